@@ -1,0 +1,205 @@
+#include "speaker/SpeakerModel.h"
+
+#include "common/LineReader.h"
+#include "common/ProgressDialog1.h"
+#include "common/TextParse.h"
+
+#include <string>
+
+bool CSpeakerModel::Fail(std::string reason) {
+    m_failure = std::move(reason);
+    return false;
+}
+
+const CBalloonElement& CSpeakerModel::Balloon(int index) const {
+    CheckIndex(index, m_balloons.size(), "balloon");
+    return m_balloons[static_cast<std::size_t>(index)];
+}
+
+const CAxisElement& CSpeakerModel::Module(int index) const {
+    CheckIndex(index, m_modules.size(), "module");
+    return m_modules[static_cast<std::size_t>(index)];
+}
+
+const CSPVariableParam& CSpeakerModel::State(int index) const {
+    CheckIndex(index, m_states.size(), "element state");
+    return m_states[static_cast<std::size_t>(index)];
+}
+
+const CSpeakerElement& CSpeakerModel::Element(int index) const {
+    CheckIndex(index, m_elements.size(), "element");
+    return m_elements[static_cast<std::size_t>(index)];
+}
+
+void CSpeakerModel::AddElement(int stateIndex, int balloonIndex) {
+    CheckIndex(stateIndex, m_states.size(), "element state");
+    CheckIndex(balloonIndex, m_balloons.size(), "balloon");
+    m_elements.emplace_back(m_header, m_settings, m_states[static_cast<std::size_t>(stateIndex)],
+                            m_balloons[static_cast<std::size_t>(balloonIndex)]);
+}
+
+void CSpeakerModel::ApplyModules(int flag) {
+    for (std::size_t i = 0; i < m_states.size(); ++i) {
+        const CAxisElement& entry = Module(static_cast<int>(i));
+        if (flag == 1)
+            m_states[i].module = entry;
+        else
+            m_states[i].module.vector = entry.vector;
+    }
+}
+
+void CSpeakerModel::ResetWeights() {
+    const int total = ElementTotal();
+    if (total < 0 || total > kMaxModelElements)
+        throw CInvalidArgument("element total " + std::to_string(total) + " is out of range");
+    m_elements.clear(); // the states move; elements are rebuilt by BuildElements
+    m_states.resize(static_cast<std::size_t>(total));
+    for (auto& state : m_states)
+        state.module.weight = 1.0 / total;
+}
+
+bool CSpeakerModel::ReadHeaderLines(CLineReader& reader) {
+    std::string line;
+    auto next = [&](const char* what) {
+        if (reader.ReadLine(line))
+            return true;
+        return Fail(std::string("the speaker data ends before its ") + what + " line");
+    };
+    if (!next("model name"))
+        return false;
+    m_header.name = line;
+    if (!next("tap count"))
+        return false;
+    const int tapCount = ParseLeadingInt(line);
+    if (!next("phi count"))
+        return false;
+    const int phiBlocks = ParseLeadingInt(line);
+    if (!next("theta count"))
+        return false;
+    const int thetaCount = ParseLeadingInt(line);
+    if (!next("points per octave"))
+        return false;
+    const int pointsPerOctave = ParseLeadingInt(line);
+    if (!next("lowest frequency"))
+        return false;
+    const double lowest = ParseLeadingDouble(line);
+    if (!next("highest frequency"))
+        return false;
+    const double highest = ParseLeadingDouble(line);
+
+    if (tapCount < 0 || tapCount > 0xFFFF)
+        return Fail("tap count " + std::to_string(tapCount) + " is outside 0..65535");
+    if (phiBlocks < 1 || phiBlocks > 0xFFFE)
+        return Fail("phi count " + std::to_string(phiBlocks) + " is outside 1..65534");
+    if (thetaCount < 1 || thetaCount > 0xFFFF)
+        return Fail("theta count " + std::to_string(thetaCount) + " is outside 1..65535");
+    if (pointsPerOctave < 1)
+        return Fail("points per octave " + std::to_string(pointsPerOctave) + " is not positive");
+
+    m_header.tapCount = static_cast<std::uint16_t>(tapCount);
+    m_header.phiCount = static_cast<std::uint16_t>(phiBlocks + 1);
+    m_header.thetaCount = static_cast<std::uint16_t>(thetaCount);
+    m_header.pointsPerOctave = pointsPerOctave;
+    m_header.lowestFrequency = lowest;
+    m_header.highestFrequency = highest;
+    m_header.referenceDistance = 1.0;
+    if (!m_header.GenerateFrequencyList())
+        return Fail("the frequency range " + std::to_string(lowest) + " to " +
+                    std::to_string(highest) + " Hz holds more than 65535 frequencies");
+    if (m_header.frequencyCount == 0)
+        return Fail("no model frequency lies between " + std::to_string(lowest) + " and " +
+                    std::to_string(highest) + " Hz");
+    return true;
+}
+
+bool CSpeakerModel::ReadTapLines(CLineReader& reader) {
+    m_settings.taps.assign(m_header.tapCount, CTapElement{});
+    std::string line;
+    for (auto& tap : m_settings.taps) {
+        if (!reader.ReadLine(line))
+            return Fail("the speaker data ends inside its tap lines");
+        CCommaTokenizer tokens(line);
+        int index = 0;
+        while (const char* token = tokens.Next()) {
+            switch (index++) {
+            case 0:
+                if (token[0] == 'h') {
+                    tap.lowImpedance = false;
+                    tap.ampFactor = 1.0;
+                } else if (token[0] == 'l') {
+                    tap.lowImpedance = true;
+                    tap.ampFactor = 2.0;
+                }
+                break;
+            case 1:
+                tap.tapRating = ParseLeadingDouble(token);
+                break;
+            case 2:
+                tap.tapPower = ParseLeadingDouble(token);
+                break;
+            case 3:
+                tap.ampFactor = ParseLeadingDouble(token);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    return true;
+}
+
+bool CSpeakerModel::ReadThetaLine(CLineReader& reader) {
+    std::string line;
+    if (!reader.ReadLine(line))
+        return Fail("the speaker data ends before its theta line");
+    m_header.thetaGrid.assign(m_header.thetaCount, 0.0);
+    CCommaTokenizer tokens(line);
+    std::size_t index = 0;
+    while (const char* token = tokens.Next()) {
+        if (index >= m_header.thetaGrid.size())
+            throw CInvalidArgument("the theta line holds more than the " +
+                                   std::to_string(m_header.thetaCount) +
+                                   " angles of the theta count");
+        m_header.thetaGrid[index++] = ParseLeadingDouble(token);
+    }
+    return true;
+}
+
+bool CSpeakerModel::LoadFromText(CLineReader& reader, CProgressDialog1* progress) {
+    m_failure.clear();
+    if (!ParseCounts(reader))
+        return m_failure.empty() ? Fail("the module count lines are missing or invalid") : false;
+    if (!ReadHeaderLines(reader) || !ReadTapLines(reader) || !ReadThetaLine(reader))
+        return false;
+
+    const int total = ElementTotal();
+    if (total < 1 || total > kMaxModelElements)
+        return Fail("element total " + std::to_string(total) + " is outside 1.." +
+                    std::to_string(kMaxModelElements));
+    m_elements.clear();
+    m_states.resize(static_cast<std::size_t>(total));
+    if (!ParseModules(reader))
+        return m_failure.empty() ? Fail("the module lines are invalid") : false;
+    ApplyModules(1);
+    ComputeAim();
+
+    const std::size_t perBalloon =
+        static_cast<std::size_t>(m_header.phiCount) * m_header.thetaCount * m_header.frequencyCount;
+    if (m_balloons.empty() || perBalloon > kMaxModelBalloonValues / m_balloons.size())
+        return Fail("the balloons would hold " + std::to_string(perBalloon) + " x " +
+                    std::to_string(m_balloons.size()) + " values, more than the limit of " +
+                    std::to_string(kMaxModelBalloonValues));
+    if (progress)
+        progress->SetRange(0, static_cast<long long>(m_header.phiCount - 1) *
+                                  m_header.frequencyCount *
+                                  static_cast<long long>(m_balloons.size()));
+    long long position = 0;
+    for (auto& balloon : m_balloons) {
+        balloon.SetDimensions(m_header.phiCount, m_header.thetaCount, m_header.frequencyCount);
+        balloon.ReadBalloon(reader, progress, position);
+    }
+    if (reader.Failed())
+        return Fail("the speaker data is damaged: " + reader.Error());
+    BuildElements();
+    return true;
+}

@@ -1,0 +1,85 @@
+#include "speaker/SpeakerModelContainer.h"
+
+#include "common/Errors.h"
+#include "common/LineReader.h"
+#include "common/TextParse.h"
+#include "speaker/StdSPModel.h"
+
+#include <new>
+
+std::unique_ptr<CSpeakerModel> CSpeakerModelContainer::CreateModel(int kind) {
+    switch (kind) {
+    case kKindStandard:
+    case kKindCeiling:
+        return std::make_unique<CStdSPModel>(kind);
+    default:
+        return nullptr;
+    }
+}
+
+bool CSpeakerModelContainer::ImportModel(CLineReader& reader, int lengthUnit,
+                                         CProgressDialog1* progress, std::string* reason) {
+    auto fail = [&](std::string why) {
+        if (reason)
+            *reason = std::move(why);
+        return false;
+    };
+    std::string line;
+    if (!reader.ReadLine(line))
+        return fail("the speaker data has no model type line");
+    const int kind = ParseLeadingInt(line);
+    std::unique_ptr<CSpeakerModel> model = CreateModel(kind);
+    if (!model)
+        return fail("model type " + std::to_string(kind) + " is unknown");
+    model->SetLengthUnit(lengthUnit);
+    try {
+        if (!model->LoadFromText(reader, progress))
+            return fail(model->FailureReason());
+    } catch (const CInvalidArgument& e) {
+        return fail(std::string("invalid speaker data: ") + e.what());
+    } catch (const std::bad_alloc&) {
+        return fail("not enough memory for the speaker data");
+    }
+    m_models.push_back(std::move(model));
+    return true;
+}
+
+void CSpeakerModelContainer::RemoveModel(int index) {
+    if (index < 0 || index >= Count())
+        return;
+    m_models.erase(m_models.begin() + index);
+    if (m_models.empty() || m_currentIndex >= Count())
+        m_currentIndex = m_models.empty() ? 0 : Count() - 1;
+}
+
+void CSpeakerModelContainer::RemoveAll() {
+    m_models.clear();
+    m_currentIndex = 0;
+}
+
+void CSpeakerModelContainer::Append(std::unique_ptr<CSpeakerModel> model) {
+    m_models.push_back(std::move(model));
+}
+
+std::unique_ptr<CSpeakerModel> CSpeakerModelContainer::Release(int index) {
+    CheckIndex(index, m_models.size(), "speaker model");
+    std::unique_ptr<CSpeakerModel> model = std::move(m_models[static_cast<std::size_t>(index)]);
+    m_models.erase(m_models.begin() + index);
+    return model;
+}
+
+CSpeakerModel* CSpeakerModelContainer::CurrentModel() const {
+    if (m_currentIndex < 0 || m_currentIndex >= Count())
+        return nullptr;
+    return m_models[static_cast<std::size_t>(m_currentIndex)].get();
+}
+
+CSpeakerModel& CSpeakerModelContainer::At(int index) const {
+    CheckIndex(index, m_models.size(), "speaker model");
+    return *m_models[static_cast<std::size_t>(index)];
+}
+
+void CSpeakerModelContainer::SetLengthUnit(int unit) {
+    for (auto& model : m_models)
+        model->SetLengthUnit(unit);
+}

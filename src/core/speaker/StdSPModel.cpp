@@ -1,0 +1,41 @@
+#include "speaker/StdSPModel.h"
+
+#include "common/Archive.h"
+
+void CStdSPModel::SetSingleElement() {
+    SetCounts(1, 0, 0);
+    m_modules.resize(1);
+    m_balloons.resize(1);
+}
+
+void CStdSPModel::SerializeCounts(CArchive& ar) {
+    if (ar.IsLoading())
+        SetSingleElement();
+}
+
+void CStdSPModel::SerializeModules(CArchive& ar) {
+    if (ar.IsLoading())
+        for (auto& state : m_states)
+            state.module.name = m_header.name;
+}
+
+bool CStdSPModel::ParseCounts(CLineReader&) {
+    SetSingleElement();
+    return true;
+}
+
+bool CStdSPModel::ParseModules(CLineReader&) {
+    return true;
+}
+
+void CStdSPModel::ComputeAim() {
+    for (auto& state : m_states)
+        state.position = {state.module.vector.offset, 0.0, 0.0};
+}
+
+void CStdSPModel::BuildElements() {
+    m_elements.clear();
+    const int total = ElementTotal();
+    for (int i = 0; i < total; ++i)
+        AddElement(i, i);
+}

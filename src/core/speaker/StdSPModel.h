@@ -1,0 +1,24 @@
+#pragma once
+
+#include "speaker/SpeakerModel.h"
+
+// The standard single-box speaker: one element at the reference point. Kind 1 is the ceiling
+// speaker, aimed down by default and usable by the automatic layout.
+class CStdSPModel : public CSpeakerModel {
+public:
+    explicit CStdSPModel(int kind) { m_header.kind = kind; }
+
+    void SerializeCounts(CArchive& ar) override;
+    void SerializeModules(CArchive& ar) override;
+    bool ParseCounts(CLineReader& reader) override;
+    bool ParseModules(CLineReader& reader) override;
+    void ComputeAim() override;
+    void BuildElements() override;
+    bool CanAutoInstall() const override { return m_header.kind == kKindCeiling; }
+    bool CanArrangeModules() const override { return false; }
+    bool IsKindZero() const override { return m_header.kind == kKindStandard; }
+    double DefaultElevation() const override { return m_header.kind == kKindCeiling ? 90.0 : 0.0; }
+
+private:
+    void SetSingleElement();
+};

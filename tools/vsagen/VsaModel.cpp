@@ -1,0 +1,91 @@
+#include "VsaModel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+// Exact at multiples of 90 degrees, so the poles and the side plane carry no rounding residue
+// that would make the pole values depend on phi.
+double CosDeg(double deg) {
+    double r = std::fmod(deg, 360.0);
+    if (r < 0.0)
+        r += 360.0;
+    if (r == 0.0)
+        return 1.0;
+    if (r == 90.0 || r == 270.0)
+        return 0.0;
+    if (r == 180.0)
+        return -1.0;
+    return std::cos(r * std::numbers::pi / 180.0);
+}
+
+double SinDeg(double deg) {
+    return CosDeg(deg - 90.0);
+}
+
+// Far-field factor of a rigid piston in an infinite baffle, 2·J1(x)/x.
+double PistonFactor(double x) {
+    x = std::abs(x);
+    if (x < 1e-6)
+        return 1.0 - x * x / 8.0;
+    return 2.0 * std::cyl_bessel_j(1.0, x) / x;
+}
+
+double RelativeDb(double factor) {
+    const double floorLinear = std::pow(10.0, kVsaDirectivityFloor / 20.0);
+    return 20.0 * std::log10(std::max(std::abs(factor), floorLinear));
+}
+
+double Wavenumber(double frequency) {
+    return 2.0 * std::numbers::pi * frequency / kVsaSpeedOfSound;
+}
+
+// Front hemisphere: the piston pattern with a radius that depends on phi, so horizontal and
+// vertical beams differ.
+double FrontDb(const CVsaDriver& d, double frequency, double thetaDeg, double phiDeg) {
+    const double radius = d.radius * (1.0 + d.asymmetry * CosDeg(2.0 * phiDeg));
+    return RelativeDb(PistonFactor(Wavenumber(frequency) * radius * SinDeg(thetaDeg)));
+}
+
+// Second-order corners expressed directly as magnitude in dB (Butterworth shape).
+double ResponseDb(const CVsaDriver& d, double frequency) {
+    double db = 0.0;
+    if (d.lowCorner > 0.0)
+        db -= 10.0 * std::log10(1.0 + std::pow(d.lowCorner / frequency, 4.0));
+    if (d.highCorner > 0.0)
+        db -= 10.0 * std::log10(1.0 + std::pow(frequency / d.highCorner, 4.0));
+    return db;
+}
+
+} // namespace
+
+double WrapPhase(double degrees) {
+    double w = std::fmod(degrees, 360.0);
+    if (w <= -180.0)
+        w += 360.0;
+    else if (w > 180.0)
+        w -= 360.0;
+    return w;
+}
+
+CVsaSample EvaluateDriver(const CVsaDriver& d, double frequency, double thetaDeg, double phiDeg) {
+    double relative = 0.0;
+    if (thetaDeg <= 90.0) {
+        relative = FrontDb(d, frequency, thetaDeg, phiDeg);
+    } else {
+        // A box hides its back from short wavelengths only: the shadow grows with k·a. The target
+        // straight behind uses the nominal radius so the rear pole is one value for every phi.
+        const double ka = Wavenumber(frequency) * d.radius;
+        const double shadow = ka * ka / (1.0 + ka * ka);
+        const double rearDb = -d.rearAttenuation * shadow;
+        const double s = SinDeg(thetaDeg - 90.0);
+        const double blend = s * s;
+        relative = (1.0 - blend) * FrontDb(d, frequency, 90.0, phiDeg) + blend * rearDb;
+    }
+    const double level = d.sensitivity + ResponseDb(d, frequency) + relative;
+    const double phase =
+        WrapPhase(360.0 * frequency * d.offset * CosDeg(thetaDeg) / kVsaSpeedOfSound);
+    return {level, phase};
+}
