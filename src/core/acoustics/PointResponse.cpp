@@ -15,9 +15,13 @@ constexpr double kDirectionTolerance = 1e-6;
 bool Near(double value, double x) {
     return value - kGridTolerance < x && x < value + kGridTolerance;
 }
+} // namespace
 
-// Picks PX - 360, PX or PX + 360, whichever lies closest to the reference phase; ties keep PX,
-// then prefer +360 over -360.
+double CornerDistance(const CVec3& corner, const CVec3& target) {
+    const double d = (corner - target).Length();
+    return d < kDirectionTolerance ? 0.0 : d;
+}
+
 double UnwrapAgainst(double px, double reference) {
     double best = px;
     double bestDistance = std::fabs(px - reference);
@@ -30,7 +34,6 @@ double UnwrapAgainst(double px, double reference) {
         best = px - 360.0;
     return best;
 }
-} // namespace
 
 CBracket BracketSearch(const double* grid, int count, double x) {
     for (int i = 0; i + 1 < count; ++i) {
@@ -107,8 +110,7 @@ CSPComplex LookupDirectivity(const CSpeakerElement& element, double phi, double 
     const CSPComplex& d = value(ph.hiIndex, th.hiIndex);
     const CVec3 target = BalloonDirection(theta, phi);
     auto distance = [&](double t, double p) {
-        const double dist = (BalloonDirection(t, p) - target).Length();
-        return dist < kDirectionTolerance ? 0.0 : dist;
+        return CornerDistance(BalloonDirection(t, p), target);
     };
     const double dA = distance(th.lo, ph.lo);
     const double dB = distance(th.lo, ph.hi);

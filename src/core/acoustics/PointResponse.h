@@ -43,5 +43,12 @@ CSPComplex LookupDirectivity(const CSpeakerElement& element, double phi, double 
 // The unit vector of a balloon direction.
 CVec3 BalloonDirection(double theta, double phi);
 
+// Chord distance between two balloon directions; below 1e-6 it counts as 0 (the same direction).
+double CornerDistance(const CVec3& corner, const CVec3& target);
+
+// Picks PX - 360, PX or PX + 360, whichever lies closest to the reference phase; ties keep PX,
+// then prefer +360 over -360.
+double UnwrapAgainst(double px, double reference);
+
 inline constexpr double kMissingFrequencyLevel = -60.0;
 inline constexpr double kZeroDistanceLevel = 999.0;

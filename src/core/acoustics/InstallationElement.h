@@ -1,0 +1,48 @@
+#pragma once
+
+#include "common/Vec3.h"
+
+#include <memory>
+#include <vector>
+
+// One speaker placed in the room.
+struct CInstallationElement {
+    CVec3 position;
+    COrientation orientation;
+    int modelIndex = 0;
+    int tapIndex = 0;
+    double power = 0.0;
+    bool polarityNormal = true;
+    friend bool operator==(const CInstallationElement&, const CInstallationElement&) = default;
+};
+
+class CInstallationElementList {
+public:
+    int Count() const { return static_cast<int>(m_items.size()); }
+    bool Empty() const { return m_items.empty(); }
+    CInstallationElement* At(int index);
+    const CInstallationElement* At(int index) const;
+    CInstallationElement* Current() { return At(currentIndex); }
+    const CInstallationElement* Current() const { return At(currentIndex); }
+    double TotalPower() const;
+
+    void Append(const CInstallationElement& element);
+    // False when the record is not in the list or already current.
+    bool MakeCurrent(const CInstallationElement* element);
+    // False when it already was the index.
+    bool SetCurrentIndex(int index);
+    void RemoveAt(int index);
+    void RemoveModelInstallations(int modelIndex);
+    void RemoveAll();
+
+    auto begin() { return m_items.begin(); }
+    auto end() { return m_items.end(); }
+    auto begin() const { return m_items.cbegin(); }
+    auto end() const { return m_items.cend(); }
+
+    int currentIndex = 0;
+
+private:
+    void FixCurrentIndex();
+    std::vector<CInstallationElement> m_items;
+};

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// One grid point of a calculation plane: its level and the cell it stands for.
+struct CPlaceElement {
+    double level = 0.0;
+    double x = 0.0, y = 0.0, z = 0.0;
+    double sizeX = 0.0, sizeY = 0.0, sizeZ = 0.0;
+    friend bool operator==(const CPlaceElement&, const CPlaceElement&) = default;
+};
+
+using CPlaceElementList = std::vector<CPlaceElement>;
+
+enum class EPlaneOrientation { XY, YZ, XZ, Invalid };
+
+inline constexpr int kColorClasses = 25;
+
+// The calculation ("audience") plane: a grid of cells over a rectangle parallel to one of the
+// room's coordinate planes, their levels and the colour classification of those levels.
+class CListeningPlane {
+public:
+    virtual ~CListeningPlane() = default;
+
+    // Regenerates the grid. Leaves the plane entirely unchanged unless exactly one extent is 0
+    // (after snapping to the pitch) and the grid has points.
+    void Build(double originX, double originY, double originZ, double extentX, double extentY,
+               double extentZ, double dotPitch, double colorMaximum, double colorPitch);
+    // Build with the plane's own values: levels, statistics and colours back to their defaults.
+    void Rebuild();
+    // Colour (0x00BBGGRR) of the level class of L; black for a level that is not a number.
+    std::uint32_t ColorOf(double level) const;
+
+    static const std::array<std::uint32_t, kColorClasses>& DefaultColors();
+    // Orientation from the extents, tested Z first, then X, then Y.
+    EPlaneOrientation Orientation() const;
+    bool IsParallelToXY() const { return extentZ == 0.0; }
+    // Levels and statistics back to 0, grid kept.
+    void ClearLevels();
+
+    double musicSpeechAverage = 0.0;
+    double pinkNoiseAverage = 0.0;
+    double dotPitch = 0.0;
+    double extentX = 0.0, extentY = 0.0, extentZ = 0.0;
+    double originX = 0.0, originY = 0.0, originZ = 0.0;
+    int pointCount = 0;
+    CPlaceElementList points;
+    std::array<std::uint32_t, kColorClasses> colors{};
+    std::array<double, kColorClasses> thresholds{};
+    double colorMaximum = 0.0;
+    double colorPitch = 0.0;
+    double maximumLevel = 0.0;
+    double minimumLevel = 0.0;
+};

@@ -1,0 +1,223 @@
+#include "acoustics/MapCalculation.h"
+
+#include "acoustics/ColorMapCondition.h"
+#include "acoustics/MapEngine.h"
+#include "common/ProgressDialog1.h"
+#include "speaker/SPComplex.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+double PressureLevel(double pressure) {
+    return 20.0 * std::log10(pressure / kReferencePressure);
+}
+
+CBandIndexRange ConditionBand(const CAcousticScene& scene, const CColorMapCondition& condition) {
+    return BandIndices(condition.band, condition.centreFrequency, scene.FirstInstallationPitch());
+}
+
+std::vector<double> BandCentres(double band) {
+    std::vector<double> centres;
+    if (!(band > 0.0))
+        return centres;
+    for (int k = 0;; ++k) {
+        const double f = std::pow(10.0, 0.3 * k / band);
+        if (f > 20000.0)
+            break;
+        if (f >= 20.0)
+            centres.push_back(f);
+    }
+    return centres;
+}
+
+namespace {
+struct PointJob {
+    std::vector<double> levels;
+    std::vector<unsigned char> done;
+};
+
+std::string FailureReason(const CBandIndexRange& band) {
+    if (band.Count() == 0)
+        return "the chosen band holds no data frequency of the speaker models; choose a wider band";
+    return "a frequency of the band is not a data frequency of every installed speaker model";
+}
+
+// The literal loop: one point after the other, the progress port asked before each.
+ECalcStatus RunReference(const CAcousticScene& scene, int mode, const CBandIndexRange& band,
+                         const CPlaceElementList& points, std::size_t count,
+                         CProgressDialog1* progress, PointJob& job) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (progress && !progress->PumpAndCheck())
+            return ECalcStatus::Stopped;
+        const CPlaceElement& p = points[i];
+        double pressure = 0.0;
+        if (BandPressure(scene, mode, {p.x, p.y, p.z}, band.start, band.end, band.pitch,
+                         pressure) != kBandOk)
+            return ECalcStatus::Failed;
+        job.levels[i] = PressureLevel(pressure);
+        job.done[i] = 1;
+        if (progress)
+            progress->SetPos(static_cast<long long>(i));
+    }
+    return ECalcStatus::Completed;
+}
+
+// The engine spreads points over worker threads in small chunks; the calling thread keeps the
+// progress port alive and turns Stop into a flag the workers read before every point.
+ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points, std::size_t count,
+                      int threads, CProgressDialog1* progress, PointJob& job) {
+    if (progress && !progress->PumpAndCheck())
+        return ECalcStatus::Stopped;
+    std::atomic<bool> stop{false}, failed{false};
+    std::atomic<std::size_t> next{0}, finished{0};
+    constexpr std::size_t kChunk = 8;
+    auto work = [&] {
+        CMapEngine::Scratch scratch = engine.MakeScratch();
+        for (;;) {
+            const std::size_t first = next.fetch_add(kChunk);
+            if (first >= count)
+                return;
+            const std::size_t last = std::min(count, first + kChunk);
+            for (std::size_t i = first; i < last; ++i) {
+                if (stop.load(std::memory_order_relaxed))
+                    return;
+                const CPlaceElement& p = points[i];
+                double pressure = 0.0;
+                if (engine.PointPressure({p.x, p.y, p.z}, pressure, scratch) != kBandOk) {
+                    failed = true;
+                    stop = true;
+                    return;
+                }
+                job.levels[i] = PressureLevel(pressure);
+                job.done[i] = 1;
+                finished.fetch_add(1, std::memory_order_relaxed);
+            }
+        }
+    };
+
+    int workers = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
+    workers = std::clamp(workers, 1, 256);
+    if (workers == 1 && !progress) {
+        work();
+    } else {
+        std::vector<std::thread> pool;
+        std::mutex mutex;
+        std::condition_variable allDone;
+        int running = workers;
+        for (int t = 0; t < workers; ++t)
+            pool.emplace_back([&] {
+                work();
+                std::lock_guard lock(mutex);
+                if (--running == 0)
+                    allDone.notify_all();
+            });
+        std::unique_lock lock(mutex);
+        while (running > 0) {
+            allDone.wait_for(lock, std::chrono::milliseconds(30));
+            if (!progress)
+                continue;
+            lock.unlock();
+            const bool keepGoing = progress->PumpAndCheck();
+            progress->SetPos(static_cast<long long>(finished.load()));
+            if (!keepGoing)
+                stop = true;
+            lock.lock();
+        }
+        lock.unlock();
+        for (auto& thread : pool)
+            thread.join();
+    }
+    if (failed)
+        return ECalcStatus::Failed;
+    if (finished.load() < count)
+        return ECalcStatus::Stopped;
+    return ECalcStatus::Completed;
+}
+} // namespace
+
+CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& condition,
+                        CProgressDialog1* progress, const CMapOptions& options) {
+    CMapResult result;
+    if (!scene.HasInstallations()) {
+        result.status = ECalcStatus::NoInstallations;
+        return result;
+    }
+    CListeningPlane& plane = condition.plane;
+    plane.maximumLevel = plane.minimumLevel = plane.pinkNoiseAverage = plane.musicSpeechAverage =
+        0.0;
+    const CBandIndexRange band = ConditionBand(scene, condition);
+    const std::size_t count =
+        std::min(plane.points.size(), static_cast<std::size_t>(std::max(plane.pointCount, 0)));
+
+    if (progress) {
+        progress->SetText("Calculating...");
+        progress->SetRange(0, plane.pointCount);
+        progress->SetPos(0);
+    }
+    PointJob job;
+    job.levels.assign(count, 0.0);
+    job.done.assign(count, 0);
+    if (band.Count() == 0) {
+        result.status = ECalcStatus::Failed; // every level would be undefined
+    } else if (options.engine == EMapEngineKind::Reference) {
+        result.status =
+            RunReference(scene, condition.mode, band, plane.points, count, progress, job);
+    } else {
+        const CMapEngine engine(scene, condition.mode, band);
+        result.status = RunEngine(engine, plane.points, count, options.threads, progress, job);
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        if (job.done[i]) {
+            plane.points[i].level = job.levels[i];
+            ++result.computed;
+        }
+    if (result.status == ECalcStatus::Failed)
+        result.reason = FailureReason(band);
+    if (result.status != ECalcStatus::Completed || count == 0)
+        return result; // a plane without points reports statistics 0
+
+    double maximum = -1000.0, minimum = 1000.0, energy = 0.0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double level = plane.points[i].level;
+        if (level > maximum)
+            maximum = level;
+        if (level < minimum)
+            minimum = level;
+    }
+    for (const CPlaceElement& p : plane.points) {
+        const double a = std::pow(10.0, p.level / 20.0);
+        energy += a * a;
+    }
+    plane.maximumLevel = maximum;
+    plane.minimumLevel = minimum;
+    plane.pinkNoiseAverage = 20.0 * std::log10(std::sqrt(energy / plane.pointCount));
+    plane.musicSpeechAverage = plane.pinkNoiseAverage - 4.0;
+    return result;
+}
+
+bool PointSpectrum(const CAcousticScene& scene, const CColorMapCondition& condition,
+                   const CVec3& point, std::vector<double>& centres, std::vector<double>& levels) {
+    centres.clear();
+    levels.clear();
+    if (!scene.HasInstallations())
+        return true;
+    const double pitch = scene.FirstInstallationPitch();
+    std::vector<double> bandCentres = BandCentres(condition.band);
+    std::vector<double> bandLevels;
+    for (double fc : bandCentres) {
+        const CBandIndexRange band = BandIndices(condition.band, fc, pitch);
+        double pressure = 0.0;
+        if (BandPressure(scene, condition.mode, point, band.start, band.end, band.pitch,
+                         pressure) != kBandOk)
+            return false;
+        bandLevels.push_back(PressureLevel(pressure));
+    }
+    centres = std::move(bandCentres);
+    levels = std::move(bandLevels);
+    return true;
+}

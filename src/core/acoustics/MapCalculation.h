@@ -1,0 +1,45 @@
+#pragma once
+
+#include "acoustics/AcousticScene.h"
+
+#include <string>
+#include <vector>
+
+class CColorMapCondition;
+class CProgressDialog1;
+
+enum class EMapEngineKind { Engine, Reference };
+
+struct CMapOptions {
+    EMapEngineKind engine = EMapEngineKind::Engine;
+    int threads = 0; // 0: every core
+};
+
+enum class ECalcStatus { Completed, Stopped, Failed, NoInstallations };
+
+struct CMapResult {
+    ECalcStatus status = ECalcStatus::Completed;
+    std::string reason; // why a calculation failed, for whoever wants to tell the user
+    long long computed = 0;
+};
+
+// Computes the level of every point of the condition's plane in its band, frequency and mode,
+// then the maximum, minimum and averages. Stop (through the progress port) or a failed point
+// response ends it before the next point: the levels computed so far stay, the rest keep their
+// previous values and the statistics stay 0.
+CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& condition,
+                        CProgressDialog1* progress, const CMapOptions& options = {});
+
+// The band range a condition asks for on the grid of the first installation's model.
+CBandIndexRange ConditionBand(const CAcousticScene& scene, const CColorMapCondition& condition);
+
+// Band centres 10^(0.3 k / band) from 20 Hz to 20 kHz.
+std::vector<double> BandCentres(double band);
+
+// The band spectrum at a point: one level per band centre. False (and nothing filled) when a
+// band fails; an empty scene gives no centres.
+bool PointSpectrum(const CAcousticScene& scene, const CColorMapCondition& condition,
+                   const CVec3& point, std::vector<double>& centres, std::vector<double>& levels);
+
+// dB SPL of a pressure magnitude in Pa.
+double PressureLevel(double pressure);

@@ -1,0 +1,370 @@
+#include "project/ColorMapViewModel.h"
+
+#include "acoustics/ColorMapCondition.h"
+#include "common/FormatSignificant.h"
+#include "common/MathUtil.h"
+#include "common/ProgressDialog1.h"
+#include "common/Units.h"
+#include "project/CommandTable.h"
+#include "project/DAXDoc.h"
+#include "project/Strings.h"
+
+#include <algorithm>
+#include <cmath>
+
+std::vector<std::pair<std::string, double>> BandChoices(double pitch) {
+    static const std::pair<const char*, double> kBands[] = {
+        {"1/24 Oct. Band", 24}, {"1/12 Oct. Band", 12}, {"1/6 Oct. Band", 6}, {"1/3 Oct. Band", 3},
+        {"1 Oct. Band", 1},     {"2 Oct. Band", 0.5},   {"4 Oct. Band", 0.25}};
+    std::vector<std::pair<std::string, double>> choices;
+    for (const auto& [name, value] : kBands)
+        if (value <= pitch)
+            choices.emplace_back(name, value);
+    return choices;
+}
+
+CColorMapViewModel::CColorMapViewModel(CDAXDoc& document) : m_doc(document) {
+    m_doc.AddView(this);
+}
+
+CColorMapViewModel::~CColorMapViewModel() {
+    m_doc.RemoveView(this);
+}
+
+CColorMapCondition* CColorMapViewModel::Condition() const {
+    return m_doc.conditions.At(m_conditionIndex);
+}
+
+void CColorMapViewModel::OnInitialUpdate() {
+    if (m_doc.loadedFromFile) {
+        m_conditionIndex = 0;
+        ProjectView(false);
+        SyncConditionControls(0, 0);
+        return;
+    }
+    CColorMapConditionList& list = m_doc.conditions;
+    if (list.Current()) {
+        list.Duplicate(list.currentIndex);
+    } else {
+        CColorMapCondition condition;
+        if (m_doc.lengthUnit == kUnitImperial)
+            condition.plane.Build(0, 0, 5, 30, 30, 0, 0.5, 100, 2);
+        else
+            condition.plane.Build(0, 0, 1.5, 10, 10, 0, 0.25, 100, 2);
+        list.Append(std::move(condition));
+    }
+    m_conditionIndex = list.Count() - 1;
+    while (RunRoomParameters(false) == 2) {
+    }
+    Condition()->viewAngles = {45.0, 75.0, 0.0};
+    ProjectView(true);
+    CalculateMap();
+    SyncConditionControls(0, 0);
+}
+
+void CColorMapViewModel::OnUpdate(int hint) {
+    if (hint != kHintAcoustics)
+        return;
+    if (m_doc.manualRecalc == 0 || m_doc.recalcRequested == 1)
+        CalculateMap();
+    Repaint();
+}
+
+bool CColorMapViewModel::OnViewCommand(int id) {
+    switch (id) {
+    case kCmdFit:
+        Fit();
+        break;
+    case kCmdZoomIn:
+        ZoomIn();
+        break;
+    case kCmdZoomOut:
+        ZoomOut();
+        break;
+    case kCmdViewMinusX:
+        SetViewDirection(90, 90, 0);
+        break;
+    case kCmdViewPlusY:
+        SetViewDirection(0, 90, 0);
+        break;
+    case kCmdViewMinusZ:
+        SetViewDirection(0, 0, 0);
+        break;
+    case kCmdViewDiagonal:
+        SetViewDirection(45, 75, 0);
+        break;
+    default:
+        return onViewCommand ? onViewCommand(id) : false;
+    }
+    Repaint();
+    return true;
+}
+
+void CColorMapViewModel::Activate() {
+    if (Condition())
+        m_doc.conditions.currentIndex = m_conditionIndex;
+}
+
+void CColorMapViewModel::Close() {
+    const int removed = m_conditionIndex;
+    m_doc.conditions.Remove(removed);
+    for (CColorMapViewModel* other : m_doc.ColorMapViews())
+        if (other != this && other->m_conditionIndex > removed)
+            --other->m_conditionIndex;
+    m_conditionIndex = -1;
+}
+
+CMapResult CColorMapViewModel::CalculateMap() {
+    CColorMapCondition* condition = Condition();
+    if (!condition) {
+        m_lastResult = {};
+        m_lastResult.status = ECalcStatus::NoInstallations;
+        return m_lastResult;
+    }
+    std::unique_ptr<CProgressDialog1> progress;
+    if (m_doc.Ports().progress)
+        progress = m_doc.Ports().progress->CreateProgress();
+    m_lastResult = ::CalculateMap(m_doc.Scene(), *condition, progress.get(), mapOptions);
+    if (m_lastResult.status == ECalcStatus::Failed && m_doc.Ports().messages)
+        m_doc.Ports().messages->ReportError(
+            "The map could not be calculated: " + m_lastResult.reason + ".");
+    return m_lastResult;
+}
+
+bool CColorMapViewModel::LevelAt(const CVec3& point, double& level) const {
+    const CColorMapCondition* condition = Condition();
+    if (!condition || !m_doc.HasInstallations())
+        return false;
+    const CAcousticScene scene = m_doc.Scene();
+    const CBandIndexRange band = ConditionBand(scene, *condition);
+    double pressure = 0.0;
+    if (BandPressure(scene, condition->mode, point, band.start, band.end, band.pitch, pressure) !=
+        kBandOk)
+        return false;
+    level = PressureLevel(pressure);
+    return true;
+}
+
+bool CColorMapViewModel::PointSpectrum(const CVec3& point) {
+    const CColorMapCondition* condition = Condition();
+    if (!condition)
+        return false;
+    std::vector<double> centres, levels;
+    if (!m_doc.HasInstallations()) {
+        for (int i = 0; i < m_doc.graphs.Count(); ++i)
+            m_doc.graphs.At(i)->data.SetCurve(0, 1, nullptr, nullptr);
+        return true;
+    }
+    if (!::PointSpectrum(m_doc.Scene(), *condition, point, centres, levels))
+        return false;
+    for (int i = 0; i < m_doc.graphs.Count(); ++i)
+        m_doc.graphs.At(i)->data.SetCurve(0, static_cast<int>(centres.size()), centres.data(),
+                                          levels.data());
+    return true;
+}
+
+double CColorMapViewModel::PitchForLists() const {
+    if (m_doc.HasInstallations()) {
+        const double pitch = m_doc.Scene().FirstInstallationPitch();
+        if (pitch > 0.0)
+            return pitch;
+    }
+    const CSpeakerModel* model = m_doc.CurrentModel();
+    return model ? model->Header().pointsPerOctave : 0.0;
+}
+
+void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
+    CColorMapCondition* condition = Condition();
+    if (m_doc.models.Count() == 0 || !condition) {
+        m_band = m_frequency = m_mode = {};
+        m_frequencyValues.clear();
+        return;
+    }
+    double band = condition->band;
+    double target = 0.0;
+    if (direction == 0) {
+        if (m_doc.HasInstallations())
+            resetBand = 0;
+        const double pitch = PitchForLists();
+        const auto choices = BandChoices(pitch);
+        m_band = {};
+        for (const auto& choice : choices)
+            m_band.items.push_back(choice.first);
+        if (band == 0.0)
+            band = pitch;
+        if (resetBand == 1)
+            band = pitch == 1.0 ? 1.0 : 3.0;
+        for (std::size_t i = 0; i < choices.size(); ++i)
+            if (choices[i].second == band)
+                m_band.selection = static_cast<int>(i);
+        target = condition->centreFrequency == 0.0 ? 1000.0 : condition->centreFrequency;
+    } else {
+        const auto choices = BandChoices(PitchForLists());
+        if (m_band.selection >= 0 && m_band.selection < static_cast<int>(choices.size()))
+            band = choices[static_cast<std::size_t>(m_band.selection)].second;
+        // The selected frequency entry, recomputed on the grid it was chosen from.
+        const int entry = m_frequency.selection >= 0 ? m_frequency.selection : 0;
+        target = entry < static_cast<int>(m_frequencyValues.size())
+                     ? m_frequencyValues[static_cast<std::size_t>(entry)]
+                     : 0.0;
+    }
+    condition->band = band;
+
+    m_frequency = {};
+    m_frequencyValues.clear();
+    double winner = 0.0, best = 0.0;
+    bool haveWinner = false;
+    if (band > 0.0) {
+        for (int k = 0;; ++k) {
+            const double f = std::pow(10.0, 0.3 * k / band);
+            if (f >= 20.0) {
+                const double distance = std::fabs(f - target);
+                if (!haveWinner || distance < best) {
+                    haveWinner = true;
+                    best = distance;
+                    winner = f;
+                    m_frequency.selection =
+                        f <= 20000.0 ? static_cast<int>(m_frequencyValues.size()) : -1;
+                }
+            }
+            if (f > 20000.0)
+                break;
+            if (f >= 20.0) {
+                m_frequency.items.push_back(FormatSignificant(f, band > 6 ? 3 : 2) + Strings::kHz);
+                m_frequencyValues.push_back(f);
+            }
+        }
+    }
+    if (haveWinner)
+        condition->centreFrequency = winner;
+
+    if (direction == 0) {
+        m_mode.items = {Strings::kModeInterference, Strings::kModeEnergy};
+        m_mode.selection =
+            condition->mode == kModeInterference ? 0 : (condition->mode == kModeEnergy ? 1 : -1);
+    } else {
+        if (m_mode.selection == 0)
+            condition->mode = kModeInterference;
+        else if (m_mode.selection == 1)
+            condition->mode = kModeEnergy;
+    }
+}
+
+void CColorMapViewModel::OnBandSelected(int index) {
+    m_band.selection = index;
+    SyncConditionControls(1, 0);
+    m_doc.RebuildAllPlanes();
+    OnUpdate(kHintAcoustics);
+}
+
+void CColorMapViewModel::OnFrequencySelected(int index) {
+    m_frequency.selection = index;
+    SyncConditionControls(1, 0);
+    m_doc.RebuildAllPlanes();
+    OnUpdate(kHintAcoustics);
+}
+
+void CColorMapViewModel::OnModeSelected(int index) {
+    m_mode.selection = index;
+    SyncConditionControls(1, 0);
+    OnUpdate(kHintAcoustics);
+}
+
+void CColorMapViewModel::Project(const CVec3& v, double& u, double& w) const {
+    const CColorMapCondition* condition = Condition();
+    const auto a = condition ? condition->viewAngles : std::array<double, 3>{0, 0, 0};
+    const double c1 = std::cos(DegToRad(a[0])), s1 = std::sin(DegToRad(a[0]));
+    const double c2 = std::cos(DegToRad(a[1])), s2 = std::sin(DegToRad(a[1]));
+    const double c3 = std::cos(DegToRad(a[2])), s3 = std::sin(DegToRad(a[2]));
+    u = c1 * c3 * v.x + s1 * c3 * v.y - s3 * v.z;
+    w = (c1 * s3 * s2 - s1 * c2) * v.x + (s1 * s3 * s2 + c1 * c2) * v.y + c3 * s2 * v.z;
+}
+
+void CColorMapViewModel::SetPrinting(bool printing, int pageWidth, int pageHeight) {
+    m_printing = printing;
+    m_pageWidth = pageWidth;
+    m_pageHeight = pageHeight;
+}
+
+void CColorMapViewModel::ProjectView(bool fit) {
+    CColorMapCondition* condition = Condition();
+    if (!condition)
+        return;
+    const CInstallationContainer& room = m_doc.room;
+    const CListeningPlane& plane = condition->plane;
+    const CVec3 corners[] = {
+        {room.roomZeroX, room.roomZeroY, room.roomHeight},
+        {room.roomZeroX + room.roomLength, room.roomZeroY, room.roomHeight},
+        {room.roomZeroX + room.roomLength, room.roomZeroY + room.roomWidth, room.roomHeight},
+        {room.roomZeroX, room.roomZeroY + room.roomWidth, room.roomHeight},
+        {plane.originX, plane.originY, plane.originZ},
+        {plane.originX + plane.extentX, plane.originY, plane.originZ},
+        {plane.originX + plane.extentX, plane.originY + plane.extentY,
+         plane.originZ + plane.extentZ},
+        {plane.originX, plane.originY + plane.extentY, plane.originZ + plane.extentZ},
+        {0, 0, 0}};
+    bool first = true;
+    for (const CVec3& corner : corners) {
+        double u = 0, w = 0;
+        Project(corner, u, w);
+        if (first) {
+            m_minU = m_maxU = u;
+            m_minW = m_maxW = w;
+            first = false;
+        }
+        m_minU = std::min(m_minU, u), m_maxU = std::max(m_maxU, u);
+        m_minW = std::min(m_minW, w), m_maxW = std::max(m_maxW, w);
+    }
+    const double widthMM = (m_maxU - m_minU) * 1000.0;
+    const double heightMM = (m_maxW - m_minW) * 1000.0;
+    const auto& m = condition->margins; // left, top, right, bottom
+    if (fit && widthMM > 0.0 && heightMM > 0.0) {
+        const int W = m_printing ? m_pageWidth * 80 / 100 : m_clientWidth;
+        const int H = m_printing ? m_pageHeight * 80 / 100 : m_clientHeight;
+        const double aw = W - m[0] - m[2];
+        if (heightMM / widthMM < (H - m[1] - m[3]) / aw)
+            condition->scale = aw / widthMM;
+        else
+            condition->scale = (H - m[1] - 0.6 * m[3]) / heightMM;
+    }
+    double pw = condition->scale * widthMM;
+    if (!m_printing)
+        pw = std::max(pw, 470.0);
+    condition->scrollSize[0] = static_cast<int>(std::trunc(pw + m[0] + m[2] - 0.5)) + 1;
+    condition->scrollSize[1] =
+        static_cast<int>(std::trunc(condition->scale * heightMM + m[1] + m[3] - 0.5)) + 1;
+}
+
+void CColorMapViewModel::WorldToPixel(double u, double w, int& px, int& py) const {
+    const CColorMapCondition* condition = Condition();
+    if (!condition) {
+        px = py = 0;
+        return;
+    }
+    const double s = condition->scale;
+    const auto& m = condition->margins;
+    px = m[0] + 1 - static_cast<int>(std::trunc(0.5 - (u - m_minU) * s * 1000.0));
+    py = condition->scrollSize[1] - m[3] + 1 -
+         static_cast<int>(std::trunc((w - m_minW) * s * 1000.0 + 0.5));
+}
+
+void CColorMapViewModel::ZoomIn() {
+    if (CColorMapCondition* c = Condition()) {
+        c->scale *= 1.2;
+        ProjectView(false);
+    }
+}
+
+void CColorMapViewModel::ZoomOut() {
+    if (CColorMapCondition* c = Condition()) {
+        c->scale *= 0.8333333333333334;
+        ProjectView(false);
+    }
+}
+
+void CColorMapViewModel::SetViewDirection(double a1, double a2, double a3) {
+    if (CColorMapCondition* c = Condition()) {
+        c->viewAngles = {a1, a2, a3};
+        ProjectView(false);
+    }
+}

@@ -1,0 +1,45 @@
+#include "project/CommandTable.h"
+
+const std::vector<CCommandInfo>& CommandTable() {
+    static const std::vector<CCommandInfo> table = {
+        {kCmdSave, "Save the active document", "Save", "&Save Project", "File"},
+        {kCmdPrint, "Print the active document", "Print", "&Print...", "File"},
+        {kCmdPrintPreview, "Display full pages", "Print Preview", "Print Pre&view", "File"},
+        {kCmdFit, "Fit", "Fit", "&Fit", "View/Room/Size"},
+        {kCmdZoomIn, "Zoom in", "Zoom In", "Zoom &In", "View/Room/Size"},
+        {kCmdZoomOut, "Zoom out", "Zoom Out", "Zoom &Out", "View/Room/Size"},
+        {kCmdViewMinusX, "-X", "-X", "&X Axis Minus", "View/Room/Direction"},
+        {kCmdViewPlusY, "+Y", "+Y", "&Y Axis Plus", "View/Room/Direction"},
+        {kCmdViewMinusZ, "-Z", "-Z", "&Z Axis Minus", "View/Room/Direction"},
+        {kCmdViewDiagonal, "Diagonal", "Diagonal", "&Diagonal", "View/Room/Direction"},
+        {kCmdRoomParameters, "Change parameters for room", "Room Parameters", "&Room Parameters...",
+         "Room"},
+        {kCmdImport, "Import speaker data", "Import Speaker Data", "&Import...", "Speaker"},
+        {kCmdArrangeModules, "Arrange Modules", "Arrange Module", "&Module Arrangement...",
+         "Speaker"},
+        {kCmdDeleteSpeaker, "Delete speaker data", "Delete Speaker Data", "&Delete...", "Speaker"},
+        {kCmdExportVd1, "Export speaker data as vd1 format", "Export Speaker Data", "Export vd1...",
+         "SpeakerContext"},
+        {kCmdAutoInstall, "Install speakers automatically", "Auto Installation", "&Auto...",
+         "Installation"},
+        {kCmdInstall, "Install the current speaker", "Install", "&Manually...", "Installation"},
+        {kCmdChangeInstallation, "Change property for installation", "Change Installation",
+         "&Properties...", "Installation"},
+        {kCmdRemoveInstallation, "Remove current installation", "Remove Installation", "&Remove...",
+         "Installation"},
+        {kCmdRemoveAllInstallations, "Remove all installation", "Remove ALL Installation",
+         "Remove &All...", "Installation"},
+        {kCmdRecalculate, "Recalculate...", "Recalculate...", "&Recalculate", "Tool"},
+        {kCmdPreference, "Preference...", "Preference...", "&Preference...", "Tool"},
+        {kCmdNewWindow, "Open another window for the active document", "New Window",
+         "&New Window...", "Window"},
+    };
+    return table;
+}
+
+const CCommandInfo* FindCommand(int id) {
+    for (const CCommandInfo& info : CommandTable())
+        if (info.id == id)
+            return &info;
+    return nullptr;
+}

@@ -1,0 +1,144 @@
+#include "project/DAXDoc.h"
+
+#include "project/ColorMapViewModel.h"
+#include "project/Strings.h"
+
+#include <algorithm>
+#include <cctype>
+
+bool IsLegacyPath(const std::string& path) {
+    if (path.size() < 4)
+        return false;
+    std::string tail = path.substr(path.size() - 4);
+    std::transform(tail.begin(), tail.end(), tail.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
+    return tail == ".dax";
+}
+
+CDAXDoc::CDAXDoc(int applicationUnit, CDocumentPorts ports)
+    : room(applicationUnit), m_ports(ports) {}
+
+void CDAXDoc::AddView(CDocumentView* view) {
+    if (std::find(m_views.begin(), m_views.end(), view) == m_views.end())
+        m_views.push_back(view);
+}
+
+void CDAXDoc::RemoveView(CDocumentView* view) {
+    std::erase(m_views, view);
+}
+
+std::vector<CColorMapViewModel*> CDAXDoc::ColorMapViews() const {
+    std::vector<CColorMapViewModel*> result;
+    for (CDocumentView* view : m_views)
+        if (CColorMapViewModel* map = view->AsColorMap())
+            result.push_back(map);
+    return result;
+}
+
+void CDAXDoc::UpdateAllViews(int hint) {
+    // A copy: a view may open or close others while it handles the hint.
+    const std::vector<CDocumentView*> views = m_views;
+    for (CDocumentView* view : views)
+        view->OnUpdate(hint);
+}
+
+void CDAXDoc::ClearCurves() {
+    for (int i = 0; i < graphs.Count(); ++i)
+        graphs.At(i)->data.ClearCurve(0);
+}
+
+void CDAXDoc::StandardRefresh() {
+    UpdateAllViews(kHintAcoustics);
+    UpdateAllViews(kHintInstallations);
+    ClearCurves();
+    UpdateAllViews(kHintResponse);
+    SetModified();
+}
+
+void CDAXDoc::SetPathName(const std::string& path) {
+    m_path = path;
+    legacyFormat = IsLegacyPath(path);
+}
+
+bool CDAXDoc::AllPlanesHorizontal() const {
+    for (int i = 0; i < conditions.Count(); ++i)
+        if (!conditions.At(i)->plane.IsParallelToXY())
+            return false;
+    return true;
+}
+
+void CDAXDoc::UpdateInstallState() {
+    if (!HasInstallations())
+        return;
+    const CSpeakerModel* current = CurrentModel();
+    const int firstModel = room.list.At(0)->modelIndex;
+    if (!current || firstModel < 0 || firstModel >= models.Count())
+        return;
+    installState =
+        models.At(firstModel).Header().pointsPerOctave == current->Header().pointsPerOctave ? 2 : 0;
+}
+
+void CDAXDoc::RebuildAllPlanes() {
+    for (int i = 0; i < conditions.Count(); ++i)
+        conditions.At(i)->plane.Rebuild();
+}
+
+void CDAXDoc::ForEachColorMap(void (CColorMapViewModel::*operation)()) {
+    for (CColorMapViewModel* view : ColorMapViews())
+        (view->*operation)();
+}
+
+bool CDAXDoc::SaveProject() {
+    legacyFormat = IsLegacyPath(m_path);
+    const bool wasLegacy = legacyFormat;
+    if (wasLegacy) {
+        m_path = m_path.substr(0, m_path.size() - 4) + ".tdax";
+        legacyFormat = false;
+    }
+    std::string path = m_path;
+    if (path.empty()) {
+        const std::optional<std::string> chosen =
+            m_ports.files ? m_ports.files->ChooseProjectName(projectName) : std::nullopt;
+        if (!chosen)
+            return false;
+        path = *chosen;
+    }
+    if (!m_ports.storage) {
+        if (m_ports.messages)
+            m_ports.messages->ReportError("The project cannot be saved here.");
+        return false;
+    }
+    std::string error;
+    if (!m_ports.storage->Save(*this, path, error)) {
+        if (m_ports.messages)
+            m_ports.messages->ReportError("The project could not be saved to " + path + ": " +
+                                          error);
+        return false;
+    }
+    m_path = path;
+    fileVersion = kCurrentFileVersion;
+    m_modified = false;
+    if (wasLegacy && m_ports.messages) {
+        m_ports.messages->Beep();
+        m_ports.messages->Inform(Strings::kSavedWithNewExtension);
+    }
+    return true;
+}
+
+bool CDAXDoc::DoSave(const std::string& path) {
+    if (IsLegacyPath(path)) {
+        if (m_ports.messages)
+            m_ports.messages->ErrorBeep();
+        if (!m_ports.messages || !m_ports.messages->AskWarning(Strings::kAskNewExtension))
+            return false;
+        m_path = path;
+        return SaveProject();
+    }
+    m_path = path;
+    return SaveProject();
+}
+
+void CDAXDoc::OnCloseDocument() {
+    autoLayoutValid = 0;
+    models.RemoveAll();
+}

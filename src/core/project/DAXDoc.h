@@ -1,0 +1,130 @@
+#pragma once
+
+#include "acoustics/AcousticScene.h"
+#include "acoustics/ColorMapCondition.h"
+#include "acoustics/InstallationContainer.h"
+#include "acoustics/MapCalculation.h"
+#include "acoustics/SoundGraphData.h"
+#include "common/Vec3.h"
+#include "project/DocumentView.h"
+#include "project/Ports.h"
+#include "speaker/SpeakerModelContainer.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+inline constexpr double kUnsetSentinel = 100000.0;
+inline constexpr std::uint32_t kCurrentFileVersion = 0x02000000;
+
+// The project: everything a project file holds, the flows of the project commands, and the
+// update hints that keep its views current. It computes nothing itself; the colour map views do.
+class CDAXDoc {
+public:
+    // The room defaults follow the application's length unit at creation.
+    explicit CDAXDoc(int applicationUnit = 0, CDocumentPorts ports = {});
+    CDAXDoc(const CDAXDoc&) = delete;
+    CDAXDoc& operator=(const CDAXDoc&) = delete;
+
+    // --- Project data (saved unless noted) ---
+    int recalcRequested = 0; // not saved
+    int manualRecalc = 0;
+    int printRowsPerPage = 0; // not saved
+    int printPageCount = 0;   // not saved
+    int advancedMode = 0;
+    int planeSameAsRoom = 1;
+    int autoLayoutShape = 0; // not saved
+    int lengthUnit = 1;
+    std::string projectDate;
+    std::string projectName;
+    int autoLayoutValid = 0;
+    double autoJudgeBand = 0.0;
+    double autoJudgeFrequency = 0.0;
+    double autoBottomOffset = 0.0;
+    double autoLeftOffset = 0.0;
+    double autoRowPitch = 0.0;
+    double autoColumnPitch = 0.0;
+    int autoLayoutPattern = 2;
+    int installState = 2;
+    int freshProjectFlag = 1;
+    COrientation installAngles{kUnsetSentinel, kUnsetSentinel, kUnsetSentinel};
+    double installHeight = kUnsetSentinel;
+    int loadedFromFile = 0;
+    bool legacyFormat = false; // not saved
+    std::uint32_t fileVersion = kCurrentFileVersion;
+    CSpeakerModelContainer models;
+    CInstallationContainer room;
+    CColorMapConditionList conditions;
+    CSoundGraphConditionList graphs;
+
+    // --- Views and ports ---
+    void AddView(CDocumentView* view);
+    void RemoveView(CDocumentView* view);
+    const std::vector<CDocumentView*>& Views() const { return m_views; }
+    std::vector<CColorMapViewModel*> ColorMapViews() const;
+    void UpdateAllViews(int hint);
+    // Hint 1, hint 2, clear curve 0 of every frequency response entry, hint 4, modified.
+    void StandardRefresh();
+    void ClearCurves();
+    CDocumentPorts& Ports() { return m_ports; }
+    void SetPorts(const CDocumentPorts& ports) { m_ports = ports; }
+
+    bool IsModified() const { return m_modified; }
+    void SetModified(bool modified = true) { m_modified = modified; }
+    const std::string& PathName() const { return m_path; }
+    void SetPathName(const std::string& path);
+
+    // --- Queries ---
+    CSpeakerModel* CurrentModel() const { return models.CurrentModel(); }
+    CAcousticScene Scene() const { return CAcousticScene::Of(models, room, lengthUnit); }
+    bool HasInstallations() const { return !room.list.Empty(); }
+    // Every calculation plane lies parallel to the XY plane.
+    bool AllPlanesHorizontal() const;
+    // Recomputes installState against the first installation's model, when there is one.
+    void UpdateInstallState();
+
+    // --- Commands ---
+    bool IsCommandEnabled(int id) const;
+    // Runs a project command. Returns false when the command is unknown or disabled.
+    bool OnCommand(int id);
+
+    // Save with extension migration; false when the save failed or was cancelled.
+    bool SaveProject();
+    // The framework's save under a name: legacy names are only saved after the user agrees.
+    bool DoSave(const std::string& path);
+    // Before the document closes.
+    void OnCloseDocument();
+
+    // --- Installation flows; 0 when something changed, 1 otherwise ---
+    int InstallSpeaker(double x, double y);
+    int EditInstallation(const CInstallationElement& values);
+    int RemoveInstallations(bool all);
+    // Asks once per installation (other than `skip`) at exactly this position and aim.
+    bool SameSpotCheck(const CVec3& position, const COrientation& orientation, int skip);
+
+    // --- Command flows ---
+    void ImportSpeakerData();
+    void ImportSpeakerFile(const std::string& path);
+    void ArrangeModules();
+    void DeleteSpeakerData();
+    void Recalculate();
+    void Preferences();
+    void RoomParameters();
+    void AutoInstallation();
+    void ExportSpeakerData();
+
+    // Every calculation plane back to an uncalculated grid: levels, statistics and colours reset.
+    void RebuildAllPlanes();
+
+private:
+    bool RunCommand(int id);
+    void ForEachColorMap(void (CColorMapViewModel::*operation)());
+
+    CDocumentPorts m_ports;
+    std::vector<CDocumentView*> m_views;
+    bool m_modified = false;
+    std::string m_path;
+};
+
+// True when the path ends in ".dax", ignoring case.
+bool IsLegacyPath(const std::string& path);

@@ -1,0 +1,217 @@
+// The project commands: when they are enabled and what they do.
+#include "project/ColorMapViewModel.h"
+#include "project/CommandTable.h"
+#include "project/DAXDoc.h"
+#include "project/Strings.h"
+#include "project/forms/PreferencesForm.h"
+
+#include <new>
+
+bool CDAXDoc::IsCommandEnabled(int id) const {
+    const CSpeakerModel* current = CurrentModel();
+    switch (id) {
+    case kCmdArrangeModules:
+        return current && current->CanArrangeModules();
+    case kCmdDeleteSpeaker:
+    case kCmdExportVd1:
+        return models.Count() > 0;
+    case kCmdAutoInstall:
+        return AllPlanesHorizontal() && current && current->CanAutoInstall();
+    case kCmdInstall:
+        return installState != 0 && models.Count() > 0;
+    case kCmdChangeInstallation:
+    case kCmdRemoveInstallation:
+    case kCmdRemoveAllInstallations:
+    case kCmdRecalculate:
+        return HasInstallations();
+    case kCmdNewWindow:
+        return false;
+    default:
+        return FindCommand(id) != nullptr;
+    }
+}
+
+bool CDAXDoc::OnCommand(int id) {
+    if (!IsCommandEnabled(id))
+        return false;
+    // Bad data met by a command (an index outside a table) ends that command, not the program.
+    try {
+        return RunCommand(id);
+    } catch (const CInvalidArgument& e) {
+        if (m_ports.messages)
+            m_ports.messages->ReportError(std::string("The command could not be completed: ") +
+                                          e.what());
+    } catch (const std::bad_alloc&) {
+        if (m_ports.messages)
+            m_ports.messages->ReportError("The command could not be completed: not enough memory.");
+    }
+    return true;
+}
+
+bool CDAXDoc::RunCommand(int id) {
+    switch (id) {
+    case kCmdSave:
+        SaveProject();
+        break;
+    case kCmdPrint:
+    case kCmdPrintPreview:
+        for (CColorMapViewModel* view : ColorMapViews())
+            view->OnViewCommand(id);
+        break;
+    case kCmdImport:
+        ImportSpeakerData();
+        SetModified();
+        break;
+    case kCmdArrangeModules:
+        ArrangeModules();
+        break;
+    case kCmdDeleteSpeaker:
+        DeleteSpeakerData();
+        break;
+    case kCmdExportVd1:
+        ExportSpeakerData();
+        break;
+    case kCmdAutoInstall:
+        AutoInstallation();
+        SetModified();
+        break;
+    case kCmdInstall:
+        if (InstallSpeaker(room.roomZeroX + room.roomLength / 2,
+                           room.roomZeroY + room.roomWidth / 2) == 0)
+            StandardRefresh();
+        break;
+    case kCmdChangeInstallation:
+        if (const CInstallationElement* current = room.list.Current();
+            current && EditInstallation(*current) == 0) {
+            RebuildAllPlanes();
+            StandardRefresh();
+        }
+        break;
+    case kCmdRemoveInstallation:
+        if (RemoveInstallations(false) == 0)
+            StandardRefresh();
+        break;
+    case kCmdRemoveAllInstallations:
+        if (RemoveInstallations(true) == 0)
+            StandardRefresh();
+        break;
+    case kCmdRoomParameters:
+        RoomParameters();
+        break;
+    case kCmdRecalculate:
+        Recalculate();
+        break;
+    case kCmdPreference:
+        Preferences();
+        break;
+    case kCmdFit:
+    case kCmdZoomIn:
+    case kCmdZoomOut:
+    case kCmdViewMinusX:
+    case kCmdViewPlusY:
+    case kCmdViewMinusZ:
+    case kCmdViewDiagonal:
+        for (CColorMapViewModel* view : ColorMapViews())
+            view->OnViewCommand(id);
+        SetModified();
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+void CDAXDoc::Recalculate() {
+    recalcRequested = 1;
+    UpdateAllViews(kHintAcoustics);
+    UpdateAllViews(kHintInstallations);
+    ClearCurves();
+    UpdateAllViews(kHintResponse);
+    SetModified();
+    recalcRequested = 0;
+}
+
+void CDAXDoc::Preferences() {
+    CPreferencesForm form(advancedMode, manualRecalc);
+    if (!m_ports.dialogs || !m_ports.dialogs->RunPreferences(form))
+        return;
+    advancedMode = form.AdvancedMode();
+    manualRecalc = form.ManualRecalc();
+    if (advancedMode == 0) {
+        installHeight = room.roomHeight;
+        installAngles = {kUnsetSentinel, kUnsetSentinel, kUnsetSentinel};
+        autoJudgeBand = 0.0;
+        autoJudgeFrequency = 0.0;
+    }
+    UpdateAllViews(kHintInstallations);
+    SetModified();
+}
+
+void CDAXDoc::RoomParameters() {
+    for (CColorMapViewModel* view : ColorMapViews()) {
+        int result = 2;
+        while (result == 2)
+            result = view->RunRoomParameters(true);
+        if (result == 0) {
+            autoLayoutValid = 0;
+            UpdateAllViews(kHintAcoustics);
+            UpdateAllViews(kHintInstallations);
+            ClearCurves();
+            UpdateAllViews(kHintResponse);
+            SetModified();
+        }
+    }
+}
+
+void CDAXDoc::DeleteSpeakerData() {
+    if (!m_ports.messages || !m_ports.messages->Confirm(Strings::kConfirmRemoveSpeaker))
+        return;
+    autoBottomOffset = autoLeftOffset = autoRowPitch = autoColumnPitch = 0.0;
+    autoLayoutValid = 0;
+    autoLayoutPattern = 2;
+    autoLayoutShape = 0;
+    autoJudgeBand = autoJudgeFrequency = 0.0;
+    RebuildAllPlanes();
+    const int current = models.CurrentIndex();
+    if (HasInstallations()) {
+        room.RemoveModelInstallations(current);
+        for (CInstallationElement& inst : room.list)
+            if (inst.modelIndex > current)
+                --inst.modelIndex;
+    }
+    models.RemoveModel(current);
+    UpdateAllViews(kHintAcoustics);
+    UpdateAllViews(kHintInstallations);
+    UpdateAllViews(kHintSpeakers);
+    UpdateAllViews(kHintTaps);
+    ClearCurves();
+    UpdateAllViews(kHintResponse);
+    if (models.Count() == 0)
+        ForEachColorMap(&CColorMapViewModel::ResetSpeakerDependentDisplay);
+    SetModified();
+}
+
+void CDAXDoc::ArrangeModules() {
+    CSpeakerModel* model = CurrentModel();
+    if (!model)
+        return;
+    const double k = model->ArrangeModules(lengthUnit, m_ports.arrangement);
+    if (k == 0.0)
+        return;
+    const int defaultTap = model->DefaultTap();
+    if (defaultTap >= 0 && defaultTap < static_cast<int>(model->Settings().taps.size()) &&
+        model->Tap(defaultTap).lowImpedance) {
+        for (CInstallationElement& inst : room.list)
+            if (inst.modelIndex == models.CurrentIndex())
+                inst.power = inst.power / k;
+        room.UpdateTotalPower();
+    }
+    SetModified();
+    autoLayoutValid = 0;
+    UpdateAllViews(kHintAcoustics);
+    UpdateAllViews(kHintInstallations);
+    UpdateAllViews(kHintSpeakers);
+    ClearCurves();
+    UpdateAllViews(kHintResponse);
+    UpdateAllViews(kHintTaps);
+}

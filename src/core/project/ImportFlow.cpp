@@ -1,0 +1,62 @@
+// Importing speaker data into the project.
+#include "common/LineReader.h"
+#include "common/ProgressDialog1.h"
+#include "project/ColorMapViewModel.h"
+#include "project/DAXDoc.h"
+#include "project/Strings.h"
+
+#include <fstream>
+
+void CDAXDoc::ImportSpeakerData() {
+    freshProjectFlag = 0;
+    const std::optional<std::string> path =
+        m_ports.files ? m_ports.files->ChooseSpeakerFile() : std::nullopt;
+    if (!path)
+        return;
+    ImportSpeakerFile(*path);
+}
+
+void CDAXDoc::ImportSpeakerFile(const std::string& path) {
+    freshProjectFlag = 0;
+    auto fail = [&](const std::string& why) {
+        if (m_ports.messages)
+            m_ports.messages->ReportError("The speaker data " + path +
+                                          " could not be imported: " + why + ".");
+    };
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        fail("the file cannot be opened");
+        return;
+    }
+    CLineReader reader(in);
+    std::string line;
+    if (!reader.ReadLine(line) || line != "Version 1.0.0") {
+        fail("its first line is not \"Version 1.0.0\"");
+        return;
+    }
+    std::unique_ptr<CProgressDialog1> progress =
+        m_ports.progress ? m_ports.progress->CreateProgress() : nullptr;
+    if (progress) {
+        progress->SetText(Strings::kImporting);
+        progress->SetPos(0);
+    }
+    const CSpeakerModel* before = CurrentModel();
+    const double previousPitch = before ? before->Header().pointsPerOctave : 0.0;
+    std::string reason;
+    const bool imported = models.ImportModel(reader, lengthUnit, progress.get(), &reason);
+    progress.reset();
+    if (!imported) {
+        fail(reason);
+        return;
+    }
+    const double remembered = models.Count() < 2 ? 0.0 : previousPitch;
+    models.SetCurrentIndex(models.Count() - 1);
+    const double pitch = CurrentModel()->Header().pointsPerOctave;
+    for (CColorMapViewModel* view : ColorMapViews())
+        if (pitch != remembered)
+            view->ResetSpeakerDependentDisplay();
+    UpdateAllViews(kHintSpeakers);
+    UpdateAllViews(kHintTaps);
+    UpdateInstallState();
+    SetModified();
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class CProgressDialog1;
+class CInstallationForm;
+class CPreferencesForm;
+class CModuleArrangementPort;
+class CDAXDoc;
+
+// The small dialogs and notices of the document's flows. The desktop program shows real dialogs,
+// the command-line tool answers from its arguments, the tests script the answers.
+class CMessagePort {
+public:
+    virtual ~CMessagePort() = default;
+    // The OK/Cancel message dialog; true for OK.
+    virtual bool Confirm(const std::string& text) = 0;
+    // A notice with an OK button.
+    virtual void Inform(const std::string& text) = 0;
+    // A warning with OK and Cancel (exclamation icon); true for OK.
+    virtual bool AskWarning(const std::string& text) = 0;
+    // Something failed; the text says what and why.
+    virtual void ReportError(const std::string& text) = 0;
+    virtual void Beep() {}
+    virtual void ErrorBeep() {}
+};
+
+// Runs a dialog over its form; true when the user confirmed it (the form then holds the result).
+class CDialogPort {
+public:
+    virtual ~CDialogPort() = default;
+    virtual bool RunInstallation(CInstallationForm& form) = 0;
+    virtual bool RunPreferences(CPreferencesForm& form) = 0;
+};
+
+class CFilePort {
+public:
+    virtual ~CFilePort() = default;
+    // A speaker data file to import, or nothing when the user cancels.
+    virtual std::optional<std::string> ChooseSpeakerFile() = 0;
+    // A file name to save the project under, or nothing when the user cancels.
+    virtual std::optional<std::string> ChooseProjectName(const std::string& suggestion) = 0;
+};
+
+class CProgressFactory {
+public:
+    virtual ~CProgressFactory() = default;
+    // A progress dialog for one long operation; nullptr runs without one.
+    virtual std::unique_ptr<CProgressDialog1> CreateProgress() = 0;
+};
+
+// Writes and reads the project file; the file format lives behind this port.
+class CProjectStorage {
+public:
+    virtual ~CProjectStorage() = default;
+    virtual bool Save(const CDAXDoc& document, const std::string& path, std::string& error) = 0;
+};
+
+// Everything a document needs from the outside. Null members answer "Cancel" or do nothing.
+struct CDocumentPorts {
+    CMessagePort* messages = nullptr;
+    CDialogPort* dialogs = nullptr;
+    CFilePort* files = nullptr;
+    CProgressFactory* progress = nullptr;
+    CProjectStorage* storage = nullptr;
+    CModuleArrangementPort* arrangement = nullptr;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// One numeric edit of a dialog: what it shows, the range OK accepts and whether it is shown.
+struct CNumberField {
+    std::string label;
+    std::string unit;
+    double minimum = 0.0;
+    double maximum = 0.0;
+    std::string text;
+    bool visible = true;
+
+    void SetValue(double value);
+    // The value, or the message that refuses the text: "Enter a number." for text that is not a
+    // number as a whole, "Enter a number between %1 and %2." outside the range.
+    std::optional<double> Parse(std::string* message) const;
+};
+
+// Text of a number as dialogs show it: the shortest text that reads back to the same value.
+std::string FormatFieldNumber(double value);
+// A whole-text number in C locale notation (blanks around it allowed), or nothing.
+std::optional<double> ParseWholeNumber(const std::string& text);
+// "Enter a number between %1 and %2." with the bounds filled in.
+std::string RangeMessage(double minimum, double maximum);

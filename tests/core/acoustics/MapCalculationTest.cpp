@@ -1,0 +1,156 @@
+#include "acoustics/MapCalculation.h"
+#include "SceneFixtures.h"
+#include "acoustics/ColorMapCondition.h"
+#include "common/ProgressDialog1.h"
+#include "common/Units.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+class ScriptedProgress : public CProgressDialog1 {
+public:
+    explicit ScriptedProgress(int stopAfter = -1) : m_stopAfter(stopAfter) {}
+    void SetText(const std::string& t) override { text = t; }
+    void SetRange(long long lo, long long hi) override { lower = lo, upper = hi; }
+    void SetPos(long long p) override { positions.push_back(p); }
+    bool PumpAndCheck() override { return m_stopAfter < 0 || pumps++ < m_stopAfter; }
+    std::string text;
+    long long lower = -1, upper = -1;
+    std::vector<long long> positions;
+    int pumps = 0;
+
+private:
+    int m_stopAfter;
+};
+
+CColorMapCondition Condition(double band, double fc, int mode, double pitch = 0.5) {
+    CColorMapCondition c;
+    c.band = band;
+    c.centreFrequency = fc;
+    c.mode = mode;
+    c.plane.Build(0, 0, 1.2, 6, 4, 0, pitch, 100, 2);
+    return c;
+}
+} // namespace
+
+TEST(CalculateMap, UniformLevelsGiveEqualStatistics) {
+    CTestScene t;
+    const int m = t.AddModel(OmniSpeaker(90, 3));
+    t.Install(m, {3, 2, 3});
+    t.room.ceilingType = 0;
+    CColorMapCondition c = Condition(3, 1000, kModeEnergy);
+    // Points on a sphere around the speaker all get the same level.
+    for (CPlaceElement& p : c.plane.points) {
+        const double a = &p - c.plane.points.data();
+        p.x = 3 + 2 * std::cos(a), p.y = 2 + 2 * std::sin(a), p.z = 3;
+    }
+    ASSERT_EQ(CalculateMap(t.Scene(), c, nullptr).status, ECalcStatus::Completed);
+    const double L = c.plane.points[0].level;
+    EXPECT_NEAR(c.plane.maximumLevel, L, 1e-9);
+    EXPECT_NEAR(c.plane.minimumLevel, L, 1e-9);
+    EXPECT_NEAR(c.plane.pinkNoiseAverage, L, 1e-9);
+    EXPECT_NEAR(c.plane.musicSpeechAverage, L - 4, 1e-9);
+}
+
+TEST(CalculateMap, StopOnTheFirstPointKeepsEveryLevelAndZeroStatistics) {
+    CTestScene t;
+    const int m = t.AddModel(DirectionalSpeaker(1, 3));
+    t.Install(m, {3, 2, 3}, {0, 0, 90});
+    for (EMapEngineKind kind : {EMapEngineKind::Reference, EMapEngineKind::Engine}) {
+        CColorMapCondition c = Condition(3, 1000, kModeEnergy);
+        for (CPlaceElement& p : c.plane.points)
+            p.level = 42.0;
+        c.plane.maximumLevel = 99;
+        ScriptedProgress progress(0);
+        const CMapResult r = CalculateMap(t.Scene(), c, &progress, {kind, 2});
+        EXPECT_EQ(r.status, ECalcStatus::Stopped);
+        EXPECT_EQ(r.computed, 0);
+        for (const CPlaceElement& p : c.plane.points)
+            EXPECT_EQ(p.level, 42.0);
+        EXPECT_EQ(c.plane.maximumLevel, 0.0);
+        EXPECT_EQ(progress.text, "Calculating...");
+        EXPECT_EQ(progress.upper, c.plane.pointCount);
+    }
+}
+
+TEST(CalculateMap, StopHalfwayKeepsTheComputedLevelsOnly) {
+    CTestScene t;
+    const int m = t.AddModel(DirectionalSpeaker(1, 3));
+    t.Install(m, {3, 2, 3}, {0, 0, 90});
+    CColorMapCondition c = Condition(3, 1000, kModeEnergy);
+    ScriptedProgress progress(10);
+    const CMapResult r = CalculateMap(t.Scene(), c, &progress, {EMapEngineKind::Reference, 1});
+    EXPECT_EQ(r.status, ECalcStatus::Stopped);
+    EXPECT_EQ(r.computed, 10);
+    EXPECT_GT(c.plane.points[9].level, 50.0);
+    EXPECT_EQ(c.plane.points[10].level, 0.0);
+    EXPECT_EQ(c.plane.pinkNoiseAverage, 0.0);
+}
+
+TEST(CalculateMap, NothingToDoWithoutInstallationsAndFailureForAnEmptyBand) {
+    CTestScene t;
+    t.AddModel(OmniSpeaker(90, 3));
+    CColorMapCondition c = Condition(3, 1000, kModeEnergy);
+    c.plane.maximumLevel = 5;
+    EXPECT_EQ(CalculateMap(t.Scene(), c, nullptr).status, ECalcStatus::NoInstallations);
+    EXPECT_EQ(c.plane.maximumLevel, 5.0);
+
+    t.Install(0, {1, 1, 3});
+    CColorMapCondition narrow = Condition(24, 1100, kModeEnergy); // between two data frequencies
+    const CMapResult r = CalculateMap(t.Scene(), narrow, nullptr);
+    EXPECT_EQ(r.status, ECalcStatus::Failed);
+    EXPECT_FALSE(r.reason.empty());
+    for (const CPlaceElement& p : narrow.plane.points)
+        EXPECT_FALSE(std::isnan(p.level));
+}
+
+TEST(CalculateMap, APlaneWithoutPointsReportsZeroStatistics) {
+    CTestScene t;
+    t.Install(t.AddModel(OmniSpeaker(90, 3)), {1, 1, 3});
+    CColorMapConditionList list;
+    list.Append(Condition(3, 1000, kModeEnergy));
+    list.Duplicate(0);
+    CColorMapCondition& emptied = *list.At(0);
+    ASSERT_TRUE(emptied.plane.points.empty());
+    EXPECT_EQ(CalculateMap(t.Scene(), emptied, nullptr).status, ECalcStatus::Completed);
+    EXPECT_EQ(emptied.plane.pinkNoiseAverage, 0.0);
+    EXPECT_EQ(emptied.plane.maximumLevel, 0.0);
+}
+
+TEST(CalculateMap, LargePlanesReportTheirFullRange) {
+    CTestScene t;
+    t.Install(t.AddModel(OmniSpeaker(90, 1)), {1, 1, 3});
+    CColorMapCondition c;
+    c.band = 1;
+    c.centreFrequency = 1000;
+    c.plane.Build(0, 0, 1, 300, 250, 0, 1, 100, 2);
+    ASSERT_EQ(c.plane.pointCount, 75000);
+    ScriptedProgress progress;
+    EXPECT_EQ(CalculateMap(t.Scene(), c, &progress, {EMapEngineKind::Engine, 2}).status,
+              ECalcStatus::Completed);
+    EXPECT_EQ(progress.upper, 75000);
+    ASSERT_FALSE(progress.positions.empty());
+    EXPECT_TRUE(std::is_sorted(progress.positions.begin(), progress.positions.end()));
+    EXPECT_LE(progress.positions.back(), 75000);
+}
+
+TEST(PointSpectrum, OneLevelPerBandCentreMatchingTheBandLevel) {
+    CTestScene t;
+    t.Install(t.AddModel(DirectionalSpeaker(1, 3)), {2, 2, 3}, {0, 0, 90});
+    CColorMapCondition c = Condition(1, 1000, kModeEnergy);
+    std::vector<double> centres, levels;
+    ASSERT_TRUE(PointSpectrum(t.Scene(), c, {2.5, 2, 1.2}, centres, levels));
+    ASSERT_EQ(centres.size(), 10u); // 31.6 Hz ... 15.8 kHz octaves
+    EXPECT_NEAR(centres.front(), std::pow(10.0, 1.5), 1e-9);
+    EXPECT_EQ(centres[5], 1000.0);
+    const CBandIndexRange band = BandIndices(1, 1000, 3);
+    double pressure = 0;
+    BandPressure(t.Scene(), kModeEnergy, {2.5, 2, 1.2}, band.start, band.end, 3, pressure);
+    EXPECT_EQ(levels[5], PressureLevel(pressure));
+
+    CTestScene empty;
+    EXPECT_TRUE(PointSpectrum(empty.Scene(), c, {0, 0, 0}, centres, levels));
+    EXPECT_TRUE(centres.empty());
+}
