@@ -21,3 +21,6 @@ struct CAxisElement {
 };
 
 using CAxisElementArray = std::vector<CAxisElement>;
+
+// The module vectors of an arrangement, one per element, as the arrangement dialogs edit them.
+using CAxisEntityArray = std::vector<CModuleVector>;

@@ -3,7 +3,13 @@
 #include "common/Errors.h"
 #include "common/LineReader.h"
 #include "common/TextParse.h"
+#include "speaker/QL9Model.h"
 #include "speaker/StdSPModel.h"
+#include "speaker/TypeKModel.h"
+#include "speaker/TypeNModel.h"
+#include "speaker/TypePModel.h"
+#include "speaker/TypeRModel.h"
+#include "speaker/TypeWModel.h"
 
 #include <new>
 
@@ -12,6 +18,18 @@ std::unique_ptr<CSpeakerModel> CSpeakerModelContainer::CreateModel(int kind) {
     case kKindStandard:
     case kKindCeiling:
         return std::make_unique<CStdSPModel>(kind);
+    case kKindTypeN:
+        return std::make_unique<CTypeNModel>();
+    case kKindTypeW:
+        return std::make_unique<CTypeWModel>();
+    case kKindTypeK:
+        return std::make_unique<CTypeKModel>();
+    case kKindQL9:
+        return std::make_unique<CQL9Model>();
+    case kKindTypeP:
+        return std::make_unique<CTypePModel>();
+    case kKindTypeR:
+        return std::make_unique<CTypeRModel>();
     default:
         return nullptr;
     }

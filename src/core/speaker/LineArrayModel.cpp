@@ -1,0 +1,134 @@
+#include "speaker/LineArrayModel.h"
+
+#include "common/Archive.h"
+#include "common/LineReader.h"
+#include "common/TextParse.h"
+#include "speaker/CalcAimAngle.h"
+
+#include <algorithm>
+
+bool CLineArrayModel::LoadFromText(CLineReader& reader, CProgressDialog1* progress) {
+    if (!CSpeakerModel::LoadFromText(reader, progress))
+        return false;
+    for (std::size_t b = 0; b < m_balloons.size(); ++b) {
+        const CSPComplexArray& data = m_balloons[b].data;
+        const bool empty = std::all_of(data.begin(), data.end(),
+                                       [](const CSPComplex& v) { return v == CSPComplex{}; });
+        if (empty)
+            return Fail("the speaker data ends before the directivity of module type " +
+                        std::to_string(b + 1) + " of " + std::to_string(m_balloons.size()));
+    }
+    return true;
+}
+
+bool CLineArrayModel::ParseCounts(CLineReader& reader) {
+    int read[3] = {0, 0, 0};
+    std::string line;
+    for (int& value : read) {
+        if (!reader.ReadLine(line))
+            return Fail(std::string("the ") + FamilyName() +
+                        " speaker data ends inside its three module count lines");
+        value = ParseLeadingInt(line);
+    }
+    const CModuleCounts counts = CountsFromText({read[0], read[1], read[2]});
+    const std::string problem = CheckCounts(counts);
+    if (!problem.empty())
+        return Fail(problem);
+    AdoptCounts(counts);
+    return true;
+}
+
+bool CLineArrayModel::ParseModules(CLineReader& reader) {
+    std::string line;
+    for (CAxisElement& entry : m_modules) {
+        if (reader.ReadLine(line))
+            entry.name = line;
+        for (double* value :
+             {&entry.vector.pitch, &entry.vector.offset, &entry.vector.splay, &entry.weight}) {
+            if (reader.ReadLine(line))
+                *value = ParseLeadingDouble(line);
+        }
+    }
+    return true;
+}
+
+void CLineArrayModel::SerializeCounts(CArchive& ar) {
+    if (ar.IsStoring()) {
+        for (int count : {m_settings.centre, m_settings.upper, m_settings.lower}) {
+            if (count < 0 || count > 0xFFFF)
+                ar.Fail("module count " + std::to_string(count) + " does not fit a WORD");
+            std::uint16_t w = static_cast<std::uint16_t>(count);
+            ar.Word(w);
+        }
+        return;
+    }
+    std::uint16_t w[3] = {0, 0, 0};
+    for (std::uint16_t& value : w)
+        ar.Word(value);
+    const CModuleCounts counts{w[0], w[1], w[2]};
+    const std::string problem = CheckCounts(counts);
+    if (!problem.empty())
+        ar.Fail(problem);
+    AdoptCounts(counts);
+}
+
+void CLineArrayModel::AdoptCounts(const CModuleCounts& counts) {
+    SetCounts(counts.centre, counts.upper, counts.lower);
+    m_modules.resize(static_cast<std::size_t>(ModuleTableSize(counts)));
+    m_balloons.resize(static_cast<std::size_t>(BalloonCount()));
+}
+
+void CLineArrayModel::RequireValidCounts(const CModuleCounts& counts) const {
+    const std::string problem = CheckCounts(counts);
+    if (!problem.empty())
+        throw CInvalidArgument(problem);
+}
+
+void CLineArrayModel::RequireStates(int count) const {
+    if (count < 0 || static_cast<std::size_t>(count) > m_states.size())
+        throw CInvalidArgument(std::string(FamilyName()) + " needs " + std::to_string(count) +
+                               " element states but has " + std::to_string(m_states.size()));
+}
+
+void CLineArrayModel::Place(CCalcAimAngleZX& calculator, CSPVariableParam& state) {
+    const CModuleVector& v = state.module.vector;
+    state.orientation.elevation = calculator.AddAngle(v.splay);
+    double x = 0.0;
+    double z = 0.0;
+    calculator.Step(v.pitch, v.offset, x, z);
+    state.position = {x, 0.0, z};
+}
+
+void CLineArrayModel::StackLower(int count) {
+    RequireStates(count);
+    CCalcAimAngleLowerZX lower;
+    for (int i = 0; i < count; ++i)
+        Place(lower, m_states[static_cast<std::size_t>(i)]);
+}
+
+void CLineArrayModel::SetEqualWeights() {
+    const double weight = 1.0 / static_cast<double>(m_states.size());
+    for (CSPVariableParam& state : m_states)
+        state.module.weight = weight;
+}
+
+void CLineArrayModel::SerializeModuleTable(CArchive& ar) {
+    if (ar.IsLoading())
+        ar.RequireItems(m_modules.size(), 1 + 3 * sizeof(double), "module entries");
+    for (CAxisElement& entry : m_modules) {
+        ar.String(entry.name);
+        ar.Double(entry.vector.offset);
+        ar.Double(entry.vector.pitch);
+        ar.Double(entry.vector.splay);
+    }
+}
+
+void CLineArrayModel::BuildOnFirstBalloon(int count) {
+    if (m_balloons.empty())
+        throw CInvalidArgument(std::string("the ") + FamilyName() + " model has no balloon");
+    RequireStates(count);
+    m_elements.clear();
+    m_elements.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        AddElement(i, 0);
+}

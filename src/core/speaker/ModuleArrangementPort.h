@@ -1,0 +1,44 @@
+#pragma once
+
+#include "speaker/AxisElement.h"
+#include "speaker/TypePandRParam.h"
+
+// The three element counts of a model: centre, upper stack, lower stack.
+struct CModuleCounts {
+    int centre = 0;
+    int upper = 0;
+    int lower = 0;
+    int Total() const { return centre + upper + lower; }
+    friend bool operator==(const CModuleCounts&, const CModuleCounts&) = default;
+};
+
+// What a vector dialog (QL-9, KV-W5) starts from and, after OK, what the user chose: the counts
+// and one module vector per element.
+struct CVectorArrangement {
+    CModuleCounts counts;
+    CAxisEntityArray vectors;
+    int lengthUnit = 0;
+};
+
+// What a cabinet dialog (KV-P10, KV-R6, KV-K) starts from and gives back. The module table is
+// the model's, read to draw the column; only the counts and the cabinet list come back.
+struct CCabinetArrangement {
+    CModuleCounts counts;
+    CTypePandRParamArray cabinets;
+    CAxisElementArray modules;
+    int lengthUnit = 0;
+};
+
+// How a line-array model asks a person to arrange it. The model knows nothing of dialogs: it
+// hands its arrangement to the port and applies what comes back. Each call returns true for OK,
+// false for Cancel; after Cancel the model ignores the arrangement. The project layer implements
+// this port with the arrangement forms (CModuleArrangementDialogs).
+class CModuleArrangementPort {
+public:
+    virtual ~CModuleArrangementPort() = default;
+    virtual bool ArrangeQL9(CVectorArrangement& arrangement) = 0;
+    virtual bool ArrangeTypeW(CVectorArrangement& arrangement) = 0;
+    virtual bool ArrangeTypeP(CCabinetArrangement& arrangement) = 0;
+    virtual bool ArrangeTypeR(CCabinetArrangement& arrangement) = 0;
+    virtual bool ArrangeTypeK(CCabinetArrangement& arrangement) = 0;
+};
