@@ -41,4 +41,4 @@ void BM_EvaluateCeilingSpeaker(benchmark::State& state) {
 BENCHMARK(BM_EvaluateCeilingSpeaker)->Arg(0)->Arg(1);
 } // namespace
 
-BENCHMARK_MAIN();
+

@@ -11,6 +11,10 @@
 #include <cmath>
 #include <map>
 
+namespace {
+const double kLn10Over20 = std::log(10.0) / 20.0;
+} // namespace
+
 CMapEngine::CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRange& band)
     : m_scene(scene), m_mode(mode), m_band(band) {
     const int n = m_band.Count();
@@ -51,6 +55,8 @@ CMapEngine::CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRa
                 table.element = &element;
                 table.phiCount = balloon.phiCount;
                 table.thetaCount = header.thetaCount;
+                table.thetaAscending = IsAscending(header.thetaGrid.data(), header.thetaCount);
+                table.phiAscending = IsAscending(balloon.phiGrid.data(), balloon.phiCount);
                 const std::size_t cells =
                     static_cast<std::size_t>(table.phiCount) * table.thetaCount;
                 table.level.assign(cells * static_cast<std::size_t>(n), 0.0);
@@ -138,8 +144,8 @@ bool CMapEngine::AddPass(const InstallationPlan& inst, const ElementPlan& elemen
     const BalloonTable& table = *element.table;
     const CSpeakerDataHeader& header = table.element->Header();
     const CBalloonElement& balloon = table.element->Balloon();
-    const CBracket th = BracketSearch(header.thetaGrid.data(), header.thetaCount, angles.theta);
-    const CBracket ph = BracketSearch(balloon.phiGrid.data(), balloon.phiCount, angles.phi);
+    const CBracket th = BracketSearch(header.thetaGrid.data(), header.thetaCount, angles.theta, table.thetaAscending);
+    const CBracket ph = BracketSearch(balloon.phiGrid.data(), balloon.phiCount, angles.phi, table.phiAscending);
     const int T = table.thetaCount;
     const std::size_t cA = static_cast<std::size_t>(ph.loIndex * T + th.loIndex);
     const std::size_t cB = static_cast<std::size_t>(ph.hiIndex * T + th.loIndex);
@@ -173,6 +179,7 @@ bool CMapEngine::AddPass(const InstallationPlan& inst, const ElementPlan& elemen
     }
 
     const double ref = model.referenceDistance;
+    const double delay = (r - ref) / kSpeedOfSound;
     const double scale = element.scale;
     const double* level = table.level.data();
     const double* phase = table.phase.data();
@@ -191,9 +198,9 @@ bool CMapEngine::AddPass(const InstallationPlan& inst, const ElementPlan& elemen
                      weightSum;
             }
         }
-        const double m = std::pow(10.0, L / 20.0) * kReferencePressure * ref / r;
-        const double cycles =
-            (r - ref) / kSpeedOfSound * m_frequencies[static_cast<std::size_t>(j)];
+        // exp with ln(10)/20 instead of pow(10, L/20): a few ulps apart, at a fraction of the cost.
+        const double m = std::exp(L * kLn10Over20) * kReferencePressure * ref / r;
+        const double cycles = delay * m_frequencies[static_cast<std::size_t>(j)];
         double P = P0 - (cycles - std::floor(cycles)) * 360.0;
         if (inst.reverse)
             P += 180.0;

@@ -36,6 +36,8 @@ private:
         const CSpeakerElement* element = nullptr; // for the header's grids
         int phiCount = 0;
         int thetaCount = 0;
+        bool thetaAscending = false;
+        bool phiAscending = false;
         std::vector<double> level; // [(phi * thetaCount + theta) * bandCount + j]
         std::vector<double> phase;
         std::vector<CVec3>

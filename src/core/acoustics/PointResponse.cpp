@@ -35,8 +35,15 @@ double UnwrapAgainst(double px, double reference) {
     return best;
 }
 
-CBracket BracketSearch(const double* grid, int count, double x) {
-    for (int i = 0; i + 1 < count; ++i) {
+CBracket BracketSearch(const double* grid, int count, double x, bool sorted) {
+    int start = 0;
+    if (sorted && count > 2) {
+        // Cells whose upper value lies at least the tolerance below x can never stop the walk,
+        // so it may begin at the last of them; the result is the same as walking from 0.
+        const double* p = std::partition_point(grid, grid + count, [&](double g) { return g + kGridTolerance <= x; });
+        start = std::max(0, static_cast<int>(p - grid) - 1);
+    }
+    for (int i = start; i + 1 < count; ++i) {
         if (Near(grid[i], x))
             return {grid[i], grid[i], i, i, true};
         if (Near(grid[i + 1], x))
@@ -47,6 +54,8 @@ CBracket BracketSearch(const double* grid, int count, double x) {
     const double first = count > 0 ? grid[0] : 0.0;
     return {first, first, 0, 0, false};
 }
+
+bool IsAscending(const double* grid, int count) { return std::is_sorted(grid, grid + std::max(count, 0)); }
 
 CElementFrame ElementFrame(const CSpeakerElement& element, const COrientation& orientation) {
     const CVec3 p = element.Position();

@@ -21,8 +21,11 @@ struct CBracket {
 };
 
 // Finds the grid cell holding x, with a tolerance of 0.00001 for hitting a grid value exactly.
-// Outside the grid (or with fewer than two values) both ends are g[0], not exact.
-CBracket BracketSearch(const double* grid, int count, double x);
+// Outside the grid (or with fewer than two values) both ends are g[0], not exact. A caller that
+// knows the grid ascends may say so and gets the same answer from a binary search.
+CBracket BracketSearch(const double* grid, int count, double x, bool sorted = false);
+// True when the grid never descends.
+bool IsAscending(const double* grid, int count);
 
 // The element's offset and world aim for an installation aimed at `orientation`.
 CElementFrame ElementFrame(const CSpeakerElement& element, const COrientation& orientation);
