@@ -23,6 +23,15 @@ std::vector<std::pair<std::string, double>> BandChoices(double pitch) {
     return choices;
 }
 
+CColorMapCondition DefaultCondition(int lengthUnit) {
+    CColorMapCondition condition;
+    if (lengthUnit == kUnitImperial)
+        condition.plane.Build(0, 0, 5, 30, 30, 0, 0.5, 100, 2);
+    else
+        condition.plane.Build(0, 0, 1.5, 10, 10, 0, 0.25, 100, 2);
+    return condition;
+}
+
 CColorMapViewModel::CColorMapViewModel(CDAXDoc& document) : m_doc(document) {
     m_doc.AddView(this);
 }
@@ -36,23 +45,20 @@ CColorMapCondition* CColorMapViewModel::Condition() const {
 }
 
 void CColorMapViewModel::OnInitialUpdate() {
+    CColorMapConditionList& list = m_doc.conditions;
     if (m_doc.loadedFromFile) {
+        // A project file without a calculation plane still gets one to show.
+        if (list.Count() == 0)
+            list.Append(DefaultCondition(m_doc.lengthUnit));
         m_conditionIndex = 0;
         ProjectView(false);
         SyncConditionControls(0, 0);
         return;
     }
-    CColorMapConditionList& list = m_doc.conditions;
-    if (list.Current()) {
+    if (list.Current())
         list.Duplicate(list.currentIndex);
-    } else {
-        CColorMapCondition condition;
-        if (m_doc.lengthUnit == kUnitImperial)
-            condition.plane.Build(0, 0, 5, 30, 30, 0, 0.5, 100, 2);
-        else
-            condition.plane.Build(0, 0, 1.5, 10, 10, 0, 0.25, 100, 2);
-        list.Append(std::move(condition));
-    }
+    else
+        list.Append(DefaultCondition(m_doc.lengthUnit));
     m_conditionIndex = list.Count() - 1;
     while (RunRoomParameters(false) == 2) {
     }

@@ -10,7 +10,7 @@
 #include <vector>
 
 class CDAXDoc;
-class CColorMapCondition;
+#include "acoustics/ColorMapCondition.h"
 
 // A drop-down list as the view shows it: its texts and the selected entry (-1 for none).
 struct CComboModel {
@@ -99,6 +99,9 @@ private:
     bool m_printing = false;
     int m_pageWidth = 0, m_pageHeight = 0;
 };
+
+// The condition of a new project's first view: default settings and a plane for the unit.
+CColorMapCondition DefaultCondition(int lengthUnit);
 
 // Names of the bands a model of resolution N offers, with their values (bands per octave).
 std::vector<std::pair<std::string, double>> BandChoices(double pitch);

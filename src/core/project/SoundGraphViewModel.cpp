@@ -11,7 +11,7 @@ CSoundGraphViewModel::~CSoundGraphViewModel() {
 }
 
 void CSoundGraphViewModel::OnInitialUpdate() {
-    if (m_doc.loadedFromFile) {
+    if (m_doc.loadedFromFile && m_doc.graphs.Count() > 0) {
         m_entryIndex = 0;
         return;
     }

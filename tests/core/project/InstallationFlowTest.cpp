@@ -1,0 +1,131 @@
+#include "FakePorts.h"
+#include "project/CommandTable.h"
+#include "project/Strings.h"
+
+#include <gtest/gtest.h>
+
+TEST(InstallSpeaker, WithoutAdvancedModeACeilingSpeakerGetsItsDefaults) {
+    CDocFixture f;
+    f.AddModel(DirectionalSpeaker(1));
+    f.doc.advancedMode = 0;
+    f.dialogs.installation = [](CInstallationForm& form) {
+        EXPECT_FALSE(form.Field(CInstallationForm::kPower).visible);
+        EXPECT_FALSE(form.PolarityVisible());
+        EXPECT_EQ(form.Field(CInstallationForm::kX).unit, "[m]");
+        form.Field(CInstallationForm::kX).text = "2.5";
+        form.Field(CInstallationForm::kPower).text = "not even a number"; // hidden: passes through
+        return true;
+    };
+    ASSERT_EQ(f.Install(5, 5), 0);
+    const CInstallationElement& inst = *f.doc.room.list.At(0);
+    EXPECT_EQ(inst.position, (CVec3{2.5, 5, f.doc.room.roomHeight}));
+    EXPECT_EQ(inst.orientation, (COrientation{0, 0, 90}));
+    EXPECT_EQ(inst.power, f.doc.CurrentModel()->Tap(f.doc.CurrentModel()->DefaultTap()).tapPower);
+    EXPECT_TRUE(inst.polarityNormal);
+    EXPECT_EQ(f.doc.room.totalPower, inst.power);
+}
+
+TEST(InstallSpeaker, TheFormRefusesOutOfRangeEntriesInRowOrder) {
+    CInstallationForm form({}, 1, 2);
+    EXPECT_EQ(form.Field(CInstallationForm::kZ).unit, "[ft]");
+    form.Field(CInstallationForm::kY).text = "12abc";
+    form.Field(CInstallationForm::kPower).text = "20000";
+    std::string message;
+    EXPECT_FALSE(form.Accept(&message));
+    EXPECT_EQ(message, "Enter a number.");
+    form.Field(CInstallationForm::kY).text = " 3 ";
+    EXPECT_FALSE(form.Accept(&message));
+    EXPECT_EQ(message, "Enter a number between 0 and 10000.");
+    form.Field(CInstallationForm::kPower).text = "15";
+    form.polaritySelection = 1;
+    ASSERT_TRUE(form.Accept(&message));
+    EXPECT_EQ(form.Result().position.y, 3.0);
+    EXPECT_EQ(form.Result().power, 15.0);
+    EXPECT_FALSE(form.Result().polarityNormal);
+}
+
+TEST(InstallSpeaker, HighAndLowImpedanceCannotBeMixed) {
+    CDocFixture f;
+    f.AddModel(DirectionalSpeaker(1)); // line taps
+    ASSERT_EQ(f.Install(1, 1), 0);
+    f.AddModel(DirectionalSpeaker(0)); // low impedance default tap
+    f.dialogs.installationRuns = 0;
+    EXPECT_EQ(f.Install(2, 2), 1);
+    EXPECT_EQ(f.messages.asked.back(), Strings::kImpedanceMix);
+    EXPECT_EQ(f.dialogs.installationRuns, 0);
+    EXPECT_EQ(f.doc.room.list.Count(), 1);
+}
+
+TEST(InstallSpeaker, TheSameSpotIsAskedOncePerIdenticalInstallation) {
+    CDocFixture f;
+    f.AddModel(DirectionalSpeaker(1));
+    ASSERT_EQ(f.Install(1, 1), 0);
+    ASSERT_EQ(f.Install(1, 1), 0); // asked once, answered OK
+    EXPECT_EQ(f.messages.asked.size(), 1u);
+    f.messages.answers = {true, false};
+    EXPECT_EQ(f.Install(1, 1), 1); // asked twice, the second Cancel aborts
+    EXPECT_EQ(f.messages.asked.size(), 3u);
+    EXPECT_EQ(f.messages.asked.back(), Strings::kSameSpot);
+    EXPECT_EQ(f.doc.room.list.Count(), 2);
+    EXPECT_EQ(f.doc.room.list.currentIndex, 1);
+}
+
+TEST(EditInstallation, UnchangedValuesDoNotAskAndCancelChangesNothing) {
+    CDocFixture f;
+    f.AddModel(DirectionalSpeaker(1));
+    f.Install(1, 1);
+    f.Install(3, 3);
+    f.messages.asked.clear();
+    EXPECT_EQ(f.doc.EditInstallation(*f.doc.room.list.Current()), 0);
+    EXPECT_TRUE(f.messages.asked.empty());
+
+    const auto before = *f.doc.room.list.Current();
+    f.dialogs.installation = [](CInstallationForm& form) {
+        form.Field(CInstallationForm::kX).text = "9";
+        return false;
+    };
+    EXPECT_EQ(f.doc.EditInstallation(before), 1);
+    EXPECT_EQ(*f.doc.room.list.Current(), before);
+}
+
+TEST(RemoveInstallations, CurrentMovesBackAndCancelKeepsEverything) {
+    CDocFixture f;
+    f.AddModel(DirectionalSpeaker(1));
+    for (int i = 0; i < 3; ++i)
+        f.Install(i, 1);
+    f.doc.room.list.currentIndex = 2;
+    f.messages.answers = {false};
+    EXPECT_EQ(f.doc.RemoveInstallations(true), 1);
+    EXPECT_EQ(f.doc.room.list.Count(), 3);
+    EXPECT_EQ(f.doc.RemoveInstallations(false), 0);
+    EXPECT_EQ(f.doc.room.list.Count(), 2);
+    EXPECT_EQ(f.doc.room.list.currentIndex, 1);
+    EXPECT_EQ(f.doc.room.totalPower, f.doc.room.list.TotalPower());
+    EXPECT_EQ(f.doc.RemoveInstallations(true), 0);
+    EXPECT_TRUE(f.doc.room.list.Empty());
+    EXPECT_EQ(f.doc.room.list.currentIndex, 0);
+    EXPECT_EQ(f.doc.room.totalPower, 0.0);
+}
+
+TEST(DeleteSpeakerData, RemovesItsInstallationsAndRenumbersTheRest) {
+    CDocFixture f;
+    for (int m = 0; m < 3; ++m) {
+        f.AddModel(DirectionalSpeaker(1));
+        f.Install(m, m);
+        f.Install(m, m + 5);
+    }
+    f.doc.models.SetCurrentIndex(1);
+    f.messages.answers = {false};
+    ASSERT_TRUE(f.doc.OnCommand(kCmdDeleteSpeaker));
+    EXPECT_EQ(f.doc.models.Count(), 3); // cancelled
+    ASSERT_TRUE(f.doc.OnCommand(kCmdDeleteSpeaker));
+    EXPECT_EQ(f.doc.models.Count(), 2);
+    ASSERT_EQ(f.doc.room.list.Count(), 4);
+    for (const CInstallationElement& inst : f.doc.room.list)
+        EXPECT_NE(inst.modelIndex, 2);
+    EXPECT_EQ(f.doc.room.list.At(3)->modelIndex, 1);
+    EXPECT_EQ(f.doc.room.list.At(3)->position.x, 2.0);
+    EXPECT_EQ(f.doc.room.totalPower, f.doc.room.list.TotalPower());
+    EXPECT_LT(f.doc.room.list.currentIndex, 4);
+    EXPECT_TRUE(f.doc.IsModified());
+}

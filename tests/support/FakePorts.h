@@ -1,0 +1,89 @@
+#pragma once
+
+#include "SpeakerFixtures.h"
+#include "common/ProgressDialog1.h"
+#include "project/DAXDoc.h"
+#include "project/Ports.h"
+#include "project/forms/InstallationForm.h"
+#include "project/forms/PreferencesForm.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+// Messages answered from a script: each question takes the next answer (OK when none is left).
+class CScriptedMessages : public CMessagePort {
+public:
+    std::deque<bool> answers;
+    std::vector<std::string> asked, informed, errors;
+    int beeps = 0;
+
+    bool Confirm(const std::string& text) override { return Next(text); }
+    void Inform(const std::string& text) override { informed.push_back(text); }
+    bool AskWarning(const std::string& text) override { return Next(text); }
+    void ReportError(const std::string& text) override { errors.push_back(text); }
+    void Beep() override { ++beeps; }
+    void ErrorBeep() override { ++beeps; }
+
+private:
+    bool Next(const std::string& text) {
+        asked.push_back(text);
+        if (answers.empty())
+            return true;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+// Dialogs played by a test: each runs a function on the form and returns its answer.
+class CScriptedDialogs : public CDialogPort {
+public:
+    std::function<bool(CInstallationForm&)> installation = [](CInstallationForm&) { return true; };
+    std::function<bool(CPreferencesForm&)> preferences = [](CPreferencesForm&) { return true; };
+    int installationRuns = 0;
+
+    bool RunInstallation(CInstallationForm& form) override {
+        ++installationRuns;
+        return installation(form);
+    }
+    bool RunPreferences(CPreferencesForm& form) override { return preferences(form); }
+};
+
+// Keeps saved projects in memory; can be told to fail.
+class CMemoryStorage : public CProjectStorage {
+public:
+    std::map<std::string, int> saves;
+    bool fail = false;
+    bool Save(const CDAXDoc&, const std::string& path, std::string& error) override {
+        if (fail) {
+            error = "disk full";
+            return false;
+        }
+        ++saves[path];
+        return true;
+    }
+};
+
+class CCountingProgress : public CProgressDialog1 {
+public:
+    void SetRange(long long, long long) override {}
+    void SetPos(long long) override {}
+    bool PumpAndCheck() override { return true; }
+};
+
+// A document wired to scripted ports, with a generated model or two.
+struct CDocFixture {
+    CScriptedMessages messages;
+    CScriptedDialogs dialogs;
+    CMemoryStorage storage;
+    CDAXDoc doc;
+
+    explicit CDocFixture(int unit = 0);
+    // Imports generated speaker data and makes it current; returns its index.
+    int AddModel(const CVsaGenOptions& options);
+    // Installs the current model through the document's own flow at (x, y); 0 on success.
+    int Install(double x, double y);
+};
