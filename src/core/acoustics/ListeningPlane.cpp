@@ -3,6 +3,9 @@
 #include <cmath>
 
 namespace {
+// Guards the grid size so hostile extents or pitches cannot ask for billions of cells.
+constexpr long long kMaxPlanePoints = 50'000'000;
+
 double SnapExtent(double e, double p) {
     if (e == 0.0)
         return e;
@@ -44,36 +47,48 @@ const std::array<std::uint32_t, kColorClasses>& CListeningPlane::DefaultColors()
     return colors;
 }
 
-// Guards the grid size so hostile extents or pitches cannot ask for billions of cells.
-static constexpr long long kMaxPlanePoints = 50'000'000;
-
-void CListeningPlane::Build(double ox, double oy, double oz, double ex, double ey, double ez,
-                            double p, double colorMax, double colorStep) {
+long long CListeningPlane::GridCount(double ex, double ey, double ez, double p) {
     if (!(p > 0.0) || !std::isfinite(p))
-        return;
+        return 0;
     ex = SnapExtent(ex, p);
     ey = SnapExtent(ey, p);
     ez = SnapExtent(ez, p);
+    // Extents too large for the counts are refused before any conversion can overflow.
+    for (double e : {ex, ey, ez})
+        if (!(std::fabs(e / p) < static_cast<double>(kMaxPlanePoints)))
+            return 0;
     const long long nX = CellCount(ex, p), nY = CellCount(ey, p), nZ = CellCount(ez, p);
     long long count = 0;
     if (nX != 0) {
         if (nY != 0) {
             if (nZ != 0)
-                return;
+                return 0;
             count = nX * nY;
         } else {
             if (nZ == 0)
-                return;
+                return 0;
             count = nX * nZ;
         }
     } else {
         if (nY != 0 && nZ != 0)
             count = nY * nZ;
         else
-            return;
+            return 0;
     }
     if (count <= 0 || nX < 0 || nY < 0 || nZ < 0 || count > kMaxPlanePoints)
+        return 0;
+    return count;
+}
+
+void CListeningPlane::Build(double ox, double oy, double oz, double ex, double ey, double ez,
+                            double p, double colorMax, double colorStep) {
+    const long long count = GridCount(ex, ey, ez, p);
+    if (count == 0)
         return;
+    ex = SnapExtent(ex, p);
+    ey = SnapExtent(ey, p);
+    ez = SnapExtent(ez, p);
+    const long long nX = CellCount(ex, p), nY = CellCount(ey, p), nZ = CellCount(ez, p);
 
     dotPitch = p;
     extentX = ex, extentY = ey, extentZ = ez;

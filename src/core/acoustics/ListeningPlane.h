@@ -28,6 +28,8 @@ public:
     // (after snapping to the pitch) and the grid has points.
     void Build(double originX, double originY, double originZ, double extentX, double extentY,
                double extentZ, double dotPitch, double colorMaximum, double colorPitch);
+    // The number of points Build would generate for these extents, or 0 when it would refuse.
+    static long long GridCount(double extentX, double extentY, double extentZ, double dotPitch);
     // Build with the plane's own values: levels, statistics and colours back to their defaults.
     void Rebuild();
     // Colour (0x00BBGGRR) of the level class of L; black for a level that is not a number.

@@ -9,6 +9,7 @@
 #include "speaker/SpeakerElement.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 class CArchive;
@@ -69,6 +70,9 @@ public:
     virtual void ResetWeights();
     // The complex pressure of all elements at a receiver, added to the accumulator. Returns 0,
     // or 1 when the frequency is 0 or not one of the model's frequencies.
+    // Stores or loads the model's record of the project file (after its type code).
+    void Serialize(CArchive& ar, std::uint32_t version);
+
     virtual int Evaluate(CSPComplex& accumulator, const CVec3& receiver, const CVec3& position,
                          const COrientation& orientation, double frequency, double ceilingHeight,
                          bool reversePolarity, double power, bool ceilingReflection,

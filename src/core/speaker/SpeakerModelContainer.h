@@ -2,10 +2,12 @@
 
 #include "speaker/SpeakerModel.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+class CArchive;
 class CLineReader;
 class CProgressDialog1;
 
@@ -30,6 +32,12 @@ public:
     int Count() const { return static_cast<int>(m_models.size()); }
     int CurrentIndex() const { return m_currentIndex; }
     void SetCurrentIndex(int index) { m_currentIndex = index; }
+    // Stores or loads currentIndex, the count and every model with its type code. A model record
+    // of an unknown type ends the load with an archive error.
+    void Serialize(CArchive& ar, int lengthUnit, std::uint32_t version);
+    // Reads one model record; nullptr (and nothing read after the type code) for an unknown type.
+    static std::unique_ptr<CSpeakerModel> LoadModelRecord(CArchive& ar, std::uint32_t version);
+
     // Tells every model the project's length unit.
     void SetLengthUnit(int unit);
 

@@ -1,0 +1,463 @@
+#include "project/ProjectFile.h"
+
+#include "common/Archive.h"
+#include "common/FileVersion.h"
+#include "project/DAXDoc.h"
+#include "project/Strings.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+void Vec3Field(CArchive& ar, CVec3& v) {
+    ar.Double(v.x);
+    ar.Double(v.y);
+    ar.Double(v.z);
+}
+
+void OrientationField(CArchive& ar, COrientation& o) {
+    ar.Double(o.azimuth);
+    ar.Double(o.rotation);
+    ar.Double(o.elevation);
+}
+
+// --- Installations ---
+void SerializeInstallations(CArchive& ar, CInstallationContainer& room, std::uint32_t v) {
+    ar.SetContext("installations");
+    CInstallationElementList& list = room.list;
+    ar.WordInt(list.currentIndex);
+    std::size_t count = static_cast<std::size_t>(list.Count());
+    ar.CountWord(count, 62, "installations");
+    ar.Double(room.gridPitchX);
+    ar.Double(room.gridPitchY);
+    if (v >= kVersion140)
+        ar.Double(room.reserved1);
+    ar.Double(room.roomLength);
+    ar.Double(room.roomWidth);
+    if (v >= kVersion140)
+        ar.Double(room.reserved2);
+    ar.Double(room.roomZeroX);
+    ar.Double(room.roomZeroY);
+    if (v >= kVersion140) {
+        ar.Double(room.roomHeight);
+    } else {
+        ar.Double(room.reserved2);
+        room.roomHeight = 0.0;
+    }
+    ar.Double(room.totalPower);
+    ar.WordInt(room.ceilingType);
+    if (ar.IsStoring()) {
+        for (CInstallationElement& e : list) {
+            OrientationField(ar, e.orientation);
+            ar.Double(e.power);
+            ar.WordBool(e.polarityNormal);
+            Vec3Field(ar, e.position);
+            ar.WordInt(e.modelIndex);
+            ar.WordInt(e.tapIndex);
+        }
+        return;
+    }
+    const int current = list.currentIndex;
+    list.RemoveAll();
+    for (std::size_t i = 0; i < count; ++i) {
+        CInstallationElement e{};
+        e.polarityNormal = false;
+        OrientationField(ar, e.orientation);
+        ar.Double(e.power);
+        ar.WordBool(e.polarityNormal);
+        Vec3Field(ar, e.position);
+        ar.WordInt(e.modelIndex);
+        ar.WordInt(e.tapIndex);
+        list.Append(e);
+    }
+    list.currentIndex = current;
+}
+
+// --- Calculation planes ---
+void SerializePlane(CArchive& ar, CListeningPlane& plane, std::uint32_t v) {
+    const bool has3d = v >= kVersion140;
+    if (ar.IsStoring()) {
+        // A plane whose points were handed to a duplicate is written as its rebuilt grid, so the
+        // file reads back with as many point records as the reader regenerates.
+        const CListeningPlane* source = &plane;
+        CListeningPlane rebuilt;
+        if (static_cast<long long>(plane.points.size()) != plane.pointCount) {
+            rebuilt = plane;
+            rebuilt.Rebuild();
+            source = &rebuilt;
+        }
+        std::uint16_t pointWord = static_cast<std::uint16_t>(source->pointCount);
+        ar.Word(pointWord);
+        std::uint16_t colorCount = kColorClasses;
+        ar.Word(colorCount);
+        ar.Double(plane.dotPitch);
+        ar.Double(plane.colorPitch);
+        ar.Double(plane.extentX);
+        ar.Double(plane.extentY);
+        ar.Double(plane.extentZ);
+        ar.Double(plane.colorMaximum);
+        ar.Double(plane.originX);
+        ar.Double(plane.originY);
+        ar.Double(plane.originZ);
+        for (CPlaceElement p : source->points) {
+            ar.Double(p.x), ar.Double(p.y), ar.Double(p.z);
+            ar.Double(p.sizeX), ar.Double(p.sizeY), ar.Double(p.sizeZ);
+            ar.Double(p.level);
+        }
+        for (int i = 0; i < kColorClasses; ++i) {
+            std::uint32_t color = plane.colors[static_cast<std::size_t>(i)];
+            ar.Dword(color);
+            ar.Double(plane.thresholds[static_cast<std::size_t>(i)]);
+        }
+        ar.Double(plane.maximumLevel);
+        ar.Double(plane.minimumLevel);
+        ar.Double(plane.pinkNoiseAverage);
+        ar.Double(plane.musicSpeechAverage);
+        return;
+    }
+    std::uint16_t pointWord = 0, colorCount = 0;
+    ar.Word(pointWord); // informational only
+    ar.Word(colorCount);
+    double dotPitch = 0, colorPitch = 0, ex = 0, ey = 0, ez = 0, colorMax = 0, ox = 0, oy = 0,
+           oz = 0;
+    ar.Double(dotPitch);
+    ar.Double(colorPitch);
+    ar.Double(ex);
+    ar.Double(ey);
+    if (has3d)
+        ar.Double(ez);
+    ar.Double(colorMax);
+    ar.Double(ox);
+    ar.Double(oy);
+    ar.Double(oz);
+    const std::size_t perPoint = (has3d ? 7 : 6) * sizeof(double);
+    ar.RequireItems(CListeningPlane::GridCount(ex, ey, ez, dotPitch), perPoint, "grid points");
+    plane.Build(ox, oy, oz, ex, ey, ez, dotPitch, colorMax, colorPitch);
+    for (CPlaceElement& p : plane.points) {
+        ar.Double(p.x), ar.Double(p.y), ar.Double(p.z);
+        ar.Double(p.sizeX), ar.Double(p.sizeY);
+        p.sizeZ = 0.0;
+        if (has3d)
+            ar.Double(p.sizeZ);
+        ar.Double(p.level);
+    }
+    ar.RequireItems(colorCount, 12, "colour classes");
+    for (std::size_t i = 0; i < colorCount; ++i) {
+        std::uint32_t color = 0;
+        double threshold = 0;
+        ar.Dword(color);
+        ar.Double(threshold);
+        if (i < static_cast<std::size_t>(kColorClasses)) {
+            plane.colors[i] = color;
+            plane.thresholds[i] = threshold;
+        }
+    }
+    ar.Double(plane.maximumLevel);
+    ar.Double(plane.minimumLevel);
+    ar.Double(plane.pinkNoiseAverage);
+    ar.Double(plane.musicSpeechAverage);
+}
+
+void SerializeCondition(CArchive& ar, CColorMapCondition& c, std::uint32_t v) {
+    ar.WordInt(c.mode);
+    ar.Double(c.band);
+    ar.Double(c.centreFrequency);
+    ar.WordInt(c.scrollSize[0]);
+    ar.WordInt(c.scrollSize[1]);
+    for (int& margin : c.margins)
+        ar.WordInt(margin);
+    ar.Double(c.scale);
+    SerializePlane(ar, c.plane, v);
+    if (v >= kVersion140)
+        for (double& angle : c.viewAngles)
+            ar.Double(angle);
+}
+
+void SerializeConditions(CArchive& ar, CColorMapConditionList& list, std::uint32_t v) {
+    ar.SetContext("calculation planes");
+    int current = list.currentIndex;
+    ar.WordInt(current);
+    std::size_t count = static_cast<std::size_t>(list.Count());
+    ar.CountWord(count, 100, "calculation planes");
+    if (ar.IsStoring()) {
+        for (int i = 0; i < list.Count(); ++i)
+            SerializeCondition(ar, *list.At(i), v);
+        return;
+    }
+    list.RemoveAll();
+    for (std::size_t i = 0; i < count; ++i) {
+        ar.SetContext("calculation plane " + std::to_string(i));
+        CColorMapCondition c = CColorMapCondition::ForLoading();
+        SerializeCondition(ar, c, v);
+        list.Append(std::move(c));
+    }
+    list.currentIndex = current;
+}
+
+// --- Frequency response entries ---
+void SerializeCurveList(CArchive& ar, CSoundGraphDataList& data) {
+    ar.WordInt(data.reservedWord);
+    std::size_t curves = data.curves.size();
+    ar.CountWord(curves, 7, "curves");
+    ar.Double(data.frequencyMin);
+    ar.Double(data.frequencyMax);
+    ar.Double(data.levelMin);
+    ar.Double(data.levelMax);
+    ar.Double(data.frequencyStep);
+    ar.Double(data.levelStep);
+    ar.DwordInt(data.frequencyAxisType);
+    ar.DwordInt(data.levelAxisType);
+    if (ar.IsLoading())
+        data.curves.assign(curves, CSoundGraphData{});
+    for (CSoundGraphData& curve : data.curves) {
+        std::uint32_t sized = static_cast<std::uint32_t>(curve.PointCount());
+        ar.Dword(sized);
+        ar.String(curve.name);
+        std::size_t points = curve.frequencies.size();
+        ar.CountWord(points, 2 * sizeof(double), "curve points");
+        if (ar.IsLoading())
+            curve.SetPoints(static_cast<int>(points), nullptr, nullptr);
+        for (std::size_t i = 0; i < points; ++i) {
+            ar.Double(curve.frequencies[i]);
+            ar.Double(curve.levels[i]);
+        }
+    }
+}
+
+void SerializeGraphs(CArchive& ar, CSoundGraphConditionList& list) {
+    ar.SetContext("frequency response entries");
+    ar.WordInt(list.currentIndex);
+    std::size_t count = static_cast<std::size_t>(list.Count());
+    ar.CountWord(count, 28, "frequency response entries");
+    if (ar.IsStoring()) {
+        for (int i = 0; i < list.Count(); ++i) {
+            CSoundGraphCondition& e = *list.At(i);
+            ar.WordInt(e.left), ar.WordInt(e.top), ar.WordInt(e.right), ar.WordInt(e.bottom);
+            ar.Double(e.xScale);
+            ar.Double(e.yScale);
+            SerializeCurveList(ar, e.data);
+        }
+        return;
+    }
+    const int current = list.currentIndex;
+    list.RemoveAll();
+    for (std::size_t i = 0; i < count; ++i) {
+        CSoundGraphCondition e;
+        ar.WordInt(e.left), ar.WordInt(e.top), ar.WordInt(e.right), ar.WordInt(e.bottom);
+        ar.Double(e.xScale);
+        ar.Double(e.yScale);
+        SerializeCurveList(ar, e.data);
+        list.AddGraphCondition(-1, e.left, e.top, e.right, e.bottom, e.xScale, e.yScale, e.data);
+    }
+    list.currentIndex = current;
+}
+
+std::uint32_t LegacyVersion(const std::string& text) {
+    if (text.size() < 13 || text.compare(0, 8, "Version ") != 0)
+        return 0;
+    std::uint32_t v = 0;
+    for (std::size_t at : {8u, 10u, 12u})
+        v = (v | static_cast<std::uint32_t>(text[at] - '0')) << 8;
+    return v;
+}
+} // namespace
+
+namespace ProjectFile {
+
+void SerializeBody(CArchive& ar, CDAXDoc& doc, std::uint32_t v) {
+    ar.SetContext("project settings");
+    ar.WordInt(doc.advancedMode);
+    int loaded = doc.loadedFromFile;
+    ar.WordInt(loaded);
+    ar.WordInt(doc.installState);
+    bool fresh = doc.freshProjectFlag != 0, valid = doc.autoLayoutValid != 0,
+         same = doc.planeSameAsRoom != 0;
+    ar.WordBool(fresh);
+    ar.WordBool(valid);
+    ar.String(doc.projectName);
+    ar.String(doc.projectDate);
+    ar.WordInt(doc.lengthUnit);
+    ar.WordInt(doc.autoLayoutPattern);
+    ar.Double(doc.autoJudgeBand);
+    ar.Double(doc.autoJudgeFrequency);
+    OrientationField(ar, doc.installAngles);
+    ar.Double(doc.installHeight);
+    ar.Double(doc.autoBottomOffset);
+    ar.Double(doc.autoLeftOffset);
+    ar.Double(doc.autoRowPitch);
+    ar.Double(doc.autoColumnPitch);
+    ar.WordBool(same);
+    if (v != kVersion100)
+        ar.WordInt(doc.manualRecalc);
+    if (ar.IsLoading()) {
+        doc.loadedFromFile = 1;
+        doc.freshProjectFlag = fresh ? 1 : 0;
+        doc.autoLayoutValid = valid ? 1 : 0;
+        doc.planeSameAsRoom = same ? 1 : 0;
+    }
+    doc.models.Serialize(ar, doc.lengthUnit, v);
+    SerializeInstallations(ar, doc.room, v);
+    SerializeConditions(ar, doc.conditions, v);
+    SerializeGraphs(ar, doc.graphs);
+    ar.SetContext({});
+}
+
+std::vector<std::uint8_t> Write(CDAXDoc& doc) {
+    CArchive ar = CArchive::ForStoring();
+    ar.Bytes(const_cast<char*>(kProjectTag), 9, "the tag");
+    std::uint32_t version = kVersion200;
+    ar.Dword(version);
+    doc.fileVersion = kVersion200;
+    SerializeBody(ar, doc, kVersion200);
+    return ar.TakeBuffer();
+}
+
+bool HasTag(const std::vector<std::uint8_t>& bytes) {
+    return bytes.size() >= 9 && std::memcmp(bytes.data(), kProjectTag, 9) == 0;
+}
+
+EReadResult Read(const std::vector<std::uint8_t>& bytes, bool legacy, CDAXDoc& doc,
+                 std::string& error) {
+    CArchive ar = CArchive::ForLoading(bytes);
+    try {
+        std::uint32_t version = 0;
+        if (legacy) {
+            std::string text;
+            ar.String(text);
+            version = LegacyVersion(text);
+        } else {
+            char tag[9];
+            ar.Bytes(tag, sizeof tag, "the tag");
+            if (std::memcmp(tag, kProjectTag, 9) != 0)
+                ar.Fail("the file does not start with the project tag");
+            ar.Dword(version);
+        }
+        if (!IsKnownVersion(version))
+            return EReadResult::UnknownVersion;
+        doc.fileVersion = version;
+        SerializeBody(ar, doc, version);
+        doc.fileVersion = kVersion200;
+        return EReadResult::Loaded;
+    } catch (const CArchiveException& e) {
+        error = e.what();
+    } catch (const CInvalidArgument& e) {
+        error = std::string(e.what()) + " (at byte offset " + std::to_string(ar.Offset()) + ")";
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory (at byte offset " + std::to_string(ar.Offset()) + ")";
+    }
+    doc.fileVersion = kVersion200;
+    return EReadResult::Failed;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                         std::string& error) {
+    std::string temp = path + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        error = "cannot create a file beside " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    bool ok = true;
+    std::size_t written = 0;
+    while (ok && written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            ok = false;
+        else
+            written += static_cast<std::size_t>(n);
+    }
+    // The new file keeps the permissions of the one it replaces.
+    struct stat previous {};
+    if (ok && ::stat(path.c_str(), &previous) == 0)
+        ::fchmod(fd, previous.st_mode & 07777);
+    else if (ok)
+        ::fchmod(fd, 0644);
+    if (ok && ::fsync(fd) != 0)
+        ok = false;
+    if (!ok)
+        error = std::string("writing failed: ") + std::strerror(errno);
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = std::string("writing failed: ") + std::strerror(errno);
+    }
+    if (ok) {
+        if (std::rename(temp.c_str(), path.c_str()) != 0) {
+            ok = false;
+            error = "cannot replace " + path + ": " + std::strerror(errno);
+        }
+    }
+    if (!ok)
+        ::unlink(temp.c_str());
+    return ok;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
+                   std::size_t maxBytes) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    bytes.clear();
+    std::uint8_t buffer[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+        if (bytes.size() + n > maxBytes) {
+            std::fclose(f);
+            error = path + " is too large to be a project";
+            return false;
+        }
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) {
+        error = "cannot read " + path;
+        return false;
+    }
+    return true;
+}
+
+bool Open(const std::string& path, CDAXDoc& doc, std::string& error, std::string* notice) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(path, bytes, error))
+        return false;
+    const bool legacy = IsLegacyPath(path);
+    doc.legacyFormat = legacy;
+    switch (Read(bytes, legacy, doc, error)) {
+    case EReadResult::Failed:
+        error = std::string(Strings::kFailedToOpen) + " " + error;
+        return false;
+    case EReadResult::UnknownVersion:
+        if (notice)
+            *notice = Strings::kNotAvailableFile;
+        break;
+    case EReadResult::Loaded:
+        break;
+    }
+    doc.SetPathName(path);
+    doc.legacyFormat = false;
+    doc.SetModified(false);
+    return true;
+}
+} // namespace ProjectFile
+
+bool CProjectFileStorage::Save(const CDAXDoc& document, const std::string& path,
+                               std::string& error) {
+    try {
+        // Writing only reads the document; fileVersion is the one field the layout touches.
+        const std::vector<std::uint8_t> bytes = ProjectFile::Write(const_cast<CDAXDoc&>(document));
+        return ProjectFile::WriteFileAtomically(path, bytes, error);
+    } catch (const CArchiveException& e) {
+        error = e.what();
+    } catch (const CInvalidArgument& e) {
+        error = e.what();
+    }
+    return false;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "project/Ports.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CArchive;
+class CDAXDoc;
+
+inline constexpr char kProjectTag[] = "VELDAXDoc"; // 9 bytes, no terminator in the file
+
+// The project file: the current container (tag, version word, body) is written; the current and
+// the legacy container (a version text, then the body) are read in all six known versions.
+namespace ProjectFile {
+// Serialises the document body with version v (storing always uses the current version).
+void SerializeBody(CArchive& ar, CDAXDoc& doc, std::uint32_t version);
+
+// The complete file contents of a document.
+std::vector<std::uint8_t> Write(CDAXDoc& doc);
+
+enum class EReadResult { Loaded, UnknownVersion, Failed };
+// Reads file contents into a freshly constructed document. Failed: `error` says what and at
+// which byte offset, and the document must be discarded. UnknownVersion: the document keeps its
+// construction defaults, as a file of an unknown version has always opened.
+EReadResult Read(const std::vector<std::uint8_t>& bytes, bool legacy, CDAXDoc& doc,
+                 std::string& error);
+
+// True when the bytes start with the tag; checked before a second project is opened.
+bool HasTag(const std::vector<std::uint8_t>& bytes);
+
+// Writes bytes to path atomically: a temporary file beside it, flushed, then renamed over it.
+// On failure the previous file is untouched and `error` says why.
+bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                         std::string& error);
+// Reads a whole file; refuses files larger than maxBytes.
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
+                   std::size_t maxBytes = std::size_t(1) << 31);
+
+// Opens a project file into doc (freshly constructed): sets the path, the legacy flag and
+// loadedFromFile. `notice` receives "Not available file." for an unknown version.
+bool Open(const std::string& path, CDAXDoc& doc, std::string& error, std::string* notice = nullptr);
+} // namespace ProjectFile
+
+// The storage port of the desktop program and the command-line tool.
+class CProjectFileStorage : public CProjectStorage {
+public:
+    bool Save(const CDAXDoc& document, const std::string& path, std::string& error) override;
+};

@@ -1,0 +1,330 @@
+#include "project/ProjectFile.h"
+#include "ByteWriter.h"
+#include "FakePorts.h"
+#include "SceneFixtures.h"
+#include "common/Archive.h"
+#include "common/FileVersion.h"
+#include "project/ColorMapViewModel.h"
+#include "project/Strings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+// A project with a model of every family, installations, three planes with computed levels,
+// two response entries with curves, in feet.
+void Furnish(CDocFixture& f) {
+    CDAXDoc& doc = f.doc;
+    doc.lengthUnit = 1;
+    doc.projectName = "Hall \xE9 2";
+    doc.projectDate = "2026-12-07";
+    doc.advancedMode = 2;
+    doc.manualRecalc = 1;
+    doc.autoJudgeBand = 3;
+    doc.autoJudgeFrequency = 1258.925411794167;
+    doc.installAngles = {1.5, -2.25, 90};
+    doc.installHeight = 9.75;
+    doc.autoRowPitch = 1.0 / 3.0;
+    doc.room.ceilingType = 0;
+    for (const CVsaGenOptions& options :
+         {DirectionalSpeaker(1), DirectionalSpeaker(0), QL9ArrayOptions(), KVW5ArrayOptions(),
+          KVKArrayOptions(), KVP10ArrayOptions(), KVR6ArrayOptions(), TypeNArrayOptions()})
+        f.AddModel(options);
+    doc.models.At(0).SetDefaultTap(2);
+    doc.models.SetCurrentIndex(3);
+    for (int m = 0; m < doc.models.Count(); ++m)
+        doc.room.AddInstallation(m, 0, {m * 1.1, 2.0 / 3.0, 9}, {m * 10.0, -5, 45}, 1.0 + m,
+                                 m % 2 == 0);
+    doc.room.list.currentIndex = 4;
+    for (int i = 0; i < 3; ++i) {
+        CColorMapCondition c;
+        c.band = i == 0 ? 1 : 3;
+        c.centreFrequency = 1000;
+        c.mode = i % 2;
+        c.scale = 0.123;
+        c.viewAngles = {45, 75, i * 1.0};
+        if (i == 2)
+            c.plane.Build(0, 3, 0, 20, 0, 9, 1.5, 110, 3); // vertical
+        else
+            c.plane.Build(0.5, 0.25, 4, 20, 15, 0, 0.7 + i, 100, 2);
+        CalculateMap(doc.Scene(), c, nullptr);
+        c.plane.colors[7] = 0x00ABCDEF;
+        doc.conditions.Append(std::move(c));
+    }
+    doc.conditions.currentIndex = 1;
+    for (int i = 0; i < 2; ++i) {
+        CSoundGraphDataList data;
+        data.InitAxes(1, 0, 20, 50, 20000, 120, 1000, 10);
+        const double fr[] = {100, 200, 400}, lv[] = {80.5, 81.25, 79.125 + i};
+        data.SetCurve(0, 3, fr, lv);
+        data.curves[0].name = "curve";
+        doc.graphs.AddGraphCondition(-1, 30 + i, 20, 20, 36, 0.5, 0.25, data);
+    }
+}
+
+std::vector<std::uint8_t> RoundTrip(CDAXDoc& doc, CDAXDoc& back) {
+    const std::vector<std::uint8_t> bytes = ProjectFile::Write(doc);
+    std::string error;
+    EXPECT_EQ(ProjectFile::Read(bytes, false, back, error), ProjectFile::EReadResult::Loaded)
+        << error;
+    return bytes;
+}
+
+std::string TempPath(const std::string& name) {
+    return (fs::temp_directory_path() / ("daxara-test-" + std::to_string(::getpid()) + "-" + name))
+        .string();
+}
+} // namespace
+
+TEST(ProjectFile, AWrittenFileStartsWithTheTagAndTheCurrentVersion) {
+    CDocFixture f;
+    const std::vector<std::uint8_t> bytes = ProjectFile::Write(f.doc);
+    ASSERT_GE(bytes.size(), 13u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 9), "VELDAXDoc");
+    EXPECT_EQ((std::vector<std::uint8_t>(bytes.begin() + 9, bytes.begin() + 13)),
+              (std::vector<std::uint8_t>{0, 0, 0, 2}));
+    EXPECT_TRUE(ProjectFile::HasTag(bytes));
+}
+
+TEST(ProjectFile, AFullProjectReadsBackBitForBit) {
+    CDocFixture f;
+    Furnish(f);
+    f.doc.loadedFromFile = 1; // a loaded project says so when written again
+    CDAXDoc back;
+    const std::vector<std::uint8_t> bytes = RoundTrip(f.doc, back);
+    // Writing the read project again gives the same bytes: every stored value survived.
+    EXPECT_EQ(ProjectFile::Write(back), bytes);
+
+    EXPECT_EQ(back.loadedFromFile, 1);
+    EXPECT_EQ(back.projectName, f.doc.projectName);
+    EXPECT_EQ(back.lengthUnit, 1);
+    EXPECT_EQ(back.autoRowPitch, 1.0 / 3.0);
+    EXPECT_EQ(back.installAngles, f.doc.installAngles);
+    ASSERT_EQ(back.models.Count(), 8);
+    EXPECT_EQ(back.models.CurrentIndex(), 3);
+    for (int m = 0; m < 8; ++m) {
+        const CSpeakerModel& a = f.doc.models.At(m);
+        const CSpeakerModel& b = back.models.At(m);
+        EXPECT_EQ(b.Kind(), a.Kind());
+        EXPECT_EQ(b.DisplayName(), a.DisplayName());
+        EXPECT_EQ(b.Settings().lengthUnit, 1);
+        ASSERT_EQ(b.Balloons().size(), a.Balloons().size());
+        for (std::size_t i = 0; i < a.Balloons().size(); ++i)
+            EXPECT_EQ(b.Balloons()[i].data, a.Balloons()[i].data);
+        ASSERT_EQ(b.Elements().size(), a.Elements().size());
+        for (std::size_t i = 0; i < a.Elements().size(); ++i) {
+            EXPECT_EQ(b.Elements()[i].Position(), a.Elements()[i].Position());
+            EXPECT_EQ(b.Elements()[i].Orientation(), a.Elements()[i].Orientation());
+            EXPECT_EQ(b.Elements()[i].Weight(), a.Elements()[i].Weight());
+        }
+    }
+    EXPECT_EQ(back.models.At(0).DefaultTap(), 2);
+    EXPECT_EQ(back.room.list.Count(), 8);
+    EXPECT_EQ(back.room.list.currentIndex, 4);
+    EXPECT_FALSE(back.room.list.At(1)->polarityNormal);
+    EXPECT_EQ(*back.room.list.At(7), *f.doc.room.list.At(7));
+    ASSERT_EQ(back.conditions.Count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const CListeningPlane& a = f.doc.conditions.At(i)->plane;
+        const CListeningPlane& b = back.conditions.At(i)->plane;
+        EXPECT_EQ(b.points, a.points);
+        EXPECT_EQ(b.colors, a.colors);
+        EXPECT_EQ(b.pinkNoiseAverage, a.pinkNoiseAverage);
+        EXPECT_EQ(back.conditions.At(i)->viewAngles, f.doc.conditions.At(i)->viewAngles);
+    }
+    EXPECT_GT(back.conditions.At(0)->plane.maximumLevel, 0.0);
+    ASSERT_EQ(back.graphs.Count(), 2);
+    EXPECT_EQ(back.graphs.At(1)->data, f.doc.graphs.At(1)->data);
+    EXPECT_EQ(back.graphs.At(1)->left, 31);
+}
+
+TEST(ProjectFile, LongNamesUseTheWordLengthForm) {
+    CDocFixture f;
+    f.doc.projectName = std::string(300, 'n');
+    const std::vector<std::uint8_t> bytes = ProjectFile::Write(f.doc);
+    // tag, version, five WORDs, then the name
+    const std::size_t at = 9 + 4 + 5 * 2;
+    EXPECT_EQ(bytes[at], 0xFF);
+    EXPECT_EQ(bytes[at + 1] | bytes[at + 2] << 8, 300);
+    CDAXDoc back;
+    RoundTrip(f.doc, back);
+    EXPECT_EQ(back.projectName, f.doc.projectName);
+}
+
+TEST(ProjectFile, ADuplicatedPlaneWithoutPointsStillReadsBack) {
+    CDocFixture f;
+    f.AddModel(OmniSpeaker());
+    CColorMapCondition c;
+    c.plane.Build(0, 0, 1, 2, 2, 0, 0.5, 100, 2);
+    f.doc.conditions.Append(c);
+    f.doc.conditions.Duplicate(0);
+    ASSERT_TRUE(f.doc.conditions.At(0)->plane.points.empty());
+    CDAXDoc back;
+    RoundTrip(f.doc, back);
+    EXPECT_EQ(back.conditions.At(0)->plane.points.size(), 16u);
+    EXPECT_EQ(back.conditions.At(1)->plane.points.size(), 16u);
+}
+
+TEST(ProjectFile, UnknownVersionsOpenWithDefaultsAndBadTagsFail) {
+    CByteWriter w;
+    w.Raw("VELDAXDoc", 9).Dword(0x01020000).Word(2).Word(1);
+    CDAXDoc doc;
+    std::string error;
+    EXPECT_EQ(ProjectFile::Read(w.bytes, false, doc, error),
+              ProjectFile::EReadResult::UnknownVersion);
+    EXPECT_EQ(doc.advancedMode, 0);
+    EXPECT_EQ(doc.loadedFromFile, 0);
+
+    CByteWriter bad;
+    bad.Raw("VELDAXDOC", 9).Dword(kVersion200);
+    EXPECT_EQ(ProjectFile::Read(bad.bytes, false, doc, error), ProjectFile::EReadResult::Failed);
+    EXPECT_NE(error.find("tag"), std::string::npos);
+    EXPECT_FALSE(ProjectFile::HasTag(bad.bytes));
+}
+
+TEST(ProjectFile, AnUnknownModelTypeYieldsNoModelAndAClearError) {
+    CByteWriter record;
+    record.Word(9).Word(0).Word(0);
+    CArchive ar = CArchive::ForLoading(record.bytes);
+    EXPECT_EQ(CSpeakerModelContainer::LoadModelRecord(ar, kVersion200), nullptr);
+    EXPECT_EQ(ar.Offset(), 2u); // nothing read after the type code
+
+    CDocFixture f;
+    f.AddModel(OmniSpeaker());
+    std::vector<std::uint8_t> bytes = ProjectFile::Write(f.doc);
+    // The model type WORD follows the body's settings and the container's two WORDs.
+    CByteWriter prefix;
+    prefix.Raw("VELDAXDoc", 9).Dword(kVersion200).Word(0).Word(0).Word(2).Word(1).Word(0);
+    const std::size_t typeAt =
+        prefix.bytes.size() + 1 + 1 + 2 + 2 + 8 + 8 + 24 + 8 + 32 + 2 + 2 + 2 + 2;
+    ASSERT_EQ(bytes[typeAt], 0);
+    bytes[typeAt] = 9;
+    CDAXDoc doc;
+    std::string error;
+    EXPECT_EQ(ProjectFile::Read(bytes, false, doc, error), ProjectFile::EReadResult::Failed);
+    EXPECT_NE(error.find("type"), std::string::npos) << error;
+    EXPECT_NE(error.find("byte offset"), std::string::npos) << error;
+}
+
+TEST(ProjectFile, TruncatedAtEveryOffsetFailsCleanly) {
+    CDocFixture f;
+    f.AddModel(OmniSpeaker(90, 1));
+    f.doc.room.AddInstallation(0, 0, {1, 1, 3}, {}, 1, true);
+    CColorMapCondition c;
+    c.plane.Build(0, 0, 1, 1, 1, 0, 0.5, 100, 2);
+    f.doc.conditions.Append(c);
+    CSoundGraphDataList data;
+    f.doc.graphs.AddGraphCondition(-1, 30, 20, 20, 36, 0, 0, data);
+    const std::vector<std::uint8_t> bytes = ProjectFile::Write(f.doc);
+    for (std::size_t n = 0; n < bytes.size(); ++n) {
+        CDAXDoc doc;
+        std::string error;
+        const auto result = ProjectFile::Read(
+            std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + n), false, doc, error);
+        ASSERT_EQ(result, ProjectFile::EReadResult::Failed) << n;
+        ASSERT_FALSE(error.empty()) << n;
+    }
+}
+
+TEST(ProjectFile, AbsurdCountsAreRefusedBeforeAllocating) {
+    CDocFixture f;
+    f.AddModel(OmniSpeaker(90, 1));
+    std::vector<std::uint8_t> bytes = ProjectFile::Write(f.doc);
+    // Claim 65535 frequencies in a 100-odd byte remainder: the header WORDs follow the element
+    // data.
+    CDAXDoc probe;
+    std::string error;
+    bytes.resize(bytes.size() - 40);
+    EXPECT_EQ(ProjectFile::Read(bytes, false, probe, error), ProjectFile::EReadResult::Failed);
+    EXPECT_NE(error.find("byte offset"), std::string::npos);
+
+    CByteWriter huge;
+    huge.Raw("VELDAXDoc", 9).Dword(kVersion200).Word(0).Word(0).Word(2).Word(1).Word(0);
+    huge.String("")
+        .String("")
+        .Word(0)
+        .Word(2)
+        .Doubles({0, 0, 0, 0, 0, 0, 0, 0, 0, 0})
+        .Word(1)
+        .Word(0);
+    huge.Word(0).Word(0xFFFF); // 65535 models in no bytes at all
+    EXPECT_EQ(ProjectFile::Read(huge.bytes, false, probe, error), ProjectFile::EReadResult::Failed);
+    EXPECT_NE(error.find("65535"), std::string::npos) << error;
+}
+
+TEST(ProjectFile, CountsAWordCannotHoldAreRefusedOnSaving) {
+    CDocFixture f;
+    for (int i = 0; i < 65536; ++i)
+        f.doc.room.AddInstallation(0, 0, {}, {}, 1, true);
+    CProjectFileStorage storage;
+    const std::string path = TempPath("too-many.tdax");
+    std::string error;
+    EXPECT_FALSE(storage.Save(f.doc, path, error));
+    EXPECT_NE(error.find("65535"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST(ProjectFile, AFailedSaveKeepsThePreviousFile) {
+    CDocFixture f;
+    const std::string path = TempPath("keep.tdax");
+    {
+        std::ofstream old(path, std::ios::binary);
+        old << "previous";
+    }
+    std::string error;
+    // A target whose directory does not exist cannot be written; nothing is created.
+    EXPECT_FALSE(
+        ProjectFile::WriteFileAtomically(TempPath("missing-dir") + "/x.tdax", {1, 2, 3}, error));
+    EXPECT_FALSE(error.empty());
+    // A directory in the target's place cannot be replaced; the temporary file is cleaned up.
+    const std::string dirPath = TempPath("a-directory.tdax");
+    fs::create_directory(dirPath);
+    EXPECT_FALSE(ProjectFile::WriteFileAtomically(dirPath, {1, 2, 3}, error));
+    EXPECT_TRUE(fs::is_directory(dirPath));
+    for (const auto& entry : fs::directory_iterator(fs::temp_directory_path()))
+        EXPECT_EQ(entry.path().string().find(dirPath + "."), std::string::npos);
+    fs::remove(dirPath);
+
+    ASSERT_TRUE(ProjectFile::WriteFileAtomically(path, ProjectFile::Write(f.doc), error)) << error;
+    CDAXDoc back;
+    EXPECT_TRUE(ProjectFile::Open(path, back, error)) << error;
+    EXPECT_EQ(back.PathName(), path);
+    fs::remove(path);
+}
+
+TEST(ProjectFile, OpeningALegacyFileClearsTheLegacyFlagAndTheSaveMigrates) {
+    CDocFixture f;
+    const std::string legacy = TempPath("room.dax");
+    // A legacy container holding the current body.
+    CByteWriter w;
+    w.String("Version 2.0.0");
+    const std::vector<std::uint8_t> current = ProjectFile::Write(f.doc);
+    w.Raw(current.data() + 13, current.size() - 13);
+    {
+        std::ofstream out(legacy, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(w.bytes.data()),
+                  static_cast<std::streamsize>(w.bytes.size()));
+    }
+    CDocFixture opened;
+    std::string error, notice;
+    ASSERT_TRUE(ProjectFile::Open(legacy, opened.doc, error, &notice)) << error;
+    EXPECT_TRUE(notice.empty());
+    CProjectFileStorage storage;
+    CDocumentPorts ports = opened.doc.Ports();
+    ports.storage = &storage;
+    opened.doc.SetPorts(ports);
+    ASSERT_TRUE(opened.doc.SaveProject());
+    const std::string migrated = legacy.substr(0, legacy.size() - 4) + ".tdax";
+    EXPECT_TRUE(fs::exists(migrated));
+    EXPECT_TRUE(fs::exists(legacy)); // the legacy file stays untouched
+    EXPECT_EQ(fs::file_size(legacy), w.bytes.size());
+    EXPECT_EQ(opened.messages.informed,
+              (std::vector<std::string>{Strings::kSavedWithNewExtension}));
+    fs::remove(legacy);
+    fs::remove(migrated);
+}
