@@ -1,0 +1,205 @@
+#include "project/arrangement/ArrangementPreview.h"
+
+#include "common/Errors.h"
+#include "common/MathUtil.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// Truncates toward zero; values beyond any screen are pinned so the conversion stays defined.
+int Trunc(double v) {
+    if (!(v > -1e9))
+        return -1000000000;
+    if (!(v < 1e9))
+        return 1000000000;
+    return static_cast<int>(v);
+}
+
+CPreviewPoint Along(const CPreviewPoint& p, double length, double x, double z) {
+    return {p.x + length * x, p.z + length * z};
+}
+
+// Corners of an element at angle theta (degrees) of length h, half wedge w (degrees) and depth
+// d. An upper element grows up from its bottom front corner, a lower one down from its top.
+CPreviewCorners ElementCorners(const CPreviewPoint& start, bool upward, double theta, double h,
+                               double wedge, double d) {
+    const double t = DegToRad(theta);
+    const double w = DegToRad(wedge / 2);
+    CPreviewCorners c;
+    if (upward) {
+        c.bottomFront = start;
+        c.topFront = Along(start, h, std::sin(t), std::cos(t));
+    } else {
+        c.topFront = start;
+        c.bottomFront = Along(start, -h, std::sin(t), std::cos(t));
+    }
+    const double rear = d / std::cos(w);
+    c.bottomRear = Along(c.bottomFront, rear, -std::cos(t + w), std::sin(t + w));
+    c.topRear = Along(c.topFront, rear, -std::cos(t - w), std::sin(t - w));
+    return c;
+}
+
+struct Stacks {
+    int upper = 0;
+    int lower = 0;
+    int centre = -1; // element index of a centre module, or -1
+};
+
+Stacks StacksOf(const CModuleCounts& counts, std::size_t n) {
+    Stacks s;
+    const int total = static_cast<int>(n);
+    s.upper = std::clamp(counts.upper, 0, total);
+    s.lower = std::clamp(counts.lower, 0, total - s.upper);
+    if (counts.centre > 0 && s.upper + s.lower < total)
+        s.centre = s.upper + s.lower;
+    return s;
+}
+
+void Add(std::vector<CPreviewSegment>& out, const CPreviewPoint& a, const CPreviewPoint& b) {
+    out.push_back({a, b});
+}
+} // namespace
+
+std::vector<CPreviewCorners> LayOutPreview(const CModuleCounts& counts,
+                                           const CAxisEntityArray& vectors,
+                                           const std::vector<double>& wedges,
+                                           const std::vector<double>& depths) {
+    const std::size_t n = vectors.size();
+    if (wedges.size() < n || depths.size() < n)
+        throw CInvalidArgument("the preview has " + std::to_string(wedges.size()) + " wedges and " +
+                               std::to_string(depths.size()) + " depths for " + std::to_string(n) +
+                               " elements");
+    const Stacks s = StacksOf(counts, n);
+    std::vector<CPreviewCorners> corners(n);
+    CPreviewPoint upperStart, lowerStart;
+    if (s.centre >= 0) {
+        const double half = vectors[0].pitch / 2;
+        const std::size_t c = static_cast<std::size_t>(s.centre);
+        corners[c] = ElementCorners({0.0, -half}, true, 0.0, 2 * half, wedges[c], depths[c]);
+        upperStart = corners[c].topFront;
+        lowerStart = corners[c].bottomFront;
+    }
+    double angle = 0.0;
+    CPreviewPoint at = upperStart;
+    for (int i = 0; i < s.upper; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        angle += vectors[k].splay;
+        corners[k] = ElementCorners(at, true, angle, vectors[k].pitch, wedges[k], depths[k]);
+        at = corners[k].topFront;
+    }
+    angle = 0.0;
+    at = lowerStart;
+    for (int i = s.upper; i < s.upper + s.lower; ++i) {
+        const std::size_t k = static_cast<std::size_t>(i);
+        angle += vectors[k].splay;
+        corners[k] = ElementCorners(at, false, angle, vectors[k].pitch, wedges[k], depths[k]);
+        at = corners[k].bottomFront;
+    }
+    return corners;
+}
+
+CPixel CPreviewFit::Map(const CPreviewPoint& p) const {
+    CPixel pixel;
+    pixel.x = Trunc(scale * (p.x - xRear) - 0.5) + Trunc(0.2 * width) + 1;
+    pixel.y = height / 2 - Trunc(scale * (p.z - (zTop + zBottom) / 2) + 0.5) + 1;
+    return pixel;
+}
+
+CPreviewFit FitPreview(const CModuleCounts& counts, const std::vector<CPreviewCorners>& corners,
+                       int width, int height) {
+    const Stacks s = StacksOf(counts, corners.size());
+    // Without an upper (or lower) stack the centre module, if any, ends the column.
+    const CPreviewCorners* top = s.upper > 0     ? &corners[static_cast<std::size_t>(s.upper - 1)]
+                                 : s.centre >= 0 ? &corners[static_cast<std::size_t>(s.centre)]
+                                                 : nullptr;
+    const CPreviewCorners* bottom = s.lower > 0
+                                        ? &corners[static_cast<std::size_t>(s.upper + s.lower - 1)]
+                                    : s.centre >= 0 ? &corners[static_cast<std::size_t>(s.centre)]
+                                                    : nullptr;
+    CPreviewFit fit;
+    fit.width = width;
+    fit.height = height;
+    fit.zTop = top ? top->topFront.z : 0.0;
+    fit.zBottom = bottom ? bottom->bottomFront.z : 0.0;
+    fit.xRear = std::min(top ? top->topRear.x : 0.0, bottom ? bottom->bottomRear.x : 0.0);
+
+    const int usableWidth = Trunc(0.7 * width);
+    const int usableHeight = Trunc(0.8 * height);
+    const double tall = std::fabs(fit.zTop - fit.zBottom);
+    const double deep = std::fabs(fit.xRear);
+    if (tall > 0.0 && deep > 0.0)
+        fit.scale =
+            std::min(usableHeight / tall, (usableWidth - CPreviewPicture::kArrowLength) / deep);
+    else if (tall > 0.0)
+        fit.scale = usableHeight / tall;
+    else if (deep > 0.0)
+        fit.scale = (usableWidth - CPreviewPicture::kArrowLength) / deep;
+    return fit;
+}
+
+namespace PreviewOutline {
+
+std::vector<CPreviewSegment> ClosedElements(const std::vector<CPreviewCorners>& corners) {
+    std::vector<CPreviewSegment> out;
+    for (const CPreviewCorners& c : corners) {
+        Add(out, c.topFront, c.bottomFront);
+        Add(out, c.bottomFront, c.bottomRear);
+        Add(out, c.bottomRear, c.topRear);
+        Add(out, c.topRear, c.topFront);
+    }
+    return out;
+}
+
+std::vector<CPreviewSegment> Cabinets(const std::vector<CPreviewCorners>& corners,
+                                      const std::vector<int>& firstOfCabinet) {
+    auto starts = [&](std::size_t i) {
+        return std::find(firstOfCabinet.begin(), firstOfCabinet.end(), static_cast<int>(i)) !=
+               firstOfCabinet.end();
+    };
+    std::vector<CPreviewSegment> out;
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        const CPreviewCorners& c = corners[i];
+        Add(out, c.topFront, c.bottomFront);
+        Add(out, c.bottomRear, c.topRear);
+        if (starts(i))
+            Add(out, c.topRear, c.topFront);
+        if (i + 1 == corners.size() || starts(i + 1))
+            Add(out, c.bottomFront, c.bottomRear);
+    }
+    return out;
+}
+
+std::vector<CPreviewSegment> SingleKCabinet(const std::vector<CPreviewCorners>& corners) {
+    std::vector<CPreviewSegment> out;
+    if (corners.empty())
+        return out;
+    for (const CPreviewCorners& c : corners)
+        Add(out, c.topFront, c.bottomFront);
+    Add(out, corners.front().topRear, corners.front().topFront);
+    const CPreviewCorners& last = corners.back();
+    Add(out, last.bottomFront, last.bottomRear);
+    const CPreviewPoint level{last.bottomRear.x, 0.0};
+    Add(out, last.bottomRear, level);
+    Add(out, level, CPreviewPoint{});
+    return out;
+}
+
+} // namespace PreviewOutline
+
+CPreviewPicture PaintPreview(const CModuleCounts& counts,
+                             const std::vector<CPreviewCorners>& corners,
+                             const std::vector<CPreviewSegment>& outline, int width, int height) {
+    CPreviewPicture picture;
+    picture.fit = FitPreview(counts, corners, width, height);
+    picture.reference = picture.fit.Map({});
+    const CPixel& r = picture.reference;
+    const CPixel tip{r.x + CPreviewPicture::kArrowLength, r.y};
+    const int mark = CPreviewPicture::kMarkSize;
+    picture.arrow = {
+        {r, tip}, {tip, {tip.x - mark, tip.y - mark}}, {tip, {tip.x - mark, tip.y + mark}}};
+    picture.outline.reserve(outline.size());
+    for (const CPreviewSegment& s : outline)
+        picture.outline.push_back({picture.fit.Map(s.from), picture.fit.Map(s.to)});
+    return picture;
+}

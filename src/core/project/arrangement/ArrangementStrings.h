@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+
+// The texts of the module arrangement dialogs, shared by the forms, the dialogs and the tests.
+namespace Strings {
+inline constexpr const char* kQL9Caption = "Properties for QL-9";
+inline constexpr const char* kArrangementCaption = "Dialog"; // the four KV dialogs
+inline constexpr const char* kQL9BoxCount = "Box count";
+inline constexpr const char* kBoxCount = "Box-Count";
+inline constexpr const char* kCabinet = "Cabinet";
+inline constexpr const char* kAngle = "Angle";
+inline constexpr const char* kQL9Joint = "MR-JT1";
+inline constexpr const char* kTypePGroup = "KV-P10";
+inline constexpr const char* kTypeRGroup = "KV-R6";
+inline constexpr const char* kTypeKGroup = "KV- K2 / K3";
+inline constexpr const char* kTypeWGroup = "Bottom of KV-W5";
+inline constexpr const char* kTypeWBottom = "KV-W5S";
+
+// QL-9 junction modes, in mode order.
+inline constexpr const char* kQL9Modes[7] = {"60deg-mode",  "45deg-mode",    "30deg-mode",
+                                             "15deg-mode",  "10deg-mode(*)", "5deg-mode(*)",
+                                             "0deg-mode(*)"};
+// Cabinet names of KV-P10 and KV-R6 (both list the KV-P10 names), by cabinet type.
+inline constexpr const char* kTypePCabinets[2] = {"KV-P10L ", "KV-P10S"};
+inline constexpr const char* kTypeKCabinets[4] = {"KV-K2L", "KV-K3L", "KV-K2S", "KV-K3S"};
+// KV-P10 and KV-R6 junction angles; the index is the angle in degrees.
+inline constexpr const char* kJunctionAngles[6] = {"0deg", "1deg", "2deg", "3deg", "4deg", "5deg"};
+
+// "QL-9 x 3", "KV-R6 x 12": count combo entries.
+inline std::string CountText(const char* family, int count) {
+    return std::string(family) + " x " + std::to_string(count);
+}
+// "1:" ... "12:": the labels in front of the cabinet combos.
+inline std::string CabinetLabel(int index) {
+    return std::to_string(index + 1) + ":";
+}
+// "1st Module" ... "4th Module": the QL-9 module group boxes, four per box.
+inline std::string QL9ModuleLabel(int row) {
+    static const char* const ordinals[4] = {"1st", "2nd", "3rd", "4th"};
+    return std::string(ordinals[row % 4]) + " Module";
+}
+// "QL-9 (1)" ... "QL-9 (4)": the QL-9 box group boxes.
+inline std::string QL9BoxLabel(int box) {
+    return "QL-9 (" + std::to_string(box + 1) + ")";
+}
+} // namespace Strings

@@ -1,0 +1,145 @@
+#include "project/arrangement/CabinetArrangementForm.h"
+
+#include "common/Errors.h"
+#include "project/arrangement/ArrangementStrings.h"
+
+#include <cmath>
+
+namespace {
+constexpr double kWedges[CCabinetArrangementForm::kTypes] = {5.0, 15.0};
+constexpr int kUnusedJunction = 5; // "5deg": two L cabinets hang straight
+} // namespace
+
+double CCabinetArrangementForm::HalfWedge(int type) {
+    CheckIndex(type, kTypes, "cabinet type");
+    return kWedges[type] / 2;
+}
+
+CCabinetArrangementForm::CCabinetArrangementForm(const CCabinetArrangement& arrangement,
+                                                 const CStyle& style)
+    : CModuleArrangementForm(arrangement.counts, arrangement.lengthUnit), m_style(style),
+      m_modules(arrangement.modules) {
+    const CModuleCounts& c = arrangement.counts;
+    const int total = c.lower;
+    if (c.centre != 0 || c.upper != 0 || total < 1 || total > style.maxCabinets)
+        throw CInvalidArgument(std::string("a ") + style.family +
+                               " arrangement cannot start from the counts " +
+                               std::to_string(c.centre) + ", " + std::to_string(c.upper) + ", " +
+                               std::to_string(c.lower));
+    if (m_modules.size() < kTypes)
+        throw CInvalidArgument(std::string("the ") + style.family +
+                               " module table lacks a cabinet type");
+    m_cabinets = arrangement.cabinets;
+    m_cabinets.resize(static_cast<std::size_t>(total));
+    for (const CTypePandRParam& cabinet : m_cabinets)
+        CheckIndex(cabinet.type, kTypes, "cabinet type");
+
+    for (int n = 1; n <= style.maxCabinets; ++n)
+        m_count.items.push_back(Strings::CountText(style.family, n));
+    m_cabinetCombos.resize(static_cast<std::size_t>(style.maxCabinets));
+    for (int i = 0; i < style.maxCabinets; ++i) {
+        CComboState& combo = m_cabinetCombos[static_cast<std::size_t>(i)];
+        combo.items.assign(Strings::kTypePCabinets, Strings::kTypePCabinets + kTypes);
+        combo.selection = i < total ? m_cabinets[static_cast<std::size_t>(i)].type : 0;
+    }
+    m_junctionCombos.resize(static_cast<std::size_t>(style.maxCabinets - 1));
+    for (int j = 1; j < style.maxCabinets; ++j) {
+        CComboState& combo = m_junctionCombos[static_cast<std::size_t>(j - 1)];
+        combo.items.assign(Strings::kJunctionAngles, Strings::kJunctionAngles + kJunctionAngles);
+        combo.selection = kUnusedJunction;
+        if (j < total) {
+            const CTypePandRParam& above = m_cabinets[static_cast<std::size_t>(j - 1)];
+            const CTypePandRParam& self = m_cabinets[static_cast<std::size_t>(j)];
+            const double angle = HalfWedge(above.type) + HalfWedge(self.type) - self.splay;
+            // A stored splay no offered angle gives leaves the junction without a selection.
+            combo.selection =
+                angle > -1.0 && angle < kJunctionAngles ? static_cast<int>(std::trunc(angle)) : -1;
+        }
+    }
+    ApplyWorkingVectors();
+    ApplyEnableState();
+}
+
+const CComboState& CCabinetArrangementForm::CabinetCombo(int cabinet) const {
+    CheckChoice(cabinet, m_cabinetCombos.size(), "cabinet combo");
+    return m_cabinetCombos[static_cast<std::size_t>(cabinet)];
+}
+
+const CComboState& CCabinetArrangementForm::JunctionCombo(int junction) const {
+    CheckChoice(junction, m_junctionCombos.size(), "junction combo");
+    return m_junctionCombos[static_cast<std::size_t>(junction)];
+}
+
+void CCabinetArrangementForm::SelectCount(int selection) {
+    CheckChoice(selection, m_count.items.size(), "cabinet count");
+    const int total = selection + 1;
+    m_cabinets.resize(static_cast<std::size_t>(total));
+    for (int i = 0; i < total; ++i)
+        m_cabinets[static_cast<std::size_t>(i)].type =
+            m_cabinetCombos[static_cast<std::size_t>(i)].selection;
+    for (int j = 1; j < total; ++j)
+        ComputeSplay(j);
+    ApplyWorkingVectors();
+    ApplyEnableState();
+    m_counts = {0, 0, total};
+}
+
+void CCabinetArrangementForm::SelectCabinet(int cabinet, int type) {
+    CheckChoice(cabinet, m_cabinetCombos.size(), "cabinet combo");
+    CComboState& combo = m_cabinetCombos[static_cast<std::size_t>(cabinet)];
+    CheckEnabled(combo, "this cabinet combo");
+    CheckChoice(type, combo.items.size(), "cabinet type");
+    combo.selection = type;
+    m_cabinets[static_cast<std::size_t>(cabinet)].type = type;
+    for (int j = 1; j < Total(); ++j)
+        ComputeSplay(j);
+    ApplyWorkingVectors();
+}
+
+void CCabinetArrangementForm::SelectJunction(int junction, int angle) {
+    CheckChoice(junction, m_junctionCombos.size(), "junction combo");
+    CComboState& combo = m_junctionCombos[static_cast<std::size_t>(junction)];
+    CheckEnabled(combo, "this junction combo");
+    CheckChoice(angle, combo.items.size(), "junction angle");
+    combo.selection = angle;
+    ComputeSplay(junction + 1);
+    ApplyWorkingVectors();
+}
+
+void CCabinetArrangementForm::ComputeSplay(int cabinet) {
+    const CComboState& junction = m_junctionCombos[static_cast<std::size_t>(cabinet - 1)];
+    if (!junction.HasSelection())
+        return;
+    const int above = m_cabinetCombos[static_cast<std::size_t>(cabinet - 1)].selection;
+    const int self = m_cabinetCombos[static_cast<std::size_t>(cabinet)].selection;
+    m_cabinets[static_cast<std::size_t>(cabinet)].splay =
+        HalfWedge(above) + HalfWedge(self) - junction.selection;
+}
+
+void CCabinetArrangementForm::ApplyEnableState() {
+    const int total = Total();
+    m_count.selection = total - 1;
+    for (std::size_t i = 0; i < m_cabinetCombos.size(); ++i)
+        m_cabinetCombos[i].enabled = static_cast<int>(i) < total;
+    for (std::size_t j = 0; j < m_junctionCombos.size(); ++j)
+        m_junctionCombos[j].enabled = static_cast<int>(j) < total - 1;
+}
+
+void CCabinetArrangementForm::ApplyWorkingVectors() {
+    const std::size_t total = m_cabinets.size();
+    m_vectors.resize(total);
+    m_wedges.resize(total);
+    m_depths.resize(total);
+    for (std::size_t i = 0; i < total; ++i) {
+        const int type = m_cabinets[i].type;
+        m_vectors[i] = m_modules[static_cast<std::size_t>(type)].vector;
+        m_vectors[i].splay = i == 0 ? 0.0 : m_cabinets[i].splay;
+        m_wedges[i] = kWedges[type];
+        m_depths[i] = m_style.depths[type];
+    }
+}
+
+std::vector<CPreviewSegment>
+CCabinetArrangementForm::OutlineOf(const std::vector<CPreviewCorners>& corners) const {
+    return PreviewOutline::ClosedElements(corners);
+}
