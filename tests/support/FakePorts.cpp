@@ -11,6 +11,7 @@ CDocFixture::CDocFixture(int unit) : doc(unit) {
     ports.messages = &messages;
     ports.dialogs = &dialogs;
     ports.storage = &storage;
+    ports.settings = &settings;
     doc.SetPorts(ports);
     doc.lengthUnit = unit;
 }

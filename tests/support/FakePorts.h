@@ -4,8 +4,12 @@
 #include "common/ProgressDialog1.h"
 #include "project/DAXDoc.h"
 #include "project/Ports.h"
+#include "project/forms/AutoInstallationForm.h"
+#include "project/forms/InitialSettingsForm.h"
 #include "project/forms/InstallationForm.h"
 #include "project/forms/PreferencesForm.h"
+#include "project/forms/RoomParametersForm.h"
+#include "project/forms/Vd1ExportForm.h"
 
 #include <deque>
 #include <functional>
@@ -43,13 +47,56 @@ class CScriptedDialogs : public CDialogPort {
 public:
     std::function<bool(CInstallationForm&)> installation = [](CInstallationForm&) { return true; };
     std::function<bool(CPreferencesForm&)> preferences = [](CPreferencesForm&) { return true; };
+    // The desktop dialogs only close on OK once their form accepts; these do the same.
+    std::function<int(CRoomParametersForm&)> roomParameters = [](CRoomParametersForm& form) {
+        return form.Accept() ? 0 : 1;
+    };
+    std::function<bool(CAutoInstallationForm&)> autoInstallation = [](CAutoInstallationForm&) {
+        return true;
+    };
+    std::function<bool(CVd1ExportForm&)> vd1Export = [](CVd1ExportForm&) { return true; };
+    std::function<bool(CInitialSettingsForm&)> initialSettings = [](CInitialSettingsForm&) {
+        return true;
+    };
     int installationRuns = 0;
+    int roomParametersRuns = 0;
+    int autoInstallationRuns = 0;
+    int vd1ExportRuns = 0;
 
     bool RunInstallation(CInstallationForm& form) override {
         ++installationRuns;
         return installation(form);
     }
     bool RunPreferences(CPreferencesForm& form) override { return preferences(form); }
+    int RunRoomParameters(CRoomParametersForm& form) override {
+        ++roomParametersRuns;
+        return roomParameters(form);
+    }
+    bool RunAutoInstallation(CAutoInstallationForm& form) override {
+        ++autoInstallationRuns;
+        return autoInstallation(form);
+    }
+    bool RunVd1Export(CVd1ExportForm& form) override {
+        ++vd1ExportRuns;
+        return vd1Export(form);
+    }
+    bool RunInitialSettings(CInitialSettingsForm& form) override { return initialSettings(form); }
+};
+
+// A settings file in memory; `writes` records every write in order as "SECTION/Key=value".
+class CMemorySettings : public CSettingsPort {
+public:
+    std::map<std::string, int> values; // "SECTION/Key"
+    std::vector<std::string> writes;
+
+    int ReadInt(const std::string& section, const std::string& key, int fallback) override {
+        const auto it = values.find(section + "/" + key);
+        return it == values.end() ? fallback : it->second;
+    }
+    void WriteInt(const std::string& section, const std::string& key, int value) override {
+        values[section + "/" + key] = value;
+        writes.push_back(section + "/" + key + "=" + std::to_string(value));
+    }
 };
 
 // Keeps saved projects in memory; can be told to fail.
@@ -79,6 +126,7 @@ struct CDocFixture {
     CScriptedMessages messages;
     CScriptedDialogs dialogs;
     CMemoryStorage storage;
+    CMemorySettings settings;
     CDAXDoc doc;
 
     explicit CDocFixture(int unit = 0);

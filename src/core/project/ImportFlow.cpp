@@ -1,9 +1,10 @@
-// Importing speaker data into the project.
+// Importing speaker data into the project, and the vd1 export dialog.
 #include "common/LineReader.h"
 #include "common/ProgressDialog1.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
+#include "project/forms/Vd1ExportForm.h"
 
 #include <fstream>
 
@@ -30,7 +31,11 @@ void CDAXDoc::ImportSpeakerFile(const std::string& path) {
     }
     CLineReader reader(in);
     std::string line;
-    if (!reader.ReadLine(line) || line != "Version 1.0.0") {
+    if (!reader.ReadLine(line)) {
+        fail(reader.Failed() ? reader.Error() : "the file is empty or cannot be read");
+        return;
+    }
+    if (line != "Version 1.0.0") {
         fail("its first line is not \"Version 1.0.0\"");
         return;
     }
@@ -59,4 +64,12 @@ void CDAXDoc::ImportSpeakerFile(const std::string& path) {
     UpdateAllViews(kHintTaps);
     UpdateInstallState();
     SetModified();
+}
+
+void CDAXDoc::ExportSpeakerData() {
+    if (models.Count() == 0 || !m_ports.dialogs)
+        return;
+    // No vd1 file format is defined: the dialog collects its values and nothing is written.
+    CVd1ExportForm form;
+    m_ports.dialogs->RunVd1Export(form);
 }

@@ -7,6 +7,10 @@
 class CProgressDialog1;
 class CInstallationForm;
 class CPreferencesForm;
+class CRoomParametersForm;
+class CAutoInstallationForm;
+class CVd1ExportForm;
+class CInitialSettingsForm;
 class CModuleArrangementPort;
 class CDAXDoc;
 
@@ -33,6 +37,23 @@ public:
     virtual ~CDialogPort() = default;
     virtual bool RunInstallation(CInstallationForm& form) = 0;
     virtual bool RunPreferences(CPreferencesForm& form) = 0;
+    // Room Parameters: 0 confirmed, 1 cancelled (or closed), 2 to be shown again at once.
+    virtual int RunRoomParameters(CRoomParametersForm& form) {
+        (void)form;
+        return 1;
+    }
+    virtual bool RunAutoInstallation(CAutoInstallationForm& form) {
+        (void)form;
+        return false;
+    }
+    virtual bool RunVd1Export(CVd1ExportForm& form) {
+        (void)form;
+        return false;
+    }
+    virtual bool RunInitialSettings(CInitialSettingsForm& form) {
+        (void)form;
+        return false;
+    }
 };
 
 class CFilePort {
@@ -58,6 +79,26 @@ public:
     virtual bool Save(const CDAXDoc& document, const std::string& path, std::string& error) = 0;
 };
 
+// The settings file: one integer key per section. Reading a missing key gives the fallback.
+class CSettingsPort {
+public:
+    virtual ~CSettingsPort() = default;
+    virtual int ReadInt(const std::string& section, const std::string& key, int fallback) = 0;
+    virtual void WriteInt(const std::string& section, const std::string& key, int value) = 0;
+};
+
+// Sections and keys of the settings file.
+namespace SettingsKeys {
+inline constexpr const char* kLengthUnitSection = "LENGTH_UNIT";
+inline constexpr const char* kLengthUnit = "LengthUnit";
+inline constexpr const char* kFirstTimeSection = "IS_APP_FIRST_TIME";
+inline constexpr const char* kFirstTime = "IsAppFirstTime";
+inline constexpr const char* kDeveloperSection = "DEVELOPER_ID";
+inline constexpr const char* kDeveloper = "DeveloperID";
+inline constexpr const char* kSpecialUserSection = "SPECIALUSERLEVEL";
+inline constexpr const char* kSpecialUser = "SpecialUserLevel";
+} // namespace SettingsKeys
+
 // Everything a document needs from the outside. Null members answer "Cancel" or do nothing.
 struct CDocumentPorts {
     CMessagePort* messages = nullptr;
@@ -66,4 +107,5 @@ struct CDocumentPorts {
     CProgressFactory* progress = nullptr;
     CProjectStorage* storage = nullptr;
     CModuleArrangementPort* arrangement = nullptr;
+    CSettingsPort* settings = nullptr;
 };

@@ -37,4 +37,90 @@ inline constexpr const char* kUnitWatt = "[W]";
 inline constexpr const char* kModeInterference = "Interference";
 inline constexpr const char* kModeEnergy = "Energy";
 inline constexpr const char* kHz = "[Hz]";
+
+// Room Parameters
+inline constexpr const char* kRoomParametersTitle = "Room Parameters";
+inline constexpr const char* kProjectNameLabel = "Project Name : ";
+inline constexpr const char* kDateLabel = "Date : ";
+inline constexpr const char* kUnitsLabel = "Units : ";
+inline constexpr const char* kMetric = "Metric";
+inline constexpr const char* kImperial = "Imperial";
+inline constexpr const char* kZeroPositionX = "Zero Position(X) : ";
+inline constexpr const char* kZeroPositionY = "Zero Position(Y) : ";
+inline constexpr const char* kZeroPositionZ = "Zero Position(Z) : ";
+inline constexpr const char* kLengthX = "Length(X) : ";
+inline constexpr const char* kWidthY = "Width(Y) : ";
+inline constexpr const char* kHeightZ = "Height(Z) : ";
+inline constexpr const char* kLengthY = "Length(Y) :";
+inline constexpr const char* kWidthZ = "Width(Z) :";
+inline constexpr const char* kHeightFromXYPlane = "Height(Z) from XY Plane :";
+inline constexpr const char* kLengthXFromYZPlane = "Length(X) from YZ Plane :";
+inline constexpr const char* kLengthYFromXZPlane = "Length(Y) from XZ Plane :";
+inline constexpr const char* kGridPitchX = "Grid Pitch(X) : ";
+inline constexpr const char* kGridPitchY = "Grid Pitch(Y) : ";
+inline constexpr const char* kHalfSpace = "Half Space (Solid Ceiling Material)";
+inline constexpr const char* kFullSpace = "Full Space (Absorbent Ceiling Material / No Ceiling)";
+inline constexpr const char* kParallelToXY = "Parallel to XY Plane";
+inline constexpr const char* kParallelToYZ = "Parallel to YZ Plane";
+inline constexpr const char* kParallelToXZ = "Parallel to XZ Plane";
+inline constexpr const char* kSameAsRoom = "Same as room dimensions";
+inline constexpr const char* kColorMax = "Max : ";
+inline constexpr const char* kColorPitch = "Pitch : ";
+inline constexpr const char* kDotPitch = "Pitch of Color Dot : ";
+inline constexpr const char* kUnitDecibel = "[dB]";
+inline constexpr const char* kRoomDimensions = "Room Dimensions";
+inline constexpr const char* kPlaneDimensions = "Calculation Plane Dimensions";
+inline constexpr const char* kColorMapReference = "Color Map Reference";
+inline constexpr const char* kPlaneNotBuildable =
+    "The calculation plane cannot be divided into color dots: enter a larger plane or another "
+    "Pitch of Color Dot.";
+
+// Initial Settings
+inline constexpr const char* kInitialSettingsTitle = "Initial Settings";
+
+// vd1 export
+inline constexpr const char* kVd1ExportTitle = "Export vd1";
+inline constexpr const char* kVd1AngleLabel = "tyz? (0 to 360)";
+inline constexpr const char* kVd1AngleUnit = "degrees";
+inline constexpr const char* kVd1DistanceLabel = "Mic Distance?";
+inline constexpr const char* kVd1DistanceUnit = "m";
+
+// Automatic installation
+inline constexpr const char* kAutoInstallationTitle = "Properties for Auto Installation";
+inline constexpr const char* kSpeakerDensity = "Speaker Density : ";
+inline constexpr const char* kLayoutPattern = "Layout Pattern : ";
+inline constexpr const char* kPatternMaximumOverlap = "Maximum Overlap";
+inline constexpr const char* kPatternMinimumOverlap = "Minimum Overlap";
+inline constexpr const char* kPatternEdgeToEdge = "Edge-to-Edge";
+inline constexpr const char* kPattern14EdgeToEdge = "1.4 * Edge-to-Edge";
+inline constexpr const char* kPattern2EdgeToEdge = "2 * Edge-to-Edge";
+inline constexpr const char* kShapeRectangle = "Rectangle";
+inline constexpr const char* kShapeHexagonal = "Hexagonal";
+inline constexpr const char* kAzimuthLabel = "Azimuth(Left+)";
+inline constexpr const char* kElevationLabel = "Elevation(Down+)";
+inline constexpr const char* kRotationLabel = "Rotation(Right+)";
+inline constexpr const char* kHeightLabel = "Z";
+inline constexpr const char* kJudgmentBand = "Octave Band for Auto-Installation Judgment : ";
+inline constexpr const char* kJudgmentFrequency =
+    "Center Frequency for Auto-Installation Judgment : ";
+inline constexpr const char* kBandEdgeSeparator = "[Hz] - ";
+inline constexpr const char* kPlaneAtCeiling =
+    "This operation is not available in the case of setting the audience plane same height as "
+    "the room height.";
+inline constexpr const char* kHexagonalDoubtful = "The result caused by this operation is "
+                                                  "doubtful...";
+inline constexpr const char* kNoJudgmentBand =
+    "The speaker data offers no octave band for the auto-installation judgment.";
+inline constexpr const char* kAutoLevelFailed =
+    "Automatic installation stopped: the level of the speaker cannot be calculated in the "
+    "judgment band. The installations are unchanged.";
+inline constexpr const char* kAutoWalkEndless =
+    "Automatic installation stopped: the level of the speaker does not fall 6 dB below its "
+    "maximum within ten times the room diagonal. The installations are unchanged.";
+inline constexpr const char* kAutoNoCoverage =
+    "Automatic installation stopped: the measured coverage of the speaker is too small for a "
+    "layout. The installations are unchanged.";
+inline constexpr const char* kAutoTooMany =
+    "Automatic installation stopped: the layout would need more than 10000 speakers. The "
+    "installations are unchanged.";
 } // namespace Strings

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "project/Strings.h"
+
 #include <string>
 
 // "Preferences": the two project-wide switches.
@@ -7,6 +9,10 @@ class CPreferencesForm {
 public:
     CPreferencesForm(int advancedMode, int manualRecalc)
         : advancedChecked(advancedMode != 0), manualChecked(manualRecalc == 1) {}
+
+    std::string Title() const { return Strings::kPreferencesTitle; }
+    static std::string AdvancedLabel() { return Strings::kAdvancedMode; }
+    static std::string ManualLabel() { return Strings::kManualRecalculation; }
 
     bool advancedChecked;
     bool manualChecked;

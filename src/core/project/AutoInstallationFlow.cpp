@@ -1,0 +1,148 @@
+// Automatic installation: the dialog, the coverage measurement of one test speaker and the
+// ceiling grid that replaces every installation of the project.
+#include "acoustics/AutoInstallation.h"
+#include "project/ColorMapViewModel.h"
+#include "project/DAXDoc.h"
+#include "project/Strings.h"
+#include "project/forms/AutoInstallationForm.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+void Tell(CMessagePort* messages, const char* text) {
+    if (messages)
+        messages->ReportError(text);
+}
+
+// The annotations show the automatic-installation results only while they are valid.
+void RepaintMaps(CDAXDoc& doc) {
+    for (CColorMapViewModel* view : doc.ColorMapViews())
+        if (view->onRepaint)
+            view->onRepaint();
+}
+
+const CColorMapCondition* MeasuringCondition(const CDAXDoc& doc) {
+    const CColorMapConditionList& list = doc.conditions;
+    const CColorMapCondition* current = list.At(list.currentIndex);
+    return current ? current : list.At(0);
+}
+} // namespace
+
+void CDAXDoc::AutoInstallation() {
+    CSpeakerModel* model = CurrentModel();
+    if (!model)
+        return;
+    const CColorMapCondition* firstPlane = conditions.At(0);
+    if (firstPlane && firstPlane->plane.originZ == room.roomHeight) {
+        if (m_ports.messages)
+            m_ports.messages->Inform(Strings::kPlaneAtCeiling);
+        return;
+    }
+
+    const int modelIndex = models.CurrentIndex();
+    const int tap = model->DefaultTap();
+    const double power = model->Tap(tap).tapPower; // a bad tap table ends the command here
+    CAutoInstallationValues shown;
+    shown.pattern = autoLayoutPattern;
+    shown.shape = autoLayoutShape;
+    shown.height = installHeight == kUnsetSentinel ? room.roomHeight : installHeight;
+    shown.angles.azimuth = installAngles.azimuth == kUnsetSentinel ? 0.0 : installAngles.azimuth;
+    shown.angles.rotation = installAngles.rotation == kUnsetSentinel ? 0.0 : installAngles.rotation;
+    shown.angles.elevation = installAngles.elevation == kUnsetSentinel
+                                 ? (model->Kind() == kKindCeiling ? 90.0 : 0.0)
+                                 : installAngles.elevation;
+    shown.band = autoJudgeBand;
+    shown.frequency = autoJudgeFrequency;
+
+    CAutoInstallationForm form(shown, model->Header().pointsPerOctave, lengthUnit, advancedMode);
+    if (!m_ports.dialogs || !m_ports.dialogs->RunAutoInstallation(form))
+        return;
+    std::string refusal;
+    if (!form.Accept(&refusal)) {
+        if (m_ports.messages)
+            m_ports.messages->ReportError(refusal);
+        return;
+    }
+    const CAutoInstallationValues& chosen = form.Result();
+    autoLayoutShape = chosen.shape;
+    autoLayoutPattern = chosen.pattern;
+    autoJudgeBand = chosen.band;
+    autoJudgeFrequency = chosen.frequency;
+    installAngles = chosen.angles;
+    installHeight = chosen.height;
+    // The stored inputs no longer describe the installed grid.
+    autoLayoutValid = 0;
+    RepaintMaps(*this);
+
+    const bool straightDown = chosen.angles == COrientation{0.0, 0.0, 90.0};
+    if (chosen.shape == kShapeHexagonal && (!straightDown || model->IsKindZero()) &&
+        (!m_ports.messages || !m_ports.messages->Confirm(Strings::kHexagonalDoubtful)))
+        return;
+
+    const double h0 = chosen.height;
+    CInstallationElement test;
+    test.position = {room.roomZeroX, room.roomZeroY, h0};
+    test.orientation = chosen.angles;
+    test.modelIndex = modelIndex;
+    test.tapIndex = tap;
+    test.power = power;
+
+    if (conditions.Count() == 0) {
+        // Nothing to measure on: the test speaker is all that is installed.
+        room.RemoveAll();
+        room.AddInstallation(modelIndex, tap, test.position, test.orientation, power, true);
+        room.list.currentIndex = 0;
+    } else {
+        // The test speaker is measured alone in a copy of the room, so that a failed measurement
+        // leaves the project's installations as they were.
+        CInstallationContainer probe = room;
+        probe.RemoveAll();
+        probe.AddInstallation(modelIndex, tap, test.position, test.orientation, power, true);
+        const double z = conditions.At(0)->plane.originZ;
+        const CColorMapCondition* measuring = MeasuringCondition(*this);
+        const CBandIndexRange band =
+            JudgmentBandIndices(chosen.band, chosen.frequency, model->Header().pointsPerOctave);
+        const double limit =
+            CoverageWalkLimit(room.roomLength, room.roomWidth,
+                              std::max(std::fabs(room.roomHeight), std::fabs(h0 - z)));
+        CCoverage coverage;
+        const EWalkStatus walked =
+            MeasureCoverage(CAcousticScene::Of(models, probe, lengthUnit), measuring->mode, band,
+                            test.position.x, test.position.y, z, limit, coverage);
+        if (walked != EWalkStatus::Done) {
+            Tell(m_ports.messages, walked == EWalkStatus::Endless ? Strings::kAutoWalkEndless
+                                                                  : Strings::kAutoLevelFailed);
+            return;
+        }
+        CAutoLayout layout;
+        const ELayoutStatus laid = ComputeAutoLayout(
+            chosen.pattern, chosen.shape, coverage,
+            {room.roomZeroX, room.roomZeroY, room.roomLength, room.roomWidth}, layout);
+        if (laid != ELayoutStatus::Done) {
+            Tell(m_ports.messages,
+                 laid == ELayoutStatus::TooMany ? Strings::kAutoTooMany : Strings::kAutoNoCoverage);
+            return;
+        }
+
+        room.RemoveAll();
+        for (const CLayoutPoint& p : layout.positions)
+            room.AddInstallation(modelIndex, tap, {p.x, p.y, h0}, chosen.angles, power, true);
+        room.list.currentIndex = room.list.Count() - 1;
+        autoLayoutValid = 1;
+        autoColumnPitch = layout.columnPitch;
+        autoRowPitch = layout.rowPitch;
+        autoLeftOffset = layout.leftOffset;
+        autoBottomOffset = layout.bottomOffset;
+        for (CColorMapViewModel* view : ColorMapViews())
+            if (view->ConditionIndex() == conditions.currentIndex)
+                view->ResetSpeakerDependentDisplay();
+    }
+    // Every installation is now of the current model.
+    UpdateInstallState();
+    RebuildAllPlanes();
+    UpdateAllViews(kHintAcoustics);
+    UpdateAllViews(kHintInstallations);
+    ClearCurves();
+    UpdateAllViews(kHintResponse);
+}

@@ -1,0 +1,179 @@
+#include "project/forms/AutoInstallationForm.h"
+
+#include "acoustics/AutoInstallation.h"
+#include "common/FormatSignificant.h"
+#include "common/Units.h"
+#include "project/Strings.h"
+
+#include <cmath>
+
+namespace {
+double GridFrequency(int k, double band) {
+    return std::pow(10.0, 0.3 * k / band);
+}
+
+// A stored choice outside the list falls back to the default entry.
+int Preselect(int stored, int count, int fallback) {
+    return stored >= 0 && stored < count ? stored : fallback;
+}
+} // namespace
+
+CAutoInstallationForm::CAutoInstallationForm(const CAutoInstallationValues& values,
+                                             double modelPitch, int lengthUnit, int advancedMode)
+    : m_judgmentVisible(advancedMode >= 2), m_original(values), m_result(values) {
+    m_pattern.items = {Strings::kPatternMaximumOverlap, Strings::kPatternMinimumOverlap,
+                       Strings::kPatternEdgeToEdge, Strings::kPattern14EdgeToEdge,
+                       Strings::kPattern2EdgeToEdge};
+    m_pattern.selection = Preselect(values.pattern, kAutoPatternCount, kAutoPatternEdgeToEdge);
+    m_shape.items = {Strings::kShapeRectangle, Strings::kShapeHexagonal};
+    m_shape.selection = Preselect(values.shape, 2, kShapeRectangle);
+
+    const std::string lengthUnitText =
+        lengthUnit == kUnitImperial ? Strings::kUnitFeet : Strings::kUnitMetre;
+    auto set = [&](Edit edit, const char* label, const std::string& unit, double limit,
+                   double value) {
+        CNumberField& f = m_fields[edit];
+        f.label = label;
+        f.unit = unit;
+        f.minimum = -limit;
+        f.maximum = limit;
+        f.SetValue(value);
+        f.visible = advancedMode != 0;
+    };
+    set(kAzimuth, Strings::kAzimuthLabel, Strings::kUnitDegree, 180, values.angles.azimuth);
+    set(kElevation, Strings::kElevationLabel, Strings::kUnitDegree, 180, values.angles.elevation);
+    set(kRotation, Strings::kRotationLabel, Strings::kUnitDegree, 180, values.angles.rotation);
+    set(kHeight, Strings::kHeightLabel, lengthUnitText, 10000, values.height);
+
+    for (const auto& [name, value] : BandChoices(modelPitch)) {
+        m_band.items.push_back(name);
+        m_bandValues.push_back(value);
+    }
+    const double wanted = values.band == 0.0 ? 0.5 : values.band;
+    for (std::size_t i = 0; i < m_bandValues.size(); ++i)
+        if (m_bandValues[i] == wanted)
+            m_band.selection = static_cast<int>(i);
+    // A stored band this speaker data does not offer: two octaves, as for a first run.
+    if (m_band.selection < 0)
+        for (std::size_t i = 0; i < m_bandValues.size(); ++i)
+            if (m_bandValues[i] == 0.5)
+                m_band.selection = static_cast<int>(i);
+    if (m_band.selection < 0 && !m_bandValues.empty())
+        m_band.selection = 0;
+    FillFrequencies(values.frequency == 0.0 ? 1000.0 : values.frequency);
+}
+
+std::string CAutoInstallationForm::Title() const {
+    return Strings::kAutoInstallationTitle;
+}
+std::string CAutoInstallationForm::DensityLabel() {
+    return Strings::kSpeakerDensity;
+}
+std::string CAutoInstallationForm::ShapeLabel() {
+    return Strings::kLayoutPattern;
+}
+std::string CAutoInstallationForm::BandLabel() {
+    return Strings::kJudgmentBand;
+}
+std::string CAutoInstallationForm::FrequencyLabel() {
+    return Strings::kJudgmentFrequency;
+}
+
+double CAutoInstallationForm::SelectedBand() const {
+    const int i = m_band.selection;
+    return i >= 0 && i < static_cast<int>(m_bandValues.size())
+               ? m_bandValues[static_cast<std::size_t>(i)]
+               : 0.0;
+}
+
+double CAutoInstallationForm::SelectedFrequency() const {
+    const int i = m_frequency.selection;
+    const double band = SelectedBand();
+    if (band == 0.0 || i < 0 || i >= static_cast<int>(m_frequencySteps.size()))
+        return 0.0;
+    return GridFrequency(m_frequencySteps[static_cast<std::size_t>(i)], band);
+}
+
+void CAutoInstallationForm::FillFrequencies(double target) {
+    m_frequency = {};
+    m_frequencySteps.clear();
+    const double band = SelectedBand();
+    if (!(band > 0.0))
+        return;
+    double best = 0.0;
+    for (int k = 0;; ++k) {
+        const double f = GridFrequency(k, band);
+        if (f > 20000.0)
+            break;
+        if (f < 20.0)
+            continue;
+        const double distance = std::fabs(f - target);
+        if (m_frequency.selection < 0 || distance < best) {
+            best = distance;
+            m_frequency.selection = static_cast<int>(m_frequencySteps.size());
+        }
+        m_frequency.items.push_back(FormatSignificant(f, band > 6 ? 3 : 2) + Strings::kHz);
+        m_frequencySteps.push_back(k);
+    }
+}
+
+std::string CAutoInstallationForm::BandEdgeText() const {
+    const double fc = SelectedFrequency();
+    if (fc == 0.0)
+        return {};
+    const double d = std::pow(10.0, 0.15 / SelectedBand());
+    return FormatSignificant(fc / d, 3) + Strings::kBandEdgeSeparator +
+           FormatSignificant(fc * d, 3) + Strings::kHz;
+}
+
+void CAutoInstallationForm::SelectPattern(int index) {
+    if (index >= 0 && index < static_cast<int>(m_pattern.items.size()))
+        m_pattern.selection = index;
+}
+
+void CAutoInstallationForm::SelectShape(int index) {
+    if (index >= 0 && index < static_cast<int>(m_shape.items.size()))
+        m_shape.selection = index;
+}
+
+void CAutoInstallationForm::SelectBand(int index) {
+    if (index < 0 || index >= static_cast<int>(m_band.items.size()))
+        return;
+    const double previous = SelectedFrequency();
+    m_band.selection = index;
+    FillFrequencies(previous == 0.0 ? 1000.0 : previous);
+}
+
+void CAutoInstallationForm::SelectFrequency(int index) {
+    if (index >= 0 && index < static_cast<int>(m_frequency.items.size()))
+        m_frequency.selection = index;
+}
+
+bool CAutoInstallationForm::Accept(std::string* message) {
+    CAutoInstallationValues r = m_original;
+    double values[kEditCount] = {r.angles.azimuth, r.angles.elevation, r.angles.rotation, r.height};
+    for (int edit = 0; edit < kEditCount; ++edit) {
+        const CNumberField& f = m_fields[edit];
+        if (!f.visible)
+            continue; // hidden edits keep their values
+        const std::optional<double> v = f.Parse(message);
+        if (!v)
+            return false;
+        values[edit] = *v;
+    }
+    const double band = SelectedBand();
+    const double frequency = SelectedFrequency();
+    if (band == 0.0 || frequency == 0.0) {
+        if (message)
+            *message = Strings::kNoJudgmentBand;
+        return false;
+    }
+    r.pattern = m_pattern.selection;
+    r.shape = m_shape.selection;
+    r.angles = {values[kAzimuth], values[kRotation], values[kElevation]};
+    r.height = values[kHeight];
+    r.band = band;
+    r.frequency = frequency;
+    m_result = r;
+    return true;
+}
