@@ -18,7 +18,12 @@ void CCabinetArrayModel::RequireCabinetTypes(const CTypePandRParamArray& cabinet
 void CCabinetArrayModel::SerializeModules(CArchive& ar) {
     SerializeModuleTable(ar);
     if (ar.IsStoring()) {
-        for (CTypePandRParam& cabinet : m_cabinets) {
+        // One entry per element state, as loading reads them back.
+        if (m_cabinets.size() < m_states.size())
+            ar.Fail("the " + std::string(FamilyName()) + " cabinet list is shorter than its " +
+                    std::to_string(m_states.size()) + " elements");
+        for (std::size_t i = 0; i < m_states.size(); ++i) {
+            CTypePandRParam& cabinet = m_cabinets[i];
             std::uint32_t type = static_cast<std::uint32_t>(cabinet.type);
             ar.Dword(type);
             ar.Double(cabinet.splay);

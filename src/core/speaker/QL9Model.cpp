@@ -7,7 +7,7 @@ std::string CQL9Model::CheckCounts(const CModuleCounts& c) const {
         return "QL-9 module counts must not be negative";
     if (c.centre > 1)
         return "a QL-9 holds at most one centre module, not " + std::to_string(c.centre);
-    if (c.Total() < 1 || c.Total() > kMaxModules)
+    if (c.upper > kMaxModules || c.lower > kMaxModules || c.Total() < 1 || c.Total() > kMaxModules)
         return "a QL-9 holds 1 to " + std::to_string(kMaxModules) + " modules, not " +
                std::to_string(c.Total());
     return {};

@@ -1,5 +1,7 @@
 #include "project/arrangement/ArrangementPreview.h"
 #include "project/arrangement/QL9ArrangementForm.h"
+#include "project/arrangement/TypeKArrangementForm.h"
+#include "project/arrangement/TypeWArrangementForm.h"
 
 #include "common/Errors.h"
 
@@ -14,32 +16,32 @@ void ExpectPoint(const CPreviewPoint& p, double x, double z) {
     EXPECT_NEAR(p.x, x, 1e-12);
     EXPECT_NEAR(p.z, z, 1e-12);
 }
+
+bool Has(const std::vector<CPreviewSegment>& outline, const CPreviewPoint& a,
+         const CPreviewPoint& b) {
+    for (const CPreviewSegment& s : outline)
+        if (s.from.x == a.x && s.from.z == a.z && s.to.x == b.x && s.to.z == b.z)
+            return true;
+    return false;
+}
 } // namespace
 
-TEST(ArrangementPreview, ElementsNarrowTowardTheRearByTheirWedge) {
-    // One lower element of pitch 1, depth 0.5, no splay, 10-degree wedge.
-    const auto c = LayOutPreview({0, 0, 1}, {{0.2, 1.0, 0.0}}, {10.0}, {0.5});
-    ASSERT_EQ(c.size(), 1u);
-    ExpectPoint(c[0].topFront, 0, 0); // the offset is not drawn
-    ExpectPoint(c[0].bottomFront, 0, -1);
-    const double t = std::tan(5 * kDeg);
-    ExpectPoint(c[0].bottomRear, -0.5, -1 + 0.5 * t);
-    ExpectPoint(c[0].topRear, -0.5, -0.5 * t);
-}
-
-TEST(ArrangementPreview, StacksTurnByTheirSplaysFromTheReferencePoint) {
-    const CAxisEntityArray v{{0, 0.5, -10.0}, {0, 0.5, 0.0}, {0, 0.5, 20.0}};
-    const auto c = LayOutPreview({0, 1, 2}, v, {0, 0, 0}, {0.25, 0.25, 0.25});
+TEST(ArrangementPreview, ElementsTurnByTheirSplaysAndNarrowByTheirWedge) {
+    const CAxisEntityArray v{{0, 0.5, -10.0}, {0.2, 1.0, 0.0}, {0, 0.5, 20.0}};
+    const auto c = LayOutPreview({0, 1, 2}, v, {0, 10, 0}, {0.25, 0.5, 0.25});
     // Upper element 0 rises from the reference point, tilted back by 10 degrees.
     ExpectPoint(c[0].bottomFront, 0, 0);
-    ExpectPoint(c[0].topFront, 0.5 * std::sin(-10 * kDeg), 0.5 * std::cos(10 * kDeg));
+    ExpectPoint(c[0].topFront, -0.5 * std::sin(10 * kDeg), 0.5 * std::cos(10 * kDeg));
     ExpectPoint(c[0].topRear, c[0].topFront.x - 0.25 * std::cos(10 * kDeg),
                 c[0].topFront.z - 0.25 * std::sin(10 * kDeg));
-    // Lower elements hang from it, the second one starting where the first ends.
+    // Lower element 1 hangs from it; the offset is not drawn and the 10-degree wedge narrows
+    // the rear edge by 0.5 tan 5 at each end.
+    const double t = std::tan(5 * kDeg);
     ExpectPoint(c[1].topFront, 0, 0);
-    ExpectPoint(c[1].bottomFront, 0, -0.5);
-    ExpectPoint(c[2].topFront, 0, -0.5);
-    ExpectPoint(c[2].bottomFront, -0.5 * std::sin(20 * kDeg), -0.5 - 0.5 * std::cos(20 * kDeg));
+    ExpectPoint(c[1].bottomRear, -0.5, -1 + 0.5 * t);
+    ExpectPoint(c[1].topRear, -0.5, -0.5 * t);
+    ExpectPoint(c[2].topFront, 0, -1);
+    ExpectPoint(c[2].bottomFront, -0.5 * std::sin(20 * kDeg), -1 - 0.5 * std::cos(20 * kDeg));
     EXPECT_THROW(LayOutPreview({0, 1, 2}, v, {0, 0}, {0.25, 0.25, 0.25}), CInvalidArgument);
 }
 
@@ -48,57 +50,68 @@ TEST(ArrangementPreview, FitsTheColumnAndMapsMetresToPixels) {
     // zTop 0 (no upper stack), zBottom -1, xRear -0.5. The usable area is 294 x 480 pixels,
     // so the height limits: min(480 / 1, (294 - 40) / 0.5) = 480.
     const CPreviewFit fit = FitPreview({0, 0, 1}, c, 420, 600);
-    EXPECT_EQ(fit.zTop, 0.0);
     EXPECT_EQ(fit.zBottom, -1.0);
     EXPECT_EQ(fit.xRear, -0.5);
     EXPECT_EQ(fit.scale, 480.0);
-    // Column trunc(480 * 0.5 - 0.5) + trunc(84) + 1, row 300 - trunc(480 * 0.5 + 0.5) + 1.
+    // Column trunc(480 * 0.5 - 0.5) + trunc(84) + 1, row 300 - trunc(480 * 0.5 + 0.5) + 1;
+    // truncation goes toward zero, so trunc(-239.5) = -239.
     EXPECT_EQ(fit.Map({0, 0}), (CPixel{324, 61}));
-    // Truncation goes toward zero: trunc(-0.5) = 0 and trunc(-239.5) = -239.
     EXPECT_EQ(fit.Map({-0.5, -1}), (CPixel{85, 540}));
-    // A narrow area: the depth limits, (140 - 40) / 0.5 = 200.
-    EXPECT_EQ(FitPreview({0, 0, 1}, c, 200, 600).scale, 200.0);
-
+    EXPECT_EQ(FitPreview({0, 0, 1}, c, 200, 600).scale, 200.0); // the depth limits: 100 / 0.5
     // A column without height or depth keeps scale 1 instead of dividing by zero.
     const auto flat = LayOutPreview({0, 0, 1}, {{0, 0, 0}}, {0}, {0});
-    const CPreviewFit still = FitPreview({0, 0, 1}, flat, 420, 600);
-    EXPECT_EQ(still.scale, 1.0);
-    EXPECT_EQ(still.Map({0, 0}), (CPixel{85, 301}));
+    EXPECT_EQ(FitPreview({0, 0, 1}, flat, 420, 600).scale, 1.0);
 }
 
-TEST(ArrangementPreview, PictureHoldsTheReferenceMarkAndTheOutline) {
-    const auto c = LayOutPreview({0, 0, 2}, {{0, 0.5, 0}, {0, 0.5, 5}}, {5, 5}, {0.3, 0.3});
-    const auto outline = PreviewOutline::ClosedElements(c);
-    ASSERT_EQ(outline.size(), 8u);
-    ExpectPoint(outline[0].from, 0, 0); // top front to bottom front, ...
-    ExpectPoint(outline[0].to, 0, -0.5);
-    ExpectPoint(outline[3].from, c[0].topRear.x, c[0].topRear.z); // ... back to the top front
-    const CPreviewPicture p = PaintPreview({0, 0, 2}, c, outline, 400, 500);
-    EXPECT_EQ(p.reference, p.fit.Map({0, 0}));
-    EXPECT_EQ(p.markRadius, 10);
-    EXPECT_EQ(CPreviewPicture::kPenColour, 0x00007F00u);
-    ASSERT_EQ(p.arrow.size(), 3u);
-    const CPixel tip{p.reference.x + 40, p.reference.y};
-    EXPECT_EQ(p.arrow[0], (CPixelLine{p.reference, tip}));
-    EXPECT_EQ(p.arrow[1], (CPixelLine{tip, {tip.x - 10, tip.y - 10}}));
-    EXPECT_EQ(p.arrow[2], (CPixelLine{tip, {tip.x - 10, tip.y + 10}}));
-    ASSERT_EQ(p.outline.size(), outline.size());
-    EXPECT_EQ(p.outline[5].from, p.fit.Map(outline[5].from));
-    EXPECT_EQ(p.outline[5].to, p.fit.Map(outline[5].to));
-}
-
-TEST(ArrangementPreview, AStraightQL9ColumnIsCentredOnTheReferencePoint) {
-    CVectorArrangement a;
-    a.counts = {0, 4, 4};
-    a.vectors.assign(8, {0.06, 0.125, 0.0});
+TEST(ArrangementPreview, AStraightQL9ColumnIsCentredWithItsMarkAndArrow) {
+    CVectorArrangement a{{0, 4, 4}, CAxisEntityArray(8, {0.06, 0.125, 0.0}), 0};
     CQL9ArrangementForm form(a, true);
-    for (int k = 0; k < 7; ++k)
-        form.SelectJunction(k, 6);
     const CPreviewPicture p = form.Preview(420, 610);
     EXPECT_DOUBLE_EQ(p.fit.zTop, 0.5);
     EXPECT_DOUBLE_EQ(p.fit.zBottom, -0.5);
     EXPECT_DOUBLE_EQ(p.fit.xRear, -0.256);
-    EXPECT_DOUBLE_EQ(p.fit.scale, std::min(488 / 1.0, (294 - 40) / 0.256));
-    EXPECT_EQ(p.reference.y, 305 + 1);
-    EXPECT_EQ(p.outline.size(), 4u * 8);
+    EXPECT_EQ(p.reference, (CPixel{p.fit.Map({0, 0}).x, 305 + 1}));
+    const CPixel tip{p.reference.x + 40, p.reference.y};
+    EXPECT_EQ(p.arrow, (std::vector<CPixelLine>{{p.reference, tip},
+                                                {tip, {tip.x - 10, tip.y - 10}},
+                                                {tip, {tip.x - 10, tip.y + 10}}}));
+    EXPECT_EQ(p.markRadius, 10);
+    // Every element closed: top front, bottom front, bottom rear, top rear, top front.
+    const std::vector<CPreviewCorners> c = form.Corners();
+    ASSERT_EQ(p.outline.size(), 4u * 8);
+    EXPECT_EQ(p.outline[4], (CPixelLine{p.fit.Map(c[1].topFront), p.fit.Map(c[1].bottomFront)}));
+    EXPECT_EQ(p.outline[7], (CPixelLine{p.fit.Map(c[1].topRear), p.fit.Map(c[1].topFront)}));
+}
+
+TEST(ArrangementPreview, CabinetFamiliesDrawBodies) {
+    // KV-W5: front and rear of every module, top of modules 0 and 8, bottom of 7 and 15.
+    const CTypeWArrangementForm w(
+        CVectorArrangement{{0, 0, 16}, CAxisEntityArray(16, {0.03, 0.1, 0.5}), 0});
+    const auto wc = w.Corners();
+    const auto wo = w.Outline();
+    EXPECT_EQ(wo.size(), 2u * 16 + 4);
+    EXPECT_TRUE(Has(wo, wc[8].topRear, wc[8].topFront));
+    EXPECT_FALSE(Has(wo, wc[1].topRear, wc[1].topFront));
+    EXPECT_TRUE(Has(wo, wc[7].bottomFront, wc[7].bottomRear));
+    EXPECT_FALSE(Has(wo, wc[8].bottomFront, wc[8].bottomRear));
+
+    CCabinetArrangement k{{0, 0, 9}, CTypePandRParamArray(9), {}, 0};
+    k.modules.assign(4, {"K", {0.08, 0.11, 0}, 1});
+    const CTypeKArrangementForm one(k);
+    const auto kc = one.Corners();
+    const auto ko = one.Outline();
+    // One cabinet: 9 fronts, top and bottom, and its back drawn to the reference point.
+    ASSERT_EQ(ko.size(), 9u + 2 + 2);
+    EXPECT_FALSE(Has(ko, kc[3].bottomRear, kc[3].topRear));
+    EXPECT_TRUE(Has(ko, kc[8].bottomRear, {kc[8].bottomRear.x, 0.0}));
+    EXPECT_TRUE(Has(ko, {kc[8].bottomRear.x, 0.0}, {0.0, 0.0}));
+    // Two cabinets: as KV-W5 with the boundary after element 8.
+    k.counts.lower = 25;
+    k.cabinets.assign(25, {1, 0.0});
+    const CTypeKArrangementForm two(k);
+    const auto tc = two.Corners();
+    const auto to = two.Outline();
+    EXPECT_EQ(to.size(), 2u * 25 + 4);
+    EXPECT_TRUE(Has(to, tc[9].topRear, tc[9].topFront));
+    EXPECT_TRUE(Has(to, tc[8].bottomFront, tc[8].bottomRear));
 }

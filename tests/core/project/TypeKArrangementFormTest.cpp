@@ -16,110 +16,71 @@ CCabinetArrangement KColumn(int elements, int type, double splay = 0.0) {
     return a;
 }
 
-void ExpectAll(const CTypeKArrangementForm& form, int type, const std::vector<double>& splays) {
-    ASSERT_EQ(form.Cabinets().size(), splays.size());
-    for (std::size_t j = 0; j < splays.size(); ++j) {
-        EXPECT_EQ(form.Cabinets()[j].type, type) << j;
-        EXPECT_EQ(form.Cabinets()[j].splay, splays[j]) << j;
-    }
-    EXPECT_EQ(form.Counts(), (CModuleCounts{0, 0, static_cast<int>(splays.size())}));
+CTypePandRParamArray Column(int type, const std::vector<double>& splays) {
+    CTypePandRParamArray c;
+    for (double s : splays)
+        c.push_back({type, s});
+    return c;
 }
 
+const std::vector<double> kK2S{0, 0.17, 0.34, 0.68, 1.19, 1.87, 2.72, 3.74, 4.93};
 const std::vector<std::string> kAll{"KV-K2L", "KV-K3L", "KV-K2S", "KV-K3S"};
 } // namespace
 
 TEST(TypeKArrangementForm, OneLargeCabinetCanBecomeTwo) {
     CTypeKArrangementForm form(KColumn(9, 0));
     EXPECT_EQ(form.CountCombo().items, (std::vector<std::string>{"KV-K x 1", "KV-K x 2"}));
-    EXPECT_EQ(form.CountCombo().selection, 0);
-    EXPECT_TRUE(form.CountCombo().enabled);
     EXPECT_EQ(form.FirstCabinetCombo().items, kAll);
-    EXPECT_EQ(form.FirstCabinetCombo().selection, 0);
     EXPECT_EQ(form.SecondCabinetCombo().items, (std::vector<std::string>{"KV-K3L"}));
     EXPECT_FALSE(form.SecondCabinetCombo().enabled);
 
     form.SelectCount(1);
-    ExpectAll(form, 1, std::vector<double>(25, 0.0));
+    EXPECT_EQ(form.Cabinets(), Column(1, std::vector<double>(25, 0.0)));
+    EXPECT_EQ(form.Counts(), (CModuleCounts{0, 0, 25}));
     EXPECT_TRUE(form.SecondCabinetCombo().enabled);
     EXPECT_EQ(form.SecondCabinetCombo().selection, 0);
     EXPECT_EQ(form.FirstCabinetCombo().items, (std::vector<std::string>{"KV-K2L", "KV-K3L"}));
-    EXPECT_EQ(form.CountCombo().selection, 1);
-
     form.SelectFirstCabinet(1);
-    ExpectAll(form, 1, std::vector<double>(32, 0.0));
-
+    EXPECT_EQ(form.Cabinets(), Column(1, std::vector<double>(32, 0.0)));
     form.SelectCount(0);
     EXPECT_EQ(form.FirstCabinetCombo().items, kAll);
-    ExpectAll(form, 1, std::vector<double>(16, 0.0));
+    EXPECT_EQ(form.Cabinets(), Column(1, std::vector<double>(16, 0.0)));
     EXPECT_FALSE(form.SecondCabinetCombo().enabled);
 }
 
 TEST(TypeKArrangementForm, SmallCabinetsHaveFixedSplaysAndHangAlone) {
     CTypeKArrangementForm form(KColumn(16, 1));
     form.SelectFirstCabinet(2);
-    ExpectAll(form, 2, {0, 0.17, 0.34, 0.68, 1.19, 1.87, 2.72, 3.74, 4.93});
+    EXPECT_EQ(form.Cabinets(), Column(2, kK2S));
     EXPECT_FALSE(form.CountCombo().enabled);
     EXPECT_THROW(form.SelectCount(1), CInvalidArgument);
     form.SelectFirstCabinet(3);
-    ExpectAll(form, 3,
-              {0, 0.03, 0.06, 0.12, 0.21, 0.33, 0.48, 0.66, 0.87, 1.11, 1.38, 1.68, 2.01, 2.37,
-               2.76, 3.18});
+    EXPECT_EQ(form.Cabinets(), Column(3, {0, 0.03, 0.06, 0.12, 0.21, 0.33, 0.48, 0.66, 0.87, 1.11,
+                                          1.38, 1.68, 2.01, 2.37, 2.76, 3.18}));
     // Working vectors: the K3S module with the cabinet splays, the first without one.
     EXPECT_EQ(form.Vectors()[0], (CModuleVector{0.055, 0.105, 0.0}));
     EXPECT_EQ(form.Vectors()[15], (CModuleVector{0.055, 0.105, 3.18}));
-    for (std::size_t i = 0; i < 16; ++i) {
-        EXPECT_EQ(form.Wedges()[i], 0.0);
-        EXPECT_EQ(form.Depths()[i], 0.08);
-    }
+    EXPECT_EQ(form.Depths(), std::vector<double>(16, 0.08));
     form.SelectFirstCabinet(0);
     EXPECT_TRUE(form.CountCombo().enabled);
-    ExpectAll(form, 0, std::vector<double>(9, 0.0));
 }
 
-TEST(TypeKArrangementForm, StartsFromTheModelsCabinets) {
-    const CTypeKArrangementForm two(KColumn(25, 1));
-    EXPECT_EQ(two.FirstCabinetCombo().selection, 0);
+TEST(TypeKArrangementForm, StartsFromTheModelsCabinetsAndRecomputesOnOK) {
+    const CTypeKArrangementForm two(KColumn(32, 1));
+    EXPECT_EQ(two.FirstCabinetCombo().selection, 1);
     EXPECT_EQ(two.FirstCabinetCombo().items.size(), 2u);
     EXPECT_EQ(two.SecondCabinetCombo().selection, 0);
-    EXPECT_TRUE(two.SecondCabinetCombo().enabled);
     EXPECT_EQ(two.CountCombo().selection, 1);
-    EXPECT_EQ(CTypeKArrangementForm(KColumn(32, 1)).FirstCabinetCombo().selection, 1);
 
-    const CTypeKArrangementForm small(KColumn(9, 2, 0.5));
-    EXPECT_EQ(small.FirstCabinetCombo().selection, 2);
+    CTypeKArrangementForm small(KColumn(9, 2, 0.5));
     EXPECT_FALSE(small.CountCombo().enabled);
-    EXPECT_EQ(small.CountCombo().selection, 0);
-    EXPECT_EQ(small.Cabinets()[4].splay, 0.5); // kept until something changes
+    EXPECT_EQ(small.Cabinets()[4].splay, 0.5); // kept until something changes ...
+    small.OnOK();
+    EXPECT_EQ(small.Cabinets(), Column(2, kK2S)); // ... or OK is pressed
+    CTypeKArrangementForm mixed(KColumn(25, 0));
+    mixed.OnOK();
+    EXPECT_EQ(mixed.Cabinets(), Column(1, std::vector<double>(25, 0.0)));
 
     EXPECT_THROW(CTypeKArrangementForm(KColumn(10, 0)), CInvalidArgument);
     EXPECT_THROW(CTypeKArrangementForm(KColumn(9, 4)), CInvalidArgument);
-}
-
-TEST(TypeKArrangementForm, OKRecomputesTheCabinetList) {
-    CTypeKArrangementForm form(KColumn(9, 2, 0.5));
-    form.OnOK();
-    ExpectAll(form, 2, {0, 0.17, 0.34, 0.68, 1.19, 1.87, 2.72, 3.74, 4.93});
-    // A two-cabinet column read with other types becomes all K3L.
-    CTypeKArrangementForm mixed(KColumn(25, 0));
-    mixed.OnOK();
-    ExpectAll(mixed, 1, std::vector<double>(25, 0.0));
-}
-
-TEST(TypeKArrangementForm, OneCabinetIsDrawnAsOneBodyBackToTheReferencePoint) {
-    const CTypeKArrangementForm form(KColumn(9, 0));
-    const std::vector<CPreviewCorners> c = form.Corners();
-    const std::vector<CPreviewSegment> outline = form.Outline();
-    ASSERT_EQ(outline.size(), 9u + 2 + 2);
-    const CPreviewSegment& down = outline[outline.size() - 2];
-    const CPreviewSegment& back = outline.back();
-    EXPECT_EQ(down.from.x, c[8].bottomRear.x);
-    EXPECT_EQ(down.from.z, c[8].bottomRear.z);
-    EXPECT_EQ(down.to.x, c[8].bottomRear.x);
-    EXPECT_EQ(down.to.z, 0.0);
-    EXPECT_EQ(back.to.x, 0.0);
-    EXPECT_EQ(back.to.z, 0.0);
-
-    CTypeKArrangementForm two(KColumn(25, 1));
-    // Front and rear of all 25, tops of 0 and 9, bottoms of 8 and 24.
-    EXPECT_EQ(two.Outline().size(), 2u * 25 + 4);
 }

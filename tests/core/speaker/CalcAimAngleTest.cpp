@@ -2,13 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace {
 struct Placed {
-    double elevation = 0.0;
-    double x = 0.0;
-    double z = 0.0;
+    double elevation = 0.0, x = 0.0, z = 0.0;
 };
 
 // The caller's order per module: turn by the splay, keep the angle, then step.
@@ -20,75 +16,44 @@ Placed Stack(CCalcAimAngleZX& calc, double splay, double pitch, double offset) {
 }
 } // namespace
 
-TEST(CalcAimAngle, LowerStackMatchesTheDocumentedTwoModules) {
+TEST(CalcAimAngle, StacksTheDocumentedModulesDownAndMirroredUp) {
     CCalcAimAngleLowerZX lower;
-    const Placed first = Stack(lower, 0.0, 0.5, 0.1);
-    EXPECT_EQ(first.elevation, 0.0);
-    EXPECT_DOUBLE_EQ(first.x, 0.1);
-    EXPECT_DOUBLE_EQ(first.z, -0.25);
+    CCalcAimAngleUpperZX upper;
+    const Placed down0 = Stack(lower, 0.0, 0.5, 0.1), up0 = Stack(upper, 0.0, 0.5, 0.1);
+    EXPECT_EQ(down0.elevation, 0.0);
+    EXPECT_DOUBLE_EQ(down0.x, 0.1);
+    EXPECT_DOUBLE_EQ(down0.z, -0.25);
+    EXPECT_DOUBLE_EQ(up0.z, 0.25);
 
-    const Placed second = Stack(lower, 10.0, 0.5, 0.1);
-    EXPECT_EQ(second.elevation, 10.0);
-    EXPECT_DOUBLE_EQ(second.x, 0.05506873088448822);
-    EXPECT_DOUBLE_EQ(second.z, -0.7635667560197451);
+    const Placed down1 = Stack(lower, 10.0, 0.5, 0.1), up1 = Stack(upper, -10.0, 0.5, 0.1);
+    EXPECT_EQ(down1.elevation, 10.0);
+    EXPECT_EQ(up1.elevation, -10.0);
+    EXPECT_DOUBLE_EQ(down1.x, 0.05506873088448822);
+    EXPECT_DOUBLE_EQ(down1.z, -0.7635667560197451);
+    EXPECT_DOUBLE_EQ(up1.x, 0.05506873088448822);
+    EXPECT_DOUBLE_EQ(up1.z, 0.7635667560197451);
     EXPECT_DOUBLE_EQ(lower.X(), -0.08682408883346517);
     EXPECT_DOUBLE_EQ(lower.Z(), -0.9924038765061041);
-}
-
-TEST(CalcAimAngle, UpperStackMirrorsTheLowerOneInZ) {
-    CCalcAimAngleUpperZX upper;
-    const Placed first = Stack(upper, 0.0, 0.5, 0.1);
-    EXPECT_DOUBLE_EQ(first.x, 0.1);
-    EXPECT_DOUBLE_EQ(first.z, 0.25);
-    const Placed second = Stack(upper, -10.0, 0.5, 0.1);
-    EXPECT_EQ(second.elevation, -10.0);
-    EXPECT_DOUBLE_EQ(second.x, 0.05506873088448822);
-    EXPECT_DOUBLE_EQ(second.z, 0.7635667560197451);
-    EXPECT_DOUBLE_EQ(upper.X(), -0.08682408883346517);
     EXPECT_DOUBLE_EQ(upper.Z(), 0.9924038765061041);
 }
 
 TEST(CalcAimAngle, StraightStacksPutCentresAtHalfPitchStepsFromTheStart) {
-    const double h = 0.3, b = 0.07, start = 0.125;
     CCalcAimAngleLowerZX lower;
-    CCalcAimAngleUpperZX upper;
-    lower.SetStartZ(-start);
-    upper.SetStartZ(start);
+    lower.SetStartZ(-0.125);
     for (int i = 0; i < 5; ++i) {
-        const Placed down = Stack(lower, 0.0, h, b);
-        const Placed up = Stack(upper, 0.0, h, b);
-        EXPECT_EQ(down.x, b);
-        EXPECT_EQ(up.x, b);
-        EXPECT_NEAR(down.z, -start - (i + 0.5) * h, 1e-15);
-        EXPECT_NEAR(up.z, start + (i + 0.5) * h, 1e-15);
+        const Placed p = Stack(lower, 0.0, 0.3, 0.07);
+        EXPECT_EQ(p.x, 0.07);
+        EXPECT_NEAR(p.z, -0.125 - (i + 0.5) * 0.3, 1e-15);
     }
-    EXPECT_EQ(lower.X(), 0.0);
-}
-
-TEST(CalcAimAngle, AnglesAccumulateWithoutWrapping) {
-    CCalcAimAngleLowerZX lower;
-    double expected = 0.0;
-    for (int i = 0; i < 10; ++i) {
-        expected += 50.0;
-        EXPECT_EQ(lower.AddAngle(50.0), expected);
-    }
-    EXPECT_EQ(lower.Angle(), 500.0);
-    // 500 degrees aims like 140: the column runs along (-sin, -cos) of it.
-    double x = 0, z = 0;
-    lower.Step(2.0, 0.0, x, z);
-    const double t = 140.0 * std::atan(1.0) * 4 / 180;
-    EXPECT_NEAR(lower.X(), -2.0 * std::sin(t), 1e-12);
-    EXPECT_NEAR(lower.Z(), -2.0 * std::cos(t), 1e-12);
 }
 
 TEST(CalcAimAngle, TheBaseCalculatorLeavesItsOutputsAlone) {
     CCalcAimAngleZX base;
-    base.SetStartZ(0.5);
     EXPECT_EQ(base.AddAngle(3.0), 3.0);
+    EXPECT_EQ(base.AddAngle(400.0), 403.0); // angles accumulate without wrapping
     double x = 7.0, z = -7.0;
     base.Step(0.5, 0.1, x, z);
     EXPECT_EQ(x, 7.0);
     EXPECT_EQ(z, -7.0);
-    EXPECT_EQ(base.X(), 0.0);
-    EXPECT_EQ(base.Z(), 0.5);
+    EXPECT_EQ(base.Z(), 0.0);
 }

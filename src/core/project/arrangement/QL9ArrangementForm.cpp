@@ -9,12 +9,12 @@ CQL9ArrangementForm::CQL9ArrangementForm(const CVectorArrangement& arrangement,
                                          bool specialUserLevel)
     : CModuleArrangementForm(arrangement.counts, arrangement.lengthUnit) {
     const CModuleCounts& c = arrangement.counts;
-    const int total = c.Total();
-    if (c.centre < 0 || c.centre > 1 || c.upper < 0 || c.lower < 0 || total < 1 ||
-        total > kMaxModules)
+    if (c.centre < 0 || c.centre > 1 || c.upper < 0 || c.lower < 0 || c.upper > kMaxModules ||
+        c.lower > kMaxModules || c.Total() < 1 || c.Total() > kMaxModules)
         throw CInvalidArgument("a QL-9 arrangement cannot start from the counts " +
                                std::to_string(c.centre) + ", " + std::to_string(c.upper) + ", " +
                                std::to_string(c.lower));
+    const int total = c.Total();
     if (arrangement.vectors.size() != static_cast<std::size_t>(total))
         throw CInvalidArgument("a QL-9 arrangement of " + std::to_string(total) +
                                " modules needs as many module vectors, not " +
