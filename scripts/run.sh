@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds everything and starts the program. Until the desktop program exists this writes the
-# example speaker data with our generator.
+# Builds everything and starts the program. Until the desktop program exists this runs the
+# command-line tool: it writes the example projects and shows what they hold.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/build.sh
-out=build/examples/speakers
-./build/tools/vsagen/daxara-vsagen --examples "$out"
-echo "Example speaker data written to $out:"
-ls -l "$out"
+out=build/demo
+./build/src/cli/daxara-cli demo "$out"
+./build/src/cli/daxara-cli info "$out/meeting-room.tdax"
+echo
+echo "Try: build/src/cli/daxara-cli --help"

@@ -169,7 +169,7 @@ bool CColorMapViewModel::PointSpectrum(const CVec3& point) {
     return true;
 }
 
-double CColorMapViewModel::PitchForLists() const {
+double CColorMapViewModel::ListPitch() const {
     if (m_doc.HasInstallations()) {
         const double pitch = m_doc.Scene().FirstInstallationPitch();
         if (pitch > 0.0)
@@ -191,7 +191,7 @@ void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
     if (direction == 0) {
         if (m_doc.HasInstallations())
             resetBand = 0;
-        const double pitch = PitchForLists();
+        const double pitch = ListPitch();
         const auto choices = BandChoices(pitch);
         m_band = {};
         for (const auto& choice : choices)
@@ -205,7 +205,7 @@ void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
                 m_band.selection = static_cast<int>(i);
         target = condition->centreFrequency == 0.0 ? 1000.0 : condition->centreFrequency;
     } else {
-        const auto choices = BandChoices(PitchForLists());
+        const auto choices = BandChoices(ListPitch());
         if (m_band.selection >= 0 && m_band.selection < static_cast<int>(choices.size()))
             band = choices[static_cast<std::size_t>(m_band.selection)].second;
         // The selected frequency entry, recomputed on the grid it was chosen from.

@@ -53,6 +53,8 @@ public:
     void SyncConditionControls(int direction, int resetBand);
     // The speaker data changed: the lists start again from the model's resolution.
     void ResetSpeakerDependentDisplay() { SyncConditionControls(0, 1); }
+    // Points per octave the lists are made for: the first installation's model, else the current.
+    double ListPitch() const;
     const CComboModel& BandCombo() const { return m_band; }
     const CComboModel& FrequencyCombo() const { return m_frequency; }
     const CComboModel& ModeCombo() const { return m_mode; }
@@ -87,7 +89,6 @@ private:
         if (onRepaint)
             onRepaint();
     }
-    double PitchForLists() const;
 
     CDAXDoc& m_doc;
     int m_conditionIndex = -1;

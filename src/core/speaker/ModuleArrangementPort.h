@@ -8,7 +8,8 @@ struct CModuleCounts {
     int centre = 0;
     int upper = 0;
     int lower = 0;
-    int Total() const { return centre + upper + lower; }
+    // Summed in a wider type: counts may come straight from a damaged text line.
+    long long Total() const { return static_cast<long long>(centre) + upper + lower; }
     friend bool operator==(const CModuleCounts&, const CModuleCounts&) = default;
 };
 

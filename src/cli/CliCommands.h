@@ -1,0 +1,99 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The subcommands of daxara-cli. Each returns the exit status; failures throw CCliError.
+
+struct CNewOptions {
+    std::string project;
+    std::string unit = "metric";
+    std::vector<double> room;
+    std::string ceiling;
+    bool force = false;
+};
+int RunNew(const CNewOptions& o);
+
+struct CImportOptions {
+    std::string project;
+    std::vector<std::string> files;
+};
+int RunImport(const CImportOptions& o);
+
+struct CInstallOptions {
+    std::string project;
+    std::optional<int> model;
+    std::vector<double> at;
+    std::vector<double> aim;
+    std::optional<double> power;
+    std::optional<int> tap;
+    bool reverse = false;
+    bool force = false;
+};
+int RunInstall(const CInstallOptions& o);
+
+struct CAutoInstallOptions {
+    std::string project;
+    std::optional<int> model;
+    std::optional<int> pattern;
+    std::string shape;
+    std::string band;
+    std::optional<double> frequency;
+    std::vector<double> aim;
+    std::optional<double> height;
+};
+int RunAutoInstall(const CAutoInstallOptions& o);
+
+struct CPlaneOptions {
+    std::string project;
+    std::vector<double> origin;
+    std::vector<double> extent;
+    double pitch = 0.0;
+    std::optional<double> maximum;
+    std::optional<double> step;
+};
+int RunPlane(const CPlaneOptions& o);
+
+struct CMapCommandOptions {
+    std::string project;
+    std::string band;
+    std::optional<double> frequency;
+    std::string mode;
+    std::string csv;
+    bool save = false;
+    std::string engine = "engine";
+    int threads = 0;
+};
+int RunMap(const CMapCommandOptions& o);
+
+struct CSpectrumOptions {
+    std::string project;
+    std::vector<double> at;
+    std::string band;
+    std::string mode;
+};
+int RunSpectrum(const CSpectrumOptions& o);
+
+struct CInfoOptions {
+    std::string project;
+    bool json = false;
+};
+int RunInfo(const CInfoOptions& o);
+
+struct CDemoOptions {
+    std::string directory;
+};
+int RunDemo(const CDemoOptions& o);
+
+// "1/24" ... "4" as bands per octave; throws CCliError for anything else.
+double ParseBand(const std::string& text);
+// "interference" or "energy" as the summation mode.
+int ParseMode(const std::string& text);
+std::string BandName(double band);
+
+class CAutoInstallationForm;
+// Selects the judgment band and the centre nearest to `frequency` in the form; false (with the
+// reason) when the band is not offered.
+bool ChooseJudgment(CAutoInstallationForm& form, const std::string& band,
+                    std::optional<double> frequency, std::string& refusal);

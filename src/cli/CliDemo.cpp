@@ -1,0 +1,104 @@
+// Example projects made from the bundled example speakers, with their maps calculated.
+#include "CliCommands.h"
+#include "CliSession.h"
+#include "VsaPresets.h"
+#include "common/FormatSignificant.h"
+#include "project/ColorMapViewModel.h"
+#include "project/CommandTable.h"
+#include "project/SoundGraphViewModel.h"
+#include "project/forms/AutoInstallationForm.h"
+#include "project/forms/InstallationForm.h"
+#include "project/forms/RoomParametersForm.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+namespace fs = std::filesystem;
+
+namespace {
+// A new metric project with the given room, shown in one map view and one response view.
+struct DemoProject {
+    CCliSession session;
+    std::unique_ptr<CColorMapViewModel> view;
+    std::unique_ptr<CSoundGraphViewModel> graph;
+
+    DemoProject(const std::string& name, double length, double width, double height) {
+        session.Create(0);
+        session.dialogs.roomParameters = [=](CRoomParametersForm& form) {
+            form.projectName = name;
+            form.Field(CRoomParametersForm::kRoomLength).SetValue(length);
+            form.Field(CRoomParametersForm::kRoomWidth).SetValue(width);
+            form.Field(CRoomParametersForm::kRoomHeight).SetValue(height);
+            return form.Accept() ? 0 : 1;
+        };
+        view = std::make_unique<CColorMapViewModel>(*session.doc);
+        graph = std::make_unique<CSoundGraphViewModel>(*session.doc);
+        view->OnInitialUpdate();
+        graph->OnInitialUpdate();
+    }
+    void Import(const fs::path& file) {
+        session.doc->ImportSpeakerFile(file.string());
+        session.ThrowIfErrors("");
+    }
+    void Report(const fs::path& path) {
+        const CListeningPlane& plane = view->Condition()->plane;
+        std::cout << path.string() << ": " << session.doc->room.list.Count() << " installation(s), "
+                  << plane.pointCount << " points, " << FormatSignificant(plane.minimumLevel, 4)
+                  << " to " << FormatSignificant(plane.maximumLevel, 4)
+                  << " dB, pink noise average " << FormatSignificant(plane.pinkNoiseAverage, 4)
+                  << " dB\n";
+    }
+};
+} // namespace
+
+int RunDemo(const CDemoOptions& o) {
+    const fs::path dir = o.directory;
+    const fs::path speakers = dir / "speakers";
+    fs::create_directories(speakers);
+    for (const CVsaExample& example : ExampleSet()) {
+        std::ofstream out(speakers / example.fileName, std::ios::binary);
+        WriteVsa(example.options, out);
+        if (!out)
+            throw CCliError("cannot write " + (speakers / example.fileName).string());
+    }
+
+    {
+        // A meeting room with ceiling speakers laid out automatically.
+        DemoProject meeting("Meeting room", 12, 8, 3);
+        meeting.Import(speakers / "ceiling-speaker.vsa");
+        meeting.session.doc->advancedMode = 2; // the judgment band is chosen in advanced mode
+        meeting.session.dialogs.autoInstallation = [](CAutoInstallationForm& form) {
+            std::string refusal;
+            return ChooseJudgment(form, "1", 2000.0, refusal) && form.Accept();
+        };
+        meeting.session.doc->OnCommand(kCmdAutoInstall);
+        meeting.session.ThrowIfErrors("automatic installation: ");
+        if (meeting.session.doc->autoLayoutValid != 1)
+            throw CCliError("the demo's automatic layout failed");
+        const fs::path path = dir / "meeting-room.tdax";
+        meeting.session.Save(path.string());
+        meeting.Report(path);
+    }
+    {
+        // A hall with a line array hung at the front, aimed slightly down the room.
+        DemoProject hall("Hall", 30, 20, 10);
+        hall.Import(speakers / "ql9-array.vsa");
+        CDAXDoc& doc = *hall.session.doc;
+        doc.advancedMode = 2;
+        hall.session.dialogs.installation = [](CInstallationForm& form) {
+            form.Field(CInstallationForm::kZ).SetValue(8.0);
+            form.Field(CInstallationForm::kElevation).SetValue(6.0);
+            form.Field(CInstallationForm::kPower).SetValue(200.0);
+            return form.Accept();
+        };
+        if (doc.InstallSpeaker(1.0, 10.0) != 0)
+            throw CCliError("the demo's line array was not installed");
+        doc.StandardRefresh();
+        hall.session.ThrowIfErrors("");
+        const fs::path path = dir / "hall.tdax";
+        hall.session.Save(path.string());
+        hall.Report(path);
+    }
+    return 0;
+}

@@ -1,0 +1,150 @@
+// What a project holds, as text or JSON.
+#include "CliCommands.h"
+#include "CliSession.h"
+#include "common/FormatSignificant.h"
+#include "common/Units.h"
+
+#include <nlohmann/json.hpp>
+
+#include <iostream>
+
+namespace {
+using nlohmann::json;
+
+json ModelJson(const CSpeakerModel& m) {
+    json taps = json::array();
+    for (const CTapElement& t : m.Settings().taps)
+        taps.push_back({{"lowImpedance", t.lowImpedance},
+                        {"rating", t.tapRating},
+                        {"power", t.tapPower},
+                        {"ampFactor", t.ampFactor}});
+    const CSpeakerDataHeader& h = m.Header();
+    return {{"name", m.DisplayName()},
+            {"kind", m.Kind()},
+            {"pointsPerOctave", h.pointsPerOctave},
+            {"lowestFrequency", h.lowestFrequency},
+            {"highestFrequency", h.highestFrequency},
+            {"elements", m.ElementTotal()},
+            {"defaultTap", m.DefaultTap()},
+            {"taps", taps}};
+}
+
+json ProjectJson(const CDAXDoc& doc) {
+    json models = json::array();
+    for (int i = 0; i < doc.models.Count(); ++i)
+        models.push_back(ModelJson(doc.models.At(i)));
+    json installations = json::array();
+    for (const CInstallationElement& e : doc.room.list)
+        installations.push_back({{"model", e.modelIndex},
+                                 {"tap", e.tapIndex},
+                                 {"position", {e.position.x, e.position.y, e.position.z}},
+                                 {"azimuth", e.orientation.azimuth},
+                                 {"elevation", e.orientation.elevation},
+                                 {"rotation", e.orientation.rotation},
+                                 {"power", e.power},
+                                 {"polarity", e.polarityNormal ? "normal" : "reverse"}});
+    json planes = json::array();
+    for (int i = 0; i < doc.conditions.Count(); ++i) {
+        const CColorMapCondition& c = *doc.conditions.At(i);
+        const CListeningPlane& p = c.plane;
+        planes.push_back({{"origin", {p.originX, p.originY, p.originZ}},
+                          {"extent", {p.extentX, p.extentY, p.extentZ}},
+                          {"pitch", p.dotPitch},
+                          {"points", p.pointCount},
+                          {"band", c.band},
+                          {"centreFrequency", c.centreFrequency},
+                          {"mode", c.mode == 0 ? "interference" : "energy"},
+                          {"maximum", p.maximumLevel},
+                          {"minimum", p.minimumLevel},
+                          {"pinkNoiseAverage", p.pinkNoiseAverage},
+                          {"musicSpeechAverage", p.musicSpeechAverage}});
+    }
+    json responses = json::array();
+    for (int i = 0; i < doc.graphs.Count(); ++i) {
+        const CSoundGraphCondition& g = *doc.graphs.At(i);
+        json curves = json::array();
+        for (const CSoundGraphData& curve : g.data.curves)
+            curves.push_back({{"points", curve.PointCount()}});
+        responses.push_back(
+            {{"frequencyAxis", g.data.frequencyAxisType == 1 ? "logarithmic" : "linear"},
+             {"frequencyRange", {g.data.frequencyMin, g.data.frequencyMax}},
+             {"levelRange", {g.data.levelMin, g.data.levelMax}},
+             {"curves", curves}});
+    }
+    const CInstallationContainer& r = doc.room;
+    return {{"name", doc.projectName},
+            {"date", doc.projectDate},
+            {"unit", doc.lengthUnit == kUnitImperial ? "imperial" : "metric"},
+            {"room",
+             {{"zero", {r.roomZeroX, r.roomZeroY}},
+              {"length", r.roomLength},
+              {"width", r.roomWidth},
+              {"height", r.roomHeight},
+              {"ceiling", r.ceilingType == 1 ? "half" : "full"}}},
+            {"totalPower", r.totalPower},
+            {"currentModel", doc.models.CurrentIndex()},
+            {"models", models},
+            {"installations", installations},
+            {"planes", planes},
+            {"responses", responses}};
+}
+
+std::string F(double v) {
+    return FormatSignificant(v, 4);
+}
+} // namespace
+
+int RunInfo(const CInfoOptions& o) {
+    CCliSession s;
+    s.Open(o.project);
+    const CDAXDoc& doc = *s.doc;
+    if (o.json) {
+        std::cout << ProjectJson(doc).dump(2) << "\n";
+        return 0;
+    }
+    const std::string unit = doc.lengthUnit == kUnitImperial ? "ft" : "m";
+    const CInstallationContainer& r = doc.room;
+    std::cout << "project: " << (doc.projectName.empty() ? "(no name)" : doc.projectName) << "\n"
+              << "unit: "
+              << (doc.lengthUnit == kUnitImperial ? "imperial (feet)" : "metric (metres)") << "\n"
+              << "room: " << F(r.roomLength) << " x " << F(r.roomWidth) << " x " << F(r.roomHeight)
+              << " " << unit << " from (" << F(r.roomZeroX) << ", " << F(r.roomZeroY)
+              << "), ceiling "
+              << (r.ceilingType == 1 ? "solid (half space)" : "absorbent (full space)") << "\n";
+    std::cout << "speaker models: " << doc.models.Count() << "\n";
+    for (int i = 0; i < doc.models.Count(); ++i) {
+        const CSpeakerModel& m = doc.models.At(i);
+        const CSpeakerDataHeader& h = m.Header();
+        std::cout << "  " << i << (i == doc.models.CurrentIndex() ? "* " : "  ") << m.DisplayName()
+                  << " (kind " << m.Kind() << ", " << F(h.pointsPerOctave) << " per octave, "
+                  << F(h.lowestFrequency) << " to " << F(h.highestFrequency) << " Hz, "
+                  << m.ElementTotal() << " element" << (m.ElementTotal() == 1 ? "" : "s") << ")\n";
+        for (std::size_t t = 0; t < m.Settings().taps.size(); ++t) {
+            const CTapElement& tap = m.Settings().taps[t];
+            std::cout << "      tap " << t << (static_cast<int>(t) == m.DefaultTap() ? "*" : " ")
+                      << ": " << F(tap.tapRating) << (tap.lowImpedance ? " ohms  " : "V Line  ")
+                      << F(tap.tapPower) << "W\n";
+        }
+    }
+    std::cout << "installations: " << r.list.Count() << ", total power " << F(r.totalPower)
+              << " W\n";
+    int n = 0;
+    for (const CInstallationElement& e : r.list)
+        std::cout << "  " << n++ << ": model " << e.modelIndex << " tap " << e.tapIndex << " at ("
+                  << F(e.position.x) << ", " << F(e.position.y) << ", " << F(e.position.z)
+                  << ") aim " << F(e.orientation.azimuth) << "/" << F(e.orientation.elevation)
+                  << "/" << F(e.orientation.rotation) << " " << F(e.power) << " W "
+                  << (e.polarityNormal ? "normal" : "reverse") << "\n";
+    std::cout << "calculation planes: " << doc.conditions.Count() << "\n";
+    for (int i = 0; i < doc.conditions.Count(); ++i) {
+        const CListeningPlane& p = doc.conditions.At(i)->plane;
+        std::cout << "  " << i << ": origin (" << F(p.originX) << ", " << F(p.originY) << ", "
+                  << F(p.originZ) << "), extent " << F(p.extentX) << " x " << F(p.extentY) << " x "
+                  << F(p.extentZ) << ", " << p.pointCount << " points; maximum "
+                  << F(p.maximumLevel) << " dB, minimum " << F(p.minimumLevel) << " dB, pink noise "
+                  << F(p.pinkNoiseAverage) << " dB, music/speech " << F(p.musicSpeechAverage)
+                  << " dB\n";
+    }
+    std::cout << "frequency response entries: " << doc.graphs.Count() << "\n";
+    return 0;
+}

@@ -1,0 +1,139 @@
+#include "CliSession.h"
+
+#include "project/Strings.h"
+#include "project/forms/AutoInstallationForm.h"
+#include "project/forms/InstallationForm.h"
+#include "project/forms/RoomParametersForm.h"
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+volatile std::sig_atomic_t g_interrupted = 0;
+void OnInterrupt(int) {
+    g_interrupted = 1;
+}
+} // namespace
+
+bool CCliMessages::Confirm(const std::string& text) {
+    asked.push_back(text);
+    return confirmAnswer;
+}
+
+void CCliMessages::Inform(const std::string& text) {
+    std::cerr << text << "\n";
+}
+
+bool CCliMessages::AskWarning(const std::string& text) {
+    asked.push_back(text);
+    return true;
+}
+
+void CCliMessages::ReportError(const std::string& text) {
+    errors.push_back(text);
+}
+
+bool CCliDialogs::RunInstallation(CInstallationForm& form) {
+    return installation && installation(form);
+}
+bool CCliDialogs::RunPreferences(CPreferencesForm&) {
+    return false;
+}
+int CCliDialogs::RunRoomParameters(CRoomParametersForm& form) {
+    return roomParameters ? roomParameters(form) : 1;
+}
+bool CCliDialogs::RunAutoInstallation(CAutoInstallationForm& form) {
+    return autoInstallation && autoInstallation(form);
+}
+
+CCliProgress::CCliProgress() : m_terminal(::isatty(2) != 0) {
+    g_interrupted = 0;
+    std::signal(SIGINT, OnInterrupt);
+}
+
+CCliProgress::~CCliProgress() {
+    std::signal(SIGINT, SIG_DFL);
+    if (m_terminal && m_lastPercent >= 0)
+        std::fprintf(stderr, "\r%*s\r", 72, "");
+}
+
+void CCliProgress::SetRange(long long lower, long long upper) {
+    m_lower = lower;
+    m_upper = upper;
+}
+
+void CCliProgress::SetPos(long long position) {
+    m_position = position;
+    Draw(false);
+}
+
+bool CCliProgress::PumpAndCheck() {
+    return g_interrupted == 0;
+}
+
+void CCliProgress::Draw(bool force) {
+    if (!m_terminal || m_upper <= m_lower)
+        return;
+    const int percent = static_cast<int>(100 * (m_position - m_lower) / (m_upper - m_lower));
+    if (!force && percent == m_lastPercent)
+        return;
+    m_lastPercent = percent;
+    const int width = 40, filled = width * std::clamp(percent, 0, 100) / 100;
+    std::fprintf(stderr, "\r%s [%s%s] %3d%%", m_text.c_str(),
+                 std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                 std::string(static_cast<std::size_t>(width - filled), ' ').c_str(), percent);
+    std::fflush(stderr);
+}
+
+int CCliSettings::ReadInt(const std::string& section, const std::string& key, int fallback) {
+    if (section == SettingsKeys::kLengthUnitSection && key == SettingsKeys::kLengthUnit)
+        return lengthUnit;
+    return fallback;
+}
+
+CDocumentPorts CCliSession::Ports() {
+    CDocumentPorts ports;
+    ports.messages = &messages;
+    ports.dialogs = &dialogs;
+    ports.progress = &progress;
+    ports.storage = &storage;
+    ports.settings = &settings;
+    return ports;
+}
+
+void CCliSession::Open(const std::string& path) {
+    doc = std::make_unique<CDAXDoc>(0, Ports());
+    std::string error, notice;
+    if (!ProjectFile::Open(path, *doc, error, &notice))
+        throw CCliError(path + ": " + error);
+    // A file of an unknown version opens empty; writing it back would destroy it.
+    if (!notice.empty())
+        throw CCliError(path + ": " + notice);
+    settings.lengthUnit = doc->lengthUnit;
+}
+
+void CCliSession::Create(int unit) {
+    settings.lengthUnit = unit;
+    doc = std::make_unique<CDAXDoc>(unit, Ports());
+    doc->lengthUnit = unit;
+}
+
+void CCliSession::Save(const std::string& path) {
+    const std::size_t before = messages.errors.size();
+    if (!doc->DoSave(path))
+        throw CCliError(messages.errors.size() > before ? messages.errors.back()
+                                                        : "the project was not saved");
+}
+
+void CCliSession::ThrowIfErrors(const std::string& context) {
+    if (!messages.errors.empty())
+        throw CCliError(context + messages.errors.front());
+}
+
+CVec3 ToVec3(const std::vector<double>& values, const char* what) {
+    if (values.size() != 3)
+        throw CCliError(std::string(what) + " needs three comma-separated numbers");
+    return {values[0], values[1], values[2]};
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "common/ProgressDialog1.h"
+#include "project/DAXDoc.h"
+#include "project/Ports.h"
+#include "project/ProjectFile.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// An error the user must see; the command ends with a non-zero status and saves nothing.
+class CCliError : public std::runtime_error {
+public:
+    explicit CCliError(const std::string& what) : std::runtime_error(what) {}
+};
+
+// Messages answered from the command line: confirmations take a fixed answer, notices and
+// errors go to standard error, errors are also kept so the command can fail.
+class CCliMessages : public CMessagePort {
+public:
+    bool confirmAnswer = true;
+    std::vector<std::string> errors;
+    std::vector<std::string> asked;
+
+    bool Confirm(const std::string& text) override;
+    void Inform(const std::string& text) override;
+    bool AskWarning(const std::string& text) override;
+    void ReportError(const std::string& text) override;
+};
+
+// Dialogs answered by the running command: each fills its form from the arguments.
+class CCliDialogs : public CDialogPort {
+public:
+    std::function<bool(CInstallationForm&)> installation;
+    std::function<int(CRoomParametersForm&)> roomParameters;
+    std::function<bool(CAutoInstallationForm&)> autoInstallation;
+
+    bool RunInstallation(CInstallationForm& form) override;
+    bool RunPreferences(CPreferencesForm& form) override;
+    int RunRoomParameters(CRoomParametersForm& form) override;
+    bool RunAutoInstallation(CAutoInstallationForm& form) override;
+};
+
+// A progress bar on standard error when it is a terminal; Ctrl-C stops a calculation.
+class CCliProgress : public CProgressDialog1 {
+public:
+    CCliProgress();
+    ~CCliProgress() override;
+    void SetText(const std::string& text) override { m_text = text; }
+    void SetRange(long long lower, long long upper) override;
+    void SetPos(long long position) override;
+    bool PumpAndCheck() override;
+
+private:
+    void Draw(bool force);
+    std::string m_text;
+    long long m_lower = 0, m_upper = 0, m_position = 0;
+    int m_lastPercent = -1;
+    bool m_terminal;
+};
+
+class CCliProgressFactory : public CProgressFactory {
+public:
+    std::unique_ptr<CProgressDialog1> CreateProgress() override {
+        return std::make_unique<CCliProgress>();
+    }
+};
+
+// The application settings the command line provides: the unit of new projects.
+class CCliSettings : public CSettingsPort {
+public:
+    int lengthUnit = 0;
+    int ReadInt(const std::string& section, const std::string& key, int fallback) override;
+    void WriteInt(const std::string&, const std::string&, int) override {}
+};
+
+// One project opened or created by a command, wired to the command-line ports.
+class CCliSession {
+public:
+    CCliMessages messages;
+    CCliDialogs dialogs;
+    CCliProgressFactory progress;
+    CCliSettings settings;
+    CProjectFileStorage storage;
+    std::unique_ptr<CDAXDoc> doc;
+
+    // Opens an existing project; throws CCliError when it cannot be read.
+    void Open(const std::string& path);
+    // A new, empty project in the given unit.
+    void Create(int unit);
+    // Saves to the project's path (atomically); throws CCliError on failure.
+    void Save(const std::string& path);
+    // Fails with the first error a document flow reported.
+    void ThrowIfErrors(const std::string& context);
+
+private:
+    CDocumentPorts Ports();
+};
+
+// "X,Y,Z" style lists of numbers (the parsing is done by CLI11; this checks the count).
+CVec3 ToVec3(const std::vector<double>& values, const char* what);

@@ -1,0 +1,240 @@
+// End-to-end runs of the built daxara-cli on generated data.
+#include "SceneFixtures.h"
+#include "acoustics/MapCalculation.h"
+#include "project/DAXDoc.h"
+#include "project/ProjectFile.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+class CliTest : public testing::Test {
+protected:
+    fs::path dir;
+
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("daxara-cli-" + std::to_string(::getpid()) + "-" +
+               testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string P(const std::string& name) const { return (dir / name).string(); }
+
+    CliRun Cli(const std::string& args) const {
+        const std::string errFile = P("stderr.txt");
+        const std::string command = std::string(DAXARA_CLI) + " " + args + " 2>" + errFile;
+        CliRun r;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        char buffer[4096];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            r.out.append(buffer, n);
+        const int raw = ::pclose(pipe);
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        std::ifstream err(errFile);
+        r.err.assign(std::istreambuf_iterator<char>(err), {});
+        return r;
+    }
+
+    std::string Write(const std::string& name, const std::string& text) const {
+        std::ofstream(P(name), std::ios::binary) << text;
+        return P(name);
+    }
+
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    // A metric project without ceiling reflections holding one omnidirectional speaker.
+    std::string OmniProject() {
+        const std::string project = P("omni.tdax");
+        EXPECT_EQ(Cli("new " + project + " --room 10,8,4 --ceiling full").status, 0);
+        const std::string speaker = Write("omni.vsa", GenerateVsa(OmniSpeaker(90.0, 3)));
+        EXPECT_EQ(Cli("import " + project + " " + speaker).status, 0);
+        const CliRun installed = Cli("install " + project + " --at 5,4,3 --power 1");
+        EXPECT_EQ(installed.status, 0) << installed.err;
+        EXPECT_EQ(Cli("plane " + project + " --origin 0,0,1.2 --extent 10,8,0 --pitch 0.5").status,
+                  0);
+        return project;
+    }
+};
+
+std::vector<std::array<double, 4>> ParseCsv(const std::string& text) {
+    std::istringstream in(text);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "x,y,z,level");
+    std::vector<std::array<double, 4>> rows;
+    while (std::getline(in, line)) {
+        std::array<double, 4> row{};
+        EXPECT_EQ(std::sscanf(line.c_str(), "%lf,%lf,%lf,%lf", &row[0], &row[1], &row[2], &row[3]),
+                  4)
+            << line;
+        rows.push_back(row);
+    }
+    return rows;
+}
+} // namespace
+
+TEST_F(CliTest, AnOmniSpeakerMapFollowsTheInverseDistanceLaw) {
+    const std::string project = OmniProject();
+    const CliRun map = Cli("map " + project + " --csv " + P("map.csv") + " --mode energy");
+    ASSERT_EQ(map.status, 0) << map.err;
+    const auto rows = ParseCsv(Read(P("map.csv")));
+    ASSERT_EQ(rows.size(), 20u * 16u);
+    for (const auto& r : rows) {
+        const double distance =
+            std::sqrt((r[0] - 5) * (r[0] - 5) + (r[1] - 4) * (r[1] - 4) + (r[2] - 3) * (r[2] - 3));
+        EXPECT_NEAR(r[3], 90.0 - 20.0 * std::log10(distance), 1e-9) << r[0] << "," << r[1];
+    }
+    EXPECT_NE(map.out.find("maximum: "), std::string::npos);
+    EXPECT_NE(map.out.find("average (music/speech): "), std::string::npos);
+}
+
+TEST_F(CliTest, TheCsvMatchesTheCoresOwnCalculation) {
+    const std::string project = P("room.tdax");
+    ASSERT_EQ(Cli("new " + project + " --room 8,6,3").status, 0);
+    ASSERT_EQ(Cli("import " + project + " " + Write("c.vsa", GenerateVsa(DirectionalSpeaker(1, 3))))
+                  .status,
+              0);
+    ASSERT_EQ(Cli("install " + project + " --at 2,2,3").status, 0);
+    ASSERT_EQ(Cli("install " + project + " --at 6,4,3 --aim 10,80,5 --reverse").status, 0);
+    ASSERT_EQ(Cli("map " + project + " --band 1 --freq 1000 --mode interference --save --csv " +
+                  P("e.csv"))
+                  .status,
+              0);
+    ASSERT_EQ(Cli("map " + project + " --engine reference --threads 1 --csv " + P("r.csv")).status,
+              0);
+
+    CDAXDoc doc;
+    std::string error;
+    ASSERT_TRUE(ProjectFile::Open(project, doc, error)) << error;
+    const CColorMapCondition& c = *doc.conditions.At(0);
+    EXPECT_EQ(c.band, 1.0);
+    EXPECT_EQ(c.mode, kModeInterference);
+    const CAcousticScene scene = doc.Scene();
+    const CBandIndexRange band = ConditionBand(scene, c);
+    const auto engine = ParseCsv(Read(P("e.csv")));
+    const auto reference = ParseCsv(Read(P("r.csv")));
+    ASSERT_EQ(engine.size(), c.plane.points.size());
+    ASSERT_EQ(reference.size(), engine.size());
+    for (std::size_t i = 0; i < engine.size(); ++i) {
+        const CPlaceElement& p = c.plane.points[i];
+        double pressure = 0;
+        ASSERT_EQ(BandPressure(scene, c.mode, {p.x, p.y, p.z}, band.start, band.end, band.pitch,
+                               pressure),
+                  kBandOk);
+        EXPECT_EQ(reference[i][3], PressureLevel(pressure)) << i; // the literal path, bit for bit
+        EXPECT_NEAR(engine[i][3], PressureLevel(pressure), 1e-9) << i;
+        EXPECT_EQ(p.level, engine[i][3]) << i; // --save stored what the CSV shows
+        EXPECT_EQ(engine[i][0], p.x);
+    }
+    EXPECT_NE(c.plane.pinkNoiseAverage, 0.0);
+}
+
+TEST_F(CliTest, InfoAndSpectrumDescribeTheProject) {
+    const std::string project = OmniProject();
+    const CliRun info = Cli("info " + project + " --json");
+    ASSERT_EQ(info.status, 0) << info.err;
+    const nlohmann::json j = nlohmann::json::parse(info.out);
+    EXPECT_EQ(j["unit"], "metric");
+    EXPECT_EQ(j["room"]["ceiling"], "full");
+    ASSERT_EQ(j["models"].size(), 1u);
+    EXPECT_EQ(j["models"][0]["pointsPerOctave"], 3.0);
+    ASSERT_EQ(j["installations"].size(), 1u);
+    EXPECT_EQ(j["installations"][0]["power"], 1.0);
+    EXPECT_EQ(j["planes"][0]["points"], 320);
+
+    const CliRun spectrum = Cli("spectrum " + project + " --at 5,4,1 --band 1");
+    ASSERT_EQ(spectrum.status, 0) << spectrum.err;
+    std::istringstream lines(spectrum.out);
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) {
+        double f = 0, level = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%lf,%lf", &f, &level), 2);
+        if (f >= 100 && f <= 10000) { // inside the speaker's range: 90 dB at 1 m, here 2 m away
+            EXPECT_NEAR(level, 90.0 - 20.0 * std::log10(2.0), 1e-9) << f;
+        }
+        ++count;
+    }
+    EXPECT_EQ(count, static_cast<int>(BandCentres(1).size()));
+}
+
+TEST_F(CliTest, BadInputFailsClearlyAndLeavesTheProjectUntouched) {
+    const std::string project = OmniProject();
+    const std::string before = Read(project);
+    struct Case {
+        std::string args;
+        std::string message;
+    };
+    const std::string bad = Write("bad.vsa", "Version 1.0.1\n0\n");
+    const std::string broken = Write("broken.vsa", "Version 1.0.0\n0\nName\n1\n");
+    for (const Case& c :
+         {Case{"import " + project + " " + P("missing.vsa"), "missing.vsa"},
+          Case{"import " + project + " " + bad, "Version 1.0.0"},
+          Case{"import " + project + " " + broken, "broken.vsa"},
+          Case{"install " + project + " --at a,b,c", "--at"},
+          Case{"install " + project + " --at 1,2", "--at"},
+          Case{"install " + project + " --at 1,2,3 --power 20000", "between 0 and 10000"},
+          Case{"install " + project + " --model 7 --at 1,2,3", "model 7 does not exist"},
+          Case{"install " + project + " --at 5,4,3", "already installed"},
+          Case{"map " + project + " --band 1/5", "1/5"},
+          Case{"map " + project + " --band 1/24", "not offered"},
+          Case{"plane " + project + " --origin 0,0,0 --extent 1,1,1 --pitch 0.5",
+               "exactly one zero"},
+          Case{"info " + P("nowhere.tdax"), "nowhere.tdax"}}) {
+        const CliRun r = Cli(c.args);
+        EXPECT_NE(r.status, 0) << c.args;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
+        EXPECT_EQ(Read(project), before) << c.args;
+    }
+
+    const std::string truncated = P("truncated.tdax");
+    Write("truncated.tdax", before.substr(0, before.size() / 2));
+    const CliRun r = Cli("map " + truncated);
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("Failed to open document."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("byte offset"), std::string::npos) << r.err;
+    EXPECT_EQ(Read(truncated), before.substr(0, before.size() / 2));
+
+    const CliRun exists = Cli("new " + project);
+    EXPECT_NE(exists.status, 0);
+    EXPECT_EQ(Read(project), before);
+}
+
+TEST_F(CliTest, EverySubcommandHasHelpAndTheDemoWritesProjects) {
+    for (const char* sub :
+         {"new", "import", "install", "auto-install", "plane", "map", "spectrum", "info", "demo"}) {
+        const CliRun help = Cli(std::string(sub) + " --help");
+        EXPECT_EQ(help.status, 0) << sub;
+        EXPECT_NE(help.out.find("Usage"), std::string::npos) << sub;
+    }
+    const CliRun demo = Cli("demo " + P("demo"));
+    ASSERT_EQ(demo.status, 0) << demo.err;
+    for (const char* name : {"meeting-room.tdax", "hall.tdax"}) {
+        CDAXDoc doc;
+        std::string error;
+        ASSERT_TRUE(ProjectFile::Open(P("demo/") + name, doc, error)) << error;
+        EXPECT_TRUE(doc.HasInstallations()) << name;
+        EXPECT_GT(doc.conditions.At(0)->plane.maximumLevel, 60.0) << name;
+    }
+}
