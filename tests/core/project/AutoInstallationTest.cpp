@@ -1,0 +1,323 @@
+#include "acoustics/AutoInstallation.h"
+#include "FakePorts.h"
+#include "project/ColorMapViewModel.h"
+#include "project/CommandTable.h"
+#include "project/Strings.h"
+#include "project/forms/AutoInstallationForm.h"
+#include "speaker/FrequencyList.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+using Form = CAutoInstallationForm;
+
+namespace {
+CAutoInstallationValues Stored() {
+    CAutoInstallationValues v;
+    v.angles = {0, 0, 90};
+    v.height = 3.5;
+    return v;
+}
+} // namespace
+
+TEST(AutoInstallationForm, OffersTheBandsFromTheSpeakerResolutionDown) {
+    Form form(Stored(), 12, 0, 2);
+    EXPECT_EQ(form.Title(), "Properties for Auto Installation");
+    EXPECT_EQ(Form::DensityLabel(), "Speaker Density : ");
+    EXPECT_EQ(Form::ShapeLabel(), "Layout Pattern : ");
+    EXPECT_EQ(Form::BandLabel(), "Octave Band for Auto-Installation Judgment : ");
+    EXPECT_EQ(Form::FrequencyLabel(), "Center Frequency for Auto-Installation Judgment : ");
+    EXPECT_EQ(form.PatternCombo().items,
+              (std::vector<std::string>{"Maximum Overlap", "Minimum Overlap", "Edge-to-Edge",
+                                        "1.4 * Edge-to-Edge", "2 * Edge-to-Edge"}));
+    EXPECT_EQ(form.PatternCombo().selection, 2);
+    EXPECT_EQ(form.ShapeCombo().items, (std::vector<std::string>{"Rectangle", "Hexagonal"}));
+    EXPECT_EQ(form.BandCombo().items,
+              (std::vector<std::string>{"1/12 Oct. Band", "1/6 Oct. Band", "1/3 Oct. Band",
+                                        "1 Oct. Band", "2 Oct. Band", "4 Oct. Band"}));
+    // Nothing chosen yet: two octaves at 1 kHz, the grid 10^(0.6 k) from 20 Hz on.
+    EXPECT_EQ(form.BandCombo().selection, 4);
+    EXPECT_EQ(form.FrequencyCombo().items,
+              (std::vector<std::string>{"63[Hz]", "250[Hz]", "1000[Hz]", "4000[Hz]", "16000[Hz]"}));
+    EXPECT_EQ(form.FrequencyCombo().selection, 2);
+    EXPECT_EQ(form.BandEdgeText(), "501[Hz] - 2000[Hz]");
+    EXPECT_EQ(form.Field(Form::kAzimuth).label, "Azimuth(Left+)");
+    EXPECT_EQ(form.Field(Form::kElevation).label, "Elevation(Down+)");
+    EXPECT_EQ(form.Field(Form::kRotation).label, "Rotation(Right+)");
+    EXPECT_EQ(form.Field(Form::kHeight).label, "Z");
+    EXPECT_EQ(form.Field(Form::kHeight).unit, "[m]");
+    EXPECT_EQ(form.Field(Form::kAzimuth).unit, "[deg]");
+    EXPECT_EQ(Form(Stored(), 12, 1, 2).Field(Form::kHeight).unit, "[ft]");
+}
+
+TEST(AutoInstallationForm, FinerBandsListThreeDigitsAndKeepTheNearestCentre) {
+    Form form(Stored(), 12, 0, 2);
+    form.SelectBand(0);                                         // 1/12 octave
+    EXPECT_EQ(form.FrequencyCombo().items.front(), "21.1[Hz]"); // 10^1.325
+    EXPECT_EQ(
+        form.FrequencyCombo().items[static_cast<std::size_t>(form.FrequencyCombo().selection)],
+        "1000[Hz]");
+    EXPECT_EQ(form.BandEdgeText(), "972[Hz] - 1030[Hz]");
+    form.SelectFrequency(0);
+    form.SelectPattern(4);
+    form.SelectShape(1);
+    form.Field(Form::kAzimuth).text = "-30";
+    form.Field(Form::kRotation).text = "5";
+    form.Field(Form::kElevation).text = "80";
+    form.Field(Form::kHeight).text = "4";
+    ASSERT_TRUE(form.Accept());
+    const CAutoInstallationValues& r = form.Result();
+    EXPECT_EQ(r.band, 12);
+    EXPECT_EQ(r.frequency, std::pow(10.0, 0.3 * 53 / 12));
+    EXPECT_EQ(r.pattern, 4);
+    EXPECT_EQ(r.shape, 1);
+    EXPECT_EQ(r.angles, (COrientation{-30, 5, 80}));
+    EXPECT_EQ(r.height, 4);
+}
+
+TEST(AutoInstallationForm, StoredChoicesArePreselected) {
+    CAutoInstallationValues v = Stored();
+    v.band = 3;
+    v.frequency = 1300;
+    v.pattern = 0;
+    v.shape = 1;
+    Form form(v, 24, 0, 2);
+    EXPECT_EQ(form.BandCombo().items.size(), 7u);
+    EXPECT_EQ(form.BandCombo().selection, 3);
+    EXPECT_EQ(
+        form.FrequencyCombo().items[static_cast<std::size_t>(form.FrequencyCombo().selection)],
+        "1300[Hz]");
+    EXPECT_EQ(form.PatternCombo().selection, 0);
+    EXPECT_EQ(form.ShapeCombo().selection, 1);
+    // A band the speaker data does not offer falls back to two octaves.
+    v.band = 24;
+    EXPECT_EQ(Form(v, 3, 0, 2).BandCombo().selection, 2);
+}
+
+TEST(AutoInstallationForm, HiddenControlsKeepTheirValuesAndShownOnesAreRangeChecked) {
+    CAutoInstallationValues v = Stored();
+    v.angles = {0, 0, 90};
+    Form plain(v, 3, 0, 0);
+    for (auto e : {Form::kAzimuth, Form::kElevation, Form::kRotation, Form::kHeight})
+        EXPECT_FALSE(plain.Field(e).visible);
+    EXPECT_FALSE(plain.JudgmentVisible());
+    plain.Field(Form::kHeight).text = "not shown";
+    ASSERT_TRUE(plain.Accept());
+    EXPECT_EQ(plain.Result().height, 3.5);
+    EXPECT_EQ(plain.Result().band, 0.5);
+    EXPECT_EQ(plain.Result().frequency, 1000);
+
+    Form advanced(v, 3, 0, 2);
+    EXPECT_TRUE(advanced.JudgmentVisible());
+    EXPECT_TRUE(advanced.Field(Form::kAzimuth).visible);
+    std::string message;
+    advanced.Field(Form::kRotation).text = "181";
+    advanced.Field(Form::kHeight).text = "x";
+    EXPECT_FALSE(advanced.Accept(&message));
+    EXPECT_EQ(message, "Enter a number between -180 and 180.");
+    advanced.Field(Form::kRotation).text = "-180";
+    EXPECT_FALSE(advanced.Accept(&message));
+    EXPECT_EQ(message, "Enter a number.");
+    advanced.Field(Form::kHeight).text = "10001";
+    EXPECT_FALSE(advanced.Accept(&message));
+    EXPECT_EQ(message, "Enter a number between -10000 and 10000.");
+}
+
+namespace {
+// A 20 x 15 x 3.5 m room with a wall speaker installed and a ceiling speaker current.
+struct AutoDoc : CDocFixture {
+    std::unique_ptr<CColorMapViewModel> view;
+    int ceiling = 0;
+
+    explicit AutoDoc(int advanced = 0, int pitch = 3, double planeSize = 20) {
+        doc.advancedMode = advanced;
+        doc.manualRecalc = 1; // the layout is what is tested, not the map
+        AddModel(DirectionalSpeaker(0, pitch));
+        ceiling = AddModel(DirectionalSpeaker(1, pitch));
+        doc.room.roomLength = 20;
+        doc.room.roomWidth = 15;
+        doc.room.roomHeight = 3.5;
+        doc.loadedFromFile = 1;
+        CColorMapCondition c;
+        c.plane.Build(0, 0, 1.2, planeSize, planeSize * 0.75, 0, 1.0, 100, 2);
+        doc.conditions.Append(c);
+        view = std::make_unique<CColorMapViewModel>(doc);
+        view->OnInitialUpdate();
+        doc.models.SetCurrentIndex(0);
+        Install(5, 5);
+        doc.models.SetCurrentIndex(ceiling);
+        doc.SetModified(false);
+    }
+    const CSpeakerModel& Ceiling() const { return doc.models.At(ceiling); }
+};
+
+std::vector<CInstallationElement> Installed(const CDAXDoc& doc) {
+    return {doc.room.list.begin(), doc.room.list.end()};
+}
+} // namespace
+
+TEST(AutoInstallationCommand, LaysTheCurrentModelOutOnACentredGrid) {
+    AutoDoc f;
+    f.doc.installState = 0; // as if a model of another resolution had been selected
+    f.dialogs.autoInstallation = [](Form& form) {
+        form.SelectPattern(0); // "Maximum Overlap": several rows and columns in this room
+        return true;
+    };
+    ASSERT_TRUE(f.doc.IsCommandEnabled(kCmdAutoInstall));
+    ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
+    EXPECT_EQ(f.dialogs.autoInstallationRuns, 1);
+    EXPECT_TRUE(f.messages.errors.empty());
+    ASSERT_EQ(f.doc.autoLayoutValid, 1);
+    // Without advanced mode: straight down from the ceiling, judged over two octaves at 1 kHz.
+    EXPECT_EQ(f.doc.installAngles, (COrientation{0, 0, 90}));
+    EXPECT_EQ(f.doc.installHeight, 3.5);
+    EXPECT_EQ(f.doc.autoJudgeBand, 0.5);
+    EXPECT_EQ(f.doc.autoJudgeFrequency, 1000);
+    EXPECT_EQ(f.doc.autoLayoutPattern, 0);
+
+    const std::vector<CInstallationElement> all = Installed(f.doc);
+    ASSERT_GT(all.size(), 1u);
+    const double power = f.Ceiling().Tap(f.Ceiling().DefaultTap()).tapPower;
+    for (const CInstallationElement& inst : all) {
+        EXPECT_EQ(inst.modelIndex, f.ceiling); // the wall speaker is gone
+        EXPECT_EQ(inst.tapIndex, f.Ceiling().DefaultTap());
+        EXPECT_EQ(inst.power, power);
+        EXPECT_EQ(inst.position.z, 3.5);
+        EXPECT_EQ(inst.orientation, (COrientation{0, 0, 90}));
+    }
+    EXPECT_EQ(f.doc.room.list.currentIndex, static_cast<int>(all.size()) - 1);
+    EXPECT_DOUBLE_EQ(f.doc.room.totalPower, power * static_cast<double>(all.size()));
+    // The grid: its pitches and offsets as stored, centred in the room.
+    const CVec3 first = all.front().position, last = all.back().position;
+    EXPECT_DOUBLE_EQ(f.doc.autoLeftOffset, first.x);
+    EXPECT_DOUBLE_EQ(f.doc.autoBottomOffset, first.y);
+    EXPECT_NEAR(20 - last.x, first.x, 1e-9);
+    EXPECT_NEAR(15 - last.y, first.y, 1e-9);
+    EXPECT_NEAR(all[1].position.x - first.x, f.doc.autoColumnPitch, 1e-9);
+    const auto nextRow = std::find_if(all.begin(), all.end(), [&](const CInstallationElement& e) {
+        return e.position.y > first.y + 1e-9;
+    });
+    ASSERT_NE(nextRow, all.end());
+    EXPECT_NEAR(nextRow->position.y - first.y, f.doc.autoRowPitch, 1e-9);
+    EXPECT_EQ(f.doc.installState, 2); // every speaker is now of the current model
+    EXPECT_TRUE(f.doc.IsModified());
+
+    // A second run replaces the first run's speakers.
+    ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
+    EXPECT_EQ(Installed(f.doc), all);
+}
+
+TEST(AutoInstallationCommand, TheWalkGoesOnPastThePlanesEdge) {
+    AutoDoc large(0, 3, 20), small(0, 3, 1);
+    ASSERT_TRUE(large.doc.OnCommand(kCmdAutoInstall));
+    ASSERT_TRUE(small.doc.OnCommand(kCmdAutoInstall));
+    ASSERT_EQ(small.doc.autoLayoutValid, 1);
+    EXPECT_GT(small.doc.autoColumnPitch, 1.0); // wider than the 1 x 0.75 plane
+    EXPECT_EQ(small.doc.autoColumnPitch, large.doc.autoColumnPitch);
+    EXPECT_EQ(small.doc.autoRowPitch, large.doc.autoRowPitch);
+}
+
+TEST(AutoInstallationCommand, WorksForEveryResolutionASpeakerCanHave) {
+    // At one point per octave the judgment band must still hold data frequencies.
+    for (int pitch : {24, 12, 6, 3, 1}) {
+        AutoDoc f(0, pitch);
+        ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
+        EXPECT_TRUE(f.messages.errors.empty()) << pitch;
+        EXPECT_EQ(f.doc.autoLayoutValid, 1) << pitch;
+        EXPECT_GT(f.doc.autoColumnPitch, 0.5) << pitch;
+    }
+}
+
+TEST(AutoInstallationCommand, CancelLeavesTheProjectAsItWas) {
+    AutoDoc f;
+    f.doc.autoLayoutValid = 1;
+    f.doc.autoColumnPitch = 4;
+    const auto before = Installed(f.doc);
+    f.dialogs.autoInstallation = [](Form& form) {
+        form.SelectPattern(0);
+        return false;
+    };
+    ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
+    EXPECT_EQ(Installed(f.doc), before);
+    EXPECT_EQ(f.doc.autoLayoutValid, 1);
+    EXPECT_EQ(f.doc.autoColumnPitch, 4);
+    EXPECT_EQ(f.doc.autoLayoutPattern, 2);
+    EXPECT_EQ(f.doc.installHeight, kUnsetSentinel);
+    EXPECT_EQ(f.doc.installAngles.elevation, kUnsetSentinel);
+    EXPECT_TRUE(f.doc.IsModified()); // the command marks the project in every case
+}
+
+TEST(AutoInstallationCommand, APlaneAtCeilingHeightIsRefusedBeforeTheDialog) {
+    AutoDoc f;
+    f.doc.room.roomHeight = 1.2;
+    const auto before = Installed(f.doc);
+    ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
+    EXPECT_EQ(f.messages.informed, (std::vector<std::string>{Strings::kPlaneAtCeiling}));
+    EXPECT_EQ(f.dialogs.autoInstallationRuns, 0);
+    EXPECT_EQ(Installed(f.doc), before);
+    EXPECT_TRUE(f.doc.IsModified());
+}
+
+TEST(AutoInstallationCommand, AHexagonalGridOfATiltedAimAsksFirst) {
+    AutoDoc f(2);
+    const auto before = Installed(f.doc);
+    f.dialogs.autoInstallation = [](Form& form) {
+        form.SelectShape(kShapeHexagonal);
+        form.Field(Form::kAzimuth).text = "10";
+        return true;
+    };
+    f.messages.answers = {false};
+    ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
+    EXPECT_EQ(f.messages.asked, (std::vector<std::string>{Strings::kHexagonalDoubtful}));
+    EXPECT_EQ(Installed(f.doc), before);
+    // The dialog's values are remembered; the grid is not there.
+    EXPECT_EQ(f.doc.autoLayoutShape, kShapeHexagonal);
+    EXPECT_EQ(f.doc.installAngles, (COrientation{10, 0, 90}));
+    EXPECT_EQ(f.doc.autoLayoutValid, 0);
+
+    f.messages.answers = {true};
+    ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
+    EXPECT_EQ(f.doc.autoLayoutValid, 1);
+    EXPECT_NE(Installed(f.doc), before);
+
+    // Straight down needs no question.
+    f.messages.asked.clear();
+    f.dialogs.autoInstallation = [](Form& form) {
+        form.SelectShape(kShapeHexagonal);
+        return true;
+    };
+    f.doc.installAngles = {kUnsetSentinel, kUnsetSentinel, kUnsetSentinel};
+    ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
+    EXPECT_TRUE(f.messages.asked.empty());
+    EXPECT_EQ(f.doc.autoLayoutValid, 1);
+    // Hexagonal: the column pitch reported is half the pitch within a row.
+    const auto all = Installed(f.doc);
+    EXPECT_NEAR(all[1].position.x - all[0].position.x, 2 * f.doc.autoColumnPitch, 1e-9);
+}
+
+TEST(AutoInstallationCommand, AFailedLevelEndsWithAMessageAndTheOldInstallations) {
+    AutoDoc f;
+    f.doc.autoLayoutValid = 1;
+    const auto before = Installed(f.doc);
+    CSpeakerDataHeader& header = f.doc.models.At(f.ceiling).Header();
+    const int k = header.FindFrequencyIndex(ModelFrequency(30, 3)); // 1 kHz
+    ASSERT_GE(k, 0);
+    header.frequencyList[static_cast<std::size_t>(k)] *= 1.0 + 1e-9;
+    ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
+    EXPECT_EQ(f.messages.errors, (std::vector<std::string>{Strings::kAutoLevelFailed}));
+    EXPECT_EQ(Installed(f.doc), before);
+    EXPECT_EQ(f.doc.autoLayoutValid, 0);
+}
+
+TEST(AutoInstallationCommand, WithoutACalculationPlaneOnlyTheTestSpeakerIsInstalled) {
+    CDocFixture f;
+    f.AddModel(DirectionalSpeaker(1, 3));
+    f.doc.room.roomZeroX = -1;
+    ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
+    ASSERT_EQ(f.doc.room.list.Count(), 1);
+    EXPECT_EQ(f.doc.room.list.At(0)->position, (CVec3{-1, 0, f.doc.room.roomHeight}));
+    EXPECT_EQ(f.doc.autoLayoutValid, 0);
+}
