@@ -7,9 +7,11 @@ std::string CQL9Model::CheckCounts(const CModuleCounts& c) const {
         return "QL-9 module counts must not be negative";
     if (c.centre > 1)
         return "a QL-9 holds at most one centre module, not " + std::to_string(c.centre);
-    if (c.upper > kMaxModules || c.lower > kMaxModules || c.Total() < 1 || c.Total() > kMaxModules)
+    // Summed in a wider type: the counts may come straight from a text line.
+    const long long total = static_cast<long long>(c.centre) + c.upper + c.lower;
+    if (total < 1 || total > kMaxModules)
         return "a QL-9 holds 1 to " + std::to_string(kMaxModules) + " modules, not " +
-               std::to_string(c.Total());
+               std::to_string(total);
     return {};
 }
 

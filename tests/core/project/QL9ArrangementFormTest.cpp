@@ -47,7 +47,7 @@ TEST(QL9ArrangementForm, OffersBoxCountsAndModesByUserLevel) {
     EXPECT_EQ(normal.ShownModuleGroups(), 8);
     EXPECT_EQ(normal.ShownBoxGroups(), 2);
     EXPECT_EQ(normal.ShownJointGroups(), 1);
-    EXPECT_EQ(Strings::QL9ModuleLabel(5), "2nd Module");
+    EXPECT_EQ(ArrangementStrings::QL9ModuleLabel(5), "2nd Module");
     // Top to bottom: the upper half from its outermost module, then the lower half.
     const std::vector<int> rows{3, 2, 1, 0, 4, 5, 6, 7};
     for (int r = 0; r < 8; ++r)

@@ -3,7 +3,7 @@
 #include <string>
 
 // The texts of the module arrangement dialogs, shared by the forms, the dialogs and the tests.
-namespace Strings {
+namespace ArrangementStrings {
 inline constexpr const char* kQL9Caption = "Properties for QL-9";
 inline constexpr const char* kArrangementCaption = "Dialog"; // the four KV dialogs
 inline constexpr const char* kQL9BoxCount = "Box count";
@@ -44,4 +44,4 @@ inline std::string QL9ModuleLabel(int row) {
 inline std::string QL9BoxLabel(int box) {
     return "QL-9 (" + std::to_string(box + 1) + ")";
 }
-} // namespace Strings
+} // namespace ArrangementStrings

@@ -35,17 +35,19 @@ CCabinetArrangementForm::CCabinetArrangementForm(const CCabinetArrangement& arra
         CheckIndex(cabinet.type, kTypes, "cabinet type");
 
     for (int n = 1; n <= style.maxCabinets; ++n)
-        m_count.items.push_back(Strings::CountText(style.family, n));
+        m_count.items.push_back(ArrangementStrings::CountText(style.family, n));
     m_cabinetCombos.resize(static_cast<std::size_t>(style.maxCabinets));
     for (int i = 0; i < style.maxCabinets; ++i) {
         CComboState& combo = m_cabinetCombos[static_cast<std::size_t>(i)];
-        combo.items.assign(Strings::kTypePCabinets, Strings::kTypePCabinets + kTypes);
+        combo.items.assign(ArrangementStrings::kTypePCabinets,
+                           ArrangementStrings::kTypePCabinets + kTypes);
         combo.selection = i < total ? m_cabinets[static_cast<std::size_t>(i)].type : 0;
     }
     m_junctionCombos.resize(static_cast<std::size_t>(style.maxCabinets - 1));
     for (int j = 1; j < style.maxCabinets; ++j) {
         CComboState& combo = m_junctionCombos[static_cast<std::size_t>(j - 1)];
-        combo.items.assign(Strings::kJunctionAngles, Strings::kJunctionAngles + kJunctionAngles);
+        combo.items.assign(ArrangementStrings::kJunctionAngles,
+                           ArrangementStrings::kJunctionAngles + kJunctionAngles);
         combo.selection = kUnusedJunction;
         if (j < total) {
             const CTypePandRParam& above = m_cabinets[static_cast<std::size_t>(j - 1)];

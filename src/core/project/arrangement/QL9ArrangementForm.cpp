@@ -24,10 +24,10 @@ CQL9ArrangementForm::CQL9ArrangementForm(const CVectorArrangement& arrangement,
     m_depths.assign(m_vectors.size(), kDepth);
 
     for (int box = 1; box <= kBoxes; ++box)
-        m_count.items.push_back(Strings::CountText("QL-9", box));
+        m_count.items.push_back(ArrangementStrings::CountText("QL-9", box));
     const int modes = specialUserLevel ? kModes : kStandardModes;
     for (CComboState& junction : m_junctions)
-        junction.items.assign(Strings::kQL9Modes, Strings::kQL9Modes + modes);
+        junction.items.assign(ArrangementStrings::kQL9Modes, ArrangementStrings::kQL9Modes + modes);
     ShowArrangement();
 }
 

@@ -27,9 +27,11 @@ CTypeKArrangementForm::CTypeKArrangementForm(const CCabinetArrangement& arrangem
     for (const CTypePandRParam& cabinet : m_cabinets)
         CheckIndex(cabinet.type, kTypes, "KV-K cabinet type");
 
-    m_count.items = {Strings::CountText("KV-K", 1), Strings::CountText("KV-K", 2)};
-    m_first.items.assign(Strings::kTypeKCabinets, Strings::kTypeKCabinets + kTypes);
-    m_second.items = {Strings::kTypeKCabinets[CTypeKModel::kK3L]};
+    m_count.items = {ArrangementStrings::CountText("KV-K", 1),
+                     ArrangementStrings::CountText("KV-K", 2)};
+    m_first.items.assign(ArrangementStrings::kTypeKCabinets,
+                         ArrangementStrings::kTypeKCabinets + kTypes);
+    m_second.items = {ArrangementStrings::kTypeKCabinets[CTypeKModel::kK3L]};
     m_second.enabled = false;
 
     m_first.selection = m_cabinets.front().type;
@@ -74,7 +76,8 @@ void CTypeKArrangementForm::SelectSecondCabinet(int index) {
 void CTypeKArrangementForm::SetSmallCabinetsOffered(bool offered) {
     const std::size_t large = CTypeKModel::kK2S;
     if (offered && m_first.items.size() == large)
-        m_first.items.assign(Strings::kTypeKCabinets, Strings::kTypeKCabinets + kTypes);
+        m_first.items.assign(ArrangementStrings::kTypeKCabinets,
+                             ArrangementStrings::kTypeKCabinets + kTypes);
     else if (!offered)
         m_first.items.resize(large);
 }

@@ -18,7 +18,7 @@ CTypeWArrangementForm::CTypeWArrangementForm(const CVectorArrangement& arrangeme
     m_wedges.assign(m_vectors.size(), 0.0);
     m_depths.assign(m_vectors.size(), kDepth);
     for (int n = 1; n <= kMaxCabinets; ++n)
-        m_count.items.push_back(Strings::CountText("KV-W5", n));
+        m_count.items.push_back(ArrangementStrings::CountText("KV-W5", n));
     m_count.selection = c.lower / kModulesPerCabinet - 1;
     m_bottom = m_vectors.back().splay != 0.0;
     // The preview shows a KV-W5S bottom cabinet as such from the start.
