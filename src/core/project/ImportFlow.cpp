@@ -20,23 +20,26 @@ void CDAXDoc::ImportSpeakerData() {
 void CDAXDoc::ImportSpeakerFile(const std::string& path) {
     freshProjectFlag = 0;
     auto fail = [&](const std::string& why) {
-        if (m_ports.messages)
-            m_ports.messages->ReportError("The speaker data " + path +
-                                          " could not be imported: " + why + ".");
+        if (!m_ports.messages)
+            return;
+        std::string text = Strings::kImportFailed;
+        text.replace(text.find("%2"), 2, why);
+        text.replace(text.find("%1"), 2, path);
+        m_ports.messages->ReportError(text);
     };
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        fail("the file cannot be opened");
+        fail(Strings::kImportCannotOpen);
         return;
     }
     CLineReader reader(in);
     std::string line;
     if (!reader.ReadLine(line)) {
-        fail(reader.Failed() ? reader.Error() : "the file is empty or cannot be read");
+        fail(reader.Failed() ? reader.Error() : Strings::kImportEmpty);
         return;
     }
     if (line != "Version 1.0.0") {
-        fail("its first line is not \"Version 1.0.0\"");
+        fail(Strings::kImportNotVersion);
         return;
     }
     std::unique_ptr<CProgressDialog1> progress =

@@ -20,6 +20,11 @@ inline constexpr const char* kEnterNumberBetween = "Enter a number between %1 an
 inline constexpr const char* kEnterNumber = "Enter a number.";
 inline constexpr const char* kCalculating = "Calculating...";
 inline constexpr const char* kImporting = "Importing Speaker Data...";
+// %1 the file, %2 why.
+inline constexpr const char* kImportFailed = "The speaker data %1 could not be imported: %2.";
+inline constexpr const char* kImportCannotOpen = "the file cannot be opened";
+inline constexpr const char* kImportEmpty = "the file is empty or cannot be read";
+inline constexpr const char* kImportNotVersion = "its first line is not \"Version 1.0.0\"";
 inline constexpr const char* kProgressCaption = "DAX";
 inline constexpr const char* kStop = "Stop";
 
