@@ -46,15 +46,6 @@ TEST(RoomParametersForm, ShowsTheProjectWithItsLabelsAndUnits) {
     EXPECT_TRUE(form.CancelVisible());
     EXPECT_FALSE(Form(Metric(), 2, false).CancelVisible());
     EXPECT_EQ(form.projectName, "Hall");
-    EXPECT_EQ(Form::ProjectNameLabel(), "Project Name : ");
-    EXPECT_EQ(Form::DateLabel(), "Date : ");
-    EXPECT_EQ(Form::UnitsLabel(), "Units : ");
-    EXPECT_EQ(Form::SameAsRoomLabel(), "Same as room dimensions");
-    EXPECT_EQ(Form::HalfSpaceLabel(), "Half Space (Solid Ceiling Material)");
-    EXPECT_EQ(Form::FullSpaceLabel(), "Full Space (Absorbent Ceiling Material / No Ceiling)");
-    EXPECT_EQ(Form::GroupLabels(),
-              (std::array<std::string, 3>{"Room Dimensions", "Calculation Plane Dimensions",
-                                          "Color Map Reference"}));
     EXPECT_EQ(form.UnitCombo().items, (std::vector<std::string>{"Metric", "Imperial"}));
     EXPECT_EQ(form.UnitCombo().selection, 0);
     EXPECT_EQ(form.OrientationCombo().items,
@@ -64,12 +55,6 @@ TEST(RoomParametersForm, ShowsTheProjectWithItsLabelsAndUnits) {
     EXPECT_EQ(Labels(form), (std::vector<std::string>{
                                 "Zero Position(X) : ", "Zero Position(Y) : ", "Length(X) : ",
                                 "Width(Y) : ", "Height(Z) from XY Plane :"}));
-    EXPECT_EQ(form.Field(Form::kRoomZeroX).label, "Zero Position(X) : ");
-    EXPECT_EQ(form.Field(Form::kRoomHeight).label, "Height(Z) : ");
-    EXPECT_EQ(form.Field(Form::kGridPitchY).label, "Grid Pitch(Y) : ");
-    EXPECT_EQ(form.Field(Form::kColorMaximum).label, "Max : ");
-    EXPECT_EQ(form.Field(Form::kColorPitch).label, "Pitch : ");
-    EXPECT_EQ(form.Field(Form::kDotPitch).label, "Pitch of Color Dot : ");
     EXPECT_EQ(form.Field(Form::kRoomLength).unit, "[m]");
     EXPECT_EQ(form.Field(Form::kDotPitch).unit, "[m]");
     EXPECT_EQ(form.Field(Form::kColorMaximum).unit, "[dB]");
@@ -466,17 +451,4 @@ TEST(InitialSettings, CancelEndsTheProgramAndWritesNothing) {
     int unit = -1;
     EXPECT_FALSE(RunFirstStartSettings(settings, &dialogs, unit));
     EXPECT_TRUE(settings.writes.empty());
-}
-
-TEST(Preferences, FormTextsAndValues) {
-    CPreferencesForm form(2, 3); // a manual flag other than 0 or 1 leaves the box clear
-    EXPECT_EQ(form.Title(), "Preferences");
-    EXPECT_EQ(CPreferencesForm::AdvancedLabel(), "Advanced Mode");
-    EXPECT_EQ(CPreferencesForm::ManualLabel(), "Manual Recalculation");
-    EXPECT_TRUE(form.advancedChecked);
-    EXPECT_FALSE(form.manualChecked);
-    form.manualChecked = true;
-    EXPECT_EQ(form.ManualRecalc(), 1);
-    form.advancedChecked = false;
-    EXPECT_EQ(form.AdvancedMode(), 0);
 }
