@@ -170,3 +170,13 @@ TEST(ColorMapViewModel, HoveringFillsEveryResponseEntryAndAnEmptyRoomClearsThem)
     ASSERT_EQ(f.doc.RemoveInstallations(true), 0);
     EXPECT_EQ(g1.Entry()->data.Curve(0)->PointCount(), 1);
 }
+
+TEST(ColorMapViewModel, AMetricProjectStartsWithAMetricPlaneUnderItsCeiling) {
+    CDAXDoc doc(0);
+    CColorMapViewModel view(doc);
+    view.OnInitialUpdate();
+    const CListeningPlane& plane = view.Condition()->plane;
+    EXPECT_EQ(doc.lengthUnit, 0);
+    EXPECT_EQ(plane.dotPitch, 0.25);
+    EXPECT_LT(plane.originZ, doc.room.roomHeight);
+}
