@@ -93,7 +93,7 @@ double CQL9Model::ArrangeModules(int lengthUnit, CModuleArrangementPort* port) {
 
     if (recount) {
         m_elements.clear();
-        // An added module starts as a copy of the outermost one; its vector comes from the
+        // An added module starts as a copy of the last element; its vector comes from the
         // arrangement below and its place from ComputeAim.
         const CSPVariableParam last = m_states.back();
         m_states.resize(static_cast<std::size_t>(newTotal), last);
