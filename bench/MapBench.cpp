@@ -1,17 +1,12 @@
 // The two reference scenes of the map calculation, each computed by the program's engine and by
 // the literal reference path in the same run. "element_evals" counts one element's response at
 // one grid point and one data frequency (its ceiling image included).
-#include "VsaPresets.h"
+#include "BenchData.h"
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationContainer.h"
 #include "acoustics/MapCalculation.h"
-#include "common/LineReader.h"
-#include "speaker/SpeakerModelContainer.h"
 
 #include <benchmark/benchmark.h>
-
-#include <sstream>
-#include <stdexcept>
 
 namespace {
 struct Scene {
@@ -20,14 +15,7 @@ struct Scene {
     CColorMapCondition condition;
     double elementEvaluations = 0;
 
-    void Import(const CVsaGenOptions& options) {
-        const std::string text = GenerateVsa(options);
-        std::istringstream in(text.substr(text.find('\n') + 1));
-        CLineReader reader(in);
-        std::string reason;
-        if (!models.ImportModel(reader, 0, nullptr, &reason))
-            throw std::runtime_error(reason);
-    }
+    void Import(const CVsaGenOptions& options) { ImportGenerated(models, options); }
     void Count() {
         const CAcousticScene scene = CAcousticScene::Of(models, room, 0);
         const CBandIndexRange band = ConditionBand(scene, condition);
@@ -43,18 +31,13 @@ struct Scene {
 Scene& SceneS1() {
     static Scene s = [] {
         Scene scene;
-        CVsaGenOptions options = CeilingSpeakerOptions();
-        options.pointsPerOctave = 24;
-        options.lowestFrequency = 50;
-        options.highestFrequency = 20000;
-        options.phiBlocks = 36;
-        options.thetaCount = 37;
-        scene.Import(options);
+        scene.Import(FineGrid(CeilingSpeakerOptions()));
         scene.room.roomLength = scene.room.roomWidth = 10;
         scene.room.roomHeight = 3;
         scene.room.ceilingType = 1;
         for (int i = 0; i < 16; ++i)
-            scene.room.AddInstallation(0, 0, {1.25 + 2.5 * (i % 4), 1.25 + 2.5 * (i / 4), 3.0}, {0, 0, 90}, 3.0, true);
+            scene.room.AddInstallation(0, 0, {1.25 + 2.5 * (i % 4), 1.25 + 2.5 * (i / 4), 3.0},
+                                       {0, 0, 90}, 3.0, true);
         scene.condition.band = 3;
         scene.condition.centreFrequency = 1000;
         scene.condition.mode = kModeEnergy;
@@ -70,14 +53,9 @@ Scene& SceneS1() {
 Scene& SceneS2() {
     static Scene s = [] {
         Scene scene;
-        CVsaGenOptions options = QL9ArrayOptions();
+        CVsaGenOptions options = FineGrid(QL9ArrayOptions());
         options.counts = {0, 8, 8};
         options.modules.resize(16, options.modules.back());
-        options.pointsPerOctave = 24;
-        options.lowestFrequency = 50;
-        options.highestFrequency = 20000;
-        options.phiBlocks = 36;
-        options.thetaCount = 37;
         scene.Import(options);
         scene.room.roomLength = 40;
         scene.room.roomWidth = 30;
@@ -103,14 +81,22 @@ void RunScene(benchmark::State& state, Scene& scene, EMapEngineKind kind) {
             state.SkipWithError("the map did not complete");
         benchmark::DoNotOptimize(scene.condition.plane.pinkNoiseAverage);
     }
-    state.counters["element_evals"] =
-        benchmark::Counter(scene.elementEvaluations * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["element_evals"] = benchmark::Counter(
+        scene.elementEvaluations * state.iterations(), benchmark::Counter::kIsRate);
 }
 
-void BM_S1_Engine(benchmark::State& s) { RunScene(s, SceneS1(), EMapEngineKind::Engine); }
-void BM_S1_Reference(benchmark::State& s) { RunScene(s, SceneS1(), EMapEngineKind::Reference); }
-void BM_S2_Engine(benchmark::State& s) { RunScene(s, SceneS2(), EMapEngineKind::Engine); }
-void BM_S2_Reference(benchmark::State& s) { RunScene(s, SceneS2(), EMapEngineKind::Reference); }
+void BM_S1_Engine(benchmark::State& s) {
+    RunScene(s, SceneS1(), EMapEngineKind::Engine);
+}
+void BM_S1_Reference(benchmark::State& s) {
+    RunScene(s, SceneS1(), EMapEngineKind::Reference);
+}
+void BM_S2_Engine(benchmark::State& s) {
+    RunScene(s, SceneS2(), EMapEngineKind::Engine);
+}
+void BM_S2_Reference(benchmark::State& s) {
+    RunScene(s, SceneS2(), EMapEngineKind::Reference);
+}
 
 // Arg: worker threads of the engine (0 = every core); the reference is single-threaded.
 BENCHMARK(BM_S1_Engine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();

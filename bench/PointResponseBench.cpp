@@ -1,24 +1,13 @@
 // Cost of one point response, the innermost step of every map.
-#include "VsaPresets.h"
-#include "common/LineReader.h"
-#include "speaker/SpeakerModelContainer.h"
+#include "BenchData.h"
 
 #include <benchmark/benchmark.h>
-
-#include <sstream>
 
 namespace {
 CSpeakerModel& CeilingModel() {
     static CSpeakerModelContainer container = [] {
         CSpeakerModelContainer c;
-        CVsaGenOptions options = CeilingSpeakerOptions();
-        options.pointsPerOctave = 24;
-        options.phiBlocks = 36;
-        options.thetaCount = 37;
-        std::string text = GenerateVsa(options);
-        std::istringstream in(text.substr(text.find('\n') + 1));
-        CLineReader reader(in);
-        c.ImportModel(reader, 0, nullptr);
+        ImportGenerated(c, FineGrid(CeilingSpeakerOptions()));
         return c;
     }();
     return container.At(0);
@@ -40,5 +29,3 @@ void BM_EvaluateCeilingSpeaker(benchmark::State& state) {
 }
 BENCHMARK(BM_EvaluateCeilingSpeaker)->Arg(0)->Arg(1);
 } // namespace
-
-

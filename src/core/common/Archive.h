@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Vec3.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -65,3 +67,15 @@ private:
     std::size_t m_offset = 0;
     std::string m_context;
 };
+
+// Three doubles in their stored order: x, y, z; azimuth, rotation, elevation.
+inline void SerializeVec3(CArchive& ar, CVec3& v) {
+    ar.Double(v.x);
+    ar.Double(v.y);
+    ar.Double(v.z);
+}
+inline void SerializeOrientation(CArchive& ar, COrientation& o) {
+    ar.Double(o.azimuth);
+    ar.Double(o.rotation);
+    ar.Double(o.elevation);
+}

@@ -13,16 +13,13 @@
 #include <unistd.h>
 
 namespace {
-void Vec3Field(CArchive& ar, CVec3& v) {
-    ar.Double(v.x);
-    ar.Double(v.y);
-    ar.Double(v.z);
-}
-
-void OrientationField(CArchive& ar, COrientation& o) {
-    ar.Double(o.azimuth);
-    ar.Double(o.rotation);
-    ar.Double(o.elevation);
+void SerializeInstallation(CArchive& ar, CInstallationElement& e) {
+    SerializeOrientation(ar, e.orientation);
+    ar.Double(e.power);
+    ar.WordBool(e.polarityNormal);
+    SerializeVec3(ar, e.position);
+    ar.WordInt(e.modelIndex);
+    ar.WordInt(e.tapIndex);
 }
 
 // --- Installations ---
@@ -51,27 +48,16 @@ void SerializeInstallations(CArchive& ar, CInstallationContainer& room, std::uin
     ar.Double(room.totalPower);
     ar.WordInt(room.ceilingType);
     if (ar.IsStoring()) {
-        for (CInstallationElement& e : list) {
-            OrientationField(ar, e.orientation);
-            ar.Double(e.power);
-            ar.WordBool(e.polarityNormal);
-            Vec3Field(ar, e.position);
-            ar.WordInt(e.modelIndex);
-            ar.WordInt(e.tapIndex);
-        }
+        for (CInstallationElement& e : list)
+            SerializeInstallation(ar, e);
         return;
     }
     const int current = list.currentIndex;
     list.RemoveAll();
     for (std::size_t i = 0; i < count; ++i) {
-        CInstallationElement e{};
+        CInstallationElement e{}; // a record read from a file starts from all zeros
         e.polarityNormal = false;
-        OrientationField(ar, e.orientation);
-        ar.Double(e.power);
-        ar.WordBool(e.polarityNormal);
-        Vec3Field(ar, e.position);
-        ar.WordInt(e.modelIndex);
-        ar.WordInt(e.tapIndex);
+        SerializeInstallation(ar, e);
         list.Append(e);
     }
     list.currentIndex = current;
@@ -284,7 +270,7 @@ void SerializeBody(CArchive& ar, CDAXDoc& doc, std::uint32_t v) {
     ar.WordInt(doc.autoLayoutPattern);
     ar.Double(doc.autoJudgeBand);
     ar.Double(doc.autoJudgeFrequency);
-    OrientationField(ar, doc.installAngles);
+    SerializeOrientation(ar, doc.installAngles);
     ar.Double(doc.installHeight);
     ar.Double(doc.autoBottomOffset);
     ar.Double(doc.autoLeftOffset);

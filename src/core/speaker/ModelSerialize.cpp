@@ -6,18 +6,6 @@
 #include <string>
 
 namespace {
-void SerializeVec3(CArchive& ar, CVec3& v) {
-    ar.Double(v.x);
-    ar.Double(v.y);
-    ar.Double(v.z);
-}
-
-void SerializeOrientation(CArchive& ar, COrientation& o) {
-    ar.Double(o.azimuth);
-    ar.Double(o.rotation);
-    ar.Double(o.elevation);
-}
-
 void SerializeComplexValues(CArchive& ar, CBalloonElement& balloon) {
     if (ar.IsLoading())
         ar.RequireItems(balloon.data.size(), 2 * sizeof(double), "balloon values");
