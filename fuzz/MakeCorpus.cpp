@@ -48,11 +48,13 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(root / "project_reader");
 
     const std::pair<const char*, CVsaGenOptions> speakers[] = {
-        {"omni", OmniOptions(1, 500, 2000)}, {"ceiling", CeilingSpeakerOptions()}, {"ql9", QL9ArrayOptions()},
-        {"kvk", KVKArrayOptions()},          {"kvp10", KVP10ArrayOptions()},       {"typen", TypeNArrayOptions()}};
+        {"omni", OmniOptions(1, 500, 2000)}, {"ceiling", CeilingSpeakerOptions()},
+        {"ql9", QL9ArrayOptions()},          {"kvk", KVKArrayOptions()},
+        {"kvp10", KVP10ArrayOptions()},      {"typen", TypeNArrayOptions()}};
     for (const auto& [name, options] : speakers) {
         const std::string text = GenerateVsa(Small(options));
-        WriteFile(root / "speaker_reader" / (std::string(name) + ".txt"), text.substr(text.find('\n') + 1));
+        WriteFile(root / "speaker_reader" / (std::string(name) + ".txt"),
+                  text.substr(text.find('\n') + 1));
     }
 
     CDAXDoc empty;

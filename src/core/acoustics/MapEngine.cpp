@@ -144,8 +144,10 @@ bool CMapEngine::AddPass(const InstallationPlan& inst, const ElementPlan& elemen
     const BalloonTable& table = *element.table;
     const CSpeakerDataHeader& header = table.element->Header();
     const CBalloonElement& balloon = table.element->Balloon();
-    const CBracket th = BracketSearch(header.thetaGrid.data(), header.thetaCount, angles.theta, table.thetaAscending);
-    const CBracket ph = BracketSearch(balloon.phiGrid.data(), balloon.phiCount, angles.phi, table.phiAscending);
+    const CBracket th = BracketSearch(header.thetaGrid.data(), header.thetaCount, angles.theta,
+                                      table.thetaAscending);
+    const CBracket ph =
+        BracketSearch(balloon.phiGrid.data(), balloon.phiCount, angles.phi, table.phiAscending);
     const int T = table.thetaCount;
     const std::size_t cA = static_cast<std::size_t>(ph.loIndex * T + th.loIndex);
     const std::size_t cB = static_cast<std::size_t>(ph.hiIndex * T + th.loIndex);

@@ -40,7 +40,8 @@ CBracket BracketSearch(const double* grid, int count, double x, bool sorted) {
     if (sorted && count > 2) {
         // Cells whose upper value lies at least the tolerance below x can never stop the walk,
         // so it may begin at the last of them; the result is the same as walking from 0.
-        const double* p = std::partition_point(grid, grid + count, [&](double g) { return g + kGridTolerance <= x; });
+        const double* p = std::partition_point(grid, grid + count,
+                                               [&](double g) { return g + kGridTolerance <= x; });
         start = std::max(0, static_cast<int>(p - grid) - 1);
     }
     for (int i = start; i + 1 < count; ++i) {
@@ -55,7 +56,9 @@ CBracket BracketSearch(const double* grid, int count, double x, bool sorted) {
     return {first, first, 0, 0, false};
 }
 
-bool IsAscending(const double* grid, int count) { return std::is_sorted(grid, grid + std::max(count, 0)); }
+bool IsAscending(const double* grid, int count) {
+    return std::is_sorted(grid, grid + std::max(count, 0));
+}
 
 CElementFrame ElementFrame(const CSpeakerElement& element, const COrientation& orientation) {
     const CVec3 p = element.Position();

@@ -19,8 +19,8 @@ bool IsLegacyPath(const std::string& path) {
 // A new project starts in the application's unit, like its room, so that its first plane is
 // built in that unit too rather than in feet above a metric room.
 CDAXDoc::CDAXDoc(int applicationUnit, CDocumentPorts ports)
-    : lengthUnit(applicationUnit == kUnitImperial ? kUnitImperial : kUnitMetric), room(applicationUnit),
-      m_ports(ports) {}
+    : lengthUnit(applicationUnit == kUnitImperial ? kUnitImperial : kUnitMetric),
+      room(applicationUnit), m_ports(ports) {}
 
 void CDAXDoc::AddView(CDocumentView* view) {
     if (std::find(m_views.begin(), m_views.end(), view) == m_views.end())

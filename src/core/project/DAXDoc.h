@@ -34,7 +34,7 @@ public:
     int advancedMode = 0;
     int planeSameAsRoom = 1;
     int autoLayoutShape = 0; // not saved
-    int lengthUnit = 1; // the constructor sets the application's unit
+    int lengthUnit = 1;      // the constructor sets the application's unit
     std::string projectDate;
     std::string projectName;
     int autoLayoutValid = 0;
