@@ -20,6 +20,8 @@ public:
     struct Scratch {
         std::vector<CSPComplex> installation;
         std::vector<CSPComplex> sum;
+        std::vector<double> exponents; // natural log of each frequency's 10^(L/20)
+        std::vector<double> angles;    // each frequency's phase in radians
     };
 
     CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRange& band);
@@ -70,7 +72,7 @@ private:
 
     // Adds one element pass at every band frequency; false when the response fails.
     bool AddPass(const InstallationPlan& inst, const ElementPlan& element, const Pass& pass,
-                 const CVec3& point, CSPComplex* acc) const;
+                 const CVec3& point, CSPComplex* acc, Scratch& scratch) const;
 
     CAcousticScene m_scene;
     int m_mode;

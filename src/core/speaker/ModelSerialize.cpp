@@ -85,8 +85,8 @@ void CSpeakerModel::Serialize(CArchive& ar, std::uint32_t version) {
     const std::size_t perBalloon =
         static_cast<std::size_t>(m_header.phiCount) * m_header.thetaCount * m_header.frequencyCount;
     if (loading) {
-        if (m_balloons.empty() || perBalloon > kMaxModelBalloonValues / m_balloons.size())
-            ar.Fail("the balloons would hold more than " + std::to_string(kMaxModelBalloonValues) +
+        if (m_balloons.empty() || perBalloon > MaxModelBalloonValues() / m_balloons.size())
+            ar.Fail("the balloons would hold more than " + std::to_string(MaxModelBalloonValues()) +
                     " values");
         // At least one balloon's values must follow before any balloon is allocated.
         ar.RequireItems(m_header.phiCount + perBalloon * 2, sizeof(double), "directivity values");

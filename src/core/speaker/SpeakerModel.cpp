@@ -4,7 +4,19 @@
 #include "common/ProgressDialog1.h"
 #include "common/TextParse.h"
 
+#include <atomic>
 #include <string>
+
+namespace {
+std::atomic<std::size_t> g_maxBalloonValues{kMaxModelBalloonValues};
+} // namespace
+
+std::size_t MaxModelBalloonValues() {
+    return g_maxBalloonValues.load(std::memory_order_relaxed);
+}
+void SetMaxModelBalloonValues(std::size_t limit) {
+    g_maxBalloonValues.store(limit, std::memory_order_relaxed);
+}
 
 bool CSpeakerModel::Fail(std::string reason) {
     m_failure = std::move(reason);
@@ -185,10 +197,10 @@ bool CSpeakerModel::LoadFromText(CLineReader& reader, CProgressDialog1* progress
 
     const std::size_t perBalloon =
         static_cast<std::size_t>(m_header.phiCount) * m_header.thetaCount * m_header.frequencyCount;
-    if (m_balloons.empty() || perBalloon > kMaxModelBalloonValues / m_balloons.size())
+    if (m_balloons.empty() || perBalloon > MaxModelBalloonValues() / m_balloons.size())
         return Fail("the balloons would hold " + std::to_string(perBalloon) + " x " +
                     std::to_string(m_balloons.size()) + " values, more than the limit of " +
-                    std::to_string(kMaxModelBalloonValues));
+                    std::to_string(MaxModelBalloonValues()));
     if (progress)
         progress->SetRange(0, static_cast<long long>(m_header.phiCount - 1) *
                                   m_header.frequencyCount *

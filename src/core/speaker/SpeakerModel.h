@@ -31,6 +31,10 @@ enum EModelKind : int {
 
 // Speaker data whose balloons together would exceed this many complex values (1 GiB) is refused.
 inline constexpr std::size_t kMaxModelBalloonValues = std::size_t(1) << 26;
+// The bound in force: kMaxModelBalloonValues, unless a fuzzer lowers it to try more inputs a
+// second.
+std::size_t MaxModelBalloonValues();
+void SetMaxModelBalloonValues(std::size_t limit);
 // More elements than this make no physical sense for one installed speaker.
 inline constexpr int kMaxModelElements = 4096;
 
