@@ -12,9 +12,9 @@ class CSpeakerElement;
 // The program's band evaluation. It prepares once what does not depend on the receiver (element
 // frames, the band's frequency indices, level and phase of every stored balloon value in the
 // band, grid directions), does the direction work once per element rather than per frequency,
-// and sums every point in the same order as BandPressure. Results match BandPressure bit for bit
-// where a stored value is hit exactly and to well below 1e-9 dB elsewhere. PointPressure is
-// const and thread-safe; each thread passes its own scratch.
+// and sums every point in the same order as BandPressure. Its levels stay well within 1e-9 dB of
+// BandPressure: it builds each value from level and phase once instead of twice and may use
+// vector maths. PointPressure is const and thread-safe; each thread passes its own scratch.
 class CMapEngine {
 public:
     struct Scratch {

@@ -5,9 +5,10 @@
 #if defined(DAXARA_HAVE_MVEC) && defined(__x86_64__)
 #include <immintrin.h>
 
-extern "C" __m256d _ZGVdN4v_exp(__m256d);
-extern "C" __m256d _ZGVdN4v_cos(__m256d);
-extern "C" __m256d _ZGVdN4v_sin(__m256d);
+// The vector ABI passes __m256d in AVX registers, so the declarations carry the target too.
+extern "C" __attribute__((target("avx2,fma"))) __m256d _ZGVdN4v_exp(__m256d);
+extern "C" __attribute__((target("avx2,fma"))) __m256d _ZGVdN4v_cos(__m256d);
+extern "C" __attribute__((target("avx2,fma"))) __m256d _ZGVdN4v_sin(__m256d);
 
 namespace {
 bool HasAvx2() {
