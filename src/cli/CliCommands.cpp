@@ -40,6 +40,14 @@ CColorMapCondition& FirstCondition(CCliSession& s) {
     return *c;
 }
 
+// Opens a project that has a calculation plane and installations to calculate with.
+void OpenForCalculation(CCliSession& s, const std::string& project, const std::string& otherwise) {
+    s.Open(project);
+    FirstCondition(s);
+    if (!s.doc->HasInstallations())
+        throw CCliError("the project has no installations; " + otherwise);
+}
+
 // Applies --band, --freq and --mode to the condition as its view's lists would, snapping the
 // frequency to the band's grid. Returns whether band or frequency changed.
 bool ApplyBandChoice(CColorMapViewModel& view, const std::string& band,
@@ -376,11 +384,8 @@ int RunPlane(const CPlaneOptions& o) {
 
 int RunMap(const CMapCommandOptions& o) {
     CCliSession s;
-    s.Open(o.project);
+    OpenForCalculation(s, o.project, "there is nothing to calculate");
     CDAXDoc& doc = *s.doc;
-    FirstCondition(s);
-    if (!doc.HasInstallations())
-        throw CCliError("the project has no installations; there is nothing to calculate");
     if (o.engine != "engine" && o.engine != "reference")
         throw CCliError("--engine must be engine or reference");
     if (o.threads < 0)
@@ -423,11 +428,8 @@ int RunMap(const CMapCommandOptions& o) {
 
 int RunSpectrum(const CSpectrumOptions& o) {
     CCliSession s;
-    s.Open(o.project);
+    OpenForCalculation(s, o.project, "there is no spectrum");
     CDAXDoc& doc = *s.doc;
-    FirstCondition(s);
-    if (!doc.HasInstallations())
-        throw CCliError("the project has no installations; there is no spectrum");
     const CVec3 at = ToVec3(o.at, "--at");
     CColorMapViewModel view(doc);
     view.OnInitialUpdate();

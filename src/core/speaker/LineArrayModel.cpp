@@ -132,3 +132,19 @@ void CLineArrayModel::BuildOnFirstBalloon(int count) {
     for (int i = 0; i < count; ++i)
         AddElement(i, 0);
 }
+
+CVectorArrangement CLineArrayModel::VectorArrangement(int lengthUnit) const {
+    CVectorArrangement arrangement;
+    arrangement.counts = Counts();
+    arrangement.lengthUnit = lengthUnit;
+    for (const CSPVariableParam& state : m_states)
+        arrangement.vectors.push_back(state.module.vector);
+    return arrangement;
+}
+
+std::string CLineArrayModel::BoxSuffix(int total, int perBox) {
+    for (int boxes = 2; boxes <= 4; ++boxes)
+        if (total == boxes * perBox)
+            return " (x " + std::to_string(boxes) + ")";
+    return {};
+}

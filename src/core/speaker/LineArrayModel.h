@@ -48,6 +48,10 @@ protected:
     static void Place(CCalcAimAngleZX& calculator, CSPVariableParam& state);
     // Stacks elements 0 .. count-1 downward from the reference point.
     void StackLower(int count);
+    // What a vector dialog starts from: the counts and every element's module vector.
+    CVectorArrangement VectorArrangement(int lengthUnit) const;
+    // " (x n)" for a column of n boxes of perBox modules, n from 2 to 4; empty otherwise.
+    static std::string BoxSuffix(int total, int perBox);
     // Every element takes the share 1/total of the installation's power.
     void SetEqualWeights();
     // Stores or loads the module table: per entry its name and the vector (offset, pitch, splay).

@@ -50,26 +50,13 @@ void CQL9Model::BuildElements() {
 }
 
 std::string CQL9Model::NameSuffix() const {
-    switch (ElementTotal()) {
-    case 8:
-        return " (x 2)";
-    case 12:
-        return " (x 3)";
-    case 16:
-        return " (x 4)";
-    default:
-        return {};
-    }
+    return BoxSuffix(ElementTotal(), 4);
 }
 
 double CQL9Model::ArrangeModules(int lengthUnit, CModuleArrangementPort* port) {
     if (!port)
         return 0.0;
-    CVectorArrangement arrangement;
-    arrangement.counts = Counts();
-    arrangement.lengthUnit = lengthUnit;
-    for (const CSPVariableParam& state : m_states)
-        arrangement.vectors.push_back(state.module.vector);
+    CVectorArrangement arrangement = VectorArrangement(lengthUnit);
     if (!port->ArrangeQL9(arrangement))
         return 0.0;
 

@@ -24,26 +24,13 @@ void CTypeWModel::BuildElements() {
 }
 
 std::string CTypeWModel::NameSuffix() const {
-    switch (ElementTotal()) {
-    case 16:
-        return " (x 2)";
-    case 24:
-        return " (x 3)";
-    case 32:
-        return " (x 4)";
-    default:
-        return {};
-    }
+    return BoxSuffix(ElementTotal(), 8);
 }
 
 double CTypeWModel::ArrangeModules(int lengthUnit, CModuleArrangementPort* port) {
     if (!port)
         return 0.0;
-    CVectorArrangement arrangement;
-    arrangement.counts = Counts();
-    arrangement.lengthUnit = lengthUnit;
-    for (const CSPVariableParam& state : m_states)
-        arrangement.vectors.push_back(state.module.vector);
+    CVectorArrangement arrangement = VectorArrangement(lengthUnit);
     if (!port->ArrangeTypeW(arrangement))
         return 0.0;
 
