@@ -40,6 +40,20 @@ CColorMapCondition& FirstCondition(CCliSession& s) {
     return *c;
 }
 
+// Makes the chosen model current, as selecting it in the speaker list does.
+void SelectModel(CDAXDoc& doc, std::optional<int> model) {
+    if (doc.models.Count() == 0)
+        throw CCliError("the project has no speaker data; import some first");
+    if (!model)
+        return;
+    if (*model < 0 || *model >= doc.models.Count())
+        throw CCliError("model " + std::to_string(*model) + " does not exist; the project has " +
+                        std::to_string(doc.models.Count()) + " (0 to " +
+                        std::to_string(doc.models.Count() - 1) + ")");
+    doc.models.SetCurrentIndex(*model);
+    doc.UpdateInstallState();
+}
+
 // Opens a project that has a calculation plane and installations to calculate with.
 void OpenForCalculation(CCliSession& s, const std::string& project, const std::string& otherwise) {
     s.Open(project);
@@ -199,17 +213,7 @@ int RunInstall(const CInstallOptions& o) {
     CCliSession s;
     s.Open(o.project);
     CDAXDoc& doc = *s.doc;
-    if (doc.models.Count() == 0)
-        throw CCliError("the project has no speaker data; import some first");
-    if (o.model) {
-        if (*o.model < 0 || *o.model >= doc.models.Count())
-            throw CCliError("model " + std::to_string(*o.model) +
-                            " does not exist; the project has " +
-                            std::to_string(doc.models.Count()) + " (0 to " +
-                            std::to_string(doc.models.Count() - 1) + ")");
-        doc.models.SetCurrentIndex(*o.model);
-        doc.UpdateInstallState();
-    }
+    SelectModel(doc, o.model);
     if (!doc.IsCommandEnabled(kCmdInstall))
         throw CCliError("model " + std::to_string(doc.models.CurrentIndex()) +
                         " has another frequency resolution than the speakers already installed");
@@ -271,11 +275,7 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     CCliSession s;
     s.Open(o.project);
     CDAXDoc& doc = *s.doc;
-    if (o.model) {
-        if (*o.model < 0 || *o.model >= doc.models.Count())
-            throw CCliError("model " + std::to_string(*o.model) + " does not exist");
-        doc.models.SetCurrentIndex(*o.model);
-    }
+    SelectModel(doc, o.model);
     if (!doc.IsCommandEnabled(kCmdAutoInstall))
         throw CCliError(
             "automatic installation needs a ceiling speaker (kind 1) as the current model and "
