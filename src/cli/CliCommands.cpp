@@ -40,6 +40,25 @@ CColorMapCondition& FirstCondition(CCliSession& s) {
     return *c;
 }
 
+// Shows a dialog's advanced rows for one command when its options need them; the project keeps
+// its own setting.
+class CAdvancedRows {
+public:
+    CAdvancedRows(CDAXDoc& doc, bool needed) : m_doc(doc), m_saved(doc.advancedMode) {
+        if (needed)
+            doc.advancedMode = 2;
+    }
+    ~CAdvancedRows() { Restore(); }
+    // Back to the project's setting before the project is saved.
+    void Restore() const { m_doc.advancedMode = m_saved; }
+    CAdvancedRows(const CAdvancedRows&) = delete;
+    CAdvancedRows& operator=(const CAdvancedRows&) = delete;
+
+private:
+    CDAXDoc& m_doc;
+    int m_saved;
+};
+
 // Makes the chosen model current, as selecting it in the speaker list does.
 void SelectModel(CDAXDoc& doc, std::optional<int> model) {
     if (doc.models.Count() == 0)
@@ -225,10 +244,8 @@ int RunInstall(const CInstallOptions& o) {
         model.SetDefaultTap(*o.tap);
     }
     const CVec3 at = ToVec3(o.at, "--at");
-    const bool advancedRows = !o.aim.empty() || o.power || o.reverse;
-    const int advancedMode = doc.advancedMode;
-    if (advancedRows)
-        doc.advancedMode = 2; // the aim, power and polarity rows are shown only in advanced mode
+    // The aim, power and polarity rows are shown only in advanced mode.
+    const CAdvancedRows advancedRows(doc, !o.aim.empty() || o.power || o.reverse);
     std::string refusal;
     s.dialogs.installation = [&](CInstallationForm& form) {
         SetField(form.Field(CInstallationForm::kX), at.x);
@@ -249,7 +266,7 @@ int RunInstall(const CInstallOptions& o) {
     };
     s.messages.confirmAnswer = o.force;
     const int result = doc.InstallSpeaker(at.x, at.y);
-    doc.advancedMode = advancedMode;
+    advancedRows.Restore();
     if (!refusal.empty())
         throw CCliError(refusal);
     if (result != 0) {
@@ -280,10 +297,9 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
         throw CCliError(
             "automatic installation needs a ceiling speaker (kind 1) as the current model and "
             "calculation planes parallel to the floor");
-    const bool advancedRows = !o.band.empty() || o.frequency || !o.aim.empty() || o.height;
-    const int advancedMode = doc.advancedMode;
-    if (advancedRows)
-        doc.advancedMode = 2;
+    // The judgment band, aim and height are shown only in advanced mode.
+    const CAdvancedRows advancedRows(doc,
+                                     !o.band.empty() || o.frequency || !o.aim.empty() || o.height);
     std::string refusal;
     s.dialogs.autoInstallation = [&](CAutoInstallationForm& form) {
         if (o.pattern) {
@@ -318,7 +334,7 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     s.messages.confirmAnswer = true;
     const int before = doc.room.list.Count();
     doc.OnCommand(kCmdAutoInstall);
-    doc.advancedMode = advancedMode;
+    advancedRows.Restore();
     if (!refusal.empty())
         throw CCliError(refusal);
     s.ThrowIfErrors("");
@@ -346,8 +362,7 @@ int RunPlane(const CPlaneOptions& o) {
     const int orientation = PlaneOrientation(extent.x, extent.y, extent.z);
     CColorMapViewModel view(doc);
     view.OnInitialUpdate();
-    const int advancedMode = doc.advancedMode;
-    doc.advancedMode = 2; // the plane's zero position is shown only in advanced mode
+    const CAdvancedRows advancedRows(doc, true); // the plane's zero position needs advanced mode
     std::string refusal;
     s.dialogs.roomParameters = [&](CRoomParametersForm& form) {
         form.SetSameAsRoom(false);
@@ -371,7 +386,7 @@ int RunPlane(const CPlaneOptions& o) {
         return AcceptOrRecord(form.Accept(&message), message, refusal) ? 0 : 1;
     };
     doc.OnCommand(kCmdRoomParameters);
-    doc.advancedMode = advancedMode;
+    advancedRows.Restore();
     if (!refusal.empty())
         throw CCliError(refusal);
     s.ThrowIfErrors("");
