@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the test suite, then the same suite and the fuzzers'
-# corpora again in a clang build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# corpora again in a clang build with AddressSanitizer and UndefinedBehaviorSanitizer, and the
+# engine and document tests (the ones with worker threads) in a ThreadSanitizer build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/build.sh
@@ -8,8 +9,17 @@ ctest --test-dir build --output-on-failure -j "$(nproc)"
 
 if [ ! -f build-asan/build.ninja ]; then
   cmake -S . -B build-asan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DDAXARA_FUZZ=ON -DDAXARA_BUILD_BENCH=OFF -DDAXARA_WERROR=ON
+        -DDAXARA_SANITIZE=address -DDAXARA_FUZZ=ON -DDAXARA_BUILD_BENCH=OFF -DDAXARA_WERROR=ON
 fi
 cmake --build build-asan
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
   ctest --test-dir build-asan --output-on-failure -j "$(nproc)"
+
+if [ ! -f build-tsan/build.ninja ]; then
+  cmake -S . -B build-tsan -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DDAXARA_SANITIZE=thread -DDAXARA_BUILD_BENCH=OFF -DDAXARA_GUI=OFF -DDAXARA_WERROR=ON
+fi
+cmake --build build-tsan --target core_acoustics_tests core_project_tests
+for program in core_acoustics_tests core_project_tests; do
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" "build-tsan/tests/core/$program"
+done

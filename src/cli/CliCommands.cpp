@@ -6,6 +6,7 @@
 #include "common/Units.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
+#include "project/MapService.h"
 #include "project/SoundGraphViewModel.h"
 #include "project/forms/AutoInstallationForm.h"
 #include "project/forms/InstallationForm.h"
@@ -409,10 +410,10 @@ int RunMap(const CMapCommandOptions& o) {
     view.OnInitialUpdate();
     if (ApplyBandChoice(view, o.band, o.frequency, o.mode))
         doc.RebuildAllPlanes(); // as the view's lists do: every map loses its levels
-    view.mapOptions.engine =
-        o.engine == "reference" ? EMapEngineKind::Reference : EMapEngineKind::Engine;
-    view.mapOptions.threads = o.threads;
-    const CMapResult result = view.CalculateMap();
+    CMapOptions options;
+    options.engine = o.engine == "reference" ? EMapEngineKind::Reference : EMapEngineKind::Engine;
+    options.threads = o.threads;
+    const CMapResult result = CalculateConditionMap(doc, view.ConditionIndex(), options);
     if (result.status == ECalcStatus::Stopped)
         throw CCliError("the calculation was stopped; nothing was saved");
     s.ThrowIfErrors("");

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
+#include <stop_token>
 #include <thread>
 
 double PressureLevel(double pressure) {
@@ -68,15 +69,17 @@ ECalcStatus RunReference(const CAcousticScene& scene, int mode, const CBandIndex
 }
 
 // The engine spreads points over worker threads in small chunks; the calling thread keeps the
-// progress port alive and turns Stop into a flag the workers read before every point.
+// progress port alive and turns Stop into a stop request the workers read before every point.
+// The workers are stopped and joined on every way out, a throwing progress port included.
 ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points, std::size_t count,
                       int threads, CProgressDialog1* progress, PointJob& job) {
     if (progress && !progress->PumpAndCheck())
         return ECalcStatus::Stopped;
-    std::atomic<bool> stop{false}, failed{false};
+    std::stop_source stop;
+    std::atomic<bool> failed{false};
     std::atomic<std::size_t> next{0}, finished{0};
     constexpr std::size_t kChunk = 8;
-    auto work = [&] {
+    auto work = [&](const std::stop_token& own) {
         CMapEngine::Scratch scratch = engine.MakeScratch();
         for (;;) {
             const std::size_t first = next.fetch_add(kChunk);
@@ -84,13 +87,13 @@ ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points,
                 return;
             const std::size_t last = std::min(count, first + kChunk);
             for (std::size_t i = first; i < last; ++i) {
-                if (stop.load(std::memory_order_relaxed))
+                if (stop.stop_requested() || own.stop_requested())
                     return;
                 const CPlaceElement& p = points[i];
                 double pressure = 0.0;
                 if (engine.PointPressure({p.x, p.y, p.z}, pressure, scratch) != kBandOk) {
                     failed = true;
-                    stop = true;
+                    stop.request_stop();
                     return;
                 }
                 job.levels[i] = PressureLevel(pressure);
@@ -103,15 +106,22 @@ ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points,
     int workers = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
     workers = std::clamp(workers, 1, 256);
     if (workers == 1 && !progress) {
-        work();
+        work(stop.get_token());
     } else {
-        std::vector<std::thread> pool;
         std::mutex mutex;
         std::condition_variable allDone;
         int running = workers;
+        // Declared after everything the workers use, so they are joined before it goes.
+        std::vector<std::jthread> pool;
+        // Leaving early (a throwing port) stops every worker at its next point, not one by one.
+        struct StopOnExit {
+            std::stop_source& stop;
+            ~StopOnExit() { stop.request_stop(); }
+        } stopOnExit{stop};
+        pool.reserve(static_cast<std::size_t>(workers));
         for (int t = 0; t < workers; ++t)
-            pool.emplace_back([&] {
-                work();
+            pool.emplace_back([&](std::stop_token own) {
+                work(own);
                 std::lock_guard lock(mutex);
                 if (--running == 0)
                     allDone.notify_all();
@@ -125,12 +135,9 @@ ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points,
             const bool keepGoing = progress->PumpAndCheck();
             progress->SetPos(static_cast<long long>(finished.load()));
             if (!keepGoing)
-                stop = true;
+                stop.request_stop();
             lock.lock();
         }
-        lock.unlock();
-        for (auto& thread : pool)
-            thread.join();
     }
     if (failed)
         return ECalcStatus::Failed;

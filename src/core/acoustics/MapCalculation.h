@@ -15,7 +15,8 @@ struct CMapOptions {
     int threads = 0; // 0: every core
 };
 
-enum class ECalcStatus { Completed, Stopped, Failed, NoInstallations };
+// Busy: another calculation of the same project is running; nothing was computed.
+enum class ECalcStatus { Completed, Stopped, Failed, NoInstallations, Busy };
 
 struct CMapResult {
     ECalcStatus status = ECalcStatus::Completed;

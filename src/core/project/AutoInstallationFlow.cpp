@@ -31,6 +31,8 @@ const CColorMapCondition* MeasuringCondition(const CDAXDoc& doc) {
 } // namespace
 
 void CDAXDoc::AutoInstallation() {
+    if (m_calculating)
+        return;
     CSpeakerModel* model = CurrentModel();
     if (!model)
         return;

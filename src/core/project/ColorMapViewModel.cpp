@@ -3,10 +3,10 @@
 #include "acoustics/ColorMapCondition.h"
 #include "common/FormatSignificant.h"
 #include "common/MathUtil.h"
-#include "common/ProgressDialog1.h"
 #include "common/Units.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
+#include "project/MapService.h"
 #include "project/Strings.h"
 
 #include <algorithm>
@@ -47,6 +47,8 @@ CColorMapCondition* CColorMapViewModel::Condition() const {
 }
 
 void CColorMapViewModel::OnInitialUpdate() {
+    if (m_doc.IsCalculating())
+        return;
     CColorMapConditionList& list = m_doc.conditions;
     if (m_doc.loadedFromFile) {
         // A project file without a calculation plane still gets one to show.
@@ -116,27 +118,19 @@ void CColorMapViewModel::Activate() {
         m_doc.conditions.currentIndex = m_conditionIndex;
 }
 
-void CColorMapViewModel::Close() {
+bool CColorMapViewModel::Close() {
+    // The calculation reads this view's plane.
+    if (m_doc.IsCalculating())
+        return false;
     const int removed = m_conditionIndex;
     m_conditionIndex = -1;
     m_doc.conditions.Remove(removed);
     m_doc.Notify(CDocumentChange::ConditionRemoved(removed));
+    return true;
 }
 
 CMapResult CColorMapViewModel::CalculateMap() {
-    CColorMapCondition* condition = Condition();
-    if (!condition) {
-        m_lastResult = {};
-        m_lastResult.status = ECalcStatus::NoInstallations;
-        return m_lastResult;
-    }
-    std::unique_ptr<CProgressDialog1> progress;
-    if (m_doc.Ports().progress)
-        progress = m_doc.Ports().progress->CreateProgress();
-    m_lastResult = ::CalculateMap(m_doc.Scene(), *condition, progress.get(), mapOptions);
-    if (m_lastResult.status == ECalcStatus::Failed && m_doc.Ports().messages)
-        m_doc.Ports().messages->ReportError(
-            "The map could not be calculated: " + m_lastResult.reason + ".");
+    m_lastResult = CalculateConditionMap(m_doc, m_conditionIndex, mapOptions);
     return m_lastResult;
 }
 
@@ -260,6 +254,8 @@ void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
 }
 
 void CColorMapViewModel::OnBandSelected(int index) {
+    if (m_doc.IsCalculating())
+        return;
     m_band.selection = index;
     SyncConditionControls(1, 0);
     m_doc.RebuildAllPlanes();
@@ -267,6 +263,8 @@ void CColorMapViewModel::OnBandSelected(int index) {
 }
 
 void CColorMapViewModel::OnFrequencySelected(int index) {
+    if (m_doc.IsCalculating())
+        return;
     m_frequency.selection = index;
     SyncConditionControls(1, 0);
     m_doc.RebuildAllPlanes();
@@ -274,6 +272,8 @@ void CColorMapViewModel::OnFrequencySelected(int index) {
 }
 
 void CColorMapViewModel::OnModeSelected(int index) {
+    if (m_doc.IsCalculating())
+        return;
     m_mode.selection = index;
     SyncConditionControls(1, 0);
     OnUpdate(kHintAcoustics, CDocumentChange::Planes());

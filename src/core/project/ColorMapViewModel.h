@@ -33,13 +33,15 @@ public:
     // The view became active: its condition becomes the document's current one.
     void Activate();
     // The view closes: its condition goes, later views move down by one (told by the document).
-    void Close();
+    // False while a calculation runs: the window stays open.
+    bool Close();
 
     int ConditionIndex() const { return m_conditionIndex; }
     void SetConditionIndex(int index) { m_conditionIndex = index; }
     CColorMapCondition* Condition() const;
 
     // --- Calculation ---
+    // Asks the project for this view's map (see CalculateConditionMap).
     CMapResult CalculateMap();
     const CMapResult& LastResult() const { return m_lastResult; }
     // Band level (dB) at a point for this view's condition, or nothing when the band fails.
@@ -57,6 +59,7 @@ public:
     const CComboModel& BandCombo() const { return m_band; }
     const CComboModel& FrequencyCombo() const { return m_frequency; }
     const CComboModel& ModeCombo() const { return m_mode; }
+    // The selections are ignored while a calculation runs.
     void OnBandSelected(int index);
     void OnFrequencySelected(int index);
     void OnModeSelected(int index);

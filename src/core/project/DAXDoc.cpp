@@ -97,6 +97,8 @@ void CDAXDoc::UpdateInstallState() {
 }
 
 void CDAXDoc::RebuildAllPlanes() {
+    if (m_calculating)
+        return;
     for (int i = 0; i < conditions.Count(); ++i)
         conditions.At(i)->plane.Rebuild();
 }
@@ -155,7 +157,10 @@ bool CDAXDoc::DoSave(const std::string& path) {
     return SaveProject();
 }
 
-void CDAXDoc::OnCloseDocument() {
+bool CDAXDoc::OnCloseDocument() {
+    if (m_calculating)
+        return false;
     autoLayoutValid = 0;
     models.RemoveAll();
+    return true;
 }

@@ -18,10 +18,11 @@
 inline constexpr double kUnsetSentinel = 100000.0;
 inline constexpr std::uint32_t kCurrentFileVersion = 0x02000000;
 
-// The project: everything a project file holds, the flows of the project commands, and the
-// update hints that keep its views current. It computes nothing itself; the colour map views do.
 class CColorMapViewModel;
 
+// The project: everything a project file holds, the flows of the project commands, and the
+// update hints that keep its views current. It computes nothing itself; its views ask the
+// calculation service (MapService.h).
 class CDAXDoc {
 public:
     // The room defaults follow the application's length unit at creation.
@@ -87,6 +88,23 @@ public:
     // Recomputes installState against the first installation's model, when there is one.
     void UpdateInstallState();
 
+    // --- Calculation ---
+    // True while a map calculation reads the project. Its workers read the models, the
+    // installations and the plane, so meanwhile every command is disabled and every editing flow
+    // refuses, even when the progress port lets the user interface run.
+    bool IsCalculating() const { return m_calculating; }
+    // Marks the project as calculating for its lifetime.
+    class CCalculatingScope {
+    public:
+        explicit CCalculatingScope(CDAXDoc& doc) : m_doc(doc) { m_doc.m_calculating = true; }
+        ~CCalculatingScope() { m_doc.m_calculating = false; }
+        CCalculatingScope(const CCalculatingScope&) = delete;
+        CCalculatingScope& operator=(const CCalculatingScope&) = delete;
+
+    private:
+        CDAXDoc& m_doc;
+    };
+
     // --- Commands ---
     bool IsCommandEnabled(int id) const;
     // Runs a project command. Returns false when the command is unknown or disabled.
@@ -96,8 +114,9 @@ public:
     bool SaveProject();
     // The framework's save under a name: legacy names are only saved after the user agrees.
     bool DoSave(const std::string& path);
-    // Before the document closes.
-    void OnCloseDocument();
+    // Before the document closes; false (nothing done) while a calculation reads it, when the
+    // window must stay open.
+    bool OnCloseDocument();
 
     // --- Installation flows; 0 when something changed, 1 otherwise ---
     int InstallSpeaker(double x, double y);
@@ -130,6 +149,7 @@ private:
     CViewList<CDocumentView> m_views;
     CViewList<CColorMapViewModel> m_mapViews;
     bool m_modified = false;
+    bool m_calculating = false;
     std::string m_path;
 };
 

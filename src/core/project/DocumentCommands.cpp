@@ -8,6 +8,8 @@
 #include <new>
 
 bool CDAXDoc::IsCommandEnabled(int id) const {
+    if (m_calculating)
+        return false;
     const CSpeakerModel* current = CurrentModel();
     switch (id) {
     case kCmdArrangeModules:
@@ -120,11 +122,15 @@ bool CDAXDoc::RunCommand(int id) {
 }
 
 void CDAXDoc::Recalculate() {
+    if (m_calculating)
+        return;
     Notify(CDocumentChange::Recalculation());
     SetModified();
 }
 
 void CDAXDoc::Preferences() {
+    if (m_calculating)
+        return;
     CPreferencesForm form(advancedMode, manualRecalc);
     if (!m_ports.dialogs || !m_ports.dialogs->RunPreferences(form))
         return;
@@ -141,6 +147,8 @@ void CDAXDoc::Preferences() {
 }
 
 void CDAXDoc::RoomParameters() {
+    if (m_calculating)
+        return;
     m_mapViews.ForEach([&](CColorMapViewModel& view) {
         int result = 2;
         while (result == 2)
@@ -154,6 +162,8 @@ void CDAXDoc::RoomParameters() {
 }
 
 void CDAXDoc::DeleteSpeakerData() {
+    if (m_calculating)
+        return;
     if (!m_ports.messages || !m_ports.messages->Confirm(Strings::kConfirmRemoveSpeaker))
         return;
     autoBottomOffset = autoLeftOffset = autoRowPitch = autoColumnPitch = 0.0;
@@ -177,6 +187,8 @@ void CDAXDoc::DeleteSpeakerData() {
 }
 
 void CDAXDoc::ArrangeModules() {
+    if (m_calculating)
+        return;
     CSpeakerModel* model = CurrentModel();
     if (!model)
         return;

@@ -9,6 +9,8 @@
 #include <fstream>
 
 void CDAXDoc::ImportSpeakerData() {
+    if (m_calculating)
+        return;
     freshProjectFlag = 0;
     const std::optional<std::string> path =
         m_ports.files ? m_ports.files->ChooseSpeakerFile() : std::nullopt;
@@ -18,6 +20,8 @@ void CDAXDoc::ImportSpeakerData() {
 }
 
 void CDAXDoc::ImportSpeakerFile(const std::string& path) {
+    if (m_calculating)
+        return;
     freshProjectFlag = 0;
     auto fail = [&](const std::string& why) {
         if (!m_ports.messages)

@@ -23,6 +23,8 @@ bool CDAXDoc::SameSpotCheck(const CVec3& position, const COrientation& orientati
 }
 
 int CDAXDoc::InstallSpeaker(double x, double y) {
+    if (m_calculating)
+        return 1;
     CSpeakerModel* model = CurrentModel();
     if (!model)
         return 1;
@@ -56,6 +58,8 @@ int CDAXDoc::InstallSpeaker(double x, double y) {
 }
 
 int CDAXDoc::EditInstallation(const CInstallationElement& values) {
+    if (m_calculating)
+        return 1;
     if (!room.list.Current())
         return 1;
     CInstallationForm form(values, lengthUnit, advancedMode);
@@ -70,6 +74,8 @@ int CDAXDoc::EditInstallation(const CInstallationElement& values) {
 }
 
 int CDAXDoc::RemoveInstallations(bool all) {
+    if (m_calculating)
+        return 1;
     if (!Ask(m_ports.messages, Strings::kConfirmRemoveSpeaker))
         return 1;
     if (all)

@@ -154,3 +154,27 @@ TEST(PointSpectrum, OneLevelPerBandCentreMatchingTheBandLevel) {
     EXPECT_TRUE(PointSpectrum(empty.Scene(), c, {0, 0, 0}, centres, levels));
     EXPECT_TRUE(centres.empty());
 }
+
+TEST(CalculateMap, AThrowingProgressPortLeavesNoWorkerRunning) {
+    CTestScene t;
+    const int m = t.AddModel(DirectionalSpeaker(1, 3));
+    t.Install(m, {3, 2, 3}, {0, 0, 90});
+    struct Throwing : ScriptedProgress {
+        int calls = 0;
+        bool PumpAndCheck() override {
+            if (++calls == 2) // the first check passes, so the workers are running
+                throw std::runtime_error("window closed");
+            return true;
+        }
+    };
+    for (int threads : {1, 2, 4}) {
+        CColorMapCondition c = Condition(3, 1000, kModeEnergy, 0.05);
+        Throwing progress;
+        EXPECT_THROW(CalculateMap(t.Scene(), c, &progress, {EMapEngineKind::Engine, threads}),
+                     std::runtime_error)
+            << threads;
+        EXPECT_EQ(progress.calls, 2);
+        // Nothing of the interrupted calculation reaches the plane.
+        EXPECT_EQ(c.plane.points.back().level, 0.0);
+    }
+}

@@ -1,0 +1,29 @@
+#include "project/MapService.h"
+
+#include "acoustics/ColorMapCondition.h"
+#include "common/ProgressDialog1.h"
+#include "project/DAXDoc.h"
+
+#include <memory>
+
+CMapResult CalculateConditionMap(CDAXDoc& doc, int conditionIndex, const CMapOptions& options) {
+    CMapResult result;
+    if (doc.IsCalculating()) {
+        result.status = ECalcStatus::Busy;
+        return result;
+    }
+    CColorMapCondition* condition = doc.conditions.At(conditionIndex);
+    if (!condition) {
+        result.status = ECalcStatus::NoInstallations;
+        return result;
+    }
+    const CDAXDoc::CCalculatingScope calculating(doc);
+    std::unique_ptr<CProgressDialog1> progress;
+    if (doc.Ports().progress)
+        progress = doc.Ports().progress->CreateProgress();
+    result = CalculateMap(doc.Scene(), *condition, progress.get(), options);
+    if (result.status == ECalcStatus::Failed && doc.Ports().messages)
+        doc.Ports().messages->ReportError("The map could not be calculated: " + result.reason +
+                                          ".");
+    return result;
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "acoustics/MapCalculation.h"
+
+class CDAXDoc;
+
+// The map of one calculation plane of a project, as a view or the command-line tool asks for it.
+// The project is marked calculating meanwhile (see CDAXDoc::IsCalculating), so the workers read
+// data that stays put while the progress port lets the user interface run; a request made during
+// another calculation is answered Busy. A failure is reported through the project's messages.
+CMapResult CalculateConditionMap(CDAXDoc& doc, int conditionIndex, const CMapOptions& options = {});
