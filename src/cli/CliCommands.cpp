@@ -281,7 +281,7 @@ int RunInstall(const CInstallOptions& o) {
     doc.StandardRefresh();
     const CInstallationElement& inst = *doc.room.list.Current();
     std::cout << "installed " << model.DisplayName() << " as installation "
-              << doc.room.list.currentIndex << " at (" << FormatSignificant(inst.position.x, 4)
+              << doc.room.list.CurrentIndex() << " at (" << FormatSignificant(inst.position.x, 4)
               << ", " << FormatSignificant(inst.position.y, 4) << ", "
               << FormatSignificant(inst.position.z, 4) << "), " << FormatSignificant(inst.power, 4)
               << " W\n";

@@ -81,7 +81,7 @@ json ProjectJson(const CDAXDoc& doc) {
               {"width", r.roomWidth},
               {"height", r.roomHeight},
               {"ceiling", r.ceilingType == 1 ? "half" : "full"}}},
-            {"totalPower", r.totalPower},
+            {"totalPower", r.TotalPower()},
             {"currentModel", doc.models.CurrentIndex()},
             {"models", models},
             {"installations", installations},
@@ -126,7 +126,7 @@ int RunInfo(const CInfoOptions& o) {
                       << F(tap.tapPower) << "W\n";
         }
     }
-    std::cout << "installations: " << r.list.Count() << ", total power " << F(r.totalPower)
+    std::cout << "installations: " << r.list.Count() << ", total power " << F(r.TotalPower())
               << " W\n";
     int n = 0;
     for (const CInstallationElement& e : r.list)

@@ -2,6 +2,12 @@
 
 #include "acoustics/InstallationElement.h"
 
+#include <cstdint>
+
+class CArchive;
+class CInstallationContainer;
+void SerializeInstallations(CArchive& ar, CInstallationContainer& room, std::uint32_t version);
+
 // The room and the speakers installed in it. totalPower always equals the sum of the powers.
 class CInstallationContainer {
 public:
@@ -15,10 +21,11 @@ public:
                                    double power, bool polarityNormal);
     void RemoveModelInstallations(int modelIndex);
     void RemoveAll();
-    void UpdateTotalPower() { totalPower = list.TotalPower(); }
+    // After the powers of installations were changed in place.
+    void UpdateTotalPower() { m_totalPower = list.TotalPower(); }
+    double TotalPower() const { return m_totalPower; }
 
     int ceilingType = 1; // 1 solid ceiling (half space), 0 absorbent or none (full space)
-    double totalPower = 0.0;
     CInstallationElementList list;
     double reserved1 = 0.0;
     double gridPitchY = 1.0;
@@ -31,4 +38,10 @@ public:
     double roomHeight = 3.0;
 
     bool CeilingReflects() const { return ceilingType == 1; }
+
+private:
+    // A project file's total is kept as read, so that saving it again writes the same bytes.
+    friend void SerializeInstallations(CArchive& ar, CInstallationContainer& room,
+                                       std::uint32_t version);
+    double m_totalPower = 0.0;
 };

@@ -28,26 +28,27 @@ void CInstallationElementList::Append(const CInstallationElement& element) {
 bool CInstallationElementList::MakeCurrent(const CInstallationElement* element) {
     for (int i = 0; i < Count(); ++i)
         if (&m_items[static_cast<std::size_t>(i)] == element) {
-            if (i == currentIndex)
+            if (i == m_currentIndex)
                 return false;
-            currentIndex = i;
+            m_currentIndex = i;
             return true;
         }
     return false;
 }
 
 bool CInstallationElementList::SetCurrentIndex(int index) {
-    if (currentIndex == index)
+    index = m_items.empty() ? 0 : std::clamp(index, 0, Count() - 1);
+    if (m_currentIndex == index)
         return false;
-    currentIndex = index;
+    m_currentIndex = index;
     return true;
 }
 
 void CInstallationElementList::FixCurrentIndex() {
     if (Count() <= 1)
-        currentIndex = 0;
-    else if (currentIndex >= Count())
-        currentIndex = Count() - 1;
+        m_currentIndex = 0;
+    else if (m_currentIndex >= Count())
+        m_currentIndex = Count() - 1;
 }
 
 void CInstallationElementList::RemoveAt(int index) {
@@ -65,5 +66,5 @@ void CInstallationElementList::RemoveModelInstallations(int modelIndex) {
 
 void CInstallationElementList::RemoveAll() {
     m_items.clear();
-    currentIndex = 0;
+    m_currentIndex = 0;
 }

@@ -22,14 +22,16 @@ public:
     bool Empty() const { return m_items.empty(); }
     CInstallationElement* At(int index);
     const CInstallationElement* At(int index) const;
-    CInstallationElement* Current() { return At(currentIndex); }
-    const CInstallationElement* Current() const { return At(currentIndex); }
+    CInstallationElement* Current() { return At(m_currentIndex); }
+    const CInstallationElement* Current() const { return At(m_currentIndex); }
     double TotalPower() const;
 
     void Append(const CInstallationElement& element);
     // False when the record is not in the list or already current.
     bool MakeCurrent(const CInstallationElement* element);
-    // False when it already was the index.
+    // The current record; always inside the list (0 when the list is empty).
+    int CurrentIndex() const { return m_currentIndex; }
+    // Brought into the list. False when it already was the index.
     bool SetCurrentIndex(int index);
     void RemoveAt(int index);
     void RemoveModelInstallations(int modelIndex);
@@ -40,9 +42,8 @@ public:
     auto begin() const { return m_items.cbegin(); }
     auto end() const { return m_items.cend(); }
 
-    int currentIndex = 0;
-
 private:
+    int m_currentIndex = 0;
     void FixCurrentIndex();
     std::vector<CInstallationElement> m_items;
 };

@@ -126,17 +126,20 @@ ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points,
                 if (--running == 0)
                     allDone.notify_all();
             });
+        // The port is pumped at least once while the workers exist, however fast they are.
         std::unique_lock lock(mutex);
-        while (running > 0) {
-            allDone.wait_for(lock, std::chrono::milliseconds(30));
-            if (!progress)
-                continue;
-            lock.unlock();
-            const bool keepGoing = progress->PumpAndCheck();
-            progress->SetPos(static_cast<long long>(finished.load()));
-            if (!keepGoing)
-                stop.request_stop();
-            lock.lock();
+        for (;;) {
+            allDone.wait_for(lock, std::chrono::milliseconds(30), [&] { return running == 0; });
+            if (progress) {
+                lock.unlock();
+                const bool keepGoing = progress->PumpAndCheck();
+                progress->SetPos(static_cast<long long>(finished.load()));
+                if (!keepGoing)
+                    stop.request_stop();
+                lock.lock();
+            }
+            if (running == 0)
+                break;
         }
     }
     if (failed)

@@ -51,7 +51,7 @@ int CDAXDoc::InstallSpeaker(double x, double y) {
         return 1;
     room.AddInstallation(models.CurrentIndex(), tapRow, entered.position, entered.orientation,
                          entered.power, entered.polarityNormal);
-    room.list.currentIndex = room.list.Count() - 1;
+    room.list.SetCurrentIndex(room.list.Count() - 1);
     autoLayoutValid = 0;
     RebuildAllPlanes();
     return 0;
@@ -66,7 +66,7 @@ int CDAXDoc::EditInstallation(const CInstallationElement& values) {
     if (!m_ports.dialogs || !m_ports.dialogs->RunInstallation(form) || !form.Accept())
         return 1;
     const CInstallationElement& entered = form.Result();
-    if (!SameSpotCheck(entered.position, entered.orientation, room.list.currentIndex))
+    if (!SameSpotCheck(entered.position, entered.orientation, room.list.CurrentIndex()))
         return 1;
     room.ModifyCurrentInstallation(entered.position, entered.orientation, entered.power,
                                    entered.polarityNormal);
@@ -81,7 +81,7 @@ int CDAXDoc::RemoveInstallations(bool all) {
     if (all)
         room.RemoveAll();
     else
-        room.RemoveInstallation(room.list.currentIndex);
+        room.RemoveInstallation(room.list.CurrentIndex());
     autoLayoutValid = 0;
     if (!HasInstallations()) {
         m_mapViews.ForEach([](CColorMapViewModel& view) { view.PointSpectrum({0, 0, 0}); });

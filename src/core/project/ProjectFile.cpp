@@ -22,11 +22,15 @@ void SerializeInstallation(CArchive& ar, CInstallationElement& e) {
     ar.WordInt(e.tapIndex);
 }
 
+} // namespace
+
 // --- Installations ---
+// Outside the unnamed namespace: the container lets this reader restore its stored total.
 void SerializeInstallations(CArchive& ar, CInstallationContainer& room, std::uint32_t v) {
     ar.SetContext("installations");
     CInstallationElementList& list = room.list;
-    ar.WordInt(list.currentIndex);
+    int current = list.CurrentIndex();
+    ar.WordInt(current);
     std::size_t count = static_cast<std::size_t>(list.Count());
     ar.CountWord(count, 62, "installations");
     ar.Double(room.gridPitchX);
@@ -45,14 +49,13 @@ void SerializeInstallations(CArchive& ar, CInstallationContainer& room, std::uin
         ar.Double(room.reserved2);
         room.roomHeight = 0.0;
     }
-    ar.Double(room.totalPower);
+    ar.Double(room.m_totalPower);
     ar.WordInt(room.ceilingType);
     if (ar.IsStoring()) {
         for (CInstallationElement& e : list)
             SerializeInstallation(ar, e);
         return;
     }
-    const int current = list.currentIndex;
     list.RemoveAll();
     for (std::size_t i = 0; i < count; ++i) {
         CInstallationElement e{}; // a record read from a file starts from all zeros
@@ -60,8 +63,10 @@ void SerializeInstallations(CArchive& ar, CInstallationContainer& room, std::uin
         SerializeInstallation(ar, e);
         list.Append(e);
     }
-    list.currentIndex = current;
+    list.SetCurrentIndex(current);
 }
+
+namespace {
 
 // --- Calculation planes ---
 void SerializePlane(CArchive& ar, CListeningPlane& plane, std::uint32_t v) {

@@ -8,34 +8,32 @@
 
 #include <vector>
 
-// One radiating element of a model: non-owning links into its model's header, settings, element
-// state and balloon. The model rebuilds its elements whenever states or balloons move.
+class CSpeakerModel;
+
+// One radiating element of a model: its model and the indices of its element state and balloon.
+// Indices, not pointers, so that a model whose state or balloon tables grow or shrink never
+// leaves an element pointing into freed memory; an index that no longer fits throws.
 class CSpeakerElement {
 public:
-    CSpeakerElement(const CSpeakerDataHeader& header, const CModelSettings& settings,
-                    const CSPVariableParam& state, const CBalloonElement& balloon)
-        : m_header(&header), m_settings(&settings), m_state(&state), m_balloon(&balloon) {}
+    CSpeakerElement(const CSpeakerModel& model, int stateIndex, int balloonIndex)
+        : m_model(&model), m_state(stateIndex), m_balloon(balloonIndex) {}
 
     // The element state's position in the project's unit (stored in metres).
-    CVec3 Position() const {
-        const CVec3& p = m_state->position;
-        if (m_settings->lengthUnit == kUnitImperial)
-            return {p.x * kMetresToFeet, p.y * kMetresToFeet, p.z * kMetresToFeet};
-        return p;
-    }
-    const COrientation& Orientation() const { return m_state->orientation; }
-    double Weight() const { return m_state->module.weight; }
-    const CSPComplex& Value(std::size_t index) const { return m_balloon->At(index); }
+    CVec3 Position() const;
+    const COrientation& Orientation() const { return State().orientation; }
+    double Weight() const { return State().module.weight; }
+    const CSPComplex& Value(std::size_t index) const { return Balloon().At(index); }
 
-    const CSpeakerDataHeader& Header() const { return *m_header; }
-    const CBalloonElement& Balloon() const { return *m_balloon; }
-    const CSPVariableParam& State() const { return *m_state; }
+    const CSpeakerDataHeader& Header() const;
+    const CBalloonElement& Balloon() const;
+    const CSPVariableParam& State() const;
+    int StateIndex() const { return m_state; }
+    int BalloonIndex() const { return m_balloon; }
 
 private:
-    const CSpeakerDataHeader* m_header;
-    const CModelSettings* m_settings;
-    const CSPVariableParam* m_state;
-    const CBalloonElement* m_balloon;
+    const CSpeakerModel* m_model; // a model is neither copied nor moved
+    int m_state;
+    int m_balloon;
 };
 
 using CSpeakerElementArray = std::vector<CSpeakerElement>;

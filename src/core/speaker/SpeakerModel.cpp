@@ -46,8 +46,7 @@ const CSpeakerElement& CSpeakerModel::Element(int index) const {
 void CSpeakerModel::AddElement(int stateIndex, int balloonIndex) {
     CheckIndex(stateIndex, m_states.size(), "element state");
     CheckIndex(balloonIndex, m_balloons.size(), "balloon");
-    m_elements.emplace_back(m_header, m_settings, m_states[static_cast<std::size_t>(stateIndex)],
-                            m_balloons[static_cast<std::size_t>(balloonIndex)]);
+    m_elements.emplace_back(*this, stateIndex, balloonIndex);
 }
 
 void CSpeakerModel::ApplyModules(int flag) {

@@ -43,7 +43,7 @@ inline constexpr int kMaxModelElements = 4096;
 class CSpeakerModel {
 public:
     CSpeakerModel() = default;
-    CSpeakerModel(const CSpeakerModel&) = delete; // elements point into the model's own tables
+    CSpeakerModel(const CSpeakerModel&) = delete; // elements point to their model
     CSpeakerModel& operator=(const CSpeakerModel&) = delete;
     virtual ~CSpeakerModel() = default;
 
@@ -134,3 +134,19 @@ private:
 
     std::string m_failure;
 };
+
+inline const CSpeakerDataHeader& CSpeakerElement::Header() const {
+    return m_model->Header();
+}
+inline const CBalloonElement& CSpeakerElement::Balloon() const {
+    return m_model->Balloon(m_balloon);
+}
+inline const CSPVariableParam& CSpeakerElement::State() const {
+    return m_model->State(m_state);
+}
+inline CVec3 CSpeakerElement::Position() const {
+    const CVec3& p = State().position;
+    if (m_model->Settings().lengthUnit == kUnitImperial)
+        return {p.x * kMetresToFeet, p.y * kMetresToFeet, p.z * kMetresToFeet};
+    return p;
+}

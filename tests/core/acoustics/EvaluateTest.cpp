@@ -1,4 +1,5 @@
 #include "SpeakerFixtures.h"
+#include "common/Errors.h"
 #include "common/Units.h"
 #include "speaker/SpeakerModel.h"
 
@@ -149,4 +150,21 @@ TEST(Evaluate, AReceiverOnTheSourceGetsTheSentinel) {
     const CSPComplex v = Eval(*model, model->Header().frequencyList[3], {{1, 1, 1}, {1, 1, 1}});
     EXPECT_NEAR(v.re / 1.78e45, 1.0, 1e-2);
     EXPECT_NEAR(v.Level(), 999.0, 1e-9);
+}
+
+TEST(Evaluate, GrowingTheStateAndBalloonTablesLeavesTheElementsValid) {
+    auto model = ImportSpeakerText(GenerateVsa(DirectionalSpeaker(0)));
+    const double f = model->Header().frequencyList[10];
+    const CSPComplex before = Eval(*model, f, {{2, 1, 0.5}});
+    // Enough growth to move both tables to new memory.
+    model->States().reserve(model->States().capacity() + 64);
+    model->States().push_back(model->States().front());
+    model->Balloons().reserve(model->Balloons().capacity() + 64);
+    model->Balloons().push_back(model->Balloons().front());
+    const CSPComplex after = Eval(*model, f, {{2, 1, 0.5}});
+    EXPECT_EQ(after.Level(), before.Level());
+    EXPECT_EQ(after.Phase(), before.Phase());
+    // Shrinking them under the elements is an error, not a read of freed memory.
+    model->States().clear();
+    EXPECT_THROW(Eval(*model, f, {{2, 1, 0.5}}), CInvalidArgument);
 }

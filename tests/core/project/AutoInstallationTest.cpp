@@ -179,8 +179,8 @@ TEST(AutoInstallationCommand, LaysTheCurrentModelOutOnACentredGrid) {
         EXPECT_EQ(inst.position.z, 3.5);
         EXPECT_EQ(inst.orientation, (COrientation{0, 0, 90}));
     }
-    EXPECT_EQ(f.doc.room.list.currentIndex, static_cast<int>(all.size()) - 1);
-    EXPECT_DOUBLE_EQ(f.doc.room.totalPower, power * static_cast<double>(all.size()));
+    EXPECT_EQ(f.doc.room.list.CurrentIndex(), static_cast<int>(all.size()) - 1);
+    EXPECT_DOUBLE_EQ(f.doc.room.TotalPower(), power * static_cast<double>(all.size()));
     // The grid: its pitches and offsets as stored, centred in the room.
     const CVec3 first = all.front().position, last = all.back().position;
     EXPECT_DOUBLE_EQ(f.doc.autoLeftOffset, first.x);

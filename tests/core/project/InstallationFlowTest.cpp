@@ -22,7 +22,7 @@ TEST(InstallSpeaker, WithoutAdvancedModeACeilingSpeakerGetsItsDefaults) {
     EXPECT_EQ(inst.orientation, (COrientation{0, 0, 90}));
     EXPECT_EQ(inst.power, f.doc.CurrentModel()->Tap(f.doc.CurrentModel()->DefaultTap()).tapPower);
     EXPECT_TRUE(inst.polarityNormal);
-    EXPECT_EQ(f.doc.room.totalPower, inst.power);
+    EXPECT_EQ(f.doc.room.TotalPower(), inst.power);
 }
 
 TEST(InstallSpeaker, TheFormRefusesOutOfRangeEntriesInRowOrder) {
@@ -67,7 +67,7 @@ TEST(InstallSpeaker, TheSameSpotIsAskedOncePerIdenticalInstallation) {
     EXPECT_EQ(f.messages.asked.size(), 3u);
     EXPECT_EQ(f.messages.asked.back(), Strings::kSameSpot);
     EXPECT_EQ(f.doc.room.list.Count(), 2);
-    EXPECT_EQ(f.doc.room.list.currentIndex, 1);
+    EXPECT_EQ(f.doc.room.list.CurrentIndex(), 1);
 }
 
 TEST(EditInstallation, UnchangedValuesDoNotAskAndCancelChangesNothing) {
@@ -93,18 +93,18 @@ TEST(RemoveInstallations, CurrentMovesBackAndCancelKeepsEverything) {
     f.AddModel(DirectionalSpeaker(1));
     for (int i = 0; i < 3; ++i)
         f.Install(i, 1);
-    f.doc.room.list.currentIndex = 2;
+    f.doc.room.list.SetCurrentIndex(2);
     f.messages.answers = {false};
     EXPECT_EQ(f.doc.RemoveInstallations(true), 1);
     EXPECT_EQ(f.doc.room.list.Count(), 3);
     EXPECT_EQ(f.doc.RemoveInstallations(false), 0);
     EXPECT_EQ(f.doc.room.list.Count(), 2);
-    EXPECT_EQ(f.doc.room.list.currentIndex, 1);
-    EXPECT_EQ(f.doc.room.totalPower, f.doc.room.list.TotalPower());
+    EXPECT_EQ(f.doc.room.list.CurrentIndex(), 1);
+    EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.list.TotalPower());
     EXPECT_EQ(f.doc.RemoveInstallations(true), 0);
     EXPECT_TRUE(f.doc.room.list.Empty());
-    EXPECT_EQ(f.doc.room.list.currentIndex, 0);
-    EXPECT_EQ(f.doc.room.totalPower, 0.0);
+    EXPECT_EQ(f.doc.room.list.CurrentIndex(), 0);
+    EXPECT_EQ(f.doc.room.TotalPower(), 0.0);
 }
 
 TEST(DeleteSpeakerData, RemovesItsInstallationsAndRenumbersTheRest) {
@@ -125,7 +125,21 @@ TEST(DeleteSpeakerData, RemovesItsInstallationsAndRenumbersTheRest) {
         EXPECT_NE(inst.modelIndex, 2);
     EXPECT_EQ(f.doc.room.list.At(3)->modelIndex, 1);
     EXPECT_EQ(f.doc.room.list.At(3)->position.x, 2.0);
-    EXPECT_EQ(f.doc.room.totalPower, f.doc.room.list.TotalPower());
-    EXPECT_LT(f.doc.room.list.currentIndex, 4);
+    EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.list.TotalPower());
+    EXPECT_LT(f.doc.room.list.CurrentIndex(), 4);
     EXPECT_TRUE(f.doc.IsModified());
+}
+
+TEST(InstallationList, TheCurrentIndexStaysInsideTheList) {
+    CInstallationContainer room;
+    EXPECT_FALSE(room.list.SetCurrentIndex(3)); // empty: stays 0
+    for (double x : {1.0, 2.0, 3.0})
+        room.AddInstallation(0, 0, {x, 1, 1}, {}, x, true);
+    EXPECT_EQ(room.TotalPower(), 6.0);
+    EXPECT_TRUE(room.list.SetCurrentIndex(7));
+    EXPECT_EQ(room.list.CurrentIndex(), 2);
+    room.list.SetCurrentIndex(-4);
+    EXPECT_EQ(room.list.CurrentIndex(), 0);
+    room.RemoveInstallation(0);
+    EXPECT_EQ(room.TotalPower(), 5.0);
 }

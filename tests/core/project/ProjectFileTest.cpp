@@ -40,7 +40,7 @@ void Furnish(CDocFixture& f) {
     for (int m = 0; m < doc.models.Count(); ++m)
         doc.room.AddInstallation(m, 0, {m * 1.1, 2.0 / 3.0, 9}, {m * 10.0, -5, 45}, 1.0 + m,
                                  m % 2 == 0);
-    doc.room.list.currentIndex = 4;
+    doc.room.list.SetCurrentIndex(4);
     for (int i = 0; i < 3; ++i) {
         CColorMapCondition c;
         c.band = i == 0 ? 1 : 3;
@@ -125,7 +125,7 @@ TEST(ProjectFile, AFullProjectReadsBackBitForBit) {
     }
     EXPECT_EQ(back.models.At(0).DefaultTap(), 2);
     EXPECT_EQ(back.room.list.Count(), 8);
-    EXPECT_EQ(back.room.list.currentIndex, 4);
+    EXPECT_EQ(back.room.list.CurrentIndex(), 4);
     EXPECT_FALSE(back.room.list.At(1)->polarityNormal);
     EXPECT_EQ(*back.room.list.At(7), *f.doc.room.list.At(7));
     ASSERT_EQ(back.conditions.Count(), 3);
