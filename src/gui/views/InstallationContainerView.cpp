@@ -1,0 +1,74 @@
+#include "views/InstallationContainerView.h"
+
+#include "project/DAXDoc.h"
+#include "views/SpeakerDrag.h"
+
+#include <QDropEvent>
+#include <QPointer>
+#include <QTimer>
+#include <QTreeWidget>
+
+CInstallationContainerView::CInstallationContainerView(CDAXDoc& document, QWidget* parent)
+    : CDocumentListView(document, kHintInstallations, "installationList", parent) {
+    setObjectName("installationContainerView");
+    List()->setAcceptDrops(true);
+    List()->viewport()->setAcceptDrops(true);
+    Refill();
+}
+
+std::vector<CListColumn> CInstallationContainerView::Columns() const {
+    return InstallationColumns(Document());
+}
+
+CListRows CInstallationContainerView::Rows() const {
+    return InstallationRows(Document());
+}
+
+int CInstallationContainerView::CurrentRow() const {
+    return Document().HasInstallations() ? Document().room.list.currentIndex : -1;
+}
+
+void CInstallationContainerView::RowPressed(int row) {
+    SelectInstallation(Document(), row);
+}
+
+void CInstallationContainerView::RowContextMenu(int row, const QPoint& globalPos) {
+    SelectInstallation(Document(), row);
+    SelectRow(CurrentRow());
+    RunMenu(InstallationMenu(), globalPos);
+}
+
+bool CInstallationContainerView::ViewportEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDropEvent*>(event);
+        // Only a speaker of this project, and only while it may be installed.
+        if (SpeakerDragDocument(drag->mimeData()) == &Document() && CanDragSpeaker(Document())) {
+            drag->setDropAction(Qt::CopyAction);
+            drag->accept();
+        } else {
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (SpeakerDragDocument(drop->mimeData()) != &Document()) {
+            drop->ignore();
+            return true;
+        }
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        // The installation dialog runs after the drag has finished, not inside it.
+        QPointer<CInstallationContainerView> self(this);
+        QTimer::singleShot(0, this, [self] {
+            if (self)
+                DropSpeakerOnInstallationList(self->Document());
+        });
+        return true;
+    }
+    default:
+        return false;
+    }
+}
