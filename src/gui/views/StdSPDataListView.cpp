@@ -37,11 +37,19 @@ void CStdSPDataListView::RowContextMenu(int row, const QPoint& globalPos) {
     AfterSpeakerMenu(Document());
 }
 
+QMimeData* CStdSPDataListView::CreateDragData() const {
+    if (!CanDragSpeaker(Document()))
+        return nullptr;
+    return new CSpeakerDragData(Document(), Document().models.CurrentIndex());
+}
+
 void CStdSPDataListView::DragMoved(const QPoint& pressPos, const QPoint& pos) {
-    if ((pos - pressPos).manhattanLength() < QApplication::startDragDistance() ||
-        !CanDragSpeaker(Document()))
+    if ((pos - pressPos).manhattanLength() < QApplication::startDragDistance())
+        return;
+    QMimeData* data = CreateDragData();
+    if (!data)
         return;
     auto* drag = new QDrag(List());
-    drag->setMimeData(new CSpeakerDragData(Document(), Document().models.CurrentIndex()));
+    drag->setMimeData(data);
     drag->exec(Qt::CopyAction);
 }

@@ -2,6 +2,8 @@
 
 #include "views/DocumentListView.h"
 
+class QMimeData;
+
 // The speaker data list: the project's speaker models. A click makes a model current, the right
 // button offers the speaker commands, and the current speaker can be dragged onto the map or the
 // installation list to install it.
@@ -9,6 +11,8 @@ class CStdSPDataListView : public CDocumentListView {
     Q_OBJECT
 public:
     explicit CStdSPDataListView(CDAXDoc& document, QWidget* parent = nullptr);
+    // What a drag of the current speaker carries; nullptr while it may not be installed.
+    QMimeData* CreateDragData() const;
 
 protected:
     std::vector<CListColumn> Columns() const override;
