@@ -35,3 +35,26 @@ template <class Dialog> void AnswerModal(std::function<void(Dialog*)> answer) {
     });
     poll->start();
 }
+
+// Runs `answer` on the next popup menu once it is shown; closes it afterwards when `answer`
+// left it open.
+template <class Popup> void AnswerPopup(std::function<void(Popup*)> answer) {
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, answer, ticks] {
+        QWidget* popup = QApplication::activePopupWidget();
+        auto* menu = qobject_cast<Popup*>(popup);
+        if (!menu && ++*ticks < 1000)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (!menu)
+            return;
+        QPointer<QWidget> shown(menu);
+        answer(menu);
+        if (shown && shown->isVisible())
+            shown->close();
+    });
+    poll->start();
+}
