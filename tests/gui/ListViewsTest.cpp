@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -240,6 +241,25 @@ private slots:
         QCOMPARE(f.doc.room.list.At(0)->position.x, 4.0);
         QCOMPARE(ListOf(lists.installations)->topLevelItemCount(), 1);
         QVERIFY(!f.doc.IsModified());
+    }
+
+    void pressingAndMovingOnASpeakerStartsItsDrag() {
+        CDocFixture f;
+        f.AddModel(Model("A", 3, 1));
+        f.AddModel(Model("B", 3, 1));
+        CLists lists(f.doc);
+        QWidget* from = ListOf(lists.speakers)->viewport();
+        const QPoint start = RowCentre(lists.speakers, 0);
+        QList<int> dragged;
+        connect(lists.speakers, &CStdSPDataListView::DragStarted,
+                [&](int index) { dragged << index; });
+        QTest::mousePress(from, Qt::LeftButton, {}, start);
+        QTest::mouseMove(from, start + QPoint(2, 0)); // not yet a drag
+        QVERIFY(dragged.isEmpty());
+        QTest::mouseMove(from, start + QPoint(40, 0));
+        QTest::mouseRelease(from, Qt::LeftButton, {}, start + QPoint(40, 0));
+        QCOMPARE(dragged, QList<int>{0}); // the pressed row became current and is dragged
+        QCOMPARE(f.doc.models.CurrentIndex(), 0);
     }
 
     void anotherProjectsSpeakerAndAnUninstallableOneAreRefused() {

@@ -51,5 +51,6 @@ void CStdSPDataListView::DragMoved(const QPoint& pressPos, const QPoint& pos) {
         return;
     auto* drag = new QDrag(List());
     drag->setMimeData(data);
+    emit DragStarted(SpeakerDragIndex(data));
     drag->exec(Qt::CopyAction);
 }

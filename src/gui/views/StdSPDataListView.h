@@ -14,6 +14,10 @@ public:
     // What a drag of the current speaker carries; nullptr while it may not be installed.
     QMimeData* CreateDragData() const;
 
+signals:
+    // A drag of the speaker with this model index begins.
+    void DragStarted(int modelIndex);
+
 protected:
     std::vector<CListColumn> Columns() const override;
     CListRows Rows() const override;
