@@ -94,16 +94,23 @@ void Choose(QMenu* menu, const QString& text) {
     qWarning("no menu entry %s", qPrintable(text));
 }
 
-bool SendDrag(QWidget* view, QMimeData* data) {
+// Whether the list shows that it takes the dragged data (the drop cursor).
+bool DragEnter(QWidget* view, QMimeData* data) {
     QWidget* viewport = ListOf(view)->viewport();
-    const QPoint at = viewport->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, {});
+    QDragEnterEvent enter(viewport->rect().center(), Qt::CopyAction, data, Qt::LeftButton, {});
     QApplication::sendEvent(viewport, &enter);
-    if (!enter.isAccepted())
-        return false;
-    QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, {});
+    return enter.isAccepted();
+}
+
+bool Drop(QWidget* view, QMimeData* data) {
+    QWidget* viewport = ListOf(view)->viewport();
+    QDropEvent drop(viewport->rect().center(), Qt::CopyAction, data, Qt::LeftButton, {});
     QApplication::sendEvent(viewport, &drop);
     return drop.isAccepted();
+}
+
+bool SendDrag(QWidget* view, QMimeData* data) {
+    return DragEnter(view, data) && Drop(view, data);
 }
 } // namespace
 
@@ -120,17 +127,17 @@ private slots:
         QCOMPARE(SelectedRow(lists.speakers), 1);
         QCOMPARE(ListOf(lists.taps)->topLevelItemCount(), 1);
 
+        // Below the last row: the current speaker stays selected.
+        QWidget* viewport = ListOf(lists.speakers)->viewport();
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, {10, viewport->height() - 3});
+        QCOMPARE(f.doc.models.CurrentIndex(), 1);
+        QCOMPARE(SelectedRow(lists.speakers), 1);
+
         ClickRow(lists.speakers, 0);
         QCOMPARE(f.doc.models.CurrentIndex(), 0);
         QCOMPARE(SelectedRow(lists.speakers), 0);
         QCOMPARE(ListOf(lists.taps)->topLevelItemCount(), 2);
         QCOMPARE(ListOf(lists.taps)->topLevelItem(1)->text(1), QString("70V Line  15W"));
-
-        // Below the last row: the current speaker stays selected.
-        QWidget* viewport = ListOf(lists.speakers)->viewport();
-        QTest::mouseClick(viewport, Qt::LeftButton, {}, {10, viewport->height() - 3});
-        QCOMPARE(f.doc.models.CurrentIndex(), 0);
-        QCOMPARE(SelectedRow(lists.speakers), 0);
 
         // A tap click changes the default tap and nothing else.
         ClickRow(lists.taps, 1);
@@ -170,7 +177,8 @@ private slots:
         RightClick(lists.speakers, RowCentre(lists.speakers, 1));
         QCOMPARE(shown, (QStringList{"Delete...", "&Module Arrangement...", "&Import...",
                                      "Export vd1..."}));
-        QCOMPARE(f.messages.asked.back(), std::string("Are you sure you want to remove this speaker?"));
+        QCOMPARE(f.messages.asked.back(),
+                 std::string("Are you sure you want to remove this speaker?"));
         QCOMPARE(f.doc.models.Count(), 1);
         QCOMPARE(ListOf(lists.speakers)->topLevelItemCount(), 1);
         QCOMPARE(ListOf(lists.speakers)->topLevelItem(0)->text(1), QString("A"));
@@ -233,8 +241,9 @@ private slots:
             QCOMPARE(x->text(), QString("5")); // the centre of the 10 m room
             x->selectAll();
             QTest::keyClicks(x, "4");
-            QTest::mouseClick(d->findChild<QDialogButtonBox*>("buttons")->button(QDialogButtonBox::Ok),
-                              Qt::LeftButton);
+            QTest::mouseClick(
+                d->findChild<QDialogButtonBox*>("buttons")->button(QDialogButtonBox::Ok),
+                Qt::LeftButton);
         });
         QVERIFY(SendDrag(lists.installations, data.get()));
         QTRY_COMPARE(f.doc.room.list.Count(), 1);
@@ -269,7 +278,8 @@ private slots:
         CLists lists(f.doc), otherLists(other.doc);
         std::unique_ptr<QMimeData> foreign(otherLists.speakers->CreateDragData());
         QVERIFY(foreign);
-        QVERIFY(!SendDrag(lists.installations, foreign.get()));
+        QVERIFY(!DragEnter(lists.installations, foreign.get()));
+        QVERIFY(!Drop(lists.installations, foreign.get()));
         QTest::qWait(20);
         QVERIFY(!QApplication::activeModalWidget());
         QCOMPARE(f.doc.room.list.Count(), 0);

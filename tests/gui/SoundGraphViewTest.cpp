@@ -1,8 +1,8 @@
+#include "views/SoundGraphView.h"
 #include "FakePorts.h"
 #include "acoustics/SoundGraphData.h"
 #include "paint/SoundGraphPainter.h"
 #include "project/SoundGraphLayout.h"
-#include "views/SoundGraphView.h"
 
 #include <QImage>
 #include <QPainter>

@@ -96,10 +96,10 @@ CListRows TapRows(const CDAXDoc& doc) {
     const std::vector<CTapElement>& taps = model->Settings().taps;
     for (std::size_t i = 0; i < taps.size(); ++i) {
         const CTapElement& tap = taps[i];
-        rows.push_back({std::to_string(i + 1),
-                        Number(tap.tapRating) + (tap.lowImpedance ? Strings::kTapOhms
-                                                                  : Strings::kTapLine) +
-                            Number(tap.tapPower) + Strings::kTapWatt});
+        rows.push_back(
+            {std::to_string(i + 1), Number(tap.tapRating) +
+                                        (tap.lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
+                                        Number(tap.tapPower) + Strings::kTapWatt});
     }
     return rows;
 }
@@ -138,10 +138,9 @@ CListRows InstallationRows(const CDAXDoc& doc) {
     int number = 0;
     for (const CInstallationElement& e : doc.room.list) {
         const bool known = e.modelIndex >= 0 && e.modelIndex < doc.models.Count();
-        std::vector<std::string> row = {std::to_string(++number),
-                                        known ? doc.models.At(e.modelIndex).DisplayName() : "",
-                                        Number(e.position.x), Number(e.position.y),
-                                        Number(e.position.z)};
+        std::vector<std::string> row = {
+            std::to_string(++number), known ? doc.models.At(e.modelIndex).DisplayName() : "",
+            Number(e.position.x), Number(e.position.y), Number(e.position.z)};
         if (advanced)
             row.insert(row.end(),
                        {Number(e.orientation.azimuth), Number(e.orientation.elevation),

@@ -23,8 +23,8 @@ void FillCombo(QComboBox* combo, const CComboModel& model) {
 
 CAutoInstallationDialog1::CAutoInstallationDialog1(CAutoInstallationForm& form, QWidget* parent)
     : CFormDialog(parent, form.Title(), true), m_form(form), m_pattern(new QComboBox(this)),
-      m_shape(new QComboBox(this)), m_band(new QComboBox(this)),
-      m_frequency(new QComboBox(this)), m_bandEdges(new QLabel(this)) {
+      m_shape(new QComboBox(this)), m_band(new QComboBox(this)), m_frequency(new QComboBox(this)),
+      m_bandEdges(new QLabel(this)) {
     setObjectName("autoInstallationDialog");
     m_pattern->setObjectName("pattern");
     m_shape->setObjectName("shape");

@@ -10,8 +10,7 @@
 #include <QVBoxLayout>
 
 namespace {
-const char* const kFieldNames[] = {"x",         "y",        "z",    "azimuth",
-                                   "elevation", "rotation", "power"};
+const char* const kFieldNames[] = {"x", "y", "z", "azimuth", "elevation", "rotation", "power"};
 }
 
 CInstallationDialog1::CInstallationDialog1(CInstallationForm& form, QWidget* parent)

@@ -16,9 +16,9 @@ namespace {
 using Form = CRoomParametersForm;
 
 const char* const kFieldNames[Form::kFieldCount] = {
-    "roomZeroX", "roomZeroY", "roomLength", "roomWidth", "roomHeight",
-    "gridPitchX", "gridPitchY", "planeA",    "planeB",    "planeC",
-    "planeD",    "planeE",    "colorMaximum", "colorPitch", "dotPitch"};
+    "roomZeroX",  "roomZeroY",  "roomLength",   "roomWidth",  "roomHeight",
+    "gridPitchX", "gridPitchY", "planeA",       "planeB",     "planeC",
+    "planeD",     "planeE",     "colorMaximum", "colorPitch", "dotPitch"};
 
 void FillCombo(QComboBox* combo, const CComboModel& model) {
     for (const std::string& item : model.items)
@@ -74,8 +74,7 @@ CPropertyDialog1::CPropertyDialog1(CRoomParametersForm& form, QWidget* parent)
                  grid->addWidget(m_fullSpace, row + 1, 0, 1, 3);
              });
     addGroup(
-        groups[1],
-        {Form::kPlaneA, Form::kPlaneB, Form::kPlaneC, Form::kPlaneD, Form::kPlaneE},
+        groups[1], {Form::kPlaneA, Form::kPlaneB, Form::kPlaneC, Form::kPlaneD, Form::kPlaneE},
         [&](QGridLayout* grid) {
             grid->addWidget(m_orientation, 0, 0, 1, 3);
             grid->addWidget(m_sameAsRoom, 1, 0, 1, 3);

@@ -57,7 +57,8 @@ void PaintSoundGraph(QPainter& painter, const CSoundGraphCondition& entry, int f
     for (const CGraphTick& tick : LevelTicks(d)) {
         const int y = LevelToY(entry, tick.value);
         if (tick.Labelled())
-            withPen(Qt::black, [&] { Text(painter, xMin - 2 * h, y - h / 2, ToQString(tick.label)); });
+            withPen(Qt::black,
+                    [&] { Text(painter, xMin - 2 * h, y - h / 2, ToQString(tick.label)); });
         withPen(tick.Labelled() || !logLevels ? kLabelledGrid : kLightGrid,
                 [&] { painter.drawLine(xMin, y, xMax, y); });
     }

@@ -15,8 +15,7 @@ class QMenu;
 class CDocumentListView : public QWidget, public CDocumentView {
     Q_OBJECT
 public:
-    CDocumentListView(CDAXDoc& document, int refillHint, const QString& listName,
-                      QWidget* parent);
+    CDocumentListView(CDAXDoc& document, int refillHint, const QString& listName, QWidget* parent);
     ~CDocumentListView() override;
 
     void OnUpdate(int hint) override;

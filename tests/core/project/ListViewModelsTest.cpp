@@ -1,6 +1,6 @@
+#include "project/ListViewModels.h"
 #include "FakePorts.h"
 #include "project/CommandTable.h"
-#include "project/ListViewModels.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +24,7 @@ TEST(ListViewModels, RowTextsOfTheThreeLists) {
     CDocFixture f;
     f.AddModel(Named("Alpha", 3));
     f.AddModel(Named("Beta", 3, {{true, 8, 30, {}}, {false, 70.7, 7.5, {}}}));
-    EXPECT_EQ(SpeakerRows(f.doc),
-              (CListRows{{"1", "Alpha"}, {"2", "Beta"}}));
+    EXPECT_EQ(SpeakerRows(f.doc), (CListRows{{"1", "Alpha"}, {"2", "Beta"}}));
     EXPECT_EQ(TapRows(f.doc), (CListRows{{"1", "8ohms  30W"}, {"2", "70.7V Line  7.5W"}}));
 
     ASSERT_EQ(f.Install(1.23456, 2), 0);
@@ -38,9 +37,9 @@ TEST(ListViewModels, RowTextsOfTheThreeLists) {
     ASSERT_EQ(columns.size(), 10u);
     EXPECT_EQ(columns[5].title, "Azimuth(Left+)");
     EXPECT_EQ(columns[9].title, "Polarity");
-    EXPECT_EQ(InstallationRows(f.doc)[0],
-              (std::vector<std::string>{"1", "Beta", "1.235", "2", "3", "0", "0", "0", "30",
-                                        "Reverse"}));
+    EXPECT_EQ(
+        InstallationRows(f.doc)[0],
+        (std::vector<std::string>{"1", "Beta", "1.235", "2", "3", "0", "0", "0", "30", "Reverse"}));
 }
 
 TEST(ListViewModels, ClickingASpeakerSetsTheInstallStateAndRefillsTheTaps) {

@@ -1,5 +1,5 @@
-#include "acoustics/SoundGraphData.h"
 #include "project/SoundGraphLayout.h"
+#include "acoustics/SoundGraphData.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,8 @@ TEST(SoundGraphLayout, ADefaultEntryFitsA330By256Window) {
     // The axes start one pixel inside the margins (truncation toward zero).
     EXPECT_EQ(FrequencyToX(entry, 20), 31);
     EXPECT_EQ(FrequencyToX(entry, 20000), 310);
-    EXPECT_EQ(FrequencyToX(entry, 1000), 30 + static_cast<int>(280.0 / 3.0 * std::log10(50.0) - 0.5) + 1);
+    EXPECT_EQ(FrequencyToX(entry, 1000),
+              30 + static_cast<int>(280.0 / 3.0 * std::log10(50.0) - 0.5) + 1);
     EXPECT_EQ(LevelToY(entry, 50), 256 - 36 + 1);
     EXPECT_EQ(LevelToY(entry, 120), 256 - 200 - 36 + 1);
 }
@@ -71,7 +72,8 @@ TEST(SoundGraphLayout, LevelLinesEveryStepAndLinearFrequencies) {
     entry.data.frequencyMin = 0;
     entry.data.frequencyMax = 2500;
     entry.data.frequencyStep = 1000;
-    EXPECT_EQ(Labels(FrequencyTicks(entry.data)), (std::vector<std::string>{"0", "1000", "2000", "3000"}));
+    EXPECT_EQ(Labels(FrequencyTicks(entry.data)),
+              (std::vector<std::string>{"0", "1000", "2000", "3000"}));
     FitGraph(entry, true, 300, 200);
     EXPECT_EQ(FrequencyToX(entry, 0), entry.left + 1);
     EXPECT_NEAR(entry.xScale, 250.0 / 2500.0, 1e-15);
