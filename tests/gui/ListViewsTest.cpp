@@ -193,13 +193,13 @@ private slots:
         QCOMPARE(list->columnCount(), 5);
         f.doc.advancedMode = 2;
         QCOMPARE(list->columnCount(), 5);
-        f.doc.UpdateAllViews(kHintInstallations);
+        f.doc.Notify(CDocumentChange::ListSettings());
         QCOMPARE(list->columnCount(), 10);
         QCOMPARE(list->headerItem()->text(6), QString("Elevation(Down+)"));
         QCOMPARE(list->header()->sectionSize(6), 110);
         QCOMPARE(list->topLevelItem(0)->text(9), QString("Normal"));
         f.doc.advancedMode = 0;
-        f.doc.UpdateAllViews(kHintInstallations);
+        f.doc.Notify(CDocumentChange::ListSettings());
         QCOMPARE(list->columnCount(), 5);
         QCOMPARE(list->topLevelItem(0)->text(2), QString("2"));
     }
@@ -288,7 +288,7 @@ private slots:
         // A third-octave room cannot take a twelfth-octave speaker.
         QCOMPARE(f.Install(1, 1), 0);
         f.AddModel(Model("Fine", 12, 1));
-        f.doc.UpdateAllViews(kHintSpeakers);
+        f.doc.Notify(CDocumentChange::SpeakerImported());
         ClickRow(lists.speakers, 1);
         QCOMPARE(f.doc.installState, 0);
         QVERIFY(!lists.speakers->CreateDragData());

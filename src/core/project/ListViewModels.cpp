@@ -17,11 +17,15 @@ bool ValidModelRow(const CDAXDoc& doc, int row) {
 
 // What the colour maps' band lists are made for: with one model the maps' own lists, else the
 // model that was current.
-double RememberedResolution(const CDAXDoc& doc) {
+double RememberedResolution(CDAXDoc& doc) {
     if (doc.models.Count() == 1) {
-        const std::vector<CColorMapViewModel*> maps = doc.ColorMapViews();
-        if (!maps.empty())
-            return maps.front()->ListPitch();
+        double pitch = -1.0;
+        doc.MapViews().ForEach([&](CColorMapViewModel& map) {
+            if (pitch < 0.0)
+                pitch = map.ListPitch();
+        });
+        if (pitch >= 0.0)
+            return pitch;
     }
     const CSpeakerModel* current = doc.CurrentModel();
     return current ? current->Header().pointsPerOctave : 0.0;
@@ -46,9 +50,8 @@ bool SelectSpeaker(CDAXDoc& doc, int row) {
     doc.models.SetCurrentIndex(row);
     doc.UpdateInstallState();
     if (doc.CurrentModel()->Header().pointsPerOctave != remembered)
-        for (CColorMapViewModel* map : doc.ColorMapViews())
-            map->ResetSpeakerDependentDisplay();
-    doc.UpdateAllViews(kHintTaps);
+        doc.MapViews().ForEach([](CColorMapViewModel& map) { map.ResetSpeakerDependentDisplay(); });
+    doc.Notify(CDocumentChange::CurrentModel());
     return true;
 }
 
@@ -154,10 +157,8 @@ CListRows InstallationRows(const CDAXDoc& doc) {
 bool SelectInstallation(CDAXDoc& doc, int row) {
     if (row < 0 || row >= doc.room.list.Count())
         return false;
-    doc.room.list.SetCurrentIndex(row);
-    for (CColorMapViewModel* map : doc.ColorMapViews())
-        if (map->onRepaint)
-            map->onRepaint();
+    if (doc.room.list.SetCurrentIndex(row))
+        doc.Notify(CDocumentChange::CurrentInstallation());
     return true;
 }
 
@@ -173,9 +174,6 @@ int DropSpeakerOnInstallationList(CDAXDoc& doc) {
     const double y = doc.room.roomZeroY + doc.room.roomWidth / 2;
     if (doc.InstallSpeaker(x, y) != 0)
         return 2;
-    doc.UpdateAllViews(kHintAcoustics);
-    doc.UpdateAllViews(kHintInstallations);
-    doc.ClearCurves();
-    doc.UpdateAllViews(kHintResponse);
+    doc.Notify(CDocumentChange::Installations());
     return 1;
 }

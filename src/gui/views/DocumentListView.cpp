@@ -10,9 +10,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-CDocumentListView::CDocumentListView(CDAXDoc& document, int refillHint, const QString& listName,
-                                     QWidget* parent)
-    : QWidget(parent), m_doc(document), m_refillHint(refillHint), m_list(new QTreeWidget(this)) {
+CDocumentListView::CDocumentListView(CDAXDoc& document, EUpdateHint refillHint,
+                                     const QString& listName, QWidget* parent)
+    : QWidget(parent), CDocumentView(document), m_doc(document), m_refillHint(refillHint),
+      m_list(new QTreeWidget(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
@@ -30,14 +31,9 @@ CDocumentListView::CDocumentListView(CDAXDoc& document, int refillHint, const QS
         if (!m_refilling && item)
             RowPressed(m_list->indexOfTopLevelItem(item));
     });
-    m_doc.AddView(this);
 }
 
-CDocumentListView::~CDocumentListView() {
-    m_doc.RemoveView(this);
-}
-
-void CDocumentListView::OnUpdate(int hint) {
+void CDocumentListView::OnUpdate(EUpdateHint hint, const CDocumentChange&) {
     if (hint == m_refillHint)
         Refill();
 }

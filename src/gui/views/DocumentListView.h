@@ -15,12 +15,13 @@ class QMenu;
 class CDocumentListView : public QWidget, public CDocumentView {
     Q_OBJECT
 public:
-    CDocumentListView(CDAXDoc& document, int refillHint, const QString& listName, QWidget* parent);
-    ~CDocumentListView() override;
+    CDocumentListView(CDAXDoc& document, EUpdateHint refillHint, const QString& listName,
+                      QWidget* parent);
 
-    void OnUpdate(int hint) override;
+    void OnUpdate(EUpdateHint hint, const CDocumentChange& change) override;
     QTreeWidget* List() const { return m_list; }
-    CDAXDoc& Document() const { return m_doc; }
+    // The project; the list lives no longer than its project window.
+    CDAXDoc& Doc() const { return m_doc; }
     // Fills the list from the document and selects the current entry.
     void Refill();
 
@@ -46,7 +47,7 @@ protected:
 
 private:
     CDAXDoc& m_doc;
-    int m_refillHint;
+    EUpdateHint m_refillHint;
     QTreeWidget* m_list;
     bool m_refilling = false;
     QPoint m_pressPos;

@@ -17,23 +17,23 @@ CInstallationContainerView::CInstallationContainerView(CDAXDoc& document, QWidge
 }
 
 std::vector<CListColumn> CInstallationContainerView::Columns() const {
-    return InstallationColumns(Document());
+    return InstallationColumns(Doc());
 }
 
 CListRows CInstallationContainerView::Rows() const {
-    return InstallationRows(Document());
+    return InstallationRows(Doc());
 }
 
 int CInstallationContainerView::CurrentRow() const {
-    return Document().HasInstallations() ? Document().room.list.currentIndex : -1;
+    return Doc().HasInstallations() ? Doc().room.list.currentIndex : -1;
 }
 
 void CInstallationContainerView::RowPressed(int row) {
-    SelectInstallation(Document(), row);
+    SelectInstallation(Doc(), row);
 }
 
 void CInstallationContainerView::RowContextMenu(int row, const QPoint& globalPos) {
-    SelectInstallation(Document(), row);
+    SelectInstallation(Doc(), row);
     SelectRow(CurrentRow());
     RunMenu(InstallationMenu(), globalPos);
 }
@@ -44,7 +44,7 @@ bool CInstallationContainerView::ViewportEvent(QEvent* event) {
     case QEvent::DragMove: {
         auto* drag = static_cast<QDropEvent*>(event);
         // Only a speaker of this project, and only while it may be installed.
-        if (SpeakerDragDocument(drag->mimeData()) == &Document() && CanDragSpeaker(Document())) {
+        if (SpeakerDragDocument(drag->mimeData()) == &Doc() && CanDragSpeaker(Doc())) {
             drag->setDropAction(Qt::CopyAction);
             drag->accept();
         } else {
@@ -54,7 +54,7 @@ bool CInstallationContainerView::ViewportEvent(QEvent* event) {
     }
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
-        if (SpeakerDragDocument(drop->mimeData()) != &Document()) {
+        if (SpeakerDragDocument(drop->mimeData()) != &Doc()) {
             drop->ignore();
             return true;
         }
@@ -64,7 +64,7 @@ bool CInstallationContainerView::ViewportEvent(QEvent* event) {
         QPointer<CInstallationContainerView> self(this);
         QTimer::singleShot(0, this, [self] {
             if (self)
-                DropSpeakerOnInstallationList(self->Document());
+                DropSpeakerOnInstallationList(self->Doc());
         });
         return true;
     }

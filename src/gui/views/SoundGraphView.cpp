@@ -7,8 +7,8 @@
 
 #include <QPainter>
 
-void CSoundGraphView::CModel::OnUpdate(int hint) {
-    CSoundGraphViewModel::OnUpdate(hint);
+void CSoundGraphView::CModel::OnUpdate(EUpdateHint hint, const CDocumentChange& change) {
+    CSoundGraphViewModel::OnUpdate(hint, change);
     if (TakeRedrawRequest())
         m_view.update();
 }
@@ -25,7 +25,10 @@ CSoundGraphView::CSoundGraphView(CDAXDoc& document, QWidget* parent)
 }
 
 CSoundGraphView::~CSoundGraphView() {
-    m_model.Close();
+    // A project closing takes its views with it; only a view closed on its own gives back its
+    // entry.
+    if (m_model.Document())
+        m_model.Close();
 }
 
 void CSoundGraphView::paintEvent(QPaintEvent*) {

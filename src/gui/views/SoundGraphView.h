@@ -29,7 +29,7 @@ private:
     public:
         CModel(CDAXDoc& document, CSoundGraphView& view)
             : CSoundGraphViewModel(document), m_view(view) {}
-        void OnUpdate(int hint) override;
+        void OnUpdate(EUpdateHint hint, const CDocumentChange& change) override;
 
     private:
         CSoundGraphView& m_view;

@@ -18,29 +18,29 @@ std::vector<CListColumn> CStdSPDataListView::Columns() const {
 }
 
 CListRows CStdSPDataListView::Rows() const {
-    return SpeakerRows(Document());
+    return SpeakerRows(Doc());
 }
 
 int CStdSPDataListView::CurrentRow() const {
-    return Document().CurrentModel() ? Document().models.CurrentIndex() : -1;
+    return Doc().CurrentModel() ? Doc().models.CurrentIndex() : -1;
 }
 
 void CStdSPDataListView::RowPressed(int row) {
-    SelectSpeaker(Document(), row);
+    SelectSpeaker(Doc(), row);
 }
 
 void CStdSPDataListView::RowContextMenu(int row, const QPoint& globalPos) {
-    if (!SelectSpeakerForMenu(Document(), row))
+    if (!SelectSpeakerForMenu(Doc(), row))
         return;
     SelectRow(row);
-    RunMenu(SpeakerMenu(IsDeveloper(Document())), globalPos);
-    AfterSpeakerMenu(Document());
+    RunMenu(SpeakerMenu(IsDeveloper(Doc())), globalPos);
+    AfterSpeakerMenu(Doc());
 }
 
 QMimeData* CStdSPDataListView::CreateDragData() const {
-    if (!CanDragSpeaker(Document()))
+    if (!CanDragSpeaker(Doc()))
         return nullptr;
-    return new CSpeakerDragData(Document(), Document().models.CurrentIndex());
+    return new CSpeakerDragData(Doc(), Doc().models.CurrentIndex());
 }
 
 void CStdSPDataListView::DragMoved(const QPoint& pressPos, const QPoint& pos) {

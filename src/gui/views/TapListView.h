@@ -10,7 +10,7 @@ public:
 
 protected:
     std::vector<CListColumn> Columns() const override { return TapColumns(); }
-    CListRows Rows() const override { return TapRows(Document()); }
-    int CurrentRow() const override { return CurrentTapRow(Document()); }
-    void RowPressed(int row) override { SelectTap(Document(), row); }
+    CListRows Rows() const override { return TapRows(Doc()); }
+    int CurrentRow() const override { return CurrentTapRow(Doc()); }
+    void RowPressed(int row) override { SelectTap(Doc(), row); }
 };

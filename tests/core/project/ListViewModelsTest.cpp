@@ -1,15 +1,11 @@
 #include "project/ListViewModels.h"
 #include "FakePorts.h"
+#include "RecordingView.h"
 #include "project/CommandTable.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-// Counts the hints its document sends.
-struct CHintLog : CDocumentView {
-    std::vector<int> hints;
-    void OnUpdate(int hint) override { hints.push_back(hint); }
-};
 
 CVsaGenOptions Named(const std::string& name, int pitch, std::vector<CVsaTap> taps = {}) {
     CVsaGenOptions options = OmniSpeaker(90.0, pitch);
@@ -48,8 +44,7 @@ TEST(ListViewModels, ClickingASpeakerSetsTheInstallStateAndRefillsTheTaps) {
     f.AddModel(Named("Twelfth", 12));
     f.doc.models.SetCurrentIndex(0);
     ASSERT_EQ(f.Install(1, 1), 0);
-    CHintLog log;
-    f.doc.AddView(&log);
+    CRecordingView log(f.doc);
 
     EXPECT_TRUE(SelectSpeaker(f.doc, 1));
     EXPECT_EQ(f.doc.models.CurrentIndex(), 1);
@@ -62,7 +57,6 @@ TEST(ListViewModels, ClickingASpeakerSetsTheInstallStateAndRefillsTheTaps) {
     EXPECT_EQ(f.doc.installState, 2);
     EXPECT_FALSE(SelectSpeaker(f.doc, 2)); // below the last row
     EXPECT_EQ(f.doc.models.CurrentIndex(), 0);
-    f.doc.RemoveView(&log);
 }
 
 TEST(ListViewModels, TheContextMenuSelectsWithoutRefreshing) {
@@ -71,15 +65,13 @@ TEST(ListViewModels, TheContextMenuSelectsWithoutRefreshing) {
     f.AddModel(Named("B", 12));
     f.doc.models.SetCurrentIndex(0);
     ASSERT_EQ(f.Install(1, 1), 0);
-    CHintLog log;
-    f.doc.AddView(&log);
+    CRecordingView log(f.doc);
     EXPECT_TRUE(SelectSpeakerForMenu(f.doc, 1));
     EXPECT_EQ(f.doc.models.CurrentIndex(), 1);
     EXPECT_EQ(f.doc.installState, 2); // not yet: only after the menu
     AfterSpeakerMenu(f.doc);
     EXPECT_EQ(f.doc.installState, 0);
     EXPECT_TRUE(log.hints.empty());
-    f.doc.RemoveView(&log);
 
     EXPECT_FALSE(IsDeveloper(f.doc));
     f.settings.values["DEVELOPER_ID/DeveloperID"] = 2;
@@ -102,8 +94,14 @@ TEST(ListViewModels, TapAndInstallationClicksChangeOnlyTheirCurrentEntry) {
     ASSERT_EQ(f.Install(1, 1), 0);
     ASSERT_EQ(f.Install(2, 2), 0);
     EXPECT_EQ(f.doc.room.list.currentIndex, 1);
+    CRecordingView log(f.doc);
     EXPECT_TRUE(SelectInstallation(f.doc, 0));
     EXPECT_EQ(f.doc.room.list.currentIndex, 0);
+    // The maps move their marker and the list shows the new current row.
+    ASSERT_EQ(log.hints, (std::vector<int>{kHintInstallations}));
+    EXPECT_TRUE(log.changes[0].currentInstallation);
+    EXPECT_TRUE(SelectInstallation(f.doc, 0)); // already current: nothing to tell
+    EXPECT_EQ(log.hints.size(), 1u);
     EXPECT_FALSE(SelectInstallation(f.doc, 2));
     EXPECT_EQ(f.doc.room.list.currentIndex, 0);
 }
@@ -114,8 +112,7 @@ TEST(ListViewModels, ADropInstallsAtTheRoomCentreWithoutMarkingModified) {
     f.doc.room.roomZeroX = 2;
     f.doc.room.roomLength = 8;
     f.doc.room.roomWidth = 6;
-    CHintLog log;
-    f.doc.AddView(&log);
+    CRecordingView log(f.doc);
     f.dialogs.installation = [](CInstallationForm&) { return false; };
     EXPECT_EQ(DropSpeakerOnInstallationList(f.doc), 2);
     EXPECT_TRUE(log.hints.empty());
@@ -126,5 +123,4 @@ TEST(ListViewModels, ADropInstallsAtTheRoomCentreWithoutMarkingModified) {
     EXPECT_EQ(f.doc.room.list.At(0)->position, (CVec3{6, 3, f.doc.room.roomHeight}));
     EXPECT_EQ(log.hints, (std::vector<int>{kHintAcoustics, kHintInstallations, kHintResponse}));
     EXPECT_FALSE(f.doc.IsModified());
-    f.doc.RemoveView(&log);
 }
