@@ -1,17 +1,20 @@
 #include "FakePorts.h"
 #include "ModalAnswer.h"
+#include "common/Errors.h"
 #include "dialogs/InstallationDialog.h"
 #include "dialogs/QtDialogPort.h"
 #include "views/InstallationContainerView.h"
 #include "views/SpeakerDrag.h"
 #include "views/StdSPDataListView.h"
 #include "views/TapListView.h"
+#include "views/ViewGuard.h"
 
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
@@ -269,6 +272,19 @@ private slots:
         QTest::mouseRelease(from, Qt::LeftButton, {}, start + QPoint(40, 0));
         QCOMPARE(dragged, QList<int>{0}); // the pressed row became current and is dragged
         QCOMPARE(f.doc.models.CurrentIndex(), 0);
+    }
+
+    void aFailureInsideAListActionIsReportedNotThrown() {
+        QString shown;
+        AnswerModal<QMessageBox>([&](QMessageBox* box) {
+            shown = box->text();
+            box->close();
+        });
+        QWidget parent;
+        const bool done = RunViewGuarded(&parent, [] { throw CInvalidArgument("no tap 7"); });
+        QVERIFY(!done);
+        QCOMPARE(shown, QString("The action could not be completed: no tap 7."));
+        QVERIFY(RunViewGuarded(&parent, [] {}));
     }
 
     void anotherProjectsSpeakerAndAnUninstallableOneAreRefused() {

@@ -2,6 +2,7 @@
 
 #include "paint/GuiText.h"
 #include "project/DAXDoc.h"
+#include "views/ViewGuard.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -29,7 +30,7 @@ CDocumentListView::CDocumentListView(CDAXDoc& document, EUpdateHint refillHint,
     connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         // Keyboard navigation; mouse presses are handled before the list sees them.
         if (!m_refilling && item)
-            RowPressed(m_list->indexOfTopLevelItem(item));
+            RunViewGuarded(this, [&] { RowPressed(m_list->indexOfTopLevelItem(item)); });
     });
 }
 
@@ -92,6 +93,29 @@ void CDocumentListView::RunMenu(const std::vector<CMenuEntry>& entries, const QP
 bool CDocumentListView::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_list->viewport())
         return QWidget::eventFilter(watched, event);
+    bool handled = false;
+    RunViewGuarded(this, [&] { handled = ViewportInput(event); });
+    // An input event that failed half-way is still taken, so the list does not act on it too.
+    return handled || IsInput(event);
+}
+
+bool CDocumentListView::IsInput(const QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CDocumentListView::ViewportInput(QEvent* event) {
     if (ViewportEvent(event))
         return true;
     switch (event->type()) {

@@ -46,6 +46,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool ViewportInput(QEvent* event);
+    static bool IsInput(const QEvent* event);
+
     CDAXDoc& m_doc;
     EUpdateHint m_refillHint;
     QTreeWidget* m_list;

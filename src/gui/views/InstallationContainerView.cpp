@@ -2,9 +2,9 @@
 
 #include "project/DAXDoc.h"
 #include "views/SpeakerDrag.h"
+#include "views/ViewGuard.h"
 
 #include <QDropEvent>
-#include <QPointer>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -61,10 +61,8 @@ bool CInstallationContainerView::ViewportEvent(QEvent* event) {
         drop->setDropAction(Qt::CopyAction);
         drop->accept();
         // The installation dialog runs after the drag has finished, not inside it.
-        QPointer<CInstallationContainerView> self(this);
-        QTimer::singleShot(0, this, [self] {
-            if (self)
-                DropSpeakerOnInstallationList(self->Doc());
+        QTimer::singleShot(0, this, [this] {
+            RunViewGuarded(this, [this] { DropSpeakerOnInstallationList(Doc()); });
         });
         return true;
     }

@@ -27,8 +27,13 @@ CSoundGraphView::CSoundGraphView(CDAXDoc& document, QWidget* parent)
 CSoundGraphView::~CSoundGraphView() {
     // A project closing takes its views with it; only a view closed on its own gives back its
     // entry.
-    if (m_model.Document())
+    if (!m_model.Document())
+        return;
+    try {
         m_model.Close();
+    } catch (...) {
+        // The window goes anyway; an entry left behind is harmless and saved as it is.
+    }
 }
 
 void CSoundGraphView::paintEvent(QPaintEvent*) {
