@@ -1,5 +1,5 @@
-#include "FakePorts.h"
 #include "project/ColorMapLayout.h"
+#include "FakePorts.h"
 #include "project/ColorMapViewModel.h"
 #include "project/Strings.h"
 
