@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -23,10 +24,18 @@ namespace {
 constexpr int kMaxRenderSide = 16384;
 
 // Qt wants its application object before any font or image work; the command needs no display.
+void QuietHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    // Without a session Qt notes the missing runtime folder; that says nothing about the picture.
+    if (type == QtDebugMsg || type == QtInfoMsg || message.startsWith("QStandardPaths:"))
+        return;
+    fprintf(stderr, "daxara-cli: %s\n", qPrintable(message));
+}
+
 std::unique_ptr<QGuiApplication> HeadlessApplication() {
     if (QGuiApplication::instance())
         return nullptr;
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietHandler);
     static int argc = 1;
     static char name[] = "daxara-cli";
     static char* argv[] = {name, nullptr};
