@@ -13,10 +13,7 @@ constexpr int kHotRadius = 4;
 
 // After an edit from the map: the maps, the installation list and the response curves follow.
 void RefreshAfterEdit(CDAXDoc& doc) {
-    doc.UpdateAllViews(kHintAcoustics);
-    doc.UpdateAllViews(kHintInstallations);
-    doc.ClearCurves();
-    doc.UpdateAllViews(kHintResponse);
+    doc.Notify(CDocumentChange::Installations());
 }
 } // namespace
 
@@ -134,7 +131,7 @@ EMapCursor CColorMapViewModel::MouseMove(const CPixel& p) {
             if (model != m_doc.models.CurrentIndex() && model >= 0 && model < m_doc.models.Count())
                 m_doc.models.SetCurrentIndex(model);
             Repaint();
-            m_doc.UpdateAllViews(kHintInstallations);
+            m_doc.Notify(CDocumentChange::CurrentInstallation());
         }
     }
     if (m_doc.HasInstallations() && InsideCalculationPlane(p)) {
@@ -146,7 +143,7 @@ EMapCursor CColorMapViewModel::MouseMove(const CPixel& p) {
             if (LevelAt(centre, level))
                 m_readout = {true, centre, level};
             if (PointSpectrum(centre))
-                m_doc.UpdateAllViews(kHintResponse);
+                m_doc.Notify(CDocumentChange::Curves());
         }
     }
     return m_hot ? EMapCursor::Hot : EMapCursor::Arrow;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acoustics/ListeningPlane.h"
+#include "common/Pixel.h"
 #include "common/Vec3.h"
 
 #include <array>
@@ -9,13 +10,6 @@
 
 class CDAXDoc;
 class CColorMapCondition;
-
-// A logical pixel of the scrolled colour map picture.
-struct CPixel {
-    int x = 0;
-    int y = 0;
-    friend bool operator==(const CPixel&, const CPixel&) = default;
-};
 
 // A projected rectangle as the screen polygon takes it: corners 1, 4, 3, 2.
 using CQuad = std::array<CPixel, 4>;

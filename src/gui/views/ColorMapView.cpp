@@ -74,7 +74,7 @@ CColorMapView::~CColorMapView() {
     m_model.onViewCommand = nullptr;
     // A second window of the project takes its colour map with it; the last one leaves the
     // condition to the document, which may still be saved after its windows are gone.
-    if (m_doc.ColorMapViews().size() > 1)
+    if (m_model.Document() && m_doc.MapViews().Count() > 1)
         Guarded([&] { m_model.Close(); });
 }
 
