@@ -1,5 +1,6 @@
 // The colour map view's picture geometry and its pointer handling: hover, drag and drops.
 #include "acoustics/ColorMapCondition.h"
+#include "common/MathUtil.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
 
@@ -26,6 +27,23 @@ CPixel CColorMapViewModel::PixelOf(const CVec3& world) const {
     Project(world, u, w);
     CPixel p;
     WorldToPixel(u, w, p.x, p.y);
+    return p;
+}
+
+CMapProjector CColorMapViewModel::Projector() const {
+    CMapProjector p;
+    const CColorMapCondition* condition = Condition();
+    if (!condition)
+        return p;
+    const auto a = condition->viewAngles;
+    const double c1 = std::cos(DegToRad(a[0])), s1 = std::sin(DegToRad(a[0]));
+    const double c2 = std::cos(DegToRad(a[1])), s2 = std::sin(DegToRad(a[1]));
+    const double c3 = std::cos(DegToRad(a[2])), s3 = std::sin(DegToRad(a[2]));
+    p.xu = c1 * c3, p.yu = s1 * c3, p.zu = -s3;
+    p.xw = c1 * s3 * s2 - s1 * c2, p.yw = s1 * s3 * s2 + c1 * c2, p.zw = c3 * s2;
+    p.minU = m_minU, p.minW = m_minW, p.scale = condition->scale;
+    p.left = condition->margins[0];
+    p.bottom = condition->scrollSize[1] - condition->margins[3];
     return p;
 }
 
@@ -86,8 +104,9 @@ int CColorMapViewModel::CellAt(const CPixel& p) const {
     const CListeningPlane& plane = condition->plane;
     const EPlaneOrientation orientation = plane.Orientation();
     const EFacing facing = FacingOf(orientation);
+    const CMapProjector projector = Projector();
     for (std::size_t i = 0; i < plane.points.size(); ++i)
-        if (PointInQuad(QuadOf(CellCorners(plane.points[i], orientation)), p, facing))
+        if (PointInQuad(projector.Quad(CellCorners(plane.points[i], orientation)), p, facing))
             return static_cast<int>(i);
     return -1;
 }
@@ -102,14 +121,16 @@ bool CColorMapViewModel::GridCellAt(const CPixel& p, CVec3& centre) const {
     if (!(nxReal * nyReal <= static_cast<double>(kMaxGridCells)))
         return false;
     const int nx = static_cast<int>(nxReal), ny = static_cast<int>(nyReal);
+    const CMapProjector projector = Projector();
     for (int j = 0; j < ny; ++j) {
         for (int i = 0; i < nx; ++i) {
             const double x = room.roomZeroX + i * room.gridPitchX;
             const double y = room.roomZeroY + j * room.gridPitchY;
             const double ex = std::min(room.gridPitchX, room.roomZeroX + room.roomLength - x);
             const double ey = std::min(room.gridPitchY, room.roomZeroY + room.roomWidth - y);
-            if (PointInQuad(QuadOf(RectangleCorners({x, y, room.roomHeight}, {ex, ey, 0.0})), p,
-                            EFacing::FrontOnly)) {
+            if (PointInQuad(
+                    projector.Quad(RectangleCorners({x, y, room.roomHeight}, {ex, ey, 0.0})), p,
+                    EFacing::FrontOnly)) {
                 centre = {(i + 0.5) * room.gridPitchX + room.roomZeroX,
                           (j + 0.5) * room.gridPitchY + room.roomZeroY, room.roomHeight};
                 return true;

@@ -7,7 +7,20 @@
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
 
+#include <cmath>
 #include <cstdint>
+
+CPixel CMapProjector::operator()(const CVec3& v) const {
+    const double u = xu * v.x + yu * v.y + zu * v.z;
+    const double w = xw * v.x + yw * v.y + zw * v.z;
+    return {left + 1 - static_cast<int>(std::trunc(0.5 - (u - minU) * scale * 1000.0)),
+            bottom + 1 - static_cast<int>(std::trunc((w - minW) * scale * 1000.0 + 0.5))};
+}
+
+CQuad CMapProjector::Quad(const std::array<CVec3, 4>& c) const {
+    const CMapProjector& p = *this;
+    return {p(c[0]), p(c[3]), p(c[2]), p(c[1])};
+}
 
 bool PointInQuad(const CQuad& quad, const CPixel& p, EFacing facing) {
     // Screen y runs down, so a front-facing quad turns with negative cross products.

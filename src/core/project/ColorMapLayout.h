@@ -14,6 +14,19 @@ class CColorMapCondition;
 // A projected rectangle as the screen polygon takes it: corners 1, 4, 3, 2.
 using CQuad = std::array<CPixel, 4>;
 
+// World to pixel with the view's rotation, bounding box, scale and margins taken once, for
+// walks over many points; gives exactly the pixels of projecting and converting one by one.
+struct CMapProjector {
+    double xu = 0, yu = 0, zu = 0; // u = xu x + yu y + zu z
+    double xw = 0, yw = 0, zw = 0; // w likewise
+    double minU = 0, minW = 0, scale = 0;
+    int left = 0;   // left margin
+    int bottom = 0; // total scroll height minus the bottom margin
+
+    CPixel operator()(const CVec3& v) const;
+    CQuad Quad(const std::array<CVec3, 4>& corners) const;
+};
+
 // Which side a quadrilateral may be seen from and still contain points. Horizontal planes keep
 // the one-sided test (seen from below they contain nothing); vertical planes are usually seen
 // from their back in the side and diagonal views, so they take either side.

@@ -97,6 +97,8 @@ public:
     int PageHeight() const { return m_pageHeight; }
     CPixel PixelOf(const CVec3& world) const;
     CQuad QuadOf(const std::array<CVec3, 4>& corners) const;
+    // The same mapping with the trigonometry done once, for walks over the plane's cells.
+    CMapProjector Projector() const;
     CQuad CalculationPlaneQuad() const;
     CQuad InstallationPlaneQuad() const;
     // y of annotation line k: k * h + T - bottom.

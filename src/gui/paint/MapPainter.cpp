@@ -75,8 +75,9 @@ void PaintCells(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
         return;
     }
     const EPlaneOrientation orientation = plane.Orientation();
+    const CMapProjector projector = view.Projector();
     for (const CPlaceElement& cell : plane.points)
-        FillQuad(p, view.QuadOf(CellCorners(cell, orientation)),
+        FillQuad(p, projector.Quad(CellCorners(cell, orientation)),
                  FromColorRef(plane.ColorOf(cell.level)));
     p.restore();
 }

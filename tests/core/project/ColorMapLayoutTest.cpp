@@ -312,3 +312,22 @@ TEST(ColorMapPrinting, ALongTableContinuesOnLaterPagesWithEveryInstallationOnce)
     EXPECT_EQ(f.Condition().scale, screenScale);
     EXPECT_EQ(f.view->FontHeight(), 12);
 }
+
+TEST(ColorMapGeometry, TheProjectorGivesThePixelsOfProjectingOneByOne) {
+    PlanView f;
+    for (const auto& angles : {std::array<double, 3>{45, 75, 0}, std::array<double, 3>{33, 61, 17},
+                               std::array<double, 3>{0, 90, 0}}) {
+        f.view->SetViewDirection(angles[0], angles[1], angles[2]);
+        f.view->SetClientSize(1000, 800);
+        f.view->Fit();
+        const CMapProjector projector = f.view->Projector();
+        for (int i = 0; i < 200; ++i) {
+            const CVec3 v{0.037 * i, 10 - 0.051 * i, 0.013 * i};
+            double u = 0, w = 0;
+            f.view->Project(v, u, w);
+            CPixel one;
+            f.view->WorldToPixel(u, w, one.x, one.y);
+            EXPECT_EQ(projector(v), one) << i;
+        }
+    }
+}
