@@ -67,6 +67,12 @@ private slots:
         QVERIFY(combos[0]->count() < 12); // the octave list replaced the third-octave one
         emit combos[2]->activated(0);
         QCOMPARE(f.Model().Condition()->mode, int(kModeInterference));
+
+        // The document refills the lists (as after an import); the next change shows them.
+        f.Model().Condition()->band = 3;
+        f.Model().SyncConditionControls(0, 0);
+        f.doc.Notify(CDocumentChange::CurrentInstallation());
+        QCOMPARE(combos[1]->currentText(), QString("1/3 Oct. Band"));
     }
 
     void HoverMakesASpeakerHotAndShowsItsCursor() {

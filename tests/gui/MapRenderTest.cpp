@@ -2,6 +2,7 @@
 #include "FakePorts.h"
 #include "GuiTestSupport.h"
 #include "acoustics/ColorMapCondition.h"
+#include "paint/DaxIcons.h"
 #include "paint/GuiText.h"
 #include "paint/MapPainter.h"
 #include "project/ColorMapTexts.h"
@@ -158,6 +159,39 @@ private slots:
         const CListeningPlane& plane = f.view->Condition()->plane;
         const CPixel centre = f.view->PixelOf({6.3, 6.3, 0});
         QCOMPARE(image.pixelColor(centre.x, centre.y), FromColorRef(plane.colors[24]));
+    }
+
+    void APlaneWithoutPointsStillDrawsTheRoomAndLegend() {
+        HallFixture f;
+        f.view->Condition()->plane.points.clear();
+        f.view->Condition()->plane.pointCount = 0;
+        f.view->SetClientSize(800, 600);
+        f.view->Fit();
+        QImage image(800, 600, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            PaintColorMap(painter, f.doc, *f.view);
+        }
+        CheckLegend(image, *f.view, f.view->Condition()->plane);
+    }
+
+    void IconsAndCursorsArePaintedForTheScreensRatio() {
+        for (const qreal ratio : {1.0, 2.0}) {
+            for (const EDaxIcon icon :
+                 {EDaxIcon::Speaker, EDaxIcon::CurrentSpeaker, EDaxIcon::Application}) {
+                const QImage image = DaxIconImage(icon, 32, ratio);
+                QCOMPARE(image.size(), QSize(32, 32) * ratio);
+                QCOMPARE(image.devicePixelRatio(), ratio);
+                QVERIFY(qAlpha(image.pixel(image.width() / 2, image.height() / 2)) == 255);
+                QVERIFY(qAlpha(image.pixel(0, 0)) < 255 || icon == EDaxIcon::Application);
+            }
+            const QCursor drag = DaxCursor(EDaxCursor::DragSpeaker, ratio);
+            QCOMPARE(drag.hotSpot(), QPoint(16, 16));
+            QCOMPARE(drag.pixmap().size(), QSize(32, 32) * ratio);
+        }
+        // The current speaker stands out from the others.
+        QVERIFY(DaxIconImage(EDaxIcon::Speaker, 32) != DaxIconImage(EDaxIcon::CurrentSpeaker, 32));
     }
 
     void RenderWritesTheWindowPictureAndFailsOnBadOutputs() {

@@ -57,7 +57,14 @@ void FillQuad(QPainter& p, const CQuad& q, const QColor& color) {
     if (rectangle) {
         const int left = std::min(q[0].x, q[2].x), right = std::max(q[0].x, q[2].x);
         const int top = std::min(q[0].y, q[2].y), bottom = std::max(q[0].y, q[2].y);
-        p.fillRect(left, top, right - left, bottom - top, color);
+        // A plane seen edge-on still shows as a line of its colours.
+        p.fillRect(left, top, std::max(1, right - left), std::max(1, bottom - top), color);
+        return;
+    }
+    const auto [minX, maxX] = std::minmax({q[0].x, q[1].x, q[2].x, q[3].x});
+    const auto [minY, maxY] = std::minmax({q[0].y, q[1].y, q[2].y, q[3].y});
+    if (minX == maxX || minY == maxY) {
+        p.fillRect(minX, minY, std::max(1, maxX - minX), std::max(1, maxY - minY), color);
         return;
     }
     const QPoint points[4] = {ToQt(q[0]), ToQt(q[1]), ToQt(q[2]), ToQt(q[3])};

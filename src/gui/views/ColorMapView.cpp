@@ -26,6 +26,16 @@
 namespace {
 // Degrees of view rotation per pixel of a middle-button drag.
 constexpr double kDegreesPerPixel = 0.5;
+
+class CChangeListener : public CDocumentView {
+public:
+    CChangeListener(CDAXDoc& document, std::function<void()> changed)
+        : CDocumentView(document), m_changed(std::move(changed)) {}
+    void OnUpdate(EUpdateHint, const CDocumentChange&) override { m_changed(); }
+
+private:
+    std::function<void()> m_changed;
+};
 } // namespace
 
 CColorMapView::CColorMapView(CDAXDoc& document, QWidget* parent)
@@ -56,6 +66,10 @@ CColorMapView::CColorMapView(CDAXDoc& document, QWidget* parent)
         });
     }
     m_model.onRepaint = [this] { ModelChanged(); };
+    m_listener = std::make_unique<CChangeListener>(document, [this] {
+        SyncCombos();
+        viewport()->update();
+    });
     m_model.onViewCommand = [this](int id) {
         if (id == kCmdPrint || id == kCmdPrintDirect) {
             PrintWithDialog(id == kCmdPrint);
@@ -70,6 +84,7 @@ CColorMapView::CColorMapView(CDAXDoc& document, QWidget* parent)
 }
 
 CColorMapView::~CColorMapView() {
+    m_listener.reset();
     m_model.onRepaint = nullptr;
     m_model.onViewCommand = nullptr;
     // A second window of the project takes its colour map with it; the last one leaves the

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QComboBox;
 class QMenu;
@@ -81,6 +82,8 @@ private:
 
     CDAXDoc& m_doc;
     CColorMapViewModel m_model;
+    // Hears every change after the model has: the combo boxes and the speaker icons follow.
+    std::unique_ptr<CDocumentView> m_listener;
     std::array<QComboBox*, 3> m_combos{}; // frequency, band, mode
     std::array<CComboModel, 3> m_shownCombos;
     bool m_initialised = false;
