@@ -225,25 +225,27 @@ private slots:
         QCOMPARE(image.pixelColor(999, 799), QColor(Qt::white));
         QVERIFY(QFileInfo(dir.FilePath("hall.pdf")).size() > 1000);
 
-        const QStringList bad[] = {
-            {"render", project, "--png", dir.FilePath("no/such/folder/x.png")},
-            {"render", project, "--png", png, "--size", "0x100"},
-            {"render", project, "--png", png, "--size", "wide"},
-            {"render", project, "--png", png, "--size", "100000x10"},
-            {"render", project, "--png", png, "--condition", "3"},
-            {"render", dir.FilePath("missing.tdax"), "--png", png},
-            {"render", project},
+        // Each refusal names what was wrong.
+        const std::pair<QStringList, QByteArray> bad[] = {
+            {{"render", project, "--png", dir.FilePath("no/such/folder/x.png")}, "folder"},
+            {{"render", project, "--png", png, "--size", "0x100"}, "--size 0x100"},
+            {{"render", project, "--png", png, "--size", "wide"}, "--size must be"},
+            {{"render", project, "--png", png, "--size", "100000x10"}, "--size 100000x10"},
+            {{"render", project, "--png", png, "--condition", "3"}, "--condition 3"},
+            {{"render", dir.FilePath("missing.tdax"), "--png", png}, "missing.tdax"},
+            {{"render", project}, "--png or --pdf"},
         };
         const QByteArray before = [&] {
             QFile file(png);
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         }();
-        for (const QStringList& arguments : bad) {
+        for (const auto& [arguments, reason] : bad) {
             cli.start(DAXARA_CLI, arguments);
             QVERIFY(cli.waitForFinished(60000));
             QVERIFY2(cli.exitCode() != 0, qPrintable(arguments.join(' ')));
-            QVERIFY2(cli.readAllStandardError().contains("daxara-cli:"),
-                     qPrintable(arguments.join(' ')));
+            const QByteArray error = cli.readAllStandardError();
+            QVERIFY2(error.contains("daxara-cli:") && error.contains(reason),
+                     qPrintable(arguments.join(' ') + ": " + error));
         }
         QFile after(png);
         QVERIFY(after.open(QIODevice::ReadOnly));

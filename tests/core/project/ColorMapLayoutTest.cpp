@@ -158,6 +158,8 @@ TEST(ColorMapPointer, DroppingTheCurrentModelInstallsAtTheGridCellCentre) {
     // The last, short row still takes drops; outside the room nothing happens.
     EXPECT_EQ(f.view->DropSpeaker(f.view->PixelOf({9.1, 9.9, 0})), 1);
     EXPECT_EQ(f.doc.room.list.At(1)->position.y, 9.75);
+    CVec3 centre;
+    EXPECT_FALSE(f.view->GridCellAt(f.view->PixelOf({9.5, 10.4, 0}), centre)); // beyond the wall
     EXPECT_EQ(f.view->DropSpeaker({5, 5}), 2);
     f.dialogs.installation = [](CInstallationForm&) { return false; };
     EXPECT_EQ(f.view->DropSpeaker(f.view->PixelOf({1, 1, 0})), 2);
