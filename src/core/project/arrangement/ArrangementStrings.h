@@ -31,6 +31,10 @@ inline constexpr const char* kJunctionAngles[6] = {"0deg", "1deg", "2deg", "3deg
 inline std::string CountText(const char* family, int count) {
     return std::string(family) + " x " + std::to_string(count);
 }
+// The answer to a typed count the editable KV-W5 count combo does not offer.
+inline std::string CountNotOffered(const std::string& typed) {
+    return "\"" + typed + "\" is not one of the offered box counts. Choose one from the list.";
+}
 // "1:" ... "12:": the labels in front of the cabinet combos.
 inline std::string CabinetLabel(int index) {
     return std::to_string(index + 1) + ":";

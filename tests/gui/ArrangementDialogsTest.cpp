@@ -1,0 +1,375 @@
+#include "ArrangementTestSupport.h"
+#include "dialogs/ArrangementCabinetDialog.h"
+#include "dialogs/ArrangementPreviewWidget.h"
+#include "dialogs/ArrangementQL9Dialog.h"
+#include "dialogs/ArrangementTypeKDialog.h"
+#include "dialogs/ArrangementTypeWDialog.h"
+#include "project/arrangement/ArrangementStrings.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+
+namespace {
+// The same arrangement made twice, once through the dialog's widgets and once on the core's
+// form; both documents must then save the same bytes, and differ from the start.
+template <class Dialog>
+void CompareWithForm(const CVsaGenOptions& model, std::function<void(Dialog&)> widgets,
+                     CFormScript& forms) {
+    CArrangedDoc byWidgets(model);
+    CArrangedDoc byForms(model, &forms);
+    const std::vector<std::uint8_t> before = byWidgets.Bytes();
+    QCOMPARE(byForms.Bytes(), before);
+
+    CModalPlayer user;
+    user.Expect<Dialog>([&](Dialog& dialog) {
+        widgets(dialog);
+        PressOk(dialog);
+    });
+    QVERIFY(byWidgets.Arrange());
+    QVERIFY(user.played);
+    QVERIFY(byForms.Arrange());
+
+    QVERIFY(byWidgets.Bytes() != before);
+    QCOMPARE(byWidgets.Bytes(), byForms.Bytes());
+    QVERIFY(byWidgets.Doc().IsModified());
+    // Acoustics, installations, speakers, response and taps all hear of the new array.
+    for (int hint : {1, 2, 3, 4, 5})
+        QVERIFY2(std::count(byWidgets.hints.begin(), byWidgets.hints.end(), hint) == 1,
+                 qPrintable(QString::number(hint)));
+}
+
+// Changes something in the dialog, then cancels: nothing of the document may change.
+template <class Dialog>
+void CancelKeepsTheDocument(const CVsaGenOptions& model, std::function<void(Dialog&)> widgets) {
+    CArrangedDoc doc(model);
+    const std::vector<std::uint8_t> before = doc.Bytes();
+    const CModuleCounts counts{doc.Doc().CurrentModel()->Settings().centre,
+                               doc.Doc().CurrentModel()->Settings().upper,
+                               doc.Doc().CurrentModel()->Settings().lower};
+    CModalPlayer user;
+    bool changed = false;
+    user.Expect<Dialog>([&](Dialog& dialog) {
+        widgets(dialog);
+        changed = true;
+        PressCancel(dialog);
+    });
+    QVERIFY(doc.Arrange());
+    QVERIFY(user.played && changed);
+    QCOMPARE(doc.Bytes(), before);
+    QCOMPARE(doc.Doc().CurrentModel()->Settings().lower, counts.lower);
+    QCOMPARE(doc.Doc().CurrentModel()->Settings().upper, counts.upper);
+    QVERIFY(!doc.Doc().IsModified());
+    QVERIFY(doc.hints.empty());
+}
+
+CVectorArrangement VectorsOf(const CVsaGenOptions& options) {
+    auto model = ImportSpeakerText(GenerateVsa(options));
+    CVectorArrangement a;
+    a.counts = {model->Settings().centre, model->Settings().upper, model->Settings().lower};
+    for (const auto& state : model->States())
+        a.vectors.push_back(state.module.vector);
+    return a;
+}
+
+// The vertical centre of a widget in dialog coordinates.
+int MiddleY(QWidget* w, QWidget* dialog) {
+    return w->mapTo(dialog, QPoint(0, w->height() / 2)).y();
+}
+} // namespace
+
+class ArrangementDialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void ql9WidgetsGiveWhatTheFormGives() {
+        CFormScript forms;
+        forms.ql9 = [](CQL9ArrangementForm& f) {
+            f.SelectCount(2);       // 12 modules
+            f.SelectJunction(5, 0); // "60deg-mode" below the centre
+        };
+        CompareWithForm<CQL9ModuleArrangementDialog1>(
+            QL9ArrayOptions(),
+            [](CQL9ModuleArrangementDialog1& d) {
+                QVERIFY(Pick(ComboOf(d, "count"), "QL-9 x 3"));
+                QVERIFY(Pick(ComboOf(d, "junction5"), "60deg-mode"));
+            },
+            forms);
+    }
+
+    void kvw5WidgetsGiveWhatTheFormGives() {
+        CFormScript forms;
+        forms.typeW = [](CTypeWArrangementForm& f) {
+            f.SelectCount(2);
+            f.SetBottomOption(false);
+        };
+        CompareWithForm<CTypeWModuleArrangementDialog1>(
+            KVW5ArrayOptions(),
+            [](CTypeWModuleArrangementDialog1& d) {
+                QVERIFY(Pick(ComboOf(d, "count"), "KV-W5 x 3"));
+                auto* bottom = d.findChild<QCheckBox*>("bottom");
+                QVERIFY(bottom && bottom->isChecked());
+                QTest::mouseClick(bottom, Qt::LeftButton);
+                QVERIFY(!bottom->isChecked());
+            },
+            forms);
+    }
+
+    void kvp10WidgetsGiveWhatTheFormGives() {
+        CFormScript forms;
+        forms.typeP = [](CTypePArrangementForm& f) {
+            f.SelectCount(2);
+            f.SelectCabinet(1, 1);
+            f.SelectJunction(0, 2);
+        };
+        CompareWithForm<CTypePModuleArrangementDialog1>(
+            KVP10ArrayOptions(),
+            [](CTypePModuleArrangementDialog1& d) {
+                QVERIFY(Pick(ComboOf(d, "count"), "KV-P10 x 3"));
+                QVERIFY(Pick(ComboOf(d, "cabinet1"), "KV-P10S"));
+                QVERIFY(Pick(ComboOf(d, "junction0"), "2deg"));
+                // Cabinets beyond the count stay out of reach.
+                QVERIFY(!ComboOf(d, "cabinet3")->isEnabled());
+                QVERIFY(!ComboOf(d, "junction2")->isEnabled());
+            },
+            forms);
+    }
+
+    void kvr6WidgetsGiveWhatTheFormGives() {
+        CFormScript forms;
+        forms.typeR = [](CTypeRArrangementForm& f) {
+            f.SelectCount(3);
+            f.SelectCabinet(2, 1);
+            f.SelectJunction(2, 0);
+        };
+        CompareWithForm<CTypeRModuleArrangementDialog1>(
+            KVR6ArrayOptions(),
+            [](CTypeRModuleArrangementDialog1& d) {
+                QVERIFY(Pick(ComboOf(d, "count"), "KV-R6 x 4"));
+                QVERIFY(Pick(ComboOf(d, "cabinet2"), "KV-P10S"));
+                QVERIFY(Pick(ComboOf(d, "junction2"), "0deg"));
+            },
+            forms);
+    }
+
+    void kvkWidgetsGiveWhatTheFormGives() {
+        CFormScript forms;
+        forms.typeK = [](CTypeKArrangementForm& f) {
+            f.SelectCount(1);
+            f.SelectFirstCabinet(1);
+        };
+        CompareWithForm<CTypeKModuleArrangementDialog>(
+            KVKArrayOptions(),
+            [](CTypeKModuleArrangementDialog& d) {
+                QVERIFY(Pick(ComboOf(d, "count"), "KV-K x 2"));
+                // Two cabinets: the S types go, the second cabinet can be used.
+                QCOMPARE(Entries(ComboOf(d, "cabinet0")), QStringList({"KV-K2L", "KV-K3L"}));
+                QVERIFY(ComboOf(d, "cabinet1")->isEnabled());
+                QVERIFY(Pick(ComboOf(d, "cabinet0"), "KV-K3L"));
+            },
+            forms);
+    }
+
+    void cancelChangesNothing() {
+        CancelKeepsTheDocument<CQL9ModuleArrangementDialog1>(
+            QL9ArrayOptions(), [](CQL9ModuleArrangementDialog1& d) {
+                QVERIFY(Pick(ComboOf(d, "count"), "QL-9 x 4"));
+                QVERIFY(Pick(ComboOf(d, "junction0"), "15deg-mode"));
+            });
+        CancelKeepsTheDocument<CTypeWModuleArrangementDialog1>(
+            KVW5ArrayOptions(), [](CTypeWModuleArrangementDialog1& d) {
+                QVERIFY(Pick(ComboOf(d, "count"), "KV-W5 x 2"));
+            });
+        CancelKeepsTheDocument<CTypePModuleArrangementDialog1>(
+            KVP10ArrayOptions(), [](CTypePModuleArrangementDialog1& d) {
+                QVERIFY(Pick(ComboOf(d, "count"), "KV-P10 x 8"));
+                QVERIFY(Pick(ComboOf(d, "cabinet0"), "KV-P10S"));
+            });
+        CancelKeepsTheDocument<CTypeRModuleArrangementDialog1>(
+            KVR6ArrayOptions(), [](CTypeRModuleArrangementDialog1& d) {
+                QVERIFY(Pick(ComboOf(d, "count"), "KV-R6 x 12"));
+            });
+        CancelKeepsTheDocument<CTypeKModuleArrangementDialog>(
+            KVKArrayOptions(), [](CTypeKModuleArrangementDialog& d) {
+                QVERIFY(Pick(ComboOf(d, "cabinet0"), "KV-K3S"));
+            });
+    }
+
+    void extraQL9ModesOnlyForTheSpecialUserLevel() {
+        const QStringList standard{"60deg-mode", "45deg-mode", "30deg-mode", "15deg-mode"};
+        for (int level : {0, 2, 1}) {
+            CArrangedDoc doc(QL9ArrayOptions());
+            doc.fixture.settings.values["SPECIALUSERLEVEL/SpecialUserLevel"] = level;
+            QStringList seen;
+            int centre = -2;
+            CModalPlayer user;
+            user.Expect<CQL9ModuleArrangementDialog1>([&](CQL9ModuleArrangementDialog1& d) {
+                seen = Entries(ComboOf(d, "junction0"));
+                centre = ComboOf(d, "junction3")->currentIndex();
+                PressCancel(d);
+            });
+            doc.Arrange();
+            QVERIFY(user.played);
+            QStringList expected = standard;
+            if (level == 1)
+                expected << "10deg-mode(*)"
+                         << "5deg-mode(*)"
+                         << "0deg-mode(*)";
+            QCOMPARE(seen, expected);
+            // The stored centre splays match "0deg-mode(*)": offered only at level 1.
+            QCOMPARE(centre, level == 1 ? 6 : -1);
+        }
+    }
+
+    void ql9GroupsFollowTheCountAndJunctionsSitBetweenTheirModules() {
+        CQL9ArrangementForm form(VectorsOf(QL9ArrayOptions()), false);
+        CQL9ModuleArrangementDialog1 dialog(form);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.windowTitle(), QString("Properties for QL-9"));
+        auto shown = [&](const QString& prefix, int count) {
+            int n = 0;
+            for (int i = 0; i < count; ++i)
+                if (auto* w = dialog.findChild<QWidget*>(prefix + QString::number(i)))
+                    n += w->isVisible() ? 1 : 0;
+            return n;
+        };
+        QCOMPARE(shown("module", 16), 8);
+        QCOMPARE(shown("box", 4), 2);
+        QCOMPARE(shown("joint", 3), 1);
+        QCOMPARE(shown("junction", 15), 7);
+        QVERIFY(Pick(ComboOf(dialog, "count"), "QL-9 x 4"));
+        QCOMPARE(shown("module", 16), 16);
+        QCOMPARE(shown("box", 4), 4);
+        QCOMPARE(shown("joint", 3), 3);
+        QCOMPARE(shown("junction", 15), 15);
+        QCOMPARE(form.Counts(), (CModuleCounts{0, 8, 8}));
+
+        // Each junction lies between the two modules it joins, in the second column.
+        QWidget* count = ComboOf(dialog, "count");
+        for (int k = 0; k < 15; ++k) {
+            QWidget* above = dialog.findChild<QWidget*>(QString("module%1").arg(k));
+            QWidget* below = dialog.findChild<QWidget*>(QString("module%1").arg(k + 1));
+            QWidget* junction = ComboOf(dialog, QString("junction%1").arg(k));
+            const int y = MiddleY(junction, &dialog);
+            QVERIFY2(y > MiddleY(above, &dialog) && y < MiddleY(below, &dialog),
+                     qPrintable(QString::number(k)));
+            QVERIFY(junction->mapTo(&dialog, QPoint()).x() > above->mapTo(&dialog, QPoint()).x());
+            QVERIFY(MiddleY(count, &dialog) < MiddleY(above, &dialog));
+        }
+        // The count combo at the top left, the preview to the right of the controls.
+        QVERIFY(dialog.Preview()->mapTo(&dialog, QPoint()).x() >
+                ComboOf(dialog, "junction0")->mapTo(&dialog, QPoint()).x());
+
+        QVERIFY(Pick(ComboOf(dialog, "count"), "QL-9 x 1"));
+        QCOMPARE(shown("module", 16), 4);
+        QCOMPARE(shown("joint", 3), 0);
+        QCOMPARE(shown("junction", 15), 3);
+    }
+
+    void startingEnableStates() {
+        CArrangedDoc p(KVP10ArrayOptions());
+        CModalPlayer user;
+        QStringList enabled;
+        user.Expect<CTypePModuleArrangementDialog1>([&](CTypePModuleArrangementDialog1& d) {
+            for (QComboBox* c : d.findChildren<QComboBox*>())
+                if (c->isEnabled())
+                    enabled << c->objectName();
+            PressCancel(d);
+        });
+        p.Arrange();
+        QVERIFY(user.played);
+        enabled.sort();
+        QCOMPARE(enabled, QStringList({"cabinet0", "count"}));
+
+        CArrangedDoc r(KVR6ArrayOptions());
+        CModalPlayer user2;
+        int cabinets = 0, enabledCabinets = 0;
+        user2.Expect<CTypeRModuleArrangementDialog1>([&](CTypeRModuleArrangementDialog1& d) {
+            for (int i = 0; i < 12; ++i) {
+                QComboBox* c = ComboOf(d, QString("cabinet%1").arg(i));
+                cabinets += c ? 1 : 0;
+                enabledCabinets += c && c->isEnabled() ? 1 : 0;
+            }
+            QVERIFY(!ComboOf(d, "cabinet1")->isEnabled());
+            PressCancel(d);
+        });
+        r.Arrange();
+        QVERIFY(user2.played);
+        QCOMPARE(cabinets, 12);
+        QCOMPARE(enabledCabinets, 1);
+
+        CArrangedDoc k(KVKArrayOptions());
+        CModalPlayer user3;
+        bool second = true, first = false;
+        user3.Expect<CTypeKModuleArrangementDialog>([&](CTypeKModuleArrangementDialog& d) {
+            first = ComboOf(d, "cabinet0")->isEnabled();
+            second = ComboOf(d, "cabinet1")->isEnabled();
+            PressCancel(d);
+        });
+        k.Arrange();
+        QVERIFY(user3.played);
+        QVERIFY(first && !second);
+    }
+
+    void kvw5sTickedWhenTheLastSplayIsNotZero() {
+        CVectorArrangement a = VectorsOf(KVW5ArrayOptions());
+        QVERIFY(a.vectors.back().splay != 0.0);
+        {
+            CTypeWArrangementForm form(a);
+            CTypeWModuleArrangementDialog1 dialog(form);
+            QVERIFY(dialog.findChild<QCheckBox*>("bottom")->isChecked());
+            QCOMPARE(ComboOf(dialog, "count")->currentText(), QString("KV-W5 x 1"));
+        }
+        a.vectors.back().splay = 0.0;
+        CTypeWArrangementForm form(a);
+        CTypeWModuleArrangementDialog1 dialog(form);
+        QVERIFY(!dialog.findChild<QCheckBox*>("bottom")->isChecked());
+    }
+
+    void aTypedKVW5CountMustBeOffered() {
+        CArrangedDoc doc(KVW5ArrayOptions());
+        const std::vector<std::uint8_t> before = doc.Bytes();
+        CModalPlayer user, notice;
+        QString told;
+        bool stayedOpen = false;
+        user.Expect<CTypeWModuleArrangementDialog1>([&](CTypeWModuleArrangementDialog1& d) {
+            QComboBox* count = ComboOf(d, "count");
+            QVERIFY(count->isEditable());
+            notice.Expect<QMessageBox>([&](QMessageBox& box) {
+                told = box.text();
+                box.accept();
+            });
+            count->lineEdit()->setText("KV-W5 x 7");
+            PressOk(d);
+            stayedOpen = d.isVisible() && d.result() != QDialog::Accepted;
+            // A typed entry that is offered is taken.
+            count->lineEdit()->setText("kv-w5 x 2");
+            PressOk(d);
+        });
+        QVERIFY(doc.Arrange());
+        QVERIFY(user.played && notice.played);
+        QVERIFY(stayedOpen);
+        QCOMPARE(told, QString::fromStdString(ArrangementStrings::CountNotOffered("KV-W5 x 7")));
+        QVERIFY(doc.Bytes() != before);
+        QCOMPARE(doc.Doc().CurrentModel()->Settings().lower, 16);
+    }
+
+    void thePreviewGrowsWithTheFont() {
+        CQL9ArrangementForm form(VectorsOf(QL9ArrayOptions()), false);
+        CQL9ModuleArrangementDialog1 dialog(form);
+        const QSize small = dialog.Preview()->minimumSizeHint();
+        QFont big = dialog.font();
+        big.setPointSizeF(big.pointSizeF() * 2);
+        dialog.setFont(big);
+        const QSize large = dialog.Preview()->minimumSizeHint();
+        QVERIFY(large.width() > small.width() * 3 / 2);
+        QVERIFY(large.height() > small.height() * 3 / 2);
+        // Taller than wide, as the dialog was first drawn.
+        QVERIFY(small.height() > small.width());
+    }
+};
+
+QTEST_MAIN(ArrangementDialogsTest)
+#include "ArrangementDialogsTest.moc"
