@@ -7,14 +7,16 @@
 #include <QBoxLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QLabel>
 
 namespace {
-// A module drawn as a labelled frame one line high.
-QGroupBox* ModuleFrame(const QString& title, QWidget* parent) {
-    auto* frame = new QGroupBox(title, parent);
-    auto* inside = new QVBoxLayout(frame);
-    inside->addSpacing(frame->fontMetrics().height() / 2);
-    return frame;
+// A module drawn as a framed tile with its name, as high as a junction combo, so that each
+// junction combo straddles the line between two tiles.
+QLabel* ModuleFrame(const QString& title, QWidget* parent) {
+    auto* tile = new QLabel(title, parent);
+    tile->setFrameStyle(QFrame::Box | QFrame::Plain);
+    tile->setMargin(tile->fontMetrics().height() / 3);
+    return tile;
 }
 } // namespace
 
@@ -45,10 +47,11 @@ CQL9ModuleArrangementDialog1::CQL9ModuleArrangementDialog1(CQL9ArrangementForm& 
         box->setObjectName(QStringLiteral("box%1").arg(b));
         auto* grid = new QGridLayout(box);
         grid->setColumnStretch(0, 1);
+        grid->setVerticalSpacing(2);
         // Module r fills rows 2r and 2r+1; the junction below it straddles rows 2r+1 and 2r+2.
         for (int r = 0; r < perBox; ++r) {
             const int row = b * perBox + r;
-            QGroupBox* module =
+            QLabel* module =
                 ModuleFrame(ToQString(ArrangementStrings::QL9ModuleLabel(row)), box);
             module->setObjectName(QStringLiteral("module%1").arg(row));
             grid->addWidget(module, 2 * r, 0, 2, 1);

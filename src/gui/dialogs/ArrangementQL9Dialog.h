@@ -6,6 +6,7 @@
 
 class CQL9ArrangementForm;
 class QGroupBox;
+class QLabel;
 
 // "Properties for QL-9": the box count, and the modules top to bottom in four boxes with the
 // angle mode of each junction beside the gap between its two modules; the junction between two
@@ -23,7 +24,7 @@ private:
     CQL9ArrangementForm& m_form;
     CArrangementCombo* m_count = nullptr;
     std::array<CArrangementCombo*, kModules - 1> m_junctions{};
-    std::array<QGroupBox*, kModules> m_modules{};
+    std::array<QLabel*, kModules> m_modules{};
     std::array<QGroupBox*, kBoxes> m_boxes{};
     std::array<QGroupBox*, kBoxes - 1> m_joints{};
 };
