@@ -1,4 +1,5 @@
 #include "ArrangementTestSupport.h"
+#include "common/Errors.h"
 #include "dialogs/ArrangementCabinetDialog.h"
 #include "dialogs/ArrangementPreviewWidget.h"
 #include "dialogs/ArrangementQL9Dialog.h"
@@ -8,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
@@ -354,6 +356,45 @@ private slots:
         QCOMPARE(told, QString::fromStdString(ArrangementStrings::CountNotOffered("KV-W5 x 7")));
         QVERIFY(doc.Bytes() != before);
         QCOMPARE(doc.Doc().CurrentModel()->Settings().lower, 16);
+    }
+
+    void aShortModuleTableOpensWithWhatItHolds() {
+        // Only the L cabinet in the table: the dialog offers it alone, says why, and works.
+        CQtArrangementPort port(nullptr);
+        CCabinetArrangement a;
+        a.counts = {0, 0, 2};
+        a.cabinets = {{0, 0.0}, {1, 8.0}};
+        a.modules = {{"KV-P10L", {0.1, 0.45, 0.0}, 1.0}};
+        QString notice;
+        QStringList offered;
+        CModalPlayer user;
+        user.Expect<CTypePModuleArrangementDialog1>([&](CTypePModuleArrangementDialog1& d) {
+            if (auto* label = d.findChild<QLabel*>("notice"); label && label->isVisible())
+                notice = label->text();
+            offered = Entries(ComboOf(d, "cabinet1"));
+            QVERIFY(Pick(ComboOf(d, "count"), "KV-P10 x 3"));
+            PressOk(d);
+        });
+        QVERIFY(port.ArrangeTypeP(a));
+        QVERIFY(user.played);
+        QCOMPARE(notice,
+                 QString::fromStdString(ArrangementStrings::MissingCabinetTypes("KV-P10S")));
+        QCOMPARE(offered, QStringList({"KV-P10L "}));
+        QCOMPARE(a.counts, (CModuleCounts{0, 0, 3}));
+        QCOMPARE(a.cabinets.size(), 3u);
+        for (const CTypePandRParam& c : a.cabinets)
+            QCOMPARE(c.type, 0);
+
+        // With no cabinet type at all there is nothing to show; the command reports the reason.
+        CCabinetArrangement empty;
+        empty.counts = {0, 0, 9};
+        empty.cabinets.resize(9);
+        try {
+            port.ArrangeTypeK(empty);
+            QFAIL("an empty module table opened");
+        } catch (const CInvalidArgument& e) {
+            QVERIFY(QString(e.what()).contains("no cabinet type"));
+        }
     }
 
     void thePreviewGrowsWithTheFont() {

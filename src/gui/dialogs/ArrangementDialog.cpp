@@ -3,6 +3,7 @@
 #include "dialogs/ArrangementPreviewWidget.h"
 #include "paint/GuiText.h"
 #include "project/Strings.h"
+#include "project/arrangement/ModuleArrangementForm.h"
 
 #include <QBoxLayout>
 #include <QCollator>
@@ -60,6 +61,12 @@ CArrangementDialog::CArrangementDialog(const CModuleArrangementForm& form, const
     : QDialog(parent) {
     setWindowTitle(caption);
     auto* outer = new QVBoxLayout(this);
+    if (!form.Notice().empty()) {
+        auto* notice = new QLabel(ToQString(form.Notice()), this);
+        notice->setObjectName(QStringLiteral("notice"));
+        notice->setWordWrap(true);
+        outer->addWidget(notice);
+    }
     auto* body = new QHBoxLayout;
     outer->addLayout(body, 1);
     m_controls = new QVBoxLayout;

@@ -51,8 +51,7 @@ CQL9ModuleArrangementDialog1::CQL9ModuleArrangementDialog1(CQL9ArrangementForm& 
         // Module r fills rows 2r and 2r+1; the junction below it straddles rows 2r+1 and 2r+2.
         for (int r = 0; r < perBox; ++r) {
             const int row = b * perBox + r;
-            QLabel* module =
-                ModuleFrame(ToQString(ArrangementStrings::QL9ModuleLabel(row)), box);
+            QLabel* module = ModuleFrame(ToQString(ArrangementStrings::QL9ModuleLabel(row)), box);
             module->setObjectName(QStringLiteral("module%1").arg(row));
             grid->addWidget(module, 2 * r, 0, 2, 1);
             m_modules[static_cast<std::size_t>(row)] = module;
