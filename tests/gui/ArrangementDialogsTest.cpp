@@ -358,6 +358,29 @@ private slots:
         QCOMPARE(doc.Doc().CurrentModel()->Settings().lower, 16);
     }
 
+    void aSortedComboStillTellsTheFormsIndex() {
+        QWidget host;
+        CArrangementCombo combo(true, &host);
+        CComboState state;
+        state.items = {"b", "C", "a"};
+        state.selection = 0;
+        combo.Show(state);
+        QCOMPARE(Entries(&combo), QStringList({"a", "b", "C"}));
+        QCOMPARE(combo.currentText(), QString("b"));
+        QList<int> chosen;
+        connect(&combo, &CArrangementCombo::Chosen, [&](int index) { chosen << index; });
+        QVERIFY(Pick(&combo, "a"));
+        QVERIFY(Pick(&combo, "C"));
+        QCOMPARE(chosen, QList<int>({2, 1}));
+        // Showing the form's state again says nothing to the form.
+        state.selection = -1;
+        state.enabled = false;
+        combo.Show(state);
+        QCOMPARE(combo.currentIndex(), -1);
+        QVERIFY(!combo.isEnabled());
+        QCOMPARE(chosen.size(), 2);
+    }
+
     void aShortModuleTableOpensWithWhatItHolds() {
         // Only the L cabinet in the table: the dialog offers it alone, says why, and works.
         CQtArrangementPort port(nullptr);

@@ -93,7 +93,11 @@ void CArrangementDialog::AddCountRow(const QString& label, CArrangementCombo* co
 }
 
 void CArrangementDialog::Refresh() {
-    Sync();
+    try {
+        Sync();
+    } catch (const std::exception& e) {
+        ShowProblem(QString::fromUtf8(e.what()));
+    }
     m_preview->update();
 }
 
