@@ -39,7 +39,7 @@ void CompareWithForm(const CVsaGenOptions& model, std::function<void(Dialog&)> w
     QVERIFY(byWidgets.Doc().IsModified());
     // Acoustics, installations, speakers, response and taps all hear of the new array.
     for (int hint : {1, 2, 3, 4, 5})
-        QVERIFY2(std::count(byWidgets.hints.begin(), byWidgets.hints.end(), hint) == 1,
+        QVERIFY2(std::count(byWidgets.Hints().begin(), byWidgets.Hints().end(), hint) == 1,
                  qPrintable(QString::number(hint)));
 }
 
@@ -64,7 +64,7 @@ void CancelKeepsTheDocument(const CVsaGenOptions& model, std::function<void(Dial
     QCOMPARE(doc.Doc().CurrentModel()->Settings().lower, counts.lower);
     QCOMPARE(doc.Doc().CurrentModel()->Settings().upper, counts.upper);
     QVERIFY(!doc.Doc().IsModified());
-    QVERIFY(doc.hints.empty());
+    QVERIFY(doc.Hints().empty());
 }
 
 CVectorArrangement VectorsOf(const CVsaGenOptions& options) {

@@ -86,11 +86,7 @@ CArrangedDoc::CArrangedDoc(const CVsaGenOptions& model, CModuleArrangementPort* 
     fixture.AddModel(model);
     fixture.Install(1.0, 1.0);
     fixture.doc.SetModified(false);
-    fixture.doc.AddView(this);
-}
-
-CArrangedDoc::~CArrangedDoc() {
-    fixture.doc.RemoveView(this);
+    view = std::make_unique<CRecordingView>(fixture.doc);
 }
 
 std::vector<std::uint8_t> CArrangedDoc::Bytes() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakePorts.h"
+#include "RecordingView.h"
 #include "dialogs/QtArrangementPort.h"
 #include "project/arrangement/ModuleArrangementDialogs.h"
 
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 // Plays the user in the next modal window of type T the code under test opens: `play` runs on
@@ -72,16 +74,15 @@ private:
 };
 
 // A document with one generated line-array model installed once, whose arrangement port is
-// the desktop program's dialogs (or a form script), and which records the hints it sends.
-struct CArrangedDoc : CDocumentView {
+// the desktop program's dialogs (or a form script), and a view that records what it hears.
+struct CArrangedDoc {
     CDocFixture fixture;
     CQtArrangementPort dialogs{nullptr, &fixture.settings};
-    std::vector<int> hints;
+    std::unique_ptr<CRecordingView> view;
 
     explicit CArrangedDoc(const CVsaGenOptions& model, CModuleArrangementPort* port = nullptr);
-    ~CArrangedDoc() override;
     CDAXDoc& Doc() { return fixture.doc; }
-    void OnUpdate(int hint) override { hints.push_back(hint); }
+    const std::vector<int>& Hints() const { return view->hints; }
     // What a save would write.
     std::vector<std::uint8_t> Bytes();
     // The Arrange Modules command as the menu runs it.
