@@ -15,6 +15,10 @@
 #include <QTest>
 
 namespace {
+int ElementTotal(const CDAXDoc& doc) {
+    return static_cast<int>(doc.CurrentModel()->Elements().size());
+}
+
 // The same arrangement made twice, once through the dialog's widgets and once on the core's
 // form; both documents must then save the same bytes, and differ from the start.
 template <class Dialog>
@@ -24,6 +28,9 @@ void CompareWithForm(const CVsaGenOptions& model, std::function<void(Dialog&)> w
     CArrangedDoc byForms(model, &forms);
     const std::vector<std::uint8_t> before = byWidgets.Bytes();
     QCOMPARE(byForms.Bytes(), before);
+
+    const int totalBefore = ElementTotal(byWidgets.Doc());
+    const double powerBefore = byWidgets.Doc().room.list.At(0)->power;
 
     CModalPlayer user;
     user.Expect<Dialog>([&](Dialog& dialog) {
@@ -37,6 +44,10 @@ void CompareWithForm(const CVsaGenOptions& model, std::function<void(Dialog&)> w
     QVERIFY(byWidgets.Bytes() != before);
     QCOMPARE(byWidgets.Bytes(), byForms.Bytes());
     QVERIFY(byWidgets.Doc().IsModified());
+    // The low-impedance installation shares its power among the new element count.
+    const int totalAfter = ElementTotal(byWidgets.Doc());
+    QVERIFY(totalAfter != totalBefore);
+    QCOMPARE(byWidgets.Doc().room.list.At(0)->power, powerBefore * totalAfter / totalBefore);
     // Acoustics, installations, speakers, response and taps all hear of the new array.
     for (int hint : {1, 2, 3, 4, 5})
         QVERIFY2(std::count(byWidgets.Hints().begin(), byWidgets.Hints().end(), hint) == 1,
