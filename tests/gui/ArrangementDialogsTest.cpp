@@ -354,8 +354,11 @@ private slots:
                 told = box.text();
                 box.accept();
             });
-            count->lineEdit()->setText("KV-W5 x 7");
-            PressOk(d);
+            // Typed and confirmed with Enter, which presses OK.
+            count->setFocus();
+            count->lineEdit()->selectAll();
+            QTest::keyClicks(count->lineEdit(), "KV-W5 x 7");
+            QTest::keyClick(count->lineEdit(), Qt::Key_Return);
             stayedOpen = d.isVisible() && d.result() != QDialog::Accepted;
             // A typed entry that is offered is taken.
             count->lineEdit()->setText("kv-w5 x 2");
