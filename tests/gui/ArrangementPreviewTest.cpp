@@ -3,7 +3,6 @@
 #include "dialogs/ArrangementPreviewWidget.h"
 #include "dialogs/ArrangementQL9Dialog.h"
 #include "paint/ArrangementPreviewPainter.h"
-#include "speaker/CabinetArrayModel.h"
 
 #include <QImage>
 #include <QPainter>
@@ -56,24 +55,6 @@ QImage Render(CArrangementPreviewWidget& preview) {
     return preview.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-CVectorArrangement VectorsOf(const CVsaGenOptions& options) {
-    auto model = ImportSpeakerText(GenerateVsa(options));
-    CVectorArrangement a;
-    a.counts = {model->Settings().centre, model->Settings().upper, model->Settings().lower};
-    for (const auto& state : model->States())
-        a.vectors.push_back(state.module.vector);
-    return a;
-}
-
-CCabinetArrangement CabinetsOf(const CVsaGenOptions& options) {
-    auto model = ImportSpeakerText(GenerateVsa(options));
-    auto* cabinets = dynamic_cast<CCabinetArrayModel*>(model.get());
-    CCabinetArrangement a;
-    a.counts = {model->Settings().centre, model->Settings().upper, model->Settings().lower};
-    a.cabinets = cabinets->Cabinets();
-    a.modules = cabinets->Modules();
-    return a;
-}
 } // namespace
 
 class ArrangementPreviewTest : public QObject {

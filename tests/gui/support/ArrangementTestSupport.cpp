@@ -2,6 +2,7 @@
 
 #include "project/CommandTable.h"
 #include "project/ProjectFile.h"
+#include "speaker/CabinetArrayModel.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -79,6 +80,27 @@ void PressOk(QDialog& dialog) {
 
 void PressCancel(QDialog& dialog) {
     Press(dialog, QDialogButtonBox::Cancel);
+}
+
+CVectorArrangement VectorsOf(const CVsaGenOptions& model) {
+    const auto imported = ImportSpeakerText(GenerateVsa(model));
+    const CModelSettings& s = imported->Settings();
+    CVectorArrangement a;
+    a.counts = {s.centre, s.upper, s.lower};
+    for (const auto& state : imported->States())
+        a.vectors.push_back(state.module.vector);
+    return a;
+}
+
+CCabinetArrangement CabinetsOf(const CVsaGenOptions& model) {
+    const auto imported = ImportSpeakerText(GenerateVsa(model));
+    const auto& cabinets = dynamic_cast<const CCabinetArrayModel&>(*imported);
+    const CModelSettings& s = imported->Settings();
+    CCabinetArrangement a;
+    a.counts = {s.centre, s.upper, s.lower};
+    a.cabinets = cabinets.Cabinets();
+    a.modules = cabinets.Modules();
+    return a;
 }
 
 CArrangedDoc::CArrangedDoc(const CVsaGenOptions& model, CModuleArrangementPort* port) {

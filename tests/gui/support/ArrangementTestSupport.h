@@ -47,6 +47,10 @@ bool Pick(QComboBox* combo, const QString& text);
 void PressOk(QDialog& dialog);
 void PressCancel(QDialog& dialog);
 
+// What a generated model's arrangement dialog starts from.
+CVectorArrangement VectorsOf(const CVsaGenOptions& model);
+CCabinetArrangement CabinetsOf(const CVsaGenOptions& model);
+
 // The form side of a comparison: the same choices made on the core's forms directly.
 class CFormScript : public CModuleArrangementDialogs {
 public:
