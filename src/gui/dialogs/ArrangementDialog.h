@@ -11,8 +11,6 @@
 class CModuleArrangementForm;
 class CArrangementPreviewWidget;
 class QBoxLayout;
-class QGridLayout;
-class QLabel;
 
 // A combo box that shows one combo of an arrangement form. Every entry carries its index in the
 // form's list, so a sorted box still tells the form which entry the user picked.

@@ -36,7 +36,7 @@ CTypeKArrangementForm::CTypeKArrangementForm(const CCabinetArrangement& arrangem
         m_notice = ArrangementStrings::MissingCabinetTypes(missing);
     m_cabinets.resize(static_cast<std::size_t>(total));
     bool unusable = total > kTwoCabinetsAbove && !CanHangTwo();
-    for (CTypePandRParam& cabinet : m_cabinets) {
+    for (const CTypePandRParam& cabinet : m_cabinets) {
         CheckIndex(cabinet.type, kTypes, "KV-K cabinet type");
         unusable = unusable || cabinet.type >= m_offered;
     }
