@@ -116,8 +116,8 @@ TEST_F(CliFields, InstallStoresPositionAimPowerPolarityAndTap) {
         ExpectInstallation(*doc->room.list.At(static_cast<int>(i)), info["installations"][i],
                            expected[i]);
     }
-    EXPECT_EQ(doc->room.list.currentIndex, 5);
-    EXPECT_EQ(doc->room.totalPower, 3 + 3 + 3 + 7.5 + 6 + 0.25);
+    EXPECT_EQ(doc->room.list.CurrentIndex(), 5);
+    EXPECT_EQ(doc->room.TotalPower(), 3 + 3 + 3 + 7.5 + 6 + 0.25);
     EXPECT_EQ(doc->models.At(0).DefaultTap(), 2); // --tap also chose the model's default tap
     EXPECT_EQ(info["models"][0]["defaultTap"], 2);
     EXPECT_EQ(doc->advancedMode, 0); // the rows were shown for the commands only

@@ -215,7 +215,7 @@ private slots:
         CLists lists(f.doc);
         QCOMPARE(SelectedRow(lists.installations), 1);
         ClickRow(lists.installations, 0);
-        QCOMPARE(f.doc.room.list.currentIndex, 0);
+        QCOMPARE(f.doc.room.list.CurrentIndex(), 0);
 
         QStringList shown;
         AnswerPopup<QMenu>([&](QMenu* menu) {

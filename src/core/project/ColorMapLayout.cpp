@@ -110,7 +110,7 @@ std::string AmplifierEstimate(const CDAXDoc& doc) {
     const CTapElement* firstTap = first ? TapOf(doc, *first) : nullptr;
     if (doc.models.Count() == 0 || !first || !firstTap)
         return std::string("0") + Strings::kUnitWatt;
-    const double total = doc.room.totalPower;
+    const double total = doc.room.TotalPower();
     if (!firstTap->lowImpedance)
         return FormatSignificant(total * 1.2, 4) + Strings::kUnitWatt;
     double sum = 0.0;

@@ -130,7 +130,7 @@ void PaintAxes(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) 
 }
 
 void PaintSpeakers(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) {
-    const int current = doc.room.list.currentIndex;
+    const int current = doc.room.list.CurrentIndex();
     if (view.Printing()) {
         const int b = view.PageWidth() / 80;
         p.setPen(QPen(Qt::black, std::max(1, view.FontHeight() / 8)));

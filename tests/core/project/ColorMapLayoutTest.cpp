@@ -136,10 +136,10 @@ TEST(ColorMapPointer, ASpeakerIsHotWithinThreePixelsNotFour) {
     PlanView f;
     ASSERT_EQ(f.Install(2, 3), 0);
     ASSERT_EQ(f.Install(7, 7), 0);
-    ASSERT_EQ(f.doc.room.list.currentIndex, 1);
+    ASSERT_EQ(f.doc.room.list.CurrentIndex(), 1);
     const CPixel at = f.view->PixelOf(f.doc.room.list.At(0)->position);
     EXPECT_EQ(f.view->MouseMove({at.x + 3, at.y - 3}), EMapCursor::Hot);
-    EXPECT_EQ(f.doc.room.list.currentIndex, 0); // pointing makes it current
+    EXPECT_EQ(f.doc.room.list.CurrentIndex(), 0); // pointing makes it current
     EXPECT_EQ(f.view->MouseMove({at.x + 4, at.y}), EMapCursor::Arrow);
     EXPECT_EQ(f.view->MouseMove({at.x, at.y - 4}), EMapCursor::Arrow);
     EXPECT_FALSE(f.view->Hot());

@@ -93,17 +93,17 @@ TEST(ListViewModels, TapAndInstallationClicksChangeOnlyTheirCurrentEntry) {
 
     ASSERT_EQ(f.Install(1, 1), 0);
     ASSERT_EQ(f.Install(2, 2), 0);
-    EXPECT_EQ(f.doc.room.list.currentIndex, 1);
+    EXPECT_EQ(f.doc.room.list.CurrentIndex(), 1);
     CRecordingView log(f.doc);
     EXPECT_TRUE(SelectInstallation(f.doc, 0));
-    EXPECT_EQ(f.doc.room.list.currentIndex, 0);
+    EXPECT_EQ(f.doc.room.list.CurrentIndex(), 0);
     // The maps move their marker and the list shows the new current row.
     ASSERT_EQ(log.hints, (std::vector<int>{kHintInstallations}));
     EXPECT_TRUE(log.changes[0].currentInstallation);
     EXPECT_TRUE(SelectInstallation(f.doc, 0)); // already current: nothing to tell
     EXPECT_EQ(log.hints.size(), 1u);
     EXPECT_FALSE(SelectInstallation(f.doc, 2));
-    EXPECT_EQ(f.doc.room.list.currentIndex, 0);
+    EXPECT_EQ(f.doc.room.list.CurrentIndex(), 0);
 }
 
 TEST(ListViewModels, ADropInstallsAtTheRoomCentreWithoutMarkingModified) {
