@@ -1,0 +1,116 @@
+#include "GuiTestSupport.h"
+#include "ModalDriver.h"
+#include "app/DAXApp.h"
+#include "app/DAXMainFrame.h"
+
+#include <QFile>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTest>
+
+namespace {
+
+QString ReadText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void WriteText(const QString& path, const QString& text) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
+}
+
+} // namespace
+
+class AppStartTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           m_store.Path()); // recent files stay out of the user's store
+    }
+
+    void firstStartAsksForTheUnitAndTheNextStartDoesNot() {
+        CGuiTestDir dir;
+        const QString ini = dir.FilePath("VEL_DAX.ini");
+        {
+            CModalDriver driver;
+            driver.Then(CModalDriver::SelectAndOk(1)); // Imperial
+            CDAXApp app(ini);
+            QVERIFY(app.InitInstance());
+            QCOMPARE(driver.Pending(), 0);
+            QVERIFY(app.MainFrame()->isVisible());
+            QCOMPARE(app.LengthUnit(), 1);
+        }
+        const QString written = ReadText(ini);
+        QVERIFY2(written.contains("[LENGTH_UNIT]\nLengthUnit=1\n"), qPrintable(written));
+        QVERIFY2(written.contains("[IS_APP_FIRST_TIME]\nIsAppFirstTime=0\n"), qPrintable(written));
+        QVERIFY(written.indexOf("LENGTH_UNIT") < written.indexOf("IS_APP_FIRST_TIME"));
+
+        CModalDriver quiet;
+        CDAXApp again(ini);
+        QVERIFY(again.InitInstance());
+        QTest::qWait(60);
+        QCOMPARE(quiet.Seen(), QStringList());
+        QCOMPARE(again.LengthUnit(), 1);
+        QCOMPARE(ReadText(ini), written);
+    }
+
+    void cancellingTheFirstStartEndsWithoutWriting() {
+        CGuiTestDir dir;
+        const QString ini = dir.FilePath("VEL_DAX.ini");
+        CModalDriver driver;
+        driver.Then(CModalDriver::Cancel());
+        CDAXApp app(ini);
+        QVERIFY(!app.InitInstance());
+        QCOMPARE(driver.Seen().size(), 1);
+        QVERIFY(!app.MainFrame());
+        QVERIFY(!QFile::exists(ini));
+    }
+
+    void anExistingSettingsFileIsReadAndLeftAlone() {
+        CGuiTestDir dir;
+        const QString ini = dir.FilePath("VEL_DAX.ini");
+        const QString text =
+            "[IS_APP_FIRST_TIME]\nIsAppFirstTime=0\n[LENGTH_UNIT]\nLengthUnit=1\n"
+            "[DEVELOPER_ID]\nDeveloperID=1\n[SPECIALUSERLEVEL]\nSpecialUserLevel=1\n";
+        WriteText(ini, text);
+        CModalDriver quiet;
+        CDAXApp app(ini);
+        QVERIFY(app.InitInstance());
+        QTest::qWait(60);
+        QCOMPARE(quiet.Seen(), QStringList());
+        QCOMPARE(app.LengthUnit(), 1);
+        QCOMPARE(app.DeveloperId(), 1);
+        QCOMPARE(app.SpecialUserLevel(), 1);
+        QCOMPARE(CDAXApp::Instance(), &app);
+        QCOMPARE(ReadText(ini), text);
+        QCOMPARE(app.MainFrame()->windowTitle(), QString("VEL Daxara"));
+        QCOMPARE(app.MainFrame()->statusBar()->currentMessage(), QString("Ready"));
+    }
+
+    void theAboutBoxNamesTheSettingsFile() {
+        CGuiTestDir dir;
+        const QString ini = dir.FilePath("VEL_DAX.ini");
+        WriteText(ini, "[IS_APP_FIRST_TIME]\nIsAppFirstTime=0\n");
+        CDAXApp app(ini);
+        QVERIFY(app.InitInstance());
+        QString informative;
+        CModalDriver driver;
+        driver.Then([&](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal))
+                informative = box->informativeText();
+            CModalDriver::Ok()(modal);
+        });
+        app.MainFrame()->Action(kCmdAbout)->trigger();
+        QVERIFY2(informative.contains(ini), qPrintable(informative));
+    }
+
+private:
+    CGuiTestDir m_store;
+};
+
+QTEST_MAIN(AppStartTest)
+#include "AppStartTest.moc"
