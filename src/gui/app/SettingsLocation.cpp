@@ -5,10 +5,10 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-QString ChooseSettingsPath(const QString& executableDir, const QString& userConfigDir) {
+QString ChooseSettingsPath(const QString& executableDir, const QString& userConfigDir,
+                           const std::function<bool(const QString&)>& mayWrite) {
     const QString beside = QDir(executableDir).filePath(kSettingsFileName);
-    const QFileInfo file(beside);
-    const bool usable = file.exists() ? file.isWritable() : QFileInfo(executableDir).isWritable();
+    const bool usable = QFileInfo::exists(beside) ? mayWrite(beside) : mayWrite(executableDir);
     if (usable)
         return beside;
     QDir().mkpath(userConfigDir);
@@ -17,5 +17,6 @@ QString ChooseSettingsPath(const QString& executableDir, const QString& userConf
 
 QString SettingsFilePath() {
     return ChooseSettingsPath(QCoreApplication::applicationDirPath(),
-                              QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+                              QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
+                              [](const QString& path) { return QFileInfo(path).isWritable(); });
 }
