@@ -2,7 +2,9 @@
 #include "ModalDriver.h"
 #include "app/DAXApp.h"
 #include "app/DAXMainFrame.h"
+#include "app/LockKeys.h"
 
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QSettings>
@@ -106,6 +108,25 @@ private slots:
         });
         app.MainFrame()->Action(kCmdAbout)->trigger();
         QVERIFY2(informative.contains(ini), qPrintable(informative));
+    }
+
+    void lockIndicatorsFollowTheKeyboardLights() {
+        CGuiTestDir leds;
+        const auto light = [&](const QString& name, const char* brightness) {
+            QVERIFY(QDir(leds.Path()).mkpath(name));
+            WriteText(leds.FilePath(name + "/brightness"), brightness);
+        };
+        light("input3::capslock", "1\n");
+        light("input3::numlock", "0\n");
+        light("input7::numlock", "1\n"); // a second keyboard with Num Lock lit
+        light("input3::scrolllock", "0\n");
+        light("phy0-led", "1\n");
+        const CLockKeys keys = ReadLockKeys(leds.Path());
+        QVERIFY(keys.caps);
+        QVERIFY(keys.num);
+        QVERIFY(!keys.scroll);
+        const CLockKeys none = ReadLockKeys(leds.FilePath("missing"));
+        QVERIFY(!none.caps && !none.num && !none.scroll);
     }
 
 private:
