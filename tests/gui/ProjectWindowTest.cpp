@@ -64,6 +64,8 @@ QStringList MenuTitles(QMenuBar* bar) {
 
 // The program with its settings file saying the first start is over.
 struct CProgram {
+    // Any message box that a test does not answer is refused and counted, so nothing hangs.
+    CModalDriver driver;
     CGuiTestDir dir;
     std::unique_ptr<CDAXApp> app;
 
@@ -76,6 +78,12 @@ struct CProgram {
         app->InitInstance();
     }
     CDAXMainFrame& Frame() { return *app->MainFrame(); }
+    ~CProgram() {
+        s_unexpected += driver.Unexpected();
+        if (driver.Unexpected() > 0)
+            qWarning("unexpected windows: %s", qPrintable(driver.Seen().join(" | ")));
+    }
+    static inline int s_unexpected = 0;
     int Projects() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return int(Frame().Children().size());
@@ -89,6 +97,12 @@ class ProjectWindowTest : public QObject {
 private slots:
     void initTestCase() {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_store.Path());
+    }
+
+    // Every test ends with no window left unanswered.
+    void cleanup() {
+        QCOMPARE(CProgram::s_unexpected, 0);
+        CProgram::s_unexpected = 0;
     }
 
     void commandsAreEnabledExactlyAsTheTableSays() {
@@ -193,7 +207,7 @@ private slots:
 
         child->Document().projectName = "Hall B";
         child->Document().SetModified();
-        CModalDriver driver;
+        CModalDriver& driver = p.driver;
         driver.Then(CModalDriver::Ok()); // the notice about the new extension
         p.Frame().Action(kCmdSave)->trigger();
         QCOMPARE(driver.Seen(), QStringList{QString("DAX: ") + Strings::kSavedWithNewExtension});
@@ -220,7 +234,7 @@ private slots:
         CDAXChildFrame* child = p.Frame().NewProject();
         child->Document().projectName = "Foyer";
         child->Document().SetModified();
-        CModalDriver driver;
+        CModalDriver& driver = p.driver;
         driver.Then(CModalDriver::ChooseFile(p.dir.FilePath("foyer.dax")));
         driver.Then(CModalDriver::Ok()); // save with the new extension?
         driver.Then(CModalDriver::Ok()); // saved with the new extension
@@ -270,7 +284,7 @@ private slots:
         const QString foreign = p.dir.FilePath("notes.tdax");
         WriteBytes(foreign, {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
 
-        CModalDriver driver;
+        CModalDriver& driver = p.driver;
         driver.Then(CModalDriver::Ok());
         QVERIFY(!p.Frame().OpenProject(foreign));
         QCOMPARE(driver.Seen().size(), 1);
@@ -289,7 +303,7 @@ private slots:
         std::vector<std::uint8_t> bytes = ProjectBytes("Cut");
         bytes.resize(bytes.size() / 2);
         WriteBytes(damaged, bytes);
-        CModalDriver driver;
+        CModalDriver& driver = p.driver;
         driver.Then(CModalDriver::Ok());
         QVERIFY(!p.Frame().OpenProject(damaged));
         QCOMPARE(driver.Seen().size(), 1);
@@ -311,7 +325,7 @@ private slots:
         child->RefreshTitle();
         QVERIFY(QDir(gone.Path()).removeRecursively());
 
-        CModalDriver driver;
+        CModalDriver& driver = p.driver;
         driver.Then(CModalDriver::Ok());
         QVERIFY(!child->Save());
         QCOMPARE(driver.Seen().size(), 1);
@@ -326,7 +340,7 @@ private slots:
         CDAXChildFrame* child = p.Frame().NewProject();
         child->Document().SetModified();
         QMdiSubWindow* window = qobject_cast<QMdiSubWindow*>(child->parentWidget());
-        CModalDriver driver;
+        CModalDriver& driver = p.driver;
         driver.Then(CModalDriver::Cancel());
         window->close();
         QCOMPARE(driver.Seen(), QStringList{"DAX: Save changes to Untitled?"});
