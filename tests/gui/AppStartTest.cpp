@@ -117,8 +117,8 @@ private slots:
             WriteText(leds.FilePath(name + "/brightness"), brightness);
         };
         light("input3::capslock", "1\n");
-        light("input3::numlock", "0\n");
-        light("input7::numlock", "1\n"); // a second keyboard with Num Lock lit
+        light("input9::numlock", "0\n"); // read after the lit one below
+        light("input1::numlock", "1\n"); // another keyboard has Num Lock lit
         light("input3::scrolllock", "0\n");
         light("phy0-led", "1\n");
         const CLockKeys keys = ReadLockKeys(leds.Path());
