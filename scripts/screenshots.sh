@@ -30,7 +30,8 @@ export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" QT_QPA_PLATFORM=xc
 start() {
   "$work/daxara" "$@" >/dev/null 2>&1 &
   pid=$!
-  win=$(xdotool search --sync --onlyvisible --name "VEL Daxara" | head -1)
+  win=$(timeout 30 xdotool search --sync --onlyvisible --name "VEL Daxara" | head -1)
+  [ -n "$win" ] || { echo "the program did not open its window" >&2; exit 1; }
   xdotool windowsize "$win" 1180 760 windowmove "$win" 0 0
   sleep 2
 }

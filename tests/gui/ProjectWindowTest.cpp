@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSettings>
@@ -272,6 +273,27 @@ private slots:
         QCOMPARE(p.Frame().OpenProject(a), first);
         QCOMPARE(p.Projects(), 2);
         QCOMPARE(p.Frame().ActiveChild(), first);
+
+        // The Window menu lists both and switches between them.
+        QMenu* windowMenu = nullptr;
+        for (QAction* action : p.Frame().menuBar()->actions())
+            if (action->text() == "&Window")
+                windowMenu = action->menu();
+        QVERIFY(windowMenu);
+        emit windowMenu->aboutToShow();
+        emit windowMenu->aboutToShow(); // listed once however often it opens
+        QStringList listed;
+        QAction* entryOfB = nullptr;
+        for (QAction* action : windowMenu->actions())
+            if (action->property("windowEntry").toBool() && !action->isSeparator()) {
+                listed << action->text();
+                if (action->text().endsWith("b.tdax"))
+                    entryOfB = action;
+            }
+        QCOMPARE(listed, (QStringList{"&1 a.tdax", "&2 b.tdax"}));
+        QVERIFY(entryOfB);
+        entryOfB->trigger();
+        QCOMPARE(p.Frame().ActiveChild(), second);
     }
 
     void aForeignFileIsRefusedWhileAProjectIsOpen() {

@@ -139,9 +139,11 @@ void CDAXMainFrame::AddMenuNodes(QMenu* menu, const std::vector<CMenuNode>& node
         case CMenuNode::RecentFiles:
             menu->addActions(m_recentActions);
             break;
-        case CMenuNode::Popup:
-            AddMenuNodes(menu->addMenu(ToQString(node.text)), node.children);
+        case CMenuNode::Popup: {
+            QMenu* popup = menu->addMenu(ToQString(node.text));
+            AddMenuNodes(popup, node.children);
             break;
+        }
         }
     }
 }
@@ -152,8 +154,33 @@ void CDAXMainFrame::BuildMenus(bool projectOpen) {
         return;
     m_menuKind = kind;
     menuBar()->clear();
-    for (const CMenuNode& popup : MainMenu(projectOpen))
-        AddMenuNodes(menuBar()->addMenu(ToQString(popup.text)), popup.children);
+    for (const CMenuNode& popup : MainMenu(projectOpen)) {
+        QMenu* menu = menuBar()->addMenu(ToQString(popup.text));
+        AddMenuNodes(menu, popup.children);
+        if (popup.text == "&Window")
+            connect(menu, &QMenu::aboutToShow, this, [this, menu] { ListWindows(menu); });
+    }
+}
+
+void CDAXMainFrame::ListWindows(QMenu* menu) {
+    for (QAction* action : menu->actions())
+        if (action->property("windowEntry").toBool())
+            delete action;
+    const QList<QMdiSubWindow*> windows = m_mdi->subWindowList();
+    if (!windows.isEmpty()) {
+        menu->addSeparator()->setProperty("windowEntry", true);
+    }
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* window = windows[i];
+        QString title = window->windowTitle();
+        title.replace("[*]", window->isWindowModified() ? "*" : "");
+        QAction* action = menu->addAction(QString("&%1 %2").arg(i + 1).arg(title));
+        action->setProperty("windowEntry", true);
+        action->setCheckable(true);
+        action->setChecked(window == m_mdi->activeSubWindow());
+        connect(action, &QAction::triggered, this,
+                [this, window] { m_mdi->setActiveSubWindow(window); });
+    }
 }
 
 void CDAXMainFrame::CreateToolBar() {

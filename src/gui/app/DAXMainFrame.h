@@ -55,6 +55,8 @@ private:
     void CreateActions();
     void BuildMenus(bool projectOpen);
     void AddMenuNodes(QMenu* menu, const std::vector<CMenuNode>& nodes);
+    // The open project windows at the end of the Window menu.
+    void ListWindows(QMenu* menu);
     void CreateToolBar();
     void CreateStatusBar();
     CDAXChildFrame* AddChild(CDAXChildFrame* child);

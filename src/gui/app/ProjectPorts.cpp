@@ -13,11 +13,11 @@ CProjectPorts::CProjectPorts(QWidget* window, CSettingsPort* settings)
 
 CProjectPorts::~CProjectPorts() = default;
 
-CDocumentPorts CProjectPorts::Ports() const {
+CDocumentPorts CProjectPorts::Ports() {
     CDocumentPorts ports;
-    ports.messages = const_cast<CQtMessagePort*>(&m_messages);
-    ports.files = const_cast<CQtFilePort*>(&m_files);
-    ports.storage = const_cast<CProjectFileStorage*>(&m_storage);
+    ports.messages = &m_messages;
+    ports.files = &m_files;
+    ports.storage = &m_storage;
     ports.dialogs = m_dialogs.get();
     ports.progress = m_progress.get();
     ports.arrangement = m_arrangement.get();

@@ -13,7 +13,7 @@ class CProjectPorts {
 public:
     CProjectPorts(QWidget* window, CSettingsPort* settings);
     ~CProjectPorts();
-    CDocumentPorts Ports() const;
+    CDocumentPorts Ports();
 
 private:
     CQtMessagePort m_messages;
