@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -200,7 +201,16 @@ private slots:
         const QString legacy = p.dir.FilePath("room.dax");
         WriteBytes(legacy, LegacyBytes("Hall"));
         const QByteArray legacyBytes = ReadBytes(legacy);
-        CDAXChildFrame* child = p.Frame().OpenProject(legacy);
+        // File Open offers both extensions.
+        QStringList openFilters;
+        p.driver.Then([&](QWidget* modal) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal))
+                openFilters = dialog->nameFilters();
+            CModalDriver::ChooseFile(legacy)(modal);
+        });
+        p.Frame().Action(kCmdOpen)->trigger();
+        QCOMPARE(openFilters, QStringList{"DAX Files (*.tdax *.dax)"});
+        CDAXChildFrame* child = p.Frame().ActiveChild();
         QVERIFY(child);
         QCOMPARE(child->Document().projectName, std::string("Hall"));
         QCOMPARE(child->Document().room.list.Count(), 1);
@@ -211,7 +221,8 @@ private slots:
         CModalDriver& driver = p.driver;
         driver.Then(CModalDriver::Ok()); // the notice about the new extension
         p.Frame().Action(kCmdSave)->trigger();
-        QCOMPARE(driver.Seen(), QStringList{QString("DAX: ") + Strings::kSavedWithNewExtension});
+        QCOMPARE(driver.Seen().size(), 2); // the file dialog, then the notice
+        QCOMPARE(driver.Seen().last(), QString("DAX: ") + Strings::kSavedWithNewExtension);
         const QString migrated = p.dir.FilePath("room.tdax");
         QVERIFY(QFile::exists(migrated));
         QCOMPARE(ReadBytes(legacy), legacyBytes); // the old file stays as it was
@@ -236,7 +247,14 @@ private slots:
         child->Document().projectName = "Foyer";
         child->Document().SetModified();
         CModalDriver& driver = p.driver;
-        driver.Then(CModalDriver::ChooseFile(p.dir.FilePath("foyer.dax")));
+        // Save As proposes the current extension only.
+        driver.Then([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->nameFilters(), QStringList{"DAX Files (*.tdax)"});
+            QCOMPARE(dialog->defaultSuffix(), QString("tdax"));
+            CModalDriver::ChooseFile(p.dir.FilePath("foyer.dax"))(modal);
+        });
         driver.Then(CModalDriver::Ok()); // save with the new extension?
         driver.Then(CModalDriver::Ok()); // saved with the new extension
         p.Frame().Action(kCmdSaveAs)->trigger();
