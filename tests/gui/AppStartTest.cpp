@@ -2,6 +2,7 @@
 #include "ModalDriver.h"
 #include "app/DAXApp.h"
 #include "app/DAXMainFrame.h"
+#include "app/Guard.h"
 #include "app/LockKeys.h"
 
 #include <QDir>
@@ -10,6 +11,9 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTest>
+
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -127,6 +131,20 @@ private slots:
         QVERIFY(!keys.scroll);
         const CLockKeys none = ReadLockKeys(leds.FilePath("missing"));
         QVERIFY(!none.caps && !none.num && !none.scroll);
+    }
+
+    void aThrowingStepIsReportedAndStopsThere() {
+        CModalDriver driver;
+        driver.Then(CModalDriver::Ok());
+        driver.Then(CModalDriver::Ok());
+        QVERIFY(!RunGuarded(nullptr, [] { throw std::runtime_error("the disk is full"); }));
+        QVERIFY(!RunGuarded(nullptr, [] { throw std::bad_alloc(); }));
+        bool ran = false;
+        QVERIFY(RunGuarded(nullptr, [&] { ran = true; }));
+        QVERIFY(ran);
+        QCOMPARE(driver.Seen().size(), 2);
+        QVERIFY2(driver.Seen()[0].endsWith("the disk is full"), qPrintable(driver.Seen()[0]));
+        QVERIFY2(driver.Seen()[1].contains("not enough memory"), qPrintable(driver.Seen()[1]));
     }
 
 private:
