@@ -10,6 +10,11 @@
 #include "project/MenuLayout.h"
 #include "project/ProjectFile.h"
 #include "project/Strings.h"
+#include "views/ColorMapView.h"
+#include "views/InstallationContainerView.h"
+#include "views/SoundGraphView.h"
+#include "views/StdSPDataListView.h"
+#include "views/TapListView.h"
 
 #include <QDir>
 #include <QFile>
@@ -80,6 +85,11 @@ struct CProgram {
         app->InitInstance();
     }
     CDAXMainFrame& Frame() { return *app->MainFrame(); }
+    // New Project, confirming the room the new project asks for.
+    CDAXChildFrame* NewProject() {
+        driver.Then(CModalDriver::Ok());
+        return Frame().NewProject();
+    }
     ~CProgram() {
         s_unexpected += driver.Unexpected();
         if (driver.Unexpected() > 0)
@@ -103,8 +113,9 @@ private slots:
 
     // Every test ends with no window left unanswered.
     void cleanup() {
-        QCOMPARE(CProgram::s_unexpected, 0);
+        const int unexpected = CProgram::s_unexpected;
         CProgram::s_unexpected = 0;
+        QCOMPARE(unexpected, 0);
     }
 
     void commandsAreEnabledExactlyAsTheTableSays() {
@@ -133,7 +144,7 @@ private slots:
         }
         QCOMPARE(ids, QList<int>(ToolbarLayout().begin(), ToolbarLayout().end()));
 
-        CDAXChildFrame* child = frame.NewProject();
+        CDAXChildFrame* child = p.NewProject();
         QVERIFY(child);
         QCOMPARE(MenuTitles(frame.menuBar()),
                  (QStringList{"&File", "&View", "&Room", "&Speaker", "&Installation", "&Tool",
@@ -165,10 +176,16 @@ private slots:
 
     void newProjectOpensFivePanesAtTheirSizes() {
         CProgram p;
-        CDAXChildFrame* child = p.Frame().NewProject();
+        CDAXChildFrame* child = p.NewProject();
         QVERIFY(child);
         QVERIFY(QTest::qWaitForWindowExposed(child));
+        QCOMPARE(p.driver.Seen(), QStringList{"Room Parameters:"});
         QCOMPARE(child->Document().conditions.Count(), 1); // the map pane made its plane
+        QVERIFY(qobject_cast<CStdSPDataListView*>(child->Pane(EPane::SpeakerList)));
+        QVERIFY(qobject_cast<CTapListView*>(child->Pane(EPane::TapList)));
+        QVERIFY(qobject_cast<CSoundGraphView*>(child->Pane(EPane::SoundGraph)));
+        QVERIFY(qobject_cast<CColorMapView*>(child->Pane(EPane::ColorMap)));
+        QVERIFY(qobject_cast<CInstallationContainerView*>(child->Pane(EPane::Installations)));
         QCOMPARE(child->parentWidget()->size(), QSize(785, 500));
         const auto [outer, middle, inner] = child->Splitters();
         QCOMPARE(outer->orientation(), Qt::Vertical);
@@ -243,7 +260,7 @@ private slots:
 
     void saveAsUnderALegacyNameAsksAndWritesTheNewExtension() {
         CProgram p;
-        CDAXChildFrame* child = p.Frame().NewProject();
+        CDAXChildFrame* child = p.NewProject();
         child->Document().projectName = "Foyer";
         child->Document().SetModified();
         CModalDriver& driver = p.driver;
@@ -259,7 +276,9 @@ private slots:
         driver.Then(CModalDriver::Ok()); // saved with the new extension
         p.Frame().Action(kCmdSaveAs)->trigger();
         QCOMPARE(driver.Pending(), 0);
-        QCOMPARE(driver.Seen().value(1), QString("DAX: ") + Strings::kAskNewExtension);
+        QCOMPARE(driver.Seen().mid(1),
+                 (QStringList{"Save As:", QString("DAX: ") + Strings::kAskNewExtension,
+                              QString("DAX: ") + Strings::kSavedWithNewExtension}));
         QVERIFY(QFile::exists(p.dir.FilePath("foyer.tdax")));
         QVERIFY(!QFile::exists(p.dir.FilePath("foyer.dax")));
         QCOMPARE(child->windowTitle(), QString("foyer.tdax[*]"));
@@ -377,26 +396,27 @@ private slots:
 
     void closingAModifiedProjectAsksToSave() {
         CProgram p;
-        CDAXChildFrame* child = p.Frame().NewProject();
+        CDAXChildFrame* child = p.NewProject();
         child->Document().SetModified();
         QMdiSubWindow* window = qobject_cast<QMdiSubWindow*>(child->parentWidget());
         CModalDriver& driver = p.driver;
         driver.Then(CModalDriver::Cancel());
         window->close();
-        QCOMPARE(driver.Seen(), QStringList{"DAX: Save changes to Untitled?"});
+        QCOMPARE(driver.Seen().size(), 2); // the room of the new project, then the question
+        QCOMPARE(driver.Seen().last(), QString("DAX: Save changes to Untitled?"));
         QCOMPARE(p.Projects(), 1);
 
         driver.Then(CModalDriver::Press("No"));
         p.Frame().Action(kCmdClose)->trigger();
-        QCOMPARE(driver.Seen().size(), 2);
+        QCOMPARE(driver.Seen().size(), 3);
         QCOMPARE(p.Projects(), 0);
         QCOMPARE(MenuTitles(p.Frame().menuBar()), (QStringList{"&File", "&View", "&Help"}));
 
         // An unmodified project closes without a question.
-        p.Frame().NewProject();
+        p.NewProject();
         p.Frame().Action(kCmdClose)->trigger();
         QCOMPARE(p.Projects(), 0);
-        QCOMPARE(driver.Seen().size(), 2);
+        QCOMPARE(driver.Seen().size(), 4); // its room only
         QCOMPARE(driver.Unexpected(), 0);
     }
 

@@ -24,7 +24,6 @@ inline constexpr const char* kAmplifierTo = " to ";
 inline constexpr const char* kAutoDensity = "Speaker Density :  ";
 inline constexpr const char* kAutoSpeaker = "Speaker : ";
 inline constexpr const char* kAutoTap = "Tap : ";
-inline constexpr const char* kTapOhms = "ohms  ";
 inline constexpr const char* kTapVoltLine = "V Line  ";
 inline constexpr const char* kColumnPitch = "Distance between Successive Columns : ";
 inline constexpr const char* kRowPitch = "Distance between Successive Rows : ";

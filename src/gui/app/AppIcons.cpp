@@ -1,9 +1,9 @@
 #include "app/AppIcons.h"
 
+#include "paint/DaxIcons.h"
 #include "project/MenuLayout.h"
 
 #include <QFont>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -317,38 +317,9 @@ QIcon CommandIcon(int id) {
 }
 
 QImage PaintApplicationImage(int size) {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 64.0, size / 64.0);
-    // A level map: warm at the speaker, cool far away.
-    QLinearGradient levels(QPointF(8, 8), QPointF(60, 60));
-    levels.setColorAt(0.0, QColor(230, 60, 40));
-    levels.setColorAt(0.35, QColor(250, 200, 40));
-    levels.setColorAt(0.65, QColor(80, 200, 120));
-    levels.setColorAt(1.0, QColor(40, 90, 210));
-    p.setPen(QPen(QColor(30, 36, 48), 2.5));
-    p.setBrush(levels);
-    p.drawRoundedRect(QRectF(4, 4, 56, 56), 10, 10);
-    p.setPen(QPen(QColor(255, 255, 255, 140), 1.5));
-    p.setBrush(Qt::NoBrush);
-    for (int r = 14; r <= 50; r += 12)
-        p.drawArc(QRectF(16 - r, 16 - r, 2 * r, 2 * r), 270 * 16, 90 * 16);
-    // The speaker.
-    p.setPen(QPen(QColor(20, 24, 32), 2));
-    p.setBrush(QColor(44, 48, 60));
-    p.drawRoundedRect(QRectF(10, 10, 20, 30), 3, 3);
-    p.setBrush(QColor(190, 196, 206));
-    p.drawEllipse(QPointF(20, 31), 6, 6);
-    p.drawEllipse(QPointF(20, 17.5), 3, 3);
-    p.end();
-    return image;
+    return DaxIconImage(EDaxIcon::Application, size);
 }
 
 QIcon ApplicationIcon() {
-    QIcon icon;
-    for (int size : kIconSizes)
-        icon.addPixmap(QPixmap::fromImage(PaintApplicationImage(size)));
-    return icon;
+    return DaxIcon(EDaxIcon::Application);
 }

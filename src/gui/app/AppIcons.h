@@ -11,7 +11,7 @@ class QPainter;
 QIcon CommandIcon(int commandId);
 // Our own drawing of a command, whatever the theme offers; null for a command without a drawing.
 QIcon DrawnCommandIcon(int commandId);
-// The program's icon: a loudspeaker in front of a coloured level map.
+// The program's icon, at the usual sizes, and as one image for the installed icon theme.
 QIcon ApplicationIcon();
 QImage PaintApplicationImage(int size);
 

@@ -5,6 +5,7 @@
 #include "paint/GuiText.h"
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
+#include "views/ColorMapView.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -67,6 +68,8 @@ CDAXChildFrame::CDAXChildFrame(std::unique_ptr<CDAXDoc> document, CSettingsPort*
     add(EPane::ColorMap, m_middle);
     m_outer->addWidget(m_middle);
     add(EPane::Installations, m_outer);
+    if (auto* map = qobject_cast<CColorMapView*>(Pane(EPane::ColorMap)))
+        connect(map, &CColorMapView::commandRequested, this, &CDAXChildFrame::commandRequested);
     // Sizes before the first layout; the real ones follow once the window has its size.
     m_outer->setSizes({400, 100});
     m_middle->setSizes({200, 600});
@@ -96,9 +99,9 @@ void CDAXChildFrame::showEvent(QShowEvent* event) {
 }
 
 void CDAXChildFrame::InitialUpdate() {
-    for (QWidget* pane : m_panes)
-        if (pane->metaObject()->indexOfMethod("initialUpdate()") >= 0)
-            QMetaObject::invokeMethod(pane, "initialUpdate", Qt::DirectConnection);
+    // The lists and the response view set themselves up when made; the map waits for this.
+    if (auto* map = qobject_cast<CColorMapView*>(Pane(EPane::ColorMap)))
+        map->InitialUpdate();
     RefreshTitle();
 }
 

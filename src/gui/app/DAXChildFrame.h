@@ -29,8 +29,8 @@ public:
     // outer (2 rows), middle (2 columns), inner (3 rows)
     std::array<QSplitter*, 3> Splitters() const { return {m_outer, m_middle, m_inner}; }
 
-    // The first update of every pane, in pane order: a new project's map pane creates its
-    // calculation plane and asks for the room here.
+    // The first update of the panes: a new project's map creates its calculation plane and
+    // asks for the room here.
     void InitialUpdate();
 
     // The file name, or "Untitled".
@@ -49,6 +49,8 @@ public:
 signals:
     // The project was written to this file.
     void saved(const QString& path);
+    // A pane asks for a menu command (from its context menu).
+    void commandRequested(int id);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -340,6 +340,10 @@ CDAXChildFrame* CDAXMainFrame::AddChild(CDAXChildFrame* child) {
         UpdateCommandUI();
     });
     connect(child, &QObject::destroyed, this, [this] { ScheduleCommandUI(); });
+    connect(child, &CDAXChildFrame::commandRequested, this, [this, child](int id) {
+        m_mdi->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(child->parentWidget()));
+        ExecuteCommand(id);
+    });
     return child;
 }
 

@@ -1,21 +1,23 @@
 #include "app/ProjectPanes.h"
 
-#include "app/MapSummaryPane.h"
-
-#include <QLabel>
+#include "views/ColorMapView.h"
+#include "views/InstallationContainerView.h"
+#include "views/SoundGraphView.h"
+#include "views/StdSPDataListView.h"
+#include "views/TapListView.h"
 
 QWidget* CreatePane(EPane pane, CDAXDoc& document, QWidget* parent) {
     switch (pane) {
-    case EPane::ColorMap:
-        return new CMapSummaryPane(document, parent);
     case EPane::SpeakerList:
-        return new QLabel("Speaker data", parent);
+        return new CStdSPDataListView(document, parent);
     case EPane::TapList:
-        return new QLabel("Taps", parent);
+        return new CTapListView(document, parent);
     case EPane::SoundGraph:
-        return new QLabel("Frequency response", parent);
+        return new CSoundGraphView(document, parent);
+    case EPane::ColorMap:
+        return new CColorMapView(document, parent);
     case EPane::Installations:
-        return new QLabel("Installations", parent);
+        return new CInstallationContainerView(document, parent);
     }
     return nullptr;
 }

@@ -1,15 +1,17 @@
 #include "app/ProjectPorts.h"
 
-#include "app/InterimDialogs.h"
-#include "speaker/ModuleArrangementPort.h"
+#include "dialogs/QtArrangementPort.h"
+#include "dialogs/QtDialogPort.h"
+#include "dialogs/QtProgress.h"
 
 std::unique_ptr<CDialogPort> CreateDialogPort(QWidget* parent) {
-    return std::make_unique<CInterimDialogPort>(parent);
+    return std::make_unique<CQtDialogPort>(parent);
 }
 
 CProjectPorts::CProjectPorts(QWidget* window, CSettingsPort* settings)
     : m_messages(window), m_files(window), m_dialogs(CreateDialogPort(window)),
-      m_settings(settings) {}
+      m_progress(std::make_unique<CQtProgressFactory>(window)),
+      m_arrangement(std::make_unique<CQtArrangementPort>(window, settings)), m_settings(settings) {}
 
 CProjectPorts::~CProjectPorts() = default;
 

@@ -40,6 +40,9 @@ void CModalDriver::Poll() {
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal || modal == m_last || !modal->isVisible())
         return;
+    // A progress dialog asks nothing; it goes by itself when its work is done.
+    if (modal->inherits("CProgressDialog"))
+        return;
     m_last = modal;
     m_seen << Describe(modal);
     if (m_answers.empty()) {

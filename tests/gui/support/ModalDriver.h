@@ -10,7 +10,8 @@
 #include <functional>
 
 // Answers the modal windows a test makes the program open, in the order they appear: message
-// boxes, file dialogs and form dialogs, all through their real buttons and fields. Each modal
+// boxes, file dialogs and form dialogs, all through their real buttons and fields (progress
+// dialogs are left to finish). Each modal
 // window's title and text are recorded; one that appears with no answer left is rejected, so a
 // test never hangs, and counted as unexpected.
 class CModalDriver : public QObject {
