@@ -167,7 +167,7 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
         if (const CTapElement* tap = TapOf(doc, *first))
             lines.push_back(
                 {19, Strings::kAutoTap + FormatSignificant(tap->tapRating, 4) +
-                         (tap->lowImpedance ? Strings::kTapOhms : Strings::kTapVoltLine) +
+                         (tap->lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
                          FormatSignificant(tap->tapPower, 4) + "W"});
     }
     lines.push_back({20, Strings::kColumnPitch + FormatSignificant(doc.autoColumnPitch, 4) + unit});

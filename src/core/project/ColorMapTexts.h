@@ -27,7 +27,6 @@ inline constexpr const char* kAmplifierTo = " to ";
 inline constexpr const char* kAutoDensity = "Speaker Density :  ";
 inline constexpr const char* kAutoSpeaker = "Speaker : ";
 inline constexpr const char* kAutoTap = "Tap : ";
-inline constexpr const char* kTapVoltLine = "V Line  ";
 inline constexpr const char* kColumnPitch = "Distance between Successive Columns : ";
 inline constexpr const char* kRowPitch = "Distance between Successive Rows : ";
 inline constexpr const char* kLeftOffset = "Distance from Left Wall to First Column : ";

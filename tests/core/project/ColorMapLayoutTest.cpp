@@ -333,3 +333,23 @@ TEST(ColorMapGeometry, TheProjectorGivesThePixelsOfProjectingOneByOne) {
         }
     }
 }
+
+TEST(ColorMapTexts, AFineModelOffersEveryBandAndSelectsTheStoredOne) {
+    CDocFixture f;
+    f.AddModel(DirectionalSpeaker(1, 24));
+    f.doc.loadedFromFile = 1;
+    CColorMapCondition c;
+    c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
+    c.band = 12;
+    f.doc.conditions.Append(c);
+    CColorMapViewModel view(f.doc);
+    view.OnInitialUpdate();
+    EXPECT_EQ(
+        view.BandCombo().items,
+        (std::vector<std::string>{"1/24 Oct. Band", "1/12 Oct. Band", "1/6 Oct. Band",
+                                  "1/3 Oct. Band", "1 Oct. Band", "2 Oct. Band", "4 Oct. Band"}));
+    EXPECT_EQ(view.BandCombo().selection, 1);
+    // Bands finer than a sixth of an octave label their centres with three digits.
+    const auto& frequencies = view.FrequencyCombo().items;
+    EXPECT_NE(std::find(frequencies.begin(), frequencies.end(), "1060[Hz]"), frequencies.end());
+}
