@@ -1,5 +1,7 @@
 #pragma once
 
+#include "project/Strings.h"
+
 // The texts around the colour map: annotation lines, legend, print title and speaker table.
 namespace Strings {
 inline constexpr const char* kMapShownAt = "This color mapping is shown @";
