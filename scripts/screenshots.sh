@@ -45,7 +45,7 @@ stop
 start "$work/demo/meeting-room.tdax" "$work/demo/hall.tdax"
 xdotool windowfocus --sync "$win" key --clearmodifiers alt+w
 sleep 0.5
-xdotool key Down Down Down Return
+xdotool key t # Window > Tile
 sleep 1
 shot two-projects.png
 stop
