@@ -1,7 +1,5 @@
 #include "acoustics/MapEngine.h"
 
-#include "acoustics/PolarSum.h"
-
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationElement.h"
 #include "acoustics/PointResponse.h"
@@ -10,138 +8,146 @@
 #include "speaker/FrequencyList.h"
 #include "speaker/SpeakerModelContainer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
 namespace {
-const double kLn10Over20 = std::log(10.0) / 20.0;
+// CornerDistance with the target given as a unit vector.
+inline double Distance(const CVec3& corner, const CVec3& target) {
+    const double x = corner.x - target.x, y = corner.y - target.y, z = corner.z - target.z;
+    const double d = std::sqrt(x * x + y * y + z * z);
+    return d < 1e-6 ? 0.0 : d;
+}
 } // namespace
 
-CMapEngine::CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRange& band)
-    : m_scene(scene), m_mode(mode), m_band(band) {
-    const int n = m_band.Count();
+CMapEngine::CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRange& band,
+                       ETables tables)
+    : m_scene(scene), m_mode(mode), m_band(band), m_tables(tables) {
     for (int i = m_band.start; i < m_band.end; ++i)
         m_frequencies.push_back(ModelFrequency(i, m_band.pitch));
+    m_frequencies.resize(static_cast<std::size_t>(Padded()), 0.0);
     if (!m_scene.HasInstallations())
         return;
-
     m_models.resize(static_cast<std::size_t>(m_scene.models->Count()));
-    auto prepareModel = [&](int index) -> const ModelPlan* {
-        if (index < 0 || index >= m_scene.models->Count())
-            return nullptr;
-        ModelPlan& plan = m_models[static_cast<std::size_t>(index)];
-        if (plan.model)
-            return &plan;
-        const CSpeakerModel& model = m_scene.models->At(index);
-        plan.model = &model;
-        plan.referenceDistance = model.Header().referenceDistance;
-        std::vector<int> ks;
-        for (double f : m_frequencies) {
-            FrequencyState state = FrequencyState::Inside;
-            int k = -1;
-            if (model.Header().IsOutsideRange(f))
-                state = FrequencyState::Outside;
-            else if ((k = model.Header().FindFrequencyIndex(f)) == -1)
-                state = FrequencyState::Missing;
-            plan.states.push_back(state);
-            plan.anyMissing = plan.anyMissing || state == FrequencyState::Missing;
-            ks.push_back(k);
+    for (const CInstallationElement& inst : *m_scene.installations)
+        m_installations.push_back(Plan(inst));
+}
+
+void CMapEngine::FillCell(BalloonTable& table, const ModelPlan& model, int cell) {
+    const std::size_t padded = static_cast<std::size_t>(Padded());
+    const int row = static_cast<int>(table.level.size() / std::max<std::size_t>(padded, 1));
+    table.rowOf[static_cast<std::size_t>(cell)] = row;
+    table.level.resize(table.level.size() + padded, 0.0);
+    table.phase.resize(table.phase.size() + padded, 0.0);
+    const CBalloonElement& balloon = table.element->Balloon();
+    const int p = cell / table.thetaCount, t = cell % table.thetaCount;
+    // Frequencies outside the model's range keep level and phase 0, as the point response
+    // propagates its zero value.
+    for (std::size_t j = 0; j < model.ks.size(); ++j)
+        if (model.ks[j] >= 0) {
+            const CSPComplex& v = balloon.Value(p, t, model.ks[j]);
+            table.level[static_cast<std::size_t>(row) * padded + j] = v.Level();
+            table.phase[static_cast<std::size_t>(row) * padded + j] = v.Phase();
         }
-        // One table per distinct balloon; elements of a line array share their module type's.
-        std::map<const CBalloonElement*, std::size_t> tableOf;
-        for (const CSpeakerElement& element : model.Elements())
-            if (tableOf.emplace(&element.Balloon(), tableOf.size()).second) {
-                const CBalloonElement& balloon = element.Balloon();
-                const CSpeakerDataHeader& header = element.Header();
-                BalloonTable table;
-                table.element = &element;
-                table.phiCount = balloon.phiCount;
-                table.thetaCount = header.thetaCount;
-                table.thetaAscending = IsAscending(header.thetaGrid.data(), header.thetaCount);
-                table.phiAscending = IsAscending(balloon.phiGrid.data(), balloon.phiCount);
-                const std::size_t cells =
-                    static_cast<std::size_t>(table.phiCount) * table.thetaCount;
-                table.level.assign(cells * static_cast<std::size_t>(n), 0.0);
-                table.phase.assign(cells * static_cast<std::size_t>(n), 0.0);
-                table.directions.resize(cells);
-                for (int p = 0; p < table.phiCount; ++p)
-                    for (int t = 0; t < table.thetaCount; ++t) {
-                        const std::size_t cell = static_cast<std::size_t>(p) * table.thetaCount + t;
-                        table.directions[cell] =
-                            BalloonDirection(header.thetaGrid[static_cast<std::size_t>(t)],
-                                             balloon.phiGrid[static_cast<std::size_t>(p)]);
-                        for (int j = 0; j < n; ++j)
-                            if (ks[static_cast<std::size_t>(j)] >= 0) {
-                                const CSPComplex& v =
-                                    balloon.Value(p, t, ks[static_cast<std::size_t>(j)]);
-                                table.level[cell * n + j] = v.Level();
-                                table.phase[cell * n + j] = v.Phase();
-                            }
-                    }
-                plan.balloons.push_back(std::move(table));
-            }
+}
+
+CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
+    if (index < 0 || index >= m_scene.models->Count())
+        return nullptr;
+    ModelPlan& plan = m_models[static_cast<std::size_t>(index)];
+    if (plan.model)
         return &plan;
-    };
-
-    for (const CInstallationElement& inst : *m_scene.installations) {
-        InstallationPlan ip;
-        ip.model = prepareModel(inst.modelIndex);
-        ip.reverse = !inst.polarityNormal;
-        if (ip.model) {
-            const ModelPlan& mp = *ip.model;
-            std::map<const CBalloonElement*, const BalloonTable*> tables;
-            for (const BalloonTable& table : mp.balloons)
-                tables[&table.element->Balloon()] = &table;
-            for (const CSpeakerElement& element : mp.model->Elements()) {
-                ElementPlan ep;
-                ep.table = tables.at(&element.Balloon());
-                ep.scale = std::sqrt(element.Weight() * inst.power);
-                CElementFrame frame = ElementFrame(element, inst.orientation);
-                Pass direct{inst.position + frame.offset, RotationMatrix(frame.world), false};
-                ep.passes[0] = direct;
-                if (m_scene.ceilingReflection) {
-                    Pass image = direct;
-                    image.source.z = 2.0 * m_scene.ceilingHeight - direct.source.z;
-                    frame.world.rotation = -frame.world.rotation;
-                    frame.world.elevation = -frame.world.elevation;
-                    image.rotation = RotationMatrix(frame.world);
-                    image.image = true;
-                    ep.passes[1] = image;
-                    ep.passCount = 2;
-                }
-                ip.elements.push_back(ep);
-            }
-        }
-        m_installations.push_back(std::move(ip));
+    const CSpeakerModel& model = m_scene.models->At(index);
+    plan.model = &model;
+    plan.referenceDistance = model.Header().referenceDistance;
+    for (int j = 0; j < m_band.Count(); ++j) {
+        const double f = m_frequencies[static_cast<std::size_t>(j)];
+        int k = -1;
+        if (!model.Header().IsOutsideRange(f) && (k = model.Header().FindFrequencyIndex(f)) == -1)
+            plan.anyMissing = true;
+        plan.ks.push_back(k);
     }
+    // One table per distinct balloon; elements of a line array share their module type's.
+    std::map<const CBalloonElement*, bool> seen;
+    for (const CSpeakerElement& element : model.Elements())
+        if (seen.emplace(&element.Balloon(), true).second) {
+            const CBalloonElement& balloon = element.Balloon();
+            const CSpeakerDataHeader& header = element.Header();
+            BalloonTable table;
+            table.element = &element;
+            table.phiCount = balloon.phiCount;
+            table.thetaCount = header.thetaCount;
+            table.thetaAscending = IsAscending(header.thetaGrid.data(), header.thetaCount);
+            table.phiAscending = IsAscending(balloon.phiGrid.data(), balloon.phiCount);
+            const int cells = table.phiCount * table.thetaCount;
+            table.rowOf.assign(static_cast<std::size_t>(std::max(cells, 0)), -1);
+            table.directions.resize(table.rowOf.size());
+            for (int p = 0; p < table.phiCount; ++p)
+                for (int t = 0; t < table.thetaCount; ++t)
+                    table.directions[static_cast<std::size_t>(p * table.thetaCount + t)] =
+                        BalloonDirection(header.thetaGrid[static_cast<std::size_t>(t)],
+                                         balloon.phiGrid[static_cast<std::size_t>(p)]);
+            if (m_tables == ETables::All && !plan.anyMissing) {
+                table.level.reserve(table.rowOf.size() * static_cast<std::size_t>(Padded()));
+                table.phase.reserve(table.level.capacity());
+                for (int cell = 0; cell < cells; ++cell)
+                    FillCell(table, plan, cell);
+            }
+            plan.balloons.push_back(std::move(table));
+        }
+    return &plan;
 }
 
-CMapEngine::Scratch CMapEngine::MakeScratch() const {
-    Scratch s;
-    s.installation.resize(static_cast<std::size_t>(m_band.Count()));
-    s.sum.resize(static_cast<std::size_t>(m_band.Count()));
-    s.exponents.resize(static_cast<std::size_t>(m_band.Count()));
-    s.angles.resize(static_cast<std::size_t>(m_band.Count()));
-    return s;
+CMapEngine::InstallationPlan CMapEngine::Plan(const CInstallationElement& inst) {
+    InstallationPlan ip;
+    ip.model = PrepareModel(inst.modelIndex);
+    ip.reverse = !inst.polarityNormal;
+    if (!ip.model)
+        return ip;
+    const ModelPlan& mp = *ip.model;
+    std::map<const CBalloonElement*, const BalloonTable*> tables;
+    for (const BalloonTable& table : mp.balloons)
+        tables[&table.element->Balloon()] = &table;
+    for (const CSpeakerElement& element : mp.model->Elements()) {
+        ElementPlan ep;
+        ep.table = tables.at(&element.Balloon());
+        ep.scale = std::sqrt(element.Weight() * inst.power);
+        CElementFrame frame = ElementFrame(element, inst.orientation);
+        Pass direct{inst.position + frame.offset, RotationMatrix(frame.world), false};
+        ep.passes[0] = direct;
+        if (m_scene.ceilingReflection) {
+            Pass image = direct;
+            image.source.z = 2.0 * m_scene.ceilingHeight - direct.source.z;
+            frame.world.rotation = -frame.world.rotation;
+            frame.world.elevation = -frame.world.elevation;
+            image.rotation = RotationMatrix(frame.world);
+            image.image = true;
+            ep.passes[1] = image;
+            ep.passCount = 2;
+        }
+        ip.elements.push_back(ep);
+    }
+    return ip;
 }
 
-bool CMapEngine::AddPass(const InstallationPlan& inst, const ElementPlan& element, const Pass& pass,
-                         const CVec3& point, CSPComplex* acc, Scratch& scratch) const {
-    double* exponents = scratch.exponents.data();
-    double* phases = scratch.angles.data();
-    const int n = m_band.Count();
+void CMapEngine::ReplanInstallation(int k) {
+    m_installations.at(static_cast<std::size_t>(k)) = Plan(*m_scene.installations->At(k));
+}
+
+CMapEngine::EPass CMapEngine::Locate(const InstallationPlan& inst, const ElementPlan& element,
+                                     const Pass& pass, const CVec3& point, Located& out) const {
     const CVec3 d = pass.rotation.TransposeTimes(point - pass.source);
     double r = d.Length();
-    if (r == 0.0) {
-        const CSPComplex sentinel = CSPComplex::FromLevelPhase(kZeroDistanceLevel, 0.0);
-        for (int j = 0; j < n; ++j)
-            acc[j].Add(sentinel);
-        return true;
-    }
+    if (r == 0.0)
+        return EPass::Sentinel;
     const ModelPlan& model = *inst.model;
     if (model.anyMissing)
-        return false;
+        return EPass::Failed;
     CBalloonAngles angles = BalloonAngles(d, r);
+    // The target as d / r is the unit vector BalloonDirection would rebuild from the angles; the
+    // image's mirrored phi mirrors z.
+    const CVec3 target{d.x / r, d.y / r, pass.image ? -(d.z / r) : d.z / r};
     if (pass.image)
         angles.phi = 360.0 - angles.phi;
     if (m_scene.lengthUnit == kUnitImperial)
@@ -155,67 +161,100 @@ bool CMapEngine::AddPass(const InstallationPlan& inst, const ElementPlan& elemen
     const CBracket ph =
         BracketSearch(balloon.phiGrid.data(), balloon.phiCount, angles.phi, table.phiAscending);
     const int T = table.thetaCount;
-    const std::size_t cA = static_cast<std::size_t>(ph.loIndex * T + th.loIndex);
-    const std::size_t cB = static_cast<std::size_t>(ph.hiIndex * T + th.loIndex);
-    const std::size_t cC = static_cast<std::size_t>(ph.loIndex * T + th.hiIndex);
-    const std::size_t cD = static_cast<std::size_t>(ph.hiIndex * T + th.hiIndex);
+    const int cA = ph.loIndex * T + th.loIndex, cB = ph.hiIndex * T + th.loIndex;
+    const int cC = ph.loIndex * T + th.hiIndex, cD = ph.hiIndex * T + th.hiIndex;
 
+    CPassKernel& k = out.kernel;
     // Either one stored cell is taken as it is, or the four corners are weighted.
-    std::size_t exactCell = cA;
-    bool exact = th.exact && ph.exact;
-    double wA = 0, wB = 0, wC = 0, wD = 0, weightSum = 0;
-    if (!exact) {
-        const CVec3 target = BalloonDirection(angles.theta, angles.phi);
-        const double dA = CornerDistance(table.directions[cA], target);
-        const double dB = CornerDistance(table.directions[cB], target);
-        const double dC = CornerDistance(table.directions[cC], target);
-        const double dD = CornerDistance(table.directions[cD], target);
-        exact = true;
+    k.exact = true;
+    out.cells[0] = cA;
+    if (!(th.exact && ph.exact)) {
+        const CVec3* dir = table.directions.data();
+        const double dA = Distance(dir[cA], target), dB = Distance(dir[cB], target);
+        const double dC = Distance(dir[cC], target), dD = Distance(dir[cD], target);
         if (dA == 0.0)
-            exactCell = cA;
+            out.cells[0] = cA;
         else if (dC == 0.0)
-            exactCell = cC;
+            out.cells[0] = cC;
         else if (dB == 0.0)
-            exactCell = cB;
+            out.cells[0] = cB;
         else if (dD == 0.0)
-            exactCell = cD;
+            out.cells[0] = cD;
         else {
-            exact = false;
-            wA = 1.0 / dA, wB = 1.0 / dB, wC = 1.0 / dC, wD = 1.0 / dD;
-            weightSum = wA + wB + wC + wD;
+            k.exact = false;
+            out.cells[1] = cB, out.cells[2] = cC, out.cells[3] = cD;
+            k.weight[0] = 1.0 / dA, k.weight[1] = 1.0 / dB, k.weight[2] = 1.0 / dC,
+            k.weight[3] = 1.0 / dD;
+            k.weightSum = k.weight[0] + k.weight[1] + k.weight[2] + k.weight[3];
         }
     }
+    k.ref = model.referenceDistance;
+    k.r = r;
+    k.delay = (r - k.ref) / kSpeedOfSound;
+    k.scale = element.scale;
+    k.reverse = inst.reverse;
+    return EPass::Value;
+}
 
-    const double ref = model.referenceDistance;
-    const double delay = (r - ref) / kSpeedOfSound;
-    const double scale = element.scale;
-    const double* level = table.level.data();
-    const double* phase = table.phase.data();
-    for (int j = 0; j < n; ++j) {
-        double L = 0.0, P0 = 0.0;
-        if (model.states[static_cast<std::size_t>(j)] == FrequencyState::Inside) {
-            if (exact) {
-                L = level[exactCell * n + j];
-                P0 = phase[exactCell * n + j];
-            } else {
-                const std::size_t a = cA * n + j, b = cB * n + j, c = cC * n + j, dd = cD * n + j;
-                L = (wA * level[a] + wB * level[b] + wC * level[c] + wD * level[dd]) / weightSum;
-                const double pA = phase[a];
-                P0 = (wA * pA + wB * UnwrapAgainst(phase[b], pA) +
-                      wC * UnwrapAgainst(phase[c], pA) + wD * UnwrapAgainst(phase[dd], pA)) /
-                     weightSum;
+bool CMapEngine::AddInstallation(int index, const CVec3& point, double* re, double* im) const {
+    const InstallationPlan& inst = m_installations[static_cast<std::size_t>(index)];
+    if (!inst.model)
+        return true; // no model: contributes nothing
+    const int padded = Padded();
+    const std::size_t stride = static_cast<std::size_t>(padded);
+    Located located;
+    for (const ElementPlan& element : inst.elements)
+        for (int p = 0; p < element.passCount; ++p) {
+            switch (Locate(inst, element, element.passes[p], point, located)) {
+            case EPass::Failed:
+                return false;
+            case EPass::Sentinel: {
+                const CSPComplex s = CSPComplex::FromLevelPhase(kZeroDistanceLevel, 0.0);
+                for (int j = 0; j < padded; ++j)
+                    re[j] += s.re, im[j] += s.im;
+                break;
+            }
+            case EPass::Value: {
+                const BalloonTable& table = *element.table;
+                CPassKernel& k = located.kernel;
+                for (int c = 0; c < (k.exact ? 1 : 4); ++c) {
+                    const int row = table.rowOf[static_cast<std::size_t>(located.cells[c])];
+                    if (row < 0)
+                        return false; // PrepareFor was not called for this point
+                    k.level[c] = table.level.data() + static_cast<std::size_t>(row) * stride;
+                    k.phase[c] = table.phase.data() + static_cast<std::size_t>(row) * stride;
+                }
+                AddPassResponse(k, m_frequencies.data(), padded, re, im);
+                break;
+            }
             }
         }
-        const double cycles = delay * m_frequencies[static_cast<std::size_t>(j)];
-        double P = P0 - (cycles - std::floor(cycles)) * 360.0;
-        if (inst.reverse)
-            P += 180.0;
-        // exp with ln(10)/20 instead of pow(10, L/20): a few ulps apart, at a fraction of the cost.
-        exponents[j] = L * kLn10Over20;
-        phases[j] = DegToRad(P);
-    }
-    AddPolar(exponents, phases, n, ref, r, scale, acc);
     return true;
+}
+
+void CMapEngine::PrepareFor(const CVec3& point) {
+    Located located;
+    for (const InstallationPlan& inst : m_installations)
+        for (const ElementPlan& element : inst.elements)
+            for (int p = 0; p < element.passCount; ++p) {
+                if (Locate(inst, element, element.passes[p], point, located) != EPass::Value)
+                    continue;
+                // The engine owns its tables; only the const view of the plans points at them.
+                BalloonTable& table = const_cast<BalloonTable&>(*element.table);
+                for (int c = 0; c < (located.kernel.exact ? 1 : 4); ++c)
+                    if (table.rowOf[static_cast<std::size_t>(located.cells[c])] < 0)
+                        FillCell(table, *inst.model, located.cells[c]);
+            }
+}
+
+CMapEngine::Scratch CMapEngine::MakeScratch() const {
+    Scratch s;
+    const std::size_t padded = static_cast<std::size_t>(Padded());
+    s.re.resize(padded);
+    s.im.resize(padded);
+    s.sumRe.resize(padded);
+    s.sumIm.resize(padded);
+    return s;
 }
 
 int CMapEngine::PointPressure(const CVec3& point, double& pressure, Scratch& scratch) const {
@@ -225,32 +264,29 @@ int CMapEngine::PointPressure(const CVec3& point, double& pressure, Scratch& scr
         return kBandOk;
     if (n == 0)
         return kBandFailed;
-    CSPComplex* instAcc = scratch.installation.data();
-    CSPComplex* sum = scratch.sum.data();
-    for (int j = 0; j < n; ++j)
-        sum[j].Clear();
+    double* re = scratch.re.data();
+    double* im = scratch.im.data();
+    std::fill(scratch.sumRe.begin(), scratch.sumRe.end(), 0.0);
+    std::fill(scratch.sumIm.begin(), scratch.sumIm.end(), 0.0);
     double acc = 0.0;
-    for (const InstallationPlan& inst : m_installations) {
-        for (int j = 0; j < n; ++j)
-            instAcc[j].Clear();
-        if (inst.model)
-            for (const ElementPlan& element : inst.elements)
-                for (int pass = 0; pass < element.passCount; ++pass)
-                    if (!AddPass(inst, element, element.passes[pass], point, instAcc, scratch))
-                        return kBandFailed;
+    for (int k = 0; k < InstallationCount(); ++k) {
+        std::fill(scratch.re.begin(), scratch.re.end(), 0.0);
+        std::fill(scratch.im.begin(), scratch.im.end(), 0.0);
+        if (!AddInstallation(k, point, re, im))
+            return kBandFailed;
         if (m_mode == kModeInterference) {
             for (int j = 0; j < n; ++j)
-                sum[j].Add(instAcc[j]);
+                scratch.sumRe[j] += re[j], scratch.sumIm[j] += im[j];
         } else {
             double e = 0.0;
             for (int j = 0; j < n; ++j)
-                e += instAcc[j].re * instAcc[j].re + instAcc[j].im * instAcc[j].im;
+                e += re[j] * re[j] + im[j] * im[j];
             acc += e / n;
         }
     }
     if (m_mode == kModeInterference) {
         for (int j = 0; j < n; ++j)
-            acc += sum[j].re * sum[j].re + sum[j].im * sum[j].im;
+            acc += scratch.sumRe[j] * scratch.sumRe[j] + scratch.sumIm[j] * scratch.sumIm[j];
         pressure = std::sqrt(acc / n);
     } else {
         pressure = std::sqrt(acc);
