@@ -19,11 +19,49 @@ inline double Distance(const CVec3& corner, const CVec3& target) {
     const double d = std::sqrt(x * x + y * y + z * z);
     return d < 1e-6 ? 0.0 : d;
 }
+constexpr double kGridTolerance = 0.00001;
+
+// The spacing of a grid whose values lie within 1e-9 of g[0] + i * step, else 0.
+double EvenStep(const double* grid, int count) {
+    if (count < 3)
+        return 0.0;
+    const double step = (grid[count - 1] - grid[0]) / (count - 1);
+    if (!(step > 0.0))
+        return 0.0;
+    for (int i = 0; i < count; ++i)
+        if (std::fabs(grid[i] - (grid[0] + i * step)) > 1e-9)
+            return 0.0;
+    return step;
+}
+
+// BracketSearch for an ascending grid with the spacing `step` (0: uneven): the walk starts at the
+// last cell whose upper value lies at least the tolerance below x, as the sorted search does, but
+// finds that cell by division.
+CBracket Bracket(const double* grid, int count, double x, bool ascending, double step) {
+    if (step == 0.0 || !(x == x))
+        return BracketSearch(grid, count, x, ascending);
+    const double estimate = std::floor((x - kGridTolerance - grid[0]) / step);
+    int start = estimate < 0.0 ? 0 : estimate >= count - 1 ? count - 1 : static_cast<int>(estimate);
+    while (start > 0 && !(grid[start] + kGridTolerance <= x))
+        --start;
+    while (start + 1 < count && grid[start + 1] + kGridTolerance <= x)
+        ++start;
+    auto near = [&](double g) { return g - kGridTolerance < x && x < g + kGridTolerance; };
+    for (int i = start; i + 1 < count; ++i) {
+        if (near(grid[i]))
+            return {grid[i], grid[i], i, i, true};
+        if (near(grid[i + 1]))
+            return {grid[i + 1], grid[i + 1], i + 1, i + 1, true};
+        if (grid[i] < x && x < grid[i + 1])
+            return {grid[i], grid[i + 1], i, i + 1, false};
+    }
+    return {grid[0], grid[0], 0, 0, false};
+}
 } // namespace
 
 CMapEngine::CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRange& band,
-                       ETables tables)
-    : m_scene(scene), m_mode(mode), m_band(band), m_tables(tables) {
+                       ETables tables, std::vector<unsigned char> needed)
+    : m_scene(scene), m_mode(mode), m_band(band), m_tables(tables), m_needed(std::move(needed)) {
     for (int i = m_band.start; i < m_band.end; ++i)
         m_frequencies.push_back(ModelFrequency(i, m_band.pitch));
     m_frequencies.resize(static_cast<std::size_t>(Padded()), 0.0);
@@ -64,7 +102,9 @@ CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
     for (int j = 0; j < m_band.Count(); ++j) {
         const double f = m_frequencies[static_cast<std::size_t>(j)];
         int k = -1;
-        if (!model.Header().IsOutsideRange(f) && (k = model.Header().FindFrequencyIndex(f)) == -1)
+        const bool needed = m_needed.empty() || m_needed[static_cast<std::size_t>(j)];
+        if (needed && !model.Header().IsOutsideRange(f) &&
+            (k = model.Header().FindFrequencyIndex(f)) == -1)
             plan.anyMissing = true;
         plan.ks.push_back(k);
     }
@@ -78,8 +118,14 @@ CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
             table.element = &element;
             table.phiCount = balloon.phiCount;
             table.thetaCount = header.thetaCount;
-            table.thetaAscending = IsAscending(header.thetaGrid.data(), header.thetaCount);
-            table.phiAscending = IsAscending(balloon.phiGrid.data(), balloon.phiCount);
+            table.thetaGrid = header.thetaGrid.data();
+            table.phiGrid = balloon.phiGrid.data();
+            table.thetaAscending = IsAscending(table.thetaGrid, header.thetaCount);
+            table.phiAscending = IsAscending(table.phiGrid, balloon.phiCount);
+            if (table.thetaAscending)
+                table.thetaStep = EvenStep(table.thetaGrid, table.thetaCount);
+            if (table.phiAscending)
+                table.phiStep = EvenStep(table.phiGrid, table.phiCount);
             const int cells = table.phiCount * table.thetaCount;
             table.rowOf.assign(static_cast<std::size_t>(std::max(cells, 0)), -1);
             table.directions.resize(table.rowOf.size());
@@ -154,12 +200,10 @@ CMapEngine::EPass CMapEngine::Locate(const InstallationPlan& inst, const Element
         r *= kFeetToMetres;
 
     const BalloonTable& table = *element.table;
-    const CSpeakerDataHeader& header = table.element->Header();
-    const CBalloonElement& balloon = table.element->Balloon();
-    const CBracket th = BracketSearch(header.thetaGrid.data(), header.thetaCount, angles.theta,
-                                      table.thetaAscending);
+    const CBracket th = Bracket(table.thetaGrid, table.thetaCount, angles.theta,
+                                table.thetaAscending, table.thetaStep);
     const CBracket ph =
-        BracketSearch(balloon.phiGrid.data(), balloon.phiCount, angles.phi, table.phiAscending);
+        Bracket(table.phiGrid, table.phiCount, angles.phi, table.phiAscending, table.phiStep);
     const int T = table.thetaCount;
     const int cA = ph.loIndex * T + th.loIndex, cB = ph.hiIndex * T + th.loIndex;
     const int cC = ph.loIndex * T + th.hiIndex, cD = ph.hiIndex * T + th.hiIndex;

@@ -30,8 +30,10 @@ public:
         std::vector<double> sumRe, sumIm; // every installation, padded
     };
 
+    // `needed` (one flag per band frequency, or empty for all) marks the frequencies a caller
+    // sums; a model that lacks another one does not fail, and its values there are meaningless.
     CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRange& band,
-               ETables tables = ETables::All);
+               ETables tables = ETables::All, std::vector<unsigned char> needed = {});
 
     // Same contract as BandPressure.
     int PointPressure(const CVec3& point, double& pressure, Scratch& scratch) const;
@@ -56,6 +58,11 @@ private:
         const CSpeakerElement* element = nullptr; // for the header's grids
         int phiCount = 0;
         int thetaCount = 0;
+        const double* thetaGrid = nullptr;
+        const double* phiGrid = nullptr;
+        // Evenly spaced ascending grids find their cell by division instead of a search.
+        double thetaStep = 0.0; // 0: not evenly spaced
+        double phiStep = 0.0;
         bool thetaAscending = false;
         bool phiAscending = false;
         std::vector<int> rowOf;    // per cell [phi * thetaCount + theta]; -1: not converted yet
@@ -103,6 +110,7 @@ private:
     int m_mode;
     CBandIndexRange m_band;
     ETables m_tables;
+    std::vector<unsigned char> m_needed;
     std::vector<double> m_frequencies; // padded with zeros
     std::vector<ModelPlan> m_models;   // one per model of the container
     std::vector<InstallationPlan> m_installations;

@@ -37,16 +37,12 @@ bool EnginePointSpectrum(const CAcousticScene& scene, const CColorMapCondition& 
         levels = std::move(bandLevels);
         return true;
     }
-    // A frequency no band holds must not fail the spectrum; adjacent bands meet, so this only
-    // guards against rounding at their edges.
+    // Rounding at the band edges can leave a frequency in no band; it must not fail the spectrum.
     std::vector<unsigned char> covered(static_cast<std::size_t>(all.Count()), 0);
     for (const CBandIndexRange& b : bands)
         std::fill(covered.begin() + (b.start - all.start), covered.begin() + (b.end - all.start),
                   1);
-    if (std::find(covered.begin(), covered.end(), 0) != covered.end())
-        return PointSpectrum(scene, condition, point, centres, levels);
-
-    CMapEngine engine(scene, mode, all, CMapEngine::ETables::OnDemand);
+    CMapEngine engine(scene, mode, all, CMapEngine::ETables::OnDemand, std::move(covered));
     engine.PrepareFor(point);
     const int count = engine.InstallationCount();
     const std::size_t padded = static_cast<std::size_t>(engine.Padded());

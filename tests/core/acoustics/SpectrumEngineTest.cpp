@@ -96,3 +96,32 @@ TEST(EnginePointSpectrum, FailsAndSucceedsWhereTheLiteralSpectrumDoes) {
     EXPECT_TRUE(EnginePointSpectrum(empty.Scene(), c, {0, 0, 0}, centres, levels));
     EXPECT_TRUE(centres.empty());
 }
+
+TEST(EnginePointSpectrum, BandsThatLeaveAFrequencyOutOrShareOneMatchToo) {
+    CTestScene t;
+    const int m = t.AddModel(DirectionalSpeaker(1, 24));
+    t.Install(m, {1.5, 1.0, 3.0}, {0, 0, 90}, 3.0);
+    t.Install(m, {4.5, 3.0, 3.0}, {10, 0, 80}, 2.0, false);
+    t.room.roomHeight = 3.0;
+    t.room.ceilingType = 1;
+    for (double band : {3.0, 12.0}) {
+        // Rounding at the band edges leaves some frequencies in no band and some in two.
+        int gaps = 0, shared = 0;
+        const std::vector<double> fc = BandCentres(band);
+        for (std::size_t i = 0; i + 1 < fc.size(); ++i) {
+            const int end = BandIndices(band, fc[i], 24).end;
+            const int next = BandIndices(band, fc[i + 1], 24).start;
+            gaps += end < next;
+            shared += end > next;
+        }
+        ASSERT_GT(gaps, 0);
+        ASSERT_GT(shared, 0);
+        for (int mode : {kModeEnergy, kModeInterference}) {
+            SCOPED_TRACE(testing::Message() << "band " << band << " mode " << mode);
+            CColorMapCondition c;
+            c.band = band;
+            c.mode = mode;
+            ExpectSameSpectrum(t, c, {2.5, 2, 1.2});
+        }
+    }
+}
