@@ -54,6 +54,11 @@ extern "C" __attribute__((target("avx2,fma"))) __m256d _ZGVdN4v_exp(__m256d);
 extern "C" __attribute__((target("avx2,fma"))) __m256d _ZGVdN4v_cos(__m256d);
 extern "C" __attribute__((target("avx2,fma"))) __m256d _ZGVdN4v_sin(__m256d);
 
+#if defined(DAXARA_HAVE_MVEC_TRIG)
+extern "C" __attribute__((target("avx2,fma"))) __m256d _ZGVdN4v_acos(__m256d);
+extern "C" __attribute__((target("avx2,fma"))) __m256d _ZGVdN4vv_atan2(__m256d, __m256d);
+#endif
+
 namespace {
 bool CpuHasAvx2() {
     static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
@@ -127,6 +132,23 @@ DAXARA_AVX2 void AddPassAvx2(const CPassKernel& k, const double* frequencies, in
         _mm256_storeu_pd(im + j, _mm256_add_pd(_mm256_loadu_pd(im + j), y));
     }
 }
+
+#if defined(DAXARA_HAVE_MVEC_TRIG)
+// BalloonAngles four at a time: the same clamp, the same turn of negative phi and conversions.
+DAXARA_AVX2 void BalloonAnglesAvx2(const double* dx, const double* dy, const double* dz,
+                                   const double* r, double* theta, double* phi) {
+    const __m256d vr = _mm256_loadu_pd(r);
+    const __m256d pi = _mm256_set1_pd(kPi), degrees = _mm256_set1_pd(180.0);
+    const __m256d c = _mm256_min_pd(
+        _mm256_max_pd(_mm256_div_pd(_mm256_loadu_pd(dx), vr), _mm256_set1_pd(-1.0)),
+        _mm256_set1_pd(1.0));
+    _mm256_storeu_pd(theta, _mm256_div_pd(_mm256_mul_pd(_ZGVdN4v_acos(c), degrees), pi));
+    __m256d p = _ZGVdN4vv_atan2(_mm256_loadu_pd(dz), _mm256_loadu_pd(dy));
+    const __m256d negative = _mm256_cmp_pd(p, _mm256_setzero_pd(), _CMP_LT_OQ);
+    p = _mm256_blendv_pd(p, _mm256_add_pd(p, _mm256_set1_pd(2.0 * kPi)), negative);
+    _mm256_storeu_pd(phi, _mm256_div_pd(_mm256_mul_pd(p, degrees), pi));
+}
+#endif
 } // namespace
 
 bool VectorKernelsAvailable() {
@@ -153,4 +175,17 @@ void AddPassResponse(const CPassKernel& pass, const double* frequencies, int pad
         return AddPassAvx2(pass, frequencies, padded, re, im);
 #endif
     AddPassScalar(pass, frequencies, padded, re, im);
+}
+
+void BalloonAnglesOf(int count, const double* dx, const double* dy, const double* dz,
+                     const double* r, double* theta, double* phi) {
+#if defined(DAXARA_HAVE_MVEC_TRIG)
+    if (count == kKernelLanes && VectorKernelsEnabled())
+        return BalloonAnglesAvx2(dx, dy, dz, r, theta, phi);
+#endif
+    for (int i = 0; i < count; ++i) {
+        const CBalloonAngles a = BalloonAngles({dx[i], dy[i], dz[i]}, r[i]);
+        theta[i] = a.theta;
+        phi[i] = a.phi;
+    }
 }

@@ -38,3 +38,9 @@ void AddPassResponse(const CPassKernel& pass, const double* frequencies, int pad
 bool VectorKernelsAvailable();
 bool VectorKernelsEnabled();
 void EnableVectorKernels(bool enable);
+
+// BalloonAngles (degrees) of `count` (at most four) element-axis directions d of length r > 0,
+// four at once where the processor and C library allow (vector acos and atan2, a few ulps from
+// the scalar ones).
+void BalloonAnglesOf(int count, const double* dx, const double* dy, const double* dz,
+                     const double* r, double* theta, double* phi);

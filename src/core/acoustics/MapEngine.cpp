@@ -182,28 +182,28 @@ void CMapEngine::ReplanInstallation(int k) {
 }
 
 CMapEngine::EPass CMapEngine::Locate(const InstallationPlan& inst, const ElementPlan& element,
-                                     const Pass& pass, const CVec3& point, Located& out) const {
-    const CVec3 d = pass.rotation.TransposeTimes(point - pass.source);
-    double r = d.Length();
+                                     const Pass& pass, const Direction& direction,
+                                     Located& out) const {
+    double r = direction.r;
     if (r == 0.0)
         return EPass::Sentinel;
     const ModelPlan& model = *inst.model;
     if (model.anyMissing)
         return EPass::Failed;
-    CBalloonAngles angles = BalloonAngles(d, r);
+    const CVec3& d = direction.d;
     // The target as d / r is the unit vector BalloonDirection would rebuild from the angles; the
     // image's mirrored phi mirrors z.
     const CVec3 target{d.x / r, d.y / r, pass.image ? -(d.z / r) : d.z / r};
-    if (pass.image)
-        angles.phi = 360.0 - angles.phi;
+    const double theta = direction.theta;
+    const double phi = pass.image ? 360.0 - direction.phi : direction.phi;
     if (m_scene.lengthUnit == kUnitImperial)
         r *= kFeetToMetres;
 
     const BalloonTable& table = *element.table;
-    const CBracket th = Bracket(table.thetaGrid, table.thetaCount, angles.theta,
-                                table.thetaAscending, table.thetaStep);
+    const CBracket th =
+        Bracket(table.thetaGrid, table.thetaCount, theta, table.thetaAscending, table.thetaStep);
     const CBracket ph =
-        Bracket(table.phiGrid, table.phiCount, angles.phi, table.phiAscending, table.phiStep);
+        Bracket(table.phiGrid, table.phiCount, phi, table.phiAscending, table.phiStep);
     const int T = table.thetaCount;
     const int cA = ph.loIndex * T + th.loIndex, cB = ph.hiIndex * T + th.loIndex;
     const int cC = ph.loIndex * T + th.hiIndex, cD = ph.hiIndex * T + th.hiIndex;
@@ -240,55 +240,108 @@ CMapEngine::EPass CMapEngine::Locate(const InstallationPlan& inst, const Element
     return EPass::Value;
 }
 
+template <class Visit>
+bool CMapEngine::VisitPasses(const InstallationPlan& inst, const CVec3& point,
+                             Visit&& visit) const {
+    const ElementPlan* elements[kKernelLanes];
+    int passes[kKernelLanes];
+    Direction directions[kKernelLanes];
+    double dx[kKernelLanes], dy[kKernelLanes], dz[kKernelLanes], r[kKernelLanes];
+    double theta[kKernelLanes], phi[kKernelLanes];
+    int filled = 0;
+    Located located;
+    auto flush = [&]() {
+        for (int i = filled; i < kKernelLanes; ++i)
+            dx[i] = 1.0, dy[i] = dz[i] = 0.0, r[i] = 1.0; // idle lanes
+        BalloonAnglesOf(kKernelLanes, dx, dy, dz, r, theta, phi);
+        const int count = filled;
+        filled = 0;
+        for (int i = 0; i < count; ++i) {
+            Direction& direction = directions[i];
+            direction.theta = theta[i];
+            direction.phi = phi[i];
+            const Pass& pass = elements[i]->passes[passes[i]];
+            const EPass result = Locate(inst, *elements[i], pass, direction, located);
+            if (!visit(*elements[i], result, located))
+                return false;
+        }
+        return true;
+    };
+    for (const ElementPlan& element : inst.elements)
+        for (int p = 0; p < element.passCount; ++p) {
+            const Pass& pass = element.passes[p];
+            const CMatrix3& m = pass.rotation;
+            const CVec3 v = point - pass.source;
+            // The rotation's transpose times v, as CMatrix3::TransposeTimes computes it.
+            const CVec3 d{m.m[0][0] * v.x + m.m[1][0] * v.y + m.m[2][0] * v.z,
+                          m.m[0][1] * v.x + m.m[1][1] * v.y + m.m[2][1] * v.z,
+                          m.m[0][2] * v.x + m.m[1][2] * v.y + m.m[2][2] * v.z};
+            const double length = d.Length();
+            elements[filled] = &element;
+            passes[filled] = p;
+            directions[filled].d = d;
+            directions[filled].r = length;
+            dx[filled] = d.x, dy[filled] = d.y, dz[filled] = d.z;
+            r[filled] = length == 0.0 ? 1.0 : length; // the sentinel needs no angles
+            if (length == 0.0)
+                dx[filled] = 1.0;
+            if (++filled == kKernelLanes && !flush())
+                return false;
+        }
+    return filled == 0 || flush();
+}
+
 bool CMapEngine::AddInstallation(int index, const CVec3& point, double* re, double* im) const {
     const InstallationPlan& inst = m_installations[static_cast<std::size_t>(index)];
     if (!inst.model)
         return true; // no model: contributes nothing
     const int padded = Padded();
     const std::size_t stride = static_cast<std::size_t>(padded);
-    Located located;
-    for (const ElementPlan& element : inst.elements)
-        for (int p = 0; p < element.passCount; ++p) {
-            switch (Locate(inst, element, element.passes[p], point, located)) {
-            case EPass::Failed:
-                return false;
-            case EPass::Sentinel: {
-                const CSPComplex s = CSPComplex::FromLevelPhase(kZeroDistanceLevel, 0.0);
-                for (int j = 0; j < padded; ++j)
-                    re[j] += s.re, im[j] += s.im;
-                break;
-            }
-            case EPass::Value: {
-                const BalloonTable& table = *element.table;
-                CPassKernel& k = located.kernel;
-                for (int c = 0; c < (k.exact ? 1 : 4); ++c) {
-                    const int row = table.rowOf[static_cast<std::size_t>(located.cells[c])];
-                    if (row < 0)
-                        return false; // PrepareFor was not called for this point
-                    k.level[c] = table.level.data() + static_cast<std::size_t>(row) * stride;
-                    k.phase[c] = table.phase.data() + static_cast<std::size_t>(row) * stride;
-                }
-                AddPassResponse(k, m_frequencies.data(), padded, re, im);
-                break;
-            }
-            }
-        }
-    return true;
+    return VisitPasses(inst, point,
+                       [&](const ElementPlan& element, EPass result, Located& located) {
+                           switch (result) {
+                           case EPass::Failed:
+                               return false;
+                           case EPass::Sentinel: {
+                               const CSPComplex s =
+                                   CSPComplex::FromLevelPhase(kZeroDistanceLevel, 0.0);
+                               for (int j = 0; j < padded; ++j)
+                                   re[j] += s.re, im[j] += s.im;
+                               return true;
+                           }
+                           case EPass::Value:
+                               break;
+                           }
+                           const BalloonTable& table = *element.table;
+                           CPassKernel& k = located.kernel;
+                           for (int c = 0; c < (k.exact ? 1 : 4); ++c) {
+                               const int row =
+                                   table.rowOf[static_cast<std::size_t>(located.cells[c])];
+                               if (row < 0)
+                                   return false; // PrepareFor was not called for this point
+                               k.level[c] = table.level.data() + row * stride;
+                               k.phase[c] = table.phase.data() + row * stride;
+                           }
+                           AddPassResponse(k, m_frequencies.data(), padded, re, im);
+                           return true;
+                       });
 }
 
 void CMapEngine::PrepareFor(const CVec3& point) {
-    Located located;
-    for (const InstallationPlan& inst : m_installations)
-        for (const ElementPlan& element : inst.elements)
-            for (int p = 0; p < element.passCount; ++p) {
-                if (Locate(inst, element, element.passes[p], point, located) != EPass::Value)
-                    continue;
-                // The engine owns its tables; only the const view of the plans points at them.
-                BalloonTable& table = const_cast<BalloonTable&>(*element.table);
-                for (int c = 0; c < (located.kernel.exact ? 1 : 4); ++c)
-                    if (table.rowOf[static_cast<std::size_t>(located.cells[c])] < 0)
-                        FillCell(table, *inst.model, located.cells[c]);
-            }
+    for (const InstallationPlan& inst : m_installations) {
+        if (!inst.model)
+            continue;
+        VisitPasses(inst, point, [&](const ElementPlan& element, EPass result, Located& located) {
+            if (result != EPass::Value)
+                return true;
+            // The engine owns its tables; only the const view of the plans points at them.
+            BalloonTable& table = const_cast<BalloonTable&>(*element.table);
+            for (int c = 0; c < (located.kernel.exact ? 1 : 4); ++c)
+                if (table.rowOf[static_cast<std::size_t>(located.cells[c])] < 0)
+                    FillCell(table, *inst.model, located.cells[c]);
+            return true;
+        });
+    }
 }
 
 CMapEngine::Scratch CMapEngine::MakeScratch() const {

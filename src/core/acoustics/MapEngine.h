@@ -102,8 +102,19 @@ private:
 
     ModelPlan* PrepareModel(int index);
     InstallationPlan Plan(const CInstallationElement& inst);
+    // One pass's direction d in its element's axes, |d| and the balloon angles of d.
+    struct Direction {
+        CVec3 d;
+        double r = 0.0;
+        double theta = 0.0;
+        double phi = 0.0;
+    };
     EPass Locate(const InstallationPlan& inst, const ElementPlan& element, const Pass& pass,
-                 const CVec3& point, Located& out) const;
+                 const Direction& direction, Located& out) const;
+    // Calls visit(element, result, located) for every pass of the installation in order, the
+    // directions found four at a time, until visit returns false; returns what the last did.
+    template <class Visit>
+    bool VisitPasses(const InstallationPlan& inst, const CVec3& point, Visit&& visit) const;
     void FillCell(BalloonTable& table, const ModelPlan& model, int cell);
 
     CAcousticScene m_scene;
