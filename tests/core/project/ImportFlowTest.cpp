@@ -1,4 +1,5 @@
 #include "FakePorts.h"
+#include "RecordingView.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/Strings.h"
@@ -53,11 +54,6 @@ public:
     }
 };
 
-struct CountingView : CDocumentView {
-    std::vector<int> hints;
-    void OnUpdate(int hint) override { hints.push_back(hint); }
-};
-
 // A document whose Import command reads files written by the test.
 struct ImportDoc : CDocFixture {
     CScriptedFiles files;
@@ -91,8 +87,7 @@ struct ImportDoc : CDocFixture {
 
 TEST(ImportCommand, AddsTheModelMakesItCurrentAndRefreshesTheLists) {
     ImportDoc f;
-    CountingView view;
-    f.doc.AddView(&view);
+    CRecordingView view(f.doc);
     ASSERT_TRUE(f.Import(GenerateVsa(DirectionalSpeaker(1, 3))));
     ASSERT_EQ(f.doc.models.Count(), 1);
     EXPECT_EQ(f.doc.models.CurrentIndex(), 0);
@@ -109,7 +104,6 @@ TEST(ImportCommand, AddsTheModelMakesItCurrentAndRefreshesTheLists) {
     ASSERT_TRUE(f.Import(GenerateVsa(OmniSpeaker(90, 3))));
     EXPECT_EQ(f.doc.models.Count(), 2);
     EXPECT_EQ(f.doc.models.CurrentIndex(), 1);
-    f.doc.RemoveView(&view);
 }
 
 TEST(ImportCommand, InstallStateFollowsTheFirstInstallationsResolution) {
