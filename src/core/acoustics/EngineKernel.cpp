@@ -57,6 +57,7 @@ extern "C" __attribute__((target("avx2,fma"))) __m256d _ZGVdN4v_sin(__m256d);
 #if defined(DAXARA_HAVE_MVEC_TRIG)
 extern "C" __attribute__((target("avx2,fma"))) __m256d _ZGVdN4v_acos(__m256d);
 extern "C" __attribute__((target("avx2,fma"))) __m256d _ZGVdN4vv_atan2(__m256d, __m256d);
+extern "C" __attribute__((target("avx2,fma"))) __m256d _ZGVdN4v_log10(__m256d);
 #endif
 
 namespace {
@@ -148,6 +149,30 @@ DAXARA_AVX2 void BalloonAnglesAvx2(const double* dx, const double* dy, const dou
     p = _mm256_blendv_pd(p, _mm256_add_pd(p, _mm256_set1_pd(2.0 * kPi)), negative);
     _mm256_storeu_pd(phi, _mm256_div_pd(_mm256_mul_pd(p, degrees), pi));
 }
+
+// Level and Phase of four values per step; returns how many were done.
+DAXARA_AVX2 int LevelsAndPhasesAvx2(const CSPComplex* values, int count, double* level,
+                                    double* phase) {
+    static_assert(sizeof(CSPComplex) == 2 * sizeof(double));
+    const double* v = &values[0].re;
+    const __m256d p0 = _mm256_set1_pd(kReferencePressure), twenty = _mm256_set1_pd(20.0);
+    const __m256d pi = _mm256_set1_pd(kPi), degrees = _mm256_set1_pd(180.0);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m256d a = _mm256_loadu_pd(v + 2 * i), b = _mm256_loadu_pd(v + 2 * i + 4);
+        // (re0 im0 re1 im1), (re2 im2 re3 im3) to (re0 re1 re2 re3) and (im0 im1 im2 im3)
+        const __m256d re = _mm256_permute4x64_pd(_mm256_unpacklo_pd(a, b), 0xD8);
+        const __m256d im = _mm256_permute4x64_pd(_mm256_unpackhi_pd(a, b), 0xD8);
+        const __m256d magnitude =
+            _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(re, re), _mm256_mul_pd(im, im)));
+        const __m256d L = _mm256_mul_pd(twenty, _ZGVdN4v_log10(_mm256_div_pd(magnitude, p0)));
+        const __m256d zero = _mm256_cmp_pd(re, _mm256_setzero_pd(), _CMP_EQ_OQ);
+        _mm256_storeu_pd(level + i, _mm256_blendv_pd(L, _mm256_setzero_pd(), zero));
+        _mm256_storeu_pd(phase + i,
+                         _mm256_div_pd(_mm256_mul_pd(_ZGVdN4vv_atan2(im, re), degrees), pi));
+    }
+    return i;
+}
 #endif
 } // namespace
 
@@ -187,5 +212,17 @@ void BalloonAnglesOf(int count, const double* dx, const double* dy, const double
         const CBalloonAngles a = BalloonAngles({dx[i], dy[i], dz[i]}, r[i]);
         theta[i] = a.theta;
         phi[i] = a.phi;
+    }
+}
+
+void LevelsAndPhases(const CSPComplex* values, int count, double* level, double* phase) {
+    int i = 0;
+#if defined(DAXARA_HAVE_MVEC_TRIG)
+    if (VectorKernelsEnabled())
+        i = LevelsAndPhasesAvx2(values, count, level, phase);
+#endif
+    for (; i < count; ++i) {
+        level[i] = values[i].Level();
+        phase[i] = values[i].Phase();
     }
 }

@@ -44,3 +44,9 @@ void EnableVectorKernels(bool enable);
 // the scalar ones).
 void BalloonAnglesOf(int count, const double* dx, const double* dy, const double* dz,
                      const double* r, double* theta, double* phi);
+
+struct CSPComplex;
+// Level (dB SPL) and phase (degrees) of `count` values as CSPComplex::Level and Phase give them;
+// four at a time where the processor and C library allow (vector log10 and atan2, a few ulps
+// from the scalar ones).
+void LevelsAndPhases(const CSPComplex* values, int count, double* level, double* phase);

@@ -99,13 +99,23 @@ void CMapEngine::FillCell(BalloonTable& table, const ModelPlan& model, int cell)
     const CBalloonElement& balloon = table.element->Balloon();
     const int p = cell / table.thetaCount, t = cell % table.thetaCount;
     // Frequencies outside the model's range keep level and phase 0, as the point response
-    // propagates its zero value.
-    for (std::size_t j = 0; j < model.ks.size(); ++j)
-        if (model.ks[j] >= 0) {
-            const CSPComplex& v = balloon.Value(p, t, model.ks[j]);
-            table.level[static_cast<std::size_t>(row) * padded + j] = v.Level();
-            table.phase[static_cast<std::size_t>(row) * padded + j] = v.Phase();
+    // propagates its zero value. Runs of consecutive model frequencies lie side by side.
+    double* level = table.level.data() + static_cast<std::size_t>(row) * padded;
+    double* phase = table.phase.data() + static_cast<std::size_t>(row) * padded;
+    const std::size_t n = model.ks.size();
+    for (std::size_t j = 0; j < n;) {
+        if (model.ks[j] < 0) {
+            ++j;
+            continue;
         }
+        std::size_t end = j + 1;
+        while (end < n && model.ks[end] == model.ks[end - 1] + 1)
+            ++end;
+        const CSPComplex& first = balloon.Value(p, t, model.ks[j]);
+        balloon.Value(p, t, model.ks[end - 1]); // checks the run's end
+        LevelsAndPhases(&first, static_cast<int>(end - j), level + j, phase + j);
+        j = end;
+    }
 }
 
 CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
