@@ -256,8 +256,14 @@ CMapEngine::EPass CMapEngine::Locate(const InstallationPlan& inst, const Element
         else {
             k.exact = false;
             out.cells[1] = cB, out.cells[2] = cC, out.cells[3] = cD;
+#if defined(__SSE2__)
+            const __m128d one = _mm_set1_pd(1.0);
+            _mm_storeu_pd(k.weight, _mm_div_pd(one, _mm_set_pd(dB, dA)));
+            _mm_storeu_pd(k.weight + 2, _mm_div_pd(one, _mm_set_pd(dD, dC)));
+#else
             k.weight[0] = 1.0 / dA, k.weight[1] = 1.0 / dB, k.weight[2] = 1.0 / dC,
             k.weight[3] = 1.0 / dD;
+#endif
             k.weightSum = k.weight[0] + k.weight[1] + k.weight[2] + k.weight[3];
         }
     }
