@@ -60,10 +60,9 @@ CBracket Bracket(const double* grid, int count, double x, bool ascending, double
     int start = !(estimate >= 0.0)     ? 0
                 : estimate >= count - 1 ? count - 1
                                         : static_cast<int>(estimate);
+    // Rounding may put the estimate one cell too far; a start too low only walks a step more.
     while (start > 0 && !(grid[start] + kGridTolerance <= x))
         --start;
-    while (start + 1 < count && grid[start + 1] + kGridTolerance <= x)
-        ++start;
     auto near = [&](double g) { return g - kGridTolerance < x && x < g + kGridTolerance; };
     for (int i = start; i + 1 < count; ++i) {
         if (near(grid[i]))

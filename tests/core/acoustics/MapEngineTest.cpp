@@ -183,3 +183,21 @@ TEST(MapEngine, BandsOfOneToThreeFrequenciesMatch) {
         }
     }
 }
+
+TEST(MapEngine, AnOnDemandEngineAnswersOnlyForPointsItWasPreparedFor) {
+    CTestScene t;
+    Furnish(t, kUnitMetric);
+    const CBandIndexRange band = BandIndices(1, 1000, 3);
+    CMapEngine engine(t.Scene(), kModeEnergy, band, CMapEngine::ETables::OnDemand);
+    std::vector<double> re(static_cast<std::size_t>(engine.Padded())), im(re.size());
+    EXPECT_FALSE(engine.AddInstallation(0, {2.5, 2, 1.2}, re.data(), im.data()));
+    engine.PrepareFor({2.5, 2, 1.2});
+    for (int k = 0; k < engine.InstallationCount(); ++k)
+        EXPECT_TRUE(engine.AddInstallation(k, {2.5, 2, 1.2}, re.data(), im.data()));
+    double pressure = 0, reference = 0;
+    CMapEngine::Scratch scratch = engine.MakeScratch();
+    ASSERT_EQ(engine.PointPressure({2.5, 2, 1.2}, pressure, scratch), kBandOk);
+    BandPressure(t.Scene(), kModeEnergy, {2.5, 2, 1.2}, band.start, band.end, band.pitch,
+                 reference);
+    EXPECT_NEAR(PressureLevel(pressure), PressureLevel(reference), 1e-9);
+}
