@@ -9,7 +9,7 @@
 
 class CSpeakerModel;
 class CSpeakerElement;
-class CInstallationElement;
+struct CInstallationElement;
 
 // The program's band evaluation. It prepares once what does not depend on the receiver (element
 // frames, the band's frequency indices, level and phase of the stored balloon values in the band,
