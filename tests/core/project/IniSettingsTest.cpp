@@ -1,12 +1,10 @@
 #include "project/IniSettings.h"
+#include "TestDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace {
 
@@ -36,9 +34,8 @@ TEST(IniSettings, WritingReplacesOnlyItsSection) {
 }
 
 TEST(IniSettings, FileRoundTripAndUnwritableFolder) {
-    const std::string dir = testing::TempDir() + "ini-" + std::to_string(::getpid()) + "-" +
-                            testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::filesystem::create_directories(dir);
+    const CTestDir temp;
+    const std::string dir = temp.Root().string();
     CIniSettings settings(dir + "/VEL_DAX.ini");
     EXPECT_EQ(settings.ReadInt("LENGTH_UNIT", "LengthUnit", 0), 0);
     settings.WriteInt("LENGTH_UNIT", "LengthUnit", 1);
@@ -51,7 +48,6 @@ TEST(IniSettings, FileRoundTripAndUnwritableFolder) {
 
     CIniSettings nowhere(dir + "/missing-folder/VEL_DAX.ini");
     EXPECT_THROW(nowhere.WriteInt("LENGTH_UNIT", "LengthUnit", 1), std::runtime_error);
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace
