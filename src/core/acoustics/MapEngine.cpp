@@ -18,14 +18,13 @@
 
 namespace {
 // CornerDistance of two corners at once; SSE2 is part of every x86-64 and rounds the same.
-inline void Distances(const CVec3& a, const CVec3& b, const CVec3& target, double& da,
-                      double& db) {
+inline void Distances(const CVec3& a, const CVec3& b, const CVec3& target, double& da, double& db) {
 #if defined(__SSE2__)
     const __m128d x = _mm_sub_pd(_mm_set_pd(b.x, a.x), _mm_set1_pd(target.x));
     const __m128d y = _mm_sub_pd(_mm_set_pd(b.y, a.y), _mm_set1_pd(target.y));
     const __m128d z = _mm_sub_pd(_mm_set_pd(b.z, a.z), _mm_set1_pd(target.z));
-    __m128d d = _mm_sqrt_pd(
-        _mm_add_pd(_mm_add_pd(_mm_mul_pd(x, x), _mm_mul_pd(y, y)), _mm_mul_pd(z, z)));
+    __m128d d =
+        _mm_sqrt_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(x, x), _mm_mul_pd(y, y)), _mm_mul_pd(z, z)));
     d = _mm_and_pd(d, _mm_cmpge_pd(d, _mm_set1_pd(1e-6))); // below: the same direction
     da = _mm_cvtsd_f64(d);
     db = _mm_cvtsd_f64(_mm_unpackhi_pd(d, d));
@@ -57,7 +56,7 @@ CBracket Bracket(const double* grid, int count, double x, bool ascending, double
         return BracketSearch(grid, count, x, ascending);
     // Truncation is the floor here, since negative estimates start at 0.
     const double estimate = (x - kGridTolerance - grid[0]) / step;
-    int start = !(estimate >= 0.0)     ? 0
+    int start = !(estimate >= 0.0)      ? 0
                 : estimate >= count - 1 ? count - 1
                                         : static_cast<int>(estimate);
     // Rounding may put the estimate one cell too far; a start too low only walks a step more.
@@ -331,34 +330,32 @@ bool CMapEngine::AddInstallation(int index, const CVec3& point, double* re, doub
         return true; // no model: contributes nothing
     const int padded = Padded();
     const std::size_t stride = static_cast<std::size_t>(padded);
-    return VisitPasses(inst, point,
-                       [&](const ElementPlan& element, EPass result, Located& located) {
-                           switch (result) {
-                           case EPass::Failed:
-                               return false;
-                           case EPass::Sentinel: {
-                               const CSPComplex s =
-                                   CSPComplex::FromLevelPhase(kZeroDistanceLevel, 0.0);
-                               for (int j = 0; j < padded; ++j)
-                                   re[j] += s.re, im[j] += s.im;
-                               return true;
-                           }
-                           case EPass::Value:
-                               break;
-                           }
-                           const BalloonTable& table = *element.table;
-                           CPassKernel& k = located.kernel;
-                           for (int c = 0; c < (k.exact ? 1 : 4); ++c) {
-                               const int row =
-                                   table.rowOf[static_cast<std::size_t>(located.cells[c])];
-                               if (row < 0)
-                                   return false; // PrepareFor was not called for this point
-                               k.level[c] = table.level.data() + row * stride;
-                               k.phase[c] = table.phase.data() + row * stride;
-                           }
-                           AddPassResponse(k, m_frequencies.data(), padded, re, im);
-                           return true;
-                       });
+    return VisitPasses(
+        inst, point, [&](const ElementPlan& element, EPass result, Located& located) {
+            switch (result) {
+            case EPass::Failed:
+                return false;
+            case EPass::Sentinel: {
+                const CSPComplex s = CSPComplex::FromLevelPhase(kZeroDistanceLevel, 0.0);
+                for (int j = 0; j < padded; ++j)
+                    re[j] += s.re, im[j] += s.im;
+                return true;
+            }
+            case EPass::Value:
+                break;
+            }
+            const BalloonTable& table = *element.table;
+            CPassKernel& k = located.kernel;
+            for (int c = 0; c < (k.exact ? 1 : 4); ++c) {
+                const int row = table.rowOf[static_cast<std::size_t>(located.cells[c])];
+                if (row < 0)
+                    return false; // PrepareFor was not called for this point
+                k.level[c] = table.level.data() + row * stride;
+                k.phase[c] = table.phase.data() + row * stride;
+            }
+            AddPassResponse(k, m_frequencies.data(), padded, re, im);
+            return true;
+        });
 }
 
 void CMapEngine::PrepareFor(const CVec3& point) {
