@@ -1,5 +1,7 @@
 #pragma once
 
+#include "project/Strings.h"
+
 // The texts around the colour map: annotation lines, legend, print title and speaker table.
 namespace Strings {
 inline constexpr const char* kMapShownAt = "This color mapping is shown @";
@@ -24,7 +26,6 @@ inline constexpr const char* kAmplifierTo = " to ";
 inline constexpr const char* kAutoDensity = "Speaker Density :  ";
 inline constexpr const char* kAutoSpeaker = "Speaker : ";
 inline constexpr const char* kAutoTap = "Tap : ";
-inline constexpr const char* kTapOhms = "ohms  ";
 inline constexpr const char* kTapVoltLine = "V Line  ";
 inline constexpr const char* kColumnPitch = "Distance between Successive Columns : ";
 inline constexpr const char* kRowPitch = "Distance between Successive Rows : ";
