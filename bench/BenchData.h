@@ -26,3 +26,10 @@ inline void ImportGenerated(CSpeakerModelContainer& models, const CVsaGenOptions
     if (!models.ImportModel(reader, 0, nullptr, &reason))
         throw std::runtime_error(reason);
 }
+
+class CInstallationContainer;
+class CColorMapCondition;
+// The S3 scene of MapBench.cpp, shared with the live preview benchmark.
+CSpeakerModelContainer& S3Models();
+CInstallationContainer& S3Room();
+CColorMapCondition& S3Condition();

@@ -1,4 +1,4 @@
-// The two reference scenes of the map calculation, each computed by the program's engine and by
+// The reference scenes of the map calculation, each computed by the program's engine and by
 // the literal reference path in the same run. "element_evals" counts one element's response at
 // one grid point and one data frequency (its ceiling image included).
 #include "BenchData.h"
@@ -72,6 +72,51 @@ Scene& SceneS2() {
     return s;
 }
 
+// S3: a 30 x 20 m plane at 0.1 m (60 000 points), 32 ceiling speakers of 24 points per octave,
+// 1/3 octave at 1 kHz, solid ceiling, energy sum.
+Scene& SceneS3() {
+    static Scene s = [] {
+        Scene scene;
+        scene.Import(FineGrid(CeilingSpeakerOptions()));
+        scene.room.roomLength = 30;
+        scene.room.roomWidth = 20;
+        scene.room.roomHeight = 4;
+        scene.room.ceilingType = 1;
+        for (int i = 0; i < 32; ++i)
+            scene.room.AddInstallation(0, 0, {1.875 + 3.75 * (i % 8), 2.5 + 5.0 * (i / 8), 4.0},
+                                       {0, 0, 90}, 3.0, true);
+        scene.condition.band = 3;
+        scene.condition.centreFrequency = 1000;
+        scene.condition.mode = kModeEnergy;
+        scene.condition.plane.Build(0, 0, 1.2, 30, 20, 0, 0.1, 100, 2);
+        scene.Count();
+        return scene;
+    }();
+    return s;
+}
+
+// A 1 000 000-point plane (100 x 100 m at 0.1 m) under four of S3's speakers: what the working
+// memory of a very large plane comes to (run it alone under /usr/bin/time -v for the peak).
+Scene& SceneMillion() {
+    static Scene s = [] {
+        Scene scene;
+        scene.Import(FineGrid(CeilingSpeakerOptions()));
+        scene.room.roomLength = scene.room.roomWidth = 100;
+        scene.room.roomHeight = 4;
+        scene.room.ceilingType = 1;
+        for (int i = 0; i < 4; ++i)
+            scene.room.AddInstallation(0, 0, {25.0 + 50.0 * (i % 2), 25.0 + 50.0 * (i / 2), 4.0},
+                                       {0, 0, 90}, 3.0, true);
+        scene.condition.band = 3;
+        scene.condition.centreFrequency = 1000;
+        scene.condition.mode = kModeEnergy;
+        scene.condition.plane.Build(0, 0, 1.2, 100, 100, 0, 0.1, 100, 2);
+        scene.Count();
+        return scene;
+    }();
+    return s;
+}
+
 void RunScene(benchmark::State& state, Scene& scene, EMapEngineKind kind) {
     const CAcousticScene acoustic = CAcousticScene::Of(scene.models, scene.room, 0);
     const CMapOptions options{kind, static_cast<int>(state.range(0))};
@@ -98,9 +143,33 @@ void BM_S2_Reference(benchmark::State& s) {
     RunScene(s, SceneS2(), EMapEngineKind::Reference);
 }
 
+void BM_S3_Engine(benchmark::State& s) {
+    RunScene(s, SceneS3(), EMapEngineKind::Engine);
+}
+void BM_S3_Reference(benchmark::State& s) {
+    RunScene(s, SceneS3(), EMapEngineKind::Reference);
+}
+void BM_Million_Engine(benchmark::State& s) {
+    RunScene(s, SceneMillion(), EMapEngineKind::Engine);
+}
+
 // Arg: worker threads of the engine (0 = every core); the reference is single-threaded.
 BENCHMARK(BM_S1_Engine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_S1_Reference)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK(BM_S2_Engine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_S2_Reference)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_S3_Engine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_S3_Reference)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_Million_Engine)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 } // namespace
+
+// The scenes for the other benchmark files.
+CSpeakerModelContainer& S3Models() {
+    return SceneS3().models;
+}
+CInstallationContainer& S3Room() {
+    return SceneS3().room;
+}
+CColorMapCondition& S3Condition() {
+    return SceneS3().condition;
+}

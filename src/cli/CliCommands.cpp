@@ -2,6 +2,7 @@
 
 #include "CliSession.h"
 #include "acoustics/MapCalculation.h"
+#include "acoustics/SpectrumEngine.h"
 #include "common/FormatSignificant.h"
 #include "common/Units.h"
 #include "project/ColorMapViewModel.h"
@@ -451,7 +452,7 @@ int RunSpectrum(const CSpectrumOptions& o) {
     view.OnInitialUpdate();
     ApplyBandChoice(view, o.band, std::nullopt, o.mode);
     std::vector<double> centres, levels;
-    if (!PointSpectrum(doc.Scene(), *view.Condition(), at, centres, levels))
+    if (!EnginePointSpectrum(doc.Scene(), *view.Condition(), at, centres, levels))
         throw CCliError(
             "the spectrum could not be calculated: a band holds no data frequency of the installed "
             "speakers; choose a wider band");

@@ -1,7 +1,5 @@
 #include "acoustics/MapEngine.h"
 
-#include "acoustics/PolarSum.h"
-
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationElement.h"
 #include "acoustics/PointResponse.h"
@@ -10,212 +8,381 @@
 #include "speaker/FrequencyList.h"
 #include "speaker/SpeakerModelContainer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
-const double kLn10Over20 = std::log(10.0) / 20.0;
+// CornerDistance of two corners at once; SSE2 is part of every x86-64 and rounds the same.
+inline void Distances(const CVec3& a, const CVec3& b, const CVec3& target, double& da, double& db) {
+#if defined(__SSE2__)
+    const __m128d x = _mm_sub_pd(_mm_set_pd(b.x, a.x), _mm_set1_pd(target.x));
+    const __m128d y = _mm_sub_pd(_mm_set_pd(b.y, a.y), _mm_set1_pd(target.y));
+    const __m128d z = _mm_sub_pd(_mm_set_pd(b.z, a.z), _mm_set1_pd(target.z));
+    __m128d d =
+        _mm_sqrt_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(x, x), _mm_mul_pd(y, y)), _mm_mul_pd(z, z)));
+    d = _mm_and_pd(d, _mm_cmpge_pd(d, _mm_set1_pd(1e-6))); // below: the same direction
+    da = _mm_cvtsd_f64(d);
+    db = _mm_cvtsd_f64(_mm_unpackhi_pd(d, d));
+#else
+    da = CornerDistance(a, target);
+    db = CornerDistance(b, target);
+#endif
+}
+constexpr double kGridTolerance = 0.00001;
+
+// The spacing of a grid whose values lie within 1e-9 of g[0] + i * step, else 0.
+double EvenStep(const double* grid, int count) {
+    if (count < 3)
+        return 0.0;
+    const double step = (grid[count - 1] - grid[0]) / (count - 1);
+    if (!(step > 0.0))
+        return 0.0;
+    for (int i = 0; i < count; ++i)
+        if (std::fabs(grid[i] - (grid[0] + i * step)) > 1e-9)
+            return 0.0;
+    return step;
+}
+
+// BracketSearch for an ascending grid with the spacing `step` (0: uneven): the walk starts at the
+// last cell whose upper value lies at least the tolerance below x, as the sorted search does, but
+// finds that cell by division.
+CBracket Bracket(const double* grid, int count, double x, bool ascending, double step) {
+    if (step == 0.0 || !(x == x))
+        return BracketSearch(grid, count, x, ascending);
+    // Truncation is the floor here, since negative estimates start at 0.
+    const double estimate = (x - kGridTolerance - grid[0]) / step;
+    int start = !(estimate >= 0.0)      ? 0
+                : estimate >= count - 1 ? count - 1
+                                        : static_cast<int>(estimate);
+    // Rounding may put the estimate one cell too far; a start too low only walks a step more.
+    while (start > 0 && !(grid[start] + kGridTolerance <= x))
+        --start;
+    auto near = [&](double g) { return g - kGridTolerance < x && x < g + kGridTolerance; };
+    for (int i = start; i + 1 < count; ++i) {
+        if (near(grid[i]))
+            return {grid[i], grid[i], i, i, true};
+        if (near(grid[i + 1]))
+            return {grid[i + 1], grid[i + 1], i + 1, i + 1, true};
+        if (grid[i] < x && x < grid[i + 1])
+            return {grid[i], grid[i + 1], i, i + 1, false};
+    }
+    return {grid[0], grid[0], 0, 0, false};
+}
 } // namespace
 
-CMapEngine::CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRange& band)
-    : m_scene(scene), m_mode(mode), m_band(band) {
-    const int n = m_band.Count();
+CMapEngine::CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRange& band,
+                       ETables tables, std::vector<unsigned char> needed)
+    : m_scene(scene), m_mode(mode), m_band(band), m_tables(tables), m_needed(std::move(needed)) {
     for (int i = m_band.start; i < m_band.end; ++i)
         m_frequencies.push_back(ModelFrequency(i, m_band.pitch));
+    m_frequencies.resize(static_cast<std::size_t>(Padded()), 0.0);
     if (!m_scene.HasInstallations())
         return;
-
     m_models.resize(static_cast<std::size_t>(m_scene.models->Count()));
-    auto prepareModel = [&](int index) -> const ModelPlan* {
-        if (index < 0 || index >= m_scene.models->Count())
-            return nullptr;
-        ModelPlan& plan = m_models[static_cast<std::size_t>(index)];
-        if (plan.model)
-            return &plan;
-        const CSpeakerModel& model = m_scene.models->At(index);
-        plan.model = &model;
-        plan.referenceDistance = model.Header().referenceDistance;
-        std::vector<int> ks;
-        for (double f : m_frequencies) {
-            FrequencyState state = FrequencyState::Inside;
-            int k = -1;
-            if (model.Header().IsOutsideRange(f))
-                state = FrequencyState::Outside;
-            else if ((k = model.Header().FindFrequencyIndex(f)) == -1)
-                state = FrequencyState::Missing;
-            plan.states.push_back(state);
-            plan.anyMissing = plan.anyMissing || state == FrequencyState::Missing;
-            ks.push_back(k);
-        }
-        // One table per distinct balloon; elements of a line array share their module type's.
-        std::map<const CBalloonElement*, std::size_t> tableOf;
-        for (const CSpeakerElement& element : model.Elements())
-            if (tableOf.emplace(&element.Balloon(), tableOf.size()).second) {
-                const CBalloonElement& balloon = element.Balloon();
-                const CSpeakerDataHeader& header = element.Header();
-                BalloonTable table;
-                table.element = &element;
-                table.phiCount = balloon.phiCount;
-                table.thetaCount = header.thetaCount;
-                table.thetaAscending = IsAscending(header.thetaGrid.data(), header.thetaCount);
-                table.phiAscending = IsAscending(balloon.phiGrid.data(), balloon.phiCount);
-                const std::size_t cells =
-                    static_cast<std::size_t>(table.phiCount) * table.thetaCount;
-                table.level.assign(cells * static_cast<std::size_t>(n), 0.0);
-                table.phase.assign(cells * static_cast<std::size_t>(n), 0.0);
-                table.directions.resize(cells);
-                for (int p = 0; p < table.phiCount; ++p)
-                    for (int t = 0; t < table.thetaCount; ++t) {
-                        const std::size_t cell = static_cast<std::size_t>(p) * table.thetaCount + t;
-                        table.directions[cell] =
-                            BalloonDirection(header.thetaGrid[static_cast<std::size_t>(t)],
-                                             balloon.phiGrid[static_cast<std::size_t>(p)]);
-                        for (int j = 0; j < n; ++j)
-                            if (ks[static_cast<std::size_t>(j)] >= 0) {
-                                const CSPComplex& v =
-                                    balloon.Value(p, t, ks[static_cast<std::size_t>(j)]);
-                                table.level[cell * n + j] = v.Level();
-                                table.phase[cell * n + j] = v.Phase();
-                            }
-                    }
-                plan.balloons.push_back(std::move(table));
-            }
-        return &plan;
-    };
+    for (const CInstallationElement& inst : *m_scene.installations)
+        m_installations.push_back(Plan(inst));
+}
 
-    for (const CInstallationElement& inst : *m_scene.installations) {
-        InstallationPlan ip;
-        ip.model = prepareModel(inst.modelIndex);
-        ip.reverse = !inst.polarityNormal;
-        if (ip.model) {
-            const ModelPlan& mp = *ip.model;
-            std::map<const CBalloonElement*, const BalloonTable*> tables;
-            for (const BalloonTable& table : mp.balloons)
-                tables[&table.element->Balloon()] = &table;
-            for (const CSpeakerElement& element : mp.model->Elements()) {
-                ElementPlan ep;
-                ep.table = tables.at(&element.Balloon());
-                ep.scale = std::sqrt(element.Weight() * inst.power);
-                CElementFrame frame = ElementFrame(element, inst.orientation);
-                Pass direct{inst.position + frame.offset, RotationMatrix(frame.world), false};
-                ep.passes[0] = direct;
-                if (m_scene.ceilingReflection) {
-                    Pass image = direct;
-                    image.source.z = 2.0 * m_scene.ceilingHeight - direct.source.z;
-                    frame.world.rotation = -frame.world.rotation;
-                    frame.world.elevation = -frame.world.elevation;
-                    image.rotation = RotationMatrix(frame.world);
-                    image.image = true;
-                    ep.passes[1] = image;
-                    ep.passCount = 2;
-                }
-                ip.elements.push_back(ep);
-            }
+void CMapEngine::FillCell(BalloonTable& table, const ModelPlan& model, int cell) {
+    const std::size_t padded = static_cast<std::size_t>(Padded());
+    const int row = static_cast<int>(table.level.size() / std::max<std::size_t>(padded, 1));
+    table.rowOf[static_cast<std::size_t>(cell)] = row;
+    table.level.resize(table.level.size() + padded, 0.0);
+    table.phase.resize(table.phase.size() + padded, 0.0);
+    const CBalloonElement& balloon = table.element->Balloon();
+    const int p = cell / table.thetaCount, t = cell % table.thetaCount;
+    // Frequencies outside the model's range keep level and phase 0, as the point response
+    // propagates its zero value. Runs of consecutive model frequencies lie side by side.
+    double* level = table.level.data() + static_cast<std::size_t>(row) * padded;
+    double* phase = table.phase.data() + static_cast<std::size_t>(row) * padded;
+    const std::size_t n = model.ks.size();
+    for (std::size_t j = 0; j < n;) {
+        if (model.ks[j] < 0) {
+            ++j;
+            continue;
         }
-        m_installations.push_back(std::move(ip));
+        std::size_t end = j + 1;
+        while (end < n && model.ks[end] == model.ks[end - 1] + 1)
+            ++end;
+        const CSPComplex& first = balloon.Value(p, t, model.ks[j]);
+        balloon.Value(p, t, model.ks[end - 1]); // checks the run's end
+        LevelsAndPhases(&first, static_cast<int>(end - j), level + j, phase + j);
+        j = end;
+    }
+}
+
+CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
+    if (index < 0 || index >= m_scene.models->Count())
+        return nullptr;
+    ModelPlan& plan = m_models[static_cast<std::size_t>(index)];
+    if (plan.model)
+        return &plan;
+    const CSpeakerModel& model = m_scene.models->At(index);
+    plan.model = &model;
+    plan.referenceDistance = model.Header().referenceDistance;
+    for (int j = 0; j < m_band.Count(); ++j) {
+        const double f = m_frequencies[static_cast<std::size_t>(j)];
+        int k = -1;
+        const bool needed = m_needed.empty() || m_needed[static_cast<std::size_t>(j)];
+        if (needed && !model.Header().IsOutsideRange(f) &&
+            (k = model.Header().FindFrequencyIndex(f)) == -1)
+            plan.anyMissing = true;
+        plan.ks.push_back(k);
+    }
+    // One table per distinct balloon; elements of a line array share their module type's.
+    std::map<const CBalloonElement*, bool> seen;
+    for (const CSpeakerElement& element : model.Elements())
+        if (seen.emplace(&element.Balloon(), true).second) {
+            const CBalloonElement& balloon = element.Balloon();
+            const CSpeakerDataHeader& header = element.Header();
+            BalloonTable table;
+            table.element = &element;
+            table.phiCount = balloon.phiCount;
+            table.thetaCount = header.thetaCount;
+            table.thetaGrid = header.thetaGrid.data();
+            table.phiGrid = balloon.phiGrid.data();
+            table.thetaAscending = IsAscending(table.thetaGrid, header.thetaCount);
+            table.phiAscending = IsAscending(table.phiGrid, balloon.phiCount);
+            if (table.thetaAscending)
+                table.thetaStep = EvenStep(table.thetaGrid, table.thetaCount);
+            if (table.phiAscending)
+                table.phiStep = EvenStep(table.phiGrid, table.phiCount);
+            const int cells = table.phiCount * table.thetaCount;
+            table.rowOf.assign(static_cast<std::size_t>(std::max(cells, 0)), -1);
+            table.directions.resize(table.rowOf.size());
+            for (int p = 0; p < table.phiCount; ++p)
+                for (int t = 0; t < table.thetaCount; ++t)
+                    table.directions[static_cast<std::size_t>(p * table.thetaCount + t)] =
+                        BalloonDirection(header.thetaGrid[static_cast<std::size_t>(t)],
+                                         balloon.phiGrid[static_cast<std::size_t>(p)]);
+            if (m_tables == ETables::All && !plan.anyMissing) {
+                table.level.reserve(table.rowOf.size() * static_cast<std::size_t>(Padded()));
+                table.phase.reserve(table.level.capacity());
+                for (int cell = 0; cell < cells; ++cell)
+                    FillCell(table, plan, cell);
+            }
+            plan.balloons.push_back(std::move(table));
+        }
+    return &plan;
+}
+
+CMapEngine::InstallationPlan CMapEngine::Plan(const CInstallationElement& inst) {
+    InstallationPlan ip;
+    ip.model = PrepareModel(inst.modelIndex);
+    ip.reverse = !inst.polarityNormal;
+    if (!ip.model)
+        return ip;
+    const ModelPlan& mp = *ip.model;
+    std::map<const CBalloonElement*, const BalloonTable*> tables;
+    for (const BalloonTable& table : mp.balloons)
+        tables[&table.element->Balloon()] = &table;
+    for (const CSpeakerElement& element : mp.model->Elements()) {
+        ElementPlan ep;
+        ep.table = tables.at(&element.Balloon());
+        ep.scale = std::sqrt(element.Weight() * inst.power);
+        CElementFrame frame = ElementFrame(element, inst.orientation);
+        Pass direct{inst.position + frame.offset, RotationMatrix(frame.world), false};
+        ep.passes[0] = direct;
+        if (m_scene.ceilingReflection) {
+            Pass image = direct;
+            image.source.z = 2.0 * m_scene.ceilingHeight - direct.source.z;
+            frame.world.rotation = -frame.world.rotation;
+            frame.world.elevation = -frame.world.elevation;
+            image.rotation = RotationMatrix(frame.world);
+            image.image = true;
+            ep.passes[1] = image;
+            ep.passCount = 2;
+        }
+        ip.elements.push_back(ep);
+    }
+    return ip;
+}
+
+void CMapEngine::ReplanInstallation(int k) {
+    m_installations.at(static_cast<std::size_t>(k)) = Plan(*m_scene.installations->At(k));
+}
+
+CMapEngine::EPass CMapEngine::Locate(const InstallationPlan& inst, const ElementPlan& element,
+                                     const Pass& pass, const Direction& direction,
+                                     Located& out) const {
+    double r = direction.r;
+    if (r == 0.0)
+        return EPass::Sentinel;
+    const ModelPlan& model = *inst.model;
+    if (model.anyMissing)
+        return EPass::Failed;
+    const CVec3& d = direction.d;
+    // The target as d / r is the unit vector BalloonDirection would rebuild from the angles; the
+    // image's mirrored phi mirrors z.
+    const CVec3 target{d.x / r, d.y / r, pass.image ? -(d.z / r) : d.z / r};
+    const double theta = direction.theta;
+    const double phi = pass.image ? 360.0 - direction.phi : direction.phi;
+    if (m_scene.lengthUnit == kUnitImperial)
+        r *= kFeetToMetres;
+
+    const BalloonTable& table = *element.table;
+    const CBracket th =
+        Bracket(table.thetaGrid, table.thetaCount, theta, table.thetaAscending, table.thetaStep);
+    const CBracket ph =
+        Bracket(table.phiGrid, table.phiCount, phi, table.phiAscending, table.phiStep);
+    const int T = table.thetaCount;
+    const int cA = ph.loIndex * T + th.loIndex, cB = ph.hiIndex * T + th.loIndex;
+    const int cC = ph.loIndex * T + th.hiIndex, cD = ph.hiIndex * T + th.hiIndex;
+
+    CPassKernel& k = out.kernel;
+    // Either one stored cell is taken as it is, or the four corners are weighted.
+    k.exact = true;
+    out.cells[0] = cA;
+    if (!(th.exact && ph.exact)) {
+        const CVec3* dir = table.directions.data();
+        double dA, dB, dC, dD;
+        Distances(dir[cA], dir[cB], target, dA, dB);
+        Distances(dir[cC], dir[cD], target, dC, dD);
+        if (dA == 0.0)
+            out.cells[0] = cA;
+        else if (dC == 0.0)
+            out.cells[0] = cC;
+        else if (dB == 0.0)
+            out.cells[0] = cB;
+        else if (dD == 0.0)
+            out.cells[0] = cD;
+        else {
+            k.exact = false;
+            out.cells[1] = cB, out.cells[2] = cC, out.cells[3] = cD;
+#if defined(__SSE2__)
+            const __m128d one = _mm_set1_pd(1.0);
+            _mm_storeu_pd(k.weight, _mm_div_pd(one, _mm_set_pd(dB, dA)));
+            _mm_storeu_pd(k.weight + 2, _mm_div_pd(one, _mm_set_pd(dD, dC)));
+#else
+            k.weight[0] = 1.0 / dA, k.weight[1] = 1.0 / dB, k.weight[2] = 1.0 / dC,
+            k.weight[3] = 1.0 / dD;
+#endif
+            k.weightSum = k.weight[0] + k.weight[1] + k.weight[2] + k.weight[3];
+        }
+    }
+    k.ref = model.referenceDistance;
+    k.r = r;
+    k.delay = (r - k.ref) / kSpeedOfSound;
+    k.scale = element.scale;
+    k.reverse = inst.reverse;
+    return EPass::Value;
+}
+
+template <class Visit>
+bool CMapEngine::VisitPasses(const InstallationPlan& inst, const CVec3& point,
+                             Visit&& visit) const {
+    const ElementPlan* elements[kKernelLanes];
+    int passes[kKernelLanes];
+    Direction directions[kKernelLanes];
+    double dx[kKernelLanes], dy[kKernelLanes], dz[kKernelLanes], r[kKernelLanes];
+    double theta[kKernelLanes], phi[kKernelLanes];
+    int filled = 0;
+    Located located;
+    auto flush = [&]() {
+        for (int i = filled; i < kKernelLanes; ++i)
+            dx[i] = 1.0, dy[i] = dz[i] = 0.0, r[i] = 1.0; // idle lanes
+        BalloonAnglesOf(kKernelLanes, dx, dy, dz, r, theta, phi);
+        const int count = filled;
+        filled = 0;
+        for (int i = 0; i < count; ++i) {
+            Direction& direction = directions[i];
+            direction.theta = theta[i];
+            direction.phi = phi[i];
+            const Pass& pass = elements[i]->passes[passes[i]];
+            const EPass result = Locate(inst, *elements[i], pass, direction, located);
+            if (!visit(*elements[i], result, located))
+                return false;
+        }
+        return true;
+    };
+    for (const ElementPlan& element : inst.elements)
+        for (int p = 0; p < element.passCount; ++p) {
+            const Pass& pass = element.passes[p];
+            const CMatrix3& m = pass.rotation;
+            const CVec3 v = point - pass.source;
+            // The rotation's transpose times v, as CMatrix3::TransposeTimes computes it.
+            const CVec3 d{m.m[0][0] * v.x + m.m[1][0] * v.y + m.m[2][0] * v.z,
+                          m.m[0][1] * v.x + m.m[1][1] * v.y + m.m[2][1] * v.z,
+                          m.m[0][2] * v.x + m.m[1][2] * v.y + m.m[2][2] * v.z};
+            const double length = d.Length();
+            elements[filled] = &element;
+            passes[filled] = p;
+            directions[filled].d = d;
+            directions[filled].r = length;
+            dx[filled] = d.x, dy[filled] = d.y, dz[filled] = d.z;
+            r[filled] = length == 0.0 ? 1.0 : length; // the sentinel needs no angles
+            if (length == 0.0)
+                dx[filled] = 1.0;
+            if (++filled == kKernelLanes && !flush())
+                return false;
+        }
+    return filled == 0 || flush();
+}
+
+bool CMapEngine::AddInstallation(int index, const CVec3& point, double* re, double* im) const {
+    const InstallationPlan& inst = m_installations[static_cast<std::size_t>(index)];
+    if (!inst.model)
+        return true; // no model: contributes nothing
+    const int padded = Padded();
+    const std::size_t stride = static_cast<std::size_t>(padded);
+    return VisitPasses(
+        inst, point, [&](const ElementPlan& element, EPass result, Located& located) {
+            switch (result) {
+            case EPass::Failed:
+                return false;
+            case EPass::Sentinel: {
+                const CSPComplex s = CSPComplex::FromLevelPhase(kZeroDistanceLevel, 0.0);
+                for (int j = 0; j < padded; ++j)
+                    re[j] += s.re, im[j] += s.im;
+                return true;
+            }
+            case EPass::Value:
+                break;
+            }
+            const BalloonTable& table = *element.table;
+            CPassKernel& k = located.kernel;
+            for (int c = 0; c < (k.exact ? 1 : 4); ++c) {
+                const int row = table.rowOf[static_cast<std::size_t>(located.cells[c])];
+                if (row < 0)
+                    return false; // PrepareFor was not called for this point
+                k.level[c] = table.level.data() + row * stride;
+                k.phase[c] = table.phase.data() + row * stride;
+            }
+            AddPassResponse(k, m_frequencies.data(), padded, re, im);
+            return true;
+        });
+}
+
+void CMapEngine::PrepareFor(const CVec3& point) {
+    for (const InstallationPlan& inst : m_installations) {
+        if (!inst.model)
+            continue;
+        VisitPasses(inst, point, [&](const ElementPlan& element, EPass result, Located& located) {
+            if (result != EPass::Value)
+                return true;
+            // The engine owns its tables; only the const view of the plans points at them.
+            BalloonTable& table = const_cast<BalloonTable&>(*element.table);
+            for (int c = 0; c < (located.kernel.exact ? 1 : 4); ++c)
+                if (table.rowOf[static_cast<std::size_t>(located.cells[c])] < 0)
+                    FillCell(table, *inst.model, located.cells[c]);
+            return true;
+        });
     }
 }
 
 CMapEngine::Scratch CMapEngine::MakeScratch() const {
     Scratch s;
-    s.installation.resize(static_cast<std::size_t>(m_band.Count()));
-    s.sum.resize(static_cast<std::size_t>(m_band.Count()));
-    s.exponents.resize(static_cast<std::size_t>(m_band.Count()));
-    s.angles.resize(static_cast<std::size_t>(m_band.Count()));
+    const std::size_t padded = static_cast<std::size_t>(Padded());
+    s.re.resize(padded);
+    s.im.resize(padded);
+    s.sumRe.resize(padded);
+    s.sumIm.resize(padded);
     return s;
-}
-
-bool CMapEngine::AddPass(const InstallationPlan& inst, const ElementPlan& element, const Pass& pass,
-                         const CVec3& point, CSPComplex* acc, Scratch& scratch) const {
-    double* exponents = scratch.exponents.data();
-    double* phases = scratch.angles.data();
-    const int n = m_band.Count();
-    const CVec3 d = pass.rotation.TransposeTimes(point - pass.source);
-    double r = d.Length();
-    if (r == 0.0) {
-        const CSPComplex sentinel = CSPComplex::FromLevelPhase(kZeroDistanceLevel, 0.0);
-        for (int j = 0; j < n; ++j)
-            acc[j].Add(sentinel);
-        return true;
-    }
-    const ModelPlan& model = *inst.model;
-    if (model.anyMissing)
-        return false;
-    CBalloonAngles angles = BalloonAngles(d, r);
-    if (pass.image)
-        angles.phi = 360.0 - angles.phi;
-    if (m_scene.lengthUnit == kUnitImperial)
-        r *= kFeetToMetres;
-
-    const BalloonTable& table = *element.table;
-    const CSpeakerDataHeader& header = table.element->Header();
-    const CBalloonElement& balloon = table.element->Balloon();
-    const CBracket th = BracketSearch(header.thetaGrid.data(), header.thetaCount, angles.theta,
-                                      table.thetaAscending);
-    const CBracket ph =
-        BracketSearch(balloon.phiGrid.data(), balloon.phiCount, angles.phi, table.phiAscending);
-    const int T = table.thetaCount;
-    const std::size_t cA = static_cast<std::size_t>(ph.loIndex * T + th.loIndex);
-    const std::size_t cB = static_cast<std::size_t>(ph.hiIndex * T + th.loIndex);
-    const std::size_t cC = static_cast<std::size_t>(ph.loIndex * T + th.hiIndex);
-    const std::size_t cD = static_cast<std::size_t>(ph.hiIndex * T + th.hiIndex);
-
-    // Either one stored cell is taken as it is, or the four corners are weighted.
-    std::size_t exactCell = cA;
-    bool exact = th.exact && ph.exact;
-    double wA = 0, wB = 0, wC = 0, wD = 0, weightSum = 0;
-    if (!exact) {
-        const CVec3 target = BalloonDirection(angles.theta, angles.phi);
-        const double dA = CornerDistance(table.directions[cA], target);
-        const double dB = CornerDistance(table.directions[cB], target);
-        const double dC = CornerDistance(table.directions[cC], target);
-        const double dD = CornerDistance(table.directions[cD], target);
-        exact = true;
-        if (dA == 0.0)
-            exactCell = cA;
-        else if (dC == 0.0)
-            exactCell = cC;
-        else if (dB == 0.0)
-            exactCell = cB;
-        else if (dD == 0.0)
-            exactCell = cD;
-        else {
-            exact = false;
-            wA = 1.0 / dA, wB = 1.0 / dB, wC = 1.0 / dC, wD = 1.0 / dD;
-            weightSum = wA + wB + wC + wD;
-        }
-    }
-
-    const double ref = model.referenceDistance;
-    const double delay = (r - ref) / kSpeedOfSound;
-    const double scale = element.scale;
-    const double* level = table.level.data();
-    const double* phase = table.phase.data();
-    for (int j = 0; j < n; ++j) {
-        double L = 0.0, P0 = 0.0;
-        if (model.states[static_cast<std::size_t>(j)] == FrequencyState::Inside) {
-            if (exact) {
-                L = level[exactCell * n + j];
-                P0 = phase[exactCell * n + j];
-            } else {
-                const std::size_t a = cA * n + j, b = cB * n + j, c = cC * n + j, dd = cD * n + j;
-                L = (wA * level[a] + wB * level[b] + wC * level[c] + wD * level[dd]) / weightSum;
-                const double pA = phase[a];
-                P0 = (wA * pA + wB * UnwrapAgainst(phase[b], pA) +
-                      wC * UnwrapAgainst(phase[c], pA) + wD * UnwrapAgainst(phase[dd], pA)) /
-                     weightSum;
-            }
-        }
-        const double cycles = delay * m_frequencies[static_cast<std::size_t>(j)];
-        double P = P0 - (cycles - std::floor(cycles)) * 360.0;
-        if (inst.reverse)
-            P += 180.0;
-        // exp with ln(10)/20 instead of pow(10, L/20): a few ulps apart, at a fraction of the cost.
-        exponents[j] = L * kLn10Over20;
-        phases[j] = DegToRad(P);
-    }
-    AddPolar(exponents, phases, n, ref, r, scale, acc);
-    return true;
 }
 
 int CMapEngine::PointPressure(const CVec3& point, double& pressure, Scratch& scratch) const {
@@ -225,32 +392,29 @@ int CMapEngine::PointPressure(const CVec3& point, double& pressure, Scratch& scr
         return kBandOk;
     if (n == 0)
         return kBandFailed;
-    CSPComplex* instAcc = scratch.installation.data();
-    CSPComplex* sum = scratch.sum.data();
-    for (int j = 0; j < n; ++j)
-        sum[j].Clear();
+    double* re = scratch.re.data();
+    double* im = scratch.im.data();
+    std::fill(scratch.sumRe.begin(), scratch.sumRe.end(), 0.0);
+    std::fill(scratch.sumIm.begin(), scratch.sumIm.end(), 0.0);
     double acc = 0.0;
-    for (const InstallationPlan& inst : m_installations) {
-        for (int j = 0; j < n; ++j)
-            instAcc[j].Clear();
-        if (inst.model)
-            for (const ElementPlan& element : inst.elements)
-                for (int pass = 0; pass < element.passCount; ++pass)
-                    if (!AddPass(inst, element, element.passes[pass], point, instAcc, scratch))
-                        return kBandFailed;
+    for (int k = 0; k < InstallationCount(); ++k) {
+        std::fill(scratch.re.begin(), scratch.re.end(), 0.0);
+        std::fill(scratch.im.begin(), scratch.im.end(), 0.0);
+        if (!AddInstallation(k, point, re, im))
+            return kBandFailed;
         if (m_mode == kModeInterference) {
             for (int j = 0; j < n; ++j)
-                sum[j].Add(instAcc[j]);
+                scratch.sumRe[j] += re[j], scratch.sumIm[j] += im[j];
         } else {
             double e = 0.0;
             for (int j = 0; j < n; ++j)
-                e += instAcc[j].re * instAcc[j].re + instAcc[j].im * instAcc[j].im;
+                e += re[j] * re[j] + im[j] * im[j];
             acc += e / n;
         }
     }
     if (m_mode == kModeInterference) {
         for (int j = 0; j < n; ++j)
-            acc += sum[j].re * sum[j].re + sum[j].im * sum[j].im;
+            acc += scratch.sumRe[j] * scratch.sumRe[j] + scratch.sumIm[j] * scratch.sumIm[j];
         pressure = std::sqrt(acc / n);
     } else {
         pressure = std::sqrt(acc);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acoustics/AcousticScene.h"
+#include "acoustics/EngineKernel.h"
 #include "common/Vec3.h"
 #include "speaker/SPComplex.h"
 
@@ -8,50 +9,73 @@
 
 class CSpeakerModel;
 class CSpeakerElement;
+struct CInstallationElement;
 
 // The program's band evaluation. It prepares once what does not depend on the receiver (element
-// frames, the band's frequency indices, level and phase of every stored balloon value in the
-// band, grid directions), does the direction work once per element rather than per frequency,
-// and sums every point in the same order as BandPressure. Its levels stay well within 1e-9 dB of
-// BandPressure: it builds each value from level and phase once instead of twice and may use
-// vector maths. PointPressure is const and thread-safe; each thread passes its own scratch.
+// frames, the band's frequency indices, level and phase of the stored balloon values in the band,
+// grid directions), finds each element pass's direction, corners and weights once per point and
+// then runs one loop over the band's frequencies (EngineKernel), summing every point in the same
+// order as BandPressure. Its levels stay well within 1e-9 dB of BandPressure: it builds each value
+// from level and phase once instead of twice, takes the target direction as d/r rather than from
+// the angles, and may use vector maths. PointPressure and AddInstallation are const and
+// thread-safe; each thread passes its own scratch.
 class CMapEngine {
 public:
+    // Every balloon cell of the band is converted up front (maps), or only the cells a point
+    // needs, on PrepareFor (one point over many frequencies, the spectrum).
+    enum class ETables { All, OnDemand };
+
     struct Scratch {
-        std::vector<CSPComplex> installation;
-        std::vector<CSPComplex> sum;
-        std::vector<double> exponents; // natural log of each frequency's 10^(L/20)
-        std::vector<double> angles;    // each frequency's phase in radians
+        std::vector<double> re, im;       // one installation, padded
+        std::vector<double> sumRe, sumIm; // every installation, padded
     };
 
-    CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRange& band);
+    // `needed` (one flag per band frequency, or empty for all) marks the frequencies a caller
+    // sums; a model that lacks another one does not fail, and its values there are meaningless.
+    CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRange& band,
+               ETables tables = ETables::All, std::vector<unsigned char> needed = {});
 
     // Same contract as BandPressure.
     int PointPressure(const CVec3& point, double& pressure, Scratch& scratch) const;
     Scratch MakeScratch() const;
     int BandCount() const { return m_band.Count(); }
+    int Padded() const { return PaddedCount(m_band.Count()); }
+    int InstallationCount() const { return static_cast<int>(m_installations.size()); }
+
+    // Adds installation k's pressure at every band frequency (Padded() entries) to re[] and im[];
+    // false when its response fails, as the point response does.
+    bool AddInstallation(int k, const CVec3& point, double* re, double* im) const;
+
+    // With ETables::OnDemand: converts the balloon cells the point needs. Not thread-safe.
+    void PrepareFor(const CVec3& point);
+    // Reads installation k again from the scene (it moved or changed); the list keeps its size.
+    void ReplanInstallation(int k);
 
 private:
-    // Level and phase of one balloon at the band's frequencies, cell-major so the four corners
-    // of an interpolation read contiguous runs.
+    // Level and phase of one balloon at the band's frequencies, one padded row per converted
+    // cell, so the four corners of an interpolation read contiguous runs.
     struct BalloonTable {
         const CSpeakerElement* element = nullptr; // for the header's grids
         int phiCount = 0;
         int thetaCount = 0;
+        const double* thetaGrid = nullptr;
+        const double* phiGrid = nullptr;
+        // Evenly spaced ascending grids find their cell by division instead of a search.
+        double thetaStep = 0.0; // 0: not evenly spaced
+        double phiStep = 0.0;
         bool thetaAscending = false;
         bool phiAscending = false;
-        std::vector<double> level; // [(phi * thetaCount + theta) * bandCount + j]
+        std::vector<int> rowOf;    // per cell [phi * thetaCount + theta]; -1: not converted yet
+        std::vector<double> level; // [row * padded + j]
         std::vector<double> phase;
-        std::vector<CVec3>
-            directions; // unit vector of each grid direction, [phi * thetaCount + theta]
+        std::vector<CVec3> directions; // unit vector of each grid direction, per cell
     };
-    enum class FrequencyState : unsigned char { Inside, Outside, Missing };
     struct ModelPlan {
         const CSpeakerModel* model = nullptr;
-        std::vector<FrequencyState> states; // per band frequency
+        std::vector<int> ks; // model frequency index per band frequency; -1 outside or missing
         bool anyMissing = false;
         double referenceDistance = 1.0;
-        std::vector<BalloonTable> balloons; // per element of the model
+        std::vector<BalloonTable> balloons; // per distinct balloon of the model
     };
     struct Pass {
         CVec3 source;
@@ -69,15 +93,36 @@ private:
         std::vector<ElementPlan> elements;
         bool reverse = false;
     };
+    // Where one pass meets the balloon.
+    enum class EPass { Sentinel, Value, Failed };
+    struct Located {
+        int cells[4] = {}; // A, B, C, D; only A when exact
+        CPassKernel kernel;
+    };
 
-    // Adds one element pass at every band frequency; false when the response fails.
-    bool AddPass(const InstallationPlan& inst, const ElementPlan& element, const Pass& pass,
-                 const CVec3& point, CSPComplex* acc, Scratch& scratch) const;
+    ModelPlan* PrepareModel(int index);
+    InstallationPlan Plan(const CInstallationElement& inst);
+    // One pass's direction d in its element's axes, |d| and the balloon angles of d.
+    struct Direction {
+        CVec3 d;
+        double r = 0.0;
+        double theta = 0.0;
+        double phi = 0.0;
+    };
+    EPass Locate(const InstallationPlan& inst, const ElementPlan& element, const Pass& pass,
+                 const Direction& direction, Located& out) const;
+    // Calls visit(element, result, located) for every pass of the installation in order, the
+    // directions found four at a time, until visit returns false; returns what the last did.
+    template <class Visit>
+    bool VisitPasses(const InstallationPlan& inst, const CVec3& point, Visit&& visit) const;
+    void FillCell(BalloonTable& table, const ModelPlan& model, int cell);
 
     CAcousticScene m_scene;
     int m_mode;
     CBandIndexRange m_band;
-    std::vector<double> m_frequencies;
-    std::vector<ModelPlan> m_models; // one per model of the container
+    ETables m_tables;
+    std::vector<unsigned char> m_needed;
+    std::vector<double> m_frequencies; // padded with zeros
+    std::vector<ModelPlan> m_models;   // one per model of the container
     std::vector<InstallationPlan> m_installations;
 };

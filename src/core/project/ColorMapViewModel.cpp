@@ -1,6 +1,7 @@
 #include "project/ColorMapViewModel.h"
 
 #include "acoustics/ColorMapCondition.h"
+#include "acoustics/SpectrumEngine.h"
 #include "common/FormatSignificant.h"
 #include "common/MathUtil.h"
 #include "common/Units.h"
@@ -158,7 +159,7 @@ bool CColorMapViewModel::PointSpectrum(const CVec3& point) {
             m_doc.graphs.At(i)->data.SetCurve(0, 1, nullptr, nullptr);
         return true;
     }
-    if (!::PointSpectrum(m_doc.Scene(), *condition, point, centres, levels))
+    if (!EnginePointSpectrum(m_doc.Scene(), *condition, point, centres, levels))
         return false;
     for (int i = 0; i < m_doc.graphs.Count(); ++i)
         m_doc.graphs.At(i)->data.SetCurve(0, static_cast<int>(centres.size()), centres.data(),

@@ -2,7 +2,9 @@
 #include "SceneFixtures.h"
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/MapCalculation.h"
+#include "acoustics/PointResponse.h"
 #include "common/Units.h"
+#include "speaker/SpeakerModelContainer.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +32,27 @@ void Furnish(CTestScene& t, int unit) {
     t.room.roomHeight = 3.0 * u;
 }
 
+void CompareOnce(const CTestScene& t, CColorMapCondition& condition, int threads);
+
+// Runs the comparison once with the vector kernels (where the processor has them) and once on
+// the scalar path every processor takes.
+class KernelSwitch {
+public:
+    explicit KernelSwitch(bool vector) { EnableVectorKernels(vector); }
+    ~KernelSwitch() { EnableVectorKernels(true); }
+};
+
 void CompareWithReference(const CTestScene& t, CColorMapCondition condition, int threads) {
+    for (bool vector : {true, false}) {
+        SCOPED_TRACE(vector ? "vector kernels" : "scalar kernels");
+        KernelSwitch kernels(vector);
+        ASSERT_EQ(VectorKernelsEnabled(), vector && VectorKernelsAvailable());
+        CColorMapCondition engine = condition;
+        CompareOnce(t, engine, threads);
+    }
+}
+
+void CompareOnce(const CTestScene& t, CColorMapCondition& condition, int threads) {
     CColorMapCondition reference = condition;
     ASSERT_EQ(CalculateMap(t.Scene(), reference, nullptr, {EMapEngineKind::Reference, 1}).status,
               ECalcStatus::Completed);
@@ -91,4 +113,91 @@ TEST(MapEngine, FailsWhereTheReferenceFails) {
     EXPECT_EQ(engine.PointPressure({1, 1, 1}, a, scratch),
               BandPressure(scene, kModeEnergy, {1, 1, 1}, band.start, band.end, 24, b));
     EXPECT_EQ(engine.PointPressure({1, 1, 1}, a, scratch), kBandFailed);
+}
+
+namespace {
+// A receiver at `distance` from the first element of installation k in the balloon direction
+// (theta, phi) of that element, so the engine meets grid values, poles and the axis exactly.
+CPlaceElement AtDirection(const CTestScene& t, int k, double theta, double phi, double distance) {
+    const CInstallationElement& inst = *t.room.list.At(k);
+    const CSpeakerElement& element = t.models.At(inst.modelIndex).Elements()[0];
+    const CElementFrame frame = ElementFrame(element, inst.orientation);
+    const CVec3 p = inst.position + frame.offset +
+                    RotationMatrix(frame.world) * (BalloonDirection(theta, phi) * distance);
+    CPlaceElement e;
+    e.x = p.x, e.y = p.y, e.z = p.z;
+    return e;
+}
+} // namespace
+
+TEST(MapEngine, ReceiversOnGridDirectionsPolesAxisAndBehindMatch) {
+    for (int unit : {kUnitMetric, kUnitImperial}) {
+        CTestScene t;
+        Furnish(t, unit);
+        const double u = unit == kUnitImperial ? kMetresToFeet : 1.0;
+        CColorMapCondition c;
+        c.band = 3;
+        c.centreFrequency = 1000;
+        c.plane.Build(0, 0, 1.2 * u, 6 * u, 4 * u, 0, 0.5 * u, 100, 2);
+        // Ceiling speaker 0 and the tilted wall speaker 4: every stored theta at stored and
+        // in-between phi, the poles (on axis and straight behind) and points near them.
+        std::vector<CPlaceElement> points;
+        for (int k : {0, 4}) {
+            const CSpeakerElement& element =
+                t.models.At(t.room.list.At(k)->modelIndex).Elements()[0];
+            const std::vector<double>& thetas = element.Header().thetaGrid;
+            const std::vector<double>& phis = element.Balloon().phiGrid;
+            for (std::size_t i = 0; i < thetas.size(); ++i)
+                for (double phi : {phis[i % phis.size()], phis[(i + 1) % phis.size()] + 2.5})
+                    points.push_back(AtDirection(t, k, thetas[i], phi, 1.7 * u));
+            for (double theta : {0.0, 180.0, 1e-7, 180.0 - 1e-7, 0.00001, 90.0})
+                for (double phi : {0.0, 90.0, 359.99})
+                    points.push_back(AtDirection(t, k, theta, phi, 0.9 * u));
+        }
+        c.plane.points = points;
+        c.plane.pointCount = static_cast<int>(points.size());
+        for (int mode : {kModeEnergy, kModeInterference})
+            for (bool ceiling : {true, false}) {
+                SCOPED_TRACE(testing::Message()
+                             << "unit " << unit << " mode " << mode << " ceiling " << ceiling);
+                t.room.ceilingType = ceiling ? 1 : 0;
+                c.mode = mode;
+                CompareWithReference(t, c, 2);
+            }
+    }
+}
+
+TEST(MapEngine, BandsOfOneToThreeFrequenciesMatch) {
+    CTestScene t;
+    Furnish(t, kUnitMetric);
+    for (const auto& [band, frequencies] : {std::pair{3.0, 1}, {1.5, 2}, {1.0, 3}}) {
+        ASSERT_EQ(BandIndices(band, 1000, 3).Count(), frequencies);
+        for (int mode : {kModeEnergy, kModeInterference}) {
+            SCOPED_TRACE(testing::Message() << "band " << band << " mode " << mode);
+            CColorMapCondition c;
+            c.band = band;
+            c.centreFrequency = 1000;
+            c.mode = mode;
+            c.plane.Build(0, 0, 1.2, 6, 4, 0, 0.35, 100, 2);
+            CompareWithReference(t, c, 1);
+        }
+    }
+}
+
+TEST(MapEngine, AnOnDemandEngineAnswersOnlyForPointsItWasPreparedFor) {
+    CTestScene t;
+    Furnish(t, kUnitMetric);
+    const CBandIndexRange band = BandIndices(1, 1000, 3);
+    CMapEngine engine(t.Scene(), kModeEnergy, band, CMapEngine::ETables::OnDemand);
+    std::vector<double> re(static_cast<std::size_t>(engine.Padded())), im(re.size());
+    EXPECT_FALSE(engine.AddInstallation(0, {2.5, 2, 1.2}, re.data(), im.data()));
+    engine.PrepareFor({2.5, 2, 1.2});
+    for (int k = 0; k < engine.InstallationCount(); ++k)
+        EXPECT_TRUE(engine.AddInstallation(k, {2.5, 2, 1.2}, re.data(), im.data()));
+    double pressure = 0, reference = 0;
+    CMapEngine::Scratch scratch = engine.MakeScratch();
+    ASSERT_EQ(engine.PointPressure({2.5, 2, 1.2}, pressure, scratch), kBandOk);
+    BandPressure(t.Scene(), kModeEnergy, {2.5, 2, 1.2}, band.start, band.end, band.pitch,
+                 reference);
+    EXPECT_NEAR(PressureLevel(pressure), PressureLevel(reference), 1e-9);
 }

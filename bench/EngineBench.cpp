@@ -1,0 +1,86 @@
+// The spectrum under the mouse and the live map while a speaker is dragged, each against the
+// literal or exact path in the same run.
+#include "BenchData.h"
+#include "acoustics/ColorMapCondition.h"
+#include "acoustics/InstallationContainer.h"
+#include "acoustics/LivePreview.h"
+#include "acoustics/MapCalculation.h"
+#include "acoustics/SpectrumEngine.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+// 64 ceiling speakers of 24 points per octave in a 30 x 30 m room with a solid ceiling; the
+// spectrum at 1/3 octave over 20 Hz to 20 kHz (the models' data start at 50 Hz).
+struct SpectrumScene {
+    CSpeakerModelContainer models;
+    CInstallationContainer room;
+    CColorMapCondition condition;
+    SpectrumScene() {
+        ImportGenerated(models, FineGrid(CeilingSpeakerOptions()));
+        room.roomLength = room.roomWidth = 30;
+        room.roomHeight = 4;
+        room.ceilingType = 1;
+        for (int i = 0; i < 64; ++i)
+            room.AddInstallation(0, 0, {1.875 + 3.75 * (i % 8), 1.875 + 3.75 * (i / 8), 4.0},
+                                 {0, 0, 90}, 3.0, true);
+        condition.band = 3;
+        condition.mode = kModeEnergy;
+    }
+};
+
+SpectrumScene& Spectrum() {
+    static SpectrumScene s;
+    return s;
+}
+
+template <bool (*Calculate)(const CAcousticScene&, const CColorMapCondition&, const CVec3&,
+                            std::vector<double>&, std::vector<double>&)>
+void BM_Spectrum(benchmark::State& state) {
+    SpectrumScene& s = Spectrum();
+    const CAcousticScene scene = CAcousticScene::Of(s.models, s.room, 0);
+    std::vector<double> centres, levels;
+    double x = 0.0;
+    for (auto _ : state) {
+        if (!Calculate(scene, s.condition, {10.3 + x, 12.7, 1.2}, centres, levels))
+            state.SkipWithError("the spectrum failed");
+        benchmark::DoNotOptimize(levels.data());
+        x = x > 5.0 ? 0.0 : x + 0.173; // the mouse moves
+    }
+}
+BENCHMARK_TEMPLATE(BM_Spectrum, EnginePointSpectrum)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Spectrum, PointSpectrum)->Unit(benchmark::kMillisecond);
+
+// S3 with speaker 13 dragged: building the cache once, then one preview map per mouse step.
+// Arg: worker threads (0 = every core). Compare with BM_S3_Engine, the exact map.
+void BM_S3_PreviewBuild(benchmark::State& state) {
+    const CAcousticScene scene = CAcousticScene::Of(S3Models(), S3Room(), 0);
+    for (auto _ : state) {
+        CLivePreview preview(scene, S3Condition(), 13, static_cast<int>(state.range(0)));
+        if (!preview.Active())
+            state.SkipWithError("the preview is not active");
+        state.counters["cache_MiB"] = static_cast<double>(preview.CacheBytes()) / (1 << 20);
+    }
+}
+BENCHMARK(BM_S3_PreviewBuild)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_S3_PreviewStep(benchmark::State& state) {
+    const CAcousticScene scene = CAcousticScene::Of(S3Models(), S3Room(), 0);
+    const int threads = static_cast<int>(state.range(0));
+    CLivePreview preview(scene, S3Condition(), 13, threads);
+    CInstallationElement& moving = *S3Room().list.At(13);
+    const CVec3 home = moving.position;
+    std::vector<double> levels;
+    int step = 0;
+    for (auto _ : state) {
+        moving.position.x = home.x + 0.05 * (step++ % 40);
+        if (!preview.Update(levels, threads))
+            state.SkipWithError("the preview failed");
+        benchmark::DoNotOptimize(levels.data());
+    }
+    moving.position = home;
+    state.counters["maps_per_s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_S3_PreviewStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+} // namespace

@@ -1,0 +1,138 @@
+// The AVX2 steps of the map engine. Only this file is built for AVX2 and FMA (the build gives it
+// -mavx2 -mfma, so every compiler passes vectors to the C library's vector math in registers);
+// the engine calls it only after checking the processor. It uses nothing inline from other
+// headers, so no AVX2 copy of a shared inline function can reach the rest of the program.
+#include "acoustics/EngineKernelAvx2.h"
+
+#if defined(DAXARA_HAVE_MVEC) && defined(__x86_64__)
+#include "acoustics/EngineKernel.h"
+#include "speaker/SPComplex.h"
+
+#include <immintrin.h>
+
+extern "C" __m256d _ZGVdN4v_exp(__m256d);
+extern "C" __m256d _ZGVdN4v_cos(__m256d);
+extern "C" __m256d _ZGVdN4v_sin(__m256d);
+
+#if defined(DAXARA_HAVE_MVEC_TRIG)
+extern "C" __m256d _ZGVdN4v_acos(__m256d);
+extern "C" __m256d _ZGVdN4vv_atan2(__m256d, __m256d);
+extern "C" __m256d _ZGVdN4v_log10(__m256d);
+#endif
+
+namespace {
+constexpr double kLn10Over20 = 0.11512925464970229; // ln(10) / 20
+constexpr double kPiAvx2 = 3.141592653589793;       // 4 atan(1), as kPi
+} // namespace
+
+namespace avx2 {
+
+namespace {
+inline __m256d Abs(__m256d x) {
+    return _mm256_andnot_pd(_mm256_set1_pd(-0.0), x);
+}
+
+// UnwrapAgainst four lanes at a time: the same candidates, comparisons and tie rules.
+inline __m256d Unwrap(__m256d px, __m256d reference) {
+    const __m256d full = _mm256_set1_pd(360.0);
+    __m256d best = px;
+    __m256d bestDistance = Abs(_mm256_sub_pd(px, reference));
+    const __m256d up = _mm256_add_pd(px, full);
+    const __m256d upDistance = Abs(_mm256_sub_pd(up, reference));
+    const __m256d takeUp = _mm256_cmp_pd(upDistance, bestDistance, _CMP_LT_OQ);
+    best = _mm256_blendv_pd(best, up, takeUp);
+    bestDistance = _mm256_blendv_pd(bestDistance, upDistance, takeUp);
+    const __m256d down = _mm256_sub_pd(px, full);
+    const __m256d takeDown =
+        _mm256_cmp_pd(Abs(_mm256_sub_pd(down, reference)), bestDistance, _CMP_LT_OQ);
+    return _mm256_blendv_pd(best, down, takeDown);
+}
+
+} // namespace
+
+// Products and sums one at a time in the scalar order (no fused multiply-add), so only exp, sin
+// and cos differ from the scalar path.
+void AddPass(const CPassKernel& k, const double* frequencies, int padded, double* re, double* im) {
+    const __m256d lnScale = _mm256_set1_pd(kLn10Over20);
+    const __m256d p0 = _mm256_set1_pd(kReferencePressure), ref = _mm256_set1_pd(k.ref),
+                  r = _mm256_set1_pd(k.r), scale = _mm256_set1_pd(k.scale);
+    const __m256d delay = _mm256_set1_pd(k.delay), full = _mm256_set1_pd(360.0);
+    const __m256d half = _mm256_set1_pd(k.reverse ? 180.0 : 0.0);
+    const __m256d pi = _mm256_set1_pd(kPiAvx2), degrees = _mm256_set1_pd(180.0);
+    const __m256d wA = _mm256_set1_pd(k.weight[0]), wB = _mm256_set1_pd(k.weight[1]),
+                  wC = _mm256_set1_pd(k.weight[2]), wD = _mm256_set1_pd(k.weight[3]),
+                  ws = _mm256_set1_pd(k.weightSum);
+    for (int j = 0; j < padded; j += kKernelLanes) {
+        __m256d L, P0;
+        if (k.exact) {
+            L = _mm256_loadu_pd(k.level[0] + j);
+            P0 = _mm256_loadu_pd(k.phase[0] + j);
+        } else {
+            L = _mm256_mul_pd(wA, _mm256_loadu_pd(k.level[0] + j));
+            L = _mm256_add_pd(L, _mm256_mul_pd(wB, _mm256_loadu_pd(k.level[1] + j)));
+            L = _mm256_add_pd(L, _mm256_mul_pd(wC, _mm256_loadu_pd(k.level[2] + j)));
+            L = _mm256_add_pd(L, _mm256_mul_pd(wD, _mm256_loadu_pd(k.level[3] + j)));
+            L = _mm256_div_pd(L, ws);
+            const __m256d pA = _mm256_loadu_pd(k.phase[0] + j);
+            P0 = _mm256_mul_pd(wA, pA);
+            P0 = _mm256_add_pd(P0, _mm256_mul_pd(wB, Unwrap(_mm256_loadu_pd(k.phase[1] + j), pA)));
+            P0 = _mm256_add_pd(P0, _mm256_mul_pd(wC, Unwrap(_mm256_loadu_pd(k.phase[2] + j), pA)));
+            P0 = _mm256_add_pd(P0, _mm256_mul_pd(wD, Unwrap(_mm256_loadu_pd(k.phase[3] + j), pA)));
+            P0 = _mm256_div_pd(P0, ws);
+        }
+        const __m256d cycles = _mm256_mul_pd(delay, _mm256_loadu_pd(frequencies + j));
+        const __m256d fraction = _mm256_sub_pd(cycles, _mm256_floor_pd(cycles));
+        __m256d P = _mm256_sub_pd(P0, _mm256_mul_pd(fraction, full));
+        if (k.reverse)
+            P = _mm256_add_pd(P, half);
+        const __m256d m = _mm256_div_pd(
+            _mm256_mul_pd(_mm256_mul_pd(_ZGVdN4v_exp(_mm256_mul_pd(L, lnScale)), p0), ref), r);
+        const __m256d a = _mm256_div_pd(_mm256_mul_pd(P, pi), degrees);
+        const __m256d x = _mm256_mul_pd(_mm256_mul_pd(m, _ZGVdN4v_cos(a)), scale);
+        const __m256d y = _mm256_mul_pd(_mm256_mul_pd(m, _ZGVdN4v_sin(a)), scale);
+        _mm256_storeu_pd(re + j, _mm256_add_pd(_mm256_loadu_pd(re + j), x));
+        _mm256_storeu_pd(im + j, _mm256_add_pd(_mm256_loadu_pd(im + j), y));
+    }
+}
+
+#if defined(DAXARA_HAVE_MVEC_TRIG)
+// BalloonAngles four at a time: the same clamp, the same turn of negative phi and conversions.
+void BalloonAngles(const double* dx, const double* dy, const double* dz, const double* r,
+                   double* theta, double* phi) {
+    const __m256d vr = _mm256_loadu_pd(r);
+    const __m256d pi = _mm256_set1_pd(kPiAvx2), degrees = _mm256_set1_pd(180.0);
+    const __m256d c =
+        _mm256_min_pd(_mm256_max_pd(_mm256_div_pd(_mm256_loadu_pd(dx), vr), _mm256_set1_pd(-1.0)),
+                      _mm256_set1_pd(1.0));
+    _mm256_storeu_pd(theta, _mm256_div_pd(_mm256_mul_pd(_ZGVdN4v_acos(c), degrees), pi));
+    __m256d p = _ZGVdN4vv_atan2(_mm256_loadu_pd(dz), _mm256_loadu_pd(dy));
+    const __m256d negative = _mm256_cmp_pd(p, _mm256_setzero_pd(), _CMP_LT_OQ);
+    p = _mm256_blendv_pd(p, _mm256_add_pd(p, _mm256_set1_pd(2.0 * kPiAvx2)), negative);
+    _mm256_storeu_pd(phi, _mm256_div_pd(_mm256_mul_pd(p, degrees), pi));
+}
+
+// Level and Phase of four values per step; returns how many were done.
+int LevelsAndPhases(const CSPComplex* values, int count, double* level, double* phase) {
+    static_assert(sizeof(CSPComplex) == 2 * sizeof(double));
+    const double* v = &values[0].re;
+    const __m256d p0 = _mm256_set1_pd(kReferencePressure), twenty = _mm256_set1_pd(20.0);
+    const __m256d pi = _mm256_set1_pd(kPiAvx2), degrees = _mm256_set1_pd(180.0);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m256d a = _mm256_loadu_pd(v + 2 * i), b = _mm256_loadu_pd(v + 2 * i + 4);
+        // (re0 im0 re1 im1), (re2 im2 re3 im3) to (re0 re1 re2 re3) and (im0 im1 im2 im3)
+        const __m256d re = _mm256_permute4x64_pd(_mm256_unpacklo_pd(a, b), 0xD8);
+        const __m256d im = _mm256_permute4x64_pd(_mm256_unpackhi_pd(a, b), 0xD8);
+        const __m256d magnitude =
+            _mm256_sqrt_pd(_mm256_add_pd(_mm256_mul_pd(re, re), _mm256_mul_pd(im, im)));
+        const __m256d L = _mm256_mul_pd(twenty, _ZGVdN4v_log10(_mm256_div_pd(magnitude, p0)));
+        const __m256d zero = _mm256_cmp_pd(re, _mm256_setzero_pd(), _CMP_EQ_OQ);
+        _mm256_storeu_pd(level + i, _mm256_blendv_pd(L, _mm256_setzero_pd(), zero));
+        _mm256_storeu_pd(phase + i,
+                         _mm256_div_pd(_mm256_mul_pd(_ZGVdN4vv_atan2(im, re), degrees), pi));
+    }
+    return i;
+}
+#endif
+} // namespace avx2
+#endif

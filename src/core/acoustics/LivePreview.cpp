@@ -1,0 +1,147 @@
+#include "acoustics/LivePreview.h"
+
+#include "acoustics/ColorMapCondition.h"
+#include "acoustics/MapCalculation.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <functional>
+#include <thread>
+
+namespace {
+// Runs work(first, last, re, im) over [0, count) in chunks on `threads` workers (0: every core),
+// each with its own padded sums; false when any chunk returns false.
+bool ForChunks(std::size_t count, int threads, int padded,
+               const std::function<bool(std::size_t, std::size_t, double*, double*)>& work) {
+    constexpr std::size_t kChunk = 256;
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    auto run = [&] {
+        std::vector<double> re(static_cast<std::size_t>(padded)), im(re.size());
+        while (!failed.load(std::memory_order_relaxed)) {
+            const std::size_t first = next.fetch_add(kChunk);
+            if (first >= count)
+                return;
+            if (!work(first, std::min(count, first + kChunk), re.data(), im.data()))
+                failed = true;
+        }
+    };
+    int workers = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
+    workers = std::clamp(workers, 1, 64);
+    if (workers == 1) {
+        run();
+    } else {
+        std::vector<std::jthread> pool;
+        for (int t = 0; t < workers; ++t)
+            pool.emplace_back(run);
+    }
+    return !failed;
+}
+} // namespace
+
+std::size_t CLivePreview::BytesFor(long long points, int bandCount, int mode) {
+    const std::size_t perPoint =
+        sizeof(CVec3) + sizeof(double) * (mode == kModeInterference ? 2 * bandCount : 1);
+    return static_cast<std::size_t>(std::max(points, 0LL)) * perPoint;
+}
+
+std::size_t CLivePreview::CacheBytes() const {
+    return m_points.capacity() * sizeof(CVec3) + m_others.capacity() * sizeof(double);
+}
+
+CLivePreview::CLivePreview(const CAcousticScene& scene, const CColorMapCondition& condition,
+                           int moving, int threads, std::size_t memoryBound)
+    : m_engine(scene, condition.mode, ConditionBand(scene, condition)), m_mode(condition.mode),
+      m_moving(moving) {
+    const int n = m_engine.BandCount();
+    const CListeningPlane& plane = condition.plane;
+    const std::size_t count =
+        std::min(plane.points.size(), static_cast<std::size_t>(std::max(plane.pointCount, 0)));
+    if (!scene.HasInstallations() || moving < 0 || moving >= m_engine.InstallationCount() ||
+        n == 0 || (m_mode != kModeInterference && m_mode != kModeEnergy) ||
+        BytesFor(static_cast<long long>(count), n, m_mode) > memoryBound)
+        return;
+    m_points.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const CPlaceElement& p = plane.points[i];
+        m_points.push_back({p.x, p.y, p.z});
+    }
+    const std::size_t stride = m_mode == kModeInterference ? 2 * static_cast<std::size_t>(n) : 1;
+    m_others.assign(count * stride, 0.0);
+    const int padded = m_engine.Padded();
+    const int installations = m_engine.InstallationCount();
+    m_active = ForChunks(count, threads, padded,
+                         [&](std::size_t first, std::size_t last, double* re, double* im) {
+                             for (std::size_t i = first; i < last; ++i) {
+                                 double* out = m_others.data() + i * stride;
+                                 if (m_mode == kModeInterference) {
+                                     std::fill(re, re + padded, 0.0);
+                                     std::fill(im, im + padded, 0.0);
+                                 }
+                                 for (int k = 0; k < installations; ++k) {
+                                     if (k == moving)
+                                         continue;
+                                     if (m_mode == kModeEnergy) {
+                                         std::fill(re, re + padded, 0.0);
+                                         std::fill(im, im + padded, 0.0);
+                                     }
+                                     if (!m_engine.AddInstallation(k, m_points[i], re, im))
+                                         return false;
+                                     if (m_mode == kModeEnergy) {
+                                         double e = 0.0;
+                                         for (int j = 0; j < n; ++j)
+                                             e += re[j] * re[j] + im[j] * im[j];
+                                         out[0] += e / n;
+                                     }
+                                 }
+                                 if (m_mode == kModeInterference) {
+                                     std::copy(re, re + n, out);
+                                     std::copy(im, im + n, out + n);
+                                 }
+                             }
+                             return true;
+                         });
+    if (!m_active) {
+        m_points = {};
+        m_others = {};
+    }
+}
+
+bool CLivePreview::Update(std::vector<double>& levels, int threads) {
+    if (!m_active)
+        return false;
+    m_engine.ReplanInstallation(m_moving);
+    const int n = m_engine.BandCount();
+    const int padded = m_engine.Padded();
+    const std::size_t stride = m_mode == kModeInterference ? 2 * static_cast<std::size_t>(n) : 1;
+    std::vector<double> result(m_points.size());
+    const bool ok = ForChunks(m_points.size(), threads, padded,
+                              [&](std::size_t first, std::size_t last, double* re, double* im) {
+                                  for (std::size_t i = first; i < last; ++i) {
+                                      const double* others = m_others.data() + i * stride;
+                                      if (m_mode == kModeInterference) {
+                                          std::copy(others, others + n, re);
+                                          std::copy(others + n, others + 2 * n, im);
+                                          std::fill(re + n, re + padded, 0.0);
+                                          std::fill(im + n, im + padded, 0.0);
+                                      } else {
+                                          std::fill(re, re + padded, 0.0);
+                                          std::fill(im, im + padded, 0.0);
+                                      }
+                                      if (!m_engine.AddInstallation(m_moving, m_points[i], re, im))
+                                          return false;
+                                      double acc = 0.0;
+                                      for (int j = 0; j < n; ++j)
+                                          acc += re[j] * re[j] + im[j] * im[j];
+                                      result[i] =
+                                          PressureLevel(m_mode == kModeInterference
+                                                            ? std::sqrt(acc / n)
+                                                            : std::sqrt(others[0] + acc / n));
+                                  }
+                                  return true;
+                              });
+    if (ok)
+        levels = std::move(result);
+    return ok;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "acoustics/AcousticScene.h"
+#include "acoustics/MapEngine.h"
+
+#include <cstddef>
+#include <vector>
+
+class CColorMapCondition;
+
+// A map that follows one installation while it is dragged or edited. It keeps, per plane point,
+// the summed contribution of every other installation (per band frequency for Interference, the
+// energy for Energy), so each step computes only the moving installation. The sums run in a
+// different order than the exact map, which stays a few ulps away; the exact map is computed as
+// usual on the drop.
+//
+// The cache takes BytesFor(points, band frequencies, mode); above the memory bound, with an empty
+// band or when a response fails, the preview is not Active and the caller recalculates exactly.
+// The scene's installation list must keep its size and order while the preview lives; the moving
+// installation itself may change in any way, also its model.
+class CLivePreview {
+public:
+    static constexpr std::size_t kDefaultMemoryBound = std::size_t{256} << 20;
+
+    CLivePreview(const CAcousticScene& scene, const CColorMapCondition& condition, int moving,
+                 int threads = 0, std::size_t memoryBound = kDefaultMemoryBound);
+
+    bool Active() const { return m_active; }
+    std::size_t CacheBytes() const;
+    static std::size_t BytesFor(long long points, int bandCount, int mode);
+
+    // The level (dB SPL) of every point of the plane, in its order, with the moving installation
+    // as the scene holds it now. False (levels untouched) when not Active or a response fails.
+    bool Update(std::vector<double>& levels, int threads = 0);
+
+private:
+    CMapEngine m_engine;
+    int m_mode;
+    int m_moving;
+    bool m_active = false;
+    std::vector<CVec3> m_points;
+    std::vector<double> m_others; // per point: 1 energy, or 2 x band count re then im
+};

@@ -1,0 +1,119 @@
+#include "acoustics/LivePreview.h"
+#include "SceneFixtures.h"
+#include "acoustics/ColorMapCondition.h"
+#include "acoustics/InstallationElement.h"
+#include "acoustics/MapCalculation.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+struct Room {
+    CTestScene t;
+    int ceiling = 0, wall = 0;
+    Room() {
+        ceiling = t.AddModel(DirectionalSpeaker(1, 3));
+        wall = t.AddModel(DirectionalSpeaker(0, 3));
+        for (int i = 0; i < 4; ++i)
+            t.Install(ceiling, {1.5 + 3 * (i % 2), 1.0 + 2 * (i / 2), 3.0}, {0, 0, 90}, 3.0);
+        t.Install(wall, {0.0, 2.0, 2.2}, {-20, 15, 12}, 10.0, false);
+        t.room.roomHeight = 3.0;
+        t.room.ceilingType = 1;
+    }
+};
+
+CColorMapCondition Condition(int mode) {
+    CColorMapCondition c;
+    c.band = 1;
+    c.centreFrequency = 1000;
+    c.mode = mode;
+    c.plane.Build(0, 0, 1.2, 6, 4, 0, 0.25, 100, 2);
+    return c;
+}
+
+std::vector<double> Levels(const CColorMapCondition& c) {
+    std::vector<double> levels;
+    for (const CPlaceElement& p : c.plane.points)
+        levels.push_back(p.level);
+    return levels;
+}
+
+// The exact map of the scene as it is now.
+std::vector<double> ExactMap(const CTestScene& t, CColorMapCondition c) {
+    EXPECT_EQ(CalculateMap(t.Scene(), c, nullptr, {EMapEngineKind::Engine, 2}).status,
+              ECalcStatus::Completed);
+    return Levels(c);
+}
+} // namespace
+
+TEST(LivePreview, FollowsTheMovingInstallationWithinAHundredthOfADecibel) {
+    for (int mode : {kModeEnergy, kModeInterference})
+        for (int moving : {0, 4}) {
+            SCOPED_TRACE(testing::Message() << "mode " << mode << " moving " << moving);
+            Room room;
+            const CColorMapCondition c = Condition(mode);
+            const std::vector<double> before = ExactMap(room.t, c);
+            CLivePreview preview(room.t.Scene(), c, moving, 2);
+            ASSERT_TRUE(preview.Active());
+            EXPECT_EQ(preview.CacheBytes(), CLivePreview::BytesFor(c.plane.pointCount, 3, mode));
+            std::vector<double> levels;
+            ASSERT_TRUE(preview.Update(levels, 1));
+            ASSERT_EQ(levels.size(), before.size());
+            for (std::size_t i = 0; i < levels.size(); ++i)
+                ASSERT_NEAR(levels[i], before[i], 0.01) << "unmoved, point " << i;
+
+            // Drag steps: position, aim, power, polarity and at last another model.
+            CInstallationElement& inst = *room.t.room.list.At(moving);
+            for (int step = 0; step < 4; ++step) {
+                inst.position.x += 0.37;
+                inst.position.y -= 0.21;
+                inst.orientation.azimuth += 13;
+                inst.power *= 1.5;
+                inst.polarityNormal = step % 2 == 0;
+                if (step == 3)
+                    inst.modelIndex = moving == 0 ? room.wall : room.ceiling;
+                ASSERT_TRUE(preview.Update(levels, 2));
+                const std::vector<double> exact = ExactMap(room.t, c);
+                int changed = 0;
+                for (std::size_t i = 0; i < levels.size(); ++i) {
+                    ASSERT_NEAR(levels[i], exact[i], 0.01) << "step " << step << " point " << i;
+                    changed += std::abs(exact[i] - before[i]) > 0.1;
+                }
+                EXPECT_GT(changed, 0) << "the step moved nothing";
+            }
+        }
+}
+
+TEST(LivePreview, LeavesTheExactMapAsItWas) {
+    Room room;
+    CColorMapCondition c = Condition(kModeInterference);
+    const std::vector<double> before = ExactMap(room.t, c);
+    {
+        CLivePreview preview(room.t.Scene(), c, 2);
+        std::vector<double> levels;
+        ASSERT_TRUE(preview.Update(levels));
+    }
+    ASSERT_EQ(CalculateMap(room.t.Scene(), c, nullptr, {EMapEngineKind::Engine, 2}).status,
+              ECalcStatus::Completed);
+    EXPECT_EQ(Levels(c), before); // bit for bit
+}
+
+TEST(LivePreview, FallsBackAboveItsMemoryBoundOrWhenTheMapWouldFail) {
+    Room room;
+    const CColorMapCondition c = Condition(kModeInterference);
+    const std::size_t needed = CLivePreview::BytesFor(c.plane.pointCount, 3, kModeInterference);
+    EXPECT_GT(needed, CLivePreview::BytesFor(c.plane.pointCount, 3, kModeEnergy));
+    std::vector<double> levels{42.0};
+    CLivePreview tooSmall(room.t.Scene(), c, 0, 1, needed - 1);
+    EXPECT_FALSE(tooSmall.Active());
+    EXPECT_FALSE(tooSmall.Update(levels));
+    EXPECT_EQ(levels, std::vector<double>{42.0});
+    EXPECT_EQ(tooSmall.CacheBytes(), 0u);
+    EXPECT_TRUE(CLivePreview(room.t.Scene(), c, 0, 1, needed).Active());
+
+    CColorMapCondition narrow = c;
+    narrow.band = 24;
+    narrow.centreFrequency = 1090; // between two data frequencies of a 3-point model
+    EXPECT_FALSE(CLivePreview(room.t.Scene(), narrow, 0).Active());
+    EXPECT_FALSE(CLivePreview(room.t.Scene(), c, 5).Active()); // no such installation
+    EXPECT_FALSE(CLivePreview(room.t.Scene(), c, -1).Active());
+}

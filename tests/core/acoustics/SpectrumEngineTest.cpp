@@ -1,0 +1,127 @@
+#include "acoustics/SpectrumEngine.h"
+#include "SceneFixtures.h"
+#include "acoustics/ColorMapCondition.h"
+#include "acoustics/EngineKernel.h"
+#include "acoustics/InstallationElement.h"
+#include "acoustics/MapCalculation.h"
+#include "acoustics/PointResponse.h"
+#include "common/Units.h"
+#include "speaker/SpeakerModelContainer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+// Ceiling speakers and a wall speaker with reverse polarity; with mixed pitch the wall speaker's
+// data has 1 point per octave, so it lacks two of every three frequencies of the bands.
+void Furnish(CTestScene& t, bool mixedPitch) {
+    const int ceiling = t.AddModel(DirectionalSpeaker(1, 3));
+    const int wall = t.AddModel(DirectionalSpeaker(0, mixedPitch ? 1 : 3));
+    for (int i = 0; i < 4; ++i)
+        t.Install(ceiling, {1.5 + 3 * (i % 2), 1.0 + 2 * (i / 2), 3.0}, {0, 0, 90}, 3.0);
+    t.Install(wall, {0.0, 2.0, 2.2}, {-20, 15, 12}, 10.0, false);
+    t.room.roomHeight = 3.0;
+}
+
+void ExpectSameSpectrum(const CTestScene& t, const CColorMapCondition& c, const CVec3& at) {
+    std::vector<double> centres, levels, engineCentres, engineLevels;
+    const bool literal = PointSpectrum(t.Scene(), c, at, centres, levels);
+    ASSERT_EQ(EnginePointSpectrum(t.Scene(), c, at, engineCentres, engineLevels), literal);
+    ASSERT_EQ(engineCentres, centres);
+    ASSERT_EQ(engineLevels.size(), levels.size());
+    for (std::size_t i = 0; i < levels.size(); ++i)
+        if (std::isfinite(levels[i]))
+            EXPECT_NEAR(engineLevels[i], levels[i], 1e-9) << "band " << centres[i];
+        else
+            EXPECT_EQ(engineLevels[i], levels[i]) << "band " << centres[i];
+}
+} // namespace
+
+TEST(EnginePointSpectrum, EqualsTheLiteralSpectrumForEveryModeBandAndKernel) {
+    CTestScene t;
+    Furnish(t, false);
+    for (bool vector : {true, false}) {
+        EnableVectorKernels(vector);
+        for (int ceiling : {0, 1}) {
+            t.room.ceilingType = ceiling;
+            for (int mode : {kModeEnergy, kModeInterference})
+                for (double band : {3.0, 1.0, 0.25}) {
+                    SCOPED_TRACE(testing::Message() << "vector " << vector << " ceiling " << ceiling
+                                                    << " mode " << mode << " band " << band);
+                    CColorMapCondition c;
+                    c.band = band;
+                    c.mode = mode;
+                    // Inside the room, on a speaker's axis, exactly at a speaker (the zero
+                    // distance sentinel) and at the mirror point of its ceiling image.
+                    for (const CVec3& at : {CVec3{2.5, 2, 1.2}, CVec3{1.5, 1, 0.5},
+                                            CVec3{4.5, 3, 3.0}, CVec3{0.3, 2.1, 2.0}})
+                        ExpectSameSpectrum(t, c, at);
+                }
+        }
+    }
+    EnableVectorKernels(true);
+}
+
+TEST(EnginePointSpectrum, FailsAndSucceedsWhereTheLiteralSpectrumDoes) {
+    CTestScene t;
+    Furnish(t, true);
+    CColorMapCondition c;
+    c.mode = kModeEnergy;
+    // 1/24 octave bands hold no data frequency; wider ones hold frequencies the wall speaker
+    // lacks, which fails unless the receiver sits exactly at that speaker (no lookup there).
+    for (double band : {24.0, 3.0, 1.0}) {
+        c.band = band;
+        SCOPED_TRACE(band);
+        ExpectSameSpectrum(t, c, {2.5, 2, 1.2});
+        std::vector<double> centres{1}, levels{1};
+        EXPECT_FALSE(EnginePointSpectrum(t.Scene(), c, {2.5, 2, 1.2}, centres, levels));
+        EXPECT_TRUE(centres.empty() && levels.empty());
+    }
+    t.room.ceilingType = 0;
+    c.band = 3;
+    const CInstallationElement& wall = *t.room.list.At(4);
+    const CVec3 atWall =
+        wall.position +
+        ElementFrame(t.models.At(wall.modelIndex).Elements()[0], wall.orientation).offset;
+    ExpectSameSpectrum(t, c, atWall);
+    std::vector<double> centres, levels;
+    EXPECT_TRUE(EnginePointSpectrum(t.Scene(), c, atWall, centres, levels));
+
+    c.band = 3;
+    c.mode = 7; // no summation: every band level is that of pressure 0, as the literal gives
+    ExpectSameSpectrum(t, c, {2.5, 2, 1.2});
+
+    CTestScene empty;
+    EXPECT_TRUE(EnginePointSpectrum(empty.Scene(), c, {0, 0, 0}, centres, levels));
+    EXPECT_TRUE(centres.empty());
+}
+
+TEST(EnginePointSpectrum, BandsThatLeaveAFrequencyOutOrShareOneMatchToo) {
+    CTestScene t;
+    const int m = t.AddModel(DirectionalSpeaker(1, 24));
+    t.Install(m, {1.5, 1.0, 3.0}, {0, 0, 90}, 3.0);
+    t.Install(m, {4.5, 3.0, 3.0}, {10, 0, 80}, 2.0, false);
+    t.room.roomHeight = 3.0;
+    t.room.ceilingType = 1;
+    for (double band : {3.0, 12.0}) {
+        // Rounding at the band edges leaves some frequencies in no band and some in two.
+        int gaps = 0, shared = 0;
+        const std::vector<double> fc = BandCentres(band);
+        for (std::size_t i = 0; i + 1 < fc.size(); ++i) {
+            const int end = BandIndices(band, fc[i], 24).end;
+            const int next = BandIndices(band, fc[i + 1], 24).start;
+            gaps += end < next;
+            shared += end > next;
+        }
+        ASSERT_GT(gaps, 0);
+        ASSERT_GT(shared, 0);
+        for (int mode : {kModeEnergy, kModeInterference}) {
+            SCOPED_TRACE(testing::Message() << "band " << band << " mode " << mode);
+            CColorMapCondition c;
+            c.band = band;
+            c.mode = mode;
+            ExpectSameSpectrum(t, c, {2.5, 2, 1.2});
+        }
+    }
+}
