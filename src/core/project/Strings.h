@@ -135,7 +135,8 @@ inline constexpr const char* kColumnTap = "Tap";
 inline constexpr const char* kColumnPower = "Power";
 inline constexpr const char* kColumnPolarity = "Polarity";
 inline constexpr const char* kPolarityLabel = "Polarity";
-// "ohms  " is Strings::kTapOhms of ColorMapTexts.h, shared with the printed table.
+// Tap units, shared by the tap list and the printed speaker table.
+inline constexpr const char* kTapOhms = "ohms  ";
 inline constexpr const char* kTapLine = "V Line  ";
 inline constexpr const char* kTapWatt = "W";
 inline constexpr const char* kListNormal = "Normal";
