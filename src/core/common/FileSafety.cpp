@@ -102,21 +102,6 @@ void RemoveStaleTemporaries(const std::string& target) {
     ::closedir(d);
 }
 
-bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 } // namespace
 
 namespace FileSafety {
@@ -248,75 +233,9 @@ bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
 
 bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                          std::string& error) {
-    const std::string target = WriteTarget(path);
-    struct stat previous {};
-    const bool replacing = ::stat(target.c_str(), &previous) == 0;
-    if (replacing && !S_ISREG(previous.st_mode)) {
-        error = NotRegular(target, previous);
-        return false;
-    }
-    RemoveStaleTemporaries(target);
-
-    const std::string prefix = Prefix(target, kTemporarySuffix);
-    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::mt19937 random(std::random_device{}());
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = prefix;
-        for (int i = 0; i < 6; ++i)
-            temp += kLetters[random() % (sizeof kLetters - 1)];
-        // 0666 less the umask, as any new file, unless it replaces one (then its bits below).
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        error = "cannot create a file beside " + target + ": " + Errno();
-        return false;
-    }
-    SetPending(temp);
-    // Marks the file as in use, so a concurrent save never takes it for a stale one.
-    ::flock(fd, LOCK_EX | LOCK_NB);
-
-    bool ok = WriteAll(fd, bytes);
-    if (!ok)
-        error = "writing failed: " + Errno();
-    if (ok && replacing) {
-        // Owner and group first: changing them clears set-id bits, which fchmod then restores.
-        // Only a privileged process may give a file away; others keep what they may.
-        if (::fchown(fd, previous.st_uid, previous.st_gid) != 0)
-            (void)!::fchown(fd, static_cast<uid_t>(-1), previous.st_gid);
-        if (::fchmod(fd, previous.st_mode & 07777) != 0) {
-            ok = false;
-            error = "cannot set the permissions of the new file: " + Errno();
-        }
-    }
-    if (ok && ::fsync(fd) != 0) {
-        ok = false;
-        error = "writing failed: " + Errno();
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = "writing failed: " + Errno();
-    }
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
-        ok = false;
-        error = "cannot replace " + target + ": " + Errno();
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        ClearPending();
-        return false;
-    }
-    ClearPending();
-    // The rename is durable only once the directory is.
-    const int dir = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
+    CAtomicFile file;
+    return file.Open(path, error) && file.Write(bytes.data(), bytes.size(), error) &&
+           file.Commit(error);
 }
 
 void InstallSignalCleanup() {
@@ -373,4 +292,117 @@ void CProjectLock::Release() {
     ::close(m_fd);
     m_fd = -1;
     m_path.clear();
+}
+
+CAtomicFile::~CAtomicFile() {
+    Discard();
+}
+
+bool CAtomicFile::Open(const std::string& path, std::string& error) {
+    Discard();
+    m_target = FileSafety::WriteTarget(path);
+    struct stat previous {};
+    m_replacing = ::stat(m_target.c_str(), &previous) == 0;
+    if (m_replacing && !S_ISREG(previous.st_mode)) {
+        error = NotRegular(m_target, previous);
+        return false;
+    }
+    m_uid = previous.st_uid;
+    m_gid = previous.st_gid;
+    m_mode = previous.st_mode & 07777;
+    RemoveStaleTemporaries(m_target);
+
+    const std::string prefix = Prefix(m_target, FileSafety::kTemporarySuffix);
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::mt19937 random(std::random_device{}());
+    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+        m_temporary = prefix;
+        for (int i = 0; i < 6; ++i)
+            m_temporary += kLetters[random() % (sizeof kLetters - 1)];
+        // 0666 less the umask, as any new file, unless it replaces one (then its bits at Commit).
+        m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (m_fd < 0) {
+        error = "cannot create a file beside " + m_target + ": " + Errno();
+        m_temporary.clear();
+        return false;
+    }
+    SetPending(m_temporary);
+    // Marks the file as in use, so a concurrent save never takes it for a stale one.
+    ::flock(m_fd, LOCK_EX | LOCK_NB);
+    return true;
+}
+
+bool CAtomicFile::Write(const std::uint8_t* data, std::size_t size, std::string& error) {
+    std::size_t written = 0;
+    while (written < size) {
+        const ssize_t n = ::write(m_fd, data + written, size - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            error = "writing failed: " + Errno();
+            Discard();
+            return false;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool CAtomicFile::Commit(std::string& error) {
+    if (m_fd < 0) {
+        error = "nothing to save";
+        return false;
+    }
+    bool ok = true;
+    if (m_replacing) {
+        // Owner and group first: changing them clears set-id bits, which fchmod then restores.
+        // Only a privileged process may give a file away; others keep what they may.
+        if (::fchown(m_fd, m_uid, m_gid) != 0)
+            (void)!::fchown(m_fd, static_cast<uid_t>(-1), m_gid);
+        if (::fchmod(m_fd, m_mode) != 0) {
+            ok = false;
+            error = "cannot set the permissions of the new file: " + Errno();
+        }
+    }
+    if (ok && ::fsync(m_fd) != 0) {
+        ok = false;
+        error = "writing failed: " + Errno();
+    }
+    if (::close(m_fd) != 0 && ok) {
+        ok = false;
+        error = "writing failed: " + Errno();
+    }
+    m_fd = -1;
+    if (ok && ::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
+        ok = false;
+        error = "cannot replace " + m_target + ": " + Errno();
+    }
+    if (!ok) {
+        Discard();
+        return false;
+    }
+    m_temporary.clear();
+    ClearPending();
+    // The rename is durable only once the directory is.
+    const int dir = ::open(DirectoryOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+void CAtomicFile::Discard() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    if (!m_temporary.empty())
+        ::unlink(m_temporary.c_str());
+    m_temporary.clear();
+    ClearPending();
 }

@@ -60,6 +60,32 @@ inline constexpr const char* kTemporarySuffix = ".daxara-tmp-";
 void InstallSignalCleanup();
 } // namespace FileSafety
 
+// One atomic replacement of a file, in steps: Open makes the temporary file beside the target
+// (following links; stale temporaries of ours are removed first), Write appends, Commit gives it
+// the old file's permission bits, owner and group, flushes it, renames it over the target and
+// flushes the directory. Any failure, Discard, the destructor and the signals of
+// FileSafety::InstallSignalCleanup remove the temporary file.
+class CAtomicFile {
+public:
+    CAtomicFile() = default;
+    CAtomicFile(const CAtomicFile&) = delete;
+    CAtomicFile& operator=(const CAtomicFile&) = delete;
+    ~CAtomicFile();
+
+    bool Open(const std::string& path, std::string& error);
+    bool Write(const std::uint8_t* data, std::size_t size, std::string& error);
+    bool Commit(std::string& error);
+    void Discard();
+    // The temporary file while one is open.
+    const std::string& TemporaryPath() const { return m_temporary; }
+
+private:
+    int m_fd = -1;
+    std::string m_target, m_temporary;
+    bool m_replacing = false;
+    unsigned m_uid = 0, m_gid = 0, m_mode = 0;
+};
+
 // An advisory lock (flock) on a lock file beside a project, held from reading the project to
 // writing it, so two programs cannot interleave their changes. The lock file is removed when the
 // lock is released.
