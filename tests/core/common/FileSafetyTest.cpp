@@ -74,8 +74,9 @@ TEST_F(FileSafetyTest, NamesUpTo255BytesSaveAndTheirTemporaryNamesFit) {
         ASSERT_TRUE(FileSafety::WriteFileAtomically(P(name), Bytes("one"), error)) << error;
         ASSERT_TRUE(FileSafety::WriteFileAtomically(P(name), Bytes("two"), error)) << error;
         EXPECT_EQ(Get(P(name)), "two");
-        EXPECT_LE(fs::path(FileSafety::SiblingName(P(name), ".daxara-lock")).filename().string().size(),
-                  255u);
+        EXPECT_LE(
+            fs::path(FileSafety::SiblingName(P(name), ".daxara-lock")).filename().string().size(),
+            255u);
         fs::remove(P(name));
     }
     EXPECT_TRUE(Names().empty());
@@ -159,7 +160,8 @@ TEST_F(FileSafetyTest, TerminatingSignalsDuringASaveRemoveTheTemporaryFile) {
 
 TEST_F(FileSafetyTest, StaleTemporariesOfOurNamingGoOnTheNextSaveOthersStay) {
     Put(P("project.tdax"), "v1");
-    const std::string prefix = FileSafety::SiblingName(P("project.tdax"), FileSafety::kTemporarySuffix);
+    const std::string prefix =
+        FileSafety::SiblingName(P("project.tdax"), FileSafety::kTemporarySuffix);
     Put(prefix + "Ab12Cd", "left by a killed save");
     Put(prefix + "InUse1", "being written by another save");
     Put(prefix + "toolong", "not of our naming");
