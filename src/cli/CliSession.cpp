@@ -118,7 +118,7 @@ CDocumentPorts CCliSession::Ports() {
 }
 
 void CCliSession::Lock(const std::string& path) {
-    constexpr std::chrono::seconds kWait(10);
+    constexpr std::chrono::seconds kWait(5);
     std::string error;
     if (!m_lock.Acquire(path, kWait, error))
         throw CCliError(error);

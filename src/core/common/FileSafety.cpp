@@ -30,9 +30,30 @@ void ClearPending() {
     g_pendingSet = 0;
 }
 
+// The lock files this process holds, for the same handler: a killed command leaves no lock
+// file either (the lock itself ends with the process).
+constexpr int kLockSlots = 4;
+char g_lockFiles[kLockSlots][PATH_MAX + 1];
+volatile std::sig_atomic_t g_lockSet[kLockSlots] = {};
+
+int RegisterLock(const std::string& path) {
+    for (int i = 0; i < kLockSlots; ++i)
+        if (!g_lockSet[i]) {
+            const std::size_t n = std::min(path.size(), static_cast<std::size_t>(PATH_MAX));
+            std::memcpy(g_lockFiles[i], path.data(), n);
+            g_lockFiles[i][n] = '\0';
+            g_lockSet[i] = 1;
+            return i;
+        }
+    return -1;
+}
+
 extern "C" void OnFatalSignal(int signal) {
     if (g_pendingSet)
         ::unlink(g_pendingTemporary);
+    for (int i = 0; i < kLockSlots; ++i)
+        if (g_lockSet[i])
+            ::unlink(g_lockFiles[i]);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
@@ -265,6 +286,7 @@ bool CProjectLock::Acquire(const std::string& project, std::chrono::milliseconds
                 held.st_ino == now.st_ino && held.st_dev == now.st_dev) {
                 m_fd = fd;
                 m_path = path;
+                m_slot = RegisterLock(path);
                 return true;
             }
             ::close(fd);
@@ -288,6 +310,9 @@ bool CProjectLock::Acquire(const std::string& project, std::chrono::milliseconds
 void CProjectLock::Release() {
     if (m_fd < 0)
         return;
+    if (m_slot >= 0)
+        g_lockSet[m_slot] = 0;
+    m_slot = -1;
     ::unlink(m_path.c_str());
     ::close(m_fd);
     m_fd = -1;

@@ -103,5 +103,6 @@ public:
 
 private:
     int m_fd = -1;
+    int m_slot = -1;
     std::string m_path;
 };

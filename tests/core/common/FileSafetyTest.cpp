@@ -139,8 +139,11 @@ TEST_F(FileSafetyTest, TerminatingSignalsDuringASaveRemoveTheTemporaryFile) {
         const pid_t child = ::fork();
         if (child == 0) {
             FileSafety::InstallSignalCleanup();
+            CProjectLock lock;
             CAtomicFile file;
             std::string error;
+            if (!lock.Acquire((dir / "project.tdax").string(), std::chrono::milliseconds(0), error))
+                ::_exit(2);
             if (!file.Open((dir / "project.tdax").string(), error) ||
                 !fs::exists(file.TemporaryPath()))
                 ::_exit(3);
