@@ -11,5 +11,5 @@ if [ ! -f build-asan/build.ninja ]; then
         -DDAXARA_FUZZ=ON -DDAXARA_BUILD_BENCH=OFF -DDAXARA_WERROR=ON
 fi
 cmake --build build-asan
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
   ctest --test-dir build-asan --output-on-failure -j "$(nproc)"

@@ -1,4 +1,5 @@
 // End-to-end runs of the built daxara-cli on generated data.
+#include "CliFixture.h"
 #include "SceneFixtures.h"
 #include "acoustics/MapCalculation.h"
 #include "project/DAXDoc.h"
@@ -9,60 +10,11 @@
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <sys/wait.h>
-
-namespace fs = std::filesystem;
 
 namespace {
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-class CliTest : public testing::Test {
+class CliTest : public CliFixture {
 protected:
-    fs::path dir;
-
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("daxara-cli-" + std::to_string(::getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string P(const std::string& name) const { return (dir / name).string(); }
-
-    CliRun Cli(const std::string& args) const {
-        const std::string errFile = P("stderr.txt");
-        const std::string command = std::string(DAXARA_CLI) + " " + args + " 2>" + errFile;
-        CliRun r;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            r.out.append(buffer, n);
-        const int raw = ::pclose(pipe);
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        std::ifstream err(errFile);
-        r.err.assign(std::istreambuf_iterator<char>(err), {});
-        return r;
-    }
-
-    std::string Write(const std::string& name, const std::string& text) const {
-        std::ofstream(P(name), std::ios::binary) << text;
-        return P(name);
-    }
-
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
     // A metric project without ceiling reflections holding one omnidirectional speaker.
     std::string OmniProject() {
         const std::string project = P("omni.tdax");

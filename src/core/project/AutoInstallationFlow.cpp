@@ -17,9 +17,10 @@ void Tell(CMessagePort* messages, const char* text) {
 
 // The annotations show the automatic-installation results only while they are valid.
 void RepaintMaps(CDAXDoc& doc) {
-    for (CColorMapViewModel* view : doc.ColorMapViews())
-        if (view->onRepaint)
-            view->onRepaint();
+    doc.MapViews().ForEach([](CColorMapViewModel& view) {
+        if (view.onRepaint)
+            view.onRepaint();
+    });
 }
 
 const CColorMapCondition* MeasuringCondition(const CDAXDoc& doc) {
@@ -134,15 +135,13 @@ void CDAXDoc::AutoInstallation() {
         autoRowPitch = layout.rowPitch;
         autoLeftOffset = layout.leftOffset;
         autoBottomOffset = layout.bottomOffset;
-        for (CColorMapViewModel* view : ColorMapViews())
-            if (view->ConditionIndex() == conditions.currentIndex)
-                view->ResetSpeakerDependentDisplay();
+        m_mapViews.ForEach([&](CColorMapViewModel& view) {
+            if (view.ConditionIndex() == conditions.currentIndex)
+                view.ResetSpeakerDependentDisplay();
+        });
     }
     // Every installation is now of the current model.
     UpdateInstallState();
     RebuildAllPlanes();
-    UpdateAllViews(kHintAcoustics);
-    UpdateAllViews(kHintInstallations);
-    ClearCurves();
-    UpdateAllViews(kHintResponse);
+    Notify(CDocumentChange::Installations());
 }

@@ -32,12 +32,14 @@ CColorMapCondition DefaultCondition(int lengthUnit) {
     return condition;
 }
 
-CColorMapViewModel::CColorMapViewModel(CDAXDoc& document) : m_doc(document) {
-    m_doc.AddView(this);
+CColorMapViewModel::CColorMapViewModel(CDAXDoc& document)
+    : CDocumentView(document), m_doc(document) {
+    m_doc.MapViews().Add(this);
 }
 
 CColorMapViewModel::~CColorMapViewModel() {
-    m_doc.RemoveView(this);
+    if (Document())
+        m_doc.MapViews().Remove(this);
 }
 
 CColorMapCondition* CColorMapViewModel::Condition() const {
@@ -68,10 +70,13 @@ void CColorMapViewModel::OnInitialUpdate() {
     SyncConditionControls(0, 0);
 }
 
-void CColorMapViewModel::OnUpdate(int hint) {
+void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& change) {
+    if (hint == kHintNone && change.removedCondition >= 0 &&
+        m_conditionIndex > change.removedCondition)
+        --m_conditionIndex;
     if (hint != kHintAcoustics)
         return;
-    if (m_doc.manualRecalc == 0 || m_doc.recalcRequested == 1)
+    if (m_doc.manualRecalc == 0 || change.recalculate)
         CalculateMap();
     Repaint();
 }
@@ -113,11 +118,9 @@ void CColorMapViewModel::Activate() {
 
 void CColorMapViewModel::Close() {
     const int removed = m_conditionIndex;
-    m_doc.conditions.Remove(removed);
-    for (CColorMapViewModel* other : m_doc.ColorMapViews())
-        if (other != this && other->m_conditionIndex > removed)
-            --other->m_conditionIndex;
     m_conditionIndex = -1;
+    m_doc.conditions.Remove(removed);
+    m_doc.Notify(CDocumentChange::ConditionRemoved(removed));
 }
 
 CMapResult CColorMapViewModel::CalculateMap() {
@@ -260,20 +263,20 @@ void CColorMapViewModel::OnBandSelected(int index) {
     m_band.selection = index;
     SyncConditionControls(1, 0);
     m_doc.RebuildAllPlanes();
-    OnUpdate(kHintAcoustics);
+    OnUpdate(kHintAcoustics, CDocumentChange::Planes());
 }
 
 void CColorMapViewModel::OnFrequencySelected(int index) {
     m_frequency.selection = index;
     SyncConditionControls(1, 0);
     m_doc.RebuildAllPlanes();
-    OnUpdate(kHintAcoustics);
+    OnUpdate(kHintAcoustics, CDocumentChange::Planes());
 }
 
 void CColorMapViewModel::OnModeSelected(int index) {
     m_mode.selection = index;
     SyncConditionControls(1, 0);
-    OnUpdate(kHintAcoustics);
+    OnUpdate(kHintAcoustics, CDocumentChange::Planes());
 }
 
 void CColorMapViewModel::Project(const CVec3& v, double& u, double& w) const {

@@ -28,12 +28,11 @@ public:
     // First update after the view opens: a loaded project shows condition 0; a new one appends a
     // condition, runs the Room Parameters dialog, fits and calculates.
     void OnInitialUpdate();
-    void OnUpdate(int hint) override;
+    void OnUpdate(EUpdateHint hint, const CDocumentChange& change) override;
     bool OnViewCommand(int id) override;
-    CColorMapViewModel* AsColorMap() override { return this; }
     // The view became active: its condition becomes the document's current one.
     void Activate();
-    // The view closes: its condition goes, later views move down by one.
+    // The view closes: its condition goes, later views move down by one (told by the document).
     void Close();
 
     int ConditionIndex() const { return m_conditionIndex; }

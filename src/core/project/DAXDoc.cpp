@@ -22,28 +22,45 @@ CDAXDoc::CDAXDoc(int applicationUnit, CDocumentPorts ports)
     : lengthUnit(applicationUnit == kUnitImperial ? kUnitImperial : kUnitMetric),
       room(applicationUnit), m_ports(ports) {}
 
-void CDAXDoc::AddView(CDocumentView* view) {
-    if (std::find(m_views.begin(), m_views.end(), view) == m_views.end())
-        m_views.push_back(view);
+CDAXDoc::~CDAXDoc() {
+    m_views.ForEach([](CDocumentView& view) { view.m_document = nullptr; });
 }
 
-void CDAXDoc::RemoveView(CDocumentView* view) {
-    std::erase(m_views, view);
+CDocumentView::CDocumentView(CDAXDoc& document) : m_document(&document) {
+    document.m_views.Add(this);
 }
 
-std::vector<CColorMapViewModel*> CDAXDoc::ColorMapViews() const {
-    std::vector<CColorMapViewModel*> result;
-    for (CDocumentView* view : m_views)
-        if (CColorMapViewModel* map = view->AsColorMap())
-            result.push_back(map);
-    return result;
+CDocumentView::~CDocumentView() {
+    if (m_document)
+        m_document->m_views.Remove(this);
 }
 
-void CDAXDoc::UpdateAllViews(int hint) {
-    // A copy: a view may open or close others while it handles the hint.
-    const std::vector<CDocumentView*> views = m_views;
-    for (CDocumentView* view : views)
-        view->OnUpdate(hint);
+std::vector<EUpdateHint> CDocumentChange::Hints() const {
+    std::vector<EUpdateHint> hints;
+    if (RemovesEntries())
+        hints.push_back(kHintNone);
+    if (Acoustics())
+        hints.push_back(kHintAcoustics);
+    if (Acoustics() || listSettings || currentInstallation)
+        hints.push_back(kHintInstallations);
+    if (speakerList || arrangement)
+        hints.push_back(kHintSpeakers);
+    if (speakerList)
+        hints.push_back(kHintTaps);
+    if (Acoustics() || curves)
+        hints.push_back(kHintResponse);
+    // A new arrangement changes the model's taps, refilled after its sound is redrawn.
+    if (arrangement && !speakerList)
+        hints.push_back(kHintTaps);
+    return hints;
+}
+
+void CDAXDoc::Notify(const CDocumentChange& change) {
+    for (const EUpdateHint hint : change.Hints()) {
+        if (hint == kHintResponse && change.ClearsCurves())
+            ClearCurves();
+        m_views.ForEach([&](CDocumentView& view) { view.OnUpdate(hint, change); });
+    }
 }
 
 void CDAXDoc::ClearCurves() {
@@ -52,10 +69,7 @@ void CDAXDoc::ClearCurves() {
 }
 
 void CDAXDoc::StandardRefresh() {
-    UpdateAllViews(kHintAcoustics);
-    UpdateAllViews(kHintInstallations);
-    ClearCurves();
-    UpdateAllViews(kHintResponse);
+    Notify(CDocumentChange::Installations());
     SetModified();
 }
 
@@ -88,8 +102,7 @@ void CDAXDoc::RebuildAllPlanes() {
 }
 
 void CDAXDoc::ForEachColorMap(void (CColorMapViewModel::*operation)()) {
-    for (CColorMapViewModel* view : ColorMapViews())
-        (view->*operation)();
+    m_mapViews.ForEach([&](CColorMapViewModel& view) { (view.*operation)(); });
 }
 
 bool CDAXDoc::MayReplace(const std::string& path) {

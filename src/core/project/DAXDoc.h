@@ -8,6 +8,7 @@
 #include "common/Vec3.h"
 #include "project/DocumentView.h"
 #include "project/Ports.h"
+#include "project/ViewList.h"
 #include "speaker/SpeakerModelContainer.h"
 
 #include <cstdint>
@@ -20,15 +21,18 @@ inline constexpr std::uint32_t kCurrentFileVersion = 0x02000000;
 
 // The project: everything a project file holds, the flows of the project commands, and the
 // update hints that keep its views current. It computes nothing itself; the colour map views do.
+class CColorMapViewModel;
+
 class CDAXDoc {
 public:
     // The room defaults follow the application's length unit at creation.
     explicit CDAXDoc(int applicationUnit = 0, CDocumentPorts ports = {});
     CDAXDoc(const CDAXDoc&) = delete;
     CDAXDoc& operator=(const CDAXDoc&) = delete;
+    // Views that outlive the document are told so; their own destruction then leaves it alone.
+    ~CDAXDoc();
 
     // --- Project data (saved unless noted) ---
-    int recalcRequested = 0; // not saved
     int manualRecalc = 0;
     int printRowsPerPage = 0; // not saved
     int printPageCount = 0;   // not saved
@@ -59,14 +63,14 @@ public:
     CSoundGraphConditionList graphs;
 
     // --- Views and ports ---
-    void AddView(CDocumentView* view);
-    void RemoveView(CDocumentView* view);
-    const std::vector<CDocumentView*>& Views() const { return m_views; }
-    std::vector<CColorMapViewModel*> ColorMapViews() const;
-    void UpdateAllViews(int hint);
-    // Hint 1, hint 2, clear curve 0 of every frequency response entry, hint 4, modified.
+    // Sends the hints `change` implies to every view, in order, clearing the response curves
+    // where the change asks for it. Views may close others meanwhile.
+    void Notify(const CDocumentChange& change);
+    // The standard refresh after an edit of the installations: Notify, then the modified flag.
     void StandardRefresh();
-    void ClearCurves();
+    std::size_t ViewCount() const { return m_views.Count(); }
+    // The colour map views, which some commands address by kind; they register themselves.
+    CViewList<CColorMapViewModel>& MapViews() { return m_mapViews; }
     CDocumentPorts& Ports() { return m_ports; }
     void SetPorts(const CDocumentPorts& ports) { m_ports = ports; }
 
@@ -124,13 +128,16 @@ public:
     void RebuildAllPlanes();
 
 private:
+    friend class CDocumentView;
     bool RunCommand(int id);
     // Asks before a save replaces another file or a changed one; false when the user declines.
     bool MayReplace(const std::string& path);
+    void ClearCurves();
     void ForEachColorMap(void (CColorMapViewModel::*operation)());
 
     CDocumentPorts m_ports;
-    std::vector<CDocumentView*> m_views;
+    CViewList<CDocumentView> m_views;
+    CViewList<CColorMapViewModel> m_mapViews;
     bool m_modified = false;
     std::string m_path;
     std::string m_stampPath;

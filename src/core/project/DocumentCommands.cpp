@@ -55,8 +55,7 @@ bool CDAXDoc::RunCommand(int id) {
         break;
     case kCmdPrint:
     case kCmdPrintPreview:
-        for (CColorMapViewModel* view : ColorMapViews())
-            view->OnViewCommand(id);
+        m_mapViews.ForEach([&](CColorMapViewModel& view) { view.OnViewCommand(id); });
         break;
     case kCmdImport:
         ImportSpeakerData();
@@ -111,8 +110,7 @@ bool CDAXDoc::RunCommand(int id) {
     case kCmdViewPlusY:
     case kCmdViewMinusZ:
     case kCmdViewDiagonal:
-        for (CColorMapViewModel* view : ColorMapViews())
-            view->OnViewCommand(id);
+        m_mapViews.ForEach([&](CColorMapViewModel& view) { view.OnViewCommand(id); });
         SetModified();
         break;
     default:
@@ -122,13 +120,8 @@ bool CDAXDoc::RunCommand(int id) {
 }
 
 void CDAXDoc::Recalculate() {
-    recalcRequested = 1;
-    UpdateAllViews(kHintAcoustics);
-    UpdateAllViews(kHintInstallations);
-    ClearCurves();
-    UpdateAllViews(kHintResponse);
+    Notify(CDocumentChange::Recalculation());
     SetModified();
-    recalcRequested = 0;
 }
 
 void CDAXDoc::Preferences() {
@@ -143,24 +136,21 @@ void CDAXDoc::Preferences() {
         autoJudgeBand = 0.0;
         autoJudgeFrequency = 0.0;
     }
-    UpdateAllViews(kHintInstallations);
+    Notify(CDocumentChange::ListSettings());
     SetModified();
 }
 
 void CDAXDoc::RoomParameters() {
-    for (CColorMapViewModel* view : ColorMapViews()) {
+    m_mapViews.ForEach([&](CColorMapViewModel& view) {
         int result = 2;
         while (result == 2)
-            result = view->RunRoomParameters(true);
+            result = view.RunRoomParameters(true);
         if (result == 0) {
             autoLayoutValid = 0;
-            UpdateAllViews(kHintAcoustics);
-            UpdateAllViews(kHintInstallations);
-            ClearCurves();
-            UpdateAllViews(kHintResponse);
+            Notify(CDocumentChange::Planes());
             SetModified();
         }
-    }
+    });
 }
 
 void CDAXDoc::DeleteSpeakerData() {
@@ -180,12 +170,7 @@ void CDAXDoc::DeleteSpeakerData() {
                 --inst.modelIndex;
     }
     models.RemoveModel(current);
-    UpdateAllViews(kHintAcoustics);
-    UpdateAllViews(kHintInstallations);
-    UpdateAllViews(kHintSpeakers);
-    UpdateAllViews(kHintTaps);
-    ClearCurves();
-    UpdateAllViews(kHintResponse);
+    Notify(CDocumentChange::SpeakerRemoved());
     if (models.Count() == 0)
         ForEachColorMap(&CColorMapViewModel::ResetSpeakerDependentDisplay);
     SetModified();
@@ -208,10 +193,5 @@ void CDAXDoc::ArrangeModules() {
     }
     SetModified();
     autoLayoutValid = 0;
-    UpdateAllViews(kHintAcoustics);
-    UpdateAllViews(kHintInstallations);
-    UpdateAllViews(kHintSpeakers);
-    ClearCurves();
-    UpdateAllViews(kHintResponse);
-    UpdateAllViews(kHintTaps);
+    Notify(CDocumentChange::Arrangement());
 }

@@ -72,11 +72,9 @@ void CDAXDoc::ImportSpeakerFile(const std::string& path) {
     const double remembered = models.Count() < 2 ? 0.0 : previousPitch;
     models.SetCurrentIndex(models.Count() - 1);
     const double pitch = CurrentModel()->Header().pointsPerOctave;
-    for (CColorMapViewModel* view : ColorMapViews())
-        if (pitch != remembered)
-            view->ResetSpeakerDependentDisplay();
-    UpdateAllViews(kHintSpeakers);
-    UpdateAllViews(kHintTaps);
+    if (pitch != remembered)
+        ForEachColorMap(&CColorMapViewModel::ResetSpeakerDependentDisplay);
+    Notify(CDocumentChange::SpeakerImported());
     UpdateInstallState();
     SetModified();
 }

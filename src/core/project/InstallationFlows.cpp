@@ -78,8 +78,7 @@ int CDAXDoc::RemoveInstallations(bool all) {
         room.RemoveInstallation(room.list.currentIndex);
     autoLayoutValid = 0;
     if (!HasInstallations()) {
-        for (CColorMapViewModel* view : ColorMapViews())
-            view->PointSpectrum({0, 0, 0});
+        m_mapViews.ForEach([](CColorMapViewModel& view) { view.PointSpectrum({0, 0, 0}); });
         for (int i = 0; i < conditions.Count(); ++i) {
             CListeningPlane& plane = conditions.At(i)->plane;
             plane.maximumLevel = plane.minimumLevel = plane.pinkNoiseAverage =

@@ -2,13 +2,10 @@
 
 #include "project/DAXDoc.h"
 
-CSoundGraphViewModel::CSoundGraphViewModel(CDAXDoc& document) : m_doc(document) {
-    m_doc.AddView(this);
-}
+CSoundGraphViewModel::CSoundGraphViewModel(CDAXDoc& document)
+    : CDocumentView(document), m_doc(document) {}
 
-CSoundGraphViewModel::~CSoundGraphViewModel() {
-    m_doc.RemoveView(this);
-}
+CSoundGraphViewModel::~CSoundGraphViewModel() = default;
 
 void CSoundGraphViewModel::OnInitialUpdate() {
     if (m_doc.loadedFromFile && m_doc.graphs.Count() > 0) {
@@ -21,7 +18,9 @@ void CSoundGraphViewModel::OnInitialUpdate() {
     m_entryIndex = m_doc.graphs.Count() - 1;
 }
 
-void CSoundGraphViewModel::OnUpdate(int hint) {
+void CSoundGraphViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& change) {
+    if (hint == kHintNone && change.removedGraph >= 0 && m_entryIndex > change.removedGraph)
+        --m_entryIndex;
     if (hint == kHintResponse)
         m_redraw = true;
 }
@@ -39,12 +38,9 @@ void CSoundGraphViewModel::Activate() {
 
 void CSoundGraphViewModel::Close() {
     const int removed = m_entryIndex;
-    m_doc.graphs.RemoveGraphCondition(removed);
-    for (CDocumentView* view : m_doc.Views())
-        if (CSoundGraphViewModel* other = view->AsSoundGraph();
-            other && other != this && other->m_entryIndex > removed)
-            --other->m_entryIndex;
     m_entryIndex = -1;
+    m_doc.graphs.RemoveGraphCondition(removed);
+    m_doc.Notify(CDocumentChange::GraphRemoved(removed));
 }
 
 CSoundGraphCondition* CSoundGraphViewModel::Entry() const {

@@ -14,8 +14,7 @@ public:
     // A loaded project shows entry 0; otherwise a new entry is added (a copy of the current one
     // when there is one) and the view takes it.
     void OnInitialUpdate();
-    void OnUpdate(int hint) override;
-    CSoundGraphViewModel* AsSoundGraph() override { return this; }
+    void OnUpdate(EUpdateHint hint, const CDocumentChange& change) override;
     void Activate();
     // The view closes: its entry goes, later views move down by one.
     void Close();

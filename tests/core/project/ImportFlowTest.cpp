@@ -1,4 +1,6 @@
 #include "FakePorts.h"
+#include "RecordingView.h"
+#include "TestDir.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/Strings.h"
@@ -6,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdio>
 #include <fstream>
 #include <memory>
 
@@ -53,15 +53,11 @@ public:
     }
 };
 
-struct CountingView : CDocumentView {
-    std::vector<int> hints;
-    void OnUpdate(int hint) override { hints.push_back(hint); }
-};
-
 // A document whose Import command reads files written by the test.
 struct ImportDoc : CDocFixture {
     CScriptedFiles files;
     CLoggingProgressFactory progress;
+    CTestDir dir;
     std::vector<std::string> written;
 
     ImportDoc() {
@@ -70,14 +66,8 @@ struct ImportDoc : CDocFixture {
         ports.progress = &progress;
         doc.SetPorts(ports);
     }
-    ~ImportDoc() {
-        for (const std::string& path : written)
-            std::remove(path.c_str());
-    }
     std::string Write(const std::string& text) {
-        static std::atomic<int> counter{0};
-        const std::string path =
-            testing::TempDir() + "daxara_import_" + std::to_string(counter++) + ".vsa";
+        const std::string path = dir.Path("import_" + std::to_string(written.size()) + ".vsa");
         std::ofstream(path, std::ios::binary) << text;
         written.push_back(path);
         return path;
@@ -91,8 +81,7 @@ struct ImportDoc : CDocFixture {
 
 TEST(ImportCommand, AddsTheModelMakesItCurrentAndRefreshesTheLists) {
     ImportDoc f;
-    CountingView view;
-    f.doc.AddView(&view);
+    CRecordingView view(f.doc);
     ASSERT_TRUE(f.Import(GenerateVsa(DirectionalSpeaker(1, 3))));
     ASSERT_EQ(f.doc.models.Count(), 1);
     EXPECT_EQ(f.doc.models.CurrentIndex(), 0);
@@ -109,7 +98,6 @@ TEST(ImportCommand, AddsTheModelMakesItCurrentAndRefreshesTheLists) {
     ASSERT_TRUE(f.Import(GenerateVsa(OmniSpeaker(90, 3))));
     EXPECT_EQ(f.doc.models.Count(), 2);
     EXPECT_EQ(f.doc.models.CurrentIndex(), 1);
-    f.doc.RemoveView(&view);
 }
 
 TEST(ImportCommand, InstallStateFollowsTheFirstInstallationsResolution) {
@@ -153,7 +141,7 @@ TEST(ImportCommand, AFailedImportSaysWhichFileAndWhyAndAddsNothing) {
     EXPECT_NE(f.messages.errors[0].find(blank), std::string::npos);
     EXPECT_NE(f.messages.errors[0].find("first line"), std::string::npos);
 
-    f.files.speakerFile = testing::TempDir() + "daxara_no_such_file.vsa";
+    f.files.speakerFile = f.dir.Path("daxara_no_such_file.vsa");
     ASSERT_TRUE(f.doc.OnCommand(kCmdImport));
     ASSERT_EQ(f.messages.errors.size(), 2u);
     EXPECT_NE(f.messages.errors[1].find("daxara_no_such_file.vsa"), std::string::npos);

@@ -2,6 +2,7 @@
 #include "ByteWriter.h"
 #include "FakePorts.h"
 #include "SceneFixtures.h"
+#include "TestDir.h"
 #include "common/Archive.h"
 #include "common/FileVersion.h"
 #include "project/ColorMapViewModel.h"
@@ -73,11 +74,6 @@ std::vector<std::uint8_t> RoundTrip(CDAXDoc& doc, CDAXDoc& back) {
     EXPECT_EQ(ProjectFile::Read(bytes, false, back, error), ProjectFile::EReadResult::Loaded)
         << error;
     return bytes;
-}
-
-std::string TempPath(const std::string& name) {
-    return (fs::temp_directory_path() / ("daxara-test-" + std::to_string(::getpid()) + "-" + name))
-        .string();
 }
 } // namespace
 
@@ -262,7 +258,8 @@ TEST(ProjectFile, CountsAWordCannotHoldAreRefusedOnSaving) {
     for (int i = 0; i < 65536; ++i)
         f.doc.room.AddInstallation(0, 0, {}, {}, 1, true);
     CProjectFileStorage storage;
-    const std::string path = TempPath("too-many.tdax");
+    const CTestDir dir;
+    const std::string path = dir.Path("too-many.tdax");
     std::string error;
     EXPECT_FALSE(storage.Save(f.doc, path, error));
     EXPECT_NE(error.find("65535"), std::string::npos) << error;
@@ -271,7 +268,8 @@ TEST(ProjectFile, CountsAWordCannotHoldAreRefusedOnSaving) {
 
 TEST(ProjectFile, AFailedSaveKeepsThePreviousFile) {
     CDocFixture f;
-    const std::string path = TempPath("keep.tdax");
+    const CTestDir dir;
+    const std::string path = dir.Path("keep.tdax");
     {
         std::ofstream old(path, std::ios::binary);
         old << "previous";
@@ -279,14 +277,14 @@ TEST(ProjectFile, AFailedSaveKeepsThePreviousFile) {
     std::string error;
     // A target whose directory does not exist cannot be written; nothing is created.
     EXPECT_FALSE(
-        ProjectFile::WriteFileAtomically(TempPath("missing-dir") + "/x.tdax", {1, 2, 3}, error));
+        ProjectFile::WriteFileAtomically(dir.Path("missing-dir") + "/x.tdax", {1, 2, 3}, error));
     EXPECT_FALSE(error.empty());
     // A directory in the target's place cannot be replaced; the temporary file is cleaned up.
-    const std::string dirPath = TempPath("a-directory.tdax");
+    const std::string dirPath = dir.Path("a-directory.tdax");
     fs::create_directory(dirPath);
     EXPECT_FALSE(ProjectFile::WriteFileAtomically(dirPath, {1, 2, 3}, error));
     EXPECT_TRUE(fs::is_directory(dirPath));
-    for (const auto& entry : fs::directory_iterator(fs::temp_directory_path()))
+    for (const auto& entry : fs::directory_iterator(dir.Root()))
         EXPECT_EQ(entry.path().string().find(dirPath + "."), std::string::npos);
     fs::remove(dirPath);
 
@@ -299,7 +297,8 @@ TEST(ProjectFile, AFailedSaveKeepsThePreviousFile) {
 
 TEST(ProjectFile, OpeningALegacyFileClearsTheLegacyFlagAndTheSaveMigrates) {
     CDocFixture f;
-    const std::string legacy = TempPath("room.dax");
+    const CTestDir dir;
+    const std::string legacy = dir.Path("room.dax");
     // A legacy container holding the current body.
     CByteWriter w;
     w.String("Version 2.0.0");

@@ -128,6 +128,30 @@ TEST(RoomParametersForm, SameAsRoomDimensionsFollowsTheRoomAndLeavesEAsEntered) 
     EXPECT_EQ(r.planeSameAsRoom, 1);
 }
 
+TEST(RoomParametersForm, SameAsRoomDimensionsTakesEachOrientationsOwnRoomSides) {
+    // A room with every side different, so a side taken for another shows.
+    CRoomParameters v = VerticalYZ();
+    v.roomZeroX = -2, v.roomZeroY = 1.5;
+    v.roomLength = 12, v.roomWidth = 7, v.roomHeight = 4.5;
+    struct Case {
+        int orientation;
+        CVec3 origin, extent;
+    };
+    for (const Case& c : {Case{Form::kParallelToXY, {-2, 1.5, 3}, {12, 7, 0}},
+                          Case{Form::kParallelToYZ, {3, 1.5, 0}, {0, 7, 4.5}},
+                          Case{Form::kParallelToXZ, {-2, 3, 0}, {12, 0, 4.5}}}) {
+        SCOPED_TRACE(c.orientation);
+        Form form(v, 2, true);
+        form.SelectOrientation(c.orientation);
+        form.SetSameAsRoom(true);
+        form.Field(Form::kPlaneE).text = "3";
+        ASSERT_TRUE(form.Accept());
+        const CRoomParameters& r = form.Result();
+        EXPECT_EQ((CVec3{r.originX, r.originY, r.originZ}), c.origin);
+        EXPECT_EQ((CVec3{r.extentX, r.extentY, r.extentZ}), c.extent);
+    }
+}
+
 TEST(RoomParametersForm, WithoutAdvancedModeTheZeroPositionsAreHiddenButKept) {
     CRoomParameters v = VerticalYZ();
     v.roomZeroX = 20000; // out of range, but the user cannot see it to correct it
