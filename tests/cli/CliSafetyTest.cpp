@@ -289,9 +289,16 @@ TEST_F(CliSafety, InterruptedOrFailedSavesLeaveTheProjectAndNoTemporaryFile) {
     EXPECT_EQ(Read(project), before);
     EXPECT_EQ(Debris({"p.tdax", "omni.vsa"}), std::vector<std::string>{});
 
-    // Ctrl-C while a large plane is calculated: nothing is saved and the status is not 0.
-    for (int i = 0; i < 4; ++i)
-        ASSERT_EQ(Cli("install p.tdax --at " + std::to_string(1 + 2 * i) + ",2,3").status, 0);
+    // Ctrl-C while a large plane is calculated: nothing is saved and the status is not 0. Fine
+    // speaker data and sixteen speakers keep the calculation busy for a good while.
+    Write("fine.vsa", GenerateVsa(OmniSpeaker(90.0, 24)));
+    ASSERT_EQ(Cli("new p.tdax --force --room 10,8,4").status, 0);
+    ASSERT_EQ(Cli("import p.tdax fine.vsa").status, 0);
+    for (int i = 0; i < 16; ++i)
+        ASSERT_EQ(Cli("install p.tdax --at " + std::to_string(1 + i % 8) + "," +
+                      std::to_string(2 + i / 8) + ",3")
+                      .status,
+                  0);
     const std::string installed = Read(project);
     const std::string cli = DAXARA_CLI;
     std::vector<std::string> args = {cli,        "plane",     project,   "--origin", "0,0,1",
@@ -309,20 +316,30 @@ TEST_F(CliSafety, InterruptedOrFailedSavesLeaveTheProjectAndNoTemporaryFile) {
     ASSERT_EQ(posix_spawn(&child, cli.c_str(), &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    while (::waitpid(child, &status, WNOHANG) == 0) {
-        ::kill(child, SIGINT);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    if (WIFEXITED(status)) {
-        EXPECT_NE(Read(errFile).find("the calculation was stopped; nothing was saved"),
-                  std::string::npos)
-            << Read(errFile);
-    }
+    // One Ctrl-C well into the calculation (a second one would end the program at once): the
+    // setting up takes little processor time, the calculation much, so wait for 0.15 s of it.
+    const auto cpuTicks = [&] {
+        std::ifstream stat("/proc/" + std::to_string(child) + "/stat");
+        std::string field;
+        long long ticks = 0;
+        for (int i = 1; i <= 15 && stat >> field; ++i)
+            if (i == 14 || i == 15)
+                ticks += std::atoll(field.c_str());
+        return ticks;
+    };
+    while (cpuTicks() * 1000 / ::sysconf(_SC_CLK_TCK) < 150 &&
+           ::waitpid(child, &status, WNOHANG) == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ::kill(child, SIGINT);
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << status; // the calculation saw Ctrl-C, it was not killed
+    EXPECT_NE(WEXITSTATUS(status), 0);
+    EXPECT_NE(Read(errFile).find("the calculation was stopped; nothing was saved"),
+              std::string::npos)
+        << Read(errFile);
     EXPECT_EQ(Read(project), installed);
     fs::remove(errFile);
-    EXPECT_EQ(Debris({"p.tdax", "omni.vsa"}), std::vector<std::string>{});
+    EXPECT_EQ(Debris({"p.tdax", "omni.vsa", "fine.vsa"}), std::vector<std::string>{});
 }
 
 TEST_F(CliSafety, SavingKeepsLinksLongNamesAndPermissions) {

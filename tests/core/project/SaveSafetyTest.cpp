@@ -268,6 +268,18 @@ TEST_F(SaveSafety, CutSpeakerDataAndDataWithoutTapsAreRefusedAtImportWithTheLine
             << f.messages.errors[0];
         EXPECT_NE(f.messages.errors[0].find("line "), std::string::npos) << f.messages.errors[0];
     }
+    // Cut right after the last level, before its phase.
+    std::string lastPhaseMissing = text;
+    while (!lastPhaseMissing.empty() && lastPhaseMissing.back() == '\n')
+        lastPhaseMissing.pop_back();
+    lastPhaseMissing.erase(lastPhaseMissing.rfind(','));
+    Put(P("half.vsa"), lastPhaseMissing);
+    f.messages.errors.clear();
+    f.doc.ImportSpeakerFile(P("half.vsa"));
+    EXPECT_EQ(f.doc.models.Count(), 0);
+    ASSERT_EQ(f.messages.errors.size(), 1u);
+    EXPECT_NE(f.messages.errors[0].find("and a half of the"), std::string::npos)
+        << f.messages.errors[0];
     CVsaGenOptions noTaps = OmniSpeaker();
     noTaps.taps.clear();
     Put(P("notaps.vsa"), GenerateVsa(noTaps));
