@@ -169,6 +169,21 @@ int main(int argc, char** argv) {
                       "As JSON (UTF-8). Names and texts come from the file as bytes: those that "
                       "are not valid UTF-8 are read as Latin-1 (ISO 8859-1), byte for byte");
 
+    CRenderOptions renderOptions;
+#ifdef DAXARA_HAVE_RENDER
+    auto* cmdRender = app.add_subcommand(
+        "render", "Draw a colour map as the window shows it (PNG) and as it prints (PDF)");
+    cmdRender->add_option("PROJECT", renderOptions.project, "Project file")->required();
+    cmdRender->add_option("--png", renderOptions.png, "PNG file to write");
+    cmdRender->add_option("--pdf", renderOptions.pdf, "PDF file to write (the printed pages)");
+    cmdRender->add_option("--size", renderOptions.size, "Window client size WxH in pixels")
+        ->capture_default_str();
+    cmdRender->add_option("--view", renderOptions.view, "View direction (default: the project's)")
+        ->check(CLI::IsMember({"plan", "front", "side", "diagonal"}));
+    cmdRender->add_option("--condition", renderOptions.condition,
+                          "Which colour map of the project, from 0");
+#endif
+
     CDemoOptions demoOptions;
     auto* cmdDemo =
         app.add_subcommand("demo", "Write example projects made from the bundled example speakers");
@@ -199,6 +214,10 @@ int main(int argc, char** argv) {
             status = RunSpectrum(spectrumOptions);
         if (*cmdInfo)
             status = RunInfo(infoOptions);
+#ifdef DAXARA_HAVE_RENDER
+        if (*cmdRender)
+            status = RunRender(renderOptions);
+#endif
         if (*cmdDemo)
             status = RunDemo(demoOptions);
         FlushOutput();
