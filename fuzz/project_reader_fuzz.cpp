@@ -11,7 +11,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (bool legacy : {false, true}) {
         CDAXDoc doc;
         std::string error;
-        ProjectFile::Read(bytes, legacy, doc, error);
+        if (ProjectFile::Read(bytes, legacy, doc, error) != ProjectFile::EReadResult::Loaded)
+            continue;
+        // Writer and reader agree: whatever loads is written and loads again.
+        std::vector<std::uint8_t> written;
+        try {
+            written = ProjectFile::Write(doc);
+        } catch (const std::exception&) {
+            __builtin_trap();
+        }
+        CDAXDoc again;
+        if (ProjectFile::Read(written, false, again, error) != ProjectFile::EReadResult::Loaded)
+            __builtin_trap();
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "common/LineReader.h"
 #include "speaker/SpeakerModelContainer.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
@@ -18,6 +19,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CLineReader reader(in, 1 << 20);
     CSpeakerModelContainer container;
     std::string reason;
-    container.ImportModel(reader, 0, nullptr, &reason);
+    if (!container.ImportModel(reader, 0, nullptr, &reason)) {
+        if (reason.empty())
+            __builtin_trap(); // a refusal must say why
+        return 0;
+    }
+    // What imports is whole: every directivity value a calculation can use.
+    const CSpeakerModel& model = container.At(0);
+    for (const CBalloonElement& balloon : model.Balloons())
+        for (const CSPComplex& v : balloon.data)
+            if (!std::isfinite(v.re) || !std::isfinite(v.im))
+                __builtin_trap();
+    if (model.Settings().taps.empty())
+        __builtin_trap();
     return 0;
 }

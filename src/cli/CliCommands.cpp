@@ -14,8 +14,10 @@
 #include "project/forms/RoomParametersForm.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 
@@ -119,6 +121,7 @@ void PrintCondition(const CColorMapCondition& c) {
 void WriteText(const std::string& path, const std::string& text) {
     if (path == "-") {
         std::cout << text;
+        FlushOutput();
         return;
     }
     std::string error;
@@ -133,6 +136,12 @@ std::string Number(double v) {
     return buffer;
 }
 } // namespace
+
+void FlushOutput() {
+    std::cout.flush();
+    if (!std::cout)
+        throw CCliError("cannot write to standard output: " + std::string(std::strerror(errno)));
+}
 
 double ParseBand(const std::string& text) {
     for (const auto& [name, value] : kBandNames)
@@ -185,11 +194,13 @@ bool ChooseJudgment(CAutoInstallationForm& form, const std::string& band,
 }
 
 int RunNew(const CNewOptions& o) {
+    CCliSession s;
+    s.Lock(o.project);
     if (std::filesystem::exists(o.project) && !o.force)
         throw CCliError(o.project + " exists; use --force to replace it");
     const int unit = o.unit == "imperial" ? kUnitImperial : kUnitMetric;
-    CCliSession s;
     s.Create(unit);
+    s.messages.replaceOtherFile = o.force;
     std::string refusal;
     s.dialogs.roomParameters = [&](CRoomParametersForm& form) {
         if (!o.room.empty()) {
@@ -216,23 +227,28 @@ int RunNew(const CNewOptions& o) {
 
 int RunImport(const CImportOptions& o) {
     CCliSession s;
-    s.Open(o.project);
+    s.OpenForWriting(o.project);
+    s.messages.replaceOtherFile = o.force;
+    std::string report;
     for (const std::string& file : o.files) {
         const int before = s.doc->models.Count();
         s.doc->ImportSpeakerFile(file);
         s.ThrowIfErrors("");
         if (s.doc->models.Count() != before + 1)
             throw CCliError(file + " was not imported");
-        std::cout << "imported " << s.doc->CurrentModel()->DisplayName() << " as model " << before
-                  << "\n";
+        report += "imported " + s.doc->CurrentModel()->DisplayName() + " as model " +
+                  std::to_string(before) + "\n";
     }
+    // Reported once it is saved: a save that fails imported nothing.
     s.Save(o.project);
+    std::cout << report;
     return 0;
 }
 
 int RunInstall(const CInstallOptions& o) {
     CCliSession s;
-    s.Open(o.project);
+    s.OpenForWriting(o.project);
+    s.messages.replaceOtherFile = o.force;
     CDAXDoc& doc = *s.doc;
     SelectModel(doc, o.model);
     if (!doc.IsCommandEnabled(kCmdInstall))
@@ -281,18 +297,21 @@ int RunInstall(const CInstallOptions& o) {
     }
     doc.StandardRefresh();
     const CInstallationElement& inst = *doc.room.list.Current();
-    std::cout << "installed " << model.DisplayName() << " as installation "
-              << doc.room.list.CurrentIndex() << " at (" << FormatSignificant(inst.position.x, 4)
-              << ", " << FormatSignificant(inst.position.y, 4) << ", "
-              << FormatSignificant(inst.position.z, 4) << "), " << FormatSignificant(inst.power, 4)
-              << " W\n";
+    const std::string report = "installed " + model.DisplayName() + " as installation " +
+                               std::to_string(doc.room.list.CurrentIndex()) + " at (" +
+                               FormatSignificant(inst.position.x, 4) + ", " +
+                               FormatSignificant(inst.position.y, 4) + ", " +
+                               FormatSignificant(inst.position.z, 4) + "), " +
+                               FormatSignificant(inst.power, 4) + " W\n";
     s.Save(o.project);
+    std::cout << report;
     return 0;
 }
 
 int RunAutoInstall(const CAutoInstallOptions& o) {
     CCliSession s;
-    s.Open(o.project);
+    s.OpenForWriting(o.project);
+    s.messages.replaceOtherFile = o.force;
     CDAXDoc& doc = *s.doc;
     SelectModel(doc, o.model);
     if (!doc.IsCommandEnabled(kCmdAutoInstall))
@@ -343,18 +362,21 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     if (doc.autoLayoutValid != 1)
         throw CCliError("no automatic layout was made (installations unchanged: " +
                         std::to_string(before) + ")");
-    std::cout << "installed " << doc.room.list.Count() << " speakers; rows "
-              << FormatSignificant(doc.autoRowPitch, 4) << " apart, columns "
-              << FormatSignificant(doc.autoColumnPitch, 4) << " apart, first row "
-              << FormatSignificant(doc.autoBottomOffset, 4) << " and first column "
-              << FormatSignificant(doc.autoLeftOffset, 4) << " from the walls\n";
+    const std::string report = "installed " + std::to_string(doc.room.list.Count()) +
+                               " speakers; rows " + FormatSignificant(doc.autoRowPitch, 4) +
+                               " apart, columns " + FormatSignificant(doc.autoColumnPitch, 4) +
+                               " apart, first row " + FormatSignificant(doc.autoBottomOffset, 4) +
+                               " and first column " + FormatSignificant(doc.autoLeftOffset, 4) +
+                               " from the walls\n";
     s.Save(o.project);
+    std::cout << report;
     return 0;
 }
 
 int RunPlane(const CPlaneOptions& o) {
     CCliSession s;
-    s.Open(o.project);
+    s.OpenForWriting(o.project);
+    s.messages.replaceOtherFile = o.force;
     CDAXDoc& doc = *s.doc;
     const CVec3 origin = ToVec3(o.origin, "--origin");
     const CVec3 extent = ToVec3(o.extent, "--extent");
@@ -391,16 +413,25 @@ int RunPlane(const CPlaneOptions& o) {
     advancedRows.Restore();
     if (!refusal.empty())
         throw CCliError(refusal);
+    // The new planes are recalculated at once; a stopped calculation leaves maps of zeros that
+    // must not replace the project.
+    if (view.LastResult().status == ECalcStatus::Stopped)
+        throw CCliError("the calculation was stopped; nothing was saved");
     s.ThrowIfErrors("");
     const CListeningPlane& plane = FirstCondition(s).plane;
-    std::cout << "every calculation plane now has " << plane.pointCount << " points at a pitch of "
-              << FormatSignificant(plane.dotPitch, 4) << "\n";
+    const std::string report = "every calculation plane now has " +
+                               std::to_string(plane.pointCount) + " points at a pitch of " +
+                               FormatSignificant(plane.dotPitch, 4) + "\n";
     s.Save(o.project);
+    std::cout << report;
     return 0;
 }
 
 int RunMap(const CMapCommandOptions& o) {
     CCliSession s;
+    if (o.save)
+        s.Lock(o.project);
+    s.messages.replaceOtherFile = o.force;
     OpenForCalculation(s, o.project, "there is nothing to calculate");
     CDAXDoc& doc = *s.doc;
     if (o.engine != "engine" && o.engine != "reference")
@@ -431,6 +462,7 @@ int RunMap(const CMapCommandOptions& o) {
               << "average (pink noise): " << FormatSignificant(plane.pinkNoiseAverage, 4) << " dB\n"
               << "average (music/speech): " << FormatSignificant(plane.musicSpeechAverage, 4)
               << " dB\n";
+    FlushOutput();
     if (!o.csv.empty()) {
         std::string text = "x,y,z,level\n";
         for (const CPlaceElement& p : plane.points)
@@ -452,11 +484,15 @@ int RunSpectrum(const CSpectrumOptions& o) {
     view.OnInitialUpdate();
     ApplyBandChoice(view, o.band, std::nullopt, o.mode);
     std::vector<double> centres, levels;
-    if (!EnginePointSpectrum(doc.Scene(), *view.Condition(), at, centres, levels))
-        throw CCliError(
-            "the spectrum could not be calculated: a band holds no data frequency of the installed "
-            "speakers; choose a wider band");
+    std::string reason;
+    // The engine answers fast; the literal path is asked again only to say why a band failed.
+    bool ok = EnginePointSpectrum(doc.Scene(), *view.Condition(), at, centres, levels);
+    for (double level : levels)
+        ok = ok && std::isfinite(level);
+    if (!ok && !PointSpectrum(doc.Scene(), *view.Condition(), at, centres, levels, &reason))
+        throw CCliError("the spectrum could not be calculated: " + reason);
     for (std::size_t i = 0; i < centres.size(); ++i)
         std::cout << Number(centres[i]) << "," << Number(levels[i]) << "\n";
+    FlushOutput();
     return 0;
 }

@@ -18,6 +18,7 @@ int RunNew(const CNewOptions& o);
 struct CImportOptions {
     std::string project;
     std::vector<std::string> files;
+    bool force = false;
 };
 int RunImport(const CImportOptions& o);
 
@@ -42,6 +43,7 @@ struct CAutoInstallOptions {
     std::optional<double> frequency;
     std::vector<double> aim;
     std::optional<double> height;
+    bool force = false;
 };
 int RunAutoInstall(const CAutoInstallOptions& o);
 
@@ -52,6 +54,7 @@ struct CPlaneOptions {
     double pitch = 0.0;
     std::optional<double> maximum;
     std::optional<double> step;
+    bool force = false;
 };
 int RunPlane(const CPlaneOptions& o);
 
@@ -64,6 +67,7 @@ struct CMapCommandOptions {
     bool save = false;
     std::string engine = "engine";
     int threads = 0;
+    bool force = false;
 };
 int RunMap(const CMapCommandOptions& o);
 
@@ -102,6 +106,9 @@ double ParseBand(const std::string& text);
 // "interference" or "energy" as the summation mode.
 int ParseMode(const std::string& text);
 std::string BandName(double band);
+// Flushes standard output; throws CCliError when what was written did not arrive (a full disk,
+// a closed pipe), so a cut output never ends with status 0.
+void FlushOutput();
 
 class CAutoInstallationForm;
 // Selects the judgment band and the centre nearest to `frequency` in the form; false (with the

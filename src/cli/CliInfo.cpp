@@ -11,6 +11,59 @@
 namespace {
 using nlohmann::json;
 
+bool IsUtf8(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        std::size_t extra = 0;
+        unsigned int code = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1, code = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2, code = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3, code = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + extra >= text.size())
+            return false;
+        for (std::size_t k = 1; k <= extra; ++k) {
+            const unsigned char d = static_cast<unsigned char>(text[i + k]);
+            if ((d & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (d & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+        if ((extra == 2 && code < 0x800) || (extra == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
+            (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+// Names are bytes of whatever code page wrote the file. JSON needs UTF-8: text that already is
+// UTF-8 stays as it is, anything else is read as Latin-1, so every byte keeps a character.
+std::string JsonText(const std::string& text) {
+    if (IsUtf8(text))
+        return text;
+    std::string out;
+    for (const char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
 json ModelJson(const CSpeakerModel& m) {
     json taps = json::array();
     for (const CTapElement& t : m.Settings().taps)
@@ -19,14 +72,10 @@ json ModelJson(const CSpeakerModel& m) {
                         {"power", t.tapPower},
                         {"ampFactor", t.ampFactor}});
     const CSpeakerDataHeader& h = m.Header();
-    return {{"name", m.DisplayName()},
-            {"kind", m.Kind()},
-            {"pointsPerOctave", h.pointsPerOctave},
-            {"lowestFrequency", h.lowestFrequency},
-            {"highestFrequency", h.highestFrequency},
-            {"elements", m.ElementTotal()},
-            {"defaultTap", m.DefaultTap()},
-            {"taps", taps}};
+    return {{"name", JsonText(m.DisplayName())},      {"kind", m.Kind()},
+            {"pointsPerOctave", h.pointsPerOctave},   {"lowestFrequency", h.lowestFrequency},
+            {"highestFrequency", h.highestFrequency}, {"elements", m.ElementTotal()},
+            {"defaultTap", m.DefaultTap()},           {"taps", taps}};
 }
 
 json ProjectJson(const CDAXDoc& doc) {
@@ -72,8 +121,8 @@ json ProjectJson(const CDAXDoc& doc) {
              {"curves", curves}});
     }
     const CInstallationContainer& r = doc.room;
-    return {{"name", doc.projectName},
-            {"date", doc.projectDate},
+    return {{"name", JsonText(doc.projectName)},
+            {"date", JsonText(doc.projectDate)},
             {"unit", doc.lengthUnit == kUnitImperial ? "imperial" : "metric"},
             {"room",
              {{"zero", {r.roomZeroX, r.roomZeroY}},
@@ -100,6 +149,7 @@ int RunInfo(const CInfoOptions& o) {
     const CDAXDoc& doc = *s.doc;
     if (o.json) {
         std::cout << ProjectJson(doc).dump(2) << "\n";
+        FlushOutput();
         return 0;
     }
     const std::string unit = doc.lengthUnit == kUnitImperial ? "ft" : "m";

@@ -35,6 +35,20 @@ void CCliMessages::ReportError(const std::string& text) {
     errors.push_back(text);
 }
 
+bool CCliMessages::ConfirmReplace(EReplace why, const std::string& file, const std::string& text) {
+    asked.push_back(text);
+    if (why == EReplace::OtherFile) {
+        if (replaceOtherFile)
+            return true;
+        refusal = file + " already exists and is not the project this command read; nothing was "
+                         "saved (use --force to replace it)";
+        return false;
+    }
+    refusal = file + " was changed by another program since this command read it; nothing was "
+                     "saved (run the command again on the new contents)";
+    return false;
+}
+
 bool CCliDialogs::RunInstallation(CInstallationForm& form) {
     return installation && installation(form);
 }
@@ -50,11 +64,11 @@ bool CCliDialogs::RunAutoInstallation(CAutoInstallationForm& form) {
 
 CCliProgress::CCliProgress() : m_terminal(::isatty(2) != 0) {
     g_interrupted = 0;
-    std::signal(SIGINT, OnInterrupt);
+    m_previousHandler = std::signal(SIGINT, OnInterrupt);
 }
 
 CCliProgress::~CCliProgress() {
-    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGINT, m_previousHandler == SIG_ERR ? SIG_DFL : m_previousHandler);
     if (m_terminal && m_lastPercent >= 0)
         std::fprintf(stderr, "\r%*s\r", 72, "");
 }
@@ -103,6 +117,16 @@ CDocumentPorts CCliSession::Ports() {
     return ports;
 }
 
+void CCliSession::Lock(const std::string& path) {
+    constexpr std::chrono::seconds kWait(5);
+    std::string error;
+    if (!m_lock.Acquire(path, kWait, error))
+        throw CCliError(error);
+    if (IsLegacyPath(path) &&
+        !m_newNameLock.Acquire(path.substr(0, path.size() - 4) + ".tdax", kWait, error))
+        throw CCliError(error);
+}
+
 void CCliSession::Open(const std::string& path) {
     doc = std::make_unique<CDAXDoc>(0, Ports());
     std::string error, notice;
@@ -122,9 +146,12 @@ void CCliSession::Create(int unit) {
 
 void CCliSession::Save(const std::string& path) {
     const std::size_t before = messages.errors.size();
-    if (!doc->DoSave(path))
+    if (!doc->DoSave(path)) {
+        if (!messages.refusal.empty())
+            throw CCliError(messages.refusal);
         throw CCliError(messages.errors.size() > before ? messages.errors.back()
                                                         : "the project was not saved");
+    }
 }
 
 void CCliSession::ThrowIfErrors(const std::string& context) {

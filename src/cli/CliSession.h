@@ -23,13 +23,18 @@ public:
 class CCliMessages : public CMessagePort {
 public:
     bool confirmAnswer = true;
+    // Whether a save may replace a file that is not the project it read (--force).
+    bool replaceOtherFile = false;
     std::vector<std::string> errors;
     std::vector<std::string> asked;
+    // Why a save was declined, in the command line's words.
+    std::string refusal;
 
     bool Confirm(const std::string& text) override;
     void Inform(const std::string& text) override;
     bool AskWarning(const std::string& text) override;
     void ReportError(const std::string& text) override;
+    bool ConfirmReplace(EReplace why, const std::string& file, const std::string& text) override;
 };
 
 // Dialogs answered by the running command: each fills its form from the arguments.
@@ -61,6 +66,7 @@ private:
     long long m_lower = 0, m_upper = 0, m_position = 0;
     int m_lastPercent = -1;
     bool m_terminal;
+    void (*m_previousHandler)(int) = nullptr;
 };
 
 class CCliProgressFactory : public CProgressFactory {
@@ -88,8 +94,16 @@ public:
     CProjectFileStorage storage;
     std::unique_ptr<CDAXDoc> doc;
 
+    // Takes the project's lock (and that of the .tdax a .dax project is saved as) for the rest of
+    // the command; waits briefly for another command, then fails with CCliError.
+    void Lock(const std::string& path);
     // Opens an existing project; throws CCliError when it cannot be read.
     void Open(const std::string& path);
+    // Lock, then Open: for commands that save.
+    void OpenForWriting(const std::string& path) {
+        Lock(path);
+        Open(path);
+    }
     // A new, empty project in the given unit.
     void Create(int unit);
     // Saves to the project's path (atomically); throws CCliError on failure.
@@ -99,6 +113,7 @@ public:
 
 private:
     CDocumentPorts Ports();
+    CProjectLock m_lock, m_newNameLock;
 };
 
 // "X,Y,Z" style lists of numbers (the parsing is done by CLI11; this checks the count).

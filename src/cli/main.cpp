@@ -3,18 +3,51 @@
 #include "CliSession.h"
 
 #include "common/Errors.h"
+#include "common/FileSafety.h"
+#include "common/FormatSignificant.h"
 
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <iostream>
+#include <limits>
 
 namespace {
+// Every number of every option must be finite ("nan", "inf" and 1e999 are refused before any
+// work, naming the option); a range, where given, is checked after that.
+CLI::Validator Finite(double lo = -std::numeric_limits<double>::max(),
+                      double hi = std::numeric_limits<double>::max()) {
+    return CLI::Validator(
+        [lo, hi](std::string& text) -> std::string {
+            char* end = nullptr;
+            errno = 0;
+            const double v = std::strtod(text.c_str(), &end);
+            if (end == text.c_str() || *end != '\0')
+                return "\"" + text + "\" is not a number";
+            if (!std::isfinite(v) || errno == ERANGE)
+                return "\"" + text + "\" is not a finite number";
+            if (v < lo || v > hi)
+                return "\"" + text + "\" is outside " + FormatSignificant(lo, 6) + " to " +
+                       FormatSignificant(hi, 6);
+            return {};
+        },
+        "NUMBER");
+}
+
 void Triple(CLI::App* app, const std::string& name, std::vector<double>& values,
-            const std::string& help, bool required = false) {
-    auto* option = app->add_option(name, values, help)->delimiter(',')->expected(3);
+            const std::string& help, bool required = false,
+            double lo = -std::numeric_limits<double>::max(),
+            double hi = std::numeric_limits<double>::max()) {
+    auto* option =
+        app->add_option(name, values, help)->delimiter(',')->expected(3)->check(Finite(lo, hi));
     if (required)
         option->required();
 }
+
+// The largest coordinate the installation and room dialogs accept.
+constexpr double kCoordinateLimit = 10000.0;
 } // namespace
 
 int main(int argc, char** argv) {
@@ -23,6 +56,8 @@ int main(int argc, char** argv) {
         "daxara-cli"};
     app.require_subcommand(1);
 
+    static constexpr const char* kForceHelp =
+        "Replace the .tdax a .dax project is saved as, when it is another file";
     CNewOptions newOptions;
     auto* cmdNew = app.add_subcommand("new", "Create a project with the defaults of a new project");
     cmdNew->add_option("PROJECT", newOptions.project, "Project file to create (.tdax)")->required();
@@ -31,13 +66,15 @@ int main(int argc, char** argv) {
     Triple(cmdNew, "--room", newOptions.room, "Room length, width, height: L,W,H");
     cmdNew->add_option("--ceiling", newOptions.ceiling, "Solid (half) or absorbent (full) ceiling")
         ->check(CLI::IsMember({"half", "full"}));
-    cmdNew->add_flag("--force", newOptions.force, "Replace an existing file");
+    cmdNew->add_flag("--force", newOptions.force,
+                     "Replace an existing file (also the .tdax a .dax name is saved as)");
 
     CImportOptions importOptions;
     auto* cmdImport =
         app.add_subcommand("import", "Import speaker data files; the last becomes current");
     cmdImport->add_option("PROJECT", importOptions.project, "Project file")->required();
     cmdImport->add_option("FILES", importOptions.files, "Speaker data files (.vsa)")->required();
+    cmdImport->add_flag("--force", importOptions.force, kForceHelp);
 
     CInstallOptions installOptions;
     auto* cmdInstall =
@@ -48,12 +85,14 @@ int main(int argc, char** argv) {
     Triple(cmdInstall, "--at", installOptions.at, "Position X,Y,Z", true);
     Triple(cmdInstall, "--aim", installOptions.aim,
            "Azimuth, elevation, rotation in degrees: AZ,EL,ROT");
-    cmdInstall->add_option("--power", installOptions.power, "Power in W (default: the tap's)");
+    cmdInstall->add_option("--power", installOptions.power, "Power in W (default: the tap's)")
+        ->check(Finite());
     cmdInstall->add_option("--tap", installOptions.tap,
                            "Tap row, which becomes the model's default tap");
     cmdInstall->add_flag("--reverse", installOptions.reverse, "Reverse polarity");
     cmdInstall->add_flag("--force", installOptions.force,
-                         "Install even where an identical speaker is");
+                         "Install even where an identical speaker is; and replace the .tdax a "
+                         ".dax project is saved as");
 
     CAutoInstallOptions autoOptions;
     auto* cmdAuto = app.add_subcommand("auto-install", "Lay out ceiling speakers automatically");
@@ -67,9 +106,11 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"rect", "hex"}));
     cmdAuto->add_option("--band", autoOptions.band,
                         "Judgment band: 1/24, 1/12, 1/6, 1/3, 1, 2 or 4 octaves");
-    cmdAuto->add_option("--freq", autoOptions.frequency, "Judgment centre frequency in Hz");
+    cmdAuto->add_option("--freq", autoOptions.frequency, "Judgment centre frequency in Hz")
+        ->check(Finite(20.0, 20000.0));
     Triple(cmdAuto, "--aim", autoOptions.aim, "Azimuth, elevation, rotation: AZ,EL,ROT");
-    cmdAuto->add_option("--height", autoOptions.height, "Installation height");
+    cmdAuto->add_option("--height", autoOptions.height, "Installation height")->check(Finite());
+    cmdAuto->add_flag("--force", autoOptions.force, kForceHelp);
 
     CPlaneOptions planeOptions;
     auto* cmdPlane =
@@ -78,22 +119,29 @@ int main(int argc, char** argv) {
     Triple(cmdPlane, "--origin", planeOptions.origin, "Corner with the smallest coordinates: X,Y,Z",
            true);
     Triple(cmdPlane, "--extent", planeOptions.extent, "Size along X,Y,Z; exactly one is 0", true);
-    cmdPlane->add_option("--pitch", planeOptions.pitch, "Pitch of colour dot")->required();
-    cmdPlane->add_option("--max", planeOptions.maximum, "Colour map maximum in dB");
-    cmdPlane->add_option("--step", planeOptions.step, "Colour map pitch in dB");
+    cmdPlane->add_option("--pitch", planeOptions.pitch, "Pitch of colour dot")
+        ->required()
+        ->check(Finite());
+    cmdPlane->add_option("--max", planeOptions.maximum, "Colour map maximum in dB")
+        ->check(Finite());
+    cmdPlane->add_option("--step", planeOptions.step, "Colour map pitch in dB")->check(Finite());
+    cmdPlane->add_flag("--force", planeOptions.force, kForceHelp);
 
     CMapCommandOptions mapOptions;
     auto* cmdMap =
         app.add_subcommand("map", "Calculate the SPL map of the first calculation plane");
     cmdMap->add_option("PROJECT", mapOptions.project, "Project file")->required();
     cmdMap->add_option("--band", mapOptions.band, "Band: 1/24, 1/12, 1/6, 1/3, 1, 2 or 4 octaves");
-    cmdMap->add_option("--freq", mapOptions.frequency,
-                       "Band centre in Hz (snapped to the band's grid)");
+    cmdMap
+        ->add_option("--freq", mapOptions.frequency,
+                     "Band centre in Hz (snapped to the band's grid)")
+        ->check(Finite(20.0, 20000.0));
     cmdMap->add_option("--mode", mapOptions.mode, "Summation")
         ->check(CLI::IsMember({"interference", "energy"}));
     cmdMap->add_option("--csv", mapOptions.csv,
                        "Write x,y,z,level per grid point to this file (- for stdout)");
     cmdMap->add_flag("--save", mapOptions.save, "Store the levels and statistics in the project");
+    cmdMap->add_flag("--force", mapOptions.force, kForceHelp);
     cmdMap
         ->add_option("--engine", mapOptions.engine,
                      "engine (default) or the literal reference path")
@@ -107,7 +155,8 @@ int main(int argc, char** argv) {
     auto* cmdSpectrum = app.add_subcommand(
         "spectrum", "Band spectrum at a point: one frequency,level line per band");
     cmdSpectrum->add_option("PROJECT", spectrumOptions.project, "Project file")->required();
-    Triple(cmdSpectrum, "--at", spectrumOptions.at, "Point X,Y,Z", true);
+    Triple(cmdSpectrum, "--at", spectrumOptions.at, "Point X,Y,Z", true, -kCoordinateLimit,
+           kCoordinateLimit);
     cmdSpectrum->add_option("--band", spectrumOptions.band,
                             "Band: 1/24, 1/12, 1/6, 1/3, 1, 2 or 4 octaves");
     cmdSpectrum->add_option("--mode", spectrumOptions.mode, "Summation")
@@ -116,7 +165,9 @@ int main(int argc, char** argv) {
     CInfoOptions infoOptions;
     auto* cmdInfo = app.add_subcommand("info", "Show what a project holds");
     cmdInfo->add_option("PROJECT", infoOptions.project, "Project file")->required();
-    cmdInfo->add_flag("--json", infoOptions.json, "As JSON");
+    cmdInfo->add_flag("--json", infoOptions.json,
+                      "As JSON (UTF-8). Names and texts come from the file as bytes: those that "
+                      "are not valid UTF-8 are read as Latin-1 (ISO 8859-1), byte for byte");
 
     CRenderOptions renderOptions;
 #ifdef DAXARA_HAVE_RENDER
@@ -138,34 +189,39 @@ int main(int argc, char** argv) {
         app.add_subcommand("demo", "Write example projects made from the bundled example speakers");
     cmdDemo->add_option("DIR", demoOptions.directory, "Directory for the projects")->required();
 
+    // Saves leave no temporary file behind when the command is interrupted or killed.
+    FileSafety::InstallSignalCleanup();
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         return app.exit(e);
     }
+    int status = 0;
     try {
         if (*cmdNew)
-            return RunNew(newOptions);
+            status = RunNew(newOptions);
         if (*cmdImport)
-            return RunImport(importOptions);
+            status = RunImport(importOptions);
         if (*cmdInstall)
-            return RunInstall(installOptions);
+            status = RunInstall(installOptions);
         if (*cmdAuto)
-            return RunAutoInstall(autoOptions);
+            status = RunAutoInstall(autoOptions);
         if (*cmdPlane)
-            return RunPlane(planeOptions);
+            status = RunPlane(planeOptions);
         if (*cmdMap)
-            return RunMap(mapOptions);
+            status = RunMap(mapOptions);
         if (*cmdSpectrum)
-            return RunSpectrum(spectrumOptions);
+            status = RunSpectrum(spectrumOptions);
         if (*cmdInfo)
-            return RunInfo(infoOptions);
+            status = RunInfo(infoOptions);
 #ifdef DAXARA_HAVE_RENDER
         if (*cmdRender)
-            return RunRender(renderOptions);
+            status = RunRender(renderOptions);
 #endif
         if (*cmdDemo)
-            return RunDemo(demoOptions);
+            status = RunDemo(demoOptions);
+        FlushOutput();
+        return status;
     } catch (const CCliError& e) {
         std::cerr << "daxara-cli: " << e.what() << "\n";
         return 1;

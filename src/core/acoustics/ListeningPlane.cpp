@@ -3,8 +3,8 @@
 #include <cmath>
 
 namespace {
-// Guards the grid size so hostile extents or pitches cannot ask for billions of cells.
-constexpr long long kMaxPlanePoints = 50'000'000;
+// Counts beyond this are not computed exactly; they only need to exceed the limit.
+constexpr long long kCountCeiling = 1'000'000'000'000'000;
 
 double SnapExtent(double e, double p) {
     if (e == 0.0)
@@ -48,15 +48,23 @@ const std::array<std::uint32_t, kColorClasses>& CListeningPlane::DefaultColors()
 }
 
 long long CListeningPlane::GridCount(double ex, double ey, double ez, double p) {
+    const long long count = RequestedGridCount(ex, ey, ez, p);
+    return count > kMaxPlanePoints ? 0 : count;
+}
+
+long long CListeningPlane::RequestedGridCount(double ex, double ey, double ez, double p) {
     if (!(p > 0.0) || !std::isfinite(p))
         return 0;
     ex = SnapExtent(ex, p);
     ey = SnapExtent(ey, p);
     ez = SnapExtent(ez, p);
-    // Extents too large for the counts are refused before any conversion can overflow.
-    for (double e : {ex, ey, ez})
-        if (!(std::fabs(e / p) < static_cast<double>(kMaxPlanePoints)))
+    // Extents too large for the counts saturate before any conversion can overflow.
+    for (double e : {ex, ey, ez}) {
+        if (!std::isfinite(e))
             return 0;
+        if (!(std::fabs(e / p) < 1e9))
+            return kCountCeiling;
+    }
     const long long nX = CellCount(ex, p), nY = CellCount(ey, p), nZ = CellCount(ez, p);
     long long count = 0;
     if (nX != 0) {
@@ -75,7 +83,7 @@ long long CListeningPlane::GridCount(double ex, double ey, double ez, double p) 
         else
             return 0;
     }
-    if (count <= 0 || nX < 0 || nY < 0 || nZ < 0 || count > kMaxPlanePoints)
+    if (count <= 0 || nX < 0 || nY < 0 || nZ < 0)
         return 0;
     return count;
 }

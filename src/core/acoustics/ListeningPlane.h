@@ -18,6 +18,11 @@ enum class EPlaneOrientation { XY, YZ, XZ, Invalid };
 
 inline constexpr int kColorClasses = 25;
 
+// The most grid points a plane may have: 56 bytes a point in memory and again in the project
+// file, so a plane at the limit takes 56 MB each way and dozens of them still fit in the largest
+// file the reader takes (FileSafety::kMaxFileBytes). Builder, file writer and reader all keep it.
+inline constexpr long long kMaxPlanePoints = 1'000'000;
+
 // The calculation ("audience") plane: a grid of cells over a rectangle parallel to one of the
 // room's coordinate planes, their levels and the colour classification of those levels.
 class CListeningPlane {
@@ -30,6 +35,10 @@ public:
                double extentZ, double dotPitch, double colorMaximum, double colorPitch);
     // The number of points Build would generate for these extents, or 0 when it would refuse.
     static long long GridCount(double extentX, double extentY, double extentZ, double dotPitch);
+    // The number of points of the grid regardless of kMaxPlanePoints (saturating at a huge
+    // value), or 0 when no grid can be laid; says how far beyond the limit a request is.
+    static long long RequestedGridCount(double extentX, double extentY, double extentZ,
+                                        double dotPitch);
     // Build with the plane's own values: levels, statistics and colours back to their defaults.
     void Rebuild();
     // Colour (0x00BBGGRR) of the level class of L; black for a level that is not a number.

@@ -1,9 +1,11 @@
 #include "acoustics/MapCalculation.h"
 
 #include "acoustics/ColorMapCondition.h"
+#include "acoustics/InstallationContainer.h"
 #include "acoustics/MapEngine.h"
 #include "common/ProgressDialog1.h"
 #include "speaker/SPComplex.h"
+#include "speaker/SpeakerModelContainer.h"
 
 #include <algorithm>
 #include <atomic>
@@ -41,6 +43,20 @@ struct PointJob {
     std::vector<double> levels;
     std::vector<unsigned char> done;
 };
+
+// An installation whose model the project does not have (a damaged or hand-edited file) cannot
+// be calculated; say so instead of blaming the band.
+std::string DanglingModel(const CAcousticScene& scene) {
+    int n = 0;
+    for (const CInstallationElement& e : *scene.installations) {
+        if (e.modelIndex < 0 || e.modelIndex >= scene.models->Count())
+            return "installation " + std::to_string(n) + " refers to speaker model " +
+                   std::to_string(e.modelIndex) + ", which the project does not have (it has " +
+                   std::to_string(scene.models->Count()) + ")";
+        ++n;
+    }
+    return {};
+}
 
 std::string FailureReason(const CBandIndexRange& band) {
     if (band.Count() == 0)
@@ -157,6 +173,11 @@ CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& conditi
         result.status = ECalcStatus::NoInstallations;
         return result;
     }
+    if (std::string dangling = DanglingModel(scene); !dangling.empty()) {
+        result.status = ECalcStatus::Failed;
+        result.reason = std::move(dangling);
+        return result;
+    }
     CListeningPlane& plane = condition.plane;
     plane.maximumLevel = plane.minimumLevel = plane.pinkNoiseAverage = plane.musicSpeechAverage =
         0.0;
@@ -191,6 +212,19 @@ CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& conditi
     if (result.status != ECalcStatus::Completed || count == 0)
         return result; // a plane without points reports statistics 0
 
+    // Values no calculation can use (a position far outside any room, damaged speaker data)
+    // give levels that are not numbers; that is a failure, not a map.
+    for (std::size_t i = 0; i < count; ++i)
+        if (!std::isfinite(plane.points[i].level)) {
+            const CPlaceElement& p = plane.points[i];
+            result.status = ECalcStatus::Failed;
+            result.reason = "the level at (" + std::to_string(p.x) + ", " + std::to_string(p.y) +
+                            ", " + std::to_string(p.z) +
+                            ") is not a finite number; check the positions, powers and speaker "
+                            "data of the installations";
+            plane.ClearLevels();
+            return result;
+        }
     double maximum = -1000.0, minimum = 1000.0, energy = 0.0;
     for (std::size_t i = 0; i < count; ++i) {
         const double level = plane.points[i].level;
@@ -211,12 +245,23 @@ CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& conditi
 }
 
 bool PointSpectrum(const CAcousticScene& scene, const CColorMapCondition& condition,
-                   const CVec3& point, std::vector<double>& centres, std::vector<double>& levels) {
+                   const CVec3& point, std::vector<double>& centres, std::vector<double>& levels,
+                   std::string* reason) {
+    auto fail = [&](const std::string& why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
     centres.clear();
     levels.clear();
     if (!scene.HasInstallations())
         return true;
+    if (std::string dangling = DanglingModel(scene); !dangling.empty())
+        return fail(dangling);
     const double pitch = scene.FirstInstallationPitch();
+    if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z))
+        return fail("the point is not given in finite numbers");
+
     std::vector<double> bandCentres = BandCentres(condition.band);
     std::vector<double> bandLevels;
     for (double fc : bandCentres) {
@@ -224,8 +269,15 @@ bool PointSpectrum(const CAcousticScene& scene, const CColorMapCondition& condit
         double pressure = 0.0;
         if (BandPressure(scene, condition.mode, point, band.start, band.end, band.pitch,
                          pressure) != kBandOk)
-            return false;
-        bandLevels.push_back(PressureLevel(pressure));
+            return fail("the band around " + std::to_string(fc) +
+                        " Hz holds no data frequency of the installed speakers; choose a wider "
+                        "band");
+        const double level = PressureLevel(pressure);
+        if (!std::isfinite(level))
+            return fail("the level of the band around " + std::to_string(fc) +
+                        " Hz is not a finite number; check the positions, powers and speaker "
+                        "data of the installations");
+        bandLevels.push_back(level);
     }
     centres = std::move(bandCentres);
     levels = std::move(bandLevels);

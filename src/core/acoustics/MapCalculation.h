@@ -38,9 +38,11 @@ CBandIndexRange ConditionBand(const CAcousticScene& scene, const CColorMapCondit
 std::vector<double> BandCentres(double band);
 
 // The band spectrum at a point: one level per band centre. False (and nothing filled) when a
-// band fails; an empty scene gives no centres.
+// band fails or a level comes out not finite; `reason` then says which. An empty scene gives no
+// centres.
 bool PointSpectrum(const CAcousticScene& scene, const CColorMapCondition& condition,
-                   const CVec3& point, std::vector<double>& centres, std::vector<double>& levels);
+                   const CVec3& point, std::vector<double>& centres, std::vector<double>& levels,
+                   std::string* reason = nullptr);
 
 // dB SPL of a pressure magnitude in Pa.
 double PressureLevel(double pressure);

@@ -1,6 +1,7 @@
 #include "common/Archive.h"
 
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 static_assert(std::endian::native == std::endian::little,
@@ -41,8 +42,16 @@ void CArchive::Word(std::uint16_t& value) {
 void CArchive::Dword(std::uint32_t& value) {
     Bytes(&value, sizeof value, "a DWORD");
 }
-void CArchive::Double(double& value) {
-    Bytes(&value, sizeof value, "a double");
+void CArchive::Double(double& value, const char* what) {
+    if (m_storing && !std::isfinite(value))
+        Fail(std::string("cannot store ") + what + " that is not a finite number (" +
+             std::to_string(value) + ")");
+    const std::size_t at = m_offset;
+    Bytes(&value, sizeof value, what);
+    if (!m_storing && !std::isfinite(value)) {
+        m_offset = at; // the message names where the value starts
+        Fail(std::string(what) + " is not a finite number (" + std::to_string(value) + ")");
+    }
 }
 
 void CArchive::WordInt(int& value) {

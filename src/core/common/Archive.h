@@ -29,7 +29,9 @@ public:
 
     void Word(std::uint16_t& value);
     void Dword(std::uint32_t& value);
-    void Double(double& value);
+    // Only finite numbers travel: a NaN or an infinity is refused in both directions, naming
+    // `what`, since no field of the project can use one.
+    void Double(double& value, const char* what = "a number");
     // The counted string: one length byte below 255, else 0xFF and a WORD below 0xFFFE, else
     // 0xFF, 0xFFFF and a DWORD. Writers use the shortest form.
     void String(std::string& value);
@@ -69,13 +71,13 @@ private:
 };
 
 // Three doubles in their stored order: x, y, z; azimuth, rotation, elevation.
-inline void SerializeVec3(CArchive& ar, CVec3& v) {
-    ar.Double(v.x);
-    ar.Double(v.y);
-    ar.Double(v.z);
+inline void SerializeVec3(CArchive& ar, CVec3& v, const char* what = "a position") {
+    ar.Double(v.x, what);
+    ar.Double(v.y, what);
+    ar.Double(v.z, what);
 }
 inline void SerializeOrientation(CArchive& ar, COrientation& o) {
-    ar.Double(o.azimuth);
-    ar.Double(o.rotation);
-    ar.Double(o.elevation);
+    ar.Double(o.azimuth, "an azimuth");
+    ar.Double(o.rotation, "a rotation");
+    ar.Double(o.elevation, "an elevation");
 }

@@ -1,9 +1,13 @@
 #include "common/TextParse.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <clocale>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <locale.h>
 
 namespace {
@@ -24,6 +28,20 @@ int ParseLeadingInt(const char* text) {
 
 double ParseLeadingDouble(const char* text) {
     return strtod_l(text, nullptr, CLocale());
+}
+
+bool ParseFiniteNumber(const char* text, const char* field, long long line, double& value,
+                       std::string& why, double limit) {
+    value = ParseLeadingDouble(text);
+    if (std::isfinite(value) && std::fabs(value) <= limit)
+        return true;
+    std::string shown(text, std::min<std::size_t>(std::strcspn(text, ","), 40));
+    char bound[32];
+    std::snprintf(bound, sizeof bound, "%g", limit);
+    why = "line " + std::to_string(line) + ": the " + field + " \"" + shown + "\" is " +
+          (std::isfinite(value) ? "outside -" + std::string(bound) + " to " + bound
+                                : std::string("not a finite number"));
+    return false;
 }
 
 const char* CCommaTokenizer::Next() {

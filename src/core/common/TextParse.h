@@ -15,6 +15,11 @@ inline double ParseLeadingDouble(const std::string& text) {
     return ParseLeadingDouble(text.c_str());
 }
 
+// The number at the start of `text` when it is finite (and, for a range, within it); otherwise
+// nothing and `why` says what is wrong with it, naming `field` and the line.
+bool ParseFiniteNumber(const char* text, const char* field, long long line, double& value,
+                       std::string& why, double limit = 1e12);
+
 // Walks the comma-separated tokens of a line, skipping empty ones. Tokens point into the line,
 // which stays NUL-terminated, so the number conversions above stop at the next comma.
 class CCommaTokenizer {

@@ -107,14 +107,26 @@ void CDAXDoc::ForEachColorMap(void (CColorMapViewModel::*operation)()) {
     m_mapViews.ForEach([&](CColorMapViewModel& view) { (view.*operation)(); });
 }
 
+bool CDAXDoc::MayReplace(const std::string& path) {
+    const std::optional<CFileStamp> now = m_ports.storage->Stamp(path);
+    if (!now || !now->exists)
+        return true;
+    const bool ownFile = path == m_stampPath && m_stamp;
+    if (ownFile && *now == *m_stamp)
+        return true;
+    const CMessagePort::EReplace why =
+        ownFile ? CMessagePort::EReplace::ChangedOnDisk : CMessagePort::EReplace::OtherFile;
+    std::string text = ownFile ? Strings::kReplaceChangedFile : Strings::kReplaceOtherFile;
+    text.replace(text.find("%1"), 2, path);
+    return m_ports.messages && m_ports.messages->ConfirmReplace(why, path, text);
+}
+
 bool CDAXDoc::SaveProject() {
     legacyFormat = IsLegacyPath(m_path);
     const bool wasLegacy = legacyFormat;
-    if (wasLegacy) {
-        m_path = m_path.substr(0, m_path.size() - 4) + ".tdax";
-        legacyFormat = false;
-    }
     std::string path = m_path;
+    if (wasLegacy)
+        path = m_path.substr(0, m_path.size() - 4) + ".tdax";
     if (path.empty()) {
         const std::optional<std::string> chosen =
             m_ports.files ? m_ports.files->ChooseProjectName(projectName) : std::nullopt;
@@ -127,6 +139,10 @@ bool CDAXDoc::SaveProject() {
             m_ports.messages->ReportError("The project cannot be saved here.");
         return false;
     }
+    // The new extension must not silently replace an unrelated project of that name, nor a save
+    // undo what someone else wrote since this project was read.
+    if (!MayReplace(path))
+        return false;
     std::string error;
     if (!m_ports.storage->Save(*this, path, error)) {
         if (m_ports.messages)
@@ -135,6 +151,8 @@ bool CDAXDoc::SaveProject() {
         return false;
     }
     m_path = path;
+    legacyFormat = false;
+    SetDiskStamp(path, m_ports.storage->Stamp(path));
     fileVersion = kCurrentFileVersion;
     m_modified = false;
     if (wasLegacy && m_ports.messages) {

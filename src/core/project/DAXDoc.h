@@ -12,6 +12,7 @@
 #include "speaker/SpeakerModelContainer.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,12 @@ public:
     void SetModified(bool modified = true) { m_modified = modified; }
     const std::string& PathName() const { return m_path; }
     void SetPathName(const std::string& path);
+    // The file the project was read from or last saved to, as it was then; a save compares it
+    // with the file on disk now.
+    void SetDiskStamp(const std::string& path, std::optional<CFileStamp> stamp) {
+        m_stampPath = path;
+        m_stamp = stamp;
+    }
 
     // --- Queries ---
     CSpeakerModel* CurrentModel() const { return models.CurrentModel(); }
@@ -142,6 +149,8 @@ public:
 private:
     friend class CDocumentView;
     bool RunCommand(int id);
+    // Asks before a save replaces another file or a changed one; false when the user declines.
+    bool MayReplace(const std::string& path);
     void ClearCurves();
     void ForEachColorMap(void (CColorMapViewModel::*operation)());
 
@@ -151,6 +160,8 @@ private:
     bool m_modified = false;
     bool m_calculating = false;
     std::string m_path;
+    std::string m_stampPath;
+    std::optional<CFileStamp> m_stamp;
 };
 
 // True when the path ends in ".dax", ignoring case.

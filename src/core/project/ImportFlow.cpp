@@ -6,6 +6,7 @@
 #include "project/Strings.h"
 #include "project/forms/Vd1ExportForm.h"
 
+#include <filesystem>
 #include <fstream>
 
 void CDAXDoc::ImportSpeakerData() {
@@ -31,6 +32,17 @@ void CDAXDoc::ImportSpeakerFile(const std::string& path) {
         text.replace(text.find("%1"), 2, path);
         m_ports.messages->ReportError(text);
     };
+    // A directory or a device would be read as text (or never end); refuse it first.
+    std::error_code code;
+    const std::filesystem::file_status status = std::filesystem::status(path, code);
+    if (!code && std::filesystem::is_directory(status)) {
+        fail(Strings::kImportDirectory);
+        return;
+    }
+    if (!code && !std::filesystem::is_regular_file(status)) {
+        fail(Strings::kImportNotRegular);
+        return;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         fail(Strings::kImportCannotOpen);

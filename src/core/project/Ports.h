@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/FileSafety.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +29,14 @@ public:
     virtual bool AskWarning(const std::string& text) = 0;
     // Something failed; the text says what and why.
     virtual void ReportError(const std::string& text) = 0;
+    // A save would replace `file`: one that is not the file the project was read from, or the
+    // project's own file changed on disk since it was read. `text` is the question; true for OK.
+    enum class EReplace { OtherFile, ChangedOnDisk };
+    virtual bool ConfirmReplace(EReplace why, const std::string& file, const std::string& text) {
+        (void)why;
+        (void)file;
+        return Confirm(text);
+    }
     virtual void Beep() {}
     virtual void ErrorBeep() {}
 };
@@ -77,6 +87,12 @@ class CProjectStorage {
 public:
     virtual ~CProjectStorage() = default;
     virtual bool Save(const CDAXDoc& document, const std::string& path, std::string& error) = 0;
+    // The file at path as it is now, for telling whether a save would replace something it
+    // should not; nullopt when this storage cannot tell (nothing is then asked).
+    virtual std::optional<CFileStamp> Stamp(const std::string& path) {
+        (void)path;
+        return std::nullopt;
+    }
 };
 
 // The settings file: one integer key per section. Reading a missing key gives the fallback.

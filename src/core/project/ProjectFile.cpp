@@ -15,9 +15,9 @@
 namespace {
 void SerializeInstallation(CArchive& ar, CInstallationElement& e) {
     SerializeOrientation(ar, e.orientation);
-    ar.Double(e.power);
+    ar.Double(e.power, "an installation's power");
     ar.WordBool(e.polarityNormal);
-    SerializeVec3(ar, e.position);
+    SerializeVec3(ar, e.position, "an installation's position");
     ar.WordInt(e.modelIndex);
     ar.WordInt(e.tapIndex);
 }
@@ -33,23 +33,23 @@ void SerializeInstallations(CArchive& ar, CInstallationContainer& room, std::uin
     ar.WordInt(current);
     std::size_t count = static_cast<std::size_t>(list.Count());
     ar.CountWord(count, 62, "installations");
-    ar.Double(room.gridPitchX);
-    ar.Double(room.gridPitchY);
+    ar.Double(room.gridPitchX, "the grid pitch X");
+    ar.Double(room.gridPitchY, "the grid pitch Y");
     if (v >= kVersion140)
-        ar.Double(room.reserved1);
-    ar.Double(room.roomLength);
-    ar.Double(room.roomWidth);
+        ar.Bytes(&room.reserved1, sizeof room.reserved1, "a reserved value");
+    ar.Double(room.roomLength, "the room length");
+    ar.Double(room.roomWidth, "the room width");
     if (v >= kVersion140)
-        ar.Double(room.reserved2);
-    ar.Double(room.roomZeroX);
-    ar.Double(room.roomZeroY);
+        ar.Bytes(&room.reserved2, sizeof room.reserved2, "a reserved value");
+    ar.Double(room.roomZeroX, "the room zero X");
+    ar.Double(room.roomZeroY, "the room zero Y");
     if (v >= kVersion140) {
-        ar.Double(room.roomHeight);
+        ar.Double(room.roomHeight, "the room height");
     } else {
-        ar.Double(room.reserved2);
+        ar.Bytes(&room.reserved2, sizeof room.reserved2, "a reserved value");
         room.roomHeight = 0.0;
     }
-    ar.Double(room.m_totalPower);
+    ar.Double(room.m_totalPower, "the total power");
     ar.WordInt(room.ceilingType);
     if (ar.IsStoring()) {
         for (CInstallationElement& e : list)
@@ -81,33 +81,38 @@ void SerializePlane(CArchive& ar, CListeningPlane& plane, std::uint32_t v) {
             rebuilt.Rebuild();
             source = &rebuilt;
         }
+        // The reader refuses larger planes; a file it cannot open must not be written.
+        if (source->pointCount > kMaxPlanePoints)
+            ar.Fail("the calculation plane has " + std::to_string(source->pointCount) +
+                    " points, more than the " + std::to_string(kMaxPlanePoints) +
+                    " a plane may have");
         std::uint16_t pointWord = static_cast<std::uint16_t>(source->pointCount);
         ar.Word(pointWord);
         std::uint16_t colorCount = kColorClasses;
         ar.Word(colorCount);
-        ar.Double(plane.dotPitch);
-        ar.Double(plane.colorPitch);
-        ar.Double(plane.extentX);
-        ar.Double(plane.extentY);
-        ar.Double(plane.extentZ);
-        ar.Double(plane.colorMaximum);
-        ar.Double(plane.originX);
-        ar.Double(plane.originY);
-        ar.Double(plane.originZ);
+        ar.Double(plane.dotPitch, "the pitch of colour dot");
+        ar.Double(plane.colorPitch, "the colour pitch");
+        ar.Double(plane.extentX, "the plane extent X");
+        ar.Double(plane.extentY, "the plane extent Y");
+        ar.Double(plane.extentZ, "the plane extent Z");
+        ar.Double(plane.colorMaximum, "the colour maximum");
+        ar.Double(plane.originX, "the plane origin X");
+        ar.Double(plane.originY, "the plane origin Y");
+        ar.Double(plane.originZ, "the plane origin Z");
         for (CPlaceElement p : source->points) {
             ar.Double(p.x), ar.Double(p.y), ar.Double(p.z);
             ar.Double(p.sizeX), ar.Double(p.sizeY), ar.Double(p.sizeZ);
-            ar.Double(p.level);
+            ar.Double(p.level, "a grid point level");
         }
         for (int i = 0; i < kColorClasses; ++i) {
             std::uint32_t color = plane.colors[static_cast<std::size_t>(i)];
             ar.Dword(color);
             ar.Double(plane.thresholds[static_cast<std::size_t>(i)]);
         }
-        ar.Double(plane.maximumLevel);
-        ar.Double(plane.minimumLevel);
-        ar.Double(plane.pinkNoiseAverage);
-        ar.Double(plane.musicSpeechAverage);
+        ar.Double(plane.maximumLevel, "the maximum level");
+        ar.Double(plane.minimumLevel, "the minimum level");
+        ar.Double(plane.pinkNoiseAverage, "the pink-noise average");
+        ar.Double(plane.musicSpeechAverage, "the music/speech average");
         return;
     }
     std::uint16_t pointWord = 0, colorCount = 0;
@@ -115,18 +120,22 @@ void SerializePlane(CArchive& ar, CListeningPlane& plane, std::uint32_t v) {
     ar.Word(colorCount);
     double dotPitch = 0, colorPitch = 0, ex = 0, ey = 0, ez = 0, colorMax = 0, ox = 0, oy = 0,
            oz = 0;
-    ar.Double(dotPitch);
-    ar.Double(colorPitch);
-    ar.Double(ex);
-    ar.Double(ey);
+    ar.Double(dotPitch, "the pitch of colour dot");
+    ar.Double(colorPitch, "the colour pitch");
+    ar.Double(ex, "the plane extent X");
+    ar.Double(ey, "the plane extent Y");
     if (has3d)
-        ar.Double(ez);
-    ar.Double(colorMax);
-    ar.Double(ox);
-    ar.Double(oy);
-    ar.Double(oz);
+        ar.Double(ez, "the plane extent Z");
+    ar.Double(colorMax, "the colour maximum");
+    ar.Double(ox, "the plane origin X");
+    ar.Double(oy, "the plane origin Y");
+    ar.Double(oz, "the plane origin Z");
     const std::size_t perPoint = (has3d ? 7 : 6) * sizeof(double);
-    ar.RequireItems(CListeningPlane::GridCount(ex, ey, ez, dotPitch), perPoint, "grid points");
+    const long long requested = CListeningPlane::RequestedGridCount(ex, ey, ez, dotPitch);
+    if (requested > kMaxPlanePoints)
+        ar.Fail("the calculation plane has " + std::to_string(requested) +
+                " points, more than the " + std::to_string(kMaxPlanePoints) + " a plane may have");
+    ar.RequireItems(static_cast<std::size_t>(requested), perPoint, "grid points");
     plane.Build(ox, oy, oz, ex, ey, ez, dotPitch, colorMax, colorPitch);
     for (CPlaceElement& p : plane.points) {
         ar.Double(p.x), ar.Double(p.y), ar.Double(p.z);
@@ -134,7 +143,7 @@ void SerializePlane(CArchive& ar, CListeningPlane& plane, std::uint32_t v) {
         p.sizeZ = 0.0;
         if (has3d)
             ar.Double(p.sizeZ);
-        ar.Double(p.level);
+        ar.Double(p.level, "a grid point level");
     }
     ar.RequireItems(colorCount, 12, "colour classes");
     for (std::size_t i = 0; i < colorCount; ++i) {
@@ -147,21 +156,21 @@ void SerializePlane(CArchive& ar, CListeningPlane& plane, std::uint32_t v) {
             plane.thresholds[i] = threshold;
         }
     }
-    ar.Double(plane.maximumLevel);
-    ar.Double(plane.minimumLevel);
-    ar.Double(plane.pinkNoiseAverage);
-    ar.Double(plane.musicSpeechAverage);
+    ar.Double(plane.maximumLevel, "the maximum level");
+    ar.Double(plane.minimumLevel, "the minimum level");
+    ar.Double(plane.pinkNoiseAverage, "the pink-noise average");
+    ar.Double(plane.musicSpeechAverage, "the music/speech average");
 }
 
 void SerializeCondition(CArchive& ar, CColorMapCondition& c, std::uint32_t v) {
     ar.WordInt(c.mode);
-    ar.Double(c.band);
-    ar.Double(c.centreFrequency);
+    ar.Double(c.band, "the band");
+    ar.Double(c.centreFrequency, "the centre frequency");
     ar.WordInt(c.scrollSize[0]);
     ar.WordInt(c.scrollSize[1]);
     for (int& margin : c.margins)
         ar.WordInt(margin);
-    ar.Double(c.scale);
+    ar.Double(c.scale, "the scale");
     SerializePlane(ar, c.plane, v);
     if (v >= kVersion140)
         for (double& angle : c.viewAngles)
@@ -273,14 +282,14 @@ void SerializeBody(CArchive& ar, CDAXDoc& doc, std::uint32_t v) {
     ar.String(doc.projectDate);
     ar.WordInt(doc.lengthUnit);
     ar.WordInt(doc.autoLayoutPattern);
-    ar.Double(doc.autoJudgeBand);
-    ar.Double(doc.autoJudgeFrequency);
+    ar.Double(doc.autoJudgeBand, "the judgment band");
+    ar.Double(doc.autoJudgeFrequency, "the judgment frequency");
     SerializeOrientation(ar, doc.installAngles);
-    ar.Double(doc.installHeight);
-    ar.Double(doc.autoBottomOffset);
-    ar.Double(doc.autoLeftOffset);
-    ar.Double(doc.autoRowPitch);
-    ar.Double(doc.autoColumnPitch);
+    ar.Double(doc.installHeight, "the installation height");
+    ar.Double(doc.autoBottomOffset, "the first row offset");
+    ar.Double(doc.autoLeftOffset, "the first column offset");
+    ar.Double(doc.autoRowPitch, "the row pitch");
+    ar.Double(doc.autoColumnPitch, "the column pitch");
     ar.WordBool(same);
     if (v != kVersion100)
         ar.WordInt(doc.manualRecalc);
@@ -346,78 +355,18 @@ EReadResult Read(const std::vector<std::uint8_t>& bytes, bool legacy, CDAXDoc& d
 
 bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                          std::string& error) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        error = "cannot create a file beside " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    bool ok = true;
-    std::size_t written = 0;
-    while (ok && written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ok = false;
-        else
-            written += static_cast<std::size_t>(n);
-    }
-    // The new file keeps the permissions of the one it replaces.
-    struct stat previous {};
-    if (ok && ::stat(path.c_str(), &previous) == 0)
-        ::fchmod(fd, previous.st_mode & 07777);
-    else if (ok)
-        ::fchmod(fd, 0644);
-    if (ok && ::fsync(fd) != 0)
-        ok = false;
-    if (!ok)
-        error = std::string("writing failed: ") + std::strerror(errno);
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = std::string("writing failed: ") + std::strerror(errno);
-    }
-    if (ok) {
-        if (std::rename(temp.c_str(), path.c_str()) != 0) {
-            ok = false;
-            error = "cannot replace " + path + ": " + std::strerror(errno);
-        }
-    }
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
+    return FileSafety::WriteFileAtomically(path, bytes, error);
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
-                   std::size_t maxBytes) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    bytes.clear();
-    std::uint8_t buffer[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-        if (bytes.size() + n > maxBytes) {
-            std::fclose(f);
-            error = path + " is too large to be a project";
-            return false;
-        }
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    }
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) {
-        error = "cannot read " + path;
-        return false;
-    }
-    return true;
+                   std::size_t maxBytes, CFileStamp* stamp) {
+    return FileSafety::ReadRegularFile(path, bytes, error, maxBytes, stamp);
 }
 
 bool Open(const std::string& path, CDAXDoc& doc, std::string& error, std::string* notice) {
     std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes, error))
+    CFileStamp stamp;
+    if (!ReadWholeFile(path, bytes, error, FileSafety::kMaxFileBytes, &stamp))
         return false;
     const bool legacy = IsLegacyPath(path);
     doc.legacyFormat = legacy;
@@ -433,6 +382,7 @@ bool Open(const std::string& path, CDAXDoc& doc, std::string& error, std::string
         break;
     }
     doc.SetPathName(path);
+    doc.SetDiskStamp(path, stamp);
     doc.legacyFormat = false;
     doc.SetModified(false);
     return true;
@@ -444,11 +394,26 @@ bool CProjectFileStorage::Save(const CDAXDoc& document, const std::string& path,
     try {
         // Writing only reads the document; fileVersion is the one field the layout touches.
         const std::vector<std::uint8_t> bytes = ProjectFile::Write(const_cast<CDAXDoc&>(document));
+        // Every file written must open again.
+        if (bytes.size() > FileSafety::kMaxFileBytes) {
+            error = "the project would take " + std::to_string(bytes.size()) +
+                    " bytes, more than the " + std::to_string(FileSafety::kMaxFileBytes) +
+                    " a project file may hold";
+            return false;
+        }
         return ProjectFile::WriteFileAtomically(path, bytes, error);
     } catch (const CArchiveException& e) {
         error = e.what();
     } catch (const CInvalidArgument& e) {
         error = e.what();
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory";
     }
     return false;
+}
+
+std::optional<CFileStamp> CProjectFileStorage::Stamp(const std::string& path) {
+    std::string error;
+    // A target that cannot be examined is left to the save, which reports why.
+    return FileSafety::Stamp(FileSafety::WriteTarget(path), error);
 }

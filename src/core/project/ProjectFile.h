@@ -34,12 +34,13 @@ bool HasTag(const std::vector<std::uint8_t>& bytes);
 // On failure the previous file is untouched and `error` says why.
 bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                          std::string& error);
-// Reads a whole file; refuses files larger than maxBytes.
+// Reads a whole regular file; refuses anything else, and files larger than maxBytes, first.
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
-                   std::size_t maxBytes = std::size_t(1) << 31);
+                   std::size_t maxBytes = FileSafety::kMaxFileBytes, CFileStamp* stamp = nullptr);
 
 // Opens a project file into doc (freshly constructed): sets the path, the legacy flag and
-// loadedFromFile. `notice` receives "Not available file." for an unknown version.
+// loadedFromFile, and remembers the file's stamp for the next save. `notice` receives "Not
+// available file." for an unknown version.
 bool Open(const std::string& path, CDAXDoc& doc, std::string& error, std::string* notice = nullptr);
 } // namespace ProjectFile
 
@@ -47,4 +48,5 @@ bool Open(const std::string& path, CDAXDoc& doc, std::string& error, std::string
 class CProjectFileStorage : public CProjectStorage {
 public:
     bool Save(const CDAXDoc& document, const std::string& path, std::string& error) override;
+    std::optional<CFileStamp> Stamp(const std::string& path) override;
 };

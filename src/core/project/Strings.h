@@ -13,6 +13,12 @@ inline constexpr const char* kSavedWithNewExtension =
     "File was saved with new extention(\"tdax\").";
 inline constexpr const char* kAskNewExtension =
     "Do you save this file with the new extention that is \"tdax\"?";
+// %1 the file.
+inline constexpr const char* kReplaceOtherFile =
+    "%1 already exists and is not the file this project was opened from. Replace it?";
+inline constexpr const char* kReplaceChangedFile =
+    "%1 was changed by another program since this project was opened. Replace it with this "
+    "project?";
 inline constexpr const char* kNotAvailableFile = "Not available file.";
 inline constexpr const char* kFailedToOpen = "Failed to open document.";
 inline constexpr const char* kSaveChanges = "Save changes to %1?";
@@ -24,6 +30,8 @@ inline constexpr const char* kImporting = "Importing Speaker Data...";
 inline constexpr const char* kImportFailed = "The speaker data %1 could not be imported: %2.";
 inline constexpr const char* kImportCannotOpen = "the file cannot be opened";
 inline constexpr const char* kImportEmpty = "the file is empty or cannot be read";
+inline constexpr const char* kImportDirectory = "it is a directory";
+inline constexpr const char* kImportNotRegular = "it is not a regular file";
 inline constexpr const char* kImportNotVersion = "its first line is not \"Version 1.0.0\"";
 inline constexpr const char* kProgressCaption = "DAX";
 inline constexpr const char* kStop = "Stop";
@@ -79,6 +87,11 @@ inline constexpr const char* kColorMapReference = "Color Map Reference";
 inline constexpr const char* kPlaneNotBuildable =
     "The calculation plane cannot be divided into color dots: enter a larger plane or another "
     "Pitch of Color Dot.";
+
+// %1 the dots asked for, %2 the most a plane may have.
+inline constexpr const char* kPlaneTooLarge =
+    "The calculation plane would have %1 color dots, more than the %2 a plane may have: enter a "
+    "larger Pitch of Color Dot or a smaller plane.";
 
 // Initial Settings
 inline constexpr const char* kInitialSettingsTitle = "Initial Settings";

@@ -39,8 +39,10 @@ public:
 
     // Reads the phi blocks of speaker data text, then closes the sphere: the 360-degree column
     // repeats the 0-degree one and each pole holds one value. progressPosition counts frequency
-    // lines over the whole import.
-    void ReadBalloon(CLineReader& reader, CProgressDialog1* progress, long long& progressPosition);
+    // lines over the whole import. Returns why the text is incomplete or holds a value that is
+    // not a finite number (with the line), or nothing when the balloon was read whole.
+    std::string ReadBalloon(CLineReader& reader, CProgressDialog1* progress,
+                            long long& progressPosition);
 
 private:
     void CheckCell(int phi, int theta, int frequency) const;

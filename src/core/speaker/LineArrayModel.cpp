@@ -39,14 +39,26 @@ bool CLineArrayModel::ParseCounts(CLineReader& reader) {
 }
 
 bool CLineArrayModel::ParseModules(CLineReader& reader) {
-    std::string line;
+    std::string line, why;
+    const auto ended = [&] {
+        return Fail(reader.Failed()
+                        ? reader.Error()
+                        : "the speaker data ends after line " +
+                              std::to_string(reader.LineNumber()) + ", inside its module table");
+    };
     for (CAxisElement& entry : m_modules) {
-        if (reader.ReadLine(line))
-            entry.name = line;
-        for (double* value :
-             {&entry.vector.pitch, &entry.vector.offset, &entry.vector.splay, &entry.weight}) {
-            if (reader.ReadLine(line))
-                *value = ParseLeadingDouble(line);
+        if (!reader.ReadLine(line))
+            return ended();
+        entry.name = line;
+        const std::pair<double*, const char*> fields[] = {{&entry.vector.pitch, "module pitch"},
+                                                          {&entry.vector.offset, "module offset"},
+                                                          {&entry.vector.splay, "module splay"},
+                                                          {&entry.weight, "module weight"}};
+        for (const auto& [value, field] : fields) {
+            if (!reader.ReadLine(line))
+                return ended();
+            if (!ParseFiniteNumber(line.c_str(), field, reader.LineNumber(), *value, why))
+                return Fail(why);
         }
     }
     return true;

@@ -5,6 +5,7 @@
 #include "common/TextParse.h"
 
 #include <atomic>
+#include <cmath>
 #include <string>
 
 namespace {
@@ -82,6 +83,7 @@ bool CSpeakerModel::ReadHeaderLines(CLineReader& reader) {
     if (!next("tap count"))
         return false;
     const int tapCount = ParseLeadingInt(line);
+    const long long tapLine = reader.LineNumber();
     if (!next("phi count"))
         return false;
     const int phiBlocks = ParseLeadingInt(line);
@@ -98,8 +100,13 @@ bool CSpeakerModel::ReadHeaderLines(CLineReader& reader) {
         return false;
     const double highest = ParseLeadingDouble(line);
 
-    if (tapCount < 0 || tapCount > 0xFFFF)
-        return Fail("tap count " + std::to_string(tapCount) + " is outside 0..65535");
+    // A model without taps cannot be installed; refuse it here rather than at installing.
+    if (tapCount < 1 || tapCount > 0xFFFF)
+        return Fail("line " + std::to_string(tapLine) + ": tap count " + std::to_string(tapCount) +
+                    " is outside 1..65535 (a speaker needs at least one tap)");
+    if (!std::isfinite(lowest) || !std::isfinite(highest))
+        return Fail("the frequency range " + std::to_string(lowest) + " to " +
+                    std::to_string(highest) + " Hz is not given in finite numbers");
     if (phiBlocks < 1 || phiBlocks > 0xFFFE)
         return Fail("phi count " + std::to_string(phiBlocks) + " is outside 1..65534");
     if (thetaCount < 1 || thetaCount > 0xFFFF)
@@ -131,6 +138,8 @@ bool CSpeakerModel::ReadTapLines(CLineReader& reader) {
             return Fail("the speaker data ends inside its tap lines");
         CCommaTokenizer tokens(line);
         int index = 0;
+        std::string why;
+        const long long at = reader.LineNumber();
         while (const char* token = tokens.Next()) {
             switch (index++) {
             case 0:
@@ -143,13 +152,16 @@ bool CSpeakerModel::ReadTapLines(CLineReader& reader) {
                 }
                 break;
             case 1:
-                tap.tapRating = ParseLeadingDouble(token);
+                if (!ParseFiniteNumber(token, "tap rating", at, tap.tapRating, why))
+                    return Fail(why);
                 break;
             case 2:
-                tap.tapPower = ParseLeadingDouble(token);
+                if (!ParseFiniteNumber(token, "tap power", at, tap.tapPower, why))
+                    return Fail(why);
                 break;
             case 3:
-                tap.ampFactor = ParseLeadingDouble(token);
+                if (!ParseFiniteNumber(token, "amplifier factor", at, tap.ampFactor, why))
+                    return Fail(why);
                 break;
             default:
                 break;
@@ -171,7 +183,10 @@ bool CSpeakerModel::ReadThetaLine(CLineReader& reader) {
             throw CInvalidArgument("the theta line holds more than the " +
                                    std::to_string(m_header.thetaCount) +
                                    " angles of the theta count");
-        m_header.thetaGrid[index++] = ParseLeadingDouble(token);
+        std::string why;
+        if (!ParseFiniteNumber(token, "theta angle", reader.LineNumber(),
+                               m_header.thetaGrid[index++], why))
+            return Fail(why);
     }
     return true;
 }
@@ -205,9 +220,17 @@ bool CSpeakerModel::LoadFromText(CLineReader& reader, CProgressDialog1* progress
                                   m_header.frequencyCount *
                                   static_cast<long long>(m_balloons.size()));
     long long position = 0;
-    for (auto& balloon : m_balloons) {
+    for (std::size_t b = 0; b < m_balloons.size(); ++b) {
+        CBalloonElement& balloon = m_balloons[b];
         balloon.SetDimensions(m_header.phiCount, m_header.thetaCount, m_header.frequencyCount);
-        balloon.ReadBalloon(reader, progress, position);
+        const std::string why = balloon.ReadBalloon(reader, progress, position);
+        if (!why.empty()) {
+            const std::string which = Kind() >= kKindTypeN
+                                          ? "module type " + std::to_string(b + 1) + " of " +
+                                                std::to_string(m_balloons.size())
+                                          : std::string("the speaker");
+            return Fail("the directivity of " + which + " is incomplete: " + why);
+        }
     }
     if (reader.Failed())
         return Fail("the speaker data is damaged: " + reader.Error());

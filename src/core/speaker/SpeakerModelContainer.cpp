@@ -44,15 +44,18 @@ bool CSpeakerModelContainer::ImportModel(CLineReader& reader, int lengthUnit,
     };
     std::string line;
     if (!reader.ReadLine(line))
-        return fail("the speaker data has no model type line");
+        return fail(reader.Failed() ? "the speaker data is damaged: " + reader.Error()
+                                    : "the speaker data has no model type line");
     const int kind = ParseLeadingInt(line);
     std::unique_ptr<CSpeakerModel> model = CreateModel(kind);
     if (!model)
         return fail("model type " + std::to_string(kind) + " is unknown");
     model->SetLengthUnit(lengthUnit);
     try {
+        // A line over the length cap ends reading early; that, not the missing rest, is the cause.
         if (!model->LoadFromText(reader, progress))
-            return fail(model->FailureReason());
+            return fail(reader.Failed() ? "the speaker data is damaged: " + reader.Error()
+                                        : model->FailureReason());
     } catch (const CInvalidArgument& e) {
         return fail(std::string("invalid speaker data: ") + e.what());
     } catch (const std::bad_alloc&) {

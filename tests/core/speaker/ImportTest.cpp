@@ -99,18 +99,19 @@ TEST(SpeakerImport, CrLfTextReadsLikeLfText) {
 }
 
 TEST(SpeakerImport, MissingAndSurplusDirectivityDataNeverOverflow) {
-    // Only two pairs per line: the last theta stays zero before the pole copy.
-    auto shortLines = ImportSpeakerText(TinyText("0,90,180", 2));
-    ASSERT_TRUE(shortLines);
-    EXPECT_EQ(shortLines->Balloon(0).Value(0, 2, 0), CSPComplex{});
+    // Only two pairs per line on a three-value grid: refused, naming the first short line.
+    std::string reason;
+    EXPECT_FALSE(ImportSpeakerText(TinyText("0,90,180", 2), 0, &reason));
+    EXPECT_NE(reason.find("holds 2 of the 3 level and phase pairs"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("line "), std::string::npos) << reason;
     // Five pairs per line on a three-value grid: the surplus is ignored.
     auto longLines = ImportSpeakerText(TinyText("0,90,180", 5));
     ASSERT_TRUE(longLines);
     EXPECT_NEAR(LevelAt(*longLines, 1, 1, 0), 71.0, 1e-9);
-    // Text cut inside the balloon: the missing values read as zero, the import still succeeds.
+    // Text cut inside the balloon: refused, where zeros would have stood for the missing values.
     const std::string text = TinyText();
-    auto truncated = ImportSpeakerText(text.substr(0, text.size() - 40));
-    ASSERT_TRUE(truncated);
+    EXPECT_FALSE(ImportSpeakerText(text.substr(0, text.size() - 40), 0, &reason));
+    EXPECT_NE(reason.find("incomplete"), std::string::npos) << reason;
 }
 
 TEST(SpeakerImport, EveryMissingHeaderLineFailsWithAReason) {
@@ -149,13 +150,14 @@ TEST(SpeakerImport, UnknownKindsAndTooManyThetaValuesFail) {
 TEST(SpeakerImport, GridsTooLargeForMemoryAreRefusedBeforeAllocation) {
     std::string reason;
     // 65535 x 65535 x 241 values would need terabytes.
-    EXPECT_FALSE(ImportSpeakerText("0\nHuge\n0\n65534\n65535\n24\n20\n20000\n0\n", 0, &reason));
+    EXPECT_FALSE(
+        ImportSpeakerText("0\nHuge\n1\n65534\n65535\n24\n20\n20000\nh,100,10\n0\n", 0, &reason));
     EXPECT_NE(reason.find("limit"), std::string::npos) << reason;
     // Counts that do not fit the data model at all.
     EXPECT_FALSE(ImportSpeakerText("0\nBad\n0\n70000\n3\n3\n100\n1000\n0\n", 0, &reason));
     EXPECT_FALSE(ImportSpeakerText("0\nBad\n0\n4\n0\n3\n100\n1000\n0\n", 0, &reason));
     EXPECT_FALSE(ImportSpeakerText("0\nBad\n0\n4\n3\n-3\n100\n1000\n0\n", 0, &reason));
-    EXPECT_FALSE(ImportSpeakerText("0\nBad\n0\n4\n3\n3\n5000\n100\n0\n", 0, &reason));
+    EXPECT_FALSE(ImportSpeakerText("0\nBad\n1\n4\n3\n3\n5000\n100\nh,100,10\n0\n", 0, &reason));
     EXPECT_NE(reason.find("no model frequency"), std::string::npos) << reason;
 }
 

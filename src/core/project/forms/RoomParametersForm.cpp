@@ -250,6 +250,18 @@ bool CRoomParametersForm::Accept(std::string* message) {
     // A plane the grid cannot be laid on (a side below a hundredth of the pitch, a negative side
     // taken from the room height, far too many dots) would be left as it was while the room
     // changed; refuse it here instead.
+    // Too many dots is refused before anything is built, naming how many were asked for.
+    if (const long long requested =
+            CListeningPlane::RequestedGridCount(r.extentX, r.extentY, r.extentZ, r.dotPitch);
+        requested > kMaxPlanePoints) {
+        if (message) {
+            std::string text = Strings::kPlaneTooLarge;
+            text.replace(text.find("%1"), 2, std::to_string(requested));
+            text.replace(text.find("%2"), 2, std::to_string(kMaxPlanePoints));
+            *message = text;
+        }
+        return false;
+    }
     {
         CListeningPlane trial;
         trial.Build(r.originX, r.originY, r.originZ, r.extentX, r.extentY, r.extentZ, r.dotPitch,

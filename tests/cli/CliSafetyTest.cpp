@@ -1,0 +1,413 @@
+// daxara-cli never loses a planner's work: refused commands leave the project byte for byte,
+// concurrent commands do not lose updates, interrupted commands save nothing, and failures of
+// every kind end with a non-zero status and a message that names the cause.
+#include "ByteWriter.h"
+#include "SceneFixtures.h"
+#include "common/FileSafety.h"
+#include "project/DAXDoc.h"
+#include "project/ProjectFile.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+extern char** environ;
+
+namespace {
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+class CliSafety : public testing::Test {
+protected:
+    fs::path dir;
+
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("daxara-clisafety-" + std::to_string(::getpid()) + "-" +
+               testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string P(const std::string& name) const { return (dir / name).string(); }
+
+    // Runs a shell command line with the tool as $CLI; stderr is captured, stdout too unless the
+    // line redirects it.
+    CliRun Shell(const std::string& line) const {
+        const std::string errFile = P("stderr.txt");
+        const std::string command = "CLI='" + std::string(DAXARA_CLI) + "'; cd '" + dir.string() +
+                                    "'; (" + line + ") 2>" + errFile;
+        CliRun r;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        char buffer[4096];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            r.out.append(buffer, n);
+        const int raw = ::pclose(pipe);
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.err = Read(errFile);
+        fs::remove(errFile);
+        return r;
+    }
+    CliRun Cli(const std::string& args) const { return Shell("$CLI " + args); }
+
+    std::string Write(const std::string& name, const std::string& text) const {
+        std::ofstream(P(name), std::ios::binary) << text;
+        return P(name);
+    }
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // Everything in the directory but the named files: what a command must not leave behind.
+    std::vector<std::string> Debris(const std::vector<std::string>& expected) const {
+        std::vector<std::string> extra;
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            const std::string name = entry.path().filename().string();
+            if (std::find(expected.begin(), expected.end(), name) == expected.end())
+                extra.push_back(name);
+        }
+        return extra;
+    }
+    // A metric 10 x 8 x 4 room with an omnidirectional speaker imported.
+    std::string Project(const std::string& name = "p.tdax") {
+        EXPECT_EQ(Cli("new " + name + " --room 10,8,4 --ceiling full").status, 0);
+        Write("omni.vsa", GenerateVsa(OmniSpeaker(90.0, 3)));
+        const CliRun r = Cli("import " + name + " omni.vsa");
+        EXPECT_EQ(r.status, 0) << r.err;
+        return P(name);
+    }
+    int Installations(const std::string& project) const {
+        const CliRun r = Cli("info --json " + project);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return static_cast<int>(nlohmann::json::parse(r.out)["installations"].size());
+    }
+    // A legacy .dax file holding the body of the project at `from`.
+    void MakeLegacy(const std::string& from, const std::string& name) const {
+        const std::string current = Read(from);
+        CByteWriter w;
+        w.String("Version 2.0.0");
+        w.Raw(reinterpret_cast<const std::uint8_t*>(current.data()) + 13, current.size() - 13);
+        std::ofstream(P(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(w.bytes.data()),
+                   static_cast<std::streamsize>(w.bytes.size()));
+    }
+};
+
+TEST_F(CliSafety, TheNewExtensionReplacesAnotherProjectOnlyWithForce) {
+    const std::string other = Project("other.tdax");
+    const std::string before = Read(other);
+    // new other.dax would be saved as other.tdax, an unrelated project.
+    CliRun r = Cli("new other.dax");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("other.tdax already exists and is not the project this command read"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("--force"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Read(other), before);
+
+    // import proj.dax: the legacy project is read, the unrelated proj.tdax is not replaced.
+    Project("source.tdax");
+    MakeLegacy(P("source.tdax"), "proj.dax");
+    Write("proj.tdax", "someone else's file");
+    r = Cli("import proj.dax omni.vsa");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("proj.tdax already exists"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("imported"), std::string::npos) << r.out; // nothing claimed
+    EXPECT_EQ(Read(P("proj.tdax")), "someone else's file");
+    // With --force it is replaced, and the legacy file stays as it was.
+    const std::string legacy = Read(P("proj.dax"));
+    r = Cli("import proj.dax omni.vsa --force");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("imported"), std::string::npos);
+    EXPECT_EQ(Read(P("proj.dax")), legacy);
+    r = Cli("info --json proj.tdax");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(nlohmann::json::parse(r.out)["models"].size(), 2u);
+    EXPECT_EQ(Cli("new other.dax --force").status, 0);
+    EXPECT_NE(Read(other), before);
+    EXPECT_TRUE(
+        Debris({"other.tdax", "other.dax", "source.tdax", "omni.vsa", "proj.dax", "proj.tdax"})
+            .empty());
+}
+
+TEST_F(CliSafety, TwoWritersAtOnceLoseNoUpdate) {
+    const std::string project = Project();
+    constexpr int kEach = 8;
+    // Two loops of installs at different spots, run at the same time; each prints its statuses.
+    std::string loops;
+    for (int writer = 0; writer < 2; ++writer) {
+        loops += "(for i in $(seq 1 " + std::to_string(kEach) + "); do $CLI install p.tdax --at " +
+                 std::to_string(2 + 5 * writer) + ",$i,3 >/dev/null 2>>err" +
+                 std::to_string(writer) + ".txt; echo $?; done) & ";
+    }
+    const CliRun r = Shell(loops + "wait");
+    int succeeded = 0, statuses = 0;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line); ++statuses)
+        succeeded += line == "0";
+    EXPECT_EQ(statuses, 2 * kEach);
+    EXPECT_EQ(succeeded, 2 * kEach) << Read(P("err0.txt")) << Read(P("err1.txt"));
+    // Every install that reported success survived.
+    EXPECT_EQ(Installations(project), succeeded);
+    EXPECT_EQ(Debris({"p.tdax", "omni.vsa", "err0.txt", "err1.txt"}), std::vector<std::string>{});
+}
+
+TEST_F(CliSafety, ASecondWriterWaitsForTheLockThenFailsClearly) {
+    const std::string project = Project();
+    const std::string before = Read(project);
+    CProjectLock held;
+    std::string error;
+    ASSERT_TRUE(held.Acquire(project, std::chrono::milliseconds(0), error)) << error;
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun r = Cli("install p.tdax --at 1,1,1");
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(4)); // it waited
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("is being changed by another command"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Read(project), before);
+    // Readers do not need the lock.
+    EXPECT_EQ(Cli("info p.tdax").status, 0);
+}
+
+TEST_F(CliSafety, APlaneTooLargeToOpenAgainIsRefusedBeforeAnyWork) {
+    const std::string project = P("p.tdax");
+    ASSERT_EQ(Cli("new p.tdax --room 6,6,3").status, 0);
+    const std::string before = Read(project);
+    const CliRun r = Cli("plane p.tdax --origin 0,0,1 --extent 6,6,0 --pitch 0.001");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("36000000 color dots"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(std::to_string(kMaxPlanePoints)), std::string::npos) << r.err;
+    EXPECT_EQ(Read(project), before);
+    // At the limit it is written and opens again.
+    const CliRun ok = Cli("plane p.tdax --origin 0,0,1 --extent 6,6,0 --pitch 0.006");
+    ASSERT_EQ(ok.status, 0) << ok.err;
+    const CliRun info = Cli("info --json p.tdax");
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_EQ(nlohmann::json::parse(info.out)["planes"][0]["points"], kMaxPlanePoints);
+}
+
+TEST_F(CliSafety, NumbersThatAreNotFiniteOrOutOfRangeAreRefusedNamingTheOption) {
+    const std::string project = Project();
+    ASSERT_EQ(Cli("install p.tdax --at 5,4,3 --power 1.2345").status, 0);
+    const std::string before = Read(project);
+    const std::pair<std::string, std::string> cases[] = {
+        {"spectrum p.tdax --at nan,1,1", "--at"},
+        {"spectrum p.tdax --at 1e308,0,0", "--at"},
+        {"spectrum p.tdax --at 1,inf,1", "--at"},
+        {"install p.tdax --at 1,1,nan", "--at"},
+        {"install p.tdax --at 1,1,1 --power nan", "--power"},
+        {"install p.tdax --at 1,1,1 --aim 0,inf,0", "--aim"},
+        {"map p.tdax --freq inf", "--freq"},
+        {"plane p.tdax --origin 0,0,1 --extent 10,8,0 --pitch nan", "--pitch"},
+        {"plane p.tdax --origin 0,0,1 --extent 10,8,0 --pitch 0.5 --max inf", "--max"},
+        {"new q.tdax --room 10,nan,3", "--room"},
+        {"auto-install p.tdax --freq nan", "--freq"},
+        {"auto-install p.tdax --freq inf", "--freq"},
+        {"auto-install p.tdax --freq 0", "--freq"},
+        {"auto-install p.tdax --freq -1", "--freq"},
+        {"auto-install p.tdax --freq 1e308", "--freq"}};
+    for (const auto& [args, option] : cases) {
+        const CliRun r = Cli(args);
+        EXPECT_NE(r.status, 0) << args;
+        EXPECT_NE(r.err.find(option), std::string::npos) << args << ": " << r.err;
+        EXPECT_EQ(r.out.find("nan"), std::string::npos) << args << ": " << r.out;
+        EXPECT_EQ(Read(project), before) << args;
+    }
+    EXPECT_FALSE(fs::exists(P("q.tdax")));
+
+    // A project holding a NaN power is refused on opening, naming the field.
+    std::string bytes = Read(project);
+    const double power = 1.2345, nan = std::nan("");
+    const auto at = bytes.rfind(
+        std::string(reinterpret_cast<const char*>(&power), 8)); // the record, after the total
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, 8, std::string(reinterpret_cast<const char*>(&nan), 8));
+    Write("nan.tdax", bytes);
+    for (const char* command : {"info", "spectrum --at 1,1,1", "map", "install --at 1,1,1"}) {
+        const std::string args = std::string(command).substr(0, std::string(command).find(' '));
+        const std::string rest = std::string(command).size() > args.size()
+                                     ? std::string(command).substr(args.size())
+                                     : std::string();
+        const CliRun r = Cli(args + " nan.tdax" + rest);
+        EXPECT_NE(r.status, 0) << command;
+        EXPECT_NE(r.err.find("installation's power is not a finite number"), std::string::npos)
+            << command << ": " << r.err;
+    }
+    EXPECT_EQ(Read(P("nan.tdax")), bytes);
+}
+
+TEST_F(CliSafety, CutSpeakerDataAndSpeakerDataWithoutTapsAreNotImported) {
+    const std::string project = Project();
+    const std::string before = Read(project);
+    const std::string text = GenerateVsa(OmniSpeaker(90.0, 3));
+    Write("cut.vsa", text.substr(0, text.size() - 25));
+    CliRun r = Cli("import p.tdax cut.vsa");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("incomplete"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("line "), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Read(project), before);
+    CVsaGenOptions noTaps = OmniSpeaker(90.0, 3);
+    noTaps.taps.clear();
+    Write("notaps.vsa", GenerateVsa(noTaps));
+    r = Cli("import p.tdax omni.vsa notaps.vsa");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("line 4: tap count 0"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, ""); // the first file was not saved either, so nothing is reported
+    EXPECT_EQ(Read(project), before);
+}
+
+TEST_F(CliSafety, InterruptedOrFailedSavesLeaveTheProjectAndNoTemporaryFile) {
+    const std::string project = Project();
+    ASSERT_EQ(Cli("install p.tdax --at 5,4,3").status, 0);
+    const std::string before = Read(project);
+    // A file-size limit below the project's size: the save fails, nothing is claimed.
+    CliRun r = Shell("ulimit -f 16; $CLI install p.tdax --at 1,1,1");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("File too large"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("installed"), std::string::npos) << r.out;
+    EXPECT_EQ(Read(project), before);
+    EXPECT_EQ(Debris({"p.tdax", "omni.vsa"}), std::vector<std::string>{});
+
+    // Ctrl-C while a large plane is calculated: nothing is saved and the status is not 0. Fine
+    // speaker data and sixteen speakers keep the calculation busy for a good while.
+    Write("fine.vsa", GenerateVsa(OmniSpeaker(90.0, 24)));
+    ASSERT_EQ(Cli("new p.tdax --force --room 10,8,4").status, 0);
+    ASSERT_EQ(Cli("import p.tdax fine.vsa").status, 0);
+    for (int i = 0; i < 16; ++i)
+        ASSERT_EQ(Cli("install p.tdax --at " + std::to_string(1 + i % 8) + "," +
+                      std::to_string(2 + i / 8) + ",3")
+                      .status,
+                  0);
+    const std::string installed = Read(project);
+    const std::string cli = DAXARA_CLI;
+    std::vector<std::string> args = {cli,        "plane",     project,   "--origin", "0,0,1",
+                                     "--extent", "100,100,0", "--pitch", "0.1"};
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string errFile = P("plane-err.txt");
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT, 0644);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    ASSERT_EQ(posix_spawn(&child, cli.c_str(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    // One Ctrl-C well into the calculation (a second one would end the program at once): the
+    // setting up takes little processor time, the calculation much, so wait for 0.15 s of it.
+    const auto cpuTicks = [&] {
+        std::ifstream stat("/proc/" + std::to_string(child) + "/stat");
+        std::string field;
+        long long ticks = 0;
+        for (int i = 1; i <= 15 && stat >> field; ++i)
+            if (i == 14 || i == 15)
+                ticks += std::atoll(field.c_str());
+        return ticks;
+    };
+    while (cpuTicks() * 1000 / ::sysconf(_SC_CLK_TCK) < 150 &&
+           ::waitpid(child, &status, WNOHANG) == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ::kill(child, SIGINT);
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << status; // the calculation saw Ctrl-C, it was not killed
+    EXPECT_NE(WEXITSTATUS(status), 0);
+    EXPECT_NE(Read(errFile).find("the calculation was stopped; nothing was saved"),
+              std::string::npos)
+        << Read(errFile);
+    EXPECT_EQ(Read(project), installed);
+    fs::remove(errFile);
+    EXPECT_EQ(Debris({"p.tdax", "omni.vsa", "fine.vsa"}), std::vector<std::string>{});
+}
+
+TEST_F(CliSafety, SavingKeepsLinksLongNamesAndPermissions) {
+    const std::string project = Project();
+    ASSERT_EQ(::chmod(project.c_str(), 0600), 0);
+    fs::create_symlink("p.tdax", dir / "link.tdax");
+    CliRun r = Cli("install link.tdax --at 5,4,3");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "link.tdax"));
+    EXPECT_EQ(Installations(project), 1);
+    struct stat st {};
+    ASSERT_EQ(::stat(project.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    // A name of 255 bytes is created, changed and read.
+    const std::string longName = std::string(250, 'L') + ".tdax";
+    r = Cli("new " + longName);
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = Cli("import " + longName + " omni.vsa");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Cli("info " + longName).status, 0);
+    EXPECT_EQ(Debris({"p.tdax", "omni.vsa", "link.tdax", longName}), std::vector<std::string>{});
+}
+
+TEST_F(CliSafety, WriteErrorsOnStandardOutputFailTheCommand) {
+    const std::string project = Project();
+    ASSERT_EQ(Cli("install p.tdax --at 5,4,3").status, 0);
+    ASSERT_EQ(Cli("plane p.tdax --origin 0,0,1.2 --extent 10,8,0 --pitch 0.25").status, 0);
+    for (const char* args : {"map p.tdax --csv -", "info --json p.tdax", "info p.tdax",
+                             "spectrum p.tdax --at 2,2,1"}) {
+        const CliRun r = Shell(std::string("$CLI ") + args + " >/dev/full");
+        EXPECT_NE(r.status, 0) << args;
+        EXPECT_NE(r.err.find("cannot write to standard output"), std::string::npos)
+            << args << ": " << r.err;
+    }
+}
+
+TEST_F(CliSafety, InfoJsonCarriesNamesFromOldCodePages) {
+    ASSERT_EQ(Cli("new p.tdax").status, 0);
+    CVsaGenOptions latin = OmniSpeaker(90.0, 3);
+    latin.name = "Caf\xE9 \xC4rger"; // Latin-1 bytes, not UTF-8
+    Write("latin.vsa", GenerateVsa(latin));
+    CVsaGenOptions utf8 = OmniSpeaker(90.0, 3);
+    utf8.name = "Caf\xC3\xA9";
+    Write("utf8.vsa", GenerateVsa(utf8));
+    ASSERT_EQ(Cli("import p.tdax latin.vsa utf8.vsa").status, 0);
+    const CliRun r = Cli("info --json p.tdax");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["models"][0]["name"].get<std::string>().substr(0, 12), "Caf\xC3\xA9 \xC3\x84rger");
+    EXPECT_EQ(j["models"][1]["name"].get<std::string>().substr(0, 5), "Caf\xC3\xA9");
+    EXPECT_NE(Cli("info --help").out.find("Latin-1"), std::string::npos);
+}
+
+TEST_F(CliSafety, MessagesNameTheCause) {
+    const std::string project = Project();
+    const std::string before = Read(project);
+    fs::create_directories(dir / "folder.vsa");
+    CliRun r = Cli("import p.tdax folder.vsa");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("it is a directory"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("underflow"), std::string::npos) << r.err;
+    EXPECT_EQ(Read(project), before);
+    const auto start = std::chrono::steady_clock::now();
+    r = Cli("info /dev/zero");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    r = Cli("info " + dir.string());
+    EXPECT_NE(r.err.find("is a directory"), std::string::npos) << r.err;
+}
+} // namespace
