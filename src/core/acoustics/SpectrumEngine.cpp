@@ -15,6 +15,8 @@ bool EnginePointSpectrum(const CAcousticScene& scene, const CColorMapCondition& 
     levels.clear();
     if (!scene.HasInstallations())
         return true;
+    if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z))
+        return false;
     const int mode = condition.mode;
     const double pitch = scene.FirstInstallationPitch();
     std::vector<double> bandCentres = BandCentres(condition.band);
@@ -32,10 +34,8 @@ bool EnginePointSpectrum(const CAcousticScene& scene, const CColorMapCondition& 
     }
     std::vector<double> bandLevels;
     if ((mode != kModeInterference && mode != kModeEnergy) || bands.empty()) {
-        bandLevels.assign(bands.size(), PressureLevel(0.0));
-        centres = std::move(bandCentres);
-        levels = std::move(bandLevels);
-        return true;
+        // Pressure 0 everywhere: no finite level, so the literal spectrum fails too.
+        return bands.empty();
     }
     // Rounding at the band edges can leave a frequency in no band; it must not fail the spectrum.
     std::vector<unsigned char> covered(static_cast<std::size_t>(all.Count()), 0);
@@ -76,6 +76,10 @@ bool EnginePointSpectrum(const CAcousticScene& scene, const CColorMapCondition& 
             bandLevels.push_back(PressureLevel(std::sqrt(acc)));
         }
     }
+    // A level that is not a number is a failure, as in the literal spectrum.
+    for (double level : bandLevels)
+        if (!std::isfinite(level))
+            return false;
     centres = std::move(bandCentres);
     levels = std::move(bandLevels);
     return true;
