@@ -81,6 +81,17 @@ struct CInfoOptions {
 };
 int RunInfo(const CInfoOptions& o);
 
+struct CRenderOptions {
+    std::string project;
+    std::string png;
+    std::string pdf;
+    std::string size = "1200x900";
+    std::string view; // plan, front, side, diagonal; empty keeps the project's view
+    int condition = 0;
+};
+// Draws a colour map of the project to PNG and/or PDF, as the window and the printer would.
+int RunRender(const CRenderOptions& o);
+
 struct CDemoOptions {
     std::string directory;
 };

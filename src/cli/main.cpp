@@ -118,6 +118,21 @@ int main(int argc, char** argv) {
     cmdInfo->add_option("PROJECT", infoOptions.project, "Project file")->required();
     cmdInfo->add_flag("--json", infoOptions.json, "As JSON");
 
+    CRenderOptions renderOptions;
+#ifdef DAXARA_HAVE_RENDER
+    auto* cmdRender = app.add_subcommand(
+        "render", "Draw a colour map as the window shows it (PNG) and as it prints (PDF)");
+    cmdRender->add_option("PROJECT", renderOptions.project, "Project file")->required();
+    cmdRender->add_option("--png", renderOptions.png, "PNG file to write");
+    cmdRender->add_option("--pdf", renderOptions.pdf, "PDF file to write (the printed pages)");
+    cmdRender->add_option("--size", renderOptions.size, "Window client size WxH in pixels")
+        ->capture_default_str();
+    cmdRender->add_option("--view", renderOptions.view, "View direction (default: the project's)")
+        ->check(CLI::IsMember({"plan", "front", "side", "diagonal"}));
+    cmdRender->add_option("--condition", renderOptions.condition,
+                          "Which colour map of the project, from 0");
+#endif
+
     CDemoOptions demoOptions;
     auto* cmdDemo =
         app.add_subcommand("demo", "Write example projects made from the bundled example speakers");
@@ -145,6 +160,10 @@ int main(int argc, char** argv) {
             return RunSpectrum(spectrumOptions);
         if (*cmdInfo)
             return RunInfo(infoOptions);
+#ifdef DAXARA_HAVE_RENDER
+        if (*cmdRender)
+            return RunRender(renderOptions);
+#endif
         if (*cmdDemo)
             return RunDemo(demoOptions);
     } catch (const CCliError& e) {

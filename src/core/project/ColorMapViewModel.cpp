@@ -335,10 +335,11 @@ void CColorMapViewModel::ProjectView(bool fit) {
     const double widthMM = (m_maxU - m_minU) * 1000.0;
     const double heightMM = (m_maxW - m_minW) * 1000.0;
     const auto& m = condition->margins; // left, top, right, bottom
-    if (fit && widthMM > 0.0 && heightMM > 0.0) {
-        const int W = m_printing ? m_pageWidth * 80 / 100 : m_clientWidth;
-        const int H = m_printing ? m_pageHeight * 80 / 100 : m_clientHeight;
-        const double aw = W - m[0] - m[2];
+    const int W = m_printing ? m_pageWidth * 80 / 100 : m_clientWidth;
+    const int H = m_printing ? m_pageHeight * 80 / 100 : m_clientHeight;
+    const double aw = W - m[0] - m[2];
+    // A window or page smaller than its margins has nothing to fit into: the scale stays.
+    if (fit && widthMM > 0.0 && heightMM > 0.0 && aw > 0.0 && H - m[1] - 0.6 * m[3] > 0.0) {
         if (heightMM / widthMM < (H - m[1] - m[3]) / aw)
             condition->scale = aw / widthMM;
         else

@@ -2,6 +2,7 @@
 
 #include "acoustics/MapCalculation.h"
 #include "common/Vec3.h"
+#include "project/ColorMapLayout.h"
 #include "project/DocumentView.h"
 
 #include <array>
@@ -16,6 +17,19 @@ class CDAXDoc;
 struct CComboModel {
     std::vector<std::string> items;
     int selection = -1;
+};
+
+// The pointer images of the map: arrow, over a speaker (131), right button down over a speaker
+// (132) and dragging a speaker (133).
+enum class EMapCursor { Arrow, Hot, Pressed, Drag };
+// The context menu a right click opens: over a speaker (136) or anywhere else (137).
+enum class EMapMenu { Speaker, Room };
+
+// The cursor read-out of annotation line 5.
+struct CCursorReadout {
+    bool valid = false;
+    CVec3 point;
+    double level = 0.0;
 };
 
 // State and logic of one colour map view: which condition it shows, when its map is calculated,
@@ -75,6 +89,53 @@ public:
     void SetPrinting(bool printing, int pageWidth = 0, int pageHeight = 0);
     std::array<double, 4> BoundingBox() const { return {m_maxW, m_minW, m_maxU, m_minU}; }
 
+    // --- Picture geometry (ColorMapInteraction.cpp) ---
+    // Height of the current font in pixels: 12 on screen, page height * 12 / 1200 on paper.
+    int FontHeight() const;
+    bool Printing() const { return m_printing; }
+    int PageWidth() const { return m_pageWidth; }
+    int PageHeight() const { return m_pageHeight; }
+    CPixel PixelOf(const CVec3& world) const;
+    CQuad QuadOf(const std::array<CVec3, 4>& corners) const;
+    // The same mapping with the trigonometry done once, for walks over the plane's cells.
+    CMapProjector Projector() const;
+    CQuad CalculationPlaneQuad() const;
+    CQuad InstallationPlaneQuad() const;
+    // y of annotation line k: k * h + T - bottom.
+    int LineY(int line) const;
+
+    // --- Printing ---
+    // A print job starts on a page of W x H device pixels: print margins, a fit to 80 % of the
+    // page, and the table's paging; the screen margins and scale are kept for EndPrinting.
+    CTablePaging BeginPrinting(int pageWidth, int pageHeight);
+    void EndPrinting();
+
+    // --- Pointer ---
+    bool InsideCalculationPlane(const CPixel& p) const;
+    bool InsideInstallationPlane(const CPixel& p) const;
+    // The first installation whose pixel is less than 4 pixels away in x and in y, or -1.
+    int InstallationAt(const CPixel& p) const;
+    // The first cell of the plane (list order) containing p, or -1.
+    int CellAt(const CPixel& p) const;
+    // The centre of the installation-grid cell under p, at the room height; false when none.
+    bool GridCellAt(const CPixel& p, CVec3& centre) const;
+    // A mouse move: the hot speaker becomes current, the cell under the pointer gets the
+    // read-out and its spectrum goes to the frequency response entries. Returns the cursor.
+    EMapCursor MouseMove(const CPixel& p);
+    EMapCursor LeftDown(const CPixel& p);
+    // Ends a drag: the current installation moves to p, or is removed after the question when p
+    // is outside both planes.
+    void LeftUp(const CPixel& p);
+    EMapMenu RightDown(const CPixel& p, EMapCursor& cursor);
+    // Installs the current speaker model at the installation-grid cell under p. 1 when
+    // installed, 2 when not (outside the installation plane, no cell, or refused).
+    int DropSpeaker(const CPixel& p);
+    // Moves the current installation to the grid cell (or plane cell) under p: 1 done, 2 not.
+    int MoveCurrentInstallation(const CPixel& p);
+    bool Hot() const { return m_hot; }
+    bool Dragging() const { return m_dragging; }
+    const CCursorReadout& Readout() const { return m_readout; }
+
     // The Room Parameters dialog of this view: 0 confirmed, 1 cancelled, 2 show again.
     int RunRoomParameters(bool commandMode);
 
@@ -98,6 +159,10 @@ private:
     int m_clientWidth = 800, m_clientHeight = 600;
     bool m_printing = false;
     int m_pageWidth = 0, m_pageHeight = 0;
+    bool m_hot = false, m_dragging = false;
+    std::array<int, 4> m_savedMargins{};
+    double m_savedScale = 0.0;
+    CCursorReadout m_readout;
 };
 
 // The condition of a new project's first view: default settings and a plane for the unit.

@@ -45,7 +45,7 @@ std::vector<EUpdateHint> CDocumentChange::Hints() const {
         hints.push_back(kHintInstallations);
     if (speakerList || arrangement)
         hints.push_back(kHintSpeakers);
-    if (speakerList)
+    if (speakerList || (currentModel && !arrangement))
         hints.push_back(kHintTaps);
     if (Acoustics() || curves)
         hints.push_back(kHintResponse);

@@ -23,6 +23,7 @@ struct CDocumentChange {
     bool arrangement = false;   // a model's module arrangement changed: its sound and taps
     bool listSettings = false;  // what the installation list shows (its advanced columns)
     bool currentInstallation = false; // another installation became the current one
+    bool currentModel = false;        // another speaker model became the current one: its taps
     bool curves = false;              // new response curves to draw
     int removedCondition = -1;        // a calculation plane entry that went (later ones move down)
     int removedGraph = -1;            // a frequency response entry that went
@@ -41,6 +42,7 @@ struct CDocumentChange {
     static CDocumentChange Arrangement() { return {.arrangement = true}; }
     static CDocumentChange ListSettings() { return {.listSettings = true}; }
     static CDocumentChange CurrentInstallation() { return {.currentInstallation = true}; }
+    static CDocumentChange CurrentModel() { return {.currentModel = true}; }
     static CDocumentChange Curves() { return {.curves = true}; }
     static CDocumentChange ConditionRemoved(int index) { return {.removedCondition = index}; }
     static CDocumentChange GraphRemoved(int index) { return {.removedGraph = index}; }

@@ -144,4 +144,23 @@ inline constexpr const char* kStepPreferences = "Preferences";
 // Menu texts of the Edit menu; " <name>" follows when there is a step.
 inline constexpr const char* kUndoMenu = "&Undo";
 inline constexpr const char* kRedoMenu = "&Redo";
+// List views
+inline constexpr const char* kColumnNo = "No";
+inline constexpr const char* kColumnSpeakerName = "Speaker Name";
+inline constexpr const char* kColumnTap = "Tap";
+inline constexpr const char* kColumnPower = "Power";
+inline constexpr const char* kColumnPolarity = "Polarity";
+inline constexpr const char* kPolarityLabel = "Polarity";
+inline constexpr const char* kTapOhms = "ohms  ";
+inline constexpr const char* kTapLine = "V Line  ";
+inline constexpr const char* kTapWatt = "W";
+inline constexpr const char* kListNormal = "Normal";
+inline constexpr const char* kListReverse = "Reverse";
+inline constexpr const char* kMenuImport = "&Import...";
+inline constexpr const char* kMenuArrangeModules = "&Module Arrangement...";
+inline constexpr const char* kMenuDelete = "Delete...";
+inline constexpr const char* kMenuExportVd1 = "Export vd1...";
+inline constexpr const char* kMenuRemove = "Remove...";
+inline constexpr const char* kMenuProperties = "Properties...";
+inline constexpr const char* kSpeakerFileFilter = "VSA Files (*.vsa)";
 } // namespace Strings

@@ -105,3 +105,23 @@ TEST(CabinetArrangementForm, KVR6HasTwelveCabinetsAndItsOwnDepths) {
     EXPECT_EQ(form.Cabinets()[11].splay, 1.0);
     EXPECT_EQ(form.Cabinets()[2].splay, 5.0); // an L below the S at "5deg": 7.5 + 2.5 - 5
 }
+
+TEST(CabinetArrangementForm, AShortModuleTableOffersWhatItHolds) {
+    CCabinetArrangement a = Cabinets({{0, 0}, {1, 8.0}});
+    a.modules.resize(1);
+    CTypeRArrangementForm form(a);
+    EXPECT_NE(form.Notice().find("KV-P10S"), std::string::npos);
+    for (int i = 0; i < form.MaxCabinets(); ++i)
+        EXPECT_EQ(form.CabinetCombo(i).items, (std::vector<std::string>{"KV-P10L "})) << i;
+    // The S cabinet the table cannot draw becomes an L; the column still draws.
+    EXPECT_EQ(form.Cabinets()[1].type, 0);
+    EXPECT_EQ(form.Vectors()[1].pitch, 0.45);
+    EXPECT_THROW(form.SelectCabinet(0, 1), CInvalidArgument);
+    form.SelectCount(3);
+    EXPECT_EQ(form.Cabinets().size(), 4u);
+    EXPECT_EQ(form.Outline().size(), 16u);
+
+    EXPECT_TRUE(CTypeRArrangementForm(Cabinets({{1, 0}})).Notice().empty());
+    a.modules.clear();
+    EXPECT_THROW(CTypeRArrangementForm{a}, CInvalidArgument);
+}

@@ -84,3 +84,33 @@ TEST(TypeKArrangementForm, StartsFromTheModelsCabinetsAndRecomputesOnOK) {
     EXPECT_THROW(CTypeKArrangementForm(KColumn(10, 0)), CInvalidArgument);
     EXPECT_THROW(CTypeKArrangementForm(KColumn(9, 4)), CInvalidArgument);
 }
+
+TEST(TypeKArrangementForm, AShortModuleTableOffersWhatItHolds) {
+    // Without the S types: both large types, one or two cabinets.
+    CCabinetArrangement a = KColumn(25, 1);
+    a.modules.resize(2);
+    CTypeKArrangementForm two(a);
+    EXPECT_NE(two.Notice().find("KV-K2S, KV-K3S"), std::string::npos);
+    EXPECT_EQ(two.Counts().lower, 25);
+    two.SelectCount(0);
+    EXPECT_EQ(two.FirstCabinetCombo().items, (std::vector<std::string>{"KV-K2L", "KV-K3L"}));
+    EXPECT_TRUE(two.CountCombo().enabled);
+
+    // Without a K3L no second cabinet can hang: what cannot be drawn becomes one K2L.
+    a.modules.resize(1);
+    CTypeKArrangementForm one(a);
+    EXPECT_EQ(one.Counts().lower, 9);
+    EXPECT_EQ(one.FirstCabinetCombo().items, (std::vector<std::string>{"KV-K2L"}));
+    EXPECT_FALSE(one.CountCombo().enabled);
+    EXPECT_EQ(one.CountCombo().selection, 0);
+    EXPECT_THROW(one.SelectCount(1), CInvalidArgument);
+    for (const CTypePandRParam& c : one.Cabinets())
+        EXPECT_EQ(c.type, 0);
+
+    a = KColumn(16, 3, 0.5);
+    a.modules.resize(3);
+    CTypeKArrangementForm small(a);
+    EXPECT_EQ(small.FirstCabinetCombo().selection, 0);
+    EXPECT_EQ(small.Counts().lower, 9);
+    EXPECT_TRUE(CTypeKArrangementForm(KColumn(16, 3)).Notice().empty());
+}

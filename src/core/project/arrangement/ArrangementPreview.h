@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Pixel.h"
 #include "speaker/ModuleArrangementPort.h"
 
 #include <cstdint>
@@ -26,12 +27,6 @@ struct CPreviewCorners {
 struct CPreviewSegment {
     CPreviewPoint from;
     CPreviewPoint to;
-};
-
-struct CPixel {
-    int x = 0; // column
-    int y = 0; // row, growing downward
-    friend bool operator==(const CPixel&, const CPixel&) = default;
 };
 
 struct CPixelLine {

@@ -31,6 +31,15 @@ inline constexpr const char* kJunctionAngles[6] = {"0deg", "1deg", "2deg", "3deg
 inline std::string CountText(const char* family, int count) {
     return std::string(family) + " x " + std::to_string(count);
 }
+// The answer to a typed count the editable KV-W5 count combo does not offer.
+inline std::string CountNotOffered(const std::string& typed) {
+    return "\"" + typed + "\" is not one of the offered box counts. Choose one from the list.";
+}
+// Why a cabinet dialog offers fewer cabinet types than the family has.
+inline std::string MissingCabinetTypes(const std::string& missing) {
+    return "The module table of this model lacks " + missing +
+           ", so only the cabinet types it holds can be chosen.";
+}
 // "1:" ... "12:": the labels in front of the cabinet combos.
 inline std::string CabinetLabel(int index) {
     return std::to_string(index + 1) + ":";

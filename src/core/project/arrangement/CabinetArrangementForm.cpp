@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "project/arrangement/ArrangementStrings.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -26,13 +27,21 @@ CCabinetArrangementForm::CCabinetArrangementForm(const CCabinetArrangement& arra
                                " arrangement cannot start from the counts " +
                                std::to_string(c.centre) + ", " + std::to_string(c.upper) + ", " +
                                std::to_string(c.lower));
-    if (m_modules.size() < kTypes)
+    if (m_modules.empty())
         throw CInvalidArgument(std::string("the ") + style.family +
-                               " module table lacks a cabinet type");
+                               " module table holds no cabinet type");
+    // A short module table still opens: only the types it holds are offered, and the dialog
+    // says which are missing.
+    const int offered = std::min<int>(kTypes, static_cast<int>(m_modules.size()));
+    if (offered < kTypes)
+        m_notice = ArrangementStrings::MissingCabinetTypes(ArrangementStrings::kTypePCabinets[1]);
     m_cabinets = arrangement.cabinets;
     m_cabinets.resize(static_cast<std::size_t>(total));
-    for (const CTypePandRParam& cabinet : m_cabinets)
+    for (CTypePandRParam& cabinet : m_cabinets) {
         CheckIndex(cabinet.type, kTypes, "cabinet type");
+        if (cabinet.type >= offered)
+            cabinet.type = 0;
+    }
 
     for (int n = 1; n <= style.maxCabinets; ++n)
         m_count.items.push_back(ArrangementStrings::CountText(style.family, n));
@@ -40,7 +49,7 @@ CCabinetArrangementForm::CCabinetArrangementForm(const CCabinetArrangement& arra
     for (int i = 0; i < style.maxCabinets; ++i) {
         CComboState& combo = m_cabinetCombos[static_cast<std::size_t>(i)];
         combo.items.assign(ArrangementStrings::kTypePCabinets,
-                           ArrangementStrings::kTypePCabinets + kTypes);
+                           ArrangementStrings::kTypePCabinets + offered);
         combo.selection = i < total ? m_cabinets[static_cast<std::size_t>(i)].type : 0;
     }
     m_junctionCombos.resize(static_cast<std::size_t>(style.maxCabinets - 1));

@@ -4,6 +4,7 @@
 #include "project/arrangement/ComboState.h"
 #include "speaker/ModuleArrangementPort.h"
 
+#include <string>
 #include <vector>
 
 // What every module arrangement dialog holds: the working counts, one module vector per element
@@ -21,6 +22,8 @@ public:
     const CAxisEntityArray& Vectors() const { return m_vectors; }
     const std::vector<double>& Wedges() const { return m_wedges; }
     const std::vector<double>& Depths() const { return m_depths; }
+    // What the dialog should tell the user about data it could not use fully; empty when none.
+    const std::string& Notice() const { return m_notice; }
 
     // The element outlines in metres, element order.
     std::vector<CPreviewCorners> Corners() const;
@@ -47,4 +50,5 @@ protected:
     CAxisEntityArray m_vectors;
     std::vector<double> m_wedges;
     std::vector<double> m_depths;
+    std::string m_notice;
 };

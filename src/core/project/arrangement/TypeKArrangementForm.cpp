@@ -4,6 +4,8 @@
 #include "project/arrangement/ArrangementStrings.h"
 #include "speaker/TypeKModel.h"
 
+#include <algorithm>
+
 namespace {
 constexpr int kTwoCabinetsAbove = 17; // more elements than this means two cabinets
 
@@ -21,21 +23,41 @@ CTypeKArrangementForm::CTypeKArrangementForm(const CCabinetArrangement& arrangem
         throw CInvalidArgument("a KV-K arrangement cannot start from the counts " +
                                std::to_string(c.centre) + ", " + std::to_string(c.upper) + ", " +
                                std::to_string(c.lower));
-    if (m_modules.size() < kTypes)
-        throw CInvalidArgument("the KV-K module table lacks a cabinet type");
+    if (m_modules.empty())
+        throw CInvalidArgument("the KV-K module table holds no cabinet type");
+    // A short module table still opens with the types it holds; the dialog says which are
+    // missing. Two cabinets need a K3L.
+    m_offered = std::min<int>(kTypes, static_cast<int>(m_modules.size()));
+    std::string missing;
+    for (int type = m_offered; type < kTypes; ++type)
+        missing +=
+            (missing.empty() ? "" : ", ") + std::string(ArrangementStrings::kTypeKCabinets[type]);
+    if (!missing.empty())
+        m_notice = ArrangementStrings::MissingCabinetTypes(missing);
     m_cabinets.resize(static_cast<std::size_t>(total));
-    for (const CTypePandRParam& cabinet : m_cabinets)
+    bool unusable = total > kTwoCabinetsAbove && !CanHangTwo();
+    for (const CTypePandRParam& cabinet : m_cabinets) {
         CheckIndex(cabinet.type, kTypes, "KV-K cabinet type");
+        unusable = unusable || cabinet.type >= m_offered;
+    }
 
     m_count.items = {ArrangementStrings::CountText("KV-K", 1),
                      ArrangementStrings::CountText("KV-K", 2)};
     m_first.items.assign(ArrangementStrings::kTypeKCabinets,
-                         ArrangementStrings::kTypeKCabinets + kTypes);
+                         ArrangementStrings::kTypeKCabinets + m_offered);
     m_second.items = {ArrangementStrings::kTypeKCabinets[CTypeKModel::kK3L]};
     m_second.enabled = false;
 
+    if (unusable) {
+        // What the table cannot draw becomes one cabinet of its first type.
+        m_first.selection = 0;
+        m_count.selection = 0;
+        m_count.enabled = CanHangTwo();
+        Recompute();
+        return;
+    }
     m_first.selection = m_cabinets.front().type;
-    m_count.enabled = !IsSmall(m_first.selection);
+    m_count.enabled = !IsSmall(m_first.selection) && CanHangTwo();
     if (total > kTwoCabinetsAbove) {
         m_second.selection = 0;
         m_first.selection = total == 25 ? CTypeKModel::kK2L : CTypeKModel::kK3L;
@@ -62,7 +84,7 @@ void CTypeKArrangementForm::SelectFirstCabinet(int index) {
     CheckEnabled(m_first, "the first KV-K cabinet");
     CheckChoice(index, m_first.items.size(), "KV-K cabinet type");
     m_first.selection = index;
-    m_count.enabled = !IsSmall(index);
+    m_count.enabled = !IsSmall(index) && CanHangTwo();
     Recompute();
 }
 
@@ -74,12 +96,9 @@ void CTypeKArrangementForm::SelectSecondCabinet(int index) {
 }
 
 void CTypeKArrangementForm::SetSmallCabinetsOffered(bool offered) {
-    const std::size_t large = CTypeKModel::kK2S;
-    if (offered && m_first.items.size() == large)
-        m_first.items.assign(ArrangementStrings::kTypeKCabinets,
-                             ArrangementStrings::kTypeKCabinets + kTypes);
-    else if (!offered)
-        m_first.items.resize(large);
+    const int large = std::min<int>(CTypeKModel::kK2S, m_offered);
+    m_first.items.assign(ArrangementStrings::kTypeKCabinets,
+                         ArrangementStrings::kTypeKCabinets + (offered ? m_offered : large));
 }
 
 void CTypeKArrangementForm::Recompute() {

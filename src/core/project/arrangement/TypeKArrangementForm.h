@@ -1,6 +1,7 @@
 #pragma once
 
 #include "project/arrangement/ModuleArrangementForm.h"
+#include "speaker/TypeKModel.h"
 #include "speaker/TypePandRParam.h"
 
 // The KV-K dialog: one cabinet of any of the four types, or two cabinets (a K2L or K3L above a
@@ -41,7 +42,10 @@ private:
     void ApplyWorkingVectors();
     void SetSmallCabinetsOffered(bool offered);
     int Total() const { return static_cast<int>(m_cabinets.size()); }
+    // Two cabinets hang a K3L below the first.
+    bool CanHangTwo() const { return m_offered > CTypeKModel::kK3L; }
 
+    int m_offered = kTypes; // cabinet types the module table holds
     CAxisElementArray m_modules;
     CTypePandRParamArray m_cabinets;
     CComboState m_count;

@@ -1,0 +1,263 @@
+// The colour map view's picture geometry and its pointer handling: hover, drag and drops.
+#include "acoustics/ColorMapCondition.h"
+#include "common/MathUtil.h"
+#include "project/ColorMapViewModel.h"
+#include "project/DAXDoc.h"
+#include "project/Strings.h"
+
+#include <cmath>
+
+namespace {
+// Beyond this many installation-grid cells the walk is refused rather than stalling the pointer.
+constexpr long long kMaxGridCells = 4'000'000;
+// The speaker symbol is hot while the pointer is less than this many pixels away in x and y.
+constexpr int kHotRadius = 4;
+
+// After an edit from the map: the maps, the installation list and the response curves follow.
+void RefreshAfterEdit(CDAXDoc& doc) {
+    doc.Notify(CDocumentChange::Installations());
+}
+} // namespace
+
+int CColorMapViewModel::FontHeight() const {
+    return m_printing ? m_pageHeight * 12 / 1200 : 12;
+}
+
+CPixel CColorMapViewModel::PixelOf(const CVec3& world) const {
+    double u = 0, w = 0;
+    Project(world, u, w);
+    CPixel p;
+    WorldToPixel(u, w, p.x, p.y);
+    return p;
+}
+
+CMapProjector CColorMapViewModel::Projector() const {
+    CMapProjector p;
+    const CColorMapCondition* condition = Condition();
+    if (!condition)
+        return p;
+    const auto a = condition->viewAngles;
+    const double c1 = std::cos(DegToRad(a[0])), s1 = std::sin(DegToRad(a[0]));
+    const double c2 = std::cos(DegToRad(a[1])), s2 = std::sin(DegToRad(a[1]));
+    const double c3 = std::cos(DegToRad(a[2])), s3 = std::sin(DegToRad(a[2]));
+    p.xu = c1 * c3, p.yu = s1 * c3, p.zu = -s3;
+    p.xw = c1 * s3 * s2 - s1 * c2, p.yw = s1 * s3 * s2 + c1 * c2, p.zw = c3 * s2;
+    p.minU = m_minU, p.minW = m_minW, p.scale = condition->scale;
+    p.left = condition->margins[0];
+    p.bottom = condition->scrollSize[1] - condition->margins[3];
+    return p;
+}
+
+CQuad CColorMapViewModel::QuadOf(const std::array<CVec3, 4>& c) const {
+    return {PixelOf(c[0]), PixelOf(c[3]), PixelOf(c[2]), PixelOf(c[1])};
+}
+
+CQuad CColorMapViewModel::CalculationPlaneQuad() const {
+    const CColorMapCondition* condition = Condition();
+    if (!condition)
+        return {};
+    const CListeningPlane& plane = condition->plane;
+    return QuadOf(RectangleCorners({plane.originX, plane.originY, plane.originZ},
+                                   {plane.extentX, plane.extentY, plane.extentZ}));
+}
+
+CQuad CColorMapViewModel::InstallationPlaneQuad() const {
+    const CInstallationContainer& room = m_doc.room;
+    return QuadOf(RectangleCorners({room.roomZeroX, room.roomZeroY, room.roomHeight},
+                                   {room.roomLength, room.roomWidth, 0.0}));
+}
+
+int CColorMapViewModel::LineY(int line) const {
+    const CColorMapCondition* condition = Condition();
+    if (!condition)
+        return line * FontHeight();
+    return line * FontHeight() + condition->scrollSize[1] - condition->margins[3];
+}
+
+bool CColorMapViewModel::InsideCalculationPlane(const CPixel& p) const {
+    const CColorMapCondition* condition = Condition();
+    if (!condition)
+        return false;
+    return PointInQuad(CalculationPlaneQuad(), p, FacingOf(condition->plane.Orientation()));
+}
+
+bool CColorMapViewModel::InsideInstallationPlane(const CPixel& p) const {
+    return Condition() && PointInQuad(InstallationPlaneQuad(), p, EFacing::FrontOnly);
+}
+
+int CColorMapViewModel::InstallationAt(const CPixel& p) const {
+    if (!Condition())
+        return -1;
+    int index = 0;
+    for (const CInstallationElement& installation : m_doc.room.list) {
+        const CPixel at = PixelOf(installation.position);
+        if (std::abs(p.x - at.x) < kHotRadius && std::abs(p.y - at.y) < kHotRadius)
+            return index;
+        ++index;
+    }
+    return -1;
+}
+
+int CColorMapViewModel::CellAt(const CPixel& p) const {
+    const CColorMapCondition* condition = Condition();
+    if (!condition)
+        return -1;
+    const CListeningPlane& plane = condition->plane;
+    const EPlaneOrientation orientation = plane.Orientation();
+    const EFacing facing = FacingOf(orientation);
+    const CMapProjector projector = Projector();
+    for (std::size_t i = 0; i < plane.points.size(); ++i)
+        if (PointInQuad(projector.Quad(CellCorners(plane.points[i], orientation)), p, facing))
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool CColorMapViewModel::GridCellAt(const CPixel& p, CVec3& centre) const {
+    const CInstallationContainer& room = m_doc.room;
+    if (!Condition() || !(room.gridPitchX > 0.0) || !(room.gridPitchY > 0.0) ||
+        !(room.roomLength > 0.0) || !(room.roomWidth > 0.0))
+        return false;
+    const double nxReal = std::ceil(room.roomLength / room.gridPitchX);
+    const double nyReal = std::ceil(room.roomWidth / room.gridPitchY);
+    if (!(nxReal * nyReal <= static_cast<double>(kMaxGridCells)))
+        return false;
+    const int nx = static_cast<int>(nxReal), ny = static_cast<int>(nyReal);
+    const CMapProjector projector = Projector();
+    for (int j = 0; j < ny; ++j) {
+        for (int i = 0; i < nx; ++i) {
+            const double x = room.roomZeroX + i * room.gridPitchX;
+            const double y = room.roomZeroY + j * room.gridPitchY;
+            const double ex = std::min(room.gridPitchX, room.roomZeroX + room.roomLength - x);
+            const double ey = std::min(room.gridPitchY, room.roomZeroY + room.roomWidth - y);
+            if (PointInQuad(
+                    projector.Quad(RectangleCorners({x, y, room.roomHeight}, {ex, ey, 0.0})), p,
+                    EFacing::FrontOnly)) {
+                centre = {(i + 0.5) * room.gridPitchX + room.roomZeroX,
+                          (j + 0.5) * room.gridPitchY + room.roomZeroY, room.roomHeight};
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+EMapCursor CColorMapViewModel::MouseMove(const CPixel& p) {
+    if (m_dragging)
+        return EMapCursor::Drag;
+    m_hot = false;
+    const int hot = InstallationAt(p);
+    if (hot >= 0) {
+        m_hot = true;
+        if (m_doc.room.list.SetCurrentIndex(hot)) {
+            const int model = m_doc.room.list.At(hot)->modelIndex;
+            if (model != m_doc.models.CurrentIndex() && model >= 0 && model < m_doc.models.Count())
+                m_doc.models.SetCurrentIndex(model);
+            Repaint();
+            m_doc.Notify(CDocumentChange::CurrentInstallation());
+        }
+    }
+    if (m_doc.HasInstallations() && InsideCalculationPlane(p)) {
+        const int cell = CellAt(p);
+        if (cell >= 0) {
+            const CPlaceElement& point = Condition()->plane.points[static_cast<std::size_t>(cell)];
+            const CVec3 centre{point.x, point.y, point.z};
+            double level = 0.0;
+            if (LevelAt(centre, level))
+                m_readout = {true, centre, level};
+            if (PointSpectrum(centre))
+                m_doc.Notify(CDocumentChange::Curves());
+        }
+    }
+    return m_hot ? EMapCursor::Hot : EMapCursor::Arrow;
+}
+
+EMapCursor CColorMapViewModel::LeftDown(const CPixel& p) {
+    (void)p;
+    if (!m_hot)
+        return EMapCursor::Arrow;
+    m_hot = false;
+    m_dragging = true;
+    return EMapCursor::Drag;
+}
+
+void CColorMapViewModel::LeftUp(const CPixel& p) {
+    if (!m_dragging)
+        return;
+    m_dragging = false;
+    const bool inside = InsideInstallationPlane(p) || InsideCalculationPlane(p);
+    CDAXDoc::CEditStep step(m_doc,
+                            inside ? Strings::kStepMoveSpeaker : Strings::kStepRemoveSpeaker);
+    if (inside) {
+        if (MoveCurrentInstallation(p) != 1)
+            return;
+    } else if (m_doc.room.list.Current() && m_doc.RemoveInstallations(false) == 0) {
+        RefreshAfterEdit(m_doc);
+    }
+    m_doc.SetModified(true);
+}
+
+EMapMenu CColorMapViewModel::RightDown(const CPixel& p, EMapCursor& cursor) {
+    (void)p;
+    if (!m_hot) {
+        cursor = EMapCursor::Arrow;
+        return EMapMenu::Room;
+    }
+    m_hot = false;
+    cursor = EMapCursor::Pressed;
+    return EMapMenu::Speaker;
+}
+
+int CColorMapViewModel::DropSpeaker(const CPixel& p) {
+    CVec3 centre;
+    if (!InsideInstallationPlane(p) || !GridCellAt(p, centre))
+        return 2;
+    CDAXDoc::CEditStep step(m_doc, Strings::kStepInstallSpeaker);
+    if (m_doc.InstallSpeaker(centre.x, centre.y) != 0)
+        return 2;
+    RefreshAfterEdit(m_doc);
+    // A speaker placed from the list is an edit like any other: closing asks to save it.
+    m_doc.SetModified(true);
+    return 1;
+}
+
+int CColorMapViewModel::MoveCurrentInstallation(const CPixel& p) {
+    const CInstallationElement* current = m_doc.room.list.Current();
+    if (!current)
+        return 2;
+    CVec3 target;
+    if (!GridCellAt(p, target)) {
+        const int cell = CellAt(p);
+        if (cell >= 0) {
+            const CPlaceElement& point = Condition()->plane.points[static_cast<std::size_t>(cell)];
+            target = {point.x, point.y, point.z};
+        }
+    }
+    CInstallationElement values = *current;
+    values.position = target;
+    CDAXDoc::CEditStep step(m_doc, Strings::kStepMoveSpeaker);
+    if (m_doc.EditInstallation(values) != 0)
+        return 2;
+    RefreshAfterEdit(m_doc);
+    return 1;
+}
+
+CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight) {
+    CColorMapCondition* condition = Condition();
+    SetPrinting(true, pageWidth, pageHeight);
+    if (!condition)
+        return {};
+    m_savedMargins = condition->margins;
+    m_savedScale = condition->scale;
+    condition->margins = {pageWidth * 35 / 100, pageHeight / 10, 0, pageHeight / 3};
+    ProjectView(true);
+    return TablePaging(m_doc.room.list.Count(), FontHeight(), pageHeight, LineY(32));
+}
+
+void CColorMapViewModel::EndPrinting() {
+    SetPrinting(false);
+    if (CColorMapCondition* condition = Condition()) {
+        condition->margins = m_savedMargins;
+        condition->scale = m_savedScale;
+        ProjectView(false);
+    }
+}

@@ -1,0 +1,304 @@
+#include "project/ColorMapLayout.h"
+
+#include "acoustics/ColorMapCondition.h"
+#include "common/FormatSignificant.h"
+#include "common/Units.h"
+#include "project/ColorMapTexts.h"
+#include "project/DAXDoc.h"
+#include "project/Strings.h"
+
+#include <cmath>
+#include <cstdint>
+
+CPixel CMapProjector::operator()(const CVec3& v) const {
+    const double u = xu * v.x + yu * v.y + zu * v.z;
+    const double w = xw * v.x + yw * v.y + zw * v.z;
+    return {left + 1 - static_cast<int>(std::trunc(0.5 - (u - minU) * scale * 1000.0)),
+            bottom + 1 - static_cast<int>(std::trunc((w - minW) * scale * 1000.0 + 0.5))};
+}
+
+CQuad CMapProjector::Quad(const std::array<CVec3, 4>& c) const {
+    const CMapProjector& p = *this;
+    return {p(c[0]), p(c[3]), p(c[2]), p(c[1])};
+}
+
+bool PointInQuad(const CQuad& quad, const CPixel& p, EFacing facing) {
+    // Screen y runs down, so a front-facing quad turns with negative cross products.
+    bool anyPositive = false, anyNegative = false;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const CPixel& a = quad[i];
+        const CPixel& b = quad[(i + 1) % 4];
+        const std::int64_t ex = b.x - a.x, ey = b.y - a.y;
+        const std::int64_t vx = p.x - a.x, vy = p.y - a.y;
+        const std::int64_t cross = ex * vy - ey * vx;
+        anyPositive = anyPositive || cross > 0;
+        anyNegative = anyNegative || cross < 0;
+    }
+    if (facing == EFacing::FrontOnly)
+        return !anyPositive;
+    return !(anyPositive && anyNegative);
+}
+
+std::array<CVec3, 4> RectangleCorners(const CVec3& s, const CVec3& e) {
+    if (e.z != 0.0 && e.y == 0.0) // XZ
+        return {CVec3{s.x, s.y, s.z}, CVec3{s.x + e.x, s.y, s.z}, CVec3{s.x + e.x, s.y, s.z + e.z},
+                CVec3{s.x, s.y, s.z + e.z}};
+    if (e.z != 0.0 && e.x == 0.0) // YZ
+        return {CVec3{s.x, s.y, s.z}, CVec3{s.x, s.y, s.z + e.z}, CVec3{s.x, s.y + e.y, s.z + e.z},
+                CVec3{s.x, s.y + e.y, s.z}};
+    return {CVec3{s.x, s.y, s.z}, CVec3{s.x, s.y + e.y, s.z}, CVec3{s.x + e.x, s.y + e.y, s.z},
+            CVec3{s.x + e.x, s.y, s.z}};
+}
+
+std::array<CVec3, 4> CellCorners(const CPlaceElement& c, EPlaneOrientation orientation) {
+    const double hx = c.sizeX / 2, hy = c.sizeY / 2, hz = c.sizeZ / 2;
+    switch (orientation) {
+    case EPlaneOrientation::YZ:
+        return {CVec3{c.x, c.y - hy, c.z - hz}, CVec3{c.x, c.y - hy, c.z + hz},
+                CVec3{c.x, c.y + hy, c.z + hz}, CVec3{c.x, c.y + hy, c.z - hz}};
+    case EPlaneOrientation::XZ:
+        return {CVec3{c.x - hx, c.y, c.z - hz}, CVec3{c.x - hx, c.y, c.z + hz},
+                CVec3{c.x + hx, c.y, c.z + hz}, CVec3{c.x + hx, c.y, c.z - hz}};
+    default:
+        return {CVec3{c.x - hx, c.y - hy, c.z}, CVec3{c.x - hx, c.y + hy, c.z},
+                CVec3{c.x + hx, c.y + hy, c.z}, CVec3{c.x + hx, c.y - hy, c.z}};
+    }
+}
+
+EFacing FacingOf(EPlaneOrientation orientation) {
+    return orientation == EPlaneOrientation::XZ || orientation == EPlaneOrientation::YZ
+               ? EFacing::EitherSide
+               : EFacing::FrontOnly;
+}
+
+std::string UnitText(int lengthUnit) {
+    return lengthUnit == kUnitImperial ? Strings::kUnitFeet : Strings::kUnitMetre;
+}
+
+std::string OctaveBandName(double band) {
+    static const std::pair<double, const char*> kNames[] = {
+        {24, "1/24 Oct. Band"}, {12, "1/12 Oct. Band"}, {6, "1/6 Oct. Band"}, {3, "1/3 Oct. Band"},
+        {1, "1 Oct. Band"},     {0.5, "2 Oct. Band"},   {0.25, "4 Oct. Band"}};
+    for (const auto& [value, name] : kNames)
+        if (value == band)
+            return name;
+    return {};
+}
+
+namespace {
+const CTapElement* TapOf(const CDAXDoc& doc, const CInstallationElement& installation) {
+    if (installation.modelIndex < 0 || installation.modelIndex >= doc.models.Count())
+        return nullptr;
+    const CSpeakerModel& model = doc.models.At(installation.modelIndex);
+    const int rows = static_cast<int>(model.Settings().taps.size());
+    if (installation.tapIndex < 0 || installation.tapIndex >= rows)
+        return nullptr;
+    return &model.Tap(installation.tapIndex);
+}
+
+std::string Level(double value) {
+    return FormatSignificant(value, 4) + Strings::kUnitDecibel;
+}
+
+std::string Quoted(const char* text) {
+    return std::string("\"") + text + "\"";
+}
+} // namespace
+
+std::string AmplifierEstimate(const CDAXDoc& doc) {
+    const CInstallationElement* first = doc.room.list.At(0);
+    const CTapElement* firstTap = first ? TapOf(doc, *first) : nullptr;
+    if (doc.models.Count() == 0 || !first || !firstTap)
+        return std::string("0") + Strings::kUnitWatt;
+    const double total = doc.room.totalPower;
+    if (!firstTap->lowImpedance)
+        return FormatSignificant(total * 1.2, 4) + Strings::kUnitWatt;
+    double sum = 0.0;
+    for (const CInstallationElement& installation : doc.room.list)
+        if (const CTapElement* tap = TapOf(doc, installation))
+            sum += installation.power * tap->ampFactor;
+    return FormatSignificant(total, 4) + Strings::kAmplifierTo + FormatSignificant(sum, 4) +
+           Strings::kUnitWatt;
+}
+
+std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMapCondition& c) {
+    const std::string unit = UnitText(doc.lengthUnit);
+    const CListeningPlane& plane = c.plane;
+    std::vector<CAnnotationLine> lines;
+    lines.push_back({2, Strings::kMapProjectName + doc.projectName});
+    lines.push_back({3, Strings::kMapDate + doc.projectDate});
+    lines.push_back(
+        {11, (doc.room.ceilingType != 0 ? Strings::kCeilingSolid : Strings::kCeilingAbsorbent) +
+                 FormatSignificant(doc.room.roomHeight, 4) + unit});
+    switch (plane.Orientation()) {
+    case EPlaneOrientation::XZ:
+        lines.push_back(
+            {12, Strings::kLengthYFromXZPlane + FormatSignificant(plane.originY, 4) + unit});
+        break;
+    case EPlaneOrientation::YZ:
+        lines.push_back(
+            {12, Strings::kLengthXFromYZPlane + FormatSignificant(plane.originX, 4) + unit});
+        break;
+    default:
+        lines.push_back(
+            {12, Strings::kAudienceHeight + FormatSignificant(plane.originZ, 4) + unit});
+        break;
+    }
+    lines.push_back({6, Strings::kAverageMax + Level(plane.maximumLevel)});
+    lines.push_back({7, Strings::kAverageMin + Level(plane.minimumLevel)});
+    lines.push_back({8, Strings::kAveragePink + Level(plane.pinkNoiseAverage)});
+    lines.push_back({9, Strings::kAverageMusic + Level(plane.musicSpeechAverage)});
+    lines.push_back({14, Strings::kNumberOfSpeakers + std::to_string(doc.room.list.Count())});
+    lines.push_back({15, Strings::kAmplifierPower + AmplifierEstimate(doc)});
+    if (doc.autoLayoutValid != 1)
+        return lines;
+
+    static const char* const kPatterns[] = {
+        Strings::kPatternMaximumOverlap, Strings::kPatternMinimumOverlap,
+        Strings::kPatternEdgeToEdge, Strings::kPattern14EdgeToEdge, Strings::kPattern2EdgeToEdge};
+    std::string density = Strings::kAutoDensity;
+    if (doc.autoLayoutPattern >= 0 && doc.autoLayoutPattern < 5)
+        density += Quoted(kPatterns[doc.autoLayoutPattern]);
+    lines.push_back({17, density});
+    if (const CInstallationElement* first = doc.room.list.At(0)) {
+        if (first->modelIndex >= 0 && first->modelIndex < doc.models.Count())
+            lines.push_back(
+                {18, Strings::kAutoSpeaker + doc.models.At(first->modelIndex).DisplayName()});
+        if (const CTapElement* tap = TapOf(doc, *first))
+            lines.push_back(
+                {19, Strings::kAutoTap + FormatSignificant(tap->tapRating, 4) +
+                         (tap->lowImpedance ? Strings::kTapOhms : Strings::kTapVoltLine) +
+                         FormatSignificant(tap->tapPower, 4) + "W"});
+    }
+    lines.push_back({20, Strings::kColumnPitch + FormatSignificant(doc.autoColumnPitch, 4) + unit});
+    lines.push_back({21, Strings::kRowPitch + FormatSignificant(doc.autoRowPitch, 4) + unit});
+    lines.push_back({22, Strings::kLeftOffset + FormatSignificant(doc.autoLeftOffset, 4) + unit});
+    lines.push_back(
+        {23, Strings::kBottomOffset + FormatSignificant(doc.autoBottomOffset, 4) + unit});
+    if (doc.advancedMode > 1) {
+        lines.push_back({25, Strings::kJudgmentFrequency +
+                                 FormatSignificant(doc.autoJudgeFrequency, 2) + Strings::kHz});
+        lines.push_back({26, Strings::kJudgmentBand + OctaveBandName(doc.autoJudgeBand)});
+    }
+    return lines;
+}
+
+std::array<std::string, kColorClasses> LegendLabels(const CListeningPlane& plane) {
+    std::array<std::string, kColorClasses> labels;
+    for (int i = 0; i < kColorClasses; ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        const std::string upper = i == 0 ? "" : FormatSignificant(plane.thresholds[index - 1], 5);
+        const std::string lower =
+            i == kColorClasses - 1 ? "" : FormatSignificant(plane.thresholds[index], 5);
+        labels[index] = upper + Strings::kLegendSeparator + lower;
+    }
+    return labels;
+}
+
+std::string PrintTitle(const CColorMapCondition& condition) {
+    return Strings::kMapShownAt + FormatSignificant(condition.centreFrequency, 2) + Strings::kHz +
+           Strings::kTitleSeparator + OctaveBandName(condition.band) + Strings::kTitleSeparator +
+           (condition.mode == kModeInterference ? Strings::kModeInterference
+                                                : Strings::kModeEnergy);
+}
+
+std::string CursorLevelText(double level) {
+    return Strings::kCursorLevel + Level(level);
+}
+
+std::string CursorPointText(const CVec3& p, int lengthUnit) {
+    const std::string unit = UnitText(lengthUnit);
+    return "(X=" + FormatSignificant(p.x, 4) + unit + " Y=" + FormatSignificant(p.y, 4) + unit +
+           " Z=" + FormatSignificant(p.z, 4) + unit + ")";
+}
+
+std::vector<CPlaneLabel> PlaneDimensionLabels(const CListeningPlane& plane, int lengthUnit) {
+    const double x0 = plane.originX, y0 = plane.originY, z0 = plane.originZ;
+    const double ex = plane.extentX, ey = plane.extentY, ez = plane.extentZ;
+    const std::string unit = UnitText(lengthUnit);
+    auto number = [](double v) { return FormatSignificant(v, 4); };
+    switch (plane.Orientation()) {
+    case EPlaneOrientation::XZ:
+        return {{{x0, y0, z0 + ez}, number(x0), true},
+                {{x0 + ex, y0, z0 + ez}, number(x0 + ex), true},
+                {{x0 + ex / 2, y0, z0 + ez}, unit, true},
+                {{x0 + ex, y0, z0}, number(z0), false},
+                {{x0 + ex, y0, z0 + ez}, number(z0 + ez), false},
+                {{x0 + ex, y0, z0 + ez / 2}, unit, false}};
+    case EPlaneOrientation::YZ:
+        return {{{x0, y0, z0 + ez}, number(y0), true},
+                {{x0, y0 + ey, z0 + ez}, number(y0 + ey), true},
+                {{x0, y0 + ey / 2, z0 + ez}, unit, true},
+                {{x0, y0 + ey, z0}, number(z0), false},
+                {{x0, y0 + ey, z0 + ez}, number(z0 + ez), false},
+                {{x0, y0 + ey, z0 + ez / 2}, unit, false}};
+    default:
+        return {{{x0, y0 + ey, z0}, number(x0), true},
+                {{x0 + ex, y0 + ey, z0}, number(x0 + ex), true},
+                {{x0 + ex / 2, y0 + ey, z0}, unit, true},
+                {{x0 + ex, y0, z0}, number(y0), false},
+                {{x0 + ex, y0 + ey, z0}, number(y0 + ey), false},
+                {{x0 + ex, y0 + ey / 2, z0}, unit, false}};
+    }
+}
+
+CTablePaging TablePaging(int installations, int fontHeight, int pageHeight, int firstRowY) {
+    CTablePaging paging;
+    const int h = std::max(1, fontHeight);
+    paging.rowsPerPage = std::max(2, (pageHeight - pageHeight / 10 - pageHeight / 3) / h + 1);
+    // Page 1 keeps at least its header, even when the picture leaves no room below it.
+    paging.firstPageRows = std::max(1, (pageHeight - firstRowY) / h);
+    const int rest = std::max(0, installations - (paging.firstPageRows - 1));
+    const int perPage = paging.rowsPerPage - 1;
+    paging.pageCount = 1 + (rest + perPage - 1) / perPage;
+    return paging;
+}
+
+CTableRow TableHeader(const CDAXDoc& doc) {
+    CTableRow row = {{0, Strings::kTableNo},
+                     {150, Strings::kTableSpeakerName},
+                     {1150, Strings::kTableX},
+                     {1450, Strings::kTableY},
+                     {1750, Strings::kTableZ}};
+    if (doc.advancedMode != 0) {
+        row.push_back({2050, Strings::kAzimuthLabel});
+        row.push_back({2500, Strings::kElevationLabel});
+        row.push_back({3050, Strings::kRotationLabel});
+        row.push_back({3550, Strings::kTablePower});
+        row.push_back({3850, Strings::kTablePolarity});
+    }
+    return row;
+}
+
+std::vector<CTableRow> TableRows(const CDAXDoc& doc, const CTablePaging& paging, int page) {
+    const int count = doc.room.list.Count();
+    int first = 0, rows = paging.firstPageRows - 1;
+    if (page > 1) {
+        first = paging.firstPageRows - 1 + (page - 2) * (paging.rowsPerPage - 1);
+        rows = paging.rowsPerPage - 1;
+    }
+    const std::string unit = UnitText(doc.lengthUnit);
+    const std::string degree = Strings::kUnitDegree;
+    std::vector<CTableRow> table;
+    for (int index = std::max(0, first); index < count && index < first + rows; ++index) {
+        const CInstallationElement& e = *doc.room.list.At(index);
+        const std::string name = e.modelIndex >= 0 && e.modelIndex < doc.models.Count()
+                                     ? doc.models.At(e.modelIndex).DisplayName()
+                                     : std::string();
+        CTableRow row = {{0, FormatSignificant(index + 1, 5)},
+                         {150, name},
+                         {1150, FormatSignificant(e.position.x, 4) + unit},
+                         {1450, FormatSignificant(e.position.y, 4) + unit},
+                         {1750, FormatSignificant(e.position.z, 4) + unit}};
+        if (doc.advancedMode != 0) {
+            row.push_back({2050, FormatSignificant(e.orientation.azimuth, 4) + degree});
+            row.push_back({2500, FormatSignificant(e.orientation.elevation, 4) + degree});
+            row.push_back({3050, FormatSignificant(e.orientation.rotation, 4) + degree});
+            row.push_back({3550, FormatSignificant(e.power, 4) + Strings::kUnitWatt});
+            row.push_back(
+                {3850, e.polarityNormal ? Strings::kTableNormal : Strings::kTableReverse});
+        }
+        table.push_back(std::move(row));
+    }
+    return table;
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "acoustics/ListeningPlane.h"
+#include "common/Pixel.h"
+#include "common/Vec3.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+class CDAXDoc;
+class CColorMapCondition;
+
+// A projected rectangle as the screen polygon takes it: corners 1, 4, 3, 2.
+using CQuad = std::array<CPixel, 4>;
+
+// World to pixel with the view's rotation, bounding box, scale and margins taken once, for
+// walks over many points; gives exactly the pixels of projecting and converting one by one.
+struct CMapProjector {
+    double xu = 0, yu = 0, zu = 0; // u = xu x + yu y + zu z
+    double xw = 0, yw = 0, zw = 0; // w likewise
+    double minU = 0, minW = 0, scale = 0;
+    int left = 0;   // left margin
+    int bottom = 0; // total scroll height minus the bottom margin
+
+    CPixel operator()(const CVec3& v) const;
+    CQuad Quad(const std::array<CVec3, 4>& corners) const;
+};
+
+// Which side a quadrilateral may be seen from and still contain points. Horizontal planes keep
+// the one-sided test (seen from below they contain nothing); vertical planes are usually seen
+// from their back in the side and diagonal views, so they take either side.
+enum class EFacing { FrontOnly, EitherSide };
+
+// True when p lies inside the quadrilateral or on one of its edges.
+bool PointInQuad(const CQuad& quad, const CPixel& p, EFacing facing);
+
+// Corners 1 to 4 of a rectangle from its start corner and extents (exactly one extent 0), in the
+// order of its orientation. Nothing sensible for other extents: the XY order is used.
+std::array<CVec3, 4> RectangleCorners(const CVec3& start, const CVec3& extent);
+// Corners 1 to 4 of the cell a grid point stands for.
+std::array<CVec3, 4> CellCorners(const CPlaceElement& cell, EPlaneOrientation orientation);
+// Vertical planes are hit from either side, horizontal ones from the front only.
+EFacing FacingOf(EPlaneOrientation orientation);
+
+// --- Texts around the picture ---
+std::string UnitText(int lengthUnit);
+// "1/24 Oct. Band" ... "4 Oct. Band" for 24 ... 0.25 bands per octave; empty for other values.
+std::string OctaveBandName(double bandsPerOctave);
+// "Recommended Amplifier Power" value with its unit.
+std::string AmplifierEstimate(const CDAXDoc& doc);
+
+struct CAnnotationLine {
+    int line = 0; // line k of the block is drawn at y = k * h + T - bottom
+    std::string text;
+};
+// Lines 2, 3, 11, 12, 6 to 9, 14, 15 and (for a valid automatic layout) 17 to 26, in drawing order.
+std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMapCondition& c);
+// Swatch labels of the 25 colour classes, class 0 first.
+std::array<std::string, kColorClasses> LegendLabels(const CListeningPlane& plane);
+// The print title: centre frequency, band and mode of the condition.
+std::string PrintTitle(const CColorMapCondition& condition);
+// The two texts of the cursor read-out of line 5.
+std::string CursorLevelText(double level);
+std::string CursorPointText(const CVec3& point, int lengthUnit);
+
+struct CPlaneLabel {
+    CVec3 at;
+    std::string text;
+    bool raised = false; // drawn one font height above its point
+};
+// Start and end coordinates of the plane's two in-plane axes and their unit texts.
+std::vector<CPlaneLabel> PlaneDimensionLabels(const CListeningPlane& plane, int lengthUnit);
+
+// --- The speaker table of the printed map ---
+// Rows count the header. Page 1 holds what fits below its first row; every later page starts at
+// the top margin with the header and holds rowsPerPage rows. pageCount prints every installation.
+struct CTablePaging {
+    int firstPageRows = 1;
+    int rowsPerPage = 2;
+    int pageCount = 1;
+};
+CTablePaging TablePaging(int installations, int fontHeight, int pageHeight, int firstRowY);
+
+struct CTableCell {
+    int offset = 0; // device pixels right of the table's left edge
+    std::string text;
+};
+using CTableRow = std::vector<CTableCell>;
+CTableRow TableHeader(const CDAXDoc& doc);
+// The installation rows of page `page` (1-based), without the header.
+std::vector<CTableRow> TableRows(const CDAXDoc& doc, const CTablePaging& paging, int page);

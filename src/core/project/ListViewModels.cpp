@@ -1,0 +1,179 @@
+#include "project/ListViewModels.h"
+
+#include "common/FormatSignificant.h"
+#include "project/ColorMapViewModel.h"
+#include "project/CommandTable.h"
+#include "project/DAXDoc.h"
+#include "project/Strings.h"
+
+namespace {
+std::string Number(double value) {
+    return FormatSignificant(value, 4);
+}
+
+bool ValidModelRow(const CDAXDoc& doc, int row) {
+    return row >= 0 && row < doc.models.Count();
+}
+
+// What the colour maps' band lists are made for: with one model the maps' own lists, else the
+// model that was current.
+double RememberedResolution(CDAXDoc& doc) {
+    if (doc.models.Count() == 1) {
+        double pitch = -1.0;
+        doc.MapViews().ForEach([&](CColorMapViewModel& map) {
+            if (pitch < 0.0)
+                pitch = map.ListPitch();
+        });
+        if (pitch >= 0.0)
+            return pitch;
+    }
+    const CSpeakerModel* current = doc.CurrentModel();
+    return current ? current->Header().pointsPerOctave : 0.0;
+}
+} // namespace
+
+std::vector<CListColumn> SpeakerColumns() {
+    return {{Strings::kColumnNo, 27}, {Strings::kColumnSpeakerName, 150}};
+}
+
+CListRows SpeakerRows(const CDAXDoc& doc) {
+    CListRows rows;
+    for (int i = 0; i < doc.models.Count(); ++i)
+        rows.push_back({std::to_string(i + 1), doc.models.At(i).DisplayName()});
+    return rows;
+}
+
+bool SelectSpeaker(CDAXDoc& doc, int row) {
+    if (!ValidModelRow(doc, row))
+        return false;
+    const double remembered = RememberedResolution(doc);
+    doc.models.SetCurrentIndex(row);
+    doc.UpdateInstallState();
+    if (doc.CurrentModel()->Header().pointsPerOctave != remembered)
+        doc.MapViews().ForEach([](CColorMapViewModel& map) { map.ResetSpeakerDependentDisplay(); });
+    doc.Notify(CDocumentChange::CurrentModel());
+    return true;
+}
+
+bool SelectSpeakerForMenu(CDAXDoc& doc, int row) {
+    if (!ValidModelRow(doc, row))
+        return false;
+    doc.models.SetCurrentIndex(row);
+    return true;
+}
+
+std::vector<CMenuEntry> SpeakerMenu(bool developer) {
+    if (developer)
+        return {{Strings::kMenuDelete, kCmdDeleteSpeaker},
+                {Strings::kMenuArrangeModules, kCmdArrangeModules},
+                {Strings::kMenuImport, kCmdImport},
+                {Strings::kMenuExportVd1, kCmdExportVd1}};
+    return {{Strings::kMenuImport, kCmdImport},
+            {Strings::kMenuArrangeModules, kCmdArrangeModules},
+            {Strings::kMenuDelete, kCmdDeleteSpeaker}};
+}
+
+void AfterSpeakerMenu(CDAXDoc& doc) {
+    doc.UpdateInstallState();
+}
+
+bool CanDragSpeaker(const CDAXDoc& doc) {
+    return doc.installState == 2 && doc.CurrentModel() != nullptr;
+}
+
+bool IsDeveloper(CDAXDoc& doc) {
+    CSettingsPort* settings = doc.Ports().settings;
+    return settings &&
+           settings->ReadInt(SettingsKeys::kDeveloperSection, SettingsKeys::kDeveloper, 0) == 1;
+}
+
+std::vector<CListColumn> TapColumns() {
+    return {{Strings::kColumnNo, 27}, {Strings::kColumnTap, 150}};
+}
+
+CListRows TapRows(const CDAXDoc& doc) {
+    CListRows rows;
+    const CSpeakerModel* model = doc.CurrentModel();
+    if (!model)
+        return rows;
+    const std::vector<CTapElement>& taps = model->Settings().taps;
+    for (std::size_t i = 0; i < taps.size(); ++i) {
+        const CTapElement& tap = taps[i];
+        rows.push_back(
+            {std::to_string(i + 1), Number(tap.tapRating) +
+                                        (tap.lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
+                                        Number(tap.tapPower) + Strings::kTapWatt});
+    }
+    return rows;
+}
+
+bool SelectTap(CDAXDoc& doc, int row) {
+    CSpeakerModel* model = doc.CurrentModel();
+    if (!model || row < 0 || row >= static_cast<int>(model->Settings().taps.size()))
+        return false;
+    model->SetDefaultTap(row);
+    return true;
+}
+
+int CurrentTapRow(const CDAXDoc& doc) {
+    const CSpeakerModel* model = doc.CurrentModel();
+    return model ? model->DefaultTap() : -1;
+}
+
+std::vector<CListColumn> InstallationColumns(const CDAXDoc& doc) {
+    std::vector<CListColumn> columns = {{Strings::kColumnNo, 27},
+                                        {Strings::kColumnSpeakerName, 87},
+                                        {"X", 50},
+                                        {"Y", 50},
+                                        {"Z", 50}};
+    if (doc.advancedMode != 0)
+        columns.insert(columns.end(), {{Strings::kAzimuthLabel, 100},
+                                       {Strings::kElevationLabel, 110},
+                                       {Strings::kRotationLabel, 100},
+                                       {Strings::kColumnPower, 60},
+                                       {Strings::kColumnPolarity, 52}});
+    return columns;
+}
+
+CListRows InstallationRows(const CDAXDoc& doc) {
+    CListRows rows;
+    const bool advanced = doc.advancedMode != 0;
+    int number = 0;
+    for (const CInstallationElement& e : doc.room.list) {
+        const bool known = e.modelIndex >= 0 && e.modelIndex < doc.models.Count();
+        std::vector<std::string> row = {
+            std::to_string(++number), known ? doc.models.At(e.modelIndex).DisplayName() : "",
+            Number(e.position.x), Number(e.position.y), Number(e.position.z)};
+        if (advanced)
+            row.insert(row.end(),
+                       {Number(e.orientation.azimuth), Number(e.orientation.elevation),
+                        Number(e.orientation.rotation), Number(e.power),
+                        e.polarityNormal ? Strings::kListNormal : Strings::kListReverse});
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+bool SelectInstallation(CDAXDoc& doc, int row) {
+    if (row < 0 || row >= doc.room.list.Count())
+        return false;
+    if (doc.room.list.SetCurrentIndex(row))
+        doc.Notify(CDocumentChange::CurrentInstallation());
+    return true;
+}
+
+std::vector<CMenuEntry> InstallationMenu() {
+    return {{Strings::kMenuRemove, kCmdRemoveInstallation},
+            {Strings::kMenuProperties, kCmdChangeInstallation}};
+}
+
+int DropSpeakerOnInstallationList(CDAXDoc& doc) {
+    if (!CanDragSpeaker(doc))
+        return 2;
+    const double x = doc.room.roomZeroX + doc.room.roomLength / 2;
+    const double y = doc.room.roomZeroY + doc.room.roomWidth / 2;
+    if (doc.InstallSpeaker(x, y) != 0)
+        return 2;
+    doc.Notify(CDocumentChange::Installations());
+    return 1;
+}

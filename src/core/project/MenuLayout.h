@@ -1,0 +1,54 @@
+#pragma once
+
+#include "project/CommandTable.h"
+
+#include <string>
+#include <vector>
+
+class CDAXDoc;
+
+// Commands of the application and its frames (outside the project table).
+enum EAppCommand : int {
+    kCmdNew = 57600,
+    kCmdOpen = 57601,
+    kCmdClose = 57602,
+    kCmdSaveAs = 57604,
+    kCmdPrintSetup = 57606,
+    kCmdSend = 57612,
+    kCmdRecentFirst = 57616, // the recent-file entries are kCmdRecentFirst + 0..3
+    kCmdWindowCascade = 57650,
+    kCmdWindowTile = 57651,
+    kCmdAbout = 57664,
+    kCmdExit = 57665,
+    kCmdNextPane = 57680,
+    kCmdPreviousPane = 57681,
+    kCmdViewToolBar = 59392,
+    kCmdViewStatusBar = 59393,
+};
+
+inline constexpr int kRecentFileCount = 4;
+
+// Texts of the application commands, in the same shape as the project table (popup empty).
+const std::vector<CCommandInfo>& AppCommandTable();
+// A project or application command.
+const CCommandInfo* FindAnyCommand(int id);
+// The keyboard shortcut of a command in portable text ("Ctrl+N"), or empty.
+std::string Accelerator(int id);
+
+// One entry of a menu bar: a command, a separator, the recent-file list or a popup.
+struct CMenuNode {
+    enum EKind { Command, Separator, RecentFiles, Popup };
+    EKind kind = Command;
+    int id = 0;
+    std::string text; // popup title with '&' before the mnemonic
+    std::vector<CMenuNode> children;
+};
+
+// The menu bar without a project (File, View, Help) or with one (the project menu).
+std::vector<CMenuNode> MainMenu(bool projectOpen);
+// Toolbar buttons in order; 0 stands for a separator.
+const std::vector<int>& ToolbarLayout();
+
+// Whether a menu or toolbar command can run now: project commands follow the active project's
+// rules and need a project, application commands always can.
+bool IsCommandAvailable(int id, const CDAXDoc* activeProject);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "project/Ports.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// The document's notices and questions as message boxes over the project window. Confirmations
+// use the program's own message dialog title; notices and warnings the application name.
+class CQtMessagePort : public CMessagePort {
+public:
+    explicit CQtMessagePort(QWidget* parent) : m_parent(parent) {}
+
+    bool Confirm(const std::string& text) override;
+    void Inform(const std::string& text) override;
+    bool AskWarning(const std::string& text) override;
+    void ReportError(const std::string& text) override;
+    void Beep() override;
+    void ErrorBeep() override;
+
+private:
+    QPointer<QWidget> m_parent;
+};
+
+// The application name message boxes carry.
+inline constexpr char kAppMessageTitle[] = "DAX";

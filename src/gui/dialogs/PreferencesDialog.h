@@ -1,0 +1,21 @@
+#pragma once
+
+#include "dialogs/FormDialog.h"
+
+class CPreferencesForm;
+class QCheckBox;
+
+// "Preferences": Advanced Mode and Manual Recalculation.
+class CPreferenceDialog1 : public CFormDialog {
+    Q_OBJECT
+public:
+    CPreferenceDialog1(CPreferencesForm& form, QWidget* parent = nullptr);
+
+protected:
+    bool Validate(std::string& message) override;
+
+private:
+    CPreferencesForm& m_form;
+    QCheckBox* m_advanced;
+    QCheckBox* m_manual;
+};

@@ -1,0 +1,78 @@
+#include "paint/ArrangementPreviewPainter.h"
+
+#include "project/arrangement/ModuleArrangementForm.h"
+
+#include <QColor>
+#include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+QColor PenColour() {
+    const std::uint32_t c = CPreviewPicture::kPenColour; // 0x00BBGGRR
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
+}
+
+QPoint At(const CPixel& p) {
+    return {p.x, p.y};
+}
+
+int DeviceLength(int logical, double ratio) {
+    return static_cast<int>(std::lround(logical * ratio));
+}
+} // namespace
+
+namespace ArrangementPreviewPainter {
+
+CPreviewPicture DevicePicture(const CModuleArrangementForm& form, int width, int height,
+                              double devicePixelRatio) {
+    CPreviewPicture picture = form.Preview(width, height);
+    if (devicePixelRatio == 1.0 || !(devicePixelRatio > 0.0))
+        return picture;
+    // Same fit as on a standard screen, finer pixels: the scale, the area and the mark sizes
+    // grow by the ratio, the drawing extents stay.
+    const double r = devicePixelRatio;
+    picture.fit.scale *= r;
+    picture.fit.width = DeviceLength(width, r);
+    picture.fit.height = DeviceLength(height, r);
+    picture.reference = picture.fit.Map({});
+    picture.markRadius = DeviceLength(CPreviewPicture::kMarkSize, r);
+    const CPixel& o = picture.reference;
+    const CPixel tip{o.x + DeviceLength(CPreviewPicture::kArrowLength, r), o.y};
+    const int mark = picture.markRadius;
+    picture.arrow = {
+        {o, tip}, {tip, {tip.x - mark, tip.y - mark}}, {tip, {tip.x - mark, tip.y + mark}}};
+    picture.outline.clear();
+    for (const CPreviewSegment& s : form.Outline())
+        picture.outline.push_back({picture.fit.Map(s.from), picture.fit.Map(s.to)});
+    return picture;
+}
+
+void Paint(QPainter& painter, const CPreviewPicture& picture, double devicePixelRatio) {
+    const double r = devicePixelRatio > 0.0 ? devicePixelRatio : 1.0;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    // Device pixels from here on: whole-pixel lines stay sharp at any ratio.
+    painter.scale(1.0 / r, 1.0 / r);
+    painter.fillRect(0, 0, picture.fit.width, picture.fit.height, Qt::white);
+    QPen pen(PenColour());
+    pen.setWidth(std::max(1, static_cast<int>(std::lround(r))));
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(At(picture.reference), picture.markRadius, picture.markRadius);
+    for (const CPixelLine& line : picture.arrow)
+        painter.drawLine(At(line.from), At(line.to));
+    for (const CPixelLine& line : picture.outline)
+        painter.drawLine(At(line.from), At(line.to));
+    painter.restore();
+}
+
+void Paint(QPainter& painter, const CModuleArrangementForm& form, int width, int height,
+           double devicePixelRatio) {
+    Paint(painter, DevicePicture(form, width, height, devicePixelRatio), devicePixelRatio);
+}
+
+} // namespace ArrangementPreviewPainter

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "project/ColorMapLayout.h"
+
+#include <QFont>
+#include <QString>
+
+#include <array>
+
+class QPainter;
+class CDAXDoc;
+class CColorMapViewModel;
+
+// The strip along the top of the colour map window that holds its three combo boxes
+// (centre frequency, band, mode), in logical pixels.
+inline constexpr int kComboStripHeight = 22;
+inline constexpr std::array<int, 3> kComboLeft{170, 290, 410};
+inline constexpr int kComboWidth = 120;
+
+struct CMapPaintOptions {
+    // Height of the combo box strip: the legend starts two lines below it.
+    int comboHeight = kComboStripHeight;
+    // Texts written into the strip where the window has its combo boxes (frequency, band, mode);
+    // empty where real combo boxes stand over the picture.
+    std::array<QString, 3> comboTexts;
+};
+
+// The font of the map texts: the application's face with a line height of at most `height`.
+QFont MapFont(int height);
+
+// One painter for the colour map on any QPainter, in logical coordinates of the scrolled picture:
+// the coloured plane, installation plane and grid, axes, speakers, plane labels, annotation lines,
+// title and legend. The view model decides every position; the document gives the data.
+// On paper (the view model is printing) speakers are crosses and the texts take their paper
+// places. Never throws.
+void PaintColorMap(QPainter& painter, const CDAXDoc& doc, const CColorMapViewModel& view,
+                   const CMapPaintOptions& options = {});
+
+// One printed page (1-based) of a print job begun with CColorMapViewModel::BeginPrinting: page 1
+// is the map with its speaker table, later pages continue the table under a repeated header.
+void PaintPrintedPage(QPainter& painter, const CDAXDoc& doc, const CColorMapViewModel& view,
+                      const CTablePaging& paging, int page);

@@ -1,0 +1,93 @@
+#include "paint/SoundGraphPainter.h"
+
+#include "acoustics/SoundGraphData.h"
+#include "paint/GuiText.h"
+#include "project/SoundGraphLayout.h"
+#include "project/Strings.h"
+
+#include <QPolygon>
+
+#include <cmath>
+
+namespace {
+const QColor kLightGrid(200, 200, 200);
+const QColor kLabelledGrid(127, 127, 127);
+
+// Text placed by its top-left corner on a white background.
+void Text(QPainter& painter, int x, int y, const QString& text) {
+    const QRect box = painter.fontMetrics().boundingRect(text);
+    painter.drawText(QRect(x, y, box.width() + 2, box.height()), Qt::AlignLeft | Qt::AlignTop,
+                     text);
+}
+
+QPen Pen(const QColor& colour) {
+    QPen pen(colour);
+    pen.setWidth(1);
+    pen.setCosmetic(true);
+    return pen;
+}
+} // namespace
+
+void PaintSoundGraph(QPainter& painter, const CSoundGraphCondition& entry, int fontHeight) {
+    const CSoundGraphDataList& d = entry.data;
+    const int h = fontHeight;
+    painter.save();
+    QFont font = painter.font();
+    font.setPixelSize(h);
+    painter.setFont(font);
+    painter.setBackgroundMode(Qt::OpaqueMode);
+    painter.setBackground(Qt::white);
+    painter.setPen(Pen(kLightGrid));
+
+    const int xMin = FrequencyToX(entry, d.frequencyMin);
+    const int xMax = FrequencyToX(entry, d.frequencyMax);
+    const int yMin = LevelToY(entry, d.levelMin);
+    const int yMax = LevelToY(entry, d.levelMax);
+    auto withPen = [&](const QColor& colour, auto draw) {
+        painter.setPen(Pen(colour));
+        draw();
+    };
+
+    withPen(Qt::black, [&] {
+        Text(painter, xMax - 3 * h / 2, yMin + 3 * h / 2, QString::fromLatin1(Strings::kHz));
+        Text(painter, xMin - 2 * h, yMax - 3 * h / 2, QString::fromLatin1(Strings::kUnitDecibel));
+    });
+
+    const bool logLevels = d.levelAxisType != 0;
+    for (const CGraphTick& tick : LevelTicks(d)) {
+        const int y = LevelToY(entry, tick.value);
+        if (tick.Labelled())
+            withPen(Qt::black,
+                    [&] { Text(painter, xMin - 2 * h, y - h / 2, ToQString(tick.label)); });
+        withPen(tick.Labelled() || !logLevels ? kLabelledGrid : kLightGrid,
+                [&] { painter.drawLine(xMin, y, xMax, y); });
+    }
+
+    const bool logFrequencies = d.frequencyAxisType != 0;
+    for (const CGraphTick& tick : FrequencyTicks(d)) {
+        const int x = FrequencyToX(entry, tick.value);
+        if (tick.Labelled()) {
+            const int labelX = logFrequencies ? x - h / 2 : x - 2 * h;
+            withPen(Qt::black, [&] { Text(painter, labelX, yMin + h / 2, ToQString(tick.label)); });
+        }
+        withPen(tick.Labelled() ? kLabelledGrid : kLightGrid,
+                [&] { painter.drawLine(x, yMin, x, yMax); });
+    }
+
+    painter.setPen(Pen(Qt::black));
+    for (const CSoundGraphData& curve : d.curves) {
+        QPolygon line;
+        for (int i = 0; i < curve.PointCount(); ++i) {
+            const double f = curve.frequencies[i];
+            const double level = curve.levels[i];
+            // A cleared curve's zero frequencies have no place on a logarithmic axis.
+            if ((logFrequencies && !(f > 0.0)) || (logLevels && !(level > 0.0)) ||
+                !std::isfinite(f) || !std::isfinite(level))
+                continue;
+            line << QPoint(FrequencyToX(entry, f), LevelToY(entry, level));
+        }
+        if (line.size() > 1)
+            painter.drawPolyline(line);
+    }
+    painter.restore();
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "project/ColorMapViewModel.h"
+
+#include <QAbstractScrollArea>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QMenu;
+class QPrinter;
+class CDAXDoc;
+
+// The colour map pane: the room in a wire projection with the coloured calculation plane, its
+// legend and annotations, the band, frequency and mode choice, navigation, hover, speaker drag
+// and drops from the speaker list, printing. Its view model is the document's view; this widget
+// paints what the model says through the map painter and forwards the user's input.
+class CColorMapView : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    explicit CColorMapView(CDAXDoc& document, QWidget* parent = nullptr);
+    ~CColorMapView() override;
+
+    CColorMapViewModel& Model() { return m_model; }
+    // The first update after the view opens (a new project runs Room Parameters here). Runs once;
+    // the view runs it itself when first shown if the frame has not.
+    void InitialUpdate();
+    // Speaker drags from the speaker data list carry this type with the model index as text.
+    static const char* SpeakerMimeType() { return "application/x-daxara-speaker"; }
+    // The context menu the view opens over a speaker or elsewhere; its actions carry their
+    // command ids as data.
+    QMenu* CreateContextMenu(EMapMenu which, QWidget* parent);
+    // Every page of the print job on this printer; false when nothing could be drawn.
+    bool PrintTo(QPrinter& printer);
+
+public slots:
+    // The document's view commands: Fit, Zoom In/Out, the four directions, Print, Print Preview.
+    bool HandleCommand(int id);
+    void Fit();
+    void ZoomIn();
+    void ZoomOut();
+    void ViewMinusX();
+    void ViewPlusY();
+    void ViewMinusZ();
+    void ViewDiagonal();
+    void Print();
+    void PrintPreview();
+
+signals:
+    // A command for the main window (from the context menus). Unconnected, the view runs it on
+    // the document itself.
+    void commandRequested(int id);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // Runs a step of the core; a failure is reported and leaves the view as it was.
+    bool Guarded(const std::function<void()>& step);
+    CPixel PictureAt(const QPoint& viewportPosition) const;
+    void SetMapCursor(EMapCursor cursor);
+    void UpdateScrollBars();
+    void SyncCombos();
+    void ModelChanged();
+    void RunCommand(int id);
+    void PrintWithDialog(bool askFirst);
+
+    CDAXDoc& m_doc;
+    CColorMapViewModel m_model;
+    // Hears every change after the model has: the combo boxes and the speaker icons follow.
+    std::unique_ptr<CDocumentView> m_listener;
+    std::array<QComboBox*, 3> m_combos{}; // frequency, band, mode
+    std::array<CComboModel, 3> m_shownCombos;
+    bool m_initialised = false;
+    bool m_rotating = false;
+    QPoint m_rotateFrom;
+};

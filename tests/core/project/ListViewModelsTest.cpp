@@ -1,0 +1,126 @@
+#include "project/ListViewModels.h"
+#include "FakePorts.h"
+#include "RecordingView.h"
+#include "project/CommandTable.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CVsaGenOptions Named(const std::string& name, int pitch, std::vector<CVsaTap> taps = {}) {
+    CVsaGenOptions options = OmniSpeaker(90.0, pitch);
+    options.name = name;
+    if (!taps.empty())
+        options.taps = std::move(taps);
+    return options;
+}
+} // namespace
+
+TEST(ListViewModels, RowTextsOfTheThreeLists) {
+    CDocFixture f;
+    f.AddModel(Named("Alpha", 3));
+    f.AddModel(Named("Beta", 3, {{true, 8, 30, {}}, {false, 70.7, 7.5, {}}}));
+    EXPECT_EQ(SpeakerRows(f.doc), (CListRows{{"1", "Alpha"}, {"2", "Beta"}}));
+    EXPECT_EQ(TapRows(f.doc), (CListRows{{"1", "8ohms  30W"}, {"2", "70.7V Line  7.5W"}}));
+
+    ASSERT_EQ(f.Install(1.23456, 2), 0);
+    f.doc.room.list.At(0)->polarityNormal = false;
+    EXPECT_EQ(InstallationColumns(f.doc).size(), 5u);
+    EXPECT_EQ(InstallationRows(f.doc), (CListRows{{"1", "Beta", "1.235", "2", "3"}}));
+
+    f.doc.advancedMode = 2;
+    const std::vector<CListColumn> columns = InstallationColumns(f.doc);
+    ASSERT_EQ(columns.size(), 10u);
+    EXPECT_EQ(columns[5].title, "Azimuth(Left+)");
+    EXPECT_EQ(columns[9].title, "Polarity");
+    EXPECT_EQ(
+        InstallationRows(f.doc)[0],
+        (std::vector<std::string>{"1", "Beta", "1.235", "2", "3", "0", "0", "0", "30", "Reverse"}));
+}
+
+TEST(ListViewModels, ClickingASpeakerSetsTheInstallStateAndRefillsTheTaps) {
+    CDocFixture f;
+    f.AddModel(Named("Third", 3));
+    f.AddModel(Named("Twelfth", 12));
+    f.doc.models.SetCurrentIndex(0);
+    ASSERT_EQ(f.Install(1, 1), 0);
+    CRecordingView log(f.doc);
+
+    EXPECT_TRUE(SelectSpeaker(f.doc, 1));
+    EXPECT_EQ(f.doc.models.CurrentIndex(), 1);
+    EXPECT_EQ(f.doc.installState, 0); // another resolution than the installed speaker
+    EXPECT_FALSE(CanDragSpeaker(f.doc));
+    EXPECT_EQ(DropSpeakerOnInstallationList(f.doc), 2);
+    EXPECT_EQ(log.hints, (std::vector<int>{kHintTaps}));
+
+    EXPECT_TRUE(SelectSpeaker(f.doc, 0));
+    EXPECT_EQ(f.doc.installState, 2);
+    EXPECT_FALSE(SelectSpeaker(f.doc, 2)); // below the last row
+    EXPECT_EQ(f.doc.models.CurrentIndex(), 0);
+}
+
+TEST(ListViewModels, TheContextMenuSelectsWithoutRefreshing) {
+    CDocFixture f;
+    f.AddModel(Named("A", 3));
+    f.AddModel(Named("B", 12));
+    f.doc.models.SetCurrentIndex(0);
+    ASSERT_EQ(f.Install(1, 1), 0);
+    CRecordingView log(f.doc);
+    EXPECT_TRUE(SelectSpeakerForMenu(f.doc, 1));
+    EXPECT_EQ(f.doc.models.CurrentIndex(), 1);
+    EXPECT_EQ(f.doc.installState, 2); // not yet: only after the menu
+    AfterSpeakerMenu(f.doc);
+    EXPECT_EQ(f.doc.installState, 0);
+    EXPECT_TRUE(log.hints.empty());
+
+    EXPECT_FALSE(IsDeveloper(f.doc));
+    f.settings.values["DEVELOPER_ID/DeveloperID"] = 2;
+    EXPECT_FALSE(IsDeveloper(f.doc));
+    f.settings.values["DEVELOPER_ID/DeveloperID"] = 1;
+    EXPECT_TRUE(IsDeveloper(f.doc));
+    EXPECT_EQ(SpeakerMenu(false).size(), 3u);
+    EXPECT_EQ(SpeakerMenu(true).back().command, kCmdExportVd1);
+}
+
+TEST(ListViewModels, TapAndInstallationClicksChangeOnlyTheirCurrentEntry) {
+    CDocFixture f;
+    f.AddModel(Named("A", 3, {{false, 100, 30, {}}, {false, 70, 15, {}}}));
+    EXPECT_EQ(CurrentTapRow(f.doc), 0);
+    EXPECT_TRUE(SelectTap(f.doc, 1));
+    EXPECT_EQ(f.doc.CurrentModel()->DefaultTap(), 1);
+    EXPECT_FALSE(SelectTap(f.doc, 2));
+    EXPECT_EQ(f.doc.CurrentModel()->DefaultTap(), 1);
+
+    ASSERT_EQ(f.Install(1, 1), 0);
+    ASSERT_EQ(f.Install(2, 2), 0);
+    EXPECT_EQ(f.doc.room.list.currentIndex, 1);
+    CRecordingView log(f.doc);
+    EXPECT_TRUE(SelectInstallation(f.doc, 0));
+    EXPECT_EQ(f.doc.room.list.currentIndex, 0);
+    // The maps move their marker and the list shows the new current row.
+    ASSERT_EQ(log.hints, (std::vector<int>{kHintInstallations}));
+    EXPECT_TRUE(log.changes[0].currentInstallation);
+    EXPECT_TRUE(SelectInstallation(f.doc, 0)); // already current: nothing to tell
+    EXPECT_EQ(log.hints.size(), 1u);
+    EXPECT_FALSE(SelectInstallation(f.doc, 2));
+    EXPECT_EQ(f.doc.room.list.currentIndex, 0);
+}
+
+TEST(ListViewModels, ADropInstallsAtTheRoomCentreWithoutMarkingModified) {
+    CDocFixture f;
+    f.AddModel(Named("A", 3));
+    f.doc.room.roomZeroX = 2;
+    f.doc.room.roomLength = 8;
+    f.doc.room.roomWidth = 6;
+    CRecordingView log(f.doc);
+    f.dialogs.installation = [](CInstallationForm&) { return false; };
+    EXPECT_EQ(DropSpeakerOnInstallationList(f.doc), 2);
+    EXPECT_TRUE(log.hints.empty());
+
+    f.dialogs.installation = [](CInstallationForm&) { return true; };
+    EXPECT_EQ(DropSpeakerOnInstallationList(f.doc), 1);
+    ASSERT_EQ(f.doc.room.list.Count(), 1);
+    EXPECT_EQ(f.doc.room.list.At(0)->position, (CVec3{6, 3, f.doc.room.roomHeight}));
+    EXPECT_EQ(log.hints, (std::vector<int>{kHintAcoustics, kHintInstallations, kHintResponse}));
+    EXPECT_FALSE(f.doc.IsModified());
+}

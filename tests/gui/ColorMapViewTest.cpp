@@ -1,0 +1,178 @@
+// The colour map window: combo boxes, pointer, drops, wheel and rotation, menus and printing.
+#include "views/ColorMapView.h"
+#include "FakePorts.h"
+#include "GuiTestSupport.h"
+#include "acoustics/ColorMapCondition.h"
+#include "project/CommandTable.h"
+
+#include <QComboBox>
+#include <QMenu>
+#include <QMimeData>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// A loaded project: a 10 x 10 x 3 room, a plane at 1.2 and one speaker model.
+struct ViewFixture : CDocFixture {
+    std::unique_ptr<CColorMapView> view;
+
+    ViewFixture() {
+        AddModel(DirectionalSpeaker(1, 3));
+        doc.loadedFromFile = 1;
+        CColorMapCondition c;
+        c.plane.Build(0, 0, 1.2, 10, 10, 0, 0.5, 100, 2);
+        c.viewAngles = {0, 0, 0};
+        c.scale = 0.05;
+        doc.conditions.Append(c);
+        view = std::make_unique<CColorMapView>(doc);
+        view->resize(900, 700);
+        view->show();
+        view->InitialUpdate();
+    }
+    CColorMapViewModel& Model() { return view->Model(); }
+    QPoint ViewportPoint(const CVec3& world) {
+        const CPixel p = Model().PixelOf(world);
+        return {p.x - view->horizontalScrollBar()->value(),
+                p.y - view->verticalScrollBar()->value()};
+    }
+    std::vector<QComboBox*> Combos() {
+        auto combos = view->findChildren<QComboBox*>();
+        std::sort(combos.begin(), combos.end(),
+                  [](QComboBox* a, QComboBox* b) { return a->x() < b->x(); });
+        return {combos.begin(), combos.end()};
+    }
+};
+} // namespace
+
+class ColorMapViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void CombosShowTheConditionAndWriteItBack() {
+        ViewFixture f;
+        const auto combos = f.Combos();
+        QCOMPARE(combos.size(), std::size_t(3));
+        QCOMPARE(combos[0]->x(), 170);
+        QCOMPARE(combos[1]->currentText(), QString("1/3 Oct. Band"));
+        QCOMPARE(combos[2]->count(), 2);
+        QVERIFY(combos[0]->findText("1000[Hz]") >= 0);
+        QCOMPARE(combos[0]->currentText(), QString("1000[Hz]"));
+        emit combos[1]->activated(1); // "1 Oct. Band"
+        QCOMPARE(f.Model().Condition()->band, 1.0);
+        QCOMPARE(combos[0]->currentText(), QString("1000[Hz]"));
+        QVERIFY(combos[0]->count() < 12); // the octave list replaced the third-octave one
+        emit combos[2]->activated(0);
+        QCOMPARE(f.Model().Condition()->mode, int(kModeInterference));
+
+        // The document refills the lists (as after an import); the next change shows them.
+        f.Model().Condition()->band = 3;
+        f.Model().SyncConditionControls(0, 0);
+        f.doc.Notify(CDocumentChange::CurrentInstallation());
+        QCOMPARE(combos[1]->currentText(), QString("1/3 Oct. Band"));
+    }
+
+    void HoverMakesASpeakerHotAndShowsItsCursor() {
+        ViewFixture f;
+        QCOMPARE(f.Install(3, 4), 0);
+        f.view->update();
+        const QPoint at = f.ViewportPoint(f.doc.room.list.At(0)->position);
+        QTest::mouseMove(f.view->viewport(), at + QPoint(2, 2));
+        QVERIFY(f.Model().Hot());
+        QCOMPARE(f.view->viewport()->cursor().shape(), Qt::BitmapCursor);
+        QTest::mouseMove(f.view->viewport(), at + QPoint(60, 60));
+        QVERIFY(!f.Model().Hot());
+        QVERIFY(f.Model().Readout().valid); // the plane below reads out
+        QCOMPARE(f.view->viewport()->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void ASpeakerDroppedFromTheListIsInstalledAtTheGridCell() {
+        ViewFixture f;
+        QMimeData data;
+        data.setData(CColorMapView::SpeakerMimeType(), "0");
+        const QPoint at = f.ViewportPoint({4.2, 6.7, 3});
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.view->viewport(), &enter); // the drag becomes ours
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.view->viewport(), &drop);
+        QTRY_COMPARE(f.doc.room.list.Count(), 1);
+        QCOMPARE(f.doc.room.list.At(0)->position.x, 4.5);
+        QCOMPARE(f.doc.room.list.At(0)->position.y, 6.5);
+        // Outside the room nothing is installed and nothing is asked.
+        QDropEvent outside(QPoint(2, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.view->viewport(), &outside);
+        QTest::qWait(20);
+        QCOMPARE(f.doc.room.list.Count(), 1);
+        QCOMPARE(f.dialogs.installationRuns, 1);
+    }
+
+    void TheWheelZoomsAboutThePointerAndTheMiddleButtonTurnsTheView() {
+        ViewFixture f;
+        f.Model().Condition()->scale = 0.12;
+        f.view->ZoomOut(); // a picture larger than the window, so it can scroll to keep the point
+        const double scale = f.Model().Condition()->scale;
+        const CVec3 target{7, 3, 3};
+        const QPoint before = f.ViewportPoint(target);
+        QWheelEvent wheel(before, f.view->viewport()->mapToGlobal(before), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(f.view->viewport(), &wheel);
+        QCOMPARE(f.Model().Condition()->scale, scale * 1.2);
+        const QPoint after = f.ViewportPoint(target);
+        QVERIFY2((after - before).manhattanLength() <= 2, qPrintable(QString("%1,%2 -> %3,%4")
+                                                                         .arg(before.x())
+                                                                         .arg(before.y())
+                                                                         .arg(after.x())
+                                                                         .arg(after.y())));
+
+        QTest::mousePress(f.view->viewport(), Qt::MiddleButton, {}, QPoint(300, 300));
+        QTest::mouseMove(f.view->viewport(), QPoint(300, 360));
+        QTest::mouseRelease(f.view->viewport(), Qt::MiddleButton, {}, QPoint(300, 360));
+        QCOMPARE(f.Model().Condition()->viewAngles[1], 30.0);
+    }
+
+    void CommandsMenusAndBadSizes() {
+        ViewFixture f;
+        QVERIFY(f.view->HandleCommand(kCmdViewPlusY));
+        QCOMPARE(f.Model().Condition()->viewAngles, (std::array<double, 3>{0, 90, 0}));
+        f.view->ViewDiagonal();
+        QCOMPARE(f.Model().Condition()->viewAngles, (std::array<double, 3>{45, 75, 0}));
+
+        std::unique_ptr<QMenu> speaker(f.view->CreateContextMenu(EMapMenu::Speaker, nullptr));
+        QCOMPARE(speaker->actions().size(), 2);
+        QCOMPARE(speaker->actions()[0]->text(), QString("Remove..."));
+        QCOMPARE(speaker->actions()[0]->data().toInt(), int(kCmdRemoveInstallation));
+        QCOMPARE(speaker->actions()[1]->data().toInt(), int(kCmdChangeInstallation));
+        std::unique_ptr<QMenu> room(f.view->CreateContextMenu(EMapMenu::Room, nullptr));
+        QCOMPARE(room->actions()[0]->text(), QString("Room Parameters..."));
+
+        // A window squeezed to nothing keeps a usable scale instead of a negative one.
+        const double scale = f.Model().Condition()->scale;
+        f.view->resize(0, 0);
+        f.view->Fit();
+        QCOMPARE(f.Model().Condition()->scale, scale);
+        QVERIFY(std::isfinite(f.Model().Condition()->scale));
+    }
+
+    void PrintingToAFileDrawsAndGivesTheScreenBack() {
+        ViewFixture f;
+        QCOMPARE(f.Install(3, 4), 0);
+        CGuiTestDir dir;
+        const auto margins = f.Model().Condition()->margins;
+        const double scale = f.Model().Condition()->scale;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.FilePath("map.pdf"));
+        QVERIFY(f.view->PrintTo(printer));
+        QVERIFY(QFileInfo(dir.FilePath("map.pdf")).size() > 1000);
+        QCOMPARE(f.Model().Condition()->margins, margins);
+        QCOMPARE(f.Model().Condition()->scale, scale);
+        QVERIFY(!f.Model().Printing());
+    }
+};
+
+QTEST_MAIN(ColorMapViewTest)
+#include "ColorMapViewTest.moc"

@@ -1,0 +1,315 @@
+#include "FakePorts.h"
+#include "GuiTestSupport.h"
+#include "ModalAnswer.h"
+#include "dialogs/AutoInstallationDialog.h"
+#include "dialogs/InitialSettingsDialog.h"
+#include "dialogs/InstallationDialog.h"
+#include "dialogs/MessageDialog.h"
+#include "dialogs/PreferencesDialog.h"
+#include "dialogs/QtDialogPort.h"
+#include "dialogs/RoomParametersDialog.h"
+#include "dialogs/SpeakerFileDialog.h"
+#include "dialogs/Vd1ExportDialog.h"
+#include "paint/GuiText.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+QLineEdit* Edit(QWidget* dialog, const char* name) {
+    auto* edit = dialog->findChild<QLineEdit*>(name);
+    if (!edit)
+        qFatal("no edit %s", name);
+    return edit;
+}
+
+void Type(QWidget* dialog, const char* name, const QString& text) {
+    QLineEdit* edit = Edit(dialog, name);
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+QPushButton* Button(QWidget* dialog, QDialogButtonBox::StandardButton which) {
+    auto* box = dialog->findChild<QDialogButtonBox*>("buttons");
+    return box ? box->button(which) : nullptr;
+}
+
+void Press(QWidget* dialog, QDialogButtonBox::StandardButton which) {
+    QPushButton* button = Button(dialog, which);
+    if (!button)
+        qFatal("no such button");
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// The label in the same grid row as the edit: what the user reads beside it.
+QString LabelOf(QWidget* dialog, const char* name) {
+    QLineEdit* edit = Edit(dialog, name);
+    for (QLabel* label : dialog->findChildren<QLabel*>())
+        if (label->buddy() == edit)
+            return label->text();
+    return {};
+}
+
+CRoomParameters Room() {
+    CRoomParameters v;
+    v.roomLength = 10;
+    v.roomWidth = 8;
+    v.roomHeight = 3;
+    v.originZ = 1.5;
+    v.extentX = 10;
+    v.extentY = 8;
+    return v;
+}
+} // namespace
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void installationRefusesBadNumbersAndKeepsWhatWasTyped() {
+        CDocFixture f;
+        f.AddModel(OmniSpeaker());
+        CQtDialogPort port(nullptr);
+        f.doc.Ports().dialogs = &port;
+        bool answered = false;
+        AnswerModal<CInstallationDialog1>([&](CInstallationDialog1* d) {
+            // Without Advanced Mode only the position can be edited.
+            QVERIFY(Edit(d, "x")->isVisible());
+            QVERIFY(Edit(d, "azimuth")->isHidden());
+            QVERIFY(d->findChild<QComboBox*>("polarity")->isHidden());
+            QCOMPARE(LabelOf(d, "z"), QString("Z"));
+            Type(d, "y", "7");
+            Type(d, "x", "20000");
+            Press(d, QDialogButtonBox::Ok);
+            QVERIFY(d->isVisible());
+            QCOMPARE(d->Message(), QString("Enter a number between -10000 and 10000."));
+            QCOMPARE(Edit(d, "x")->text(), QString("20000"));
+            Type(d, "x", "two");
+            Press(d, QDialogButtonBox::Ok);
+            QVERIFY(d->isVisible());
+            QCOMPARE(d->Message(), QString("Enter a number."));
+            Type(d, "x", "2.5");
+            Press(d, QDialogButtonBox::Ok);
+            answered = true;
+        });
+        QCOMPARE(f.doc.InstallSpeaker(5, 5), 0);
+        QVERIFY(answered);
+        QCOMPARE(f.doc.room.list.Count(), 1);
+        QCOMPARE(f.doc.room.list.At(0)->position.x, 2.5);
+        QCOMPARE(f.doc.room.list.At(0)->position.y, 7.0);
+
+        AnswerModal<CInstallationDialog1>(
+            [](CInstallationDialog1* d) { Press(d, QDialogButtonBox::Cancel); });
+        QCOMPARE(f.doc.InstallSpeaker(1, 1), 1);
+        QCOMPARE(f.doc.room.list.Count(), 1);
+    }
+
+    void advancedInstallationEditsAimPowerAndPolarity() {
+        CDocFixture f;
+        f.AddModel(OmniSpeaker());
+        f.doc.advancedMode = 2;
+        CQtDialogPort port(nullptr);
+        f.doc.Ports().dialogs = &port;
+        AnswerModal<CInstallationDialog1>([](CInstallationDialog1* d) {
+            QVERIFY(!Edit(d, "azimuth")->isHidden());
+            Type(d, "power", "-1");
+            Press(d, QDialogButtonBox::Ok);
+            QCOMPARE(d->Message(), QString("Enter a number between 0 and 10000."));
+            Type(d, "power", "12");
+            Type(d, "elevation", "-30");
+            d->findChild<QComboBox*>("polarity")->setCurrentIndex(1);
+            Press(d, QDialogButtonBox::Ok);
+        });
+        QCOMPARE(f.doc.InstallSpeaker(5, 5), 0);
+        const CInstallationElement& e = *f.doc.room.list.At(0);
+        QCOMPARE(e.power, 12.0);
+        QCOMPARE(e.orientation.elevation, -30.0);
+        QVERIFY(!e.polarityNormal);
+    }
+
+    void roomParametersConvertRelabelAndRefuse() {
+        CRoomParametersForm form(Room(), 2, true);
+        CQtDialogPort port(nullptr);
+        int result = -1;
+        AnswerModal<CPropertyDialog1>([](CPropertyDialog1* d) {
+            QVERIFY(Button(d, QDialogButtonBox::Cancel));
+            // Same as room: the plane follows the room, only its height is typed.
+            QVERIFY(!Edit(d, "planeA")->isEnabled());
+            QVERIFY(Edit(d, "planeE")->isEnabled());
+            QTest::mouseClick(d->findChild<QCheckBox*>("sameAsRoom"), Qt::LeftButton);
+            QVERIFY(Edit(d, "planeC")->isEnabled());
+
+            d->findChild<QComboBox*>("orientation")->setCurrentIndex(1);
+            QCOMPARE(LabelOf(d, "planeE"), QString("Length(X) from YZ Plane :"));
+            d->findChild<QComboBox*>("orientation")->setCurrentIndex(0);
+
+            d->findChild<QComboBox*>("unit")->setCurrentIndex(1);
+            QCOMPARE(Edit(d, "roomLength")->text(), QString("32.81"));
+            QCOMPARE(Edit(d, "colorMaximum")->text(), QString("100"));
+            QCOMPARE(d->findChild<QLineEdit*>("roomHeight")->text(), QString("9.843"));
+            d->findChild<QComboBox*>("unit")->setCurrentIndex(0);
+            QCOMPARE(Edit(d, "roomLength")->text(), QString("10"));
+
+            Type(d, "gridPitchY", "0");
+            Type(d, "gridPitchX", "0"); // any number is allowed here
+            Press(d, QDialogButtonBox::Ok);
+            QVERIFY(d->isVisible());
+            QCOMPARE(d->Message(), QString("Enter a number between 0.001 and 10000."));
+            Type(d, "gridPitchY", "0.5");
+            Edit(d, "projectName")->setText(QString::fromUtf8("Aula M\xc3\xbcnster"));
+            QTest::mouseClick(d->findChild<QRadioButton*>("fullSpace"), Qt::LeftButton);
+            Press(d, QDialogButtonBox::Ok);
+        });
+        result = port.RunRoomParameters(form);
+        QCOMPARE(result, 0);
+        QCOMPARE(form.Result().gridPitchY, 0.5);
+        QCOMPARE(form.Result().gridPitchX, 0.0);
+        QCOMPARE(form.Result().ceilingType, 0);
+        QCOMPARE(form.Result().planeSameAsRoom, 0);
+        QCOMPARE(form.Result().projectName, std::string("Aula M\xc3\xbcnster"));
+    }
+
+    void aNewProjectsRoomParametersHaveNoCancelAndHideZeroPositions() {
+        CRoomParametersForm form(Room(), 0, false);
+        CQtDialogPort port(nullptr);
+        AnswerModal<CPropertyDialog1>([](CPropertyDialog1* d) {
+            QVERIFY(!Button(d, QDialogButtonBox::Cancel));
+            QVERIFY(Edit(d, "roomZeroX")->isHidden());
+            QVERIFY(Edit(d, "planeB")->isHidden());
+            QVERIFY(!Edit(d, "roomLength")->isHidden());
+            d->close(); // the window's close control is Cancel
+        });
+        QCOMPARE(port.RunRoomParameters(form), 1);
+    }
+
+    void autoInstallationRefillsFrequenciesAndRefusesAngles() {
+        CAutoInstallationValues values;
+        values.height = 3;
+        CAutoInstallationForm form(values, 12, 0, 2);
+        CQtDialogPort port(nullptr);
+        AnswerModal<CAutoInstallationDialog1>([&form](CAutoInstallationDialog1* d) {
+            auto* band = d->findChild<QComboBox*>("band");
+            auto* frequency = d->findChild<QComboBox*>("frequency");
+            QCOMPARE(band->count(), static_cast<int>(form.BandCombo().items.size()));
+            QCOMPARE(band->itemText(0), QString("1/12 Oct. Band"));
+            band->setCurrentIndex(0);
+            QCOMPARE(frequency->count(), static_cast<int>(form.FrequencyCombo().items.size()));
+            QCOMPARE(frequency->currentText(),
+                     ToQString(form.FrequencyCombo().items[form.FrequencyCombo().selection]));
+            QCOMPARE(d->findChild<QLabel*>("bandEdges")->text(), ToQString(form.BandEdgeText()));
+            d->findChild<QComboBox*>("shape")->setCurrentIndex(1);
+            Type(d, "azimuth", "200");
+            Press(d, QDialogButtonBox::Ok);
+            QCOMPARE(d->Message(), QString("Enter a number between -180 and 180."));
+            Type(d, "azimuth", "15");
+            Press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(port.RunAutoInstallation(form));
+        QCOMPARE(form.Result().band, 12.0);
+        QCOMPARE(form.Result().shape, 1);
+        QCOMPARE(form.Result().angles.azimuth, 15.0);
+    }
+
+    void autoInstallationWithoutAdvancedModeShowsOnlyThePattern() {
+        CAutoInstallationForm form({}, 12, 0, 0);
+        CQtDialogPort port(nullptr);
+        AnswerModal<CAutoInstallationDialog1>([](CAutoInstallationDialog1* d) {
+            QVERIFY(Edit(d, "azimuth")->isHidden());
+            QVERIFY(Edit(d, "height")->isHidden());
+            QVERIFY(d->findChild<QComboBox*>("band")->isHidden());
+            QVERIFY(!d->findChild<QComboBox*>("pattern")->isHidden());
+            Press(d, QDialogButtonBox::Cancel);
+        });
+        QVERIFY(!port.RunAutoInstallation(form));
+    }
+
+    void vd1ExportRefusesADistanceOfZero() {
+        CVd1ExportForm form;
+        CQtDialogPort port(nullptr);
+        AnswerModal<CVd1ExportDialog1>([](CVd1ExportDialog1* d) {
+            QCOMPARE(d->windowTitle(), QString("Export vd1"));
+            Type(d, "micDistance", "0");
+            Press(d, QDialogButtonBox::Ok);
+            QCOMPARE(d->Message(), QString("Enter a number between 0.0001 and 9999999."));
+            Type(d, "micDistance", "5");
+            Type(d, "angle", "90");
+            Press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(port.RunVd1Export(form));
+        QCOMPARE(form.Angle(), 90.0);
+        QCOMPARE(form.MicDistance(), 5.0);
+    }
+
+    void preferencesAndInitialSettingsReturnTheirChoices() {
+        CPreferencesForm preferences(0, 1);
+        CQtDialogPort port(nullptr);
+        AnswerModal<CPreferenceDialog1>([](CPreferenceDialog1* d) {
+            QVERIFY(d->findChild<QCheckBox*>("manualRecalculation")->isChecked());
+            QTest::mouseClick(d->findChild<QCheckBox*>("advancedMode"), Qt::LeftButton);
+            QTest::mouseClick(d->findChild<QCheckBox*>("manualRecalculation"), Qt::LeftButton);
+            Press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(port.RunPreferences(preferences));
+        QCOMPARE(preferences.AdvancedMode(), 2);
+        QCOMPARE(preferences.ManualRecalc(), 0);
+
+        CInitialSettingsForm first(0, true);
+        AnswerModal<CInitialSettingsDialog1>([](CInitialSettingsDialog1* d) {
+            QVERIFY(Button(d, QDialogButtonBox::Cancel));
+            d->findChild<QComboBox*>("unit")->setCurrentIndex(1);
+            Press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(port.RunInitialSettings(first));
+        QCOMPARE(first.Unit(), 1);
+
+        CInitialSettingsForm again(1, false);
+        AnswerModal<CInitialSettingsDialog1>([](CInitialSettingsDialog1* d) {
+            QVERIFY(!Button(d, QDialogButtonBox::Cancel));
+            QCOMPARE(d->findChild<QComboBox*>("unit")->currentText(), QString("Imperial"));
+            Press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(port.RunInitialSettings(again));
+    }
+
+    void theMessageDialogAsksOkOrCancel() {
+        AnswerModal<CMessageDialog1>([](CMessageDialog1* d) {
+            QCOMPARE(d->windowTitle(), QString("Message from Daxara"));
+            QCOMPARE(d->Text(), QString("Are you sure you want to remove this speaker?"));
+            Press(d, QDialogButtonBox::Ok);
+        });
+        QVERIFY(CMessageDialog1::Ask(nullptr, "Are you sure you want to remove this speaker?"));
+        AnswerModal<CMessageDialog1>(
+            [](CMessageDialog1* d) { Press(d, QDialogButtonBox::Cancel); });
+        QVERIFY(!CMessageDialog1::Ask(nullptr, "Remove?"));
+    }
+
+    void theSpeakerFileChooserOffersSpeakerData() {
+        CGuiTestDir dir;
+        const QString path = dir.FilePath("horn.vsa");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Version 1.0.0\n");
+        file.close();
+        AnswerModal<QFileDialog>([path](QFileDialog* d) {
+            QCOMPARE(d->nameFilters(), QStringList{"VSA Files (*.vsa)"});
+            d->selectFile(path);
+            static_cast<QDialog*>(d)->accept();
+        });
+        const std::optional<std::string> chosen = ChooseSpeakerDataFile(nullptr);
+        QVERIFY(chosen.has_value());
+        QCOMPARE(FromCorePath(*chosen), path);
+
+        AnswerModal<QFileDialog>([](QFileDialog* d) { d->reject(); });
+        QVERIFY(!ChooseSpeakerDataFile(nullptr).has_value());
+    }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "DialogsTest.moc"

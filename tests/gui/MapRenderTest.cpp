@@ -1,0 +1,295 @@
+// The colour map as pixels: the painter on an image, the command-line render, and printed pages.
+#include "FakePorts.h"
+#include "GuiTestSupport.h"
+#include "acoustics/ColorMapCondition.h"
+#include "paint/DaxIcons.h"
+#include "paint/GuiText.h"
+#include "paint/MapPainter.h"
+#include "project/ColorMapTexts.h"
+#include "project/ColorMapViewModel.h"
+#include "project/ProjectFile.h"
+
+#include <QImage>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QProcess>
+#include <QTest>
+
+#include <set>
+
+namespace {
+QColor FromColorRef(std::uint32_t c) {
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
+}
+
+// A 10 x 10 room 10 high, the plane on the floor (so the ceiling grid and the speaker are drawn
+// well above it in the diagonal view) and one directional speaker under the ceiling.
+struct HallFixture : CDocFixture {
+    std::unique_ptr<CColorMapViewModel> view;
+
+    explicit HallFixture(int installations = 1) {
+        AddModel(DirectionalSpeaker(1, 3));
+        doc.room.roomHeight = 10;
+        doc.loadedFromFile = 1;
+        CColorMapCondition c;
+        c.plane.Build(0, 0, 0, 10, 10, 0, 0.5, 100, 2);
+        c.viewAngles = {45, 75, 0};
+        doc.conditions.Append(c);
+        view = std::make_unique<CColorMapViewModel>(doc);
+        view->OnInitialUpdate();
+        for (int i = 0; i < installations; ++i)
+            doc.room.AddInstallation(0, 0, {1 + 0.05 * i, 5, 9}, {0, 0, 60}, 1, true);
+        doc.room.list.currentIndex = 0;
+        view->CalculateMap();
+    }
+};
+
+// Where each sampled cell centre must show the cell's colour: cells away from the plane's
+// edges (labels) and from the origin (axes).
+void CheckCells(const QImage& image, const CColorMapViewModel& view, const CListeningPlane& plane) {
+    std::set<QRgb> seen;
+    int checked = 0;
+    for (const CPlaceElement& cell : plane.points) {
+        if (cell.x < 2.5 || cell.x > 8.5 || cell.y < 2.5 || cell.y > 8.5)
+            continue;
+        const CPixel p = view.PixelOf({cell.x, cell.y, cell.z});
+        const QColor expected = FromColorRef(plane.ColorOf(cell.level));
+        QCOMPARE(image.pixelColor(p.x, p.y), expected);
+        seen.insert(expected.rgb());
+        ++checked;
+    }
+    QVERIFY(checked > 100);
+    QVERIFY2(seen.size() >= 3, "the sample should cover several colour classes");
+}
+
+void CheckLegend(const QImage& image, const CColorMapViewModel& view,
+                 const CListeningPlane& plane) {
+    const int h = view.FontHeight();
+    for (int i = 0; i < kColorClasses; ++i)
+        QCOMPARE(image.pixelColor(5 + h / 2, h * (i + 2) + kComboStripHeight + h / 2),
+                 FromColorRef(plane.colors[static_cast<std::size_t>(i)]));
+}
+
+// Records the texts a painter writes, page by page, instead of drawing them.
+class CTextRecorder : public QPaintDevice {
+public:
+    CTextRecorder(int width, int height) : m_engine(this), m_width(width), m_height(height) {}
+    QPaintEngine* paintEngine() const override { return &m_engine; }
+    std::vector<QString> texts;
+
+protected:
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+        case PdmWidth:
+            return m_width;
+        case PdmHeight:
+            return m_height;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 600;
+        case PdmDepth:
+            return 32;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(devicePixelRatioFScale());
+        default:
+            return 1;
+        }
+    }
+
+private:
+    class CEngine : public QPaintEngine {
+    public:
+        explicit CEngine(CTextRecorder* owner) : QPaintEngine(AllFeatures), m_owner(owner) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawTextItem(const QPointF&, const QTextItem& item) override {
+            m_owner->texts.push_back(item.text());
+        }
+        Type type() const override { return User; }
+
+    private:
+        CTextRecorder* m_owner;
+    };
+    mutable CEngine m_engine;
+    int m_width, m_height;
+};
+} // namespace
+
+class MapRenderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void PaintedCellsLegendAndBackgroundHaveTheirColours() {
+        HallFixture f;
+        f.view->SetClientSize(1000, 800);
+        f.view->ProjectView(true);
+        QImage image(1000, 800, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            PaintColorMap(painter, f.doc, *f.view);
+        }
+        const CListeningPlane& plane = f.view->Condition()->plane;
+        CheckCells(image, *f.view, plane);
+        CheckLegend(image, *f.view, plane);
+        QCOMPARE(image.pixelColor(999, 799), QColor(Qt::white));
+        QCOMPARE(image.pixelColor(999, 100), QColor(Qt::white));
+    }
+
+    void APlaneWithoutSpeakersIsFilledWithTheLastColour() {
+        HallFixture f(0);
+        f.view->SetClientSize(800, 800);
+        f.view->SetViewDirection(0, 0, 0);
+        f.view->Fit();
+        QImage image(800, 800, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            PaintColorMap(painter, f.doc, *f.view);
+        }
+        const CListeningPlane& plane = f.view->Condition()->plane;
+        const CPixel centre = f.view->PixelOf({6.3, 6.3, 0});
+        QCOMPARE(image.pixelColor(centre.x, centre.y), FromColorRef(plane.colors[24]));
+    }
+
+    void APlaneWithoutPointsStillDrawsTheRoomAndLegend() {
+        HallFixture f;
+        f.view->Condition()->plane.points.clear();
+        f.view->Condition()->plane.pointCount = 0;
+        f.view->SetClientSize(800, 600);
+        f.view->Fit();
+        QImage image(800, 600, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            PaintColorMap(painter, f.doc, *f.view);
+        }
+        CheckLegend(image, *f.view, f.view->Condition()->plane);
+    }
+
+    void IconsAndCursorsArePaintedForTheScreensRatio() {
+        for (const qreal ratio : {1.0, 2.0}) {
+            for (const EDaxIcon icon :
+                 {EDaxIcon::Speaker, EDaxIcon::CurrentSpeaker, EDaxIcon::Application}) {
+                const QImage image = DaxIconImage(icon, 32, ratio);
+                QCOMPARE(image.size(), QSize(32, 32) * ratio);
+                QCOMPARE(image.devicePixelRatio(), ratio);
+                QVERIFY(qAlpha(image.pixel(image.width() / 2, image.height() / 2)) == 255);
+                QVERIFY(qAlpha(image.pixel(0, 0)) < 255 || icon == EDaxIcon::Application);
+            }
+            const QCursor drag = DaxCursor(EDaxCursor::DragSpeaker, ratio);
+            QCOMPARE(drag.hotSpot(), QPoint(16, 16));
+            QCOMPARE(drag.pixmap().size(), QSize(32, 32) * ratio);
+        }
+        // The current speaker stands out from the others.
+        QVERIFY(DaxIconImage(EDaxIcon::Speaker, 32) != DaxIconImage(EDaxIcon::CurrentSpeaker, 32));
+    }
+
+    void RenderWritesTheWindowPictureAndFailsOnBadOutputs() {
+        CGuiTestDir dir;
+        QVERIFY(dir.IsValid());
+        HallFixture f;
+        const QString project = dir.FilePath("hall.tdax");
+        CProjectFileStorage storage;
+        std::string error;
+        QVERIFY2(storage.Save(f.doc, project.toStdString(), error), error.c_str());
+
+        const QString png = dir.FilePath("hall.png");
+        QProcess cli;
+        cli.start(DAXARA_CLI, {"render", project, "--png", png, "--pdf", dir.FilePath("hall.pdf"),
+                               "--size", "1000x800", "--view", "diagonal"});
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 0);
+        QImage image(png);
+        QCOMPARE(image.size(), QSize(1000, 800));
+
+        // The same projection the window would make of the saved project.
+        CDAXDoc loaded;
+        QVERIFY(ProjectFile::Open(project.toStdString(), loaded, error));
+        CColorMapViewModel view(loaded);
+        view.OnInitialUpdate();
+        view.SetViewDirection(45, 75, 0);
+        view.SetClientSize(1000, 800);
+        view.ProjectView(true);
+        CheckCells(image, view, loaded.conditions.At(0)->plane);
+        CheckLegend(image, view, loaded.conditions.At(0)->plane);
+        QCOMPARE(image.pixelColor(999, 799), QColor(Qt::white));
+        QVERIFY(QFileInfo(dir.FilePath("hall.pdf")).size() > 1000);
+
+        // Each refusal names what was wrong.
+        const std::pair<QStringList, QByteArray> bad[] = {
+            {{"render", project, "--png", dir.FilePath("no/such/folder/x.png")}, "folder"},
+            {{"render", project, "--png", png, "--size", "0x100"}, "--size 0x100"},
+            {{"render", project, "--png", png, "--size", "wide"}, "--size must be"},
+            {{"render", project, "--png", png, "--size", "100000x10"}, "--size 100000x10"},
+            {{"render", project, "--png", png, "--condition", "3"}, "--condition 3"},
+            {{"render", dir.FilePath("missing.tdax"), "--png", png}, "missing.tdax"},
+            {{"render", project}, "--png or --pdf"},
+        };
+        const QByteArray before = [&] {
+            QFile file(png);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }();
+        for (const auto& [arguments, reason] : bad) {
+            cli.start(DAXARA_CLI, arguments);
+            QVERIFY(cli.waitForFinished(60000));
+            QVERIFY2(cli.exitCode() != 0, qPrintable(arguments.join(' ')));
+            const QByteArray error = cli.readAllStandardError();
+            QVERIFY2(error.contains("daxara-cli:") && error.contains(reason),
+                     qPrintable(arguments.join(' ') + ": " + error));
+        }
+        QFile after(png);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), before); // a failed render leaves the old picture alone
+    }
+
+    void ALongTablePrintsOnEveryPageUnderARepeatedHeader() {
+        HallFixture f(150);
+        f.doc.advancedMode = 1;
+        CTextRecorder page(4800, 6800);
+        const CTablePaging paging = f.view->BeginPrinting(page.width(), page.height());
+        QVERIFY(paging.pageCount >= 3);
+        const QString name = ToQString(f.doc.models.At(0).DisplayName());
+        std::vector<QString> numbers;
+        for (int p = 1; p <= paging.pageCount; ++p) {
+            page.texts.clear();
+            {
+                QPainter painter(&page);
+                PaintPrintedPage(painter, f.doc, *f.view, paging, p);
+            }
+            const auto count = std::count(page.texts.begin(), page.texts.end(),
+                                          QString(Strings::kTableSpeakerName));
+            QCOMPARE(count, 1);
+            QCOMPARE(std::count(page.texts.begin(), page.texts.end(), QString("Polarity")), 1);
+            const bool title = std::any_of(page.texts.begin(), page.texts.end(), [](auto& t) {
+                return t.startsWith(Strings::kMapShownAt);
+            });
+            QCOMPARE(title, p == 1); // the map and its title only on page 1
+            // Rows follow the header: "No" then the row numbers of this page.
+            const auto header = std::find(page.texts.begin(), page.texts.end(), QString("No"));
+            QVERIFY(header != page.texts.end());
+            for (auto it = header; it != page.texts.end(); ++it) {
+                bool number = false;
+                it->toInt(&number);
+                if (number && it + 1 != page.texts.end() && *(it + 1) == name)
+                    numbers.push_back(*it);
+            }
+        }
+        f.view->EndPrinting();
+        QCOMPARE(static_cast<int>(numbers.size()), 150);
+        for (int i = 0; i < 150; ++i)
+            QCOMPARE(numbers[static_cast<std::size_t>(i)], QString::number(i + 1));
+    }
+};
+
+QTEST_MAIN(MapRenderTest)
+#include "MapRenderTest.moc"
