@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <stdexcept>
@@ -340,4 +341,30 @@ TEST(CommandTable, UndoAndRedoHaveTheirKeys) {
     EXPECT_EQ(CommandShortcuts(kCmdUndo), (std::vector<std::string>{"Ctrl+Z"}));
     EXPECT_EQ(CommandShortcuts(kCmdRedo), (std::vector<std::string>{"Ctrl+Y", "Ctrl+Shift+Z"}));
     EXPECT_TRUE(CommandShortcuts(kCmdInstall).empty());
+}
+
+TEST(UndoMemory, AHundredMovesShareTheBalloonsOfThreeFineModels) {
+    UndoDoc f;
+    for (int i = 0; i < 3; ++i)
+        f.AddModel(DirectionalSpeaker(1, 24));
+    std::size_t balloons = 0;
+    for (int i = 0; i < f.doc.models.Count(); ++i)
+        balloons += ModelBytes(f.doc.models.At(i));
+    f.doc.models.SetCurrentIndex(0);
+    f.doc.History().Clear();
+    for (int i = 0; i < 100; ++i) {
+        CDAXDoc::CEditStep move(f.doc, Strings::kStepMoveSpeaker);
+        CInstallationElement values = *f.doc.room.list.Current();
+        f.dialogs.installation = PlaceAt(0.5 + 0.03 * i, 2);
+        ASSERT_EQ(f.doc.EditInstallation(values), 0);
+        f.doc.StandardRefresh();
+    }
+    ASSERT_EQ(f.doc.History().Count(), 100u);
+    const std::size_t held = f.doc.History().Bytes(f.doc.models.Shared());
+    const std::size_t plane = f.Plane().points.size() * sizeof(CPlaceElement);
+    std::printf("models %zu bytes, plane %zu bytes, 100 moves hold %zu bytes\n", balloons, plane,
+                held);
+    // Each step keeps its own plane levels and small records, never a model.
+    EXPECT_LT(held, 100 * (plane + 4096));
+    EXPECT_LT(held, balloons);
 }
