@@ -14,10 +14,7 @@ std::unique_ptr<CSpeakerModel> ImportSpeakerText(const std::string& text, int le
                                                  std::string* reason) {
     std::istringstream in(text.rfind("Version ", 0) == 0 ? WithoutVersionLine(text) : text);
     CLineReader reader(in);
-    CSpeakerModelContainer container;
-    if (!container.ImportModel(reader, lengthUnit, nullptr, reason))
-        return nullptr;
-    return container.Release(0);
+    return CSpeakerModelContainer::ReadModel(reader, lengthUnit, nullptr, reason);
 }
 
 CVsaGenOptions OmniSpeaker(double level, int pointsPerOctave) {

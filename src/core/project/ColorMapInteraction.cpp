@@ -3,6 +3,7 @@
 #include "common/MathUtil.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
+#include "project/Strings.h"
 
 #include <cmath>
 
@@ -183,7 +184,10 @@ void CColorMapViewModel::LeftUp(const CPixel& p) {
     if (!m_dragging)
         return;
     m_dragging = false;
-    if (InsideInstallationPlane(p) || InsideCalculationPlane(p)) {
+    const bool inside = InsideInstallationPlane(p) || InsideCalculationPlane(p);
+    CDAXDoc::CEditStep step(m_doc,
+                            inside ? Strings::kStepMoveSpeaker : Strings::kStepRemoveSpeaker);
+    if (inside) {
         if (MoveCurrentInstallation(p) != 1)
             return;
     } else if (m_doc.room.list.Current() && m_doc.RemoveInstallations(false) == 0) {
@@ -207,6 +211,7 @@ int CColorMapViewModel::DropSpeaker(const CPixel& p) {
     CVec3 centre;
     if (!InsideInstallationPlane(p) || !GridCellAt(p, centre))
         return 2;
+    CDAXDoc::CEditStep step(m_doc, Strings::kStepInstallSpeaker);
     if (m_doc.InstallSpeaker(centre.x, centre.y) != 0)
         return 2;
     RefreshAfterEdit(m_doc);
@@ -229,6 +234,7 @@ int CColorMapViewModel::MoveCurrentInstallation(const CPixel& p) {
     }
     CInstallationElement values = *current;
     values.position = target;
+    CDAXDoc::CEditStep step(m_doc, Strings::kStepMoveSpeaker);
     if (m_doc.EditInstallation(values) != 0)
         return 2;
     RefreshAfterEdit(m_doc);

@@ -79,6 +79,14 @@ void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& chang
         --m_conditionIndex;
     if (hint != kHintAcoustics)
         return;
+    if (change.restored) {
+        // The plane came back with its levels and view settings; the projection and the lists
+        // follow them.
+        ProjectView(false);
+        SyncConditionControls(0, 0);
+        Repaint();
+        return;
+    }
     if (m_doc.manualRecalc == 0 || change.recalculate)
         CalculateMap();
     Repaint();

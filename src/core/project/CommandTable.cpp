@@ -5,6 +5,8 @@ const std::vector<CCommandInfo>& CommandTable() {
         {kCmdSave, "Save the active document", "Save", "&Save Project", "File"},
         {kCmdPrint, "Print the active document", "Print", "&Print...", "File"},
         {kCmdPrintPreview, "Display full pages", "Print Preview", "Print Pre&view", "File"},
+        {kCmdUndo, "Undo the last edit of the project", "Undo", "&Undo", "Edit"},
+        {kCmdRedo, "Redo the edit that was undone", "Redo", "&Redo", "Edit"},
         {kCmdFit, "Fit", "Fit", "&Fit", "View/Room/Size"},
         {kCmdZoomIn, "Zoom in", "Zoom In", "Zoom &In", "View/Room/Size"},
         {kCmdZoomOut, "Zoom out", "Zoom Out", "Zoom &Out", "View/Room/Size"},
@@ -42,4 +44,15 @@ const CCommandInfo* FindCommand(int id) {
         if (info.id == id)
             return &info;
     return nullptr;
+}
+
+std::vector<std::string> CommandShortcuts(int id) {
+    switch (id) {
+    case kCmdUndo:
+        return {"Ctrl+Z"};
+    case kCmdRedo:
+        return {"Ctrl+Y", "Ctrl+Shift+Z"};
+    default:
+        return {};
+    }
 }

@@ -29,6 +29,8 @@ enum ECommand : int {
     kCmdViewMinusZ = 32802,
     kCmdViewDiagonal = 32803,
     kCmdNewWindow = 57648,
+    kCmdUndo = 57643,
+    kCmdRedo = 57644,
 };
 
 // One entry of the command table: what the menus, toolbar and status bar show.
@@ -43,3 +45,5 @@ struct CCommandInfo {
 // Every project command, in menu order within each popup.
 const std::vector<CCommandInfo>& CommandTable();
 const CCommandInfo* FindCommand(int id);
+// The key sequences of a command in the portable text form ("Ctrl+Z"), first the primary one.
+std::vector<std::string> CommandShortcuts(int id);

@@ -56,6 +56,8 @@ std::vector<EUpdateHint> CDocumentChange::Hints() const {
 }
 
 void CDAXDoc::Notify(const CDocumentChange& change) {
+    if (m_step && !change.restored)
+        m_step->Heard(change);
     for (const EUpdateHint hint : change.Hints()) {
         if (hint == kHintResponse && change.ClearsCurves())
             ClearCurves();
@@ -154,7 +156,7 @@ bool CDAXDoc::SaveProject() {
     legacyFormat = false;
     SetDiskStamp(path, m_ports.storage->Stamp(path));
     fileVersion = kCurrentFileVersion;
-    m_modified = false;
+    SetModified(false);
     if (wasLegacy && m_ports.messages) {
         m_ports.messages->Beep();
         m_ports.messages->Inform(Strings::kSavedWithNewExtension);

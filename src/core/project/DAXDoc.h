@@ -8,6 +8,7 @@
 #include "common/Vec3.h"
 #include "project/DocumentView.h"
 #include "project/Ports.h"
+#include "project/UndoHistory.h"
 #include "project/ViewList.h"
 #include "speaker/SpeakerModelContainer.h"
 
@@ -76,7 +77,9 @@ public:
     void SetPorts(const CDocumentPorts& ports) { m_ports = ports; }
 
     bool IsModified() const { return m_modified; }
-    void SetModified(bool modified = true) { m_modified = modified; }
+    // Setting the flag outside an undoable step means the file and the history's saved position
+    // no longer match; clearing it marks the saved position.
+    void SetModified(bool modified = true);
     const std::string& PathName() const { return m_path; }
     void SetPathName(const std::string& path);
     // The file the project was read from or last saved to, as it was then; a save compares it
@@ -146,6 +149,50 @@ public:
     // Every calculation plane back to an uncalculated grid: levels, statistics and colours reset.
     void RebuildAllPlanes();
 
+    // --- Undo ---
+    // One undoable step around a command that may change the project. It is recorded, under
+    // its name and with the change record the command sent, when the command told the views of
+    // an edit while the step was open; a command that declines, is cancelled or fails records
+    // nothing. When the command throws, the project goes back to its state at the start. A step
+    // opened inside another is part of the outer one.
+    class CEditStep {
+    public:
+        CEditStep(CDAXDoc& doc, std::string name);
+        ~CEditStep();
+        CEditStep(const CEditStep&) = delete;
+        CEditStep& operator=(const CEditStep&) = delete;
+        // The command changes the current model in place: the project takes a copy first, so
+        // the state before keeps the original.
+        void DetachCurrentModel();
+
+    private:
+        friend class CDAXDoc;
+        void Heard(const CDocumentChange& change);
+
+        CDAXDoc& m_doc;
+        std::string m_name;
+        bool m_outer;
+        int m_exceptions;
+        std::shared_ptr<CDocumentState> m_before;
+        bool m_modifiedBefore = false;
+        CDocumentChange m_change;
+        bool m_heard = false;
+        bool m_modifiedDuring = false;
+        int m_detachedIndex = -1;
+        std::shared_ptr<CSpeakerModel> m_original;
+    };
+    bool CanUndo() const;
+    bool CanRedo() const;
+    // "&Undo <step>" and "&Redo <step>"; only "&Undo" and "&Redo" when there is no step.
+    std::string UndoMenuText() const;
+    std::string RedoMenuText() const;
+    // Puts the project back before the last step, or does the last undone step again, and
+    // refreshes the views with that step's change record. False when there is nothing to do.
+    bool Undo();
+    bool Redo();
+    CUndoHistory& History() { return m_history; }
+    const CUndoHistory& History() const { return m_history; }
+
 private:
     friend class CDocumentView;
     bool RunCommand(int id);
@@ -162,6 +209,8 @@ private:
     std::string m_path;
     std::string m_stampPath;
     std::optional<CFileStamp> m_stamp;
+    CUndoHistory m_history;
+    CEditStep* m_step = nullptr;
 };
 
 // True when the path ends in ".dax", ignoring case.

@@ -6,6 +6,37 @@
 #include "project/forms/PreferencesForm.h"
 
 #include <new>
+#include <optional>
+
+namespace {
+// The undoable step a command records when it changes the project, or none.
+const char* StepName(int id) {
+    switch (id) {
+    case kCmdImport:
+        return Strings::kStepImportSpeakerData;
+    case kCmdArrangeModules:
+        return Strings::kStepArrangeModules;
+    case kCmdDeleteSpeaker:
+        return Strings::kStepDeleteSpeakerData;
+    case kCmdAutoInstall:
+        return Strings::kStepAutoInstallation;
+    case kCmdInstall:
+        return Strings::kStepInstallSpeaker;
+    case kCmdChangeInstallation:
+        return Strings::kStepChangeSpeaker;
+    case kCmdRemoveInstallation:
+        return Strings::kStepRemoveSpeaker;
+    case kCmdRemoveAllInstallations:
+        return Strings::kStepRemoveAllSpeakers;
+    case kCmdRoomParameters:
+        return Strings::kStepRoomParameters;
+    case kCmdPreference:
+        return Strings::kStepPreferences;
+    default:
+        return nullptr;
+    }
+}
+} // namespace
 
 bool CDAXDoc::IsCommandEnabled(int id) const {
     if (m_calculating)
@@ -28,6 +59,10 @@ bool CDAXDoc::IsCommandEnabled(int id) const {
         return HasInstallations();
     case kCmdNewWindow:
         return false;
+    case kCmdUndo:
+        return CanUndo();
+    case kCmdRedo:
+        return CanRedo();
     default:
         return FindCommand(id) != nullptr;
     }
@@ -51,7 +86,18 @@ bool CDAXDoc::OnCommand(int id) {
 }
 
 bool CDAXDoc::RunCommand(int id) {
+    std::optional<CEditStep> step;
+    if (const char* name = StepName(id))
+        step.emplace(*this, name);
+    if (id == kCmdArrangeModules)
+        step->DetachCurrentModel();
     switch (id) {
+    case kCmdUndo:
+        Undo();
+        break;
+    case kCmdRedo:
+        Redo();
+        break;
     case kCmdSave:
         SaveProject();
         break;

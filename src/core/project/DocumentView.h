@@ -27,6 +27,10 @@ struct CDocumentChange {
     bool curves = false;              // new response curves to draw
     int removedCondition = -1;        // a calculation plane entry that went (later ones move down)
     int removedGraph = -1;            // a frequency response entry that went
+    // Undo or redo put back a whole state of the project, the planes with their stored levels
+    // and the curves as they were: the maps repaint them rather than recalculate, and nothing is
+    // cleared.
+    bool restored = false;
 
     // The standard refresh after an edit of the installations.
     static CDocumentChange Installations() { return {.installations = true}; }
@@ -46,7 +50,7 @@ struct CDocumentChange {
     // What a map shows changed: maps recalculate and the old spectrum is cleared.
     bool Acoustics() const { return installations || planes || recalculate || arrangement; }
     // Curve 0 of every response entry is cleared just before hint 4.
-    bool ClearsCurves() const { return Acoustics(); }
+    bool ClearsCurves() const { return Acoustics() && !restored; }
     bool RemovesEntries() const { return removedCondition >= 0 || removedGraph >= 0; }
     // The hints in the order the views receive them: kHintNone first when entries went, then the
     // numbered hints.

@@ -141,6 +141,22 @@ inline constexpr const char* kAutoNoCoverage =
 inline constexpr const char* kAutoTooMany =
     "Automatic installation stopped: the layout would need more than 10000 speakers. The "
     "installations are unchanged.";
+
+// The names of undoable steps, shown as "Undo <name>" and "Redo <name>".
+inline constexpr const char* kStepInstallSpeaker = "Install Speaker";
+inline constexpr const char* kStepMoveSpeaker = "Move Speaker";
+inline constexpr const char* kStepChangeSpeaker = "Change Speaker";
+inline constexpr const char* kStepRemoveSpeaker = "Remove Speaker";
+inline constexpr const char* kStepRemoveAllSpeakers = "Remove All Speakers";
+inline constexpr const char* kStepRoomParameters = "Room Parameters";
+inline constexpr const char* kStepAutoInstallation = "Automatic Installation";
+inline constexpr const char* kStepImportSpeakerData = "Import Speaker Data";
+inline constexpr const char* kStepDeleteSpeakerData = "Delete Speaker Data";
+inline constexpr const char* kStepArrangeModules = "Arrange Modules";
+inline constexpr const char* kStepPreferences = "Preferences";
+// Menu texts of the Edit menu; " <name>" follows when there is a step.
+inline constexpr const char* kUndoMenu = "&Undo";
+inline constexpr const char* kRedoMenu = "&Redo";
 // List views
 inline constexpr const char* kColumnNo = "No";
 inline constexpr const char* kColumnSpeakerName = "Speaker Name";

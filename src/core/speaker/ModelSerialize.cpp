@@ -155,6 +155,20 @@ void CSpeakerModelContainer::Serialize(CArchive& ar, int lengthUnit, std::uint32
     ar.SetContext({});
 }
 
+std::unique_ptr<CSpeakerModel> CSpeakerModelContainer::CloneModel(const CSpeakerModel& model) {
+    // Storing only reads the model.
+    CSpeakerModel& source = const_cast<CSpeakerModel&>(model);
+    CArchive out = CArchive::ForStoring();
+    std::uint16_t kind = static_cast<std::uint16_t>(source.Kind());
+    out.Word(kind);
+    source.Serialize(out, kVersion200);
+    CArchive in = CArchive::ForLoading(out.TakeBuffer());
+    std::unique_ptr<CSpeakerModel> copy = LoadModelRecord(in, kVersion200);
+    if (copy)
+        copy->SetLengthUnit(model.Settings().lengthUnit);
+    return copy;
+}
+
 std::unique_ptr<CSpeakerModel> CSpeakerModelContainer::LoadModelRecord(CArchive& ar,
                                                                        std::uint32_t version) {
     std::uint16_t kind = 0;

@@ -37,10 +37,21 @@ std::unique_ptr<CSpeakerModel> CSpeakerModelContainer::CreateModel(int kind) {
 
 bool CSpeakerModelContainer::ImportModel(CLineReader& reader, int lengthUnit,
                                          CProgressDialog1* progress, std::string* reason) {
-    auto fail = [&](std::string why) {
+    std::unique_ptr<CSpeakerModel> model = ReadModel(reader, lengthUnit, progress, reason);
+    if (!model)
+        return false;
+    m_models.push_back(std::move(model));
+    return true;
+}
+
+std::unique_ptr<CSpeakerModel> CSpeakerModelContainer::ReadModel(CLineReader& reader,
+                                                                 int lengthUnit,
+                                                                 CProgressDialog1* progress,
+                                                                 std::string* reason) {
+    auto fail = [&](std::string why) -> std::unique_ptr<CSpeakerModel> {
         if (reason)
             *reason = std::move(why);
-        return false;
+        return nullptr;
     };
     std::string line;
     if (!reader.ReadLine(line))
@@ -61,8 +72,7 @@ bool CSpeakerModelContainer::ImportModel(CLineReader& reader, int lengthUnit,
     } catch (const std::bad_alloc&) {
         return fail("not enough memory for the speaker data");
     }
-    m_models.push_back(std::move(model));
-    return true;
+    return model;
 }
 
 void CSpeakerModelContainer::RemoveModel(int index) {
@@ -82,10 +92,16 @@ void CSpeakerModelContainer::Append(std::unique_ptr<CSpeakerModel> model) {
     m_models.push_back(std::move(model));
 }
 
-std::unique_ptr<CSpeakerModel> CSpeakerModelContainer::Release(int index) {
+void CSpeakerModelContainer::Adopt(std::vector<std::shared_ptr<CSpeakerModel>> models,
+                                   int currentIndex) noexcept {
+    m_models.swap(models);
+    m_currentIndex = currentIndex;
+}
+
+std::shared_ptr<CSpeakerModel>
+CSpeakerModelContainer::Replace(int index, std::shared_ptr<CSpeakerModel> model) {
     CheckIndex(index, m_models.size(), "speaker model");
-    std::unique_ptr<CSpeakerModel> model = std::move(m_models[static_cast<std::size_t>(index)]);
-    m_models.erase(m_models.begin() + index);
+    m_models[static_cast<std::size_t>(index)].swap(model);
     return model;
 }
 

@@ -17,15 +17,29 @@ public:
     // The model class of a type code, or nullptr for an unknown code.
     static std::unique_ptr<CSpeakerModel> CreateModel(int kind);
 
-    // Reads the model type line and the rest of one model from speaker data text and appends the
-    // model. On failure nothing is added and *reason (when given) says why. currentIndex stays.
+    // Reads the model type line and the rest of one model from speaker data text. On failure
+    // nullptr and *reason (when given) says why.
+    static std::unique_ptr<CSpeakerModel> ReadModel(CLineReader& reader, int lengthUnit,
+                                                    CProgressDialog1* progress,
+                                                    std::string* reason = nullptr);
+    // ReadModel, then appends the model. On failure nothing is added. currentIndex stays.
     bool ImportModel(CLineReader& reader, int lengthUnit, CProgressDialog1* progress,
                      std::string* reason = nullptr);
+    // An independent copy of a model, made through its project record: what a project file
+    // keeps of it is equal, nothing is shared.
+    static std::unique_ptr<CSpeakerModel> CloneModel(const CSpeakerModel& model);
     void RemoveModel(int index);
     void RemoveAll();
     void Append(std::unique_ptr<CSpeakerModel> model);
-    // Takes a model out of the list without deleting it; currentIndex is left to the caller.
-    std::unique_ptr<CSpeakerModel> Release(int index);
+
+    // The models as shared handles, for a snapshot of the project that must not copy them. A
+    // model that is shared this way is never changed in place: whoever changes one first puts a
+    // copy in its slot (Replace).
+    const std::vector<std::shared_ptr<CSpeakerModel>>& Shared() const { return m_models; }
+    // Takes the given models and current index, as a snapshot holds them.
+    void Adopt(std::vector<std::shared_ptr<CSpeakerModel>> models, int currentIndex) noexcept;
+    // Puts another model into slot index; returns the one that was there.
+    std::shared_ptr<CSpeakerModel> Replace(int index, std::shared_ptr<CSpeakerModel> model);
 
     CSpeakerModel* CurrentModel() const;
     CSpeakerModel& At(int index) const;
@@ -42,6 +56,6 @@ public:
     void SetLengthUnit(int unit);
 
 private:
-    std::vector<std::unique_ptr<CSpeakerModel>> m_models;
+    std::vector<std::shared_ptr<CSpeakerModel>> m_models;
     int m_currentIndex = 0;
 };

@@ -1,0 +1,133 @@
+// The project's undo history: steps around the commands, undo and redo.
+#include "project/DAXDoc.h"
+#include "project/Strings.h"
+
+#include <exception>
+
+void CDAXDoc::SetModified(bool modified) {
+    m_modified = modified;
+    if (!modified)
+        m_history.MarkClean();
+    else if (m_step)
+        m_step->m_modifiedDuring = true;
+    else
+        m_history.ChangedOutsideSteps();
+}
+
+CDAXDoc::CEditStep::CEditStep(CDAXDoc& doc, std::string name)
+    : m_doc(doc), m_name(std::move(name)), m_outer(doc.m_step == nullptr),
+      m_exceptions(std::uncaught_exceptions()) {
+    if (!m_outer)
+        return;
+    m_before = CDocumentState::Capture(doc, doc.m_history.Latest());
+    m_modifiedBefore = doc.m_modified;
+    doc.m_step = this;
+}
+
+void CDAXDoc::CEditStep::DetachCurrentModel() {
+    const int index = m_doc.models.CurrentIndex();
+    if (!m_outer || index < 0 || index >= m_doc.models.Count())
+        return;
+    std::shared_ptr<CSpeakerModel> copy =
+        CSpeakerModelContainer::CloneModel(m_doc.models.At(index));
+    if (!copy) {
+        // Without a copy the states sharing the model would change with it.
+        m_before.reset();
+        m_doc.m_history.Clear();
+        return;
+    }
+    m_original = m_doc.models.Replace(index, std::move(copy));
+    m_detachedIndex = index;
+}
+
+void CDAXDoc::CEditStep::Heard(const CDocumentChange& change) {
+    const bool edit = change.installations || change.planes || change.speakerList ||
+                      change.arrangement || change.listSettings;
+    if (!edit)
+        return;
+    m_heard = true;
+    m_change.installations |= change.installations;
+    m_change.planes |= change.planes;
+    m_change.speakerList |= change.speakerList;
+    m_change.arrangement |= change.arrangement;
+    m_change.listSettings |= change.listSettings;
+}
+
+CDAXDoc::CEditStep::~CEditStep() {
+    if (!m_outer)
+        return;
+    m_doc.m_step = nullptr;
+    try {
+        if (std::uncaught_exceptions() > m_exceptions) {
+            if (!m_before)
+                return;
+            m_before->Restore(m_doc);
+            m_doc.m_modified = m_modifiedBefore;
+            CDocumentChange everything{
+                .installations = true, .planes = true, .speakerList = true, .listSettings = true};
+            everything.restored = true;
+            m_doc.Notify(everything);
+            return;
+        }
+        if (!m_heard || !m_before) {
+            if (!m_heard && m_detachedIndex >= 0)
+                m_doc.models.Replace(m_detachedIndex, std::move(m_original));
+            if (m_modifiedDuring)
+                m_doc.m_history.ChangedOutsideSteps();
+            return;
+        }
+        m_doc.m_history.Record({m_name, m_change, std::move(m_before)}, m_doc.models.Shared());
+    } catch (...) {
+        // Nothing may leave a destructor; a history that cannot be kept is dropped.
+        m_doc.m_history.Clear();
+    }
+}
+
+bool CDAXDoc::CanUndo() const {
+    return m_history.CanUndo() && !m_step;
+}
+
+bool CDAXDoc::CanRedo() const {
+    return m_history.CanRedo() && !m_step;
+}
+
+std::string CDAXDoc::UndoMenuText() const {
+    const std::string name = m_history.UndoName();
+    return name.empty() ? Strings::kUndoMenu : std::string(Strings::kUndoMenu) + " " + name;
+}
+
+std::string CDAXDoc::RedoMenuText() const {
+    const std::string name = m_history.RedoName();
+    return name.empty() ? Strings::kRedoMenu : std::string(Strings::kRedoMenu) + " " + name;
+}
+
+bool CDAXDoc::Undo() {
+    if (!CanUndo())
+        return false;
+    CUndoHistory::CStep& step = m_history.UndoStep();
+    // The state now, with whatever was calculated since, is what redo brings back.
+    std::shared_ptr<CDocumentState> now = CDocumentState::Capture(*this, step.state.get());
+    step.state->Restore(*this);
+    step.state = std::move(now);
+    m_history.MovedBack();
+    m_modified = !m_history.AtCleanPoint();
+    CDocumentChange change = step.change;
+    change.restored = true;
+    Notify(change);
+    return true;
+}
+
+bool CDAXDoc::Redo() {
+    if (!CanRedo())
+        return false;
+    CUndoHistory::CStep& step = m_history.RedoStep();
+    std::shared_ptr<CDocumentState> now = CDocumentState::Capture(*this, step.state.get());
+    step.state->Restore(*this);
+    step.state = std::move(now);
+    m_history.MovedForward();
+    m_modified = !m_history.AtCleanPoint();
+    CDocumentChange change = step.change;
+    change.restored = true;
+    Notify(change);
+    return true;
+}

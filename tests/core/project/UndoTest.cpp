@@ -1,0 +1,370 @@
+#include "FakePorts.h"
+#include "RecordingView.h"
+#include "TestDir.h"
+#include "project/ColorMapViewModel.h"
+#include "project/CommandTable.h"
+#include "project/ProjectFile.h"
+#include "project/Strings.h"
+#include "project/arrangement/ModuleArrangementDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <stdexcept>
+
+namespace {
+using Bytes = std::vector<std::uint8_t>;
+
+class CScriptedFiles : public CFilePort {
+public:
+    std::optional<std::string> speakerFile;
+    std::optional<std::string> ChooseSpeakerFile() override { return speakerFile; }
+    std::optional<std::string> ChooseProjectName(const std::string&) override {
+        return std::nullopt;
+    }
+};
+
+// A project with a calculated map: one model, one speaker, one plane whose levels are stored, so
+// "byte-identical" covers the levels and statistics a save writes.
+struct UndoDoc : CDocFixture {
+    std::unique_ptr<CColorMapViewModel> map;
+
+    UndoDoc() {
+        AddModel(DirectionalSpeaker(1, 3));
+        doc.loadedFromFile = 1;
+        CColorMapCondition c;
+        c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
+        doc.conditions.Append(c);
+        map = std::make_unique<CColorMapViewModel>(doc);
+        map->OnInitialUpdate();
+        map->ResetSpeakerDependentDisplay();
+        EXPECT_EQ(doc.OnCommand(kCmdInstall), true);
+        doc.History().Clear();
+        doc.SetModified(false);
+    }
+    Bytes Saved() { return ProjectFile::Write(doc); }
+    const CListeningPlane& Plane() { return doc.conditions.At(0)->plane; }
+};
+
+// The user's answer to the installation dialog: the speaker goes to (x, y).
+std::function<bool(CInstallationForm&)> PlaceAt(double x, double y) {
+    return [=](CInstallationForm& form) {
+        form.Field(CInstallationForm::kX).SetValue(x);
+        form.Field(CInstallationForm::kY).SetValue(y);
+        return form.Accept();
+    };
+}
+
+// Runs one edit and checks the round trip: undo saves as before, redo saves as after.
+void ExpectUndoRedo(UndoDoc& f, const std::function<void()>& edit, const std::string& name) {
+    const Bytes before = f.Saved();
+    edit();
+    ASSERT_TRUE(f.doc.CanUndo()) << name;
+    EXPECT_EQ(f.doc.UndoMenuText(), "&Undo " + name);
+    const Bytes after = f.Saved();
+    ASSERT_NE(before, after) << name;
+    ASSERT_TRUE(f.doc.OnCommand(kCmdUndo));
+    EXPECT_EQ(f.Saved(), before) << name;
+    EXPECT_EQ(f.doc.RedoMenuText(), "&Redo " + name);
+    ASSERT_TRUE(f.doc.OnCommand(kCmdRedo));
+    EXPECT_EQ(f.Saved(), after) << name;
+    ASSERT_TRUE(f.doc.OnCommand(kCmdUndo));
+    EXPECT_EQ(f.Saved(), before) << name;
+}
+
+struct QL9Count : CModuleArrangementDialogs {
+    int count = 3;
+    bool Run(CQL9ArrangementForm& form) override { return form.SelectCount(count), true; }
+    bool Run(CTypeWArrangementForm&) override { return false; }
+    bool Run(CTypePArrangementForm&) override { return false; }
+    bool Run(CTypeRArrangementForm&) override { return false; }
+    bool Run(CTypeKArrangementForm&) override { return false; }
+    bool SpecialUserLevel() const override { return false; }
+};
+} // namespace
+
+TEST(Undo, EachKindOfEditComesBackByteForByteAndGoesAgain) {
+    UndoDoc f;
+    ASSERT_GT(f.Plane().maximumLevel, 0.0); // the map was calculated and is part of the save
+    f.dialogs.installation = PlaceAt(3, 1);
+    ExpectUndoRedo(
+        f, [&] { f.doc.OnCommand(kCmdInstall); }, Strings::kStepInstallSpeaker);
+    ExpectUndoRedo(
+        f, [&] { f.doc.OnCommand(kCmdChangeInstallation); }, Strings::kStepChangeSpeaker);
+    ExpectUndoRedo(
+        f, [&] { f.doc.OnCommand(kCmdRemoveInstallation); }, Strings::kStepRemoveSpeaker);
+    f.doc.OnCommand(kCmdInstall);
+    ExpectUndoRedo(
+        f, [&] { f.doc.OnCommand(kCmdRemoveAllInstallations); }, Strings::kStepRemoveAllSpeakers);
+    f.dialogs.preferences = [](CPreferencesForm& form) {
+        form.manualChecked = true;
+        form.advancedChecked = true;
+        return true;
+    };
+    ExpectUndoRedo(
+        f, [&] { f.doc.OnCommand(kCmdPreference); }, Strings::kStepPreferences);
+    // A change of unit converts every position and tells every model.
+    f.dialogs.roomParameters = [](CRoomParametersForm& form) {
+        form.projectName = "Hall";
+        form.SelectUnit(kUnitImperial);
+        return form.Accept() ? 0 : 1;
+    };
+    ExpectUndoRedo(
+        f, [&] { f.doc.OnCommand(kCmdRoomParameters); }, Strings::kStepRoomParameters);
+    EXPECT_EQ(f.doc.CurrentModel()->Settings().lengthUnit, f.doc.lengthUnit);
+    ExpectUndoRedo(
+        f, [&] { f.doc.OnCommand(kCmdAutoInstall); }, Strings::kStepAutoInstallation);
+    f.AddModel(DirectionalSpeaker(0, 3));
+    f.doc.History().Clear();
+    ExpectUndoRedo(
+        f, [&] { f.doc.OnCommand(kCmdDeleteSpeaker); }, Strings::kStepDeleteSpeakerData);
+    EXPECT_EQ(f.doc.models.Count(), 2);
+}
+
+TEST(Undo, ImportAndModuleArrangementKeepTheirModels) {
+    UndoDoc f;
+    CScriptedFiles files;
+    CTestDir dir;
+    const std::string path = dir.Path("array.vsa");
+    CVsaGenOptions o = QL9ArrayOptions();
+    o.phiBlocks = 4;
+    o.thetaCount = 5;
+    o.lowestFrequency = 500.0;
+    o.highestFrequency = 2000.0;
+    std::ofstream(path, std::ios::binary) << GenerateVsa(o);
+    files.speakerFile = path;
+    QL9Count user;
+    CDocumentPorts ports = f.doc.Ports();
+    ports.files = &files;
+    ports.arrangement = &user;
+    f.doc.SetPorts(ports);
+
+    ExpectUndoRedo(
+        f, [&] { f.doc.OnCommand(kCmdImport); }, Strings::kStepImportSpeakerData);
+    ASSERT_TRUE(f.doc.OnCommand(kCmdRedo));
+    ASSERT_EQ(f.doc.models.Count(), 2);
+    const CSpeakerModel* imported = f.doc.CurrentModel();
+    const int modules = imported->ElementTotal();
+    ExpectUndoRedo(
+        f, [&] { f.doc.OnCommand(kCmdArrangeModules); }, Strings::kStepArrangeModules);
+    EXPECT_EQ(f.doc.CurrentModel()->ElementTotal(), modules);
+    ASSERT_TRUE(f.doc.OnCommand(kCmdRedo));
+    EXPECT_NE(f.doc.CurrentModel()->ElementTotal(), modules);
+    // Undoing the arrangement and the import puts back the very model that was imported.
+    ASSERT_TRUE(f.doc.Undo());
+    EXPECT_EQ(f.doc.CurrentModel(), imported);
+
+    // A cancelled arrangement records nothing and leaves the model the project had.
+    user.count = -1;
+    struct Cancel : QL9Count {
+        bool Run(CQL9ArrangementForm&) override { return false; }
+    } cancel;
+    ports.arrangement = &cancel;
+    f.doc.SetPorts(ports);
+    const std::size_t steps = f.doc.History().Position();
+    f.doc.OnCommand(kCmdArrangeModules);
+    EXPECT_EQ(f.doc.History().Position(), steps);
+    EXPECT_EQ(f.doc.CurrentModel(), imported);
+}
+
+TEST(Undo, UndoneStatesNeedNoRecalculationAndSendTheOriginalRecord) {
+    UndoDoc f;
+    // Every map calculation opens one progress dialog.
+    struct Counting : CProgressFactory {
+        int created = 0;
+        std::unique_ptr<CProgressDialog1> CreateProgress() override {
+            ++created;
+            return std::make_unique<CCountingProgress>();
+        }
+    } calculations;
+    CDocumentPorts ports = f.doc.Ports();
+    ports.progress = &calculations;
+    f.doc.SetPorts(ports);
+    CRecordingView view(f.doc);
+    const double level = f.Plane().maximumLevel;
+    f.dialogs.installation = PlaceAt(3, 3);
+    f.doc.OnCommand(kCmdInstall);
+    EXPECT_NE(f.Plane().maximumLevel, level);
+    EXPECT_EQ(calculations.created, 1);
+    view.hints.clear();
+    view.changes.clear();
+    ASSERT_TRUE(f.doc.Undo());
+    EXPECT_EQ(f.Plane().maximumLevel, level);
+    EXPECT_EQ(view.hints, (std::vector<int>{kHintAcoustics, kHintInstallations, kHintResponse}));
+    ASSERT_FALSE(view.changes.empty());
+    EXPECT_TRUE(view.changes.front().restored);
+    EXPECT_TRUE(view.changes.front().installations);
+    EXPECT_EQ(calculations.created, 1); // not recalculated
+    ASSERT_TRUE(f.doc.Redo());
+    EXPECT_EQ(calculations.created, 1);
+    EXPECT_NE(f.Plane().maximumLevel, level);
+}
+
+TEST(Undo, ANewEditDropsRedoAndTheOldestStepsGoBeyondTheBound) {
+    UndoDoc f;
+    for (double x : {1.0, 2.0, 3.0}) {
+        f.dialogs.installation = PlaceAt(x, 2);
+        f.doc.OnCommand(kCmdChangeInstallation);
+    }
+    EXPECT_EQ(f.doc.History().Count(), 3u);
+    f.doc.Undo();
+    f.doc.Undo();
+    EXPECT_TRUE(f.doc.CanRedo());
+    f.dialogs.installation = PlaceAt(0.5, 0.5);
+    f.doc.OnCommand(kCmdChangeInstallation);
+    EXPECT_FALSE(f.doc.CanRedo());
+    EXPECT_FALSE(f.doc.IsCommandEnabled(kCmdRedo));
+    EXPECT_EQ(f.doc.RedoMenuText(), "&Redo");
+    EXPECT_EQ(f.doc.History().Count(), 2u);
+
+    f.doc.History().SetBounds(3, CUndoHistory::kDefaultMaxBytes);
+    const Bytes second = f.Saved(); // what undoing the third step from now brings back
+    for (double x : {1.5, 2.5, 3.5}) {
+        f.dialogs.installation = PlaceAt(x, 1);
+        f.doc.OnCommand(kCmdChangeInstallation);
+    }
+    EXPECT_EQ(f.doc.History().Count(), 3u);
+    while (f.doc.Undo()) {
+    }
+    EXPECT_EQ(f.Saved(), second);
+
+    // A byte bound smaller than one step keeps only the newest.
+    f.doc.History().SetBounds(100, 1);
+    f.doc.OnCommand(kCmdChangeInstallation);
+    f.doc.OnCommand(kCmdChangeInstallation);
+    EXPECT_EQ(f.doc.History().Count(), 1u);
+    EXPECT_TRUE(f.doc.CanUndo());
+}
+
+TEST(Undo, TheSavedPositionClearsTheModifiedFlag) {
+    UndoDoc f;
+    f.doc.SetPathName("/nowhere/hall.tdax");
+    EXPECT_FALSE(f.doc.IsModified());
+    f.dialogs.installation = PlaceAt(1, 1);
+    f.doc.OnCommand(kCmdChangeInstallation);
+    EXPECT_TRUE(f.doc.IsModified());
+    f.doc.Undo();
+    EXPECT_FALSE(f.doc.IsModified());
+    f.doc.Redo();
+    EXPECT_TRUE(f.doc.IsModified());
+
+    ASSERT_TRUE(f.doc.OnCommand(kCmdSave));
+    EXPECT_FALSE(f.doc.IsModified());
+    EXPECT_TRUE(f.doc.CanUndo()); // saving keeps the history
+    f.doc.Undo();
+    EXPECT_TRUE(f.doc.IsModified());
+    f.doc.Redo();
+    EXPECT_FALSE(f.doc.IsModified());
+
+    // The saved state was undone and another edit replaced it: no position is clean any more.
+    f.doc.Undo();
+    f.dialogs.installation = PlaceAt(2, 2);
+    f.doc.OnCommand(kCmdChangeInstallation);
+    f.doc.Undo();
+    EXPECT_TRUE(f.doc.IsModified());
+
+    // A change outside the steps (a view command) leaves the file behind at this position.
+    ASSERT_TRUE(f.doc.OnCommand(kCmdSave));
+    f.doc.OnCommand(kCmdZoomIn);
+    f.doc.Redo();
+    f.doc.Undo();
+    EXPECT_TRUE(f.doc.IsModified());
+}
+
+TEST(Undo, CancelledAndDeclinedCommandsRecordNothing) {
+    UndoDoc f;
+    const Bytes before = f.Saved();
+    f.dialogs.installation = [](CInstallationForm&) { return false; };
+    f.doc.OnCommand(kCmdInstall);
+    f.doc.OnCommand(kCmdChangeInstallation);
+    f.messages.answers = {false, false};
+    f.doc.OnCommand(kCmdRemoveInstallation);
+    f.doc.OnCommand(kCmdRemoveAllInstallations);
+    f.dialogs.preferences = [](CPreferencesForm&) { return false; };
+    f.doc.OnCommand(kCmdPreference);
+    f.dialogs.roomParameters = [](CRoomParametersForm&) { return 1; };
+    f.doc.OnCommand(kCmdRoomParameters);
+    f.dialogs.autoInstallation = [](CAutoInstallationForm&) { return false; };
+    f.doc.OnCommand(kCmdAutoInstall);
+    f.messages.answers = {false};
+    f.doc.OnCommand(kCmdDeleteSpeaker);
+    f.doc.OnCommand(kCmdRecalculate); // not an edit
+    EXPECT_FALSE(f.doc.CanUndo());
+    EXPECT_FALSE(f.doc.IsCommandEnabled(kCmdUndo));
+    EXPECT_EQ(f.doc.UndoMenuText(), "&Undo");
+    EXPECT_EQ(f.Saved(), before);
+}
+
+TEST(Undo, ACommandThatThrowsLeavesTheProjectAsItWas) {
+    UndoDoc f;
+    const Bytes before = f.Saved();
+    // The dialog answers OK, then the flow meets bad data after the speaker went in.
+    f.dialogs.installation = PlaceAt(2, 3);
+    CRecordingView view(f.doc);
+    view.onUpdate = [&](EUpdateHint hint) {
+        if (hint == kHintInstallations && !view.changes.back().restored)
+            throw CInvalidArgument("installation index out of range");
+    };
+    f.doc.OnCommand(kCmdInstall);
+    EXPECT_EQ(f.messages.errors.size(), 1u);
+    EXPECT_EQ(f.Saved(), before);
+    EXPECT_FALSE(f.doc.CanUndo());
+    EXPECT_FALSE(f.doc.IsModified());
+}
+
+TEST(Undo, AStepOpenedByAViewRecordsItsEditOnce) {
+    UndoDoc f;
+    const Bytes before = f.Saved();
+    {
+        CDAXDoc::CEditStep move(f.doc, Strings::kStepMoveSpeaker);
+        CInstallationElement values = *f.doc.room.list.Current();
+        values.position.x = 1.0;
+        f.dialogs.installation = [](CInstallationForm& form) { return form.Accept(); };
+        ASSERT_EQ(f.doc.EditInstallation(values), 0);
+        {
+            CDAXDoc::CEditStep inner(f.doc, "inner");
+            f.doc.StandardRefresh();
+        }
+        EXPECT_FALSE(f.doc.CanUndo()); // nothing to undo while a step is open
+    }
+    EXPECT_EQ(f.doc.History().Count(), 1u);
+    EXPECT_EQ(f.doc.UndoMenuText(), "&Undo Move Speaker");
+    f.doc.Undo();
+    EXPECT_EQ(f.Saved(), before);
+}
+
+TEST(CommandTable, UndoAndRedoHaveTheirKeys) {
+    EXPECT_EQ(FindCommand(kCmdUndo)->popup, "Edit");
+    EXPECT_EQ(CommandShortcuts(kCmdUndo), (std::vector<std::string>{"Ctrl+Z"}));
+    EXPECT_EQ(CommandShortcuts(kCmdRedo), (std::vector<std::string>{"Ctrl+Y", "Ctrl+Shift+Z"}));
+    EXPECT_TRUE(CommandShortcuts(kCmdInstall).empty());
+}
+
+TEST(UndoMemory, AHundredMovesShareTheBalloonsOfThreeFineModels) {
+    UndoDoc f;
+    for (int i = 0; i < 3; ++i)
+        f.AddModel(DirectionalSpeaker(1, 24));
+    std::size_t balloons = 0;
+    for (int i = 0; i < f.doc.models.Count(); ++i)
+        balloons += ModelBytes(f.doc.models.At(i));
+    f.doc.models.SetCurrentIndex(0);
+    f.doc.History().Clear();
+    for (int i = 0; i < 100; ++i) {
+        CDAXDoc::CEditStep move(f.doc, Strings::kStepMoveSpeaker);
+        CInstallationElement values = *f.doc.room.list.Current();
+        f.dialogs.installation = PlaceAt(0.5 + 0.03 * i, 2);
+        ASSERT_EQ(f.doc.EditInstallation(values), 0);
+        f.doc.StandardRefresh();
+    }
+    ASSERT_EQ(f.doc.History().Count(), 100u);
+    const std::size_t held = f.doc.History().Bytes(f.doc.models.Shared());
+    const std::size_t plane = f.Plane().points.size() * sizeof(CPlaceElement);
+    std::printf("models %zu bytes, plane %zu bytes, 100 moves hold %zu bytes\n", balloons, plane,
+                held);
+    // Each step keeps its own plane levels and small records, never a model.
+    EXPECT_LT(held, 100 * (plane + 4096));
+    EXPECT_LT(held, balloons);
+}
