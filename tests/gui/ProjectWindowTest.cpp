@@ -147,8 +147,8 @@ private slots:
         CDAXChildFrame* child = p.NewProject();
         QVERIFY(child);
         QCOMPARE(MenuTitles(frame.menuBar()),
-                 (QStringList{"&File", "&View", "&Room", "&Speaker", "&Installation", "&Tool",
-                              "&Window", "&Help"}));
+                 (QStringList{"&File", "&Edit", "&View", "&Room", "&Speaker", "&Installation",
+                              "&Tool", "&Window", "&Help"}));
         const auto checkAll = [&] {
             for (const CCommandInfo& info : CommandTable())
                 QVERIFY2(frame.Action(info.id)->isEnabled() ==

@@ -23,6 +23,10 @@ const char* ThemeName(int id) {
     switch (id) {
     case kCmdNew:
         return "document-new";
+    case kCmdUndo:
+        return "edit-undo";
+    case kCmdRedo:
+        return "edit-redo";
     case kCmdOpen:
         return "document-open";
     case kCmdSave:
@@ -175,6 +179,23 @@ void Recalculate(QPainter& p) {
     p.drawPolygon(QPolygonF({QPointF(14.5, 1.5), QPointF(14.5, 7), QPointF(9, 7)}));
 }
 
+// A hooked arrow turning back (undo) or forward (redo).
+void EditArrow(QPainter& p, bool forward) {
+    if (forward) {
+        p.translate(16, 0);
+        p.scale(-1, 1);
+    }
+    const QColor blue(40, 90, 170);
+    p.setPen(Pen(blue, 1.8));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath hook(QPointF(5, 6));
+    hook.cubicTo(QPointF(11, 4), QPointF(15, 8), QPointF(12, 13));
+    p.drawPath(hook);
+    p.setPen(Qt::NoPen);
+    p.setBrush(blue);
+    p.drawPolygon(QPolygonF({QPointF(1.5, 6.5), QPointF(6.5, 2), QPointF(6.5, 10)}));
+}
+
 void Preference(QPainter& p) {
     p.setPen(Pen(kInk, 1.2));
     for (int i = 0; i < 3; ++i) {
@@ -246,6 +267,12 @@ bool PaintCommandGlyph(QPainter& p, int id, int size) {
         break;
     case kCmdOpen:
         Folder(p);
+        break;
+    case kCmdUndo:
+        EditArrow(p, false);
+        break;
+    case kCmdRedo:
+        EditArrow(p, true);
         break;
     case kCmdSave:
         Disk(p);

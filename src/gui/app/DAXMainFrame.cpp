@@ -9,7 +9,9 @@
 #include "app/QtFilePort.h"
 #include "app/QtMessagePort.h"
 #include "paint/GuiText.h"
+#include "project/CommandTable.h"
 #include "project/DAXDoc.h"
+#include "project/Strings.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -107,6 +109,11 @@ void CDAXMainFrame::CreateActions() {
         action->setToolTip(ToQString(info->tooltip));
         if (const std::string keys = Accelerator(info->id); !keys.empty())
             action->setShortcut(QKeySequence(QString::fromStdString(keys)));
+        QList<QKeySequence> extra;
+        for (const std::string& keys : CommandShortcuts(info->id))
+            extra << QKeySequence(QString::fromStdString(keys));
+        if (!extra.isEmpty())
+            action->setShortcuts(extra);
         action->setIcon(CommandIcon(info->id));
         action->setIconVisibleInMenu(false);
         const int id = info->id;
@@ -244,6 +251,11 @@ void CDAXMainFrame::UpdateCommandUI() {
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
         it.value()->setEnabled(IsCommandAvailable(it.key(), document));
     m_actions[kCmdViewStatusBar]->setChecked(statusBar()->isVisible());
+    // The edit keys name the step they undo or redo; with nothing to do they stay greyed.
+    m_actions[kCmdUndo]->setText(
+        ToQString(document ? document->UndoMenuText() : Strings::kUndoMenu));
+    m_actions[kCmdRedo]->setText(
+        ToQString(document ? document->RedoMenuText() : Strings::kRedoMenu));
     for (CDAXChildFrame* each : Children())
         each->RefreshTitle();
     setWindowTitle(child ? QString("%1 - %2").arg(kAppTitle, child->DocumentTitle())

@@ -70,8 +70,11 @@ TEST(MenuLayout, ToolbarGroupsAreSeparatedAndEveryButtonHasATooltip) {
         ASSERT_NE(info, nullptr) << bar[i];
         EXPECT_FALSE(info->tooltip.empty()) << bar[i];
     }
-    EXPECT_EQ(groups, 6);
-    EXPECT_EQ(bar[5], kCmdViewMinusX);
+    // The specified five groups with the undo/redo pair after the file group.
+    EXPECT_EQ(groups, 7);
+    EXPECT_EQ(bar[5], kCmdUndo);
+    EXPECT_EQ(bar[6], kCmdRedo);
+    EXPECT_EQ(bar[8], kCmdViewMinusX);
     EXPECT_EQ(bar[bar.size() - 2], 0);
 }
 
