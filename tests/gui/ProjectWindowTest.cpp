@@ -16,6 +16,7 @@
 #include "views/StdSPDataListView.h"
 #include "views/TapListView.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -116,6 +117,48 @@ private slots:
         const int unexpected = CProgram::s_unexpected;
         CProgram::s_unexpected = 0;
         QCOMPARE(unexpected, 0);
+    }
+
+    void undoAndRedoThroughTheEditKeys() {
+        CProgram p;
+        const QString path = p.dir.FilePath("undo.tdax");
+        WriteBytes(path, ProjectBytes("Undo"));
+        CDAXChildFrame* child = p.Frame().OpenProject(path);
+        QVERIFY(child);
+        CDAXDoc& doc = child->Document();
+        QAction* undo = p.Frame().Action(kCmdUndo);
+        QAction* redo = p.Frame().Action(kCmdRedo);
+        p.Frame().UpdateCommandUI();
+        QVERIFY(!undo->isEnabled());
+        QCOMPARE(undo->text(), QString("&Undo"));
+
+        // Remove All asks first; the step it records names itself in the Edit menu.
+        p.driver.Then(CModalDriver::Ok());
+        p.Frame().ExecuteCommand(kCmdRemoveAllInstallations);
+        QVERIFY(!doc.HasInstallations());
+        QVERIFY(undo->isEnabled());
+        QCOMPARE(undo->text(), QString("&Undo ") + Strings::kStepRemoveAllSpeakers);
+        QVERIFY(!redo->isEnabled());
+
+        // Shortcuts reach the active window only.
+        QWidget* window = &p.Frame();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(doc.HasInstallations());
+        QVERIFY(!doc.IsModified());
+        QVERIFY(redo->isEnabled());
+        QCOMPARE(redo->text(), QString("&Redo ") + Strings::kStepRemoveAllSpeakers);
+
+        QTest::keyClick(window, Qt::Key_Y, Qt::ControlModifier);
+        QVERIFY(!doc.HasInstallations());
+        QVERIFY(doc.IsModified());
+        QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(!doc.HasInstallations()); // nothing left to redo
+        QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(!doc.HasInstallations());
+        QCOMPARE(p.driver.Unexpected(), 0);
     }
 
     void commandsAreEnabledExactlyAsTheTableSays() {
