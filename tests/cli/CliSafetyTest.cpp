@@ -327,7 +327,19 @@ TEST_F(CliSafety, InterruptedOrFailedSavesLeaveTheProjectAndNoTemporaryFile) {
                 ticks += std::atoll(field.c_str());
         return ticks;
     };
-    while (cpuTicks() * 1000 / ::sysconf(_SC_CLK_TCK) < 150 &&
+    // Instrumented builds set up several times slower, so they wait longer before Ctrl-C.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    const long long waitMs = 1500;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+    const long long waitMs = 1500;
+#else
+    const long long waitMs = 150;
+#endif
+#else
+    const long long waitMs = 150;
+#endif
+    while (cpuTicks() * 1000 / ::sysconf(_SC_CLK_TCK) < waitMs &&
            ::waitpid(child, &status, WNOHANG) == 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ::kill(child, SIGINT);

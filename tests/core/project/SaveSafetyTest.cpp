@@ -171,7 +171,8 @@ TEST_F(SaveSafety, APlaneAtTheLimitIsWrittenAndReadBackOneBeyondIsRefusedEverywh
     EXPECT_NE(message.find("36000000"), std::string::npos) << message;
 
     // A file claiming one row more is refused by the reader with the count.
-    std::vector<std::uint8_t> bytes(Get(P("limit.tdax")).begin(), Get(P("limit.tdax")).end());
+    const auto saved = Get(P("limit.tdax"));
+    std::vector<std::uint8_t> bytes(saved.begin(), saved.end());
     const double thousand = 1000, more = 1001;
     std::uint8_t pattern[8];
     std::memcpy(pattern, &thousand, 8);
