@@ -485,11 +485,7 @@ int RunSpectrum(const CSpectrumOptions& o) {
     ApplyBandChoice(view, o.band, std::nullopt, o.mode);
     std::vector<double> centres, levels;
     std::string reason;
-    // The engine answers fast; the literal path is asked again only to say why a band failed.
-    bool ok = EnginePointSpectrum(doc.Scene(), *view.Condition(), at, centres, levels);
-    for (double level : levels)
-        ok = ok && std::isfinite(level);
-    if (!ok && !PointSpectrum(doc.Scene(), *view.Condition(), at, centres, levels, &reason))
+    if (!EnginePointSpectrum(doc.Scene(), *view.Condition(), at, centres, levels, &reason))
         throw CCliError("the spectrum could not be calculated: " + reason);
     for (std::size_t i = 0; i < centres.size(); ++i)
         std::cout << Number(centres[i]) << "," << Number(levels[i]) << "\n";

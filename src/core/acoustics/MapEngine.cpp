@@ -273,6 +273,24 @@ CMapEngine::EPass CMapEngine::Locate(const InstallationPlan& inst, const Element
     return EPass::Value;
 }
 
+CVec3 CMapEngine::Local(const Pass& pass, const CVec3& point) {
+    const CMatrix3& m = pass.rotation;
+    const CVec3 v = point - pass.source;
+    // The rotation's transpose times v, as CMatrix3::TransposeTimes computes it.
+    return {m.m[0][0] * v.x + m.m[1][0] * v.y + m.m[2][0] * v.z,
+            m.m[0][1] * v.x + m.m[1][1] * v.y + m.m[2][1] * v.z,
+            m.m[0][2] * v.x + m.m[1][2] * v.y + m.m[2][2] * v.z};
+}
+
+bool CMapEngine::ReadsBalloon(int k, const CVec3& point) const {
+    const InstallationPlan& inst = m_installations.at(static_cast<std::size_t>(k));
+    for (const ElementPlan& element : inst.elements)
+        for (int p = 0; p < element.passCount; ++p)
+            if (Local(element.passes[p], point).Length() != 0.0)
+                return true;
+    return false;
+}
+
 template <class Visit>
 bool CMapEngine::VisitPasses(const InstallationPlan& inst, const CVec3& point,
                              Visit&& visit) const {
@@ -303,12 +321,7 @@ bool CMapEngine::VisitPasses(const InstallationPlan& inst, const CVec3& point,
     for (const ElementPlan& element : inst.elements)
         for (int p = 0; p < element.passCount; ++p) {
             const Pass& pass = element.passes[p];
-            const CMatrix3& m = pass.rotation;
-            const CVec3 v = point - pass.source;
-            // The rotation's transpose times v, as CMatrix3::TransposeTimes computes it.
-            const CVec3 d{m.m[0][0] * v.x + m.m[1][0] * v.y + m.m[2][0] * v.z,
-                          m.m[0][1] * v.x + m.m[1][1] * v.y + m.m[2][1] * v.z,
-                          m.m[0][2] * v.x + m.m[1][2] * v.y + m.m[2][2] * v.z};
+            const CVec3 d = Local(pass, point);
             const double length = d.Length();
             elements[filled] = &element;
             passes[filled] = p;

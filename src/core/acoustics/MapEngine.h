@@ -46,6 +46,10 @@ public:
     // false when its response fails, as the point response does.
     bool AddInstallation(int k, const CVec3& point, double* re, double* im) const;
 
+    // Whether installation k's response at the point looks up its balloon: some pass of it is not
+    // at zero distance. Only then does a frequency its model lacks fail the response.
+    bool ReadsBalloon(int k, const CVec3& point) const;
+
     // With ETables::OnDemand: converts the balloon cells the point needs. Not thread-safe.
     void PrepareFor(const CVec3& point);
     // Reads installation k again from the scene (it moved or changed); the list keeps its size.
@@ -109,6 +113,7 @@ private:
         double theta = 0.0;
         double phi = 0.0;
     };
+    static CVec3 Local(const Pass& pass, const CVec3& point); // in the pass's element axes
     EPass Locate(const InstallationPlan& inst, const ElementPlan& element, const Pass& pass,
                  const Direction& direction, Located& out) const;
     // Calls visit(element, result, located) for every pass of the installation in order, the

@@ -150,8 +150,7 @@ bool CColorMapViewModel::LevelAt(const CVec3& point, double& level) const {
     const CAcousticScene scene = m_doc.Scene();
     const CBandIndexRange band = ConditionBand(scene, *condition);
     double pressure = 0.0;
-    if (BandPressure(scene, condition->mode, point, band.start, band.end, band.pitch, pressure) !=
-        kBandOk)
+    if (EngineBandPressure(scene, condition->mode, point, band, pressure) != kBandOk)
         return false;
     level = PressureLevel(pressure);
     return true;
