@@ -84,8 +84,10 @@ CMapEngine::CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRa
     if (!m_scene.HasInstallations())
         return;
     m_models.resize(static_cast<std::size_t>(m_scene.models->Count()));
-    for (const CInstallationElement& inst : *m_scene.installations)
+    for (const CInstallationElement& inst : *m_scene.installations) {
         m_installations.push_back(Plan(inst));
+        m_passTotal += PassCount(m_installations.back());
+    }
 }
 
 void CMapEngine::FillCell(BalloonTable& table, const ModelPlan& model, int cell) {
@@ -204,7 +206,10 @@ CMapEngine::InstallationPlan CMapEngine::Plan(const CInstallationElement& inst) 
 }
 
 void CMapEngine::ReplanInstallation(int k) {
-    m_installations.at(static_cast<std::size_t>(k)) = Plan(*m_scene.installations->At(k));
+    InstallationPlan& inst = m_installations.at(static_cast<std::size_t>(k));
+    m_passTotal -= PassCount(inst);
+    inst = Plan(*m_scene.installations->At(k));
+    m_passTotal += PassCount(inst);
 }
 
 CMapEngine::EPass CMapEngine::Locate(const InstallationPlan& inst, const ElementPlan& element,
@@ -273,7 +278,7 @@ CMapEngine::EPass CMapEngine::Locate(const InstallationPlan& inst, const Element
     return EPass::Value;
 }
 
-CVec3 CMapEngine::Local(const Pass& pass, const CVec3& point) {
+inline CVec3 CMapEngine::Local(const Pass& pass, const CVec3& point) {
     const CMatrix3& m = pass.rotation;
     const CVec3 v = point - pass.source;
     // The rotation's transpose times v, as CMatrix3::TransposeTimes computes it.
@@ -291,60 +296,81 @@ bool CMapEngine::ReadsBalloon(int k, const CVec3& point) const {
     return false;
 }
 
-template <class Visit>
-bool CMapEngine::VisitPasses(const InstallationPlan& inst, const CVec3& point,
-                             Visit&& visit) const {
-    const ElementPlan* elements[kKernelLanes];
-    int passes[kKernelLanes];
-    Direction directions[kKernelLanes];
+int CMapEngine::PassCount(const InstallationPlan& inst) {
+    int count = 0;
+    for (const ElementPlan& element : inst.elements)
+        count += element.passCount;
+    return count;
+}
+
+void CMapEngine::Directions(const InstallationPlan* first, const InstallationPlan* last,
+                            const CVec3& point, Direction* out) const {
     double dx[kKernelLanes], dy[kKernelLanes], dz[kKernelLanes], r[kKernelLanes];
     double theta[kKernelLanes], phi[kKernelLanes];
+    Direction* pending = out; // the first direction still without angles
     int filled = 0;
-    Located located;
     auto flush = [&]() {
         for (int i = filled; i < kKernelLanes; ++i)
             dx[i] = 1.0, dy[i] = dz[i] = 0.0, r[i] = 1.0; // idle lanes
         BalloonAnglesOf(kKernelLanes, dx, dy, dz, r, theta, phi);
-        const int count = filled;
+        for (int i = 0; i < filled; ++i)
+            pending[i].theta = theta[i], pending[i].phi = phi[i];
+        pending += filled;
         filled = 0;
-        for (int i = 0; i < count; ++i) {
-            Direction& direction = directions[i];
-            direction.theta = theta[i];
-            direction.phi = phi[i];
-            const Pass& pass = elements[i]->passes[passes[i]];
-            const EPass result = Locate(inst, *elements[i], pass, direction, located);
-            if (!visit(*elements[i], result, located))
-                return false;
-        }
-        return true;
     };
+    for (const InstallationPlan* inst = first; inst != last; ++inst)
+        for (const ElementPlan& element : inst->elements)
+            for (int p = 0; p < element.passCount; ++p) {
+                Direction& direction = *out++;
+                direction.d = Local(element.passes[p], point);
+                direction.r = direction.d.Length();
+                dx[filled] = direction.d.x, dy[filled] = direction.d.y, dz[filled] = direction.d.z;
+                r[filled] = direction.r;
+                if (direction.r == 0.0)
+                    dx[filled] = 1.0, r[filled] = 1.0; // the sentinel needs no angles
+                if (++filled == kKernelLanes)
+                    flush();
+            }
+    if (filled > 0)
+        flush();
+}
+
+template <class Visit>
+bool CMapEngine::VisitPasses(const InstallationPlan& inst, const Direction* directions,
+                             Visit&& visit) const {
+    Located located;
     for (const ElementPlan& element : inst.elements)
         for (int p = 0; p < element.passCount; ++p) {
-            const Pass& pass = element.passes[p];
-            const CVec3 d = Local(pass, point);
-            const double length = d.Length();
-            elements[filled] = &element;
-            passes[filled] = p;
-            directions[filled].d = d;
-            directions[filled].r = length;
-            dx[filled] = d.x, dy[filled] = d.y, dz[filled] = d.z;
-            r[filled] = length == 0.0 ? 1.0 : length; // the sentinel needs no angles
-            if (length == 0.0)
-                dx[filled] = 1.0;
-            if (++filled == kKernelLanes && !flush())
+            const EPass result = Locate(inst, element, element.passes[p], *directions++, located);
+            if (!visit(element, result, located))
                 return false;
         }
-    return filled == 0 || flush();
+    return true;
 }
 
 bool CMapEngine::AddInstallation(int index, const CVec3& point, double* re, double* im) const {
     const InstallationPlan& inst = m_installations[static_cast<std::size_t>(index)];
     if (!inst.model)
         return true; // no model: contributes nothing
+    constexpr int kOnStack = 64;
+    Direction onStack[kOnStack];
+    std::vector<Direction> onHeap;
+    const int count = PassCount(inst);
+    Direction* directions = onStack;
+    if (count > kOnStack) {
+        onHeap.resize(static_cast<std::size_t>(count));
+        directions = onHeap.data();
+    }
+    Directions(&inst, &inst + 1, point, directions);
+    return AddInstallationAt(inst, directions, re, im);
+}
+
+bool CMapEngine::AddInstallationAt(const InstallationPlan& inst, const Direction* directions,
+                                   double* re, double* im) const {
     const int padded = Padded();
     const std::size_t stride = static_cast<std::size_t>(padded);
     return VisitPasses(
-        inst, point, [&](const ElementPlan& element, EPass result, Located& located) {
+        inst, directions, [&](const ElementPlan& element, EPass result, Located& located) {
             switch (result) {
             case EPass::Failed:
                 return false;
@@ -375,16 +401,20 @@ void CMapEngine::PrepareFor(const CVec3& point) {
     for (const InstallationPlan& inst : m_installations) {
         if (!inst.model)
             continue;
-        VisitPasses(inst, point, [&](const ElementPlan& element, EPass result, Located& located) {
-            if (result != EPass::Value)
-                return true;
-            // The engine owns its tables; only the const view of the plans points at them.
-            BalloonTable& table = const_cast<BalloonTable&>(*element.table);
-            for (int c = 0; c < (located.kernel.exact ? 1 : 4); ++c)
-                if (table.rowOf[static_cast<std::size_t>(located.cells[c])] < 0)
-                    FillCell(table, *inst.model, located.cells[c]);
-            return true;
-        });
+        std::vector<Direction> directions(static_cast<std::size_t>(PassCount(inst)));
+        Directions(&inst, &inst + 1, point, directions.data());
+        VisitPasses(inst, directions.data(),
+                    [&](const ElementPlan& element, EPass result, Located& located) {
+                        if (result != EPass::Value)
+                            return true;
+                        // The engine owns its tables; only the const view of the plans points at
+                        // them.
+                        BalloonTable& table = const_cast<BalloonTable&>(*element.table);
+                        for (int c = 0; c < (located.kernel.exact ? 1 : 4); ++c)
+                            if (table.rowOf[static_cast<std::size_t>(located.cells[c])] < 0)
+                                FillCell(table, *inst.model, located.cells[c]);
+                        return true;
+                    });
     }
 }
 
@@ -395,6 +425,7 @@ CMapEngine::Scratch CMapEngine::MakeScratch() const {
     s.im.resize(padded);
     s.sumRe.resize(padded);
     s.sumIm.resize(padded);
+    s.directions.resize(static_cast<std::size_t>(m_passTotal));
     return s;
 }
 
@@ -409,12 +440,21 @@ int CMapEngine::PointPressure(const CVec3& point, double& pressure, Scratch& scr
     double* im = scratch.im.data();
     std::fill(scratch.sumRe.begin(), scratch.sumRe.end(), 0.0);
     std::fill(scratch.sumIm.begin(), scratch.sumIm.end(), 0.0);
+    if (scratch.directions.size() < static_cast<std::size_t>(m_passTotal))
+        scratch.directions.resize(static_cast<std::size_t>(m_passTotal)); // a replanned model
+    // An installation without a model has no passes and contributes nothing.
+    Directions(m_installations.data(), m_installations.data() + m_installations.size(), point,
+               scratch.directions.data());
+    const Direction* directions = scratch.directions.data();
     double acc = 0.0;
-    for (int k = 0; k < InstallationCount(); ++k) {
+    for (const InstallationPlan& inst : m_installations) {
         std::fill(scratch.re.begin(), scratch.re.end(), 0.0);
         std::fill(scratch.im.begin(), scratch.im.end(), 0.0);
-        if (!AddInstallation(k, point, re, im))
-            return kBandFailed;
+        if (inst.model) {
+            if (!AddInstallationAt(inst, directions, re, im))
+                return kBandFailed;
+            directions += PassCount(inst);
+        }
         if (m_mode == kModeInterference) {
             for (int j = 0; j < n; ++j)
                 scratch.sumRe[j] += re[j], scratch.sumIm[j] += im[j];

@@ -25,9 +25,17 @@ public:
     // needs, on PrepareFor (one point over many frequencies, the spectrum).
     enum class ETables { All, OnDemand };
 
+    // One pass's direction d in its element's axes, |d| and the balloon angles of d.
+    struct Direction {
+        CVec3 d;
+        double r = 0.0;
+        double theta = 0.0;
+        double phi = 0.0;
+    };
     struct Scratch {
-        std::vector<double> re, im;       // one installation, padded
-        std::vector<double> sumRe, sumIm; // every installation, padded
+        std::vector<double> re, im;        // one installation, padded
+        std::vector<double> sumRe, sumIm;  // every installation, padded
+        std::vector<Direction> directions; // every pass of every installation
     };
 
     // `needed` (one flag per band frequency, or empty for all) marks the frequencies a caller
@@ -106,20 +114,21 @@ private:
 
     ModelPlan* PrepareModel(int index);
     InstallationPlan Plan(const CInstallationElement& inst);
-    // One pass's direction d in its element's axes, |d| and the balloon angles of d.
-    struct Direction {
-        CVec3 d;
-        double r = 0.0;
-        double theta = 0.0;
-        double phi = 0.0;
-    };
     static CVec3 Local(const Pass& pass, const CVec3& point); // in the pass's element axes
     EPass Locate(const InstallationPlan& inst, const ElementPlan& element, const Pass& pass,
                  const Direction& direction, Located& out) const;
-    // Calls visit(element, result, located) for every pass of the installation in order, the
-    // directions found four at a time, until visit returns false; returns what the last did.
+    // The directions of every pass of installations [first, last) in order, the angles found
+    // four at a time across installations, so no lane idles between them.
+    void Directions(const InstallationPlan* first, const InstallationPlan* last, const CVec3& point,
+                    Direction* out) const;
+    static int PassCount(const InstallationPlan& inst);
+    // Calls visit(element, result, located) for every pass of the installation in order, with
+    // the directions Directions found, until visit returns false; returns what the last did.
     template <class Visit>
-    bool VisitPasses(const InstallationPlan& inst, const CVec3& point, Visit&& visit) const;
+    bool VisitPasses(const InstallationPlan& inst, const Direction* directions,
+                     Visit&& visit) const;
+    bool AddInstallationAt(const InstallationPlan& inst, const Direction* directions, double* re,
+                           double* im) const;
     void FillCell(BalloonTable& table, const ModelPlan& model, int cell);
 
     CAcousticScene m_scene;
@@ -130,4 +139,5 @@ private:
     std::vector<double> m_frequencies; // padded with zeros
     std::vector<ModelPlan> m_models;   // one per model of the container
     std::vector<InstallationPlan> m_installations;
+    int m_passTotal = 0; // of every installation
 };
