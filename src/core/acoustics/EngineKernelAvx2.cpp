@@ -11,8 +11,6 @@
 #include <immintrin.h>
 
 extern "C" __m256d _ZGVdN4v_exp(__m256d);
-extern "C" __m256d _ZGVdN4v_cos(__m256d);
-extern "C" __m256d _ZGVdN4v_sin(__m256d);
 
 #if defined(DAXARA_HAVE_MVEC_TRIG)
 extern "C" __m256d _ZGVdN4v_acos(__m256d);
@@ -48,6 +46,52 @@ inline __m256d Unwrap(__m256d px, __m256d reference) {
     return _mm256_blendv_pd(best, down, takeDown);
 }
 
+// Sine and cosine of four angles given in degrees (the phases stay within a few turns). The
+// angle is split exactly into a multiple q of 90 degrees and a rest of at most 45; the rest's
+// Taylor series to the 15th and 16th power are good to about 1e-16 there, and q picks the
+// quadrant. About twice as fast as the C library's vector sin and cos called one after the
+// other, and as far from the scalar functions (a few ulps).
+inline void SinCosDegrees(__m256d degrees, __m256d& sine, __m256d& cosine) {
+    const __m256d q = _mm256_round_pd(_mm256_div_pd(degrees, _mm256_set1_pd(90.0)),
+                                      _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+    // |q| is small, so q * 90 is exact and so is the difference, a multiple of P's last place.
+    const __m256d rest = _mm256_sub_pd(degrees, _mm256_mul_pd(q, _mm256_set1_pd(90.0)));
+    const __m256d x =
+        _mm256_div_pd(_mm256_mul_pd(rest, _mm256_set1_pd(kPiAvx2)), _mm256_set1_pd(180.0));
+    const __m256d x2 = _mm256_mul_pd(x, x);
+    auto term = [](__m256d acc, __m256d y, double c) {
+        return _mm256_fmadd_pd(acc, y, _mm256_set1_pd(c));
+    };
+    __m256d sp = _mm256_set1_pd(-1.0 / 1307674368000.0); // -1/15!
+    sp = term(sp, x2, 1.0 / 6227020800.0);
+    sp = term(sp, x2, -1.0 / 39916800.0);
+    sp = term(sp, x2, 1.0 / 362880.0);
+    sp = term(sp, x2, -1.0 / 5040.0);
+    sp = term(sp, x2, 1.0 / 120.0);
+    sp = term(sp, x2, -1.0 / 6.0);
+    const __m256d s = _mm256_fmadd_pd(_mm256_mul_pd(x, x2), sp, x);
+    __m256d cp = _mm256_set1_pd(1.0 / 20922789888000.0); // 1/16!
+    cp = term(cp, x2, -1.0 / 87178291200.0);
+    cp = term(cp, x2, 1.0 / 479001600.0);
+    cp = term(cp, x2, -1.0 / 3628800.0);
+    cp = term(cp, x2, 1.0 / 40320.0);
+    cp = term(cp, x2, -1.0 / 720.0);
+    cp = term(cp, x2, 1.0 / 24.0);
+    cp = term(cp, x2, -0.5);
+    const __m256d c = _mm256_fmadd_pd(x2, cp, _mm256_set1_pd(1.0));
+    // Quadrant q mod 4: odd swaps sine and cosine; bit 1 of q (of q + 1) negates the sine
+    // (the cosine).
+    const __m256i qi = _mm256_cvtepi32_epi64(_mm256_cvtpd_epi32(q));
+    const __m256d swap = _mm256_castsi256_pd(
+        _mm256_cmpeq_epi64(_mm256_and_si256(qi, _mm256_set1_epi64x(1)), _mm256_set1_epi64x(1)));
+    const __m256d sineSign =
+        _mm256_castsi256_pd(_mm256_slli_epi64(_mm256_and_si256(qi, _mm256_set1_epi64x(2)), 62));
+    const __m256d cosineSign = _mm256_castsi256_pd(_mm256_slli_epi64(
+        _mm256_and_si256(_mm256_add_epi64(qi, _mm256_set1_epi64x(1)), _mm256_set1_epi64x(2)), 62));
+    sine = _mm256_xor_pd(_mm256_blendv_pd(s, c, swap), sineSign);
+    cosine = _mm256_xor_pd(_mm256_blendv_pd(c, s, swap), cosineSign);
+}
+
 } // namespace
 
 // Products and sums one at a time in the scalar order (no fused multiply-add), so only exp, sin
@@ -58,7 +102,6 @@ void AddPass(const CPassKernel& k, const double* frequencies, int padded, double
                   r = _mm256_set1_pd(k.r), scale = _mm256_set1_pd(k.scale);
     const __m256d delay = _mm256_set1_pd(k.delay), full = _mm256_set1_pd(360.0);
     const __m256d half = _mm256_set1_pd(k.reverse ? 180.0 : 0.0);
-    const __m256d pi = _mm256_set1_pd(kPiAvx2), degrees = _mm256_set1_pd(180.0);
     const __m256d wA = _mm256_set1_pd(k.weight[0]), wB = _mm256_set1_pd(k.weight[1]),
                   wC = _mm256_set1_pd(k.weight[2]), wD = _mm256_set1_pd(k.weight[3]),
                   ws = _mm256_set1_pd(k.weightSum);
@@ -87,9 +130,10 @@ void AddPass(const CPassKernel& k, const double* frequencies, int padded, double
             P = _mm256_add_pd(P, half);
         const __m256d m = _mm256_div_pd(
             _mm256_mul_pd(_mm256_mul_pd(_ZGVdN4v_exp(_mm256_mul_pd(L, lnScale)), p0), ref), r);
-        const __m256d a = _mm256_div_pd(_mm256_mul_pd(P, pi), degrees);
-        const __m256d x = _mm256_mul_pd(_mm256_mul_pd(m, _ZGVdN4v_cos(a)), scale);
-        const __m256d y = _mm256_mul_pd(_mm256_mul_pd(m, _ZGVdN4v_sin(a)), scale);
+        __m256d sine, cosine;
+        SinCosDegrees(P, sine, cosine);
+        const __m256d x = _mm256_mul_pd(_mm256_mul_pd(m, cosine), scale);
+        const __m256d y = _mm256_mul_pd(_mm256_mul_pd(m, sine), scale);
         _mm256_storeu_pd(re + j, _mm256_add_pd(_mm256_loadu_pd(re + j), x));
         _mm256_storeu_pd(im + j, _mm256_add_pd(_mm256_loadu_pd(im + j), y));
     }

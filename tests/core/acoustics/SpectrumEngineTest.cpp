@@ -161,9 +161,12 @@ TEST(EnginePointSpectrum, NamesTheFirstBandThatFailsAndAMissingModel) {
 }
 
 TEST(EngineBandPressure, EqualsBandPressureWhereverTheMouseIs) {
-    for (bool mixedPitch : {false, true}) {
+    for (int variant : {0, 1, 2}) {
+        const bool mixedPitch = variant == 1;
         CTestScene t;
         Furnish(t, mixedPitch);
+        if (variant == 2)
+            t.room.list.At(1)->modelIndex = 9; // a model the project lacks: contributes nothing
         for (int ceiling : {0, 1}) {
             t.room.ceilingType = ceiling;
             for (int mode : std::initializer_list<int>{kModeEnergy, kModeInterference, 7})
