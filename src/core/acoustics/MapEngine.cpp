@@ -51,11 +51,13 @@ double EvenStep(const double* grid, int count) {
 // BracketSearch for an ascending grid with the spacing `step` (0: uneven): the walk starts at the
 // last cell whose upper value lies at least the tolerance below x, as the sorted search does, but
 // finds that cell by division.
-CBracket Bracket(const double* grid, int count, double x, bool ascending, double step) {
+inline CBracket Bracket(const double* grid, int count, double x, bool ascending, double step,
+                        double perStep) {
     if (step == 0.0 || !(x == x))
         return BracketSearch(grid, count, x, ascending);
-    // Truncation is the floor here, since negative estimates start at 0.
-    const double estimate = (x - kGridTolerance - grid[0]) / step;
+    // Truncation is the floor here, since negative estimates start at 0. The estimate only
+    // chooses where the walk starts, so the reciprocal of the step serves as well as a division.
+    const double estimate = (x - kGridTolerance - grid[0]) * perStep;
     int start = !(estimate >= 0.0)      ? 0
                 : estimate >= count - 1 ? count - 1
                                         : static_cast<int>(estimate);
@@ -154,6 +156,8 @@ CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
                 table.thetaStep = EvenStep(table.thetaGrid, table.thetaCount);
             if (table.phiAscending)
                 table.phiStep = EvenStep(table.phiGrid, table.phiCount);
+            table.thetaPerStep = table.thetaStep > 0.0 ? 1.0 / table.thetaStep : 0.0;
+            table.phiPerStep = table.phiStep > 0.0 ? 1.0 / table.phiStep : 0.0;
             const int cells = table.phiCount * table.thetaCount;
             table.rowOf.assign(static_cast<std::size_t>(std::max(cells, 0)), -1);
             table.directions.resize(table.rowOf.size());
@@ -222,19 +226,20 @@ CMapEngine::EPass CMapEngine::Locate(const InstallationPlan& inst, const Element
     if (model.anyMissing)
         return EPass::Failed;
     const CVec3& d = direction.d;
-    // The target as d / r is the unit vector BalloonDirection would rebuild from the angles; the
-    // image's mirrored phi mirrors z.
-    const CVec3 target{d.x / r, d.y / r, pass.image ? -(d.z / r) : d.z / r};
+    // The target as d / r (within an ulp) is the unit vector BalloonDirection would rebuild from
+    // the angles; the image's mirrored phi mirrors z.
+    const double perR = 1.0 / r;
+    const CVec3 target{d.x * perR, d.y * perR, pass.image ? -(d.z * perR) : d.z * perR};
     const double theta = direction.theta;
     const double phi = pass.image ? 360.0 - direction.phi : direction.phi;
     if (m_scene.lengthUnit == kUnitImperial)
         r *= kFeetToMetres;
 
     const BalloonTable& table = *element.table;
-    const CBracket th =
-        Bracket(table.thetaGrid, table.thetaCount, theta, table.thetaAscending, table.thetaStep);
-    const CBracket ph =
-        Bracket(table.phiGrid, table.phiCount, phi, table.phiAscending, table.phiStep);
+    const CBracket th = Bracket(table.thetaGrid, table.thetaCount, theta, table.thetaAscending,
+                                table.thetaStep, table.thetaPerStep);
+    const CBracket ph = Bracket(table.phiGrid, table.phiCount, phi, table.phiAscending,
+                                table.phiStep, table.phiPerStep);
     const int T = table.thetaCount;
     const int cA = ph.loIndex * T + th.loIndex, cB = ph.hiIndex * T + th.loIndex;
     const int cC = ph.loIndex * T + th.hiIndex, cD = ph.hiIndex * T + th.hiIndex;

@@ -75,6 +75,8 @@ private:
         // Evenly spaced ascending grids find their cell by division instead of a search.
         double thetaStep = 0.0; // 0: not evenly spaced
         double phiStep = 0.0;
+        double thetaPerStep = 0.0; // 1 / step
+        double phiPerStep = 0.0;
         bool thetaAscending = false;
         bool phiAscending = false;
         std::vector<int> rowOf;    // per cell [phi * thetaCount + theta]; -1: not converted yet
