@@ -205,14 +205,15 @@ TEST(MapEngine, AnOnDemandEngineAnswersOnlyForPointsItWasPreparedFor) {
 TEST(EngineKernel, VectorPhasesInEveryQuadrantMatchTheScalarPath) {
     if (!VectorKernelsAvailable())
         GTEST_SKIP() << "this processor takes the scalar path only";
-    // Stored phases over several turns, on and next to multiples of 45 and 90 degrees, with
-    // and without reverse polarity and delay; every lane of four frequencies.
+    // Stored phases over several turns, on and next to multiples of 45 and 90 degrees, levels
+    // far beyond any speaker's, with and without reverse polarity and delay; every lane of four
+    // frequencies.
     std::vector<double> phases, levels, frequencies;
     for (double p = -900.0; p <= 900.0; p += 22.5)
         for (double nudge : {0.0, 1e-9, -3e-7, 7.3})
             phases.push_back(p + nudge);
     for (std::size_t j = 0; j < phases.size(); ++j) {
-        levels.push_back(60.0 + static_cast<double>(j % 17));
+        levels.push_back(-150.0 + 13.7 * static_cast<double>(j % 31)); // -150 to 261 dB
         frequencies.push_back(100.0 + 37.0 * static_cast<double>(j));
     }
     const int padded = PaddedCount(static_cast<int>(phases.size()));
