@@ -12,14 +12,11 @@
 #include <cmath>
 
 namespace {
-// Per frequency of `all`: whether installation k's model has no data there although the
-// frequency lies in its range (the point response fails there once it reads the balloon).
-std::vector<unsigned char> Lacking(const CAcousticScene& scene, int k, const CBandIndexRange& all) {
+// Per frequency of `all`: whether the model has no data there although the frequency lies in
+// its range (the point response fails there once it reads the balloon).
+std::vector<unsigned char> Lacking(const CSpeakerModel& model, const CBandIndexRange& all) {
     std::vector<unsigned char> lacking(static_cast<std::size_t>(all.Count()), 0);
-    const int index = scene.installations->At(k)->modelIndex;
-    if (index < 0 || index >= scene.models->Count())
-        return lacking;
-    const CSpeakerDataHeader& header = scene.models->At(index).Header();
+    const CSpeakerDataHeader& header = model.Header();
     for (int i = all.start; i < all.end; ++i) {
         const double f = ModelFrequency(i, all.pitch);
         lacking[static_cast<std::size_t>(i - all.start)] =
@@ -72,12 +69,18 @@ bool EnginePointSpectrum(const CAcousticScene& scene, const CColorMapCondition& 
     // A frequency a model lacks is left to the engine's caller: it fails only the bands holding
     // it, and only where its installation reads the balloon, as the literal spectrum does.
     const int count = scene.installations->Count();
-    std::vector<std::vector<unsigned char>> lacking;
+    std::vector<std::vector<unsigned char>> lacking(
+        static_cast<std::size_t>(scene.models->Count()));
     std::vector<unsigned char> computable = needed;
     for (int k = 0; k < count; ++k) {
-        lacking.push_back(Lacking(scene, k, all));
+        // Once per installed model; every model exists (checked above).
+        const int index = scene.installations->At(k)->modelIndex;
+        std::vector<unsigned char>& missing = lacking[static_cast<std::size_t>(index)];
+        if (!missing.empty())
+            continue;
+        missing = Lacking(scene.models->At(index), all);
         for (std::size_t j = 0; j < frequencies; ++j)
-            if (lacking.back()[j])
+            if (missing[j])
                 computable[j] = 0;
     }
     CMapEngine engine(scene, mode, all, CMapEngine::ETables::OnDemand, computable);
@@ -89,9 +92,12 @@ bool EnginePointSpectrum(const CAcousticScene& scene, const CColorMapCondition& 
     for (int k = 0; k < count; ++k) {
         if (!engine.AddInstallation(k, point, re.data() + k * padded, im.data() + k * padded))
             return fail(SpectrumBandReason(bandCentres[0])); // cannot happen: nothing missing
-        if (engine.ReadsBalloon(k, point))
+        const std::vector<unsigned char>& missing =
+            lacking[static_cast<std::size_t>(scene.installations->At(k)->modelIndex)];
+        if (std::find(missing.begin(), missing.end(), 1) != missing.end() &&
+            engine.ReadsBalloon(k, point))
             for (std::size_t j = 0; j < frequencies; ++j)
-                failed[j] = failed[j] || (needed[j] && lacking[static_cast<std::size_t>(k)][j]);
+                failed[j] = failed[j] || (needed[j] && missing[j]);
     }
 
     std::vector<double> bandLevels;
