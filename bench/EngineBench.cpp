@@ -62,7 +62,11 @@ void BM_S3_PreviewBuild(benchmark::State& state) {
         state.counters["cache_MiB"] = static_cast<double>(preview.CacheBytes()) / (1 << 20);
     }
 }
-BENCHMARK(BM_S3_PreviewBuild)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_S3_PreviewBuild)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 void BM_S3_PreviewStep(benchmark::State& state) {
     const CAcousticScene scene = CAcousticScene::Of(S3Models(), S3Room(), 0);
@@ -82,5 +86,10 @@ void BM_S3_PreviewStep(benchmark::State& state) {
     state.counters["maps_per_s"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_S3_PreviewStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_S3_PreviewStep)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime() // every worker's CPU time
+    ->UseRealTime();
 } // namespace
