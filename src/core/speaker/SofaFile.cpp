@@ -103,6 +103,10 @@ std::vector<unsigned char> CNetCdfFile::CloseToBytes() {
     const auto* bytes = static_cast<const unsigned char*>(image.memory);
     std::vector<unsigned char> out(bytes, bytes + image.size);
     std::free(image.memory);
+    // The image is grown in blocks; what lies past the end the file states is unused.
+    const std::uint64_t end = StatedHdf5End(out.data(), out.size());
+    if (end > 0 && end < out.size())
+        out.resize(static_cast<std::size_t>(end));
     return out;
 }
 
