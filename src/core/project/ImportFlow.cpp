@@ -120,8 +120,11 @@ void CDAXDoc::ExportSpeakerSofa() {
     const CSpeakerModel* model = CurrentModel();
     if (!model || !m_ports.files)
         return;
-    const std::optional<std::string> path =
-        m_ports.files->ChooseSofaExportName(model->Name() + ".sofa");
+    std::string suggestion = model->Name() + ".sofa";
+    for (char& c : suggestion) // a name, not a path
+        if (c == '/' || c == '\\')
+            c = '-';
+    const std::optional<std::string> path = m_ports.files->ChooseSofaExportName(suggestion);
     if (!path)
         return;
     try {
