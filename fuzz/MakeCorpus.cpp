@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
         CLineReader reader(in);
         CSpeakerModelContainer models;
         if (models.ImportModel(reader, 0, nullptr))
-            ExportSofa(models.At(0), (root / "sofa_reader" / (std::string(name) + ".sofa")).string());
+            ExportSofa(models.At(0),
+                       (root / "sofa_reader" / (std::string(name) + ".sofa")).string());
     }
 
     CDAXDoc empty;

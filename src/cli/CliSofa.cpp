@@ -50,34 +50,34 @@ void AddSofaImportOptions(CLI::App& import, CSofaImportOptions& o, std::string& 
         ->check(CLI::Validator(
             [](std::string& text) -> std::string {
                 CSofaImportOptions probe;
-                try {
-                    ApplySofaInput(text, probe);
-                } catch (const CCliError& e) {
-                    return e.what();
-                }
-                return {};
-            },
+    try {
+        ApplySofaInput(text, probe);
+    } catch (const CCliError& e) {
+        return e.what();
+    }
+    return {};
+},
             "1W|<volts>V"));
-    import
-        .add_option("--sofa-impedance", o.nominalImpedance,
-                    "SOFA files: nominal impedance in ohms (the tap's rating; default 8)")
-        ->check(PositiveFinite());
-    import
-        .add_option("--sofa-power", o.ratedPower,
-                    "SOFA files: rated power in W of the model's tap (default 100)")
-        ->check(PositiveFinite());
-    import
-        .add_option("--sofa-measurement", o.measurement,
-                    "SOFA files: which measurement to import, from 0 (default 0)")
-        ->check(CLI::NonNegativeNumber);
-    import
-        .add_option("--sofa-ppo", o.pointsPerOctave,
-                    "SOFA files: frequency grid in points per octave (default: the data's own, "
-                    "or the nearest it supports)")
-        ->check(CLI::Range(1, 96));
-    import.add_option("--sofa-angle-step", o.angleStep,
-                      "SOFA files: theta/phi step in degrees for irregular receivers (1, 2, 2.5, "
-                      "3, 5, 6, 7.5, 9, 10, 15, 18, 20, 22.5, 30 or 45)");
+import
+    .add_option("--sofa-impedance", o.nominalImpedance,
+                "SOFA files: nominal impedance in ohms (the tap's rating; default 8)")
+    ->check(PositiveFinite());
+import
+    .add_option("--sofa-power", o.ratedPower,
+                "SOFA files: rated power in W of the model's tap (default 100)")
+    ->check(PositiveFinite());
+import
+    .add_option("--sofa-measurement", o.measurement,
+                "SOFA files: which measurement to import, from 0 (default 0)")
+    ->check(CLI::NonNegativeNumber);
+import
+    .add_option("--sofa-ppo", o.pointsPerOctave,
+                "SOFA files: frequency grid in points per octave (default: the data's own, "
+                "or the nearest it supports)")
+    ->check(CLI::Range(1, 96));
+import.add_option("--sofa-angle-step", o.angleStep,
+                  "SOFA files: theta/phi step in degrees for irregular receivers (1, 2, 2.5, "
+                  "3, 5, 6, 7.5, 9, 10, 15, 18, 20, 22.5, 30 or 45)");
 }
 
 void ApplySofaInput(const std::string& input, CSofaImportOptions& o) {
@@ -116,8 +116,7 @@ int RunExportSofa(const CExportSofaOptions& o) {
     CCliSession s;
     if (IsSpeakerDataFile(o.model)) {
         if (o.index)
-            throw CCliError("--model applies to a project, and " + o.model +
-                            " is speaker data");
+            throw CCliError("--model applies to a project, and " + o.model + " is speaker data");
         s.Create(0);
         s.doc->ImportSpeakerFile(o.model);
         s.ThrowIfErrors("");
@@ -141,7 +140,7 @@ int RunExportSofa(const CExportSofaOptions& o) {
         throw CCliError(model.DisplayName() + " could not be exported as SOFA: " + e.what());
     }
     std::cout << "exported " << model.DisplayName() << " (" << model.Elements().size()
-              << (model.Elements().size() == 1 ? " element" : " elements") << ") to "
-              << o.output << "\n";
+              << (model.Elements().size() == 1 ? " element" : " elements") << ") to " << o.output
+              << "\n";
     return 0;
 }

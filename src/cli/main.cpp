@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
     auto* cmdImport =
         app.add_subcommand("import", "Import speaker data files; the last becomes current");
     cmdImport->add_option("PROJECT", importOptions.project, "Project file")->required();
-    cmdImport->add_option("FILES", importOptions.files, "Speaker data files (.vsa, or AES69 .sofa)")->required();
+    cmdImport->add_option("FILES", importOptions.files, "Speaker data files (.vsa, or AES69 .sofa)")
+        ->required();
     cmdImport->add_flag("--force", importOptions.force, kForceHelp);
 
     // Open directivity files (SOFA): the import's options for them, and export-sofa.

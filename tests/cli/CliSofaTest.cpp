@@ -67,8 +67,7 @@ TEST_F(CliSofa, RefusalsNameTheProblemAndChangeNothing) {
     ASSERT_EQ(Cli("export-sofa " + vsa + " " + P("wall.sofa")).status, 0);
     const std::string withModel = Read(P("p.tdax"));
     for (const char* bad : {"--sofa-input 0V", "--sofa-input 3A", "--sofa-power nan",
-                            "--sofa-impedance -8", "--sofa-measurement 2",
-                            "--sofa-angle-step 7"}) {
+                            "--sofa-impedance -8", "--sofa-measurement 2", "--sofa-angle-step 7"}) {
         r = Cli("import " + P("p.tdax") + " " + P("wall.sofa") + " " + bad);
         EXPECT_NE(r.status, 0) << bad;
         EXPECT_FALSE(r.err.empty()) << bad;

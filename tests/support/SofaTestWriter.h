@@ -14,11 +14,13 @@
 #include <vector>
 
 struct CTestSofa {
-    std::map<std::string, std::string> globals = {
-        {"Conventions", "SOFA"},         {"Version", "2.1"},
-        {"SOFAConventions", "FreeFieldDirectivityTF"},
-        {"SOFAConventionsVersion", "1.1"}, {"DataType", "TF"},
-        {"RoomType", "free field"},      {"Title", "Analytic source"}};
+    std::map<std::string, std::string> globals = {{"Conventions", "SOFA"},
+                                                  {"Version", "2.1"},
+                                                  {"SOFAConventions", "FreeFieldDirectivityTF"},
+                                                  {"SOFAConventionsVersion", "1.1"},
+                                                  {"DataType", "TF"},
+                                                  {"RoomType", "free field"},
+                                                  {"Title", "Analytic source"}};
     std::size_t M = 1;
     std::vector<double> frequencies;
     // One row of three numbers per receiver; spherical (azimuth, elevation, radius) or cartesian.

@@ -171,6 +171,7 @@ void ExportSofa(const CSpeakerModel& model, const std::string& path) {
 
     const std::vector<unsigned char> bytes = file.CloseToBytes();
     std::string error;
-    if (!FileSafety::WriteFileAtomically(path, std::vector<std::uint8_t>(bytes.begin(), bytes.end()), error))
+    if (!FileSafety::WriteFileAtomically(
+            path, std::vector<std::uint8_t>(bytes.begin(), bytes.end()), error))
         throw CSofaError(error);
 }

@@ -46,7 +46,8 @@ public:
     // The dimensions of a variable, outermost first.
     std::vector<CDim> Dimensions(const std::string& variable) const;
     // The variable's values from `start` for `count` along each dimension, as doubles.
-    std::vector<double> ReadDoubles(const std::string& variable, const std::vector<std::size_t>& start,
+    std::vector<double> ReadDoubles(const std::string& variable,
+                                    const std::vector<std::size_t>& start,
                                     const std::vector<std::size_t>& count) const;
     std::vector<double> ReadAllDoubles(const std::string& variable) const;
 

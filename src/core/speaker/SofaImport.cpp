@@ -13,8 +13,8 @@
 #include <cmath>
 #include <complex>
 #include <cstdint>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <new>
 #include <vector>
 
@@ -33,8 +33,8 @@ constexpr double kRadiusTolerance = 1e-3;
 constexpr std::size_t kMaxReceivers = std::size_t(1) << 20;
 constexpr int kMaxPointsPerOctave = 96;
 constexpr int kNeighbours = 4;
-const std::array<double, 15> kAngleSteps = {1,  2,  2.5,  3,  5,  6,  7.5, 9,
-                                            10, 15, 18, 20, 22.5, 30, 45};
+const std::array<double, 15> kAngleSteps = {1,  2,  2.5, 3,  5,    6,  7.5, 9,
+                                            10, 15, 18,  20, 22.5, 30, 45};
 
 std::string Number(double v) {
     return FormatSignificant(v, 6);
@@ -101,8 +101,7 @@ struct CCoordinates {
     bool spherical = false;
 };
 
-CCoordinates ReadCoordinates(const CNetCdfFile& file, const std::string& variable,
-                             bool direction) {
+CCoordinates ReadCoordinates(const CNetCdfFile& file, const std::string& variable, bool direction) {
     CCoordinates c;
     const std::string type = Lower(file.TextAttribute(variable, "Type").value_or("cartesian"));
     if (type == "spherical")
@@ -203,9 +202,9 @@ public:
         auto bound = [&]() {
             return best.size() < static_cast<std::size_t>(k) ? 1e9 : best.back().first;
         };
-        const auto start = std::lower_bound(
-            m_order.begin(), m_order.end(), theta,
-            [&](std::size_t i, double t) { return m_r[i].theta < t; });
+        const auto start =
+            std::lower_bound(m_order.begin(), m_order.end(), theta,
+                             [&](std::size_t i, double t) { return m_r[i].theta < t; });
         auto up = start;
         auto down = start;
         while (up != m_order.end() || down != m_order.begin()) {
@@ -306,8 +305,7 @@ private:
         if (version.size() < 2 || (version[0] != '1' && version[0] != '2') || version[1] != '.')
             throw CSofaError("the attribute GLOBAL:Version is \"" + version +
                              "\"; SOFA 1.x and 2.x can be read");
-        const std::optional<std::string> convention =
-            m_file.TextAttribute("", "SOFAConventions");
+        const std::optional<std::string> convention = m_file.TextAttribute("", "SOFAConventions");
         if (convention != "FreeFieldDirectivityTF")
             throw CSofaError(
                 "the attribute GLOBAL:SOFAConventions is " +
@@ -334,14 +332,13 @@ private:
         if (m_M == 0 || m_R == 0 || m_N == 0)
             throw CSofaError("variable Data.Real is empty");
         if (m_R > kMaxReceivers)
-            throw CSofaError("dimension R holds " + std::to_string(m_R) +
-                             " receivers, more than " + std::to_string(kMaxReceivers));
+            throw CSofaError("dimension R holds " + std::to_string(m_R) + " receivers, more than " +
+                             std::to_string(kMaxReceivers));
         if (m_R * m_N > MaxModelBalloonValues())
             throw CSofaError("variable Data.Real holds " + std::to_string(m_R) + " x " +
                              std::to_string(m_N) + " values per measurement, more than " +
                              std::to_string(MaxModelBalloonValues()));
-        if (m_options.measurement < 0 ||
-            static_cast<std::size_t>(m_options.measurement) >= m_M)
+        if (m_options.measurement < 0 || static_cast<std::size_t>(m_options.measurement) >= m_M)
             throw CSofaError("measurement " + std::to_string(m_options.measurement) +
                              " does not exist: dimension M holds " + std::to_string(m_M) +
                              " (0 to " + std::to_string(m_M - 1) + ")");
@@ -350,8 +347,8 @@ private:
             std::string others;
             for (std::size_t i = 0; i < m_M && i < 50; ++i)
                 if (i != m_m) {
-                    const CVec3 p = ReadPerMeasurement(m_file, "SourcePosition", m_M, i, false,
-                                                       std::nullopt);
+                    const CVec3 p =
+                        ReadPerMeasurement(m_file, "SourcePosition", m_M, i, false, std::nullopt);
                     others += (others.empty() ? "" : ", ") + std::to_string(i) + " at (" +
                               Number(p.x) + ", " + Number(p.y) + ", " + Number(p.z) + ")";
                 }
@@ -371,21 +368,20 @@ private:
         for (std::size_t i = 0; i < m_frequencies.size(); ++i) {
             const double f = m_frequencies[i];
             if (!std::isfinite(f) || !(f > 0.0))
-                throw CSofaError("variable N: frequency " + std::to_string(i) + " (" +
-                                 Number(f) + ") is not a positive finite number of hertz");
+                throw CSofaError("variable N: frequency " + std::to_string(i) + " (" + Number(f) +
+                                 ") is not a positive finite number of hertz");
             if (i > 0 && !(f > m_frequencies[i - 1]))
-                throw CSofaError("variable N: frequency " + std::to_string(i) + " (" +
-                                 Number(f) + " Hz) is not above the one before it");
+                throw CSofaError("variable N: frequency " + std::to_string(i) + " (" + Number(f) +
+                                 " Hz) is not above the one before it");
         }
     }
 
     void ReadReceivers() {
         const auto dims = m_file.Dimensions("ReceiverPosition");
         // [R C], [R C I] or [R C M]; a single receiver may also be [I C].
-        const bool shapeOk =
-            dims.size() >= 2 && dims.size() <= 3 && dims[0].length == m_R &&
-            dims[1].length == 3 &&
-            (dims.size() == 2 || dims[2].length == 1 || dims[2].length == m_M);
+        const bool shapeOk = dims.size() >= 2 && dims.size() <= 3 && dims[0].length == m_R &&
+                             dims[1].length == 3 &&
+                             (dims.size() == 2 || dims[2].length == 1 || dims[2].length == m_M);
         if (!shapeOk)
             throw CSofaError("variable ReceiverPosition has dimensions other than [R C I] or "
                              "[R C M] with R the receivers of Data.Real");
@@ -394,15 +390,15 @@ private:
         if (dims.size() == 2)
             values = m_file.ReadDoubles("ReceiverPosition", {0, 0}, {m_R, 3});
         else
-            values = m_file.ReadDoubles("ReceiverPosition",
-                                        {0, 0, dims[2].length == 1 ? 0 : m_m}, {m_R, 3, 1});
+            values = m_file.ReadDoubles("ReceiverPosition", {0, 0, dims[2].length == 1 ? 0 : m_m},
+                                        {m_R, 3, 1});
 
         const CVec3 listener =
             ReadPerMeasurement(m_file, "ListenerPosition", m_M, m_m, false, std::nullopt);
-        const CFrame listenerFrame = MakeFrame(
-            ReadPerMeasurement(m_file, "ListenerView", m_M, m_m, true, CVec3{1, 0, 0}),
-            ReadPerMeasurement(m_file, "ListenerUp", m_M, m_m, true, CVec3{0, 0, 1}),
-            "ListenerView", "ListenerUp");
+        const CFrame listenerFrame =
+            MakeFrame(ReadPerMeasurement(m_file, "ListenerView", m_M, m_m, true, CVec3{1, 0, 0}),
+                      ReadPerMeasurement(m_file, "ListenerUp", m_M, m_m, true, CVec3{0, 0, 1}),
+                      "ListenerView", "ListenerUp");
         const CVec3 source =
             ReadPerMeasurement(m_file, "SourcePosition", m_M, m_m, false, std::nullopt);
         const CFrame sourceFrame =
@@ -418,8 +414,7 @@ private:
             if (!Finite(local))
                 throw CSofaError("variable ReceiverPosition: receiver " + std::to_string(r) +
                                  " is not given in finite numbers");
-            const CVec3 d =
-                sourceFrame.ToLocal(listener + listenerFrame.ToParent(local) - source);
+            const CVec3 d = sourceFrame.ToLocal(listener + listenerFrame.ToParent(local) - source);
             double radius = d.Length();
             if (!(radius > 0.0) || !std::isfinite(radius))
                 throw CSofaError("variable ReceiverPosition: receiver " + std::to_string(r) +
@@ -486,12 +481,11 @@ private:
         const std::vector<double> im = m_file.ReadDoubles("Data.Imag", {m_m, 0, 0}, {1, m_R, m_N});
         double scale = 1.0;
         if (m_options.input == CSofaImportOptions::EInput::Voltage) {
-            const double watts =
-                m_options.voltage * m_options.voltage / m_options.nominalImpedance;
+            const double watts = m_options.voltage * m_options.voltage / m_options.nominalImpedance;
             scale = 1.0 / std::sqrt(watts);
-            Note("levels: pressure at " + Number(m_radius) + " m for " +
-                 Number(m_options.voltage) + " V into " + Number(m_options.nominalImpedance) +
-                 " ohms (" + Number(watts) + " W), scaled to 1 W");
+            Note("levels: pressure at " + Number(m_radius) + " m for " + Number(m_options.voltage) +
+                 " V into " + Number(m_options.nominalImpedance) + " ohms (" + Number(watts) +
+                 " W), scaled to 1 W");
         } else {
             Note("levels: pressure at " + Number(m_radius) + " m for 1 W, taken as they are");
         }
@@ -503,8 +497,8 @@ private:
                                  " holds a value that is not a finite number (measurement " +
                                  std::to_string(m_m) + ", receiver " + std::to_string(i / m_N) +
                                  ", frequency " + std::to_string(i % m_N) + ")");
-            m_data[i] = scale == 1.0 ? Complex(re[i], im[i])
-                                     : Complex(re[i] * scale, im[i] * scale);
+            m_data[i] =
+                scale == 1.0 ? Complex(re[i], im[i]) : Complex(re[i] * scale, im[i] * scale);
         }
     }
 
@@ -548,8 +542,7 @@ private:
             std::vector<double> density;
             for (std::size_t i = 0; i + 1 < f.size(); ++i)
                 density.push_back(0.3 / std::log10(f[i + 1] / f[i]));
-            std::nth_element(density.begin(), density.begin() + density.size() / 2,
-                             density.end());
+            std::nth_element(density.begin(), density.begin() + density.size() / 2, density.end());
             n = static_cast<int>(std::clamp(std::round(density[density.size() / 2]), 1.0, 48.0));
         }
         // The model frequencies within the data's range.
@@ -585,8 +578,8 @@ private:
         std::vector<Complex> resampled(m_R * h.frequencyList.size());
         for (std::size_t k = 0; k < h.frequencyList.size(); ++k) {
             const double target = h.frequencyList[k];
-            std::size_t hi = static_cast<std::size_t>(
-                std::lower_bound(f.begin(), f.end(), target) - f.begin());
+            std::size_t hi =
+                static_cast<std::size_t>(std::lower_bound(f.begin(), f.end(), target) - f.begin());
             for (std::size_t r = 0; r < m_R; ++r) {
                 const Complex* row = &m_data[r * m_N];
                 Complex value;
@@ -659,8 +652,8 @@ private:
         if (regular) {
             thetas.insert(thetas.begin(), 0.0);
             thetas.push_back(180.0);
-            Note("directions: the data's own grid, " + std::to_string(thetas.size()) +
-                 " theta x " + std::to_string(phis.size()) + " phi");
+            Note("directions: the data's own grid, " + std::to_string(thetas.size()) + " theta x " +
+                 std::to_string(phis.size()) + " phi");
         } else {
             double step = m_options.angleStep ? *m_options.angleStep : DefaultStep();
             thetas.clear();
@@ -669,8 +662,8 @@ private:
                 thetas.push_back(SnapAngle(t * step));
             for (int p = 0; p * step < 360.0 - 1e-9; ++p)
                 phis.push_back(SnapAngle(p * step));
-            Note("directions resampled from " + std::to_string(m_R) +
-                 " receivers onto a regular " + Number(step) +
+            Note("directions resampled from " + std::to_string(m_R) + " receivers onto a regular " +
+                 Number(step) +
                  "-degree theta/phi grid, by inverse-distance interpolation of level and phase "
                  "over the " +
                  std::to_string(kNeighbours) + " nearest receivers");
@@ -696,13 +689,13 @@ private:
                 if (pole && p > 0) { // the pole holds one value
                     for (std::size_t k = 0; k < F; ++k)
                         balloon.Value(static_cast<int>(p), static_cast<int>(t),
-                                      static_cast<int>(k)) = balloon.Value(0, static_cast<int>(t),
-                                                                           static_cast<int>(k));
+                                      static_cast<int>(k)) =
+                            balloon.Value(0, static_cast<int>(t), static_cast<int>(k));
                     continue;
                 }
                 if (regular) {
-                    const std::size_t r = static_cast<std::size_t>(
-                        cell[t * phis.size() + (pole ? 0 : p)]);
+                    const std::size_t r =
+                        static_cast<std::size_t>(cell[t * phis.size() + (pole ? 0 : p)]);
                     std::copy_n(&m_data[r * F], F, values.begin());
                 } else {
                     Interpolate(search, thetas[t], pole ? 0.0 : phis[p], values);
@@ -740,8 +733,7 @@ private:
         const CNeighbourSearch search(m_receivers);
         std::vector<double> spacing;
         for (std::size_t i = 0; i < m_R; ++i) {
-            const auto near =
-                search.Nearest(m_receivers[i].theta, m_receivers[i].unit, 1, i);
+            const auto near = search.Nearest(m_receivers[i].theta, m_receivers[i].unit, 1, i);
             if (!near.empty() && near.front().first > 1e-7)
                 spacing.push_back(near.front().first);
         }
@@ -804,8 +796,8 @@ std::string CheckSofaImportOptions(const CSofaImportOptions& o) {
     if (o.pointsPerOctave && (*o.pointsPerOctave < 1 || *o.pointsPerOctave > kMaxPointsPerOctave))
         return "the points per octave must lie between 1 and " +
                std::to_string(kMaxPointsPerOctave);
-    if (o.angleStep && std::find(kAngleSteps.begin(), kAngleSteps.end(), *o.angleStep) ==
-                           kAngleSteps.end())
+    if (o.angleStep &&
+        std::find(kAngleSteps.begin(), kAngleSteps.end(), *o.angleStep) == kAngleSteps.end())
         return "the angle step must divide 180 degrees evenly: 1, 2, 2.5, 3, 5, 6, 7.5, 9, 10, 15, "
                "18, 20, 22.5, 30 or 45";
     return {};

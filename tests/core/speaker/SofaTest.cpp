@@ -6,8 +6,8 @@
 #include "speaker/FrequencyList.h"
 #include "speaker/SofaExport.h"
 #include "speaker/SofaImport.h"
-#include "speaker/SpeakerModelContainer.h"
 #include "speaker/SpeakerModel.h"
+#include "speaker/SpeakerModelContainer.h"
 
 #include <gtest/gtest.h>
 
@@ -183,11 +183,10 @@ TEST(SofaRoundTrip, LineArrayGivesOneMeasurementPerElementAndTheSameMap) {
     }
     // The elements installed one by one where the file places and aims them make the array's map.
     const double power = 50.0;
-    const std::vector<CSPComplex> whole = Map(
-        [&](CSPComplex& p, const CVec3& at, double f) {
-            array->Evaluate(p, at, {}, {}, f, 3.0, false, power, false, 0);
-        },
-        array->Header().frequencyList);
+    const std::vector<CSPComplex> whole =
+        Map([&](CSPComplex& p, const CVec3& at,
+                double f) { array->Evaluate(p, at, {}, {}, f, 3.0, false, power, false, 0); },
+            array->Header().frequencyList);
     const std::vector<CSPComplex> summed = Map(
         [&](CSPComplex& p, const CVec3& at, double f) {
             for (int e = 0; e < elements; ++e) {
@@ -214,7 +213,7 @@ TEST(SofaAnalytic, RegularGridIsTakenExactlyAndEvaluatesToTheSource) {
     EXPECT_EQ(m.Name(), "Analytic source");
     ASSERT_EQ(m.Header().frequencyList, f);
     // On the grid: equal to the source; the directions name each asymmetry on its own.
-    const std::pair<double, double> onGrid[] = {{0, 0},   {180, 0},  {90, 0},  {90, 180},
+    const std::pair<double, double> onGrid[] = {{0, 0},   {180, 0},  {90, 0},   {90, 180},
                                                 {90, 90}, {90, 270}, {40, 130}, {150, 320}};
     for (const auto& [t, p] : onGrid)
         for (double freq : f) {
@@ -351,8 +350,8 @@ TEST(SofaFrames, TurnedSourceWithFixedReceiversIsTheSpeakerTurned) {
     const COrientation left{90.0, 0.0, 0.0};
     double worst = 0.0;
     for (const CVec3& w : ScatteredDirections(200, 5))
-        worst = std::max(worst,
-                         std::abs(ModelLevel(*r.model, w, f[1], left) - AnalyticLevel(w, f[1])));
+        worst =
+            std::max(worst, std::abs(ModelLevel(*r.model, w, f[1], left) - AnalyticLevel(w, f[1])));
     EXPECT_LT(worst, 0.6);
     // Unturned it would be wrong by the source's left/right and front/back difference.
     EXPECT_GT(std::abs(ModelLevel(*r.model, {1, 0, 0}, f[1]) - AnalyticLevel({1, 0, 0}, f[1])),
@@ -376,11 +375,9 @@ TEST(SofaMeasurements, TheChosenMeasurementIsImportedAndTheOthersListed) {
     const CSofaImportResult r = Import(s, o);
     ASSERT_TRUE(r.model) << r.error;
     const CVec3 u{1, 0, 0};
-    EXPECT_NEAR(ModelLevel(*r.model, u, f[0]), AnalyticLevel(u, f[0]) + 20 * std::log10(3.0),
-                1e-9);
+    EXPECT_NEAR(ModelLevel(*r.model, u, f[0]), AnalyticLevel(u, f[0]) + 20 * std::log10(3.0), 1e-9);
     EXPECT_NE(r.report.find("measurement 2 of 3"), std::string::npos) << r.report;
-    EXPECT_NE(r.report.find("0 at (0, 0, 0), 1 at (0, 0, -0.25)"), std::string::npos)
-        << r.report;
+    EXPECT_NE(r.report.find("0 at (0, 0, 0), 1 at (0, 0, -0.25)"), std::string::npos) << r.report;
 }
 
 // Each bad file is refused with the name of what is wrong, and nothing comes back.
@@ -396,7 +393,8 @@ TEST(SofaBadInput, EachFaultIsNamedAndNothingIsImported) {
     };
     const double nan = std::nan("");
     const std::vector<CCase> cases = {
-        {"other convention", [](CTestSofa& s) { s.globals["SOFAConventions"] = "SimpleFreeFieldHRIR"; },
+        {"other convention",
+         [](CTestSofa& s) { s.globals["SOFAConventions"] = "SimpleFreeFieldHRIR"; },
          "GLOBAL:SOFAConventions"},
         {"not SOFA", [](CTestSofa& s) { s.globals.erase("Conventions"); }, "GLOBAL:Conventions"},
         {"later SOFA", [](CTestSofa& s) { s.globals["Version"] = "3.0"; }, "GLOBAL:Version"},
@@ -405,8 +403,7 @@ TEST(SofaBadInput, EachFaultIsNamedAndNothingIsImported) {
         {"no imaginary part", [](CTestSofa& s) { s.omit = {"Data.Imag"}; }, "Data.Imag"},
         {"no receivers", [](CTestSofa& s) { s.omit = {"ReceiverPosition"}; }, "ReceiverPosition"},
         {"no frequencies", [](CTestSofa& s) { s.omit = {"N"}; }, "variable N"},
-        {"no source position", [](CTestSofa& s) { s.omit = {"SourcePosition"}; },
-         "SourcePosition"},
+        {"no source position", [](CTestSofa& s) { s.omit = {"SourcePosition"}; }, "SourcePosition"},
         {"imaginary part of other length", [](CTestSofa& s) { s.imagFrequencies = 2; },
          "Data.Imag"},
         {"NaN in the data",
@@ -437,12 +434,21 @@ TEST(SofaBadInput, EachFaultIsNamedAndNothingIsImported) {
          "ReceiverPosition:Units"},
         {"unknown coordinates", [](CTestSofa& s) { s.receiverType = "spherical harmonics"; },
          "ReceiverPosition:Type"},
-        {"descending frequencies", [](CTestSofa& s) { std::swap(s.frequencies[0], s.frequencies[1]); },
-         "variable N"},
+        {"descending frequencies",
+         [](CTestSofa& s) { std::swap(s.frequencies[0], s.frequencies[1]); }, "variable N"},
         {"negative frequency", [](CTestSofa& s) { s.frequencies[0] = -100.0; }, "variable N"},
-        {"view along up", [](CTestSofa& s) { s.sourceUp = {{2, 0, 0}}; }, "SourceView"},
-        {"zero view", [](CTestSofa& s) { s.sourceView = {{0, 0, 0}}; }, "SourceView"},
-        {"missing measurement", [](CTestSofa&) {}, "dimension M", [] {
+        {"view along up",
+         [](CTestSofa& s) {
+             s.sourceUp = {{2, 0, 0}};
+         },
+         "SourceView"},
+        {"zero view",
+         [](CTestSofa& s) {
+             s.sourceView = {{0, 0, 0}};
+         },
+         "SourceView"},
+        {"missing measurement", [](CTestSofa&) {}, "dimension M",
+         [] {
              CSofaImportOptions o;
              o.measurement = 1;
              return o;
