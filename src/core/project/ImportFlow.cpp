@@ -15,7 +15,7 @@
 void CDAXDoc::ImportSpeakerData() {
     if (m_calculating)
         return;
-    freshProjectFlag = 0;
+    m_settings.freshProjectFlag = 0;
     const std::optional<std::string> path =
         m_ports.files ? m_ports.files->ChooseSpeakerFile() : std::nullopt;
     if (!path)
@@ -26,7 +26,7 @@ void CDAXDoc::ImportSpeakerData() {
 void CDAXDoc::ImportSpeakerFile(const std::string& path) {
     if (m_calculating)
         return;
-    freshProjectFlag = 0;
+    m_settings.freshProjectFlag = 0;
     auto fail = [&](const std::string& why) {
         if (!m_ports.messages)
             return;
@@ -54,7 +54,7 @@ void CDAXDoc::ImportSpeakerFile(const std::string& path) {
             progress->SetText(Strings::kImporting);
             progress->SetPos(0);
         }
-        CSofaImportResult result = ImportSofaFile(path, sofaImportOptions, lengthUnit);
+        CSofaImportResult result = ImportSofaFile(path, sofaImportOptions, m_settings.lengthUnit);
         progress.reset();
         if (!result.model) {
             fail(result.error);
@@ -93,7 +93,7 @@ void CDAXDoc::ImportSpeakerFile(const std::string& path) {
     }
     std::string reason;
     std::unique_ptr<CSpeakerModel> model =
-        CSpeakerModelContainer::ReadModel(reader, lengthUnit, progress.get(), &reason);
+        CSpeakerModelContainer::ReadModel(reader, m_settings.lengthUnit, progress.get(), &reason);
     progress.reset();
     if (!model) {
         fail(reason);

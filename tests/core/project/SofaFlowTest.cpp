@@ -69,7 +69,7 @@ TEST(SofaFlow, ExportThenImportByContentAddsTheSameModelAndReports) {
     EXPECT_EQ(a.Balloon(0).data.size(), b.Balloon(0).data.size());
     for (std::size_t i = 0; i < a.Balloon(0).data.size(); ++i)
         ASSERT_EQ(a.Balloon(0).data[i], b.Balloon(0).data[i]) << i;
-    EXPECT_EQ(f.doc.installState, 2); // same resolution as before: may be installed
+    EXPECT_EQ(f.doc.Settings().installState, 2); // same resolution as before: may be installed
     ASSERT_EQ(f.messages.informed.size(), 1u);
     EXPECT_NE(f.messages.informed[0].find(a.Name() + " was imported from open directivity data"),
               std::string::npos);
