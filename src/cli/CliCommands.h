@@ -1,5 +1,7 @@
 #pragma once
 
+#include "speaker/SofaImport.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +21,8 @@ struct CImportOptions {
     std::string project;
     std::vector<std::string> files;
     bool force = false;
+    // How open directivity (SOFA) files among them are read.
+    CSofaImportOptions sofa;
 };
 int RunImport(const CImportOptions& o);
 

@@ -1,6 +1,7 @@
 // daxara-cli: projects, maps and spectra from the command line.
 #include "CliCommands.h"
 #include "CliSession.h"
+#include "CliSofa.h"
 
 #include "common/Errors.h"
 #include "common/FileSafety.h"
@@ -73,8 +74,15 @@ int main(int argc, char** argv) {
     auto* cmdImport =
         app.add_subcommand("import", "Import speaker data files; the last becomes current");
     cmdImport->add_option("PROJECT", importOptions.project, "Project file")->required();
-    cmdImport->add_option("FILES", importOptions.files, "Speaker data files (.vsa)")->required();
+    cmdImport->add_option("FILES", importOptions.files, "Speaker data files (.vsa, or AES69 .sofa)")
+        ->required();
     cmdImport->add_flag("--force", importOptions.force, kForceHelp);
+
+    // Open directivity files (SOFA): the import's options for them, and export-sofa.
+    std::string sofaInput;
+    AddSofaImportOptions(*cmdImport, importOptions.sofa, sofaInput);
+    CExportSofaOptions exportSofaOptions;
+    CLI::App* cmdExportSofa = AddExportSofaCommand(app, exportSofaOptions);
 
     CInstallOptions installOptions;
     auto* cmdInstall =
@@ -200,8 +208,12 @@ int main(int argc, char** argv) {
     try {
         if (*cmdNew)
             status = RunNew(newOptions);
-        if (*cmdImport)
+        if (*cmdImport) {
+            ApplySofaInput(sofaInput, importOptions.sofa);
             status = RunImport(importOptions);
+        }
+        if (*cmdExportSofa)
+            status = RunExportSofa(exportSofaOptions);
         if (*cmdInstall)
             status = RunInstall(installOptions);
         if (*cmdAuto)

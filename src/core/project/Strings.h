@@ -33,6 +33,12 @@ inline constexpr const char* kImportEmpty = "the file is empty or cannot be read
 inline constexpr const char* kImportDirectory = "it is a directory";
 inline constexpr const char* kImportNotRegular = "it is not a regular file";
 inline constexpr const char* kImportNotVersion = "its first line is not \"Version 1.0.0\"";
+// Open directivity files (AES69): %1 the model, %2 one line for each of what was taken as it is,
+// resampled or left out.
+inline constexpr const char* kImportSofaReport = "%1 was imported from open directivity data.\n%2";
+inline constexpr const char* kMenuExportSofa = "Export as &SOFA...";
+// %1 the model, %2 why.
+inline constexpr const char* kExportSofaFailed = "%1 could not be exported as SOFA: %2.";
 inline constexpr const char* kProgressCaption = "DAX";
 inline constexpr const char* kStop = "Stop";
 
