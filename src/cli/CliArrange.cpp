@@ -149,28 +149,23 @@ public:
         if (!Refuse(!m_o.junctions.empty(), "--junctions") ||
             !Refuse((m_o.bottom || m_o.noBottom), "--w5s"))
             return false;
+        // As a person would: a count the combo offers now first (one cabinet offers the small
+        // types), then the first cabinet, then a count only a large first cabinet allows.
+        const bool countFirst = m_o.count && form.CountCombo().enabled;
+        if (countFirst && !KCount(form))
+            return false;
         if (!m_o.cabinets.empty()) {
             const int first = FindEntry(form.FirstCabinetCombo(), m_o.cabinets.front(), {});
             if (first < 0) {
                 refusal = "--cabinets: \"" + m_o.cabinets.front() +
-                          "\" is not offered as the first KV-K cabinet; offered: " +
+                          "\" is not offered as the first KV-K cabinet here; offered: " +
                           Join(form.FirstCabinetCombo().items);
                 return false;
             }
             form.SelectFirstCabinet(first);
         }
-        if (m_o.count) {
-            const int entry = CountEntry(form.CountCombo(), *m_o.count);
-            if (entry < 0 || (!form.CountCombo().enabled && entry != form.CountCombo().selection)) {
-                refusal = "--count must be 1" +
-                          std::string(form.CountCombo().enabled ? " or 2" : "") +
-                          " for this KV-K (two cabinets hang only a K3L under a K2L or K3L); " +
-                          std::to_string(*m_o.count) + " was given";
-                return false;
-            }
-            if (form.CountCombo().enabled)
-                form.SelectCount(entry);
-        }
+        if (m_o.count && !countFirst && !KCount(form))
+            return false;
         if (m_o.cabinets.size() > 2 ||
             (m_o.cabinets.size() == 2 &&
              (form.CountCombo().selection != 1 ||
@@ -186,6 +181,19 @@ public:
     bool SpecialUserLevel() const override { return false; }
 
 private:
+    bool KCount(CTypeKArrangementForm& form) {
+        const int entry = CountEntry(form.CountCombo(), *m_o.count);
+        if (entry < 0 || (!form.CountCombo().enabled && entry != form.CountCombo().selection)) {
+            refusal = "--count must be 1" + std::string(form.CountCombo().enabled ? " or 2" : "") +
+                      " for this KV-K (a second cabinet, a K3L, hangs only under a K2L or K3L); " +
+                      std::to_string(*m_o.count) + " was given";
+            return false;
+        }
+        if (form.CountCombo().enabled)
+            form.SelectCount(entry);
+        return true;
+    }
+
     bool Refuse(bool given, const char* option) {
         if (given)
             refusal = std::string(option) + " does not apply to a " + family +

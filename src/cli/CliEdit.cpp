@@ -72,8 +72,8 @@ CInstallationElement& ChooseInstallation(CDAXDoc& doc, int index) {
     s.ThrowIfErrors("");
     const auto& asked = s.messages.asked;
     if (std::find(asked.begin(), asked.end(), Strings::kSameSpot) != asked.end())
-        throw CCliError("another installation has this position and aim; use --force to place "
-                        "it there anyway");
+        throw CCliError("another installation has the same position and aim; use --force to "
+                        "place it there anyway");
     throw CCliError(asked.empty() ? "the installation was not changed" : asked.back());
 }
 
