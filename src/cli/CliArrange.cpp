@@ -286,7 +286,7 @@ int RunArrange(const CArrangeOptions& o) {
     s.OpenForWriting(o.project);
     s.messages.replaceOtherFile = o.force;
     CDAXDoc& doc = *s.doc;
-    SelectModel(doc, o.model);
+    SelectModel(doc, o.model, "MODEL");
     if (!doc.IsCommandEnabled(kCmdArrangeModules))
         throw CCliError("model " + std::to_string(o.model) + " (" +
                         doc.CurrentModel()->DisplayName() +

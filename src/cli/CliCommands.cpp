@@ -230,8 +230,11 @@ int RunInstall(const CInstallOptions& o) {
     CSpeakerModel& model = *doc.CurrentModel();
     if (o.tap) {
         if (*o.tap < 0 || *o.tap >= static_cast<int>(model.Settings().taps.size()))
-            throw CCliError("tap " + std::to_string(*o.tap) + " does not exist; the model has " +
-                            std::to_string(model.Settings().taps.size()));
+            throw CCliError("--tap must lie between 0 and " +
+                            std::to_string(model.Settings().taps.size() - 1) + " (" +
+                            model.DisplayName() + " has " +
+                            std::to_string(model.Settings().taps.size()) + " taps); tap " +
+                            std::to_string(*o.tap) + " does not exist");
         model.SetDefaultTap(*o.tap);
     }
     const CVec3 at = ToVec3(o.at, "--at");

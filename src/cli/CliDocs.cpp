@@ -49,10 +49,9 @@ std::string Roff(const std::string& text) {
 
 std::string OptionSynopsis(const CLI::Option& option) {
     std::string text = option.get_name(false, true);
-    if (option.get_type_size() != 0 && option.nonpositional()) {
-        const std::string type = option.get_type_name();
-        text += " " + (type.empty() ? std::string("VALUE") : type);
-    }
+    // Flags take no value; the others show what CLI11 calls their type ("FLOAT:NUMBER").
+    if (option.get_expected_min() > 0 && !option.get_type_name().empty())
+        text += " " + option.get_type_name();
     return text;
 }
 } // namespace

@@ -201,9 +201,9 @@ void ChangeModelAndTap(CDAXDoc& doc, int index, const CSetOptions& o) {
     CInstallationElement& e = *doc.room.list.At(index);
     const int model = o.model.value_or(e.modelIndex);
     if (model < 0 || model >= doc.models.Count())
-        throw CCliError("--model " + std::to_string(model) + " does not exist; the project has " +
-                        Count(doc.models.Count(), "model") + " (0 to " +
-                        std::to_string(doc.models.Count() - 1) + ")");
+        throw CCliError("--model must lie between 0 and " + std::to_string(doc.models.Count() - 1) +
+                        " (the project's models); model " + std::to_string(model) +
+                        " does not exist");
     const CSpeakerModel& m = doc.models.At(model);
     const int tapCount = static_cast<int>(m.Settings().taps.size());
     // Another model starts from its default tap, as installing it would.

@@ -104,8 +104,8 @@ private:
 };
 
 // Makes the chosen model current, as selecting it in the speaker list does; fails without
-// speaker data or for a model the project does not hold.
-void SelectModel(CDAXDoc& doc, std::optional<int> model);
+// speaker data or for a model the project does not hold, naming the option that chose it.
+void SelectModel(CDAXDoc& doc, std::optional<int> model, const char* option = "--model");
 
 // One project opened or created by a command, wired to the command-line ports.
 class CCliSession {

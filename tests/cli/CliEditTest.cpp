@@ -156,7 +156,8 @@ TEST_F(CliEdit, SetFollowsTheRulesOfTheDialogAndTheTaps) {
     ExpectRefused("set " + project + " 0", {"nothing to set"});
     ExpectRefused("set " + project + " 0 --model 1", {"High and low impedance"});
     ExpectRefused("set " + project + " 0 --model 2", {"frequency resolution"});
-    ExpectRefused("set " + project + " 0 --model 3", {"--model 3 does not exist"});
+    ExpectRefused("set " + project + " 0 --model 3",
+                  {"--model", "between 0 and 2", "model 3 does not exist"});
     // The only installation may change to any model: nothing else in the room to mix with.
     Run("remove " + project + " 1 2 3");
     Run("set " + project + " 0 --model 1");
