@@ -88,13 +88,13 @@ public:
 // its own setting.
 class CAdvancedRows {
 public:
-    CAdvancedRows(CDAXDoc& doc, bool needed) : m_doc(doc), m_saved(doc.advancedMode) {
+    CAdvancedRows(CDAXDoc& doc, bool needed) : m_doc(doc), m_saved(doc.Settings().advancedMode) {
         if (needed)
-            doc.advancedMode = 2;
+            doc.SetAdvancedMode(2);
     }
     ~CAdvancedRows() { Restore(); }
     // Back to the project's setting before the project is saved.
-    void Restore() const { m_doc.advancedMode = m_saved; }
+    void Restore() const { m_doc.SetAdvancedMode(m_saved); }
     CAdvancedRows(const CAdvancedRows&) = delete;
     CAdvancedRows& operator=(const CAdvancedRows&) = delete;
 
