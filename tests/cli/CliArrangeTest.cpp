@@ -3,7 +3,9 @@
 #include "CliFixture.h"
 #include "SpeakerFixtures.h"
 #include "project/arrangement/CabinetArrangementForm.h"
+#include "project/arrangement/QL9ArrangementForm.h"
 #include "project/arrangement/TypeWArrangementForm.h"
+#include "speaker/LineArrayModel.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -101,6 +103,24 @@ TEST_F(CliArrange, QL9BoxesAndJunctionModes) {
     }
     EXPECT_TRUE(anyNonZero);
     EXPECT_EQ(wide["cabinets"], nlohmann::json::array());
+
+    // The dialog's form, given the same choices by hand, gives the same splays, signs included
+    // (the upper stack is counted upward from the reference point).
+    const auto model = ImportSpeakerText(WithoutVersionLine(GenerateVsa(QL9ArrayOptions())));
+    ASSERT_NE(model, nullptr);
+    CVectorArrangement start;
+    start.counts = dynamic_cast<const CLineArrayModel&>(*model).Counts();
+    for (const CSPVariableParam& state : model->States())
+        start.vectors.push_back(state.module.vector);
+    CQL9ArrangementForm form(start, false);
+    form.SelectCount(2);
+    for (int j = 0; j < CQL9ArrangementForm::kJunctionCombos; ++j)
+        if (form.JunctionCombo(j).visible && form.JunctionCombo(j).enabled)
+            form.SelectJunction(j, 0); // 60deg-mode
+    form.OnOK();
+    ASSERT_EQ(form.Vectors().size(), 12u);
+    for (std::size_t i = 0; i < 12; ++i)
+        EXPECT_EQ(wide["splays"][i], form.Vectors()[i].splay) << "element " << i;
 
     ExpectRefused("arrange " + project + " 1 --junctions 20", {"--junctions", "60, 45, 30, 15"});
     ExpectRefused("arrange " + project + " 1 --count 5", {"--count", "QL-9"});
