@@ -1,5 +1,6 @@
 #include "CliCommands.h"
 
+#include "CliEdit.h"
 #include "CliSession.h"
 #include "acoustics/MapCalculation.h"
 #include "acoustics/SpectrumEngine.h"
@@ -9,11 +10,13 @@
 #include "project/CommandTable.h"
 #include "project/MapService.h"
 #include "project/SoundGraphViewModel.h"
+#include "project/Strings.h"
 #include "project/forms/AutoInstallationForm.h"
 #include "project/forms/InstallationForm.h"
 #include "project/forms/RoomParametersForm.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -24,11 +27,6 @@
 namespace {
 const std::pair<const char*, double> kBandNames[] = {
     {"1/24", 24}, {"1/12", 12}, {"1/6", 6}, {"1/3", 3}, {"1", 1}, {"2", 0.5}, {"4", 0.25}};
-
-// Fills a form field and checks nothing yet; the form's own Accept decides.
-void SetField(CNumberField& field, double value) {
-    field.SetValue(value);
-}
 
 // A form refusal becomes the command's error.
 bool AcceptOrRecord(bool accepted, const std::string& message, std::string& refusal) {
@@ -42,39 +40,6 @@ CColorMapCondition& FirstCondition(CCliSession& s) {
     if (!c)
         throw CCliError("the project has no calculation plane");
     return *c;
-}
-
-// Shows a dialog's advanced rows for one command when its options need them; the project keeps
-// its own setting.
-class CAdvancedRows {
-public:
-    CAdvancedRows(CDAXDoc& doc, bool needed) : m_doc(doc), m_saved(doc.Settings().advancedMode) {
-        if (needed)
-            doc.SetAdvancedMode(2);
-    }
-    ~CAdvancedRows() { Restore(); }
-    // Back to the project's setting before the project is saved.
-    void Restore() const { m_doc.SetAdvancedMode(m_saved); }
-    CAdvancedRows(const CAdvancedRows&) = delete;
-    CAdvancedRows& operator=(const CAdvancedRows&) = delete;
-
-private:
-    CDAXDoc& m_doc;
-    int m_saved;
-};
-
-// Makes the chosen model current, as selecting it in the speaker list does.
-void SelectModel(CDAXDoc& doc, std::optional<int> model) {
-    if (doc.models.Count() == 0)
-        throw CCliError("the project has no speaker data; import some first");
-    if (!model)
-        return;
-    if (*model < 0 || *model >= doc.models.Count())
-        throw CCliError("model " + std::to_string(*model) + " does not exist; the project has " +
-                        std::to_string(doc.models.Count()) + " (0 to " +
-                        std::to_string(doc.models.Count() - 1) + ")");
-    doc.models.SetCurrentIndex(*model);
-    doc.UpdateInstallState();
 }
 
 // Opens a project that has a calculation plane and installations to calculate with.
@@ -205,9 +170,17 @@ int RunNew(const CNewOptions& o) {
     s.dialogs.roomParameters = [&](CRoomParametersForm& form) {
         if (!o.room.empty()) {
             const CVec3 room = ToVec3(o.room, "--room");
-            SetField(form.Field(CRoomParametersForm::kRoomLength), room.x);
-            SetField(form.Field(CRoomParametersForm::kRoomWidth), room.y);
-            SetField(form.Field(CRoomParametersForm::kRoomHeight), room.z);
+            // The dialog takes any height; a room needs a ceiling above its floor.
+            refusal = OutsideRange("--room (height)", room.z, 0.001, kCoordinateLimit,
+                                   unit == kUnitImperial ? "ft" : "m", "a ceiling above the floor");
+            if (!refusal.empty() ||
+                !FillField(form.Field(CRoomParametersForm::kRoomLength), room.x, "--room (length)",
+                           refusal) ||
+                !FillField(form.Field(CRoomParametersForm::kRoomWidth), room.y, "--room (width)",
+                           refusal) ||
+                !FillField(form.Field(CRoomParametersForm::kRoomHeight), room.z, "--room (height)",
+                           refusal))
+                return 1;
         }
         if (!o.ceiling.empty())
             form.halfSpaceChecked = o.ceiling == "half";
@@ -258,26 +231,48 @@ int RunInstall(const CInstallOptions& o) {
     CSpeakerModel& model = *doc.CurrentModel();
     if (o.tap) {
         if (*o.tap < 0 || *o.tap >= static_cast<int>(model.Settings().taps.size()))
-            throw CCliError("tap " + std::to_string(*o.tap) + " does not exist; the model has " +
-                            std::to_string(model.Settings().taps.size()));
+            throw CCliError("--tap must lie between 0 and " +
+                            std::to_string(model.Settings().taps.size() - 1) + " (" +
+                            model.DisplayName() + " has " +
+                            std::to_string(model.Settings().taps.size()) + " taps); tap " +
+                            std::to_string(*o.tap) + " does not exist");
         model.SetDefaultTap(*o.tap);
     }
     const CVec3 at = ToVec3(o.at, "--at");
+    std::optional<CVec3> aim;
+    std::string aimOption = "--aim";
+    if (!o.aim.empty())
+        aim = ToVec3(o.aim, "--aim");
+    if (!o.aimAt.empty()) {
+        aim = CVec3{0, 0, 0};
+        aimOption = "--aim-at";
+        if (!AimAt(at, ToVec3(o.aimAt, "--aim-at"), aim->x, aim->y))
+            throw CCliError("--aim-at names the installation's own position; there is no "
+                            "direction");
+    }
     // The aim, power and polarity rows are shown only in advanced mode.
-    const CAdvancedRows advancedRows(doc, !o.aim.empty() || o.power || o.reverse);
+    const CAdvancedRows advancedRows(doc, aim || o.power || o.reverse);
     std::string refusal;
     s.dialogs.installation = [&](CInstallationForm& form) {
-        SetField(form.Field(CInstallationForm::kX), at.x);
-        SetField(form.Field(CInstallationForm::kY), at.y);
-        SetField(form.Field(CInstallationForm::kZ), at.z);
-        if (!o.aim.empty()) {
-            const CVec3 aim = ToVec3(o.aim, "--aim");
-            SetField(form.Field(CInstallationForm::kAzimuth), aim.x);
-            SetField(form.Field(CInstallationForm::kElevation), aim.y);
-            SetField(form.Field(CInstallationForm::kRotation), aim.z);
+        if (!FillField(form.Field(CInstallationForm::kX), at.x, "--at (X)", refusal) ||
+            !FillField(form.Field(CInstallationForm::kY), at.y, "--at (Y)", refusal) ||
+            !FillField(form.Field(CInstallationForm::kZ), at.z, "--at (Z)", refusal))
+            return false;
+        if (aim && (!FillField(form.Field(CInstallationForm::kAzimuth), aim->x,
+                               aimOption + " (azimuth)", refusal) ||
+                    !FillField(form.Field(CInstallationForm::kElevation), aim->y,
+                               aimOption + " (elevation)", refusal) ||
+                    !FillField(form.Field(CInstallationForm::kRotation), aim->z, "--aim (rotation)",
+                               refusal)))
+            return false;
+        if (o.power) {
+            if (!FillField(form.Field(CInstallationForm::kPower), *o.power, "--power", refusal))
+                return false;
+            refusal = TapPowerRefusal(doc, doc.models.CurrentIndex(), model.DefaultTap(), *o.power,
+                                      "--power");
+            if (!refusal.empty())
+                return false;
         }
-        if (o.power)
-            SetField(form.Field(CInstallationForm::kPower), *o.power);
         if (o.reverse)
             form.polaritySelection = 1;
         std::string message;
@@ -290,7 +285,7 @@ int RunInstall(const CInstallOptions& o) {
         throw CCliError(refusal);
     if (result != 0) {
         for (const std::string& question : s.messages.asked)
-            if (question.find("same position") != std::string::npos)
+            if (question == Strings::kSameSpot)
                 throw CCliError("a speaker is already installed at this position and aim; use "
                                 "--force to add another");
         throw CCliError(s.messages.asked.empty() ? "the speaker was not installed"
@@ -315,6 +310,20 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     s.messages.replaceOtherFile = o.force;
     CDAXDoc& doc = *s.doc;
     SelectModel(doc, o.model);
+    if (o.height) {
+        const CColorMapCondition* plane = doc.conditions.At(0);
+        const double floor = plane ? plane->plane.originZ : 0.0;
+        if (!(*o.height > floor && *o.height <= doc.room.roomHeight))
+            throw CCliError("--height must lie above the calculation plane (" +
+                            FormatSignificant(floor, 4) + ") and at most at the ceiling (" +
+                            FormatSignificant(doc.room.roomHeight, 4) + "); " +
+                            FormatSignificant(*o.height, 6) + " was given");
+    }
+    // The layout replaces every installation: that is the user's to decide, not a default.
+    if (doc.HasInstallations() && !o.replace)
+        throw CCliError("the project has " + std::to_string(doc.room.list.Count()) +
+                        " installation" + (doc.room.list.Count() == 1 ? "" : "s") +
+                        ", which the automatic layout would replace; give --replace to let it");
     if (!doc.IsCommandEnabled(kCmdAutoInstall))
         throw CCliError(
             "automatic installation needs a ceiling speaker (kind 1) as the current model and "
@@ -344,12 +353,17 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
             return false;
         if (!o.aim.empty()) {
             const CVec3 aim = ToVec3(o.aim, "--aim");
-            SetField(form.Field(CAutoInstallationForm::kAzimuth), aim.x);
-            SetField(form.Field(CAutoInstallationForm::kElevation), aim.y);
-            SetField(form.Field(CAutoInstallationForm::kRotation), aim.z);
+            if (!FillField(form.Field(CAutoInstallationForm::kAzimuth), aim.x, "--aim (azimuth)",
+                           refusal) ||
+                !FillField(form.Field(CAutoInstallationForm::kElevation), aim.y,
+                           "--aim (elevation)", refusal) ||
+                !FillField(form.Field(CAutoInstallationForm::kRotation), aim.z, "--aim (rotation)",
+                           refusal))
+                return false;
         }
-        if (o.height)
-            SetField(form.Field(CAutoInstallationForm::kHeight), *o.height);
+        if (o.height &&
+            !FillField(form.Field(CAutoInstallationForm::kHeight), *o.height, "--height", refusal))
+            return false;
         std::string message;
         return AcceptOrRecord(form.Accept(&message), message, refusal);
     };
@@ -385,6 +399,24 @@ int RunPlane(const CPlaneOptions& o) {
     if (zeros != 1)
         throw CCliError("--extent needs exactly one zero component (the plane's normal)");
     const int orientation = PlaneOrientation(extent.x, extent.y, extent.z);
+    // The dialog takes a plane anywhere; a plane outside the room (above its ceiling, behind a
+    // wall) maps sound where no listener can be.
+    const CInstallationContainer& r = doc.room;
+    const std::array<std::string, 3> axes = {"X", "Y", "Z"};
+    const std::array<double, 3> lows = {r.roomZeroX, r.roomZeroY, 0.0};
+    const std::array<double, 3> highs = {r.roomZeroX + r.roomLength, r.roomZeroY + r.roomWidth,
+                                         r.roomHeight};
+    const std::array<double, 3> from = {origin.x, origin.y, origin.z};
+    const std::array<double, 3> size = {extent.x, extent.y, extent.z};
+    for (std::size_t i = 0; i < 3; ++i) {
+        std::string refusal = OutsideRange("--extent (" + axes[i] + ")", size[i], 0.0,
+                                           highs[i] - lows[i], "", "the room's size");
+        if (refusal.empty())
+            refusal = OutsideRange("--origin (" + axes[i] + ")", from[i], lows[i],
+                                   highs[i] - size[i], "", "the plane inside the room");
+        if (!refusal.empty())
+            throw CCliError(refusal);
+    }
     CColorMapViewModel view(doc);
     view.OnInitialUpdate();
     const CAdvancedRows advancedRows(doc, true); // the plane's zero position needs advanced mode
@@ -392,21 +424,38 @@ int RunPlane(const CPlaneOptions& o) {
     s.dialogs.roomParameters = [&](CRoomParametersForm& form) {
         form.SetSameAsRoom(false);
         form.SelectOrientation(orientation);
-        double a = origin.x, b = origin.y, c = extent.x, d = extent.y, e = origin.z;
+        // The dialog's five plane edits, with the option component each comes from.
+        struct CEdit {
+            CRoomParametersForm::Edit edit;
+            double value;
+            const char* option;
+        };
+        std::array<CEdit, 5> edits = {{{CRoomParametersForm::kPlaneA, origin.x, "--origin (X)"},
+                                       {CRoomParametersForm::kPlaneB, origin.y, "--origin (Y)"},
+                                       {CRoomParametersForm::kPlaneC, extent.x, "--extent (X)"},
+                                       {CRoomParametersForm::kPlaneD, extent.y, "--extent (Y)"},
+                                       {CRoomParametersForm::kPlaneE, origin.z, "--origin (Z)"}}};
         if (orientation == CRoomParametersForm::kParallelToYZ)
-            a = origin.y, b = origin.z, c = extent.y, d = extent.z, e = origin.x;
+            edits = {{{CRoomParametersForm::kPlaneA, origin.y, "--origin (Y)"},
+                      {CRoomParametersForm::kPlaneB, origin.z, "--origin (Z)"},
+                      {CRoomParametersForm::kPlaneC, extent.y, "--extent (Y)"},
+                      {CRoomParametersForm::kPlaneD, extent.z, "--extent (Z)"},
+                      {CRoomParametersForm::kPlaneE, origin.x, "--origin (X)"}}};
         else if (orientation == CRoomParametersForm::kParallelToXZ)
-            a = origin.x, b = origin.z, c = extent.x, d = extent.z, e = origin.y;
-        SetField(form.Field(CRoomParametersForm::kPlaneA), a);
-        SetField(form.Field(CRoomParametersForm::kPlaneB), b);
-        SetField(form.Field(CRoomParametersForm::kPlaneC), c);
-        SetField(form.Field(CRoomParametersForm::kPlaneD), d);
-        SetField(form.Field(CRoomParametersForm::kPlaneE), e);
-        SetField(form.Field(CRoomParametersForm::kDotPitch), o.pitch);
-        if (o.maximum)
-            SetField(form.Field(CRoomParametersForm::kColorMaximum), *o.maximum);
-        if (o.step)
-            SetField(form.Field(CRoomParametersForm::kColorPitch), *o.step);
+            edits = {{{CRoomParametersForm::kPlaneA, origin.x, "--origin (X)"},
+                      {CRoomParametersForm::kPlaneB, origin.z, "--origin (Z)"},
+                      {CRoomParametersForm::kPlaneC, extent.x, "--extent (X)"},
+                      {CRoomParametersForm::kPlaneD, extent.z, "--extent (Z)"},
+                      {CRoomParametersForm::kPlaneE, origin.y, "--origin (Y)"}}};
+        for (const CEdit& edit : edits)
+            if (!FillField(form.Field(edit.edit), edit.value, edit.option, refusal))
+                return 1;
+        if (!FillField(form.Field(CRoomParametersForm::kDotPitch), o.pitch, "--pitch", refusal) ||
+            (o.maximum && !FillField(form.Field(CRoomParametersForm::kColorMaximum), *o.maximum,
+                                     "--max", refusal)) ||
+            (o.step &&
+             !FillField(form.Field(CRoomParametersForm::kColorPitch), *o.step, "--step", refusal)))
+            return 1;
         std::string message;
         return AcceptOrRecord(form.Accept(&message), message, refusal) ? 0 : 1;
     };

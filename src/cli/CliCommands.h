@@ -31,6 +31,7 @@ struct CInstallOptions {
     std::optional<int> model;
     std::vector<double> at;
     std::vector<double> aim;
+    std::vector<double> aimAt; // a point the main axis points at, instead of --aim's angles
     std::optional<double> power;
     std::optional<int> tap;
     bool reverse = false;
@@ -47,6 +48,7 @@ struct CAutoInstallOptions {
     std::optional<double> frequency;
     std::vector<double> aim;
     std::optional<double> height;
+    bool replace = false; // the project's installations may go
     bool force = false;
 };
 int RunAutoInstall(const CAutoInstallOptions& o);

@@ -1,5 +1,8 @@
 // daxara-cli: projects, maps and spectra from the command line.
 #include "CliCommands.h"
+#include "CliDocs.h"
+#include "CliEdit.h"
+#include "CliOptions.h"
 #include "CliSession.h"
 #include "CliSofa.h"
 
@@ -14,42 +17,6 @@
 #include <cstdlib>
 #include <iostream>
 #include <limits>
-
-namespace {
-// Every number of every option must be finite ("nan", "inf" and 1e999 are refused before any
-// work, naming the option); a range, where given, is checked after that.
-CLI::Validator Finite(double lo = -std::numeric_limits<double>::max(),
-                      double hi = std::numeric_limits<double>::max()) {
-    return CLI::Validator(
-        [lo, hi](std::string& text) -> std::string {
-            char* end = nullptr;
-            errno = 0;
-            const double v = std::strtod(text.c_str(), &end);
-            if (end == text.c_str() || *end != '\0')
-                return "\"" + text + "\" is not a number";
-            if (!std::isfinite(v) || errno == ERANGE)
-                return "\"" + text + "\" is not a finite number";
-            if (v < lo || v > hi)
-                return "\"" + text + "\" is outside " + FormatSignificant(lo, 6) + " to " +
-                       FormatSignificant(hi, 6);
-            return {};
-        },
-        "NUMBER");
-}
-
-void Triple(CLI::App* app, const std::string& name, std::vector<double>& values,
-            const std::string& help, bool required = false,
-            double lo = -std::numeric_limits<double>::max(),
-            double hi = std::numeric_limits<double>::max()) {
-    auto* option =
-        app->add_option(name, values, help)->delimiter(',')->expected(3)->check(Finite(lo, hi));
-    if (required)
-        option->required();
-}
-
-// The largest coordinate the installation and room dialogs accept.
-constexpr double kCoordinateLimit = 10000.0;
-} // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{
@@ -91,9 +58,15 @@ int main(int argc, char** argv) {
     cmdInstall->add_option("--model", installOptions.model,
                            "Speaker model index (default: the current model)");
     Triple(cmdInstall, "--at", installOptions.at, "Position X,Y,Z", true);
-    Triple(cmdInstall, "--aim", installOptions.aim,
-           "Azimuth, elevation, rotation in degrees: AZ,EL,ROT");
-    cmdInstall->add_option("--power", installOptions.power, "Power in W (default: the tap's)")
+    auto* installAim = Triple(cmdInstall, "--aim", installOptions.aim,
+                              "Azimuth, elevation, rotation in degrees: AZ,EL,ROT");
+    Triple(cmdInstall, "--aim-at", installOptions.aimAt,
+           "Aim the main axis at the point X,Y,Z (azimuth and elevation computed, rotation 0). "
+           "An addition of the command line: the dialog takes angles only")
+        ->excludes(installAim);
+    cmdInstall
+        ->add_option("--power", installOptions.power,
+                     "Power in W, at most the tap's (default: the tap's)")
         ->check(Finite());
     cmdInstall->add_option("--tap", installOptions.tap,
                            "Tap row, which becomes the model's default tap");
@@ -117,7 +90,13 @@ int main(int argc, char** argv) {
     cmdAuto->add_option("--freq", autoOptions.frequency, "Judgment centre frequency in Hz")
         ->check(Finite(20.0, 20000.0));
     Triple(cmdAuto, "--aim", autoOptions.aim, "Azimuth, elevation, rotation: AZ,EL,ROT");
-    cmdAuto->add_option("--height", autoOptions.height, "Installation height")->check(Finite());
+    cmdAuto
+        ->add_option("--height", autoOptions.height,
+                     "Installation height, above the calculation plane and at most the room's")
+        ->check(Finite());
+    cmdAuto->add_flag("--replace", autoOptions.replace,
+                      "Replace the project's installations (refused without it when there are "
+                      "any)");
     cmdAuto->add_flag("--force", autoOptions.force, kForceHelp);
 
     CPlaneOptions planeOptions;
@@ -192,17 +171,34 @@ int main(int argc, char** argv) {
                           "Which colour map of the project, from 0");
 #endif
 
+    // Editing installations and rigging line arrays.
+    std::vector<CCliCommand> commands = AddEditCommands(app);
+    commands.push_back(AddArrangeCommand(app));
+
     CDemoOptions demoOptions;
     auto* cmdDemo =
         app.add_subcommand("demo", "Write example projects made from the bundled example speakers");
     cmdDemo->add_option("DIR", demoOptions.directory, "Directory for the projects")->required();
+
+    app.set_version_flag("--version", std::string("daxara-cli ") + DAXARA_VERSION);
+    // The manual page and the shell completion are written from these very options.
+    if (argc == 3 &&
+        (std::string(argv[1]) == kGenerateManPage || std::string(argv[1]) == kGenerateCompletion))
+        return WriteDocumentation(app, argv[1], argv[2]);
+    if (const std::string refusal = UnknownCommand(app, argc, argv); !refusal.empty()) {
+        std::cerr << "daxara-cli: " << refusal << "\n";
+        return 1;
+    }
 
     // Saves leave no temporary file behind when the command is interrupted or killed.
     FileSafety::InstallSignalCleanup();
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+        const int status = app.exit(e);
+        if (const std::string hint = UnknownOptionHint(app, argc, argv); !hint.empty())
+            std::cerr << hint << "\n";
+        return status;
     }
     int status = 0;
     try {
@@ -232,6 +228,9 @@ int main(int argc, char** argv) {
 #endif
         if (*cmdDemo)
             status = RunDemo(demoOptions);
+        for (const CCliCommand& command : commands)
+            if (*command.app)
+                status = command.run();
         FlushOutput();
         return status;
     } catch (const CCliError& e) {

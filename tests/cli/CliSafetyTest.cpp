@@ -290,9 +290,12 @@ TEST_F(CliSafety, InterruptedOrFailedSavesLeaveTheProjectAndNoTemporaryFile) {
     EXPECT_EQ(Debris({"p.tdax", "omni.vsa"}), std::vector<std::string>{});
 
     // Ctrl-C while a large plane is calculated: nothing is saved and the status is not 0. Fine
-    // speaker data and sixteen speakers keep the calculation busy for a good while.
+    // speaker data and sixteen speakers keep the calculation busy for a good while; the room is
+    // as large as the plane, which must lie inside it.
     Write("fine.vsa", GenerateVsa(OmniSpeaker(90.0, 24)));
-    ASSERT_EQ(Cli("new p.tdax --force --room 10,8,4").status, 0);
+    ASSERT_EQ(Cli("new p.tdax --force --room 100,100,4").status, 0);
+    // A small plane to start from, so that only the large one below takes long.
+    ASSERT_EQ(Cli("plane p.tdax --origin 0,0,1 --extent 10,8,0 --pitch 0.5").status, 0);
     ASSERT_EQ(Cli("import p.tdax fine.vsa").status, 0);
     for (int i = 0; i < 16; ++i)
         ASSERT_EQ(Cli("install p.tdax --at " + std::to_string(1 + i % 8) + "," +
