@@ -52,13 +52,13 @@ CColorMapCondition& FirstCondition(CCliSession& s) {
 // its own setting.
 class CAdvancedRows {
 public:
-    CAdvancedRows(CDAXDoc& doc, bool needed) : m_doc(doc), m_saved(doc.advancedMode) {
+    CAdvancedRows(CDAXDoc& doc, bool needed) : m_doc(doc), m_saved(doc.Settings().advancedMode) {
         if (needed)
-            doc.advancedMode = 2;
+            doc.SetAdvancedMode(2);
     }
     ~CAdvancedRows() { Restore(); }
     // Back to the project's setting before the project is saved.
-    void Restore() const { m_doc.advancedMode = m_saved; }
+    void Restore() const { m_doc.SetAdvancedMode(m_saved); }
     CAdvancedRows(const CAdvancedRows&) = delete;
     CAdvancedRows& operator=(const CAdvancedRows&) = delete;
 
@@ -145,8 +145,8 @@ void PrintSpectrum(const CDAXDoc& doc, const CColorMapCondition& c, const CVec3&
     const CAcousticScene scene = doc.Scene();
     std::cout << "spectrum at (" << FormatSignificant(at.x, 6) << ", " << FormatSignificant(at.y, 6)
               << ", " << FormatSignificant(at.z, 6) << ") "
-              << (doc.lengthUnit == kUnitImperial ? "[ft]" : "[m]") << ", " << BandLabel(c.band)
-              << ", " << ModeName(c.mode) << "\n"
+              << (doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]") << ", "
+              << BandLabel(c.band) << ", " << ModeName(c.mode) << "\n"
               << "centre      level [dB]\n";
     for (std::size_t i = 0; i < centres.size(); ++i) {
         char level[32];
@@ -404,15 +404,15 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     if (!refusal.empty())
         throw CCliError(refusal);
     s.ThrowIfErrors("");
-    if (doc.autoLayoutValid != 1)
+    if (doc.Settings().autoLayoutValid != 1)
         throw CCliError("no automatic layout was made (installations unchanged: " +
                         std::to_string(before) + ")");
-    const std::string report = "installed " + std::to_string(doc.room.list.Count()) +
-                               " speakers; rows " + FormatSignificant(doc.autoRowPitch, 4) +
-                               " apart, columns " + FormatSignificant(doc.autoColumnPitch, 4) +
-                               " apart, first row " + FormatSignificant(doc.autoBottomOffset, 4) +
-                               " and first column " + FormatSignificant(doc.autoLeftOffset, 4) +
-                               " from the walls\n";
+    const std::string report =
+        "installed " + std::to_string(doc.room.list.Count()) + " speakers; rows " +
+        FormatSignificant(doc.Settings().autoRowPitch, 4) + " apart, columns " +
+        FormatSignificant(doc.Settings().autoColumnPitch, 4) + " apart, first row " +
+        FormatSignificant(doc.Settings().autoBottomOffset, 4) + " and first column " +
+        FormatSignificant(doc.Settings().autoLeftOffset, 4) + " from the walls\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -500,7 +500,7 @@ int RunMap(const CMapCommandOptions& o) {
     const CColorMapCondition& c = FirstCondition(s);
     const CListeningPlane& plane = c.plane;
     const CLevelStatistics spread = PlaneStatistics(plane, o.within);
-    const std::string unit = doc.lengthUnit == kUnitImperial ? "[ft]" : "[m]";
+    const std::string unit = doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]";
     if (o.json) {
         const nlohmann::json j = {
             {"band", c.band},
@@ -510,7 +510,7 @@ int RunMap(const CMapCommandOptions& o) {
             {"mode", ModeName(c.mode)},
             {"points", plane.pointCount},
             {"pitch", plane.dotPitch},
-            {"unit", doc.lengthUnit == kUnitImperial ? "ft" : "m"},
+            {"unit", doc.Settings().lengthUnit == kUnitImperial ? "ft" : "m"},
             {"maximum", plane.maximumLevel},
             {"minimum", plane.minimumLevel},
             {"pinkNoiseAverage", plane.pinkNoiseAverage},

@@ -12,7 +12,7 @@ namespace {
 struct LoadedDoc : CDocFixture {
     explicit LoadedDoc(int pitch = 3) {
         AddModel(DirectionalSpeaker(1, pitch));
-        doc.loadedFromFile = 1;
+        EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
         doc.conditions.Append(c);
