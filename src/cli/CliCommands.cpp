@@ -2,10 +2,12 @@
 
 #include "CliEdit.h"
 #include "CliSession.h"
+#include "acoustics/LevelStatistics.h"
 #include "acoustics/MapCalculation.h"
 #include "acoustics/SpectrumEngine.h"
 #include "common/FormatSignificant.h"
 #include "common/Units.h"
+#include "project/BandChoice.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/MapService.h"
@@ -23,6 +25,8 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+
+#include <nlohmann/json.hpp>
 
 namespace {
 const std::pair<const char*, double> kBandNames[] = {
@@ -50,37 +54,78 @@ void OpenForCalculation(CCliSession& s, const std::string& project, const std::s
         throw CCliError("the project has no installations; " + otherwise);
 }
 
-// Applies --band, --freq and --mode to the condition as its view's lists would, snapping the
-// frequency to the band's grid. Returns whether band or frequency changed.
-bool ApplyBandChoice(CColorMapViewModel& view, const std::string& band,
-                     std::optional<double> frequency, const std::string& mode) {
-    CColorMapCondition& c = *view.Condition();
-    const double oldBand = c.band, oldFrequency = c.centreFrequency;
-    if (!band.empty()) {
-        const double value = ParseBand(band);
-        bool offered = false;
-        for (const auto& choice : BandChoices(view.ListPitch()))
-            offered = offered || choice.second == value;
-        if (!offered)
-            throw CCliError("band " + band + " is not offered for speaker data of " +
-                            FormatSignificant(view.ListPitch(), 4) + " points per octave");
-        c.band = value;
-    }
-    if (frequency) {
-        if (!(*frequency >= 20.0 && *frequency <= 20000.0))
-            throw CCliError("--freq must lie between 20 and 20000 Hz");
-        c.centreFrequency = *frequency;
-    }
+// Applies --band, --freq and --mode to the first map through the project's band choice, which
+// snaps the frequency to the band's grid as the window's lists do; warns when that moved it far.
+CBandOutcome ChooseBand(CDAXDoc& doc, const std::string& band, std::optional<double> frequency,
+                        const std::string& mode) {
+    CBandRequest request;
+    if (!band.empty())
+        request.band = ParseBand(band);
+    request.frequency = frequency;
     if (!mode.empty())
-        c.mode = ParseMode(mode);
-    view.SyncConditionControls(0, 0);
-    return c.band != oldBand || c.centreFrequency != oldFrequency;
+        request.mode = ParseMode(mode);
+    const CBandOutcome outcome = ApplyBandRequest(doc, 0, request);
+    switch (outcome.status) {
+    case EBandChoiceStatus::Done:
+        break;
+    case EBandChoiceStatus::BandNotOffered:
+        throw CCliError("band " + band + " is not offered for speaker data of " +
+                        FormatSignificant(outcome.pitch, 4) + " points per octave");
+    case EBandChoiceStatus::BadFrequency:
+        throw CCliError("--freq must be a positive number of Hz");
+    case EBandChoiceStatus::NoSpeakerData:
+        throw CCliError("the project has no speaker data");
+    case EBandChoiceStatus::NoCondition:
+        throw CCliError("the project has no calculation plane");
+    case EBandChoiceStatus::Busy:
+        throw CCliError("the project is being calculated");
+    }
+    if (!outcome.centre.Valid())
+        throw CCliError("band " + FormatSignificant(outcome.band, 4) +
+                        " has no centre frequencies");
+    if (frequency && outcome.centre.MovedFar())
+        std::cerr << "daxara-cli: warning: --freq " << FormatSignificant(*frequency, 6) << " Hz is "
+                  << FormatSignificant(outcome.centre.bandsMoved, 3)
+                  << " bands from the nearest centre on the " << BandLabel(outcome.band)
+                  << " grid, " << FrequencyLabel(outcome.centre.frequency, outcome.band) << " ("
+                  << FormatSignificant(outcome.centre.frequency, 6)
+                  << " Hz), which is what is calculated\n";
+    return outcome;
+}
+
+const char* ModeName(int mode) {
+    return mode == kModeInterference ? "interference" : "energy";
 }
 
 void PrintCondition(const CColorMapCondition& c) {
-    std::cout << "band: " << BandName(c.band) << " octave around "
-              << FormatSignificant(c.centreFrequency, 5) << " Hz, "
-              << (c.mode == kModeInterference ? "interference" : "energy") << "\n";
+    std::cout << "band: " << BandLabel(c.band) << ", centre "
+              << FrequencyLabel(c.centreFrequency, c.band) << " ("
+              << FormatSignificant(c.centreFrequency, 8) << " Hz), " << ModeName(c.mode) << "\n";
+}
+
+// The spectrum as a table: levels to 0.01 dB, the map's centre marked, and every band that is
+// not wholly inside the installed speakers' data says so (its level is no measurement).
+void PrintSpectrum(const CDAXDoc& doc, const CColorMapCondition& c, const CVec3& at,
+                   const std::vector<double>& centres, const std::vector<double>& levels) {
+    const CAcousticScene scene = doc.Scene();
+    std::cout << "spectrum at (" << FormatSignificant(at.x, 6) << ", " << FormatSignificant(at.y, 6)
+              << ", " << FormatSignificant(at.z, 6) << ") "
+              << (doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]") << ", "
+              << BandLabel(c.band) << ", " << ModeName(c.mode) << "\n"
+              << "centre      level [dB]\n";
+    for (std::size_t i = 0; i < centres.size(); ++i) {
+        char level[32];
+        std::snprintf(level, sizeof level, "%10.2f", levels[i]);
+        std::string line = FrequencyLabel(centres[i], c.band);
+        line.resize(std::max<std::size_t>(line.size(), 10), ' ');
+        line += level;
+        const EBandCoverage coverage = BandCoverage(scene, c.band, centres[i]);
+        if (coverage != EBandCoverage::Inside)
+            line += std::string("   ") + CoverageText(coverage);
+        if (centres[i] == c.centreFrequency)
+            line += "   <- the map's centre";
+        std::cout << line << "\n";
+    }
 }
 
 void WriteText(const std::string& path, const std::string& text) {
@@ -377,12 +422,12 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     if (doc.Settings().autoLayoutValid != 1)
         throw CCliError("no automatic layout was made (installations unchanged: " +
                         std::to_string(before) + ")");
-    const std::string report = "installed " + std::to_string(doc.room.list.Count()) +
-                               " speakers; rows " + FormatSignificant(doc.Settings().autoRowPitch, 4) +
-                               " apart, columns " + FormatSignificant(doc.Settings().autoColumnPitch, 4) +
-                               " apart, first row " + FormatSignificant(doc.Settings().autoBottomOffset, 4) +
-                               " and first column " + FormatSignificant(doc.Settings().autoLeftOffset, 4) +
-                               " from the walls\n";
+    const std::string report =
+        "installed " + std::to_string(doc.room.list.Count()) + " speakers; rows " +
+        FormatSignificant(doc.Settings().autoRowPitch, 4) + " apart, columns " +
+        FormatSignificant(doc.Settings().autoColumnPitch, 4) + " apart, first row " +
+        FormatSignificant(doc.Settings().autoBottomOffset, 4) + " and first column " +
+        FormatSignificant(doc.Settings().autoLeftOffset, 4) + " from the walls\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -488,30 +533,65 @@ int RunMap(const CMapCommandOptions& o) {
         throw CCliError("--engine must be engine or reference");
     if (o.threads < 0)
         throw CCliError("--threads must not be negative");
-    CColorMapViewModel view(doc);
-    view.OnInitialUpdate();
-    if (ApplyBandChoice(view, o.band, o.frequency, o.mode))
-        doc.RebuildAllPlanes(); // as the view's lists do: every map loses its levels
+    if (!(o.within >= 0.0 && o.within <= 100.0))
+        throw CCliError("--within must lie between 0 and 100 dB");
+    if (o.json && o.csv == "-")
+        throw CCliError("--json and --csv - would both write to standard output");
+    ChooseBand(doc, o.band, o.frequency, o.mode);
     CMapOptions options;
     options.engine = o.engine == "reference" ? EMapEngineKind::Reference : EMapEngineKind::Engine;
     options.threads = o.threads;
-    const CMapResult result = CalculateConditionMap(doc, view.ConditionIndex(), options);
+    const CMapResult result = CalculateConditionMap(doc, 0, options);
     if (result.status == ECalcStatus::Stopped)
         throw CCliError("the calculation was stopped; nothing was saved");
     s.ThrowIfErrors("");
     if (result.status != ECalcStatus::Completed)
         throw CCliError("the map was not calculated");
-    const CColorMapCondition& c = *view.Condition();
+    const CColorMapCondition& c = FirstCondition(s);
     const CListeningPlane& plane = c.plane;
-    PrintCondition(c);
+    const CLevelStatistics spread = PlaneStatistics(plane, o.within);
     const std::string unit = doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]";
-    std::cout << "points: " << plane.pointCount << " at a pitch of "
-              << FormatSignificant(plane.dotPitch, 4) << unit << "\n"
-              << "maximum: " << FormatSignificant(plane.maximumLevel, 4) << " dB\n"
-              << "minimum: " << FormatSignificant(plane.minimumLevel, 4) << " dB\n"
-              << "average (pink noise): " << FormatSignificant(plane.pinkNoiseAverage, 4) << " dB\n"
-              << "average (music/speech): " << FormatSignificant(plane.musicSpeechAverage, 4)
-              << " dB\n";
+    if (o.json) {
+        const nlohmann::json j = {
+            {"band", c.band},
+            {"bandLabel", BandLabel(c.band)},
+            {"centreFrequency", c.centreFrequency},
+            {"centreLabel", FrequencyLabel(c.centreFrequency, c.band)},
+            {"mode", ModeName(c.mode)},
+            {"points", plane.pointCount},
+            {"pitch", plane.dotPitch},
+            {"unit", doc.Settings().lengthUnit == kUnitImperial ? "ft" : "m"},
+            {"maximum", plane.maximumLevel},
+            {"minimum", plane.minimumLevel},
+            {"pinkNoiseAverage", plane.pinkNoiseAverage},
+            {"musicSpeechAverage", plane.musicSpeechAverage},
+            {"mean", spread.mean},
+            {"standardDeviation", spread.standardDeviation},
+            {"spread", spread.spread},
+            {"percentiles", {{"10", spread.p10}, {"50", spread.p50}, {"90", spread.p90}}},
+            {"within",
+             {{"dB", spread.within}, {"of", "pinkNoiseAverage"}, {"share", spread.withinShare}}}};
+        std::cout << j.dump(2) << "\n";
+    } else {
+        PrintCondition(c);
+        std::cout << "points: " << plane.pointCount << " at a pitch of "
+                  << FormatSignificant(plane.dotPitch, 4) << unit << "\n"
+                  << "maximum: " << FormatSignificant(plane.maximumLevel, 4) << " dB\n"
+                  << "minimum: " << FormatSignificant(plane.minimumLevel, 4) << " dB\n"
+                  << "average (pink noise): " << FormatSignificant(plane.pinkNoiseAverage, 4)
+                  << " dB\n"
+                  << "average (music/speech): " << FormatSignificant(plane.musicSpeechAverage, 4)
+                  << " dB\n"
+                  << "standard deviation: " << FormatSignificant(spread.standardDeviation, 4)
+                  << " dB\n"
+                  << "spread (max - min): " << FormatSignificant(spread.spread, 4) << " dB\n"
+                  << "percentiles (10th, 50th, 90th): " << FormatSignificant(spread.p10, 4) << ", "
+                  << FormatSignificant(spread.p50, 4) << ", " << FormatSignificant(spread.p90, 4)
+                  << " dB\n"
+                  << "within +/-" << FormatSignificant(spread.within, 4)
+                  << " dB of the pink-noise average: "
+                  << FormatSignificant(100.0 * spread.withinShare, 4) << " % of the points\n";
+    }
     FlushOutput();
     if (!o.csv.empty()) {
         std::string text = "x,y,z,level\n";
@@ -530,15 +610,39 @@ int RunSpectrum(const CSpectrumOptions& o) {
     OpenForCalculation(s, o.project, "there is no spectrum");
     CDAXDoc& doc = *s.doc;
     const CVec3 at = ToVec3(o.at, "--at");
-    CColorMapViewModel view(doc);
-    view.OnInitialUpdate();
-    ApplyBandChoice(view, o.band, std::nullopt, o.mode);
+    if (o.json && o.csv == "-")
+        throw CCliError("--json and --csv - would both write to standard output");
+    ChooseBand(doc, o.band, o.frequency, o.mode);
+    const CColorMapCondition& c = FirstCondition(s);
     std::vector<double> centres, levels;
     std::string reason;
-    if (!EnginePointSpectrum(doc.Scene(), *view.Condition(), at, centres, levels, &reason))
+    if (!EnginePointSpectrum(doc.Scene(), c, at, centres, levels, &reason))
         throw CCliError("the spectrum could not be calculated: " + reason);
-    for (std::size_t i = 0; i < centres.size(); ++i)
-        std::cout << Number(centres[i]) << "," << Number(levels[i]) << "\n";
+    const CAcousticScene scene = doc.Scene();
+    if (!o.csv.empty()) {
+        std::string text;
+        for (std::size_t i = 0; i < centres.size(); ++i)
+            text += Number(centres[i]) + "," + Number(levels[i]) + "\n";
+        WriteText(o.csv, text);
+    }
+    if (o.json) {
+        nlohmann::json bands = nlohmann::json::array();
+        for (std::size_t i = 0; i < centres.size(); ++i)
+            bands.push_back({{"label", FrequencyLabel(centres[i], c.band)},
+                             {"frequency", centres[i]},
+                             {"level", levels[i]},
+                             {"data", CoverageName(BandCoverage(scene, c.band, centres[i]))}});
+        const nlohmann::json j = {{"point", {at.x, at.y, at.z}},
+                                  {"band", c.band},
+                                  {"bandLabel", BandLabel(c.band)},
+                                  {"centreFrequency", c.centreFrequency},
+                                  {"centreLabel", FrequencyLabel(c.centreFrequency, c.band)},
+                                  {"mode", ModeName(c.mode)},
+                                  {"bands", bands}};
+        std::cout << j.dump(2) << "\n";
+    } else if (o.csv != "-") {
+        PrintSpectrum(doc, c, at, centres, levels);
+    }
     FlushOutput();
     return 0;
 }

@@ -47,8 +47,8 @@ bool IsUtf8(const std::string& text) {
     return true;
 }
 
-// Names are bytes of whatever code page wrote the file. JSON needs UTF-8: text that already is
-// UTF-8 stays as it is, anything else is read as Latin-1, so every byte keeps a character.
+} // namespace
+
 std::string JsonText(const std::string& text) {
     if (IsUtf8(text))
         return text;
@@ -64,6 +64,8 @@ std::string JsonText(const std::string& text) {
     }
     return out;
 }
+
+namespace {
 
 json ModelJson(const CSpeakerModel& m) {
     json taps = json::array();

@@ -137,6 +137,13 @@ int main(int argc, char** argv) {
         ->add_option("--threads", mapOptions.threads,
                      "Worker threads of the engine (0: every core)")
         ->check(CLI::Range(0, 256));
+    cmdMap
+        ->add_option("--within", mapOptions.within,
+                     "Count the points within +/- this many dB of the pink-noise average")
+        ->capture_default_str()
+        ->check(Finite(0.0, 100.0));
+    cmdMap->add_flag("--json", mapOptions.json,
+                     "Write the band, the statistics and the uniformity figures as JSON");
 
     CSpectrumOptions spectrumOptions;
     auto* cmdSpectrum = app.add_subcommand(
@@ -146,8 +153,30 @@ int main(int argc, char** argv) {
            kCoordinateLimit);
     cmdSpectrum->add_option("--band", spectrumOptions.band,
                             "Band: 1/24, 1/12, 1/6, 1/3, 1, 2 or 4 octaves");
+    cmdSpectrum
+        ->add_option("--freq", spectrumOptions.frequency,
+                     "The map's band centre in Hz, marked in the table (snapped to the grid)")
+        ->check(Finite(20.0, 20000.0));
     cmdSpectrum->add_option("--mode", spectrumOptions.mode, "Summation")
         ->check(CLI::IsMember({"interference", "energy"}));
+    cmdSpectrum->add_option(
+        "--csv", spectrumOptions.csv,
+        "Write exact frequency,level lines to this file (- for stdout, instead of the table)");
+    cmdSpectrum->add_flag("--json", spectrumOptions.json,
+                          "Write the spectrum as JSON, exact levels and whether each band lies "
+                          "within the speaker data");
+
+    CBandsOptions bandsOptions;
+    auto* cmdBands = app.add_subcommand(
+        "bands", "List the bands and band centres a speaker model offers, as the map's lists do");
+    cmdBands
+        ->add_option("SOURCE", bandsOptions.source,
+                     "A project (its current model, or --model) or a speaker data file (.vsa)")
+        ->required();
+    cmdBands->add_option("--model", bandsOptions.model, "Speaker model index of the project");
+    cmdBands->add_option("--band", bandsOptions.band,
+                         "Only this band: 1/24, 1/12, 1/6, 1/3, 1, 2 or 4 octaves");
+    cmdBands->add_flag("--json", bandsOptions.json, "As JSON");
 
     CInfoOptions infoOptions;
     auto* cmdInfo = app.add_subcommand("info", "Show what a project holds");
@@ -220,6 +249,8 @@ int main(int argc, char** argv) {
             status = RunMap(mapOptions);
         if (*cmdSpectrum)
             status = RunSpectrum(spectrumOptions);
+        if (*cmdBands)
+            status = RunBands(bandsOptions);
         if (*cmdInfo)
             status = RunInfo(infoOptions);
 #ifdef DAXARA_HAVE_RENDER

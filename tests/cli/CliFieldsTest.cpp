@@ -178,7 +178,8 @@ TEST_F(CliFields, MapAndSpectrumUseTheBandTheyAreGiven) {
         }
 
         const std::string before = Read(project);
-        const CliRun spectrum = Cli("spectrum " + project + " --at 6,4.5,1.2 --band " + b.name);
+        const CliRun spectrum =
+            Cli("spectrum " + project + " --at 6,4.5,1.2 --csv - --band " + b.name);
         ASSERT_EQ(spectrum.status, 0) << spectrum.err;
         EXPECT_EQ(SpectrumFrequencies(spectrum.out), BandCentres(b.perOctave));
         EXPECT_EQ(Read(project), before); // the spectrum stores nothing

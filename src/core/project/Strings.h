@@ -56,6 +56,13 @@ inline constexpr const char* kUnitWatt = "[W]";
 inline constexpr const char* kModeInterference = "Interference";
 inline constexpr const char* kModeEnergy = "Energy";
 inline constexpr const char* kHz = "[Hz]";
+inline constexpr const char* kBand24 = "1/24 Oct. Band";
+inline constexpr const char* kBand12 = "1/12 Oct. Band";
+inline constexpr const char* kBand6 = "1/6 Oct. Band";
+inline constexpr const char* kBand3 = "1/3 Oct. Band";
+inline constexpr const char* kBand1 = "1 Oct. Band";
+inline constexpr const char* kBandHalf = "2 Oct. Band";
+inline constexpr const char* kBandQuarter = "4 Oct. Band";
 
 // Room Parameters
 inline constexpr const char* kRoomParametersTitle = "Room Parameters";
