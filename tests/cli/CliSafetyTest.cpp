@@ -320,7 +320,8 @@ TEST_F(CliSafety, InterruptedOrFailedSavesLeaveTheProjectAndNoTemporaryFile) {
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
     // One Ctrl-C well into the calculation (a second one would end the program at once): the
-    // setting up takes little processor time, the calculation much, so wait for 0.15 s of it.
+    // setting up (reading, building the million-point plane) takes little processor time, the
+    // calculation seconds of it, so wait for 0.6 s of processor time: past the setting up.
     const auto cpuTicks = [&] {
         std::ifstream stat("/proc/" + std::to_string(child) + "/stat");
         std::string field;
@@ -337,10 +338,10 @@ TEST_F(CliSafety, InterruptedOrFailedSavesLeaveTheProjectAndNoTemporaryFile) {
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
     const long long waitMs = 1500;
 #else
-    const long long waitMs = 150;
+    const long long waitMs = 600;
 #endif
 #else
-    const long long waitMs = 150;
+    const long long waitMs = 600;
 #endif
     while (cpuTicks() * 1000 / ::sysconf(_SC_CLK_TCK) < waitMs &&
            ::waitpid(child, &status, WNOHANG) == 0)
