@@ -20,7 +20,7 @@ struct Scene {
         const CAcousticScene scene = CAcousticScene::Of(models, room, 0);
         const CBandIndexRange band = ConditionBand(scene, condition);
         double elements = 0;
-        for (const CInstallationElement& inst : room.list)
+        for (const CInstallationElement& inst : room.List())
             elements += models.At(inst.modelIndex).ElementTotal();
         elementEvaluations = elements * band.Count() * condition.plane.pointCount;
     }

@@ -296,9 +296,9 @@ int RunInstall(const CInstallOptions& o) {
                                                  : s.messages.asked.back());
     }
     doc.StandardRefresh();
-    const CInstallationElement& inst = *doc.room.list.Current();
+    const CInstallationElement& inst = *doc.room.Current();
     const std::string report = "installed " + model.DisplayName() + " as installation " +
-                               std::to_string(doc.room.list.CurrentIndex()) + " at (" +
+                               std::to_string(doc.room.CurrentIndex()) + " at (" +
                                FormatSignificant(inst.position.x, 4) + ", " +
                                FormatSignificant(inst.position.y, 4) + ", " +
                                FormatSignificant(inst.position.z, 4) + "), " +
@@ -353,7 +353,7 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
         return AcceptOrRecord(form.Accept(&message), message, refusal);
     };
     s.messages.confirmAnswer = true;
-    const int before = doc.room.list.Count();
+    const int before = doc.room.Count();
     doc.OnCommand(kCmdAutoInstall);
     advancedRows.Restore();
     if (!refusal.empty())
@@ -362,7 +362,7 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     if (doc.autoLayoutValid != 1)
         throw CCliError("no automatic layout was made (installations unchanged: " +
                         std::to_string(before) + ")");
-    const std::string report = "installed " + std::to_string(doc.room.list.Count()) +
+    const std::string report = "installed " + std::to_string(doc.room.Count()) +
                                " speakers; rows " + FormatSignificant(doc.autoRowPitch, 4) +
                                " apart, columns " + FormatSignificant(doc.autoColumnPitch, 4) +
                                " apart, first row " + FormatSignificant(doc.autoBottomOffset, 4) +

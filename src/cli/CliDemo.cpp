@@ -43,7 +43,7 @@ struct DemoProject {
     }
     void Report(const fs::path& path) {
         const CListeningPlane& plane = view->Condition()->plane;
-        std::cout << path.string() << ": " << session.doc->room.list.Count() << " installation(s), "
+        std::cout << path.string() << ": " << session.doc->room.Count() << " installation(s), "
                   << plane.pointCount << " points, " << FormatSignificant(plane.minimumLevel, 4)
                   << " to " << FormatSignificant(plane.maximumLevel, 4)
                   << " dB, pink noise average " << FormatSignificant(plane.pinkNoiseAverage, 4)

@@ -83,7 +83,7 @@ json ProjectJson(const CDAXDoc& doc) {
     for (int i = 0; i < doc.models.Count(); ++i)
         models.push_back(ModelJson(doc.models.At(i)));
     json installations = json::array();
-    for (const CInstallationElement& e : doc.room.list)
+    for (const CInstallationElement& e : doc.room.List())
         installations.push_back({{"model", e.modelIndex},
                                  {"tap", e.tapIndex},
                                  {"position", {e.position.x, e.position.y, e.position.z}},
@@ -176,10 +176,10 @@ int RunInfo(const CInfoOptions& o) {
                       << F(tap.tapPower) << "W\n";
         }
     }
-    std::cout << "installations: " << r.list.Count() << ", total power " << F(r.TotalPower())
+    std::cout << "installations: " << r.Count() << ", total power " << F(r.TotalPower())
               << " W\n";
     int n = 0;
-    for (const CInstallationElement& e : r.list)
+    for (const CInstallationElement& e : r.List())
         std::cout << "  " << n++ << ": model " << e.modelIndex << " tap " << e.tapIndex << " at ("
                   << F(e.position.x) << ", " << F(e.position.y) << ", " << F(e.position.z)
                   << ") aim " << F(e.orientation.azimuth) << "/" << F(e.orientation.elevation)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SceneFixtures.h"
 #include "SpeakerFixtures.h"
 #include "common/ProgressDialog1.h"
 #include "project/DAXDoc.h"

@@ -95,7 +95,7 @@ void CDAXDoc::AutoInstallation() {
         // Nothing to measure on: the test speaker is all that is installed.
         room.RemoveAll();
         room.AddInstallation(modelIndex, tap, test.position, test.orientation, power, true);
-        room.list.SetCurrentIndex(0);
+        room.SetCurrentIndex(0);
     } else {
         // The test speaker is measured alone in a copy of the room, so that a failed measurement
         // leaves the project's installations as they were.
@@ -131,7 +131,7 @@ void CDAXDoc::AutoInstallation() {
         room.RemoveAll();
         for (const CLayoutPoint& p : layout.positions)
             room.AddInstallation(modelIndex, tap, {p.x, p.y, h0}, chosen.angles, power, true);
-        room.list.SetCurrentIndex(room.list.Count() - 1);
+        room.SetCurrentIndex(room.Count() - 1);
         autoLayoutValid = 1;
         autoColumnPitch = layout.columnPitch;
         autoRowPitch = layout.rowPitch;

@@ -89,7 +89,7 @@ int CColorMapViewModel::InstallationAt(const CPixel& p) const {
     if (!Condition())
         return -1;
     int index = 0;
-    for (const CInstallationElement& installation : m_doc.room.list) {
+    for (const CInstallationElement& installation : m_doc.room.List()) {
         const CPixel at = PixelOf(installation.position);
         if (std::abs(p.x - at.x) < kHotRadius && std::abs(p.y - at.y) < kHotRadius)
             return index;
@@ -148,8 +148,8 @@ EMapCursor CColorMapViewModel::MouseMove(const CPixel& p) {
     const int hot = InstallationAt(p);
     if (hot >= 0) {
         m_hot = true;
-        if (m_doc.room.list.SetCurrentIndex(hot)) {
-            const int model = m_doc.room.list.At(hot)->modelIndex;
+        if (m_doc.room.SetCurrentIndex(hot)) {
+            const int model = m_doc.room.At(hot)->modelIndex;
             if (model != m_doc.models.CurrentIndex() && model >= 0 && model < m_doc.models.Count())
                 m_doc.models.SetCurrentIndex(model);
             Repaint();
@@ -190,7 +190,7 @@ void CColorMapViewModel::LeftUp(const CPixel& p) {
     if (inside) {
         if (MoveCurrentInstallation(p) != 1)
             return;
-    } else if (m_doc.room.list.Current() && m_doc.RemoveInstallations(false) == 0) {
+    } else if (m_doc.room.Current() && m_doc.RemoveInstallations(false) == 0) {
         RefreshAfterEdit(m_doc);
     }
     m_doc.SetModified(true);
@@ -221,7 +221,7 @@ int CColorMapViewModel::DropSpeaker(const CPixel& p) {
 }
 
 int CColorMapViewModel::MoveCurrentInstallation(const CPixel& p) {
-    const CInstallationElement* current = m_doc.room.list.Current();
+    const CInstallationElement* current = m_doc.room.Current();
     if (!current)
         return 2;
     CVec3 target;
@@ -250,7 +250,7 @@ CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight) {
     m_savedScale = condition->scale;
     condition->margins = {pageWidth * 35 / 100, pageHeight / 10, 0, pageHeight / 3};
     ProjectView(true);
-    return TablePaging(m_doc.room.list.Count(), FontHeight(), pageHeight, LineY(32));
+    return TablePaging(m_doc.room.Count(), FontHeight(), pageHeight, LineY(32));
 }
 
 void CColorMapViewModel::EndPrinting() {

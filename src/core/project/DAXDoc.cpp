@@ -91,7 +91,7 @@ void CDAXDoc::UpdateInstallState() {
     if (!HasInstallations())
         return;
     const CSpeakerModel* current = CurrentModel();
-    const int firstModel = room.list.At(0)->modelIndex;
+    const int firstModel = room.At(0)->modelIndex;
     if (!current || firstModel < 0 || firstModel >= models.Count())
         return;
     installState =

@@ -92,7 +92,7 @@ public:
     // --- Queries ---
     CSpeakerModel* CurrentModel() const { return models.CurrentModel(); }
     CAcousticScene Scene() const { return CAcousticScene::Of(models, room, lengthUnit); }
-    bool HasInstallations() const { return !room.list.Empty(); }
+    bool HasInstallations() const { return !room.Empty(); }
     // Every calculation plane lies parallel to the XY plane.
     bool AllPlanesHorizontal() const;
     // Recomputes installState against the first installation's model, when there is one.

@@ -128,7 +128,7 @@ bool CDAXDoc::RunCommand(int id) {
             StandardRefresh();
         break;
     case kCmdChangeInstallation:
-        if (const CInstallationElement* current = room.list.Current();
+        if (const CInstallationElement* current = room.Current();
             current && EditInstallation(*current) == 0) {
             RebuildAllPlanes();
             StandardRefresh();
@@ -219,12 +219,7 @@ void CDAXDoc::DeleteSpeakerData() {
     autoJudgeBand = autoJudgeFrequency = 0.0;
     RebuildAllPlanes();
     const int current = models.CurrentIndex();
-    if (HasInstallations()) {
-        room.RemoveModelInstallations(current);
-        for (CInstallationElement& inst : room.list)
-            if (inst.modelIndex > current)
-                --inst.modelIndex;
-    }
+    room.ForgetModel(current);
     models.RemoveModel(current);
     Notify(CDocumentChange::SpeakerRemoved());
     if (models.Count() == 0)
@@ -243,12 +238,8 @@ void CDAXDoc::ArrangeModules() {
         return;
     const int defaultTap = model->DefaultTap();
     if (defaultTap >= 0 && defaultTap < static_cast<int>(model->Settings().taps.size()) &&
-        model->Tap(defaultTap).lowImpedance) {
-        for (CInstallationElement& inst : room.list)
-            if (inst.modelIndex == models.CurrentIndex())
-                inst.power = inst.power / k;
-        room.UpdateTotalPower();
-    }
+        model->Tap(defaultTap).lowImpedance)
+        room.DividePower(models.CurrentIndex(), k);
     SetModified();
     autoLayoutValid = 0;
     Notify(CDocumentChange::Arrangement());

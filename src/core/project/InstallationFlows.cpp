@@ -11,10 +11,10 @@ bool Ask(CMessagePort* messages, const std::string& text) {
 } // namespace
 
 bool CDAXDoc::SameSpotCheck(const CVec3& position, const COrientation& orientation, int skip) {
-    for (int i = 0; i < room.list.Count(); ++i) {
+    for (int i = 0; i < room.Count(); ++i) {
         if (i == skip)
             continue;
-        const CInstallationElement& other = *room.list.At(i);
+        const CInstallationElement& other = *room.At(i);
         if (other.position == position && other.orientation == orientation &&
             !Ask(m_ports.messages, Strings::kSameSpot))
             return false;
@@ -31,7 +31,7 @@ int CDAXDoc::InstallSpeaker(double x, double y) {
     const int tapRow = model->DefaultTap();
     const bool lowImpedance = model->Tap(tapRow).lowImpedance;
     if (HasInstallations()) {
-        const CInstallationElement& first = *room.list.At(0);
+        const CInstallationElement& first = *room.At(0);
         const CSpeakerModel& firstModel = models.At(first.modelIndex);
         if (firstModel.Tap(first.tapIndex).lowImpedance != lowImpedance) {
             Ask(m_ports.messages, Strings::kImpedanceMix);
@@ -51,7 +51,7 @@ int CDAXDoc::InstallSpeaker(double x, double y) {
         return 1;
     room.AddInstallation(models.CurrentIndex(), tapRow, entered.position, entered.orientation,
                          entered.power, entered.polarityNormal);
-    room.list.SetCurrentIndex(room.list.Count() - 1);
+    room.SetCurrentIndex(room.Count() - 1);
     autoLayoutValid = 0;
     RebuildAllPlanes();
     return 0;
@@ -60,13 +60,13 @@ int CDAXDoc::InstallSpeaker(double x, double y) {
 int CDAXDoc::EditInstallation(const CInstallationElement& values) {
     if (m_calculating)
         return 1;
-    if (!room.list.Current())
+    if (!room.Current())
         return 1;
     CInstallationForm form(values, lengthUnit, advancedMode);
     if (!m_ports.dialogs || !m_ports.dialogs->RunInstallation(form) || !form.Accept())
         return 1;
     const CInstallationElement& entered = form.Result();
-    if (!SameSpotCheck(entered.position, entered.orientation, room.list.CurrentIndex()))
+    if (!SameSpotCheck(entered.position, entered.orientation, room.CurrentIndex()))
         return 1;
     room.ModifyCurrentInstallation(entered.position, entered.orientation, entered.power,
                                    entered.polarityNormal);
@@ -81,7 +81,7 @@ int CDAXDoc::RemoveInstallations(bool all) {
     if (all)
         room.RemoveAll();
     else
-        room.RemoveInstallation(room.list.CurrentIndex());
+        room.RemoveInstallation(room.CurrentIndex());
     autoLayoutValid = 0;
     if (!HasInstallations()) {
         m_mapViews.ForEach([](CColorMapViewModel& view) { view.PointSpectrum({0, 0, 0}); });

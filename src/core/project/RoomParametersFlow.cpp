@@ -64,8 +64,7 @@ bool Apply(CDAXDoc& doc, const CRoomParameters& r) {
                            r.lengthUnit);
     if (unitChanged) {
         const double factor = r.lengthUnit == kUnitImperial ? kMetresToFeet : kFeetToMetres;
-        for (CInstallationElement& inst : doc.room.list)
-            inst.position = inst.position * factor;
+        doc.room.ScalePositions(factor);
         if (doc.autoLayoutValid == 1) {
             doc.autoBottomOffset *= factor;
             doc.autoLeftOffset *= factor;

@@ -84,7 +84,7 @@ std::shared_ptr<CDocumentState> CDocumentState::Capture(const CDAXDoc& doc,
     state->graphs = doc.graphs;
     state->ownBytes =
         sizeof(CDocumentState) + s.projectDate.size() + s.projectName.size() +
-        static_cast<std::size_t>(doc.room.list.Count()) * sizeof(CInstallationElement) +
+        static_cast<std::size_t>(doc.room.Count()) * sizeof(CInstallationElement) +
         GraphBytes(doc.graphs);
 
     const CColorMapConditionList& conditions = doc.conditions;

@@ -146,7 +146,7 @@ struct AutoDoc : CDocFixture {
 };
 
 std::vector<CInstallationElement> Installed(const CDAXDoc& doc) {
-    return {doc.room.list.begin(), doc.room.list.end()};
+    return {doc.room.List().begin(), doc.room.List().end()};
 }
 } // namespace
 
@@ -179,7 +179,7 @@ TEST(AutoInstallationCommand, LaysTheCurrentModelOutOnACentredGrid) {
         EXPECT_EQ(inst.position.z, 3.5);
         EXPECT_EQ(inst.orientation, (COrientation{0, 0, 90}));
     }
-    EXPECT_EQ(f.doc.room.list.CurrentIndex(), static_cast<int>(all.size()) - 1);
+    EXPECT_EQ(f.doc.room.CurrentIndex(), static_cast<int>(all.size()) - 1);
     EXPECT_DOUBLE_EQ(f.doc.room.TotalPower(), power * static_cast<double>(all.size()));
     // The grid: its pitches and offsets as stored, centred in the room.
     const CVec3 first = all.front().position, last = all.back().position;
@@ -308,7 +308,7 @@ TEST(AutoInstallationCommand, WithoutACalculationPlaneOnlyTheTestSpeakerIsInstal
     f.AddModel(DirectionalSpeaker(1, 3));
     f.doc.room.roomZeroX = -1;
     ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
-    ASSERT_EQ(f.doc.room.list.Count(), 1);
-    EXPECT_EQ(f.doc.room.list.At(0)->position, (CVec3{-1, 0, f.doc.room.roomHeight}));
+    ASSERT_EQ(f.doc.room.Count(), 1);
+    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{-1, 0, f.doc.room.roomHeight}));
     EXPECT_EQ(f.doc.autoLayoutValid, 0);
 }

@@ -169,7 +169,7 @@ TEST(DocumentCommands, AModelWithoutTapsEndsTheInstallCommandWithAMessage) {
     f.AddModel(OmniSpeaker());
     f.doc.CurrentModel()->Settings().taps.clear();
     EXPECT_TRUE(f.doc.OnCommand(kCmdInstall));
-    EXPECT_TRUE(f.doc.room.list.Empty());
+    EXPECT_TRUE(f.doc.room.Empty());
     ASSERT_EQ(f.messages.errors.size(), 1u);
     EXPECT_NE(f.messages.errors[0].find("tap"), std::string::npos);
 }

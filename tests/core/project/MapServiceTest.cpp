@@ -57,7 +57,7 @@ TEST(MapService, EditsTriedWhileCalculatingAreRefused) {
     CalcDoc f;
     ASSERT_EQ(f.view.CalculateMap().status, ECalcStatus::Completed);
     const double undisturbed = f.LastLevel();
-    const int installations = f.doc.room.list.Count();
+    const int installations = f.doc.room.Count();
     ASSERT_GT(installations, 0);
     f.doc.RebuildAllPlanes();
 
@@ -85,7 +85,7 @@ TEST(MapService, EditsTriedWhileCalculatingAreRefused) {
     EXPECT_EQ(f.view.CalculateMap().status, ECalcStatus::Completed);
     EXPECT_GT(tries, 0);
     EXPECT_EQ(f.doc.models.Count(), 2);
-    EXPECT_EQ(f.doc.room.list.Count(), installations);
+    EXPECT_EQ(f.doc.room.Count(), installations);
     EXPECT_EQ(f.view.ConditionIndex(), 0);
     EXPECT_EQ(f.LastLevel(), undisturbed);
     EXPECT_TRUE(f.messages.errors.empty());
@@ -95,7 +95,7 @@ TEST(MapService, EditsTriedWhileCalculatingAreRefused) {
     EXPECT_TRUE(f.doc.IsCommandEnabled(kCmdDeleteSpeaker));
     f.messages.answers = {true};
     EXPECT_TRUE(f.doc.OnCommand(kCmdRemoveAllInstallations));
-    EXPECT_EQ(f.doc.room.list.Count(), 0);
+    EXPECT_EQ(f.doc.room.Count(), 0);
 }
 
 TEST(MapService, AThrowingPortEndsTheCalculationAndUnlocksTheProject) {

@@ -282,7 +282,7 @@ struct RoomDoc : CDocFixture {
         view = owned.get();
         view->OnInitialUpdate();
         Install(1, 2);
-        doc.room.list.At(0)->position.z = 3;
+        EditInstalled(doc.room, 0, [](CInstallationElement& e) { e.position.z = 3; });
         doc.SetModified(false);
     }
 };
@@ -306,7 +306,7 @@ Snapshot Take(const CDAXDoc& doc) {
             doc.room.roomZeroX,
             doc.installHeight,
             doc.autoColumnPitch,
-            doc.room.list.At(0)->position,
+            doc.room.At(0)->position,
             doc.conditions.At(0)->plane.points,
             doc.models.At(0).Settings().lengthUnit};
 }
@@ -344,7 +344,7 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
         EXPECT_EQ(plane.pointCount, 34 * 34) << i;
     }
     EXPECT_EQ(f.settings.writes, (std::vector<std::string>{"LENGTH_UNIT/LengthUnit=1"}));
-    const CVec3 p = f.doc.room.list.At(0)->position;
+    const CVec3 p = f.doc.room.At(0)->position;
     EXPECT_DOUBLE_EQ(p.x, 1 * 3.2808398950131235);
     EXPECT_DOUBLE_EQ(p.y, 2 * 3.2808398950131235);
     EXPECT_DOUBLE_EQ(p.z, 3 * 3.2808398950131235);
@@ -367,7 +367,7 @@ TEST(RoomParametersCommand, OkInTheSameUnitConvertsNothingAndKeepsTheZoom) {
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
     EXPECT_EQ(f.doc.room.roomLength, 12);
     EXPECT_EQ(f.doc.conditions.At(0)->plane.extentX, 12); // same as room
-    EXPECT_EQ(f.doc.room.list.At(0)->position, (CVec3{1, 2, 3}));
+    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{1, 2, 3}));
     EXPECT_EQ(f.view->Condition()->scale, 123.0);
     EXPECT_EQ(f.settings.writes, (std::vector<std::string>{"LENGTH_UNIT/LengthUnit=0"}));
     // Switching away and back again is no change of unit.
@@ -377,7 +377,7 @@ TEST(RoomParametersCommand, OkInTheSameUnitConvertsNothingAndKeepsTheZoom) {
         return form.Accept() ? 0 : 1;
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
-    EXPECT_EQ(f.doc.room.list.At(0)->position, (CVec3{1, 2, 3}));
+    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{1, 2, 3}));
     EXPECT_EQ(f.doc.autoColumnPitch, 2);
 }
 

@@ -320,7 +320,7 @@ TEST(Undo, AStepOpenedByAViewRecordsItsEditOnce) {
     const Bytes before = f.Saved();
     {
         CDAXDoc::CEditStep move(f.doc, Strings::kStepMoveSpeaker);
-        CInstallationElement values = *f.doc.room.list.Current();
+        CInstallationElement values = *f.doc.room.Current();
         values.position.x = 1.0;
         f.dialogs.installation = [](CInstallationForm& form) { return form.Accept(); };
         ASSERT_EQ(f.doc.EditInstallation(values), 0);
@@ -354,7 +354,7 @@ TEST(UndoMemory, AHundredMovesShareTheBalloonsOfThreeFineModels) {
     f.doc.History().Clear();
     for (int i = 0; i < 100; ++i) {
         CDAXDoc::CEditStep move(f.doc, Strings::kStepMoveSpeaker);
-        CInstallationElement values = *f.doc.room.list.Current();
+        CInstallationElement values = *f.doc.room.Current();
         f.dialogs.installation = PlaceAt(0.5 + 0.03 * i, 2);
         ASSERT_EQ(f.doc.EditInstallation(values), 0);
         f.doc.StandardRefresh();
