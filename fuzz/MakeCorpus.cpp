@@ -1,6 +1,6 @@
 // Writes the fuzzers' seed corpus with our own writers: small projects and speaker data texts.
+#include "VsaImport.h"
 #include "VsaPresets.h"
-#include "common/LineReader.h"
 #include "project/DAXDoc.h"
 #include "project/ProjectFile.h"
 
@@ -31,10 +31,7 @@ std::string ProjectBytes(CDAXDoc& doc) {
 }
 
 void Import(CDAXDoc& doc, const CVsaGenOptions& options) {
-    const std::string text = GenerateVsa(options);
-    std::istringstream in(text.substr(text.find('\n') + 1));
-    CLineReader reader(in);
-    doc.models.ImportModel(reader, doc.lengthUnit, nullptr);
+    ImportGenerated(doc.models, options, doc.lengthUnit);
 }
 } // namespace
 

@@ -7,6 +7,7 @@
 #include "common/Units.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
+#include "project/ListViewModels.h"
 #include "project/MapService.h"
 #include "project/SoundGraphViewModel.h"
 #include "project/forms/AutoInstallationForm.h"
@@ -48,19 +49,14 @@ CColorMapCondition& FirstCondition(CCliSession& s) {
 // its own setting.
 class CAdvancedRows {
 public:
-    CAdvancedRows(CDAXDoc& doc, bool needed) : m_doc(doc), m_saved(doc.advancedMode) {
-        if (needed)
-            doc.advancedMode = 2;
-    }
+    CAdvancedRows(CDAXDoc& doc, bool needed) : m_doc(doc) { doc.ShowAllFormRows(needed); }
     ~CAdvancedRows() { Restore(); }
-    // Back to the project's setting before the project is saved.
-    void Restore() const { m_doc.advancedMode = m_saved; }
+    void Restore() const { m_doc.ShowAllFormRows(false); }
     CAdvancedRows(const CAdvancedRows&) = delete;
     CAdvancedRows& operator=(const CAdvancedRows&) = delete;
 
 private:
     CDAXDoc& m_doc;
-    int m_saved;
 };
 
 // Makes the chosen model current, as selecting it in the speaker list does.
@@ -73,8 +69,7 @@ void SelectModel(CDAXDoc& doc, std::optional<int> model) {
         throw CCliError("model " + std::to_string(*model) + " does not exist; the project has " +
                         std::to_string(doc.models.Count()) + " (0 to " +
                         std::to_string(doc.models.Count() - 1) + ")");
-    doc.models.SetCurrentIndex(*model);
-    doc.UpdateInstallState();
+    SelectSpeaker(doc, *model);
 }
 
 // Opens a project that has a calculation plane and installations to calculate with.
@@ -212,7 +207,9 @@ int RunNew(const CNewOptions& o) {
         if (!o.ceiling.empty())
             form.halfSpaceChecked = o.ceiling == "half";
         std::string message;
-        return AcceptOrRecord(form.Accept(&message), message, refusal) ? 0 : 1;
+        return AcceptOrRecord(form.Accept(&message), message, refusal)
+                   ? ERoomParametersAnswer::Ok
+                   : ERoomParametersAnswer::Cancel;
     };
     CColorMapViewModel view(*s.doc);
     CSoundGraphViewModel graph(*s.doc);
@@ -283,26 +280,24 @@ int RunInstall(const CInstallOptions& o) {
         return AcceptOrRecord(form.Accept(&message), message, refusal);
     };
     s.messages.confirmAnswer = o.force;
-    const int result = doc.InstallSpeaker(at.x, at.y);
+    const CFlowResult result = doc.InstallSpeaker(at.x, at.y);
     advancedRows.Restore();
     if (!refusal.empty())
         throw CCliError(refusal);
-    if (result != 0) {
-        for (const std::string& question : s.messages.asked)
-            if (question.find("same position") != std::string::npos)
-                throw CCliError("a speaker is already installed at this position and aim; use "
-                                "--force to add another");
+    if (!result.IsDone()) {
+        if (result.reason == EFlowReason::SameSpot)
+            throw CCliError("a speaker is already installed at this position and aim; use "
+                            "--force to add another");
         throw CCliError(s.messages.asked.empty() ? "the speaker was not installed"
                                                  : s.messages.asked.back());
     }
     doc.StandardRefresh();
     const CInstallationElement& inst = *doc.room.Current();
-    const std::string report = "installed " + model.DisplayName() + " as installation " +
-                               std::to_string(doc.room.CurrentIndex()) + " at (" +
-                               FormatSignificant(inst.position.x, 4) + ", " +
-                               FormatSignificant(inst.position.y, 4) + ", " +
-                               FormatSignificant(inst.position.z, 4) + "), " +
-                               FormatSignificant(inst.power, 4) + " W\n";
+    const std::string report =
+        "installed " + model.DisplayName() + " as installation " +
+        std::to_string(doc.room.CurrentIndex()) + " at (" + FormatSignificant(inst.position.x, 4) +
+        ", " + FormatSignificant(inst.position.y, 4) + ", " +
+        FormatSignificant(inst.position.z, 4) + "), " + FormatSignificant(inst.power, 4) + " W\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -407,7 +402,9 @@ int RunPlane(const CPlaneOptions& o) {
         if (o.step)
             SetField(form.Field(CRoomParametersForm::kColorPitch), *o.step);
         std::string message;
-        return AcceptOrRecord(form.Accept(&message), message, refusal) ? 0 : 1;
+        return AcceptOrRecord(form.Accept(&message), message, refusal)
+                   ? ERoomParametersAnswer::Ok
+                   : ERoomParametersAnswer::Cancel;
     };
     doc.OnCommand(kCmdRoomParameters);
     advancedRows.Restore();

@@ -30,7 +30,7 @@ struct DemoProject {
             form.Field(CRoomParametersForm::kRoomLength).SetValue(length);
             form.Field(CRoomParametersForm::kRoomWidth).SetValue(width);
             form.Field(CRoomParametersForm::kRoomHeight).SetValue(height);
-            return form.Accept() ? 0 : 1;
+            return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
         };
         view = std::make_unique<CColorMapViewModel>(*session.doc);
         graph = std::make_unique<CSoundGraphViewModel>(*session.doc);
@@ -92,7 +92,7 @@ int RunDemo(const CDemoOptions& o) {
             form.Field(CInstallationForm::kPower).SetValue(200.0);
             return form.Accept();
         };
-        if (doc.InstallSpeaker(1.0, 10.0) != 0)
+        if (!doc.InstallSpeaker(1.0, 10.0).IsDone())
             throw CCliError("the demo's line array was not installed");
         doc.StandardRefresh();
         hall.session.ThrowIfErrors("");

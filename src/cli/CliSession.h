@@ -41,13 +41,16 @@ public:
 class CCliDialogs : public CDialogPort {
 public:
     std::function<bool(CInstallationForm&)> installation;
-    std::function<int(CRoomParametersForm&)> roomParameters;
+    std::function<ERoomParametersAnswer(CRoomParametersForm&)> roomParameters;
     std::function<bool(CAutoInstallationForm&)> autoInstallation;
 
     bool RunInstallation(CInstallationForm& form) override;
     bool RunPreferences(CPreferencesForm& form) override;
-    int RunRoomParameters(CRoomParametersForm& form) override;
+    ERoomParametersAnswer RunRoomParameters(CRoomParametersForm& form) override;
     bool RunAutoInstallation(CAutoInstallationForm& form) override;
+    // Not reachable from the command line; declined.
+    bool RunVd1Export(CVd1ExportForm& form) override;
+    bool RunInitialSettings(CInitialSettingsForm& form) override;
 };
 
 // A progress bar on standard error when it is a terminal; Ctrl-C stops a calculation.

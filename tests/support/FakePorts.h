@@ -49,9 +49,10 @@ public:
     std::function<bool(CInstallationForm&)> installation = [](CInstallationForm&) { return true; };
     std::function<bool(CPreferencesForm&)> preferences = [](CPreferencesForm&) { return true; };
     // The desktop dialogs only close on OK once their form accepts; these do the same.
-    std::function<int(CRoomParametersForm&)> roomParameters = [](CRoomParametersForm& form) {
-        return form.Accept() ? 0 : 1;
-    };
+    std::function<ERoomParametersAnswer(CRoomParametersForm&)> roomParameters =
+        [](CRoomParametersForm& form) {
+            return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
+        };
     std::function<bool(CAutoInstallationForm&)> autoInstallation = [](CAutoInstallationForm&) {
         return true;
     };
@@ -69,7 +70,7 @@ public:
         return installation(form);
     }
     bool RunPreferences(CPreferencesForm& form) override { return preferences(form); }
-    int RunRoomParameters(CRoomParametersForm& form) override {
+    ERoomParametersAnswer RunRoomParameters(CRoomParametersForm& form) override {
         ++roomParametersRuns;
         return roomParameters(form);
     }

@@ -10,9 +10,9 @@
 #include <cmath>
 
 namespace {
-void Tell(CMessagePort* messages, const char* text) {
-    if (messages)
-        messages->ReportError(text);
+CFlowResult Tell(CMessagePort& messages, const char* text) {
+    messages.ReportError(text);
+    return CFlowResult::Failed(text);
 }
 
 // The annotations show the automatic-installation results only while they are valid.
@@ -30,17 +30,16 @@ const CColorMapCondition* MeasuringCondition(const CDAXDoc& doc) {
 }
 } // namespace
 
-void CDAXDoc::AutoInstallation() {
+CFlowResult CDAXDoc::AutoInstallation() {
     if (m_calculating)
-        return;
+        return CFlowResult::Refused(EFlowReason::Calculating);
     CSpeakerModel* model = CurrentModel();
     if (!model)
-        return;
+        return CFlowResult::Refused(EFlowReason::NothingCurrent);
     const CColorMapCondition* firstPlane = conditions.At(0);
     if (firstPlane && firstPlane->plane.originZ == room.roomHeight) {
-        if (m_ports.messages)
-            m_ports.messages->Inform(Strings::kPlaneAtCeiling);
-        return;
+        Messages().Inform(Strings::kPlaneAtCeiling);
+        return CFlowResult::Refused(EFlowReason::PlaneAtCeiling);
     }
 
     const int modelIndex = models.CurrentIndex();
@@ -58,14 +57,13 @@ void CDAXDoc::AutoInstallation() {
     shown.band = autoJudgeBand;
     shown.frequency = autoJudgeFrequency;
 
-    CAutoInstallationForm form(shown, model->Header().pointsPerOctave, lengthUnit, advancedMode);
-    if (!m_ports.dialogs || !m_ports.dialogs->RunAutoInstallation(form))
-        return;
+    CAutoInstallationForm form(shown, model->Header().pointsPerOctave, lengthUnit, FormRowsLevel());
+    if (!Dialogs().RunAutoInstallation(form))
+        return CFlowResult::Cancelled(EFlowReason::DialogClosed);
     std::string refusal;
     if (!form.Accept(&refusal)) {
-        if (m_ports.messages)
-            m_ports.messages->ReportError(refusal);
-        return;
+        Messages().ReportError(refusal);
+        return CFlowResult::Refused(EFlowReason::EntryRefused);
     }
     const CAutoInstallationValues& chosen = form.Result();
     autoLayoutShape = chosen.shape;
@@ -80,8 +78,8 @@ void CDAXDoc::AutoInstallation() {
 
     const bool straightDown = chosen.angles == COrientation{0.0, 0.0, 90.0};
     if (chosen.shape == kShapeHexagonal && (!straightDown || model->IsKindZero()) &&
-        (!m_ports.messages || !m_ports.messages->Confirm(Strings::kHexagonalDoubtful)))
-        return;
+        !Messages().Confirm(Strings::kHexagonalDoubtful))
+        return CFlowResult::Cancelled(EFlowReason::NotConfirmed);
 
     const double h0 = chosen.height;
     CInstallationElement test;
@@ -114,18 +112,16 @@ void CDAXDoc::AutoInstallation() {
             MeasureCoverage(CAcousticScene::Of(models, probe, lengthUnit), measuring->mode, band,
                             test.position.x, test.position.y, z, limit, coverage);
         if (walked != EWalkStatus::Done) {
-            Tell(m_ports.messages, walked == EWalkStatus::Endless ? Strings::kAutoWalkEndless
-                                                                  : Strings::kAutoLevelFailed);
-            return;
+            return Tell(Messages(), walked == EWalkStatus::Endless ? Strings::kAutoWalkEndless
+                                                                   : Strings::kAutoLevelFailed);
         }
         CAutoLayout layout;
         const ELayoutStatus laid = ComputeAutoLayout(
             chosen.pattern, chosen.shape, coverage,
             {room.roomZeroX, room.roomZeroY, room.roomLength, room.roomWidth}, layout);
         if (laid != ELayoutStatus::Done) {
-            Tell(m_ports.messages,
-                 laid == ELayoutStatus::TooMany ? Strings::kAutoTooMany : Strings::kAutoNoCoverage);
-            return;
+            return Tell(Messages(), laid == ELayoutStatus::TooMany ? Strings::kAutoTooMany
+                                                                   : Strings::kAutoNoCoverage);
         }
 
         room.RemoveAll();
@@ -146,4 +142,5 @@ void CDAXDoc::AutoInstallation() {
     UpdateInstallState();
     RebuildAllPlanes();
     Notify(CDocumentChange::Installations());
+    return CFlowResult::Done();
 }

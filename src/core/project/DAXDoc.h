@@ -7,12 +7,14 @@
 #include "acoustics/SoundGraphData.h"
 #include "common/Vec3.h"
 #include "project/DocumentView.h"
+#include "project/FlowResult.h"
 #include "project/Ports.h"
 #include "project/UndoHistory.h"
 #include "project/ViewList.h"
 #include "speaker/SpeakerModelContainer.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +23,7 @@ inline constexpr double kUnsetSentinel = 100000.0;
 inline constexpr std::uint32_t kCurrentFileVersion = 0x02000000;
 
 class CColorMapViewModel;
+class CInstallationForm;
 
 // The project: everything a project file holds, the flows of the project commands, and the
 // update hints that keep its views current. It computes nothing itself; its views ask the
@@ -75,6 +78,11 @@ public:
     CViewList<CColorMapViewModel>& MapViews() { return m_mapViews; }
     CDocumentPorts& Ports() { return m_ports; }
     void SetPorts(const CDocumentPorts& ports) { m_ports = ports; }
+    // The ports a flow cannot do without; CMissingPort when the project was not given one.
+    CMessagePort& Messages() const { return RequirePort(m_ports.messages, "message port"); }
+    CDialogPort& Dialogs() const { return RequirePort(m_ports.dialogs, "dialog port"); }
+    CFilePort& Files() const { return RequirePort(m_ports.files, "file port"); }
+    CProjectStorage& Storage() const { return RequirePort(m_ports.storage, "project storage"); }
 
     bool IsModified() const { return m_modified; }
     // Setting the flag outside an undoable step means the file and the history's saved position
@@ -88,6 +96,13 @@ public:
         m_stampPath = path;
         m_stamp = stamp;
     }
+
+    // --- Forms ---
+    // The dialogs of the flows show every row, whatever the project's advanced mode: for a front
+    // end that fills rows its user did not open (the command line's options). Not saved.
+    void ShowAllFormRows(bool all) { m_allFormRows = all; }
+    // The advanced level the flows make their forms with.
+    int FormRowsLevel() const { return m_allFormRows ? 2 : advancedMode; }
 
     // --- Queries ---
     CSpeakerModel* CurrentModel() const { return models.CurrentModel(); }
@@ -119,6 +134,17 @@ public:
     bool IsCommandEnabled(int id) const;
     // Runs a project command. Returns false when the command is unknown or disabled.
     bool OnCommand(int id);
+    // Runs an entry point the user interface calls: a command, a choice in a view, a view opening
+    // or closing, a pointer action. Bad data it meets (CInvalidArgument) or memory running out
+    // ends it with a message, the program goes on: false. Anything else (a missing port, an
+    // exception from a port) is not the user's data and reaches the caller.
+    bool Guarded(const std::function<void()>& entry);
+    // The same for an entry point with an answer; `fallback` when it ended with a message.
+    template <class T, class Entry> T Guarded(T fallback, Entry&& entry) {
+        T answer = fallback;
+        Guarded([&] { answer = entry(); });
+        return answer;
+    }
 
     // Save with extension migration; false when the save failed or was cancelled.
     bool SaveProject();
@@ -128,23 +154,23 @@ public:
     // window must stay open.
     bool OnCloseDocument();
 
-    // --- Installation flows; 0 when something changed, 1 otherwise ---
-    int InstallSpeaker(double x, double y);
-    int EditInstallation(const CInstallationElement& values);
-    int RemoveInstallations(bool all);
+    // --- Installation flows ---
+    CFlowResult InstallSpeaker(double x, double y);
+    CFlowResult EditInstallation(const CInstallationElement& values);
+    CFlowResult RemoveInstallations(bool all);
     // Asks once per installation (other than `skip`) at exactly this position and aim.
     bool SameSpotCheck(const CVec3& position, const COrientation& orientation, int skip);
 
     // --- Command flows ---
-    void ImportSpeakerData();
-    void ImportSpeakerFile(const std::string& path);
-    void ArrangeModules();
-    void DeleteSpeakerData();
+    CFlowResult ImportSpeakerData();
+    CFlowResult ImportSpeakerFile(const std::string& path);
+    CFlowResult ArrangeModules();
+    CFlowResult DeleteSpeakerData();
     void Recalculate();
-    void Preferences();
-    void RoomParameters();
-    void AutoInstallation();
-    void ExportSpeakerData();
+    CFlowResult Preferences();
+    CFlowResult RoomParameters();
+    CFlowResult AutoInstallation();
+    CFlowResult ExportSpeakerData();
 
     // Every calculation plane back to an uncalculated grid: levels, statistics and colours reset.
     void RebuildAllPlanes();
@@ -198,6 +224,7 @@ private:
     bool RunCommand(int id);
     // Asks before a save replaces another file or a changed one; false when the user declines.
     bool MayReplace(const std::string& path);
+    CFlowResult RunInstallationForm(CInstallationForm& form);
     void ClearCurves();
     void ForEachColorMap(void (CColorMapViewModel::*operation)());
 
@@ -206,6 +233,7 @@ private:
     CViewList<CColorMapViewModel> m_mapViews;
     bool m_modified = false;
     bool m_calculating = false;
+    bool m_allFormRows = false;
     std::string m_path;
     std::string m_stampPath;
     std::optional<CFileStamp> m_stamp;

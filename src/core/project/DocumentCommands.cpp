@@ -68,21 +68,25 @@ bool CDAXDoc::IsCommandEnabled(int id) const {
     }
 }
 
+bool CDAXDoc::Guarded(const std::function<void()>& entry) {
+    // Bad data met by a command (an index outside a table) ends that command, not the program.
+    try {
+        entry();
+        return true;
+    } catch (const CInvalidArgument& e) {
+        Messages().ReportError(std::string("The command could not be completed: ") + e.what());
+    } catch (const std::bad_alloc&) {
+        Messages().ReportError("The command could not be completed: not enough memory.");
+    }
+    return false;
+}
+
 bool CDAXDoc::OnCommand(int id) {
     if (!IsCommandEnabled(id))
         return false;
-    // Bad data met by a command (an index outside a table) ends that command, not the program.
-    try {
-        return RunCommand(id);
-    } catch (const CInvalidArgument& e) {
-        if (m_ports.messages)
-            m_ports.messages->ReportError(std::string("The command could not be completed: ") +
-                                          e.what());
-    } catch (const std::bad_alloc&) {
-        if (m_ports.messages)
-            m_ports.messages->ReportError("The command could not be completed: not enough memory.");
-    }
-    return true;
+    bool known = true;
+    Guarded([&] { known = RunCommand(id); });
+    return known;
 }
 
 bool CDAXDoc::RunCommand(int id) {
@@ -124,22 +128,23 @@ bool CDAXDoc::RunCommand(int id) {
         break;
     case kCmdInstall:
         if (InstallSpeaker(room.roomZeroX + room.roomLength / 2,
-                           room.roomZeroY + room.roomWidth / 2) == 0)
+                           room.roomZeroY + room.roomWidth / 2)
+                .IsDone())
             StandardRefresh();
         break;
     case kCmdChangeInstallation:
         if (const CInstallationElement* current = room.Current();
-            current && EditInstallation(*current) == 0) {
+            current && EditInstallation(*current).IsDone()) {
             RebuildAllPlanes();
             StandardRefresh();
         }
         break;
     case kCmdRemoveInstallation:
-        if (RemoveInstallations(false) == 0)
+        if (RemoveInstallations(false).IsDone())
             StandardRefresh();
         break;
     case kCmdRemoveAllInstallations:
-        if (RemoveInstallations(true) == 0)
+        if (RemoveInstallations(true).IsDone())
             StandardRefresh();
         break;
     case kCmdRoomParameters:
@@ -174,12 +179,12 @@ void CDAXDoc::Recalculate() {
     SetModified();
 }
 
-void CDAXDoc::Preferences() {
+CFlowResult CDAXDoc::Preferences() {
     if (m_calculating)
-        return;
+        return CFlowResult::Refused(EFlowReason::Calculating);
     CPreferencesForm form(advancedMode, manualRecalc);
-    if (!m_ports.dialogs || !m_ports.dialogs->RunPreferences(form))
-        return;
+    if (!Dialogs().RunPreferences(form))
+        return CFlowResult::Cancelled(EFlowReason::DialogClosed);
     advancedMode = form.AdvancedMode();
     manualRecalc = form.ManualRecalc();
     if (advancedMode == 0) {
@@ -190,28 +195,32 @@ void CDAXDoc::Preferences() {
     }
     Notify(CDocumentChange::ListSettings());
     SetModified();
+    return CFlowResult::Done();
 }
 
-void CDAXDoc::RoomParameters() {
+CFlowResult CDAXDoc::RoomParameters() {
     if (m_calculating)
-        return;
+        return CFlowResult::Refused(EFlowReason::Calculating);
+    CFlowResult outcome = CFlowResult::Cancelled(EFlowReason::DialogClosed);
     m_mapViews.ForEach([&](CColorMapViewModel& view) {
-        int result = 2;
-        while (result == 2)
+        ERoomParametersAnswer result = ERoomParametersAnswer::Again;
+        while (result == ERoomParametersAnswer::Again)
             result = view.RunRoomParameters(true);
-        if (result == 0) {
+        if (result == ERoomParametersAnswer::Ok) {
             autoLayoutValid = 0;
             Notify(CDocumentChange::Planes());
             SetModified();
+            outcome = CFlowResult::Done();
         }
     });
+    return outcome;
 }
 
-void CDAXDoc::DeleteSpeakerData() {
+CFlowResult CDAXDoc::DeleteSpeakerData() {
     if (m_calculating)
-        return;
-    if (!m_ports.messages || !m_ports.messages->Confirm(Strings::kConfirmRemoveSpeaker))
-        return;
+        return CFlowResult::Refused(EFlowReason::Calculating);
+    if (!Messages().Confirm(Strings::kConfirmRemoveSpeaker))
+        return CFlowResult::Cancelled(EFlowReason::NotConfirmed);
     autoBottomOffset = autoLeftOffset = autoRowPitch = autoColumnPitch = 0.0;
     autoLayoutValid = 0;
     autoLayoutPattern = 2;
@@ -225,17 +234,19 @@ void CDAXDoc::DeleteSpeakerData() {
     if (models.Count() == 0)
         ForEachColorMap(&CColorMapViewModel::ResetSpeakerDependentDisplay);
     SetModified();
+    return CFlowResult::Done();
 }
 
-void CDAXDoc::ArrangeModules() {
+CFlowResult CDAXDoc::ArrangeModules() {
     if (m_calculating)
-        return;
+        return CFlowResult::Refused(EFlowReason::Calculating);
     CSpeakerModel* model = CurrentModel();
     if (!model)
-        return;
-    const double k = model->ArrangeModules(lengthUnit, m_ports.arrangement);
+        return CFlowResult::Refused(EFlowReason::NothingCurrent);
+    const double k = model->ArrangeModules(
+        lengthUnit, &RequirePort(m_ports.arrangement, "module arrangement port"));
     if (k == 0.0)
-        return;
+        return CFlowResult::Cancelled(EFlowReason::DialogClosed);
     const int defaultTap = model->DefaultTap();
     if (defaultTap >= 0 && defaultTap < static_cast<int>(model->Settings().taps.size()) &&
         model->Tap(defaultTap).lowImpedance)
@@ -243,4 +254,5 @@ void CDAXDoc::ArrangeModules() {
     SetModified();
     autoLayoutValid = 0;
     Notify(CDocumentChange::Arrangement());
+    return CFlowResult::Done();
 }

@@ -9,54 +9,47 @@
 #include <filesystem>
 #include <fstream>
 
-void CDAXDoc::ImportSpeakerData() {
+CFlowResult CDAXDoc::ImportSpeakerData() {
     if (m_calculating)
-        return;
+        return CFlowResult::Refused(EFlowReason::Calculating);
     freshProjectFlag = 0;
-    const std::optional<std::string> path =
-        m_ports.files ? m_ports.files->ChooseSpeakerFile() : std::nullopt;
+    const std::optional<std::string> path = Files().ChooseSpeakerFile();
     if (!path)
-        return;
-    ImportSpeakerFile(*path);
+        return CFlowResult::Cancelled(EFlowReason::DialogClosed);
+    return ImportSpeakerFile(*path);
 }
 
-void CDAXDoc::ImportSpeakerFile(const std::string& path) {
+CFlowResult CDAXDoc::ImportSpeakerFile(const std::string& path) {
     if (m_calculating)
-        return;
+        return CFlowResult::Refused(EFlowReason::Calculating);
     freshProjectFlag = 0;
     auto fail = [&](const std::string& why) {
-        if (!m_ports.messages)
-            return;
         std::string text = Strings::kImportFailed;
         text.replace(text.find("%2"), 2, why);
         text.replace(text.find("%1"), 2, path);
-        m_ports.messages->ReportError(text);
+        Messages().ReportError(text);
+        return CFlowResult::Failed(text);
     };
     // A directory or a device would be read as text (or never end); refuse it first.
     std::error_code code;
     const std::filesystem::file_status status = std::filesystem::status(path, code);
     if (!code && std::filesystem::is_directory(status)) {
-        fail(Strings::kImportDirectory);
-        return;
+        return fail(Strings::kImportDirectory);
     }
     if (!code && !std::filesystem::is_regular_file(status)) {
-        fail(Strings::kImportNotRegular);
-        return;
+        return fail(Strings::kImportNotRegular);
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        fail(Strings::kImportCannotOpen);
-        return;
+        return fail(Strings::kImportCannotOpen);
     }
     CLineReader reader(in);
     std::string line;
     if (!reader.ReadLine(line)) {
-        fail(reader.Failed() ? reader.Error() : Strings::kImportEmpty);
-        return;
+        return fail(reader.Failed() ? reader.Error() : Strings::kImportEmpty);
     }
     if (line != "Version 1.0.0") {
-        fail(Strings::kImportNotVersion);
-        return;
+        return fail(Strings::kImportNotVersion);
     }
     std::unique_ptr<CProgressDialog1> progress =
         m_ports.progress ? m_ports.progress->CreateProgress() : nullptr;
@@ -70,8 +63,7 @@ void CDAXDoc::ImportSpeakerFile(const std::string& path) {
     const bool imported = models.ImportModel(reader, lengthUnit, progress.get(), &reason);
     progress.reset();
     if (!imported) {
-        fail(reason);
-        return;
+        return fail(reason);
     }
     const double remembered = models.Count() < 2 ? 0.0 : previousPitch;
     models.SetCurrentIndex(models.Count() - 1);
@@ -81,12 +73,15 @@ void CDAXDoc::ImportSpeakerFile(const std::string& path) {
     Notify(CDocumentChange::SpeakerImported());
     UpdateInstallState();
     SetModified();
+    return CFlowResult::Done();
 }
 
-void CDAXDoc::ExportSpeakerData() {
-    if (models.Count() == 0 || !m_ports.dialogs)
-        return;
+CFlowResult CDAXDoc::ExportSpeakerData() {
+    if (models.Count() == 0)
+        return CFlowResult::Refused(EFlowReason::NothingCurrent);
     // No vd1 file format is defined: the dialog collects its values and nothing is written.
     CVd1ExportForm form;
-    m_ports.dialogs->RunVd1Export(form);
+    if (!Dialogs().RunVd1Export(form))
+        return CFlowResult::Cancelled(EFlowReason::DialogClosed);
+    return CFlowResult::Done();
 }

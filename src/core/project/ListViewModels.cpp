@@ -173,7 +173,7 @@ int DropSpeakerOnInstallationList(CDAXDoc& doc) {
         return 2;
     const double x = doc.room.roomZeroX + doc.room.roomLength / 2;
     const double y = doc.room.roomZeroY + doc.room.roomWidth / 2;
-    if (doc.InstallSpeaker(x, y) != 0)
+    if (!doc.InstallSpeaker(x, y).IsDone())
         return 2;
     doc.Notify(CDocumentChange::Installations());
     return 1;

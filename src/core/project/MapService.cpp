@@ -22,8 +22,7 @@ CMapResult CalculateConditionMap(CDAXDoc& doc, int conditionIndex, const CMapOpt
     if (doc.Ports().progress)
         progress = doc.Ports().progress->CreateProgress();
     result = CalculateMap(doc.Scene(), *condition, progress.get(), options);
-    if (result.status == ECalcStatus::Failed && doc.Ports().messages)
-        doc.Ports().messages->ReportError("The map could not be calculated: " + result.reason +
-                                          ".");
+    if (result.status == ECalcStatus::Failed)
+        doc.Messages().ReportError("The map could not be calculated: " + result.reason + ".");
     return result;
 }

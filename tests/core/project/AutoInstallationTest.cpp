@@ -312,3 +312,30 @@ TEST(AutoInstallationCommand, WithoutACalculationPlaneOnlyTheTestSpeakerIsInstal
     EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{-1, 0, f.doc.room.roomHeight}));
     EXPECT_EQ(f.doc.autoLayoutValid, 0);
 }
+
+TEST(AutoInstallationForm, EveryListEntryCarriesTheValueItStandsFor) {
+    Form form(Stored(), 12, 0, 2);
+    for (const CComboModel* combo :
+         {&form.PatternCombo(), &form.ShapeCombo(), &form.BandCombo(), &form.FrequencyCombo()})
+        EXPECT_EQ(combo->values.size(), combo->items.size());
+    // Chosen by value, as a front end without the texts chooses.
+    const int quarter = form.BandCombo().IndexOf(0.25);
+    ASSERT_GE(quarter, 0);
+    EXPECT_EQ(form.BandCombo().Choice(quarter).label, "4 Oct. Band");
+    form.SelectBand(quarter);
+    for (int i = 0; i < form.FrequencyCombo().Count(); ++i) {
+        form.SelectFrequency(i);
+        ASSERT_TRUE(form.Accept());
+        EXPECT_EQ(form.BandCombo().SelectedValue(), form.Result().band);
+        EXPECT_EQ(form.FrequencyCombo().SelectedValue(), form.Result().frequency) << i;
+    }
+    form.SelectShape(form.ShapeCombo().IndexOf(kShapeHexagonal));
+    form.SelectPattern(form.PatternCombo().IndexOf(4));
+    ASSERT_TRUE(form.Accept());
+    EXPECT_EQ(form.Result().shape, kShapeHexagonal);
+    EXPECT_EQ(form.Result().pattern, 4);
+
+    EXPECT_EQ(form.ShapeCombo().IndexOf(7), -1);
+    EXPECT_THROW(form.ShapeCombo().Choice(2), CInvalidArgument);
+    EXPECT_EQ(CComboModel{}.SelectedValue(), std::nullopt);
+}

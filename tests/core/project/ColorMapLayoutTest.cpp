@@ -354,3 +354,17 @@ TEST(ColorMapTexts, AFineModelOffersEveryBandAndSelectsTheStoredOne) {
     const auto& frequencies = view.FrequencyCombo().items;
     EXPECT_NE(std::find(frequencies.begin(), frequencies.end(), "1060[Hz]"), frequencies.end());
 }
+
+TEST(ColorMapPointer, BadDataMetByAPointerActionIsReportedAndTheViewGoesOn) {
+    PlanView f;
+    f.doc.models.At(0).Settings().taps.clear(); // the default tap no longer exists
+    const CPixel inside = f.view->PixelOf({3.3, 4.6, 0});
+    EXPECT_EQ(f.view->DropSpeaker(inside), 2);
+    ASSERT_EQ(f.messages.errors.size(), 1u);
+    EXPECT_NE(f.messages.errors[0].find("tap index 0"), std::string::npos) << f.messages.errors[0];
+    EXPECT_TRUE(f.doc.room.Empty());
+    EXPECT_FALSE(f.doc.CanUndo());
+    // The view still works: the band list answers, a map can be asked for.
+    f.view->OnModeSelected(0);
+    EXPECT_EQ(f.Condition().mode, kModeInterference);
+}

@@ -76,7 +76,7 @@ TEST(EditInstallation, UnchangedValuesDoNotAskAndCancelChangesNothing) {
     f.Install(1, 1);
     f.Install(3, 3);
     f.messages.asked.clear();
-    EXPECT_EQ(f.doc.EditInstallation(*f.doc.room.Current()), 0);
+    EXPECT_TRUE(f.doc.EditInstallation(*f.doc.room.Current()).IsDone());
     EXPECT_TRUE(f.messages.asked.empty());
 
     const auto before = *f.doc.room.Current();
@@ -84,7 +84,7 @@ TEST(EditInstallation, UnchangedValuesDoNotAskAndCancelChangesNothing) {
         form.Field(CInstallationForm::kX).text = "9";
         return false;
     };
-    EXPECT_EQ(f.doc.EditInstallation(before), 1);
+    EXPECT_EQ(f.doc.EditInstallation(before), CFlowResult::Cancelled(EFlowReason::DialogClosed));
     EXPECT_EQ(*f.doc.room.Current(), before);
 }
 
@@ -95,13 +95,13 @@ TEST(RemoveInstallations, CurrentMovesBackAndCancelKeepsEverything) {
         f.Install(i, 1);
     f.doc.room.SetCurrentIndex(2);
     f.messages.answers = {false};
-    EXPECT_EQ(f.doc.RemoveInstallations(true), 1);
+    EXPECT_EQ(f.doc.RemoveInstallations(true), CFlowResult::Cancelled(EFlowReason::NotConfirmed));
     EXPECT_EQ(f.doc.room.Count(), 3);
-    EXPECT_EQ(f.doc.RemoveInstallations(false), 0);
+    EXPECT_TRUE(f.doc.RemoveInstallations(false).IsDone());
     EXPECT_EQ(f.doc.room.Count(), 2);
     EXPECT_EQ(f.doc.room.CurrentIndex(), 1);
-    EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.TotalPower());
-    EXPECT_EQ(f.doc.RemoveInstallations(true), 0);
+    EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.List().TotalPower());
+    EXPECT_TRUE(f.doc.RemoveInstallations(true).IsDone());
     EXPECT_TRUE(f.doc.room.Empty());
     EXPECT_EQ(f.doc.room.CurrentIndex(), 0);
     EXPECT_EQ(f.doc.room.TotalPower(), 0.0);
@@ -125,7 +125,7 @@ TEST(DeleteSpeakerData, RemovesItsInstallationsAndRenumbersTheRest) {
         EXPECT_NE(inst.modelIndex, 2);
     EXPECT_EQ(f.doc.room.At(3)->modelIndex, 1);
     EXPECT_EQ(f.doc.room.At(3)->position.x, 2.0);
-    EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.TotalPower());
+    EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.List().TotalPower());
     EXPECT_LT(f.doc.room.CurrentIndex(), 4);
     EXPECT_TRUE(f.doc.IsModified());
 }

@@ -71,8 +71,8 @@ TEST(MapService, EditsTriedWhileCalculatingAreRefused) {
             EXPECT_FALSE(f.doc.OnCommand(command.id)) << command.id;
         }
         // The flows a view reaches without a command.
-        EXPECT_EQ(f.doc.RemoveInstallations(true), 1);
-        EXPECT_EQ(f.doc.InstallSpeaker(1, 1), 1);
+        EXPECT_EQ(f.doc.RemoveInstallations(true), CFlowResult::Refused(EFlowReason::Calculating));
+        EXPECT_EQ(f.doc.InstallSpeaker(1, 1), CFlowResult::Refused(EFlowReason::Calculating));
         f.doc.ImportSpeakerFile("no such file");
         f.doc.RebuildAllPlanes();
         f.view.OnBandSelected(0);

@@ -110,7 +110,7 @@ TEST(Undo, EachKindOfEditComesBackByteForByteAndGoesAgain) {
     f.dialogs.roomParameters = [](CRoomParametersForm& form) {
         form.projectName = "Hall";
         form.SelectUnit(kUnitImperial);
-        return form.Accept() ? 0 : 1;
+        return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
     };
     ExpectUndoRedo(
         f, [&] { f.doc.OnCommand(kCmdRoomParameters); }, Strings::kStepRoomParameters);
@@ -285,7 +285,7 @@ TEST(Undo, CancelledAndDeclinedCommandsRecordNothing) {
     f.doc.OnCommand(kCmdRemoveAllInstallations);
     f.dialogs.preferences = [](CPreferencesForm&) { return false; };
     f.doc.OnCommand(kCmdPreference);
-    f.dialogs.roomParameters = [](CRoomParametersForm&) { return 1; };
+    f.dialogs.roomParameters = [](CRoomParametersForm&) { return ERoomParametersAnswer::Cancel; };
     f.doc.OnCommand(kCmdRoomParameters);
     f.dialogs.autoInstallation = [](CAutoInstallationForm&) { return false; };
     f.doc.OnCommand(kCmdAutoInstall);
@@ -323,7 +323,7 @@ TEST(Undo, AStepOpenedByAViewRecordsItsEditOnce) {
         CInstallationElement values = *f.doc.room.Current();
         values.position.x = 1.0;
         f.dialogs.installation = [](CInstallationForm& form) { return form.Accept(); };
-        ASSERT_EQ(f.doc.EditInstallation(values), 0);
+        ASSERT_TRUE(f.doc.EditInstallation(values).IsDone());
         {
             CDAXDoc::CEditStep inner(f.doc, "inner");
             f.doc.StandardRefresh();
@@ -356,7 +356,7 @@ TEST(UndoMemory, AHundredMovesShareTheBalloonsOfThreeFineModels) {
         CDAXDoc::CEditStep move(f.doc, Strings::kStepMoveSpeaker);
         CInstallationElement values = *f.doc.room.Current();
         f.dialogs.installation = PlaceAt(0.5 + 0.03 * i, 2);
-        ASSERT_EQ(f.doc.EditInstallation(values), 0);
+        ASSERT_TRUE(f.doc.EditInstallation(values).IsDone());
         f.doc.StandardRefresh();
     }
     ASSERT_EQ(f.doc.History().Count(), 100u);
