@@ -31,7 +31,7 @@ std::string ProjectBytes(CDAXDoc& doc) {
 }
 
 void Import(CDAXDoc& doc, const CVsaGenOptions& options) {
-    ImportGenerated(doc.models, options, doc.lengthUnit);
+    ImportGenerated(doc.models, options, doc.Settings().lengthUnit);
 }
 } // namespace
 
@@ -58,8 +58,10 @@ int main(int argc, char** argv) {
     WriteFile(root / "project_reader" / "empty.tdax", ProjectBytes(empty));
 
     CDAXDoc room(0);
-    room.lengthUnit = 0;
-    room.projectName = "seed";
+    CProjectSettings settings = room.Settings();
+    settings.lengthUnit = 0;
+    settings.projectName = "seed";
+    room.ReplaceSettings(settings);
     Import(room, Small(OmniOptions(1, 500, 2000)));
     Import(room, Small(TypeNArrayOptions()));
     room.room.AddInstallation(0, 0, {1, 1, 3}, {0, 0, 90}, 3, true);

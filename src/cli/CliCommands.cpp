@@ -354,15 +354,15 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     if (!refusal.empty())
         throw CCliError(refusal);
     s.ThrowIfErrors("");
-    if (doc.autoLayoutValid != 1)
+    if (doc.Settings().autoLayoutValid != 1)
         throw CCliError("no automatic layout was made (installations unchanged: " +
                         std::to_string(before) + ")");
-    const std::string report = "installed " + std::to_string(doc.room.Count()) +
-                               " speakers; rows " + FormatSignificant(doc.autoRowPitch, 4) +
-                               " apart, columns " + FormatSignificant(doc.autoColumnPitch, 4) +
-                               " apart, first row " + FormatSignificant(doc.autoBottomOffset, 4) +
-                               " and first column " + FormatSignificant(doc.autoLeftOffset, 4) +
-                               " from the walls\n";
+    const std::string report =
+        "installed " + std::to_string(doc.room.Count()) + " speakers; rows " +
+        FormatSignificant(doc.Settings().autoRowPitch, 4) + " apart, columns " +
+        FormatSignificant(doc.Settings().autoColumnPitch, 4) + " apart, first row " +
+        FormatSignificant(doc.Settings().autoBottomOffset, 4) + " and first column " +
+        FormatSignificant(doc.Settings().autoLeftOffset, 4) + " from the walls\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -451,7 +451,7 @@ int RunMap(const CMapCommandOptions& o) {
     const CColorMapCondition& c = *view.Condition();
     const CListeningPlane& plane = c.plane;
     PrintCondition(c);
-    const std::string unit = doc.lengthUnit == kUnitImperial ? "[ft]" : "[m]";
+    const std::string unit = doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]";
     std::cout << "points: " << plane.pointCount << " at a pitch of "
               << FormatSignificant(plane.dotPitch, 4) << unit << "\n"
               << "maximum: " << FormatSignificant(plane.maximumLevel, 4) << " dB\n"

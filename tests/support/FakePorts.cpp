@@ -9,11 +9,11 @@ CDocFixture::CDocFixture(int unit) : doc(unit) {
     ports.storage = &storage;
     ports.settings = &settings;
     doc.SetPorts(ports);
-    doc.lengthUnit = unit;
+    EditSettings(doc)->lengthUnit = unit;
 }
 
 int CDocFixture::AddModel(const CVsaGenOptions& options) {
-    const int index = ImportGenerated(doc.models, options, doc.lengthUnit);
+    const int index = ImportGenerated(doc.models, options, doc.Settings().lengthUnit);
     doc.models.SetCurrentIndex(index);
     return index;
 }

@@ -51,7 +51,7 @@ bool CDAXDoc::IsCommandEnabled(int id) const {
     case kCmdAutoInstall:
         return AllPlanesHorizontal() && current && current->CanAutoInstall();
     case kCmdInstall:
-        return installState != 0 && models.Count() > 0;
+        return m_settings.installState != 0 && models.Count() > 0;
     case kCmdChangeInstallation:
     case kCmdRemoveInstallation:
     case kCmdRemoveAllInstallations:
@@ -182,16 +182,16 @@ void CDAXDoc::Recalculate() {
 CFlowResult CDAXDoc::Preferences() {
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
-    CPreferencesForm form(advancedMode, manualRecalc);
+    CPreferencesForm form(m_settings.advancedMode, m_settings.manualRecalc);
     if (!Dialogs().RunPreferences(form))
         return CFlowResult::Cancelled(EFlowReason::DialogClosed);
-    advancedMode = form.AdvancedMode();
-    manualRecalc = form.ManualRecalc();
-    if (advancedMode == 0) {
-        installHeight = room.roomHeight;
-        installAngles = {kUnsetSentinel, kUnsetSentinel, kUnsetSentinel};
-        autoJudgeBand = 0.0;
-        autoJudgeFrequency = 0.0;
+    m_settings.advancedMode = form.AdvancedMode();
+    m_settings.manualRecalc = form.ManualRecalc();
+    if (m_settings.advancedMode == 0) {
+        m_settings.installHeight = room.roomHeight;
+        m_settings.installAngles = {kUnsetSentinel, kUnsetSentinel, kUnsetSentinel};
+        m_settings.autoJudgeBand = 0.0;
+        m_settings.autoJudgeFrequency = 0.0;
     }
     Notify(CDocumentChange::ListSettings());
     SetModified();
@@ -207,7 +207,7 @@ CFlowResult CDAXDoc::RoomParameters() {
         while (result == ERoomParametersAnswer::Again)
             result = view.RunRoomParameters(true);
         if (result == ERoomParametersAnswer::Ok) {
-            autoLayoutValid = 0;
+            m_settings.autoLayoutValid = 0;
             Notify(CDocumentChange::Planes());
             SetModified();
             outcome = CFlowResult::Done();
@@ -221,11 +221,12 @@ CFlowResult CDAXDoc::DeleteSpeakerData() {
         return CFlowResult::Refused(EFlowReason::Calculating);
     if (!Messages().Confirm(Strings::kConfirmRemoveSpeaker))
         return CFlowResult::Cancelled(EFlowReason::NotConfirmed);
-    autoBottomOffset = autoLeftOffset = autoRowPitch = autoColumnPitch = 0.0;
-    autoLayoutValid = 0;
-    autoLayoutPattern = 2;
-    autoLayoutShape = 0;
-    autoJudgeBand = autoJudgeFrequency = 0.0;
+    m_settings.autoBottomOffset = m_settings.autoLeftOffset = m_settings.autoRowPitch =
+        m_settings.autoColumnPitch = 0.0;
+    m_settings.autoLayoutValid = 0;
+    m_settings.autoLayoutPattern = 2;
+    m_settings.autoLayoutShape = 0;
+    m_settings.autoJudgeBand = m_settings.autoJudgeFrequency = 0.0;
     RebuildAllPlanes();
     const int current = models.CurrentIndex();
     room.ForgetModel(current);
@@ -244,7 +245,7 @@ CFlowResult CDAXDoc::ArrangeModules() {
     if (!model)
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
     const double k = model->ArrangeModules(
-        lengthUnit, &RequirePort(m_ports.arrangement, "module arrangement port"));
+        m_settings.lengthUnit, &RequirePort(m_ports.arrangement, "module arrangement port"));
     if (k == 0.0)
         return CFlowResult::Cancelled(EFlowReason::DialogClosed);
     const int defaultTap = model->DefaultTap();
@@ -252,7 +253,7 @@ CFlowResult CDAXDoc::ArrangeModules() {
         model->Tap(defaultTap).lowImpedance)
         room.DividePower(models.CurrentIndex(), k);
     SetModified();
-    autoLayoutValid = 0;
+    m_settings.autoLayoutValid = 0;
     Notify(CDocumentChange::Arrangement());
     return CFlowResult::Done();
 }

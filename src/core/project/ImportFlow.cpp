@@ -12,7 +12,7 @@
 CFlowResult CDAXDoc::ImportSpeakerData() {
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
-    freshProjectFlag = 0;
+    m_settings.freshProjectFlag = 0;
     const std::optional<std::string> path = Files().ChooseSpeakerFile();
     if (!path)
         return CFlowResult::Cancelled(EFlowReason::DialogClosed);
@@ -22,7 +22,7 @@ CFlowResult CDAXDoc::ImportSpeakerData() {
 CFlowResult CDAXDoc::ImportSpeakerFile(const std::string& path) {
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
-    freshProjectFlag = 0;
+    m_settings.freshProjectFlag = 0;
     auto fail = [&](const std::string& why) {
         std::string text = Strings::kImportFailed;
         text.replace(text.find("%2"), 2, why);
@@ -60,7 +60,8 @@ CFlowResult CDAXDoc::ImportSpeakerFile(const std::string& path) {
     const CSpeakerModel* before = CurrentModel();
     const double previousPitch = before ? before->Header().pointsPerOctave : 0.0;
     std::string reason;
-    const bool imported = models.ImportModel(reader, lengthUnit, progress.get(), &reason);
+    const bool imported =
+        models.ImportModel(reader, m_settings.lengthUnit, progress.get(), &reason);
     progress.reset();
     if (!imported) {
         return fail(reason);

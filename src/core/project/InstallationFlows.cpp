@@ -37,7 +37,7 @@ CFlowResult CDAXDoc::InstallSpeaker(double x, double y) {
     proposal.orientation = {0.0, 0.0, model->DefaultElevation()};
     proposal.power = model->Tap(tapRow).tapPower;
     proposal.polarityNormal = true;
-    CInstallationForm form(proposal, lengthUnit, FormRowsLevel());
+    CInstallationForm form(proposal, m_settings.lengthUnit, FormRowsLevel());
     if (CFlowResult entry = RunInstallationForm(form); !entry.IsDone())
         return entry;
     const CInstallationElement& entered = form.Result();
@@ -46,7 +46,7 @@ CFlowResult CDAXDoc::InstallSpeaker(double x, double y) {
     room.AddInstallation(models.CurrentIndex(), tapRow, entered.position, entered.orientation,
                          entered.power, entered.polarityNormal);
     room.SetCurrentIndex(room.Count() - 1);
-    autoLayoutValid = 0;
+    m_settings.autoLayoutValid = 0;
     RebuildAllPlanes();
     return CFlowResult::Done();
 }
@@ -64,7 +64,7 @@ CFlowResult CDAXDoc::EditInstallation(const CInstallationElement& values) {
         return CFlowResult::Refused(EFlowReason::Calculating);
     if (!room.Current())
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
-    CInstallationForm form(values, lengthUnit, FormRowsLevel());
+    CInstallationForm form(values, m_settings.lengthUnit, FormRowsLevel());
     if (CFlowResult entry = RunInstallationForm(form); !entry.IsDone())
         return entry;
     const CInstallationElement& entered = form.Result();
@@ -84,7 +84,7 @@ CFlowResult CDAXDoc::RemoveInstallations(bool all) {
         room.RemoveAll();
     else
         room.RemoveInstallation(room.CurrentIndex());
-    autoLayoutValid = 0;
+    m_settings.autoLayoutValid = 0;
     if (!HasInstallations()) {
         m_mapViews.ForEach([](CColorMapViewModel& view) { view.PointSpectrum({0, 0, 0}); });
         for (int i = 0; i < conditions.Count(); ++i) {

@@ -9,7 +9,7 @@ CSoundGraphViewModel::~CSoundGraphViewModel() = default;
 
 void CSoundGraphViewModel::OnInitialUpdate() {
     m_doc.Guarded([&] {
-        if (m_doc.loadedFromFile && m_doc.graphs.Count() > 0) {
+        if (m_doc.Settings().loadedFromFile && m_doc.graphs.Count() > 0) {
             m_entryIndex = 0;
             return;
         }

@@ -112,7 +112,7 @@ TEST(MissingPorts, AFlowWithoutItsPortFailsBeforeChangingAnything) {
 TEST(FormRows, AFrontEndMayShowEveryRowWithoutChangingTheProject) {
     CDocFixture f;
     f.AddModel(DirectionalSpeaker(1));
-    f.doc.advancedMode = 0;
+    f.doc.SetAdvancedMode(0);
     bool polarity = true, aim = true;
     f.dialogs.installation = [&](CInstallationForm& form) {
         polarity = form.PolarityVisible();
@@ -127,7 +127,7 @@ TEST(FormRows, AFrontEndMayShowEveryRowWithoutChangingTheProject) {
     ASSERT_EQ(f.Install(2, 2), 0);
     EXPECT_TRUE(polarity);
     EXPECT_TRUE(aim);
-    EXPECT_EQ(f.doc.advancedMode, 0);
+    EXPECT_EQ(f.doc.Settings().advancedMode, 0);
 
     f.doc.ShowAllFormRows(false);
     ASSERT_EQ(f.Install(3, 3), 0);
