@@ -176,8 +176,7 @@ TEST_F(SaveSafety, APlaneAtTheLimitIsWrittenAndReadBackOneBeyondIsRefusedEverywh
     const double thousand = 1000, more = 1001;
     std::uint8_t pattern[8];
     std::memcpy(pattern, &thousand, 8);
-    // The installation record follows the total, which holds the same number.
-    const auto at = std::find_end(bytes.begin(), bytes.end(), pattern, pattern + 8);
+    const auto at = std::search(bytes.begin(), bytes.end(), pattern, pattern + 8);
     const auto second = std::search(at + 8, bytes.end(), pattern, pattern + 8); // extent Y
     ASSERT_NE(second, bytes.end());
     std::memcpy(&*second, &more, 8);
