@@ -1,14 +1,12 @@
 #pragma once
 
+#include "VsaImport.h"
 #include "VsaPresets.h"
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationContainer.h"
 #include "acoustics/MapCalculation.h"
-#include "common/LineReader.h"
 #include "speaker/SpeakerModelContainer.h"
 
-#include <sstream>
-#include <stdexcept>
 #include <vector>
 
 // The fine grid of measured speaker data: 24 points per octave, 10-degree phi and 5-degree theta.
@@ -19,16 +17,6 @@ inline CVsaGenOptions FineGrid(CVsaGenOptions options) {
     options.phiBlocks = 36;
     options.thetaCount = 37;
     return options;
-}
-
-// Imports generated speaker data into the container, as the Import command does.
-inline void ImportGenerated(CSpeakerModelContainer& models, const CVsaGenOptions& options) {
-    const std::string text = GenerateVsa(options);
-    std::istringstream in(text.substr(text.find('\n') + 1));
-    CLineReader reader(in);
-    std::string reason;
-    if (!models.ImportModel(reader, 0, nullptr, &reason))
-        throw std::runtime_error(reason);
 }
 
 // What a benchmark scene is made of: generated speakers installed in a room, and the plane
@@ -81,7 +69,7 @@ struct CBenchScene {
                               spec.colourMaximum, 2);
         const CBandIndexRange band = ConditionBand(CAcousticScene::Of(models, room, 0), condition);
         double elements = 0;
-        for (const CInstallationElement& inst : room.list)
+        for (const CInstallationElement& inst : room.List())
             elements += models.At(inst.modelIndex).ElementTotal();
         elementEvaluations = elements * band.Count() * condition.plane.pointCount;
     }

@@ -72,17 +72,19 @@ void BM_S3_PreviewStep(benchmark::State& state) {
     const CAcousticScene scene = CAcousticScene::Of(S3Models(), S3Room(), 0);
     const int threads = static_cast<int>(state.range(0));
     CLivePreview preview(scene, S3Condition(), 13, threads);
-    CInstallationElement& moving = *S3Room().list.At(13);
+    CInstallationElement moving = *S3Room().At(13);
     const CVec3 home = moving.position;
     std::vector<double> levels;
     int step = 0;
     for (auto _ : state) {
         moving.position.x = home.x + 0.05 * (step++ % 40);
+        S3Room().ReplaceInstallation(13, moving);
         if (!preview.Update(levels, threads))
             state.SkipWithError("the preview failed");
         benchmark::DoNotOptimize(levels.data());
     }
     moving.position = home;
+    S3Room().ReplaceInstallation(13, moving);
     state.counters["maps_per_s"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }

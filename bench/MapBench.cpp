@@ -72,8 +72,9 @@ void RunScene(benchmark::State& state, Scene& scene, EMapEngineKind kind) {
             state.SkipWithError("the map did not complete");
         benchmark::DoNotOptimize(scene.condition.plane.pinkNoiseAverage);
     }
-    state.counters["element_evals"] = benchmark::Counter(
-        scene.elementEvaluations * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["element_evals"] =
+        benchmark::Counter(scene.elementEvaluations * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
 }
 
 void BM_S1_Engine(benchmark::State& s) {

@@ -44,12 +44,15 @@ public:
         return form.Accept();
     }
     bool RunPreferences(CPreferencesForm&) override { return false; }
-    int RunRoomParameters(CRoomParametersForm& form) override {
+    ERoomParametersAnswer RunRoomParameters(CRoomParametersForm& form) override {
         form.Field(CRoomParametersForm::kRoomLength).SetValue(m_room.length);
         form.Field(CRoomParametersForm::kRoomWidth).SetValue(m_room.width);
         form.Field(CRoomParametersForm::kRoomHeight).SetValue(m_room.height);
-        return form.Accept() ? 0 : 1;
+        return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
     }
+    bool RunAutoInstallation(CAutoInstallationForm&) override { return false; }
+    bool RunVd1Export(CVd1ExportForm&) override { return false; }
+    bool RunInitialSettings(CInitialSettingsForm&) override { return false; }
 
 private:
     CRoom m_room;
@@ -73,7 +76,7 @@ struct CMovingScene {
         doc.models.SetCurrentIndex(0);
         view->ResetSpeakerDependentDisplay();
         doc.SetAdvancedMode(2); // the aim and the power are entered in advanced mode
-        if (doc.InstallSpeaker(first.x, first.y) != 0)
+        if (!doc.InstallSpeaker(first.x, first.y).IsDone())
             throw std::runtime_error("the first speaker was not installed");
         doc.StandardRefresh();
         doc.History().Clear();
@@ -85,10 +88,10 @@ struct CMovingScene {
     }
     // One drag of the current speaker along x, as the map view records it.
     void Move(double x) {
-        CInstallationElement values = *doc.room.list.Current();
+        CInstallationElement values = *doc.room.Current();
         values.position.x = x;
         CDAXDoc::CEditStep step(doc, Strings::kStepMoveSpeaker);
-        if (doc.EditInstallation(values) != 0)
+        if (!doc.EditInstallation(values).IsDone())
             throw std::runtime_error("the speaker was not moved");
         doc.Notify(CDocumentChange::Installations());
     }
@@ -116,12 +119,10 @@ void RunHundredMoves(benchmark::State& state, CRoom room, const std::vector<CVsa
         points = scene.doc.conditions.At(0)->plane.points.size();
         state.ResumeTiming();
     }
-    state.counters["history"] = benchmark::Counter(static_cast<double>(history),
-                                                   benchmark::Counter::kDefaults,
-                                                   benchmark::Counter::kIs1024);
-    state.counters["heap"] = benchmark::Counter(static_cast<double>(heap),
-                                                benchmark::Counter::kDefaults,
-                                                benchmark::Counter::kIs1024);
+    state.counters["history"] = benchmark::Counter(
+        static_cast<double>(history), benchmark::Counter::kDefaults, benchmark::Counter::kIs1024);
+    state.counters["heap"] = benchmark::Counter(
+        static_cast<double>(heap), benchmark::Counter::kDefaults, benchmark::Counter::kIs1024);
     state.counters["points"] = static_cast<double>(points);
 }
 

@@ -1,7 +1,7 @@
 // Writes the fuzzers' seed corpus with our own writers: small projects, speaker data texts and
 // open directivity files.
+#include "VsaImport.h"
 #include "VsaPresets.h"
-#include "common/LineReader.h"
 #include "project/DAXDoc.h"
 #include "project/ProjectFile.h"
 #include "speaker/SofaExport.h"
@@ -33,10 +33,7 @@ std::string ProjectBytes(CDAXDoc& doc) {
 }
 
 void Import(CDAXDoc& doc, const CVsaGenOptions& options) {
-    const std::string text = GenerateVsa(options);
-    std::istringstream in(text.substr(text.find('\n') + 1));
-    CLineReader reader(in);
-    doc.models.ImportModel(reader, doc.Settings().lengthUnit, nullptr);
+    ImportGenerated(doc.models, options, doc.Settings().lengthUnit);
 }
 } // namespace
 

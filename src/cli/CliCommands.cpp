@@ -10,6 +10,7 @@
 #include "project/BandChoice.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
+#include "project/ListViewModels.h"
 #include "project/MapService.h"
 #include "project/SoundGraphViewModel.h"
 #include "project/Strings.h"
@@ -230,7 +231,9 @@ int RunNew(const CNewOptions& o) {
         if (!o.ceiling.empty())
             form.halfSpaceChecked = o.ceiling == "half";
         std::string message;
-        return AcceptOrRecord(form.Accept(&message), message, refusal) ? 0 : 1;
+        return AcceptOrRecord(form.Accept(&message), message, refusal)
+                   ? ERoomParametersAnswer::Ok
+                   : ERoomParametersAnswer::Cancel;
     };
     CColorMapViewModel view(*s.doc);
     CSoundGraphViewModel graph(*s.doc);
@@ -324,26 +327,24 @@ int RunInstall(const CInstallOptions& o) {
         return AcceptOrRecord(form.Accept(&message), message, refusal);
     };
     s.messages.confirmAnswer = o.force;
-    const int result = doc.InstallSpeaker(at.x, at.y);
+    const CFlowResult result = doc.InstallSpeaker(at.x, at.y);
     advancedRows.Restore();
     if (!refusal.empty())
         throw CCliError(refusal);
-    if (result != 0) {
-        for (const std::string& question : s.messages.asked)
-            if (question == Strings::kSameSpot)
-                throw CCliError("a speaker is already installed at this position and aim; use "
-                                "--force to add another");
+    if (!result.IsDone()) {
+        if (result.reason == EFlowReason::SameSpot)
+            throw CCliError("a speaker is already installed at this position and aim; use "
+                            "--force to add another");
         throw CCliError(s.messages.asked.empty() ? "the speaker was not installed"
                                                  : s.messages.asked.back());
     }
     doc.StandardRefresh();
-    const CInstallationElement& inst = *doc.room.list.Current();
-    const std::string report = "installed " + model.DisplayName() + " as installation " +
-                               std::to_string(doc.room.list.CurrentIndex()) + " at (" +
-                               FormatSignificant(inst.position.x, 4) + ", " +
-                               FormatSignificant(inst.position.y, 4) + ", " +
-                               FormatSignificant(inst.position.z, 4) + "), " +
-                               FormatSignificant(inst.power, 4) + " W\n";
+    const CInstallationElement& inst = *doc.room.Current();
+    const std::string report =
+        "installed " + model.DisplayName() + " as installation " +
+        std::to_string(doc.room.CurrentIndex()) + " at (" + FormatSignificant(inst.position.x, 4) +
+        ", " + FormatSignificant(inst.position.y, 4) + ", " +
+        FormatSignificant(inst.position.z, 4) + "), " + FormatSignificant(inst.power, 4) + " W\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -366,8 +367,8 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     }
     // The layout replaces every installation: that is the user's to decide, not a default.
     if (doc.HasInstallations() && !o.replace)
-        throw CCliError("the project has " + std::to_string(doc.room.list.Count()) +
-                        " installation" + (doc.room.list.Count() == 1 ? "" : "s") +
+        throw CCliError("the project has " + std::to_string(doc.room.Count()) +
+                        " installation" + (doc.room.Count() == 1 ? "" : "s") +
                         ", which the automatic layout would replace; give --replace to let it");
     if (!doc.IsCommandEnabled(kCmdAutoInstall))
         throw CCliError(
@@ -413,7 +414,7 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
         return AcceptOrRecord(form.Accept(&message), message, refusal);
     };
     s.messages.confirmAnswer = true;
-    const int before = doc.room.list.Count();
+    const int before = doc.room.Count();
     doc.OnCommand(kCmdAutoInstall);
     advancedRows.Restore();
     if (!refusal.empty())
@@ -423,7 +424,7 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
         throw CCliError("no automatic layout was made (installations unchanged: " +
                         std::to_string(before) + ")");
     const std::string report =
-        "installed " + std::to_string(doc.room.list.Count()) + " speakers; rows " +
+        "installed " + std::to_string(doc.room.Count()) + " speakers; rows " +
         FormatSignificant(doc.Settings().autoRowPitch, 4) + " apart, columns " +
         FormatSignificant(doc.Settings().autoColumnPitch, 4) + " apart, first row " +
         FormatSignificant(doc.Settings().autoBottomOffset, 4) + " and first column " +
@@ -502,7 +503,9 @@ int RunPlane(const CPlaneOptions& o) {
              !FillField(form.Field(CRoomParametersForm::kColorPitch), *o.step, "--step", refusal)))
             return 1;
         std::string message;
-        return AcceptOrRecord(form.Accept(&message), message, refusal) ? 0 : 1;
+        return AcceptOrRecord(form.Accept(&message), message, refusal)
+                   ? ERoomParametersAnswer::Ok
+                   : ERoomParametersAnswer::Cancel;
     };
     doc.OnCommand(kCmdRoomParameters);
     advancedRows.Restore();

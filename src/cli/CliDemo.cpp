@@ -30,7 +30,7 @@ struct DemoProject {
             form.Field(CRoomParametersForm::kRoomLength).SetValue(length);
             form.Field(CRoomParametersForm::kRoomWidth).SetValue(width);
             form.Field(CRoomParametersForm::kRoomHeight).SetValue(height);
-            return form.Accept() ? 0 : 1;
+            return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
         };
         view = std::make_unique<CColorMapViewModel>(*session.doc);
         graph = std::make_unique<CSoundGraphViewModel>(*session.doc);
@@ -43,7 +43,7 @@ struct DemoProject {
     }
     void Report(const fs::path& path) {
         const CListeningPlane& plane = view->Condition()->plane;
-        std::cout << path.string() << ": " << session.doc->room.list.Count() << " installation(s), "
+        std::cout << path.string() << ": " << session.doc->room.Count() << " installation(s), "
                   << plane.pointCount << " points, " << FormatSignificant(plane.minimumLevel, 4)
                   << " to " << FormatSignificant(plane.maximumLevel, 4)
                   << " dB, pink noise average " << FormatSignificant(plane.pinkNoiseAverage, 4)
@@ -92,7 +92,7 @@ int RunDemo(const CDemoOptions& o) {
             form.Field(CInstallationForm::kPower).SetValue(200.0);
             return form.Accept();
         };
-        if (doc.InstallSpeaker(1.0, 10.0) != 0)
+        if (!doc.InstallSpeaker(1.0, 10.0).IsDone())
             throw CCliError("the demo's line array was not installed");
         doc.StandardRefresh();
         hall.session.ThrowIfErrors("");

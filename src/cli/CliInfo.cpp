@@ -93,7 +93,7 @@ json ProjectJson(const CDAXDoc& doc) {
     for (int i = 0; i < doc.models.Count(); ++i)
         models.push_back(ModelJson(doc.models.At(i)));
     json installations = json::array();
-    for (const CInstallationElement& e : doc.room.list)
+    for (const CInstallationElement& e : doc.room.List())
         installations.push_back({{"model", e.modelIndex},
                                  {"tap", e.tapIndex},
                                  {"position", {e.position.x, e.position.y, e.position.z}},
@@ -164,9 +164,13 @@ int RunInfo(const CInfoOptions& o) {
     }
     const std::string unit = doc.Settings().lengthUnit == kUnitImperial ? "ft" : "m";
     const CInstallationContainer& r = doc.room;
-    std::cout << "project: " << (doc.Settings().projectName.empty() ? "(no name)" : doc.Settings().projectName) << "\n"
+    std::cout << "project: "
+              << (doc.Settings().projectName.empty() ? "(no name)" : doc.Settings().projectName)
+              << "\n"
               << "unit: "
-              << (doc.Settings().lengthUnit == kUnitImperial ? "imperial (feet)" : "metric (metres)") << "\n"
+              << (doc.Settings().lengthUnit == kUnitImperial ? "imperial (feet)"
+                                                             : "metric (metres)")
+              << "\n"
               << "room: " << F(r.roomLength) << " x " << F(r.roomWidth) << " x " << F(r.roomHeight)
               << " " << unit << " from (" << F(r.roomZeroX) << ", " << F(r.roomZeroY)
               << "), ceiling "
@@ -196,10 +200,9 @@ int RunInfo(const CInfoOptions& o) {
                       << F(tap.tapPower) << "W\n";
         }
     }
-    std::cout << "installations: " << r.list.Count() << ", total power " << F(r.TotalPower())
-              << " W\n";
+    std::cout << "installations: " << r.Count() << ", total power " << F(r.TotalPower()) << " W\n";
     int n = 0;
-    for (const CInstallationElement& e : r.list)
+    for (const CInstallationElement& e : r.List())
         std::cout << "  " << n++ << ": model " << e.modelIndex << " tap " << e.tapIndex << " at ("
                   << F(e.position.x) << ", " << F(e.position.y) << ", " << F(e.position.z)
                   << ") aim " << F(e.orientation.azimuth) << "/" << F(e.orientation.elevation)

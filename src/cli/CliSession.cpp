@@ -55,8 +55,14 @@ bool CCliDialogs::RunInstallation(CInstallationForm& form) {
 bool CCliDialogs::RunPreferences(CPreferencesForm&) {
     return false;
 }
-int CCliDialogs::RunRoomParameters(CRoomParametersForm& form) {
-    return roomParameters ? roomParameters(form) : 1;
+ERoomParametersAnswer CCliDialogs::RunRoomParameters(CRoomParametersForm& form) {
+    return roomParameters ? roomParameters(form) : ERoomParametersAnswer::Cancel;
+}
+bool CCliDialogs::RunVd1Export(CVd1ExportForm&) {
+    return false;
+}
+bool CCliDialogs::RunInitialSettings(CInitialSettingsForm&) {
+    return false;
 }
 bool CCliDialogs::RunAutoInstallation(CAutoInstallationForm& form) {
     return autoInstallation && autoInstallation(form);

@@ -41,13 +41,16 @@ public:
 class CCliDialogs : public CDialogPort {
 public:
     std::function<bool(CInstallationForm&)> installation;
-    std::function<int(CRoomParametersForm&)> roomParameters;
+    std::function<ERoomParametersAnswer(CRoomParametersForm&)> roomParameters;
     std::function<bool(CAutoInstallationForm&)> autoInstallation;
 
     bool RunInstallation(CInstallationForm& form) override;
     bool RunPreferences(CPreferencesForm& form) override;
-    int RunRoomParameters(CRoomParametersForm& form) override;
+    ERoomParametersAnswer RunRoomParameters(CRoomParametersForm& form) override;
     bool RunAutoInstallation(CAutoInstallationForm& form) override;
+    // Not reachable from the command line; declined.
+    bool RunVd1Export(CVd1ExportForm& form) override;
+    bool RunInitialSettings(CInitialSettingsForm& form) override;
 };
 
 // A progress bar on standard error when it is a terminal; Ctrl-C stops a calculation.
@@ -88,19 +91,14 @@ public:
 // its own setting.
 class CAdvancedRows {
 public:
-    CAdvancedRows(CDAXDoc& doc, bool needed) : m_doc(doc), m_saved(doc.Settings().advancedMode) {
-        if (needed)
-            doc.SetAdvancedMode(2);
-    }
+    CAdvancedRows(CDAXDoc& doc, bool needed) : m_doc(doc) { doc.ShowAllFormRows(needed); }
     ~CAdvancedRows() { Restore(); }
-    // Back to the project's setting before the project is saved.
-    void Restore() const { m_doc.SetAdvancedMode(m_saved); }
+    void Restore() const { m_doc.ShowAllFormRows(false); }
     CAdvancedRows(const CAdvancedRows&) = delete;
     CAdvancedRows& operator=(const CAdvancedRows&) = delete;
 
 private:
     CDAXDoc& m_doc;
-    int m_saved;
 };
 
 // Makes the chosen model current, as selecting it in the speaker list does; fails without

@@ -109,14 +109,14 @@ TEST_F(CliFields, InstallStoresPositionAimPowerPolarityAndTap) {
     };
     const auto doc = Reopen(project);
     const nlohmann::json info = Info();
-    ASSERT_EQ(doc->room.list.Count(), static_cast<int>(expected.size()));
+    ASSERT_EQ(doc->room.Count(), static_cast<int>(expected.size()));
     ASSERT_EQ(info["installations"].size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE("installation " + std::to_string(i));
-        ExpectInstallation(*doc->room.list.At(static_cast<int>(i)), info["installations"][i],
+        ExpectInstallation(*doc->room.At(static_cast<int>(i)), info["installations"][i],
                            expected[i]);
     }
-    EXPECT_EQ(doc->room.list.CurrentIndex(), 5);
+    EXPECT_EQ(doc->room.CurrentIndex(), 5);
     EXPECT_EQ(doc->room.TotalPower(), 3 + 3 + 3 + 2.5 + 6 + 0.25);
     EXPECT_EQ(doc->models.At(0).DefaultTap(), 2); // --tap also chose the model's default tap
     EXPECT_EQ(info["models"][0]["defaultTap"], 2);
@@ -153,8 +153,8 @@ TEST_F(CliFields, AutoInstallStoresItsAimHeightAndJudgment) {
     EXPECT_DOUBLE_EQ(doc->Settings().autoJudgeFrequency, 1000); // the octave grid's 10^(0.3 k)
     EXPECT_EQ(doc->Settings().autoLayoutPattern, 3);
     EXPECT_EQ(doc->Settings().autoLayoutValid, 1);
-    ASSERT_GT(doc->room.list.Count(), 0);
-    for (const CInstallationElement& e : doc->room.list) {
+    ASSERT_GT(doc->room.Count(), 0);
+    for (const CInstallationElement& e : doc->room.List()) {
         EXPECT_EQ(e.orientation, (COrientation{4, -6, 85}));
         EXPECT_EQ(e.position.z, 3.75);
     }

@@ -79,7 +79,7 @@ private slots:
         ViewFixture f;
         QCOMPARE(f.Install(3, 4), 0);
         f.view->update();
-        const QPoint at = f.ViewportPoint(f.doc.room.list.At(0)->position);
+        const QPoint at = f.ViewportPoint(f.doc.room.At(0)->position);
         QTest::mouseMove(f.view->viewport(), at + QPoint(2, 2));
         QVERIFY(f.Model().Hot());
         QCOMPARE(f.view->viewport()->cursor().shape(), Qt::BitmapCursor);
@@ -99,14 +99,14 @@ private slots:
         QVERIFY(enter.isAccepted());
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(f.view->viewport(), &drop);
-        QTRY_COMPARE(f.doc.room.list.Count(), 1);
-        QCOMPARE(f.doc.room.list.At(0)->position.x, 4.5);
-        QCOMPARE(f.doc.room.list.At(0)->position.y, 6.5);
+        QTRY_COMPARE(f.doc.room.Count(), 1);
+        QCOMPARE(f.doc.room.At(0)->position.x, 4.5);
+        QCOMPARE(f.doc.room.At(0)->position.y, 6.5);
         // Outside the room nothing is installed and nothing is asked.
         QDropEvent outside(QPoint(2, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(f.view->viewport(), &outside);
         QTest::qWait(20);
-        QCOMPARE(f.doc.room.list.Count(), 1);
+        QCOMPARE(f.doc.room.Count(), 1);
         QCOMPARE(f.dialogs.installationRuns, 1);
     }
 

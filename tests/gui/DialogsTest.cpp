@@ -99,16 +99,16 @@ private slots:
             Press(d, QDialogButtonBox::Ok);
             answered = true;
         });
-        QCOMPARE(f.doc.InstallSpeaker(5, 5), 0);
+        QVERIFY(f.doc.InstallSpeaker(5, 5).IsDone());
         QVERIFY(answered);
-        QCOMPARE(f.doc.room.list.Count(), 1);
-        QCOMPARE(f.doc.room.list.At(0)->position.x, 2.5);
-        QCOMPARE(f.doc.room.list.At(0)->position.y, 7.0);
+        QCOMPARE(f.doc.room.Count(), 1);
+        QCOMPARE(f.doc.room.At(0)->position.x, 2.5);
+        QCOMPARE(f.doc.room.At(0)->position.y, 7.0);
 
         AnswerModal<CInstallationDialog1>(
             [](CInstallationDialog1* d) { Press(d, QDialogButtonBox::Cancel); });
-        QCOMPARE(f.doc.InstallSpeaker(1, 1), 1);
-        QCOMPARE(f.doc.room.list.Count(), 1);
+        QVERIFY(f.doc.InstallSpeaker(1, 1).status == EFlowStatus::Cancelled);
+        QCOMPARE(f.doc.room.Count(), 1);
     }
 
     void advancedInstallationEditsAimPowerAndPolarity() {
@@ -127,8 +127,8 @@ private slots:
             d->findChild<QComboBox*>("polarity")->setCurrentIndex(1);
             Press(d, QDialogButtonBox::Ok);
         });
-        QCOMPARE(f.doc.InstallSpeaker(5, 5), 0);
-        const CInstallationElement& e = *f.doc.room.list.At(0);
+        QVERIFY(f.doc.InstallSpeaker(5, 5).IsDone());
+        const CInstallationElement& e = *f.doc.room.At(0);
         QCOMPARE(e.power, 12.0);
         QCOMPARE(e.orientation.elevation, -30.0);
         QVERIFY(!e.polarityNormal);
@@ -137,7 +137,7 @@ private slots:
     void roomParametersConvertRelabelAndRefuse() {
         CRoomParametersForm form(Room(), 2, true);
         CQtDialogPort port(nullptr);
-        int result = -1;
+        ERoomParametersAnswer result = ERoomParametersAnswer::Again;
         AnswerModal<CPropertyDialog1>([](CPropertyDialog1* d) {
             QVERIFY(Button(d, QDialogButtonBox::Cancel));
             // Same as room: the plane follows the room, only its height is typed.
@@ -168,7 +168,7 @@ private slots:
             Press(d, QDialogButtonBox::Ok);
         });
         result = port.RunRoomParameters(form);
-        QCOMPARE(result, 0);
+        QVERIFY(result == ERoomParametersAnswer::Ok);
         QCOMPARE(form.Result().gridPitchY, 0.5);
         QCOMPARE(form.Result().gridPitchX, 0.0);
         QCOMPARE(form.Result().ceilingType, 0);
@@ -186,7 +186,7 @@ private slots:
             QVERIFY(!Edit(d, "roomLength")->isHidden());
             d->close(); // the window's close control is Cancel
         });
-        QCOMPARE(port.RunRoomParameters(form), 1);
+        QVERIFY(port.RunRoomParameters(form) == ERoomParametersAnswer::Cancel);
     }
 
     void autoInstallationRefillsFrequenciesAndRefusesAngles() {

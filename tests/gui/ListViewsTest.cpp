@@ -257,7 +257,7 @@ private slots:
         CLists lists(f.doc);
         QCOMPARE(SelectedRow(lists.installations), 1);
         ClickRow(lists.installations, 0);
-        QCOMPARE(f.doc.room.list.CurrentIndex(), 0);
+        QCOMPARE(f.doc.room.CurrentIndex(), 0);
 
         QStringList shown;
         AnswerPopup<QMenu>([&](QMenu* menu) {
@@ -266,8 +266,8 @@ private slots:
         });
         RightClick(lists.installations, RowCentre(lists.installations, 1));
         QCOMPARE(shown, (QStringList{"Remove...", "Properties..."}));
-        QCOMPARE(f.doc.room.list.Count(), 1);
-        QCOMPARE(f.doc.room.list.At(0)->position.x, 1.0); // the right-clicked one went
+        QCOMPARE(f.doc.room.Count(), 1);
+        QCOMPARE(f.doc.room.At(0)->position.x, 1.0); // the right-clicked one went
         QCOMPARE(ListOf(lists.installations)->topLevelItemCount(), 1);
     }
 
@@ -291,8 +291,8 @@ private slots:
                 Qt::LeftButton);
         });
         QVERIFY(SendDrag(lists.installations, data.get()));
-        QTRY_COMPARE(f.doc.room.list.Count(), 1);
-        QCOMPARE(f.doc.room.list.At(0)->position.x, 4.0);
+        QTRY_COMPARE(f.doc.room.Count(), 1);
+        QCOMPARE(f.doc.room.At(0)->position.x, 4.0);
         QCOMPARE(ListOf(lists.installations)->topLevelItemCount(), 1);
         QVERIFY(!f.doc.IsModified());
     }
@@ -340,7 +340,7 @@ private slots:
         QVERIFY(!Drop(lists.installations, foreign.get()));
         QTest::qWait(20);
         QVERIFY(!QApplication::activeModalWidget());
-        QCOMPARE(f.doc.room.list.Count(), 0);
+        QCOMPARE(f.doc.room.Count(), 0);
         QCOMPARE(f.dialogs.installationRuns, 0);
 
         // A third-octave room cannot take a twelfth-octave speaker.

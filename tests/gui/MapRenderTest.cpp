@@ -40,7 +40,7 @@ struct HallFixture : CDocFixture {
         view->OnInitialUpdate();
         for (int i = 0; i < installations; ++i)
             doc.room.AddInstallation(0, 0, {1 + 0.05 * i, 5, 9}, {0, 0, 60}, 1, true);
-        doc.room.list.SetCurrentIndex(0);
+        doc.room.SetCurrentIndex(0);
         view->CalculateMap();
     }
 };

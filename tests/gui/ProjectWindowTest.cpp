@@ -273,7 +273,7 @@ private slots:
         CDAXChildFrame* child = p.Frame().ActiveChild();
         QVERIFY(child);
         QCOMPARE(child->Document().Settings().projectName, std::string("Hall"));
-        QCOMPARE(child->Document().room.list.Count(), 1);
+        QCOMPARE(child->Document().room.Count(), 1);
         QCOMPARE(p.Frame().RecentFiles().value(0), legacy);
 
         EditSettings(child->Document())->projectName = "Hall B";

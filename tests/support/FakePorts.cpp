@@ -1,10 +1,6 @@
 #include "FakePorts.h"
 
-#include "SpeakerFixtures.h"
-#include "common/LineReader.h"
-
-#include <sstream>
-#include <stdexcept>
+#include "VsaImport.h"
 
 CDocFixture::CDocFixture(int unit) : doc(unit) {
     CDocumentPorts ports;
@@ -17,15 +13,11 @@ CDocFixture::CDocFixture(int unit) : doc(unit) {
 }
 
 int CDocFixture::AddModel(const CVsaGenOptions& options) {
-    std::istringstream in(WithoutVersionLine(GenerateVsa(options)));
-    CLineReader reader(in);
-    std::string reason;
-    if (!doc.models.ImportModel(reader, doc.Settings().lengthUnit, nullptr, &reason))
-        throw std::runtime_error(reason);
-    doc.models.SetCurrentIndex(doc.models.Count() - 1);
-    return doc.models.Count() - 1;
+    const int index = ImportGenerated(doc.models, options, doc.Settings().lengthUnit);
+    doc.models.SetCurrentIndex(index);
+    return index;
 }
 
 int CDocFixture::Install(double x, double y) {
-    return doc.InstallSpeaker(x, y);
+    return doc.InstallSpeaker(x, y).IsDone() ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SceneFixtures.h"
 #include "SpeakerFixtures.h"
 #include "common/ProgressDialog1.h"
 #include "project/DAXDoc.h"
@@ -48,9 +49,10 @@ public:
     std::function<bool(CInstallationForm&)> installation = [](CInstallationForm&) { return true; };
     std::function<bool(CPreferencesForm&)> preferences = [](CPreferencesForm&) { return true; };
     // The desktop dialogs only close on OK once their form accepts; these do the same.
-    std::function<int(CRoomParametersForm&)> roomParameters = [](CRoomParametersForm& form) {
-        return form.Accept() ? 0 : 1;
-    };
+    std::function<ERoomParametersAnswer(CRoomParametersForm&)> roomParameters =
+        [](CRoomParametersForm& form) {
+            return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
+        };
     std::function<bool(CAutoInstallationForm&)> autoInstallation = [](CAutoInstallationForm&) {
         return true;
     };
@@ -68,7 +70,7 @@ public:
         return installation(form);
     }
     bool RunPreferences(CPreferencesForm& form) override { return preferences(form); }
-    int RunRoomParameters(CRoomParametersForm& form) override {
+    ERoomParametersAnswer RunRoomParameters(CRoomParametersForm& form) override {
         ++roomParametersRuns;
         return roomParameters(form);
     }

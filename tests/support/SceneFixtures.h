@@ -17,3 +17,11 @@ struct CTestScene {
                  bool normal = true);
     CAcousticScene Scene() const { return CAcousticScene::Of(models, room, lengthUnit); }
 };
+
+// Changes installation `index` of a room through its container, as an edit does.
+template <class Change>
+void EditInstalled(CInstallationContainer& room, int index, Change change) {
+    CInstallationElement element = *room.At(index);
+    change(element);
+    room.ReplaceInstallation(index, element);
+}

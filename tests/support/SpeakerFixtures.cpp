@@ -1,5 +1,7 @@
 #include "SpeakerFixtures.h"
 
+#include "VsaImport.h"
+
 #include "common/LineReader.h"
 #include "speaker/SpeakerModelContainer.h"
 
@@ -12,9 +14,7 @@ std::string WithoutVersionLine(const std::string& vsaText) {
 
 std::unique_ptr<CSpeakerModel> ImportSpeakerText(const std::string& text, int lengthUnit,
                                                  std::string* reason) {
-    std::istringstream in(text.rfind("Version ", 0) == 0 ? WithoutVersionLine(text) : text);
-    CLineReader reader(in);
-    return CSpeakerModelContainer::ReadModel(reader, lengthUnit, nullptr, reason);
+    return ReadSpeakerText(text, lengthUnit, reason);
 }
 
 CVsaGenOptions OmniSpeaker(double level, int pointsPerOctave) {

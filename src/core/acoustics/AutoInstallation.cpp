@@ -156,14 +156,14 @@ ELayoutStatus ComputeAutoLayout(int pattern, int shape, const CCoverage& measure
     layout = {};
     layout.positions.reserve(static_cast<std::size_t>(nr * nc));
     for (long long j = 0; j < nr; ++j) {
-        const double y =
-            room.zeroY + (W - static_cast<double>(nr - 1) * rowPitch) / 2.0 + j * rowPitch;
+        const double y = room.zeroY + (W - static_cast<double>(nr - 1) * rowPitch) / 2.0 +
+                         static_cast<double>(j) * rowPitch;
         const bool oddRow = j % 2 == 1;
         for (long long i = 0; i < nc; ++i) {
             double x = 0.0;
             if (!hexagonal) {
                 x = room.zeroX + (L - static_cast<double>(nc - 1) * columnPitch) / 2.0 +
-                    i * columnPitch;
+                    static_cast<double>(i) * columnPitch;
             } else {
                 // The odd rows of an odd n lose their last speaker, which would stand outside
                 // the room.
@@ -173,10 +173,10 @@ ELayoutStatus ComputeAutoLayout(int pattern, int shape, const CCoverage& measure
                     x = room.zeroX + L / 2.0;
                 else if (!nOdd)
                     x = room.zeroX + (L - (static_cast<double>(nc) - 0.5) * columnPitch) / 2.0 +
-                        i * columnPitch;
+                        static_cast<double>(i) * columnPitch;
                 else
                     x = room.zeroX + (L - static_cast<double>(nc - 1) * columnPitch) / 2.0 +
-                        i * columnPitch;
+                        static_cast<double>(i) * columnPitch;
                 if (oddRow && nc != 1)
                     x += columnPitch / 2.0;
             }

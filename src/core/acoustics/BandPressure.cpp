@@ -11,7 +11,7 @@ CAcousticScene CAcousticScene::Of(const CSpeakerModelContainer& models,
                                   const CInstallationContainer& room, int lengthUnit) {
     CAcousticScene scene;
     scene.models = &models;
-    scene.installations = &room.list;
+    scene.installations = &room.List();
     scene.ceilingHeight = room.roomHeight;
     scene.ceilingReflection = room.CeilingReflects();
     scene.lengthUnit = lengthUnit;

@@ -13,21 +13,21 @@ CInstallationContainer::CInstallationContainer(int applicationUnit) {
 void CInstallationContainer::AddInstallation(int modelIndex, int tapIndex, const CVec3& position,
                                              const COrientation& orientation, double power,
                                              bool polarityNormal) {
-    list.Append({position, orientation, modelIndex, tapIndex, power, polarityNormal});
+    m_list.Append({position, orientation, modelIndex, tapIndex, power, polarityNormal});
     UpdateTotalPower();
 }
 
 void CInstallationContainer::RemoveInstallation(int index) {
-    if (index < 0 || index >= list.Count())
+    if (index < 0 || index >= m_list.Count())
         return;
-    list.RemoveAt(index);
+    m_list.RemoveAt(index);
     UpdateTotalPower();
 }
 
 void CInstallationContainer::ModifyCurrentInstallation(const CVec3& position,
                                                        const COrientation& orientation,
                                                        double power, bool polarityNormal) {
-    if (CInstallationElement* current = list.Current()) {
+    if (CInstallationElement* current = m_list.Current()) {
         current->position = position;
         current->orientation = orientation;
         current->power = power;
@@ -37,11 +37,39 @@ void CInstallationContainer::ModifyCurrentInstallation(const CVec3& position,
 }
 
 void CInstallationContainer::RemoveModelInstallations(int modelIndex) {
-    list.RemoveModelInstallations(modelIndex);
+    m_list.RemoveModelInstallations(modelIndex);
     UpdateTotalPower();
 }
 
 void CInstallationContainer::RemoveAll() {
-    list.RemoveAll();
+    m_list.RemoveAll();
+    UpdateTotalPower();
+}
+
+void CInstallationContainer::ReplaceInstallation(int index, const CInstallationElement& element) {
+    CInstallationElement* target = m_list.At(index);
+    if (!target)
+        return;
+    *target = element;
+    UpdateTotalPower();
+}
+
+void CInstallationContainer::DividePower(int modelIndex, double divisor) {
+    for (CInstallationElement& inst : m_list)
+        if (inst.modelIndex == modelIndex)
+            inst.power = inst.power / divisor;
+    UpdateTotalPower();
+}
+
+void CInstallationContainer::ScalePositions(double factor) {
+    for (CInstallationElement& inst : m_list)
+        inst.position = inst.position * factor;
+}
+
+void CInstallationContainer::ForgetModel(int modelIndex) {
+    m_list.RemoveModelInstallations(modelIndex);
+    for (CInstallationElement& inst : m_list)
+        if (inst.modelIndex > modelIndex)
+            --inst.modelIndex;
     UpdateTotalPower();
 }

@@ -8,7 +8,9 @@ class CArchive;
 class CInstallationContainer;
 void SerializeInstallations(CArchive& ar, CInstallationContainer& room, std::uint32_t version);
 
-// The room and the speakers installed in it. totalPower always equals the sum of the powers.
+// The room and the speakers installed in it. The total power equals the sum of the powers (or,
+// for a project as read, the total its file stored), and the current index stays inside the list:
+// the list is changed only through the container.
 class CInstallationContainer {
 public:
     // Defaults depend on the application's length unit when the project is created.
@@ -21,12 +23,26 @@ public:
                                    double power, bool polarityNormal);
     void RemoveModelInstallations(int modelIndex);
     void RemoveAll();
-    // After the powers of installations were changed in place.
-    void UpdateTotalPower() { m_totalPower = list.TotalPower(); }
+    // Installation index takes these values; nothing happens for an index outside the list.
+    void ReplaceInstallation(int index, const CInstallationElement& element);
+    // Divides the power of every installation of a model (an arrangement shared it out anew).
+    void DividePower(int modelIndex, double divisor);
+    // After a change of length unit.
+    void ScalePositions(double factor);
+    // Model modelIndex left the project: its installations go, later models move down one.
+    void ForgetModel(int modelIndex);
+    // Brought into the list; false when it already was the index.
+    bool SetCurrentIndex(int index) { return m_list.SetCurrentIndex(index); }
     double TotalPower() const { return m_totalPower; }
 
+    const CInstallationElementList& List() const { return m_list; }
+    int Count() const { return m_list.Count(); }
+    bool Empty() const { return m_list.Empty(); }
+    const CInstallationElement* At(int index) const { return m_list.At(index); }
+    const CInstallationElement* Current() const { return m_list.Current(); }
+    int CurrentIndex() const { return m_list.CurrentIndex(); }
+
     int ceilingType = 1; // 1 solid ceiling (half space), 0 absorbent or none (full space)
-    CInstallationElementList list;
     double reserved1 = 0.0;
     double gridPitchY = 1.0;
     double gridPitchX = 1.0;
@@ -43,5 +59,8 @@ private:
     // A project file's total is kept as read, so that saving it again writes the same bytes.
     friend void SerializeInstallations(CArchive& ar, CInstallationContainer& room,
                                        std::uint32_t version);
+    void UpdateTotalPower() { m_totalPower = m_list.TotalPower(); }
+
+    CInstallationElementList m_list;
     double m_totalPower = 0.0;
 };

@@ -117,7 +117,8 @@ void CListeningPlane::Build(double ox, double oy, double oz, double ex, double e
             const double h = CellSize(i, nY, ey, p);
             for (long long j = 0; j < nX; ++j) {
                 const double w = CellSize(j, nX, ex, p);
-                points.push_back({0.0, ox + p * j + w / 2, oy + p * i + h / 2, oz, w, h, 0.0});
+                points.push_back({0.0, ox + p * static_cast<double>(j) + w / 2,
+                                  oy + p * static_cast<double>(i) + h / 2, oz, w, h, 0.0});
             }
         }
     } else if (nY == 0) {
@@ -125,7 +126,8 @@ void CListeningPlane::Build(double ox, double oy, double oz, double ex, double e
             const double h = CellSize(i, nZ, ez, p);
             for (long long j = 0; j < nX; ++j) {
                 const double w = CellSize(j, nX, ex, p);
-                points.push_back({0.0, ox + p * j + w / 2, oy, oz + p * i + h / 2, w, 0.0, h});
+                points.push_back({0.0, ox + p * static_cast<double>(j) + w / 2, oy,
+                                  oz + p * static_cast<double>(i) + h / 2, w, 0.0, h});
             }
         }
     } else {
@@ -133,7 +135,8 @@ void CListeningPlane::Build(double ox, double oy, double oz, double ex, double e
             const double h = CellSize(i, nY, ey, p);
             for (long long j = 0; j < nZ; ++j) {
                 const double w = CellSize(j, nZ, ez, p);
-                points.push_back({0.0, ox, oy + p * i + h / 2, oz + p * j + w / 2, 0.0, h, w});
+                points.push_back({0.0, ox, oy + p * static_cast<double>(i) + h / 2,
+                                  oz + p * static_cast<double>(j) + w / 2, 0.0, h, w});
             }
         }
     }

@@ -10,9 +10,9 @@
 #include <cmath>
 
 namespace {
-void Tell(CMessagePort* messages, const char* text) {
-    if (messages)
-        messages->ReportError(text);
+CFlowResult Tell(CMessagePort& messages, const char* text) {
+    messages.ReportError(text);
+    return CFlowResult::Failed(text);
 }
 
 // The annotations show the automatic-installation results only while they are valid.
@@ -30,17 +30,16 @@ const CColorMapCondition* MeasuringCondition(const CDAXDoc& doc) {
 }
 } // namespace
 
-void CDAXDoc::AutoInstallation() {
+CFlowResult CDAXDoc::AutoInstallation() {
     if (m_calculating)
-        return;
+        return CFlowResult::Refused(EFlowReason::Calculating);
     CSpeakerModel* model = CurrentModel();
     if (!model)
-        return;
+        return CFlowResult::Refused(EFlowReason::NothingCurrent);
     const CColorMapCondition* firstPlane = conditions.At(0);
     if (firstPlane && firstPlane->plane.originZ == room.roomHeight) {
-        if (m_ports.messages)
-            m_ports.messages->Inform(Strings::kPlaneAtCeiling);
-        return;
+        Messages().Inform(Strings::kPlaneAtCeiling);
+        return CFlowResult::Refused(EFlowReason::PlaneAtCeiling);
     }
 
     const int modelIndex = models.CurrentIndex();
@@ -49,23 +48,27 @@ void CDAXDoc::AutoInstallation() {
     CAutoInstallationValues shown;
     shown.pattern = m_settings.autoLayoutPattern;
     shown.shape = m_settings.autoLayoutShape;
-    shown.height = m_settings.installHeight == kUnsetSentinel ? room.roomHeight : m_settings.installHeight;
-    shown.angles.azimuth = m_settings.installAngles.azimuth == kUnsetSentinel ? 0.0 : m_settings.installAngles.azimuth;
-    shown.angles.rotation = m_settings.installAngles.rotation == kUnsetSentinel ? 0.0 : m_settings.installAngles.rotation;
+    shown.height =
+        m_settings.installHeight == kUnsetSentinel ? room.roomHeight : m_settings.installHeight;
+    shown.angles.azimuth =
+        m_settings.installAngles.azimuth == kUnsetSentinel ? 0.0 : m_settings.installAngles.azimuth;
+    shown.angles.rotation = m_settings.installAngles.rotation == kUnsetSentinel
+                                ? 0.0
+                                : m_settings.installAngles.rotation;
     shown.angles.elevation = m_settings.installAngles.elevation == kUnsetSentinel
                                  ? (model->Kind() == kKindCeiling ? 90.0 : 0.0)
                                  : m_settings.installAngles.elevation;
     shown.band = m_settings.autoJudgeBand;
     shown.frequency = m_settings.autoJudgeFrequency;
 
-    CAutoInstallationForm form(shown, model->Header().pointsPerOctave, m_settings.lengthUnit, m_settings.advancedMode);
-    if (!m_ports.dialogs || !m_ports.dialogs->RunAutoInstallation(form))
-        return;
+    CAutoInstallationForm form(shown, model->Header().pointsPerOctave, m_settings.lengthUnit,
+                               FormRowsLevel());
+    if (!Dialogs().RunAutoInstallation(form))
+        return CFlowResult::Cancelled(EFlowReason::DialogClosed);
     std::string refusal;
     if (!form.Accept(&refusal)) {
-        if (m_ports.messages)
-            m_ports.messages->ReportError(refusal);
-        return;
+        Messages().ReportError(refusal);
+        return CFlowResult::Refused(EFlowReason::EntryRefused);
     }
     const CAutoInstallationValues& chosen = form.Result();
     m_settings.autoLayoutShape = chosen.shape;
@@ -80,8 +83,8 @@ void CDAXDoc::AutoInstallation() {
 
     const bool straightDown = chosen.angles == COrientation{0.0, 0.0, 90.0};
     if (chosen.shape == kShapeHexagonal && (!straightDown || model->IsKindZero()) &&
-        (!m_ports.messages || !m_ports.messages->Confirm(Strings::kHexagonalDoubtful)))
-        return;
+        !Messages().Confirm(Strings::kHexagonalDoubtful))
+        return CFlowResult::Cancelled(EFlowReason::NotConfirmed);
 
     const double h0 = chosen.height;
     CInstallationElement test;
@@ -95,7 +98,7 @@ void CDAXDoc::AutoInstallation() {
         // Nothing to measure on: the test speaker is all that is installed.
         room.RemoveAll();
         room.AddInstallation(modelIndex, tap, test.position, test.orientation, power, true);
-        room.list.SetCurrentIndex(0);
+        room.SetCurrentIndex(0);
     } else {
         // The test speaker is measured alone in a copy of the room, so that a failed measurement
         // leaves the project's installations as they were.
@@ -110,28 +113,26 @@ void CDAXDoc::AutoInstallation() {
             CoverageWalkLimit(room.roomLength, room.roomWidth,
                               std::max(std::fabs(room.roomHeight), std::fabs(h0 - z)));
         CCoverage coverage;
-        const EWalkStatus walked =
-            MeasureCoverage(CAcousticScene::Of(models, probe, m_settings.lengthUnit), measuring->mode, band,
-                            test.position.x, test.position.y, z, limit, coverage);
+        const EWalkStatus walked = MeasureCoverage(
+            CAcousticScene::Of(models, probe, m_settings.lengthUnit), measuring->mode, band,
+            test.position.x, test.position.y, z, limit, coverage);
         if (walked != EWalkStatus::Done) {
-            Tell(m_ports.messages, walked == EWalkStatus::Endless ? Strings::kAutoWalkEndless
-                                                                  : Strings::kAutoLevelFailed);
-            return;
+            return Tell(Messages(), walked == EWalkStatus::Endless ? Strings::kAutoWalkEndless
+                                                                   : Strings::kAutoLevelFailed);
         }
         CAutoLayout layout;
         const ELayoutStatus laid = ComputeAutoLayout(
             chosen.pattern, chosen.shape, coverage,
             {room.roomZeroX, room.roomZeroY, room.roomLength, room.roomWidth}, layout);
         if (laid != ELayoutStatus::Done) {
-            Tell(m_ports.messages,
-                 laid == ELayoutStatus::TooMany ? Strings::kAutoTooMany : Strings::kAutoNoCoverage);
-            return;
+            return Tell(Messages(), laid == ELayoutStatus::TooMany ? Strings::kAutoTooMany
+                                                                   : Strings::kAutoNoCoverage);
         }
 
         room.RemoveAll();
         for (const CLayoutPoint& p : layout.positions)
             room.AddInstallation(modelIndex, tap, {p.x, p.y, h0}, chosen.angles, power, true);
-        room.list.SetCurrentIndex(room.list.Count() - 1);
+        room.SetCurrentIndex(room.Count() - 1);
         m_settings.autoLayoutValid = 1;
         m_settings.autoColumnPitch = layout.columnPitch;
         m_settings.autoRowPitch = layout.rowPitch;
@@ -146,4 +147,5 @@ void CDAXDoc::AutoInstallation() {
     UpdateInstallState();
     RebuildAllPlanes();
     Notify(CDocumentChange::Installations());
+    return CFlowResult::Done();
 }

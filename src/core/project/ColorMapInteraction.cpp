@@ -89,7 +89,7 @@ int CColorMapViewModel::InstallationAt(const CPixel& p) const {
     if (!Condition())
         return -1;
     int index = 0;
-    for (const CInstallationElement& installation : m_doc.room.list) {
+    for (const CInstallationElement& installation : m_doc.room.List()) {
         const CPixel at = PixelOf(installation.position);
         if (std::abs(p.x - at.x) < kHotRadius && std::abs(p.y - at.y) < kHotRadius)
             return index;
@@ -142,33 +142,37 @@ bool CColorMapViewModel::GridCellAt(const CPixel& p, CVec3& centre) const {
 }
 
 EMapCursor CColorMapViewModel::MouseMove(const CPixel& p) {
-    if (m_dragging)
-        return EMapCursor::Drag;
-    m_hot = false;
-    const int hot = InstallationAt(p);
-    if (hot >= 0) {
-        m_hot = true;
-        if (m_doc.room.list.SetCurrentIndex(hot)) {
-            const int model = m_doc.room.list.At(hot)->modelIndex;
-            if (model != m_doc.models.CurrentIndex() && model >= 0 && model < m_doc.models.Count())
-                m_doc.models.SetCurrentIndex(model);
-            Repaint();
-            m_doc.Notify(CDocumentChange::CurrentInstallation());
+    return m_doc.Guarded(EMapCursor::Arrow, [&]() -> EMapCursor {
+        if (m_dragging)
+            return EMapCursor::Drag;
+        m_hot = false;
+        const int hot = InstallationAt(p);
+        if (hot >= 0) {
+            m_hot = true;
+            if (m_doc.room.SetCurrentIndex(hot)) {
+                const int model = m_doc.room.At(hot)->modelIndex;
+                if (model != m_doc.models.CurrentIndex() && model >= 0 &&
+                    model < m_doc.models.Count())
+                    m_doc.models.SetCurrentIndex(model);
+                Repaint();
+                m_doc.Notify(CDocumentChange::CurrentInstallation());
+            }
         }
-    }
-    if (m_doc.HasInstallations() && InsideCalculationPlane(p)) {
-        const int cell = CellAt(p);
-        if (cell >= 0) {
-            const CPlaceElement& point = Condition()->plane.points[static_cast<std::size_t>(cell)];
-            const CVec3 centre{point.x, point.y, point.z};
-            double level = 0.0;
-            if (LevelAt(centre, level))
-                m_readout = {true, centre, level};
-            if (PointSpectrum(centre))
-                m_doc.Notify(CDocumentChange::Curves());
+        if (m_doc.HasInstallations() && InsideCalculationPlane(p)) {
+            const int cell = CellAt(p);
+            if (cell >= 0) {
+                const CPlaceElement& point =
+                    Condition()->plane.points[static_cast<std::size_t>(cell)];
+                const CVec3 centre{point.x, point.y, point.z};
+                double level = 0.0;
+                if (LevelAt(centre, level))
+                    m_readout = {true, centre, level};
+                if (PointSpectrum(centre))
+                    m_doc.Notify(CDocumentChange::Curves());
+            }
         }
-    }
-    return m_hot ? EMapCursor::Hot : EMapCursor::Arrow;
+        return m_hot ? EMapCursor::Hot : EMapCursor::Arrow;
+    });
 }
 
 EMapCursor CColorMapViewModel::LeftDown(const CPixel& p) {
@@ -181,19 +185,21 @@ EMapCursor CColorMapViewModel::LeftDown(const CPixel& p) {
 }
 
 void CColorMapViewModel::LeftUp(const CPixel& p) {
-    if (!m_dragging)
-        return;
-    m_dragging = false;
-    const bool inside = InsideInstallationPlane(p) || InsideCalculationPlane(p);
-    CDAXDoc::CEditStep step(m_doc,
-                            inside ? Strings::kStepMoveSpeaker : Strings::kStepRemoveSpeaker);
-    if (inside) {
-        if (MoveCurrentInstallation(p) != 1)
+    m_doc.Guarded([&] {
+        if (!m_dragging)
             return;
-    } else if (m_doc.room.list.Current() && m_doc.RemoveInstallations(false) == 0) {
-        RefreshAfterEdit(m_doc);
-    }
-    m_doc.SetModified(true);
+        m_dragging = false;
+        const bool inside = InsideInstallationPlane(p) || InsideCalculationPlane(p);
+        CDAXDoc::CEditStep step(m_doc,
+                                inside ? Strings::kStepMoveSpeaker : Strings::kStepRemoveSpeaker);
+        if (inside) {
+            if (MoveCurrentInstallation(p) != 1)
+                return;
+        } else if (m_doc.room.Current() && m_doc.RemoveInstallations(false).IsDone()) {
+            RefreshAfterEdit(m_doc);
+        }
+        m_doc.SetModified(true);
+    });
 }
 
 EMapMenu CColorMapViewModel::RightDown(const CPixel& p, EMapCursor& cursor) {
@@ -208,20 +214,22 @@ EMapMenu CColorMapViewModel::RightDown(const CPixel& p, EMapCursor& cursor) {
 }
 
 int CColorMapViewModel::DropSpeaker(const CPixel& p) {
-    CVec3 centre;
-    if (!InsideInstallationPlane(p) || !GridCellAt(p, centre))
-        return 2;
-    CDAXDoc::CEditStep step(m_doc, Strings::kStepInstallSpeaker);
-    if (m_doc.InstallSpeaker(centre.x, centre.y) != 0)
-        return 2;
-    RefreshAfterEdit(m_doc);
-    // A speaker placed from the list is an edit like any other: closing asks to save it.
-    m_doc.SetModified(true);
-    return 1;
+    return m_doc.Guarded(2, [&]() -> int {
+        CVec3 centre;
+        if (!InsideInstallationPlane(p) || !GridCellAt(p, centre))
+            return 2;
+        CDAXDoc::CEditStep step(m_doc, Strings::kStepInstallSpeaker);
+        if (!m_doc.InstallSpeaker(centre.x, centre.y).IsDone())
+            return 2;
+        RefreshAfterEdit(m_doc);
+        // A speaker placed from the list is an edit like any other: closing asks to save it.
+        m_doc.SetModified(true);
+        return 1;
+    });
 }
 
 int CColorMapViewModel::MoveCurrentInstallation(const CPixel& p) {
-    const CInstallationElement* current = m_doc.room.list.Current();
+    const CInstallationElement* current = m_doc.room.Current();
     if (!current)
         return 2;
     CVec3 target;
@@ -235,7 +243,7 @@ int CColorMapViewModel::MoveCurrentInstallation(const CPixel& p) {
     CInstallationElement values = *current;
     values.position = target;
     CDAXDoc::CEditStep step(m_doc, Strings::kStepMoveSpeaker);
-    if (m_doc.EditInstallation(values) != 0)
+    if (!m_doc.EditInstallation(values).IsDone())
         return 2;
     RefreshAfterEdit(m_doc);
     return 1;
@@ -250,7 +258,7 @@ CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight) {
     m_savedScale = condition->scale;
     condition->margins = {pageWidth * 35 / 100, pageHeight / 10, 0, pageHeight / 3};
     ProjectView(true);
-    return TablePaging(m_doc.room.list.Count(), FontHeight(), pageHeight, LineY(32));
+    return TablePaging(m_doc.room.Count(), FontHeight(), pageHeight, LineY(32));
 }
 
 void CColorMapViewModel::EndPrinting() {

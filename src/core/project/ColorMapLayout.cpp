@@ -101,7 +101,7 @@ std::string Quoted(const char* text) {
 } // namespace
 
 std::string AmplifierEstimate(const CDAXDoc& doc) {
-    const CInstallationElement* first = doc.room.list.At(0);
+    const CInstallationElement* first = doc.room.At(0);
     const CTapElement* firstTap = first ? TapOf(doc, *first) : nullptr;
     if (doc.models.Count() == 0 || !first || !firstTap)
         return std::string("0") + Strings::kUnitWatt;
@@ -109,7 +109,7 @@ std::string AmplifierEstimate(const CDAXDoc& doc) {
     if (!firstTap->lowImpedance)
         return FormatSignificant(total * 1.2, 4) + Strings::kUnitWatt;
     double sum = 0.0;
-    for (const CInstallationElement& installation : doc.room.list)
+    for (const CInstallationElement& installation : doc.room.List())
         if (const CTapElement* tap = TapOf(doc, installation))
             sum += installation.power * tap->ampFactor;
     return FormatSignificant(total, 4) + Strings::kAmplifierTo + FormatSignificant(sum, 4) +
@@ -143,7 +143,7 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
     lines.push_back({7, Strings::kAverageMin + Level(plane.minimumLevel)});
     lines.push_back({8, Strings::kAveragePink + Level(plane.pinkNoiseAverage)});
     lines.push_back({9, Strings::kAverageMusic + Level(plane.musicSpeechAverage)});
-    lines.push_back({14, Strings::kNumberOfSpeakers + std::to_string(doc.room.list.Count())});
+    lines.push_back({14, Strings::kNumberOfSpeakers + std::to_string(doc.room.Count())});
     lines.push_back({15, Strings::kAmplifierPower + AmplifierEstimate(doc)});
     if (doc.Settings().autoLayoutValid != 1)
         return lines;
@@ -155,7 +155,7 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
     if (doc.Settings().autoLayoutPattern >= 0 && doc.Settings().autoLayoutPattern < 5)
         density += Quoted(kPatterns[doc.Settings().autoLayoutPattern]);
     lines.push_back({17, density});
-    if (const CInstallationElement* first = doc.room.list.At(0)) {
+    if (const CInstallationElement* first = doc.room.At(0)) {
         if (first->modelIndex >= 0 && first->modelIndex < doc.models.Count())
             lines.push_back(
                 {18, Strings::kAutoSpeaker + doc.models.At(first->modelIndex).DisplayName()});
@@ -164,15 +164,20 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
                                      (tap->lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
                                      FormatSignificant(tap->tapPower, 4) + "W"});
     }
-    lines.push_back({20, Strings::kColumnPitch + FormatSignificant(doc.Settings().autoColumnPitch, 4) + unit});
-    lines.push_back({21, Strings::kRowPitch + FormatSignificant(doc.Settings().autoRowPitch, 4) + unit});
-    lines.push_back({22, Strings::kLeftOffset + FormatSignificant(doc.Settings().autoLeftOffset, 4) + unit});
     lines.push_back(
-        {23, Strings::kBottomOffset + FormatSignificant(doc.Settings().autoBottomOffset, 4) + unit});
+        {20, Strings::kColumnPitch + FormatSignificant(doc.Settings().autoColumnPitch, 4) + unit});
+    lines.push_back(
+        {21, Strings::kRowPitch + FormatSignificant(doc.Settings().autoRowPitch, 4) + unit});
+    lines.push_back(
+        {22, Strings::kLeftOffset + FormatSignificant(doc.Settings().autoLeftOffset, 4) + unit});
+    lines.push_back({23, Strings::kBottomOffset +
+                             FormatSignificant(doc.Settings().autoBottomOffset, 4) + unit});
     if (doc.Settings().advancedMode > 1) {
         lines.push_back({25, Strings::kJudgmentFrequency +
-                                 FormatSignificant(doc.Settings().autoJudgeFrequency, 2) + Strings::kHz});
-        lines.push_back({26, Strings::kJudgmentBand + OctaveBandName(doc.Settings().autoJudgeBand)});
+                                 FormatSignificant(doc.Settings().autoJudgeFrequency, 2) +
+                                 Strings::kHz});
+        lines.push_back(
+            {26, Strings::kJudgmentBand + OctaveBandName(doc.Settings().autoJudgeBand)});
     }
     return lines;
 }
@@ -265,7 +270,7 @@ CTableRow TableHeader(const CDAXDoc& doc) {
 }
 
 std::vector<CTableRow> TableRows(const CDAXDoc& doc, const CTablePaging& paging, int page) {
-    const int count = doc.room.list.Count();
+    const int count = doc.room.Count();
     int first = 0, rows = paging.firstPageRows - 1;
     if (page > 1) {
         first = paging.firstPageRows - 1 + (page - 2) * (paging.rowsPerPage - 1);
@@ -275,7 +280,7 @@ std::vector<CTableRow> TableRows(const CDAXDoc& doc, const CTablePaging& paging,
     const std::string degree = Strings::kUnitDegree;
     std::vector<CTableRow> table;
     for (int index = std::max(0, first); index < count && index < first + rows; ++index) {
-        const CInstallationElement& e = *doc.room.list.At(index);
+        const CInstallationElement& e = *doc.room.At(index);
         const std::string name = e.modelIndex >= 0 && e.modelIndex < doc.models.Count()
                                      ? doc.models.At(e.modelIndex).DisplayName()
                                      : std::string();

@@ -2,6 +2,7 @@
 
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/SpectrumEngine.h"
+#include "common/Errors.h"
 #include "common/FormatSignificant.h"
 #include "common/MathUtil.h"
 #include "common/Units.h"
@@ -38,29 +39,31 @@ CColorMapCondition* CColorMapViewModel::Condition() const {
 }
 
 void CColorMapViewModel::OnInitialUpdate() {
-    if (m_doc.IsCalculating())
-        return;
-    CColorMapConditionList& list = m_doc.conditions;
-    if (m_doc.Settings().loadedFromFile) {
-        // A project file without a calculation plane still gets one to show.
-        if (list.Count() == 0)
+    m_doc.Guarded([&] {
+        if (m_doc.IsCalculating())
+            return;
+        CColorMapConditionList& list = m_doc.conditions;
+        if (m_doc.Settings().loadedFromFile) {
+            // A project file without a calculation plane still gets one to show.
+            if (list.Count() == 0)
+                list.Append(DefaultCondition(m_doc.Settings().lengthUnit));
+            m_conditionIndex = 0;
+            ProjectView(false);
+            SyncConditionControls(0, 0);
+            return;
+        }
+        if (list.Current())
+            list.Duplicate(list.currentIndex);
+        else
             list.Append(DefaultCondition(m_doc.Settings().lengthUnit));
-        m_conditionIndex = 0;
-        ProjectView(false);
+        m_conditionIndex = list.Count() - 1;
+        while (RunRoomParameters(false) == ERoomParametersAnswer::Again) {
+        }
+        Condition()->viewAngles = {45.0, 75.0, 0.0};
+        ProjectView(true);
+        CalculateMap();
         SyncConditionControls(0, 0);
-        return;
-    }
-    if (list.Current())
-        list.Duplicate(list.currentIndex);
-    else
-        list.Append(DefaultCondition(m_doc.Settings().lengthUnit));
-    m_conditionIndex = list.Count() - 1;
-    while (RunRoomParameters(false) == 2) {
-    }
-    Condition()->viewAngles = {45.0, 75.0, 0.0};
-    ProjectView(true);
-    CalculateMap();
-    SyncConditionControls(0, 0);
+    });
 }
 
 void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& change) {
@@ -113,19 +116,23 @@ bool CColorMapViewModel::OnViewCommand(int id) {
 }
 
 void CColorMapViewModel::Activate() {
-    if (Condition())
-        m_doc.conditions.currentIndex = m_conditionIndex;
+    m_doc.Guarded([&] {
+        if (Condition())
+            m_doc.conditions.currentIndex = m_conditionIndex;
+    });
 }
 
 bool CColorMapViewModel::Close() {
-    // The calculation reads this view's plane.
-    if (m_doc.IsCalculating())
-        return false;
-    const int removed = m_conditionIndex;
-    m_conditionIndex = -1;
-    m_doc.conditions.Remove(removed);
-    m_doc.Notify(CDocumentChange::ConditionRemoved(removed));
-    return true;
+    return m_doc.Guarded(false, [&]() -> bool {
+        // The calculation reads this view's plane.
+        if (m_doc.IsCalculating())
+            return false;
+        const int removed = m_conditionIndex;
+        m_conditionIndex = -1;
+        m_doc.conditions.Remove(removed);
+        m_doc.Notify(CDocumentChange::ConditionRemoved(removed));
+        return true;
+    });
 }
 
 CMapResult CColorMapViewModel::CalculateMap() {
@@ -216,7 +223,8 @@ void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
     }
 
     if (direction == 0) {
-        m_mode.items = {Strings::kModeInterference, Strings::kModeEnergy};
+        m_mode.Assign(
+            {{Strings::kModeInterference, kModeInterference}, {Strings::kModeEnergy, kModeEnergy}});
         m_mode.selection =
             condition->mode == kModeInterference ? 0 : (condition->mode == kModeEnergy ? 1 : -1);
     } else {
@@ -228,29 +236,35 @@ void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
 }
 
 void CColorMapViewModel::OnBandSelected(int index) {
-    if (m_doc.IsCalculating())
-        return;
-    m_band.selection = index;
-    SyncConditionControls(1, 0);
-    m_doc.RebuildAllPlanes();
-    OnUpdate(kHintAcoustics, CDocumentChange::Planes());
+    m_doc.Guarded([&] {
+        if (m_doc.IsCalculating())
+            return;
+        m_band.selection = index;
+        SyncConditionControls(1, 0);
+        m_doc.RebuildAllPlanes();
+        OnUpdate(kHintAcoustics, CDocumentChange::Planes());
+    });
 }
 
 void CColorMapViewModel::OnFrequencySelected(int index) {
-    if (m_doc.IsCalculating())
-        return;
-    m_frequency.selection = index;
-    SyncConditionControls(1, 0);
-    m_doc.RebuildAllPlanes();
-    OnUpdate(kHintAcoustics, CDocumentChange::Planes());
+    m_doc.Guarded([&] {
+        if (m_doc.IsCalculating())
+            return;
+        m_frequency.selection = index;
+        SyncConditionControls(1, 0);
+        m_doc.RebuildAllPlanes();
+        OnUpdate(kHintAcoustics, CDocumentChange::Planes());
+    });
 }
 
 void CColorMapViewModel::OnModeSelected(int index) {
-    if (m_doc.IsCalculating())
-        return;
-    m_mode.selection = index;
-    SyncConditionControls(1, 0);
-    OnUpdate(kHintAcoustics, CDocumentChange::Planes());
+    m_doc.Guarded([&] {
+        if (m_doc.IsCalculating())
+            return;
+        m_mode.selection = index;
+        SyncConditionControls(1, 0);
+        OnUpdate(kHintAcoustics, CDocumentChange::Planes());
+    });
 }
 
 void CColorMapViewModel::Project(const CVec3& v, double& u, double& w) const {
@@ -351,4 +365,32 @@ void CColorMapViewModel::SetViewDirection(double a1, double a2, double a3) {
         c->viewAngles = {a1, a2, a3};
         ProjectView(false);
     }
+}
+
+void CComboModel::Assign(const std::vector<CChoice>& choices) {
+    items.clear();
+    values.clear();
+    for (const CChoice& choice : choices) {
+        items.push_back(choice.label);
+        values.push_back(choice.value);
+    }
+    selection = -1;
+}
+
+CChoice CComboModel::Choice(int i) const {
+    CheckIndex(i, std::min(items.size(), values.size()), "list entry");
+    return {items[static_cast<std::size_t>(i)], values[static_cast<std::size_t>(i)]};
+}
+
+int CComboModel::IndexOf(double value) const {
+    for (std::size_t i = 0; i < std::min(items.size(), values.size()); ++i)
+        if (values[i] == value)
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::optional<double> CComboModel::SelectedValue() const {
+    if (selection < 0 || selection >= Count() || selection >= static_cast<int>(values.size()))
+        return std::nullopt;
+    return values[static_cast<std::size_t>(selection)];
 }

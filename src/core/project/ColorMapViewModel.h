@@ -5,19 +5,40 @@
 #include "project/BandChoice.h"
 #include "project/ColorMapLayout.h"
 #include "project/DocumentView.h"
+#include "project/Ports.h"
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 class CDAXDoc;
 #include "acoustics/ColorMapCondition.h"
 
-// A drop-down list as the view shows it: its texts and the selected entry (-1 for none).
+// One entry of a drop-down list: the text it shows and what choosing it means.
+struct CChoice {
+    std::string label;
+    double value = 0.0;
+    friend bool operator==(const CChoice&, const CChoice&) = default;
+};
+
+// A drop-down list: the texts a widget shows (items), the value of each entry and the selected
+// entry (-1 for none). Front ends that choose without a widget choose by value, never by text.
 struct CComboModel {
     std::vector<std::string> items;
+    std::vector<double> values; // one per item
     int selection = -1;
+
+    // Replaces the entries; the selection is cleared.
+    void Assign(const std::vector<CChoice>& choices);
+    int Count() const { return static_cast<int>(items.size()); }
+    // Entry i; CInvalidArgument for an index outside the list.
+    CChoice Choice(int i) const;
+    // The first entry of that value, or -1.
+    int IndexOf(double value) const;
+    // The selected entry's value; nothing when none is selected.
+    std::optional<double> SelectedValue() const;
 };
 
 // The pointer images of the map: arrow, over a speaker (131), right button down over a speaker
@@ -143,8 +164,8 @@ public:
     bool Dragging() const { return m_dragging; }
     const CCursorReadout& Readout() const { return m_readout; }
 
-    // The Room Parameters dialog of this view: 0 confirmed, 1 cancelled, 2 show again.
-    int RunRoomParameters(bool commandMode);
+    // The Room Parameters dialog of this view; Ok when the project took its values.
+    ERoomParametersAnswer RunRoomParameters(bool commandMode);
 
     // Called when the view should repaint; the desktop view connects its update here.
     std::function<void()> onRepaint;

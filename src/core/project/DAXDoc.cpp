@@ -92,7 +92,7 @@ void CDAXDoc::UpdateInstallState() {
     if (!HasInstallations())
         return;
     const CSpeakerModel* current = CurrentModel();
-    const int firstModel = room.list.At(0)->modelIndex;
+    const int firstModel = room.At(0)->modelIndex;
     if (!current || firstModel < 0 || firstModel >= models.Count())
         return;
     m_settings.installState =
@@ -130,7 +130,7 @@ void CDAXDoc::ForEachColorMap(void (CColorMapViewModel::*operation)()) {
 }
 
 bool CDAXDoc::MayReplace(const std::string& path) {
-    const std::optional<CFileStamp> now = m_ports.storage->Stamp(path);
+    const std::optional<CFileStamp> now = Storage().Stamp(path);
     if (!now || !now->exists)
         return true;
     const bool ownFile = path == m_stampPath && m_stamp;
@@ -140,7 +140,7 @@ bool CDAXDoc::MayReplace(const std::string& path) {
         ownFile ? CMessagePort::EReplace::ChangedOnDisk : CMessagePort::EReplace::OtherFile;
     std::string text = ownFile ? Strings::kReplaceChangedFile : Strings::kReplaceOtherFile;
     text.replace(text.find("%1"), 2, path);
-    return m_ports.messages && m_ports.messages->ConfirmReplace(why, path, text);
+    return Messages().ConfirmReplace(why, path, text);
 }
 
 bool CDAXDoc::SaveProject() {
@@ -149,46 +149,40 @@ bool CDAXDoc::SaveProject() {
     std::string path = m_path;
     if (wasLegacy)
         path = m_path.substr(0, m_path.size() - 4) + ".tdax";
+    // Every port the save may need is there before anything is asked or written.
+    CProjectStorage& storage = Storage();
+    CMessagePort& messages = Messages();
     if (path.empty()) {
-        const std::optional<std::string> chosen =
-            m_ports.files ? m_ports.files->ChooseProjectName(m_settings.projectName) : std::nullopt;
+        const std::optional<std::string> chosen = Files().ChooseProjectName(m_settings.projectName);
         if (!chosen)
             return false;
         path = *chosen;
-    }
-    if (!m_ports.storage) {
-        if (m_ports.messages)
-            m_ports.messages->ReportError("The project cannot be saved here.");
-        return false;
     }
     // The new extension must not silently replace an unrelated project of that name, nor a save
     // undo what someone else wrote since this project was read.
     if (!MayReplace(path))
         return false;
     std::string error;
-    if (!m_ports.storage->Save(*this, path, error)) {
-        if (m_ports.messages)
-            m_ports.messages->ReportError("The project could not be saved to " + path + ": " +
-                                          error);
+    if (!storage.Save(*this, path, error)) {
+        messages.ReportError("The project could not be saved to " + path + ": " + error);
         return false;
     }
     m_path = path;
     legacyFormat = false;
-    SetDiskStamp(path, m_ports.storage->Stamp(path));
+    SetDiskStamp(path, storage.Stamp(path));
     fileVersion = kCurrentFileVersion;
     SetModified(false);
-    if (wasLegacy && m_ports.messages) {
-        m_ports.messages->Beep();
-        m_ports.messages->Inform(Strings::kSavedWithNewExtension);
+    if (wasLegacy) {
+        messages.Beep();
+        messages.Inform(Strings::kSavedWithNewExtension);
     }
     return true;
 }
 
 bool CDAXDoc::DoSave(const std::string& path) {
     if (IsLegacyPath(path)) {
-        if (m_ports.messages)
-            m_ports.messages->ErrorBeep();
-        if (!m_ports.messages || !m_ports.messages->AskWarning(Strings::kAskNewExtension))
+        Messages().ErrorBeep();
+        if (!Messages().AskWarning(Strings::kAskNewExtension))
             return false;
         m_path = path;
         return SaveProject();

@@ -7,6 +7,7 @@
 #include "acoustics/SoundGraphData.h"
 #include "common/Vec3.h"
 #include "project/DocumentView.h"
+#include "project/FlowResult.h"
 #include "project/Ports.h"
 #include "project/ProjectSettings.h"
 #include "project/UndoHistory.h"
@@ -15,6 +16,7 @@
 #include "speaker/SpeakerModelContainer.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +24,7 @@
 inline constexpr std::uint32_t kCurrentFileVersion = 0x02000000;
 
 class CColorMapViewModel;
+class CInstallationForm;
 struct CRoomParameters;
 
 // The project: everything a project file holds, the flows of the project commands, and the
@@ -37,8 +40,8 @@ public:
     ~CDAXDoc();
 
     // --- Project data (saved unless noted) ---
-    int printRowsPerPage = 0; // not saved
-    int printPageCount = 0;   // not saved
+    int printRowsPerPage = 0;  // not saved
+    int printPageCount = 0;    // not saved
     bool legacyFormat = false; // not saved
     std::uint32_t fileVersion = kCurrentFileVersion;
     CSpeakerModelContainer models;
@@ -73,6 +76,11 @@ public:
     CViewList<CColorMapViewModel>& MapViews() { return m_mapViews; }
     CDocumentPorts& Ports() { return m_ports; }
     void SetPorts(const CDocumentPorts& ports) { m_ports = ports; }
+    // The ports a flow cannot do without; CMissingPort when the project was not given one.
+    CMessagePort& Messages() const { return RequirePort(m_ports.messages, "message port"); }
+    CDialogPort& Dialogs() const { return RequirePort(m_ports.dialogs, "dialog port"); }
+    CFilePort& Files() const { return RequirePort(m_ports.files, "file port"); }
+    CProjectStorage& Storage() const { return RequirePort(m_ports.storage, "project storage"); }
 
     bool IsModified() const { return m_modified; }
     // Setting the flag outside an undoable step means the file and the history's saved position
@@ -87,10 +95,17 @@ public:
         m_stamp = stamp;
     }
 
+    // --- Forms ---
+    // The dialogs of the flows show every row, whatever the project's advanced mode: for a front
+    // end that fills rows its user did not open (the command line's options). Not saved.
+    void ShowAllFormRows(bool all) { m_allFormRows = all; }
+    // The advanced level the flows make their forms with.
+    int FormRowsLevel() const { return m_allFormRows ? 2 : m_settings.advancedMode; }
+
     // --- Queries ---
     CSpeakerModel* CurrentModel() const { return models.CurrentModel(); }
     CAcousticScene Scene() const { return CAcousticScene::Of(models, room, m_settings.lengthUnit); }
-    bool HasInstallations() const { return !room.list.Empty(); }
+    bool HasInstallations() const { return !room.Empty(); }
     // Every calculation plane lies parallel to the XY plane.
     bool AllPlanesHorizontal() const;
     // Recomputes installState against the first installation's model, when there is one.
@@ -117,6 +132,17 @@ public:
     bool IsCommandEnabled(int id) const;
     // Runs a project command. Returns false when the command is unknown or disabled.
     bool OnCommand(int id);
+    // Runs an entry point the user interface calls: a command, a choice in a view, a view opening
+    // or closing, a pointer action. Bad data it meets (CInvalidArgument) or memory running out
+    // ends it with a message, the program goes on: false. Anything else (a missing port, an
+    // exception from a port) is not the user's data and reaches the caller.
+    bool Guarded(const std::function<void()>& entry);
+    // The same for an entry point with an answer; `fallback` when it ended with a message.
+    template <class T, class Entry> T Guarded(T fallback, Entry&& entry) {
+        T answer = fallback;
+        Guarded([&] { answer = entry(); });
+        return answer;
+    }
 
     // Save with extension migration; false when the save failed or was cancelled.
     bool SaveProject();
@@ -126,29 +152,29 @@ public:
     // window must stay open.
     bool OnCloseDocument();
 
-    // --- Installation flows; 0 when something changed, 1 otherwise ---
-    int InstallSpeaker(double x, double y);
-    int EditInstallation(const CInstallationElement& values);
-    int RemoveInstallations(bool all);
+    // --- Installation flows ---
+    CFlowResult InstallSpeaker(double x, double y);
+    CFlowResult EditInstallation(const CInstallationElement& values);
+    CFlowResult RemoveInstallations(bool all);
     // Asks once per installation (other than `skip`) at exactly this position and aim.
     bool SameSpotCheck(const CVec3& position, const COrientation& orientation, int skip);
 
     // --- Command flows ---
-    void ImportSpeakerData();
+    CFlowResult ImportSpeakerData();
     // A speaker data text or an open directivity file (netCDF), told apart by the content.
-    void ImportSpeakerFile(const std::string& path);
+    CFlowResult ImportSpeakerFile(const std::string& path);
     // How open directivity files are read: input, nominal impedance, rated power, measurement,
     // grids. The command-line tool sets them; the desktop program imports with the defaults.
     CSofaImportOptions sofaImportOptions;
-    void ArrangeModules();
-    void DeleteSpeakerData();
+    CFlowResult ArrangeModules();
+    CFlowResult DeleteSpeakerData();
     void Recalculate();
-    void Preferences();
-    void RoomParameters();
-    void AutoInstallation();
-    void ExportSpeakerData();
+    CFlowResult Preferences();
+    CFlowResult RoomParameters();
+    CFlowResult AutoInstallation();
+    CFlowResult ExportSpeakerData();
     // Writes the current model as an open directivity file chosen through the file port.
-    void ExportSpeakerSofa();
+    CFlowResult ExportSpeakerSofa();
     // A model read by an import becomes the last and current one; the views hear of it.
     void AdoptImportedModel(std::unique_ptr<CSpeakerModel> model);
 
@@ -207,6 +233,7 @@ private:
     bool RunCommand(int id);
     // Asks before a save replaces another file or a changed one; false when the user declines.
     bool MayReplace(const std::string& path);
+    CFlowResult RunInstallationForm(CInstallationForm& form);
     void ClearCurves();
     void ForEachColorMap(void (CColorMapViewModel::*operation)());
 
@@ -216,6 +243,7 @@ private:
     CViewList<CColorMapViewModel> m_mapViews;
     bool m_modified = false;
     bool m_calculating = false;
+    bool m_allFormRows = false;
     std::string m_path;
     std::string m_stampPath;
     std::optional<CFileStamp> m_stamp;

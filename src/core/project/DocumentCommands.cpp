@@ -70,21 +70,25 @@ bool CDAXDoc::IsCommandEnabled(int id) const {
     }
 }
 
+bool CDAXDoc::Guarded(const std::function<void()>& entry) {
+    // Bad data met by a command (an index outside a table) ends that command, not the program.
+    try {
+        entry();
+        return true;
+    } catch (const CInvalidArgument& e) {
+        Messages().ReportError(std::string("The command could not be completed: ") + e.what());
+    } catch (const std::bad_alloc&) {
+        Messages().ReportError("The command could not be completed: not enough memory.");
+    }
+    return false;
+}
+
 bool CDAXDoc::OnCommand(int id) {
     if (!IsCommandEnabled(id))
         return false;
-    // Bad data met by a command (an index outside a table) ends that command, not the program.
-    try {
-        return RunCommand(id);
-    } catch (const CInvalidArgument& e) {
-        if (m_ports.messages)
-            m_ports.messages->ReportError(std::string("The command could not be completed: ") +
-                                          e.what());
-    } catch (const std::bad_alloc&) {
-        if (m_ports.messages)
-            m_ports.messages->ReportError("The command could not be completed: not enough memory.");
-    }
-    return true;
+    bool known = true;
+    Guarded([&] { known = RunCommand(id); });
+    return known;
 }
 
 bool CDAXDoc::RunCommand(int id) {
@@ -129,22 +133,23 @@ bool CDAXDoc::RunCommand(int id) {
         break;
     case kCmdInstall:
         if (InstallSpeaker(room.roomZeroX + room.roomLength / 2,
-                           room.roomZeroY + room.roomWidth / 2) == 0)
+                           room.roomZeroY + room.roomWidth / 2)
+                .IsDone())
             StandardRefresh();
         break;
     case kCmdChangeInstallation:
-        if (const CInstallationElement* current = room.list.Current();
-            current && EditInstallation(*current) == 0) {
+        if (const CInstallationElement* current = room.Current();
+            current && EditInstallation(*current).IsDone()) {
             RebuildAllPlanes();
             StandardRefresh();
         }
         break;
     case kCmdRemoveInstallation:
-        if (RemoveInstallations(false) == 0)
+        if (RemoveInstallations(false).IsDone())
             StandardRefresh();
         break;
     case kCmdRemoveAllInstallations:
-        if (RemoveInstallations(true) == 0)
+        if (RemoveInstallations(true).IsDone())
             StandardRefresh();
         break;
     case kCmdRoomParameters:
@@ -179,12 +184,12 @@ void CDAXDoc::Recalculate() {
     SetModified();
 }
 
-void CDAXDoc::Preferences() {
+CFlowResult CDAXDoc::Preferences() {
     if (m_calculating)
-        return;
+        return CFlowResult::Refused(EFlowReason::Calculating);
     CPreferencesForm form(m_settings.advancedMode, m_settings.manualRecalc);
-    if (!m_ports.dialogs || !m_ports.dialogs->RunPreferences(form))
-        return;
+    if (!Dialogs().RunPreferences(form))
+        return CFlowResult::Cancelled(EFlowReason::DialogClosed);
     m_settings.advancedMode = form.AdvancedMode();
     m_settings.manualRecalc = form.ManualRecalc();
     if (m_settings.advancedMode == 0) {
@@ -195,66 +200,65 @@ void CDAXDoc::Preferences() {
     }
     Notify(CDocumentChange::ListSettings());
     SetModified();
+    return CFlowResult::Done();
 }
 
-void CDAXDoc::RoomParameters() {
+CFlowResult CDAXDoc::RoomParameters() {
     if (m_calculating)
-        return;
+        return CFlowResult::Refused(EFlowReason::Calculating);
+    CFlowResult outcome = CFlowResult::Cancelled(EFlowReason::DialogClosed);
     m_mapViews.ForEach([&](CColorMapViewModel& view) {
-        int result = 2;
-        while (result == 2)
+        ERoomParametersAnswer result = ERoomParametersAnswer::Again;
+        while (result == ERoomParametersAnswer::Again)
             result = view.RunRoomParameters(true);
-        if (result == 0) {
+        if (result == ERoomParametersAnswer::Ok) {
             m_settings.autoLayoutValid = 0;
             Notify(CDocumentChange::Planes());
             SetModified();
+            outcome = CFlowResult::Done();
         }
     });
+    return outcome;
 }
 
-void CDAXDoc::DeleteSpeakerData() {
+CFlowResult CDAXDoc::DeleteSpeakerData() {
     if (m_calculating)
-        return;
-    if (!m_ports.messages || !m_ports.messages->Confirm(Strings::kConfirmRemoveSpeaker))
-        return;
-    m_settings.autoBottomOffset = m_settings.autoLeftOffset = m_settings.autoRowPitch = m_settings.autoColumnPitch = 0.0;
+        return CFlowResult::Refused(EFlowReason::Calculating);
+    if (!Messages().Confirm(Strings::kConfirmRemoveSpeaker))
+        return CFlowResult::Cancelled(EFlowReason::NotConfirmed);
+    m_settings.autoBottomOffset = m_settings.autoLeftOffset = m_settings.autoRowPitch =
+        m_settings.autoColumnPitch = 0.0;
     m_settings.autoLayoutValid = 0;
     m_settings.autoLayoutPattern = 2;
     m_settings.autoLayoutShape = 0;
     m_settings.autoJudgeBand = m_settings.autoJudgeFrequency = 0.0;
     RebuildAllPlanes();
     const int current = models.CurrentIndex();
-    if (HasInstallations()) {
-        room.RemoveModelInstallations(current);
-        for (CInstallationElement& inst : room.list)
-            if (inst.modelIndex > current)
-                --inst.modelIndex;
-    }
+    room.ForgetModel(current);
     models.RemoveModel(current);
     Notify(CDocumentChange::SpeakerRemoved());
     if (models.Count() == 0)
         ForEachColorMap(&CColorMapViewModel::ResetSpeakerDependentDisplay);
     SetModified();
+    return CFlowResult::Done();
 }
 
-void CDAXDoc::ArrangeModules() {
+CFlowResult CDAXDoc::ArrangeModules() {
     if (m_calculating)
-        return;
+        return CFlowResult::Refused(EFlowReason::Calculating);
     CSpeakerModel* model = CurrentModel();
     if (!model)
-        return;
-    const double k = model->ArrangeModules(m_settings.lengthUnit, m_ports.arrangement);
+        return CFlowResult::Refused(EFlowReason::NothingCurrent);
+    const double k = model->ArrangeModules(
+        m_settings.lengthUnit, &RequirePort(m_ports.arrangement, "module arrangement port"));
     if (k == 0.0)
-        return;
+        return CFlowResult::Cancelled(EFlowReason::DialogClosed);
     const int defaultTap = model->DefaultTap();
     if (defaultTap >= 0 && defaultTap < static_cast<int>(model->Settings().taps.size()) &&
-        model->Tap(defaultTap).lowImpedance) {
-        for (CInstallationElement& inst : room.list)
-            if (inst.modelIndex == models.CurrentIndex())
-                inst.power = inst.power / k;
-        room.UpdateTotalPower();
-    }
+        model->Tap(defaultTap).lowImpedance)
+        room.DividePower(models.CurrentIndex(), k);
     SetModified();
     m_settings.autoLayoutValid = 0;
     Notify(CDocumentChange::Arrangement());
+    return CFlowResult::Done();
 }

@@ -12,39 +12,35 @@
 #include <filesystem>
 #include <fstream>
 
-void CDAXDoc::ImportSpeakerData() {
+CFlowResult CDAXDoc::ImportSpeakerData() {
     if (m_calculating)
-        return;
+        return CFlowResult::Refused(EFlowReason::Calculating);
     m_settings.freshProjectFlag = 0;
-    const std::optional<std::string> path =
-        m_ports.files ? m_ports.files->ChooseSpeakerFile() : std::nullopt;
+    const std::optional<std::string> path = Files().ChooseSpeakerFile();
     if (!path)
-        return;
-    ImportSpeakerFile(*path);
+        return CFlowResult::Cancelled(EFlowReason::DialogClosed);
+    return ImportSpeakerFile(*path);
 }
 
-void CDAXDoc::ImportSpeakerFile(const std::string& path) {
+CFlowResult CDAXDoc::ImportSpeakerFile(const std::string& path) {
     if (m_calculating)
-        return;
+        return CFlowResult::Refused(EFlowReason::Calculating);
     m_settings.freshProjectFlag = 0;
     auto fail = [&](const std::string& why) {
-        if (!m_ports.messages)
-            return;
         std::string text = Strings::kImportFailed;
         text.replace(text.find("%2"), 2, why);
         text.replace(text.find("%1"), 2, path);
-        m_ports.messages->ReportError(text);
+        Messages().ReportError(text);
+        return CFlowResult::Failed(text);
     };
     // A directory or a device would be read as text (or never end); refuse it first.
     std::error_code code;
     const std::filesystem::file_status status = std::filesystem::status(path, code);
     if (!code && std::filesystem::is_directory(status)) {
-        fail(Strings::kImportDirectory);
-        return;
+        return fail(Strings::kImportDirectory);
     }
     if (!code && !std::filesystem::is_regular_file(status)) {
-        fail(Strings::kImportNotRegular);
-        return;
+        return fail(Strings::kImportNotRegular);
     }
     // Open directivity files are netCDF, whatever their name; everything else is speaker text.
     if (FileHasNetCdfSignature(path)) {
@@ -56,34 +52,27 @@ void CDAXDoc::ImportSpeakerFile(const std::string& path) {
         }
         CSofaImportResult result = ImportSofaFile(path, sofaImportOptions, m_settings.lengthUnit);
         progress.reset();
-        if (!result.model) {
-            fail(result.error);
-            return;
-        }
+        if (!result.model)
+            return fail(result.error);
         const std::string name = result.model->DisplayName();
         AdoptImportedModel(std::move(result.model));
-        if (m_ports.messages) {
-            std::string text = Strings::kImportSofaReport;
-            text.replace(text.find("%2"), 2, result.report);
-            text.replace(text.find("%1"), 2, name);
-            m_ports.messages->Inform(text);
-        }
-        return;
+        std::string text = Strings::kImportSofaReport;
+        text.replace(text.find("%2"), 2, result.report);
+        text.replace(text.find("%1"), 2, name);
+        Messages().Inform(text);
+        return CFlowResult::Done();
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        fail(Strings::kImportCannotOpen);
-        return;
+        return fail(Strings::kImportCannotOpen);
     }
     CLineReader reader(in);
     std::string line;
     if (!reader.ReadLine(line)) {
-        fail(reader.Failed() ? reader.Error() : Strings::kImportEmpty);
-        return;
+        return fail(reader.Failed() ? reader.Error() : Strings::kImportEmpty);
     }
     if (line != "Version 1.0.0") {
-        fail(Strings::kImportNotVersion);
-        return;
+        return fail(Strings::kImportNotVersion);
     }
     std::unique_ptr<CProgressDialog1> progress =
         m_ports.progress ? m_ports.progress->CreateProgress() : nullptr;
@@ -95,11 +84,10 @@ void CDAXDoc::ImportSpeakerFile(const std::string& path) {
     std::unique_ptr<CSpeakerModel> model =
         CSpeakerModelContainer::ReadModel(reader, m_settings.lengthUnit, progress.get(), &reason);
     progress.reset();
-    if (!model) {
-        fail(reason);
-        return;
-    }
+    if (!model)
+        return fail(reason);
     AdoptImportedModel(std::move(model));
+    return CFlowResult::Done();
 }
 
 void CDAXDoc::AdoptImportedModel(std::unique_ptr<CSpeakerModel> model) {
@@ -116,33 +104,35 @@ void CDAXDoc::AdoptImportedModel(std::unique_ptr<CSpeakerModel> model) {
     SetModified();
 }
 
-void CDAXDoc::ExportSpeakerSofa() {
+CFlowResult CDAXDoc::ExportSpeakerSofa() {
     const CSpeakerModel* model = CurrentModel();
-    if (!model || !m_ports.files)
-        return;
+    if (!model)
+        return CFlowResult::Refused(EFlowReason::NothingCurrent);
     std::string suggestion = model->Name() + ".sofa";
     for (char& c : suggestion) // a name, not a path
         if (c == '/' || c == '\\')
             c = '-';
-    const std::optional<std::string> path = m_ports.files->ChooseSofaExportName(suggestion);
+    const std::optional<std::string> path = Files().ChooseSofaExportName(suggestion);
     if (!path)
-        return;
+        return CFlowResult::Cancelled(EFlowReason::DialogClosed);
     try {
         ExportSofa(*model, *path);
     } catch (const CSofaError& e) {
-        if (m_ports.messages) {
-            std::string text = Strings::kExportSofaFailed;
-            text.replace(text.find("%2"), 2, e.what());
-            text.replace(text.find("%1"), 2, model->DisplayName());
-            m_ports.messages->ReportError(text);
-        }
+        std::string text = Strings::kExportSofaFailed;
+        text.replace(text.find("%2"), 2, e.what());
+        text.replace(text.find("%1"), 2, model->DisplayName());
+        Messages().ReportError(text);
+        return CFlowResult::Failed(text);
     }
+    return CFlowResult::Done();
 }
 
-void CDAXDoc::ExportSpeakerData() {
-    if (models.Count() == 0 || !m_ports.dialogs)
-        return;
+CFlowResult CDAXDoc::ExportSpeakerData() {
+    if (models.Count() == 0)
+        return CFlowResult::Refused(EFlowReason::NothingCurrent);
     // No vd1 file format is defined: the dialog collects its values and nothing is written.
     CVd1ExportForm form;
-    m_ports.dialogs->RunVd1Export(form);
+    if (!Dialogs().RunVd1Export(form))
+        return CFlowResult::Cancelled(EFlowReason::DialogClosed);
+    return CFlowResult::Done();
 }

@@ -4,38 +4,32 @@
 #include "project/Strings.h"
 #include "project/forms/InstallationForm.h"
 
-namespace {
-bool Ask(CMessagePort* messages, const std::string& text) {
-    return messages && messages->Confirm(text);
-}
-} // namespace
-
 bool CDAXDoc::SameSpotCheck(const CVec3& position, const COrientation& orientation, int skip) {
-    for (int i = 0; i < room.list.Count(); ++i) {
+    for (int i = 0; i < room.Count(); ++i) {
         if (i == skip)
             continue;
-        const CInstallationElement& other = *room.list.At(i);
+        const CInstallationElement& other = *room.At(i);
         if (other.position == position && other.orientation == orientation &&
-            !Ask(m_ports.messages, Strings::kSameSpot))
+            !Messages().Confirm(Strings::kSameSpot))
             return false;
     }
     return true;
 }
 
-int CDAXDoc::InstallSpeaker(double x, double y) {
+CFlowResult CDAXDoc::InstallSpeaker(double x, double y) {
     if (m_calculating)
-        return 1;
+        return CFlowResult::Refused(EFlowReason::Calculating);
     CSpeakerModel* model = CurrentModel();
     if (!model)
-        return 1;
+        return CFlowResult::Refused(EFlowReason::NothingCurrent);
     const int tapRow = model->DefaultTap();
     const bool lowImpedance = model->Tap(tapRow).lowImpedance;
     if (HasInstallations()) {
-        const CInstallationElement& first = *room.list.At(0);
+        const CInstallationElement& first = *room.At(0);
         const CSpeakerModel& firstModel = models.At(first.modelIndex);
         if (firstModel.Tap(first.tapIndex).lowImpedance != lowImpedance) {
-            Ask(m_ports.messages, Strings::kImpedanceMix);
-            return 1;
+            Messages().Confirm(Strings::kImpedanceMix);
+            return CFlowResult::Refused(EFlowReason::ImpedanceMix);
         }
     }
     CInstallationElement proposal;
@@ -43,45 +37,53 @@ int CDAXDoc::InstallSpeaker(double x, double y) {
     proposal.orientation = {0.0, 0.0, model->DefaultElevation()};
     proposal.power = model->Tap(tapRow).tapPower;
     proposal.polarityNormal = true;
-    CInstallationForm form(proposal, m_settings.lengthUnit, m_settings.advancedMode);
-    if (!m_ports.dialogs || !m_ports.dialogs->RunInstallation(form) || !form.Accept())
-        return 1;
+    CInstallationForm form(proposal, m_settings.lengthUnit, FormRowsLevel());
+    if (CFlowResult entry = RunInstallationForm(form); !entry.IsDone())
+        return entry;
     const CInstallationElement& entered = form.Result();
     if (!SameSpotCheck(entered.position, entered.orientation, -1))
-        return 1;
+        return CFlowResult::Cancelled(EFlowReason::SameSpot);
     room.AddInstallation(models.CurrentIndex(), tapRow, entered.position, entered.orientation,
                          entered.power, entered.polarityNormal);
-    room.list.SetCurrentIndex(room.list.Count() - 1);
+    room.SetCurrentIndex(room.Count() - 1);
     m_settings.autoLayoutValid = 0;
     RebuildAllPlanes();
-    return 0;
+    return CFlowResult::Done();
 }
 
-int CDAXDoc::EditInstallation(const CInstallationElement& values) {
+CFlowResult CDAXDoc::RunInstallationForm(CInstallationForm& form) {
+    if (!Dialogs().RunInstallation(form))
+        return CFlowResult::Cancelled(EFlowReason::DialogClosed);
+    if (!form.Accept())
+        return CFlowResult::Refused(EFlowReason::EntryRefused);
+    return CFlowResult::Done();
+}
+
+CFlowResult CDAXDoc::EditInstallation(const CInstallationElement& values) {
     if (m_calculating)
-        return 1;
-    if (!room.list.Current())
-        return 1;
-    CInstallationForm form(values, m_settings.lengthUnit, m_settings.advancedMode);
-    if (!m_ports.dialogs || !m_ports.dialogs->RunInstallation(form) || !form.Accept())
-        return 1;
+        return CFlowResult::Refused(EFlowReason::Calculating);
+    if (!room.Current())
+        return CFlowResult::Refused(EFlowReason::NothingCurrent);
+    CInstallationForm form(values, m_settings.lengthUnit, FormRowsLevel());
+    if (CFlowResult entry = RunInstallationForm(form); !entry.IsDone())
+        return entry;
     const CInstallationElement& entered = form.Result();
-    if (!SameSpotCheck(entered.position, entered.orientation, room.list.CurrentIndex()))
-        return 1;
+    if (!SameSpotCheck(entered.position, entered.orientation, room.CurrentIndex()))
+        return CFlowResult::Cancelled(EFlowReason::SameSpot);
     room.ModifyCurrentInstallation(entered.position, entered.orientation, entered.power,
                                    entered.polarityNormal);
-    return 0;
+    return CFlowResult::Done();
 }
 
-int CDAXDoc::RemoveInstallations(bool all) {
+CFlowResult CDAXDoc::RemoveInstallations(bool all) {
     if (m_calculating)
-        return 1;
-    if (!Ask(m_ports.messages, Strings::kConfirmRemoveSpeaker))
-        return 1;
+        return CFlowResult::Refused(EFlowReason::Calculating);
+    if (!Messages().Confirm(Strings::kConfirmRemoveSpeaker))
+        return CFlowResult::Cancelled(EFlowReason::NotConfirmed);
     if (all)
         room.RemoveAll();
     else
-        room.RemoveInstallation(room.list.CurrentIndex());
+        room.RemoveInstallation(room.CurrentIndex());
     m_settings.autoLayoutValid = 0;
     if (!HasInstallations()) {
         m_mapViews.ForEach([](CColorMapViewModel& view) { view.PointSpectrum({0, 0, 0}); });
@@ -92,5 +94,5 @@ int CDAXDoc::RemoveInstallations(bool all) {
         }
     }
     RebuildAllPlanes();
-    return 0;
+    return CFlowResult::Done();
 }

@@ -153,7 +153,7 @@ CListRows InstallationRows(const CDAXDoc& doc) {
     CListRows rows;
     const bool advanced = doc.Settings().advancedMode != 0;
     int number = 0;
-    for (const CInstallationElement& e : doc.room.list) {
+    for (const CInstallationElement& e : doc.room.List()) {
         const bool known = e.modelIndex >= 0 && e.modelIndex < doc.models.Count();
         std::vector<std::string> row = {
             std::to_string(++number), known ? doc.models.At(e.modelIndex).DisplayName() : "",
@@ -169,9 +169,9 @@ CListRows InstallationRows(const CDAXDoc& doc) {
 }
 
 bool SelectInstallation(CDAXDoc& doc, int row) {
-    if (row < 0 || row >= doc.room.list.Count())
+    if (row < 0 || row >= doc.room.Count())
         return false;
-    if (doc.room.list.SetCurrentIndex(row))
+    if (doc.room.SetCurrentIndex(row))
         doc.Notify(CDocumentChange::CurrentInstallation());
     return true;
 }
@@ -186,7 +186,7 @@ int DropSpeakerOnInstallationList(CDAXDoc& doc) {
         return 2;
     const double x = doc.room.roomZeroX + doc.room.roomLength / 2;
     const double y = doc.room.roomZeroY + doc.room.roomWidth / 2;
-    if (doc.InstallSpeaker(x, y) != 0)
+    if (!doc.InstallSpeaker(x, y).IsDone())
         return 2;
     doc.Notify(CDocumentChange::Installations());
     return 1;

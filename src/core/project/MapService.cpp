@@ -31,8 +31,7 @@ CMapResult CalculateConditionMap(CDAXDoc& doc, int conditionIndex, const CMapOpt
     if (!withWorkers.pool)
         withWorkers.pool = &CalculationWorkers();
     result = CalculateMap(doc.Scene(), *condition, progress.get(), withWorkers);
-    if (result.status == ECalcStatus::Failed && doc.Ports().messages)
-        doc.Ports().messages->ReportError("The map could not be calculated: " + result.reason +
-                                          ".");
+    if (result.status == ECalcStatus::Failed)
+        doc.Messages().ReportError("The map could not be calculated: " + result.reason + ".");
     return result;
 }

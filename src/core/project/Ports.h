@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 class CProgressDialog1;
@@ -41,29 +42,23 @@ public:
     virtual void ErrorBeep() {}
 };
 
+// How the Room Parameters dialog ended. Again: it is to be shown once more at once (the user
+// asked for it to be redrawn with other rows).
+enum class ERoomParametersAnswer { Ok, Cancel, Again };
+
 // Runs a dialog over its form; true when the user confirmed it (the form then holds the result).
+// Every dialog is the port's to answer: a port that forgot one does not compile, rather than
+// quietly answering Cancel.
 class CDialogPort {
 public:
     virtual ~CDialogPort() = default;
     virtual bool RunInstallation(CInstallationForm& form) = 0;
     virtual bool RunPreferences(CPreferencesForm& form) = 0;
-    // Room Parameters: 0 confirmed, 1 cancelled (or closed), 2 to be shown again at once.
-    virtual int RunRoomParameters(CRoomParametersForm& form) {
-        (void)form;
-        return 1;
-    }
-    virtual bool RunAutoInstallation(CAutoInstallationForm& form) {
-        (void)form;
-        return false;
-    }
-    virtual bool RunVd1Export(CVd1ExportForm& form) {
-        (void)form;
-        return false;
-    }
-    virtual bool RunInitialSettings(CInitialSettingsForm& form) {
-        (void)form;
-        return false;
-    }
+    // Closing the window is Cancel.
+    virtual ERoomParametersAnswer RunRoomParameters(CRoomParametersForm& form) = 0;
+    virtual bool RunAutoInstallation(CAutoInstallationForm& form) = 0;
+    virtual bool RunVd1Export(CVd1ExportForm& form) = 0;
+    virtual bool RunInitialSettings(CInitialSettingsForm& form) = 0;
 };
 
 class CFilePort {
@@ -120,7 +115,26 @@ inline constexpr const char* kSpecialUserSection = "SPECIALUSERLEVEL";
 inline constexpr const char* kSpecialUser = "SpecialUserLevel";
 } // namespace SettingsKeys
 
-// Everything a document needs from the outside. Null members answer "Cancel" or do nothing.
+// A flow needed a port its document was not given. That is a fault of whoever set the document
+// up, so it is not taken for the user's Cancel: the flow ends with this error, before it changed
+// anything.
+class CMissingPort : public std::logic_error {
+public:
+    explicit CMissingPort(const std::string& port)
+        : std::logic_error("the project has no " + port + " to ask") {}
+};
+
+// The port, or CMissingPort naming it.
+template <class Port> Port& RequirePort(Port* port, const char* name) {
+    if (!port)
+        throw CMissingPort(name);
+    return *port;
+}
+
+// Everything a document needs from the outside. The messages, dialogs, files and storage are
+// required by the flows that use them (CMissingPort otherwise); without a progress factory long
+// operations run without a progress dialog, without settings the defaults stand, and the module
+// arrangement is required by the one command that arranges.
 struct CDocumentPorts {
     CMessagePort* messages = nullptr;
     CDialogPort* dialogs = nullptr;

@@ -28,7 +28,7 @@ void SerializeInstallation(CArchive& ar, CInstallationElement& e) {
 // Outside the unnamed namespace: the container lets this reader restore its stored total.
 void SerializeInstallations(CArchive& ar, CInstallationContainer& room, std::uint32_t v) {
     ar.SetContext("installations");
-    CInstallationElementList& list = room.list;
+    CInstallationElementList& list = room.m_list;
     int current = list.CurrentIndex();
     ar.WordInt(current);
     std::size_t count = static_cast<std::size_t>(list.Count());

@@ -40,29 +40,29 @@ CRoomParameters ParametersOf(const CDAXDoc& doc, const CListeningPlane& plane) {
 
 } // namespace
 
-int CColorMapViewModel::RunRoomParameters(bool commandMode) {
+ERoomParametersAnswer CColorMapViewModel::RunRoomParameters(bool commandMode) {
     CColorMapCondition* condition = Condition();
     if (!condition)
-        return 1;
+        return ERoomParametersAnswer::Cancel;
     if (!commandMode)
         m_doc.SetNewProjectUnit(ApplicationUnit(m_doc));
     CDocumentPorts& ports = m_doc.Ports();
-    CRoomParametersForm form(ParametersOf(m_doc, condition->plane), m_doc.Settings().advancedMode,
+    CRoomParametersForm form(ParametersOf(m_doc, condition->plane), m_doc.FormRowsLevel(),
                              commandMode);
-    const int answer = ports.dialogs ? ports.dialogs->RunRoomParameters(form) : 1;
-    if (answer != 0)
-        return answer == 2 ? 2 : 1;
+    const ERoomParametersAnswer answer =
+        RequirePort(ports.dialogs, "dialog port").RunRoomParameters(form);
+    if (answer != ERoomParametersAnswer::Ok)
+        return answer;
     // The desktop dialog refuses bad entries itself; a port that confirms them anyway gets the
     // refusal here and nothing changes.
     std::string message;
     if (!form.Accept(&message)) {
-        if (ports.messages)
-            ports.messages->ReportError(message);
-        return 1;
+        RequirePort(ports.messages, "message port").ReportError(message);
+        return ERoomParametersAnswer::Cancel;
     }
     const bool unitChanged = m_doc.ApplyRoomParameters(form.Result());
     ProjectView(unitChanged);
-    return 0;
+    return ERoomParametersAnswer::Ok;
 }
 
 bool CDAXDoc::ApplyRoomParameters(const CRoomParameters& r) {
@@ -90,8 +90,7 @@ bool CDAXDoc::ApplyRoomParameters(const CRoomParameters& r) {
                            r.lengthUnit);
     if (unitChanged) {
         const double factor = r.lengthUnit == kUnitImperial ? kMetresToFeet : kFeetToMetres;
-        for (CInstallationElement& inst : room.list)
-            inst.position = inst.position * factor;
+        room.ScalePositions(factor);
         if (m_settings.autoLayoutValid == 1) {
             m_settings.autoBottomOffset *= factor;
             m_settings.autoLeftOffset *= factor;

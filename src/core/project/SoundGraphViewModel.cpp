@@ -8,14 +8,16 @@ CSoundGraphViewModel::CSoundGraphViewModel(CDAXDoc& document)
 CSoundGraphViewModel::~CSoundGraphViewModel() = default;
 
 void CSoundGraphViewModel::OnInitialUpdate() {
-    if (m_doc.Settings().loadedFromFile && m_doc.graphs.Count() > 0) {
-        m_entryIndex = 0;
-        return;
-    }
-    CSoundGraphDataList data;
-    data.InitAxes(1, 0, 20, 50, 20000, 120, 1000, 10);
-    m_doc.graphs.AddGraphCondition(m_doc.graphs.currentIndex, 30, 20, 20, 36, 0, 0, data);
-    m_entryIndex = m_doc.graphs.Count() - 1;
+    m_doc.Guarded([&] {
+        if (m_doc.Settings().loadedFromFile && m_doc.graphs.Count() > 0) {
+            m_entryIndex = 0;
+            return;
+        }
+        CSoundGraphDataList data;
+        data.InitAxes(1, 0, 20, 50, 20000, 120, 1000, 10);
+        m_doc.graphs.AddGraphCondition(m_doc.graphs.currentIndex, 30, 20, 20, 36, 0, 0, data);
+        m_entryIndex = m_doc.graphs.Count() - 1;
+    });
 }
 
 void CSoundGraphViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& change) {
@@ -32,15 +34,19 @@ bool CSoundGraphViewModel::TakeRedrawRequest() {
 }
 
 void CSoundGraphViewModel::Activate() {
-    if (Entry())
-        m_doc.graphs.currentIndex = m_entryIndex;
+    m_doc.Guarded([&] {
+        if (Entry())
+            m_doc.graphs.currentIndex = m_entryIndex;
+    });
 }
 
 void CSoundGraphViewModel::Close() {
-    const int removed = m_entryIndex;
-    m_entryIndex = -1;
-    m_doc.graphs.RemoveGraphCondition(removed);
-    m_doc.Notify(CDocumentChange::GraphRemoved(removed));
+    m_doc.Guarded([&] {
+        const int removed = m_entryIndex;
+        m_entryIndex = -1;
+        m_doc.graphs.RemoveGraphCondition(removed);
+        m_doc.Notify(CDocumentChange::GraphRemoved(removed));
+    });
 }
 
 CSoundGraphCondition* CSoundGraphViewModel::Entry() const {

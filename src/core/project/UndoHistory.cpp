@@ -103,11 +103,10 @@ std::shared_ptr<CDocumentState> CDocumentState::Capture(const CDAXDoc& doc,
     state->settings = doc.Settings();
     state->room = doc.room;
     state->graphs = doc.graphs;
-    state->ownBytes =
-        sizeof(CDocumentState) + state->settings.projectDate.size() +
-        state->settings.projectName.size() +
-        static_cast<std::size_t>(doc.room.list.Count()) * sizeof(CInstallationElement) +
-        GraphBytes(doc.graphs);
+    state->ownBytes = sizeof(CDocumentState) + state->settings.projectDate.size() +
+                      state->settings.projectName.size() +
+                      static_cast<std::size_t>(doc.room.Count()) * sizeof(CInstallationElement) +
+                      GraphBytes(doc.graphs);
 
     const CColorMapConditionList& conditions = doc.conditions;
     state->maps.reserve(static_cast<std::size_t>(conditions.Count()));

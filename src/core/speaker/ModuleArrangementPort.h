@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Errors.h"
 #include "speaker/AxisElement.h"
 #include "speaker/TypePandRParam.h"
 
@@ -10,6 +11,14 @@ struct CModuleCounts {
     int lower = 0;
     // Summed in a wider type: counts may come straight from a damaged text line.
     long long Total() const { return static_cast<long long>(centre) + upper + lower; }
+    // The total where an int is needed; CInvalidArgument when counts that were never checked
+    // sum to more than an int holds.
+    int CheckedTotal() const {
+        const long long total = Total();
+        if (total < 0 || total > 2147483647LL)
+            throw CInvalidArgument("module counts summing to " + std::to_string(total));
+        return static_cast<int>(total);
+    }
     friend bool operator==(const CModuleCounts&, const CModuleCounts&) = default;
 };
 

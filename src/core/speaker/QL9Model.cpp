@@ -23,7 +23,7 @@ void CQL9Model::ComputeAim() {
     const CModuleCounts c = Counts();
     if (c.centre > 1)
         return;
-    RequireStates(c.Total());
+    RequireStates(c.CheckedTotal());
     CCalcAimAngleUpperZX upper;
     CCalcAimAngleLowerZX lower;
     if (c.centre == 1) {
@@ -70,7 +70,7 @@ double CQL9Model::ArrangeModules(int lengthUnit, CModuleArrangementPort* port) {
         throw CInvalidArgument("a QL-9 arrangement cannot give a centre module");
     if (recount)
         RequireValidCounts(chosen);
-    const int newTotal = recount ? chosen.Total() : oldTotal;
+    const int newTotal = recount ? chosen.CheckedTotal() : oldTotal;
     if (arrangement.vectors.size() != static_cast<std::size_t>(newTotal))
         throw CInvalidArgument("the QL-9 arrangement gives " +
                                std::to_string(arrangement.vectors.size()) + " module vectors for " +

@@ -20,7 +20,9 @@ public:
 protected:
     CModuleCounts CountsFromText(const CModuleCounts& read) const override { return read; }
     std::string CheckCounts(const CModuleCounts& counts) const override;
-    int ModuleTableSize(const CModuleCounts& counts) const override { return counts.Total(); }
+    int ModuleTableSize(const CModuleCounts& counts) const override {
+        return counts.CheckedTotal();
+    }
     int BalloonCount() const override { return 1; }
     const char* FamilyName() const override { return "QL-9"; }
 };

@@ -72,15 +72,15 @@ public:
     virtual std::string NameSuffix() const { return {}; }
     // Sizes the element states to the element total, each with the weight 1/total.
     virtual void ResetWeights();
-    // The complex pressure of all elements at a receiver, added to the accumulator. Returns 0,
-    // or 1 when the frequency is 0 or not one of the model's frequencies.
     // Stores or loads the model's record of the project file (after its type code).
     void Serialize(CArchive& ar, std::uint32_t version);
 
-    virtual int Evaluate(CSPComplex& accumulator, const CVec3& receiver, const CVec3& position,
-                         const COrientation& orientation, double frequency, double ceilingHeight,
-                         bool reversePolarity, double power, bool ceilingReflection,
-                         int lengthUnit) const;
+    // The complex pressure of all elements at a receiver, added to the accumulator. Returns 0,
+    // or 1 when the frequency is 0 or not one of the model's frequencies. Defined with the point
+    // response (acoustics/PointResponse.cpp); not virtual, so the speaker layer never calls it.
+    int Evaluate(CSPComplex& accumulator, const CVec3& receiver, const CVec3& position,
+                 const COrientation& orientation, double frequency, double ceilingHeight,
+                 bool reversePolarity, double power, bool ceilingReflection, int lengthUnit) const;
 
     CSpeakerDataHeader& Header() { return m_header; }
     const CSpeakerDataHeader& Header() const { return m_header; }

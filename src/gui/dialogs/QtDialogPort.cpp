@@ -22,9 +22,10 @@ bool CQtDialogPort::RunPreferences(CPreferencesForm& form) {
     return Run<CPreferenceDialog1>(m_parent, form);
 }
 
-int CQtDialogPort::RunRoomParameters(CRoomParametersForm& form) {
+ERoomParametersAnswer CQtDialogPort::RunRoomParameters(CRoomParametersForm& form) {
     // Closing the window is Cancel, also where no Cancel button is shown.
-    return Run<CPropertyDialog1>(m_parent, form) ? 0 : 1;
+    return Run<CPropertyDialog1>(m_parent, form) ? ERoomParametersAnswer::Ok
+                                                 : ERoomParametersAnswer::Cancel;
 }
 
 bool CQtDialogPort::RunAutoInstallation(CAutoInstallationForm& form) {

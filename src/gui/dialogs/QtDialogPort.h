@@ -12,7 +12,7 @@ public:
 
     bool RunInstallation(CInstallationForm& form) override;
     bool RunPreferences(CPreferencesForm& form) override;
-    int RunRoomParameters(CRoomParametersForm& form) override;
+    ERoomParametersAnswer RunRoomParameters(CRoomParametersForm& form) override;
     bool RunAutoInstallation(CAutoInstallationForm& form) override;
     bool RunVd1Export(CVd1ExportForm& form) override;
     bool RunInitialSettings(CInitialSettingsForm& form) override;

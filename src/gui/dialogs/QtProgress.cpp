@@ -48,9 +48,10 @@ void CProgressDialog::SetRange(long long lower, long long upper) {
 void CProgressDialog::SetPos(long long position) {
     const long long span = m_upper - m_lower;
     const long long offset = std::clamp(position - m_lower, 0LL, span);
-    const long long shown =
-        span <= INT_MAX ? offset
-                        : static_cast<long long>(static_cast<double>(offset) / span * INT_MAX);
+    const long long shown = span <= INT_MAX
+                                ? offset
+                                : static_cast<long long>(static_cast<double>(offset) /
+                                                         static_cast<double>(span) * INT_MAX);
     m_bar->setValue(static_cast<int>(shown));
 }
 

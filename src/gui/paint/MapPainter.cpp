@@ -130,11 +130,11 @@ void PaintAxes(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) 
 }
 
 void PaintSpeakers(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) {
-    const int current = doc.room.list.CurrentIndex();
+    const int current = doc.room.CurrentIndex();
     if (view.Printing()) {
         const int b = view.PageWidth() / 80;
         p.setPen(QPen(Qt::black, std::max(1, view.FontHeight() / 8)));
-        for (const CInstallationElement& e : doc.room.list) {
+        for (const CInstallationElement& e : doc.room.List()) {
             const QPoint c = ToQt(view.PixelOf(e.position));
             p.drawLine(c.x() - b, c.y() - b, c.x() + b, c.y() + b);
             p.drawLine(c.x() - b, c.y() + b, c.x() + b, c.y() - b);
@@ -143,7 +143,7 @@ void PaintSpeakers(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& vi
     }
     const qreal ratio = p.device() ? p.device()->devicePixelRatioF() : 1.0;
     int index = 0;
-    for (const CInstallationElement& e : doc.room.list) {
+    for (const CInstallationElement& e : doc.room.List()) {
         const QPoint c = ToQt(view.PixelOf(e.position));
         p.drawImage(QRect(c.x() - 16, c.y() - 16, 32, 32), SpeakerImage(index == current, ratio));
         ++index;
@@ -173,7 +173,8 @@ void PaintAnnotations(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel&
     if (!view.Printing() && readout.valid && doc.HasInstallations()) {
         const int y = view.LineY(5);
         TextAt(p, left, y, CursorLevelText(readout.level));
-        TextAt(p, left + 20 * view.FontHeight(), y, CursorPointText(readout.point, doc.Settings().lengthUnit));
+        TextAt(p, left + 20 * view.FontHeight(), y,
+               CursorPointText(readout.point, doc.Settings().lengthUnit));
     }
     if (!view.Printing())
         TextAt(p, 0, 0, std::string(Strings::kMapShownAt));

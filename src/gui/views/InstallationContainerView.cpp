@@ -25,7 +25,7 @@ CListRows CInstallationContainerView::Rows() const {
 }
 
 int CInstallationContainerView::CurrentRow() const {
-    return Doc().HasInstallations() ? Doc().room.list.CurrentIndex() : -1;
+    return Doc().HasInstallations() ? Doc().room.CurrentIndex() : -1;
 }
 
 void CInstallationContainerView::RowPressed(int row) {

@@ -46,11 +46,11 @@ QMimeData* CStdSPDataListView::CreateDragData() const {
 void CStdSPDataListView::DragMoved(const QPoint& pressPos, const QPoint& pos) {
     if ((pos - pressPos).manhattanLength() < QApplication::startDragDistance())
         return;
-    QMimeData* data = CreateDragData();
-    if (!data)
+    QMimeData* mime = CreateDragData();
+    if (!mime)
         return;
     auto* drag = new QDrag(List());
-    drag->setMimeData(data);
-    emit DragStarted(SpeakerDragIndex(data));
+    drag->setMimeData(mime);
+    emit DragStarted(SpeakerDragIndex(mime));
     drag->exec(Qt::CopyAction);
 }

@@ -90,7 +90,7 @@ TEST(LineArrayEvaluate, CabinetsRadiateWithTheBalloonOfTheirType) {
     ASSERT_TRUE(model);
     auto& p10 = dynamic_cast<CCabinetArrayModel&>(*model);
     CArchive storing = CArchive::ForStoring();
-    for (std::uint16_t count : {0, 0, 3})
+    for (std::uint16_t count : {std::uint16_t{0}, std::uint16_t{0}, std::uint16_t{3}})
         storing.Word(count);
     CArchive loading = CArchive::ForLoading(storing.TakeBuffer());
     p10.SerializeCounts(loading);

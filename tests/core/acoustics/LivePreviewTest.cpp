@@ -62,7 +62,7 @@ TEST(LivePreview, FollowsTheMovingInstallationWithinAHundredthOfADecibel) {
                 ASSERT_NEAR(levels[i], before[i], 0.01) << "unmoved, point " << i;
 
             // Drag steps: position, aim, power, polarity and at last another model.
-            CInstallationElement& inst = *room.t.room.list.At(moving);
+            CInstallationElement inst = *room.t.room.At(moving);
             for (int step = 0; step < 4; ++step) {
                 inst.position.x += 0.37;
                 inst.position.y -= 0.21;
@@ -71,6 +71,7 @@ TEST(LivePreview, FollowsTheMovingInstallationWithinAHundredthOfADecibel) {
                 inst.polarityNormal = step % 2 == 0;
                 if (step == 3)
                     inst.modelIndex = moving == 0 ? room.wall : room.ceiling;
+                room.t.room.ReplaceInstallation(moving, inst);
                 ASSERT_TRUE(preview.Update(levels, 2));
                 const std::vector<double> exact = ExactMap(room.t, c);
                 int changed = 0;

@@ -43,7 +43,7 @@ TEST(CalculateMap, UniformLevelsGiveEqualStatistics) {
     CColorMapCondition c = Condition(3, 1000, kModeEnergy);
     // Points on a sphere around the speaker all get the same level.
     for (CPlaceElement& p : c.plane.points) {
-        const double a = &p - c.plane.points.data();
+        const double a = static_cast<double>(&p - c.plane.points.data());
         p.x = 3 + 2 * std::cos(a), p.y = 2 + 2 * std::sin(a), p.z = 3;
     }
     ASSERT_EQ(CalculateMap(t.Scene(), c, nullptr).status, ECalcStatus::Completed);

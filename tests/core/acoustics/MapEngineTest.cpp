@@ -119,7 +119,7 @@ namespace {
 // A receiver at `distance` from the first element of installation k in the balloon direction
 // (theta, phi) of that element, so the engine meets grid values, poles and the axis exactly.
 CPlaceElement AtDirection(const CTestScene& t, int k, double theta, double phi, double distance) {
-    const CInstallationElement& inst = *t.room.list.At(k);
+    const CInstallationElement& inst = *t.room.At(k);
     const CSpeakerElement& element = t.models.At(inst.modelIndex).Elements()[0];
     const CElementFrame frame = ElementFrame(element, inst.orientation);
     const CVec3 p = inst.position + frame.offset +
@@ -144,7 +144,7 @@ TEST(MapEngine, ReceiversOnGridDirectionsPolesAxisAndBehindMatch) {
         std::vector<CPlaceElement> points;
         for (int k : {0, 4}) {
             const CSpeakerElement& element =
-                t.models.At(t.room.list.At(k)->modelIndex).Elements()[0];
+                t.models.At(t.room.At(k)->modelIndex).Elements()[0];
             const std::vector<double>& thetas = element.Header().thetaGrid;
             const std::vector<double>& phis = element.Balloon().phiGrid;
             for (std::size_t i = 0; i < thetas.size(); ++i)

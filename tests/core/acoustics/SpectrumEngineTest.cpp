@@ -85,7 +85,7 @@ TEST(EnginePointSpectrum, FailsAndSucceedsWhereTheLiteralSpectrumDoes) {
     }
     t.room.ceilingType = 0;
     c.band = 3;
-    const CInstallationElement& wall = *t.room.list.At(4);
+    const CInstallationElement& wall = *t.room.At(4);
     const CVec3 atWall =
         wall.position +
         ElementFrame(t.models.At(wall.modelIndex).Elements()[0], wall.orientation).offset;

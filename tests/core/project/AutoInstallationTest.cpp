@@ -146,7 +146,7 @@ struct AutoDoc : CDocFixture {
 };
 
 std::vector<CInstallationElement> Installed(const CDAXDoc& doc) {
-    return {doc.room.list.begin(), doc.room.list.end()};
+    return {doc.room.List().begin(), doc.room.List().end()};
 }
 } // namespace
 
@@ -179,7 +179,7 @@ TEST(AutoInstallationCommand, LaysTheCurrentModelOutOnACentredGrid) {
         EXPECT_EQ(inst.position.z, 3.5);
         EXPECT_EQ(inst.orientation, (COrientation{0, 0, 90}));
     }
-    EXPECT_EQ(f.doc.room.list.CurrentIndex(), static_cast<int>(all.size()) - 1);
+    EXPECT_EQ(f.doc.room.CurrentIndex(), static_cast<int>(all.size()) - 1);
     EXPECT_DOUBLE_EQ(f.doc.room.TotalPower(), power * static_cast<double>(all.size()));
     // The grid: its pitches and offsets as stored, centred in the room.
     const CVec3 first = all.front().position, last = all.back().position;
@@ -308,7 +308,34 @@ TEST(AutoInstallationCommand, WithoutACalculationPlaneOnlyTheTestSpeakerIsInstal
     f.AddModel(DirectionalSpeaker(1, 3));
     f.doc.room.roomZeroX = -1;
     ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
-    ASSERT_EQ(f.doc.room.list.Count(), 1);
-    EXPECT_EQ(f.doc.room.list.At(0)->position, (CVec3{-1, 0, f.doc.room.roomHeight}));
+    ASSERT_EQ(f.doc.room.Count(), 1);
+    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{-1, 0, f.doc.room.roomHeight}));
     EXPECT_EQ(f.doc.Settings().autoLayoutValid, 0);
+}
+
+TEST(AutoInstallationForm, EveryListEntryCarriesTheValueItStandsFor) {
+    Form form(Stored(), 12, 0, 2);
+    for (const CComboModel* combo :
+         {&form.PatternCombo(), &form.ShapeCombo(), &form.BandCombo(), &form.FrequencyCombo()})
+        EXPECT_EQ(combo->values.size(), combo->items.size());
+    // Chosen by value, as a front end without the texts chooses.
+    const int quarter = form.BandCombo().IndexOf(0.25);
+    ASSERT_GE(quarter, 0);
+    EXPECT_EQ(form.BandCombo().Choice(quarter).label, "4 Oct. Band");
+    form.SelectBand(quarter);
+    for (int i = 0; i < form.FrequencyCombo().Count(); ++i) {
+        form.SelectFrequency(i);
+        ASSERT_TRUE(form.Accept());
+        EXPECT_EQ(form.BandCombo().SelectedValue(), form.Result().band);
+        EXPECT_EQ(form.FrequencyCombo().SelectedValue(), form.Result().frequency) << i;
+    }
+    form.SelectShape(form.ShapeCombo().IndexOf(kShapeHexagonal));
+    form.SelectPattern(form.PatternCombo().IndexOf(4));
+    ASSERT_TRUE(form.Accept());
+    EXPECT_EQ(form.Result().shape, kShapeHexagonal);
+    EXPECT_EQ(form.Result().pattern, 4);
+
+    EXPECT_EQ(form.ShapeCombo().IndexOf(7), -1);
+    EXPECT_THROW(form.ShapeCombo().Choice(2), CInvalidArgument);
+    EXPECT_EQ(CComboModel{}.SelectedValue(), std::nullopt);
 }

@@ -136,10 +136,10 @@ TEST(ColorMapPointer, ASpeakerIsHotWithinThreePixelsNotFour) {
     PlanView f;
     ASSERT_EQ(f.Install(2, 3), 0);
     ASSERT_EQ(f.Install(7, 7), 0);
-    ASSERT_EQ(f.doc.room.list.CurrentIndex(), 1);
-    const CPixel at = f.view->PixelOf(f.doc.room.list.At(0)->position);
+    ASSERT_EQ(f.doc.room.CurrentIndex(), 1);
+    const CPixel at = f.view->PixelOf(f.doc.room.At(0)->position);
     EXPECT_EQ(f.view->MouseMove({at.x + 3, at.y - 3}), EMapCursor::Hot);
-    EXPECT_EQ(f.doc.room.list.CurrentIndex(), 0); // pointing makes it current
+    EXPECT_EQ(f.doc.room.CurrentIndex(), 0); // pointing makes it current
     EXPECT_EQ(f.view->MouseMove({at.x + 4, at.y}), EMapCursor::Arrow);
     EXPECT_EQ(f.view->MouseMove({at.x, at.y - 4}), EMapCursor::Arrow);
     EXPECT_FALSE(f.view->Hot());
@@ -151,56 +151,56 @@ TEST(ColorMapPointer, DroppingTheCurrentModelInstallsAtTheGridCellCentre) {
     f.doc.room.gridPitchX = 2.0;
     f.doc.room.gridPitchY = 1.5; // the last row ends at the wall: 10 = 6 * 1.5 + 1
     EXPECT_EQ(f.view->DropSpeaker(f.view->PixelOf({3.3, 4.6, 0})), 1);
-    ASSERT_EQ(f.doc.room.list.Count(), 1);
-    EXPECT_EQ(f.doc.room.list.At(0)->position.x, 3.0);
-    EXPECT_EQ(f.doc.room.list.At(0)->position.y, 5.25);
+    ASSERT_EQ(f.doc.room.Count(), 1);
+    EXPECT_EQ(f.doc.room.At(0)->position.x, 3.0);
+    EXPECT_EQ(f.doc.room.At(0)->position.y, 5.25);
     EXPECT_TRUE(f.doc.IsModified());
     // The last, short row still takes drops; outside the room nothing happens.
     EXPECT_EQ(f.view->DropSpeaker(f.view->PixelOf({9.1, 9.9, 0})), 1);
-    EXPECT_EQ(f.doc.room.list.At(1)->position.y, 9.75);
+    EXPECT_EQ(f.doc.room.At(1)->position.y, 9.75);
     CVec3 centre;
     EXPECT_FALSE(f.view->GridCellAt(f.view->PixelOf({9.5, 10.4, 0}), centre)); // beyond the wall
     EXPECT_EQ(f.view->DropSpeaker({5, 5}), 2);
     f.dialogs.installation = [](CInstallationForm&) { return false; };
     EXPECT_EQ(f.view->DropSpeaker(f.view->PixelOf({1, 1, 0})), 2);
-    EXPECT_EQ(f.doc.room.list.Count(), 2);
+    EXPECT_EQ(f.doc.room.Count(), 2);
 }
 
 TEST(ColorMapPointer, DraggingMovesToACellOrAsksToRemoveOutsideBothPlanes) {
     PlanView f;
     ASSERT_EQ(f.Install(2.5, 2.5), 0);
     f.doc.SetModified(false);
-    const CPixel at = f.view->PixelOf(f.doc.room.list.At(0)->position);
+    const CPixel at = f.view->PixelOf(f.doc.room.At(0)->position);
     ASSERT_EQ(f.view->MouseMove(at), EMapCursor::Hot);
     EXPECT_EQ(f.view->LeftDown(at), EMapCursor::Drag);
     EXPECT_EQ(f.view->MouseMove({at.x + 50, at.y}), EMapCursor::Drag);
     f.view->LeftUp(f.view->PixelOf({6.2, 8.9, 0}));
     EXPECT_FALSE(f.view->Dragging());
-    EXPECT_EQ(f.doc.room.list.At(0)->position.x, 6.5);
-    EXPECT_EQ(f.doc.room.list.At(0)->position.y, 8.5);
+    EXPECT_EQ(f.doc.room.At(0)->position.x, 6.5);
+    EXPECT_EQ(f.doc.room.At(0)->position.y, 8.5);
     EXPECT_TRUE(f.doc.IsModified());
 
     // Out of the room: the removal question; declining keeps the speaker but marks modified.
     f.doc.SetModified(false);
     f.messages.answers = {false};
-    const CPixel moved = f.view->PixelOf(f.doc.room.list.At(0)->position);
+    const CPixel moved = f.view->PixelOf(f.doc.room.At(0)->position);
     f.view->MouseMove(moved);
     f.view->LeftDown(moved);
     f.view->LeftUp({5, 5});
     ASSERT_FALSE(f.messages.asked.empty());
     EXPECT_EQ(f.messages.asked.back(), Strings::kConfirmRemoveSpeaker);
-    EXPECT_EQ(f.doc.room.list.Count(), 1);
+    EXPECT_EQ(f.doc.room.Count(), 1);
     EXPECT_TRUE(f.doc.IsModified());
     f.view->MouseMove(moved);
     f.view->LeftDown(moved);
     f.view->LeftUp({5, 5});
-    EXPECT_EQ(f.doc.room.list.Count(), 0);
+    EXPECT_EQ(f.doc.room.Count(), 0);
 }
 
 TEST(ColorMapPointer, RightClickOffersTheSpeakerMenuOnlyOverASpeaker) {
     PlanView f;
     ASSERT_EQ(f.Install(2.5, 2.5), 0);
-    const CPixel at = f.view->PixelOf(f.doc.room.list.At(0)->position);
+    const CPixel at = f.view->PixelOf(f.doc.room.At(0)->position);
     EMapCursor cursor = EMapCursor::Arrow;
     EXPECT_EQ(f.view->RightDown(at, cursor), EMapMenu::Room); // not hot before a move
     f.view->MouseMove(at);
@@ -219,10 +219,11 @@ TEST(ColorMapTexts, AnnotationLinesAndTheAmplifierEstimate) {
     ASSERT_EQ(f.Install(3, 3), 0);
     CModelSettings& settings = f.doc.models.At(0).Settings();
     settings.taps = {CTapElement{false, 100, 30, 1.0}};
-    f.doc.room.list.At(0)->tapIndex = f.doc.room.list.At(1)->tapIndex = 0;
-    f.doc.room.list.At(0)->power = 100;
-    f.doc.room.list.At(1)->power = 50;
-    f.doc.room.UpdateTotalPower();
+    for (const auto& [index, power] : {std::pair{0, 100.0}, std::pair{1, 50.0}})
+        EditInstalled(f.doc.room, index, [&](CInstallationElement& e) {
+            e.tapIndex = 0;
+            e.power = power;
+        });
     EXPECT_EQ(AmplifierEstimate(f.doc), "180[W]"); // a line tap: 1.2 x the total
     settings.taps = {CTapElement{true, 8, 30, 2.5}};
     EXPECT_EQ(AmplifierEstimate(f.doc), "150 to 375[W]"); // low impedance: total to sum x factor
@@ -352,4 +353,18 @@ TEST(ColorMapTexts, AFineModelOffersEveryBandAndSelectsTheStoredOne) {
     // Bands finer than a sixth of an octave label their centres with three digits.
     const auto& frequencies = view.FrequencyCombo().items;
     EXPECT_NE(std::find(frequencies.begin(), frequencies.end(), "1060[Hz]"), frequencies.end());
+}
+
+TEST(ColorMapPointer, BadDataMetByAPointerActionIsReportedAndTheViewGoesOn) {
+    PlanView f;
+    f.doc.models.At(0).Settings().taps.clear(); // the default tap no longer exists
+    const CPixel inside = f.view->PixelOf({3.3, 4.6, 0});
+    EXPECT_EQ(f.view->DropSpeaker(inside), 2);
+    ASSERT_EQ(f.messages.errors.size(), 1u);
+    EXPECT_NE(f.messages.errors[0].find("tap index 0"), std::string::npos) << f.messages.errors[0];
+    EXPECT_TRUE(f.doc.room.Empty());
+    EXPECT_FALSE(f.doc.CanUndo());
+    // The view still works: the band list answers, a map can be asked for.
+    f.view->OnModeSelected(0);
+    EXPECT_EQ(f.Condition().mode, kModeInterference);
 }

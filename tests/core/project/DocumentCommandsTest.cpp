@@ -74,7 +74,8 @@ TEST(DocumentCommands, PreferencesOffResetsTheAutomaticLayoutWithoutRecalculatin
     EXPECT_EQ(f.doc.Settings().advancedMode, 0);
     EXPECT_EQ(f.doc.Settings().manualRecalc, 1);
     EXPECT_EQ(f.doc.Settings().installHeight, f.doc.room.roomHeight);
-    EXPECT_EQ(f.doc.Settings().installAngles, (COrientation{kUnsetSentinel, kUnsetSentinel, kUnsetSentinel}));
+    EXPECT_EQ(f.doc.Settings().installAngles,
+              (COrientation{kUnsetSentinel, kUnsetSentinel, kUnsetSentinel}));
     EXPECT_EQ(f.doc.Settings().autoJudgeBand, 0.0);
 
     EditSettings(f.doc)->advancedMode = 2;
@@ -169,7 +170,7 @@ TEST(DocumentCommands, AModelWithoutTapsEndsTheInstallCommandWithAMessage) {
     f.AddModel(OmniSpeaker());
     f.doc.CurrentModel()->Settings().taps.clear();
     EXPECT_TRUE(f.doc.OnCommand(kCmdInstall));
-    EXPECT_TRUE(f.doc.room.list.Empty());
+    EXPECT_TRUE(f.doc.room.Empty());
     ASSERT_EQ(f.messages.errors.size(), 1u);
     EXPECT_NE(f.messages.errors[0].find("tap"), std::string::npos);
 }

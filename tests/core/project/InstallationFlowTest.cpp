@@ -17,7 +17,7 @@ TEST(InstallSpeaker, WithoutAdvancedModeACeilingSpeakerGetsItsDefaults) {
         return true;
     };
     ASSERT_EQ(f.Install(5, 5), 0);
-    const CInstallationElement& inst = *f.doc.room.list.At(0);
+    const CInstallationElement& inst = *f.doc.room.At(0);
     EXPECT_EQ(inst.position, (CVec3{2.5, 5, f.doc.room.roomHeight}));
     EXPECT_EQ(inst.orientation, (COrientation{0, 0, 90}));
     EXPECT_EQ(inst.power, f.doc.CurrentModel()->Tap(f.doc.CurrentModel()->DefaultTap()).tapPower);
@@ -53,7 +53,7 @@ TEST(InstallSpeaker, HighAndLowImpedanceCannotBeMixed) {
     EXPECT_EQ(f.Install(2, 2), 1);
     EXPECT_EQ(f.messages.asked.back(), Strings::kImpedanceMix);
     EXPECT_EQ(f.dialogs.installationRuns, 0);
-    EXPECT_EQ(f.doc.room.list.Count(), 1);
+    EXPECT_EQ(f.doc.room.Count(), 1);
 }
 
 TEST(InstallSpeaker, TheSameSpotIsAskedOncePerIdenticalInstallation) {
@@ -66,8 +66,8 @@ TEST(InstallSpeaker, TheSameSpotIsAskedOncePerIdenticalInstallation) {
     EXPECT_EQ(f.Install(1, 1), 1); // asked twice, the second Cancel aborts
     EXPECT_EQ(f.messages.asked.size(), 3u);
     EXPECT_EQ(f.messages.asked.back(), Strings::kSameSpot);
-    EXPECT_EQ(f.doc.room.list.Count(), 2);
-    EXPECT_EQ(f.doc.room.list.CurrentIndex(), 1);
+    EXPECT_EQ(f.doc.room.Count(), 2);
+    EXPECT_EQ(f.doc.room.CurrentIndex(), 1);
 }
 
 TEST(EditInstallation, UnchangedValuesDoNotAskAndCancelChangesNothing) {
@@ -76,16 +76,16 @@ TEST(EditInstallation, UnchangedValuesDoNotAskAndCancelChangesNothing) {
     f.Install(1, 1);
     f.Install(3, 3);
     f.messages.asked.clear();
-    EXPECT_EQ(f.doc.EditInstallation(*f.doc.room.list.Current()), 0);
+    EXPECT_TRUE(f.doc.EditInstallation(*f.doc.room.Current()).IsDone());
     EXPECT_TRUE(f.messages.asked.empty());
 
-    const auto before = *f.doc.room.list.Current();
+    const auto before = *f.doc.room.Current();
     f.dialogs.installation = [](CInstallationForm& form) {
         form.Field(CInstallationForm::kX).text = "9";
         return false;
     };
-    EXPECT_EQ(f.doc.EditInstallation(before), 1);
-    EXPECT_EQ(*f.doc.room.list.Current(), before);
+    EXPECT_EQ(f.doc.EditInstallation(before), CFlowResult::Cancelled(EFlowReason::DialogClosed));
+    EXPECT_EQ(*f.doc.room.Current(), before);
 }
 
 TEST(RemoveInstallations, CurrentMovesBackAndCancelKeepsEverything) {
@@ -93,17 +93,17 @@ TEST(RemoveInstallations, CurrentMovesBackAndCancelKeepsEverything) {
     f.AddModel(DirectionalSpeaker(1));
     for (int i = 0; i < 3; ++i)
         f.Install(i, 1);
-    f.doc.room.list.SetCurrentIndex(2);
+    f.doc.room.SetCurrentIndex(2);
     f.messages.answers = {false};
-    EXPECT_EQ(f.doc.RemoveInstallations(true), 1);
-    EXPECT_EQ(f.doc.room.list.Count(), 3);
-    EXPECT_EQ(f.doc.RemoveInstallations(false), 0);
-    EXPECT_EQ(f.doc.room.list.Count(), 2);
-    EXPECT_EQ(f.doc.room.list.CurrentIndex(), 1);
-    EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.list.TotalPower());
-    EXPECT_EQ(f.doc.RemoveInstallations(true), 0);
-    EXPECT_TRUE(f.doc.room.list.Empty());
-    EXPECT_EQ(f.doc.room.list.CurrentIndex(), 0);
+    EXPECT_EQ(f.doc.RemoveInstallations(true), CFlowResult::Cancelled(EFlowReason::NotConfirmed));
+    EXPECT_EQ(f.doc.room.Count(), 3);
+    EXPECT_TRUE(f.doc.RemoveInstallations(false).IsDone());
+    EXPECT_EQ(f.doc.room.Count(), 2);
+    EXPECT_EQ(f.doc.room.CurrentIndex(), 1);
+    EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.List().TotalPower());
+    EXPECT_TRUE(f.doc.RemoveInstallations(true).IsDone());
+    EXPECT_TRUE(f.doc.room.Empty());
+    EXPECT_EQ(f.doc.room.CurrentIndex(), 0);
     EXPECT_EQ(f.doc.room.TotalPower(), 0.0);
 }
 
@@ -120,26 +120,26 @@ TEST(DeleteSpeakerData, RemovesItsInstallationsAndRenumbersTheRest) {
     EXPECT_EQ(f.doc.models.Count(), 3); // cancelled
     ASSERT_TRUE(f.doc.OnCommand(kCmdDeleteSpeaker));
     EXPECT_EQ(f.doc.models.Count(), 2);
-    ASSERT_EQ(f.doc.room.list.Count(), 4);
-    for (const CInstallationElement& inst : f.doc.room.list)
+    ASSERT_EQ(f.doc.room.Count(), 4);
+    for (const CInstallationElement& inst : f.doc.room.List())
         EXPECT_NE(inst.modelIndex, 2);
-    EXPECT_EQ(f.doc.room.list.At(3)->modelIndex, 1);
-    EXPECT_EQ(f.doc.room.list.At(3)->position.x, 2.0);
-    EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.list.TotalPower());
-    EXPECT_LT(f.doc.room.list.CurrentIndex(), 4);
+    EXPECT_EQ(f.doc.room.At(3)->modelIndex, 1);
+    EXPECT_EQ(f.doc.room.At(3)->position.x, 2.0);
+    EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.List().TotalPower());
+    EXPECT_LT(f.doc.room.CurrentIndex(), 4);
     EXPECT_TRUE(f.doc.IsModified());
 }
 
 TEST(InstallationList, TheCurrentIndexStaysInsideTheList) {
     CInstallationContainer room;
-    EXPECT_FALSE(room.list.SetCurrentIndex(3)); // empty: stays 0
+    EXPECT_FALSE(room.SetCurrentIndex(3)); // empty: stays 0
     for (double x : {1.0, 2.0, 3.0})
         room.AddInstallation(0, 0, {x, 1, 1}, {}, x, true);
     EXPECT_EQ(room.TotalPower(), 6.0);
-    EXPECT_TRUE(room.list.SetCurrentIndex(7));
-    EXPECT_EQ(room.list.CurrentIndex(), 2);
-    room.list.SetCurrentIndex(-4);
-    EXPECT_EQ(room.list.CurrentIndex(), 0);
+    EXPECT_TRUE(room.SetCurrentIndex(7));
+    EXPECT_EQ(room.CurrentIndex(), 2);
+    room.SetCurrentIndex(-4);
+    EXPECT_EQ(room.CurrentIndex(), 0);
     room.RemoveInstallation(0);
     EXPECT_EQ(room.TotalPower(), 5.0);
 }

@@ -26,7 +26,7 @@ TEST(ListViewModels, RowTextsOfTheThreeLists) {
     EXPECT_EQ(TapRows(f.doc), (CListRows{{"1", "8ohms  30W"}, {"2", "70.7V Line  7.5W"}}));
 
     ASSERT_EQ(f.Install(1.23456, 2), 0);
-    f.doc.room.list.At(0)->polarityNormal = false;
+    EditInstalled(f.doc.room, 0, [](CInstallationElement& e) { e.polarityNormal = false; });
     EXPECT_EQ(InstallationColumns(f.doc).size(), 5u);
     EXPECT_EQ(InstallationRows(f.doc), (CListRows{{"1", "Beta", "1.235", "2", "3"}}));
 
@@ -106,17 +106,17 @@ TEST(ListViewModels, TapAndInstallationClicksChangeOnlyTheirCurrentEntry) {
 
     ASSERT_EQ(f.Install(1, 1), 0);
     ASSERT_EQ(f.Install(2, 2), 0);
-    EXPECT_EQ(f.doc.room.list.CurrentIndex(), 1);
+    EXPECT_EQ(f.doc.room.CurrentIndex(), 1);
     CRecordingView log(f.doc);
     EXPECT_TRUE(SelectInstallation(f.doc, 0));
-    EXPECT_EQ(f.doc.room.list.CurrentIndex(), 0);
+    EXPECT_EQ(f.doc.room.CurrentIndex(), 0);
     // The maps move their marker and the list shows the new current row.
     ASSERT_EQ(log.hints, (std::vector<int>{kHintInstallations}));
     EXPECT_TRUE(log.changes[0].currentInstallation);
     EXPECT_TRUE(SelectInstallation(f.doc, 0)); // already current: nothing to tell
     EXPECT_EQ(log.hints.size(), 1u);
     EXPECT_FALSE(SelectInstallation(f.doc, 2));
-    EXPECT_EQ(f.doc.room.list.CurrentIndex(), 0);
+    EXPECT_EQ(f.doc.room.CurrentIndex(), 0);
 }
 
 TEST(ListViewModels, ADropInstallsAtTheRoomCentreWithoutMarkingModified) {
@@ -132,8 +132,8 @@ TEST(ListViewModels, ADropInstallsAtTheRoomCentreWithoutMarkingModified) {
 
     f.dialogs.installation = [](CInstallationForm&) { return true; };
     EXPECT_EQ(DropSpeakerOnInstallationList(f.doc), 1);
-    ASSERT_EQ(f.doc.room.list.Count(), 1);
-    EXPECT_EQ(f.doc.room.list.At(0)->position, (CVec3{6, 3, f.doc.room.roomHeight}));
+    ASSERT_EQ(f.doc.room.Count(), 1);
+    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{6, 3, f.doc.room.roomHeight}));
     EXPECT_EQ(log.hints, (std::vector<int>{kHintAcoustics, kHintInstallations, kHintResponse}));
     EXPECT_FALSE(f.doc.IsModified());
 }

@@ -57,7 +57,7 @@ TEST(MapService, EditsTriedWhileCalculatingAreRefused) {
     CalcDoc f;
     ASSERT_EQ(f.view.CalculateMap().status, ECalcStatus::Completed);
     const double undisturbed = f.LastLevel();
-    const int installations = f.doc.room.list.Count();
+    const int installations = f.doc.room.Count();
     ASSERT_GT(installations, 0);
     f.doc.RebuildAllPlanes();
 
@@ -71,8 +71,8 @@ TEST(MapService, EditsTriedWhileCalculatingAreRefused) {
             EXPECT_FALSE(f.doc.OnCommand(command.id)) << command.id;
         }
         // The flows a view reaches without a command.
-        EXPECT_EQ(f.doc.RemoveInstallations(true), 1);
-        EXPECT_EQ(f.doc.InstallSpeaker(1, 1), 1);
+        EXPECT_EQ(f.doc.RemoveInstallations(true), CFlowResult::Refused(EFlowReason::Calculating));
+        EXPECT_EQ(f.doc.InstallSpeaker(1, 1), CFlowResult::Refused(EFlowReason::Calculating));
         f.doc.ImportSpeakerFile("no such file");
         f.doc.RebuildAllPlanes();
         f.view.OnBandSelected(0);
@@ -85,7 +85,7 @@ TEST(MapService, EditsTriedWhileCalculatingAreRefused) {
     EXPECT_EQ(f.view.CalculateMap().status, ECalcStatus::Completed);
     EXPECT_GT(tries, 0);
     EXPECT_EQ(f.doc.models.Count(), 2);
-    EXPECT_EQ(f.doc.room.list.Count(), installations);
+    EXPECT_EQ(f.doc.room.Count(), installations);
     EXPECT_EQ(f.view.ConditionIndex(), 0);
     EXPECT_EQ(f.LastLevel(), undisturbed);
     EXPECT_TRUE(f.messages.errors.empty());
@@ -95,7 +95,7 @@ TEST(MapService, EditsTriedWhileCalculatingAreRefused) {
     EXPECT_TRUE(f.doc.IsCommandEnabled(kCmdDeleteSpeaker));
     f.messages.answers = {true};
     EXPECT_TRUE(f.doc.OnCommand(kCmdRemoveAllInstallations));
-    EXPECT_EQ(f.doc.room.list.Count(), 0);
+    EXPECT_EQ(f.doc.room.Count(), 0);
 }
 
 TEST(MapService, AThrowingPortEndsTheCalculationAndUnlocksTheProject) {

@@ -68,7 +68,7 @@ void Furnish(CDAXDoc& doc, std::unique_ptr<CSpeakerModel> model) {
     room.roomZeroX = -1, room.roomZeroY = 2;
     room.ceilingType = 0;
     room.AddInstallation(0, 1, {2, 3, 3.5}, {10, 20, 30}, 7.5, false);
-    room.list.SetCurrentIndex(0);
+    room.SetCurrentIndex(0);
 
     CColorMapCondition c;
     c.mode = kModeEnergy;
@@ -230,7 +230,7 @@ TEST(ProjectFileLayout, ReadingTheLayoutGivesEveryFieldAndWordsAreUnsigned) {
     EXPECT_EQ(doc.room.reserved1, -1.0);
     EXPECT_EQ(doc.room.roomZeroX, -1);
     EXPECT_EQ(doc.room.TotalPower(), 7.5);
-    const CInstallationElement& e = *doc.room.list.At(0);
+    const CInstallationElement& e = *doc.room.At(0);
     EXPECT_EQ(e.orientation, (COrientation{10, 20, 30}));
     EXPECT_FALSE(e.polarityNormal);
     EXPECT_EQ(e.tapIndex, 1);

@@ -41,7 +41,7 @@ void Furnish(CDocFixture& f) {
     for (int m = 0; m < doc.models.Count(); ++m)
         doc.room.AddInstallation(m, 0, {m * 1.1, 2.0 / 3.0, 9}, {m * 10.0, -5, 45}, 1.0 + m,
                                  m % 2 == 0);
-    doc.room.list.SetCurrentIndex(4);
+    doc.room.SetCurrentIndex(4);
     for (int i = 0; i < 3; ++i) {
         CColorMapCondition c;
         c.band = i == 0 ? 1 : 3;
@@ -120,10 +120,10 @@ TEST(ProjectFile, AFullProjectReadsBackBitForBit) {
         }
     }
     EXPECT_EQ(back.models.At(0).DefaultTap(), 2);
-    EXPECT_EQ(back.room.list.Count(), 8);
-    EXPECT_EQ(back.room.list.CurrentIndex(), 4);
-    EXPECT_FALSE(back.room.list.At(1)->polarityNormal);
-    EXPECT_EQ(*back.room.list.At(7), *f.doc.room.list.At(7));
+    EXPECT_EQ(back.room.Count(), 8);
+    EXPECT_EQ(back.room.CurrentIndex(), 4);
+    EXPECT_FALSE(back.room.At(1)->polarityNormal);
+    EXPECT_EQ(*back.room.At(7), *f.doc.room.At(7));
     ASSERT_EQ(back.conditions.Count(), 3);
     for (int i = 0; i < 3; ++i) {
         const CListeningPlane& a = f.doc.conditions.At(i)->plane;

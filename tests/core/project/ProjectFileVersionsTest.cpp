@@ -125,9 +125,9 @@ TEST(ProjectFileVersions, EveryOlderLayoutReadsInBothContainers) {
             EXPECT_EQ(m.State(0).orientation.elevation, 90.0);
             EXPECT_EQ(doc.room.roomHeight, fixture.Has3d() ? 4.5 : 0.0);
             EXPECT_EQ(doc.room.reserved2, fixture.Has3d() ? 0.0 : 4.5);
-            ASSERT_EQ(doc.room.list.Count(), 1);
-            EXPECT_FALSE(doc.room.list.At(0)->polarityNormal);
-            EXPECT_EQ(doc.room.list.At(0)->position, (CVec3{6, 4, 4.5}));
+            ASSERT_EQ(doc.room.Count(), 1);
+            EXPECT_FALSE(doc.room.At(0)->polarityNormal);
+            EXPECT_EQ(doc.room.At(0)->position, (CVec3{6, 4, 4.5}));
             ASSERT_EQ(doc.conditions.Count(), 1);
             const CColorMapCondition& c = *doc.conditions.At(0);
             EXPECT_EQ(c.plane.pointCount, 4);

@@ -2,6 +2,7 @@
 #include "common/Units.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
+#include "project/Strings.h"
 #include "project/forms/InitialSettingsForm.h"
 #include "project/forms/NumberField.h"
 #include "project/forms/RoomParametersForm.h"
@@ -282,7 +283,7 @@ struct RoomDoc : CDocFixture {
         view = owned.get();
         view->OnInitialUpdate();
         Install(1, 2);
-        doc.room.list.At(0)->position.z = 3;
+        EditInstalled(doc.room, 0, [](CInstallationElement& e) { e.position.z = 3; });
         doc.SetModified(false);
     }
 };
@@ -306,7 +307,7 @@ Snapshot Take(const CDAXDoc& doc) {
             doc.room.roomZeroX,
             doc.Settings().installHeight,
             doc.Settings().autoColumnPitch,
-            doc.room.list.At(0)->position,
+            doc.room.At(0)->position,
             doc.conditions.At(0)->plane.points,
             doc.models.At(0).Settings().lengthUnit};
 }
@@ -326,7 +327,7 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
         form.Field(Form::kDotPitch).text = "0.3";
         form.halfSpaceChecked = false;
         EXPECT_TRUE(form.SelectUnit(kUnitImperial));
-        return form.Accept() ? 0 : 1;
+        return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
     EXPECT_EQ(f.dialogs.roomParametersRuns, 1);
@@ -344,7 +345,7 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
         EXPECT_EQ(plane.pointCount, 34 * 34) << i;
     }
     EXPECT_EQ(f.settings.writes, (std::vector<std::string>{"LENGTH_UNIT/LengthUnit=1"}));
-    const CVec3 p = f.doc.room.list.At(0)->position;
+    const CVec3 p = f.doc.room.At(0)->position;
     EXPECT_DOUBLE_EQ(p.x, 1 * 3.2808398950131235);
     EXPECT_DOUBLE_EQ(p.y, 2 * 3.2808398950131235);
     EXPECT_DOUBLE_EQ(p.z, 3 * 3.2808398950131235);
@@ -362,22 +363,22 @@ TEST(RoomParametersCommand, OkInTheSameUnitConvertsNothingAndKeepsTheZoom) {
     f.view->Condition()->scale = 123.0;
     f.dialogs.roomParameters = [](Form& form) {
         form.Field(Form::kRoomLength).text = "12";
-        return form.Accept() ? 0 : 1;
+        return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
     EXPECT_EQ(f.doc.room.roomLength, 12);
     EXPECT_EQ(f.doc.conditions.At(0)->plane.extentX, 12); // same as room
-    EXPECT_EQ(f.doc.room.list.At(0)->position, (CVec3{1, 2, 3}));
+    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{1, 2, 3}));
     EXPECT_EQ(f.view->Condition()->scale, 123.0);
     EXPECT_EQ(f.settings.writes, (std::vector<std::string>{"LENGTH_UNIT/LengthUnit=0"}));
     // Switching away and back again is no change of unit.
     f.dialogs.roomParameters = [](Form& form) {
         form.SelectUnit(kUnitImperial);
         form.SelectUnit(kUnitMetric);
-        return form.Accept() ? 0 : 1;
+        return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
-    EXPECT_EQ(f.doc.room.list.At(0)->position, (CVec3{1, 2, 3}));
+    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{1, 2, 3}));
     EXPECT_EQ(f.doc.Settings().autoColumnPitch, 2);
 }
 
@@ -387,7 +388,7 @@ TEST(RoomParametersCommand, CancelOrARefusedFormLeavesTheDocumentUnchanged) {
     f.dialogs.roomParameters = [](Form& form) {
         form.SelectUnit(kUnitImperial);
         form.Field(Form::kRoomLength).text = "40";
-        return 1;
+        return ERoomParametersAnswer::Cancel;
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
     EXPECT_EQ(Take(f.doc), before);
@@ -397,21 +398,23 @@ TEST(RoomParametersCommand, CancelOrARefusedFormLeavesTheDocumentUnchanged) {
     // A port that confirms entries the form refuses: the refusal is reported, nothing applied.
     f.dialogs.roomParameters = [](Form& form) {
         form.Field(Form::kRoomLength).text = "0";
-        return 0;
+        return ERoomParametersAnswer::Ok;
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
     EXPECT_EQ(Take(f.doc), before);
     EXPECT_EQ(f.messages.errors, (std::vector<std::string>{RangeMessage(0.001, 10000)}));
 }
 
-TEST(RoomParametersCommand, AnAnswerOfTwoShowsTheDialogAgain) {
+TEST(RoomParametersCommand, AnAnswerOfAgainShowsTheDialogAgain) {
     RoomDoc f;
-    std::vector<int> answers = {2, 2, 0};
+    std::vector<ERoomParametersAnswer> answers = {
+        ERoomParametersAnswer::Again, ERoomParametersAnswer::Again, ERoomParametersAnswer::Ok};
     f.dialogs.roomParameters = [&](Form& form) {
-        const int answer = answers.front();
+        const ERoomParametersAnswer answer = answers.front();
         answers.erase(answers.begin());
         form.Field(Form::kRoomWidth).text = "7";
-        return answer == 0 && !form.Accept() ? 1 : answer;
+        return answer == ERoomParametersAnswer::Ok && !form.Accept() ? ERoomParametersAnswer::Cancel
+                                                                     : answer;
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
     EXPECT_EQ(f.dialogs.roomParametersRuns, 3);
@@ -427,7 +430,7 @@ TEST(RoomParametersNewProject, TakesTheApplicationsUnitAndHasNoCancel) {
     f.dialogs.roomParameters = [&](Form& form) {
         cancelShown = form.CancelVisible();
         unitShown = form.UnitCombo().selection;
-        return 1; // closed with the window's close control
+        return ERoomParametersAnswer::Cancel; // closed with the window's close control
     };
     CColorMapViewModel view(f.doc);
     view.OnInitialUpdate();
@@ -475,4 +478,16 @@ TEST(InitialSettings, CancelEndsTheProgramAndWritesNothing) {
     int unit = -1;
     EXPECT_FALSE(RunFirstStartSettings(settings, &dialogs, unit));
     EXPECT_TRUE(settings.writes.empty());
+}
+
+TEST(RoomParametersForm, UnitsAndOrientationsAreChosenByTheirValues) {
+    Form form(Metric(), 2, true);
+    EXPECT_EQ(form.UnitCombo().Choice(form.UnitCombo().IndexOf(kUnitImperial)),
+              (CChoice{Strings::kImperial, kUnitImperial}));
+    ASSERT_TRUE(form.SelectUnit(static_cast<int>(form.UnitCombo().values.back())));
+    EXPECT_EQ(form.UnitCombo().SelectedValue(), kUnitImperial);
+    const int yz = form.OrientationCombo().IndexOf(Form::kParallelToYZ);
+    EXPECT_EQ(form.OrientationCombo().Choice(yz).label, Strings::kParallelToYZ);
+    form.SelectOrientation(static_cast<int>(form.OrientationCombo().Choice(yz).value));
+    EXPECT_EQ(form.OrientationCombo().SelectedValue(), Form::kParallelToYZ);
 }

@@ -191,12 +191,13 @@ TEST_F(SaveSafety, NumbersThatAreNotFiniteAreRefusedWhereTheyEnterNamingTheField
     CDocFixture f;
     f.AddModel(OmniSpeaker());
     ASSERT_EQ(f.Install(2, 3), 0);
-    f.doc.room.list.At(0)->power = 1.2345;
+    EditInstalled(f.doc.room, 0, [](CInstallationElement& e) { e.power = 1.2345; });
     std::vector<std::uint8_t> bytes = ProjectFile::Write(f.doc);
     const double power = 1.2345, nan = std::numeric_limits<double>::quiet_NaN();
     std::uint8_t pattern[8];
     std::memcpy(pattern, &power, 8);
-    const auto at = std::search(bytes.begin(), bytes.end(), pattern, pattern + 8);
+    // The installation record follows the total, which holds the same number.
+    const auto at = std::find_end(bytes.begin(), bytes.end(), pattern, pattern + 8);
     ASSERT_NE(at, bytes.end());
     std::memcpy(&*at, &nan, 8);
     CDAXDoc probe;
@@ -207,7 +208,9 @@ TEST_F(SaveSafety, NumbersThatAreNotFiniteAreRefusedWhereTheyEnterNamingTheField
     EXPECT_NE(error.find("byte offset " + std::to_string(at - bytes.begin())), std::string::npos)
         << error;
     // The writer refuses to store one, so it never writes a file the reader refuses.
-    f.doc.room.list.At(0)->position.y = std::numeric_limits<double>::infinity();
+    EditInstalled(f.doc.room, 0, [](CInstallationElement& e) {
+        e.position.y = std::numeric_limits<double>::infinity();
+    });
     EXPECT_THROW(ProjectFile::Write(f.doc), CArchiveException);
 
     // Every form: "nan" and "inf" are not numbers, whatever the range.
@@ -318,7 +321,7 @@ TEST_F(SaveSafety, MessagesNameTheRealCause) {
     // An installation whose model the project does not have: the map and the spectrum say so.
     f.AddModel(OmniSpeaker());
     ASSERT_EQ(f.Install(2, 3), 0);
-    f.doc.room.list.At(0)->modelIndex = 3;
+    EditInstalled(f.doc.room, 0, [](CInstallationElement& e) { e.modelIndex = 3; });
     CColorMapCondition c;
     c.plane.Build(0, 0, 1, 4, 4, 0, 1, 100, 3);
     const CMapResult result = CalculateMap(f.doc.Scene(), c, nullptr);
@@ -334,7 +337,8 @@ TEST_F(SaveSafety, AResultThatIsNotFiniteIsAFailureNotAMap) {
     CDocFixture f;
     f.AddModel(OmniSpeaker());
     ASSERT_EQ(f.Install(2, 3), 0);
-    f.doc.room.list.At(0)->position.x = 1e308; // the distance overflows
+    EditInstalled(f.doc.room, 0,
+                  [](CInstallationElement& e) { e.position.x = 1e308; }); // the distance overflows
     CColorMapCondition c;
     c.band = 1;
     c.centreFrequency = 1000;

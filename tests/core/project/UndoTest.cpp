@@ -54,11 +54,11 @@ struct UndoDoc : CDocFixture {
 // One drag of the current speaker, as the map view records it.
 void Move(UndoDoc& f, double x, double y) {
     CDAXDoc::CEditStep move(f.doc, Strings::kStepMoveSpeaker);
-    CInstallationElement values = *f.doc.room.list.Current();
+    CInstallationElement values = *f.doc.room.Current();
     values.position.x = x;
     values.position.y = y;
     f.dialogs.installation = [](CInstallationForm& form) { return form.Accept(); };
-    ASSERT_EQ(f.doc.EditInstallation(values), 0);
+    ASSERT_TRUE(f.doc.EditInstallation(values).IsDone());
     f.doc.Notify(CDocumentChange::Installations());
 }
 
@@ -123,7 +123,7 @@ TEST(Undo, EachKindOfEditComesBackByteForByteAndGoesAgain) {
     f.dialogs.roomParameters = [](CRoomParametersForm& form) {
         form.projectName = "Hall";
         form.SelectUnit(kUnitImperial);
-        return form.Accept() ? 0 : 1;
+        return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
     };
     ExpectUndoRedo(
         f, [&] { f.doc.OnCommand(kCmdRoomParameters); }, Strings::kStepRoomParameters);
@@ -298,7 +298,7 @@ TEST(Undo, CancelledAndDeclinedCommandsRecordNothing) {
     f.doc.OnCommand(kCmdRemoveAllInstallations);
     f.dialogs.preferences = [](CPreferencesForm&) { return false; };
     f.doc.OnCommand(kCmdPreference);
-    f.dialogs.roomParameters = [](CRoomParametersForm&) { return 1; };
+    f.dialogs.roomParameters = [](CRoomParametersForm&) { return ERoomParametersAnswer::Cancel; };
     f.doc.OnCommand(kCmdRoomParameters);
     f.dialogs.autoInstallation = [](CAutoInstallationForm&) { return false; };
     f.doc.OnCommand(kCmdAutoInstall);
@@ -333,10 +333,10 @@ TEST(Undo, AStepOpenedByAViewRecordsItsEditOnce) {
     const Bytes before = f.Saved();
     {
         CDAXDoc::CEditStep move(f.doc, Strings::kStepMoveSpeaker);
-        CInstallationElement values = *f.doc.room.list.Current();
+        CInstallationElement values = *f.doc.room.Current();
         values.position.x = 1.0;
         f.dialogs.installation = [](CInstallationForm& form) { return form.Accept(); };
-        ASSERT_EQ(f.doc.EditInstallation(values), 0);
+        ASSERT_TRUE(f.doc.EditInstallation(values).IsDone());
         {
             CDAXDoc::CEditStep inner(f.doc, "inner");
             f.doc.StandardRefresh();
@@ -399,7 +399,7 @@ TEST(Undo, ATapChoiceIsAStepOnItsOwnCopyOfTheModel) {
     // model back untouched.
     f.dialogs.installation = PlaceAt(1, 3);
     ASSERT_TRUE(f.doc.OnCommand(kCmdInstall));
-    EXPECT_EQ(f.doc.room.list.Current()->tapIndex, 1);
+    EXPECT_EQ(f.doc.room.Current()->tapIndex, 1);
     ASSERT_TRUE(f.doc.Undo());
     ASSERT_TRUE(f.doc.Undo());
     EXPECT_EQ(f.Saved(), before);
@@ -431,7 +431,7 @@ TEST(Undo, SharedGridsAndLevelsComeBackUnchangedAfterLaterEdits) {
     saved.push_back(f.Saved());
     f.dialogs.roomParameters = [](CRoomParametersForm& form) {
         form.Field(CRoomParametersForm::kDotPitch).SetValue(0.25);
-        return form.Accept() ? 0 : 1;
+        return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
     ASSERT_NE(f.Saved(), saved.back());

@@ -167,12 +167,14 @@ TEST(ColorMapViewModel, HoveringFillsEveryResponseEntryAndAnEmptyRoomClearsThem)
     ASSERT_TRUE(view.PointSpectrum({2, 2, 1}));
     EXPECT_EQ(g1.Entry()->data.Curve(0)->PointCount(), 30);
     EXPECT_EQ(g1.Entry()->data.curves, g2.Entry()->data.curves);
-    ASSERT_EQ(f.doc.RemoveInstallations(true), 0);
+    ASSERT_TRUE(f.doc.RemoveInstallations(true).IsDone());
     EXPECT_EQ(g1.Entry()->data.Curve(0)->PointCount(), 1);
 }
 
 TEST(ColorMapViewModel, AMetricProjectStartsWithAMetricPlaneUnderItsCeiling) {
-    CDAXDoc doc(0);
+    CDocFixture f(0);
+    f.dialogs.roomParameters = [](CRoomParametersForm&) { return ERoomParametersAnswer::Cancel; };
+    CDAXDoc& doc = f.doc;
     CColorMapViewModel view(doc);
     view.OnInitialUpdate();
     const CListeningPlane& plane = view.Condition()->plane;

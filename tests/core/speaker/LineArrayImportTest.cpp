@@ -1,5 +1,6 @@
 #include "SpeakerFixtures.h"
 #include "speaker/CabinetArrayModel.h"
+#include "speaker/ModuleArrangementPort.h"
 #include "speaker/SpeakerModelContainer.h"
 
 #include "common/LineReader.h"
@@ -136,4 +137,11 @@ TEST(LineArrayImport, MissingBalloonsFailTheImport) {
     EXPECT_FALSE(ImportSpeakerText(Join(ql9, modulesEnd), 0, &reason));
     EXPECT_NE(reason.find("module type 1 of 1"), std::string::npos) << reason;
     EXPECT_FALSE(ImportSpeakerText(Join(ql9, modulesEnd - 12), 0, &reason));
+}
+
+TEST(LineArrayImport, CountsThatOverflowAnIntAreAnErrorNotAWrappedTotal) {
+    const CModuleCounts damaged{1, 2147483647, 5};
+    EXPECT_EQ(damaged.Total(), 2147483653LL);
+    EXPECT_THROW(damaged.CheckedTotal(), CInvalidArgument);
+    EXPECT_EQ((CModuleCounts{1, 4, 3}).CheckedTotal(), 8);
 }

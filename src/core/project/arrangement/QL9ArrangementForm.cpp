@@ -14,7 +14,7 @@ CQL9ArrangementForm::CQL9ArrangementForm(const CVectorArrangement& arrangement,
         throw CInvalidArgument("a QL-9 arrangement cannot start from the counts " +
                                std::to_string(c.centre) + ", " + std::to_string(c.upper) + ", " +
                                std::to_string(c.lower));
-    const int total = c.Total();
+    const int total = c.CheckedTotal();
     if (arrangement.vectors.size() != static_cast<std::size_t>(total))
         throw CInvalidArgument("a QL-9 arrangement of " + std::to_string(total) +
                                " modules needs as many module vectors, not " +
@@ -75,7 +75,7 @@ CQL9ArrangementForm::CJunctionLink CQL9ArrangementForm::LinkOf(int element) cons
 }
 
 void CQL9ArrangementForm::ShowArrangement() {
-    const int total = m_counts.Total();
+    const int total = m_counts.CheckedTotal();
     m_count.selection = total / kModulesPerBox - 1;
     for (int k = 0; k < kJunctionCombos; ++k)
         m_junctions[static_cast<std::size_t>(k)].visible = k < total - 1;

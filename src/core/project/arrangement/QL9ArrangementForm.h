@@ -34,8 +34,8 @@ public:
 
     const CComboState& CountCombo() const { return m_count; }
     const CComboState& JunctionCombo(int junction) const;
-    int ShownModuleGroups() const { return m_counts.Total(); }
-    int ShownBoxGroups() const { return m_counts.Total() / kModulesPerBox; }
+    int ShownModuleGroups() const { return m_counts.CheckedTotal(); }
+    int ShownBoxGroups() const { return m_counts.CheckedTotal() / kModulesPerBox; }
     int ShownJointGroups() const;
     // The element shown in display row `row`, counted from the top.
     int ElementAtRow(int row) const;

@@ -25,7 +25,10 @@ CAutoInstallationForm::CAutoInstallationForm(const CAutoInstallationValues& valu
                        Strings::kPatternEdgeToEdge, Strings::kPattern14EdgeToEdge,
                        Strings::kPattern2EdgeToEdge};
     m_pattern.selection = Preselect(values.pattern, kAutoPatternCount, kAutoPatternEdgeToEdge);
-    m_shape.items = {Strings::kShapeRectangle, Strings::kShapeHexagonal};
+    for (int pattern = 0; pattern < kAutoPatternCount; ++pattern)
+        m_pattern.values.push_back(pattern); // the pattern number is its place in the list
+    m_shape.Assign(
+        {{Strings::kShapeRectangle, kShapeRectangle}, {Strings::kShapeHexagonal, kShapeHexagonal}});
     m_shape.selection = Preselect(values.shape, 2, kShapeRectangle);
 
     const std::string lengthUnitText =
@@ -47,6 +50,7 @@ CAutoInstallationForm::CAutoInstallationForm(const CAutoInstallationValues& valu
 
     for (const auto& [name, value] : BandChoices(modelPitch)) {
         m_band.items.push_back(name);
+        m_band.values.push_back(value);
         m_bandValues.push_back(value);
     }
     const double wanted = values.band == 0.0 ? 0.5 : values.band;
@@ -113,6 +117,7 @@ void CAutoInstallationForm::FillFrequencies(double target) {
             m_frequency.selection = static_cast<int>(m_frequencySteps.size());
         }
         m_frequency.items.push_back(FormatSignificant(f, band > 6 ? 3 : 2) + Strings::kHz);
+        m_frequency.values.push_back(f);
         m_frequencySteps.push_back(k);
     }
 }

@@ -6,7 +6,7 @@
 
 CInitialSettingsForm::CInitialSettingsForm(int currentUnit, bool cancelVisible)
     : m_cancelVisible(cancelVisible) {
-    m_unit.items = {Strings::kMetric, Strings::kImperial};
+    m_unit.Assign({{Strings::kMetric, kUnitMetric}, {Strings::kImperial, kUnitImperial}});
     m_unit.selection = currentUnit == kUnitImperial ? 1 : 0;
 }
 

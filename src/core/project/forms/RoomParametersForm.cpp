@@ -62,9 +62,11 @@ CRoomParametersForm::CRoomParametersForm(const CRoomParameters& values, int adva
     : projectName(values.projectName), projectDate(values.projectDate),
       halfSpaceChecked(values.ceilingType == 1), m_sameAsRoom(values.planeSameAsRoom == 1),
       m_commandMode(commandMode), m_original(values), m_result(values) {
-    m_unit.items = {Strings::kMetric, Strings::kImperial};
+    m_unit.Assign({{Strings::kMetric, kUnitMetric}, {Strings::kImperial, kUnitImperial}});
     m_unit.selection = values.lengthUnit == kUnitImperial ? 1 : 0;
-    m_orientation.items = {Strings::kParallelToXY, Strings::kParallelToYZ, Strings::kParallelToXZ};
+    m_orientation.Assign({{Strings::kParallelToXY, kParallelToXY},
+                          {Strings::kParallelToYZ, kParallelToYZ},
+                          {Strings::kParallelToXZ, kParallelToXZ}});
     m_orientation.selection = PlaneOrientation(values.extentX, values.extentY, values.extentZ);
 
     auto set = [&](Edit f, double lo, double hi, double value) {
