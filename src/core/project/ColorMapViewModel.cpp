@@ -367,17 +367,17 @@ void CColorMapViewModel::SetViewDirection(double a1, double a2, double a3) {
     }
 }
 
-void CComboModel::Assign(const std::vector<CChoice>& choices) {
+void CComboModel::Assign(const std::vector<CChoice<double>>& choices) {
     items.clear();
     values.clear();
-    for (const CChoice& choice : choices) {
+    for (const CChoice<double>& choice : choices) {
         items.push_back(choice.label);
         values.push_back(choice.value);
     }
     selection = -1;
 }
 
-CChoice CComboModel::Choice(int i) const {
+CChoice<double> CComboModel::Choice(int i) const {
     CheckIndex(i, std::min(items.size(), values.size()), "list entry");
     return {items[static_cast<std::size_t>(i)], values[static_cast<std::size_t>(i)]};
 }

@@ -15,13 +15,7 @@
 
 class CDAXDoc;
 #include "acoustics/ColorMapCondition.h"
-
-// One entry of a drop-down list: the text it shows and what choosing it means.
-struct CChoice {
-    std::string label;
-    double value = 0.0;
-    friend bool operator==(const CChoice&, const CChoice&) = default;
-};
+#include "project/BandChoice.h"
 
 // A drop-down list: the texts a widget shows (items), the value of each entry and the selected
 // entry (-1 for none). Front ends that choose without a widget choose by value, never by text.
@@ -31,10 +25,10 @@ struct CComboModel {
     int selection = -1;
 
     // Replaces the entries; the selection is cleared.
-    void Assign(const std::vector<CChoice>& choices);
+    void Assign(const std::vector<CChoice<double>>& choices);
     int Count() const { return static_cast<int>(items.size()); }
     // Entry i; CInvalidArgument for an index outside the list.
-    CChoice Choice(int i) const;
+    CChoice<double> Choice(int i) const;
     // The first entry of that value, or -1.
     int IndexOf(double value) const;
     // The selected entry's value; nothing when none is selected.

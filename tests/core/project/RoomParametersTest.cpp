@@ -483,7 +483,7 @@ TEST(InitialSettings, CancelEndsTheProgramAndWritesNothing) {
 TEST(RoomParametersForm, UnitsAndOrientationsAreChosenByTheirValues) {
     Form form(Metric(), 2, true);
     EXPECT_EQ(form.UnitCombo().Choice(form.UnitCombo().IndexOf(kUnitImperial)),
-              (CChoice{Strings::kImperial, kUnitImperial}));
+              (CChoice<double>{Strings::kImperial, kUnitImperial}));
     ASSERT_TRUE(form.SelectUnit(static_cast<int>(form.UnitCombo().values.back())));
     EXPECT_EQ(form.UnitCombo().SelectedValue(), kUnitImperial);
     const int yz = form.OrientationCombo().IndexOf(Form::kParallelToYZ);
