@@ -1,8 +1,6 @@
 // The spectrum under the mouse and the live map while a speaker is dragged, each against the
 // literal or exact path in the same run.
 #include "BenchData.h"
-#include "acoustics/ColorMapCondition.h"
-#include "acoustics/InstallationContainer.h"
 #include "acoustics/LivePreview.h"
 #include "acoustics/MapCalculation.h"
 #include "acoustics/SpectrumEngine.h"
@@ -12,39 +10,34 @@
 namespace {
 // 64 ceiling speakers of 24 points per octave in a 30 x 30 m room with a solid ceiling; the
 // spectrum at 1/3 octave over 20 Hz to 20 kHz (the models' data start at 50 Hz).
-struct SpectrumScene {
-    CSpeakerModelContainer models;
-    CInstallationContainer room;
-    CColorMapCondition condition;
-    SpectrumScene() {
-        ImportGenerated(models, FineGrid(CeilingSpeakerOptions()));
-        room.roomLength = room.roomWidth = 30;
-        room.roomHeight = 4;
-        room.ceilingType = 1;
-        for (int i = 0; i < 64; ++i)
-            room.AddInstallation(0, 0, {1.875 + 3.75 * (i % 8), 1.875 + 3.75 * (i / 8), 4.0},
-                                 {0, 0, 90}, 3.0, true);
-        condition.band = 3;
-        condition.mode = kModeEnergy;
-    }
-};
-
-SpectrumScene& Spectrum() {
-    static SpectrumScene s;
+CBenchScene& Spectrum() {
+    static CBenchScene s = [] {
+        CBenchSceneSpec spec;
+        spec.speakers = FineGrid(CeilingSpeakerOptions());
+        spec.length = spec.width = 30;
+        spec.height = 4;
+        spec.installations = CeilingGrid(8, 8, 30, 30, 4);
+        spec.planePitch = 1.0;
+        return CBenchScene(spec);
+    }();
     return s;
 }
 
-// The literal path, with its optional reason left out so both share one signature.
+// Both paths with their optional reason left out, so they share one signature.
 bool LiteralSpectrum(const CAcousticScene& scene, const CColorMapCondition& condition,
                      const CVec3& point, std::vector<double>& centres,
                      std::vector<double>& levels) {
     return PointSpectrum(scene, condition, point, centres, levels);
 }
+bool EngineSpectrum(const CAcousticScene& scene, const CColorMapCondition& condition,
+                    const CVec3& point, std::vector<double>& centres, std::vector<double>& levels) {
+    return EnginePointSpectrum(scene, condition, point, centres, levels);
+}
 
 template <bool (*Calculate)(const CAcousticScene&, const CColorMapCondition&, const CVec3&,
                             std::vector<double>&, std::vector<double>&)>
 void BM_Spectrum(benchmark::State& state) {
-    SpectrumScene& s = Spectrum();
+    CBenchScene& s = Spectrum();
     const CAcousticScene scene = CAcousticScene::Of(s.models, s.room, 0);
     std::vector<double> centres, levels;
     double x = 0.0;
@@ -55,7 +48,7 @@ void BM_Spectrum(benchmark::State& state) {
         x = x > 5.0 ? 0.0 : x + 0.173; // the mouse moves
     }
 }
-BENCHMARK_TEMPLATE(BM_Spectrum, EnginePointSpectrum)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Spectrum, EngineSpectrum)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_Spectrum, LiteralSpectrum)->Unit(benchmark::kMillisecond);
 
 // S3 with speaker 13 dragged: building the cache once, then one preview map per mouse step.
@@ -69,7 +62,11 @@ void BM_S3_PreviewBuild(benchmark::State& state) {
         state.counters["cache_MiB"] = static_cast<double>(preview.CacheBytes()) / (1 << 20);
     }
 }
-BENCHMARK(BM_S3_PreviewBuild)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_S3_PreviewBuild)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 void BM_S3_PreviewStep(benchmark::State& state) {
     const CAcousticScene scene = CAcousticScene::Of(S3Models(), S3Room(), 0);
@@ -89,5 +86,10 @@ void BM_S3_PreviewStep(benchmark::State& state) {
     state.counters["maps_per_s"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_S3_PreviewStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_S3_PreviewStep)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime() // every worker's CPU time
+    ->UseRealTime();
 } // namespace

@@ -2,124 +2,70 @@
 // the literal reference path in the same run. "element_evals" counts one element's response at
 // one grid point and one data frequency (its ceiling image included).
 #include "BenchData.h"
-#include "acoustics/ColorMapCondition.h"
-#include "acoustics/InstallationContainer.h"
-#include "acoustics/MapCalculation.h"
+#include "acoustics/WorkerPool.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
-struct Scene {
-    CSpeakerModelContainer models;
-    CInstallationContainer room;
-    CColorMapCondition condition;
-    double elementEvaluations = 0;
+using Scene = CBenchScene;
 
-    void Import(const CVsaGenOptions& options) { ImportGenerated(models, options); }
-    void Count() {
-        const CAcousticScene scene = CAcousticScene::Of(models, room, 0);
-        const CBandIndexRange band = ConditionBand(scene, condition);
-        double elements = 0;
-        for (const CInstallationElement& inst : room.list)
-            elements += models.At(inst.modelIndex).ElementTotal();
-        elementEvaluations = elements * band.Count() * condition.plane.pointCount;
-    }
-};
+// Ceiling speakers of 24 points per octave over a floor plan, 1/3 octave at 1 kHz, solid ceiling,
+// energy sum.
+CBenchSceneSpec CeilingScene(double length, double width, double height, int columns, int rows,
+                             double pitch) {
+    CBenchSceneSpec spec;
+    spec.speakers = FineGrid(CeilingSpeakerOptions());
+    spec.length = length, spec.width = width, spec.height = height;
+    spec.installations = CeilingGrid(columns, rows, length, width, height);
+    spec.planePitch = pitch;
+    return spec;
+}
 
-// S1: a 10 x 10 m plane at 0.25 m, 16 ceiling speakers of 24 points per octave, 1/3 octave at
-// 1 kHz, solid ceiling, energy sum.
+// S1: a 10 x 10 m plane at 0.25 m under 16 ceiling speakers.
 Scene& SceneS1() {
-    static Scene s = [] {
-        Scene scene;
-        scene.Import(FineGrid(CeilingSpeakerOptions()));
-        scene.room.roomLength = scene.room.roomWidth = 10;
-        scene.room.roomHeight = 3;
-        scene.room.ceilingType = 1;
-        for (int i = 0; i < 16; ++i)
-            scene.room.AddInstallation(0, 0, {1.25 + 2.5 * (i % 4), 1.25 + 2.5 * (i / 4), 3.0},
-                                       {0, 0, 90}, 3.0, true);
-        scene.condition.band = 3;
-        scene.condition.centreFrequency = 1000;
-        scene.condition.mode = kModeEnergy;
-        scene.condition.plane.Build(0, 0, 1.2, 10, 10, 0, 0.25, 100, 2);
-        scene.Count();
-        return scene;
-    }();
+    static Scene s(CeilingScene(10, 10, 3, 4, 4, 0.25));
     return s;
 }
 
 // S2: a 16-element line array in a 40 x 30 m hall, plane pitch 0.5 m, 1 octave at 1 kHz,
 // interference sum.
+CBenchSceneSpec LineArrayScene() {
+    CBenchSceneSpec spec;
+    spec.speakers = FineGrid(QL9ArrayOptions());
+    spec.speakers.counts = {0, 8, 8};
+    spec.speakers.modules.resize(16, spec.speakers.modules.back());
+    spec.length = 40, spec.width = 30, spec.height = 12;
+    spec.solidCeiling = false;
+    spec.installations = {{{1.0, 15.0, 9.0}, {0, 0, 8}, 500.0}};
+    spec.band = 1;
+    spec.mode = kModeInterference;
+    spec.planePitch = 0.5;
+    spec.colourMaximum = 110;
+    return spec;
+}
 Scene& SceneS2() {
-    static Scene s = [] {
-        Scene scene;
-        CVsaGenOptions options = FineGrid(QL9ArrayOptions());
-        options.counts = {0, 8, 8};
-        options.modules.resize(16, options.modules.back());
-        scene.Import(options);
-        scene.room.roomLength = 40;
-        scene.room.roomWidth = 30;
-        scene.room.roomHeight = 12;
-        scene.room.ceilingType = 0;
-        scene.room.AddInstallation(0, 0, {1.0, 15.0, 9.0}, {0, 0, 8}, 500.0, true);
-        scene.condition.band = 1;
-        scene.condition.centreFrequency = 1000;
-        scene.condition.mode = kModeInterference;
-        scene.condition.plane.Build(0, 0, 1.2, 40, 30, 0, 0.5, 110, 2);
-        scene.Count();
-        return scene;
-    }();
+    static Scene s(LineArrayScene());
     return s;
 }
 
-// S3: a 30 x 20 m plane at 0.1 m (60 000 points), 32 ceiling speakers of 24 points per octave,
-// 1/3 octave at 1 kHz, solid ceiling, energy sum.
+// S3: a 30 x 20 m plane at 0.1 m (60 000 points) under 32 ceiling speakers.
 Scene& SceneS3() {
-    static Scene s = [] {
-        Scene scene;
-        scene.Import(FineGrid(CeilingSpeakerOptions()));
-        scene.room.roomLength = 30;
-        scene.room.roomWidth = 20;
-        scene.room.roomHeight = 4;
-        scene.room.ceilingType = 1;
-        for (int i = 0; i < 32; ++i)
-            scene.room.AddInstallation(0, 0, {1.875 + 3.75 * (i % 8), 2.5 + 5.0 * (i / 8), 4.0},
-                                       {0, 0, 90}, 3.0, true);
-        scene.condition.band = 3;
-        scene.condition.centreFrequency = 1000;
-        scene.condition.mode = kModeEnergy;
-        scene.condition.plane.Build(0, 0, 1.2, 30, 20, 0, 0.1, 100, 2);
-        scene.Count();
-        return scene;
-    }();
+    static Scene s(CeilingScene(30, 20, 4, 8, 4, 0.1));
     return s;
 }
 
 // A 1 000 000-point plane (100 x 100 m at 0.1 m) under four of S3's speakers: what the working
 // memory of a very large plane comes to (run it alone under /usr/bin/time -v for the peak).
 Scene& SceneMillion() {
-    static Scene s = [] {
-        Scene scene;
-        scene.Import(FineGrid(CeilingSpeakerOptions()));
-        scene.room.roomLength = scene.room.roomWidth = 100;
-        scene.room.roomHeight = 4;
-        scene.room.ceilingType = 1;
-        for (int i = 0; i < 4; ++i)
-            scene.room.AddInstallation(0, 0, {25.0 + 50.0 * (i % 2), 25.0 + 50.0 * (i / 2), 4.0},
-                                       {0, 0, 90}, 3.0, true);
-        scene.condition.band = 3;
-        scene.condition.centreFrequency = 1000;
-        scene.condition.mode = kModeEnergy;
-        scene.condition.plane.Build(0, 0, 1.2, 100, 100, 0, 0.1, 100, 2);
-        scene.Count();
-        return scene;
-    }();
+    static Scene s(CeilingScene(100, 100, 4, 2, 2, 0.1));
     return s;
 }
 
 void RunScene(benchmark::State& state, Scene& scene, EMapEngineKind kind) {
     const CAcousticScene acoustic = CAcousticScene::Of(scene.models, scene.room, 0);
-    const CMapOptions options{kind, static_cast<int>(state.range(0))};
+    // The calculation service's workers, started once as in the program.
+    static CWorkerPool workers;
+    const CMapOptions options{kind, static_cast<int>(state.range(0)), &workers};
     for (auto _ : state) {
         const CMapResult r = CalculateMap(acoustic, scene.condition, nullptr, options);
         if (r.status != ECalcStatus::Completed)
@@ -153,12 +99,28 @@ void BM_Million_Engine(benchmark::State& s) {
     RunScene(s, SceneMillion(), EMapEngineKind::Engine);
 }
 
-// Arg: worker threads of the engine (0 = every core); the reference is single-threaded.
-BENCHMARK(BM_S1_Engine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Arg: worker threads of the engine (0 = every core); the reference is single-threaded. The CPU
+// column is that of the whole process, every worker included.
+BENCHMARK(BM_S1_Engine)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 BENCHMARK(BM_S1_Reference)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
-BENCHMARK(BM_S2_Engine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_S2_Engine)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 BENCHMARK(BM_S2_Reference)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_S3_Engine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_S3_Engine)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 BENCHMARK(BM_S3_Reference)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_Million_Engine)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 } // namespace

@@ -100,15 +100,26 @@ void BM_HoverParts(benchmark::State& state) {
             benchmark::DoNotOptimize(scene.view->LevelAt(centre, level));
             break;
         }
-        default:
+        case 2:
             benchmark::DoNotOptimize(scene.view->PointSpectrum(centre));
+            break;
+        default: {
+            // The band level on the literal path, for comparison with case 1.
+            const CAcousticScene acoustic = scene.doc.Scene();
+            const CColorMapCondition& c = *scene.view->Condition();
+            const CBandIndexRange band = ConditionBand(acoustic, c);
+            double pressure = 0;
+            benchmark::DoNotOptimize(
+                BandPressure(acoustic, c.mode, centre, band.start, band.end, band.pitch, pressure));
+        }
         }
     }
     state.SetLabel(state.range(0) == 0   ? "hit test"
                    : state.range(0) == 1 ? "band level"
-                                         : "spectrum");
+                   : state.range(0) == 2 ? "spectrum"
+                                         : "band level, literal");
 }
-BENCHMARK(BM_HoverParts)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HoverParts)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 
 // A full paint of the window picture at 1200 x 900: the diagonal view draws polygons, the plan
 // view axis-parallel rectangles.

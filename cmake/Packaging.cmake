@@ -3,6 +3,9 @@
 include(GNUInstallDirs)
 
 install(TARGETS daxara-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${DAXARA_CLI_MAN} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${DAXARA_CLI_COMPLETION} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME daxara-cli)
 if(DAXARA_GUI)
   install(TARGETS daxara RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${PROJECT_SOURCE_DIR}/resources/daxara.desktop

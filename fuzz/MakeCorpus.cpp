@@ -1,8 +1,10 @@
-// Writes the fuzzers' seed corpus with our own writers: small projects and speaker data texts.
+// Writes the fuzzers' seed corpus with our own writers: small projects, speaker data texts and
+// open directivity files.
 #include "VsaPresets.h"
 #include "common/LineReader.h"
 #include "project/DAXDoc.h"
 #include "project/ProjectFile.h"
+#include "speaker/SofaExport.h"
 
 #include <filesystem>
 #include <fstream>
@@ -55,6 +57,18 @@ int main(int argc, char** argv) {
         const std::string text = GenerateVsa(Small(options));
         WriteFile(root / "speaker_reader" / (std::string(name) + ".txt"),
                   text.substr(text.find('\n') + 1));
+    }
+
+    // Open directivity files: a single speaker and a line array (one measurement per element).
+    std::filesystem::create_directories(root / "sofa_reader");
+    for (const auto& [name, options] : speakers) {
+        const std::string text = GenerateVsa(Small(options));
+        std::istringstream in(text.substr(text.find('\n') + 1));
+        CLineReader reader(in);
+        CSpeakerModelContainer models;
+        if (models.ImportModel(reader, 0, nullptr))
+            ExportSofa(models.At(0),
+                       (root / "sofa_reader" / (std::string(name) + ".sofa")).string());
     }
 
     CDAXDoc empty;

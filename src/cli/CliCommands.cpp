@@ -1,19 +1,24 @@
 #include "CliCommands.h"
 
+#include "CliEdit.h"
 #include "CliSession.h"
+#include "acoustics/LevelStatistics.h"
 #include "acoustics/MapCalculation.h"
 #include "acoustics/SpectrumEngine.h"
 #include "common/FormatSignificant.h"
 #include "common/Units.h"
+#include "project/BandChoice.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/MapService.h"
 #include "project/SoundGraphViewModel.h"
+#include "project/Strings.h"
 #include "project/forms/AutoInstallationForm.h"
 #include "project/forms/InstallationForm.h"
 #include "project/forms/RoomParametersForm.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -21,14 +26,11 @@
 #include <filesystem>
 #include <iostream>
 
+#include <nlohmann/json.hpp>
+
 namespace {
 const std::pair<const char*, double> kBandNames[] = {
     {"1/24", 24}, {"1/12", 12}, {"1/6", 6}, {"1/3", 3}, {"1", 1}, {"2", 0.5}, {"4", 0.25}};
-
-// Fills a form field and checks nothing yet; the form's own Accept decides.
-void SetField(CNumberField& field, double value) {
-    field.SetValue(value);
-}
 
 // A form refusal becomes the command's error.
 bool AcceptOrRecord(bool accepted, const std::string& message, std::string& refusal) {
@@ -44,39 +46,6 @@ CColorMapCondition& FirstCondition(CCliSession& s) {
     return *c;
 }
 
-// Shows a dialog's advanced rows for one command when its options need them; the project keeps
-// its own setting.
-class CAdvancedRows {
-public:
-    CAdvancedRows(CDAXDoc& doc, bool needed) : m_doc(doc), m_saved(doc.Settings().advancedMode) {
-        if (needed)
-            doc.SetAdvancedMode(2);
-    }
-    ~CAdvancedRows() { Restore(); }
-    // Back to the project's setting before the project is saved.
-    void Restore() const { m_doc.SetAdvancedMode(m_saved); }
-    CAdvancedRows(const CAdvancedRows&) = delete;
-    CAdvancedRows& operator=(const CAdvancedRows&) = delete;
-
-private:
-    CDAXDoc& m_doc;
-    int m_saved;
-};
-
-// Makes the chosen model current, as selecting it in the speaker list does.
-void SelectModel(CDAXDoc& doc, std::optional<int> model) {
-    if (doc.models.Count() == 0)
-        throw CCliError("the project has no speaker data; import some first");
-    if (!model)
-        return;
-    if (*model < 0 || *model >= doc.models.Count())
-        throw CCliError("model " + std::to_string(*model) + " does not exist; the project has " +
-                        std::to_string(doc.models.Count()) + " (0 to " +
-                        std::to_string(doc.models.Count() - 1) + ")");
-    doc.models.SetCurrentIndex(*model);
-    doc.UpdateInstallState();
-}
-
 // Opens a project that has a calculation plane and installations to calculate with.
 void OpenForCalculation(CCliSession& s, const std::string& project, const std::string& otherwise) {
     s.Open(project);
@@ -85,37 +54,78 @@ void OpenForCalculation(CCliSession& s, const std::string& project, const std::s
         throw CCliError("the project has no installations; " + otherwise);
 }
 
-// Applies --band, --freq and --mode to the condition as its view's lists would, snapping the
-// frequency to the band's grid. Returns whether band or frequency changed.
-bool ApplyBandChoice(CColorMapViewModel& view, const std::string& band,
-                     std::optional<double> frequency, const std::string& mode) {
-    CColorMapCondition& c = *view.Condition();
-    const double oldBand = c.band, oldFrequency = c.centreFrequency;
-    if (!band.empty()) {
-        const double value = ParseBand(band);
-        bool offered = false;
-        for (const auto& choice : BandChoices(view.ListPitch()))
-            offered = offered || choice.second == value;
-        if (!offered)
-            throw CCliError("band " + band + " is not offered for speaker data of " +
-                            FormatSignificant(view.ListPitch(), 4) + " points per octave");
-        c.band = value;
-    }
-    if (frequency) {
-        if (!(*frequency >= 20.0 && *frequency <= 20000.0))
-            throw CCliError("--freq must lie between 20 and 20000 Hz");
-        c.centreFrequency = *frequency;
-    }
+// Applies --band, --freq and --mode to the first map through the project's band choice, which
+// snaps the frequency to the band's grid as the window's lists do; warns when that moved it far.
+CBandOutcome ChooseBand(CDAXDoc& doc, const std::string& band, std::optional<double> frequency,
+                        const std::string& mode) {
+    CBandRequest request;
+    if (!band.empty())
+        request.band = ParseBand(band);
+    request.frequency = frequency;
     if (!mode.empty())
-        c.mode = ParseMode(mode);
-    view.SyncConditionControls(0, 0);
-    return c.band != oldBand || c.centreFrequency != oldFrequency;
+        request.mode = ParseMode(mode);
+    const CBandOutcome outcome = ApplyBandRequest(doc, 0, request);
+    switch (outcome.status) {
+    case EBandChoiceStatus::Done:
+        break;
+    case EBandChoiceStatus::BandNotOffered:
+        throw CCliError("band " + band + " is not offered for speaker data of " +
+                        FormatSignificant(outcome.pitch, 4) + " points per octave");
+    case EBandChoiceStatus::BadFrequency:
+        throw CCliError("--freq must be a positive number of Hz");
+    case EBandChoiceStatus::NoSpeakerData:
+        throw CCliError("the project has no speaker data");
+    case EBandChoiceStatus::NoCondition:
+        throw CCliError("the project has no calculation plane");
+    case EBandChoiceStatus::Busy:
+        throw CCliError("the project is being calculated");
+    }
+    if (!outcome.centre.Valid())
+        throw CCliError("band " + FormatSignificant(outcome.band, 4) +
+                        " has no centre frequencies");
+    if (frequency && outcome.centre.MovedFar())
+        std::cerr << "daxara-cli: warning: --freq " << FormatSignificant(*frequency, 6) << " Hz is "
+                  << FormatSignificant(outcome.centre.bandsMoved, 3)
+                  << " bands from the nearest centre on the " << BandLabel(outcome.band)
+                  << " grid, " << FrequencyLabel(outcome.centre.frequency, outcome.band) << " ("
+                  << FormatSignificant(outcome.centre.frequency, 6)
+                  << " Hz), which is what is calculated\n";
+    return outcome;
+}
+
+const char* ModeName(int mode) {
+    return mode == kModeInterference ? "interference" : "energy";
 }
 
 void PrintCondition(const CColorMapCondition& c) {
-    std::cout << "band: " << BandName(c.band) << " octave around "
-              << FormatSignificant(c.centreFrequency, 5) << " Hz, "
-              << (c.mode == kModeInterference ? "interference" : "energy") << "\n";
+    std::cout << "band: " << BandLabel(c.band) << ", centre "
+              << FrequencyLabel(c.centreFrequency, c.band) << " ("
+              << FormatSignificant(c.centreFrequency, 8) << " Hz), " << ModeName(c.mode) << "\n";
+}
+
+// The spectrum as a table: levels to 0.01 dB, the map's centre marked, and every band that is
+// not wholly inside the installed speakers' data says so (its level is no measurement).
+void PrintSpectrum(const CDAXDoc& doc, const CColorMapCondition& c, const CVec3& at,
+                   const std::vector<double>& centres, const std::vector<double>& levels) {
+    const CAcousticScene scene = doc.Scene();
+    std::cout << "spectrum at (" << FormatSignificant(at.x, 6) << ", " << FormatSignificant(at.y, 6)
+              << ", " << FormatSignificant(at.z, 6) << ") "
+              << (doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]") << ", "
+              << BandLabel(c.band) << ", " << ModeName(c.mode) << "\n"
+              << "centre      level [dB]\n";
+    for (std::size_t i = 0; i < centres.size(); ++i) {
+        char level[32];
+        std::snprintf(level, sizeof level, "%10.2f", levels[i]);
+        std::string line = FrequencyLabel(centres[i], c.band);
+        line.resize(std::max<std::size_t>(line.size(), 10), ' ');
+        line += level;
+        const EBandCoverage coverage = BandCoverage(scene, c.band, centres[i]);
+        if (coverage != EBandCoverage::Inside)
+            line += std::string("   ") + CoverageText(coverage);
+        if (centres[i] == c.centreFrequency)
+            line += "   <- the map's centre";
+        std::cout << line << "\n";
+    }
 }
 
 void WriteText(const std::string& path, const std::string& text) {
@@ -207,9 +217,17 @@ int RunNew(const CNewOptions& o) {
     s.dialogs.roomParameters = [&](CRoomParametersForm& form) {
         if (!o.room.empty()) {
             const CVec3 room = ToVec3(o.room, "--room");
-            SetField(form.Field(CRoomParametersForm::kRoomLength), room.x);
-            SetField(form.Field(CRoomParametersForm::kRoomWidth), room.y);
-            SetField(form.Field(CRoomParametersForm::kRoomHeight), room.z);
+            // The dialog takes any height; a room needs a ceiling above its floor.
+            refusal = OutsideRange("--room (height)", room.z, 0.001, kCoordinateLimit,
+                                   unit == kUnitImperial ? "ft" : "m", "a ceiling above the floor");
+            if (!refusal.empty() ||
+                !FillField(form.Field(CRoomParametersForm::kRoomLength), room.x, "--room (length)",
+                           refusal) ||
+                !FillField(form.Field(CRoomParametersForm::kRoomWidth), room.y, "--room (width)",
+                           refusal) ||
+                !FillField(form.Field(CRoomParametersForm::kRoomHeight), room.z, "--room (height)",
+                           refusal))
+                return 1;
         }
         if (!o.ceiling.empty())
             form.halfSpaceChecked = o.ceiling == "half";
@@ -231,6 +249,7 @@ int RunImport(const CImportOptions& o) {
     CCliSession s;
     s.OpenForWriting(o.project);
     s.messages.replaceOtherFile = o.force;
+    s.doc->sofaImportOptions = o.sofa;
     std::string report;
     for (const std::string& file : o.files) {
         const int before = s.doc->models.Count();
@@ -259,26 +278,48 @@ int RunInstall(const CInstallOptions& o) {
     CSpeakerModel& model = *doc.CurrentModel();
     if (o.tap) {
         if (*o.tap < 0 || *o.tap >= static_cast<int>(model.Settings().taps.size()))
-            throw CCliError("tap " + std::to_string(*o.tap) + " does not exist; the model has " +
-                            std::to_string(model.Settings().taps.size()));
+            throw CCliError("--tap must lie between 0 and " +
+                            std::to_string(model.Settings().taps.size() - 1) + " (" +
+                            model.DisplayName() + " has " +
+                            std::to_string(model.Settings().taps.size()) + " taps); tap " +
+                            std::to_string(*o.tap) + " does not exist");
         model.SetDefaultTap(*o.tap);
     }
     const CVec3 at = ToVec3(o.at, "--at");
+    std::optional<CVec3> aim;
+    std::string aimOption = "--aim";
+    if (!o.aim.empty())
+        aim = ToVec3(o.aim, "--aim");
+    if (!o.aimAt.empty()) {
+        aim = CVec3{0, 0, 0};
+        aimOption = "--aim-at";
+        if (!AimAt(at, ToVec3(o.aimAt, "--aim-at"), aim->x, aim->y))
+            throw CCliError("--aim-at names the installation's own position; there is no "
+                            "direction");
+    }
     // The aim, power and polarity rows are shown only in advanced mode.
-    const CAdvancedRows advancedRows(doc, !o.aim.empty() || o.power || o.reverse);
+    const CAdvancedRows advancedRows(doc, aim || o.power || o.reverse);
     std::string refusal;
     s.dialogs.installation = [&](CInstallationForm& form) {
-        SetField(form.Field(CInstallationForm::kX), at.x);
-        SetField(form.Field(CInstallationForm::kY), at.y);
-        SetField(form.Field(CInstallationForm::kZ), at.z);
-        if (!o.aim.empty()) {
-            const CVec3 aim = ToVec3(o.aim, "--aim");
-            SetField(form.Field(CInstallationForm::kAzimuth), aim.x);
-            SetField(form.Field(CInstallationForm::kElevation), aim.y);
-            SetField(form.Field(CInstallationForm::kRotation), aim.z);
+        if (!FillField(form.Field(CInstallationForm::kX), at.x, "--at (X)", refusal) ||
+            !FillField(form.Field(CInstallationForm::kY), at.y, "--at (Y)", refusal) ||
+            !FillField(form.Field(CInstallationForm::kZ), at.z, "--at (Z)", refusal))
+            return false;
+        if (aim && (!FillField(form.Field(CInstallationForm::kAzimuth), aim->x,
+                               aimOption + " (azimuth)", refusal) ||
+                    !FillField(form.Field(CInstallationForm::kElevation), aim->y,
+                               aimOption + " (elevation)", refusal) ||
+                    !FillField(form.Field(CInstallationForm::kRotation), aim->z, "--aim (rotation)",
+                               refusal)))
+            return false;
+        if (o.power) {
+            if (!FillField(form.Field(CInstallationForm::kPower), *o.power, "--power", refusal))
+                return false;
+            refusal = TapPowerRefusal(doc, doc.models.CurrentIndex(), model.DefaultTap(), *o.power,
+                                      "--power");
+            if (!refusal.empty())
+                return false;
         }
-        if (o.power)
-            SetField(form.Field(CInstallationForm::kPower), *o.power);
         if (o.reverse)
             form.polaritySelection = 1;
         std::string message;
@@ -291,7 +332,7 @@ int RunInstall(const CInstallOptions& o) {
         throw CCliError(refusal);
     if (result != 0) {
         for (const std::string& question : s.messages.asked)
-            if (question.find("same position") != std::string::npos)
+            if (question == Strings::kSameSpot)
                 throw CCliError("a speaker is already installed at this position and aim; use "
                                 "--force to add another");
         throw CCliError(s.messages.asked.empty() ? "the speaker was not installed"
@@ -316,6 +357,20 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     s.messages.replaceOtherFile = o.force;
     CDAXDoc& doc = *s.doc;
     SelectModel(doc, o.model);
+    if (o.height) {
+        const CColorMapCondition* plane = doc.conditions.At(0);
+        const double floor = plane ? plane->plane.originZ : 0.0;
+        if (!(*o.height > floor && *o.height <= doc.room.roomHeight))
+            throw CCliError("--height must lie above the calculation plane (" +
+                            FormatSignificant(floor, 4) + ") and at most at the ceiling (" +
+                            FormatSignificant(doc.room.roomHeight, 4) + "); " +
+                            FormatSignificant(*o.height, 6) + " was given");
+    }
+    // The layout replaces every installation: that is the user's to decide, not a default.
+    if (doc.HasInstallations() && !o.replace)
+        throw CCliError("the project has " + std::to_string(doc.room.list.Count()) +
+                        " installation" + (doc.room.list.Count() == 1 ? "" : "s") +
+                        ", which the automatic layout would replace; give --replace to let it");
     if (!doc.IsCommandEnabled(kCmdAutoInstall))
         throw CCliError(
             "automatic installation needs a ceiling speaker (kind 1) as the current model and "
@@ -345,12 +400,17 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
             return false;
         if (!o.aim.empty()) {
             const CVec3 aim = ToVec3(o.aim, "--aim");
-            SetField(form.Field(CAutoInstallationForm::kAzimuth), aim.x);
-            SetField(form.Field(CAutoInstallationForm::kElevation), aim.y);
-            SetField(form.Field(CAutoInstallationForm::kRotation), aim.z);
+            if (!FillField(form.Field(CAutoInstallationForm::kAzimuth), aim.x, "--aim (azimuth)",
+                           refusal) ||
+                !FillField(form.Field(CAutoInstallationForm::kElevation), aim.y,
+                           "--aim (elevation)", refusal) ||
+                !FillField(form.Field(CAutoInstallationForm::kRotation), aim.z, "--aim (rotation)",
+                           refusal))
+                return false;
         }
-        if (o.height)
-            SetField(form.Field(CAutoInstallationForm::kHeight), *o.height);
+        if (o.height &&
+            !FillField(form.Field(CAutoInstallationForm::kHeight), *o.height, "--height", refusal))
+            return false;
         std::string message;
         return AcceptOrRecord(form.Accept(&message), message, refusal);
     };
@@ -364,12 +424,12 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     if (doc.Settings().autoLayoutValid != 1)
         throw CCliError("no automatic layout was made (installations unchanged: " +
                         std::to_string(before) + ")");
-    const std::string report = "installed " + std::to_string(doc.room.list.Count()) +
-                               " speakers; rows " + FormatSignificant(doc.Settings().autoRowPitch, 4) +
-                               " apart, columns " + FormatSignificant(doc.Settings().autoColumnPitch, 4) +
-                               " apart, first row " + FormatSignificant(doc.Settings().autoBottomOffset, 4) +
-                               " and first column " + FormatSignificant(doc.Settings().autoLeftOffset, 4) +
-                               " from the walls\n";
+    const std::string report =
+        "installed " + std::to_string(doc.room.list.Count()) + " speakers; rows " +
+        FormatSignificant(doc.Settings().autoRowPitch, 4) + " apart, columns " +
+        FormatSignificant(doc.Settings().autoColumnPitch, 4) + " apart, first row " +
+        FormatSignificant(doc.Settings().autoBottomOffset, 4) + " and first column " +
+        FormatSignificant(doc.Settings().autoLeftOffset, 4) + " from the walls\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -386,6 +446,24 @@ int RunPlane(const CPlaneOptions& o) {
     if (zeros != 1)
         throw CCliError("--extent needs exactly one zero component (the plane's normal)");
     const int orientation = PlaneOrientation(extent.x, extent.y, extent.z);
+    // The dialog takes a plane anywhere; a plane outside the room (above its ceiling, behind a
+    // wall) maps sound where no listener can be.
+    const CInstallationContainer& r = doc.room;
+    const std::array<std::string, 3> axes = {"X", "Y", "Z"};
+    const std::array<double, 3> lows = {r.roomZeroX, r.roomZeroY, 0.0};
+    const std::array<double, 3> highs = {r.roomZeroX + r.roomLength, r.roomZeroY + r.roomWidth,
+                                         r.roomHeight};
+    const std::array<double, 3> from = {origin.x, origin.y, origin.z};
+    const std::array<double, 3> size = {extent.x, extent.y, extent.z};
+    for (std::size_t i = 0; i < 3; ++i) {
+        std::string refusal = OutsideRange("--extent (" + axes[i] + ")", size[i], 0.0,
+                                           highs[i] - lows[i], "", "the room's size");
+        if (refusal.empty())
+            refusal = OutsideRange("--origin (" + axes[i] + ")", from[i], lows[i],
+                                   highs[i] - size[i], "", "the plane inside the room");
+        if (!refusal.empty())
+            throw CCliError(refusal);
+    }
     CColorMapViewModel view(doc);
     view.OnInitialUpdate();
     const CAdvancedRows advancedRows(doc, true); // the plane's zero position needs advanced mode
@@ -393,21 +471,38 @@ int RunPlane(const CPlaneOptions& o) {
     s.dialogs.roomParameters = [&](CRoomParametersForm& form) {
         form.SetSameAsRoom(false);
         form.SelectOrientation(orientation);
-        double a = origin.x, b = origin.y, c = extent.x, d = extent.y, e = origin.z;
+        // The dialog's five plane edits, with the option component each comes from.
+        struct CEdit {
+            CRoomParametersForm::Edit edit;
+            double value;
+            const char* option;
+        };
+        std::array<CEdit, 5> edits = {{{CRoomParametersForm::kPlaneA, origin.x, "--origin (X)"},
+                                       {CRoomParametersForm::kPlaneB, origin.y, "--origin (Y)"},
+                                       {CRoomParametersForm::kPlaneC, extent.x, "--extent (X)"},
+                                       {CRoomParametersForm::kPlaneD, extent.y, "--extent (Y)"},
+                                       {CRoomParametersForm::kPlaneE, origin.z, "--origin (Z)"}}};
         if (orientation == CRoomParametersForm::kParallelToYZ)
-            a = origin.y, b = origin.z, c = extent.y, d = extent.z, e = origin.x;
+            edits = {{{CRoomParametersForm::kPlaneA, origin.y, "--origin (Y)"},
+                      {CRoomParametersForm::kPlaneB, origin.z, "--origin (Z)"},
+                      {CRoomParametersForm::kPlaneC, extent.y, "--extent (Y)"},
+                      {CRoomParametersForm::kPlaneD, extent.z, "--extent (Z)"},
+                      {CRoomParametersForm::kPlaneE, origin.x, "--origin (X)"}}};
         else if (orientation == CRoomParametersForm::kParallelToXZ)
-            a = origin.x, b = origin.z, c = extent.x, d = extent.z, e = origin.y;
-        SetField(form.Field(CRoomParametersForm::kPlaneA), a);
-        SetField(form.Field(CRoomParametersForm::kPlaneB), b);
-        SetField(form.Field(CRoomParametersForm::kPlaneC), c);
-        SetField(form.Field(CRoomParametersForm::kPlaneD), d);
-        SetField(form.Field(CRoomParametersForm::kPlaneE), e);
-        SetField(form.Field(CRoomParametersForm::kDotPitch), o.pitch);
-        if (o.maximum)
-            SetField(form.Field(CRoomParametersForm::kColorMaximum), *o.maximum);
-        if (o.step)
-            SetField(form.Field(CRoomParametersForm::kColorPitch), *o.step);
+            edits = {{{CRoomParametersForm::kPlaneA, origin.x, "--origin (X)"},
+                      {CRoomParametersForm::kPlaneB, origin.z, "--origin (Z)"},
+                      {CRoomParametersForm::kPlaneC, extent.x, "--extent (X)"},
+                      {CRoomParametersForm::kPlaneD, extent.z, "--extent (Z)"},
+                      {CRoomParametersForm::kPlaneE, origin.y, "--origin (Y)"}}};
+        for (const CEdit& edit : edits)
+            if (!FillField(form.Field(edit.edit), edit.value, edit.option, refusal))
+                return 1;
+        if (!FillField(form.Field(CRoomParametersForm::kDotPitch), o.pitch, "--pitch", refusal) ||
+            (o.maximum && !FillField(form.Field(CRoomParametersForm::kColorMaximum), *o.maximum,
+                                     "--max", refusal)) ||
+            (o.step &&
+             !FillField(form.Field(CRoomParametersForm::kColorPitch), *o.step, "--step", refusal)))
+            return 1;
         std::string message;
         return AcceptOrRecord(form.Accept(&message), message, refusal) ? 0 : 1;
     };
@@ -440,30 +535,65 @@ int RunMap(const CMapCommandOptions& o) {
         throw CCliError("--engine must be engine or reference");
     if (o.threads < 0)
         throw CCliError("--threads must not be negative");
-    CColorMapViewModel view(doc);
-    view.OnInitialUpdate();
-    if (ApplyBandChoice(view, o.band, o.frequency, o.mode))
-        doc.RebuildAllPlanes(); // as the view's lists do: every map loses its levels
+    if (!(o.within >= 0.0 && o.within <= 100.0))
+        throw CCliError("--within must lie between 0 and 100 dB");
+    if (o.json && o.csv == "-")
+        throw CCliError("--json and --csv - would both write to standard output");
+    ChooseBand(doc, o.band, o.frequency, o.mode);
     CMapOptions options;
     options.engine = o.engine == "reference" ? EMapEngineKind::Reference : EMapEngineKind::Engine;
     options.threads = o.threads;
-    const CMapResult result = CalculateConditionMap(doc, view.ConditionIndex(), options);
+    const CMapResult result = CalculateConditionMap(doc, 0, options);
     if (result.status == ECalcStatus::Stopped)
         throw CCliError("the calculation was stopped; nothing was saved");
     s.ThrowIfErrors("");
     if (result.status != ECalcStatus::Completed)
         throw CCliError("the map was not calculated");
-    const CColorMapCondition& c = *view.Condition();
+    const CColorMapCondition& c = FirstCondition(s);
     const CListeningPlane& plane = c.plane;
-    PrintCondition(c);
+    const CLevelStatistics spread = PlaneStatistics(plane, o.within);
     const std::string unit = doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]";
-    std::cout << "points: " << plane.pointCount << " at a pitch of "
-              << FormatSignificant(plane.dotPitch, 4) << unit << "\n"
-              << "maximum: " << FormatSignificant(plane.maximumLevel, 4) << " dB\n"
-              << "minimum: " << FormatSignificant(plane.minimumLevel, 4) << " dB\n"
-              << "average (pink noise): " << FormatSignificant(plane.pinkNoiseAverage, 4) << " dB\n"
-              << "average (music/speech): " << FormatSignificant(plane.musicSpeechAverage, 4)
-              << " dB\n";
+    if (o.json) {
+        const nlohmann::json j = {
+            {"band", c.band},
+            {"bandLabel", BandLabel(c.band)},
+            {"centreFrequency", c.centreFrequency},
+            {"centreLabel", FrequencyLabel(c.centreFrequency, c.band)},
+            {"mode", ModeName(c.mode)},
+            {"points", plane.pointCount},
+            {"pitch", plane.dotPitch},
+            {"unit", doc.Settings().lengthUnit == kUnitImperial ? "ft" : "m"},
+            {"maximum", plane.maximumLevel},
+            {"minimum", plane.minimumLevel},
+            {"pinkNoiseAverage", plane.pinkNoiseAverage},
+            {"musicSpeechAverage", plane.musicSpeechAverage},
+            {"mean", spread.mean},
+            {"standardDeviation", spread.standardDeviation},
+            {"spread", spread.spread},
+            {"percentiles", {{"10", spread.p10}, {"50", spread.p50}, {"90", spread.p90}}},
+            {"within",
+             {{"dB", spread.within}, {"of", "pinkNoiseAverage"}, {"share", spread.withinShare}}}};
+        std::cout << j.dump(2) << "\n";
+    } else {
+        PrintCondition(c);
+        std::cout << "points: " << plane.pointCount << " at a pitch of "
+                  << FormatSignificant(plane.dotPitch, 4) << unit << "\n"
+                  << "maximum: " << FormatSignificant(plane.maximumLevel, 4) << " dB\n"
+                  << "minimum: " << FormatSignificant(plane.minimumLevel, 4) << " dB\n"
+                  << "average (pink noise): " << FormatSignificant(plane.pinkNoiseAverage, 4)
+                  << " dB\n"
+                  << "average (music/speech): " << FormatSignificant(plane.musicSpeechAverage, 4)
+                  << " dB\n"
+                  << "standard deviation: " << FormatSignificant(spread.standardDeviation, 4)
+                  << " dB\n"
+                  << "spread (max - min): " << FormatSignificant(spread.spread, 4) << " dB\n"
+                  << "percentiles (10th, 50th, 90th): " << FormatSignificant(spread.p10, 4) << ", "
+                  << FormatSignificant(spread.p50, 4) << ", " << FormatSignificant(spread.p90, 4)
+                  << " dB\n"
+                  << "within +/-" << FormatSignificant(spread.within, 4)
+                  << " dB of the pink-noise average: "
+                  << FormatSignificant(100.0 * spread.withinShare, 4) << " % of the points\n";
+    }
     FlushOutput();
     if (!o.csv.empty()) {
         std::string text = "x,y,z,level\n";
@@ -482,19 +612,39 @@ int RunSpectrum(const CSpectrumOptions& o) {
     OpenForCalculation(s, o.project, "there is no spectrum");
     CDAXDoc& doc = *s.doc;
     const CVec3 at = ToVec3(o.at, "--at");
-    CColorMapViewModel view(doc);
-    view.OnInitialUpdate();
-    ApplyBandChoice(view, o.band, std::nullopt, o.mode);
+    if (o.json && o.csv == "-")
+        throw CCliError("--json and --csv - would both write to standard output");
+    ChooseBand(doc, o.band, o.frequency, o.mode);
+    const CColorMapCondition& c = FirstCondition(s);
     std::vector<double> centres, levels;
     std::string reason;
-    // The engine answers fast; the literal path is asked again only to say why a band failed.
-    bool ok = EnginePointSpectrum(doc.Scene(), *view.Condition(), at, centres, levels);
-    for (double level : levels)
-        ok = ok && std::isfinite(level);
-    if (!ok && !PointSpectrum(doc.Scene(), *view.Condition(), at, centres, levels, &reason))
+    if (!EnginePointSpectrum(doc.Scene(), c, at, centres, levels, &reason))
         throw CCliError("the spectrum could not be calculated: " + reason);
-    for (std::size_t i = 0; i < centres.size(); ++i)
-        std::cout << Number(centres[i]) << "," << Number(levels[i]) << "\n";
+    const CAcousticScene scene = doc.Scene();
+    if (!o.csv.empty()) {
+        std::string text;
+        for (std::size_t i = 0; i < centres.size(); ++i)
+            text += Number(centres[i]) + "," + Number(levels[i]) + "\n";
+        WriteText(o.csv, text);
+    }
+    if (o.json) {
+        nlohmann::json bands = nlohmann::json::array();
+        for (std::size_t i = 0; i < centres.size(); ++i)
+            bands.push_back({{"label", FrequencyLabel(centres[i], c.band)},
+                             {"frequency", centres[i]},
+                             {"level", levels[i]},
+                             {"data", CoverageName(BandCoverage(scene, c.band, centres[i]))}});
+        const nlohmann::json j = {{"point", {at.x, at.y, at.z}},
+                                  {"band", c.band},
+                                  {"bandLabel", BandLabel(c.band)},
+                                  {"centreFrequency", c.centreFrequency},
+                                  {"centreLabel", FrequencyLabel(c.centreFrequency, c.band)},
+                                  {"mode", ModeName(c.mode)},
+                                  {"bands", bands}};
+        std::cout << j.dump(2) << "\n";
+    } else if (o.csv != "-") {
+        PrintSpectrum(doc, c, at, centres, levels);
+    }
     FlushOutput();
     return 0;
 }

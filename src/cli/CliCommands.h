@@ -1,5 +1,7 @@
 #pragma once
 
+#include "speaker/SofaImport.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +21,8 @@ struct CImportOptions {
     std::string project;
     std::vector<std::string> files;
     bool force = false;
+    // How open directivity (SOFA) files among them are read.
+    CSofaImportOptions sofa;
 };
 int RunImport(const CImportOptions& o);
 
@@ -27,6 +31,7 @@ struct CInstallOptions {
     std::optional<int> model;
     std::vector<double> at;
     std::vector<double> aim;
+    std::vector<double> aimAt; // a point the main axis points at, instead of --aim's angles
     std::optional<double> power;
     std::optional<int> tap;
     bool reverse = false;
@@ -43,6 +48,7 @@ struct CAutoInstallOptions {
     std::optional<double> frequency;
     std::vector<double> aim;
     std::optional<double> height;
+    bool replace = false; // the project's installations may go
     bool force = false;
 };
 int RunAutoInstall(const CAutoInstallOptions& o);
@@ -68,6 +74,8 @@ struct CMapCommandOptions {
     std::string engine = "engine";
     int threads = 0;
     bool force = false;
+    double within = 3.0; // dB either side of the average for the share of points
+    bool json = false;
 };
 int RunMap(const CMapCommandOptions& o);
 
@@ -75,9 +83,21 @@ struct CSpectrumOptions {
     std::string project;
     std::vector<double> at;
     std::string band;
+    std::optional<double> frequency;
     std::string mode;
+    std::string csv; // exact frequency,level lines to this file (- for stdout)
+    bool json = false;
 };
 int RunSpectrum(const CSpectrumOptions& o);
+
+struct CBandsOptions {
+    std::string source; // a project or a speaker data file
+    std::optional<int> model;
+    std::string band;
+    bool json = false;
+};
+// The bands and centres a model offers, labelled as the colour map's lists label them.
+int RunBands(const CBandsOptions& o);
 
 struct CInfoOptions {
     std::string project;
@@ -109,6 +129,12 @@ double ParseBand(const std::string& text);
 // "interference" or "energy" as the summation mode.
 int ParseMode(const std::string& text);
 std::string BandName(double band);
+enum class EBandCoverage;
+// "inside", "partly outside" or "outside" (of the speaker data), as JSON output names it.
+const char* CoverageName(EBandCoverage coverage);
+// Names are bytes of whatever code page wrote the file. JSON needs UTF-8: text that already is
+// UTF-8 stays as it is, anything else is read as Latin-1, so every byte keeps a character.
+std::string JsonText(const std::string& text);
 // Flushes standard output; throws CCliError when what was written did not arrive (a full disk,
 // a closed pipe), so a cut output never ends with status 0.
 void FlushOutput();

@@ -1,5 +1,6 @@
 // What a project holds, as text or JSON.
 #include "CliCommands.h"
+#include "CliEdit.h"
 #include "CliSession.h"
 #include "common/FormatSignificant.h"
 #include "common/Units.h"
@@ -46,8 +47,8 @@ bool IsUtf8(const std::string& text) {
     return true;
 }
 
-// Names are bytes of whatever code page wrote the file. JSON needs UTF-8: text that already is
-// UTF-8 stays as it is, anything else is read as Latin-1, so every byte keeps a character.
+} // namespace
+
 std::string JsonText(const std::string& text) {
     if (IsUtf8(text))
         return text;
@@ -64,6 +65,8 @@ std::string JsonText(const std::string& text) {
     return out;
 }
 
+namespace {
+
 json ModelJson(const CSpeakerModel& m) {
     json taps = json::array();
     for (const CTapElement& t : m.Settings().taps)
@@ -72,10 +75,17 @@ json ModelJson(const CSpeakerModel& m) {
                         {"power", t.tapPower},
                         {"ampFactor", t.ampFactor}});
     const CSpeakerDataHeader& h = m.Header();
-    return {{"name", JsonText(m.DisplayName())},      {"kind", m.Kind()},
-            {"pointsPerOctave", h.pointsPerOctave},   {"lowestFrequency", h.lowestFrequency},
-            {"highestFrequency", h.highestFrequency}, {"elements", m.ElementTotal()},
-            {"defaultTap", m.DefaultTap()},           {"taps", taps}};
+    json model = {{"name", JsonText(m.DisplayName())},      {"kind", m.Kind()},
+                  {"pointsPerOctave", h.pointsPerOctave},   {"lowestFrequency", h.lowestFrequency},
+                  {"highestFrequency", h.highestFrequency}, {"elements", m.ElementTotal()},
+                  {"defaultTap", m.DefaultTap()},           {"taps", taps}};
+    if (const CArrangementSummary a = SummariseArrangement(m); a.lineArray)
+        model["arrangement"] = {
+            {"elements", a.elements},
+            {"counts", {{"centre", a.centre}, {"upper", a.upper}, {"lower", a.lower}}},
+            {"splays", a.splays},
+            {"cabinets", a.cabinets}};
+    return model;
 }
 
 json ProjectJson(const CDAXDoc& doc) {
@@ -169,6 +179,16 @@ int RunInfo(const CInfoOptions& o) {
                   << " (kind " << m.Kind() << ", " << F(h.pointsPerOctave) << " per octave, "
                   << F(h.lowestFrequency) << " to " << F(h.highestFrequency) << " Hz, "
                   << m.ElementTotal() << " element" << (m.ElementTotal() == 1 ? "" : "s") << ")\n";
+        if (const CArrangementSummary a = SummariseArrangement(m); a.lineArray) {
+            std::cout << "      arranged: " << a.elements << " elements (centre " << a.centre
+                      << ", upper " << a.upper << ", lower " << a.lower << ")\n";
+            if (!a.cabinets.empty())
+                std::cout << "      cabinets: " << CabinetRuns(a.cabinets) << "\n";
+            std::cout << "      splay per element [deg]:";
+            for (double splay : a.splays)
+                std::cout << " " << F(splay);
+            std::cout << "\n";
+        }
         for (std::size_t t = 0; t < m.Settings().taps.size(); ++t) {
             const CTapElement& tap = m.Settings().taps[t];
             std::cout << "      tap " << t << (static_cast<int>(t) == m.DefaultTap() ? "*" : " ")

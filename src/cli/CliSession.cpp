@@ -114,6 +114,7 @@ CDocumentPorts CCliSession::Ports() {
     ports.progress = &progress;
     ports.storage = &storage;
     ports.settings = &settings;
+    ports.arrangement = arrangement;
     return ports;
 }
 
@@ -161,4 +162,17 @@ CVec3 ToVec3(const std::vector<double>& values, const char* what) {
     if (values.size() != 3)
         throw CCliError(std::string(what) + " needs three comma-separated numbers");
     return {values[0], values[1], values[2]};
+}
+
+void SelectModel(CDAXDoc& doc, std::optional<int> model, const char* option) {
+    if (doc.models.Count() == 0)
+        throw CCliError("the project has no speaker data; import some first");
+    if (!model)
+        return;
+    if (*model < 0 || *model >= doc.models.Count())
+        throw CCliError(std::string(option) + " must lie between 0 and " +
+                        std::to_string(doc.models.Count() - 1) + " (the project's models); model " +
+                        std::to_string(*model) + " does not exist");
+    doc.models.SetCurrentIndex(*model);
+    doc.UpdateInstallState();
 }

@@ -84,6 +84,29 @@ public:
     void WriteInt(const std::string&, const std::string&, int) override {}
 };
 
+// Shows a dialog's advanced rows for one command when its options need them; the project keeps
+// its own setting.
+class CAdvancedRows {
+public:
+    CAdvancedRows(CDAXDoc& doc, bool needed) : m_doc(doc), m_saved(doc.Settings().advancedMode) {
+        if (needed)
+            doc.SetAdvancedMode(2);
+    }
+    ~CAdvancedRows() { Restore(); }
+    // Back to the project's setting before the project is saved.
+    void Restore() const { m_doc.SetAdvancedMode(m_saved); }
+    CAdvancedRows(const CAdvancedRows&) = delete;
+    CAdvancedRows& operator=(const CAdvancedRows&) = delete;
+
+private:
+    CDAXDoc& m_doc;
+    int m_saved;
+};
+
+// Makes the chosen model current, as selecting it in the speaker list does; fails without
+// speaker data or for a model the project does not hold, naming the option that chose it.
+void SelectModel(CDAXDoc& doc, std::optional<int> model, const char* option = "--model");
+
 // One project opened or created by a command, wired to the command-line ports.
 class CCliSession {
 public:
@@ -92,6 +115,8 @@ public:
     CCliProgressFactory progress;
     CCliSettings settings;
     CProjectFileStorage storage;
+    // How line arrays are arranged, for the commands that arrange them.
+    CModuleArrangementPort* arrangement = nullptr;
     std::unique_ptr<CDAXDoc> doc;
 
     // Takes the project's lock (and that of the .tdax a .dax project is saved as) for the rest of

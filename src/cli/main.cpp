@@ -1,6 +1,10 @@
 // daxara-cli: projects, maps and spectra from the command line.
 #include "CliCommands.h"
+#include "CliDocs.h"
+#include "CliEdit.h"
+#include "CliOptions.h"
 #include "CliSession.h"
+#include "CliSofa.h"
 
 #include "common/Errors.h"
 #include "common/FileSafety.h"
@@ -15,27 +19,6 @@
 #include <limits>
 
 namespace {
-// Every number of every option must be finite ("nan", "inf" and 1e999 are refused before any
-// work, naming the option); a range, where given, is checked after that.
-CLI::Validator Finite(double lo = -std::numeric_limits<double>::max(),
-                      double hi = std::numeric_limits<double>::max()) {
-    return CLI::Validator(
-        [lo, hi](std::string& text) -> std::string {
-            char* end = nullptr;
-            errno = 0;
-            const double v = std::strtod(text.c_str(), &end);
-            if (end == text.c_str() || *end != '\0')
-                return "\"" + text + "\" is not a number";
-            if (!std::isfinite(v) || errno == ERANGE)
-                return "\"" + text + "\" is not a finite number";
-            if (v < lo || v > hi)
-                return "\"" + text + "\" is outside " + FormatSignificant(lo, 6) + " to " +
-                       FormatSignificant(hi, 6);
-            return {};
-        },
-        "NUMBER");
-}
-
 // A count or an index: digits only, within the range ("1e3", "2.5" and "nan" are refused).
 [[maybe_unused]] CLI::Validator WholeNumber(long long lo, long long hi) {
     return CLI::Validator(
@@ -52,19 +35,6 @@ CLI::Validator Finite(double lo = -std::numeric_limits<double>::max(),
         },
         "INTEGER");
 }
-
-void Triple(CLI::App* app, const std::string& name, std::vector<double>& values,
-            const std::string& help, bool required = false,
-            double lo = -std::numeric_limits<double>::max(),
-            double hi = std::numeric_limits<double>::max()) {
-    auto* option =
-        app->add_option(name, values, help)->delimiter(',')->expected(3)->check(Finite(lo, hi));
-    if (required)
-        option->required();
-}
-
-// The largest coordinate the installation and room dialogs accept.
-constexpr double kCoordinateLimit = 10000.0;
 } // namespace
 
 int main(int argc, char** argv) {
@@ -90,8 +60,15 @@ int main(int argc, char** argv) {
     auto* cmdImport =
         app.add_subcommand("import", "Import speaker data files; the last becomes current");
     cmdImport->add_option("PROJECT", importOptions.project, "Project file")->required();
-    cmdImport->add_option("FILES", importOptions.files, "Speaker data files (.vsa)")->required();
+    cmdImport->add_option("FILES", importOptions.files, "Speaker data files (.vsa, or AES69 .sofa)")
+        ->required();
     cmdImport->add_flag("--force", importOptions.force, kForceHelp);
+
+    // Open directivity files (SOFA): the import's options for them, and export-sofa.
+    std::string sofaInput;
+    AddSofaImportOptions(*cmdImport, importOptions.sofa, sofaInput);
+    CExportSofaOptions exportSofaOptions;
+    CLI::App* cmdExportSofa = AddExportSofaCommand(app, exportSofaOptions);
 
     CInstallOptions installOptions;
     auto* cmdInstall =
@@ -100,9 +77,15 @@ int main(int argc, char** argv) {
     cmdInstall->add_option("--model", installOptions.model,
                            "Speaker model index (default: the current model)");
     Triple(cmdInstall, "--at", installOptions.at, "Position X,Y,Z", true);
-    Triple(cmdInstall, "--aim", installOptions.aim,
-           "Azimuth, elevation, rotation in degrees: AZ,EL,ROT");
-    cmdInstall->add_option("--power", installOptions.power, "Power in W (default: the tap's)")
+    auto* installAim = Triple(cmdInstall, "--aim", installOptions.aim,
+                              "Azimuth, elevation, rotation in degrees: AZ,EL,ROT");
+    Triple(cmdInstall, "--aim-at", installOptions.aimAt,
+           "Aim the main axis at the point X,Y,Z (azimuth and elevation computed, rotation 0). "
+           "An addition of the command line: the dialog takes angles only")
+        ->excludes(installAim);
+    cmdInstall
+        ->add_option("--power", installOptions.power,
+                     "Power in W, at most the tap's (default: the tap's)")
         ->check(Finite());
     cmdInstall->add_option("--tap", installOptions.tap,
                            "Tap row, which becomes the model's default tap");
@@ -126,7 +109,13 @@ int main(int argc, char** argv) {
     cmdAuto->add_option("--freq", autoOptions.frequency, "Judgment centre frequency in Hz")
         ->check(Finite(20.0, 20000.0));
     Triple(cmdAuto, "--aim", autoOptions.aim, "Azimuth, elevation, rotation: AZ,EL,ROT");
-    cmdAuto->add_option("--height", autoOptions.height, "Installation height")->check(Finite());
+    cmdAuto
+        ->add_option("--height", autoOptions.height,
+                     "Installation height, above the calculation plane and at most the room's")
+        ->check(Finite());
+    cmdAuto->add_flag("--replace", autoOptions.replace,
+                      "Replace the project's installations (refused without it when there are "
+                      "any)");
     cmdAuto->add_flag("--force", autoOptions.force, kForceHelp);
 
     CPlaneOptions planeOptions;
@@ -167,6 +156,13 @@ int main(int argc, char** argv) {
         ->add_option("--threads", mapOptions.threads,
                      "Worker threads of the engine (0: every core)")
         ->check(CLI::Range(0, 256));
+    cmdMap
+        ->add_option("--within", mapOptions.within,
+                     "Count the points within +/- this many dB of the pink-noise average")
+        ->capture_default_str()
+        ->check(Finite(0.0, 100.0));
+    cmdMap->add_flag("--json", mapOptions.json,
+                     "Write the band, the statistics and the uniformity figures as JSON");
 
     CSpectrumOptions spectrumOptions;
     auto* cmdSpectrum = app.add_subcommand(
@@ -176,8 +172,30 @@ int main(int argc, char** argv) {
            kCoordinateLimit);
     cmdSpectrum->add_option("--band", spectrumOptions.band,
                             "Band: 1/24, 1/12, 1/6, 1/3, 1, 2 or 4 octaves");
+    cmdSpectrum
+        ->add_option("--freq", spectrumOptions.frequency,
+                     "The map's band centre in Hz, marked in the table (snapped to the grid)")
+        ->check(Finite(20.0, 20000.0));
     cmdSpectrum->add_option("--mode", spectrumOptions.mode, "Summation")
         ->check(CLI::IsMember({"interference", "energy"}));
+    cmdSpectrum->add_option(
+        "--csv", spectrumOptions.csv,
+        "Write exact frequency,level lines to this file (- for stdout, instead of the table)");
+    cmdSpectrum->add_flag("--json", spectrumOptions.json,
+                          "Write the spectrum as JSON, exact levels and whether each band lies "
+                          "within the speaker data");
+
+    CBandsOptions bandsOptions;
+    auto* cmdBands = app.add_subcommand(
+        "bands", "List the bands and band centres a speaker model offers, as the map's lists do");
+    cmdBands
+        ->add_option("SOURCE", bandsOptions.source,
+                     "A project (its current model, or --model) or a speaker data file (.vsa)")
+        ->required();
+    cmdBands->add_option("--model", bandsOptions.model, "Speaker model index of the project");
+    cmdBands->add_option("--band", bandsOptions.band,
+                         "Only this band: 1/24, 1/12, 1/6, 1/3, 1, 2 or 4 octaves");
+    cmdBands->add_flag("--json", bandsOptions.json, "As JSON");
 
     CInfoOptions infoOptions;
     auto* cmdInfo = app.add_subcommand("info", "Show what a project holds");
@@ -209,24 +227,45 @@ int main(int argc, char** argv) {
         ->check(WholeNumber(0, std::numeric_limits<int>::max()));
 #endif
 
+    // Editing installations and rigging line arrays.
+    std::vector<CCliCommand> commands = AddEditCommands(app);
+    commands.push_back(AddArrangeCommand(app));
+
     CDemoOptions demoOptions;
     auto* cmdDemo =
         app.add_subcommand("demo", "Write example projects made from the bundled example speakers");
     cmdDemo->add_option("DIR", demoOptions.directory, "Directory for the projects")->required();
+
+    app.set_version_flag("--version", std::string("daxara-cli ") + DAXARA_VERSION);
+    // The manual page and the shell completion are written from these very options.
+    if (argc == 3 &&
+        (std::string(argv[1]) == kGenerateManPage || std::string(argv[1]) == kGenerateCompletion))
+        return WriteDocumentation(app, argv[1], argv[2]);
+    if (const std::string refusal = UnknownCommand(app, argc, argv); !refusal.empty()) {
+        std::cerr << "daxara-cli: " << refusal << "\n";
+        return 1;
+    }
 
     // Saves leave no temporary file behind when the command is interrupted or killed.
     FileSafety::InstallSignalCleanup();
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+        const int status = app.exit(e);
+        if (const std::string hint = UnknownOptionHint(app, argc, argv); !hint.empty())
+            std::cerr << hint << "\n";
+        return status;
     }
     int status = 0;
     try {
         if (*cmdNew)
             status = RunNew(newOptions);
-        if (*cmdImport)
+        if (*cmdImport) {
+            ApplySofaInput(sofaInput, importOptions.sofa);
             status = RunImport(importOptions);
+        }
+        if (*cmdExportSofa)
+            status = RunExportSofa(exportSofaOptions);
         if (*cmdInstall)
             status = RunInstall(installOptions);
         if (*cmdAuto)
@@ -237,6 +276,8 @@ int main(int argc, char** argv) {
             status = RunMap(mapOptions);
         if (*cmdSpectrum)
             status = RunSpectrum(spectrumOptions);
+        if (*cmdBands)
+            status = RunBands(bandsOptions);
         if (*cmdInfo)
             status = RunInfo(infoOptions);
 #ifdef DAXARA_HAVE_RENDER
@@ -245,6 +286,9 @@ int main(int argc, char** argv) {
 #endif
         if (*cmdDemo)
             status = RunDemo(demoOptions);
+        for (const CCliCommand& command : commands)
+            if (*command.app)
+                status = command.run();
         FlushOutput();
         return status;
     } catch (const CCliError& e) {

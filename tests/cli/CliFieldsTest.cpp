@@ -95,7 +95,7 @@ TEST_F(CliFields, InstallStoresPositionAimPowerPolarityAndTap) {
     Run("install " + project + " --at 1,2,3.5");
     Run("install " + project + " --at 2,3,3.25 --aim 10,20,30");
     Run("install " + project + " --at 3,4,3.5 --reverse");
-    Run("install " + project + " --at 4,5,3.5 --power 7.5");
+    Run("install " + project + " --at 4,5,3.5 --power 2.5");
     Run("install " + project + " --at 5,6,3.5 --tap 1");
     Run("install " + project + " --at 6,7,3.5 --tap 2 --power 0.25 --aim -15,-25,-35 --reverse");
 
@@ -103,7 +103,7 @@ TEST_F(CliFields, InstallStoresPositionAimPowerPolarityAndTap) {
         {{1, 2, 3.5}, {0, 0, 90}, 3, true, 0},         // the ceiling model's defaults
         {{2, 3, 3.25}, {10, 30, 20}, 3, true, 0},      // --aim is azimuth, elevation, rotation
         {{3, 4, 3.5}, {0, 0, 90}, 3, false, 0},        // --reverse alone
-        {{4, 5, 3.5}, {0, 0, 90}, 7.5, true, 0},       // --power alone
+        {{4, 5, 3.5}, {0, 0, 90}, 2.5, true, 0},       // --power alone
         {{5, 6, 3.5}, {0, 0, 90}, 6, true, 1},         // the tap's own power
         {{6, 7, 3.5}, {-15, -35, -25}, 0.25, false, 2} // everything at once
     };
@@ -117,7 +117,7 @@ TEST_F(CliFields, InstallStoresPositionAimPowerPolarityAndTap) {
                            expected[i]);
     }
     EXPECT_EQ(doc->room.list.CurrentIndex(), 5);
-    EXPECT_EQ(doc->room.TotalPower(), 3 + 3 + 3 + 7.5 + 6 + 0.25);
+    EXPECT_EQ(doc->room.TotalPower(), 3 + 3 + 3 + 2.5 + 6 + 0.25);
     EXPECT_EQ(doc->models.At(0).DefaultTap(), 2); // --tap also chose the model's default tap
     EXPECT_EQ(info["models"][0]["defaultTap"], 2);
     EXPECT_EQ(doc->Settings().advancedMode, 0); // the rows were shown for the commands only
@@ -133,7 +133,8 @@ TEST_F(CliFields, CommandsThatNeedAdvancedRowsKeepTheProjectsMode) {
               "install " + project + " --at " + x + ",2,3.5 --power 2",
               "install " + project + " --at " + x + ",3,3.5 --reverse",
               "plane " + project + " --origin 0,0,1.2 --extent 12,9,0 --pitch 0.5",
-              "auto-install " + project + " --aim 0,90,0 --height 3.5 --band 1 --freq 1000"}) {
+              "auto-install " + project +
+                  " --aim 0,90,0 --height 3.5 --band 1 --freq 1000 --replace"}) {
             Run(args);
             EXPECT_EQ(Reopen(project)->Settings().advancedMode, mode) << args;
         }
@@ -177,7 +178,8 @@ TEST_F(CliFields, MapAndSpectrumUseTheBandTheyAreGiven) {
         }
 
         const std::string before = Read(project);
-        const CliRun spectrum = Cli("spectrum " + project + " --at 6,4.5,1.2 --band " + b.name);
+        const CliRun spectrum =
+            Cli("spectrum " + project + " --at 6,4.5,1.2 --csv - --band " + b.name);
         ASSERT_EQ(spectrum.status, 0) << spectrum.err;
         EXPECT_EQ(SpectrumFrequencies(spectrum.out), BandCentres(b.perOctave));
         EXPECT_EQ(Read(project), before); // the spectrum stores nothing

@@ -283,9 +283,12 @@ TEST_F(CliSafety, InterruptedOrFailedSavesLeaveTheProjectAndNoTemporaryFile) {
     EXPECT_EQ(Debris({"p.tdax", "omni.vsa"}), std::vector<std::string>{});
 
     // Ctrl-C while a large plane is calculated: nothing is saved and the status is not 0. Fine
-    // speaker data and sixteen speakers keep the calculation busy for a good while.
+    // speaker data and sixteen speakers keep the calculation busy for a good while; the room is
+    // as large as the plane, which must lie inside it.
     Write("fine.vsa", GenerateVsa(OmniSpeaker(90.0, 24)));
-    ASSERT_EQ(Cli("new p.tdax --force --room 10,8,4").status, 0);
+    ASSERT_EQ(Cli("new p.tdax --force --room 100,100,4").status, 0);
+    // A small plane to start from, so that only the large one below takes long.
+    ASSERT_EQ(Cli("plane p.tdax --origin 0,0,1 --extent 10,8,0 --pitch 0.5").status, 0);
     ASSERT_EQ(Cli("import p.tdax fine.vsa").status, 0);
     for (int i = 0; i < 16; ++i)
         ASSERT_EQ(Cli("install p.tdax --at " + std::to_string(1 + i % 8) + "," +
@@ -310,7 +313,8 @@ TEST_F(CliSafety, InterruptedOrFailedSavesLeaveTheProjectAndNoTemporaryFile) {
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
     // One Ctrl-C well into the calculation (a second one would end the program at once): the
-    // setting up takes little processor time, the calculation much, so wait for 0.15 s of it.
+    // setting up (reading, building the million-point plane) takes little processor time, the
+    // calculation seconds of it, so wait for 0.6 s of processor time: past the setting up.
     const auto cpuTicks = [&] {
         std::ifstream stat("/proc/" + std::to_string(child) + "/stat");
         std::string field;
@@ -321,7 +325,7 @@ TEST_F(CliSafety, InterruptedOrFailedSavesLeaveTheProjectAndNoTemporaryFile) {
         return ticks;
     };
     // Instrumented builds set up several times slower, so they wait longer before Ctrl-C.
-    const long long waitMs = kInstrumented ? 1500 : 150;
+    const long long waitMs = kInstrumented ? 1500 : 600;
     while (cpuTicks() * 1000 / ::sysconf(_SC_CLK_TCK) < waitMs &&
            ::waitpid(child, &status, WNOHANG) == 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

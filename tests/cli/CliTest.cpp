@@ -115,7 +115,7 @@ TEST_F(CliTest, InfoAndSpectrumDescribeTheProject) {
     EXPECT_EQ(j["installations"][0]["power"], 1.0);
     EXPECT_EQ(j["planes"][0]["points"], 320);
 
-    const CliRun spectrum = Cli("spectrum " + project + " --at 5,4,1 --band 1");
+    const CliRun spectrum = Cli("spectrum " + project + " --at 5,4,1 --band 1 --csv -");
     ASSERT_EQ(spectrum.status, 0) << spectrum.err;
     std::istringstream lines(spectrum.out);
     std::string line;

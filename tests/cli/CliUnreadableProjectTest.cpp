@@ -97,10 +97,10 @@ TEST_F(CliUnreadableProject, EveryCommandFailsAndTheFileStaysAsItWas) {
 TEST_F(CliUnreadableProject, AReadableLegacyFileIsSavedBesideItAndKept) {
     const std::string bytes = Legacy("Version 2.0.0");
     const std::string legacy = Write("room.dax", bytes);
-    const CliRun r = Cli("install " + legacy + " --at 2,3,4 --power 5");
+    const CliRun r = Cli("install " + legacy + " --at 2,3,4 --power 2.5");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Read(legacy), bytes);
     const auto migrated = Reopen(P("room.tdax"));
     ASSERT_EQ(migrated->room.list.Count(), 2);
-    EXPECT_EQ(migrated->room.list.At(1)->power, 5);
+    EXPECT_EQ(migrated->room.list.At(1)->power, 2.5);
 }

@@ -17,11 +17,13 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <fstream>
 #include <memory>
 
 namespace {
@@ -115,6 +117,23 @@ bool Drop(QWidget* view, QMimeData* data) {
 bool SendDrag(QWidget* view, QMimeData* data) {
     return DragEnter(view, data) && Drop(view, data);
 }
+// Answers only the export's file question, with a fixed name.
+class CSofaNameOnly : public CFilePort {
+public:
+    explicit CSofaNameOnly(std::string path) : m_path(std::move(path)) {}
+    std::string suggested;
+    std::optional<std::string> ChooseSpeakerFile() override { return std::nullopt; }
+    std::optional<std::string> ChooseProjectName(const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> ChooseSofaExportName(const std::string& suggestion) override {
+        suggested = suggestion;
+        return m_path;
+    }
+
+private:
+    std::string m_path;
+};
 } // namespace
 
 class ListViewsTest : public QObject {
@@ -167,7 +186,8 @@ private slots:
         QStringList shown;
         AnswerPopup<QMenu>([&](QMenu* menu) { shown = MenuTexts(menu); });
         RightClick(lists.speakers, RowCentre(lists.speakers, 0));
-        QCOMPARE(shown, (QStringList{"&Import...", "&Module Arrangement...", "Delete..."}));
+        QCOMPARE(shown, (QStringList{"&Import...", "Export as &SOFA...", "&Module Arrangement...",
+                                     "Delete..."}));
         // The right button selects without refilling the taps.
         QCOMPARE(f.doc.models.CurrentIndex(), 0);
         QCOMPARE(ListOf(lists.taps)->topLevelItemCount(), 1);
@@ -179,12 +199,34 @@ private slots:
         });
         RightClick(lists.speakers, RowCentre(lists.speakers, 1));
         QCOMPARE(shown, (QStringList{"Delete...", "&Module Arrangement...", "&Import...",
-                                     "Export vd1..."}));
+                                     "Export as &SOFA...", "Export vd1..."}));
         QCOMPARE(f.messages.asked.back(),
                  std::string("Are you sure you want to remove this speaker?"));
         QCOMPARE(f.doc.models.Count(), 1);
         QCOMPARE(ListOf(lists.speakers)->topLevelItemCount(), 1);
         QCOMPARE(ListOf(lists.speakers)->topLevelItem(0)->text(1), QString("A"));
+    }
+
+    void exportAsSofaWritesTheChosenModel() {
+        CDocFixture f;
+        f.AddModel(Model("A", 3, 2));
+        f.AddModel(Model("B", 3, 1));
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("b.sofa").toStdString();
+        CSofaNameOnly files(path);
+        CDocumentPorts ports = f.doc.Ports();
+        ports.files = &files;
+        f.doc.SetPorts(ports);
+        CLists lists(f.doc);
+        AnswerPopup<QMenu>([&](QMenu* menu) { Choose(menu, "Export as &SOFA..."); });
+        RightClick(lists.speakers, RowCentre(lists.speakers, 1));
+        QCOMPARE(files.suggested, std::string("B.sofa"));
+        QVERIFY(f.messages.errors.empty());
+        std::ifstream in(path, std::ios::binary);
+        char head[4] = {};
+        in.read(head, 4);
+        QCOMPARE(QByteArray(head, 4), QByteArray("\x89HDF", 4));
+        QVERIFY(!f.doc.IsModified());
     }
 
     void advancedColumnsComeAndGoAtTheNextRefresh() {

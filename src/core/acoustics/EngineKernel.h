@@ -7,7 +7,8 @@
 // Frequencies are padded to a multiple of four, so the vector path never leaves lanes to a scalar
 // tail; padded lanes compute finite values the caller ignores. Where the processor has AVX2 and
 // FMA (checked at run time; the rest of the program is built for any x86-64) four frequencies go
-// at once through the C library's vector exp, sin and cos, a few ulps from the scalar functions.
+// at once through the engine's own exp and sine and cosine of degrees, each a few ulps from the
+// scalar functions.
 // Every other step rounds as the scalar path does.
 
 // Lanes of the vector path; tables and sums are padded to a multiple of it.

@@ -7,19 +7,20 @@
 #include <atomic>
 #include <cmath>
 #include <functional>
-#include <thread>
 
 namespace {
-// Runs work(first, last, re, im) over [0, count) in chunks on `threads` workers (0: every core),
-// each with its own padded sums; false when any chunk returns false.
-bool ForChunks(std::size_t count, int threads, int padded,
+// Runs work(first, last, re, im) over [0, count) in chunks on `threads` workers of the pool (0:
+// one per core; 1: the calling thread), each with its own padded sums; false when any chunk
+// returns false.
+bool ForChunks(const std::function<CWorkerPool&()>& pool, std::size_t count, int threads,
+               int padded,
                const std::function<bool(std::size_t, std::size_t, double*, double*)>& work) {
     constexpr std::size_t kChunk = 256;
     std::atomic<std::size_t> next{0};
     std::atomic<bool> failed{false};
-    auto run = [&] {
+    auto run = [&](const std::stop_token& stop) {
         std::vector<double> re(static_cast<std::size_t>(padded)), im(re.size());
-        while (!failed.load(std::memory_order_relaxed)) {
+        while (!failed.load(std::memory_order_relaxed) && !stop.stop_requested()) {
             const std::size_t first = next.fetch_add(kChunk);
             if (first >= count)
                 return;
@@ -27,16 +28,12 @@ bool ForChunks(std::size_t count, int threads, int padded,
                 failed = true;
         }
     };
-    int workers = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
-    workers = std::clamp(workers, 1, 64);
-    if (workers == 1) {
-        run();
-    } else {
-        std::vector<std::jthread> pool;
-        for (int t = 0; t < workers; ++t)
-            pool.emplace_back(run);
-    }
-    return !failed;
+    const int workers = threads > 0 ? threads : CWorkerPool::CoreCount();
+    if (workers == 1)
+        run({});
+    else
+        pool().Start(workers, run).Wait();
+    return !failed && next.load() >= count;
 }
 } // namespace
 
@@ -46,14 +43,20 @@ std::size_t CLivePreview::BytesFor(long long points, int bandCount, int mode) {
     return static_cast<std::size_t>(std::max(points, 0LL)) * perPoint;
 }
 
+CWorkerPool& CLivePreview::Workers(int threads) {
+    if (!m_pool)
+        m_pool = (m_ownPool = std::make_unique<CWorkerPool>(threads)).get();
+    return *m_pool;
+}
+
 std::size_t CLivePreview::CacheBytes() const {
     return m_points.capacity() * sizeof(CVec3) + m_others.capacity() * sizeof(double);
 }
 
 CLivePreview::CLivePreview(const CAcousticScene& scene, const CColorMapCondition& condition,
-                           int moving, int threads, std::size_t memoryBound)
+                           int moving, int threads, std::size_t memoryBound, CWorkerPool* pool)
     : m_engine(scene, condition.mode, ConditionBand(scene, condition)), m_mode(condition.mode),
-      m_moving(moving) {
+      m_moving(moving), m_pool(pool) {
     const int n = m_engine.BandCount();
     const CListeningPlane& plane = condition.plane;
     const std::size_t count =
@@ -71,7 +74,7 @@ CLivePreview::CLivePreview(const CAcousticScene& scene, const CColorMapCondition
     m_others.assign(count * stride, 0.0);
     const int padded = m_engine.Padded();
     const int installations = m_engine.InstallationCount();
-    m_active = ForChunks(count, threads, padded,
+    m_active = ForChunks([&]() -> CWorkerPool& { return Workers(threads); }, count, threads, padded,
                          [&](std::size_t first, std::size_t last, double* re, double* im) {
                              for (std::size_t i = first; i < last; ++i) {
                                  double* out = m_others.data() + i * stride;
@@ -116,31 +119,31 @@ bool CLivePreview::Update(std::vector<double>& levels, int threads) {
     const int padded = m_engine.Padded();
     const std::size_t stride = m_mode == kModeInterference ? 2 * static_cast<std::size_t>(n) : 1;
     std::vector<double> result(m_points.size());
-    const bool ok = ForChunks(m_points.size(), threads, padded,
-                              [&](std::size_t first, std::size_t last, double* re, double* im) {
-                                  for (std::size_t i = first; i < last; ++i) {
-                                      const double* others = m_others.data() + i * stride;
-                                      if (m_mode == kModeInterference) {
-                                          std::copy(others, others + n, re);
-                                          std::copy(others + n, others + 2 * n, im);
-                                          std::fill(re + n, re + padded, 0.0);
-                                          std::fill(im + n, im + padded, 0.0);
-                                      } else {
-                                          std::fill(re, re + padded, 0.0);
-                                          std::fill(im, im + padded, 0.0);
-                                      }
-                                      if (!m_engine.AddInstallation(m_moving, m_points[i], re, im))
-                                          return false;
-                                      double acc = 0.0;
-                                      for (int j = 0; j < n; ++j)
-                                          acc += re[j] * re[j] + im[j] * im[j];
-                                      result[i] =
-                                          PressureLevel(m_mode == kModeInterference
-                                                            ? std::sqrt(acc / n)
-                                                            : std::sqrt(others[0] + acc / n));
-                                  }
-                                  return true;
-                              });
+    const bool ok = ForChunks(
+        [&]() -> CWorkerPool& { return Workers(threads); }, m_points.size(), threads, padded,
+        [&](std::size_t first, std::size_t last, double* re, double* im) {
+            for (std::size_t i = first; i < last; ++i) {
+                const double* others = m_others.data() + i * stride;
+                if (m_mode == kModeInterference) {
+                    std::copy(others, others + n, re);
+                    std::copy(others + n, others + 2 * n, im);
+                    std::fill(re + n, re + padded, 0.0);
+                    std::fill(im + n, im + padded, 0.0);
+                } else {
+                    std::fill(re, re + padded, 0.0);
+                    std::fill(im, im + padded, 0.0);
+                }
+                if (!m_engine.AddInstallation(m_moving, m_points[i], re, im))
+                    return false;
+                double acc = 0.0;
+                for (int j = 0; j < n; ++j)
+                    acc += re[j] * re[j] + im[j] * im[j];
+                result[i] =
+                    PressureLevel(m_mode == kModeInterference ? std::sqrt(acc / n)
+                                                              : std::sqrt(others[0] + acc / n));
+            }
+            return true;
+        });
     if (ok)
         levels = std::move(result);
     return ok;

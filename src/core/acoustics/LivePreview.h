@@ -2,8 +2,10 @@
 
 #include "acoustics/AcousticScene.h"
 #include "acoustics/MapEngine.h"
+#include "acoustics/WorkerPool.h"
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 class CColorMapCondition;
@@ -17,13 +19,16 @@ class CColorMapCondition;
 // The cache takes BytesFor(points, band frequencies, mode); above the memory bound, with an empty
 // band or when a response fails, the preview is not Active and the caller recalculates exactly.
 // The scene's installation list must keep its size and order while the preview lives; the moving
-// installation itself may change in any way, also its model.
+// installation itself may change in any way, also its model. Building the cache and every step
+// run on the workers given (they must not be busy with a job that waits for the preview), or on
+// workers of the preview's own, started once for its lifetime.
 class CLivePreview {
 public:
     static constexpr std::size_t kDefaultMemoryBound = std::size_t{256} << 20;
 
     CLivePreview(const CAcousticScene& scene, const CColorMapCondition& condition, int moving,
-                 int threads = 0, std::size_t memoryBound = kDefaultMemoryBound);
+                 int threads = 0, std::size_t memoryBound = kDefaultMemoryBound,
+                 CWorkerPool* pool = nullptr);
 
     bool Active() const { return m_active; }
     std::size_t CacheBytes() const;
@@ -34,9 +39,13 @@ public:
     bool Update(std::vector<double>& levels, int threads = 0);
 
 private:
+    CWorkerPool& Workers(int threads); // the given ones, or our own started on first use
+
     CMapEngine m_engine;
     int m_mode;
     int m_moving;
+    std::unique_ptr<CWorkerPool> m_ownPool;
+    CWorkerPool* m_pool;
     bool m_active = false;
     std::vector<CVec3> m_points;
     std::vector<double> m_others; // per point: 1 energy, or 2 x band count re then im

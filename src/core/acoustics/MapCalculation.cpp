@@ -3,6 +3,7 @@
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationContainer.h"
 #include "acoustics/MapEngine.h"
+#include "acoustics/WorkerPool.h"
 #include "common/ProgressDialog1.h"
 #include "speaker/SPComplex.h"
 #include "speaker/SpeakerModelContainer.h"
@@ -11,10 +12,8 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
+#include <memory>
 #include <stop_token>
-#include <thread>
 
 double PressureLevel(double pressure) {
     return 20.0 * std::log10(pressure / kReferencePressure);
@@ -38,15 +37,9 @@ std::vector<double> BandCentres(double band) {
     return centres;
 }
 
-namespace {
-struct PointJob {
-    std::vector<double> levels;
-    std::vector<unsigned char> done;
-};
-
 // An installation whose model the project does not have (a damaged or hand-edited file) cannot
 // be calculated; say so instead of blaming the band.
-std::string DanglingModel(const CAcousticScene& scene) {
+std::string DanglingModelReason(const CAcousticScene& scene) {
     int n = 0;
     for (const CInstallationElement& e : *scene.installations) {
         if (e.modelIndex < 0 || e.modelIndex >= scene.models->Count())
@@ -57,6 +50,23 @@ std::string DanglingModel(const CAcousticScene& scene) {
     }
     return {};
 }
+
+std::string SpectrumBandReason(double centre) {
+    return "the band around " + std::to_string(centre) +
+           " Hz holds no data frequency of the installed speakers; choose a wider band";
+}
+
+std::string SpectrumLevelReason(double centre) {
+    return "the level of the band around " + std::to_string(centre) +
+           " Hz is not a finite number; check the positions, powers and speaker data of the "
+           "installations";
+}
+
+namespace {
+struct PointJob {
+    std::vector<double> levels;
+    std::vector<unsigned char> done;
+};
 
 std::string FailureReason(const CBandIndexRange& band) {
     if (band.Count() == 0)
@@ -86,9 +96,10 @@ ECalcStatus RunReference(const CAcousticScene& scene, int mode, const CBandIndex
 
 // The engine spreads points over worker threads in small chunks; the calling thread keeps the
 // progress port alive and turns Stop into a stop request the workers read before every point.
-// The workers are stopped and joined on every way out, a throwing progress port included.
+// The workers are stopped and have left the job on every way out, a throwing progress port
+// included.
 ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points, std::size_t count,
-                      int threads, CProgressDialog1* progress, PointJob& job) {
+                      int threads, CWorkerPool* pool, CProgressDialog1* progress, PointJob& job) {
     if (progress && !progress->PumpAndCheck())
         return ECalcStatus::Stopped;
     std::stop_source stop;
@@ -119,44 +130,30 @@ ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points,
         }
     };
 
-    int workers = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
-    workers = std::clamp(workers, 1, 256);
+    const int workers =
+        std::clamp(threads > 0 ? threads : CWorkerPool::CoreCount(), 1, CWorkerPool::kMaxThreads);
     if (workers == 1 && !progress) {
         work(stop.get_token());
     } else {
-        std::mutex mutex;
-        std::condition_variable allDone;
-        int running = workers;
-        // Declared after everything the workers use, so they are joined before it goes.
-        std::vector<std::jthread> pool;
-        // Leaving early (a throwing port) stops every worker at its next point, not one by one.
-        struct StopOnExit {
-            std::stop_source& stop;
-            ~StopOnExit() { stop.request_stop(); }
-        } stopOnExit{stop};
-        pool.reserve(static_cast<std::size_t>(workers));
-        for (int t = 0; t < workers; ++t)
-            pool.emplace_back([&](std::stop_token own) {
-                work(own);
-                std::lock_guard lock(mutex);
-                if (--running == 0)
-                    allDone.notify_all();
-            });
-        // The port is pumped at least once while the workers exist, however fast they are.
-        std::unique_lock lock(mutex);
+        // Without the service's pool this map has its own. Declared after everything the
+        // workers use, so the batch has ended before any of it goes.
+        std::unique_ptr<CWorkerPool> own;
+        if (!pool)
+            pool = (own = std::make_unique<CWorkerPool>(workers)).get();
+        CWorkerPool::CBatch batch = pool->Start(workers, work);
+        // The port is pumped at least once while the workers run, however fast they are.
         for (;;) {
-            allDone.wait_for(lock, std::chrono::milliseconds(30), [&] { return running == 0; });
+            const bool done = batch.WaitFor(std::chrono::milliseconds(30));
             if (progress) {
-                lock.unlock();
                 const bool keepGoing = progress->PumpAndCheck();
                 progress->SetPos(static_cast<long long>(finished.load()));
                 if (!keepGoing)
-                    stop.request_stop();
-                lock.lock();
+                    batch.RequestStop();
             }
-            if (running == 0)
+            if (done)
                 break;
         }
+        batch.Wait();
     }
     if (failed)
         return ECalcStatus::Failed;
@@ -173,7 +170,7 @@ CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& conditi
         result.status = ECalcStatus::NoInstallations;
         return result;
     }
-    if (std::string dangling = DanglingModel(scene); !dangling.empty()) {
+    if (std::string dangling = DanglingModelReason(scene); !dangling.empty()) {
         result.status = ECalcStatus::Failed;
         result.reason = std::move(dangling);
         return result;
@@ -200,7 +197,8 @@ CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& conditi
             RunReference(scene, condition.mode, band, plane.points, count, progress, job);
     } else {
         const CMapEngine engine(scene, condition.mode, band);
-        result.status = RunEngine(engine, plane.points, count, options.threads, progress, job);
+        result.status =
+            RunEngine(engine, plane.points, count, options.threads, options.pool, progress, job);
     }
     for (std::size_t i = 0; i < count; ++i)
         if (job.done[i]) {
@@ -256,7 +254,7 @@ bool PointSpectrum(const CAcousticScene& scene, const CColorMapCondition& condit
     levels.clear();
     if (!scene.HasInstallations())
         return true;
-    if (std::string dangling = DanglingModel(scene); !dangling.empty())
+    if (std::string dangling = DanglingModelReason(scene); !dangling.empty())
         return fail(dangling);
     const double pitch = scene.FirstInstallationPitch();
     if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z))
@@ -269,14 +267,10 @@ bool PointSpectrum(const CAcousticScene& scene, const CColorMapCondition& condit
         double pressure = 0.0;
         if (BandPressure(scene, condition.mode, point, band.start, band.end, band.pitch,
                          pressure) != kBandOk)
-            return fail("the band around " + std::to_string(fc) +
-                        " Hz holds no data frequency of the installed speakers; choose a wider "
-                        "band");
+            return fail(SpectrumBandReason(fc));
         const double level = PressureLevel(pressure);
         if (!std::isfinite(level))
-            return fail("the level of the band around " + std::to_string(fc) +
-                        " Hz is not a finite number; check the positions, powers and speaker "
-                        "data of the installations");
+            return fail(SpectrumLevelReason(fc));
         bandLevels.push_back(level);
     }
     centres = std::move(bandCentres);

@@ -7,12 +7,16 @@
 
 class CColorMapCondition;
 class CProgressDialog1;
+class CWorkerPool;
 
 enum class EMapEngineKind { Engine, Reference };
 
 struct CMapOptions {
     EMapEngineKind engine = EMapEngineKind::Engine;
     int threads = 0; // 0: every core
+    // The workers to run on (they must not be busy with a job that waits for this map); without
+    // them, a map on more than one thread starts and joins its own.
+    CWorkerPool* pool = nullptr;
 };
 
 // Busy: another calculation of the same project is running; nothing was computed.
@@ -43,6 +47,14 @@ std::vector<double> BandCentres(double band);
 bool PointSpectrum(const CAcousticScene& scene, const CColorMapCondition& condition,
                    const CVec3& point, std::vector<double>& centres, std::vector<double>& levels,
                    std::string* reason = nullptr);
+
+// Why a scene cannot be calculated because an installation names a model the project lacks;
+// empty when every installation's model exists.
+std::string DanglingModelReason(const CAcousticScene& scene);
+// Why the spectrum failed at the band around `centre` Hz: it holds no data frequency, or its
+// level is not a finite number.
+std::string SpectrumBandReason(double centre);
+std::string SpectrumLevelReason(double centre);
 
 // dB SPL of a pressure magnitude in Pa.
 double PressureLevel(double pressure);

@@ -51,11 +51,13 @@ double EvenStep(const double* grid, int count) {
 // BracketSearch for an ascending grid with the spacing `step` (0: uneven): the walk starts at the
 // last cell whose upper value lies at least the tolerance below x, as the sorted search does, but
 // finds that cell by division.
-CBracket Bracket(const double* grid, int count, double x, bool ascending, double step) {
+inline CBracket Bracket(const double* grid, int count, double x, bool ascending, double step,
+                        double perStep) {
     if (step == 0.0 || !(x == x))
         return BracketSearch(grid, count, x, ascending);
-    // Truncation is the floor here, since negative estimates start at 0.
-    const double estimate = (x - kGridTolerance - grid[0]) / step;
+    // Truncation is the floor here, since negative estimates start at 0. The estimate only
+    // chooses where the walk starts, so the reciprocal of the step serves as well as a division.
+    const double estimate = (x - kGridTolerance - grid[0]) * perStep;
     int start = !(estimate >= 0.0)      ? 0
                 : estimate >= count - 1 ? count - 1
                                         : static_cast<int>(estimate);
@@ -84,8 +86,10 @@ CMapEngine::CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRa
     if (!m_scene.HasInstallations())
         return;
     m_models.resize(static_cast<std::size_t>(m_scene.models->Count()));
-    for (const CInstallationElement& inst : *m_scene.installations)
+    for (const CInstallationElement& inst : *m_scene.installations) {
         m_installations.push_back(Plan(inst));
+        m_passTotal += PassCount(m_installations.back());
+    }
 }
 
 void CMapEngine::FillCell(BalloonTable& table, const ModelPlan& model, int cell) {
@@ -152,6 +156,8 @@ CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
                 table.thetaStep = EvenStep(table.thetaGrid, table.thetaCount);
             if (table.phiAscending)
                 table.phiStep = EvenStep(table.phiGrid, table.phiCount);
+            table.thetaPerStep = table.thetaStep > 0.0 ? 1.0 / table.thetaStep : 0.0;
+            table.phiPerStep = table.phiStep > 0.0 ? 1.0 / table.phiStep : 0.0;
             const int cells = table.phiCount * table.thetaCount;
             table.rowOf.assign(static_cast<std::size_t>(std::max(cells, 0)), -1);
             table.directions.resize(table.rowOf.size());
@@ -204,7 +210,10 @@ CMapEngine::InstallationPlan CMapEngine::Plan(const CInstallationElement& inst) 
 }
 
 void CMapEngine::ReplanInstallation(int k) {
-    m_installations.at(static_cast<std::size_t>(k)) = Plan(*m_scene.installations->At(k));
+    InstallationPlan& inst = m_installations.at(static_cast<std::size_t>(k));
+    m_passTotal -= PassCount(inst);
+    inst = Plan(*m_scene.installations->At(k));
+    m_passTotal += PassCount(inst);
 }
 
 CMapEngine::EPass CMapEngine::Locate(const InstallationPlan& inst, const ElementPlan& element,
@@ -217,19 +226,20 @@ CMapEngine::EPass CMapEngine::Locate(const InstallationPlan& inst, const Element
     if (model.anyMissing)
         return EPass::Failed;
     const CVec3& d = direction.d;
-    // The target as d / r is the unit vector BalloonDirection would rebuild from the angles; the
-    // image's mirrored phi mirrors z.
-    const CVec3 target{d.x / r, d.y / r, pass.image ? -(d.z / r) : d.z / r};
+    // The target as d / r (within an ulp) is the unit vector BalloonDirection would rebuild from
+    // the angles; the image's mirrored phi mirrors z.
+    const double perR = 1.0 / r;
+    const CVec3 target{d.x * perR, d.y * perR, pass.image ? -(d.z * perR) : d.z * perR};
     const double theta = direction.theta;
     const double phi = pass.image ? 360.0 - direction.phi : direction.phi;
     if (m_scene.lengthUnit == kUnitImperial)
         r *= kFeetToMetres;
 
     const BalloonTable& table = *element.table;
-    const CBracket th =
-        Bracket(table.thetaGrid, table.thetaCount, theta, table.thetaAscending, table.thetaStep);
-    const CBracket ph =
-        Bracket(table.phiGrid, table.phiCount, phi, table.phiAscending, table.phiStep);
+    const CBracket th = Bracket(table.thetaGrid, table.thetaCount, theta, table.thetaAscending,
+                                table.thetaStep, table.thetaPerStep);
+    const CBracket ph = Bracket(table.phiGrid, table.phiCount, phi, table.phiAscending,
+                                table.phiStep, table.phiPerStep);
     const int T = table.thetaCount;
     const int cA = ph.loIndex * T + th.loIndex, cB = ph.hiIndex * T + th.loIndex;
     const int cC = ph.loIndex * T + th.hiIndex, cD = ph.hiIndex * T + th.hiIndex;
@@ -273,65 +283,99 @@ CMapEngine::EPass CMapEngine::Locate(const InstallationPlan& inst, const Element
     return EPass::Value;
 }
 
-template <class Visit>
-bool CMapEngine::VisitPasses(const InstallationPlan& inst, const CVec3& point,
-                             Visit&& visit) const {
-    const ElementPlan* elements[kKernelLanes];
-    int passes[kKernelLanes];
-    Direction directions[kKernelLanes];
+inline CVec3 CMapEngine::Local(const Pass& pass, const CVec3& point) {
+    const CMatrix3& m = pass.rotation;
+    const CVec3 v = point - pass.source;
+    // The rotation's transpose times v, as CMatrix3::TransposeTimes computes it.
+    return {m.m[0][0] * v.x + m.m[1][0] * v.y + m.m[2][0] * v.z,
+            m.m[0][1] * v.x + m.m[1][1] * v.y + m.m[2][1] * v.z,
+            m.m[0][2] * v.x + m.m[1][2] * v.y + m.m[2][2] * v.z};
+}
+
+bool CMapEngine::ReadsBalloon(int k, const CVec3& point) const {
+    const InstallationPlan& inst = m_installations.at(static_cast<std::size_t>(k));
+    for (const ElementPlan& element : inst.elements)
+        for (int p = 0; p < element.passCount; ++p)
+            if (Local(element.passes[p], point).Length() != 0.0)
+                return true;
+    return false;
+}
+
+int CMapEngine::PassCount(const InstallationPlan& inst) {
+    int count = 0;
+    for (const ElementPlan& element : inst.elements)
+        count += element.passCount;
+    return count;
+}
+
+void CMapEngine::Directions(const InstallationPlan* first, const InstallationPlan* last,
+                            const CVec3& point, Direction* out) const {
     double dx[kKernelLanes], dy[kKernelLanes], dz[kKernelLanes], r[kKernelLanes];
     double theta[kKernelLanes], phi[kKernelLanes];
+    Direction* pending = out; // the first direction still without angles
     int filled = 0;
-    Located located;
     auto flush = [&]() {
         for (int i = filled; i < kKernelLanes; ++i)
             dx[i] = 1.0, dy[i] = dz[i] = 0.0, r[i] = 1.0; // idle lanes
         BalloonAnglesOf(kKernelLanes, dx, dy, dz, r, theta, phi);
-        const int count = filled;
+        for (int i = 0; i < filled; ++i)
+            pending[i].theta = theta[i], pending[i].phi = phi[i];
+        pending += filled;
         filled = 0;
-        for (int i = 0; i < count; ++i) {
-            Direction& direction = directions[i];
-            direction.theta = theta[i];
-            direction.phi = phi[i];
-            const Pass& pass = elements[i]->passes[passes[i]];
-            const EPass result = Locate(inst, *elements[i], pass, direction, located);
-            if (!visit(*elements[i], result, located))
-                return false;
-        }
-        return true;
     };
+    for (const InstallationPlan* inst = first; inst != last; ++inst)
+        for (const ElementPlan& element : inst->elements)
+            for (int p = 0; p < element.passCount; ++p) {
+                Direction& direction = *out++;
+                direction.d = Local(element.passes[p], point);
+                direction.r = direction.d.Length();
+                dx[filled] = direction.d.x, dy[filled] = direction.d.y, dz[filled] = direction.d.z;
+                r[filled] = direction.r;
+                if (direction.r == 0.0)
+                    dx[filled] = 1.0, r[filled] = 1.0; // the sentinel needs no angles
+                if (++filled == kKernelLanes)
+                    flush();
+            }
+    if (filled > 0)
+        flush();
+}
+
+template <class Visit>
+bool CMapEngine::VisitPasses(const InstallationPlan& inst, const Direction* directions,
+                             Visit&& visit) const {
+    Located located;
     for (const ElementPlan& element : inst.elements)
         for (int p = 0; p < element.passCount; ++p) {
-            const Pass& pass = element.passes[p];
-            const CMatrix3& m = pass.rotation;
-            const CVec3 v = point - pass.source;
-            // The rotation's transpose times v, as CMatrix3::TransposeTimes computes it.
-            const CVec3 d{m.m[0][0] * v.x + m.m[1][0] * v.y + m.m[2][0] * v.z,
-                          m.m[0][1] * v.x + m.m[1][1] * v.y + m.m[2][1] * v.z,
-                          m.m[0][2] * v.x + m.m[1][2] * v.y + m.m[2][2] * v.z};
-            const double length = d.Length();
-            elements[filled] = &element;
-            passes[filled] = p;
-            directions[filled].d = d;
-            directions[filled].r = length;
-            dx[filled] = d.x, dy[filled] = d.y, dz[filled] = d.z;
-            r[filled] = length == 0.0 ? 1.0 : length; // the sentinel needs no angles
-            if (length == 0.0)
-                dx[filled] = 1.0;
-            if (++filled == kKernelLanes && !flush())
+            const EPass result = Locate(inst, element, element.passes[p], *directions++, located);
+            if (!visit(element, result, located))
                 return false;
         }
-    return filled == 0 || flush();
+    return true;
 }
 
 bool CMapEngine::AddInstallation(int index, const CVec3& point, double* re, double* im) const {
     const InstallationPlan& inst = m_installations[static_cast<std::size_t>(index)];
     if (!inst.model)
         return true; // no model: contributes nothing
+    constexpr int kOnStack = 64;
+    Direction onStack[kOnStack];
+    std::vector<Direction> onHeap;
+    const int count = PassCount(inst);
+    Direction* directions = onStack;
+    if (count > kOnStack) {
+        onHeap.resize(static_cast<std::size_t>(count));
+        directions = onHeap.data();
+    }
+    Directions(&inst, &inst + 1, point, directions);
+    return AddInstallationAt(inst, directions, re, im);
+}
+
+bool CMapEngine::AddInstallationAt(const InstallationPlan& inst, const Direction* directions,
+                                   double* re, double* im) const {
     const int padded = Padded();
     const std::size_t stride = static_cast<std::size_t>(padded);
     return VisitPasses(
-        inst, point, [&](const ElementPlan& element, EPass result, Located& located) {
+        inst, directions, [&](const ElementPlan& element, EPass result, Located& located) {
             switch (result) {
             case EPass::Failed:
                 return false;
@@ -362,16 +406,20 @@ void CMapEngine::PrepareFor(const CVec3& point) {
     for (const InstallationPlan& inst : m_installations) {
         if (!inst.model)
             continue;
-        VisitPasses(inst, point, [&](const ElementPlan& element, EPass result, Located& located) {
-            if (result != EPass::Value)
-                return true;
-            // The engine owns its tables; only the const view of the plans points at them.
-            BalloonTable& table = const_cast<BalloonTable&>(*element.table);
-            for (int c = 0; c < (located.kernel.exact ? 1 : 4); ++c)
-                if (table.rowOf[static_cast<std::size_t>(located.cells[c])] < 0)
-                    FillCell(table, *inst.model, located.cells[c]);
-            return true;
-        });
+        std::vector<Direction> directions(static_cast<std::size_t>(PassCount(inst)));
+        Directions(&inst, &inst + 1, point, directions.data());
+        VisitPasses(inst, directions.data(),
+                    [&](const ElementPlan& element, EPass result, Located& located) {
+                        if (result != EPass::Value)
+                            return true;
+                        // The engine owns its tables; only the const view of the plans points at
+                        // them.
+                        BalloonTable& table = const_cast<BalloonTable&>(*element.table);
+                        for (int c = 0; c < (located.kernel.exact ? 1 : 4); ++c)
+                            if (table.rowOf[static_cast<std::size_t>(located.cells[c])] < 0)
+                                FillCell(table, *inst.model, located.cells[c]);
+                        return true;
+                    });
     }
 }
 
@@ -382,6 +430,7 @@ CMapEngine::Scratch CMapEngine::MakeScratch() const {
     s.im.resize(padded);
     s.sumRe.resize(padded);
     s.sumIm.resize(padded);
+    s.directions.resize(static_cast<std::size_t>(m_passTotal));
     return s;
 }
 
@@ -396,12 +445,21 @@ int CMapEngine::PointPressure(const CVec3& point, double& pressure, Scratch& scr
     double* im = scratch.im.data();
     std::fill(scratch.sumRe.begin(), scratch.sumRe.end(), 0.0);
     std::fill(scratch.sumIm.begin(), scratch.sumIm.end(), 0.0);
+    if (scratch.directions.size() < static_cast<std::size_t>(m_passTotal))
+        scratch.directions.resize(static_cast<std::size_t>(m_passTotal)); // a replanned model
+    // An installation without a model has no passes and contributes nothing.
+    Directions(m_installations.data(), m_installations.data() + m_installations.size(), point,
+               scratch.directions.data());
+    const Direction* directions = scratch.directions.data();
     double acc = 0.0;
-    for (int k = 0; k < InstallationCount(); ++k) {
+    for (const InstallationPlan& inst : m_installations) {
         std::fill(scratch.re.begin(), scratch.re.end(), 0.0);
         std::fill(scratch.im.begin(), scratch.im.end(), 0.0);
-        if (!AddInstallation(k, point, re, im))
-            return kBandFailed;
+        if (inst.model) {
+            if (!AddInstallationAt(inst, directions, re, im))
+                return kBandFailed;
+            directions += PassCount(inst);
+        }
         if (m_mode == kModeInterference) {
             for (int j = 0; j < n; ++j)
                 scratch.sumRe[j] += re[j], scratch.sumIm[j] += im[j];

@@ -25,9 +25,17 @@ public:
     // needs, on PrepareFor (one point over many frequencies, the spectrum).
     enum class ETables { All, OnDemand };
 
+    // One pass's direction d in its element's axes, |d| and the balloon angles of d.
+    struct Direction {
+        CVec3 d;
+        double r = 0.0;
+        double theta = 0.0;
+        double phi = 0.0;
+    };
     struct Scratch {
-        std::vector<double> re, im;       // one installation, padded
-        std::vector<double> sumRe, sumIm; // every installation, padded
+        std::vector<double> re, im;        // one installation, padded
+        std::vector<double> sumRe, sumIm;  // every installation, padded
+        std::vector<Direction> directions; // every pass of every installation
     };
 
     // `needed` (one flag per band frequency, or empty for all) marks the frequencies a caller
@@ -46,6 +54,10 @@ public:
     // false when its response fails, as the point response does.
     bool AddInstallation(int k, const CVec3& point, double* re, double* im) const;
 
+    // Whether installation k's response at the point looks up its balloon: some pass of it is not
+    // at zero distance. Only then does a frequency its model lacks fail the response.
+    bool ReadsBalloon(int k, const CVec3& point) const;
+
     // With ETables::OnDemand: converts the balloon cells the point needs. Not thread-safe.
     void PrepareFor(const CVec3& point);
     // Reads installation k again from the scene (it moved or changed); the list keeps its size.
@@ -63,6 +75,8 @@ private:
         // Evenly spaced ascending grids find their cell by division instead of a search.
         double thetaStep = 0.0; // 0: not evenly spaced
         double phiStep = 0.0;
+        double thetaPerStep = 0.0; // 1 / step
+        double phiPerStep = 0.0;
         bool thetaAscending = false;
         bool phiAscending = false;
         std::vector<int> rowOf;    // per cell [phi * thetaCount + theta]; -1: not converted yet
@@ -102,19 +116,21 @@ private:
 
     ModelPlan* PrepareModel(int index);
     InstallationPlan Plan(const CInstallationElement& inst);
-    // One pass's direction d in its element's axes, |d| and the balloon angles of d.
-    struct Direction {
-        CVec3 d;
-        double r = 0.0;
-        double theta = 0.0;
-        double phi = 0.0;
-    };
+    static CVec3 Local(const Pass& pass, const CVec3& point); // in the pass's element axes
     EPass Locate(const InstallationPlan& inst, const ElementPlan& element, const Pass& pass,
                  const Direction& direction, Located& out) const;
-    // Calls visit(element, result, located) for every pass of the installation in order, the
-    // directions found four at a time, until visit returns false; returns what the last did.
+    // The directions of every pass of installations [first, last) in order, the angles found
+    // four at a time across installations, so no lane idles between them.
+    void Directions(const InstallationPlan* first, const InstallationPlan* last, const CVec3& point,
+                    Direction* out) const;
+    static int PassCount(const InstallationPlan& inst);
+    // Calls visit(element, result, located) for every pass of the installation in order, with
+    // the directions Directions found, until visit returns false; returns what the last did.
     template <class Visit>
-    bool VisitPasses(const InstallationPlan& inst, const CVec3& point, Visit&& visit) const;
+    bool VisitPasses(const InstallationPlan& inst, const Direction* directions,
+                     Visit&& visit) const;
+    bool AddInstallationAt(const InstallationPlan& inst, const Direction* directions, double* re,
+                           double* im) const;
     void FillCell(BalloonTable& table, const ModelPlan& model, int cell);
 
     CAcousticScene m_scene;
@@ -125,4 +141,5 @@ private:
     std::vector<double> m_frequencies; // padded with zeros
     std::vector<ModelPlan> m_models;   // one per model of the container
     std::vector<InstallationPlan> m_installations;
+    int m_passTotal = 0; // of every installation
 };

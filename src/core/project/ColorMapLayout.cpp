@@ -3,6 +3,7 @@
 #include "acoustics/ColorMapCondition.h"
 #include "common/FormatSignificant.h"
 #include "common/Units.h"
+#include "project/BandChoice.h"
 #include "project/ColorMapTexts.h"
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
@@ -76,13 +77,7 @@ std::string UnitText(int lengthUnit) {
 }
 
 std::string OctaveBandName(double band) {
-    static const std::pair<double, const char*> kNames[] = {
-        {24, "1/24 Oct. Band"}, {12, "1/12 Oct. Band"}, {6, "1/6 Oct. Band"}, {3, "1/3 Oct. Band"},
-        {1, "1 Oct. Band"},     {0.5, "2 Oct. Band"},   {0.25, "4 Oct. Band"}};
-    for (const auto& [value, name] : kNames)
-        if (value == band)
-            return name;
-    return {};
+    return BandLabel(band);
 }
 
 namespace {
@@ -165,10 +160,9 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
             lines.push_back(
                 {18, Strings::kAutoSpeaker + doc.models.At(first->modelIndex).DisplayName()});
         if (const CTapElement* tap = TapOf(doc, *first))
-            lines.push_back(
-                {19, Strings::kAutoTap + FormatSignificant(tap->tapRating, 4) +
-                         (tap->lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
-                         FormatSignificant(tap->tapPower, 4) + "W"});
+            lines.push_back({19, Strings::kAutoTap + FormatSignificant(tap->tapRating, 4) +
+                                     (tap->lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
+                                     FormatSignificant(tap->tapPower, 4) + "W"});
     }
     lines.push_back({20, Strings::kColumnPitch + FormatSignificant(doc.Settings().autoColumnPitch, 4) + unit});
     lines.push_back({21, Strings::kRowPitch + FormatSignificant(doc.Settings().autoRowPitch, 4) + unit});

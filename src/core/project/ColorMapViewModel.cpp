@@ -5,6 +5,7 @@
 #include "common/FormatSignificant.h"
 #include "common/MathUtil.h"
 #include "common/Units.h"
+#include "project/BandChoice.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
 #include "project/MapService.h"
@@ -12,17 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-
-std::vector<std::pair<std::string, double>> BandChoices(double pitch) {
-    static const std::pair<const char*, double> kBands[] = {
-        {"1/24 Oct. Band", 24}, {"1/12 Oct. Band", 12}, {"1/6 Oct. Band", 6}, {"1/3 Oct. Band", 3},
-        {"1 Oct. Band", 1},     {"2 Oct. Band", 0.5},   {"4 Oct. Band", 0.25}};
-    std::vector<std::pair<std::string, double>> choices;
-    for (const auto& [name, value] : kBands)
-        if (value <= pitch)
-            choices.emplace_back(name, value);
-    return choices;
-}
 
 CColorMapCondition DefaultCondition(int lengthUnit) {
     CColorMapCondition condition;
@@ -150,8 +140,7 @@ bool CColorMapViewModel::LevelAt(const CVec3& point, double& level) const {
     const CAcousticScene scene = m_doc.Scene();
     const CBandIndexRange band = ConditionBand(scene, *condition);
     double pressure = 0.0;
-    if (BandPressure(scene, condition->mode, point, band.start, band.end, band.pitch, pressure) !=
-        kBandOk)
+    if (EngineBandPressure(scene, condition->mode, point, band, pressure) != kBandOk)
         return false;
     level = PressureLevel(pressure);
     return true;
@@ -176,20 +165,15 @@ bool CColorMapViewModel::PointSpectrum(const CVec3& point) {
 }
 
 double CColorMapViewModel::ListPitch() const {
-    if (m_doc.HasInstallations()) {
-        const double pitch = m_doc.Scene().FirstInstallationPitch();
-        if (pitch > 0.0)
-            return pitch;
-    }
-    const CSpeakerModel* model = m_doc.CurrentModel();
-    return model ? model->Header().pointsPerOctave : 0.0;
+    return BandListPitch(m_doc);
 }
 
 void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
     CColorMapCondition* condition = Condition();
     if (m_doc.models.Count() == 0 || !condition) {
         m_band = m_frequency = m_mode = {};
-        m_frequencyValues.clear();
+        m_bandChoices.clear();
+        m_frequencyChoices.clear();
         return;
     }
     double band = condition->band;
@@ -198,57 +182,38 @@ void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
         if (m_doc.HasInstallations())
             resetBand = 0;
         const double pitch = ListPitch();
-        const auto choices = BandChoices(pitch);
+        m_bandChoices = BandChoices(pitch);
         m_band = {};
-        for (const auto& choice : choices)
-            m_band.items.push_back(choice.first);
+        for (const CBandChoice& choice : m_bandChoices)
+            m_band.items.push_back(choice.label);
         if (band == 0.0)
             band = pitch;
         if (resetBand == 1)
             band = pitch == 1.0 ? 1.0 : 3.0;
-        for (std::size_t i = 0; i < choices.size(); ++i)
-            if (choices[i].second == band)
+        for (std::size_t i = 0; i < m_bandChoices.size(); ++i)
+            if (m_bandChoices[i].value == band)
                 m_band.selection = static_cast<int>(i);
         target = condition->centreFrequency == 0.0 ? 1000.0 : condition->centreFrequency;
     } else {
-        const auto choices = BandChoices(ListPitch());
-        if (m_band.selection >= 0 && m_band.selection < static_cast<int>(choices.size()))
-            band = choices[static_cast<std::size_t>(m_band.selection)].second;
+        if (m_band.selection >= 0 && m_band.selection < static_cast<int>(m_bandChoices.size()))
+            band = m_bandChoices[static_cast<std::size_t>(m_band.selection)].value;
         // The selected frequency entry, recomputed on the grid it was chosen from.
         const int entry = m_frequency.selection >= 0 ? m_frequency.selection : 0;
-        target = entry < static_cast<int>(m_frequencyValues.size())
-                     ? m_frequencyValues[static_cast<std::size_t>(entry)]
+        target = entry < static_cast<int>(m_frequencyChoices.size())
+                     ? m_frequencyChoices[static_cast<std::size_t>(entry)].value
                      : 0.0;
     }
     condition->band = band;
 
     m_frequency = {};
-    m_frequencyValues.clear();
-    double winner = 0.0, best = 0.0;
-    bool haveWinner = false;
-    if (band > 0.0) {
-        for (int k = 0;; ++k) {
-            const double f = std::pow(10.0, 0.3 * k / band);
-            if (f >= 20.0) {
-                const double distance = std::fabs(f - target);
-                if (!haveWinner || distance < best) {
-                    haveWinner = true;
-                    best = distance;
-                    winner = f;
-                    m_frequency.selection =
-                        f <= 20000.0 ? static_cast<int>(m_frequencyValues.size()) : -1;
-                }
-            }
-            if (f > 20000.0)
-                break;
-            if (f >= 20.0) {
-                m_frequency.items.push_back(FormatSignificant(f, band > 6 ? 3 : 2) + Strings::kHz);
-                m_frequencyValues.push_back(f);
-            }
-        }
+    m_frequencyChoices = FrequencyChoices(band);
+    for (const CFrequencyChoice& choice : m_frequencyChoices)
+        m_frequency.items.push_back(choice.label);
+    const CSnappedCentre centre = SnapToBandCentre(band, target);
+    if (centre.Valid()) {
+        condition->centreFrequency = centre.frequency;
+        m_frequency.selection = centre.entry;
     }
-    if (haveWinner)
-        condition->centreFrequency = winner;
 
     if (direction == 0) {
         m_mode.items = {Strings::kModeInterference, Strings::kModeEnergy};

@@ -2,6 +2,7 @@
 
 #include "acoustics/MapCalculation.h"
 #include "common/Vec3.h"
+#include "project/BandChoice.h"
 #include "project/ColorMapLayout.h"
 #include "project/DocumentView.h"
 
@@ -73,6 +74,9 @@ public:
     const CComboModel& BandCombo() const { return m_band; }
     const CComboModel& FrequencyCombo() const { return m_frequency; }
     const CComboModel& ModeCombo() const { return m_mode; }
+    // The entries of the band and frequency lists with the values they stand for.
+    const std::vector<CBandChoice>& BandChoiceList() const { return m_bandChoices; }
+    const std::vector<CFrequencyChoice>& FrequencyChoiceList() const { return m_frequencyChoices; }
     // The selections are ignored while a calculation runs.
     void OnBandSelected(int index);
     void OnFrequencySelected(int index);
@@ -157,7 +161,8 @@ private:
     int m_conditionIndex = -1;
     CMapResult m_lastResult;
     CComboModel m_band, m_frequency, m_mode;
-    std::vector<double> m_frequencyValues; // exact grid frequency of each frequency entry
+    std::vector<CBandChoice> m_bandChoices;
+    std::vector<CFrequencyChoice> m_frequencyChoices;
     double m_maxW = 0, m_minW = 0, m_maxU = 0, m_minU = 0;
     int m_clientWidth = 800, m_clientHeight = 600;
     bool m_printing = false;
@@ -170,6 +175,3 @@ private:
 
 // The condition of a new project's first view: default settings and a plane for the unit.
 CColorMapCondition DefaultCondition(int lengthUnit);
-
-// Names of the bands a model of resolution N offers, with their values (bands per octave).
-std::vector<std::pair<std::string, double>> BandChoices(double pitch);

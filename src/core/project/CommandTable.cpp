@@ -22,6 +22,8 @@ const std::vector<CCommandInfo>& CommandTable() {
         {kCmdDeleteSpeaker, "Delete speaker data", "Delete Speaker Data", "&Delete...", "Speaker"},
         {kCmdExportVd1, "Export speaker data as vd1 format", "Export Speaker Data", "Export vd1...",
          "SpeakerContext"},
+        {kCmdExportSofa, "Export the speaker's directivity as an AES69 (SOFA) file",
+         "Export as SOFA", "Export as &SOFA...", "SpeakerContext"},
         {kCmdAutoInstall, "Install speakers automatically", "Auto Installation", "&Auto...",
          "Installation"},
         {kCmdInstall, "Install the current speaker", "Install", "&Manually...", "Installation"},

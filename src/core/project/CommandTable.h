@@ -13,6 +13,7 @@ enum ECommand : int {
     kCmdArrangeModules = 32811,
     kCmdDeleteSpeaker = 32773,
     kCmdExportVd1 = 32810,
+    kCmdExportSofa = 32812,
     kCmdAutoInstall = 32784,
     kCmdInstall = 32782,
     kCmdChangeInstallation = 32780,

@@ -11,6 +11,7 @@
 #include "project/ProjectSettings.h"
 #include "project/UndoHistory.h"
 #include "project/ViewList.h"
+#include "speaker/SofaImport.h"
 #include "speaker/SpeakerModelContainer.h"
 
 #include <cstdint>
@@ -134,7 +135,11 @@ public:
 
     // --- Command flows ---
     void ImportSpeakerData();
+    // A speaker data text or an open directivity file (netCDF), told apart by the content.
     void ImportSpeakerFile(const std::string& path);
+    // How open directivity files are read: input, nominal impedance, rated power, measurement,
+    // grids. The command-line tool sets them; the desktop program imports with the defaults.
+    CSofaImportOptions sofaImportOptions;
     void ArrangeModules();
     void DeleteSpeakerData();
     void Recalculate();
@@ -142,6 +147,10 @@ public:
     void RoomParameters();
     void AutoInstallation();
     void ExportSpeakerData();
+    // Writes the current model as an open directivity file chosen through the file port.
+    void ExportSpeakerSofa();
+    // A model read by an import becomes the last and current one; the views hear of it.
+    void AdoptImportedModel(std::unique_ptr<CSpeakerModel> model);
 
     // Every calculation plane back to an uncalculated grid: levels, statistics and colours reset.
     void RebuildAllPlanes();

@@ -48,6 +48,8 @@ bool CDAXDoc::IsCommandEnabled(int id) const {
     case kCmdDeleteSpeaker:
     case kCmdExportVd1:
         return models.Count() > 0;
+    case kCmdExportSofa:
+        return current != nullptr;
     case kCmdAutoInstall:
         return AllPlanesHorizontal() && current && current->CanAutoInstall();
     case kCmdInstall:
@@ -117,6 +119,9 @@ bool CDAXDoc::RunCommand(int id) {
         break;
     case kCmdExportVd1:
         ExportSpeakerData();
+        break;
+    case kCmdExportSofa:
+        ExportSpeakerSofa();
         break;
     case kCmdAutoInstall:
         AutoInstallation();

@@ -1,10 +1,13 @@
-// Importing speaker data into the project, and the vd1 export dialog.
+// Importing speaker data (text or open directivity files) into the project; the vd1 dialog and
+// the open directivity export.
 #include "common/LineReader.h"
 #include "common/ProgressDialog1.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
 #include "project/forms/Vd1ExportForm.h"
+#include "speaker/SofaExport.h"
+#include "speaker/SofaFile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -43,6 +46,30 @@ void CDAXDoc::ImportSpeakerFile(const std::string& path) {
         fail(Strings::kImportNotRegular);
         return;
     }
+    // Open directivity files are netCDF, whatever their name; everything else is speaker text.
+    if (FileHasNetCdfSignature(path)) {
+        std::unique_ptr<CProgressDialog1> progress =
+            m_ports.progress ? m_ports.progress->CreateProgress() : nullptr;
+        if (progress) {
+            progress->SetText(Strings::kImporting);
+            progress->SetPos(0);
+        }
+        CSofaImportResult result = ImportSofaFile(path, sofaImportOptions, m_settings.lengthUnit);
+        progress.reset();
+        if (!result.model) {
+            fail(result.error);
+            return;
+        }
+        const std::string name = result.model->DisplayName();
+        AdoptImportedModel(std::move(result.model));
+        if (m_ports.messages) {
+            std::string text = Strings::kImportSofaReport;
+            text.replace(text.find("%2"), 2, result.report);
+            text.replace(text.find("%1"), 2, name);
+            m_ports.messages->Inform(text);
+        }
+        return;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         fail(Strings::kImportCannotOpen);
@@ -64,15 +91,21 @@ void CDAXDoc::ImportSpeakerFile(const std::string& path) {
         progress->SetText(Strings::kImporting);
         progress->SetPos(0);
     }
-    const CSpeakerModel* before = CurrentModel();
-    const double previousPitch = before ? before->Header().pointsPerOctave : 0.0;
     std::string reason;
-    const bool imported = models.ImportModel(reader, m_settings.lengthUnit, progress.get(), &reason);
+    std::unique_ptr<CSpeakerModel> model =
+        CSpeakerModelContainer::ReadModel(reader, m_settings.lengthUnit, progress.get(), &reason);
     progress.reset();
-    if (!imported) {
+    if (!model) {
         fail(reason);
         return;
     }
+    AdoptImportedModel(std::move(model));
+}
+
+void CDAXDoc::AdoptImportedModel(std::unique_ptr<CSpeakerModel> model) {
+    const CSpeakerModel* before = CurrentModel();
+    const double previousPitch = before ? before->Header().pointsPerOctave : 0.0;
+    models.Append(std::move(model));
     const double remembered = models.Count() < 2 ? 0.0 : previousPitch;
     models.SetCurrentIndex(models.Count() - 1);
     const double pitch = CurrentModel()->Header().pointsPerOctave;
@@ -81,6 +114,29 @@ void CDAXDoc::ImportSpeakerFile(const std::string& path) {
     Notify(CDocumentChange::SpeakerImported());
     UpdateInstallState();
     SetModified();
+}
+
+void CDAXDoc::ExportSpeakerSofa() {
+    const CSpeakerModel* model = CurrentModel();
+    if (!model || !m_ports.files)
+        return;
+    std::string suggestion = model->Name() + ".sofa";
+    for (char& c : suggestion) // a name, not a path
+        if (c == '/' || c == '\\')
+            c = '-';
+    const std::optional<std::string> path = m_ports.files->ChooseSofaExportName(suggestion);
+    if (!path)
+        return;
+    try {
+        ExportSofa(*model, *path);
+    } catch (const CSofaError& e) {
+        if (m_ports.messages) {
+            std::string text = Strings::kExportSofaFailed;
+            text.replace(text.find("%2"), 2, e.what());
+            text.replace(text.find("%1"), 2, model->DisplayName());
+            m_ports.messages->ReportError(text);
+        }
+    }
 }
 
 void CDAXDoc::ExportSpeakerData() {

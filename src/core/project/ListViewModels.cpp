@@ -68,8 +68,10 @@ std::vector<CMenuEntry> SpeakerMenu(bool developer) {
         return {{Strings::kMenuDelete, kCmdDeleteSpeaker},
                 {Strings::kMenuArrangeModules, kCmdArrangeModules},
                 {Strings::kMenuImport, kCmdImport},
+                {Strings::kMenuExportSofa, kCmdExportSofa},
                 {Strings::kMenuExportVd1, kCmdExportVd1}};
     return {{Strings::kMenuImport, kCmdImport},
+            {Strings::kMenuExportSofa, kCmdExportSofa},
             {Strings::kMenuArrangeModules, kCmdArrangeModules},
             {Strings::kMenuDelete, kCmdDeleteSpeaker}};
 }

@@ -1,10 +1,16 @@
 #include "project/MapService.h"
 
 #include "acoustics/ColorMapCondition.h"
+#include "acoustics/WorkerPool.h"
 #include "common/ProgressDialog1.h"
 #include "project/DAXDoc.h"
 
 #include <memory>
+
+CWorkerPool& CalculationWorkers() {
+    static CWorkerPool workers;
+    return workers;
+}
 
 CMapResult CalculateConditionMap(CDAXDoc& doc, int conditionIndex, const CMapOptions& options) {
     CMapResult result;
@@ -21,7 +27,10 @@ CMapResult CalculateConditionMap(CDAXDoc& doc, int conditionIndex, const CMapOpt
     std::unique_ptr<CProgressDialog1> progress;
     if (doc.Ports().progress)
         progress = doc.Ports().progress->CreateProgress();
-    result = CalculateMap(doc.Scene(), *condition, progress.get(), options);
+    CMapOptions withWorkers = options;
+    if (!withWorkers.pool)
+        withWorkers.pool = &CalculationWorkers();
+    result = CalculateMap(doc.Scene(), *condition, progress.get(), withWorkers);
     if (result.status == ECalcStatus::Failed && doc.Ports().messages)
         doc.Ports().messages->ReportError("The map could not be calculated: " + result.reason +
                                           ".");

@@ -73,6 +73,11 @@ public:
     virtual std::optional<std::string> ChooseSpeakerFile() = 0;
     // A file name to save the project under, or nothing when the user cancels.
     virtual std::optional<std::string> ChooseProjectName(const std::string& suggestion) = 0;
+    // A file name for a model's open directivity file (.sofa), or nothing when cancelled.
+    virtual std::optional<std::string> ChooseSofaExportName(const std::string& suggestion) {
+        (void)suggestion;
+        return std::nullopt;
+    }
 };
 
 class CProgressFactory {

@@ -34,6 +34,12 @@ inline constexpr const char* kImportEmpty = "the file is empty or cannot be read
 inline constexpr const char* kImportDirectory = "it is a directory";
 inline constexpr const char* kImportNotRegular = "it is not a regular file";
 inline constexpr const char* kImportNotVersion = "its first line is not \"Version 1.0.0\"";
+// Open directivity files (AES69): %1 the model, %2 one line for each of what was taken as it is,
+// resampled or left out.
+inline constexpr const char* kImportSofaReport = "%1 was imported from open directivity data.\n%2";
+inline constexpr const char* kMenuExportSofa = "Export as &SOFA...";
+// %1 the model, %2 why.
+inline constexpr const char* kExportSofaFailed = "%1 could not be exported as SOFA: %2.";
 inline constexpr const char* kProgressCaption = "DAX";
 inline constexpr const char* kStop = "Stop";
 
@@ -51,6 +57,13 @@ inline constexpr const char* kUnitWatt = "[W]";
 inline constexpr const char* kModeInterference = "Interference";
 inline constexpr const char* kModeEnergy = "Energy";
 inline constexpr const char* kHz = "[Hz]";
+inline constexpr const char* kBand24 = "1/24 Oct. Band";
+inline constexpr const char* kBand12 = "1/12 Oct. Band";
+inline constexpr const char* kBand6 = "1/6 Oct. Band";
+inline constexpr const char* kBand3 = "1/3 Oct. Band";
+inline constexpr const char* kBand1 = "1 Oct. Band";
+inline constexpr const char* kBandHalf = "2 Oct. Band";
+inline constexpr const char* kBandQuarter = "4 Oct. Band";
 
 // Room Parameters
 inline constexpr const char* kRoomParametersTitle = "Room Parameters";

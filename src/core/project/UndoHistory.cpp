@@ -125,8 +125,8 @@ std::shared_ptr<CDocumentState> CDocumentState::Capture(const CDAXDoc& doc,
 
 void CDocumentState::Restore(CDAXDoc& doc) const {
     // Prepared copies first: any allocation failure leaves the project as it was.
-    CInstallationContainer room = this->room;
-    CSoundGraphConditionList graphs = this->graphs;
+    CInstallationContainer roomCopy = room;
+    CSoundGraphConditionList graphsCopy = graphs;
     const std::size_t live = static_cast<std::size_t>(doc.conditions.Count());
     std::vector<CPlaceElementList> points;
     points.reserve(std::min(maps.size(), live));
@@ -137,12 +137,12 @@ void CDocumentState::Restore(CDAXDoc& doc) const {
             restored[p].level = levels[p];
         points.push_back(std::move(restored));
     }
-    std::vector<std::shared_ptr<CSpeakerModel>> models = this->models;
-    CProjectSettings settings = this->settings;
+    std::vector<std::shared_ptr<CSpeakerModel>> modelsCopy = models;
+    CProjectSettings settingsCopy = settings;
 
     // From here on nothing allocates.
-    std::swap(doc.room, room);
-    std::swap(doc.graphs, graphs);
+    std::swap(doc.room, roomCopy);
+    std::swap(doc.graphs, graphsCopy);
     for (std::size_t i = 0; i < points.size(); ++i) {
         // Copied without points (nothing to allocate), then it takes the prepared ones over.
         CColorMapCondition& target = *doc.conditions.At(static_cast<int>(i));
@@ -150,9 +150,9 @@ void CDocumentState::Restore(CDAXDoc& doc) const {
         target.plane.points.swap(points[i]);
     }
     doc.conditions.currentIndex = currentCondition;
-    doc.models.Adopt(std::move(models), currentModel);
+    doc.models.Adopt(std::move(modelsCopy), currentModel);
     // A model's length unit always follows its project's; models are shared between states.
-    doc.ReplaceSettings(std::move(settings));
+    doc.ReplaceSettings(std::move(settingsCopy));
 }
 
 const CDocumentState* CUndoHistory::Latest() const {
@@ -185,9 +185,8 @@ std::size_t CUndoHistory::Bytes(const std::vector<std::shared_ptr<CSpeakerModel>
     return BytesFrom(0, live);
 }
 
-std::size_t
-CUndoHistory::BytesFrom(std::size_t first,
-                        const std::vector<std::shared_ptr<CSpeakerModel>>& live) const {
+std::size_t CUndoHistory::BytesFrom(std::size_t first,
+                                    const std::vector<std::shared_ptr<CSpeakerModel>>& live) const {
     std::size_t bytes = 0;
     std::unordered_set<const void*> counted;
     for (const std::shared_ptr<CSpeakerModel>& model : live)

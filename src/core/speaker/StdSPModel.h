@@ -7,6 +7,9 @@
 class CStdSPModel : public CSpeakerModel {
 public:
     explicit CStdSPModel(int kind) { m_header.kind = kind; }
+    // Counts (1, 0, 0) with one module entry and one balloon, for a model built from other data
+    // than speaker data text.
+    void MakeSingleElement() { SetSingleElement(); }
 
     void SerializeCounts(CArchive& ar) override;
     void SerializeModules(CArchive& ar) override;

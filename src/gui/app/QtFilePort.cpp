@@ -30,3 +30,14 @@ std::optional<std::string> CQtFilePort::ChooseProjectName(const std::string& sug
         return std::nullopt;
     return ToCorePath(dialog.selectedFiles().constFirst());
 }
+
+std::optional<std::string> CQtFilePort::ChooseSofaExportName(const std::string& suggestion) {
+    QFileDialog dialog(m_parent, "Export as SOFA");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(kSofaFilter);
+    dialog.setDefaultSuffix("sofa");
+    dialog.selectFile(FromCorePath(suggestion));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return ToCorePath(dialog.selectedFiles().constFirst());
+}

@@ -178,3 +178,25 @@ TEST(CalculateMap, AThrowingProgressPortLeavesNoWorkerRunning) {
         EXPECT_EQ(c.plane.points.back().level, 0.0);
     }
 }
+
+TEST(CalculateMap, StopWhileTheWorkersRunEndsTheEngineBeforeTheNextPoint) {
+    CTestScene t;
+    const int m = t.AddModel(DirectionalSpeaker(1, 3));
+    for (int i = 0; i < 32; ++i)
+        t.Install(m, {1.0 + i, 2.0, 3.0}, {0, 0, 90});
+    t.room.roomHeight = 3.0;
+    t.room.ceilingType = 1;
+    CColorMapCondition c;
+    c.band = 1;
+    c.centreFrequency = 1000;
+    c.plane.Build(0, 0, 1, 300, 250, 0, 0.5, 100, 2); // 300 000 points: many seconds of work
+    for (int threads : {1, 2}) {
+        SCOPED_TRACE(threads);
+        ScriptedProgress progress(1); // the check before the workers start passes, then Stop
+        const CMapResult r =
+            CalculateMap(t.Scene(), c, &progress, {EMapEngineKind::Engine, threads});
+        EXPECT_EQ(r.status, ECalcStatus::Stopped);
+        EXPECT_LT(r.computed, c.plane.pointCount / 2);
+        EXPECT_EQ(c.plane.maximumLevel, 0.0);
+    }
+}

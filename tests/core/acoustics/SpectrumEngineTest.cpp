@@ -26,8 +26,12 @@ void Furnish(CTestScene& t, bool mixedPitch) {
 
 void ExpectSameSpectrum(const CTestScene& t, const CColorMapCondition& c, const CVec3& at) {
     std::vector<double> centres, levels, engineCentres, engineLevels;
-    const bool literal = PointSpectrum(t.Scene(), c, at, centres, levels);
-    ASSERT_EQ(EnginePointSpectrum(t.Scene(), c, at, engineCentres, engineLevels), literal);
+    std::string why, engineWhy;
+    const bool literal = PointSpectrum(t.Scene(), c, at, centres, levels, &why);
+    ASSERT_EQ(EnginePointSpectrum(t.Scene(), c, at, engineCentres, engineLevels, &engineWhy),
+              literal);
+    EXPECT_EQ(engineWhy, why); // the same band named, for the same cause
+    EXPECT_EQ(literal, why.empty());
     ASSERT_EQ(engineCentres, centres);
     ASSERT_EQ(engineLevels.size(), levels.size());
     for (std::size_t i = 0; i < levels.size(); ++i)
@@ -41,6 +45,7 @@ void ExpectSameSpectrum(const CTestScene& t, const CColorMapCondition& c, const 
 TEST(EnginePointSpectrum, EqualsTheLiteralSpectrumForEveryModeBandAndKernel) {
     CTestScene t;
     Furnish(t, false);
+    t.AddModel(DirectionalSpeaker(0, 1)); // not installed: the frequencies it lacks do not matter
     for (bool vector : {true, false}) {
         EnableVectorKernels(vector);
         for (int ceiling : {0, 1}) {
@@ -122,6 +127,67 @@ TEST(EnginePointSpectrum, BandsThatLeaveAFrequencyOutOrShareOneMatchToo) {
             c.band = band;
             c.mode = mode;
             ExpectSameSpectrum(t, c, {2.5, 2, 1.2});
+        }
+    }
+}
+
+TEST(EnginePointSpectrum, NamesTheFirstBandThatFailsAndAMissingModel) {
+    CTestScene t;
+    Furnish(t, true);
+    CColorMapCondition c;
+    c.mode = kModeInterference;
+    c.band = 3;
+    std::vector<double> centres, levels;
+    std::string why;
+    ASSERT_FALSE(EnginePointSpectrum(t.Scene(), c, {2.5, 2, 1.2}, centres, levels, &why));
+    // The lowest band the wall speaker's data reaches without holding all of its frequencies.
+    std::string firstBad;
+    for (double fc : BandCentres(3)) {
+        const CBandIndexRange b = BandIndices(3, fc, 3);
+        double p = 0;
+        if (BandPressure(t.Scene(), c.mode, {2.5, 2, 1.2}, b.start, b.end, b.pitch, p) != kBandOk) {
+            firstBad = SpectrumBandReason(fc);
+            break;
+        }
+    }
+    ASSERT_FALSE(firstBad.empty());
+    EXPECT_EQ(why, firstBad);
+
+    t.room.list.At(2)->modelIndex = 9;
+    ASSERT_FALSE(EnginePointSpectrum(t.Scene(), c, {2.5, 2, 1.2}, centres, levels, &why));
+    EXPECT_EQ(why, DanglingModelReason(t.Scene()));
+    EXPECT_NE(why.find("installation 2"), std::string::npos);
+    ASSERT_FALSE(EnginePointSpectrum(t.Scene(), c, {NAN, 2, 1.2}, centres, levels, &why) ||
+                 PointSpectrum(t.Scene(), c, {NAN, 2, 1.2}, centres, levels));
+}
+
+TEST(EngineBandPressure, EqualsBandPressureWhereverTheMouseIs) {
+    for (int variant : {0, 1, 2}) {
+        const bool mixedPitch = variant == 1;
+        CTestScene t;
+        Furnish(t, mixedPitch);
+        if (variant == 2)
+            t.room.list.At(1)->modelIndex = 9; // a model the project lacks: contributes nothing
+        for (int ceiling : {0, 1}) {
+            t.room.ceilingType = ceiling;
+            for (int mode : std::initializer_list<int>{kModeEnergy, kModeInterference, 7})
+                for (double band : {24.0, 3.0, 1.0}) {
+                    SCOPED_TRACE(testing::Message()
+                                 << "mixed " << mixedPitch << " ceiling " << ceiling << " mode "
+                                 << mode << " band " << band);
+                    const CBandIndexRange b = BandIndices(band, 1000, 3);
+                    for (const CVec3& at : {CVec3{2.5, 2, 1.2}, CVec3{1.5, 1, 0.5},
+                                            CVec3{4.5, 3, 3.0}, CVec3{0.3, 2.1, 2.0}}) {
+                        double literal = -1, engine = -2;
+                        const int status =
+                            BandPressure(t.Scene(), mode, at, b.start, b.end, b.pitch, literal);
+                        ASSERT_EQ(EngineBandPressure(t.Scene(), mode, at, b, engine), status);
+                        if (status == kBandOk && literal > 0)
+                            EXPECT_NEAR(PressureLevel(engine), PressureLevel(literal), 1e-9);
+                        else
+                            EXPECT_EQ(engine, literal);
+                    }
+                }
         }
     }
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 CVsaGenOptions Named(const std::string& name, int pitch, std::vector<CVsaTap> taps = {}) {
@@ -78,8 +80,19 @@ TEST(ListViewModels, TheContextMenuSelectsWithoutRefreshing) {
     EXPECT_FALSE(IsDeveloper(f.doc));
     f.settings.values["DEVELOPER_ID/DeveloperID"] = 1;
     EXPECT_TRUE(IsDeveloper(f.doc));
-    EXPECT_EQ(SpeakerMenu(false).size(), 3u);
+    EXPECT_EQ(SpeakerMenu(false).size(), 4u);
     EXPECT_EQ(SpeakerMenu(true).back().command, kCmdExportVd1);
+    // Every user may export a model as an open directivity file.
+    for (bool developer : {false, true}) {
+        const auto menu = SpeakerMenu(developer);
+        EXPECT_EQ(std::count_if(menu.begin(), menu.end(),
+                                [](const CMenuEntry& e) {
+                                    return e.command == kCmdExportSofa &&
+                                           e.text == "Export as &SOFA...";
+                                }),
+                  1)
+            << developer;
+    }
 }
 
 TEST(ListViewModels, TapAndInstallationClicksChangeOnlyTheirCurrentEntry) {

@@ -1,0 +1,383 @@
+// Rigging a line array from the command line: the family's own arrangement form, filled from the
+// options as a person would fill its dialog, then the Arrange Modules command of the document
+// with its power rescale.
+#include "CliEdit.h"
+
+#include "CliCommands.h"
+#include "CliSession.h"
+#include "common/FormatSignificant.h"
+#include "project/CommandTable.h"
+#include "project/arrangement/ArrangementStrings.h"
+#include "project/arrangement/ModuleArrangementDialogs.h"
+#include "speaker/CabinetArrayModel.h"
+#include "speaker/LineArrayModel.h"
+#include "speaker/SpeakerModel.h"
+
+#include <iostream>
+#include <memory>
+#include <optional>
+
+namespace {
+struct CArrangeOptions {
+    std::string project;
+    int model = 0;
+    std::optional<int> count;
+    std::vector<std::string> cabinets;
+    std::vector<std::string> junctions;
+    bool bottom = false;   // --w5s
+    bool noBottom = false; // --no-w5s
+    bool force = false;
+};
+
+std::string Trim(std::string text) {
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+std::string Join(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items)
+        text += (text.empty() ? "" : ", ") + Trim(item);
+    return text;
+}
+
+// One value for every shown control, or exactly one value per control.
+bool SpreadValues(const std::vector<std::string>& values, std::size_t controls,
+                  const std::string& option, std::vector<std::string>& spread,
+                  std::string& refusal) {
+    if (values.size() == 1) {
+        spread.assign(controls, values.front());
+        return true;
+    }
+    if (values.size() == controls) {
+        spread = values;
+        return true;
+    }
+    refusal = option + " needs one value for all or one per " +
+              (option == "--cabinets" ? "cabinet" : "junction") + ": " + std::to_string(controls) +
+              " here; " + std::to_string(values.size()) + " were given";
+    return false;
+}
+
+// The entry of `combo` the user means by `typed`: its text (trailing blanks ignored), or a short
+// form the caller lists in `aliases` (same order as the entries).
+int FindEntry(const CComboState& combo, const std::string& typed,
+              const std::vector<std::string>& aliases) {
+    for (std::size_t i = 0; i < combo.items.size(); ++i)
+        if (Trim(combo.items[i]) == typed || (i < aliases.size() && aliases[i] == typed))
+            return static_cast<int>(i);
+    return -1;
+}
+
+// The count entry "<family> x N".
+int CountEntry(const CComboState& combo, int count) {
+    const std::string suffix = " x " + std::to_string(count);
+    for (std::size_t i = 0; i < combo.items.size(); ++i)
+        if (combo.items[i].size() >= suffix.size() &&
+            combo.items[i].compare(combo.items[i].size() - suffix.size(), suffix.size(), suffix) ==
+                0)
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::string OfferedCounts(const CComboState& combo) {
+    std::string text;
+    for (const std::string& item : combo.items)
+        text += (text.empty() ? "" : ", ") + item.substr(item.rfind(' ') + 1);
+    return text;
+}
+
+// The arrangement dialogs answered from the options: each family takes the options that its
+// dialog has and refuses the others by name.
+class CCliArrangement : public CModuleArrangementDialogs {
+public:
+    explicit CCliArrangement(const CArrangeOptions& options) : m_o(options) {}
+    std::string refusal;
+    std::string family;
+
+    bool Run(CQL9ArrangementForm& form) override {
+        family = "QL-9";
+        if (!Refuse(!m_o.cabinets.empty(), "--cabinets") ||
+            !Refuse((m_o.bottom || m_o.noBottom), "--w5s") ||
+            !Count(form.CountCombo(), [&](int s) { form.SelectCount(s); }))
+            return false;
+        if (m_o.junctions.empty())
+            return true;
+        std::vector<int> shown;
+        for (int j = 0; j < CQL9ArrangementForm::kJunctionCombos; ++j)
+            if (form.JunctionCombo(j).visible && form.JunctionCombo(j).enabled)
+                shown.push_back(j);
+        std::vector<std::string> values;
+        if (!SpreadValues(m_o.junctions, shown.size(), "--junctions", values, refusal))
+            return false;
+        for (std::size_t k = 0; k < shown.size(); ++k) {
+            const CComboState& combo = form.JunctionCombo(shown[k]);
+            // "60" stands for "60deg-mode".
+            std::vector<std::string> aliases;
+            for (const std::string& item : combo.items)
+                aliases.push_back(item.substr(0, item.find("deg")));
+            const int mode = FindEntry(combo, values[k], aliases);
+            if (mode < 0) {
+                refusal = "--junctions: \"" + values[k] +
+                          "\" is not a junction mode of the QL-9; "
+                          "offered: " +
+                          Join(aliases) + " (degrees per box)";
+                return false;
+            }
+            form.SelectJunction(shown[k], mode);
+        }
+        return true;
+    }
+
+    bool Run(CTypeWArrangementForm& form) override {
+        family = "KV-W5";
+        if (!Refuse(!m_o.cabinets.empty(), "--cabinets") ||
+            !Refuse(!m_o.junctions.empty(), "--junctions") ||
+            !Count(form.CountCombo(), [&](int s) { form.SelectCount(s); }))
+            return false;
+        if (m_o.bottom || m_o.noBottom)
+            form.SetBottomOption(m_o.bottom);
+        return true;
+    }
+
+    bool Run(CTypePArrangementForm& form) override { return Cabinets(form, "KV-P10"); }
+    bool Run(CTypeRArrangementForm& form) override { return Cabinets(form, "KV-R6"); }
+
+    bool Run(CTypeKArrangementForm& form) override {
+        family = "KV-K";
+        if (!Refuse(!m_o.junctions.empty(), "--junctions") ||
+            !Refuse((m_o.bottom || m_o.noBottom), "--w5s"))
+            return false;
+        // As a person would: a count the combo offers now first (one cabinet offers the small
+        // types), then the first cabinet, then a count only a large first cabinet allows.
+        const bool countFirst = m_o.count && form.CountCombo().enabled;
+        if (countFirst && !KCount(form))
+            return false;
+        if (!m_o.cabinets.empty()) {
+            const int first = FindEntry(form.FirstCabinetCombo(), m_o.cabinets.front(), {});
+            if (first < 0) {
+                refusal = "--cabinets: \"" + m_o.cabinets.front() +
+                          "\" is not offered as the first KV-K cabinet here; offered: " +
+                          Join(form.FirstCabinetCombo().items);
+                return false;
+            }
+            form.SelectFirstCabinet(first);
+        }
+        if (m_o.count && !countFirst && !KCount(form))
+            return false;
+        if (m_o.cabinets.size() > 2 ||
+            (m_o.cabinets.size() == 2 &&
+             (form.CountCombo().selection != 1 ||
+              FindEntry(form.SecondCabinetCombo(), m_o.cabinets[1], {}) < 0))) {
+            refusal = "--cabinets: a KV-K takes its first cabinet and, with --count 2, a second "
+                      "one of " +
+                      Join(form.SecondCabinetCombo().items);
+            return false;
+        }
+        return true;
+    }
+
+    bool SpecialUserLevel() const override { return false; }
+
+private:
+    bool KCount(CTypeKArrangementForm& form) {
+        const int entry = CountEntry(form.CountCombo(), *m_o.count);
+        if (entry < 0 || (!form.CountCombo().enabled && entry != form.CountCombo().selection)) {
+            refusal = "--count must be 1" + std::string(form.CountCombo().enabled ? " or 2" : "") +
+                      " for this KV-K (a second cabinet, a K3L, hangs only under a K2L or K3L); " +
+                      std::to_string(*m_o.count) + " was given";
+            return false;
+        }
+        if (form.CountCombo().enabled)
+            form.SelectCount(entry);
+        return true;
+    }
+
+    bool Refuse(bool given, const char* option) {
+        if (given)
+            refusal = std::string(option) + " does not apply to a " + family +
+                      "; its dialog has no such control";
+        return !given;
+    }
+
+    template <class Select> bool Count(const CComboState& combo, Select select) {
+        if (!m_o.count)
+            return true;
+        const int entry = CountEntry(combo, *m_o.count);
+        if (entry < 0) {
+            refusal = "--count must be one of " + OfferedCounts(combo) + " for a " + family + "; " +
+                      std::to_string(*m_o.count) + " was given";
+            return false;
+        }
+        select(entry);
+        return true;
+    }
+
+    bool Cabinets(CCabinetArrangementForm& form, const char* name) {
+        family = name;
+        if (!Refuse((m_o.bottom || m_o.noBottom), "--w5s") ||
+            !Count(form.CountCombo(), [&](int s) { form.SelectCount(s); }))
+            return false;
+        const int total = form.Counts().Total() > 0 ? static_cast<int>(form.Cabinets().size()) : 0;
+        if (!m_o.cabinets.empty()) {
+            std::vector<std::string> values;
+            if (!SpreadValues(m_o.cabinets, static_cast<std::size_t>(total), "--cabinets", values,
+                              refusal))
+                return false;
+            for (int i = 0; i < total; ++i) {
+                const CComboState& combo = form.CabinetCombo(i);
+                // "L" and "S" stand for the two cabinet types.
+                const int type = FindEntry(combo, values[static_cast<std::size_t>(i)], {"L", "S"});
+                if (type < 0) {
+                    refusal = "--cabinets: \"" + values[static_cast<std::size_t>(i)] +
+                              "\" is not a cabinet type here; offered: L, S (" + Join(combo.items) +
+                              ")";
+                    return false;
+                }
+                form.SelectCabinet(i, type);
+            }
+        }
+        if (!m_o.junctions.empty()) {
+            std::vector<std::string> values;
+            if (!SpreadValues(m_o.junctions, static_cast<std::size_t>(total - 1), "--junctions",
+                              values, refusal))
+                return false;
+            for (int j = 0; j + 1 < total; ++j) {
+                const CComboState& combo = form.JunctionCombo(j);
+                std::vector<std::string> aliases;
+                for (std::size_t a = 0; a < combo.items.size(); ++a)
+                    aliases.push_back(std::to_string(a));
+                const int angle = FindEntry(combo, values[static_cast<std::size_t>(j)], aliases);
+                if (angle < 0) {
+                    refusal = "--junctions must be whole degrees from 0 to " +
+                              std::to_string(combo.items.size() - 1) + " at every junction of a " +
+                              family + "; \"" + values[static_cast<std::size_t>(j)] +
+                              "\" was given";
+                    return false;
+                }
+                form.SelectJunction(j, angle);
+            }
+        }
+        return true;
+    }
+
+    const CArrangeOptions& m_o;
+};
+
+std::string SummaryText(const CArrangementSummary& a) {
+    std::string text = std::to_string(a.elements) + " elements (centre " +
+                       std::to_string(a.centre) + ", upper " + std::to_string(a.upper) +
+                       ", lower " + std::to_string(a.lower) + ")";
+    if (!a.cabinets.empty())
+        text += "; cabinets " + CabinetRuns(a.cabinets);
+    std::string splays;
+    for (double splay : a.splays)
+        splays += (splays.empty() ? "" : ", ") + FormatSignificant(splay, 4);
+    return text + "; splay per element (degrees) " + splays;
+}
+
+int RunArrange(const CArrangeOptions& o) {
+    if (!o.count && o.cabinets.empty() && o.junctions.empty() && !o.bottom && !o.noBottom)
+        throw CCliError("nothing to arrange: give --count, --cabinets, --junctions or --w5s");
+    CCliSession s;
+    CCliArrangement port(o);
+    s.arrangement = &port;
+    s.OpenForWriting(o.project);
+    s.messages.replaceOtherFile = o.force;
+    CDAXDoc& doc = *s.doc;
+    SelectModel(doc, o.model, "MODEL");
+    if (!doc.IsCommandEnabled(kCmdArrangeModules))
+        throw CCliError("model " + std::to_string(o.model) + " (" +
+                        doc.CurrentModel()->DisplayName() +
+                        ") is not a line array; it has no modules to arrange");
+    std::vector<double> before;
+    for (const CInstallationElement& e : doc.room.list)
+        before.push_back(e.power);
+    doc.SetModified(false);
+    doc.OnCommand(kCmdArrangeModules);
+    if (!port.refusal.empty())
+        throw CCliError(port.refusal);
+    s.ThrowIfErrors("");
+    if (!doc.IsModified())
+        throw CCliError("model " + std::to_string(o.model) + " (" +
+                        doc.CurrentModel()->DisplayName() + ") has no arrangement dialog");
+    int rescaled = 0;
+    for (int i = 0; i < doc.room.list.Count(); ++i)
+        rescaled += doc.room.list.At(i)->power != before[static_cast<std::size_t>(i)];
+    std::string report = "arranged model " + std::to_string(o.model) + " (" +
+                         doc.CurrentModel()->DisplayName() +
+                         "): " + SummaryText(SummariseArrangement(*doc.CurrentModel())) + "\n";
+    if (rescaled > 0)
+        report += "power of " + std::to_string(rescaled) + " installation" +
+                  (rescaled == 1 ? "" : "s") +
+                  " divided by the change of the element count (low-impedance tap)\n";
+    s.Save(o.project);
+    std::cout << report;
+    return 0;
+}
+} // namespace
+
+std::string CabinetRuns(const std::vector<std::string>& cabinets) {
+    std::string text;
+    for (std::size_t i = 0; i < cabinets.size();) {
+        std::size_t n = 1;
+        while (i + n < cabinets.size() && cabinets[i + n] == cabinets[i])
+            ++n;
+        text += (text.empty() ? "" : ", ") + cabinets[i] + (n > 1 ? " x" + std::to_string(n) : "");
+        i += n;
+    }
+    return text;
+}
+
+CArrangementSummary SummariseArrangement(const CSpeakerModel& model) {
+    CArrangementSummary a;
+    const auto* lineArray = dynamic_cast<const CLineArrayModel*>(&model);
+    if (!lineArray)
+        return a;
+    a.lineArray = true;
+    a.elements = model.ElementTotal();
+    const CModuleCounts counts = lineArray->Counts();
+    a.centre = counts.centre, a.upper = counts.upper, a.lower = counts.lower;
+    for (const CSPVariableParam& state : model.States())
+        a.splays.push_back(state.module.vector.splay);
+    if (const auto* cabinets = dynamic_cast<const CCabinetArrayModel*>(&model)) {
+        for (const CTypePandRParam& cabinet : cabinets->Cabinets()) {
+            const bool typeK = model.Kind() == kKindTypeK;
+            const int types = typeK ? 4 : 2;
+            const std::string name =
+                cabinet.type < 0 || cabinet.type >= types
+                    ? "type " + std::to_string(cabinet.type)
+                    : Trim(typeK ? ArrangementStrings::kTypeKCabinets[cabinet.type]
+                                 : ArrangementStrings::kTypePCabinets[cabinet.type]);
+            a.cabinets.push_back(name);
+        }
+    }
+    return a;
+}
+
+CCliCommand AddArrangeCommand(CLI::App& app) {
+    auto o = std::make_shared<CArrangeOptions>();
+    auto* cmd = app.add_subcommand(
+        "arrange", "Arrange the modules of a line-array model, as its arrangement dialog does; "
+                   "installations on a low-impedance tap take the power rescale");
+    cmd->add_option("PROJECT", o->project, "Project file")->required();
+    cmd->add_option("MODEL", o->model, "Speaker model index (a line array)")->required();
+    cmd->add_option("--count", o->count,
+                    "Boxes or cabinets: QL-9 and KV-W5 1 to 4, KV-P10 1 to 8, KV-R6 1 to 12, "
+                    "KV-K 1 or 2");
+    cmd->add_option("--cabinets", o->cabinets,
+                    "Cabinet types, one for all or one per cabinet: L or S (KV-P10, KV-R6); "
+                    "KV-K2L, KV-K3L, KV-K2S or KV-K3S (KV-K, first cabinet; a second is KV-K3L)")
+        ->delimiter(',');
+    cmd->add_option("--junctions", o->junctions,
+                    "Junctions top to bottom, one for all or one per junction: angle 0 to 5 "
+                    "degrees (KV-P10, KV-R6); mode 60, 45, 30 or 15 (QL-9)")
+        ->delimiter(',');
+    auto* bottom = cmd->add_flag("--w5s", o->bottom, "KV-W5: the bottom cabinet is a KV-W5S");
+    cmd->add_flag("--no-w5s", o->noBottom, "KV-W5: the bottom cabinet is a plain KV-W5")
+        ->excludes(bottom);
+    cmd->add_flag("--force", o->force,
+                  "Replace the .tdax a .dax project is saved as, when it is another file");
+    return {cmd, [o] { return RunArrange(*o); }};
+}

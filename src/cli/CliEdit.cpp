@@ -1,0 +1,353 @@
+// Editing installations from the command line: each command runs the document's own flow with
+// the installation dialog filled from its options, as the list's menu and the map's drags do.
+#include "CliEdit.h"
+
+#include "CliCommands.h"
+#include "CliSession.h"
+#include "common/FormatSignificant.h"
+#include "common/Units.h"
+#include "project/CommandTable.h"
+#include "project/ListViewModels.h"
+#include "project/Strings.h"
+#include "project/forms/InstallationForm.h"
+
+#include <algorithm>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <set>
+
+namespace {
+struct CListOptions {
+    std::string project;
+};
+
+struct CRemoveOptions {
+    std::string project;
+    std::vector<int> indices;
+    bool all = false;
+    bool force = false;
+};
+
+struct CMoveOptions {
+    std::string project;
+    int index = 0;
+    std::vector<double> at;
+    bool force = false;
+};
+
+struct CSetOptions {
+    std::string project;
+    int index = 0;
+    std::vector<double> aim;
+    std::vector<double> aimAt;
+    std::optional<double> power;
+    std::optional<int> tap;
+    std::string polarity;
+    std::optional<int> model;
+    bool force = false;
+};
+
+std::string Count(int n, const char* what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+// The installation a command names, made current as a click in the installation list does.
+CInstallationElement& ChooseInstallation(CDAXDoc& doc, int index) {
+    const int count = doc.room.list.Count();
+    if (count == 0)
+        throw CCliError("the project has no installations");
+    if (index < 0 || index >= count)
+        throw CCliError("installation " + std::to_string(index) +
+                        " does not exist; the project has " + Count(count, "installation") +
+                        " (0 to " + std::to_string(count - 1) + ")");
+    SelectInstallation(doc, index);
+    return *doc.room.list.At(index);
+}
+
+// The edit flow ran but changed nothing: say why, in the command line's words.
+[[noreturn]] void ThrowNotChanged(CCliSession& s, const std::string& refusal) {
+    if (!refusal.empty())
+        throw CCliError(refusal);
+    s.ThrowIfErrors("");
+    const auto& asked = s.messages.asked;
+    if (std::find(asked.begin(), asked.end(), Strings::kSameSpot) != asked.end())
+        throw CCliError("another installation has the same position and aim; use --force to "
+                        "place it there anyway");
+    throw CCliError(asked.empty() ? "the installation was not changed" : asked.back());
+}
+
+// Runs "Change property for installation" on the current installation with `fill` as the
+// dialog's user; true when the installation changed.
+bool RunEdit(CCliSession& s, bool force, const std::function<bool(CInstallationForm&)>& fill) {
+    s.dialogs.installation = fill;
+    s.messages.confirmAnswer = force; // the same-spot question
+    s.doc->SetModified(false);
+    s.doc->OnCommand(kCmdChangeInstallation);
+    return s.doc->IsModified();
+}
+
+std::string Describe(const CDAXDoc& doc, int index) {
+    const CInstallationElement& e = *doc.room.list.At(index);
+    return "installation " + std::to_string(index) + " (" +
+           doc.models.At(e.modelIndex).DisplayName() + ") at (" +
+           FormatSignificant(e.position.x, 4) + ", " + FormatSignificant(e.position.y, 4) + ", " +
+           FormatSignificant(e.position.z, 4) + "), aim " +
+           FormatSignificant(e.orientation.azimuth, 4) + "/" +
+           FormatSignificant(e.orientation.elevation, 4) + "/" +
+           FormatSignificant(e.orientation.rotation, 4) + ", " + FormatSignificant(e.power, 4) +
+           " W, tap " + std::to_string(e.tapIndex) + ", " +
+           (e.polarityNormal ? "normal" : "reverse");
+}
+
+int RunList(const CListOptions& o) {
+    CCliSession s;
+    s.Open(o.project);
+    CDAXDoc& doc = *s.doc;
+    // Every column, as the list shows them in Advanced Mode; N replaces the list's "No" (from 1)
+    // with the number the commands take (from 0).
+    const CAdvancedRows advanced(doc, true);
+    std::vector<CListColumn> columns = InstallationColumns(doc);
+    CListRows rows = InstallationRows(doc);
+    columns.front().title = "N";
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        rows[r].front() = std::to_string(r);
+    columns.insert(columns.begin() + 2, {"Tap", 0});
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        rows[r].insert(rows[r].begin() + 2,
+                       std::to_string(doc.room.list.At(static_cast<int>(r))->tapIndex));
+    std::vector<std::size_t> widths;
+    for (const CListColumn& c : columns)
+        widths.push_back(c.title.size());
+    for (const auto& row : rows)
+        for (std::size_t i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], row[i].size());
+    auto print = [&](const std::vector<std::string>& cells) {
+        std::string line;
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            line += cells[i] + std::string(widths[i] - cells[i].size() + 2, ' ');
+        line.erase(line.find_last_not_of(' ') + 1);
+        std::cout << line << "\n";
+    };
+    std::vector<std::string> titles;
+    for (const CListColumn& c : columns)
+        titles.push_back(c.title);
+    print(titles);
+    for (const auto& row : rows)
+        print(row);
+    if (rows.empty())
+        std::cout << "(no installations)\n";
+    FlushOutput();
+    return 0;
+}
+
+int RunRemove(const CRemoveOptions& o) {
+    CCliSession s;
+    s.OpenForWriting(o.project);
+    s.messages.replaceOtherFile = o.force;
+    CDAXDoc& doc = *s.doc;
+    if (o.all == !o.indices.empty())
+        throw CCliError("name the installations to remove (N...) or give --all, not both");
+    if (!doc.HasInstallations())
+        throw CCliError("the project has no installations");
+    const int before = doc.room.list.Count();
+    s.messages.confirmAnswer = true; // the command is the answer to "Are you sure ...?"
+    if (o.all) {
+        doc.OnCommand(kCmdRemoveAllInstallations);
+    } else {
+        // From the back, so the numbers still to come keep naming the same installations.
+        std::set<int, std::greater<>> indices(o.indices.begin(), o.indices.end());
+        for (int index : indices)
+            ChooseInstallation(doc, index);
+        for (int index : indices) {
+            ChooseInstallation(doc, index);
+            doc.OnCommand(kCmdRemoveInstallation);
+        }
+    }
+    s.ThrowIfErrors("");
+    const int removed = before - doc.room.list.Count();
+    if (removed == 0)
+        throw CCliError("nothing was removed");
+    s.Save(o.project);
+    std::cout << "removed " << Count(removed, "installation") << "; " << doc.room.list.Count()
+              << " remain\n";
+    return 0;
+}
+
+int RunMove(const CMoveOptions& o) {
+    CCliSession s;
+    s.OpenForWriting(o.project);
+    s.messages.replaceOtherFile = o.force;
+    CDAXDoc& doc = *s.doc;
+    ChooseInstallation(doc, o.index);
+    const CVec3 at = ToVec3(o.at, "--at");
+    std::string refusal;
+    const bool moved = RunEdit(s, o.force, [&](CInstallationForm& form) {
+        return FillField(form.Field(CInstallationForm::kX), at.x, "--at (X)", refusal) &&
+               FillField(form.Field(CInstallationForm::kY), at.y, "--at (Y)", refusal) &&
+               FillField(form.Field(CInstallationForm::kZ), at.z, "--at (Z)", refusal);
+    });
+    if (!moved)
+        ThrowNotChanged(s, refusal);
+    const std::string report = "moved " + Describe(doc, o.index) + "\n";
+    s.Save(o.project);
+    std::cout << report;
+    return 0;
+}
+
+// --model and --tap: the installation takes another model or tap, under the rules installing
+// follows: one frequency resolution and one impedance kind per room, and the tap's power.
+void ChangeModelAndTap(CDAXDoc& doc, int index, const CSetOptions& o) {
+    CInstallationElement& e = *doc.room.list.At(index);
+    const int model = o.model.value_or(e.modelIndex);
+    if (model < 0 || model >= doc.models.Count())
+        throw CCliError("--model must lie between 0 and " + std::to_string(doc.models.Count() - 1) +
+                        " (the project's models); model " + std::to_string(model) +
+                        " does not exist");
+    const CSpeakerModel& m = doc.models.At(model);
+    const int tapCount = static_cast<int>(m.Settings().taps.size());
+    // Another model starts from its default tap, as installing it would.
+    const int tap = o.tap.value_or(model == e.modelIndex ? e.tapIndex : m.DefaultTap());
+    if (tap < 0 || tap >= tapCount)
+        throw CCliError("--tap must lie between 0 and " + std::to_string(tapCount - 1) + " (" +
+                        m.DisplayName() + " has " + Count(tapCount, "tap") + "); " +
+                        std::to_string(tap) + " was given");
+    for (int i = 0; i < doc.room.list.Count(); ++i) {
+        if (i == index)
+            continue;
+        const CInstallationElement& other = *doc.room.list.At(i);
+        const CSpeakerModel& otherModel = doc.models.At(other.modelIndex);
+        if (otherModel.Header().pointsPerOctave != m.Header().pointsPerOctave)
+            throw CCliError("model " + std::to_string(model) +
+                            " has another frequency resolution than the speakers already "
+                            "installed");
+        if (otherModel.Tap(other.tapIndex).lowImpedance != m.Tap(tap).lowImpedance)
+            throw CCliError(Strings::kImpedanceMix);
+        break; // the first other installation stands for the room, as installing asks it
+    }
+    if (model != e.modelIndex || tap != e.tapIndex) {
+        e.modelIndex = model;
+        e.tapIndex = tap;
+        e.power = m.Tap(tap).tapPower; // a new tap brings its power, unless --power follows
+        doc.room.UpdateTotalPower();
+    }
+}
+
+int RunSet(const CSetOptions& o) {
+    CCliSession s;
+    s.OpenForWriting(o.project);
+    s.messages.replaceOtherFile = o.force;
+    CDAXDoc& doc = *s.doc;
+    CInstallationElement& e = ChooseInstallation(doc, o.index);
+    if (o.aim.empty() && o.aimAt.empty() && !o.power && !o.tap && o.polarity.empty() && !o.model)
+        throw CCliError("nothing to set: give --aim, --aim-at, --power, --tap, --polarity or "
+                        "--model");
+    ChangeModelAndTap(doc, o.index, o);
+    if (o.power) {
+        const std::string refusal =
+            TapPowerRefusal(doc, e.modelIndex, e.tapIndex, *o.power, "--power");
+        if (!refusal.empty())
+            throw CCliError(refusal);
+    }
+    CVec3 aim{e.orientation.azimuth, e.orientation.elevation, e.orientation.rotation};
+    if (!o.aim.empty())
+        aim = ToVec3(o.aim, "--aim");
+    if (!o.aimAt.empty() && !AimAt(e.position, ToVec3(o.aimAt, "--aim-at"), aim.x, aim.y))
+        throw CCliError("--aim-at names the installation's own position; there is no direction");
+    const double power = o.power.value_or(e.power);
+    const CAdvancedRows advanced(doc, true); // aim, power and polarity are advanced rows
+    std::string refusal;
+    const bool changed = RunEdit(s, o.force, [&](CInstallationForm& form) {
+        const std::string aimOption = o.aimAt.empty() ? "--aim" : "--aim-at";
+        if (!FillField(form.Field(CInstallationForm::kAzimuth), aim.x, aimOption + " (azimuth)",
+                       refusal) ||
+            !FillField(form.Field(CInstallationForm::kElevation), aim.y, aimOption + " (elevation)",
+                       refusal) ||
+            !FillField(form.Field(CInstallationForm::kRotation), aim.z, "--aim (rotation)",
+                       refusal) ||
+            !FillField(form.Field(CInstallationForm::kPower), power, "--power", refusal))
+            return false;
+        if (!o.polarity.empty())
+            form.polaritySelection = o.polarity == "reverse" ? 1 : 0;
+        return true;
+    });
+    advanced.Restore();
+    if (!changed)
+        ThrowNotChanged(s, refusal);
+    const std::string report = "set " + Describe(doc, o.index) + "\n";
+    s.Save(o.project);
+    std::cout << report;
+    return 0;
+}
+
+CLI::App* AddProject(CLI::App* cmd, std::string& project) {
+    cmd->add_option("PROJECT", project, "Project file")->required();
+    return cmd;
+}
+} // namespace
+
+std::string TapPowerRefusal(const CDAXDoc& doc, int model, int tap, double power,
+                            const std::string& option) {
+    const CSpeakerModel& m = doc.models.At(model);
+    const CTapElement& t = m.Tap(tap);
+    return OutsideRange(option, power, 0.0, t.tapPower, "W",
+                        "the power of tap " + std::to_string(tap) + " of " + m.DisplayName() +
+                            ", " + FormatSignificant(t.tapRating, 4) +
+                            (t.lowImpedance ? " ohms" : " V line"));
+}
+
+std::vector<CCliCommand> AddEditCommands(CLI::App& app) {
+    static constexpr const char* kIndexHelp =
+        "Installation number N, from 0, as `list` and `info` show it";
+    static constexpr const char* kForceHelp =
+        "Also where another installation has the same position and aim; and replace the .tdax "
+        "a .dax project is saved as";
+    std::vector<CCliCommand> commands;
+
+    auto list = std::make_shared<CListOptions>();
+    auto* cmdList = app.add_subcommand(
+        "list", "The installation list as the window shows it in Advanced Mode, with N and tap");
+    AddProject(cmdList, list->project);
+    commands.push_back({cmdList, [list] { return RunList(*list); }});
+
+    auto remove = std::make_shared<CRemoveOptions>();
+    auto* cmdRemove = app.add_subcommand("remove", "Remove installations, as the list's menu does");
+    AddProject(cmdRemove, remove->project);
+    auto* indices = cmdRemove->add_option("N", remove->indices, kIndexHelp);
+    cmdRemove->add_flag("--all", remove->all, "Remove every installation")->excludes(indices);
+    cmdRemove->add_flag("--force", remove->force,
+                        "Replace the .tdax a .dax project is saved as, when it is another file");
+    commands.push_back({cmdRemove, [remove] { return RunRemove(*remove); }});
+
+    auto move = std::make_shared<CMoveOptions>();
+    auto* cmdMove = app.add_subcommand(
+        "move", "Move an installation, as dragging it on the map or its properties dialog does");
+    AddProject(cmdMove, move->project);
+    cmdMove->add_option("N", move->index, kIndexHelp)->required();
+    Triple(cmdMove, "--at", move->at, "New position X,Y,Z", true);
+    cmdMove->add_flag("--force", move->force, kForceHelp);
+    commands.push_back({cmdMove, [move] { return RunMove(*move); }});
+
+    auto set = std::make_shared<CSetOptions>();
+    auto* cmdSet = app.add_subcommand(
+        "set", "Change an installation's aim, power, tap, polarity or model, as its properties "
+               "dialog does");
+    AddProject(cmdSet, set->project);
+    cmdSet->add_option("N", set->index, kIndexHelp)->required();
+    auto* aim =
+        Triple(cmdSet, "--aim", set->aim, "Azimuth, elevation, rotation in degrees: AZ,EL,ROT");
+    Triple(cmdSet, "--aim-at", set->aimAt,
+           "Aim the main axis at the point X,Y,Z (azimuth and elevation computed; rotation kept). "
+           "An addition of the command line: the dialog takes angles only")
+        ->excludes(aim);
+    cmdSet->add_option("--power", set->power, "Power in W, at most the tap's")->check(Finite());
+    cmdSet->add_option("--tap", set->tap,
+                       "Tap row of the installation's model; brings the tap's power");
+    cmdSet->add_option("--polarity", set->polarity, "Polarity")
+        ->check(CLI::IsMember({"normal", "reverse"}));
+    cmdSet->add_option("--model", set->model,
+                       "Speaker model index; the installation takes its default tap");
+    cmdSet->add_flag("--force", set->force, kForceHelp);
+    commands.push_back({cmdSet, [set] { return RunSet(*set); }});
+    return commands;
+}

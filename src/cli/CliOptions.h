@@ -1,0 +1,52 @@
+#pragma once
+
+// What the subcommands share when they read their options: number checks, the dialog fields an
+// option fills, the subcommands registered outside main, and suggestions for mistyped names.
+#include "common/Vec3.h"
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+struct CNumberField;
+
+// Every number of every option must be finite ("nan", "inf" and 1e999 are refused before any
+// work, naming the option); a range, where given, is checked after that.
+CLI::Validator Finite(double lo = -std::numeric_limits<double>::max(),
+                      double hi = std::numeric_limits<double>::max());
+
+// An option of three comma-separated finite numbers.
+CLI::Option* Triple(CLI::App* app, const std::string& name, std::vector<double>& values,
+                    const std::string& help, bool required = false,
+                    double lo = -std::numeric_limits<double>::max(),
+                    double hi = std::numeric_limits<double>::max());
+
+// The largest coordinate the installation and room dialogs accept.
+inline constexpr double kCoordinateLimit = 10000.0;
+
+// Fills a dialog field from an option. A value outside the field's range is refused here,
+// naming the option, the allowed range with its unit and the dialog's own message; `refusal`
+// then holds the text and false comes back.
+bool FillField(CNumberField& field, double value, const std::string& option, std::string& refusal);
+
+// "--height must lie between 0.001 and 3.2 m (the room's height)": the refusal of a value the
+// dialog would take but the project cannot use. Empty when the value lies within the bounds.
+std::string OutsideRange(const std::string& option, double value, double lo, double hi,
+                         const std::string& unit, const std::string& why = {});
+
+// A subcommand registered by its own source file: the parsed options live in `run`.
+struct CCliCommand {
+    CLI::App* app = nullptr;
+    std::function<int()> run;
+};
+
+// The candidate closest to `typed` by edit distance, when it is close enough to be a typing
+// slip (at most a third of its letters differ); empty otherwise.
+std::string ClosestName(const std::string& typed, const std::vector<std::string>& candidates);
+
+// Azimuth and elevation (degrees, the installation dialog's senses) that point a speaker at
+// `from` along its main axis toward `target`; false when the two points coincide.
+bool AimAt(const CVec3& from, const CVec3& target, double& azimuth, double& elevation);

@@ -1,0 +1,91 @@
+#include "acoustics/WorkerPool.h"
+
+#include <algorithm>
+
+int CWorkerPool::CoreCount() {
+    return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxThreads);
+}
+
+CWorkerPool::CWorkerPool(int threads) {
+    std::lock_guard lock(m_mutex);
+    AddThreads(threads > 0 ? std::min(threads, kMaxThreads) : CoreCount());
+}
+
+CWorkerPool::~CWorkerPool() {
+    for (std::jthread& t : m_threads)
+        t.request_stop();
+    // The jthreads join as the vector goes.
+}
+
+int CWorkerPool::Threads() const {
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(m_threads.size());
+}
+
+void CWorkerPool::AddThreads(int total) {
+    while (static_cast<int>(m_threads.size()) < total)
+        m_threads.emplace_back([this](std::stop_token own) { Loop(own); });
+}
+
+void CWorkerPool::Loop(const std::stop_token& own) {
+    for (;;) {
+        std::shared_ptr<State> state;
+        {
+            std::unique_lock lock(m_mutex);
+            if (!m_wake.wait(lock, own, [&] { return !m_queue.empty(); }))
+                return; // stopped with nothing queued
+            state = std::move(m_queue.front());
+            m_queue.pop_front();
+        }
+        try {
+            state->job(state->stop.get_token());
+        } catch (...) {
+            std::lock_guard lock(state->mutex);
+            if (!state->error)
+                state->error = std::current_exception();
+            state->stop.request_stop(); // the others need not finish a failed job
+        }
+        std::lock_guard lock(state->mutex);
+        if (--state->running == 0)
+            state->finished.notify_all();
+    }
+}
+
+CWorkerPool::CBatch CWorkerPool::Start(int workers, Job job) {
+    workers = std::clamp(workers, 1, kMaxThreads);
+    auto state = std::make_shared<State>();
+    state->job = std::move(job);
+    state->running = workers;
+    {
+        std::lock_guard lock(m_mutex);
+        AddThreads(workers);
+        for (int i = 0; i < workers; ++i)
+            m_queue.push_back(state);
+    }
+    m_wake.notify_all();
+    return CBatch(std::move(state));
+}
+
+CWorkerPool::CBatch::~CBatch() {
+    if (!m_state)
+        return; // moved from
+    RequestStop();
+    std::unique_lock lock(m_state->mutex);
+    m_state->finished.wait(lock, [&] { return m_state->running == 0; });
+}
+
+bool CWorkerPool::CBatch::WaitFor(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(m_state->mutex);
+    return m_state->finished.wait_for(lock, timeout, [&] { return m_state->running == 0; });
+}
+
+void CWorkerPool::CBatch::Wait() {
+    std::unique_lock lock(m_state->mutex);
+    m_state->finished.wait(lock, [&] { return m_state->running == 0; });
+    if (m_state->error)
+        std::rethrow_exception(m_state->error);
+}
+
+void CWorkerPool::CBatch::RequestStop() {
+    m_state->stop.request_stop();
+}
