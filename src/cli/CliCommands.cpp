@@ -207,8 +207,10 @@ bool ChooseJudgment(CAutoInstallationForm& form, const std::string& band,
 int RunNew(const CNewOptions& o) {
     CCliSession s;
     s.Lock(o.project);
-    if (std::filesystem::exists(o.project) && !o.force)
-        throw CCliError(o.project + " exists; use --force to replace it");
+    // A legacy name is written as .tdax: that is the file that must not be replaced unasked.
+    const std::string written = SavedPath(o.project);
+    if (std::filesystem::exists(written) && !o.force)
+        throw CCliError(written + " exists; use --force to replace it");
     const int unit = o.unit == "imperial" ? kUnitImperial : kUnitMetric;
     s.Create(unit);
     s.messages.replaceOtherFile = o.force;
@@ -242,7 +244,7 @@ int RunNew(const CNewOptions& o) {
         throw CCliError(refusal);
     graph.OnInitialUpdate();
     s.Save(o.project);
-    std::cout << "created " << o.project << "\n";
+    std::cout << "created " << s.doc->PathName() << "\n";
     return 0;
 }
 

@@ -115,6 +115,9 @@ struct CRenderOptions {
 };
 // Draws a colour map of the project to PNG and/or PDF, as the window and the printer would.
 int RunRender(const CRenderOptions& o);
+// Reads --size ("WIDTHxHEIGHT", each 1 to the largest side); empty when it is good, otherwise
+// what is wrong with it.
+std::string ParseRenderSize(const std::string& text, int& width, int& height);
 
 struct CDemoOptions {
     std::string directory;

@@ -42,19 +42,6 @@ std::unique_ptr<QGuiApplication> HeadlessApplication() {
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-void ParseSize(const std::string& text, int& width, int& height) {
-    static const QRegularExpression pattern("^(\\d{1,6})x(\\d{1,6})$");
-    const auto match = pattern.match(QString::fromStdString(text));
-    if (!match.hasMatch())
-        throw CCliError("--size must be WIDTHxHEIGHT in pixels, for example 1200x900, not \"" +
-                        text + "\"");
-    width = match.captured(1).toInt();
-    height = match.captured(2).toInt();
-    if (width < 1 || height < 1 || width > kMaxRenderSide || height > kMaxRenderSide)
-        throw CCliError("--size " + text + " is outside 1x1 to " + std::to_string(kMaxRenderSide) +
-                        "x" + std::to_string(kMaxRenderSide));
-}
-
 // Refuses an output whose folder does not exist before any work is done.
 void CheckOutput(const std::string& path, const char* option) {
     namespace fs = std::filesystem;
@@ -108,11 +95,25 @@ void WritePdf(const std::string& path, const CDAXDoc& doc, CColorMapViewModel& v
 }
 } // namespace
 
+std::string ParseRenderSize(const std::string& text, int& width, int& height) {
+    static const QRegularExpression pattern("^(\\d{1,6})x(\\d{1,6})$");
+    const auto match = pattern.match(QString::fromStdString(text));
+    if (!match.hasMatch())
+        return "\"" + text + "\" is not WIDTHxHEIGHT in whole pixels, for example 1200x900";
+    width = match.captured(1).toInt();
+    height = match.captured(2).toInt();
+    if (width < 1 || height < 1 || width > kMaxRenderSide || height > kMaxRenderSide)
+        return "\"" + text + "\" is outside 1x1 to " + std::to_string(kMaxRenderSide) + "x" +
+               std::to_string(kMaxRenderSide);
+    return {};
+}
+
 int RunRender(const CRenderOptions& o) {
     if (o.png.empty() && o.pdf.empty())
         throw CCliError("render needs --png or --pdf");
     int width = 0, height = 0;
-    ParseSize(o.size, width, height);
+    if (const std::string problem = ParseRenderSize(o.size, width, height); !problem.empty())
+        throw CCliError("--size: " + problem);
     if (!o.png.empty())
         CheckOutput(o.png, "--png");
     if (!o.pdf.empty())
@@ -142,6 +143,11 @@ int RunRender(const CRenderOptions& o) {
 
     if (!o.png.empty()) {
         QImage image(width, height, QImage::Format_RGB32);
+        // A picture the memory cannot hold is refused before anything paints into nothing.
+        if (image.isNull())
+            throw CCliError("--size " + o.size + ": there is not enough memory for a picture of " +
+                            std::to_string((static_cast<long long>(width) * height * 4) >> 20) +
+                            " MB; choose a smaller size");
         image.fill(Qt::white);
         CMapPaintOptions options;
         const CComboModel* combos[3] = {&view.FrequencyCombo(), &view.BandCombo(),

@@ -129,8 +129,7 @@ void CCliSession::Lock(const std::string& path) {
     std::string error;
     if (!m_lock.Acquire(path, kWait, error))
         throw CCliError(error);
-    if (IsLegacyPath(path) &&
-        !m_newNameLock.Acquire(path.substr(0, path.size() - 4) + ".tdax", kWait, error))
+    if (IsLegacyPath(path) && !m_newNameLock.Acquire(SavedPath(path), kWait, error))
         throw CCliError(error);
 }
 

@@ -18,6 +18,25 @@
 #include <iostream>
 #include <limits>
 
+namespace {
+// A count or an index: digits only, within the range ("1e3", "2.5" and "nan" are refused).
+[[maybe_unused]] CLI::Validator WholeNumber(long long lo, long long hi) {
+    return CLI::Validator(
+        [lo, hi](std::string& text) -> std::string {
+            char* end = nullptr;
+            errno = 0;
+            const long long v = std::strtoll(text.c_str(), &end, 10);
+            if (end == text.c_str() || *end != '\0')
+                return "\"" + text + "\" is not a whole number";
+            if (errno == ERANGE || v < lo || v > hi)
+                return "\"" + text + "\" is outside " + std::to_string(lo) + " to " +
+                       std::to_string(hi);
+            return {};
+        },
+        "INTEGER");
+}
+} // namespace
+
 int main(int argc, char** argv) {
     CLI::App app{
         "Daxara on the command line: projects, speaker data, installations, SPL maps and spectra.",
@@ -193,11 +212,19 @@ int main(int argc, char** argv) {
     cmdRender->add_option("--png", renderOptions.png, "PNG file to write");
     cmdRender->add_option("--pdf", renderOptions.pdf, "PDF file to write (the printed pages)");
     cmdRender->add_option("--size", renderOptions.size, "Window client size WxH in pixels")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                int width = 0, height = 0;
+                return ParseRenderSize(text, width, height);
+            },
+            "WxH"));
     cmdRender->add_option("--view", renderOptions.view, "View direction (default: the project's)")
         ->check(CLI::IsMember({"plan", "front", "side", "diagonal"}));
-    cmdRender->add_option("--condition", renderOptions.condition,
-                          "Which colour map of the project, from 0");
+    cmdRender
+        ->add_option("--condition", renderOptions.condition,
+                     "Which colour map of the project, from 0")
+        ->check(WholeNumber(0, std::numeric_limits<int>::max()));
 #endif
 
     // Editing installations and rigging line arrays.

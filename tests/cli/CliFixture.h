@@ -1,18 +1,20 @@
 #pragma once
 
 // Runs the built daxara-cli in a directory of the running test.
+#include "FileBytes.h"
 #include "TestDir.h"
 #include "project/DAXDoc.h"
 #include "project/ProjectFile.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
 struct CliRun {
     int status = -1;
@@ -25,9 +27,12 @@ protected:
 
     std::string P(const std::string& name) const { return dir.Path(name); }
 
-    CliRun Cli(const std::string& args) const {
+    // Runs a shell command line in the test's directory with the tool as $CLI; standard error
+    // is captured, standard output too unless the line redirects it.
+    CliRun Shell(const std::string& line) const {
         const std::string errFile = P("stderr.txt");
-        const std::string command = std::string(DAXARA_CLI) + " " + args + " 2>" + errFile;
+        const std::string command = "CLI='" + std::string(DAXARA_CLI) + "'; cd '" +
+                                    dir.Root().string() + "' && (" + line + ") 2>'" + errFile + "'";
         CliRun r;
         FILE* pipe = ::popen(command.c_str(), "r");
         if (!pipe)
@@ -39,17 +44,26 @@ protected:
         const int raw = ::pclose(pipe);
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
         r.err = Read(errFile);
+        std::filesystem::remove(errFile);
         return r;
     }
+    CliRun Cli(const std::string& args) const { return Shell("$CLI " + args); }
 
     std::string Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(P(name), std::ios::binary) << bytes;
+        WriteFileBytes(P(name), bytes);
         return P(name);
     }
+    static std::string Read(const std::string& path) { return ReadFileBytes(path); }
 
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+    // Everything in the directory but the named files: what a command must not leave behind.
+    std::vector<std::string> Debris(const std::vector<std::string>& expected) const {
+        std::vector<std::string> extra;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Root())) {
+            const std::string name = entry.path().filename().string();
+            if (std::find(expected.begin(), expected.end(), name) == expected.end())
+                extra.push_back(name);
+        }
+        return extra;
     }
 
     // The project as the core reads it back; fails the test when it cannot be read.

@@ -2,6 +2,7 @@
 // concurrent commands do not lose updates, interrupted commands save nothing, and failures of
 // every kind end with a non-zero status and a message that names the cause.
 #include "ByteWriter.h"
+#include "CliFixture.h"
 #include "SceneFixtures.h"
 #include "common/FileSafety.h"
 #include "project/DAXDoc.h"
@@ -19,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <spawn.h>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -29,64 +31,22 @@ namespace fs = std::filesystem;
 extern char** environ;
 
 namespace {
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
+// Whether the tool runs under a sanitizer: slower to start, and unable to run in a limited
+// address space.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kInstrumented = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool kInstrumented = true;
+#else
+constexpr bool kInstrumented = false;
+#endif
+#else
+constexpr bool kInstrumented = false;
+#endif
 
-class CliSafety : public testing::Test {
+class CliSafety : public CliFixture {
 protected:
-    fs::path dir;
-
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("daxara-clisafety-" + std::to_string(::getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string P(const std::string& name) const { return (dir / name).string(); }
-
-    // Runs a shell command line with the tool as $CLI; stderr is captured, stdout too unless the
-    // line redirects it.
-    CliRun Shell(const std::string& line) const {
-        const std::string errFile = P("stderr.txt");
-        const std::string command = "CLI='" + std::string(DAXARA_CLI) + "'; cd '" + dir.string() +
-                                    "'; (" + line + ") 2>" + errFile;
-        CliRun r;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            r.out.append(buffer, n);
-        const int raw = ::pclose(pipe);
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.err = Read(errFile);
-        fs::remove(errFile);
-        return r;
-    }
-    CliRun Cli(const std::string& args) const { return Shell("$CLI " + args); }
-
-    std::string Write(const std::string& name, const std::string& text) const {
-        std::ofstream(P(name), std::ios::binary) << text;
-        return P(name);
-    }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    // Everything in the directory but the named files: what a command must not leave behind.
-    std::vector<std::string> Debris(const std::vector<std::string>& expected) const {
-        std::vector<std::string> extra;
-        for (const auto& entry : fs::directory_iterator(dir)) {
-            const std::string name = entry.path().filename().string();
-            if (std::find(expected.begin(), expected.end(), name) == expected.end())
-                extra.push_back(name);
-        }
-        return extra;
-    }
     // A metric 10 x 8 x 4 room with an omnidirectional speaker imported.
     std::string Project(const std::string& name = "p.tdax") {
         EXPECT_EQ(Cli("new " + name + " --room 10,8,4 --ceiling full").status, 0);
@@ -99,6 +59,23 @@ protected:
         const CliRun r = Cli("info --json " + project);
         EXPECT_EQ(r.status, 0) << r.err;
         return static_cast<int>(nlohmann::json::parse(r.out)["installations"].size());
+    }
+    // Runs two loops of kRaceRounds commands at the same time ($i counts the rounds, standard
+    // error goes to err0.txt and err1.txt); returns how many of them reported success.
+    static constexpr int kRaceRounds = 8;
+    int Race(const std::string& first, const std::string& second) const {
+        std::string loops;
+        int writer = 0;
+        for (const std::string& command : {first, second})
+            loops += "(for i in $(seq 1 " + std::to_string(kRaceRounds) + "); do $CLI " + command +
+                     " >/dev/null 2>>err" + std::to_string(writer++) + ".txt; echo $?; done) & ";
+        const CliRun r = Shell(loops + "wait");
+        int succeeded = 0, statuses = 0;
+        std::istringstream lines(r.out);
+        for (std::string line; std::getline(lines, line); ++statuses)
+            succeeded += line == "0";
+        EXPECT_EQ(statuses, 2 * kRaceRounds);
+        return succeeded;
     }
     // A legacy .dax file holding the body of the project at `from`.
     void MakeLegacy(const std::string& from, const std::string& name) const {
@@ -118,9 +95,7 @@ TEST_F(CliSafety, TheNewExtensionReplacesAnotherProjectOnlyWithForce) {
     // new other.dax would be saved as other.tdax, an unrelated project.
     CliRun r = Cli("new other.dax");
     EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.err.find("other.tdax already exists and is not the project this command read"),
-              std::string::npos)
-        << r.err;
+    EXPECT_NE(r.err.find("other.tdax exists"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("--force"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(Read(other), before);
@@ -143,33 +118,51 @@ TEST_F(CliSafety, TheNewExtensionReplacesAnotherProjectOnlyWithForce) {
     r = Cli("info --json proj.tdax");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(nlohmann::json::parse(r.out)["models"].size(), 2u);
-    EXPECT_EQ(Cli("new other.dax --force").status, 0);
+    // The message names the file that was written, not the name given.
+    r = Cli("new other.dax --force");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "created other.tdax\n");
     EXPECT_NE(Read(other), before);
-    EXPECT_TRUE(
-        Debris({"other.tdax", "other.dax", "source.tdax", "omni.vsa", "proj.dax", "proj.tdax"})
-            .empty());
+    // A legacy file of the name given is not what `new` writes, so it neither stops the command
+    // nor is touched by it.
+    r = Cli("new proj.dax --force");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Read(P("proj.dax")), legacy);
+    Write("fresh.dax", "an old project");
+    r = Cli("new fresh.dax");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "created fresh.tdax\n");
+    EXPECT_EQ(Read(P("fresh.dax")), "an old project");
+    Reopen(P("fresh.tdax"));
+    r = Cli("new fresh.dax");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("fresh.tdax exists; use --force"), std::string::npos) << r.err;
+    EXPECT_TRUE(Debris({"other.tdax", "other.dax", "source.tdax", "omni.vsa", "proj.dax",
+                        "proj.tdax", "fresh.dax", "fresh.tdax"})
+                    .empty());
 }
 
 TEST_F(CliSafety, TwoWritersAtOnceLoseNoUpdate) {
     const std::string project = Project();
-    constexpr int kEach = 8;
-    // Two loops of installs at different spots, run at the same time; each prints its statuses.
-    std::string loops;
-    for (int writer = 0; writer < 2; ++writer) {
-        loops += "(for i in $(seq 1 " + std::to_string(kEach) + "); do $CLI install p.tdax --at " +
-                 std::to_string(2 + 5 * writer) + ",$i,3 >/dev/null 2>>err" +
-                 std::to_string(writer) + ".txt; echo $?; done) & ";
-    }
-    const CliRun r = Shell(loops + "wait");
-    int succeeded = 0, statuses = 0;
-    std::istringstream lines(r.out);
-    for (std::string line; std::getline(lines, line); ++statuses)
-        succeeded += line == "0";
-    EXPECT_EQ(statuses, 2 * kEach);
-    EXPECT_EQ(succeeded, 2 * kEach) << Read(P("err0.txt")) << Read(P("err1.txt"));
+    // Two loops of installs at different spots, run at the same time.
+    const int succeeded = Race("install p.tdax --at 2,$i,3", "install p.tdax --at 7,$i,3");
+    EXPECT_EQ(succeeded, 2 * kRaceRounds) << Read(P("err0.txt")) << Read(P("err1.txt"));
     // Every install that reported success survived.
     EXPECT_EQ(Installations(project), succeeded);
     EXPECT_EQ(Debris({"p.tdax", "omni.vsa", "err0.txt", "err1.txt"}), std::vector<std::string>{});
+}
+
+TEST_F(CliSafety, TwoImportersAtOnceLoseNoModel) {
+    const std::string project = Project();
+    Write("loud.vsa", GenerateVsa(OmniSpeaker(96.0, 3)));
+    const int succeeded = Race("import p.tdax omni.vsa", "import p.tdax loud.vsa");
+    EXPECT_EQ(succeeded, 2 * kRaceRounds) << Read(P("err0.txt")) << Read(P("err1.txt"));
+    // The project's first model and one per import that reported success.
+    const CliRun r = Cli("info --json p.tdax");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(static_cast<int>(nlohmann::json::parse(r.out)["models"].size()), 1 + succeeded);
+    EXPECT_EQ(Debris({"p.tdax", "omni.vsa", "loud.vsa", "err0.txt", "err1.txt"}),
+              std::vector<std::string>{});
 }
 
 TEST_F(CliSafety, ASecondWriterWaitsForTheLockThenFailsClearly) {
@@ -332,17 +325,7 @@ TEST_F(CliSafety, InterruptedOrFailedSavesLeaveTheProjectAndNoTemporaryFile) {
         return ticks;
     };
     // Instrumented builds set up several times slower, so they wait longer before Ctrl-C.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    const long long waitMs = 1500;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-    const long long waitMs = 1500;
-#else
-    const long long waitMs = 600;
-#endif
-#else
-    const long long waitMs = 600;
-#endif
+    const long long waitMs = kInstrumented ? 1500 : 600;
     while (cpuTicks() * 1000 / ::sysconf(_SC_CLK_TCK) < waitMs &&
            ::waitpid(child, &status, WNOHANG) == 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -361,10 +344,10 @@ TEST_F(CliSafety, InterruptedOrFailedSavesLeaveTheProjectAndNoTemporaryFile) {
 TEST_F(CliSafety, SavingKeepsLinksLongNamesAndPermissions) {
     const std::string project = Project();
     ASSERT_EQ(::chmod(project.c_str(), 0600), 0);
-    fs::create_symlink("p.tdax", dir / "link.tdax");
+    fs::create_symlink("p.tdax", dir.Root() / "link.tdax");
     CliRun r = Cli("install link.tdax --at 5,4,3");
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(fs::is_symlink(dir / "link.tdax"));
+    EXPECT_TRUE(fs::is_symlink(dir.Root() / "link.tdax"));
     EXPECT_EQ(Installations(project), 1);
     struct stat st {};
     ASSERT_EQ(::stat(project.c_str(), &st), 0);
@@ -412,7 +395,7 @@ TEST_F(CliSafety, InfoJsonCarriesNamesFromOldCodePages) {
 TEST_F(CliSafety, MessagesNameTheCause) {
     const std::string project = Project();
     const std::string before = Read(project);
-    fs::create_directories(dir / "folder.vsa");
+    fs::create_directories(dir.Root() / "folder.vsa");
     CliRun r = Cli("import p.tdax folder.vsa");
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("it is a directory"), std::string::npos) << r.err;
@@ -423,7 +406,31 @@ TEST_F(CliSafety, MessagesNameTheCause) {
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    r = Cli("info " + dir.string());
+    r = Cli("info " + dir.Root().string());
     EXPECT_NE(r.err.find("is a directory"), std::string::npos) << r.err;
+}
+
+TEST_F(CliSafety, APictureTooLargeForTheMemoryIsRefusedNamingTheSize) {
+    if (kInstrumented)
+        GTEST_SKIP() << "a sanitizer cannot run in a limited address space";
+    if (Cli("render --help").status != 0)
+        GTEST_SKIP() << "this tool was built without pictures";
+    Project();
+    ASSERT_EQ(Cli("install p.tdax --at 5,4,3").status, 0);
+    ASSERT_EQ(Cli("map p.tdax --save").status, 0);
+    Write("map.png", "the old picture");
+    // A 16384 x 16384 picture needs 1 GiB; the command may use 400 MB.
+    CliRun r = Shell("ulimit -v 400000; $CLI render p.tdax --png map.png --size 16384x16384");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("--size 16384x16384: there is not enough memory for a picture of 1024 MB"),
+              std::string::npos)
+        << r.err.substr(0, 2000);
+    // One message, not a painter's complaints about drawing into nothing.
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err.substr(0, 2000);
+    EXPECT_EQ(Read(P("map.png")), "the old picture");
+    // Within the same memory a picture of a usual size is drawn.
+    r = Shell("ulimit -v 400000; $CLI render p.tdax --png map.png --size 800x600");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Read(P("map.png")).substr(1, 3), "PNG");
 }
 } // namespace

@@ -16,6 +16,7 @@
 #include "views/StdSPDataListView.h"
 #include "views/TapListView.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -24,7 +25,9 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
 #include <QTest>
@@ -335,6 +338,84 @@ private slots:
         QVERIFY(!QFile::exists(p.dir.FilePath("other.tdax")));
         QVERIFY(child->Document().IsModified());
         QCOMPARE(driver.Unexpected(), 0);
+    }
+
+    void replacingAnotherFileIsAskedOnceNamingIt() {
+        CProgram p;
+        const QString other = p.dir.FilePath("other.tdax");
+        WriteBytes(other, ProjectBytes("Other"));
+        const QByteArray otherBytes = ReadBytes(other);
+        CDAXChildFrame* child = p.NewProject();
+        EditSettings(child->Document())->projectName = "Mine";
+        child->Document().SetModified();
+        CModalDriver& driver = p.driver;
+        const QString replaceOther =
+            QString("DAX: ") + QString::fromUtf8(Strings::kReplaceOtherFile).arg(other);
+
+        // Save As over another project: the file dialog asks nothing, the project asks once,
+        // and keeping the file is the answer Enter gives.
+        qsizetype seen = driver.Seen().size();
+        driver.Then(CModalDriver::ChooseFile(other));
+        bool warns = false, keepsByDefault = false;
+        driver.Then([&](QWidget* modal) {
+            // Whatever it is, it is answered, so a wrong window fails the test instead of
+            // hanging it.
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box) {
+                modal->close();
+                return;
+            }
+            warns = box->icon() == QMessageBox::Warning;
+            keepsByDefault = static_cast<QAbstractButton*>(box->defaultButton()) ==
+                             box->button(QMessageBox::Cancel);
+            if (QAbstractButton* cancel = box->button(QMessageBox::Cancel))
+                cancel->click();
+            else
+                box->reject();
+        });
+        p.Frame().Action(kCmdSaveAs)->trigger();
+        QCOMPARE(driver.Seen().mid(seen), (QStringList{"Save As:", replaceOther}));
+        QVERIFY(warns);
+        QVERIFY(keepsByDefault);
+        QCOMPARE(ReadBytes(other), otherBytes);
+        QVERIFY(child->Document().IsModified());
+        QCOMPARE(child->windowTitle(), QString("Untitled[*]"));
+
+        // Replacing it.
+        seen = driver.Seen().size();
+        driver.Then(CModalDriver::ChooseFile(other));
+        driver.Then(CModalDriver::Press(Strings::kReplaceButton));
+        p.Frame().Action(kCmdSaveAs)->trigger();
+        QCOMPARE(driver.Seen().mid(seen), (QStringList{"Save As:", replaceOther}));
+        CDAXDoc reread;
+        std::string error;
+        QVERIFY2(ProjectFile::Open(other.toStdString(), reread, error), error.c_str());
+        QCOMPARE(reread.Settings().projectName, std::string("Mine"));
+        QCOMPARE(child->windowTitle(), QString("other.tdax[*]"));
+        QVERIFY(!child->Document().IsModified());
+
+        // Its own file, unchanged since: nothing to ask.
+        child->Document().SetModified();
+        seen = driver.Seen().size();
+        driver.Then(CModalDriver::ChooseFile(other));
+        p.Frame().Action(kCmdSaveAs)->trigger();
+        QCOMPARE(driver.Seen().mid(seen), QStringList{"Save As:"});
+        QVERIFY(!child->Document().IsModified());
+
+        // Changed by another program since: Save asks once, and declining keeps their file.
+        const std::vector<std::uint8_t> theirs = ProjectBytes("Theirs");
+        WriteBytes(other, theirs);
+        child->Document().SetModified();
+        seen = driver.Seen().size();
+        driver.Then(CModalDriver::Cancel());
+        QVERIFY(!child->Save());
+        QCOMPARE(driver.Seen().mid(seen),
+                 QStringList{QString("DAX: ") +
+                             QString::fromUtf8(Strings::kReplaceChangedFile).arg(other)});
+        QCOMPARE(ReadBytes(other), QByteArray(reinterpret_cast<const char*>(theirs.data()),
+                                              qsizetype(theirs.size())));
+        QVERIFY(child->Document().IsModified());
+        QCOMPARE(driver.Pending(), 0);
     }
 
     void aSecondProjectOpensBesideTheFirst() {

@@ -414,3 +414,88 @@ TEST(VsaOptions, InvalidRequestsThrowAndWriteNothing) {
     kvk.drivers.pop_back();
     EXPECT_THROW(GenerateVsa(kvk), std::invalid_argument) << "KV-K needs four balloons";
 }
+
+namespace {
+// Full -6 dB angle of the driver in the plane phi at frequency f, found by walking off axis in
+// tenth-degree steps (180 when it stays within 6 dB over the whole front).
+double CoverageAngle(const CVsaDriver& d, double f, double phi) {
+    const double axis = EvaluateDriver(d, f, 0.0, phi).level;
+    for (double theta = 0.1; theta <= 90.0; theta += 0.1)
+        if (EvaluateDriver(d, f, theta, phi).level < axis - 6.0)
+            return 2.0 * theta;
+    return 180.0;
+}
+// How far below the axis the level straight behind lies.
+double RearRejection(const CVsaDriver& d, double f) {
+    return EvaluateDriver(d, f, 0.0, 0.0).level - EvaluateDriver(d, f, 180.0, 0.0).level;
+}
+} // namespace
+
+TEST(VsaModel, ACoverageAngleIsHeldOnceThePistonWouldBeNarrower) {
+    CVsaDriver d;
+    d.radius = 0.1;
+    const double narrowing = CoverageAngle(d, 8000.0, 0.0);
+    EXPECT_LT(narrowing, 40.0); // a 20 cm piston at 8 kHz is a searchlight
+    d.coverage = 90.0;
+    for (double f : {3000.0, 8000.0, 16000.0})
+        EXPECT_NEAR(CoverageAngle(d, f, 0.0), 90.0, 1.0) << f;
+    // Below the frequency where the piston reaches that width it is left as it is.
+    CVsaDriver plain = d;
+    plain.coverage = 0.0;
+    EXPECT_EQ(EvaluateDriver(d, 500.0, 60.0, 0.0).level,
+              EvaluateDriver(plain, 500.0, 60.0, 0.0).level);
+    // With asymmetry the horizontal plane gets the coverage, the vertical is narrower.
+    d.asymmetry = -0.17;
+    EXPECT_NEAR(CoverageAngle(d, 8000.0, 0.0), 90.0, 1.0);
+    EXPECT_NEAR(CoverageAngle(d, 8000.0, 90.0), 60.0, 2.0);
+}
+
+TEST(VsaModel, TheRearCornerSetsWhereTheBackFallsQuiet) {
+    CVsaDriver d;
+    d.radius = 0.08;
+    d.rearAttenuation = 30.0;
+    d.rearCorner = 200.0;
+    // Half the attenuation at the corner, little an octave below several, nearly all far above.
+    const double front = EvaluateDriver(d, 200.0, 0.0, 0.0).level;
+    const double frontAt90 = EvaluateDriver(d, 200.0, 90.0, 0.0).level;
+    EXPECT_NEAR(EvaluateDriver(d, 200.0, 180.0, 0.0).level, front - 15.0, 1e-9);
+    EXPECT_GT(frontAt90, front - 1.0);
+    EXPECT_LT(RearRejection(d, 25.0), 1.0);
+    EXPECT_GT(RearRejection(d, 4000.0), 29.0);
+}
+
+// The presets stand for kinds of product, so their figures must lie in the range that published
+// data of such products give: coverage between the -6 dB points, and how much quieter the
+// speaker is straight behind than on its axis.
+TEST(VsaPresets, CoverageAndRearRejectionAreThoseOfTheirKind) {
+    const CVsaDriver ceiling = CeilingSpeakerOptions().drivers.front();
+    for (double f : {2000.0, 4000.0, 8000.0}) {
+        EXPECT_GE(CoverageAngle(ceiling, f, 0.0), 80.0) << f;
+        EXPECT_LE(CoverageAngle(ceiling, f, 0.0), 130.0) << f;
+        EXPECT_EQ(CoverageAngle(ceiling, f, 0.0), CoverageAngle(ceiling, f, 90.0)) << f; // conical
+    }
+    EXPECT_GE(CoverageAngle(ceiling, 500.0, 0.0), 150.0); // wide in the lower mids
+    // In a back can: some 25 dB and more behind from 1 kHz up, still audible in the bass.
+    for (double f : {1000.0, 2000.0, 8000.0})
+        EXPECT_GE(RearRejection(ceiling, f), 25.0) << f;
+    EXPECT_LE(RearRejection(ceiling, 63.0), 12.0);
+
+    const CVsaDriver wall = WallSpeakerOptions().drivers.front();
+    for (double f : {4000.0, 8000.0}) {
+        EXPECT_NEAR(CoverageAngle(wall, f, 0.0), 90.0, 10.0) << f;
+        EXPECT_NEAR(CoverageAngle(wall, f, 90.0), 60.0, 10.0) << f;
+    }
+    EXPECT_LE(RearRejection(wall, 125.0), 6.0);
+    EXPECT_GE(RearRejection(wall, 2000.0), 18.0);
+    EXPECT_LE(RearRejection(wall, 2000.0), 30.0);
+
+    for (const CVsaGenOptions& o : {QL9ArrayOptions(), KVW5ArrayOptions(), KVKArrayOptions(),
+                                    KVP10ArrayOptions(), KVR6ArrayOptions(), TypeNArrayOptions()})
+        for (const CVsaDriver& d : o.drivers) {
+            EXPECT_GE(CoverageAngle(d, 8000.0, 0.0), 80.0) << o.name;
+            EXPECT_LE(CoverageAngle(d, 8000.0, 0.0), 120.0) << o.name;
+            EXPECT_LE(RearRejection(d, 125.0), 8.0) << o.name;
+            EXPECT_GE(RearRejection(d, 2000.0), 15.0) << o.name;
+            EXPECT_LE(RearRejection(d, 2000.0), 30.0) << o.name;
+        }
+}

@@ -110,6 +110,10 @@ void ValidateDriver(const CVsaDriver& d, std::size_t index) {
         Fail(what + "corner frequencies must be 0 (off) or 1 Hz to 1 MHz");
     if (!(d.rearAttenuation >= 0.0 && d.rearAttenuation <= kMaxDb))
         Fail(what + "rear attenuation must lie between 0 and 1000 dB");
+    if (!(d.coverage == 0.0 || (d.coverage >= 1.0 && d.coverage <= 180.0)))
+        Fail(what + "coverage must be 0 (off) or 1 to 180 degrees");
+    if (!IsCorner(d.rearCorner))
+        Fail(what + "the rear corner must be 0 (off) or 1 Hz to 1 MHz");
 }
 
 std::vector<double> FrequenciesOf(const CVsaGenOptions& o) {

@@ -43,10 +43,23 @@ double Wavenumber(double frequency) {
 }
 
 // Front hemisphere: the piston pattern with a radius that depends on phi, so horizontal and
-// vertical beams differ.
+// vertical beams differ. With a coverage angle, k·a stops growing where the horizontal -6 dB
+// angle reaches it, and the beam keeps its width from there up.
 double FrontDb(const CVsaDriver& d, double frequency, double thetaDeg, double phiDeg) {
-    const double radius = d.radius * (1.0 + d.asymmetry * CosDeg(2.0 * phiDeg));
-    return RelativeDb(PistonFactor(Wavenumber(frequency) * radius * SinDeg(thetaDeg)));
+    double ka = Wavenumber(frequency) * d.radius;
+    if (d.coverage > 0.0) {
+        const double widest = kVsaHalfPressureKa / ((1.0 + d.asymmetry) * SinDeg(d.coverage / 2.0));
+        ka = std::min(ka, widest);
+    }
+    const double shape = 1.0 + d.asymmetry * CosDeg(2.0 * phiDeg);
+    return RelativeDb(PistonFactor(ka * shape * SinDeg(thetaDeg)));
+}
+
+// The share of the rear attenuation reached at this frequency, 0 at low to 1 at high.
+double RearShadow(const CVsaDriver& d, double frequency) {
+    const double x =
+        d.rearCorner > 0.0 ? frequency / d.rearCorner : Wavenumber(frequency) * d.radius;
+    return x * x / (1.0 + x * x);
 }
 
 // Second-order corners expressed directly as magnitude in dB (Butterworth shape).
@@ -75,11 +88,9 @@ CVsaSample EvaluateDriver(const CVsaDriver& d, double frequency, double thetaDeg
     if (thetaDeg <= 90.0) {
         relative = FrontDb(d, frequency, thetaDeg, phiDeg);
     } else {
-        // A box hides its back from short wavelengths only: the shadow grows with k·a. The target
-        // straight behind uses the nominal radius so the rear pole is one value for every phi.
-        const double ka = Wavenumber(frequency) * d.radius;
-        const double shadow = ka * ka / (1.0 + ka * ka);
-        const double rearDb = -d.rearAttenuation * shadow;
+        // A box hides its back from short wavelengths only: the shadow grows with frequency.
+        // The target straight behind does not depend on phi, so the rear pole is one value.
+        const double rearDb = -d.rearAttenuation * RearShadow(d, frequency);
         const double s = SinDeg(thetaDeg - 90.0);
         const double blend = s * s;
         relative = (1.0 - blend) * FrontDb(d, frequency, 90.0, phiDeg) + blend * rearDb;

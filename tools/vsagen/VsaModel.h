@@ -14,7 +14,16 @@ struct CVsaDriver {
     double lowCorner = 0.0;       // Hz, second-order high-pass corner; 0 disables
     double highCorner = 0.0;      // Hz, second-order low-pass corner; 0 disables
     double rearAttenuation = 0.0; // dB below on-axis reached straight behind at high frequency
+    // Full -6 dB angle in the horizontal plane (phi 0) that the beam keeps once the piston would
+    // be narrower, as a horn or a coaxial tweeter holds it; 0 lets the piston narrow on.
+    double coverage = 0.0;
+    // Hz at which half the rear attenuation is reached (the box or back can hides the rear
+    // from about there up); 0 lets the shadow follow the piston's own k·a.
+    double rearCorner = 0.0;
 };
+
+// k·a of a piston at its -6 dB angle: 2·J1(x)/x = 1/2.
+constexpr double kVsaHalfPressureKa = 2.2152;
 
 struct CVsaSample {
     double level; // dB SPL at 1 m for 1 W

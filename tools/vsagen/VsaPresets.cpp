@@ -26,7 +26,8 @@ CVsaTap LowTap(double ohms, double watts) {
 }
 
 // Line-array modules are short vertically but are built into a column that does the vertical
-// beaming, so each module is given a wider horizontal than vertical aperture (negative e).
+// beaming, so each module is given a wider horizontal than vertical aperture (negative e). Their
+// horizontal waveguides hold about 100 degrees, and the rear is some 20 dB down from 1 kHz up.
 CVsaDriver ArrayDriver(double sensitivity, double radius, double offset, double lowCorner) {
     CVsaDriver d;
     d.sensitivity = sensitivity;
@@ -35,7 +36,9 @@ CVsaDriver ArrayDriver(double sensitivity, double radius, double offset, double 
     d.asymmetry = -0.3;
     d.lowCorner = lowCorner;
     d.highCorner = 17000.0;
-    d.rearAttenuation = 18.0;
+    d.coverage = 100.0;
+    d.rearAttenuation = 22.0;
+    d.rearCorner = 400.0;
     return d;
 }
 
@@ -54,7 +57,10 @@ CVsaGenOptions CeilingSpeakerOptions() {
     d.offset = 0.02;
     d.lowCorner = 90.0;
     d.highCorner = 15000.0;
-    d.rearAttenuation = 20.0; // closed back can
+    d.coverage = 100.0; // the coaxial tweeter holds the beam from about 2 kHz up
+    // A closed back can above the tile: the ceiling void hears little but the lowest octaves.
+    d.rearAttenuation = 30.0;
+    d.rearCorner = 150.0;
     o.drivers = {d};
     return o;
 }
@@ -66,10 +72,13 @@ CVsaGenOptions WallSpeakerOptions() {
     d.sensitivity = 88.0;
     d.radius = 0.06;
     d.offset = 0.05;
-    d.asymmetry = -0.2; // wider horizontally, as a constant-directivity tweeter would be
+    d.asymmetry = -0.17; // 90 x 60 degrees, as a constant-directivity horn would be
     d.lowCorner = 70.0;
     d.highCorner = 18000.0;
-    d.rearAttenuation = 15.0;
+    d.coverage = 90.0;
+    // A box of 8-inch size: omnidirectional in the bass, 20 dB and more behind above 1 kHz.
+    d.rearAttenuation = 25.0;
+    d.rearCorner = 500.0;
     o.drivers = {d};
     return o;
 }
@@ -133,7 +142,8 @@ CVsaGenOptions KVP10ArrayOptions() {
     o.modules = {Module("KV-P10L", 0.45, 0.1, 0.0, 1.0), Module("KV-P10S", 0.3, 0.07, 5.0, 1.0)};
     CVsaDriver large = ArrayDriver(104.0, 0.15, 0.1, 60.0);
     large.asymmetry = -0.4;
-    large.rearAttenuation = 22.0;
+    large.coverage = 90.0;
+    large.rearAttenuation = 25.0;
     o.drivers = {large, ArrayDriver(100.0, 0.1, 0.07, 90.0)};
     return o;
 }

@@ -135,6 +135,10 @@ int main(int argc, char** argv) {
         app.add_option("--low-corner", driver.lowCorner, "High-pass corner, Hz; 0 = off"),
         app.add_option("--high-corner", driver.highCorner, "Low-pass corner, Hz; 0 = off"),
         app.add_option("--rear", driver.rearAttenuation, "Rear attenuation at high f, dB"),
+        app.add_option("--coverage", driver.coverage,
+                       "Horizontal -6 dB angle held at high f, degrees; 0 = the piston's own"),
+        app.add_option("--rear-corner", driver.rearCorner,
+                       "Frequency of half the rear attenuation, Hz; 0 = from the piston's ka"),
     };
     auto* outputOpt = app.add_option("-o,--output", output, "Output file (default stdout)");
     auto* examplesOpt = app.add_option("--examples", examplesDir,
@@ -147,6 +151,20 @@ int main(int argc, char** argv) {
     generationOpts.insert(generationOpts.end(), driverOpts.begin(), driverOpts.end());
     for (CLI::Option* opt : generationOpts)
         examplesOpt->excludes(opt);
+
+    app.footer(
+        "The presets stand for kinds of loudspeaker, not for products. Their figures lie in the "
+        "range of typical published data for their kind:\n"
+        "  ceiling  6.5-inch coaxial ceiling speaker in a closed back can: about 100 degrees "
+        "conical coverage (-6 dB) from 2 kHz up, wider below; 25 to 30 dB quieter straight "
+        "behind (into the ceiling void) from 500 Hz up, about 12 dB at 125 Hz.\n"
+        "  wall     8-inch two-way box with a constant-directivity horn: 90 x 60 degrees "
+        "(horizontal x vertical) from 4 kHz up; front-to-back ratio a few dB at 125 Hz, 20 to "
+        "25 dB from 1 kHz up.\n"
+        "  ql9, kvw5, kvk, kvp10, kvr6, typen  line array elements: about 100 degrees "
+        "horizontal (90 for the large KV-P10 cabinet); the vertical beam is formed by the "
+        "column; front-to-back ratio about 6 dB at 250 Hz, about 20 dB from 1 kHz up.\n"
+        "  omni     an ideal point source, the same in every direction.");
 
     CLI11_PARSE(app, argc, argv);
 
@@ -203,6 +221,10 @@ int main(int argc, char** argv) {
                 d.highCorner = driver.highCorner;
             if (*driverOpts[6])
                 d.rearAttenuation = driver.rearAttenuation;
+            if (*driverOpts[7])
+                d.coverage = driver.coverage;
+            if (*driverOpts[8])
+                d.rearCorner = driver.rearCorner;
         }
         // A changed kind may need another number of balloons: repeat the first driver.
         if (options.kind >= 0 && options.kind <= 7) {

@@ -16,6 +16,10 @@ bool IsLegacyPath(const std::string& path) {
     return tail == ".dax";
 }
 
+std::string SavedPath(const std::string& path) {
+    return IsLegacyPath(path) ? path.substr(0, path.size() - 4) + ".tdax" : path;
+}
+
 // A new project starts in the application's unit, like its room, so that its first plane is
 // built in that unit too rather than in feet above a metric room.
 CDAXDoc::CDAXDoc(int applicationUnit, CDocumentPorts ports)
@@ -146,9 +150,7 @@ bool CDAXDoc::MayReplace(const std::string& path) {
 bool CDAXDoc::SaveProject() {
     legacyFormat = IsLegacyPath(m_path);
     const bool wasLegacy = legacyFormat;
-    std::string path = m_path;
-    if (wasLegacy)
-        path = m_path.substr(0, m_path.size() - 4) + ".tdax";
+    std::string path = SavedPath(m_path);
     // Every port the save may need is there before anything is asked or written.
     CProjectStorage& storage = Storage();
     CMessagePort& messages = Messages();
@@ -184,11 +186,17 @@ bool CDAXDoc::DoSave(const std::string& path) {
         Messages().ErrorBeep();
         if (!Messages().AskWarning(Strings::kAskNewExtension))
             return false;
-        m_path = path;
-        return SaveProject();
     }
+    // A save that is declined or fails leaves the project under the name it had, so the next
+    // Save does not go to a file the user chose not to replace.
+    const std::string previousPath = m_path;
+    const bool previousLegacy = legacyFormat;
     m_path = path;
-    return SaveProject();
+    if (SaveProject())
+        return true;
+    m_path = previousPath;
+    legacyFormat = previousLegacy;
+    return false;
 }
 
 bool CDAXDoc::OnCloseDocument() {

@@ -253,3 +253,5 @@ private:
 
 // True when the path ends in ".dax", ignoring case.
 bool IsLegacyPath(const std::string& path);
+// The file a project saved under `path` is written to: a legacy ".dax" name becomes ".tdax".
+std::string SavedPath(const std::string& path);

@@ -19,6 +19,7 @@ inline constexpr const char* kReplaceOtherFile =
 inline constexpr const char* kReplaceChangedFile =
     "%1 was changed by another program since this project was opened. Replace it with this "
     "project?";
+inline constexpr const char* kReplaceButton = "Replace";
 inline constexpr const char* kNotAvailableFile = "Not available file.";
 inline constexpr const char* kFailedToOpen = "Failed to open document.";
 inline constexpr const char* kSaveChanges = "Save changes to %1?";

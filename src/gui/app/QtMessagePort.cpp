@@ -3,6 +3,7 @@
 #include "paint/GuiText.h"
 #include "project/Strings.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 
@@ -36,6 +37,18 @@ void CQtMessagePort::ReportError(const std::string& text) {
     QMessageBox box(QMessageBox::Critical, kAppMessageTitle, ToQString(text), QMessageBox::Ok,
                     m_parent);
     box.exec();
+}
+
+bool CQtMessagePort::ConfirmReplace(EReplace why, const std::string& file,
+                                    const std::string& text) {
+    // The text names the file already, whichever the reason.
+    (void)why;
+    (void)file;
+    QMessageBox box(QMessageBox::Warning, kAppMessageTitle, ToQString(text),
+                    QMessageBox::Ok | QMessageBox::Cancel, m_parent);
+    box.button(QMessageBox::Ok)->setText(QString::fromUtf8(Strings::kReplaceButton));
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Ok;
 }
 
 void CQtMessagePort::Beep() {

@@ -15,6 +15,9 @@ public:
     void Inform(const std::string& text) override;
     bool AskWarning(const std::string& text) override;
     void ReportError(const std::string& text) override;
+    // The one question before another file, or a file changed on disk, is replaced: the file
+    // dialogs never ask it themselves. Keeping the file is the default answer.
+    bool ConfirmReplace(EReplace why, const std::string& file, const std::string& text) override;
     void Beep() override;
     void ErrorBeep() override;
 

@@ -1,6 +1,8 @@
 // Replacing files without losing them: links, long names, permissions, owners, temporary files,
 // signals, locks and what a reader refuses before reading.
 #include "common/FileSafety.h"
+#include "FileBytes.h"
+#include "TestDir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,29 +20,12 @@ namespace fs = std::filesystem;
 namespace {
 class FileSafetyTest : public testing::Test {
 protected:
-    fs::path dir;
+    CTestDir dir;
 
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("daxara-filesafety-" + std::to_string(::getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string P(const std::string& name) const { return (dir / name).string(); }
-
-    static void Put(const std::string& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    static std::string Get(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string P(const std::string& name) const { return dir.Path(name); }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir))
+        for (const auto& entry : fs::directory_iterator(dir.Root()))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
@@ -51,20 +36,20 @@ protected:
 };
 
 TEST_F(FileSafetyTest, SavingThroughALinkWritesItsTargetAndKeepsTheLink) {
-    fs::create_directories(dir / "real");
-    Put(P("real/project.tdax"), "old");
-    fs::create_symlink("real/project.tdax", dir / "link.tdax");
-    fs::create_symlink("link.tdax", dir / "chain.tdax");
+    fs::create_directories(dir.Root() / "real");
+    WriteFileBytes(P("real/project.tdax"), "old");
+    fs::create_symlink("real/project.tdax", dir.Root() / "link.tdax");
+    fs::create_symlink("link.tdax", dir.Root() / "chain.tdax");
     std::string error;
     ASSERT_TRUE(FileSafety::WriteFileAtomically(P("chain.tdax"), Bytes("new"), error)) << error;
-    EXPECT_TRUE(fs::is_symlink(dir / "chain.tdax"));
-    EXPECT_TRUE(fs::is_symlink(dir / "link.tdax"));
-    EXPECT_EQ(Get(P("real/project.tdax")), "new");
+    EXPECT_TRUE(fs::is_symlink(dir.Root() / "chain.tdax"));
+    EXPECT_TRUE(fs::is_symlink(dir.Root() / "link.tdax"));
+    EXPECT_EQ(ReadFileBytes(P("real/project.tdax")), "new");
     // A dangling link gets its target created.
-    fs::create_symlink("real/later.tdax", dir / "dangling.tdax");
+    fs::create_symlink("real/later.tdax", dir.Root() / "dangling.tdax");
     ASSERT_TRUE(FileSafety::WriteFileAtomically(P("dangling.tdax"), Bytes("x"), error)) << error;
-    EXPECT_TRUE(fs::is_symlink(dir / "dangling.tdax"));
-    EXPECT_EQ(Get(P("real/later.tdax")), "x");
+    EXPECT_TRUE(fs::is_symlink(dir.Root() / "dangling.tdax"));
+    EXPECT_EQ(ReadFileBytes(P("real/later.tdax")), "x");
 }
 
 TEST_F(FileSafetyTest, NamesUpTo255BytesSaveAndTheirTemporaryNamesFit) {
@@ -73,7 +58,7 @@ TEST_F(FileSafetyTest, NamesUpTo255BytesSaveAndTheirTemporaryNamesFit) {
         std::string error;
         ASSERT_TRUE(FileSafety::WriteFileAtomically(P(name), Bytes("one"), error)) << error;
         ASSERT_TRUE(FileSafety::WriteFileAtomically(P(name), Bytes("two"), error)) << error;
-        EXPECT_EQ(Get(P(name)), "two");
+        EXPECT_EQ(ReadFileBytes(P(name)), "two");
         EXPECT_LE(
             fs::path(FileSafety::SiblingName(P(name), ".daxara-lock")).filename().string().size(),
             255u);
@@ -83,7 +68,7 @@ TEST_F(FileSafetyTest, NamesUpTo255BytesSaveAndTheirTemporaryNamesFit) {
 }
 
 TEST_F(FileSafetyTest, ReplacingKeepsPermissionBitsOwnerAndGroup) {
-    Put(P("private.tdax"), "secret");
+    WriteFileBytes(P("private.tdax"), "secret");
     ASSERT_EQ(::chmod(P("private.tdax").c_str(), 0600), 0);
     const bool root = ::geteuid() == 0;
     if (root) {
@@ -107,7 +92,7 @@ TEST_F(FileSafetyTest, ReplacingKeepsPermissionBitsOwnerAndGroup) {
 }
 
 TEST_F(FileSafetyTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
-    Put(P("project.tdax"), "the old project");
+    WriteFileBytes(P("project.tdax"), "the old project");
     // Over a file-size limit: the write fails (SIGXFSZ ignored, as the programs that save do).
     const pid_t child = ::fork();
     if (child == 0) {
@@ -116,15 +101,15 @@ TEST_F(FileSafetyTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
         ::setrlimit(RLIMIT_FSIZE, &limit);
         std::string error;
         const bool saved = FileSafety::WriteFileAtomically(
-            (dir / "project.tdax").string(), std::vector<std::uint8_t>(100000, 7), error);
+            (dir.Root() / "project.tdax").string(), std::vector<std::uint8_t>(100000, 7), error);
         ::_exit(!saved && error.find("File too large") != std::string::npos ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(Get(P("project.tdax")), "the old project");
+    EXPECT_EQ(ReadFileBytes(P("project.tdax")), "the old project");
     // A target that is a directory or a device is refused before anything is created.
-    fs::create_directories(dir / "folder.tdax");
+    fs::create_directories(dir.Root() / "folder.tdax");
     std::string error;
     EXPECT_FALSE(FileSafety::WriteFileAtomically(P("folder.tdax"), Bytes("x"), error));
     EXPECT_NE(error.find("is a directory"), std::string::npos) << error;
@@ -134,7 +119,7 @@ TEST_F(FileSafetyTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
 }
 
 TEST_F(FileSafetyTest, TerminatingSignalsDuringASaveRemoveTheTemporaryFile) {
-    Put(P("project.tdax"), "kept");
+    WriteFileBytes(P("project.tdax"), "kept");
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         const pid_t child = ::fork();
         if (child == 0) {
@@ -142,9 +127,10 @@ TEST_F(FileSafetyTest, TerminatingSignalsDuringASaveRemoveTheTemporaryFile) {
             CProjectLock lock;
             CAtomicFile file;
             std::string error;
-            if (!lock.Acquire((dir / "project.tdax").string(), std::chrono::milliseconds(0), error))
+            if (!lock.Acquire((dir.Root() / "project.tdax").string(), std::chrono::milliseconds(0),
+                              error))
                 ::_exit(2);
-            if (!file.Open((dir / "project.tdax").string(), error) ||
+            if (!file.Open((dir.Root() / "project.tdax").string(), error) ||
                 !fs::exists(file.TemporaryPath()))
                 ::_exit(3);
             const std::uint8_t half[] = {1, 2, 3};
@@ -157,18 +143,18 @@ TEST_F(FileSafetyTest, TerminatingSignalsDuringASaveRemoveTheTemporaryFile) {
         ASSERT_TRUE(WIFSIGNALED(status)) << sig << " " << status;
         EXPECT_EQ(WTERMSIG(status), sig);
         EXPECT_EQ(Names(), std::vector<std::string>{"project.tdax"}) << sig;
-        EXPECT_EQ(Get(P("project.tdax")), "kept");
+        EXPECT_EQ(ReadFileBytes(P("project.tdax")), "kept");
     }
 }
 
 TEST_F(FileSafetyTest, StaleTemporariesOfOurNamingGoOnTheNextSaveOthersStay) {
-    Put(P("project.tdax"), "v1");
+    WriteFileBytes(P("project.tdax"), "v1");
     const std::string prefix =
         FileSafety::SiblingName(P("project.tdax"), FileSafety::kTemporarySuffix);
-    Put(prefix + "Ab12Cd", "left by a killed save");
-    Put(prefix + "InUse1", "being written by another save");
-    Put(prefix + "toolong", "not of our naming");
-    Put(P(".other.tdax.daxara-tmp-Ab12Cd"), "another project's");
+    WriteFileBytes(prefix + "Ab12Cd", "left by a killed save");
+    WriteFileBytes(prefix + "InUse1", "being written by another save");
+    WriteFileBytes(prefix + "toolong", "not of our naming");
+    WriteFileBytes(P(".other.tdax.daxara-tmp-Ab12Cd"), "another project's");
     const int busy = ::open((prefix + "InUse1").c_str(), O_RDONLY);
     ASSERT_EQ(::flock(busy, LOCK_EX), 0);
     std::string error;
@@ -178,11 +164,11 @@ TEST_F(FileSafetyTest, StaleTemporariesOfOurNamingGoOnTheNextSaveOthersStay) {
     EXPECT_TRUE(fs::exists(prefix + "InUse1"));
     EXPECT_TRUE(fs::exists(prefix + "toolong"));
     EXPECT_TRUE(fs::exists(P(".other.tdax.daxara-tmp-Ab12Cd")));
-    EXPECT_EQ(Get(P("project.tdax")), "v2");
+    EXPECT_EQ(ReadFileBytes(P("project.tdax")), "v2");
 }
 
 TEST_F(FileSafetyTest, ALockWaitsThenGivesUpNamingTheProjectAndIsRemovedOnRelease) {
-    Put(P("project.tdax"), "p");
+    WriteFileBytes(P("project.tdax"), "p");
     CProjectLock first, second;
     std::string error;
     ASSERT_TRUE(first.Acquire(P("project.tdax"), std::chrono::milliseconds(0), error)) << error;
@@ -192,7 +178,7 @@ TEST_F(FileSafetyTest, ALockWaitsThenGivesUpNamingTheProjectAndIsRemovedOnReleas
     EXPECT_NE(error.find(P("project.tdax")), std::string::npos) << error;
     EXPECT_NE(error.find("another command"), std::string::npos) << error;
     // Through a link, the same file is locked.
-    fs::create_symlink("project.tdax", dir / "link.tdax");
+    fs::create_symlink("project.tdax", dir.Root() / "link.tdax");
     EXPECT_FALSE(second.Acquire(P("link.tdax"), std::chrono::milliseconds(50), error));
     first.Release();
     EXPECT_FALSE(fs::exists(lockFile));
@@ -205,19 +191,19 @@ TEST_F(FileSafetyTest, ReadingRefusesWhatIsNotARegularFileBeforeReading) {
     EXPECT_FALSE(FileSafety::ReadRegularFile("/dev/zero", bytes, error));
     EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
     EXPECT_TRUE(bytes.empty());
-    EXPECT_FALSE(FileSafety::ReadRegularFile(dir.string(), bytes, error));
+    EXPECT_FALSE(FileSafety::ReadRegularFile(dir.Root().string(), bytes, error));
     EXPECT_NE(error.find("is a directory"), std::string::npos) << error;
     ASSERT_EQ(::mkfifo(P("pipe").c_str(), 0600), 0);
     EXPECT_FALSE(FileSafety::ReadRegularFile(P("pipe"), bytes, error)); // must not block
     EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
-    Put(P("big"), std::string(100, 'x'));
+    WriteFileBytes(P("big"), std::string(100, 'x'));
     EXPECT_FALSE(FileSafety::ReadRegularFile(P("big"), bytes, error, 99));
     EXPECT_NE(error.find("100 bytes"), std::string::npos) << error;
     EXPECT_TRUE(FileSafety::ReadRegularFile(P("big"), bytes, error, 100)) << error;
 }
 
 TEST_F(FileSafetyTest, AStampChangesWithTheContentEvenWhenSizeAndTimeAreKept) {
-    Put(P("f"), "abcdef");
+    WriteFileBytes(P("f"), "abcdef");
     std::vector<std::uint8_t> bytes;
     std::string error;
     CFileStamp read;

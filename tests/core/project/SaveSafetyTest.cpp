@@ -2,7 +2,9 @@
 // planner's work: replacing other files, files changed on disk, the plane size limit, numbers
 // that are not finite, cut speaker data and the messages that name the cause.
 #include "FakePorts.h"
+#include "FileBytes.h"
 #include "SceneFixtures.h"
+#include "TestDir.h"
 #include "common/Archive.h"
 #include "common/LineReader.h"
 #include "project/ColorMapViewModel.h"
@@ -17,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <sstream>
 #include <unistd.h>
@@ -42,29 +45,13 @@ public:
 
 class SaveSafety : public testing::Test {
 protected:
-    fs::path dir;
+    CTestDir dir;
     CReplaceMessages messages;
     CScriptedDialogs dialogs;
     CProjectFileStorage storage;
     CMemorySettings settings;
 
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("daxara-savesafety-" + std::to_string(::getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string P(const std::string& name) const { return (dir / name).string(); }
-    static void Put(const std::string& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    static std::string Get(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string P(const std::string& name) const { return dir.Path(name); }
     CDocumentPorts Ports() {
         CDocumentPorts ports;
         ports.messages = &messages;
@@ -83,7 +70,7 @@ protected:
 };
 
 TEST_F(SaveSafety, TheNewExtensionNeverReplacesAnotherProjectWithoutAsking) {
-    Put(P("hall.tdax"), "an unrelated project");
+    WriteFileBytes(P("hall.tdax"), "an unrelated project");
     auto doc = NewDoc();
     doc->SetPathName(P("hall.dax"));
     messages.replaceAnswers = {false};
@@ -92,23 +79,34 @@ TEST_F(SaveSafety, TheNewExtensionNeverReplacesAnotherProjectWithoutAsking) {
     EXPECT_EQ(messages.replaceQuestions[0].first, CMessagePort::EReplace::OtherFile);
     EXPECT_EQ(messages.replaceQuestions[0].second, P("hall.tdax"));
     EXPECT_NE(messages.asked.back().find(P("hall.tdax") + " already exists"), std::string::npos);
-    EXPECT_EQ(Get(P("hall.tdax")), "an unrelated project");
+    EXPECT_EQ(ReadFileBytes(P("hall.tdax")), "an unrelated project");
     EXPECT_EQ(doc->PathName(), P("hall.dax")); // declined: the document keeps its name
     EXPECT_TRUE(messages.informed.empty());
     // Agreed: replaced, and the document now lives under the new name.
     messages.replaceAnswers = {true};
     EXPECT_TRUE(doc->SaveProject());
     EXPECT_EQ(doc->PathName(), P("hall.tdax"));
-    EXPECT_NE(Get(P("hall.tdax")), "an unrelated project");
+    EXPECT_NE(ReadFileBytes(P("hall.tdax")), "an unrelated project");
     EXPECT_EQ(messages.informed, std::vector<std::string>{Strings::kSavedWithNewExtension});
     // Its own file saved again: nothing to ask.
     EXPECT_TRUE(doc->SaveProject());
     EXPECT_EQ(messages.replaceQuestions.size(), 2u);
+    // Save As over another file, declined: the document keeps its name and the file its bytes.
+    WriteFileBytes(P("annex.tdax"), "another project");
+    messages.replaceAnswers = {false};
+    EXPECT_FALSE(doc->DoSave(P("annex.tdax")));
+    EXPECT_EQ(messages.replaceQuestions.size(), 3u);
+    EXPECT_EQ(messages.replaceQuestions.back().second, P("annex.tdax"));
+    EXPECT_EQ(doc->PathName(), P("hall.tdax"));
+    EXPECT_FALSE(doc->legacyFormat);
+    EXPECT_EQ(ReadFileBytes(P("annex.tdax")), "another project");
+    EXPECT_TRUE(doc->SaveProject()); // and its own file is still saved without a question
+    EXPECT_EQ(messages.replaceQuestions.size(), 3u);
     // A legacy name with no file of the new name asks nothing either.
     auto other = NewDoc();
     other->SetPathName(P("fresh.dax"));
     EXPECT_TRUE(other->SaveProject());
-    EXPECT_EQ(messages.replaceQuestions.size(), 2u);
+    EXPECT_EQ(messages.replaceQuestions.size(), 3u);
 }
 
 TEST_F(SaveSafety, ASaveAsksWhenTheFileChangedOnDiskSinceItWasRead) {
@@ -120,19 +118,19 @@ TEST_F(SaveSafety, ASaveAsksWhenTheFileChangedOnDiskSinceItWasRead) {
     ASSERT_TRUE(doc->SaveProject());
     EXPECT_TRUE(messages.replaceQuestions.empty());
     // Someone else writes the file (same size, other bytes): asked, declined, their file stays.
-    std::string theirs = Get(P("p.tdax"));
+    std::string theirs = ReadFileBytes(P("p.tdax"));
     theirs[theirs.size() - 1] ^= 1;
-    Put(P("p.tdax"), theirs);
+    WriteFileBytes(P("p.tdax"), theirs);
     EditSettings(*doc)->projectName = "mine again";
     messages.replaceAnswers = {false};
     EXPECT_FALSE(doc->SaveProject());
     ASSERT_EQ(messages.replaceQuestions.size(), 1u);
     EXPECT_EQ(messages.replaceQuestions[0].first, CMessagePort::EReplace::ChangedOnDisk);
     EXPECT_NE(messages.asked.back().find(P("p.tdax") + " was changed"), std::string::npos);
-    EXPECT_EQ(Get(P("p.tdax")), theirs);
+    EXPECT_EQ(ReadFileBytes(P("p.tdax")), theirs);
     // Replaced by another file of the same contents (a new inode): still someone else's save.
     fs::remove(P("p.tdax"));
-    Put(P("p.tdax"), theirs);
+    WriteFileBytes(P("p.tdax"), theirs);
     messages.replaceAnswers = {true};
     EXPECT_TRUE(doc->SaveProject());
     EXPECT_EQ(messages.replaceQuestions.size(), 2u);
@@ -171,7 +169,7 @@ TEST_F(SaveSafety, APlaneAtTheLimitIsWrittenAndReadBackOneBeyondIsRefusedEverywh
     EXPECT_NE(message.find("36000000"), std::string::npos) << message;
 
     // A file claiming one row more is refused by the reader with the count.
-    const auto saved = Get(P("limit.tdax"));
+    const auto saved = ReadFileBytes(P("limit.tdax"));
     std::vector<std::uint8_t> bytes(saved.begin(), saved.end());
     const double thousand = 1000, more = 1001;
     std::uint8_t pattern[8];
@@ -263,7 +261,7 @@ TEST_F(SaveSafety, CutSpeakerDataAndDataWithoutTapsAreRefusedAtImportWithTheLine
     const std::size_t cutInLine = text.size() - 30;
     const std::size_t cutAtLine = text.rfind('\n', text.size() - 200) + 1;
     for (std::size_t cut : {cutInLine, cutAtLine}) {
-        Put(P("cut.vsa"), text.substr(0, cut));
+        WriteFileBytes(P("cut.vsa"), text.substr(0, cut));
         f.messages.errors.clear();
         f.doc.ImportSpeakerFile(P("cut.vsa"));
         EXPECT_EQ(f.doc.models.Count(), 0);
@@ -277,7 +275,7 @@ TEST_F(SaveSafety, CutSpeakerDataAndDataWithoutTapsAreRefusedAtImportWithTheLine
     while (!lastPhaseMissing.empty() && lastPhaseMissing.back() == '\n')
         lastPhaseMissing.pop_back();
     lastPhaseMissing.erase(lastPhaseMissing.rfind(','));
-    Put(P("half.vsa"), lastPhaseMissing);
+    WriteFileBytes(P("half.vsa"), lastPhaseMissing);
     f.messages.errors.clear();
     f.doc.ImportSpeakerFile(P("half.vsa"));
     EXPECT_EQ(f.doc.models.Count(), 0);
@@ -286,7 +284,7 @@ TEST_F(SaveSafety, CutSpeakerDataAndDataWithoutTapsAreRefusedAtImportWithTheLine
         << f.messages.errors[0];
     CVsaGenOptions noTaps = OmniSpeaker();
     noTaps.taps.clear();
-    Put(P("notaps.vsa"), GenerateVsa(noTaps));
+    WriteFileBytes(P("notaps.vsa"), GenerateVsa(noTaps));
     f.messages.errors.clear();
     f.doc.ImportSpeakerFile(P("notaps.vsa"));
     EXPECT_EQ(f.doc.models.Count(), 0);
@@ -294,7 +292,7 @@ TEST_F(SaveSafety, CutSpeakerDataAndDataWithoutTapsAreRefusedAtImportWithTheLine
     EXPECT_NE(f.messages.errors[0].find("line 4: tap count 0"), std::string::npos)
         << f.messages.errors[0];
     // The complete file still imports.
-    Put(P("whole.vsa"), text);
+    WriteFileBytes(P("whole.vsa"), text);
     f.doc.ImportSpeakerFile(P("whole.vsa"));
     EXPECT_EQ(f.doc.models.Count(), 1);
 }
@@ -302,7 +300,7 @@ TEST_F(SaveSafety, CutSpeakerDataAndDataWithoutTapsAreRefusedAtImportWithTheLine
 TEST_F(SaveSafety, MessagesNameTheRealCause) {
     CDocFixture f;
     // A directory and a device, refused before reading.
-    f.doc.ImportSpeakerFile(dir.string());
+    f.doc.ImportSpeakerFile(dir.Root().string());
     ASSERT_EQ(f.messages.errors.size(), 1u);
     EXPECT_NE(f.messages.errors[0].find(Strings::kImportDirectory), std::string::npos);
     f.doc.ImportSpeakerFile("/dev/zero");
@@ -334,25 +332,48 @@ TEST_F(SaveSafety, MessagesNameTheRealCause) {
 }
 
 TEST_F(SaveSafety, AResultThatIsNotFiniteIsAFailureNotAMap) {
-    CDocFixture f;
-    f.AddModel(OmniSpeaker());
-    ASSERT_EQ(f.Install(2, 3), 0);
-    EditInstalled(f.doc.room, 0,
-                  [](CInstallationElement& e) { e.position.x = 1e308; }); // the distance overflows
-    CColorMapCondition c;
-    c.band = 1;
-    c.centreFrequency = 1000;
-    c.plane.Build(0, 0, 1, 4, 4, 0, 1, 100, 3);
-    const CMapResult result = CalculateMap(f.doc.Scene(), c, nullptr);
-    EXPECT_EQ(result.status, ECalcStatus::Failed);
-    EXPECT_NE(result.reason.find("not a finite number"), std::string::npos) << result.reason;
-    for (const CPlaceElement& p : c.plane.points)
-        EXPECT_EQ(p.level, 0.0); // nothing half-calculated stays behind
-    EXPECT_EQ(c.plane.maximumLevel, 0.0);
-    std::vector<double> centres, levels;
-    std::string reason;
-    EXPECT_FALSE(PointSpectrum(f.doc.Scene(), c, {1, 1, 1}, centres, levels, &reason));
-    EXPECT_NE(reason.find("not a finite number"), std::string::npos) << reason;
-    EXPECT_TRUE(levels.empty());
+    // Three ways to a level that is not a number: a distance that overflows (not a number), a
+    // power whose pressure overflows near the speaker (+infinity) and a speaker without power
+    // (no pressure at all: -infinity).
+    struct Case {
+        const char* what;
+        std::function<void(CInstallationElement&)> spoil;
+    };
+    const Case cases[] = {
+        {"far away", [](CInstallationElement& i) { i.position.x = 1e308; }},
+        {"huge power",
+         [](CInstallationElement& i) { i.power = std::numeric_limits<double>::max(); }},
+        {"no power", [](CInstallationElement& i) { i.power = 0.0; }}};
+    for (const Case& c : cases) {
+        for (const EMapEngineKind engine : {EMapEngineKind::Engine, EMapEngineKind::Reference}) {
+            CDocFixture f;
+            f.AddModel(OmniSpeaker());
+            ASSERT_EQ(f.Install(2, 3), 0);
+            // Half a metre below the speaker, where its pressure is highest.
+            const CVec3 probe = f.doc.room.At(0)->position - CVec3{0, 0, 0.5};
+            EditInstalled(f.doc.room, 0, c.spoil);
+            CColorMapCondition condition;
+            condition.band = 1;
+            condition.centreFrequency = 1000;
+            condition.plane.Build(0, 0, 1, 4, 4, 0, 1, 100, 3);
+            CMapOptions options;
+            options.engine = engine;
+            const CMapResult result = CalculateMap(f.doc.Scene(), condition, nullptr, options);
+            EXPECT_EQ(result.status, ECalcStatus::Failed) << c.what;
+            EXPECT_NE(result.reason.find("not a finite number"), std::string::npos)
+                << c.what << ": " << result.reason;
+            for (const CPlaceElement& p : condition.plane.points)
+                EXPECT_EQ(p.level, 0.0) << c.what; // nothing half-calculated stays behind
+            EXPECT_EQ(condition.plane.maximumLevel, 0.0) << c.what;
+            EXPECT_EQ(condition.plane.minimumLevel, 0.0) << c.what;
+            std::vector<double> centres, levels;
+            std::string reason;
+            EXPECT_FALSE(PointSpectrum(f.doc.Scene(), condition, probe, centres, levels, &reason))
+                << c.what;
+            EXPECT_NE(reason.find("not a finite number"), std::string::npos)
+                << c.what << ": " << reason;
+            EXPECT_TRUE(levels.empty()) << c.what;
+        }
+    }
 }
 } // namespace
