@@ -3,7 +3,6 @@
 #include "acoustics/ColorMapCondition.h"
 #include "common/FormatSignificant.h"
 #include "common/Units.h"
-#include "project/ColorMapTexts.h"
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
 
@@ -165,10 +164,9 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
             lines.push_back(
                 {18, Strings::kAutoSpeaker + doc.models.At(first->modelIndex).DisplayName()});
         if (const CTapElement* tap = TapOf(doc, *first))
-            lines.push_back(
-                {19, Strings::kAutoTap + FormatSignificant(tap->tapRating, 4) +
-                         (tap->lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
-                         FormatSignificant(tap->tapPower, 4) + "W"});
+            lines.push_back({19, Strings::kAutoTap + FormatSignificant(tap->tapRating, 4) +
+                                     (tap->lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
+                                     FormatSignificant(tap->tapPower, 4) + "W"});
     }
     lines.push_back({20, Strings::kColumnPitch + FormatSignificant(doc.autoColumnPitch, 4) + unit});
     lines.push_back({21, Strings::kRowPitch + FormatSignificant(doc.autoRowPitch, 4) + unit});

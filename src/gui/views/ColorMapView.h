@@ -10,6 +10,7 @@
 #include <memory>
 
 class QComboBox;
+class QTimer;
 class QMenu;
 class QPrinter;
 class CDAXDoc;
@@ -79,6 +80,10 @@ private:
     void ModelChanged();
     void RunCommand(int id);
     void PrintWithDialog(bool askFirst);
+    // While a speaker is dragged: the next map of the live preview, after the model's delay, so
+    // pointer events and painting keep their share of the time.
+    void SchedulePreview();
+    void UpdatePreview();
 
     CDAXDoc& m_doc;
     CColorMapViewModel m_model;
@@ -88,5 +93,6 @@ private:
     std::array<CComboModel, 3> m_shownCombos;
     bool m_initialised = false;
     bool m_rotating = false;
+    QTimer* m_previewTimer = nullptr;
     QPoint m_rotateFrom;
 };
