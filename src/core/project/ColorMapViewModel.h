@@ -35,10 +35,11 @@ struct CCursorReadout {
     double level = 0.0;
 };
 
-// The colour map pane of a new project window (785 x 500 pixels) before its scroll bars show.
+// The colour map pane of a new project window (785 x 500 pixels) less its vertical scroll bar,
+// which the annotations under the picture always need.
 // A project made without a window (the command-line tool) is fitted to it, so the desktop
 // program opens it as it would have drawn it.
-inline constexpr int kDefaultMapClientWidth = 580;
+inline constexpr int kDefaultMapClientWidth = 565;
 inline constexpr int kDefaultMapClientHeight = 400;
 
 // State and logic of one colour map view: which condition it shows, when its map is calculated,

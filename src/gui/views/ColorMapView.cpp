@@ -19,8 +19,10 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -115,9 +117,18 @@ void CColorMapView::InitialUpdate() {
     if (m_initialised)
         return;
     m_initialised = true;
-    m_model.SetClientSize(viewport()->width(), viewport()->height());
+    SyncClientSize();
     Guarded([&] { m_model.OnInitialUpdate(); });
     ModelChanged();
+}
+
+void CColorMapView::SyncClientSize() {
+    // The annotation block under the picture makes it taller than the pane, so the vertical
+    // scroll bar is there once a map shows: a fit leaves room for it.
+    const int bar = verticalScrollBar()->isVisible()
+                        ? 0
+                        : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    m_model.SetClientSize(std::max(1, viewport()->width() - bar), viewport()->height());
 }
 
 void CColorMapView::ModelChanged() {
@@ -194,7 +205,7 @@ void CColorMapView::paintEvent(QPaintEvent*) {
 
 void CColorMapView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    m_model.SetClientSize(viewport()->width(), viewport()->height());
+    SyncClientSize();
     UpdateScrollBars();
 }
 

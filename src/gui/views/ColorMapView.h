@@ -76,6 +76,8 @@ private:
     CPixel PictureAt(const QPoint& viewportPosition) const;
     void SetMapCursor(EMapCursor cursor);
     void UpdateScrollBars();
+    // The model fits the picture to the viewport less the vertical scroll bar.
+    void SyncClientSize();
     void SyncCombos();
     void ModelChanged();
     void RunCommand(int id);
