@@ -40,7 +40,9 @@ struct MapScene {
         for (int i = 0; i < 16; ++i)
             doc.room.AddInstallation(0, 0, {1.5 + 3 * (i % 4), 1.5 + 3 * (i / 4), 3.0}, {0, 0, 90},
                                      3.0, true);
-        doc.loadedFromFile = 1;
+        CProjectSettings settings = doc.Settings();
+        settings.loadedFromFile = 1;
+        doc.ReplaceSettings(settings);
         CColorMapCondition condition;
         condition.plane.Build(1, 1, 1.2, 10, 10, 0, 10.0 / cells, 100, 2);
         condition.band = 3;

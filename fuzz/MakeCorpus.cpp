@@ -34,7 +34,7 @@ void Import(CDAXDoc& doc, const CVsaGenOptions& options) {
     const std::string text = GenerateVsa(options);
     std::istringstream in(text.substr(text.find('\n') + 1));
     CLineReader reader(in);
-    doc.models.ImportModel(reader, doc.lengthUnit, nullptr);
+    doc.models.ImportModel(reader, doc.Settings().lengthUnit, nullptr);
 }
 } // namespace
 
@@ -61,8 +61,10 @@ int main(int argc, char** argv) {
     WriteFile(root / "project_reader" / "empty.tdax", ProjectBytes(empty));
 
     CDAXDoc room(0);
-    room.lengthUnit = 0;
-    room.projectName = "seed";
+    CProjectSettings settings = room.Settings();
+    settings.lengthUnit = 0;
+    settings.projectName = "seed";
+    room.ReplaceSettings(settings);
     Import(room, Small(OmniOptions(1, 500, 2000)));
     Import(room, Small(TypeNArrayOptions()));
     room.room.AddInstallation(0, 0, {1, 1, 3}, {0, 0, 90}, 3, true);

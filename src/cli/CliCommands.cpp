@@ -48,13 +48,13 @@ CColorMapCondition& FirstCondition(CCliSession& s) {
 // its own setting.
 class CAdvancedRows {
 public:
-    CAdvancedRows(CDAXDoc& doc, bool needed) : m_doc(doc), m_saved(doc.advancedMode) {
+    CAdvancedRows(CDAXDoc& doc, bool needed) : m_doc(doc), m_saved(doc.Settings().advancedMode) {
         if (needed)
-            doc.advancedMode = 2;
+            doc.SetAdvancedMode(2);
     }
     ~CAdvancedRows() { Restore(); }
     // Back to the project's setting before the project is saved.
-    void Restore() const { m_doc.advancedMode = m_saved; }
+    void Restore() const { m_doc.SetAdvancedMode(m_saved); }
     CAdvancedRows(const CAdvancedRows&) = delete;
     CAdvancedRows& operator=(const CAdvancedRows&) = delete;
 
@@ -359,14 +359,14 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     if (!refusal.empty())
         throw CCliError(refusal);
     s.ThrowIfErrors("");
-    if (doc.autoLayoutValid != 1)
+    if (doc.Settings().autoLayoutValid != 1)
         throw CCliError("no automatic layout was made (installations unchanged: " +
                         std::to_string(before) + ")");
     const std::string report = "installed " + std::to_string(doc.room.list.Count()) +
-                               " speakers; rows " + FormatSignificant(doc.autoRowPitch, 4) +
-                               " apart, columns " + FormatSignificant(doc.autoColumnPitch, 4) +
-                               " apart, first row " + FormatSignificant(doc.autoBottomOffset, 4) +
-                               " and first column " + FormatSignificant(doc.autoLeftOffset, 4) +
+                               " speakers; rows " + FormatSignificant(doc.Settings().autoRowPitch, 4) +
+                               " apart, columns " + FormatSignificant(doc.Settings().autoColumnPitch, 4) +
+                               " apart, first row " + FormatSignificant(doc.Settings().autoBottomOffset, 4) +
+                               " and first column " + FormatSignificant(doc.Settings().autoLeftOffset, 4) +
                                " from the walls\n";
     s.Save(o.project);
     std::cout << report;
@@ -454,7 +454,7 @@ int RunMap(const CMapCommandOptions& o) {
     const CColorMapCondition& c = *view.Condition();
     const CListeningPlane& plane = c.plane;
     PrintCondition(c);
-    const std::string unit = doc.lengthUnit == kUnitImperial ? "[ft]" : "[m]";
+    const std::string unit = doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]";
     std::cout << "points: " << plane.pointCount << " at a pitch of "
               << FormatSignificant(plane.dotPitch, 4) << unit << "\n"
               << "maximum: " << FormatSignificant(plane.maximumLevel, 4) << " dB\n"

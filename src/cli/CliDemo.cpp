@@ -67,14 +67,14 @@ int RunDemo(const CDemoOptions& o) {
         // A meeting room with ceiling speakers laid out automatically.
         DemoProject meeting("Meeting room", 12, 8, 3);
         meeting.Import(speakers / "ceiling-speaker.vsa");
-        meeting.session.doc->advancedMode = 2; // the judgment band is chosen in advanced mode
+        meeting.session.doc->SetAdvancedMode(2); // the judgment band is chosen in advanced mode
         meeting.session.dialogs.autoInstallation = [](CAutoInstallationForm& form) {
             std::string refusal;
             return ChooseJudgment(form, "1", 2000.0, refusal) && form.Accept();
         };
         meeting.session.doc->OnCommand(kCmdAutoInstall);
         meeting.session.ThrowIfErrors("automatic installation: ");
-        if (meeting.session.doc->autoLayoutValid != 1)
+        if (meeting.session.doc->Settings().autoLayoutValid != 1)
             throw CCliError("the demo's automatic layout failed");
         const fs::path path = dir / "meeting-room.tdax";
         meeting.session.Save(path.string());
@@ -85,7 +85,7 @@ int RunDemo(const CDemoOptions& o) {
         DemoProject hall("Hall", 30, 20, 10);
         hall.Import(speakers / "ql9-array.vsa");
         CDAXDoc& doc = *hall.session.doc;
-        doc.advancedMode = 2;
+        doc.SetAdvancedMode(2);
         hall.session.dialogs.installation = [](CInstallationForm& form) {
             form.Field(CInstallationForm::kZ).SetValue(8.0);
             form.Field(CInstallationForm::kElevation).SetValue(6.0);

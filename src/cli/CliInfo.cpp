@@ -121,9 +121,9 @@ json ProjectJson(const CDAXDoc& doc) {
              {"curves", curves}});
     }
     const CInstallationContainer& r = doc.room;
-    return {{"name", JsonText(doc.projectName)},
-            {"date", JsonText(doc.projectDate)},
-            {"unit", doc.lengthUnit == kUnitImperial ? "imperial" : "metric"},
+    return {{"name", JsonText(doc.Settings().projectName)},
+            {"date", JsonText(doc.Settings().projectDate)},
+            {"unit", doc.Settings().lengthUnit == kUnitImperial ? "imperial" : "metric"},
             {"room",
              {{"zero", {r.roomZeroX, r.roomZeroY}},
               {"length", r.roomLength},
@@ -152,11 +152,11 @@ int RunInfo(const CInfoOptions& o) {
         FlushOutput();
         return 0;
     }
-    const std::string unit = doc.lengthUnit == kUnitImperial ? "ft" : "m";
+    const std::string unit = doc.Settings().lengthUnit == kUnitImperial ? "ft" : "m";
     const CInstallationContainer& r = doc.room;
-    std::cout << "project: " << (doc.projectName.empty() ? "(no name)" : doc.projectName) << "\n"
+    std::cout << "project: " << (doc.Settings().projectName.empty() ? "(no name)" : doc.Settings().projectName) << "\n"
               << "unit: "
-              << (doc.lengthUnit == kUnitImperial ? "imperial (feet)" : "metric (metres)") << "\n"
+              << (doc.Settings().lengthUnit == kUnitImperial ? "imperial (feet)" : "metric (metres)") << "\n"
               << "room: " << F(r.roomLength) << " x " << F(r.roomWidth) << " x " << F(r.roomHeight)
               << " " << unit << " from (" << F(r.roomZeroX) << ", " << F(r.roomZeroY)
               << "), ceiling "

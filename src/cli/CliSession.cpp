@@ -135,13 +135,12 @@ void CCliSession::Open(const std::string& path) {
     // A file of an unknown version opens empty; writing it back would destroy it.
     if (!notice.empty())
         throw CCliError(path + ": " + notice);
-    settings.lengthUnit = doc->lengthUnit;
+    settings.lengthUnit = doc->Settings().lengthUnit;
 }
 
 void CCliSession::Create(int unit) {
     settings.lengthUnit = unit;
     doc = std::make_unique<CDAXDoc>(unit, Ports());
-    doc->lengthUnit = unit;
 }
 
 void CCliSession::Save(const std::string& path) {

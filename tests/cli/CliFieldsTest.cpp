@@ -42,7 +42,7 @@ protected:
     // The project saved with another advanced mode, as the Preferences dialog would leave it.
     void SetAdvancedMode(int mode) const {
         auto doc = Reopen(project);
-        doc->advancedMode = mode;
+        doc->SetAdvancedMode(mode);
         std::string error;
         ASSERT_TRUE(ProjectFile::WriteFileAtomically(project, ProjectFile::Write(*doc), error))
             << error;
@@ -120,7 +120,7 @@ TEST_F(CliFields, InstallStoresPositionAimPowerPolarityAndTap) {
     EXPECT_EQ(doc->room.TotalPower(), 3 + 3 + 3 + 7.5 + 6 + 0.25);
     EXPECT_EQ(doc->models.At(0).DefaultTap(), 2); // --tap also chose the model's default tap
     EXPECT_EQ(info["models"][0]["defaultTap"], 2);
-    EXPECT_EQ(doc->advancedMode, 0); // the rows were shown for the commands only
+    EXPECT_EQ(doc->Settings().advancedMode, 0); // the rows were shown for the commands only
 }
 
 TEST_F(CliFields, CommandsThatNeedAdvancedRowsKeepTheProjectsMode) {
@@ -135,7 +135,7 @@ TEST_F(CliFields, CommandsThatNeedAdvancedRowsKeepTheProjectsMode) {
               "plane " + project + " --origin 0,0,1.2 --extent 12,9,0 --pitch 0.5",
               "auto-install " + project + " --aim 0,90,0 --height 3.5 --band 1 --freq 1000"}) {
             Run(args);
-            EXPECT_EQ(Reopen(project)->advancedMode, mode) << args;
+            EXPECT_EQ(Reopen(project)->Settings().advancedMode, mode) << args;
         }
     }
 }
@@ -144,14 +144,14 @@ TEST_F(CliFields, AutoInstallStoresItsAimHeightAndJudgment) {
     Run("auto-install " + project +
         " --aim 4,85,-6 --height 3.75 --band 1 --freq 1000 --pattern 3");
     const auto doc = Reopen(project);
-    EXPECT_EQ(doc->installAngles.azimuth, 4);
-    EXPECT_EQ(doc->installAngles.elevation, 85);
-    EXPECT_EQ(doc->installAngles.rotation, -6);
-    EXPECT_EQ(doc->installHeight, 3.75);
-    EXPECT_EQ(doc->autoJudgeBand, 1);
-    EXPECT_DOUBLE_EQ(doc->autoJudgeFrequency, 1000); // the octave grid's 10^(0.3 k)
-    EXPECT_EQ(doc->autoLayoutPattern, 3);
-    EXPECT_EQ(doc->autoLayoutValid, 1);
+    EXPECT_EQ(doc->Settings().installAngles.azimuth, 4);
+    EXPECT_EQ(doc->Settings().installAngles.elevation, 85);
+    EXPECT_EQ(doc->Settings().installAngles.rotation, -6);
+    EXPECT_EQ(doc->Settings().installHeight, 3.75);
+    EXPECT_EQ(doc->Settings().autoJudgeBand, 1);
+    EXPECT_DOUBLE_EQ(doc->Settings().autoJudgeFrequency, 1000); // the octave grid's 10^(0.3 k)
+    EXPECT_EQ(doc->Settings().autoLayoutPattern, 3);
+    EXPECT_EQ(doc->Settings().autoLayoutValid, 1);
     ASSERT_GT(doc->room.list.Count(), 0);
     for (const CInstallationElement& e : doc->room.list) {
         EXPECT_EQ(e.orientation, (COrientation{4, -6, 85}));
@@ -205,8 +205,8 @@ TEST_F(CliFields, PlaneStoresOriginExtentAndPitchInEveryOrientation) {
         EXPECT_EQ(p.pointCount, c.points);
         EXPECT_EQ(p.colorMaximum, 95);
         EXPECT_EQ(p.colorPitch, 3);
-        EXPECT_EQ(doc->planeSameAsRoom, 0);
-        EXPECT_EQ(doc->advancedMode, 0);
+        EXPECT_EQ(doc->Settings().planeSameAsRoom, 0);
+        EXPECT_EQ(doc->Settings().advancedMode, 0);
         // The room is left as it was.
         EXPECT_EQ(doc->room.roomLength, 12);
         EXPECT_EQ(doc->room.roomWidth, 9);

@@ -24,7 +24,7 @@ struct ViewFixture : CDocFixture {
 
     ViewFixture() {
         AddModel(DirectionalSpeaker(1, 3));
-        doc.loadedFromFile = 1;
+        EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1.2, 10, 10, 0, 0.5, 100, 2);
         c.viewAngles = {0, 0, 0};

@@ -114,7 +114,7 @@ private slots:
     void advancedInstallationEditsAimPowerAndPolarity() {
         CDocFixture f;
         f.AddModel(OmniSpeaker());
-        f.doc.advancedMode = 2;
+        EditSettings(f.doc)->advancedMode = 2;
         CQtDialogPort port(nullptr);
         f.doc.Ports().dialogs = &port;
         AnswerModal<CInstallationDialog1>([](CInstallationDialog1* d) {

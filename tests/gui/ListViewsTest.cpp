@@ -194,14 +194,14 @@ private slots:
         CLists lists(f.doc);
         QTreeWidget* list = ListOf(lists.installations);
         QCOMPARE(list->columnCount(), 5);
-        f.doc.advancedMode = 2;
+        EditSettings(f.doc)->advancedMode = 2;
         QCOMPARE(list->columnCount(), 5);
         f.doc.Notify(CDocumentChange::ListSettings());
         QCOMPARE(list->columnCount(), 10);
         QCOMPARE(list->headerItem()->text(6), QString("Elevation(Down+)"));
         QCOMPARE(list->header()->sectionSize(6), 110);
         QCOMPARE(list->topLevelItem(0)->text(9), QString("Normal"));
-        f.doc.advancedMode = 0;
+        EditSettings(f.doc)->advancedMode = 0;
         f.doc.Notify(CDocumentChange::ListSettings());
         QCOMPARE(list->columnCount(), 5);
         QCOMPARE(list->topLevelItem(0)->text(2), QString("2"));
@@ -306,7 +306,7 @@ private slots:
         f.AddModel(Model("Fine", 12, 1));
         f.doc.Notify(CDocumentChange::SpeakerImported());
         ClickRow(lists.speakers, 1);
-        QCOMPARE(f.doc.installState, 0);
+        QCOMPARE(f.doc.Settings().installState, 0);
         QVERIFY(!lists.speakers->CreateDragData());
     }
 };

@@ -31,7 +31,7 @@ struct HallFixture : CDocFixture {
     explicit HallFixture(int installations = 1) {
         AddModel(DirectionalSpeaker(1, 3));
         doc.room.roomHeight = 10;
-        doc.loadedFromFile = 1;
+        EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 0, 10, 10, 0, 0.5, 100, 2);
         c.viewAngles = {45, 75, 0};
@@ -254,7 +254,7 @@ private slots:
 
     void ALongTablePrintsOnEveryPageUnderARepeatedHeader() {
         HallFixture f(150);
-        f.doc.advancedMode = 1;
+        EditSettings(f.doc)->advancedMode = 1;
         CTextRecorder page(4800, 6800);
         const CTablePaging paging = f.view->BeginPrinting(page.width(), page.height());
         QVERIFY(paging.pageCount >= 3);

@@ -48,7 +48,7 @@ void WriteBytes(const QString& path, const std::vector<std::uint8_t>& bytes) {
 // A project with one generated speaker installed once, as its file.
 std::vector<std::uint8_t> ProjectBytes(const std::string& name) {
     CDocFixture f;
-    f.doc.projectName = name;
+    EditSettings(f.doc)->projectName = name;
     f.AddModel(DirectionalSpeaker(1));
     f.Install(2, 3);
     return ProjectFile::Write(f.doc);
@@ -272,11 +272,11 @@ private slots:
         QCOMPARE(openFilters, QStringList{"DAX Files (*.tdax *.dax)"});
         CDAXChildFrame* child = p.Frame().ActiveChild();
         QVERIFY(child);
-        QCOMPARE(child->Document().projectName, std::string("Hall"));
+        QCOMPARE(child->Document().Settings().projectName, std::string("Hall"));
         QCOMPARE(child->Document().room.list.Count(), 1);
         QCOMPARE(p.Frame().RecentFiles().value(0), legacy);
 
-        child->Document().projectName = "Hall B";
+        EditSettings(child->Document())->projectName = "Hall B";
         child->Document().SetModified();
         CModalDriver& driver = p.driver;
         driver.Then(CModalDriver::Ok()); // the notice about the new extension
@@ -296,7 +296,7 @@ private slots:
         QCOMPARE(p.Projects(), 0);
         CDAXChildFrame* reopened = p.Frame().OpenProject(migrated);
         QVERIFY(reopened);
-        QCOMPARE(reopened->Document().projectName, std::string("Hall B"));
+        QCOMPARE(reopened->Document().Settings().projectName, std::string("Hall B"));
         QVERIFY(ProjectFile::Write(reopened->Document()) == saved);
         QCOMPARE(driver.Unexpected(), 0);
     }
@@ -304,7 +304,7 @@ private slots:
     void saveAsUnderALegacyNameAsksAndWritesTheNewExtension() {
         CProgram p;
         CDAXChildFrame* child = p.NewProject();
-        child->Document().projectName = "Foyer";
+        EditSettings(child->Document())->projectName = "Foyer";
         child->Document().SetModified();
         CModalDriver& driver = p.driver;
         // Save As proposes the current extension only.
@@ -346,8 +346,8 @@ private slots:
         CDAXChildFrame* second = p.Frame().OpenProject(b);
         QVERIFY(first && second && first != second);
         QCOMPARE(p.Projects(), 2);
-        QCOMPARE(first->Document().projectName, std::string("A"));
-        QCOMPARE(second->Document().projectName, std::string("B"));
+        QCOMPARE(first->Document().Settings().projectName, std::string("A"));
+        QCOMPARE(second->Document().Settings().projectName, std::string("B"));
         QCOMPARE(p.Frame().ActiveChild(), second);
         // The same file again only brings its window forward.
         QCOMPARE(p.Frame().OpenProject(a), first);
@@ -422,7 +422,7 @@ private slots:
         WriteBytes(path, ProjectBytes("A"));
         CDAXChildFrame* child = p.Frame().OpenProject(path);
         QVERIFY(child);
-        child->Document().projectName = "A2";
+        EditSettings(child->Document())->projectName = "A2";
         child->Document().SetModified();
         child->RefreshTitle();
         QVERIFY(QDir(gone.Path()).removeRecursively());
@@ -484,7 +484,7 @@ private slots:
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&p.Frame(), &drop);
         QTRY_COMPARE(p.Projects(), 1);
-        QCOMPARE(p.Frame().ActiveChild()->Document().projectName, std::string("A"));
+        QCOMPARE(p.Frame().ActiveChild()->Document().Settings().projectName, std::string("A"));
     }
 
     void theRecentListKeepsFourFilesNewestFirst() {

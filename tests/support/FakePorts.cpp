@@ -13,14 +13,14 @@ CDocFixture::CDocFixture(int unit) : doc(unit) {
     ports.storage = &storage;
     ports.settings = &settings;
     doc.SetPorts(ports);
-    doc.lengthUnit = unit;
+    EditSettings(doc)->lengthUnit = unit;
 }
 
 int CDocFixture::AddModel(const CVsaGenOptions& options) {
     std::istringstream in(WithoutVersionLine(GenerateVsa(options)));
     CLineReader reader(in);
     std::string reason;
-    if (!doc.models.ImportModel(reader, doc.lengthUnit, nullptr, &reason))
+    if (!doc.models.ImportModel(reader, doc.Settings().lengthUnit, nullptr, &reason))
         throw std::runtime_error(reason);
     doc.models.SetCurrentIndex(doc.models.Count() - 1);
     return doc.models.Count() - 1;

@@ -122,6 +122,24 @@ public:
 };
 
 // A document wired to scripted ports, with a generated model or two.
+// Changes a project's settings as a file would hold them, for setting a test up:
+// `EditSettings(doc)->advancedMode = 2;` takes effect at the end of the statement.
+class CSettingsEdit {
+public:
+    explicit CSettingsEdit(CDAXDoc& doc) : m_doc(doc), m_settings(doc.Settings()) {}
+    ~CSettingsEdit() { m_doc.ReplaceSettings(m_settings); }
+    CSettingsEdit(const CSettingsEdit&) = delete;
+    CSettingsEdit& operator=(const CSettingsEdit&) = delete;
+    CProjectSettings* operator->() { return &m_settings; }
+
+private:
+    CDAXDoc& m_doc;
+    CProjectSettings m_settings;
+};
+inline CSettingsEdit EditSettings(CDAXDoc& doc) {
+    return CSettingsEdit(doc);
+}
+
 struct CDocFixture {
     CScriptedMessages messages;
     CScriptedDialogs dialogs;

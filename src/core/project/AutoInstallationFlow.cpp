@@ -47,18 +47,18 @@ void CDAXDoc::AutoInstallation() {
     const int tap = model->DefaultTap();
     const double power = model->Tap(tap).tapPower; // a bad tap table ends the command here
     CAutoInstallationValues shown;
-    shown.pattern = autoLayoutPattern;
-    shown.shape = autoLayoutShape;
-    shown.height = installHeight == kUnsetSentinel ? room.roomHeight : installHeight;
-    shown.angles.azimuth = installAngles.azimuth == kUnsetSentinel ? 0.0 : installAngles.azimuth;
-    shown.angles.rotation = installAngles.rotation == kUnsetSentinel ? 0.0 : installAngles.rotation;
-    shown.angles.elevation = installAngles.elevation == kUnsetSentinel
+    shown.pattern = m_settings.autoLayoutPattern;
+    shown.shape = m_settings.autoLayoutShape;
+    shown.height = m_settings.installHeight == kUnsetSentinel ? room.roomHeight : m_settings.installHeight;
+    shown.angles.azimuth = m_settings.installAngles.azimuth == kUnsetSentinel ? 0.0 : m_settings.installAngles.azimuth;
+    shown.angles.rotation = m_settings.installAngles.rotation == kUnsetSentinel ? 0.0 : m_settings.installAngles.rotation;
+    shown.angles.elevation = m_settings.installAngles.elevation == kUnsetSentinel
                                  ? (model->Kind() == kKindCeiling ? 90.0 : 0.0)
-                                 : installAngles.elevation;
-    shown.band = autoJudgeBand;
-    shown.frequency = autoJudgeFrequency;
+                                 : m_settings.installAngles.elevation;
+    shown.band = m_settings.autoJudgeBand;
+    shown.frequency = m_settings.autoJudgeFrequency;
 
-    CAutoInstallationForm form(shown, model->Header().pointsPerOctave, lengthUnit, advancedMode);
+    CAutoInstallationForm form(shown, model->Header().pointsPerOctave, m_settings.lengthUnit, m_settings.advancedMode);
     if (!m_ports.dialogs || !m_ports.dialogs->RunAutoInstallation(form))
         return;
     std::string refusal;
@@ -68,14 +68,14 @@ void CDAXDoc::AutoInstallation() {
         return;
     }
     const CAutoInstallationValues& chosen = form.Result();
-    autoLayoutShape = chosen.shape;
-    autoLayoutPattern = chosen.pattern;
-    autoJudgeBand = chosen.band;
-    autoJudgeFrequency = chosen.frequency;
-    installAngles = chosen.angles;
-    installHeight = chosen.height;
+    m_settings.autoLayoutShape = chosen.shape;
+    m_settings.autoLayoutPattern = chosen.pattern;
+    m_settings.autoJudgeBand = chosen.band;
+    m_settings.autoJudgeFrequency = chosen.frequency;
+    m_settings.installAngles = chosen.angles;
+    m_settings.installHeight = chosen.height;
     // The stored inputs no longer describe the installed grid.
-    autoLayoutValid = 0;
+    m_settings.autoLayoutValid = 0;
     RepaintMaps(*this);
 
     const bool straightDown = chosen.angles == COrientation{0.0, 0.0, 90.0};
@@ -111,7 +111,7 @@ void CDAXDoc::AutoInstallation() {
                               std::max(std::fabs(room.roomHeight), std::fabs(h0 - z)));
         CCoverage coverage;
         const EWalkStatus walked =
-            MeasureCoverage(CAcousticScene::Of(models, probe, lengthUnit), measuring->mode, band,
+            MeasureCoverage(CAcousticScene::Of(models, probe, m_settings.lengthUnit), measuring->mode, band,
                             test.position.x, test.position.y, z, limit, coverage);
         if (walked != EWalkStatus::Done) {
             Tell(m_ports.messages, walked == EWalkStatus::Endless ? Strings::kAutoWalkEndless
@@ -132,11 +132,11 @@ void CDAXDoc::AutoInstallation() {
         for (const CLayoutPoint& p : layout.positions)
             room.AddInstallation(modelIndex, tap, {p.x, p.y, h0}, chosen.angles, power, true);
         room.list.SetCurrentIndex(room.list.Count() - 1);
-        autoLayoutValid = 1;
-        autoColumnPitch = layout.columnPitch;
-        autoRowPitch = layout.rowPitch;
-        autoLeftOffset = layout.leftOffset;
-        autoBottomOffset = layout.bottomOffset;
+        m_settings.autoLayoutValid = 1;
+        m_settings.autoColumnPitch = layout.columnPitch;
+        m_settings.autoRowPitch = layout.rowPitch;
+        m_settings.autoLeftOffset = layout.leftOffset;
+        m_settings.autoBottomOffset = layout.bottomOffset;
         m_mapViews.ForEach([&](CColorMapViewModel& view) {
             if (view.ConditionIndex() == conditions.currentIndex)
                 view.ResetSpeakerDependentDisplay();

@@ -121,11 +121,11 @@ std::string AmplifierEstimate(const CDAXDoc& doc) {
 }
 
 std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMapCondition& c) {
-    const std::string unit = UnitText(doc.lengthUnit);
+    const std::string unit = UnitText(doc.Settings().lengthUnit);
     const CListeningPlane& plane = c.plane;
     std::vector<CAnnotationLine> lines;
-    lines.push_back({2, Strings::kMapProjectName + doc.projectName});
-    lines.push_back({3, Strings::kMapDate + doc.projectDate});
+    lines.push_back({2, Strings::kMapProjectName + doc.Settings().projectName});
+    lines.push_back({3, Strings::kMapDate + doc.Settings().projectDate});
     lines.push_back(
         {11, (doc.room.ceilingType != 0 ? Strings::kCeilingSolid : Strings::kCeilingAbsorbent) +
                  FormatSignificant(doc.room.roomHeight, 4) + unit});
@@ -149,15 +149,15 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
     lines.push_back({9, Strings::kAverageMusic + Level(plane.musicSpeechAverage)});
     lines.push_back({14, Strings::kNumberOfSpeakers + std::to_string(doc.room.list.Count())});
     lines.push_back({15, Strings::kAmplifierPower + AmplifierEstimate(doc)});
-    if (doc.autoLayoutValid != 1)
+    if (doc.Settings().autoLayoutValid != 1)
         return lines;
 
     static const char* const kPatterns[] = {
         Strings::kPatternMaximumOverlap, Strings::kPatternMinimumOverlap,
         Strings::kPatternEdgeToEdge, Strings::kPattern14EdgeToEdge, Strings::kPattern2EdgeToEdge};
     std::string density = Strings::kAutoDensity;
-    if (doc.autoLayoutPattern >= 0 && doc.autoLayoutPattern < 5)
-        density += Quoted(kPatterns[doc.autoLayoutPattern]);
+    if (doc.Settings().autoLayoutPattern >= 0 && doc.Settings().autoLayoutPattern < 5)
+        density += Quoted(kPatterns[doc.Settings().autoLayoutPattern]);
     lines.push_back({17, density});
     if (const CInstallationElement* first = doc.room.list.At(0)) {
         if (first->modelIndex >= 0 && first->modelIndex < doc.models.Count())
@@ -168,15 +168,15 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
                                      (tap->lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
                                      FormatSignificant(tap->tapPower, 4) + "W"});
     }
-    lines.push_back({20, Strings::kColumnPitch + FormatSignificant(doc.autoColumnPitch, 4) + unit});
-    lines.push_back({21, Strings::kRowPitch + FormatSignificant(doc.autoRowPitch, 4) + unit});
-    lines.push_back({22, Strings::kLeftOffset + FormatSignificant(doc.autoLeftOffset, 4) + unit});
+    lines.push_back({20, Strings::kColumnPitch + FormatSignificant(doc.Settings().autoColumnPitch, 4) + unit});
+    lines.push_back({21, Strings::kRowPitch + FormatSignificant(doc.Settings().autoRowPitch, 4) + unit});
+    lines.push_back({22, Strings::kLeftOffset + FormatSignificant(doc.Settings().autoLeftOffset, 4) + unit});
     lines.push_back(
-        {23, Strings::kBottomOffset + FormatSignificant(doc.autoBottomOffset, 4) + unit});
-    if (doc.advancedMode > 1) {
+        {23, Strings::kBottomOffset + FormatSignificant(doc.Settings().autoBottomOffset, 4) + unit});
+    if (doc.Settings().advancedMode > 1) {
         lines.push_back({25, Strings::kJudgmentFrequency +
-                                 FormatSignificant(doc.autoJudgeFrequency, 2) + Strings::kHz});
-        lines.push_back({26, Strings::kJudgmentBand + OctaveBandName(doc.autoJudgeBand)});
+                                 FormatSignificant(doc.Settings().autoJudgeFrequency, 2) + Strings::kHz});
+        lines.push_back({26, Strings::kJudgmentBand + OctaveBandName(doc.Settings().autoJudgeBand)});
     }
     return lines;
 }
@@ -258,7 +258,7 @@ CTableRow TableHeader(const CDAXDoc& doc) {
                      {1150, Strings::kTableX},
                      {1450, Strings::kTableY},
                      {1750, Strings::kTableZ}};
-    if (doc.advancedMode != 0) {
+    if (doc.Settings().advancedMode != 0) {
         row.push_back({2050, Strings::kAzimuthLabel});
         row.push_back({2500, Strings::kElevationLabel});
         row.push_back({3050, Strings::kRotationLabel});
@@ -275,7 +275,7 @@ std::vector<CTableRow> TableRows(const CDAXDoc& doc, const CTablePaging& paging,
         first = paging.firstPageRows - 1 + (page - 2) * (paging.rowsPerPage - 1);
         rows = paging.rowsPerPage - 1;
     }
-    const std::string unit = UnitText(doc.lengthUnit);
+    const std::string unit = UnitText(doc.Settings().lengthUnit);
     const std::string degree = Strings::kUnitDegree;
     std::vector<CTableRow> table;
     for (int index = std::max(0, first); index < count && index < first + rows; ++index) {
@@ -288,7 +288,7 @@ std::vector<CTableRow> TableRows(const CDAXDoc& doc, const CTablePaging& paging,
                          {1150, FormatSignificant(e.position.x, 4) + unit},
                          {1450, FormatSignificant(e.position.y, 4) + unit},
                          {1750, FormatSignificant(e.position.z, 4) + unit}};
-        if (doc.advancedMode != 0) {
+        if (doc.Settings().advancedMode != 0) {
             row.push_back({2050, FormatSignificant(e.orientation.azimuth, 4) + degree});
             row.push_back({2500, FormatSignificant(e.orientation.elevation, 4) + degree});
             row.push_back({3050, FormatSignificant(e.orientation.rotation, 4) + degree});

@@ -51,10 +51,10 @@ void CColorMapViewModel::OnInitialUpdate() {
     if (m_doc.IsCalculating())
         return;
     CColorMapConditionList& list = m_doc.conditions;
-    if (m_doc.loadedFromFile) {
+    if (m_doc.Settings().loadedFromFile) {
         // A project file without a calculation plane still gets one to show.
         if (list.Count() == 0)
-            list.Append(DefaultCondition(m_doc.lengthUnit));
+            list.Append(DefaultCondition(m_doc.Settings().lengthUnit));
         m_conditionIndex = 0;
         ProjectView(false);
         SyncConditionControls(0, 0);
@@ -63,7 +63,7 @@ void CColorMapViewModel::OnInitialUpdate() {
     if (list.Current())
         list.Duplicate(list.currentIndex);
     else
-        list.Append(DefaultCondition(m_doc.lengthUnit));
+        list.Append(DefaultCondition(m_doc.Settings().lengthUnit));
     m_conditionIndex = list.Count() - 1;
     while (RunRoomParameters(false) == 2) {
     }
@@ -95,7 +95,7 @@ void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& chang
         Repaint();
         return;
     }
-    if (m_doc.manualRecalc == 0 || change.recalculate)
+    if (m_doc.Settings().manualRecalc == 0 || change.recalculate)
         CalculateMap();
     Repaint();
 }

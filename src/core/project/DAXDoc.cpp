@@ -19,8 +19,9 @@ bool IsLegacyPath(const std::string& path) {
 // A new project starts in the application's unit, like its room, so that its first plane is
 // built in that unit too rather than in feet above a metric room.
 CDAXDoc::CDAXDoc(int applicationUnit, CDocumentPorts ports)
-    : lengthUnit(applicationUnit == kUnitImperial ? kUnitImperial : kUnitMetric),
-      room(applicationUnit), m_ports(ports) {}
+    : room(applicationUnit), m_ports(ports) {
+    m_settings.lengthUnit = applicationUnit == kUnitImperial ? kUnitImperial : kUnitMetric;
+}
 
 CDAXDoc::~CDAXDoc() {
     m_views.ForEach([](CDocumentView& view) { view.m_document = nullptr; });
@@ -94,8 +95,27 @@ void CDAXDoc::UpdateInstallState() {
     const int firstModel = room.list.At(0)->modelIndex;
     if (!current || firstModel < 0 || firstModel >= models.Count())
         return;
-    installState =
+    m_settings.installState =
         models.At(firstModel).Header().pointsPerOctave == current->Header().pointsPerOctave ? 2 : 0;
+}
+
+void CDAXDoc::ReplaceSettings(CProjectSettings settings) {
+    m_settings = std::move(settings);
+    models.SetLengthUnit(m_settings.lengthUnit);
+}
+
+void CDAXDoc::SetAdvancedMode(int mode) {
+    if (mode < 0 || mode > 2)
+        throw CInvalidArgument("advanced mode " + std::to_string(mode) + " is neither 0 nor 2");
+    if (mode == m_settings.advancedMode)
+        return;
+    m_settings.advancedMode = mode;
+    Notify(CDocumentChange::ListSettings());
+}
+
+void CDAXDoc::SetNewProjectUnit(int unit) {
+    m_settings.lengthUnit = unit == kUnitImperial ? kUnitImperial : kUnitMetric;
+    models.SetLengthUnit(m_settings.lengthUnit);
 }
 
 void CDAXDoc::RebuildAllPlanes() {
@@ -131,7 +151,7 @@ bool CDAXDoc::SaveProject() {
         path = m_path.substr(0, m_path.size() - 4) + ".tdax";
     if (path.empty()) {
         const std::optional<std::string> chosen =
-            m_ports.files ? m_ports.files->ChooseProjectName(projectName) : std::nullopt;
+            m_ports.files ? m_ports.files->ChooseProjectName(m_settings.projectName) : std::nullopt;
         if (!chosen)
             return false;
         path = *chosen;
@@ -180,7 +200,7 @@ bool CDAXDoc::DoSave(const std::string& path) {
 bool CDAXDoc::OnCloseDocument() {
     if (m_calculating)
         return false;
-    autoLayoutValid = 0;
+    m_settings.autoLayoutValid = 0;
     models.RemoveAll();
     return true;
 }

@@ -8,6 +8,7 @@
 #include "common/Vec3.h"
 #include "project/DocumentView.h"
 #include "project/Ports.h"
+#include "project/ProjectSettings.h"
 #include "project/UndoHistory.h"
 #include "project/ViewList.h"
 #include "speaker/SpeakerModelContainer.h"
@@ -17,10 +18,10 @@
 #include <string>
 #include <vector>
 
-inline constexpr double kUnsetSentinel = 100000.0;
 inline constexpr std::uint32_t kCurrentFileVersion = 0x02000000;
 
 class CColorMapViewModel;
+struct CRoomParameters;
 
 // The project: everything a project file holds, the flows of the project commands, and the
 // update hints that keep its views current. It computes nothing itself; its views ask the
@@ -35,34 +36,30 @@ public:
     ~CDAXDoc();
 
     // --- Project data (saved unless noted) ---
-    int manualRecalc = 0;
     int printRowsPerPage = 0; // not saved
     int printPageCount = 0;   // not saved
-    int advancedMode = 0;
-    int planeSameAsRoom = 1;
-    int autoLayoutShape = 0; // not saved
-    int lengthUnit = 1;      // the constructor sets the application's unit
-    std::string projectDate;
-    std::string projectName;
-    int autoLayoutValid = 0;
-    double autoJudgeBand = 0.0;
-    double autoJudgeFrequency = 0.0;
-    double autoBottomOffset = 0.0;
-    double autoLeftOffset = 0.0;
-    double autoRowPitch = 0.0;
-    double autoColumnPitch = 0.0;
-    int autoLayoutPattern = 2;
-    int installState = 2;
-    int freshProjectFlag = 1;
-    COrientation installAngles{kUnsetSentinel, kUnsetSentinel, kUnsetSentinel};
-    double installHeight = kUnsetSentinel;
-    int loadedFromFile = 0;
     bool legacyFormat = false; // not saved
     std::uint32_t fileVersion = kCurrentFileVersion;
     CSpeakerModelContainer models;
     CInstallationContainer room;
     CColorMapConditionList conditions;
     CSoundGraphConditionList graphs;
+
+    // --- Settings ---
+    const CProjectSettings& Settings() const { return m_settings; }
+    // The settings as a whole, as a file holds them or an undone step brings them back; the
+    // models follow their length unit. No view is told: the caller notifies.
+    void ReplaceSettings(CProjectSettings settings);
+    // Advanced Mode on (2) or off (0) without the resets of the Preferences; the installation
+    // list changes its columns. Any other value than 0, 1 or 2 is refused (CInvalidArgument).
+    void SetAdvancedMode(int mode);
+    // A new project takes the application's unit before its first Room Parameters dialog;
+    // nothing has been placed in it yet, so nothing is converted.
+    void SetNewProjectUnit(int unit);
+    // What a confirmed Room Parameters dialog changes: the texts, the room, every plane and the
+    // unit, with every position and automatic-layout result converted to it. The caller
+    // notifies. Returns whether the unit changed.
+    bool ApplyRoomParameters(const CRoomParameters& values);
 
     // --- Views and ports ---
     // Sends the hints `change` implies to every view, in order, clearing the response curves
@@ -91,7 +88,7 @@ public:
 
     // --- Queries ---
     CSpeakerModel* CurrentModel() const { return models.CurrentModel(); }
-    CAcousticScene Scene() const { return CAcousticScene::Of(models, room, lengthUnit); }
+    CAcousticScene Scene() const { return CAcousticScene::Of(models, room, m_settings.lengthUnit); }
     bool HasInstallations() const { return !room.list.Empty(); }
     // Every calculation plane lies parallel to the XY plane.
     bool AllPlanesHorizontal() const;
@@ -164,6 +161,9 @@ public:
         // The command changes the current model in place: the project takes a copy first, so
         // the state before keeps the original.
         void DetachCurrentModel();
+        // The command changed the project without telling the views (the list that was clicked
+        // already shows it): recorded all the same, and undo and redo send `change`.
+        void Changed(const CDocumentChange& change);
 
     private:
         friend class CDAXDoc;
@@ -201,6 +201,7 @@ private:
     void ClearCurves();
     void ForEachColorMap(void (CColorMapViewModel::*operation)());
 
+    CProjectSettings m_settings;
     CDocumentPorts m_ports;
     CViewList<CDocumentView> m_views;
     CViewList<CColorMapViewModel> m_mapViews;

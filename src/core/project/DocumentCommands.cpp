@@ -51,7 +51,7 @@ bool CDAXDoc::IsCommandEnabled(int id) const {
     case kCmdAutoInstall:
         return AllPlanesHorizontal() && current && current->CanAutoInstall();
     case kCmdInstall:
-        return installState != 0 && models.Count() > 0;
+        return m_settings.installState != 0 && models.Count() > 0;
     case kCmdChangeInstallation:
     case kCmdRemoveInstallation:
     case kCmdRemoveAllInstallations:
@@ -177,16 +177,16 @@ void CDAXDoc::Recalculate() {
 void CDAXDoc::Preferences() {
     if (m_calculating)
         return;
-    CPreferencesForm form(advancedMode, manualRecalc);
+    CPreferencesForm form(m_settings.advancedMode, m_settings.manualRecalc);
     if (!m_ports.dialogs || !m_ports.dialogs->RunPreferences(form))
         return;
-    advancedMode = form.AdvancedMode();
-    manualRecalc = form.ManualRecalc();
-    if (advancedMode == 0) {
-        installHeight = room.roomHeight;
-        installAngles = {kUnsetSentinel, kUnsetSentinel, kUnsetSentinel};
-        autoJudgeBand = 0.0;
-        autoJudgeFrequency = 0.0;
+    m_settings.advancedMode = form.AdvancedMode();
+    m_settings.manualRecalc = form.ManualRecalc();
+    if (m_settings.advancedMode == 0) {
+        m_settings.installHeight = room.roomHeight;
+        m_settings.installAngles = {kUnsetSentinel, kUnsetSentinel, kUnsetSentinel};
+        m_settings.autoJudgeBand = 0.0;
+        m_settings.autoJudgeFrequency = 0.0;
     }
     Notify(CDocumentChange::ListSettings());
     SetModified();
@@ -200,7 +200,7 @@ void CDAXDoc::RoomParameters() {
         while (result == 2)
             result = view.RunRoomParameters(true);
         if (result == 0) {
-            autoLayoutValid = 0;
+            m_settings.autoLayoutValid = 0;
             Notify(CDocumentChange::Planes());
             SetModified();
         }
@@ -212,11 +212,11 @@ void CDAXDoc::DeleteSpeakerData() {
         return;
     if (!m_ports.messages || !m_ports.messages->Confirm(Strings::kConfirmRemoveSpeaker))
         return;
-    autoBottomOffset = autoLeftOffset = autoRowPitch = autoColumnPitch = 0.0;
-    autoLayoutValid = 0;
-    autoLayoutPattern = 2;
-    autoLayoutShape = 0;
-    autoJudgeBand = autoJudgeFrequency = 0.0;
+    m_settings.autoBottomOffset = m_settings.autoLeftOffset = m_settings.autoRowPitch = m_settings.autoColumnPitch = 0.0;
+    m_settings.autoLayoutValid = 0;
+    m_settings.autoLayoutPattern = 2;
+    m_settings.autoLayoutShape = 0;
+    m_settings.autoJudgeBand = m_settings.autoJudgeFrequency = 0.0;
     RebuildAllPlanes();
     const int current = models.CurrentIndex();
     if (HasInstallations()) {
@@ -238,7 +238,7 @@ void CDAXDoc::ArrangeModules() {
     CSpeakerModel* model = CurrentModel();
     if (!model)
         return;
-    const double k = model->ArrangeModules(lengthUnit, m_ports.arrangement);
+    const double k = model->ArrangeModules(m_settings.lengthUnit, m_ports.arrangement);
     if (k == 0.0)
         return;
     const int defaultTap = model->DefaultTap();
@@ -250,6 +250,6 @@ void CDAXDoc::ArrangeModules() {
         room.UpdateTotalPower();
     }
     SetModified();
-    autoLayoutValid = 0;
+    m_settings.autoLayoutValid = 0;
     Notify(CDocumentChange::Arrangement());
 }

@@ -25,13 +25,19 @@ CDAXDoc::CEditStep::CEditStep(CDAXDoc& doc, std::string name)
 }
 
 void CDAXDoc::CEditStep::DetachCurrentModel() {
+    if (!m_outer) {
+        if (m_doc.m_step)
+            m_doc.m_step->DetachCurrentModel();
+        return;
+    }
     const int index = m_doc.models.CurrentIndex();
-    if (!m_outer || index < 0 || index >= m_doc.models.Count())
+    if (index < 0 || index >= m_doc.models.Count() || index == m_detachedIndex)
         return;
     std::shared_ptr<CSpeakerModel> copy =
-        CSpeakerModelContainer::CloneModel(m_doc.models.At(index));
+        m_detachedIndex < 0 ? CSpeakerModelContainer::CloneModel(m_doc.models.At(index)) : nullptr;
     if (!copy) {
-        // Without a copy the states sharing the model would change with it.
+        // Without a copy (or with a second model changed in one step, which the step cannot
+        // hand back) the states sharing the model would change with it.
         m_before.reset();
         m_doc.m_history.Clear();
         return;
@@ -51,6 +57,21 @@ void CDAXDoc::CEditStep::Heard(const CDocumentChange& change) {
     m_change.speakerList |= change.speakerList;
     m_change.arrangement |= change.arrangement;
     m_change.listSettings |= change.listSettings;
+}
+
+void CDAXDoc::CEditStep::Changed(const CDocumentChange& change) {
+    if (!m_outer) {
+        if (m_doc.m_step)
+            m_doc.m_step->Changed(change);
+        return;
+    }
+    m_heard = true;
+    m_change.installations |= change.installations;
+    m_change.planes |= change.planes;
+    m_change.speakerList |= change.speakerList;
+    m_change.arrangement |= change.arrangement;
+    m_change.listSettings |= change.listSettings;
+    m_change.currentModel |= change.currentModel;
 }
 
 CDAXDoc::CEditStep::~CEditStep() {

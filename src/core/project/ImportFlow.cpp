@@ -12,7 +12,7 @@
 void CDAXDoc::ImportSpeakerData() {
     if (m_calculating)
         return;
-    freshProjectFlag = 0;
+    m_settings.freshProjectFlag = 0;
     const std::optional<std::string> path =
         m_ports.files ? m_ports.files->ChooseSpeakerFile() : std::nullopt;
     if (!path)
@@ -23,7 +23,7 @@ void CDAXDoc::ImportSpeakerData() {
 void CDAXDoc::ImportSpeakerFile(const std::string& path) {
     if (m_calculating)
         return;
-    freshProjectFlag = 0;
+    m_settings.freshProjectFlag = 0;
     auto fail = [&](const std::string& why) {
         if (!m_ports.messages)
             return;
@@ -67,7 +67,7 @@ void CDAXDoc::ImportSpeakerFile(const std::string& path) {
     const CSpeakerModel* before = CurrentModel();
     const double previousPitch = before ? before->Header().pointsPerOctave : 0.0;
     std::string reason;
-    const bool imported = models.ImportModel(reader, lengthUnit, progress.get(), &reason);
+    const bool imported = models.ImportModel(reader, m_settings.lengthUnit, progress.get(), &reason);
     progress.reset();
     if (!imported) {
         fail(reason);

@@ -43,7 +43,7 @@ int CDAXDoc::InstallSpeaker(double x, double y) {
     proposal.orientation = {0.0, 0.0, model->DefaultElevation()};
     proposal.power = model->Tap(tapRow).tapPower;
     proposal.polarityNormal = true;
-    CInstallationForm form(proposal, lengthUnit, advancedMode);
+    CInstallationForm form(proposal, m_settings.lengthUnit, m_settings.advancedMode);
     if (!m_ports.dialogs || !m_ports.dialogs->RunInstallation(form) || !form.Accept())
         return 1;
     const CInstallationElement& entered = form.Result();
@@ -52,7 +52,7 @@ int CDAXDoc::InstallSpeaker(double x, double y) {
     room.AddInstallation(models.CurrentIndex(), tapRow, entered.position, entered.orientation,
                          entered.power, entered.polarityNormal);
     room.list.SetCurrentIndex(room.list.Count() - 1);
-    autoLayoutValid = 0;
+    m_settings.autoLayoutValid = 0;
     RebuildAllPlanes();
     return 0;
 }
@@ -62,7 +62,7 @@ int CDAXDoc::EditInstallation(const CInstallationElement& values) {
         return 1;
     if (!room.list.Current())
         return 1;
-    CInstallationForm form(values, lengthUnit, advancedMode);
+    CInstallationForm form(values, m_settings.lengthUnit, m_settings.advancedMode);
     if (!m_ports.dialogs || !m_ports.dialogs->RunInstallation(form) || !form.Accept())
         return 1;
     const CInstallationElement& entered = form.Result();
@@ -82,7 +82,7 @@ int CDAXDoc::RemoveInstallations(bool all) {
         room.RemoveAll();
     else
         room.RemoveInstallation(room.list.CurrentIndex());
-    autoLayoutValid = 0;
+    m_settings.autoLayoutValid = 0;
     if (!HasInstallations()) {
         m_mapViews.ForEach([](CColorMapViewModel& view) { view.PointSpectrum({0, 0, 0}); });
         for (int i = 0; i < conditions.Count(); ++i) {

@@ -78,7 +78,7 @@ void AfterSpeakerMenu(CDAXDoc& doc) {
 }
 
 bool CanDragSpeaker(const CDAXDoc& doc) {
-    return doc.installState == 2 && doc.CurrentModel() != nullptr;
+    return doc.Settings().installState == 2 && doc.CurrentModel() != nullptr;
 }
 
 bool IsDeveloper(CDAXDoc& doc) {
@@ -111,7 +111,18 @@ bool SelectTap(CDAXDoc& doc, int row) {
     CSpeakerModel* model = doc.CurrentModel();
     if (!model || row < 0 || row >= static_cast<int>(model->Settings().taps.size()))
         return false;
-    model->SetDefaultTap(row);
+    // The workers of a running calculation read the models in place.
+    if (doc.IsCalculating())
+        return false;
+    if (model->DefaultTap() == row)
+        return true;
+    // The model is shared with the undo states; the step changes a copy of it.
+    CDAXDoc::CEditStep step(doc, Strings::kStepChooseTap);
+    step.DetachCurrentModel();
+    doc.CurrentModel()->SetDefaultTap(row);
+    step.Changed(CDocumentChange::CurrentModel());
+    // The tap is saved with the model, so the project no longer matches its file.
+    doc.SetModified();
     return true;
 }
 
@@ -126,7 +137,7 @@ std::vector<CListColumn> InstallationColumns(const CDAXDoc& doc) {
                                         {"X", 50},
                                         {"Y", 50},
                                         {"Z", 50}};
-    if (doc.advancedMode != 0)
+    if (doc.Settings().advancedMode != 0)
         columns.insert(columns.end(), {{Strings::kAzimuthLabel, 100},
                                        {Strings::kElevationLabel, 110},
                                        {Strings::kRotationLabel, 100},
@@ -137,7 +148,7 @@ std::vector<CListColumn> InstallationColumns(const CDAXDoc& doc) {
 
 CListRows InstallationRows(const CDAXDoc& doc) {
     CListRows rows;
-    const bool advanced = doc.advancedMode != 0;
+    const bool advanced = doc.Settings().advancedMode != 0;
     int number = 0;
     for (const CInstallationElement& e : doc.room.list) {
         const bool known = e.modelIndex >= 0 && e.modelIndex < doc.models.Count();

@@ -42,7 +42,9 @@ bool IsDeveloper(CDAXDoc& doc);
 // --- Tap list of the current model ---
 std::vector<CListColumn> TapColumns();
 CListRows TapRows(const CDAXDoc& doc);
-// A click on a tap row makes it the current model's default tap; false for no such row.
+// A click on a tap row makes it the current model's default tap, as one undoable step that
+// marks the project modified; nothing is refreshed. False for no such row and while a map is
+// calculated.
 bool SelectTap(CDAXDoc& doc, int row);
 // The row to select after a refill: the current model's default tap, -1 without a model.
 int CurrentTapRow(const CDAXDoc& doc);

@@ -270,36 +270,38 @@ namespace ProjectFile {
 
 void SerializeBody(CArchive& ar, CDAXDoc& doc, std::uint32_t v) {
     ar.SetContext("project settings");
-    ar.WordInt(doc.advancedMode);
-    int loaded = doc.loadedFromFile;
-    ar.WordInt(loaded);
-    ar.WordInt(doc.installState);
-    bool fresh = doc.freshProjectFlag != 0, valid = doc.autoLayoutValid != 0,
-         same = doc.planeSameAsRoom != 0;
+    // Read into a copy that the project takes whole once the block is complete.
+    CProjectSettings s = doc.Settings();
+    ar.WordInt(s.advancedMode);
+    ar.WordInt(s.loadedFromFile);
+    ar.WordInt(s.installState);
+    bool fresh = s.freshProjectFlag != 0, valid = s.autoLayoutValid != 0,
+         same = s.planeSameAsRoom != 0;
     ar.WordBool(fresh);
     ar.WordBool(valid);
-    ar.String(doc.projectName);
-    ar.String(doc.projectDate);
-    ar.WordInt(doc.lengthUnit);
-    ar.WordInt(doc.autoLayoutPattern);
-    ar.Double(doc.autoJudgeBand, "the judgment band");
-    ar.Double(doc.autoJudgeFrequency, "the judgment frequency");
-    SerializeOrientation(ar, doc.installAngles);
-    ar.Double(doc.installHeight, "the installation height");
-    ar.Double(doc.autoBottomOffset, "the first row offset");
-    ar.Double(doc.autoLeftOffset, "the first column offset");
-    ar.Double(doc.autoRowPitch, "the row pitch");
-    ar.Double(doc.autoColumnPitch, "the column pitch");
+    ar.String(s.projectName);
+    ar.String(s.projectDate);
+    ar.WordInt(s.lengthUnit);
+    ar.WordInt(s.autoLayoutPattern);
+    ar.Double(s.autoJudgeBand, "the judgment band");
+    ar.Double(s.autoJudgeFrequency, "the judgment frequency");
+    SerializeOrientation(ar, s.installAngles);
+    ar.Double(s.installHeight, "the installation height");
+    ar.Double(s.autoBottomOffset, "the first row offset");
+    ar.Double(s.autoLeftOffset, "the first column offset");
+    ar.Double(s.autoRowPitch, "the row pitch");
+    ar.Double(s.autoColumnPitch, "the column pitch");
     ar.WordBool(same);
     if (v != kVersion100)
-        ar.WordInt(doc.manualRecalc);
+        ar.WordInt(s.manualRecalc);
     if (ar.IsLoading()) {
-        doc.loadedFromFile = 1;
-        doc.freshProjectFlag = fresh ? 1 : 0;
-        doc.autoLayoutValid = valid ? 1 : 0;
-        doc.planeSameAsRoom = same ? 1 : 0;
+        s.loadedFromFile = 1;
+        s.freshProjectFlag = fresh ? 1 : 0;
+        s.autoLayoutValid = valid ? 1 : 0;
+        s.planeSameAsRoom = same ? 1 : 0;
+        doc.ReplaceSettings(std::move(s));
     }
-    doc.models.Serialize(ar, doc.lengthUnit, v);
+    doc.models.Serialize(ar, doc.Settings().lengthUnit, v);
     SerializeInstallations(ar, doc.room, v);
     SerializeConditions(ar, doc.conditions, v);
     SerializeGraphs(ar, doc.graphs);

@@ -9,7 +9,7 @@ namespace {
 int ApplicationUnit(CDAXDoc& doc) {
     CSettingsPort* settings = doc.Ports().settings;
     if (!settings)
-        return doc.lengthUnit;
+        return doc.Settings().lengthUnit;
     return settings->ReadInt(SettingsKeys::kLengthUnitSection, SettingsKeys::kLengthUnit, 0) ==
                    kUnitImperial
                ? kUnitImperial
@@ -18,11 +18,11 @@ int ApplicationUnit(CDAXDoc& doc) {
 
 CRoomParameters ParametersOf(const CDAXDoc& doc, const CListeningPlane& plane) {
     CRoomParameters v;
-    v.projectName = doc.projectName;
-    v.projectDate = doc.projectDate;
-    v.lengthUnit = doc.lengthUnit;
+    v.projectName = doc.Settings().projectName;
+    v.projectDate = doc.Settings().projectDate;
+    v.lengthUnit = doc.Settings().lengthUnit;
     v.ceilingType = doc.room.ceilingType;
-    v.planeSameAsRoom = doc.planeSameAsRoom;
+    v.planeSameAsRoom = doc.Settings().planeSameAsRoom;
     v.roomZeroX = doc.room.roomZeroX;
     v.roomZeroY = doc.room.roomZeroY;
     v.roomLength = doc.room.roomLength;
@@ -38,44 +38,6 @@ CRoomParameters ParametersOf(const CDAXDoc& doc, const CListeningPlane& plane) {
     return v;
 }
 
-// Returns whether the unit changed.
-bool Apply(CDAXDoc& doc, const CRoomParameters& r) {
-    doc.projectName = r.projectName;
-    doc.projectDate = r.projectDate;
-    doc.planeSameAsRoom = r.planeSameAsRoom;
-    doc.room.ceilingType = r.ceilingType;
-    doc.installHeight = r.roomHeight;
-    doc.room.roomZeroX = r.roomZeroX;
-    doc.room.roomZeroY = r.roomZeroY;
-    doc.room.roomLength = r.roomLength;
-    doc.room.roomWidth = r.roomWidth;
-    doc.room.roomHeight = r.roomHeight;
-    doc.room.gridPitchX = r.gridPitchX;
-    doc.room.gridPitchY = r.gridPitchY;
-    // All views share one plane definition.
-    for (int i = 0; i < doc.conditions.Count(); ++i)
-        doc.conditions.At(i)->plane.Build(r.originX, r.originY, r.originZ, r.extentX, r.extentY,
-                                          r.extentZ, r.dotPitch, r.colorMaximum, r.colorPitch);
-
-    const bool unitChanged = r.lengthUnit != doc.lengthUnit;
-    doc.lengthUnit = r.lengthUnit;
-    if (CSettingsPort* settings = doc.Ports().settings)
-        settings->WriteInt(SettingsKeys::kLengthUnitSection, SettingsKeys::kLengthUnit,
-                           r.lengthUnit);
-    if (unitChanged) {
-        const double factor = r.lengthUnit == kUnitImperial ? kMetresToFeet : kFeetToMetres;
-        for (CInstallationElement& inst : doc.room.list)
-            inst.position = inst.position * factor;
-        if (doc.autoLayoutValid == 1) {
-            doc.autoBottomOffset *= factor;
-            doc.autoLeftOffset *= factor;
-            doc.autoRowPitch *= factor;
-            doc.autoColumnPitch *= factor;
-        }
-        doc.models.SetLengthUnit(r.lengthUnit);
-    }
-    return unitChanged;
-}
 } // namespace
 
 int CColorMapViewModel::RunRoomParameters(bool commandMode) {
@@ -83,9 +45,9 @@ int CColorMapViewModel::RunRoomParameters(bool commandMode) {
     if (!condition)
         return 1;
     if (!commandMode)
-        m_doc.lengthUnit = ApplicationUnit(m_doc);
+        m_doc.SetNewProjectUnit(ApplicationUnit(m_doc));
     CDocumentPorts& ports = m_doc.Ports();
-    CRoomParametersForm form(ParametersOf(m_doc, condition->plane), m_doc.advancedMode,
+    CRoomParametersForm form(ParametersOf(m_doc, condition->plane), m_doc.Settings().advancedMode,
                              commandMode);
     const int answer = ports.dialogs ? ports.dialogs->RunRoomParameters(form) : 1;
     if (answer != 0)
@@ -98,7 +60,45 @@ int CColorMapViewModel::RunRoomParameters(bool commandMode) {
             ports.messages->ReportError(message);
         return 1;
     }
-    const bool unitChanged = Apply(m_doc, form.Result());
+    const bool unitChanged = m_doc.ApplyRoomParameters(form.Result());
     ProjectView(unitChanged);
     return 0;
+}
+
+bool CDAXDoc::ApplyRoomParameters(const CRoomParameters& r) {
+    m_settings.projectName = r.projectName;
+    m_settings.projectDate = r.projectDate;
+    m_settings.planeSameAsRoom = r.planeSameAsRoom;
+    room.ceilingType = r.ceilingType;
+    m_settings.installHeight = r.roomHeight;
+    room.roomZeroX = r.roomZeroX;
+    room.roomZeroY = r.roomZeroY;
+    room.roomLength = r.roomLength;
+    room.roomWidth = r.roomWidth;
+    room.roomHeight = r.roomHeight;
+    room.gridPitchX = r.gridPitchX;
+    room.gridPitchY = r.gridPitchY;
+    // All views share one plane definition.
+    for (int i = 0; i < conditions.Count(); ++i)
+        conditions.At(i)->plane.Build(r.originX, r.originY, r.originZ, r.extentX, r.extentY,
+                                      r.extentZ, r.dotPitch, r.colorMaximum, r.colorPitch);
+
+    const bool unitChanged = r.lengthUnit != m_settings.lengthUnit;
+    m_settings.lengthUnit = r.lengthUnit;
+    if (CSettingsPort* settings = m_ports.settings)
+        settings->WriteInt(SettingsKeys::kLengthUnitSection, SettingsKeys::kLengthUnit,
+                           r.lengthUnit);
+    if (unitChanged) {
+        const double factor = r.lengthUnit == kUnitImperial ? kMetresToFeet : kFeetToMetres;
+        for (CInstallationElement& inst : room.list)
+            inst.position = inst.position * factor;
+        if (m_settings.autoLayoutValid == 1) {
+            m_settings.autoBottomOffset *= factor;
+            m_settings.autoLeftOffset *= factor;
+            m_settings.autoRowPitch *= factor;
+            m_settings.autoColumnPitch *= factor;
+        }
+        models.SetLengthUnit(r.lengthUnit);
+    }
+    return unitChanged;
 }

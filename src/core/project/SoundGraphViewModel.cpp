@@ -8,7 +8,7 @@ CSoundGraphViewModel::CSoundGraphViewModel(CDAXDoc& document)
 CSoundGraphViewModel::~CSoundGraphViewModel() = default;
 
 void CSoundGraphViewModel::OnInitialUpdate() {
-    if (m_doc.loadedFromFile && m_doc.graphs.Count() > 0) {
+    if (m_doc.Settings().loadedFromFile && m_doc.graphs.Count() > 0) {
         m_entryIndex = 0;
         return;
     }

@@ -154,6 +154,7 @@ inline constexpr const char* kStepImportSpeakerData = "Import Speaker Data";
 inline constexpr const char* kStepDeleteSpeakerData = "Delete Speaker Data";
 inline constexpr const char* kStepArrangeModules = "Arrange Modules";
 inline constexpr const char* kStepPreferences = "Preferences";
+inline constexpr const char* kStepChooseTap = "Choose Tap";
 // Menu texts of the Edit menu; " <name>" follows when there is a step.
 inline constexpr const char* kUndoMenu = "&Undo";
 inline constexpr const char* kRedoMenu = "&Redo";

@@ -4,29 +4,44 @@
 #include "speaker/SpeakerModel.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_set>
 #include <utility>
 
 namespace {
-bool SamePlane(const CListeningPlane& a, const CListeningPlane& b) {
-    return a.musicSpeechAverage == b.musicSpeechAverage &&
-           a.pinkNoiseAverage == b.pinkNoiseAverage && a.dotPitch == b.dotPitch &&
-           a.extentX == b.extentX && a.extentY == b.extentY && a.extentZ == b.extentZ &&
-           a.originX == b.originX && a.originY == b.originY && a.originZ == b.originZ &&
-           a.pointCount == b.pointCount && a.colors == b.colors && a.thresholds == b.thresholds &&
-           a.colorMaximum == b.colorMaximum && a.colorPitch == b.colorPitch &&
-           a.maximumLevel == b.maximumLevel && a.minimumLevel == b.minimumLevel &&
-           a.points == b.points;
+// Bit for bit, so that a shared part saves exactly as the one it stands for (0.0 and -0.0 differ).
+bool SameBits(const double* a, const double* b, std::size_t count) {
+    return std::memcmp(a, b, count * sizeof(double)) == 0;
 }
 
-bool SameContent(const CColorMapCondition& a, const CColorMapCondition& b) {
-    return a.centreFrequency == b.centreFrequency && a.band == b.band && a.mode == b.mode &&
-           a.scale == b.scale && a.scrollSize == b.scrollSize && a.margins == b.margins &&
-           a.viewAngles == b.viewAngles && SamePlane(a.plane, b.plane);
+bool SameGeometry(const CPlaceElementList& a, const CPlaceElementList& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const CPlaceElement &p = a[i], &q = b[i];
+        const double first[6] = {p.x, p.y, p.z, p.sizeX, p.sizeY, p.sizeZ};
+        const double second[6] = {q.x, q.y, q.z, q.sizeX, q.sizeY, q.sizeZ};
+        if (!SameBits(first, second, 6))
+            return false;
+    }
+    return true;
 }
 
-std::size_t ConditionBytes(const CColorMapCondition& c) {
-    return sizeof c + c.plane.points.capacity() * sizeof(CPlaceElement);
+bool SameLevels(const CPlaceElementList& points, const std::vector<double>& levels) {
+    if (points.size() != levels.size())
+        return false;
+    for (std::size_t i = 0; i < levels.size(); ++i)
+        if (!SameBits(&points[i].level, &levels[i], 1))
+            return false;
+    return true;
+}
+
+std::size_t GridBytes(const CPlaceElementList& grid) {
+    return sizeof grid + grid.capacity() * sizeof(CPlaceElement);
+}
+
+std::size_t LevelBytes(const std::vector<double>& levels) {
+    return sizeof levels + levels.capacity() * sizeof(double);
 }
 
 std::size_t GraphBytes(const CSoundGraphConditionList& graphs) {
@@ -39,6 +54,32 @@ std::size_t GraphBytes(const CSoundGraphConditionList& graphs) {
                      (curve.frequencies.size() + curve.levels.size()) * sizeof(double);
     }
     return bytes;
+}
+
+// One calculation plane as a state keeps it, sharing what equals the reference's.
+CDocumentState::CMapState CaptureMap(const CColorMapCondition& live,
+                                     const CDocumentState::CMapState* reference,
+                                     std::size_t& ownBytes) {
+    CDocumentState::CMapState map;
+    // Copied whole, then without its points, which are kept apart.
+    map.condition = live;
+    CPlaceElementList().swap(map.condition.plane.points);
+    const CPlaceElementList& points = live.plane.points;
+    if (reference && SameGeometry(*reference->grid, points)) {
+        map.grid = reference->grid;
+    } else {
+        map.grid = std::make_shared<const CPlaceElementList>(points);
+    }
+    if (reference && SameLevels(points, *reference->levels)) {
+        map.levels = reference->levels;
+    } else {
+        std::vector<double> levels(points.size());
+        for (std::size_t i = 0; i < points.size(); ++i)
+            levels[i] = points[i].level;
+        map.levels = std::make_shared<const std::vector<double>>(std::move(levels));
+    }
+    ownBytes += sizeof map;
+    return map;
 }
 } // namespace
 
@@ -59,46 +100,22 @@ std::size_t ModelBytes(const CSpeakerModel& model) {
 std::shared_ptr<CDocumentState> CDocumentState::Capture(const CDAXDoc& doc,
                                                         const CDocumentState* reference) {
     auto state = std::make_shared<CDocumentState>();
-    CScalars& s = state->scalars;
-    s.manualRecalc = doc.manualRecalc;
-    s.advancedMode = doc.advancedMode;
-    s.planeSameAsRoom = doc.planeSameAsRoom;
-    s.autoLayoutShape = doc.autoLayoutShape;
-    s.lengthUnit = doc.lengthUnit;
-    s.projectDate = doc.projectDate;
-    s.projectName = doc.projectName;
-    s.autoLayoutValid = doc.autoLayoutValid;
-    s.autoJudgeBand = doc.autoJudgeBand;
-    s.autoJudgeFrequency = doc.autoJudgeFrequency;
-    s.autoBottomOffset = doc.autoBottomOffset;
-    s.autoLeftOffset = doc.autoLeftOffset;
-    s.autoRowPitch = doc.autoRowPitch;
-    s.autoColumnPitch = doc.autoColumnPitch;
-    s.autoLayoutPattern = doc.autoLayoutPattern;
-    s.installState = doc.installState;
-    s.freshProjectFlag = doc.freshProjectFlag;
-    s.installAngles = doc.installAngles;
-    s.installHeight = doc.installHeight;
-
+    state->settings = doc.Settings();
     state->room = doc.room;
     state->graphs = doc.graphs;
     state->ownBytes =
-        sizeof(CDocumentState) + s.projectDate.size() + s.projectName.size() +
+        sizeof(CDocumentState) + state->settings.projectDate.size() +
+        state->settings.projectName.size() +
         static_cast<std::size_t>(doc.room.list.Count()) * sizeof(CInstallationElement) +
         GraphBytes(doc.graphs);
 
     const CColorMapConditionList& conditions = doc.conditions;
-    state->conditions.reserve(static_cast<std::size_t>(conditions.Count()));
+    state->maps.reserve(static_cast<std::size_t>(conditions.Count()));
     for (int i = 0; i < conditions.Count(); ++i) {
-        const CColorMapCondition& live = *conditions.At(i);
         const std::size_t at = static_cast<std::size_t>(i);
-        if (reference && at < reference->conditions.size() &&
-            SameContent(*reference->conditions[at], live)) {
-            state->conditions.push_back(reference->conditions[at]);
-            continue;
-        }
-        state->conditions.push_back(std::make_shared<const CColorMapCondition>(live));
-        state->ownBytes += ConditionBytes(live);
+        const CMapState* previous =
+            reference && at < reference->maps.size() ? &reference->maps[at] : nullptr;
+        state->maps.push_back(CaptureMap(*conditions.At(i), previous, state->ownBytes));
     }
     state->currentCondition = conditions.currentIndex;
     state->models = doc.models.Shared();
@@ -108,51 +125,34 @@ std::shared_ptr<CDocumentState> CDocumentState::Capture(const CDAXDoc& doc,
 
 void CDocumentState::Restore(CDAXDoc& doc) const {
     // Prepared copies first: any allocation failure leaves the project as it was.
-    CInstallationContainer room = this->room;
-    CSoundGraphConditionList graphs = this->graphs;
-    std::vector<CColorMapCondition> restored;
-    restored.reserve(conditions.size());
-    const int live = doc.conditions.Count();
-    for (std::size_t i = 0; i < conditions.size() && static_cast<int>(i) < live; ++i)
-        restored.push_back(*conditions[i]);
-    std::vector<std::shared_ptr<CSpeakerModel>> models = this->models;
-    std::string date = scalars.projectDate, name = scalars.projectName;
+    CInstallationContainer roomCopy = room;
+    CSoundGraphConditionList graphsCopy = graphs;
+    const std::size_t live = static_cast<std::size_t>(doc.conditions.Count());
+    std::vector<CPlaceElementList> points;
+    points.reserve(std::min(maps.size(), live));
+    for (std::size_t i = 0; i < maps.size() && i < live; ++i) {
+        CPlaceElementList restored = *maps[i].grid;
+        const std::vector<double>& levels = *maps[i].levels;
+        for (std::size_t p = 0; p < restored.size(); ++p)
+            restored[p].level = levels[p];
+        points.push_back(std::move(restored));
+    }
+    std::vector<std::shared_ptr<CSpeakerModel>> modelsCopy = models;
+    CProjectSettings settingsCopy = settings;
 
     // From here on nothing allocates.
-    const CScalars& s = scalars;
-    doc.manualRecalc = s.manualRecalc;
-    doc.advancedMode = s.advancedMode;
-    doc.planeSameAsRoom = s.planeSameAsRoom;
-    doc.autoLayoutShape = s.autoLayoutShape;
-    doc.lengthUnit = s.lengthUnit;
-    doc.projectDate.swap(date);
-    doc.projectName.swap(name);
-    doc.autoLayoutValid = s.autoLayoutValid;
-    doc.autoJudgeBand = s.autoJudgeBand;
-    doc.autoJudgeFrequency = s.autoJudgeFrequency;
-    doc.autoBottomOffset = s.autoBottomOffset;
-    doc.autoLeftOffset = s.autoLeftOffset;
-    doc.autoRowPitch = s.autoRowPitch;
-    doc.autoColumnPitch = s.autoColumnPitch;
-    doc.autoLayoutPattern = s.autoLayoutPattern;
-    doc.installState = s.installState;
-    doc.freshProjectFlag = s.freshProjectFlag;
-    doc.installAngles = s.installAngles;
-    doc.installHeight = s.installHeight;
-    std::swap(doc.room, room);
-    std::swap(doc.graphs, graphs);
-    for (std::size_t i = 0; i < restored.size(); ++i) {
-        // Copied without its points (nothing to allocate), then it takes them over.
+    std::swap(doc.room, roomCopy);
+    std::swap(doc.graphs, graphsCopy);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        // Copied without points (nothing to allocate), then it takes the prepared ones over.
         CColorMapCondition& target = *doc.conditions.At(static_cast<int>(i));
-        CPlaceElementList points;
-        points.swap(restored[i].plane.points);
-        target = restored[i];
-        target.plane.points.swap(points);
+        target = maps[i].condition;
+        target.plane.points.swap(points[i]);
     }
     doc.conditions.currentIndex = currentCondition;
-    doc.models.Adopt(std::move(models), currentModel);
+    doc.models.Adopt(std::move(modelsCopy), currentModel);
     // A model's length unit always follows its project's; models are shared between states.
-    doc.models.SetLengthUnit(doc.lengthUnit);
+    doc.ReplaceSettings(std::move(settingsCopy));
 }
 
 const CDocumentState* CUndoHistory::Latest() const {
@@ -170,19 +170,8 @@ void CUndoHistory::Record(CStep step, const std::vector<std::shared_ptr<CSpeaker
     m_steps.push_back(std::move(step));
     m_position = m_steps.size();
     std::size_t drop = 0;
-    while (m_steps.size() - drop > 1 && (m_steps.size() - drop > m_maxSteps || [&] {
-               std::size_t bytes = 0;
-               std::unordered_set<const CSpeakerModel*> counted;
-               for (const std::shared_ptr<CSpeakerModel>& model : live)
-                   counted.insert(model.get());
-               for (std::size_t i = drop; i < m_steps.size(); ++i) {
-                   bytes += m_steps[i].state->ownBytes;
-                   for (const std::shared_ptr<CSpeakerModel>& model : m_steps[i].state->models)
-                       if (counted.insert(model.get()).second)
-                           bytes += ModelBytes(*model);
-               }
-               return bytes > m_maxBytes;
-           }()))
+    while (m_steps.size() - drop > 1 &&
+           (m_steps.size() - drop > m_maxSteps || BytesFrom(drop, live) > m_maxBytes))
         ++drop;
     if (drop == 0)
         return;
@@ -193,14 +182,25 @@ void CUndoHistory::Record(CStep step, const std::vector<std::shared_ptr<CSpeaker
 }
 
 std::size_t CUndoHistory::Bytes(const std::vector<std::shared_ptr<CSpeakerModel>>& live) const {
+    return BytesFrom(0, live);
+}
+
+std::size_t CUndoHistory::BytesFrom(std::size_t first,
+                                    const std::vector<std::shared_ptr<CSpeakerModel>>& live) const {
     std::size_t bytes = 0;
-    std::unordered_set<const CSpeakerModel*> counted;
-    std::unordered_set<const void*> shared;
+    std::unordered_set<const void*> counted;
     for (const std::shared_ptr<CSpeakerModel>& model : live)
         counted.insert(model.get());
-    for (const CStep& step : m_steps) {
-        bytes += step.state->ownBytes;
-        for (const std::shared_ptr<CSpeakerModel>& model : step.state->models)
+    for (std::size_t i = first; i < m_steps.size(); ++i) {
+        const CDocumentState& state = *m_steps[i].state;
+        bytes += state.ownBytes;
+        for (const CDocumentState::CMapState& map : state.maps) {
+            if (counted.insert(map.grid.get()).second)
+                bytes += GridBytes(*map.grid);
+            if (counted.insert(map.levels.get()).second)
+                bytes += LevelBytes(*map.levels);
+        }
+        for (const std::shared_ptr<CSpeakerModel>& model : state.models)
             if (counted.insert(model.get()).second)
                 bytes += ModelBytes(*model);
     }

@@ -5,6 +5,7 @@
 #include "acoustics/SoundGraphData.h"
 #include "common/Vec3.h"
 #include "project/DocumentView.h"
+#include "project/ProjectSettings.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,42 +19,29 @@ class CSpeakerModel;
 
 // Everything of a project that a step can change, held so that unchanged parts are shared: the
 // speaker models are the project's own (a model is copied only by the step that changes it), and
-// a calculation plane equal to the one of a neighbouring state is the same object. A colour map's
-// view settings (scale, view angles) are saved with its plane and come back with it, since a
-// change of the room fits the view anew.
+// a calculation plane keeps its grid and its levels apart, each the same object as in the
+// neighbouring state while it is bit for bit equal, since most edits only recalculate the levels.
+// A colour map's view settings (scale, view angles) are saved with its plane and come back with
+// it, since a change of the room fits the view anew.
 struct CDocumentState {
-    struct CScalars {
-        int manualRecalc = 0;
-        int advancedMode = 0;
-        int planeSameAsRoom = 1;
-        int autoLayoutShape = 0;
-        int lengthUnit = 1;
-        std::string projectDate;
-        std::string projectName;
-        int autoLayoutValid = 0;
-        double autoJudgeBand = 0.0;
-        double autoJudgeFrequency = 0.0;
-        double autoBottomOffset = 0.0;
-        double autoLeftOffset = 0.0;
-        double autoRowPitch = 0.0;
-        double autoColumnPitch = 0.0;
-        int autoLayoutPattern = 2;
-        int installState = 2;
-        int freshProjectFlag = 1;
-        COrientation installAngles;
-        double installHeight = 0.0;
+    struct CMapState {
+        CColorMapCondition condition; // everything but the plane's points
+        // The plane's points; their levels are those of `levels`, whatever they hold themselves.
+        std::shared_ptr<const CPlaceElementList> grid;
+        std::shared_ptr<const std::vector<double>> levels; // one per point
     };
-    CScalars scalars;
+    CProjectSettings settings;
     CInstallationContainer room;
-    std::vector<std::shared_ptr<const CColorMapCondition>> conditions;
+    std::vector<CMapState> maps;
     int currentCondition = 0;
     CSoundGraphConditionList graphs;
     std::vector<std::shared_ptr<CSpeakerModel>> models;
     int currentModel = 0;
-    // Bytes this state holds besides the models and the planes it shares with its reference.
+    // Bytes this state holds besides the models, the grids and the levels, which may be shared.
     std::size_t ownBytes = 0;
 
-    // The project as it is now; planes equal to those of `reference` are shared with it.
+    // The project as it is now; grids and levels equal to those of `reference` are shared with
+    // it.
     static std::shared_ptr<CDocumentState> Capture(const CDAXDoc& doc,
                                                    const CDocumentState* reference);
     // Puts the project back to this state. Everything that can fail is prepared first, so the
@@ -110,11 +98,15 @@ public:
         m_maxSteps = maxSteps > 0 ? maxSteps : 1;
         m_maxBytes = maxBytes;
     }
-    // Memory the steps hold beyond the project itself: their own states and the models that only
-    // they keep (deleted models, the other version of an arranged one).
+    // Memory the steps hold beyond the project itself: their own states, each grid and level
+    // list once however many states share it, and the models that only they keep (deleted
+    // models, the other version of an arranged one or of one whose tap was chosen).
     std::size_t Bytes(const std::vector<std::shared_ptr<CSpeakerModel>>& liveModels) const;
 
 private:
+    std::size_t BytesFrom(std::size_t first,
+                          const std::vector<std::shared_ptr<CSpeakerModel>>& liveModels) const;
+
     std::vector<CStep> m_steps;
     std::size_t m_position = 0;
     std::optional<std::size_t> m_clean = 0;

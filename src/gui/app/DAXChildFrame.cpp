@@ -129,7 +129,7 @@ bool CDAXChildFrame::SaveAs() {
     bool ok = false;
     RunGuarded(this, [&] {
         const std::string suggestion =
-            m_doc->PathName().empty() ? m_doc->projectName : m_doc->PathName();
+            m_doc->PathName().empty() ? m_doc->Settings().projectName : m_doc->PathName();
         CFilePort* files = m_doc->Ports().files;
         const std::optional<std::string> path =
             files ? files->ChooseProjectName(suggestion) : std::nullopt;

@@ -162,7 +162,7 @@ void PaintPlaneLabels(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel&
     p.setPen(Qt::black);
     p.setBackgroundMode(Qt::TransparentMode);
     const int h = view.FontHeight();
-    for (const CPlaneLabel& label : PlaneDimensionLabels(plane, doc.lengthUnit)) {
+    for (const CPlaneLabel& label : PlaneDimensionLabels(plane, doc.Settings().lengthUnit)) {
         const CPixel at = view.PixelOf(label.at);
         TextAt(p, at.x, at.y - (label.raised ? h : 0), label.text);
     }
@@ -180,7 +180,7 @@ void PaintAnnotations(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel&
     if (!view.Printing() && readout.valid && doc.HasInstallations()) {
         const int y = view.LineY(5);
         TextAt(p, left, y, CursorLevelText(readout.level));
-        TextAt(p, left + 20 * view.FontHeight(), y, CursorPointText(readout.point, doc.lengthUnit));
+        TextAt(p, left + 20 * view.FontHeight(), y, CursorPointText(readout.point, doc.Settings().lengthUnit));
     }
     if (!view.Printing())
         TextAt(p, 0, 0, std::string(Strings::kMapShownAt));

@@ -124,14 +124,14 @@ struct AutoDoc : CDocFixture {
     int ceiling = 0;
 
     explicit AutoDoc(int advanced = 0, int pitch = 3, double planeSize = 20) {
-        doc.advancedMode = advanced;
-        doc.manualRecalc = 1; // the layout is what is tested, not the map
+        EditSettings(doc)->advancedMode = advanced;
+        EditSettings(doc)->manualRecalc = 1; // the layout is what is tested, not the map
         AddModel(DirectionalSpeaker(0, pitch));
         ceiling = AddModel(DirectionalSpeaker(1, pitch));
         doc.room.roomLength = 20;
         doc.room.roomWidth = 15;
         doc.room.roomHeight = 3.5;
-        doc.loadedFromFile = 1;
+        EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1.2, planeSize, planeSize * 0.75, 0, 1.0, 100, 2);
         doc.conditions.Append(c);
@@ -152,7 +152,7 @@ std::vector<CInstallationElement> Installed(const CDAXDoc& doc) {
 
 TEST(AutoInstallationCommand, LaysTheCurrentModelOutOnACentredGrid) {
     AutoDoc f;
-    f.doc.installState = 0; // as if a model of another resolution had been selected
+    EditSettings(f.doc)->installState = 0; // as if a model of another resolution had been selected
     f.dialogs.autoInstallation = [](Form& form) {
         form.SelectPattern(0); // "Maximum Overlap": several rows and columns in this room
         return true;
@@ -161,13 +161,13 @@ TEST(AutoInstallationCommand, LaysTheCurrentModelOutOnACentredGrid) {
     ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
     EXPECT_EQ(f.dialogs.autoInstallationRuns, 1);
     EXPECT_TRUE(f.messages.errors.empty());
-    ASSERT_EQ(f.doc.autoLayoutValid, 1);
+    ASSERT_EQ(f.doc.Settings().autoLayoutValid, 1);
     // Without advanced mode: straight down from the ceiling, judged over two octaves at 1 kHz.
-    EXPECT_EQ(f.doc.installAngles, (COrientation{0, 0, 90}));
-    EXPECT_EQ(f.doc.installHeight, 3.5);
-    EXPECT_EQ(f.doc.autoJudgeBand, 0.5);
-    EXPECT_EQ(f.doc.autoJudgeFrequency, 1000);
-    EXPECT_EQ(f.doc.autoLayoutPattern, 0);
+    EXPECT_EQ(f.doc.Settings().installAngles, (COrientation{0, 0, 90}));
+    EXPECT_EQ(f.doc.Settings().installHeight, 3.5);
+    EXPECT_EQ(f.doc.Settings().autoJudgeBand, 0.5);
+    EXPECT_EQ(f.doc.Settings().autoJudgeFrequency, 1000);
+    EXPECT_EQ(f.doc.Settings().autoLayoutPattern, 0);
 
     const std::vector<CInstallationElement> all = Installed(f.doc);
     ASSERT_GT(all.size(), 1u);
@@ -183,17 +183,17 @@ TEST(AutoInstallationCommand, LaysTheCurrentModelOutOnACentredGrid) {
     EXPECT_DOUBLE_EQ(f.doc.room.TotalPower(), power * static_cast<double>(all.size()));
     // The grid: its pitches and offsets as stored, centred in the room.
     const CVec3 first = all.front().position, last = all.back().position;
-    EXPECT_DOUBLE_EQ(f.doc.autoLeftOffset, first.x);
-    EXPECT_DOUBLE_EQ(f.doc.autoBottomOffset, first.y);
+    EXPECT_DOUBLE_EQ(f.doc.Settings().autoLeftOffset, first.x);
+    EXPECT_DOUBLE_EQ(f.doc.Settings().autoBottomOffset, first.y);
     EXPECT_NEAR(20 - last.x, first.x, 1e-9);
     EXPECT_NEAR(15 - last.y, first.y, 1e-9);
-    EXPECT_NEAR(all[1].position.x - first.x, f.doc.autoColumnPitch, 1e-9);
+    EXPECT_NEAR(all[1].position.x - first.x, f.doc.Settings().autoColumnPitch, 1e-9);
     const auto nextRow = std::find_if(all.begin(), all.end(), [&](const CInstallationElement& e) {
         return e.position.y > first.y + 1e-9;
     });
     ASSERT_NE(nextRow, all.end());
-    EXPECT_NEAR(nextRow->position.y - first.y, f.doc.autoRowPitch, 1e-9);
-    EXPECT_EQ(f.doc.installState, 2); // every speaker is now of the current model
+    EXPECT_NEAR(nextRow->position.y - first.y, f.doc.Settings().autoRowPitch, 1e-9);
+    EXPECT_EQ(f.doc.Settings().installState, 2); // every speaker is now of the current model
     EXPECT_TRUE(f.doc.IsModified());
 
     // A second run replaces the first run's speakers.
@@ -205,10 +205,10 @@ TEST(AutoInstallationCommand, TheWalkGoesOnPastThePlanesEdge) {
     AutoDoc large(0, 3, 20), small(0, 3, 1);
     ASSERT_TRUE(large.doc.OnCommand(kCmdAutoInstall));
     ASSERT_TRUE(small.doc.OnCommand(kCmdAutoInstall));
-    ASSERT_EQ(small.doc.autoLayoutValid, 1);
-    EXPECT_GT(small.doc.autoColumnPitch, 1.0); // wider than the 1 x 0.75 plane
-    EXPECT_EQ(small.doc.autoColumnPitch, large.doc.autoColumnPitch);
-    EXPECT_EQ(small.doc.autoRowPitch, large.doc.autoRowPitch);
+    ASSERT_EQ(small.doc.Settings().autoLayoutValid, 1);
+    EXPECT_GT(small.doc.Settings().autoColumnPitch, 1.0); // wider than the 1 x 0.75 plane
+    EXPECT_EQ(small.doc.Settings().autoColumnPitch, large.doc.Settings().autoColumnPitch);
+    EXPECT_EQ(small.doc.Settings().autoRowPitch, large.doc.Settings().autoRowPitch);
 }
 
 TEST(AutoInstallationCommand, WorksForEveryResolutionASpeakerCanHave) {
@@ -217,15 +217,15 @@ TEST(AutoInstallationCommand, WorksForEveryResolutionASpeakerCanHave) {
         AutoDoc f(0, pitch);
         ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
         EXPECT_TRUE(f.messages.errors.empty()) << pitch;
-        EXPECT_EQ(f.doc.autoLayoutValid, 1) << pitch;
-        EXPECT_GT(f.doc.autoColumnPitch, 0.5) << pitch;
+        EXPECT_EQ(f.doc.Settings().autoLayoutValid, 1) << pitch;
+        EXPECT_GT(f.doc.Settings().autoColumnPitch, 0.5) << pitch;
     }
 }
 
 TEST(AutoInstallationCommand, CancelLeavesTheProjectAsItWas) {
     AutoDoc f;
-    f.doc.autoLayoutValid = 1;
-    f.doc.autoColumnPitch = 4;
+    EditSettings(f.doc)->autoLayoutValid = 1;
+    EditSettings(f.doc)->autoColumnPitch = 4;
     const auto before = Installed(f.doc);
     f.dialogs.autoInstallation = [](Form& form) {
         form.SelectPattern(0);
@@ -233,11 +233,11 @@ TEST(AutoInstallationCommand, CancelLeavesTheProjectAsItWas) {
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
     EXPECT_EQ(Installed(f.doc), before);
-    EXPECT_EQ(f.doc.autoLayoutValid, 1);
-    EXPECT_EQ(f.doc.autoColumnPitch, 4);
-    EXPECT_EQ(f.doc.autoLayoutPattern, 2);
-    EXPECT_EQ(f.doc.installHeight, kUnsetSentinel);
-    EXPECT_EQ(f.doc.installAngles.elevation, kUnsetSentinel);
+    EXPECT_EQ(f.doc.Settings().autoLayoutValid, 1);
+    EXPECT_EQ(f.doc.Settings().autoColumnPitch, 4);
+    EXPECT_EQ(f.doc.Settings().autoLayoutPattern, 2);
+    EXPECT_EQ(f.doc.Settings().installHeight, kUnsetSentinel);
+    EXPECT_EQ(f.doc.Settings().installAngles.elevation, kUnsetSentinel);
     EXPECT_TRUE(f.doc.IsModified()); // the command marks the project in every case
 }
 
@@ -265,13 +265,13 @@ TEST(AutoInstallationCommand, AHexagonalGridOfATiltedAimAsksFirst) {
     EXPECT_EQ(f.messages.asked, (std::vector<std::string>{Strings::kHexagonalDoubtful}));
     EXPECT_EQ(Installed(f.doc), before);
     // The dialog's values are remembered; the grid is not there.
-    EXPECT_EQ(f.doc.autoLayoutShape, kShapeHexagonal);
-    EXPECT_EQ(f.doc.installAngles, (COrientation{10, 0, 90}));
-    EXPECT_EQ(f.doc.autoLayoutValid, 0);
+    EXPECT_EQ(f.doc.Settings().autoLayoutShape, kShapeHexagonal);
+    EXPECT_EQ(f.doc.Settings().installAngles, (COrientation{10, 0, 90}));
+    EXPECT_EQ(f.doc.Settings().autoLayoutValid, 0);
 
     f.messages.answers = {true};
     ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
-    EXPECT_EQ(f.doc.autoLayoutValid, 1);
+    EXPECT_EQ(f.doc.Settings().autoLayoutValid, 1);
     EXPECT_NE(Installed(f.doc), before);
 
     // Straight down needs no question.
@@ -280,18 +280,18 @@ TEST(AutoInstallationCommand, AHexagonalGridOfATiltedAimAsksFirst) {
         form.SelectShape(kShapeHexagonal);
         return true;
     };
-    f.doc.installAngles = {kUnsetSentinel, kUnsetSentinel, kUnsetSentinel};
+    EditSettings(f.doc)->installAngles = {kUnsetSentinel, kUnsetSentinel, kUnsetSentinel};
     ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
     EXPECT_TRUE(f.messages.asked.empty());
-    EXPECT_EQ(f.doc.autoLayoutValid, 1);
+    EXPECT_EQ(f.doc.Settings().autoLayoutValid, 1);
     // Hexagonal: the column pitch reported is half the pitch within a row.
     const auto all = Installed(f.doc);
-    EXPECT_NEAR(all[1].position.x - all[0].position.x, 2 * f.doc.autoColumnPitch, 1e-9);
+    EXPECT_NEAR(all[1].position.x - all[0].position.x, 2 * f.doc.Settings().autoColumnPitch, 1e-9);
 }
 
 TEST(AutoInstallationCommand, AFailedLevelEndsWithAMessageAndTheOldInstallations) {
     AutoDoc f;
-    f.doc.autoLayoutValid = 1;
+    EditSettings(f.doc)->autoLayoutValid = 1;
     const auto before = Installed(f.doc);
     CSpeakerDataHeader& header = f.doc.models.At(f.ceiling).Header();
     const int k = header.FindFrequencyIndex(ModelFrequency(30, 3)); // 1 kHz
@@ -300,7 +300,7 @@ TEST(AutoInstallationCommand, AFailedLevelEndsWithAMessageAndTheOldInstallations
     ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
     EXPECT_EQ(f.messages.errors, (std::vector<std::string>{Strings::kAutoLevelFailed}));
     EXPECT_EQ(Installed(f.doc), before);
-    EXPECT_EQ(f.doc.autoLayoutValid, 0);
+    EXPECT_EQ(f.doc.Settings().autoLayoutValid, 0);
 }
 
 TEST(AutoInstallationCommand, WithoutACalculationPlaneOnlyTheTestSpeakerIsInstalled) {
@@ -310,5 +310,5 @@ TEST(AutoInstallationCommand, WithoutACalculationPlaneOnlyTheTestSpeakerIsInstal
     ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
     ASSERT_EQ(f.doc.room.list.Count(), 1);
     EXPECT_EQ(f.doc.room.list.At(0)->position, (CVec3{-1, 0, f.doc.room.roomHeight}));
-    EXPECT_EQ(f.doc.autoLayoutValid, 0);
+    EXPECT_EQ(f.doc.Settings().autoLayoutValid, 0);
 }

@@ -16,7 +16,7 @@ struct PlanView : CDocFixture {
 
     PlanView() {
         AddModel(DirectionalSpeaker(1, 3));
-        doc.loadedFromFile = 1;
+        EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
         doc.conditions.Append(c);
@@ -211,8 +211,8 @@ TEST(ColorMapPointer, RightClickOffersTheSpeakerMenuOnlyOverASpeaker) {
 
 TEST(ColorMapTexts, AnnotationLinesAndTheAmplifierEstimate) {
     PlanView f;
-    f.doc.projectName = "Hall";
-    f.doc.projectDate = "2026-12-07";
+    EditSettings(f.doc)->projectName = "Hall";
+    EditSettings(f.doc)->projectDate = "2026-12-07";
     f.doc.room.ceilingType = 0;
     EXPECT_EQ(AmplifierEstimate(f.doc), "0[W]");
     ASSERT_EQ(f.Install(2, 2), 0);
@@ -239,12 +239,12 @@ TEST(ColorMapTexts, AnnotationLinesAndTheAmplifierEstimate) {
     EXPECT_EQ(lines[8].text, "Number of Speakers : 2");
     EXPECT_EQ(lines[9].text, "Recommended Amplifier Power : 150 to 375[W]");
 
-    f.doc.autoLayoutValid = 1;
-    f.doc.autoLayoutPattern = 3;
-    f.doc.autoColumnPitch = 2.5;
-    f.doc.advancedMode = 2;
-    f.doc.autoJudgeFrequency = 1995.26;
-    f.doc.autoJudgeBand = 1;
+    EditSettings(f.doc)->autoLayoutValid = 1;
+    EditSettings(f.doc)->autoLayoutPattern = 3;
+    EditSettings(f.doc)->autoColumnPitch = 2.5;
+    EditSettings(f.doc)->advancedMode = 2;
+    EditSettings(f.doc)->autoJudgeFrequency = 1995.26;
+    EditSettings(f.doc)->autoJudgeBand = 1;
     const auto autoLines = AnnotationLines(f.doc, f.Condition());
     auto text = [&](int n) {
         for (const auto& line : autoLines)
@@ -337,7 +337,7 @@ TEST(ColorMapGeometry, TheProjectorGivesThePixelsOfProjectingOneByOne) {
 TEST(ColorMapTexts, AFineModelOffersEveryBandAndSelectsTheStoredOne) {
     CDocFixture f;
     f.AddModel(DirectionalSpeaker(1, 24));
-    f.doc.loadedFromFile = 1;
+    EditSettings(f.doc)->loadedFromFile = 1;
     CColorMapCondition c;
     c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
     c.band = 12;

@@ -40,9 +40,9 @@ TEST(DocumentCommands, EnableRulesFollowTheProject) {
 
     f.Install(1, 1);
     EXPECT_TRUE(f.doc.IsCommandEnabled(kCmdRecalculate));
-    f.doc.installState = 0;
+    EditSettings(f.doc)->installState = 0;
     EXPECT_FALSE(f.doc.IsCommandEnabled(kCmdInstall));
-    f.doc.installState = 1; // tolerated, left enabled
+    EditSettings(f.doc)->installState = 1; // tolerated, left enabled
     EXPECT_TRUE(f.doc.IsCommandEnabled(kCmdInstall));
 }
 
@@ -52,18 +52,18 @@ TEST(DocumentCommands, SelectingAModelOfAnotherResolutionBlocksInstalling) {
     f.Install(1, 1);
     f.AddModel(DirectionalSpeaker(1, 24));
     f.doc.UpdateInstallState();
-    EXPECT_EQ(f.doc.installState, 0);
+    EXPECT_EQ(f.doc.Settings().installState, 0);
     f.doc.models.SetCurrentIndex(0);
     f.doc.UpdateInstallState();
-    EXPECT_EQ(f.doc.installState, 2);
+    EXPECT_EQ(f.doc.Settings().installState, 2);
 }
 
 TEST(DocumentCommands, PreferencesOffResetsTheAutomaticLayoutWithoutRecalculating) {
     CDocFixture f;
-    f.doc.advancedMode = 2;
-    f.doc.installHeight = 2.0;
-    f.doc.installAngles = {10, 20, 30};
-    f.doc.autoJudgeBand = 3;
+    EditSettings(f.doc)->advancedMode = 2;
+    EditSettings(f.doc)->installHeight = 2.0;
+    EditSettings(f.doc)->installAngles = {10, 20, 30};
+    EditSettings(f.doc)->autoJudgeBand = 3;
     f.dialogs.preferences = [](CPreferencesForm& form) {
         EXPECT_TRUE(form.advancedChecked);
         form.advancedChecked = false;
@@ -71,22 +71,22 @@ TEST(DocumentCommands, PreferencesOffResetsTheAutomaticLayoutWithoutRecalculatin
         return true;
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdPreference));
-    EXPECT_EQ(f.doc.advancedMode, 0);
-    EXPECT_EQ(f.doc.manualRecalc, 1);
-    EXPECT_EQ(f.doc.installHeight, f.doc.room.roomHeight);
-    EXPECT_EQ(f.doc.installAngles, (COrientation{kUnsetSentinel, kUnsetSentinel, kUnsetSentinel}));
-    EXPECT_EQ(f.doc.autoJudgeBand, 0.0);
+    EXPECT_EQ(f.doc.Settings().advancedMode, 0);
+    EXPECT_EQ(f.doc.Settings().manualRecalc, 1);
+    EXPECT_EQ(f.doc.Settings().installHeight, f.doc.room.roomHeight);
+    EXPECT_EQ(f.doc.Settings().installAngles, (COrientation{kUnsetSentinel, kUnsetSentinel, kUnsetSentinel}));
+    EXPECT_EQ(f.doc.Settings().autoJudgeBand, 0.0);
 
-    f.doc.advancedMode = 2;
+    EditSettings(f.doc)->advancedMode = 2;
     f.dialogs.preferences = [](CPreferencesForm&) { return false; };
     f.doc.OnCommand(kCmdPreference);
-    EXPECT_EQ(f.doc.advancedMode, 2);
+    EXPECT_EQ(f.doc.Settings().advancedMode, 2);
 }
 
 TEST(DocumentCommands, ManualRecalculationCalculatesOnlyOnRecalculate) {
     CDocFixture f;
     f.AddModel(OmniSpeaker(90, 3));
-    f.doc.loadedFromFile = 1; // no Room Parameters dialog on opening
+    EditSettings(f.doc)->loadedFromFile = 1; // no Room Parameters dialog on opening
     CColorMapCondition c;
     c.band = 3;
     c.centreFrequency = 1000;
@@ -95,7 +95,7 @@ TEST(DocumentCommands, ManualRecalculationCalculatesOnlyOnRecalculate) {
     CColorMapViewModel view(f.doc);
     view.OnInitialUpdate();
     f.Install(1, 1);
-    f.doc.manualRecalc = 1;
+    EditSettings(f.doc)->manualRecalc = 1;
     f.doc.StandardRefresh();
     EXPECT_EQ(view.Condition()->plane.points[0].level, 0.0);
     ASSERT_TRUE(f.doc.OnCommand(kCmdRecalculate));

@@ -47,7 +47,7 @@ struct ViewedDoc : CDocFixture {
 
     ViewedDoc() {
         AddModel(DirectionalSpeaker(1, 3));
-        doc.loadedFromFile = 1;
+        EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1, 2, 2, 0, 0.5, 100, 2);
         doc.conditions.Append(c);
@@ -152,7 +152,7 @@ TEST(DocumentViews, AViewClosingAnotherWhileUpdatingIsSafe) {
 TEST(DocumentViews, ClosingAViewRenumbersTheViewsAfterIt) {
     CDocFixture f;
     f.AddModel(DirectionalSpeaker(1, 3));
-    f.doc.loadedFromFile = 1;
+    EditSettings(f.doc)->loadedFromFile = 1;
     for (int i = 0; i < 3; ++i)
         f.doc.conditions.Append(DefaultCondition(0));
     CColorMapViewModel a(f.doc), c(f.doc);
@@ -173,7 +173,7 @@ TEST(DocumentViews, ClosingAViewRenumbersTheViewsAfterIt) {
     EXPECT_EQ(c.ConditionIndex(), 1);
     EXPECT_EQ(c.Condition()->band, 12);
 
-    f.doc.loadedFromFile = 0; // each response view adds its own entry
+    EditSettings(f.doc)->loadedFromFile = 0; // each response view adds its own entry
     CSoundGraphViewModel g0(f.doc), g1(f.doc), g2(f.doc);
     for (CSoundGraphViewModel* g : {&g0, &g1, &g2})
         g->OnInitialUpdate();

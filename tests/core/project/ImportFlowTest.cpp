@@ -86,7 +86,7 @@ TEST(ImportCommand, AddsTheModelMakesItCurrentAndRefreshesTheLists) {
     ASSERT_EQ(f.doc.models.Count(), 1);
     EXPECT_EQ(f.doc.models.CurrentIndex(), 0);
     EXPECT_EQ(f.doc.CurrentModel()->Kind(), 1);
-    EXPECT_EQ(f.doc.freshProjectFlag, 0);
+    EXPECT_EQ(f.doc.Settings().freshProjectFlag, 0);
     EXPECT_TRUE(f.doc.IsModified());
     EXPECT_EQ(view.hints, (std::vector<int>{kHintSpeakers, kHintTaps})); // no recalculation
     EXPECT_EQ(f.progress.log.texts, (std::vector<std::string>{"Importing Speaker Data..."}));
@@ -102,22 +102,22 @@ TEST(ImportCommand, AddsTheModelMakesItCurrentAndRefreshesTheLists) {
 
 TEST(ImportCommand, InstallStateFollowsTheFirstInstallationsResolution) {
     ImportDoc f;
-    f.doc.installState = 0;
+    EditSettings(f.doc)->installState = 0;
     ASSERT_TRUE(f.Import(GenerateVsa(DirectionalSpeaker(1, 3))));
-    EXPECT_EQ(f.doc.installState, 0); // no installations: unchanged
-    f.doc.installState = 2;
+    EXPECT_EQ(f.doc.Settings().installState, 0); // no installations: unchanged
+    EditSettings(f.doc)->installState = 2;
     ASSERT_EQ(f.Install(1, 1), 0);
     ASSERT_TRUE(f.Import(GenerateVsa(DirectionalSpeaker(1, 24))));
-    EXPECT_EQ(f.doc.installState, 0);
+    EXPECT_EQ(f.doc.Settings().installState, 0);
     EXPECT_FALSE(f.doc.IsCommandEnabled(kCmdInstall));
     ASSERT_TRUE(f.Import(GenerateVsa(OmniSpeaker(85, 3))));
-    EXPECT_EQ(f.doc.installState, 2);
+    EXPECT_EQ(f.doc.Settings().installState, 2);
 }
 
 TEST(ImportCommand, ColourMapListsStartAgainOnlyWhenTheResolutionChanges) {
     ImportDoc f;
     f.AddModel(DirectionalSpeaker(1, 24));
-    f.doc.loadedFromFile = 1;
+    EditSettings(f.doc)->loadedFromFile = 1;
     f.doc.conditions.Append(DefaultCondition(0));
     CColorMapViewModel view(f.doc);
     view.OnInitialUpdate();
@@ -170,7 +170,7 @@ TEST(ImportCommand, CancellingTheFileChooserStillMarksTheProject) {
     ASSERT_TRUE(f.doc.OnCommand(kCmdImport));
     EXPECT_EQ(f.files.asked, 1);
     EXPECT_EQ(f.doc.models.Count(), 0);
-    EXPECT_EQ(f.doc.freshProjectFlag, 0);
+    EXPECT_EQ(f.doc.Settings().freshProjectFlag, 0);
     EXPECT_TRUE(f.doc.IsModified());
     EXPECT_TRUE(f.messages.errors.empty());
 }

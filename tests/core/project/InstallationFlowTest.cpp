@@ -7,7 +7,7 @@
 TEST(InstallSpeaker, WithoutAdvancedModeACeilingSpeakerGetsItsDefaults) {
     CDocFixture f;
     f.AddModel(DirectionalSpeaker(1));
-    f.doc.advancedMode = 0;
+    EditSettings(f.doc)->advancedMode = 0;
     f.dialogs.installation = [](CInstallationForm& form) {
         EXPECT_FALSE(form.Field(CInstallationForm::kPower).visible);
         EXPECT_FALSE(form.PolarityVisible());

@@ -28,7 +28,7 @@ TEST(ListViewModels, RowTextsOfTheThreeLists) {
     EXPECT_EQ(InstallationColumns(f.doc).size(), 5u);
     EXPECT_EQ(InstallationRows(f.doc), (CListRows{{"1", "Beta", "1.235", "2", "3"}}));
 
-    f.doc.advancedMode = 2;
+    EditSettings(f.doc)->advancedMode = 2;
     const std::vector<CListColumn> columns = InstallationColumns(f.doc);
     ASSERT_EQ(columns.size(), 10u);
     EXPECT_EQ(columns[5].title, "Azimuth(Left+)");
@@ -48,13 +48,13 @@ TEST(ListViewModels, ClickingASpeakerSetsTheInstallStateAndRefillsTheTaps) {
 
     EXPECT_TRUE(SelectSpeaker(f.doc, 1));
     EXPECT_EQ(f.doc.models.CurrentIndex(), 1);
-    EXPECT_EQ(f.doc.installState, 0); // another resolution than the installed speaker
+    EXPECT_EQ(f.doc.Settings().installState, 0); // another resolution than the installed speaker
     EXPECT_FALSE(CanDragSpeaker(f.doc));
     EXPECT_EQ(DropSpeakerOnInstallationList(f.doc), 2);
     EXPECT_EQ(log.hints, (std::vector<int>{kHintTaps}));
 
     EXPECT_TRUE(SelectSpeaker(f.doc, 0));
-    EXPECT_EQ(f.doc.installState, 2);
+    EXPECT_EQ(f.doc.Settings().installState, 2);
     EXPECT_FALSE(SelectSpeaker(f.doc, 2)); // below the last row
     EXPECT_EQ(f.doc.models.CurrentIndex(), 0);
 }
@@ -68,9 +68,9 @@ TEST(ListViewModels, TheContextMenuSelectsWithoutRefreshing) {
     CRecordingView log(f.doc);
     EXPECT_TRUE(SelectSpeakerForMenu(f.doc, 1));
     EXPECT_EQ(f.doc.models.CurrentIndex(), 1);
-    EXPECT_EQ(f.doc.installState, 2); // not yet: only after the menu
+    EXPECT_EQ(f.doc.Settings().installState, 2); // not yet: only after the menu
     AfterSpeakerMenu(f.doc);
-    EXPECT_EQ(f.doc.installState, 0);
+    EXPECT_EQ(f.doc.Settings().installState, 0);
     EXPECT_TRUE(log.hints.empty());
 
     EXPECT_FALSE(IsDeveloper(f.doc));

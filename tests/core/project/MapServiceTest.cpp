@@ -37,7 +37,7 @@ struct CalcDoc : CDocFixture {
         AddModel(DirectionalSpeaker(1, 3));
         Install(2, 2);
         AddModel(OmniSpeaker(90, 3));
-        doc.loadedFromFile = 1;
+        EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.band = 3;
         c.centreFrequency = 1000;

@@ -36,25 +36,27 @@ std::unique_ptr<CSpeakerModel> SmallModel() {
 
 // Every saved field holds a value of its own, and a few WORD fields sit at the edges of 16 bits.
 void Furnish(CDAXDoc& doc, std::unique_ptr<CSpeakerModel> model) {
-    doc.advancedMode = 2;
-    doc.loadedFromFile = 1;
-    doc.installState = 0;
-    doc.freshProjectFlag = 0;
-    doc.autoLayoutValid = 1;
-    doc.projectName = "Pinned";
-    doc.projectDate = "2026-12-07";
-    doc.lengthUnit = 0;
-    doc.autoLayoutPattern = 3;
-    doc.autoJudgeBand = 0.5;
-    doc.autoJudgeFrequency = 1000;
-    doc.installAngles = {11, 22, 33};
-    doc.installHeight = 3.25;
-    doc.autoBottomOffset = 0.5;
-    doc.autoLeftOffset = 0.625;
-    doc.autoRowPitch = 1.5;
-    doc.autoColumnPitch = 2.5;
-    doc.planeSameAsRoom = 0;
-    doc.manualRecalc = 1;
+    CProjectSettings s;
+    s.advancedMode = 2;
+    s.loadedFromFile = 1;
+    s.installState = 0;
+    s.freshProjectFlag = 0;
+    s.autoLayoutValid = 1;
+    s.projectName = "Pinned";
+    s.projectDate = "2026-12-07";
+    s.lengthUnit = 0;
+    s.autoLayoutPattern = 3;
+    s.autoJudgeBand = 0.5;
+    s.autoJudgeFrequency = 1000;
+    s.installAngles = {11, 22, 33};
+    s.installHeight = 3.25;
+    s.autoBottomOffset = 0.5;
+    s.autoLeftOffset = 0.625;
+    s.autoRowPitch = 1.5;
+    s.autoColumnPitch = 2.5;
+    s.planeSameAsRoom = 0;
+    s.manualRecalc = 1;
+    doc.ReplaceSettings(s);
 
     doc.models.Append(std::move(model));
     doc.models.SetCurrentIndex(0);
@@ -209,14 +211,14 @@ TEST(ProjectFileLayout, ReadingTheLayoutGivesEveryFieldAndWordsAreUnsigned) {
     std::string error;
     ASSERT_EQ(ProjectFile::Read(bytes, false, doc, error), ProjectFile::EReadResult::Loaded)
         << error;
-    EXPECT_EQ(doc.advancedMode, 2);
-    EXPECT_EQ(doc.installState, 0);
-    EXPECT_EQ(doc.autoLayoutValid, 1);
-    EXPECT_EQ(doc.autoLayoutPattern, 3);
-    EXPECT_EQ(doc.installAngles, (COrientation{11, 22, 33}));
-    EXPECT_EQ(doc.autoLeftOffset, 0.625);
-    EXPECT_EQ(doc.autoColumnPitch, 2.5);
-    EXPECT_EQ(doc.manualRecalc, 1);
+    EXPECT_EQ(doc.Settings().advancedMode, 2);
+    EXPECT_EQ(doc.Settings().installState, 0);
+    EXPECT_EQ(doc.Settings().autoLayoutValid, 1);
+    EXPECT_EQ(doc.Settings().autoLayoutPattern, 3);
+    EXPECT_EQ(doc.Settings().installAngles, (COrientation{11, 22, 33}));
+    EXPECT_EQ(doc.Settings().autoLeftOffset, 0.625);
+    EXPECT_EQ(doc.Settings().autoColumnPitch, 2.5);
+    EXPECT_EQ(doc.Settings().manualRecalc, 1);
     const CSpeakerModel& m = doc.models.At(0);
     EXPECT_EQ(m.DefaultTap(), 1);
     EXPECT_EQ(m.Tap(1).ampFactor, 2.5);

@@ -21,16 +21,16 @@ namespace {
 // two response entries with curves, in feet.
 void Furnish(CDocFixture& f) {
     CDAXDoc& doc = f.doc;
-    doc.lengthUnit = 1;
-    doc.projectName = "Hall \xE9 2";
-    doc.projectDate = "2026-12-07";
-    doc.advancedMode = 2;
-    doc.manualRecalc = 1;
-    doc.autoJudgeBand = 3;
-    doc.autoJudgeFrequency = 1258.925411794167;
-    doc.installAngles = {1.5, -2.25, 90};
-    doc.installHeight = 9.75;
-    doc.autoRowPitch = 1.0 / 3.0;
+    EditSettings(doc)->lengthUnit = 1;
+    EditSettings(doc)->projectName = "Hall \xE9 2";
+    EditSettings(doc)->projectDate = "2026-12-07";
+    EditSettings(doc)->advancedMode = 2;
+    EditSettings(doc)->manualRecalc = 1;
+    EditSettings(doc)->autoJudgeBand = 3;
+    EditSettings(doc)->autoJudgeFrequency = 1258.925411794167;
+    EditSettings(doc)->installAngles = {1.5, -2.25, 90};
+    EditSettings(doc)->installHeight = 9.75;
+    EditSettings(doc)->autoRowPitch = 1.0 / 3.0;
     doc.room.ceilingType = 0;
     for (const CVsaGenOptions& options :
          {DirectionalSpeaker(1), DirectionalSpeaker(0), QL9ArrayOptions(), KVW5ArrayOptions(),
@@ -90,17 +90,17 @@ TEST(ProjectFile, AWrittenFileStartsWithTheTagAndTheCurrentVersion) {
 TEST(ProjectFile, AFullProjectReadsBackBitForBit) {
     CDocFixture f;
     Furnish(f);
-    f.doc.loadedFromFile = 1; // a loaded project says so when written again
+    EditSettings(f.doc)->loadedFromFile = 1; // a loaded project says so when written again
     CDAXDoc back;
     const std::vector<std::uint8_t> bytes = RoundTrip(f.doc, back);
     // Writing the read project again gives the same bytes: every stored value survived.
     EXPECT_EQ(ProjectFile::Write(back), bytes);
 
-    EXPECT_EQ(back.loadedFromFile, 1);
-    EXPECT_EQ(back.projectName, f.doc.projectName);
-    EXPECT_EQ(back.lengthUnit, 1);
-    EXPECT_EQ(back.autoRowPitch, 1.0 / 3.0);
-    EXPECT_EQ(back.installAngles, f.doc.installAngles);
+    EXPECT_EQ(back.Settings().loadedFromFile, 1);
+    EXPECT_EQ(back.Settings().projectName, f.doc.Settings().projectName);
+    EXPECT_EQ(back.Settings().lengthUnit, 1);
+    EXPECT_EQ(back.Settings().autoRowPitch, 1.0 / 3.0);
+    EXPECT_EQ(back.Settings().installAngles, f.doc.Settings().installAngles);
     ASSERT_EQ(back.models.Count(), 8);
     EXPECT_EQ(back.models.CurrentIndex(), 3);
     for (int m = 0; m < 8; ++m) {
@@ -141,7 +141,7 @@ TEST(ProjectFile, AFullProjectReadsBackBitForBit) {
 
 TEST(ProjectFile, LongNamesUseTheWordLengthForm) {
     CDocFixture f;
-    f.doc.projectName = std::string(300, 'n');
+    EditSettings(f.doc)->projectName = std::string(300, 'n');
     const std::vector<std::uint8_t> bytes = ProjectFile::Write(f.doc);
     // tag, version, five WORDs, then the name
     const std::size_t at = 9 + 4 + 5 * 2;
@@ -149,7 +149,7 @@ TEST(ProjectFile, LongNamesUseTheWordLengthForm) {
     EXPECT_EQ(bytes[at + 1] | bytes[at + 2] << 8, 300);
     CDAXDoc back;
     RoundTrip(f.doc, back);
-    EXPECT_EQ(back.projectName, f.doc.projectName);
+    EXPECT_EQ(back.Settings().projectName, f.doc.Settings().projectName);
 }
 
 TEST(ProjectFile, ADuplicatedPlaneWithoutPointsStillReadsBack) {
@@ -173,8 +173,8 @@ TEST(ProjectFile, UnknownVersionsOpenWithDefaultsAndBadTagsFail) {
     std::string error;
     EXPECT_EQ(ProjectFile::Read(w.bytes, false, doc, error),
               ProjectFile::EReadResult::UnknownVersion);
-    EXPECT_EQ(doc.advancedMode, 0);
-    EXPECT_EQ(doc.loadedFromFile, 0);
+    EXPECT_EQ(doc.Settings().advancedMode, 0);
+    EXPECT_EQ(doc.Settings().loadedFromFile, 0);
 
     CByteWriter bad;
     bad.Raw("VELDAXDOC", 9).Dword(kVersion200);

@@ -112,9 +112,9 @@ TEST(ProjectFileVersions, EveryOlderLayoutReadsInBothContainers) {
                       ProjectFile::EReadResult::Loaded)
                 << error;
             EXPECT_EQ(doc.fileVersion, kVersion200);
-            EXPECT_EQ(doc.loadedFromFile, 1);
-            EXPECT_EQ(doc.projectName, "Old project");
-            EXPECT_EQ(doc.manualRecalc, version == kVersion100 ? 0 : 1);
+            EXPECT_EQ(doc.Settings().loadedFromFile, 1);
+            EXPECT_EQ(doc.Settings().projectName, "Old project");
+            EXPECT_EQ(doc.Settings().manualRecalc, version == kVersion100 ? 0 : 1);
             ASSERT_EQ(doc.models.Count(), 1);
             const CSpeakerModel& m = doc.models.At(0);
             EXPECT_EQ(m.Name(), "Old ceiling");

@@ -275,7 +275,7 @@ struct RoomDoc : CDocFixture {
 
     explicit RoomDoc(int conditions = 1) {
         AddModel(DirectionalSpeaker(1, 3));
-        doc.loadedFromFile = 1;
+        EditSettings(doc)->loadedFromFile = 1;
         for (int i = 0; i < conditions; ++i)
             doc.conditions.Append(DefaultCondition(kUnitMetric));
         owned = std::make_unique<CColorMapViewModel>(doc);
@@ -298,14 +298,14 @@ struct Snapshot {
 };
 
 Snapshot Take(const CDAXDoc& doc) {
-    return {doc.lengthUnit,
-            doc.projectName,
+    return {doc.Settings().lengthUnit,
+            doc.Settings().projectName,
             doc.room.roomLength,
             doc.room.roomWidth,
             doc.room.roomHeight,
             doc.room.roomZeroX,
-            doc.installHeight,
-            doc.autoColumnPitch,
+            doc.Settings().installHeight,
+            doc.Settings().autoColumnPitch,
             doc.room.list.At(0)->position,
             doc.conditions.At(0)->plane.points,
             doc.models.At(0).Settings().lengthUnit};
@@ -314,9 +314,9 @@ Snapshot Take(const CDAXDoc& doc) {
 
 TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
     RoomDoc f(2);
-    f.doc.autoLayoutValid = 1;
-    f.doc.autoColumnPitch = 2;
-    f.doc.autoRowPitch = 3;
+    EditSettings(f.doc)->autoLayoutValid = 1;
+    EditSettings(f.doc)->autoColumnPitch = 2;
+    EditSettings(f.doc)->autoRowPitch = 3;
     f.view->Condition()->scale = 123.0;
     f.dialogs.roomParameters = [](Form& form) {
         EXPECT_TRUE(form.CancelVisible());
@@ -330,12 +330,12 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
     EXPECT_EQ(f.dialogs.roomParametersRuns, 1);
-    EXPECT_EQ(f.doc.projectName, "Theatre");
-    EXPECT_EQ(f.doc.lengthUnit, kUnitImperial);
+    EXPECT_EQ(f.doc.Settings().projectName, "Theatre");
+    EXPECT_EQ(f.doc.Settings().lengthUnit, kUnitImperial);
     EXPECT_EQ(f.doc.room.ceilingType, 0);
     EXPECT_EQ(f.doc.room.roomLength, 32.81);
     EXPECT_EQ(f.doc.room.roomHeight, 13.12); // 4 m
-    EXPECT_EQ(f.doc.installHeight, 13.12);
+    EXPECT_EQ(f.doc.Settings().installHeight, 13.12);
     for (int i = 0; i < 2; ++i) {
         const CListeningPlane& plane = f.doc.conditions.At(i)->plane;
         EXPECT_EQ(plane.originZ, 3.937) << i;   // 1.2 m
@@ -348,17 +348,17 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
     EXPECT_DOUBLE_EQ(p.x, 1 * 3.2808398950131235);
     EXPECT_DOUBLE_EQ(p.y, 2 * 3.2808398950131235);
     EXPECT_DOUBLE_EQ(p.z, 3 * 3.2808398950131235);
-    EXPECT_DOUBLE_EQ(f.doc.autoColumnPitch, 2 * 3.2808398950131235);
-    EXPECT_DOUBLE_EQ(f.doc.autoRowPitch, 3 * 3.2808398950131235);
+    EXPECT_DOUBLE_EQ(f.doc.Settings().autoColumnPitch, 2 * 3.2808398950131235);
+    EXPECT_DOUBLE_EQ(f.doc.Settings().autoRowPitch, 3 * 3.2808398950131235);
     EXPECT_EQ(f.doc.models.At(0).Settings().lengthUnit, kUnitImperial);
     EXPECT_NE(f.view->Condition()->scale, 123.0); // refitted: the unit changed
-    EXPECT_EQ(f.doc.autoLayoutValid, 0);
+    EXPECT_EQ(f.doc.Settings().autoLayoutValid, 0);
     EXPECT_TRUE(f.doc.IsModified());
 }
 
 TEST(RoomParametersCommand, OkInTheSameUnitConvertsNothingAndKeepsTheZoom) {
     RoomDoc f;
-    f.doc.autoColumnPitch = 2; // not valid: never converted
+    EditSettings(f.doc)->autoColumnPitch = 2; // not valid: never converted
     f.view->Condition()->scale = 123.0;
     f.dialogs.roomParameters = [](Form& form) {
         form.Field(Form::kRoomLength).text = "12";
@@ -378,7 +378,7 @@ TEST(RoomParametersCommand, OkInTheSameUnitConvertsNothingAndKeepsTheZoom) {
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
     EXPECT_EQ(f.doc.room.list.At(0)->position, (CVec3{1, 2, 3}));
-    EXPECT_EQ(f.doc.autoColumnPitch, 2);
+    EXPECT_EQ(f.doc.Settings().autoColumnPitch, 2);
 }
 
 TEST(RoomParametersCommand, CancelOrARefusedFormLeavesTheDocumentUnchanged) {
@@ -420,7 +420,7 @@ TEST(RoomParametersCommand, AnAnswerOfTwoShowsTheDialogAgain) {
 
 TEST(RoomParametersNewProject, TakesTheApplicationsUnitAndHasNoCancel) {
     CDocFixture f;
-    f.doc.lengthUnit = kUnitMetric;
+    EditSettings(f.doc)->lengthUnit = kUnitMetric;
     f.settings.values["LENGTH_UNIT/LengthUnit"] = kUnitImperial;
     bool cancelShown = true;
     int unitShown = -1;
@@ -433,7 +433,7 @@ TEST(RoomParametersNewProject, TakesTheApplicationsUnitAndHasNoCancel) {
     view.OnInitialUpdate();
     EXPECT_FALSE(cancelShown);
     EXPECT_EQ(unitShown, kUnitImperial);
-    EXPECT_EQ(f.doc.lengthUnit, kUnitImperial);
+    EXPECT_EQ(f.doc.Settings().lengthUnit, kUnitImperial);
     EXPECT_EQ(f.doc.room.roomLength, 10); // construction defaults kept
     EXPECT_TRUE(f.settings.writes.empty());
 }

@@ -115,7 +115,7 @@ TEST_F(SaveSafety, ASaveAsksWhenTheFileChangedOnDiskSinceItWasRead) {
     auto first = NewDoc();
     ASSERT_TRUE(first->DoSave(P("p.tdax")));
     auto doc = OpenDoc(P("p.tdax"));
-    doc->projectName = "mine";
+    EditSettings(*doc)->projectName = "mine";
     // Unchanged on disk: saved without a question.
     ASSERT_TRUE(doc->SaveProject());
     EXPECT_TRUE(messages.replaceQuestions.empty());
@@ -123,7 +123,7 @@ TEST_F(SaveSafety, ASaveAsksWhenTheFileChangedOnDiskSinceItWasRead) {
     std::string theirs = Get(P("p.tdax"));
     theirs[theirs.size() - 1] ^= 1;
     Put(P("p.tdax"), theirs);
-    doc->projectName = "mine again";
+    EditSettings(*doc)->projectName = "mine again";
     messages.replaceAnswers = {false};
     EXPECT_FALSE(doc->SaveProject());
     ASSERT_EQ(messages.replaceQuestions.size(), 1u);
@@ -137,7 +137,7 @@ TEST_F(SaveSafety, ASaveAsksWhenTheFileChangedOnDiskSinceItWasRead) {
     EXPECT_TRUE(doc->SaveProject());
     EXPECT_EQ(messages.replaceQuestions.size(), 2u);
     auto back = OpenDoc(P("p.tdax"));
-    EXPECT_EQ(back->projectName, "mine again");
+    EXPECT_EQ(back->Settings().projectName, "mine again");
 }
 
 TEST_F(SaveSafety, APlaneAtTheLimitIsWrittenAndReadBackOneBeyondIsRefusedEverywhere) {

@@ -3,12 +3,14 @@
 #include "TestDir.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
+#include "project/ListViewModels.h"
 #include "project/ProjectFile.h"
 #include "project/Strings.h"
 #include "project/arrangement/ModuleArrangementDialogs.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -34,7 +36,7 @@ struct UndoDoc : CDocFixture {
 
     UndoDoc() {
         AddModel(DirectionalSpeaker(1, 3));
-        doc.loadedFromFile = 1;
+        EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
         doc.conditions.Append(c);
@@ -48,6 +50,17 @@ struct UndoDoc : CDocFixture {
     Bytes Saved() { return ProjectFile::Write(doc); }
     const CListeningPlane& Plane() { return doc.conditions.At(0)->plane; }
 };
+
+// One drag of the current speaker, as the map view records it.
+void Move(UndoDoc& f, double x, double y) {
+    CDAXDoc::CEditStep move(f.doc, Strings::kStepMoveSpeaker);
+    CInstallationElement values = *f.doc.room.list.Current();
+    values.position.x = x;
+    values.position.y = y;
+    f.dialogs.installation = [](CInstallationForm& form) { return form.Accept(); };
+    ASSERT_EQ(f.doc.EditInstallation(values), 0);
+    f.doc.Notify(CDocumentChange::Installations());
+}
 
 // The user's answer to the installation dialog: the speaker goes to (x, y).
 std::function<bool(CInstallationForm&)> PlaceAt(double x, double y) {
@@ -114,7 +127,7 @@ TEST(Undo, EachKindOfEditComesBackByteForByteAndGoesAgain) {
     };
     ExpectUndoRedo(
         f, [&] { f.doc.OnCommand(kCmdRoomParameters); }, Strings::kStepRoomParameters);
-    EXPECT_EQ(f.doc.CurrentModel()->Settings().lengthUnit, f.doc.lengthUnit);
+    EXPECT_EQ(f.doc.CurrentModel()->Settings().lengthUnit, f.doc.Settings().lengthUnit);
     ExpectUndoRedo(
         f, [&] { f.doc.OnCommand(kCmdAutoInstall); }, Strings::kStepAutoInstallation);
     f.AddModel(DirectionalSpeaker(0, 3));
@@ -343,7 +356,116 @@ TEST(CommandTable, UndoAndRedoHaveTheirKeys) {
     EXPECT_TRUE(CommandShortcuts(kCmdInstall).empty());
 }
 
-TEST(UndoMemory, AHundredMovesShareTheBalloonsOfThreeFineModels) {
+TEST(Undo, ATapChoiceIsAStepOnItsOwnCopyOfTheModel) {
+    UndoDoc f;
+    CVsaGenOptions o = DirectionalSpeaker(1, 3);
+    o.taps = {{false, 100, 30, {}}, {false, 70, 15, {}}};
+    f.AddModel(o);
+    f.doc.History().Clear();
+    f.doc.SetModified(false);
+    const CSpeakerModel* original = f.doc.CurrentModel();
+    const int tap = original->DefaultTap();
+    const Bytes before = f.Saved();
+
+    CRecordingView view(f.doc);
+    ASSERT_TRUE(SelectTap(f.doc, 1));
+    EXPECT_TRUE(view.hints.empty()); // the clicked list already shows it
+    EXPECT_TRUE(f.doc.IsModified());
+    EXPECT_EQ(f.doc.UndoMenuText(), std::string("&Undo ") + Strings::kStepChooseTap);
+    EXPECT_EQ(f.doc.CurrentModel()->DefaultTap(), 1);
+    // The state before the step still holds the model as it was.
+    EXPECT_EQ(original->DefaultTap(), tap);
+    const Bytes after = f.Saved();
+    ASSERT_NE(after, before);
+
+    ASSERT_TRUE(f.doc.Undo());
+    EXPECT_EQ(f.Saved(), before);
+    EXPECT_EQ(f.doc.CurrentModel(), original);
+    EXPECT_FALSE(f.doc.IsModified());
+    ASSERT_FALSE(view.changes.empty());
+    EXPECT_TRUE(view.changes.back().restored);
+    EXPECT_EQ(view.hints, (std::vector<int>{kHintTaps})); // the tap list shows the old choice
+    ASSERT_TRUE(f.doc.Redo());
+    EXPECT_EQ(f.Saved(), after);
+    EXPECT_EQ(CurrentTapRow(f.doc), 1);
+
+    // Choosing the tap that is already the default is no step.
+    const std::size_t steps = f.doc.History().Count();
+    EXPECT_TRUE(SelectTap(f.doc, 1));
+    EXPECT_FALSE(SelectTap(f.doc, 2));
+    EXPECT_EQ(f.doc.History().Count(), steps);
+
+    // An installation made after the choice takes the chosen tap; undoing both brings the first
+    // model back untouched.
+    f.dialogs.installation = PlaceAt(1, 3);
+    ASSERT_TRUE(f.doc.OnCommand(kCmdInstall));
+    EXPECT_EQ(f.doc.room.list.Current()->tapIndex, 1);
+    ASSERT_TRUE(f.doc.Undo());
+    ASSERT_TRUE(f.doc.Undo());
+    EXPECT_EQ(f.Saved(), before);
+    EXPECT_EQ(original->DefaultTap(), tap);
+}
+
+TEST(Undo, NoTapChoiceWhileAMapIsCalculated) {
+    UndoDoc f;
+    CVsaGenOptions o = DirectionalSpeaker(1, 3);
+    o.taps = {{false, 100, 30, {}}, {false, 70, 15, {}}};
+    f.AddModel(o);
+    const Bytes before = f.Saved();
+    {
+        CDAXDoc::CCalculatingScope calculating(f.doc);
+        EXPECT_FALSE(SelectTap(f.doc, 1));
+    }
+    EXPECT_EQ(f.Saved(), before);
+    EXPECT_TRUE(SelectTap(f.doc, 1));
+}
+
+TEST(Undo, SharedGridsAndLevelsComeBackUnchangedAfterLaterEdits) {
+    UndoDoc f;
+    // Moves (new levels on the same grid), a new plane, a recalculation outside any step and a
+    // level set by hand: each state saved must come back exactly.
+    std::vector<Bytes> saved{f.Saved()};
+    Move(f, 1.0, 1.0);
+    saved.push_back(f.Saved());
+    Move(f, 2.0, 1.5);
+    saved.push_back(f.Saved());
+    f.dialogs.roomParameters = [](CRoomParametersForm& form) {
+        form.Field(CRoomParametersForm::kDotPitch).SetValue(0.25);
+        return form.Accept() ? 0 : 1;
+    };
+    ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
+    ASSERT_NE(f.Saved(), saved.back());
+    saved.push_back(f.Saved());
+    Move(f, 3.0, 2.5);
+    saved.push_back(f.Saved());
+    const std::size_t calculated = saved.size();
+    // Levels set by hand, without a recalculation: 0.0 and then -0.0, equal numbers but not
+    // equal bytes in the file.
+    for (const double level : {0.0, -0.0}) {
+        CDAXDoc::CEditStep step(f.doc, "Level");
+        if (level == 0.0 && !std::signbit(level))
+            f.doc.RebuildAllPlanes();
+        f.doc.conditions.At(0)->plane.points[0].level = level;
+        f.doc.Notify(CDocumentChange::ListSettings());
+        saved.push_back(f.Saved());
+    }
+    ASSERT_EQ(f.doc.History().Count(), saved.size() - 1);
+
+    for (std::size_t i = saved.size() - 1; i-- > 0;) {
+        ASSERT_TRUE(f.doc.Undo());
+        EXPECT_EQ(f.Saved(), saved[i]) << "undone to state " << i;
+        // What the project recalculates in place never reaches a state it came from.
+        if (i < calculated)
+            f.doc.OnCommand(kCmdRecalculate);
+    }
+    // Recalculating changed nothing but levels that are the same again.
+    for (std::size_t i = 1; i < saved.size(); ++i) {
+        ASSERT_TRUE(f.doc.Redo());
+        EXPECT_EQ(f.Saved(), saved[i]) << "done again to state " << i;
+    }
+}
+
+TEST(UndoMemory, MovesShareTheGridAndTheModelsAndKeepOnlyTheirLevels) {
     UndoDoc f;
     for (int i = 0; i < 3; ++i)
         f.AddModel(DirectionalSpeaker(1, 24));
@@ -352,19 +474,49 @@ TEST(UndoMemory, AHundredMovesShareTheBalloonsOfThreeFineModels) {
         balloons += ModelBytes(f.doc.models.At(i));
     f.doc.models.SetCurrentIndex(0);
     f.doc.History().Clear();
-    for (int i = 0; i < 100; ++i) {
-        CDAXDoc::CEditStep move(f.doc, Strings::kStepMoveSpeaker);
-        CInstallationElement values = *f.doc.room.list.Current();
-        f.dialogs.installation = PlaceAt(0.5 + 0.03 * i, 2);
-        ASSERT_EQ(f.doc.EditInstallation(values), 0);
-        f.doc.StandardRefresh();
-    }
+    const std::size_t points = f.Plane().points.size();
+    for (int i = 0; i < 100; ++i)
+        Move(f, 0.5 + 0.03 * i, 2);
     ASSERT_EQ(f.doc.History().Count(), 100u);
     const std::size_t held = f.doc.History().Bytes(f.doc.models.Shared());
-    const std::size_t plane = f.Plane().points.size() * sizeof(CPlaceElement);
-    std::printf("models %zu bytes, plane %zu bytes, 100 moves hold %zu bytes\n", balloons, plane,
-                held);
-    // Each step keeps its own plane levels and small records, never a model.
-    EXPECT_LT(held, 100 * (plane + 4096));
+    // One grid for all steps, levels and small records for each, never a model.
+    const std::size_t grid = points * sizeof(CPlaceElement);
+    EXPECT_GT(held, 100 * points * sizeof(double));
+    EXPECT_LT(held, grid + 100 * (points * sizeof(double) + 4096));
     EXPECT_LT(held, balloons);
+
+    // Without recalculation the levels stay the same and are shared too.
+    EditSettings(f.doc)->manualRecalc = 1;
+    f.doc.History().Clear();
+    for (int i = 0; i < 100; ++i)
+        Move(f, 0.5 + 0.03 * i, 3);
+    const std::size_t unchanged = f.doc.History().Bytes(f.doc.models.Shared());
+    EXPECT_LT(unchanged, grid + points * sizeof(double) + 100 * 4096);
+}
+
+TEST(UndoMemory, TheByteBoundDropsTheOldestStepsAndKeepsTheRestExact) {
+    UndoDoc f;
+    Move(f, 0.5, 0.5);
+    const std::size_t one = f.doc.History().Bytes(f.doc.models.Shared());
+    Move(f, 1.0, 0.5);
+    // The second step shares the first one's grid, so it costs less than the first.
+    const std::size_t each = f.doc.History().Bytes(f.doc.models.Shared()) - one;
+    ASSERT_LT(each, one);
+    f.doc.History().Clear();
+
+    // Room for the grid and three more steps' levels, not four.
+    const std::size_t bound = one + 3 * each - each / 2 + each / 4;
+    f.doc.History().SetBounds(100, bound);
+    std::vector<Bytes> saved{f.Saved()};
+    for (int i = 1; i <= 8; ++i) {
+        Move(f, 0.5 + 0.25 * i, 1.0);
+        saved.push_back(f.Saved());
+        EXPECT_LE(f.doc.History().Bytes(f.doc.models.Shared()), bound) << "after move " << i;
+    }
+    EXPECT_EQ(f.doc.History().Count(), 3u);
+    for (std::size_t i = 8; i-- > 5;) {
+        ASSERT_TRUE(f.doc.Undo());
+        EXPECT_EQ(f.Saved(), saved[i]);
+    }
+    EXPECT_FALSE(f.doc.CanUndo());
 }

@@ -8,7 +8,7 @@ namespace {
 struct LoadedDoc : CDocFixture {
     explicit LoadedDoc(int pitch = 3) {
         AddModel(DirectionalSpeaker(1, pitch));
-        doc.loadedFromFile = 1;
+        EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
         doc.conditions.Append(c);
@@ -176,7 +176,7 @@ TEST(ColorMapViewModel, AMetricProjectStartsWithAMetricPlaneUnderItsCeiling) {
     CColorMapViewModel view(doc);
     view.OnInitialUpdate();
     const CListeningPlane& plane = view.Condition()->plane;
-    EXPECT_EQ(doc.lengthUnit, 0);
+    EXPECT_EQ(doc.Settings().lengthUnit, 0);
     EXPECT_EQ(plane.dotPitch, 0.25);
     EXPECT_LT(plane.originZ, doc.room.roomHeight);
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "common/Vec3.h"
+
+#include <string>
+
+// Marks the automatic-installation angles and height as not yet chosen.
+inline constexpr double kUnsetSentinel = 100000.0;
+
+// The project's own settings: the preferences that travel with it, the texts and choices of the
+// Room Parameters dialog, and the choices and results of the last automatic installation. The
+// project file's settings block holds all of them but autoLayoutShape; every undo state keeps
+// them whole. The project changes them only through operations that keep them consistent with
+// the rest of it (a model's length unit follows the project's).
+struct CProjectSettings {
+    int manualRecalc = 0;
+    int advancedMode = 0; // 0 off, 2 on; a file may hold 1, which also means on
+    int planeSameAsRoom = 1;
+    int autoLayoutShape = 0; // not saved
+    int lengthUnit = 1;
+    std::string projectDate;
+    std::string projectName;
+    int autoLayoutValid = 0;
+    double autoJudgeBand = 0.0;
+    double autoJudgeFrequency = 0.0;
+    double autoBottomOffset = 0.0;
+    double autoLeftOffset = 0.0;
+    double autoRowPitch = 0.0;
+    double autoColumnPitch = 0.0;
+    int autoLayoutPattern = 2;
+    int installState = 2;
+    int freshProjectFlag = 1;
+    COrientation installAngles{kUnsetSentinel, kUnsetSentinel, kUnsetSentinel};
+    double installHeight = kUnsetSentinel;
+    int loadedFromFile = 0; // written; reading a file sets it
+
+    friend bool operator==(const CProjectSettings&, const CProjectSettings&) = default;
+};
