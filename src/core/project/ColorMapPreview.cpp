@@ -32,7 +32,7 @@ void CColorMapViewModel::BeginDrag() {
     m_drag->moving = m_doc.room.list.CurrentIndex();
     if (const CInstallationElement* moving = m_drag->installations.At(m_drag->moving))
         m_drag->power = moving->power;
-    m_drag->follow = m_doc.manualRecalc == 0 && Condition() && m_doc.HasInstallations();
+    m_drag->follow = m_doc.Settings().manualRecalc == 0 && Condition() && m_doc.HasInstallations();
 }
 
 void CColorMapViewModel::DragTo(const CPixel& p) {

@@ -16,7 +16,7 @@ struct DragScene : CDocFixture {
 
     explicit DragScene(int manualRecalc = 0) {
         AddModel(DirectionalSpeaker(1, 3));
-        doc.loadedFromFile = 1;
+        EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
         doc.conditions.Append(c);
@@ -26,7 +26,7 @@ struct DragScene : CDocFixture {
         view->SetViewDirection(0, 0, 0);
         EXPECT_EQ(Install(1.5, 1.5), 0);
         EXPECT_EQ(Install(2.5, 3.5), 0);
-        doc.manualRecalc = manualRecalc;
+        EditSettings(doc)->manualRecalc = manualRecalc;
         doc.SetModified(false);
     }
     void BeginDrag() {
