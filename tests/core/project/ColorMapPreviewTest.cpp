@@ -184,12 +184,14 @@ TEST(ColorMapFit, AProjectMadeWithoutAWindowFitsTheDesktopMapPane) {
     view.OnInitialUpdate(); // a new project: Room Parameters, then the fit
     const CColorMapCondition* condition = view.Condition();
     ASSERT_NE(condition, nullptr);
-    // The whole plane lies inside the pane (the annotations below it may scroll).
+    // The map pane of a new 785 x 500 project window, less its vertical scroll bar, holds the
+    // whole plane and the room's ceiling (the annotations below them may scroll).
+    const int paneWidth = 565, paneHeight = 400;
     for (const CQuad& quad : {view.CalculationPlaneQuad(), view.InstallationPlaneQuad()})
         for (const CPixel& corner : quad) {
             EXPECT_GE(corner.x, 0);
-            EXPECT_LT(corner.x, kDefaultMapClientWidth);
+            EXPECT_LT(corner.x, paneWidth);
             EXPECT_GE(corner.y, 0);
-            EXPECT_LT(corner.y, kDefaultMapClientHeight);
+            EXPECT_LT(corner.y, paneHeight);
         }
 }
