@@ -38,7 +38,12 @@ start() {
 stop() { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; }
 shot() { import -window root -crop 1180x760+0+0 +repage "$out/$1"; }
 
+# Positions below are those of the default project window (785 x 500) at the top left of a
+# 1180 x 760 main window; the demo projects are fitted to that pane when they are made.
 start "$work/demo/meeting-room.tdax"
+# The pointer over the map: the level under it and its spectrum in the response view.
+xdotool mousemove 470 215 sleep 0.3 mousemove 472 217
+sleep 1.5
 shot project-window.png
 stop
 
@@ -54,6 +59,28 @@ start "$work/demo/meeting-room.tdax"
 xdotool windowfocus --sync "$win" key --clearmodifiers alt+i
 sleep 1
 shot installation-menu.png
+stop
+
+# The line array of the hall dragged across the room: the map follows before the drop.
+start "$work/demo/hall.tdax"
+xdotool mousemove 390 156 sleep 0.5 mousedown 1
+for step in $(seq 1 12); do
+  xdotool mousemove $((390 + step * 12)) $((156 + step * 3)) sleep 0.05
+done
+sleep 3
+shot drag-preview.png
+stop
+
+start "$work/demo/hall.tdax"
+xdotool mousemove 198 8 click 1 sleep 0.7 mousemove 240 52 click 1 # Speaker > Module Arrangement
+sleep 1.5
+shot module-arrangement.png
+stop
+
+start "$work/demo/hall.tdax"
+xdotool mousemove 19 8 click 1 sleep 0.7 mousemove 73 163 click 1 # File > Print Preview
+sleep 3
+shot print-preview.png
 stop
 INNER
 chmod +x "$work/shoot.sh"

@@ -3,7 +3,9 @@
 #include "FakePorts.h"
 #include "GuiTestSupport.h"
 #include "acoustics/ColorMapCondition.h"
+#include "acoustics/InstallationElement.h"
 #include "project/CommandTable.h"
+#include "project/DAXDoc.h"
 
 #include <QComboBox>
 #include <QMenu>
@@ -155,6 +157,59 @@ private slots:
         f.view->Fit();
         QCOMPARE(f.Model().Condition()->scale, scale);
         QVERIFY(std::isfinite(f.Model().Condition()->scale));
+    }
+
+    void ADraggedSpeakerTakesTheMapAlongAndTheDropCalculatesIt() {
+        ViewFixture f;
+        QCOMPARE(f.Install(2.5, 2.5), 0);
+        QCOMPARE(f.Install(7.5, 7.5), 0);
+        const CVec3 start = f.doc.room.list.At(0)->position;
+        const CListeningPlane& plane = f.Model().Condition()->plane;
+        std::vector<double> stored;
+        for (const CPlaceElement& p : plane.points)
+            stored.push_back(p.level);
+        const QPoint from = f.ViewportPoint(start);
+        QTest::mouseMove(f.view->viewport(), from);
+        QTest::mousePress(f.view->viewport(), Qt::LeftButton, {}, from);
+        QVERIFY(f.Model().Dragging());
+        QTest::mouseMove(f.view->viewport(), f.ViewportPoint({7.3, 2.2, 0}));
+        // The map follows once the throttle lets it; the project itself stays as it was.
+        QTRY_VERIFY(f.Model().PreviewLevels() != nullptr);
+        QCOMPARE(f.doc.room.list.At(0)->position, start);
+        const std::vector<double> preview = *f.Model().PreviewLevels();
+
+        // A cell away from both speakers' symbols whose colour the move changes.
+        const auto cellPixel = [&](std::size_t i) {
+            const CPlaceElement& p = plane.points[i];
+            return f.ViewportPoint({p.x, p.y, p.z});
+        };
+        std::size_t cell = plane.points.size();
+        for (std::size_t i = 0; i < plane.points.size(); ++i) {
+            const CPlaceElement& p = plane.points[i];
+            const bool clear = std::hypot(p.x - 7.5, p.y - 2.5) > 1.5 &&
+                               std::hypot(p.x - 7.5, p.y - 7.5) > 1.5 && p.x > 3;
+            if (clear && plane.ColorOf(preview[i]) != plane.ColorOf(stored[i])) {
+                cell = i;
+                break;
+            }
+        }
+        QVERIFY(cell < plane.points.size());
+        const auto colourAt = [&](const QPoint& at) {
+            return f.view->viewport()->grab().toImage().pixelColor(at);
+        };
+        const auto colourOf = [](std::uint32_t c) {
+            return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+        };
+        QCOMPARE(colourAt(cellPixel(cell)), colourOf(plane.ColorOf(preview[cell])));
+
+        QTest::mouseRelease(f.view->viewport(), Qt::LeftButton, {}, f.ViewportPoint({7.3, 2.2, 0}));
+        QVERIFY(!f.Model().Dragging());
+        QCOMPARE(f.doc.room.list.At(0)->position.x, 7.5);
+        QCOMPARE(f.doc.room.list.At(0)->position.y, 2.5);
+        QVERIFY(f.Model().PreviewLevels() == nullptr);
+        // The exact map replaced the stored one and the window shows it.
+        QVERIFY(std::abs(plane.points[cell].level - preview[cell]) < 0.01);
+        QCOMPARE(colourAt(cellPixel(cell)), colourOf(plane.ColorOf(plane.points[cell].level)));
     }
 
     void PrintingToAFileDrawsAndGivesTheScreenBack() {

@@ -5,9 +5,9 @@
 #include "paint/DaxIcons.h"
 #include "paint/GuiText.h"
 #include "paint/MapPainter.h"
-#include "project/ColorMapTexts.h"
 #include "project/ColorMapViewModel.h"
 #include "project/ProjectFile.h"
+#include "project/Strings.h"
 
 #include <QImage>
 #include <QPaintEngine>

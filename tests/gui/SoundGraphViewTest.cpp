@@ -112,6 +112,31 @@ private slots:
         QCOMPARE(Grey(image, FrequencyToX(entry, 45), y), 255);
     }
 
+    void aCurveBelowTheAxisStaysInsideTheFrame() {
+        CDocFixture f;
+        CSoundGraphView view(f.doc);
+        view.resize(330, 256);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        CSoundGraphCondition& entry = *view.Model().Entry();
+        // A band without data reads 0 dB, far below the axis.
+        const double frequencies[] = {300, 700, 2000};
+        const double levels[] = {95, 0, 95};
+        entry.data.SetCurve(0, 3, frequencies, levels);
+        f.doc.Notify(CDocumentChange::Curves());
+        QTest::qWait(30);
+        const QImage image = Render(view);
+        // The fall shows inside the frame ...
+        bool crossed = false;
+        for (int x = FrequencyToX(entry, 300); x <= FrequencyToX(entry, 700); ++x)
+            crossed = crossed || Grey(image, x, LevelToY(entry, 60)) == 0;
+        QVERIFY(crossed);
+        // ... and stops at its bottom line, above the labels.
+        const int x = FrequencyToX(entry, 700);
+        for (int y = LevelToY(entry, 50) + 1; y < image.height(); ++y)
+            QCOMPARE(Grey(image, x, y), 255);
+    }
+
     void closingTheFirstOfTwoViewsLeavesTheOtherOnEntryZero() {
         CDocFixture f;
         auto first = std::make_unique<CSoundGraphView>(f.doc);

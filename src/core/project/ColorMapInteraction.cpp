@@ -143,8 +143,10 @@ bool CColorMapViewModel::GridCellAt(const CPixel& p, CVec3& centre) const {
 
 EMapCursor CColorMapViewModel::MouseMove(const CPixel& p) {
     return m_doc.Guarded(EMapCursor::Arrow, [&]() -> EMapCursor {
-        if (m_dragging)
+        if (m_dragging) {
+            DragTo(p);
             return EMapCursor::Drag;
+        }
         m_hot = false;
         const int hot = InstallationAt(p);
         if (hot >= 0) {
@@ -181,6 +183,7 @@ EMapCursor CColorMapViewModel::LeftDown(const CPixel& p) {
         return EMapCursor::Arrow;
     m_hot = false;
     m_dragging = true;
+    BeginDrag();
     return EMapCursor::Drag;
 }
 
@@ -189,6 +192,9 @@ void CColorMapViewModel::LeftUp(const CPixel& p) {
         if (!m_dragging)
             return;
         m_dragging = false;
+        // The picture goes back to the document's state before the edit asks its questions.
+        m_drag.reset();
+        Repaint();
         const bool inside = InsideInstallationPlane(p) || InsideCalculationPlane(p);
         CDAXDoc::CEditStep step(m_doc,
                                 inside ? Strings::kStepMoveSpeaker : Strings::kStepRemoveSpeaker);
@@ -232,14 +238,9 @@ int CColorMapViewModel::MoveCurrentInstallation(const CPixel& p) {
     const CInstallationElement* current = m_doc.room.Current();
     if (!current)
         return 2;
+    // A point in neither grid nor plane cell (an edge pixel) moves to the origin, as it always has.
     CVec3 target;
-    if (!GridCellAt(p, target)) {
-        const int cell = CellAt(p);
-        if (cell >= 0) {
-            const CPlaceElement& point = Condition()->plane.points[static_cast<std::size_t>(cell)];
-            target = {point.x, point.y, point.z};
-        }
-    }
+    DropTarget(p, target);
     CInstallationElement values = *current;
     values.position = target;
     CDAXDoc::CEditStep step(m_doc, Strings::kStepMoveSpeaker);
@@ -247,6 +248,17 @@ int CColorMapViewModel::MoveCurrentInstallation(const CPixel& p) {
         return 2;
     RefreshAfterEdit(m_doc);
     return 1;
+}
+
+bool CColorMapViewModel::DropTarget(const CPixel& p, CVec3& target) const {
+    if (GridCellAt(p, target))
+        return true;
+    const int cell = CellAt(p);
+    if (cell < 0)
+        return false;
+    const CPlaceElement& point = Condition()->plane.points[static_cast<std::size_t>(cell)];
+    target = {point.x, point.y, point.z};
+    return true;
 }
 
 CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight) {

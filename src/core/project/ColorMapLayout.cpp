@@ -4,7 +4,7 @@
 #include "common/FormatSignificant.h"
 #include "common/Units.h"
 #include "project/BandChoice.h"
-#include "project/ColorMapTexts.h"
+#include "project/Strings.h"
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
 

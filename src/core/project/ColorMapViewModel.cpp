@@ -67,11 +67,19 @@ void CColorMapViewModel::OnInitialUpdate() {
 }
 
 void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& change) {
+    // A change under a drag (an undo from the keyboard, another window's edit) ends the drag:
+    // the copy of the installations it moves no longer matches the project.
+    if (m_dragging) {
+        m_dragging = false;
+        m_drag.reset();
+    }
     if (hint == kHintNone && change.removedCondition >= 0 &&
         m_conditionIndex > change.removedCondition)
         --m_conditionIndex;
     if (hint != kHintAcoustics)
         return;
+    // The level under the cursor was read from the map that just changed; the spectrum went too.
+    m_readout = {};
     if (change.restored) {
         // The plane came back with its levels and view settings; the projection and the lists
         // follow them.

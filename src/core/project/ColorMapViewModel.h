@@ -7,8 +7,11 @@
 #include "project/DocumentView.h"
 #include "project/Ports.h"
 
+#include "acoustics/ColorMapCondition.h"
+
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +19,7 @@
 class CDAXDoc;
 #include "acoustics/ColorMapCondition.h"
 #include "project/BandChoice.h"
+class CInstallationElementList;
 
 // A drop-down list: the texts a widget shows (items), the value of each entry and the selected
 // entry (-1 for none). Front ends that choose without a widget choose by value, never by text.
@@ -47,6 +51,13 @@ struct CCursorReadout {
     CVec3 point;
     double level = 0.0;
 };
+
+// The colour map pane of a new project window (785 x 500 pixels) less its vertical scroll bar,
+// which the annotations under the picture always need.
+// A project made without a window (the command-line tool) is fitted to it, so the desktop
+// program opens it as it would have drawn it.
+inline constexpr int kDefaultMapClientWidth = 565;
+inline constexpr int kDefaultMapClientHeight = 400;
 
 // State and logic of one colour map view: which condition it shows, when its map is calculated,
 // the contents of its band, frequency and mode lists, and its projection of the room.
@@ -154,9 +165,32 @@ public:
     int DropSpeaker(const CPixel& p);
     // Moves the current installation to the grid cell (or plane cell) under p: 1 done, 2 not.
     int MoveCurrentInstallation(const CPixel& p);
+    // Where a speaker dropped at p goes: the installation-grid cell under p, else the first
+    // calculation-plane cell under it; false when neither is under p.
+    bool DropTarget(const CPixel& p, CVec3& target) const;
     bool Hot() const { return m_hot; }
     bool Dragging() const { return m_dragging; }
     const CCursorReadout& Readout() const { return m_readout; }
+
+    // --- Live map while a speaker is dragged (ColorMapPreview.cpp) ---
+    // A drag moves a copy of the installations, so the document changes only on the drop, where
+    // the exact map is calculated as before. Any change of the document ends the drag.
+    // The installations as the picture shows them: the drag's copy while a speaker is dragged.
+    const CInstallationElementList& ShownInstallations() const;
+    // The dragged installation while the pointer is outside both planes, where a drop asks to
+    // remove it: the picture leaves it out. -1 otherwise.
+    int HiddenInstallation() const;
+    // The levels of the plane's points with the dragged speaker where it is now, or null while
+    // the stored levels show (no drag step yet, manual recalculation, or a plane too large for
+    // the preview's memory bound).
+    const std::vector<double>* PreviewLevels() const;
+    // A drag step waits for its map.
+    bool PreviewPending() const;
+    // The map for the latest drag position; false when none was waiting or it could not be had.
+    bool UpdatePreview();
+    // How long the view waits before the next step's map: as long as the last one took, so the
+    // window keeps at least half of the time for itself (15 to 500 ms).
+    int PreviewDelayMs() const;
 
     // The Room Parameters dialog of this view; Ok when the project took its values.
     ERoomParametersAnswer RunRoomParameters(bool commandMode);
@@ -172,6 +206,10 @@ private:
             onRepaint();
     }
 
+    struct CDragState;
+    void BeginDrag();
+    void DragTo(const CPixel& p);
+
     CDAXDoc& m_doc;
     int m_conditionIndex = -1;
     CMapResult m_lastResult;
@@ -179,13 +217,15 @@ private:
     std::vector<CBandChoice> m_bandChoices;
     std::vector<CFrequencyChoice> m_frequencyChoices;
     double m_maxW = 0, m_minW = 0, m_maxU = 0, m_minU = 0;
-    int m_clientWidth = 800, m_clientHeight = 600;
+    int m_clientWidth = kDefaultMapClientWidth, m_clientHeight = kDefaultMapClientHeight;
     bool m_printing = false;
     int m_pageWidth = 0, m_pageHeight = 0;
     bool m_hot = false, m_dragging = false;
     std::array<int, 4> m_savedMargins{};
     double m_savedScale = 0.0;
     CCursorReadout m_readout;
+    // Only while a speaker is dragged (shared_ptr: the type is complete in one file only).
+    std::shared_ptr<CDragState> m_drag;
 };
 
 // The condition of a new project's first view: default settings and a plane for the unit.

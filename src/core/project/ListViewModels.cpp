@@ -1,7 +1,6 @@
 #include "project/ListViewModels.h"
 
 #include "common/FormatSignificant.h"
-#include "project/ColorMapTexts.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"

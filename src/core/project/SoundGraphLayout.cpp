@@ -116,3 +116,26 @@ std::vector<CGraphTick> LevelTicks(const CSoundGraphDataList& data) {
         return LinearTicks(data.levelMin, data.levelMax, data.levelStep);
     return DecadeTicks(data.levelMin, data.levelMax, false);
 }
+
+std::vector<bool> LabelsThatFit(const std::vector<CLabelSpan>& labels, int gap) {
+    const std::size_t n = labels.size();
+    std::vector<bool> keep(n, false);
+    if (n == 0)
+        return keep;
+    const auto clear = [gap](const CLabelSpan& a, const CLabelSpan& b) {
+        return a.left + a.width + gap <= b.left || b.left + b.width + gap <= a.left;
+    };
+    keep[0] = true;
+    if (n == 1)
+        return keep;
+    const CLabelSpan& last = labels[n - 1];
+    keep[n - 1] = clear(labels[0], last);
+    std::size_t previous = 0;
+    for (std::size_t i = 1; i + 1 < n; ++i) {
+        if (clear(labels[previous], labels[i]) && (!keep[n - 1] || clear(labels[i], last))) {
+            keep[i] = true;
+            previous = i;
+        }
+    }
+    return keep;
+}

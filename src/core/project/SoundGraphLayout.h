@@ -45,3 +45,13 @@ std::vector<CGraphTick> FrequencyTicks(const CSoundGraphDataList& data);
 // Horizontal lines, every level step from the minimum, all labelled; a logarithmic level axis
 // walks decades like the frequency axis.
 std::vector<CGraphTick> LevelTicks(const CSoundGraphDataList& data);
+
+// A label's horizontal extent in pixels: left edge and width.
+struct CLabelSpan {
+    int left = 0;
+    int width = 0;
+};
+// Which of the labels along an axis (in axis order) to draw so that no two come closer than
+// `gap` pixels: the two ends always (they say the range), the ones between while they keep
+// clear of the labels already kept. Both ends too close together keep the first alone.
+std::vector<bool> LabelsThatFit(const std::vector<CLabelSpan>& labels, int gap);

@@ -1,6 +1,7 @@
 #include "app/AppIcons.h"
 
 #include "paint/DaxIcons.h"
+#include "paint/IconDrawing.h"
 #include "project/MenuLayout.h"
 
 #include <QFont>
@@ -11,8 +12,6 @@
 #include <functional>
 
 namespace {
-
-const int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128};
 
 const QColor kInk(40, 48, 64);
 const QColor kPaper(250, 250, 246);
@@ -51,7 +50,7 @@ const char* ThemeName(int id) {
 }
 
 QPen Pen(const QColor& color, double width = 1.2) {
-    return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    return RoundPen(color, width);
 }
 
 void Page(QPainter& p) {
@@ -142,17 +141,8 @@ void Room(QPainter& p) {
     p.drawLine(QPointF(3, 12.5), QPointF(7, 14.5)); // a dimension line along the floor
 }
 
-void Speaker(QPainter& p, const QRectF& box) {
-    p.setPen(Pen(kInk, 1));
-    p.setBrush(QColor(70, 76, 90));
-    p.drawRoundedRect(box, 0.8, 0.8);
-    p.setBrush(QColor(200, 204, 212));
-    const double r = box.width() * 0.32;
-    p.drawEllipse(QPointF(box.center().x(), box.bottom() - r - box.width() * 0.18), r, r);
-}
-
 void Import(QPainter& p) {
-    Speaker(p, QRectF(8.5, 4, 6, 10));
+    PaintLoudspeaker(p, QRectF(8.5, 4, 6, 10), QColor(70, 76, 90), kInk, 1);
     p.setPen(Pen(kAccent, 1.8));
     p.drawLine(QPointF(1.5, 9), QPointF(7, 9));
     p.drawLine(QPointF(4.5, 6.5), QPointF(7, 9));
@@ -237,21 +227,6 @@ void About(QPainter& p) {
     p.drawText(QRectF(0, 0, 16, 16.5), Qt::AlignCenter, "?");
 }
 
-QIcon IconFromPainter(const std::function<void(QPainter&, int)>& paint) {
-    QIcon icon;
-    for (int size : kIconSizes) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        paint(painter, size);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
-}
-
 } // namespace
 
 bool PaintCommandGlyph(QPainter& p, int id, int size) {
@@ -334,7 +309,8 @@ QIcon DrawnCommandIcon(int id) {
     test.end();
     if (!known)
         return {};
-    return IconFromPainter([id](QPainter& p, int size) { PaintCommandGlyph(p, id, size); });
+    return IconFromDrawing({16, 22, 24, 32, 48, 64, 128},
+                           [id](QPainter& p, int size) { PaintCommandGlyph(p, id, size); });
 }
 
 QIcon CommandIcon(int id) {

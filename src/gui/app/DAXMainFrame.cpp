@@ -362,8 +362,9 @@ CDAXChildFrame* CDAXMainFrame::AddChild(CDAXChildFrame* child) {
 CDAXChildFrame* CDAXMainFrame::NewProject() {
     auto* child = AddChild(
         new CDAXChildFrame(CDAXDocTemplate::NewDocument(m_app.LengthUnit()), &m_app.Settings()));
-    child->InitialUpdate();
+    // Shown first, so the map fits the pane it really has.
     child->parentWidget()->show();
+    child->InitialUpdate();
     child->setFocus();
     UpdateCommandUI();
     return child;
@@ -393,8 +394,9 @@ CDAXChildFrame* CDAXMainFrame::OpenProject(const QString& path) {
     if (!result.notice.isEmpty())
         QMessageBox::information(this, kAppMessageTitle, result.notice);
     auto* child = AddChild(new CDAXChildFrame(std::move(result.document), &m_app.Settings()));
-    child->InitialUpdate();
+    // Shown first, so the map fits the pane it really has.
     child->parentWidget()->show();
+    child->InitialUpdate();
     child->setFocus();
     AddRecentFile(FromCorePath(child->Document().PathName()));
     UpdateCommandUI();

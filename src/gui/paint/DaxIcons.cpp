@@ -1,5 +1,7 @@
 #include "paint/DaxIcons.h"
 
+#include "paint/IconDrawing.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -8,33 +10,16 @@ namespace {
 // All shapes are drawn on a 32 x 32 grid and scaled to the requested size.
 constexpr qreal kGrid = 32.0;
 
-// A loudspeaker seen from the front: a cabinet with a cone. `accent` colours the cabinet edge.
-void PaintSpeaker(QPainter& p, const QRectF& box, const QColor& body, const QColor& accent) {
-    p.setPen(QPen(accent, box.width() / 14.0));
-    p.setBrush(body);
-    p.drawRoundedRect(box, box.width() / 6.0, box.width() / 6.0);
-    const QPointF centre(box.center().x(), box.top() + box.height() * 0.6);
-    const qreal cone = box.width() * 0.36;
-    p.setPen(QPen(QColor(30, 30, 30), box.width() / 20.0));
-    p.setBrush(QColor(200, 200, 200));
-    p.drawEllipse(centre, cone, cone);
-    p.setBrush(QColor(60, 60, 60));
-    p.drawEllipse(centre, cone * 0.4, cone * 0.4);
-    const QPointF tweeter(box.center().x(), box.top() + box.height() * 0.18);
-    p.setBrush(QColor(200, 200, 200));
-    p.drawEllipse(tweeter, box.width() * 0.1, box.width() * 0.1);
-}
-
 void PaintIcon(QPainter& p, EDaxIcon icon) {
     switch (icon) {
     case EDaxIcon::Speaker:
-        PaintSpeaker(p, QRectF(9, 4, 14, 24), QColor(90, 110, 140), QColor(20, 30, 60));
+        PaintLoudspeaker(p, QRectF(9, 4, 14, 24), QColor(90, 110, 140), QColor(20, 30, 60));
         break;
     case EDaxIcon::CurrentSpeaker:
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(255, 200, 0, 200));
         p.drawEllipse(QPointF(16, 16), 15.5, 15.5);
-        PaintSpeaker(p, QRectF(9, 4, 14, 24), QColor(200, 40, 40), QColor(90, 0, 0));
+        PaintLoudspeaker(p, QRectF(9, 4, 14, 24), QColor(200, 40, 40), QColor(90, 0, 0));
         break;
     case EDaxIcon::Application: {
         // Colour-map bands behind a speaker: what the program is about, at a glance.
@@ -46,7 +31,7 @@ void PaintIcon(QPainter& p, EDaxIcon icon) {
             const qreal r = 15.5 - i * 2.6;
             p.drawEllipse(QPointF(21, 21), r, r);
         }
-        PaintSpeaker(p, QRectF(3, 2, 13, 22), QColor(60, 60, 70), QColor(10, 10, 20));
+        PaintLoudspeaker(p, QRectF(3, 2, 13, 22), QColor(60, 60, 70), QColor(10, 10, 20));
         break;
     }
     }
@@ -94,7 +79,7 @@ QPoint PaintCursor(QPainter& p, EDaxCursor cursor) {
     switch (cursor) {
     case EDaxCursor::OverSpeaker:
         PaintArrow(p);
-        PaintSpeaker(p, QRectF(17, 14, 10, 16), QColor(90, 110, 140), QColor(20, 30, 60));
+        PaintLoudspeaker(p, QRectF(17, 14, 10, 16), QColor(90, 110, 140), QColor(20, 30, 60));
         return {1, 1};
     case EDaxCursor::PressSpeaker:
         PaintArrow(p);
@@ -106,18 +91,10 @@ QPoint PaintCursor(QPainter& p, EDaxCursor cursor) {
         return {1, 1};
     case EDaxCursor::DragSpeaker:
         PaintMoveArrows(p);
-        PaintSpeaker(p, QRectF(11.5, 8.5, 9, 15), QColor(200, 40, 40), QColor(90, 0, 0));
+        PaintLoudspeaker(p, QRectF(11.5, 8.5, 9, 15), QColor(200, 40, 40), QColor(90, 0, 0));
         return {16, 16};
     }
     return {0, 0};
-}
-
-QImage Canvas(int logicalSize, qreal ratio) {
-    const int pixels = qMax(1, qRound(logicalSize * ratio));
-    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    image.setDevicePixelRatio(ratio);
-    return image;
 }
 
 void Prepare(QPainter& p, int logicalSize) {
@@ -127,7 +104,7 @@ void Prepare(QPainter& p, int logicalSize) {
 } // namespace
 
 QImage DaxIconImage(EDaxIcon icon, int logicalSize, qreal devicePixelRatio) {
-    QImage image = Canvas(logicalSize, devicePixelRatio);
+    QImage image = IconCanvas(logicalSize, devicePixelRatio);
     QPainter p(&image);
     Prepare(p, logicalSize);
     PaintIcon(p, icon);
@@ -135,14 +112,14 @@ QImage DaxIconImage(EDaxIcon icon, int logicalSize, qreal devicePixelRatio) {
 }
 
 QIcon DaxIcon(EDaxIcon icon) {
-    QIcon result;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        result.addPixmap(QPixmap::fromImage(DaxIconImage(icon, size)));
-    return result;
+    return IconFromDrawing({16, 24, 32, 48, 64, 128, 256}, [icon](QPainter& p, int size) {
+        Prepare(p, size);
+        PaintIcon(p, icon);
+    });
 }
 
 QCursor DaxCursor(EDaxCursor cursor, qreal devicePixelRatio) {
-    QImage image = Canvas(32, devicePixelRatio);
+    QImage image = IconCanvas(32, devicePixelRatio);
     QPoint hotSpot;
     {
         QPainter p(&image);

@@ -3,7 +3,6 @@
 #include "acoustics/ColorMapCondition.h"
 #include "paint/DaxIcons.h"
 #include "paint/GuiText.h"
-#include "project/ColorMapTexts.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
@@ -83,9 +82,14 @@ void PaintCells(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
     }
     const EPlaneOrientation orientation = plane.Orientation();
     const CMapProjector projector = view.Projector();
-    for (const CPlaceElement& cell : plane.points)
+    // While a speaker is dragged the cells show where the drop would take the map.
+    const std::vector<double>* preview = view.PreviewLevels();
+    for (std::size_t i = 0; i < plane.points.size(); ++i) {
+        const CPlaceElement& cell = plane.points[i];
+        const double level = preview ? (*preview)[i] : cell.level;
         FillQuad(p, projector.Quad(CellCorners(cell, orientation)),
-                 FromColorRef(plane.ColorOf(cell.level)));
+                 FromColorRef(plane.ColorOf(level)));
+    }
     p.restore();
 }
 
@@ -129,12 +133,13 @@ void PaintAxes(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) 
     }
 }
 
-void PaintSpeakers(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) {
-    const int current = doc.room.CurrentIndex();
+void PaintSpeakers(QPainter& p, const CColorMapViewModel& view) {
+    const CInstallationElementList& installations = view.ShownInstallations();
+    const int current = installations.CurrentIndex();
     if (view.Printing()) {
         const int b = view.PageWidth() / 80;
         p.setPen(QPen(Qt::black, std::max(1, view.FontHeight() / 8)));
-        for (const CInstallationElement& e : doc.room.List()) {
+        for (const CInstallationElement& e : installations) {
             const QPoint c = ToQt(view.PixelOf(e.position));
             p.drawLine(c.x() - b, c.y() - b, c.x() + b, c.y() + b);
             p.drawLine(c.x() - b, c.y() + b, c.x() + b, c.y() - b);
@@ -142,11 +147,13 @@ void PaintSpeakers(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& vi
         return;
     }
     const qreal ratio = p.device() ? p.device()->devicePixelRatioF() : 1.0;
-    int index = 0;
-    for (const CInstallationElement& e : doc.room.List()) {
-        const QPoint c = ToQt(view.PixelOf(e.position));
-        p.drawImage(QRect(c.x() - 16, c.y() - 16, 32, 32), SpeakerImage(index == current, ratio));
-        ++index;
+    // A speaker dragged out of the room is left out: the drop there removes it.
+    const int hidden = view.HiddenInstallation();
+    for (int i = 0; i < installations.Count(); ++i) {
+        if (i == hidden)
+            continue;
+        const QPoint c = ToQt(view.PixelOf(installations.At(i)->position));
+        p.drawImage(QRect(c.x() - 16, c.y() - 16, 32, 32), SpeakerImage(i == current, ratio));
     }
 }
 
@@ -249,7 +256,7 @@ void PaintColorMap(QPainter& painter, const CDAXDoc& doc, const CColorMapViewMod
         PaintCells(painter, doc, view, plane);
         PaintRoom(painter, doc, view);
         PaintAxes(painter, doc, view);
-        PaintSpeakers(painter, doc, view);
+        PaintSpeakers(painter, view);
         PaintPlaneLabels(painter, doc, view, plane);
         PaintAnnotations(painter, doc, view, *condition);
         PaintLegend(painter, view, plane, options.comboHeight);

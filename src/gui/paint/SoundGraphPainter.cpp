@@ -7,7 +7,9 @@
 
 #include <QPolygon>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 const QColor kLightGrid(200, 200, 200);
@@ -64,17 +66,33 @@ void PaintSoundGraph(QPainter& painter, const CSoundGraphCondition& entry, int f
     }
 
     const bool logFrequencies = d.frequencyAxisType != 0;
-    for (const CGraphTick& tick : FrequencyTicks(d)) {
+    const std::vector<CGraphTick> ticks = FrequencyTicks(d);
+    const auto labelX = [&](const CGraphTick& tick) {
         const int x = FrequencyToX(entry, tick.value);
-        if (tick.Labelled()) {
-            const int labelX = logFrequencies ? x - h / 2 : x - 2 * h;
-            withPen(Qt::black, [&] { Text(painter, labelX, yMin + h / 2, ToQString(tick.label)); });
-        }
+        return logFrequencies ? x - h / 2 : x - 2 * h;
+    };
+    // In a narrow pane neighbouring labels would run into each other: some give way.
+    std::vector<CLabelSpan> spans;
+    for (const CGraphTick& tick : ticks)
+        if (tick.Labelled())
+            spans.push_back(
+                {labelX(tick), painter.fontMetrics().horizontalAdvance(ToQString(tick.label))});
+    const std::vector<bool> shown = LabelsThatFit(spans, std::max(2, h / 4));
+    std::size_t labelIndex = 0;
+    for (const CGraphTick& tick : ticks) {
+        const int x = FrequencyToX(entry, tick.value);
+        if (tick.Labelled() && shown[labelIndex++])
+            withPen(Qt::black,
+                    [&] { Text(painter, labelX(tick), yMin + h / 2, ToQString(tick.label)); });
         withPen(tick.Labelled() ? kLabelledGrid : kLightGrid,
                 [&] { painter.drawLine(x, yMin, x, yMax); });
     }
 
     painter.setPen(Pen(Qt::black));
+    // Levels beyond the axes (a band without data reads 0 dB) stay inside the frame.
+    painter.setClipRect(QRect(QPoint(std::min(xMin, xMax), std::min(yMin, yMax)),
+                              QPoint(std::max(xMin, xMax), std::max(yMin, yMax))),
+                        Qt::IntersectClip);
     for (const CSoundGraphData& curve : d.curves) {
         QPolygon line;
         for (int i = 0; i < curve.PointCount(); ++i) {

@@ -4,9 +4,9 @@
 #include "paint/DaxIcons.h"
 #include "paint/GuiText.h"
 #include "paint/MapPainter.h"
-#include "project/ColorMapTexts.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
+#include "project/Strings.h"
 
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -17,9 +17,12 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -65,6 +68,9 @@ CColorMapView::CColorMapView(CDAXDoc& document, QWidget* parent)
             ModelChanged();
         });
     }
+    m_previewTimer = new QTimer(this);
+    m_previewTimer->setSingleShot(true);
+    connect(m_previewTimer, &QTimer::timeout, this, &CColorMapView::UpdatePreview);
     m_model.onRepaint = [this] { ModelChanged(); };
     m_listener = std::make_unique<CChangeListener>(document, [this] {
         SyncCombos();
@@ -111,9 +117,18 @@ void CColorMapView::InitialUpdate() {
     if (m_initialised)
         return;
     m_initialised = true;
-    m_model.SetClientSize(viewport()->width(), viewport()->height());
+    SyncClientSize();
     Guarded([&] { m_model.OnInitialUpdate(); });
     ModelChanged();
+}
+
+void CColorMapView::SyncClientSize() {
+    // The annotation block under the picture makes it taller than the pane, so the vertical
+    // scroll bar is there once a map shows: a fit leaves room for it.
+    const int bar = verticalScrollBar()->isVisible()
+                        ? 0
+                        : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    m_model.SetClientSize(std::max(1, viewport()->width() - bar), viewport()->height());
 }
 
 void CColorMapView::ModelChanged() {
@@ -190,7 +205,7 @@ void CColorMapView::paintEvent(QPaintEvent*) {
 
 void CColorMapView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    m_model.SetClientSize(viewport()->width(), viewport()->height());
+    SyncClientSize();
     UpdateScrollBars();
 }
 
@@ -228,6 +243,10 @@ void CColorMapView::mouseMoveEvent(QMouseEvent* event) {
     const CVec3 before = m_model.Readout().point;
     if (!Guarded([&] { cursor = m_model.MouseMove(PictureAt(position)); }))
         return;
+    if (m_model.Dragging()) {
+        SchedulePreview();
+        return;
+    }
     SetMapCursor(cursor);
     const CCursorReadout& now = m_model.Readout();
     if (now.valid && (!hadReadout || !(now.point == before)))
@@ -271,11 +290,24 @@ void CColorMapView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     if (event->button() == Qt::LeftButton && m_model.Dragging()) {
+        m_previewTimer->stop();
         const CPixel at = PictureAt(event->position().toPoint());
         SetMapCursor(EMapCursor::Arrow);
         Guarded([&] { m_model.LeftUp(at); });
         ModelChanged();
     }
+}
+
+void CColorMapView::SchedulePreview() {
+    if (m_model.PreviewPending() && !m_previewTimer->isActive())
+        m_previewTimer->start(m_model.PreviewDelayMs());
+}
+
+void CColorMapView::UpdatePreview() {
+    if (Guarded([&] { m_model.UpdatePreview(); }))
+        viewport()->update();
+    // A move that came while this map was computed waits for the next turn.
+    SchedulePreview();
 }
 
 void CColorMapView::wheelEvent(QWheelEvent* event) {
@@ -345,8 +377,8 @@ QMenu* CColorMapView::CreateContextMenu(EMapMenu which, QWidget* parent) {
         action->setData(id);
     };
     if (which == EMapMenu::Speaker) {
-        add(Strings::kRemoveMenu, kCmdRemoveInstallation);
-        add(Strings::kPropertiesMenu, kCmdChangeInstallation);
+        add(Strings::kMenuRemove, kCmdRemoveInstallation);
+        add(Strings::kMenuProperties, kCmdChangeInstallation);
     } else {
         add(Strings::kRoomParametersMenu, kCmdRoomParameters);
     }
@@ -446,6 +478,9 @@ void CColorMapView::PrintPreview() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setResolution(600);
     QPrintPreviewDialog preview(&printer, this);
+    // Qt's default is a small window; a page is read at a size that shows its texts.
+    if (const QScreen* screen = this->screen())
+        preview.resize(screen->availableGeometry().size() * 4 / 5);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* target) { PrintTo(*target); });
     preview.exec();

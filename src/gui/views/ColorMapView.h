@@ -10,6 +10,7 @@
 #include <memory>
 
 class QComboBox;
+class QTimer;
 class QMenu;
 class QPrinter;
 class CDAXDoc;
@@ -75,10 +76,16 @@ private:
     CPixel PictureAt(const QPoint& viewportPosition) const;
     void SetMapCursor(EMapCursor cursor);
     void UpdateScrollBars();
+    // The model fits the picture to the viewport less the vertical scroll bar.
+    void SyncClientSize();
     void SyncCombos();
     void ModelChanged();
     void RunCommand(int id);
     void PrintWithDialog(bool askFirst);
+    // While a speaker is dragged: the next map of the live preview, after the model's delay, so
+    // pointer events and painting keep their share of the time.
+    void SchedulePreview();
+    void UpdatePreview();
 
     CDAXDoc& m_doc;
     CColorMapViewModel m_model;
@@ -88,5 +95,6 @@ private:
     std::array<CComboModel, 3> m_shownCombos;
     bool m_initialised = false;
     bool m_rotating = false;
+    QTimer* m_previewTimer = nullptr;
     QPoint m_rotateFrom;
 };

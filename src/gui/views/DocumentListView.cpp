@@ -55,7 +55,11 @@ void CDocumentListView::Refill() {
         QStringList texts;
         for (const std::string& text : row)
             texts << ToQString(text);
-        items << new QTreeWidgetItem(texts);
+        auto* item = new QTreeWidgetItem(texts);
+        // A long speaker name is cut short in its column; the pointer shows it whole.
+        for (int i = 0; i < texts.size(); ++i)
+            item->setToolTip(i, texts[i]);
+        items << item;
     }
     m_list->addTopLevelItems(items);
     m_refilling = false;

@@ -91,3 +91,33 @@ TEST(SoundGraphLayout, DamagedAxesFromAFileNeitherDivideByZeroNorOverflow) {
     entry.data.frequencyMax = 20000;
     EXPECT_EQ(FrequencyToX(entry, 20000), 1000000000 + entry.left + 1);
 }
+
+TEST(SoundGraphLayout, LabelsThatWouldTouchGiveWayToTheEnds) {
+    // A narrow pane: the default axis over 150 pixels puts "10k" 15 pixels before "20k".
+    CSoundGraphCondition entry = DefaultEntry();
+    FitGraph(entry, true, 200, 256);
+    std::vector<CLabelSpan> spans;
+    for (const CGraphTick& tick : FrequencyTicks(entry.data))
+        if (tick.Labelled())
+            spans.push_back(
+                {FrequencyToX(entry, tick.value) - 6, static_cast<int>(7 * tick.label.size())});
+    ASSERT_EQ(spans.size(), 5u); // 20, 100, 1k, 10k, 20k
+    EXPECT_EQ(LabelsThatFit(spans, 2), (std::vector<bool>{true, true, true, false, true}));
+    // Wide enough, every label stays.
+    FitGraph(entry, true, 600, 256);
+    for (std::size_t i = 0; i < spans.size(); ++i)
+        spans[i].left =
+            FrequencyToX(entry, std::vector<double>{20, 100, 1000, 10000, 20000}[i]) - 6;
+    EXPECT_EQ(LabelsThatFit(spans, 2), std::vector<bool>(5, true));
+    // The gap counts: two labels exactly `gap` apart both stay, one pixel closer they do not.
+    EXPECT_EQ(LabelsThatFit({{0, 10}, {12, 10}, {40, 10}}, 2),
+              (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(LabelsThatFit({{0, 10}, {11, 10}, {40, 10}}, 2),
+              (std::vector<bool>{true, false, true}));
+    // A middle label clear of the first but too close to the last end goes.
+    EXPECT_EQ(LabelsThatFit({{0, 10}, {20, 10}, {31, 10}}, 2),
+              (std::vector<bool>{true, false, true}));
+    // Ends on top of each other: the first alone.
+    EXPECT_EQ(LabelsThatFit({{0, 10}, {5, 10}}, 2), (std::vector<bool>{true, false}));
+    EXPECT_TRUE(LabelsThatFit({}, 2).empty());
+}

@@ -1,0 +1,104 @@
+// The colour map following a dragged speaker: the drag moves a copy of the installations, and
+// CLivePreview recomputes only the moving one per step.
+#include "acoustics/AcousticScene.h"
+#include "acoustics/InstallationElement.h"
+#include "acoustics/LivePreview.h"
+#include "project/ColorMapViewModel.h"
+#include "project/DAXDoc.h"
+
+#include <algorithm>
+#include <chrono>
+
+struct CColorMapViewModel::CDragState {
+    CInstallationElementList installations;
+    int moving = 0;
+    double power = 0.0; // the moving installation's own
+    // The pointer is outside both planes: a drop there removes the speaker, so the picture
+    // leaves it out (its power is 0 in the copy) until the pointer comes back.
+    bool out = false;
+    // The map follows only where the drop would recalculate it.
+    bool follow = false;
+    bool pending = false;
+    // Built on the first step that moves: a click without a move costs nothing.
+    std::unique_ptr<CLivePreview> preview;
+    bool previewBuilt = false;
+    std::vector<double> levels;
+    int lastMilliseconds = 0;
+};
+
+void CColorMapViewModel::BeginDrag() {
+    m_drag = std::make_shared<CDragState>();
+    m_drag->installations = m_doc.room.list;
+    m_drag->moving = m_doc.room.list.CurrentIndex();
+    if (const CInstallationElement* moving = m_drag->installations.At(m_drag->moving))
+        m_drag->power = moving->power;
+    m_drag->follow = m_doc.Settings().manualRecalc == 0 && Condition() && m_doc.HasInstallations();
+}
+
+void CColorMapViewModel::DragTo(const CPixel& p) {
+    if (!m_drag)
+        return;
+    CInstallationElement* moving = m_drag->installations.At(m_drag->moving);
+    if (!moving)
+        return;
+    const bool out = !InsideInstallationPlane(p) && !InsideCalculationPlane(p);
+    CVec3 target = moving->position;
+    // Inside a plane but on no cell (an edge pixel) the speaker keeps its last place.
+    if (!out)
+        DropTarget(p, target);
+    if (out == m_drag->out && target == moving->position)
+        return;
+    m_drag->out = out;
+    moving->power = out ? 0.0 : m_drag->power;
+    moving->position = target;
+    m_drag->pending = m_drag->follow;
+    Repaint();
+}
+
+const CInstallationElementList& CColorMapViewModel::ShownInstallations() const {
+    return m_drag ? m_drag->installations : m_doc.room.list;
+}
+
+int CColorMapViewModel::HiddenInstallation() const {
+    return m_drag && m_drag->out ? m_drag->moving : -1;
+}
+
+const std::vector<double>* CColorMapViewModel::PreviewLevels() const {
+    const CColorMapCondition* condition = Condition();
+    if (!m_drag || m_drag->levels.empty() || !condition ||
+        m_drag->levels.size() != condition->plane.points.size())
+        return nullptr;
+    return &m_drag->levels;
+}
+
+bool CColorMapViewModel::PreviewPending() const {
+    return m_drag && m_drag->pending;
+}
+
+int CColorMapViewModel::PreviewDelayMs() const {
+    return std::clamp(m_drag ? m_drag->lastMilliseconds : 0, 15, 500);
+}
+
+bool CColorMapViewModel::UpdatePreview() {
+    const CColorMapCondition* condition = Condition();
+    if (!PreviewPending() || !condition)
+        return false;
+    m_drag->pending = false;
+    const auto start = std::chrono::steady_clock::now();
+    if (!m_drag->previewBuilt) {
+        m_drag->previewBuilt = true;
+        CAcousticScene scene = m_doc.Scene();
+        scene.installations = &m_drag->installations;
+        m_drag->preview = std::make_unique<CLivePreview>(scene, *condition, m_drag->moving);
+    }
+    if (!m_drag->preview->Active() || !m_drag->preview->Update(m_drag->levels)) {
+        m_drag->levels.clear();
+        return false;
+    }
+    m_drag->lastMilliseconds =
+        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - start)
+                             .count());
+    Repaint();
+    return true;
+}

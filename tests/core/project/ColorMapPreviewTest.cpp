@@ -1,0 +1,197 @@
+#include "FakePorts.h"
+#include "SpeakerFixtures.h"
+#include "project/ColorMapViewModel.h"
+#include "project/DAXDoc.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+// Two speakers over a 4 x 4 m plane at 0.5 m in a 10 x 10 x 3 room, in plan view at 0.05 pixels
+// per millimetre, with the map calculated.
+struct DragScene : CDocFixture {
+    std::unique_ptr<CColorMapViewModel> view;
+
+    explicit DragScene(int manualRecalc = 0) {
+        AddModel(DirectionalSpeaker(1, 3));
+        EditSettings(doc)->loadedFromFile = 1;
+        CColorMapCondition c;
+        c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
+        doc.conditions.Append(c);
+        view = std::make_unique<CColorMapViewModel>(doc);
+        view->OnInitialUpdate();
+        view->Condition()->scale = 0.05;
+        view->SetViewDirection(0, 0, 0);
+        EXPECT_EQ(Install(1.5, 1.5), 0);
+        EXPECT_EQ(Install(2.5, 3.5), 0);
+        EditSettings(doc)->manualRecalc = manualRecalc;
+        doc.SetModified(false);
+    }
+    void BeginDrag() {
+        const CPixel at = view->PixelOf(doc.room.list.At(0)->position);
+        EXPECT_EQ(view->MouseMove(at), EMapCursor::Hot);
+        EXPECT_EQ(view->LeftDown(at), EMapCursor::Drag);
+    }
+    std::vector<double> StoredLevels() const {
+        std::vector<double> levels;
+        for (const CPlaceElement& p : doc.conditions.At(0)->plane.points)
+            levels.push_back(p.level);
+        return levels;
+    }
+};
+} // namespace
+
+TEST(ColorMapPreview, TheMapFollowsTheDraggedSpeakerAndTheDropGivesTheExactMap) {
+    DragScene f;
+    f.BeginDrag();
+    const std::vector<double> before = f.StoredLevels();
+    const CPixel target = f.view->PixelOf({3.3, 0.6, 0});
+    EXPECT_EQ(f.view->MouseMove(target), EMapCursor::Drag);
+    EXPECT_TRUE(f.view->PreviewPending());
+    // The picture moves the speaker at once, to the grid cell the drop would choose.
+    const CInstallationElement* shown = f.view->ShownInstallations().At(0);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->position, (CVec3{3.5, 0.5, 3.0}));
+    EXPECT_EQ(f.view->ShownInstallations().At(1)->position, f.doc.room.list.At(1)->position);
+
+    ASSERT_TRUE(f.view->UpdatePreview());
+    EXPECT_FALSE(f.view->PreviewPending());
+    EXPECT_FALSE(f.view->UpdatePreview()); // nothing new to compute
+    const std::vector<double>* preview = f.view->PreviewLevels();
+    ASSERT_NE(preview, nullptr);
+    ASSERT_EQ(preview->size(), before.size());
+    double largestChange = 0.0;
+    for (std::size_t i = 0; i < before.size(); ++i)
+        largestChange = std::max(largestChange, std::abs((*preview)[i] - before[i]));
+    EXPECT_GT(largestChange, 1.0);
+    const std::vector<double> previewCopy = *preview;
+
+    // Nothing of the project changed while dragging.
+    EXPECT_EQ(f.doc.room.list.At(0)->position, (CVec3{1.5, 1.5, 3.0}));
+    EXPECT_EQ(f.StoredLevels(), before);
+    EXPECT_FALSE(f.doc.IsModified());
+    const std::string undoBefore = f.doc.UndoMenuText();
+
+    f.view->LeftUp(target);
+    EXPECT_FALSE(f.view->Dragging());
+    EXPECT_EQ(f.view->PreviewLevels(), nullptr);
+    EXPECT_EQ(&f.view->ShownInstallations(), &f.doc.room.list);
+    EXPECT_EQ(f.doc.room.list.At(0)->position, (CVec3{3.5, 0.5, 3.0}));
+    EXPECT_NE(f.doc.UndoMenuText(), undoBefore);
+    const std::vector<double> exact = f.StoredLevels();
+    for (std::size_t i = 0; i < exact.size(); ++i)
+        EXPECT_NEAR(previewCopy[i], exact[i], 0.01) << "point " << i;
+}
+
+TEST(ColorMapPreview, EachStepFollowsTheLatestPositionAndOutsideThePlanesTheSpeakerIsLeftOut) {
+    DragScene f;
+    f.BeginDrag();
+    f.view->MouseMove(f.view->PixelOf({0.6, 3.6, 0}));
+    f.view->MouseMove(f.view->PixelOf({3.3, 3.3, 0})); // moves coalesce into one step
+    ASSERT_TRUE(f.view->UpdatePreview());
+    const std::vector<double> first = *f.view->PreviewLevels();
+    // The same cell again is no new step.
+    f.view->MouseMove(f.view->PixelOf({3.1, 3.9, 0}));
+    EXPECT_FALSE(f.view->PreviewPending());
+    EXPECT_EQ(f.view->HiddenInstallation(), -1);
+
+    // Beyond the room a drop removes the speaker: the picture shows the room without it.
+    f.view->MouseMove({5, 5});
+    EXPECT_EQ(f.view->HiddenInstallation(), 0);
+    ASSERT_TRUE(f.view->UpdatePreview());
+    const std::vector<double> without = *f.view->PreviewLevels();
+    EXPECT_NE(without, first);
+    f.view->MouseMove({6, 5}); // still out: nothing new
+    EXPECT_FALSE(f.view->PreviewPending());
+
+    // Back inside, the speaker comes back with its own power.
+    f.view->MouseMove(f.view->PixelOf({3.3, 3.3, 0}));
+    EXPECT_EQ(f.view->HiddenInstallation(), -1);
+    EXPECT_EQ(f.view->ShownInstallations().At(0)->power, f.doc.room.list.At(0)->power);
+    ASSERT_TRUE(f.view->UpdatePreview());
+    for (std::size_t i = 0; i < first.size(); ++i)
+        EXPECT_NEAR((*f.view->PreviewLevels())[i], first[i], 1e-9);
+
+    // Dropped outside and confirmed: the exact map of the remaining speaker is what the
+    // picture showed.
+    f.view->MouseMove({5, 5});
+    f.messages.answers = {true};
+    f.view->LeftUp({5, 5});
+    ASSERT_FALSE(f.messages.asked.empty());
+    ASSERT_EQ(f.doc.room.list.Count(), 1);
+    const std::vector<double> exact = f.StoredLevels();
+    for (std::size_t i = 0; i < exact.size(); ++i)
+        EXPECT_NEAR(without[i], exact[i], 0.01) << "point " << i;
+}
+
+TEST(ColorMapPreview, ManualRecalculationMovesTheSymbolButKeepsTheStoredMap) {
+    DragScene f(1);
+    f.BeginDrag();
+    const std::vector<double> before = f.StoredLevels();
+    f.view->MouseMove(f.view->PixelOf({3.3, 0.6, 0}));
+    EXPECT_EQ(f.view->ShownInstallations().At(0)->position, (CVec3{3.5, 0.5, 3.0}));
+    EXPECT_FALSE(f.view->PreviewPending());
+    EXPECT_FALSE(f.view->UpdatePreview());
+    EXPECT_EQ(f.view->PreviewLevels(), nullptr);
+    f.view->LeftUp(f.view->PixelOf({3.3, 0.6, 0}));
+    EXPECT_EQ(f.StoredLevels(), before); // the drop does not recalculate either
+}
+
+TEST(ColorMapPreview, AChangeOfTheProjectDuringTheDragEndsIt) {
+    DragScene f;
+    f.BeginDrag();
+    f.view->MouseMove(f.view->PixelOf({3.3, 0.6, 0}));
+    ASSERT_TRUE(f.view->UpdatePreview());
+    // Another window takes the second speaker away under the drag.
+    f.doc.room.list.RemoveAt(1);
+    f.doc.Notify(CDocumentChange::Installations());
+    EXPECT_FALSE(f.view->Dragging());
+    EXPECT_EQ(f.view->PreviewLevels(), nullptr);
+    EXPECT_FALSE(f.view->PreviewPending());
+    EXPECT_EQ(&f.view->ShownInstallations(), &f.doc.room.list);
+    // The release that follows neither moves nor asks anything.
+    f.view->LeftUp(f.view->PixelOf({3.3, 0.6, 0}));
+    EXPECT_TRUE(f.messages.asked.empty());
+    ASSERT_EQ(f.doc.room.list.Count(), 1);
+    EXPECT_EQ(f.doc.room.list.At(0)->position, (CVec3{1.5, 1.5, 3.0}));
+}
+
+TEST(ColorMapReadout, AChangedMapDropsTheReadoutThatARepaintKeeps) {
+    DragScene f;
+    f.view->MouseMove(f.view->PixelOf({3.2, 1.2, 0}));
+    ASSERT_TRUE(f.view->Readout().valid);
+    const double level = f.view->Readout().level;
+    f.doc.Notify(CDocumentChange::CurrentInstallation()); // selection only: the map is the same
+    ASSERT_TRUE(f.view->Readout().valid);
+    EXPECT_EQ(f.view->Readout().level, level);
+    // A speaker moved close to the point: the level read before no longer holds.
+    ASSERT_EQ(f.doc.room.list.CurrentIndex(), 1);
+    CInstallationElement closer = *f.doc.room.list.At(1);
+    closer.position = {3.5, 1.5, 3.0};
+    ASSERT_EQ(f.doc.EditInstallation(closer), 0);
+    f.doc.Notify(CDocumentChange::Installations());
+    EXPECT_FALSE(f.view->Readout().valid);
+    f.view->MouseMove(f.view->PixelOf({3.2, 1.2, 0}));
+    ASSERT_TRUE(f.view->Readout().valid);
+    EXPECT_GT(f.view->Readout().level, level);
+}
+
+TEST(ColorMapFit, AProjectMadeWithoutAWindowFitsTheDesktopMapPane) {
+    CDocFixture f;
+    CColorMapViewModel view(f.doc);
+    view.OnInitialUpdate(); // a new project: Room Parameters, then the fit
+    const CColorMapCondition* condition = view.Condition();
+    ASSERT_NE(condition, nullptr);
+    // The map pane of a new 785 x 500 project window, less its vertical scroll bar, holds the
+    // whole plane and the room's ceiling (the annotations below them may scroll).
+    const int paneWidth = 565, paneHeight = 400;
+    for (const CQuad& quad : {view.CalculationPlaneQuad(), view.InstallationPlaneQuad()})
+        for (const CPixel& corner : quad) {
+            EXPECT_GE(corner.x, 0);
+            EXPECT_LT(corner.x, paneWidth);
+            EXPECT_GE(corner.y, 0);
+            EXPECT_LT(corner.y, paneHeight);
+        }
+}
