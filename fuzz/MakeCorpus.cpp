@@ -59,11 +59,8 @@ int main(int argc, char** argv) {
     // Open directivity files: a single speaker and a line array (one measurement per element).
     std::filesystem::create_directories(root / "sofa_reader");
     for (const auto& [name, options] : speakers) {
-        const std::string text = GenerateVsa(Small(options));
-        std::istringstream in(text.substr(text.find('\n') + 1));
-        CLineReader reader(in);
         CSpeakerModelContainer models;
-        if (models.ImportModel(reader, 0, nullptr))
+        if (ImportGenerated(models, Small(options)) >= 0)
             ExportSofa(models.At(0),
                        (root / "sofa_reader" / (std::string(name) + ".sofa")).string());
     }

@@ -228,7 +228,7 @@ int RunNew(const CNewOptions& o) {
                            refusal) ||
                 !FillField(form.Field(CRoomParametersForm::kRoomHeight), room.z, "--room (height)",
                            refusal))
-                return 1;
+                return ERoomParametersAnswer::Cancel;
         }
         if (!o.ceiling.empty())
             form.halfSpaceChecked = o.ceiling == "half";
@@ -497,13 +497,13 @@ int RunPlane(const CPlaneOptions& o) {
                       {CRoomParametersForm::kPlaneE, origin.y, "--origin (Y)"}}};
         for (const CEdit& edit : edits)
             if (!FillField(form.Field(edit.edit), edit.value, edit.option, refusal))
-                return 1;
+                return ERoomParametersAnswer::Cancel;
         if (!FillField(form.Field(CRoomParametersForm::kDotPitch), o.pitch, "--pitch", refusal) ||
             (o.maximum && !FillField(form.Field(CRoomParametersForm::kColorMaximum), *o.maximum,
                                      "--max", refusal)) ||
             (o.step &&
              !FillField(form.Field(CRoomParametersForm::kColorPitch), *o.step, "--step", refusal)))
-            return 1;
+            return ERoomParametersAnswer::Cancel;
         std::string message;
         return AcceptOrRecord(form.Accept(&message), message, refusal)
                    ? ERoomParametersAnswer::Ok

@@ -54,7 +54,7 @@ std::string Count(int n, const char* what) {
 
 // The installation a command names, made current as a click in the installation list does.
 CInstallationElement& ChooseInstallation(CDAXDoc& doc, int index) {
-    const int count = doc.room.list.Count();
+    const int count = doc.room.Count();
     if (count == 0)
         throw CCliError("the project has no installations");
     if (index < 0 || index >= count)
@@ -62,7 +62,7 @@ CInstallationElement& ChooseInstallation(CDAXDoc& doc, int index) {
                         " does not exist; the project has " + Count(count, "installation") +
                         " (0 to " + std::to_string(count - 1) + ")");
     SelectInstallation(doc, index);
-    return *doc.room.list.At(index);
+    return *doc.room.At(index);
 }
 
 // The edit flow ran but changed nothing: say why, in the command line's words.
@@ -88,7 +88,7 @@ bool RunEdit(CCliSession& s, bool force, const std::function<bool(CInstallationF
 }
 
 std::string Describe(const CDAXDoc& doc, int index) {
-    const CInstallationElement& e = *doc.room.list.At(index);
+    const CInstallationElement& e = *doc.room.At(index);
     return "installation " + std::to_string(index) + " (" +
            doc.models.At(e.modelIndex).DisplayName() + ") at (" +
            FormatSignificant(e.position.x, 4) + ", " + FormatSignificant(e.position.y, 4) + ", " +
@@ -115,7 +115,7 @@ int RunList(const CListOptions& o) {
     columns.insert(columns.begin() + 2, {"Tap", 0});
     for (std::size_t r = 0; r < rows.size(); ++r)
         rows[r].insert(rows[r].begin() + 2,
-                       std::to_string(doc.room.list.At(static_cast<int>(r))->tapIndex));
+                       std::to_string(doc.room.At(static_cast<int>(r))->tapIndex));
     std::vector<std::size_t> widths;
     for (const CListColumn& c : columns)
         widths.push_back(c.title.size());
@@ -150,7 +150,7 @@ int RunRemove(const CRemoveOptions& o) {
         throw CCliError("name the installations to remove (N...) or give --all, not both");
     if (!doc.HasInstallations())
         throw CCliError("the project has no installations");
-    const int before = doc.room.list.Count();
+    const int before = doc.room.Count();
     s.messages.confirmAnswer = true; // the command is the answer to "Are you sure ...?"
     if (o.all) {
         doc.OnCommand(kCmdRemoveAllInstallations);
@@ -165,11 +165,11 @@ int RunRemove(const CRemoveOptions& o) {
         }
     }
     s.ThrowIfErrors("");
-    const int removed = before - doc.room.list.Count();
+    const int removed = before - doc.room.Count();
     if (removed == 0)
         throw CCliError("nothing was removed");
     s.Save(o.project);
-    std::cout << "removed " << Count(removed, "installation") << "; " << doc.room.list.Count()
+    std::cout << "removed " << Count(removed, "installation") << "; " << doc.room.Count()
               << " remain\n";
     return 0;
 }
@@ -198,7 +198,7 @@ int RunMove(const CMoveOptions& o) {
 // --model and --tap: the installation takes another model or tap, under the rules installing
 // follows: one frequency resolution and one impedance kind per room, and the tap's power.
 void ChangeModelAndTap(CDAXDoc& doc, int index, const CSetOptions& o) {
-    CInstallationElement& e = *doc.room.list.At(index);
+    CInstallationElement e = *doc.room.At(index);
     const int model = o.model.value_or(e.modelIndex);
     if (model < 0 || model >= doc.models.Count())
         throw CCliError("--model must lie between 0 and " + std::to_string(doc.models.Count() - 1) +
@@ -212,10 +212,10 @@ void ChangeModelAndTap(CDAXDoc& doc, int index, const CSetOptions& o) {
         throw CCliError("--tap must lie between 0 and " + std::to_string(tapCount - 1) + " (" +
                         m.DisplayName() + " has " + Count(tapCount, "tap") + "); " +
                         std::to_string(tap) + " was given");
-    for (int i = 0; i < doc.room.list.Count(); ++i) {
+    for (int i = 0; i < doc.room.Count(); ++i) {
         if (i == index)
             continue;
-        const CInstallationElement& other = *doc.room.list.At(i);
+        const CInstallationElement& other = *doc.room.At(i);
         const CSpeakerModel& otherModel = doc.models.At(other.modelIndex);
         if (otherModel.Header().pointsPerOctave != m.Header().pointsPerOctave)
             throw CCliError("model " + std::to_string(model) +
@@ -229,7 +229,7 @@ void ChangeModelAndTap(CDAXDoc& doc, int index, const CSetOptions& o) {
         e.modelIndex = model;
         e.tapIndex = tap;
         e.power = m.Tap(tap).tapPower; // a new tap brings its power, unless --power follows
-        doc.room.UpdateTotalPower();
+        doc.room.ReplaceInstallation(index, e);
     }
 }
 

@@ -163,7 +163,7 @@ private slots:
         ViewFixture f;
         QCOMPARE(f.Install(2.5, 2.5), 0);
         QCOMPARE(f.Install(7.5, 7.5), 0);
-        const CVec3 start = f.doc.room.list.At(0)->position;
+        const CVec3 start = f.doc.room.At(0)->position;
         const CListeningPlane& plane = f.Model().Condition()->plane;
         std::vector<double> stored;
         for (const CPlaceElement& p : plane.points)
@@ -175,7 +175,7 @@ private slots:
         QTest::mouseMove(f.view->viewport(), f.ViewportPoint({7.3, 2.2, 0}));
         // The map follows once the throttle lets it; the project itself stays as it was.
         QTRY_VERIFY(f.Model().PreviewLevels() != nullptr);
-        QCOMPARE(f.doc.room.list.At(0)->position, start);
+        QCOMPARE(f.doc.room.At(0)->position, start);
         const std::vector<double> preview = *f.Model().PreviewLevels();
 
         // A cell away from both speakers' symbols whose colour the move changes.
@@ -204,8 +204,8 @@ private slots:
 
         QTest::mouseRelease(f.view->viewport(), Qt::LeftButton, {}, f.ViewportPoint({7.3, 2.2, 0}));
         QVERIFY(!f.Model().Dragging());
-        QCOMPARE(f.doc.room.list.At(0)->position.x, 7.5);
-        QCOMPARE(f.doc.room.list.At(0)->position.y, 2.5);
+        QCOMPARE(f.doc.room.At(0)->position.x, 7.5);
+        QCOMPARE(f.doc.room.At(0)->position.y, 2.5);
         QVERIFY(f.Model().PreviewLevels() == nullptr);
         // The exact map replaced the stored one and the window shows it.
         QVERIFY(std::abs(plane.points[cell].level - preview[cell]) < 0.01);

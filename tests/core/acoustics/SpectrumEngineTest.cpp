@@ -153,7 +153,7 @@ TEST(EnginePointSpectrum, NamesTheFirstBandThatFailsAndAMissingModel) {
     ASSERT_FALSE(firstBad.empty());
     EXPECT_EQ(why, firstBad);
 
-    t.room.list.At(2)->modelIndex = 9;
+    EditInstalled(t.room, 2, [](CInstallationElement& e) { e.modelIndex = 9; });
     ASSERT_FALSE(EnginePointSpectrum(t.Scene(), c, {2.5, 2, 1.2}, centres, levels, &why));
     EXPECT_EQ(why, DanglingModelReason(t.Scene()));
     EXPECT_NE(why.find("installation 2"), std::string::npos);
@@ -167,7 +167,8 @@ TEST(EngineBandPressure, EqualsBandPressureWhereverTheMouseIs) {
         CTestScene t;
         Furnish(t, mixedPitch);
         if (variant == 2)
-            t.room.list.At(1)->modelIndex = 9; // a model the project lacks: contributes nothing
+            // a model the project lacks: contributes nothing
+            EditInstalled(t.room, 1, [](CInstallationElement& e) { e.modelIndex = 9; });
         for (int ceiling : {0, 1}) {
             t.room.ceilingType = ceiling;
             for (int mode : std::initializer_list<int>{kModeEnergy, kModeInterference, 7})

@@ -117,13 +117,13 @@ TEST(WorkerPool, MapsAndPreviewsOnASharedPoolEqualThoseOnTheirOwnWorkers) {
         CLivePreview alone(t.Scene(), own, 1, 2);
         CLivePreview onPool(t.Scene(), own, 1, 3, CLivePreview::kDefaultMemoryBound, &pool);
         ASSERT_TRUE(alone.Active() && onPool.Active());
-        t.room.list.At(1)->position.x += 0.3;
+        EditInstalled(t.room, 1, [](CInstallationElement& e) { e.position.x += 0.3; });
         std::vector<double> a, b;
         ASSERT_TRUE(alone.Update(a, 2));
         ASSERT_TRUE(onPool.Update(b, 3));
         EXPECT_EQ(a, b);
         EXPECT_EQ(pool.Threads(), 3);
-        t.room.list.At(1)->position.x -= 0.3;
+        EditInstalled(t.room, 1, [](CInstallationElement& e) { e.position.x -= 0.3; });
     }
     EXPECT_EQ(pool.Threads(), 3); // every later map and step ran on the same workers
 }

@@ -43,7 +43,7 @@ TEST(BandChoice, BandsStartAtTheDataResolutionAndCentresAreModelFrequencies) {
         CSpeakerDataHeader header;
         header.pointsPerOctave = pitch;
         ASSERT_TRUE(BuildFrequencyList(20, 20000, pitch, 1000, header.frequencyList));
-        header.frequencyCount = static_cast<int>(header.frequencyList.size());
+        header.frequencyCount = static_cast<std::uint16_t>(header.frequencyList.size());
         const auto centres = FrequencyChoices(pitch);
         ASSERT_EQ(centres.size(), header.frequencyList.size());
         for (const CFrequencyChoice& c : centres)
