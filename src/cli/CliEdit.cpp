@@ -53,7 +53,7 @@ std::string Count(int n, const char* what) {
 }
 
 // The installation a command names, made current as a click in the installation list does.
-CInstallationElement& ChooseInstallation(CDAXDoc& doc, int index) {
+const CInstallationElement& ChooseInstallation(CDAXDoc& doc, int index) {
     const int count = doc.room.Count();
     if (count == 0)
         throw CCliError("the project has no installations");
@@ -238,7 +238,7 @@ int RunSet(const CSetOptions& o) {
     s.OpenForWriting(o.project);
     s.messages.replaceOtherFile = o.force;
     CDAXDoc& doc = *s.doc;
-    CInstallationElement& e = ChooseInstallation(doc, o.index);
+    const CInstallationElement& e = ChooseInstallation(doc, o.index);
     if (o.aim.empty() && o.aimAt.empty() && !o.power && !o.tap && o.polarity.empty() && !o.model)
         throw CCliError("nothing to set: give --aim, --aim-at, --power, --tap, --polarity or "
                         "--model");
