@@ -66,7 +66,9 @@ double Digits4(double v) {
 double Quantile(std::vector<double> sorted, double p) {
     const double rank = p * static_cast<double>(sorted.size() - 1);
     const std::size_t k = static_cast<std::size_t>(rank);
-    return k + 1 < sorted.size() ? sorted[k] + (rank - k) * (sorted[k + 1] - sorted[k]) : sorted[k];
+    return k + 1 < sorted.size()
+               ? sorted[k] + (rank - static_cast<double>(k)) * (sorted[k + 1] - sorted[k])
+               : sorted[k];
 }
 
 // Which of a band's data frequencies (3 per octave) the speaker has measured.

@@ -254,8 +254,9 @@ private slots:
             cli.start(DAXARA_CLI, arguments);
             QVERIFY(cli.waitForFinished(60000));
             QVERIFY2(cli.exitCode() != 0, qPrintable(arguments.join(' ')));
-            const QByteArray error = cli.readAllStandardError();
-            QVERIFY2(error.contains(reason), qPrintable(arguments.join(' ') + ": " + error));
+            const QByteArray stderrText = cli.readAllStandardError();
+            QVERIFY2(stderrText.contains(reason),
+                     qPrintable(arguments.join(' ') + ": " + stderrText));
         }
         QFile after(png);
         QVERIFY(after.open(QIODevice::ReadOnly));
