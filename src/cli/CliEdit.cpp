@@ -106,9 +106,8 @@ int RunList(const CListOptions& o) {
     CDAXDoc& doc = *s.doc;
     // Every column, as the list shows them in Advanced Mode; N replaces the list's "No" (from 1)
     // with the number the commands take (from 0).
-    const CAdvancedRows advanced(doc, true);
-    std::vector<CListColumn> columns = InstallationColumns(doc);
-    CListRows rows = InstallationRows(doc);
+    std::vector<CListColumn> columns = InstallationColumns(true);
+    CListRows rows = InstallationRows(doc, true);
     columns.front().title = "N";
     for (std::size_t r = 0; r < rows.size(); ++r)
         rows[r].front() = std::to_string(r);

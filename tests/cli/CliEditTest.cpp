@@ -239,7 +239,7 @@ TEST_F(CliEdit, AimAtPointsTheMainAxisAtTheTarget) {
         std::ostringstream point;
         point.precision(17);
         point << at.x << "," << at.y << "," << at.z;
-        const CliRun r = Cli("spectrum " + p + " --at " + point.str() + " --mode energy");
+        const CliRun r = Cli("spectrum " + p + " --at " + point.str() + " --mode energy --csv -");
         EXPECT_EQ(r.status, 0) << r.err;
         std::vector<double> levels;
         std::istringstream lines(r.out);

@@ -134,12 +134,16 @@ int CurrentTapRow(const CDAXDoc& doc) {
 }
 
 std::vector<CListColumn> InstallationColumns(const CDAXDoc& doc) {
+    return InstallationColumns(doc.Settings().advancedMode != 0);
+}
+
+std::vector<CListColumn> InstallationColumns(bool advanced) {
     std::vector<CListColumn> columns = {{Strings::kColumnNo, 27},
                                         {Strings::kColumnSpeakerName, 87},
                                         {"X", 50},
                                         {"Y", 50},
                                         {"Z", 50}};
-    if (doc.Settings().advancedMode != 0)
+    if (advanced)
         columns.insert(columns.end(), {{Strings::kAzimuthLabel, 100},
                                        {Strings::kElevationLabel, 110},
                                        {Strings::kRotationLabel, 100},
@@ -149,6 +153,10 @@ std::vector<CListColumn> InstallationColumns(const CDAXDoc& doc) {
 }
 
 CListRows InstallationRows(const CDAXDoc& doc) {
+    return InstallationRows(doc, doc.Settings().advancedMode != 0);
+}
+
+CListRows InstallationRows(const CDAXDoc& doc, bool advanced) {
     CListRows rows;
     const bool advanced = doc.Settings().advancedMode != 0;
     int number = 0;

@@ -53,6 +53,9 @@ int CurrentTapRow(const CDAXDoc& doc);
 // Five more columns (aim, power, polarity) while Advanced Mode is on.
 std::vector<CListColumn> InstallationColumns(const CDAXDoc& doc);
 CListRows InstallationRows(const CDAXDoc& doc);
+// The same with the advanced columns chosen by the caller, whatever the project's mode.
+std::vector<CListColumn> InstallationColumns(bool advanced);
+CListRows InstallationRows(const CDAXDoc& doc, bool advanced);
 // A click on a row makes that installation current and the maps move their marker.
 bool SelectInstallation(CDAXDoc& doc, int row);
 std::vector<CMenuEntry> InstallationMenu();
