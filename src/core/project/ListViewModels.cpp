@@ -158,7 +158,6 @@ CListRows InstallationRows(const CDAXDoc& doc) {
 
 CListRows InstallationRows(const CDAXDoc& doc, bool advanced) {
     CListRows rows;
-    const bool advanced = doc.Settings().advancedMode != 0;
     int number = 0;
     for (const CInstallationElement& e : doc.room.List()) {
         const bool known = e.modelIndex >= 0 && e.modelIndex < doc.models.Count();
