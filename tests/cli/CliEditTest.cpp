@@ -261,7 +261,8 @@ TEST_F(CliEdit, AimAtPointsTheMainAxisAtTheTarget) {
         EXPECT_NEAR(atTarget[i], onAxis[i], 1e-6) << "band " << i;
         largestOffAxisDrop = std::max(largestOffAxisDrop, onAxis[i] - offAxis[i]);
     }
-    EXPECT_GT(largestOffAxisDrop, 1.0); // the speaker is directional (40 degrees off axis), so the aim matters
+    EXPECT_GT(largestOffAxisDrop,
+              1.0); // the speaker is directional (40 degrees off axis), so the aim matters
 
     // set --aim-at turns an installed speaker the same way.
     Run("set " + reference + " 0 --aim-at 12,9,1.5");
