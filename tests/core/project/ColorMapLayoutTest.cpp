@@ -219,11 +219,13 @@ TEST(ColorMapTexts, AnnotationLinesAndTheAmplifierEstimate) {
     ASSERT_EQ(f.Install(3, 3), 0);
     CModelSettings& settings = f.doc.models.At(0).Settings();
     settings.taps = {CTapElement{false, 100, 30, 1.0}};
-    for (const auto& [index, power] : {std::pair{0, 100.0}, std::pair{1, 50.0}})
+    for (const auto& [index, power] : {std::pair{0, 100.0}, std::pair{1, 50.0}}) {
+        const double watts = power; // clang 14 lambdas cannot capture a structured binding
         EditInstalled(f.doc.room, index, [&](CInstallationElement& e) {
             e.tapIndex = 0;
-            e.power = power;
+            e.power = watts;
         });
+    }
     EXPECT_EQ(AmplifierEstimate(f.doc), "180[W]"); // a line tap: 1.2 x the total
     settings.taps = {CTapElement{true, 8, 30, 2.5}};
     EXPECT_EQ(AmplifierEstimate(f.doc), "150 to 375[W]"); // low impedance: total to sum x factor
