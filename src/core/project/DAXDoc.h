@@ -229,6 +229,9 @@ public:
     const CUndoHistory& History() const { return m_history; }
 
 private:
+    // Undo and redo alike: the step's state goes back into the document and the state now takes
+    // its place, so the same step can be walked the other way.
+    void SwapWithStep(CUndoHistory::CStep& step);
     friend class CDocumentView;
     bool RunCommand(int id);
     // Asks before a save replaces another file or a changed one; false when the user declines.

@@ -126,10 +126,7 @@ bool CDAXDoc::Undo() {
     if (!CanUndo())
         return false;
     CUndoHistory::CStep& step = m_history.UndoStep();
-    // The state now, with whatever was calculated since, is what redo brings back.
-    std::shared_ptr<CDocumentState> now = CDocumentState::Capture(*this, step.state.get());
-    step.state->Restore(*this);
-    step.state = std::move(now);
+    SwapWithStep(step);
     m_history.MovedBack();
     m_modified = !m_history.AtCleanPoint();
     CDocumentChange change = step.change;
@@ -138,13 +135,18 @@ bool CDAXDoc::Undo() {
     return true;
 }
 
+void CDAXDoc::SwapWithStep(CUndoHistory::CStep& step) {
+    // The state now, with whatever was calculated since, is what the other direction brings back.
+    std::shared_ptr<CDocumentState> now = CDocumentState::Capture(*this, step.state.get());
+    step.state->Restore(*this);
+    step.state = std::move(now);
+}
+
 bool CDAXDoc::Redo() {
     if (!CanRedo())
         return false;
     CUndoHistory::CStep& step = m_history.RedoStep();
-    std::shared_ptr<CDocumentState> now = CDocumentState::Capture(*this, step.state.get());
-    step.state->Restore(*this);
-    step.state = std::move(now);
+    SwapWithStep(step);
     m_history.MovedForward();
     m_modified = !m_history.AtCleanPoint();
     CDocumentChange change = step.change;
