@@ -64,16 +64,15 @@ bool CLineArrayModel::ParseModules(CLineReader& reader) {
     return true;
 }
 
-void CLineArrayModel::SerializeCounts(CArchive& ar) {
-    if (ar.IsStoring()) {
-        for (int count : {m_settings.centre, m_settings.upper, m_settings.lower}) {
-            if (count < 0 || count > 0xFFFF)
-                ar.Fail("module count " + std::to_string(count) + " does not fit a WORD");
-            std::uint16_t w = static_cast<std::uint16_t>(count);
-            ar.Word(w);
-        }
-        return;
+void CLineArrayModel::StoreCounts(CArchiveOut& ar) const {
+    for (int count : {m_settings.centre, m_settings.upper, m_settings.lower}) {
+        if (count < 0 || count > 0xFFFF)
+            ar.Fail("module count " + std::to_string(count) + " does not fit a WORD");
+        ar.Word(static_cast<std::uint16_t>(count));
     }
+}
+
+void CLineArrayModel::LoadCounts(CArchiveIn& ar) {
     std::uint16_t w[3] = {0, 0, 0};
     for (std::uint16_t& value : w)
         ar.Word(value);
@@ -124,15 +123,26 @@ void CLineArrayModel::SetEqualWeights() {
         state.module.weight = weight;
 }
 
-void CLineArrayModel::SerializeModuleTable(CArchive& ar) {
-    if (ar.IsLoading())
-        ar.RequireItems(m_modules.size(), 1 + 3 * sizeof(double), "module entries");
-    for (CAxisElement& entry : m_modules) {
+namespace {
+template <class Archive>
+void SerializeModuleTable(Archive& ar, ArchiveSubject<Archive, CAxisElementArray>& modules) {
+    if constexpr (!Archive::kStoring)
+        ar.RequireItems(modules.size(), 1 + 3 * sizeof(double), "module entries");
+    for (auto& entry : modules) {
         ar.String(entry.name);
         ar.Double(entry.vector.offset);
         ar.Double(entry.vector.pitch);
         ar.Double(entry.vector.splay);
     }
+}
+} // namespace
+
+void CLineArrayModel::StoreModules(CArchiveOut& ar) const {
+    SerializeModuleTable(ar, m_modules);
+}
+
+void CLineArrayModel::LoadModules(CArchiveIn& ar) {
+    SerializeModuleTable(ar, m_modules);
 }
 
 void CLineArrayModel::BuildOnFirstBalloon(int count) {

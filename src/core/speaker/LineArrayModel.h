@@ -20,7 +20,11 @@ public:
     // values unchanged.
     bool ParseModules(CLineReader& reader) override;
     // Three WORD counts; on loading, counts the family cannot hold raise CArchiveException.
-    void SerializeCounts(CArchive& ar) override;
+    void StoreCounts(CArchiveOut& ar) const override;
+    void LoadCounts(CArchiveIn& ar) override;
+    // The module table: per entry its name and the vector (offset, pitch, splay).
+    void StoreModules(CArchiveOut& ar) const override;
+    void LoadModules(CArchiveIn& ar) override;
     bool CanAutoInstall() const override { return false; }
     bool CanArrangeModules() const override { return true; }
     bool IsKindZero() const override { return false; }
@@ -54,8 +58,6 @@ protected:
     static std::string BoxSuffix(int total, int perBox);
     // Every element takes the share 1/total of the installation's power.
     void SetEqualWeights();
-    // Stores or loads the module table: per entry its name and the vector (offset, pitch, splay).
-    void SerializeModuleTable(CArchive& ar);
     // Builds `count` elements on balloon 0 after checking that they can be built.
     void BuildOnFirstBalloon(int count);
 };

@@ -12,7 +12,8 @@
 #include <cstdint>
 #include <string>
 
-class CArchive;
+class CArchiveIn;
+class CArchiveOut;
 class CLineReader;
 class CProgressDialog1;
 class CModuleArrangementPort;
@@ -47,8 +48,12 @@ public:
     CSpeakerModel& operator=(const CSpeakerModel&) = delete;
     virtual ~CSpeakerModel() = default;
 
-    virtual void SerializeCounts(CArchive& ar) = 0;
-    virtual void SerializeModules(CArchive& ar) = 0;
+    // The family's parts of the project record: its counts first, its modules after the
+    // element states. Storing only reads the model.
+    virtual void StoreCounts(CArchiveOut& ar) const = 0;
+    virtual void LoadCounts(CArchiveIn& ar) = 0;
+    virtual void StoreModules(CArchiveOut& ar) const = 0;
+    virtual void LoadModules(CArchiveIn& ar) = 0;
     // Reads the speaker data text after its model type line. False with FailureReason() set when
     // a required line is missing or the data cannot be held.
     virtual bool LoadFromText(CLineReader& reader, CProgressDialog1* progress);
@@ -72,8 +77,9 @@ public:
     virtual std::string NameSuffix() const { return {}; }
     // Sizes the element states to the element total, each with the weight 1/total.
     virtual void ResetWeights();
-    // Stores or loads the model's record of the project file (after its type code).
-    void Serialize(CArchive& ar, std::uint32_t version);
+    // The model's record of the project file (after its type code).
+    void Store(CArchiveOut& ar, std::uint32_t version) const;
+    void Load(CArchiveIn& ar, std::uint32_t version);
 
     // The complex pressure of all elements at a receiver, added to the accumulator. Returns 0,
     // or 1 when the frequency is 0 or not one of the model's frequencies. Defined with the point
@@ -128,6 +134,10 @@ protected:
     CSpeakerElementArray m_elements;
 
 private:
+    // Both directions of the record in one field order; Model is const when storing.
+    template <class Archive, class Model>
+    static void Transfer(Archive& ar, Model& model, std::uint32_t version);
+
     bool ReadHeaderLines(CLineReader& reader);
     bool ReadTapLines(CLineReader& reader);
     bool ReadThetaLine(CLineReader& reader);

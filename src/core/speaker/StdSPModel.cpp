@@ -8,15 +8,13 @@ void CStdSPModel::SetSingleElement() {
     m_balloons.resize(1);
 }
 
-void CStdSPModel::SerializeCounts(CArchive& ar) {
-    if (ar.IsLoading())
-        SetSingleElement();
+void CStdSPModel::LoadCounts(CArchiveIn&) {
+    SetSingleElement();
 }
 
-void CStdSPModel::SerializeModules(CArchive& ar) {
-    if (ar.IsLoading())
-        for (auto& state : m_states)
-            state.module.name = m_header.name;
+void CStdSPModel::LoadModules(CArchiveIn&) {
+    for (auto& state : m_states)
+        state.module.name = m_header.name;
 }
 
 bool CStdSPModel::ParseCounts(CLineReader&) {

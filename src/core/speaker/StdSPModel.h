@@ -11,8 +11,11 @@ public:
     // than speaker data text.
     void MakeSingleElement() { SetSingleElement(); }
 
-    void SerializeCounts(CArchive& ar) override;
-    void SerializeModules(CArchive& ar) override;
+    // Nothing of the counts or modules is stored: both follow from the single element.
+    void StoreCounts(CArchiveOut&) const override {}
+    void LoadCounts(CArchiveIn& ar) override;
+    void StoreModules(CArchiveOut&) const override {}
+    void LoadModules(CArchiveIn& ar) override;
     bool ParseCounts(CLineReader& reader) override;
     bool ParseModules(CLineReader& reader) override;
     void ComputeAim() override;
