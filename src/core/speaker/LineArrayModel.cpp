@@ -7,48 +7,45 @@
 
 #include <algorithm>
 
-bool CLineArrayModel::LoadFromText(CLineReader& reader, CProgressDialog1* progress) {
-    if (!CSpeakerModel::LoadFromText(reader, progress))
-        return false;
+void CLineArrayModel::LoadFromText(CLineReader& reader, CProgressDialog1* progress) {
+    CSpeakerModel::LoadFromText(reader, progress);
     for (std::size_t b = 0; b < m_balloons.size(); ++b) {
         const CSPComplexArray& data = m_balloons[b].data;
         const bool empty = std::all_of(data.begin(), data.end(),
                                        [](const CSPComplex& v) { return v == CSPComplex{}; });
         if (empty)
-            return Fail("the speaker data ends before the directivity of module type " +
-                        std::to_string(b + 1) + " of " + std::to_string(m_balloons.size()));
+            Fail("the speaker data ends before the directivity of module type " +
+                 std::to_string(b + 1) + " of " + std::to_string(m_balloons.size()));
     }
-    return true;
 }
 
-bool CLineArrayModel::ParseCounts(CLineReader& reader) {
+void CLineArrayModel::ParseCounts(CLineReader& reader) {
     int read[3] = {0, 0, 0};
     std::string line;
     for (int& value : read) {
         if (!reader.ReadLine(line))
-            return Fail(std::string("the ") + FamilyName() +
-                        " speaker data ends inside its three module count lines");
+            Fail(std::string("the ") + FamilyName() +
+                 " speaker data ends inside its three module count lines");
         value = ParseLeadingInt(line);
     }
     const CModuleCounts counts = CountsFromText({read[0], read[1], read[2]});
     const std::string problem = CheckCounts(counts);
     if (!problem.empty())
-        return Fail(problem);
+        Fail(problem);
     AdoptCounts(counts);
-    return true;
 }
 
-bool CLineArrayModel::ParseModules(CLineReader& reader) {
+void CLineArrayModel::ParseModules(CLineReader& reader) {
     std::string line, why;
     const auto ended = [&] {
-        return Fail(reader.Failed()
-                        ? reader.Error()
-                        : "the speaker data ends after line " +
-                              std::to_string(reader.LineNumber()) + ", inside its module table");
+        Fail(reader.Failed()
+                 ? reader.Error()
+                 : "the speaker data ends after line " + std::to_string(reader.LineNumber()) +
+                       ", inside its module table");
     };
     for (CAxisElement& entry : m_modules) {
         if (!reader.ReadLine(line))
-            return ended();
+            ended();
         entry.name = line;
         const std::pair<double*, const char*> fields[] = {{&entry.vector.pitch, "module pitch"},
                                                           {&entry.vector.offset, "module offset"},
@@ -56,12 +53,11 @@ bool CLineArrayModel::ParseModules(CLineReader& reader) {
                                                           {&entry.weight, "module weight"}};
         for (const auto& [value, field] : fields) {
             if (!reader.ReadLine(line))
-                return ended();
+                ended();
             if (!ParseFiniteNumber(line.c_str(), field, reader.LineNumber(), *value, why))
-                return Fail(why);
+                Fail(why);
         }
     }
-    return true;
 }
 
 void CLineArrayModel::StoreCounts(CArchiveOut& ar) const {

@@ -13,12 +13,12 @@ class CLineArrayModel : public CSpeakerModel {
 public:
     // The base import, refused when a module type's balloon got no directivity data at all: an
     // array whose file lacks a balloon would otherwise radiate silence from some elements.
-    bool LoadFromText(CLineReader& reader, CProgressDialog1* progress) override;
-    // Reads the three count lines; counts the family cannot hold fail with a reason.
-    bool ParseCounts(CLineReader& reader) override;
+    void LoadFromText(CLineReader& reader, CProgressDialog1* progress) override;
+    // Reads the three count lines; counts the family cannot hold are refused with the reason.
+    void ParseCounts(CLineReader& reader) override;
     // Reads every module-table entry: name, pitch, offset, splay, weight. Missing lines leave
     // values unchanged.
-    bool ParseModules(CLineReader& reader) override;
+    void ParseModules(CLineReader& reader) override;
     // Three WORD counts; on loading, counts the family cannot hold raise CArchiveException.
     void StoreCounts(CArchiveOut& ar) const override;
     void LoadCounts(CArchiveIn& ar) override;

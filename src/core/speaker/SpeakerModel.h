@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 class CArchiveIn;
@@ -17,6 +18,14 @@ class CArchiveOut;
 class CLineReader;
 class CProgressDialog1;
 class CModuleArrangementPort;
+
+// Speaker data text that cannot be read: a missing line, a value out of range or data the model
+// cannot hold. The message says what and, where it helps, on which line; readers throw it and
+// the entry that started the reading turns it into its answer.
+class CSpeakerTextError : public std::runtime_error {
+public:
+    explicit CSpeakerTextError(const std::string& what) : std::runtime_error(what) {}
+};
 
 // Model type codes as stored in speaker data and projects.
 enum EModelKind : int {
@@ -54,11 +63,11 @@ public:
     virtual void LoadCounts(CArchiveIn& ar) = 0;
     virtual void StoreModules(CArchiveOut& ar) const = 0;
     virtual void LoadModules(CArchiveIn& ar) = 0;
-    // Reads the speaker data text after its model type line. False with FailureReason() set when
-    // a required line is missing or the data cannot be held.
-    virtual bool LoadFromText(CLineReader& reader, CProgressDialog1* progress);
-    virtual bool ParseCounts(CLineReader& reader) = 0;
-    virtual bool ParseModules(CLineReader& reader) = 0;
+    // Reads the speaker data text after its model type line. Throws CSpeakerTextError when a
+    // required line is missing or the data cannot be held.
+    virtual void LoadFromText(CLineReader& reader, CProgressDialog1* progress);
+    virtual void ParseCounts(CLineReader& reader) = 0;
+    virtual void ParseModules(CLineReader& reader) = 0;
     virtual void ComputeAim() = 0;
     virtual void BuildElements() = 0;
     virtual bool CanAutoInstall() const = 0;
@@ -114,10 +123,8 @@ public:
     const CSPVariableParam& State(int index) const;
     const CSpeakerElement& Element(int index) const;
 
-    const std::string& FailureReason() const { return m_failure; }
-
 protected:
-    bool Fail(std::string reason);
+    [[noreturn]] static void Fail(const std::string& reason);
     // Links element i to state i and the given balloon.
     void AddElement(int stateIndex, int balloonIndex);
     void SetCounts(int centre, int upper, int lower) {
@@ -138,11 +145,9 @@ private:
     template <class Archive, class Model>
     static void Transfer(Archive& ar, Model& model, std::uint32_t version);
 
-    bool ReadHeaderLines(CLineReader& reader);
-    bool ReadTapLines(CLineReader& reader);
-    bool ReadThetaLine(CLineReader& reader);
-
-    std::string m_failure;
+    void ReadHeaderLines(CLineReader& reader);
+    void ReadTapLines(CLineReader& reader);
+    void ReadThetaLine(CLineReader& reader);
 };
 
 inline const CSpeakerDataHeader& CSpeakerElement::Header() const {

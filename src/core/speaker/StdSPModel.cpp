@@ -17,14 +17,11 @@ void CStdSPModel::LoadModules(CArchiveIn&) {
         state.module.name = m_header.name;
 }
 
-bool CStdSPModel::ParseCounts(CLineReader&) {
+void CStdSPModel::ParseCounts(CLineReader&) {
     SetSingleElement();
-    return true;
 }
 
-bool CStdSPModel::ParseModules(CLineReader&) {
-    return true;
-}
+void CStdSPModel::ParseModules(CLineReader&) {}
 
 void CStdSPModel::ComputeAim() {
     for (auto& state : m_states)

@@ -16,8 +16,8 @@ public:
     void LoadCounts(CArchiveIn& ar) override;
     void StoreModules(CArchiveOut&) const override {}
     void LoadModules(CArchiveIn& ar) override;
-    bool ParseCounts(CLineReader& reader) override;
-    bool ParseModules(CLineReader& reader) override;
+    void ParseCounts(CLineReader& reader) override;
+    void ParseModules(CLineReader& reader) override;
     void ComputeAim() override;
     void BuildElements() override;
     bool CanAutoInstall() const override { return m_header.kind == kKindCeiling; }
