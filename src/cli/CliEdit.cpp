@@ -243,8 +243,8 @@ int RunSet(const CSetOptions& o) {
                         "--model");
     ChangeModelAndTap(doc, o.index, o);
     if (o.power) {
-        const std::string refusal =
-            TapPowerRefusal(doc, e.modelIndex, e.tapIndex, *o.power, "--power");
+        const std::string refusal = TapPowerRefusal(
+            TapPowerOf(doc.models.At(e.modelIndex), e.tapIndex), *o.power, "--power");
         if (!refusal.empty())
             throw CCliError(refusal);
     }
@@ -284,16 +284,6 @@ CLI::App* AddProject(CLI::App* cmd, std::string& project) {
     return cmd;
 }
 } // namespace
-
-std::string TapPowerRefusal(const CDAXDoc& doc, int model, int tap, double power,
-                            const std::string& option) {
-    const CSpeakerModel& m = doc.models.At(model);
-    const CTapElement& t = m.Tap(tap);
-    return OutsideRange(option, power, 0.0, t.tapPower, "W",
-                        "the power of tap " + std::to_string(tap) + " of " + m.DisplayName() +
-                            ", " + FormatSignificant(t.tapRating, 4) +
-                            (t.lowImpedance ? " ohms" : " V line"));
-}
 
 std::vector<CCliCommand> AddEditCommands(CLI::App& app) {
     static constexpr const char* kIndexHelp =
