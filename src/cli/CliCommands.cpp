@@ -306,15 +306,11 @@ int RunInstall(const CInstallOptions& o) {
     s.messages.confirmAnswer = o.force;
     const CFlowResult result = doc.InstallSpeaker(at.x, at.y);
     advancedRows.Restore();
-    if (!refusal.empty())
-        throw CCliError(refusal);
-    if (!result.IsDone()) {
-        if (result.reason == EFlowReason::SameSpot)
-            throw CCliError("a speaker is already installed at this position and aim; use "
-                            "--force to add another");
-        throw CCliError(s.messages.asked.empty() ? "the speaker was not installed"
-                                                 : s.messages.asked.back());
-    }
+    if (!refusal.empty() || !result.IsDone())
+        s.ThrowNotDone(refusal, result.reason == EFlowReason::SameSpot,
+                       "a speaker is already installed at this position and aim; use --force to "
+                       "add another",
+                       "the speaker was not installed");
     doc.StandardRefresh();
     const CInstallationElement& inst = *doc.room.Current();
     const std::string report =

@@ -67,14 +67,12 @@ const CInstallationElement& ChooseInstallation(CDAXDoc& doc, int index) {
 
 // The edit flow ran but changed nothing: say why, in the command line's words.
 [[noreturn]] void ThrowNotChanged(CCliSession& s, const std::string& refusal) {
-    if (!refusal.empty())
-        throw CCliError(refusal);
-    s.ThrowIfErrors("");
     const auto& asked = s.messages.asked;
-    if (std::find(asked.begin(), asked.end(), Strings::kSameSpot) != asked.end())
-        throw CCliError("another installation has the same position and aim; use --force to "
-                        "place it there anyway");
-    throw CCliError(asked.empty() ? "the installation was not changed" : asked.back());
+    s.ThrowNotDone(refusal,
+                   std::find(asked.begin(), asked.end(), Strings::kSameSpot) != asked.end(),
+                   "another installation has the same position and aim; use --force to place it "
+                   "there anyway",
+                   "the installation was not changed");
 }
 
 // Runs "Change property for installation" on the current installation with `fill` as the

@@ -55,7 +55,7 @@ CFlowResult CDAXDoc::InstallSpeaker(double x, double y) {
 CFlowResult CDAXDoc::RunInstallationForm(CInstallationForm& form) {
     if (!Dialogs().RunInstallation(form))
         return CFlowResult::Cancelled(EFlowReason::DialogClosed);
-    if (!form.Accept())
+    if (!AcceptAnswer(form, Messages()))
         return CFlowResult::Refused(EFlowReason::EntryRefused);
     return CFlowResult::Done();
 }

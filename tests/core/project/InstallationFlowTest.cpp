@@ -172,6 +172,9 @@ TEST(InstallationPower, APowerAboveTheTapIsRefusedByTheFormOfBothFlows) {
     EXPECT_EQ(f.doc.InstallSpeaker(1, 1).reason, EFlowReason::EntryRefused);
     EXPECT_EQ(message, TapPowerRefusal(TapPowerOf(model, defaultTap), power, "Power"));
     EXPECT_NE(message.find("Power must lie between 0 and"), std::string::npos) << message;
+    // A port that closes the dialog with OK anyway is told why nothing was installed.
+    ASSERT_EQ(f.messages.errors.size(), 1u);
+    EXPECT_EQ(f.messages.errors.back(), message);
     EXPECT_NE(message.find("tap " + std::to_string(defaultTap) + " of " + model.DisplayName()),
               std::string::npos)
         << message;
@@ -195,5 +198,6 @@ TEST(InstallationPower, APowerAboveTheTapIsRefusedByTheFormOfBothFlows) {
     power = model.Tap(otherTap).tapPower * 2;
     EXPECT_EQ(f.doc.EditInstallation(*f.doc.room.Current()).reason, EFlowReason::EntryRefused);
     EXPECT_EQ(message, TapPowerRefusal(TapPowerOf(model, otherTap), power, "Power"));
+    EXPECT_EQ(f.messages.errors.back(), message);
     EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.At(0)->power);
 }
