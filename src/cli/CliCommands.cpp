@@ -228,7 +228,7 @@ int RunImport(const CImportOptions& o) {
     CCliSession s;
     s.OpenForWriting(o.project);
     s.messages.replaceOtherFile = o.force;
-    s.doc->sofaImportOptions = o.sofa;
+    s.doc->SetSofaImportOptions(o.sofa);
     std::string report;
     for (const std::string& file : o.files) {
         const int before = s.doc->models.Count();
