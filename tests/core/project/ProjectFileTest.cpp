@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -101,6 +102,8 @@ TEST(ProjectFile, SavingAReadOnlyProjectWritesTheSameBytesAndLeavesItAlone) {
     EXPECT_EQ(ProjectFile::Write(back), written);
 
     // A model copied from a read-only model keeps a record equal byte for byte, in every family.
+    // The record carries the name suffix for readers of the file, after the name.
+    int suffixes = 0;
     for (int m = 0; m < project.models.Count(); ++m) {
         const CSpeakerModel& model = project.models.At(m);
         const std::unique_ptr<CSpeakerModel> copy = CSpeakerModelContainer::CloneModel(model);
@@ -109,7 +112,20 @@ TEST(ProjectFile, SavingAReadOnlyProjectWritesTheSameBytesAndLeavesItAlone) {
         model.Store(original, kVersion200);
         copy->Store(copied, kVersion200);
         EXPECT_EQ(copied.Buffer(), original.Buffer()) << m;
+        const std::string suffix = model.NameSuffix();
+        if (suffix.empty())
+            continue;
+        ++suffixes;
+        std::vector<std::uint8_t> named(1, static_cast<std::uint8_t>(model.Name().size()));
+        named.insert(named.end(), model.Name().begin(), model.Name().end());
+        named.push_back(static_cast<std::uint8_t>(suffix.size()));
+        named.insert(named.end(), suffix.begin(), suffix.end());
+        const auto& record = original.Buffer();
+        EXPECT_NE(std::search(record.begin(), record.end(), named.begin(), named.end()),
+                  record.end())
+            << model.DisplayName();
     }
+    EXPECT_GT(suffixes, 0);
 }
 
 TEST(ProjectFile, AWrittenFileStartsWithTheTagAndTheCurrentVersion) {
