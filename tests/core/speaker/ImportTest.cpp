@@ -213,4 +213,11 @@ TEST(SpeakerImport, ARefusalIsOneTypedErrorWhoseTextTheEntryReports) {
     std::string reason;
     EXPECT_FALSE(ImportSpeakerText(refused[0], 0, &reason));
     EXPECT_EQ(reason, "the speaker data ends before its phi count line");
+
+    // A line over the length cap ends the reading: the entry names that, not the missing rest.
+    std::istringstream in("0\n" + std::string(200, 'N') + "\n" + tiny.substr(tiny.find('\n', 2)));
+    CLineReader reader(in, 64);
+    EXPECT_FALSE(CSpeakerModelContainer::ReadModel(reader, 0, nullptr, &reason));
+    ASSERT_TRUE(reader.Failed());
+    EXPECT_EQ(reason, "the speaker data is damaged: " + reader.Error());
 }
