@@ -66,23 +66,21 @@ const CInstallationElement& ChooseInstallation(CDAXDoc& doc, int index) {
 }
 
 // The edit flow ran but changed nothing: say why, in the command line's words.
-[[noreturn]] void ThrowNotChanged(CCliSession& s, const std::string& refusal) {
-    const auto& asked = s.messages.asked;
-    s.ThrowNotDone(refusal,
-                   std::find(asked.begin(), asked.end(), Strings::kSameSpot) != asked.end(),
+[[noreturn]] void ThrowNotChanged(CCliSession& s, const CFlowResult& result,
+                                  const std::string& refusal) {
+    s.ThrowNotDone(refusal, result.reason == EFlowReason::SameSpot,
                    "another installation has the same position and aim; use --force to place it "
                    "there anyway",
                    "the installation was not changed");
 }
 
 // Runs "Change property for installation" on the current installation with `fill` as the
-// dialog's user; true when the installation changed.
-bool RunEdit(CCliSession& s, bool force, const std::function<bool(CInstallationForm&)>& fill) {
+// dialog's user.
+CFlowResult RunEdit(CCliSession& s, bool force,
+                    const std::function<bool(CInstallationForm&)>& fill) {
     s.dialogs.installation = fill;
     s.messages.confirmAnswer = force; // the same-spot question
-    s.doc->SetModified(false);
-    s.doc->OnCommand(kCmdChangeInstallation);
-    return s.doc->IsModified();
+    return s.doc->ChangeCurrentInstallation();
 }
 
 std::string Describe(const CDAXDoc& doc, int index) {
@@ -179,13 +177,13 @@ int RunMove(const CMoveOptions& o) {
     ChooseInstallation(doc, o.index);
     const CVec3 at = ToVec3(o.at, "--at");
     std::string refusal;
-    const bool moved = RunEdit(s, o.force, [&](CInstallationForm& form) {
+    const CFlowResult moved = RunEdit(s, o.force, [&](CInstallationForm& form) {
         return FillField(form.Field(CInstallationForm::kX), at.x, "--at (X)", refusal) &&
                FillField(form.Field(CInstallationForm::kY), at.y, "--at (Y)", refusal) &&
                FillField(form.Field(CInstallationForm::kZ), at.z, "--at (Z)", refusal);
     });
-    if (!moved)
-        ThrowNotChanged(s, refusal);
+    if (!moved.IsDone())
+        ThrowNotChanged(s, moved, refusal);
     const std::string report = "moved " + Describe(doc, o.index) + "\n";
     s.Save(o.project);
     std::cout << report;
@@ -254,7 +252,7 @@ int RunSet(const CSetOptions& o) {
     const double power = o.power.value_or(e.power);
     const CAdvancedRows advanced(doc, true); // aim, power and polarity are advanced rows
     std::string refusal;
-    const bool changed = RunEdit(s, o.force, [&](CInstallationForm& form) {
+    const CFlowResult changed = RunEdit(s, o.force, [&](CInstallationForm& form) {
         const std::string aimOption = o.aimAt.empty() ? "--aim" : "--aim-at";
         if (!FillField(form.Field(CInstallationForm::kAzimuth), aim.x, aimOption + " (azimuth)",
                        refusal) ||
@@ -269,8 +267,8 @@ int RunSet(const CSetOptions& o) {
         return true;
     });
     advanced.Restore();
-    if (!changed)
-        ThrowNotChanged(s, refusal);
+    if (!changed.IsDone())
+        ThrowNotChanged(s, changed, refusal);
     const std::string report = "set " + Describe(doc, o.index) + "\n";
     s.Save(o.project);
     std::cout << report;

@@ -155,6 +155,9 @@ public:
     // --- Installation flows ---
     CFlowResult InstallSpeaker(double x, double y);
     CFlowResult EditInstallation(const CInstallationElement& values);
+    // "Change property for installation" on the current installation, planes and views refreshed
+    // when it changed; the command and the command line's edits both run it.
+    CFlowResult ChangeCurrentInstallation();
     CFlowResult RemoveInstallations(bool all);
     // Asks once per installation (other than `skip`) at exactly this position and aim.
     bool SameSpotCheck(const CVec3& position, const COrientation& orientation, int skip);

@@ -83,6 +83,18 @@ CFlowResult CDAXDoc::EditInstallation(const CInstallationElement& values) {
     return CFlowResult::Done();
 }
 
+CFlowResult CDAXDoc::ChangeCurrentInstallation() {
+    const CInstallationElement* current = room.Current();
+    if (!current)
+        return CFlowResult::Refused(EFlowReason::NothingCurrent);
+    CFlowResult result = EditInstallation(*current);
+    if (result.IsDone()) {
+        RebuildAllPlanes();
+        StandardRefresh();
+    }
+    return result;
+}
+
 CFlowResult CDAXDoc::RemoveInstallations(bool all) {
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
