@@ -17,9 +17,8 @@
 #include <vector>
 
 class CDAXDoc;
-#include "acoustics/ColorMapCondition.h"
-#include "project/BandChoice.h"
 class CInstallationElementList;
+class CWorkerPool;
 
 // A drop-down list: the texts a widget shows (items), the value of each entry and the selected
 // entry (-1 for none). Front ends that choose without a widget choose by value, never by text.
@@ -184,13 +183,24 @@ public:
     // the stored levels show (no drag step yet, manual recalculation, or a plane too large for
     // the preview's memory bound).
     const std::vector<double>* PreviewLevels() const;
-    // A drag step waits for its map.
+    // A drag step waits for its map (or for the preview to be ready).
     bool PreviewPending() const;
     // The map for the latest drag position; false when none was waiting or it could not be had.
+    // The first step only starts building the preview, which costs about one exact map, on the
+    // workers: meanwhile the project is marked calculating (they read it), the step stays
+    // pending and the picture shows the stored map with the speaker where the pointer is. A
+    // later call that finds the preview ready computes the map.
     bool UpdatePreview();
+    // The preview is being built.
+    bool PreviewPreparing() const;
+    // The status line while it is: "Preparing the live map... 40 %"; empty otherwise.
+    std::string PreviewStatus() const;
     // How long the view waits before the next step's map: as long as the last one took, so the
-    // window keeps at least half of the time for itself (15 to 500 ms).
+    // window keeps at least half of the time for itself (15 to 500 ms); while the preview is
+    // built, a short poll.
     int PreviewDelayMs() const;
+    // The workers that build and step the preview; null: the program's calculation workers.
+    CWorkerPool* previewWorkers = nullptr;
 
     // The Room Parameters dialog of this view; Ok when the project took its values.
     ERoomParametersAnswer RunRoomParameters(bool commandMode);

@@ -134,6 +134,7 @@ void CColorMapView::SyncClientSize() {
 void CColorMapView::ModelChanged() {
     UpdateScrollBars();
     SyncCombos();
+    ShowPreviewStatus(); // a drag that ended under a change of the project takes its text along
     viewport()->update();
 }
 
@@ -306,8 +307,18 @@ void CColorMapView::SchedulePreview() {
 void CColorMapView::UpdatePreview() {
     if (Guarded([&] { m_model.UpdatePreview(); }))
         viewport()->update();
-    // A move that came while this map was computed waits for the next turn.
+    ShowPreviewStatus();
+    // A move that came while this map was computed waits for the next turn; while the preview is
+    // prepared, this polls for it.
     SchedulePreview();
+}
+
+void CColorMapView::ShowPreviewStatus() {
+    const QString text = QString::fromStdString(m_model.PreviewStatus());
+    if (text == m_previewStatus)
+        return;
+    m_previewStatus = text;
+    emit statusMessage(text);
 }
 
 void CColorMapView::wheelEvent(QWheelEvent* event) {
