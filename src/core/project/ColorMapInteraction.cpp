@@ -19,6 +19,14 @@ void RefreshAfterEdit(CDAXDoc& doc) {
 }
 } // namespace
 
+int CColorMapViewModel::ContentHeight() const {
+    const CColorMapCondition* condition = Condition();
+    if (!condition)
+        return 0;
+    return ::ContentHeight(condition->scrollSize[1], condition->margins[3], FontHeight(),
+                           m_doc.Settings().autoLayoutValid == 1);
+}
+
 int CColorMapViewModel::FontHeight() const {
     return m_printing ? m_pageHeight * 12 / 1200 : 12;
 }

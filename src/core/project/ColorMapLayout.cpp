@@ -4,10 +4,10 @@
 #include "common/FormatSignificant.h"
 #include "common/Units.h"
 #include "project/BandChoice.h"
-#include "project/Strings.h"
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -300,4 +300,20 @@ std::vector<CTableRow> TableRows(const CDAXDoc& doc, const CTablePaging& paging,
         table.push_back(std::move(row));
     }
     return table;
+}
+
+std::optional<double> FitScale(double widthMM, double heightMM, int areaWidth, int areaHeight,
+                               const std::array<int, 4>& margins, int fontHeight) {
+    const double aw = areaWidth - margins[0] - margins[2];
+    const double lines = std::max(0.6 * margins[3], double{kMapAnnotationLines} * fontHeight);
+    const double ah = areaHeight - margins[1] - lines;
+    // An area smaller than its margins has nothing to fit into.
+    if (!(widthMM > 0.0) || !(heightMM > 0.0) || aw <= 0.0 || ah <= 0.0)
+        return std::nullopt;
+    return std::min(aw / widthMM, ah / heightMM);
+}
+
+int ContentHeight(int scrollHeight, int bottomMargin, int fontHeight, bool automaticLayout) {
+    const int lines = automaticLayout ? kAllAnnotationLines : kMapAnnotationLines;
+    return std::min(scrollHeight, scrollHeight - bottomMargin + lines * fontHeight);
 }

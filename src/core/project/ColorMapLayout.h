@@ -5,6 +5,7 @@
 #include "common/Vec3.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,25 @@ std::array<CVec3, 4> RectangleCorners(const CVec3& start, const CVec3& extent);
 std::array<CVec3, 4> CellCorners(const CPlaceElement& cell, EPlaneOrientation orientation);
 // Vertical planes are hit from either side, horizontal ones from the front only.
 EFacing FacingOf(EPlaneOrientation orientation);
+
+// --- Fitting the picture into its pane or page ---
+// The annotation block under the picture: lines 0 to 15 belong to every map, lines 17 to 26
+// report a valid automatic layout.
+inline constexpr int kMapAnnotationLines = 16;
+inline constexpr int kAllAnnotationLines = 27;
+
+// The scale (pixels per 1/1000 length unit) at which a projected box of widthMM x heightMM
+// fits an area with these margins (left, top, right, bottom): as large as the width allows and
+// as the height allows once the map's own annotation lines have their room below the picture,
+// whichever is smaller, so a fitted picture needs no scroll bar. The room kept for the lines is
+// 0.6 x bottom, or the lines at this font height when they need more. Nothing when the area
+// has no room or the box is empty.
+std::optional<double> FitScale(double widthMM, double heightMM, int areaWidth, int areaHeight,
+                               const std::array<int, 4>& margins, int fontHeight);
+
+// How far a view scrolls down: the scroll height less the part of the bottom margin that no
+// written annotation line reaches.
+int ContentHeight(int scrollHeight, int bottomMargin, int fontHeight, bool automaticLayout);
 
 // --- Texts around the picture ---
 std::string UnitText(int lengthUnit);

@@ -52,7 +52,7 @@ struct CCursorReadout {
 };
 
 // The colour map pane of a new project window (785 x 500 pixels) less its vertical scroll bar,
-// which the annotations under the picture always need.
+// which the report of an automatic layout under the picture may need.
 // A project made without a window (the command-line tool) is fitted to it, so the desktop
 // program opens it as it would have drawn it.
 inline constexpr int kDefaultMapClientWidth = 565;
@@ -135,6 +135,9 @@ public:
     CQuad InstallationPlaneQuad() const;
     // y of annotation line k: k * h + T - bottom.
     int LineY(int line) const;
+    // How far the view scrolls down: the picture and the annotation lines written under it
+    // (the scroll height less the bottom margin's empty rest).
+    int ContentHeight() const;
 
     // --- Printing ---
     // A print job starts on a page of W x H device pixels: print margins, a fit to 80 % of the

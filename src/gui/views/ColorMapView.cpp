@@ -123,8 +123,8 @@ void CColorMapView::InitialUpdate() {
 }
 
 void CColorMapView::SyncClientSize() {
-    // The annotation block under the picture makes it taller than the pane, so the vertical
-    // scroll bar is there once a map shows: a fit leaves room for it.
+    // The report of an automatic layout under the picture may make it taller than the pane, so
+    // a fit leaves room for the vertical scroll bar.
     const int bar = verticalScrollBar()->isVisible()
                         ? 0
                         : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
@@ -141,7 +141,7 @@ void CColorMapView::ModelChanged() {
 void CColorMapView::UpdateScrollBars() {
     const CColorMapCondition* condition = m_model.Condition();
     const int width = condition ? condition->scrollSize[0] : 0;
-    const int height = condition ? condition->scrollSize[1] : 0;
+    const int height = m_model.ContentHeight();
     const QSize page = viewport()->size();
     horizontalScrollBar()->setRange(0, std::max(0, width - page.width()));
     verticalScrollBar()->setRange(0, std::max(0, height - page.height()));

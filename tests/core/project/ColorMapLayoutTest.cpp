@@ -370,3 +370,90 @@ TEST(ColorMapPointer, BadDataMetByAPointerActionIsReportedAndTheViewGoesOn) {
     f.view->OnModeSelected(0);
     EXPECT_EQ(f.Condition().mode, kModeInterference);
 }
+
+TEST(ColorMapFit, AFittedMapNeedsNoScrollBarAtAnyAspectOrSize) {
+    struct Room {
+        double length, width;
+    };
+    // From square to very wide and very deep rooms; the wide ones used to scroll sideways.
+    const Room rooms[] = {{10, 10}, {25, 10}, {30, 10}, {60, 8}, {100, 5}, {8, 40}, {3, 2}};
+    const std::array<double, 3> views[] = {{0, 0, 0}, {45, 75, 0}, {0, 90, 0}};
+    const std::pair<int, int> panes[] = {{565, 400}, {1000, 700}, {700, 900}, {1600, 500}};
+    for (const Room& room : rooms)
+        for (const auto& angles : views)
+            for (const auto& [W, H] : panes) {
+                SCOPED_TRACE(testing::Message()
+                             << room.length << " x " << room.width << " m, view " << angles[0]
+                             << "/" << angles[1] << ", pane " << W << " x " << H);
+                PlanView f;
+                f.doc.room.roomLength = room.length;
+                f.doc.room.roomWidth = room.width;
+                f.Condition().plane.Build(0, 0, 1.2, room.length, room.width, 0, 1.0, 100, 2);
+                f.view->SetViewDirection(angles[0], angles[1], angles[2]);
+                f.view->SetClientSize(W, H);
+                f.view->Fit();
+                const CColorMapCondition& c = f.Condition();
+                EXPECT_LE(c.scrollSize[0], W);
+                EXPECT_LE(f.view->ContentHeight(), H);
+                int right = 0, bottom = 0;
+                for (const CQuad& quad :
+                     {f.view->CalculationPlaneQuad(), f.view->InstallationPlaneQuad()})
+                    for (const CPixel& p : quad) {
+                        EXPECT_GE(p.x, 0);
+                        EXPECT_GE(p.y, 0);
+                        right = std::max(right, p.x);
+                        bottom = std::max(bottom, p.y);
+                    }
+                EXPECT_LT(right, W);
+                // The map's own annotation lines fit under the picture.
+                EXPECT_LE(f.view->LineY(kMapAnnotationLines), H);
+                EXPECT_LE(bottom, f.view->LineY(0) + 1);
+                // And the fit is tight: the picture fills the width or the height.
+                const bool fillsWidth = right >= W - c.margins[2] - 2;
+                const bool fillsHeight = f.view->ContentHeight() >= H - 4;
+                EXPECT_TRUE(fillsWidth || fillsHeight)
+                    << "right " << right << ", content " << f.view->ContentHeight();
+            }
+}
+
+TEST(ColorMapFit, LargerFontsAndPrintedPagesKeepTheAnnotationLinesOnTheArea) {
+    const std::array<int, 4> screen{110, 44, 40, 324};
+    // Up to 12 pixels the bottom margin's usual share holds lines 0 to 15; larger fonts need
+    // more room, and the picture gives it up.
+    for (int font : {8, 12, 16, 24}) {
+        for (const auto& [widthMM, heightMM] :
+             {std::pair{10000.0, 10000.0}, {40000.0, 5000.0}, {5000.0, 40000.0}}) {
+            SCOPED_TRACE(testing::Message()
+                         << "font " << font << ", " << widthMM << " x " << heightMM);
+            const std::optional<double> scale =
+                FitScale(widthMM, heightMM, 1000, 800, screen, font);
+            ASSERT_TRUE(scale.has_value());
+            const double lines = std::max(0.6 * screen[3], 16.0 * font);
+            EXPECT_LE(*scale * widthMM, 1000 - 110 - 40 + 1e-9);
+            EXPECT_LE(*scale * heightMM + 44 + lines, 800 + 1e-9);
+            EXPECT_TRUE(std::abs(*scale * widthMM - 850) < 1e-6 ||
+                        std::abs(*scale * heightMM + 44 + lines - 800) < 1e-6);
+        }
+    }
+    EXPECT_FALSE(FitScale(1000, 1000, 100, 800, screen, 12));  // narrower than its margins
+    EXPECT_FALSE(FitScale(1000, 1000, 1000, 230, screen, 12)); // no height left for a picture
+    EXPECT_FALSE(FitScale(0, 1000, 1000, 800, screen, 12));
+
+    // Printed pages of several sizes: the print font follows the page height.
+    for (const auto& [pageW, pageH] : {std::pair{3360, 4752}, {4960, 7016}, {2480, 3508}}) {
+        SCOPED_TRACE(testing::Message() << "page " << pageW << " x " << pageH);
+        PlanView f;
+        f.doc.room.roomLength = 40;
+        f.doc.room.roomWidth = 8;
+        f.view->SetViewDirection(45, 75, 0);
+        f.view->BeginPrinting(pageW, pageH);
+        const CColorMapCondition& c = f.Condition();
+        EXPECT_LE(c.scrollSize[0], pageW * 80 / 100);
+        for (const CPixel& p : f.view->InstallationPlaneQuad())
+            EXPECT_LE(p.x, pageW * 80 / 100); // the print margin on the right is 0
+        EXPECT_LE(f.view->LineY(kMapAnnotationLines) - f.view->LineY(0) + c.scrollSize[1] -
+                      c.margins[3],
+                  pageH * 80 / 100);
+        f.view->EndPrinting();
+    }
+}
