@@ -269,7 +269,8 @@ bool CColorMapViewModel::DropTarget(const CPixel& p, CVec3& target) const {
     return true;
 }
 
-CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight) {
+CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight,
+                                               const CTextWidth& width) {
     CColorMapCondition* condition = Condition();
     SetPrinting(true, pageWidth, pageHeight);
     if (!condition)
@@ -278,7 +279,10 @@ CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight) {
     m_savedScale = condition->scale;
     condition->margins = {pageWidth * 35 / 100, pageHeight / 10, 0, pageHeight / 3};
     ProjectView(true);
-    return TablePaging(m_doc.room.Count(), FontHeight(), pageHeight, LineY(32));
+    // The table starts at a tenth of the page width and keeps as much free on the right.
+    m_tableHeader = FitTableHeader(TableHeader(m_doc), pageWidth * 80 / 100, FontHeight(), width);
+    return TablePaging(m_doc.room.Count(), FontHeight(), pageHeight, LineY(32),
+                       m_tableHeader.lineCount);
 }
 
 void CColorMapViewModel::EndPrinting() {

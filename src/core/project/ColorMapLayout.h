@@ -5,6 +5,7 @@
 #include "common/Vec3.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -100,7 +101,9 @@ struct CTablePaging {
     int rowsPerPage = 2;
     int pageCount = 1;
 };
-CTablePaging TablePaging(int installations, int fontHeight, int pageHeight, int firstRowY);
+// A header of `headerLines` lines takes that many rows' height.
+CTablePaging TablePaging(int installations, int fontHeight, int pageHeight, int firstRowY,
+                         int headerLines = 1);
 
 struct CTableCell {
     int offset = 0; // device pixels right of the table's left edge
@@ -108,5 +111,23 @@ struct CTableCell {
 };
 using CTableRow = std::vector<CTableCell>;
 CTableRow TableHeader(const CDAXDoc& doc);
+// A header cell as printed: its lines top to bottom, drawn at fontScale times the table's font.
+struct CHeaderCell {
+    int offset = 0;
+    std::vector<std::string> lines;
+    double fontScale = 1.0;
+};
+struct CTableHeaderLayout {
+    std::vector<CHeaderCell> cells;
+    int lineCount = 1;
+};
+// The width in device pixels of a text in the table's font, at this font height.
+using CTextWidth = std::function<double(const std::string& text, int fontHeight)>;
+// Fits every header text into its column, which ends half a font height before the next
+// column (the last at rightEdge): a text too wide breaks into two lines before its "(" or at a
+// blank, and a line that still does not fit is drawn smaller until it does. Without a measure
+// every header keeps one line at full size.
+CTableHeaderLayout FitTableHeader(const CTableRow& header, int rightEdge, int fontHeight,
+                                  const CTextWidth& width);
 // The installation rows of page `page` (1-based), without the header.
 std::vector<CTableRow> TableRows(const CDAXDoc& doc, const CTablePaging& paging, int page);

@@ -142,7 +142,11 @@ public:
     // --- Printing ---
     // A print job starts on a page of W x H device pixels: print margins, a fit to 80 % of the
     // page, and the table's paging; the screen margins and scale are kept for EndPrinting.
-    CTablePaging BeginPrinting(int pageWidth, int pageHeight);
+    // With a measure of the print font, the table's header is fitted to its columns (see
+    // FitTableHeader) and the paging makes room for its lines.
+    CTablePaging BeginPrinting(int pageWidth, int pageHeight, const CTextWidth& width = {});
+    // The table's header as the current print job lays it out.
+    const CTableHeaderLayout& PrintedTableHeader() const { return m_tableHeader; }
     void EndPrinting();
 
     // --- Pointer ---
@@ -234,6 +238,7 @@ private:
     bool m_printing = false;
     int m_pageWidth = 0, m_pageHeight = 0;
     bool m_hot = false, m_dragging = false;
+    CTableHeaderLayout m_tableHeader;
     std::array<int, 4> m_savedMargins{};
     double m_savedScale = 0.0;
     CCursorReadout m_readout;

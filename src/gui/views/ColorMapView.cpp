@@ -444,7 +444,7 @@ bool CColorMapView::PrintTo(QPrinter& printer) {
         return false;
     bool ok = true;
     CTablePaging paging;
-    ok = Guarded([&] { paging = m_model.BeginPrinting(width, height); });
+    ok = Guarded([&] { paging = m_model.BeginPrinting(width, height, MapTextWidth); });
     if (ok) {
         int first = 1, last = paging.pageCount;
         if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
@@ -470,7 +470,8 @@ void CColorMapView::PrintWithDialog(bool askFirst) {
         // The dialog offers the pages the job will have.
         int pages = 1;
         Guarded([&] {
-            pages = m_model.BeginPrinting(printer.width(), printer.height()).pageCount;
+            pages =
+                m_model.BeginPrinting(printer.width(), printer.height(), MapTextWidth).pageCount;
             m_model.EndPrinting();
         });
         QPrintDialog dialog(&printer, this);

@@ -457,3 +457,76 @@ TEST(ColorMapFit, LargerFontsAndPrintedPagesKeepTheAnnotationLinesOnTheArea) {
         f.view->EndPrinting();
     }
 }
+
+TEST(ColorMapPrinting, HeadersTooWideForTheirColumnBreakOrShrinkAndThePagingMakesRoom) {
+    // A fixed-pitch measure: 0.6 font heights per character.
+    const CTextWidth pitch = [](const std::string& text, int h) {
+        return 0.6 * h * static_cast<double>(text.size());
+    };
+    const CTableRow header{{0, "No"},
+                           {150, "Speaker Name"},
+                           {1000, "Azimuth(Left+)"},
+                           {1400, "Elevation(Down+)"},
+                           {1700, "Power"},
+                           {1900, "Polarity Reversed"},
+                           {2400, "Impedance"}};
+    const int h = 60;
+    const CTableHeaderLayout layout = FitTableHeader(header, 2700, h, pitch);
+    ASSERT_EQ(layout.cells.size(), header.size());
+    EXPECT_EQ(layout.lineCount, 2);
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        SCOPED_TRACE(header[i].text);
+        const CHeaderCell& cell = layout.cells[i];
+        EXPECT_EQ(cell.offset, header[i].offset);
+        // Nothing is lost: the lines put together give the header again.
+        std::string joined;
+        for (const std::string& line : cell.lines)
+            joined += (joined.empty() || line.front() == '(' ? "" : " ") + line;
+        EXPECT_EQ(joined, header[i].text);
+        // No line reaches into the gap before the next column.
+        const int end = i + 1 < header.size() ? header[i + 1].offset : 2700;
+        for (const std::string& line : cell.lines)
+            EXPECT_LE(pitch(line, h) * cell.fontScale, end - cell.offset - h / 2 + 1e-9) << line;
+    }
+    // Fitting headers stay whole and full size; wide ones break before "(" or at a blank.
+    EXPECT_EQ(layout.cells[1].lines, std::vector<std::string>{"Speaker Name"});
+    EXPECT_EQ(layout.cells[2].lines, (std::vector<std::string>{"Azimuth", "(Left+)"}));
+    EXPECT_EQ(layout.cells[2].fontScale, 1.0);
+    EXPECT_EQ(layout.cells[5].lines, (std::vector<std::string>{"Polarity", "Reversed"}));
+    // "Elevation" alone is still too wide for 300 pixels, and "Impedance" (no break) for the
+    // last 300 up to the right edge: drawn smaller.
+    EXPECT_LT(layout.cells[3].fontScale, 1.0);
+    EXPECT_LT(layout.cells[6].fontScale, 1.0);
+    EXPECT_EQ(layout.cells[6].lines.size(), 1u);
+
+    // Without a measure, or when everything fits, the header is one line as before.
+    EXPECT_EQ(FitTableHeader(header, 2800, h, {}).lineCount, 1);
+    EXPECT_EQ(FitTableHeader(header, 2800, 10, pitch).lineCount, 1);
+
+    // A second header line costs every page one installation row.
+    const CTablePaging one = TablePaging(197, 10, 1000, 700); // four pages exactly full
+    const CTablePaging two = TablePaging(197, 10, 1000, 700, 2);
+    EXPECT_EQ(two.firstPageRows, one.firstPageRows - 1);
+    EXPECT_EQ(two.rowsPerPage, one.rowsPerPage - 1);
+    EXPECT_EQ(one.pageCount, 4);
+    EXPECT_EQ(two.pageCount, 5);
+}
+
+TEST(ColorMapPrinting, APrintJobFitsTheSpeakerTableHeaderToItsPage) {
+    PlanView f;
+    EditSettings(f.doc)->advancedMode = 1; // the table with aim, power and polarity
+    ASSERT_EQ(f.Install(2, 2), 0);
+    const CTextWidth pitch = [](const std::string& text, int h) {
+        return 0.6 * h * static_cast<double>(text.size());
+    };
+    const CTablePaging plain = f.view->BeginPrinting(4800, 6800);
+    EXPECT_EQ(f.view->PrintedTableHeader().lineCount, 1);
+    f.view->EndPrinting();
+    const CTablePaging fitted = f.view->BeginPrinting(4800, 6800, pitch);
+    const CTableHeaderLayout& header = f.view->PrintedTableHeader();
+    EXPECT_EQ(header.lineCount, 2); // 68-pixel print font: "Azimuth(Left+)" needs two lines
+    ASSERT_EQ(header.cells.size(), TableHeader(f.doc).size());
+    EXPECT_EQ(header.cells[5].lines, (std::vector<std::string>{"Azimuth", "(Left+)"}));
+    EXPECT_EQ(fitted.firstPageRows, plain.firstPageRows - 1);
+    f.view->EndPrinting();
+}
