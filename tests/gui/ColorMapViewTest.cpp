@@ -289,6 +289,28 @@ private slots:
         QCOMPARE(status.at(1).at(0).toString(), QString());
     }
 
+    void AFittedWideRoomShowsNoScrollBar() {
+        ViewFixture f;
+        f.doc.room.roomLength = 30;
+        f.doc.room.roomWidth = 10;
+        f.Model().Condition()->plane.Build(0, 0, 1.2, 30, 10, 0, 1.0, 100, 2);
+        f.Model().SetViewDirection(45, 75, 0);
+        for (const QSize& size : {QSize(1400, 500), QSize(900, 700), QSize(573, 400)}) {
+            f.view->resize(size);
+            f.view->Fit();
+            QTest::qWait(10);
+            QCOMPARE(f.view->horizontalScrollBar()->maximum(), 0);
+            QCOMPARE(f.view->verticalScrollBar()->maximum(), 0);
+            QVERIFY(!f.view->horizontalScrollBar()->isVisible());
+        }
+        // Zoomed in, the picture is larger than the pane and both bars scroll it.
+        f.view->ZoomIn();
+        f.view->ZoomIn();
+        QTest::qWait(10);
+        QVERIFY(f.view->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(f.view->verticalScrollBar()->maximum() > 0);
+    }
+
     void PrintingToAFileDrawsAndGivesTheScreenBack() {
         ViewFixture f;
         QCOMPARE(f.Install(3, 4), 0);

@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
+#include <QStyle>
 #include <QTest>
 #include <QToolBar>
 
@@ -233,6 +234,12 @@ private slots:
         QVERIFY(qobject_cast<CColorMapView*>(child->Pane(EPane::ColorMap)));
         QVERIFY(qobject_cast<CInstallationContainerView*>(child->Pane(EPane::Installations)));
         QCOMPARE(child->parentWidget()->size(), QSize(785, 500));
+        // The pane a project made without a window was fitted to: the map, less its vertical
+        // scroll bar, opens without a horizontal one.
+        auto* map = qobject_cast<CColorMapView*>(child->Pane(EPane::ColorMap));
+        const int bar = map->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, map);
+        QCOMPARE(map->width() - 2 * map->frameWidth() - bar, kDefaultMapClientWidth);
+        QCOMPARE(map->height() - 2 * map->frameWidth(), kDefaultMapClientHeight);
         const auto [outer, middle, inner] = child->Splitters();
         QCOMPARE(outer->orientation(), Qt::Vertical);
         QCOMPARE(middle->orientation(), Qt::Horizontal);

@@ -279,8 +279,9 @@ CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight,
     m_savedScale = condition->scale;
     condition->margins = {pageWidth * 35 / 100, pageHeight / 10, 0, pageHeight / 3};
     ProjectView(true);
-    // The table starts at a tenth of the page width and keeps as much free on the right.
-    m_tableHeader = FitTableHeader(TableHeader(m_doc), pageWidth * 80 / 100, FontHeight(), width);
+    // The table starts at a tenth of the page width and may reach the printable area's edge.
+    m_tableHeader =
+        FitTableHeader(TableHeader(m_doc), pageWidth - pageWidth * 10 / 100, FontHeight(), width);
     return TablePaging(m_doc.room.Count(), FontHeight(), pageHeight, LineY(32),
                        m_tableHeader.lineCount);
 }

@@ -314,8 +314,9 @@ CTableHeaderLayout FitTableHeader(const CTableRow& header, int rightEdge, int fo
                 double widest = 0.0;
                 for (const std::string& line : cell.lines)
                     widest = std::max(widest, width(line, fontHeight));
+                // Never below half size: a header too long for any column stays readable.
                 if (widest > room)
-                    cell.fontScale = std::max(0.0, room) / widest;
+                    cell.fontScale = std::max(0.5, room / widest);
             }
         }
         layout.lineCount = std::max(layout.lineCount, static_cast<int>(cell.lines.size()));

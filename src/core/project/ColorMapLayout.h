@@ -125,8 +125,8 @@ struct CTableHeaderLayout {
 using CTextWidth = std::function<double(const std::string& text, int fontHeight)>;
 // Fits every header text into its column, which ends half a font height before the next
 // column (the last at rightEdge): a text too wide breaks into two lines before its "(" or at a
-// blank, and a line that still does not fit is drawn smaller until it does. Without a measure
-// every header keeps one line at full size.
+// blank, and a line that still does not fit is drawn smaller until it does (at least at half
+// size). Without a measure every header keeps one line at full size.
 CTableHeaderLayout FitTableHeader(const CTableRow& header, int rightEdge, int fontHeight,
                                   const CTextWidth& width);
 // The installation rows of page `page` (1-based), without the header.

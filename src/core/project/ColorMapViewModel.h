@@ -51,11 +51,11 @@ struct CCursorReadout {
     double level = 0.0;
 };
 
-// The colour map pane of a new project window (785 x 500 pixels) less its vertical scroll bar,
-// which the report of an automatic layout under the picture may need.
+// The colour map pane of a new project window (785 x 500 pixels: 573 x 400) less its 14-pixel
+// vertical scroll bar, which the report of an automatic layout under the picture may need.
 // A project made without a window (the command-line tool) is fitted to it, so the desktop
-// program opens it as it would have drawn it.
-inline constexpr int kDefaultMapClientWidth = 565;
+// program opens it as it would have drawn it, without a horizontal scroll bar.
+inline constexpr int kDefaultMapClientWidth = 559;
 inline constexpr int kDefaultMapClientHeight = 400;
 
 // State and logic of one colour map view: which condition it shows, when its map is calculated,

@@ -142,7 +142,15 @@ void CColorMapView::UpdateScrollBars() {
     const CColorMapCondition* condition = m_model.Condition();
     const int width = condition ? condition->scrollSize[0] : 0;
     const int height = m_model.ContentHeight();
-    const QSize page = viewport()->size();
+    // Which bars the picture needs is decided on the whole area: a bar left over from an earlier
+    // size must not narrow the page and so keep itself and the other one.
+    const QSize full = maximumViewportSize();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    bool across = width > full.width();
+    bool down = height > full.height();
+    across = across || (down && width > full.width() - bar);
+    down = down || (across && height > full.height() - bar);
+    const QSize page(full.width() - (down ? bar : 0), full.height() - (across ? bar : 0));
     horizontalScrollBar()->setRange(0, std::max(0, width - page.width()));
     verticalScrollBar()->setRange(0, std::max(0, height - page.height()));
     horizontalScrollBar()->setPageStep(std::max(1, page.width()));
