@@ -1,5 +1,5 @@
 #include "project/ColorMapLayout.h"
-#include "FakePorts.h"
+#include "PlanViewFixture.h"
 #include "project/ColorMapViewModel.h"
 #include "project/Strings.h"
 
@@ -9,24 +9,7 @@
 #include <set>
 
 namespace {
-// A 10 x 10 x 3 room, a 4 x 4 calculation plane at z = 1 and one generated speaker model, shown
-// in plan view at 0.05 pixels per millimetre (10 m = 500 pixels).
-struct PlanView : CDocFixture {
-    std::unique_ptr<CColorMapViewModel> view;
-
-    PlanView() {
-        AddModel(DirectionalSpeaker(1, 3));
-        EditSettings(doc)->loadedFromFile = 1;
-        CColorMapCondition c;
-        c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
-        doc.conditions.Append(c);
-        view = std::make_unique<CColorMapViewModel>(doc);
-        view->OnInitialUpdate();
-        view->Condition()->scale = 0.05;
-        view->SetViewDirection(0, 0, 0);
-    }
-    CColorMapCondition& Condition() { return *view->Condition(); }
-};
+using PlanView = CPlanViewFixture;
 
 CPixel Centre(const CQuad& q) {
     return {(q[0].x + q[2].x) / 2, (q[0].y + q[2].y) / 2};

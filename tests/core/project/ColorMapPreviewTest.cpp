@@ -1,6 +1,5 @@
 #include "BusyWorkers.h"
-#include "FakePorts.h"
-#include "SpeakerFixtures.h"
+#include "PlanViewFixture.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
@@ -12,21 +11,9 @@
 #include <vector>
 
 namespace {
-// Two speakers over a 4 x 4 m plane at 0.5 m in a 10 x 10 x 3 room, in plan view at 0.05 pixels
-// per millimetre, with the map calculated.
-struct DragScene : CDocFixture {
-    std::unique_ptr<CColorMapViewModel> view;
-
+// Two speakers over the plan view's plane, with the map calculated.
+struct DragScene : CPlanViewFixture {
     explicit DragScene(int manualRecalc = 0) {
-        AddModel(DirectionalSpeaker(1, 3));
-        EditSettings(doc)->loadedFromFile = 1;
-        CColorMapCondition c;
-        c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
-        doc.conditions.Append(c);
-        view = std::make_unique<CColorMapViewModel>(doc);
-        view->OnInitialUpdate();
-        view->Condition()->scale = 0.05;
-        view->SetViewDirection(0, 0, 0);
         EXPECT_EQ(Install(1.5, 1.5), 0);
         EXPECT_EQ(Install(2.5, 3.5), 0);
         EditSettings(doc)->manualRecalc = manualRecalc;
@@ -47,12 +34,6 @@ struct DragScene : CDocFixture {
                 return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-    }
-    std::vector<double> StoredLevels() const {
-        std::vector<double> levels;
-        for (const CPlaceElement& p : doc.conditions.At(0)->plane.points)
-            levels.push_back(p.level);
-        return levels;
     }
 };
 } // namespace
