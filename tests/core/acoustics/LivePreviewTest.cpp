@@ -186,8 +186,11 @@ TEST(LivePreview, ABuildStoppedHalfwayIsNotUsedAndLeavesNoWorkerBehind) {
         auto preview = std::make_unique<CLivePreview>(room.t.Scene(), c, 0, 2,
                                                       CLivePreview::kDefaultMemoryBound, &pool,
                                                       CLivePreview::EBuild::InBackground);
-        while (preview->BuildProgress() == 0.0)
+        // Bounded, so a build that never reports progress fails here instead of hanging.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (preview->BuildProgress() == 0.0 && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::microseconds(100));
+        ASSERT_GT(preview->BuildProgress(), 0.0);
         ASSERT_TRUE(preview->Building()) << "the build ended before it could be stopped";
         if (round == 0) {
             preview->Cancel();
