@@ -67,14 +67,12 @@ const CInstallationElement& ChooseInstallation(CDAXDoc& doc, int index) {
 
 // The edit flow ran but changed nothing: say why, in the command line's words.
 [[noreturn]] void ThrowNotChanged(CCliSession& s, const std::string& refusal) {
-    if (!refusal.empty())
-        throw CCliError(refusal);
-    s.ThrowIfErrors("");
     const auto& asked = s.messages.asked;
-    if (std::find(asked.begin(), asked.end(), Strings::kSameSpot) != asked.end())
-        throw CCliError("another installation has the same position and aim; use --force to "
-                        "place it there anyway");
-    throw CCliError(asked.empty() ? "the installation was not changed" : asked.back());
+    s.ThrowNotDone(refusal,
+                   std::find(asked.begin(), asked.end(), Strings::kSameSpot) != asked.end(),
+                   "another installation has the same position and aim; use --force to place it "
+                   "there anyway",
+                   "the installation was not changed");
 }
 
 // Runs "Change property for installation" on the current installation with `fill` as the
@@ -243,8 +241,8 @@ int RunSet(const CSetOptions& o) {
                         "--model");
     ChangeModelAndTap(doc, o.index, o);
     if (o.power) {
-        const std::string refusal =
-            TapPowerRefusal(doc, e.modelIndex, e.tapIndex, *o.power, "--power");
+        const std::string refusal = TapPowerRefusal(
+            TapPowerOf(doc.models.At(e.modelIndex), e.tapIndex), *o.power, "--power");
         if (!refusal.empty())
             throw CCliError(refusal);
     }
@@ -284,16 +282,6 @@ CLI::App* AddProject(CLI::App* cmd, std::string& project) {
     return cmd;
 }
 } // namespace
-
-std::string TapPowerRefusal(const CDAXDoc& doc, int model, int tap, double power,
-                            const std::string& option) {
-    const CSpeakerModel& m = doc.models.At(model);
-    const CTapElement& t = m.Tap(tap);
-    return OutsideRange(option, power, 0.0, t.tapPower, "W",
-                        "the power of tap " + std::to_string(tap) + " of " + m.DisplayName() +
-                            ", " + FormatSignificant(t.tapRating, 4) +
-                            (t.lowImpedance ? " ohms" : " V line"));
-}
 
 std::vector<CCliCommand> AddEditCommands(CLI::App& app) {
     static constexpr const char* kIndexHelp =

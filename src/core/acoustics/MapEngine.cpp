@@ -179,13 +179,14 @@ CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
 
 CMapEngine::InstallationPlan CMapEngine::Plan(const CInstallationElement& inst) {
     InstallationPlan ip;
-    ip.model = PrepareModel(inst.modelIndex);
+    ModelPlan* model = PrepareModel(inst.modelIndex);
+    ip.model = model;
     ip.reverse = !inst.polarityNormal;
-    if (!ip.model)
+    if (!model)
         return ip;
-    const ModelPlan& mp = *ip.model;
-    std::map<const CBalloonElement*, const BalloonTable*> tables;
-    for (const BalloonTable& table : mp.balloons)
+    ModelPlan& mp = *model;
+    std::map<const CBalloonElement*, BalloonTable*> tables;
+    for (BalloonTable& table : mp.balloons)
         tables[&table.element->Balloon()] = &table;
     for (const CSpeakerElement& element : mp.model->Elements()) {
         ElementPlan ep;
@@ -412,9 +413,7 @@ void CMapEngine::PrepareFor(const CVec3& point) {
                     [&](const ElementPlan& element, EPass result, Located& located) {
                         if (result != EPass::Value)
                             return true;
-                        // The engine owns its tables; only the const view of the plans points at
-                        // them.
-                        BalloonTable& table = const_cast<BalloonTable&>(*element.table);
+                        BalloonTable& table = *element.table;
                         for (int c = 0; c < (located.kernel.exact ? 1 : 4); ++c)
                             if (table.rowOf[static_cast<std::size_t>(located.cells[c])] < 0)
                                 FillCell(table, *inst.model, located.cells[c]);

@@ -97,7 +97,8 @@ private:
         bool image = false;
     };
     struct ElementPlan {
-        const BalloonTable* table = nullptr;
+        // The engine's own table, whose cells PrepareFor fills on demand.
+        BalloonTable* table = nullptr;
         Pass passes[2];
         int passCount = 1;
         double scale = 1.0; // sqrt(weight * power)

@@ -165,7 +165,10 @@ public:
     CFlowResult ImportSpeakerFile(const std::string& path);
     // How open directivity files are read: input, nominal impedance, rated power, measurement,
     // grids. The command-line tool sets them; the desktop program imports with the defaults.
-    CSofaImportOptions sofaImportOptions;
+    const CSofaImportOptions& SofaImportOptions() const { return m_sofaImportOptions; }
+    void SetSofaImportOptions(CSofaImportOptions options) {
+        m_sofaImportOptions = std::move(options);
+    }
     CFlowResult ArrangeModules();
     CFlowResult DeleteSpeakerData();
     void Recalculate();
@@ -241,6 +244,7 @@ private:
     void ForEachColorMap(void (CColorMapViewModel::*operation)());
 
     CProjectSettings m_settings;
+    CSofaImportOptions m_sofaImportOptions;
     CDocumentPorts m_ports;
     CViewList<CDocumentView> m_views;
     CViewList<CColorMapViewModel> m_mapViews;
