@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
 namespace {
 // 64 ceiling speakers of 24 points per octave in a 30 x 30 m room with a solid ceiling; the
 // spectrum at 1/3 octave over 20 Hz to 20 kHz (the models' data start at 50 Hz).
@@ -67,6 +69,22 @@ BENCHMARK(BM_S3_PreviewBuild)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime();
+
+// What the drag's first step costs the user interface thread now that the workers build the
+// cache: planning the engine and starting them (the build is stopped outside the timing).
+void BM_S3_PreviewStartInBackground(benchmark::State& state) {
+    const CAcousticScene scene = CAcousticScene::Of(S3Models(), S3Room(), 0);
+    CWorkerPool pool;
+    for (auto _ : state) {
+        auto preview = std::make_unique<CLivePreview>(scene, S3Condition(), 13, 0,
+                                                      CLivePreview::kDefaultMemoryBound, &pool,
+                                                      CLivePreview::EBuild::InBackground);
+        state.PauseTiming();
+        preview.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_S3_PreviewStartInBackground)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_S3_PreviewStep(benchmark::State& state) {
     const CAcousticScene scene = CAcousticScene::Of(S3Models(), S3Room(), 0);

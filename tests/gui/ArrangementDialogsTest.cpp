@@ -238,6 +238,16 @@ private slots:
         QCOMPARE(shown("box", 4), 2);
         QCOMPARE(shown("joint", 3), 1);
         QCOMPARE(shown("junction", 15), 7);
+        // The example's splays lie below every standard mode: the boxes show the stored angle.
+        for (int k = 0; k < 7; ++k) {
+            auto* junction =
+                qobject_cast<QComboBox*>(ComboOf(dialog, QString("junction%1").arg(k)));
+            QVERIFY(junction);
+            QCOMPARE(junction->currentIndex(), -1);
+            QCOMPARE(junction->placeholderText(),
+                     QString::fromStdString(form.JunctionCombo(k).placeholder));
+            QVERIFY(junction->placeholderText().endsWith("deg (custom)"));
+        }
         QVERIFY(Pick(ComboOf(dialog, "count"), "QL-9 x 4"));
         QCOMPARE(shown("module", 16), 16);
         QCOMPARE(shown("box", 4), 4);

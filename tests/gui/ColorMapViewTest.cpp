@@ -1,5 +1,6 @@
 // The colour map window: combo boxes, pointer, drops, wheel and rotation, menus and printing.
 #include "views/ColorMapView.h"
+#include "BusyWorkers.h"
 #include "FakePorts.h"
 #include "GuiTestSupport.h"
 #include "acoustics/ColorMapCondition.h"
@@ -12,6 +13,7 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <algorithm>
@@ -40,6 +42,14 @@ struct ViewFixture : CDocFixture {
         const CPixel p = Model().PixelOf(world);
         return {p.x - view->horizontalScrollBar()->value(),
                 p.y - view->verticalScrollBar()->value()};
+    }
+    // Hovers over a speaker's pixel and presses there. The pointer comes from elsewhere: a move
+    // to where an earlier test left it would be no move.
+    void PressOn(const QPoint& at) {
+        QTest::mouseMove(view->viewport(), at + QPoint(30, 30));
+        QTest::mouseMove(view->viewport(), at);
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, at);
+        QVERIFY(Model().Dragging());
     }
     std::vector<QComboBox*> Combos() {
         auto combos = view->findChildren<QComboBox*>();
@@ -210,6 +220,95 @@ private slots:
         // The exact map replaced the stored one and the window shows it.
         QVERIFY(std::abs(plane.points[cell].level - preview[cell]) < 0.01);
         QCOMPARE(colourAt(cellPixel(cell)), colourOf(plane.ColorOf(plane.points[cell].level)));
+    }
+
+    void WhileTheLiveMapIsPreparedTheSpeakerFollowsOverTheStoredMap() {
+        ViewFixture f;
+        QCOMPARE(f.Install(2.5, 2.5), 0);
+        QCOMPARE(f.Install(7.5, 7.5), 0);
+        CBusyWorkers busy; // the preview's build waits in their queue until released
+        f.Model().previewWorkers = &busy.pool;
+        QSignalSpy status(f.view.get(), &CColorMapView::statusMessage);
+        const CListeningPlane& plane = f.Model().Condition()->plane;
+        const auto image = [&] { return f.view->viewport()->grab().toImage(); };
+        const QPoint from = f.ViewportPoint(f.doc.room.At(0)->position);
+        const QPoint to = f.ViewportPoint({7.5, 2.5, 0});
+        const QImage before = image();
+        f.PressOn(from);
+        QTest::mouseMove(f.view->viewport(), to);
+        QTRY_VERIFY(f.Model().PreviewPreparing());
+        QTRY_COMPARE(status.count(), 1);
+        QCOMPARE(status.at(0).at(0).toString(), QString("Preparing the live map... 0%"));
+        // The symbol left its place and sits under the pointer; the map is the stored one.
+        QTest::qWait(50);
+        QVERIFY(f.Model().PreviewPending()); // still waiting for the preview
+        const QImage during = image();
+        QVERIFY(during.pixelColor(from) != before.pixelColor(from));
+        QVERIFY(during.pixelColor(to) != before.pixelColor(to));
+        const CPlaceElement& far = plane.points.front(); // (0, 0): clear of both speakers
+        const QPoint farPixel = f.ViewportPoint({far.x, far.y, far.z});
+        QCOMPARE(during.pixelColor(farPixel), before.pixelColor(farPixel));
+
+        busy.Release();
+        QTRY_VERIFY(f.Model().PreviewLevels() != nullptr);
+        QCOMPARE(status.count(), 2);
+        QCOMPARE(status.at(1).at(0).toString(), QString());
+        QTest::mouseRelease(f.view->viewport(), Qt::LeftButton, {}, to);
+        QCOMPARE(f.doc.room.At(0)->position.x, 7.5);
+        QCOMPARE(status.count(), 2);
+    }
+
+    void ADropBeforeTheLiveMapIsReadyCalculatesTheExactMap() {
+        ViewFixture f;
+        QCOMPARE(f.Install(2.5, 2.5), 0);
+        QCOMPARE(f.Install(7.5, 7.5), 0);
+        CBusyWorkers busy;
+        f.Model().previewWorkers = &busy.pool;
+        QSignalSpy status(f.view.get(), &CColorMapView::statusMessage);
+        const CListeningPlane& plane = f.Model().Condition()->plane;
+        std::vector<double> stored;
+        for (const CPlaceElement& p : plane.points)
+            stored.push_back(p.level);
+        const QPoint from = f.ViewportPoint(f.doc.room.At(0)->position);
+        const QPoint to = f.ViewportPoint({7.3, 2.2, 0});
+        f.PressOn(from);
+        QTest::mouseMove(f.view->viewport(), to);
+        QTRY_VERIFY(f.Model().PreviewPreparing());
+        // Every worker of the preview's pool is held: the release must not wait for them.
+        QTest::mouseRelease(f.view->viewport(), Qt::LeftButton, {}, to);
+        QVERIFY(!f.Model().Dragging());
+        QVERIFY(!f.doc.IsCalculating());
+        QCOMPARE(f.doc.room.At(0)->position.x, 7.5);
+        QCOMPARE(f.doc.room.At(0)->position.y, 2.5);
+        QVERIFY(f.Model().PreviewLevels() == nullptr);
+        int changed = 0;
+        for (std::size_t i = 0; i < stored.size(); ++i)
+            changed += std::abs(plane.points[i].level - stored[i]) > 0.1;
+        QVERIFY(changed > 0); // the drop recalculated the map
+        QCOMPARE(status.count(), 2);
+        QCOMPARE(status.at(1).at(0).toString(), QString());
+    }
+
+    void AFittedWideRoomShowsNoScrollBar() {
+        ViewFixture f;
+        f.doc.room.roomLength = 30;
+        f.doc.room.roomWidth = 10;
+        f.Model().Condition()->plane.Build(0, 0, 1.2, 30, 10, 0, 1.0, 100, 2);
+        f.Model().SetViewDirection(45, 75, 0);
+        for (const QSize& size : {QSize(1400, 500), QSize(900, 700), QSize(573, 400)}) {
+            f.view->resize(size);
+            f.view->Fit();
+            QTest::qWait(10);
+            QCOMPARE(f.view->horizontalScrollBar()->maximum(), 0);
+            QCOMPARE(f.view->verticalScrollBar()->maximum(), 0);
+            QVERIFY(!f.view->horizontalScrollBar()->isVisible());
+        }
+        // Zoomed in, the picture is larger than the pane and both bars scroll it.
+        f.view->ZoomIn();
+        f.view->ZoomIn();
+        QTest::qWait(10);
+        QVERIFY(f.view->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(f.view->verticalScrollBar()->maximum() > 0);
     }
 
     void PrintingToAFileDrawsAndGivesTheScreenBack() {

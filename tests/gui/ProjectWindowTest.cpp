@@ -30,6 +30,8 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
 #include <QTest>
 #include <QToolBar>
 
@@ -233,6 +235,17 @@ private slots:
         QVERIFY(qobject_cast<CColorMapView*>(child->Pane(EPane::ColorMap)));
         QVERIFY(qobject_cast<CInstallationContainerView*>(child->Pane(EPane::Installations)));
         QCOMPARE(child->parentWidget()->size(), QSize(785, 500));
+        // The pane a project made without a window was fitted to: the map, less its vertical
+        // scroll bar, opens without a horizontal one.
+        auto* map = qobject_cast<CColorMapView*>(child->Pane(EPane::ColorMap));
+        const int bar = map->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, map);
+        QCOMPARE(map->width() - 2 * map->frameWidth() - bar, kDefaultMapClientWidth);
+        QCOMPARE(map->height() - 2 * map->frameWidth(), kDefaultMapClientHeight);
+        // The map's texts for the status bar reach the main window's, and the idle text returns.
+        emit map->statusMessage("Preparing the live map... 40%");
+        QCOMPARE(p.Frame().statusBar()->currentMessage(), QString("Preparing the live map... 40%"));
+        emit map->statusMessage(QString());
+        QCOMPARE(p.Frame().statusBar()->currentMessage(), QString("Ready"));
         const auto [outer, middle, inner] = child->Splitters();
         QCOMPARE(outer->orientation(), Qt::Vertical);
         QCOMPARE(middle->orientation(), Qt::Horizontal);

@@ -54,7 +54,8 @@ std::size_t CLivePreview::CacheBytes() const {
 }
 
 CLivePreview::CLivePreview(const CAcousticScene& scene, const CColorMapCondition& condition,
-                           int moving, int threads, std::size_t memoryBound, CWorkerPool* pool)
+                           int moving, int threads, std::size_t memoryBound, CWorkerPool* pool,
+                           EBuild build)
     : m_engine(scene, condition.mode, ConditionBand(scene, condition)), m_mode(condition.mode),
       m_moving(moving), m_pool(pool) {
     const int n = m_engine.BandCount();
@@ -72,43 +73,112 @@ CLivePreview::CLivePreview(const CAcousticScene& scene, const CColorMapCondition
     }
     const std::size_t stride = m_mode == kModeInterference ? 2 * static_cast<std::size_t>(n) : 1;
     m_others.assign(count * stride, 0.0);
+    if (build == EBuild::InBackground) {
+        const int workers = threads > 0 ? threads : CWorkerPool::CoreCount();
+        m_build.emplace(Workers(threads).Start(
+            workers, [this](const std::stop_token& stop) { BuildChunks(stop); }));
+        return;
+    }
+    EndBuild(ForChunks([&]() -> CWorkerPool& { return Workers(threads); }, count, threads,
+                       m_engine.Padded(),
+                       [&](std::size_t first, std::size_t last, double* re, double* im) {
+                           return FillCache(first, last, re, im);
+                       }));
+}
+
+CLivePreview::~CLivePreview() {
+    Cancel();
+}
+
+bool CLivePreview::FillCache(std::size_t first, std::size_t last, double* re, double* im) {
+    const int n = m_engine.BandCount();
     const int padded = m_engine.Padded();
     const int installations = m_engine.InstallationCount();
-    m_active = ForChunks([&]() -> CWorkerPool& { return Workers(threads); }, count, threads, padded,
-                         [&](std::size_t first, std::size_t last, double* re, double* im) {
-                             for (std::size_t i = first; i < last; ++i) {
-                                 double* out = m_others.data() + i * stride;
-                                 if (m_mode == kModeInterference) {
-                                     std::fill(re, re + padded, 0.0);
-                                     std::fill(im, im + padded, 0.0);
-                                 }
-                                 for (int k = 0; k < installations; ++k) {
-                                     if (k == moving)
-                                         continue;
-                                     if (m_mode == kModeEnergy) {
-                                         std::fill(re, re + padded, 0.0);
-                                         std::fill(im, im + padded, 0.0);
-                                     }
-                                     if (!m_engine.AddInstallation(k, m_points[i], re, im))
-                                         return false;
-                                     if (m_mode == kModeEnergy) {
-                                         double e = 0.0;
-                                         for (int j = 0; j < n; ++j)
-                                             e += re[j] * re[j] + im[j] * im[j];
-                                         out[0] += e / n;
-                                     }
-                                 }
-                                 if (m_mode == kModeInterference) {
-                                     std::copy(re, re + n, out);
-                                     std::copy(im, im + n, out + n);
-                                 }
-                             }
-                             return true;
-                         });
-    if (!m_active) {
-        m_points = {};
-        m_others = {};
+    const std::size_t stride = m_mode == kModeInterference ? 2 * static_cast<std::size_t>(n) : 1;
+    for (std::size_t i = first; i < last; ++i) {
+        double* out = m_others.data() + i * stride;
+        if (m_mode == kModeInterference) {
+            std::fill(re, re + padded, 0.0);
+            std::fill(im, im + padded, 0.0);
+        }
+        for (int k = 0; k < installations; ++k) {
+            if (k == m_moving)
+                continue;
+            if (m_mode == kModeEnergy) {
+                std::fill(re, re + padded, 0.0);
+                std::fill(im, im + padded, 0.0);
+            }
+            if (!m_engine.AddInstallation(k, m_points[i], re, im))
+                return false;
+            if (m_mode == kModeEnergy) {
+                double e = 0.0;
+                for (int j = 0; j < n; ++j)
+                    e += re[j] * re[j] + im[j] * im[j];
+                out[0] += e / n;
+            }
+        }
+        if (m_mode == kModeInterference) {
+            std::copy(re, re + n, out);
+            std::copy(im, im + n, out + n);
+        }
     }
+    return true;
+}
+
+void CLivePreview::BuildChunks(const std::stop_token& stop) {
+    constexpr std::size_t kChunk = 256; // a stop is heard within one chunk
+    const std::size_t count = m_points.size();
+    std::vector<double> re(static_cast<std::size_t>(m_engine.Padded())), im(re.size());
+    while (!m_failed.load(std::memory_order_relaxed) && !stop.stop_requested()) {
+        const std::size_t first = m_nextChunk.fetch_add(kChunk);
+        if (first >= count)
+            return;
+        const std::size_t last = std::min(count, first + kChunk);
+        if (!FillCache(first, last, re.data(), im.data()))
+            m_failed = true;
+        else
+            m_filled += last - first;
+    }
+}
+
+void CLivePreview::EndBuild(bool whole) {
+    m_active = whole;
+    if (!whole) { // the memory goes too (assigning {} would keep it)
+        m_points = std::vector<CVec3>();
+        m_others = std::vector<double>();
+    }
+}
+
+bool CLivePreview::Building() {
+    if (!m_build)
+        return false;
+    if (!m_build->WaitFor(std::chrono::milliseconds(0)))
+        return true;
+    // Every worker has left: the cache is whole unless one failed or they were stopped.
+    try {
+        m_build->Wait();
+    } catch (...) {
+        m_build.reset();
+        EndBuild(false);
+        throw;
+    }
+    m_build.reset();
+    EndBuild(!m_failed && m_filled.load() == m_points.size());
+    return false;
+}
+
+double CLivePreview::BuildProgress() const {
+    if (m_active)
+        return 1.0;
+    const std::size_t count = m_points.size();
+    return count == 0 ? 0.0 : static_cast<double>(m_filled.load()) / static_cast<double>(count);
+}
+
+void CLivePreview::Cancel() {
+    if (!m_build)
+        return;
+    m_build.reset(); // stops the workers and waits for them
+    EndBuild(false);
 }
 
 bool CLivePreview::Update(std::vector<double>& levels, int threads) {

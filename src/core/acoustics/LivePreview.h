@@ -4,8 +4,10 @@
 #include "acoustics/MapEngine.h"
 #include "acoustics/WorkerPool.h"
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CColorMapCondition;
@@ -22,15 +24,34 @@ class CColorMapCondition;
 // installation itself may change in any way, also its model. Building the cache and every step
 // run on the workers given (they must not be busy with a job that waits for the preview), or on
 // workers of the preview's own, started once for its lifetime.
+//
+// Building the cache costs about one exact map, so a window builds it in the background: the
+// constructor only starts the workers, Building() tells when they are done, and destroying the
+// preview (or Cancel) stops them and waits for them to leave. Meanwhile the scene is read by the
+// workers and must not change, the moving installation excepted.
 class CLivePreview {
 public:
     static constexpr std::size_t kDefaultMemoryBound = std::size_t{256} << 20;
+    enum class EBuild { Now, InBackground };
 
     CLivePreview(const CAcousticScene& scene, const CColorMapCondition& condition, int moving,
                  int threads = 0, std::size_t memoryBound = kDefaultMemoryBound,
-                 CWorkerPool* pool = nullptr);
+                 CWorkerPool* pool = nullptr, EBuild build = EBuild::Now);
+    ~CLivePreview();
+    CLivePreview(const CLivePreview&) = delete;
+    CLivePreview& operator=(const CLivePreview&) = delete;
 
+    // Whole and usable; false while the cache builds.
     bool Active() const { return m_active; }
+    // True while background workers still fill the cache. The call that sees them done takes
+    // their result, so Active() says from then on whether the cache is whole; what a worker threw
+    // is thrown here once (the preview is then not Active).
+    bool Building();
+    // The share of the plane's points whose cache is filled, 0 to 1.
+    double BuildProgress() const;
+    // Stops a background build and waits until no worker touches the preview; it is then not
+    // Active. Nothing to do when none runs.
+    void Cancel();
     std::size_t CacheBytes() const;
     static std::size_t BytesFor(long long points, int bandCount, int mode);
 
@@ -40,6 +61,11 @@ public:
 
 private:
     CWorkerPool& Workers(int threads); // the given ones, or our own started on first use
+    // The others' sums of points [first, last); re and im are a worker's padded scratch.
+    bool FillCache(std::size_t first, std::size_t last, double* re, double* im);
+    // One worker of the build: takes chunks until none is left, one fails or it is stopped.
+    void BuildChunks(const std::stop_token& stop);
+    void EndBuild(bool whole);
 
     CMapEngine m_engine;
     int m_mode;
@@ -49,4 +75,9 @@ private:
     bool m_active = false;
     std::vector<CVec3> m_points;
     std::vector<double> m_others; // per point: 1 energy, or 2 x band count re then im
+    std::atomic<std::size_t> m_nextChunk{0};
+    std::atomic<std::size_t> m_filled{0}; // points
+    std::atomic<bool> m_failed{false};
+    // Last, so it stops and waits for its workers before anything they use goes.
+    std::optional<CWorkerPool::CBatch> m_build;
 };

@@ -63,7 +63,7 @@ CWorkerPool::CBatch CWorkerPool::Start(int workers, Job job) {
             m_queue.push_back(state);
     }
     m_wake.notify_all();
-    return CBatch(std::move(state));
+    return CBatch(*this, std::move(state));
 }
 
 CWorkerPool::CBatch::~CBatch() {
@@ -88,4 +88,17 @@ void CWorkerPool::CBatch::Wait() {
 
 void CWorkerPool::CBatch::RequestStop() {
     m_state->stop.request_stop();
+    // A place is either still queued (ours to take back) or taken by a worker that counts itself
+    // out; the pool's lock decides which.
+    std::size_t taken = 0;
+    {
+        std::lock_guard lock(m_pool->m_mutex);
+        taken = std::erase(m_pool->m_queue, m_state);
+    }
+    if (taken == 0)
+        return;
+    std::lock_guard lock(m_state->mutex);
+    m_state->running -= static_cast<int>(taken);
+    if (m_state->running == 0)
+        m_state->finished.notify_all();
 }

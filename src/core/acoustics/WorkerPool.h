@@ -51,11 +51,15 @@ public:
         bool WaitFor(std::chrono::milliseconds timeout);
         // Waits for every worker; rethrows what the job threw on one of them.
         void Wait();
+        // Tells the running workers to leave and takes back the places no worker has taken yet,
+        // so a stopped batch never waits for a pool busy with other batches.
         void RequestStop();
 
     private:
         friend class CWorkerPool;
-        explicit CBatch(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+        CBatch(CWorkerPool& pool, std::shared_ptr<State> state)
+            : m_pool(&pool), m_state(std::move(state)) {}
+        CWorkerPool* m_pool;
         std::shared_ptr<State> m_state;
     };
 

@@ -19,6 +19,14 @@ void RefreshAfterEdit(CDAXDoc& doc) {
 }
 } // namespace
 
+int CColorMapViewModel::ContentHeight() const {
+    const CColorMapCondition* condition = Condition();
+    if (!condition)
+        return 0;
+    return ::ContentHeight(condition->scrollSize[1], condition->margins[3], FontHeight(),
+                           m_doc.Settings().autoLayoutValid == 1);
+}
+
 int CColorMapViewModel::FontHeight() const {
     return m_printing ? m_pageHeight * 12 / 1200 : 12;
 }
@@ -261,7 +269,8 @@ bool CColorMapViewModel::DropTarget(const CPixel& p, CVec3& target) const {
     return true;
 }
 
-CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight) {
+CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight,
+                                               const CTextWidth& width) {
     CColorMapCondition* condition = Condition();
     SetPrinting(true, pageWidth, pageHeight);
     if (!condition)
@@ -270,7 +279,11 @@ CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight) {
     m_savedScale = condition->scale;
     condition->margins = {pageWidth * 35 / 100, pageHeight / 10, 0, pageHeight / 3};
     ProjectView(true);
-    return TablePaging(m_doc.room.Count(), FontHeight(), pageHeight, LineY(32));
+    // The table starts at a tenth of the page width and may reach the printable area's edge.
+    m_tableHeader =
+        FitTableHeader(TableHeader(m_doc), pageWidth - pageWidth * 10 / 100, FontHeight(), width);
+    return TablePaging(m_doc.room.Count(), FontHeight(), pageHeight, LineY(32),
+                       m_tableHeader.lineCount);
 }
 
 void CColorMapViewModel::EndPrinting() {

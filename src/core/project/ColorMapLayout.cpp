@@ -4,10 +4,10 @@
 #include "common/FormatSignificant.h"
 #include "common/Units.h"
 #include "project/BandChoice.h"
-#include "project/Strings.h"
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -241,12 +241,15 @@ std::vector<CPlaneLabel> PlaneDimensionLabels(const CListeningPlane& plane, int 
     }
 }
 
-CTablePaging TablePaging(int installations, int fontHeight, int pageHeight, int firstRowY) {
+CTablePaging TablePaging(int installations, int fontHeight, int pageHeight, int firstRowY,
+                         int headerLines) {
     CTablePaging paging;
     const int h = std::max(1, fontHeight);
-    paging.rowsPerPage = std::max(2, (pageHeight - pageHeight / 10 - pageHeight / 3) / h + 1);
+    const int extra = std::max(0, headerLines - 1); // the header's lines after its first
+    paging.rowsPerPage =
+        std::max(2, (pageHeight - pageHeight / 10 - pageHeight / 3) / h + 1 - extra);
     // Page 1 keeps at least its header, even when the picture leaves no room below it.
-    paging.firstPageRows = std::max(1, (pageHeight - firstRowY) / h);
+    paging.firstPageRows = std::max(1, (pageHeight - firstRowY) / h - extra);
     const int rest = std::max(0, installations - (paging.firstPageRows - 1));
     const int perPage = paging.rowsPerPage - 1;
     paging.pageCount = 1 + (rest + perPage - 1) / perPage;
@@ -267,6 +270,59 @@ CTableRow TableHeader(const CDAXDoc& doc) {
         row.push_back({3850, Strings::kTablePolarity});
     }
     return row;
+}
+
+namespace {
+// The text split in two at the break that leaves the wider part narrowest: before a "(" or at
+// a blank. Nothing when it has no break.
+std::optional<std::pair<std::string, std::string>>
+SplitHeader(const std::string& text, int fontHeight, const CTextWidth& width) {
+    std::optional<std::pair<std::string, std::string>> best;
+    double bestWidth = 0.0;
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        std::pair<std::string, std::string> parts;
+        if (text[i] == '(')
+            parts = {text.substr(0, i), text.substr(i)};
+        else if (text[i] == ' ')
+            parts = {text.substr(0, i), text.substr(i + 1)};
+        else
+            continue;
+        if (parts.first.empty() || parts.second.empty())
+            continue;
+        const double wider =
+            std::max(width(parts.first, fontHeight), width(parts.second, fontHeight));
+        if (!best || wider < bestWidth) {
+            best = std::move(parts);
+            bestWidth = wider;
+        }
+    }
+    return best;
+}
+} // namespace
+
+CTableHeaderLayout FitTableHeader(const CTableRow& header, int rightEdge, int fontHeight,
+                                  const CTextWidth& width) {
+    CTableHeaderLayout layout;
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        CHeaderCell cell{header[i].offset, {header[i].text}, 1.0};
+        if (width) {
+            const int end = i + 1 < header.size() ? header[i + 1].offset : rightEdge;
+            const double room = end - cell.offset - fontHeight / 2;
+            if (width(header[i].text, fontHeight) > room) {
+                if (auto parts = SplitHeader(header[i].text, fontHeight, width))
+                    cell.lines = {parts->first, parts->second};
+                double widest = 0.0;
+                for (const std::string& line : cell.lines)
+                    widest = std::max(widest, width(line, fontHeight));
+                // Never below half size: a header too long for any column stays readable.
+                if (widest > room)
+                    cell.fontScale = std::max(0.5, room / widest);
+            }
+        }
+        layout.lineCount = std::max(layout.lineCount, static_cast<int>(cell.lines.size()));
+        layout.cells.push_back(std::move(cell));
+    }
+    return layout;
 }
 
 std::vector<CTableRow> TableRows(const CDAXDoc& doc, const CTablePaging& paging, int page) {
@@ -300,4 +356,20 @@ std::vector<CTableRow> TableRows(const CDAXDoc& doc, const CTablePaging& paging,
         table.push_back(std::move(row));
     }
     return table;
+}
+
+std::optional<double> FitScale(double widthMM, double heightMM, int areaWidth, int areaHeight,
+                               const std::array<int, 4>& margins, int fontHeight) {
+    const double aw = areaWidth - margins[0] - margins[2];
+    const double lines = std::max(0.6 * margins[3], double{kMapAnnotationLines} * fontHeight);
+    const double ah = areaHeight - margins[1] - lines;
+    // An area smaller than its margins has nothing to fit into.
+    if (!(widthMM > 0.0) || !(heightMM > 0.0) || aw <= 0.0 || ah <= 0.0)
+        return std::nullopt;
+    return std::min(aw / widthMM, ah / heightMM);
+}
+
+int ContentHeight(int scrollHeight, int bottomMargin, int fontHeight, bool automaticLayout) {
+    const int lines = automaticLayout ? kAllAnnotationLines : kMapAnnotationLines;
+    return std::min(scrollHeight, scrollHeight - bottomMargin + lines * fontHeight);
 }

@@ -5,6 +5,8 @@
 #include "common/Vec3.h"
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,25 @@ std::array<CVec3, 4> CellCorners(const CPlaceElement& cell, EPlaneOrientation or
 // Vertical planes are hit from either side, horizontal ones from the front only.
 EFacing FacingOf(EPlaneOrientation orientation);
 
+// --- Fitting the picture into its pane or page ---
+// The annotation block under the picture: lines 0 to 15 belong to every map, lines 17 to 26
+// report a valid automatic layout.
+inline constexpr int kMapAnnotationLines = 16;
+inline constexpr int kAllAnnotationLines = 27;
+
+// The scale (pixels per 1/1000 length unit) at which a projected box of widthMM x heightMM
+// fits an area with these margins (left, top, right, bottom): as large as the width allows and
+// as the height allows once the map's own annotation lines have their room below the picture,
+// whichever is smaller, so a fitted picture needs no scroll bar. The room kept for the lines is
+// 0.6 x bottom, or the lines at this font height when they need more. Nothing when the area
+// has no room or the box is empty.
+std::optional<double> FitScale(double widthMM, double heightMM, int areaWidth, int areaHeight,
+                               const std::array<int, 4>& margins, int fontHeight);
+
+// How far a view scrolls down: the scroll height less the part of the bottom margin that no
+// written annotation line reaches.
+int ContentHeight(int scrollHeight, int bottomMargin, int fontHeight, bool automaticLayout);
+
 // --- Texts around the picture ---
 std::string UnitText(int lengthUnit);
 // "1/24 Oct. Band" ... "4 Oct. Band" for 24 ... 0.25 bands per octave; empty for other values.
@@ -80,7 +101,9 @@ struct CTablePaging {
     int rowsPerPage = 2;
     int pageCount = 1;
 };
-CTablePaging TablePaging(int installations, int fontHeight, int pageHeight, int firstRowY);
+// A header of `headerLines` lines takes that many rows' height.
+CTablePaging TablePaging(int installations, int fontHeight, int pageHeight, int firstRowY,
+                         int headerLines = 1);
 
 struct CTableCell {
     int offset = 0; // device pixels right of the table's left edge
@@ -88,5 +111,23 @@ struct CTableCell {
 };
 using CTableRow = std::vector<CTableCell>;
 CTableRow TableHeader(const CDAXDoc& doc);
+// A header cell as printed: its lines top to bottom, drawn at fontScale times the table's font.
+struct CHeaderCell {
+    int offset = 0;
+    std::vector<std::string> lines;
+    double fontScale = 1.0;
+};
+struct CTableHeaderLayout {
+    std::vector<CHeaderCell> cells;
+    int lineCount = 1;
+};
+// The width in device pixels of a text in the table's font, at this font height.
+using CTextWidth = std::function<double(const std::string& text, int fontHeight)>;
+// Fits every header text into its column, which ends half a font height before the next
+// column (the last at rightEdge): a text too wide breaks into two lines before its "(" or at a
+// blank, and a line that still does not fit is drawn smaller until it does (at least at half
+// size). Without a measure every header keeps one line at full size.
+CTableHeaderLayout FitTableHeader(const CTableRow& header, int rightEdge, int fontHeight,
+                                  const CTextWidth& width);
 // The installation rows of page `page` (1-based), without the header.
 std::vector<CTableRow> TableRows(const CDAXDoc& doc, const CTablePaging& paging, int page);

@@ -5,9 +5,13 @@
 #include "acoustics/LivePreview.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
+#include "project/MapService.h"
+#include "project/Strings.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <optional>
 
 struct CColorMapViewModel::CDragState {
     CInstallationElementList installations;
@@ -19,9 +23,11 @@ struct CColorMapViewModel::CDragState {
     // The map follows only where the drop would recalculate it.
     bool follow = false;
     bool pending = false;
+    // While the workers build the preview they read the project, so it is marked calculating.
+    // Declared before the preview, which stops and waits for them as it goes.
+    std::optional<CDAXDoc::CCalculatingScope> building;
     // Built on the first step that moves: a click without a move costs nothing.
     std::unique_ptr<CLivePreview> preview;
-    bool previewBuilt = false;
     std::vector<double> levels;
     int lastMilliseconds = 0;
 };
@@ -32,7 +38,8 @@ void CColorMapViewModel::BeginDrag() {
     m_drag->moving = m_doc.room.CurrentIndex();
     if (const CInstallationElement* moving = m_drag->installations.At(m_drag->moving))
         m_drag->power = moving->power;
-    m_drag->follow = m_doc.Settings().manualRecalc == 0 && Condition() && m_doc.HasInstallations();
+    m_drag->follow = m_doc.Settings().manualRecalc == 0 && Condition() &&
+                     m_doc.HasInstallations() && !m_doc.IsCalculating();
 }
 
 void CColorMapViewModel::DragTo(const CPixel& p) {
@@ -75,7 +82,21 @@ bool CColorMapViewModel::PreviewPending() const {
     return m_drag && m_drag->pending;
 }
 
+bool CColorMapViewModel::PreviewPreparing() const {
+    return m_drag && m_drag->building.has_value();
+}
+
+std::string CColorMapViewModel::PreviewStatus() const {
+    if (!PreviewPreparing())
+        return {};
+    const int percent = static_cast<int>(std::floor(100.0 * m_drag->preview->BuildProgress()));
+    return std::string(Strings::kPreparingLiveMap) + " " + std::to_string(percent) + "%";
+}
+
 int CColorMapViewModel::PreviewDelayMs() const {
+    constexpr int kPollMs = 20;
+    if (PreviewPreparing())
+        return kPollMs;
     return std::clamp(m_drag ? m_drag->lastMilliseconds : 0, 15, 500);
 }
 
@@ -83,22 +104,40 @@ bool CColorMapViewModel::UpdatePreview() {
     const CColorMapCondition* condition = Condition();
     if (!PreviewPending() || !condition)
         return false;
-    m_drag->pending = false;
-    const auto start = std::chrono::steady_clock::now();
-    if (!m_drag->previewBuilt) {
-        m_drag->previewBuilt = true;
+    CDragState& drag = *m_drag;
+    if (!drag.preview) {
         CAcousticScene scene = m_doc.Scene();
-        scene.installations = &m_drag->installations;
-        m_drag->preview = std::make_unique<CLivePreview>(scene, *condition, m_drag->moving);
+        scene.installations = &drag.installations;
+        drag.building.emplace(m_doc);
+        drag.preview = std::make_unique<CLivePreview>(
+            scene, *condition, drag.moving, 0, CLivePreview::kDefaultMemoryBound,
+            previewWorkers ? previewWorkers : &CalculationWorkers(),
+            CLivePreview::EBuild::InBackground);
     }
-    if (!m_drag->preview->Active() || !m_drag->preview->Update(m_drag->levels)) {
-        m_drag->levels.clear();
+    if (drag.building) {
+        bool stillBuilding = false;
+        try {
+            stillBuilding = drag.preview->Building();
+        } catch (...) {
+            // The stored map stays for the rest of the drag; the drop calculates as always.
+            drag.building.reset();
+            drag.pending = false;
+            throw;
+        }
+        if (stillBuilding)
+            return false; // the step stays pending
+        drag.building.reset();
+    }
+    drag.pending = false;
+    const auto start = std::chrono::steady_clock::now();
+    if (!drag.preview->Active() || !drag.preview->Update(drag.levels)) {
+        drag.levels.clear();
+        Repaint(); // the status line goes
         return false;
     }
-    m_drag->lastMilliseconds =
-        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                             std::chrono::steady_clock::now() - start)
-                             .count());
+    drag.lastMilliseconds = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                 std::chrono::steady_clock::now() - start)
+                                                 .count());
     Repaint();
     return true;
 }

@@ -325,17 +325,15 @@ void CColorMapViewModel::ProjectView(bool fit) {
     const auto& m = condition->margins; // left, top, right, bottom
     const int W = m_printing ? m_pageWidth * 80 / 100 : m_clientWidth;
     const int H = m_printing ? m_pageHeight * 80 / 100 : m_clientHeight;
-    const double aw = W - m[0] - m[2];
     // A window or page smaller than its margins has nothing to fit into: the scale stays.
-    if (fit && widthMM > 0.0 && heightMM > 0.0 && aw > 0.0 && H - m[1] - 0.6 * m[3] > 0.0) {
-        if (heightMM / widthMM < (H - m[1] - m[3]) / aw)
-            condition->scale = aw / widthMM;
-        else
-            condition->scale = (H - m[1] - 0.6 * m[3]) / heightMM;
-    }
+    if (fit)
+        if (const std::optional<double> scale = FitScale(widthMM, heightMM, W, H, m, FontHeight()))
+            condition->scale = *scale;
     double pw = condition->scale * widthMM;
+    // On screen the picture keeps some width for the annotation texts, but never more than the
+    // pane shows: that alone would make a fitted map scroll.
     if (!m_printing)
-        pw = std::max(pw, 470.0);
+        pw = std::max(pw, std::min(470.0, static_cast<double>(W - m[0] - m[2])));
     condition->scrollSize[0] = static_cast<int>(std::trunc(pw + m[0] + m[2] - 0.5)) + 1;
     condition->scrollSize[1] =
         static_cast<int>(std::trunc(condition->scale * heightMM + m[1] + m[3] - 0.5)) + 1;

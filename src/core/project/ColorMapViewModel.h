@@ -17,9 +17,8 @@
 #include <vector>
 
 class CDAXDoc;
-#include "acoustics/ColorMapCondition.h"
-#include "project/BandChoice.h"
 class CInstallationElementList;
+class CWorkerPool;
 
 // A drop-down list: the texts a widget shows (items), the value of each entry and the selected
 // entry (-1 for none). Front ends that choose without a widget choose by value, never by text.
@@ -52,11 +51,11 @@ struct CCursorReadout {
     double level = 0.0;
 };
 
-// The colour map pane of a new project window (785 x 500 pixels) less its vertical scroll bar,
-// which the annotations under the picture always need.
+// The colour map pane of a new project window (785 x 500 pixels: 573 x 400) less its 14-pixel
+// vertical scroll bar, which the report of an automatic layout under the picture may need.
 // A project made without a window (the command-line tool) is fitted to it, so the desktop
-// program opens it as it would have drawn it.
-inline constexpr int kDefaultMapClientWidth = 565;
+// program opens it as it would have drawn it, without a horizontal scroll bar.
+inline constexpr int kDefaultMapClientWidth = 559;
 inline constexpr int kDefaultMapClientHeight = 400;
 
 // State and logic of one colour map view: which condition it shows, when its map is calculated,
@@ -136,11 +135,18 @@ public:
     CQuad InstallationPlaneQuad() const;
     // y of annotation line k: k * h + T - bottom.
     int LineY(int line) const;
+    // How far the view scrolls down: the picture and the annotation lines written under it
+    // (the scroll height less the bottom margin's empty rest).
+    int ContentHeight() const;
 
     // --- Printing ---
     // A print job starts on a page of W x H device pixels: print margins, a fit to 80 % of the
     // page, and the table's paging; the screen margins and scale are kept for EndPrinting.
-    CTablePaging BeginPrinting(int pageWidth, int pageHeight);
+    // With a measure of the print font, the table's header is fitted to its columns (see
+    // FitTableHeader) and the paging makes room for its lines.
+    CTablePaging BeginPrinting(int pageWidth, int pageHeight, const CTextWidth& width = {});
+    // The table's header as the current print job lays it out.
+    const CTableHeaderLayout& PrintedTableHeader() const { return m_tableHeader; }
     void EndPrinting();
 
     // --- Pointer ---
@@ -184,13 +190,24 @@ public:
     // the stored levels show (no drag step yet, manual recalculation, or a plane too large for
     // the preview's memory bound).
     const std::vector<double>* PreviewLevels() const;
-    // A drag step waits for its map.
+    // A drag step waits for its map (or for the preview to be ready).
     bool PreviewPending() const;
     // The map for the latest drag position; false when none was waiting or it could not be had.
+    // The first step only starts building the preview, which costs about one exact map, on the
+    // workers: meanwhile the project is marked calculating (they read it), the step stays
+    // pending and the picture shows the stored map with the speaker where the pointer is. A
+    // later call that finds the preview ready computes the map.
     bool UpdatePreview();
+    // The preview is being built.
+    bool PreviewPreparing() const;
+    // The status line while it is: "Preparing the live map... 40 %"; empty otherwise.
+    std::string PreviewStatus() const;
     // How long the view waits before the next step's map: as long as the last one took, so the
-    // window keeps at least half of the time for itself (15 to 500 ms).
+    // window keeps at least half of the time for itself (15 to 500 ms); while the preview is
+    // built, a short poll.
     int PreviewDelayMs() const;
+    // The workers that build and step the preview; null: the program's calculation workers.
+    CWorkerPool* previewWorkers = nullptr;
 
     // The Room Parameters dialog of this view; Ok when the project took its values.
     ERoomParametersAnswer RunRoomParameters(bool commandMode);
@@ -221,6 +238,7 @@ private:
     bool m_printing = false;
     int m_pageWidth = 0, m_pageHeight = 0;
     bool m_hot = false, m_dragging = false;
+    CTableHeaderLayout m_tableHeader;
     std::array<int, 4> m_savedMargins{};
     double m_savedScale = 0.0;
     CCursorReadout m_readout;

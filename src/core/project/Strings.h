@@ -156,6 +156,9 @@ inline constexpr const char* kAutoTooMany =
     "Automatic installation stopped: the layout would need more than 10000 speakers. The "
     "installations are unchanged.";
 
+// The status line while a dragged speaker's live map is prepared, then "<percent> %".
+inline constexpr const char* kPreparingLiveMap = "Preparing the live map...";
+
 // The names of undoable steps, shown as "Undo <name>" and "Redo <name>".
 inline constexpr const char* kStepInstallSpeaker = "Install Speaker";
 inline constexpr const char* kStepMoveSpeaker = "Move Speaker";

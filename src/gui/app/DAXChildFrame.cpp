@@ -68,8 +68,10 @@ CDAXChildFrame::CDAXChildFrame(std::unique_ptr<CDAXDoc> document, CSettingsPort*
     add(EPane::ColorMap, m_middle);
     m_outer->addWidget(m_middle);
     add(EPane::Installations, m_outer);
-    if (auto* map = qobject_cast<CColorMapView*>(Pane(EPane::ColorMap)))
+    if (auto* map = qobject_cast<CColorMapView*>(Pane(EPane::ColorMap))) {
         connect(map, &CColorMapView::commandRequested, this, &CDAXChildFrame::commandRequested);
+        connect(map, &CColorMapView::statusMessage, this, &CDAXChildFrame::statusMessage);
+    }
     // Sizes before the first layout; the real ones follow once the window has its size.
     m_outer->setSizes({400, 100});
     m_middle->setSizes({200, 600});

@@ -51,6 +51,8 @@ signals:
     void saved(const QString& path);
     // A pane asks for a menu command (from its context menu).
     void commandRequested(int id);
+    // A pane has a text for the status bar (empty: the idle text).
+    void statusMessage(const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

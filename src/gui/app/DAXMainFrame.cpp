@@ -352,6 +352,12 @@ CDAXChildFrame* CDAXMainFrame::AddChild(CDAXChildFrame* child) {
         UpdateCommandUI();
     });
     connect(child, &QObject::destroyed, this, [this] { ScheduleCommandUI(); });
+    connect(child, &CDAXChildFrame::statusMessage, this, [this](const QString& text) {
+        if (text.isEmpty())
+            statusBar()->clearMessage(); // the idle text comes back
+        else
+            statusBar()->showMessage(text);
+    });
     connect(child, &CDAXChildFrame::commandRequested, this, [this, child](int id) {
         m_mdi->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(child->parentWidget()));
         ExecuteCommand(id);

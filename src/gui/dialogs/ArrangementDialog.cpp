@@ -43,6 +43,7 @@ void CArrangementCombo::Show(const CComboState& state) {
         for (int index : order)
             addItem(ToQString(m_items[static_cast<std::size_t>(index)]), index);
     }
+    setPlaceholderText(ToQString(state.placeholder));
     setCurrentIndex(RowOf(state.HasSelection() ? state.selection : -1));
     setEnabled(state.enabled);
     setVisible(state.visible);

@@ -13,6 +13,7 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <map>
 
@@ -231,7 +232,26 @@ void PaintTableRow(QPainter& p, int left, int y, const CTableRow& row) {
     for (const CTableCell& cell : row)
         TextAt(p, left + cell.offset, y, cell.text);
 }
+
+// The header as the print job fitted it: each cell's lines one font height apart, in its size.
+void PaintTableHeader(QPainter& p, int left, int y, int h, const CTableHeaderLayout& header) {
+    const QFont full = MapFont(h);
+    for (const CHeaderCell& cell : header.cells) {
+        QFont font = full;
+        if (cell.fontScale < 1.0)
+            font.setPixelSize(
+                std::max(1, static_cast<int>(std::floor(full.pixelSize() * cell.fontScale))));
+        p.setFont(font);
+        for (std::size_t line = 0; line < cell.lines.size(); ++line)
+            TextAt(p, left + cell.offset, y + static_cast<int>(line) * h, cell.lines[line]);
+    }
+    p.setFont(full);
+}
 } // namespace
+
+double MapTextWidth(const std::string& text, int fontHeight) {
+    return QFontMetricsF(MapFont(fontHeight)).horizontalAdvance(ToQString(text));
+}
 
 QFont MapFont(int height) {
     QFont font;
@@ -284,7 +304,11 @@ void PaintPrintedPage(QPainter& painter, const CDAXDoc& doc, const CColorMapView
         painter.setFont(MapFont(h));
         painter.setPen(Qt::black);
         painter.setBackgroundMode(Qt::TransparentMode);
-        PaintTableRow(painter, tableLeft, y, TableHeader(doc));
+        CTableHeaderLayout header = view.PrintedTableHeader();
+        if (header.cells.empty()) // a job begun without a measure of the font
+            header = FitTableHeader(TableHeader(doc), 0, h, {});
+        PaintTableHeader(painter, tableLeft, y, h, header);
+        y += (header.lineCount - 1) * h;
         for (const CTableRow& row : TableRows(doc, paging, page)) {
             y += h;
             PaintTableRow(painter, tableLeft, y, row);

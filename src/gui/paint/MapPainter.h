@@ -36,6 +36,9 @@ QFont MapFont(int height);
 void PaintColorMap(QPainter& painter, const CDAXDoc& doc, const CColorMapViewModel& view,
                    const CMapPaintOptions& options = {});
 
+// The width of a text in the map's font of that height, for fitting the printed table's header.
+double MapTextWidth(const std::string& text, int fontHeight);
+
 // One printed page (1-based) of a print job begun with CColorMapViewModel::BeginPrinting: page 1
 // is the map with its speaker table, later pages continue the table under a repeated header.
 void PaintPrintedPage(QPainter& painter, const CDAXDoc& doc, const CColorMapViewModel& view,

@@ -123,8 +123,8 @@ void CColorMapView::InitialUpdate() {
 }
 
 void CColorMapView::SyncClientSize() {
-    // The annotation block under the picture makes it taller than the pane, so the vertical
-    // scroll bar is there once a map shows: a fit leaves room for it.
+    // The report of an automatic layout under the picture may make it taller than the pane, so
+    // a fit leaves room for the vertical scroll bar.
     const int bar = verticalScrollBar()->isVisible()
                         ? 0
                         : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
@@ -134,14 +134,23 @@ void CColorMapView::SyncClientSize() {
 void CColorMapView::ModelChanged() {
     UpdateScrollBars();
     SyncCombos();
+    ShowPreviewStatus(); // a drag that ended under a change of the project takes its text along
     viewport()->update();
 }
 
 void CColorMapView::UpdateScrollBars() {
     const CColorMapCondition* condition = m_model.Condition();
     const int width = condition ? condition->scrollSize[0] : 0;
-    const int height = condition ? condition->scrollSize[1] : 0;
-    const QSize page = viewport()->size();
+    const int height = m_model.ContentHeight();
+    // Which bars the picture needs is decided on the whole area: a bar left over from an earlier
+    // size must not narrow the page and so keep itself and the other one.
+    const QSize full = maximumViewportSize();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    bool across = width > full.width();
+    bool down = height > full.height();
+    across = across || (down && width > full.width() - bar);
+    down = down || (across && height > full.height() - bar);
+    const QSize page(full.width() - (down ? bar : 0), full.height() - (across ? bar : 0));
     horizontalScrollBar()->setRange(0, std::max(0, width - page.width()));
     verticalScrollBar()->setRange(0, std::max(0, height - page.height()));
     horizontalScrollBar()->setPageStep(std::max(1, page.width()));
@@ -306,8 +315,18 @@ void CColorMapView::SchedulePreview() {
 void CColorMapView::UpdatePreview() {
     if (Guarded([&] { m_model.UpdatePreview(); }))
         viewport()->update();
-    // A move that came while this map was computed waits for the next turn.
+    ShowPreviewStatus();
+    // A move that came while this map was computed waits for the next turn; while the preview is
+    // prepared, this polls for it.
     SchedulePreview();
+}
+
+void CColorMapView::ShowPreviewStatus() {
+    const QString text = QString::fromStdString(m_model.PreviewStatus());
+    if (text == m_previewStatus)
+        return;
+    m_previewStatus = text;
+    emit statusMessage(text);
 }
 
 void CColorMapView::wheelEvent(QWheelEvent* event) {
@@ -433,7 +452,7 @@ bool CColorMapView::PrintTo(QPrinter& printer) {
         return false;
     bool ok = true;
     CTablePaging paging;
-    ok = Guarded([&] { paging = m_model.BeginPrinting(width, height); });
+    ok = Guarded([&] { paging = m_model.BeginPrinting(width, height, MapTextWidth); });
     if (ok) {
         int first = 1, last = paging.pageCount;
         if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
@@ -459,7 +478,8 @@ void CColorMapView::PrintWithDialog(bool askFirst) {
         // The dialog offers the pages the job will have.
         int pages = 1;
         Guarded([&] {
-            pages = m_model.BeginPrinting(printer.width(), printer.height()).pageCount;
+            pages =
+                m_model.BeginPrinting(printer.width(), printer.height(), MapTextWidth).pageCount;
             m_model.EndPrinting();
         });
         QPrintDialog dialog(&printer, this);

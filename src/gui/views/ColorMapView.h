@@ -55,6 +55,8 @@ signals:
     // A command for the main window (from the context menus). Unconnected, the view runs it on
     // the document itself.
     void commandRequested(int id);
+    // A text for the status bar (empty: the status bar's own text again).
+    void statusMessage(const QString& text);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -86,6 +88,8 @@ private:
     // pointer events and painting keep their share of the time.
     void SchedulePreview();
     void UpdatePreview();
+    // Tells the status bar while the live map is prepared, and once when that ends.
+    void ShowPreviewStatus();
 
     CDAXDoc& m_doc;
     CColorMapViewModel m_model;
@@ -96,5 +100,6 @@ private:
     bool m_initialised = false;
     bool m_rotating = false;
     QTimer* m_previewTimer = nullptr;
+    QString m_previewStatus;
     QPoint m_rotateFrom;
 };

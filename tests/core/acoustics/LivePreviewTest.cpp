@@ -1,10 +1,13 @@
 #include "acoustics/LivePreview.h"
+#include "BusyWorkers.h"
 #include "SceneFixtures.h"
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationElement.h"
 #include "acoustics/MapCalculation.h"
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace {
 struct Room {
@@ -28,6 +31,12 @@ CColorMapCondition Condition(int mode) {
     c.mode = mode;
     c.plane.Build(0, 0, 1.2, 6, 4, 0, 0.25, 100, 2);
     return c;
+}
+
+// Polls a preview built in the background until its workers are done.
+void AwaitBuild(CLivePreview& preview) {
+    while (preview.Building())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 std::vector<double> Levels(const CColorMapCondition& c) {
@@ -117,4 +126,84 @@ TEST(LivePreview, FallsBackAboveItsMemoryBoundOrWhenTheMapWouldFail) {
     EXPECT_FALSE(CLivePreview(room.t.Scene(), narrow, 0).Active());
     EXPECT_FALSE(CLivePreview(room.t.Scene(), c, 5).Active()); // no such installation
     EXPECT_FALSE(CLivePreview(room.t.Scene(), c, -1).Active());
+}
+
+TEST(LivePreview, BuiltInTheBackgroundItGivesWhatOneBuiltAtOnceGives) {
+    using EBuild = CLivePreview::EBuild;
+    for (int mode : {kModeEnergy, kModeInterference}) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode);
+        Room room;
+        const CColorMapCondition c = Condition(mode);
+        CLivePreview now(room.t.Scene(), c, 1, 2);
+        CWorkerPool pool(2);
+        CLivePreview later(room.t.Scene(), c, 1, 2, CLivePreview::kDefaultMemoryBound, &pool,
+                           EBuild::InBackground);
+        AwaitBuild(later);
+        ASSERT_TRUE(later.Active());
+        EXPECT_EQ(later.BuildProgress(), 1.0);
+        EXPECT_EQ(later.CacheBytes(), now.CacheBytes());
+        CInstallationElement inst = *room.t.room.At(1);
+        inst.position = {4.2, 0.7, 3.0};
+        room.t.room.ReplaceInstallation(1, inst);
+        std::vector<double> a, b;
+        ASSERT_TRUE(now.Update(a, 1));
+        ASSERT_TRUE(later.Update(b, 2));
+        EXPECT_EQ(a, b); // each point's sums run in the same order on any worker
+    }
+}
+
+TEST(LivePreview, ABuildThatHasNotBegunIsCancelledAtOnce) {
+    Room room;
+    const CColorMapCondition c = Condition(kModeInterference);
+    CBusyWorkers busy;
+    CLivePreview preview(room.t.Scene(), c, 0, 0, CLivePreview::kDefaultMemoryBound, &busy.pool,
+                         CLivePreview::EBuild::InBackground);
+    EXPECT_TRUE(preview.Building());
+    EXPECT_FALSE(preview.Active());
+    EXPECT_EQ(preview.BuildProgress(), 0.0);
+    std::vector<double> levels{42.0};
+    EXPECT_FALSE(preview.Update(levels)); // nothing to step on yet
+    EXPECT_EQ(levels, std::vector<double>{42.0});
+    preview.Cancel(); // the pool's workers are all held: this must not wait for them
+    EXPECT_FALSE(preview.Building());
+    EXPECT_FALSE(preview.Active());
+    EXPECT_FALSE(preview.Update(levels));
+    EXPECT_EQ(preview.CacheBytes(), 0u);
+    busy.Release();
+    // The pool is free for the next preview.
+    CLivePreview next(room.t.Scene(), c, 0, 0, CLivePreview::kDefaultMemoryBound, &busy.pool,
+                      CLivePreview::EBuild::InBackground);
+    AwaitBuild(next);
+    EXPECT_TRUE(next.Active());
+}
+
+TEST(LivePreview, ABuildStoppedHalfwayIsNotUsedAndLeavesNoWorkerBehind) {
+    Room room;
+    CColorMapCondition c = Condition(kModeInterference);
+    c.plane.Build(0, 0, 1.2, 6, 4, 0, 0.02, 100, 2); // 60 000 points: long enough to catch
+    for (int round = 0; round < 2; ++round) {
+        CWorkerPool pool(2);
+        auto preview = std::make_unique<CLivePreview>(room.t.Scene(), c, 0, 2,
+                                                      CLivePreview::kDefaultMemoryBound, &pool,
+                                                      CLivePreview::EBuild::InBackground);
+        // Bounded, so a build that never reports progress fails here instead of hanging.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (preview->BuildProgress() == 0.0 && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        ASSERT_GT(preview->BuildProgress(), 0.0);
+        ASSERT_TRUE(preview->Building()) << "the build ended before it could be stopped";
+        if (round == 0) {
+            preview->Cancel();
+            EXPECT_FALSE(preview->Active());
+            EXPECT_LT(preview->BuildProgress(), 1.0);
+            std::vector<double> levels;
+            EXPECT_FALSE(preview->Update(levels));
+            EXPECT_TRUE(levels.empty());
+        }
+        preview.reset(); // round 1: gone while its workers still fill it
+        // The workers left: the pool runs the next job on both.
+        std::atomic<int> ran{0};
+        pool.Start(2, [&](const std::stop_token&) { ++ran; }).Wait();
+        EXPECT_EQ(ran.load(), 2);
+    }
 }

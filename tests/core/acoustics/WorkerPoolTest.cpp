@@ -1,4 +1,5 @@
 #include "acoustics/WorkerPool.h"
+#include "BusyWorkers.h"
 #include "SceneFixtures.h"
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/LivePreview.h"
@@ -152,4 +153,23 @@ TEST(WorkerPool, AThrowingProgressPortLeavesThePoolIdleAndUsable) {
     EXPECT_EQ(CalculateMap(t.Scene(), c, nullptr, {EMapEngineKind::Engine, 2, &pool}).status,
               ECalcStatus::Completed);
     EXPECT_NE(c.plane.points.back().level, 0.0);
+}
+
+TEST(WorkerPool, AStoppedBatchGivesBackThePlacesNoWorkerHasTaken) {
+    CBusyWorkers busy;
+    std::atomic<int> ran{0};
+    {
+        CWorkerPool::CBatch queued =
+            busy.pool.Start(CWorkerPool::CoreCount(), [&](const std::stop_token&) { ++ran; });
+        EXPECT_FALSE(queued.WaitFor(std::chrono::milliseconds(5)));
+        queued.RequestStop(); // every worker is held: nothing of it may wait any longer
+        const bool gaveBack = queued.WaitFor(std::chrono::milliseconds(0));
+        if (!gaveBack)
+            busy.Release(); // so the failure shows instead of a hang
+        EXPECT_TRUE(gaveBack);
+    }
+    busy.Release();
+    // The pool serves the next batch, and the stopped one never ran.
+    busy.pool.Start(2, [&](const std::stop_token&) { ran += 10; }).Wait();
+    EXPECT_EQ(ran.load(), 20);
 }

@@ -1,5 +1,5 @@
 #include "project/ColorMapLayout.h"
-#include "FakePorts.h"
+#include "PlanViewFixture.h"
 #include "project/ColorMapViewModel.h"
 #include "project/Strings.h"
 
@@ -9,24 +9,7 @@
 #include <set>
 
 namespace {
-// A 10 x 10 x 3 room, a 4 x 4 calculation plane at z = 1 and one generated speaker model, shown
-// in plan view at 0.05 pixels per millimetre (10 m = 500 pixels).
-struct PlanView : CDocFixture {
-    std::unique_ptr<CColorMapViewModel> view;
-
-    PlanView() {
-        AddModel(DirectionalSpeaker(1, 3));
-        EditSettings(doc)->loadedFromFile = 1;
-        CColorMapCondition c;
-        c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
-        doc.conditions.Append(c);
-        view = std::make_unique<CColorMapViewModel>(doc);
-        view->OnInitialUpdate();
-        view->Condition()->scale = 0.05;
-        view->SetViewDirection(0, 0, 0);
-    }
-    CColorMapCondition& Condition() { return *view->Condition(); }
-};
+using PlanView = CPlanViewFixture;
 
 CPixel Centre(const CQuad& q) {
     return {(q[0].x + q[2].x) / 2, (q[0].y + q[2].y) / 2};
@@ -369,4 +352,164 @@ TEST(ColorMapPointer, BadDataMetByAPointerActionIsReportedAndTheViewGoesOn) {
     // The view still works: the band list answers, a map can be asked for.
     f.view->OnModeSelected(0);
     EXPECT_EQ(f.Condition().mode, kModeInterference);
+}
+
+TEST(ColorMapFit, AFittedMapNeedsNoScrollBarAtAnyAspectOrSize) {
+    struct Room {
+        double length, width;
+    };
+    // From square to very wide and very deep rooms; the wide ones used to scroll sideways.
+    const Room rooms[] = {{10, 10}, {25, 10}, {30, 10}, {60, 8}, {100, 5}, {8, 40}, {3, 2}};
+    const std::array<double, 3> views[] = {{0, 0, 0}, {45, 75, 0}, {0, 90, 0}};
+    const std::pair<int, int> panes[] = {{565, 400}, {1000, 700}, {700, 900}, {1600, 500}};
+    for (const Room& room : rooms)
+        for (const auto& angles : views)
+            for (const auto& [W, H] : panes) {
+                SCOPED_TRACE(testing::Message()
+                             << room.length << " x " << room.width << " m, view " << angles[0]
+                             << "/" << angles[1] << ", pane " << W << " x " << H);
+                PlanView f;
+                f.doc.room.roomLength = room.length;
+                f.doc.room.roomWidth = room.width;
+                f.Condition().plane.Build(0, 0, 1.2, room.length, room.width, 0, 1.0, 100, 2);
+                f.view->SetViewDirection(angles[0], angles[1], angles[2]);
+                f.view->SetClientSize(W, H);
+                f.view->Fit();
+                const CColorMapCondition& c = f.Condition();
+                EXPECT_LE(c.scrollSize[0], W);
+                EXPECT_LE(f.view->ContentHeight(), H);
+                int right = 0, bottom = 0;
+                for (const CQuad& quad :
+                     {f.view->CalculationPlaneQuad(), f.view->InstallationPlaneQuad()})
+                    for (const CPixel& p : quad) {
+                        EXPECT_GE(p.x, 0);
+                        EXPECT_GE(p.y, 0);
+                        right = std::max(right, p.x);
+                        bottom = std::max(bottom, p.y);
+                    }
+                EXPECT_LT(right, W);
+                // The map's own annotation lines fit under the picture.
+                EXPECT_LE(f.view->LineY(kMapAnnotationLines), H);
+                EXPECT_LE(bottom, f.view->LineY(0) + 1);
+                // And the fit is tight: the picture fills the width or the height.
+                const bool fillsWidth = right >= W - c.margins[2] - 2;
+                const bool fillsHeight = f.view->ContentHeight() >= H - 4;
+                EXPECT_TRUE(fillsWidth || fillsHeight)
+                    << "right " << right << ", content " << f.view->ContentHeight();
+            }
+}
+
+TEST(ColorMapFit, LargerFontsAndPrintedPagesKeepTheAnnotationLinesOnTheArea) {
+    const std::array<int, 4> screen{110, 44, 40, 324};
+    // Up to 12 pixels the bottom margin's usual share holds lines 0 to 15; larger fonts need
+    // more room, and the picture gives it up.
+    for (int font : {8, 12, 16, 24}) {
+        for (const auto& [widthMM, heightMM] :
+             {std::pair{10000.0, 10000.0}, {40000.0, 5000.0}, {5000.0, 40000.0}}) {
+            SCOPED_TRACE(testing::Message()
+                         << "font " << font << ", " << widthMM << " x " << heightMM);
+            const std::optional<double> scale =
+                FitScale(widthMM, heightMM, 1000, 800, screen, font);
+            ASSERT_TRUE(scale.has_value());
+            const double lines = std::max(0.6 * screen[3], 16.0 * font);
+            EXPECT_LE(*scale * widthMM, 1000 - 110 - 40 + 1e-9);
+            EXPECT_LE(*scale * heightMM + 44 + lines, 800 + 1e-9);
+            EXPECT_TRUE(std::abs(*scale * widthMM - 850) < 1e-6 ||
+                        std::abs(*scale * heightMM + 44 + lines - 800) < 1e-6);
+        }
+    }
+    EXPECT_FALSE(FitScale(1000, 1000, 100, 800, screen, 12));  // narrower than its margins
+    EXPECT_FALSE(FitScale(1000, 1000, 1000, 230, screen, 12)); // no height left for a picture
+    EXPECT_FALSE(FitScale(0, 1000, 1000, 800, screen, 12));
+
+    // Printed pages of several sizes: the print font follows the page height.
+    for (const auto& [pageW, pageH] : {std::pair{3360, 4752}, {4960, 7016}, {2480, 3508}}) {
+        SCOPED_TRACE(testing::Message() << "page " << pageW << " x " << pageH);
+        PlanView f;
+        f.doc.room.roomLength = 40;
+        f.doc.room.roomWidth = 8;
+        f.view->SetViewDirection(45, 75, 0);
+        f.view->BeginPrinting(pageW, pageH);
+        const CColorMapCondition& c = f.Condition();
+        EXPECT_LE(c.scrollSize[0], pageW * 80 / 100);
+        for (const CPixel& p : f.view->InstallationPlaneQuad())
+            EXPECT_LE(p.x, pageW * 80 / 100); // the print margin on the right is 0
+        EXPECT_LE(f.view->LineY(kMapAnnotationLines) - f.view->LineY(0) + c.scrollSize[1] -
+                      c.margins[3],
+                  pageH * 80 / 100);
+        f.view->EndPrinting();
+    }
+}
+
+TEST(ColorMapPrinting, HeadersTooWideForTheirColumnBreakOrShrinkAndThePagingMakesRoom) {
+    // A fixed-pitch measure: 0.6 font heights per character.
+    const CTextWidth pitch = [](const std::string& text, int h) {
+        return 0.6 * h * static_cast<double>(text.size());
+    };
+    const CTableRow header{{0, "No"},
+                           {150, "Speaker Name"},
+                           {1000, "Azimuth(Left+)"},
+                           {1400, "Elevation(Down+)"},
+                           {1700, "Power"},
+                           {1900, "Polarity Reversed"},
+                           {2400, "Impedance"}};
+    const int h = 60;
+    const CTableHeaderLayout layout = FitTableHeader(header, 2700, h, pitch);
+    ASSERT_EQ(layout.cells.size(), header.size());
+    EXPECT_EQ(layout.lineCount, 2);
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        SCOPED_TRACE(header[i].text);
+        const CHeaderCell& cell = layout.cells[i];
+        EXPECT_EQ(cell.offset, header[i].offset);
+        // Nothing is lost: the lines put together give the header again.
+        std::string joined;
+        for (const std::string& line : cell.lines)
+            joined += (joined.empty() || line.front() == '(' ? "" : " ") + line;
+        EXPECT_EQ(joined, header[i].text);
+        // No line reaches into the gap before the next column.
+        const int end = i + 1 < header.size() ? header[i + 1].offset : 2700;
+        for (const std::string& line : cell.lines)
+            EXPECT_LE(pitch(line, h) * cell.fontScale, end - cell.offset - h / 2 + 1e-9) << line;
+    }
+    // Fitting headers stay whole and full size; wide ones break before "(" or at a blank.
+    EXPECT_EQ(layout.cells[1].lines, std::vector<std::string>{"Speaker Name"});
+    EXPECT_EQ(layout.cells[2].lines, (std::vector<std::string>{"Azimuth", "(Left+)"}));
+    EXPECT_EQ(layout.cells[2].fontScale, 1.0);
+    EXPECT_EQ(layout.cells[5].lines, (std::vector<std::string>{"Polarity", "Reversed"}));
+    // "Elevation" alone is still too wide for 300 pixels, and "Impedance" (no break) for the
+    // last 300 up to the right edge: drawn smaller.
+    EXPECT_LT(layout.cells[3].fontScale, 1.0);
+    EXPECT_LT(layout.cells[6].fontScale, 1.0);
+    EXPECT_EQ(layout.cells[6].lines.size(), 1u);
+
+    // Without a measure, or when everything fits, the header is one line as before.
+    EXPECT_EQ(FitTableHeader(header, 2800, h, {}).lineCount, 1);
+    EXPECT_EQ(FitTableHeader(header, 2800, 10, pitch).lineCount, 1);
+
+    // A second header line costs every page one installation row.
+    const CTablePaging one = TablePaging(197, 10, 1000, 700); // four pages exactly full
+    const CTablePaging two = TablePaging(197, 10, 1000, 700, 2);
+    EXPECT_EQ(two.firstPageRows, one.firstPageRows - 1);
+    EXPECT_EQ(two.rowsPerPage, one.rowsPerPage - 1);
+    EXPECT_EQ(one.pageCount, 4);
+    EXPECT_EQ(two.pageCount, 5);
+}
+
+TEST(ColorMapPrinting, APrintJobFitsTheSpeakerTableHeaderToItsPage) {
+    PlanView f;
+    EditSettings(f.doc)->advancedMode = 1; // the table with aim, power and polarity
+    ASSERT_EQ(f.Install(2, 2), 0);
+    const CTextWidth pitch = [](const std::string& text, int h) {
+        return 0.6 * h * static_cast<double>(text.size());
+    };
+    const CTablePaging plain = f.view->BeginPrinting(4800, 6800);
+    EXPECT_EQ(f.view->PrintedTableHeader().lineCount, 1);
+    f.view->EndPrinting();
+    const CTablePaging fitted = f.view->BeginPrinting(4800, 6800, pitch);
+    const CTableHeaderLayout& header = f.view->PrintedTableHeader();
+    EXPECT_EQ(header.lineCount, 2); // 68-pixel print font: "Azimuth(Left+)" needs two lines
+    ASSERT_EQ(header.cells.size(), TableHeader(f.doc).size());
+    EXPECT_EQ(header.cells[5].lines, (std::vector<std::string>{"Azimuth", "(Left+)"}));
+    EXPECT_EQ(fitted.firstPageRows, plain.firstPageRows - 1);
+    f.view->EndPrinting();
 }

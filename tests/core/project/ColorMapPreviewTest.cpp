@@ -1,29 +1,19 @@
-#include "FakePorts.h"
-#include "SpeakerFixtures.h"
+#include "BusyWorkers.h"
+#include "PlanViewFixture.h"
 #include "project/ColorMapViewModel.h"
+#include "project/CommandTable.h"
 #include "project/DAXDoc.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 #include <vector>
 
 namespace {
-// Two speakers over a 4 x 4 m plane at 0.5 m in a 10 x 10 x 3 room, in plan view at 0.05 pixels
-// per millimetre, with the map calculated.
-struct DragScene : CDocFixture {
-    std::unique_ptr<CColorMapViewModel> view;
-
+// Two speakers over the plan view's plane, with the map calculated.
+struct DragScene : CPlanViewFixture {
     explicit DragScene(int manualRecalc = 0) {
-        AddModel(DirectionalSpeaker(1, 3));
-        EditSettings(doc)->loadedFromFile = 1;
-        CColorMapCondition c;
-        c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
-        doc.conditions.Append(c);
-        view = std::make_unique<CColorMapViewModel>(doc);
-        view->OnInitialUpdate();
-        view->Condition()->scale = 0.05;
-        view->SetViewDirection(0, 0, 0);
         EXPECT_EQ(Install(1.5, 1.5), 0);
         EXPECT_EQ(Install(2.5, 3.5), 0);
         EditSettings(doc)->manualRecalc = manualRecalc;
@@ -34,11 +24,16 @@ struct DragScene : CDocFixture {
         EXPECT_EQ(view->MouseMove(at), EMapCursor::Hot);
         EXPECT_EQ(view->LeftDown(at), EMapCursor::Drag);
     }
-    std::vector<double> StoredLevels() const {
-        std::vector<double> levels;
-        for (const CPlaceElement& p : doc.conditions.At(0)->plane.points)
-            levels.push_back(p.level);
-        return levels;
+    // One drag step's map: the first waits (polling as the window does) while the preview is
+    // built in the background. False when no map came.
+    bool Step() {
+        for (;;) {
+            if (view->UpdatePreview())
+                return true;
+            if (!view->PreviewPreparing())
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     }
 };
 } // namespace
@@ -56,7 +51,7 @@ TEST(ColorMapPreview, TheMapFollowsTheDraggedSpeakerAndTheDropGivesTheExactMap) 
     EXPECT_EQ(shown->position, (CVec3{3.5, 0.5, 3.0}));
     EXPECT_EQ(f.view->ShownInstallations().At(1)->position, f.doc.room.At(1)->position);
 
-    ASSERT_TRUE(f.view->UpdatePreview());
+    ASSERT_TRUE(f.Step());
     EXPECT_FALSE(f.view->PreviewPending());
     EXPECT_FALSE(f.view->UpdatePreview()); // nothing new to compute
     const std::vector<double>* preview = f.view->PreviewLevels();
@@ -90,7 +85,7 @@ TEST(ColorMapPreview, EachStepFollowsTheLatestPositionAndOutsideThePlanesTheSpea
     f.BeginDrag();
     f.view->MouseMove(f.view->PixelOf({0.6, 3.6, 0}));
     f.view->MouseMove(f.view->PixelOf({3.3, 3.3, 0})); // moves coalesce into one step
-    ASSERT_TRUE(f.view->UpdatePreview());
+    ASSERT_TRUE(f.Step());
     const std::vector<double> first = *f.view->PreviewLevels();
     // The same cell again is no new step.
     f.view->MouseMove(f.view->PixelOf({3.1, 3.9, 0}));
@@ -100,7 +95,7 @@ TEST(ColorMapPreview, EachStepFollowsTheLatestPositionAndOutsideThePlanesTheSpea
     // Beyond the room a drop removes the speaker: the picture shows the room without it.
     f.view->MouseMove({5, 5});
     EXPECT_EQ(f.view->HiddenInstallation(), 0);
-    ASSERT_TRUE(f.view->UpdatePreview());
+    ASSERT_TRUE(f.Step());
     const std::vector<double> without = *f.view->PreviewLevels();
     EXPECT_NE(without, first);
     f.view->MouseMove({6, 5}); // still out: nothing new
@@ -110,7 +105,7 @@ TEST(ColorMapPreview, EachStepFollowsTheLatestPositionAndOutsideThePlanesTheSpea
     f.view->MouseMove(f.view->PixelOf({3.3, 3.3, 0}));
     EXPECT_EQ(f.view->HiddenInstallation(), -1);
     EXPECT_EQ(f.view->ShownInstallations().At(0)->power, f.doc.room.At(0)->power);
-    ASSERT_TRUE(f.view->UpdatePreview());
+    ASSERT_TRUE(f.Step());
     for (std::size_t i = 0; i < first.size(); ++i)
         EXPECT_NEAR((*f.view->PreviewLevels())[i], first[i], 1e-9);
 
@@ -143,7 +138,7 @@ TEST(ColorMapPreview, AChangeOfTheProjectDuringTheDragEndsIt) {
     DragScene f;
     f.BeginDrag();
     f.view->MouseMove(f.view->PixelOf({3.3, 0.6, 0}));
-    ASSERT_TRUE(f.view->UpdatePreview());
+    ASSERT_TRUE(f.Step());
     // Another window takes the second speaker away under the drag.
     f.doc.room.RemoveInstallation(1);
     f.doc.Notify(CDocumentChange::Installations());
@@ -156,6 +151,97 @@ TEST(ColorMapPreview, AChangeOfTheProjectDuringTheDragEndsIt) {
     EXPECT_TRUE(f.messages.asked.empty());
     ASSERT_EQ(f.doc.room.Count(), 1);
     EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{1.5, 1.5, 3.0}));
+}
+
+TEST(ColorMapPreview, WhileThePreviewIsBuiltTheDragGoesOnOverTheStoredMap) {
+    DragScene f;
+    CBusyWorkers busy; // holds the build in the queue until released
+    f.view->previewWorkers = &busy.pool;
+    EXPECT_TRUE(f.doc.IsCommandEnabled(kCmdRemoveAllInstallations));
+    f.BeginDrag();
+    const std::vector<double> before = f.StoredLevels();
+    f.view->MouseMove(f.view->PixelOf({3.3, 0.6, 0}));
+    EXPECT_FALSE(f.view->PreviewPreparing()); // a move alone builds nothing
+    EXPECT_EQ(f.view->PreviewStatus(), "");
+    EXPECT_FALSE(f.view->UpdatePreview()); // starts the build and returns at once
+    EXPECT_TRUE(f.view->PreviewPreparing());
+    EXPECT_TRUE(f.view->PreviewPending());
+    EXPECT_EQ(f.view->PreviewStatus(), "Preparing the live map... 0%");
+    EXPECT_LT(f.view->PreviewDelayMs(), 50);
+    // The workers read the project: edits wait, as during any calculation.
+    EXPECT_TRUE(f.doc.IsCalculating());
+    EXPECT_FALSE(f.doc.IsCommandEnabled(kCmdRemoveAllInstallations));
+    EXPECT_FALSE(f.view->UpdatePreview());
+    EXPECT_EQ(f.view->PreviewLevels(), nullptr);
+
+    // The speaker keeps following the pointer over the stored map.
+    f.view->MouseMove(f.view->PixelOf({0.6, 3.6, 0}));
+    EXPECT_EQ(f.view->ShownInstallations().At(0)->position, (CVec3{0.5, 3.5, 3.0}));
+    EXPECT_EQ(f.view->PreviewLevels(), nullptr);
+    EXPECT_EQ(f.StoredLevels(), before);
+
+    busy.Release();
+    ASSERT_TRUE(f.Step()); // the first map after the build is for the latest position
+    EXPECT_FALSE(f.view->PreviewPreparing());
+    EXPECT_FALSE(f.doc.IsCalculating());
+    EXPECT_EQ(f.view->PreviewStatus(), "");
+    const std::vector<double> preview = *f.view->PreviewLevels();
+    f.view->LeftUp(f.view->PixelOf({0.6, 3.6, 0}));
+    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{0.5, 3.5, 3.0}));
+    const std::vector<double> exact = f.StoredLevels();
+    ASSERT_EQ(exact.size(), preview.size());
+    for (std::size_t i = 0; i < exact.size(); ++i)
+        EXPECT_NEAR(preview[i], exact[i], 0.01) << "point " << i;
+}
+
+TEST(ColorMapPreview, ADropBeforeThePreviewIsReadyCancelsItAndCalculatesTheExactMap) {
+    DragScene f;
+    CBusyWorkers busy;
+    f.view->previewWorkers = &busy.pool;
+    f.BeginDrag();
+    const CPixel target = f.view->PixelOf({3.3, 0.6, 0});
+    f.view->MouseMove(target);
+    EXPECT_FALSE(f.view->UpdatePreview());
+    ASSERT_TRUE(f.view->PreviewPreparing());
+    const std::string undoBefore = f.doc.UndoMenuText();
+    // The pool's workers are all held: the drop must neither wait for them nor be refused as a
+    // calculation in progress.
+    f.view->LeftUp(target);
+    EXPECT_FALSE(f.view->Dragging());
+    EXPECT_FALSE(f.view->PreviewPreparing());
+    EXPECT_FALSE(f.doc.IsCalculating());
+    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{3.5, 0.5, 3.0}));
+    EXPECT_NE(f.doc.UndoMenuText(), undoBefore);
+    CColorMapCondition again = *f.doc.conditions.At(0);
+    ASSERT_EQ(CalculateMap(f.doc.Scene(), again, nullptr, {EMapEngineKind::Engine, 1}).status,
+              ECalcStatus::Completed);
+    std::vector<double> expected;
+    for (const CPlaceElement& p : again.plane.points)
+        expected.push_back(p.level);
+    EXPECT_EQ(f.StoredLevels(), expected);
+}
+
+TEST(ColorMapPreview, AChangeOfTheProjectWhileThePreviewIsBuiltEndsTheDrag) {
+    // Once with the build still queued, once with its workers at work.
+    for (bool held : {true, false}) {
+        SCOPED_TRACE(held ? "queued" : "running");
+        DragScene f;
+        CBusyWorkers busy;
+        if (!held)
+            busy.Release();
+        f.view->previewWorkers = &busy.pool;
+        f.BeginDrag();
+        f.view->MouseMove(f.view->PixelOf({3.3, 0.6, 0}));
+        f.view->UpdatePreview();
+        f.doc.Notify(CDocumentChange::Installations());
+        EXPECT_FALSE(f.view->Dragging());
+        EXPECT_FALSE(f.view->PreviewPreparing());
+        EXPECT_FALSE(f.view->PreviewPending());
+        EXPECT_FALSE(f.doc.IsCalculating());
+        EXPECT_EQ(f.view->PreviewStatus(), "");
+        f.view->LeftUp(f.view->PixelOf({3.3, 0.6, 0}));
+        EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{1.5, 1.5, 3.0}));
+    }
 }
 
 TEST(ColorMapReadout, AChangedMapDropsTheReadoutThatARepaintKeeps) {

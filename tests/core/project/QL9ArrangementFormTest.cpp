@@ -128,3 +128,34 @@ TEST(QL9ArrangementForm, ACentreModuleMeetsBothStacksAtFullJunctions) {
     for (const CModuleVector& v : form.Vectors())
         EXPECT_NE(v.offset, 0.05);
 }
+
+TEST(QL9ArrangementForm, AJunctionNoOfferedModeStandsForShowsItsStoredAngle) {
+    // Per junction top to bottom: 0.5, 0, 0.125, 0.25 (the centre, half each side), 0.75, 2.5
+    // and 3 degrees, all below "15deg-mode" (3.75), the smallest standard mode.
+    const CVectorArrangement a = Tagged(4, 4, {-0.125, -0.125, 0.0, -0.5, 0.125, 0.75, 2.5, 3.0});
+    CQL9ArrangementForm form(a, false);
+    const std::vector<std::string> shown{"2deg (custom)", "0deg (custom)", "0.5deg (custom)",
+                                         "1deg (custom)", "3deg (custom)", "10deg (custom)",
+                                         "12deg (custom)"};
+    for (int k = 0; k < 7; ++k) {
+        EXPECT_EQ(form.JunctionCombo(k).selection, -1) << k;
+        EXPECT_EQ(form.JunctionCombo(k).placeholder, shown[static_cast<std::size_t>(k)]) << k;
+    }
+    // At the special level the same splays meet the extra modes: nothing custom is left.
+    const CQL9ArrangementForm special(a, true);
+    for (int k = 0; k < 7; ++k)
+        EXPECT_EQ(special.JunctionCombo(k).placeholder, "") << k;
+    EXPECT_EQ(special.JunctionCombo(6).selection, 4);
+
+    // Choosing a mode replaces the custom angle at that junction only; the others keep theirs.
+    form.SelectJunction(5, 3);
+    EXPECT_EQ(form.JunctionCombo(5).placeholder, "");
+    EXPECT_EQ(form.Vectors()[6].splay, 3.75);
+    EXPECT_EQ(form.Vectors()[7].splay, 3.0);
+    EXPECT_EQ(form.JunctionCombo(6).placeholder, "12deg (custom)");
+    for (int i : {0, 1, 2, 3, 4, 5})
+        EXPECT_EQ(form.Vectors()[static_cast<std::size_t>(i)].splay,
+                  a.vectors[static_cast<std::size_t>(i)].splay)
+            << i;
+    EXPECT_EQ(ArrangementStrings::QL9CustomJunction(std::nan("")), "custom");
+}

@@ -21,6 +21,9 @@ inline constexpr const char* kTypeWBottom = "KV-W5S";
 inline constexpr const char* kQL9Modes[7] = {"60deg-mode",  "45deg-mode",    "30deg-mode",
                                              "15deg-mode",  "10deg-mode(*)", "5deg-mode(*)",
                                              "0deg-mode(*)"};
+// A QL-9 junction whose stored splay no offered mode stands for, named like the modes by one
+// box's coverage (four junctions): "2deg (custom)".
+std::string QL9CustomJunction(double splayPerJunction);
 // Cabinet names of KV-P10 and KV-R6 (both list the KV-P10 names), by cabinet type.
 inline constexpr const char* kTypePCabinets[2] = {"KV-P10L ", "KV-P10S"};
 inline constexpr const char* kTypeKCabinets[4] = {"KV-K2L", "KV-K3L", "KV-K2S", "KV-K3S"};

@@ -10,6 +10,8 @@ struct CComboState {
     int selection = -1;
     bool enabled = true;
     bool visible = true;
+    // Shown without a selection: a stored value no entry stands for, which stays as it is.
+    std::string placeholder;
 
     bool HasSelection() const {
         return selection >= 0 && selection < static_cast<int>(items.size());

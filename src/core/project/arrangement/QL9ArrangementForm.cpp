@@ -1,9 +1,17 @@
 #include "project/arrangement/QL9ArrangementForm.h"
 
 #include "common/Errors.h"
+#include "common/FormatSignificant.h"
 #include "project/arrangement/ArrangementStrings.h"
 
 #include <algorithm>
+#include <cmath>
+
+std::string ArrangementStrings::QL9CustomJunction(double splayPerJunction) {
+    if (!std::isfinite(splayPerJunction))
+        return "custom";
+    return FormatSignificant(4.0 * splayPerJunction + 0.0, 3) + "deg (custom)"; // no "-0"
+}
 
 CQL9ArrangementForm::CQL9ArrangementForm(const CVectorArrangement& arrangement,
                                          bool specialUserLevel)
@@ -90,6 +98,11 @@ void CQL9ArrangementForm::ShowArrangement() {
         while (mode < kModes && !(perJunction >= kModeSplays[mode]))
             ++mode;
         combo.selection = mode < static_cast<int>(combo.items.size()) ? mode : -1;
+        // An empty box would hide the angle the array really has (a splay below every offered
+        // mode, or from another source): it is shown, and kept until a mode is chosen.
+        combo.placeholder = combo.HasSelection()
+                                ? std::string()
+                                : ArrangementStrings::QL9CustomJunction(perJunction);
     }
 }
 
@@ -140,6 +153,7 @@ void CQL9ArrangementForm::SelectJunction(int junction, int mode) {
     CheckEnabled(combo, "this QL-9 junction");
     CheckChoice(mode, combo.items.size(), "QL-9 junction mode");
     combo.selection = mode;
+    combo.placeholder.clear();
     ApplyJunctions();
 }
 
