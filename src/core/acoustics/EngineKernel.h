@@ -11,6 +11,8 @@
 // scalar functions.
 // Every other step rounds as the scalar path does.
 
+#include "acoustics/PointResponse.h"
+
 // Lanes of the vector path; tables and sums are padded to a multiple of it.
 inline constexpr int kKernelLanes = 4;
 inline int PaddedCount(int n) {
@@ -18,16 +20,17 @@ inline int PaddedCount(int n) {
 }
 
 struct CPassKernel {
-    // Level (dB) and phase (degrees) rows of the corners A, B, C, D; only A when exact.
+    // Level (dB) and phase (degrees) rows of the corners A, B, C, D; only A when exact. The
+    // phases of B, C and D are already unwrapped against A's (UnwrapAgainst, frequency by
+    // frequency), so the loop only weighs them.
     const double* level[4] = {};
     const double* phase[4] = {};
     bool exact = true;
-    double weight[4] = {}; // inverse corner distances
-    double weightSum = 1.0;
-    double delay = 0.0; // (r - ref) / c in seconds
-    double r = 1.0;     // metres
-    double ref = 1.0;   // the model's reference distance
-    double scale = 1.0; // sqrt(weight * power)
+    double weight[4] = {}; // inverse corner distances, divided by their sum
+    double delay = 0.0;    // (r - ref) / c in seconds
+    double r = 1.0;        // metres
+    double ref = 1.0;      // the model's reference distance
+    double scale = 1.0;    // sqrt(weight * power)
     bool reverse = false;
 };
 
@@ -40,11 +43,52 @@ bool VectorKernelsAvailable();
 bool VectorKernelsEnabled();
 void EnableVectorKernels(bool enable);
 
-// BalloonAngles (degrees) of `count` (at most four) element-axis directions d of length r > 0,
-// four at once where the processor and C library allow (vector acos and atan2, a few ulps from
-// the scalar ones).
-void BalloonAnglesOf(int count, const double* dx, const double* dy, const double* dz,
-                     const double* r, double* theta, double* phi);
+// One balloon's grids as the geometry step reads them.
+struct CBalloonGrid {
+    const double* theta = nullptr;
+    int thetaCount = 0;
+    bool thetaAscending = false;
+    double thetaPerStep = 0.0; // 1 / spacing of an evenly spaced ascending grid, else 0
+    const double* phi = nullptr;
+    int phiCount = 0;
+    bool phiAscending = false;
+    double phiPerStep = 0.0;
+    // The unit vector of every grid direction: x, y, z of cell phi * thetaCount + theta.
+    const double* directions = nullptr;
+};
+
+// An element pass: its source and its axes (the columns of the rotation), the ceiling image
+// mirroring phi.
+struct CPassFrame {
+    double source[3] = {};
+    double rotation[3][3] = {};
+    bool image = false;
+};
+
+// Where one pass meets its balloon, for four receivers (lanes) at once.
+struct CPassLanes {
+    double r[kKernelLanes] = {}; // |d| in the model's unit; 0: the receiver is at the source
+    // Per corner A, B, C, D and lane: the stored cell and the inverse distance divided by the
+    // sum of the four; only cell A counts in an exact lane.
+    int cells[4][kKernelLanes] = {};
+    double weight[4][kKernelLanes] = {};
+    bool exact[kKernelLanes] = {};
+    // B lies one phi step from A, C one theta step, or on A (an exact or outside angle).
+    bool nextPhi[kKernelLanes] = {};
+    bool nextTheta[kKernelLanes] = {};
+};
+
+// The lanes' directions in the pass's axes, their balloon angles (as BalloonAngles gives them,
+// phi mirrored for the image), the grid cells around them (as BracketSearch finds them) and the
+// corner weights (as LookupDirectivity weighs them, the target taken as d / r). Four at once on
+// evenly spaced grids where the processor allows; each lane within a few ulps of the scalar
+// path, which takes the same steps one lane at a time.
+void LocatePass(const CPassFrame& pass, const CBalloonGrid& grid, const double* x, const double* y,
+                const double* z, CPassLanes& out);
+
+// BracketSearch on an ascending grid of spacing 1 / perStep (within 1e-9, the spacing above
+// 4e-5): the nearest grid value by division, then its neighbour on x's side.
+CBracket EvenBracket(const double* grid, int count, double perStep, double x);
 
 struct CSPComplex;
 // Level (dB SPL) and phase (degrees) of `count` values as CSPComplex::Level and Phase give them;

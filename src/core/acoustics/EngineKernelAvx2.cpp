@@ -24,26 +24,6 @@ constexpr double kPiAvx2 = 3.141592653589793;       // 4 atan(1), as kPi
 namespace avx2 {
 
 namespace {
-inline __m256d Abs(__m256d x) {
-    return _mm256_andnot_pd(_mm256_set1_pd(-0.0), x);
-}
-
-// UnwrapAgainst four lanes at a time: the same candidates, comparisons and tie rules.
-inline __m256d Unwrap(__m256d px, __m256d reference) {
-    const __m256d full = _mm256_set1_pd(360.0);
-    __m256d best = px;
-    __m256d bestDistance = Abs(_mm256_sub_pd(px, reference));
-    const __m256d up = _mm256_add_pd(px, full);
-    const __m256d upDistance = Abs(_mm256_sub_pd(up, reference));
-    const __m256d takeUp = _mm256_cmp_pd(upDistance, bestDistance, _CMP_LT_OQ);
-    best = _mm256_blendv_pd(best, up, takeUp);
-    bestDistance = _mm256_blendv_pd(bestDistance, upDistance, takeUp);
-    const __m256d down = _mm256_sub_pd(px, full);
-    const __m256d takeDown =
-        _mm256_cmp_pd(Abs(_mm256_sub_pd(down, reference)), bestDistance, _CMP_LT_OQ);
-    return _mm256_blendv_pd(best, down, takeDown);
-}
-
 // Sine and cosine of four angles given in degrees (the phases stay within a few turns). The
 // angle is split exactly into a multiple q of 90 degrees and a rest of at most 45; the rest's
 // Taylor series to the 15th and 16th power are good to about 1e-16 there, and q picks the
@@ -128,9 +108,8 @@ inline __m256d Exp(__m256d x) {
 
 } // namespace
 
-// Products and sums one at a time in the scalar order (no fused multiply-add) up to level and
-// phase; then exp, sine and cosine and the gain of the pass in one factor differ from the scalar
-// path by a few ulps.
+// The corner sums with fused multiply-adds, exp, sine and cosine and the gain of the pass in one
+// factor differ from the scalar path by a few ulps.
 void AddPass(const CPassKernel& k, const double* frequencies, int padded, double* re, double* im) {
     const __m256d lnScale = _mm256_set1_pd(kLn10Over20);
     // The reference pressure, distance law and element scale in one factor.
@@ -138,8 +117,7 @@ void AddPass(const CPassKernel& k, const double* frequencies, int padded, double
     const __m256d delay = _mm256_set1_pd(k.delay), full = _mm256_set1_pd(360.0);
     const __m256d half = _mm256_set1_pd(k.reverse ? 180.0 : 0.0);
     const __m256d wA = _mm256_set1_pd(k.weight[0]), wB = _mm256_set1_pd(k.weight[1]),
-                  wC = _mm256_set1_pd(k.weight[2]), wD = _mm256_set1_pd(k.weight[3]),
-                  ws = _mm256_set1_pd(k.weightSum);
+                  wC = _mm256_set1_pd(k.weight[2]), wD = _mm256_set1_pd(k.weight[3]);
     for (int j = 0; j < padded; j += kKernelLanes) {
         __m256d L, P0;
         if (k.exact) {
@@ -147,16 +125,13 @@ void AddPass(const CPassKernel& k, const double* frequencies, int padded, double
             P0 = _mm256_loadu_pd(k.phase[0] + j);
         } else {
             L = _mm256_mul_pd(wA, _mm256_loadu_pd(k.level[0] + j));
-            L = _mm256_add_pd(L, _mm256_mul_pd(wB, _mm256_loadu_pd(k.level[1] + j)));
-            L = _mm256_add_pd(L, _mm256_mul_pd(wC, _mm256_loadu_pd(k.level[2] + j)));
-            L = _mm256_add_pd(L, _mm256_mul_pd(wD, _mm256_loadu_pd(k.level[3] + j)));
-            L = _mm256_div_pd(L, ws);
-            const __m256d pA = _mm256_loadu_pd(k.phase[0] + j);
-            P0 = _mm256_mul_pd(wA, pA);
-            P0 = _mm256_add_pd(P0, _mm256_mul_pd(wB, Unwrap(_mm256_loadu_pd(k.phase[1] + j), pA)));
-            P0 = _mm256_add_pd(P0, _mm256_mul_pd(wC, Unwrap(_mm256_loadu_pd(k.phase[2] + j), pA)));
-            P0 = _mm256_add_pd(P0, _mm256_mul_pd(wD, Unwrap(_mm256_loadu_pd(k.phase[3] + j), pA)));
-            P0 = _mm256_div_pd(P0, ws);
+            L = _mm256_fmadd_pd(wB, _mm256_loadu_pd(k.level[1] + j), L);
+            L = _mm256_fmadd_pd(wC, _mm256_loadu_pd(k.level[2] + j), L);
+            L = _mm256_fmadd_pd(wD, _mm256_loadu_pd(k.level[3] + j), L);
+            P0 = _mm256_mul_pd(wA, _mm256_loadu_pd(k.phase[0] + j));
+            P0 = _mm256_fmadd_pd(wB, _mm256_loadu_pd(k.phase[1] + j), P0);
+            P0 = _mm256_fmadd_pd(wC, _mm256_loadu_pd(k.phase[2] + j), P0);
+            P0 = _mm256_fmadd_pd(wD, _mm256_loadu_pd(k.phase[3] + j), P0);
         }
         const __m256d cycles = _mm256_mul_pd(delay, _mm256_loadu_pd(frequencies + j));
         const __m256d fraction = _mm256_sub_pd(cycles, _mm256_floor_pd(cycles));
@@ -174,19 +149,151 @@ void AddPass(const CPassKernel& k, const double* frequencies, int padded, double
 }
 
 #if defined(DAXARA_HAVE_MVEC_TRIG)
-// BalloonAngles four at a time: the same clamp, the same turn of negative phi and conversions.
-void BalloonAngles(const double* dx, const double* dy, const double* dz, const double* r,
-                   double* theta, double* phi) {
-    const __m256d vr = _mm256_loadu_pd(r);
-    const __m256d pi = _mm256_set1_pd(kPiAvx2), degrees = _mm256_set1_pd(180.0);
-    const __m256d c =
-        _mm256_min_pd(_mm256_max_pd(_mm256_div_pd(_mm256_loadu_pd(dx), vr), _mm256_set1_pd(-1.0)),
-                      _mm256_set1_pd(1.0));
-    _mm256_storeu_pd(theta, _mm256_div_pd(_mm256_mul_pd(_ZGVdN4v_acos(c), degrees), pi));
-    __m256d p = _ZGVdN4vv_atan2(_mm256_loadu_pd(dz), _mm256_loadu_pd(dy));
-    const __m256d negative = _mm256_cmp_pd(p, _mm256_setzero_pd(), _CMP_LT_OQ);
-    p = _mm256_blendv_pd(p, _mm256_add_pd(p, _mm256_set1_pd(2.0 * kPiAvx2)), negative);
-    _mm256_storeu_pd(phi, _mm256_div_pd(_mm256_mul_pd(p, degrees), pi));
+namespace {
+constexpr double kGridToleranceAvx2 = 0.00001;
+constexpr double kDirectionToleranceAvx2 = 1e-6;
+
+// grid[i] of four indices. The masked form, since g++ 12 takes the plain one's undefined start
+// value for an uninitialised variable.
+inline __m256d Gather(const double* grid, __m128i i) {
+    const __m256d all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+    return _mm256_mask_i32gather_pd(_mm256_setzero_pd(), grid, i, all, 8);
+}
+
+struct Brackets {
+    __m256d lo, hi; // cell indices
+    __m256d exact;  // mask
+};
+
+// EvenBracket of four values.
+inline Brackets EvenBrackets(const double* grid, int count, double perStep, __m256d x) {
+    const __m256d zero = _mm256_setzero_pd(), one = _mm256_set1_pd(1.0);
+    const __m256d last = _mm256_set1_pd(static_cast<double>(count - 1));
+    __m256d e = _mm256_round_pd(
+        _mm256_mul_pd(_mm256_sub_pd(x, _mm256_set1_pd(grid[0])), _mm256_set1_pd(perStep)),
+        _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+    // min and max give their second operand for not-a-number, so e stays on the grid.
+    e = _mm256_max_pd(_mm256_min_pd(e, last), zero);
+    const __m256d g = Gather(grid, _mm256_cvtpd_epi32(e));
+    const __m256d tolerance = _mm256_set1_pd(kGridToleranceAvx2);
+    const __m256d exact = _mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(g, tolerance), x, _CMP_LT_OQ),
+                                        _mm256_cmp_pd(x, _mm256_add_pd(g, tolerance), _CMP_LT_OQ));
+    const __m256d lo = _mm256_sub_pd(e, _mm256_and_pd(_mm256_cmp_pd(x, g, _CMP_LT_OQ), one));
+    const __m256d hi = _mm256_add_pd(lo, one);
+    const __m256d inside = _mm256_and_pd(
+        _mm256_and_pd(_mm256_cmp_pd(lo, zero, _CMP_GE_OQ), _mm256_cmp_pd(hi, last, _CMP_LE_OQ)),
+        _mm256_cmp_pd(x, x, _CMP_ORD_Q));
+    return {_mm256_blendv_pd(_mm256_and_pd(lo, inside), e, exact),
+            _mm256_blendv_pd(_mm256_and_pd(hi, inside), e, exact), exact};
+}
+
+inline __m128i Cells(__m256d phiIndex, __m256d thetaIndex, __m128i thetaCount) {
+    return _mm_add_epi32(_mm_mullo_epi32(_mm256_cvtpd_epi32(phiIndex), thetaCount),
+                         _mm256_cvtpd_epi32(thetaIndex));
+}
+
+// CornerDistance of four cells' directions from four targets.
+inline __m256d Distances(const double* directions, __m128i cells, __m256d tx, __m256d ty,
+                         __m256d tz) {
+    const __m128i at = _mm_mullo_epi32(cells, _mm_set1_epi32(3));
+    const __m256d x = _mm256_sub_pd(Gather(directions, at), tx);
+    const __m256d y = _mm256_sub_pd(Gather(directions + 1, at), ty);
+    const __m256d z = _mm256_sub_pd(Gather(directions + 2, at), tz);
+    const __m256d d = _mm256_sqrt_pd(_mm256_add_pd(
+        _mm256_add_pd(_mm256_mul_pd(x, x), _mm256_mul_pd(y, y)), _mm256_mul_pd(z, z)));
+    // Below the tolerance: the same direction (not-a-number stays so).
+    return _mm256_blendv_pd(d, _mm256_setzero_pd(),
+                            _mm256_cmp_pd(d, _mm256_set1_pd(kDirectionToleranceAvx2), _CMP_LT_OQ));
+}
+} // namespace
+
+// LocateLane of four lanes, the same operations in the same order; acos and atan2 are the C
+// library's vector functions.
+void LocatePass(const CPassFrame& f, const CBalloonGrid& g, const double* px, const double* py,
+                const double* pz, CPassLanes& out) {
+    const __m256d zero = _mm256_setzero_pd(), one = _mm256_set1_pd(1.0);
+    const __m256d vx = _mm256_sub_pd(_mm256_loadu_pd(px), _mm256_set1_pd(f.source[0]));
+    const __m256d vy = _mm256_sub_pd(_mm256_loadu_pd(py), _mm256_set1_pd(f.source[1]));
+    const __m256d vz = _mm256_sub_pd(_mm256_loadu_pd(pz), _mm256_set1_pd(f.source[2]));
+    auto column = [&](int j) {
+        return _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(f.rotation[0][j]), vx),
+                                           _mm256_mul_pd(_mm256_set1_pd(f.rotation[1][j]), vy)),
+                             _mm256_mul_pd(_mm256_set1_pd(f.rotation[2][j]), vz));
+    };
+    __m256d dx = column(0), dy = column(1), dz = column(2);
+    const __m256d r = _mm256_sqrt_pd(_mm256_add_pd(
+        _mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_mul_pd(dy, dy)), _mm256_mul_pd(dz, dz)));
+    _mm256_storeu_pd(out.r, r);
+    // A lane at the source looks along the axis instead; its caller takes the sentinel.
+    const __m256d atSource = _mm256_cmp_pd(r, zero, _CMP_EQ_OQ);
+    dx = _mm256_blendv_pd(dx, one, atSource);
+    dy = _mm256_blendv_pd(dy, zero, atSource);
+    dz = _mm256_blendv_pd(dz, zero, atSource);
+    const __m256d perR = _mm256_div_pd(one, _mm256_blendv_pd(r, one, atSource));
+    const __m256d tx = _mm256_mul_pd(dx, perR), ty = _mm256_mul_pd(dy, perR);
+    __m256d tz = _mm256_mul_pd(dz, perR);
+    if (f.image)
+        tz = _mm256_xor_pd(tz, _mm256_set1_pd(-0.0));
+    const __m256d degrees = _mm256_set1_pd(180.0 / kPiAvx2);
+    // max and min with the bound first keep not-a-number, as std::clamp does.
+    const __m256d c = _mm256_min_pd(_mm256_set1_pd(1.0), _mm256_max_pd(_mm256_set1_pd(-1.0), tx));
+    const __m256d theta = _mm256_mul_pd(_ZGVdN4v_acos(c), degrees);
+    __m256d p = _ZGVdN4vv_atan2(dz, dy);
+    p = _mm256_blendv_pd(p, _mm256_add_pd(p, _mm256_set1_pd(2.0 * kPiAvx2)),
+                         _mm256_cmp_pd(p, zero, _CMP_LT_OQ));
+    __m256d phi = _mm256_mul_pd(p, degrees);
+    if (f.image)
+        phi = _mm256_sub_pd(_mm256_set1_pd(360.0), phi);
+
+    const Brackets th = EvenBrackets(g.theta, g.thetaCount, g.thetaPerStep, theta);
+    const Brackets ph = EvenBrackets(g.phi, g.phiCount, g.phiPerStep, phi);
+    const __m128i T = _mm_set1_epi32(g.thetaCount);
+    const __m128i cA = Cells(ph.lo, th.lo, T), cB = Cells(ph.hi, th.lo, T);
+    const __m128i cC = Cells(ph.lo, th.hi, T), cD = Cells(ph.hi, th.hi, T);
+    const __m256d dA = Distances(g.directions, cA, tx, ty, tz);
+    const __m256d dB = Distances(g.directions, cB, tx, ty, tz);
+    const __m256d dC = Distances(g.directions, cC, tx, ty, tz);
+    const __m256d dD = Distances(g.directions, cD, tx, ty, tz);
+    const __m256d ab = _mm256_mul_pd(dA, dB), cd = _mm256_mul_pd(dC, dD);
+    const __m256d w[4] = {_mm256_mul_pd(dB, cd), _mm256_mul_pd(dA, cd), _mm256_mul_pd(ab, dD),
+                          _mm256_mul_pd(ab, dC)};
+    const __m256d perSum =
+        _mm256_div_pd(one, _mm256_add_pd(_mm256_add_pd(_mm256_add_pd(w[0], w[1]), w[2]), w[3]));
+    for (int corner = 0; corner < 4; ++corner)
+        _mm256_storeu_pd(out.weight[corner], _mm256_mul_pd(w[corner], perSum));
+    const __m128i* cells[4] = {&cA, &cB, &cC, &cD};
+    for (int corner = 0; corner < 4; ++corner)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out.cells[corner]), *cells[corner]);
+
+    // Which lanes take one cell as it is: both angles on the grid, or a corner the target sits
+    // on (A, then C, B and D).
+    const int both = _mm256_movemask_pd(_mm256_and_pd(th.exact, ph.exact));
+    const int on[4] = {_mm256_movemask_pd(_mm256_cmp_pd(dA, zero, _CMP_EQ_OQ)),
+                       _mm256_movemask_pd(_mm256_cmp_pd(dB, zero, _CMP_EQ_OQ)),
+                       _mm256_movemask_pd(_mm256_cmp_pd(dC, zero, _CMP_EQ_OQ)),
+                       _mm256_movemask_pd(_mm256_cmp_pd(dD, zero, _CMP_EQ_OQ))};
+    const int atSourceMask = _mm256_movemask_pd(atSource);
+    for (int lane = 0; lane < kKernelLanes; ++lane) {
+        const int bit = 1 << lane;
+        out.nextPhi[lane] = out.cells[1][lane] != out.cells[0][lane];
+        out.nextTheta[lane] = out.cells[2][lane] != out.cells[0][lane];
+        bool exact = (both & bit) != 0;
+        if (atSourceMask & bit) {
+            exact = true;
+            out.nextPhi[lane] = out.nextTheta[lane] = false;
+            for (int corner = 0; corner < 4; ++corner)
+                out.cells[corner][lane] = 0;
+        }
+        static constexpr int kOrder[4] = {0, 2, 1, 3};
+        if (!exact)
+            for (int corner : kOrder)
+                if (on[corner] & bit) {
+                    out.cells[0][lane] = out.cells[corner][lane];
+                    exact = true;
+                    break;
+                }
+        out.exact[lane] = exact;
+    }
 }
 
 // Level and Phase of four values per step; returns how many were done.
