@@ -101,7 +101,8 @@ void LocateLane(const CPassFrame& f, const CBalloonGrid& g, double x, double y, 
     const double perR = 1.0 / r;
     const double tx = dx * perR, ty = dy * perR, tz = f.image ? -(dz * perR) : dz * perR;
     const double degrees = 180.0 / kPi;
-    const double theta = std::acos(std::clamp(tx, -1.0, 1.0)) * degrees;
+    // The cosine as BalloonAngles divides it: near the axis acos magnifies its last bit.
+    const double theta = std::acos(std::clamp(dx / r, -1.0, 1.0)) * degrees;
     double p = std::atan2(dz, dy);
     if (p < 0.0)
         p += 2.0 * kPi;

@@ -229,14 +229,17 @@ void LocatePass(const CPassFrame& f, const CBalloonGrid& g, const double* px, co
     dx = _mm256_blendv_pd(dx, one, atSource);
     dy = _mm256_blendv_pd(dy, zero, atSource);
     dz = _mm256_blendv_pd(dz, zero, atSource);
-    const __m256d perR = _mm256_div_pd(one, _mm256_blendv_pd(r, one, atSource));
+    const __m256d rs = _mm256_blendv_pd(r, one, atSource);
+    const __m256d perR = _mm256_div_pd(one, rs);
     const __m256d tx = _mm256_mul_pd(dx, perR), ty = _mm256_mul_pd(dy, perR);
     __m256d tz = _mm256_mul_pd(dz, perR);
     if (f.image)
         tz = _mm256_xor_pd(tz, _mm256_set1_pd(-0.0));
     const __m256d degrees = _mm256_set1_pd(180.0 / kPiAvx2);
-    // max and min with the bound first keep not-a-number, as std::clamp does.
-    const __m256d c = _mm256_min_pd(_mm256_set1_pd(1.0), _mm256_max_pd(_mm256_set1_pd(-1.0), tx));
+    // max and min with the bound first keep not-a-number, as std::clamp does. The cosine is
+    // divided as BalloonAngles divides it: near the axis acos magnifies its last bit.
+    const __m256d c = _mm256_min_pd(_mm256_set1_pd(1.0),
+                                    _mm256_max_pd(_mm256_set1_pd(-1.0), _mm256_div_pd(dx, rs)));
     const __m256d theta = _mm256_mul_pd(_ZGVdN4v_acos(c), degrees);
     __m256d p = _ZGVdN4vv_atan2(dz, dy);
     p = _mm256_blendv_pd(p, _mm256_add_pd(p, _mm256_set1_pd(2.0 * kPiAvx2)),

@@ -39,6 +39,11 @@ public:
     bool Update(std::vector<double>& levels, int threads = 0);
 
 private:
+    // Sums the other installations over points [first, last) into the cache, and adds the
+    // moving one to it, writing the levels; re and im hold four padded points each.
+    bool AddOthers(std::size_t first, std::size_t last, double* re, double* im);
+    bool AddMoving(std::size_t first, std::size_t last, double* re, double* im,
+                   double* levels) const;
     CWorkerPool& Workers(int threads); // the given ones, or our own started on first use
 
     CMapEngine m_engine;

@@ -46,8 +46,10 @@ CMapEngine::CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRa
     if (!m_scene.HasInstallations())
         return;
     m_models.resize(static_cast<std::size_t>(m_scene.models->Count()));
-    for (const CInstallationElement& inst : *m_scene.installations)
+    for (const CInstallationElement& inst : *m_scene.installations) {
         m_installations.push_back(Plan(inst));
+        m_passTotal += PassCount(m_installations.back());
+    }
 }
 
 void CMapEngine::FillCell(BalloonTable& table, const ModelPlan& model, int cell) {
@@ -215,7 +217,10 @@ CMapEngine::InstallationPlan CMapEngine::Plan(const CInstallationElement& inst) 
 }
 
 void CMapEngine::ReplanInstallation(int k) {
-    m_installations.at(static_cast<std::size_t>(k)) = Plan(*m_scene.installations->At(k));
+    InstallationPlan& inst = m_installations.at(static_cast<std::size_t>(k));
+    m_passTotal -= PassCount(inst);
+    inst = Plan(*m_scene.installations->At(k));
+    m_passTotal += PassCount(inst);
 }
 
 CVec3 CMapEngine::Local(const CPassFrame& pass, const CVec3& point) {
@@ -243,49 +248,56 @@ int CMapEngine::PassCount(const InstallationPlan& inst) {
     return count;
 }
 
-bool CMapEngine::SetRows(const BalloonTable& table, std::size_t stride, Located& located) {
-    CPassKernel& k = located.kernel;
-    for (int c = 0; c < (k.exact ? 1 : 4); ++c) {
-        const int row = table.rowOf[static_cast<std::size_t>(located.cells[c])];
+bool CMapEngine::SetRows(const BalloonTable& table, std::size_t stride, const CPassLanes& lanes,
+                         int lane, CPassKernel& k) {
+    const bool exact = lanes.exact[lane];
+    k.exact = exact;
+    const int cellA = lanes.cells[0][lane];
+    for (int c = 0; c < (exact ? 1 : 4); ++c) {
+        const int row = table.rowOf[static_cast<std::size_t>(lanes.cells[c][lane])];
         if (row < 0)
             return false;
         k.level[c] = table.level.data() + static_cast<std::size_t>(row) * stride;
     }
-    k.phase[0] =
-        table.phase.data() +
-        static_cast<std::size_t>(table.rowOf[static_cast<std::size_t>(located.cells[0])]) * stride;
-    if (k.exact)
+    k.phase[0] = table.phase.data() +
+                 static_cast<std::size_t>(table.rowOf[static_cast<std::size_t>(cellA)]) * stride;
+    if (exact)
         return true;
-    const int quad = table.quadOf[static_cast<std::size_t>(located.cells[0])];
+    const int quad = table.quadOf[static_cast<std::size_t>(cellA)];
     if (quad < 0)
         return false;
+    for (int c = 0; c < 4; ++c)
+        k.weight[c] = lanes.weight[c][lane];
     // B, C and D are A itself where the angle sits on A's phi or theta.
+    const bool nextPhi = lanes.nextPhi[lane], nextTheta = lanes.nextTheta[lane];
     const double* rows = table.unwrapped.data() + static_cast<std::size_t>(quad) * 3 * stride;
-    const double* nextPhi = located.nextPhi ? rows : k.phase[0];
-    const double* nextTheta = located.nextTheta ? rows + stride : k.phase[0];
-    k.phase[1] = nextPhi;
-    k.phase[2] = nextTheta;
-    k.phase[3] = located.nextPhi && located.nextTheta ? rows + 2 * stride
-                 : located.nextPhi                    ? nextPhi
-                                                      : nextTheta;
+    k.phase[1] = nextPhi ? rows : k.phase[0];
+    k.phase[2] = nextTheta ? rows + stride : k.phase[0];
+    k.phase[3] = nextPhi && nextTheta ? rows + 2 * stride : nextPhi ? k.phase[1] : k.phase[2];
     return true;
 }
 
-void CMapEngine::AddLanes(const InstallationPlan& inst, const double* x, const double* y,
-                          const double* z, int count, double* re, double* im, std::size_t stride,
-                          bool* failed) const {
+void CMapEngine::Locate(const InstallationPlan* first, const InstallationPlan* last,
+                        const double* x, const double* y, const double* z, CPassLanes* out) const {
+    for (const InstallationPlan* inst = first; inst != last; ++inst)
+        if (inst->model)
+            for (const ElementPlan& element : inst->elements)
+                for (int p = 0; p < element.passCount; ++p)
+                    LocatePass(element.passes[p], element.table->grid, x, y, z, *out++);
+}
+
+void CMapEngine::AddLanes(const InstallationPlan& inst, const CPassLanes* located, int count,
+                          double* re, double* im, std::size_t stride, bool* failed) const {
     const int padded = Padded();
     const ModelPlan& model = *inst.model;
     const bool imperial = m_scene.lengthUnit == kUnitImperial;
-    CPassLanes lanes;
-    Located located;
-    CPassKernel& k = located.kernel;
+    CPassKernel k;
     k.ref = model.referenceDistance;
     k.reverse = inst.reverse;
     for (const ElementPlan& element : inst.elements) {
         k.scale = element.scale;
         for (int p = 0; p < element.passCount; ++p) {
-            LocatePass(element.passes[p], element.table->grid, x, y, z, lanes);
+            const CPassLanes& lanes = *located++;
             for (int lane = 0; lane < count; ++lane) {
                 if (failed[lane])
                     continue;
@@ -297,16 +309,9 @@ void CMapEngine::AddLanes(const InstallationPlan& inst, const double* x, const d
                         laneRe[j] += m_sentinel.re, laneIm[j] += m_sentinel.im;
                     continue;
                 }
-                for (int c = 0; c < 4; ++c) {
-                    located.cells[c] = lanes.cells[c][lane];
-                    k.weight[c] = lanes.weight[c][lane];
-                }
-                located.nextPhi = lanes.nextPhi[lane];
-                located.nextTheta = lanes.nextTheta[lane];
-                k.exact = lanes.exact[lane];
                 // A lacking frequency, or a point PrepareFor was not called for.
                 if (model.anyMissing ||
-                    !SetRows(*element.table, static_cast<std::size_t>(padded), located)) {
+                    !SetRows(*element.table, static_cast<std::size_t>(padded), lanes, lane, k)) {
                     failed[lane] = true;
                     continue;
                 }
@@ -341,8 +346,18 @@ bool CMapEngine::AddInstallation(int index, const CVec3* points, int count, doub
         return true; // no model: contributes nothing
     double x[kKernelLanes], y[kKernelLanes], z[kKernelLanes];
     Spread(points, count, x, y, z);
+    constexpr int kOnStack = 32; // a 16-element line array under a ceiling
+    CPassLanes onStack[kOnStack];
+    std::vector<CPassLanes> onHeap;
+    const int passes = PassCount(inst);
+    CPassLanes* located = onStack;
+    if (passes > kOnStack) {
+        onHeap.resize(static_cast<std::size_t>(passes));
+        located = onHeap.data();
+    }
+    Locate(&inst, &inst + 1, x, y, z, located);
     bool failed[kKernelLanes] = {};
-    AddLanes(inst, x, y, z, count, re, im, stride, failed);
+    AddLanes(inst, located, count, re, im, stride, failed);
     return std::find(failed, failed + count, true) == failed + count;
 }
 
@@ -377,6 +392,7 @@ CMapEngine::Scratch CMapEngine::MakeScratch() const {
     s.im.resize(size);
     s.sumRe.resize(size);
     s.sumIm.resize(size);
+    s.located.resize(static_cast<std::size_t>(m_passTotal));
     return s;
 }
 
@@ -409,14 +425,22 @@ void CMapEngine::PointPressures(const CVec3* points, int count, double* pressure
     std::fill(sumIm, sumIm + used, 0.0);
     double x[kKernelLanes], y[kKernelLanes], z[kKernelLanes];
     Spread(points, count, x, y, z);
+    // Every pass first: the geometry of one pass does not wait for the sums of the one before.
+    if (scratch.located.size() < static_cast<std::size_t>(m_passTotal))
+        scratch.located.resize(static_cast<std::size_t>(m_passTotal)); // a replanned model
+    Locate(m_installations.data(), m_installations.data() + m_installations.size(), x, y, z,
+           scratch.located.data());
+    const CPassLanes* located = scratch.located.data();
     bool failed[kKernelLanes] = {};
     double acc[kKernelLanes] = {};
     for (const InstallationPlan& inst : m_installations) {
         std::fill(re, re + used, 0.0);
         std::fill(im, im + used, 0.0);
-        // An installation without a model contributes nothing.
-        if (inst.model)
-            AddLanes(inst, x, y, z, count, re, im, stride, failed);
+        // An installation without a model has no passes and contributes nothing.
+        if (inst.model) {
+            AddLanes(inst, located, count, re, im, stride, failed);
+            located += PassCount(inst);
+        }
         for (int lane = 0; lane < count; ++lane) {
             const std::size_t at = static_cast<std::size_t>(lane) * stride;
             const double* laneRe = re + at;

@@ -28,6 +28,7 @@ public:
     struct Scratch {
         std::vector<double> re, im;       // one installation, four lanes of Padded() each
         std::vector<double> sumRe, sumIm; // every installation, four lanes
+        std::vector<CPassLanes> located;  // every pass of every installation
     };
 
     // `needed` (one flag per band frequency, or empty for all) marks the frequencies a caller
@@ -107,27 +108,25 @@ private:
         std::vector<ElementPlan> elements;
         bool reverse = false;
     };
-    // One lane of a located pass, as the kernel reads it.
-    struct Located {
-        int cells[4] = {}; // A, B, C, D; only A when exact
-        bool nextPhi = false, nextTheta = false;
-        CPassKernel kernel;
-    };
-
     ModelPlan* PrepareModel(int index);
     InstallationPlan Plan(const CInstallationElement& inst);
     static CVec3 Local(const CPassFrame& pass, const CVec3& point); // in the pass's axes
     static int PassCount(const InstallationPlan& inst);
-    // Adds the installation's pressure at the lanes' points (x, y, z of all four lanes, the
-    // first `count` real) to re and im, lane i at i * stride; a lane whose response fails sets
-    // failed[i] and is left alone from then on.
-    void AddLanes(const InstallationPlan& inst, const double* x, const double* y, const double* z,
-                  int count, double* re, double* im, std::size_t stride, bool* failed) const;
+    // Every pass of installations [first, last) in order, for the lanes at x, y, z.
+    void Locate(const InstallationPlan* first, const InstallationPlan* last, const double* x,
+                const double* y, const double* z, CPassLanes* out) const;
+    // Adds the installation's pressure at the first `count` lanes, its passes as Locate found
+    // them, to re and im, lane i at i * stride; a lane whose response fails sets failed[i] and
+    // is left alone from then on.
+    void AddLanes(const InstallationPlan& inst, const CPassLanes* located, int count, double* re,
+                  double* im, std::size_t stride, bool* failed) const;
     void FillCell(BalloonTable& table, const ModelPlan& model, int cell);
     // Converts the cell's neighbours where needed and unwraps their phases against the cell's.
     void FillQuad(BalloonTable& table, const ModelPlan& model, int cell);
-    // Points the kernel's rows at the located corners; false when a cell is not converted.
-    static bool SetRows(const BalloonTable& table, std::size_t stride, Located& located);
+    // Points the kernel's rows and weights at the lane's corners; false when a cell is not
+    // converted.
+    static bool SetRows(const BalloonTable& table, std::size_t stride, const CPassLanes& lanes,
+                        int lane, CPassKernel& kernel);
 
     CAcousticScene m_scene;
     int m_mode;
@@ -138,4 +137,5 @@ private:
     std::vector<ModelPlan> m_models;   // one per model of the container
     std::vector<InstallationPlan> m_installations;
     CSPComplex m_sentinel; // a pass at zero distance
+    int m_passTotal = 0;   // of every installation
 };
