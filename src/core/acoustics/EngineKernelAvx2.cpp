@@ -33,7 +33,7 @@ inline void SinCosDegrees(__m256d degrees, __m256d& sine, __m256d& cosine) {
     const __m256d q = _mm256_round_pd(_mm256_mul_pd(degrees, _mm256_set1_pd(1.0 / 90.0)),
                                       _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
     // |q| is small, so q * 90 is exact and so is the difference, a multiple of P's last place.
-    const __m256d rest = _mm256_sub_pd(degrees, _mm256_mul_pd(q, _mm256_set1_pd(90.0)));
+    const __m256d rest = _mm256_fnmadd_pd(q, _mm256_set1_pd(90.0), degrees);
     const __m256d x = _mm256_mul_pd(rest, _mm256_set1_pd(kPiAvx2 / 180.0));
     // The series in x^2 by Estrin's scheme: shorter chains than Horner's, the same terms.
     const __m256d y = _mm256_mul_pd(x, x), y2 = _mm256_mul_pd(y, y), y4 = _mm256_mul_pd(y2, y2);
@@ -88,11 +88,6 @@ inline __m256d Exp(__m256d x) {
     const __m256d q3 = pair(1.0 / 479001600.0, 1.0 / 6227020800.0);
     const __m256d t8 = _mm256_mul_pd(t4, t4);
     const __m256d e = _mm256_fmadd_pd(_mm256_fmadd_pd(q3, t4, q2), t8, _mm256_fmadd_pd(q1, t4, q0));
-    // 2^n: n + 1023 in the exponent field, in two halves so that |n| up to 2044 stays normal.
-    const __m256d clamped =
-        _mm256_min_pd(_mm256_max_pd(n, _mm256_set1_pd(-2044.0)), _mm256_set1_pd(2046.0));
-    const __m256d half = _mm256_round_pd(_mm256_mul_pd(clamped, _mm256_set1_pd(0.5)),
-                                         _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
     auto power = [](__m256d k) {
         const __m256i bits =
             _mm256_slli_epi64(_mm256_add_epi64(_mm256_cvtepi32_epi64(_mm256_cvtpd_epi32(k)),
@@ -100,10 +95,17 @@ inline __m256d Exp(__m256d x) {
                               52);
         return _mm256_castsi256_pd(bits);
     };
-    const __m256d result =
-        _mm256_mul_pd(_mm256_mul_pd(e, power(half)), power(_mm256_sub_pd(clamped, half)));
-    // Not-a-number in, not-a-number out.
-    return _mm256_blendv_pd(result, x, _mm256_cmp_pd(x, x, _CMP_UNORD_Q));
+    // 2^n: n + 1023 in the exponent field. Every level a speaker can have keeps |n| <= 1022;
+    // beyond, in two halves so that |n| up to 2044 stays normal. A not-a-number x has made e
+    // one already, whatever the power.
+    const __m256d magnitude = _mm256_andnot_pd(_mm256_set1_pd(-0.0), n);
+    if (!_mm256_movemask_pd(_mm256_cmp_pd(magnitude, _mm256_set1_pd(1022.0), _CMP_GT_OQ)))
+        return _mm256_mul_pd(e, power(n));
+    const __m256d clamped =
+        _mm256_min_pd(_mm256_max_pd(n, _mm256_set1_pd(-2044.0)), _mm256_set1_pd(2046.0));
+    const __m256d half = _mm256_round_pd(_mm256_mul_pd(clamped, _mm256_set1_pd(0.5)),
+                                         _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+    return _mm256_mul_pd(_mm256_mul_pd(e, power(half)), power(_mm256_sub_pd(clamped, half)));
 }
 
 } // namespace

@@ -537,3 +537,40 @@ TEST(EngineKernel, VectorLocatedLanesMatchTheScalarPath) {
     EXPECT_GT(exact, 100);
     EXPECT_GT(weighted, 1000);
 }
+
+TEST(EngineKernel, LevelsBeyondTheRangeOfDoublesOverflowAndUnderflowAsTheScalarPath) {
+    if (!VectorKernelsAvailable())
+        GTEST_SKIP() << "this processor takes the scalar path only";
+    // Around the limits of exp: e^709 is the largest finite power, e^-745 the smallest
+    // subnormal; 20 dB is a factor of e^2.3026.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<double> levels = {6150.0,  6155.0,  6170.0,  7000.0,   20000.0, -6150.0,
+                                  -6400.0, -6480.0, -7000.0, -20000.0, nan,     90.0};
+    std::vector<double> phases(levels.size(), 10.0), frequencies(levels.size(), 1000.0);
+    const int padded = PaddedCount(static_cast<int>(levels.size()));
+    ASSERT_EQ(padded, static_cast<int>(levels.size()));
+    CPassKernel k;
+    k.level[0] = levels.data();
+    k.phase[0] = phases.data();
+    std::vector<double> re[2], im[2];
+    for (bool vector : {false, true}) {
+        KernelSwitch kernels(vector);
+        re[vector].assign(levels.size(), 0.0);
+        im[vector].assign(levels.size(), 0.0);
+        AddPassResponse(k, frequencies.data(), padded, re[vector].data(), im[vector].data());
+    }
+    int infinite = 0, zero = 0;
+    for (std::size_t j = 0; j < levels.size(); ++j) {
+        SCOPED_TRACE(testing::Message() << "level " << levels[j]);
+        EXPECT_EQ(std::isnan(re[1][j]), std::isnan(re[0][j]));
+        EXPECT_EQ(std::isinf(re[1][j]), std::isinf(re[0][j]));
+        infinite += std::isinf(re[0][j]);
+        zero += re[0][j] == 0.0;
+        if (std::isfinite(re[0][j])) {
+            EXPECT_NEAR(re[1][j], re[0][j], 1e-14 * std::fabs(re[0][j]));
+            EXPECT_NEAR(im[1][j], im[0][j], 1e-14 * std::fabs(im[0][j]));
+        }
+    }
+    EXPECT_GE(infinite, 3);
+    EXPECT_GE(zero, 2);
+}
