@@ -70,6 +70,14 @@ void EnableVectorKernels(bool enable) {
     g_vectorEnabled.store(enable, std::memory_order_relaxed);
 }
 
+PassFunction PassResponseFunction() {
+#if defined(DAXARA_HAVE_MVEC) && defined(__x86_64__)
+    if (VectorKernelsEnabled())
+        return avx2::AddPass;
+#endif
+    return AddPassScalar;
+}
+
 void AddPassResponse(const CPassKernel& pass, const double* frequencies, int padded, double* re,
                      double* im) {
 #if defined(DAXARA_HAVE_MVEC) && defined(__x86_64__)

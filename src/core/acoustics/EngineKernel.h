@@ -38,6 +38,10 @@ struct CPassKernel {
 void AddPassResponse(const CPassKernel& pass, const double* frequencies, int padded, double* re,
                      double* im);
 
+// AddPassResponse without the check for the vector path on every call: the function it takes.
+using PassFunction = void (*)(const CPassKernel&, const double*, int, double*, double*);
+PassFunction PassResponseFunction();
+
 // Whether the vector path runs; tests switch it off to check the scalar path on any processor.
 bool VectorKernelsAvailable();
 bool VectorKernelsEnabled();

@@ -173,6 +173,7 @@ CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
                 table.unwrapped.reserve(table.level.size() * 3);
                 for (int cell = 0; cell < cells; ++cell)
                     FillQuad(table, plan, cell);
+                table.complete = true;
             }
             plan.balloons.push_back(std::move(table));
         }
@@ -252,18 +253,21 @@ bool CMapEngine::SetRows(const BalloonTable& table, std::size_t stride, const CP
                          int lane, CPassKernel& k) {
     const bool exact = lanes.exact[lane];
     k.exact = exact;
+    // A complete table holds cell i in row i and its neighbours' phases in quad i.
+    auto row = [&](int cell) {
+        return table.complete ? cell : table.rowOf[static_cast<std::size_t>(cell)];
+    };
     const int cellA = lanes.cells[0][lane];
     for (int c = 0; c < (exact ? 1 : 4); ++c) {
-        const int row = table.rowOf[static_cast<std::size_t>(lanes.cells[c][lane])];
-        if (row < 0)
+        const int r = row(lanes.cells[c][lane]);
+        if (r < 0)
             return false;
-        k.level[c] = table.level.data() + static_cast<std::size_t>(row) * stride;
+        k.level[c] = table.level.data() + static_cast<std::size_t>(r) * stride;
     }
-    k.phase[0] = table.phase.data() +
-                 static_cast<std::size_t>(table.rowOf[static_cast<std::size_t>(cellA)]) * stride;
+    k.phase[0] = table.phase.data() + static_cast<std::size_t>(row(cellA)) * stride;
     if (exact)
         return true;
-    const int quad = table.quadOf[static_cast<std::size_t>(cellA)];
+    const int quad = table.complete ? cellA : table.quadOf[static_cast<std::size_t>(cellA)];
     if (quad < 0)
         return false;
     for (int c = 0; c < 4; ++c)
@@ -291,6 +295,7 @@ void CMapEngine::AddLanes(const InstallationPlan& inst, const CPassLanes* locate
     const int padded = Padded();
     const ModelPlan& model = *inst.model;
     const bool imperial = m_scene.lengthUnit == kUnitImperial;
+    const PassFunction addPass = PassResponseFunction();
     CPassKernel k;
     k.ref = model.referenceDistance;
     k.reverse = inst.reverse;
@@ -319,7 +324,7 @@ void CMapEngine::AddLanes(const InstallationPlan& inst, const CPassLanes* locate
                     r *= kFeetToMetres;
                 k.r = r;
                 k.delay = (r - k.ref) / kSpeedOfSound;
-                AddPassResponse(k, m_frequencies.data(), padded, laneRe, laneIm);
+                addPass(k, m_frequencies.data(), padded, laneRe, laneIm);
             }
         }
     }

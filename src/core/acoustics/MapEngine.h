@@ -87,6 +87,7 @@ private:
         // against the cell's own: three rows per cell, [(quad * 3 + neighbour) * padded + j].
         std::vector<int> quadOf; // per cell; -1: not built yet
         std::vector<double> unwrapped;
+        bool complete = false; // every cell converted in order: row and quad i belong to cell i
         std::vector<double> directions; // unit vector x, y, z of each grid direction, per cell
         CBalloonGrid grid;              // views of the grids and directions
     };
