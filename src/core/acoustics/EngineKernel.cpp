@@ -152,6 +152,42 @@ void LocateLane(const CPassFrame& f, const CBalloonGrid& g, double x, double y, 
 }
 } // namespace
 
+void FillGridTables(CBalloonGrid& g, std::vector<double>& directions, std::vector<double>& trig) {
+    const std::size_t T = static_cast<std::size_t>(std::max(g.thetaCount, 0));
+    const std::size_t P = static_cast<std::size_t>(std::max(g.phiCount, 0));
+    trig.assign(2 * (T + P), 0.0);
+    for (std::size_t t = 0; t < T; ++t) {
+        const double a = DegToRad(g.theta[t]);
+        trig[t] = std::cos(a), trig[T + t] = std::sin(a);
+    }
+    for (std::size_t p = 0; p < P; ++p) {
+        const double a = DegToRad(g.phi[p]);
+        trig[2 * T + p] = std::cos(a), trig[2 * T + P + p] = std::sin(a);
+    }
+    g.thetaCos = trig.data(), g.thetaSin = trig.data() + T;
+    g.phiCos = trig.data() + 2 * T, g.phiSin = trig.data() + 2 * T + P;
+    directions.resize(3 * T * P);
+    for (std::size_t p = 0; p < P; ++p)
+        for (std::size_t t = 0; t < T; ++t) {
+            // As BalloonDirection builds them.
+            double* u = directions.data() + 3 * (p * T + t);
+            u[0] = g.thetaCos[t], u[1] = g.thetaSin[t] * g.phiCos[p],
+            u[2] = g.thetaSin[t] * g.phiSin[p];
+        }
+    g.directions = directions.data();
+    auto exactStep = [](const double* grid, int count, double perStep) {
+        if (!(perStep > 0.0))
+            return 0.0;
+        const double step = 1.0 / perStep;
+        for (int i = 0; i < count; ++i)
+            if (grid[i] != grid[0] + static_cast<double>(i) * step)
+                return 0.0;
+        return step;
+    };
+    g.thetaExactStep = exactStep(g.theta, g.thetaCount, g.thetaPerStep);
+    g.phiExactStep = exactStep(g.phi, g.phiCount, g.phiPerStep);
+}
+
 CBracket EvenBracket(const double* grid, int count, double perStep, double x) {
     double e = std::nearbyint((x - grid[0]) * perStep);
     const double last = count - 1;

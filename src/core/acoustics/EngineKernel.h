@@ -13,6 +13,8 @@
 
 #include "acoustics/PointResponse.h"
 
+#include <vector>
+
 // Lanes of the vector path; tables and sums are padded to a multiple of it.
 inline constexpr int kKernelLanes = 4;
 inline int PaddedCount(int n) {
@@ -59,7 +61,20 @@ struct CBalloonGrid {
     double phiPerStep = 0.0;
     // The unit vector of every grid direction: x, y, z of cell phi * thetaCount + theta.
     const double* directions = nullptr;
+    // Per grid value, cosine and sine of the angle: the directions are (cos theta,
+    // sin theta cos phi, sin theta sin phi) of them, to the bit.
+    const double* thetaCos = nullptr;
+    const double* thetaSin = nullptr;
+    const double* phiCos = nullptr;
+    const double* phiSin = nullptr;
+    // The spacing when every value is exactly first + i * spacing in doubles, else 0.
+    double thetaExactStep = 0.0;
+    double phiExactStep = 0.0;
 };
+
+// Fills a grid's cosine and sine tables, its directions and whether its values are computable;
+// the grid views what the vectors hold.
+void FillGridTables(CBalloonGrid& grid, std::vector<double>& directions, std::vector<double>& trig);
 
 // An element pass: its source and its axes (the columns of the rotation), the ceiling image
 // mirroring phi.

@@ -168,7 +168,8 @@ struct Brackets {
 };
 
 // EvenBracket of four values.
-inline Brackets EvenBrackets(const double* grid, int count, double perStep, __m256d x) {
+inline Brackets EvenBrackets(const double* grid, int count, double perStep, double exactStep,
+                             __m256d x) {
     const __m256d zero = _mm256_setzero_pd(), one = _mm256_set1_pd(1.0);
     const __m256d last = _mm256_set1_pd(static_cast<double>(count - 1));
     __m256d e = _mm256_round_pd(
@@ -176,7 +177,10 @@ inline Brackets EvenBrackets(const double* grid, int count, double perStep, __m2
         _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
     // min and max give their second operand for not-a-number, so e stays on the grid.
     e = _mm256_max_pd(_mm256_min_pd(e, last), zero);
-    const __m256d g = Gather(grid, _mm256_cvtpd_epi32(e));
+    // A grid of exactly first + i * step needs no look-up.
+    const __m256d g = exactStep > 0.0 ? _mm256_add_pd(_mm256_set1_pd(grid[0]),
+                                                      _mm256_mul_pd(e, _mm256_set1_pd(exactStep)))
+                                      : Gather(grid, _mm256_cvtpd_epi32(e));
     const __m256d tolerance = _mm256_set1_pd(kGridToleranceAvx2);
     const __m256d exact = _mm256_and_pd(_mm256_cmp_pd(_mm256_sub_pd(g, tolerance), x, _CMP_LT_OQ),
                                         _mm256_cmp_pd(x, _mm256_add_pd(g, tolerance), _CMP_LT_OQ));
@@ -194,15 +198,11 @@ inline __m128i Cells(__m256d phiIndex, __m256d thetaIndex, __m128i thetaCount) {
                          _mm256_cvtpd_epi32(thetaIndex));
 }
 
-// CornerDistance of four cells' directions from four targets.
-inline __m256d Distances(const double* directions, __m128i cells, __m256d tx, __m256d ty,
-                         __m256d tz) {
-    const __m128i at = _mm_mullo_epi32(cells, _mm_set1_epi32(3));
-    const __m256d x = _mm256_sub_pd(Gather(directions, at), tx);
-    const __m256d y = _mm256_sub_pd(Gather(directions + 1, at), ty);
-    const __m256d z = _mm256_sub_pd(Gather(directions + 2, at), tz);
+// CornerDistance of four directions from four targets.
+inline __m256d Distance(__m256d dx, __m256d y, __m256d z, __m256d ty, __m256d tz) {
+    const __m256d dy = _mm256_sub_pd(y, ty), dz = _mm256_sub_pd(z, tz);
     const __m256d d = _mm256_sqrt_pd(_mm256_add_pd(
-        _mm256_add_pd(_mm256_mul_pd(x, x), _mm256_mul_pd(y, y)), _mm256_mul_pd(z, z)));
+        _mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_mul_pd(dy, dy)), _mm256_mul_pd(dz, dz)));
     // Below the tolerance: the same direction (not-a-number stays so).
     return _mm256_blendv_pd(d, _mm256_setzero_pd(),
                             _mm256_cmp_pd(d, _mm256_set1_pd(kDirectionToleranceAvx2), _CMP_LT_OQ));
@@ -250,15 +250,29 @@ void LocatePass(const CPassFrame& f, const CBalloonGrid& g, const double* px, co
     if (f.image)
         phi = _mm256_sub_pd(_mm256_set1_pd(360.0), phi);
 
-    const Brackets th = EvenBrackets(g.theta, g.thetaCount, g.thetaPerStep, theta);
-    const Brackets ph = EvenBrackets(g.phi, g.phiCount, g.phiPerStep, phi);
+    const Brackets th =
+        EvenBrackets(g.theta, g.thetaCount, g.thetaPerStep, g.thetaExactStep, theta);
+    const Brackets ph = EvenBrackets(g.phi, g.phiCount, g.phiPerStep, g.phiExactStep, phi);
     const __m128i T = _mm_set1_epi32(g.thetaCount);
     const __m128i cA = Cells(ph.lo, th.lo, T), cB = Cells(ph.hi, th.lo, T);
     const __m128i cC = Cells(ph.lo, th.hi, T), cD = Cells(ph.hi, th.hi, T);
-    const __m256d dA = Distances(g.directions, cA, tx, ty, tz);
-    const __m256d dB = Distances(g.directions, cB, tx, ty, tz);
-    const __m256d dC = Distances(g.directions, cC, tx, ty, tz);
-    const __m256d dD = Distances(g.directions, cD, tx, ty, tz);
+    // The corners' directions from the cosines and sines of their angles, as the table of
+    // directions holds them.
+    const __m128i tLo = _mm256_cvtpd_epi32(th.lo), tHi = _mm256_cvtpd_epi32(th.hi);
+    const __m128i pLo = _mm256_cvtpd_epi32(ph.lo), pHi = _mm256_cvtpd_epi32(ph.hi);
+    const __m256d sinLo = Gather(g.thetaSin, tLo), sinHi = Gather(g.thetaSin, tHi);
+    const __m256d cosPhiLo = Gather(g.phiCos, pLo), sinPhiLo = Gather(g.phiSin, pLo);
+    const __m256d cosPhiHi = Gather(g.phiCos, pHi), sinPhiHi = Gather(g.phiSin, pHi);
+    const __m256d xLo = _mm256_sub_pd(Gather(g.thetaCos, tLo), tx);
+    const __m256d xHi = _mm256_sub_pd(Gather(g.thetaCos, tHi), tx);
+    const __m256d dA =
+        Distance(xLo, _mm256_mul_pd(sinLo, cosPhiLo), _mm256_mul_pd(sinLo, sinPhiLo), ty, tz);
+    const __m256d dB =
+        Distance(xLo, _mm256_mul_pd(sinLo, cosPhiHi), _mm256_mul_pd(sinLo, sinPhiHi), ty, tz);
+    const __m256d dC =
+        Distance(xHi, _mm256_mul_pd(sinHi, cosPhiLo), _mm256_mul_pd(sinHi, sinPhiLo), ty, tz);
+    const __m256d dD =
+        Distance(xHi, _mm256_mul_pd(sinHi, cosPhiHi), _mm256_mul_pd(sinHi, sinPhiHi), ty, tz);
     const __m256d ab = _mm256_mul_pd(dA, dB), cd = _mm256_mul_pd(dC, dD);
     const __m256d w[4] = {_mm256_mul_pd(dB, cd), _mm256_mul_pd(dA, cd), _mm256_mul_pd(ab, dD),
                           _mm256_mul_pd(ab, dC)};

@@ -146,15 +146,6 @@ CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
             const int cells = table.phiCount * table.thetaCount;
             table.rowOf.assign(static_cast<std::size_t>(std::max(cells, 0)), -1);
             table.quadOf.assign(table.rowOf.size(), -1);
-            table.directions.resize(3 * table.rowOf.size());
-            for (int p = 0; p < table.phiCount; ++p)
-                for (int t = 0; t < table.thetaCount; ++t) {
-                    const CVec3 u = BalloonDirection(header.thetaGrid[static_cast<std::size_t>(t)],
-                                                     balloon.phiGrid[static_cast<std::size_t>(p)]);
-                    double* out = table.directions.data() +
-                                  3 * static_cast<std::size_t>(p * table.thetaCount + t);
-                    out[0] = u.x, out[1] = u.y, out[2] = u.z;
-                }
             CBalloonGrid& grid = table.grid;
             grid.theta = table.thetaGrid;
             grid.thetaCount = table.thetaCount;
@@ -164,7 +155,7 @@ CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
             grid.phiCount = table.phiCount;
             grid.phiAscending = table.phiAscending;
             grid.phiPerStep = PerStep(table.phiGrid, table.phiCount, table.phiAscending);
-            grid.directions = table.directions.data();
+            FillGridTables(grid, table.directions, table.trig);
             if (m_tables == ETables::All && !plan.anyMissing) {
                 table.level.reserve(table.rowOf.size() * static_cast<std::size_t>(Padded()));
                 table.phase.reserve(table.level.capacity());

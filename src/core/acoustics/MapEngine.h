@@ -89,6 +89,7 @@ private:
         std::vector<double> unwrapped;
         bool complete = false; // every cell converted in order: row and quad i belong to cell i
         std::vector<double> directions; // unit vector x, y, z of each grid direction, per cell
+        std::vector<double> trig;       // cosines and sines of the grid values
         CBalloonGrid grid;              // views of the grids and directions
     };
     struct ModelPlan {

@@ -396,18 +396,13 @@ TEST(EngineKernel, VectorPhasesInEveryQuadrantMatchTheScalarPath) {
 }
 
 namespace {
-// The grids of a generated model's first element and the unit vector of every cell.
+// The grids of a generated model's first element with their tables.
 struct GridOf {
-    std::vector<double> directions;
+    std::vector<double> directions, trig;
     CBalloonGrid grid;
     explicit GridOf(const CSpeakerElement& element) {
         const std::vector<double>& theta = element.Header().thetaGrid;
         const std::vector<double>& phi = element.Balloon().phiGrid;
-        for (double p : phi)
-            for (double th : theta) {
-                const CVec3 u = BalloonDirection(th, p);
-                directions.insert(directions.end(), {u.x, u.y, u.z});
-            }
         grid.theta = theta.data();
         grid.thetaCount = static_cast<int>(theta.size());
         grid.thetaAscending = true;
@@ -416,7 +411,7 @@ struct GridOf {
         grid.phiCount = static_cast<int>(phi.size());
         grid.phiAscending = true;
         grid.phiPerStep = 1.0 / (phi[1] - phi[0]);
-        grid.directions = directions.data();
+        FillGridTables(grid, directions, trig);
     }
 };
 } // namespace
@@ -457,19 +452,17 @@ TEST(EngineKernel, EvenBracketsFindWhatTheSearchFinds) {
     }
 }
 
-TEST(EngineKernel, VectorLocatedLanesMatchTheScalarPath) {
-    if (!VectorKernelsAvailable())
-        GTEST_SKIP() << "this processor takes the scalar path only";
-    CTestScene t;
-    const int model = t.AddModel(DirectionalSpeaker(1, 3));
-    const GridOf g(t.models.At(model).Elements()[0]);
+namespace {
+// LocatePass with and without the vector path for receivers around a frame; counts the lanes
+// that took one cell as it is and those that weighed four.
+void CompareLocatedLanes(const CBalloonGrid& grid, int& exact, int& weighted) {
     // Receivers on every grid direction and between them, on the axis, straight behind, at the
     // source and at random, from a tilted and a plain frame, direct and mirrored.
     std::vector<CVec3> local;
-    for (int p = 0; p < g.grid.phiCount; ++p)
-        for (int th = 0; th < g.grid.thetaCount; ++th) {
-            local.push_back(BalloonDirection(g.grid.theta[th], g.grid.phi[p]) * 2.0);
-            local.push_back(BalloonDirection(g.grid.theta[th] + 4.1, g.grid.phi[p] + 7.3) * 0.7);
+    for (int p = 0; p < grid.phiCount; ++p)
+        for (int th = 0; th < grid.thetaCount; ++th) {
+            local.push_back(BalloonDirection(grid.theta[th], grid.phi[p]) * 2.0);
+            local.push_back(BalloonDirection(grid.theta[th] + 4.1, grid.phi[p] + 7.3) * 0.7);
         }
     for (const CVec3& v : std::vector<CVec3>{{3, 0, 0},
                                              {-3, 0, 0},
@@ -486,7 +479,6 @@ TEST(EngineKernel, VectorLocatedLanesMatchTheScalarPath) {
         local.push_back({any(random), any(random), any(random)});
     while (local.size() % kKernelLanes != 0)
         local.push_back({1, 2, 3});
-    int exact = 0, weighted = 0;
     for (const COrientation aim : {COrientation{0, 0, 0}, COrientation{-20, 15, 12}})
         for (bool image : {false, true}) {
             CPassFrame frame;
@@ -506,7 +498,7 @@ TEST(EngineKernel, VectorLocatedLanesMatchTheScalarPath) {
                 CPassLanes lanes[2];
                 for (bool vector : {false, true}) {
                     KernelSwitch kernels(vector);
-                    LocatePass(frame, g.grid, x, y, z, lanes[vector]);
+                    LocatePass(frame, grid, x, y, z, lanes[vector]);
                 }
                 for (int lane = 0; lane < kKernelLanes; ++lane) {
                     SCOPED_TRACE(testing::Message() << "point " << first + lane << " image "
@@ -534,8 +526,37 @@ TEST(EngineKernel, VectorLocatedLanesMatchTheScalarPath) {
                 }
             }
         }
-    EXPECT_GT(exact, 100);
-    EXPECT_GT(weighted, 1000);
+}
+} // namespace
+
+TEST(EngineKernel, VectorLocatedLanesMatchTheScalarPath) {
+    if (!VectorKernelsAvailable())
+        GTEST_SKIP() << "this processor takes the scalar path only";
+    CTestScene t;
+    const int model = t.AddModel(DirectionalSpeaker(1, 3));
+    const GridOf tables(t.models.At(model).Elements()[0]);
+    // The tables hold what BalloonDirection gives, to the bit, and the grid values are exact
+    // multiples of their spacing, so the vector path computes them instead of looking them up.
+    for (int p = 0; p < tables.grid.phiCount; ++p)
+        for (int th = 0; th < tables.grid.thetaCount; ++th) {
+            const CVec3 u = BalloonDirection(tables.grid.theta[th], tables.grid.phi[p]);
+            const double* stored = tables.grid.directions + 3 * (p * tables.grid.thetaCount + th);
+            ASSERT_EQ(stored[0], u.x);
+            ASSERT_EQ(stored[1], u.y);
+            ASSERT_EQ(stored[2], u.z);
+        }
+    ASSERT_GT(tables.grid.thetaExactStep, 0.0);
+    ASSERT_GT(tables.grid.phiExactStep, 0.0);
+    for (bool lookUp : {false, true}) {
+        SCOPED_TRACE(lookUp ? "grid values looked up" : "grid values computed");
+        CBalloonGrid grid = tables.grid;
+        if (lookUp)
+            grid.thetaExactStep = grid.phiExactStep = 0.0;
+        int exact = 0, weighted = 0;
+        CompareLocatedLanes(grid, exact, weighted);
+        EXPECT_GT(exact, 100);
+        EXPECT_GT(weighted, 1000);
+    }
 }
 
 TEST(EngineKernel, LevelsBeyondTheRangeOfDoublesOverflowAndUnderflowAsTheScalarPath) {
