@@ -11,7 +11,6 @@
 #include <immintrin.h>
 
 #if defined(DAXARA_HAVE_MVEC_TRIG)
-extern "C" __m256d _ZGVdN4v_acos(__m256d);
 extern "C" __m256d _ZGVdN4vv_atan2(__m256d, __m256d);
 extern "C" __m256d _ZGVdN4v_log10(__m256d);
 #endif
@@ -153,6 +152,50 @@ void AddPass(const CPassKernel& k, const double* frequencies, int padded, double
 #if defined(DAXARA_HAVE_MVEC_TRIG)
 namespace {
 constexpr double kGridToleranceAvx2 = 0.00001;
+
+// acos of four values in [-1, 1], within about an ulp of the C library's. Through
+// asin: acos x = pi/2 - asin x for |x| <= 1/2, else 2 asin sqrt((1 - |x|) / 2), turned round
+// for negative x; asin s = s + s z R(z) with z = s^2 <= 1/4, where R is a polynomial of degree 13
+// within 1e-18 of (asin s - s) / (s z). pi/2 is carried in two parts.
+inline __m256d Acos(__m256d x) {
+    constexpr double kPiHigh = 3.14159265358979311600e+00, kHalfPiHigh = 1.57079632679489655800e+00;
+    constexpr double kHalfPiLow = 6.12323399573676603587e-17;
+    const __m256d half = _mm256_set1_pd(0.5);
+    const __m256d a = _mm256_andnot_pd(_mm256_set1_pd(-0.0), x);
+    const __m256d large = _mm256_cmp_pd(a, half, _CMP_GT_OQ);
+    const __m256d zLarge = _mm256_mul_pd(_mm256_sub_pd(_mm256_set1_pd(1.0), a), half);
+    const __m256d z = _mm256_blendv_pd(_mm256_mul_pd(x, x), zLarge, large);
+    auto pair = [&](double c0, double c1) {
+        return _mm256_fmadd_pd(_mm256_set1_pd(c1), z, _mm256_set1_pd(c0));
+    };
+    const __m256d z2 = _mm256_mul_pd(z, z), z4 = _mm256_mul_pd(z2, z2);
+    const __m256d z8 = _mm256_mul_pd(z4, z4);
+    const __m256d q0 = _mm256_fmadd_pd(pair(0.044642857142551895, 0.03038194447553234), z2,
+                                       pair(0.16666666666666666, 0.07500000000000118));
+    const __m256d q1 = _mm256_fmadd_pd(pair(0.01396378001220357, 0.011566459612121669), z2,
+                                       pair(0.02237215744350722, 0.017352816540325496));
+    const __m256d q2 = _mm256_fmadd_pd(pair(0.0030448799094556773, 0.019554513336123378), z2,
+                                       pair(0.009621842970100282, 0.009319560794767446));
+    const __m256d q3 = pair(-0.01924167174674304, 0.02961201126495512);
+    const __m256d R = _mm256_fmadd_pd(_mm256_fmadd_pd(q3, z4, q2), z8, _mm256_fmadd_pd(q1, z4, q0));
+    const __m256d zR = _mm256_mul_pd(z, R);
+    const __m256d halfPiLow = _mm256_set1_pd(kHalfPiLow);
+    // |x| <= 1/2: pi/2 - (x + x z R)
+    const __m256d small =
+        _mm256_sub_pd(_mm256_set1_pd(kHalfPiHigh),
+                      _mm256_sub_pd(x, _mm256_sub_pd(halfPiLow, _mm256_mul_pd(x, zR))));
+    // |x| > 1/2: 2 (s + s z R), or pi less that for negative x.
+    const __m256d root = _mm256_sqrt_pd(zLarge);
+    const __m256d w = _mm256_mul_pd(root, zR);
+    const __m256d two = _mm256_set1_pd(2.0);
+    const __m256d positive = _mm256_mul_pd(two, _mm256_add_pd(root, w));
+    const __m256d negative =
+        _mm256_sub_pd(_mm256_set1_pd(kPiHigh),
+                      _mm256_mul_pd(two, _mm256_add_pd(root, _mm256_sub_pd(w, halfPiLow))));
+    const __m256d turned =
+        _mm256_blendv_pd(positive, negative, _mm256_cmp_pd(x, _mm256_setzero_pd(), _CMP_LT_OQ));
+    return _mm256_blendv_pd(small, turned, large);
+}
 constexpr double kDirectionToleranceAvx2 = 1e-6;
 
 // grid[i] of four indices. The masked form, since g++ 12 takes the plain one's undefined start
@@ -209,8 +252,8 @@ inline __m256d Distance(__m256d dx, __m256d y, __m256d z, __m256d ty, __m256d tz
 }
 } // namespace
 
-// LocateLane of four lanes, the same operations in the same order; acos and atan2 are the C
-// library's vector functions.
+// LocateLane of four lanes, the same operations in the same order; acos is the engine's own,
+// atan2 the C library's vector function.
 void LocatePass(const CPassFrame& f, const CBalloonGrid& g, const double* px, const double* py,
                 const double* pz, CPassLanes& out) {
     const __m256d zero = _mm256_setzero_pd(), one = _mm256_set1_pd(1.0);
@@ -242,7 +285,7 @@ void LocatePass(const CPassFrame& f, const CBalloonGrid& g, const double* px, co
     // divided as BalloonAngles divides it: near the axis acos magnifies its last bit.
     const __m256d c = _mm256_min_pd(_mm256_set1_pd(1.0),
                                     _mm256_max_pd(_mm256_set1_pd(-1.0), _mm256_div_pd(dx, rs)));
-    const __m256d theta = _mm256_mul_pd(_ZGVdN4v_acos(c), degrees);
+    const __m256d theta = _mm256_mul_pd(Acos(c), degrees);
     __m256d p = _ZGVdN4vv_atan2(dz, dy);
     p = _mm256_blendv_pd(p, _mm256_add_pd(p, _mm256_set1_pd(2.0 * kPiAvx2)),
                          _mm256_cmp_pd(p, zero, _CMP_LT_OQ));
