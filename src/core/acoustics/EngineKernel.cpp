@@ -205,9 +205,27 @@ CBracket EvenBracket(const double* grid, int count, double perStep, double x) {
     return {grid[lo], grid[lo + 1], lo, lo + 1, false};
 }
 
+void Arccosines(const double* x, double* out) {
+#if defined(DAXARA_HAVE_MVEC) && defined(__x86_64__)
+    if (VectorKernelsEnabled())
+        return avx2::Arccosines(x, out);
+#endif
+    for (int i = 0; i < kKernelLanes; ++i)
+        out[i] = std::acos(x[i]);
+}
+
+void Arctangents(const double* y, const double* x, double* out) {
+#if defined(DAXARA_HAVE_MVEC) && defined(__x86_64__)
+    if (VectorKernelsEnabled())
+        return avx2::Arctangents(y, x, out);
+#endif
+    for (int i = 0; i < kKernelLanes; ++i)
+        out[i] = std::atan2(y[i], x[i]);
+}
+
 void LocatePass(const CPassFrame& pass, const CBalloonGrid& grid, const double* x, const double* y,
                 const double* z, CPassLanes& out) {
-#if defined(DAXARA_HAVE_MVEC_TRIG)
+#if defined(DAXARA_HAVE_MVEC) && defined(__x86_64__)
     if (grid.thetaPerStep > 0.0 && grid.phiPerStep > 0.0 && VectorKernelsEnabled())
         return avx2::LocatePass(pass, grid, x, y, z, out);
 #endif

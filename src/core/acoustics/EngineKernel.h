@@ -105,6 +105,11 @@ struct CPassLanes {
 void LocatePass(const CPassFrame& pass, const CBalloonGrid& grid, const double* x, const double* y,
                 const double* z, CPassLanes& out);
 
+// acos of four values in [-1, 1] and atan2 of four pairs as LocatePass takes them: the vector
+// path's own (within about an ulp and two) where it runs, else the C library's.
+void Arccosines(const double* x, double* out);
+void Arctangents(const double* y, const double* x, double* out);
+
 // BracketSearch on an ascending grid of spacing 1 / perStep (within 1e-9, the spacing above
 // 4e-5): the nearest grid value by division, then its neighbour on x's side.
 CBracket EvenBracket(const double* grid, int count, double perStep, double x);

@@ -149,7 +149,6 @@ void AddPass(const CPassKernel& k, const double* frequencies, int padded, double
     }
 }
 
-#if defined(DAXARA_HAVE_MVEC_TRIG)
 namespace {
 constexpr double kGridToleranceAvx2 = 0.00001;
 
@@ -195,6 +194,51 @@ inline __m256d Acos(__m256d x) {
     const __m256d turned =
         _mm256_blendv_pd(positive, negative, _mm256_cmp_pd(x, _mm256_setzero_pd(), _CMP_LT_OQ));
     return _mm256_blendv_pd(small, turned, large);
+}
+
+// atan2 of four pairs, within about two ulps of the C library's, with its signed zeros: the
+// ratio of the smaller to the larger magnitude, past tan(pi/8) turned by pi/4 through
+// (a - 1) / (a + 1), so t = a or (a - 1) / (a + 1) has t^2 < 0.172 and atan t = t + t z P(z) with
+// z = t^2, P a polynomial of degree 10 within 4e-17 of (atan t - t) / (t z). Then the octant:
+// pi/2 less it where |y| > |x|, pi less that where x has its sign bit set, y's sign.
+inline __m256d Atan2(__m256d y, __m256d x) {
+    const __m256d sign = _mm256_set1_pd(-0.0);
+    const __m256d ax = _mm256_andnot_pd(sign, x), ay = _mm256_andnot_pd(sign, y);
+    const __m256d larger = _mm256_max_pd(ax, ay);
+    // Both zero: the angle 0 before the octant turns.
+    __m256d a = _mm256_div_pd(_mm256_min_pd(ax, ay), larger);
+    a = _mm256_andnot_pd(_mm256_cmp_pd(larger, _mm256_setzero_pd(), _CMP_EQ_OQ), a);
+    const __m256d one = _mm256_set1_pd(1.0);
+    const __m256d beyond = _mm256_cmp_pd(a, _mm256_set1_pd(0.41421356237309503), _CMP_GT_OQ);
+    const __m256d t =
+        _mm256_blendv_pd(a, _mm256_div_pd(_mm256_sub_pd(a, one), _mm256_add_pd(a, one)), beyond);
+    const __m256d z = _mm256_mul_pd(t, t);
+    auto pair = [&](double c0, double c1) {
+        return _mm256_fmadd_pd(_mm256_set1_pd(c1), z, _mm256_set1_pd(c0));
+    };
+    const __m256d z2 = _mm256_mul_pd(z, z), z4 = _mm256_mul_pd(z2, z2);
+    const __m256d z8 = _mm256_mul_pd(z4, z4);
+    const __m256d q0 = _mm256_fmadd_pd(pair(-0.14285714284666542, 0.11111111015256292), z2,
+                                       pair(-0.3333333333333333, 0.1999999999999552));
+    const __m256d q1 = _mm256_fmadd_pd(pair(-0.0666451144646022, 0.05858148904795124), z2,
+                                       pair(-0.09090904578121085, 0.07692183190760651));
+    const __m256d q2 = _mm256_fmadd_pd(_mm256_set1_pd(-0.01917688563658905), z2,
+                                       pair(-0.050854496960392584, 0.039231657085083686));
+    const __m256d P = _mm256_fmadd_pd(q2, z8, _mm256_fmadd_pd(q1, z4, q0));
+    const __m256d quarterHigh = _mm256_and_pd(beyond, _mm256_set1_pd(7.85398163397448278999e-01));
+    const __m256d quarterLow = _mm256_and_pd(beyond, _mm256_set1_pd(3.06161699786838301793e-17));
+    __m256d angle = _mm256_add_pd(
+        quarterHigh,
+        _mm256_add_pd(t, _mm256_add_pd(_mm256_mul_pd(t, _mm256_mul_pd(z, P)), quarterLow)));
+    const __m256d halfPi =
+        _mm256_sub_pd(_mm256_set1_pd(1.57079632679489655800e+00),
+                      _mm256_sub_pd(angle, _mm256_set1_pd(6.12323399573676603587e-17)));
+    angle = _mm256_blendv_pd(angle, halfPi, _mm256_cmp_pd(ay, ax, _CMP_GT_OQ));
+    const __m256d pi =
+        _mm256_sub_pd(_mm256_set1_pd(3.14159265358979311600e+00),
+                      _mm256_sub_pd(angle, _mm256_set1_pd(1.22464679914735317720e-16)));
+    angle = _mm256_blendv_pd(angle, pi, x); // by x's sign bit, so -0 counts as negative
+    return _mm256_or_pd(angle, _mm256_and_pd(y, sign));
 }
 constexpr double kDirectionToleranceAvx2 = 1e-6;
 
@@ -252,8 +296,16 @@ inline __m256d Distance(__m256d dx, __m256d y, __m256d z, __m256d ty, __m256d tz
 }
 } // namespace
 
-// LocateLane of four lanes, the same operations in the same order; acos is the engine's own,
-// atan2 the C library's vector function.
+void Arccosines(const double* x, double* out) {
+    _mm256_storeu_pd(out, Acos(_mm256_loadu_pd(x)));
+}
+
+void Arctangents(const double* y, const double* x, double* out) {
+    _mm256_storeu_pd(out, Atan2(_mm256_loadu_pd(y), _mm256_loadu_pd(x)));
+}
+
+// LocateLane of four lanes, the same operations in the same order; acos and atan2 are the
+// engine's own.
 void LocatePass(const CPassFrame& f, const CBalloonGrid& g, const double* px, const double* py,
                 const double* pz, CPassLanes& out) {
     const __m256d zero = _mm256_setzero_pd(), one = _mm256_set1_pd(1.0);
@@ -286,7 +338,7 @@ void LocatePass(const CPassFrame& f, const CBalloonGrid& g, const double* px, co
     const __m256d c = _mm256_min_pd(_mm256_set1_pd(1.0),
                                     _mm256_max_pd(_mm256_set1_pd(-1.0), _mm256_div_pd(dx, rs)));
     const __m256d theta = _mm256_mul_pd(Acos(c), degrees);
-    __m256d p = _ZGVdN4vv_atan2(dz, dy);
+    __m256d p = Atan2(dz, dy);
     p = _mm256_blendv_pd(p, _mm256_add_pd(p, _mm256_set1_pd(2.0 * kPiAvx2)),
                          _mm256_cmp_pd(p, zero, _CMP_LT_OQ));
     __m256d phi = _mm256_mul_pd(p, degrees);
@@ -358,6 +410,7 @@ void LocatePass(const CPassFrame& f, const CBalloonGrid& g, const double* px, co
     }
 }
 
+#if defined(DAXARA_HAVE_MVEC_TRIG)
 // Level and Phase of four values per step; returns how many were done.
 int LevelsAndPhases(const CSPComplex* values, int count, double* level, double* phase) {
     static_assert(sizeof(CSPComplex) == 2 * sizeof(double));

@@ -11,7 +11,10 @@ struct CPassLanes;
 namespace avx2 {
 void AddPass(const CPassKernel& pass, const double* frequencies, int padded, double* re,
              double* im);
-// Only with the C library's vector acos and atan2, and on evenly spaced grids.
+// acos of four values, atan2 of four pairs, as LocatePass takes them.
+void Arccosines(const double* x, double* out);
+void Arctangents(const double* y, const double* x, double* out);
+// Only on evenly spaced grids.
 void LocatePass(const CPassFrame& pass, const CBalloonGrid& grid, const double* x, const double* y,
                 const double* z, CPassLanes& out);
 // Returns how many values were done (a multiple of four).

@@ -4,6 +4,7 @@
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/MapCalculation.h"
 #include "acoustics/PointResponse.h"
+#include "common/MathUtil.h"
 #include "common/Units.h"
 #include "speaker/SpeakerModel.h"
 #include "speaker/SpeakerModelContainer.h"
@@ -594,4 +595,88 @@ TEST(EngineKernel, LevelsBeyondTheRangeOfDoublesOverflowAndUnderflowAsTheScalarP
     }
     EXPECT_GE(infinite, 3);
     EXPECT_GE(zero, 2);
+}
+
+namespace {
+// Runs f on four lanes at a time with and without the vector path.
+template <class Four>
+void BothPaths(std::size_t count, Four four, std::vector<double>& scalar,
+               std::vector<double>& vector) {
+    scalar.assign(count, 0.0);
+    vector.assign(count, 0.0);
+    for (bool onVector : {false, true}) {
+        KernelSwitch kernels(onVector);
+        std::vector<double>& out = onVector ? vector : scalar;
+        for (std::size_t i = 0; i < count; i += kKernelLanes)
+            four(i, out.data() + i);
+    }
+}
+
+bool WithinUlps(double a, double b, double ulps) {
+    if (std::isnan(a) || std::isnan(b))
+        return std::isnan(a) && std::isnan(b);
+    if (a == b)
+        return std::signbit(a) == std::signbit(b);
+    const double ulp = std::nextafter(std::fabs(b), INFINITY) - std::fabs(b);
+    return std::fabs(a - b) <= ulps * ulp;
+}
+} // namespace
+
+TEST(EngineKernel, VectorArccosinesAndArctangentsStayWithinUlpsOfTheLibrary) {
+    if (!VectorKernelsAvailable())
+        GTEST_SKIP() << "this processor takes the scalar path only";
+    // Both ends, the switch at 1/2, the last bits before 1 (the axis), zero and random values.
+    std::vector<double> x = {-1.0,
+                             1.0,
+                             0.0,
+                             -0.0,
+                             0.5,
+                             -0.5,
+                             std::nextafter(0.5, 1.0),
+                             std::nextafter(0.5, 0.0),
+                             1e-300,
+                             -1e-17,
+                             std::numeric_limits<double>::quiet_NaN()};
+    for (int k = 1; k <= 52; ++k)
+        x.insert(x.end(), {1.0 - std::ldexp(1.0, -k), -1.0 + std::ldexp(1.0, -k)});
+    std::mt19937 random(11);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    while (x.size() < 40000)
+        x.push_back(unit(random));
+    while (x.size() % kKernelLanes != 0)
+        x.push_back(0.25);
+    std::vector<double> scalar, vector;
+    BothPaths(
+        x.size(), [&](std::size_t i, double* out) { Arccosines(&x[i], out); }, scalar, vector);
+    for (std::size_t i = 0; i < x.size(); ++i)
+        ASSERT_TRUE(WithinUlps(vector[i], scalar[i], 1.5))
+            << "acos " << x[i] << ": " << vector[i] << " against " << scalar[i];
+
+    // Signed zeros on both axes, the octant edges, tiny and huge ratios, random pairs.
+    std::vector<double> y, z;
+    for (double a : {0.0, -0.0, 1.0, -1.0, 1e-300})
+        for (double b : {0.0, -0.0, 1.0, -1.0, 1e-300, -2.5}) {
+            y.push_back(a);
+            z.push_back(b);
+        }
+    for (int k = -8; k <= 8; ++k)
+        for (double s : {1.0, -1.0}) {
+            y.push_back(std::tan(k * kPi / 16) * s);
+            z.push_back(s);
+        }
+    std::uniform_real_distribution<double> any(-4.0, 4.0);
+    while (y.size() < 40000) {
+        y.push_back(any(random));
+        z.push_back(any(random));
+    }
+    while (y.size() % kKernelLanes != 0) {
+        y.push_back(1.0);
+        z.push_back(2.0);
+    }
+    BothPaths(
+        y.size(), [&](std::size_t i, double* out) { Arctangents(&y[i], &z[i], out); }, scalar,
+        vector);
+    for (std::size_t i = 0; i < y.size(); ++i)
+        ASSERT_TRUE(WithinUlps(vector[i], scalar[i], 2.5))
+            << "atan2(" << y[i] << ", " << z[i] << "): " << vector[i] << " against " << scalar[i];
 }
