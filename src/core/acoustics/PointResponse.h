@@ -3,6 +3,8 @@
 #include "common/Vec3.h"
 #include "speaker/SPComplex.h"
 
+#include <cmath>
+
 class CSpeakerElement;
 
 // Where an element sits relative to the installation point and how it is aimed in the room.
@@ -51,7 +53,19 @@ double CornerDistance(const CVec3& corner, const CVec3& target);
 
 // Picks PX - 360, PX or PX + 360, whichever lies closest to the reference phase; ties keep PX,
 // then prefer +360 over -360.
-double UnwrapAgainst(double px, double reference);
+// Inline: the engine unwraps whole rows of its tables with it.
+inline double UnwrapAgainst(double px, double reference) {
+    double best = px;
+    double bestDistance = std::fabs(px - reference);
+    const double up = std::fabs(px + 360.0 - reference);
+    if (up < bestDistance) {
+        best = px + 360.0;
+        bestDistance = up;
+    }
+    if (std::fabs(px - 360.0 - reference) < bestDistance)
+        best = px - 360.0;
+    return best;
+}
 
 inline constexpr double kMissingFrequencyLevel = -60.0;
 inline constexpr double kZeroDistanceLevel = 999.0;
