@@ -80,34 +80,38 @@ void CMapEngine::FillCell(BalloonTable& table, const ModelPlan& model, int cell)
     }
 }
 
-void CMapEngine::FillQuad(BalloonTable& table, const ModelPlan& model, int cell) {
+void CMapEngine::FillQuad(BalloonTable& table, const ModelPlan& model, int cell, unsigned rows) {
     const std::size_t padded = static_cast<std::size_t>(Padded());
-    if (table.rowOf[static_cast<std::size_t>(cell)] < 0)
+    const std::size_t at = static_cast<std::size_t>(cell);
+    if (table.rowOf[at] < 0)
         FillCell(table, model, cell);
+    if (table.quadOf[at] < 0) {
+        table.quadOf[at] =
+            static_cast<int>(table.unwrapped.size() / std::max<std::size_t>(3 * padded, 1));
+        table.unwrapped.resize(table.unwrapped.size() + 3 * padded, 0.0);
+    }
     const int T = table.thetaCount;
     const int p = cell / T, t = cell % T;
     const bool phiNext = p + 1 < table.phiCount, thetaNext = t + 1 < T;
-    // A neighbour beyond the grid is never a corner; its rows repeat the cell's phases.
+    // A neighbour beyond the grid is never a corner; its row repeats the cell's phases.
     const int neighbours[3] = {phiNext ? cell + T : cell, thetaNext ? cell + 1 : cell,
                                phiNext && thetaNext ? cell + T + 1 : cell};
-    for (int n : neighbours)
-        if (table.rowOf[static_cast<std::size_t>(n)] < 0)
-            FillCell(table, model, n);
-    const int quad =
-        static_cast<int>(table.unwrapped.size() / std::max<std::size_t>(3 * padded, 1));
-    table.quadOf[static_cast<std::size_t>(cell)] = quad;
-    table.unwrapped.resize(table.unwrapped.size() + 3 * padded, 0.0);
-    const double* own =
-        table.phase.data() +
-        static_cast<std::size_t>(table.rowOf[static_cast<std::size_t>(cell)]) * padded;
-    double* out = table.unwrapped.data() + static_cast<std::size_t>(quad) * 3 * padded;
-    for (int n : neighbours) {
+    for (unsigned n = 0; n < 3; ++n) {
+        const unsigned bit = 1u << n;
+        if (!(rows & bit) || (table.quadRows[at] & bit))
+            continue;
+        const std::size_t neighbour = static_cast<std::size_t>(neighbours[n]);
+        if (table.rowOf[neighbour] < 0)
+            FillCell(table, model, neighbours[n]);
+        // After any conversion: the rows may have moved.
+        const double* own = table.phase.data() + static_cast<std::size_t>(table.rowOf[at]) * padded;
         const double* other =
-            table.phase.data() +
-            static_cast<std::size_t>(table.rowOf[static_cast<std::size_t>(n)]) * padded;
+            table.phase.data() + static_cast<std::size_t>(table.rowOf[neighbour]) * padded;
+        double* out =
+            table.unwrapped.data() + (static_cast<std::size_t>(table.quadOf[at]) * 3 + n) * padded;
         for (std::size_t j = 0; j < padded; ++j)
             out[j] = UnwrapAgainst(other[j], own[j]);
-        out += padded;
+        table.quadRows[at] = static_cast<unsigned char>(table.quadRows[at] | bit);
     }
 }
 
@@ -146,6 +150,7 @@ CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
             const int cells = table.phiCount * table.thetaCount;
             table.rowOf.assign(static_cast<std::size_t>(std::max(cells, 0)), -1);
             table.quadOf.assign(table.rowOf.size(), -1);
+            table.quadRows.assign(table.rowOf.size(), 0);
             CBalloonGrid& grid = table.grid;
             grid.theta = table.thetaGrid;
             grid.thetaCount = table.thetaCount;
@@ -163,7 +168,7 @@ CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
                     FillCell(table, plan, cell);
                 table.unwrapped.reserve(table.level.size() * 3);
                 for (int cell = 0; cell < cells; ++cell)
-                    FillQuad(table, plan, cell);
+                    FillQuad(table, plan, cell, kAllNeighbours);
                 table.complete = true;
             }
             plan.balloons.push_back(std::move(table));
@@ -240,6 +245,11 @@ int CMapEngine::PassCount(const InstallationPlan& inst) {
     return count;
 }
 
+unsigned CMapEngine::NeighbourRows(const CPassLanes& lanes, int lane) {
+    const bool nextPhi = lanes.nextPhi[lane], nextTheta = lanes.nextTheta[lane];
+    return (nextPhi ? 1u : 0u) | (nextTheta ? 2u : 0u) | (nextPhi && nextTheta ? 4u : 0u);
+}
+
 bool CMapEngine::SetRows(const BalloonTable& table, std::size_t stride, const CPassLanes& lanes,
                          int lane, CPassKernel& k) {
     const bool exact = lanes.exact[lane];
@@ -259,7 +269,8 @@ bool CMapEngine::SetRows(const BalloonTable& table, std::size_t stride, const CP
     if (exact)
         return true;
     const int quad = table.complete ? cellA : table.quadOf[static_cast<std::size_t>(cellA)];
-    if (quad < 0)
+    if (quad < 0 || (!table.complete && (table.quadRows[static_cast<std::size_t>(cellA)] &
+                                         NeighbourRows(lanes, lane)) != NeighbourRows(lanes, lane)))
         return false;
     for (int c = 0; c < 4; ++c)
         k.weight[c] = lanes.weight[c][lane];
@@ -375,8 +386,8 @@ void CMapEngine::PrepareFor(const CVec3& point) {
                 for (int c = 0; c < (exact ? 1 : 4); ++c)
                     if (table.rowOf[static_cast<std::size_t>(lanes.cells[c][0])] < 0)
                         FillCell(table, *inst.model, lanes.cells[c][0]);
-                if (!exact && table.quadOf[static_cast<std::size_t>(lanes.cells[0][0])] < 0)
-                    FillQuad(table, *inst.model, lanes.cells[0][0]);
+                if (!exact)
+                    FillQuad(table, *inst.model, lanes.cells[0][0], NeighbourRows(lanes, 0));
             }
     }
 }

@@ -85,7 +85,8 @@ private:
         std::vector<double> phase;
         // The phases of a cell's neighbours at the next phi, the next theta and both, unwrapped
         // against the cell's own: three rows per cell, [(quad * 3 + neighbour) * padded + j].
-        std::vector<int> quadOf; // per cell; -1: not built yet
+        std::vector<int> quadOf;             // per cell; -1: not built yet
+        std::vector<unsigned char> quadRows; // per cell: which of its three rows are built
         std::vector<double> unwrapped;
         bool complete = false; // every cell converted in order: row and quad i belong to cell i
         std::vector<double> directions; // unit vector x, y, z of each grid direction, per cell
@@ -123,8 +124,12 @@ private:
     void AddLanes(const InstallationPlan& inst, const CPassLanes* located, int count, double* re,
                   double* im, std::size_t stride, bool* failed) const;
     void FillCell(BalloonTable& table, const ModelPlan& model, int cell);
-    // Converts the cell's neighbours where needed and unwraps their phases against the cell's.
-    void FillQuad(BalloonTable& table, const ModelPlan& model, int cell);
+    // Converts the cell's neighbours where needed and unwraps their phases against the cell's:
+    // `rows` has bit 0 for the next phi, 1 for the next theta, 2 for both.
+    void FillQuad(BalloonTable& table, const ModelPlan& model, int cell, unsigned rows);
+    static constexpr unsigned kAllNeighbours = 7;
+    // The rows a lane's corners read.
+    static unsigned NeighbourRows(const CPassLanes& lanes, int lane);
     // Points the kernel's rows and weights at the lane's corners; false when a cell is not
     // converted.
     static bool SetRows(const BalloonTable& table, std::size_t stride, const CPassLanes& lanes,

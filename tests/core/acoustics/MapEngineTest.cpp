@@ -333,6 +333,37 @@ TEST(MapEngine, AnOnDemandEngineAnswersOnlyForPointsItWasPreparedFor) {
     EXPECT_NEAR(PressureLevel(pressure), PressureLevel(reference), 1e-9);
 }
 
+TEST(MapEngine, AnOnDemandEngineNeverAnswersWithRowsItHasNotBuilt) {
+    CTestScene t;
+    Furnish(t, kUnitMetric);
+    t.room.ceilingType = 1;
+    const CBandIndexRange band = BandIndices(3, 1000, 3);
+    CMapEngine engine(t.Scene(), kModeInterference, band, CMapEngine::ETables::OnDemand);
+    CMapEngine::Scratch scratch = engine.MakeScratch();
+    // Prepared for a few points, then asked about points near them: each answer either fails
+    // or is the reference's.
+    for (const CVec3& p : {CVec3{2.5, 2, 1.2}, CVec3{1.0, 3.1, 0.4}})
+        engine.PrepareFor(p);
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> nudge(-0.3, 0.3);
+    int answered = 0, failed = 0;
+    for (int i = 0; i < 400; ++i) {
+        const CVec3 p = i % 2 ? CVec3{2.5 + nudge(random), 2 + nudge(random), 1.2}
+                              : CVec3{1.0 + nudge(random), 3.1 + nudge(random), 0.4};
+        double pressure = 0.0, reference = 0.0;
+        if (engine.PointPressure(p, pressure, scratch) != kBandOk) {
+            ++failed;
+            continue;
+        }
+        ++answered;
+        BandPressure(t.Scene(), kModeInterference, p, band.start, band.end, band.pitch, reference);
+        ASSERT_NEAR(PressureLevel(pressure), PressureLevel(reference), 1e-9)
+            << p.x << " " << p.y << " " << p.z;
+    }
+    EXPECT_GT(answered, 0);
+    EXPECT_GT(failed, 0);
+}
+
 TEST(EngineKernel, VectorPhasesInEveryQuadrantMatchTheScalarPath) {
     if (!VectorKernelsAvailable())
         GTEST_SKIP() << "this processor takes the scalar path only";
