@@ -269,8 +269,10 @@ bool CMapEngine::SetRows(const BalloonTable& table, std::size_t stride, const CP
     if (exact)
         return true;
     const int quad = table.complete ? cellA : table.quadOf[static_cast<std::size_t>(cellA)];
-    if (quad < 0 || (!table.complete && (table.quadRows[static_cast<std::size_t>(cellA)] &
-                                         NeighbourRows(lanes, lane)) != NeighbourRows(lanes, lane)))
+    const unsigned needed = NeighbourRows(lanes, lane);
+    const unsigned built =
+        table.complete ? needed : table.quadRows[static_cast<std::size_t>(cellA)];
+    if (quad < 0 || (built & needed) != needed)
         return false;
     for (int c = 0; c < 4; ++c)
         k.weight[c] = lanes.weight[c][lane];

@@ -364,6 +364,32 @@ TEST(MapEngine, AnOnDemandEngineNeverAnswersWithRowsItHasNotBuilt) {
     EXPECT_GT(failed, 0);
 }
 
+TEST(MapEngine, AnOnDemandEngineBuildsTheNeighbourRowsOfACellOneByOne) {
+    // One speaker, no ceiling: one pass. Receivers on two stored thetas convert all four corners
+    // of a cell but build only its next phi's row; one between them needs the other two.
+    CTestScene t;
+    const int model = t.AddModel(DirectionalSpeaker(1, 3));
+    t.Install(model, {3.0, 2.0, 3.0}, {0, 0, 90}, 3.0);
+    t.room.ceilingType = 0;
+    const CSpeakerElement& element = t.models.At(model).Elements()[0];
+    const double theta = element.Header().thetaGrid[2], phi = element.Balloon().phiGrid[1] + 2.5;
+    const CPlaceElement onTheta = AtDirection(t, 0, theta, phi, 1.7);
+    const CPlaceElement nextTheta = AtDirection(t, 0, element.Header().thetaGrid[3], phi, 1.7);
+    const CPlaceElement offTheta = AtDirection(t, 0, theta + 1.5, phi, 1.7);
+    const CBandIndexRange band = BandIndices(3, 1000, 3);
+    CMapEngine engine(t.Scene(), kModeEnergy, band, CMapEngine::ETables::OnDemand);
+    CMapEngine::Scratch scratch = engine.MakeScratch();
+    engine.PrepareFor({onTheta.x, onTheta.y, onTheta.z});
+    engine.PrepareFor({nextTheta.x, nextTheta.y, nextTheta.z});
+    double pressure = 0.0, reference = 0.0;
+    const CVec3 off{offTheta.x, offTheta.y, offTheta.z};
+    EXPECT_EQ(engine.PointPressure(off, pressure, scratch), kBandFailed);
+    engine.PrepareFor(off);
+    ASSERT_EQ(engine.PointPressure(off, pressure, scratch), kBandOk);
+    BandPressure(t.Scene(), kModeEnergy, off, band.start, band.end, band.pitch, reference);
+    EXPECT_NEAR(PressureLevel(pressure), PressureLevel(reference), 1e-9);
+}
+
 TEST(EngineKernel, VectorPhasesInEveryQuadrantMatchTheScalarPath) {
     if (!VectorKernelsAvailable())
         GTEST_SKIP() << "this processor takes the scalar path only";
@@ -597,8 +623,11 @@ TEST(EngineKernel, LevelsBeyondTheRangeOfDoublesOverflowAndUnderflowAsTheScalarP
     // Around the limits of exp: e^709 is the largest finite power, e^-745 the smallest
     // subnormal; 20 dB is a factor of e^2.3026.
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    std::vector<double> levels = {6150.0,  6155.0,  6170.0,  7000.0,   20000.0, -6150.0,
-                                  -6400.0, -6480.0, -7000.0, -20000.0, nan,     90.0};
+    // Four at a time: lanes just past either limit next to ordinary ones, lanes within them,
+    // lanes far beyond, and not-a-number.
+    std::vector<double> levels = {6170.0,  90.0,    6160.0, -6480.0, 6150.0,  6155.0,
+                                  -6150.0, -6400.0, 7000.0, 20000.0, -7000.0, -20000.0,
+                                  nan,     90.0,    6165.0, -6470.0};
     std::vector<double> phases(levels.size(), 10.0), frequencies(levels.size(), 1000.0);
     const int padded = PaddedCount(static_cast<int>(levels.size()));
     ASSERT_EQ(padded, static_cast<int>(levels.size()));
