@@ -351,7 +351,8 @@ bool CMapEngine::AddInstallation(int index, const CVec3& point, double* re, doub
 bool CMapEngine::AddInstallation(int index, const CVec3* points, int count, double* re, double* im,
                                  std::size_t stride) const {
     const InstallationPlan& inst = m_installations[static_cast<std::size_t>(index)];
-    if (!inst.model)
+    count = std::clamp(count, 0, kKernelLanes);
+    if (!inst.model || count == 0)
         return true; // no model: contributes nothing
     double x[kKernelLanes], y[kKernelLanes], z[kKernelLanes];
     Spread(points, count, x, y, z);
@@ -413,6 +414,9 @@ int CMapEngine::PointPressure(const CVec3& point, double& pressure, Scratch& scr
 
 void CMapEngine::PointPressures(const CVec3* points, int count, double* pressures, int* statuses,
                                 Scratch& scratch) const {
+    count = std::clamp(count, 0, kKernelLanes);
+    if (count == 0)
+        return;
     const int n = m_band.Count();
     std::fill(pressures, pressures + count, 0.0);
     std::fill(statuses, statuses + count, n == 0 ? kBandFailed : kBandOk);

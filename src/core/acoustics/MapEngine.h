@@ -38,8 +38,8 @@ public:
 
     // Same contract as BandPressure.
     int PointPressure(const CVec3& point, double& pressure, Scratch& scratch) const;
-    // PointPressure of `count` (1 to kKernelLanes) points at once, their passes located
-    // together.
+    // PointPressure of `count` (1 to kKernelLanes; more are left out) points at once, their
+    // passes located together.
     void PointPressures(const CVec3* points, int count, double* pressures, int* statuses,
                         Scratch& scratch) const;
     Scratch MakeScratch() const;
