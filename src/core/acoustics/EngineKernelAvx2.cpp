@@ -119,25 +119,31 @@ void AddPass(const CPassKernel& k, const double* frequencies, int padded, double
     const __m256d half = _mm256_set1_pd(k.reverse ? 180.0 : 0.0);
     const __m256d wA = _mm256_set1_pd(k.weight[0]), wB = _mm256_set1_pd(k.weight[1]),
                   wC = _mm256_set1_pd(k.weight[2]), wD = _mm256_set1_pd(k.weight[3]);
+    // In locals: the sums' stores could otherwise reach the kernel for all the compiler knows.
+    const double *levelA = k.level[0], *levelB = k.level[1], *levelC = k.level[2],
+                 *levelD = k.level[3];
+    const double *phaseA = k.phase[0], *phaseB = k.phase[1], *phaseC = k.phase[2],
+                 *phaseD = k.phase[3];
+    const bool exact = k.exact, reverse = k.reverse;
     for (int j = 0; j < padded; j += kKernelLanes) {
         __m256d L, P0;
-        if (k.exact) {
-            L = _mm256_loadu_pd(k.level[0] + j);
-            P0 = _mm256_loadu_pd(k.phase[0] + j);
+        if (exact) {
+            L = _mm256_loadu_pd(levelA + j);
+            P0 = _mm256_loadu_pd(phaseA + j);
         } else {
-            L = _mm256_mul_pd(wA, _mm256_loadu_pd(k.level[0] + j));
-            L = _mm256_fmadd_pd(wB, _mm256_loadu_pd(k.level[1] + j), L);
-            L = _mm256_fmadd_pd(wC, _mm256_loadu_pd(k.level[2] + j), L);
-            L = _mm256_fmadd_pd(wD, _mm256_loadu_pd(k.level[3] + j), L);
-            P0 = _mm256_mul_pd(wA, _mm256_loadu_pd(k.phase[0] + j));
-            P0 = _mm256_fmadd_pd(wB, _mm256_loadu_pd(k.phase[1] + j), P0);
-            P0 = _mm256_fmadd_pd(wC, _mm256_loadu_pd(k.phase[2] + j), P0);
-            P0 = _mm256_fmadd_pd(wD, _mm256_loadu_pd(k.phase[3] + j), P0);
+            L = _mm256_mul_pd(wA, _mm256_loadu_pd(levelA + j));
+            L = _mm256_fmadd_pd(wB, _mm256_loadu_pd(levelB + j), L);
+            L = _mm256_fmadd_pd(wC, _mm256_loadu_pd(levelC + j), L);
+            L = _mm256_fmadd_pd(wD, _mm256_loadu_pd(levelD + j), L);
+            P0 = _mm256_mul_pd(wA, _mm256_loadu_pd(phaseA + j));
+            P0 = _mm256_fmadd_pd(wB, _mm256_loadu_pd(phaseB + j), P0);
+            P0 = _mm256_fmadd_pd(wC, _mm256_loadu_pd(phaseC + j), P0);
+            P0 = _mm256_fmadd_pd(wD, _mm256_loadu_pd(phaseD + j), P0);
         }
         const __m256d cycles = _mm256_mul_pd(delay, _mm256_loadu_pd(frequencies + j));
         const __m256d fraction = _mm256_sub_pd(cycles, _mm256_floor_pd(cycles));
         __m256d P = _mm256_sub_pd(P0, _mm256_mul_pd(fraction, full));
-        if (k.reverse)
+        if (reverse)
             P = _mm256_add_pd(P, half);
         const __m256d m = _mm256_mul_pd(Exp(_mm256_mul_pd(L, lnScale)), gain);
         __m256d sine, cosine;
