@@ -203,21 +203,22 @@ inline __m256d Acos(__m256d x) {
 }
 
 // atan2 of four pairs, within about two ulps of the C library's, with its signed zeros: the
-// ratio of the smaller to the larger magnitude, past tan(pi/8) turned by pi/4 through
+// ratio a of the smaller to the larger magnitude, past tan(pi/8) turned by pi/4 through
 // (a - 1) / (a + 1), so t = a or (a - 1) / (a + 1) has t^2 < 0.172 and atan t = t + t z P(z) with
 // z = t^2, P a polynomial of degree 10 within 4e-17 of (atan t - t) / (t z). Then the octant:
 // pi/2 less it where |y| > |x|, pi less that where x has its sign bit set, y's sign.
 inline __m256d Atan2(__m256d y, __m256d x) {
     const __m256d sign = _mm256_set1_pd(-0.0);
     const __m256d ax = _mm256_andnot_pd(sign, x), ay = _mm256_andnot_pd(sign, y);
-    const __m256d larger = _mm256_max_pd(ax, ay);
+    const __m256d smaller = _mm256_min_pd(ax, ay), larger = _mm256_max_pd(ax, ay);
+    // Past tan(pi/8) the ratio a = smaller / larger turns into (a - 1) / (a + 1), taken from
+    // the magnitudes in one division.
+    const __m256d beyond = _mm256_cmp_pd(
+        smaller, _mm256_mul_pd(_mm256_set1_pd(0.41421356237309503), larger), _CMP_GT_OQ);
+    __m256d t = _mm256_div_pd(_mm256_blendv_pd(smaller, _mm256_sub_pd(smaller, larger), beyond),
+                              _mm256_blendv_pd(larger, _mm256_add_pd(smaller, larger), beyond));
     // Both zero: the angle 0 before the octant turns.
-    __m256d a = _mm256_div_pd(_mm256_min_pd(ax, ay), larger);
-    a = _mm256_andnot_pd(_mm256_cmp_pd(larger, _mm256_setzero_pd(), _CMP_EQ_OQ), a);
-    const __m256d one = _mm256_set1_pd(1.0);
-    const __m256d beyond = _mm256_cmp_pd(a, _mm256_set1_pd(0.41421356237309503), _CMP_GT_OQ);
-    const __m256d t =
-        _mm256_blendv_pd(a, _mm256_div_pd(_mm256_sub_pd(a, one), _mm256_add_pd(a, one)), beyond);
+    t = _mm256_andnot_pd(_mm256_cmp_pd(larger, _mm256_setzero_pd(), _CMP_EQ_OQ), t);
     const __m256d z = _mm256_mul_pd(t, t);
     auto pair = [&](double c0, double c1) {
         return _mm256_fmadd_pd(_mm256_set1_pd(c1), z, _mm256_set1_pd(c0));
