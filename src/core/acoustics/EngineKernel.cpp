@@ -115,6 +115,8 @@ void LocateLane(const CPassFrame& f, const CBalloonGrid& g, double x, double y, 
     if (p < 0.0)
         p += 2.0 * kPi;
     const double phi = f.image ? 360.0 - p * degrees : p * degrees;
+    out.theta[lane] = theta;
+    out.phi[lane] = phi;
 
     const CBracket th = g.thetaPerStep > 0.0
                             ? EvenBracket(g.theta, g.thetaCount, g.thetaPerStep, theta)

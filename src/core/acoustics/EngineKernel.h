@@ -86,7 +86,9 @@ struct CPassFrame {
 
 // Where one pass meets its balloon, for four receivers (lanes) at once.
 struct CPassLanes {
-    double r[kKernelLanes] = {}; // |d| in the model's unit; 0: the receiver is at the source
+    double r[kKernelLanes] = {};     // |d| in the model's unit; 0: the receiver is at the source
+    double theta[kKernelLanes] = {}; // balloon angles (degrees), phi mirrored for the image
+    double phi[kKernelLanes] = {};
     // Per corner A, B, C, D and lane: the stored cell and the inverse distance divided by the
     // sum of the four; only cell A counts in an exact lane.
     int cells[4][kKernelLanes] = {};

@@ -342,15 +342,22 @@ void LocatePass(const CPassFrame& f, const CBalloonGrid& g, const double* px, co
     const __m256d degrees = _mm256_set1_pd(180.0 / kPiAvx2);
     // max and min with the bound first keep not-a-number, as std::clamp does. The cosine is
     // divided as BalloonAngles divides it: near the axis acos magnifies its last bit.
-    const __m256d c = _mm256_min_pd(_mm256_set1_pd(1.0),
-                                    _mm256_max_pd(_mm256_set1_pd(-1.0), _mm256_div_pd(dx, rs)));
+    // dx / r to the bit from the reciprocal without a second division: q = dx (1/r) is within
+    // an ulp, dx - q r is exact with a fused multiply-add, and q + (dx - q r) / r rounds as the
+    // quotient does (Markstein).
+    const __m256d q = _mm256_mul_pd(dx, perR);
+    const __m256d quotient = _mm256_fmadd_pd(_mm256_fnmadd_pd(q, rs, dx), perR, q);
+    const __m256d c =
+        _mm256_min_pd(_mm256_set1_pd(1.0), _mm256_max_pd(_mm256_set1_pd(-1.0), quotient));
     const __m256d theta = _mm256_mul_pd(Acos(c), degrees);
+    _mm256_storeu_pd(out.theta, theta);
     __m256d p = Atan2(dz, dy);
     p = _mm256_blendv_pd(p, _mm256_add_pd(p, _mm256_set1_pd(2.0 * kPiAvx2)),
                          _mm256_cmp_pd(p, zero, _CMP_LT_OQ));
     __m256d phi = _mm256_mul_pd(p, degrees);
     if (f.image)
         phi = _mm256_sub_pd(_mm256_set1_pd(360.0), phi);
+    _mm256_storeu_pd(out.phi, phi);
 
     const Brackets th =
         EvenBrackets(g.theta, g.thetaCount, g.thetaPerStep, g.thetaExactStep, theta);

@@ -564,6 +564,11 @@ void CompareLocatedLanes(const CBalloonGrid& grid, int& exact, int& weighted) {
                     EXPECT_EQ(lanes[1].r[lane], lanes[0].r[lane]);
                     if (lanes[0].r[lane] == 0.0)
                         continue;
+                    // The same cosine and quotient, so only acos and atan2 differ (phi by a few
+                    // ulps of 360 where the image mirrors it).
+                    EXPECT_NEAR(lanes[1].theta[lane], lanes[0].theta[lane],
+                                4e-16 * lanes[0].theta[lane] + 1e-300);
+                    EXPECT_NEAR(lanes[1].phi[lane], lanes[0].phi[lane], 3e-13);
                     ASSERT_EQ(lanes[1].exact[lane], lanes[0].exact[lane]);
                     EXPECT_EQ(lanes[1].cells[0][lane], lanes[0].cells[0][lane]);
                     if (lanes[0].exact[lane]) {
