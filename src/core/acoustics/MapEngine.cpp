@@ -104,10 +104,12 @@ void CMapEngine::FillQuad(BalloonTable& table, const ModelPlan& model, int cell,
         if (table.rowOf[neighbour] < 0)
             FillCell(table, model, neighbours[n]);
         // After any conversion: the rows may have moved.
-        const double* own = table.phase.data() + static_cast<std::size_t>(table.rowOf[at]) * padded;
-        const double* other =
+        // Separate vectors, so the compiler may take the row two values at a time.
+        const double* __restrict own =
+            table.phase.data() + static_cast<std::size_t>(table.rowOf[at]) * padded;
+        const double* __restrict other =
             table.phase.data() + static_cast<std::size_t>(table.rowOf[neighbour]) * padded;
-        double* out =
+        double* __restrict out =
             table.unwrapped.data() + (static_cast<std::size_t>(table.quadOf[at]) * 3 + n) * padded;
         for (std::size_t j = 0; j < padded; ++j)
             out[j] = UnwrapAgainst(other[j], own[j]);
@@ -375,6 +377,18 @@ void CMapEngine::PrepareFor(const CVec3& point) {
     double x[kKernelLanes], y[kKernelLanes], z[kKernelLanes];
     Spread(&point, 1, x, y, z);
     CPassLanes lanes;
+    // Room for four corners and one set of neighbour rows per pass, so the tables grow once.
+    const std::size_t padded = static_cast<std::size_t>(Padded());
+    std::map<const BalloonTable*, std::size_t> passes;
+    for (const InstallationPlan& inst : m_installations)
+        for (const ElementPlan& element : inst.elements)
+            passes[element.table] += static_cast<std::size_t>(element.passCount);
+    for (const auto& [view, count] : passes) {
+        BalloonTable& table = const_cast<BalloonTable&>(*view);
+        table.level.reserve(table.level.size() + 4 * count * padded);
+        table.phase.reserve(table.phase.size() + 4 * count * padded);
+        table.unwrapped.reserve(table.unwrapped.size() + 3 * count * padded);
+    }
     for (const InstallationPlan& inst : m_installations) {
         if (!inst.model || inst.model->anyMissing)
             continue;

@@ -53,18 +53,13 @@ double CornerDistance(const CVec3& corner, const CVec3& target);
 
 // Picks PX - 360, PX or PX + 360, whichever lies closest to the reference phase; ties keep PX,
 // then prefer +360 over -360.
-// Inline: the engine unwraps whole rows of its tables with it.
+// Inline and without branches: the engine unwraps whole rows of its tables with it.
 inline double UnwrapAgainst(double px, double reference) {
-    double best = px;
-    double bestDistance = std::fabs(px - reference);
-    const double up = std::fabs(px + 360.0 - reference);
-    if (up < bestDistance) {
-        best = px + 360.0;
-        bestDistance = up;
-    }
-    if (std::fabs(px - 360.0 - reference) < bestDistance)
-        best = px - 360.0;
-    return best;
+    const double up = px + 360.0, down = px - 360.0;
+    const double distance = std::fabs(px - reference), upDistance = std::fabs(up - reference);
+    const double best = upDistance < distance ? up : px;
+    const double bestDistance = upDistance < distance ? upDistance : distance;
+    return std::fabs(down - reference) < bestDistance ? down : best;
 }
 
 inline constexpr double kMissingFrequencyLevel = -60.0;
