@@ -105,7 +105,9 @@ ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points,
     std::stop_source stop;
     std::atomic<bool> failed{false};
     std::atomic<std::size_t> next{0}, finished{0};
-    constexpr std::size_t kChunk = 8;
+    // Whole cache lines of levels and flags per chunk, so the workers do not share them, and
+    // few updates of the shared counters; small enough to keep the workers evenly busy.
+    constexpr std::size_t kChunk = 64;
     auto work = [&](const std::stop_token& own) {
         CMapEngine::Scratch scratch = engine.MakeScratch();
         for (;;) {
@@ -135,8 +137,8 @@ ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points,
                     job.levels[i + static_cast<std::size_t>(lane)] = PressureLevel(pressures[lane]);
                     job.done[i + static_cast<std::size_t>(lane)] = 1;
                 }
-                finished.fetch_add(static_cast<std::size_t>(lanes), std::memory_order_relaxed);
             }
+            finished.fetch_add(last - first, std::memory_order_relaxed);
         }
     };
 
