@@ -161,13 +161,6 @@ double ParseBand(const std::string& text) {
     throw CCliError("unknown band \"" + text + "\"; use 1/24, 1/12, 1/6, 1/3, 1, 2 or 4");
 }
 
-std::string BandName(double band) {
-    for (const auto& [name, value] : kBandNames)
-        if (value == band)
-            return name;
-    return FormatSignificant(band, 4);
-}
-
 int ParseMode(const std::string& text) {
     if (text == "interference")
         return kModeInterference;
@@ -178,29 +171,12 @@ int ParseMode(const std::string& text) {
 
 bool ChooseJudgment(CAutoInstallationForm& form, const std::string& band,
                     std::optional<double> frequency, std::string& refusal) {
-    if (!band.empty()) {
-        const std::string wanted = BandName(ParseBand(band)) + " Oct. Band";
-        const auto& items = form.BandCombo().items;
-        const auto found = std::find(items.begin(), items.end(), wanted);
-        if (found == items.end()) {
-            refusal = "band " + band + " is not offered for this speaker data";
-            return false;
-        }
-        form.SelectBand(static_cast<int>(found - items.begin()));
+    if (!band.empty() && !form.ChooseBand(ParseBand(band))) {
+        refusal = "band " + band + " is not offered for this speaker data";
+        return false;
     }
-    if (frequency) {
-        // The entries are labelled with rounded values; the nearest label names the grid value.
-        const auto& items = form.FrequencyCombo().items;
-        int best = -1;
-        double bestDistance = 0;
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            const double d = std::fabs(std::atof(items[i].c_str()) - *frequency);
-            if (best < 0 || d < bestDistance)
-                best = static_cast<int>(i), bestDistance = d;
-        }
-        if (best >= 0)
-            form.SelectFrequency(best);
-    }
+    if (frequency)
+        form.ChooseFrequency(*frequency);
     return true;
 }
 
@@ -252,7 +228,7 @@ int RunImport(const CImportOptions& o) {
     CCliSession s;
     s.OpenForWriting(o.project);
     s.messages.replaceOtherFile = o.force;
-    s.doc->sofaImportOptions = o.sofa;
+    s.doc->SetSofaImportOptions(o.sofa);
     std::string report;
     for (const std::string& file : o.files) {
         const int before = s.doc->models.Count();
@@ -318,8 +294,7 @@ int RunInstall(const CInstallOptions& o) {
         if (o.power) {
             if (!FillField(form.Field(CInstallationForm::kPower), *o.power, "--power", refusal))
                 return false;
-            refusal = TapPowerRefusal(doc, doc.models.CurrentIndex(), model.DefaultTap(), *o.power,
-                                      "--power");
+            refusal = TapPowerRefusal(TapPowerOf(model, model.DefaultTap()), *o.power, "--power");
             if (!refusal.empty())
                 return false;
         }
@@ -331,15 +306,11 @@ int RunInstall(const CInstallOptions& o) {
     s.messages.confirmAnswer = o.force;
     const CFlowResult result = doc.InstallSpeaker(at.x, at.y);
     advancedRows.Restore();
-    if (!refusal.empty())
-        throw CCliError(refusal);
-    if (!result.IsDone()) {
-        if (result.reason == EFlowReason::SameSpot)
-            throw CCliError("a speaker is already installed at this position and aim; use "
-                            "--force to add another");
-        throw CCliError(s.messages.asked.empty() ? "the speaker was not installed"
-                                                 : s.messages.asked.back());
-    }
+    if (!refusal.empty() || !result.IsDone())
+        s.ThrowNotDone(refusal, result.reason == EFlowReason::SameSpot,
+                       "a speaker is already installed at this position and aim; use --force to "
+                       "add another",
+                       "the speaker was not installed");
     doc.StandardRefresh();
     const CInstallationElement& inst = *doc.room.Current();
     const std::string report =
@@ -369,8 +340,8 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     }
     // The layout replaces every installation: that is the user's to decide, not a default.
     if (doc.HasInstallations() && !o.replace)
-        throw CCliError("the project has " + std::to_string(doc.room.Count()) +
-                        " installation" + (doc.room.Count() == 1 ? "" : "s") +
+        throw CCliError("the project has " + std::to_string(doc.room.Count()) + " installation" +
+                        (doc.room.Count() == 1 ? "" : "s") +
                         ", which the automatic layout would replace; give --replace to let it");
     if (!doc.IsCommandEnabled(kCmdAutoInstall))
         throw CCliError(

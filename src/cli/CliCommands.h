@@ -128,7 +128,6 @@ int RunDemo(const CDemoOptions& o);
 double ParseBand(const std::string& text);
 // "interference" or "energy" as the summation mode.
 int ParseMode(const std::string& text);
-std::string BandName(double band);
 enum class EBandCoverage;
 // "inside", "partly outside" or "outside" (of the speaker data), as JSON output names it.
 const char* CoverageName(EBandCoverage coverage);

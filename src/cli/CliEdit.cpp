@@ -66,25 +66,21 @@ const CInstallationElement& ChooseInstallation(CDAXDoc& doc, int index) {
 }
 
 // The edit flow ran but changed nothing: say why, in the command line's words.
-[[noreturn]] void ThrowNotChanged(CCliSession& s, const std::string& refusal) {
-    if (!refusal.empty())
-        throw CCliError(refusal);
-    s.ThrowIfErrors("");
-    const auto& asked = s.messages.asked;
-    if (std::find(asked.begin(), asked.end(), Strings::kSameSpot) != asked.end())
-        throw CCliError("another installation has the same position and aim; use --force to "
-                        "place it there anyway");
-    throw CCliError(asked.empty() ? "the installation was not changed" : asked.back());
+[[noreturn]] void ThrowNotChanged(CCliSession& s, const CFlowResult& result,
+                                  const std::string& refusal) {
+    s.ThrowNotDone(refusal, result.reason == EFlowReason::SameSpot,
+                   "another installation has the same position and aim; use --force to place it "
+                   "there anyway",
+                   "the installation was not changed");
 }
 
 // Runs "Change property for installation" on the current installation with `fill` as the
-// dialog's user; true when the installation changed.
-bool RunEdit(CCliSession& s, bool force, const std::function<bool(CInstallationForm&)>& fill) {
+// dialog's user.
+CFlowResult RunEdit(CCliSession& s, bool force,
+                    const std::function<bool(CInstallationForm&)>& fill) {
     s.dialogs.installation = fill;
     s.messages.confirmAnswer = force; // the same-spot question
-    s.doc->SetModified(false);
-    s.doc->OnCommand(kCmdChangeInstallation);
-    return s.doc->IsModified();
+    return s.doc->ChangeCurrentInstallation();
 }
 
 std::string Describe(const CDAXDoc& doc, int index) {
@@ -181,13 +177,13 @@ int RunMove(const CMoveOptions& o) {
     ChooseInstallation(doc, o.index);
     const CVec3 at = ToVec3(o.at, "--at");
     std::string refusal;
-    const bool moved = RunEdit(s, o.force, [&](CInstallationForm& form) {
+    const CFlowResult moved = RunEdit(s, o.force, [&](CInstallationForm& form) {
         return FillField(form.Field(CInstallationForm::kX), at.x, "--at (X)", refusal) &&
                FillField(form.Field(CInstallationForm::kY), at.y, "--at (Y)", refusal) &&
                FillField(form.Field(CInstallationForm::kZ), at.z, "--at (Z)", refusal);
     });
-    if (!moved)
-        ThrowNotChanged(s, refusal);
+    if (!moved.IsDone())
+        ThrowNotChanged(s, moved, refusal);
     const std::string report = "moved " + Describe(doc, o.index) + "\n";
     s.Save(o.project);
     std::cout << report;
@@ -243,8 +239,8 @@ int RunSet(const CSetOptions& o) {
                         "--model");
     ChangeModelAndTap(doc, o.index, o);
     if (o.power) {
-        const std::string refusal =
-            TapPowerRefusal(doc, e.modelIndex, e.tapIndex, *o.power, "--power");
+        const std::string refusal = TapPowerRefusal(
+            TapPowerOf(doc.models.At(e.modelIndex), e.tapIndex), *o.power, "--power");
         if (!refusal.empty())
             throw CCliError(refusal);
     }
@@ -256,7 +252,7 @@ int RunSet(const CSetOptions& o) {
     const double power = o.power.value_or(e.power);
     const CAdvancedRows advanced(doc, true); // aim, power and polarity are advanced rows
     std::string refusal;
-    const bool changed = RunEdit(s, o.force, [&](CInstallationForm& form) {
+    const CFlowResult changed = RunEdit(s, o.force, [&](CInstallationForm& form) {
         const std::string aimOption = o.aimAt.empty() ? "--aim" : "--aim-at";
         if (!FillField(form.Field(CInstallationForm::kAzimuth), aim.x, aimOption + " (azimuth)",
                        refusal) ||
@@ -271,8 +267,8 @@ int RunSet(const CSetOptions& o) {
         return true;
     });
     advanced.Restore();
-    if (!changed)
-        ThrowNotChanged(s, refusal);
+    if (!changed.IsDone())
+        ThrowNotChanged(s, changed, refusal);
     const std::string report = "set " + Describe(doc, o.index) + "\n";
     s.Save(o.project);
     std::cout << report;
@@ -284,16 +280,6 @@ CLI::App* AddProject(CLI::App* cmd, std::string& project) {
     return cmd;
 }
 } // namespace
-
-std::string TapPowerRefusal(const CDAXDoc& doc, int model, int tap, double power,
-                            const std::string& option) {
-    const CSpeakerModel& m = doc.models.At(model);
-    const CTapElement& t = m.Tap(tap);
-    return OutsideRange(option, power, 0.0, t.tapPower, "W",
-                        "the power of tap " + std::to_string(tap) + " of " + m.DisplayName() +
-                            ", " + FormatSignificant(t.tapRating, 4) +
-                            (t.lowImpedance ? " ohms" : " V line"));
-}
 
 std::vector<CCliCommand> AddEditCommands(CLI::App& app) {
     static constexpr const char* kIndexHelp =

@@ -29,9 +29,3 @@ struct CArrangementSummary {
 CArrangementSummary SummariseArrangement(const CSpeakerModel& model);
 // "KV-P10L x2, KV-P10S": consecutive equal cabinets as one run, which reads better than 32 names.
 std::string CabinetRuns(const std::vector<std::string>& cabinets);
-
-// The power rule of a tap: an installation takes at most the power of its tap (a line tap's
-// transformer cannot deliver more; a low-impedance tap names the speaker's rating). Empty when
-// `power` keeps to it, otherwise the refusal naming `option`.
-std::string TapPowerRefusal(const CDAXDoc& doc, int model, int tap, double power,
-                            const std::string& option);

@@ -36,17 +36,6 @@ CLI::Option* Triple(CLI::App* app, const std::string& name, std::vector<double>&
     return option;
 }
 
-std::string OutsideRange(const std::string& option, double value, double lo, double hi,
-                         const std::string& unit, const std::string& why) {
-    if (value >= lo && value <= hi)
-        return {};
-    std::string text = option + " must lie between " + FormatFieldNumber(lo) + " and " +
-                       FormatFieldNumber(hi) + (unit.empty() ? "" : " " + unit);
-    if (!why.empty())
-        text += " (" + why + ")";
-    return text + "; " + FormatFieldNumber(value) + " was given";
-}
-
 bool FillField(CNumberField& field, double value, const std::string& option, std::string& refusal) {
     field.SetValue(value);
     std::string dialogSays;

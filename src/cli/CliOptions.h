@@ -3,6 +3,7 @@
 // What the subcommands share when they read their options: number checks, the dialog fields an
 // option fills, the subcommands registered outside main, and suggestions for mistyped names.
 #include "common/Vec3.h"
+#include "project/forms/NumberField.h"
 
 #include <CLI/CLI.hpp>
 
@@ -31,11 +32,6 @@ inline constexpr double kCoordinateLimit = 10000.0;
 // naming the option, the allowed range with its unit and the dialog's own message; `refusal`
 // then holds the text and false comes back.
 bool FillField(CNumberField& field, double value, const std::string& option, std::string& refusal);
-
-// "--height must lie between 0.001 and 3.2 m (the room's height)": the refusal of a value the
-// dialog would take but the project cannot use. Empty when the value lies within the bounds.
-std::string OutsideRange(const std::string& option, double value, double lo, double hi,
-                         const std::string& unit, const std::string& why = {});
 
 // A subcommand registered by its own source file: the parsed options live in `run`.
 struct CCliCommand {

@@ -164,6 +164,16 @@ void CCliSession::ThrowIfErrors(const std::string& context) {
         throw CCliError(context + messages.errors.front());
 }
 
+void CCliSession::ThrowNotDone(const std::string& refusal, bool atSameSpot,
+                               const std::string& sameSpot, const std::string& nothing) {
+    if (!refusal.empty())
+        throw CCliError(refusal);
+    ThrowIfErrors("");
+    if (atSameSpot)
+        throw CCliError(sameSpot);
+    throw CCliError(messages.asked.empty() ? nothing : messages.asked.back());
+}
+
 CVec3 ToVec3(const std::vector<double>& values, const char* what) {
     if (values.size() != 3)
         throw CCliError(std::string(what) + " needs three comma-separated numbers");

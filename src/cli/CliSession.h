@@ -133,6 +133,11 @@ public:
     void Save(const std::string& path);
     // Fails with the first error a document flow reported.
     void ThrowIfErrors(const std::string& context);
+    // A flow through a form that did not do its work, said in the command line's words: the
+    // form's refusal, else the first error reported, else `sameSpot` when the same-spot question
+    // stopped it, else the last question asked, else `nothing`.
+    [[noreturn]] void ThrowNotDone(const std::string& refusal, bool atSameSpot,
+                                   const std::string& sameSpot, const std::string& nothing);
 
 private:
     CDocumentPorts Ports();

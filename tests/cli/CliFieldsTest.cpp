@@ -2,6 +2,7 @@
 #include "CliFixture.h"
 #include "SpeakerFixtures.h"
 #include "acoustics/MapCalculation.h"
+#include "project/BandChoice.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -158,6 +159,16 @@ TEST_F(CliFields, AutoInstallStoresItsAimHeightAndJudgment) {
         EXPECT_EQ(e.orientation, (COrientation{4, -6, 85}));
         EXPECT_EQ(e.position.z, 3.75);
     }
+}
+
+// The judgment frequency snaps to its band's centre as a map's does, by value, not by label.
+TEST_F(CliFields, AutoInstallJudgesAtTheCentreAMapWouldUse) {
+    Run("auto-install " + project + " --band 1/3 --freq 1430");
+    Run("map " + project + " --band 1/3 --freq 1430 --save");
+    const auto doc = Reopen(project);
+    EXPECT_EQ(doc->Settings().autoJudgeBand, 3);
+    EXPECT_EQ(doc->Settings().autoJudgeFrequency, doc->conditions.At(0)->centreFrequency);
+    EXPECT_EQ(doc->Settings().autoJudgeFrequency, SnapToBandCentre(3, 1430).frequency);
 }
 
 TEST_F(CliFields, MapAndSpectrumUseTheBandTheyAreGiven) {

@@ -4,9 +4,7 @@
 
 #include <cstdint>
 
-class CArchive;
-class CInstallationContainer;
-void SerializeInstallations(CArchive& ar, CInstallationContainer& room, std::uint32_t version);
+struct CInstallationsRecord;
 
 // The room and the speakers installed in it. The total power equals the sum of the powers (or,
 // for a project as read, the total its file stored), and the current index stays inside the list:
@@ -57,8 +55,7 @@ public:
 
 private:
     // A project file's total is kept as read, so that saving it again writes the same bytes.
-    friend void SerializeInstallations(CArchive& ar, CInstallationContainer& room,
-                                       std::uint32_t version);
+    friend struct CInstallationsRecord;
     void UpdateTotalPower() { m_totalPower = m_list.TotalPower(); }
 
     CInstallationElementList m_list;

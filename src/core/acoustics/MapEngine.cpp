@@ -180,13 +180,14 @@ CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
 
 CMapEngine::InstallationPlan CMapEngine::Plan(const CInstallationElement& inst) {
     InstallationPlan ip;
-    ip.model = PrepareModel(inst.modelIndex);
+    ModelPlan* model = PrepareModel(inst.modelIndex);
+    ip.model = model;
     ip.reverse = !inst.polarityNormal;
-    if (!ip.model)
+    if (!model)
         return ip;
-    const ModelPlan& mp = *ip.model;
-    std::map<const CBalloonElement*, const BalloonTable*> tables;
-    for (const BalloonTable& table : mp.balloons)
+    ModelPlan& mp = *model;
+    std::map<const CBalloonElement*, BalloonTable*> tables;
+    for (BalloonTable& table : mp.balloons)
         tables[&table.element->Balloon()] = &table;
     for (const CSpeakerElement& element : mp.model->Elements()) {
         ElementPlan ep;
@@ -379,12 +380,12 @@ void CMapEngine::PrepareFor(const CVec3& point) {
     CPassLanes lanes;
     // Room for four corners and one set of neighbour rows per pass, so the tables grow once.
     const std::size_t padded = static_cast<std::size_t>(Padded());
-    std::map<const BalloonTable*, std::size_t> passes;
+    std::map<BalloonTable*, std::size_t> passes;
     for (const InstallationPlan& inst : m_installations)
         for (const ElementPlan& element : inst.elements)
             passes[element.table] += static_cast<std::size_t>(element.passCount);
     for (const auto& [view, count] : passes) {
-        BalloonTable& table = const_cast<BalloonTable&>(*view);
+        BalloonTable& table = *view;
         table.level.reserve(table.level.size() + 4 * count * padded);
         table.phase.reserve(table.phase.size() + 4 * count * padded);
         table.unwrapped.reserve(table.unwrapped.size() + 3 * count * padded);
@@ -397,8 +398,7 @@ void CMapEngine::PrepareFor(const CVec3& point) {
                 LocatePass(element.passes[p], element.table->grid, x, y, z, lanes);
                 if (lanes.r[0] == 0.0)
                     continue;
-                // The engine owns its tables; only the const view of the plans points at them.
-                BalloonTable& table = const_cast<BalloonTable&>(*element.table);
+                BalloonTable& table = *element.table;
                 const bool exact = lanes.exact[0];
                 for (int c = 0; c < (exact ? 1 : 4); ++c)
                     if (table.rowOf[static_cast<std::size_t>(lanes.cells[c][0])] < 0)

@@ -101,7 +101,8 @@ private:
         std::vector<BalloonTable> balloons; // per distinct balloon of the model
     };
     struct ElementPlan {
-        const BalloonTable* table = nullptr;
+        // The engine's own table, whose cells PrepareFor fills on demand.
+        BalloonTable* table = nullptr;
         CPassFrame passes[2]; // direct, ceiling image
         int passCount = 1;
         double scale = 1.0; // sqrt(weight * power)

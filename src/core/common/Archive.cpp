@@ -7,16 +7,86 @@
 static_assert(std::endian::native == std::endian::little,
               "the archive assumes a little-endian host");
 
-void CArchive::Fail(const std::string& what) const {
-    std::string message = what;
-    if (!m_context.empty())
-        message += " (" + m_context + ")";
-    if (!m_storing)
-        message += " at byte offset " + std::to_string(m_offset);
-    throw CArchiveException(message);
+namespace {
+std::string InContext(const std::string& what, const std::string& context) {
+    return context.empty() ? what : what + " (" + context + ")";
+}
+} // namespace
+
+// --- Storing ---
+
+void CArchiveOut::Fail(const std::string& what) const {
+    throw CArchiveException(InContext(what, m_context));
 }
 
-void CArchive::Read(void* data, std::size_t size, const char* what) {
+void CArchiveOut::Write(const void* data, std::size_t size) {
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    m_bytes.insert(m_bytes.end(), p, p + size);
+}
+
+void CArchiveOut::Bytes(const void* data, std::size_t size, const char*) {
+    Write(data, size);
+}
+
+void CArchiveOut::Word(std::uint16_t value) {
+    Write(&value, sizeof value);
+}
+void CArchiveOut::Dword(std::uint32_t value) {
+    Write(&value, sizeof value);
+}
+void CArchiveOut::Double(double value, const char* what) {
+    if (!std::isfinite(value))
+        Fail(std::string("cannot store ") + what + " that is not a finite number (" +
+             std::to_string(value) + ")");
+    Write(&value, sizeof value);
+}
+
+void CArchiveOut::WordInt(int value) {
+    Word(static_cast<std::uint16_t>(value));
+}
+void CArchiveOut::WordBool(bool value) {
+    Word(value ? 1 : 0);
+}
+void CArchiveOut::DwordInt(int value) {
+    Dword(static_cast<std::uint32_t>(value));
+}
+
+void CArchiveOut::CountWord(std::size_t count, std::size_t, const char* what) {
+    if (count > 0xFFFF)
+        Fail(std::string("cannot store ") + std::to_string(count) + " " + what +
+             ": the file format holds at most 65535");
+    Word(static_cast<std::uint16_t>(count));
+}
+
+void CArchiveOut::String(const std::string& value) {
+    const std::size_t n = value.size();
+    if (n > 0xFFFFFFFFu)
+        Fail("cannot store a string of " + std::to_string(n) + " bytes");
+    std::uint8_t b;
+    if (n < 0xFF) {
+        b = static_cast<std::uint8_t>(n);
+        Write(&b, 1);
+    } else if (n < 0xFFFE) {
+        b = 0xFF;
+        Write(&b, 1);
+        Word(static_cast<std::uint16_t>(n));
+    } else {
+        b = 0xFF;
+        Write(&b, 1);
+        Word(0xFFFF);
+        Dword(static_cast<std::uint32_t>(n));
+    }
+    Write(value.data(), n);
+}
+
+// --- Loading ---
+
+void CArchiveIn::Fail(const std::string& what) const {
+    throw CArchiveException(InContext(what, m_context) + " at byte offset " +
+                            std::to_string(m_offset));
+}
+
+void CArchiveIn::Read(void* data, std::size_t size, const char* what) {
     if (size > Remaining())
         Fail(std::string("the file ends inside ") + what + ": " + std::to_string(size) +
              " bytes needed, " + std::to_string(Remaining()) + " left");
@@ -24,103 +94,55 @@ void CArchive::Read(void* data, std::size_t size, const char* what) {
     m_offset += size;
 }
 
-void CArchive::Write(const void* data, std::size_t size) {
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    m_bytes.insert(m_bytes.end(), p, p + size);
+void CArchiveIn::Bytes(void* data, std::size_t size, const char* what) {
+    Read(data, size, what);
 }
 
-void CArchive::Bytes(void* data, std::size_t size, const char* what) {
-    if (m_storing)
-        Write(data, size);
-    else
-        Read(data, size, what);
+void CArchiveIn::Word(std::uint16_t& value) {
+    Read(&value, sizeof value, "a WORD");
 }
-
-void CArchive::Word(std::uint16_t& value) {
-    Bytes(&value, sizeof value, "a WORD");
+void CArchiveIn::Dword(std::uint32_t& value) {
+    Read(&value, sizeof value, "a DWORD");
 }
-void CArchive::Dword(std::uint32_t& value) {
-    Bytes(&value, sizeof value, "a DWORD");
-}
-void CArchive::Double(double& value, const char* what) {
-    if (m_storing && !std::isfinite(value))
-        Fail(std::string("cannot store ") + what + " that is not a finite number (" +
-             std::to_string(value) + ")");
+void CArchiveIn::Double(double& value, const char* what) {
     const std::size_t at = m_offset;
-    Bytes(&value, sizeof value, what);
-    if (!m_storing && !std::isfinite(value)) {
+    Read(&value, sizeof value, what);
+    if (!std::isfinite(value)) {
         m_offset = at; // the message names where the value starts
         Fail(std::string(what) + " is not a finite number (" + std::to_string(value) + ")");
     }
 }
 
-void CArchive::WordInt(int& value) {
-    std::uint16_t w = static_cast<std::uint16_t>(value);
+void CArchiveIn::WordInt(int& value) {
+    std::uint16_t w = 0;
     Word(w);
-    if (!m_storing)
-        value = w;
+    value = w;
 }
-
-void CArchive::WordBool(bool& value) {
-    std::uint16_t w = value ? 1 : 0;
+void CArchiveIn::WordBool(bool& value) {
+    std::uint16_t w = 0;
     Word(w);
-    if (!m_storing)
-        value = w != 0;
+    value = w != 0;
 }
-
-void CArchive::DwordInt(int& value) {
-    std::uint32_t d = static_cast<std::uint32_t>(value);
+void CArchiveIn::DwordInt(int& value) {
+    std::uint32_t d = 0;
     Dword(d);
-    if (!m_storing)
-        value = static_cast<std::int32_t>(d);
+    value = static_cast<std::int32_t>(d);
 }
 
-void CArchive::RequireItems(std::size_t count, std::size_t bytesPerItem, const char* what) const {
+void CArchiveIn::RequireItems(std::size_t count, std::size_t bytesPerItem, const char* what) const {
     if (bytesPerItem != 0 && count > Remaining() / bytesPerItem)
         Fail(std::string("the file claims ") + std::to_string(count) + " " + what +
              ", more than the " + std::to_string(Remaining()) + " bytes left can hold");
 }
 
-void CArchive::CountWord(std::size_t& count, std::size_t bytesPerItem, const char* what) {
-    if (m_storing) {
-        if (count > 0xFFFF)
-            Fail(std::string("cannot store ") + std::to_string(count) + " " + what +
-                 ": the file format holds at most 65535");
-        std::uint16_t w = static_cast<std::uint16_t>(count);
-        Word(w);
-    } else {
-        std::uint16_t w = 0;
-        Word(w);
-        RequireItems(w, bytesPerItem, what);
-        count = w;
-    }
+void CArchiveIn::CountWord(std::size_t& count, std::size_t bytesPerItem, const char* what) {
+    std::uint16_t w = 0;
+    Word(w);
+    RequireItems(w, bytesPerItem, what);
+    count = w;
 }
 
-void CArchive::String(std::string& value) {
-    if (m_storing) {
-        const std::size_t n = value.size();
-        if (n > 0xFFFFFFFFu)
-            Fail("cannot store a string of " + std::to_string(n) + " bytes");
-        std::uint8_t b;
-        if (n < 0xFF) {
-            b = static_cast<std::uint8_t>(n);
-            Write(&b, 1);
-        } else if (n < 0xFFFE) {
-            b = 0xFF;
-            Write(&b, 1);
-            std::uint16_t w = static_cast<std::uint16_t>(n);
-            Write(&w, 2);
-        } else {
-            b = 0xFF;
-            Write(&b, 1);
-            std::uint16_t w = 0xFFFF;
-            Write(&w, 2);
-            std::uint32_t d = static_cast<std::uint32_t>(n);
-            Write(&d, 4);
-        }
-        Write(value.data(), n);
-        return;
-    }
+void CArchiveIn::String(std::string& value) {
     std::uint8_t b = 0;
     Read(&b, 1, "a string length");
     std::size_t n = b;

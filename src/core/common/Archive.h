@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 // A malformed or truncated archive, or a value the layout cannot hold. The message names what
@@ -15,41 +16,32 @@ public:
     explicit CArchiveException(const std::string& what) : std::runtime_error(what) {}
 };
 
-// The little-endian project archive. One object either stores into a byte buffer or loads from
-// one; the same Serialize code runs in both directions. Every read is bounds-checked.
-class CArchive {
+// The little-endian project archive, one class per direction. Both offer the same calls, so a
+// record whose fields travel alike both ways is written once, as a template over the archive:
+// storing takes the values (a const object can be saved), loading takes references to fill.
+// Every read is bounds-checked.
+class CArchiveOut {
 public:
-    static CArchive ForStoring() { return CArchive(); }
-    static CArchive ForLoading(std::vector<std::uint8_t> bytes) {
-        return CArchive(std::move(bytes));
-    }
+    static constexpr bool kStoring = true;
 
-    bool IsStoring() const { return m_storing; }
-    bool IsLoading() const { return !m_storing; }
-
-    void Word(std::uint16_t& value);
-    void Dword(std::uint32_t& value);
-    // Only finite numbers travel: a NaN or an infinity is refused in both directions, naming
-    // `what`, since no field of the project can use one.
-    void Double(double& value, const char* what = "a number");
+    void Word(std::uint16_t value);
+    void Dword(std::uint32_t value);
+    // Only finite numbers travel: a NaN or an infinity is refused, naming `what`, since no
+    // field of the project can use one.
+    void Double(double value, const char* what = "a number");
     // The counted string: one length byte below 255, else 0xFF and a WORD below 0xFFFE, else
     // 0xFF, 0xFFFF and a DWORD. Writers use the shortest form.
-    void String(std::string& value);
-    void Bytes(void* data, std::size_t size, const char* what);
+    void String(const std::string& value);
+    void Bytes(const void* data, std::size_t size, const char* what);
 
-    // Integers, enums and flags travel as WORDs: truncated on storing, zero-extended on loading.
-    void WordInt(int& value);
-    void WordBool(bool& value);
-    void DwordInt(int& value);
+    // Integers, enums and flags travel as WORDs, truncated.
+    void WordInt(int value);
+    void WordBool(bool value);
+    void DwordInt(int value);
 
-    // Storing: refuses counts a WORD cannot hold instead of writing a file that reads back wrong.
-    // Loading: refuses counts whose items cannot fit in the bytes left.
-    void CountWord(std::size_t& count, std::size_t bytesPerItem, const char* what);
-    void RequireItems(std::size_t count, std::size_t bytesPerItem, const char* what) const;
+    // Refuses counts a WORD cannot hold instead of writing a file that reads back wrong.
+    void CountWord(std::size_t count, std::size_t bytesPerItem, const char* what);
 
-    // Loading position and size, for messages and the end-of-data check.
-    std::size_t Offset() const { return m_offset; }
-    std::size_t Remaining() const { return m_bytes.size() - m_offset; }
     const std::vector<std::uint8_t>& Buffer() const { return m_bytes; }
     std::vector<std::uint8_t> TakeBuffer() { return std::move(m_bytes); }
 
@@ -58,25 +50,62 @@ public:
     [[noreturn]] void Fail(const std::string& what) const;
 
 private:
-    CArchive() : m_storing(true) {}
-    explicit CArchive(std::vector<std::uint8_t> bytes)
-        : m_storing(false), m_bytes(std::move(bytes)) {}
-    void Read(void* data, std::size_t size, const char* what);
     void Write(const void* data, std::size_t size);
 
-    bool m_storing;
+    std::vector<std::uint8_t> m_bytes;
+    std::string m_context;
+};
+
+class CArchiveIn {
+public:
+    static constexpr bool kStoring = false;
+
+    explicit CArchiveIn(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {}
+
+    void Word(std::uint16_t& value);
+    void Dword(std::uint32_t& value);
+    void Double(double& value, const char* what = "a number");
+    void String(std::string& value);
+    void Bytes(void* data, std::size_t size, const char* what);
+
+    // WORDs zero-extended into integers and flags.
+    void WordInt(int& value);
+    void WordBool(bool& value);
+    void DwordInt(int& value);
+
+    // Refuses counts whose items cannot fit in the bytes left.
+    void CountWord(std::size_t& count, std::size_t bytesPerItem, const char* what);
+    void RequireItems(std::size_t count, std::size_t bytesPerItem, const char* what) const;
+
+    // Position and size, for messages and the end-of-data check.
+    std::size_t Offset() const { return m_offset; }
+    std::size_t Remaining() const { return m_bytes.size() - m_offset; }
+
+    void SetContext(std::string context) { m_context = std::move(context); }
+    [[noreturn]] void Fail(const std::string& what) const;
+
+private:
+    void Read(void* data, std::size_t size, const char* what);
+
     std::vector<std::uint8_t> m_bytes;
     std::size_t m_offset = 0;
     std::string m_context;
 };
 
+// What a record template works on: read-only when storing, filled when loading.
+template <class Archive, class T>
+using ArchiveSubject = std::conditional_t<Archive::kStoring, const T, T>;
+
 // Three doubles in their stored order: x, y, z; azimuth, rotation, elevation.
-inline void SerializeVec3(CArchive& ar, CVec3& v, const char* what = "a position") {
+template <class Archive>
+void SerializeVec3(Archive& ar, ArchiveSubject<Archive, CVec3>& v,
+                   const char* what = "a position") {
     ar.Double(v.x, what);
     ar.Double(v.y, what);
     ar.Double(v.z, what);
 }
-inline void SerializeOrientation(CArchive& ar, COrientation& o) {
+template <class Archive>
+void SerializeOrientation(Archive& ar, ArchiveSubject<Archive, COrientation>& o) {
     ar.Double(o.azimuth, "an azimuth");
     ar.Double(o.rotation, "a rotation");
     ar.Double(o.elevation, "an elevation");

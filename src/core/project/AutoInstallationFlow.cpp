@@ -65,11 +65,8 @@ CFlowResult CDAXDoc::AutoInstallation() {
                                FormRowsLevel());
     if (!Dialogs().RunAutoInstallation(form))
         return CFlowResult::Cancelled(EFlowReason::DialogClosed);
-    std::string refusal;
-    if (!form.Accept(&refusal)) {
-        Messages().ReportError(refusal);
+    if (!AcceptAnswer(form, Messages()))
         return CFlowResult::Refused(EFlowReason::EntryRefused);
-    }
     const CAutoInstallationValues& chosen = form.Result();
     m_settings.autoLayoutShape = chosen.shape;
     m_settings.autoLayoutPattern = chosen.pattern;

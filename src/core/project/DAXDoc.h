@@ -155,6 +155,9 @@ public:
     // --- Installation flows ---
     CFlowResult InstallSpeaker(double x, double y);
     CFlowResult EditInstallation(const CInstallationElement& values);
+    // "Change property for installation" on the current installation, planes and views refreshed
+    // when it changed; the command and the command line's edits both run it.
+    CFlowResult ChangeCurrentInstallation();
     CFlowResult RemoveInstallations(bool all);
     // Asks once per installation (other than `skip`) at exactly this position and aim.
     bool SameSpotCheck(const CVec3& position, const COrientation& orientation, int skip);
@@ -165,7 +168,10 @@ public:
     CFlowResult ImportSpeakerFile(const std::string& path);
     // How open directivity files are read: input, nominal impedance, rated power, measurement,
     // grids. The command-line tool sets them; the desktop program imports with the defaults.
-    CSofaImportOptions sofaImportOptions;
+    const CSofaImportOptions& SofaImportOptions() const { return m_sofaImportOptions; }
+    void SetSofaImportOptions(CSofaImportOptions options) {
+        m_sofaImportOptions = std::move(options);
+    }
     CFlowResult ArrangeModules();
     CFlowResult DeleteSpeakerData();
     void Recalculate();
@@ -241,6 +247,7 @@ private:
     void ForEachColorMap(void (CColorMapViewModel::*operation)());
 
     CProjectSettings m_settings;
+    CSofaImportOptions m_sofaImportOptions;
     CDocumentPorts m_ports;
     CViewList<CDocumentView> m_views;
     CViewList<CColorMapViewModel> m_mapViews;

@@ -138,11 +138,7 @@ bool CDAXDoc::RunCommand(int id) {
             StandardRefresh();
         break;
     case kCmdChangeInstallation:
-        if (const CInstallationElement* current = room.Current();
-            current && EditInstallation(*current).IsDone()) {
-            RebuildAllPlanes();
-            StandardRefresh();
-        }
+        ChangeCurrentInstallation();
         break;
     case kCmdRemoveInstallation:
         if (RemoveInstallations(false).IsDone())

@@ -50,7 +50,7 @@ CFlowResult CDAXDoc::ImportSpeakerFile(const std::string& path) {
             progress->SetText(Strings::kImporting);
             progress->SetPos(0);
         }
-        CSofaImportResult result = ImportSofaFile(path, sofaImportOptions, m_settings.lengthUnit);
+        CSofaImportResult result = ImportSofaFile(path, m_sofaImportOptions, m_settings.lengthUnit);
         progress.reset();
         if (!result.model)
             return fail(result.error);

@@ -38,6 +38,7 @@ CFlowResult CDAXDoc::InstallSpeaker(double x, double y) {
     proposal.power = model->Tap(tapRow).tapPower;
     proposal.polarityNormal = true;
     CInstallationForm form(proposal, m_settings.lengthUnit, FormRowsLevel());
+    form.LimitPower(TapPowerOf(*model, tapRow));
     if (CFlowResult entry = RunInstallationForm(form); !entry.IsDone())
         return entry;
     const CInstallationElement& entered = form.Result();
@@ -54,7 +55,7 @@ CFlowResult CDAXDoc::InstallSpeaker(double x, double y) {
 CFlowResult CDAXDoc::RunInstallationForm(CInstallationForm& form) {
     if (!Dialogs().RunInstallation(form))
         return CFlowResult::Cancelled(EFlowReason::DialogClosed);
-    if (!form.Accept())
+    if (!AcceptAnswer(form, Messages()))
         return CFlowResult::Refused(EFlowReason::EntryRefused);
     return CFlowResult::Done();
 }
@@ -65,6 +66,13 @@ CFlowResult CDAXDoc::EditInstallation(const CInstallationElement& values) {
     if (!room.Current())
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
     CInstallationForm form(values, m_settings.lengthUnit, FormRowsLevel());
+    // An installation whose model or tap a damaged file lost keeps its power unchecked.
+    if (values.modelIndex >= 0 && values.modelIndex < models.Count()) {
+        const CSpeakerModel& model = models.At(values.modelIndex);
+        if (values.tapIndex >= 0 &&
+            values.tapIndex < static_cast<int>(model.Settings().taps.size()))
+            form.LimitPower(TapPowerOf(model, values.tapIndex));
+    }
     if (CFlowResult entry = RunInstallationForm(form); !entry.IsDone())
         return entry;
     const CInstallationElement& entered = form.Result();
@@ -73,6 +81,18 @@ CFlowResult CDAXDoc::EditInstallation(const CInstallationElement& values) {
     room.ModifyCurrentInstallation(entered.position, entered.orientation, entered.power,
                                    entered.polarityNormal);
     return CFlowResult::Done();
+}
+
+CFlowResult CDAXDoc::ChangeCurrentInstallation() {
+    const CInstallationElement* current = room.Current();
+    if (!current)
+        return CFlowResult::Refused(EFlowReason::NothingCurrent);
+    CFlowResult result = EditInstallation(*current);
+    if (result.IsDone()) {
+        RebuildAllPlanes();
+        StandardRefresh();
+    }
+    return result;
 }
 
 CFlowResult CDAXDoc::RemoveInstallations(bool all) {

@@ -42,6 +42,17 @@ public:
     virtual void ErrorBeep() {}
 };
 
+// A dialog the port closed with OK: its form checks the entries again, since a port (a script, a
+// test) may confirm what the desktop dialog would have refused. The refusal is reported and the
+// caller changes nothing; true when the form accepted.
+template <class Form> bool AcceptAnswer(Form& form, CMessagePort& messages) {
+    std::string message;
+    if (form.Accept(&message))
+        return true;
+    messages.ReportError(message);
+    return false;
+}
+
 // How the Room Parameters dialog ended. Again: it is to be shown once more at once (the user
 // asked for it to be redrawn with other rows).
 enum class ERoomParametersAnswer { Ok, Cancel, Again };

@@ -13,7 +13,8 @@
 #include <unistd.h>
 
 namespace {
-void SerializeInstallation(CArchive& ar, CInstallationElement& e) {
+template <class Archive>
+void SerializeInstallation(Archive& ar, ArchiveSubject<Archive, CInstallationElement>& e) {
     SerializeOrientation(ar, e.orientation);
     ar.Double(e.power, "an installation's power");
     ar.WordBool(e.polarityNormal);
@@ -21,100 +22,101 @@ void SerializeInstallation(CArchive& ar, CInstallationElement& e) {
     ar.WordInt(e.modelIndex);
     ar.WordInt(e.tapIndex);
 }
-
 } // namespace
 
 // --- Installations ---
-// Outside the unnamed namespace: the container lets this reader restore its stored total.
-void SerializeInstallations(CArchive& ar, CInstallationContainer& room, std::uint32_t v) {
-    ar.SetContext("installations");
-    CInstallationElementList& list = room.m_list;
-    int current = list.CurrentIndex();
-    ar.WordInt(current);
-    std::size_t count = static_cast<std::size_t>(list.Count());
-    ar.CountWord(count, 62, "installations");
-    ar.Double(room.gridPitchX, "the grid pitch X");
-    ar.Double(room.gridPitchY, "the grid pitch Y");
-    if (v >= kVersion140)
-        ar.Bytes(&room.reserved1, sizeof room.reserved1, "a reserved value");
-    ar.Double(room.roomLength, "the room length");
-    ar.Double(room.roomWidth, "the room width");
-    if (v >= kVersion140)
-        ar.Bytes(&room.reserved2, sizeof room.reserved2, "a reserved value");
-    ar.Double(room.roomZeroX, "the room zero X");
-    ar.Double(room.roomZeroY, "the room zero Y");
-    if (v >= kVersion140) {
-        ar.Double(room.roomHeight, "the room height");
-    } else {
-        ar.Bytes(&room.reserved2, sizeof room.reserved2, "a reserved value");
-        room.roomHeight = 0.0;
+// The container lets this record restore its stored total.
+struct CInstallationsRecord {
+    template <class Archive>
+    static void Transfer(Archive& ar, ArchiveSubject<Archive, CInstallationContainer>& room,
+                         std::uint32_t v) {
+        constexpr bool loading = !Archive::kStoring;
+        ar.SetContext("installations");
+        auto& list = room.m_list;
+        int current = list.CurrentIndex();
+        ar.WordInt(current);
+        std::size_t count = static_cast<std::size_t>(list.Count());
+        ar.CountWord(count, 62, "installations");
+        ar.Double(room.gridPitchX, "the grid pitch X");
+        ar.Double(room.gridPitchY, "the grid pitch Y");
+        if (v >= kVersion140)
+            ar.Bytes(&room.reserved1, sizeof room.reserved1, "a reserved value");
+        ar.Double(room.roomLength, "the room length");
+        ar.Double(room.roomWidth, "the room width");
+        if (v >= kVersion140)
+            ar.Bytes(&room.reserved2, sizeof room.reserved2, "a reserved value");
+        ar.Double(room.roomZeroX, "the room zero X");
+        ar.Double(room.roomZeroY, "the room zero Y");
+        if (v >= kVersion140) {
+            ar.Double(room.roomHeight, "the room height");
+        } else {
+            ar.Bytes(&room.reserved2, sizeof room.reserved2, "a reserved value");
+            if constexpr (loading)
+                room.roomHeight = 0.0;
+        }
+        ar.Double(room.m_totalPower, "the total power");
+        ar.WordInt(room.ceilingType);
+        if constexpr (!loading) {
+            for (const CInstallationElement& e : list)
+                SerializeInstallation(ar, e);
+        } else {
+            list.RemoveAll();
+            for (std::size_t i = 0; i < count; ++i) {
+                CInstallationElement e{}; // a record read from a file starts from all zeros
+                e.polarityNormal = false;
+                SerializeInstallation(ar, e);
+                list.Append(e);
+            }
+            list.SetCurrentIndex(current);
+        }
     }
-    ar.Double(room.m_totalPower, "the total power");
-    ar.WordInt(room.ceilingType);
-    if (ar.IsStoring()) {
-        for (CInstallationElement& e : list)
-            SerializeInstallation(ar, e);
-        return;
-    }
-    list.RemoveAll();
-    for (std::size_t i = 0; i < count; ++i) {
-        CInstallationElement e{}; // a record read from a file starts from all zeros
-        e.polarityNormal = false;
-        SerializeInstallation(ar, e);
-        list.Append(e);
-    }
-    list.SetCurrentIndex(current);
-}
+};
 
 namespace {
 
 // --- Calculation planes ---
-void SerializePlane(CArchive& ar, CListeningPlane& plane, std::uint32_t v) {
-    const bool has3d = v >= kVersion140;
-    if (ar.IsStoring()) {
-        // A plane whose points were handed to a duplicate is written as its rebuilt grid, so the
-        // file reads back with as many point records as the reader regenerates.
-        const CListeningPlane* source = &plane;
-        CListeningPlane rebuilt;
-        if (static_cast<long long>(plane.points.size()) != plane.pointCount) {
-            rebuilt = plane;
-            rebuilt.Rebuild();
-            source = &rebuilt;
-        }
-        // The reader refuses larger planes; a file it cannot open must not be written.
-        if (source->pointCount > kMaxPlanePoints)
-            ar.Fail("the calculation plane has " + std::to_string(source->pointCount) +
-                    " points, more than the " + std::to_string(kMaxPlanePoints) +
-                    " a plane may have");
-        std::uint16_t pointWord = static_cast<std::uint16_t>(source->pointCount);
-        ar.Word(pointWord);
-        std::uint16_t colorCount = kColorClasses;
-        ar.Word(colorCount);
-        ar.Double(plane.dotPitch, "the pitch of colour dot");
-        ar.Double(plane.colorPitch, "the colour pitch");
-        ar.Double(plane.extentX, "the plane extent X");
-        ar.Double(plane.extentY, "the plane extent Y");
-        ar.Double(plane.extentZ, "the plane extent Z");
-        ar.Double(plane.colorMaximum, "the colour maximum");
-        ar.Double(plane.originX, "the plane origin X");
-        ar.Double(plane.originY, "the plane origin Y");
-        ar.Double(plane.originZ, "the plane origin Z");
-        for (CPlaceElement p : source->points) {
-            ar.Double(p.x), ar.Double(p.y), ar.Double(p.z);
-            ar.Double(p.sizeX), ar.Double(p.sizeY), ar.Double(p.sizeZ);
-            ar.Double(p.level, "a grid point level");
-        }
-        for (int i = 0; i < kColorClasses; ++i) {
-            std::uint32_t color = plane.colors[static_cast<std::size_t>(i)];
-            ar.Dword(color);
-            ar.Double(plane.thresholds[static_cast<std::size_t>(i)]);
-        }
-        ar.Double(plane.maximumLevel, "the maximum level");
-        ar.Double(plane.minimumLevel, "the minimum level");
-        ar.Double(plane.pinkNoiseAverage, "the pink-noise average");
-        ar.Double(plane.musicSpeechAverage, "the music/speech average");
-        return;
+void StorePlane(CArchiveOut& ar, const CListeningPlane& plane) {
+    // A plane whose points were handed to a duplicate is written as its rebuilt grid, so the
+    // file reads back with as many point records as the reader regenerates.
+    const CListeningPlane* source = &plane;
+    CListeningPlane rebuilt;
+    if (static_cast<long long>(plane.points.size()) != plane.pointCount) {
+        rebuilt = plane;
+        rebuilt.Rebuild();
+        source = &rebuilt;
     }
+    // The reader refuses larger planes; a file it cannot open must not be written.
+    if (source->pointCount > kMaxPlanePoints)
+        ar.Fail("the calculation plane has " + std::to_string(source->pointCount) +
+                " points, more than the " + std::to_string(kMaxPlanePoints) + " a plane may have");
+    ar.Word(static_cast<std::uint16_t>(source->pointCount));
+    ar.Word(kColorClasses);
+    ar.Double(plane.dotPitch, "the pitch of colour dot");
+    ar.Double(plane.colorPitch, "the colour pitch");
+    ar.Double(plane.extentX, "the plane extent X");
+    ar.Double(plane.extentY, "the plane extent Y");
+    ar.Double(plane.extentZ, "the plane extent Z");
+    ar.Double(plane.colorMaximum, "the colour maximum");
+    ar.Double(plane.originX, "the plane origin X");
+    ar.Double(plane.originY, "the plane origin Y");
+    ar.Double(plane.originZ, "the plane origin Z");
+    for (const CPlaceElement& p : source->points) {
+        ar.Double(p.x), ar.Double(p.y), ar.Double(p.z);
+        ar.Double(p.sizeX), ar.Double(p.sizeY), ar.Double(p.sizeZ);
+        ar.Double(p.level, "a grid point level");
+    }
+    for (int i = 0; i < kColorClasses; ++i) {
+        ar.Dword(plane.colors[static_cast<std::size_t>(i)]);
+        ar.Double(plane.thresholds[static_cast<std::size_t>(i)]);
+    }
+    ar.Double(plane.maximumLevel, "the maximum level");
+    ar.Double(plane.minimumLevel, "the minimum level");
+    ar.Double(plane.pinkNoiseAverage, "the pink-noise average");
+    ar.Double(plane.musicSpeechAverage, "the music/speech average");
+}
+
+void LoadPlane(CArchiveIn& ar, CListeningPlane& plane, std::uint32_t v) {
+    const bool has3d = v >= kVersion140;
     std::uint16_t pointWord = 0, colorCount = 0;
     ar.Word(pointWord); // informational only
     ar.Word(colorCount);
@@ -162,44 +164,53 @@ void SerializePlane(CArchive& ar, CListeningPlane& plane, std::uint32_t v) {
     ar.Double(plane.musicSpeechAverage, "the music/speech average");
 }
 
-void SerializeCondition(CArchive& ar, CColorMapCondition& c, std::uint32_t v) {
+template <class Archive>
+void SerializeCondition(Archive& ar, ArchiveSubject<Archive, CColorMapCondition>& c,
+                        std::uint32_t v) {
     ar.WordInt(c.mode);
     ar.Double(c.band, "the band");
     ar.Double(c.centreFrequency, "the centre frequency");
     ar.WordInt(c.scrollSize[0]);
     ar.WordInt(c.scrollSize[1]);
-    for (int& margin : c.margins)
+    for (auto& margin : c.margins)
         ar.WordInt(margin);
     ar.Double(c.scale, "the scale");
-    SerializePlane(ar, c.plane, v);
+    if constexpr (Archive::kStoring)
+        StorePlane(ar, c.plane);
+    else
+        LoadPlane(ar, c.plane, v);
     if (v >= kVersion140)
-        for (double& angle : c.viewAngles)
+        for (auto& angle : c.viewAngles)
             ar.Double(angle);
 }
 
-void SerializeConditions(CArchive& ar, CColorMapConditionList& list, std::uint32_t v) {
+template <class Archive>
+void SerializeConditions(Archive& ar, ArchiveSubject<Archive, CColorMapConditionList>& list,
+                         std::uint32_t v) {
     ar.SetContext("calculation planes");
     int current = list.currentIndex;
     ar.WordInt(current);
     std::size_t count = static_cast<std::size_t>(list.Count());
     ar.CountWord(count, 100, "calculation planes");
-    if (ar.IsStoring()) {
+    if constexpr (Archive::kStoring) {
         for (int i = 0; i < list.Count(); ++i)
             SerializeCondition(ar, *list.At(i), v);
-        return;
+    } else {
+        list.RemoveAll();
+        for (std::size_t i = 0; i < count; ++i) {
+            ar.SetContext("calculation plane " + std::to_string(i));
+            CColorMapCondition c = CColorMapCondition::ForLoading();
+            SerializeCondition(ar, c, v);
+            list.Append(std::move(c));
+        }
+        list.currentIndex = current;
     }
-    list.RemoveAll();
-    for (std::size_t i = 0; i < count; ++i) {
-        ar.SetContext("calculation plane " + std::to_string(i));
-        CColorMapCondition c = CColorMapCondition::ForLoading();
-        SerializeCondition(ar, c, v);
-        list.Append(std::move(c));
-    }
-    list.currentIndex = current;
 }
 
 // --- Frequency response entries ---
-void SerializeCurveList(CArchive& ar, CSoundGraphDataList& data) {
+template <class Archive>
+void SerializeCurveList(Archive& ar, ArchiveSubject<Archive, CSoundGraphDataList>& data) {
+    constexpr bool loading = !Archive::kStoring;
     ar.WordInt(data.reservedWord);
     std::size_t curves = data.curves.size();
     ar.CountWord(curves, 7, "curves");
@@ -211,15 +222,15 @@ void SerializeCurveList(CArchive& ar, CSoundGraphDataList& data) {
     ar.Double(data.levelStep);
     ar.DwordInt(data.frequencyAxisType);
     ar.DwordInt(data.levelAxisType);
-    if (ar.IsLoading())
+    if constexpr (loading)
         data.curves.assign(curves, CSoundGraphData{});
-    for (CSoundGraphData& curve : data.curves) {
+    for (auto& curve : data.curves) {
         std::uint32_t sized = static_cast<std::uint32_t>(curve.PointCount());
         ar.Dword(sized);
         ar.String(curve.name);
         std::size_t points = curve.frequencies.size();
         ar.CountWord(points, 2 * sizeof(double), "curve points");
-        if (ar.IsLoading())
+        if constexpr (loading)
             curve.SetPoints(static_cast<int>(points), nullptr, nullptr);
         for (std::size_t i = 0; i < points; ++i) {
             ar.Double(curve.frequencies[i]);
@@ -228,32 +239,34 @@ void SerializeCurveList(CArchive& ar, CSoundGraphDataList& data) {
     }
 }
 
-void SerializeGraphs(CArchive& ar, CSoundGraphConditionList& list) {
+template <class Archive>
+void SerializeGraphEntry(Archive& ar, ArchiveSubject<Archive, CSoundGraphCondition>& e) {
+    ar.WordInt(e.left), ar.WordInt(e.top), ar.WordInt(e.right), ar.WordInt(e.bottom);
+    ar.Double(e.xScale);
+    ar.Double(e.yScale);
+    SerializeCurveList(ar, e.data);
+}
+
+template <class Archive>
+void SerializeGraphs(Archive& ar, ArchiveSubject<Archive, CSoundGraphConditionList>& list) {
     ar.SetContext("frequency response entries");
-    ar.WordInt(list.currentIndex);
+    int current = list.currentIndex;
+    ar.WordInt(current);
     std::size_t count = static_cast<std::size_t>(list.Count());
     ar.CountWord(count, 28, "frequency response entries");
-    if (ar.IsStoring()) {
-        for (int i = 0; i < list.Count(); ++i) {
-            CSoundGraphCondition& e = *list.At(i);
-            ar.WordInt(e.left), ar.WordInt(e.top), ar.WordInt(e.right), ar.WordInt(e.bottom);
-            ar.Double(e.xScale);
-            ar.Double(e.yScale);
-            SerializeCurveList(ar, e.data);
+    if constexpr (Archive::kStoring) {
+        for (int i = 0; i < list.Count(); ++i)
+            SerializeGraphEntry(ar, *list.At(i));
+    } else {
+        list.RemoveAll();
+        for (std::size_t i = 0; i < count; ++i) {
+            CSoundGraphCondition e;
+            SerializeGraphEntry(ar, e);
+            list.AddGraphCondition(-1, e.left, e.top, e.right, e.bottom, e.xScale, e.yScale,
+                                   e.data);
         }
-        return;
+        list.currentIndex = current;
     }
-    const int current = list.currentIndex;
-    list.RemoveAll();
-    for (std::size_t i = 0; i < count; ++i) {
-        CSoundGraphCondition e;
-        ar.WordInt(e.left), ar.WordInt(e.top), ar.WordInt(e.right), ar.WordInt(e.bottom);
-        ar.Double(e.xScale);
-        ar.Double(e.yScale);
-        SerializeCurveList(ar, e.data);
-        list.AddGraphCondition(-1, e.left, e.top, e.right, e.bottom, e.xScale, e.yScale, e.data);
-    }
-    list.currentIndex = current;
 }
 
 std::uint32_t LegacyVersion(const std::string& text) {
@@ -268,7 +281,9 @@ std::uint32_t LegacyVersion(const std::string& text) {
 
 namespace ProjectFile {
 
-void SerializeBody(CArchive& ar, CDAXDoc& doc, std::uint32_t v) {
+template <class Archive>
+void SerializeBody(Archive& ar, ArchiveSubject<Archive, CDAXDoc>& doc, std::uint32_t v) {
+    constexpr bool loading = !Archive::kStoring;
     ar.SetContext("project settings");
     // Read into a copy that the project takes whole once the block is complete.
     CProjectSettings s = doc.Settings();
@@ -294,26 +309,26 @@ void SerializeBody(CArchive& ar, CDAXDoc& doc, std::uint32_t v) {
     ar.WordBool(same);
     if (v != kVersion100)
         ar.WordInt(s.manualRecalc);
-    if (ar.IsLoading()) {
+    if constexpr (loading) {
         s.loadedFromFile = 1;
         s.freshProjectFlag = fresh ? 1 : 0;
         s.autoLayoutValid = valid ? 1 : 0;
         s.planeSameAsRoom = same ? 1 : 0;
         doc.ReplaceSettings(std::move(s));
+        doc.models.Load(ar, doc.Settings().lengthUnit, v);
+    } else {
+        doc.models.Store(ar, v);
     }
-    doc.models.Serialize(ar, doc.Settings().lengthUnit, v);
-    SerializeInstallations(ar, doc.room, v);
+    CInstallationsRecord::Transfer(ar, doc.room, v);
     SerializeConditions(ar, doc.conditions, v);
     SerializeGraphs(ar, doc.graphs);
     ar.SetContext({});
 }
 
-std::vector<std::uint8_t> Write(CDAXDoc& doc) {
-    CArchive ar = CArchive::ForStoring();
-    ar.Bytes(const_cast<char*>(kProjectTag), 9, "the tag");
-    std::uint32_t version = kVersion200;
-    ar.Dword(version);
-    doc.fileVersion = kVersion200;
+std::vector<std::uint8_t> Write(const CDAXDoc& doc) {
+    CArchiveOut ar;
+    ar.Bytes(kProjectTag, 9, "the tag");
+    ar.Dword(kVersion200);
     SerializeBody(ar, doc, kVersion200);
     return ar.TakeBuffer();
 }
@@ -324,7 +339,7 @@ bool HasTag(const std::vector<std::uint8_t>& bytes) {
 
 EReadResult Read(const std::vector<std::uint8_t>& bytes, bool legacy, CDAXDoc& doc,
                  std::string& error) {
-    CArchive ar = CArchive::ForLoading(bytes);
+    CArchiveIn ar(bytes);
     try {
         std::uint32_t version = 0;
         if (legacy) {
@@ -394,8 +409,7 @@ bool Open(const std::string& path, CDAXDoc& doc, std::string& error, std::string
 bool CProjectFileStorage::Save(const CDAXDoc& document, const std::string& path,
                                std::string& error) {
     try {
-        // Writing only reads the document; fileVersion is the one field the layout touches.
-        const std::vector<std::uint8_t> bytes = ProjectFile::Write(const_cast<CDAXDoc&>(document));
+        const std::vector<std::uint8_t> bytes = ProjectFile::Write(document);
         // Every file written must open again.
         if (bytes.size() > FileSafety::kMaxFileBytes) {
             error = "the project would take " + std::to_string(bytes.size()) +

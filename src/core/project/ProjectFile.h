@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-class CArchive;
 class CDAXDoc;
 
 inline constexpr char kProjectTag[] = "VELDAXDoc"; // 9 bytes, no terminator in the file
@@ -14,11 +13,8 @@ inline constexpr char kProjectTag[] = "VELDAXDoc"; // 9 bytes, no terminator in 
 // The project file: the current container (tag, version word, body) is written; the current and
 // the legacy container (a version text, then the body) are read in all six known versions.
 namespace ProjectFile {
-// Serialises the document body with version v (storing always uses the current version).
-void SerializeBody(CArchive& ar, CDAXDoc& doc, std::uint32_t version);
-
-// The complete file contents of a document.
-std::vector<std::uint8_t> Write(CDAXDoc& doc);
+// The complete file contents of a document, in the current version. Only reads the document.
+std::vector<std::uint8_t> Write(const CDAXDoc& doc);
 
 enum class EReadResult { Loaded, UnknownVersion, Failed };
 // Reads file contents into a freshly constructed document. Failed: `error` says what and at

@@ -53,13 +53,8 @@ ERoomParametersAnswer CColorMapViewModel::RunRoomParameters(bool commandMode) {
         RequirePort(ports.dialogs, "dialog port").RunRoomParameters(form);
     if (answer != ERoomParametersAnswer::Ok)
         return answer;
-    // The desktop dialog refuses bad entries itself; a port that confirms them anyway gets the
-    // refusal here and nothing changes.
-    std::string message;
-    if (!form.Accept(&message)) {
-        RequirePort(ports.messages, "message port").ReportError(message);
+    if (!AcceptAnswer(form, RequirePort(ports.messages, "message port")))
         return ERoomParametersAnswer::Cancel;
-    }
     const bool unitChanged = m_doc.ApplyRoomParameters(form.Result());
     ProjectView(unitChanged);
     return ERoomParametersAnswer::Ok;

@@ -15,21 +15,21 @@ void CCabinetArrayModel::RequireCabinetTypes(const CTypePandRParamArray& cabinet
         CheckIndex(cabinets[i].type, types, "cabinet type");
 }
 
-void CCabinetArrayModel::SerializeModules(CArchive& ar) {
-    SerializeModuleTable(ar);
-    if (ar.IsStoring()) {
-        // One entry per element state, as loading reads them back.
-        if (m_cabinets.size() < m_states.size())
-            ar.Fail("the " + std::string(FamilyName()) + " cabinet list is shorter than its " +
-                    std::to_string(m_states.size()) + " elements");
-        for (std::size_t i = 0; i < m_states.size(); ++i) {
-            CTypePandRParam& cabinet = m_cabinets[i];
-            std::uint32_t type = static_cast<std::uint32_t>(cabinet.type);
-            ar.Dword(type);
-            ar.Double(cabinet.splay);
-        }
-        return;
+void CCabinetArrayModel::StoreModules(CArchiveOut& ar) const {
+    CLineArrayModel::StoreModules(ar);
+    // One entry per element state, as loading reads them back.
+    if (m_cabinets.size() < m_states.size())
+        ar.Fail("the " + std::string(FamilyName()) + " cabinet list is shorter than its " +
+                std::to_string(m_states.size()) + " elements");
+    for (std::size_t i = 0; i < m_states.size(); ++i) {
+        const CTypePandRParam& cabinet = m_cabinets[i];
+        ar.Dword(static_cast<std::uint32_t>(cabinet.type));
+        ar.Double(cabinet.splay);
     }
+}
+
+void CCabinetArrayModel::LoadModules(CArchiveIn& ar) {
+    CLineArrayModel::LoadModules(ar);
     ar.RequireItems(m_states.size(), sizeof(std::uint32_t) + sizeof(double), "cabinet entries");
     CTypePandRParamArray cabinets(m_states.size());
     for (CTypePandRParam& cabinet : cabinets) {

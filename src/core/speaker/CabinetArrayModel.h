@@ -8,7 +8,8 @@
 class CCabinetArrayModel : public CLineArrayModel {
 public:
     // Module table, then per element state its type index (DWORD) and splay (double).
-    void SerializeModules(CArchive& ar) override;
+    void StoreModules(CArchiveOut& ar) const override;
+    void LoadModules(CArchiveIn& ar) override;
     void ComputeAim() override;
     // One element per state on the balloon of its type, then the aim.
     void BuildElements() override;

@@ -7,48 +7,45 @@
 
 #include <algorithm>
 
-bool CLineArrayModel::LoadFromText(CLineReader& reader, CProgressDialog1* progress) {
-    if (!CSpeakerModel::LoadFromText(reader, progress))
-        return false;
+void CLineArrayModel::LoadFromText(CLineReader& reader, CProgressDialog1* progress) {
+    CSpeakerModel::LoadFromText(reader, progress);
     for (std::size_t b = 0; b < m_balloons.size(); ++b) {
         const CSPComplexArray& data = m_balloons[b].data;
         const bool empty = std::all_of(data.begin(), data.end(),
                                        [](const CSPComplex& v) { return v == CSPComplex{}; });
         if (empty)
-            return Fail("the speaker data ends before the directivity of module type " +
-                        std::to_string(b + 1) + " of " + std::to_string(m_balloons.size()));
+            Fail("the speaker data ends before the directivity of module type " +
+                 std::to_string(b + 1) + " of " + std::to_string(m_balloons.size()));
     }
-    return true;
 }
 
-bool CLineArrayModel::ParseCounts(CLineReader& reader) {
+void CLineArrayModel::ParseCounts(CLineReader& reader) {
     int read[3] = {0, 0, 0};
     std::string line;
     for (int& value : read) {
         if (!reader.ReadLine(line))
-            return Fail(std::string("the ") + FamilyName() +
-                        " speaker data ends inside its three module count lines");
+            Fail(std::string("the ") + FamilyName() +
+                 " speaker data ends inside its three module count lines");
         value = ParseLeadingInt(line);
     }
     const CModuleCounts counts = CountsFromText({read[0], read[1], read[2]});
     const std::string problem = CheckCounts(counts);
     if (!problem.empty())
-        return Fail(problem);
+        Fail(problem);
     AdoptCounts(counts);
-    return true;
 }
 
-bool CLineArrayModel::ParseModules(CLineReader& reader) {
+void CLineArrayModel::ParseModules(CLineReader& reader) {
     std::string line, why;
     const auto ended = [&] {
-        return Fail(reader.Failed()
-                        ? reader.Error()
-                        : "the speaker data ends after line " +
-                              std::to_string(reader.LineNumber()) + ", inside its module table");
+        Fail(reader.Failed()
+                 ? reader.Error()
+                 : "the speaker data ends after line " + std::to_string(reader.LineNumber()) +
+                       ", inside its module table");
     };
     for (CAxisElement& entry : m_modules) {
         if (!reader.ReadLine(line))
-            return ended();
+            ended();
         entry.name = line;
         const std::pair<double*, const char*> fields[] = {{&entry.vector.pitch, "module pitch"},
                                                           {&entry.vector.offset, "module offset"},
@@ -56,24 +53,22 @@ bool CLineArrayModel::ParseModules(CLineReader& reader) {
                                                           {&entry.weight, "module weight"}};
         for (const auto& [value, field] : fields) {
             if (!reader.ReadLine(line))
-                return ended();
+                ended();
             if (!ParseFiniteNumber(line.c_str(), field, reader.LineNumber(), *value, why))
-                return Fail(why);
+                Fail(why);
         }
     }
-    return true;
 }
 
-void CLineArrayModel::SerializeCounts(CArchive& ar) {
-    if (ar.IsStoring()) {
-        for (int count : {m_settings.centre, m_settings.upper, m_settings.lower}) {
-            if (count < 0 || count > 0xFFFF)
-                ar.Fail("module count " + std::to_string(count) + " does not fit a WORD");
-            std::uint16_t w = static_cast<std::uint16_t>(count);
-            ar.Word(w);
-        }
-        return;
+void CLineArrayModel::StoreCounts(CArchiveOut& ar) const {
+    for (int count : {m_settings.centre, m_settings.upper, m_settings.lower}) {
+        if (count < 0 || count > 0xFFFF)
+            ar.Fail("module count " + std::to_string(count) + " does not fit a WORD");
+        ar.Word(static_cast<std::uint16_t>(count));
     }
+}
+
+void CLineArrayModel::LoadCounts(CArchiveIn& ar) {
     std::uint16_t w[3] = {0, 0, 0};
     for (std::uint16_t& value : w)
         ar.Word(value);
@@ -124,15 +119,26 @@ void CLineArrayModel::SetEqualWeights() {
         state.module.weight = weight;
 }
 
-void CLineArrayModel::SerializeModuleTable(CArchive& ar) {
-    if (ar.IsLoading())
-        ar.RequireItems(m_modules.size(), 1 + 3 * sizeof(double), "module entries");
-    for (CAxisElement& entry : m_modules) {
+namespace {
+template <class Archive>
+void SerializeModuleTable(Archive& ar, ArchiveSubject<Archive, CAxisElementArray>& modules) {
+    if constexpr (!Archive::kStoring)
+        ar.RequireItems(modules.size(), 1 + 3 * sizeof(double), "module entries");
+    for (auto& entry : modules) {
         ar.String(entry.name);
         ar.Double(entry.vector.offset);
         ar.Double(entry.vector.pitch);
         ar.Double(entry.vector.splay);
     }
+}
+} // namespace
+
+void CLineArrayModel::StoreModules(CArchiveOut& ar) const {
+    SerializeModuleTable(ar, m_modules);
+}
+
+void CLineArrayModel::LoadModules(CArchiveIn& ar) {
+    SerializeModuleTable(ar, m_modules);
 }
 
 void CLineArrayModel::BuildOnFirstBalloon(int count) {

@@ -13,14 +13,18 @@ class CLineArrayModel : public CSpeakerModel {
 public:
     // The base import, refused when a module type's balloon got no directivity data at all: an
     // array whose file lacks a balloon would otherwise radiate silence from some elements.
-    bool LoadFromText(CLineReader& reader, CProgressDialog1* progress) override;
-    // Reads the three count lines; counts the family cannot hold fail with a reason.
-    bool ParseCounts(CLineReader& reader) override;
+    void LoadFromText(CLineReader& reader, CProgressDialog1* progress) override;
+    // Reads the three count lines; counts the family cannot hold are refused with the reason.
+    void ParseCounts(CLineReader& reader) override;
     // Reads every module-table entry: name, pitch, offset, splay, weight. Missing lines leave
     // values unchanged.
-    bool ParseModules(CLineReader& reader) override;
+    void ParseModules(CLineReader& reader) override;
     // Three WORD counts; on loading, counts the family cannot hold raise CArchiveException.
-    void SerializeCounts(CArchive& ar) override;
+    void StoreCounts(CArchiveOut& ar) const override;
+    void LoadCounts(CArchiveIn& ar) override;
+    // The module table: per entry its name and the vector (offset, pitch, splay).
+    void StoreModules(CArchiveOut& ar) const override;
+    void LoadModules(CArchiveIn& ar) override;
     bool CanAutoInstall() const override { return false; }
     bool CanArrangeModules() const override { return true; }
     bool IsKindZero() const override { return false; }
@@ -54,8 +58,6 @@ protected:
     static std::string BoxSuffix(int total, int perBox);
     // Every element takes the share 1/total of the installation's power.
     void SetEqualWeights();
-    // Stores or loads the module table: per entry its name and the vector (offset, pitch, splay).
-    void SerializeModuleTable(CArchive& ar);
     // Builds `count` elements on balloon 0 after checking that they can be built.
     void BuildOnFirstBalloon(int count);
 };

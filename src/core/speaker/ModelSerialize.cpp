@@ -6,137 +6,161 @@
 #include <string>
 
 namespace {
-void SerializeComplexValues(CArchive& ar, CBalloonElement& balloon) {
-    if (ar.IsLoading())
+template <class Archive>
+void SerializeComplexValues(Archive& ar, ArchiveSubject<Archive, CBalloonElement>& balloon) {
+    if constexpr (!Archive::kStoring)
         ar.RequireItems(balloon.data.size(), 2 * sizeof(double), "balloon values");
-    for (CSPComplex& v : balloon.data) {
+    for (auto& v : balloon.data) {
         ar.Double(v.re);
         ar.Double(v.im);
     }
 }
 } // namespace
 
-void CSpeakerModel::Serialize(CArchive& ar, std::uint32_t version) {
-    const bool loading = ar.IsLoading();
-    SerializeCounts(ar);
-    for (std::uint16_t& word : m_settings.arrangementWords)
+void CSpeakerModel::Store(CArchiveOut& ar, std::uint32_t version) const {
+    Transfer(ar, *this, version);
+}
+
+void CSpeakerModel::Load(CArchiveIn& ar, std::uint32_t version) {
+    Transfer(ar, *this, version);
+}
+
+template <class Archive, class Model>
+void CSpeakerModel::Transfer(Archive& ar, Model& model, std::uint32_t version) {
+    constexpr bool loading = !Archive::kStoring;
+    if constexpr (loading)
+        model.LoadCounts(ar);
+    else
+        model.StoreCounts(ar);
+    for (auto& word : model.m_settings.arrangementWords)
         ar.Word(word);
 
-    if (loading) {
-        const int total = ElementTotal();
+    if constexpr (loading) {
+        const int total = model.ElementTotal();
         if (total < 1 || total > kMaxModelElements)
             ar.Fail("element total " + std::to_string(total) + " is outside 1.." +
                     std::to_string(kMaxModelElements));
         ar.RequireItems(static_cast<std::size_t>(total), 7 * sizeof(double), "elements");
-        ResetWeights();
+        model.ResetWeights();
     }
-    for (CSPVariableParam& state : m_states)
+    for (auto& state : model.m_states)
         SerializeOrientation(ar, state.orientation);
-    ar.String(m_header.name);
+    ar.String(model.m_header.name);
     if (version != kVersion100 && version != kVersion130) {
-        std::string suffix = loading ? std::string() : NameSuffix();
-        ar.String(suffix); // for readers of the file only; the suffix follows from the counts
+        // For readers of the file only; the suffix follows from the counts.
+        std::string suffix;
+        if constexpr (!loading)
+            suffix = model.NameSuffix();
+        ar.String(suffix);
     }
-    for (CSPVariableParam& state : m_states) {
+    for (auto& state : model.m_states) {
         ar.Double(state.module.weight);
         SerializeVec3(ar, state.position);
     }
-    SerializeModules(ar);
-    if (loading)
-        ApplyModules(0);
+    if constexpr (loading) {
+        model.LoadModules(ar);
+        model.ApplyModules(0);
+    } else {
+        model.StoreModules(ar);
+    }
 
-    ar.Double(m_header.referenceDistance);
-    ar.Word(m_header.thetaCount);
-    ar.Word(m_header.phiCount);
-    ar.Word(m_header.frequencyCount);
-    ar.Double(m_header.pointsPerOctave);
-    ar.Double(m_header.lowestFrequency);
-    ar.Double(m_header.highestFrequency);
-    if (!loading && m_settings.taps.size() > 0xFFFF)
+    auto& header = model.m_header;
+    ar.Double(header.referenceDistance);
+    ar.Word(header.thetaCount);
+    ar.Word(header.phiCount);
+    ar.Word(header.frequencyCount);
+    ar.Double(header.pointsPerOctave);
+    ar.Double(header.lowestFrequency);
+    ar.Double(header.highestFrequency);
+    if (!loading && model.m_settings.taps.size() > 0xFFFF)
         ar.Fail("a model with more than 65535 taps cannot be stored");
-    std::uint16_t tapCount = static_cast<std::uint16_t>(m_settings.taps.size());
+    std::uint16_t tapCount = static_cast<std::uint16_t>(model.m_settings.taps.size());
     ar.Word(tapCount);
-    m_header.tapCount = tapCount;
 
-    ar.WordInt(m_settings.defaultTap);
+    ar.WordInt(model.m_settings.defaultTap);
     const bool hasAmpFactor = version != kVersion100 && version != kVersion130;
-    if (loading) {
+    if constexpr (loading) {
+        header.tapCount = tapCount;
         ar.RequireItems(tapCount, 2 + 2 * sizeof(double) + (hasAmpFactor ? sizeof(double) : 0),
                         "taps");
-        m_settings.taps.assign(tapCount, CTapElement{});
+        model.m_settings.taps.assign(tapCount, CTapElement{});
     }
-    for (CTapElement& tap : m_settings.taps) {
+    for (auto& tap : model.m_settings.taps) {
         ar.WordBool(tap.lowImpedance);
         ar.Double(tap.tapRating);
         ar.Double(tap.tapPower);
         if (hasAmpFactor)
             ar.Double(tap.ampFactor);
-        else if (loading)
+        else if constexpr (loading)
             tap.ampFactor = tap.lowImpedance ? 2.0 : 1.0;
     }
 
-    if (loading) {
-        ar.RequireItems(m_header.thetaCount, sizeof(double), "theta angles");
-        m_header.thetaGrid.assign(m_header.thetaCount, 0.0);
+    if constexpr (loading) {
+        ar.RequireItems(header.thetaCount, sizeof(double), "theta angles");
+        header.thetaGrid.assign(header.thetaCount, 0.0);
     }
-    for (double& theta : m_header.thetaGrid)
+    for (auto& theta : header.thetaGrid)
         ar.Double(theta);
 
+    auto& balloons = model.m_balloons;
     const std::size_t perBalloon =
-        static_cast<std::size_t>(m_header.phiCount) * m_header.thetaCount * m_header.frequencyCount;
-    if (loading) {
-        if (m_balloons.empty() || perBalloon > MaxModelBalloonValues() / m_balloons.size())
+        static_cast<std::size_t>(header.phiCount) * header.thetaCount * header.frequencyCount;
+    if constexpr (loading) {
+        if (balloons.empty() || perBalloon > MaxModelBalloonValues() / balloons.size())
             ar.Fail("the balloons would hold more than " + std::to_string(MaxModelBalloonValues()) +
                     " values");
         // At least one balloon's values must follow before any balloon is allocated.
-        ar.RequireItems(m_header.phiCount + perBalloon * 2, sizeof(double), "directivity values");
-        for (CBalloonElement& balloon : m_balloons)
-            balloon.SetDimensions(m_header.phiCount, m_header.thetaCount, m_header.frequencyCount);
+        ar.RequireItems(header.phiCount + perBalloon * 2, sizeof(double), "directivity values");
+        for (CBalloonElement& balloon : balloons)
+            balloon.SetDimensions(header.phiCount, header.thetaCount, header.frequencyCount);
     }
-    if (!m_balloons.empty()) {
-        std::vector<double>& phiGrid = m_balloons.front().phiGrid;
-        if (!loading && phiGrid.size() != m_header.phiCount)
+    if (!balloons.empty()) {
+        // One phi grid is stored; every balloon shares it.
+        auto& phiGrid = balloons.front().phiGrid;
+        if (!loading && phiGrid.size() != header.phiCount)
             ar.Fail("the phi grid does not match the phi count");
-        for (double& phi : phiGrid)
+        for (auto& phi : phiGrid)
             ar.Double(phi);
-        for (CBalloonElement& balloon : m_balloons)
-            balloon.phiGrid = phiGrid;
+        if constexpr (loading)
+            for (CBalloonElement& balloon : balloons)
+                balloon.phiGrid = phiGrid;
     }
     if (version == kVersion200)
-        for (CBalloonElement& balloon : m_balloons)
+        for (auto& balloon : balloons)
             SerializeComplexValues(ar, balloon);
 
-    if (loading) {
-        ar.RequireItems(m_header.frequencyCount, sizeof(double), "frequencies");
-        m_header.frequencyList.assign(m_header.frequencyCount, 0.0);
+    if constexpr (loading) {
+        ar.RequireItems(header.frequencyCount, sizeof(double), "frequencies");
+        header.frequencyList.assign(header.frequencyCount, 0.0);
     }
-    for (double& f : m_header.frequencyList)
+    for (auto& f : header.frequencyList)
         ar.Double(f);
 
-    if (loading) {
-        BuildElements();
+    if constexpr (loading) {
+        model.BuildElements();
         if (version != kVersion200) // the old layout stored each element's balloon values
-            for (const CSpeakerElement& element : m_elements)
-                for (CBalloonElement& balloon : m_balloons)
+            for (const CSpeakerElement& element : model.m_elements)
+                for (CBalloonElement& balloon : balloons)
                     if (&balloon == &element.Balloon())
                         SerializeComplexValues(ar, balloon);
     }
 }
 
-void CSpeakerModelContainer::Serialize(CArchive& ar, int lengthUnit, std::uint32_t version) {
+void CSpeakerModelContainer::Store(CArchiveOut& ar, std::uint32_t version) const {
+    if (version != kVersion200 && !m_models.empty())
+        ar.Fail("only the current layout is written");
     ar.WordInt(m_currentIndex);
-    std::size_t count = m_models.size();
-    ar.CountWord(count, 2, "speaker models");
-    if (ar.IsStoring()) {
-        for (auto& model : m_models) {
-            if (version != kVersion200)
-                ar.Fail("only the current layout is written");
-            std::uint16_t kind = static_cast<std::uint16_t>(model->Kind());
-            ar.Word(kind);
-            model->Serialize(ar, version);
-        }
-        return;
+    ar.CountWord(m_models.size(), 2, "speaker models");
+    for (const auto& model : m_models) {
+        ar.Word(static_cast<std::uint16_t>(model->Kind()));
+        model->Store(ar, version);
     }
+}
+
+void CSpeakerModelContainer::Load(CArchiveIn& ar, int lengthUnit, std::uint32_t version) {
+    ar.WordInt(m_currentIndex);
+    std::size_t count = 0;
+    ar.CountWord(count, 2, "speaker models");
     m_models.clear();
     for (std::size_t i = 0; i < count; ++i) {
         ar.SetContext("speaker model " + std::to_string(i));
@@ -156,20 +180,17 @@ void CSpeakerModelContainer::Serialize(CArchive& ar, int lengthUnit, std::uint32
 }
 
 std::unique_ptr<CSpeakerModel> CSpeakerModelContainer::CloneModel(const CSpeakerModel& model) {
-    // Storing only reads the model.
-    CSpeakerModel& source = const_cast<CSpeakerModel&>(model);
-    CArchive out = CArchive::ForStoring();
-    std::uint16_t kind = static_cast<std::uint16_t>(source.Kind());
-    out.Word(kind);
-    source.Serialize(out, kVersion200);
-    CArchive in = CArchive::ForLoading(out.TakeBuffer());
+    CArchiveOut out;
+    out.Word(static_cast<std::uint16_t>(model.Kind()));
+    model.Store(out, kVersion200);
+    CArchiveIn in(out.TakeBuffer());
     std::unique_ptr<CSpeakerModel> copy = LoadModelRecord(in, kVersion200);
     if (copy)
         copy->SetLengthUnit(model.Settings().lengthUnit);
     return copy;
 }
 
-std::unique_ptr<CSpeakerModel> CSpeakerModelContainer::LoadModelRecord(CArchive& ar,
+std::unique_ptr<CSpeakerModel> CSpeakerModelContainer::LoadModelRecord(CArchiveIn& ar,
                                                                        std::uint32_t version) {
     std::uint16_t kind = 0;
     ar.Word(kind);
@@ -177,7 +198,7 @@ std::unique_ptr<CSpeakerModel> CSpeakerModelContainer::LoadModelRecord(CArchive&
     if (!model)
         return nullptr;
     try {
-        model->Serialize(ar, version);
+        model->Load(ar, version);
     } catch (const CInvalidArgument& e) {
         ar.Fail(std::string("invalid speaker model: ") + e.what());
     }

@@ -15,10 +15,6 @@ std::string CQL9Model::CheckCounts(const CModuleCounts& c) const {
     return {};
 }
 
-void CQL9Model::SerializeModules(CArchive& ar) {
-    SerializeModuleTable(ar);
-}
-
 void CQL9Model::ComputeAim() {
     const CModuleCounts c = Counts();
     if (c.centre > 1)

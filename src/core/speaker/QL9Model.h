@@ -11,7 +11,6 @@ public:
 
     CQL9Model() { m_header.kind = kKindQL9; }
 
-    void SerializeModules(CArchive& ar) override;
     void ComputeAim() override;
     void BuildElements() override;
     double ArrangeModules(int lengthUnit, CModuleArrangementPort* port) override;

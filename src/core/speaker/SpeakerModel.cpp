@@ -19,9 +19,8 @@ void SetMaxModelBalloonValues(std::size_t limit) {
     g_maxBalloonValues.store(limit, std::memory_order_relaxed);
 }
 
-bool CSpeakerModel::Fail(std::string reason) {
-    m_failure = std::move(reason);
-    return false;
+void CSpeakerModel::Fail(const std::string& reason) {
+    throw CSpeakerTextError(reason);
 }
 
 const CBalloonElement& CSpeakerModel::Balloon(int index) const {
@@ -70,49 +69,41 @@ void CSpeakerModel::ResetWeights() {
         state.module.weight = 1.0 / total;
 }
 
-bool CSpeakerModel::ReadHeaderLines(CLineReader& reader) {
+void CSpeakerModel::ReadHeaderLines(CLineReader& reader) {
     std::string line;
     auto next = [&](const char* what) {
-        if (reader.ReadLine(line))
-            return true;
-        return Fail(std::string("the speaker data ends before its ") + what + " line");
+        if (!reader.ReadLine(line))
+            Fail(std::string("the speaker data ends before its ") + what + " line");
     };
-    if (!next("model name"))
-        return false;
+    next("model name");
     m_header.name = line;
-    if (!next("tap count"))
-        return false;
+    next("tap count");
     const int tapCount = ParseLeadingInt(line);
     const long long tapLine = reader.LineNumber();
-    if (!next("phi count"))
-        return false;
+    next("phi count");
     const int phiBlocks = ParseLeadingInt(line);
-    if (!next("theta count"))
-        return false;
+    next("theta count");
     const int thetaCount = ParseLeadingInt(line);
-    if (!next("points per octave"))
-        return false;
+    next("points per octave");
     const int pointsPerOctave = ParseLeadingInt(line);
-    if (!next("lowest frequency"))
-        return false;
+    next("lowest frequency");
     const double lowest = ParseLeadingDouble(line);
-    if (!next("highest frequency"))
-        return false;
+    next("highest frequency");
     const double highest = ParseLeadingDouble(line);
 
     // A model without taps cannot be installed; refuse it here rather than at installing.
     if (tapCount < 1 || tapCount > 0xFFFF)
-        return Fail("line " + std::to_string(tapLine) + ": tap count " + std::to_string(tapCount) +
-                    " is outside 1..65535 (a speaker needs at least one tap)");
+        Fail("line " + std::to_string(tapLine) + ": tap count " + std::to_string(tapCount) +
+             " is outside 1..65535 (a speaker needs at least one tap)");
     if (!std::isfinite(lowest) || !std::isfinite(highest))
-        return Fail("the frequency range " + std::to_string(lowest) + " to " +
-                    std::to_string(highest) + " Hz is not given in finite numbers");
+        Fail("the frequency range " + std::to_string(lowest) + " to " + std::to_string(highest) +
+             " Hz is not given in finite numbers");
     if (phiBlocks < 1 || phiBlocks > 0xFFFE)
-        return Fail("phi count " + std::to_string(phiBlocks) + " is outside 1..65534");
+        Fail("phi count " + std::to_string(phiBlocks) + " is outside 1..65534");
     if (thetaCount < 1 || thetaCount > 0xFFFF)
-        return Fail("theta count " + std::to_string(thetaCount) + " is outside 1..65535");
+        Fail("theta count " + std::to_string(thetaCount) + " is outside 1..65535");
     if (pointsPerOctave < 1)
-        return Fail("points per octave " + std::to_string(pointsPerOctave) + " is not positive");
+        Fail("points per octave " + std::to_string(pointsPerOctave) + " is not positive");
 
     m_header.tapCount = static_cast<std::uint16_t>(tapCount);
     m_header.phiCount = static_cast<std::uint16_t>(phiBlocks + 1);
@@ -122,20 +113,19 @@ bool CSpeakerModel::ReadHeaderLines(CLineReader& reader) {
     m_header.highestFrequency = highest;
     m_header.referenceDistance = 1.0;
     if (!m_header.GenerateFrequencyList())
-        return Fail("the frequency range " + std::to_string(lowest) + " to " +
-                    std::to_string(highest) + " Hz holds more than 65535 frequencies");
+        Fail("the frequency range " + std::to_string(lowest) + " to " + std::to_string(highest) +
+             " Hz holds more than 65535 frequencies");
     if (m_header.frequencyCount == 0)
-        return Fail("no model frequency lies between " + std::to_string(lowest) + " and " +
-                    std::to_string(highest) + " Hz");
-    return true;
+        Fail("no model frequency lies between " + std::to_string(lowest) + " and " +
+             std::to_string(highest) + " Hz");
 }
 
-bool CSpeakerModel::ReadTapLines(CLineReader& reader) {
+void CSpeakerModel::ReadTapLines(CLineReader& reader) {
     m_settings.taps.assign(m_header.tapCount, CTapElement{});
     std::string line;
     for (auto& tap : m_settings.taps) {
         if (!reader.ReadLine(line))
-            return Fail("the speaker data ends inside its tap lines");
+            Fail("the speaker data ends inside its tap lines");
         CCommaTokenizer tokens(line);
         int index = 0;
         std::string why;
@@ -153,28 +143,27 @@ bool CSpeakerModel::ReadTapLines(CLineReader& reader) {
                 break;
             case 1:
                 if (!ParseFiniteNumber(token, "tap rating", at, tap.tapRating, why))
-                    return Fail(why);
+                    Fail(why);
                 break;
             case 2:
                 if (!ParseFiniteNumber(token, "tap power", at, tap.tapPower, why))
-                    return Fail(why);
+                    Fail(why);
                 break;
             case 3:
                 if (!ParseFiniteNumber(token, "amplifier factor", at, tap.ampFactor, why))
-                    return Fail(why);
+                    Fail(why);
                 break;
             default:
                 break;
             }
         }
     }
-    return true;
 }
 
-bool CSpeakerModel::ReadThetaLine(CLineReader& reader) {
+void CSpeakerModel::ReadThetaLine(CLineReader& reader) {
     std::string line;
     if (!reader.ReadLine(line))
-        return Fail("the speaker data ends before its theta line");
+        Fail("the speaker data ends before its theta line");
     m_header.thetaGrid.assign(m_header.thetaCount, 0.0);
     CCommaTokenizer tokens(line);
     std::size_t index = 0;
@@ -186,35 +175,32 @@ bool CSpeakerModel::ReadThetaLine(CLineReader& reader) {
         std::string why;
         if (!ParseFiniteNumber(token, "theta angle", reader.LineNumber(),
                                m_header.thetaGrid[index++], why))
-            return Fail(why);
+            Fail(why);
     }
-    return true;
 }
 
-bool CSpeakerModel::LoadFromText(CLineReader& reader, CProgressDialog1* progress) {
-    m_failure.clear();
-    if (!ParseCounts(reader))
-        return m_failure.empty() ? Fail("the module count lines are missing or invalid") : false;
-    if (!ReadHeaderLines(reader) || !ReadTapLines(reader) || !ReadThetaLine(reader))
-        return false;
+void CSpeakerModel::LoadFromText(CLineReader& reader, CProgressDialog1* progress) {
+    ParseCounts(reader);
+    ReadHeaderLines(reader);
+    ReadTapLines(reader);
+    ReadThetaLine(reader);
 
     const int total = ElementTotal();
     if (total < 1 || total > kMaxModelElements)
-        return Fail("element total " + std::to_string(total) + " is outside 1.." +
-                    std::to_string(kMaxModelElements));
+        Fail("element total " + std::to_string(total) + " is outside 1.." +
+             std::to_string(kMaxModelElements));
     m_elements.clear();
     m_states.resize(static_cast<std::size_t>(total));
-    if (!ParseModules(reader))
-        return m_failure.empty() ? Fail("the module lines are invalid") : false;
+    ParseModules(reader);
     ApplyModules(1);
     ComputeAim();
 
     const std::size_t perBalloon =
         static_cast<std::size_t>(m_header.phiCount) * m_header.thetaCount * m_header.frequencyCount;
     if (m_balloons.empty() || perBalloon > MaxModelBalloonValues() / m_balloons.size())
-        return Fail("the balloons would hold " + std::to_string(perBalloon) + " x " +
-                    std::to_string(m_balloons.size()) + " values, more than the limit of " +
-                    std::to_string(MaxModelBalloonValues()));
+        Fail("the balloons would hold " + std::to_string(perBalloon) + " x " +
+             std::to_string(m_balloons.size()) + " values, more than the limit of " +
+             std::to_string(MaxModelBalloonValues()));
     if (progress)
         progress->SetRange(0, static_cast<long long>(m_header.phiCount - 1) *
                                   m_header.frequencyCount *
@@ -229,11 +215,10 @@ bool CSpeakerModel::LoadFromText(CLineReader& reader, CProgressDialog1* progress
                                           ? "module type " + std::to_string(b + 1) + " of " +
                                                 std::to_string(m_balloons.size())
                                           : std::string("the speaker");
-            return Fail("the directivity of " + which + " is incomplete: " + why);
+            Fail("the directivity of " + which + " is incomplete: " + why);
         }
     }
     if (reader.Failed())
-        return Fail("the speaker data is damaged: " + reader.Error());
+        Fail("the speaker data is damaged: " + reader.Error());
     BuildElements();
-    return true;
 }

@@ -10,12 +10,22 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
-class CArchive;
+class CArchiveIn;
+class CArchiveOut;
 class CLineReader;
 class CProgressDialog1;
 class CModuleArrangementPort;
+
+// Speaker data text that cannot be read: a missing line, a value out of range or data the model
+// cannot hold. The message says what and, where it helps, on which line; readers throw it and
+// the entry that started the reading turns it into its answer.
+class CSpeakerTextError : public std::runtime_error {
+public:
+    explicit CSpeakerTextError(const std::string& what) : std::runtime_error(what) {}
+};
 
 // Model type codes as stored in speaker data and projects.
 enum EModelKind : int {
@@ -47,13 +57,17 @@ public:
     CSpeakerModel& operator=(const CSpeakerModel&) = delete;
     virtual ~CSpeakerModel() = default;
 
-    virtual void SerializeCounts(CArchive& ar) = 0;
-    virtual void SerializeModules(CArchive& ar) = 0;
-    // Reads the speaker data text after its model type line. False with FailureReason() set when
-    // a required line is missing or the data cannot be held.
-    virtual bool LoadFromText(CLineReader& reader, CProgressDialog1* progress);
-    virtual bool ParseCounts(CLineReader& reader) = 0;
-    virtual bool ParseModules(CLineReader& reader) = 0;
+    // The family's parts of the project record: its counts first, its modules after the
+    // element states. Storing only reads the model.
+    virtual void StoreCounts(CArchiveOut& ar) const = 0;
+    virtual void LoadCounts(CArchiveIn& ar) = 0;
+    virtual void StoreModules(CArchiveOut& ar) const = 0;
+    virtual void LoadModules(CArchiveIn& ar) = 0;
+    // Reads the speaker data text after its model type line. Throws CSpeakerTextError when a
+    // required line is missing or the data cannot be held.
+    virtual void LoadFromText(CLineReader& reader, CProgressDialog1* progress);
+    virtual void ParseCounts(CLineReader& reader) = 0;
+    virtual void ParseModules(CLineReader& reader) = 0;
     virtual void ComputeAim() = 0;
     virtual void BuildElements() = 0;
     virtual bool CanAutoInstall() const = 0;
@@ -72,8 +86,9 @@ public:
     virtual std::string NameSuffix() const { return {}; }
     // Sizes the element states to the element total, each with the weight 1/total.
     virtual void ResetWeights();
-    // Stores or loads the model's record of the project file (after its type code).
-    void Serialize(CArchive& ar, std::uint32_t version);
+    // The model's record of the project file (after its type code).
+    void Store(CArchiveOut& ar, std::uint32_t version) const;
+    void Load(CArchiveIn& ar, std::uint32_t version);
 
     // The complex pressure of all elements at a receiver, added to the accumulator. Returns 0,
     // or 1 when the frequency is 0 or not one of the model's frequencies. Defined with the point
@@ -108,10 +123,8 @@ public:
     const CSPVariableParam& State(int index) const;
     const CSpeakerElement& Element(int index) const;
 
-    const std::string& FailureReason() const { return m_failure; }
-
 protected:
-    bool Fail(std::string reason);
+    [[noreturn]] static void Fail(const std::string& reason);
     // Links element i to state i and the given balloon.
     void AddElement(int stateIndex, int balloonIndex);
     void SetCounts(int centre, int upper, int lower) {
@@ -128,11 +141,13 @@ protected:
     CSpeakerElementArray m_elements;
 
 private:
-    bool ReadHeaderLines(CLineReader& reader);
-    bool ReadTapLines(CLineReader& reader);
-    bool ReadThetaLine(CLineReader& reader);
+    // Both directions of the record in one field order; Model is const when storing.
+    template <class Archive, class Model>
+    static void Transfer(Archive& ar, Model& model, std::uint32_t version);
 
-    std::string m_failure;
+    void ReadHeaderLines(CLineReader& reader);
+    void ReadTapLines(CLineReader& reader);
+    void ReadThetaLine(CLineReader& reader);
 };
 
 inline const CSpeakerDataHeader& CSpeakerElement::Header() const {

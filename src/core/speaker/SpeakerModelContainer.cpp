@@ -63,10 +63,11 @@ std::unique_ptr<CSpeakerModel> CSpeakerModelContainer::ReadModel(CLineReader& re
         return fail("model type " + std::to_string(kind) + " is unknown");
     model->SetLengthUnit(lengthUnit);
     try {
+        model->LoadFromText(reader, progress);
+    } catch (const CSpeakerTextError& e) {
         // A line over the length cap ends reading early; that, not the missing rest, is the cause.
-        if (!model->LoadFromText(reader, progress))
-            return fail(reader.Failed() ? "the speaker data is damaged: " + reader.Error()
-                                        : model->FailureReason());
+        return fail(reader.Failed() ? "the speaker data is damaged: " + reader.Error()
+                                    : std::string(e.what()));
     } catch (const CInvalidArgument& e) {
         return fail(std::string("invalid speaker data: ") + e.what());
     } catch (const std::bad_alloc&) {

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-class CArchive;
+class CArchiveIn;
+class CArchiveOut;
 class CLineReader;
 class CProgressDialog1;
 
@@ -48,9 +49,10 @@ public:
     void SetCurrentIndex(int index) { m_currentIndex = index; }
     // Stores or loads currentIndex, the count and every model with its type code. A model record
     // of an unknown type ends the load with an archive error.
-    void Serialize(CArchive& ar, int lengthUnit, std::uint32_t version);
+    void Store(CArchiveOut& ar, std::uint32_t version) const;
+    void Load(CArchiveIn& ar, int lengthUnit, std::uint32_t version);
     // Reads one model record; nullptr (and nothing read after the type code) for an unknown type.
-    static std::unique_ptr<CSpeakerModel> LoadModelRecord(CArchive& ar, std::uint32_t version);
+    static std::unique_ptr<CSpeakerModel> LoadModelRecord(CArchiveIn& ar, std::uint32_t version);
 
     // Tells every model the project's length unit.
     void SetLengthUnit(int unit);

@@ -8,25 +8,20 @@ void CStdSPModel::SetSingleElement() {
     m_balloons.resize(1);
 }
 
-void CStdSPModel::SerializeCounts(CArchive& ar) {
-    if (ar.IsLoading())
-        SetSingleElement();
-}
-
-void CStdSPModel::SerializeModules(CArchive& ar) {
-    if (ar.IsLoading())
-        for (auto& state : m_states)
-            state.module.name = m_header.name;
-}
-
-bool CStdSPModel::ParseCounts(CLineReader&) {
+void CStdSPModel::LoadCounts(CArchiveIn&) {
     SetSingleElement();
-    return true;
 }
 
-bool CStdSPModel::ParseModules(CLineReader&) {
-    return true;
+void CStdSPModel::LoadModules(CArchiveIn&) {
+    for (auto& state : m_states)
+        state.module.name = m_header.name;
 }
+
+void CStdSPModel::ParseCounts(CLineReader&) {
+    SetSingleElement();
+}
+
+void CStdSPModel::ParseModules(CLineReader&) {}
 
 void CStdSPModel::ComputeAim() {
     for (auto& state : m_states)

@@ -11,10 +11,13 @@ public:
     // than speaker data text.
     void MakeSingleElement() { SetSingleElement(); }
 
-    void SerializeCounts(CArchive& ar) override;
-    void SerializeModules(CArchive& ar) override;
-    bool ParseCounts(CLineReader& reader) override;
-    bool ParseModules(CLineReader& reader) override;
+    // Nothing of the counts or modules is stored: both follow from the single element.
+    void StoreCounts(CArchiveOut&) const override {}
+    void LoadCounts(CArchiveIn& ar) override;
+    void StoreModules(CArchiveOut&) const override {}
+    void LoadModules(CArchiveIn& ar) override;
+    void ParseCounts(CLineReader& reader) override;
+    void ParseModules(CLineReader& reader) override;
     void ComputeAim() override;
     void BuildElements() override;
     bool CanAutoInstall() const override { return m_header.kind == kKindCeiling; }

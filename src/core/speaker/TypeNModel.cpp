@@ -11,10 +11,6 @@ std::string CTypeNModel::CheckCounts(const CModuleCounts& c) const {
     return {};
 }
 
-void CTypeNModel::SerializeModules(CArchive& ar) {
-    SerializeModuleTable(ar);
-}
-
 void CTypeNModel::ComputeAim() {
     if (m_settings.centre != 0 || m_settings.upper != 0)
         return;

@@ -12,7 +12,6 @@ public:
 
     CTypeNModel() { m_header.kind = kKindTypeN; }
 
-    void SerializeModules(CArchive& ar) override;
     void ComputeAim() override;
     void BuildElements() override;
 

@@ -9,10 +9,6 @@ std::string CTypeWModel::CheckCounts(const CModuleCounts& c) const {
     return {};
 }
 
-void CTypeWModel::SerializeModules(CArchive& ar) {
-    SerializeModuleTable(ar);
-}
-
 void CTypeWModel::ComputeAim() {
     if (m_settings.centre != 0 || m_settings.upper != 0)
         return;

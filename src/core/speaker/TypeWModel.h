@@ -11,7 +11,6 @@ public:
 
     CTypeWModel() { m_header.kind = kKindTypeW; }
 
-    void SerializeModules(CArchive& ar) override;
     void ComputeAim() override;
     void BuildElements() override;
     double ArrangeModules(int lengthUnit, CModuleArrangementPort* port) override;

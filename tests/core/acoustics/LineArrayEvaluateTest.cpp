@@ -15,8 +15,8 @@ std::unique_ptr<CStdSPModel> SingleBox(const CSpeakerModel& array, const CBalloo
                                        int lengthUnit) {
     auto box = std::make_unique<CStdSPModel>(0);
     box->Header() = array.Header();
-    CArchive none = CArchive::ForLoading({});
-    box->SerializeCounts(none);
+    CArchiveIn none({});
+    box->LoadCounts(none);
     box->Balloons()[0] = balloon;
     box->SetLengthUnit(lengthUnit);
     box->ResetWeights();
@@ -89,11 +89,11 @@ TEST(LineArrayEvaluate, CabinetsRadiateWithTheBalloonOfTheirType) {
     auto model = ImportSpeakerText(GenerateVsa(Small(KVP10ArrayOptions())));
     ASSERT_TRUE(model);
     auto& p10 = dynamic_cast<CCabinetArrayModel&>(*model);
-    CArchive storing = CArchive::ForStoring();
+    CArchiveOut storing;
     for (std::uint16_t count : {std::uint16_t{0}, std::uint16_t{0}, std::uint16_t{3}})
         storing.Word(count);
-    CArchive loading = CArchive::ForLoading(storing.TakeBuffer());
-    p10.SerializeCounts(loading);
+    CArchiveIn loading(storing.TakeBuffer());
+    p10.LoadCounts(loading);
     p10.ResetWeights();
     p10.Cabinets() = {{0, 0.0}, {1, 8.0}, {0, 6.0}};
     p10.ApplyModules(1);

@@ -5,13 +5,13 @@
 #include <string>
 
 namespace {
-CArchive Reload(CArchive& stored) {
-    return CArchive::ForLoading(stored.TakeBuffer());
+CArchiveIn Reload(CArchiveOut& stored) {
+    return CArchiveIn(stored.TakeBuffer());
 }
 } // namespace
 
 TEST(Archive, PrimitivesRoundTripLittleEndian) {
-    CArchive out = CArchive::ForStoring();
+    CArchiveOut out;
     std::uint16_t w = 0x1234;
     std::uint32_t d = 0x02000000;
     double x = -1.25;
@@ -28,7 +28,7 @@ TEST(Archive, PrimitivesRoundTripLittleEndian) {
     EXPECT_EQ(bytes[1], 0x12);
     EXPECT_EQ(bytes[5], 0x02);
 
-    CArchive in = Reload(out);
+    CArchiveIn in = Reload(out);
     std::uint16_t w2 = 0;
     std::uint32_t d2 = 0;
     double x2 = 0;
@@ -55,10 +55,10 @@ TEST(Archive, StringsUseTheShortestLengthForm) {
     for (const Case c : {Case{0, 1}, Case{254, 1}, Case{255, 3}, Case{300, 3}, Case{0xFFFD, 3},
                          Case{0xFFFE, 7}, Case{70000, 7}}) {
         std::string text(c.length, 'a');
-        CArchive out = CArchive::ForStoring();
+        CArchiveOut out;
         out.String(text);
         EXPECT_EQ(out.Buffer().size(), c.prefix + c.length) << c.length;
-        CArchive in = Reload(out);
+        CArchiveIn in = Reload(out);
         std::string back;
         in.String(back);
         EXPECT_EQ(back, text);
@@ -66,7 +66,7 @@ TEST(Archive, StringsUseTheShortestLengthForm) {
 }
 
 TEST(Archive, TruncatedDataAndAbsurdCountsFailWithTheOffset) {
-    CArchive in = CArchive::ForLoading({0x01, 0x02, 0x03});
+    CArchiveIn in({0x01, 0x02, 0x03});
     std::uint16_t w = 0;
     in.Word(w);
     double x = 0;
@@ -77,17 +77,17 @@ TEST(Archive, TruncatedDataAndAbsurdCountsFailWithTheOffset) {
         EXPECT_NE(std::string(e.what()).find("byte offset 2"), std::string::npos) << e.what();
     }
 
-    CArchive counts = CArchive::ForLoading({0xFF, 0xFF, 0, 0, 0, 0});
+    CArchiveIn counts({0xFF, 0xFF, 0, 0, 0, 0});
     std::size_t n = 0;
     EXPECT_THROW(counts.CountWord(n, 8, "installations"), CArchiveException);
 
-    CArchive longString = CArchive::ForLoading({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 'a'});
+    CArchiveIn longString({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 'a'});
     std::string s;
     EXPECT_THROW(longString.String(s), CArchiveException);
 }
 
 TEST(Archive, StoringRefusesCountsAWordCannotHold) {
-    CArchive out = CArchive::ForStoring();
+    CArchiveOut out;
     std::size_t n = 65536;
     EXPECT_THROW(out.CountWord(n, 8, "installations"), CArchiveException);
     n = 65535;

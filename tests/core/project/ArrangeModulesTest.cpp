@@ -55,8 +55,8 @@ CModuleCounts CountsOf(const CSpeakerModel& m) {
 // element links, so "unchanged" means what a saved project would show.
 struct Snapshot {
     explicit Snapshot(CSpeakerModel& m) {
-        CArchive ar = CArchive::ForStoring();
-        m.Serialize(ar, kVersion200);
+        CArchiveOut ar;
+        m.Store(ar, kVersion200);
         bytes = ar.TakeBuffer();
         for (const CSpeakerElement& e : m.Elements()) {
             elements.push_back(&e.Balloon());
@@ -185,11 +185,11 @@ TEST(ArrangeModules, AReopenedDialogAndAReloadSeeTheArrangedSplays) {
     EXPECT_EQ(seen, (std::vector<int>{2, 1}));
 
     // A project stores the module table, not the state vectors; a reload gets them back.
-    CArchive storing = CArchive::ForStoring();
-    model->Serialize(storing, kVersion200);
+    CArchiveOut storing;
+    model->Store(storing, kVersion200);
     auto reloaded = CSpeakerModelContainer::CreateModel(model->Kind());
-    CArchive loading = CArchive::ForLoading(storing.TakeBuffer());
-    reloaded->Serialize(loading, kVersion200);
+    CArchiveIn loading(storing.TakeBuffer());
+    reloaded->Load(loading, kVersion200);
     reloaded->ComputeAim();
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(reloaded->State(i).module.vector, model->State(i).module.vector) << i;

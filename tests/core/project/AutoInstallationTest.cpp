@@ -339,3 +339,33 @@ TEST(AutoInstallationForm, EveryListEntryCarriesTheValueItStandsFor) {
     EXPECT_THROW(form.ShapeCombo().Choice(2), CInvalidArgument);
     EXPECT_EQ(CComboModel{}.SelectedValue(), std::nullopt);
 }
+
+// A front end without the lists chooses by value and lands where the colour map's lists would.
+TEST(AutoInstallationForm, ChoosingByValueSnapsAsTheColourMapDoes) {
+    Form form(Stored(), 24, 0, 2);
+    const int band = form.BandCombo().selection;
+    const int centre = form.FrequencyCombo().selection;
+    EXPECT_FALSE(form.ChooseBand(5));                     // no band width
+    EXPECT_FALSE(Form(Stored(), 3, 0, 2).ChooseBand(12)); // finer than the data
+    EXPECT_EQ(form.BandCombo().selection, band);
+    EXPECT_EQ(form.FrequencyCombo().selection, centre);
+
+    ASSERT_TRUE(form.ChooseBand(3));
+    EXPECT_EQ(form.BandCombo().selection, form.BandCombo().IndexOf(3));
+    for (double request : {1430.0, 20.0, 1000.0, 19000.0, 21500.0, 1e6}) {
+        form.ChooseFrequency(request);
+        const CSnappedCentre snapped = SnapToBandCentre(3, request);
+        const int expected = snapped.entry >= 0 ? snapped.entry : form.FrequencyCombo().Count() - 1;
+        EXPECT_EQ(form.FrequencyCombo().selection, expected) << request;
+    }
+    // 1430 Hz is nearer the label "1300[Hz]" than "1600[Hz]", but nearer 1585 Hz than 1259 Hz.
+    form.ChooseFrequency(1430);
+    const int chosen = form.FrequencyCombo().selection;
+    EXPECT_EQ(form.FrequencyCombo().items[static_cast<std::size_t>(chosen)], "1600[Hz]");
+    for (double nonsense : {0.0, -5.0, std::nan("")})
+        form.ChooseFrequency(nonsense);
+    EXPECT_EQ(form.FrequencyCombo().selection, chosen);
+    ASSERT_TRUE(form.Accept());
+    EXPECT_EQ(form.Result().band, 3);
+    EXPECT_EQ(form.Result().frequency, SnapToBandCentre(3, 1430).frequency);
+}

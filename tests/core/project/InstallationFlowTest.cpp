@@ -1,8 +1,11 @@
 #include "FakePorts.h"
 #include "project/CommandTable.h"
 #include "project/Strings.h"
+#include "project/forms/InstallationForm.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 TEST(InstallSpeaker, WithoutAdvancedModeACeilingSpeakerGetsItsDefaults) {
     CDocFixture f;
@@ -142,4 +145,59 @@ TEST(InstallationList, TheCurrentIndexStaysInsideTheList) {
     EXPECT_EQ(room.CurrentIndex(), 0);
     room.RemoveInstallation(0);
     EXPECT_EQ(room.TotalPower(), 5.0);
+}
+
+// Installing and editing both refuse a power above the tap the installation is on, as the
+// command-line tool does; the message names the row, the range and the tap.
+TEST(InstallationPower, APowerAboveTheTapIsRefusedByTheFormOfBothFlows) {
+    CDocFixture f;
+    f.AddModel(DirectionalSpeaker(1));
+    EditSettings(f.doc)->advancedMode = 2;
+    const CSpeakerModel& model = *f.doc.CurrentModel();
+    const int defaultTap = model.DefaultTap();
+    ASSERT_GE(model.Settings().taps.size(), 2u);
+    const int otherTap = defaultTap == 0 ? 1 : 0;
+    ASSERT_NE(model.Tap(otherTap).tapPower, model.Tap(defaultTap).tapPower);
+
+    double power = 0;
+    std::string message;
+    f.dialogs.installation = [&](CInstallationForm& form) {
+        form.Field(CInstallationForm::kPower).text = FormatFieldNumber(power);
+        message.clear();
+        form.Accept(&message); // what the desktop dialog shows before it closes
+        return true;
+    };
+    // Installing: the default tap's power is the most it takes.
+    power = model.Tap(defaultTap).tapPower * 1.5;
+    EXPECT_EQ(f.doc.InstallSpeaker(1, 1).reason, EFlowReason::EntryRefused);
+    EXPECT_EQ(message, TapPowerRefusal(TapPowerOf(model, defaultTap), power, "Power"));
+    EXPECT_NE(message.find("Power must lie between 0 and"), std::string::npos) << message;
+    // A port that closes the dialog with OK anyway is told why nothing was installed.
+    ASSERT_EQ(f.messages.errors.size(), 1u);
+    EXPECT_EQ(f.messages.errors.back(), message);
+    EXPECT_NE(message.find("tap " + std::to_string(defaultTap) + " of " + model.DisplayName()),
+              std::string::npos)
+        << message;
+    EXPECT_EQ(f.doc.room.Count(), 0);
+    power = model.Tap(defaultTap).tapPower;
+    ASSERT_TRUE(f.doc.InstallSpeaker(1, 1).IsDone()) << message;
+    EXPECT_TRUE(message.empty());
+
+    // Editing: the limit is the installation's own tap, not the model's default.
+    CInstallationElement onOther = *f.doc.room.At(0);
+    onOther.tapIndex = otherTap;
+    onOther.power = model.Tap(otherTap).tapPower;
+    f.doc.room.ReplaceInstallation(0, onOther);
+    const double lower = std::min(model.Tap(otherTap).tapPower, model.Tap(defaultTap).tapPower);
+    const double higher = std::max(model.Tap(otherTap).tapPower, model.Tap(defaultTap).tapPower);
+    power = (lower + higher) / 2;
+    const bool otherIsLower = model.Tap(otherTap).tapPower < model.Tap(defaultTap).tapPower;
+    const CFlowResult edited = f.doc.EditInstallation(*f.doc.room.Current());
+    EXPECT_EQ(edited.IsDone(), !otherIsLower) << message;
+    EXPECT_EQ(f.doc.room.At(0)->power, otherIsLower ? onOther.power : power);
+    power = model.Tap(otherTap).tapPower * 2;
+    EXPECT_EQ(f.doc.EditInstallation(*f.doc.room.Current()).reason, EFlowReason::EntryRefused);
+    EXPECT_EQ(message, TapPowerRefusal(TapPowerOf(model, otherTap), power, "Power"));
+    EXPECT_EQ(f.messages.errors.back(), message);
+    EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.At(0)->power);
 }

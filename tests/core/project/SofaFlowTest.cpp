@@ -102,7 +102,9 @@ TEST(SofaFlow, ABadFileOrOptionImportsNothingAndSaysWhy) {
     // A good file with an option that does not fit it.
     const std::string good = f.dir.Path("good.sofa");
     ExportSofa(f.doc.models.At(0), good);
-    f.doc.sofaImportOptions.measurement = 4;
+    CSofaImportOptions options = f.doc.SofaImportOptions();
+    options.measurement = 4;
+    f.doc.SetSofaImportOptions(options);
     f.doc.ImportSpeakerFile(good);
     ASSERT_EQ(f.messages.errors.size(), 2u);
     EXPECT_NE(f.messages.errors[1].find("measurement 4"), std::string::npos);

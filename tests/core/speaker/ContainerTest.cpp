@@ -76,27 +76,27 @@ TEST(StdSPModel, KindDecidesCeilingBehaviour) {
 TEST(StdSPModel, LoadingSetsOneElementAndNamesItsModuleAfterTheModel) {
     CStdSPModel model(0);
     model.Header().name = "Wall 8";
-    CArchive loading = CArchive::ForLoading({});
-    model.SerializeCounts(loading);
+    CArchiveIn loading({});
+    model.LoadCounts(loading);
     EXPECT_EQ(model.ElementTotal(), 1);
     EXPECT_EQ(model.Modules().size(), 1u);
     EXPECT_EQ(model.Balloons().size(), 1u);
     model.ResetWeights();
     EXPECT_EQ(model.State(0).module.weight, 1.0);
-    model.SerializeModules(loading);
+    model.LoadModules(loading);
     EXPECT_EQ(model.State(0).module.name, "Wall 8");
     EXPECT_EQ(loading.Offset(), 0u); // the standard model stores nothing of its own
 
-    CArchive storing = CArchive::ForStoring();
-    model.SerializeCounts(storing);
-    model.SerializeModules(storing);
+    CArchiveOut storing;
+    model.StoreCounts(storing);
+    model.StoreModules(storing);
     EXPECT_TRUE(storing.Buffer().empty());
 }
 
 TEST(SpeakerModel, ModulesApplyWholeOrVectorOnly) {
     CStdSPModel model(0);
-    CArchive loading = CArchive::ForLoading({});
-    model.SerializeCounts(loading);
+    CArchiveIn loading({});
+    model.LoadCounts(loading);
     model.ResetWeights();
     model.Modules()[0] = {"entry", {0.25, 0.5, 3.0}, 0.75};
     model.ApplyModules(0);

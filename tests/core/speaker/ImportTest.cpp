@@ -174,3 +174,50 @@ TEST(SpeakerImport, GeneratedSpeakersImportWithTheirGrids) {
         EXPECT_EQ(model->Header().thetaGrid.back(), 180.0);
     }
 }
+
+// Each refusal of the text reader is one typed error thrown from where the text went wrong; the
+// import entry reports its message unchanged.
+TEST(SpeakerImport, ARefusalIsOneTypedErrorWhoseTextTheEntryReports) {
+    const std::string tiny = TinyText();
+    std::string array = GenerateVsa(TypeNArrayOptions());
+    array.erase(0, array.rfind("Version ", 0) == 0 ? array.find('\n') + 1 : 0);
+    const std::vector<std::string> refused = {
+        tiny.substr(0, tiny.find("\n4\n") + 1),       // ends before the phi count
+        "0\nTiny\n0\n4\n3\n1\n1000\n2000\n",          // no tap
+        "0\nTiny\n1\n4\n3\n1\n1000\n2000\nh,100,x\n", // a tap power that is no number
+        TinyText("0,45,90,180"),                      // more theta angles than the count
+        tiny.substr(0, tiny.size() - 40),             // directivity cut short
+        array.substr(0, array.find('\n', array.find('\n') + 1) + 1), // one count line of three
+        array.substr(0, array.size() / 2), // a line array cut in its balloon
+    };
+    for (const std::string& text : refused) {
+        std::string reason;
+        EXPECT_FALSE(ImportSpeakerText(text, 0, &reason)) << text.substr(0, 40);
+        ASSERT_FALSE(reason.empty());
+
+        std::istringstream in(text);
+        CLineReader reader(in);
+        std::string kindLine;
+        ASSERT_TRUE(reader.ReadLine(kindLine));
+        auto model = CSpeakerModelContainer::CreateModel(std::stoi(kindLine));
+        ASSERT_TRUE(model);
+        try {
+            model->LoadFromText(reader, nullptr);
+            ADD_FAILURE() << "no refusal for: " << reason;
+        } catch (const CSpeakerTextError& e) {
+            EXPECT_EQ(e.what(), reason);
+        } catch (const CInvalidArgument& e) { // data the model cannot hold, named as such
+            EXPECT_EQ("invalid speaker data: " + std::string(e.what()), reason);
+        }
+    }
+    std::string reason;
+    EXPECT_FALSE(ImportSpeakerText(refused[0], 0, &reason));
+    EXPECT_EQ(reason, "the speaker data ends before its phi count line");
+
+    // A line over the length cap ends the reading: the entry names that, not the missing rest.
+    std::istringstream in("0\n" + std::string(200, 'N') + "\n" + tiny.substr(tiny.find('\n', 2)));
+    CLineReader reader(in, 64);
+    EXPECT_FALSE(CSpeakerModelContainer::ReadModel(reader, 0, nullptr, &reason));
+    ASSERT_TRUE(reader.Failed());
+    EXPECT_EQ(reason, "the speaker data is damaged: " + reader.Error());
+}

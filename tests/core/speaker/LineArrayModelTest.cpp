@@ -34,10 +34,10 @@ struct Record : CByteWriter {
 
 // The part of a project load the families take part in, in the load order.
 void Load(CSpeakerModel& model, const Record& record) {
-    CArchive ar = CArchive::ForLoading(record.bytes);
-    model.SerializeCounts(ar);
+    CArchiveIn ar(record.bytes);
+    model.LoadCounts(ar);
     model.ResetWeights();
-    model.SerializeModules(ar);
+    model.LoadModules(ar);
     model.ApplyModules(0);
     model.BuildElements();
     EXPECT_EQ(ar.Remaining(), 0u);
@@ -80,8 +80,8 @@ TEST(TypeNModel, MoreThanEightModulesAreRefused) {
     model.SetCounts(0, 0, 9);
     EXPECT_THROW(model.ComputeAim(), CInvalidArgument);
     EXPECT_NEAR(model.State(7).orientation.elevation, 30.4, 1e-12); // untouched
-    CArchive ar = CArchive::ForLoading(Record(0, 0, 9).bytes);
-    EXPECT_THROW(CTypeNModel().SerializeCounts(ar), CArchiveException);
+    CArchiveIn ar(Record(0, 0, 9).bytes);
+    EXPECT_THROW(CTypeNModel().LoadCounts(ar), CArchiveException);
 }
 
 TEST(TypeWModel, StacksTheDocumentedTwoModules) {
@@ -154,16 +154,16 @@ TEST(LineArrayPersistence, StoresCountsAxisEntriesAndCabinetsInTheFileLayout) {
                           .Cabinet(0, 0.0)
                           .Cabinet(1, 6.5);
     Load(model, r6);
-    CArchive storing = CArchive::ForStoring();
-    model.SerializeCounts(storing);
-    model.SerializeModules(storing);
+    CArchiveOut storing;
+    model.StoreCounts(storing);
+    model.StoreModules(storing);
     EXPECT_EQ(storing.Buffer(), r6.bytes);
 
     auto refuses = [](CSpeakerModel&& m, const CByteWriter& bytes) {
-        CArchive ar = CArchive::ForLoading(bytes.bytes);
-        m.SerializeCounts(ar);
+        CArchiveIn ar(bytes.bytes);
+        m.LoadCounts(ar);
         m.ResetWeights();
-        m.SerializeModules(ar);
+        m.LoadModules(ar);
     };
     const Record p = Record(0, 0, 1).Entry("L", 0, 0.4, 0).Entry("S", 0, 0.3, 0);
     EXPECT_NO_THROW(refuses(CTypePModel(), Record(p).Cabinet(1, 0)));
@@ -188,11 +188,11 @@ TEST(LineArrayPersistence, EveryFamilySurvivesAProjectRoundTrip) {
         o.highestFrequency = 2000.0;
         auto model = ImportSpeakerText(GenerateVsa(o));
         ASSERT_TRUE(model);
-        CArchive storing = CArchive::ForStoring();
-        model->Serialize(storing, kVersion200);
+        CArchiveOut storing;
+        model->Store(storing, kVersion200);
         auto loaded = CSpeakerModelContainer::CreateModel(model->Kind());
-        CArchive loading = CArchive::ForLoading(storing.TakeBuffer());
-        loaded->Serialize(loading, kVersion200);
+        CArchiveIn loading(storing.TakeBuffer());
+        loaded->Load(loading, kVersion200);
         EXPECT_EQ(loading.Remaining(), 0u);
         ASSERT_EQ(loaded->Elements().size(), model->Elements().size());
         for (int i = 0; i < model->ElementTotal(); ++i) {
@@ -207,8 +207,8 @@ TEST(LineArrayPersistence, EveryFamilySurvivesAProjectRoundTrip) {
 
 TEST(LineArrayNames, SuffixesFollowTheFamilyAndTotal) {
     auto suffix = [](CSpeakerModel&& model, int upper, int lower) {
-        CArchive ar = CArchive::ForLoading(Record(0, upper, lower).bytes);
-        model.SerializeCounts(ar);
+        CArchiveIn ar(Record(0, upper, lower).bytes);
+        model.LoadCounts(ar);
         return model.NameSuffix();
     };
     EXPECT_EQ(suffix(CQL9Model(), 2, 2), "");

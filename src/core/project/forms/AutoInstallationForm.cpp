@@ -8,10 +8,6 @@
 #include <cmath>
 
 namespace {
-double GridFrequency(int k, double band) {
-    return std::pow(10.0, 0.3 * k / band);
-}
-
 // A stored choice outside the list falls back to the default entry.
 int Preselect(int stored, int count, int fallback) {
     return stored >= 0 && stored < count ? stored : fallback;
@@ -48,21 +44,12 @@ CAutoInstallationForm::CAutoInstallationForm(const CAutoInstallationValues& valu
     set(kRotation, Strings::kRotationLabel, Strings::kUnitDegree, 180, values.angles.rotation);
     set(kHeight, Strings::kHeightLabel, lengthUnitText, 10000, values.height);
 
-    for (const auto& [name, value] : BandChoices(modelPitch)) {
-        m_band.items.push_back(name);
-        m_band.values.push_back(value);
-        m_bandValues.push_back(value);
-    }
-    const double wanted = values.band == 0.0 ? 0.5 : values.band;
-    for (std::size_t i = 0; i < m_bandValues.size(); ++i)
-        if (m_bandValues[i] == wanted)
-            m_band.selection = static_cast<int>(i);
+    m_band.Assign(BandChoices(modelPitch));
+    m_band.selection = m_band.IndexOf(values.band == 0.0 ? 0.5 : values.band);
     // A stored band this speaker data does not offer: two octaves, as for a first run.
     if (m_band.selection < 0)
-        for (std::size_t i = 0; i < m_bandValues.size(); ++i)
-            if (m_bandValues[i] == 0.5)
-                m_band.selection = static_cast<int>(i);
-    if (m_band.selection < 0 && !m_bandValues.empty())
+        m_band.selection = m_band.IndexOf(0.5);
+    if (m_band.selection < 0 && m_band.Count() > 0)
         m_band.selection = 0;
     FillFrequencies(values.frequency == 0.0 ? 1000.0 : values.frequency);
 }
@@ -84,42 +71,24 @@ std::string CAutoInstallationForm::FrequencyLabel() {
 }
 
 double CAutoInstallationForm::SelectedBand() const {
-    const int i = m_band.selection;
-    return i >= 0 && i < static_cast<int>(m_bandValues.size())
-               ? m_bandValues[static_cast<std::size_t>(i)]
-               : 0.0;
+    return m_band.SelectedValue().value_or(0.0);
 }
 
 double CAutoInstallationForm::SelectedFrequency() const {
-    const int i = m_frequency.selection;
-    const double band = SelectedBand();
-    if (band == 0.0 || i < 0 || i >= static_cast<int>(m_frequencySteps.size()))
-        return 0.0;
-    return GridFrequency(m_frequencySteps[static_cast<std::size_t>(i)], band);
+    return SelectedBand() == 0.0 ? 0.0 : m_frequency.SelectedValue().value_or(0.0);
 }
 
 void CAutoInstallationForm::FillFrequencies(double target) {
-    m_frequency = {};
-    m_frequencySteps.clear();
     const double band = SelectedBand();
-    if (!(band > 0.0))
+    m_frequency.Assign(FrequencyChoices(band));
+    if (m_frequency.Count() == 0)
         return;
-    double best = 0.0;
-    for (int k = 0;; ++k) {
-        const double f = GridFrequency(k, band);
-        if (f > 20000.0)
-            break;
-        if (f < 20.0)
-            continue;
-        const double distance = std::fabs(f - target);
-        if (m_frequency.selection < 0 || distance < best) {
-            best = distance;
-            m_frequency.selection = static_cast<int>(m_frequencySteps.size());
-        }
-        m_frequency.items.push_back(FormatSignificant(f, band > 6 ? 3 : 2) + Strings::kHz);
-        m_frequency.values.push_back(f);
-        m_frequencySteps.push_back(k);
-    }
+    const CSnappedCentre centre = SnapToBandCentre(band, target);
+    // The list ends at 20 kHz: a target nearer the first centre above it takes the last entry.
+    if (!centre.Valid())
+        m_frequency.selection = 0;
+    else
+        m_frequency.selection = centre.entry >= 0 ? centre.entry : m_frequency.Count() - 1;
 }
 
 std::string CAutoInstallationForm::BandEdgeText() const {
@@ -152,6 +121,19 @@ void CAutoInstallationForm::SelectBand(int index) {
 void CAutoInstallationForm::SelectFrequency(int index) {
     if (index >= 0 && index < static_cast<int>(m_frequency.items.size()))
         m_frequency.selection = index;
+}
+
+bool CAutoInstallationForm::ChooseBand(double band) {
+    const int index = m_band.IndexOf(band);
+    if (index < 0)
+        return false;
+    SelectBand(index);
+    return true;
+}
+
+void CAutoInstallationForm::ChooseFrequency(double frequency) {
+    if (std::isfinite(frequency) && frequency > 0.0)
+        FillFrequencies(frequency);
 }
 
 bool CAutoInstallationForm::Accept(std::string* message) {

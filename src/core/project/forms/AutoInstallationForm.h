@@ -51,6 +51,11 @@ public:
     // Refills the frequencies on the new band's grid, keeping the one nearest the previous choice.
     void SelectBand(int index);
     void SelectFrequency(int index);
+    // Chooses by value, as a front end without the lists does. ChooseBand: false (and nothing
+    // changed) for a width the list does not offer. ChooseFrequency: the list's centre nearest to
+    // a positive frequency in Hz, as the colour map's lists snap one; others change nothing.
+    bool ChooseBand(double bandsPerOctave);
+    void ChooseFrequency(double frequency);
 
     // Checks the shown edits in order; on the first refusal returns false with its message.
     bool Accept(std::string* message = nullptr);
@@ -63,8 +68,6 @@ private:
 
     std::array<CNumberField, kEditCount> m_fields;
     CComboModel m_pattern, m_shape, m_band, m_frequency;
-    std::vector<double> m_bandValues;
-    std::vector<int> m_frequencySteps; // k of each entry: f = 10^(0.3 k / band)
     bool m_judgmentVisible;
     CAutoInstallationValues m_original;
     CAutoInstallationValues m_result;

@@ -1,7 +1,20 @@
 #include "project/forms/InstallationForm.h"
 
+#include "common/FormatSignificant.h"
 #include "common/Units.h"
 #include "project/Strings.h"
+#include "speaker/SpeakerModel.h"
+
+CTapPower TapPowerOf(const CSpeakerModel& model, int tap) {
+    const CTapElement& t = model.Tap(tap);
+    return {t.tapPower, "tap " + std::to_string(tap) + " of " + model.DisplayName() + ", " +
+                            FormatSignificant(t.tapRating, 4) +
+                            (t.lowImpedance ? " ohms" : " V line")};
+}
+
+std::string TapPowerRefusal(const CTapPower& limit, double power, const std::string& name) {
+    return OutsideRange(name, power, 0.0, limit.maximum, "W", "the power of " + limit.tap);
+}
 
 CInstallationForm::CInstallationForm(const CInstallationElement& values, int lengthUnit,
                                      int advancedMode)
@@ -45,6 +58,15 @@ bool CInstallationForm::Accept(std::string* message) {
         if (!v)
             return false;
         values[row] = *v;
+    }
+    if (m_advanced && m_powerLimit) {
+        const std::string refusal =
+            TapPowerRefusal(*m_powerLimit, values[kPower], m_fields[kPower].label);
+        if (!refusal.empty()) {
+            if (message)
+                *message = refusal;
+            return false;
+        }
     }
     CInstallationElement r = m_original;
     r.position = {values[kX], values[kY], values[kZ]};

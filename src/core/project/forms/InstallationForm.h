@@ -4,8 +4,23 @@
 #include "project/forms/NumberField.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
+
+class CSpeakerModel;
+
+// The most power a tap takes, and how a refusal names the tap ("tap 0 of X, 100 V line").
+struct CTapPower {
+    double maximum = 0.0;
+    std::string tap;
+};
+CTapPower TapPowerOf(const CSpeakerModel& model, int tap);
+// Empty when `power` lies within 0 .. the tap's power, else the refusal naming `name` (an option
+// or a dialog row): "--power must lie between 0 and 30 W (the power of tap 0 of X, 100 V line);
+// 50 was given". Every front end refuses it: a line tap's transformer cannot deliver more, and a
+// low-impedance tap names the speaker's rating.
+std::string TapPowerRefusal(const CTapPower& limit, double power, const std::string& name);
 
 // "Properties for Installation": position, aim, power and polarity of one installation. Without
 // advanced mode only the position rows are shown; the other values pass through unchanged.
@@ -14,6 +29,8 @@ public:
     enum Row { kX, kY, kZ, kAzimuth, kElevation, kRotation, kPower, kRowCount };
 
     CInstallationForm(const CInstallationElement& values, int lengthUnit, int advancedMode);
+    // The tap the installation is on: a shown power above it is refused by Accept.
+    void LimitPower(CTapPower limit) { m_powerLimit = std::move(limit); }
 
     std::string Title() const;
     CNumberField& Field(Row row) { return m_fields[row]; }
@@ -33,4 +50,5 @@ private:
     bool m_advanced;
     CInstallationElement m_original;
     CInstallationElement m_result;
+    std::optional<CTapPower> m_powerLimit;
 };

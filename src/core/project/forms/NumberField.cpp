@@ -73,3 +73,14 @@ std::optional<double> CNumberField::Parse(std::string* message) const {
     }
     return value;
 }
+
+std::string OutsideRange(const std::string& name, double value, double lo, double hi,
+                         const std::string& unit, const std::string& why) {
+    if (value >= lo && value <= hi)
+        return {};
+    std::string text = name + " must lie between " + FormatFieldNumber(lo) + " and " +
+                       FormatFieldNumber(hi) + (unit.empty() ? "" : " " + unit);
+    if (!why.empty())
+        text += " (" + why + ")";
+    return text + "; " + FormatFieldNumber(value) + " was given";
+}

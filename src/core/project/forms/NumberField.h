@@ -24,3 +24,8 @@ std::string FormatFieldNumber(double value);
 std::optional<double> ParseWholeNumber(const std::string& text);
 // "Enter a number between %1 and %2." with the bounds filled in.
 std::string RangeMessage(double minimum, double maximum);
+// "--height must lie between 0.001 and 3.2 m (the room's height); 5 was given": the refusal of a
+// value the field's own range would take but the project cannot use, naming the option or row.
+// Empty when the value lies within the bounds.
+std::string OutsideRange(const std::string& name, double value, double lo, double hi,
+                         const std::string& unit, const std::string& why = {});
