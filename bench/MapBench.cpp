@@ -2,6 +2,7 @@
 // the literal reference path in the same run. "element_evals" counts one element's response at
 // one grid point and one data frequency (its ceiling image included).
 #include "BenchData.h"
+#include "acoustics/MapEngine.h"
 #include "acoustics/WorkerPool.h"
 
 #include <benchmark/benchmark.h>
@@ -96,6 +97,17 @@ void BM_S3_Engine(benchmark::State& s) {
 void BM_S3_Reference(benchmark::State& s) {
     RunScene(s, SceneS3(), EMapEngineKind::Reference);
 }
+// The serial part of an S3 map before the workers start: the engine's plans and tables.
+void BM_S3_EnginePlan(benchmark::State& state) {
+    const CAcousticScene acoustic = CAcousticScene::Of(SceneS3().models, SceneS3().room, 0);
+    const CBandIndexRange band = ConditionBand(acoustic, SceneS3().condition);
+    for (auto _ : state) {
+        const CMapEngine engine(acoustic, SceneS3().condition.mode, band);
+        benchmark::DoNotOptimize(engine.Padded());
+    }
+}
+BENCHMARK(BM_S3_EnginePlan)->Unit(benchmark::kMillisecond);
+
 void BM_Million_Engine(benchmark::State& s) {
     RunScene(s, SceneMillion(), EMapEngineKind::Engine);
 }

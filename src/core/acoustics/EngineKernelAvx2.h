@@ -4,13 +4,19 @@
 // VectorKernelsEnabled() says the processor has AVX2 and FMA.
 struct CPassKernel;
 struct CSPComplex;
+struct CPassFrame;
+struct CBalloonGrid;
+struct CPassLanes;
 
 namespace avx2 {
 void AddPass(const CPassKernel& pass, const double* frequencies, int padded, double* re,
              double* im);
-// Four directions; only with the C library's vector acos and atan2.
-void BalloonAngles(const double* dx, const double* dy, const double* dz, const double* r,
-                   double* theta, double* phi);
+// acos of four values, atan2 of four pairs, as LocatePass takes them.
+void Arccosines(const double* x, double* out);
+void Arctangents(const double* y, const double* x, double* out);
+// Only on evenly spaced grids.
+void LocatePass(const CPassFrame& pass, const CBalloonGrid& grid, const double* x, const double* y,
+                const double* z, CPassLanes& out);
 // Returns how many values were done (a multiple of four).
 int LevelsAndPhases(const CSPComplex* values, int count, double* level, double* phase);
 } // namespace avx2

@@ -1,6 +1,7 @@
 #include "acoustics/LivePreview.h"
 
 #include "acoustics/ColorMapCondition.h"
+#include "acoustics/EngineKernel.h"
 #include "acoustics/MapCalculation.h"
 
 #include <algorithm>
@@ -10,8 +11,8 @@
 
 namespace {
 // Runs work(first, last, re, im) over [0, count) in chunks on `threads` workers of the pool (0:
-// one per core; 1: the calling thread), each with its own padded sums; false when any chunk
-// returns false.
+// one per core; 1: the calling thread), each with its own padded sums for four points; false
+// when any chunk returns false.
 bool ForChunks(const std::function<CWorkerPool&()>& pool, std::size_t count, int threads,
                int padded,
                const std::function<bool(std::size_t, std::size_t, double*, double*)>& work) {
@@ -19,7 +20,7 @@ bool ForChunks(const std::function<CWorkerPool&()>& pool, std::size_t count, int
     std::atomic<std::size_t> next{0};
     std::atomic<bool> failed{false};
     auto run = [&](const std::stop_token& stop) {
-        std::vector<double> re(static_cast<std::size_t>(padded)), im(re.size());
+        std::vector<double> re(static_cast<std::size_t>(padded) * kKernelLanes), im(re.size());
         while (!failed.load(std::memory_order_relaxed) && !stop.stop_requested()) {
             const std::size_t first = next.fetch_add(kChunk);
             if (first >= count)
@@ -92,35 +93,42 @@ CLivePreview::~CLivePreview() {
 
 bool CLivePreview::FillCache(std::size_t first, std::size_t last, double* re, double* im) {
     const int n = m_engine.BandCount();
-    const int padded = m_engine.Padded();
-    const int installations = m_engine.InstallationCount();
+    const std::size_t padded = static_cast<std::size_t>(m_engine.Padded());
     const std::size_t stride = m_mode == kModeInterference ? 2 * static_cast<std::size_t>(n) : 1;
-    for (std::size_t i = first; i < last; ++i) {
-        double* out = m_others.data() + i * stride;
+    const std::size_t sums = padded * kKernelLanes;
+    // Four points at a time, as the engine locates passes.
+    for (std::size_t i = first; i < last; i += kKernelLanes) {
+        const int lanes = static_cast<int>(std::min<std::size_t>(kKernelLanes, last - i));
         if (m_mode == kModeInterference) {
-            std::fill(re, re + padded, 0.0);
-            std::fill(im, im + padded, 0.0);
+            std::fill(re, re + sums, 0.0);
+            std::fill(im, im + sums, 0.0);
         }
-        for (int k = 0; k < installations; ++k) {
+        for (int k = 0; k < m_engine.InstallationCount(); ++k) {
             if (k == m_moving)
                 continue;
             if (m_mode == kModeEnergy) {
-                std::fill(re, re + padded, 0.0);
-                std::fill(im, im + padded, 0.0);
+                std::fill(re, re + sums, 0.0);
+                std::fill(im, im + sums, 0.0);
             }
-            if (!m_engine.AddInstallation(k, m_points[i], re, im))
+            if (!m_engine.AddInstallation(k, &m_points[i], lanes, re, im, padded))
                 return false;
-            if (m_mode == kModeEnergy) {
-                double e = 0.0;
-                for (int j = 0; j < n; ++j)
-                    e += re[j] * re[j] + im[j] * im[j];
-                out[0] += e / n;
+            if (m_mode == kModeEnergy)
+                for (int lane = 0; lane < lanes; ++lane) {
+                    const double* laneRe = re + static_cast<std::size_t>(lane) * padded;
+                    const double* laneIm = im + static_cast<std::size_t>(lane) * padded;
+                    double e = 0.0;
+                    for (int j = 0; j < n; ++j)
+                        e += laneRe[j] * laneRe[j] + laneIm[j] * laneIm[j];
+                    m_others[(i + static_cast<std::size_t>(lane)) * stride] += e / n;
+                }
+        }
+        if (m_mode == kModeInterference)
+            for (int lane = 0; lane < lanes; ++lane) {
+                const std::size_t at = static_cast<std::size_t>(lane) * padded;
+                double* out = m_others.data() + (i + static_cast<std::size_t>(lane)) * stride;
+                std::copy(re + at, re + at + static_cast<std::size_t>(n), out);
+                std::copy(im + at, im + at + static_cast<std::size_t>(n), out + n);
             }
-        }
-        if (m_mode == kModeInterference) {
-            std::copy(re, re + n, out);
-            std::copy(im, im + n, out + n);
-        }
     }
     return true;
 }
@@ -128,7 +136,8 @@ bool CLivePreview::FillCache(std::size_t first, std::size_t last, double* re, do
 void CLivePreview::BuildChunks(const std::stop_token& stop) {
     constexpr std::size_t kChunk = 256; // a stop is heard within one chunk
     const std::size_t count = m_points.size();
-    std::vector<double> re(static_cast<std::size_t>(m_engine.Padded())), im(re.size());
+    std::vector<double> re(static_cast<std::size_t>(m_engine.Padded()) * kKernelLanes),
+        im(re.size());
     while (!m_failed.load(std::memory_order_relaxed) && !stop.stop_requested()) {
         const std::size_t first = m_nextChunk.fetch_add(kChunk);
         if (first >= count)
@@ -181,39 +190,55 @@ void CLivePreview::Cancel() {
     EndBuild(false);
 }
 
+bool CLivePreview::AddMoving(std::size_t first, std::size_t last, double* re, double* im,
+                             double* levels) const {
+    const int n = m_engine.BandCount();
+    const std::size_t padded = static_cast<std::size_t>(m_engine.Padded());
+    const std::size_t stride = m_mode == kModeInterference ? 2 * static_cast<std::size_t>(n) : 1;
+    for (std::size_t i = first; i < last; i += kKernelLanes) {
+        const int lanes = static_cast<int>(std::min<std::size_t>(kKernelLanes, last - i));
+        for (int lane = 0; lane < lanes; ++lane) {
+            const double* others = m_others.data() + (i + static_cast<std::size_t>(lane)) * stride;
+            double* laneRe = re + static_cast<std::size_t>(lane) * padded;
+            double* laneIm = im + static_cast<std::size_t>(lane) * padded;
+            if (m_mode == kModeInterference) {
+                std::copy(others, others + n, laneRe);
+                std::copy(others + n, others + 2 * n, laneIm);
+                std::fill(laneRe + n, laneRe + padded, 0.0);
+                std::fill(laneIm + n, laneIm + padded, 0.0);
+            } else {
+                std::fill(laneRe, laneRe + padded, 0.0);
+                std::fill(laneIm, laneIm + padded, 0.0);
+            }
+        }
+        if (!m_engine.AddInstallation(m_moving, &m_points[i], lanes, re, im, padded))
+            return false;
+        for (int lane = 0; lane < lanes; ++lane) {
+            const std::size_t at = i + static_cast<std::size_t>(lane);
+            const double* laneRe = re + static_cast<std::size_t>(lane) * padded;
+            const double* laneIm = im + static_cast<std::size_t>(lane) * padded;
+            double acc = 0.0;
+            for (int j = 0; j < n; ++j)
+                acc += laneRe[j] * laneRe[j] + laneIm[j] * laneIm[j];
+            levels[at] = PressureLevel(m_mode == kModeInterference
+                                           ? std::sqrt(acc / n)
+                                           : std::sqrt(m_others[at * stride] + acc / n));
+        }
+    }
+    return true;
+}
+
 bool CLivePreview::Update(std::vector<double>& levels, int threads) {
     if (!m_active)
         return false;
     m_engine.ReplanInstallation(m_moving);
-    const int n = m_engine.BandCount();
     const int padded = m_engine.Padded();
-    const std::size_t stride = m_mode == kModeInterference ? 2 * static_cast<std::size_t>(n) : 1;
     std::vector<double> result(m_points.size());
-    const bool ok = ForChunks(
-        [&]() -> CWorkerPool& { return Workers(threads); }, m_points.size(), threads, padded,
-        [&](std::size_t first, std::size_t last, double* re, double* im) {
-            for (std::size_t i = first; i < last; ++i) {
-                const double* others = m_others.data() + i * stride;
-                if (m_mode == kModeInterference) {
-                    std::copy(others, others + n, re);
-                    std::copy(others + n, others + 2 * n, im);
-                    std::fill(re + n, re + padded, 0.0);
-                    std::fill(im + n, im + padded, 0.0);
-                } else {
-                    std::fill(re, re + padded, 0.0);
-                    std::fill(im, im + padded, 0.0);
-                }
-                if (!m_engine.AddInstallation(m_moving, m_points[i], re, im))
-                    return false;
-                double acc = 0.0;
-                for (int j = 0; j < n; ++j)
-                    acc += re[j] * re[j] + im[j] * im[j];
-                result[i] =
-                    PressureLevel(m_mode == kModeInterference ? std::sqrt(acc / n)
-                                                              : std::sqrt(others[0] + acc / n));
-            }
-            return true;
-        });
+    const bool ok = ForChunks([&]() -> CWorkerPool& { return Workers(threads); }, m_points.size(),
+                              threads, padded,
+                              [&](std::size_t first, std::size_t last, double* re, double* im) {
+                                  return AddMoving(first, last, re, im, result.data());
+                              });
     if (ok)
         levels = std::move(result);
     return ok;

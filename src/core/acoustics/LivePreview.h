@@ -60,8 +60,13 @@ public:
     bool Update(std::vector<double>& levels, int threads = 0);
 
 private:
+    // Adds the moving installation to the cache over points [first, last), writing the levels;
+    // re and im hold four padded points each.
+    bool AddMoving(std::size_t first, std::size_t last, double* re, double* im,
+                   double* levels) const;
     CWorkerPool& Workers(int threads); // the given ones, or our own started on first use
-    // The others' sums of points [first, last); re and im are a worker's padded scratch.
+    // The others' sums of points [first, last), four points at a time; re and im are a worker's
+    // padded scratch for four points.
     bool FillCache(std::size_t first, std::size_t last, double* re, double* im);
     // One worker of the build: takes chunks until none is left, one fails or it is stopped.
     void BuildChunks(const std::stop_token& stop);

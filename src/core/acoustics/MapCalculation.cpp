@@ -105,7 +105,9 @@ ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points,
     std::stop_source stop;
     std::atomic<bool> failed{false};
     std::atomic<std::size_t> next{0}, finished{0};
-    constexpr std::size_t kChunk = 8;
+    // Whole cache lines of levels and flags per chunk, so the workers do not share them, and
+    // few updates of the shared counters; small enough to keep the workers evenly busy.
+    constexpr std::size_t kChunk = 64;
     auto work = [&](const std::stop_token& own) {
         CMapEngine::Scratch scratch = engine.MakeScratch();
         for (;;) {
@@ -113,20 +115,30 @@ ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points,
             if (first >= count)
                 return;
             const std::size_t last = std::min(count, first + kChunk);
-            for (std::size_t i = first; i < last; ++i) {
+            // The engine locates the passes of four points at once.
+            for (std::size_t i = first; i < last; i += kKernelLanes) {
                 if (stop.stop_requested() || own.stop_requested())
                     return;
-                const CPlaceElement& p = points[i];
-                double pressure = 0.0;
-                if (engine.PointPressure({p.x, p.y, p.z}, pressure, scratch) != kBandOk) {
-                    failed = true;
-                    stop.request_stop();
-                    return;
+                const int lanes = static_cast<int>(std::min<std::size_t>(kKernelLanes, last - i));
+                CVec3 at[kKernelLanes];
+                for (int lane = 0; lane < lanes; ++lane) {
+                    const CPlaceElement& p = points[i + static_cast<std::size_t>(lane)];
+                    at[lane] = {p.x, p.y, p.z};
                 }
-                job.levels[i] = PressureLevel(pressure);
-                job.done[i] = 1;
-                finished.fetch_add(1, std::memory_order_relaxed);
+                double pressures[kKernelLanes];
+                int statuses[kKernelLanes];
+                engine.PointPressures(at, lanes, pressures, statuses, scratch);
+                for (int lane = 0; lane < lanes; ++lane) {
+                    if (statuses[lane] != kBandOk) {
+                        failed = true;
+                        stop.request_stop();
+                        return;
+                    }
+                    job.levels[i + static_cast<std::size_t>(lane)] = PressureLevel(pressures[lane]);
+                    job.done[i + static_cast<std::size_t>(lane)] = 1;
+                }
             }
+            finished.fetch_add(last - first, std::memory_order_relaxed);
         }
     };
 

@@ -12,27 +12,7 @@
 #include <cmath>
 #include <map>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace {
-// CornerDistance of two corners at once; SSE2 is part of every x86-64 and rounds the same.
-inline void Distances(const CVec3& a, const CVec3& b, const CVec3& target, double& da, double& db) {
-#if defined(__SSE2__)
-    const __m128d x = _mm_sub_pd(_mm_set_pd(b.x, a.x), _mm_set1_pd(target.x));
-    const __m128d y = _mm_sub_pd(_mm_set_pd(b.y, a.y), _mm_set1_pd(target.y));
-    const __m128d z = _mm_sub_pd(_mm_set_pd(b.z, a.z), _mm_set1_pd(target.z));
-    __m128d d =
-        _mm_sqrt_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(x, x), _mm_mul_pd(y, y)), _mm_mul_pd(z, z)));
-    d = _mm_and_pd(d, _mm_cmpge_pd(d, _mm_set1_pd(1e-6))); // below: the same direction
-    da = _mm_cvtsd_f64(d);
-    db = _mm_cvtsd_f64(_mm_unpackhi_pd(d, d));
-#else
-    da = CornerDistance(a, target);
-    db = CornerDistance(b, target);
-#endif
-}
 constexpr double kGridTolerance = 0.00001;
 
 // The spacing of a grid whose values lie within 1e-9 of g[0] + i * step, else 0.
@@ -48,32 +28,11 @@ double EvenStep(const double* grid, int count) {
     return step;
 }
 
-// BracketSearch for an ascending grid with the spacing `step` (0: uneven): the walk starts at the
-// last cell whose upper value lies at least the tolerance below x, as the sorted search does, but
-// finds that cell by division.
-inline CBracket Bracket(const double* grid, int count, double x, bool ascending, double step,
-                        double perStep) {
-    if (step == 0.0 || !(x == x))
-        return BracketSearch(grid, count, x, ascending);
-    // Truncation is the floor here, since negative estimates start at 0. The estimate only
-    // chooses where the walk starts, so the reciprocal of the step serves as well as a division.
-    const double estimate = (x - kGridTolerance - grid[0]) * perStep;
-    int start = !(estimate >= 0.0)      ? 0
-                : estimate >= count - 1 ? count - 1
-                                        : static_cast<int>(estimate);
-    // Rounding may put the estimate one cell too far; a start too low only walks a step more.
-    while (start > 0 && !(grid[start] + kGridTolerance <= x))
-        --start;
-    auto near = [&](double g) { return g - kGridTolerance < x && x < g + kGridTolerance; };
-    for (int i = start; i + 1 < count; ++i) {
-        if (near(grid[i]))
-            return {grid[i], grid[i], i, i, true};
-        if (near(grid[i + 1]))
-            return {grid[i + 1], grid[i + 1], i + 1, i + 1, true};
-        if (grid[i] < x && x < grid[i + 1])
-            return {grid[i], grid[i + 1], i, i + 1, false};
-    }
-    return {grid[0], grid[0], 0, 0, false};
+// 1 / spacing of an ascending grid EvenBracket can take (its values more than four tolerances
+// apart), else 0.
+double PerStep(const double* grid, int count, bool ascending) {
+    const double step = ascending ? EvenStep(grid, count) : 0.0;
+    return step > 4.0 * kGridTolerance ? 1.0 / step : 0.0;
 }
 } // namespace
 
@@ -83,6 +42,7 @@ CMapEngine::CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRa
     for (int i = m_band.start; i < m_band.end; ++i)
         m_frequencies.push_back(ModelFrequency(i, m_band.pitch));
     m_frequencies.resize(static_cast<std::size_t>(Padded()), 0.0);
+    m_sentinel = CSPComplex::FromLevelPhase(kZeroDistanceLevel, 0.0);
     if (!m_scene.HasInstallations())
         return;
     m_models.resize(static_cast<std::size_t>(m_scene.models->Count()));
@@ -120,6 +80,43 @@ void CMapEngine::FillCell(BalloonTable& table, const ModelPlan& model, int cell)
     }
 }
 
+void CMapEngine::FillQuad(BalloonTable& table, const ModelPlan& model, int cell, unsigned rows) {
+    const std::size_t padded = static_cast<std::size_t>(Padded());
+    const std::size_t at = static_cast<std::size_t>(cell);
+    if (table.rowOf[at] < 0)
+        FillCell(table, model, cell);
+    if (table.quadOf[at] < 0) {
+        table.quadOf[at] =
+            static_cast<int>(table.unwrapped.size() / std::max<std::size_t>(3 * padded, 1));
+        table.unwrapped.resize(table.unwrapped.size() + 3 * padded, 0.0);
+    }
+    const int T = table.thetaCount;
+    const int p = cell / T, t = cell % T;
+    const bool phiNext = p + 1 < table.phiCount, thetaNext = t + 1 < T;
+    // A neighbour beyond the grid is never a corner; its row repeats the cell's phases.
+    const int neighbours[3] = {phiNext ? cell + T : cell, thetaNext ? cell + 1 : cell,
+                               phiNext && thetaNext ? cell + T + 1 : cell};
+    for (unsigned n = 0; n < 3; ++n) {
+        const unsigned bit = 1u << n;
+        if (!(rows & bit) || (table.quadRows[at] & bit))
+            continue;
+        const std::size_t neighbour = static_cast<std::size_t>(neighbours[n]);
+        if (table.rowOf[neighbour] < 0)
+            FillCell(table, model, neighbours[n]);
+        // After any conversion: the rows may have moved.
+        // Separate vectors, so the compiler may take the row two values at a time.
+        const double* __restrict own =
+            table.phase.data() + static_cast<std::size_t>(table.rowOf[at]) * padded;
+        const double* __restrict other =
+            table.phase.data() + static_cast<std::size_t>(table.rowOf[neighbour]) * padded;
+        double* __restrict out =
+            table.unwrapped.data() + (static_cast<std::size_t>(table.quadOf[at]) * 3 + n) * padded;
+        for (std::size_t j = 0; j < padded; ++j)
+            out[j] = UnwrapAgainst(other[j], own[j]);
+        table.quadRows[at] = static_cast<unsigned char>(table.quadRows[at] | bit);
+    }
+}
+
 CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
     if (index < 0 || index >= m_scene.models->Count())
         return nullptr;
@@ -152,25 +149,29 @@ CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
             table.phiGrid = balloon.phiGrid.data();
             table.thetaAscending = IsAscending(table.thetaGrid, header.thetaCount);
             table.phiAscending = IsAscending(table.phiGrid, balloon.phiCount);
-            if (table.thetaAscending)
-                table.thetaStep = EvenStep(table.thetaGrid, table.thetaCount);
-            if (table.phiAscending)
-                table.phiStep = EvenStep(table.phiGrid, table.phiCount);
-            table.thetaPerStep = table.thetaStep > 0.0 ? 1.0 / table.thetaStep : 0.0;
-            table.phiPerStep = table.phiStep > 0.0 ? 1.0 / table.phiStep : 0.0;
             const int cells = table.phiCount * table.thetaCount;
             table.rowOf.assign(static_cast<std::size_t>(std::max(cells, 0)), -1);
-            table.directions.resize(table.rowOf.size());
-            for (int p = 0; p < table.phiCount; ++p)
-                for (int t = 0; t < table.thetaCount; ++t)
-                    table.directions[static_cast<std::size_t>(p * table.thetaCount + t)] =
-                        BalloonDirection(header.thetaGrid[static_cast<std::size_t>(t)],
-                                         balloon.phiGrid[static_cast<std::size_t>(p)]);
+            table.quadOf.assign(table.rowOf.size(), -1);
+            table.quadRows.assign(table.rowOf.size(), 0);
+            CBalloonGrid& grid = table.grid;
+            grid.theta = table.thetaGrid;
+            grid.thetaCount = table.thetaCount;
+            grid.thetaAscending = table.thetaAscending;
+            grid.thetaPerStep = PerStep(table.thetaGrid, table.thetaCount, table.thetaAscending);
+            grid.phi = table.phiGrid;
+            grid.phiCount = table.phiCount;
+            grid.phiAscending = table.phiAscending;
+            grid.phiPerStep = PerStep(table.phiGrid, table.phiCount, table.phiAscending);
+            FillGridTables(grid, table.directions, table.trig);
             if (m_tables == ETables::All && !plan.anyMissing) {
                 table.level.reserve(table.rowOf.size() * static_cast<std::size_t>(Padded()));
                 table.phase.reserve(table.level.capacity());
                 for (int cell = 0; cell < cells; ++cell)
                     FillCell(table, plan, cell);
+                table.unwrapped.reserve(table.level.size() * 3);
+                for (int cell = 0; cell < cells; ++cell)
+                    FillQuad(table, plan, cell, kAllNeighbours);
+                table.complete = true;
             }
             plan.balloons.push_back(std::move(table));
         }
@@ -193,16 +194,21 @@ CMapEngine::InstallationPlan CMapEngine::Plan(const CInstallationElement& inst) 
         ep.table = tables.at(&element.Balloon());
         ep.scale = std::sqrt(element.Weight() * inst.power);
         CElementFrame frame = ElementFrame(element, inst.orientation);
-        Pass direct{inst.position + frame.offset, RotationMatrix(frame.world), false};
-        ep.passes[0] = direct;
+        CVec3 source = inst.position + frame.offset;
+        auto set = [](CPassFrame& pass, const CVec3& at, const COrientation& aim, bool image) {
+            pass.source[0] = at.x, pass.source[1] = at.y, pass.source[2] = at.z;
+            const CMatrix3 rotation = RotationMatrix(aim);
+            for (int i = 0; i < 3; ++i)
+                for (int j = 0; j < 3; ++j)
+                    pass.rotation[i][j] = rotation.m[i][j];
+            pass.image = image;
+        };
+        set(ep.passes[0], source, frame.world, false);
         if (m_scene.ceilingReflection) {
-            Pass image = direct;
-            image.source.z = 2.0 * m_scene.ceilingHeight - direct.source.z;
+            source.z = 2.0 * m_scene.ceilingHeight - source.z;
             frame.world.rotation = -frame.world.rotation;
             frame.world.elevation = -frame.world.elevation;
-            image.rotation = RotationMatrix(frame.world);
-            image.image = true;
-            ep.passes[1] = image;
+            set(ep.passes[1], source, frame.world, true);
             ep.passCount = 2;
         }
         ip.elements.push_back(ep);
@@ -217,80 +223,13 @@ void CMapEngine::ReplanInstallation(int k) {
     m_passTotal += PassCount(inst);
 }
 
-CMapEngine::EPass CMapEngine::Locate(const InstallationPlan& inst, const ElementPlan& element,
-                                     const Pass& pass, const Direction& direction,
-                                     Located& out) const {
-    double r = direction.r;
-    if (r == 0.0)
-        return EPass::Sentinel;
-    const ModelPlan& model = *inst.model;
-    if (model.anyMissing)
-        return EPass::Failed;
-    const CVec3& d = direction.d;
-    // The target as d / r (within an ulp) is the unit vector BalloonDirection would rebuild from
-    // the angles; the image's mirrored phi mirrors z.
-    const double perR = 1.0 / r;
-    const CVec3 target{d.x * perR, d.y * perR, pass.image ? -(d.z * perR) : d.z * perR};
-    const double theta = direction.theta;
-    const double phi = pass.image ? 360.0 - direction.phi : direction.phi;
-    if (m_scene.lengthUnit == kUnitImperial)
-        r *= kFeetToMetres;
-
-    const BalloonTable& table = *element.table;
-    const CBracket th = Bracket(table.thetaGrid, table.thetaCount, theta, table.thetaAscending,
-                                table.thetaStep, table.thetaPerStep);
-    const CBracket ph = Bracket(table.phiGrid, table.phiCount, phi, table.phiAscending,
-                                table.phiStep, table.phiPerStep);
-    const int T = table.thetaCount;
-    const int cA = ph.loIndex * T + th.loIndex, cB = ph.hiIndex * T + th.loIndex;
-    const int cC = ph.loIndex * T + th.hiIndex, cD = ph.hiIndex * T + th.hiIndex;
-
-    CPassKernel& k = out.kernel;
-    // Either one stored cell is taken as it is, or the four corners are weighted.
-    k.exact = true;
-    out.cells[0] = cA;
-    if (!(th.exact && ph.exact)) {
-        const CVec3* dir = table.directions.data();
-        double dA, dB, dC, dD;
-        Distances(dir[cA], dir[cB], target, dA, dB);
-        Distances(dir[cC], dir[cD], target, dC, dD);
-        if (dA == 0.0)
-            out.cells[0] = cA;
-        else if (dC == 0.0)
-            out.cells[0] = cC;
-        else if (dB == 0.0)
-            out.cells[0] = cB;
-        else if (dD == 0.0)
-            out.cells[0] = cD;
-        else {
-            k.exact = false;
-            out.cells[1] = cB, out.cells[2] = cC, out.cells[3] = cD;
-#if defined(__SSE2__)
-            const __m128d one = _mm_set1_pd(1.0);
-            _mm_storeu_pd(k.weight, _mm_div_pd(one, _mm_set_pd(dB, dA)));
-            _mm_storeu_pd(k.weight + 2, _mm_div_pd(one, _mm_set_pd(dD, dC)));
-#else
-            k.weight[0] = 1.0 / dA, k.weight[1] = 1.0 / dB, k.weight[2] = 1.0 / dC,
-            k.weight[3] = 1.0 / dD;
-#endif
-            k.weightSum = k.weight[0] + k.weight[1] + k.weight[2] + k.weight[3];
-        }
-    }
-    k.ref = model.referenceDistance;
-    k.r = r;
-    k.delay = (r - k.ref) / kSpeedOfSound;
-    k.scale = element.scale;
-    k.reverse = inst.reverse;
-    return EPass::Value;
-}
-
-inline CVec3 CMapEngine::Local(const Pass& pass, const CVec3& point) {
-    const CMatrix3& m = pass.rotation;
-    const CVec3 v = point - pass.source;
+CVec3 CMapEngine::Local(const CPassFrame& pass, const CVec3& point) {
+    const double(&m)[3][3] = pass.rotation;
+    const CVec3 v = point - CVec3{pass.source[0], pass.source[1], pass.source[2]};
     // The rotation's transpose times v, as CMatrix3::TransposeTimes computes it.
-    return {m.m[0][0] * v.x + m.m[1][0] * v.y + m.m[2][0] * v.z,
-            m.m[0][1] * v.x + m.m[1][1] * v.y + m.m[2][1] * v.z,
-            m.m[0][2] * v.x + m.m[1][2] * v.y + m.m[2][2] * v.z};
+    return {m[0][0] * v.x + m[1][0] * v.y + m[2][0] * v.z,
+            m[0][1] * v.x + m[1][1] * v.y + m[2][1] * v.z,
+            m[0][2] * v.x + m[1][2] * v.y + m[2][2] * v.z};
 }
 
 bool CMapEngine::ReadsBalloon(int k, const CVec3& point) const {
@@ -309,172 +248,253 @@ int CMapEngine::PassCount(const InstallationPlan& inst) {
     return count;
 }
 
-void CMapEngine::Directions(const InstallationPlan* first, const InstallationPlan* last,
-                            const CVec3& point, Direction* out) const {
-    double dx[kKernelLanes], dy[kKernelLanes], dz[kKernelLanes], r[kKernelLanes];
-    double theta[kKernelLanes], phi[kKernelLanes];
-    Direction* pending = out; // the first direction still without angles
-    int filled = 0;
-    auto flush = [&]() {
-        for (int i = filled; i < kKernelLanes; ++i)
-            dx[i] = 1.0, dy[i] = dz[i] = 0.0, r[i] = 1.0; // idle lanes
-        BalloonAnglesOf(kKernelLanes, dx, dy, dz, r, theta, phi);
-        for (int i = 0; i < filled; ++i)
-            pending[i].theta = theta[i], pending[i].phi = phi[i];
-        pending += filled;
-        filled = 0;
-    };
-    for (const InstallationPlan* inst = first; inst != last; ++inst)
-        for (const ElementPlan& element : inst->elements)
-            for (int p = 0; p < element.passCount; ++p) {
-                Direction& direction = *out++;
-                direction.d = Local(element.passes[p], point);
-                direction.r = direction.d.Length();
-                dx[filled] = direction.d.x, dy[filled] = direction.d.y, dz[filled] = direction.d.z;
-                r[filled] = direction.r;
-                if (direction.r == 0.0)
-                    dx[filled] = 1.0, r[filled] = 1.0; // the sentinel needs no angles
-                if (++filled == kKernelLanes)
-                    flush();
-            }
-    if (filled > 0)
-        flush();
+unsigned CMapEngine::NeighbourRows(const CPassLanes& lanes, int lane) {
+    const bool nextPhi = lanes.nextPhi[lane], nextTheta = lanes.nextTheta[lane];
+    return (nextPhi ? 1u : 0u) | (nextTheta ? 2u : 0u) | (nextPhi && nextTheta ? 4u : 0u);
 }
 
-template <class Visit>
-bool CMapEngine::VisitPasses(const InstallationPlan& inst, const Direction* directions,
-                             Visit&& visit) const {
-    Located located;
-    for (const ElementPlan& element : inst.elements)
-        for (int p = 0; p < element.passCount; ++p) {
-            const EPass result = Locate(inst, element, element.passes[p], *directions++, located);
-            if (!visit(element, result, located))
-                return false;
-        }
+bool CMapEngine::SetRows(const BalloonTable& table, std::size_t stride, const CPassLanes& lanes,
+                         int lane, CPassKernel& k) {
+    const bool exact = lanes.exact[lane];
+    k.exact = exact;
+    // A complete table holds cell i in row i and its neighbours' phases in quad i.
+    auto row = [&](int cell) {
+        return table.complete ? cell : table.rowOf[static_cast<std::size_t>(cell)];
+    };
+    const int cellA = lanes.cells[0][lane];
+    for (int c = 0; c < (exact ? 1 : 4); ++c) {
+        const int r = row(lanes.cells[c][lane]);
+        if (r < 0)
+            return false;
+        k.level[c] = table.level.data() + static_cast<std::size_t>(r) * stride;
+    }
+    k.phase[0] = table.phase.data() + static_cast<std::size_t>(row(cellA)) * stride;
+    if (exact)
+        return true;
+    const int quad = table.complete ? cellA : table.quadOf[static_cast<std::size_t>(cellA)];
+    const unsigned needed = NeighbourRows(lanes, lane);
+    const unsigned built =
+        table.complete ? needed : table.quadRows[static_cast<std::size_t>(cellA)];
+    if (quad < 0 || (built & needed) != needed)
+        return false;
+    for (int c = 0; c < 4; ++c)
+        k.weight[c] = lanes.weight[c][lane];
+    // B, C and D are A itself where the angle sits on A's phi or theta.
+    const bool nextPhi = lanes.nextPhi[lane], nextTheta = lanes.nextTheta[lane];
+    const double* rows = table.unwrapped.data() + static_cast<std::size_t>(quad) * 3 * stride;
+    k.phase[1] = nextPhi ? rows : k.phase[0];
+    k.phase[2] = nextTheta ? rows + stride : k.phase[0];
+    k.phase[3] = nextPhi && nextTheta ? rows + 2 * stride : nextPhi ? k.phase[1] : k.phase[2];
     return true;
 }
 
-bool CMapEngine::AddInstallation(int index, const CVec3& point, double* re, double* im) const {
-    const InstallationPlan& inst = m_installations[static_cast<std::size_t>(index)];
-    if (!inst.model)
-        return true; // no model: contributes nothing
-    constexpr int kOnStack = 64;
-    Direction onStack[kOnStack];
-    std::vector<Direction> onHeap;
-    const int count = PassCount(inst);
-    Direction* directions = onStack;
-    if (count > kOnStack) {
-        onHeap.resize(static_cast<std::size_t>(count));
-        directions = onHeap.data();
-    }
-    Directions(&inst, &inst + 1, point, directions);
-    return AddInstallationAt(inst, directions, re, im);
+void CMapEngine::Locate(const InstallationPlan* first, const InstallationPlan* last,
+                        const double* x, const double* y, const double* z, CPassLanes* out) const {
+    for (const InstallationPlan* inst = first; inst != last; ++inst)
+        if (inst->model)
+            for (const ElementPlan& element : inst->elements)
+                for (int p = 0; p < element.passCount; ++p)
+                    LocatePass(element.passes[p], element.table->grid, x, y, z, *out++);
 }
 
-bool CMapEngine::AddInstallationAt(const InstallationPlan& inst, const Direction* directions,
-                                   double* re, double* im) const {
+void CMapEngine::AddLanes(const InstallationPlan& inst, const CPassLanes* located, int count,
+                          double* re, double* im, std::size_t stride, bool* failed) const {
     const int padded = Padded();
-    const std::size_t stride = static_cast<std::size_t>(padded);
-    return VisitPasses(
-        inst, directions, [&](const ElementPlan& element, EPass result, Located& located) {
-            switch (result) {
-            case EPass::Failed:
-                return false;
-            case EPass::Sentinel: {
-                const CSPComplex s = CSPComplex::FromLevelPhase(kZeroDistanceLevel, 0.0);
-                for (int j = 0; j < padded; ++j)
-                    re[j] += s.re, im[j] += s.im;
-                return true;
+    const ModelPlan& model = *inst.model;
+    const bool imperial = m_scene.lengthUnit == kUnitImperial;
+    const PassFunction addPass = PassResponseFunction();
+    CPassKernel k;
+    k.ref = model.referenceDistance;
+    k.reverse = inst.reverse;
+    for (const ElementPlan& element : inst.elements) {
+        k.scale = element.scale;
+        for (int p = 0; p < element.passCount; ++p) {
+            const CPassLanes& lanes = *located++;
+            for (int lane = 0; lane < count; ++lane) {
+                if (failed[lane])
+                    continue;
+                double* laneRe = re + static_cast<std::size_t>(lane) * stride;
+                double* laneIm = im + static_cast<std::size_t>(lane) * stride;
+                double r = lanes.r[lane];
+                if (r == 0.0) {
+                    for (int j = 0; j < padded; ++j)
+                        laneRe[j] += m_sentinel.re, laneIm[j] += m_sentinel.im;
+                    continue;
+                }
+                // A lacking frequency, or a point PrepareFor was not called for.
+                if (model.anyMissing ||
+                    !SetRows(*element.table, static_cast<std::size_t>(padded), lanes, lane, k)) {
+                    failed[lane] = true;
+                    continue;
+                }
+                if (imperial)
+                    r *= kFeetToMetres;
+                k.r = r;
+                k.delay = (r - k.ref) / kSpeedOfSound;
+                addPass(k, m_frequencies.data(), padded, laneRe, laneIm);
             }
-            case EPass::Value:
-                break;
-            }
-            const BalloonTable& table = *element.table;
-            CPassKernel& k = located.kernel;
-            for (int c = 0; c < (k.exact ? 1 : 4); ++c) {
-                const int row = table.rowOf[static_cast<std::size_t>(located.cells[c])];
-                if (row < 0)
-                    return false; // PrepareFor was not called for this point
-                k.level[c] = table.level.data() + row * stride;
-                k.phase[c] = table.phase.data() + row * stride;
-            }
-            AddPassResponse(k, m_frequencies.data(), padded, re, im);
-            return true;
-        });
+        }
+    }
+}
+
+namespace {
+// The lanes' coordinates; lanes beyond `count` repeat the last point.
+void Spread(const CVec3* points, int count, double* x, double* y, double* z) {
+    for (int lane = 0; lane < kKernelLanes; ++lane) {
+        const CVec3& p = points[std::min(lane, count - 1)];
+        x[lane] = p.x, y[lane] = p.y, z[lane] = p.z;
+    }
+}
+} // namespace
+
+bool CMapEngine::AddInstallation(int index, const CVec3& point, double* re, double* im) const {
+    return AddInstallation(index, &point, 1, re, im, 0);
+}
+
+bool CMapEngine::AddInstallation(int index, const CVec3* points, int count, double* re, double* im,
+                                 std::size_t stride) const {
+    const InstallationPlan& inst = m_installations[static_cast<std::size_t>(index)];
+    count = std::clamp(count, 0, kKernelLanes);
+    if (!inst.model || count == 0)
+        return true; // no model: contributes nothing
+    double x[kKernelLanes], y[kKernelLanes], z[kKernelLanes];
+    Spread(points, count, x, y, z);
+    constexpr int kOnStack = 32; // a 16-element line array under a ceiling
+    CPassLanes onStack[kOnStack];
+    std::vector<CPassLanes> onHeap;
+    const int passes = PassCount(inst);
+    CPassLanes* located = onStack;
+    if (passes > kOnStack) {
+        onHeap.resize(static_cast<std::size_t>(passes));
+        located = onHeap.data();
+    }
+    Locate(&inst, &inst + 1, x, y, z, located);
+    bool failed[kKernelLanes] = {};
+    AddLanes(inst, located, count, re, im, stride, failed);
+    return std::find(failed, failed + count, true) == failed + count;
 }
 
 void CMapEngine::PrepareFor(const CVec3& point) {
+    double x[kKernelLanes], y[kKernelLanes], z[kKernelLanes];
+    Spread(&point, 1, x, y, z);
+    CPassLanes lanes;
+    // Room for four corners and one set of neighbour rows per pass, so the tables grow once.
+    const std::size_t padded = static_cast<std::size_t>(Padded());
+    std::map<BalloonTable*, std::size_t> passes;
+    for (const InstallationPlan& inst : m_installations)
+        for (const ElementPlan& element : inst.elements)
+            passes[element.table] += static_cast<std::size_t>(element.passCount);
+    for (const auto& [view, count] : passes) {
+        BalloonTable& table = *view;
+        table.level.reserve(table.level.size() + 4 * count * padded);
+        table.phase.reserve(table.phase.size() + 4 * count * padded);
+        table.unwrapped.reserve(table.unwrapped.size() + 3 * count * padded);
+    }
     for (const InstallationPlan& inst : m_installations) {
-        if (!inst.model)
+        if (!inst.model || inst.model->anyMissing)
             continue;
-        std::vector<Direction> directions(static_cast<std::size_t>(PassCount(inst)));
-        Directions(&inst, &inst + 1, point, directions.data());
-        VisitPasses(inst, directions.data(),
-                    [&](const ElementPlan& element, EPass result, Located& located) {
-                        if (result != EPass::Value)
-                            return true;
-                        BalloonTable& table = *element.table;
-                        for (int c = 0; c < (located.kernel.exact ? 1 : 4); ++c)
-                            if (table.rowOf[static_cast<std::size_t>(located.cells[c])] < 0)
-                                FillCell(table, *inst.model, located.cells[c]);
-                        return true;
-                    });
+        for (const ElementPlan& element : inst.elements)
+            for (int p = 0; p < element.passCount; ++p) {
+                LocatePass(element.passes[p], element.table->grid, x, y, z, lanes);
+                if (lanes.r[0] == 0.0)
+                    continue;
+                BalloonTable& table = *element.table;
+                const bool exact = lanes.exact[0];
+                for (int c = 0; c < (exact ? 1 : 4); ++c)
+                    if (table.rowOf[static_cast<std::size_t>(lanes.cells[c][0])] < 0)
+                        FillCell(table, *inst.model, lanes.cells[c][0]);
+                if (!exact)
+                    FillQuad(table, *inst.model, lanes.cells[0][0], NeighbourRows(lanes, 0));
+            }
     }
 }
 
 CMapEngine::Scratch CMapEngine::MakeScratch() const {
     Scratch s;
-    const std::size_t padded = static_cast<std::size_t>(Padded());
-    s.re.resize(padded);
-    s.im.resize(padded);
-    s.sumRe.resize(padded);
-    s.sumIm.resize(padded);
-    s.directions.resize(static_cast<std::size_t>(m_passTotal));
+    const std::size_t size = static_cast<std::size_t>(Padded()) * kKernelLanes;
+    s.re.resize(size);
+    s.im.resize(size);
+    s.sumRe.resize(size);
+    s.sumIm.resize(size);
+    s.located.resize(static_cast<std::size_t>(m_passTotal));
     return s;
 }
 
 int CMapEngine::PointPressure(const CVec3& point, double& pressure, Scratch& scratch) const {
-    pressure = 0.0;
+    int status = kBandOk;
+    PointPressures(&point, 1, &pressure, &status, scratch);
+    return status;
+}
+
+void CMapEngine::PointPressures(const CVec3* points, int count, double* pressures, int* statuses,
+                                Scratch& scratch) const {
+    count = std::clamp(count, 0, kKernelLanes);
+    if (count == 0)
+        return;
     const int n = m_band.Count();
-    if (m_mode != kModeInterference && m_mode != kModeEnergy)
-        return kBandOk;
+    std::fill(pressures, pressures + count, 0.0);
+    std::fill(statuses, statuses + count, n == 0 ? kBandFailed : kBandOk);
+    if (m_mode != kModeInterference && m_mode != kModeEnergy) {
+        std::fill(statuses, statuses + count, kBandOk);
+        return;
+    }
     if (n == 0)
-        return kBandFailed;
+        return;
+    const std::size_t stride = static_cast<std::size_t>(Padded());
+    const std::size_t used = stride * static_cast<std::size_t>(count);
+    if (scratch.re.size() < stride * kKernelLanes)
+        scratch = MakeScratch();
     double* re = scratch.re.data();
     double* im = scratch.im.data();
-    std::fill(scratch.sumRe.begin(), scratch.sumRe.end(), 0.0);
-    std::fill(scratch.sumIm.begin(), scratch.sumIm.end(), 0.0);
-    if (scratch.directions.size() < static_cast<std::size_t>(m_passTotal))
-        scratch.directions.resize(static_cast<std::size_t>(m_passTotal)); // a replanned model
-    // An installation without a model has no passes and contributes nothing.
-    Directions(m_installations.data(), m_installations.data() + m_installations.size(), point,
-               scratch.directions.data());
-    const Direction* directions = scratch.directions.data();
-    double acc = 0.0;
+    double* sumRe = scratch.sumRe.data();
+    double* sumIm = scratch.sumIm.data();
+    std::fill(sumRe, sumRe + used, 0.0);
+    std::fill(sumIm, sumIm + used, 0.0);
+    double x[kKernelLanes], y[kKernelLanes], z[kKernelLanes];
+    Spread(points, count, x, y, z);
+    // Every pass first: the geometry of one pass does not wait for the sums of the one before.
+    if (scratch.located.size() < static_cast<std::size_t>(m_passTotal))
+        scratch.located.resize(static_cast<std::size_t>(m_passTotal)); // a replanned model
+    Locate(m_installations.data(), m_installations.data() + m_installations.size(), x, y, z,
+           scratch.located.data());
+    const CPassLanes* located = scratch.located.data();
+    bool failed[kKernelLanes] = {};
+    double acc[kKernelLanes] = {};
     for (const InstallationPlan& inst : m_installations) {
-        std::fill(scratch.re.begin(), scratch.re.end(), 0.0);
-        std::fill(scratch.im.begin(), scratch.im.end(), 0.0);
+        std::fill(re, re + used, 0.0);
+        std::fill(im, im + used, 0.0);
+        // An installation without a model has no passes and contributes nothing.
         if (inst.model) {
-            if (!AddInstallationAt(inst, directions, re, im))
-                return kBandFailed;
-            directions += PassCount(inst);
+            AddLanes(inst, located, count, re, im, stride, failed);
+            located += PassCount(inst);
+        }
+        for (int lane = 0; lane < count; ++lane) {
+            const std::size_t at = static_cast<std::size_t>(lane) * stride;
+            const double* laneRe = re + at;
+            const double* laneIm = im + at;
+            if (m_mode == kModeInterference) {
+                for (int j = 0; j < n; ++j)
+                    sumRe[at + j] += laneRe[j], sumIm[at + j] += laneIm[j];
+            } else {
+                double e = 0.0;
+                for (int j = 0; j < n; ++j)
+                    e += laneRe[j] * laneRe[j] + laneIm[j] * laneIm[j];
+                acc[lane] += e / n;
+            }
+        }
+    }
+    for (int lane = 0; lane < count; ++lane) {
+        if (failed[lane]) {
+            statuses[lane] = kBandFailed;
+            continue;
         }
         if (m_mode == kModeInterference) {
+            const std::size_t at = static_cast<std::size_t>(lane) * stride;
             for (int j = 0; j < n; ++j)
-                scratch.sumRe[j] += re[j], scratch.sumIm[j] += im[j];
+                acc[lane] += sumRe[at + j] * sumRe[at + j] + sumIm[at + j] * sumIm[at + j];
+            pressures[lane] = std::sqrt(acc[lane] / n);
         } else {
-            double e = 0.0;
-            for (int j = 0; j < n; ++j)
-                e += re[j] * re[j] + im[j] * im[j];
-            acc += e / n;
+            pressures[lane] = std::sqrt(acc[lane]);
         }
     }
-    if (m_mode == kModeInterference) {
-        for (int j = 0; j < n; ++j)
-            acc += scratch.sumRe[j] * scratch.sumRe[j] + scratch.sumIm[j] * scratch.sumIm[j];
-        pressure = std::sqrt(acc / n);
-    } else {
-        pressure = std::sqrt(acc);
-    }
-    return kBandOk;
 }

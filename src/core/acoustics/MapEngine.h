@@ -25,17 +25,10 @@ public:
     // needs, on PrepareFor (one point over many frequencies, the spectrum).
     enum class ETables { All, OnDemand };
 
-    // One pass's direction d in its element's axes, |d| and the balloon angles of d.
-    struct Direction {
-        CVec3 d;
-        double r = 0.0;
-        double theta = 0.0;
-        double phi = 0.0;
-    };
     struct Scratch {
-        std::vector<double> re, im;        // one installation, padded
-        std::vector<double> sumRe, sumIm;  // every installation, padded
-        std::vector<Direction> directions; // every pass of every installation
+        std::vector<double> re, im;       // one installation, four lanes of Padded() each
+        std::vector<double> sumRe, sumIm; // every installation, four lanes
+        std::vector<CPassLanes> located;  // every pass of every installation
     };
 
     // `needed` (one flag per band frequency, or empty for all) marks the frequencies a caller
@@ -45,6 +38,10 @@ public:
 
     // Same contract as BandPressure.
     int PointPressure(const CVec3& point, double& pressure, Scratch& scratch) const;
+    // PointPressure of `count` (1 to kKernelLanes; more are left out) points at once, their
+    // passes located together.
+    void PointPressures(const CVec3* points, int count, double* pressures, int* statuses,
+                        Scratch& scratch) const;
     Scratch MakeScratch() const;
     int BandCount() const { return m_band.Count(); }
     int Padded() const { return PaddedCount(m_band.Count()); }
@@ -53,6 +50,10 @@ public:
     // Adds installation k's pressure at every band frequency (Padded() entries) to re[] and im[];
     // false when its response fails, as the point response does.
     bool AddInstallation(int k, const CVec3& point, double* re, double* im) const;
+    // The same for `count` (1 to kKernelLanes) points at once: point i's to re + i * stride and
+    // im + i * stride; false when the response fails at any of them.
+    bool AddInstallation(int k, const CVec3* points, int count, double* re, double* im,
+                         std::size_t stride) const;
 
     // Whether installation k's response at the point looks up its balloon: some pass of it is not
     // at zero distance. Only then does a frequency its model lacks fail the response.
@@ -82,7 +83,15 @@ private:
         std::vector<int> rowOf;    // per cell [phi * thetaCount + theta]; -1: not converted yet
         std::vector<double> level; // [row * padded + j]
         std::vector<double> phase;
-        std::vector<CVec3> directions; // unit vector of each grid direction, per cell
+        // The phases of a cell's neighbours at the next phi, the next theta and both, unwrapped
+        // against the cell's own: three rows per cell, [(quad * 3 + neighbour) * padded + j].
+        std::vector<int> quadOf;             // per cell; -1: not built yet
+        std::vector<unsigned char> quadRows; // per cell: which of its three rows are built
+        std::vector<double> unwrapped;
+        bool complete = false; // every cell converted in order: row and quad i belong to cell i
+        std::vector<double> directions; // unit vector x, y, z of each grid direction, per cell
+        std::vector<double> trig;       // cosines and sines of the grid values
+        CBalloonGrid grid;              // views of the grids and directions
     };
     struct ModelPlan {
         const CSpeakerModel* model = nullptr;
@@ -91,15 +100,10 @@ private:
         double referenceDistance = 1.0;
         std::vector<BalloonTable> balloons; // per distinct balloon of the model
     };
-    struct Pass {
-        CVec3 source;
-        CMatrix3 rotation;
-        bool image = false;
-    };
     struct ElementPlan {
         // The engine's own table, whose cells PrepareFor fills on demand.
         BalloonTable* table = nullptr;
-        Pass passes[2];
+        CPassFrame passes[2]; // direct, ceiling image
         int passCount = 1;
         double scale = 1.0; // sqrt(weight * power)
     };
@@ -108,31 +112,29 @@ private:
         std::vector<ElementPlan> elements;
         bool reverse = false;
     };
-    // Where one pass meets the balloon.
-    enum class EPass { Sentinel, Value, Failed };
-    struct Located {
-        int cells[4] = {}; // A, B, C, D; only A when exact
-        CPassKernel kernel;
-    };
-
     ModelPlan* PrepareModel(int index);
     InstallationPlan Plan(const CInstallationElement& inst);
-    static CVec3 Local(const Pass& pass, const CVec3& point); // in the pass's element axes
-    EPass Locate(const InstallationPlan& inst, const ElementPlan& element, const Pass& pass,
-                 const Direction& direction, Located& out) const;
-    // The directions of every pass of installations [first, last) in order, the angles found
-    // four at a time across installations, so no lane idles between them.
-    void Directions(const InstallationPlan* first, const InstallationPlan* last, const CVec3& point,
-                    Direction* out) const;
+    static CVec3 Local(const CPassFrame& pass, const CVec3& point); // in the pass's axes
     static int PassCount(const InstallationPlan& inst);
-    // Calls visit(element, result, located) for every pass of the installation in order, with
-    // the directions Directions found, until visit returns false; returns what the last did.
-    template <class Visit>
-    bool VisitPasses(const InstallationPlan& inst, const Direction* directions,
-                     Visit&& visit) const;
-    bool AddInstallationAt(const InstallationPlan& inst, const Direction* directions, double* re,
-                           double* im) const;
+    // Every pass of installations [first, last) in order, for the lanes at x, y, z.
+    void Locate(const InstallationPlan* first, const InstallationPlan* last, const double* x,
+                const double* y, const double* z, CPassLanes* out) const;
+    // Adds the installation's pressure at the first `count` lanes, its passes as Locate found
+    // them, to re and im, lane i at i * stride; a lane whose response fails sets failed[i] and
+    // is left alone from then on.
+    void AddLanes(const InstallationPlan& inst, const CPassLanes* located, int count, double* re,
+                  double* im, std::size_t stride, bool* failed) const;
     void FillCell(BalloonTable& table, const ModelPlan& model, int cell);
+    // Converts the cell's neighbours where needed and unwraps their phases against the cell's:
+    // `rows` has bit 0 for the next phi, 1 for the next theta, 2 for both.
+    void FillQuad(BalloonTable& table, const ModelPlan& model, int cell, unsigned rows);
+    static constexpr unsigned kAllNeighbours = 7;
+    // The rows a lane's corners read.
+    static unsigned NeighbourRows(const CPassLanes& lanes, int lane);
+    // Points the kernel's rows and weights at the lane's corners; false when a cell is not
+    // converted.
+    static bool SetRows(const BalloonTable& table, std::size_t stride, const CPassLanes& lanes,
+                        int lane, CPassKernel& kernel);
 
     CAcousticScene m_scene;
     int m_mode;
@@ -142,5 +144,6 @@ private:
     std::vector<double> m_frequencies; // padded with zeros
     std::vector<ModelPlan> m_models;   // one per model of the container
     std::vector<InstallationPlan> m_installations;
-    int m_passTotal = 0; // of every installation
+    CSPComplex m_sentinel; // a pass at zero distance
+    int m_passTotal = 0;   // of every installation
 };

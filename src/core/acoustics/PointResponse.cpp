@@ -22,19 +22,6 @@ double CornerDistance(const CVec3& corner, const CVec3& target) {
     return d < kDirectionTolerance ? 0.0 : d;
 }
 
-double UnwrapAgainst(double px, double reference) {
-    double best = px;
-    double bestDistance = std::fabs(px - reference);
-    const double up = std::fabs(px + 360.0 - reference);
-    if (up < bestDistance) {
-        best = px + 360.0;
-        bestDistance = up;
-    }
-    if (std::fabs(px - 360.0 - reference) < bestDistance)
-        best = px - 360.0;
-    return best;
-}
-
 CBracket BracketSearch(const double* grid, int count, double x, bool sorted) {
     int start = 0;
     if (sorted && count > 2) {

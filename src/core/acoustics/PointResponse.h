@@ -3,6 +3,8 @@
 #include "common/Vec3.h"
 #include "speaker/SPComplex.h"
 
+#include <cmath>
+
 class CSpeakerElement;
 
 // Where an element sits relative to the installation point and how it is aimed in the room.
@@ -51,7 +53,14 @@ double CornerDistance(const CVec3& corner, const CVec3& target);
 
 // Picks PX - 360, PX or PX + 360, whichever lies closest to the reference phase; ties keep PX,
 // then prefer +360 over -360.
-double UnwrapAgainst(double px, double reference);
+// Inline and without branches: the engine unwraps whole rows of its tables with it.
+inline double UnwrapAgainst(double px, double reference) {
+    const double up = px + 360.0, down = px - 360.0;
+    const double distance = std::fabs(px - reference), upDistance = std::fabs(up - reference);
+    const double best = upDistance < distance ? up : px;
+    const double bestDistance = upDistance < distance ? upDistance : distance;
+    return std::fabs(down - reference) < bestDistance ? down : best;
+}
 
 inline constexpr double kMissingFrequencyLevel = -60.0;
 inline constexpr double kZeroDistanceLevel = 999.0;

@@ -38,6 +38,24 @@ std::unique_ptr<CSpeakerModel> Directional() {
 }
 } // namespace
 
+TEST(UnwrapAgainst, TakesTheTurnNearestTheReferenceAndKeepsThePhaseOnATie) {
+    for (double px = -540.0; px <= 540.0; px += 22.5)
+        for (double reference = -720.0; reference <= 720.0; reference += 15.0) {
+            const double u = UnwrapAgainst(px, reference);
+            double best = px;
+            for (double candidate : {px + 360.0, px - 360.0})
+                if (std::fabs(candidate - reference) < std::fabs(best - reference))
+                    best = candidate;
+            EXPECT_EQ(u, best) << px << " against " << reference;
+        }
+    // Exactly half a turn away: the phase stays as it is, above or below.
+    EXPECT_EQ(UnwrapAgainst(0.0, 180.0), 0.0);
+    EXPECT_EQ(UnwrapAgainst(0.0, -180.0), 0.0);
+    EXPECT_EQ(UnwrapAgainst(10.0, -350.0), 10.0 - 360.0);
+    EXPECT_EQ(UnwrapAgainst(-170.0, 100.0), 190.0);
+    EXPECT_TRUE(std::isnan(UnwrapAgainst(std::nan(""), 0.0)));
+}
+
 TEST(ElementFrame, AStandardSpeakerKeepsItsAimBetweenTheVerticals) {
     auto model = Directional();
     for (const COrientation o :
