@@ -190,41 +190,36 @@ int RunMove(const CMoveOptions& o) {
     return 0;
 }
 
-// --model and --tap: the installation takes another model or tap, under the rules installing
-// follows: one frequency resolution and one impedance kind per room, and the tap's power.
+// --model and --tap: the document's change of model and tap, its refusals in the command line's
+// words.
 void ChangeModelAndTap(CDAXDoc& doc, int index, const CSetOptions& o) {
-    CInstallationElement e = *doc.room.At(index);
-    const int model = o.model.value_or(e.modelIndex);
-    if (model < 0 || model >= doc.models.Count())
+    if (!o.model && !o.tap)
+        return;
+    const int model = o.model.value_or(doc.room.At(index)->modelIndex);
+    const CFlowResult changed = doc.ChangeInstallationModel(index, model, o.tap);
+    switch (changed.reason) {
+    case EFlowReason::None:
+        return;
+    case EFlowReason::NoSuchModel:
         throw CCliError("--model must lie between 0 and " + std::to_string(doc.models.Count() - 1) +
                         " (the project's models); model " + std::to_string(model) +
                         " does not exist");
-    const CSpeakerModel& m = doc.models.At(model);
-    const int tapCount = static_cast<int>(m.Settings().taps.size());
-    // Another model starts from its default tap, as installing it would.
-    const int tap = o.tap.value_or(model == e.modelIndex ? e.tapIndex : m.DefaultTap());
-    if (tap < 0 || tap >= tapCount)
+    case EFlowReason::NoSuchTap: {
+        const CSpeakerModel& m = doc.models.At(model);
+        const int tapCount = static_cast<int>(m.Settings().taps.size());
         throw CCliError("--tap must lie between 0 and " + std::to_string(tapCount - 1) + " (" +
                         m.DisplayName() + " has " + Count(tapCount, "tap") + "); " +
-                        std::to_string(tap) + " was given");
-    for (int i = 0; i < doc.room.Count(); ++i) {
-        if (i == index)
-            continue;
-        const CInstallationElement& other = *doc.room.At(i);
-        const CSpeakerModel& otherModel = doc.models.At(other.modelIndex);
-        if (otherModel.Header().pointsPerOctave != m.Header().pointsPerOctave)
-            throw CCliError("model " + std::to_string(model) +
-                            " has another frequency resolution than the speakers already "
-                            "installed");
-        if (otherModel.Tap(other.tapIndex).lowImpedance != m.Tap(tap).lowImpedance)
-            throw CCliError(Strings::kImpedanceMix);
-        break; // the first other installation stands for the room, as installing asks it
+                        std::to_string(doc.TapForModel(index, model, o.tap)) + " was given");
     }
-    if (model != e.modelIndex || tap != e.tapIndex) {
-        e.modelIndex = model;
-        e.tapIndex = tap;
-        e.power = m.Tap(tap).tapPower; // a new tap brings its power, unless --power follows
-        doc.room.ReplaceInstallation(index, e);
+    case EFlowReason::OtherResolution:
+        throw CCliError("model " + std::to_string(model) +
+                        " has another frequency resolution than the speakers already "
+                        "installed");
+    case EFlowReason::ImpedanceMix:
+        throw CCliError(Strings::kImpedanceMix);
+    default:
+        throw CCliError(changed.message.empty() ? "the installation was not changed"
+                                                : changed.message);
     }
 }
 

@@ -158,6 +158,14 @@ public:
     // "Change property for installation" on the current installation, planes and views refreshed
     // when it changed; the command and the command line's edits both run it.
     CFlowResult ChangeCurrentInstallation();
+    // The installation at `index` takes model `model` and tap `tap`; without a tap it keeps its
+    // own, or takes the default tap of another model, as installing it would. The room keeps one
+    // frequency resolution and one impedance kind, asked of the first other installation as
+    // installing asks it. Every rule is checked before anything changes; a new model or tap
+    // brings the tap's power. Nobody is told of a refusal: the caller words its reason.
+    CFlowResult ChangeInstallationModel(int index, int model, std::optional<int> tap = {});
+    // The tap ChangeInstallationModel would give the installation at `index` (which must exist).
+    int TapForModel(int index, int model, std::optional<int> tap) const;
     CFlowResult RemoveInstallations(bool all);
     // Asks once per installation (other than `skip`) at exactly this position and aim.
     bool SameSpotCheck(const CVec3& position, const COrientation& orientation, int skip);

@@ -14,15 +14,18 @@ enum class EFlowStatus {
 // tool) decide by this, never by the text of a question.
 enum class EFlowReason {
     None,
-    Calculating,    // a map calculation reads the project
-    NothingCurrent, // no current model or installation to work on
-    ImpedanceMix,   // line and low-impedance taps cannot be installed together
-    DialogClosed,   // the dialog was cancelled or closed
-    EntryRefused,   // the dialog's form refused its values
-    SameSpot,       // the user declined a second speaker at the same position and aim
-    NotConfirmed,   // the user answered No to the flow's question
-    PlaneAtCeiling, // automatic installation cannot measure on a plane at the ceiling
-    Error,          // something failed; `message` says what
+    Calculating,     // a map calculation reads the project
+    NothingCurrent,  // no current model or installation to work on
+    ImpedanceMix,    // line and low-impedance taps cannot be installed together
+    OtherResolution, // the model's frequency resolution differs from the room's speakers
+    NoSuchModel,     // a model number outside the project's models
+    NoSuchTap,       // a tap number outside the model's taps
+    DialogClosed,    // the dialog was cancelled or closed
+    EntryRefused,    // the dialog's form refused its values
+    SameSpot,        // the user declined a second speaker at the same position and aim
+    NotConfirmed,    // the user answered No to the flow's question
+    PlaneAtCeiling,  // automatic installation cannot measure on a plane at the ceiling
+    Error,           // something failed; `message` says what
 };
 
 // One shape for every flow's answer; nothing changed unless the status is Done.

@@ -95,6 +95,50 @@ CFlowResult CDAXDoc::ChangeCurrentInstallation() {
     return result;
 }
 
+int CDAXDoc::TapForModel(int index, int model, std::optional<int> tap) const {
+    const CInstallationElement& e = *room.At(index);
+    if (tap)
+        return *tap;
+    if (model == e.modelIndex)
+        return e.tapIndex;
+    return model >= 0 && model < models.Count() ? models.At(model).DefaultTap() : 0;
+}
+
+CFlowResult CDAXDoc::ChangeInstallationModel(int index, int model, std::optional<int> tap) {
+    if (m_calculating)
+        return CFlowResult::Refused(EFlowReason::Calculating);
+    if (index < 0 || index >= room.Count())
+        return CFlowResult::Refused(EFlowReason::NothingCurrent);
+    if (model < 0 || model >= models.Count())
+        return CFlowResult::Refused(EFlowReason::NoSuchModel);
+    const CSpeakerModel& m = models.At(model);
+    const int row = TapForModel(index, model, tap);
+    if (row < 0 || row >= static_cast<int>(m.Settings().taps.size()))
+        return CFlowResult::Refused(EFlowReason::NoSuchTap);
+    for (int i = 0; i < room.Count(); ++i) {
+        if (i == index)
+            continue;
+        const CInstallationElement& other = *room.At(i);
+        const CSpeakerModel& otherModel = models.At(other.modelIndex);
+        if (otherModel.Header().pointsPerOctave != m.Header().pointsPerOctave)
+            return CFlowResult::Refused(EFlowReason::OtherResolution);
+        if (otherModel.Tap(other.tapIndex).lowImpedance != m.Tap(row).lowImpedance)
+            return CFlowResult::Refused(EFlowReason::ImpedanceMix);
+        break; // the first other installation stands for the room
+    }
+    CInstallationElement e = *room.At(index);
+    if (model == e.modelIndex && row == e.tapIndex)
+        return CFlowResult::Done();
+    e.modelIndex = model;
+    e.tapIndex = row;
+    e.power = m.Tap(row).tapPower;
+    room.ReplaceInstallation(index, e);
+    UpdateInstallState();
+    RebuildAllPlanes();
+    StandardRefresh();
+    return CFlowResult::Done();
+}
+
 CFlowResult CDAXDoc::RemoveInstallations(bool all) {
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
