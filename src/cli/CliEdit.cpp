@@ -197,9 +197,9 @@ void ChangeModelAndTap(CDAXDoc& doc, int index, const CSetOptions& o) {
         return;
     const int model = o.model.value_or(doc.room.At(index)->modelIndex);
     const CFlowResult changed = doc.ChangeInstallationModel(index, model, o.tap);
-    switch (changed.reason) {
-    case EFlowReason::None:
+    if (changed.IsDone())
         return;
+    switch (changed.reason) {
     case EFlowReason::NoSuchModel:
         throw CCliError("--model must lie between 0 and " + std::to_string(doc.models.Count() - 1) +
                         " (the project's models); model " + std::to_string(model) +
