@@ -244,21 +244,18 @@ void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
 }
 
 void CColorMapViewModel::OnBandSelected(int index) {
-    m_doc.Guarded([&] {
-        if (m_doc.IsCalculating())
-            return;
-        m_band.selection = index;
-        SyncConditionControls(1, 0);
-        m_doc.RebuildAllPlanes();
-        OnUpdate(kHintAcoustics, CDocumentChange::Planes());
-    });
+    SelectConditionList(m_band, index);
 }
 
 void CColorMapViewModel::OnFrequencySelected(int index) {
+    SelectConditionList(m_frequency, index);
+}
+
+void CColorMapViewModel::SelectConditionList(CComboModel& list, int index) {
     m_doc.Guarded([&] {
         if (m_doc.IsCalculating())
             return;
-        m_frequency.selection = index;
+        list.selection = index;
         SyncConditionControls(1, 0);
         m_doc.RebuildAllPlanes();
         OnUpdate(kHintAcoustics, CDocumentChange::Planes());

@@ -218,6 +218,8 @@ public:
     std::function<bool(int)> onViewCommand;
 
 private:
+    // A band or frequency choice: the planes are rebuilt for it, unless a map is being calculated.
+    void SelectConditionList(CComboModel& list, int index);
     void Repaint() {
         if (onRepaint)
             onRepaint();
