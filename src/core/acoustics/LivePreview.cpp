@@ -10,24 +10,37 @@
 #include <functional>
 
 namespace {
-// Runs work(first, last, re, im) over [0, count) in chunks on `threads` workers of the pool (0:
-// one per core; 1: the calling thread), each with its own padded sums for four points; false
-// when any chunk returns false.
+using CChunkWork = std::function<bool(std::size_t, std::size_t, double*, double*)>;
+
+constexpr std::size_t kChunk = 256; // a stop is heard within one chunk
+
+// One worker: takes chunks of [0, count) from `next` and runs work(first, last, re, im) on them,
+// with its own padded sums for four points, until none is left, one fails or it is stopped.
+// `filled` counts the points done.
+void TakeChunks(std::atomic<std::size_t>& next, std::atomic<bool>& failed,
+                std::atomic<std::size_t>& filled, std::size_t count, int padded,
+                const std::stop_token& stop, const CChunkWork& work) {
+    std::vector<double> re(static_cast<std::size_t>(padded) * kKernelLanes), im(re.size());
+    while (!failed.load(std::memory_order_relaxed) && !stop.stop_requested()) {
+        const std::size_t first = next.fetch_add(kChunk);
+        if (first >= count)
+            return;
+        const std::size_t last = std::min(count, first + kChunk);
+        if (!work(first, last, re.data(), im.data()))
+            failed = true;
+        else
+            filled += last - first;
+    }
+}
+
+// Runs work over [0, count) on `threads` workers of the pool (0: one per core; 1: the calling
+// thread); false when any chunk returns false.
 bool ForChunks(const std::function<CWorkerPool&()>& pool, std::size_t count, int threads,
-               int padded,
-               const std::function<bool(std::size_t, std::size_t, double*, double*)>& work) {
-    constexpr std::size_t kChunk = 256;
-    std::atomic<std::size_t> next{0};
+               int padded, const CChunkWork& work) {
+    std::atomic<std::size_t> next{0}, filled{0};
     std::atomic<bool> failed{false};
     auto run = [&](const std::stop_token& stop) {
-        std::vector<double> re(static_cast<std::size_t>(padded) * kKernelLanes), im(re.size());
-        while (!failed.load(std::memory_order_relaxed) && !stop.stop_requested()) {
-            const std::size_t first = next.fetch_add(kChunk);
-            if (first >= count)
-                return;
-            if (!work(first, std::min(count, first + kChunk), re.data(), im.data()))
-                failed = true;
-        }
+        TakeChunks(next, failed, filled, count, padded, stop, work);
     };
     const int workers = threads > 0 ? threads : CWorkerPool::CoreCount();
     if (workers == 1)
@@ -134,20 +147,10 @@ bool CLivePreview::FillCache(std::size_t first, std::size_t last, double* re, do
 }
 
 void CLivePreview::BuildChunks(const std::stop_token& stop) {
-    constexpr std::size_t kChunk = 256; // a stop is heard within one chunk
-    const std::size_t count = m_points.size();
-    std::vector<double> re(static_cast<std::size_t>(m_engine.Padded()) * kKernelLanes),
-        im(re.size());
-    while (!m_failed.load(std::memory_order_relaxed) && !stop.stop_requested()) {
-        const std::size_t first = m_nextChunk.fetch_add(kChunk);
-        if (first >= count)
-            return;
-        const std::size_t last = std::min(count, first + kChunk);
-        if (!FillCache(first, last, re.data(), im.data()))
-            m_failed = true;
-        else
-            m_filled += last - first;
-    }
+    TakeChunks(m_nextChunk, m_failed, m_filled, m_points.size(), m_engine.Padded(), stop,
+               [this](std::size_t first, std::size_t last, double* re, double* im) {
+                   return FillCache(first, last, re, im);
+               });
 }
 
 void CLivePreview::EndBuild(bool whole) {
