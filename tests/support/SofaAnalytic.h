@@ -3,6 +3,7 @@
 // An analytic source for the open directivity tests: level and phase change linearly with each
 // axis of the direction and with log frequency, so a mirrored, turned or misplaced axis shows.
 #include "SofaTestWriter.h"
+#include "common/Vec3.h"
 #include "speaker/BalloonElement.h"
 #include "speaker/FrequencyList.h"
 

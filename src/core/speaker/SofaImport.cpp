@@ -212,6 +212,12 @@ public:
     // The distinct directions (their first receivers).
     const std::vector<std::size_t>& Directions() const { return m_points; }
 
+    // Whether some receiver lies within `degrees` of the direction; stops at the first.
+    bool Within(const CVec3& unit, double degrees) const {
+        const double chord = 2.0 * std::sin(std::min(degrees, 180.0) * kDegree / 2.0);
+        return !m_nodes.empty() && AnyWithin(0, unit, chord * chord);
+    }
+
     // Up to k (angle in degrees, receiver index) pairs of distinct directions, nearest first.
     std::vector<std::pair<double, std::size_t>> Nearest(const CVec3& unit, int k) const {
         std::vector<std::pair<double, std::size_t>> best; // (squared chord, receiver)
@@ -294,6 +300,23 @@ private:
         Search(nearSide, unit, k, best);
         if (best.size() < k || gap * gap < best.back().first)
             Search(farSide, unit, k, best);
+    }
+
+    bool AnyWithin(std::size_t index, const CVec3& unit, double bound) const {
+        const CNode& node = m_nodes[index];
+        if (node.axis < 0) {
+            for (std::size_t i = node.begin; i < node.end; ++i) {
+                const CVec3 between = m_r[m_points[i]].unit - unit;
+                if (Dot(between, between) <= bound)
+                    return true;
+            }
+            return false;
+        }
+        const double gap = Coordinate(unit, node.axis) - node.split;
+        const std::size_t nearSide = gap < 0.0 ? node.left : node.right;
+        const std::size_t farSide = gap < 0.0 ? node.right : node.left;
+        return AnyWithin(nearSide, unit, bound) ||
+               (gap * gap <= bound && AnyWithin(farSide, unit, bound));
     }
 
     const std::vector<CReceiver>& m_r;
@@ -631,6 +654,9 @@ private:
         for (int t = 0; t <= 36; ++t)
             for (int p = 0; p < ((t == 0 || t == 36) ? 1 : 72); ++p) {
                 const double theta = 5.0 * t, phi = 5.0 * p;
+                // Only a direction farther from every receiver than the worst so far matters.
+                if (search.Within(BalloonUnit(theta, phi), std::max(worst, kMaxGapDegrees)))
+                    continue;
                 const auto near = search.Nearest(BalloonUnit(theta, phi), 1);
                 if (near.front().first > worst) {
                     worst = near.front().first;
@@ -696,7 +722,7 @@ private:
             return;
         const bool denormal = std::fpclassify(magnitude) == FP_SUBNORMAL;
         throw CSofaError("variables Data.Real and Data.Imag hold the pressure " + Number(magnitude) +
-                         " Pa" + (denormal ? ", a denormal number," : "") + where() +
+                         " Pa" + where() + (denormal ? ", a denormal number" : "") +
                          "; a map needs 0 or " + Number(kSmallestPressure) + " to " +
                          Number(kLargestPressure) + " Pa");
     }

@@ -129,8 +129,8 @@ void InjectFault() {
     if (f == "crash")
         std::raise(SIGSEGV);
     if (f == "spin")
-        for (volatile unsigned long i = 0;; i = i + 1) {
-        }
+        for (;;)
+            __asm__ volatile(""); // a loop the compiler must keep
     if (f == "sleep")
         for (;;)
             ::pause();
