@@ -5,6 +5,7 @@
 #include "common/FormatSignificant.h"
 #include "speaker/FrequencyList.h"
 #include "speaker/SofaFile.h"
+#include "speaker/SofaNeighbourSearch.h"
 #include "speaker/SpeakerModelContainer.h"
 #include "speaker/StdSPModel.h"
 
@@ -171,158 +172,6 @@ CVec3 ReadPerMeasurement(const CNetCdfFile& file, const std::string& variable, s
         throw CSofaError("variable " + variable + " holds a value that is not a finite number");
     return p;
 }
-
-// One receiver as the model sees it: a direction in the speaker's own axes.
-struct CReceiver {
-    double theta = 0.0, phi = 0.0; // degrees, snapped
-    CVec3 unit;                    // unit vector of (theta, phi) in the balloon's axes
-    double radius = 0.0;
-    std::size_t index = 0; // row in the file
-};
-
-CVec3 BalloonUnit(double theta, double phi) {
-    const double t = theta * kDegree, p = phi * kDegree;
-    return {std::cos(t), std::sin(t) * std::cos(p), std::sin(t) * std::sin(p)};
-}
-
-double AngleBetween(const CVec3& a, const CVec3& b) {
-    return std::atan2(Cross(a, b).Length(), Dot(a, b)) / kDegree;
-}
-
-// The nearest receivers of a direction: a k-d tree over the distinct receiver directions, so a
-// query costs about log R however the receivers lie (a ring of one polar angle, a pole repeated
-// at every phi). Receivers at one direction count once, as the first of them.
-class CNeighbourSearch {
-public:
-    explicit CNeighbourSearch(const std::vector<CReceiver>& receivers) : m_r(receivers) {
-        std::vector<std::size_t> order(receivers.size());
-        for (std::size_t i = 0; i < order.size(); ++i)
-            order[i] = i;
-        auto key = [&](std::size_t i) { return std::make_tuple(m_r[i].theta, m_r[i].phi, i); };
-        std::sort(order.begin(), order.end(),
-                  [&](std::size_t a, std::size_t b) { return key(a) < key(b); });
-        for (std::size_t i : order)
-            if (m_points.empty() || m_r[m_points.back()].theta != m_r[i].theta ||
-                m_r[m_points.back()].phi != m_r[i].phi)
-                m_points.push_back(i);
-        m_nodes.reserve(2 * m_points.size() / kLeaf + 2);
-        Build(0, m_points.size());
-    }
-
-    // The distinct directions (their first receivers).
-    const std::vector<std::size_t>& Directions() const { return m_points; }
-
-    // Whether some receiver lies within `degrees` of the direction; stops at the first.
-    bool Within(const CVec3& unit, double degrees) const {
-        const double chord = 2.0 * std::sin(std::min(degrees, 180.0) * kDegree / 2.0);
-        return !m_nodes.empty() && AnyWithin(0, unit, chord * chord);
-    }
-
-    // Up to k (angle in degrees, receiver index) pairs of distinct directions, nearest first.
-    std::vector<std::pair<double, std::size_t>> Nearest(const CVec3& unit, int k) const {
-        std::vector<std::pair<double, std::size_t>> best; // (squared chord, receiver)
-        if (!m_nodes.empty())
-            Search(0, unit, static_cast<std::size_t>(k), best);
-        for (auto& [distance, i] : best)
-            distance = AngleBetween(unit, m_r[i].unit);
-        std::sort(best.begin(), best.end());
-        return best;
-    }
-
-private:
-    static constexpr std::size_t kLeaf = 8;
-    struct CNode {
-        std::size_t begin = 0, end = 0; // the node's points in m_points
-        int axis = -1;                  // -1 for a leaf
-        double split = 0.0;
-        std::size_t left = 0, right = 0;
-    };
-
-    static double Coordinate(const CVec3& v, int axis) {
-        return axis == 0 ? v.x : axis == 1 ? v.y : v.z;
-    }
-
-    std::size_t Build(std::size_t begin, std::size_t end) {
-        const std::size_t index = m_nodes.size();
-        m_nodes.push_back({begin, end});
-        if (end - begin <= kLeaf)
-            return index;
-        double low[3] = {2, 2, 2}, high[3] = {-2, -2, -2};
-        for (std::size_t i = begin; i < end; ++i)
-            for (int a = 0; a < 3; ++a) {
-                const double c = Coordinate(m_r[m_points[i]].unit, a);
-                low[a] = std::min(low[a], c);
-                high[a] = std::max(high[a], c);
-            }
-        int axis = 0;
-        for (int a = 1; a < 3; ++a)
-            if (high[a] - low[a] > high[axis] - low[axis])
-                axis = a;
-        const std::size_t middle = begin + (end - begin) / 2;
-        std::nth_element(m_points.begin() + static_cast<std::ptrdiff_t>(begin),
-                         m_points.begin() + static_cast<std::ptrdiff_t>(middle),
-                         m_points.begin() + static_cast<std::ptrdiff_t>(end),
-                         [&](std::size_t a, std::size_t b) {
-                             return Coordinate(m_r[a].unit, axis) < Coordinate(m_r[b].unit, axis);
-                         });
-        const double split = Coordinate(m_r[m_points[middle]].unit, axis);
-        const std::size_t left = Build(begin, middle);
-        const std::size_t right = Build(middle, end);
-        CNode& node = m_nodes[index];
-        node.axis = axis;
-        node.split = split;
-        node.left = left;
-        node.right = right;
-        return index;
-    }
-
-    void Search(std::size_t index, const CVec3& unit, std::size_t k,
-                std::vector<std::pair<double, std::size_t>>& best) const {
-        const CNode& node = m_nodes[index];
-        if (node.axis < 0) {
-            for (std::size_t i = node.begin; i < node.end; ++i) {
-                const std::size_t r = m_points[i];
-                const CVec3 between = m_r[r].unit - unit;
-                const double d = Dot(between, between);
-                if (best.size() == k && !(d < best.back().first))
-                    continue;
-                best.insert(std::upper_bound(best.begin(), best.end(), std::make_pair(d, r)),
-                            {d, r});
-                if (best.size() > k)
-                    best.pop_back();
-            }
-            return;
-        }
-        // Left holds coordinates up to the split, right from it on.
-        const double gap = Coordinate(unit, node.axis) - node.split;
-        const std::size_t nearSide = gap < 0.0 ? node.left : node.right;
-        const std::size_t farSide = gap < 0.0 ? node.right : node.left;
-        Search(nearSide, unit, k, best);
-        if (best.size() < k || gap * gap < best.back().first)
-            Search(farSide, unit, k, best);
-    }
-
-    bool AnyWithin(std::size_t index, const CVec3& unit, double bound) const {
-        const CNode& node = m_nodes[index];
-        if (node.axis < 0) {
-            for (std::size_t i = node.begin; i < node.end; ++i) {
-                const CVec3 between = m_r[m_points[i]].unit - unit;
-                if (Dot(between, between) <= bound)
-                    return true;
-            }
-            return false;
-        }
-        const double gap = Coordinate(unit, node.axis) - node.split;
-        const std::size_t nearSide = gap < 0.0 ? node.left : node.right;
-        const std::size_t farSide = gap < 0.0 ? node.right : node.left;
-        return AnyWithin(nearSide, unit, bound) ||
-               (gap * gap <= bound && AnyWithin(farSide, unit, bound));
-    }
-
-    const std::vector<CReceiver>& m_r;
-    std::vector<std::size_t> m_points;
-    std::vector<CNode> m_nodes;
-};
 
 double LevelOf(const Complex& c) {
     return 20.0 * std::log10(std::max(std::abs(c), 1e-300));
@@ -525,7 +374,7 @@ private:
             // rounding of the conversion.
             if (coordinates.spherical && std::abs(radius - v[2]) <= 1e-9 * radius)
                 radius = v[2];
-            CReceiver& rec = m_receivers[r];
+            CSofaReceiver& rec = m_receivers[r];
             rec.index = r;
             rec.radius = radius;
             rec.theta = SnapAngle(std::atan2(std::hypot(d.y, d.z), d.x) / kDegree);
@@ -548,11 +397,11 @@ private:
         m_radius = m_receivers[0].radius;
         if (largest != smallest) {
             double sum = 0.0;
-            for (const CReceiver& r : m_receivers)
+            for (const CSofaReceiver& r : m_receivers)
                 sum += r.radius;
             m_radius = sum / static_cast<double>(m_R);
         }
-        m_search = std::make_unique<CNeighbourSearch>(m_receivers);
+        m_search = std::make_unique<CSofaNeighbourSearch>(m_receivers);
         // A whole theta/phi grid is a model's own grid however coarse (one phi column is an
         // axisymmetric speaker); any other set must leave no direction far from a receiver.
         if (!FindRegularGrid())
@@ -564,7 +413,7 @@ private:
     bool FindRegularGrid() {
         std::vector<double> thetas, phis;
         bool frontPole = false, backPole = false;
-        for (const CReceiver& r : m_receivers) {
+        for (const CSofaReceiver& r : m_receivers) {
             if (r.theta == 0.0)
                 frontPole = true;
             else if (r.theta == 180.0)
@@ -585,7 +434,7 @@ private:
             thetas.size() * phis.size() + 2 != m_R)
             return false;
         std::vector<long long> cell((thetas.size() + 2) * phis.size(), -1);
-        for (const CReceiver& r : m_receivers) {
+        for (const CSofaReceiver& r : m_receivers) {
             const std::size_t t =
                 r.theta == 0.0     ? 0
                 : r.theta == 180.0 ? thetas.size() + 1
@@ -639,17 +488,17 @@ private:
             }
         }
         for (std::size_t r = 0; r < m_R; ++r) {
-            CReceiver& rec = m_receivers[r];
+            CSofaReceiver& rec = m_receivers[r];
             rec.theta = thetas[r];
             rec.phi = IsPole(rec) ? 0.0 : phis[r];
             rec.unit = BalloonUnit(rec.theta, rec.phi);
         }
     }
 
-    static bool IsPole(const CReceiver& r) { return r.theta == 0.0 || r.theta == 180.0; }
+    static bool IsPole(const CSofaReceiver& r) { return r.theta == 0.0 || r.theta == 180.0; }
 
     void CheckCoverage() const {
-        const CNeighbourSearch& search = *m_search;
+        const CSofaNeighbourSearch& search = *m_search;
         double worst = -1.0, worstTheta = 0.0, worstPhi = 0.0;
         for (int t = 0; t <= 36; ++t)
             for (int p = 0; p < ((t == 0 || t == 36) ? 1 : 72); ++p) {
@@ -857,7 +706,7 @@ private:
             balloon.phiGrid[p] = phis[p];
         balloon.phiGrid[P - 1] = 360.0;
 
-        const CNeighbourSearch& search = *m_search;
+        const CSofaNeighbourSearch& search = *m_search;
         std::vector<Complex> values(F);
         for (std::size_t t = 0; t < T; ++t)
             for (std::size_t p = 0; p + 1 < P; ++p) {
@@ -886,7 +735,7 @@ private:
                     balloon.Value(0, static_cast<int>(t), static_cast<int>(k));
     }
 
-    void Interpolate(const CNeighbourSearch& search, double theta, double phi,
+    void Interpolate(const CSofaNeighbourSearch& search, double theta, double phi,
                      std::vector<Complex>& out) const {
         const auto near = search.Nearest(BalloonUnit(theta, phi), kNeighbours);
         const std::size_t F = out.size();
@@ -905,7 +754,7 @@ private:
     }
 
     // The listed step nearest the receivers' median spacing.
-    double DefaultStep(const CNeighbourSearch& search) const {
+    double DefaultStep(const CSofaNeighbourSearch& search) const {
         std::vector<double> spacing;
         for (std::size_t i : search.Directions()) {
             // The nearest is the direction itself.
@@ -928,8 +777,8 @@ private:
     const CSofaImportOptions& m_options;
     std::size_t m_M = 0, m_R = 0, m_N = 0, m_m = 0;
     std::vector<double> m_frequencies;
-    std::vector<CReceiver> m_receivers;
-    std::unique_ptr<CNeighbourSearch> m_search;
+    std::vector<CSofaReceiver> m_receivers;
+    std::unique_ptr<CSofaNeighbourSearch> m_search;
     // The receivers' own grid, when they form one: thetas with both poles, phis from 0, and the
     // receiver of each (theta, phi) cell, theta-major.
     bool m_regular = false;
