@@ -513,6 +513,14 @@ TEST(SofaBadInput, EachFaultIsNamedAndNothingIsImported) {
         EXPECT_FALSE(r.model) << c.what;
         EXPECT_NE(r.error.find(c.named), std::string::npos) << c.what << ": " << r.error;
     }
+    // A null of the pattern is no silence: zeros where the data end import.
+    CTestSofa nulls = good;
+    const std::size_t last = good.receivers.size() - 1;
+    nulls.data = [base = good.data, last](std::size_t m, std::size_t r, std::size_t n) {
+        return r == last ? Complex(0.0, 0.0) : base(m, r, n);
+    };
+    const CSofaImportResult withNulls = Import(nulls);
+    EXPECT_TRUE(withNulls.model) << withNulls.error;
 }
 
 TEST(SofaBadInput, DamagedFilesAndOptionsAreRefused) {
