@@ -125,9 +125,10 @@ int RunRender(const CRenderOptions& o) {
     CDAXDoc& doc = *session.doc;
     CColorMapViewModel view(doc);
     view.OnInitialUpdate();
-    if (o.condition < 0 || o.condition >= doc.conditions.Count())
+    if (o.condition < 0 || o.condition >= doc.Conditions().Count())
         throw CCliError("--condition " + std::to_string(o.condition) + ": the project has " +
-                        std::to_string(doc.conditions.Count()) + " colour map(s), numbered from 0");
+                        std::to_string(doc.Conditions().Count()) +
+                        " colour map(s), numbered from 0");
     view.SetConditionIndex(o.condition);
     if (o.view == "plan")
         view.SetViewDirection(0, 0, 0);

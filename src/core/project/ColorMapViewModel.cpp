@@ -34,32 +34,35 @@ CColorMapViewModel::~CColorMapViewModel() {
         m_doc.MapViews().Remove(this);
 }
 
-CColorMapCondition* CColorMapViewModel::Condition() const {
-    return m_doc.conditions.At(m_conditionIndex);
+const CColorMapCondition* CColorMapViewModel::Condition() const {
+    return m_doc.Conditions().At(m_conditionIndex);
+}
+
+CColorMapCondition* CColorMapViewModel::EditCondition() {
+    return m_doc.MapCondition(m_conditionIndex);
 }
 
 void CColorMapViewModel::OnInitialUpdate() {
     m_doc.Guarded([&] {
         if (m_doc.IsCalculating())
             return;
-        CColorMapConditionList& list = m_doc.conditions;
+        const CColorMapConditionList& list = m_doc.Conditions();
         if (m_doc.Settings().loadedFromFile) {
             // A project file without a calculation plane still gets one to show.
             if (list.Count() == 0)
-                list.Append(DefaultCondition(m_doc.Settings().lengthUnit));
+                m_doc.AppendCondition(DefaultCondition(m_doc.Settings().lengthUnit));
             m_conditionIndex = 0;
             ProjectView(false);
             SyncConditionControls(0, 0);
             return;
         }
-        if (list.Current())
-            list.Duplicate(list.currentIndex);
-        else
-            list.Append(DefaultCondition(m_doc.Settings().lengthUnit));
-        m_conditionIndex = list.Count() - 1;
+        m_conditionIndex =
+            list.At(list.currentIndex)
+                ? m_doc.DuplicateCondition(list.currentIndex)
+                : m_doc.AppendCondition(DefaultCondition(m_doc.Settings().lengthUnit));
         while (RunRoomParameters(false) == ERoomParametersAnswer::Again) {
         }
-        Condition()->viewAngles = {45.0, 75.0, 0.0};
+        EditCondition()->viewAngles = {45.0, 75.0, 0.0};
         ProjectView(true);
         CalculateMap();
         SyncConditionControls(0, 0);
@@ -124,10 +127,7 @@ bool CColorMapViewModel::OnViewCommand(int id) {
 }
 
 void CColorMapViewModel::Activate() {
-    m_doc.Guarded([&] {
-        if (Condition())
-            m_doc.conditions.currentIndex = m_conditionIndex;
-    });
+    m_doc.Guarded([&] { m_doc.SetCurrentCondition(m_conditionIndex); });
 }
 
 bool CColorMapViewModel::Close() {
@@ -137,8 +137,7 @@ bool CColorMapViewModel::Close() {
             return false;
         const int removed = m_conditionIndex;
         m_conditionIndex = -1;
-        m_doc.conditions.Remove(removed);
-        m_doc.Notify(CDocumentChange::ConditionRemoved(removed));
+        m_doc.RemoveCondition(removed);
         return true;
     });
 }
@@ -166,16 +165,10 @@ bool CColorMapViewModel::PointSpectrum(const CVec3& point) {
     if (!condition)
         return false;
     std::vector<double> centres, levels;
-    if (!m_doc.HasInstallations()) {
-        for (int i = 0; i < m_doc.graphs.Count(); ++i)
-            m_doc.graphs.At(i)->data.SetCurve(0, 1, nullptr, nullptr);
-        return true;
-    }
-    if (!EnginePointSpectrum(m_doc.Scene(), *condition, point, centres, levels))
+    if (m_doc.HasInstallations() &&
+        !EnginePointSpectrum(m_doc.Scene(), *condition, point, centres, levels))
         return false;
-    for (int i = 0; i < m_doc.graphs.Count(); ++i)
-        m_doc.graphs.At(i)->data.SetCurve(0, static_cast<int>(centres.size()), centres.data(),
-                                          levels.data());
+    m_doc.ShowSpectrum(centres, levels);
     return true;
 }
 
@@ -184,8 +177,8 @@ double CColorMapViewModel::ListPitch() const {
 }
 
 void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
-    CColorMapCondition* condition = Condition();
-    if (m_doc.models.Count() == 0 || !condition) {
+    CColorMapCondition* condition = EditCondition();
+    if (m_doc.Models().Count() == 0 || !condition) {
         m_band = m_frequency = m_mode = {};
         m_bandChoices.clear();
         m_frequencyChoices.clear();
@@ -289,10 +282,10 @@ void CColorMapViewModel::SetPrinting(bool printing, int pageWidth, int pageHeigh
 }
 
 void CColorMapViewModel::ProjectView(bool fit) {
-    CColorMapCondition* condition = Condition();
+    CColorMapCondition* condition = EditCondition();
     if (!condition)
         return;
-    const CInstallationContainer& room = m_doc.room;
+    const CInstallationContainer& room = m_doc.Room();
     const CListeningPlane& plane = condition->plane;
     const CVec3 corners[] = {
         {room.roomZeroX, room.roomZeroY, room.roomHeight},
@@ -350,21 +343,21 @@ void CColorMapViewModel::WorldToPixel(double u, double w, int& px, int& py) cons
 }
 
 void CColorMapViewModel::ZoomIn() {
-    if (CColorMapCondition* c = Condition()) {
+    if (CColorMapCondition* c = EditCondition()) {
         c->scale *= 1.2;
         ProjectView(false);
     }
 }
 
 void CColorMapViewModel::ZoomOut() {
-    if (CColorMapCondition* c = Condition()) {
+    if (CColorMapCondition* c = EditCondition()) {
         c->scale *= 0.8333333333333334;
         ProjectView(false);
     }
 }
 
 void CColorMapViewModel::SetViewDirection(double a1, double a2, double a3) {
-    if (CColorMapCondition* c = Condition()) {
+    if (CColorMapCondition* c = EditCondition()) {
         c->viewAngles = {a1, a2, a3};
         ProjectView(false);
     }

@@ -78,7 +78,7 @@ public:
 
     int ConditionIndex() const { return m_conditionIndex; }
     void SetConditionIndex(int index) { m_conditionIndex = index; }
-    CColorMapCondition* Condition() const;
+    const CColorMapCondition* Condition() const;
 
     // --- Calculation ---
     // Asks the project for this view's map (see CalculateConditionMap).
@@ -218,6 +218,8 @@ public:
     std::function<bool(int)> onViewCommand;
 
 private:
+    // The view's own condition, whose view settings it changes (see CDAXDoc's views' entries).
+    CColorMapCondition* EditCondition();
     // A band or frequency choice: the planes are rebuilt for it, unless a map is being calculated.
     void SelectConditionList(CComboModel& list, int index);
     void Repaint() {

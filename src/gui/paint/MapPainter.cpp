@@ -95,7 +95,7 @@ void PaintCells(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
 }
 
 void PaintRoom(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) {
-    const CInstallationContainer& room = doc.room;
+    const CInstallationContainer& room = doc.Room();
     p.setPen(QPen(kGridGrey, 1));
     p.setBrush(Qt::NoBrush);
     const CQuad plane = view.InstallationPlaneQuad();
@@ -121,7 +121,7 @@ void PaintRoom(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) 
 }
 
 void PaintAxes(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) {
-    const double length = doc.room.roomLength / 10;
+    const double length = doc.Room().roomLength / 10;
     const QPoint origin = ToQt(view.PixelOf({0, 0, 0}));
     const CVec3 ends[3] = {{length, 0, 0}, {0, length, 0}, {0, 0, length}};
     const char* letters[3] = {Strings::kAxisX, Strings::kAxisY, Strings::kAxisZ};

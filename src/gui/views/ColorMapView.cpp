@@ -1,6 +1,7 @@
 #include "views/ColorMapView.h"
 
 #include "acoustics/ColorMapCondition.h"
+#include "app/Guard.h"
 #include "paint/DaxIcons.h"
 #include "paint/GuiText.h"
 #include "paint/MapPainter.h"
@@ -100,17 +101,7 @@ CColorMapView::~CColorMapView() {
 }
 
 bool CColorMapView::Guarded(const std::function<void()>& step) {
-    try {
-        step();
-        return true;
-    } catch (const std::exception& e) {
-        const std::string text = std::string("The colour map could not be updated: ") + e.what();
-        if (m_doc.Ports().messages)
-            m_doc.Ports().messages->ReportError(text);
-        else
-            qWarning("%s", text.c_str());
-        return false;
-    }
+    return RunGuarded(this, step);
 }
 
 void CColorMapView::InitialUpdate() {
@@ -238,7 +229,7 @@ void CColorMapView::mouseMoveEvent(QMouseEvent* event) {
     if (m_rotating) {
         const QPoint delta = position - m_rotateFrom;
         m_rotateFrom = position;
-        if (CColorMapCondition* condition = m_model.Condition()) {
+        if (const CColorMapCondition* condition = m_model.Condition()) {
             const auto a = condition->viewAngles;
             const double azimuth = std::fmod(a[0] - delta.x() * kDegreesPerPixel, 360.0);
             const double tilt = std::clamp(a[1] + delta.y() * kDegreesPerPixel, 0.0, 180.0);
@@ -331,7 +322,7 @@ void CColorMapView::ShowPreviewStatus() {
 
 void CColorMapView::wheelEvent(QWheelEvent* event) {
     const int steps = event->angleDelta().y() / 120;
-    CColorMapCondition* condition = m_model.Condition();
+    const CColorMapCondition* condition = m_model.Condition();
     if (steps == 0 || !condition)
         return;
     // Zoom about the pointer: the picture point under it stays under it. Pixels scale about the
@@ -380,9 +371,8 @@ void CColorMapView::dropEvent(QDropEvent* event) {
     // The installation dialog must not open inside the platform's drag loop.
     QTimer::singleShot(0, this, [this, at, ok, model] {
         Guarded([&] {
-            if (ok && model >= 0 && model < m_doc.models.Count() &&
-                model != m_doc.models.CurrentIndex())
-                m_doc.models.SetCurrentIndex(model);
+            if (ok)
+                m_doc.SetCurrentModel(model, CDAXDoc::ETell::Nobody);
             m_model.DropSpeaker(at);
         });
         ModelChanged();
