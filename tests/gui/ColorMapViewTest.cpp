@@ -82,7 +82,7 @@ private slots:
 
         // The document refills the lists (as after an import); the next change shows them.
         f.Model().Condition()->band = 3;
-        f.Model().SyncConditionControls(0, 0);
+        f.Model().SyncConditionControls(CColorMapViewModel::EListSync::Fill);
         f.doc.Notify(CDocumentChange::CurrentInstallation());
         QCOMPARE(combos[1]->currentText(), QString("1/3 Oct. Band"));
     }

@@ -53,7 +53,7 @@ void CColorMapViewModel::OnInitialUpdate() {
                 m_doc.AppendCondition(DefaultCondition(m_doc.Settings().lengthUnit));
             m_conditionIndex = 0;
             ProjectView(false);
-            SyncConditionControls(0, 0);
+            SyncConditionControls(EListSync::Fill);
             return;
         }
         m_conditionIndex =
@@ -65,7 +65,7 @@ void CColorMapViewModel::OnInitialUpdate() {
         EditCondition()->viewAngles = {45.0, 75.0, 0.0};
         ProjectView(true);
         CalculateMap();
-        SyncConditionControls(0, 0);
+        SyncConditionControls(EListSync::Fill);
     });
 }
 
@@ -87,7 +87,7 @@ void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& chang
         // The plane came back with its levels and view settings; the projection and the lists
         // follow them.
         ProjectView(false);
-        SyncConditionControls(0, 0);
+        SyncConditionControls(EListSync::Fill);
         Repaint();
         return;
     }
@@ -176,7 +176,7 @@ double CColorMapViewModel::ListPitch() const {
     return BandListPitch(m_doc);
 }
 
-void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
+void CColorMapViewModel::SyncConditionControls(EListSync sync) {
     CColorMapCondition* condition = EditCondition();
     if (m_doc.Models().Count() == 0 || !condition) {
         m_band = m_frequency = m_mode = {};
@@ -185,54 +185,42 @@ void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
         return;
     }
     double band = condition->band;
-    double target = 0.0;
-    if (direction == 0) {
-        if (m_doc.HasInstallations())
-            resetBand = 0;
+    CSnappedCentre centre;
+    if (sync != EListSync::Take) {
+        // With installations the band stays: it is what their map was calculated with.
+        const bool reset = sync == EListSync::FillResettingBand && !m_doc.HasInstallations();
         const double pitch = ListPitch();
         m_bandChoices = BandChoices(pitch);
-        m_band = {};
-        for (const CBandChoice& choice : m_bandChoices)
-            m_band.items.push_back(choice.label);
-        if (band == 0.0)
-            band = pitch;
-        if (resetBand == 1)
-            band = pitch == 1.0 ? 1.0 : 3.0;
-        for (std::size_t i = 0; i < m_bandChoices.size(); ++i)
-            if (m_bandChoices[i].value == band)
-                m_band.selection = static_cast<int>(i);
-        target = condition->centreFrequency == 0.0 ? 1000.0 : condition->centreFrequency;
+        m_band.Assign(m_bandChoices);
+        const CBandSetting settled =
+            SettleBand(pitch, reset ? (pitch == 1.0 ? 1.0 : 3.0) : condition->band,
+                       condition->centreFrequency);
+        band = settled.band;
+        centre = settled.centre;
+        m_band.selection = m_band.IndexOf(band);
     } else {
-        if (m_band.selection >= 0 && m_band.selection < static_cast<int>(m_bandChoices.size()))
-            band = m_bandChoices[static_cast<std::size_t>(m_band.selection)].value;
+        if (const std::optional<double> chosen = m_band.SelectedValue())
+            band = *chosen;
         // The selected frequency entry, recomputed on the grid it was chosen from.
         const int entry = m_frequency.selection >= 0 ? m_frequency.selection : 0;
-        target = entry < static_cast<int>(m_frequencyChoices.size())
-                     ? m_frequencyChoices[static_cast<std::size_t>(entry)].value
-                     : 0.0;
+        const double target = entry < m_frequency.Count() ? m_frequency.Choice(entry).value : 0.0;
+        centre = SnapToBandCentre(band, target);
     }
     condition->band = band;
 
-    m_frequency = {};
     m_frequencyChoices = FrequencyChoices(band);
-    for (const CFrequencyChoice& choice : m_frequencyChoices)
-        m_frequency.items.push_back(choice.label);
-    const CSnappedCentre centre = SnapToBandCentre(band, target);
+    m_frequency.Assign(m_frequencyChoices);
     if (centre.Valid()) {
         condition->centreFrequency = centre.frequency;
         m_frequency.selection = centre.entry;
     }
 
-    if (direction == 0) {
+    if (sync != EListSync::Take) {
         m_mode.Assign(
             {{Strings::kModeInterference, kModeInterference}, {Strings::kModeEnergy, kModeEnergy}});
-        m_mode.selection =
-            condition->mode == kModeInterference ? 0 : (condition->mode == kModeEnergy ? 1 : -1);
-    } else {
-        if (m_mode.selection == 0)
-            condition->mode = kModeInterference;
-        else if (m_mode.selection == 1)
-            condition->mode = kModeEnergy;
+        m_mode.selection = m_mode.IndexOf(condition->mode);
+    } else if (const std::optional<double> mode = m_mode.SelectedValue()) {
+        condition->mode = static_cast<int>(*mode);
     }
 }
 
@@ -249,7 +237,7 @@ void CColorMapViewModel::SelectConditionList(CComboModel& list, int index) {
         if (m_doc.IsCalculating())
             return;
         list.selection = index;
-        SyncConditionControls(1, 0);
+        SyncConditionControls(EListSync::Take);
         m_doc.RebuildAllPlanes();
         OnUpdate(kHintAcoustics, CDocumentChange::Planes());
     });
@@ -260,7 +248,7 @@ void CColorMapViewModel::OnModeSelected(int index) {
         if (m_doc.IsCalculating())
             return;
         m_mode.selection = index;
-        SyncConditionControls(1, 0);
+        SyncConditionControls(EListSync::Take);
         OnUpdate(kHintAcoustics, CDocumentChange::Planes());
     });
 }

@@ -2,11 +2,13 @@
 
 #include "acoustics/ColorMapCondition.h"
 #include "app/Guard.h"
+#include "app/PrinterChoice.h"
 #include "paint/DaxIcons.h"
 #include "paint/GuiText.h"
 #include "paint/MapPainter.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
+#include "project/PrintJob.h"
 #include "project/Strings.h"
 
 #include <QComboBox>
@@ -433,44 +435,23 @@ void CColorMapView::ViewDiagonal() {
 }
 
 bool CColorMapView::PrintTo(QPrinter& printer) {
-    // The page is the printable area; the table's column offsets assume printer pixels.
-    const int width = printer.width(), height = printer.height();
-    if (width <= 0 || height <= 0 || !m_model.Condition())
-        return false;
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    bool ok = true;
-    CTablePaging paging;
-    ok = Guarded([&] { paging = m_model.BeginPrinting(width, height, MapTextWidth); });
-    if (ok) {
-        int first = 1, last = paging.pageCount;
-        if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-            first = std::min(printer.fromPage(), paging.pageCount);
-            last = std::clamp(printer.toPage(), first, paging.pageCount);
-        }
-        for (int page = first; page <= last; ++page) {
-            if (page > first)
-                printer.newPage();
-            PaintPrintedPage(painter, m_doc, m_model, paging, page);
-        }
-    }
-    Guarded([&] { m_model.EndPrinting(); });
-    painter.end();
+    const bool ranged = printer.printRange() == QPrinter::PageRange;
+    bool ok = false;
+    Guarded([&] {
+        ok = PrintColorMap(printer, m_doc, m_model, ranged ? printer.fromPage() : 0,
+                           ranged ? printer.toPage() : 0);
+    });
     ModelChanged();
     return ok;
 }
 
 void CColorMapView::PrintWithDialog(bool askFirst) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setResolution(600);
+    QPrinter& printer = ChosenPrinter();
     if (askFirst) {
         // The dialog offers the pages the job will have.
         int pages = 1;
         Guarded([&] {
-            pages =
-                m_model.BeginPrinting(printer.width(), printer.height(), MapTextWidth).pageCount;
-            m_model.EndPrinting();
+            pages = CPrintJob(m_model, printer.width(), printer.height(), MapTextWidth).PageCount();
         });
         QPrintDialog dialog(&printer, this);
         dialog.setMinMax(1, std::max(1, pages));
@@ -485,9 +466,7 @@ void CColorMapView::Print() {
 }
 
 void CColorMapView::PrintPreview() {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setResolution(600);
-    QPrintPreviewDialog preview(&printer, this);
+    QPrintPreviewDialog preview(&ChosenPrinter(), this);
     // Qt's default is a small window; a page is read at a size that shows its texts.
     if (const QScreen* screen = this->screen())
         preview.resize(screen->availableGeometry().size() * 4 / 5);

@@ -123,7 +123,7 @@ TEST(BandChoice, ARequestAgreesWithTheViewsListsAndChangesNothingWhenRefused) {
             // The window's lists, given the same band and frequency.
             Build(b.doc).Conditions().At(view.ConditionIndex())->band = band;
             Build(b.doc).Conditions().At(view.ConditionIndex())->centreFrequency = request;
-            view.SyncConditionControls(0, 0);
+            view.SyncConditionControls(CColorMapViewModel::EListSync::Fill);
             EXPECT_EQ(a.Condition().band, b.Condition().band);
             EXPECT_EQ(a.Condition().centreFrequency, b.Condition().centreFrequency);
             EXPECT_EQ(outcome.centre.entry, view.FrequencyCombo().selection);

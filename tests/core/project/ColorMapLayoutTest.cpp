@@ -1,6 +1,7 @@
 #include "project/ColorMapLayout.h"
 #include "PlanViewFixture.h"
 #include "project/ColorMapViewModel.h"
+#include "project/PrintJob.h"
 #include "project/Strings.h"
 
 #include <gtest/gtest.h>
@@ -291,13 +292,42 @@ TEST(ColorMapPrinting, ALongTableContinuesOnLaterPagesWithEveryInstallationOnce)
     // Printing fits to 80 % of the page with the print margins and gives the screen back after.
     const auto screenMargins = f.Condition().margins;
     const double screenScale = f.Condition().scale;
-    const CTablePaging printed = f.view->BeginPrinting(4800, 6800);
-    EXPECT_EQ(f.view->FontHeight(), 68);
-    EXPECT_EQ(f.Condition().margins, (std::array<int, 4>{1680, 680, 0, 2266}));
-    EXPECT_GE(printed.pageCount, 2);
-    f.view->EndPrinting();
+    const auto screenBox = f.view->BoundingBox();
+    {
+        const CPrintJob job(*f.view, 4800, 6800, {});
+        EXPECT_EQ(f.view->FontHeight(), 68);
+        EXPECT_EQ(f.Condition().margins, (std::array<int, 4>{1680, 680, 0, 2266}));
+        EXPECT_GE(job.PageCount(), 2);
+        // A range asked of the dialog stays inside the job's pages.
+        EXPECT_EQ(job.Pages(2, 99).first, 2);
+        EXPECT_EQ(job.Pages(2, 99).last, job.PageCount());
+        EXPECT_EQ(job.Pages(99, 1).first, job.PageCount());
+        EXPECT_EQ(job.Pages(99, 1).last, job.PageCount());
+    }
+    EXPECT_FALSE(f.view->Printing());
     EXPECT_EQ(f.Condition().margins, screenMargins);
     EXPECT_EQ(f.Condition().scale, screenScale);
+
+    // A page that throws ends the job all the same: the screen comes back.
+    std::vector<int> painted;
+    EXPECT_THROW(
+        {
+            const CPrintJob job(*f.view, 4800, 6800, {});
+            job.Run(
+                job.Pages(),
+                [&](int page) {
+                    painted.push_back(page);
+                    if (page == 2)
+                        throw CInvalidArgument("installation index 9 is outside 0..8");
+                },
+                [] {});
+        },
+        CInvalidArgument);
+    EXPECT_EQ(painted, (std::vector<int>{1, 2}));
+    EXPECT_FALSE(f.view->Printing());
+    EXPECT_EQ(f.Condition().margins, screenMargins);
+    EXPECT_EQ(f.Condition().scale, screenScale);
+    EXPECT_EQ(f.view->BoundingBox(), screenBox);
     EXPECT_EQ(f.view->FontHeight(), 12);
 }
 

@@ -21,7 +21,7 @@ TEST(ColorMapViewModel, BandListFollowsTheModelResolution) {
     CColorMapViewModel view(f.doc);
     view.OnInitialUpdate();
     Build(f.doc).Conditions().At(view.ConditionIndex())->band = 24;
-    view.SyncConditionControls(0, 0);
+    view.SyncConditionControls(CColorMapViewModel::EListSync::Fill);
     EXPECT_EQ(view.BandCombo().items, (std::vector<std::string>{"1/3 Oct. Band", "1 Oct. Band",
                                                                 "2 Oct. Band", "4 Oct. Band"}));
     EXPECT_EQ(view.BandCombo().selection, -1); // band 24 is not offered at 3 per octave
