@@ -33,12 +33,6 @@ protected:
             Run("install " + project + " --at " + at);
         Run("plane " + project + " --origin 0,0,1.2 --extent 12,9,0 --pitch 0.5");
     }
-
-    CliRun Run(const std::string& args) const {
-        const CliRun r = Cli(args);
-        EXPECT_EQ(r.status, 0) << args << "\n" << r.err;
-        return r;
-    }
 };
 
 std::vector<double> CsvLevels(const std::string& text) {

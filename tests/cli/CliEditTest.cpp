@@ -35,11 +35,6 @@ protected:
             Run("install " + project + " --model 0 --at " + at);
     }
 
-    void Run(const std::string& args) const {
-        const CliRun r = Cli(args);
-        ASSERT_EQ(r.status, 0) << args << "\n" << r.err;
-    }
-
     nlohmann::json Installations() const {
         const CliRun r = Cli("info " + project + " --json");
         EXPECT_EQ(r.status, 0) << r.err;

@@ -29,17 +29,6 @@ protected:
         Run("import " + project + " " + Write("c.vsa", GenerateVsa(ThreeTapSpeaker())));
     }
 
-    void Run(const std::string& args) const {
-        const CliRun r = Cli(args);
-        ASSERT_EQ(r.status, 0) << args << "\n" << r.err;
-    }
-
-    nlohmann::json Info() const {
-        const CliRun r = Cli("info " + project + " --json");
-        EXPECT_EQ(r.status, 0) << r.err;
-        return nlohmann::json::parse(r.out);
-    }
-
     // The project saved with another advanced mode, as the Preferences dialog would leave it.
     void SetAdvancedMode(int mode) const {
         auto doc = Reopen(project);
@@ -109,7 +98,7 @@ TEST_F(CliFields, InstallStoresPositionAimPowerPolarityAndTap) {
         {{6, 7, 3.5}, {-15, -35, -25}, 0.25, false, 2} // everything at once
     };
     const auto doc = Reopen(project);
-    const nlohmann::json info = Info();
+    const nlohmann::json info = Info(project);
     ASSERT_EQ(doc->Room().Count(), static_cast<int>(expected.size()));
     ASSERT_EQ(info["installations"].size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -185,7 +174,7 @@ TEST_F(CliFields, MapAndSpectrumUseTheBandTheyAreGiven) {
             const CColorMapCondition& c = *doc->Conditions().At(0);
             EXPECT_EQ(c.band, b.perOctave);
             EXPECT_EQ(c.mode, std::string(mode) == "energy" ? kModeEnergy : kModeInterference);
-            EXPECT_EQ(Info()["planes"][0]["band"], b.perOctave);
+            EXPECT_EQ(Info(project)["planes"][0]["band"], b.perOctave);
         }
 
         const std::string before = Read(project);
@@ -224,7 +213,7 @@ TEST_F(CliFields, PlaneStoresOriginExtentAndPitchInEveryOrientation) {
         EXPECT_EQ(doc->Room().roomLength, 12);
         EXPECT_EQ(doc->Room().roomWidth, 9);
         EXPECT_EQ(doc->Room().roomHeight, 4);
-        const nlohmann::json plane = Info()["planes"][0];
+        const nlohmann::json plane = Info(project)["planes"][0];
         EXPECT_EQ(plane["origin"], nlohmann::json({c.o.x, c.o.y, c.o.z}));
         EXPECT_EQ(plane["extent"], nlohmann::json({c.e.x, c.e.y, c.e.z}));
     }
