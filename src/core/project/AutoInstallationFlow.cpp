@@ -144,6 +144,6 @@ CFlowResult CDAXDoc::AutoInstallation() {
     // Every installation is now of the current model.
     UpdateInstallState();
     RebuildAllPlanes();
-    Notify(CDocumentChange::Installations());
+    StandardRefresh();
     return CFlowResult::Done();
 }

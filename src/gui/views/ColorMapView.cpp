@@ -162,10 +162,12 @@ void CColorMapView::SyncCombos() {
             continue;
         QComboBox* combo = m_combos[i];
         const QSignalBlocker block(combo);
-        if (wanted.items != shown.items) {
+        if (wanted.items != shown.items || wanted.values != shown.values) {
             combo->clear();
-            for (const std::string& item : wanted.items)
-                combo->addItem(ToQString(item));
+            for (int entry = 0; entry < wanted.Count(); ++entry) {
+                const CChoice<double> choice = wanted.Choice(entry);
+                combo->addItem(ToQString(choice.label), choice.value);
+            }
         }
         combo->setCurrentIndex(wanted.selection);
         shown = wanted;
@@ -196,7 +198,7 @@ void CColorMapView::SetMapCursor(EMapCursor cursor) {
 }
 
 void CColorMapView::paintEvent(QPaintEvent*) {
-    SyncCombos();
+    // Only draws: the combo boxes follow the model where it changes (ModelChanged).
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), Qt::white);
     painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
