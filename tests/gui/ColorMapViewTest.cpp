@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(f.Model().Condition()->mode, int(kModeInterference));
 
         // The document refills the lists (as after an import); the next change shows them.
-        f.Model().Condition()->band = 3;
+        Build(f.doc).Conditions().At(f.Model().ConditionIndex())->band = 3;
         f.Model().SyncConditionControls(CColorMapViewModel::EListSync::Fill);
         f.doc.Notify(CDocumentChange::CurrentInstallation());
         QCOMPARE(combos[1]->currentText(), QString("1/3 Oct. Band"));
@@ -124,7 +124,7 @@ private slots:
 
     void TheWheelZoomsAboutThePointerAndTheMiddleButtonTurnsTheView() {
         ViewFixture f;
-        f.Model().Condition()->scale = 0.12;
+        Build(f.doc).Conditions().At(f.Model().ConditionIndex())->scale = 0.12;
         f.view->ZoomOut(); // a picture larger than the window, so it can scroll to keep the point
         const double scale = f.Model().Condition()->scale;
         const CVec3 target{7, 3, 3};
@@ -293,7 +293,10 @@ private slots:
         ViewFixture f;
         Build(f.doc).Room().roomLength = 30;
         Build(f.doc).Room().roomWidth = 10;
-        f.Model().Condition()->plane.Build(0, 0, 1.2, 30, 10, 0, 1.0, 100, 2);
+        Build(f.doc)
+            .Conditions()
+            .At(f.Model().ConditionIndex())
+            ->plane.Build(0, 0, 1.2, 30, 10, 0, 1.0, 100, 2);
         f.Model().SetViewDirection(45, 75, 0);
         for (const QSize& size : {QSize(1400, 500), QSize(900, 700), QSize(573, 400)}) {
             f.view->resize(size);
