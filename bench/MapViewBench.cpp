@@ -34,12 +34,12 @@ struct MapScene {
     std::unique_ptr<CColorMapViewModel> view;
 
     explicit MapScene(int cells) {
-        ImportGenerated(doc.models, FineGrid(CeilingSpeakerOptions()));
-        doc.room.roomLength = doc.room.roomWidth = 12;
-        doc.room.roomHeight = 3;
+        ImportGenerated(Build(doc).Models(), FineGrid(CeilingSpeakerOptions()));
+        Build(doc).Room().roomLength = Build(doc).Room().roomWidth = 12;
+        Build(doc).Room().roomHeight = 3;
         for (int i = 0; i < 16; ++i)
-            doc.room.AddInstallation(0, 0, {1.5 + 3 * (i % 4), 1.5 + 3 * (i / 4), 3.0}, {0, 0, 90},
-                                     3.0, true);
+            Build(doc).Room().AddInstallation(0, 0, {1.5 + 3 * (i % 4), 1.5 + 3 * (i / 4), 3.0},
+                                              {0, 0, 90}, 3.0, true);
         CProjectSettings settings = doc.Settings();
         settings.loadedFromFile = 1;
         doc.ReplaceSettings(settings);
@@ -47,7 +47,7 @@ struct MapScene {
         condition.plane.Build(1, 1, 1.2, 10, 10, 0, 10.0 / cells, 100, 2);
         condition.band = 3;
         condition.centreFrequency = 1000;
-        doc.conditions.Append(condition);
+        Build(doc).Conditions().Append(condition);
         view = std::make_unique<CColorMapViewModel>(doc);
         view->OnInitialUpdate();
         view->SetClientSize(1200, 900);

@@ -292,7 +292,7 @@ int RunArrange(const CArrangeOptions& o) {
                         doc.CurrentModel()->DisplayName() +
                         ") is not a line array; it has no modules to arrange");
     std::vector<double> before;
-    for (const CInstallationElement& e : doc.room.List())
+    for (const CInstallationElement& e : doc.Room().List())
         before.push_back(e.power);
     doc.SetModified(false);
     doc.OnCommand(kCmdArrangeModules);
@@ -303,8 +303,8 @@ int RunArrange(const CArrangeOptions& o) {
         throw CCliError("model " + std::to_string(o.model) + " (" +
                         doc.CurrentModel()->DisplayName() + ") has no arrangement dialog");
     int rescaled = 0;
-    for (int i = 0; i < doc.room.Count(); ++i)
-        rescaled += doc.room.At(i)->power != before[static_cast<std::size_t>(i)];
+    for (int i = 0; i < doc.Room().Count(); ++i)
+        rescaled += doc.Room().At(i)->power != before[static_cast<std::size_t>(i)];
     std::string report = "arranged model " + std::to_string(o.model) + " (" +
                          doc.CurrentModel()->DisplayName() +
                          "): " + SummaryText(SummariseArrangement(*doc.CurrentModel())) + "\n";

@@ -31,20 +31,20 @@ const CSpeakerModel& ModelToList(CCliSession& s, const CBandsOptions& o) {
         s.Create(0);
         s.doc->ImportSpeakerFile(o.source);
         s.ThrowIfErrors("");
-        if (s.doc->models.Count() != 1)
+        if (s.doc->Models().Count() != 1)
             throw CCliError(o.source + " was not read");
-        return s.doc->models.At(0);
+        return s.doc->Models().At(0);
     }
     s.Open(o.source);
     const CDAXDoc& doc = *s.doc;
-    if (doc.models.Count() == 0)
+    if (doc.Models().Count() == 0)
         throw CCliError("the project has no speaker data; import some first");
-    const int index = o.model.value_or(doc.models.CurrentIndex());
-    if (index < 0 || index >= doc.models.Count())
+    const int index = o.model.value_or(doc.Models().CurrentIndex());
+    if (index < 0 || index >= doc.Models().Count())
         throw CCliError("model " + std::to_string(index) + " does not exist; the project has " +
-                        std::to_string(doc.models.Count()) + " (0 to " +
-                        std::to_string(doc.models.Count() - 1) + ")");
-    return doc.models.At(index);
+                        std::to_string(doc.Models().Count()) + " (0 to " +
+                        std::to_string(doc.Models().Count() - 1) + ")");
+    return doc.Models().At(index);
 }
 } // namespace
 

@@ -40,8 +40,8 @@ bool AcceptOrRecord(bool accepted, const std::string& message, std::string& refu
     return accepted;
 }
 
-CColorMapCondition& FirstCondition(CCliSession& s) {
-    CColorMapCondition* c = s.doc->conditions.At(0);
+const CColorMapCondition& FirstCondition(CCliSession& s) {
+    const CColorMapCondition* c = s.doc->Conditions().At(0);
     if (!c)
         throw CCliError("the project has no calculation plane");
     return *c;
@@ -231,10 +231,10 @@ int RunImport(const CImportOptions& o) {
     s.doc->SetSofaImportOptions(o.sofa);
     std::string report;
     for (const std::string& file : o.files) {
-        const int before = s.doc->models.Count();
+        const int before = s.doc->Models().Count();
         s.doc->ImportSpeakerFile(file);
         s.ThrowIfErrors("");
-        if (s.doc->models.Count() != before + 1)
+        if (s.doc->Models().Count() != before + 1)
             throw CCliError(file + " was not imported");
         report += "imported " + s.doc->CurrentModel()->DisplayName() + " as model " +
                   std::to_string(before) + "\n";
@@ -252,7 +252,7 @@ int RunInstall(const CInstallOptions& o) {
     CDAXDoc& doc = *s.doc;
     SelectModel(doc, o.model);
     if (!doc.IsCommandEnabled(kCmdInstall))
-        throw CCliError("model " + std::to_string(doc.models.CurrentIndex()) +
+        throw CCliError("model " + std::to_string(doc.Models().CurrentIndex()) +
                         " has another frequency resolution than the speakers already installed");
     CSpeakerModel& model = *doc.CurrentModel();
     if (o.tap) {
@@ -311,13 +311,13 @@ int RunInstall(const CInstallOptions& o) {
                        "a speaker is already installed at this position and aim; use --force to "
                        "add another",
                        "the speaker was not installed");
-    doc.StandardRefresh();
-    const CInstallationElement& inst = *doc.room.Current();
-    const std::string report =
-        "installed " + model.DisplayName() + " as installation " +
-        std::to_string(doc.room.CurrentIndex()) + " at (" + FormatSignificant(inst.position.x, 4) +
-        ", " + FormatSignificant(inst.position.y, 4) + ", " +
-        FormatSignificant(inst.position.z, 4) + "), " + FormatSignificant(inst.power, 4) + " W\n";
+    const CInstallationElement& inst = *doc.Room().Current();
+    const std::string report = "installed " + model.DisplayName() + " as installation " +
+                               std::to_string(doc.Room().CurrentIndex()) + " at (" +
+                               FormatSignificant(inst.position.x, 4) + ", " +
+                               FormatSignificant(inst.position.y, 4) + ", " +
+                               FormatSignificant(inst.position.z, 4) + "), " +
+                               FormatSignificant(inst.power, 4) + " W\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -330,18 +330,18 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     CDAXDoc& doc = *s.doc;
     SelectModel(doc, o.model);
     if (o.height) {
-        const CColorMapCondition* plane = doc.conditions.At(0);
+        const CColorMapCondition* plane = doc.Conditions().At(0);
         const double floor = plane ? plane->plane.originZ : 0.0;
-        if (!(*o.height > floor && *o.height <= doc.room.roomHeight))
+        if (!(*o.height > floor && *o.height <= doc.Room().roomHeight))
             throw CCliError("--height must lie above the calculation plane (" +
                             FormatSignificant(floor, 4) + ") and at most at the ceiling (" +
-                            FormatSignificant(doc.room.roomHeight, 4) + "); " +
+                            FormatSignificant(doc.Room().roomHeight, 4) + "); " +
                             FormatSignificant(*o.height, 6) + " was given");
     }
     // The layout replaces every installation: that is the user's to decide, not a default.
     if (doc.HasInstallations() && !o.replace)
-        throw CCliError("the project has " + std::to_string(doc.room.Count()) + " installation" +
-                        (doc.room.Count() == 1 ? "" : "s") +
+        throw CCliError("the project has " + std::to_string(doc.Room().Count()) + " installation" +
+                        (doc.Room().Count() == 1 ? "" : "s") +
                         ", which the automatic layout would replace; give --replace to let it");
     if (!doc.IsCommandEnabled(kCmdAutoInstall))
         throw CCliError(
@@ -387,7 +387,7 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
         return AcceptOrRecord(form.Accept(&message), message, refusal);
     };
     s.messages.confirmAnswer = true;
-    const int before = doc.room.Count();
+    const int before = doc.Room().Count();
     doc.OnCommand(kCmdAutoInstall);
     advancedRows.Restore();
     if (!refusal.empty())
@@ -397,7 +397,7 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
         throw CCliError("no automatic layout was made (installations unchanged: " +
                         std::to_string(before) + ")");
     const std::string report =
-        "installed " + std::to_string(doc.room.Count()) + " speakers; rows " +
+        "installed " + std::to_string(doc.Room().Count()) + " speakers; rows " +
         FormatSignificant(doc.Settings().autoRowPitch, 4) + " apart, columns " +
         FormatSignificant(doc.Settings().autoColumnPitch, 4) + " apart, first row " +
         FormatSignificant(doc.Settings().autoBottomOffset, 4) + " and first column " +
@@ -420,7 +420,7 @@ int RunPlane(const CPlaneOptions& o) {
     const int orientation = PlaneOrientation(extent.x, extent.y, extent.z);
     // The dialog takes a plane anywhere; a plane outside the room (above its ceiling, behind a
     // wall) maps sound where no listener can be.
-    const CInstallationContainer& r = doc.room;
+    const CInstallationContainer& r = doc.Room();
     const std::array<std::string, 3> axes = {"X", "Y", "Z"};
     const std::array<double, 3> lows = {r.roomZeroX, r.roomZeroY, 0.0};
     const std::array<double, 3> highs = {r.roomZeroX + r.roomLength, r.roomZeroY + r.roomWidth,

@@ -43,7 +43,7 @@ struct DemoProject {
     }
     void Report(const fs::path& path) {
         const CListeningPlane& plane = view->Condition()->plane;
-        std::cout << path.string() << ": " << session.doc->room.Count() << " installation(s), "
+        std::cout << path.string() << ": " << session.doc->Room().Count() << " installation(s), "
                   << plane.pointCount << " points, " << FormatSignificant(plane.minimumLevel, 4)
                   << " to " << FormatSignificant(plane.maximumLevel, 4)
                   << " dB, pink noise average " << FormatSignificant(plane.pinkNoiseAverage, 4)
@@ -94,7 +94,6 @@ int RunDemo(const CDemoOptions& o) {
         };
         if (!doc.InstallSpeaker(1.0, 10.0).IsDone())
             throw CCliError("the demo's line array was not installed");
-        doc.StandardRefresh();
         hall.session.ThrowIfErrors("");
         const fs::path path = dir / "hall.tdax";
         hall.session.Save(path.string());

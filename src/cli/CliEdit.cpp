@@ -54,7 +54,7 @@ std::string Count(int n, const char* what) {
 
 // The installation a command names, made current as a click in the installation list does.
 const CInstallationElement& ChooseInstallation(CDAXDoc& doc, int index) {
-    const int count = doc.room.Count();
+    const int count = doc.Room().Count();
     if (count == 0)
         throw CCliError("the project has no installations");
     if (index < 0 || index >= count)
@@ -62,7 +62,7 @@ const CInstallationElement& ChooseInstallation(CDAXDoc& doc, int index) {
                         " does not exist; the project has " + Count(count, "installation") +
                         " (0 to " + std::to_string(count - 1) + ")");
     SelectInstallation(doc, index);
-    return *doc.room.At(index);
+    return *doc.Room().At(index);
 }
 
 // The edit flow ran but changed nothing: say why, in the command line's words.
@@ -84,9 +84,9 @@ CFlowResult RunEdit(CCliSession& s, bool force,
 }
 
 std::string Describe(const CDAXDoc& doc, int index) {
-    const CInstallationElement& e = *doc.room.At(index);
+    const CInstallationElement& e = *doc.Room().At(index);
     return "installation " + std::to_string(index) + " (" +
-           doc.models.At(e.modelIndex).DisplayName() + ") at (" +
+           doc.Models().At(e.modelIndex).DisplayName() + ") at (" +
            FormatSignificant(e.position.x, 4) + ", " + FormatSignificant(e.position.y, 4) + ", " +
            FormatSignificant(e.position.z, 4) + "), aim " +
            FormatSignificant(e.orientation.azimuth, 4) + "/" +
@@ -110,7 +110,7 @@ int RunList(const CListOptions& o) {
     columns.insert(columns.begin() + 2, {"Tap", 0});
     for (std::size_t r = 0; r < rows.size(); ++r)
         rows[r].insert(rows[r].begin() + 2,
-                       std::to_string(doc.room.At(static_cast<int>(r))->tapIndex));
+                       std::to_string(doc.Room().At(static_cast<int>(r))->tapIndex));
     std::vector<std::size_t> widths;
     for (const CListColumn& c : columns)
         widths.push_back(c.title.size());
@@ -145,7 +145,7 @@ int RunRemove(const CRemoveOptions& o) {
         throw CCliError("name the installations to remove (N...) or give --all, not both");
     if (!doc.HasInstallations())
         throw CCliError("the project has no installations");
-    const int before = doc.room.Count();
+    const int before = doc.Room().Count();
     s.messages.confirmAnswer = true; // the command is the answer to "Are you sure ...?"
     if (o.all) {
         doc.OnCommand(kCmdRemoveAllInstallations);
@@ -160,11 +160,11 @@ int RunRemove(const CRemoveOptions& o) {
         }
     }
     s.ThrowIfErrors("");
-    const int removed = before - doc.room.Count();
+    const int removed = before - doc.Room().Count();
     if (removed == 0)
         throw CCliError("nothing was removed");
     s.Save(o.project);
-    std::cout << "removed " << Count(removed, "installation") << "; " << doc.room.Count()
+    std::cout << "removed " << Count(removed, "installation") << "; " << doc.Room().Count()
               << " remain\n";
     return 0;
 }
@@ -195,17 +195,17 @@ int RunMove(const CMoveOptions& o) {
 void ChangeModelAndTap(CDAXDoc& doc, int index, const CSetOptions& o) {
     if (!o.model && !o.tap)
         return;
-    const int model = o.model.value_or(doc.room.At(index)->modelIndex);
+    const int model = o.model.value_or(doc.Room().At(index)->modelIndex);
     const CFlowResult changed = doc.ChangeInstallationModel(index, model, o.tap);
     if (changed.IsDone())
         return;
     switch (changed.reason) {
     case EFlowReason::NoSuchModel:
-        throw CCliError("--model must lie between 0 and " + std::to_string(doc.models.Count() - 1) +
-                        " (the project's models); model " + std::to_string(model) +
-                        " does not exist");
+        throw CCliError(
+            "--model must lie between 0 and " + std::to_string(doc.Models().Count() - 1) +
+            " (the project's models); model " + std::to_string(model) + " does not exist");
     case EFlowReason::NoSuchTap: {
-        const CSpeakerModel& m = doc.models.At(model);
+        const CSpeakerModel& m = doc.Models().At(model);
         const int tapCount = static_cast<int>(m.Settings().taps.size());
         throw CCliError("--tap must lie between 0 and " + std::to_string(tapCount - 1) + " (" +
                         m.DisplayName() + " has " + Count(tapCount, "tap") + "); " +
@@ -235,7 +235,7 @@ int RunSet(const CSetOptions& o) {
     ChangeModelAndTap(doc, o.index, o);
     if (o.power) {
         const std::string refusal = TapPowerRefusal(
-            TapPowerOf(doc.models.At(e.modelIndex), e.tapIndex), *o.power, "--power");
+            TapPowerOf(doc.Models().At(e.modelIndex), e.tapIndex), *o.power, "--power");
         if (!refusal.empty())
             throw CCliError(refusal);
     }

@@ -79,17 +79,8 @@ void WritePdf(const std::string& path, const CDAXDoc& doc, CColorMapViewModel& v
     pdf.setResolution(600);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setTitle(QStringLiteral("Daxara colour map"));
-    QPainter painter;
-    if (!painter.begin(&pdf))
-        throw CCliError("--pdf: cannot write " + path);
-    const CTablePaging paging = view.BeginPrinting(pdf.width(), pdf.height());
-    for (int page = 1; page <= paging.pageCount; ++page) {
-        if (page > 1)
-            pdf.newPage();
-        PaintPrintedPage(painter, doc, view, paging, page);
-    }
-    view.EndPrinting();
-    if (!painter.end())
+    // The window's print job: the same pages, the table's header fitted the same way.
+    if (!PrintColorMap(pdf, doc, view))
         throw CCliError("--pdf: cannot write " + path);
     CommitOutput(file, path, "--pdf");
 }
@@ -125,9 +116,10 @@ int RunRender(const CRenderOptions& o) {
     CDAXDoc& doc = *session.doc;
     CColorMapViewModel view(doc);
     view.OnInitialUpdate();
-    if (o.condition < 0 || o.condition >= doc.conditions.Count())
+    if (o.condition < 0 || o.condition >= doc.Conditions().Count())
         throw CCliError("--condition " + std::to_string(o.condition) + ": the project has " +
-                        std::to_string(doc.conditions.Count()) + " colour map(s), numbered from 0");
+                        std::to_string(doc.Conditions().Count()) +
+                        " colour map(s), numbered from 0");
     view.SetConditionIndex(o.condition);
     if (o.view == "plan")
         view.SetViewDirection(0, 0, 0);
@@ -139,7 +131,7 @@ int RunRender(const CRenderOptions& o) {
         view.SetViewDirection(45, 75, 0);
     view.SetClientSize(width, height);
     view.ProjectView(true);
-    view.SyncConditionControls(0, 0);
+    view.SyncConditionControls(CColorMapViewModel::EListSync::Fill);
 
     if (!o.png.empty()) {
         QImage image(width, height, QImage::Format_RGB32);

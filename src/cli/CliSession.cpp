@@ -1,5 +1,7 @@
 #include "CliSession.h"
 
+#include "project/ListViewModels.h"
+
 #include "project/Strings.h"
 #include "project/forms/AutoInstallationForm.h"
 #include "project/forms/InstallationForm.h"
@@ -181,14 +183,15 @@ CVec3 ToVec3(const std::vector<double>& values, const char* what) {
 }
 
 void SelectModel(CDAXDoc& doc, std::optional<int> model, const char* option) {
-    if (doc.models.Count() == 0)
+    if (doc.Models().Count() == 0)
         throw CCliError("the project has no speaker data; import some first");
     if (!model)
         return;
-    if (*model < 0 || *model >= doc.models.Count())
+    if (*model < 0 || *model >= doc.Models().Count())
         throw CCliError(std::string(option) + " must lie between 0 and " +
-                        std::to_string(doc.models.Count() - 1) + " (the project's models); model " +
-                        std::to_string(*model) + " does not exist");
-    doc.models.SetCurrentIndex(*model);
-    doc.UpdateInstallState();
+                        std::to_string(doc.Models().Count() - 1) +
+                        " (the project's models); model " + std::to_string(*model) +
+                        " does not exist");
+    // As a click on the speaker list makes it current.
+    SelectSpeaker(doc, *model);
 }

@@ -120,20 +120,20 @@ int RunExportSofa(const CExportSofaOptions& o) {
         s.Create(0);
         s.doc->ImportSpeakerFile(o.model);
         s.ThrowIfErrors("");
-        if (s.doc->models.Count() != 1)
+        if (s.doc->Models().Count() != 1)
             throw CCliError(o.model + " could not be read");
     } else {
         s.Open(o.model);
     }
     CDAXDoc& doc = *s.doc;
-    if (doc.models.Count() == 0)
+    if (doc.Models().Count() == 0)
         throw CCliError(o.model + " holds no speaker model");
-    const int index = o.index.value_or(doc.models.CurrentIndex());
-    if (index < 0 || index >= doc.models.Count())
+    const int index = o.index.value_or(doc.Models().CurrentIndex());
+    if (index < 0 || index >= doc.Models().Count())
         throw CCliError("model " + std::to_string(index) + " does not exist; the project has " +
-                        std::to_string(doc.models.Count()) + " (0 to " +
-                        std::to_string(doc.models.Count() - 1) + ")");
-    const CSpeakerModel& model = doc.models.At(index);
+                        std::to_string(doc.Models().Count()) + " (0 to " +
+                        std::to_string(doc.Models().Count() - 1) + ")");
+    const CSpeakerModel& model = doc.Models().At(index);
     try {
         ExportSofa(model, o.output);
     } catch (const CSofaError& e) {

@@ -29,17 +29,9 @@ protected:
         Run("import " + project + files);
     }
 
-    void Run(const std::string& args) const {
-        const CliRun r = Cli(args);
-        ASSERT_EQ(r.status, 0) << args << "\n" << r.err;
+    nlohmann::json Arrangement(int model) const {
+        return Info(project)["models"][model]["arrangement"];
     }
-
-    nlohmann::json Info() const {
-        const CliRun r = Cli("info " + project + " --json");
-        EXPECT_EQ(r.status, 0) << r.err;
-        return nlohmann::json::parse(r.out);
-    }
-    nlohmann::json Arrangement(int model) const { return Info()["models"][model]["arrangement"]; }
 
     void ExpectRefused(const std::string& args, const std::vector<std::string>& expected) const {
         const std::string before = Read(project);
@@ -69,7 +61,7 @@ TEST_F(CliArrange, CabinetsJunctionsAndThePowerRescaleOfALowImpedanceColumn) {
             << "cabinet " << j;
     // Each element keeps its share: the column's power grows with its element count. Only the
     // arranged model's installations change.
-    const nlohmann::json installations = Info()["installations"];
+    const nlohmann::json installations = Info(project)["installations"];
     EXPECT_DOUBLE_EQ(installations[0]["power"].get<double>(), 100.0 * 4 / before);
     EXPECT_EQ(installations[1]["power"], 100);
 

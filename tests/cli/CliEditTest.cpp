@@ -35,11 +35,6 @@ protected:
             Run("install " + project + " --model 0 --at " + at);
     }
 
-    void Run(const std::string& args) const {
-        const CliRun r = Cli(args);
-        ASSERT_EQ(r.status, 0) << args << "\n" << r.err;
-    }
-
     nlohmann::json Installations() const {
         const CliRun r = Cli("info " + project + " --json");
         EXPECT_EQ(r.status, 0) << r.err;
@@ -108,7 +103,7 @@ TEST_F(CliEdit, RemoveTakesTheNamedInstallationsOrAll) {
 
     Run("remove " + project + " --all");
     EXPECT_TRUE(Installations().empty());
-    EXPECT_EQ(Reopen(project)->room.TotalPower(), 0);
+    EXPECT_EQ(Reopen(project)->Room().TotalPower(), 0);
     ExpectRefused("remove " + project + " --all", {"no installations"});
 }
 
@@ -147,7 +142,7 @@ TEST_F(CliEdit, SetFollowsTheRulesOfTheDialogAndTheTaps) {
     EXPECT_EQ(e["polarity"], "reverse");
     Run("set " + project + " 0 --tap 1 --power 4.5");
     EXPECT_EQ(Installations()[0]["power"], 4.5);
-    EXPECT_EQ(Reopen(project)->room.TotalPower(), 4.5 + 3 * 3);
+    EXPECT_EQ(Reopen(project)->Room().TotalPower(), 4.5 + 3 * 3);
 
     ExpectRefused("set " + project + " 0 --power 7", {"--power", "between 0 and 6 W", "tap 1"});
     ExpectRefused("set " + project + " 0 --tap 3", {"--tap", "between 0 and 2"});

@@ -21,8 +21,8 @@ TEST_F(CliSofa, ExportedSpeakerImportsWithTheGivenTapAndTheSameBalloon) {
     ASSERT_EQ(imported.status, 0) << imported.err;
     EXPECT_NE(imported.err.find("4 V into 4 ohms"), std::string::npos) << imported.err;
     const auto doc = Reopen(P("p.tdax"));
-    ASSERT_EQ(doc->models.Count(), 1);
-    const CSpeakerModel& m = doc->models.At(0);
+    ASSERT_EQ(doc->Models().Count(), 1);
+    const CSpeakerModel& m = doc->Models().At(0);
     ASSERT_EQ(m.Settings().taps.size(), 1u);
     EXPECT_EQ(m.Tap(0).tapPower, 250.0);
     EXPECT_EQ(m.Tap(0).tapRating, 4.0);

@@ -79,7 +79,7 @@ TEST_F(CliTest, TheCsvMatchesTheCoresOwnCalculation) {
     CDAXDoc doc;
     std::string error;
     ASSERT_TRUE(ProjectFile::Open(project, doc, error)) << error;
-    const CColorMapCondition& c = *doc.conditions.At(0);
+    const CColorMapCondition& c = *doc.Conditions().At(0);
     EXPECT_EQ(c.band, 1.0);
     EXPECT_EQ(c.mode, kModeInterference);
     const CAcousticScene scene = doc.Scene();
@@ -187,6 +187,6 @@ TEST_F(CliTest, EverySubcommandHasHelpAndTheDemoWritesProjects) {
         std::string error;
         ASSERT_TRUE(ProjectFile::Open(P("demo/") + name, doc, error)) << error;
         EXPECT_TRUE(doc.HasInstallations()) << name;
-        EXPECT_GT(doc.conditions.At(0)->plane.maximumLevel, 60.0) << name;
+        EXPECT_GT(doc.Conditions().At(0)->plane.maximumLevel, 60.0) << name;
     }
 }

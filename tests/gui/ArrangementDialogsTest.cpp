@@ -30,7 +30,7 @@ void CompareWithForm(const CVsaGenOptions& model, std::function<void(Dialog&)> w
     QCOMPARE(byForms.Bytes(), before);
 
     const int totalBefore = ElementTotal(byWidgets.Doc());
-    const double powerBefore = byWidgets.Doc().room.At(0)->power;
+    const double powerBefore = byWidgets.Doc().Room().At(0)->power;
 
     CModalPlayer user;
     user.Expect<Dialog>([&](Dialog& dialog) {
@@ -47,7 +47,7 @@ void CompareWithForm(const CVsaGenOptions& model, std::function<void(Dialog&)> w
     // The low-impedance installation shares its power among the new element count.
     const int totalAfter = ElementTotal(byWidgets.Doc());
     QVERIFY(totalAfter != totalBefore);
-    QCOMPARE(byWidgets.Doc().room.At(0)->power, powerBefore * totalAfter / totalBefore);
+    QCOMPARE(byWidgets.Doc().Room().At(0)->power, powerBefore * totalAfter / totalBefore);
     // Acoustics, installations, speakers, response and taps all hear of the new array.
     for (int hint : {1, 2, 3, 4, 5})
         QVERIFY2(std::count(byWidgets.Hints().begin(), byWidgets.Hints().end(), hint) == 1,

@@ -31,7 +31,7 @@ struct ViewFixture : CDocFixture {
         c.plane.Build(0, 0, 1.2, 10, 10, 0, 0.5, 100, 2);
         c.viewAngles = {0, 0, 0};
         c.scale = 0.05;
-        doc.conditions.Append(c);
+        Build(doc).Conditions().Append(c);
         view = std::make_unique<CColorMapView>(doc);
         view->resize(900, 700);
         view->show();
@@ -81,8 +81,8 @@ private slots:
         QCOMPARE(f.Model().Condition()->mode, int(kModeInterference));
 
         // The document refills the lists (as after an import); the next change shows them.
-        f.Model().Condition()->band = 3;
-        f.Model().SyncConditionControls(0, 0);
+        Build(f.doc).Conditions().At(f.Model().ConditionIndex())->band = 3;
+        f.Model().SyncConditionControls(CColorMapViewModel::EListSync::Fill);
         f.doc.Notify(CDocumentChange::CurrentInstallation());
         QCOMPARE(combos[1]->currentText(), QString("1/3 Oct. Band"));
     }
@@ -91,7 +91,7 @@ private slots:
         ViewFixture f;
         QCOMPARE(f.Install(3, 4), 0);
         f.view->update();
-        const QPoint at = f.ViewportPoint(f.doc.room.At(0)->position);
+        const QPoint at = f.ViewportPoint(f.doc.Room().At(0)->position);
         QTest::mouseMove(f.view->viewport(), at + QPoint(2, 2));
         QVERIFY(f.Model().Hot());
         QCOMPARE(f.view->viewport()->cursor().shape(), Qt::BitmapCursor);
@@ -111,20 +111,20 @@ private slots:
         QVERIFY(enter.isAccepted());
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(f.view->viewport(), &drop);
-        QTRY_COMPARE(f.doc.room.Count(), 1);
-        QCOMPARE(f.doc.room.At(0)->position.x, 4.5);
-        QCOMPARE(f.doc.room.At(0)->position.y, 6.5);
+        QTRY_COMPARE(f.doc.Room().Count(), 1);
+        QCOMPARE(f.doc.Room().At(0)->position.x, 4.5);
+        QCOMPARE(f.doc.Room().At(0)->position.y, 6.5);
         // Outside the room nothing is installed and nothing is asked.
         QDropEvent outside(QPoint(2, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(f.view->viewport(), &outside);
         QTest::qWait(20);
-        QCOMPARE(f.doc.room.Count(), 1);
+        QCOMPARE(f.doc.Room().Count(), 1);
         QCOMPARE(f.dialogs.installationRuns, 1);
     }
 
     void TheWheelZoomsAboutThePointerAndTheMiddleButtonTurnsTheView() {
         ViewFixture f;
-        f.Model().Condition()->scale = 0.12;
+        Build(f.doc).Conditions().At(f.Model().ConditionIndex())->scale = 0.12;
         f.view->ZoomOut(); // a picture larger than the window, so it can scroll to keep the point
         const double scale = f.Model().Condition()->scale;
         const CVec3 target{7, 3, 3};
@@ -173,7 +173,7 @@ private slots:
         ViewFixture f;
         QCOMPARE(f.Install(2.5, 2.5), 0);
         QCOMPARE(f.Install(7.5, 7.5), 0);
-        const CVec3 start = f.doc.room.At(0)->position;
+        const CVec3 start = f.doc.Room().At(0)->position;
         const CListeningPlane& plane = f.Model().Condition()->plane;
         std::vector<double> stored;
         for (const CPlaceElement& p : plane.points)
@@ -185,7 +185,7 @@ private slots:
         QTest::mouseMove(f.view->viewport(), f.ViewportPoint({7.3, 2.2, 0}));
         // The map follows once the throttle lets it; the project itself stays as it was.
         QTRY_VERIFY(f.Model().PreviewLevels() != nullptr);
-        QCOMPARE(f.doc.room.At(0)->position, start);
+        QCOMPARE(f.doc.Room().At(0)->position, start);
         const std::vector<double> preview = *f.Model().PreviewLevels();
 
         // A cell away from both speakers' symbols whose colour the move changes.
@@ -214,8 +214,8 @@ private slots:
 
         QTest::mouseRelease(f.view->viewport(), Qt::LeftButton, {}, f.ViewportPoint({7.3, 2.2, 0}));
         QVERIFY(!f.Model().Dragging());
-        QCOMPARE(f.doc.room.At(0)->position.x, 7.5);
-        QCOMPARE(f.doc.room.At(0)->position.y, 2.5);
+        QCOMPARE(f.doc.Room().At(0)->position.x, 7.5);
+        QCOMPARE(f.doc.Room().At(0)->position.y, 2.5);
         QVERIFY(f.Model().PreviewLevels() == nullptr);
         // The exact map replaced the stored one and the window shows it.
         QVERIFY(std::abs(plane.points[cell].level - preview[cell]) < 0.01);
@@ -231,7 +231,7 @@ private slots:
         QSignalSpy status(f.view.get(), &CColorMapView::statusMessage);
         const CListeningPlane& plane = f.Model().Condition()->plane;
         const auto image = [&] { return f.view->viewport()->grab().toImage(); };
-        const QPoint from = f.ViewportPoint(f.doc.room.At(0)->position);
+        const QPoint from = f.ViewportPoint(f.doc.Room().At(0)->position);
         const QPoint to = f.ViewportPoint({7.5, 2.5, 0});
         const QImage before = image();
         f.PressOn(from);
@@ -254,7 +254,7 @@ private slots:
         QCOMPARE(status.count(), 2);
         QCOMPARE(status.at(1).at(0).toString(), QString());
         QTest::mouseRelease(f.view->viewport(), Qt::LeftButton, {}, to);
-        QCOMPARE(f.doc.room.At(0)->position.x, 7.5);
+        QCOMPARE(f.doc.Room().At(0)->position.x, 7.5);
         QCOMPARE(status.count(), 2);
     }
 
@@ -269,7 +269,7 @@ private slots:
         std::vector<double> stored;
         for (const CPlaceElement& p : plane.points)
             stored.push_back(p.level);
-        const QPoint from = f.ViewportPoint(f.doc.room.At(0)->position);
+        const QPoint from = f.ViewportPoint(f.doc.Room().At(0)->position);
         const QPoint to = f.ViewportPoint({7.3, 2.2, 0});
         f.PressOn(from);
         QTest::mouseMove(f.view->viewport(), to);
@@ -278,8 +278,8 @@ private slots:
         QTest::mouseRelease(f.view->viewport(), Qt::LeftButton, {}, to);
         QVERIFY(!f.Model().Dragging());
         QVERIFY(!f.doc.IsCalculating());
-        QCOMPARE(f.doc.room.At(0)->position.x, 7.5);
-        QCOMPARE(f.doc.room.At(0)->position.y, 2.5);
+        QCOMPARE(f.doc.Room().At(0)->position.x, 7.5);
+        QCOMPARE(f.doc.Room().At(0)->position.y, 2.5);
         QVERIFY(f.Model().PreviewLevels() == nullptr);
         int changed = 0;
         for (std::size_t i = 0; i < stored.size(); ++i)
@@ -291,9 +291,12 @@ private slots:
 
     void AFittedWideRoomShowsNoScrollBar() {
         ViewFixture f;
-        f.doc.room.roomLength = 30;
-        f.doc.room.roomWidth = 10;
-        f.Model().Condition()->plane.Build(0, 0, 1.2, 30, 10, 0, 1.0, 100, 2);
+        Build(f.doc).Room().roomLength = 30;
+        Build(f.doc).Room().roomWidth = 10;
+        Build(f.doc)
+            .Conditions()
+            .At(f.Model().ConditionIndex())
+            ->plane.Build(0, 0, 1.2, 30, 10, 0, 1.0, 100, 2);
         f.Model().SetViewDirection(45, 75, 0);
         for (const QSize& size : {QSize(1400, 500), QSize(900, 700), QSize(573, 400)}) {
             f.view->resize(size);

@@ -101,14 +101,14 @@ private slots:
         });
         QVERIFY(f.doc.InstallSpeaker(5, 5).IsDone());
         QVERIFY(answered);
-        QCOMPARE(f.doc.room.Count(), 1);
-        QCOMPARE(f.doc.room.At(0)->position.x, 2.5);
-        QCOMPARE(f.doc.room.At(0)->position.y, 7.0);
+        QCOMPARE(f.doc.Room().Count(), 1);
+        QCOMPARE(f.doc.Room().At(0)->position.x, 2.5);
+        QCOMPARE(f.doc.Room().At(0)->position.y, 7.0);
 
         AnswerModal<CInstallationDialog1>(
             [](CInstallationDialog1* d) { Press(d, QDialogButtonBox::Cancel); });
         QVERIFY(f.doc.InstallSpeaker(1, 1).status == EFlowStatus::Cancelled);
-        QCOMPARE(f.doc.room.Count(), 1);
+        QCOMPARE(f.doc.Room().Count(), 1);
     }
 
     void advancedInstallationEditsAimPowerAndPolarity() {
@@ -128,7 +128,7 @@ private slots:
             Press(d, QDialogButtonBox::Ok);
         });
         QVERIFY(f.doc.InstallSpeaker(5, 5).IsDone());
-        const CInstallationElement& e = *f.doc.room.At(0);
+        const CInstallationElement& e = *f.doc.Room().At(0);
         QCOMPARE(e.power, 12.0);
         QCOMPARE(e.orientation.elevation, -30.0);
         QVERIFY(!e.polarityNormal);

@@ -1,13 +1,14 @@
 #include "FakePorts.h"
 #include "ModalAnswer.h"
+#include "app/Guard.h"
 #include "common/Errors.h"
 #include "dialogs/InstallationDialog.h"
 #include "dialogs/QtDialogPort.h"
+#include "project/Strings.h"
 #include "views/InstallationContainerView.h"
 #include "views/SpeakerDrag.h"
 #include "views/StdSPDataListView.h"
 #include "views/TapListView.h"
-#include "views/ViewGuard.h"
 
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
@@ -152,11 +153,11 @@ private slots:
         // Below the last row: the current speaker stays selected.
         QWidget* viewport = ListOf(lists.speakers)->viewport();
         QTest::mouseClick(viewport, Qt::LeftButton, {}, {10, viewport->height() - 3});
-        QCOMPARE(f.doc.models.CurrentIndex(), 1);
+        QCOMPARE(f.doc.Models().CurrentIndex(), 1);
         QCOMPARE(SelectedRow(lists.speakers), 1);
 
         ClickRow(lists.speakers, 0);
-        QCOMPARE(f.doc.models.CurrentIndex(), 0);
+        QCOMPARE(f.doc.Models().CurrentIndex(), 0);
         QCOMPARE(SelectedRow(lists.speakers), 0);
         QCOMPARE(ListOf(lists.taps)->topLevelItemCount(), 2);
         QCOMPARE(ListOf(lists.taps)->topLevelItem(1)->text(1), QString("70V Line  15W"));
@@ -189,7 +190,7 @@ private slots:
         QCOMPARE(shown, (QStringList{"&Import...", "Export as &SOFA...", "&Module Arrangement...",
                                      "Delete..."}));
         // The right button selects without refilling the taps.
-        QCOMPARE(f.doc.models.CurrentIndex(), 0);
+        QCOMPARE(f.doc.Models().CurrentIndex(), 0);
         QCOMPARE(ListOf(lists.taps)->topLevelItemCount(), 1);
 
         f.settings.values["DEVELOPER_ID/DeveloperID"] = 1;
@@ -202,7 +203,7 @@ private slots:
                                      "Export as &SOFA...", "Export vd1..."}));
         QCOMPARE(f.messages.asked.back(),
                  std::string("Are you sure you want to remove this speaker?"));
-        QCOMPARE(f.doc.models.Count(), 1);
+        QCOMPARE(f.doc.Models().Count(), 1);
         QCOMPARE(ListOf(lists.speakers)->topLevelItemCount(), 1);
         QCOMPARE(ListOf(lists.speakers)->topLevelItem(0)->text(1), QString("A"));
     }
@@ -257,7 +258,7 @@ private slots:
         CLists lists(f.doc);
         QCOMPARE(SelectedRow(lists.installations), 1);
         ClickRow(lists.installations, 0);
-        QCOMPARE(f.doc.room.CurrentIndex(), 0);
+        QCOMPARE(f.doc.Room().CurrentIndex(), 0);
 
         QStringList shown;
         AnswerPopup<QMenu>([&](QMenu* menu) {
@@ -266,8 +267,8 @@ private slots:
         });
         RightClick(lists.installations, RowCentre(lists.installations, 1));
         QCOMPARE(shown, (QStringList{"Remove...", "Properties..."}));
-        QCOMPARE(f.doc.room.Count(), 1);
-        QCOMPARE(f.doc.room.At(0)->position.x, 1.0); // the right-clicked one went
+        QCOMPARE(f.doc.Room().Count(), 1);
+        QCOMPARE(f.doc.Room().At(0)->position.x, 1.0); // the right-clicked one went
         QCOMPARE(ListOf(lists.installations)->topLevelItemCount(), 1);
     }
 
@@ -291,10 +292,10 @@ private slots:
                 Qt::LeftButton);
         });
         QVERIFY(SendDrag(lists.installations, data.get()));
-        QTRY_COMPARE(f.doc.room.Count(), 1);
-        QCOMPARE(f.doc.room.At(0)->position.x, 4.0);
+        QTRY_COMPARE(f.doc.Room().Count(), 1);
+        QCOMPARE(f.doc.Room().At(0)->position.x, 4.0);
         QCOMPARE(ListOf(lists.installations)->topLevelItemCount(), 1);
-        QVERIFY(!f.doc.IsModified());
+        QVERIFY(f.doc.IsModified()); // an installed speaker is saved like any other edit
     }
 
     void pressingAndMovingOnASpeakerStartsItsDrag() {
@@ -313,20 +314,27 @@ private slots:
         QTest::mouseMove(from, start + QPoint(40, 0));
         QTest::mouseRelease(from, Qt::LeftButton, {}, start + QPoint(40, 0));
         QCOMPARE(dragged, QList<int>{0}); // the pressed row became current and is dragged
-        QCOMPARE(f.doc.models.CurrentIndex(), 0);
+        QCOMPARE(f.doc.Models().CurrentIndex(), 0);
     }
 
+    // Bad data ends the action with its reason; a programming error is told as a fault.
     void aFailureInsideAListActionIsReportedNotThrown() {
         QString shown;
-        AnswerModal<QMessageBox>([&](QMessageBox* box) {
-            shown = box->text();
-            box->close();
-        });
+        const auto answer = [&] {
+            AnswerModal<QMessageBox>([&](QMessageBox* box) {
+                shown = box->text();
+                box->close();
+            });
+        };
         QWidget parent;
-        const bool done = RunViewGuarded(&parent, [] { throw CInvalidArgument("no tap 7"); });
+        answer();
+        const bool done = RunGuarded(&parent, [] { throw CInvalidArgument("no tap 7"); });
         QVERIFY(!done);
-        QCOMPARE(shown, QString("The action could not be completed: no tap 7."));
-        QVERIFY(RunViewGuarded(&parent, [] {}));
+        QCOMPARE(shown, QString("The command could not be completed: no tap 7."));
+        answer();
+        QVERIFY(!RunGuarded(&parent, [] { throw CMissingPort("dialog port"); }));
+        QCOMPARE(shown, QString(Strings::kProgramFault) + "the project has no dialog port to ask.");
+        QVERIFY(RunGuarded(&parent, [] {}));
     }
 
     void anotherProjectsSpeakerAndAnUninstallableOneAreRefused() {
@@ -340,7 +348,7 @@ private slots:
         QVERIFY(!Drop(lists.installations, foreign.get()));
         QTest::qWait(20);
         QVERIFY(!QApplication::activeModalWidget());
-        QCOMPARE(f.doc.room.Count(), 0);
+        QCOMPARE(f.doc.Room().Count(), 0);
         QCOMPARE(f.dialogs.installationRuns, 0);
 
         // A third-octave room cannot take a twelfth-octave speaker.

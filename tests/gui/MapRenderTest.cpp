@@ -30,17 +30,17 @@ struct HallFixture : CDocFixture {
 
     explicit HallFixture(int installations = 1) {
         AddModel(DirectionalSpeaker(1, 3));
-        doc.room.roomHeight = 10;
+        Build(doc).Room().roomHeight = 10;
         EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 0, 10, 10, 0, 0.5, 100, 2);
         c.viewAngles = {45, 75, 0};
-        doc.conditions.Append(c);
+        Build(doc).Conditions().Append(c);
         view = std::make_unique<CColorMapViewModel>(doc);
         view->OnInitialUpdate();
         for (int i = 0; i < installations; ++i)
-            doc.room.AddInstallation(0, 0, {1 + 0.05 * i, 5, 9}, {0, 0, 60}, 1, true);
-        doc.room.SetCurrentIndex(0);
+            Build(doc).Room().AddInstallation(0, 0, {1 + 0.05 * i, 5, 9}, {0, 0, 60}, 1, true);
+        Build(doc).Room().SetCurrentIndex(0);
         view->CalculateMap();
     }
 };
@@ -220,8 +220,8 @@ private slots:
         view.SetViewDirection(45, 75, 0);
         view.SetClientSize(1000, 800);
         view.ProjectView(true);
-        CheckCells(image, view, loaded.conditions.At(0)->plane);
-        CheckLegend(image, view, loaded.conditions.At(0)->plane);
+        CheckCells(image, view, loaded.Conditions().At(0)->plane);
+        CheckLegend(image, view, loaded.Conditions().At(0)->plane);
         QCOMPARE(image.pixelColor(999, 799), QColor(Qt::white));
         QVERIFY(QFileInfo(dir.FilePath("hall.pdf")).size() > 1000);
 
@@ -269,7 +269,7 @@ private slots:
         CTextRecorder page(4800, 6800);
         const CTablePaging paging = f.view->BeginPrinting(page.width(), page.height());
         QVERIFY(paging.pageCount >= 3);
-        const QString name = ToQString(f.doc.models.At(0).DisplayName());
+        const QString name = ToQString(f.doc.Models().At(0).DisplayName());
         std::vector<QString> numbers;
         for (int p = 1; p <= paging.pageCount; ++p) {
             page.texts.clear();

@@ -228,7 +228,7 @@ private slots:
         QVERIFY(child);
         QVERIFY(QTest::qWaitForWindowExposed(child));
         QCOMPARE(p.driver.Seen(), QStringList{"Room Parameters:"});
-        QCOMPARE(child->Document().conditions.Count(), 1); // the map pane made its plane
+        QCOMPARE(child->Document().Conditions().Count(), 1); // the map pane made its plane
         QVERIFY(qobject_cast<CStdSPDataListView*>(child->Pane(EPane::SpeakerList)));
         QVERIFY(qobject_cast<CTapListView*>(child->Pane(EPane::TapList)));
         QVERIFY(qobject_cast<CSoundGraphView*>(child->Pane(EPane::SoundGraph)));
@@ -289,7 +289,7 @@ private slots:
         CDAXChildFrame* child = p.Frame().ActiveChild();
         QVERIFY(child);
         QCOMPARE(child->Document().Settings().projectName, std::string("Hall"));
-        QCOMPARE(child->Document().room.Count(), 1);
+        QCOMPARE(child->Document().Room().Count(), 1);
         QCOMPARE(p.Frame().RecentFiles().value(0), legacy);
 
         EditSettings(child->Document())->projectName = "Hall B";

@@ -42,7 +42,7 @@ private slots:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         const CSoundGraphCondition& entry = *view.Model().Entry();
-        QCOMPARE(f.doc.graphs.Count(), 1);
+        QCOMPARE(f.doc.Graphs().Count(), 1);
         QVERIFY(qAbs(entry.xScale - 280.0 / 3) < 1e-9);
         QVERIFY(qAbs(entry.yScale - 200.0 / 70) < 1e-9);
 
@@ -141,10 +141,10 @@ private slots:
         CDocFixture f;
         auto first = std::make_unique<CSoundGraphView>(f.doc);
         CSoundGraphView second(f.doc);
-        QCOMPARE(f.doc.graphs.Count(), 2);
+        QCOMPARE(f.doc.Graphs().Count(), 2);
         QCOMPARE(second.Model().EntryIndex(), 1);
         first.reset();
-        QCOMPARE(f.doc.graphs.Count(), 1);
+        QCOMPARE(f.doc.Graphs().Count(), 1);
         QCOMPARE(second.Model().EntryIndex(), 0);
     }
 

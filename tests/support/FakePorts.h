@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProjectBuilder.h"
 #include "SceneFixtures.h"
 #include "SpeakerFixtures.h"
 #include "common/ProgressDialog1.h"

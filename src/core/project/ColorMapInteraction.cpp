@@ -12,11 +12,6 @@ namespace {
 constexpr long long kMaxGridCells = 4'000'000;
 // The speaker symbol is hot while the pointer is less than this many pixels away in x and y.
 constexpr int kHotRadius = 4;
-
-// After an edit from the map: the maps, the installation list and the response curves follow.
-void RefreshAfterEdit(CDAXDoc& doc) {
-    doc.Notify(CDocumentChange::Installations());
-}
 } // namespace
 
 int CColorMapViewModel::ContentHeight() const {
@@ -70,7 +65,7 @@ CQuad CColorMapViewModel::CalculationPlaneQuad() const {
 }
 
 CQuad CColorMapViewModel::InstallationPlaneQuad() const {
-    const CInstallationContainer& room = m_doc.room;
+    const CInstallationContainer& room = m_doc.Room();
     return QuadOf(RectangleCorners({room.roomZeroX, room.roomZeroY, room.roomHeight},
                                    {room.roomLength, room.roomWidth, 0.0}));
 }
@@ -97,7 +92,7 @@ int CColorMapViewModel::InstallationAt(const CPixel& p) const {
     if (!Condition())
         return -1;
     int index = 0;
-    for (const CInstallationElement& installation : m_doc.room.List()) {
+    for (const CInstallationElement& installation : m_doc.Room().List()) {
         const CPixel at = PixelOf(installation.position);
         if (std::abs(p.x - at.x) < kHotRadius && std::abs(p.y - at.y) < kHotRadius)
             return index;
@@ -121,7 +116,7 @@ int CColorMapViewModel::CellAt(const CPixel& p) const {
 }
 
 bool CColorMapViewModel::GridCellAt(const CPixel& p, CVec3& centre) const {
-    const CInstallationContainer& room = m_doc.room;
+    const CInstallationContainer& room = m_doc.Room();
     if (!Condition() || !(room.gridPitchX > 0.0) || !(room.gridPitchY > 0.0) ||
         !(room.roomLength > 0.0) || !(room.roomWidth > 0.0))
         return false;
@@ -159,13 +154,9 @@ EMapCursor CColorMapViewModel::MouseMove(const CPixel& p) {
         const int hot = InstallationAt(p);
         if (hot >= 0) {
             m_hot = true;
-            if (m_doc.room.SetCurrentIndex(hot)) {
-                const int model = m_doc.room.At(hot)->modelIndex;
-                if (model != m_doc.models.CurrentIndex() && model >= 0 &&
-                    model < m_doc.models.Count())
-                    m_doc.models.SetCurrentIndex(model);
+            if (hot != m_doc.Room().CurrentIndex()) {
                 Repaint();
-                m_doc.Notify(CDocumentChange::CurrentInstallation());
+                m_doc.SetCurrentInstallation(hot, CDAXDoc::EWithModel::Yes);
             }
         }
         if (m_doc.HasInstallations() && InsideCalculationPlane(p)) {
@@ -177,8 +168,7 @@ EMapCursor CColorMapViewModel::MouseMove(const CPixel& p) {
                 double level = 0.0;
                 if (LevelAt(centre, level))
                     m_readout = {true, centre, level};
-                if (PointSpectrum(centre))
-                    m_doc.Notify(CDocumentChange::Curves());
+                PointSpectrum(centre);
             }
         }
         return m_hot ? EMapCursor::Hot : EMapCursor::Arrow;
@@ -209,10 +199,12 @@ void CColorMapViewModel::LeftUp(const CPixel& p) {
         if (inside) {
             if (MoveCurrentInstallation(p) != 1)
                 return;
-        } else if (m_doc.room.Current() && m_doc.RemoveInstallations(false).IsDone()) {
-            RefreshAfterEdit(m_doc);
+        } else {
+            if (m_doc.Room().Current())
+                m_doc.RemoveInstallations(false);
+            // Declining the removal still leaves the project marked changed, as it always has.
+            m_doc.SetModified(true);
         }
-        m_doc.SetModified(true);
     });
 }
 
@@ -232,18 +224,12 @@ int CColorMapViewModel::DropSpeaker(const CPixel& p) {
         CVec3 centre;
         if (!InsideInstallationPlane(p) || !GridCellAt(p, centre))
             return 2;
-        CDAXDoc::CEditStep step(m_doc, Strings::kStepInstallSpeaker);
-        if (!m_doc.InstallSpeaker(centre.x, centre.y).IsDone())
-            return 2;
-        RefreshAfterEdit(m_doc);
-        // A speaker placed from the list is an edit like any other: closing asks to save it.
-        m_doc.SetModified(true);
-        return 1;
+        return m_doc.InstallSpeaker(centre.x, centre.y).IsDone() ? 1 : 2;
     });
 }
 
 int CColorMapViewModel::MoveCurrentInstallation(const CPixel& p) {
-    const CInstallationElement* current = m_doc.room.Current();
+    const CInstallationElement* current = m_doc.Room().Current();
     if (!current)
         return 2;
     // A point in neither grid nor plane cell (an edge pixel) moves to the origin, as it always has.
@@ -252,10 +238,7 @@ int CColorMapViewModel::MoveCurrentInstallation(const CPixel& p) {
     CInstallationElement values = *current;
     values.position = target;
     CDAXDoc::CEditStep step(m_doc, Strings::kStepMoveSpeaker);
-    if (!m_doc.EditInstallation(values).IsDone())
-        return 2;
-    RefreshAfterEdit(m_doc);
-    return 1;
+    return m_doc.EditInstallation(values).IsDone() ? 1 : 2;
 }
 
 bool CColorMapViewModel::DropTarget(const CPixel& p, CVec3& target) const {
@@ -271,7 +254,7 @@ bool CColorMapViewModel::DropTarget(const CPixel& p, CVec3& target) const {
 
 CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight,
                                                const CTextWidth& width) {
-    CColorMapCondition* condition = Condition();
+    CColorMapCondition* condition = EditCondition();
     SetPrinting(true, pageWidth, pageHeight);
     if (!condition)
         return {};
@@ -282,13 +265,13 @@ CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight,
     // The table starts at a tenth of the page width and may reach the printable area's edge.
     m_tableHeader =
         FitTableHeader(TableHeader(m_doc), pageWidth - pageWidth * 10 / 100, FontHeight(), width);
-    return TablePaging(m_doc.room.Count(), FontHeight(), pageHeight, LineY(32),
+    return TablePaging(m_doc.Room().Count(), FontHeight(), pageHeight, LineY(32),
                        m_tableHeader.lineCount);
 }
 
 void CColorMapViewModel::EndPrinting() {
     SetPrinting(false);
-    if (CColorMapCondition* condition = Condition()) {
+    if (CColorMapCondition* condition = EditCondition()) {
         condition->margins = m_savedMargins;
         condition->scale = m_savedScale;
         ProjectView(false);

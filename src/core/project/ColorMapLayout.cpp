@@ -82,9 +82,9 @@ std::string OctaveBandName(double band) {
 
 namespace {
 const CTapElement* TapOf(const CDAXDoc& doc, const CInstallationElement& installation) {
-    if (installation.modelIndex < 0 || installation.modelIndex >= doc.models.Count())
+    if (installation.modelIndex < 0 || installation.modelIndex >= doc.Models().Count())
         return nullptr;
-    const CSpeakerModel& model = doc.models.At(installation.modelIndex);
+    const CSpeakerModel& model = doc.Models().At(installation.modelIndex);
     const int rows = static_cast<int>(model.Settings().taps.size());
     if (installation.tapIndex < 0 || installation.tapIndex >= rows)
         return nullptr;
@@ -101,15 +101,15 @@ std::string Quoted(const char* text) {
 } // namespace
 
 std::string AmplifierEstimate(const CDAXDoc& doc) {
-    const CInstallationElement* first = doc.room.At(0);
+    const CInstallationElement* first = doc.Room().At(0);
     const CTapElement* firstTap = first ? TapOf(doc, *first) : nullptr;
-    if (doc.models.Count() == 0 || !first || !firstTap)
+    if (doc.Models().Count() == 0 || !first || !firstTap)
         return std::string("0") + Strings::kUnitWatt;
-    const double total = doc.room.TotalPower();
+    const double total = doc.Room().TotalPower();
     if (!firstTap->lowImpedance)
         return FormatSignificant(total * 1.2, 4) + Strings::kUnitWatt;
     double sum = 0.0;
-    for (const CInstallationElement& installation : doc.room.List())
+    for (const CInstallationElement& installation : doc.Room().List())
         if (const CTapElement* tap = TapOf(doc, installation))
             sum += installation.power * tap->ampFactor;
     return FormatSignificant(total, 4) + Strings::kAmplifierTo + FormatSignificant(sum, 4) +
@@ -123,8 +123,8 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
     lines.push_back({2, Strings::kMapProjectName + doc.Settings().projectName});
     lines.push_back({3, Strings::kMapDate + doc.Settings().projectDate});
     lines.push_back(
-        {11, (doc.room.ceilingType != 0 ? Strings::kCeilingSolid : Strings::kCeilingAbsorbent) +
-                 FormatSignificant(doc.room.roomHeight, 4) + unit});
+        {11, (doc.Room().ceilingType != 0 ? Strings::kCeilingSolid : Strings::kCeilingAbsorbent) +
+                 FormatSignificant(doc.Room().roomHeight, 4) + unit});
     switch (plane.Orientation()) {
     case EPlaneOrientation::XZ:
         lines.push_back(
@@ -143,7 +143,7 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
     lines.push_back({7, Strings::kAverageMin + Level(plane.minimumLevel)});
     lines.push_back({8, Strings::kAveragePink + Level(plane.pinkNoiseAverage)});
     lines.push_back({9, Strings::kAverageMusic + Level(plane.musicSpeechAverage)});
-    lines.push_back({14, Strings::kNumberOfSpeakers + std::to_string(doc.room.Count())});
+    lines.push_back({14, Strings::kNumberOfSpeakers + std::to_string(doc.Room().Count())});
     lines.push_back({15, Strings::kAmplifierPower + AmplifierEstimate(doc)});
     if (doc.Settings().autoLayoutValid != 1)
         return lines;
@@ -155,10 +155,10 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
     if (doc.Settings().autoLayoutPattern >= 0 && doc.Settings().autoLayoutPattern < 5)
         density += Quoted(kPatterns[doc.Settings().autoLayoutPattern]);
     lines.push_back({17, density});
-    if (const CInstallationElement* first = doc.room.At(0)) {
-        if (first->modelIndex >= 0 && first->modelIndex < doc.models.Count())
+    if (const CInstallationElement* first = doc.Room().At(0)) {
+        if (first->modelIndex >= 0 && first->modelIndex < doc.Models().Count())
             lines.push_back(
-                {18, Strings::kAutoSpeaker + doc.models.At(first->modelIndex).DisplayName()});
+                {18, Strings::kAutoSpeaker + doc.Models().At(first->modelIndex).DisplayName()});
         if (const CTapElement* tap = TapOf(doc, *first))
             lines.push_back({19, Strings::kAutoTap + FormatSignificant(tap->tapRating, 4) +
                                      (tap->lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
@@ -326,7 +326,7 @@ CTableHeaderLayout FitTableHeader(const CTableRow& header, int rightEdge, int fo
 }
 
 std::vector<CTableRow> TableRows(const CDAXDoc& doc, const CTablePaging& paging, int page) {
-    const int count = doc.room.Count();
+    const int count = doc.Room().Count();
     int first = 0, rows = paging.firstPageRows - 1;
     if (page > 1) {
         first = paging.firstPageRows - 1 + (page - 2) * (paging.rowsPerPage - 1);
@@ -336,9 +336,9 @@ std::vector<CTableRow> TableRows(const CDAXDoc& doc, const CTablePaging& paging,
     const std::string degree = Strings::kUnitDegree;
     std::vector<CTableRow> table;
     for (int index = std::max(0, first); index < count && index < first + rows; ++index) {
-        const CInstallationElement& e = *doc.room.At(index);
-        const std::string name = e.modelIndex >= 0 && e.modelIndex < doc.models.Count()
-                                     ? doc.models.At(e.modelIndex).DisplayName()
+        const CInstallationElement& e = *doc.Room().At(index);
+        const std::string name = e.modelIndex >= 0 && e.modelIndex < doc.Models().Count()
+                                     ? doc.Models().At(e.modelIndex).DisplayName()
                                      : std::string();
         CTableRow row = {{0, FormatSignificant(index + 1, 5)},
                          {150, name},

@@ -34,8 +34,8 @@ struct CColorMapViewModel::CDragState {
 
 void CColorMapViewModel::BeginDrag() {
     m_drag = std::make_shared<CDragState>();
-    m_drag->installations = m_doc.room.List();
-    m_drag->moving = m_doc.room.CurrentIndex();
+    m_drag->installations = m_doc.Room().List();
+    m_drag->moving = m_doc.Room().CurrentIndex();
     if (const CInstallationElement* moving = m_drag->installations.At(m_drag->moving))
         m_drag->power = moving->power;
     m_drag->follow = m_doc.Settings().manualRecalc == 0 && Condition() &&
@@ -63,7 +63,7 @@ void CColorMapViewModel::DragTo(const CPixel& p) {
 }
 
 const CInstallationElementList& CColorMapViewModel::ShownInstallations() const {
-    return m_drag ? m_drag->installations : m_doc.room.List();
+    return m_drag ? m_drag->installations : m_doc.Room().List();
 }
 
 int CColorMapViewModel::HiddenInstallation() const {

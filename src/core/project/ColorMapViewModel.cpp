@@ -34,35 +34,38 @@ CColorMapViewModel::~CColorMapViewModel() {
         m_doc.MapViews().Remove(this);
 }
 
-CColorMapCondition* CColorMapViewModel::Condition() const {
-    return m_doc.conditions.At(m_conditionIndex);
+const CColorMapCondition* CColorMapViewModel::Condition() const {
+    return m_doc.Conditions().At(m_conditionIndex);
+}
+
+CColorMapCondition* CColorMapViewModel::EditCondition() {
+    return m_doc.MapCondition(m_conditionIndex);
 }
 
 void CColorMapViewModel::OnInitialUpdate() {
     m_doc.Guarded([&] {
         if (m_doc.IsCalculating())
             return;
-        CColorMapConditionList& list = m_doc.conditions;
+        const CColorMapConditionList& list = m_doc.Conditions();
         if (m_doc.Settings().loadedFromFile) {
             // A project file without a calculation plane still gets one to show.
             if (list.Count() == 0)
-                list.Append(DefaultCondition(m_doc.Settings().lengthUnit));
+                m_doc.AppendCondition(DefaultCondition(m_doc.Settings().lengthUnit));
             m_conditionIndex = 0;
             ProjectView(false);
-            SyncConditionControls(0, 0);
+            SyncConditionControls(EListSync::Fill);
             return;
         }
-        if (list.Current())
-            list.Duplicate(list.currentIndex);
-        else
-            list.Append(DefaultCondition(m_doc.Settings().lengthUnit));
-        m_conditionIndex = list.Count() - 1;
+        m_conditionIndex =
+            list.At(list.currentIndex)
+                ? m_doc.DuplicateCondition(list.currentIndex)
+                : m_doc.AppendCondition(DefaultCondition(m_doc.Settings().lengthUnit));
         while (RunRoomParameters(false) == ERoomParametersAnswer::Again) {
         }
-        Condition()->viewAngles = {45.0, 75.0, 0.0};
+        EditCondition()->viewAngles = {45.0, 75.0, 0.0};
         ProjectView(true);
         CalculateMap();
-        SyncConditionControls(0, 0);
+        SyncConditionControls(EListSync::Fill);
     });
 }
 
@@ -84,7 +87,7 @@ void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& chang
         // The plane came back with its levels and view settings; the projection and the lists
         // follow them.
         ProjectView(false);
-        SyncConditionControls(0, 0);
+        SyncConditionControls(EListSync::Fill);
         Repaint();
         return;
     }
@@ -124,10 +127,7 @@ bool CColorMapViewModel::OnViewCommand(int id) {
 }
 
 void CColorMapViewModel::Activate() {
-    m_doc.Guarded([&] {
-        if (Condition())
-            m_doc.conditions.currentIndex = m_conditionIndex;
-    });
+    m_doc.Guarded([&] { m_doc.SetCurrentCondition(m_conditionIndex); });
 }
 
 bool CColorMapViewModel::Close() {
@@ -137,8 +137,7 @@ bool CColorMapViewModel::Close() {
             return false;
         const int removed = m_conditionIndex;
         m_conditionIndex = -1;
-        m_doc.conditions.Remove(removed);
-        m_doc.Notify(CDocumentChange::ConditionRemoved(removed));
+        m_doc.RemoveCondition(removed);
         return true;
     });
 }
@@ -166,16 +165,10 @@ bool CColorMapViewModel::PointSpectrum(const CVec3& point) {
     if (!condition)
         return false;
     std::vector<double> centres, levels;
-    if (!m_doc.HasInstallations()) {
-        for (int i = 0; i < m_doc.graphs.Count(); ++i)
-            m_doc.graphs.At(i)->data.SetCurve(0, 1, nullptr, nullptr);
-        return true;
-    }
-    if (!EnginePointSpectrum(m_doc.Scene(), *condition, point, centres, levels))
+    if (m_doc.HasInstallations() &&
+        !EnginePointSpectrum(m_doc.Scene(), *condition, point, centres, levels))
         return false;
-    for (int i = 0; i < m_doc.graphs.Count(); ++i)
-        m_doc.graphs.At(i)->data.SetCurve(0, static_cast<int>(centres.size()), centres.data(),
-                                          levels.data());
+    m_doc.ShowSpectrum(centres, levels);
     return true;
 }
 
@@ -183,63 +176,51 @@ double CColorMapViewModel::ListPitch() const {
     return BandListPitch(m_doc);
 }
 
-void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
-    CColorMapCondition* condition = Condition();
-    if (m_doc.models.Count() == 0 || !condition) {
+void CColorMapViewModel::SyncConditionControls(EListSync sync) {
+    CColorMapCondition* condition = EditCondition();
+    if (m_doc.Models().Count() == 0 || !condition) {
         m_band = m_frequency = m_mode = {};
         m_bandChoices.clear();
         m_frequencyChoices.clear();
         return;
     }
     double band = condition->band;
-    double target = 0.0;
-    if (direction == 0) {
-        if (m_doc.HasInstallations())
-            resetBand = 0;
+    CSnappedCentre centre;
+    if (sync != EListSync::Take) {
+        // With installations the band stays: it is what their map was calculated with.
+        const bool reset = sync == EListSync::FillResettingBand && !m_doc.HasInstallations();
         const double pitch = ListPitch();
         m_bandChoices = BandChoices(pitch);
-        m_band = {};
-        for (const CBandChoice& choice : m_bandChoices)
-            m_band.items.push_back(choice.label);
-        if (band == 0.0)
-            band = pitch;
-        if (resetBand == 1)
-            band = pitch == 1.0 ? 1.0 : 3.0;
-        for (std::size_t i = 0; i < m_bandChoices.size(); ++i)
-            if (m_bandChoices[i].value == band)
-                m_band.selection = static_cast<int>(i);
-        target = condition->centreFrequency == 0.0 ? 1000.0 : condition->centreFrequency;
+        m_band.Assign(m_bandChoices);
+        const CBandSetting settled =
+            SettleBand(pitch, reset ? (pitch == 1.0 ? 1.0 : 3.0) : condition->band,
+                       condition->centreFrequency);
+        band = settled.band;
+        centre = settled.centre;
+        m_band.selection = m_band.IndexOf(band);
     } else {
-        if (m_band.selection >= 0 && m_band.selection < static_cast<int>(m_bandChoices.size()))
-            band = m_bandChoices[static_cast<std::size_t>(m_band.selection)].value;
+        if (const std::optional<double> chosen = m_band.SelectedValue())
+            band = *chosen;
         // The selected frequency entry, recomputed on the grid it was chosen from.
         const int entry = m_frequency.selection >= 0 ? m_frequency.selection : 0;
-        target = entry < static_cast<int>(m_frequencyChoices.size())
-                     ? m_frequencyChoices[static_cast<std::size_t>(entry)].value
-                     : 0.0;
+        const double target = entry < m_frequency.Count() ? m_frequency.Choice(entry).value : 0.0;
+        centre = SnapToBandCentre(band, target);
     }
     condition->band = band;
 
-    m_frequency = {};
     m_frequencyChoices = FrequencyChoices(band);
-    for (const CFrequencyChoice& choice : m_frequencyChoices)
-        m_frequency.items.push_back(choice.label);
-    const CSnappedCentre centre = SnapToBandCentre(band, target);
+    m_frequency.Assign(m_frequencyChoices);
     if (centre.Valid()) {
         condition->centreFrequency = centre.frequency;
         m_frequency.selection = centre.entry;
     }
 
-    if (direction == 0) {
+    if (sync != EListSync::Take) {
         m_mode.Assign(
             {{Strings::kModeInterference, kModeInterference}, {Strings::kModeEnergy, kModeEnergy}});
-        m_mode.selection =
-            condition->mode == kModeInterference ? 0 : (condition->mode == kModeEnergy ? 1 : -1);
-    } else {
-        if (m_mode.selection == 0)
-            condition->mode = kModeInterference;
-        else if (m_mode.selection == 1)
-            condition->mode = kModeEnergy;
+        m_mode.selection = m_mode.IndexOf(condition->mode);
+    } else if (const std::optional<double> mode = m_mode.SelectedValue()) {
+        condition->mode = static_cast<int>(*mode);
     }
 }
 
@@ -256,7 +237,7 @@ void CColorMapViewModel::SelectConditionList(CComboModel& list, int index) {
         if (m_doc.IsCalculating())
             return;
         list.selection = index;
-        SyncConditionControls(1, 0);
+        SyncConditionControls(EListSync::Take);
         m_doc.RebuildAllPlanes();
         OnUpdate(kHintAcoustics, CDocumentChange::Planes());
     });
@@ -267,7 +248,7 @@ void CColorMapViewModel::OnModeSelected(int index) {
         if (m_doc.IsCalculating())
             return;
         m_mode.selection = index;
-        SyncConditionControls(1, 0);
+        SyncConditionControls(EListSync::Take);
         OnUpdate(kHintAcoustics, CDocumentChange::Planes());
     });
 }
@@ -289,10 +270,10 @@ void CColorMapViewModel::SetPrinting(bool printing, int pageWidth, int pageHeigh
 }
 
 void CColorMapViewModel::ProjectView(bool fit) {
-    CColorMapCondition* condition = Condition();
+    CColorMapCondition* condition = EditCondition();
     if (!condition)
         return;
-    const CInstallationContainer& room = m_doc.room;
+    const CInstallationContainer& room = m_doc.Room();
     const CListeningPlane& plane = condition->plane;
     const CVec3 corners[] = {
         {room.roomZeroX, room.roomZeroY, room.roomHeight},
@@ -350,21 +331,21 @@ void CColorMapViewModel::WorldToPixel(double u, double w, int& px, int& py) cons
 }
 
 void CColorMapViewModel::ZoomIn() {
-    if (CColorMapCondition* c = Condition()) {
+    if (CColorMapCondition* c = EditCondition()) {
         c->scale *= 1.2;
         ProjectView(false);
     }
 }
 
 void CColorMapViewModel::ZoomOut() {
-    if (CColorMapCondition* c = Condition()) {
+    if (CColorMapCondition* c = EditCondition()) {
         c->scale *= 0.8333333333333334;
         ProjectView(false);
     }
 }
 
 void CColorMapViewModel::SetViewDirection(double a1, double a2, double a3) {
-    if (CColorMapCondition* c = Condition()) {
+    if (CColorMapCondition* c = EditCondition()) {
         c->viewAngles = {a1, a2, a3};
         ProjectView(false);
     }

@@ -78,7 +78,7 @@ public:
 
     int ConditionIndex() const { return m_conditionIndex; }
     void SetConditionIndex(int index) { m_conditionIndex = index; }
-    CColorMapCondition* Condition() const;
+    const CColorMapCondition* Condition() const;
 
     // --- Calculation ---
     // Asks the project for this view's map (see CalculateConditionMap).
@@ -91,9 +91,14 @@ public:
     CMapOptions mapOptions;
 
     // --- Band, frequency and mode lists ---
-    void SyncConditionControls(int direction, int resetBand);
+    // Fill: the lists are made for the project's resolution and show the condition, whose band
+    // and centre are settled by the one band rule (SettleBand). FillResettingBand: the same, but
+    // a project without installations starts again at a third octave (an octave for a model of
+    // one point per octave). Take: the lists' selections go into the condition.
+    enum class EListSync { Fill, FillResettingBand, Take };
+    void SyncConditionControls(EListSync sync);
     // The speaker data changed: the lists start again from the model's resolution.
-    void ResetSpeakerDependentDisplay() { SyncConditionControls(0, 1); }
+    void ResetSpeakerDependentDisplay() { SyncConditionControls(EListSync::FillResettingBand); }
     // Points per octave the lists are made for: the first installation's model, else the current.
     double ListPitch() const;
     const CComboModel& BandCombo() const { return m_band; }
@@ -218,6 +223,8 @@ public:
     std::function<bool(int)> onViewCommand;
 
 private:
+    // The view's own condition, whose view settings it changes (see CDAXDoc's views' entries).
+    CColorMapCondition* EditCondition();
     // A band or frequency choice: the planes are rebuilt for it, unless a map is being calculated.
     void SelectConditionList(CComboModel& list, int index);
     void Repaint() {

@@ -25,6 +25,10 @@ inline constexpr std::uint32_t kCurrentFileVersion = 0x02000000;
 
 class CColorMapViewModel;
 class CInstallationForm;
+class CSoundGraphViewModel;
+struct CBandOutcome;
+struct CBandRequest;
+struct CMapOptions;
 struct CRoomParameters;
 
 // The project: everything a project file holds, the flows of the project commands, and the
@@ -40,14 +44,16 @@ public:
     ~CDAXDoc();
 
     // --- Project data (saved unless noted) ---
-    int printRowsPerPage = 0;  // not saved
-    int printPageCount = 0;    // not saved
-    bool legacyFormat = false; // not saved
-    std::uint32_t fileVersion = kCurrentFileVersion;
-    CSpeakerModelContainer models;
-    CInstallationContainer room;
-    CColorMapConditionList conditions;
-    CSoundGraphConditionList graphs;
+    // Read here; changed only through the document's operations below. The file reader fills a
+    // fresh document through CDocumentLoader (DocumentLoader.h), undo through CDocumentState.
+    const CSpeakerModelContainer& Models() const { return m_models; }
+    const CInstallationContainer& Room() const { return m_room; }
+    const CColorMapConditionList& Conditions() const { return m_conditions; }
+    const CSoundGraphConditionList& Graphs() const { return m_graphs; }
+    int PrintRowsPerPage() const { return m_printRowsPerPage; } // not saved
+    int PrintPageCount() const { return m_printPageCount; }     // not saved
+    bool LegacyFormat() const { return m_legacyFormat; }        // not saved
+    std::uint32_t FileVersion() const { return m_fileVersion; }
 
     // --- Settings ---
     const CProjectSettings& Settings() const { return m_settings; }
@@ -103,13 +109,48 @@ public:
     int FormRowsLevel() const { return m_allFormRows ? 2 : m_settings.advancedMode; }
 
     // --- Queries ---
-    CSpeakerModel* CurrentModel() const { return models.CurrentModel(); }
-    CAcousticScene Scene() const { return CAcousticScene::Of(models, room, m_settings.lengthUnit); }
-    bool HasInstallations() const { return !room.Empty(); }
+    CSpeakerModel* CurrentModel() const { return m_models.CurrentModel(); }
+    CAcousticScene Scene() const {
+        return CAcousticScene::Of(m_models, m_room, m_settings.lengthUnit);
+    }
+    bool HasInstallations() const { return !m_room.Empty(); }
     // Every calculation plane lies parallel to the XY plane.
     bool AllPlanesHorizontal() const;
     // Recomputes installState against the first installation's model, when there is one.
     void UpdateInstallState();
+
+    // --- Current entries ---
+    // Who hears of a new current model: the views (the tap list refills) or nobody (the speaker
+    // list's context menu, which refreshes nothing).
+    enum class ETell { Views, Nobody };
+    // The model at `index` becomes current. Told to the views, the install state follows it
+    // (see UpdateInstallState). False for an index outside the list.
+    bool SetCurrentModel(int index, ETell tell = ETell::Views);
+    // Whether a new current installation brings its model along (a speaker under the map's
+    // pointer) or leaves the current model alone (a row of the installation list).
+    enum class EWithModel { No, Yes };
+    // The installation at `index` becomes current; the views hear of it when it changed. False
+    // for an index outside the list.
+    bool SetCurrentInstallation(int index, EWithModel withModel = EWithModel::No);
+
+    // --- The views' own entries ---
+    // A colour map view owns one condition (its plane and how it shows it), a frequency response
+    // view one entry; the view models change their view settings (CColorMapViewModel and
+    // CSoundGraphViewModel are friends) and the map service stores the levels. Adding an entry
+    // or making it current tells nobody; removing one tells the views, later entries move down.
+    int AppendCondition(CColorMapCondition condition);
+    // A copy of condition `index` that takes over its points (see CColorMapConditionList); -1
+    // when there is none.
+    int DuplicateCondition(int index);
+    void SetCurrentCondition(int index);
+    void RemoveCondition(int index);
+    // A response entry with these axes, placed as the current one says; returns its index.
+    int AppendGraph(const CSoundGraphDataList& data);
+    void SetCurrentGraph(int index);
+    void RemoveGraph(int index);
+    // The spectrum under the pointer becomes curve 0 of every response entry; the response view
+    // redraws. No point at all (n = 0) leaves a single silent point.
+    void ShowSpectrum(const std::vector<double>& frequencies, const std::vector<double>& levels);
 
     // --- Calculation ---
     // True while a map calculation reads the project. Its workers read the models, the
@@ -133,9 +174,10 @@ public:
     // Runs a project command. Returns false when the command is unknown or disabled.
     bool OnCommand(int id);
     // Runs an entry point the user interface calls: a command, a choice in a view, a view opening
-    // or closing, a pointer action. Bad data it meets (CInvalidArgument) or memory running out
-    // ends it with a message, the program goes on: false. Anything else (a missing port, an
-    // exception from a port) is not the user's data and reaches the caller.
+    // or closing, a pointer action. Bad data it meets (CBadData) or memory running out ends it
+    // with a message through the project's messages, the program goes on: false. Anything else
+    // (a programming error such as a missing port, an exception from a port) reaches the caller,
+    // where the front end's own guard (the desktop's RunGuarded) reports it as a fault.
     bool Guarded(const std::function<void()>& entry);
     // The same for an entry point with an answer; `fallback` when it ended with a message.
     template <class T, class Entry> T Guarded(T fallback, Entry&& entry) {
@@ -153,8 +195,14 @@ public:
     bool OnCloseDocument();
 
     // --- Installation flows ---
+    // Each installation flow is one undoable step of its own (part of the caller's when the
+    // caller opened one) and ends with the standard refresh when it changed the project.
     CFlowResult InstallSpeaker(double x, double y);
-    CFlowResult EditInstallation(const CInstallationElement& values);
+    // Whether an edit leaves the planes' levels for the maps to recalculate, or makes every
+    // plane drop them first (the Change Installation command).
+    enum class EPlanes { Keep, Rebuild };
+    CFlowResult EditInstallation(const CInstallationElement& values,
+                                 EPlanes planes = EPlanes::Keep);
     // "Change property for installation" on the current installation, planes and views refreshed
     // when it changed; the command and the command line's edits both run it.
     CFlowResult ChangeCurrentInstallation();
@@ -247,6 +295,19 @@ private:
     // its place, so the same step can be walked the other way.
     void SwapWithStep(CUndoHistory::CStep& step);
     friend class CDocumentView;
+    friend class CDocumentLoader;
+    friend struct CDocumentState;
+    friend class CColorMapViewModel;
+    friend class CSoundGraphViewModel;
+    friend CMapResult CalculateConditionMap(CDAXDoc& doc, int conditionIndex,
+                                            const CMapOptions& options);
+    friend CBandOutcome ApplyBandRequest(CDAXDoc& doc, int index, const CBandRequest& request);
+    // A view's own entries, for its friends above.
+    CColorMapCondition* MapCondition(int index) { return m_conditions.At(index); }
+    CSoundGraphCondition* GraphEntry(int index) { return m_graphs.At(index); }
+    // Curve 0 of every response entry, nobody told.
+    void SetSpectrumCurves(const std::vector<double>& frequencies,
+                           const std::vector<double>& levels);
     bool RunCommand(int id);
     // Asks before a save replaces another file or a changed one; false when the user declines.
     bool MayReplace(const std::string& path);
@@ -254,6 +315,14 @@ private:
     void ClearCurves();
     void ForEachColorMap(void (CColorMapViewModel::*operation)());
 
+    int m_printRowsPerPage = 0;
+    int m_printPageCount = 0;
+    bool m_legacyFormat = false;
+    std::uint32_t m_fileVersion = kCurrentFileVersion;
+    CSpeakerModelContainer m_models;
+    CInstallationContainer m_room;
+    CColorMapConditionList m_conditions;
+    CSoundGraphConditionList m_graphs;
     CProjectSettings m_settings;
     CSofaImportOptions m_sofaImportOptions;
     CDocumentPorts m_ports;

@@ -8,35 +8,6 @@
 #include <new>
 #include <optional>
 
-namespace {
-// The undoable step a command records when it changes the project, or none.
-const char* StepName(int id) {
-    switch (id) {
-    case kCmdImport:
-        return Strings::kStepImportSpeakerData;
-    case kCmdArrangeModules:
-        return Strings::kStepArrangeModules;
-    case kCmdDeleteSpeaker:
-        return Strings::kStepDeleteSpeakerData;
-    case kCmdAutoInstall:
-        return Strings::kStepAutoInstallation;
-    case kCmdInstall:
-        return Strings::kStepInstallSpeaker;
-    case kCmdChangeInstallation:
-        return Strings::kStepChangeSpeaker;
-    case kCmdRemoveInstallation:
-        return Strings::kStepRemoveSpeaker;
-    case kCmdRemoveAllInstallations:
-        return Strings::kStepRemoveAllSpeakers;
-    case kCmdRoomParameters:
-        return Strings::kStepRoomParameters;
-    case kCmdPreference:
-        return Strings::kStepPreferences;
-    default:
-        return nullptr;
-    }
-}
-} // namespace
 
 bool CDAXDoc::IsCommandEnabled(int id) const {
     if (m_calculating)
@@ -47,13 +18,13 @@ bool CDAXDoc::IsCommandEnabled(int id) const {
         return current && current->CanArrangeModules();
     case kCmdDeleteSpeaker:
     case kCmdExportVd1:
-        return models.Count() > 0;
+        return m_models.Count() > 0;
     case kCmdExportSofa:
         return current != nullptr;
     case kCmdAutoInstall:
         return AllPlanesHorizontal() && current && current->CanAutoInstall();
     case kCmdInstall:
-        return m_settings.installState != 0 && models.Count() > 0;
+        return m_settings.installState != 0 && m_models.Count() > 0;
     case kCmdChangeInstallation:
     case kCmdRemoveInstallation:
     case kCmdRemoveAllInstallations:
@@ -75,10 +46,11 @@ bool CDAXDoc::Guarded(const std::function<void()>& entry) {
     try {
         entry();
         return true;
-    } catch (const CInvalidArgument& e) {
-        Messages().ReportError(std::string("The command could not be completed: ") + e.what());
+    } catch (const CBadData& e) {
+        Messages().ReportError(std::string(Strings::kCommandNotCompleted) + e.what());
     } catch (const std::bad_alloc&) {
-        Messages().ReportError("The command could not be completed: not enough memory.");
+        Messages().ReportError(std::string(Strings::kCommandNotCompleted) +
+                               Strings::kNotEnoughMemory + ".");
     }
     return false;
 }
@@ -92,11 +64,6 @@ bool CDAXDoc::OnCommand(int id) {
 }
 
 bool CDAXDoc::RunCommand(int id) {
-    std::optional<CEditStep> step;
-    if (const char* name = StepName(id))
-        step.emplace(*this, name);
-    if (id == kCmdArrangeModules)
-        step->DetachCurrentModel();
     switch (id) {
     case kCmdUndo:
         Undo();
@@ -132,21 +99,17 @@ bool CDAXDoc::RunCommand(int id) {
         SetModified();
         break;
     case kCmdInstall:
-        if (InstallSpeaker(room.roomZeroX + room.roomLength / 2,
-                           room.roomZeroY + room.roomWidth / 2)
-                .IsDone())
-            StandardRefresh();
+        InstallSpeaker(m_room.roomZeroX + m_room.roomLength / 2,
+                       m_room.roomZeroY + m_room.roomWidth / 2);
         break;
     case kCmdChangeInstallation:
         ChangeCurrentInstallation();
         break;
     case kCmdRemoveInstallation:
-        if (RemoveInstallations(false).IsDone())
-            StandardRefresh();
+        RemoveInstallations(false);
         break;
     case kCmdRemoveAllInstallations:
-        if (RemoveInstallations(true).IsDone())
-            StandardRefresh();
+        RemoveInstallations(true);
         break;
     case kCmdRoomParameters:
         RoomParameters();
@@ -181,6 +144,7 @@ void CDAXDoc::Recalculate() {
 }
 
 CFlowResult CDAXDoc::Preferences() {
+    CEditStep step(*this, Strings::kStepPreferences);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
     CPreferencesForm form(m_settings.advancedMode, m_settings.manualRecalc);
@@ -189,7 +153,7 @@ CFlowResult CDAXDoc::Preferences() {
     m_settings.advancedMode = form.AdvancedMode();
     m_settings.manualRecalc = form.ManualRecalc();
     if (m_settings.advancedMode == 0) {
-        m_settings.installHeight = room.roomHeight;
+        m_settings.installHeight = m_room.roomHeight;
         m_settings.installAngles = {kUnsetSentinel, kUnsetSentinel, kUnsetSentinel};
         m_settings.autoJudgeBand = 0.0;
         m_settings.autoJudgeFrequency = 0.0;
@@ -200,6 +164,7 @@ CFlowResult CDAXDoc::Preferences() {
 }
 
 CFlowResult CDAXDoc::RoomParameters() {
+    CEditStep step(*this, Strings::kStepRoomParameters);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
     CFlowResult outcome = CFlowResult::Cancelled(EFlowReason::DialogClosed);
@@ -218,6 +183,7 @@ CFlowResult CDAXDoc::RoomParameters() {
 }
 
 CFlowResult CDAXDoc::DeleteSpeakerData() {
+    CEditStep step(*this, Strings::kStepDeleteSpeakerData);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
     if (!Messages().Confirm(Strings::kConfirmRemoveSpeaker))
@@ -229,22 +195,25 @@ CFlowResult CDAXDoc::DeleteSpeakerData() {
     m_settings.autoLayoutShape = 0;
     m_settings.autoJudgeBand = m_settings.autoJudgeFrequency = 0.0;
     RebuildAllPlanes();
-    const int current = models.CurrentIndex();
-    room.ForgetModel(current);
-    models.RemoveModel(current);
+    const int current = m_models.CurrentIndex();
+    m_room.ForgetModel(current);
+    m_models.RemoveModel(current);
     Notify(CDocumentChange::SpeakerRemoved());
-    if (models.Count() == 0)
+    if (m_models.Count() == 0)
         ForEachColorMap(&CColorMapViewModel::ResetSpeakerDependentDisplay);
     SetModified();
     return CFlowResult::Done();
 }
 
 CFlowResult CDAXDoc::ArrangeModules() {
+    CEditStep step(*this, Strings::kStepArrangeModules);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
-    CSpeakerModel* model = CurrentModel();
-    if (!model)
+    if (!CurrentModel())
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
+    // The dialogs change the model in place: the state before keeps the original.
+    step.DetachCurrentModel();
+    CSpeakerModel* model = CurrentModel();
     const double k = model->ArrangeModules(
         m_settings.lengthUnit, &RequirePort(m_ports.arrangement, "module arrangement port"));
     if (k == 0.0)
@@ -252,7 +221,7 @@ CFlowResult CDAXDoc::ArrangeModules() {
     const int defaultTap = model->DefaultTap();
     if (defaultTap >= 0 && defaultTap < static_cast<int>(model->Settings().taps.size()) &&
         model->Tap(defaultTap).lowImpedance)
-        room.DividePower(models.CurrentIndex(), k);
+        m_room.DividePower(m_models.CurrentIndex(), k);
     SetModified();
     m_settings.autoLayoutValid = 0;
     Notify(CDocumentChange::Arrangement());

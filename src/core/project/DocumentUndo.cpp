@@ -30,11 +30,12 @@ void CDAXDoc::CEditStep::DetachCurrentModel() {
             m_doc.m_step->DetachCurrentModel();
         return;
     }
-    const int index = m_doc.models.CurrentIndex();
-    if (index < 0 || index >= m_doc.models.Count() || index == m_detachedIndex)
+    const int index = m_doc.m_models.CurrentIndex();
+    if (index < 0 || index >= m_doc.m_models.Count() || index == m_detachedIndex)
         return;
     std::shared_ptr<CSpeakerModel> copy =
-        m_detachedIndex < 0 ? CSpeakerModelContainer::CloneModel(m_doc.models.At(index)) : nullptr;
+        m_detachedIndex < 0 ? CSpeakerModelContainer::CloneModel(m_doc.m_models.At(index))
+                            : nullptr;
     if (!copy) {
         // Without a copy (or with a second model changed in one step, which the step cannot
         // hand back) the states sharing the model would change with it.
@@ -42,7 +43,7 @@ void CDAXDoc::CEditStep::DetachCurrentModel() {
         m_doc.m_history.Clear();
         return;
     }
-    m_original = m_doc.models.Replace(index, std::move(copy));
+    m_original = m_doc.m_models.Replace(index, std::move(copy));
     m_detachedIndex = index;
 }
 
@@ -92,12 +93,12 @@ CDAXDoc::CEditStep::~CEditStep() {
         }
         if (!m_heard || !m_before) {
             if (!m_heard && m_detachedIndex >= 0)
-                m_doc.models.Replace(m_detachedIndex, std::move(m_original));
+                m_doc.m_models.Replace(m_detachedIndex, std::move(m_original));
             if (m_modifiedDuring)
                 m_doc.m_history.ChangedOutsideSteps();
             return;
         }
-        m_doc.m_history.Record({m_name, m_change, std::move(m_before)}, m_doc.models.Shared());
+        m_doc.m_history.Record({m_name, m_change, std::move(m_before)}, m_doc.m_models.Shared());
     } catch (...) {
         // Nothing may leave a destructor; a history that cannot be kept is dropped.
         m_doc.m_history.Clear();

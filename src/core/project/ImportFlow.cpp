@@ -14,6 +14,7 @@
 #include <fstream>
 
 CFlowResult CDAXDoc::ImportSpeakerData() {
+    CEditStep step(*this, Strings::kStepImportSpeakerData);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
     m_settings.freshProjectFlag = 0;
@@ -24,6 +25,7 @@ CFlowResult CDAXDoc::ImportSpeakerData() {
 }
 
 CFlowResult CDAXDoc::ImportSpeakerFile(const std::string& path) {
+    CEditStep step(*this, Strings::kStepImportSpeakerData);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
     m_settings.freshProjectFlag = 0;
@@ -97,9 +99,9 @@ CFlowResult CDAXDoc::ImportSpeakerFile(const std::string& path) {
 void CDAXDoc::AdoptImportedModel(std::unique_ptr<CSpeakerModel> model) {
     const CSpeakerModel* before = CurrentModel();
     const double previousPitch = before ? before->Header().pointsPerOctave : 0.0;
-    models.Append(std::move(model));
-    const double remembered = models.Count() < 2 ? 0.0 : previousPitch;
-    models.SetCurrentIndex(models.Count() - 1);
+    m_models.Append(std::move(model));
+    const double remembered = m_models.Count() < 2 ? 0.0 : previousPitch;
+    m_models.SetCurrentIndex(m_models.Count() - 1);
     const double pitch = CurrentModel()->Header().pointsPerOctave;
     if (pitch != remembered)
         ForEachColorMap(&CColorMapViewModel::ResetSpeakerDependentDisplay);
@@ -132,7 +134,7 @@ CFlowResult CDAXDoc::ExportSpeakerSofa() {
 }
 
 CFlowResult CDAXDoc::ExportSpeakerData() {
-    if (models.Count() == 0)
+    if (m_models.Count() == 0)
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
     // No vd1 file format is defined: the dialog collects its values and nothing is written.
     CVd1ExportForm form;

@@ -5,10 +5,10 @@
 #include "project/forms/InstallationForm.h"
 
 bool CDAXDoc::SameSpotCheck(const CVec3& position, const COrientation& orientation, int skip) {
-    for (int i = 0; i < room.Count(); ++i) {
+    for (int i = 0; i < m_room.Count(); ++i) {
         if (i == skip)
             continue;
-        const CInstallationElement& other = *room.At(i);
+        const CInstallationElement& other = *m_room.At(i);
         if (other.position == position && other.orientation == orientation &&
             !Messages().Confirm(Strings::kSameSpot))
             return false;
@@ -17,6 +17,7 @@ bool CDAXDoc::SameSpotCheck(const CVec3& position, const COrientation& orientati
 }
 
 CFlowResult CDAXDoc::InstallSpeaker(double x, double y) {
+    CEditStep step(*this, Strings::kStepInstallSpeaker);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
     CSpeakerModel* model = CurrentModel();
@@ -25,15 +26,15 @@ CFlowResult CDAXDoc::InstallSpeaker(double x, double y) {
     const int tapRow = model->DefaultTap();
     const bool lowImpedance = model->Tap(tapRow).lowImpedance;
     if (HasInstallations()) {
-        const CInstallationElement& first = *room.At(0);
-        const CSpeakerModel& firstModel = models.At(first.modelIndex);
+        const CInstallationElement& first = *m_room.At(0);
+        const CSpeakerModel& firstModel = m_models.At(first.modelIndex);
         if (firstModel.Tap(first.tapIndex).lowImpedance != lowImpedance) {
             Messages().Confirm(Strings::kImpedanceMix);
             return CFlowResult::Refused(EFlowReason::ImpedanceMix);
         }
     }
     CInstallationElement proposal;
-    proposal.position = {x, y, room.roomHeight};
+    proposal.position = {x, y, m_room.roomHeight};
     proposal.orientation = {0.0, 0.0, model->DefaultElevation()};
     proposal.power = model->Tap(tapRow).tapPower;
     proposal.polarityNormal = true;
@@ -44,11 +45,12 @@ CFlowResult CDAXDoc::InstallSpeaker(double x, double y) {
     const CInstallationElement& entered = form.Result();
     if (!SameSpotCheck(entered.position, entered.orientation, -1))
         return CFlowResult::Cancelled(EFlowReason::SameSpot);
-    room.AddInstallation(models.CurrentIndex(), tapRow, entered.position, entered.orientation,
-                         entered.power, entered.polarityNormal);
-    room.SetCurrentIndex(room.Count() - 1);
+    m_room.AddInstallation(m_models.CurrentIndex(), tapRow, entered.position, entered.orientation,
+                           entered.power, entered.polarityNormal);
+    m_room.SetCurrentIndex(m_room.Count() - 1);
     m_settings.autoLayoutValid = 0;
     RebuildAllPlanes();
+    StandardRefresh();
     return CFlowResult::Done();
 }
 
@@ -60,15 +62,16 @@ CFlowResult CDAXDoc::RunInstallationForm(CInstallationForm& form) {
     return CFlowResult::Done();
 }
 
-CFlowResult CDAXDoc::EditInstallation(const CInstallationElement& values) {
+CFlowResult CDAXDoc::EditInstallation(const CInstallationElement& values, EPlanes planes) {
+    CEditStep step(*this, Strings::kStepChangeSpeaker);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
-    if (!room.Current())
+    if (!m_room.Current())
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
     CInstallationForm form(values, m_settings.lengthUnit, FormRowsLevel());
     // An installation whose model or tap a damaged file lost keeps its power unchecked.
-    if (values.modelIndex >= 0 && values.modelIndex < models.Count()) {
-        const CSpeakerModel& model = models.At(values.modelIndex);
+    if (values.modelIndex >= 0 && values.modelIndex < m_models.Count()) {
+        const CSpeakerModel& model = m_models.At(values.modelIndex);
         if (values.tapIndex >= 0 &&
             values.tapIndex < static_cast<int>(model.Settings().taps.size()))
             form.LimitPower(TapPowerOf(model, values.tapIndex));
@@ -76,63 +79,62 @@ CFlowResult CDAXDoc::EditInstallation(const CInstallationElement& values) {
     if (CFlowResult entry = RunInstallationForm(form); !entry.IsDone())
         return entry;
     const CInstallationElement& entered = form.Result();
-    if (!SameSpotCheck(entered.position, entered.orientation, room.CurrentIndex()))
+    if (!SameSpotCheck(entered.position, entered.orientation, m_room.CurrentIndex()))
         return CFlowResult::Cancelled(EFlowReason::SameSpot);
-    room.ModifyCurrentInstallation(entered.position, entered.orientation, entered.power,
-                                   entered.polarityNormal);
+    m_room.ModifyCurrentInstallation(entered.position, entered.orientation, entered.power,
+                                     entered.polarityNormal);
+    if (planes == EPlanes::Rebuild)
+        RebuildAllPlanes();
+    StandardRefresh();
     return CFlowResult::Done();
 }
 
 CFlowResult CDAXDoc::ChangeCurrentInstallation() {
-    const CInstallationElement* current = room.Current();
+    const CInstallationElement* current = m_room.Current();
     if (!current)
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
-    CFlowResult result = EditInstallation(*current);
-    if (result.IsDone()) {
-        RebuildAllPlanes();
-        StandardRefresh();
-    }
-    return result;
+    return EditInstallation(*current, EPlanes::Rebuild);
 }
 
 int CDAXDoc::TapForModel(int index, int model, std::optional<int> tap) const {
-    const CInstallationElement& e = *room.At(index);
+    const CInstallationElement& e = *m_room.At(index);
     if (tap)
         return *tap;
     if (model == e.modelIndex)
         return e.tapIndex;
-    return model >= 0 && model < models.Count() ? models.At(model).DefaultTap() : 0;
+    return model >= 0 && model < m_models.Count() ? m_models.At(model).DefaultTap() : 0;
 }
 
 CFlowResult CDAXDoc::ChangeInstallationModel(int index, int model, std::optional<int> tap) {
+    CEditStep step(*this, Strings::kStepChangeSpeaker);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
-    if (index < 0 || index >= room.Count())
+    if (index < 0 || index >= m_room.Count())
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
-    if (model < 0 || model >= models.Count())
+    if (model < 0 || model >= m_models.Count())
         return CFlowResult::Refused(EFlowReason::NoSuchModel);
-    const CSpeakerModel& m = models.At(model);
+    const CSpeakerModel& m = m_models.At(model);
     const int row = TapForModel(index, model, tap);
     if (row < 0 || row >= static_cast<int>(m.Settings().taps.size()))
         return CFlowResult::Refused(EFlowReason::NoSuchTap);
-    for (int i = 0; i < room.Count(); ++i) {
+    for (int i = 0; i < m_room.Count(); ++i) {
         if (i == index)
             continue;
-        const CInstallationElement& other = *room.At(i);
-        const CSpeakerModel& otherModel = models.At(other.modelIndex);
+        const CInstallationElement& other = *m_room.At(i);
+        const CSpeakerModel& otherModel = m_models.At(other.modelIndex);
         if (otherModel.Header().pointsPerOctave != m.Header().pointsPerOctave)
             return CFlowResult::Refused(EFlowReason::OtherResolution);
         if (otherModel.Tap(other.tapIndex).lowImpedance != m.Tap(row).lowImpedance)
             return CFlowResult::Refused(EFlowReason::ImpedanceMix);
         break; // the first other installation stands for the room
     }
-    CInstallationElement e = *room.At(index);
+    CInstallationElement e = *m_room.At(index);
     if (model == e.modelIndex && row == e.tapIndex)
         return CFlowResult::Done();
     e.modelIndex = model;
     e.tapIndex = row;
     e.power = m.Tap(row).tapPower;
-    room.ReplaceInstallation(index, e);
+    m_room.ReplaceInstallation(index, e);
     UpdateInstallState();
     RebuildAllPlanes();
     StandardRefresh();
@@ -140,23 +142,29 @@ CFlowResult CDAXDoc::ChangeInstallationModel(int index, int model, std::optional
 }
 
 CFlowResult CDAXDoc::RemoveInstallations(bool all) {
+    CEditStep step(*this, all ? Strings::kStepRemoveAllSpeakers : Strings::kStepRemoveSpeaker);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
     if (!Messages().Confirm(Strings::kConfirmRemoveSpeaker))
         return CFlowResult::Cancelled(EFlowReason::NotConfirmed);
     if (all)
-        room.RemoveAll();
+        m_room.RemoveAll();
     else
-        room.RemoveInstallation(room.CurrentIndex());
+        m_room.RemoveInstallation(m_room.CurrentIndex());
     m_settings.autoLayoutValid = 0;
     if (!HasInstallations()) {
-        m_mapViews.ForEach([](CColorMapViewModel& view) { view.PointSpectrum({0, 0, 0}); });
-        for (int i = 0; i < conditions.Count(); ++i) {
-            CListeningPlane& plane = conditions.At(i)->plane;
+        // The maps' pointer spectrum goes silent with the last speaker.
+        bool shown = false;
+        m_mapViews.ForEach([&](CColorMapViewModel& view) { shown = shown || view.Condition(); });
+        if (shown)
+            SetSpectrumCurves({}, {});
+        for (int i = 0; i < m_conditions.Count(); ++i) {
+            CListeningPlane& plane = m_conditions.At(i)->plane;
             plane.maximumLevel = plane.minimumLevel = plane.pinkNoiseAverage =
                 plane.musicSpeechAverage = 0.0;
         }
     }
     RebuildAllPlanes();
+    StandardRefresh();
     return CFlowResult::Done();
 }

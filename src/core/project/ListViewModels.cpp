@@ -12,13 +12,13 @@ std::string Number(double value) {
 }
 
 bool ValidModelRow(const CDAXDoc& doc, int row) {
-    return row >= 0 && row < doc.models.Count();
+    return row >= 0 && row < doc.Models().Count();
 }
 
 // What the colour maps' band lists are made for: with one model the maps' own lists, else the
 // model that was current.
 double RememberedResolution(CDAXDoc& doc) {
-    if (doc.models.Count() == 1) {
+    if (doc.Models().Count() == 1) {
         double pitch = -1.0;
         doc.MapViews().ForEach([&](CColorMapViewModel& map) {
             if (pitch < 0.0)
@@ -38,8 +38,8 @@ std::vector<CListColumn> SpeakerColumns() {
 
 CListRows SpeakerRows(const CDAXDoc& doc) {
     CListRows rows;
-    for (int i = 0; i < doc.models.Count(); ++i)
-        rows.push_back({std::to_string(i + 1), doc.models.At(i).DisplayName()});
+    for (int i = 0; i < doc.Models().Count(); ++i)
+        rows.push_back({std::to_string(i + 1), doc.Models().At(i).DisplayName()});
     return rows;
 }
 
@@ -47,19 +47,14 @@ bool SelectSpeaker(CDAXDoc& doc, int row) {
     if (!ValidModelRow(doc, row))
         return false;
     const double remembered = RememberedResolution(doc);
-    doc.models.SetCurrentIndex(row);
-    doc.UpdateInstallState();
+    doc.SetCurrentModel(row);
     if (doc.CurrentModel()->Header().pointsPerOctave != remembered)
         doc.MapViews().ForEach([](CColorMapViewModel& map) { map.ResetSpeakerDependentDisplay(); });
-    doc.Notify(CDocumentChange::CurrentModel());
     return true;
 }
 
 bool SelectSpeakerForMenu(CDAXDoc& doc, int row) {
-    if (!ValidModelRow(doc, row))
-        return false;
-    doc.models.SetCurrentIndex(row);
-    return true;
+    return doc.SetCurrentModel(row, CDAXDoc::ETell::Nobody);
 }
 
 std::vector<CMenuEntry> SpeakerMenu(bool developer) {
@@ -159,10 +154,10 @@ CListRows InstallationRows(const CDAXDoc& doc) {
 CListRows InstallationRows(const CDAXDoc& doc, bool advanced) {
     CListRows rows;
     int number = 0;
-    for (const CInstallationElement& e : doc.room.List()) {
-        const bool known = e.modelIndex >= 0 && e.modelIndex < doc.models.Count();
+    for (const CInstallationElement& e : doc.Room().List()) {
+        const bool known = e.modelIndex >= 0 && e.modelIndex < doc.Models().Count();
         std::vector<std::string> row = {
-            std::to_string(++number), known ? doc.models.At(e.modelIndex).DisplayName() : "",
+            std::to_string(++number), known ? doc.Models().At(e.modelIndex).DisplayName() : "",
             Number(e.position.x), Number(e.position.y), Number(e.position.z)};
         if (advanced)
             row.insert(row.end(),
@@ -175,11 +170,7 @@ CListRows InstallationRows(const CDAXDoc& doc, bool advanced) {
 }
 
 bool SelectInstallation(CDAXDoc& doc, int row) {
-    if (row < 0 || row >= doc.room.Count())
-        return false;
-    if (doc.room.SetCurrentIndex(row))
-        doc.Notify(CDocumentChange::CurrentInstallation());
-    return true;
+    return doc.SetCurrentInstallation(row);
 }
 
 std::vector<CMenuEntry> InstallationMenu() {
@@ -190,10 +181,7 @@ std::vector<CMenuEntry> InstallationMenu() {
 int DropSpeakerOnInstallationList(CDAXDoc& doc) {
     if (!CanDragSpeaker(doc))
         return 2;
-    const double x = doc.room.roomZeroX + doc.room.roomLength / 2;
-    const double y = doc.room.roomZeroY + doc.room.roomWidth / 2;
-    if (!doc.InstallSpeaker(x, y).IsDone())
-        return 2;
-    doc.Notify(CDocumentChange::Installations());
-    return 1;
+    const double x = doc.Room().roomZeroX + doc.Room().roomLength / 2;
+    const double y = doc.Room().roomZeroY + doc.Room().roomWidth / 2;
+    return doc.InstallSpeaker(x, y).IsDone() ? 1 : 2;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Errors.h"
 #include "common/FileSafety.h"
 
 #include <memory>
@@ -129,10 +130,10 @@ inline constexpr const char* kSpecialUser = "SpecialUserLevel";
 // A flow needed a port its document was not given. That is a fault of whoever set the document
 // up, so it is not taken for the user's Cancel: the flow ends with this error, before it changed
 // anything.
-class CMissingPort : public std::logic_error {
+class CMissingPort : public CProgrammingError {
 public:
     explicit CMissingPort(const std::string& port)
-        : std::logic_error("the project has no " + port + " to ask") {}
+        : CProgrammingError("the project has no " + port + " to ask") {}
 };
 
 // The port, or CMissingPort naming it.

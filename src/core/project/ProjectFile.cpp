@@ -3,6 +3,7 @@
 #include "common/Archive.h"
 #include "common/FileVersion.h"
 #include "project/DAXDoc.h"
+#include "project/DocumentLoader.h"
 #include "project/ProjectRecords.h"
 #include "project/Strings.h"
 
@@ -284,6 +285,14 @@ namespace ProjectFile {
 
 template <class Archive>
 void SerializeBody(Archive& ar, ArchiveSubject<Archive, CDAXDoc>& doc, std::uint32_t v) {
+    // Reading fills the fresh document through its loader; writing only reads it.
+    auto body = [&]() -> decltype(auto) {
+        if constexpr (Archive::kStoring)
+            return (doc);
+        else
+            return CDocumentLoader(doc);
+    };
+    auto&& target = body();
     constexpr bool loading = !Archive::kStoring;
     ar.SetContext("project settings");
     // Read into a copy that the project takes whole once the block is complete.
@@ -315,14 +324,14 @@ void SerializeBody(Archive& ar, ArchiveSubject<Archive, CDAXDoc>& doc, std::uint
         s.freshProjectFlag = fresh ? 1 : 0;
         s.autoLayoutValid = valid ? 1 : 0;
         s.planeSameAsRoom = same ? 1 : 0;
-        doc.ReplaceSettings(std::move(s));
-        doc.models.Load(ar, doc.Settings().lengthUnit, v);
+        target.ReplaceSettings(std::move(s));
+        target.Models().Load(ar, doc.Settings().lengthUnit, v);
     } else {
-        doc.models.Store(ar, v);
+        target.Models().Store(ar, v);
     }
-    CInstallationsRecord::Transfer(ar, doc.room, v);
-    SerializeConditions(ar, doc.conditions, v);
-    SerializeGraphs(ar, doc.graphs);
+    CInstallationsRecord::Transfer(ar, target.Room(), v);
+    SerializeConditions(ar, target.Conditions(), v);
+    SerializeGraphs(ar, target.Graphs());
     ar.SetContext({});
 }
 
@@ -362,7 +371,7 @@ EReadResult Read(const std::vector<std::uint8_t>& bytes, bool legacy, CDAXDoc& d
             return EReadResult::NewerVersion;
         if (!IsKnownVersion(version))
             return EReadResult::UnknownVersion;
-        doc.fileVersion = version;
+        CDocumentLoader(doc).SetFileVersion(version);
         // Version 2.1.0 is the 2.0.0 body with records after it.
         const std::uint32_t body = version == kVersion210 ? kVersion200 : version;
         SerializeBody(ar, doc, body);
@@ -371,7 +380,7 @@ EReadResult Read(const std::vector<std::uint8_t>& bytes, bool legacy, CDAXDoc& d
                 ar.Fail("a legacy project cannot hold records");
             ProjectRecords::Load(ar, doc);
         }
-        doc.fileVersion = kVersion200;
+        CDocumentLoader(doc).SetFileVersion(kVersion200);
         return EReadResult::Loaded;
     } catch (const CArchiveException& e) {
         error = e.what();
@@ -380,7 +389,7 @@ EReadResult Read(const std::vector<std::uint8_t>& bytes, bool legacy, CDAXDoc& d
     } catch (const std::bad_alloc&) {
         error = "not enough memory (at byte offset " + std::to_string(ar.Offset()) + ")";
     }
-    doc.fileVersion = kVersion200;
+    CDocumentLoader(doc).SetFileVersion(kVersion200);
     return EReadResult::Failed;
 }
 
@@ -400,7 +409,7 @@ bool Open(const std::string& path, CDAXDoc& doc, std::string& error, std::string
     if (!ReadWholeFile(path, bytes, error, FileSafety::kMaxFileBytes, &stamp))
         return false;
     const bool legacy = IsLegacyPath(path);
-    doc.legacyFormat = legacy;
+    CDocumentLoader(doc).SetLegacyFormat(legacy);
     switch (Read(bytes, legacy, doc, error)) {
     case EReadResult::Failed:
         error = std::string(Strings::kFailedToOpen) + " " + error;
@@ -417,7 +426,7 @@ bool Open(const std::string& path, CDAXDoc& doc, std::string& error, std::string
     }
     doc.SetPathName(path);
     doc.SetDiskStamp(path, stamp);
-    doc.legacyFormat = false;
+    CDocumentLoader(doc).SetLegacyFormat(false);
     doc.SetModified(false);
     return true;
 }

@@ -9,6 +9,12 @@ inline constexpr const char* kImpedanceMix =
     "High and low impedance speakers can not be mixed in one room.";
 inline constexpr const char* kSameSpot = "Are you sure that you want to install this speaker at "
                                          "the same position where you already installed? ";
+// What the one guard of the entry points says when an action ends early: bad data or memory
+// running out ("... could not be completed: <why>."), or a fault of the program itself.
+inline constexpr const char* kCommandNotCompleted = "The command could not be completed: ";
+inline constexpr const char* kNotEnoughMemory = "not enough memory";
+inline constexpr const char* kProgramFault =
+    "The command could not be completed because of a fault in the program: ";
 inline constexpr const char* kSavedWithNewExtension =
     "File was saved with new extention(\"tdax\").";
 inline constexpr const char* kAskNewExtension =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Errors.h"
 #include <cstddef>
 #include <optional>
 #include <stdexcept>
@@ -8,9 +9,9 @@
 
 // Why an open directivity file cannot be read or written; the text names the variable or the
 // attribute at fault.
-class CSofaError : public std::runtime_error {
+class CSofaError : public CBadData {
 public:
-    explicit CSofaError(const std::string& what) : std::runtime_error(what) {}
+    explicit CSofaError(const std::string& what) : CBadData(what) {}
 };
 
 // Whether the first bytes of a file are those of a netCDF file: HDF5 (netCDF-4) or the classic

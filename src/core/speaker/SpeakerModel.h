@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Errors.h"
 #include "common/Vec3.h"
 #include "speaker/AxisElement.h"
 #include "speaker/BalloonElement.h"
@@ -22,9 +23,9 @@ class CModuleArrangementPort;
 // Speaker data text that cannot be read: a missing line, a value out of range or data the model
 // cannot hold. The message says what and, where it helps, on which line; readers throw it and
 // the entry that started the reading turns it into its answer.
-class CSpeakerTextError : public std::runtime_error {
+class CSpeakerTextError : public CBadData {
 public:
-    explicit CSpeakerTextError(const std::string& what) : std::runtime_error(what) {}
+    explicit CSpeakerTextError(const std::string& what) : CBadData(what) {}
 };
 
 // Model type codes as stored in speaker data and projects.

@@ -13,6 +13,7 @@
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
 
+#include "app/PrinterChoice.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -25,6 +26,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -299,9 +301,7 @@ void CDAXMainFrame::ExecuteCommand(int id) {
                 child->SaveAs();
             return;
         case kCmdPrintSetup: {
-            if (!m_printer)
-                m_printer = std::make_unique<QPrinter>();
-            QPageSetupDialog dialog(m_printer.get(), this);
+            QPageSetupDialog dialog(&ChosenPrinter(), this);
             dialog.exec();
             return;
         }

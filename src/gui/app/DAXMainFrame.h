@@ -78,7 +78,6 @@ private:
     QLabel* m_scroll = nullptr;
     int m_menuKind = -1; // 0 without a project, 1 with one
     bool m_updatePending = false;
-    std::unique_ptr<QPrinter> m_printer;
 };
 
 // Project files are the ones with either project extension (any case).

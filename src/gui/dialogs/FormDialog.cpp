@@ -1,13 +1,16 @@
 #include "dialogs/FormDialog.h"
 
 #include "paint/GuiText.h"
+#include "project/ColorMapViewModel.h"
 #include "project/forms/NumberField.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 void CFieldWidgets::ShowAttributes(const CNumberField& field) const {
@@ -76,4 +79,14 @@ void CFormDialog::ShowMessage(const std::string& message) {
 
 QString CFormDialog::Message() const {
     return m_message->isHidden() ? QString() : m_message->text();
+}
+
+void FillCombo(QComboBox* combo, const CComboModel& model) {
+    const QSignalBlocker block(combo);
+    combo->clear();
+    for (int i = 0; i < model.Count(); ++i) {
+        const CChoice<double> entry = model.Choice(i);
+        combo->addItem(ToQString(entry.label), entry.value);
+    }
+    combo->setCurrentIndex(model.selection);
 }

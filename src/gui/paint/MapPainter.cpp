@@ -5,9 +5,11 @@
 #include "paint/GuiText.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
+#include "project/PrintJob.h"
 #include "project/Strings.h"
 
 #include <QFontMetrics>
+#include <QPagedPaintDevice>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPolygon>
@@ -95,7 +97,7 @@ void PaintCells(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
 }
 
 void PaintRoom(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) {
-    const CInstallationContainer& room = doc.room;
+    const CInstallationContainer& room = doc.Room();
     p.setPen(QPen(kGridGrey, 1));
     p.setBrush(Qt::NoBrush);
     const CQuad plane = view.InstallationPlaneQuad();
@@ -121,7 +123,7 @@ void PaintRoom(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) 
 }
 
 void PaintAxes(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) {
-    const double length = doc.room.roomLength / 10;
+    const double length = doc.Room().roomLength / 10;
     const QPoint origin = ToQt(view.PixelOf({0, 0, 0}));
     const CVec3 ends[3] = {{length, 0, 0}, {0, length, 0}, {0, 0, length}};
     const char* letters[3] = {Strings::kAxisX, Strings::kAxisY, Strings::kAxisZ};
@@ -317,4 +319,27 @@ void PaintPrintedPage(QPainter& painter, const CDAXDoc& doc, const CColorMapView
     } catch (const std::exception&) {
         painter.restore();
     }
+}
+
+bool PrintColorMap(QPagedPaintDevice& device, const CDAXDoc& doc, CColorMapViewModel& view,
+                   int from, int to) {
+    // The page is the printable area; the table's column offsets assume device pixels.
+    const int width = device.width(), height = device.height();
+    if (width <= 0 || height <= 0 || !view.Condition())
+        return false;
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    try {
+        // The job ends first: the plane has its screen margins and scale back whatever happens.
+        const CPrintJob job(view, width, height, MapTextWidth);
+        job.Run(
+            job.Pages(from, to),
+            [&](int page) { PaintPrintedPage(painter, doc, view, job.Paging(), page); },
+            [&] { device.newPage(); });
+    } catch (...) {
+        painter.end();
+        throw;
+    }
+    return painter.end();
 }

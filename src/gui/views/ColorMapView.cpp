@@ -1,11 +1,14 @@
 #include "views/ColorMapView.h"
 
 #include "acoustics/ColorMapCondition.h"
+#include "app/Guard.h"
+#include "app/PrinterChoice.h"
 #include "paint/DaxIcons.h"
 #include "paint/GuiText.h"
 #include "paint/MapPainter.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
+#include "project/PrintJob.h"
 #include "project/Strings.h"
 
 #include <QComboBox>
@@ -100,17 +103,7 @@ CColorMapView::~CColorMapView() {
 }
 
 bool CColorMapView::Guarded(const std::function<void()>& step) {
-    try {
-        step();
-        return true;
-    } catch (const std::exception& e) {
-        const std::string text = std::string("The colour map could not be updated: ") + e.what();
-        if (m_doc.Ports().messages)
-            m_doc.Ports().messages->ReportError(text);
-        else
-            qWarning("%s", text.c_str());
-        return false;
-    }
+    return RunGuarded(this, step);
 }
 
 void CColorMapView::InitialUpdate() {
@@ -169,10 +162,12 @@ void CColorMapView::SyncCombos() {
             continue;
         QComboBox* combo = m_combos[i];
         const QSignalBlocker block(combo);
-        if (wanted.items != shown.items) {
+        if (wanted.items != shown.items || wanted.values != shown.values) {
             combo->clear();
-            for (const std::string& item : wanted.items)
-                combo->addItem(ToQString(item));
+            for (int entry = 0; entry < wanted.Count(); ++entry) {
+                const CChoice<double> choice = wanted.Choice(entry);
+                combo->addItem(ToQString(choice.label), choice.value);
+            }
         }
         combo->setCurrentIndex(wanted.selection);
         shown = wanted;
@@ -203,7 +198,7 @@ void CColorMapView::SetMapCursor(EMapCursor cursor) {
 }
 
 void CColorMapView::paintEvent(QPaintEvent*) {
-    SyncCombos();
+    // Only draws: the combo boxes follow the model where it changes (ModelChanged).
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), Qt::white);
     painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
@@ -238,7 +233,7 @@ void CColorMapView::mouseMoveEvent(QMouseEvent* event) {
     if (m_rotating) {
         const QPoint delta = position - m_rotateFrom;
         m_rotateFrom = position;
-        if (CColorMapCondition* condition = m_model.Condition()) {
+        if (const CColorMapCondition* condition = m_model.Condition()) {
             const auto a = condition->viewAngles;
             const double azimuth = std::fmod(a[0] - delta.x() * kDegreesPerPixel, 360.0);
             const double tilt = std::clamp(a[1] + delta.y() * kDegreesPerPixel, 0.0, 180.0);
@@ -331,7 +326,7 @@ void CColorMapView::ShowPreviewStatus() {
 
 void CColorMapView::wheelEvent(QWheelEvent* event) {
     const int steps = event->angleDelta().y() / 120;
-    CColorMapCondition* condition = m_model.Condition();
+    const CColorMapCondition* condition = m_model.Condition();
     if (steps == 0 || !condition)
         return;
     // Zoom about the pointer: the picture point under it stays under it. Pixels scale about the
@@ -380,9 +375,8 @@ void CColorMapView::dropEvent(QDropEvent* event) {
     // The installation dialog must not open inside the platform's drag loop.
     QTimer::singleShot(0, this, [this, at, ok, model] {
         Guarded([&] {
-            if (ok && model >= 0 && model < m_doc.models.Count() &&
-                model != m_doc.models.CurrentIndex())
-                m_doc.models.SetCurrentIndex(model);
+            if (ok)
+                m_doc.SetCurrentModel(model, CDAXDoc::ETell::Nobody);
             m_model.DropSpeaker(at);
         });
         ModelChanged();
@@ -443,44 +437,23 @@ void CColorMapView::ViewDiagonal() {
 }
 
 bool CColorMapView::PrintTo(QPrinter& printer) {
-    // The page is the printable area; the table's column offsets assume printer pixels.
-    const int width = printer.width(), height = printer.height();
-    if (width <= 0 || height <= 0 || !m_model.Condition())
-        return false;
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    bool ok = true;
-    CTablePaging paging;
-    ok = Guarded([&] { paging = m_model.BeginPrinting(width, height, MapTextWidth); });
-    if (ok) {
-        int first = 1, last = paging.pageCount;
-        if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-            first = std::min(printer.fromPage(), paging.pageCount);
-            last = std::clamp(printer.toPage(), first, paging.pageCount);
-        }
-        for (int page = first; page <= last; ++page) {
-            if (page > first)
-                printer.newPage();
-            PaintPrintedPage(painter, m_doc, m_model, paging, page);
-        }
-    }
-    Guarded([&] { m_model.EndPrinting(); });
-    painter.end();
+    const bool ranged = printer.printRange() == QPrinter::PageRange;
+    bool ok = false;
+    Guarded([&] {
+        ok = PrintColorMap(printer, m_doc, m_model, ranged ? printer.fromPage() : 0,
+                           ranged ? printer.toPage() : 0);
+    });
     ModelChanged();
     return ok;
 }
 
 void CColorMapView::PrintWithDialog(bool askFirst) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setResolution(600);
+    QPrinter& printer = ChosenPrinter();
     if (askFirst) {
         // The dialog offers the pages the job will have.
         int pages = 1;
         Guarded([&] {
-            pages =
-                m_model.BeginPrinting(printer.width(), printer.height(), MapTextWidth).pageCount;
-            m_model.EndPrinting();
+            pages = CPrintJob(m_model, printer.width(), printer.height(), MapTextWidth).PageCount();
         });
         QPrintDialog dialog(&printer, this);
         dialog.setMinMax(1, std::max(1, pages));
@@ -495,9 +468,7 @@ void CColorMapView::Print() {
 }
 
 void CColorMapView::PrintPreview() {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setResolution(600);
-    QPrintPreviewDialog preview(&printer, this);
+    QPrintPreviewDialog preview(&ChosenPrinter(), this);
     // Qt's default is a small window; a page is read at a size that shows its texts.
     if (const QScreen* screen = this->screen())
         preview.resize(screen->availableGeometry().size() * 4 / 5);

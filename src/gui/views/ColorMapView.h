@@ -74,6 +74,7 @@ protected:
 
 private:
     // Runs a step of the core; a failure is reported and leaves the view as it was.
+    // The program's one guard (RunGuarded) with this view as the messages' parent.
     bool Guarded(const std::function<void()>& step);
     CPixel PictureAt(const QPoint& viewportPosition) const;
     void SetMapCursor(EMapCursor cursor);

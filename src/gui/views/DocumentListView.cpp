@@ -2,7 +2,7 @@
 
 #include "paint/GuiText.h"
 #include "project/DAXDoc.h"
-#include "views/ViewGuard.h"
+#include "app/Guard.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -30,7 +30,7 @@ CDocumentListView::CDocumentListView(CDAXDoc& document, EUpdateHint refillHint,
     connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         // Keyboard navigation; mouse presses are handled before the list sees them.
         if (!m_refilling && item)
-            RunViewGuarded(this, [&] { RowPressed(m_list->indexOfTopLevelItem(item)); });
+            RunGuarded(this, [&] { RowPressed(m_list->indexOfTopLevelItem(item)); });
     });
 }
 
@@ -98,7 +98,7 @@ bool CDocumentListView::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_list->viewport())
         return QWidget::eventFilter(watched, event);
     bool handled = false;
-    RunViewGuarded(this, [&] { handled = ViewportInput(event); });
+    RunGuarded(this, [&] { handled = ViewportInput(event); });
     // An input event that failed half-way is still taken, so the list does not act on it too.
     return handled || IsInput(event);
 }

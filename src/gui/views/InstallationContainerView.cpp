@@ -2,7 +2,7 @@
 
 #include "project/DAXDoc.h"
 #include "views/SpeakerDrag.h"
-#include "views/ViewGuard.h"
+#include "app/Guard.h"
 
 #include <QDropEvent>
 #include <QTimer>
@@ -25,7 +25,7 @@ CListRows CInstallationContainerView::Rows() const {
 }
 
 int CInstallationContainerView::CurrentRow() const {
-    return Doc().HasInstallations() ? Doc().room.CurrentIndex() : -1;
+    return Doc().HasInstallations() ? Doc().Room().CurrentIndex() : -1;
 }
 
 void CInstallationContainerView::RowPressed(int row) {
@@ -62,7 +62,7 @@ bool CInstallationContainerView::ViewportEvent(QEvent* event) {
         drop->accept();
         // The installation dialog runs after the drag has finished, not inside it.
         QTimer::singleShot(0, this, [this] {
-            RunViewGuarded(this, [this] { DropSpeakerOnInstallationList(Doc()); });
+            RunGuarded(this, [this] { DropSpeakerOnInstallationList(Doc()); });
         });
         return true;
     }

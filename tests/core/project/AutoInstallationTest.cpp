@@ -128,25 +128,25 @@ struct AutoDoc : CDocFixture {
         EditSettings(doc)->manualRecalc = 1; // the layout is what is tested, not the map
         AddModel(DirectionalSpeaker(0, pitch));
         ceiling = AddModel(DirectionalSpeaker(1, pitch));
-        doc.room.roomLength = 20;
-        doc.room.roomWidth = 15;
-        doc.room.roomHeight = 3.5;
+        Build(doc).Room().roomLength = 20;
+        Build(doc).Room().roomWidth = 15;
+        Build(doc).Room().roomHeight = 3.5;
         EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1.2, planeSize, planeSize * 0.75, 0, 1.0, 100, 2);
-        doc.conditions.Append(c);
+        Build(doc).Conditions().Append(c);
         view = std::make_unique<CColorMapViewModel>(doc);
         view->OnInitialUpdate();
-        doc.models.SetCurrentIndex(0);
+        Build(doc).Models().SetCurrentIndex(0);
         Install(5, 5);
-        doc.models.SetCurrentIndex(ceiling);
+        Build(doc).Models().SetCurrentIndex(ceiling);
         doc.SetModified(false);
     }
-    const CSpeakerModel& Ceiling() const { return doc.models.At(ceiling); }
+    const CSpeakerModel& Ceiling() const { return doc.Models().At(ceiling); }
 };
 
 std::vector<CInstallationElement> Installed(const CDAXDoc& doc) {
-    return {doc.room.List().begin(), doc.room.List().end()};
+    return {doc.Room().List().begin(), doc.Room().List().end()};
 }
 } // namespace
 
@@ -179,8 +179,8 @@ TEST(AutoInstallationCommand, LaysTheCurrentModelOutOnACentredGrid) {
         EXPECT_EQ(inst.position.z, 3.5);
         EXPECT_EQ(inst.orientation, (COrientation{0, 0, 90}));
     }
-    EXPECT_EQ(f.doc.room.CurrentIndex(), static_cast<int>(all.size()) - 1);
-    EXPECT_DOUBLE_EQ(f.doc.room.TotalPower(), power * static_cast<double>(all.size()));
+    EXPECT_EQ(f.doc.Room().CurrentIndex(), static_cast<int>(all.size()) - 1);
+    EXPECT_DOUBLE_EQ(f.doc.Room().TotalPower(), power * static_cast<double>(all.size()));
     // The grid: its pitches and offsets as stored, centred in the room.
     const CVec3 first = all.front().position, last = all.back().position;
     EXPECT_DOUBLE_EQ(f.doc.Settings().autoLeftOffset, first.x);
@@ -243,7 +243,7 @@ TEST(AutoInstallationCommand, CancelLeavesTheProjectAsItWas) {
 
 TEST(AutoInstallationCommand, APlaneAtCeilingHeightIsRefusedBeforeTheDialog) {
     AutoDoc f;
-    f.doc.room.roomHeight = 1.2;
+    Build(f.doc).Room().roomHeight = 1.2;
     const auto before = Installed(f.doc);
     ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
     EXPECT_EQ(f.messages.informed, (std::vector<std::string>{Strings::kPlaneAtCeiling}));
@@ -293,7 +293,7 @@ TEST(AutoInstallationCommand, AFailedLevelEndsWithAMessageAndTheOldInstallations
     AutoDoc f;
     EditSettings(f.doc)->autoLayoutValid = 1;
     const auto before = Installed(f.doc);
-    CSpeakerDataHeader& header = f.doc.models.At(f.ceiling).Header();
+    CSpeakerDataHeader& header = f.doc.Models().At(f.ceiling).Header();
     const int k = header.FindFrequencyIndex(ModelFrequency(30, 3)); // 1 kHz
     ASSERT_GE(k, 0);
     header.frequencyList[static_cast<std::size_t>(k)] *= 1.0 + 1e-9;
@@ -306,10 +306,10 @@ TEST(AutoInstallationCommand, AFailedLevelEndsWithAMessageAndTheOldInstallations
 TEST(AutoInstallationCommand, WithoutACalculationPlaneOnlyTheTestSpeakerIsInstalled) {
     CDocFixture f;
     f.AddModel(DirectionalSpeaker(1, 3));
-    f.doc.room.roomZeroX = -1;
+    Build(f.doc).Room().roomZeroX = -1;
     ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
-    ASSERT_EQ(f.doc.room.Count(), 1);
-    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{-1, 0, f.doc.room.roomHeight}));
+    ASSERT_EQ(f.doc.Room().Count(), 1);
+    EXPECT_EQ(f.doc.Room().At(0)->position, (CVec3{-1, 0, f.doc.Room().roomHeight}));
     EXPECT_EQ(f.doc.Settings().autoLayoutValid, 0);
 }
 

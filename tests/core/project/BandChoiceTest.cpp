@@ -15,9 +15,9 @@ struct LoadedDoc : CDocFixture {
         EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
-        doc.conditions.Append(c);
+        Build(doc).Conditions().Append(c);
     }
-    CColorMapCondition& Condition() { return *doc.conditions.At(0); }
+    CColorMapCondition& Condition() { return *Build(doc).Conditions().At(0); }
 };
 
 std::vector<std::string> Labels(const std::vector<CChoice<double>>& choices) {
@@ -121,9 +121,9 @@ TEST(BandChoice, ARequestAgreesWithTheViewsListsAndChangesNothingWhenRefused) {
             const CBandOutcome outcome = ApplyBandRequest(a.doc, 0, {band, request, kModeEnergy});
             ASSERT_EQ(outcome.status, EBandChoiceStatus::Done);
             // The window's lists, given the same band and frequency.
-            view.Condition()->band = band;
-            view.Condition()->centreFrequency = request;
-            view.SyncConditionControls(0, 0);
+            Build(b.doc).Conditions().At(view.ConditionIndex())->band = band;
+            Build(b.doc).Conditions().At(view.ConditionIndex())->centreFrequency = request;
+            view.SyncConditionControls(CColorMapViewModel::EListSync::Fill);
             EXPECT_EQ(a.Condition().band, b.Condition().band);
             EXPECT_EQ(a.Condition().centreFrequency, b.Condition().centreFrequency);
             EXPECT_EQ(outcome.centre.entry, view.FrequencyCombo().selection);

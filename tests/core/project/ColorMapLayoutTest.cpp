@@ -1,6 +1,7 @@
 #include "project/ColorMapLayout.h"
 #include "PlanViewFixture.h"
 #include "project/ColorMapViewModel.h"
+#include "project/PrintJob.h"
 #include "project/Strings.h"
 
 #include <gtest/gtest.h>
@@ -119,10 +120,10 @@ TEST(ColorMapPointer, ASpeakerIsHotWithinThreePixelsNotFour) {
     PlanView f;
     ASSERT_EQ(f.Install(2, 3), 0);
     ASSERT_EQ(f.Install(7, 7), 0);
-    ASSERT_EQ(f.doc.room.CurrentIndex(), 1);
-    const CPixel at = f.view->PixelOf(f.doc.room.At(0)->position);
+    ASSERT_EQ(f.doc.Room().CurrentIndex(), 1);
+    const CPixel at = f.view->PixelOf(f.doc.Room().At(0)->position);
     EXPECT_EQ(f.view->MouseMove({at.x + 3, at.y - 3}), EMapCursor::Hot);
-    EXPECT_EQ(f.doc.room.CurrentIndex(), 0); // pointing makes it current
+    EXPECT_EQ(f.doc.Room().CurrentIndex(), 0); // pointing makes it current
     EXPECT_EQ(f.view->MouseMove({at.x + 4, at.y}), EMapCursor::Arrow);
     EXPECT_EQ(f.view->MouseMove({at.x, at.y - 4}), EMapCursor::Arrow);
     EXPECT_FALSE(f.view->Hot());
@@ -131,59 +132,59 @@ TEST(ColorMapPointer, ASpeakerIsHotWithinThreePixelsNotFour) {
 
 TEST(ColorMapPointer, DroppingTheCurrentModelInstallsAtTheGridCellCentre) {
     PlanView f;
-    f.doc.room.gridPitchX = 2.0;
-    f.doc.room.gridPitchY = 1.5; // the last row ends at the wall: 10 = 6 * 1.5 + 1
+    Build(f.doc).Room().gridPitchX = 2.0;
+    Build(f.doc).Room().gridPitchY = 1.5; // the last row ends at the wall: 10 = 6 * 1.5 + 1
     EXPECT_EQ(f.view->DropSpeaker(f.view->PixelOf({3.3, 4.6, 0})), 1);
-    ASSERT_EQ(f.doc.room.Count(), 1);
-    EXPECT_EQ(f.doc.room.At(0)->position.x, 3.0);
-    EXPECT_EQ(f.doc.room.At(0)->position.y, 5.25);
+    ASSERT_EQ(f.doc.Room().Count(), 1);
+    EXPECT_EQ(f.doc.Room().At(0)->position.x, 3.0);
+    EXPECT_EQ(f.doc.Room().At(0)->position.y, 5.25);
     EXPECT_TRUE(f.doc.IsModified());
     // The last, short row still takes drops; outside the room nothing happens.
     EXPECT_EQ(f.view->DropSpeaker(f.view->PixelOf({9.1, 9.9, 0})), 1);
-    EXPECT_EQ(f.doc.room.At(1)->position.y, 9.75);
+    EXPECT_EQ(f.doc.Room().At(1)->position.y, 9.75);
     CVec3 centre;
     EXPECT_FALSE(f.view->GridCellAt(f.view->PixelOf({9.5, 10.4, 0}), centre)); // beyond the wall
     EXPECT_EQ(f.view->DropSpeaker({5, 5}), 2);
     f.dialogs.installation = [](CInstallationForm&) { return false; };
     EXPECT_EQ(f.view->DropSpeaker(f.view->PixelOf({1, 1, 0})), 2);
-    EXPECT_EQ(f.doc.room.Count(), 2);
+    EXPECT_EQ(f.doc.Room().Count(), 2);
 }
 
 TEST(ColorMapPointer, DraggingMovesToACellOrAsksToRemoveOutsideBothPlanes) {
     PlanView f;
     ASSERT_EQ(f.Install(2.5, 2.5), 0);
     f.doc.SetModified(false);
-    const CPixel at = f.view->PixelOf(f.doc.room.At(0)->position);
+    const CPixel at = f.view->PixelOf(f.doc.Room().At(0)->position);
     ASSERT_EQ(f.view->MouseMove(at), EMapCursor::Hot);
     EXPECT_EQ(f.view->LeftDown(at), EMapCursor::Drag);
     EXPECT_EQ(f.view->MouseMove({at.x + 50, at.y}), EMapCursor::Drag);
     f.view->LeftUp(f.view->PixelOf({6.2, 8.9, 0}));
     EXPECT_FALSE(f.view->Dragging());
-    EXPECT_EQ(f.doc.room.At(0)->position.x, 6.5);
-    EXPECT_EQ(f.doc.room.At(0)->position.y, 8.5);
+    EXPECT_EQ(f.doc.Room().At(0)->position.x, 6.5);
+    EXPECT_EQ(f.doc.Room().At(0)->position.y, 8.5);
     EXPECT_TRUE(f.doc.IsModified());
 
     // Out of the room: the removal question; declining keeps the speaker but marks modified.
     f.doc.SetModified(false);
     f.messages.answers = {false};
-    const CPixel moved = f.view->PixelOf(f.doc.room.At(0)->position);
+    const CPixel moved = f.view->PixelOf(f.doc.Room().At(0)->position);
     f.view->MouseMove(moved);
     f.view->LeftDown(moved);
     f.view->LeftUp({5, 5});
     ASSERT_FALSE(f.messages.asked.empty());
     EXPECT_EQ(f.messages.asked.back(), Strings::kConfirmRemoveSpeaker);
-    EXPECT_EQ(f.doc.room.Count(), 1);
+    EXPECT_EQ(f.doc.Room().Count(), 1);
     EXPECT_TRUE(f.doc.IsModified());
     f.view->MouseMove(moved);
     f.view->LeftDown(moved);
     f.view->LeftUp({5, 5});
-    EXPECT_EQ(f.doc.room.Count(), 0);
+    EXPECT_EQ(f.doc.Room().Count(), 0);
 }
 
 TEST(ColorMapPointer, RightClickOffersTheSpeakerMenuOnlyOverASpeaker) {
     PlanView f;
     ASSERT_EQ(f.Install(2.5, 2.5), 0);
-    const CPixel at = f.view->PixelOf(f.doc.room.At(0)->position);
+    const CPixel at = f.view->PixelOf(f.doc.Room().At(0)->position);
     EMapCursor cursor = EMapCursor::Arrow;
     EXPECT_EQ(f.view->RightDown(at, cursor), EMapMenu::Room); // not hot before a move
     f.view->MouseMove(at);
@@ -196,15 +197,15 @@ TEST(ColorMapTexts, AnnotationLinesAndTheAmplifierEstimate) {
     PlanView f;
     EditSettings(f.doc)->projectName = "Hall";
     EditSettings(f.doc)->projectDate = "2026-12-07";
-    f.doc.room.ceilingType = 0;
+    Build(f.doc).Room().ceilingType = 0;
     EXPECT_EQ(AmplifierEstimate(f.doc), "0[W]");
     ASSERT_EQ(f.Install(2, 2), 0);
     ASSERT_EQ(f.Install(3, 3), 0);
-    CModelSettings& settings = f.doc.models.At(0).Settings();
+    CModelSettings& settings = f.doc.Models().At(0).Settings();
     settings.taps = {CTapElement{false, 100, 30, 1.0}};
     for (const auto& [index, power] : {std::pair{0, 100.0}, std::pair{1, 50.0}}) {
         const double watts = power; // clang 14 lambdas cannot capture a structured binding
-        EditInstalled(f.doc.room, index, [&](CInstallationElement& e) {
+        EditInstalled(Build(f.doc).Room(), index, [&](CInstallationElement& e) {
             e.tapIndex = 0;
             e.power = watts;
         });
@@ -267,7 +268,7 @@ TEST(ColorMapTexts, LegendLabelsAndPrintTitle) {
 TEST(ColorMapPrinting, ALongTableContinuesOnLaterPagesWithEveryInstallationOnce) {
     PlanView f;
     for (int i = 0; i < 100; ++i)
-        f.doc.room.AddInstallation(0, 0, {0.1 * i, 1, 3}, {}, 1, true);
+        Build(f.doc).Room().AddInstallation(0, 0, {0.1 * i, 1, 3}, {}, 1, true);
     const CTablePaging paging = TablePaging(100, 10, 1000, 950);
     EXPECT_EQ(paging.firstPageRows, 5);
     EXPECT_EQ(paging.rowsPerPage, 57);
@@ -291,13 +292,42 @@ TEST(ColorMapPrinting, ALongTableContinuesOnLaterPagesWithEveryInstallationOnce)
     // Printing fits to 80 % of the page with the print margins and gives the screen back after.
     const auto screenMargins = f.Condition().margins;
     const double screenScale = f.Condition().scale;
-    const CTablePaging printed = f.view->BeginPrinting(4800, 6800);
-    EXPECT_EQ(f.view->FontHeight(), 68);
-    EXPECT_EQ(f.Condition().margins, (std::array<int, 4>{1680, 680, 0, 2266}));
-    EXPECT_GE(printed.pageCount, 2);
-    f.view->EndPrinting();
+    const auto screenBox = f.view->BoundingBox();
+    {
+        const CPrintJob job(*f.view, 4800, 6800, {});
+        EXPECT_EQ(f.view->FontHeight(), 68);
+        EXPECT_EQ(f.Condition().margins, (std::array<int, 4>{1680, 680, 0, 2266}));
+        EXPECT_GE(job.PageCount(), 2);
+        // A range asked of the dialog stays inside the job's pages.
+        EXPECT_EQ(job.Pages(2, 99).first, 2);
+        EXPECT_EQ(job.Pages(2, 99).last, job.PageCount());
+        EXPECT_EQ(job.Pages(99, 1).first, job.PageCount());
+        EXPECT_EQ(job.Pages(99, 1).last, job.PageCount());
+    }
+    EXPECT_FALSE(f.view->Printing());
     EXPECT_EQ(f.Condition().margins, screenMargins);
     EXPECT_EQ(f.Condition().scale, screenScale);
+
+    // A page that throws ends the job all the same: the screen comes back.
+    std::vector<int> painted;
+    EXPECT_THROW(
+        {
+            const CPrintJob job(*f.view, 4800, 6800, {});
+            job.Run(
+                job.Pages(),
+                [&](int page) {
+                    painted.push_back(page);
+                    if (page == 2)
+                        throw CInvalidArgument("installation index 9 is outside 0..8");
+                },
+                [] {});
+        },
+        CInvalidArgument);
+    EXPECT_EQ(painted, (std::vector<int>{1, 2}));
+    EXPECT_FALSE(f.view->Printing());
+    EXPECT_EQ(f.Condition().margins, screenMargins);
+    EXPECT_EQ(f.Condition().scale, screenScale);
+    EXPECT_EQ(f.view->BoundingBox(), screenBox);
     EXPECT_EQ(f.view->FontHeight(), 12);
 }
 
@@ -327,7 +357,7 @@ TEST(ColorMapTexts, AFineModelOffersEveryBandAndSelectsTheStoredOne) {
     CColorMapCondition c;
     c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
     c.band = 12;
-    f.doc.conditions.Append(c);
+    Build(f.doc).Conditions().Append(c);
     CColorMapViewModel view(f.doc);
     view.OnInitialUpdate();
     EXPECT_EQ(
@@ -342,12 +372,12 @@ TEST(ColorMapTexts, AFineModelOffersEveryBandAndSelectsTheStoredOne) {
 
 TEST(ColorMapPointer, BadDataMetByAPointerActionIsReportedAndTheViewGoesOn) {
     PlanView f;
-    f.doc.models.At(0).Settings().taps.clear(); // the default tap no longer exists
+    f.doc.Models().At(0).Settings().taps.clear(); // the default tap no longer exists
     const CPixel inside = f.view->PixelOf({3.3, 4.6, 0});
     EXPECT_EQ(f.view->DropSpeaker(inside), 2);
     ASSERT_EQ(f.messages.errors.size(), 1u);
     EXPECT_NE(f.messages.errors[0].find("tap index 0"), std::string::npos) << f.messages.errors[0];
-    EXPECT_TRUE(f.doc.room.Empty());
+    EXPECT_TRUE(f.doc.Room().Empty());
     EXPECT_FALSE(f.doc.CanUndo());
     // The view still works: the band list answers, a map can be asked for.
     f.view->OnModeSelected(0);
@@ -369,8 +399,8 @@ TEST(ColorMapFit, AFittedMapNeedsNoScrollBarAtAnyAspectOrSize) {
                              << room.length << " x " << room.width << " m, view " << angles[0]
                              << "/" << angles[1] << ", pane " << W << " x " << H);
                 PlanView f;
-                f.doc.room.roomLength = room.length;
-                f.doc.room.roomWidth = room.width;
+                Build(f.doc).Room().roomLength = room.length;
+                Build(f.doc).Room().roomWidth = room.width;
                 f.Condition().plane.Build(0, 0, 1.2, room.length, room.width, 0, 1.0, 100, 2);
                 f.view->SetViewDirection(angles[0], angles[1], angles[2]);
                 f.view->SetClientSize(W, H);
@@ -426,8 +456,8 @@ TEST(ColorMapFit, LargerFontsAndPrintedPagesKeepTheAnnotationLinesOnTheArea) {
     for (const auto& [pageW, pageH] : {std::pair{3360, 4752}, {4960, 7016}, {2480, 3508}}) {
         SCOPED_TRACE(testing::Message() << "page " << pageW << " x " << pageH);
         PlanView f;
-        f.doc.room.roomLength = 40;
-        f.doc.room.roomWidth = 8;
+        Build(f.doc).Room().roomLength = 40;
+        Build(f.doc).Room().roomWidth = 8;
         f.view->SetViewDirection(45, 75, 0);
         f.view->BeginPrinting(pageW, pageH);
         const CColorMapCondition& c = f.Condition();

@@ -20,12 +20,12 @@ TEST(InstallSpeaker, WithoutAdvancedModeACeilingSpeakerGetsItsDefaults) {
         return true;
     };
     ASSERT_EQ(f.Install(5, 5), 0);
-    const CInstallationElement& inst = *f.doc.room.At(0);
-    EXPECT_EQ(inst.position, (CVec3{2.5, 5, f.doc.room.roomHeight}));
+    const CInstallationElement& inst = *f.doc.Room().At(0);
+    EXPECT_EQ(inst.position, (CVec3{2.5, 5, f.doc.Room().roomHeight}));
     EXPECT_EQ(inst.orientation, (COrientation{0, 0, 90}));
     EXPECT_EQ(inst.power, f.doc.CurrentModel()->Tap(f.doc.CurrentModel()->DefaultTap()).tapPower);
     EXPECT_TRUE(inst.polarityNormal);
-    EXPECT_EQ(f.doc.room.TotalPower(), inst.power);
+    EXPECT_EQ(f.doc.Room().TotalPower(), inst.power);
 }
 
 TEST(InstallSpeaker, TheFormRefusesOutOfRangeEntriesInRowOrder) {
@@ -56,7 +56,7 @@ TEST(InstallSpeaker, HighAndLowImpedanceCannotBeMixed) {
     EXPECT_EQ(f.Install(2, 2), 1);
     EXPECT_EQ(f.messages.asked.back(), Strings::kImpedanceMix);
     EXPECT_EQ(f.dialogs.installationRuns, 0);
-    EXPECT_EQ(f.doc.room.Count(), 1);
+    EXPECT_EQ(f.doc.Room().Count(), 1);
 }
 
 TEST(InstallSpeaker, TheSameSpotIsAskedOncePerIdenticalInstallation) {
@@ -69,8 +69,8 @@ TEST(InstallSpeaker, TheSameSpotIsAskedOncePerIdenticalInstallation) {
     EXPECT_EQ(f.Install(1, 1), 1); // asked twice, the second Cancel aborts
     EXPECT_EQ(f.messages.asked.size(), 3u);
     EXPECT_EQ(f.messages.asked.back(), Strings::kSameSpot);
-    EXPECT_EQ(f.doc.room.Count(), 2);
-    EXPECT_EQ(f.doc.room.CurrentIndex(), 1);
+    EXPECT_EQ(f.doc.Room().Count(), 2);
+    EXPECT_EQ(f.doc.Room().CurrentIndex(), 1);
 }
 
 TEST(EditInstallation, UnchangedValuesDoNotAskAndCancelChangesNothing) {
@@ -79,16 +79,16 @@ TEST(EditInstallation, UnchangedValuesDoNotAskAndCancelChangesNothing) {
     f.Install(1, 1);
     f.Install(3, 3);
     f.messages.asked.clear();
-    EXPECT_TRUE(f.doc.EditInstallation(*f.doc.room.Current()).IsDone());
+    EXPECT_TRUE(f.doc.EditInstallation(*f.doc.Room().Current()).IsDone());
     EXPECT_TRUE(f.messages.asked.empty());
 
-    const auto before = *f.doc.room.Current();
+    const auto before = *f.doc.Room().Current();
     f.dialogs.installation = [](CInstallationForm& form) {
         form.Field(CInstallationForm::kX).text = "9";
         return false;
     };
     EXPECT_EQ(f.doc.EditInstallation(before), CFlowResult::Cancelled(EFlowReason::DialogClosed));
-    EXPECT_EQ(*f.doc.room.Current(), before);
+    EXPECT_EQ(*f.doc.Room().Current(), before);
 }
 
 TEST(RemoveInstallations, CurrentMovesBackAndCancelKeepsEverything) {
@@ -96,18 +96,18 @@ TEST(RemoveInstallations, CurrentMovesBackAndCancelKeepsEverything) {
     f.AddModel(DirectionalSpeaker(1));
     for (int i = 0; i < 3; ++i)
         f.Install(i, 1);
-    f.doc.room.SetCurrentIndex(2);
+    Build(f.doc).Room().SetCurrentIndex(2);
     f.messages.answers = {false};
     EXPECT_EQ(f.doc.RemoveInstallations(true), CFlowResult::Cancelled(EFlowReason::NotConfirmed));
-    EXPECT_EQ(f.doc.room.Count(), 3);
+    EXPECT_EQ(f.doc.Room().Count(), 3);
     EXPECT_TRUE(f.doc.RemoveInstallations(false).IsDone());
-    EXPECT_EQ(f.doc.room.Count(), 2);
-    EXPECT_EQ(f.doc.room.CurrentIndex(), 1);
-    EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.List().TotalPower());
+    EXPECT_EQ(f.doc.Room().Count(), 2);
+    EXPECT_EQ(f.doc.Room().CurrentIndex(), 1);
+    EXPECT_EQ(f.doc.Room().TotalPower(), f.doc.Room().List().TotalPower());
     EXPECT_TRUE(f.doc.RemoveInstallations(true).IsDone());
-    EXPECT_TRUE(f.doc.room.Empty());
-    EXPECT_EQ(f.doc.room.CurrentIndex(), 0);
-    EXPECT_EQ(f.doc.room.TotalPower(), 0.0);
+    EXPECT_TRUE(f.doc.Room().Empty());
+    EXPECT_EQ(f.doc.Room().CurrentIndex(), 0);
+    EXPECT_EQ(f.doc.Room().TotalPower(), 0.0);
 }
 
 TEST(DeleteSpeakerData, RemovesItsInstallationsAndRenumbersTheRest) {
@@ -117,19 +117,19 @@ TEST(DeleteSpeakerData, RemovesItsInstallationsAndRenumbersTheRest) {
         f.Install(m, m);
         f.Install(m, m + 5);
     }
-    f.doc.models.SetCurrentIndex(1);
+    Build(f.doc).Models().SetCurrentIndex(1);
     f.messages.answers = {false};
     ASSERT_TRUE(f.doc.OnCommand(kCmdDeleteSpeaker));
-    EXPECT_EQ(f.doc.models.Count(), 3); // cancelled
+    EXPECT_EQ(f.doc.Models().Count(), 3); // cancelled
     ASSERT_TRUE(f.doc.OnCommand(kCmdDeleteSpeaker));
-    EXPECT_EQ(f.doc.models.Count(), 2);
-    ASSERT_EQ(f.doc.room.Count(), 4);
-    for (const CInstallationElement& inst : f.doc.room.List())
+    EXPECT_EQ(f.doc.Models().Count(), 2);
+    ASSERT_EQ(f.doc.Room().Count(), 4);
+    for (const CInstallationElement& inst : f.doc.Room().List())
         EXPECT_NE(inst.modelIndex, 2);
-    EXPECT_EQ(f.doc.room.At(3)->modelIndex, 1);
-    EXPECT_EQ(f.doc.room.At(3)->position.x, 2.0);
-    EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.List().TotalPower());
-    EXPECT_LT(f.doc.room.CurrentIndex(), 4);
+    EXPECT_EQ(f.doc.Room().At(3)->modelIndex, 1);
+    EXPECT_EQ(f.doc.Room().At(3)->position.x, 2.0);
+    EXPECT_EQ(f.doc.Room().TotalPower(), f.doc.Room().List().TotalPower());
+    EXPECT_LT(f.doc.Room().CurrentIndex(), 4);
     EXPECT_TRUE(f.doc.IsModified());
 }
 
@@ -178,26 +178,26 @@ TEST(InstallationPower, APowerAboveTheTapIsRefusedByTheFormOfBothFlows) {
     EXPECT_NE(message.find("tap " + std::to_string(defaultTap) + " of " + model.DisplayName()),
               std::string::npos)
         << message;
-    EXPECT_EQ(f.doc.room.Count(), 0);
+    EXPECT_EQ(f.doc.Room().Count(), 0);
     power = model.Tap(defaultTap).tapPower;
     ASSERT_TRUE(f.doc.InstallSpeaker(1, 1).IsDone()) << message;
     EXPECT_TRUE(message.empty());
 
     // Editing: the limit is the installation's own tap, not the model's default.
-    CInstallationElement onOther = *f.doc.room.At(0);
+    CInstallationElement onOther = *f.doc.Room().At(0);
     onOther.tapIndex = otherTap;
     onOther.power = model.Tap(otherTap).tapPower;
-    f.doc.room.ReplaceInstallation(0, onOther);
+    Build(f.doc).Room().ReplaceInstallation(0, onOther);
     const double lower = std::min(model.Tap(otherTap).tapPower, model.Tap(defaultTap).tapPower);
     const double higher = std::max(model.Tap(otherTap).tapPower, model.Tap(defaultTap).tapPower);
     power = (lower + higher) / 2;
     const bool otherIsLower = model.Tap(otherTap).tapPower < model.Tap(defaultTap).tapPower;
-    const CFlowResult edited = f.doc.EditInstallation(*f.doc.room.Current());
+    const CFlowResult edited = f.doc.EditInstallation(*f.doc.Room().Current());
     EXPECT_EQ(edited.IsDone(), !otherIsLower) << message;
-    EXPECT_EQ(f.doc.room.At(0)->power, otherIsLower ? onOther.power : power);
+    EXPECT_EQ(f.doc.Room().At(0)->power, otherIsLower ? onOther.power : power);
     power = model.Tap(otherTap).tapPower * 2;
-    EXPECT_EQ(f.doc.EditInstallation(*f.doc.room.Current()).reason, EFlowReason::EntryRefused);
+    EXPECT_EQ(f.doc.EditInstallation(*f.doc.Room().Current()).reason, EFlowReason::EntryRefused);
     EXPECT_EQ(message, TapPowerRefusal(TapPowerOf(model, otherTap), power, "Power"));
     EXPECT_EQ(f.messages.errors.back(), message);
-    EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.At(0)->power);
+    EXPECT_EQ(f.doc.Room().TotalPower(), f.doc.Room().At(0)->power);
 }

@@ -26,7 +26,8 @@ TEST(ListViewModels, RowTextsOfTheThreeLists) {
     EXPECT_EQ(TapRows(f.doc), (CListRows{{"1", "8ohms  30W"}, {"2", "70.7V Line  7.5W"}}));
 
     ASSERT_EQ(f.Install(1.23456, 2), 0);
-    EditInstalled(f.doc.room, 0, [](CInstallationElement& e) { e.polarityNormal = false; });
+    EditInstalled(Build(f.doc).Room(), 0,
+                  [](CInstallationElement& e) { e.polarityNormal = false; });
     EXPECT_EQ(InstallationColumns(f.doc).size(), 5u);
     EXPECT_EQ(InstallationRows(f.doc), (CListRows{{"1", "Beta", "1.235", "2", "3"}}));
 
@@ -44,12 +45,12 @@ TEST(ListViewModels, ClickingASpeakerSetsTheInstallStateAndRefillsTheTaps) {
     CDocFixture f;
     f.AddModel(Named("Third", 3));
     f.AddModel(Named("Twelfth", 12));
-    f.doc.models.SetCurrentIndex(0);
+    Build(f.doc).Models().SetCurrentIndex(0);
     ASSERT_EQ(f.Install(1, 1), 0);
     CRecordingView log(f.doc);
 
     EXPECT_TRUE(SelectSpeaker(f.doc, 1));
-    EXPECT_EQ(f.doc.models.CurrentIndex(), 1);
+    EXPECT_EQ(f.doc.Models().CurrentIndex(), 1);
     EXPECT_EQ(f.doc.Settings().installState, 0); // another resolution than the installed speaker
     EXPECT_FALSE(CanDragSpeaker(f.doc));
     EXPECT_EQ(DropSpeakerOnInstallationList(f.doc), 2);
@@ -58,18 +59,18 @@ TEST(ListViewModels, ClickingASpeakerSetsTheInstallStateAndRefillsTheTaps) {
     EXPECT_TRUE(SelectSpeaker(f.doc, 0));
     EXPECT_EQ(f.doc.Settings().installState, 2);
     EXPECT_FALSE(SelectSpeaker(f.doc, 2)); // below the last row
-    EXPECT_EQ(f.doc.models.CurrentIndex(), 0);
+    EXPECT_EQ(f.doc.Models().CurrentIndex(), 0);
 }
 
 TEST(ListViewModels, TheContextMenuSelectsWithoutRefreshing) {
     CDocFixture f;
     f.AddModel(Named("A", 3));
     f.AddModel(Named("B", 12));
-    f.doc.models.SetCurrentIndex(0);
+    Build(f.doc).Models().SetCurrentIndex(0);
     ASSERT_EQ(f.Install(1, 1), 0);
     CRecordingView log(f.doc);
     EXPECT_TRUE(SelectSpeakerForMenu(f.doc, 1));
-    EXPECT_EQ(f.doc.models.CurrentIndex(), 1);
+    EXPECT_EQ(f.doc.Models().CurrentIndex(), 1);
     EXPECT_EQ(f.doc.Settings().installState, 2); // not yet: only after the menu
     AfterSpeakerMenu(f.doc);
     EXPECT_EQ(f.doc.Settings().installState, 0);
@@ -106,25 +107,25 @@ TEST(ListViewModels, TapAndInstallationClicksChangeOnlyTheirCurrentEntry) {
 
     ASSERT_EQ(f.Install(1, 1), 0);
     ASSERT_EQ(f.Install(2, 2), 0);
-    EXPECT_EQ(f.doc.room.CurrentIndex(), 1);
+    EXPECT_EQ(f.doc.Room().CurrentIndex(), 1);
     CRecordingView log(f.doc);
     EXPECT_TRUE(SelectInstallation(f.doc, 0));
-    EXPECT_EQ(f.doc.room.CurrentIndex(), 0);
+    EXPECT_EQ(f.doc.Room().CurrentIndex(), 0);
     // The maps move their marker and the list shows the new current row.
     ASSERT_EQ(log.hints, (std::vector<int>{kHintInstallations}));
     EXPECT_TRUE(log.changes[0].currentInstallation);
     EXPECT_TRUE(SelectInstallation(f.doc, 0)); // already current: nothing to tell
     EXPECT_EQ(log.hints.size(), 1u);
     EXPECT_FALSE(SelectInstallation(f.doc, 2));
-    EXPECT_EQ(f.doc.room.CurrentIndex(), 0);
+    EXPECT_EQ(f.doc.Room().CurrentIndex(), 0);
 }
 
-TEST(ListViewModels, ADropInstallsAtTheRoomCentreWithoutMarkingModified) {
+TEST(ListViewModels, ADropInstallsAtTheRoomCentreAsAnEdit) {
     CDocFixture f;
     f.AddModel(Named("A", 3));
-    f.doc.room.roomZeroX = 2;
-    f.doc.room.roomLength = 8;
-    f.doc.room.roomWidth = 6;
+    Build(f.doc).Room().roomZeroX = 2;
+    Build(f.doc).Room().roomLength = 8;
+    Build(f.doc).Room().roomWidth = 6;
     CRecordingView log(f.doc);
     f.dialogs.installation = [](CInstallationForm&) { return false; };
     EXPECT_EQ(DropSpeakerOnInstallationList(f.doc), 2);
@@ -132,8 +133,9 @@ TEST(ListViewModels, ADropInstallsAtTheRoomCentreWithoutMarkingModified) {
 
     f.dialogs.installation = [](CInstallationForm&) { return true; };
     EXPECT_EQ(DropSpeakerOnInstallationList(f.doc), 1);
-    ASSERT_EQ(f.doc.room.Count(), 1);
-    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{6, 3, f.doc.room.roomHeight}));
+    ASSERT_EQ(f.doc.Room().Count(), 1);
+    EXPECT_EQ(f.doc.Room().At(0)->position, (CVec3{6, 3, f.doc.Room().roomHeight}));
     EXPECT_EQ(log.hints, (std::vector<int>{kHintAcoustics, kHintInstallations, kHintResponse}));
-    EXPECT_FALSE(f.doc.IsModified());
+    // An installed speaker is an edit like any other: closing asks to save it.
+    EXPECT_TRUE(f.doc.IsModified());
 }

@@ -1,5 +1,6 @@
 #include "project/ProjectFile.h"
 #include "ByteWriter.h"
+#include "ProjectBuilder.h"
 #include "FakePorts.h"
 #include "FileBytes.h"
 #include "SceneFixtures.h"
@@ -35,17 +36,17 @@ void Furnish(CDocFixture& f) {
     EditSettings(doc)->installAngles = {1.5, -2.25, 90};
     EditSettings(doc)->installHeight = 9.75;
     EditSettings(doc)->autoRowPitch = 1.0 / 3.0;
-    doc.room.ceilingType = 0;
+    Build(doc).Room().ceilingType = 0;
     for (const CVsaGenOptions& options :
          {DirectionalSpeaker(1), DirectionalSpeaker(0), QL9ArrayOptions(), KVW5ArrayOptions(),
           KVKArrayOptions(), KVP10ArrayOptions(), KVR6ArrayOptions(), TypeNArrayOptions()})
         f.AddModel(options);
-    doc.models.At(0).SetDefaultTap(2);
-    doc.models.SetCurrentIndex(3);
-    for (int m = 0; m < doc.models.Count(); ++m)
-        doc.room.AddInstallation(m, 0, {m * 1.1, 2.0 / 3.0, 9}, {m * 10.0, -5, 45}, 1.0 + m,
-                                 m % 2 == 0);
-    doc.room.SetCurrentIndex(4);
+    doc.Models().At(0).SetDefaultTap(2);
+    Build(doc).Models().SetCurrentIndex(3);
+    for (int m = 0; m < doc.Models().Count(); ++m)
+        Build(doc).Room().AddInstallation(m, 0, {m * 1.1, 2.0 / 3.0, 9}, {m * 10.0, -5, 45},
+                                          1.0 + m, m % 2 == 0);
+    Build(doc).Room().SetCurrentIndex(4);
     for (int i = 0; i < 3; ++i) {
         CColorMapCondition c;
         c.band = i == 0 ? 1 : 3;
@@ -59,16 +60,16 @@ void Furnish(CDocFixture& f) {
             c.plane.Build(0.5, 0.25, 4, 20, 15, 0, 0.7 + i, 100, 2);
         CalculateMap(doc.Scene(), c, nullptr);
         c.plane.colors[7] = 0x00ABCDEF;
-        doc.conditions.Append(std::move(c));
+        Build(doc).Conditions().Append(std::move(c));
     }
-    doc.conditions.currentIndex = 1;
+    Build(doc).Conditions().currentIndex = 1;
     for (int i = 0; i < 2; ++i) {
         CSoundGraphDataList data;
         data.InitAxes(1, 0, 20, 50, 20000, 120, 1000, 10);
         const double fr[] = {100, 200, 400}, lv[] = {80.5, 81.25, 79.125 + i};
         data.SetCurve(0, 3, fr, lv);
         data.curves[0].name = "curve";
-        doc.graphs.AddGraphCondition(-1, 30 + i, 20, 20, 36, 0.5, 0.25, data);
+        Build(doc).Graphs().AddGraphCondition(-1, 30 + i, 20, 20, 36, 0.5, 0.25, data);
     }
 }
 
@@ -105,8 +106,8 @@ TEST(ProjectFile, SavingAReadOnlyProjectWritesTheSameBytesAndLeavesItAlone) {
     // A model copied from a read-only model keeps a record equal byte for byte, in every family.
     // The record carries the name suffix for readers of the file, after the name.
     int suffixes = 0;
-    for (int m = 0; m < project.models.Count(); ++m) {
-        const CSpeakerModel& model = project.models.At(m);
+    for (int m = 0; m < project.Models().Count(); ++m) {
+        const CSpeakerModel& model = project.Models().At(m);
         const std::unique_ptr<CSpeakerModel> copy = CSpeakerModelContainer::CloneModel(model);
         ASSERT_TRUE(copy) << m;
         CArchiveOut original, copied;
@@ -153,11 +154,11 @@ TEST(ProjectFile, AFullProjectReadsBackBitForBit) {
     EXPECT_EQ(back.Settings().lengthUnit, 1);
     EXPECT_EQ(back.Settings().autoRowPitch, 1.0 / 3.0);
     EXPECT_EQ(back.Settings().installAngles, f.doc.Settings().installAngles);
-    ASSERT_EQ(back.models.Count(), 8);
-    EXPECT_EQ(back.models.CurrentIndex(), 3);
+    ASSERT_EQ(back.Models().Count(), 8);
+    EXPECT_EQ(back.Models().CurrentIndex(), 3);
     for (int m = 0; m < 8; ++m) {
-        const CSpeakerModel& a = f.doc.models.At(m);
-        const CSpeakerModel& b = back.models.At(m);
+        const CSpeakerModel& a = f.doc.Models().At(m);
+        const CSpeakerModel& b = back.Models().At(m);
         EXPECT_EQ(b.Kind(), a.Kind());
         EXPECT_EQ(b.DisplayName(), a.DisplayName());
         EXPECT_EQ(b.Settings().lengthUnit, 1);
@@ -171,24 +172,24 @@ TEST(ProjectFile, AFullProjectReadsBackBitForBit) {
             EXPECT_EQ(b.Elements()[i].Weight(), a.Elements()[i].Weight());
         }
     }
-    EXPECT_EQ(back.models.At(0).DefaultTap(), 2);
-    EXPECT_EQ(back.room.Count(), 8);
-    EXPECT_EQ(back.room.CurrentIndex(), 4);
-    EXPECT_FALSE(back.room.At(1)->polarityNormal);
-    EXPECT_EQ(*back.room.At(7), *f.doc.room.At(7));
-    ASSERT_EQ(back.conditions.Count(), 3);
+    EXPECT_EQ(back.Models().At(0).DefaultTap(), 2);
+    EXPECT_EQ(back.Room().Count(), 8);
+    EXPECT_EQ(back.Room().CurrentIndex(), 4);
+    EXPECT_FALSE(back.Room().At(1)->polarityNormal);
+    EXPECT_EQ(*back.Room().At(7), *f.doc.Room().At(7));
+    ASSERT_EQ(back.Conditions().Count(), 3);
     for (int i = 0; i < 3; ++i) {
-        const CListeningPlane& a = f.doc.conditions.At(i)->plane;
-        const CListeningPlane& b = back.conditions.At(i)->plane;
+        const CListeningPlane& a = f.doc.Conditions().At(i)->plane;
+        const CListeningPlane& b = back.Conditions().At(i)->plane;
         EXPECT_EQ(b.points, a.points);
         EXPECT_EQ(b.colors, a.colors);
         EXPECT_EQ(b.pinkNoiseAverage, a.pinkNoiseAverage);
-        EXPECT_EQ(back.conditions.At(i)->viewAngles, f.doc.conditions.At(i)->viewAngles);
+        EXPECT_EQ(back.Conditions().At(i)->viewAngles, f.doc.Conditions().At(i)->viewAngles);
     }
-    EXPECT_GT(back.conditions.At(0)->plane.maximumLevel, 0.0);
-    ASSERT_EQ(back.graphs.Count(), 2);
-    EXPECT_EQ(back.graphs.At(1)->data, f.doc.graphs.At(1)->data);
-    EXPECT_EQ(back.graphs.At(1)->left, 31);
+    EXPECT_GT(back.Conditions().At(0)->plane.maximumLevel, 0.0);
+    ASSERT_EQ(back.Graphs().Count(), 2);
+    EXPECT_EQ(back.Graphs().At(1)->data, f.doc.Graphs().At(1)->data);
+    EXPECT_EQ(back.Graphs().At(1)->left, 31);
 }
 
 TEST(ProjectFile, LongNamesUseTheWordLengthForm) {
@@ -209,13 +210,13 @@ TEST(ProjectFile, ADuplicatedPlaneWithoutPointsStillReadsBack) {
     f.AddModel(OmniSpeaker());
     CColorMapCondition c;
     c.plane.Build(0, 0, 1, 2, 2, 0, 0.5, 100, 2);
-    f.doc.conditions.Append(c);
-    f.doc.conditions.Duplicate(0);
-    ASSERT_TRUE(f.doc.conditions.At(0)->plane.points.empty());
+    Build(f.doc).Conditions().Append(c);
+    Build(f.doc).Conditions().Duplicate(0);
+    ASSERT_TRUE(f.doc.Conditions().At(0)->plane.points.empty());
     CDAXDoc back;
     RoundTrip(f.doc, back);
-    EXPECT_EQ(back.conditions.At(0)->plane.points.size(), 16u);
-    EXPECT_EQ(back.conditions.At(1)->plane.points.size(), 16u);
+    EXPECT_EQ(back.Conditions().At(0)->plane.points.size(), 16u);
+    EXPECT_EQ(back.Conditions().At(1)->plane.points.size(), 16u);
 }
 
 TEST(ProjectFile, UnknownVersionsOpenWithDefaultsAndBadTagsFail) {
@@ -262,12 +263,12 @@ TEST(ProjectFile, AnUnknownModelTypeYieldsNoModelAndAClearError) {
 TEST(ProjectFile, TruncatedAtEveryOffsetFailsCleanly) {
     CDocFixture f;
     f.AddModel(OmniSpeaker(90, 1));
-    f.doc.room.AddInstallation(0, 0, {1, 1, 3}, {}, 1, true);
+    Build(f.doc).Room().AddInstallation(0, 0, {1, 1, 3}, {}, 1, true);
     CColorMapCondition c;
     c.plane.Build(0, 0, 1, 1, 1, 0, 0.5, 100, 2);
-    f.doc.conditions.Append(c);
+    Build(f.doc).Conditions().Append(c);
     CSoundGraphDataList data;
-    f.doc.graphs.AddGraphCondition(-1, 30, 20, 20, 36, 0, 0, data);
+    Build(f.doc).Graphs().AddGraphCondition(-1, 30, 20, 20, 36, 0, 0, data);
     const std::vector<std::uint8_t> bytes = ProjectFile::Write(f.doc);
     for (std::size_t n = 0; n < bytes.size(); ++n) {
         CDAXDoc doc;
@@ -308,7 +309,7 @@ TEST(ProjectFile, AbsurdCountsAreRefusedBeforeAllocating) {
 TEST(ProjectFile, CountsAWordCannotHoldAreRefusedOnSaving) {
     CDocFixture f;
     for (int i = 0; i < 65536; ++i)
-        f.doc.room.AddInstallation(0, 0, {}, {}, 1, true);
+        Build(f.doc).Room().AddInstallation(0, 0, {}, {}, 1, true);
     CProjectFileStorage storage;
     const CTestDir dir;
     const std::string path = dir.Path("too-many.tdax");
@@ -412,8 +413,8 @@ TEST(ProjectFile, DataAddedSince200TravelsInRecordsAndOnlyWhenUsed) {
     EXPECT_EQ(plain[12], 0x02); // a project without the new data stays a 2.0.0 file
     EXPECT_EQ(plain[11], 0x00);
 
-    f.doc.room.SetDelay(1, 12.5);
-    f.doc.room.SetDelay(3, 1000);
+    Build(f.doc).Room().SetDelay(1, 12.5);
+    Build(f.doc).Room().SetDelay(3, 1000);
     EditSettings(f.doc)->listeningPoints = {{"FOH", {1, 2, 1.2}}, {"Row \xE9 20", {-3, 40, 0}}};
     const std::vector<std::uint8_t> extended = ProjectFile::Write(f.doc);
     CByteWriter delays, points;
@@ -423,15 +424,15 @@ TEST(ProjectFile, DataAddedSince200TravelsInRecordsAndOnlyWhenUsed) {
 
     CDAXDoc back;
     RoundTrip(f.doc, back);
-    EXPECT_EQ(back.room.At(1)->delay, 12.5);
-    EXPECT_EQ(back.room.At(3)->delay, 1000);
+    EXPECT_EQ(back.Room().At(1)->delay, 12.5);
+    EXPECT_EQ(back.Room().At(3)->delay, 1000);
     EXPECT_EQ(back.Settings().listeningPoints, f.doc.Settings().listeningPoints);
-    EXPECT_EQ(back.room.TotalPower(), f.doc.room.TotalPower());
+    EXPECT_EQ(back.Room().TotalPower(), f.doc.Room().TotalPower());
     EXPECT_EQ(ProjectFile::Write(back), extended);
 
     // Each record is written only while its data is in use.
-    f.doc.room.SetDelay(1, -0.0);
-    f.doc.room.SetDelay(3, 0);
+    Build(f.doc).Room().SetDelay(1, -0.0);
+    Build(f.doc).Room().SetDelay(3, 0);
     EXPECT_EQ(ProjectFile::Write(f.doc), WithRecords(plain, {{"MARK", points}}));
     EditSettings(f.doc)->listeningPoints.clear();
     EXPECT_EQ(ProjectFile::Write(f.doc), plain);
@@ -440,11 +441,11 @@ TEST(ProjectFile, DataAddedSince200TravelsInRecordsAndOnlyWhenUsed) {
 TEST(ProjectFile, RecordsThatCannotBeHeldWhollyAreRefused) {
     CDocFixture f;
     f.AddModel(OmniSpeaker());
-    f.doc.room.AddInstallation(0, 0, {1, 1, 2}, {0, 0, 90}, 10, true);
-    f.doc.room.AddInstallation(0, 0, {2, 1, 2}, {0, 0, 90}, 10, true);
+    Build(f.doc).Room().AddInstallation(0, 0, {1, 1, 2}, {0, 0, 90}, 10, true);
+    Build(f.doc).Room().AddInstallation(0, 0, {2, 1, 2}, {0, 0, 90}, 10, true);
     CColorMapCondition c;
     c.plane.Build(0, 0, 1, 2, 2, 0, 0.5, 100, 2);
-    f.doc.conditions.Append(c);
+    Build(f.doc).Conditions().Append(c);
     const std::vector<std::uint8_t> plain = ProjectFile::Write(f.doc);
     CByteWriter delays;
     delays.Dword(2).Doubles({0, 4});

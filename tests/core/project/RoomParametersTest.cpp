@@ -278,12 +278,12 @@ struct RoomDoc : CDocFixture {
         AddModel(DirectionalSpeaker(1, 3));
         EditSettings(doc)->loadedFromFile = 1;
         for (int i = 0; i < conditions; ++i)
-            doc.conditions.Append(DefaultCondition(kUnitMetric));
+            Build(doc).Conditions().Append(DefaultCondition(kUnitMetric));
         owned = std::make_unique<CColorMapViewModel>(doc);
         view = owned.get();
         view->OnInitialUpdate();
         Install(1, 2);
-        EditInstalled(doc.room, 0, [](CInstallationElement& e) { e.position.z = 3; });
+        EditInstalled(Build(doc).Room(), 0, [](CInstallationElement& e) { e.position.z = 3; });
         doc.SetModified(false);
     }
 };
@@ -301,15 +301,15 @@ struct Snapshot {
 Snapshot Take(const CDAXDoc& doc) {
     return {doc.Settings().lengthUnit,
             doc.Settings().projectName,
-            doc.room.roomLength,
-            doc.room.roomWidth,
-            doc.room.roomHeight,
-            doc.room.roomZeroX,
+            doc.Room().roomLength,
+            doc.Room().roomWidth,
+            doc.Room().roomHeight,
+            doc.Room().roomZeroX,
             doc.Settings().installHeight,
             doc.Settings().autoColumnPitch,
-            doc.room.At(0)->position,
-            doc.conditions.At(0)->plane.points,
-            doc.models.At(0).Settings().lengthUnit};
+            doc.Room().At(0)->position,
+            doc.Conditions().At(0)->plane.points,
+            doc.Models().At(0).Settings().lengthUnit};
 }
 } // namespace
 
@@ -319,7 +319,7 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
     EditSettings(f.doc)->autoColumnPitch = 2;
     EditSettings(f.doc)->autoRowPitch = 3;
     EditSettings(f.doc)->listeningPoints = {{"FOH", {4, 5, 1.2}}};
-    f.view->Condition()->scale = 123.0;
+    Build(f.doc).Conditions().At(f.view->ConditionIndex())->scale = 123.0;
     f.dialogs.roomParameters = [](Form& form) {
         EXPECT_TRUE(form.CancelVisible());
         form.projectName = "Theatre";
@@ -334,19 +334,19 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
     EXPECT_EQ(f.dialogs.roomParametersRuns, 1);
     EXPECT_EQ(f.doc.Settings().projectName, "Theatre");
     EXPECT_EQ(f.doc.Settings().lengthUnit, kUnitImperial);
-    EXPECT_EQ(f.doc.room.ceilingType, 0);
-    EXPECT_EQ(f.doc.room.roomLength, 32.81);
-    EXPECT_EQ(f.doc.room.roomHeight, 13.12); // 4 m
+    EXPECT_EQ(f.doc.Room().ceilingType, 0);
+    EXPECT_EQ(f.doc.Room().roomLength, 32.81);
+    EXPECT_EQ(f.doc.Room().roomHeight, 13.12); // 4 m
     EXPECT_EQ(f.doc.Settings().installHeight, 13.12);
     for (int i = 0; i < 2; ++i) {
-        const CListeningPlane& plane = f.doc.conditions.At(i)->plane;
+        const CListeningPlane& plane = f.doc.Conditions().At(i)->plane;
         EXPECT_EQ(plane.originZ, 3.937) << i;   // 1.2 m
         EXPECT_EQ(plane.dotPitch, 0.9843) << i; // 0.3 m
         EXPECT_EQ(plane.extentX, 32.81) << i;   // the room's length: 33.3 dots, not snapped
         EXPECT_EQ(plane.pointCount, 34 * 34) << i;
     }
     EXPECT_EQ(f.settings.writes, (std::vector<std::string>{"LENGTH_UNIT/LengthUnit=1"}));
-    const CVec3 p = f.doc.room.At(0)->position;
+    const CVec3 p = f.doc.Room().At(0)->position;
     EXPECT_DOUBLE_EQ(p.x, 1 * 3.2808398950131235);
     EXPECT_DOUBLE_EQ(p.y, 2 * 3.2808398950131235);
     EXPECT_DOUBLE_EQ(p.z, 3 * 3.2808398950131235);
@@ -355,7 +355,7 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
     const CVec3 marked = f.doc.Settings().listeningPoints.at(0).position;
     EXPECT_DOUBLE_EQ(marked.x, 4 * 3.2808398950131235);
     EXPECT_DOUBLE_EQ(marked.z, 1.2 * 3.2808398950131235);
-    EXPECT_EQ(f.doc.models.At(0).Settings().lengthUnit, kUnitImperial);
+    EXPECT_EQ(f.doc.Models().At(0).Settings().lengthUnit, kUnitImperial);
     EXPECT_NE(f.view->Condition()->scale, 123.0); // refitted: the unit changed
     EXPECT_EQ(f.doc.Settings().autoLayoutValid, 0);
     EXPECT_TRUE(f.doc.IsModified());
@@ -364,15 +364,15 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
 TEST(RoomParametersCommand, OkInTheSameUnitConvertsNothingAndKeepsTheZoom) {
     RoomDoc f;
     EditSettings(f.doc)->autoColumnPitch = 2; // not valid: never converted
-    f.view->Condition()->scale = 123.0;
+    Build(f.doc).Conditions().At(f.view->ConditionIndex())->scale = 123.0;
     f.dialogs.roomParameters = [](Form& form) {
         form.Field(Form::kRoomLength).text = "12";
         return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
-    EXPECT_EQ(f.doc.room.roomLength, 12);
-    EXPECT_EQ(f.doc.conditions.At(0)->plane.extentX, 12); // same as room
-    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{1, 2, 3}));
+    EXPECT_EQ(f.doc.Room().roomLength, 12);
+    EXPECT_EQ(f.doc.Conditions().At(0)->plane.extentX, 12); // same as room
+    EXPECT_EQ(f.doc.Room().At(0)->position, (CVec3{1, 2, 3}));
     EXPECT_EQ(f.view->Condition()->scale, 123.0);
     EXPECT_EQ(f.settings.writes, (std::vector<std::string>{"LENGTH_UNIT/LengthUnit=0"}));
     // Switching away and back again is no change of unit.
@@ -382,7 +382,7 @@ TEST(RoomParametersCommand, OkInTheSameUnitConvertsNothingAndKeepsTheZoom) {
         return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
-    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{1, 2, 3}));
+    EXPECT_EQ(f.doc.Room().At(0)->position, (CVec3{1, 2, 3}));
     EXPECT_EQ(f.doc.Settings().autoColumnPitch, 2);
 }
 
@@ -422,7 +422,7 @@ TEST(RoomParametersCommand, AnAnswerOfAgainShowsTheDialogAgain) {
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
     EXPECT_EQ(f.dialogs.roomParametersRuns, 3);
-    EXPECT_EQ(f.doc.room.roomWidth, 7);
+    EXPECT_EQ(f.doc.Room().roomWidth, 7);
 }
 
 TEST(RoomParametersNewProject, TakesTheApplicationsUnitAndHasNoCancel) {
@@ -441,7 +441,7 @@ TEST(RoomParametersNewProject, TakesTheApplicationsUnitAndHasNoCancel) {
     EXPECT_FALSE(cancelShown);
     EXPECT_EQ(unitShown, kUnitImperial);
     EXPECT_EQ(f.doc.Settings().lengthUnit, kUnitImperial);
-    EXPECT_EQ(f.doc.room.roomLength, 10); // construction defaults kept
+    EXPECT_EQ(f.doc.Room().roomLength, 10); // construction defaults kept
     EXPECT_TRUE(f.settings.writes.empty());
 }
 
