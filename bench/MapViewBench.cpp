@@ -3,6 +3,7 @@
 // one paint of the whole picture into an image, for a 100 x 100-cell plane.
 #ifdef DAXARA_BENCH_PAINT
 #include "BenchData.h"
+#include "ProjectBuilder.h"
 #include "acoustics/ColorMapCondition.h"
 #include "paint/MapPainter.h"
 #include "project/ColorMapViewModel.h"

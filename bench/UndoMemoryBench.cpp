@@ -3,6 +3,7 @@
 // of 24 points per octave. "history" is the history's own account; "heap" the growth of the
 // allocator's bytes in use over the 100 moves, which also counts what the account leaves out.
 #include "BenchData.h"
+#include "ProjectBuilder.h"
 #include "acoustics/ColorMapCondition.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"

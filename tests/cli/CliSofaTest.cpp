@@ -112,5 +112,5 @@ TEST_F(CliSofa, AReaderThatCrashesHangsOrRunsOutOfMemoryLeavesTheProjectAndItsLo
     }
     const CliRun after = Cli("import " + P("p.tdax") + " " + P("wall.sofa"));
     ASSERT_EQ(after.status, 0) << after.err;
-    EXPECT_EQ(Reopen(P("p.tdax"))->models.Count(), 2);
+    EXPECT_EQ(Reopen(P("p.tdax"))->Models().Count(), 2);
 }

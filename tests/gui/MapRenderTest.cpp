@@ -163,8 +163,9 @@ private slots:
 
     void APlaneWithoutPointsStillDrawsTheRoomAndLegend() {
         HallFixture f;
-        f.view->Condition()->plane.points.clear();
-        f.view->Condition()->plane.pointCount = 0;
+        CColorMapCondition& condition = *Build(f.doc).Conditions().At(f.view->ConditionIndex());
+        condition.plane.points.clear();
+        condition.plane.pointCount = 0;
         f.view->SetClientSize(800, 600);
         f.view->Fit();
         QImage image(800, 600, QImage::Format_RGB32);
