@@ -70,7 +70,9 @@ std::size_t CLivePreview::CacheBytes() const {
 CLivePreview::CLivePreview(const CAcousticScene& scene, const CColorMapCondition& condition,
                            int moving, int threads, std::size_t memoryBound, CWorkerPool* pool,
                            EBuild build)
-    : m_engine(scene, condition.mode, ConditionBand(scene, condition)), m_mode(condition.mode),
+    : m_engine(scene, condition.mode, ConditionBand(scene, condition), CMapEngine::ETables::All,
+               {}, pool, threads),
+      m_mode(condition.mode),
       m_moving(moving), m_pool(pool) {
     const int n = m_engine.BandCount();
     const CListeningPlane& plane = condition.plane;

@@ -286,6 +286,30 @@ CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight,
                        m_tableHeader.lineCount);
 }
 
+void CColorMapViewModel::BeginFigure(int width, int height, const std::array<int, 4>& margins) {
+    CColorMapCondition* condition = Condition();
+    if (!condition || m_figure)
+        return;
+    m_figure = true;
+    m_savedMargins = condition->margins;
+    m_savedScale = condition->scale;
+    m_savedClient = {m_clientWidth, m_clientHeight};
+    condition->margins = margins;
+    SetClientSize(width, height);
+    ProjectView(true);
+}
+
+void CColorMapViewModel::EndFigure() {
+    CColorMapCondition* condition = Condition();
+    if (!condition || !m_figure)
+        return;
+    m_figure = false;
+    condition->margins = m_savedMargins;
+    condition->scale = m_savedScale;
+    SetClientSize(m_savedClient[0], m_savedClient[1]);
+    ProjectView(false);
+}
+
 void CColorMapViewModel::EndPrinting() {
     SetPrinting(false);
     if (CColorMapCondition* condition = Condition()) {

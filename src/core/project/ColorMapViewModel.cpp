@@ -324,7 +324,9 @@ void CColorMapViewModel::ProjectView(bool fit) {
     const int H = m_printing ? m_pageHeight * 80 / 100 : m_clientHeight;
     // A window or page smaller than its margins has nothing to fit into: the scale stays.
     if (fit)
-        if (const std::optional<double> scale = FitScale(widthMM, heightMM, W, H, m, FontHeight()))
+        // A figure has no annotation lines to keep room for.
+        if (const std::optional<double> scale =
+                FitScale(widthMM, heightMM, W, H, m, m_figure ? 0 : FontHeight()))
             condition->scale = *scale;
     double pw = condition->scale * widthMM;
     // On screen the picture keeps some width for the annotation texts, but never more than the

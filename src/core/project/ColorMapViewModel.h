@@ -148,6 +148,11 @@ public:
     // The table's header as the current print job lays it out.
     const CTableHeaderLayout& PrintedTableHeader() const { return m_tableHeader; }
     void EndPrinting();
+    // A figure of the map alone (a report's): the picture fitted to width x height pixels with
+    // these margins (left, top, right, bottom; the legend lives in the left one). The window's
+    // margins, scale and size come back with EndFigure.
+    void BeginFigure(int width, int height, const std::array<int, 4>& margins);
+    void EndFigure();
 
     // --- Pointer ---
     bool InsideCalculationPlane(const CPixel& p) const;
@@ -243,6 +248,8 @@ private:
     CTableHeaderLayout m_tableHeader;
     std::array<int, 4> m_savedMargins{};
     double m_savedScale = 0.0;
+    std::array<int, 2> m_savedClient{};
+    bool m_figure = false;
     CCursorReadout m_readout;
     // Only while a speaker is dragged (shared_ptr: the type is complete in one file only).
     std::shared_ptr<CDragState> m_drag;

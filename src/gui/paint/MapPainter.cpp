@@ -278,9 +278,10 @@ void PaintColorMap(QPainter& painter, const CDAXDoc& doc, const CColorMapViewMod
         PaintAxes(painter, doc, view);
         PaintSpeakers(painter, view);
         PaintPlaneLabels(painter, doc, view, plane);
-        PaintAnnotations(painter, doc, view, *condition);
+        if (options.annotations)
+            PaintAnnotations(painter, doc, view, *condition);
         PaintLegend(painter, view, plane, options.comboHeight);
-        if (!view.Printing())
+        if (!view.Printing() && options.annotations)
             PaintComboTexts(painter, options);
         painter.restore();
     } catch (const std::exception&) {
