@@ -75,6 +75,21 @@ CQuad CColorMapViewModel::InstallationPlaneQuad() const {
                                    {room.roomLength, room.roomWidth, 0.0}));
 }
 
+std::vector<CPlaneTick> CColorMapViewModel::AxisTicks() const {
+    const CColorMapCondition* condition = Condition();
+    if (!condition)
+        return {};
+    const std::vector<CPlaneLabel> labels =
+        PlaneDimensionLabels(condition->plane, m_doc.Settings().lengthUnit);
+    auto pixels = [&](const CVec3& a, const CVec3& b) {
+        const CPixel pa = PixelOf(a), pb = PixelOf(b);
+        return std::hypot(static_cast<double>(pb.x - pa.x), static_cast<double>(pb.y - pa.y));
+    };
+    // Labels 0 and 1 are the first edge's ends, 3 and 4 the second's.
+    return PlaneTicks(condition->plane, pixels(labels[0].at, labels[1].at),
+                      pixels(labels[3].at, labels[4].at), 5.0 * FontHeight());
+}
+
 int CColorMapViewModel::LineY(int line) const {
     const CColorMapCondition* condition = Condition();
     if (!condition)

@@ -93,6 +93,22 @@ struct CPlaneLabel {
 // Start and end coordinates of the plane's two in-plane axes and their unit texts.
 std::vector<CPlaneLabel> PlaneDimensionLabels(const CListeningPlane& plane, int lengthUnit);
 
+// The round step (1, 2 or 5 times a power of ten) that puts ticks along `span` length units
+// drawn `pixels` long at least `minSpacing` pixels apart; 0 when there is no room for one.
+double TickStep(double span, double pixels, double minSpacing);
+// A tick on one of the two labelled edges of the plane, between the start and end labels.
+struct CPlaneTick {
+    CVec3 at;
+    CVec3 edgeStart, edgeEnd; // the edge it stands on, for the tick mark's direction
+    std::string text;
+    bool firstEdge = true; // the edge whose labels are raised by a font height
+};
+// Ticks at the round multiples of the steps along the edges that carry the dimension labels
+// (first edge `firstPixels` long on screen, the second `secondPixels`), leaving out those
+// closer than half a step to the start, the end or the unit text in the middle.
+std::vector<CPlaneTick> PlaneTicks(const CListeningPlane& plane, double firstPixels,
+                                   double secondPixels, double minSpacing = 60.0);
+
 // --- The speaker table of the printed map ---
 // Rows count the header. Page 1 holds what fits below its first row; every later page starts at
 // the top margin with the header and holds rowsPerPage rows. pageCount prints every installation.

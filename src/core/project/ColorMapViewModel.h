@@ -133,6 +133,8 @@ public:
     CMapProjector Projector() const;
     CQuad CalculationPlaneQuad() const;
     CQuad InstallationPlaneQuad() const;
+    // The ticks along the plane's labelled edges, at least five font heights apart on screen.
+    std::vector<CPlaneTick> AxisTicks() const;
     // y of annotation line k: k * h + T - bottom.
     int LineY(int line) const;
     // How far the view scrolls down: the picture and the annotation lines written under it

@@ -2,6 +2,7 @@
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
+#include "project/Report.h"
 #include "project/Strings.h"
 #include "project/forms/PreferencesForm.h"
 
@@ -183,9 +184,15 @@ void CDAXDoc::Recalculate() {
 CFlowResult CDAXDoc::Preferences() {
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
-    CPreferencesForm form(m_settings.advancedMode, m_settings.manualRecalc);
-    if (!Dialogs().RunPreferences(form))
+    CSettingsPort* store = m_ports.settings;
+    const CReportIdentity identity = ReadReportIdentity(store);
+    CPreferencesForm form(m_settings.advancedMode, m_settings.manualRecalc, identity.planner,
+                          identity.company);
+    if (!Dialogs().RunPreferences(form) || !AcceptAnswer(form, Messages()))
         return CFlowResult::Cancelled(EFlowReason::DialogClosed);
+    // The person's identity goes to the application's settings, not into the project.
+    if (store && (form.planner != identity.planner || form.company != identity.company))
+        WriteReportIdentity(*store, {form.planner, form.company});
     m_settings.advancedMode = form.AdvancedMode();
     m_settings.manualRecalc = form.ManualRecalc();
     if (m_settings.advancedMode == 0) {

@@ -1,8 +1,11 @@
 // Installing, editing and removing speakers, with the confirmations the user answers.
+#include "common/Errors.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
 #include "project/forms/InstallationForm.h"
+
+#include <algorithm>
 
 bool CDAXDoc::SameSpotCheck(const CVec3& position, const COrientation& orientation, int skip) {
     for (int i = 0; i < room.Count(); ++i) {
@@ -148,6 +151,33 @@ CFlowResult CDAXDoc::RemoveInstallations(bool all) {
         room.RemoveAll();
     else
         room.RemoveInstallation(room.CurrentIndex());
+    AfterRemoval();
+    return CFlowResult::Done();
+}
+
+CFlowResult CDAXDoc::RemoveInstallationsAt(std::vector<int> rows) {
+    if (m_calculating)
+        return CFlowResult::Refused(EFlowReason::Calculating);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.empty())
+        return CFlowResult::Refused(EFlowReason::NothingCurrent);
+    for (int row : rows)
+        CheckIndex(row, static_cast<std::size_t>(room.Count()), "installation");
+    // One speaker is asked about as the command asks; several in one question.
+    const std::string question =
+        rows.size() == 1 ? std::string(Strings::kConfirmRemoveSpeaker)
+                         : Strings::kConfirmRemoveSpeakersBefore + std::to_string(rows.size()) +
+                               Strings::kConfirmRemoveSpeakersAfter;
+    if (!Messages().Confirm(question))
+        return CFlowResult::Cancelled(EFlowReason::NotConfirmed);
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+        room.RemoveInstallation(*it);
+    AfterRemoval();
+    return CFlowResult::Done();
+}
+
+void CDAXDoc::AfterRemoval() {
     m_settings.autoLayoutValid = 0;
     if (!HasInstallations()) {
         m_mapViews.ForEach([](CColorMapViewModel& view) { view.PointSpectrum({0, 0, 0}); });
@@ -158,5 +188,4 @@ CFlowResult CDAXDoc::RemoveInstallations(bool all) {
         }
     }
     RebuildAllPlanes();
-    return CFlowResult::Done();
 }

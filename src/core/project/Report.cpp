@@ -8,6 +8,7 @@
 #include "project/BandChoice.h"
 #include "project/ColorMapLayout.h"
 #include "project/DAXDoc.h"
+#include "project/Ports.h"
 #include "project/Strings.h"
 
 #include <map>
@@ -51,6 +52,18 @@ std::string PlaneKind(const CListeningPlane& plane) {
     return {};
 }
 } // namespace
+
+CReportIdentity ReadReportIdentity(CSettingsPort* settings) {
+    if (!settings)
+        return {};
+    return {settings->ReadText(SettingsKeys::kPlannerSection, SettingsKeys::kPlanner, ""),
+            settings->ReadText(SettingsKeys::kCompanySection, SettingsKeys::kCompany, "")};
+}
+
+void WriteReportIdentity(CSettingsPort& settings, const CReportIdentity& identity) {
+    settings.WriteText(SettingsKeys::kPlannerSection, SettingsKeys::kPlanner, identity.planner);
+    settings.WriteText(SettingsKeys::kCompanySection, SettingsKeys::kCompany, identity.company);
+}
 
 std::vector<CReportPoint> ReportPoints(const CDAXDoc& doc) {
     std::vector<CReportPoint> points;

@@ -14,6 +14,7 @@
 #include <vector>
 
 class CDAXDoc;
+class CSettingsPort;
 
 // Who made the report: the planner's own identity, kept in the application's settings (not in
 // the project, which another planner may open and report on).
@@ -21,6 +22,10 @@ struct CReportIdentity {
     std::string planner;
     std::string company;
 };
+
+// The identity the settings hold; empty names without settings.
+CReportIdentity ReadReportIdentity(CSettingsPort* settings);
+void WriteReportIdentity(CSettingsPort& settings, const CReportIdentity& identity);
 
 // Lines of running text.
 struct CReportText {

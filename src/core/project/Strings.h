@@ -5,6 +5,9 @@ namespace Strings {
 inline constexpr const char* kMessageTitle = "Message from Daxara";
 inline constexpr const char* kConfirmRemoveSpeaker =
     "Are you sure you want to remove this speaker?";
+// Several selected installations at once: "... remove these " N " speakers?"
+inline constexpr const char* kConfirmRemoveSpeakersBefore = "Are you sure you want to remove these ";
+inline constexpr const char* kConfirmRemoveSpeakersAfter = " speakers?";
 inline constexpr const char* kImpedanceMix =
     "High and low impedance speakers can not be mixed in one room.";
 inline constexpr const char* kSameSpot = "Are you sure that you want to install this speaker at "
@@ -40,7 +43,7 @@ inline constexpr const char* kImportSofaReport = "%1 was imported from open dire
 inline constexpr const char* kMenuExportSofa = "Export as &SOFA...";
 // %1 the model, %2 why.
 inline constexpr const char* kExportSofaFailed = "%1 could not be exported as SOFA: %2.";
-inline constexpr const char* kProgressCaption = "DAX";
+inline constexpr const char* kProgressCaption = "Daxara";
 inline constexpr const char* kStop = "Stop";
 
 inline constexpr const char* kInstallationTitle = "Properties for Installation";
@@ -238,6 +241,8 @@ inline constexpr const char* kAxisX = "X";
 inline constexpr const char* kAxisY = "Y";
 inline constexpr const char* kAxisZ = "Z";
 // The report a planner hands over: its title block, section titles and figures.
+inline constexpr const char* kNameTooLong =
+    "Enter the planner and the company on one line each, at most 120 characters.";
 inline constexpr const char* kReportHeading = "Sound Reinforcement Report";
 inline constexpr const char* kReportPlanner = "Planner : ";
 inline constexpr const char* kReportCompany = "Company : ";

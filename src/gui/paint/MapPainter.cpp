@@ -167,6 +167,21 @@ void PaintPlaneLabels(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel&
         const CPixel at = view.PixelOf(label.at);
         TextAt(p, at.x, at.y - (label.raised ? h : 0), label.text);
     }
+    // Round values between the ends, each with a short mark across its edge.
+    const int mark = std::max(2, h / 3);
+    for (const CPlaneTick& tick : view.AxisTicks()) {
+        const CPixel at = view.PixelOf(tick.at);
+        const CPixel a = view.PixelOf(tick.edgeStart), b = view.PixelOf(tick.edgeEnd);
+        const double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+        if (length > 0) {
+            const int nx = static_cast<int>(std::lround(-dy / length * mark));
+            const int ny = static_cast<int>(std::lround(dx / length * mark));
+            p.setPen(QPen(kAxisGrey, 1));
+            p.drawLine(at.x - nx, at.y - ny, at.x + nx, at.y + ny);
+            p.setPen(Qt::black);
+        }
+        TextAt(p, at.x, at.y - (tick.firstEdge ? h : 0), tick.text);
+    }
 }
 
 void PaintAnnotations(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,

@@ -6,6 +6,7 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTreeWidget>
@@ -27,6 +28,7 @@ CDocumentListView::CDocumentListView(CDAXDoc& document, EUpdateHint refillHint,
     m_list->setContextMenuPolicy(Qt::DefaultContextMenu);
     m_list->header()->setStretchLastSection(false);
     m_list->viewport()->installEventFilter(this);
+    m_list->installEventFilter(this);
     connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         // Keyboard navigation; mouse presses are handled before the list sees them.
         if (!m_refilling && item)
@@ -94,7 +96,20 @@ void CDocumentListView::RunMenu(const std::vector<CMenuEntry>& entries, const QP
         m_doc.OnCommand(chosen->data().toInt());
 }
 
+std::vector<int> CDocumentListView::SelectedRows() const {
+    std::vector<int> rows;
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i)
+        if (m_list->topLevelItem(i)->isSelected())
+            rows.push_back(i);
+    return rows;
+}
+
 bool CDocumentListView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        bool handled = false;
+        RunViewGuarded(this, [&] { handled = ListKey(static_cast<QKeyEvent*>(event)); });
+        return handled;
+    }
     if (watched != m_list->viewport())
         return QWidget::eventFilter(watched, event);
     bool handled = false;
@@ -128,6 +143,10 @@ bool CDocumentListView::ViewportInput(QEvent* event) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton)
             return true;
+        // The list itself extends its selection; its current row follows as keyboard moves do.
+        if (MultiSelect() && event->type() == QEvent::MouseButtonPress &&
+            (mouse->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)))
+            return false;
         const int row = RowAt(mouse->position().toPoint());
         if (row >= 0)
             RowPressed(row);
@@ -135,6 +154,10 @@ bool CDocumentListView::ViewportInput(QEvent* event) {
         m_pressed = row >= 0;
         m_pressPos = mouse->position().toPoint();
         m_list->setFocus(Qt::MouseFocusReason);
+        if (row >= 0 && event->type() == QEvent::MouseButtonDblClick) {
+            m_pressed = false;
+            RowActivated(row);
+        }
         return true;
     }
     case QEvent::MouseMove: {

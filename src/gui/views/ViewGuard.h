@@ -20,7 +20,7 @@ template <class F> bool RunViewGuarded(QWidget* parent, F&& call) {
     } catch (...) {
         reason = QStringLiteral("an unexpected error");
     }
-    QMessageBox::warning(parent, QStringLiteral("DAX"),
+    QMessageBox::warning(parent, QStringLiteral("Daxara"),
                          QStringLiteral("The action could not be completed: %1.").arg(reason));
     return false;
 }
