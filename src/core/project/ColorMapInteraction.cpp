@@ -292,7 +292,9 @@ CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight,
         return {};
     m_savedMargins = condition->margins;
     m_savedScale = condition->scale;
-    condition->margins = {pageWidth * 35 / 100, pageHeight / 10, 0, pageHeight / 3};
+    // The picture takes the page's width between the legend's column and a small right margin;
+    // below it the annotation lines, the title and the table keep their third of the page.
+    condition->margins = PrintMargins(pageWidth, pageHeight);
     ProjectView(true);
     // The table starts at a tenth of the page width and may reach the printable area's edge.
     m_tableHeader =

@@ -183,13 +183,28 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
     return lines;
 }
 
-std::array<std::string, kColorClasses> LegendLabels(const CListeningPlane& plane) {
+double AutomaticColorMaximum(const CListeningPlane& plane) {
+    const double pitch = plane.colorPitch;
+    const bool calculated = plane.maximumLevel != 0.0 || plane.minimumLevel != 0.0;
+    if (!calculated || !(pitch > 0.0) || !std::isfinite(plane.maximumLevel))
+        return plane.colorMaximum;
+    return std::ceil(plane.maximumLevel / pitch - 1e-9) * pitch;
+}
+
+double ColorShift(const CColorMapCondition& condition) {
+    return condition.automaticScale
+               ? AutomaticColorMaximum(condition.plane) - condition.plane.colorMaximum
+               : 0.0;
+}
+
+std::array<std::string, kColorClasses> LegendLabels(const CListeningPlane& plane, double shift) {
     std::array<std::string, kColorClasses> labels;
     for (int i = 0; i < kColorClasses; ++i) {
         const auto index = static_cast<std::size_t>(i);
-        const std::string upper = i == 0 ? "" : FormatSignificant(plane.thresholds[index - 1], 5);
+        const std::string upper =
+            i == 0 ? "" : FormatSignificant(plane.thresholds[index - 1] + shift, 5);
         const std::string lower =
-            i == kColorClasses - 1 ? "" : FormatSignificant(plane.thresholds[index], 5);
+            i == kColorClasses - 1 ? "" : FormatSignificant(plane.thresholds[index] + shift, 5);
         labels[index] = upper + Strings::kLegendSeparator + lower;
     }
     return labels;
@@ -210,6 +225,28 @@ std::string CursorPointText(const CVec3& p, int lengthUnit) {
     const std::string unit = UnitText(lengthUnit);
     return "(X=" + FormatSignificant(p.x, 4) + unit + " Y=" + FormatSignificant(p.y, 4) + unit +
            " Z=" + FormatSignificant(p.z, 4) + unit + ")";
+}
+
+std::string SpeakerTooltip(const CDAXDoc& doc, int index) {
+    const CInstallationElement* e = doc.room.At(index);
+    if (!e)
+        return {};
+    std::string text = "No " + std::to_string(index + 1) + ": ";
+    text += e->modelIndex >= 0 && e->modelIndex < doc.models.Count()
+                ? doc.models.At(e->modelIndex).DisplayName()
+                : std::string("?");
+    if (const CTapElement* tap = TapOf(doc, *e))
+        text += "\n" + std::string(Strings::kColumnTap) + ": " +
+                FormatSignificant(tap->tapRating, 4) +
+                (tap->lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
+                FormatSignificant(tap->tapPower, 4) + Strings::kTapWatt;
+    text += "\n" + std::string(Strings::kColumnPower) + ": " + FormatSignificant(e->power, 4) +
+            Strings::kUnitWatt;
+    return text;
+}
+
+std::string CursorTooltip(double level, const CVec3& point, int lengthUnit) {
+    return CursorLevelText(level) + "\n" + CursorPointText(point, lengthUnit);
 }
 
 std::vector<CPlaneLabel> PlaneDimensionLabels(const CListeningPlane& plane, int lengthUnit) {
@@ -440,6 +477,10 @@ std::optional<double> FitScale(double widthMM, double heightMM, int areaWidth, i
     if (!(widthMM > 0.0) || !(heightMM > 0.0) || aw <= 0.0 || ah <= 0.0)
         return std::nullopt;
     return std::min(aw / widthMM, ah / heightMM);
+}
+
+std::array<int, 4> PrintMargins(int pageWidth, int pageHeight) {
+    return {pageWidth * 20 / 100, pageHeight / 10, pageWidth * 5 / 100, pageHeight * 36 / 100};
 }
 
 int ContentHeight(int scrollHeight, int bottomMargin, int fontHeight, bool automaticLayout) {

@@ -48,7 +48,8 @@ void CColorMapViewModel::OnInitialUpdate() {
             if (list.Count() == 0)
                 list.Append(DefaultCondition(m_doc.Settings().lengthUnit));
             m_conditionIndex = 0;
-            ProjectView(false);
+            // Reopened, the map fits the pane it has now.
+            ProjectView(m_autoFit);
             SyncConditionControls(0, 0);
             return;
         }
@@ -88,6 +89,9 @@ void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& chang
         Repaint();
         return;
     }
+    // A changed room or plane has another outline: a view that fits itself fits it again.
+    if (change.planes && m_autoFit)
+        ProjectView(true);
     if (m_doc.Settings().manualRecalc == 0 || change.recalculate)
         CalculateMap();
     Repaint();
@@ -115,6 +119,10 @@ bool CColorMapViewModel::OnViewCommand(int id) {
         break;
     case kCmdViewDiagonal:
         SetViewDirection(45, 75, 0);
+        break;
+    case kCmdAutomaticScale:
+        if (CColorMapCondition* c = Condition())
+            c->automaticScale = !c->automaticScale;
         break;
     default:
         return onViewCommand ? onViewCommand(id) : false;
@@ -189,6 +197,7 @@ void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
         m_band = m_frequency = m_mode = {};
         m_bandChoices.clear();
         m_frequencyChoices.clear();
+        m_frequencyCoverage.clear();
         return;
     }
     double band = condition->band;
@@ -222,8 +231,20 @@ void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
 
     m_frequency = {};
     m_frequencyChoices = FrequencyChoices(band);
-    for (const CFrequencyChoice& choice : m_frequencyChoices)
+    m_frequencyCoverage.clear();
+    const CAcousticScene scene = m_doc.Scene();
+    const CSpeakerModel* current = m_doc.CurrentModel();
+    for (const CFrequencyChoice& choice : m_frequencyChoices) {
         m_frequency.items.push_back(choice.label);
+        if (m_doc.HasInstallations())
+            m_frequencyCoverage.push_back(BandCoverage(scene, band, choice.value));
+        else if (current)
+            m_frequencyCoverage.push_back(BandCoverage(
+                band, choice.value, current->Header().pointsPerOctave,
+                current->Header().lowestFrequency, current->Header().highestFrequency));
+        else
+            m_frequencyCoverage.push_back(EBandCoverage::Inside);
+    }
     const CSnappedCentre centre = SnapToBandCentre(band, target);
     if (centre.Valid()) {
         condition->centreFrequency = centre.frequency;
@@ -320,8 +341,8 @@ void CColorMapViewModel::ProjectView(bool fit) {
     const double widthMM = (m_maxU - m_minU) * 1000.0;
     const double heightMM = (m_maxW - m_minW) * 1000.0;
     const auto& m = condition->margins; // left, top, right, bottom
-    const int W = m_printing ? m_pageWidth * 80 / 100 : m_clientWidth;
-    const int H = m_printing ? m_pageHeight * 80 / 100 : m_clientHeight;
+    const int W = m_printing ? m_pageWidth : m_clientWidth;
+    const int H = m_printing ? m_pageHeight * kPrintFitHeightPercent / 100 : m_clientHeight;
     // A window or page smaller than its margins has nothing to fit into: the scale stays.
     if (fit)
         // A figure has no annotation lines to keep room for.
@@ -351,7 +372,16 @@ void CColorMapViewModel::WorldToPixel(double u, double w, int& px, int& py) cons
          static_cast<int>(std::trunc((w - m_minW) * s * 1000.0 + 0.5));
 }
 
+void CColorMapViewModel::SetClientSize(int width, int height) {
+    const bool changed = width != m_clientWidth || height != m_clientHeight;
+    m_clientWidth = width;
+    m_clientHeight = height;
+    if (changed && m_autoFit && !m_printing && !m_figure && Condition())
+        ProjectView(true);
+}
+
 void CColorMapViewModel::ZoomIn() {
+    m_autoFit = false;
     if (CColorMapCondition* c = Condition()) {
         c->scale *= 1.2;
         ProjectView(false);
@@ -359,6 +389,7 @@ void CColorMapViewModel::ZoomIn() {
 }
 
 void CColorMapViewModel::ZoomOut() {
+    m_autoFit = false;
     if (CColorMapCondition* c = Condition()) {
         c->scale *= 0.8333333333333334;
         ProjectView(false);

@@ -99,6 +99,9 @@ public:
     const CComboModel& BandCombo() const { return m_band; }
     const CComboModel& FrequencyCombo() const { return m_frequency; }
     const CComboModel& ModeCombo() const { return m_mode; }
+    // Per entry of the frequency list: how much of that centre's band the speaker data cover
+    // (the installed models, or the current model before anything is installed).
+    const std::vector<EBandCoverage>& FrequencyCoverage() const { return m_frequencyCoverage; }
     // The entries of the band and frequency lists with the values they stand for.
     const std::vector<CBandChoice>& BandChoiceList() const { return m_bandChoices; }
     const std::vector<CFrequencyChoice>& FrequencyChoiceList() const { return m_frequencyChoices; }
@@ -111,13 +114,22 @@ public:
     void ProjectView(bool fit);
     void ZoomIn();
     void ZoomOut();
-    void Fit() { ProjectView(true); }
+    void Fit() {
+        m_autoFit = true;
+        ProjectView(true);
+    }
     void SetViewDirection(double a1, double a2, double a3);
     // Projected (u, w) of a world point with the condition's view angles.
     void Project(const CVec3& v, double& u, double& w) const;
     // Pixel of a projected point in the scrolled picture.
     void WorldToPixel(double u, double w, int& px, int& py) const;
-    void SetClientSize(int width, int height) { m_clientWidth = width, m_clientHeight = height; }
+    // The pane's size; while the view fits itself, a new size fits the picture to it again.
+    void SetClientSize(int width, int height);
+    // The view fits itself to its pane (on a new size, a room change, reopening) until the user
+    // zooms or pans; Fit starts it again.
+    bool AutoFit() const { return m_autoFit; }
+    // The user moved the picture (scrolled it): it stays where it is from now on.
+    void StopAutoFit() { m_autoFit = false; }
     void SetPrinting(bool printing, int pageWidth = 0, int pageHeight = 0);
     std::array<double, 4> BoundingBox() const { return {m_maxW, m_minW, m_maxU, m_minU}; }
 
@@ -242,9 +254,11 @@ private:
     CComboModel m_band, m_frequency, m_mode;
     std::vector<CBandChoice> m_bandChoices;
     std::vector<CFrequencyChoice> m_frequencyChoices;
+    std::vector<EBandCoverage> m_frequencyCoverage;
     double m_maxW = 0, m_minW = 0, m_maxU = 0, m_minU = 0;
     int m_clientWidth = kDefaultMapClientWidth, m_clientHeight = kDefaultMapClientHeight;
     bool m_printing = false;
+    bool m_autoFit = true;
     int m_pageWidth = 0, m_pageHeight = 0;
     bool m_hot = false, m_dragging = false;
     CTableHeaderLayout m_tableHeader;

@@ -168,6 +168,10 @@ bool CDAXDoc::RunCommand(int id) {
         m_mapViews.ForEach([&](CColorMapViewModel& view) { view.OnViewCommand(id); });
         SetModified();
         break;
+    case kCmdAutomaticScale:
+        // A way of showing the maps, not a change of the project.
+        m_mapViews.ForEach([&](CColorMapViewModel& view) { view.OnViewCommand(id); });
+        break;
     default:
         return false;
     }

@@ -103,6 +103,8 @@ CMenuNode ViewPopup(bool projectOpen) {
         children.push_back(
             Popup("&Room", {Popup("&Size", CommandsOf("View/Room/Size")),
                             Popup("&Direction", CommandsOf("View/Room/Direction"))}));
+        for (const CMenuNode& node : CommandsOf("View/Colour"))
+            children.push_back(node);
         children.push_back(Separator());
     }
     children.push_back(Command(kCmdViewToolBar));
@@ -170,6 +172,14 @@ const std::vector<int>& ToolbarLayout() {
                                             0,
                                             kCmdAbout};
     return layout;
+}
+
+bool IsCommandChecked(int id, const CDAXDoc* activeProject) {
+    if (id != kCmdAutomaticScale || !activeProject)
+        return false;
+    const CColorMapCondition* current =
+        activeProject->conditions.At(activeProject->conditions.currentIndex);
+    return current && current->automaticScale;
 }
 
 bool IsCommandAvailable(int id, const CDAXDoc* activeProject) {

@@ -62,6 +62,10 @@ struct CShortcut {
 };
 std::vector<CShortcut> KeyboardShortcuts();
 
+// Whether a checkable command shows its check mark for the active project (the automatic colour
+// scale of its current map).
+bool IsCommandChecked(int id, const CDAXDoc* activeProject);
+
 // Whether a menu or toolbar command can run now: project commands follow the active project's
 // rules and need a project, application commands always can.
 bool IsCommandAvailable(int id, const CDAXDoc* activeProject);

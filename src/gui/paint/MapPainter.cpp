@@ -85,11 +85,12 @@ void PaintCells(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
     const CMapProjector projector = view.Projector();
     // While a speaker is dragged the cells show where the drop would take the map.
     const std::vector<double>* preview = view.PreviewLevels();
+    const double shift = view.Condition() ? ColorShift(*view.Condition()) : 0.0;
     for (std::size_t i = 0; i < plane.points.size(); ++i) {
         const CPlaceElement& cell = plane.points[i];
         const double level = preview ? (*preview)[i] : cell.level;
         FillQuad(p, projector.Quad(CellCorners(cell, orientation)),
-                 FromColorRef(plane.ColorOf(level)));
+                 FromColorRef(plane.ColorOf(level - shift)));
     }
     p.restore();
 }
@@ -208,14 +209,14 @@ void PaintAnnotations(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel&
 void PaintLegend(QPainter& p, const CColorMapViewModel& view, const CListeningPlane& plane,
                  int comboHeight) {
     const int h = view.FontHeight();
-    const auto labels = LegendLabels(plane);
+    const auto labels = LegendLabels(plane, view.Condition() ? ColorShift(*view.Condition()) : 0.0);
     int x = 5, top = 0;
     p.setPen(Qt::black);
     p.setBackground(Qt::white);
     p.setBackgroundMode(Qt::OpaqueMode);
     for (int i = 0; i < kColorClasses; ++i) {
         if (view.Printing()) {
-            x = view.PageWidth() / 5;
+            x = view.PageWidth() / 40; // in the left margin, beside the picture
             top = i * h + view.PageHeight() / 10;
         } else {
             top = h * (i + 2) + comboHeight;
