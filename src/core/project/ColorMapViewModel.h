@@ -19,6 +19,11 @@
 class CDAXDoc;
 class CInstallationElementList;
 class CWorkerPool;
+struct CCoarseGrid;
+
+// The most points a dragged speaker's live map computes per step: larger planes follow the mouse
+// on coarser blocks (about 20 steps a second on two cores), and the drop calculates them whole.
+inline constexpr std::size_t kPreviewPointBudget = 65536;
 
 // A drop-down list: the texts a widget shows (items), the value of each entry and the selected
 // entry (-1 for none). Front ends that choose without a widget choose by value, never by text.
@@ -205,6 +210,10 @@ public:
     // The dragged installation while the pointer is outside both planes, where a drop asks to
     // remove it: the picture leaves it out. -1 otherwise.
     int HiddenInstallation() const;
+    // While a speaker is dragged over a plane of more than kPreviewPointBudget points, the
+    // picture shows these blocks (PreviewLevels then holds one level per block, when it holds
+    // any); null on smaller planes and when no speaker is dragged.
+    const CCoarseGrid* PreviewGrid() const;
     // The levels of the plane's points with the dragged speaker where it is now, or null while
     // the stored levels show (no drag step yet, manual recalculation, or a plane too large for
     // the preview's memory bound).

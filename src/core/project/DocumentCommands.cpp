@@ -1,10 +1,12 @@
 // The project commands: when they are enabled and what they do.
+#include "common/Units.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
 #include "project/Report.h"
 #include "project/Strings.h"
 #include "project/forms/PreferencesForm.h"
+#include "speaker/ModuleArrangementPort.h"
 
 #include <new>
 #include <optional>
@@ -256,8 +258,20 @@ CFlowResult CDAXDoc::ArrangeModules() {
     CSpeakerModel* model = CurrentModel();
     if (!model)
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
-    const double k = model->ArrangeModules(
-        m_settings.lengthUnit, &RequirePort(m_ports.arrangement, "module arrangement port"));
+    CModuleArrangementPort& port = RequirePort(m_ports.arrangement, "module arrangement port");
+    // The picture aims the boxes at the first plane from where the model's first array hangs.
+    CArraySite site;
+    const CColorMapCondition* first = conditions.At(0);
+    for (const CInstallationElement& e : room.List())
+        if (e.modelIndex == models.CurrentIndex() && first && first->plane.IsParallelToXY()) {
+            const double metres = m_settings.lengthUnit == kUnitImperial ? kFeetToMetres : 1.0;
+            site.drop = (e.position.z - first->plane.originZ) * metres;
+            site.tilt = e.orientation.elevation;
+            site.known = site.drop > 0.0;
+            break;
+        }
+    port.SetSite(site);
+    const double k = model->ArrangeModules(m_settings.lengthUnit, &port);
     if (k == 0.0)
         return CFlowResult::Cancelled(EFlowReason::DialogClosed);
     const int defaultTap = model->DefaultTap();

@@ -38,6 +38,12 @@ std::string TapText(const CDAXDoc& doc, const CInstallationElement& e) {
            Num(tap.tapPower) + Strings::kTapWatt;
 }
 
+CReportText Lines(std::vector<std::string> lines) {
+    CReportText text;
+    text.lines = std::move(lines);
+    return text;
+}
+
 std::string PlaneKind(const CListeningPlane& plane) {
     switch (plane.Orientation()) {
     case EPlaneOrientation::XY:
@@ -96,7 +102,10 @@ void AppendRoomSection(const CDAXDoc& doc, std::vector<CReportSection>& sections
                              std::to_string(p.pointCount) + Strings::kReportPointsAt +
                              Num(p.dotPitch) + " " + unit);
     }
-    sections.push_back({Strings::kReportRoomTitle, {text}});
+    CReportSection section;
+    section.title = Strings::kReportRoomTitle;
+    section.blocks.emplace_back(std::move(text));
+    sections.push_back(std::move(section));
 }
 
 void AppendEquipmentSection(const CDAXDoc& doc, std::vector<CReportSection>& sections) {
@@ -132,12 +141,13 @@ void AppendEquipmentSection(const CDAXDoc& doc, std::vector<CReportSection>& sec
     totals.lines.push_back(Strings::kReportTotalPower + Num(doc.room.TotalPower()) +
                            Strings::kUnitWatt);
     totals.lines.push_back(Strings::kAmplifierPower + AmplifierEstimate(doc));
-    CReportSection section{Strings::kReportEquipmentTitle, {}};
+    CReportSection section;
+    section.title = Strings::kReportEquipmentTitle;
     if (!installations.rows.empty()) {
-        section.blocks.push_back(installations);
-        section.blocks.push_back(models);
+        section.blocks.emplace_back(std::move(installations));
+        section.blocks.emplace_back(std::move(models));
     }
-    section.blocks.push_back(totals);
+    section.blocks.emplace_back(std::move(totals));
     sections.push_back(std::move(section));
 }
 
@@ -150,9 +160,9 @@ void AppendMapSections(const CDAXDoc& doc, std::vector<CReportSection>& sections
                         FrequencyLabel(c.centreFrequency, c.band) + ", " + BandLabel(c.band) +
                         ", " + (c.mode == kModeInterference ? Strings::kModeInterference
                                                             : Strings::kModeEnergy);
-        section.blocks.push_back(CReportMap{i});
+        section.blocks.emplace_back(CReportMap{i});
         if (!doc.HasInstallations() || plane.maximumLevel == 0.0) {
-            section.blocks.push_back(CReportText{{Strings::kReportNotCalculated}});
+            section.blocks.emplace_back(Lines({Strings::kReportNotCalculated}));
             sections.push_back(std::move(section));
             continue;
         }
@@ -169,7 +179,7 @@ void AppendMapSections(const CDAXDoc& doc, std::vector<CReportSection>& sections
             {Strings::kReportDeviation, dB(s.standardDeviation)},
             {Strings::kReportWithin, Num(100.0 * s.withinShare) + " %"},
             {Strings::kReportPercentiles, Num(s.p10) + ", " + Num(s.p50) + ", " + dB(s.p90)}};
-        section.blocks.push_back(figures);
+        section.blocks.emplace_back(std::move(figures));
         sections.push_back(std::move(section));
     }
 }
@@ -178,25 +188,24 @@ void AppendResponseSection(const CDAXDoc& doc, std::vector<CReportSection>& sect
     const CColorMapCondition* c = doc.conditions.At(0);
     if (!c)
         return;
-    CReportSection section{Strings::kReportResponseTitle, {}};
+    CReportSection section;
+    section.title = Strings::kReportResponseTitle;
     const std::string unit = UnitText(doc.Settings().lengthUnit);
-    section.blocks.push_back(CReportText{{Strings::kReportResponseNote + BandLabel(c->band) +
-                                          ", " +
-                                          (c->mode == kModeInterference
-                                               ? Strings::kModeInterference
-                                               : Strings::kModeEnergy)}});
+    section.blocks.emplace_back(
+        Lines({Strings::kReportResponseNote + BandLabel(c->band) + ", " +
+               (c->mode == kModeInterference ? Strings::kModeInterference
+                                             : Strings::kModeEnergy)}));
     for (const CReportPoint& point : ReportPoints(doc)) {
         CReportChart chart;
         chart.title = point.name + " (" + Triple(point.position, unit) + ")";
         std::string reason;
         if (!doc.HasInstallations() ||
             !EnginePointSpectrum(doc.Scene(), *c, point.position, chart.x, chart.y, &reason)) {
-            section.blocks.push_back(
-                CReportText{{chart.title + ": " +
-                             (reason.empty() ? Strings::kReportNoResponse : reason)}});
+            section.blocks.emplace_back(Lines(
+                {chart.title + ": " + (reason.empty() ? Strings::kReportNoResponse : reason)}));
             continue;
         }
-        section.blocks.push_back(std::move(chart));
+        section.blocks.emplace_back(std::move(chart));
     }
     sections.push_back(std::move(section));
 }

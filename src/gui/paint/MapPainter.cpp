@@ -1,5 +1,6 @@
 #include "paint/MapPainter.h"
 
+#include "acoustics/CoarseGrid.h"
 #include "acoustics/ColorMapCondition.h"
 #include "paint/DaxIcons.h"
 #include "paint/GuiText.h"
@@ -86,6 +87,17 @@ void PaintCells(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
     // While a speaker is dragged the cells show where the drop would take the map.
     const std::vector<double>* preview = view.PreviewLevels();
     const double shift = view.Condition() ? ColorShift(*view.Condition()) : 0.0;
+    // A very large plane follows the drag in blocks: the preview's levels once it has them, the
+    // stored ones at the blocks' points before.
+    if (const CCoarseGrid* coarse = view.PreviewGrid()) {
+        for (std::size_t k = 0; k < coarse->blocks.size(); ++k) {
+            const double level = preview ? (*preview)[k] : plane.points[coarse->points[k]].level;
+            FillQuad(p, projector.Quad(CellCorners(coarse->blocks[k], orientation)),
+                     FromColorRef(plane.ColorOf(level - shift)));
+        }
+        p.restore();
+        return;
+    }
     for (std::size_t i = 0; i < plane.points.size(); ++i) {
         const CPlaceElement& cell = plane.points[i];
         const double level = preview ? (*preview)[i] : cell.level;

@@ -18,6 +18,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -52,8 +53,9 @@ std::vector<int> ColumnEdges(const CReportTable& table, int left, int width) {
     std::vector<int> edges{left};
     double at = 0;
     for (std::size_t i = 0; i < table.header.size(); ++i) {
-        const double share = i < table.widths.size() && total > 0 ? table.widths[i] / total
-                                                                  : 1.0 / table.header.size();
+        const double share = i < table.widths.size() && total > 0
+                                 ? table.widths[i] / total
+                                 : 1.0 / static_cast<double>(table.header.size());
         at += share;
         edges.push_back(left + static_cast<int>(std::lround(at * width)));
     }

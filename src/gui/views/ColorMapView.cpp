@@ -221,8 +221,9 @@ void CColorMapView::MarkCoverage(QComboBox* combo) {
                                     ? coverage[static_cast<std::size_t>(i)]
                                     : EBandCoverage::Inside;
         combo->setItemIcon(i, c == EBandCoverage::Inside ? QIcon() : CoverageIcon(c));
-        combo->setItemData(i, c == EBandCoverage::Inside ? QVariant() : QVariant(CoverageText(c)),
-                           Qt::ToolTipRole);
+        combo->setItemData(
+            i, c == EBandCoverage::Inside ? QVariant() : QVariant(QString::fromUtf8(CoverageText(c))),
+            Qt::ToolTipRole);
     }
 }
 

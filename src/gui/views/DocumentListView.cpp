@@ -12,6 +12,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 CDocumentListView::CDocumentListView(CDAXDoc& document, EUpdateHint refillHint,
                                      const QString& listName, QWidget* parent)
     : QWidget(parent), CDocumentView(document), m_doc(document), m_refillHint(refillHint),
@@ -43,6 +45,10 @@ void CDocumentListView::OnUpdate(EUpdateHint hint, const CDocumentChange&) {
 
 void CDocumentListView::Refill() {
     m_refilling = true;
+    // A list that holds several rows keeps them through a refill that keeps every row (another
+    // row became current); one whose rows changed starts again from the current row.
+    const int before = m_list->topLevelItemCount();
+    const std::vector<int> kept = MultiSelect() ? SelectedRows() : std::vector<int>();
     m_list->clear();
     const std::vector<CListColumn> columns = Columns();
     QStringList titles;
@@ -64,6 +70,9 @@ void CDocumentListView::Refill() {
         items << item;
     }
     m_list->addTopLevelItems(items);
+    if (m_list->topLevelItemCount() == before)
+        for (int row : kept)
+            m_list->topLevelItem(row)->setSelected(true);
     m_refilling = false;
     SelectRow(CurrentRow());
 }
@@ -71,7 +80,12 @@ void CDocumentListView::Refill() {
 void CDocumentListView::SelectRow(int row) {
     m_refilling = true;
     if (QTreeWidgetItem* item = m_list->topLevelItem(row)) {
-        m_list->setCurrentItem(item);
+        if (MultiSelect()) { // the current row joins the rows already selected
+            m_list->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+            item->setSelected(true);
+        } else {
+            m_list->setCurrentItem(item);
+        }
         m_list->scrollToItem(item);
     } else {
         m_list->clearSelection();
@@ -94,6 +108,23 @@ void CDocumentListView::RunMenu(const std::vector<CMenuEntry>& entries, const QP
     }
     if (QAction* chosen = menu.exec(globalPos))
         m_doc.OnCommand(chosen->data().toInt());
+}
+
+void CDocumentListView::ExtendSelection(int row, bool range) {
+    QTreeWidgetItem* item = m_list->topLevelItem(row);
+    if (!item)
+        return;
+    if (range) { // Shift: every row from the current one to this one
+        const int from = std::max(0, CurrentRow());
+        for (int i = std::min(from, row); i <= std::max(from, row); ++i)
+            m_list->topLevelItem(i)->setSelected(true);
+    } else if (item->isSelected()) { // Ctrl on a selected row: it leaves the selection
+        item->setSelected(false);
+        return;
+    }
+    item->setSelected(true);
+    RowPressed(row);
+    SelectRow(CurrentRow());
 }
 
 std::vector<int> CDocumentListView::SelectedRows() const {
@@ -143,11 +174,15 @@ bool CDocumentListView::ViewportInput(QEvent* event) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton)
             return true;
-        // The list itself extends its selection; its current row follows as keyboard moves do.
-        if (MultiSelect() && event->type() == QEvent::MouseButtonPress &&
-            (mouse->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)))
-            return false;
         const int row = RowAt(mouse->position().toPoint());
+        if (MultiSelect()) {
+            const Qt::KeyboardModifiers keys = mouse->modifiers();
+            if (row >= 0 && (keys & (Qt::ControlModifier | Qt::ShiftModifier))) {
+                ExtendSelection(row, (keys & Qt::ShiftModifier) != 0);
+                return true;
+            }
+            m_list->clearSelection(); // a plain click selects its row alone
+        }
         if (row >= 0)
             RowPressed(row);
         SelectRow(CurrentRow());

@@ -59,6 +59,9 @@ protected:
 
 private:
     bool ViewportInput(QEvent* event);
+    // A Ctrl click toggles the row, a Shift click adds the rows up to it; a row added becomes
+    // current.
+    void ExtendSelection(int row, bool range);
     static bool IsInput(const QEvent* event);
 
     CDAXDoc& m_doc;

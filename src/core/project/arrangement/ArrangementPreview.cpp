@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 // Truncates toward zero; values beyond any screen are pinned so the conversion stays defined.
@@ -202,4 +203,58 @@ CPreviewPicture PaintPreview(const CModuleCounts& counts,
     for (const CPreviewSegment& s : outline)
         picture.outline.push_back({picture.fit.Map(s.from), picture.fit.Map(s.to)});
     return picture;
+}
+
+CPreviewAnnotations AnnotatePreview(const std::vector<CPreviewCorners>& corners,
+                                    const CPreviewFit& fit, const CArraySite& site) {
+    CPreviewAnnotations a;
+    constexpr double kPi = 3.14159265358979323846;
+    const double tilt = site.known ? site.tilt : 0.0;
+    // Far enough to reach a plane in front of a nearly level aim, or to leave the picture.
+    const double reach = fit.scale > 0.0 ? 200.0 * (fit.width + fit.height) / fit.scale : 1000.0;
+    double lowest = 0.0, highest = 0.0;
+    for (const CPreviewCorners& c : corners) {
+        const double dx = c.topFront.x - c.bottomFront.x, dz = c.topFront.z - c.bottomFront.z;
+        if (dx == 0.0 && dz == 0.0)
+            continue;
+        // The front edge leans forward by theta; the element aims at theta below horizontal.
+        const double theta = std::atan2(dx, dz) * 180.0 / kPi + tilt;
+        a.aimAngles.push_back(theta);
+        if (a.aimAngles.size() == 1)
+            lowest = highest = theta;
+        lowest = std::min(lowest, theta), highest = std::max(highest, theta);
+        const CPreviewPoint from{(c.topFront.x + c.bottomFront.x) / 2,
+                                 (c.topFront.z + c.bottomFront.z) / 2};
+        const double r = theta * kPi / 180.0;
+        const double ux = std::cos(r), uz = -std::sin(r);
+        double length = reach;
+        // The plane lies `drop` below the reference point, which is at height 0 here.
+        if (site.known && uz < 0.0)
+            length = std::min(reach, (from.z + site.drop) / -uz);
+        const CPreviewPoint to{from.x + ux * length, from.z + uz * length};
+        a.aims.push_back({fit.Map(from), fit.Map(to)});
+    }
+    a.totalAngle = a.aimAngles.empty() ? 0.0 : highest - lowest;
+    char text[64];
+    std::snprintf(text, sizeof text, "Total angle: %.1f deg", a.totalAngle);
+    a.totalAngleText = text;
+    if (site.known) {
+        const int y = fit.Map({0.0, -site.drop}).y;
+        a.planeShown = y >= 0 && y < fit.height;
+        a.plane = {{0, y}, {fit.width - 1, y}};
+    }
+    // A round length about a fifth of the picture wide.
+    double length = 0.01;
+    if (fit.scale > 0.0) {
+        const double wanted = 0.2 * fit.width / fit.scale;
+        for (double decade = 0.01; decade < 1e6; decade *= 10.0)
+            for (double f : {1.0, 2.0, 5.0})
+                if (f * decade <= wanted)
+                    length = f * decade;
+    }
+    const int x0 = fit.width / 20, y0 = fit.height - fit.height / 20;
+    a.scaleBar = {{x0, y0}, {x0 + static_cast<int>(std::lround(length * fit.scale)), y0}};
+    std::snprintf(text, sizeof text, "%g m", length);
+    a.scaleText = text;
+    return a;
 }

@@ -15,6 +15,11 @@ CPreviewPicture CModuleArrangementForm::Preview(int width, int height) const {
     return PaintPreview(m_counts, corners, OutlineOf(corners), width, height);
 }
 
+CPreviewAnnotations CModuleArrangementForm::Annotations(int width, int height) const {
+    const std::vector<CPreviewCorners> corners = Corners();
+    return AnnotatePreview(corners, FitPreview(m_counts, corners, width, height), m_site);
+}
+
 void CModuleArrangementForm::CheckChoice(int index, std::size_t count, const char* what) {
     CheckIndex(index, count, what);
 }
