@@ -243,6 +243,7 @@ int main(int argc, char** argv) {
     // Editing installations and rigging line arrays.
     std::vector<CCliCommand> commands = AddEditCommands(app);
     commands.push_back(AddArrangeCommand(app));
+    commands.push_back(AddPointsCommand(app));
 
     CDemoOptions demoOptions;
     auto* cmdDemo =

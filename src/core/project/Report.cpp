@@ -73,6 +73,10 @@ void WriteReportIdentity(CSettingsPort& settings, const CReportIdentity& identit
 
 std::vector<CReportPoint> ReportPoints(const CDAXDoc& doc) {
     std::vector<CReportPoint> points;
+    for (const CListeningPoint& p : doc.Settings().listeningPoints)
+        points.push_back({p.name, p.position});
+    if (!points.empty())
+        return points;
     if (const CColorMapCondition* c = doc.conditions.At(0)) {
         const CListeningPlane& p = c->plane;
         points.push_back({Strings::kReportPlaneCentre,

@@ -178,6 +178,13 @@ inline constexpr const char* kStepDeleteSpeakerData = "Delete Speaker Data";
 inline constexpr const char* kStepArrangeModules = "Arrange Modules";
 inline constexpr const char* kStepPreferences = "Preferences";
 inline constexpr const char* kStepChooseTap = "Choose Tap";
+inline constexpr const char* kStepMarkPoint = "Mark Listening Point";
+inline constexpr const char* kStepRenamePoint = "Rename Listening Point";
+inline constexpr const char* kStepRemovePoint = "Remove Listening Point";
+// Listening points on the map and in its context menu.
+inline constexpr const char* kPointNamePrefix = "Point ";
+inline constexpr const char* kMenuMarkPoint = "Mark Listening Point Here...";
+inline constexpr const char* kMenuListeningPoints = "Listening Points...";
 // Menu texts of the Edit menu; " <name>" follows when there is a step.
 inline constexpr const char* kUndoMenu = "&Undo";
 inline constexpr const char* kRedoMenu = "&Redo";

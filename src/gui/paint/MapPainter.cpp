@@ -171,6 +171,26 @@ void PaintSpeakers(QPainter& p, const CColorMapViewModel& view) {
     }
 }
 
+// The planner's listening points: a ring with a cross and the name beside it.
+void PaintListeningPoints(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) {
+    const int h = view.FontHeight();
+    const int r = std::max(3, h / 2);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setBackgroundMode(Qt::TransparentMode);
+    for (const CListeningPoint& point : doc.Settings().listeningPoints) {
+        const QPoint c = ToQt(view.PixelOf(point.position));
+        p.setPen(QPen(QColor(0, 0, 160), std::max(1, h / 8)));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(c, r, r);
+        p.drawLine(c.x() - r, c.y(), c.x() + r, c.y());
+        p.drawLine(c.x(), c.y() - r, c.x(), c.y() + r);
+        p.setPen(Qt::black);
+        TextAt(p, c.x() + r + 2, c.y() - h / 2, point.name);
+    }
+    p.restore();
+}
+
 void PaintPlaneLabels(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
                       const CListeningPlane& plane) {
     p.setPen(Qt::black);
@@ -305,6 +325,7 @@ void PaintColorMap(QPainter& painter, const CDAXDoc& doc, const CColorMapViewMod
         PaintRoom(painter, doc, view);
         PaintAxes(painter, doc, view);
         PaintSpeakers(painter, view);
+        PaintListeningPoints(painter, doc, view);
         PaintPlaneLabels(painter, doc, view, plane);
         if (options.annotations)
             PaintAnnotations(painter, doc, view, *condition);

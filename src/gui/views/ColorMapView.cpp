@@ -1,6 +1,7 @@
 #include "views/ColorMapView.h"
 
 #include "acoustics/ColorMapCondition.h"
+#include "dialogs/ListeningPointsDialog.h"
 #include "paint/DaxIcons.h"
 #include "paint/GuiText.h"
 #include "paint/MapPainter.h"
@@ -31,6 +32,10 @@
 #include <exception>
 
 namespace {
+// The context menu's own entries (not menu commands): mark the cell under the pointer, and the
+// list of marked points.
+constexpr int kMarkPoint = -1;
+constexpr int kShowPoints = -2;
 // Degrees of view rotation per pixel of a middle-button drag.
 constexpr double kDegreesPerPixel = 0.5;
 
@@ -354,12 +359,26 @@ void CColorMapView::mousePressEvent(QMouseEvent* event) {
         Guarded([&] { which = m_model.RightDown(PictureAt(position), cursor); });
         SetMapCursor(cursor);
         QMenu* menu = CreateContextMenu(which, this);
+        // Elsewhere on the plane the cell under the pointer can be marked as a listening point.
+        const int cell = which == EMapMenu::Room ? m_model.CellAt(PictureAt(position)) : -1;
+        if (QAction* mark = menu->findChild<QAction*>("markPoint"))
+            mark->setEnabled(cell >= 0 && !m_doc.IsCalculating());
         QAction* chosen = menu->exec(event->globalPosition().toPoint());
         const int id = chosen ? chosen->data().toInt() : 0;
         delete menu;
         SetMapCursor(EMapCursor::Arrow);
-        if (id != 0)
+        if (id == kMarkPoint && cell >= 0) {
+            const CPlaceElement& c =
+                m_model.Condition()->plane.points[static_cast<std::size_t>(cell)];
+            Guarded([&] { MarkListeningPoint(this, m_doc, c.x, c.y, c.z); });
+            ModelChanged();
+        } else if (id == kShowPoints) {
+            CListeningPointsDialog dialog(m_doc, this);
+            dialog.exec();
+            ModelChanged();
+        } else if (id != 0) {
             RunCommand(id);
+        }
     }
 }
 
@@ -471,6 +490,18 @@ QMenu* CColorMapView::CreateContextMenu(EMapMenu which, QWidget* parent) {
         add(Strings::kMenuProperties, kCmdChangeInstallation);
     } else {
         add(Strings::kRoomParametersMenu, kCmdRoomParameters);
+        menu->addSeparator();
+        QAction* automatic = menu->addAction("Automatic Colour Scale");
+        automatic->setData(static_cast<int>(kCmdAutomaticScale));
+        automatic->setCheckable(true);
+        automatic->setChecked(m_model.Condition() && m_model.Condition()->automaticScale);
+        menu->addSeparator();
+        QAction* mark = menu->addAction(ToQString(Strings::kMenuMarkPoint));
+        mark->setObjectName("markPoint");
+        mark->setData(kMarkPoint);
+        QAction* points = menu->addAction(ToQString(Strings::kMenuListeningPoints));
+        points->setObjectName("listeningPoints");
+        points->setData(kShowPoints);
     }
     return menu;
 }

@@ -5,12 +5,15 @@
 #include "common/FormatSignificant.h"
 #include "project/ColorMapLayout.h"
 #include "project/ColorMapViewModel.h"
+#include "project/CommandTable.h"
+#include "project/ListeningPoints.h"
 #include "project/Strings.h"
 #include "project/forms/PreferencesForm.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 namespace {
@@ -162,4 +165,42 @@ TEST(Report, ThePlannerAndCompanyLiveInTheSettingsAndThePreferencesKeepThem) {
     f.messages.answers.clear();
     f.doc.OnCommand(kCmdPreference);
     EXPECT_EQ(ReadReportIdentity(&f.settings).company, "Acoustics Ltd");
+}
+
+TEST(Report, MarkedPointsAreEditedAsStepsAndTheReportShowsTheirResponses) {
+    ReportDoc f;
+    f.doc.SetModified(false);
+    EXPECT_EQ(NextPointName(f.doc), "Point 1");
+    ASSERT_EQ(AddListeningPoint(f.doc, "Stage", {2, 2, 1.2}), EPointEdit::Done);
+    EXPECT_TRUE(f.doc.IsModified());
+    ASSERT_EQ(AddListeningPoint(f.doc, "Rear", {6, 5, 1.2}), EPointEdit::Done);
+    // Refused edits change nothing and say why.
+    EXPECT_EQ(AddListeningPoint(f.doc, "Stage", {1, 1, 1}), EPointEdit::NameTaken);
+    EXPECT_EQ(AddListeningPoint(f.doc, " ", {1, 1, 1}), EPointEdit::EmptyName);
+    EXPECT_EQ(AddListeningPoint(f.doc, "Far", {1, std::nan(""), 1}), EPointEdit::NotFinite);
+    EXPECT_EQ(AddListeningPoint(f.doc, std::string(kMaxListeningPointName + 1, 'x'), {1, 1, 1}),
+              EPointEdit::NameTooLong);
+    EXPECT_EQ(RenameListeningPoint(f.doc, "Nowhere", "X"), EPointEdit::NoSuchPoint);
+    EXPECT_EQ(RenameListeningPoint(f.doc, "Rear", "Stage"), EPointEdit::NameTaken);
+    EXPECT_EQ(PointEditText(EPointEdit::NameTaken, "Stage"),
+              "a point named \"Stage\" is already marked");
+    ASSERT_EQ(f.doc.Settings().listeningPoints.size(), 2u);
+
+    ASSERT_EQ(RenameListeningPoint(f.doc, "Rear", "Back row"), EPointEdit::Done);
+    EXPECT_EQ(f.doc.UndoMenuText(),
+              std::string(Strings::kUndoMenu) + " " + Strings::kStepRenamePoint);
+    const CReport report = BuildReport(f.doc, {});
+    const auto charts = BlocksOf<CReportChart>(report.sections.back());
+    ASSERT_EQ(charts.size(), 2u); // the marked points replace the plane's centre
+    EXPECT_EQ(charts[0]->title, "Stage (2, 2, 1.2 [m])");
+    EXPECT_EQ(charts[1]->title, "Back row (6, 5, 1.2 [m])");
+
+    // Every edit is one step: remove, then undo it and the rename.
+    ASSERT_EQ(RemoveListeningPoint(f.doc, "Stage"), EPointEdit::Done);
+    ASSERT_EQ(f.doc.Settings().listeningPoints.size(), 1u);
+    ASSERT_TRUE(f.doc.Undo());
+    ASSERT_EQ(f.doc.Settings().listeningPoints.size(), 2u);
+    ASSERT_TRUE(f.doc.Undo());
+    EXPECT_EQ(f.doc.Settings().listeningPoints[1].name, "Rear");
+    EXPECT_EQ(NextPointName(f.doc), "Point 3");
 }
