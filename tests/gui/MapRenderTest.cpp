@@ -397,8 +397,8 @@ private slots:
             QVERIFY2(report.contains(expected), qPrintable(expected + " missing:\n" + report));
         // Every installation has its row; every page says which of how many it is.
         const QString name = ToQString(f.doc.models.At(0).DisplayName());
-        QCOMPARE(report.count(name), 30 + 1); // the rows and the count per model
-        const int pages = report.count("\f") + (report.endsWith("\f") ? 0 : 1);
+        QCOMPARE(int(report.count(name)), 30 + 1); // the rows and the count per model
+        const int pages = int(report.count("\f")) + (report.endsWith("\f") ? 0 : 1);
         QVERIFY(pages >= 3);
         for (int p = 1; p <= pages; ++p)
             QVERIFY2(report.contains(QString("Page %1 of %2").arg(p).arg(pages)),

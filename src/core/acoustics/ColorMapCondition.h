@@ -21,7 +21,7 @@ public:
     std::array<int, 4> margins{110, 44, 40, 324}; // left, top, right, bottom
     std::array<double, 3> viewAngles{45.0, 75.0, 0.0};
     // The colour classes follow the map's maximum, rounded up to the colour pitch, instead of
-    // the plane's stored maximum (which stays as it is). Not saved.
+    // the plane's stored maximum (which stays as it is). Saved in a record of its own.
     bool automaticScale = false;
     CListeningPlane plane;
 

@@ -3,17 +3,16 @@
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationElement.h"
 #include "acoustics/PointResponse.h"
+#include "acoustics/WorkerPool.h"
 #include "common/MathUtil.h"
 #include "common/Units.h"
 #include "speaker/FrequencyList.h"
 #include "speaker/SpeakerModelContainer.h"
 
-#include "acoustics/WorkerPool.h"
-
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <cmath>
+#include <functional>
 #include <map>
 
 namespace {

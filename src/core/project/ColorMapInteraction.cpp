@@ -310,6 +310,7 @@ void CColorMapViewModel::BeginFigure(int width, int height, const std::array<int
     m_figure = true;
     m_savedMargins = condition->margins;
     m_savedScale = condition->scale;
+    m_savedScroll = condition->scrollSize;
     m_savedClient = {m_clientWidth, m_clientHeight};
     condition->margins = margins;
     SetClientSize(width, height);
@@ -323,8 +324,11 @@ void CColorMapViewModel::EndFigure() {
     m_figure = false;
     condition->margins = m_savedMargins;
     condition->scale = m_savedScale;
-    SetClientSize(m_savedClient[0], m_savedClient[1]);
+    m_clientWidth = m_savedClient[0];
+    m_clientHeight = m_savedClient[1];
     ProjectView(false);
+    // The window that shows this condition keeps the scroll size its own pane gave it.
+    condition->scrollSize = m_savedScroll;
 }
 
 void CColorMapViewModel::EndPrinting() {

@@ -169,7 +169,7 @@ public:
     void EndPrinting();
     // A figure of the map alone (a report's): the picture fitted to width x height pixels with
     // these margins (left, top, right, bottom; the legend lives in the left one). The window's
-    // margins, scale and size come back with EndFigure.
+    // margins, scale and scroll size come back with EndFigure, untouched for its own view.
     void BeginFigure(int width, int height, const std::array<int, 4>& margins);
     void EndFigure();
 
@@ -274,6 +274,7 @@ private:
     std::array<int, 4> m_savedMargins{};
     double m_savedScale = 0.0;
     std::array<int, 2> m_savedClient{};
+    std::array<int, 2> m_savedScroll{};
     bool m_figure = false;
     CCursorReadout m_readout;
     // Only while a speaker is dragged (shared_ptr: the type is complete in one file only).

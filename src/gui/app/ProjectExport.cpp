@@ -4,6 +4,7 @@
 #include "paint/GuiText.h"
 #include "paint/MapExport.h"
 #include "paint/ReportPainter.h"
+#include "acoustics/ColorMapCondition.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
 #include "project/Report.h"
@@ -74,14 +75,20 @@ void ExportMap(QWidget* parent, CDAXDoc& doc, int condition, int width, int heig
                   : format == EMapPicture::Pdf ? ".pdf"
                                                : ".png";
     }
-    // A view of its own, fitted to the picture, so the window keeps its scale and scroll.
+    // A view of its own, fitted to the picture; the window's scale and scroll come back after.
+    CColorMapCondition& shown = *doc.conditions.At(condition);
+    const double scale = shown.scale;
+    const std::array<int, 2> scroll = shown.scrollSize;
     CColorMapViewModel view(doc);
     view.SetConditionIndex(condition);
     view.SetClientSize(width, height);
     view.ProjectView(true);
     view.SyncConditionControls(0, 0);
     QString error;
-    if (!WriteMapPicture(target, *format, doc, view, width, height, error))
+    const bool written = WriteMapPicture(target, *format, doc, view, width, height, error);
+    shown.scale = scale;
+    shown.scrollSize = scroll;
+    if (!written)
         QMessageBox::warning(parent, kAppMessageTitle,
                              QString("The map could not be written to %1: %2.").arg(target, error));
 }

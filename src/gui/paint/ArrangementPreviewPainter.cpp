@@ -29,7 +29,7 @@ namespace ArrangementPreviewPainter {
 
 CPreviewPicture DevicePicture(const CModuleArrangementForm& form, int width, int height,
                               double devicePixelRatio) {
-    CPreviewPicture picture = form.Preview(width, height);
+    CPreviewPicture picture = form.SitePreview(width, height);
     if (devicePixelRatio == 1.0 || !(devicePixelRatio > 0.0))
         return picture;
     // Same fit as on a standard screen, finer pixels: the scale, the area and the mark sizes

@@ -230,13 +230,13 @@ CReportComposer::CReportComposer(QPainter* painter, QPagedPaintDevice* device, C
     : m_painter(painter), m_device(device), m_doc(doc), m_report(report),
       m_pageCount(pageCount) {
     const int dpi = device->logicalDpiY();
-    m_page = QRect(0, 0, device->width(), device->height());
+    m_paper = QRect(0, 0, device->width(), device->height());
     // 15 mm all round, and room for the running header and the page number.
     const int margin = dpi * 150 / 254;
     m_body = QFont();
     m_body.setPixelSize(std::max(8, dpi * 10 / 72)); // 10 pt
     const int line = LineHeight();
-    m_content = m_page.adjusted(margin, margin + 2 * line, -margin, -margin - 2 * line);
+    m_content = m_paper.adjusted(margin, margin + 2 * line, -margin, -margin - 2 * line);
     NewPage();
 }
 

@@ -55,7 +55,7 @@ private:
     CDAXDoc& m_doc;
     const CReport& m_report;
     int m_pageCount;
-    QRect m_page;
+    QRect m_paper;
     QRect m_content;
     QFont m_body;
     int m_page = 0;

@@ -149,8 +149,11 @@ TEST(ArrangementPreview, EveryBoxAimsDownToThePlaneAndTheArrayShowsItsTotalAngle
         else
             EXPECT_LT(aim.to.y, 0) << i; // upward, out of the picture
     }
+    // The picture widens to the plane, and its column shrinks to make room.
+    const CPreviewFit fit = form.SitePreview(width, height).fit;
+    EXPECT_LT(fit.scale, form.Preview(width, height).fit.scale);
+    EXPECT_LT(a2.plane.from.y, height);
     // A round scale bar whose pixels are its length at the picture's scale.
-    const CPreviewFit fit = FitPreview(form.Counts(), form.Corners(), width, height);
     const double metres = std::stod(a2.scaleText);
     EXPECT_EQ(a2.scaleText.substr(a2.scaleText.size() - 2), " m");
     const double mantissa = metres / std::pow(10.0, std::floor(std::log10(metres) + 1e-9));

@@ -289,12 +289,13 @@ TEST(ColorMapPrinting, ALongTableContinuesOnLaterPagesWithEveryInstallationOnce)
     EXPECT_EQ(TablePaging(3, 10, 1000, 2000).firstPageRows, 1);
     EXPECT_EQ(TablePaging(0, 10, 1000, 500).pageCount, 1);
 
-    // Printing fits to 80 % of the page with the print margins and gives the screen back after.
+    // Printing fits to the page with the print margins (the legend's column left, a twentieth
+    // right, a tenth above, the annotations and table below) and gives the screen back after.
     const auto screenMargins = f.Condition().margins;
     const double screenScale = f.Condition().scale;
     const CTablePaging printed = f.view->BeginPrinting(4800, 6800);
     EXPECT_EQ(f.view->FontHeight(), 68);
-    EXPECT_EQ(f.Condition().margins, (std::array<int, 4>{1680, 680, 0, 2266}));
+    EXPECT_EQ(f.Condition().margins, (std::array<int, 4>{960, 680, 240, 2448}));
     EXPECT_GE(printed.pageCount, 2);
     f.view->EndPrinting();
     EXPECT_EQ(f.Condition().margins, screenMargins);
@@ -588,7 +589,11 @@ TEST(ColorMapTexts, TheAutomaticScaleFollowsTheMapsMaximumRoundedUpToThePitch) {
     const double shift = ColorShift(c);
     EXPECT_EQ(c.plane.ColorOf(110), c.plane.ColorOf(120));
     EXPECT_NE(c.plane.ColorOf(110 - shift), c.plane.ColorOf(120 - shift));
-    EXPECT_EQ(c.plane.ColorOf(120 - shift), c.plane.colors[0]);
+    // The map's maximum, on the new top boundary, takes the class just under it, as a level of
+    // the stored Max does on the stored scale.
+    EXPECT_EQ(c.plane.ColorOf(120 - shift), c.plane.ColorOf(100));
+    EXPECT_EQ(c.plane.ColorOf(120 - shift), c.plane.colors[1]);
+    EXPECT_EQ(c.plane.ColorOf(120.5 - shift), c.plane.colors[0]);
     ASSERT_TRUE(f.view->OnViewCommand(kCmdAutomaticScale));
     EXPECT_EQ(ColorShift(c), 0);
 }

@@ -434,6 +434,21 @@ TEST(ProjectFile, DataAddedSince200TravelsInRecordsAndOnlyWhenUsed) {
     EXPECT_EQ(ProjectFile::Write(f.doc), WithRecords(plain, {{"MARK", points}}));
     EditSettings(f.doc)->listeningPoints.clear();
     EXPECT_EQ(ProjectFile::Write(f.doc), plain);
+
+    // A map shown on the automatic colour scale keeps that choice, its stored Max untouched.
+    f.doc.conditions.At(0)->automaticScale = true;
+    CByteWriter scales;
+    scales.Dword(static_cast<std::uint32_t>(f.doc.conditions.Count())).Word(1);
+    for (int i = 1; i < f.doc.conditions.Count(); ++i)
+        scales.Word(0);
+    EXPECT_EQ(ProjectFile::Write(f.doc), WithRecords(plain, {{"CSCL", scales}}));
+    CDAXDoc scaled;
+    RoundTrip(f.doc, scaled);
+    EXPECT_TRUE(scaled.conditions.At(0)->automaticScale);
+    EXPECT_EQ(scaled.conditions.At(0)->plane.colorMaximum,
+              f.doc.conditions.At(0)->plane.colorMaximum);
+    f.doc.conditions.At(0)->automaticScale = false;
+    EXPECT_EQ(ProjectFile::Write(f.doc), plain);
 }
 
 TEST(ProjectFile, RecordsThatCannotBeHeldWhollyAreRefused) {
@@ -474,6 +489,10 @@ TEST(ProjectFile, RecordsThatCannotBeHeldWhollyAreRefused) {
     EXPECT_NE(ReadError(WithRecords(plain, {{"QNTY", unknownQuantity}})).find("quantity 77"),
               std::string::npos);
     EXPECT_NE(ReadError(WithRecords(plain, {{"QNTY", quantityCount}})).find("the project has 1"),
+              std::string::npos);
+    CByteWriter badScale;
+    badScale.Dword(1).Word(2);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"CSCL", badScale}})).find("plane 1 is 2"),
               std::string::npos);
     CByteWriter manyPoints;
     manyPoints.Dword(kMaxListeningPoints + 1);

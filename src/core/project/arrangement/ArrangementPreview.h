@@ -75,6 +75,10 @@ struct CPreviewAnnotations {
     std::vector<double> aimAngles;   // per element, degrees below horizontal, tilt included
 };
 
+// The preview's fit widened to show the plane under a known site and the aims reaching it (at
+// most four drops forward); the fit as it was without a site.
+CPreviewFit SiteFit(const CPreviewFit& base, const std::vector<CPreviewCorners>& corners,
+                    const CArraySite& site);
 // The annotations of a laid-out column on a fit: every element aims perpendicular to its front
 // edge, turned down by the site's tilt; with a known site a line ends on the plane `drop` metres
 // below the reference point (an aim that does not reach it runs out of the picture).
@@ -114,3 +118,5 @@ std::vector<CPreviewSegment> SingleKCabinet(const std::vector<CPreviewCorners>& 
 CPreviewPicture PaintPreview(const CModuleCounts& counts,
                              const std::vector<CPreviewCorners>& corners,
                              const std::vector<CPreviewSegment>& outline, int width, int height);
+// The picture on a given fit.
+CPreviewPicture PaintPreview(const CPreviewFit& fit, const std::vector<CPreviewSegment>& outline);

@@ -32,11 +32,13 @@ public:
     // The preview for a client area of width x height pixels.
     CPreviewPicture Preview(int width, int height) const;
 
+    // The picture the dialog shows: Preview's, widened to the plane below a known site.
+    CPreviewPicture SitePreview(int width, int height) const;
     // Where the array hangs (its drop to the calculation plane and its tilt), for the aiming
     // lines; unknown by default.
     void SetSite(const CArraySite& site) { m_site = site; }
     const CArraySite& Site() const { return m_site; }
-    // What the picture shows besides the column, laid out on Preview(width, height)'s fit: each
+    // What the picture shows besides the column, laid out on SitePreview(width, height)'s fit: each
     // element's aiming line, the plane, a scale bar and the array's total angle.
     CPreviewAnnotations Annotations(int width, int height) const;
 
