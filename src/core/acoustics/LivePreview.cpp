@@ -70,9 +70,9 @@ std::size_t CLivePreview::CacheBytes() const {
 CLivePreview::CLivePreview(const CAcousticScene& scene, const CColorMapCondition& condition,
                            int moving, int threads, std::size_t memoryBound, CWorkerPool* pool,
                            EBuild build, const std::vector<std::size_t>* subset)
-    : m_engine(scene, condition.mode, ConditionBand(scene, condition), CMapEngine::ETables::All,
-               {}, pool, threads),
-      m_mode(condition.mode),
+    // The engine's tables are converted here, on the calling thread: a preview built in the
+    // background must not wait for workers that may be busy.
+    : m_engine(scene, condition.mode, ConditionBand(scene, condition)), m_mode(condition.mode),
       m_moving(moving), m_pool(pool) {
     const int n = m_engine.BandCount();
     const CListeningPlane& plane = condition.plane;
