@@ -173,15 +173,17 @@ void BM_MillionPointDragStep(benchmark::State& state) {
         state.SkipWithError("the speaker could not be picked up");
         return;
     }
-    // The first step starts the preview's build on the workers; the drag goes on meanwhile.
-    view.MouseMove({start.x + 3, start.y});
-    while (view.PreviewPending() && !view.UpdatePreview())
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    QImage image(1200, 900, QImage::Format_RGB32);
     // Every step lands on another installation-grid cell, so every step has a map to compute.
     const CPixel left = view.PixelOf(home - CVec3{1.5, 0, 0});
     const CPixel right = view.PixelOf(home + CVec3{1.5, 0, 0});
-    bool toLeft = true;
+    // The first step starts the preview's build on the workers; the drag goes on meanwhile.
+    view.MouseMove(left);
+    while (!view.PreviewLevels() && view.PreviewPending()) {
+        if (!view.UpdatePreview())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    QImage image(1200, 900, QImage::Format_RGB32);
+    bool toLeft = false;
     for (auto _ : state) {
         view.MouseMove(toLeft ? left : right);
         toLeft = !toLeft;

@@ -24,7 +24,9 @@ struct ReportDoc : CDocFixture {
         AddModel(DirectionalSpeaker(1, 3));
         EXPECT_EQ(Install(2, 2), 0);
         EXPECT_EQ(Install(4, 3), 0);
-        AddModel(OmniSpeaker(90, 3));
+        CVsaGenOptions second = DirectionalSpeaker(1, 3); // the same taps, another model
+        second.name = "Second model";
+        AddModel(second);
         EXPECT_EQ(Install(6, 2), 0);
         CProjectSettings s = doc.Settings();
         s.loadedFromFile = 1;
