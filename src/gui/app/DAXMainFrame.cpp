@@ -467,9 +467,12 @@ void CDAXMainFrame::SetTabbed(bool tabbed) {
         m_mdi->setTabsMovable(true);
         m_mdi->setDocumentMode(true);
     } else {
-        // Back to windows: each fills the work area, as a new one opens.
-        for (QMdiSubWindow* window : m_mdi->subWindowList())
-            window->showMaximized();
+        // Back to windows: each fills the work area, as a new one opens (once the area has
+        // laid its windows out again).
+        QTimer::singleShot(0, this, [this] {
+            for (QMdiSubWindow* window : m_mdi->subWindowList())
+                window->showMaximized();
+        });
     }
     m_actions[kCmdTabbedWindows]->setChecked(tabbed);
 }

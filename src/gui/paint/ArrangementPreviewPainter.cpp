@@ -73,7 +73,10 @@ void Paint(QPainter& painter, const CPreviewPicture& picture, double devicePixel
 void Paint(QPainter& painter, const CModuleArrangementForm& form, int width, int height,
            double devicePixelRatio) {
     Paint(painter, DevicePicture(form, width, height, devicePixelRatio), devicePixelRatio);
-    PaintAnnotations(painter, form.Annotations(width, height));
+    // The aims, the plane, the scale and the total angle belong to an array that hangs in the
+    // room: a model without an installation above a plane shows its column alone.
+    if (form.Site().known)
+        PaintAnnotations(painter, form.Annotations(width, height));
 }
 
 void PaintAnnotations(QPainter& painter, const CPreviewAnnotations& a) {

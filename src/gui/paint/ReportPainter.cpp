@@ -27,14 +27,18 @@ constexpr int kFigureWidth = 1000;
 constexpr int kFigureHeight = 640;
 constexpr std::array<int, 4> kFigureMargins{110, 16, 24, 24};
 
+// A line of text, broken at blanks where it is wider than the page.
 void Text(CReportComposer& c, const QFont& font, const std::string& text) {
-    const int height = QFontMetrics(font, c.Device()).height();
+    const QString line = ToQString(text);
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    const int height = std::max(
+        QFontMetrics(font, c.Device()).height(),
+        QFontMetrics(font, c.Device()).boundingRect(QRect(0, 0, c.Width(), 0), flags, line).height());
     c.Reserve(height);
     if (QPainter* p = c.Painter()) {
         p->setFont(font);
         p->setPen(Qt::black);
-        p->drawText(QRect(c.Left(), c.Y(), c.Width(), height), Qt::AlignLeft | Qt::AlignVCenter,
-                    ToQString(text));
+        p->drawText(QRect(c.Left(), c.Y(), c.Width(), height), flags, line);
     }
     c.Advance(height);
 }
@@ -85,8 +89,10 @@ void BuildTable(CReportComposer& c, const CReportBlock& block) {
     const CReportTable& table = std::get<CReportTable>(block);
     const std::vector<int> edges = ColumnEdges(table, c.Left(), c.Width());
     const int h = c.LineHeight() * 5 / 4;
-    // The header and at least one row together; a page break repeats the header.
-    c.Reserve(2 * h);
+    // A short table stays on one page; a long one starts with its header and at least one row,
+    // and a page break repeats the header.
+    constexpr std::size_t kShort = 12;
+    c.Reserve(table.rows.size() <= kShort ? static_cast<int>(table.rows.size() + 1) * h : 2 * h);
     TableRow(c, edges, table.header, true);
     for (const std::vector<std::string>& row : table.rows) {
         if (c.Remaining() < h) {
@@ -114,7 +120,7 @@ void BuildChart(CReportComposer& c, const CReportBlock& block) {
     const double top = std::ceil(*highIt / 10.0) * 10.0 + 10.0;
     const double bottom = std::min(top - 40.0, std::floor(*lowIt / 10.0) * 10.0);
     const int lh = c.LineHeight();
-    const QRect plot(c.Left() + 4 * lh, c.Y() + lh / 2, c.Width() - 6 * lh, height - 2 * lh);
+    const QRect plot(c.Left() + 4 * lh, c.Y() + 3 * lh / 2, c.Width() - 6 * lh, height - 3 * lh);
     const double fLow = std::log10(20.0), fHigh = std::log10(20000.0);
     auto xOf = [&](double f) {
         return plot.left() + (std::log10(f) - fLow) / (fHigh - fLow) * plot.width();
@@ -143,7 +149,7 @@ void BuildChart(CReportComposer& c, const CReportBlock& block) {
     }
     p->drawText(QRect(plot.right() - 3 * lh, plot.bottom() + lh / 4 + lh, 3 * lh + 2 * lh, lh),
                 Qt::AlignRight | Qt::AlignVCenter, ToQString(chart.xUnit));
-    p->drawText(QRect(c.Left(), plot.top() - lh, 4 * lh, lh), Qt::AlignLeft | Qt::AlignVCenter,
+    p->drawText(QRect(c.Left(), c.Y(), 4 * lh, lh), Qt::AlignLeft | Qt::AlignVCenter,
                 ToQString(chart.yUnit));
     p->setPen(QPen(Qt::black, std::max(1, lh / 8)));
     p->drawRect(plot);
