@@ -392,7 +392,7 @@ private slots:
              {QString(Strings::kReportHeading), QString("Concert hall"), QString("7 Dec 2026"),
               QString("Planner : Ada Planner"), QString("Company : Sound & Co"),
               ToQString(model.sections[2].title), QString(Strings::kReportPinkAverage),
-              QString(Strings::kAmplifierPower),
+              QString(Strings::kAmplifierPower).trimmed(),
               QString(Strings::kReportPlaneCentre), QString("100 - 98")})
             QVERIFY2(report.contains(expected), qPrintable(expected + " missing:\n" + report));
         // Every installation has its row; every page says which of how many it is.
