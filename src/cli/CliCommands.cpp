@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -141,10 +142,18 @@ void WriteText(const std::string& path, const std::string& text) {
         throw CCliError(error);
 }
 
+// The shortest text that reads back as exactly the same double: the CSV stays exact and is
+// written at hundreds of MB/s, where "%.17g" took most of a large map's time.
+void AppendNumber(std::string& out, double v) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+    out.append(buffer, result.ptr);
+}
+
 std::string Number(double v) {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.17g", v);
-    return buffer;
+    std::string text;
+    AppendNumber(text, v);
+    return text;
 }
 } // namespace
 
@@ -571,9 +580,17 @@ int RunMap(const CMapCommandOptions& o) {
     FlushOutput();
     if (!o.csv.empty()) {
         std::string text = "x,y,z,level\n";
-        for (const CPlaceElement& p : plane.points)
-            text +=
-                Number(p.x) + "," + Number(p.y) + "," + Number(p.z) + "," + Number(p.level) + "\n";
+        text.reserve(text.size() + plane.points.size() * 64);
+        for (const CPlaceElement& p : plane.points) {
+            AppendNumber(text, p.x);
+            text += ',';
+            AppendNumber(text, p.y);
+            text += ',';
+            AppendNumber(text, p.z);
+            text += ',';
+            AppendNumber(text, p.level);
+            text += '\n';
+        }
         WriteText(o.csv, text);
     }
     if (o.save)

@@ -108,6 +108,8 @@ int RunInfo(const CInfoOptions& o);
 struct CRenderOptions {
     std::string project;
     std::string png;
+    std::string svg;
+    bool force = false; // --svg may replace an existing file
     std::string pdf;
     std::string size = "1200x900";
     std::string view; // plan, front, side, diagonal; empty keeps the project's view
@@ -118,6 +120,16 @@ int RunRender(const CRenderOptions& o);
 // Reads --size ("WIDTHxHEIGHT", each 1 to the largest side); empty when it is good, otherwise
 // what is wrong with it.
 std::string ParseRenderSize(const std::string& text, int& width, int& height);
+
+struct CReportOptions {
+    std::string project;
+    std::string pdf;
+    std::string planner;
+    std::string company;
+    bool force = false;
+};
+// Writes the project's report (title block, room, equipment, maps, responses) as a PDF.
+int RunReport(const CReportOptions& o);
 
 struct CDemoOptions {
     std::string directory;

@@ -15,6 +15,8 @@ struct CInstallationElement;
 std::vector<CCliCommand> AddEditCommands(CLI::App& app);
 // arrange.
 CCliCommand AddArrangeCommand(CLI::App& app);
+// points: the named listening points.
+CCliCommand AddPointsCommand(CLI::App& app);
 
 // What `info` tells of a line-array model's arrangement.
 struct CArrangementSummary {

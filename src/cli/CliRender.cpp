@@ -4,8 +4,11 @@
 
 #include "acoustics/ColorMapCondition.h"
 #include "paint/GuiText.h"
+#include "paint/MapExport.h"
 #include "paint/MapPainter.h"
+#include "paint/ReportPainter.h"
 #include "project/ColorMapViewModel.h"
+#include "project/Report.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -57,6 +60,25 @@ void CheckOutput(const std::string& path, const char* option) {
         throw CCliError(std::string(option) + ": " + path + " is a folder");
 }
 
+// An output that may replace a file only when told: never the project itself, nothing but a
+// regular file, and an existing one only with --force.
+void CheckNewOutput(const std::string& path, const char* option, bool force,
+                    const std::string& project) {
+    CheckOutput(path, option);
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status))
+        return;
+    if (fs::equivalent(path, project, error))
+        throw CCliError(std::string(option) + ": " + path +
+                        " is the project itself; an output never replaces it");
+    if (!fs::is_regular_file(status))
+        throw CCliError(std::string(option) + ": " + path + " is not a regular file");
+    if (!force)
+        throw CCliError(std::string(option) + ": " + path + " exists; use --force to replace it");
+}
+
 // Pictures are written beside their target and renamed over it, so a failed write keeps the old.
 void OpenOutput(QSaveFile& file, const std::string& path, const char* option) {
     file.setFileName(FromCorePath(path));
@@ -100,8 +122,8 @@ std::string ParseRenderSize(const std::string& text, int& width, int& height) {
 }
 
 int RunRender(const CRenderOptions& o) {
-    if (o.png.empty() && o.pdf.empty())
-        throw CCliError("render needs --png or --pdf");
+    if (o.png.empty() && o.pdf.empty() && o.svg.empty())
+        throw CCliError("render needs --png, --svg or --pdf");
     int width = 0, height = 0;
     if (const std::string problem = ParseRenderSize(o.size, width, height); !problem.empty())
         throw CCliError("--size: " + problem);
@@ -109,6 +131,8 @@ int RunRender(const CRenderOptions& o) {
         CheckOutput(o.png, "--png");
     if (!o.pdf.empty())
         CheckOutput(o.pdf, "--pdf");
+    if (!o.svg.empty())
+        CheckNewOutput(o.svg, "--svg", o.force, o.project);
 
     const auto application = HeadlessApplication();
     CCliSession session;
@@ -141,18 +165,9 @@ int RunRender(const CRenderOptions& o) {
                             std::to_string((static_cast<long long>(width) * height * 4) >> 20) +
                             " MB; choose a smaller size");
         image.fill(Qt::white);
-        CMapPaintOptions options;
-        const CComboModel* combos[3] = {&view.FrequencyCombo(), &view.BandCombo(),
-                                        &view.ModeCombo()};
-        for (std::size_t i = 0; i < 3; ++i) {
-            const CComboModel& combo = *combos[i];
-            if (combo.selection >= 0 && combo.selection < static_cast<int>(combo.items.size()))
-                options.comboTexts[i] =
-                    ToQString(combo.items[static_cast<std::size_t>(combo.selection)]);
-        }
         {
             QPainter painter(&image);
-            PaintColorMap(painter, doc, view, options);
+            PaintMapPicture(painter, doc, view);
         }
         QSaveFile file;
         OpenOutput(file, o.png, "--png");
@@ -160,7 +175,27 @@ int RunRender(const CRenderOptions& o) {
             throw CCliError("--png: cannot write " + o.png);
         CommitOutput(file, o.png, "--png");
     }
+    if (!o.svg.empty()) {
+        QString error;
+        if (!WriteMapPicture(FromCorePath(o.svg), EMapPicture::Svg, doc, view, width, height,
+                             error))
+            throw CCliError("--svg: cannot write " + o.svg + ": " + ToCoreText(error));
+    }
     if (!o.pdf.empty())
         WritePdf(o.pdf, doc, view);
+    return 0;
+}
+
+int RunReport(const CReportOptions& o) {
+    CheckNewOutput(o.pdf, "--pdf", o.force, o.project);
+    const auto application = HeadlessApplication();
+    CCliSession session;
+    session.Open(o.project);
+    CDAXDoc& doc = *session.doc;
+    const CReport report =
+        BuildReport(doc, {o.planner, o.company}, std::string("Daxara ") + DAXARA_VERSION);
+    QString error;
+    if (!WriteReportPdf(FromCorePath(o.pdf), doc, report, error))
+        throw CCliError("--pdf: cannot write " + o.pdf + ": " + ToCoreText(error));
     return 0;
 }

@@ -210,6 +210,9 @@ int main(int argc, char** argv) {
         "render", "Draw a colour map as the window shows it (PNG) and as it prints (PDF)");
     cmdRender->add_option("PROJECT", renderOptions.project, "Project file")->required();
     cmdRender->add_option("--png", renderOptions.png, "PNG file to write");
+    cmdRender->add_option("--svg", renderOptions.svg,
+                          "SVG file to write: the PNG's picture as vectors and text");
+    cmdRender->add_flag("--force", renderOptions.force, "Replace an existing --svg file");
     cmdRender->add_option("--pdf", renderOptions.pdf, "PDF file to write (the printed pages)");
     cmdRender->add_option("--size", renderOptions.size, "Window client size WxH in pixels")
         ->capture_default_str()
@@ -225,11 +228,22 @@ int main(int argc, char** argv) {
         ->add_option("--condition", renderOptions.condition,
                      "Which colour map of the project, from 0")
         ->check(WholeNumber(0, std::numeric_limits<int>::max()));
+
+    CReportOptions reportOptions;
+    auto* cmdReport = app.add_subcommand(
+        "report", "Write the report a client reads: title block, room, equipment, maps and the "
+                  "frequency response at the listening points, as a PDF");
+    cmdReport->add_option("PROJECT", reportOptions.project, "Project file")->required();
+    cmdReport->add_option("--pdf", reportOptions.pdf, "PDF file to write")->required();
+    cmdReport->add_option("--planner", reportOptions.planner, "The planner named in the title");
+    cmdReport->add_option("--company", reportOptions.company, "The company named in the title");
+    cmdReport->add_flag("--force", reportOptions.force, "Replace an existing PDF file");
 #endif
 
     // Editing installations and rigging line arrays.
     std::vector<CCliCommand> commands = AddEditCommands(app);
     commands.push_back(AddArrangeCommand(app));
+    commands.push_back(AddPointsCommand(app));
 
     CDemoOptions demoOptions;
     auto* cmdDemo =
@@ -283,6 +297,8 @@ int main(int argc, char** argv) {
 #ifdef DAXARA_HAVE_RENDER
         if (*cmdRender)
             status = RunRender(renderOptions);
+        if (*cmdReport)
+            status = RunReport(reportOptions);
 #endif
         if (*cmdDemo)
             status = RunDemo(demoOptions);

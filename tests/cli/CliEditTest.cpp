@@ -268,3 +268,33 @@ TEST_F(CliEdit, AimAtPointsTheMainAxisAtTheTarget) {
     const CliRun both = Cli("install " + reference + " --at 1,1,1 --aim 0,0,0 --aim-at 5,5,5");
     EXPECT_NE(both.status, 0);
 }
+
+TEST_F(CliEdit, PointsAreMarkedRenamedAndRemovedByNameAndRefusalsKeepTheProject) {
+    const std::string plain = Read(project);
+    Run("points " + project + " --add Stage=6,1.5,1.2 --add \"Row 10=6,7.5,1.2\"");
+    CliRun list = Cli("points " + project);
+    EXPECT_EQ(list.out, "Stage: 6, 1.5, 1.2 [m]\nRow 10: 6, 7.5, 1.2 [m]\n");
+    auto doc = Reopen(project);
+    ASSERT_EQ(doc->Settings().listeningPoints.size(), 2u);
+    EXPECT_EQ(doc->Settings().listeningPoints[1].position.y, 7.5);
+
+    ExpectRefused("points " + project + " --add Stage=1,1,1", {"\"Stage\" is already marked"});
+    ExpectRefused("points " + project + " --add Desk=1,nan,1", {"--add Desk", "finite"});
+    ExpectRefused("points " + project + " --add Desk=1,1", {"--add Desk", "X,Y,Z"});
+    ExpectRefused("points " + project + " --add =1,1,1", {"NAME=X,Y,Z"});
+    ExpectRefused("points " + project + " --remove Nowhere", {"no listening point", "Nowhere"});
+    // Several edits in one call: all of them or none.
+    ExpectRefused("points " + project + " --remove Stage --rename Gone=X",
+                  {"no listening point", "Gone"});
+
+    Run("points " + project + " --remove Stage --rename \"Row 10=Back\" --add Stage=1,1,1");
+    const nlohmann::json j = nlohmann::json::parse(Cli("points " + project + " --json").out);
+    ASSERT_EQ(j["points"].size(), 2u);
+    EXPECT_EQ(j["points"][0]["name"], "Back");
+    EXPECT_EQ(j["points"][1]["position"], Position(1, 1, 1));
+    EXPECT_EQ(j["unit"], "[m]");
+
+    // Without marked points the project is the 2.0.0 file it was, byte for byte.
+    Run("points " + project + " --remove Back --remove Stage");
+    EXPECT_EQ(Read(project), plain);
+}

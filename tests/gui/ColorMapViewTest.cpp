@@ -85,6 +85,52 @@ private slots:
         f.Model().SyncConditionControls(CColorMapViewModel::EListSync::Fill);
         f.doc.Notify(CDocumentChange::CurrentInstallation());
         QCOMPARE(combos[1]->currentText(), QString("1/3 Oct. Band"));
+
+        // The model's data run from 100 Hz to 10 kHz: centres whose band reaches outside them
+        // carry a mark and say why; those inside carry none.
+        const auto tip = [&](const QString& label) {
+            const int i = combos[0]->findText(label);
+            return i < 0 ? QString("missing") : combos[0]->itemData(i, Qt::ToolTipRole).toString();
+        };
+        QCOMPARE(tip("25[Hz]"), QString("outside the speaker data"));
+        QCOMPARE(tip("1000[Hz]"), QString());
+        QVERIFY(combos[0]->itemIcon(combos[0]->findText("1000[Hz]")).isNull());
+        QVERIFY(!combos[0]->itemIcon(combos[0]->findText("25[Hz]")).isNull());
+        QCOMPARE(tip("16000[Hz]"), QString("outside the speaker data"));
+    }
+
+    void TheMapFitsEveryNewPaneSizeUntilTheUserZoomsOrScrolls() {
+        ViewFixture f;
+        f.view->resize(600, 500);
+        QTest::qWait(10);
+        const double small = f.Model().Condition()->scale;
+        f.view->resize(1200, 900);
+        QTest::qWait(10);
+        const double large = f.Model().Condition()->scale;
+        QVERIFY(large > small);
+        QCOMPARE(f.view->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(f.view->verticalScrollBar()->maximum(), 0);
+        // The wheel zooms: from then on the pane's size leaves the scale alone.
+        const QPoint at = f.view->viewport()->rect().center();
+        QWheelEvent wheel(at, f.view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(f.view->viewport(), &wheel);
+        const double zoomed = f.Model().Condition()->scale;
+        f.view->resize(700, 600);
+        QTest::qWait(10);
+        QCOMPARE(f.Model().Condition()->scale, zoomed);
+        // Fit brings the fitting back; moving a scroll bar stops it again.
+        f.view->Fit();
+        const double fitted = f.Model().Condition()->scale;
+        f.view->ZoomIn();
+        f.view->Fit();
+        QCOMPARE(f.Model().Condition()->scale, fitted);
+        f.view->resize(1000, 800);
+        QTest::qWait(10);
+        QVERIFY(f.Model().Condition()->scale > fitted);
+        QVERIFY(f.Model().AutoFit());
+        f.view->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QVERIFY(!f.Model().AutoFit());
     }
 
     void HoverMakesASpeakerHotAndShowsItsCursor() {

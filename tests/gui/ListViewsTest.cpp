@@ -272,6 +272,43 @@ private slots:
         QCOMPARE(ListOf(lists.installations)->topLevelItemCount(), 1);
     }
 
+    void ctrlClicksSelectSeveralDeleteRemovesThemAndADoubleClickOpensProperties() {
+        CDocFixture f;
+        f.AddModel(Model("A", 3, 1));
+        for (double x : {1.0, 2.0, 3.0, 4.0})
+            QCOMPARE(f.Install(x, x), 0);
+        CLists lists(f.doc);
+        QTreeWidget* list = ListOf(lists.installations);
+        ClickRow(lists.installations, 0);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          RowCentre(lists.installations, 2));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          RowCentre(lists.installations, 3));
+        QCOMPARE(list->selectedItems().size(), 3);
+        // Delete asks once for the three, and removes them as one step.
+        f.messages.answers = {true};
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(f.messages.asked.back(),
+                 std::string(Strings::kConfirmRemoveSpeakersBefore) + "3" +
+                     Strings::kConfirmRemoveSpeakersAfter);
+        QCOMPARE(f.doc.Room().Count(), 1);
+        QCOMPARE(f.doc.Room().At(0)->position.x, 2.0);
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QVERIFY(f.doc.Undo());
+        QCOMPARE(f.doc.Room().Count(), 4);
+
+        // A double click on a row makes it current and opens its Properties.
+        int runs = 0;
+        f.dialogs.installation = [&](CInstallationForm&) {
+            ++runs;
+            return false;
+        };
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, RowCentre(lists.installations, 1));
+        QCOMPARE(f.doc.Room().CurrentIndex(), 1);
+        QCOMPARE(runs, 1);
+    }
+
     void aSpeakerDroppedOnTheInstallationListInstallsThroughTheDialog() {
         CDocFixture f;
         f.AddModel(Model("A", 3, 1));

@@ -1,10 +1,14 @@
-// The colour map as pixels: the painter on an image, the command-line render, and printed pages.
+// The colour map as pixels: the painter on an image, the command-line render, printed pages,
+// exported pictures and the report.
 #include "FakePorts.h"
 #include "GuiTestSupport.h"
 #include "acoustics/ColorMapCondition.h"
 #include "paint/DaxIcons.h"
 #include "paint/GuiText.h"
+#include "paint/MapExport.h"
 #include "paint/MapPainter.h"
+#include "common/FormatSignificant.h"
+#include "project/Report.h"
 #include "project/ColorMapViewModel.h"
 #include "project/ProjectFile.h"
 #include "project/Strings.h"
@@ -13,6 +17,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <set>
@@ -226,6 +231,22 @@ private slots:
         QCOMPARE(image.pixelColor(999, 799), QColor(Qt::white));
         QVERIFY(QFileInfo(dir.FilePath("hall.pdf")).size() > 1000);
 
+        // The same picture as vectors: texts stay texts, and --force replaces the old drawing.
+        const QString svg = dir.FilePath("hall.svg");
+        for (const QStringList& extra : {QStringList{}, QStringList{"--force"}}) {
+            cli.start(DAXARA_CLI, QStringList{"render", project, "--svg", svg, "--size",
+                                              "1000x800"} + extra);
+            QVERIFY(cli.waitForFinished(60000));
+            QCOMPARE(cli.exitCode(), 0);
+        }
+        QFile drawing(svg);
+        QVERIFY(drawing.open(QIODevice::ReadOnly));
+        const QByteArray vectors = drawing.readAll();
+        QVERIFY(vectors.contains("<svg"));
+        QVERIFY(vectors.contains("viewBox=\"0 0 1000 800\""));
+        QVERIFY(vectors.contains("100 - 98")); // a legend label as text
+        QVERIFY(vectors.contains(Strings::kMapShownAt));
+
         // Each refusal names what was wrong; options are checked as they are read, like every
         // other option of the tool.
         const std::pair<QStringList, QByteArray> bad[] = {
@@ -245,7 +266,10 @@ private slots:
              "--condition: \"-1\" is outside 0 to"},
             {{"render", dir.FilePath("missing.tdax"), "--png", png},
              "daxara-cli: " + dir.FilePath("missing.tdax").toUtf8()},
-            {{"render", project}, "daxara-cli: render needs --png or --pdf"},
+            {{"render", project}, "daxara-cli: render needs --png, --svg or --pdf"},
+            // A drawing never replaces the project, and an existing one only with --force.
+            {{"render", project, "--svg", project}, "is the project itself"},
+            {{"render", project, "--svg", png}, "exists; use --force to replace it"},
         };
         const QByteArray before = [&] {
             QFile file(png);
@@ -300,6 +324,101 @@ private slots:
         QCOMPARE(static_cast<int>(numbers.size()), 150);
         for (int i = 0; i < 150; ++i)
             QCOMPARE(numbers[static_cast<std::size_t>(i)], QString::number(i + 1));
+    }
+
+
+    // File > Export Map: the window's picture at a chosen size in the format the name asks for.
+    void ExportedPicturesTakeTheirFormatFromTheNameAndTheirSizeFromTheChoice() {
+        CGuiTestDir dir;
+        QVERIFY(dir.IsValid());
+        HallFixture f;
+        QCOMPARE(MapPictureFormat("a.PNG"), std::optional(EMapPicture::Png));
+        QCOMPARE(MapPictureFormat("b.svg"), std::optional(EMapPicture::Svg));
+        QCOMPARE(MapPictureFormat("c.Pdf"), std::optional(EMapPicture::Pdf));
+        QVERIFY(!MapPictureFormat("d.jpg"));
+        CColorMapViewModel view(f.doc);
+        view.SetConditionIndex(0);
+        view.SetClientSize(800, 600);
+        view.ProjectView(true);
+        view.SyncConditionControls(CColorMapViewModel::EListSync::Fill);
+        QString error;
+        QVERIFY2(WriteMapPicture(dir.FilePath("m.png"), EMapPicture::Png, f.doc, view, 800, 600,
+                                 error),
+                 qPrintable(error));
+        const QImage image(dir.FilePath("m.png"));
+        QCOMPARE(image.size(), QSize(800, 600));
+        CheckCells(image, view, f.doc.Conditions().At(0)->plane);
+        QVERIFY(WriteMapPicture(dir.FilePath("m.pdf"), EMapPicture::Pdf, f.doc, view, 800, 600,
+                                error));
+        QFile pdf(dir.FilePath("m.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        const QByteArray bytes = pdf.readAll();
+        QVERIFY(bytes.startsWith("%PDF"));
+        QVERIFY(bytes.contains("/MediaBox [0 0 600")); // 800 pixels at 96 per inch: 600 points
+        // A folder that does not exist: refused, nothing written.
+        QVERIFY(!WriteMapPicture(dir.FilePath("no/m.svg"), EMapPicture::Svg, f.doc, view, 800,
+                                 600, error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    // daxara-cli report: the pages a client reads, checked from their text.
+    void TheReportNamesTheProjectItsPlannerEquipmentMapsAndPoints() {
+        const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+        QVERIFY2(!pdftotext.isEmpty(), "pdftotext (poppler-utils) is needed to read the report");
+        CGuiTestDir dir;
+        QVERIFY(dir.IsValid());
+        HallFixture f(30); // a table longer than a page
+        CProjectSettings settings = f.doc.Settings();
+        settings.projectName = "Concert hall";
+        settings.projectDate = "7 Dec 2026";
+        f.doc.ReplaceSettings(settings);
+        const QString project = dir.FilePath("hall.tdax");
+        CProjectFileStorage storage;
+        std::string error;
+        QVERIFY2(storage.Save(f.doc, project.toStdString(), error), error.c_str());
+        const QString pdf = dir.FilePath("report.pdf");
+        QProcess cli;
+        const QStringList arguments{"report",    project,       "--pdf",
+                                    pdf,         "--planner",   "Ada Planner",
+                                    "--company", "Sound & Co"};
+        cli.start(DAXARA_CLI, arguments);
+        QVERIFY(cli.waitForFinished(60000));
+        QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+        QProcess text;
+        text.start(pdftotext, {pdf, "-"});
+        QVERIFY(text.waitForFinished(60000));
+        // The PDF's font sets "fi" and "fl" as ligatures; the words are what count.
+        const QString report = QString::fromUtf8(text.readAllStandardOutput())
+                                   .replace(QChar(0xFB01), "fi")
+                                   .replace(QChar(0xFB02), "fl");
+        const CReport model = BuildReport(f.doc, {"Ada Planner", "Sound & Co"});
+        for (const QString& expected :
+             {QString(Strings::kReportHeading), QString("Concert hall"), QString("7 Dec 2026"),
+              QString("Planner : Ada Planner"), QString("Company : Sound & Co"),
+              ToQString(model.sections[2].title), QString(Strings::kReportPinkAverage),
+              ToQString(Strings::kAmplifierPower + AmplifierEstimate(f.doc)),
+              QString(Strings::kReportPlaneCentre), QString("100 - 98")})
+            QVERIFY2(report.contains(expected), qPrintable(expected + " missing:\n" + report));
+        // Every installation has its row; every page says which of how many it is.
+        const QString name = ToQString(f.doc.Models().At(0).DisplayName());
+        QCOMPARE(int(report.count(name)), 30 + 1); // the rows and the count per model
+        const int pages = int(report.count("\f")) + (report.endsWith("\f") ? 0 : 1);
+        QVERIFY(pages >= 3);
+        for (int p = 1; p <= pages; ++p)
+            QVERIFY2(report.contains(QString("Page %1 of %2").arg(p).arg(pages)),
+                     qPrintable(QString("page %1 of %2").arg(p).arg(pages)));
+        // The statistics as the command line's map prints them.
+        const CListeningPlane& plane = f.doc.Conditions().At(0)->plane;
+        QVERIFY(report.contains(ToQString(FormatSignificant(plane.maximumLevel, 4) + " dB")));
+
+        // An existing report is replaced only when told.
+        cli.start(DAXARA_CLI, arguments);
+        QVERIFY(cli.waitForFinished(60000));
+        QVERIFY(cli.exitCode() != 0);
+        QVERIFY(cli.readAllStandardError().contains("exists; use --force"));
+        cli.start(DAXARA_CLI, arguments + QStringList{"--force"});
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 0);
     }
 };
 

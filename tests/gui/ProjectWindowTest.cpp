@@ -5,6 +5,7 @@
 #include "app/DAXApp.h"
 #include "app/DAXChildFrame.h"
 #include "app/DAXMainFrame.h"
+#include "app/QtMessagePort.h"
 #include "paint/GuiText.h"
 #include "project/DAXDoc.h"
 #include "project/MenuLayout.h"
@@ -28,6 +29,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -223,7 +225,9 @@ private slots:
     }
 
     void newProjectOpensFivePanesAtTheirSizes() {
+        QSettings(kMakerName, kStoreName).remove("ProjectWindow"); // no splitters kept yet
         CProgram p;
+        p.Frame().resize(1400, 900);
         CDAXChildFrame* child = p.NewProject();
         QVERIFY(child);
         QVERIFY(QTest::qWaitForWindowExposed(child));
@@ -234,13 +238,20 @@ private slots:
         QVERIFY(qobject_cast<CSoundGraphView*>(child->Pane(EPane::SoundGraph)));
         QVERIFY(qobject_cast<CColorMapView*>(child->Pane(EPane::ColorMap)));
         QVERIFY(qobject_cast<CInstallationContainerView*>(child->Pane(EPane::Installations)));
-        QCOMPARE(child->parentWidget()->size(), QSize(785, 500));
-        // The pane a project made without a window was fitted to: the map, less its vertical
-        // scroll bar, opens without a horizontal one.
+        // The project window fills the work area, and the map's pane takes most of it.
+        QVERIFY(child->parentWidget()->isMaximized());
+        QCOMPARE(child->parentWidget()->size(), p.Frame().MdiArea()->viewport()->size());
         auto* map = qobject_cast<CColorMapView*>(child->Pane(EPane::ColorMap));
-        const int bar = map->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, map);
-        QCOMPARE(map->width() - 2 * map->frameWidth() - bar, kDefaultMapClientWidth);
-        QCOMPARE(map->height() - 2 * map->frameWidth(), kDefaultMapClientHeight);
+        QVERIFY2(map->width() > child->width() * 7 / 10 && map->height() > child->height() * 6 / 10,
+                 qPrintable(QString("map %1 x %2 of %3 x %4")
+                                .arg(map->width())
+                                .arg(map->height())
+                                .arg(child->width())
+                                .arg(child->height())));
+        // The map was fitted to the pane it has: no scroll bar.
+        QTest::qWait(20);
+        QCOMPARE(map->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(map->verticalScrollBar()->maximum(), 0);
         // The map's texts for the status bar reach the main window's, and the idle text returns.
         emit map->statusMessage("Preparing the live map... 40%");
         QCOMPARE(p.Frame().statusBar()->currentMessage(), QString("Preparing the live map... 40%"));
@@ -257,19 +268,58 @@ private slots:
         QCOMPARE(inner->widget(0), child->Pane(EPane::SpeakerList));
         QCOMPARE(inner->widget(1), child->Pane(EPane::TapList));
         QCOMPARE(inner->widget(2), child->Pane(EPane::SoundGraph));
-        QCOMPARE(outer->sizes().value(0), 400);
-        QVERIFY(outer->sizes().value(1) >= 10);
-        QCOMPARE(middle->sizes().value(0), 200);
+        QCOMPARE(outer->sizes().value(1), 150);
+        QCOMPARE(middle->sizes().value(0), 260);
         QCOMPARE(inner->sizes().value(0), 100);
         QCOMPARE(inner->sizes().value(1), 100);
         QVERIFY(inner->sizes().value(2) > 100);
-        // A larger window goes to the last pane of each splitter.
-        child->parentWidget()->resize(1000, 700);
+        // A larger window goes to the map; the lists keep their sizes.
+        const QSize before = map->size();
+        p.Frame().resize(1600, 1000);
         QTest::qWait(20);
-        QCOMPARE(outer->sizes().value(0), 400);
-        QCOMPARE(middle->sizes().value(0), 200);
+        QCOMPARE(outer->sizes().value(1), 150);
+        QCOMPARE(middle->sizes().value(0), 260);
         QCOMPARE(inner->sizes().value(0), 100);
+        QVERIFY(map->width() > before.width() && map->height() > before.height());
         QCOMPARE(child->windowTitle(), QString("Untitled[*]"));
+
+        // Where the user puts the splitters, the next project window puts them too.
+        middle->setSizes({400, middle->width() - 400 - middle->handleWidth()});
+        child->Document().SetModified(false);
+        QVERIFY(child->parentWidget()->close());
+        CDAXChildFrame* next = p.NewProject();
+        QVERIFY(QTest::qWaitForWindowExposed(next));
+        QCOMPARE(next->Splitters()[1]->sizes().value(0), 400);
+        next->Document().SetModified(false);
+        QSettings(kMakerName, kStoreName).remove("ProjectWindow");
+    }
+
+    void projectsBecomeTabsAndBackAndKeepTheChoice() {
+        {
+            CProgram p;
+            p.NewProject();
+            p.NewProject();
+            QCOMPARE(p.Projects(), 2);
+            QAction* tabs = p.Frame().Action(kCmdTabbedWindows);
+            QVERIFY(tabs && tabs->isCheckable());
+            QVERIFY(!tabs->isChecked());
+            tabs->trigger();
+            QCOMPARE(p.Frame().MdiArea()->viewMode(), QMdiArea::TabbedView);
+            QVERIFY(tabs->isChecked());
+            for (CDAXChildFrame* child : p.Frame().Children())
+                child->Document().SetModified(false);
+        }
+        CProgram again; // the next start shows tabs too
+        QCOMPARE(again.Frame().MdiArea()->viewMode(), QMdiArea::TabbedView);
+        again.NewProject();
+        again.NewProject();
+        again.Frame().Action(kCmdTabbedWindows)->trigger();
+        QCOMPARE(again.Frame().MdiArea()->viewMode(), QMdiArea::SubWindowView);
+        QTest::qWait(50);
+        for (QMdiSubWindow* window : again.Frame().MdiArea()->subWindowList())
+            QVERIFY(window->isVisible());
+        for (CDAXChildFrame* child : again.Frame().Children())
+            child->Document().SetModified(false);
     }
 
     void openSaveWithExtensionMigrationAndReopen() {
@@ -298,13 +348,15 @@ private slots:
         driver.Then(CModalDriver::Ok()); // the notice about the new extension
         p.Frame().Action(kCmdSave)->trigger();
         QCOMPARE(driver.Seen().size(), 2); // the file dialog, then the notice
-        QCOMPARE(driver.Seen().last(), QString("DAX: ") + Strings::kSavedWithNewExtension);
+        QCOMPARE(driver.Seen().last(), QString(kAppMessageTitle) + ": " + Strings::kSavedWithNewExtension);
         const QString migrated = p.dir.FilePath("room.tdax");
         QVERIFY(QFile::exists(migrated));
         QCOMPARE(ReadBytes(legacy), legacyBytes); // the old file stays as it was
         QCOMPARE(child->windowTitle(), QString("room.tdax[*]"));
         QVERIFY(!child->isWindowModified());
-        QCOMPARE(p.Frame().windowTitle(), QString("VEL Daxara - room.tdax"));
+        // A maximised project window adds its own title in brackets after the program's.
+        QVERIFY2(p.Frame().windowTitle().startsWith("VEL Daxara - room.tdax"),
+                 qPrintable(p.Frame().windowTitle()));
         QCOMPARE(p.Frame().RecentFiles().value(0), migrated);
 
         const std::vector<std::uint8_t> saved = ProjectFile::Write(child->Document());
@@ -336,8 +388,8 @@ private slots:
         p.Frame().Action(kCmdSaveAs)->trigger();
         QCOMPARE(driver.Pending(), 0);
         QCOMPARE(driver.Seen().mid(1),
-                 (QStringList{"Save As:", QString("DAX: ") + Strings::kAskNewExtension,
-                              QString("DAX: ") + Strings::kSavedWithNewExtension}));
+                 (QStringList{"Save As:", QString(kAppMessageTitle) + ": " + Strings::kAskNewExtension,
+                              QString(kAppMessageTitle) + ": " + Strings::kSavedWithNewExtension}));
         QVERIFY(QFile::exists(p.dir.FilePath("foyer.tdax")));
         QVERIFY(!QFile::exists(p.dir.FilePath("foyer.dax")));
         QCOMPARE(child->windowTitle(), QString("foyer.tdax[*]"));
@@ -363,7 +415,7 @@ private slots:
         child->Document().SetModified();
         CModalDriver& driver = p.driver;
         const QString replaceOther =
-            QString("DAX: ") + QString::fromUtf8(Strings::kReplaceOtherFile).arg(other);
+            QString(kAppMessageTitle) + ": " + QString::fromUtf8(Strings::kReplaceOtherFile).arg(other);
 
         // Save As over another project: the file dialog asks nothing, the project asks once,
         // and keeping the file is the answer Enter gives.
@@ -423,7 +475,7 @@ private slots:
         driver.Then(CModalDriver::Cancel());
         QVERIFY(!child->Save());
         QCOMPARE(driver.Seen().mid(seen),
-                 QStringList{QString("DAX: ") +
+                 QStringList{QString(kAppMessageTitle) + ": " +
                              QString::fromUtf8(Strings::kReplaceChangedFile).arg(other)});
         QCOMPARE(ReadBytes(other), QByteArray(reinterpret_cast<const char*>(theirs.data()),
                                               qsizetype(theirs.size())));
@@ -484,7 +536,7 @@ private slots:
         driver.Then(CModalDriver::Ok());
         QVERIFY(!p.Frame().OpenProject(foreign));
         QCOMPARE(driver.Seen().size(), 1);
-        QVERIFY2(driver.Seen()[0].startsWith(QString("DAX: ") + Strings::kFailedToOpen),
+        QVERIFY2(driver.Seen()[0].startsWith(QString(kAppMessageTitle) + ": " + Strings::kFailedToOpen),
                  qPrintable(driver.Seen()[0]));
         QVERIFY(driver.Seen()[0].contains("notes.tdax"));
         QCOMPARE(p.Projects(), 1);
@@ -504,7 +556,7 @@ private slots:
         QVERIFY(!p.Frame().OpenProject(damaged));
         QCOMPARE(driver.Seen().size(), 1);
         const QString text = driver.Seen()[0];
-        QVERIFY2(text.startsWith(QString("DAX: ") + Strings::kFailedToOpen), qPrintable(text));
+        QVERIFY2(text.startsWith(QString(kAppMessageTitle) + ": " + Strings::kFailedToOpen), qPrintable(text));
         QVERIFY2(text.size() > int(qstrlen(Strings::kFailedToOpen)) + 12, qPrintable(text));
         QCOMPARE(p.Projects(), 0);
     }
@@ -540,7 +592,7 @@ private slots:
         driver.Then(CModalDriver::Cancel());
         window->close();
         QCOMPARE(driver.Seen().size(), 2); // the room of the new project, then the question
-        QCOMPARE(driver.Seen().last(), QString("DAX: Save changes to Untitled?"));
+        QCOMPARE(driver.Seen().last(), QString(kAppMessageTitle) + ": Save changes to Untitled?");
         QCOMPARE(p.Projects(), 1);
 
         driver.Then(CModalDriver::Press("No"));

@@ -100,6 +100,17 @@ public:
         values[section + "/" + key] = value;
         writes.push_back(section + "/" + key + "=" + std::to_string(value));
     }
+    std::map<std::string, std::string> texts;
+    std::string ReadText(const std::string& section, const std::string& key,
+                         const std::string& fallback) override {
+        const auto it = texts.find(section + "/" + key);
+        return it == texts.end() ? fallback : it->second;
+    }
+    void WriteText(const std::string& section, const std::string& key,
+                   const std::string& value) override {
+        texts[section + "/" + key] = value;
+        writes.push_back(section + "/" + key + "=" + value);
+    }
 };
 
 // Keeps saved projects in memory; can be told to fail.

@@ -34,9 +34,12 @@ public:
     static constexpr std::size_t kDefaultMemoryBound = std::size_t{256} << 20;
     enum class EBuild { Now, InBackground };
 
+    // With `subset`, only those points of the plane (indices, in the order given) are kept and
+    // updated: a coarser picture that follows the mouse on a very large plane.
     CLivePreview(const CAcousticScene& scene, const CColorMapCondition& condition, int moving,
                  int threads = 0, std::size_t memoryBound = kDefaultMemoryBound,
-                 CWorkerPool* pool = nullptr, EBuild build = EBuild::Now);
+                 CWorkerPool* pool = nullptr, EBuild build = EBuild::Now,
+                 const std::vector<std::size_t>* subset = nullptr);
     ~CLivePreview();
     CLivePreview(const CLivePreview&) = delete;
     CLivePreview& operator=(const CLivePreview&) = delete;
@@ -55,7 +58,8 @@ public:
     std::size_t CacheBytes() const;
     static std::size_t BytesFor(long long points, int bandCount, int mode);
 
-    // The level (dB SPL) of every point of the plane, in its order, with the moving installation
+    // The level (dB SPL) of every point of the plane (of the subset), in its order, with the moving
+    // installation
     // as the scene holds it now. False (levels untouched) when not Active or a response fails.
     bool Update(std::vector<double>& levels, int threads = 0);
 

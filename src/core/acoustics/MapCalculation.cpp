@@ -208,7 +208,9 @@ CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& conditi
         result.status =
             RunReference(scene, condition.mode, band, plane.points, count, progress, job);
     } else {
-        const CMapEngine engine(scene, condition.mode, band);
+        // The tables are converted on the same workers as the points.
+        const CMapEngine engine(scene, condition.mode, band, CMapEngine::ETables::All, {},
+                                options.pool, options.threads);
         result.status =
             RunEngine(engine, plane.points, count, options.threads, options.pool, progress, job);
     }

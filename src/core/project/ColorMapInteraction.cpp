@@ -70,6 +70,21 @@ CQuad CColorMapViewModel::InstallationPlaneQuad() const {
                                    {room.roomLength, room.roomWidth, 0.0}));
 }
 
+std::vector<CPlaneTick> CColorMapViewModel::AxisTicks() const {
+    const CColorMapCondition* condition = Condition();
+    if (!condition)
+        return {};
+    const std::vector<CPlaneLabel> labels =
+        PlaneDimensionLabels(condition->plane, m_doc.Settings().lengthUnit);
+    auto pixels = [&](const CVec3& a, const CVec3& b) {
+        const CPixel pa = PixelOf(a), pb = PixelOf(b);
+        return std::hypot(static_cast<double>(pb.x - pa.x), static_cast<double>(pb.y - pa.y));
+    };
+    // Labels 0 and 1 are the first edge's ends, 3 and 4 the second's.
+    return PlaneTicks(condition->plane, pixels(labels[0].at, labels[1].at),
+                      pixels(labels[3].at, labels[4].at), 5.0 * FontHeight());
+}
+
 int CColorMapViewModel::LineY(int line) const {
     const CColorMapCondition* condition = Condition();
     if (!condition)
@@ -260,13 +275,43 @@ CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight,
         return {};
     m_savedMargins = condition->margins;
     m_savedScale = condition->scale;
-    condition->margins = {pageWidth * 35 / 100, pageHeight / 10, 0, pageHeight / 3};
+    // The picture takes the page's width between the legend's column and a small right margin;
+    // below it the annotation lines, the title and the table keep their third of the page.
+    condition->margins = PrintMargins(pageWidth, pageHeight);
     ProjectView(true);
     // The table starts at a tenth of the page width and may reach the printable area's edge.
     m_tableHeader =
         FitTableHeader(TableHeader(m_doc), pageWidth - pageWidth * 10 / 100, FontHeight(), width);
     return TablePaging(m_doc.Room().Count(), FontHeight(), pageHeight, LineY(32),
                        m_tableHeader.lineCount);
+}
+
+void CColorMapViewModel::BeginFigure(int width, int height, const std::array<int, 4>& margins) {
+    CColorMapCondition* condition = EditCondition();
+    if (!condition || m_figure)
+        return;
+    m_figure = true;
+    m_savedMargins = condition->margins;
+    m_savedScale = condition->scale;
+    m_savedScroll = condition->scrollSize;
+    m_savedClient = {m_clientWidth, m_clientHeight};
+    condition->margins = margins;
+    SetClientSize(width, height);
+    ProjectView(true);
+}
+
+void CColorMapViewModel::EndFigure() {
+    CColorMapCondition* condition = EditCondition();
+    if (!condition || !m_figure)
+        return;
+    m_figure = false;
+    condition->margins = m_savedMargins;
+    condition->scale = m_savedScale;
+    m_clientWidth = m_savedClient[0];
+    m_clientHeight = m_savedClient[1];
+    ProjectView(false);
+    // The window that shows this condition keeps the scroll size its own pane gave it.
+    condition->scrollSize = m_savedScroll;
 }
 
 void CColorMapViewModel::EndPrinting() {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 
 CPixel CMapProjector::operator()(const CVec3& v) const {
     const double u = xu * v.x + yu * v.y + zu * v.z;
@@ -182,13 +183,28 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
     return lines;
 }
 
-std::array<std::string, kColorClasses> LegendLabels(const CListeningPlane& plane) {
+double AutomaticColorMaximum(const CListeningPlane& plane) {
+    const double pitch = plane.colorPitch;
+    const bool calculated = plane.maximumLevel != 0.0 || plane.minimumLevel != 0.0;
+    if (!calculated || !(pitch > 0.0) || !std::isfinite(plane.maximumLevel))
+        return plane.colorMaximum;
+    return std::ceil(plane.maximumLevel / pitch - 1e-9) * pitch;
+}
+
+double ColorShift(const CColorMapCondition& condition) {
+    return condition.automaticScale
+               ? AutomaticColorMaximum(condition.plane) - condition.plane.colorMaximum
+               : 0.0;
+}
+
+std::array<std::string, kColorClasses> LegendLabels(const CListeningPlane& plane, double shift) {
     std::array<std::string, kColorClasses> labels;
     for (int i = 0; i < kColorClasses; ++i) {
         const auto index = static_cast<std::size_t>(i);
-        const std::string upper = i == 0 ? "" : FormatSignificant(plane.thresholds[index - 1], 5);
+        const std::string upper =
+            i == 0 ? "" : FormatSignificant(plane.thresholds[index - 1] + shift, 5);
         const std::string lower =
-            i == kColorClasses - 1 ? "" : FormatSignificant(plane.thresholds[index], 5);
+            i == kColorClasses - 1 ? "" : FormatSignificant(plane.thresholds[index] + shift, 5);
         labels[index] = upper + Strings::kLegendSeparator + lower;
     }
     return labels;
@@ -209,6 +225,28 @@ std::string CursorPointText(const CVec3& p, int lengthUnit) {
     const std::string unit = UnitText(lengthUnit);
     return "(X=" + FormatSignificant(p.x, 4) + unit + " Y=" + FormatSignificant(p.y, 4) + unit +
            " Z=" + FormatSignificant(p.z, 4) + unit + ")";
+}
+
+std::string SpeakerTooltip(const CDAXDoc& doc, int index) {
+    const CInstallationElement* e = doc.Room().At(index);
+    if (!e)
+        return {};
+    std::string text = "No " + std::to_string(index + 1) + ": ";
+    text += e->modelIndex >= 0 && e->modelIndex < doc.Models().Count()
+                ? doc.Models().At(e->modelIndex).DisplayName()
+                : std::string("?");
+    if (const CTapElement* tap = TapOf(doc, *e))
+        text += "\n" + std::string(Strings::kColumnTap) + ": " +
+                FormatSignificant(tap->tapRating, 4) +
+                (tap->lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
+                FormatSignificant(tap->tapPower, 4) + Strings::kTapWatt;
+    text += "\n" + std::string(Strings::kColumnPower) + ": " + FormatSignificant(e->power, 4) +
+            Strings::kUnitWatt;
+    return text;
+}
+
+std::string CursorTooltip(double level, const CVec3& point, int lengthUnit) {
+    return CursorLevelText(level) + "\n" + CursorPointText(point, lengthUnit);
 }
 
 std::vector<CPlaneLabel> PlaneDimensionLabels(const CListeningPlane& plane, int lengthUnit) {
@@ -239,6 +277,78 @@ std::vector<CPlaneLabel> PlaneDimensionLabels(const CListeningPlane& plane, int 
                 {{x0 + ex, y0 + ey, z0}, number(y0 + ey), false},
                 {{x0 + ex, y0 + ey / 2, z0}, unit, false}};
     }
+}
+
+double TickStep(double span, double pixels, double minSpacing) {
+    if (!(span > 0.0) || !(pixels > 0.0) || !(minSpacing > 0.0) || !std::isfinite(span))
+        return 0.0;
+    const double most = std::floor(pixels / minSpacing); // ticks the edge has room for
+    if (most < 1.0)
+        return 0.0;
+    double decade = std::pow(10.0, std::floor(std::log10(span / most)));
+    for (;;) {
+        for (double factor : {1.0, 2.0, 5.0})
+            if (span / (factor * decade) <= most + 1e-9)
+                return factor * decade;
+        decade *= 10.0;
+    }
+}
+
+namespace {
+// Ticks at multiples of `step` strictly inside (start, end), clear of both ends and the middle.
+std::vector<double> TickValues(double start, double end, double step) {
+    std::vector<double> values;
+    if (!(step > 0.0) || !(end > start))
+        return values;
+    const double middle = (start + end) / 2;
+    for (double k = std::ceil(start / step); k * step < end; k += 1.0) {
+        const double v = k * step;
+        if (v - start < step / 2 || end - v < step / 2 || std::fabs(v - middle) < step / 2)
+            continue;
+        values.push_back(v);
+        if (values.size() > 1000) // a pixel count no screen has
+            break;
+    }
+    return values;
+}
+} // namespace
+
+std::vector<CPlaneTick> PlaneTicks(const CListeningPlane& plane, double firstPixels,
+                                   double secondPixels, double minSpacing) {
+    const double x0 = plane.originX, y0 = plane.originY, z0 = plane.originZ;
+    const double ex = plane.extentX, ey = plane.extentY, ez = plane.extentZ;
+    // Each edge as its first coordinate's range and the world point at a value along it.
+    struct Edge {
+        double start, span;
+        std::function<CVec3(double)> at;
+        bool first;
+        double pixels;
+    };
+    std::vector<Edge> edges;
+    switch (plane.Orientation()) {
+    case EPlaneOrientation::XZ:
+        edges = {{x0, ex, [=](double v) { return CVec3{v, y0, z0 + ez}; }, true, firstPixels},
+                 {z0, ez, [=](double v) { return CVec3{x0 + ex, y0, v}; }, false, secondPixels}};
+        break;
+    case EPlaneOrientation::YZ:
+        edges = {{y0, ey, [=](double v) { return CVec3{x0, v, z0 + ez}; }, true, firstPixels},
+                 {z0, ez, [=](double v) { return CVec3{x0, y0 + ey, v}; }, false, secondPixels}};
+        break;
+    case EPlaneOrientation::XY:
+        edges = {{x0, ex, [=](double v) { return CVec3{v, y0 + ey, z0}; }, true, firstPixels},
+                 {y0, ey, [=](double v) { return CVec3{x0 + ex, v, z0}; }, false, secondPixels}};
+        break;
+    case EPlaneOrientation::Invalid:
+        break;
+    }
+    std::vector<CPlaneTick> ticks;
+    for (const Edge& edge : edges) {
+        const double step = TickStep(edge.span, edge.pixels, minSpacing);
+        for (double v : TickValues(edge.start, edge.start + edge.span, step))
+            ticks.push_back({edge.at(v), edge.at(edge.start), edge.at(edge.start + edge.span),
+                             FormatSignificant(v, 4), edge.first});
+    }
+    return ticks;
 }
 
 CTablePaging TablePaging(int installations, int fontHeight, int pageHeight, int firstRowY,
@@ -367,6 +477,10 @@ std::optional<double> FitScale(double widthMM, double heightMM, int areaWidth, i
     if (!(widthMM > 0.0) || !(heightMM > 0.0) || aw <= 0.0 || ah <= 0.0)
         return std::nullopt;
     return std::min(aw / widthMM, ah / heightMM);
+}
+
+std::array<int, 4> PrintMargins(int pageWidth, int pageHeight) {
+    return {pageWidth * 20 / 100, pageHeight / 10, pageWidth * 5 / 100, pageHeight * 36 / 100};
 }
 
 int ContentHeight(int scrollHeight, int bottomMargin, int fontHeight, bool automaticLayout) {

@@ -1,6 +1,7 @@
 // The colour map following a dragged speaker: the drag moves a copy of the installations, and
 // CLivePreview recomputes only the moving one per step.
 #include "acoustics/AcousticScene.h"
+#include "acoustics/CoarseGrid.h"
 #include "acoustics/InstallationElement.h"
 #include "acoustics/LivePreview.h"
 #include "project/ColorMapViewModel.h"
@@ -26,6 +27,9 @@ struct CColorMapViewModel::CDragState {
     // While the workers build the preview they read the project, so it is marked calculating.
     // Declared before the preview, which stops and waits for them as it goes.
     std::optional<CDAXDoc::CCalculatingScope> building;
+    // On a plane far larger than the screen shows, the map follows the mouse on coarser blocks
+    // (empty: on every point); the drop calculates every point as always.
+    CCoarseGrid coarse;
     // Built on the first step that moves: a click without a move costs nothing.
     std::unique_ptr<CLivePreview> preview;
     std::vector<double> levels;
@@ -40,6 +44,12 @@ void CColorMapViewModel::BeginDrag() {
         m_drag->power = moving->power;
     m_drag->follow = m_doc.Settings().manualRecalc == 0 && Condition() &&
                      m_doc.HasInstallations() && !m_doc.IsCalculating();
+    if (const CColorMapCondition* condition = Condition())
+        m_drag->coarse = CoarseGrid(condition->plane, kPreviewPointBudget);
+}
+
+const CCoarseGrid* CColorMapViewModel::PreviewGrid() const {
+    return m_drag && !m_drag->coarse.Empty() ? &m_drag->coarse : nullptr;
 }
 
 void CColorMapViewModel::DragTo(const CPixel& p) {
@@ -72,10 +82,11 @@ int CColorMapViewModel::HiddenInstallation() const {
 
 const std::vector<double>* CColorMapViewModel::PreviewLevels() const {
     const CColorMapCondition* condition = Condition();
-    if (!m_drag || m_drag->levels.empty() || !condition ||
-        m_drag->levels.size() != condition->plane.points.size())
+    if (!m_drag || m_drag->levels.empty() || !condition)
         return nullptr;
-    return &m_drag->levels;
+    const std::size_t count = m_drag->coarse.Empty() ? condition->plane.points.size()
+                                                     : m_drag->coarse.points.size();
+    return m_drag->levels.size() == count ? &m_drag->levels : nullptr;
 }
 
 bool CColorMapViewModel::PreviewPending() const {
@@ -112,7 +123,8 @@ bool CColorMapViewModel::UpdatePreview() {
         drag.preview = std::make_unique<CLivePreview>(
             scene, *condition, drag.moving, 0, CLivePreview::kDefaultMemoryBound,
             previewWorkers ? previewWorkers : &CalculationWorkers(),
-            CLivePreview::EBuild::InBackground);
+            CLivePreview::EBuild::InBackground,
+            drag.coarse.Empty() ? nullptr : &drag.coarse.points);
     }
     if (drag.building) {
         bool stillBuilding = false;

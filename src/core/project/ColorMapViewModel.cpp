@@ -52,7 +52,8 @@ void CColorMapViewModel::OnInitialUpdate() {
             if (list.Count() == 0)
                 m_doc.AppendCondition(DefaultCondition(m_doc.Settings().lengthUnit));
             m_conditionIndex = 0;
-            ProjectView(false);
+            // Reopened, the map fits the pane it has now.
+            ProjectView(m_autoFit);
             SyncConditionControls(EListSync::Fill);
             return;
         }
@@ -91,6 +92,9 @@ void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& chang
         Repaint();
         return;
     }
+    // A changed room or plane has another outline: a view that fits itself fits it again.
+    if (change.planes && m_autoFit)
+        ProjectView(true);
     if (m_doc.Settings().manualRecalc == 0 || change.recalculate)
         CalculateMap();
     Repaint();
@@ -118,6 +122,10 @@ bool CColorMapViewModel::OnViewCommand(int id) {
         break;
     case kCmdViewDiagonal:
         SetViewDirection(45, 75, 0);
+        break;
+    case kCmdAutomaticScale:
+        if (CColorMapCondition* c = EditCondition())
+            c->automaticScale = !c->automaticScale;
         break;
     default:
         return onViewCommand ? onViewCommand(id) : false;
@@ -182,6 +190,7 @@ void CColorMapViewModel::SyncConditionControls(EListSync sync) {
         m_band = m_frequency = m_mode = {};
         m_bandChoices.clear();
         m_frequencyChoices.clear();
+        m_frequencyCoverage.clear();
         return;
     }
     double band = condition->band;
@@ -210,6 +219,19 @@ void CColorMapViewModel::SyncConditionControls(EListSync sync) {
 
     m_frequencyChoices = FrequencyChoices(band);
     m_frequency.Assign(m_frequencyChoices);
+    m_frequencyCoverage.clear();
+    const CAcousticScene scene = m_doc.Scene();
+    const CSpeakerModel* current = m_doc.CurrentModel();
+    for (const CFrequencyChoice& choice : m_frequencyChoices) {
+        if (m_doc.HasInstallations())
+            m_frequencyCoverage.push_back(BandCoverage(scene, band, choice.value));
+        else if (current)
+            m_frequencyCoverage.push_back(BandCoverage(
+                band, choice.value, current->Header().pointsPerOctave,
+                current->Header().lowestFrequency, current->Header().highestFrequency));
+        else
+            m_frequencyCoverage.push_back(EBandCoverage::Inside);
+    }
     if (centre.Valid()) {
         condition->centreFrequency = centre.frequency;
         m_frequency.selection = centre.entry;
@@ -301,11 +323,13 @@ void CColorMapViewModel::ProjectView(bool fit) {
     const double widthMM = (m_maxU - m_minU) * 1000.0;
     const double heightMM = (m_maxW - m_minW) * 1000.0;
     const auto& m = condition->margins; // left, top, right, bottom
-    const int W = m_printing ? m_pageWidth * 80 / 100 : m_clientWidth;
-    const int H = m_printing ? m_pageHeight * 80 / 100 : m_clientHeight;
+    const int W = m_printing ? m_pageWidth : m_clientWidth;
+    const int H = m_printing ? m_pageHeight * kPrintFitHeightPercent / 100 : m_clientHeight;
     // A window or page smaller than its margins has nothing to fit into: the scale stays.
     if (fit)
-        if (const std::optional<double> scale = FitScale(widthMM, heightMM, W, H, m, FontHeight()))
+        // A figure has no annotation lines to keep room for.
+        if (const std::optional<double> scale =
+                FitScale(widthMM, heightMM, W, H, m, m_figure ? 0 : FontHeight()))
             condition->scale = *scale;
     double pw = condition->scale * widthMM;
     // On screen the picture keeps some width for the annotation texts, but never more than the
@@ -330,7 +354,16 @@ void CColorMapViewModel::WorldToPixel(double u, double w, int& px, int& py) cons
          static_cast<int>(std::trunc((w - m_minW) * s * 1000.0 + 0.5));
 }
 
+void CColorMapViewModel::SetClientSize(int width, int height) {
+    const bool changed = width != m_clientWidth || height != m_clientHeight;
+    m_clientWidth = width;
+    m_clientHeight = height;
+    if (changed && m_autoFit && !m_printing && !m_figure && Condition())
+        ProjectView(true);
+}
+
 void CColorMapViewModel::ZoomIn() {
+    m_autoFit = false;
     if (CColorMapCondition* c = EditCondition()) {
         c->scale *= 1.2;
         ProjectView(false);
@@ -338,6 +371,7 @@ void CColorMapViewModel::ZoomIn() {
 }
 
 void CColorMapViewModel::ZoomOut() {
+    m_autoFit = false;
     if (CColorMapCondition* c = EditCondition()) {
         c->scale *= 0.8333333333333334;
         ProjectView(false);

@@ -19,6 +19,11 @@
 class CDAXDoc;
 class CInstallationElementList;
 class CWorkerPool;
+struct CCoarseGrid;
+
+// The most points a dragged speaker's live map computes per step: larger planes follow the mouse
+// on coarser blocks (about 20 steps a second on two cores), and the drop calculates them whole.
+inline constexpr std::size_t kPreviewPointBudget = 65536;
 
 // A drop-down list: the texts a widget shows (items), the value of each entry and the selected
 // entry (-1 for none). Front ends that choose without a widget choose by value, never by text.
@@ -104,6 +109,9 @@ public:
     const CComboModel& BandCombo() const { return m_band; }
     const CComboModel& FrequencyCombo() const { return m_frequency; }
     const CComboModel& ModeCombo() const { return m_mode; }
+    // Per entry of the frequency list: how much of that centre's band the speaker data cover
+    // (the installed models, or the current model before anything is installed).
+    const std::vector<EBandCoverage>& FrequencyCoverage() const { return m_frequencyCoverage; }
     // The entries of the band and frequency lists with the values they stand for.
     const std::vector<CBandChoice>& BandChoiceList() const { return m_bandChoices; }
     const std::vector<CFrequencyChoice>& FrequencyChoiceList() const { return m_frequencyChoices; }
@@ -116,13 +124,22 @@ public:
     void ProjectView(bool fit);
     void ZoomIn();
     void ZoomOut();
-    void Fit() { ProjectView(true); }
+    void Fit() {
+        m_autoFit = true;
+        ProjectView(true);
+    }
     void SetViewDirection(double a1, double a2, double a3);
     // Projected (u, w) of a world point with the condition's view angles.
     void Project(const CVec3& v, double& u, double& w) const;
     // Pixel of a projected point in the scrolled picture.
     void WorldToPixel(double u, double w, int& px, int& py) const;
-    void SetClientSize(int width, int height) { m_clientWidth = width, m_clientHeight = height; }
+    // The pane's size; while the view fits itself, a new size fits the picture to it again.
+    void SetClientSize(int width, int height);
+    // The view fits itself to its pane (on a new size, a room change, reopening) until the user
+    // zooms or pans; Fit starts it again.
+    bool AutoFit() const { return m_autoFit; }
+    // The user moved the picture (scrolled it): it stays where it is from now on.
+    void StopAutoFit() { m_autoFit = false; }
     void SetPrinting(bool printing, int pageWidth = 0, int pageHeight = 0);
     std::array<double, 4> BoundingBox() const { return {m_maxW, m_minW, m_maxU, m_minU}; }
 
@@ -138,6 +155,8 @@ public:
     CMapProjector Projector() const;
     CQuad CalculationPlaneQuad() const;
     CQuad InstallationPlaneQuad() const;
+    // The ticks along the plane's labelled edges, at least five font heights apart on screen.
+    std::vector<CPlaneTick> AxisTicks() const;
     // y of annotation line k: k * h + T - bottom.
     int LineY(int line) const;
     // How far the view scrolls down: the picture and the annotation lines written under it
@@ -153,6 +172,11 @@ public:
     // The table's header as the current print job lays it out.
     const CTableHeaderLayout& PrintedTableHeader() const { return m_tableHeader; }
     void EndPrinting();
+    // A figure of the map alone (a report's): the picture fitted to width x height pixels with
+    // these margins (left, top, right, bottom; the legend lives in the left one). The window's
+    // margins, scale and scroll size come back with EndFigure, untouched for its own view.
+    void BeginFigure(int width, int height, const std::array<int, 4>& margins);
+    void EndFigure();
 
     // --- Pointer ---
     bool InsideCalculationPlane(const CPixel& p) const;
@@ -191,6 +215,10 @@ public:
     // The dragged installation while the pointer is outside both planes, where a drop asks to
     // remove it: the picture leaves it out. -1 otherwise.
     int HiddenInstallation() const;
+    // While a speaker is dragged over a plane of more than kPreviewPointBudget points, the
+    // picture shows these blocks (PreviewLevels then holds one level per block, when it holds
+    // any); null on smaller planes and when no speaker is dragged.
+    const CCoarseGrid* PreviewGrid() const;
     // The levels of the plane's points with the dragged speaker where it is now, or null while
     // the stored levels show (no drag step yet, manual recalculation, or a plane too large for
     // the preview's memory bound).
@@ -242,14 +270,19 @@ private:
     CComboModel m_band, m_frequency, m_mode;
     std::vector<CBandChoice> m_bandChoices;
     std::vector<CFrequencyChoice> m_frequencyChoices;
+    std::vector<EBandCoverage> m_frequencyCoverage;
     double m_maxW = 0, m_minW = 0, m_maxU = 0, m_minU = 0;
     int m_clientWidth = kDefaultMapClientWidth, m_clientHeight = kDefaultMapClientHeight;
     bool m_printing = false;
+    bool m_autoFit = true;
     int m_pageWidth = 0, m_pageHeight = 0;
     bool m_hot = false, m_dragging = false;
     CTableHeaderLayout m_tableHeader;
     std::array<int, 4> m_savedMargins{};
     double m_savedScale = 0.0;
+    std::array<int, 2> m_savedClient{};
+    std::array<int, 2> m_savedScroll{};
+    bool m_figure = false;
     CCursorReadout m_readout;
     // Only while a speaker is dragged (shared_ptr: the type is complete in one file only).
     std::shared_ptr<CDragState> m_drag;

@@ -14,6 +14,8 @@ const std::vector<CCommandInfo>& CommandTable() {
         {kCmdViewPlusY, "+Y", "+Y", "&Y Axis Plus", "View/Room/Direction"},
         {kCmdViewMinusZ, "-Z", "-Z", "&Z Axis Minus", "View/Room/Direction"},
         {kCmdViewDiagonal, "Diagonal", "Diagonal", "&Diagonal", "View/Room/Direction"},
+        {kCmdAutomaticScale, "Let the colour classes follow the map's maximum",
+         "Automatic Colour Scale", "&Automatic Colour Scale", "View/Colour"},
         {kCmdRoomParameters, "Change parameters for room", "Room Parameters", "&Room Parameters...",
          "Room"},
         {kCmdImport, "Import speaker data", "Import Speaker Data", "&Import...", "Speaker"},

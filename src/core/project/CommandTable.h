@@ -29,6 +29,7 @@ enum ECommand : int {
     kCmdViewPlusY = 32809,
     kCmdViewMinusZ = 32802,
     kCmdViewDiagonal = 32803,
+    kCmdAutomaticScale = 32813,
     kCmdNewWindow = 57648,
     kCmdUndo = 57643,
     kCmdRedo = 57644,

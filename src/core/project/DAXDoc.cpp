@@ -52,7 +52,9 @@ std::vector<EUpdateHint> CDocumentChange::Hints() const {
         hints.push_back(kHintSpeakers);
     if (speakerList || (currentModel && !arrangement))
         hints.push_back(kHintTaps);
-    if (Acoustics() || curves)
+    // Marked points change nothing the maps compute; the hint that repaints without
+    // recalculating tells them.
+    if (Acoustics() || curves || listeningPoints)
         hints.push_back(kHintResponse);
     // A new arrangement changes the model's taps, refilled after its sound is redrawn.
     if (arrangement && !speakerList)

@@ -215,6 +215,10 @@ public:
     // The tap ChangeInstallationModel would give the installation at `index` (which must exist).
     int TapForModel(int index, int model, std::optional<int> tap) const;
     CFlowResult RemoveInstallations(bool all);
+    // The installations at these rows (a multiple selection), after one question: the command's
+    // for one speaker, one naming the count for several. CInvalidArgument for a row that is
+    // none, before anything is asked.
+    CFlowResult RemoveInstallationsAt(std::vector<int> rows);
     // Asks once per installation (other than `skip`) at exactly this position and aim.
     bool SameSpotCheck(const CVec3& position, const COrientation& orientation, int skip);
 
@@ -312,6 +316,8 @@ private:
     // Asks before a save replaces another file or a changed one; false when the user declines.
     bool MayReplace(const std::string& path);
     CFlowResult RunInstallationForm(CInstallationForm& form);
+    // After installations went: the automatic layout no longer holds, planes are rebuilt.
+    void AfterRemoval();
     void ClearCurves();
     void ForEachColorMap(void (CColorMapViewModel::*operation)());
 

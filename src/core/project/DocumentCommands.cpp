@@ -1,9 +1,12 @@
 // The project commands: when they are enabled and what they do.
+#include "common/Units.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
+#include "project/Report.h"
 #include "project/Strings.h"
 #include "project/forms/PreferencesForm.h"
+#include "speaker/ModuleArrangementPort.h"
 
 #include <new>
 #include <optional>
@@ -130,6 +133,10 @@ bool CDAXDoc::RunCommand(int id) {
         m_mapViews.ForEach([&](CColorMapViewModel& view) { view.OnViewCommand(id); });
         SetModified();
         break;
+    case kCmdAutomaticScale:
+        // A way of showing the maps, not a change of the project.
+        m_mapViews.ForEach([&](CColorMapViewModel& view) { view.OnViewCommand(id); });
+        break;
     default:
         return false;
     }
@@ -147,9 +154,15 @@ CFlowResult CDAXDoc::Preferences() {
     CEditStep step(*this, Strings::kStepPreferences);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
-    CPreferencesForm form(m_settings.advancedMode, m_settings.manualRecalc);
-    if (!Dialogs().RunPreferences(form))
+    CSettingsPort* store = m_ports.settings;
+    const CReportIdentity identity = ReadReportIdentity(store);
+    CPreferencesForm form(m_settings.advancedMode, m_settings.manualRecalc, identity.planner,
+                          identity.company);
+    if (!Dialogs().RunPreferences(form) || !AcceptAnswer(form, Messages()))
         return CFlowResult::Cancelled(EFlowReason::DialogClosed);
+    // The person's identity goes to the application's settings, not into the project.
+    if (store && (form.planner != identity.planner || form.company != identity.company))
+        WriteReportIdentity(*store, {form.planner, form.company});
     m_settings.advancedMode = form.AdvancedMode();
     m_settings.manualRecalc = form.ManualRecalc();
     if (m_settings.advancedMode == 0) {
@@ -214,8 +227,20 @@ CFlowResult CDAXDoc::ArrangeModules() {
     // The dialogs change the model in place: the state before keeps the original.
     step.DetachCurrentModel();
     CSpeakerModel* model = CurrentModel();
-    const double k = model->ArrangeModules(
-        m_settings.lengthUnit, &RequirePort(m_ports.arrangement, "module arrangement port"));
+    CModuleArrangementPort& port = RequirePort(m_ports.arrangement, "module arrangement port");
+    // The picture aims the boxes at the first plane from where the model's first array hangs.
+    CArraySite site;
+    const CColorMapCondition* first = m_conditions.At(0);
+    for (const CInstallationElement& e : m_room.List())
+        if (e.modelIndex == m_models.CurrentIndex() && first && first->plane.IsParallelToXY()) {
+            const double metres = m_settings.lengthUnit == kUnitImperial ? kFeetToMetres : 1.0;
+            site.drop = (e.position.z - first->plane.originZ) * metres;
+            site.tilt = e.orientation.elevation;
+            site.known = site.drop > 0.0;
+            break;
+        }
+    port.SetSite(site);
+    const double k = model->ArrangeModules(m_settings.lengthUnit, &port);
     if (k == 0.0)
         return CFlowResult::Cancelled(EFlowReason::DialogClosed);
     const int defaultTap = model->DefaultTap();

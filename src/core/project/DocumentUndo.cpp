@@ -49,7 +49,7 @@ void CDAXDoc::CEditStep::DetachCurrentModel() {
 
 void CDAXDoc::CEditStep::Heard(const CDocumentChange& change) {
     const bool edit = change.installations || change.planes || change.speakerList ||
-                      change.arrangement || change.listSettings;
+                      change.arrangement || change.listSettings || change.listeningPoints;
     if (!edit)
         return;
     m_heard = true;
@@ -58,6 +58,7 @@ void CDAXDoc::CEditStep::Heard(const CDocumentChange& change) {
     m_change.speakerList |= change.speakerList;
     m_change.arrangement |= change.arrangement;
     m_change.listSettings |= change.listSettings;
+    m_change.listeningPoints |= change.listeningPoints;
 }
 
 void CDAXDoc::CEditStep::Changed(const CDocumentChange& change) {

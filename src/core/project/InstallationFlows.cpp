@@ -1,8 +1,11 @@
 // Installing, editing and removing speakers, with the confirmations the user answers.
+#include "common/Errors.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
 #include "project/forms/InstallationForm.h"
+
+#include <algorithm>
 
 bool CDAXDoc::SameSpotCheck(const CVec3& position, const COrientation& orientation, int skip) {
     for (int i = 0; i < m_room.Count(); ++i) {
@@ -151,6 +154,34 @@ CFlowResult CDAXDoc::RemoveInstallations(bool all) {
         m_room.RemoveAll();
     else
         m_room.RemoveInstallation(m_room.CurrentIndex());
+    AfterRemoval();
+    return CFlowResult::Done();
+}
+
+CFlowResult CDAXDoc::RemoveInstallationsAt(std::vector<int> rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    CEditStep step(*this, rows.size() > 1 ? Strings::kStepRemoveSpeakers : Strings::kStepRemoveSpeaker);
+    if (m_calculating)
+        return CFlowResult::Refused(EFlowReason::Calculating);
+    if (rows.empty())
+        return CFlowResult::Refused(EFlowReason::NothingCurrent);
+    for (int row : rows)
+        CheckIndex(row, static_cast<std::size_t>(m_room.Count()), "installation");
+    // One speaker is asked about as the command asks; several in one question.
+    const std::string question =
+        rows.size() == 1 ? std::string(Strings::kConfirmRemoveSpeaker)
+                         : Strings::kConfirmRemoveSpeakersBefore + std::to_string(rows.size()) +
+                               Strings::kConfirmRemoveSpeakersAfter;
+    if (!Messages().Confirm(question))
+        return CFlowResult::Cancelled(EFlowReason::NotConfirmed);
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+        m_room.RemoveInstallation(*it);
+    AfterRemoval();
+    return CFlowResult::Done();
+}
+
+void CDAXDoc::AfterRemoval() {
     m_settings.autoLayoutValid = 0;
     if (!HasInstallations()) {
         // The maps' pointer spectrum goes silent with the last speaker.
@@ -166,5 +197,4 @@ CFlowResult CDAXDoc::RemoveInstallations(bool all) {
     }
     RebuildAllPlanes();
     StandardRefresh();
-    return CFlowResult::Done();
 }

@@ -173,6 +173,16 @@ bool SelectInstallation(CDAXDoc& doc, int row) {
     return doc.SetCurrentInstallation(row);
 }
 
+bool RemoveSelectedInstallations(CDAXDoc& doc, const std::vector<int>& rows) {
+    return doc.Guarded(false, [&] {
+        const CDAXDoc::CEditStep step(doc, Strings::kStepRemoveSpeaker);
+        if (!doc.RemoveInstallationsAt(rows).IsDone())
+            return false;
+        doc.StandardRefresh();
+        return true;
+    });
+}
+
 std::vector<CMenuEntry> InstallationMenu() {
     return {{Strings::kMenuRemove, kCmdRemoveInstallation},
             {Strings::kMenuProperties, kCmdChangeInstallation}};

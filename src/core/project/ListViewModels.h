@@ -59,6 +59,9 @@ CListRows InstallationRows(const CDAXDoc& doc, bool advanced);
 // A click on a row makes that installation current and the maps move their marker.
 bool SelectInstallation(CDAXDoc& doc, int row);
 std::vector<CMenuEntry> InstallationMenu();
+// The Delete key on the selected rows: removes them after the Remove command's question, as one
+// undoable step. False when nothing was removed (declined, no valid row, a calculation runs).
+bool RemoveSelectedInstallations(CDAXDoc& doc, const std::vector<int>& rows);
 // A speaker dragged from the speaker list of the same project and dropped on the installation
 // list: installs the current model at the centre of the room through the installation dialog.
 // 1 when a speaker was installed, 2 when not. The drop does not mark the project modified.

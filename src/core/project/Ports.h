@@ -113,6 +113,17 @@ public:
     virtual ~CSettingsPort() = default;
     virtual int ReadInt(const std::string& section, const std::string& key, int fallback) = 0;
     virtual void WriteInt(const std::string& section, const std::string& key, int value) = 0;
+    // A line of text (UTF-8); a store that keeps numbers only gives the fallback and keeps
+    // nothing.
+    virtual std::string ReadText(const std::string& section, const std::string& key,
+                                 const std::string& fallback) {
+        (void)section, (void)key;
+        return fallback;
+    }
+    virtual void WriteText(const std::string& section, const std::string& key,
+                           const std::string& value) {
+        (void)section, (void)key, (void)value;
+    }
 };
 
 // Sections and keys of the settings file.
@@ -125,6 +136,11 @@ inline constexpr const char* kDeveloperSection = "DEVELOPER_ID";
 inline constexpr const char* kDeveloper = "DeveloperID";
 inline constexpr const char* kSpecialUserSection = "SPECIALUSERLEVEL";
 inline constexpr const char* kSpecialUser = "SpecialUserLevel";
+// Who makes the reports: the person's identity, the same for every project they report on.
+inline constexpr const char* kPlannerSection = "REPORT_PLANNER";
+inline constexpr const char* kPlanner = "Planner";
+inline constexpr const char* kCompanySection = "REPORT_COMPANY";
+inline constexpr const char* kCompany = "Company";
 } // namespace SettingsKeys
 
 // A flow needed a port its document was not given. That is a fault of whoever set the document

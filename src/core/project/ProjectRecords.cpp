@@ -116,6 +116,38 @@ void LoadQuantities(CArchiveIn& ar, CDAXDoc& doc) {
     }
 }
 
+// --- Colour maps whose classes follow the map's maximum ---
+
+bool HasAutomaticScales(const CDAXDoc& doc) {
+    for (int i = 0; i < doc.Conditions().Count(); ++i)
+        if (doc.Conditions().At(i)->automaticScale)
+            return true;
+    return false;
+}
+
+void StoreAutomaticScales(CArchiveOut& ar, const CDAXDoc& doc) {
+    ar.Dword(static_cast<std::uint32_t>(doc.Conditions().Count()));
+    for (int i = 0; i < doc.Conditions().Count(); ++i)
+        ar.WordInt(doc.Conditions().At(i)->automaticScale ? 1 : 0);
+}
+
+void LoadAutomaticScales(CArchiveIn& ar, CDAXDoc& doc) {
+    std::uint32_t count = 0;
+    ar.Dword(count);
+    if (count != static_cast<std::uint32_t>(doc.Conditions().Count()))
+        ar.Fail("the colour scales are given for " + std::to_string(count) +
+                " calculation planes, the project has " +
+                std::to_string(doc.Conditions().Count()));
+    for (int i = 0; i < doc.Conditions().Count(); ++i) {
+        int automatic = 0;
+        ar.WordInt(automatic);
+        if (automatic != 0 && automatic != 1)
+            ar.Fail("the colour scale of calculation plane " + std::to_string(i + 1) + " is " +
+                    std::to_string(automatic) + ", neither 0 (stored) nor 1 (automatic)");
+        CDocumentLoader(doc).Conditions().At(i)->automaticScale = automatic == 1;
+    }
+}
+
 // The records in the order they are written. An id is four ASCII letters; a new kind of project
 // data adds its record at the end.
 struct CRecordKind {
@@ -131,6 +163,8 @@ constexpr CRecordKind kRecords[] = {
     {{'M', 'A', 'R', 'K'}, "the marked listening points", HasListeningPoints,
      StoreListeningPoints, LoadListeningPoints},
     {{'Q', 'N', 'T', 'Y'}, "the map quantities", HasQuantities, StoreQuantities, LoadQuantities},
+    {{'C', 'S', 'C', 'L'}, "the automatic colour scales", HasAutomaticScales,
+     StoreAutomaticScales, LoadAutomaticScales},
 };
 constexpr std::size_t kRecordCount = std::size(kRecords);
 

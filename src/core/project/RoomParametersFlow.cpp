@@ -56,7 +56,7 @@ ERoomParametersAnswer CColorMapViewModel::RunRoomParameters(bool commandMode) {
     if (!AcceptAnswer(form, RequirePort(ports.messages, "message port")))
         return ERoomParametersAnswer::Cancel;
     const bool unitChanged = m_doc.ApplyRoomParameters(form.Result());
-    ProjectView(unitChanged);
+    ProjectView(unitChanged || m_autoFit);
     return ERoomParametersAnswer::Ok;
 }
 

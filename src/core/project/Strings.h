@@ -5,6 +5,9 @@ namespace Strings {
 inline constexpr const char* kMessageTitle = "Message from Daxara";
 inline constexpr const char* kConfirmRemoveSpeaker =
     "Are you sure you want to remove this speaker?";
+// Several selected installations at once: "... remove these " N " speakers?"
+inline constexpr const char* kConfirmRemoveSpeakersBefore = "Are you sure you want to remove these ";
+inline constexpr const char* kConfirmRemoveSpeakersAfter = " speakers?";
 inline constexpr const char* kImpedanceMix =
     "High and low impedance speakers can not be mixed in one room.";
 inline constexpr const char* kSameSpot = "Are you sure that you want to install this speaker at "
@@ -49,7 +52,7 @@ inline constexpr const char* kImportSofaReport = "%1 was imported from open dire
 inline constexpr const char* kMenuExportSofa = "Export as &SOFA...";
 // %1 the model, %2 why.
 inline constexpr const char* kExportSofaFailed = "%1 could not be exported as SOFA: %2.";
-inline constexpr const char* kProgressCaption = "DAX";
+inline constexpr const char* kProgressCaption = "Daxara";
 inline constexpr const char* kStop = "Stop";
 
 inline constexpr const char* kInstallationTitle = "Properties for Installation";
@@ -173,6 +176,7 @@ inline constexpr const char* kStepInstallSpeaker = "Install Speaker";
 inline constexpr const char* kStepMoveSpeaker = "Move Speaker";
 inline constexpr const char* kStepChangeSpeaker = "Change Speaker";
 inline constexpr const char* kStepRemoveSpeaker = "Remove Speaker";
+inline constexpr const char* kStepRemoveSpeakers = "Remove Speakers";
 inline constexpr const char* kStepRemoveAllSpeakers = "Remove All Speakers";
 inline constexpr const char* kStepRoomParameters = "Room Parameters";
 inline constexpr const char* kStepAutoInstallation = "Automatic Installation";
@@ -181,6 +185,13 @@ inline constexpr const char* kStepDeleteSpeakerData = "Delete Speaker Data";
 inline constexpr const char* kStepArrangeModules = "Arrange Modules";
 inline constexpr const char* kStepPreferences = "Preferences";
 inline constexpr const char* kStepChooseTap = "Choose Tap";
+inline constexpr const char* kStepMarkPoint = "Mark Listening Point";
+inline constexpr const char* kStepRenamePoint = "Rename Listening Point";
+inline constexpr const char* kStepRemovePoint = "Remove Listening Point";
+// Listening points on the map and in its context menu.
+inline constexpr const char* kPointNamePrefix = "Point ";
+inline constexpr const char* kMenuMarkPoint = "Mark Listening Point Here...";
+inline constexpr const char* kMenuListeningPoints = "Listening Points...";
 // Menu texts of the Edit menu; " <name>" follows when there is a step.
 inline constexpr const char* kUndoMenu = "&Undo";
 inline constexpr const char* kRedoMenu = "&Redo";
@@ -246,4 +257,40 @@ inline constexpr const char* kRoomParametersMenu = "Room Parameters...";
 inline constexpr const char* kAxisX = "X";
 inline constexpr const char* kAxisY = "Y";
 inline constexpr const char* kAxisZ = "Z";
+// The report a planner hands over: its title block, section titles and figures.
+inline constexpr const char* kNameTooLong =
+    "Enter the planner and the company on one line each, at most 120 characters.";
+inline constexpr const char* kReportHeading = "Sound Reinforcement Report";
+inline constexpr const char* kReportPlanner = "Planner : ";
+inline constexpr const char* kReportCompany = "Company : ";
+// %1 this page, %2 the pages.
+inline constexpr const char* kReportPage = "Page %1 of %2";
+inline constexpr const char* kReportRoomTitle = "Room and calculation planes";
+inline constexpr const char* kReportRoomSize = "Room (length x width x height) : ";
+inline constexpr const char* kReportRoomZero = "Room zero position (X, Y) : ";
+inline constexpr const char* kReportPlane = "Calculation plane ";
+inline constexpr const char* kReportFrom = "from ";
+inline constexpr const char* kReportExtent = "extent ";
+inline constexpr const char* kReportPointsAt = " points at a pitch of ";
+inline constexpr const char* kReportEquipmentTitle = "Equipment";
+inline constexpr const char* kReportPosition = "X, Y, Z ";
+inline constexpr const char* kReportAim = "Az/El/Rot [deg]";
+inline constexpr const char* kReportCount = "Count";
+inline constexpr const char* kReportTotalPower = "Total Power : ";
+inline constexpr const char* kReportUnknownModel = "(missing speaker data)";
+inline constexpr const char* kReportMapTitle = "SPL map ";
+inline constexpr const char* kReportNotCalculated = "This map has not been calculated.";
+inline constexpr const char* kReportFigure = "Figure";
+inline constexpr const char* kReportValue = "Value";
+inline constexpr const char* kReportMaximum = "Maximum";
+inline constexpr const char* kReportMinimum = "Minimum";
+inline constexpr const char* kReportPinkAverage = "Average (pink noise)";
+inline constexpr const char* kReportMusicAverage = "Average (music/speech)";
+inline constexpr const char* kReportDeviation = "Standard deviation";
+inline constexpr const char* kReportWithin = "Points within +/-3 dB of the pink-noise average";
+inline constexpr const char* kReportPercentiles = "Percentiles (10th, 50th, 90th)";
+inline constexpr const char* kReportResponseTitle = "Frequency response at the listening points";
+inline constexpr const char* kReportResponseNote = "Band levels of the first map's summation: ";
+inline constexpr const char* kReportPlaneCentre = "Centre of the calculation plane";
+inline constexpr const char* kReportNoResponse = "no response can be calculated here";
 } // namespace Strings

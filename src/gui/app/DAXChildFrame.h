@@ -56,6 +56,9 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The splitters' positions are kept for the next project window.
+    void SaveSplitters() const;
+    QString SplitterKey(const QSplitter* splitter) const;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -69,6 +72,7 @@ private:
     bool m_closed = false;
 };
 
-// Gives each splitter pane but the last its ideal size (as far as the last keeps its minimum);
-// the last pane takes the rest and any later change of the splitter's size.
-void ApplyIdealSizes(QSplitter* splitter, const QList<int>& ideals, int minimum = 10);
+// Gives each splitter pane but one its ideal size (as far as the others keep their minimum);
+// pane `stretch` (-1: the last) takes the rest and any later change of the splitter's size.
+void ApplyIdealSizes(QSplitter* splitter, const QList<int>& ideals, int minimum = 10,
+                     int stretch = -1);

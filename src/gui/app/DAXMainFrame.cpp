@@ -6,12 +6,15 @@
 #include "app/DAXDocTemplate.h"
 #include "app/Guard.h"
 #include "app/LockKeys.h"
+#include "app/ProjectExport.h"
 #include "app/QtFilePort.h"
 #include "app/QtMessagePort.h"
+#include "dialogs/UserGuideDialog.h"
 #include "paint/GuiText.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
+#include "views/ColorMapView.h"
 
 #include "app/PrinterChoice.h"
 #include <QApplication>
@@ -30,6 +33,8 @@
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
@@ -38,6 +43,8 @@
 namespace {
 
 constexpr char kRecentGroup[] = "Recent File List";
+constexpr char kGeometryKey[] = "MainWindow/geometry";
+constexpr char kTabbedKey[] = "MainWindow/tabbed";
 constexpr char kReady[] = "Ready";
 
 QSettings UserStore() {
@@ -77,7 +84,16 @@ CDAXMainFrame::CDAXMainFrame(CDAXApp& app, QWidget* parent)
     setCentralWidget(m_mdi);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    resize(800, 600);
+    // The last size and place; the first start takes most of the screen.
+    if (!restoreGeometry(UserStore().value(kGeometryKey).toByteArray())) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            resize(area.size() * 9 / 10);
+            move(area.center() - rect().center());
+        } else {
+            resize(800, 600);
+        }
+    }
 
     CreateActions();
     CreateToolBar();
@@ -127,6 +143,9 @@ void CDAXMainFrame::CreateActions() {
         m_actions[id]->setCheckable(true);
         m_actions[id]->setChecked(true);
     }
+    m_actions[kCmdTabbedWindows]->setCheckable(true);
+    m_actions[kCmdAutomaticScale]->setCheckable(true);
+    SetTabbed(UserStore().value(kTabbedKey, false).toBool());
     for (int i = 0; i < kRecentFileCount; ++i) {
         auto* action = new QAction(this);
         action->setStatusTip("Open this project");
@@ -253,6 +272,7 @@ void CDAXMainFrame::UpdateCommandUI() {
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
         it.value()->setEnabled(IsCommandAvailable(it.key(), document));
     m_actions[kCmdViewStatusBar]->setChecked(statusBar()->isVisible());
+    m_actions[kCmdAutomaticScale]->setChecked(IsCommandChecked(kCmdAutomaticScale, document));
     // The edit keys name the step they undo or redo; with nothing to do they stay greyed.
     m_actions[kCmdUndo]->setText(
         ToQString(document ? document->UndoMenuText() : Strings::kUndoMenu));
@@ -317,6 +337,31 @@ void CDAXMainFrame::ExecuteCommand(int id) {
         case kCmdAbout:
             ShowAbout();
             return;
+        case kCmdUserGuide: {
+            CUserGuideDialog guide(this);
+            guide.exec();
+            return;
+        }
+        case kCmdShortcuts: {
+            CShortcutsDialog shortcuts(this);
+            shortcuts.exec();
+            return;
+        }
+        case kCmdTabbedWindows:
+            SetTabbed(m_mdi->viewMode() != QMdiArea::TabbedView);
+            UserStore().setValue(kTabbedKey, m_mdi->viewMode() == QMdiArea::TabbedView);
+            return;
+        case kCmdExportMap:
+            if (child)
+                if (auto* map = qobject_cast<CColorMapView*>(child->Pane(EPane::ColorMap)))
+                    ExportMap(this, child->Document(), map->Model().ConditionIndex(),
+                              std::max(200, map->viewport()->width()),
+                              std::max(200, map->viewport()->height()));
+            return;
+        case kCmdExportReport:
+            if (child)
+                ExportReport(this, child->Document(), &m_app.Settings());
+            return;
         case kCmdExit:
             close();
             return;
@@ -368,8 +413,8 @@ CDAXChildFrame* CDAXMainFrame::AddChild(CDAXChildFrame* child) {
 CDAXChildFrame* CDAXMainFrame::NewProject() {
     auto* child = AddChild(
         new CDAXChildFrame(CDAXDocTemplate::NewDocument(m_app.LengthUnit()), &m_app.Settings()));
-    // Shown first, so the map fits the pane it really has.
-    child->parentWidget()->show();
+    // Shown first, maximised in the work area, so the map fits the pane it really has.
+    child->parentWidget()->showMaximized();
     child->InitialUpdate();
     child->setFocus();
     UpdateCommandUI();
@@ -400,8 +445,8 @@ CDAXChildFrame* CDAXMainFrame::OpenProject(const QString& path) {
     if (!result.notice.isEmpty())
         QMessageBox::information(this, kAppMessageTitle, result.notice);
     auto* child = AddChild(new CDAXChildFrame(std::move(result.document), &m_app.Settings()));
-    // Shown first, so the map fits the pane it really has.
-    child->parentWidget()->show();
+    // Shown first, maximised in the work area, so the map fits the pane it really has.
+    child->parentWidget()->showMaximized();
     child->InitialUpdate();
     child->setFocus();
     AddRecentFile(FromCorePath(child->Document().PathName()));
@@ -415,18 +460,62 @@ void CDAXMainFrame::OpenProjectDialog() {
         OpenProject(path);
 }
 
+void CDAXMainFrame::SetTabbed(bool tabbed) {
+    m_mdi->setViewMode(tabbed ? QMdiArea::TabbedView : QMdiArea::SubWindowView);
+    if (tabbed) {
+        m_mdi->setTabsClosable(true);
+        m_mdi->setTabsMovable(true);
+        m_mdi->setDocumentMode(true);
+    } else {
+        // Back to windows: each fills the work area, as a new one opens (once the area has
+        // laid its windows out again).
+        QTimer::singleShot(0, this, [this] {
+            for (QMdiSubWindow* window : m_mdi->subWindowList())
+                window->showMaximized();
+        });
+    }
+    m_actions[kCmdTabbedWindows]->setChecked(tabbed);
+}
+
 void CDAXMainFrame::SendProject() {
     CDAXChildFrame* child = ActiveChild();
     if (!child)
         return;
-    if (child->Document().PathName().empty() || child->Document().IsModified()) {
-        if (!child->Save())
+    const CDAXDoc& doc = child->Document();
+    // What is sent is the file: a project with unsaved changes is saved first, if the user
+    // agrees; otherwise the last saved file goes, and an unsaved new project cannot.
+    if (doc.PathName().empty() || doc.IsModified()) {
+        const QString question =
+            doc.PathName().empty()
+                ? QString("%1 has not been saved yet. Save it, so it can be sent?")
+                      .arg(child->DocumentTitle())
+                : QString("%1 has changes that are not saved. Save them before it is sent? "
+                          "(No sends the file as it was last saved.)")
+                      .arg(child->DocumentTitle());
+        const auto buttons = doc.PathName().empty()
+                                 ? QMessageBox::Save | QMessageBox::Cancel
+                                 : QMessageBox::Save | QMessageBox::No | QMessageBox::Cancel;
+        QMessageBox box(QMessageBox::Question, kAppMessageTitle, question, buttons, this);
+        box.setObjectName("sendSaveQuestion");
+        box.setDefaultButton(QMessageBox::Save);
+        const int answer = box.exec();
+        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !child->Save()))
             return;
     }
     const QString path = FromCorePath(child->Document().PathName());
-    if (!QProcess::startDetached("xdg-email", {"--attach", path}))
-        QMessageBox::warning(this, kAppMessageTitle,
-                             "No mail program could be started to send " + path + ".");
+    const QString mailer = QStandardPaths::findExecutable("xdg-email");
+    if (mailer.isEmpty() || !QProcess::startDetached(mailer, {"--attach", path})) {
+        QMessageBox box(QMessageBox::Information, kAppMessageTitle,
+                        QString("There is no mail program to send the project with (%1). The "
+                                "project is saved as\n%2\nAttach that file to a message in "
+                                "your mail program.")
+                            .arg(mailer.isEmpty() ? "xdg-email is not installed"
+                                                  : "xdg-email could not be started",
+                                 QDir::toNativeSeparators(path)),
+                        QMessageBox::Ok, this);
+        box.setObjectName("noMailProgram");
+        box.exec();
+    }
 }
 
 void CDAXMainFrame::ShowAbout() {
@@ -492,6 +581,7 @@ void CDAXMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    UserStore().setValue(kGeometryKey, saveGeometry());
     event->accept();
 }
 

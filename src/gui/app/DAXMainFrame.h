@@ -65,6 +65,8 @@ private:
     void SetRecentFiles(const QStringList& files);
     void ShowAbout();
     void SendProject();
+    // Projects as tabs, or as windows filling the work area.
+    void SetTabbed(bool tabbed);
     void ScheduleCommandUI();
     CDAXChildFrame* FindOpen(const QString& path) const;
 

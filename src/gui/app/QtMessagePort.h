@@ -26,4 +26,4 @@ private:
 };
 
 // The application name message boxes carry.
-inline constexpr char kAppMessageTitle[] = "DAX";
+inline constexpr char kAppMessageTitle[] = "Daxara";

@@ -14,7 +14,7 @@ CCabinetModuleArrangementDialog::CCabinetModuleArrangementDialog(CCabinetArrange
                                                                  CSorting sorting,
                                                                  QSize previewUnits,
                                                                  QWidget* parent)
-    : CArrangementDialog(form, ToQString(ArrangementStrings::kArrangementCaption), previewUnits,
+    : CArrangementDialog(form, ToQString(std::string(ArrangementStrings::kCaptionPrefix) + group), previewUnits,
                          parent),
       m_form(form) {
     m_count = new CArrangementCombo(sorting.count, this);

@@ -1,5 +1,6 @@
 #include "paint/MapPainter.h"
 
+#include "acoustics/CoarseGrid.h"
 #include "acoustics/ColorMapCondition.h"
 #include "paint/DaxIcons.h"
 #include "paint/GuiText.h"
@@ -87,11 +88,23 @@ void PaintCells(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
     const CMapProjector projector = view.Projector();
     // While a speaker is dragged the cells show where the drop would take the map.
     const std::vector<double>* preview = view.PreviewLevels();
+    const double shift = view.Condition() ? ColorShift(*view.Condition()) : 0.0;
+    // A very large plane follows the drag in blocks: the preview's levels once it has them, the
+    // stored ones at the blocks' points before.
+    if (const CCoarseGrid* coarse = view.PreviewGrid()) {
+        for (std::size_t k = 0; k < coarse->blocks.size(); ++k) {
+            const double level = preview ? (*preview)[k] : plane.points[coarse->points[k]].level;
+            FillQuad(p, projector.Quad(CellCorners(coarse->blocks[k], orientation)),
+                     FromColorRef(plane.ColorOf(level - shift)));
+        }
+        p.restore();
+        return;
+    }
     for (std::size_t i = 0; i < plane.points.size(); ++i) {
         const CPlaceElement& cell = plane.points[i];
         const double level = preview ? (*preview)[i] : cell.level;
         FillQuad(p, projector.Quad(CellCorners(cell, orientation)),
-                 FromColorRef(plane.ColorOf(level)));
+                 FromColorRef(plane.ColorOf(level - shift)));
     }
     p.restore();
 }
@@ -160,6 +173,26 @@ void PaintSpeakers(QPainter& p, const CColorMapViewModel& view) {
     }
 }
 
+// The planner's listening points: a ring with a cross and the name beside it.
+void PaintListeningPoints(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) {
+    const int h = view.FontHeight();
+    const int r = std::max(3, h / 2);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setBackgroundMode(Qt::TransparentMode);
+    for (const CListeningPoint& point : doc.Settings().listeningPoints) {
+        const QPoint c = ToQt(view.PixelOf(point.position));
+        p.setPen(QPen(QColor(0, 0, 160), std::max(1, h / 8)));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(c, r, r);
+        p.drawLine(c.x() - r, c.y(), c.x() + r, c.y());
+        p.drawLine(c.x(), c.y() - r, c.x(), c.y() + r);
+        p.setPen(Qt::black);
+        TextAt(p, c.x() + r + 2, c.y() - h / 2, point.name);
+    }
+    p.restore();
+}
+
 void PaintPlaneLabels(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
                       const CListeningPlane& plane) {
     p.setPen(Qt::black);
@@ -168,6 +201,21 @@ void PaintPlaneLabels(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel&
     for (const CPlaneLabel& label : PlaneDimensionLabels(plane, doc.Settings().lengthUnit)) {
         const CPixel at = view.PixelOf(label.at);
         TextAt(p, at.x, at.y - (label.raised ? h : 0), label.text);
+    }
+    // Round values between the ends, each with a short mark across its edge.
+    const int mark = std::max(2, h / 3);
+    for (const CPlaneTick& tick : view.AxisTicks()) {
+        const CPixel at = view.PixelOf(tick.at);
+        const CPixel a = view.PixelOf(tick.edgeStart), b = view.PixelOf(tick.edgeEnd);
+        const double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+        if (length > 0) {
+            const int nx = static_cast<int>(std::lround(-dy / length * mark));
+            const int ny = static_cast<int>(std::lround(dx / length * mark));
+            p.setPen(QPen(kAxisGrey, 1));
+            p.drawLine(at.x - nx, at.y - ny, at.x + nx, at.y + ny);
+            p.setPen(Qt::black);
+        }
+        TextAt(p, at.x, at.y - (tick.firstEdge ? h : 0), tick.text);
     }
 }
 
@@ -195,14 +243,14 @@ void PaintAnnotations(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel&
 void PaintLegend(QPainter& p, const CColorMapViewModel& view, const CListeningPlane& plane,
                  int comboHeight) {
     const int h = view.FontHeight();
-    const auto labels = LegendLabels(plane);
+    const auto labels = LegendLabels(plane, view.Condition() ? ColorShift(*view.Condition()) : 0.0);
     int x = 5, top = 0;
     p.setPen(Qt::black);
     p.setBackground(Qt::white);
     p.setBackgroundMode(Qt::OpaqueMode);
     for (int i = 0; i < kColorClasses; ++i) {
         if (view.Printing()) {
-            x = view.PageWidth() / 5;
+            x = view.PageWidth() / 40; // in the left margin, beside the picture
             top = i * h + view.PageHeight() / 10;
         } else {
             top = h * (i + 2) + comboHeight;
@@ -279,10 +327,12 @@ void PaintColorMap(QPainter& painter, const CDAXDoc& doc, const CColorMapViewMod
         PaintRoom(painter, doc, view);
         PaintAxes(painter, doc, view);
         PaintSpeakers(painter, view);
+        PaintListeningPoints(painter, doc, view);
         PaintPlaneLabels(painter, doc, view, plane);
-        PaintAnnotations(painter, doc, view, *condition);
+        if (options.annotations)
+            PaintAnnotations(painter, doc, view, *condition);
         PaintLegend(painter, view, plane, options.comboHeight);
-        if (!view.Printing())
+        if (!view.Printing() && options.annotations)
             PaintComboTexts(painter, options);
         painter.restore();
     } catch (const std::exception&) {

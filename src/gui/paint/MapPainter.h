@@ -24,6 +24,9 @@ struct CMapPaintOptions {
     // Texts written into the strip where the window has its combo boxes (frequency, band, mode);
     // empty where real combo boxes stand over the picture.
     std::array<QString, 3> comboTexts;
+    // The annotation lines under the picture and the title; a figure in a report leaves them to
+    // its own tables.
+    bool annotations = true;
 };
 
 // The font of the map texts: the application's face with a line height of at most `height`.

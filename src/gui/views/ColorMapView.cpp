@@ -3,6 +3,7 @@
 #include "acoustics/ColorMapCondition.h"
 #include "app/Guard.h"
 #include "app/PrinterChoice.h"
+#include "dialogs/ListeningPointsDialog.h"
 #include "paint/DaxIcons.h"
 #include "paint/GuiText.h"
 #include "paint/MapPainter.h"
@@ -12,7 +13,10 @@
 #include "project/Strings.h"
 
 #include <QComboBox>
+#include <QIcon>
+#include <QPixmap>
 #include <QDragEnterEvent>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMetaMethod>
 #include <QMimeData>
@@ -24,12 +28,17 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
 #include <exception>
 
 namespace {
+// The context menu's own entries (not menu commands): mark the cell under the pointer, and the
+// list of marked points.
+constexpr int kMarkPoint = -1;
+constexpr int kShowPoints = -2;
 // Degrees of view rotation per pixel of a middle-button drag.
 constexpr double kDegreesPerPixel = 0.5;
 
@@ -71,6 +80,9 @@ CColorMapView::CColorMapView(CDAXDoc& document, QWidget* parent)
             ModelChanged();
         });
     }
+    // Moving the picture with the scroll bars keeps it where the user put it: no more fitting.
+    for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this] { m_model.StopAutoFit(); });
     m_previewTimer = new QTimer(this);
     m_previewTimer->setSingleShot(true);
     connect(m_previewTimer, &QTimer::timeout, this, &CColorMapView::UpdatePreview);
@@ -155,11 +167,18 @@ void CColorMapView::UpdateScrollBars() {
 void CColorMapView::SyncCombos() {
     const std::array<const CComboModel*, 3> models{&m_model.FrequencyCombo(), &m_model.BandCombo(),
                                                    &m_model.ModeCombo()};
+    // The marks change with the installations, the entries with the band.
+    if (m_model.FrequencyCoverage() != m_shownCoverage ||
+        m_model.FrequencyCombo().items != m_shownCombos[0].items) {
+        m_shownCombos[0] = {}; // refilled below, then marked
+        m_shownCoverage = m_model.FrequencyCoverage();
+    }
     for (std::size_t i = 0; i < m_combos.size(); ++i) {
         const CComboModel& wanted = *models[i];
         CComboModel& shown = m_shownCombos[i];
         if (wanted.items == shown.items && wanted.selection == shown.selection)
             continue;
+        const bool mark = i == 0 && wanted.items != shown.items;
         QComboBox* combo = m_combos[i];
         const QSignalBlocker block(combo);
         if (wanted.items != shown.items || wanted.values != shown.values) {
@@ -169,8 +188,42 @@ void CColorMapView::SyncCombos() {
                 combo->addItem(ToQString(choice.label), choice.value);
             }
         }
+
+        if (mark)
+            MarkCoverage(combo);
         combo->setCurrentIndex(wanted.selection);
         shown = wanted;
+    }
+}
+
+namespace {
+// A small mark for a band centre the speaker data cover partly (half filled) or not (hollow).
+QIcon CoverageIcon(EBandCoverage coverage) {
+    QPixmap pixmap(12, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(180, 90, 0), 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+    if (coverage == EBandCoverage::Partly) {
+        p.setBrush(QColor(180, 90, 0));
+        p.drawPie(QRectF(1.5, 1.5, 9, 9), 90 * 16, 180 * 16);
+    }
+    return QIcon(pixmap);
+}
+} // namespace
+
+void CColorMapView::MarkCoverage(QComboBox* combo) {
+    const std::vector<EBandCoverage>& coverage = m_model.FrequencyCoverage();
+    for (int i = 0; i < combo->count(); ++i) {
+        const EBandCoverage c = i < static_cast<int>(coverage.size())
+                                    ? coverage[static_cast<std::size_t>(i)]
+                                    : EBandCoverage::Inside;
+        combo->setItemIcon(i, c == EBandCoverage::Inside ? QIcon() : CoverageIcon(c));
+        combo->setItemData(
+            i, c == EBandCoverage::Inside ? QVariant() : QVariant(QString::fromUtf8(CoverageText(c))),
+            Qt::ToolTipRole);
     }
 }
 
@@ -197,6 +250,27 @@ void CColorMapView::SetMapCursor(EMapCursor cursor) {
     }
 }
 
+bool CColorMapView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QAbstractScrollArea::viewportEvent(event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    std::string text;
+    Guarded([&] {
+        const CPixel at = PictureAt(help->pos());
+        const int speaker = m_model.Dragging() ? -1 : m_model.InstallationAt(at);
+        const CCursorReadout& readout = m_model.Readout();
+        if (speaker >= 0)
+            text = SpeakerTooltip(m_doc, speaker);
+        else if (readout.valid && m_doc.HasInstallations() && m_model.InsideCalculationPlane(at))
+            text = CursorTooltip(readout.level, readout.point, m_doc.Settings().lengthUnit);
+    });
+    if (text.empty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), ToQString(text), viewport());
+    return true;
+}
+
 void CColorMapView::paintEvent(QPaintEvent*) {
     // Only draws: the combo boxes follow the model where it changes (ModelChanged).
     QPainter painter(viewport());
@@ -209,8 +283,10 @@ void CColorMapView::paintEvent(QPaintEvent*) {
 
 void CColorMapView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    SyncClientSize();
+    // A view that fits itself fits the new size (the model decides).
+    Guarded([&] { SyncClientSize(); });
     UpdateScrollBars();
+    viewport()->update();
 }
 
 void CColorMapView::showEvent(QShowEvent* event) {
@@ -278,12 +354,26 @@ void CColorMapView::mousePressEvent(QMouseEvent* event) {
         Guarded([&] { which = m_model.RightDown(PictureAt(position), cursor); });
         SetMapCursor(cursor);
         QMenu* menu = CreateContextMenu(which, this);
+        // Elsewhere on the plane the cell under the pointer can be marked as a listening point.
+        const int cell = which == EMapMenu::Room ? m_model.CellAt(PictureAt(position)) : -1;
+        if (QAction* mark = menu->findChild<QAction*>("markPoint"))
+            mark->setEnabled(cell >= 0 && !m_doc.IsCalculating());
         QAction* chosen = menu->exec(event->globalPosition().toPoint());
         const int id = chosen ? chosen->data().toInt() : 0;
         delete menu;
         SetMapCursor(EMapCursor::Arrow);
-        if (id != 0)
+        if (id == kMarkPoint && cell >= 0) {
+            const CPlaceElement& c =
+                m_model.Condition()->plane.points[static_cast<std::size_t>(cell)];
+            Guarded([&] { MarkListeningPoint(this, m_doc, c.x, c.y, c.z); });
+            ModelChanged();
+        } else if (id == kShowPoints) {
+            CListeningPointsDialog dialog(m_doc, this);
+            dialog.exec();
+            ModelChanged();
+        } else if (id != 0) {
             RunCommand(id);
+        }
     }
 }
 
@@ -394,6 +484,18 @@ QMenu* CColorMapView::CreateContextMenu(EMapMenu which, QWidget* parent) {
         add(Strings::kMenuProperties, kCmdChangeInstallation);
     } else {
         add(Strings::kRoomParametersMenu, kCmdRoomParameters);
+        menu->addSeparator();
+        QAction* automatic = menu->addAction("Automatic Colour Scale");
+        automatic->setData(static_cast<int>(kCmdAutomaticScale));
+        automatic->setCheckable(true);
+        automatic->setChecked(m_model.Condition() && m_model.Condition()->automaticScale);
+        menu->addSeparator();
+        QAction* mark = menu->addAction(ToQString(Strings::kMenuMarkPoint));
+        mark->setObjectName("markPoint");
+        mark->setData(kMarkPoint);
+        QAction* points = menu->addAction(ToQString(Strings::kMenuListeningPoints));
+        points->setObjectName("listeningPoints");
+        points->setData(kShowPoints);
     }
     return menu;
 }

@@ -60,6 +60,8 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Tooltips: the installation under the pointer, or the level and position of the cell.
+    bool viewportEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -82,6 +84,8 @@ private:
     // The model fits the picture to the viewport less the vertical scroll bar.
     void SyncClientSize();
     void SyncCombos();
+    // Marks the frequency list's centres whose band the speaker data do not cover.
+    void MarkCoverage(QComboBox* combo);
     void ModelChanged();
     void RunCommand(int id);
     void PrintWithDialog(bool askFirst);
@@ -98,6 +102,7 @@ private:
     std::unique_ptr<CDocumentView> m_listener;
     std::array<QComboBox*, 3> m_combos{}; // frequency, band, mode
     std::array<CComboModel, 3> m_shownCombos;
+    std::vector<EBandCoverage> m_shownCoverage;
     bool m_initialised = false;
     bool m_rotating = false;
     QTimer* m_previewTimer = nullptr;

@@ -4,6 +4,7 @@
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/MapCalculation.h"
 #include "acoustics/PointResponse.h"
+#include "acoustics/WorkerPool.h"
 #include "common/MathUtil.h"
 #include "common/Units.h"
 #include "speaker/SpeakerModel.h"
@@ -266,6 +267,11 @@ TEST(MapEngine, PointsTakenFourAtATimeEqualPointsTakenAlone) {
             const CBandIndexRange band = BandIndices(3, 1000, 3);
             const CMapEngine engine(t.Scene(), mode, band);
             CMapEngine::Scratch scratch = engine.MakeScratch();
+            // The same tables converted on two workers of a pool, cell by cell in any order.
+            CWorkerPool pool(2);
+            const CMapEngine prepared(t.Scene(), mode, band, CMapEngine::ETables::All, {}, &pool,
+                                      2);
+            CMapEngine::Scratch preparedScratch = prepared.MakeScratch();
             for (int count = 1; count <= kKernelLanes; ++count)
                 for (std::size_t first = 0;
                      first + static_cast<std::size_t>(count) <= points.size(); ++first) {
@@ -276,6 +282,9 @@ TEST(MapEngine, PointsTakenFourAtATimeEqualPointsTakenAlone) {
                         const CVec3& p = points[first + static_cast<std::size_t>(lane)];
                         double alone = 0.0, reference = 0.0;
                         ASSERT_EQ(engine.PointPressure(p, alone, scratch), kBandOk);
+                        double onWorkers = 0.0;
+                        ASSERT_EQ(prepared.PointPressure(p, onWorkers, preparedScratch), kBandOk);
+                        EXPECT_EQ(onWorkers, alone);
                         ASSERT_EQ(statuses[lane], kBandOk);
                         EXPECT_EQ(pressures[lane], alone) << "lane " << lane << " of " << count;
                         BandPressure(t.Scene(), mode, p, band.start, band.end, band.pitch,

@@ -1,6 +1,7 @@
 #include "project/ColorMapLayout.h"
 #include "PlanViewFixture.h"
 #include "project/ColorMapViewModel.h"
+#include "project/CommandTable.h"
 #include "project/PrintJob.h"
 #include "project/Strings.h"
 
@@ -289,14 +290,15 @@ TEST(ColorMapPrinting, ALongTableContinuesOnLaterPagesWithEveryInstallationOnce)
     EXPECT_EQ(TablePaging(3, 10, 1000, 2000).firstPageRows, 1);
     EXPECT_EQ(TablePaging(0, 10, 1000, 500).pageCount, 1);
 
-    // Printing fits to 80 % of the page with the print margins and gives the screen back after.
+    // Printing fits to the page with the print margins (the legend's column left, a twentieth
+    // right, a tenth above, the annotations and table below) and gives the screen back after.
     const auto screenMargins = f.Condition().margins;
     const double screenScale = f.Condition().scale;
     const auto screenBox = f.view->BoundingBox();
     {
         const CPrintJob job(*f.view, 4800, 6800, {});
         EXPECT_EQ(f.view->FontHeight(), 68);
-        EXPECT_EQ(f.Condition().margins, (std::array<int, 4>{1680, 680, 0, 2266}));
+        EXPECT_EQ(f.Condition().margins, (std::array<int, 4>{960, 680, 240, 2448}));
         EXPECT_GE(job.PageCount(), 2);
         // A range asked of the dialog stays inside the job's pages.
         EXPECT_EQ(job.Pages(2, 99).first, 2);
@@ -461,12 +463,20 @@ TEST(ColorMapFit, LargerFontsAndPrintedPagesKeepTheAnnotationLinesOnTheArea) {
         f.view->SetViewDirection(45, 75, 0);
         f.view->BeginPrinting(pageW, pageH);
         const CColorMapCondition& c = f.Condition();
-        EXPECT_LE(c.scrollSize[0], pageW * 80 / 100);
-        for (const CPixel& p : f.view->InstallationPlaneQuad())
-            EXPECT_LE(p.x, pageW * 80 / 100); // the print margin on the right is 0
+        EXPECT_LE(c.scrollSize[0], pageW);
+        // The picture spans the page between the legend's column and the right margin: at
+        // least three quarters of the width for a room this long, never into either margin.
+        int left = pageW, right = 0;
+        for (const CPixel& p : f.view->InstallationPlaneQuad()) {
+            left = std::min(left, p.x);
+            right = std::max(right, p.x);
+            EXPECT_GE(p.x, pageW / 5 - 1);
+            EXPECT_LE(p.x, pageW - pageW * 5 / 100 + 1);
+        }
+        EXPECT_GE(right - left, pageW * 74 / 100);
         EXPECT_LE(f.view->LineY(kMapAnnotationLines) - f.view->LineY(0) + c.scrollSize[1] -
                       c.margins[3],
-                  pageH * 80 / 100);
+                  pageH * 85 / 100);
         f.view->EndPrinting();
     }
 }
@@ -542,4 +552,107 @@ TEST(ColorMapPrinting, APrintJobFitsTheSpeakerTableHeaderToItsPage) {
     EXPECT_EQ(header.cells[5].lines, (std::vector<std::string>{"Azimuth", "(Left+)"}));
     EXPECT_EQ(fitted.firstPageRows, plain.firstPageRows - 1);
     f.view->EndPrinting();
+}
+
+TEST(ColorMapTexts, AxisTicksStandAtRoundStepsBetweenTheEndLabels) {
+    // 1, 2, 5 times a power of ten: the finest step that keeps the ticks far enough apart.
+    EXPECT_DOUBLE_EQ(TickStep(10, 500, 60), 2);      // room for 8 ticks: 1 is too fine
+    EXPECT_DOUBLE_EQ(TickStep(37, 900, 60), 5);      // 15 ticks at most: 2 gives 18.5
+    EXPECT_DOUBLE_EQ(TickStep(0.8, 500, 60), 0.1);   // 8 ticks
+    EXPECT_DOUBLE_EQ(TickStep(120, 300, 60), 50);    // 5 ticks: 20 gives 6
+    EXPECT_DOUBLE_EQ(TickStep(1000, 2000, 60), 50);  // 33 ticks
+    EXPECT_EQ(TickStep(10, 50, 60), 0);              // no room for one
+    EXPECT_EQ(TickStep(0, 500, 60), 0);
+
+    // A plane from x = 1.5 to 11.5 drawn 500 pixels wide, y = 0 to 6 drawn 300 high.
+    CListeningPlane plane;
+    plane.Build(1.5, 0, 1.2, 10, 6, 0, 0.5, 100, 2);
+    const std::vector<CPlaneTick> ticks = PlaneTicks(plane, 500, 300);
+    std::vector<std::string> xs, ys;
+    for (const CPlaneTick& t : ticks) {
+        (t.firstEdge ? xs : ys).push_back(t.text);
+        // On the edges the end labels stand on: y = 6 for the x values, x = 11.5 for the y ones.
+        if (t.firstEdge)
+            EXPECT_EQ(t.at.y, 6);
+        else
+            EXPECT_EQ(t.at.x, 11.5);
+        EXPECT_EQ(t.at.z, 1.2);
+    }
+    // Step 2 along x: 2 (too near the start at 1.5) and 6 (the middle, where "[m]" stands) go.
+    EXPECT_EQ(xs, (std::vector<std::string>{"4", "8", "10"}));
+    // Step 2 along y (at most 5 ticks in 300 pixels over 6 m): the ends stay clear.
+    EXPECT_EQ(ys, (std::vector<std::string>{"2", "4"}));
+
+    // The view asks for ticks five font heights apart on its own edges.
+    PlanView f;
+    f.Condition().scale = 0.1; // 4 m: 400 pixels, so ticks 1 m (100 px) apart fit
+    f.view->ProjectView(false);
+    std::vector<std::string> shown;
+    for (const CPlaneTick& t : f.view->AxisTicks())
+        if (t.firstEdge)
+            shown.push_back(t.text);
+    EXPECT_EQ(shown, (std::vector<std::string>{"1", "3"}));
+}
+
+TEST(ColorMapTexts, TheAutomaticScaleFollowsTheMapsMaximumRoundedUpToThePitch) {
+    PlanView f;
+    CColorMapCondition& c = f.Condition();
+    c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 3); // stored maximum 100, pitch 3
+    // Not calculated yet: the stored scale.
+    EXPECT_EQ(AutomaticColorMaximum(c.plane), 100);
+    c.plane.maximumLevel = 121.2;
+    c.plane.minimumLevel = 80;
+    EXPECT_DOUBLE_EQ(AutomaticColorMaximum(c.plane), 123); // 41 pitches
+    c.plane.maximumLevel = 120;
+    EXPECT_DOUBLE_EQ(AutomaticColorMaximum(c.plane), 120); // already on a pitch
+    // Only a condition that asks for it moves its classes, and its stored maximum stays.
+    EXPECT_EQ(ColorShift(c), 0);
+    ASSERT_TRUE(f.view->OnViewCommand(kCmdAutomaticScale));
+    EXPECT_TRUE(c.automaticScale);
+    EXPECT_DOUBLE_EQ(ColorShift(c), 20);
+    EXPECT_EQ(c.plane.colorMaximum, 100);
+    const auto labels = LegendLabels(c.plane, ColorShift(c));
+    EXPECT_EQ(labels[0], " - 120");
+    EXPECT_EQ(labels[1], "120 - 117");
+    // On the stored scale everything above 100 dB is one solid colour; on the automatic one the
+    // map's loud part keeps its classes.
+    const double shift = ColorShift(c);
+    EXPECT_EQ(c.plane.ColorOf(110), c.plane.ColorOf(120));
+    EXPECT_NE(c.plane.ColorOf(110 - shift), c.plane.ColorOf(120 - shift));
+    // The map's maximum, on the new top boundary, takes the class just under it, as a level of
+    // the stored Max does on the stored scale.
+    EXPECT_EQ(c.plane.ColorOf(120 - shift), c.plane.ColorOf(100));
+    EXPECT_EQ(c.plane.ColorOf(120 - shift), c.plane.colors[1]);
+    EXPECT_EQ(c.plane.ColorOf(120.5 - shift), c.plane.colors[0]);
+    ASSERT_TRUE(f.view->OnViewCommand(kCmdAutomaticScale));
+    EXPECT_EQ(ColorShift(c), 0);
+}
+
+TEST(ColorMapFit, TheViewFitsEveryNewPaneSizeUntilTheUserZooms) {
+    PlanView f;
+    f.view->Fit();
+    f.view->SetClientSize(600, 700);
+    const double narrow = f.Condition().scale;
+    f.view->SetClientSize(1200, 900);
+    const double wide = f.Condition().scale;
+    EXPECT_GT(wide, narrow); // fitted again to the larger pane
+    f.view->Fit();
+    EXPECT_EQ(f.Condition().scale, wide);
+    // A zoom keeps the scale the user chose, whatever the pane does next.
+    f.view->ZoomIn();
+    const double zoomed = f.Condition().scale;
+    f.view->SetClientSize(600, 700);
+    EXPECT_EQ(f.Condition().scale, zoomed);
+    EXPECT_FALSE(f.view->AutoFit());
+    // Fit brings the fitting back, and a pan stops it again.
+    f.view->Fit();
+    EXPECT_EQ(f.Condition().scale, narrow);
+    f.view->StopAutoFit();
+    f.view->SetClientSize(1200, 900);
+    EXPECT_EQ(f.Condition().scale, narrow);
+    // A room change refits a view that fits itself.
+    f.view->Fit();
+    Build(f.doc).Room().roomLength = 30;
+    f.doc.Notify(CDocumentChange::Planes());
+    EXPECT_LT(f.Condition().scale, wide);
 }

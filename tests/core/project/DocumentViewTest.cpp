@@ -28,6 +28,7 @@ TEST(DocumentChange, HintsFollowFromWhatChanged) {
         {CDocumentChange::ListSettings(), {2}, false},
         {CDocumentChange::CurrentInstallation(), {2}, false},
         {CDocumentChange::Curves(), {4}, false},
+        {CDocumentChange::ListeningPoints(), {4}, false}, // the maps redraw, no curve goes
         {CDocumentChange::ConditionRemoved(0), {kHintNone}, false},
         {CDocumentChange{}, {}, false},
     };

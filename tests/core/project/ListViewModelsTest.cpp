@@ -2,6 +2,7 @@
 #include "FakePorts.h"
 #include "RecordingView.h"
 #include "project/CommandTable.h"
+#include "project/Strings.h"
 
 #include <gtest/gtest.h>
 
@@ -138,4 +139,48 @@ TEST(ListViewModels, ADropInstallsAtTheRoomCentreAsAnEdit) {
     EXPECT_EQ(log.hints, (std::vector<int>{kHintAcoustics, kHintInstallations, kHintResponse}));
     // An installed speaker is an edit like any other: closing asks to save it.
     EXPECT_TRUE(f.doc.IsModified());
+}
+
+TEST(ListViewModels, TheDeleteKeyRemovesEverySelectedInstallationAsOneStep) {
+    CDocFixture f;
+    f.AddModel(DirectionalSpeaker(1, 3));
+    for (double x : {1.0, 3.0, 5.0, 7.0})
+        ASSERT_EQ(f.Install(x, 2.0), 0);
+    f.doc.SetModified(false);
+
+    // Declined: nothing goes; the question names how many would.
+    f.messages.answers = {false};
+    EXPECT_FALSE(RemoveSelectedInstallations(f.doc, {3, 0}));
+    EXPECT_EQ(f.doc.Room().Count(), 4);
+    ASSERT_FALSE(f.messages.asked.empty());
+    EXPECT_EQ(f.messages.asked.back(), std::string(Strings::kConfirmRemoveSpeakersBefore) + "2" +
+                                           Strings::kConfirmRemoveSpeakersAfter);
+    EXPECT_FALSE(f.doc.IsModified());
+
+    // Rows 0 and 2 (given twice and out of order) go; 3 and 7 stay, in their order.
+    f.messages.answers = {true};
+    EXPECT_TRUE(RemoveSelectedInstallations(f.doc, {2, 0, 2}));
+    ASSERT_EQ(f.doc.Room().Count(), 2);
+    EXPECT_EQ(f.doc.Room().At(0)->position.x, 3.0);
+    EXPECT_EQ(f.doc.Room().At(1)->position.x, 7.0);
+    EXPECT_TRUE(f.doc.IsModified());
+    EXPECT_EQ(f.doc.UndoMenuText(), std::string(Strings::kUndoMenu) + " " +
+                                        Strings::kStepRemoveSpeaker);
+    // One step brings both back.
+    ASSERT_TRUE(f.doc.Undo());
+    ASSERT_EQ(f.doc.Room().Count(), 4);
+    EXPECT_EQ(f.doc.Room().At(2)->position.x, 5.0);
+
+    // One selected row asks the Remove command's own question.
+    f.messages.answers = {true};
+    EXPECT_TRUE(RemoveSelectedInstallations(f.doc, {1}));
+    EXPECT_EQ(f.messages.asked.back(), Strings::kConfirmRemoveSpeaker);
+    EXPECT_EQ(f.doc.Room().Count(), 3);
+
+    // A row that is no installation is refused before anything is asked or removed.
+    const std::size_t asked = f.messages.asked.size();
+    EXPECT_FALSE(RemoveSelectedInstallations(f.doc, {0, 9}));
+    EXPECT_EQ(f.messages.asked.size(), asked);
+    EXPECT_EQ(f.doc.Room().Count(), 3);
+    EXPECT_FALSE(f.messages.errors.empty());
 }

@@ -436,6 +436,21 @@ TEST(ProjectFile, DataAddedSince200TravelsInRecordsAndOnlyWhenUsed) {
     EXPECT_EQ(ProjectFile::Write(f.doc), WithRecords(plain, {{"MARK", points}}));
     EditSettings(f.doc)->listeningPoints.clear();
     EXPECT_EQ(ProjectFile::Write(f.doc), plain);
+
+    // A map shown on the automatic colour scale keeps that choice, its stored Max untouched.
+    Build(f.doc).Conditions().At(0)->automaticScale = true;
+    CByteWriter scales;
+    scales.Dword(static_cast<std::uint32_t>(f.doc.Conditions().Count())).Word(1);
+    for (int i = 1; i < f.doc.Conditions().Count(); ++i)
+        scales.Word(0);
+    EXPECT_EQ(ProjectFile::Write(f.doc), WithRecords(plain, {{"CSCL", scales}}));
+    CDAXDoc scaled;
+    RoundTrip(f.doc, scaled);
+    EXPECT_TRUE(scaled.Conditions().At(0)->automaticScale);
+    EXPECT_EQ(scaled.Conditions().At(0)->plane.colorMaximum,
+              f.doc.Conditions().At(0)->plane.colorMaximum);
+    Build(f.doc).Conditions().At(0)->automaticScale = false;
+    EXPECT_EQ(ProjectFile::Write(f.doc), plain);
 }
 
 TEST(ProjectFile, RecordsThatCannotBeHeldWhollyAreRefused) {
@@ -476,6 +491,10 @@ TEST(ProjectFile, RecordsThatCannotBeHeldWhollyAreRefused) {
     EXPECT_NE(ReadError(WithRecords(plain, {{"QNTY", unknownQuantity}})).find("quantity 77"),
               std::string::npos);
     EXPECT_NE(ReadError(WithRecords(plain, {{"QNTY", quantityCount}})).find("the project has 1"),
+              std::string::npos);
+    CByteWriter badScale;
+    badScale.Dword(1).Word(2);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"CSCL", badScale}})).find("plane 1 is 2"),
               std::string::npos);
     CByteWriter manyPoints;
     manyPoints.Dword(kMaxListeningPoints + 1);

@@ -364,7 +364,10 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
 TEST(RoomParametersCommand, OkInTheSameUnitConvertsNothingAndKeepsTheZoom) {
     RoomDoc f;
     EditSettings(f.doc)->autoColumnPitch = 2; // not valid: never converted
+    // The user's own zoom survives the new room (a view that fits itself would fit it).
     Build(f.doc).Conditions().At(f.view->ConditionIndex())->scale = 123.0;
+    f.view->ZoomIn();
+    const double zoomed = f.view->Condition()->scale;
     f.dialogs.roomParameters = [](Form& form) {
         form.Field(Form::kRoomLength).text = "12";
         return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
@@ -373,7 +376,7 @@ TEST(RoomParametersCommand, OkInTheSameUnitConvertsNothingAndKeepsTheZoom) {
     EXPECT_EQ(f.doc.Room().roomLength, 12);
     EXPECT_EQ(f.doc.Conditions().At(0)->plane.extentX, 12); // same as room
     EXPECT_EQ(f.doc.Room().At(0)->position, (CVec3{1, 2, 3}));
-    EXPECT_EQ(f.view->Condition()->scale, 123.0);
+    EXPECT_EQ(f.view->Condition()->scale, zoomed);
     EXPECT_EQ(f.settings.writes, (std::vector<std::string>{"LENGTH_UNIT/LengthUnit=0"}));
     // Switching away and back again is no change of unit.
     f.dialogs.roomParameters = [](Form& form) {

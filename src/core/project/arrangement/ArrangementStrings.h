@@ -5,7 +5,12 @@
 // The texts of the module arrangement dialogs, shared by the forms, the dialogs and the tests.
 namespace ArrangementStrings {
 inline constexpr const char* kQL9Caption = "Properties for QL-9";
-inline constexpr const char* kArrangementCaption = "Dialog"; // the four KV dialogs
+// The four KV dialogs are titled after their family too: "Properties for KV-P10".
+inline constexpr const char* kCaptionPrefix = "Properties for ";
+inline constexpr const char* kTypePFamily = "KV-P10";
+inline constexpr const char* kTypeRFamily = "KV-R6";
+inline constexpr const char* kTypeKFamily = "KV-K";
+inline constexpr const char* kTypeWFamily = "KV-W5";
 inline constexpr const char* kQL9BoxCount = "Box count";
 inline constexpr const char* kBoxCount = "Box-Count";
 inline constexpr const char* kCabinet = "Cabinet";
