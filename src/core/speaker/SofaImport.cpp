@@ -37,7 +37,7 @@ const std::array<double, 15> kAngleSteps = {1,  2,  2.5, 3,  5,    6,  7.5, 9,
                                             10, 15, 18,  20, 22.5, 30, 45};
 
 std::string Number(double v) {
-    return FormatSignificant(v, 6);
+    return FormatValue(v, 6); // messages show any value, 1e25 and nan included
 }
 
 double SnapAngle(double degrees) {
