@@ -61,8 +61,7 @@ bool SpreadValues(const std::vector<std::string>& values, std::size_t controls,
         return true;
     }
     refusal = option + " needs one value for all or one per " + what + ": " +
-              std::to_string(controls) + " here; " + std::to_string(values.size()) +
-              " were given";
+              std::to_string(controls) + " here; " + std::to_string(values.size()) + " were given";
     return false;
 }
 

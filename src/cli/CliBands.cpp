@@ -109,8 +109,8 @@ int RunBands(const CBandsOptions& o) {
         return 0;
     }
     std::cout << model.DisplayName() << ": " << FormatValue(h.pointsPerOctave, 4)
-              << " points per octave, data from " << FormatValue(h.lowestFrequency, 6)
-              << " to " << FormatValue(h.highestFrequency, 6) << " Hz\n";
+              << " points per octave, data from " << FormatValue(h.lowestFrequency, 6) << " to "
+              << FormatValue(h.highestFrequency, 6) << " Hz\n";
     for (const CBandChoice& band : bands) {
         const std::vector<CFrequencyChoice> centres = FrequencyChoices(band.value);
         std::cout << band.label << ": " << centres.size() << " centres\n";

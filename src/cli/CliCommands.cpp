@@ -82,8 +82,7 @@ CBandOutcome ChooseBand(CDAXDoc& doc, const std::string& band, std::optional<dou
         throw CCliError("the project is being calculated");
     }
     if (!outcome.centre.Valid())
-        throw CCliError("band " + FormatValue(outcome.band, 4) +
-                        " has no centre frequencies");
+        throw CCliError("band " + FormatValue(outcome.band, 4) + " has no centre frequencies");
     if (frequency && outcome.centre.MovedFar())
         std::cerr << "daxara-cli: warning: --freq " << FormatValue(*frequency, 6) << " Hz is "
                   << FormatValue(outcome.centre.bandsMoved, 3)
@@ -109,8 +108,8 @@ void PrintCondition(const CColorMapCondition& c) {
 void PrintSpectrum(const CDAXDoc& doc, const CColorMapCondition& c, const CVec3& at,
                    const std::vector<double>& centres, const std::vector<double>& levels) {
     const CAcousticScene scene = doc.Scene();
-    std::cout << "spectrum at (" << FormatValue(at.x, 6) << ", " << FormatValue(at.y, 6)
-              << ", " << FormatValue(at.z, 6) << ") "
+    std::cout << "spectrum at (" << FormatValue(at.x, 6) << ", " << FormatValue(at.y, 6) << ", "
+              << FormatValue(at.z, 6) << ") "
               << (doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]") << ", "
               << BandLabel(c.band) << ", " << ModeName(c.mode) << "\n"
               << "centre      level [dB]\n";
@@ -178,10 +177,10 @@ bool ChooseJudgment(CAutoInstallationForm& form, const std::string& band,
 }
 
 int RunNew(const CNewOptions& o) {
-    CCliSession s;
-    s.Lock(o.project);
     // A legacy name is written as .tdax: that is the file that must not be replaced unasked.
     CheckOutput(SavedPath(o.project), "PROJECT", o.force);
+    CCliSession s;
+    s.Lock(o.project);
     const int unit = o.unit == "imperial" ? kUnitImperial : kUnitMetric;
     s.Create(unit);
     s.messages.replaceOtherFile = o.force;
@@ -310,9 +309,9 @@ int RunInstall(const CInstallOptions& o) {
     const CInstallationElement& inst = *doc.room.Current();
     const std::string report =
         "installed " + model.DisplayName() + " as installation " +
-        std::to_string(doc.room.CurrentIndex()) + " at (" + FormatValue(inst.position.x, 4) +
-        ", " + FormatValue(inst.position.y, 4) + ", " +
-        FormatValue(inst.position.z, 4) + "), " + FormatValue(inst.power, 4) + " W\n";
+        std::to_string(doc.room.CurrentIndex()) + " at (" + FormatValue(inst.position.x, 4) + ", " +
+        FormatValue(inst.position.y, 4) + ", " + FormatValue(inst.position.z, 4) + "), " +
+        FormatValue(inst.power, 4) + " W\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -551,19 +550,16 @@ int RunMap(const CMapCommandOptions& o) {
                   << FormatValue(plane.dotPitch, 4) << unit << "\n"
                   << "maximum: " << FormatValue(plane.maximumLevel, 4) << " dB\n"
                   << "minimum: " << FormatValue(plane.minimumLevel, 4) << " dB\n"
-                  << "average (pink noise): " << FormatValue(plane.pinkNoiseAverage, 4)
-                  << " dB\n"
+                  << "average (pink noise): " << FormatValue(plane.pinkNoiseAverage, 4) << " dB\n"
                   << "average (music/speech): " << FormatValue(plane.musicSpeechAverage, 4)
                   << " dB\n"
-                  << "standard deviation: " << FormatValue(spread.standardDeviation, 4)
-                  << " dB\n"
+                  << "standard deviation: " << FormatValue(spread.standardDeviation, 4) << " dB\n"
                   << "spread (max - min): " << FormatValue(spread.spread, 4) << " dB\n"
                   << "percentiles (10th, 50th, 90th): " << FormatValue(spread.p10, 4) << ", "
-                  << FormatValue(spread.p50, 4) << ", " << FormatValue(spread.p90, 4)
-                  << " dB\n"
+                  << FormatValue(spread.p50, 4) << ", " << FormatValue(spread.p90, 4) << " dB\n"
                   << "within +/-" << FormatValue(spread.within, 4)
-                  << " dB of the pink-noise average: "
-                  << FormatValue(100.0 * spread.withinShare, 4) << " % of the points\n";
+                  << " dB of the pink-noise average: " << FormatValue(100.0 * spread.withinShare, 4)
+                  << " % of the points\n";
     }
     FlushOutput();
     if (o.csv) {

@@ -45,10 +45,9 @@ struct DemoProject {
     void Report(const fs::path& path) {
         const CListeningPlane& plane = view->Condition()->plane;
         std::cout << path.string() << ": " << session.doc->room.Count() << " installation(s), "
-                  << plane.pointCount << " points, " << FormatValue(plane.minimumLevel, 4)
-                  << " to " << FormatValue(plane.maximumLevel, 4)
-                  << " dB, pink noise average " << FormatValue(plane.pinkNoiseAverage, 4)
-                  << " dB\n";
+                  << plane.pointCount << " points, " << FormatValue(plane.minimumLevel, 4) << " to "
+                  << FormatValue(plane.maximumLevel, 4) << " dB, pink noise average "
+                  << FormatValue(plane.pinkNoiseAverage, 4) << " dB\n";
     }
 };
 } // namespace

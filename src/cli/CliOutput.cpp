@@ -18,24 +18,24 @@ void CheckOutput(const std::string& path, const std::string& option, bool force,
     std::vector<std::string> paths;
     for (const CKeptFile& file : keep)
         paths.push_back(file.path);
-    const COutputCheck check = FileSafety::CheckOutput(path, paths, force);
+    const FileSafety::COutputCheck check = FileSafety::CheckOutput(path, paths, force);
     switch (check.problem) {
-    case EOutputProblem::None:
+    case FileSafety::EOutputProblem::None:
         return;
-    case EOutputProblem::Kept:
+    case FileSafety::EOutputProblem::Kept:
         for (const CKeptFile& file : keep)
             if (file.path == check.kept)
                 throw CCliError(option + ": " + path + " is " + file.what + " (" + file.path +
                                 ") itself; an output never replaces it, choose another file");
         break;
-    case EOutputProblem::Exists:
+    case FileSafety::EOutputProblem::Exists:
         throw CCliError(option + ": " + path + " exists; use --force to replace it");
-    case EOutputProblem::ReadOnly:
+    case FileSafety::EOutputProblem::ReadOnly:
         throw CCliError(option + ": " + path +
                         " is read-only; it is not replaced, not even with --force");
-    case EOutputProblem::NoName:
-    case EOutputProblem::NoFolder:
-    case EOutputProblem::NotRegular:
+    case FileSafety::EOutputProblem::NoName:
+    case FileSafety::EOutputProblem::NoFolder:
+    case FileSafety::EOutputProblem::NotRegular:
         break;
     }
     throw CCliError(option + ": " + check.reason);

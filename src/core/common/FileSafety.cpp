@@ -1,7 +1,7 @@
 #include "common/FileSafety.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstring>
@@ -85,8 +85,8 @@ std::string NamePart(const std::string& name) {
     if (name.size() <= kMaxNamePart)
         return name;
     static const char kHex[] = "0123456789abcdef";
-    std::uint64_t h = FileSafety::HashBytes(reinterpret_cast<const std::uint8_t*>(name.data()),
-                                            name.size());
+    std::uint64_t h =
+        FileSafety::HashBytes(reinterpret_cast<const std::uint8_t*>(name.data()), name.size());
     std::string tail = "~";
     for (int i = 0; i < 16; ++i, h >>= 4)
         tail += kHex[h & 15];
@@ -131,7 +131,6 @@ bool ReadOnly(const std::string& path, const struct stat& st) {
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
            ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
 }
-
 
 // Temporary files of saves that were killed: ours by name, and no longer locked by a writer.
 void RemoveStaleTemporaries(const std::string& target) {
@@ -252,12 +251,11 @@ bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
         return false;
     }
     if (head) {
-        std::vector<std::uint8_t> first(
-            std::min(static_cast<std::size_t>(st.st_size), kHeadBytes));
+        std::vector<std::uint8_t> first(std::min(static_cast<std::size_t>(st.st_size), kHeadBytes));
         std::size_t got = 0;
         while (got < first.size()) {
-            const ssize_t n = ::pread(fd, first.data() + got, first.size() - got,
-                                      static_cast<off_t>(got));
+            const ssize_t n =
+                ::pread(fd, first.data() + got, first.size() - got, static_cast<off_t>(got));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
@@ -312,7 +310,8 @@ bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb{};
+    struct stat sa {
+    }, sb{};
     if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
         return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
     std::error_code ignored;
@@ -328,17 +327,23 @@ bool IsReadOnly(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && ReadOnly(path, st);
 }
 
+namespace {
+COutputCheck Refused(EOutputProblem problem, std::string reason) {
+    return {problem, std::move(reason), {}};
+}
+} // namespace
+
 COutputCheck CheckOutput(const std::string& path, const std::vector<std::string>& keep,
                          bool replace) {
     if (path.empty())
-        return {EOutputProblem::NoName, "the file name is empty"};
+        return Refused(EOutputProblem::NoName, "the file name is empty");
     const std::string target = WriteTarget(path);
     if (NameOf(target).empty() || NameOf(target) == "." || NameOf(target) == "..")
-        return {EOutputProblem::NoName, "\"" + path + "\" names no file"};
+        return Refused(EOutputProblem::NoName, "\"" + path + "\" names no file");
     struct stat folder {};
     const std::string directory = DirectoryOf(target);
     if (::stat(directory.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))
-        return {EOutputProblem::NoFolder, "the folder " + directory + " does not exist"};
+        return Refused(EOutputProblem::NoFolder, "the folder " + directory + " does not exist");
     for (const std::string& kept : keep)
         if (!kept.empty() && SameFile(path, kept))
             return {EOutputProblem::Kept, path + " is " + kept + " itself", kept};
@@ -346,11 +351,12 @@ COutputCheck CheckOutput(const std::string& path, const std::vector<std::string>
     if (::stat(target.c_str(), &st) != 0)
         return {};
     if (!S_ISREG(st.st_mode))
-        return {EOutputProblem::NotRegular, path + " is " + KindOf(st) + ", not a regular file"};
+        return Refused(EOutputProblem::NotRegular,
+                       path + " is " + KindOf(st) + ", not a regular file");
     if (ReadOnly(target, st))
-        return {EOutputProblem::ReadOnly, path + " is read-only"};
+        return Refused(EOutputProblem::ReadOnly, path + " is read-only");
     if (!replace)
-        return {EOutputProblem::Exists, path + " exists"};
+        return Refused(EOutputProblem::Exists, path + " exists");
     return {};
 }
 
@@ -432,11 +438,6 @@ bool CAtomicFile::Open(const std::string& path, std::string& error) {
     m_replacing = ::stat(m_target.c_str(), &previous) == 0;
     if (m_replacing && !S_ISREG(previous.st_mode)) {
         error = NotRegular(m_target, previous);
-        return false;
-    }
-    // The folder may let the file be replaced; the file's own bits say its owner wants it kept.
-    if (m_replacing && ReadOnly(m_target, previous)) {
-        error = m_target + " is read-only; it was not replaced (make it writable to write it)";
         return false;
     }
     m_uid = previous.st_uid;

@@ -54,7 +54,9 @@ bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
 bool SameFile(const std::string& a, const std::string& b);
 
 // Whether the file at path (links followed) exists and must not be written: no write permission
-// for this process, or no write bit at all (which the superuser would otherwise pass over).
+// for this process, or no write bit at all (which the superuser would otherwise pass over). The
+// atomic replacement itself needs only the folder's permission, so writers of projects and
+// outputs ask this first.
 bool IsReadOnly(const std::string& path);
 
 // Why a file a command writes beside its project (a picture, a table, exported data) may not be
@@ -73,9 +75,9 @@ COutputCheck CheckOutput(const std::string& path, const std::vector<std::string>
 // Writes bytes to path atomically: a temporary file beside the target, flushed, given the old
 // file's permission bits, owner and group (as far as the process may), renamed over the target,
 // then the directory flushed. Symbolic links are followed, so the link stays and its target
-// changes. A target that is not a regular file, or is read-only, is refused. On failure the
-// previous file is untouched, no temporary file remains and `error` says why. Temporary files
-// left by an earlier save that was killed are removed first.
+// changes. A target that is not a regular file is refused. On failure the previous file is
+// untouched, no temporary file remains and `error` says why. Temporary files left by an earlier
+// save that was killed are removed first.
 bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                          std::string& error);
 

@@ -42,7 +42,7 @@ std::string FormatValue(double x, int n) {
     if (const std::string text = FormatSignificant(x, n); text != "0" || x == 0.0)
         return text;
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x,
-                                      std::chars_format::general, std::max(n, 1));
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general,
+                                      std::max(n, 1));
     return std::string(buffer, result.ptr);
 }

@@ -371,20 +371,17 @@ EReadResult ReadHead(const std::vector<std::uint8_t>& head, std::uint64_t size, 
         }
     }
     if (length > size - at) {
-        error = "a string of " + std::to_string(length) +
-                " bytes runs past the end of the file (" + std::to_string(size - at) +
-                " bytes left)";
+        error = "a string of " + std::to_string(length) + " bytes runs past the end of the file (" +
+                std::to_string(size - at) + " bytes left)";
         return EReadResult::Failed;
     }
     // Only the first 13 characters of the text name the version.
     const std::string text(reinterpret_cast<const char*>(head.data() + at),
                            static_cast<std::size_t>(std::min<std::uint64_t>(length, 13)));
-    return IsKnownVersion(LegacyVersion(text)) ? EReadResult::Loaded
-                                               : EReadResult::UnknownVersion;
+    return IsKnownVersion(LegacyVersion(text)) ? EReadResult::Loaded : EReadResult::UnknownVersion;
 }
 
-EReadResult Read(std::vector<std::uint8_t>&& bytes, bool legacy, CDAXDoc& doc,
-                 std::string& error) {
+EReadResult Read(std::vector<std::uint8_t>&& bytes, bool legacy, CDAXDoc& doc, std::string& error) {
     CArchiveIn ar(std::move(bytes));
     try {
         std::uint32_t version = 0;
@@ -471,6 +468,12 @@ bool Open(const std::string& path, CDAXDoc& doc, std::string& error, std::string
 
 bool CProjectFileStorage::Save(const CDAXDoc& document, const std::string& path,
                                std::string& error) {
+    // The folder would let the file be replaced; its owner made it read-only to keep it.
+    if (const std::string target = FileSafety::WriteTarget(path); FileSafety::IsReadOnly(target)) {
+        error = target + " is read-only; the project was not saved (make the file writable to "
+                         "save over it)";
+        return false;
+    }
     try {
         const std::vector<std::uint8_t> bytes = ProjectFile::Write(document);
         // Every file written must open again.
