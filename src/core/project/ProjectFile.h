@@ -10,23 +10,26 @@ class CDAXDoc;
 
 inline constexpr char kProjectTag[] = "VELDAXDoc"; // 9 bytes, no terminator in the file
 
-// The project file: the current container (tag, version word, body) is written; the current and
-// the legacy container (a version text, then the body) are read in all six known versions.
+// The project file: the current container (tag, version word, body, and the records of data
+// added since version 2.0.0 when the project holds any: ProjectRecords.h) is written; the
+// current and the legacy container (a version text, then the body) are read in every known
+// version.
 namespace ProjectFile {
 // The complete file contents of a document, in the current version. Only reads the document.
 std::vector<std::uint8_t> Write(const CDAXDoc& doc);
 
-enum class EReadResult { Loaded, UnknownVersion, Failed };
+enum class EReadResult { Loaded, UnknownVersion, NewerVersion, Failed };
 // Reads file contents into a freshly constructed document. Failed: `error` says what and at
 // which byte offset, and the document must be discarded. UnknownVersion: the document keeps its
-// construction defaults, as a file of an unknown version has always opened.
+// construction defaults, as a file of an unknown version has always opened. NewerVersion: the
+// file was written by a later version and must not be opened (a save would lose what it holds).
 EReadResult Read(const std::vector<std::uint8_t>& bytes, bool legacy, CDAXDoc& doc,
                  std::string& error);
 // The same, reading from the given buffer instead of a copy of it.
 EReadResult Read(std::vector<std::uint8_t>&& bytes, bool legacy, CDAXDoc& doc, std::string& error);
 // What the first bytes of a file of `size` bytes decide before the rest is read: Failed (with
-// the reason) when they cannot start a project, UnknownVersion when they name a version this
-// program does not read, Loaded when the rest must be read to know. A head that is the whole
+// the reason) when they cannot start a project, UnknownVersion or NewerVersion when they name a
+// version this program does not read, Loaded when the rest must be read to know. A head that is the whole
 // file is left to Read.
 EReadResult ReadHead(const std::vector<std::uint8_t>& head, std::uint64_t size, bool legacy,
                      std::string& error);
