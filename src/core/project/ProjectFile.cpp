@@ -355,7 +355,7 @@ EReadResult ReadHead(const std::vector<std::uint8_t>& head, std::uint64_t size, 
         return EReadResult::Loaded;
     if (!legacy) {
         if (!HasTag(head)) {
-            error = "the file does not start with the project tag";
+            error = "the file does not start with the project tag at byte offset 9";
             return EReadResult::Failed;
         }
         std::uint32_t version = 0;
@@ -379,7 +379,7 @@ EReadResult ReadHead(const std::vector<std::uint8_t>& head, std::uint64_t size, 
     }
     if (length > size - at) {
         error = "a string of " + std::to_string(length) + " bytes runs past the end of the file (" +
-                std::to_string(size - at) + " bytes left)";
+                std::to_string(size - at) + " bytes left) at byte offset " + std::to_string(at);
         return EReadResult::Failed;
     }
     // Only the first 13 characters of the text name the version.
