@@ -46,6 +46,12 @@ std::string Join(const std::vector<std::string>& items) {
 bool SpreadValues(const std::vector<std::string>& values, std::size_t controls,
                   const std::string& option, std::vector<std::string>& spread,
                   std::string& refusal) {
+    const std::string what = option == "--cabinets" ? "cabinet" : "junction";
+    // One box or cabinet has no junctions: a value for them would silently go nowhere.
+    if (controls == 0) {
+        refusal = option + " does not apply: this arrangement has no " + what + "s";
+        return false;
+    }
     if (values.size() == 1) {
         spread.assign(controls, values.front());
         return true;
@@ -54,9 +60,8 @@ bool SpreadValues(const std::vector<std::string>& values, std::size_t controls,
         spread = values;
         return true;
     }
-    refusal = option + " needs one value for all or one per " +
-              (option == "--cabinets" ? "cabinet" : "junction") + ": " + std::to_string(controls) +
-              " here; " + std::to_string(values.size()) + " were given";
+    refusal = option + " needs one value for all or one per " + what + ": " +
+              std::to_string(controls) + " here; " + std::to_string(values.size()) + " were given";
     return false;
 }
 
@@ -273,7 +278,7 @@ std::string SummaryText(const CArrangementSummary& a) {
         text += "; cabinets " + CabinetRuns(a.cabinets);
     std::string splays;
     for (double splay : a.splays)
-        splays += (splays.empty() ? "" : ", ") + FormatSignificant(splay, 4);
+        splays += (splays.empty() ? "" : ", ") + FormatValue(splay, 4);
     return text + "; splay per element (degrees) " + splays;
 }
 
@@ -302,9 +307,15 @@ int RunArrange(const CArrangeOptions& o) {
     if (!doc.IsModified())
         throw CCliError("model " + std::to_string(o.model) + " (" +
                         doc.CurrentModel()->DisplayName() + ") has no arrangement dialog");
-    int rescaled = 0;
-    for (int i = 0; i < doc.Room().Count(); ++i)
+    int rescaled = 0, uses = 0;
+    for (int i = 0; i < doc.Room().Count(); ++i) {
         rescaled += doc.Room().At(i)->power != before[static_cast<std::size_t>(i)];
+        uses += doc.Room().At(i)->modelIndex == o.model;
+    }
+    // The stored maps were calculated with the old arrangement: no view recalculates them here,
+    // so they are cleared, as every installation edit clears them.
+    if (uses > 0)
+        doc.RebuildAllPlanes();
     std::string report = "arranged model " + std::to_string(o.model) + " (" +
                          doc.CurrentModel()->DisplayName() +
                          "): " + SummaryText(SummariseArrangement(*doc.CurrentModel())) + "\n";

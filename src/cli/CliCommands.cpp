@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 
 #include "CliEdit.h"
+#include "CliOutput.h"
 #include "CliSession.h"
 #include "acoustics/LevelStatistics.h"
 #include "acoustics/MapCalculation.h"
@@ -25,7 +26,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 
 #include <nlohmann/json.hpp>
@@ -72,7 +72,7 @@ CBandOutcome ChooseBand(CDAXDoc& doc, const std::string& band, std::optional<dou
         break;
     case EBandChoiceStatus::BandNotOffered:
         throw CCliError("band " + band + " is not offered for speaker data of " +
-                        FormatSignificant(outcome.pitch, 4) + " points per octave");
+                        FormatValue(outcome.pitch, 4) + " points per octave");
     case EBandChoiceStatus::BadFrequency:
         throw CCliError("--freq must be a positive number of Hz");
     case EBandChoiceStatus::NoSpeakerData:
@@ -83,14 +83,13 @@ CBandOutcome ChooseBand(CDAXDoc& doc, const std::string& band, std::optional<dou
         throw CCliError("the project is being calculated");
     }
     if (!outcome.centre.Valid())
-        throw CCliError("band " + FormatSignificant(outcome.band, 4) +
-                        " has no centre frequencies");
+        throw CCliError("band " + FormatValue(outcome.band, 4) + " has no centre frequencies");
     if (frequency && outcome.centre.MovedFar())
-        std::cerr << "daxara-cli: warning: --freq " << FormatSignificant(*frequency, 6) << " Hz is "
-                  << FormatSignificant(outcome.centre.bandsMoved, 3)
+        std::cerr << "daxara-cli: warning: --freq " << FormatValue(*frequency, 6) << " Hz is "
+                  << FormatValue(outcome.centre.bandsMoved, 3)
                   << " bands from the nearest centre on the " << BandLabel(outcome.band)
                   << " grid, " << FrequencyLabel(outcome.centre.frequency, outcome.band) << " ("
-                  << FormatSignificant(outcome.centre.frequency, 6)
+                  << FormatValue(outcome.centre.frequency, 6)
                   << " Hz), which is what is calculated\n";
     return outcome;
 }
@@ -102,7 +101,7 @@ const char* ModeName(int mode) {
 void PrintCondition(const CColorMapCondition& c) {
     std::cout << "band: " << BandLabel(c.band) << ", centre "
               << FrequencyLabel(c.centreFrequency, c.band) << " ("
-              << FormatSignificant(c.centreFrequency, 8) << " Hz), " << ModeName(c.mode) << "\n";
+              << FormatValue(c.centreFrequency, 8) << " Hz), " << ModeName(c.mode) << "\n";
 }
 
 // The spectrum as a table: levels to 0.01 dB, the map's centre marked, and every band that is
@@ -110,8 +109,8 @@ void PrintCondition(const CColorMapCondition& c) {
 void PrintSpectrum(const CDAXDoc& doc, const CColorMapCondition& c, const CVec3& at,
                    const std::vector<double>& centres, const std::vector<double>& levels) {
     const CAcousticScene scene = doc.Scene();
-    std::cout << "spectrum at (" << FormatSignificant(at.x, 6) << ", " << FormatSignificant(at.y, 6)
-              << ", " << FormatSignificant(at.z, 6) << ") "
+    std::cout << "spectrum at (" << FormatValue(at.x, 6) << ", " << FormatValue(at.y, 6) << ", "
+              << FormatValue(at.z, 6) << ") "
               << (doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]") << ", "
               << BandLabel(c.band) << ", " << ModeName(c.mode) << "\n"
               << "centre      level [dB]\n";
@@ -130,16 +129,13 @@ void PrintSpectrum(const CDAXDoc& doc, const CColorMapCondition& c, const CVec3&
     }
 }
 
-void WriteText(const std::string& path, const std::string& text) {
+void WriteText(const std::string& path, const std::string& option, const std::string& text) {
     if (path == "-") {
         std::cout << text;
         FlushOutput();
         return;
     }
-    std::string error;
-    if (!ProjectFile::WriteFileAtomically(path, std::vector<std::uint8_t>(text.begin(), text.end()),
-                                          error))
-        throw CCliError(error);
+    WriteOutput(path, option, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
 // The shortest text that reads back as exactly the same double: the CSV stays exact and is
@@ -190,12 +186,10 @@ bool ChooseJudgment(CAutoInstallationForm& form, const std::string& band,
 }
 
 int RunNew(const CNewOptions& o) {
+    // A legacy name is written as .tdax: that is the file that must not be replaced unasked.
+    CheckOutput(SavedPath(o.project), "PROJECT", o.force);
     CCliSession s;
     s.Lock(o.project);
-    // A legacy name is written as .tdax: that is the file that must not be replaced unasked.
-    const std::string written = SavedPath(o.project);
-    if (std::filesystem::exists(written) && !o.force)
-        throw CCliError(written + " exists; use --force to replace it");
     const int unit = o.unit == "imperial" ? kUnitImperial : kUnitMetric;
     s.Create(unit);
     s.messages.replaceOtherFile = o.force;
@@ -321,12 +315,11 @@ int RunInstall(const CInstallOptions& o) {
                        "add another",
                        "the speaker was not installed");
     const CInstallationElement& inst = *doc.Room().Current();
-    const std::string report = "installed " + model.DisplayName() + " as installation " +
-                               std::to_string(doc.Room().CurrentIndex()) + " at (" +
-                               FormatSignificant(inst.position.x, 4) + ", " +
-                               FormatSignificant(inst.position.y, 4) + ", " +
-                               FormatSignificant(inst.position.z, 4) + "), " +
-                               FormatSignificant(inst.power, 4) + " W\n";
+    const std::string report =
+        "installed " + model.DisplayName() + " as installation " +
+        std::to_string(doc.Room().CurrentIndex()) + " at (" + FormatValue(inst.position.x, 4) + ", " +
+        FormatValue(inst.position.y, 4) + ", " + FormatValue(inst.position.z, 4) + "), " +
+        FormatValue(inst.power, 4) + " W\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -343,9 +336,9 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
         const double floor = plane ? plane->plane.originZ : 0.0;
         if (!(*o.height > floor && *o.height <= doc.Room().roomHeight))
             throw CCliError("--height must lie above the calculation plane (" +
-                            FormatSignificant(floor, 4) + ") and at most at the ceiling (" +
-                            FormatSignificant(doc.Room().roomHeight, 4) + "); " +
-                            FormatSignificant(*o.height, 6) + " was given");
+                            FormatValue(floor, 4) + ") and at most at the ceiling (" +
+                            FormatValue(doc.Room().roomHeight, 4) + "); " +
+                            FormatValue(*o.height, 6) + " was given");
     }
     // The layout replaces every installation: that is the user's to decide, not a default.
     if (doc.HasInstallations() && !o.replace)
@@ -407,10 +400,10 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
                         std::to_string(before) + ")");
     const std::string report =
         "installed " + std::to_string(doc.Room().Count()) + " speakers; rows " +
-        FormatSignificant(doc.Settings().autoRowPitch, 4) + " apart, columns " +
-        FormatSignificant(doc.Settings().autoColumnPitch, 4) + " apart, first row " +
-        FormatSignificant(doc.Settings().autoBottomOffset, 4) + " and first column " +
-        FormatSignificant(doc.Settings().autoLeftOffset, 4) + " from the walls\n";
+        FormatValue(doc.Settings().autoRowPitch, 4) + " apart, columns " +
+        FormatValue(doc.Settings().autoColumnPitch, 4) + " apart, first row " +
+        FormatValue(doc.Settings().autoBottomOffset, 4) + " and first column " +
+        FormatValue(doc.Settings().autoLeftOffset, 4) + " from the walls\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -501,13 +494,15 @@ int RunPlane(const CPlaneOptions& o) {
     const CListeningPlane& plane = FirstCondition(s).plane;
     const std::string report = "every calculation plane now has " +
                                std::to_string(plane.pointCount) + " points at a pitch of " +
-                               FormatSignificant(plane.dotPitch, 4) + "\n";
+                               FormatValue(plane.dotPitch, 4) + "\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
 }
 
 int RunMap(const CMapCommandOptions& o) {
+    if (o.csv)
+        CheckOutput(*o.csv, "--csv", o.force, ProjectFiles(o.project, o.save));
     CCliSession s;
     if (o.save)
         s.Lock(o.project);
@@ -560,25 +555,22 @@ int RunMap(const CMapCommandOptions& o) {
     } else {
         PrintCondition(c);
         std::cout << "points: " << plane.pointCount << " at a pitch of "
-                  << FormatSignificant(plane.dotPitch, 4) << unit << "\n"
-                  << "maximum: " << FormatSignificant(plane.maximumLevel, 4) << " dB\n"
-                  << "minimum: " << FormatSignificant(plane.minimumLevel, 4) << " dB\n"
-                  << "average (pink noise): " << FormatSignificant(plane.pinkNoiseAverage, 4)
+                  << FormatValue(plane.dotPitch, 4) << unit << "\n"
+                  << "maximum: " << FormatValue(plane.maximumLevel, 4) << " dB\n"
+                  << "minimum: " << FormatValue(plane.minimumLevel, 4) << " dB\n"
+                  << "average (pink noise): " << FormatValue(plane.pinkNoiseAverage, 4) << " dB\n"
+                  << "average (music/speech): " << FormatValue(plane.musicSpeechAverage, 4)
                   << " dB\n"
-                  << "average (music/speech): " << FormatSignificant(plane.musicSpeechAverage, 4)
-                  << " dB\n"
-                  << "standard deviation: " << FormatSignificant(spread.standardDeviation, 4)
-                  << " dB\n"
-                  << "spread (max - min): " << FormatSignificant(spread.spread, 4) << " dB\n"
-                  << "percentiles (10th, 50th, 90th): " << FormatSignificant(spread.p10, 4) << ", "
-                  << FormatSignificant(spread.p50, 4) << ", " << FormatSignificant(spread.p90, 4)
-                  << " dB\n"
-                  << "within +/-" << FormatSignificant(spread.within, 4)
-                  << " dB of the pink-noise average: "
-                  << FormatSignificant(100.0 * spread.withinShare, 4) << " % of the points\n";
+                  << "standard deviation: " << FormatValue(spread.standardDeviation, 4) << " dB\n"
+                  << "spread (max - min): " << FormatValue(spread.spread, 4) << " dB\n"
+                  << "percentiles (10th, 50th, 90th): " << FormatValue(spread.p10, 4) << ", "
+                  << FormatValue(spread.p50, 4) << ", " << FormatValue(spread.p90, 4) << " dB\n"
+                  << "within +/-" << FormatValue(spread.within, 4)
+                  << " dB of the pink-noise average: " << FormatValue(100.0 * spread.withinShare, 4)
+                  << " % of the points\n";
     }
     FlushOutput();
-    if (!o.csv.empty()) {
+    if (o.csv) {
         std::string text = "x,y,z,level\n";
         text.reserve(text.size() + plane.points.size() * 64);
         for (const CPlaceElement& p : plane.points) {
@@ -591,7 +583,7 @@ int RunMap(const CMapCommandOptions& o) {
             AppendNumber(text, p.level);
             text += '\n';
         }
-        WriteText(o.csv, text);
+        WriteText(*o.csv, "--csv", text);
     }
     if (o.save)
         s.Save(o.project);
@@ -599,6 +591,8 @@ int RunMap(const CMapCommandOptions& o) {
 }
 
 int RunSpectrum(const CSpectrumOptions& o) {
+    if (o.csv)
+        CheckOutput(*o.csv, "--csv", o.force, ProjectFiles(o.project, false));
     CCliSession s;
     OpenForCalculation(s, o.project, "there is no spectrum");
     CDAXDoc& doc = *s.doc;
@@ -612,11 +606,11 @@ int RunSpectrum(const CSpectrumOptions& o) {
     if (!EnginePointSpectrum(doc.Scene(), c, at, centres, levels, &reason))
         throw CCliError("the spectrum could not be calculated: " + reason);
     const CAcousticScene scene = doc.Scene();
-    if (!o.csv.empty()) {
+    if (o.csv) {
         std::string text;
         for (std::size_t i = 0; i < centres.size(); ++i)
             text += Number(centres[i]) + "," + Number(levels[i]) + "\n";
-        WriteText(o.csv, text);
+        WriteText(*o.csv, "--csv", text);
     }
     if (o.json) {
         nlohmann::json bands = nlohmann::json::array();

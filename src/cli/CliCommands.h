@@ -69,7 +69,7 @@ struct CMapCommandOptions {
     std::string band;
     std::optional<double> frequency;
     std::string mode;
-    std::string csv;
+    std::optional<std::string> csv; // x,y,z,level per point to this file (- for stdout)
     bool save = false;
     std::string engine = "engine";
     int threads = 0;
@@ -85,8 +85,9 @@ struct CSpectrumOptions {
     std::string band;
     std::optional<double> frequency;
     std::string mode;
-    std::string csv; // exact frequency,level lines to this file (- for stdout)
+    std::optional<std::string> csv; // exact frequency,level lines to this file (- for stdout)
     bool json = false;
+    bool force = false; // replace an existing --csv file
 };
 int RunSpectrum(const CSpectrumOptions& o);
 
@@ -107,10 +108,10 @@ int RunInfo(const CInfoOptions& o);
 
 struct CRenderOptions {
     std::string project;
-    std::string png;
-    std::string svg;
-    bool force = false; // --svg may replace an existing file
-    std::string pdf;
+    std::optional<std::string> png;
+    std::optional<std::string> svg;
+    std::optional<std::string> pdf;
+    bool force = false; // replace existing picture files
     std::string size = "1200x900";
     std::string view; // plan, front, side, diagonal; empty keeps the project's view
     int condition = 0;
@@ -133,6 +134,7 @@ int RunReport(const CReportOptions& o);
 
 struct CDemoOptions {
     std::string directory;
+    bool force = false; // replace the example files an earlier demo wrote
 };
 int RunDemo(const CDemoOptions& o);
 

@@ -86,12 +86,10 @@ CFlowResult RunEdit(CCliSession& s, bool force,
 std::string Describe(const CDAXDoc& doc, int index) {
     const CInstallationElement& e = *doc.Room().At(index);
     return "installation " + std::to_string(index) + " (" +
-           doc.Models().At(e.modelIndex).DisplayName() + ") at (" +
-           FormatSignificant(e.position.x, 4) + ", " + FormatSignificant(e.position.y, 4) + ", " +
-           FormatSignificant(e.position.z, 4) + "), aim " +
-           FormatSignificant(e.orientation.azimuth, 4) + "/" +
-           FormatSignificant(e.orientation.elevation, 4) + "/" +
-           FormatSignificant(e.orientation.rotation, 4) + ", " + FormatSignificant(e.power, 4) +
+           doc.Models().At(e.modelIndex).DisplayName() + ") at (" + FormatValue(e.position.x, 4) +
+           ", " + FormatValue(e.position.y, 4) + ", " + FormatValue(e.position.z, 4) + "), aim " +
+           FormatValue(e.orientation.azimuth, 4) + "/" + FormatValue(e.orientation.elevation, 4) +
+           "/" + FormatValue(e.orientation.rotation, 4) + ", " + FormatValue(e.power, 4) +
            " W, tap " + std::to_string(e.tapIndex) + ", " +
            (e.polarityNormal ? "normal" : "reverse");
 }

@@ -149,7 +149,7 @@ json ProjectJson(const CDAXDoc& doc) {
 }
 
 std::string F(double v) {
-    return FormatSignificant(v, 4);
+    return FormatValue(v, 4);
 }
 } // namespace
 

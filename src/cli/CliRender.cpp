@@ -1,5 +1,6 @@
 // The colour map as a picture file: the window's painter, drawn without a display.
 #include "CliCommands.h"
+#include "CliOutput.h"
 #include "CliSession.h"
 
 #include "acoustics/ColorMapCondition.h"
@@ -10,17 +11,17 @@
 #include "project/ColorMapViewModel.h"
 #include "project/Report.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace {
 // A client area larger than this is not a window any more, and would need gigabytes of image.
@@ -45,57 +46,17 @@ std::unique_ptr<QGuiApplication> HeadlessApplication() {
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-// Refuses an output whose folder does not exist before any work is done.
-void CheckOutput(const std::string& path, const char* option) {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    if (target.filename().empty())
-        throw CCliError(std::string(option) + " needs a file name, not \"" + path + "\"");
-    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    std::error_code error;
-    if (!fs::is_directory(folder, error))
-        throw CCliError(std::string(option) + ": the folder " + folder.string() +
-                        " does not exist");
-    if (fs::is_directory(target, error))
-        throw CCliError(std::string(option) + ": " + path + " is a folder");
-}
-
-// An output that may replace a file only when told: never the project itself, nothing but a
-// regular file, and an existing one only with --force.
-void CheckNewOutput(const std::string& path, const char* option, bool force,
-                    const std::string& project) {
-    CheckOutput(path, option);
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (!fs::exists(status))
-        return;
-    if (fs::equivalent(path, project, error))
-        throw CCliError(std::string(option) + ": " + path +
-                        " is the project itself; an output never replaces it");
-    if (!fs::is_regular_file(status))
-        throw CCliError(std::string(option) + ": " + path + " is not a regular file");
-    if (!force)
-        throw CCliError(std::string(option) + ": " + path + " exists; use --force to replace it");
-}
-
-// Pictures are written beside their target and renamed over it, so a failed write keeps the old.
-void OpenOutput(QSaveFile& file, const std::string& path, const char* option) {
-    file.setFileName(FromCorePath(path));
-    if (!file.open(QIODevice::WriteOnly))
-        throw CCliError(std::string(option) + ": cannot write " + path + ": " +
-                        ToCoreText(file.errorString()));
-}
-
-void CommitOutput(QSaveFile& file, const std::string& path, const char* option) {
-    if (!file.commit())
-        throw CCliError(std::string(option) + ": cannot write " + path + ": " +
-                        ToCoreText(file.errorString()));
+// Pictures are drawn into memory and written beside their target, then renamed over it, so a
+// failed write keeps the old file.
+std::vector<std::uint8_t> Bytes(const QByteArray& data) {
+    return {reinterpret_cast<const std::uint8_t*>(data.constData()),
+            reinterpret_cast<const std::uint8_t*>(data.constData()) + data.size()};
 }
 
 void WritePdf(const std::string& path, const CDAXDoc& doc, CColorMapViewModel& view) {
-    QSaveFile file;
-    OpenOutput(file, path, "--pdf");
+    QByteArray data;
+    QBuffer file(&data);
+    file.open(QIODevice::WriteOnly);
     QPdfWriter pdf(&file);
     // The table's column offsets are printer pixels of a 600 dpi page.
     pdf.setResolution(600);
@@ -104,7 +65,7 @@ void WritePdf(const std::string& path, const CDAXDoc& doc, CColorMapViewModel& v
     // The window's print job: the same pages, the table's header fitted the same way.
     if (!PrintColorMap(pdf, doc, view))
         throw CCliError("--pdf: cannot write " + path);
-    CommitOutput(file, path, "--pdf");
+    WriteOutput(path, "--pdf", Bytes(data));
 }
 } // namespace
 
@@ -122,17 +83,22 @@ std::string ParseRenderSize(const std::string& text, int& width, int& height) {
 }
 
 int RunRender(const CRenderOptions& o) {
-    if (o.png.empty() && o.pdf.empty() && o.svg.empty())
+    if (!o.png && !o.pdf && !o.svg)
         throw CCliError("render needs --png, --svg or --pdf");
     int width = 0, height = 0;
     if (const std::string problem = ParseRenderSize(o.size, width, height); !problem.empty())
         throw CCliError("--size: " + problem);
-    if (!o.png.empty())
-        CheckOutput(o.png, "--png");
-    if (!o.pdf.empty())
-        CheckOutput(o.pdf, "--pdf");
-    if (!o.svg.empty())
-        CheckNewOutput(o.svg, "--svg", o.force, o.project);
+    std::vector<CKeptFile> keep = ProjectFiles(o.project, false);
+    if (o.png) {
+        CheckOutput(*o.png, "--png", o.force, keep);
+        keep.push_back({*o.png, "the --png picture"});
+    }
+    if (o.svg) {
+        CheckOutput(*o.svg, "--svg", o.force, keep);
+        keep.push_back({*o.svg, "the --svg drawing"});
+    }
+    if (o.pdf)
+        CheckOutput(*o.pdf, "--pdf", o.force, keep);
 
     const auto application = HeadlessApplication();
     CCliSession session;
@@ -157,7 +123,7 @@ int RunRender(const CRenderOptions& o) {
     view.ProjectView(true);
     view.SyncConditionControls(CColorMapViewModel::EListSync::Fill);
 
-    if (!o.png.empty()) {
+    if (o.png) {
         QImage image(width, height, QImage::Format_RGB32);
         // A picture the memory cannot hold is refused before anything paints into nothing.
         if (image.isNull())
@@ -169,25 +135,26 @@ int RunRender(const CRenderOptions& o) {
             QPainter painter(&image);
             PaintMapPicture(painter, doc, view);
         }
-        QSaveFile file;
-        OpenOutput(file, o.png, "--png");
+        QByteArray data;
+        QBuffer file(&data);
+        file.open(QIODevice::WriteOnly);
         if (!image.save(&file, "PNG"))
-            throw CCliError("--png: cannot write " + o.png);
-        CommitOutput(file, o.png, "--png");
+            throw CCliError("--png: cannot write " + *o.png);
+        WriteOutput(*o.png, "--png", Bytes(data));
     }
-    if (!o.svg.empty()) {
+    if (o.svg) {
         QString error;
-        if (!WriteMapPicture(FromCorePath(o.svg), EMapPicture::Svg, doc, view, width, height,
+        if (!WriteMapPicture(FromCorePath(*o.svg), EMapPicture::Svg, doc, view, width, height,
                              error))
-            throw CCliError("--svg: cannot write " + o.svg + ": " + ToCoreText(error));
+            throw CCliError("--svg: cannot write " + *o.svg + ": " + ToCoreText(error));
     }
-    if (!o.pdf.empty())
-        WritePdf(o.pdf, doc, view);
+    if (o.pdf)
+        WritePdf(*o.pdf, doc, view);
     return 0;
 }
 
 int RunReport(const CReportOptions& o) {
-    CheckNewOutput(o.pdf, "--pdf", o.force, o.project);
+    CheckOutput(o.pdf, "--pdf", o.force, ProjectFiles(o.project, false));
     const auto application = HeadlessApplication();
     CCliSession session;
     session.Open(o.project);

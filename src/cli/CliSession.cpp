@@ -2,6 +2,7 @@
 
 #include "project/ListViewModels.h"
 
+#include "common/FileSafety.h"
 #include "project/Strings.h"
 #include "project/forms/AutoInstallationForm.h"
 #include "project/forms/InstallationForm.h"
@@ -126,16 +127,29 @@ CDocumentPorts CCliSession::Ports() {
     return ports;
 }
 
+namespace {
+void RequireName(const std::string& path) {
+    if (path.empty())
+        throw CCliError("the project file name is empty");
+}
+} // namespace
+
 void CCliSession::Lock(const std::string& path) {
+    RequireName(path);
     constexpr std::chrono::seconds kWait(5);
     std::string error;
     if (!m_lock.Acquire(path, kWait, error))
         throw CCliError(error);
     if (IsLegacyPath(path) && !m_newNameLock.Acquire(SavedPath(path), kWait, error))
         throw CCliError(error);
+    // The folder would let the save replace it; the file's owner said it is not to change.
+    if (const std::string written = SavedPath(path); FileSafety::IsReadOnly(written))
+        throw CCliError(written + " is read-only; nothing was changed (make it writable to let "
+                                  "daxara-cli save it)");
 }
 
 void CCliSession::Open(const std::string& path) {
+    RequireName(path);
     doc = std::make_unique<CDAXDoc>(0, Ports());
     std::string error, notice;
     if (!ProjectFile::Open(path, *doc, error, &notice))

@@ -118,7 +118,8 @@ public:
     std::unique_ptr<CDAXDoc> doc;
 
     // Takes the project's lock (and that of the .tdax a .dax project is saved as) for the rest of
-    // the command; waits briefly for another command, then fails with CCliError.
+    // the command; waits briefly for another command, then fails with CCliError, as it does for
+    // a file the save would replace that its owner made read-only.
     void Lock(const std::string& path);
     // Opens an existing project; throws CCliError when it cannot be read.
     void Open(const std::string& path);

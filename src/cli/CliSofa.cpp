@@ -1,5 +1,6 @@
 #include "CliSofa.h"
 
+#include "CliOutput.h"
 #include "CliSession.h"
 #include "speaker/SofaExport.h"
 #include "speaker/SofaFile.h"
@@ -9,7 +10,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -105,16 +105,16 @@ CLI::App* AddExportSofaCommand(CLI::App& app, CExportSofaOptions& o) {
         ->required();
     cmd->add_option("OUT", o.output, "The .sofa file to write")->required();
     cmd->add_option("--model", o.index, "Model index in the project (default: the current one)");
-    cmd->add_flag("--force", o.force, "Replace an existing OUT");
+    cmd->add_flag("--force", o.force, "Replace an existing OUT (never MODEL itself)");
     return cmd;
 }
 
 int RunExportSofa(const CExportSofaOptions& o) {
-    std::error_code code;
-    if (!o.force && std::filesystem::exists(o.output, code))
-        throw CCliError(o.output + " exists; use --force to replace it");
+    const bool speakerData = IsSpeakerDataFile(o.model);
+    CheckOutput(o.output, "OUT", o.force,
+                {{o.model, speakerData ? "the speaker data read" : "the project"}});
     CCliSession s;
-    if (IsSpeakerDataFile(o.model)) {
+    if (speakerData) {
         if (o.index)
             throw CCliError("--model applies to a project, and " + o.model + " is speaker data");
         s.Create(0);

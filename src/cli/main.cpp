@@ -8,34 +8,10 @@
 
 #include "common/Errors.h"
 #include "common/FileSafety.h"
-#include "common/FormatSignificant.h"
 
 #include <CLI/CLI.hpp>
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
 #include <iostream>
-#include <limits>
-
-namespace {
-// A count or an index: digits only, within the range ("1e3", "2.5" and "nan" are refused).
-[[maybe_unused]] CLI::Validator WholeNumber(long long lo, long long hi) {
-    return CLI::Validator(
-        [lo, hi](std::string& text) -> std::string {
-            char* end = nullptr;
-            errno = 0;
-            const long long v = std::strtoll(text.c_str(), &end, 10);
-            if (end == text.c_str() || *end != '\0')
-                return "\"" + text + "\" is not a whole number";
-            if (errno == ERANGE || v < lo || v > hi)
-                return "\"" + text + "\" is outside " + std::to_string(lo) + " to " +
-                       std::to_string(hi);
-            return {};
-        },
-        "INTEGER");
-}
-} // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{
@@ -145,9 +121,11 @@ int main(int argc, char** argv) {
     cmdMap->add_option("--mode", mapOptions.mode, "Summation")
         ->check(CLI::IsMember({"interference", "energy"}));
     cmdMap->add_option("--csv", mapOptions.csv,
-                       "Write x,y,z,level per grid point to this file (- for stdout)");
+                       "Write x,y,z,level per grid point to this file (- for stdout); an existing "
+                       "file only with --force, never the project");
     cmdMap->add_flag("--save", mapOptions.save, "Store the levels and statistics in the project");
-    cmdMap->add_flag("--force", mapOptions.force, kForceHelp);
+    cmdMap->add_flag("--force", mapOptions.force,
+                     "Replace an existing --csv file, and the .tdax a .dax project is saved as");
     cmdMap
         ->add_option("--engine", mapOptions.engine,
                      "engine (default) or the literal reference path")
@@ -180,7 +158,9 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"interference", "energy"}));
     cmdSpectrum->add_option(
         "--csv", spectrumOptions.csv,
-        "Write exact frequency,level lines to this file (- for stdout, instead of the table)");
+        "Write exact frequency,level lines to this file (- for stdout, instead of the table); an "
+        "existing file only with --force, never the project");
+    cmdSpectrum->add_flag("--force", spectrumOptions.force, "Replace an existing --csv file");
     cmdSpectrum->add_flag("--json", spectrumOptions.json,
                           "Write the spectrum as JSON, exact levels and whether each band lies "
                           "within the speaker data");
@@ -209,11 +189,15 @@ int main(int argc, char** argv) {
     auto* cmdRender = app.add_subcommand(
         "render", "Draw a colour map as the window shows it (PNG) and as it prints (PDF)");
     cmdRender->add_option("PROJECT", renderOptions.project, "Project file")->required();
-    cmdRender->add_option("--png", renderOptions.png, "PNG file to write");
+    cmdRender->add_option("--png", renderOptions.png,
+                          "PNG file to write (an existing file only with --force)");
     cmdRender->add_option("--svg", renderOptions.svg,
-                          "SVG file to write: the PNG's picture as vectors and text");
-    cmdRender->add_flag("--force", renderOptions.force, "Replace an existing --svg file");
-    cmdRender->add_option("--pdf", renderOptions.pdf, "PDF file to write (the printed pages)");
+                          "SVG file to write: the PNG's picture as vectors and text (an existing "
+                          "file only with --force)");
+    cmdRender->add_option("--pdf", renderOptions.pdf,
+                          "PDF file to write, the printed pages (an existing file only with "
+                          "--force)");
+    cmdRender->add_flag("--force", renderOptions.force, "Replace existing picture files");
     cmdRender->add_option("--size", renderOptions.size, "Window client size WxH in pixels")
         ->capture_default_str()
         ->check(CLI::Validator(
@@ -224,10 +208,8 @@ int main(int argc, char** argv) {
             "WxH"));
     cmdRender->add_option("--view", renderOptions.view, "View direction (default: the project's)")
         ->check(CLI::IsMember({"plan", "front", "side", "diagonal"}));
-    cmdRender
-        ->add_option("--condition", renderOptions.condition,
-                     "Which colour map of the project, from 0")
-        ->check(WholeNumber(0, std::numeric_limits<int>::max()));
+    cmdRender->add_option("--condition", renderOptions.condition,
+                          "Which colour map of the project, from 0");
 
     CReportOptions reportOptions;
     auto* cmdReport = app.add_subcommand(
@@ -249,8 +231,12 @@ int main(int argc, char** argv) {
     auto* cmdDemo =
         app.add_subcommand("demo", "Write example projects made from the bundled example speakers");
     cmdDemo->add_option("DIR", demoOptions.directory, "Directory for the projects")->required();
+    cmdDemo->add_flag("--force", demoOptions.force,
+                      "Replace the files an earlier demo wrote in DIR (links are never followed)");
 
     app.set_version_flag("--version", std::string("daxara-cli ") + DAXARA_VERSION);
+    // Indices, counts, --model and --tap: every whole number is decimal, whatever CLI11 reads.
+    ReadIntegersAsDecimal(app);
     // The manual page and the shell completion are written from these very options.
     if (argc == 3 &&
         (std::string(argv[1]) == kGenerateManPage || std::string(argv[1]) == kGenerateCompletion))
@@ -265,9 +251,16 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        const int status = app.exit(e);
+        int status = app.exit(e);
         if (const std::string hint = UnknownOptionHint(app, argc, argv); !hint.empty())
             std::cerr << hint << "\n";
+        // --help and --version end here too: a text that did not arrive is no success.
+        try {
+            FlushOutput();
+        } catch (const CCliError& failed) {
+            std::cerr << "daxara-cli: " << failed.what() << "\n";
+            status = status == 0 ? 1 : status;
+        }
         return status;
     }
     int status = 0;

@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
+#include <sstream>
 
 namespace {
 class CliArrange : public CliFixture {
@@ -73,6 +75,9 @@ TEST_F(CliArrange, CabinetsJunctionsAndThePowerRescaleOfALowImpedanceColumn) {
     ExpectRefused("arrange " + project + " 0 --cabinets L,X,L,L", {"--cabinets", "\"X\""});
     ExpectRefused("arrange " + project + " 0 --junctions 6", {"--junctions", "0 to 5"});
     ExpectRefused("arrange " + project + " 0 --junctions 1,2", {"--junctions", "3 here"});
+    // One cabinet has no junction for the angle to go to.
+    ExpectRefused("arrange " + project + " 0 --count 1 --junctions 5",
+                  {"--junctions does not apply", "no junctions"});
     ExpectRefused("arrange " + project + " 0 --w5s", {"--w5s", "KV-P10"});
     ExpectRefused("arrange " + project + " 0", {"nothing to arrange"});
     ExpectRefused("arrange " + project + " 4 --count 2", {"not a line array"});
@@ -150,4 +155,62 @@ TEST_F(CliArrange, KVKCabinetTypesAndCount) {
     // A small cabinet hangs alone.
     ExpectRefused("arrange " + project + " 3 --count 2", {"--count", "1 for this KV-K"});
     ExpectRefused("arrange " + project + " 3 --cabinets KV-K9", {"--cabinets", "KV-K3S"});
+    // From a small first cabinet, a large one chosen in the same command lets a second hang
+    // under it: the count comes after the cabinet, as a person would set them.
+    Run("arrange " + project + " 3 --cabinets KV-K3L --count 2");
+    a = Arrangement(kK);
+    EXPECT_EQ(a["elements"], 32);
+    EXPECT_EQ(a["cabinets"], nlohmann::json(std::vector<std::string>(32, "KV-K3L")));
+}
+
+// After every command that changes what a map depends on, the map the project stores is either
+// cleared or the one a calculation gives now: never the old map presented as current.
+TEST_F(CliArrange, EveryChangeOfWhatTheMapDependsOnClearsOrRecalculatesIt) {
+    CVsaGenOptions ceiling = DirectionalSpeaker(1, 3);
+    Run("import " + project + " " + Write("ceiling.vsa", GenerateVsa(ceiling)));
+    Run("install " + project + " --model 0 --at 20,2,8 --power 100");
+    Run("install " + project + " --model 4 --at 5,5,3");
+    Run("install " + project + " --model 1 --at 30,5,6");
+    Run("plane " + project + " --origin 0,0,1.2 --extent 40,30,0 --pitch 2");
+    Run("map " + project + " --save --mode interference"); // polarity matters
+    const std::string calculated = Read(project);
+    const std::vector<double> stored = [&] {
+        std::vector<double> levels;
+        const auto doc = Reopen(project); // the range below must not outlive the document
+        for (const CPlaceElement& point : doc->Conditions().At(0)->plane.points)
+            levels.push_back(point.level);
+        return levels;
+    }();
+    const auto calculate = [&] {
+        const CliRun r = Cli("map " + project + " --csv -");
+        EXPECT_EQ(r.status, 0) << r.err;
+        std::vector<double> levels;
+        std::istringstream lines(r.out.substr(r.out.find("x,y,z,level\n") + 12));
+        for (std::string line; std::getline(lines, line);)
+            levels.push_back(std::stod(line.substr(line.rfind(',') + 1)));
+        return levels;
+    };
+    ASSERT_EQ(calculate(), stored);
+    for (const std::string& edit :
+         {"install " + project + " --model 4 --at 30,20,3", "remove " + project + " 1",
+          "move " + project + " 1 --at 10,10,3", "set " + project + " 1 --aim 30,-20,0",
+          "set " + project + " 1 --power 50", "set " + project + " 0 --polarity reverse",
+          "set " + project + " 2 --tap 1", "set " + project + " 1 --model 0",
+          "auto-install " + project + " --model 5 --replace", "arrange " + project + " 0 --count 3",
+          "arrange " + project + " 1 --junctions 15",
+          "plane " + project + " --origin 0,0,1 --extent 40,30,0 --pitch 2"}) {
+        SCOPED_TRACE(edit);
+        Write("rig.tdax", calculated);
+        Run(edit);
+        const auto doc = Reopen(project);
+        const CListeningPlane& plane = doc->Conditions().At(0)->plane;
+        const std::vector<double> now = calculate();
+        ASSERT_EQ(now.size(), plane.points.size());
+        EXPECT_NE(now, stored); // the edit changed what the map shows
+        const bool cleared = plane.maximumLevel == 0.0 && plane.pinkNoiseAverage == 0.0 &&
+                             std::all_of(plane.points.begin(), plane.points.end(),
+                                         [](const CPlaceElement& p) { return p.level == 0.0; });
+        for (std::size_t i = 0; i < now.size() && !cleared; ++i)
+            ASSERT_NEAR(plane.points[i].level, now[i], 1e-9) << "point " << i;
+    }
 }

@@ -166,6 +166,8 @@ TEST_F(CliEdit, AutoInstallReplacesInstallationsOnlyWhenToldTo) {
     ExpectRefused("auto-install " + project, {"4 installations", "--replace"});
     ExpectRefused("auto-install " + project + " --replace --height 5",
                   {"--height", "3.2", "above the calculation plane"});
+    // Messages show the value given, however large.
+    ExpectRefused("auto-install " + project + " --replace --height 1e9", {"; 1e+09 was given"});
     Run("auto-install " + project + " --replace --height 3");
     const nlohmann::json laid = Installations();
     ASSERT_FALSE(laid.empty());
@@ -297,4 +299,67 @@ TEST_F(CliEdit, PointsAreMarkedRenamedAndRemovedByNameAndRefusalsKeepTheProject)
     // Without marked points the project is the 2.0.0 file it was, byte for byte.
     Run("points " + project + " --remove Back --remove Stage");
     EXPECT_EQ(Read(project), plain);
+}
+
+// Every whole number of the command line is decimal: "010" is ten, never octal eight, and any
+// other form (hexadecimal, signs, blanks, exponents, numbers past the range) is refused naming
+// the option, before anything is read or written.
+TEST_F(CliEdit, EveryWholeNumberOfTheCommandLineIsDecimal) {
+    Run("import " + project + " " + Write("ql9.vsa", GenerateVsa(QL9ArrayOptions())));
+    Run("export-sofa " + project + " " + P("m.sofa") + " --model 0");
+    struct CInteger {
+        std::string option, command; // {} is the number
+        std::string ten;             // what the command says of `probe`, read as decimal
+        std::string probe = "010";   // refused as decimal, not as octal
+    };
+    const std::string p = project;
+    std::vector<CInteger> integers = {
+        {"--model", "install " + p + " --model {} --at 1,1,3", "model 10 does not exist"},
+        {"--tap", "install " + p + " --model 0 --tap {} --at 1,1,3", "tap 10 does not exist"},
+        {"--model", "auto-install " + p + " --replace --model {}", "model 10 does not exist"},
+        {"--pattern", "auto-install " + p + " --replace --pattern {}", "10 not in range 0 to 4"},
+        {"--threads", "map " + p + " --threads {}", "300 not in range 0 to 256", "0300"},
+        {"--model", "bands " + p + " --model {}", "model 10 does not exist"},
+        {"N", "remove " + p + " {}", "installation 10 does not exist"},
+        {"N", "move " + p + " {} --at 1,1,3", "installation 10 does not exist"},
+        {"N", "set " + p + " {} --power 1", "installation 10 does not exist"},
+        {"--tap", "set " + p + " 0 --tap {}", "10 was given"},
+        {"--model", "set " + p + " 0 --model {}", "model 10 does not exist"},
+        {"MODEL", "arrange " + p + " {} --count 2", "model 10 does not exist"},
+        {"--count", "arrange " + p + " 3 --count {}", "10 was given"},
+        {"--model", "export-sofa " + p + " " + P("x.sofa") + " --model {}",
+         "model 10 does not exist"},
+        {"--sofa-measurement", "import " + p + " " + P("m.sofa") + " --sofa-measurement {}",
+         "measurement 10 does not exist"},
+        {"--sofa-ppo", "import " + p + " " + P("m.sofa") + " --sofa-ppo {}",
+         "100 not in range 1 to 96", "0100"}};
+    if (Cli("render --help").status == 0)
+        integers.push_back({"--condition",
+                            "render " + p + " --png " + P("x.png") + " --condition {}",
+                            "--condition 10"});
+    const auto command = [](const CInteger& i, const std::string& number) {
+        std::string text = i.command;
+        return text.replace(text.find("{}"), 2, "'" + number + "'");
+    };
+    const std::string before = Read(project);
+    for (const CInteger& i : integers) {
+        SCOPED_TRACE(i.command);
+        for (const char* bad : {"0x1", "0X1", "-1", "+1", " 1", "1 ", "", "1e1", "1.0", "١",
+                                "99999999999999999999", "2147483648"}) {
+            const CliRun r = Cli(command(i, bad));
+            EXPECT_NE(r.status, 0) << bad;
+            EXPECT_NE(r.err.find(i.option + ": "), std::string::npos) << bad << ": " << r.err;
+            EXPECT_EQ(r.out, "") << bad;
+        }
+        const CliRun ten = Cli(command(i, i.probe));
+        EXPECT_NE(ten.status, 0);
+        EXPECT_NE(ten.err.find(i.ten), std::string::npos) << ten.err;
+        EXPECT_EQ(ten.err.find(" 8 "), std::string::npos) << ten.err;
+        EXPECT_EQ(Read(project), before);
+    }
+    EXPECT_FALSE(std::filesystem::exists(P("x.sofa")));
+    EXPECT_FALSE(std::filesystem::exists(P("x.png")));
+    // The leading zeros are only that: installation 03 is installation 3.
+    Run("move " + p + " 03 --at 6,6,3");
+    EXPECT_EQ(Installations()[3]["position"], Position(6, 6, 3));
 }

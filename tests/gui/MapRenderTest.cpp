@@ -249,26 +249,29 @@ private slots:
 
         // Each refusal names what was wrong; options are checked as they are read, like every
         // other option of the tool.
+        // A picture that does not exist yet, so each refusal is its own.
+        const QString fresh = dir.FilePath("fresh.png");
         const std::pair<QStringList, QByteArray> bad[] = {
             {{"render", project, "--png", dir.FilePath("no/such/folder/x.png")},
              "daxara-cli: --png: the folder"},
-            {{"render", project, "--png", png, "--size", "0x100"}, "--size: \"0x100\" is outside"},
-            {{"render", project, "--png", png, "--size", "wide"},
+            {{"render", project, "--png", fresh, "--size", "0x100"}, "--size: \"0x100\" is outside"},
+            {{"render", project, "--png", fresh, "--size", "wide"},
              "--size: \"wide\" is not WIDTHxHEIGHT"},
-            {{"render", project, "--png", png, "--size", "100000x10"},
+            {{"render", project, "--png", fresh, "--size", "100000x10"},
              "--size: \"100000x10\" is outside"},
-            {{"render", project, "--png", png, "--size", "1e3x800"},
+            {{"render", project, "--png", fresh, "--size", "1e3x800"},
              "--size: \"1e3x800\" is not WIDTHxHEIGHT"},
-            {{"render", project, "--png", png, "--condition", "3"}, "daxara-cli: --condition 3"},
-            {{"render", project, "--png", png, "--condition", "nan"},
+            {{"render", project, "--png", fresh, "--condition", "3"}, "daxara-cli: --condition 3"},
+            {{"render", project, "--png", fresh, "--condition", "nan"},
              "--condition: \"nan\" is not a whole number"},
-            {{"render", project, "--png", png, "--condition", "-1"},
-             "--condition: \"-1\" is outside 0 to"},
-            {{"render", dir.FilePath("missing.tdax"), "--png", png},
+            {{"render", project, "--png", fresh, "--condition", "-1"},
+             "--condition: \"-1\" is not a whole number"},
+            {{"render", dir.FilePath("missing.tdax"), "--png", fresh},
              "daxara-cli: " + dir.FilePath("missing.tdax").toUtf8()},
             {{"render", project}, "daxara-cli: render needs --png, --svg or --pdf"},
             // A drawing never replaces the project, and an existing one only with --force.
-            {{"render", project, "--svg", project}, "is the project itself"},
+            {{"render", project, "--svg", project}, "is the project ("},
+            {{"render", project, "--png", png}, "exists; use --force to replace it"},
             {{"render", project, "--svg", png}, "exists; use --force to replace it"},
         };
         const QByteArray before = [&] {
@@ -286,6 +289,7 @@ private slots:
         QFile after(png);
         QVERIFY(after.open(QIODevice::ReadOnly));
         QCOMPARE(after.readAll(), before); // a failed render leaves the old picture alone
+        QVERIFY(!QFile::exists(fresh));
     }
 
     void ALongTablePrintsOnEveryPageUnderARepeatedHeader() {

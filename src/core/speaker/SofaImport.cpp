@@ -14,7 +14,6 @@
 #include <cmath>
 #include <complex>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <new>
@@ -47,12 +46,7 @@ const std::array<double, 15> kAngleSteps = {1,  2,  2.5, 3,  5,    6,  7.5, 9,
                                             10, 15, 18,  20, 22.5, 30, 45};
 
 std::string Number(double v) {
-    if (v != 0.0 && !(std::abs(v) >= 1e-6 && std::abs(v) < 1e6)) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.6g", v);
-        return text;
-    }
-    return FormatSignificant(v, 6);
+    return FormatValue(v, 6); // messages show any value, 1e25 and nan included
 }
 
 double SnapAngle(double degrees) {

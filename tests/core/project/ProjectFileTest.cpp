@@ -18,6 +18,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -236,6 +238,70 @@ TEST(ProjectFile, UnknownVersionsOpenWithDefaultsAndBadTagsFail) {
     EXPECT_FALSE(ProjectFile::HasTag(bad.bytes));
 }
 
+// A file is judged from its first bytes before the rest is read or memory taken for it; that
+// judgment must be the one the whole file gets.
+TEST(ProjectFile, TheFirstBytesJudgeAFileAsTheWholeFileWould) {
+    CDocFixture f;
+    Furnish(f);
+    const std::vector<std::uint8_t> current = ProjectFile::Write(f.doc);
+    ASSERT_GT(current.size(), 4 * FileSafety::kHeadBytes);
+    const std::vector<std::uint8_t> body(current.begin() + 13, current.end());
+    const auto legacy = [&](const std::function<void(CByteWriter&)>& version) {
+        CByteWriter w;
+        version(w);
+        return w.Raw(body.data(), body.size()).bytes;
+    };
+    std::vector<std::uint8_t> badTag = current, unknown = current, newer = current;
+    badTag[3] = 'x';
+    const std::uint32_t v102 = 0x01020000, v300 = 0x03000000;
+    std::memcpy(unknown.data() + 9, &v102, 4);
+    std::memcpy(newer.data() + 9, &v300, 4);
+    using R = ProjectFile::EReadResult;
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        bool legacy;
+        R head;
+    };
+    const std::vector<Case> cases = {
+        {"current", current, false, R::Loaded},
+        {"bad tag", badTag, false, R::Failed},
+        {"unknown version", unknown, false, R::UnknownVersion},
+        {"newer version", newer, false, R::NewerVersion},
+        {"legacy", legacy([](CByteWriter& w) { w.String("Version 2.0.0"); }), true, R::Loaded},
+        {"legacy, older", legacy([](CByteWriter& w) { w.String("Version 1.4.1"); }), true,
+         R::Loaded},
+        {"legacy, unknown", legacy([](CByteWriter& w) { w.String("Version 1.2.0"); }), true,
+         R::UnknownVersion},
+        {"legacy, lower case", legacy([](CByteWriter& w) { w.String("version 1.4.2"); }), true,
+         R::UnknownVersion},
+        {"legacy, empty text", legacy([](CByteWriter& w) { w.String(""); }), true,
+         R::UnknownVersion},
+        {"legacy, text past the end",
+         legacy([](CByteWriter& w) { w.Raw("\xFF\xFF\xFF\xFF\xFF\x7F", 7); }), true, R::Failed},
+        {"legacy, long text", legacy([](CByteWriter& w) { w.String(std::string(5000, 'V')); }),
+         true, R::UnknownVersion},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::uint8_t> head(c.bytes.begin(),
+                                             c.bytes.begin() + FileSafety::kHeadBytes);
+        std::string headError, readError;
+        const R byHead = ProjectFile::ReadHead(head, c.bytes.size(), c.legacy, headError);
+        EXPECT_EQ(byHead, c.head);
+        CDAXDoc doc;
+        const R whole = ProjectFile::Read(c.bytes, c.legacy, doc, readError);
+        if (byHead != R::Loaded) {
+            EXPECT_EQ(byHead, whole);
+            EXPECT_EQ(headError, readError);
+        } else if (c.head == R::Loaded && std::string(c.name).find("legacy") == std::string::npos) {
+            EXPECT_EQ(whole, R::Loaded) << readError;
+        }
+        // A head that is the whole file is always left to the full read.
+        EXPECT_EQ(ProjectFile::ReadHead(head, head.size(), c.legacy, headError), R::Loaded);
+    }
+}
+
 TEST(ProjectFile, AnUnknownModelTypeYieldsNoModelAndAClearError) {
     CByteWriter record;
     record.Word(9).Word(0).Word(0);
@@ -340,6 +406,19 @@ TEST(ProjectFile, AFailedSaveKeepsThePreviousFile) {
     for (const auto& entry : fs::directory_iterator(dir.Root()))
         EXPECT_EQ(entry.path().string().find(dirPath + "."), std::string::npos);
     fs::remove(dirPath);
+
+    // A project its owner made read-only is not saved over, though its folder would allow it,
+    // also through a link to it.
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    fs::create_symlink(path, dir.Path("link.tdax"));
+    CProjectFileStorage storage;
+    for (const std::string& name : {path, dir.Path("link.tdax")}) {
+        EXPECT_FALSE(storage.Save(f.doc, name, error));
+        EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+        EXPECT_EQ(ReadFileBytes(path), "previous");
+    }
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    EXPECT_TRUE(storage.Save(f.doc, dir.Path("link.tdax"), error)) << error;
 
     ASSERT_TRUE(ProjectFile::WriteFileAtomically(path, ProjectFile::Write(f.doc), error)) << error;
     CDAXDoc back;
