@@ -92,7 +92,7 @@ std::string Describe(const CDAXDoc& doc, int index) {
            FormatSignificant(e.orientation.azimuth, 4) + "/" +
            FormatSignificant(e.orientation.elevation, 4) + "/" +
            FormatSignificant(e.orientation.rotation, 4) + ", " + FormatSignificant(e.power, 4) +
-           " W, tap " + std::to_string(e.tapIndex) + ", " +
+           " W, tap " + std::to_string(e.tapIndex + 1) + ", " +
            (e.polarityNormal ? "normal" : "reverse");
 }
 
@@ -110,7 +110,7 @@ int RunList(const CListOptions& o) {
     columns.insert(columns.begin() + 2, {"Tap", 0});
     for (std::size_t r = 0; r < rows.size(); ++r)
         rows[r].insert(rows[r].begin() + 2,
-                       std::to_string(doc.room.At(static_cast<int>(r))->tapIndex));
+                       std::to_string(doc.room.At(static_cast<int>(r))->tapIndex + 1));
     std::vector<std::size_t> widths;
     for (const CListColumn& c : columns)
         widths.push_back(c.title.size());
@@ -196,7 +196,9 @@ void ChangeModelAndTap(CDAXDoc& doc, int index, const CSetOptions& o) {
     if (!o.model && !o.tap)
         return;
     const int model = o.model.value_or(doc.room.At(index)->modelIndex);
-    const CFlowResult changed = doc.ChangeInstallationModel(index, model, o.tap);
+    // Taps are numbered from 1, as the tap list shows them.
+    const std::optional<int> tapRow = o.tap ? std::optional<int>(*o.tap - 1) : std::nullopt;
+    const CFlowResult changed = doc.ChangeInstallationModel(index, model, tapRow);
     if (changed.IsDone())
         return;
     switch (changed.reason) {
@@ -207,9 +209,10 @@ void ChangeModelAndTap(CDAXDoc& doc, int index, const CSetOptions& o) {
     case EFlowReason::NoSuchTap: {
         const CSpeakerModel& m = doc.models.At(model);
         const int tapCount = static_cast<int>(m.Settings().taps.size());
-        throw CCliError("--tap must lie between 0 and " + std::to_string(tapCount - 1) + " (" +
+        throw CCliError("--tap must lie between 1 and " + std::to_string(tapCount) + " (" +
                         m.DisplayName() + " has " + Count(tapCount, "tap") + "); " +
-                        std::to_string(doc.TapForModel(index, model, o.tap)) + " was given");
+                        std::to_string(doc.TapForModel(index, model, tapRow) + 1) +
+                        " was given");
     }
     case EFlowReason::OtherResolution:
         throw CCliError("model " + std::to_string(model) +
@@ -322,7 +325,8 @@ std::vector<CCliCommand> AddEditCommands(CLI::App& app) {
         ->excludes(aim);
     cmdSet->add_option("--power", set->power, "Power in W, at most the tap's")->check(Finite());
     cmdSet->add_option("--tap", set->tap,
-                       "Tap row of the installation's model; brings the tap's power");
+                       "Tap number of the installation's model, from 1 as the tap list shows it; "
+                       "brings the tap's power for every box");
     cmdSet->add_option("--polarity", set->polarity, "Polarity")
         ->check(CLI::IsMember({"normal", "reverse"}));
     cmdSet->add_option("--model", set->model,

@@ -68,6 +68,7 @@ void CDAXDoc::Notify(const CDocumentChange& change) {
             ClearCurves();
         m_views.ForEach([&](CDocumentView& view) { view.OnUpdate(hint, change); });
     }
+    StateChanged();
 }
 
 void CDAXDoc::ClearCurves() {

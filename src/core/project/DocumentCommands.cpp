@@ -3,6 +3,7 @@
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
+#include "project/forms/InstallationForm.h"
 #include "project/forms/PreferencesForm.h"
 
 #include <new>
@@ -173,6 +174,21 @@ bool CDAXDoc::RunCommand(int id) {
     return true;
 }
 
+CFlowResult CDAXDoc::ChooseMapSetting(const char* stepName,
+                                      const std::function<EMapChoice()>& choose) {
+    if (m_calculating)
+        return CFlowResult::Refused(EFlowReason::Calculating);
+    CEditStep step(*this, stepName);
+    const EMapChoice changed = choose();
+    if (changed == EMapChoice::Unchanged)
+        return CFlowResult::Done(); // what was chosen is what the map shows
+    if (changed == EMapChoice::Band)
+        RebuildAllPlanes();
+    Notify(CDocumentChange::Planes());
+    SetModified();
+    return CFlowResult::Done();
+}
+
 void CDAXDoc::Recalculate() {
     if (m_calculating)
         return;
@@ -239,6 +255,21 @@ CFlowResult CDAXDoc::DeleteSpeakerData() {
     return CFlowResult::Done();
 }
 
+void CDAXDoc::LimitArrangedPower(int modelIndex) {
+    const CSpeakerModel& model = models.At(modelIndex);
+    for (int i = 0; i < room.Count(); ++i) {
+        CInstallationElement e = *room.At(i);
+        if (e.modelIndex != modelIndex || e.tapIndex < 0 ||
+            e.tapIndex >= static_cast<int>(model.Settings().taps.size()))
+            continue;
+        const CTapPower limit = TapPowerOf(model, e.tapIndex);
+        if (TapPowerRefusal(limit, e.power, {}).empty())
+            continue;
+        e.power = limit.Maximum();
+        room.ReplaceInstallation(i, e);
+    }
+}
+
 CFlowResult CDAXDoc::ArrangeModules() {
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
@@ -253,6 +284,7 @@ CFlowResult CDAXDoc::ArrangeModules() {
     if (defaultTap >= 0 && defaultTap < static_cast<int>(model->Settings().taps.size()) &&
         model->Tap(defaultTap).lowImpedance)
         room.DividePower(models.CurrentIndex(), k);
+    LimitArrangedPower(models.CurrentIndex());
     SetModified();
     m_settings.autoLayoutValid = 0;
     Notify(CDocumentChange::Arrangement());

@@ -172,6 +172,9 @@ inline constexpr const char* kStepDeleteSpeakerData = "Delete Speaker Data";
 inline constexpr const char* kStepArrangeModules = "Arrange Modules";
 inline constexpr const char* kStepPreferences = "Preferences";
 inline constexpr const char* kStepChooseTap = "Choose Tap";
+inline constexpr const char* kStepMapBand = "Choose Band";
+inline constexpr const char* kStepMapFrequency = "Choose Frequency";
+inline constexpr const char* kStepMapMode = "Choose Mode";
 // Menu texts of the Edit menu; " <name>" follows when there is a step.
 inline constexpr const char* kUndoMenu = "&Undo";
 inline constexpr const char* kRedoMenu = "&Redo";
@@ -182,6 +185,8 @@ inline constexpr const char* kColumnTap = "Tap";
 inline constexpr const char* kColumnPower = "Power";
 inline constexpr const char* kColumnPolarity = "Polarity";
 inline constexpr const char* kPolarityLabel = "Polarity";
+// The installation dialog's row for the installation's own tap (an addition to its rows).
+inline constexpr const char* kTapLabel = "Tap";
 // Tap units, shared by the tap list and the printed speaker table.
 inline constexpr const char* kTapOhms = "ohms  ";
 inline constexpr const char* kTapLine = "V Line  ";

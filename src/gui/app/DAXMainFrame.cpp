@@ -352,6 +352,9 @@ CDAXChildFrame* CDAXMainFrame::AddChild(CDAXChildFrame* child) {
         UpdateCommandUI();
     });
     connect(child, &QObject::destroyed, this, [this] { ScheduleCommandUI(); });
+    // Whatever changed the project (a dialog, a drag, a list choice, undo, a calculation that
+    // ended) shows in the commands once the event that did it is over.
+    connect(child, &CDAXChildFrame::stateChanged, this, [this] { ScheduleCommandUI(); });
     connect(child, &CDAXChildFrame::statusMessage, this, [this](const QString& text) {
         if (text.isEmpty())
             statusBar()->clearMessage(); // the idle text comes back
@@ -388,6 +391,7 @@ CDAXChildFrame* CDAXMainFrame::FindOpen(const QString& path) const {
 CDAXChildFrame* CDAXMainFrame::OpenProject(const QString& path) {
     if (CDAXChildFrame* open = FindOpen(path)) {
         m_mdi->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(open->parentWidget()));
+        AddRecentFile(FromCorePath(open->Document().PathName()));
         return open;
     }
     CDAXDocTemplate::COpenResult result =
@@ -471,25 +475,48 @@ void CDAXMainFrame::SetRecentFiles(const QStringList& files) {
 }
 
 void CDAXMainFrame::AddRecentFile(const QString& path) {
-    const QString file = QFileInfo(path).absoluteFilePath();
-    QStringList files = RecentFiles();
-    files.removeAll(file);
+    // One entry per file, however it was named (a link, "..", a relative name).
+    const QString file = Canonical(path);
+    QStringList files;
+    for (const QString& listed : RecentFiles())
+        if (Canonical(listed) != file)
+            files << listed;
     files.prepend(file);
     SetRecentFiles(files.mid(0, kRecentFileCount));
 }
 
 void CDAXMainFrame::RemoveRecentFile(const QString& path) {
-    QStringList files = RecentFiles();
-    if (files.removeAll(QFileInfo(path).absoluteFilePath()) > 0)
+    const QString file = Canonical(path);
+    QStringList files;
+    for (const QString& listed : RecentFiles())
+        if (Canonical(listed) != file && listed != QFileInfo(path).absoluteFilePath())
+            files << listed;
+    if (files.size() != RecentFiles().size())
         SetRecentFiles(files);
 }
 
 // --- Window events ------------------------------------------------------------------------
 
 void CDAXMainFrame::closeEvent(QCloseEvent* event) {
-    m_mdi->closeAllSubWindows();
-    if (!m_mdi->subWindowList().isEmpty()) {
+    // Every modified project is asked before any window closes: Cancel (or a save that fails)
+    // stops the exit with every project open as it was.
+    const QList<CDAXChildFrame*> children = Children();
+    bool go = true;
+    for (CDAXChildFrame* child : children) {
+        if (child->Document().IsModified())
+            m_mdi->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(child->parentWidget()));
+        if (!child->AskBeforeExit()) {
+            go = false;
+            break;
+        }
+    }
+    if (go)
+        m_mdi->closeAllSubWindows();
+    if (!go || !m_mdi->subWindowList().isEmpty()) {
+        for (CDAXChildFrame* child : Children())
+            child->ForgetCloseAnswer();
         event->ignore();
+        UpdateCommandUI();
         return;
     }
     event->accept();

@@ -7,6 +7,7 @@
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
+#include "views/SpeakerDrag.h"
 
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -356,32 +357,39 @@ void CColorMapView::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
+bool CColorMapView::OwnSpeakerDrag(const QMimeData* data) const {
+    // The index names a model of the project the drag came from; another project's (or a drag
+    // from outside the program) means nothing here.
+    return SpeakerDragDocument(data) == &m_doc && SpeakerDragIndex(data) >= 0;
+}
+
 void CColorMapView::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasFormat(SpeakerMimeType()))
+    if (OwnSpeakerDrag(event->mimeData()))
         event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void CColorMapView::dragMoveEvent(QDragMoveEvent* event) {
-    if (!event->mimeData()->hasFormat(SpeakerMimeType()))
-        return;
-    if (m_model.InsideInstallationPlane(PictureAt(event->position().toPoint())))
+    if (OwnSpeakerDrag(event->mimeData()) &&
+        m_model.InsideInstallationPlane(PictureAt(event->position().toPoint())))
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
 void CColorMapView::dropEvent(QDropEvent* event) {
-    if (!event->mimeData()->hasFormat(SpeakerMimeType()))
+    if (!OwnSpeakerDrag(event->mimeData())) {
+        event->ignore();
         return;
-    bool ok = false;
-    const int model = QString::fromLatin1(event->mimeData()->data(SpeakerMimeType())).toInt(&ok);
+    }
+    const int model = SpeakerDragIndex(event->mimeData());
     const CPixel at = PictureAt(event->position().toPoint());
     event->acceptProposedAction();
     // The installation dialog must not open inside the platform's drag loop.
-    QTimer::singleShot(0, this, [this, at, ok, model] {
+    QTimer::singleShot(0, this, [this, at, model] {
         Guarded([&] {
-            if (ok && model >= 0 && model < m_doc.models.Count() &&
-                model != m_doc.models.CurrentIndex())
+            if (model < m_doc.models.Count() && model != m_doc.models.CurrentIndex())
                 m_doc.models.SetCurrentIndex(model);
             m_model.DropSpeaker(at);
         });

@@ -10,6 +10,7 @@
 #include <memory>
 
 class QComboBox;
+class QMimeData;
 class QTimer;
 class QMenu;
 class QPrinter;
@@ -76,6 +77,8 @@ private:
     // Runs a step of the core; a failure is reported and leaves the view as it was.
     bool Guarded(const std::function<void()>& step);
     CPixel PictureAt(const QPoint& viewportPosition) const;
+    // A speaker dragged from this project's speaker list.
+    bool OwnSpeakerDrag(const QMimeData* data) const;
     void SetMapCursor(EMapCursor cursor);
     void UpdateScrollBars();
     // The model fits the picture to the viewport less the vertical scroll bar.
