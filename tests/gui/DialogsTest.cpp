@@ -13,6 +13,7 @@
 #include "paint/GuiText.h"
 #include "project/CommandTable.h"
 #include "project/ListViewModels.h"
+#include "project/Strings.h"
 #include "project/forms/NumberField.h"
 
 #include <QCheckBox>
@@ -260,7 +261,7 @@ private slots:
             d->findChild<QComboBox*>("shape")->setCurrentIndex(1);
             Type(d, "azimuth", "200");
             Press(d, QDialogButtonBox::Ok);
-            QCOMPARE(d->Message(), QString("Enter a number between -180 and 180."));
+            QCOMPARE(d->Message(), QString("Azimuth(Left+): enter a number between -180 and 180."));
             Type(d, "azimuth", "15");
             Press(d, QDialogButtonBox::Ok);
         });
@@ -290,7 +291,9 @@ private slots:
             QCOMPARE(d->windowTitle(), QString("Export vd1"));
             Type(d, "micDistance", "0");
             Press(d, QDialogButtonBox::Ok);
-            QCOMPARE(d->Message(), QString("Enter a number between 0.0001 and 9999999."));
+            QCOMPARE(d->Message(),
+                     ToQString(FieldMessage(Strings::kVd1DistanceLabel,
+                                            "Enter a number between 0.0001 and 9999999.")));
             Type(d, "micDistance", "5");
             Type(d, "angle", "90");
             Press(d, QDialogButtonBox::Ok);
