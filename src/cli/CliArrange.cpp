@@ -302,12 +302,12 @@ std::string PowerReport(const CDAXDoc& doc, int index, double before) {
     if (e.power == before)
         text += "kept at " + Watts(e.power);
     else
-        text += Watts(before) + " -> " + Watts(e.power) +
-                (e.power < before && e.power == limit.Maximum() ? " (the most its tap allows)"
-                                                                : "");
+        text +=
+            Watts(before) + " -> " + Watts(e.power) +
+            (e.power < before && e.power == limit.Maximum() ? " (the most its tap allows)" : "");
     return text + ", " + Watts(e.power / limit.boxes) + " a box for " +
-           std::to_string(limit.boxes) + (limit.boxes == 1 ? " box" : " boxes") + " (" +
-           limit.tap + ": at most " + Watts(limit.perBox) + " a box)\n";
+           std::to_string(limit.boxes) + (limit.boxes == 1 ? " box" : " boxes") + " (" + limit.tap +
+           ": at most " + Watts(limit.perBox) + " a box)\n";
 }
 
 int RunArrange(const CArrangeOptions& o) {

@@ -211,8 +211,7 @@ void ChangeModelAndTap(CDAXDoc& doc, int index, const CSetOptions& o) {
         const int tapCount = static_cast<int>(m.Settings().taps.size());
         throw CCliError("--tap must lie between 1 and " + std::to_string(tapCount) + " (" +
                         m.DisplayName() + " has " + Count(tapCount, "tap") + "); " +
-                        std::to_string(doc.TapForModel(index, model, tapRow) + 1) +
-                        " was given");
+                        std::to_string(doc.TapForModel(index, model, tapRow) + 1) + " was given");
     }
     case EFlowReason::OtherResolution:
         throw CCliError("model " + std::to_string(model) +

@@ -202,19 +202,20 @@ int RunInfo(const CInfoOptions& o) {
         }
         for (std::size_t t = 0; t < m.Settings().taps.size(); ++t) {
             const CTapElement& tap = m.Settings().taps[t];
-            std::cout << "      tap " << t + 1 << (static_cast<int>(t) == m.DefaultTap() ? "*" : " ")
-                      << ": " << F(tap.tapRating) << (tap.lowImpedance ? " ohms  " : "V Line  ")
+            std::cout << "      tap " << t + 1
+                      << (static_cast<int>(t) == m.DefaultTap() ? "*" : " ") << ": "
+                      << F(tap.tapRating) << (tap.lowImpedance ? " ohms  " : "V Line  ")
                       << F(tap.tapPower) << "W\n";
         }
     }
     std::cout << "installations: " << r.Count() << ", total power " << F(r.TotalPower()) << " W\n";
     int n = 0;
     for (const CInstallationElement& e : r.List())
-        std::cout << "  " << n++ << ": model " << e.modelIndex << " tap " << e.tapIndex + 1 << " at ("
-                  << F(e.position.x) << ", " << F(e.position.y) << ", " << F(e.position.z)
-                  << ") aim " << F(e.orientation.azimuth) << "/" << F(e.orientation.elevation)
-                  << "/" << F(e.orientation.rotation) << " " << F(e.power) << " W "
-                  << (e.polarityNormal ? "normal" : "reverse") << "\n";
+        std::cout << "  " << n++ << ": model " << e.modelIndex << " tap " << e.tapIndex + 1
+                  << " at (" << F(e.position.x) << ", " << F(e.position.y) << ", "
+                  << F(e.position.z) << ") aim " << F(e.orientation.azimuth) << "/"
+                  << F(e.orientation.elevation) << "/" << F(e.orientation.rotation) << " "
+                  << F(e.power) << " W " << (e.polarityNormal ? "normal" : "reverse") << "\n";
     std::cout << "calculation planes: " << doc.conditions.Count() << "\n";
     for (int i = 0; i < doc.conditions.Count(); ++i) {
         const CListeningPlane& p = doc.conditions.At(i)->plane;

@@ -1,14 +1,14 @@
 // Rigging line arrays from the command line: each family through its own arrangement form, with
 // the Arrange Modules command's power rescale, and `info` telling what was arranged.
 #include "CliFixture.h"
-#include "common/FormatSignificant.h"
-#include "project/forms/NumberField.h"
 #include "SpeakerFixtures.h"
+#include "common/FormatSignificant.h"
 #include "project/arrangement/CabinetArrangementForm.h"
-#include "project/arrangement/TypeKArrangementForm.h"
-#include "speaker/CabinetArrayModel.h"
 #include "project/arrangement/QL9ArrangementForm.h"
+#include "project/arrangement/TypeKArrangementForm.h"
 #include "project/arrangement/TypeWArrangementForm.h"
+#include "project/forms/NumberField.h"
+#include "speaker/CabinetArrayModel.h"
 #include "speaker/LineArrayModel.h"
 
 #include <gtest/gtest.h>
@@ -257,12 +257,11 @@ TEST_F(CliArrange, EachJunctionEntryIsTheAngleStoredDrawnAndReported) {
                     const double named = std::stod(label);
                     EXPECT_EQ(form->Vectors()[1].splay, named) << family << " " << label;
                     EXPECT_NEAR(DrawnJunctions(*form)[0], named, 1e-9) << family << " " << label;
-                    ExpectArrangedAsTheFormShows(model,
-                                                 std::string("--count 2 --cabinets ") + above +
-                                                     "," + below + " --junctions " +
-                                                     label.substr(0, label.size() - 3),
-                                                 *form, std::string(family) + " " + above + "/" +
-                                                            below + " " + label);
+                    ExpectArrangedAsTheFormShows(
+                        model,
+                        std::string("--count 2 --cabinets ") + above + "," + below +
+                            " --junctions " + label.substr(0, label.size() - 3),
+                        *form, std::string(family) + " " + above + "/" + below + " " + label);
                 }
             }
         }
@@ -280,8 +279,8 @@ TEST_F(CliArrange, EachJunctionEntryIsTheAngleStoredDrawnAndReported) {
         const double perJunction = std::stod(label) / 4;
         for (const double drawn : DrawnJunctions(form))
             EXPECT_NEAR(drawn, perJunction, 1e-9) << label;
-        ExpectArrangedAsTheFormShows(kQL9, "--count 2 --junctions " + label.substr(0, label.find("deg")),
-                                     form, label);
+        ExpectArrangedAsTheFormShows(
+            kQL9, "--count 2 --junctions " + label.substr(0, label.find("deg")), form, label);
     }
 
     // KV-W5 with its KV-W5S bottom cabinet and the KV-K S cabinets: fixed splays, each the angle
@@ -301,14 +300,13 @@ TEST_F(CliArrange, EachJunctionEntryIsTheAngleStoredDrawnAndReported) {
         form.SelectFirstCabinet(type);
         form.OnOK();
         const std::vector<double> drawn = DrawnJunctions(form);
-        const double* table =
-            type == CTypeKModel::kK2S ? CTypeKArrangementForm::kK2SSplays : CTypeKArrangementForm::kK3SSplays;
+        const double* table = type == CTypeKModel::kK2S ? CTypeKArrangementForm::kK2SSplays
+                                                        : CTypeKArrangementForm::kK3SSplays;
         for (std::size_t j = 0; j < drawn.size(); ++j)
             EXPECT_NEAR(drawn[j], table[j + 1], 1e-9) << j;
-        ExpectArrangedAsTheFormShows(kK,
-                                     std::string("--count 1 --cabinets ") +
-                                         ArrangementStrings::kTypeKCabinets[type],
-                                     form, ArrangementStrings::kTypeKCabinets[type]);
+        ExpectArrangedAsTheFormShows(
+            kK, std::string("--count 1 --cabinets ") + ArrangementStrings::kTypeKCabinets[type],
+            form, ArrangementStrings::kTypeKCabinets[type]);
     }
 }
 

@@ -92,7 +92,7 @@ TEST_F(CliEdit, ListShowsEveryInstallationWithTheNumberTheCommandsTake) {
     }
     EXPECT_EQ(rows, static_cast<int>(installations.size()));
     EXPECT_EQ(installations[2]["power"], 6); // the new tap brought its power
-    EXPECT_EQ(installations[2]["tap"], 1);    // the second row of the model's tap table
+    EXPECT_EQ(installations[2]["tap"], 1);   // the second row of the model's tap table
     const CliRun missing = Cli("list " + P("missing.tdax"));
     EXPECT_NE(missing.status, 0);
     EXPECT_NE(missing.err.find("missing.tdax"), std::string::npos) << missing.err;

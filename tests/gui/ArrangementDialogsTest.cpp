@@ -127,7 +127,8 @@ private slots:
             [](CTypePModuleArrangementDialog1& d) {
                 QVERIFY(Pick(ComboOf(d, "count"), "KV-P10 x 3"));
                 QVERIFY(Pick(ComboOf(d, "cabinet1"), "KV-P10S"));
-                QVERIFY(Pick(ComboOf(d, "junction0"), "7deg")); // the third entry between an L and an S
+                QVERIFY(
+                    Pick(ComboOf(d, "junction0"), "7deg")); // the third entry between an L and an S
                 // Cabinets beyond the count stay out of reach.
                 QVERIFY(!ComboOf(d, "cabinet3")->isEnabled());
                 QVERIFY(!ComboOf(d, "junction2")->isEnabled());

@@ -170,7 +170,8 @@ private slots:
             Type(d, "power", QLocale().toString(tapPower * 1.5));
             Press(d, QDialogButtonBox::Ok);
             QVERIFY(d->isVisible());
-            QVERIFY2(d->Message().startsWith("Power must lie between 0 and"), qPrintable(d->Message()));
+            QVERIFY2(d->Message().startsWith("Power must lie between 0 and"),
+                     qPrintable(d->Message()));
             QVERIFY2(d->Message().contains(QString("tap %1 of").arg(other + 1)),
                      qPrintable(d->Message()));
             Type(d, "power", QLocale().toString(tapPower / 2));
@@ -215,7 +216,8 @@ private slots:
             Type(d, "gridPitchX", "0"); // any number is allowed here
             Press(d, QDialogButtonBox::Ok);
             QVERIFY(d->isVisible());
-            QCOMPARE(d->Message(), QString("Grid Pitch(Y): enter a number between 0.001 and 10000."));
+            QCOMPARE(d->Message(),
+                     QString("Grid Pitch(Y): enter a number between 0.001 and 10000."));
             Type(d, "gridPitchY", "0.5");
             Edit(d, "projectName")->setText(QString::fromUtf8("Aula M\xc3\xbcnster"));
             QTest::mouseClick(d->findChild<QRadioButton*>("fullSpace"), Qt::LeftButton);

@@ -275,7 +275,8 @@ private slots:
         HallFixture f(80);
         EditSettings(f.doc)->advancedMode = 1; // the columns whose headers break
         CTextRecorder page(4800, 6800);
-        const CTablePaging paging = f.view->BeginPrinting(page.width(), page.height(), MapTextWidth);
+        const CTablePaging paging =
+            f.view->BeginPrinting(page.width(), page.height(), MapTextWidth);
         QCOMPARE(f.view->PrintedTableHeader().lineCount, 2);
         const int h = f.view->FontHeight();
         const QString name = ToQString(f.doc.models.At(0).DisplayName());

@@ -2,11 +2,11 @@
 #include "FakePorts.h"
 #include "GuiTestSupport.h"
 #include "ModalDriver.h"
+#include "acoustics/ColorMapCondition.h"
 #include "app/DAXApp.h"
 #include "app/DAXChildFrame.h"
 #include "app/DAXMainFrame.h"
 #include "paint/GuiText.h"
-#include "acoustics/ColorMapCondition.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
 #include "project/MenuLayout.h"
@@ -19,13 +19,12 @@
 #include "views/TapListView.h"
 
 #include <QAbstractButton>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QScrollBar>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -33,6 +32,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -262,7 +262,8 @@ private slots:
         QVERIFY(doc.conditions.At(0)->centreFrequency != centre);
         QTRY_VERIFY(p.Frame().Action(kCmdSave)->isEnabled());
         QVERIFY(child->isWindowModified());
-        keyUndoes("frequency list", [&] { return doc.conditions.At(0)->centreFrequency == centre; });
+        keyUndoes("frequency list",
+                  [&] { return doc.conditions.At(0)->centreFrequency == centre; });
         QCOMPARE(p.driver.Unexpected(), 0);
     }
 
@@ -444,7 +445,8 @@ private slots:
         driver.Then(CModalDriver::Ok()); // the notice about the new extension
         p.Frame().Action(kCmdSave)->trigger();
         QCOMPARE(driver.Seen().size(), 2); // the file dialog, then the notice
-        QCOMPARE(driver.Seen().last(), QString(Strings::kMessageTitle) + ": " + Strings::kSavedWithNewExtension);
+        QCOMPARE(driver.Seen().last(),
+                 QString(Strings::kMessageTitle) + ": " + Strings::kSavedWithNewExtension);
         const QString migrated = p.dir.FilePath("room.tdax");
         QVERIFY(QFile::exists(migrated));
         QCOMPARE(ReadBytes(legacy), legacyBytes); // the old file stays as it was
@@ -482,8 +484,9 @@ private slots:
         p.Frame().Action(kCmdSaveAs)->trigger();
         QCOMPARE(driver.Pending(), 0);
         QCOMPARE(driver.Seen().mid(1),
-                 (QStringList{"Save As:", QString(Strings::kMessageTitle) + ": " + Strings::kAskNewExtension,
-                              QString(Strings::kMessageTitle) + ": " + Strings::kSavedWithNewExtension}));
+                 (QStringList{
+                     "Save As:", QString(Strings::kMessageTitle) + ": " + Strings::kAskNewExtension,
+                     QString(Strings::kMessageTitle) + ": " + Strings::kSavedWithNewExtension}));
         QVERIFY(QFile::exists(p.dir.FilePath("foyer.tdax")));
         QVERIFY(!QFile::exists(p.dir.FilePath("foyer.dax")));
         QCOMPARE(child->windowTitle(), QString("foyer.tdax[*]"));
@@ -508,8 +511,8 @@ private slots:
         EditSettings(child->Document())->projectName = "Mine";
         child->Document().SetModified();
         CModalDriver& driver = p.driver;
-        const QString replaceOther =
-            QString(Strings::kMessageTitle) + ": " + QString::fromUtf8(Strings::kReplaceOtherFile).arg(other);
+        const QString replaceOther = QString(Strings::kMessageTitle) + ": " +
+                                     QString::fromUtf8(Strings::kReplaceOtherFile).arg(other);
 
         // Save As over another project: the file dialog asks nothing, the project asks once,
         // and keeping the file is the answer Enter gives.
@@ -630,7 +633,8 @@ private slots:
         driver.Then(CModalDriver::Ok());
         QVERIFY(!p.Frame().OpenProject(foreign));
         QCOMPARE(driver.Seen().size(), 1);
-        QVERIFY2(driver.Seen()[0].startsWith(QString(Strings::kMessageTitle) + ": " + Strings::kFailedToOpen),
+        QVERIFY2(driver.Seen()[0].startsWith(QString(Strings::kMessageTitle) + ": " +
+                                             Strings::kFailedToOpen),
                  qPrintable(driver.Seen()[0]));
         QVERIFY(driver.Seen()[0].contains("notes.tdax"));
         QCOMPARE(p.Projects(), 1);
@@ -650,7 +654,8 @@ private slots:
         QVERIFY(!p.Frame().OpenProject(damaged));
         QCOMPARE(driver.Seen().size(), 1);
         const QString text = driver.Seen()[0];
-        QVERIFY2(text.startsWith(QString(Strings::kMessageTitle) + ": " + Strings::kFailedToOpen), qPrintable(text));
+        QVERIFY2(text.startsWith(QString(Strings::kMessageTitle) + ": " + Strings::kFailedToOpen),
+                 qPrintable(text));
         QVERIFY2(text.size() > int(qstrlen(Strings::kFailedToOpen)) + 12, qPrintable(text));
         QCOMPARE(p.Projects(), 0);
     }
@@ -686,7 +691,8 @@ private slots:
         driver.Then(CModalDriver::Cancel());
         window->close();
         QCOMPARE(driver.Seen().size(), 2); // the room of the new project, then the question
-        QCOMPARE(driver.Seen().last(), QString(Strings::kMessageTitle) + ": Save changes to Untitled?");
+        QCOMPARE(driver.Seen().last(),
+                 QString(Strings::kMessageTitle) + ": Save changes to Untitled?");
         QCOMPARE(p.Projects(), 1);
 
         driver.Then(CModalDriver::Press("No"));

@@ -183,8 +183,7 @@ public:
     // Why the room refuses tap `tap` of `model` for the installation at `index` (which need not
     // exist yet): the first other installation has another frequency resolution or impedance
     // kind. Nothing when the room takes it.
-    std::optional<EFlowReason> RoomRefusesTap(int index, const CSpeakerModel& model,
-                                              int tap) const;
+    std::optional<EFlowReason> RoomRefusesTap(int index, const CSpeakerModel& model, int tap) const;
 
     // --- Command flows ---
     CFlowResult ImportSpeakerData();

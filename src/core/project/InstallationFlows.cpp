@@ -4,8 +4,8 @@
 #include "project/ListViewModels.h"
 #include "project/Strings.h"
 
-#include <cmath>
 #include "project/forms/InstallationForm.h"
+#include <cmath>
 
 namespace {
 // Positions typed as the lists show them (four significant digits) differ from the stored ones
@@ -39,9 +39,8 @@ std::vector<CInstallationTapOffer> CDAXDoc::TapOffers(int modelIndex, int index)
     const int taps = static_cast<int>(model.Settings().taps.size());
     for (int row = 0; row < taps; ++row) {
         // Numbered from 1, as the tap list numbers its rows.
-        CInstallationTapOffer offer{std::to_string(row + 1) + ": " + TapText(model.Tap(row)),
-                                    TapPowerOf(model, row),
-                                    {}};
+        CInstallationTapOffer offer{
+            std::to_string(row + 1) + ": " + TapText(model.Tap(row)), TapPowerOf(model, row), {}};
         if (RoomRefusesTap(index, model, row) == EFlowReason::ImpedanceMix)
             offer.refusal = Strings::kImpedanceMix;
         offers.push_back(std::move(offer));
@@ -50,7 +49,7 @@ std::vector<CInstallationTapOffer> CDAXDoc::TapOffers(int modelIndex, int index)
 }
 
 std::optional<EFlowReason> CDAXDoc::RoomRefusesTap(int index, const CSpeakerModel& model,
-                                                    int tap) const {
+                                                   int tap) const {
     for (int i = 0; i < room.Count(); ++i) {
         if (i == index)
             continue;

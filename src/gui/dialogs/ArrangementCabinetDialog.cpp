@@ -70,5 +70,5 @@ CTypePModuleArrangementDialog1::CTypePModuleArrangementDialog1(CTypePArrangement
 
 CTypeRModuleArrangementDialog1::CTypeRModuleArrangementDialog1(CTypeRArrangementForm& form,
                                                                QWidget* parent)
-    : CCabinetModuleArrangementDialog(form, ArrangementStrings::kTypeRGroup,
-                                      {false, false, false}, QSize(182, 275), parent) {}
+    : CCabinetModuleArrangementDialog(form, ArrangementStrings::kTypeRGroup, {false, false, false},
+                                      QSize(182, 275), parent) {}

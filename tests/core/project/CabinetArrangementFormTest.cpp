@@ -123,7 +123,7 @@ TEST(CabinetArrangementForm, KVR6HasTwelveCabinetsAndItsOwnDepths) {
     form.SelectCount(11);
     form.SelectJunction(10, 4);
     EXPECT_EQ(form.Cabinets()[11].splay, 4.0); // "4deg" between two L
-    EXPECT_EQ(form.Cabinets()[2].splay, 5.0); // an L below the S at its straightest, "5deg"
+    EXPECT_EQ(form.Cabinets()[2].splay, 5.0);  // an L below the S at its straightest, "5deg"
 }
 
 TEST(CabinetArrangementForm, AShortModuleTableOffersWhatItHolds) {

@@ -145,7 +145,8 @@ TEST_F(ChangeInstallationModel, TheDialogsTapRowChangesTapAndPowerUndoably) {
     EXPECT_EQ(changed.position, before.position);
     EXPECT_EQ(f.doc.room.TotalPower(), f.doc.room.At(0)->power + changed.power);
     EXPECT_TRUE(f.doc.IsModified());
-    EXPECT_EQ(f.doc.UndoMenuText(), std::string(Strings::kUndoMenu) + " " + Strings::kStepChangeSpeaker);
+    EXPECT_EQ(f.doc.UndoMenuText(),
+              std::string(Strings::kUndoMenu) + " " + Strings::kStepChangeSpeaker);
 
     ASSERT_TRUE(f.doc.Undo());
     EXPECT_EQ(*f.doc.room.At(1), before);

@@ -264,8 +264,7 @@ TEST(RoomParametersForm, ImpossibleGeometryIsRefusedNamingTheField) {
         return message;
     };
     for (const char* height : {"0", "-5"})
-        EXPECT_EQ(refusal(Metric(),
-                          [&](Form& f) { f.Field(Form::kRoomHeight).text = height; }),
+        EXPECT_EQ(refusal(Metric(), [&](Form& f) { f.Field(Form::kRoomHeight).text = height; }),
                   std::string("Height(Z) must lie between 0.001 and 10000 m (a ceiling above the "
                               "floor); ") +
                       height + " was given");
@@ -459,8 +458,8 @@ TEST(RoomParametersCommand, CancelOrARefusedFormLeavesTheDocumentUnchanged) {
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
     EXPECT_EQ(Take(f.doc), before);
-    EXPECT_EQ(f.messages.errors,
-              (std::vector<std::string>{FieldMessage(Strings::kLengthX, RangeMessage(0.001, 10000))}));
+    EXPECT_EQ(f.messages.errors, (std::vector<std::string>{
+                                     FieldMessage(Strings::kLengthX, RangeMessage(0.001, 10000))}));
 }
 
 TEST(RoomParametersCommand, AnAnswerOfAgainShowsTheDialogAgain) {

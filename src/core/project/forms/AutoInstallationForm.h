@@ -6,8 +6,8 @@
 
 #include <array>
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The inputs of an automatic installation as the document keeps them between runs.

@@ -25,10 +25,10 @@ std::string TapPowerRefusal(const CTapPower& limit, double power, const std::str
         return {};
     if (limit.boxes == 1)
         return OutsideRange(name, power, 0.0, limit.Maximum(), "W", "the power of " + limit.tap);
-    std::string text = OutsideRange(name, power, 0.0, limit.Maximum(), "W",
-                                    std::to_string(limit.boxes) + " boxes of at most " +
-                                        FormatFieldNumber(limit.perBox) + " W, the power of " +
-                                        limit.tap);
+    std::string text =
+        OutsideRange(name, power, 0.0, limit.Maximum(), "W",
+                     std::to_string(limit.boxes) + " boxes of at most " +
+                         FormatFieldNumber(limit.perBox) + " W, the power of " + limit.tap);
     if (power > 0.0)
         text += ", " + FormatSignificant(power / limit.boxes, 4) + " W a box";
     return text;

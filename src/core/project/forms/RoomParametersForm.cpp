@@ -275,7 +275,9 @@ bool CRoomParametersForm::Accept(std::string* message) {
         const CRoomBox box{r.roomZeroX, r.roomZeroY, r.roomLength, r.roomWidth, r.roomHeight};
         refusal = PlaneOutsideRoomRefusal(
             {r.originX, r.originY, r.originZ}, {r.extentX, r.extentY, r.extentZ}, box,
-            [&](int axis, bool extent) { return FieldName(m_fields[PlaneEditOf(o, axis, extent)].label); },
+            [&](int axis, bool extent) {
+                return FieldName(m_fields[PlaneEditOf(o, axis, extent)].label);
+            },
             unit);
     }
     if (!refusal.empty()) {
