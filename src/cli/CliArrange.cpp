@@ -289,9 +289,9 @@ std::string Watts(double power) {
 }
 
 // What the arrangement did to the power of installation `index` of the arranged model (which
-// had `before`), and what each of its boxes now carries against its tap. Empty for an
-// installation of another model.
-std::string PowerReport(const CDAXDoc& doc, int index, double before) {
+// had `before`; the module shares would have given it `shared`), and what each of its boxes now
+// carries against its tap. Empty for an installation of another model.
+std::string PowerReport(const CDAXDoc& doc, int index, double before, double shared) {
     const CInstallationElement& e = *doc.room.At(index);
     const CSpeakerModel& model = *doc.CurrentModel();
     if (e.modelIndex != doc.models.CurrentIndex() || e.tapIndex < 0 ||
@@ -302,9 +302,9 @@ std::string PowerReport(const CDAXDoc& doc, int index, double before) {
     if (e.power == before)
         text += "kept at " + Watts(e.power);
     else
-        text +=
-            Watts(before) + " -> " + Watts(e.power) +
-            (e.power < before && e.power == limit.Maximum() ? " (the most its tap allows)" : "");
+        text += Watts(before) + " -> " + Watts(e.power);
+    if (e.power < shared * (1 - 1e-9))
+        text += " (the most its tap allows; the module shares would give " + Watts(shared) + ")";
     return text + ", " + Watts(e.power / limit.boxes) + " a box for " +
            std::to_string(limit.boxes) + (limit.boxes == 1 ? " box" : " boxes") + " (" + limit.tap +
            ": at most " + Watts(limit.perBox) + " a box)\n";
@@ -327,6 +327,14 @@ int RunArrange(const CArrangeOptions& o) {
     std::vector<double> before;
     for (const CInstallationElement& e : doc.room.List())
         before.push_back(e.power);
+    // On a low-impedance tap each module keeps its share; the document then holds every box to
+    // its tap.
+    const CSpeakerModel& arranging = *doc.CurrentModel();
+    const double modulesBefore = arranging.ElementTotal();
+    const bool sharesFollow =
+        arranging.DefaultTap() >= 0 &&
+        arranging.DefaultTap() < static_cast<int>(arranging.Settings().taps.size()) &&
+        arranging.Tap(arranging.DefaultTap()).lowImpedance;
     doc.SetModified(false);
     doc.OnCommand(kCmdArrangeModules);
     if (!port.refusal.empty())
@@ -338,8 +346,11 @@ int RunArrange(const CArrangeOptions& o) {
     std::string report = "arranged model " + std::to_string(o.model) + " (" +
                          doc.CurrentModel()->DisplayName() +
                          "): " + SummaryText(SummariseArrangement(*doc.CurrentModel())) + "\n";
-    for (int i = 0; i < doc.room.Count(); ++i)
-        report += PowerReport(doc, i, before[static_cast<std::size_t>(i)]);
+    const double modulesAfter = doc.CurrentModel()->ElementTotal();
+    for (int i = 0; i < doc.room.Count(); ++i) {
+        const double was = before[static_cast<std::size_t>(i)];
+        report += PowerReport(doc, i, was, sharesFollow ? was * modulesAfter / modulesBefore : was);
+    }
     s.Save(o.project);
     std::cout << report;
     return 0;

@@ -3,8 +3,8 @@
 #include "project/DAXDoc.h"
 #include "project/ListViewModels.h"
 #include "project/Strings.h"
-
 #include "project/forms/InstallationForm.h"
+
 #include <cmath>
 
 namespace {
