@@ -154,7 +154,8 @@ TEST_F(CliEdit, SetFollowsTheRulesOfTheDialogAndTheTaps) {
     std::string row;
     std::getline(rows, row); // the header
     std::getline(rows, row); // installation 0
-    const std::sregex_token_iterator cell(row.begin(), row.end(), std::regex("  +"), -1);
+    const std::regex gap("  +");
+    const std::sregex_token_iterator cell(row.begin(), row.end(), gap, -1);
     const std::vector<std::string> cells(cell, std::sregex_token_iterator());
     ASSERT_GT(cells.size(), 2u) << row;
     EXPECT_EQ(cells[2], "3") << row;

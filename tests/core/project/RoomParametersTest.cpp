@@ -2,6 +2,7 @@
 #include "common/Units.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
+#include "project/ProjectFile.h"
 #include "project/Strings.h"
 #include "project/forms/InitialSettingsForm.h"
 #include "project/forms/NumberField.h"
@@ -94,7 +95,9 @@ TEST(RoomParametersForm, AVerticalPlaneShowsItsOwnAxes) {
 }
 
 TEST(RoomParametersForm, ChangingTheOrientationRelabelsWithoutMovingValues) {
-    Form form(VerticalYZ(), 2, true);
+    CRoomParameters v = VerticalYZ();
+    v.roomHeight = 5; // the plane's X position becomes its height, which stays under the ceiling
+    Form form(v, 2, true);
     form.SelectOrientation(Form::kParallelToXY);
     EXPECT_EQ(form.Field(Form::kPlaneE).label, "Height(Z) from XY Plane :");
     EXPECT_EQ(form.Field(Form::kPlaneE).text, "4");
@@ -305,6 +308,27 @@ TEST(RoomParametersForm, ImpossibleGeometryIsRefusedNamingTheField) {
     floor.Field(Form::kPlaneB).text = "0";
     floor.Field(Form::kPlaneD).text = "3";
     EXPECT_TRUE(floor.Accept());
+
+    // Only new input is held to it: a room that comes in so (older versions wrote a height of 0)
+    // passes through a dialog that changes something else, and is refused once it is edited.
+    CRoomParameters held = Metric();
+    held.roomHeight = 0;
+    Form kept(held, 2, true);
+    kept.projectName = "Renamed";
+    EXPECT_TRUE(kept.Accept());
+    EXPECT_EQ(kept.Result().roomHeight, 0.0);
+    EXPECT_EQ(refusal(held, [](Form& f) { f.Field(Form::kRoomLength).text = "12"; }),
+              "Height(Z) must lie between 0.001 and 10000 m (a ceiling above the floor); 0 was "
+              "given");
+    // And a project that holds it opens as it always has.
+    CDAXDoc old;
+    old.room.roomHeight = 0;
+    CDAXDoc reread;
+    std::string error;
+    EXPECT_EQ(ProjectFile::Read(ProjectFile::Write(old), false, reread, error),
+              ProjectFile::EReadResult::Loaded)
+        << error;
+    EXPECT_EQ(reread.room.roomHeight, 0.0);
 }
 
 TEST(RoomParametersForm, APlaneNoGridFitsOnIsRefused) {

@@ -6,6 +6,7 @@
 #include "project/Strings.h"
 #include "project/forms/RoomRules.h"
 
+#include <array>
 #include <cfloat>
 
 namespace {
@@ -267,18 +268,25 @@ bool CRoomParametersForm::Accept(std::string* message) {
     }
 
     // New input describes a room with a ceiling and a plane inside it; each refusal names the
-    // row to correct.
+    // row to correct. A room and plane taken over unchanged (from a project that already holds
+    // them) stand as they are.
     const std::string unit = r.lengthUnit == kUnitImperial ? "ft" : "m";
-    std::string refusal =
-        RoomHeightRefusal(FieldName(m_fields[kRoomHeight].label), r.roomHeight, unit);
-    if (refusal.empty()) {
+    const auto geometry = [](const CRoomParameters& p) {
+        return std::array<double, 11>{p.roomZeroX,  p.roomZeroY, p.roomLength, p.roomWidth,
+                                      p.roomHeight, p.originX,   p.originY,    p.originZ,
+                                      p.extentX,    p.extentY,   p.extentZ};
+    };
+    std::string refusal;
+    if (geometry(r) != geometry(m_original) || r.lengthUnit != m_original.lengthUnit) {
+        refusal = RoomHeightRefusal(FieldName(m_fields[kRoomHeight].label), r.roomHeight, unit);
         const CRoomBox box{r.roomZeroX, r.roomZeroY, r.roomLength, r.roomWidth, r.roomHeight};
-        refusal = PlaneOutsideRoomRefusal(
-            {r.originX, r.originY, r.originZ}, {r.extentX, r.extentY, r.extentZ}, box,
-            [&](int axis, bool extent) {
-                return FieldName(m_fields[PlaneEditOf(o, axis, extent)].label);
-            },
-            unit);
+        if (refusal.empty())
+            refusal = PlaneOutsideRoomRefusal(
+                {r.originX, r.originY, r.originZ}, {r.extentX, r.extentY, r.extentZ}, box,
+                [&](int axis, bool extent) {
+                    return FieldName(m_fields[PlaneEditOf(o, axis, extent)].label);
+                },
+                unit);
     }
     if (!refusal.empty()) {
         if (message)
