@@ -366,7 +366,7 @@ private slots:
             if (!file.open(QIODevice::ReadOnly))
                 return -1;
             static const QRegularExpression page("/Type\\s*/Page[^s]");
-            return int(file.readAll().count(page));
+            return int(QString::fromLatin1(file.readAll()).count(page));
         };
         int pages = 0;
         for (const int installations : {1, 60}) {

@@ -108,9 +108,9 @@ private:
         explicit CEngine(CTextRecorder* owner) : QPaintEngine(AllFeatures), m_owner(owner) {}
         bool begin(QPaintDevice*) override { return true; }
         bool end() override { return true; }
-        void updateState(const QPaintEngineState& state) override {
-            if (state.state() & QPaintEngine::DirtyTransform)
-                m_transform = state.transform();
+        void updateState(const QPaintEngineState& changed) override {
+            if (changed.state() & QPaintEngine::DirtyTransform)
+                m_transform = changed.transform();
         }
         void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
         void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -562,6 +563,17 @@ bool CDAXMainFrame::eventFilter(QObject* watched, QEvent* event) {
         break;
     case QEvent::ApplicationActivate:
         UpdateLockIndicators();
+        break;
+    case QEvent::Hide:
+        // A dialog that closes leaves the keyboard to this window, so its shortcuts (Ctrl+Z
+        // after an edit) work at once; without a window manager to hand it back, nothing would
+        // have it.
+        if (auto* dialog = qobject_cast<QDialog*>(watched); dialog && dialog->isWindow())
+            QTimer::singleShot(0, this, [this] {
+                if (isVisible() && !QApplication::activeModalWidget() &&
+                    !QApplication::activePopupWidget() && !QApplication::activeWindow())
+                    activateWindow();
+            });
         break;
     default:
         break;

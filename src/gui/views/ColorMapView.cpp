@@ -357,10 +357,10 @@ void CColorMapView::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
-bool CColorMapView::OwnSpeakerDrag(const QMimeData* data) const {
+bool CColorMapView::OwnSpeakerDrag(const QMimeData* mime) const {
     // The index names a model of the project the drag came from; another project's (or a drag
     // from outside the program) means nothing here.
-    return SpeakerDragDocument(data) == &m_doc && SpeakerDragIndex(data) >= 0;
+    return SpeakerDragDocument(mime) == &m_doc && SpeakerDragIndex(mime) >= 0;
 }
 
 void CColorMapView::dragEnterEvent(QDragEnterEvent* event) {

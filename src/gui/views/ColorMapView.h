@@ -78,7 +78,7 @@ private:
     bool Guarded(const std::function<void()>& step);
     CPixel PictureAt(const QPoint& viewportPosition) const;
     // A speaker dragged from this project's speaker list.
-    bool OwnSpeakerDrag(const QMimeData* data) const;
+    bool OwnSpeakerDrag(const QMimeData* mime) const;
     void SetMapCursor(EMapCursor cursor);
     void UpdateScrollBars();
     // The model fits the picture to the viewport less the vertical scroll bar.
