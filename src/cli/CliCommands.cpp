@@ -18,6 +18,7 @@
 #include "project/forms/AutoInstallationForm.h"
 #include "project/forms/InstallationForm.h"
 #include "project/forms/RoomParametersForm.h"
+#include "project/forms/RoomRules.h"
 
 #include <algorithm>
 #include <array>
@@ -198,8 +199,8 @@ int RunNew(const CNewOptions& o) {
         if (!o.room.empty()) {
             const CVec3 room = ToVec3(o.room, "--room");
             // The dialog takes any height; a room needs a ceiling above its floor.
-            refusal = OutsideRange("--room (height)", room.z, 0.001, kCoordinateLimit,
-                                   unit == kUnitImperial ? "ft" : "m", "a ceiling above the floor");
+            refusal =
+                RoomHeightRefusal("--room (height)", room.z, unit == kUnitImperial ? "ft" : "m");
             if (!refusal.empty() ||
                 !FillField(form.Field(CRoomParametersForm::kRoomLength), room.x, "--room (length)",
                            refusal) ||
@@ -259,13 +260,14 @@ int RunInstall(const CInstallOptions& o) {
                         " has another frequency resolution than the speakers already installed");
     CSpeakerModel& model = *doc.CurrentModel();
     if (o.tap) {
-        if (*o.tap < 0 || *o.tap >= static_cast<int>(model.Settings().taps.size()))
-            throw CCliError("--tap must lie between 0 and " +
-                            std::to_string(model.Settings().taps.size() - 1) + " (" +
+        // Taps are numbered from 1, as the tap list shows them.
+        if (*o.tap < 1 || *o.tap > static_cast<int>(model.Settings().taps.size()))
+            throw CCliError("--tap must lie between 1 and " +
+                            std::to_string(model.Settings().taps.size()) + " (" +
                             model.DisplayName() + " has " +
                             std::to_string(model.Settings().taps.size()) + " taps); tap " +
                             std::to_string(*o.tap) + " does not exist");
-        model.SetDefaultTap(*o.tap);
+        model.SetDefaultTap(*o.tap - 1);
     }
     const CVec3 at = ToVec3(o.at, "--at");
     std::optional<CVec3> aim;
@@ -334,11 +336,10 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     if (o.height) {
         const CColorMapCondition* plane = doc.Conditions().At(0);
         const double floor = plane ? plane->plane.originZ : 0.0;
-        if (!(*o.height > floor && *o.height <= doc.Room().roomHeight))
-            throw CCliError("--height must lie above the calculation plane (" +
-                            FormatValue(floor, 4) + ") and at most at the ceiling (" +
-                            FormatValue(doc.Room().roomHeight, 4) + "); " +
-                            FormatValue(*o.height, 6) + " was given");
+        if (const std::string refusal =
+                InstallHeightRefusal("--height", *o.height, floor, doc.Room().roomHeight, "");
+            !refusal.empty())
+            throw CCliError(refusal);
     }
     // The layout replaces every installation: that is the user's to decide, not a default.
     if (doc.HasInstallations() && !o.replace)
@@ -422,22 +423,16 @@ int RunPlane(const CPlaneOptions& o) {
     const int orientation = PlaneOrientation(extent.x, extent.y, extent.z);
     // The dialog takes a plane anywhere; a plane outside the room (above its ceiling, behind a
     // wall) maps sound where no listener can be.
-    const CInstallationContainer& r = doc.Room();
-    const std::array<std::string, 3> axes = {"X", "Y", "Z"};
-    const std::array<double, 3> lows = {r.roomZeroX, r.roomZeroY, 0.0};
-    const std::array<double, 3> highs = {r.roomZeroX + r.roomLength, r.roomZeroY + r.roomWidth,
-                                         r.roomHeight};
-    const std::array<double, 3> from = {origin.x, origin.y, origin.z};
-    const std::array<double, 3> size = {extent.x, extent.y, extent.z};
-    for (std::size_t i = 0; i < 3; ++i) {
-        std::string refusal = OutsideRange("--extent (" + axes[i] + ")", size[i], 0.0,
-                                           highs[i] - lows[i], "", "the room's size");
-        if (refusal.empty())
-            refusal = OutsideRange("--origin (" + axes[i] + ")", from[i], lows[i],
-                                   highs[i] - size[i], "", "the plane inside the room");
-        if (!refusal.empty())
-            throw CCliError(refusal);
-    }
+    static const std::array<std::string, 3> axes = {"X", "Y", "Z"};
+    if (const std::string refusal = PlaneOutsideRoomRefusal(
+            origin, extent, RoomBoxOf(doc.Room()),
+            [](int axis, bool isExtent) {
+                return std::string(isExtent ? "--extent (" : "--origin (") +
+                       axes[static_cast<std::size_t>(axis)] + ")";
+            },
+            "");
+        !refusal.empty())
+        throw CCliError(refusal);
     CColorMapViewModel view(doc);
     view.OnInitialUpdate();
     const CAdvancedRows advancedRows(doc, true); // the plane's zero position needs advanced mode

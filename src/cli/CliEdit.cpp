@@ -86,11 +86,13 @@ CFlowResult RunEdit(CCliSession& s, bool force,
 std::string Describe(const CDAXDoc& doc, int index) {
     const CInstallationElement& e = *doc.Room().At(index);
     return "installation " + std::to_string(index) + " (" +
-           doc.Models().At(e.modelIndex).DisplayName() + ") at (" + FormatValue(e.position.x, 4) +
-           ", " + FormatValue(e.position.y, 4) + ", " + FormatValue(e.position.z, 4) + "), aim " +
-           FormatValue(e.orientation.azimuth, 4) + "/" + FormatValue(e.orientation.elevation, 4) +
-           "/" + FormatValue(e.orientation.rotation, 4) + ", " + FormatValue(e.power, 4) +
-           " W, tap " + std::to_string(e.tapIndex) + ", " +
+           doc.Models().At(e.modelIndex).DisplayName() + ") at (" +
+           FormatValue(e.position.x, 4) + ", " + FormatValue(e.position.y, 4) + ", " +
+           FormatValue(e.position.z, 4) + "), aim " +
+           FormatValue(e.orientation.azimuth, 4) + "/" +
+           FormatValue(e.orientation.elevation, 4) + "/" +
+           FormatValue(e.orientation.rotation, 4) + ", " + FormatValue(e.power, 4) +
+           " W, tap " + std::to_string(e.tapIndex + 1) + ", " +
            (e.polarityNormal ? "normal" : "reverse");
 }
 
@@ -108,7 +110,7 @@ int RunList(const CListOptions& o) {
     columns.insert(columns.begin() + 2, {"Tap", 0});
     for (std::size_t r = 0; r < rows.size(); ++r)
         rows[r].insert(rows[r].begin() + 2,
-                       std::to_string(doc.Room().At(static_cast<int>(r))->tapIndex));
+                       std::to_string(doc.Room().At(static_cast<int>(r))->tapIndex + 1));
     std::vector<std::size_t> widths;
     for (const CListColumn& c : columns)
         widths.push_back(c.title.size());
@@ -194,7 +196,9 @@ void ChangeModelAndTap(CDAXDoc& doc, int index, const CSetOptions& o) {
     if (!o.model && !o.tap)
         return;
     const int model = o.model.value_or(doc.Room().At(index)->modelIndex);
-    const CFlowResult changed = doc.ChangeInstallationModel(index, model, o.tap);
+    // Taps are numbered from 1, as the tap list shows them.
+    const std::optional<int> tapRow = o.tap ? std::optional<int>(*o.tap - 1) : std::nullopt;
+    const CFlowResult changed = doc.ChangeInstallationModel(index, model, tapRow);
     if (changed.IsDone())
         return;
     switch (changed.reason) {
@@ -205,9 +209,9 @@ void ChangeModelAndTap(CDAXDoc& doc, int index, const CSetOptions& o) {
     case EFlowReason::NoSuchTap: {
         const CSpeakerModel& m = doc.Models().At(model);
         const int tapCount = static_cast<int>(m.Settings().taps.size());
-        throw CCliError("--tap must lie between 0 and " + std::to_string(tapCount - 1) + " (" +
+        throw CCliError("--tap must lie between 1 and " + std::to_string(tapCount) + " (" +
                         m.DisplayName() + " has " + Count(tapCount, "tap") + "); " +
-                        std::to_string(doc.TapForModel(index, model, o.tap)) + " was given");
+                        std::to_string(doc.TapForModel(index, model, tapRow) + 1) + " was given");
     }
     case EFlowReason::OtherResolution:
         throw CCliError("model " + std::to_string(model) +
@@ -320,7 +324,8 @@ std::vector<CCliCommand> AddEditCommands(CLI::App& app) {
         ->excludes(aim);
     cmdSet->add_option("--power", set->power, "Power in W, at most the tap's")->check(Finite());
     cmdSet->add_option("--tap", set->tap,
-                       "Tap row of the installation's model; brings the tap's power");
+                       "Tap number of the installation's model, from 1 as the tap list shows it; "
+                       "brings the tap's power for every box");
     cmdSet->add_option("--polarity", set->polarity, "Polarity")
         ->check(CLI::IsMember({"normal", "reverse"}));
     cmdSet->add_option("--model", set->model,

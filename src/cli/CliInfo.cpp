@@ -84,6 +84,7 @@ json ModelJson(const CSpeakerModel& m) {
             {"elements", a.elements},
             {"counts", {{"centre", a.centre}, {"upper", a.upper}, {"lower", a.lower}}},
             {"splays", a.splays},
+            {"junctions", a.junctions},
             {"cabinets", a.cabinets}};
     return model;
 }
@@ -193,22 +194,29 @@ int RunInfo(const CInfoOptions& o) {
             for (double splay : a.splays)
                 std::cout << " " << F(splay);
             std::cout << "\n";
+            if (!a.junctions.empty()) {
+                std::cout << "      junction angles top to bottom [deg]:";
+                for (double angle : a.junctions)
+                    std::cout << " " << F(angle);
+                std::cout << "\n";
+            }
         }
         for (std::size_t t = 0; t < m.Settings().taps.size(); ++t) {
             const CTapElement& tap = m.Settings().taps[t];
-            std::cout << "      tap " << t << (static_cast<int>(t) == m.DefaultTap() ? "*" : " ")
-                      << ": " << F(tap.tapRating) << (tap.lowImpedance ? " ohms  " : "V Line  ")
+            std::cout << "      tap " << t + 1
+                      << (static_cast<int>(t) == m.DefaultTap() ? "*" : " ") << ": "
+                      << F(tap.tapRating) << (tap.lowImpedance ? " ohms  " : "V Line  ")
                       << F(tap.tapPower) << "W\n";
         }
     }
     std::cout << "installations: " << r.Count() << ", total power " << F(r.TotalPower()) << " W\n";
     int n = 0;
     for (const CInstallationElement& e : r.List())
-        std::cout << "  " << n++ << ": model " << e.modelIndex << " tap " << e.tapIndex << " at ("
-                  << F(e.position.x) << ", " << F(e.position.y) << ", " << F(e.position.z)
-                  << ") aim " << F(e.orientation.azimuth) << "/" << F(e.orientation.elevation)
-                  << "/" << F(e.orientation.rotation) << " " << F(e.power) << " W "
-                  << (e.polarityNormal ? "normal" : "reverse") << "\n";
+        std::cout << "  " << n++ << ": model " << e.modelIndex << " tap " << e.tapIndex + 1
+                  << " at (" << F(e.position.x) << ", " << F(e.position.y) << ", "
+                  << F(e.position.z) << ") aim " << F(e.orientation.azimuth) << "/"
+                  << F(e.orientation.elevation) << "/" << F(e.orientation.rotation) << " "
+                  << F(e.power) << " W " << (e.polarityNormal ? "normal" : "reverse") << "\n";
     std::cout << "calculation planes: " << doc.Conditions().Count() << "\n";
     for (int i = 0; i < doc.Conditions().Count(); ++i) {
         const CListeningPlane& p = doc.Conditions().At(i)->plane;

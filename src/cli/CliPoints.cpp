@@ -88,9 +88,9 @@ int RunPoints(const CPointsOptions& o) {
         return 0;
     }
     for (const CListeningPoint& p : doc.Settings().listeningPoints)
-        std::cout << p.name << ": " << FormatSignificant(p.position.x, 6) << ", "
-                  << FormatSignificant(p.position.y, 6) << ", "
-                  << FormatSignificant(p.position.z, 6) << " " << unit << "\n";
+        std::cout << p.name << ": " << FormatValue(p.position.x, 6) << ", "
+                  << FormatValue(p.position.y, 6) << ", "
+                  << FormatValue(p.position.z, 6) << " " << unit << "\n";
     return 0;
 }
 } // namespace

@@ -63,8 +63,9 @@ int main(int argc, char** argv) {
         ->add_option("--power", installOptions.power,
                      "Power in W, at most the tap's (default: the tap's)")
         ->check(Finite());
-    cmdInstall->add_option("--tap", installOptions.tap,
-                           "Tap row, which becomes the model's default tap");
+    cmdInstall->add_option(
+        "--tap", installOptions.tap,
+        "Tap number, from 1 as the tap list shows it; it becomes the model's default tap");
     cmdInstall->add_flag("--reverse", installOptions.reverse, "Reverse polarity");
     cmdInstall->add_flag("--force", installOptions.force,
                          "Install even where an identical speaker is; and replace the .tdax a "

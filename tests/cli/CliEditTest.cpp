@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -59,7 +60,8 @@ nlohmann::json Position(double x, double y, double z) {
 } // namespace
 
 TEST_F(CliEdit, ListShowsEveryInstallationWithTheNumberTheCommandsTake) {
-    Run("set " + project + " 2 --tap 1 --polarity reverse");
+    // Taps are numbered from 1, as the tap list shows them: this is the second.
+    Run("set " + project + " 2 --tap 2 --polarity reverse");
     const CliRun r = Cli("list " + project);
     ASSERT_EQ(r.status, 0) << r.err;
     std::istringstream lines(r.out);
@@ -85,6 +87,7 @@ TEST_F(CliEdit, ListShowsEveryInstallationWithTheNumberTheCommandsTake) {
     }
     EXPECT_EQ(rows, static_cast<int>(installations.size()));
     EXPECT_EQ(installations[2]["power"], 6); // the new tap brought its power
+    EXPECT_EQ(installations[2]["tap"], 1);   // the second row of the model's tap table
     const CliRun missing = Cli("list " + P("missing.tdax"));
     EXPECT_NE(missing.status, 0);
     EXPECT_NE(missing.err.find("missing.tdax"), std::string::npos) << missing.err;
@@ -135,17 +138,29 @@ TEST_F(CliEdit, SetFollowsTheRulesOfTheDialogAndTheTaps) {
     EXPECT_EQ(e["polarity"], "reverse");
     EXPECT_EQ(e["power"], 3);
 
-    Run("set " + project + " 0 --tap 2");
+    Run("set " + project + " 0 --tap 3");
     e = Installations()[0];
     EXPECT_EQ(e["tap"], 2);
     EXPECT_EQ(e["power"], 1.5); // the tap's power
     EXPECT_EQ(e["polarity"], "reverse");
-    Run("set " + project + " 0 --tap 1 --power 4.5");
+    // The list numbers it as the tap list does.
+    const CliRun listed = Cli("list " + project);
+    std::istringstream rows(listed.out);
+    std::string row;
+    std::getline(rows, row); // the header
+    std::getline(rows, row); // installation 0
+    const std::regex gap("  +");
+    const std::sregex_token_iterator cell(row.begin(), row.end(), gap, -1);
+    const std::vector<std::string> cells(cell, std::sregex_token_iterator());
+    ASSERT_GT(cells.size(), 2u) << row;
+    EXPECT_EQ(cells[2], "3") << row;
+    Run("set " + project + " 0 --tap 2 --power 4.5");
     EXPECT_EQ(Installations()[0]["power"], 4.5);
     EXPECT_EQ(Reopen(project)->Room().TotalPower(), 4.5 + 3 * 3);
 
-    ExpectRefused("set " + project + " 0 --power 7", {"--power", "between 0 and 6 W", "tap 1"});
-    ExpectRefused("set " + project + " 0 --tap 3", {"--tap", "between 0 and 2"});
+    ExpectRefused("set " + project + " 0 --power 7", {"--power", "between 0 and 6 W", "tap 2 of"});
+    ExpectRefused("set " + project + " 0 --tap 4", {"--tap", "between 1 and 3", "4 was given"});
+    ExpectRefused("set " + project + " 0 --tap 0", {"--tap", "between 1 and 3", "0 was given"});
     ExpectRefused("set " + project + " 0 --aim 190,0,0", {"--aim (azimuth)", "-180 and 180"});
     ExpectRefused("set " + project + " 0 --polarity sideways", {"--polarity"});
     ExpectRefused("set " + project + " 0", {"nothing to set"});

@@ -86,8 +86,9 @@ TEST_F(CliFields, InstallStoresPositionAimPowerPolarityAndTap) {
     Run("install " + project + " --at 2,3,3.25 --aim 10,20,30");
     Run("install " + project + " --at 3,4,3.5 --reverse");
     Run("install " + project + " --at 4,5,3.5 --power 2.5");
-    Run("install " + project + " --at 5,6,3.5 --tap 1");
-    Run("install " + project + " --at 6,7,3.5 --tap 2 --power 0.25 --aim -15,-25,-35 --reverse");
+    // Taps are numbered from 1, as the tap list shows them.
+    Run("install " + project + " --at 5,6,3.5 --tap 2");
+    Run("install " + project + " --at 6,7,3.5 --tap 3 --power 0.25 --aim -15,-25,-35 --reverse");
 
     const std::vector<Expected> expected = {
         {{1, 2, 3.5}, {0, 0, 90}, 3, true, 0},         // the ceiling model's defaults

@@ -3,15 +3,21 @@
 #include "BusyWorkers.h"
 #include "FakePorts.h"
 #include "GuiTestSupport.h"
+#include "ModalAnswer.h"
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationElement.h"
+#include "paint/MapPainter.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
+#include "views/SpeakerDrag.h"
 
 #include <QComboBox>
 #include <QMenu>
 #include <QMimeData>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -149,8 +155,7 @@ private slots:
 
     void ASpeakerDroppedFromTheListIsInstalledAtTheGridCell() {
         ViewFixture f;
-        QMimeData data;
-        data.setData(CColorMapView::SpeakerMimeType(), "0");
+        CSpeakerDragData data(f.doc, 0);
         const QPoint at = f.ViewportPoint({4.2, 6.7, 3});
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(f.view->viewport(), &enter); // the drag becomes ours
@@ -166,6 +171,49 @@ private slots:
         QTest::qWait(20);
         QCOMPARE(f.doc.Room().Count(), 1);
         QCOMPARE(f.dialogs.installationRuns, 1);
+    }
+
+    // A speaker dragged from another project's list names a model of that project: the map
+    // refuses the drag and its drop, and nothing is installed or made current, although this
+    // project has a model of that index. A drag from outside the program is refused alike.
+    void ASpeakerFromAnotherProjectIsRefused() {
+        ViewFixture f;
+        const int wall = f.AddModel(DirectionalSpeaker(0, 3));
+        Build(f.doc).Models().SetCurrentIndex(0);
+        CDocFixture other;
+        other.AddModel(OmniSpeaker());
+        other.AddModel(DirectionalSpeaker(1, 3));
+        const QPoint at = f.ViewportPoint({4.2, 6.7, 3});
+        CSpeakerDragData foreign(other.doc, wall);
+        QMimeData outside;
+        outside.setData(CColorMapView::SpeakerMimeType(), QByteArray::number(wall));
+        for (QMimeData* data : {static_cast<QMimeData*>(&foreign), &outside}) {
+            QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(f.view->viewport(), &enter);
+            QVERIFY(!enter.isAccepted());
+            QDragMoveEvent move(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(f.view->viewport(), &move);
+            QVERIFY(!move.isAccepted());
+            QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(f.view->viewport(), &drop);
+            QVERIFY(!drop.isAccepted());
+        }
+        QTest::qWait(20);
+        QCOMPARE(f.doc.Room().Count(), 0);
+        QCOMPARE(f.dialogs.installationRuns, 0);
+        QCOMPARE(f.doc.Models().CurrentIndex(), 0);
+        QVERIFY(!f.doc.IsModified());
+        QCOMPARE(other.doc.Room().Count(), 0);
+
+        // This project's own drag installs the model it names.
+        CSpeakerDragData own(f.doc, wall);
+        QDragEnterEvent enter(at, Qt::CopyAction, &own, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.view->viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &own, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.view->viewport(), &drop);
+        QTRY_COMPARE(f.doc.Room().Count(), 1);
+        QCOMPARE(f.doc.Room().At(0)->modelIndex, wall);
     }
 
     void TheWheelZoomsAboutThePointerAndTheMiddleButtonTurnsTheView() {
@@ -358,6 +406,58 @@ private slots:
         QTest::qWait(10);
         QVERIFY(f.view->horizontalScrollBar()->maximum() > 0);
         QVERIFY(f.view->verticalScrollBar()->maximum() > 0);
+    }
+
+    // Print and print preview draw every page of the job, the last one included: a table that
+    // needs two pages gives two, a single installation one; a range prints its pages only.
+    void PrintAndPreviewIncludeTheLastPage() {
+        ViewFixture f;
+        CGuiTestDir dir;
+        const auto pagesIn = [](const QString& pdf) {
+            QFile file(pdf);
+            if (!file.open(QIODevice::ReadOnly))
+                return -1;
+            static const QRegularExpression page("/Type\\s*/Page[^s]");
+            return int(QString::fromLatin1(file.readAll()).count(page));
+        };
+        int pages = 0;
+        for (const int installations : {1, 60}) {
+            Build(f.doc).Room().RemoveAll();
+            for (int i = 0; i < installations; ++i)
+                Build(f.doc).Room().AddInstallation(0, 0, {1 + 0.1 * i, 5, 3}, {}, 1, true);
+            const QString pdf = dir.FilePath(QString("map%1.pdf").arg(installations));
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setResolution(600);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            pages =
+                f.Model().BeginPrinting(printer.width(), printer.height(), MapTextWidth).pageCount;
+            f.Model().EndPrinting();
+            QVERIFY(installations == 1 ? pages == 1 : pages >= 2);
+            QVERIFY(f.view->PrintTo(printer));
+            QCOMPARE(pagesIn(pdf), pages);
+
+            // The preview shows the same pages.
+            int previewed = -1;
+            AnswerModal<QPrintPreviewDialog>([&](QPrintPreviewDialog* preview) {
+                if (auto* widget = preview->findChild<QPrintPreviewWidget*>()) {
+                    widget->updatePreview();
+                    previewed = widget->pageCount();
+                }
+                preview->reject();
+            });
+            f.view->PrintPreview();
+            QCOMPARE(previewed, pages);
+        }
+        // A range from the last page prints that page.
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setResolution(600);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.FilePath("last.pdf"));
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(pages, pages);
+        QVERIFY(f.view->PrintTo(printer));
+        QCOMPARE(pagesIn(dir.FilePath("last.pdf")), 1);
     }
 
     void PrintingToAFileDrawsAndGivesTheScreenBack() {

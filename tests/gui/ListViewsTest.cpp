@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -242,7 +243,16 @@ private slots:
         f.doc.Notify(CDocumentChange::ListSettings());
         QCOMPARE(list->columnCount(), 10);
         QCOMPARE(list->headerItem()->text(6), QString("Elevation(Down+)"));
-        QCOMPARE(list->header()->sectionSize(6), 110);
+        // Every column keeps at least its width and is wide enough for its header to read.
+        const int margin = list->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, list);
+        const std::vector<CListColumn> columns = InstallationColumns(f.doc);
+        for (int i = 0; i < list->columnCount(); ++i) {
+            const QString title = list->headerItem()->text(i);
+            const int size = list->header()->sectionSize(i);
+            QVERIFY2(size >= columns[std::size_t(i)].width, qPrintable(title));
+            QVERIFY2(size >= list->header()->fontMetrics().horizontalAdvance(title) + 2 * margin,
+                     qPrintable(title));
+        }
         QCOMPARE(list->topLevelItem(0)->text(9), QString("Normal"));
         EditSettings(f.doc)->advancedMode = 0;
         f.doc.Notify(CDocumentChange::ListSettings());

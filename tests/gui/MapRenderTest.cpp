@@ -82,6 +82,7 @@ public:
     CTextRecorder(int width, int height) : m_engine(this), m_width(width), m_height(height) {}
     QPaintEngine* paintEngine() const override { return &m_engine; }
     std::vector<QString> texts;
+    std::vector<QPointF> positions; // where each text starts, in page pixels
 
 protected:
     int metric(PaintDeviceMetric metric) const override {
@@ -112,17 +113,22 @@ private:
         explicit CEngine(CTextRecorder* owner) : QPaintEngine(AllFeatures), m_owner(owner) {}
         bool begin(QPaintDevice*) override { return true; }
         bool end() override { return true; }
-        void updateState(const QPaintEngineState&) override {}
+        void updateState(const QPaintEngineState& changed) override {
+            if (changed.state() & QPaintEngine::DirtyTransform)
+                m_transform = changed.transform();
+        }
         void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
         void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
         void drawPath(const QPainterPath&) override {}
-        void drawTextItem(const QPointF&, const QTextItem& item) override {
+        void drawTextItem(const QPointF& p, const QTextItem& item) override {
             m_owner->texts.push_back(item.text());
+            m_owner->positions.push_back(m_transform.map(p));
         }
         Type type() const override { return User; }
 
     private:
         CTextRecorder* m_owner;
+        QTransform m_transform;
     };
     mutable CEngine m_engine;
     int m_width, m_height;
@@ -290,6 +296,44 @@ private slots:
         QVERIFY(after.open(QIODevice::ReadOnly));
         QCOMPARE(after.readAll(), before); // a failed render leaves the old picture alone
         QVERIFY(!QFile::exists(fresh));
+    }
+
+    // A table header broken onto two lines pushes the rows down: on every page the first row is
+    // written a line below the header's second line, and no row shares a line with the header.
+    void TheFirstRowIsBelowAHeaderOfTwoLines() {
+        HallFixture f(80);
+        EditSettings(f.doc)->advancedMode = 1; // the columns whose headers break
+        CTextRecorder page(4800, 6800);
+        const CTablePaging paging =
+            f.view->BeginPrinting(page.width(), page.height(), MapTextWidth);
+        QCOMPARE(f.view->PrintedTableHeader().lineCount, 2);
+        const int h = f.view->FontHeight();
+        const QString name = ToQString(f.doc.Models().At(0).DisplayName());
+        for (int p = 1; p <= paging.pageCount; ++p) {
+            page.texts.clear();
+            page.positions.clear();
+            {
+                QPainter painter(&page);
+                PaintPrintedPage(painter, f.doc, *f.view, paging, p);
+            }
+            double headerBottom = -1, firstRow = 1e9;
+            for (std::size_t i = 0; i < page.texts.size(); ++i) {
+                const QString& text = page.texts[i];
+                if (text == "(Left+)" || text == "(Down+)" || text == "(Right+)")
+                    headerBottom = std::max(headerBottom, page.positions[i].y());
+                if (text == name)
+                    firstRow = std::min(firstRow, page.positions[i].y());
+            }
+            QVERIFY2(headerBottom > 0, qPrintable(QString("page %1 has no broken header").arg(p)));
+            if (firstRow == 1e9)
+                continue; // a first page that holds the header only
+            QVERIFY2(firstRow >= headerBottom + h - 1,
+                     qPrintable(QString("page %1: row at %2, header line at %3")
+                                    .arg(p)
+                                    .arg(firstRow)
+                                    .arg(headerBottom)));
+        }
+        f.view->EndPrinting();
     }
 
     void ALongTablePrintsOnEveryPageUnderARepeatedHeader() {

@@ -2,11 +2,13 @@
 #include "FakePorts.h"
 #include "GuiTestSupport.h"
 #include "ModalDriver.h"
+#include "acoustics/ColorMapCondition.h"
 #include "app/DAXApp.h"
 #include "app/DAXChildFrame.h"
 #include "app/DAXMainFrame.h"
 #include "app/QtMessagePort.h"
 #include "paint/GuiText.h"
+#include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
 #include "project/MenuLayout.h"
 #include "project/ProjectFile.h"
@@ -19,9 +21,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -37,6 +41,7 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -58,6 +63,25 @@ std::vector<std::uint8_t> ProjectBytes(const std::string& name) {
     EditSettings(f.doc)->projectName = name;
     f.AddModel(DirectionalSpeaker(1));
     f.Install(2, 3);
+    return ProjectFile::Write(f.doc);
+}
+
+// A project seen from above: a 10 x 10 m plane at 1.2 m drawn at 30 pixels a metre, one ceiling
+// speaker at (2, 3) and its map calculated, as its file.
+std::vector<std::uint8_t> PlanProjectBytes() {
+    CDocFixture f;
+    f.AddModel(DirectionalSpeaker(1));
+    EditSettings(f.doc)->loadedFromFile = 1;
+    CColorMapCondition c;
+    c.plane.Build(0, 0, 1.2, 10, 10, 0, 0.5, 100, 2);
+    c.viewAngles = {0, 0, 0};
+    c.scale = 0.03;
+    Build(f.doc).Conditions().Append(c);
+    CColorMapViewModel view(f.doc);
+    view.OnInitialUpdate();
+    view.ResetSpeakerDependentDisplay();
+    f.Install(2, 3);
+    view.CalculateMap();
     return ProjectFile::Write(f.doc);
 }
 
@@ -166,6 +190,128 @@ private slots:
         QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(!doc.HasInstallations());
         QCOMPARE(p.driver.Unexpected(), 0);
+    }
+
+    // Whatever changed the project, the commands follow at once, without a menu being opened:
+    // after a dialog edit run by a pane, a drag on the map, a choice in the map's frequency list
+    // (which recalculates) and an undo, the Edit keys name the step and the shortcut sent to the
+    // main window takes it back or does it again; Save is enabled after the calculation ended.
+    void theEditKeysFollowEveryKindOfEditAtOnce() {
+        CProgram p;
+        const QString path = p.dir.FilePath("edits.tdax");
+        WriteBytes(path, PlanProjectBytes());
+        CDAXChildFrame* child = p.Frame().OpenProject(path);
+        QVERIFY(child);
+        CDAXDoc& doc = child->Document();
+        QAction* undo = p.Frame().Action(kCmdUndo);
+        QAction* redo = p.Frame().Action(kCmdRedo);
+        QWidget* window = &p.Frame();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QVERIFY(!undo->isEnabled());
+        const auto keyUndoes = [&](const char* kind, const std::function<bool()>& undone) {
+            QTRY_VERIFY2(undo->isEnabled(), kind);
+            QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
+            QVERIFY2(undone(), kind);
+        };
+
+        // The installation list's Properties: the pane runs the command on the project.
+        const CVec3 start = doc.Room().At(0)->position;
+        p.driver.Then([](QWidget* modal) {
+            if (auto* x = modal->findChild<QLineEdit*>("x"))
+                x->setText("6");
+            CModalDriver::Ok()(modal);
+        });
+        QVERIFY(doc.OnCommand(kCmdChangeInstallation));
+        QCOMPARE(doc.Room().At(0)->position.x, 6.0);
+        QTRY_COMPARE(undo->text(), QString("&Undo ") + Strings::kStepChangeSpeaker);
+        keyUndoes("dialog", [&] { return doc.Room().At(0)->position == start; });
+        // Undo itself: Redo follows and its key does the edit again.
+        QTRY_VERIFY(redo->isEnabled());
+        QTest::keyClick(window, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(doc.Room().At(0)->position.x, 6.0);
+
+        // A drag on the map, whose drop asks in the properties dialog.
+        auto* map = qobject_cast<CColorMapView*>(child->Pane(EPane::ColorMap));
+        QVERIFY(map);
+        const auto onScreen = [&](const CVec3& world) {
+            const CPixel at = map->Model().PixelOf(world);
+            return QPoint(at.x - map->horizontalScrollBar()->value(),
+                          at.y - map->verticalScrollBar()->value());
+        };
+        const CVec3 before = doc.Room().At(0)->position;
+        const QPoint from = onScreen(before);
+        QVERIFY(map->viewport()->rect().contains(from));
+        p.driver.Then(CModalDriver::Ok());
+        QTest::mouseMove(map->viewport(), from + QPoint(30, 30));
+        QTest::mouseMove(map->viewport(), from);
+        QTest::mousePress(map->viewport(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(map->viewport(), onScreen({3.5, 7.5, 3}));
+        QTest::mouseRelease(map->viewport(), Qt::LeftButton, {}, onScreen({3.5, 7.5, 3}));
+        QTRY_COMPARE(doc.Room().At(0)->position.x, 3.5);
+        QTRY_COMPARE(undo->text(), QString("&Undo ") + Strings::kStepMoveSpeaker);
+        keyUndoes("drag", [&] { return doc.Room().At(0)->position == before; });
+
+        // A choice in the frequency list recalculates the map; then everything follows.
+        auto* frequencies = map->findChildren<QComboBox*>().value(0);
+        for (QComboBox* combo : map->findChildren<QComboBox*>())
+            if (combo->x() < frequencies->x())
+                frequencies = combo;
+        const double centre = doc.Conditions().At(0)->centreFrequency;
+        doc.SetModified(false);
+        emit frequencies->activated(frequencies->currentIndex() + 1);
+        QVERIFY(doc.Conditions().At(0)->centreFrequency != centre);
+        QTRY_VERIFY(p.Frame().Action(kCmdSave)->isEnabled());
+        QVERIFY(child->isWindowModified());
+        keyUndoes("frequency list",
+                  [&] { return doc.Conditions().At(0)->centreFrequency == centre; });
+        QCOMPARE(p.driver.Unexpected(), 0);
+    }
+
+    // Exit asks about every modified project before it closes any; Cancel at any question stops
+    // the exit with every project open and unchanged, and asks nothing more.
+    void cancelAtExitKeepsEveryProjectOpenAsItWas() {
+        CProgram p;
+        const QString a = p.dir.FilePath("a.tdax"), b = p.dir.FilePath("b.tdax");
+        WriteBytes(a, ProjectBytes("A"));
+        WriteBytes(b, ProjectBytes("B"));
+        const QByteArray aBytes = ReadBytes(a), bBytes = ReadBytes(b);
+        CDAXChildFrame* first = p.Frame().OpenProject(a);
+        CDAXChildFrame* second = p.Frame().OpenProject(b);
+        QVERIFY(first && second);
+        for (CDAXChildFrame* child : {first, second}) {
+            EditSettings(child->Document())->projectName = "changed";
+            child->Document().SetModified();
+        }
+        CModalDriver& driver = p.driver;
+        qsizetype seen = driver.Seen().size();
+        driver.Then(CModalDriver::Press("No")); // the first is not saved...
+        driver.Then(CModalDriver::Cancel());    // ...and the exit is cancelled at the second
+        QVERIFY(!p.Frame().close());
+        QCOMPARE(driver.Seen().size() - seen, 2);
+        QCOMPARE(p.Projects(), 2);
+        for (CDAXChildFrame* child : {first, second}) {
+            QVERIFY(child->Document().IsModified());
+            QCOMPARE(child->Document().Settings().projectName, std::string("changed"));
+        }
+        QCOMPARE(ReadBytes(a), aBytes);
+        QCOMPARE(ReadBytes(b), bBytes);
+
+        seen = driver.Seen().size();
+        driver.Then(CModalDriver::Cancel());
+        QVERIFY(!p.Frame().close());
+        QCOMPARE(driver.Seen().size() - seen, 1); // nothing asked after Cancel
+        QCOMPARE(p.Projects(), 2);
+
+        // Asked again, each answer stands once: nothing is asked twice on the way out.
+        seen = driver.Seen().size();
+        driver.Then(CModalDriver::Press("No"));
+        driver.Then(CModalDriver::Press("No"));
+        QVERIFY(p.Frame().close());
+        QCOMPARE(driver.Seen().size() - seen, 2);
+        QCOMPARE(p.Projects(), 0);
+        QCOMPARE(ReadBytes(a), aBytes);
+        QCOMPARE(driver.Unexpected(), 0);
     }
 
     void commandsAreEnabledExactlyAsTheTableSays() {
@@ -641,9 +787,23 @@ private slots:
             WriteBytes(paths.last(), ProjectBytes("P"));
             QVERIFY(p.Frame().OpenProject(paths.last()));
         }
-        const QStringList recent = p.Frame().RecentFiles();
-        QCOMPARE(recent, (QStringList{paths[4], paths[3], paths[2], paths[1]}));
+        QCOMPARE(p.Frame().RecentFiles(), (QStringList{paths[4], paths[3], paths[2], paths[1]}));
         QVERIFY(p.Frame().Action(kCmdRecentFirst) == nullptr); // recent entries are not commands
+        // A project opened or saved again is listed once, at the top, however it was named.
+        QVERIFY(p.Frame().OpenProject(paths[2])); // already open: its window comes forward
+        QCOMPARE(p.Frame().RecentFiles(), (QStringList{paths[2], paths[4], paths[3], paths[1]}));
+        CDAXChildFrame* third = p.Frame().OpenProject(paths[3]);
+        for (int save = 0; save < 2; ++save) {
+            third->Document().SetModified();
+            QVERIFY(third->Save());
+        }
+        QCOMPARE(p.Frame().RecentFiles(), (QStringList{paths[3], paths[2], paths[4], paths[1]}));
+        QVERIFY(QDir(p.dir.Path()).mkdir("sub"));
+        QVERIFY(p.Frame().OpenProject(p.dir.FilePath("sub/../p4.tdax")));
+        QVERIFY(QFile::link(paths[1], p.dir.FilePath("link.tdax")));
+        QVERIFY(p.Frame().OpenProject(p.dir.FilePath("link.tdax")));
+        QCOMPARE(p.Frame().RecentFiles(), (QStringList{paths[1], paths[4], paths[3], paths[2]}));
+        const QStringList recent = p.Frame().RecentFiles();
         // A recent entry reopens its project after its window was closed.
         p.Frame().MdiArea()->closeAllSubWindows();
         QCOMPARE(p.Projects(), 0);

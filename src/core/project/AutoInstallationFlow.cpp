@@ -64,6 +64,8 @@ CFlowResult CDAXDoc::AutoInstallation() {
 
     CAutoInstallationForm form(shown, model->Header().pointsPerOctave, m_settings.lengthUnit,
                                FormRowsLevel());
+    if (firstPlane)
+        form.LimitHeight(firstPlane->plane.originZ, m_room.roomHeight);
     if (!Dialogs().RunAutoInstallation(form))
         return CFlowResult::Cancelled(EFlowReason::DialogClosed);
     if (!AcceptAnswer(form, Messages()))

@@ -251,6 +251,15 @@ int CColorMapViewModel::MoveCurrentInstallation(const CPixel& p) {
     CVec3 target;
     DropTarget(p, target);
     CInstallationElement values = *current;
+    // A speaker dragged across the room keeps its own height (the dialog shows it for changing):
+    // the grid lies at the ceiling and a horizontal plane at the listeners. Only a cell of a
+    // vertical plane names the height the speaker was dropped at.
+    CVec3 onGrid;
+    const CColorMapCondition* condition = Condition();
+    const bool verticalCell =
+        !GridCellAt(p, onGrid) && condition && !condition->plane.IsParallelToXY() && CellAt(p) >= 0;
+    if (!verticalCell)
+        target.z = current->position.z;
     values.position = target;
     CDAXDoc::CEditStep step(m_doc, Strings::kStepMoveSpeaker);
     return m_doc.EditInstallation(values).IsDone() ? 1 : 2;

@@ -247,31 +247,42 @@ void CColorMapViewModel::SyncConditionControls(EListSync sync) {
 }
 
 void CColorMapViewModel::OnBandSelected(int index) {
-    SelectConditionList(m_band, index);
+    SelectConditionList(m_band, index, Strings::kStepMapBand);
 }
 
 void CColorMapViewModel::OnFrequencySelected(int index) {
-    SelectConditionList(m_frequency, index);
+    SelectConditionList(m_frequency, index, Strings::kStepMapFrequency);
 }
 
-void CColorMapViewModel::SelectConditionList(CComboModel& list, int index) {
+void CColorMapViewModel::SelectConditionList(CComboModel& list, int index, const char* stepName) {
     m_doc.Guarded([&] {
-        if (m_doc.IsCalculating())
-            return;
-        list.selection = index;
-        SyncConditionControls(EListSync::Take);
-        m_doc.RebuildAllPlanes();
-        OnUpdate(kHintAcoustics, CDocumentChange::Planes());
+        m_doc.ChooseMapSetting(stepName, [&] {
+            const CColorMapCondition* condition = Condition();
+            if (!condition)
+                return CDAXDoc::EMapChoice::Unchanged;
+            const double band = condition->band, centre = condition->centreFrequency;
+            list.selection = index;
+            SyncConditionControls(EListSync::Take);
+            return band == condition->band && centre == condition->centreFrequency
+                       ? CDAXDoc::EMapChoice::Unchanged
+                       : CDAXDoc::EMapChoice::Band;
+        });
     });
 }
 
 void CColorMapViewModel::OnModeSelected(int index) {
     m_doc.Guarded([&] {
-        if (m_doc.IsCalculating())
-            return;
-        m_mode.selection = index;
-        SyncConditionControls(EListSync::Take);
-        OnUpdate(kHintAcoustics, CDocumentChange::Planes());
+        m_doc.ChooseMapSetting(Strings::kStepMapMode, [&] {
+            const CColorMapCondition* condition = Condition();
+            if (!condition)
+                return CDAXDoc::EMapChoice::Unchanged;
+            const int mode = condition->mode;
+            m_mode.selection = index;
+            SyncConditionControls(EListSync::Take);
+            // The plane's grid stays; only how the speakers are summed changes.
+            return mode == condition->mode ? CDAXDoc::EMapChoice::Unchanged
+                                           : CDAXDoc::EMapChoice::Mode;
+        });
     });
 }
 

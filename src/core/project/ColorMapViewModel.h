@@ -198,7 +198,8 @@ public:
     // Installs the current speaker model at the installation-grid cell under p. 1 when
     // installed, 2 when not (outside the installation plane, no cell, or refused).
     int DropSpeaker(const CPixel& p);
-    // Moves the current installation to the grid cell (or plane cell) under p: 1 done, 2 not.
+    // Moves the current installation to the grid cell (or plane cell) under p, keeping its height
+    // unless p is on a vertical plane's cell: 1 done, 2 not.
     int MoveCurrentInstallation(const CPixel& p);
     // Where a speaker dropped at p goes: the installation-grid cell under p, else the first
     // calculation-plane cell under it; false when neither is under p.
@@ -254,7 +255,7 @@ private:
     // The view's own condition, whose view settings it changes (see CDAXDoc's views' entries).
     CColorMapCondition* EditCondition();
     // A band or frequency choice: the planes are rebuilt for it, unless a map is being calculated.
-    void SelectConditionList(CComboModel& list, int index);
+    void SelectConditionList(CComboModel& list, int index, const char* stepName);
     void Repaint() {
         if (onRepaint)
             onRepaint();

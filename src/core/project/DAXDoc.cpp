@@ -70,6 +70,7 @@ void CDAXDoc::Notify(const CDocumentChange& change) {
             ClearCurves();
         m_views.ForEach([&](CDocumentView& view) { view.OnUpdate(hint, change); });
     }
+    StateChanged();
 }
 
 bool CDAXDoc::SetCurrentModel(int index, ETell tell) {

@@ -29,6 +29,7 @@ class CSoundGraphViewModel;
 struct CBandOutcome;
 struct CBandRequest;
 struct CMapOptions;
+struct CInstallationTapOffer;
 struct CRoomParameters;
 
 // The project: everything a project file holds, the flows of the project commands, and the
@@ -87,6 +88,12 @@ public:
     CDialogPort& Dialogs() const { return RequirePort(m_ports.dialogs, "dialog port"); }
     CFilePort& Files() const { return RequirePort(m_ports.files, "file port"); }
     CProjectStorage& Storage() const { return RequirePort(m_ports.storage, "project storage"); }
+
+    // Called after anything that may change which commands are enabled or what the Edit menu
+    // says: every change told to the views, the modified flag, a recorded step, the end of a
+    // calculation. A front end brings its menus and toolbar up to date from here (later, not
+    // inside the flow that called it).
+    void SetStateListener(std::function<void()> listener) { m_stateListener = std::move(listener); }
 
     bool IsModified() const { return m_modified; }
     // Setting the flag outside an undoable step means the file and the history's saved position
@@ -161,7 +168,10 @@ public:
     class CCalculatingScope {
     public:
         explicit CCalculatingScope(CDAXDoc& doc) : m_doc(doc) { m_doc.m_calculating = true; }
-        ~CCalculatingScope() { m_doc.m_calculating = false; }
+        ~CCalculatingScope() {
+            m_doc.m_calculating = false;
+            m_doc.StateChanged();
+        }
         CCalculatingScope(const CCalculatingScope&) = delete;
         CCalculatingScope& operator=(const CCalculatingScope&) = delete;
 
@@ -221,6 +231,10 @@ public:
     CFlowResult RemoveInstallationsAt(std::vector<int> rows);
     // Asks once per installation (other than `skip`) at exactly this position and aim.
     bool SameSpotCheck(const CVec3& position, const COrientation& orientation, int skip);
+    // Why the room refuses tap `tap` of `model` for the installation at `index` (which need not
+    // exist yet): the first other installation has another frequency resolution or impedance
+    // kind. Nothing when the room takes it.
+    std::optional<EFlowReason> RoomRefusesTap(int index, const CSpeakerModel& model, int tap) const;
 
     // --- Command flows ---
     CFlowResult ImportSpeakerData();
@@ -232,6 +246,9 @@ public:
     void SetSofaImportOptions(CSofaImportOptions options) {
         m_sofaImportOptions = std::move(options);
     }
+    // Arrange Modules on the current model. Each box keeps its power on a low-impedance tap (the
+    // installations' power follows the box count); an installation whose boxes would then carry
+    // more than their tap (fewer boxes on a line tap) takes the most the tap allows.
     CFlowResult ArrangeModules();
     CFlowResult DeleteSpeakerData();
     void Recalculate();
@@ -246,6 +263,12 @@ public:
 
     // Every calculation plane back to an uncalculated grid: levels, statistics and colours reset.
     void RebuildAllPlanes();
+    // A colour map's band, centre frequency or mode chosen in its lists: `choose` writes the
+    // choice into the map's condition and says what changed; a new band or centre rebuilds every
+    // plane. One undoable step named `stepName` that marks the project modified; every view
+    // hears it. The same choice again changes nothing; refused while a calculation runs.
+    enum class EMapChoice { Unchanged, Mode, Band };
+    CFlowResult ChooseMapSetting(const char* stepName, const std::function<EMapChoice()>& choose);
 
     // --- Undo ---
     // One undoable step around a command that may change the project. It is recorded, under
@@ -298,6 +321,10 @@ private:
     // Undo and redo alike: the step's state goes back into the document and the state now takes
     // its place, so the same step can be walked the other way.
     void SwapWithStep(CUndoHistory::CStep& step);
+    void StateChanged() const {
+        if (m_stateListener)
+            m_stateListener();
+    }
     friend class CDocumentView;
     friend class CDocumentLoader;
     friend struct CDocumentState;
@@ -318,6 +345,12 @@ private:
     CFlowResult RunInstallationForm(CInstallationForm& form);
     // After installations went: the automatic layout no longer holds, planes are rebuilt.
     void AfterRemoval();
+    // Every installation of the model whose boxes carry more than their tap is brought down to it.
+    void LimitArrangedPower(int modelIndex);
+    // The taps of a model for the installation dialog's "Tap" row, as the tap list shows them,
+    // with the impedance refusal of each the room cannot take for the installation at `index`
+    // (-1 for a new one).
+    std::vector<CInstallationTapOffer> TapOffers(int modelIndex, int index) const;
     void ClearCurves();
     void ForEachColorMap(void (CColorMapViewModel::*operation)());
 
@@ -342,6 +375,7 @@ private:
     std::optional<CFileStamp> m_stamp;
     CUndoHistory m_history;
     CEditStep* m_step = nullptr;
+    std::function<void()> m_stateListener;
 };
 
 // True when the path ends in ".dax", ignoring case.

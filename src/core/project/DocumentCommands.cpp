@@ -5,6 +5,7 @@
 #include "project/DAXDoc.h"
 #include "project/Report.h"
 #include "project/Strings.h"
+#include "project/forms/InstallationForm.h"
 #include "project/forms/PreferencesForm.h"
 #include "speaker/ModuleArrangementPort.h"
 
@@ -143,6 +144,21 @@ bool CDAXDoc::RunCommand(int id) {
     return true;
 }
 
+CFlowResult CDAXDoc::ChooseMapSetting(const char* stepName,
+                                      const std::function<EMapChoice()>& choose) {
+    if (m_calculating)
+        return CFlowResult::Refused(EFlowReason::Calculating);
+    CEditStep step(*this, stepName);
+    const EMapChoice changed = choose();
+    if (changed == EMapChoice::Unchanged)
+        return CFlowResult::Done(); // what was chosen is what the map shows
+    if (changed == EMapChoice::Band)
+        RebuildAllPlanes();
+    Notify(CDocumentChange::Planes());
+    SetModified();
+    return CFlowResult::Done();
+}
+
 void CDAXDoc::Recalculate() {
     if (m_calculating)
         return;
@@ -218,6 +234,21 @@ CFlowResult CDAXDoc::DeleteSpeakerData() {
     return CFlowResult::Done();
 }
 
+void CDAXDoc::LimitArrangedPower(int modelIndex) {
+    const CSpeakerModel& model = m_models.At(modelIndex);
+    for (int i = 0; i < m_room.Count(); ++i) {
+        CInstallationElement e = *m_room.At(i);
+        if (e.modelIndex != modelIndex || e.tapIndex < 0 ||
+            e.tapIndex >= static_cast<int>(model.Settings().taps.size()))
+            continue;
+        const CTapPower limit = TapPowerOf(model, e.tapIndex);
+        if (TapPowerRefusal(limit, e.power, {}).empty())
+            continue;
+        e.power = limit.Maximum();
+        m_room.ReplaceInstallation(i, e);
+    }
+}
+
 CFlowResult CDAXDoc::ArrangeModules() {
     CEditStep step(*this, Strings::kStepArrangeModules);
     if (m_calculating)
@@ -247,6 +278,7 @@ CFlowResult CDAXDoc::ArrangeModules() {
     if (defaultTap >= 0 && defaultTap < static_cast<int>(model->Settings().taps.size()) &&
         model->Tap(defaultTap).lowImpedance)
         m_room.DividePower(m_models.CurrentIndex(), k);
+    LimitArrangedPower(m_models.CurrentIndex());
     SetModified();
     m_settings.autoLayoutValid = 0;
     Notify(CDocumentChange::Arrangement());

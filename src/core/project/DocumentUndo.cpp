@@ -12,6 +12,7 @@ void CDAXDoc::SetModified(bool modified) {
         m_step->m_modifiedDuring = true;
     else
         m_history.ChangedOutsideSteps();
+    StateChanged();
 }
 
 CDAXDoc::CEditStep::CEditStep(CDAXDoc& doc, std::string name)
@@ -80,6 +81,16 @@ CDAXDoc::CEditStep::~CEditStep() {
     if (!m_outer)
         return;
     m_doc.m_step = nullptr;
+    // Undo becomes available (or the flag changed) once the step is closed.
+    struct CTellAtEnd {
+        const CDAXDoc& doc;
+        ~CTellAtEnd() {
+            try {
+                doc.StateChanged();
+            } catch (...) {
+            }
+        }
+    } tell{m_doc};
     try {
         if (std::uncaught_exceptions() > m_exceptions) {
             if (!m_before)

@@ -2,21 +2,72 @@
 #include "common/Errors.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
+#include "project/ListViewModels.h"
 #include "project/Strings.h"
 #include "project/forms/InstallationForm.h"
 
 #include <algorithm>
+#include <cmath>
+
+namespace {
+// Positions typed as the lists show them (four significant digits) differ from the stored ones
+// by less than this; a speaker that close to another sits on the same spot. In project units.
+constexpr double kSameSpotDistance = 0.001;
+
+bool SameSpot(const CInstallationElement& other, const CVec3& position,
+              const COrientation& orientation) {
+    return std::fabs(other.position.x - position.x) < kSameSpotDistance &&
+           std::fabs(other.position.y - position.y) < kSameSpotDistance &&
+           std::fabs(other.position.z - position.z) < kSameSpotDistance &&
+           other.orientation == orientation;
+}
+} // namespace
 
 bool CDAXDoc::SameSpotCheck(const CVec3& position, const COrientation& orientation, int skip) {
     for (int i = 0; i < m_room.Count(); ++i) {
         if (i == skip)
             continue;
-        const CInstallationElement& other = *m_room.At(i);
-        if (other.position == position && other.orientation == orientation &&
-            !Messages().Confirm(Strings::kSameSpot))
+        if (SameSpot(*m_room.At(i), position, orientation) && !Messages().Confirm(Strings::kSameSpot))
             return false;
     }
     return true;
+}
+
+std::vector<CInstallationTapOffer> CDAXDoc::TapOffers(int modelIndex, int index) const {
+    std::vector<CInstallationTapOffer> offers;
+    if (modelIndex < 0 || modelIndex >= m_models.Count())
+        return offers;
+    const CSpeakerModel& model = m_models.At(modelIndex);
+    const int taps = static_cast<int>(model.Settings().taps.size());
+    for (int row = 0; row < taps; ++row) {
+        // Numbered from 1, as the tap list numbers its rows.
+        CInstallationTapOffer offer{
+            std::to_string(row + 1) + ": " + TapText(model.Tap(row)), TapPowerOf(model, row), {}};
+        if (RoomRefusesTap(index, model, row) == EFlowReason::ImpedanceMix)
+            offer.refusal = Strings::kImpedanceMix;
+        offers.push_back(std::move(offer));
+    }
+    return offers;
+}
+
+std::optional<EFlowReason> CDAXDoc::RoomRefusesTap(int index, const CSpeakerModel& model,
+                                                   int tap) const {
+    for (int i = 0; i < m_room.Count(); ++i) {
+        if (i == index)
+            continue;
+        const CInstallationElement& other = *m_room.At(i);
+        if (other.modelIndex < 0 || other.modelIndex >= m_models.Count())
+            return std::nullopt;
+        const CSpeakerModel& otherModel = m_models.At(other.modelIndex);
+        if (otherModel.Header().pointsPerOctave != model.Header().pointsPerOctave)
+            return EFlowReason::OtherResolution;
+        if (other.tapIndex >= 0 &&
+            other.tapIndex < static_cast<int>(otherModel.Settings().taps.size()) &&
+            otherModel.Tap(other.tapIndex).lowImpedance != model.Tap(tap).lowImpedance)
+            return EFlowReason::ImpedanceMix;
+        break; // the first other installation stands for the room
+    }
+    return std::nullopt;
 }
 
 CFlowResult CDAXDoc::InstallSpeaker(double x, double y) {
@@ -41,15 +92,17 @@ CFlowResult CDAXDoc::InstallSpeaker(double x, double y) {
     proposal.orientation = {0.0, 0.0, model->DefaultElevation()};
     proposal.power = model->Tap(tapRow).tapPower;
     proposal.polarityNormal = true;
+    proposal.modelIndex = m_models.CurrentIndex();
+    proposal.tapIndex = tapRow;
     CInstallationForm form(proposal, m_settings.lengthUnit, FormRowsLevel());
-    form.LimitPower(TapPowerOf(*model, tapRow));
+    form.OfferTaps(TapOffers(m_models.CurrentIndex(), -1), tapRow);
     if (CFlowResult entry = RunInstallationForm(form); !entry.IsDone())
         return entry;
     const CInstallationElement& entered = form.Result();
     if (!SameSpotCheck(entered.position, entered.orientation, -1))
         return CFlowResult::Cancelled(EFlowReason::SameSpot);
-    m_room.AddInstallation(m_models.CurrentIndex(), tapRow, entered.position, entered.orientation,
-                           entered.power, entered.polarityNormal);
+    m_room.AddInstallation(m_models.CurrentIndex(), entered.tapIndex, entered.position,
+                         entered.orientation, entered.power, entered.polarityNormal);
     m_room.SetCurrentIndex(m_room.Count() - 1);
     m_settings.autoLayoutValid = 0;
     RebuildAllPlanes();
@@ -72,20 +125,26 @@ CFlowResult CDAXDoc::EditInstallation(const CInstallationElement& values, EPlane
     if (!m_room.Current())
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
     CInstallationForm form(values, m_settings.lengthUnit, FormRowsLevel());
-    // An installation whose model or tap a damaged file lost keeps its power unchecked.
+    // An installation whose model or tap a damaged file lost keeps its power unchecked and is
+    // offered no tap.
     if (values.modelIndex >= 0 && values.modelIndex < m_models.Count()) {
         const CSpeakerModel& model = m_models.At(values.modelIndex);
         if (values.tapIndex >= 0 &&
             values.tapIndex < static_cast<int>(model.Settings().taps.size()))
-            form.LimitPower(TapPowerOf(model, values.tapIndex));
+            form.OfferTaps(TapOffers(values.modelIndex, m_room.CurrentIndex()), values.tapIndex);
     }
     if (CFlowResult entry = RunInstallationForm(form); !entry.IsDone())
         return entry;
     const CInstallationElement& entered = form.Result();
     if (!SameSpotCheck(entered.position, entered.orientation, m_room.CurrentIndex()))
         return CFlowResult::Cancelled(EFlowReason::SameSpot);
-    m_room.ModifyCurrentInstallation(entered.position, entered.orientation, entered.power,
-                                     entered.polarityNormal);
+    CInstallationElement changed = *m_room.Current();
+    changed.position = entered.position;
+    changed.orientation = entered.orientation;
+    changed.power = entered.power;
+    changed.polarityNormal = entered.polarityNormal;
+    changed.tapIndex = entered.tapIndex;
+    m_room.ReplaceInstallation(m_room.CurrentIndex(), changed);
     if (planes == EPlanes::Rebuild)
         RebuildAllPlanes();
     StandardRefresh();
@@ -120,23 +179,15 @@ CFlowResult CDAXDoc::ChangeInstallationModel(int index, int model, std::optional
     const int row = TapForModel(index, model, tap);
     if (row < 0 || row >= static_cast<int>(m.Settings().taps.size()))
         return CFlowResult::Refused(EFlowReason::NoSuchTap);
-    for (int i = 0; i < m_room.Count(); ++i) {
-        if (i == index)
-            continue;
-        const CInstallationElement& other = *m_room.At(i);
-        const CSpeakerModel& otherModel = m_models.At(other.modelIndex);
-        if (otherModel.Header().pointsPerOctave != m.Header().pointsPerOctave)
-            return CFlowResult::Refused(EFlowReason::OtherResolution);
-        if (otherModel.Tap(other.tapIndex).lowImpedance != m.Tap(row).lowImpedance)
-            return CFlowResult::Refused(EFlowReason::ImpedanceMix);
-        break; // the first other installation stands for the room
-    }
+    if (const std::optional<EFlowReason> refused = RoomRefusesTap(index, m, row))
+        return CFlowResult::Refused(*refused);
     CInstallationElement e = *m_room.At(index);
     if (model == e.modelIndex && row == e.tapIndex)
         return CFlowResult::Done();
     e.modelIndex = model;
     e.tapIndex = row;
-    e.power = m.Tap(row).tapPower;
+    // Every box of an arranged array is on the tap.
+    e.power = TapPowerOf(m, row).Maximum();
     m_room.ReplaceInstallation(index, e);
     UpdateInstallState();
     RebuildAllPlanes();

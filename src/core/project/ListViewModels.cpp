@@ -88,19 +88,19 @@ std::vector<CListColumn> TapColumns() {
     return {{Strings::kColumnNo, 27}, {Strings::kColumnTap, 150}};
 }
 
+std::string TapText(const CTapElement& tap) {
+    return Number(tap.tapRating) + (tap.lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
+           Number(tap.tapPower) + Strings::kTapWatt;
+}
+
 CListRows TapRows(const CDAXDoc& doc) {
     CListRows rows;
     const CSpeakerModel* model = doc.CurrentModel();
     if (!model)
         return rows;
     const std::vector<CTapElement>& taps = model->Settings().taps;
-    for (std::size_t i = 0; i < taps.size(); ++i) {
-        const CTapElement& tap = taps[i];
-        rows.push_back(
-            {std::to_string(i + 1), Number(tap.tapRating) +
-                                        (tap.lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
-                                        Number(tap.tapPower) + Strings::kTapWatt});
-    }
+    for (std::size_t i = 0; i < taps.size(); ++i)
+        rows.push_back({std::to_string(i + 1), TapText(taps[i])});
     return rows;
 }
 

@@ -39,8 +39,12 @@ bool CanDragSpeaker(const CDAXDoc& doc);
 // The settings say this user is a developer (DeveloperID=1).
 bool IsDeveloper(CDAXDoc& doc);
 
+struct CTapElement;
+
 // --- Tap list of the current model ---
+// A tap as the list shows it: "8ohms  800W", "100V Line  3W".
 std::vector<CListColumn> TapColumns();
+std::string TapText(const CTapElement& tap);
 CListRows TapRows(const CDAXDoc& doc);
 // A click on a tap row makes it the current model's default tap, as one undoable step that
 // marks the project modified; nothing is refreshed. False for no such row and while a map is

@@ -192,6 +192,9 @@ inline constexpr const char* kStepRemovePoint = "Remove Listening Point";
 inline constexpr const char* kPointNamePrefix = "Point ";
 inline constexpr const char* kMenuMarkPoint = "Mark Listening Point Here...";
 inline constexpr const char* kMenuListeningPoints = "Listening Points...";
+inline constexpr const char* kStepMapBand = "Choose Band";
+inline constexpr const char* kStepMapFrequency = "Choose Frequency";
+inline constexpr const char* kStepMapMode = "Choose Mode";
 // Menu texts of the Edit menu; " <name>" follows when there is a step.
 inline constexpr const char* kUndoMenu = "&Undo";
 inline constexpr const char* kRedoMenu = "&Redo";
@@ -202,6 +205,8 @@ inline constexpr const char* kColumnTap = "Tap";
 inline constexpr const char* kColumnPower = "Power";
 inline constexpr const char* kColumnPolarity = "Polarity";
 inline constexpr const char* kPolarityLabel = "Polarity";
+// The installation dialog's row for the installation's own tap (an addition to its rows).
+inline constexpr const char* kTapLabel = "Tap";
 // Tap units, shared by the tap list and the printed speaker table.
 inline constexpr const char* kTapOhms = "ohms  ";
 inline constexpr const char* kTapLine = "V Line  ";

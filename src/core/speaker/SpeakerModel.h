@@ -85,6 +85,10 @@ public:
         return 0.0;
     }
     virtual std::string NameSuffix() const { return {}; }
+    // The units whose taps the speaker data lists and over which an installation's power is
+    // spread: one for a single speaker, the arranged boxes or cabinets of a line array. Each may
+    // carry at most its tap's power.
+    virtual int BoxCount() const { return 1; }
     // Sizes the element states to the element total, each with the weight 1/total.
     virtual void ResetWeights();
     // The model's record of the project file (after its type code).

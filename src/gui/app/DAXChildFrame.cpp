@@ -56,6 +56,7 @@ CDAXChildFrame::CDAXChildFrame(std::unique_ptr<CDAXDoc> document, CSettingsPort*
                                QWidget* parent)
     : QWidget(parent), m_doc(std::move(document)), m_ports(this, settings) {
     m_doc->SetPorts(m_ports.Ports());
+    m_doc->SetStateListener([this] { emit stateChanged(); });
     m_outer = MakeSplitter(Qt::Vertical, this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -91,6 +92,7 @@ CDAXChildFrame::CDAXChildFrame(std::unique_ptr<CDAXDoc> document, CSettingsPort*
 }
 
 CDAXChildFrame::~CDAXChildFrame() {
+    m_doc->SetStateListener({});
     // The panes are views of the project: they go before it does.
     delete m_outer;
 }
@@ -190,8 +192,13 @@ bool CDAXChildFrame::SaveModified() {
     }
 }
 
+bool CDAXChildFrame::AskBeforeExit() {
+    m_answered = SaveModified();
+    return m_answered;
+}
+
 void CDAXChildFrame::closeEvent(QCloseEvent* event) {
-    if (!m_closed && !SaveModified()) {
+    if (!m_closed && !m_answered && !SaveModified()) {
         event->ignore();
         return;
     }

@@ -19,6 +19,7 @@
 #include "app/PrinterChoice.h"
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -397,6 +398,9 @@ CDAXChildFrame* CDAXMainFrame::AddChild(CDAXChildFrame* child) {
         UpdateCommandUI();
     });
     connect(child, &QObject::destroyed, this, [this] { ScheduleCommandUI(); });
+    // Whatever changed the project (a dialog, a drag, a list choice, undo, a calculation that
+    // ended) shows in the commands once the event that did it is over.
+    connect(child, &CDAXChildFrame::stateChanged, this, [this] { ScheduleCommandUI(); });
     connect(child, &CDAXChildFrame::statusMessage, this, [this](const QString& text) {
         if (text.isEmpty())
             statusBar()->clearMessage(); // the idle text comes back
@@ -433,6 +437,7 @@ CDAXChildFrame* CDAXMainFrame::FindOpen(const QString& path) const {
 CDAXChildFrame* CDAXMainFrame::OpenProject(const QString& path) {
     if (CDAXChildFrame* open = FindOpen(path)) {
         m_mdi->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(open->parentWidget()));
+        AddRecentFile(FromCorePath(open->Document().PathName()));
         return open;
     }
     CDAXDocTemplate::COpenResult result =
@@ -560,25 +565,48 @@ void CDAXMainFrame::SetRecentFiles(const QStringList& files) {
 }
 
 void CDAXMainFrame::AddRecentFile(const QString& path) {
-    const QString file = QFileInfo(path).absoluteFilePath();
-    QStringList files = RecentFiles();
-    files.removeAll(file);
+    // One entry per file, however it was named (a link, "..", a relative name).
+    const QString file = Canonical(path);
+    QStringList files;
+    for (const QString& listed : RecentFiles())
+        if (Canonical(listed) != file)
+            files << listed;
     files.prepend(file);
     SetRecentFiles(files.mid(0, kRecentFileCount));
 }
 
 void CDAXMainFrame::RemoveRecentFile(const QString& path) {
-    QStringList files = RecentFiles();
-    if (files.removeAll(QFileInfo(path).absoluteFilePath()) > 0)
+    const QString file = Canonical(path);
+    QStringList files;
+    for (const QString& listed : RecentFiles())
+        if (Canonical(listed) != file && listed != QFileInfo(path).absoluteFilePath())
+            files << listed;
+    if (files.size() != RecentFiles().size())
         SetRecentFiles(files);
 }
 
 // --- Window events ------------------------------------------------------------------------
 
 void CDAXMainFrame::closeEvent(QCloseEvent* event) {
-    m_mdi->closeAllSubWindows();
-    if (!m_mdi->subWindowList().isEmpty()) {
+    // Every modified project is asked before any window closes: Cancel (or a save that fails)
+    // stops the exit with every project open as it was.
+    const QList<CDAXChildFrame*> children = Children();
+    bool go = true;
+    for (CDAXChildFrame* child : children) {
+        if (child->Document().IsModified())
+            m_mdi->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(child->parentWidget()));
+        if (!child->AskBeforeExit()) {
+            go = false;
+            break;
+        }
+    }
+    if (go)
+        m_mdi->closeAllSubWindows();
+    if (!go || !m_mdi->subWindowList().isEmpty()) {
+        for (CDAXChildFrame* child : Children())
+            child->ForgetCloseAnswer();
         event->ignore();
+        UpdateCommandUI();
         return;
     }
     UserStore().setValue(kGeometryKey, saveGeometry());
@@ -625,6 +653,17 @@ bool CDAXMainFrame::eventFilter(QObject* watched, QEvent* event) {
         break;
     case QEvent::ApplicationActivate:
         UpdateLockIndicators();
+        break;
+    case QEvent::Hide:
+        // A dialog that closes leaves the keyboard to this window, so its shortcuts (Ctrl+Z
+        // after an edit) work at once; without a window manager to hand it back, nothing would
+        // have it.
+        if (auto* dialog = qobject_cast<QDialog*>(watched); dialog && dialog->isWindow())
+            QTimer::singleShot(0, this, [this] {
+                if (isVisible() && !QApplication::activeModalWidget() &&
+                    !QApplication::activePopupWidget() && !QApplication::activeWindow())
+                    activateWindow();
+            });
         break;
     default:
         break;

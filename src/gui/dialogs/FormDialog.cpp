@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -26,7 +27,12 @@ void CFieldWidgets::ShowText(const CNumberField& field) const {
 }
 
 void CFieldWidgets::Read(CNumberField& field) const {
-    field.text = ToCoreText(edit->text());
+    // The core reads numbers with a '.'; the user may type the decimal separator of the locale.
+    QString text = edit->text();
+    const QString separator = QLocale().decimalPoint();
+    if (separator != ".")
+        text.replace(separator, ".");
+    field.text = ToCoreText(text);
 }
 
 CFormDialog::CFormDialog(QWidget* parent, const std::string& title, bool cancelVisible)

@@ -7,7 +7,7 @@
 class CInstallationForm;
 class QComboBox;
 
-// "Properties for Installation": position, aim, power and polarity of one speaker.
+// "Properties for Installation": position, aim, power, polarity and tap of one speaker.
 class CInstallationDialog1 : public CFormDialog {
     Q_OBJECT
 public:
@@ -20,4 +20,5 @@ private:
     CInstallationForm& m_form;
     std::array<CFieldWidgets, 7> m_fields;
     QComboBox* m_polarity;
+    QComboBox* m_tap;
 };

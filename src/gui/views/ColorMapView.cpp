@@ -11,6 +11,7 @@
 #include "project/DAXDoc.h"
 #include "project/PrintJob.h"
 #include "project/Strings.h"
+#include "views/SpeakerDrag.h"
 
 #include <QComboBox>
 #include <QIcon>
@@ -441,32 +442,40 @@ void CColorMapView::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
+bool CColorMapView::OwnSpeakerDrag(const QMimeData* mime) const {
+    // The index names a model of the project the drag came from; another project's (or a drag
+    // from outside the program) means nothing here.
+    return SpeakerDragDocument(mime) == &m_doc && SpeakerDragIndex(mime) >= 0;
+}
+
 void CColorMapView::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasFormat(SpeakerMimeType()))
+    if (OwnSpeakerDrag(event->mimeData()))
         event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void CColorMapView::dragMoveEvent(QDragMoveEvent* event) {
-    if (!event->mimeData()->hasFormat(SpeakerMimeType()))
-        return;
-    if (m_model.InsideInstallationPlane(PictureAt(event->position().toPoint())))
+    if (OwnSpeakerDrag(event->mimeData()) &&
+        m_model.InsideInstallationPlane(PictureAt(event->position().toPoint())))
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
 void CColorMapView::dropEvent(QDropEvent* event) {
-    if (!event->mimeData()->hasFormat(SpeakerMimeType()))
+    if (!OwnSpeakerDrag(event->mimeData())) {
+        event->ignore();
         return;
-    bool ok = false;
-    const int model = QString::fromLatin1(event->mimeData()->data(SpeakerMimeType())).toInt(&ok);
+    }
+    const int model = SpeakerDragIndex(event->mimeData());
     const CPixel at = PictureAt(event->position().toPoint());
     event->acceptProposedAction();
     // The installation dialog must not open inside the platform's drag loop.
-    QTimer::singleShot(0, this, [this, at, ok, model] {
+    QTimer::singleShot(0, this, [this, at, model] {
         Guarded([&] {
-            if (ok)
-                m_doc.SetCurrentModel(model, CDAXDoc::ETell::Nobody);
+            if (model < m_doc.Models().Count() && model != m_doc.Models().CurrentIndex())
+                m_doc.SetCurrentModel(model, CDAXDoc::ETell::Views);
             m_model.DropSpeaker(at);
         });
         ModelChanged();

@@ -10,6 +10,7 @@
 #include <memory>
 
 class QComboBox;
+class QMimeData;
 class QTimer;
 class QMenu;
 class QPrinter;
@@ -79,6 +80,8 @@ private:
     // The program's one guard (RunGuarded) with this view as the messages' parent.
     bool Guarded(const std::function<void()>& step);
     CPixel PictureAt(const QPoint& viewportPosition) const;
+    // A speaker dragged from this project's speaker list.
+    bool OwnSpeakerDrag(const QMimeData* mime) const;
     void SetMapCursor(EMapCursor cursor);
     void UpdateScrollBars();
     // The model fits the picture to the viewport less the vertical scroll bar.

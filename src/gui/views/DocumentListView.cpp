@@ -56,8 +56,10 @@ void CDocumentListView::Refill() {
         titles << ToQString(column.title);
     m_list->setColumnCount(static_cast<int>(columns.size()));
     m_list->setHeaderLabels(titles);
+    // Each column is at least as wide as its header reads at the list's font.
     for (int i = 0; i < static_cast<int>(columns.size()); ++i)
-        m_list->header()->resizeSection(i, columns[i].width);
+        m_list->header()->resizeSection(
+            i, std::max(columns[i].width, m_list->header()->sectionSizeHint(i)));
     QList<QTreeWidgetItem*> items;
     for (const std::vector<std::string>& row : Rows()) {
         QStringList texts;

@@ -108,13 +108,13 @@ TEST(AutoInstallationForm, HiddenControlsKeepTheirValuesAndShownOnesAreRangeChec
     advanced.Field(Form::kRotation).text = "181";
     advanced.Field(Form::kHeight).text = "x";
     EXPECT_FALSE(advanced.Accept(&message));
-    EXPECT_EQ(message, "Enter a number between -180 and 180.");
+    EXPECT_EQ(message, "Rotation(Right+): enter a number between -180 and 180.");
     advanced.Field(Form::kRotation).text = "-180";
     EXPECT_FALSE(advanced.Accept(&message));
-    EXPECT_EQ(message, "Enter a number.");
+    EXPECT_EQ(message, "Z: enter a number.");
     advanced.Field(Form::kHeight).text = "10001";
     EXPECT_FALSE(advanced.Accept(&message));
-    EXPECT_EQ(message, "Enter a number between -10000 and 10000.");
+    EXPECT_EQ(message, "Z: enter a number between -10000 and 10000.");
 }
 
 namespace {
@@ -250,6 +250,43 @@ TEST(AutoInstallationCommand, APlaneAtCeilingHeightIsRefusedBeforeTheDialog) {
     EXPECT_EQ(f.dialogs.autoInstallationRuns, 0);
     EXPECT_EQ(Installed(f.doc), before);
     EXPECT_TRUE(f.doc.IsModified());
+}
+
+// The height the speakers hang at lies above the plane and at most at the ceiling; the dialog
+// refuses any other and stays open, the project unchanged. Hidden, the height is not held to it.
+TEST(AutoInstallationCommand, AnInstallationHeightOutsideTheRoomIsRefusedNamingTheRow) {
+    AutoDoc f(2);
+    const auto before = Installed(f.doc);
+    std::vector<std::string> refusals;
+    f.dialogs.autoInstallation = [&](Form& form) {
+        for (const char* height : {"1.2", "0.5", "3.6"}) {
+            form.Field(Form::kHeight).text = height;
+            std::string message;
+            EXPECT_FALSE(form.Accept(&message)) << height;
+            refusals.push_back(message);
+        }
+        form.Field(Form::kHeight).text = "3.5";
+        return true;
+    };
+    ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
+    EXPECT_EQ(refusals.front(), "Z must lie above the calculation plane (1.2 m) and at most at the "
+                                "ceiling (3.5 m); 1.2 was given");
+    EXPECT_NE(refusals[1].find("; 0.5 was given"), std::string::npos) << refusals[1];
+    EXPECT_NE(refusals[2].find("; 3.6 was given"), std::string::npos) << refusals[2];
+    EXPECT_EQ(f.doc.Settings().autoLayoutValid, 1);
+    EXPECT_NE(Installed(f.doc), before);
+    for (const CInstallationElement& e : f.doc.Room().List())
+        EXPECT_EQ(e.position.z, 3.5);
+
+    AutoDoc plain(0);
+    EditSettings(plain.doc)->installHeight = 4; // above the ceiling, as an old project may hold it
+    plain.dialogs.autoInstallation = [](Form& form) {
+        EXPECT_FALSE(form.Field(Form::kHeight).visible);
+        return true;
+    };
+    ASSERT_TRUE(plain.doc.OnCommand(kCmdAutoInstall));
+    EXPECT_EQ(plain.doc.Settings().autoLayoutValid, 1);
+    EXPECT_EQ(plain.doc.Room().At(0)->position.z, 4.0);
 }
 
 TEST(AutoInstallationCommand, AHexagonalGridOfATiltedAimAsksFirst) {

@@ -4,6 +4,7 @@
 #include "project/CommandTable.h"
 #include "project/PrintJob.h"
 #include "project/Strings.h"
+#include "project/forms/InstallationForm.h"
 
 #include <gtest/gtest.h>
 
@@ -165,6 +166,33 @@ TEST(ColorMapPointer, DraggingMovesToACellOrAsksToRemoveOutsideBothPlanes) {
     EXPECT_EQ(f.doc.Room().At(0)->position.y, 8.5);
     EXPECT_TRUE(f.doc.IsModified());
 
+    // A speaker hung below the ceiling keeps its height: the grid cell gives x and y only, and
+    // the dialog opens with the speaker's own height.
+    EditInstalled(Build(f.doc).Room(), 0, [](CInstallationElement& e) { e.position.z = 2.2; });
+    double proposedZ = 0;
+    f.dialogs.installation = [&](CInstallationForm& form) {
+        proposedZ = std::stod(form.Field(CInstallationForm::kZ).text);
+        return form.Accept();
+    };
+    const CPixel hung = f.view->PixelOf(f.doc.Room().At(0)->position);
+    ASSERT_EQ(f.view->MouseMove(hung), EMapCursor::Hot);
+    f.view->LeftDown(hung);
+    f.view->LeftUp(f.view->PixelOf({3.3, 1.1, 0}));
+    EXPECT_EQ(proposedZ, 2.2);
+    EXPECT_EQ(f.doc.Room().At(0)->position, (CVec3{3.5, 1.5, 2.2}));
+    // So does one dropped on the horizontal calculation plane beside the room's grid.
+    f.view->SetViewDirection(45, 75, 0);
+    const CPixel diagonal = f.view->PixelOf(f.doc.Room().At(0)->position);
+    ASSERT_EQ(f.view->MouseMove(diagonal), EMapCursor::Hot);
+    f.view->LeftDown(diagonal);
+    const CPixel onPlane = f.view->PixelOf({1.25, 1.25, 1});
+    CVec3 grid;
+    ASSERT_FALSE(f.view->GridCellAt(onPlane, grid));
+    f.view->LeftUp(onPlane);
+    EXPECT_EQ(f.doc.Room().At(0)->position, (CVec3{1.25, 1.25, 2.2}));
+    f.view->SetViewDirection(0, 0, 0);
+    f.dialogs.installation = [](CInstallationForm&) { return true; };
+
     // Out of the room: the removal question; declining keeps the speaker but marks modified.
     f.doc.SetModified(false);
     f.messages.answers = {false};
@@ -180,6 +208,36 @@ TEST(ColorMapPointer, DraggingMovesToACellOrAsksToRemoveOutsideBothPlanes) {
     f.view->LeftDown(moved);
     f.view->LeftUp({5, 5});
     EXPECT_EQ(f.doc.Room().Count(), 0);
+}
+
+// In a side or diagonal view a speaker dropped on a vertical calculation plane outside the room's
+// outline moves to the plane's cell there, height included, and is not removed.
+TEST(ColorMapPointer, ADropOnAVerticalPlaneOutsideTheRoomMovesTheSpeakerThere) {
+    for (const std::array<double, 3> angles :
+         {std::array<double, 3>{0, 90, 0}, std::array<double, 3>{45, 75, 0}}) {
+        PlanView f;
+        ASSERT_EQ(f.Install(2.5, 2.5), 0);
+        // An XZ plane 2 m in front of the room's first wall: y = -2, x 0 to 4, z 0 to 3.
+        f.Condition().plane.Build(0, -2, 0, 4, 0, 3, 0.5, 100, 2);
+        f.view->SetViewDirection(angles[0], angles[1], angles[2]);
+        const CVec3 cell = {2.25, -2, 1.75};
+        const CPixel target = f.view->PixelOf(cell);
+        CVec3 grid;
+        ASSERT_FALSE(f.view->GridCellAt(target, grid));
+        ASSERT_FALSE(f.view->InsideInstallationPlane(target));
+        ASSERT_TRUE(f.view->InsideCalculationPlane(target));
+        const CPixel at = f.view->PixelOf(f.doc.Room().At(0)->position);
+        ASSERT_EQ(f.view->MouseMove(at), EMapCursor::Hot);
+        f.view->LeftDown(at);
+        f.view->MouseMove(target);
+        f.view->LeftUp(target);
+        ASSERT_EQ(f.doc.Room().Count(), 1) << "removed in view " << angles[0] << ", " << angles[1];
+        EXPECT_TRUE(f.messages.asked.empty());
+        const CVec3 moved = f.doc.Room().At(0)->position;
+        EXPECT_NEAR(moved.x, cell.x, 0.25);
+        EXPECT_EQ(moved.y, -2.0);
+        EXPECT_NEAR(moved.z, cell.z, 0.25);
+    }
 }
 
 TEST(ColorMapPointer, RightClickOffersTheSpeakerMenuOnlyOverASpeaker) {
@@ -214,6 +272,11 @@ TEST(ColorMapTexts, AnnotationLinesAndTheAmplifierEstimate) {
     EXPECT_EQ(AmplifierEstimate(f.doc), "180[W]"); // a line tap: 1.2 x the total
     settings.taps = {CTapElement{true, 8, 30, 2.5}};
     EXPECT_EQ(AmplifierEstimate(f.doc), "150 to 375[W]"); // low impedance: total to sum x factor
+    // Each installation counts with its own tap's factor.
+    settings.taps = {CTapElement{true, 8, 30, 2.5}, CTapElement{true, 4, 60, 1.5}};
+    EditInstalled(Build(f.doc).Room(), 1, [](CInstallationElement& e) { e.tapIndex = 1; });
+    EXPECT_EQ(AmplifierEstimate(f.doc), "150 to 325[W]"); // 100 x 2.5 + 50 x 1.5
+    EditInstalled(Build(f.doc).Room(), 1, [](CInstallationElement& e) { e.tapIndex = 0; });
 
     const auto lines = AnnotationLines(f.doc, f.Condition());
     std::vector<int> order;
@@ -286,6 +349,34 @@ TEST(ColorMapPrinting, ALongTableContinuesOnLaterPagesWithEveryInstallationOnce)
     for (int i = 0; i < 100; ++i)
         EXPECT_EQ(numbers[static_cast<std::size_t>(i)], std::to_string(i + 1));
     EXPECT_TRUE(TableRows(f.doc, paging, 4).empty());
+
+    // Around every page boundary, with a header of one or two lines: each installation once, in
+    // order, the last page not empty and none after it.
+    for (const int headerLines : {1, 2}) {
+        const CTablePaging shape = TablePaging(0, 10, 1000, 950, headerLines);
+        const int first = shape.firstPageRows - 1, later = shape.rowsPerPage - 1;
+        for (const int boundary : {first, first + later, first + 2 * later}) {
+            for (int count = std::max(0, boundary - 1); count <= boundary + 1; ++count) {
+                SCOPED_TRACE(std::to_string(count) + " installations, header of " +
+                             std::to_string(headerLines));
+                Build(f.doc).Room().RemoveAll();
+                for (int i = 0; i < count; ++i)
+                    Build(f.doc).Room().AddInstallation(0, 0, {0.1 * i, 1, 3}, {}, 1, true);
+                const CTablePaging pages = TablePaging(count, 10, 1000, 950, headerLines);
+                std::vector<std::string> listed;
+                for (int page = 1; page <= pages.pageCount; ++page) {
+                    const auto rows = TableRows(f.doc, pages, page);
+                    EXPECT_TRUE(page == 1 || !rows.empty()) << "page " << page << " is empty";
+                    for (const auto& row : rows)
+                        listed.push_back(row[0].text);
+                }
+                EXPECT_TRUE(TableRows(f.doc, pages, pages.pageCount + 1).empty());
+                ASSERT_EQ(listed.size(), static_cast<std::size_t>(count));
+                for (int i = 0; i < count; ++i)
+                    EXPECT_EQ(listed[static_cast<std::size_t>(i)], std::to_string(i + 1));
+            }
+        }
+    }
     // A picture that fills page 1 leaves only the header there.
     EXPECT_EQ(TablePaging(3, 10, 1000, 2000).firstPageRows, 1);
     EXPECT_EQ(TablePaging(0, 10, 1000, 500).pageCount, 1);

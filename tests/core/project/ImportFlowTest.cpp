@@ -184,10 +184,11 @@ TEST(Vd1Export, TheFormCollectsAnAngleAndADistance) {
     form.Field(CVd1ExportForm::kAngle).text = "361";
     form.Field(CVd1ExportForm::kMicDistance).text = "0";
     EXPECT_FALSE(form.Accept(&message));
-    EXPECT_EQ(message, "Enter a number between 0 and 360.");
+    EXPECT_EQ(message, FieldMessage(Strings::kVd1AngleLabel, "Enter a number between 0 and 360."));
     form.Field(CVd1ExportForm::kAngle).text = "360";
     EXPECT_FALSE(form.Accept(&message));
-    EXPECT_EQ(message, "Enter a number between 0.0001 and 9999999.");
+    EXPECT_EQ(message, FieldMessage(Strings::kVd1DistanceLabel,
+                                    "Enter a number between 0.0001 and 9999999."));
     form.Field(CVd1ExportForm::kMicDistance).text = "0.0001";
     ASSERT_TRUE(form.Accept(&message));
     EXPECT_EQ(form.Angle(), 360);

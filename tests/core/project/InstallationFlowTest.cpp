@@ -1,11 +1,16 @@
+#include "ArrangementScripts.h"
 #include "FakePorts.h"
+#include "common/FormatSignificant.h"
+#include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
+#include "project/ListViewModels.h"
 #include "project/Strings.h"
 #include "project/forms/InstallationForm.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 TEST(InstallSpeaker, WithoutAdvancedModeACeilingSpeakerGetsItsDefaults) {
     CDocFixture f;
@@ -34,11 +39,12 @@ TEST(InstallSpeaker, TheFormRefusesOutOfRangeEntriesInRowOrder) {
     form.Field(CInstallationForm::kY).text = "12abc";
     form.Field(CInstallationForm::kPower).text = "20000";
     std::string message;
+    // Each refusal names the row it is about.
     EXPECT_FALSE(form.Accept(&message));
-    EXPECT_EQ(message, "Enter a number.");
+    EXPECT_EQ(message, "Y: enter a number.");
     form.Field(CInstallationForm::kY).text = " 3 ";
     EXPECT_FALSE(form.Accept(&message));
-    EXPECT_EQ(message, "Enter a number between 0 and 10000.");
+    EXPECT_EQ(message, "Power: enter a number between 0 and 10000.");
     form.Field(CInstallationForm::kPower).text = "15";
     form.polaritySelection = 1;
     ASSERT_TRUE(form.Accept(&message));
@@ -71,6 +77,31 @@ TEST(InstallSpeaker, TheSameSpotIsAskedOncePerIdenticalInstallation) {
     EXPECT_EQ(f.messages.asked.back(), Strings::kSameSpot);
     EXPECT_EQ(f.doc.Room().Count(), 2);
     EXPECT_EQ(f.doc.Room().CurrentIndex(), 1);
+
+    // A position typed as the installation list shows it (four digits) is the same spot; a
+    // millimetre or more away in any coordinate is not.
+    Build(f.doc).Room().RemoveAll();
+    f.messages.asked.clear();
+    ASSERT_EQ(f.Install(1.23456, 4.5), 0);
+    const std::string shown = InstallationRows(f.doc).front()[2];
+    EXPECT_EQ(shown, "1.235");
+    f.messages.answers = {false};
+    EXPECT_EQ(f.Install(std::stod(shown), 4.5), 1);
+    EXPECT_EQ(f.messages.asked, std::vector<std::string>{Strings::kSameSpot});
+    f.dialogs.installation = [](CInstallationForm& form) {
+        form.Field(CInstallationForm::kZ).text = "2.9992"; // 0.8 mm below the first
+        return true;
+    };
+    f.messages.answers = {false};
+    EXPECT_EQ(f.Install(1.23456, 4.5), 1);
+    EXPECT_EQ(f.messages.asked.size(), 2u);
+    f.dialogs.installation = [](CInstallationForm& form) {
+        form.Field(CInstallationForm::kY).text = "4.502";
+        return true;
+    };
+    EXPECT_EQ(f.Install(1.23456, 4.5), 0);
+    EXPECT_EQ(f.messages.asked.size(), 2u);
+    EXPECT_EQ(f.doc.Room().Count(), 2);
 }
 
 TEST(EditInstallation, UnchangedValuesDoNotAskAndCancelChangesNothing) {
@@ -175,7 +206,8 @@ TEST(InstallationPower, APowerAboveTheTapIsRefusedByTheFormOfBothFlows) {
     // A port that closes the dialog with OK anyway is told why nothing was installed.
     ASSERT_EQ(f.messages.errors.size(), 1u);
     EXPECT_EQ(f.messages.errors.back(), message);
-    EXPECT_NE(message.find("tap " + std::to_string(defaultTap) + " of " + model.DisplayName()),
+    // Taps are named as the tap list numbers them, from 1.
+    EXPECT_NE(message.find("tap " + std::to_string(defaultTap + 1) + " of " + model.DisplayName()),
               std::string::npos)
         << message;
     EXPECT_EQ(f.doc.Room().Count(), 0);
@@ -200,4 +232,86 @@ TEST(InstallationPower, APowerAboveTheTapIsRefusedByTheFormOfBothFlows) {
     EXPECT_EQ(message, TapPowerRefusal(TapPowerOf(model, otherTap), power, "Power"));
     EXPECT_EQ(f.messages.errors.back(), message);
     EXPECT_EQ(f.doc.Room().TotalPower(), f.doc.Room().At(0)->power);
+}
+
+// Every family arranged to eight boxes (or as many as it hangs) from a column whose boxes were at
+// their tap's power: the array holds the tap's power for every box (a KV-K, whose rescale follows
+// its sections, is brought down to it), and every edit of it is taken while each box stays within
+// its tap: the properties dialog with its own values, a new aim, a move, a drag. A power that
+// would put a box above its tap is refused, naming what a box would carry.
+TEST(InstallationPower, AnArrangedArrayTakesItsTapForEveryBox) {
+    for (const CLineArrayFamily& family : ArrangedFamilies()) {
+        SCOPED_TRACE(family.name);
+        CDocFixture f;
+        CBoxCountArrangement eight(8);
+        f.doc.Ports().arrangement = &eight;
+        EditSettings(f.doc)->advancedMode = 2;
+        EditSettings(f.doc)->loadedFromFile = 1;
+        f.AddModel(family.options);
+        CColorMapCondition plane;
+        plane.plane.Build(0, 0, 1, 10, 10, 0, 1, 100, 2);
+        Build(f.doc).Conditions().Append(plane);
+        CColorMapViewModel view(f.doc);
+        view.OnInitialUpdate();
+        Build(f.doc).Conditions().At(view.ConditionIndex())->scale = 0.05;
+        view.SetViewDirection(0, 0, 0);
+
+        const CSpeakerModel& imported = *f.doc.CurrentModel();
+        const CTapPower start = TapPowerOf(imported, imported.DefaultTap());
+        ASSERT_TRUE(imported.Tap(imported.DefaultTap()).lowImpedance);
+        f.dialogs.installation = [&](CInstallationForm& form) {
+            form.Field(CInstallationForm::kPower).text = FormatFieldNumber(start.Maximum());
+            return true;
+        };
+        ASSERT_EQ(f.Install(5, 5), 0);
+        ASSERT_TRUE(f.doc.OnCommand(kCmdArrangeModules));
+        ASSERT_EQ(eight.runs, 1);
+        const CSpeakerModel& arranged = *f.doc.CurrentModel();
+        const CTapPower limit = TapPowerOf(arranged, f.doc.Room().At(0)->tapIndex);
+        EXPECT_EQ(limit.boxes, std::min(8, family.maxBoxes));
+        EXPECT_EQ(limit.perBox, start.perBox);
+        EXPECT_NEAR(f.doc.Room().At(0)->power, limit.Maximum(), 1e-9 * limit.Maximum());
+
+        std::string message;
+        auto edit = [&](std::function<void(CInstallationForm&)> change) {
+            f.dialogs.installation = [&, change](CInstallationForm& form) {
+                change(form);
+                message.clear();
+                form.Accept(&message);
+                return true;
+            };
+        };
+        edit([](CInstallationForm&) {});
+        EXPECT_TRUE(f.doc.ChangeCurrentInstallation().IsDone()) << message;
+        edit([](CInstallationForm& form) {
+            form.Field(CInstallationForm::kElevation).text = "12";
+            form.Field(CInstallationForm::kX).text = "7";
+        });
+        EXPECT_TRUE(f.doc.ChangeCurrentInstallation().IsDone()) << message;
+        EXPECT_EQ(f.doc.Room().At(0)->orientation.elevation, 12.0);
+        EXPECT_EQ(f.doc.Room().At(0)->position.x, 7.0);
+        edit([](CInstallationForm&) {});
+        const CPixel at = view.PixelOf(f.doc.Room().At(0)->position);
+        ASSERT_EQ(view.MouseMove(at), EMapCursor::Hot);
+        view.LeftDown(at);
+        view.LeftUp(view.PixelOf({2.2, 3.3, 0}));
+        EXPECT_TRUE(message.empty()) << message;
+        EXPECT_EQ(f.doc.Room().At(0)->position.x, 2.5);
+        EXPECT_NEAR(f.doc.Room().At(0)->power, limit.Maximum(), 1e-9 * limit.Maximum());
+
+        const double over = limit.Maximum() * 1.01;
+        edit([&](CInstallationForm& form) {
+            form.Field(CInstallationForm::kPower).text = FormatFieldNumber(over);
+        });
+        EXPECT_EQ(f.doc.ChangeCurrentInstallation().reason, EFlowReason::EntryRefused);
+        EXPECT_EQ(message, TapPowerRefusal(limit, over, "Power"));
+        EXPECT_NE(message.find(FormatSignificant(over / limit.boxes, 4) + " W a box"),
+                  std::string::npos)
+            << message;
+        EXPECT_NE(message.find(std::to_string(limit.boxes) + " boxes of at most " +
+                               FormatFieldNumber(limit.perBox) + " W"),
+                  std::string::npos)
+            << message;
+        EXPECT_NEAR(f.doc.Room().At(0)->power, limit.Maximum(), 1e-9 * limit.Maximum());
+    }
 }

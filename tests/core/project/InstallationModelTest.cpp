@@ -1,6 +1,10 @@
 #include "FakePorts.h"
 #include "RecordingView.h"
+#include "project/CommandTable.h"
 #include "project/DocumentView.h"
+#include "project/ListViewModels.h"
+#include "project/Strings.h"
+#include "project/forms/InstallationForm.h"
 
 #include <gtest/gtest.h>
 
@@ -99,4 +103,53 @@ TEST_F(ChangeInstallationModel, TheFirstOtherInstallationStandsForTheRoom) {
               CFlowResult::Refused(EFlowReason::ImpedanceMix));
     EXPECT_EQ(f.doc.ChangeInstallationModel(1, fine),
               CFlowResult::Refused(EFlowReason::OtherResolution));
+}
+
+// The installation dialog's "Tap" row offers the model's taps as the tap list shows them, the
+// installation's own selected. Choosing one brings that tap's power into the power row, and OK
+// makes it the installation's tap with that power, as one undoable edit. A tap of the other
+// impedance kind than the rest of the room is refused, naming the row; the dialog stays open.
+TEST_F(ChangeInstallationModel, TheDialogsTapRowChangesTapAndPowerUndoably) {
+    CVsaGenOptions mixed = DirectionalSpeaker(1, 3);
+    mixed.taps = {{false, 100, 3, {}}, {false, 70, 6, {}}, {true, 8, 60, {}}};
+    const int both = f.AddModel(mixed);
+    ASSERT_TRUE(f.doc.ChangeInstallationModel(1, both, 0).IsDone());
+    EditSettings(f.doc)->advancedMode = 2;
+    Build(f.doc).Room().SetCurrentIndex(1);
+    f.doc.SetModified(false);
+    const CInstallationElement before = *f.doc.Room().At(1);
+
+    std::vector<std::string> offered;
+    std::string powerShown, refusal;
+    f.dialogs.installation = [&](CInstallationForm& form) {
+        EXPECT_TRUE(form.TapVisible());
+        EXPECT_EQ(form.TapSelection(), 0);
+        offered = form.TapItems();
+        EXPECT_FALSE(form.SelectTap(3));
+        EXPECT_TRUE(form.SelectTap(2)); // low impedance beside a line installation
+        EXPECT_FALSE(form.Accept(&refusal));
+        EXPECT_TRUE(form.SelectTap(1));
+        powerShown = form.Field(CInstallationForm::kPower).text;
+        return true;
+    };
+    ASSERT_TRUE(f.doc.OnCommand(kCmdChangeInstallation));
+    const CListRows taps = TapRows(f.doc);
+    ASSERT_EQ(offered.size(), taps.size());
+    for (std::size_t row = 0; row < taps.size(); ++row)
+        EXPECT_EQ(offered[row], taps[row][0] + ": " + taps[row][1]);
+    EXPECT_EQ(refusal, std::string("Tap: h") + (Strings::kImpedanceMix + 1));
+    EXPECT_EQ(powerShown, FormatFieldNumber(TapPower(both, 1)));
+    CInstallationElement changed = *f.doc.Room().At(1);
+    EXPECT_EQ(changed.tapIndex, 1);
+    EXPECT_EQ(changed.power, TapPower(both, 1));
+    EXPECT_EQ(changed.position, before.position);
+    EXPECT_EQ(f.doc.Room().TotalPower(), f.doc.Room().At(0)->power + changed.power);
+    EXPECT_TRUE(f.doc.IsModified());
+    EXPECT_EQ(f.doc.UndoMenuText(),
+              std::string(Strings::kUndoMenu) + " " + Strings::kStepChangeSpeaker);
+
+    ASSERT_TRUE(f.doc.Undo());
+    EXPECT_EQ(*f.doc.Room().At(1), before);
+    EXPECT_EQ(f.doc.Room().TotalPower(), f.doc.Room().At(0)->power + before.power);
+    EXPECT_FALSE(f.doc.IsModified());
 }

@@ -2,6 +2,7 @@
 #include "common/Units.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
+#include "project/ProjectFile.h"
 #include "project/Strings.h"
 #include "project/forms/InitialSettingsForm.h"
 #include "project/forms/NumberField.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -93,7 +95,9 @@ TEST(RoomParametersForm, AVerticalPlaneShowsItsOwnAxes) {
 }
 
 TEST(RoomParametersForm, ChangingTheOrientationRelabelsWithoutMovingValues) {
-    Form form(VerticalYZ(), 2, true);
+    CRoomParameters v = VerticalYZ();
+    v.roomHeight = 5; // the plane's X position becomes its height, which stays under the ceiling
+    Form form(v, 2, true);
     form.SelectOrientation(Form::kParallelToXY);
     EXPECT_EQ(form.Field(Form::kPlaneE).label, "Height(Z) from XY Plane :");
     EXPECT_EQ(form.Field(Form::kPlaneE).text, "4");
@@ -205,7 +209,7 @@ TEST(RoomParametersForm, AUnitSwitchWithTextInALengthConvertsNothing) {
     form.Field(Form::kRoomWidth).text = "wide";
     std::string message;
     EXPECT_FALSE(form.SelectUnit(kUnitImperial, &message));
-    EXPECT_EQ(message, "Enter a number.");
+    EXPECT_EQ(message, "Width(Y): enter a number.");
     EXPECT_EQ(form.UnitCombo().selection, 0);
     EXPECT_EQ(form.Field(Form::kRoomLength).text, "10");
     EXPECT_EQ(form.Field(Form::kRoomLength).unit, "[m]");
@@ -227,29 +231,104 @@ TEST(RoomParametersForm, OkReportsTheFirstFailingFieldInTheDialogsOrder) {
         std::string message;
         EXPECT_FALSE(form.Accept(&message));
         const double lo = form.Field(order[i]).minimum;
-        EXPECT_EQ(message, lo < 0 ? "Enter a number between -10000 and 10000."
-                                  : "Enter a number between 0.001 and 10000.")
+        // The message names the row, as its label reads without the " : ".
+        EXPECT_EQ(message, FieldName(form.Field(order[i]).label) + ": " +
+                               (lo < 0 ? "enter a number between -10000 and 10000."
+                                       : "enter a number between 0.001 and 10000."))
             << "field " << order[i] << " before " << order[i + 1];
     }
     Form form(Metric(), 2, true);
     form.Field(Form::kGridPitchX).text = "many";
     std::string message;
     EXPECT_FALSE(form.Accept(&message));
-    EXPECT_EQ(message, "Enter a number.");
+    EXPECT_EQ(message, "Grid Pitch(X): enter a number.");
 }
 
 TEST(RoomParametersForm, RangesOfSingleFields) {
     Form form(Metric(), 2, true);
     form.Field(Form::kGridPitchX).text = "0";
-    form.Field(Form::kRoomHeight).text = "-5";
     ASSERT_TRUE(form.Accept());
     EXPECT_EQ(form.Result().gridPitchX, 0);
-    EXPECT_EQ(form.Result().roomHeight, -5);
     form.Field(Form::kGridPitchY).text = "0";
     std::string message;
     EXPECT_FALSE(form.Accept(&message));
-    EXPECT_EQ(message, "Enter a number between 0.001 and 10000.");
+    EXPECT_EQ(message, "Grid Pitch(Y): enter a number between 0.001 and 10000.");
     EXPECT_EQ(form.Result().gridPitchY, 1); // the last accepted values stay
+}
+
+// New input describes a room with a ceiling and a calculation plane inside it, walls, floor and
+// ceiling included; each refusal names the row to correct, in the row's unit.
+TEST(RoomParametersForm, ImpossibleGeometryIsRefusedNamingTheField) {
+    auto refusal = [](const CRoomParameters& values, std::function<void(Form&)> enter) {
+        Form form(values, 2, true);
+        enter(form);
+        std::string message;
+        EXPECT_FALSE(form.Accept(&message));
+        return message;
+    };
+    for (const char* height : {"0", "-5"})
+        EXPECT_EQ(refusal(Metric(), [&](Form& f) { f.Field(Form::kRoomHeight).text = height; }),
+                  std::string("Height(Z) must lie between 0.001 and 10000 m (a ceiling above the "
+                              "floor); ") +
+                      height + " was given");
+    EXPECT_EQ(refusal(Metric(), [](Form& f) { f.Field(Form::kPlaneE).text = "12"; }),
+              "Height(Z) from XY Plane must lie between 0 and 3 m (the plane inside the room); 12 "
+              "was given");
+    EXPECT_EQ(refusal(Metric(), [](Form& f) { f.Field(Form::kPlaneE).text = "-0.5"; }),
+              "Height(Z) from XY Plane must lie between 0 and 3 m (the plane inside the room); "
+              "-0.5 was given");
+    // Lowering the ceiling under the plane names the plane's row; in feet, feet.
+    CRoomParameters imperial = Metric();
+    imperial.lengthUnit = kUnitImperial;
+    EXPECT_EQ(refusal(imperial, [](Form& f) { f.Field(Form::kRoomHeight).text = "1.2"; }),
+              "Height(Z) from XY Plane must lie between 0 and 1.2 ft (the plane inside the "
+              "room); 1.5 was given");
+    // A plane of its own: too long for the room, or pushed through a wall.
+    CRoomParameters own = Metric();
+    own.planeSameAsRoom = 0;
+    EXPECT_EQ(refusal(own, [](Form& f) { f.Field(Form::kPlaneC).text = "10.5"; }),
+              "Length(X) must lie between 0 and 10 m (the room's size); 10.5 was given");
+    EXPECT_EQ(refusal(own,
+                      [](Form& f) {
+                          f.Field(Form::kPlaneC).text = "4";
+                          f.Field(Form::kPlaneA).text = "7";
+                      }),
+              "Zero Position(X) must lie between 0 and 6 m (the plane inside the room); 7 was "
+              "given");
+    // A vertical plane behind the far wall names its distance row.
+    EXPECT_EQ(refusal(VerticalYZ(), [](Form& f) { f.Field(Form::kPlaneE).text = "10.2"; }),
+              "Length(X) from YZ Plane must lie between 0 and 10 m (the plane inside the room); "
+              "10.2 was given");
+    // On the walls, floor and ceiling is inside.
+    Form edge(own, 2, true);
+    edge.Field(Form::kPlaneE).text = "3";
+    EXPECT_TRUE(edge.Accept());
+    Form floor(VerticalYZ(), 2, true);
+    floor.Field(Form::kPlaneE).text = "10";
+    floor.Field(Form::kPlaneB).text = "0";
+    floor.Field(Form::kPlaneD).text = "3";
+    EXPECT_TRUE(floor.Accept());
+
+    // Only new input is held to it: a room that comes in so (older versions wrote a height of 0)
+    // passes through a dialog that changes something else, and is refused once it is edited.
+    CRoomParameters held = Metric();
+    held.roomHeight = 0;
+    Form kept(held, 2, true);
+    kept.projectName = "Renamed";
+    EXPECT_TRUE(kept.Accept());
+    EXPECT_EQ(kept.Result().roomHeight, 0.0);
+    EXPECT_EQ(refusal(held, [](Form& f) { f.Field(Form::kRoomLength).text = "12"; }),
+              "Height(Z) must lie between 0.001 and 10000 m (a ceiling above the floor); 0 was "
+              "given");
+    // And a project that holds it opens as it always has.
+    CDAXDoc old;
+    Build(old).Room().roomHeight = 0;
+    CDAXDoc reread;
+    std::string error;
+    EXPECT_EQ(ProjectFile::Read(ProjectFile::Write(old), false, reread, error),
+              ProjectFile::EReadResult::Loaded)
+        << error;
+    EXPECT_EQ(reread.Room().roomHeight, 0.0);
 }
 
 TEST(RoomParametersForm, APlaneNoGridFitsOnIsRefused) {
@@ -261,12 +340,13 @@ TEST(RoomParametersForm, APlaneNoGridFitsOnIsRefused) {
     std::string message;
     EXPECT_FALSE(tiny.Accept(&message));
     EXPECT_EQ(message, Strings::kPlaneNotBuildable);
-    // A vertical plane the size of the room takes a negative room height as its extent.
+    // A vertical plane the size of the room would take a negative room height as its extent;
+    // the height is refused first.
     Form yz(VerticalYZ(), 2, true);
     yz.SetSameAsRoom(true);
     yz.Field(Form::kRoomHeight).text = "-5";
     EXPECT_FALSE(yz.Accept(&message));
-    EXPECT_EQ(message, Strings::kPlaneNotBuildable);
+    EXPECT_EQ(message.rfind("Height(Z) must lie between 0.001", 0), 0u) << message;
 }
 
 namespace {
@@ -409,7 +489,8 @@ TEST(RoomParametersCommand, CancelOrARefusedFormLeavesTheDocumentUnchanged) {
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
     EXPECT_EQ(Take(f.doc), before);
-    EXPECT_EQ(f.messages.errors, (std::vector<std::string>{RangeMessage(0.001, 10000)}));
+    EXPECT_EQ(f.messages.errors, (std::vector<std::string>{
+                                     FieldMessage(Strings::kLengthX, RangeMessage(0.001, 10000))}));
 }
 
 TEST(RoomParametersCommand, AnAnswerOfAgainShowsTheDialogAgain) {

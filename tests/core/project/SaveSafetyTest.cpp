@@ -217,7 +217,7 @@ TEST_F(SaveSafety, NumbersThatAreNotFiniteAreRefusedWhereTheyEnterNamingTheField
         form.Field(CInstallationForm::kX).text = text;
         std::string message;
         EXPECT_FALSE(form.Accept(&message)) << text;
-        EXPECT_EQ(message, Strings::kEnterNumber) << text;
+        EXPECT_EQ(message, FieldMessage("X", Strings::kEnterNumber)) << text;
     }
 
     // The speaker reader: levels, phases, angles and tap values, each named with its line.

@@ -581,3 +581,138 @@ TEST(UndoMemory, TheByteBoundDropsTheOldestStepsAndKeepsTheRestExact) {
     }
     EXPECT_FALSE(f.doc.CanUndo());
 }
+
+// The saved state stays findable when the step bound drops the steps before it: with the save
+// exactly at the oldest kept position, undoing back to it reads unmodified; with it dropped, no
+// position does.
+TEST(Undo, TheBoundKeepsTheSavedPositionWhenItDropsTheStepsBeforeIt) {
+    UndoDoc f;
+    f.doc.SetPathName("/nowhere/hall.tdax");
+    f.doc.History().SetBounds(3, CUndoHistory::kDefaultMaxBytes);
+    auto move = [&](double x) {
+        f.dialogs.installation = PlaceAt(x, 2);
+        ASSERT_TRUE(f.doc.OnCommand(kCmdChangeInstallation));
+    };
+    move(1);
+    move(2);
+    ASSERT_TRUE(f.doc.OnCommand(kCmdSave));
+    const Bytes saved = f.Saved();
+    move(3);
+    move(4);
+    move(5); // five steps, the first two dropped: the save is now the oldest position
+    ASSERT_EQ(f.doc.History().Count(), 3u);
+    f.doc.Undo();
+    f.doc.Undo();
+    EXPECT_TRUE(f.doc.IsModified());
+    ASSERT_TRUE(f.doc.Undo());
+    EXPECT_FALSE(f.doc.CanUndo());
+    EXPECT_FALSE(f.doc.IsModified());
+    EXPECT_EQ(f.Saved(), saved);
+    f.doc.Redo();
+    EXPECT_TRUE(f.doc.IsModified());
+
+    // One more step drops the saved position itself.
+    while (f.doc.Redo()) {
+    }
+    move(6);
+    while (f.doc.Undo())
+        EXPECT_TRUE(f.doc.IsModified());
+    EXPECT_TRUE(f.doc.IsModified());
+}
+
+// Undo and redo of Room Parameters tell the views what the command told them, and mark the
+// project as the command did; no map is recalculated for it.
+TEST(Undo, RoomParametersComeBackWithTheChangeTheCommandSent) {
+    UndoDoc f;
+    CRecordingView view(f.doc);
+    f.dialogs.roomParameters = [](CRoomParametersForm& form) {
+        form.Field(CRoomParametersForm::kRoomHeight).text = "4";
+        return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
+    };
+    ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
+    ASSERT_EQ(f.doc.Room().roomHeight, 4.0);
+    const std::vector<int> commandHints = view.hints;
+    ASSERT_FALSE(view.changes.empty());
+    const CDocumentChange told = view.changes.front();
+    EXPECT_TRUE(told.planes);
+    for (const bool undo : {true, false}) {
+        view.hints.clear();
+        view.changes.clear();
+        ASSERT_TRUE(undo ? f.doc.Undo() : f.doc.Redo());
+        EXPECT_EQ(f.doc.Room().roomHeight, undo ? 3.0 : 4.0);
+        EXPECT_EQ(view.hints, commandHints) << (undo ? "undo" : "redo");
+        ASSERT_FALSE(view.changes.empty());
+        for (const CDocumentChange& change : view.changes) {
+            EXPECT_TRUE(change.restored);
+            EXPECT_EQ(change.planes, told.planes);
+            EXPECT_EQ(change.installations, told.installations);
+            EXPECT_EQ(change.listSettings, told.listSettings);
+        }
+        EXPECT_EQ(f.doc.IsModified(), !undo);
+    }
+}
+
+// A command that marks the project modified and then fails puts the flag back as it was, with
+// the project: an arrangement whose refresh meets bad data.
+TEST(Undo, ACommandThatFailsAfterMarkingTheProjectKeepsTheFlagItFound) {
+    for (const bool modifiedBefore : {false, true}) {
+        UndoDoc f;
+        QL9Count user;
+        CDocumentPorts ports = f.doc.Ports();
+        ports.arrangement = &user;
+        f.doc.SetPorts(ports);
+        f.AddModel(QL9ArrayOptions());
+        f.doc.History().Clear();
+        f.doc.SetModified(modifiedBefore);
+        const Bytes before = f.Saved();
+        CRecordingView view(f.doc);
+        view.onUpdate = [&](EUpdateHint hint) {
+            if (hint == kHintSpeakers && !view.changes.back().restored)
+                throw CInvalidArgument("module table entry out of range");
+        };
+        f.doc.OnCommand(kCmdArrangeModules);
+        EXPECT_EQ(f.messages.errors.size(), 1u);
+        EXPECT_EQ(f.doc.IsModified(), modifiedBefore);
+        EXPECT_EQ(f.Saved(), before);
+        EXPECT_FALSE(f.doc.CanUndo());
+    }
+}
+
+// Choosing a map's band, frequency or mode in its lists is an edit like the others: the project
+// is marked, one named step is recorded, every view hears it and the maps follow; undo brings
+// the choice and its lists back. Choosing what is shown already is no edit.
+TEST(Undo, TheMapsBandFrequencyAndModeChoicesAreUndoableEdits) {
+    UndoDoc f;
+    CRecordingView view(f.doc);
+    CColorMapViewModel& map = *f.map;
+    const CColorMapCondition start = *map.Condition();
+    const double level = f.Plane().maximumLevel;
+    const int octave = 1; // "1 Oct. Band" below "1/3 Oct. Band"
+    map.OnBandSelected(octave);
+    EXPECT_EQ(map.Condition()->band, 1.0);
+    EXPECT_TRUE(f.doc.IsModified());
+    EXPECT_EQ(f.doc.UndoMenuText(), std::string("&Undo ") + Strings::kStepMapBand);
+    EXPECT_EQ(view.hints, (std::vector<int>{kHintAcoustics, kHintInstallations, kHintResponse}));
+    EXPECT_NE(f.Plane().maximumLevel, level); // recalculated in the new band
+
+    map.OnFrequencySelected(map.FrequencyCombo().selection + 1);
+    EXPECT_EQ(f.doc.UndoMenuText(), std::string("&Undo ") + Strings::kStepMapFrequency);
+    map.OnModeSelected(map.ModeCombo().selection == 0 ? 1 : 0);
+    EXPECT_NE(map.Condition()->mode, start.mode);
+    EXPECT_EQ(f.doc.UndoMenuText(), std::string("&Undo ") + Strings::kStepMapMode);
+    const std::size_t steps = f.doc.History().Count();
+    view.hints.clear();
+    map.OnModeSelected(map.ModeCombo().selection);
+    map.OnBandSelected(map.BandCombo().selection);
+    EXPECT_EQ(f.doc.History().Count(), steps);
+    EXPECT_TRUE(view.hints.empty());
+
+    while (f.doc.Undo()) {
+    }
+    EXPECT_EQ(map.Condition()->band, start.band);
+    EXPECT_EQ(map.Condition()->centreFrequency, start.centreFrequency);
+    EXPECT_EQ(map.Condition()->mode, start.mode);
+    EXPECT_EQ(f.Plane().maximumLevel, level);
+    EXPECT_EQ(map.BandCombo().selection, 0);
+    EXPECT_FALSE(f.doc.IsModified());
+}
