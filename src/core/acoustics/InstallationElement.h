@@ -13,6 +13,7 @@ struct CInstallationElement {
     int tapIndex = 0;
     double power = 0.0;
     bool polarityNormal = true;
+    double delay = 0.0; // ms
     friend bool operator==(const CInstallationElement&, const CInstallationElement&) = default;
 };
 
