@@ -16,8 +16,7 @@ void CTestScene::Install(int model, const CVec3& position, const COrientation& a
                          bool normal, double delayMs) {
     room.AddInstallation(model, 0, position, aim, power, normal);
     if (delayMs != 0.0)
-        EditInstalled(room, room.Count() - 1,
-                      [&](CInstallationElement& e) { e.delay = delayMs; });
+        EditInstalled(room, room.Count() - 1, [&](CInstallationElement& e) { e.delay = delayMs; });
 }
 
 namespace {
@@ -33,8 +32,8 @@ CVsaGenOptions Small(CVsaGenOptions o) {
 void Recabinet(CSpeakerModel& model, const CTypePandRParamArray& cabinets) {
     auto& array = dynamic_cast<CCabinetArrayModel&>(model);
     CArchiveOut storing;
-    for (std::uint16_t count : {std::uint16_t{0}, std::uint16_t{0},
-                                static_cast<std::uint16_t>(cabinets.size())})
+    for (std::uint16_t count :
+         {std::uint16_t{0}, std::uint16_t{0}, static_cast<std::uint16_t>(cabinets.size())})
         storing.Word(count);
     CArchiveIn loading(storing.TakeBuffer());
     array.LoadCounts(loading);

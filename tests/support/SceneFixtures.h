@@ -25,8 +25,7 @@ struct CTestScene {
 void FurnishLineArrays(CTestScene& t, int unit);
 
 // Changes installation `index` of a room through its container, as an edit does.
-template <class Change>
-void EditInstalled(CInstallationContainer& room, int index, Change change) {
+template <class Change> void EditInstalled(CInstallationContainer& room, int index, Change change) {
     CInstallationElement element = *room.At(index);
     change(element);
     room.ReplaceInstallation(index, element);
