@@ -174,3 +174,128 @@ TEST(InstallationDelay, EnergyMapsIgnoreDelaysToTheBitAndInterferenceMapsFollowT
             }
         }
 }
+
+namespace {
+// A main speaker at x = 0 and a fill 17.2 m away at x = 17.2, delayed by 5 ms, both omni and 2 m
+// high without a ceiling; 3.44 m of path is 10 ms. A third installation of power 0 sits between
+// them and sends nothing. Points on the line between them, 3.44, 6.88, 10.32 and 13.76 m from
+// the main: the main (25 W) arrives at 10, 20, 30 and 40 ms, the fill (1 W) at 45, 35, 25 and
+// 15 ms. Band energies go with power / r^2: the main is louder at the first three points (25/9
+// against 1/4 at the third) and at the last (25/16 against 1).
+struct Corridor {
+    CTestScene t;
+    CColorMapCondition c;
+    explicit Corridor(int unit) {
+        t.lengthUnit = unit;
+        const double u = unit == kUnitImperial ? kMetresToFeet : 1.0;
+        const int omni = t.AddModel(OmniSpeaker(90, 3));
+        t.Install(omni, CVec3{0, 0, 2} * u, {}, 25.0);
+        t.Install(omni, CVec3{17.2, 0, 2} * u, {180, 0, 0}, 1.0, true, 5.0);
+        t.Install(omni, CVec3{8.0, 0, 2} * u, {}, 0.0);
+        t.room.ceilingType = 0;
+        t.room.roomHeight = 6 * u;
+        c.band = 1;
+        c.centreFrequency = 1000;
+        for (double x : {3.44, 6.88, 10.32, 13.76}) {
+            CPlaceElement p;
+            p.x = x * u, p.y = 0, p.z = 2 * u;
+            c.plane.points.push_back(p);
+        }
+        c.plane.pointCount = 4;
+    }
+    std::vector<double> Map(EMapQuantity quantity, EMapEngineKind kind) {
+        c.quantity = quantity;
+        EXPECT_EQ(CalculateMap(t.Scene(), c, nullptr, {kind, 2}).status, ECalcStatus::Completed);
+        std::vector<double> values;
+        for (const CPlaceElement& p : c.plane.points)
+            values.push_back(p.level);
+        return values;
+    }
+};
+} // namespace
+
+TEST(ArrivalMap, FirstArrivalsAndTheLoudestSoundsLatenessOnAHandComputedCorridor) {
+    const std::vector<double> first = {10, 20, 25, 15}, late = {0, 0, 5, 25};
+    for (int unit : {kUnitMetric, kUnitImperial})
+        for (EMapEngineKind kind : {EMapEngineKind::Engine, EMapEngineKind::Reference})
+            for (int ceiling : {0, 1}) {
+                SCOPED_TRACE(testing::Message()
+                             << "unit " << unit << " reference "
+                             << (kind == EMapEngineKind::Reference) << " ceiling " << ceiling);
+                Corridor corridor(unit);
+                corridor.t.room.ceilingType = ceiling; // no direct sound; the energies shift
+                const std::vector<double> arrival = corridor.Map(EMapQuantity::Arrival, kind);
+                const CListeningPlane& plane = corridor.c.plane;
+                for (std::size_t i = 0; i < first.size(); ++i)
+                    EXPECT_NEAR(arrival[i], first[i], 1e-9) << "point " << i;
+                EXPECT_NEAR(plane.minimumLevel, 10, 1e-9);
+                EXPECT_NEAR(plane.maximumLevel, 25, 1e-9);
+                EXPECT_NEAR(plane.pinkNoiseAverage, 17.5, 1e-9); // the mean
+                EXPECT_EQ(plane.musicSpeechAverage, 0.0);
+                if (ceiling)
+                    continue;
+                const std::vector<double> lateness = corridor.Map(EMapQuantity::LateLoudest, kind);
+                for (std::size_t i = 0; i < late.size(); ++i)
+                    EXPECT_NEAR(lateness[i], late[i], 1e-9) << "point " << i;
+                EXPECT_NEAR(plane.minimumLevel, 0, 1e-9);
+                EXPECT_NEAR(plane.maximumLevel, 25, 1e-9);
+                EXPECT_NEAR(plane.pinkNoiseAverage, 7.5, 1e-9);
+                EXPECT_EQ(plane.musicSpeechAverage, 0.25); // one point of four above 20 ms
+            }
+}
+
+TEST(ArrivalMap, DelaysMoveArrivalsAndOnlyLateLoudestNeedsTheBand) {
+    Corridor corridor(kUnitMetric);
+    // The fill 10 ms later: at the last point it now arrives at 25 ms, after the main's 40 less
+    // 15 ms, so the loudest (the main) is 15 ms late there instead of 25.
+    EditInstalled(corridor.t.room, 1, [](CInstallationElement& e) { e.delay = 15.0; });
+    const std::vector<double> arrival = corridor.Map(EMapQuantity::Arrival, EMapEngineKind::Engine);
+    EXPECT_NEAR(arrival[3], 25, 1e-9);
+    EXPECT_NEAR(arrival[2], 30, 1e-9); // main 30, fill 35
+    const std::vector<double> late =
+        corridor.Map(EMapQuantity::LateLoudest, EMapEngineKind::Engine);
+    EXPECT_NEAR(late[3], 15, 1e-9);
+    EXPECT_NEAR(late[2], 0, 1e-9);
+    EXPECT_EQ(corridor.c.plane.musicSpeechAverage, 0.0);
+
+    // A band between the model's data frequencies: the lateness has no levels to compare and
+    // fails, naming the band, and keeps its statistics 0; the first arrival does not need them.
+    corridor.c.band = 24;
+    corridor.c.centreFrequency = 1090;
+    corridor.c.quantity = EMapQuantity::LateLoudest;
+    const CMapResult failed = CalculateMap(corridor.t.Scene(), corridor.c, nullptr);
+    EXPECT_EQ(failed.status, ECalcStatus::Failed);
+    EXPECT_NE(failed.reason.find("band"), std::string::npos);
+    EXPECT_EQ(corridor.c.plane.maximumLevel, 0.0);
+    corridor.Map(EMapQuantity::Arrival, EMapEngineKind::Engine);
+
+    // Nothing radiates: no arrival to show.
+    for (int k = 0; k < 2; ++k)
+        EditInstalled(corridor.t.room, k, [](CInstallationElement& e) { e.power = 0.0; });
+    const CMapResult silent = CalculateMap(corridor.t.Scene(), corridor.c, nullptr);
+    EXPECT_EQ(silent.status, ECalcStatus::Failed);
+    EXPECT_NE(silent.reason.find("radiates"), std::string::npos);
+}
+
+TEST(ArrivalMap, TheEngineFindsTheLoudestLineArrayAsTheReferenceDoes) {
+    CTestScene t;
+    FurnishLineArrays(t, kUnitMetric);
+    t.room.ceilingType = 1;
+    CColorMapCondition engine;
+    engine.band = 1;
+    engine.centreFrequency = 1000;
+    engine.quantity = EMapQuantity::LateLoudest;
+    engine.plane.Build(0, 0, 1.2, 10, 8, 0, 0.5, 100, 2);
+    CColorMapCondition reference = engine;
+    ASSERT_EQ(CalculateMap(t.Scene(), engine, nullptr, {EMapEngineKind::Engine, 2}).status,
+              ECalcStatus::Completed);
+    ASSERT_EQ(CalculateMap(t.Scene(), reference, nullptr, {EMapEngineKind::Reference, 1}).status,
+              ECalcStatus::Completed);
+    int late = 0;
+    for (std::size_t i = 0; i < engine.plane.points.size(); ++i) {
+        ASSERT_NEAR(engine.plane.points[i].level, reference.plane.points[i].level, 1e-9) << i;
+        late += engine.plane.points[i].level > 0.0;
+    }
+    EXPECT_GT(late, 10); // the loudest array is not always the first to arrive
+    EXPECT_EQ(engine.plane.musicSpeechAverage, reference.plane.musicSpeechAverage);
+}
