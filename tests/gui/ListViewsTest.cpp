@@ -239,10 +239,12 @@ private slots:
         EditSettings(f.doc)->advancedMode = 2;
         QCOMPARE(list->columnCount(), 5);
         f.doc.Notify(CDocumentChange::ListSettings());
-        QCOMPARE(list->columnCount(), 10);
+        QCOMPARE(list->columnCount(), 11);
         QCOMPARE(list->headerItem()->text(6), QString("Elevation(Down+)"));
         QCOMPARE(list->header()->sectionSize(6), 110);
         QCOMPARE(list->topLevelItem(0)->text(9), QString("Normal"));
+        QCOMPARE(list->headerItem()->text(10), QString("Delay"));
+        QCOMPARE(list->topLevelItem(0)->text(10), QString("0"));
         EditSettings(f.doc)->advancedMode = 0;
         f.doc.Notify(CDocumentChange::ListSettings());
         QCOMPARE(list->columnCount(), 5);

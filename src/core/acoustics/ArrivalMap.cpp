@@ -28,24 +28,29 @@ CArrivalPlan::CArrivalPlan(const CAcousticScene& scene)
         return;
     for (const CInstallationElement& inst : *scene.installations) {
         std::vector<CVec3> sources;
-        if (inst.modelIndex >= 0 && inst.modelIndex < scene.models->Count() && inst.power > 0.0)
+        if (inst.modelIndex >= 0 && inst.modelIndex < scene.models->Count())
             for (const CSpeakerElement& element : scene.models->At(inst.modelIndex).Elements())
-                if (element.Weight() > 0.0)
-                    sources.push_back(inst.position +
-                                      ElementFrame(element, inst.orientation).offset);
+                sources.push_back(inst.position + ElementFrame(element, inst.orientation).offset);
+        m_radiates.push_back(!sources.empty() && inst.power > 0.0);
         m_sources.push_back(std::move(sources));
         m_delays.push_back(inst.delay);
     }
 }
 
-double CArrivalPlan::Arrival(int k, const CVec3& point) const {
-    const std::vector<CVec3>& sources = m_sources.at(static_cast<std::size_t>(k));
-    if (sources.empty())
-        return kNever;
+double CArrivalPlan::PathTime(int k, const CVec3& point) const {
     double nearest = kNever;
-    for (const CVec3& source : sources)
+    for (const CVec3& source : m_sources.at(static_cast<std::size_t>(k)))
         nearest = std::min(nearest, (point - source).Length());
-    return nearest * m_toMetres / kSpeedOfSound * 1000.0 + m_delays[static_cast<std::size_t>(k)];
+    return nearest * m_toMetres / kSpeedOfSound * 1000.0;
+}
+
+double CArrivalPlan::Arrival(int k, const CVec3& point) const {
+    return Radiates(k) ? PathTime(k, point) + Delay(k) : kNever;
+}
+
+double AlignedDelay(const CArrivalPlan& plan, int fill, int main, const CVec3& point,
+                    double offsetMs) {
+    return plan.PathTime(main, point) + plan.Delay(main) + offsetMs - plan.PathTime(fill, point);
 }
 
 double CArrivalPlan::FirstArrival(const CVec3& point) const {

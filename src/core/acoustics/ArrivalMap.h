@@ -9,11 +9,11 @@
 class CColorMapCondition;
 
 // Arrival times of the direct sound. An installation's sound leaves when its signal does, after
-// its delay, and reaches a point from its nearest radiating element (an element whose share of a
-// power above 0 is above 0) at 344 m/s; the ceiling image is no direct sound. `arrival` is the
-// first of those times at a point, `late-loudest` how much later than it the sound of the
-// loudest installation at the point (its band level alone, ceiling image included) arrives: the
-// echo a listener may hear. Both in milliseconds.
+// its delay, and reaches a point from its nearest element at 344 m/s; the ceiling image is no
+// direct sound, and an installation of power 0 sends none. `arrival` is the first of those times
+// at a point, `late-loudest` how much later than it the sound of the loudest installation at the
+// point (its band level alone, ceiling image included) arrives: the echo a listener may hear.
+// Both in milliseconds.
 bool IsArrivalQuantity(EMapQuantity quantity);
 
 // The direct-sound path of every installation of a scene, taken once per calculation.
@@ -21,8 +21,12 @@ class CArrivalPlan {
 public:
     explicit CArrivalPlan(const CAcousticScene& scene);
     int InstallationCount() const { return static_cast<int>(m_sources.size()); }
-    // Whether installation k radiates at all (a model, power and an element weight above 0).
-    bool Radiates(int k) const { return !m_sources[static_cast<std::size_t>(k)].empty(); }
+    // Whether installation k sends sound: it has a model with elements and a power above 0.
+    bool Radiates(int k) const { return m_radiates[static_cast<std::size_t>(k)] != 0; }
+    // How long installation k's sound takes from its nearest element to the point, in ms;
+    // infinite when its model is missing.
+    double PathTime(int k, const CVec3& point) const;
+    double Delay(int k) const { return m_delays[static_cast<std::size_t>(k)]; }
     // When installation k's direct sound reaches the point, in ms after the signals start;
     // infinite when it does not radiate.
     double Arrival(int k, const CVec3& point) const;
@@ -33,10 +37,18 @@ public:
     double LateLoudest(const CVec3& point, const std::vector<double>& energies) const;
 
 private:
-    std::vector<std::vector<CVec3>> m_sources; // per installation, its radiating elements
-    std::vector<double> m_delays;              // ms
+    std::vector<std::vector<CVec3>> m_sources; // per installation, where its elements sit
+    std::vector<unsigned char> m_radiates;
+    std::vector<double> m_delays; // ms
     double m_toMetres = 1.0;
 };
+
+// The delay (ms) that brings installation `fill`'s direct sound to `point` `offsetMs` after that
+// of installation `main`: (r_main - r_fill) / c + the main's delay + the offset, each r from the
+// installation's nearest element. Not limited: negative where the fill's sound would have to
+// leave before its signal does.
+double AlignedDelay(const CArrivalPlan& plan, int fill, int main, const CVec3& point,
+                    double offsetMs);
 
 // Statistics of an arrival map: minimum, maximum and arithmetic mean of the times, and for
 // late-loudest the share (0 to 1) of points where the loudest sound comes more than 20 ms late.

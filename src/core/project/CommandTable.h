@@ -14,6 +14,7 @@ enum ECommand : int {
     kCmdDeleteSpeaker = 32773,
     kCmdExportVd1 = 32810,
     kCmdExportSofa = 32812,
+    kCmdAlignDelays = 32813,
     kCmdAutoInstall = 32784,
     kCmdInstall = 32782,
     kCmdChangeInstallation = 32780,

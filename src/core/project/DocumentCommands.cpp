@@ -32,6 +32,8 @@ const char* StepName(int id) {
         return Strings::kStepRoomParameters;
     case kCmdPreference:
         return Strings::kStepPreferences;
+    case kCmdAlignDelays:
+        return Strings::kStepAlignDelays;
     default:
         return nullptr;
     }
@@ -59,6 +61,8 @@ bool CDAXDoc::IsCommandEnabled(int id) const {
     case kCmdRemoveAllInstallations:
     case kCmdRecalculate:
         return HasInstallations();
+    case kCmdAlignDelays:
+        return room.Count() >= 2;
     case kCmdNewWindow:
         return false;
     case kCmdUndo:
@@ -150,6 +154,9 @@ bool CDAXDoc::RunCommand(int id) {
         break;
     case kCmdRoomParameters:
         RoomParameters();
+        break;
+    case kCmdAlignDelays:
+        AlignDelaysFlow({room.CurrentIndex()});
         break;
     case kCmdRecalculate:
         Recalculate();

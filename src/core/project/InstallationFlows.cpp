@@ -47,6 +47,7 @@ CFlowResult CDAXDoc::InstallSpeaker(double x, double y) {
     room.AddInstallation(models.CurrentIndex(), tapRow, entered.position, entered.orientation,
                          entered.power, entered.polarityNormal);
     room.SetCurrentIndex(room.Count() - 1);
+    room.SetDelay(room.Count() - 1, entered.delay);
     m_settings.autoLayoutValid = 0;
     RebuildAllPlanes();
     return CFlowResult::Done();
@@ -80,6 +81,7 @@ CFlowResult CDAXDoc::EditInstallation(const CInstallationElement& values) {
         return CFlowResult::Cancelled(EFlowReason::SameSpot);
     room.ModifyCurrentInstallation(entered.position, entered.orientation, entered.power,
                                    entered.polarityNormal);
+    room.SetDelay(room.CurrentIndex(), entered.delay);
     return CFlowResult::Done();
 }
 

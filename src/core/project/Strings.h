@@ -56,6 +56,7 @@ inline constexpr const char* kUnitMetre = "[m]";
 inline constexpr const char* kUnitFeet = "[ft]";
 inline constexpr const char* kUnitDegree = "[deg]";
 inline constexpr const char* kUnitWatt = "[W]";
+inline constexpr const char* kUnitMillisecond = "[ms]";
 
 inline constexpr const char* kModeInterference = "Interference";
 inline constexpr const char* kModeEnergy = "Energy";
@@ -175,6 +176,7 @@ inline constexpr const char* kStepDeleteSpeakerData = "Delete Speaker Data";
 inline constexpr const char* kStepArrangeModules = "Arrange Modules";
 inline constexpr const char* kStepPreferences = "Preferences";
 inline constexpr const char* kStepChooseTap = "Choose Tap";
+inline constexpr const char* kStepAlignDelays = "Align Delays";
 // Menu texts of the Edit menu; " <name>" follows when there is a step.
 inline constexpr const char* kUndoMenu = "&Undo";
 inline constexpr const char* kRedoMenu = "&Redo";
@@ -184,6 +186,8 @@ inline constexpr const char* kColumnSpeakerName = "Speaker Name";
 inline constexpr const char* kColumnTap = "Tap";
 inline constexpr const char* kColumnPower = "Power";
 inline constexpr const char* kColumnPolarity = "Polarity";
+inline constexpr const char* kColumnDelay = "Delay";
+inline constexpr const char* kDelayLabel = "Delay";
 inline constexpr const char* kPolarityLabel = "Polarity";
 // Tap units, shared by the tap list and the printed speaker table.
 inline constexpr const char* kTapOhms = "ohms  ";
@@ -197,6 +201,16 @@ inline constexpr const char* kMenuDelete = "Delete...";
 inline constexpr const char* kMenuExportVd1 = "Export vd1...";
 inline constexpr const char* kMenuRemove = "Remove...";
 inline constexpr const char* kMenuProperties = "Properties...";
+inline constexpr const char* kMenuAlignDelays = "Align Delays...";
+// Aligning delays.
+inline constexpr const char* kAlignTitle = "Align Delays";
+inline constexpr const char* kAlignFills = "Installations to align";
+inline constexpr const char* kAlignMain = "Main installation";
+inline constexpr const char* kAlignPoint = "Reference point";
+inline constexpr const char* kAlignOffset = "Offset";
+inline constexpr const char* kTypedPosition = "Typed position";
+inline constexpr const char* kAlignNoFill = "Choose at least one installation to align.";
+inline constexpr const char* kAlignNoMain = "Choose the main installation.";
 inline constexpr const char* kSpeakerFileFilter = "VSA Files (*.vsa)";
 // Around the colour map: annotation lines, legend, print title and speaker table.
 inline constexpr const char* kMapShownAt = "This color mapping is shown @";

@@ -41,6 +41,7 @@ CInstallationForm::CInstallationForm(const CInstallationElement& values, int len
     set(kRotation, "Rotation(Right+)", Strings::kUnitDegree, -180, 180,
         values.orientation.rotation);
     set(kPower, "Power", Strings::kUnitWatt, 0, 10000, values.power);
+    set(kDelay, Strings::kDelayLabel, Strings::kUnitMillisecond, 0, kMaxDelayMs, values.delay);
     polaritySelection = values.polarityNormal ? 0 : 1;
 }
 
@@ -74,6 +75,7 @@ bool CInstallationForm::Accept(std::string* message) {
         r.orientation = {values[kAzimuth], values[kRotation], values[kElevation]};
         r.power = values[kPower];
         r.polarityNormal = polaritySelection == 0;
+        r.delay = values[kDelay] + 0.0; // -0 is 0
     }
     m_result = r;
     return true;

@@ -22,11 +22,12 @@ CTapPower TapPowerOf(const CSpeakerModel& model, int tap);
 // low-impedance tap names the speaker's rating.
 std::string TapPowerRefusal(const CTapPower& limit, double power, const std::string& name);
 
-// "Properties for Installation": position, aim, power and polarity of one installation. Without
-// advanced mode only the position rows are shown; the other values pass through unchanged.
+// "Properties for Installation": position, aim, power, signal delay and polarity of one
+// installation. Without advanced mode only the position rows are shown; the other values pass
+// through unchanged.
 class CInstallationForm {
 public:
-    enum Row { kX, kY, kZ, kAzimuth, kElevation, kRotation, kPower, kRowCount };
+    enum Row { kX, kY, kZ, kAzimuth, kElevation, kRotation, kPower, kDelay, kRowCount };
 
     CInstallationForm(const CInstallationElement& values, int lengthUnit, int advancedMode);
     // The tap the installation is on: a shown power above it is refused by Accept.
