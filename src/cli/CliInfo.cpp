@@ -101,7 +101,8 @@ json ProjectJson(const CDAXDoc& doc) {
                                  {"elevation", e.orientation.elevation},
                                  {"rotation", e.orientation.rotation},
                                  {"power", e.power},
-                                 {"polarity", e.polarityNormal ? "normal" : "reverse"}});
+                                 {"polarity", e.polarityNormal ? "normal" : "reverse"},
+                                 {"delay", e.delay}});
     json planes = json::array();
     for (int i = 0; i < doc.conditions.Count(); ++i) {
         const CColorMapCondition& c = *doc.conditions.At(i);
@@ -207,7 +208,8 @@ int RunInfo(const CInfoOptions& o) {
                   << F(e.position.x) << ", " << F(e.position.y) << ", " << F(e.position.z)
                   << ") aim " << F(e.orientation.azimuth) << "/" << F(e.orientation.elevation)
                   << "/" << F(e.orientation.rotation) << " " << F(e.power) << " W "
-                  << (e.polarityNormal ? "normal" : "reverse") << "\n";
+                  << (e.polarityNormal ? "normal" : "reverse")
+                  << (e.delay != 0.0 ? " delay " + F(e.delay) + " ms" : std::string()) << "\n";
     std::cout << "calculation planes: " << doc.conditions.Count() << "\n";
     for (int i = 0; i < doc.conditions.Count(); ++i) {
         const CListeningPlane& p = doc.conditions.At(i)->plane;

@@ -10,6 +10,7 @@
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
 #include "project/MapService.h"
+#include "project/QuantityDisplay.h"
 #include "project/Strings.h"
 
 #include <algorithm>
@@ -186,7 +187,7 @@ double CColorMapViewModel::ListPitch() const {
 void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
     CColorMapCondition* condition = Condition();
     if (m_doc.models.Count() == 0 || !condition) {
-        m_band = m_frequency = m_mode = {};
+        m_band = m_frequency = m_mode = m_quantity = {};
         m_bandChoices.clear();
         m_frequencyChoices.clear();
         return;
@@ -235,6 +236,12 @@ void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
             {{Strings::kModeInterference, kModeInterference}, {Strings::kModeEnergy, kModeEnergy}});
         m_mode.selection =
             condition->mode == kModeInterference ? 0 : (condition->mode == kModeEnergy ? 1 : -1);
+        std::vector<CChoice<double>> quantities;
+        for (const CMapQuantityInfo& info : MapQuantities())
+            quantities.push_back(
+                {QuantityLabel(info.quantity), static_cast<double>(info.quantity)});
+        m_quantity.Assign(quantities);
+        m_quantity.selection = m_quantity.IndexOf(static_cast<double>(condition->quantity));
     } else {
         if (m_mode.selection == 0)
             condition->mode = kModeInterference;
@@ -268,6 +275,25 @@ void CColorMapViewModel::OnModeSelected(int index) {
             return;
         m_mode.selection = index;
         SyncConditionControls(1, 0);
+        OnUpdate(kHintAcoustics, CDocumentChange::Planes());
+    });
+}
+
+void CColorMapViewModel::OnQuantitySelected(int index) {
+    m_doc.Guarded([&] {
+        CColorMapCondition* condition = Condition();
+        if (m_doc.IsCalculating() || !condition || index < 0 || index >= m_quantity.Count())
+            return;
+        m_quantity.selection = index;
+        const std::optional<EMapQuantity> quantity =
+            QuantityByNumber(static_cast<int>(m_quantity.Choice(index).value));
+        if (!quantity || *quantity == condition->quantity)
+            return;
+        condition->quantity = *quantity;
+        // The values were of the other quantity; an uncalculated map shows nothing wrong.
+        condition->plane.ClearLevels();
+        m_readout = {};
+        m_doc.SetModified();
         OnUpdate(kHintAcoustics, CDocumentChange::Planes());
     });
 }

@@ -217,6 +217,16 @@ inline constexpr const char* kMapShownAt = "This color mapping is shown @";
 inline constexpr const char* kMapProjectName = "Project Name : ";
 inline constexpr const char* kMapDate = "Date : ";
 inline constexpr const char* kCursorLevel = "Average SPL @Cursor Point : ";
+// What a map shows, and its statistics when it is not the direct sound's level.
+inline constexpr const char* kQuantityDirect = "Direct Sound";
+inline constexpr const char* kQuantityArrival = "First Arrival";
+inline constexpr const char* kQuantityLateLoudest = "Loudest Arrives Late";
+inline constexpr const char* kQuantityMaxValue = " (Max Value in Audience Plane) : ";
+inline constexpr const char* kQuantityMinValue = " (Min Value in Audience Plane) : ";
+inline constexpr const char* kQuantityMeanValue = " (Average Value in Audience Plane) : ";
+inline constexpr const char* kQuantityLateShare = " (Points more than %1 ms late) : ";
+inline constexpr const char* kQuantityAtCursor = " @Cursor Point : ";
+inline constexpr const char* kUnitPercent = "[%]";
 inline constexpr const char* kAverageMax =
     "Average SPL @This Color Mapping (Pink Noise, Max Value in Audience Plane) : ";
 inline constexpr const char* kAverageMin =
