@@ -8,6 +8,7 @@
 #include "project/forms/Vd1ExportForm.h"
 #include "speaker/SofaExport.h"
 #include "speaker/SofaFile.h"
+#include "speaker/SofaReaderProcess.h"
 
 #include <filesystem>
 #include <fstream>
@@ -50,7 +51,10 @@ CFlowResult CDAXDoc::ImportSpeakerFile(const std::string& path) {
             progress->SetText(Strings::kImporting);
             progress->SetPos(0);
         }
-        CSofaImportResult result = ImportSofaFile(path, m_sofaImportOptions, m_settings.lengthUnit);
+        // Read by a separate program: the netCDF library must not take the project down with it.
+        CSofaImportResult result =
+            ImportSofaIsolated(path, m_sofaImportOptions, m_settings.lengthUnit,
+                               SofaReaderLimitsFromEnvironment());
         progress.reset();
         if (!result.model)
             return fail(result.error);

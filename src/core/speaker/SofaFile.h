@@ -30,10 +30,16 @@ public:
     static CNetCdfFile Open(const std::string& path);
     // Reads a file image held in memory; the bytes must outlive the object.
     static CNetCdfFile OpenMemory(const void* data, std::size_t size);
-    // A new netCDF-4 file in memory, in define mode; CloseToBytes gives its image.
-    static CNetCdfFile CreateInMemory();
+    enum class EFormat {
+        Netcdf4, // HDF5
+        Cdf5,    // the classic format with 64-bit data
+    };
+    // A new file in memory, in define mode; CloseToBytes gives its image.
+    static CNetCdfFile CreateInMemory(EFormat format = EFormat::Netcdf4);
 
-    CNetCdfFile(CNetCdfFile&& other) noexcept : m_id(other.m_id) { other.m_id = -1; }
+    CNetCdfFile(CNetCdfFile&& other) noexcept : m_id(other.m_id), m_classic(other.m_classic) {
+        other.m_id = -1;
+    }
     CNetCdfFile& operator=(CNetCdfFile&&) = delete;
     CNetCdfFile(const CNetCdfFile&) = delete;
     CNetCdfFile& operator=(const CNetCdfFile&) = delete;
@@ -66,4 +72,5 @@ private:
     explicit CNetCdfFile(int id) : m_id(id) {}
     int VariableId(const std::string& name) const;
     int m_id = -1;
+    bool m_classic = false; // a classic-format image (CDF-1, -2 or -5) read from memory
 };
