@@ -3,6 +3,7 @@
 #include "CliEdit.h"
 #include "CliOutput.h"
 #include "CliSession.h"
+#include "acoustics/ArrivalMap.h"
 #include "acoustics/LevelStatistics.h"
 #include "acoustics/MapCalculation.h"
 #include "acoustics/SpectrumEngine.h"
@@ -60,8 +61,10 @@ void OpenForCalculation(CCliSession& s, const std::string& project, const std::s
 // Applies --band, --freq and --mode to the first map through the project's band choice, which
 // snaps the frequency to the band's grid as the window's lists do; warns when that moved it far.
 CBandOutcome ChooseBand(CDAXDoc& doc, const std::string& band, std::optional<double> frequency,
-                        const std::string& mode) {
+                        const std::string& mode, const std::string& quantity = {}) {
     CBandRequest request;
+    if (!quantity.empty())
+        request.quantity = QuantityByName(quantity);
     if (!band.empty())
         request.band = ParseBand(band);
     request.frequency = frequency;
@@ -151,6 +154,57 @@ std::string Number(double v) {
     std::string text;
     AppendNumber(text, v);
     return text;
+}
+
+// The statistics of an arrival map, in ms: the plane keeps minimum, maximum, mean and the share
+// of late points; the percentiles come from its values.
+void PrintArrivalMap(const CDAXDoc& doc, const CColorMapCondition& c, bool json) {
+    const CListeningPlane& plane = c.plane;
+    std::vector<double> values;
+    for (int i = 0; i < plane.pointCount; ++i)
+        values.push_back(plane.points[static_cast<std::size_t>(i)].level);
+    const CLevelStatistics spread = LevelStatistics(values, plane.pinkNoiseAverage, 0.0);
+    const bool late = c.quantity == EMapQuantity::LateLoudest;
+    const std::string name = QuantityInfo(c.quantity).name;
+    if (json) {
+        nlohmann::json j = {
+            {"quantity", name},
+            {"quantityUnit", "ms"},
+            {"band", c.band},
+            {"bandLabel", BandLabel(c.band)},
+            {"centreFrequency", c.centreFrequency},
+            {"centreLabel", FrequencyLabel(c.centreFrequency, c.band)},
+            {"points", plane.pointCount},
+            {"pitch", plane.dotPitch},
+            {"unit", doc.Settings().lengthUnit == kUnitImperial ? "ft" : "m"},
+            {"maximum", plane.maximumLevel},
+            {"minimum", plane.minimumLevel},
+            {"mean", plane.pinkNoiseAverage},
+            {"percentiles", {{"10", spread.p10}, {"50", spread.p50}, {"90", spread.p90}}}};
+        if (late)
+            j["lateShare"] = {{"above", kLateThresholdMs}, {"share", plane.musicSpeechAverage}};
+        std::cout << j.dump(2) << "\n";
+        return;
+    }
+    std::cout << "quantity: " << name << " ["
+              << (late ? "how much later than the first arrival the loudest sound arrives"
+                       : "the first arrival of the direct sound")
+              << "], ms\n";
+    if (late)
+        PrintCondition(c);
+    std::cout << "points: " << plane.pointCount << " at a pitch of "
+              << FormatSignificant(plane.dotPitch, 4)
+              << (doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]") << "\n"
+              << "maximum: " << FormatSignificant(plane.maximumLevel, 4) << " ms\n"
+              << "minimum: " << FormatSignificant(plane.minimumLevel, 4) << " ms\n"
+              << "mean: " << FormatSignificant(plane.pinkNoiseAverage, 4) << " ms\n"
+              << "percentiles (10th, 50th, 90th): " << FormatSignificant(spread.p10, 4) << ", "
+              << FormatSignificant(spread.p50, 4) << ", " << FormatSignificant(spread.p90, 4)
+              << " ms\n";
+    if (late)
+        std::cout << "later than " << FormatSignificant(kLateThresholdMs, 4)
+                  << " ms: " << FormatSignificant(100.0 * plane.musicSpeechAverage, 4)
+                  << " % of the points\n";
 }
 } // namespace
 
@@ -281,8 +335,8 @@ int RunInstall(const CInstallOptions& o) {
             throw CCliError("--aim-at names the installation's own position; there is no "
                             "direction");
     }
-    // The aim, power and polarity rows are shown only in advanced mode.
-    const CAdvancedRows advancedRows(doc, aim || o.power || o.reverse);
+    // The aim, power, delay and polarity rows are shown only in advanced mode.
+    const CAdvancedRows advancedRows(doc, aim || o.power || o.reverse || o.delay);
     std::string refusal;
     s.dialogs.installation = [&](CInstallationForm& form) {
         if (!FillField(form.Field(CInstallationForm::kX), at.x, "--at (X)", refusal) ||
@@ -305,6 +359,9 @@ int RunInstall(const CInstallOptions& o) {
         }
         if (o.reverse)
             form.polaritySelection = 1;
+        if (o.delay &&
+            !FillField(form.Field(CInstallationForm::kDelay), *o.delay, "--delay", refusal))
+            return false;
         std::string message;
         return AcceptOrRecord(form.Accept(&message), message, refusal);
     };
@@ -321,7 +378,8 @@ int RunInstall(const CInstallOptions& o) {
         "installed " + model.DisplayName() + " as installation " +
         std::to_string(doc.Room().CurrentIndex()) + " at (" + FormatValue(inst.position.x, 4) + ", " +
         FormatValue(inst.position.y, 4) + ", " + FormatValue(inst.position.z, 4) + "), " +
-        FormatValue(inst.power, 4) + " W\n";
+        FormatValue(inst.power, 4) + " W" +
+        (inst.delay != 0.0 ? ", delayed " + FormatValue(inst.delay, 4) + " ms" : "") + "\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -512,7 +570,7 @@ int RunMap(const CMapCommandOptions& o) {
         throw CCliError("--within must lie between 0 and 100 dB");
     if (o.json && o.csv == "-")
         throw CCliError("--json and --csv - would both write to standard output");
-    ChooseBand(doc, o.band, o.frequency, o.mode);
+    ChooseBand(doc, o.band, o.frequency, o.mode, o.quantity);
     CMapOptions options;
     options.engine = o.engine == "reference" ? EMapEngineKind::Reference : EMapEngineKind::Engine;
     options.threads = o.threads;
@@ -526,7 +584,9 @@ int RunMap(const CMapCommandOptions& o) {
     const CListeningPlane& plane = c.plane;
     const CLevelStatistics spread = PlaneStatistics(plane, o.within);
     const std::string unit = doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]";
-    if (o.json) {
+    if (IsArrivalQuantity(c.quantity)) {
+        PrintArrivalMap(doc, c, o.json);
+    } else if (o.json) {
         const nlohmann::json j = {
             {"band", c.band},
             {"bandLabel", BandLabel(c.band)},
@@ -566,7 +626,11 @@ int RunMap(const CMapCommandOptions& o) {
     }
     FlushOutput();
     if (o.csv) {
-        std::string text = "x,y,z,level\n";
+        std::string text =
+            "x,y,z," +
+            std::string(c.quantity == EMapQuantity::Direct ? "level"
+                                                           : QuantityInfo(c.quantity).name) +
+            "\n";
         text.reserve(text.size() + plane.points.size() * 64);
         for (const CPlaceElement& p : plane.points) {
             AppendNumber(text, p.x);

@@ -35,6 +35,7 @@ struct CInstallOptions {
     std::optional<double> power;
     std::optional<int> tap;
     bool reverse = false;
+    std::optional<double> delay; // ms
     bool force = false;
 };
 int RunInstall(const CInstallOptions& o);
@@ -76,6 +77,7 @@ struct CMapCommandOptions {
     bool force = false;
     double within = 3.0; // dB either side of the average for the share of points
     bool json = false;
+    std::string quantity; // empty: what the map shows already
 };
 int RunMap(const CMapCommandOptions& o);
 

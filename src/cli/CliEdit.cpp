@@ -45,6 +45,16 @@ struct CSetOptions {
     std::optional<int> tap;
     std::string polarity;
     std::optional<int> model;
+    std::optional<double> delay;
+    bool force = false;
+};
+
+struct CAlignOptions {
+    std::string project;
+    std::vector<int> fills;
+    int main = 0;
+    std::vector<double> at;
+    double offset = kDefaultAlignOffsetMs;
     bool force = false;
 };
 
@@ -93,7 +103,8 @@ std::string Describe(const CDAXDoc& doc, int index) {
            FormatValue(e.orientation.elevation, 4) + "/" +
            FormatValue(e.orientation.rotation, 4) + ", " + FormatValue(e.power, 4) +
            " W, tap " + std::to_string(e.tapIndex + 1) + ", " +
-           (e.polarityNormal ? "normal" : "reverse");
+           (e.polarityNormal ? "normal" : "reverse") +
+           (e.delay != 0.0 ? ", delayed " + FormatValue(e.delay, 4) + " ms" : "");
 }
 
 int RunList(const CListOptions& o) {
@@ -231,9 +242,10 @@ int RunSet(const CSetOptions& o) {
     s.messages.replaceOtherFile = o.force;
     CDAXDoc& doc = *s.doc;
     const CInstallationElement& e = ChooseInstallation(doc, o.index);
-    if (o.aim.empty() && o.aimAt.empty() && !o.power && !o.tap && o.polarity.empty() && !o.model)
-        throw CCliError("nothing to set: give --aim, --aim-at, --power, --tap, --polarity or "
-                        "--model");
+    if (o.aim.empty() && o.aimAt.empty() && !o.power && !o.tap && o.polarity.empty() && !o.model &&
+        !o.delay)
+        throw CCliError("nothing to set: give --aim, --aim-at, --power, --tap, --polarity, "
+                        "--delay or --model");
     ChangeModelAndTap(doc, o.index, o);
     if (o.power) {
         const std::string refusal = TapPowerRefusal(
@@ -247,7 +259,7 @@ int RunSet(const CSetOptions& o) {
     if (!o.aimAt.empty() && !AimAt(e.position, ToVec3(o.aimAt, "--aim-at"), aim.x, aim.y))
         throw CCliError("--aim-at names the installation's own position; there is no direction");
     const double power = o.power.value_or(e.power);
-    const CAdvancedRows advanced(doc, true); // aim, power and polarity are advanced rows
+    const CAdvancedRows advanced(doc, true); // aim, power, delay and polarity are advanced rows
     std::string refusal;
     const CFlowResult changed = RunEdit(s, o.force, [&](CInstallationForm& form) {
         const std::string aimOption = o.aimAt.empty() ? "--aim" : "--aim-at";
@@ -257,7 +269,9 @@ int RunSet(const CSetOptions& o) {
                        refusal) ||
             !FillField(form.Field(CInstallationForm::kRotation), aim.z, "--aim (rotation)",
                        refusal) ||
-            !FillField(form.Field(CInstallationForm::kPower), power, "--power", refusal))
+            !FillField(form.Field(CInstallationForm::kPower), power, "--power", refusal) ||
+            (o.delay &&
+             !FillField(form.Field(CInstallationForm::kDelay), *o.delay, "--delay", refusal)))
             return false;
         if (!o.polarity.empty())
             form.polaritySelection = o.polarity == "reverse" ? 1 : 0;
@@ -267,6 +281,48 @@ int RunSet(const CSetOptions& o) {
     if (!changed.IsDone())
         ThrowNotChanged(s, changed, refusal);
     const std::string report = "set " + Describe(doc, o.index) + "\n";
+    s.Save(o.project);
+    std::cout << report;
+    return 0;
+}
+
+int RunAlign(const CAlignOptions& o) {
+    CCliSession s;
+    s.OpenForWriting(o.project);
+    s.messages.replaceOtherFile = o.force;
+    CDAXDoc& doc = *s.doc;
+    const int count = doc.Room().Count();
+    auto require = [&](int index, const std::string& what) {
+        if (index < 0 || index >= count)
+            throw CCliError(what + " must lie between 0 and " + std::to_string(count - 1) +
+                            " (the project's installations); " + std::to_string(index) +
+                            " does not exist");
+    };
+    require(o.main, "--to");
+    std::set<int> seen;
+    for (int k : o.fills) {
+        require(k, "N");
+        if (k == o.main)
+            throw CCliError("installation " + std::to_string(k) +
+                            " is the main installation (--to); it cannot follow itself");
+        if (!seen.insert(k).second)
+            throw CCliError("installation " + std::to_string(k) + " is named twice");
+    }
+    CAlignRequest request;
+    request.fills = o.fills;
+    request.main = o.main;
+    request.offsetMs = o.offset;
+    request.point = ToVec3(o.at, "--at");
+    const CAlignOutcome outcome = doc.AlignDelays(request);
+    if (!outcome.result.IsDone())
+        throw CCliError("the delays were not changed");
+    // Told before the save, so a limited delay is never news after the fact.
+    if (const std::string notice = AlignNotice(request, outcome, 0); !notice.empty())
+        std::cerr << "daxara-cli: warning: " << notice << "\n";
+    std::string report;
+    for (const CAlignedDelay& d : outcome.delays)
+        report += "installation " + std::to_string(d.installation) + ": delay " +
+                  FormatSignificant(d.delay, 6) + " ms\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -330,7 +386,26 @@ std::vector<CCliCommand> AddEditCommands(CLI::App& app) {
         ->check(CLI::IsMember({"normal", "reverse"}));
     cmdSet->add_option("--model", set->model,
                        "Speaker model index; the installation takes its default tap");
+    cmdSet->add_option("--delay", set->delay, "Signal delay in ms, 0 to 1000")->check(Finite());
     cmdSet->add_flag("--force", set->force, kForceHelp);
     commands.push_back({cmdSet, [set] { return RunSet(*set); }});
+
+    auto align = std::make_shared<CAlignOptions>();
+    auto* cmdAlign = app.add_subcommand(
+        "align", "Delay installations so that their sound reaches a point a set time after a main "
+                 "installation's, as the list's Align Delays does");
+    AddProject(cmdAlign, align->project);
+    cmdAlign->add_option("N", align->fills, "The installations to delay, from 0")->required();
+    cmdAlign->add_option("--to", align->main, "The main installation their sound follows")
+        ->required();
+    Triple(cmdAlign, "--at", align->at, "The reference point X,Y,Z", true);
+    cmdAlign
+        ->add_option("--offset", align->offset,
+                     "How much later than the main's their sound arrives there, in ms")
+        ->capture_default_str()
+        ->check(Finite(-kMaxAlignOffsetMs, kMaxAlignOffsetMs));
+    cmdAlign->add_flag("--force", align->force,
+                       "Replace the .tdax a .dax project is saved as, when it is another file");
+    commands.push_back({cmdAlign, [align] { return RunAlign(*align); }});
     return commands;
 }

@@ -102,7 +102,8 @@ json ProjectJson(const CDAXDoc& doc) {
                                  {"elevation", e.orientation.elevation},
                                  {"rotation", e.orientation.rotation},
                                  {"power", e.power},
-                                 {"polarity", e.polarityNormal ? "normal" : "reverse"}});
+                                 {"polarity", e.polarityNormal ? "normal" : "reverse"},
+                                 {"delay", e.delay}});
     json planes = json::array();
     for (int i = 0; i < doc.Conditions().Count(); ++i) {
         const CColorMapCondition& c = *doc.Conditions().At(i);
@@ -216,7 +217,8 @@ int RunInfo(const CInfoOptions& o) {
                   << " at (" << F(e.position.x) << ", " << F(e.position.y) << ", "
                   << F(e.position.z) << ") aim " << F(e.orientation.azimuth) << "/"
                   << F(e.orientation.elevation) << "/" << F(e.orientation.rotation) << " "
-                  << F(e.power) << " W " << (e.polarityNormal ? "normal" : "reverse") << "\n";
+                  << F(e.power) << " W " << (e.polarityNormal ? "normal" : "reverse")
+                  << (e.delay != 0.0 ? " delay " + F(e.delay) + " ms" : std::string()) << "\n";
     std::cout << "calculation planes: " << doc.Conditions().Count() << "\n";
     for (int i = 0; i < doc.Conditions().Count(); ++i) {
         const CListeningPlane& p = doc.Conditions().At(i)->plane;

@@ -67,6 +67,10 @@ bool CCliDialogs::RunVd1Export(CVd1ExportForm&) {
 bool CCliDialogs::RunInitialSettings(CInitialSettingsForm&) {
     return false;
 }
+// The command line aligns through the document's operation, with its own options.
+bool CCliDialogs::RunAlignDelays(CAlignDelaysForm&) {
+    return false;
+}
 bool CCliDialogs::RunAutoInstallation(CAutoInstallationForm& form) {
     return autoInstallation && autoInstallation(form);
 }

@@ -51,6 +51,7 @@ public:
     // Not reachable from the command line; declined.
     bool RunVd1Export(CVd1ExportForm& form) override;
     bool RunInitialSettings(CInitialSettingsForm& form) override;
+    bool RunAlignDelays(CAlignDelaysForm& form) override;
 };
 
 // A progress bar on standard error when it is a terminal; Ctrl-C stops a calculation.

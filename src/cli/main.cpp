@@ -6,6 +6,7 @@
 #include "CliSession.h"
 #include "CliSofa.h"
 
+#include "acoustics/MapQuantity.h"
 #include "common/Errors.h"
 #include "common/FileSafety.h"
 
@@ -67,6 +68,8 @@ int main(int argc, char** argv) {
         "--tap", installOptions.tap,
         "Tap number, from 1 as the tap list shows it; it becomes the model's default tap");
     cmdInstall->add_flag("--reverse", installOptions.reverse, "Reverse polarity");
+    cmdInstall->add_option("--delay", installOptions.delay, "Signal delay in ms, 0 to 1000")
+        ->check(Finite());
     cmdInstall->add_flag("--force", installOptions.force,
                          "Install even where an identical speaker is; and replace the .tdax a "
                          ".dax project is saved as");
@@ -142,6 +145,13 @@ int main(int argc, char** argv) {
         ->check(Finite(0.0, 100.0));
     cmdMap->add_flag("--json", mapOptions.json,
                      "Write the band, the statistics and the uniformity figures as JSON");
+    std::vector<std::string> quantities;
+    for (const CMapQuantityInfo& info : MapQuantities())
+        quantities.push_back(info.name);
+    cmdMap
+        ->add_option("--quantity", mapOptions.quantity,
+                     "What the map shows (saved with --save); default: what it shows already")
+        ->check(CLI::IsMember(quantities));
 
     CSpectrumOptions spectrumOptions;
     auto* cmdSpectrum = app.add_subcommand(

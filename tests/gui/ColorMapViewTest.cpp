@@ -2,6 +2,7 @@
 #include "views/ColorMapView.h"
 #include "BusyWorkers.h"
 #include "FakePorts.h"
+#include "project/QuantityDisplay.h"
 #include "GuiTestSupport.h"
 #include "ModalAnswer.h"
 #include "acoustics/ColorMapCondition.h"
@@ -73,10 +74,12 @@ private slots:
     void CombosShowTheConditionAndWriteItBack() {
         ViewFixture f;
         const auto combos = f.Combos();
-        QCOMPARE(combos.size(), std::size_t(3));
+        QCOMPARE(combos.size(), std::size_t(4));
         QCOMPARE(combos[0]->x(), 170);
         QCOMPARE(combos[1]->currentText(), QString("1/3 Oct. Band"));
         QCOMPARE(combos[2]->count(), 2);
+        QCOMPARE(combos[3]->x(), 530);
+        QCOMPARE(combos[3]->currentText(), QString::fromStdString(QuantityLabel(EMapQuantity::Direct)));
         QVERIFY(combos[0]->findText("1000[Hz]") >= 0);
         QCOMPARE(combos[0]->currentText(), QString("1000[Hz]"));
         emit combos[1]->activated(1); // "1 Oct. Band"

@@ -241,7 +241,7 @@ private slots:
         EditSettings(f.doc)->advancedMode = 2;
         QCOMPARE(list->columnCount(), 5);
         f.doc.Notify(CDocumentChange::ListSettings());
-        QCOMPARE(list->columnCount(), 10);
+        QCOMPARE(list->columnCount(), 11);
         QCOMPARE(list->headerItem()->text(6), QString("Elevation(Down+)"));
         // Every column keeps at least its width and is wide enough for its header to read.
         const int margin = list->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, list);
@@ -254,6 +254,8 @@ private slots:
                      qPrintable(title));
         }
         QCOMPARE(list->topLevelItem(0)->text(9), QString("Normal"));
+        QCOMPARE(list->headerItem()->text(10), QString("Delay"));
+        QCOMPARE(list->topLevelItem(0)->text(10), QString("0"));
         EditSettings(f.doc)->advancedMode = 0;
         f.doc.Notify(CDocumentChange::ListSettings());
         QCOMPARE(list->columnCount(), 5);
@@ -276,7 +278,7 @@ private slots:
             Choose(menu, "Remove...");
         });
         RightClick(lists.installations, RowCentre(lists.installations, 1));
-        QCOMPARE(shown, (QStringList{"Remove...", "Properties..."}));
+        QCOMPARE(shown, (QStringList{"Remove...", "Properties...", "Align Delays..."}));
         QCOMPARE(f.doc.Room().Count(), 1);
         QCOMPARE(f.doc.Room().At(0)->position.x, 1.0); // the right-clicked one went
         QCOMPARE(ListOf(lists.installations)->topLevelItemCount(), 1);

@@ -6,6 +6,7 @@
 #include "common/ProgressDialog1.h"
 #include "project/DAXDoc.h"
 #include "project/Ports.h"
+#include "project/forms/AlignDelaysForm.h"
 #include "project/forms/AutoInstallationForm.h"
 #include "project/forms/InitialSettingsForm.h"
 #include "project/forms/InstallationForm.h"
@@ -61,6 +62,9 @@ public:
     std::function<bool(CInitialSettingsForm&)> initialSettings = [](CInitialSettingsForm&) {
         return true;
     };
+    std::function<bool(CAlignDelaysForm&)> alignDelays = [](CAlignDelaysForm& form) {
+        return form.Accept();
+    };
     int installationRuns = 0;
     int roomParametersRuns = 0;
     int autoInstallationRuns = 0;
@@ -71,6 +75,7 @@ public:
         return installation(form);
     }
     bool RunPreferences(CPreferencesForm& form) override { return preferences(form); }
+    bool RunAlignDelays(CAlignDelaysForm& form) override { return alignDelays(form); }
     ERoomParametersAnswer RunRoomParameters(CRoomParametersForm& form) override {
         ++roomParametersRuns;
         return roomParameters(form);

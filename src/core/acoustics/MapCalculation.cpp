@@ -1,19 +1,16 @@
 #include "acoustics/MapCalculation.h"
 
+#include "acoustics/ArrivalMap.h"
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationContainer.h"
 #include "acoustics/MapEngine.h"
-#include "acoustics/WorkerPool.h"
+#include "acoustics/PointChunks.h"
 #include "common/ProgressDialog1.h"
 #include "speaker/SPComplex.h"
 #include "speaker/SpeakerModelContainer.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <memory>
-#include <stop_token>
 
 double PressureLevel(double pressure) {
     return 20.0 * std::log10(pressure / kReferencePressure);
@@ -62,17 +59,17 @@ std::string SpectrumLevelReason(double centre) {
            "installations";
 }
 
+std::string BandFailureReason(const CBandIndexRange& band) {
+    if (band.Count() == 0)
+        return "the chosen band holds no data frequency of the speaker models; choose a wider band";
+    return "a frequency of the band is not a data frequency of every installed speaker model";
+}
+
 namespace {
 struct PointJob {
     std::vector<double> levels;
     std::vector<unsigned char> done;
 };
-
-std::string FailureReason(const CBandIndexRange& band) {
-    if (band.Count() == 0)
-        return "the chosen band holds no data frequency of the speaker models; choose a wider band";
-    return "a frequency of the band is not a data frequency of every installed speaker model";
-}
 
 // The literal loop: one point after the other, the progress port asked before each.
 ECalcStatus RunReference(const CAcousticScene& scene, int mode, const CBandIndexRange& band,
@@ -94,89 +91,35 @@ ECalcStatus RunReference(const CAcousticScene& scene, int mode, const CBandIndex
     return ECalcStatus::Completed;
 }
 
-// The engine spreads points over worker threads in small chunks; the calling thread keeps the
-// progress port alive and turns Stop into a stop request the workers read before every point.
-// The workers are stopped and have left the job on every way out, a throwing progress port
-// included.
+// The engine's levels of every point, four points at a time on the workers.
 ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points, std::size_t count,
                       int threads, CWorkerPool* pool, CProgressDialog1* progress, PointJob& job) {
-    if (progress && !progress->PumpAndCheck())
-        return ECalcStatus::Stopped;
-    std::stop_source stop;
-    std::atomic<bool> failed{false};
-    std::atomic<std::size_t> next{0}, finished{0};
-    // Whole cache lines of levels and flags per chunk, so the workers do not share them, and
-    // few updates of the shared counters; small enough to keep the workers evenly busy.
-    constexpr std::size_t kChunk = 64;
-    auto work = [&](const std::stop_token& own) {
-        CMapEngine::Scratch scratch = engine.MakeScratch();
-        for (;;) {
-            const std::size_t first = next.fetch_add(kChunk);
-            if (first >= count)
-                return;
-            const std::size_t last = std::min(count, first + kChunk);
-            // The engine locates the passes of four points at once.
-            for (std::size_t i = first; i < last; i += kKernelLanes) {
-                if (stop.stop_requested() || own.stop_requested())
-                    return;
-                const int lanes = static_cast<int>(std::min<std::size_t>(kKernelLanes, last - i));
-                CVec3 at[kKernelLanes];
-                for (int lane = 0; lane < lanes; ++lane) {
-                    const CPlaceElement& p = points[i + static_cast<std::size_t>(lane)];
-                    at[lane] = {p.x, p.y, p.z};
-                }
-                double pressures[kKernelLanes];
-                int statuses[kKernelLanes];
-                engine.PointPressures(at, lanes, pressures, statuses, scratch);
-                for (int lane = 0; lane < lanes; ++lane) {
-                    if (statuses[lane] != kBandOk) {
-                        failed = true;
-                        stop.request_stop();
-                        return;
-                    }
-                    job.levels[i + static_cast<std::size_t>(lane)] = PressureLevel(pressures[lane]);
-                    job.done[i + static_cast<std::size_t>(lane)] = 1;
-                }
+    return RunPointChunks(count, threads, pool, progress, [&] {
+        return [&, scratch = engine.MakeScratch()](std::size_t i, int lanes) mutable {
+            CVec3 at[kKernelLanes];
+            for (int lane = 0; lane < lanes; ++lane) {
+                const CPlaceElement& p = points[i + static_cast<std::size_t>(lane)];
+                at[lane] = {p.x, p.y, p.z};
             }
-            finished.fetch_add(last - first, std::memory_order_relaxed);
-        }
-    };
-
-    const int workers =
-        std::clamp(threads > 0 ? threads : CWorkerPool::CoreCount(), 1, CWorkerPool::kMaxThreads);
-    if (workers == 1 && !progress) {
-        work(stop.get_token());
-    } else {
-        // Without the service's pool this map has its own. Declared after everything the
-        // workers use, so the batch has ended before any of it goes.
-        std::unique_ptr<CWorkerPool> own;
-        if (!pool)
-            pool = (own = std::make_unique<CWorkerPool>(workers)).get();
-        CWorkerPool::CBatch batch = pool->Start(workers, work);
-        // The port is pumped at least once while the workers run, however fast they are.
-        for (;;) {
-            const bool done = batch.WaitFor(std::chrono::milliseconds(30));
-            if (progress) {
-                const bool keepGoing = progress->PumpAndCheck();
-                progress->SetPos(static_cast<long long>(finished.load()));
-                if (!keepGoing)
-                    batch.RequestStop();
+            double pressures[kKernelLanes];
+            int statuses[kKernelLanes];
+            engine.PointPressures(at, lanes, pressures, statuses, scratch);
+            for (int lane = 0; lane < lanes; ++lane) {
+                if (statuses[lane] != kBandOk)
+                    return false;
+                job.levels[i + static_cast<std::size_t>(lane)] = PressureLevel(pressures[lane]);
+                job.done[i + static_cast<std::size_t>(lane)] = 1;
             }
-            if (done)
-                break;
-        }
-        batch.Wait();
-    }
-    if (failed)
-        return ECalcStatus::Failed;
-    if (finished.load() < count)
-        return ECalcStatus::Stopped;
-    return ECalcStatus::Completed;
+            return true;
+        };
+    });
 }
 } // namespace
 
 CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& condition,
                         CProgressDialog1* progress, const CMapOptions& options) {
+    if (IsArrivalQuantity(condition.quantity))
+        return CalculateArrivalMap(scene, condition, progress, options);
     CMapResult result;
     if (!scene.HasInstallations()) {
         result.status = ECalcStatus::NoInstallations;
@@ -220,7 +163,7 @@ CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& conditi
             ++result.computed;
         }
     if (result.status == ECalcStatus::Failed)
-        result.reason = FailureReason(band);
+        result.reason = BandFailureReason(band);
     if (result.status != ECalcStatus::Completed || count == 0)
         return result; // a plane without points reports statistics 0
 

@@ -276,6 +276,8 @@ CMapEngine::InstallationPlan CMapEngine::Plan(const CInstallationElement& inst) 
     ModelPlan* model = PrepareModel(inst.modelIndex);
     ip.model = model;
     ip.reverse = !inst.polarityNormal;
+    // As the point response takes it: only Interference lets phases meet.
+    ip.delayPath = m_mode == kModeInterference ? DelayPath(inst.delay) : 0.0;
     if (!model)
         return ip;
     ModelPlan& mp = *model;
@@ -423,7 +425,7 @@ void CMapEngine::AddLanes(const InstallationPlan& inst, const CPassLanes* locate
                 if (imperial)
                     r *= kFeetToMetres;
                 k.r = r;
-                k.delay = (r - k.ref) / kSpeedOfSound;
+                k.delay = (r + inst.delayPath - k.ref) / kSpeedOfSound;
                 addPass(k, m_frequencies.data(), padded, laneRe, laneIm);
             }
         }

@@ -117,6 +117,7 @@ private:
         const ModelPlan* model = nullptr; // nullptr: the installation's model does not exist
         std::vector<ElementPlan> elements;
         bool reverse = false;
+        double delayPath = 0.0; // metres the signal delay stands for; 0 in Energy mode
     };
     ModelPlan* PrepareModel(int index);
     InstallationPlan Plan(const CInstallationElement& inst);

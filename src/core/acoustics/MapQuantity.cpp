@@ -7,6 +7,8 @@
 namespace {
 constexpr CMapQuantityInfo kQuantities[] = {
     {EMapQuantity::Direct, "direct", "dB"},
+    {EMapQuantity::Arrival, "arrival", "ms"},
+    {EMapQuantity::LateLoudest, "late-loudest", "ms"},
 };
 } // namespace
 

@@ -9,6 +9,10 @@
 // quantity its condition names. Each quantity keeps its number in project files.
 enum class EMapQuantity : int {
     Direct = 0, // the band level of the direct sound, dB SPL
+    // Arrival times of the direct sound, in ms: the first arrival from any installation, and how
+    // much later than it the loudest installation's sound arrives.
+    Arrival = 8,
+    LateLoudest = 9,
 };
 
 struct CMapQuantityInfo {

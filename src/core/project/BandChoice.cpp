@@ -161,7 +161,14 @@ CBandOutcome ApplyBandRequest(CDAXDoc& doc, int index, const CBandRequest& reque
         condition->centreFrequency = outcome.centre.frequency;
     if (request.mode)
         condition->mode = *request.mode;
-    outcome.changed = condition->band != settledBand || condition->centreFrequency != settledCentre;
+    // The values were of the other quantity: the map no longer holds them.
+    const bool otherQuantity = request.quantity && *request.quantity != condition->quantity;
+    if (otherQuantity) {
+        condition->quantity = *request.quantity;
+        condition->plane.ClearLevels();
+    }
+    outcome.changed = condition->band != settledBand ||
+                      condition->centreFrequency != settledCentre || otherQuantity;
     if (outcome.changed)
         doc.RebuildAllPlanes();
     return outcome;

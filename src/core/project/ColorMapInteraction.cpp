@@ -181,8 +181,13 @@ EMapCursor CColorMapViewModel::MouseMove(const CPixel& p) {
                     Condition()->plane.points[static_cast<std::size_t>(cell)];
                 const CVec3 centre{point.x, point.y, point.z};
                 double level = 0.0;
-                if (LevelAt(centre, level))
+                // An arrival map reads its calculated cell: its value at the cell's centre.
+                if (Condition()->quantity != EMapQuantity::Direct) {
+                    if (m_lastResult.status == ECalcStatus::Completed)
+                        m_readout = {true, centre, point.level};
+                } else if (LevelAt(centre, level)) {
                     m_readout = {true, centre, level};
+                }
                 PointSpectrum(centre);
             }
         }

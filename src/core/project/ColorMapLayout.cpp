@@ -1,4 +1,5 @@
 #include "project/ColorMapLayout.h"
+#include "project/QuantityDisplay.h"
 
 #include "acoustics/ColorMapCondition.h"
 #include "common/FormatSignificant.h"
@@ -140,10 +141,15 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
             {12, Strings::kAudienceHeight + FormatSignificant(plane.originZ, 4) + unit});
         break;
     }
-    lines.push_back({6, Strings::kAverageMax + Level(plane.maximumLevel)});
-    lines.push_back({7, Strings::kAverageMin + Level(plane.minimumLevel)});
-    lines.push_back({8, Strings::kAveragePink + Level(plane.pinkNoiseAverage)});
-    lines.push_back({9, Strings::kAverageMusic + Level(plane.musicSpeechAverage)});
+    if (c.quantity == EMapQuantity::Direct) {
+        lines.push_back({6, Strings::kAverageMax + Level(plane.maximumLevel)});
+        lines.push_back({7, Strings::kAverageMin + Level(plane.minimumLevel)});
+        lines.push_back({8, Strings::kAveragePink + Level(plane.pinkNoiseAverage)});
+        lines.push_back({9, Strings::kAverageMusic + Level(plane.musicSpeechAverage)});
+    } else {
+        for (CAnnotationLine& line : QuantityStatisticLines(c))
+            lines.push_back(std::move(line));
+    }
     lines.push_back({14, Strings::kNumberOfSpeakers + std::to_string(doc.Room().Count())});
     lines.push_back({15, Strings::kAmplifierPower + AmplifierEstimate(doc)});
     if (doc.Settings().autoLayoutValid != 1)
@@ -214,7 +220,10 @@ std::string PrintTitle(const CColorMapCondition& condition) {
     return Strings::kMapShownAt + FormatSignificant(condition.centreFrequency, 2) + Strings::kHz +
            Strings::kTitleSeparator + OctaveBandName(condition.band) + Strings::kTitleSeparator +
            (condition.mode == kModeInterference ? Strings::kModeInterference
-                                                : Strings::kModeEnergy);
+                                                : Strings::kModeEnergy) +
+           (condition.quantity == EMapQuantity::Direct
+                ? std::string()
+                : Strings::kTitleSeparator + QuantityLabel(condition.quantity));
 }
 
 std::string CursorLevelText(double level) {

@@ -42,8 +42,10 @@ void CColorMapViewModel::BeginDrag() {
     m_drag->moving = m_doc.Room().CurrentIndex();
     if (const CInstallationElement* moving = m_drag->installations.At(m_drag->moving))
         m_drag->power = moving->power;
+    // The live map follows the direct sound's level; other quantities wait for the drop.
     m_drag->follow = m_doc.Settings().manualRecalc == 0 && Condition() &&
-                     m_doc.HasInstallations() && !m_doc.IsCalculating();
+                     Condition()->quantity == EMapQuantity::Direct && m_doc.HasInstallations() &&
+                     !m_doc.IsCalculating();
     if (const CColorMapCondition* condition = Condition())
         m_drag->coarse = CoarseGrid(condition->plane, kPreviewPointBudget);
 }

@@ -10,6 +10,7 @@
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
 #include "project/MapService.h"
+#include "project/QuantityDisplay.h"
 #include "project/Strings.h"
 
 #include <algorithm>
@@ -187,7 +188,7 @@ double CColorMapViewModel::ListPitch() const {
 void CColorMapViewModel::SyncConditionControls(EListSync sync) {
     CColorMapCondition* condition = EditCondition();
     if (m_doc.Models().Count() == 0 || !condition) {
-        m_band = m_frequency = m_mode = {};
+        m_band = m_frequency = m_mode = m_quantity = {};
         m_bandChoices.clear();
         m_frequencyChoices.clear();
         m_frequencyCoverage.clear();
@@ -241,6 +242,12 @@ void CColorMapViewModel::SyncConditionControls(EListSync sync) {
         m_mode.Assign(
             {{Strings::kModeInterference, kModeInterference}, {Strings::kModeEnergy, kModeEnergy}});
         m_mode.selection = m_mode.IndexOf(condition->mode);
+        std::vector<CChoice<double>> quantities;
+        for (const CMapQuantityInfo& info : MapQuantities())
+            quantities.push_back(
+                {QuantityLabel(info.quantity), static_cast<double>(info.quantity)});
+        m_quantity.Assign(quantities);
+        m_quantity.selection = m_quantity.IndexOf(static_cast<double>(condition->quantity));
     } else if (const std::optional<double> mode = m_mode.SelectedValue()) {
         condition->mode = static_cast<int>(*mode);
     }
@@ -282,6 +289,26 @@ void CColorMapViewModel::OnModeSelected(int index) {
             // The plane's grid stays; only how the speakers are summed changes.
             return mode == condition->mode ? CDAXDoc::EMapChoice::Unchanged
                                            : CDAXDoc::EMapChoice::Mode;
+        });
+    });
+}
+
+void CColorMapViewModel::OnQuantitySelected(int index) {
+    m_doc.Guarded([&] {
+        if (index < 0 || index >= m_quantity.Count())
+            return;
+        m_doc.ChooseMapSetting(Strings::kStepMapQuantity, [&] {
+            const std::optional<EMapQuantity> quantity =
+                QuantityByNumber(static_cast<int>(m_quantity.Choice(index).value));
+            CColorMapCondition* condition = EditCondition();
+            if (!condition || !quantity || *quantity == condition->quantity)
+                return CDAXDoc::EMapChoice::Unchanged;
+            m_quantity.selection = index;
+            condition->quantity = *quantity;
+            // The values were of the other quantity; an uncalculated map shows nothing wrong.
+            condition->plane.ClearLevels();
+            m_readout = {};
+            return CDAXDoc::EMapChoice::Mode;
         });
     });
 }

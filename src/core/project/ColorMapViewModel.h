@@ -112,6 +112,9 @@ public:
     // Per entry of the frequency list: how much of that centre's band the speaker data cover
     // (the installed models, or the current model before anything is installed).
     const std::vector<EBandCoverage>& FrequencyCoverage() const { return m_frequencyCoverage; }
+    // What the map shows: the direct sound's level or an arrival time, valued by their
+    // EMapQuantity number.
+    const CComboModel& QuantityCombo() const { return m_quantity; }
     // The entries of the band and frequency lists with the values they stand for.
     const std::vector<CBandChoice>& BandChoiceList() const { return m_bandChoices; }
     const std::vector<CFrequencyChoice>& FrequencyChoiceList() const { return m_frequencyChoices; }
@@ -119,6 +122,9 @@ public:
     void OnBandSelected(int index);
     void OnFrequencySelected(int index);
     void OnModeSelected(int index);
+    // Another quantity: the plane's values go (they were of the other quantity) and the map
+    // calculates as after a mode choice.
+    void OnQuantitySelected(int index);
 
     // --- Projection and navigation ---
     void ProjectView(bool fit);
@@ -268,7 +274,7 @@ private:
     CDAXDoc& m_doc;
     int m_conditionIndex = -1;
     CMapResult m_lastResult;
-    CComboModel m_band, m_frequency, m_mode;
+    CComboModel m_band, m_frequency, m_mode, m_quantity;
     std::vector<CBandChoice> m_bandChoices;
     std::vector<CFrequencyChoice> m_frequencyChoices;
     std::vector<EBandCoverage> m_frequencyCoverage;

@@ -6,6 +6,7 @@
 #include "acoustics/MapCalculation.h"
 #include "acoustics/SoundGraphData.h"
 #include "common/Vec3.h"
+#include "project/DelayAlignment.h"
 #include "project/DocumentView.h"
 #include "project/FlowResult.h"
 #include "project/Ports.h"
@@ -235,6 +236,16 @@ public:
     // exist yet): the first other installation has another frequency resolution or impedance
     // kind. Nothing when the room takes it.
     std::optional<EFlowReason> RoomRefusesTap(int index, const CSpeakerModel& model, int tap) const;
+    // Sets each installation of request.fills to the delay that brings its sound to the point
+    // request.offsetMs after the main installation's (AlignedDelay, from the delays as they
+    // were), limited to 0 .. kMaxDelayMs, and refreshes when a delay changed. The answer lists
+    // what each asked for and got. A request without installations to align, with one outside
+    // the list or twice, the main among them, or a point or offset that is no finite number is
+    // bad data (CInvalidArgument) and changes nothing; front ends check their own entries first.
+    CAlignOutcome AlignDelays(const CAlignRequest& request);
+    // "Align Delays" from the installation list: its dialog with `chosen` ticked, AlignDelays,
+    // then the user is told of every delay the geometry could not have.
+    CFlowResult AlignDelaysFlow(const std::vector<int>& chosen);
 
     // --- Command flows ---
     CFlowResult ImportSpeakerData();

@@ -34,6 +34,8 @@ bool CDAXDoc::IsCommandEnabled(int id) const {
     case kCmdRemoveAllInstallations:
     case kCmdRecalculate:
         return HasInstallations();
+    case kCmdAlignDelays:
+        return m_room.Count() >= 2;
     case kCmdNewWindow:
         return false;
     case kCmdUndo:
@@ -117,6 +119,9 @@ bool CDAXDoc::RunCommand(int id) {
         break;
     case kCmdRoomParameters:
         RoomParameters();
+        break;
+    case kCmdAlignDelays:
+        AlignDelaysFlow({m_room.CurrentIndex()});
         break;
     case kCmdRecalculate:
         Recalculate();

@@ -102,8 +102,9 @@ CFlowResult CDAXDoc::InstallSpeaker(double x, double y) {
     if (!SameSpotCheck(entered.position, entered.orientation, -1))
         return CFlowResult::Cancelled(EFlowReason::SameSpot);
     m_room.AddInstallation(m_models.CurrentIndex(), entered.tapIndex, entered.position,
-                         entered.orientation, entered.power, entered.polarityNormal);
+                           entered.orientation, entered.power, entered.polarityNormal);
     m_room.SetCurrentIndex(m_room.Count() - 1);
+    m_room.SetDelay(m_room.Count() - 1, entered.delay);
     m_settings.autoLayoutValid = 0;
     RebuildAllPlanes();
     StandardRefresh();
@@ -145,6 +146,7 @@ CFlowResult CDAXDoc::EditInstallation(const CInstallationElement& values, EPlane
     changed.polarityNormal = entered.polarityNormal;
     changed.tapIndex = entered.tapIndex;
     m_room.ReplaceInstallation(m_room.CurrentIndex(), changed);
+    m_room.SetDelay(m_room.CurrentIndex(), entered.delay);
     if (planes == EPlanes::Rebuild)
         RebuildAllPlanes();
     StandardRefresh();

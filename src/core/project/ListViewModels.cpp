@@ -143,7 +143,8 @@ std::vector<CListColumn> InstallationColumns(bool advanced) {
                                        {Strings::kElevationLabel, 110},
                                        {Strings::kRotationLabel, 100},
                                        {Strings::kColumnPower, 60},
-                                       {Strings::kColumnPolarity, 52}});
+                                       {Strings::kColumnPolarity, 52},
+                                       {Strings::kColumnDelay, 52}});
     return columns;
 }
 
@@ -160,10 +161,10 @@ CListRows InstallationRows(const CDAXDoc& doc, bool advanced) {
             std::to_string(++number), known ? doc.Models().At(e.modelIndex).DisplayName() : "",
             Number(e.position.x), Number(e.position.y), Number(e.position.z)};
         if (advanced)
-            row.insert(row.end(),
-                       {Number(e.orientation.azimuth), Number(e.orientation.elevation),
-                        Number(e.orientation.rotation), Number(e.power),
-                        e.polarityNormal ? Strings::kListNormal : Strings::kListReverse});
+            row.insert(row.end(), {Number(e.orientation.azimuth), Number(e.orientation.elevation),
+                                   Number(e.orientation.rotation), Number(e.power),
+                                   e.polarityNormal ? Strings::kListNormal : Strings::kListReverse,
+                                   Number(e.delay)});
         rows.push_back(std::move(row));
     }
     return rows;
@@ -176,16 +177,14 @@ bool SelectInstallation(CDAXDoc& doc, int row) {
 bool RemoveSelectedInstallations(CDAXDoc& doc, const std::vector<int>& rows) {
     return doc.Guarded(false, [&] {
         const CDAXDoc::CEditStep step(doc, Strings::kStepRemoveSpeaker);
-        if (!doc.RemoveInstallationsAt(rows).IsDone())
-            return false;
-        doc.StandardRefresh();
-        return true;
+        return doc.RemoveInstallationsAt(rows).IsDone();
     });
 }
 
 std::vector<CMenuEntry> InstallationMenu() {
     return {{Strings::kMenuRemove, kCmdRemoveInstallation},
-            {Strings::kMenuProperties, kCmdChangeInstallation}};
+            {Strings::kMenuProperties, kCmdChangeInstallation},
+            {Strings::kMenuAlignDelays, kCmdAlignDelays}};
 }
 
 int DropSpeakerOnInstallationList(CDAXDoc& doc) {

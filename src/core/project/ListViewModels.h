@@ -54,7 +54,7 @@ bool SelectTap(CDAXDoc& doc, int row);
 int CurrentTapRow(const CDAXDoc& doc);
 
 // --- Installation list ---
-// Five more columns (aim, power, polarity) while Advanced Mode is on.
+// Six more columns (aim, power, polarity, delay) while Advanced Mode is on.
 std::vector<CListColumn> InstallationColumns(const CDAXDoc& doc);
 CListRows InstallationRows(const CDAXDoc& doc);
 // The same with the advanced columns chosen by the caller, whatever the project's mode.

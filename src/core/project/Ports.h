@@ -15,6 +15,7 @@ class CRoomParametersForm;
 class CAutoInstallationForm;
 class CVd1ExportForm;
 class CInitialSettingsForm;
+class CAlignDelaysForm;
 class CModuleArrangementPort;
 class CDAXDoc;
 
@@ -71,6 +72,7 @@ public:
     virtual bool RunAutoInstallation(CAutoInstallationForm& form) = 0;
     virtual bool RunVd1Export(CVd1ExportForm& form) = 0;
     virtual bool RunInitialSettings(CInitialSettingsForm& form) = 0;
+    virtual bool RunAlignDelays(CAlignDelaysForm& form) = 0;
 };
 
 class CFilePort {

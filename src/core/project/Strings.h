@@ -65,6 +65,7 @@ inline constexpr const char* kUnitMetre = "[m]";
 inline constexpr const char* kUnitFeet = "[ft]";
 inline constexpr const char* kUnitDegree = "[deg]";
 inline constexpr const char* kUnitWatt = "[W]";
+inline constexpr const char* kUnitMillisecond = "[ms]";
 
 inline constexpr const char* kModeInterference = "Interference";
 inline constexpr const char* kModeEnergy = "Energy";
@@ -195,6 +196,8 @@ inline constexpr const char* kMenuListeningPoints = "Listening Points...";
 inline constexpr const char* kStepMapBand = "Choose Band";
 inline constexpr const char* kStepMapFrequency = "Choose Frequency";
 inline constexpr const char* kStepMapMode = "Choose Mode";
+inline constexpr const char* kStepMapQuantity = "Choose Quantity";
+inline constexpr const char* kStepAlignDelays = "Align Delays";
 // Menu texts of the Edit menu; " <name>" follows when there is a step.
 inline constexpr const char* kUndoMenu = "&Undo";
 inline constexpr const char* kRedoMenu = "&Redo";
@@ -204,6 +207,8 @@ inline constexpr const char* kColumnSpeakerName = "Speaker Name";
 inline constexpr const char* kColumnTap = "Tap";
 inline constexpr const char* kColumnPower = "Power";
 inline constexpr const char* kColumnPolarity = "Polarity";
+inline constexpr const char* kColumnDelay = "Delay";
+inline constexpr const char* kDelayLabel = "Delay";
 inline constexpr const char* kPolarityLabel = "Polarity";
 // The installation dialog's row for the installation's own tap (an addition to its rows).
 inline constexpr const char* kTapLabel = "Tap";
@@ -219,12 +224,32 @@ inline constexpr const char* kMenuDelete = "Delete...";
 inline constexpr const char* kMenuExportVd1 = "Export vd1...";
 inline constexpr const char* kMenuRemove = "Remove...";
 inline constexpr const char* kMenuProperties = "Properties...";
+inline constexpr const char* kMenuAlignDelays = "Align Delays...";
+// Aligning delays.
+inline constexpr const char* kAlignTitle = "Align Delays";
+inline constexpr const char* kAlignFills = "Installations to align";
+inline constexpr const char* kAlignMain = "Main installation";
+inline constexpr const char* kAlignPoint = "Reference point";
+inline constexpr const char* kAlignOffset = "Offset";
+inline constexpr const char* kTypedPosition = "Typed position";
+inline constexpr const char* kAlignNoFill = "Choose at least one installation to align.";
+inline constexpr const char* kAlignNoMain = "Choose the main installation.";
 inline constexpr const char* kSpeakerFileFilter = "VSA Files (*.vsa)";
 // Around the colour map: annotation lines, legend, print title and speaker table.
 inline constexpr const char* kMapShownAt = "This color mapping is shown @";
 inline constexpr const char* kMapProjectName = "Project Name : ";
 inline constexpr const char* kMapDate = "Date : ";
 inline constexpr const char* kCursorLevel = "Average SPL @Cursor Point : ";
+// What a map shows, and its statistics when it is not the direct sound's level.
+inline constexpr const char* kQuantityDirect = "Direct Sound";
+inline constexpr const char* kQuantityArrival = "First Arrival";
+inline constexpr const char* kQuantityLateLoudest = "Loudest Arrives Late";
+inline constexpr const char* kQuantityMaxValue = " (Max Value in Audience Plane) : ";
+inline constexpr const char* kQuantityMinValue = " (Min Value in Audience Plane) : ";
+inline constexpr const char* kQuantityMeanValue = " (Average Value in Audience Plane) : ";
+inline constexpr const char* kQuantityLateShare = " (Points more than %1 ms late) : ";
+inline constexpr const char* kQuantityAtCursor = " @Cursor Point : ";
+inline constexpr const char* kUnitPercent = "[%]";
 inline constexpr const char* kAverageMax =
     "Average SPL @This Color Mapping (Pink Noise, Max Value in Audience Plane) : ";
 inline constexpr const char* kAverageMin =

@@ -98,9 +98,12 @@ public:
     // The complex pressure of all elements at a receiver, added to the accumulator. Returns 0,
     // or 1 when the frequency is 0 or not one of the model's frequencies. Defined with the point
     // response (acoustics/PointResponse.cpp); not virtual, so the speaker layer never calls it.
+    // A signal delay (ms) turns every element's phase, the ceiling image's too, as the longer
+    // path it stands for would, without that path's loss.
     int Evaluate(CSPComplex& accumulator, const CVec3& receiver, const CVec3& position,
                  const COrientation& orientation, double frequency, double ceilingHeight,
-                 bool reversePolarity, double power, bool ceilingReflection, int lengthUnit) const;
+                 bool reversePolarity, double power, bool ceilingReflection, int lengthUnit,
+                 double delayMs = 0.0) const;
 
     CSpeakerDataHeader& Header() { return m_header; }
     const CSpeakerDataHeader& Header() const { return m_header; }

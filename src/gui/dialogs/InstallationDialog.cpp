@@ -10,7 +10,8 @@
 #include <QVBoxLayout>
 
 namespace {
-const char* const kFieldNames[] = {"x", "y", "z", "azimuth", "elevation", "rotation", "power"};
+const char* const kFieldNames[] = {"x",         "y",        "z",     "azimuth",
+                                   "elevation", "rotation", "power", "delay"};
 }
 
 CInstallationDialog1::CInstallationDialog1(CInstallationForm& form, QWidget* parent)

@@ -25,8 +25,9 @@ std::optional<EMapPicture> MapPictureFormat(const QString& path) {
 
 void PaintMapPicture(QPainter& painter, CDAXDoc& doc, const CColorMapViewModel& view) {
     CMapPaintOptions options;
-    const CComboModel* combos[3] = {&view.FrequencyCombo(), &view.BandCombo(), &view.ModeCombo()};
-    for (std::size_t i = 0; i < 3; ++i) {
+    const CComboModel* combos[4] = {&view.FrequencyCombo(), &view.BandCombo(), &view.ModeCombo(),
+                                    &view.QuantityCombo()};
+    for (std::size_t i = 0; i < 4; ++i) {
         const CComboModel& combo = *combos[i];
         if (combo.selection >= 0 && combo.selection < static_cast<int>(combo.items.size()))
             options.comboTexts[i] = ToQString(combo.items[static_cast<std::size_t>(combo.selection)]);

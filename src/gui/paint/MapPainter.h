@@ -12,18 +12,18 @@ class QPainter;
 class CDAXDoc;
 class CColorMapViewModel;
 
-// The strip along the top of the colour map window that holds its three combo boxes
-// (centre frequency, band, mode), in logical pixels.
+// The strip along the top of the colour map window that holds its combo boxes (centre
+// frequency, band, mode, quantity), in logical pixels.
 inline constexpr int kComboStripHeight = 22;
-inline constexpr std::array<int, 3> kComboLeft{170, 290, 410};
+inline constexpr std::array<int, 4> kComboLeft{170, 290, 410, 530};
 inline constexpr int kComboWidth = 120;
 
 struct CMapPaintOptions {
     // Height of the combo box strip: the legend starts two lines below it.
     int comboHeight = kComboStripHeight;
-    // Texts written into the strip where the window has its combo boxes (frequency, band, mode);
-    // empty where real combo boxes stand over the picture.
-    std::array<QString, 3> comboTexts;
+    // Texts written into the strip where the window has its combo boxes (frequency, band, mode,
+    // quantity); empty where real combo boxes stand over the picture.
+    std::array<QString, 4> comboTexts;
     // The annotation lines under the picture and the title; a figure in a report leaves them to
     // its own tables.
     bool annotations = true;

@@ -75,8 +75,10 @@ CColorMapView::CColorMapView(CDAXDoc& document, QWidget* parent)
                     m_model.OnFrequencySelected(index);
                 else if (i == 1)
                     m_model.OnBandSelected(index);
-                else
+                else if (i == 2)
                     m_model.OnModeSelected(index);
+                else
+                    m_model.OnQuantitySelected(index);
             });
             ModelChanged();
         });
@@ -166,8 +168,8 @@ void CColorMapView::UpdateScrollBars() {
 }
 
 void CColorMapView::SyncCombos() {
-    const std::array<const CComboModel*, 3> models{&m_model.FrequencyCombo(), &m_model.BandCombo(),
-                                                   &m_model.ModeCombo()};
+    const std::array<const CComboModel*, 4> models{&m_model.FrequencyCombo(), &m_model.BandCombo(),
+                                                   &m_model.ModeCombo(), &m_model.QuantityCombo()};
     // The marks change with the installations, the entries with the band.
     if (m_model.FrequencyCoverage() != m_shownCoverage ||
         m_model.FrequencyCombo().items != m_shownCombos[0].items) {

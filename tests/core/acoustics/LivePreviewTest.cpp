@@ -94,6 +94,34 @@ TEST(LivePreview, FollowsTheMovingInstallationWithinAHundredthOfADecibel) {
         }
 }
 
+TEST(LivePreview, FollowsADraggedLineArrayAndItsDelayAsTheExactMapDoes) {
+    for (int mode : {kModeEnergy, kModeInterference}) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode);
+        CTestScene t;
+        FurnishLineArrays(t, kUnitMetric);
+        t.room.ceilingType = 1;
+        CColorMapCondition c = Condition(mode);
+        c.plane.Build(0, 0, 1.2, 10, 8, 0, 0.5, 100, 2);
+        const int moving = 2; // the K array, delayed and reversed
+        CLivePreview preview(t.Scene(), c, moving, 2);
+        ASSERT_TRUE(preview.Active());
+        CInstallationElement inst = *t.room.At(moving);
+        for (int step = 0; step < 3; ++step) {
+            inst.position.x -= 0.8;
+            inst.orientation.elevation += 4;
+            inst.power *= 0.7;
+            inst.delay = step == 1 ? 0.0 : inst.delay + 2.3;
+            t.room.ReplaceInstallation(moving, inst);
+            std::vector<double> levels;
+            ASSERT_TRUE(preview.Update(levels, 2));
+            const std::vector<double> exact = ExactMap(t, c);
+            ASSERT_EQ(levels.size(), exact.size());
+            for (std::size_t i = 0; i < levels.size(); ++i)
+                ASSERT_NEAR(levels[i], exact[i], 1e-9) << "step " << step << " point " << i;
+        }
+    }
+}
+
 TEST(LivePreview, LeavesTheExactMapAsItWas) {
     Room room;
     CColorMapCondition c = Condition(kModeInterference);

@@ -108,6 +108,26 @@ TEST(MapEngine, VerticalPlanesAndTheBandEdgesOfTheRangeMatchToo) {
     CompareWithReference(t, c, 3);
 }
 
+TEST(MapEngine, LineArraysOfEveryFamilyWithTheirWeightsPowersAndDelaysMatch) {
+    for (int unit : {kUnitMetric, kUnitImperial}) {
+        CTestScene t;
+        FurnishLineArrays(t, unit);
+        const double u = unit == kUnitImperial ? kMetresToFeet : 1.0;
+        for (int mode : {kModeEnergy, kModeInterference})
+            for (int ceiling : {0, 1}) {
+                SCOPED_TRACE(testing::Message()
+                             << "unit " << unit << " mode " << mode << " ceiling " << ceiling);
+                t.room.ceilingType = ceiling;
+                CColorMapCondition c;
+                c.band = 1;
+                c.centreFrequency = 1000;
+                c.mode = mode;
+                c.plane.Build(0, 0, 1.2 * u, 10 * u, 8 * u, 0, 0.9 * u, 100, 2);
+                CompareWithReference(t, c, 2);
+            }
+    }
+}
+
 TEST(MapEngine, FailsWhereTheReferenceFails) {
     CTestScene t;
     Furnish(t, kUnitMetric);

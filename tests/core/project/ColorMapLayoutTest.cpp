@@ -3,12 +3,15 @@
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/PrintJob.h"
+#include "project/QuantityDisplay.h"
 #include "project/Strings.h"
 #include "project/forms/InstallationForm.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <map>
 #include <set>
 
 namespace {
@@ -327,6 +330,72 @@ TEST(ColorMapTexts, LegendLabelsAndPrintTitle) {
     f.Condition().mode = kModeInterference;
     EXPECT_EQ(PrintTitle(f.Condition()),
               "This color mapping is shown @1300[Hz] , 1/3 Oct. Band , Interference");
+}
+
+TEST(ColorMapTexts, ArrivalMapsTakeMillisecondClassesTheirOwnStatisticsAndTitle) {
+    PlanView f;
+    ASSERT_EQ(f.Install(1, 1), 0);
+    ASSERT_EQ(f.Install(3, 3), 0);
+    // The direct sound keeps the plane's 25 classes.
+    const CColorScale direct = ColorScaleOf(f.Condition());
+    EXPECT_EQ(direct.count, kColorClasses);
+    EXPECT_EQ(direct.labels[1], "100 - 98");
+    EXPECT_EQ(direct.unit, "[dB]");
+    EXPECT_EQ(ScaleColor(direct, 99), f.Condition().plane.ColorOf(99));
+
+    const CComboModel& quantities = f.view->QuantityCombo();
+    ASSERT_EQ(quantities.items,
+              (std::vector<std::string>{"Direct Sound", "First Arrival", "Loudest Arrives Late"}));
+    EXPECT_EQ(quantities.selection, 0);
+    f.doc.SetModified(false);
+    f.view->OnQuantitySelected(2);
+    ASSERT_EQ(f.Condition().quantity, EMapQuantity::LateLoudest);
+    EXPECT_TRUE(f.doc.IsModified());
+    EXPECT_EQ(f.view->LastResult().status, ECalcStatus::Completed); // calculated at once
+    for (const CPlaceElement& p : f.Condition().plane.points)
+        ASSERT_TRUE(p.level >= 0 && p.level < 20) << p.level; // ms, not dB
+
+    const CColorScale scale = ColorScaleOf(f.Condition());
+    EXPECT_EQ(scale.unit, "[ms]");
+    ASSERT_EQ(scale.count, 7);
+    const std::vector<std::string> labels(scale.labels.begin(), scale.labels.begin() + 7);
+    EXPECT_EQ(labels, (std::vector<std::string>{" - 80", "80 - 50", "50 - 30", "30 - 20", "20 - 10",
+                                                "10 - 5", "5 - 0"}));
+    // Upper bounds belong to their class, as with levels; the palette runs from its first
+    // colour (the latest) to its last.
+    const auto& colors = f.Condition().plane.colors;
+    EXPECT_EQ(ScaleColor(scale, 80.01), colors[0]);
+    EXPECT_EQ(ScaleColor(scale, 80), scale.colors[1]);
+    EXPECT_EQ(ScaleColor(scale, 20.0001), scale.colors[3]);
+    EXPECT_EQ(ScaleColor(scale, 20), scale.colors[4]);
+    EXPECT_EQ(ScaleColor(scale, 0), colors[kColorClasses - 1]);
+    EXPECT_EQ(ScaleColor(scale, NAN), 0u);
+    EXPECT_EQ(std::set<std::uint32_t>(scale.colors.begin(), scale.colors.begin() + 7).size(), 7u);
+
+    CListeningPlane& plane = f.Condition().plane;
+    plane.maximumLevel = 42.5, plane.minimumLevel = 0, plane.pinkNoiseAverage = 12.25,
+    plane.musicSpeechAverage = 0.375;
+    std::map<int, std::string> texts;
+    for (const CAnnotationLine& line : AnnotationLines(f.doc, f.Condition()))
+        texts[line.line] = line.text;
+    EXPECT_EQ(texts[6], "Loudest Arrives Late (Max Value in Audience Plane) : 42.5[ms]");
+    EXPECT_EQ(texts[7], "Loudest Arrives Late (Min Value in Audience Plane) : 0[ms]");
+    EXPECT_EQ(texts[8], "Loudest Arrives Late (Average Value in Audience Plane) : 12.25[ms]");
+    EXPECT_EQ(texts[9], "Loudest Arrives Late (Points more than 20 ms late) : 37.5[%]");
+    f.Condition().centreFrequency = 1000;
+    f.Condition().band = 1;
+    f.Condition().mode = kModeEnergy;
+    EXPECT_EQ(PrintTitle(f.Condition()),
+              "This color mapping is shown @1000[Hz] , 1 Oct. Band , Energy , Loudest Arrives "
+              "Late");
+    f.view->OnQuantitySelected(1);
+    texts.clear();
+    for (const CAnnotationLine& line : AnnotationLines(f.doc, f.Condition()))
+        texts[line.line] = line.text;
+    EXPECT_EQ(texts.count(9), 0u); // no share for the first arrival
+    EXPECT_EQ(CursorValueText(EMapQuantity::Arrival, 12.345),
+              "First Arrival @Cursor Point : 12.35[ms]");
+    EXPECT_EQ(CursorValueText(EMapQuantity::Direct, 98.7654), CursorLevelText(98.7654));
 }
 
 TEST(ColorMapPrinting, ALongTableContinuesOnLaterPagesWithEveryInstallationOnce) {

@@ -4,6 +4,12 @@
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/ListViewModels.h"
+#include "RecordingView.h"
+#include "acoustics/ArrivalMap.h"
+#include "common/Errors.h"
+#include "common/Units.h"
+#include "project/CommandTable.h"
+#include "project/ProjectFile.h"
 #include "project/Strings.h"
 #include "project/forms/InstallationForm.h"
 
@@ -11,6 +17,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <cmath>
 
 TEST(InstallSpeaker, WithoutAdvancedModeACeilingSpeakerGetsItsDefaults) {
     CDocFixture f;
@@ -18,10 +25,12 @@ TEST(InstallSpeaker, WithoutAdvancedModeACeilingSpeakerGetsItsDefaults) {
     EditSettings(f.doc)->advancedMode = 0;
     f.dialogs.installation = [](CInstallationForm& form) {
         EXPECT_FALSE(form.Field(CInstallationForm::kPower).visible);
+        EXPECT_FALSE(form.Field(CInstallationForm::kDelay).visible);
         EXPECT_FALSE(form.PolarityVisible());
         EXPECT_EQ(form.Field(CInstallationForm::kX).unit, "[m]");
         form.Field(CInstallationForm::kX).text = "2.5";
         form.Field(CInstallationForm::kPower).text = "not even a number"; // hidden: passes through
+        form.Field(CInstallationForm::kDelay).text = "-5";
         return true;
     };
     ASSERT_EQ(f.Install(5, 5), 0);
@@ -30,6 +39,7 @@ TEST(InstallSpeaker, WithoutAdvancedModeACeilingSpeakerGetsItsDefaults) {
     EXPECT_EQ(inst.orientation, (COrientation{0, 0, 90}));
     EXPECT_EQ(inst.power, f.doc.CurrentModel()->Tap(f.doc.CurrentModel()->DefaultTap()).tapPower);
     EXPECT_TRUE(inst.polarityNormal);
+    EXPECT_EQ(inst.delay, 0.0);
     EXPECT_EQ(f.doc.Room().TotalPower(), inst.power);
 }
 
@@ -46,11 +56,17 @@ TEST(InstallSpeaker, TheFormRefusesOutOfRangeEntriesInRowOrder) {
     EXPECT_FALSE(form.Accept(&message));
     EXPECT_EQ(message, "Power: enter a number between 0 and 10000.");
     form.Field(CInstallationForm::kPower).text = "15";
+    form.Field(CInstallationForm::kDelay).text = "1000.5";
+    EXPECT_FALSE(form.Accept(&message));
+    EXPECT_EQ(message, "Delay: enter a number between 0 and 1000.");
+    EXPECT_EQ(form.Field(CInstallationForm::kDelay).unit, "[ms]");
+    form.Field(CInstallationForm::kDelay).text = "-0";
     form.polaritySelection = 1;
     ASSERT_TRUE(form.Accept(&message));
     EXPECT_EQ(form.Result().position.y, 3.0);
     EXPECT_EQ(form.Result().power, 15.0);
     EXPECT_FALSE(form.Result().polarityNormal);
+    EXPECT_FALSE(std::signbit(form.Result().delay)); // saved as no delay at all
 }
 
 TEST(InstallSpeaker, HighAndLowImpedanceCannotBeMixed) {
@@ -314,4 +330,162 @@ TEST(InstallationPower, AnArrangedArrayTakesItsTapForEveryBox) {
             << message;
         EXPECT_NEAR(f.doc.Room().At(0)->power, limit.Maximum(), 1e-9 * limit.Maximum());
     }
+}
+
+namespace {
+// Omni speakers on a line through the point (0, 0, 2): the main 30 m away, the fills 10 m and
+// 50 m; a marked listening point at the point. Positions in the project's unit.
+struct AlignScene : CDocFixture {
+    explicit AlignScene(int unit = kUnitMetric, double mainDelay = 0.0) : CDocFixture(unit) {
+        const double u = unit == kUnitImperial ? kMetresToFeet : 1.0;
+        AddModel(OmniSpeaker(90, 3));
+        for (double x : {30.0, 10.0, -50.0}) {
+            const CVec3 at = CVec3{x, 0, 2} * u;
+            Build(doc).Room().AddInstallation(0, 0, at, {}, 1.0, true);
+        }
+        Build(doc).Room().SetDelay(0, mainDelay);
+        EditSettings(doc)->listeningPoints = {{"Seat A1", CVec3{0, 0, 2} * u}};
+    }
+};
+
+constexpr double kMsPerMetre = 1000.0 / 344.0;
+} // namespace
+
+TEST(AlignDelays, AFillFollowsTheMainByTheirPathDifferencePlusTheOffset) {
+    for (int unit : {kUnitMetric, kUnitImperial})
+        for (double mainDelay : {0.0, 7.5}) {
+            SCOPED_TRACE(testing::Message() << "unit " << unit << " main delay " << mainDelay);
+            AlignScene f(unit, mainDelay);
+            CRecordingView log(f.doc);
+            CAlignRequest request;
+            request.fills = {1};
+            request.main = 0;
+            request.point = f.doc.Settings().listeningPoints[0].position;
+            const CAlignOutcome outcome = f.doc.AlignDelays(request);
+            ASSERT_TRUE(outcome.result.IsDone());
+            // (30 m - 10 m) / 344 m/s = 58.14 ms, plus the main's own delay and 10 ms.
+            const double expected = 20 * kMsPerMetre + mainDelay + 10;
+            ASSERT_EQ(outcome.delays.size(), 1u);
+            EXPECT_NEAR(outcome.delays[0].wanted, expected, 1e-9);
+            EXPECT_NEAR(f.doc.Room().At(1)->delay, expected, 1e-9);
+            EXPECT_EQ(f.doc.Room().At(0)->delay, mainDelay);
+            EXPECT_EQ(AlignNotice(request, outcome, 1), "");
+            EXPECT_EQ(log.hints,
+                      (std::vector<int>{kHintAcoustics, kHintInstallations, kHintResponse}));
+            EXPECT_TRUE(f.doc.IsModified());
+            // The arrival map agrees: the fill's sound comes 10 ms after the main's.
+            const CArrivalPlan plan(f.doc.Scene());
+            EXPECT_NEAR(plan.Arrival(1, request.point) - plan.Arrival(0, request.point), 10, 1e-9);
+        }
+}
+
+TEST(AlignDelays, DelaysTheGeometryCannotHaveAreLimitedAndSaidSo) {
+    AlignScene f;
+    CAlignRequest request;
+    request.fills = {2, 0};
+    request.main = 1; // 10 m away: the fill at 50 m would have to leave 116 ms early
+    request.point = {0, 0, 2};
+    request.offsetMs = 4;
+    CAlignOutcome outcome = f.doc.AlignDelays(request);
+    ASSERT_EQ(outcome.delays.size(), 2u);
+    EXPECT_NEAR(outcome.delays[0].wanted, -40 * kMsPerMetre + 4, 1e-9);
+    EXPECT_EQ(f.doc.Room().At(2)->delay, 0.0);
+    EXPECT_EQ(f.doc.Room().At(0)->delay, 0.0);
+    EXPECT_TRUE(outcome.delays[0].Limited());
+    EXPECT_TRUE(outcome.delays[1].Limited());
+    const std::string notice = AlignNotice(request, outcome, 1);
+    EXPECT_NE(notice.find("Installation 3 would need a delay of -112.3 ms to arrive 4 ms after "
+                          "installation 2"),
+              std::string::npos)
+        << notice;
+    EXPECT_NE(notice.find("cannot be negative"), std::string::npos);
+    EXPECT_NE(notice.find("112.3 ms later than asked"), std::string::npos);
+
+    // Far beyond what a delay line holds: 1000 ms at most.
+    request.fills = {2};
+    request.main = 0;
+    request.offsetMs = 1000;
+    outcome = f.doc.AlignDelays(request);
+    EXPECT_NEAR(outcome.delays[0].wanted, -20 * kMsPerMetre + 1000, 1e-9);
+    EXPECT_FALSE(outcome.delays[0].Limited());
+    Build(f.doc).Room().SetDelay(0, 100);
+    outcome = f.doc.AlignDelays(request);
+    EXPECT_EQ(f.doc.Room().At(2)->delay, kMaxDelayMs);
+    EXPECT_NE(AlignNotice(request, outcome, 0).find("the longest delay is 1000 ms"),
+              std::string::npos);
+
+    // Bad requests change nothing.
+    const CInstallationElementList before = f.doc.Room().List();
+    for (const CAlignRequest& bad :
+         {CAlignRequest{{}, 0, {0, 0, 2}, 10}, CAlignRequest{{1, 0}, 0, {0, 0, 2}, 10},
+          CAlignRequest{{1, 1}, 0, {0, 0, 2}, 10}, CAlignRequest{{3}, 0, {0, 0, 2}, 10},
+          CAlignRequest{{1}, -1, {0, 0, 2}, 10}, CAlignRequest{{1}, 0, {NAN, 0, 2}, 10}})
+        EXPECT_THROW(f.doc.AlignDelays(bad), CInvalidArgument);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(*f.doc.Room().At(k), *before.At(k));
+}
+
+TEST(AlignDelays, TheDialogTicksTheChosenAlignsAtAMarkedPointAndTellsWhatItLimited) {
+    AlignScene f;
+    Build(f.doc).Room().SetCurrentIndex(2);
+    const std::vector<std::uint8_t> before = ProjectFile::Write(f.doc);
+    bool shown = false;
+    f.dialogs.alignDelays = [&](CAlignDelaysForm& form) {
+        shown = true;
+        // The current installation is ticked, the first other one is the main.
+        EXPECT_TRUE(form.IsFill(2));
+        EXPECT_FALSE(form.IsFill(1));
+        EXPECT_EQ(form.MainCombo().selection, 0);
+        EXPECT_EQ(form.PointCombo().items,
+                  (std::vector<std::string>{"Seat A1", Strings::kTypedPosition}));
+        EXPECT_FALSE(form.PointTyped());
+        EXPECT_EQ(form.Field(CAlignDelaysForm::kOffset).text, "10");
+        EXPECT_EQ(form.Field(CAlignDelaysForm::kOffset).unit, "[ms]");
+        // The main cannot be ticked; choosing a ticked one as main unticks it.
+        form.SetFill(0, true);
+        EXPECT_FALSE(form.IsFill(0));
+        form.SetFill(1, true);
+        form.SelectMain(1);
+        EXPECT_FALSE(form.IsFill(1));
+        form.SelectMain(0);
+        form.SetFill(1, true);
+        std::string message;
+        form.Field(CAlignDelaysForm::kOffset).text = "1001";
+        EXPECT_FALSE(form.Accept(&message));
+        EXPECT_EQ(message, "Enter a number between -1000 and 1000.");
+        form.Field(CAlignDelaysForm::kOffset).text = "5";
+        return form.Accept();
+    };
+    ASSERT_TRUE(f.doc.IsCommandEnabled(kCmdAlignDelays));
+    ASSERT_TRUE(f.doc.OnCommand(kCmdAlignDelays));
+    ASSERT_TRUE(shown);
+    EXPECT_NEAR(f.doc.Room().At(1)->delay, 20 * kMsPerMetre + 5, 1e-9);
+    EXPECT_EQ(f.doc.Room().At(2)->delay, 0.0); // 50 m away: would be -53.14 ms
+    ASSERT_EQ(f.messages.informed.size(), 1u);
+    EXPECT_NE(f.messages.informed[0].find("Installation 3 would need a delay of -53.14 ms"),
+              std::string::npos);
+    EXPECT_EQ(f.doc.UndoMenuText(), std::string("&Undo ") + Strings::kStepAlignDelays);
+    const std::vector<std::uint8_t> aligned = ProjectFile::Write(f.doc);
+    ASSERT_TRUE(f.doc.OnCommand(kCmdUndo));
+    EXPECT_EQ(ProjectFile::Write(f.doc), before); // no delay record any more
+    ASSERT_TRUE(f.doc.OnCommand(kCmdRedo));
+    EXPECT_EQ(ProjectFile::Write(f.doc), aligned);
+
+    // A typed position; no tick is a refusal shown in the dialog.
+    CAlignDelaysForm form(f.doc, {});
+    form.SelectPoint(1);
+    EXPECT_TRUE(form.PointTyped());
+    std::string message;
+    EXPECT_FALSE(form.Accept(&message));
+    EXPECT_EQ(message, Strings::kAlignNoFill);
+    form.SetFill(2, true);
+    form.Field(CAlignDelaysForm::kX).SetValue(-60);
+    ASSERT_TRUE(form.Accept(&message));
+    EXPECT_EQ(form.Request().point, (CVec3{-60, 0, 2}));
+    EXPECT_EQ(form.Request().fills, std::vector<int>{2});
+
+    // One installation has nothing to follow.
+    Build(f.doc).Room().RemoveInstallation(2);
+    Build(f.doc).Room().RemoveInstallation(1);
+    EXPECT_FALSE(f.doc.IsCommandEnabled(kCmdAlignDelays));
 }

@@ -27,19 +27,22 @@ TEST(ListViewModels, RowTextsOfTheThreeLists) {
     EXPECT_EQ(TapRows(f.doc), (CListRows{{"1", "8ohms  30W"}, {"2", "70.7V Line  7.5W"}}));
 
     ASSERT_EQ(f.Install(1.23456, 2), 0);
-    EditInstalled(Build(f.doc).Room(), 0,
-                  [](CInstallationElement& e) { e.polarityNormal = false; });
+    EditInstalled(Build(f.doc).Room(), 0, [](CInstallationElement& e) {
+        e.polarityNormal = false;
+        e.delay = 12.5;
+    });
     EXPECT_EQ(InstallationColumns(f.doc).size(), 5u);
     EXPECT_EQ(InstallationRows(f.doc), (CListRows{{"1", "Beta", "1.235", "2", "3"}}));
 
     EditSettings(f.doc)->advancedMode = 2;
     const std::vector<CListColumn> columns = InstallationColumns(f.doc);
-    ASSERT_EQ(columns.size(), 10u);
+    ASSERT_EQ(columns.size(), 11u);
     EXPECT_EQ(columns[5].title, "Azimuth(Left+)");
     EXPECT_EQ(columns[9].title, "Polarity");
-    EXPECT_EQ(
-        InstallationRows(f.doc)[0],
-        (std::vector<std::string>{"1", "Beta", "1.235", "2", "3", "0", "0", "0", "30", "Reverse"}));
+    EXPECT_EQ(columns[10].title, "Delay");
+    EXPECT_EQ(InstallationRows(f.doc)[0],
+              (std::vector<std::string>{"1", "Beta", "1.235", "2", "3", "0", "0", "0", "30",
+                                        "Reverse", "12.5"}));
 }
 
 TEST(ListViewModels, ClickingASpeakerSetsTheInstallStateAndRefillsTheTaps) {

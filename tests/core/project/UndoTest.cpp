@@ -181,6 +181,17 @@ TEST(Undo, EachKindOfEditComesBackByteForByteAndGoesAgain) {
         f, [&] { f.doc.OnCommand(kCmdInstall); }, Strings::kStepInstallSpeaker);
     ExpectUndoRedo(
         f, [&] { f.doc.OnCommand(kCmdChangeInstallation); }, Strings::kStepChangeSpeaker);
+    // A delay alone: the file gains its delay record, and undo takes it out again.
+    EditSettings(f.doc)->advancedMode = 2;
+    f.dialogs.installation = [](CInstallationForm& form) {
+        form.Field(CInstallationForm::kDelay).SetValue(12.5);
+        return form.Accept();
+    };
+    ExpectUndoRedo(
+        f, [&] { f.doc.OnCommand(kCmdChangeInstallation); }, Strings::kStepChangeSpeaker);
+    EXPECT_EQ(f.doc.Room().Current()->delay, 0.0);
+    EditSettings(f.doc)->advancedMode = 0;
+    f.dialogs.installation = PlaceAt(3, 1);
     ExpectUndoRedo(
         f, [&] { f.doc.OnCommand(kCmdRemoveInstallation); }, Strings::kStepRemoveSpeaker);
     f.doc.OnCommand(kCmdInstall);

@@ -64,6 +64,7 @@ CInstallationForm::CInstallationForm(const CInstallationElement& values, int len
     set(kRotation, "Rotation(Right+)", Strings::kUnitDegree, -180, 180,
         values.orientation.rotation);
     set(kPower, "Power", Strings::kUnitWatt, 0, kMaximumPower, values.power);
+    set(kDelay, Strings::kDelayLabel, Strings::kUnitMillisecond, 0, kMaxDelayMs, values.delay);
     polaritySelection = values.polarityNormal ? 0 : 1;
 }
 
@@ -138,6 +139,7 @@ bool CInstallationForm::Accept(std::string* message) {
         r.polarityNormal = polaritySelection == 0;
         if (TapVisible() && m_tapSelection >= 0)
             r.tapIndex = m_tapSelection;
+        r.delay = values[kDelay] + 0.0; // -0 is 0
     }
     m_result = r;
     return true;

@@ -42,7 +42,7 @@ struct CInstallationTapOffer {
 // advanced mode only the position rows are shown; the other values pass through unchanged.
 class CInstallationForm {
 public:
-    enum Row { kX, kY, kZ, kAzimuth, kElevation, kRotation, kPower, kRowCount };
+    enum Row { kX, kY, kZ, kAzimuth, kElevation, kRotation, kPower, kDelay, kRowCount };
 
     CInstallationForm(const CInstallationElement& values, int lengthUnit, int advancedMode);
     // The tap the installation is on: a shown power above it (times the boxes) is refused by
