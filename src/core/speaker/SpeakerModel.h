@@ -93,9 +93,12 @@ public:
     // The complex pressure of all elements at a receiver, added to the accumulator. Returns 0,
     // or 1 when the frequency is 0 or not one of the model's frequencies. Defined with the point
     // response (acoustics/PointResponse.cpp); not virtual, so the speaker layer never calls it.
+    // With an air attenuation (nepers per metre of pressure at this frequency), every path
+    // loses it over its length.
     int Evaluate(CSPComplex& accumulator, const CVec3& receiver, const CVec3& position,
                  const COrientation& orientation, double frequency, double ceilingHeight,
-                 bool reversePolarity, double power, bool ceilingReflection, int lengthUnit) const;
+                 bool reversePolarity, double power, bool ceilingReflection, int lengthUnit,
+                 double airNepersPerMetre = 0.0) const;
 
     CSpeakerDataHeader& Header() { return m_header; }
     const CSpeakerDataHeader& Header() const { return m_header; }
