@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acoustics/ListeningPlane.h"
+#include "acoustics/MapQuantity.h"
 
 #include <array>
 #include <memory>
@@ -15,6 +16,7 @@ public:
     double band = 0.0;            // bands per octave; 0 = not chosen
     double scale = 0.0;           // pixels per 1/1000 length unit
     int mode = kModeEnergy;
+    EMapQuantity quantity = EMapQuantity::Direct; // saved in a project record when not Direct
     std::array<int, 2> scrollSize{0, 0};
     std::array<int, 4> margins{110, 44, 40, 324}; // left, top, right, bottom
     std::array<double, 3> viewAngles{45.0, 75.0, 0.0};

@@ -54,6 +54,11 @@ void CInstallationContainer::ReplaceInstallation(int index, const CInstallationE
     UpdateTotalPower();
 }
 
+void CInstallationContainer::SetDelay(int index, double delayMs) {
+    if (CInstallationElement* target = m_list.At(index))
+        target->delay = delayMs + 0.0; // -0 is stored as 0, so equal delays save alike
+}
+
 void CInstallationContainer::DividePower(int modelIndex, double divisor) {
     for (CInstallationElement& inst : m_list)
         if (inst.modelIndex == modelIndex)

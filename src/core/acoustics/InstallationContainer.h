@@ -23,6 +23,9 @@ public:
     void RemoveAll();
     // Installation index takes these values; nothing happens for an index outside the list.
     void ReplaceInstallation(int index, const CInstallationElement& element);
+    // Installation index delays its signal by `delayMs` (the power and the total stay as they
+    // are); nothing happens for an index outside the list.
+    void SetDelay(int index, double delayMs);
     // Divides the power of every installation of a model (an arrangement shared it out anew).
     void DividePower(int modelIndex, double divisor);
     // After a change of length unit.

@@ -5,6 +5,9 @@
 #include <memory>
 #include <vector>
 
+// The longest signal delay an installation may have, in milliseconds.
+inline constexpr double kMaxDelayMs = 1000.0;
+
 // One speaker placed in the room.
 struct CInstallationElement {
     CVec3 position;
@@ -13,6 +16,8 @@ struct CInstallationElement {
     int tapIndex = 0;
     double power = 0.0;
     bool polarityNormal = true;
+    // Signal delay in milliseconds (0 to kMaxDelayMs); saved in the project's delay record.
+    double delay = 0.0;
     friend bool operator==(const CInstallationElement&, const CInstallationElement&) = default;
 };
 

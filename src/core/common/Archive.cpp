@@ -83,7 +83,20 @@ void CArchiveOut::String(const std::string& value) {
 
 void CArchiveIn::Fail(const std::string& what) const {
     throw CArchiveException(InContext(what, m_context) + " at byte offset " +
-                            std::to_string(m_offset));
+                            std::to_string(Offset()));
+}
+
+CArchiveIn CArchiveIn::Section(std::size_t length, const char* what) {
+    if (length > Remaining())
+        Fail(std::string(what) + " of " + std::to_string(length) +
+             " bytes runs past the end of the file (" + std::to_string(Remaining()) +
+             " bytes left)");
+    const auto first = m_bytes.begin() + static_cast<std::ptrdiff_t>(m_offset);
+    CArchiveIn section(std::vector<std::uint8_t>(first, first + static_cast<std::ptrdiff_t>(length)));
+    section.m_base = Offset();
+    section.m_context = m_context;
+    m_offset += length;
+    return section;
 }
 
 void CArchiveIn::Read(void* data, std::size_t size, const char* what) {

@@ -77,9 +77,12 @@ public:
     void CountWord(std::size_t& count, std::size_t bytesPerItem, const char* what);
     void RequireItems(std::size_t count, std::size_t bytesPerItem, const char* what) const;
 
-    // Position and size, for messages and the end-of-data check.
-    std::size_t Offset() const { return m_offset; }
+    // Position in the whole file and bytes left, for messages and the end-of-data check.
+    std::size_t Offset() const { return m_base + m_offset; }
     std::size_t Remaining() const { return m_bytes.size() - m_offset; }
+    // The next `length` bytes as an archive of their own (a record's payload), whose messages
+    // still name offsets in the whole file; this archive moves past them.
+    CArchiveIn Section(std::size_t length, const char* what);
 
     void SetContext(std::string context) { m_context = std::move(context); }
     [[noreturn]] void Fail(const std::string& what) const;
@@ -89,6 +92,7 @@ private:
 
     std::vector<std::uint8_t> m_bytes;
     std::size_t m_offset = 0;
+    std::size_t m_base = 0; // where m_bytes starts in the whole file
     std::string m_context;
 };
 

@@ -3,6 +3,7 @@
 #include "common/Archive.h"
 #include "common/FileVersion.h"
 #include "project/DAXDoc.h"
+#include "project/ProjectRecords.h"
 #include "project/Strings.h"
 
 #include <cerrno>
@@ -328,8 +329,12 @@ void SerializeBody(Archive& ar, ArchiveSubject<Archive, CDAXDoc>& doc, std::uint
 std::vector<std::uint8_t> Write(const CDAXDoc& doc) {
     CArchiveOut ar;
     ar.Bytes(kProjectTag, 9, "the tag");
-    ar.Dword(kVersion200);
+    // Only a project that holds data added since 2.0.0 needs the later version.
+    const bool records = ProjectRecords::AnyPresent(doc);
+    ar.Dword(records ? kVersion210 : kVersion200);
     SerializeBody(ar, doc, kVersion200);
+    if (records)
+        ProjectRecords::Store(ar, doc);
     return ar.TakeBuffer();
 }
 
@@ -353,10 +358,19 @@ EReadResult Read(const std::vector<std::uint8_t>& bytes, bool legacy, CDAXDoc& d
                 ar.Fail("the file does not start with the project tag");
             ar.Dword(version);
         }
+        if (IsNewerVersion(version) && !legacy)
+            return EReadResult::NewerVersion;
         if (!IsKnownVersion(version))
             return EReadResult::UnknownVersion;
         doc.fileVersion = version;
-        SerializeBody(ar, doc, version);
+        // Version 2.1.0 is the 2.0.0 body with records after it.
+        const std::uint32_t body = version == kVersion210 ? kVersion200 : version;
+        SerializeBody(ar, doc, body);
+        if (version == kVersion210) {
+            if (legacy)
+                ar.Fail("a legacy project cannot hold records");
+            ProjectRecords::Load(ar, doc);
+        }
         doc.fileVersion = kVersion200;
         return EReadResult::Loaded;
     } catch (const CArchiveException& e) {
@@ -390,6 +404,9 @@ bool Open(const std::string& path, CDAXDoc& doc, std::string& error, std::string
     switch (Read(bytes, legacy, doc, error)) {
     case EReadResult::Failed:
         error = std::string(Strings::kFailedToOpen) + " " + error;
+        return false;
+    case EReadResult::NewerVersion:
+        error = std::string(Strings::kFailedToOpen) + " " + Strings::kNewerVersion;
         return false;
     case EReadResult::UnknownVersion:
         if (notice)

@@ -10,16 +10,19 @@ class CDAXDoc;
 
 inline constexpr char kProjectTag[] = "VELDAXDoc"; // 9 bytes, no terminator in the file
 
-// The project file: the current container (tag, version word, body) is written; the current and
-// the legacy container (a version text, then the body) are read in all six known versions.
+// The project file: the current container (tag, version word, body, and the records of data
+// added since version 2.0.0 when the project holds any: ProjectRecords.h) is written; the
+// current and the legacy container (a version text, then the body) are read in every known
+// version.
 namespace ProjectFile {
 // The complete file contents of a document, in the current version. Only reads the document.
 std::vector<std::uint8_t> Write(const CDAXDoc& doc);
 
-enum class EReadResult { Loaded, UnknownVersion, Failed };
+enum class EReadResult { Loaded, UnknownVersion, NewerVersion, Failed };
 // Reads file contents into a freshly constructed document. Failed: `error` says what and at
 // which byte offset, and the document must be discarded. UnknownVersion: the document keeps its
-// construction defaults, as a file of an unknown version has always opened.
+// construction defaults, as a file of an unknown version has always opened. NewerVersion: the
+// file was written by a later version and must not be opened (a save would lose what it holds).
 EReadResult Read(const std::vector<std::uint8_t>& bytes, bool legacy, CDAXDoc& doc,
                  std::string& error);
 

@@ -86,6 +86,8 @@ bool CDAXDoc::ApplyRoomParameters(const CRoomParameters& r) {
     if (unitChanged) {
         const double factor = r.lengthUnit == kUnitImperial ? kMetresToFeet : kFeetToMetres;
         room.ScalePositions(factor);
+        for (CListeningPoint& point : m_settings.listeningPoints)
+            point.position = point.position * factor;
         if (m_settings.autoLayoutValid == 1) {
             m_settings.autoBottomOffset *= factor;
             m_settings.autoLeftOffset *= factor;

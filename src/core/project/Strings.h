@@ -22,6 +22,9 @@ inline constexpr const char* kReplaceChangedFile =
 inline constexpr const char* kReplaceButton = "Replace";
 inline constexpr const char* kNotAvailableFile = "Not available file.";
 inline constexpr const char* kFailedToOpen = "Failed to open document.";
+inline constexpr const char* kNewerVersion =
+    "The project was written by a later version of Daxara; this version cannot keep everything "
+    "it holds, so it is not opened.";
 inline constexpr const char* kSaveChanges = "Save changes to %1?";
 inline constexpr const char* kEnterNumberBetween = "Enter a number between %1 and %2.";
 inline constexpr const char* kEnterNumber = "Enter a number.";

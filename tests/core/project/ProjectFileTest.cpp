@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -377,4 +378,125 @@ TEST(ProjectFile, OpeningALegacyFileClearsTheLegacyFlagAndTheSaveMigrates) {
               (std::vector<std::string>{Strings::kSavedWithNewExtension}));
     fs::remove(legacy);
     fs::remove(migrated);
+}
+
+namespace {
+// The bytes of a version 2.1.0 file: the project's 2.0.0 bytes with the later version word and
+// the given records after them.
+std::vector<std::uint8_t> WithRecords(std::vector<std::uint8_t> bytes,
+                                      const std::vector<std::pair<std::string, CByteWriter>>& records) {
+    const std::uint32_t version = kVersion210;
+    std::memcpy(bytes.data() + 9, &version, 4);
+    CByteWriter tail;
+    tail.Dword(static_cast<std::uint32_t>(records.size()));
+    for (const auto& [id, payload] : records)
+        tail.Raw(id.data(), 4).Dword(static_cast<std::uint32_t>(payload.bytes.size()))
+            .Raw(payload.bytes.data(), payload.bytes.size());
+    bytes.insert(bytes.end(), tail.bytes.begin(), tail.bytes.end());
+    return bytes;
+}
+
+std::string ReadError(const std::vector<std::uint8_t>& bytes) {
+    CDAXDoc doc;
+    std::string error;
+    EXPECT_EQ(ProjectFile::Read(bytes, false, doc, error), ProjectFile::EReadResult::Failed);
+    return error;
+}
+} // namespace
+
+TEST(ProjectFile, DataAddedSince200TravelsInRecordsAndOnlyWhenUsed) {
+    CDocFixture f;
+    Furnish(f);
+    const std::vector<std::uint8_t> plain = ProjectFile::Write(f.doc);
+    EXPECT_EQ(plain[12], 0x02); // a project without the new data stays a 2.0.0 file
+    EXPECT_EQ(plain[11], 0x00);
+
+    f.doc.room.SetDelay(1, 12.5);
+    f.doc.room.SetDelay(3, 1000);
+    EditSettings(f.doc)->listeningPoints = {{"FOH", {1, 2, 1.2}}, {"Row \xE9 20", {-3, 40, 0}}};
+    const std::vector<std::uint8_t> extended = ProjectFile::Write(f.doc);
+    CByteWriter delays, points;
+    delays.Dword(8).Doubles({0, 12.5, 0, 1000, 0, 0, 0, 0});
+    points.Dword(2).String("FOH").Doubles({1, 2, 1.2}).String("Row \xE9 20").Doubles({-3, 40, 0});
+    EXPECT_EQ(extended, WithRecords(plain, {{"DLAY", delays}, {"MARK", points}}));
+
+    CDAXDoc back;
+    RoundTrip(f.doc, back);
+    EXPECT_EQ(back.room.At(1)->delay, 12.5);
+    EXPECT_EQ(back.room.At(3)->delay, 1000);
+    EXPECT_EQ(back.Settings().listeningPoints, f.doc.Settings().listeningPoints);
+    EXPECT_EQ(back.room.TotalPower(), f.doc.room.TotalPower());
+    EXPECT_EQ(ProjectFile::Write(back), extended);
+
+    // Each record is written only while its data is in use.
+    f.doc.room.SetDelay(1, -0.0);
+    f.doc.room.SetDelay(3, 0);
+    EXPECT_EQ(ProjectFile::Write(f.doc), WithRecords(plain, {{"MARK", points}}));
+    EditSettings(f.doc)->listeningPoints.clear();
+    EXPECT_EQ(ProjectFile::Write(f.doc), plain);
+}
+
+TEST(ProjectFile, RecordsThatCannotBeHeldWhollyAreRefused) {
+    CDocFixture f;
+    f.AddModel(OmniSpeaker());
+    f.doc.room.AddInstallation(0, 0, {1, 1, 2}, {0, 0, 90}, 10, true);
+    f.doc.room.AddInstallation(0, 0, {2, 1, 2}, {0, 0, 90}, 10, true);
+    CColorMapCondition c;
+    c.plane.Build(0, 0, 1, 2, 2, 0, 0.5, 100, 2);
+    f.doc.conditions.Append(c);
+    const std::vector<std::uint8_t> plain = ProjectFile::Write(f.doc);
+    CByteWriter delays;
+    delays.Dword(2).Doubles({0, 4});
+
+    // A record of a later version is named, never dropped.
+    EXPECT_NE(ReadError(WithRecords(plain, {{"DLAY", delays}, {"NEWR", CByteWriter{}}}))
+                  .find("record 'NEWR'"),
+              std::string::npos);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"DLAY", delays}, {"DLAY", delays}})).find("twice"),
+              std::string::npos);
+    CByteWriter longer = delays;
+    longer.Double(0);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"DLAY", longer}})).find("left unread"),
+              std::string::npos);
+    CByteWriter wrongCount, late, negative;
+    wrongCount.Dword(3).Doubles({0, 4, 4});
+    late.Dword(2).Doubles({0, 1000.5});
+    negative.Dword(2).Doubles({-1, 0});
+    EXPECT_NE(ReadError(WithRecords(plain, {{"DLAY", wrongCount}})).find("the project has 2"),
+              std::string::npos);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"DLAY", late}})).find("installation 2 (1000.5 ms)"),
+              std::string::npos);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"DLAY", negative}})).find("installation 1 (-1 ms)"),
+              std::string::npos);
+    CByteWriter unknownQuantity, quantityCount;
+    unknownQuantity.Dword(1).Word(77);
+    quantityCount.Dword(2).Word(0).Word(0);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"QNTY", unknownQuantity}})).find("quantity 77"),
+              std::string::npos);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"QNTY", quantityCount}})).find("the project has 1"),
+              std::string::npos);
+    CByteWriter manyPoints;
+    manyPoints.Dword(kMaxListeningPoints + 1);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"MARK", manyPoints}})).find("1001 listening points"),
+              std::string::npos);
+    std::vector<std::uint8_t> trailing = WithRecords(plain, {{"DLAY", delays}});
+    trailing.push_back(0);
+    EXPECT_NE(ReadError(trailing).find("1 bytes follow"), std::string::npos);
+    std::vector<std::uint8_t> cut = WithRecords(plain, {{"DLAY", delays}});
+    cut.resize(cut.size() - 3);
+    EXPECT_NE(ReadError(cut).find("runs past the end"), std::string::npos);
+
+    // A file of a later version is not opened at all: a save could only lose what it holds.
+    std::vector<std::uint8_t> later = plain;
+    later[11] = 0x02; // 2.2.0
+    CDAXDoc doc;
+    std::string error;
+    EXPECT_EQ(ProjectFile::Read(later, false, doc, error), ProjectFile::EReadResult::NewerVersion);
+    const CTestDir dir;
+    const std::string path = dir.Path("later.tdax");
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(later.data()),
+                                                static_cast<std::streamsize>(later.size()));
+    CDAXDoc opened;
+    EXPECT_FALSE(ProjectFile::Open(path, opened, error));
+    EXPECT_NE(error.find("later version"), std::string::npos) << error;
 }

@@ -318,6 +318,7 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
     EditSettings(f.doc)->autoLayoutValid = 1;
     EditSettings(f.doc)->autoColumnPitch = 2;
     EditSettings(f.doc)->autoRowPitch = 3;
+    EditSettings(f.doc)->listeningPoints = {{"FOH", {4, 5, 1.2}}};
     f.view->Condition()->scale = 123.0;
     f.dialogs.roomParameters = [](Form& form) {
         EXPECT_TRUE(form.CancelVisible());
@@ -351,6 +352,9 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
     EXPECT_DOUBLE_EQ(p.z, 3 * 3.2808398950131235);
     EXPECT_DOUBLE_EQ(f.doc.Settings().autoColumnPitch, 2 * 3.2808398950131235);
     EXPECT_DOUBLE_EQ(f.doc.Settings().autoRowPitch, 3 * 3.2808398950131235);
+    const CVec3 marked = f.doc.Settings().listeningPoints.at(0).position;
+    EXPECT_DOUBLE_EQ(marked.x, 4 * 3.2808398950131235);
+    EXPECT_DOUBLE_EQ(marked.z, 1.2 * 3.2808398950131235);
     EXPECT_EQ(f.doc.models.At(0).Settings().lengthUnit, kUnitImperial);
     EXPECT_NE(f.view->Condition()->scale, 123.0); // refitted: the unit changed
     EXPECT_EQ(f.doc.Settings().autoLayoutValid, 0);

@@ -1,0 +1,208 @@
+#include "project/ProjectRecords.h"
+
+#include "project/DAXDoc.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string NumberText(double x) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", x);
+    return text;
+}
+
+// --- Signal delays: one per installation, in milliseconds ---
+
+bool HasDelays(const CDAXDoc& doc) {
+    for (const CInstallationElement& e : doc.room.List())
+        if (e.delay != 0.0)
+            return true;
+    return false;
+}
+
+void StoreDelays(CArchiveOut& ar, const CDAXDoc& doc) {
+    ar.Dword(static_cast<std::uint32_t>(doc.room.Count()));
+    for (const CInstallationElement& e : doc.room.List())
+        ar.Double(e.delay, "a signal delay");
+}
+
+void LoadDelays(CArchiveIn& ar, CDAXDoc& doc) {
+    std::uint32_t count = 0;
+    ar.Dword(count);
+    if (count != static_cast<std::uint32_t>(doc.room.Count()))
+        ar.Fail("the delays are given for " + std::to_string(count) +
+                " installations, the project has " + std::to_string(doc.room.Count()));
+    for (int i = 0; i < doc.room.Count(); ++i) {
+        double delay = 0.0;
+        ar.Double(delay, "a signal delay");
+        if (!(delay >= 0.0 && delay <= kMaxDelayMs))
+            ar.Fail("the signal delay of installation " + std::to_string(i + 1) + " (" +
+                    NumberText(delay) + " ms) lies outside 0 to " +
+                    NumberText(kMaxDelayMs) + " ms");
+        doc.room.SetDelay(i, delay);
+    }
+}
+
+// --- Marked listening points ---
+
+bool HasListeningPoints(const CDAXDoc& doc) {
+    return !doc.Settings().listeningPoints.empty();
+}
+
+void StoreListeningPoints(CArchiveOut& ar, const CDAXDoc& doc) {
+    const auto& points = doc.Settings().listeningPoints;
+    ar.Dword(static_cast<std::uint32_t>(points.size()));
+    for (const CListeningPoint& p : points) {
+        ar.String(p.name);
+        SerializeVec3(ar, p.position, "a marked point's position");
+    }
+}
+
+void LoadListeningPoints(CArchiveIn& ar, CDAXDoc& doc) {
+    std::uint32_t count = 0;
+    ar.Dword(count);
+    if (count > kMaxListeningPoints)
+        ar.Fail("the project marks " + std::to_string(count) + " listening points, more than the " +
+                std::to_string(kMaxListeningPoints) + " it may hold");
+    ar.RequireItems(count, 1 + 3 * sizeof(double), "marked points");
+    CProjectSettings settings = doc.Settings();
+    settings.listeningPoints.resize(count);
+    for (CListeningPoint& p : settings.listeningPoints) {
+        ar.String(p.name);
+        if (p.name.size() > kMaxListeningPointName)
+            ar.Fail("a marked point's name of " + std::to_string(p.name.size()) +
+                    " bytes is longer than the " + std::to_string(kMaxListeningPointName) +
+                    " allowed");
+        SerializeVec3(ar, p.position, "a marked point's position");
+    }
+    doc.ReplaceSettings(std::move(settings));
+}
+
+// --- What each colour map shows, when any shows more than the direct sound ---
+
+bool HasQuantities(const CDAXDoc& doc) {
+    for (int i = 0; i < doc.conditions.Count(); ++i)
+        if (doc.conditions.At(i)->quantity != EMapQuantity::Direct)
+            return true;
+    return false;
+}
+
+void StoreQuantities(CArchiveOut& ar, const CDAXDoc& doc) {
+    ar.Dword(static_cast<std::uint32_t>(doc.conditions.Count()));
+    for (int i = 0; i < doc.conditions.Count(); ++i)
+        ar.WordInt(static_cast<int>(doc.conditions.At(i)->quantity));
+}
+
+void LoadQuantities(CArchiveIn& ar, CDAXDoc& doc) {
+    std::uint32_t count = 0;
+    ar.Dword(count);
+    if (count != static_cast<std::uint32_t>(doc.conditions.Count()))
+        ar.Fail("the map quantities are given for " + std::to_string(count) +
+                " calculation planes, the project has " +
+                std::to_string(doc.conditions.Count()));
+    for (int i = 0; i < doc.conditions.Count(); ++i) {
+        int number = 0;
+        ar.WordInt(number);
+        const std::optional<EMapQuantity> quantity = QuantityByNumber(number);
+        if (!quantity)
+            ar.Fail("calculation plane " + std::to_string(i + 1) + " shows quantity " +
+                    std::to_string(number) + ", which this version does not know");
+        doc.conditions.At(i)->quantity = *quantity;
+    }
+}
+
+// The records in the order they are written. An id is four ASCII letters; a new kind of project
+// data adds its record at the end.
+struct CRecordKind {
+    std::array<char, 4> id;
+    const char* what; // for messages
+    bool (*present)(const CDAXDoc&);
+    void (*store)(CArchiveOut&, const CDAXDoc&);
+    void (*load)(CArchiveIn&, CDAXDoc&);
+};
+
+constexpr CRecordKind kRecords[] = {
+    {{'D', 'L', 'A', 'Y'}, "the signal delays", HasDelays, StoreDelays, LoadDelays},
+    {{'M', 'A', 'R', 'K'}, "the marked listening points", HasListeningPoints,
+     StoreListeningPoints, LoadListeningPoints},
+    {{'Q', 'N', 'T', 'Y'}, "the map quantities", HasQuantities, StoreQuantities, LoadQuantities},
+};
+constexpr std::size_t kRecordCount = std::size(kRecords);
+
+std::string IdText(const std::array<char, 4>& id) {
+    std::string text;
+    for (char c : id)
+        text += (c >= 0x20 && c < 0x7F) ? c : '?';
+    return text;
+}
+
+} // namespace
+
+namespace ProjectRecords {
+
+bool AnyPresent(const CDAXDoc& doc) {
+    for (const CRecordKind& kind : kRecords)
+        if (kind.present(doc))
+            return true;
+    return false;
+}
+
+void Store(CArchiveOut& ar, const CDAXDoc& doc) {
+    ar.SetContext("project records");
+    std::uint32_t count = 0;
+    for (const CRecordKind& kind : kRecords)
+        count += kind.present(doc) ? 1u : 0u;
+    ar.Dword(count);
+    for (const CRecordKind& kind : kRecords) {
+        if (!kind.present(doc))
+            continue;
+        CArchiveOut payload;
+        payload.SetContext(kind.what);
+        kind.store(payload, doc);
+        const std::vector<std::uint8_t>& bytes = payload.Buffer();
+        if (bytes.size() > 0xFFFFFFFFu)
+            ar.Fail(std::string("cannot store ") + kind.what + ": more than 4 GiB");
+        ar.Bytes(kind.id.data(), kind.id.size(), "a record id");
+        ar.Dword(static_cast<std::uint32_t>(bytes.size()));
+        ar.Bytes(bytes.data(), bytes.size(), kind.what);
+    }
+    ar.SetContext({});
+}
+
+void Load(CArchiveIn& ar, CDAXDoc& doc) {
+    ar.SetContext("project records");
+    std::uint32_t count = 0;
+    ar.Dword(count);
+    ar.RequireItems(count, 8, "records");
+    bool seen[kRecordCount] = {};
+    for (std::uint32_t r = 0; r < count; ++r) {
+        std::array<char, 4> id{};
+        std::uint32_t length = 0;
+        ar.Bytes(id.data(), id.size(), "a record id");
+        ar.Dword(length);
+        std::size_t k = 0;
+        while (k < kRecordCount && kRecords[k].id != id)
+            ++k;
+        if (k == kRecordCount)
+            ar.Fail("the project holds data this version of Daxara cannot keep (record '" +
+                    IdText(id) + "'); it was written by a later version");
+        if (seen[k])
+            ar.Fail(std::string("the project holds ") + kRecords[k].what + " twice");
+        seen[k] = true;
+        CArchiveIn payload = ar.Section(length, kRecords[k].what);
+        payload.SetContext(kRecords[k].what);
+        kRecords[k].load(payload, doc);
+        if (payload.Remaining() != 0)
+            payload.Fail(std::to_string(payload.Remaining()) + " bytes of " + kRecords[k].what +
+                         " are left unread");
+    }
+    if (ar.Remaining() != 0)
+        ar.Fail(std::to_string(ar.Remaining()) + " bytes follow the end of the project");
+    ar.SetContext({});
+}
+
+} // namespace ProjectRecords
