@@ -75,8 +75,11 @@ struct CMapCommandOptions {
     int threads = 0;
     bool force = false;
     double within = 3.0; // dB either side of the average for the share of points
+    std::string quantity; // empty: the project's
     bool json = false;
 };
+// The quantities' command-line names, "direct, reverberant, ...".
+std::string QuantityNames();
 int RunMap(const CMapCommandOptions& o);
 
 struct CSpectrumOptions {
@@ -86,6 +89,8 @@ struct CSpectrumOptions {
     std::optional<double> frequency;
     std::string mode;
     std::string csv; // exact frequency,level lines to this file (- for stdout)
+    std::string quantity; // direct (the default), reverberant or total
+    bool sti = false;
     bool json = false;
 };
 int RunSpectrum(const CSpectrumOptions& o);

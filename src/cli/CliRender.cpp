@@ -150,9 +150,9 @@ int RunRender(const CRenderOptions& o) {
                             " MB; choose a smaller size");
         image.fill(Qt::white);
         CMapPaintOptions options;
-        const CComboModel* combos[3] = {&view.FrequencyCombo(), &view.BandCombo(),
-                                        &view.ModeCombo()};
-        for (std::size_t i = 0; i < 3; ++i) {
+        const CComboModel* combos[4] = {&view.FrequencyCombo(), &view.BandCombo(),
+                                        &view.ModeCombo(), &view.QuantityCombo()};
+        for (std::size_t i = 0; i < 4; ++i) {
             const CComboModel& combo = *combos[i];
             if (combo.selection >= 0 && combo.selection < static_cast<int>(combo.items.size()))
                 options.comboTexts[i] =

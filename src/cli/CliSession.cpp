@@ -64,6 +64,9 @@ bool CCliDialogs::RunVd1Export(CVd1ExportForm&) {
 bool CCliDialogs::RunInitialSettings(CInitialSettingsForm&) {
     return false;
 }
+bool CCliDialogs::RunSurfacesAndAir(CSurfacesAndAirForm&) {
+    return false;
+}
 bool CCliDialogs::RunAutoInstallation(CAutoInstallationForm& form) {
     return autoInstallation && autoInstallation(form);
 }

@@ -1,4 +1,5 @@
 // daxara-cli: projects, maps and spectra from the command line.
+#include "CliAcoustics.h"
 #include "CliCommands.h"
 #include "CliDocs.h"
 #include "CliEdit.h"
@@ -161,6 +162,8 @@ int main(int argc, char** argv) {
                      "Count the points within +/- this many dB of the pink-noise average")
         ->capture_default_str()
         ->check(Finite(0.0, 100.0));
+    cmdMap->add_option("--quantity", mapOptions.quantity,
+                       "What the map shows: " + QuantityNames() + " (direct unless chosen)");
     cmdMap->add_flag("--json", mapOptions.json,
                      "Write the band, the statistics and the uniformity figures as JSON");
 
@@ -181,6 +184,13 @@ int main(int argc, char** argv) {
     cmdSpectrum->add_option(
         "--csv", spectrumOptions.csv,
         "Write exact frequency,level lines to this file (- for stdout, instead of the table)");
+    cmdSpectrum
+        ->add_option("--quantity", spectrumOptions.quantity,
+                     "The spectrum of the direct sound, the reverberant field or their total")
+        ->check(CLI::IsMember({"direct", "reverberant", "total"}));
+    cmdSpectrum->add_flag("--sti", spectrumOptions.sti,
+                          "The speech transmission index at the point instead: the octave table, "
+                          "the STI and the CIS");
     cmdSpectrum->add_flag("--json", spectrumOptions.json,
                           "Write the spectrum as JSON, exact levels and whether each band lies "
                           "within the speaker data");
@@ -230,6 +240,8 @@ int main(int argc, char** argv) {
     // Editing installations and rigging line arrays.
     std::vector<CCliCommand> commands = AddEditCommands(app);
     commands.push_back(AddArrangeCommand(app));
+    for (CCliCommand& command : AddAcousticsCommands(app))
+        commands.push_back(std::move(command));
 
     CDemoOptions demoOptions;
     auto* cmdDemo =

@@ -1,5 +1,6 @@
 #include "acoustics/RoomField.h"
 
+#include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationElement.h"
 #include "acoustics/MapCalculation.h"
 #include "common/Errors.h"
@@ -65,6 +66,26 @@ std::array<CRoomField, kOctaveCount> OctaveFields(const CAcousticScene& scene,
         fields[static_cast<std::size_t>(k)] =
             RoomFieldOf(scene, bands[static_cast<std::size_t>(k)], OctaveCentre(k), cache);
     return fields;
+}
+
+bool RoomSpectrum(const CAcousticScene& scene, const CColorMapCondition& condition,
+                  const std::vector<double>& centres, std::vector<double>& reverberant,
+                  std::string* reason) {
+    reverberant.clear();
+    const double pitch = scene.FirstInstallationPitch();
+    CSoundPowerCache cache;
+    try {
+        for (double fc : centres)
+            reverberant.push_back(
+                RoomFieldOf(scene, BandIndices(condition.band, fc, pitch), fc, cache)
+                    .reverberantLevel);
+    } catch (const CInvalidArgument& e) {
+        reverberant.clear();
+        if (reason)
+            *reason = e.what();
+        return false;
+    }
+    return true;
 }
 
 CBandIndexRange COctaveLevels::UnionOf(const CAcousticScene& scene) {

@@ -39,6 +39,14 @@ std::array<CRoomField, kOctaveCount> OctaveFields(const CAcousticScene& scene,
 // The octave bands on the first installation's grid.
 std::array<CBandIndexRange, kOctaveCount> OctaveBands(const CAcousticScene& scene);
 
+class CColorMapCondition;
+// The reverberant level at every band centre of a spectrum in the condition's band width, each
+// band's power over its own data frequencies and its room at its centre. False (with the
+// reason) when the scene cannot give one.
+bool RoomSpectrum(const CAcousticScene& scene, const CColorMapCondition& condition,
+                  const std::vector<double>& centres, std::vector<double>& reverberant,
+                  std::string* reason = nullptr);
+
 // The direct levels of the seven octaves at points: one engine over all their data frequencies,
 // each point's geometry found once, each octave summed as its own band map sums it.
 class COctaveLevels {

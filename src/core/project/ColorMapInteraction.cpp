@@ -175,8 +175,14 @@ EMapCursor CColorMapViewModel::MouseMove(const CPixel& p) {
                     Condition()->plane.points[static_cast<std::size_t>(cell)];
                 const CVec3 centre{point.x, point.y, point.z};
                 double level = 0.0;
-                if (LevelAt(centre, level))
+                // A quantity beyond the direct sound reads the calculated map: it rests on what
+                // the whole calculation gathered once (the power, the room).
+                if (Condition()->quantity != EMapQuantity::Direct) {
+                    if (m_lastResult.status == ECalcStatus::Completed)
+                        m_readout = {true, centre, point.level};
+                } else if (LevelAt(centre, level)) {
                     m_readout = {true, centre, level};
+                }
                 if (PointSpectrum(centre))
                     m_doc.Notify(CDocumentChange::Curves());
             }

@@ -1,4 +1,5 @@
 #include "project/ColorMapLayout.h"
+#include "project/QuantityDisplay.h"
 
 #include "acoustics/ColorMapCondition.h"
 #include "common/FormatSignificant.h"
@@ -139,10 +140,15 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
             {12, Strings::kAudienceHeight + FormatSignificant(plane.originZ, 4) + unit});
         break;
     }
-    lines.push_back({6, Strings::kAverageMax + Level(plane.maximumLevel)});
-    lines.push_back({7, Strings::kAverageMin + Level(plane.minimumLevel)});
-    lines.push_back({8, Strings::kAveragePink + Level(plane.pinkNoiseAverage)});
-    lines.push_back({9, Strings::kAverageMusic + Level(plane.musicSpeechAverage)});
+    if (c.quantity == EMapQuantity::Direct) {
+        lines.push_back({6, Strings::kAverageMax + Level(plane.maximumLevel)});
+        lines.push_back({7, Strings::kAverageMin + Level(plane.minimumLevel)});
+        lines.push_back({8, Strings::kAveragePink + Level(plane.pinkNoiseAverage)});
+        lines.push_back({9, Strings::kAverageMusic + Level(plane.musicSpeechAverage)});
+    } else {
+        for (CAnnotationLine& line : QuantityStatisticLines(c, doc.Settings().speech.stiTarget))
+            lines.push_back(std::move(line));
+    }
     lines.push_back({14, Strings::kNumberOfSpeakers + std::to_string(doc.room.Count())});
     lines.push_back({15, Strings::kAmplifierPower + AmplifierEstimate(doc)});
     if (doc.Settings().autoLayoutValid != 1)
@@ -198,7 +204,10 @@ std::string PrintTitle(const CColorMapCondition& condition) {
     return Strings::kMapShownAt + FormatSignificant(condition.centreFrequency, 2) + Strings::kHz +
            Strings::kTitleSeparator + OctaveBandName(condition.band) + Strings::kTitleSeparator +
            (condition.mode == kModeInterference ? Strings::kModeInterference
-                                                : Strings::kModeEnergy);
+                                                : Strings::kModeEnergy) +
+           (condition.quantity == EMapQuantity::Direct
+                ? std::string()
+                : Strings::kTitleSeparator + QuantityLabel(condition.quantity));
 }
 
 std::string CursorLevelText(double level) {

@@ -1,6 +1,7 @@
 #include "project/ColorMapViewModel.h"
 
 #include "acoustics/ColorMapCondition.h"
+#include "acoustics/RoomField.h"
 #include "acoustics/SpectrumEngine.h"
 #include "common/Errors.h"
 #include "common/FormatSignificant.h"
@@ -10,6 +11,7 @@
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
 #include "project/MapService.h"
+#include "project/QuantityDisplay.h"
 #include "project/Strings.h"
 
 #include <algorithm>
@@ -167,15 +169,35 @@ bool CColorMapViewModel::PointSpectrum(const CVec3& point) {
         return false;
     std::vector<double> centres, levels;
     if (!m_doc.HasInstallations()) {
-        for (int i = 0; i < m_doc.graphs.Count(); ++i)
+        for (int i = 0; i < m_doc.graphs.Count(); ++i) {
             m_doc.graphs.At(i)->data.SetCurve(0, 1, nullptr, nullptr);
+            m_doc.graphs.At(i)->roomCurves.clear();
+        }
         return true;
     }
     if (!EnginePointSpectrum(m_doc.Scene(), *condition, point, centres, levels))
         return false;
-    for (int i = 0; i < m_doc.graphs.Count(); ++i)
+    // With room acoustics the reverberant field and the total join the direct sound; a room
+    // that cannot give them shows the direct sound alone.
+    std::vector<CSoundGraphData> room;
+    if (m_doc.Settings().roomAcoustics.HasAbsorption()) {
+        std::vector<double> reverberant;
+        if (RoomSpectrum(m_doc.Scene(), *condition, centres, reverberant)) {
+            std::vector<double> total(centres.size());
+            for (std::size_t i = 0; i < centres.size(); ++i)
+                total[i] = EnergySum(levels[i], reverberant[i]);
+            room.resize(2);
+            room[0].name = Strings::kCurveReverberant;
+            room[0].SetPoints(static_cast<int>(centres.size()), centres.data(), reverberant.data());
+            room[1].name = Strings::kCurveTotal;
+            room[1].SetPoints(static_cast<int>(centres.size()), centres.data(), total.data());
+        }
+    }
+    for (int i = 0; i < m_doc.graphs.Count(); ++i) {
         m_doc.graphs.At(i)->data.SetCurve(0, static_cast<int>(centres.size()), centres.data(),
                                           levels.data());
+        m_doc.graphs.At(i)->roomCurves = room;
+    }
     return true;
 }
 
@@ -186,7 +208,7 @@ double CColorMapViewModel::ListPitch() const {
 void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
     CColorMapCondition* condition = Condition();
     if (m_doc.models.Count() == 0 || !condition) {
-        m_band = m_frequency = m_mode = {};
+        m_band = m_frequency = m_mode = m_quantity = {};
         m_bandChoices.clear();
         m_frequencyChoices.clear();
         return;
@@ -235,6 +257,11 @@ void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
             {{Strings::kModeInterference, kModeInterference}, {Strings::kModeEnergy, kModeEnergy}});
         m_mode.selection =
             condition->mode == kModeInterference ? 0 : (condition->mode == kModeEnergy ? 1 : -1);
+        std::vector<CChoice<double>> quantities;
+        for (const CMapQuantityInfo& info : MapQuantities())
+            quantities.push_back({QuantityLabel(info.quantity), static_cast<double>(info.quantity)});
+        m_quantity.Assign(quantities);
+        m_quantity.selection = m_quantity.IndexOf(static_cast<double>(condition->quantity));
     } else {
         if (m_mode.selection == 0)
             condition->mode = kModeInterference;
@@ -268,6 +295,24 @@ void CColorMapViewModel::OnModeSelected(int index) {
             return;
         m_mode.selection = index;
         SyncConditionControls(1, 0);
+        OnUpdate(kHintAcoustics, CDocumentChange::Planes());
+    });
+}
+
+void CColorMapViewModel::OnQuantitySelected(int index) {
+    m_doc.Guarded([&] {
+        CColorMapCondition* condition = Condition();
+        if (m_doc.IsCalculating() || !condition || index < 0 || index >= m_quantity.Count())
+            return;
+        m_quantity.selection = index;
+        const std::optional<EMapQuantity> quantity =
+            QuantityByNumber(static_cast<int>(m_quantity.Choice(index).value));
+        if (!quantity || *quantity == condition->quantity)
+            return;
+        condition->quantity = *quantity;
+        // The levels were of the other quantity; an uncalculated map shows nothing wrong.
+        condition->plane.ClearLevels();
+        m_doc.SetModified();
         OnUpdate(kHintAcoustics, CDocumentChange::Planes());
     });
 }

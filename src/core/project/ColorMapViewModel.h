@@ -99,6 +99,9 @@ public:
     const CComboModel& BandCombo() const { return m_band; }
     const CComboModel& FrequencyCombo() const { return m_frequency; }
     const CComboModel& ModeCombo() const { return m_mode; }
+    // What the map shows: the direct sound's level and the room and speech quantities, valued
+    // by their EMapQuantity number.
+    const CComboModel& QuantityCombo() const { return m_quantity; }
     // The entries of the band and frequency lists with the values they stand for.
     const std::vector<CBandChoice>& BandChoiceList() const { return m_bandChoices; }
     const std::vector<CFrequencyChoice>& FrequencyChoiceList() const { return m_frequencyChoices; }
@@ -106,6 +109,9 @@ public:
     void OnBandSelected(int index);
     void OnFrequencySelected(int index);
     void OnModeSelected(int index);
+    // Another quantity: the plane's levels go (they were of the other quantity) and the map
+    // calculates as after a band choice.
+    void OnQuantitySelected(int index);
 
     // --- Projection and navigation ---
     void ProjectView(bool fit);
@@ -232,7 +238,7 @@ private:
     CDAXDoc& m_doc;
     int m_conditionIndex = -1;
     CMapResult m_lastResult;
-    CComboModel m_band, m_frequency, m_mode;
+    CComboModel m_band, m_frequency, m_mode, m_quantity;
     std::vector<CBandChoice> m_bandChoices;
     std::vector<CFrequencyChoice> m_frequencyChoices;
     double m_maxW = 0, m_minW = 0, m_maxU = 0, m_minU = 0;

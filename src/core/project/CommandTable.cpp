@@ -16,6 +16,8 @@ const std::vector<CCommandInfo>& CommandTable() {
         {kCmdViewDiagonal, "Diagonal", "Diagonal", "&Diagonal", "View/Room/Direction"},
         {kCmdRoomParameters, "Change parameters for room", "Room Parameters", "&Room Parameters...",
          "Room"},
+        {kCmdSurfacesAndAir, "Surfaces, materials, air and background noise of the room",
+         "Surfaces and Air", "&Surfaces and Air...", "Room"},
         {kCmdImport, "Import speaker data", "Import Speaker Data", "&Import...", "Speaker"},
         {kCmdArrangeModules, "Arrange Modules", "Arrange Module", "&Module Arrangement...",
          "Speaker"},

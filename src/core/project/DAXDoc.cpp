@@ -71,8 +71,10 @@ void CDAXDoc::Notify(const CDocumentChange& change) {
 }
 
 void CDAXDoc::ClearCurves() {
-    for (int i = 0; i < graphs.Count(); ++i)
+    for (int i = 0; i < graphs.Count(); ++i) {
         graphs.At(i)->data.ClearCurve(0);
+        graphs.At(i)->roomCurves.clear();
+    }
 }
 
 void CDAXDoc::StandardRefresh() {

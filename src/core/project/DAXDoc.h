@@ -64,6 +64,10 @@ public:
     // unit, with every position and automatic-layout result converted to it. The caller
     // notifies. Returns whether the unit changed.
     bool ApplyRoomParameters(const CRoomParameters& values);
+    // The room acoustics and speech settings as a whole (Room > Surfaces and Air, the command
+    // line's acoustics command). Every entry is checked first: a refusal (Refused, EntryRefused,
+    // the message naming the field) changes nothing. Done changes them and the maps recalculate.
+    CFlowResult SetRoomAcoustics(const CRoomAcoustics& acoustics, const CSpeechSettings& speech);
 
     // --- Views and ports ---
     // Sends the hints `change` implies to every view, in order, clearing the response curves
@@ -104,7 +108,14 @@ public:
 
     // --- Queries ---
     CSpeakerModel* CurrentModel() const { return models.CurrentModel(); }
-    CAcousticScene Scene() const { return CAcousticScene::Of(models, room, m_settings.lengthUnit); }
+    // The room acoustics and speech settings ride along: the direct sound uses the air when
+    // asked to, the other map quantities the rest.
+    CAcousticScene Scene() const {
+        CAcousticScene scene = CAcousticScene::Of(models, room, m_settings.lengthUnit);
+        scene.acoustics = &m_settings.roomAcoustics;
+        scene.speech = &m_settings.speech;
+        return scene;
+    }
     bool HasInstallations() const { return !room.Empty(); }
     // Every calculation plane lies parallel to the XY plane.
     bool AllPlanesHorizontal() const;
@@ -185,6 +196,8 @@ public:
     void Recalculate();
     CFlowResult Preferences();
     CFlowResult RoomParameters();
+    // Room > Surfaces and Air: the dialog over the room acoustics and the speech settings.
+    CFlowResult SurfacesAndAir();
     CFlowResult AutoInstallation();
     CFlowResult ExportSpeakerData();
     // Writes the current model as an open directivity file chosen through the file port.

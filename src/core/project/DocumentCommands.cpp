@@ -30,6 +30,8 @@ const char* StepName(int id) {
         return Strings::kStepRemoveAllSpeakers;
     case kCmdRoomParameters:
         return Strings::kStepRoomParameters;
+    case kCmdSurfacesAndAir:
+        return Strings::kStepSurfacesAndAir;
     case kCmdPreference:
         return Strings::kStepPreferences;
     default:
@@ -150,6 +152,9 @@ bool CDAXDoc::RunCommand(int id) {
         break;
     case kCmdRoomParameters:
         RoomParameters();
+        break;
+    case kCmdSurfacesAndAir:
+        SurfacesAndAir();
         break;
     case kCmdRecalculate:
         Recalculate();

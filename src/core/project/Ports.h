@@ -14,6 +14,7 @@ class CRoomParametersForm;
 class CAutoInstallationForm;
 class CVd1ExportForm;
 class CInitialSettingsForm;
+class CSurfacesAndAirForm;
 class CModuleArrangementPort;
 class CDAXDoc;
 
@@ -70,6 +71,8 @@ public:
     virtual bool RunAutoInstallation(CAutoInstallationForm& form) = 0;
     virtual bool RunVd1Export(CVd1ExportForm& form) = 0;
     virtual bool RunInitialSettings(CInitialSettingsForm& form) = 0;
+    // Room > Surfaces and Air: the room acoustics and the background noise.
+    virtual bool RunSurfacesAndAir(CSurfacesAndAirForm& form) = 0;
 };
 
 class CFilePort {

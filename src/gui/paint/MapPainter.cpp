@@ -5,6 +5,7 @@
 #include "paint/GuiText.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
+#include "project/QuantityDisplay.h"
 #include "project/Strings.h"
 
 #include <QFontMetrics>
@@ -73,11 +74,12 @@ void FillQuad(QPainter& p, const CQuad& q, const QColor& color) {
 }
 
 void PaintCells(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
-                const CListeningPlane& plane) {
+                const CListeningPlane& plane, const CColorScale& scale) {
     p.save();
     p.setPen(Qt::NoPen);
     if (!doc.HasInstallations()) {
-        FillQuad(p, view.CalculationPlaneQuad(), FromColorRef(plane.colors[kColorClasses - 1]));
+        FillQuad(p, view.CalculationPlaneQuad(),
+                 FromColorRef(scale.colors[static_cast<std::size_t>(scale.count - 1)]));
         p.restore();
         return;
     }
@@ -89,7 +91,7 @@ void PaintCells(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
         const CPlaceElement& cell = plane.points[i];
         const double level = preview ? (*preview)[i] : cell.level;
         FillQuad(p, projector.Quad(CellCorners(cell, orientation)),
-                 FromColorRef(plane.ColorOf(level)));
+                 FromColorRef(ScaleColor(scale, level)));
     }
     p.restore();
 }
@@ -180,7 +182,7 @@ void PaintAnnotations(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel&
     const CCursorReadout& readout = view.Readout();
     if (!view.Printing() && readout.valid && doc.HasInstallations()) {
         const int y = view.LineY(5);
-        TextAt(p, left, y, CursorLevelText(readout.level));
+        TextAt(p, left, y, CursorValueText(condition.quantity, readout.level));
         TextAt(p, left + 20 * view.FontHeight(), y,
                CursorPointText(readout.point, doc.Settings().lengthUnit));
     }
@@ -190,25 +192,25 @@ void PaintAnnotations(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel&
         TextAt(p, view.PageWidth() * 35 / 100, view.LineY(28), PrintTitle(condition));
 }
 
-void PaintLegend(QPainter& p, const CColorMapViewModel& view, const CListeningPlane& plane,
+void PaintLegend(QPainter& p, const CColorMapViewModel& view, const CColorScale& scale,
                  int comboHeight) {
     const int h = view.FontHeight();
-    const auto labels = LegendLabels(plane);
+    const auto& labels = scale.labels;
     int x = 5, top = 0;
     p.setPen(Qt::black);
     p.setBackground(Qt::white);
     p.setBackgroundMode(Qt::OpaqueMode);
-    for (int i = 0; i < kColorClasses; ++i) {
+    for (int i = 0; i < scale.count; ++i) {
         if (view.Printing()) {
             x = view.PageWidth() / 5;
             top = i * h + view.PageHeight() / 10;
         } else {
             top = h * (i + 2) + comboHeight;
         }
-        p.fillRect(x, top, h, h, FromColorRef(plane.colors[static_cast<std::size_t>(i)]));
+        p.fillRect(x, top, h, h, FromColorRef(scale.colors[static_cast<std::size_t>(i)]));
         TextAt(p, x + h + h / 2, top, labels[static_cast<std::size_t>(i)]);
     }
-    TextAt(p, x + h + h / 2, top + h, std::string(Strings::kUnitDecibel));
+    TextAt(p, x + h + h / 2, top + h, scale.unit);
 }
 
 void PaintComboTexts(QPainter& p, const CMapPaintOptions& options) {
@@ -273,13 +275,14 @@ void PaintColorMap(QPainter& painter, const CDAXDoc& doc, const CColorMapViewMod
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setFont(MapFont(view.FontHeight()));
         const CListeningPlane& plane = condition->plane;
-        PaintCells(painter, doc, view, plane);
+        const CColorScale scale = ColorScaleOf(*condition);
+        PaintCells(painter, doc, view, plane, scale);
         PaintRoom(painter, doc, view);
         PaintAxes(painter, doc, view);
         PaintSpeakers(painter, view);
         PaintPlaneLabels(painter, doc, view, plane);
         PaintAnnotations(painter, doc, view, *condition);
-        PaintLegend(painter, view, plane, options.comboHeight);
+        PaintLegend(painter, view, scale, options.comboHeight);
         if (!view.Printing())
             PaintComboTexts(painter, options);
         painter.restore();

@@ -11,18 +11,18 @@ class QPainter;
 class CDAXDoc;
 class CColorMapViewModel;
 
-// The strip along the top of the colour map window that holds its three combo boxes
-// (centre frequency, band, mode), in logical pixels.
+// The strip along the top of the colour map window that holds its combo boxes (centre
+// frequency, band, mode, quantity), in logical pixels.
 inline constexpr int kComboStripHeight = 22;
-inline constexpr std::array<int, 3> kComboLeft{170, 290, 410};
+inline constexpr std::array<int, 4> kComboLeft{170, 290, 410, 530};
 inline constexpr int kComboWidth = 120;
 
 struct CMapPaintOptions {
     // Height of the combo box strip: the legend starts two lines below it.
     int comboHeight = kComboStripHeight;
-    // Texts written into the strip where the window has its combo boxes (frequency, band, mode);
-    // empty where real combo boxes stand over the picture.
-    std::array<QString, 3> comboTexts;
+    // Texts written into the strip where the window has its combo boxes (frequency, band, mode,
+    // quantity); empty where real combo boxes stand over the picture.
+    std::array<QString, 4> comboTexts;
 };
 
 // The font of the map texts: the application's face with a line height of at most `height`.

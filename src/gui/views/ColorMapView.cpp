@@ -62,8 +62,10 @@ CColorMapView::CColorMapView(CDAXDoc& document, QWidget* parent)
                     m_model.OnFrequencySelected(index);
                 else if (i == 1)
                     m_model.OnBandSelected(index);
-                else
+                else if (i == 2)
                     m_model.OnModeSelected(index);
+                else
+                    m_model.OnQuantitySelected(index);
             });
             ModelChanged();
         });
@@ -160,8 +162,8 @@ void CColorMapView::UpdateScrollBars() {
 }
 
 void CColorMapView::SyncCombos() {
-    const std::array<const CComboModel*, 3> models{&m_model.FrequencyCombo(), &m_model.BandCombo(),
-                                                   &m_model.ModeCombo()};
+    const std::array<const CComboModel*, 4> models{&m_model.FrequencyCombo(), &m_model.BandCombo(),
+                                                   &m_model.ModeCombo(), &m_model.QuantityCombo()};
     for (std::size_t i = 0; i < m_combos.size(); ++i) {
         const CComboModel& wanted = *models[i];
         CComboModel& shown = m_shownCombos[i];

@@ -95,8 +95,8 @@ private:
     CColorMapViewModel m_model;
     // Hears every change after the model has: the combo boxes and the speaker icons follow.
     std::unique_ptr<CDocumentView> m_listener;
-    std::array<QComboBox*, 3> m_combos{}; // frequency, band, mode
-    std::array<CComboModel, 3> m_shownCombos;
+    std::array<QComboBox*, 4> m_combos{}; // frequency, band, mode, quantity
+    std::array<CComboModel, 4> m_shownCombos;
     bool m_initialised = false;
     bool m_rotating = false;
     QTimer* m_previewTimer = nullptr;

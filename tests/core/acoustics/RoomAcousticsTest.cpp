@@ -1,6 +1,7 @@
 #include "SceneFixtures.h"
 #include "acoustics/AirAbsorption.h"
 #include "acoustics/MapCalculation.h"
+#include "acoustics/MaterialLibrary.h"
 #include "acoustics/NoiseCurves.h"
 #include "acoustics/Octaves.h"
 #include "acoustics/PointResponse.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cmath>
 #include <limits>
 
@@ -244,4 +246,50 @@ TEST(NoiseCurves, RatingAndCriterionCurves) {
     for (const char* bad : {"NR", "NR1000", "NR131", "NC37", "XX35", "NR3.5", "NC-", "NR-x"})
         EXPECT_FALSE(NoiseCurve(bad)) << bad;
     EXPECT_EQ(NoiseCurveName("NC37"), "");
+}
+
+// The library installed with the program, and the user's file that extends it.
+TEST(MaterialLibrary, ShippedLibraryAndUserMaterials) {
+    const char* source = std::getenv("DAXARA_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    CMaterialLibrary library;
+    EXPECT_EQ(library.AddFile(std::string(source) + "/resources/materials.txt"), "");
+    EXPECT_GE(library.Materials().size(), 25u);
+    for (const char* name :
+         {"Concrete, poured, unpainted", "Plaster on masonry", "Plasterboard on studs",
+          "Glass, window", "Wood panelling", "Carpet on concrete", "Acoustic ceiling tiles, 25 mm glass fibre",
+          "Heavy curtains, velour draped to half area", "Upholstered seats, empty",
+          "Audience in upholstered seats"}) {
+        const CLibraryMaterial* m = library.Find(name);
+        ASSERT_NE(m, nullptr) << name;
+        EXPECT_FALSE(m->source.empty()) << name;
+    }
+    for (const CLibraryMaterial& m : library.Materials()) {
+        CRoomAcoustics room;
+        room.faces[0] = m.material;
+        EXPECT_EQ(RoomAcousticsError(room), "") << m.material.name;
+    }
+    // As published for carpet on concrete (Cox & D'Antonio), 8 kHz held at the 4 kHz value.
+    EXPECT_EQ(library.Find("carpet ON concrete")->material.alpha,
+              (COctaveValues{0.02, 0.06, 0.14, 0.37, 0.60, 0.65, 0.65}));
+
+    // The user's own material, and one that corrects the library's.
+    EXPECT_EQ(library.Add("# mine\nStage floor | 0.1 0.1 0.1 0.1 0.1 0.1 0.1 | measured\n"
+                          "carpet on concrete | 0.05 0.1 0.2 0.4 0.6 0.7 0.7\n",
+                          "user.txt"),
+              "");
+    EXPECT_EQ(library.Find("Stage floor")->source, "measured");
+    EXPECT_EQ(library.Find("Carpet on concrete")->material.alpha[0], 0.05);
+    EXPECT_EQ(library.Find("Carpet on concrete")->origin, "user.txt");
+    const std::size_t count = library.Materials().size();
+    // A bad line names itself and adds nothing of its text.
+    EXPECT_EQ(library.Add("Good | 0 0 0 0 0 0 0\nBad | 0.1 0.2 1.3 0 0 0 0\n", "u.txt"),
+              "u.txt, line 2: the coefficient '1.3' is not from 0 to 1");
+    EXPECT_EQ(library.Add("Short | 0.1 0.2\n", "u.txt"),
+              "u.txt, line 1: seven coefficients are needed (125 Hz to 8 kHz), 2 are given");
+    EXPECT_EQ(library.Add("NoBar 0.1\n", "u.txt"),
+              "u.txt, line 1: expected 'name | seven coefficients | source'");
+    EXPECT_EQ(library.Add("X | 0,1 0 0 0 0 0 0\n", "u.txt"), "u.txt, line 1: '0,1' is not a number");
+    EXPECT_EQ(library.Materials().size(), count);
+    EXPECT_EQ(library.Find("Good"), nullptr);
 }

@@ -1,0 +1,133 @@
+#include "project/QuantityDisplay.h"
+
+#include "acoustics/ColorMapCondition.h"
+#include "acoustics/SpeechTransmission.h"
+#include "common/FormatSignificant.h"
+#include "project/ColorMapLayout.h"
+#include "project/Strings.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+// The qualification bands of the index, from the top.
+constexpr const char* kStiBands[] = {"A+", "A", "B", "C", "D", "E",
+                                     "F",  "G", "H", "I", "J", "U"};
+constexpr int kStiClasses = 12;
+
+std::string Fixed(double value, int decimals) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+bool IsIndex(EMapQuantity q) {
+    return IsSpeechQuantity(q);
+}
+} // namespace
+
+std::string QuantityLabel(EMapQuantity quantity) {
+    switch (quantity) {
+    case EMapQuantity::Direct:
+        return Strings::kQuantityDirect;
+    case EMapQuantity::Reverberant:
+        return Strings::kQuantityReverberant;
+    case EMapQuantity::Total:
+        return Strings::kQuantityTotal;
+    case EMapQuantity::DirectToReverberant:
+        return Strings::kQuantityRatio;
+    case EMapQuantity::BroadbandZ:
+        return Strings::kQuantityBroadbandZ;
+    case EMapQuantity::BroadbandA:
+        return Strings::kQuantityBroadbandA;
+    case EMapQuantity::Sti:
+        return Strings::kQuantitySti;
+    case EMapQuantity::Cis:
+        return Strings::kQuantityCis;
+    }
+    return QuantityInfo(quantity).name;
+}
+
+std::string QuantityValueText(EMapQuantity quantity, double value) {
+    if (IsIndex(quantity))
+        return Fixed(value, 3);
+    return FormatSignificant(value, 4);
+}
+
+CColorScale ColorScaleOf(const CColorMapCondition& condition) {
+    const CListeningPlane& plane = condition.plane;
+    const EMapQuantity q = condition.quantity;
+    CColorScale scale;
+    scale.unit = "[" + std::string(QuantityInfo(q).unit) + "]";
+    if (IsLevelQuantity(q)) {
+        scale.colors = plane.colors;
+        scale.thresholds = plane.thresholds;
+        scale.labels = LegendLabels(plane);
+        return scale;
+    }
+    if (q == EMapQuantity::DirectToReverberant) {
+        scale.colors = plane.colors;
+        for (int i = 0; i + 1 < kColorClasses; ++i)
+            scale.thresholds[static_cast<std::size_t>(i)] = 24.0 - 2.0 * i;
+    } else {
+        scale.count = kStiClasses;
+        for (int i = 0; i < kStiClasses; ++i) {
+            // Spread over the plane's palette, its first colour at the top.
+            const int palette = static_cast<int>(std::lround(i * (kColorClasses - 1.0) / (kStiClasses - 1.0)));
+            scale.colors[static_cast<std::size_t>(i)] = plane.colors[static_cast<std::size_t>(palette)];
+            if (i + 1 < kStiClasses) {
+                const double sti = 0.76 - 0.04 * i;
+                scale.thresholds[static_cast<std::size_t>(i)] =
+                    q == EMapQuantity::Cis ? CisOfSti(sti) : sti;
+            }
+        }
+    }
+    for (int i = 0; i < scale.count; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        const std::string upper = i == 0 ? "" : QuantityValueText(q, scale.thresholds[at - 1]);
+        const std::string lower = i == scale.count - 1 ? "" : QuantityValueText(q, scale.thresholds[at]);
+        scale.labels[at] = upper + Strings::kLegendSeparator + lower;
+        if (IsIndex(q))
+            scale.labels[at] += std::string("  ") + kStiBands[i];
+    }
+    return scale;
+}
+
+std::uint32_t ScaleColor(const CColorScale& scale, double value) {
+    if (std::isnan(value))
+        return 0;
+    const int last = scale.count - 1;
+    for (int i = 0; i < last; ++i)
+        if (value > scale.thresholds[static_cast<std::size_t>(i)])
+            return scale.colors[static_cast<std::size_t>(i)];
+    return scale.colors[static_cast<std::size_t>(last)];
+}
+
+std::vector<CAnnotationLine> QuantityStatisticLines(const CColorMapCondition& c, double stiTarget) {
+    const EMapQuantity q = c.quantity;
+    const CListeningPlane& plane = c.plane;
+    const std::string name = QuantityLabel(q) + " ";
+    const std::string unit = IsIndex(q) ? "" : "[" + std::string(QuantityInfo(q).unit) + "]";
+    auto value = [&](double v) { return QuantityValueText(q, v) + unit; };
+    std::vector<CAnnotationLine> lines;
+    lines.push_back({6, name + Strings::kStatisticMaximum + value(plane.maximumLevel)});
+    lines.push_back({7, name + Strings::kStatisticMinimum + value(plane.minimumLevel)});
+    if (IsLevelQuantity(q)) {
+        lines.push_back({8, name + Strings::kStatisticEnergyMean + value(plane.pinkNoiseAverage)});
+    } else {
+        lines.push_back({8, name + Strings::kStatisticMean + value(plane.pinkNoiseAverage)});
+    }
+    if (IsIndex(q)) {
+        const double target = q == EMapQuantity::Cis ? CisOfSti(stiTarget) : stiTarget;
+        lines.push_back({9, Strings::kStatisticShare + QuantityValueText(q, target) + " : " +
+                                FormatSignificant(100.0 * plane.musicSpeechAverage, 3) + " %"});
+    }
+    return lines;
+}
+
+std::string CursorValueText(EMapQuantity quantity, double value) {
+    if (quantity == EMapQuantity::Direct)
+        return CursorLevelText(value);
+    const std::string unit = IsIndex(quantity) ? "" : "[" + std::string(QuantityInfo(quantity).unit) + "]";
+    return QuantityLabel(quantity) + " @Cursor Point : " + QuantityValueText(quantity, value) + unit;
+}
