@@ -88,7 +88,7 @@ bool RoomSpectrum(const CAcousticScene& scene, const CColorMapCondition& conditi
     return true;
 }
 
-CBandIndexRange COctaveLevels::UnionOf(const CAcousticScene& scene) {
+CBandIndexRange OctaveUnion(const CAcousticScene& scene, std::vector<std::pair<int, int>>* segments) {
     const auto bands = OctaveBands(scene);
     CBandIndexRange all = bands[0];
     all.start = INT_MAX, all.end = INT_MIN;
@@ -98,17 +98,17 @@ CBandIndexRange COctaveLevels::UnionOf(const CAcousticScene& scene) {
         all.start = std::min(all.start, b.start);
         all.end = std::max(all.end, b.end);
     }
+    if (segments) {
+        segments->clear();
+        for (const CBandIndexRange& b : bands)
+            segments->emplace_back(b.start - all.start, b.end - all.start);
+    }
     return all;
 }
 
 COctaveLevels::COctaveLevels(const CAcousticScene& scene, int mode)
-    : m_engine(scene, mode, UnionOf(scene)) {
-    const CBandIndexRange all = UnionOf(scene);
-    m_empty = all.Count() == 0;
-    if (m_empty)
-        return;
-    for (const CBandIndexRange& b : OctaveBands(scene))
-        m_segments.emplace_back(b.start - all.start, b.end - all.start);
+    : m_engine(scene, mode, OctaveUnion(scene, &m_segments)) {
+    m_empty = m_engine.BandCount() == 0;
 }
 
 void COctaveLevels::Levels(const CVec3* points, int count, std::array<double, kOctaveCount>* levels,

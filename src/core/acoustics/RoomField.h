@@ -47,6 +47,11 @@ bool RoomSpectrum(const CAcousticScene& scene, const CColorMapCondition& conditi
                   const std::vector<double>& centres, std::vector<double>& reverberant,
                   std::string* reason = nullptr);
 
+// One band over the seven octaves' data frequencies and each octave's part of it; an empty band
+// when an octave holds no data frequency.
+CBandIndexRange OctaveUnion(const CAcousticScene& scene,
+                            std::vector<std::pair<int, int>>* segments = nullptr);
+
 // The direct levels of the seven octaves at points: one engine over all their data frequencies,
 // each point's geometry found once, each octave summed as its own band map sums it.
 class COctaveLevels {
@@ -60,8 +65,7 @@ public:
     bool Empty() const { return m_empty; }
 
 private:
-    static CBandIndexRange UnionOf(const CAcousticScene& scene);
+    std::vector<std::pair<int, int>> m_segments; // filled while the engine is made
     CMapEngine m_engine;
-    std::vector<std::pair<int, int>> m_segments;
     bool m_empty = false;
 };

@@ -73,7 +73,7 @@ double CRoomQuantity::FromOctaves(const COctaveValues& direct) const {
 }
 
 bool SpeechAt(const CAcousticScene& scene, int mode, const CVec3& point, CPointSpeech& speech,
-              std::string* reason) {
+              std::string* reason, CSoundPowerCache* cache) {
     auto fail = [&](const std::string& why) {
         if (reason)
             *reason = why;
@@ -88,8 +88,8 @@ bool SpeechAt(const CAcousticScene& scene, int mode, const CVec3& point, CPointS
     condition.mode = mode;
     std::optional<CRoomQuantity> quantity;
     try {
-        CSoundPowerCache cache;
-        quantity.emplace(scene, condition, cache);
+        CSoundPowerCache own;
+        quantity.emplace(scene, condition, cache ? *cache : own);
     } catch (const CInvalidArgument& e) {
         return fail(e.what());
     }

@@ -49,8 +49,10 @@ struct CPointSpeech {
     CStiInput input;
     CStiResult result;
 };
+// With a cache of the models' power (one that outlives calls while the project stays as it is),
+// a pointer moving over the map computes the power once.
 bool SpeechAt(const CAcousticScene& scene, int mode, const CVec3& point, CPointSpeech& speech,
-              std::string* reason = nullptr);
+              std::string* reason = nullptr, CSoundPowerCache* cache = nullptr);
 
 // The statistics a plane of this quantity keeps: maximum and minimum always; for levels the
 // energy average and the music/speech average 4 dB below it, as the direct map has them; for

@@ -55,6 +55,9 @@ struct CSoundGraphCondition {
     // With room acoustics, the reverberant and the total spectrum at the point of curve 0 (the
     // direct sound); empty otherwise. Not saved: they follow the pointer as curve 0 does.
     std::vector<CSoundGraphData> roomCurves;
+    // On a speech map, the octave table of the speech transmission at that point (text lines);
+    // empty otherwise. Not saved either.
+    std::vector<std::string> speechTable;
 };
 
 class CSoundGraphConditionList {

@@ -2,6 +2,7 @@
 
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/RoomField.h"
+#include "acoustics/RoomQuantities.h"
 #include "acoustics/SpectrumEngine.h"
 #include "common/Errors.h"
 #include "common/FormatSignificant.h"
@@ -75,6 +76,7 @@ void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& chang
         m_dragging = false;
         m_drag.reset();
     }
+    m_powerCache.reset();
     if (hint == kHintNone && change.removedCondition >= 0 &&
         m_conditionIndex > change.removedCondition)
         --m_conditionIndex;
@@ -172,6 +174,7 @@ bool CColorMapViewModel::PointSpectrum(const CVec3& point) {
         for (int i = 0; i < m_doc.graphs.Count(); ++i) {
             m_doc.graphs.At(i)->data.SetCurve(0, 1, nullptr, nullptr);
             m_doc.graphs.At(i)->roomCurves.clear();
+            m_doc.graphs.At(i)->speechTable.clear();
         }
         return true;
     }
@@ -193,10 +196,20 @@ bool CColorMapViewModel::PointSpectrum(const CVec3& point) {
             room[1].SetPoints(static_cast<int>(centres.size()), centres.data(), total.data());
         }
     }
+    // On a speech map, the octave table at the point.
+    std::vector<std::string> table;
+    if (IsSpeechQuantity(condition->quantity)) {
+        CPointSpeech speech;
+        if (!m_powerCache)
+            m_powerCache = std::make_shared<CSoundPowerCache>();
+        if (SpeechAt(m_doc.Scene(), condition->mode, point, speech, nullptr, m_powerCache.get()))
+            table = SpeechTableLines(speech);
+    }
     for (int i = 0; i < m_doc.graphs.Count(); ++i) {
         m_doc.graphs.At(i)->data.SetCurve(0, static_cast<int>(centres.size()), centres.data(),
                                           levels.data());
         m_doc.graphs.At(i)->roomCurves = room;
+        m_doc.graphs.At(i)->speechTable = table;
     }
     return true;
 }

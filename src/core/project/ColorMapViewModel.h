@@ -19,6 +19,7 @@
 class CDAXDoc;
 class CInstallationElementList;
 class CWorkerPool;
+class CSoundPowerCache;
 
 // A drop-down list: the texts a widget shows (items), the value of each entry and the selected
 // entry (-1 for none). Front ends that choose without a widget choose by value, never by text.
@@ -250,6 +251,9 @@ private:
     std::array<int, 4> m_savedMargins{};
     double m_savedScale = 0.0;
     CCursorReadout m_readout;
+    // The models' power for the speech table under the pointer; emptied whenever the project
+    // tells of a change.
+    std::shared_ptr<CSoundPowerCache> m_powerCache;
     // Only while a speaker is dragged (shared_ptr: the type is complete in one file only).
     std::shared_ptr<CDragState> m_drag;
 };

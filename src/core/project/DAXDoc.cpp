@@ -74,6 +74,7 @@ void CDAXDoc::ClearCurves() {
     for (int i = 0; i < graphs.Count(); ++i) {
         graphs.At(i)->data.ClearCurve(0);
         graphs.At(i)->roomCurves.clear();
+        graphs.At(i)->speechTable.clear();
     }
 }
 

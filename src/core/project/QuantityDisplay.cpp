@@ -1,6 +1,7 @@
 #include "project/QuantityDisplay.h"
 
 #include "acoustics/ColorMapCondition.h"
+#include "acoustics/RoomQuantities.h"
 #include "acoustics/SpeechTransmission.h"
 #include "common/FormatSignificant.h"
 #include "project/ColorMapLayout.h"
@@ -71,6 +72,7 @@ CColorScale ColorScaleOf(const CColorMapCondition& condition) {
             scale.thresholds[static_cast<std::size_t>(i)] = 24.0 - 2.0 * i;
     } else {
         scale.count = kStiClasses;
+        scale.lowerInclusive = true;
         for (int i = 0; i < kStiClasses; ++i) {
             // Spread over the plane's palette, its first colour at the top.
             const int palette = static_cast<int>(std::lround(i * (kColorClasses - 1.0) / (kStiClasses - 1.0)));
@@ -97,9 +99,11 @@ std::uint32_t ScaleColor(const CColorScale& scale, double value) {
     if (std::isnan(value))
         return 0;
     const int last = scale.count - 1;
-    for (int i = 0; i < last; ++i)
-        if (value > scale.thresholds[static_cast<std::size_t>(i)])
+    for (int i = 0; i < last; ++i) {
+        const double threshold = scale.thresholds[static_cast<std::size_t>(i)];
+        if (value > threshold || (scale.lowerInclusive && value == threshold))
             return scale.colors[static_cast<std::size_t>(i)];
+    }
     return scale.colors[static_cast<std::size_t>(last)];
 }
 
@@ -122,6 +126,22 @@ std::vector<CAnnotationLine> QuantityStatisticLines(const CColorMapCondition& c,
         lines.push_back({9, Strings::kStatisticShare + QuantityValueText(q, target) + " : " +
                                 FormatSignificant(100.0 * plane.musicSpeechAverage, 3) + " %"});
     }
+    return lines;
+}
+
+std::vector<std::string> SpeechTableLines(const CPointSpeech& speech) {
+    const CStiInput& in = speech.input;
+    const CStiResult& r = speech.result;
+    std::vector<std::string> lines = {"Octave     Ld     Lr     Ls     Ln     T    MTI"};
+    static const char* octaves[kOctaveCount] = {"125", "250", "500", "1k", "2k", "4k", "8k"};
+    for (std::size_t k = 0; k < kOctaveCount; ++k) {
+        char line[96];
+        std::snprintf(line, sizeof line, "%-6s %6.1f %6.1f %6.1f %6s %5.2f %6.3f", octaves[k],
+                      in.direct[k], in.reverberant[k], r.signal[k],
+                      in.noiseOn ? Fixed(in.noise[k], 1).c_str() : "-", in.rt[k], r.mti[k]);
+        lines.emplace_back(line);
+    }
+    lines.push_back("STI " + Fixed(r.sti, 3) + "   CIS " + Fixed(r.cis, 3));
     return lines;
 }
 

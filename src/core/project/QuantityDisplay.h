@@ -22,8 +22,10 @@ struct CColorScale {
     int count = kColorClasses; // classes, at most kColorClasses
     std::array<std::uint32_t, kColorClasses> colors{};
     // Class i holds thresholds[i - 1] >= value > thresholds[i]; class 0 everything above
-    // thresholds[0], the last class everything at or below thresholds[count - 2].
+    // thresholds[0], the last class everything at or below thresholds[count - 2]. With
+    // lowerInclusive (the STI bands, A+ from 0.76 on) a threshold belongs to the class above it.
     std::array<double, kColorClasses> thresholds{};
+    bool lowerInclusive = false;
     std::array<std::string, kColorClasses> labels{};
     std::string unit; // "[dB]", "[STI]", ...
 };
@@ -37,5 +39,9 @@ std::vector<CAnnotationLine> QuantityStatisticLines(const CColorMapCondition& co
                                                     double stiTarget);
 // "Total SPL @Cursor Point : 85.2[dB]", "STI @Cursor Point : 0.612".
 std::string CursorValueText(EMapQuantity quantity, double value);
+struct CPointSpeech;
+// The octave table of the speech transmission at a point: a header, one line per octave with
+// Ld, Lr, Ls, Ln, T and MTI, and the STI and CIS.
+std::vector<std::string> SpeechTableLines(const CPointSpeech& speech);
 // A value as the legend and the read-out print it: levels with 4 digits, indices with 3 decimals.
 std::string QuantityValueText(EMapQuantity quantity, double value);

@@ -5,6 +5,7 @@
 #include "project/SoundGraphLayout.h"
 #include "project/Strings.h"
 
+#include <QFontDatabase>
 #include <QPolygon>
 
 #include <algorithm>
@@ -105,6 +106,20 @@ void PaintSoundGraph(QPainter& painter, const CSoundGraphCondition& entry, int f
             painter.setPen(Pen(Qt::black));
             Text(painter, keyX + 2 * h + h / 2, keyY, QString::fromLatin1(names[i]));
         }
+    }
+    // On a speech map, the octave table at the hovered point, in a fixed-width face.
+    if (!entry.speechTable.empty()) {
+        painter.save();
+        QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        fixed.setPixelSize(h);
+        painter.setFont(fixed);
+        painter.setPen(Qt::black);
+        int y = std::min(yMin, yMax) + h / 2;
+        for (const std::string& line : entry.speechTable) {
+            Text(painter, std::min(xMin, xMax) + h / 2, y, ToQString(line));
+            y += h + 1;
+        }
+        painter.restore();
     }
     painter.setPen(Pen(Qt::black));
     // Levels beyond the axes (a band without data reads 0 dB) stay inside the frame.

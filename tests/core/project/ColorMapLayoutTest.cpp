@@ -1,11 +1,13 @@
 #include "project/ColorMapLayout.h"
 #include "PlanViewFixture.h"
 #include "project/ColorMapViewModel.h"
+#include "project/QuantityDisplay.h"
 #include "project/Strings.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 namespace {
@@ -262,6 +264,50 @@ TEST(ColorMapTexts, LegendLabelsAndPrintTitle) {
     f.Condition().mode = kModeInterference;
     EXPECT_EQ(PrintTitle(f.Condition()),
               "This color mapping is shown @1300[Hz] , 1/3 Oct. Band , Interference");
+
+    // Another quantity brings its own classes, legend, statistics and read-out.
+    CColorMapCondition& c = f.Condition();
+    c.quantity = EMapQuantity::Total;
+    EXPECT_EQ(ColorScaleOf(c).labels, LegendLabels(c.plane)); // levels keep the plane's classes
+    EXPECT_EQ(PrintTitle(c), "This color mapping is shown @1300[Hz] , 1/3 Oct. Band , "
+                             "Interference , Total SPL");
+    c.quantity = EMapQuantity::Sti;
+    const CColorScale sti = ColorScaleOf(c);
+    ASSERT_EQ(sti.count, 12); // 0.04 steps from 0.36 to 0.76, one below and one above
+    EXPECT_EQ(sti.labels[0], " - 0.760  A+");
+    EXPECT_EQ(sti.labels[1], "0.760 - 0.720  A");
+    EXPECT_EQ(sti.labels[10], "0.400 - 0.360  J");
+    EXPECT_EQ(sti.labels[11], "0.360 -   U");
+    EXPECT_EQ(sti.unit, "[STI]");
+    EXPECT_EQ(ScaleColor(sti, 0.9), sti.colors[0]);
+    EXPECT_EQ(ScaleColor(sti, 0.76), sti.colors[0]); // the band's lower edge belongs to it
+    EXPECT_EQ(ScaleColor(sti, 0.7599), sti.colors[1]);
+    EXPECT_EQ(ScaleColor(sti, 0.50), sti.colors[7]);  // G: 0.48 to 0.52
+    EXPECT_EQ(ScaleColor(sti, 0.3599), sti.colors[11]);
+    EXPECT_EQ(sti.colors[0], c.plane.colors[0]);
+    EXPECT_EQ(sti.colors[11], c.plane.colors[24]);
+    c.quantity = EMapQuantity::Cis;
+    EXPECT_NEAR(ColorScaleOf(c).thresholds[0], 1 + std::log10(0.76), 1e-12);
+    c.quantity = EMapQuantity::DirectToReverberant;
+    const CColorScale ratio = ColorScaleOf(c);
+    EXPECT_EQ(ratio.labels[12], "2 - 0");
+    EXPECT_EQ(ScaleColor(ratio, 0.5), ratio.colors[12]);
+
+    c.quantity = EMapQuantity::Sti;
+    c.plane.maximumLevel = 0.81, c.plane.minimumLevel = 0.42;
+    c.plane.pinkNoiseAverage = 0.6123, c.plane.musicSpeechAverage = 0.875;
+    EditSettings(f.doc)->speech.stiTarget = 0.55;
+    std::vector<std::string> stats;
+    for (const CAnnotationLine& line : AnnotationLines(f.doc, c))
+        if (line.line >= 6 && line.line <= 9)
+            stats.push_back(line.text);
+    EXPECT_EQ(stats, (std::vector<std::string>{"STI Maximum in Audience Plane : 0.810",
+                                               "STI Minimum in Audience Plane : 0.420",
+                                               "STI Mean in Audience Plane : 0.612",
+                                               "Share of the Plane at or above 0.550 : 87.5 %"}));
+    EXPECT_EQ(CursorValueText(EMapQuantity::Sti, 0.61234), "STI @Cursor Point : 0.612");
+    EXPECT_EQ(CursorValueText(EMapQuantity::DirectToReverberant, -3.25),
+              "Direct / Reverberant @Cursor Point : -3.25[dB]");
 }
 
 TEST(ColorMapPrinting, ALongTableContinuesOnLaterPagesWithEveryInstallationOnce) {

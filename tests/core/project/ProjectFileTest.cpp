@@ -520,7 +520,8 @@ TEST(ProjectFile, RecordsThatCannotBeHeldWhollyAreRefused) {
     EXPECT_NE(ReadError(WithRecords(plain, {{"QNTY", quantityCount}})).find("the project has 1"),
               std::string::npos);
     // Room acoustics and speech settings out of range, or not what the writer writes.
-    auto room = [](double alpha, double extra, double humidity, int air, int formula) {
+    auto room = [](double alpha, double extra, double humidity, std::uint16_t air,
+                   std::uint16_t formula) {
         CByteWriter w;
         for (int face = 0; face < 6; ++face)
             w.String("").Doubles({0.1, 0.1, alpha, 0.1, 0.1, 0.1, 0.1});
