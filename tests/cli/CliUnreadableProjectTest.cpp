@@ -70,7 +70,8 @@ TEST_F(CliUnreadableProject, EveryCommandFailsAndTheFileStaysAsItWas) {
     const std::string legacyWhole = Legacy("Version 2.0.0");
     const std::vector<Input> inputs = {
         {"unknown.tdax", Current(0x01020000), "Not available file."},
-        {"future.tdax", Current(0x02010000), "Not available file."},
+        {"future.tdax", Current(0x02020000), "written by a later version of Daxara"},
+        {"records-cut.tdax", Current(0x02010000), "Failed to open document."},
         {"unknown.dax", Legacy("Version 1.2.0"), "Not available file."},
         {"unmarked.dax", Legacy("version 1.4.2"), "Not available file."},
         {"truncated.tdax", whole.substr(0, whole.size() / 2), "Failed to open document."},

@@ -409,6 +409,7 @@ std::string ReadError(const std::vector<std::uint8_t>& bytes) {
 TEST(ProjectFile, DataAddedSince200TravelsInRecordsAndOnlyWhenUsed) {
     CDocFixture f;
     Furnish(f);
+    EditSettings(f.doc)->loadedFromFile = 1; // as a project read from a file writes it
     const std::vector<std::uint8_t> plain = ProjectFile::Write(f.doc);
     EXPECT_EQ(plain[12], 0x02); // a project without the new data stays a 2.0.0 file
     EXPECT_EQ(plain[11], 0x00);
