@@ -53,6 +53,7 @@ public:
     bool RunAutoInstallation(CAutoInstallationForm&) override { return false; }
     bool RunVd1Export(CVd1ExportForm&) override { return false; }
     bool RunInitialSettings(CInitialSettingsForm&) override { return false; }
+    bool RunSurfacesAndAir(CSurfacesAndAirForm&) override { return false; }
 
 private:
     CRoom m_room;

@@ -17,14 +17,15 @@ class CliAcoustics : public CliFixture {
 protected:
     std::string project;
 
-    // Two directional ceiling speakers (3 points per octave) in a 12 x 9 x 4 m room.
+    // Two directional ceiling speakers (3 points per octave, 0.75 W and 3 W) in a 12 x 9 x 4 m
+    // room.
     void SetUp() override {
         project = P("room.tdax");
         const std::string speaker = Write("c.vsa", GenerateVsa(DirectionalSpeaker(1, 3)));
         Run("new " + project + " --room 12,9,4");
         Run("import " + project + " " + speaker);
-        Run("install " + project + " --at 3,3,4");
-        Run("install " + project + " --at 9,6,4 --power 4");
+        Run("install " + project + " --at 3,3,4 --power 0.75");
+        Run("install " + project + " --at 9,6,4"); // the tap's 3 W
         Run("plane " + project + " --origin 0,0,1.2 --extent 12,9,0 --pitch 1");
     }
     CliRun Run(const std::string& args) const {
@@ -78,7 +79,7 @@ TEST_F(CliAcoustics, SetsShowsAndSavesTheRoomAcoustics) {
     EXPECT_EQ(Keys(j["installations"][0]),
               (std::set<std::string>{"lw", "q", "di", "critical_distance"}));
     for (int k = 0; k < 7; ++k) {
-        // 4 W against 1 W of the same speaker, and the field both feed.
+        // 3 W against 0.75 W of the same speaker, and the field both feed.
         EXPECT_NEAR(j["installations"][1]["lw"][k].get<double>() -
                         j["installations"][0]["lw"][k].get<double>(),
                     10 * std::log10(4.0), 1e-9);
@@ -102,16 +103,16 @@ TEST_F(CliAcoustics, RefusesBadEntriesNamingThemAndChangesNothing) {
         std::string args, says;
     };
     const Bad bad[] = {
-        {"--surface floor=0.1,0.2,1.2,0.1,0.1,0.1,0.1", "surface floor alpha at 500 Hz is 1.2"},
+        {"--surface floor=0.1,0.2,1.2,0.1,0.1,0.1,0.1", "Surface floor alpha at 500 Hz is 1.2"},
         {"--surface floor=0.1,0.2", "neither seven coefficients"},
         {"--surface 'floor=Carpet on concret'", "did you mean 'Carpet on concrete'"},
         {"--surface roof=0.1,0.1,0.1,0.1,0.1,0.1,0.1", "there is no face 'roof'"},
-        {"--extra 1,2,-3,4,5,6,7", "extra absorption at 500 Hz is -3"},
+        {"--extra 1,2,-3,4,5,6,7", "Extra absorption at 500 Hz is -3"},
         {"--extra 1,2,3", "seven areas"},
-        {"--air 20,101", "relative humidity is 101"},
+        {"--air 20,101", "Relative humidity is 101"},
         {"--air 20,nan", "--air"},
         {"--noise NR-x", "--noise NR-x"},
-        {"--noise 40,40,40,40,40,40,141", "noise level at 8 kHz is 141"},
+        {"--noise 40,40,40,40,40,40,141", "Noise level at 8 kHz is 141"},
         {"--sti-target 1.5", "--sti-target"},
     };
     for (const Bad& b : bad) {
