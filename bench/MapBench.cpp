@@ -7,6 +7,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <charconv>
+#include <cstdio>
+#include <string>
+
 namespace {
 using Scene = CBenchScene;
 
@@ -107,6 +111,55 @@ void BM_S3_EnginePlan(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_S3_EnginePlan)->Unit(benchmark::kMillisecond);
+
+// The same preparation with its tables converted on the service's workers, as a map does it.
+void BM_S3_EnginePlanOnWorkers(benchmark::State& state) {
+    const CAcousticScene acoustic = CAcousticScene::Of(SceneS3().models, SceneS3().room, 0);
+    const CBandIndexRange band = ConditionBand(acoustic, SceneS3().condition);
+    static CWorkerPool workers;
+    for (auto _ : state) {
+        const CMapEngine engine(acoustic, SceneS3().condition.mode, band,
+                                CMapEngine::ETables::All, {}, &workers, 0);
+        benchmark::DoNotOptimize(engine.Padded());
+    }
+}
+BENCHMARK(BM_S3_EnginePlanOnWorkers)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Writing S3's map as `map --csv` does, in memory: x,y,z,level per point. Arg 0 formats each
+// number with "%.17g", arg 1 with the shortest text that reads back exactly (std::to_chars),
+// which the command line uses. Both texts read back to the same doubles.
+void BM_S3_CsvText(benchmark::State& state) {
+    // Real levels, as a calculated map has them.
+    if (SceneS3().condition.plane.maximumLevel == 0.0)
+        CalculateMap(CAcousticScene::Of(SceneS3().models, SceneS3().room, 0), SceneS3().condition,
+                     nullptr, {});
+    const CListeningPlane& plane = SceneS3().condition.plane;
+    const bool shortest = state.range(0) == 1;
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        std::string text = "x,y,z,level\n";
+        text.reserve(plane.points.size() * 64);
+        char buffer[32];
+        auto add = [&](double v) {
+            if (shortest) {
+                const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+                text.append(buffer, end);
+            } else {
+                text.append(buffer, static_cast<std::size_t>(
+                                        std::snprintf(buffer, sizeof buffer, "%.17g", v)));
+            }
+        };
+        for (const CPlaceElement& p : plane.points) {
+            add(p.x), text += ',', add(p.y), text += ',', add(p.z), text += ',', add(p.level);
+            text += '\n';
+        }
+        bytes = text.size();
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
+    state.SetLabel(shortest ? "shortest round trip" : "%.17g");
+}
+BENCHMARK(BM_S3_CsvText)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_Million_Engine(benchmark::State& s) {
     RunScene(s, SceneMillion(), EMapEngineKind::Engine);

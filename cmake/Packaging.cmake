@@ -2,7 +2,7 @@
 # (`cpack -G DEB` in the build folder).
 include(GNUInstallDirs)
 
-install(TARGETS daxara-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS daxara-cli daxara-sofa-reader RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${DAXARA_CLI_MAN} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${DAXARA_CLI_COMPLETION} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         RENAME daxara-cli)

@@ -3,6 +3,7 @@
 #include "VsaImport.h"
 #include "VsaPresets.h"
 #include "project/DAXDoc.h"
+#include "project/DocumentLoader.h"
 #include "project/ProjectFile.h"
 #include "speaker/SofaExport.h"
 
@@ -33,7 +34,7 @@ std::string ProjectBytes(CDAXDoc& doc) {
 }
 
 void Import(CDAXDoc& doc, const CVsaGenOptions& options) {
-    ImportGenerated(doc.models, options, doc.Settings().lengthUnit);
+    ImportGenerated(CDocumentLoader(doc).Models(), options, doc.Settings().lengthUnit);
 }
 } // namespace
 
@@ -75,16 +76,16 @@ int main(int argc, char** argv) {
     room.ReplaceSettings(settings);
     Import(room, Small(OmniOptions(1, 500, 2000)));
     Import(room, Small(TypeNArrayOptions()));
-    room.room.AddInstallation(0, 0, {1, 1, 3}, {0, 0, 90}, 3, true);
-    room.room.AddInstallation(1, 0, {0, 1, 2}, {0, 0, 5}, 30, false);
+    CDocumentLoader(room).Room().AddInstallation(0, 0, {1, 1, 3}, {0, 0, 90}, 3, true);
+    CDocumentLoader(room).Room().AddInstallation(1, 0, {0, 1, 2}, {0, 0, 5}, 30, false);
     CColorMapCondition c;
     c.band = 1;
     c.centreFrequency = 1000;
     c.plane.Build(0, 0, 1.2, 1, 1, 0, 0.5, 100, 2);
     CalculateMap(room.Scene(), c, nullptr);
-    room.conditions.Append(c);
+    CDocumentLoader(room).Conditions().Append(c);
     CSoundGraphDataList data;
-    room.graphs.AddGraphCondition(-1, 30, 20, 20, 36, 0, 0, data);
+    CDocumentLoader(room).Graphs().AddGraphCondition(-1, 30, 20, 20, 36, 0, 0, data);
     const std::string bytes = ProjectBytes(room);
     WriteFile(root / "project_reader" / "room.tdax", bytes);
     // The legacy container: a version text instead of the tag and the version word.

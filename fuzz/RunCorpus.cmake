@@ -1,7 +1,15 @@
-# Runs a fuzz target once over every file of its corpus; any crash or sanitizer report fails.
+# Runs a fuzz target once over every file of its corpus (and of REGRESSIONS, when given); any
+# crash or sanitizer report fails.
 file(GLOB inputs "${CORPUS}/*")
 if(NOT inputs)
   message(FATAL_ERROR "empty corpus ${CORPUS}")
+endif()
+if(REGRESSIONS)
+  file(GLOB regressions "${REGRESSIONS}/*")
+  if(NOT regressions)
+    message(FATAL_ERROR "no regression inputs in ${REGRESSIONS}")
+  endif()
+  list(APPEND inputs ${regressions})
 endif()
 execute_process(COMMAND ${FUZZER} -runs=0 ${inputs} RESULT_VARIABLE result)
 if(NOT result EQUAL 0)

@@ -8,7 +8,7 @@ if [ ! -f build/build.ninja ]; then
 fi
 cmake --build build --target daxara-cli
 out=build/demo
-./build/src/cli/daxara-cli demo "$out"
-./build/src/cli/daxara-cli render "$out/hall.tdax" --png docs/demo-hall.png --size 1200x720 \
+./build/src/cli/daxara-cli demo --force "$out"
+./build/src/cli/daxara-cli render "$out/hall.tdax" --png docs/demo-hall.png --size 1200x720 --force \
   --view diagonal
 echo "wrote docs/demo-hall.png"

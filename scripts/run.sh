@@ -10,7 +10,7 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
 fi
 echo "No display (DISPLAY and WAYLAND_DISPLAY are empty): running the command-line demo instead."
 out=build/demo
-./build/src/cli/daxara-cli demo "$out"
+./build/src/cli/daxara-cli demo --force "$out"
 ./build/src/cli/daxara-cli info "$out/meeting-room.tdax"
 echo
 echo "Try: build/src/cli/daxara-cli --help"

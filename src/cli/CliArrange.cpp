@@ -9,6 +9,7 @@
 #include "project/CommandTable.h"
 #include "project/arrangement/ArrangementStrings.h"
 #include "project/arrangement/ModuleArrangementDialogs.h"
+#include "project/forms/InstallationForm.h"
 #include "speaker/CabinetArrayModel.h"
 #include "speaker/LineArrayModel.h"
 #include "speaker/SpeakerModel.h"
@@ -46,6 +47,12 @@ std::string Join(const std::vector<std::string>& items) {
 bool SpreadValues(const std::vector<std::string>& values, std::size_t controls,
                   const std::string& option, std::vector<std::string>& spread,
                   std::string& refusal) {
+    const std::string what = option == "--cabinets" ? "cabinet" : "junction";
+    // One box or cabinet has no junctions: a value for them would silently go nowhere.
+    if (controls == 0) {
+        refusal = option + " does not apply: this arrangement has no " + what + "s";
+        return false;
+    }
     if (values.size() == 1) {
         spread.assign(controls, values.front());
         return true;
@@ -54,9 +61,8 @@ bool SpreadValues(const std::vector<std::string>& values, std::size_t controls,
         spread = values;
         return true;
     }
-    refusal = option + " needs one value for all or one per " +
-              (option == "--cabinets" ? "cabinet" : "junction") + ": " + std::to_string(controls) +
-              " here; " + std::to_string(values.size()) + " were given";
+    refusal = option + " needs one value for all or one per " + what + ": " +
+              std::to_string(controls) + " here; " + std::to_string(values.size()) + " were given";
     return false;
 }
 
@@ -245,18 +251,20 @@ private:
                 return false;
             for (int j = 0; j + 1 < total; ++j) {
                 const CComboState& combo = form.JunctionCombo(j);
+                // "5" stands for "5deg": the angle between the two cabinets, as the dialog
+                // labels it.
                 std::vector<std::string> aliases;
-                for (std::size_t a = 0; a < combo.items.size(); ++a)
-                    aliases.push_back(std::to_string(a));
-                const int angle = FindEntry(combo, values[static_cast<std::size_t>(j)], aliases);
-                if (angle < 0) {
-                    refusal = "--junctions must be whole degrees from 0 to " +
-                              std::to_string(combo.items.size() - 1) + " at every junction of a " +
-                              family + "; \"" + values[static_cast<std::size_t>(j)] +
-                              "\" was given";
+                for (const std::string& item : combo.items)
+                    aliases.push_back(item.substr(0, item.find("deg")));
+                const int entry = FindEntry(combo, values[static_cast<std::size_t>(j)], aliases);
+                if (entry < 0) {
+                    refusal = "--junctions: \"" + values[static_cast<std::size_t>(j)] +
+                              "\" is not an angle junction " + std::to_string(j + 1) + " of this " +
+                              family + " offers between its cabinets; offered: " + Join(aliases) +
+                              " (degrees)";
                     return false;
                 }
-                form.SelectJunction(j, angle);
+                form.SelectJunction(j, entry);
             }
         }
         return true;
@@ -273,8 +281,38 @@ std::string SummaryText(const CArrangementSummary& a) {
         text += "; cabinets " + CabinetRuns(a.cabinets);
     std::string splays;
     for (double splay : a.splays)
-        splays += (splays.empty() ? "" : ", ") + FormatSignificant(splay, 4);
-    return text + "; splay per element (degrees) " + splays;
+        splays += (splays.empty() ? "" : ", ") + FormatValue(splay, 4);
+    std::string junctions;
+    for (double angle : a.junctions)
+        junctions += (junctions.empty() ? "" : ", ") + FormatValue(angle, 4);
+    return text + "; splay per element (degrees) " + splays +
+           (junctions.empty() ? "" : "; junction angles top to bottom (degrees) " + junctions);
+}
+
+std::string Watts(double power) {
+    return FormatValue(power, 4) + " W";
+}
+
+// What the arrangement did to the power of installation `index` of the arranged model (which
+// had `before`; the module shares would have given it `shared`), and what each of its boxes now
+// carries against its tap. Empty for an installation of another model.
+std::string PowerReport(const CDAXDoc& doc, int index, double before, double shared) {
+    const CInstallationElement& e = *doc.Room().At(index);
+    const CSpeakerModel& model = *doc.CurrentModel();
+    if (e.modelIndex != doc.Models().CurrentIndex() || e.tapIndex < 0 ||
+        e.tapIndex >= static_cast<int>(model.Settings().taps.size()))
+        return {};
+    const CTapPower limit = TapPowerOf(model, e.tapIndex);
+    std::string text = "installation " + std::to_string(index) + ": power ";
+    if (e.power == before)
+        text += "kept at " + Watts(e.power);
+    else
+        text += Watts(before) + " -> " + Watts(e.power);
+    if (e.power < shared * (1 - 1e-9))
+        text += " (the most its tap allows; the module shares would give " + Watts(shared) + ")";
+    return text + ", " + Watts(e.power / limit.boxes) + " a box for " +
+           std::to_string(limit.boxes) + (limit.boxes == 1 ? " box" : " boxes") + " (" + limit.tap +
+           ": at most " + Watts(limit.perBox) + " a box)\n";
 }
 
 int RunArrange(const CArrangeOptions& o) {
@@ -292,8 +330,16 @@ int RunArrange(const CArrangeOptions& o) {
                         doc.CurrentModel()->DisplayName() +
                         ") is not a line array; it has no modules to arrange");
     std::vector<double> before;
-    for (const CInstallationElement& e : doc.room.List())
+    for (const CInstallationElement& e : doc.Room().List())
         before.push_back(e.power);
+    // On a low-impedance tap each module keeps its share; the document then holds every box to
+    // its tap.
+    const CSpeakerModel& arranging = *doc.CurrentModel();
+    const double modulesBefore = arranging.ElementTotal();
+    const bool sharesFollow =
+        arranging.DefaultTap() >= 0 &&
+        arranging.DefaultTap() < static_cast<int>(arranging.Settings().taps.size()) &&
+        arranging.Tap(arranging.DefaultTap()).lowImpedance;
     doc.SetModified(false);
     doc.OnCommand(kCmdArrangeModules);
     if (!port.refusal.empty())
@@ -302,16 +348,22 @@ int RunArrange(const CArrangeOptions& o) {
     if (!doc.IsModified())
         throw CCliError("model " + std::to_string(o.model) + " (" +
                         doc.CurrentModel()->DisplayName() + ") has no arrangement dialog");
-    int rescaled = 0;
-    for (int i = 0; i < doc.room.Count(); ++i)
-        rescaled += doc.room.At(i)->power != before[static_cast<std::size_t>(i)];
+    int uses = 0;
+    for (int i = 0; i < doc.Room().Count(); ++i) {
+        uses += doc.Room().At(i)->modelIndex == o.model;
+    }
+    // The stored maps were calculated with the old arrangement: no view recalculates them here,
+    // so they are cleared, as every installation edit clears them.
+    if (uses > 0)
+        doc.RebuildAllPlanes();
     std::string report = "arranged model " + std::to_string(o.model) + " (" +
                          doc.CurrentModel()->DisplayName() +
                          "): " + SummaryText(SummariseArrangement(*doc.CurrentModel())) + "\n";
-    if (rescaled > 0)
-        report += "power of " + std::to_string(rescaled) + " installation" +
-                  (rescaled == 1 ? "" : "s") +
-                  " divided by the change of the element count (low-impedance tap)\n";
+    const double modulesAfter = doc.CurrentModel()->ElementTotal();
+    for (int i = 0; i < doc.Room().Count(); ++i) {
+        const double was = before[static_cast<std::size_t>(i)];
+        report += PowerReport(doc, i, was, sharesFollow ? was * modulesAfter / modulesBefore : was);
+    }
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -341,6 +393,23 @@ CArrangementSummary SummariseArrangement(const CSpeakerModel& model) {
     a.centre = counts.centre, a.upper = counts.upper, a.lower = counts.lower;
     for (const CSPVariableParam& state : model.States())
         a.splays.push_back(state.module.vector.splay);
+    // Top to bottom: the upper stack from its outermost element in, a centre module, then the
+    // lower stack outward. Elevations grow downward, so each junction is the step between two
+    // neighbours' aims.
+    std::vector<int> order;
+    for (int i = counts.upper - 1; i >= 0; --i)
+        order.push_back(i);
+    if (counts.centre > 0 && counts.upper + counts.lower < a.elements)
+        order.push_back(counts.upper + counts.lower);
+    for (int i = counts.upper; i < counts.upper + counts.lower; ++i)
+        order.push_back(i);
+    const CSPVariableParamArray& states = model.States();
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        const auto at = [&](std::size_t n) { return static_cast<std::size_t>(order[n]); };
+        if (at(k) < states.size() && at(k - 1) < states.size())
+            a.junctions.push_back(states[at(k)].orientation.elevation -
+                                  states[at(k - 1)].orientation.elevation + 0.0);
+    }
     if (const auto* cabinets = dynamic_cast<const CCabinetArrayModel*>(&model)) {
         for (const CTypePandRParam& cabinet : cabinets->Cabinets()) {
             const bool typeK = model.Kind() == kKindTypeK;
@@ -360,7 +429,8 @@ CCliCommand AddArrangeCommand(CLI::App& app) {
     auto o = std::make_shared<CArrangeOptions>();
     auto* cmd = app.add_subcommand(
         "arrange", "Arrange the modules of a line-array model, as its arrangement dialog does; "
-                   "installations on a low-impedance tap take the power rescale");
+                   "each box keeps its power on a low-impedance tap, and no box is left above "
+                   "its tap's power");
     cmd->add_option("PROJECT", o->project, "Project file")->required();
     cmd->add_option("MODEL", o->model, "Speaker model index (a line array)")->required();
     cmd->add_option("--count", o->count,
@@ -371,8 +441,10 @@ CCliCommand AddArrangeCommand(CLI::App& app) {
                     "KV-K2L, KV-K3L, KV-K2S or KV-K3S (KV-K, first cabinet; a second is KV-K3L)")
         ->delimiter(',');
     cmd->add_option("--junctions", o->junctions,
-                    "Junctions top to bottom, one for all or one per junction: angle 0 to 5 "
-                    "degrees (KV-P10, KV-R6); mode 60, 45, 30 or 15 (QL-9)")
+                    "Junctions top to bottom, one for all or one per junction: the angle between "
+                    "the two cabinets in degrees, 0 to 5 between L cabinets, 5 to 10 between an L "
+                    "and an S, 10 to 15 between S cabinets (KV-P10, KV-R6); mode 60, 45, 30 or 15 "
+                    "(QL-9)")
         ->delimiter(',');
     auto* bottom = cmd->add_flag("--w5s", o->bottom, "KV-W5: the bottom cabinet is a KV-W5S");
     cmd->add_flag("--no-w5s", o->noBottom, "KV-W5: the bottom cabinet is a plain KV-W5")

@@ -3,6 +3,7 @@
 #include "CliSession.h"
 #include "common/FormatSignificant.h"
 #include "project/BandChoice.h"
+#include "speaker/SofaFile.h"
 
 #include <nlohmann/json.hpp>
 
@@ -31,20 +32,31 @@ const CSpeakerModel& ModelToList(CCliSession& s, const CBandsOptions& o) {
         s.Create(0);
         s.doc->ImportSpeakerFile(o.source);
         s.ThrowIfErrors("");
-        if (s.doc->models.Count() != 1)
+        if (s.doc->Models().Count() != 1)
             throw CCliError(o.source + " was not read");
-        return s.doc->models.At(0);
+        return s.doc->Models().At(0);
     }
-    s.Open(o.source);
+    // Open directivity files are speaker data too, but need the import's choices first.
+    if (FileHasNetCdfSignature(o.source))
+        throw CCliError(o.source +
+                        " is an open directivity (SOFA) file; bands expects a project or a .vsa "
+                        "speaker data file: import it into a project, then list that project's "
+                        "bands");
+    try {
+        s.Open(o.source);
+    } catch (const CCliError& e) {
+        throw CCliError(std::string(e.what()) +
+                        " (bands expects a project or a .vsa speaker data file)");
+    }
     const CDAXDoc& doc = *s.doc;
-    if (doc.models.Count() == 0)
+    if (doc.Models().Count() == 0)
         throw CCliError("the project has no speaker data; import some first");
-    const int index = o.model.value_or(doc.models.CurrentIndex());
-    if (index < 0 || index >= doc.models.Count())
+    const int index = o.model.value_or(doc.Models().CurrentIndex());
+    if (index < 0 || index >= doc.Models().Count())
         throw CCliError("model " + std::to_string(index) + " does not exist; the project has " +
-                        std::to_string(doc.models.Count()) + " (0 to " +
-                        std::to_string(doc.models.Count() - 1) + ")");
-    return doc.models.At(index);
+                        std::to_string(doc.Models().Count()) + " (0 to " +
+                        std::to_string(doc.Models().Count() - 1) + ")");
+    return doc.Models().At(index);
 }
 } // namespace
 
@@ -70,7 +82,7 @@ int RunBands(const CBandsOptions& o) {
         std::erase_if(bands, [&](const CBandChoice& b) { return b.value != wanted; });
         if (bands.empty())
             throw CCliError("band " + o.band + " is not offered for speaker data of " +
-                            FormatSignificant(h.pointsPerOctave, 4) + " points per octave");
+                            FormatValue(h.pointsPerOctave, 4) + " points per octave");
     }
     auto coverage = [&](double band, double centre) {
         return BandCoverage(band, centre, h.pointsPerOctave, h.lowestFrequency, h.highestFrequency);
@@ -96,16 +108,16 @@ int RunBands(const CBandsOptions& o) {
         FlushOutput();
         return 0;
     }
-    std::cout << model.DisplayName() << ": " << FormatSignificant(h.pointsPerOctave, 4)
-              << " points per octave, data from " << FormatSignificant(h.lowestFrequency, 6)
-              << " to " << FormatSignificant(h.highestFrequency, 6) << " Hz\n";
+    std::cout << model.DisplayName() << ": " << FormatValue(h.pointsPerOctave, 4)
+              << " points per octave, data from " << FormatValue(h.lowestFrequency, 6) << " to "
+              << FormatValue(h.highestFrequency, 6) << " Hz\n";
     for (const CBandChoice& band : bands) {
         const std::vector<CFrequencyChoice> centres = FrequencyChoices(band.value);
         std::cout << band.label << ": " << centres.size() << " centres\n";
         for (const CFrequencyChoice& centre : centres) {
             std::string line = "  " + centre.label;
             line.resize(std::max<std::size_t>(line.size(), 13), ' ');
-            line += FormatSignificant(centre.value, 8) + " Hz";
+            line += FormatValue(centre.value, 8) + " Hz";
             const EBandCoverage c = coverage(band.value, centre.value);
             if (c != EBandCoverage::Inside) {
                 line.resize(std::max<std::size_t>(line.size(), 30), ' ');

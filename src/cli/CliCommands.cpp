@@ -1,7 +1,9 @@
 #include "CliCommands.h"
 
 #include "CliEdit.h"
+#include "CliOutput.h"
 #include "CliSession.h"
+#include "acoustics/ArrivalMap.h"
 #include "acoustics/LevelStatistics.h"
 #include "acoustics/MapCalculation.h"
 #include "acoustics/RoomField.h"
@@ -19,14 +21,15 @@
 #include "project/forms/AutoInstallationForm.h"
 #include "project/forms/InstallationForm.h"
 #include "project/forms/RoomParametersForm.h"
+#include "project/forms/RoomRules.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 
 #include <nlohmann/json.hpp>
@@ -42,8 +45,8 @@ bool AcceptOrRecord(bool accepted, const std::string& message, std::string& refu
     return accepted;
 }
 
-CColorMapCondition& FirstCondition(CCliSession& s) {
-    CColorMapCondition* c = s.doc->conditions.At(0);
+const CColorMapCondition& FirstCondition(CCliSession& s) {
+    const CColorMapCondition* c = s.doc->Conditions().At(0);
     if (!c)
         throw CCliError("the project has no calculation plane");
     return *c;
@@ -60,8 +63,10 @@ void OpenForCalculation(CCliSession& s, const std::string& project, const std::s
 // Applies --band, --freq and --mode to the first map through the project's band choice, which
 // snaps the frequency to the band's grid as the window's lists do; warns when that moved it far.
 CBandOutcome ChooseBand(CDAXDoc& doc, const std::string& band, std::optional<double> frequency,
-                        const std::string& mode) {
+                        const std::string& mode, const std::string& quantity = {}) {
     CBandRequest request;
+    if (!quantity.empty())
+        request.quantity = QuantityByName(quantity);
     if (!band.empty())
         request.band = ParseBand(band);
     request.frequency = frequency;
@@ -73,7 +78,7 @@ CBandOutcome ChooseBand(CDAXDoc& doc, const std::string& band, std::optional<dou
         break;
     case EBandChoiceStatus::BandNotOffered:
         throw CCliError("band " + band + " is not offered for speaker data of " +
-                        FormatSignificant(outcome.pitch, 4) + " points per octave");
+                        FormatValue(outcome.pitch, 4) + " points per octave");
     case EBandChoiceStatus::BadFrequency:
         throw CCliError("--freq must be a positive number of Hz");
     case EBandChoiceStatus::NoSpeakerData:
@@ -84,14 +89,13 @@ CBandOutcome ChooseBand(CDAXDoc& doc, const std::string& band, std::optional<dou
         throw CCliError("the project is being calculated");
     }
     if (!outcome.centre.Valid())
-        throw CCliError("band " + FormatSignificant(outcome.band, 4) +
-                        " has no centre frequencies");
+        throw CCliError("band " + FormatValue(outcome.band, 4) + " has no centre frequencies");
     if (frequency && outcome.centre.MovedFar())
-        std::cerr << "daxara-cli: warning: --freq " << FormatSignificant(*frequency, 6) << " Hz is "
-                  << FormatSignificant(outcome.centre.bandsMoved, 3)
+        std::cerr << "daxara-cli: warning: --freq " << FormatValue(*frequency, 6) << " Hz is "
+                  << FormatValue(outcome.centre.bandsMoved, 3)
                   << " bands from the nearest centre on the " << BandLabel(outcome.band)
                   << " grid, " << FrequencyLabel(outcome.centre.frequency, outcome.band) << " ("
-                  << FormatSignificant(outcome.centre.frequency, 6)
+                  << FormatValue(outcome.centre.frequency, 6)
                   << " Hz), which is what is calculated\n";
     return outcome;
 }
@@ -103,7 +107,7 @@ const char* ModeName(int mode) {
 void PrintCondition(const CColorMapCondition& c) {
     std::cout << "band: " << BandLabel(c.band) << ", centre "
               << FrequencyLabel(c.centreFrequency, c.band) << " ("
-              << FormatSignificant(c.centreFrequency, 8) << " Hz), " << ModeName(c.mode) << "\n";
+              << FormatValue(c.centreFrequency, 8) << " Hz), " << ModeName(c.mode) << "\n";
 }
 
 // The spectrum as a table: levels to 0.01 dB, the map's centre marked, and every band that is
@@ -111,8 +115,8 @@ void PrintCondition(const CColorMapCondition& c) {
 void PrintSpectrum(const CDAXDoc& doc, const CColorMapCondition& c, const CVec3& at,
                    const std::vector<double>& centres, const std::vector<double>& levels) {
     const CAcousticScene scene = doc.Scene();
-    std::cout << "spectrum at (" << FormatSignificant(at.x, 6) << ", " << FormatSignificant(at.y, 6)
-              << ", " << FormatSignificant(at.z, 6) << ") "
+    std::cout << "spectrum at (" << FormatValue(at.x, 6) << ", " << FormatValue(at.y, 6) << ", "
+              << FormatValue(at.z, 6) << ") "
               << (doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]") << ", "
               << BandLabel(c.band) << ", " << ModeName(c.mode) << "\n"
               << "centre      level [dB]\n";
@@ -131,22 +135,78 @@ void PrintSpectrum(const CDAXDoc& doc, const CColorMapCondition& c, const CVec3&
     }
 }
 
-void WriteText(const std::string& path, const std::string& text) {
+void WriteText(const std::string& path, const std::string& option, const std::string& text) {
     if (path == "-") {
         std::cout << text;
         FlushOutput();
         return;
     }
-    std::string error;
-    if (!ProjectFile::WriteFileAtomically(path, std::vector<std::uint8_t>(text.begin(), text.end()),
-                                          error))
-        throw CCliError(error);
+    WriteOutput(path, option, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+// The shortest text that reads back as exactly the same double: the CSV stays exact and is
+// written at hundreds of MB/s, where "%.17g" took most of a large map's time.
+void AppendNumber(std::string& out, double v) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+    out.append(buffer, result.ptr);
 }
 
 std::string Number(double v) {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.17g", v);
-    return buffer;
+    std::string text;
+    AppendNumber(text, v);
+    return text;
+}
+
+// The statistics of an arrival map, in ms: the plane keeps minimum, maximum, mean and the share
+// of late points; the percentiles come from its values.
+void PrintArrivalMap(const CDAXDoc& doc, const CColorMapCondition& c, bool json) {
+    const CListeningPlane& plane = c.plane;
+    std::vector<double> values;
+    for (int i = 0; i < plane.pointCount; ++i)
+        values.push_back(plane.points[static_cast<std::size_t>(i)].level);
+    const CLevelStatistics spread = LevelStatistics(values, plane.pinkNoiseAverage, 0.0);
+    const bool late = c.quantity == EMapQuantity::LateLoudest;
+    const std::string name = QuantityInfo(c.quantity).name;
+    if (json) {
+        nlohmann::json j = {
+            {"quantity", name},
+            {"quantityUnit", "ms"},
+            {"band", c.band},
+            {"bandLabel", BandLabel(c.band)},
+            {"centreFrequency", c.centreFrequency},
+            {"centreLabel", FrequencyLabel(c.centreFrequency, c.band)},
+            {"points", plane.pointCount},
+            {"pitch", plane.dotPitch},
+            {"unit", doc.Settings().lengthUnit == kUnitImperial ? "ft" : "m"},
+            {"maximum", plane.maximumLevel},
+            {"minimum", plane.minimumLevel},
+            {"mean", plane.pinkNoiseAverage},
+            {"percentiles", {{"10", spread.p10}, {"50", spread.p50}, {"90", spread.p90}}}};
+        if (late)
+            j["lateShare"] = {{"above", kLateThresholdMs}, {"share", plane.musicSpeechAverage}};
+        std::cout << j.dump(2) << "\n";
+        return;
+    }
+    std::cout << "quantity: " << name << " ["
+              << (late ? "how much later than the first arrival the loudest sound arrives"
+                       : "the first arrival of the direct sound")
+              << "], ms\n";
+    if (late)
+        PrintCondition(c);
+    std::cout << "points: " << plane.pointCount << " at a pitch of "
+              << FormatSignificant(plane.dotPitch, 4)
+              << (doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]") << "\n"
+              << "maximum: " << FormatSignificant(plane.maximumLevel, 4) << " ms\n"
+              << "minimum: " << FormatSignificant(plane.minimumLevel, 4) << " ms\n"
+              << "mean: " << FormatSignificant(plane.pinkNoiseAverage, 4) << " ms\n"
+              << "percentiles (10th, 50th, 90th): " << FormatSignificant(spread.p10, 4) << ", "
+              << FormatSignificant(spread.p50, 4) << ", " << FormatSignificant(spread.p90, 4)
+              << " ms\n";
+    if (late)
+        std::cout << "later than " << FormatSignificant(kLateThresholdMs, 4)
+                  << " ms: " << FormatSignificant(100.0 * plane.musicSpeechAverage, 4)
+                  << " % of the points\n";
 }
 } // namespace
 
@@ -183,12 +243,10 @@ bool ChooseJudgment(CAutoInstallationForm& form, const std::string& band,
 }
 
 int RunNew(const CNewOptions& o) {
+    // A legacy name is written as .tdax: that is the file that must not be replaced unasked.
+    CheckOutput(SavedPath(o.project), "PROJECT", o.force);
     CCliSession s;
     s.Lock(o.project);
-    // A legacy name is written as .tdax: that is the file that must not be replaced unasked.
-    const std::string written = SavedPath(o.project);
-    if (std::filesystem::exists(written) && !o.force)
-        throw CCliError(written + " exists; use --force to replace it");
     const int unit = o.unit == "imperial" ? kUnitImperial : kUnitMetric;
     s.Create(unit);
     s.messages.replaceOtherFile = o.force;
@@ -197,8 +255,8 @@ int RunNew(const CNewOptions& o) {
         if (!o.room.empty()) {
             const CVec3 room = ToVec3(o.room, "--room");
             // The dialog takes any height; a room needs a ceiling above its floor.
-            refusal = OutsideRange("--room (height)", room.z, 0.001, kCoordinateLimit,
-                                   unit == kUnitImperial ? "ft" : "m", "a ceiling above the floor");
+            refusal =
+                RoomHeightRefusal("--room (height)", room.z, unit == kUnitImperial ? "ft" : "m");
             if (!refusal.empty() ||
                 !FillField(form.Field(CRoomParametersForm::kRoomLength), room.x, "--room (length)",
                            refusal) ||
@@ -233,10 +291,10 @@ int RunImport(const CImportOptions& o) {
     s.doc->SetSofaImportOptions(o.sofa);
     std::string report;
     for (const std::string& file : o.files) {
-        const int before = s.doc->models.Count();
+        const int before = s.doc->Models().Count();
         s.doc->ImportSpeakerFile(file);
         s.ThrowIfErrors("");
-        if (s.doc->models.Count() != before + 1)
+        if (s.doc->Models().Count() != before + 1)
             throw CCliError(file + " was not imported");
         report += "imported " + s.doc->CurrentModel()->DisplayName() + " as model " +
                   std::to_string(before) + "\n";
@@ -254,17 +312,18 @@ int RunInstall(const CInstallOptions& o) {
     CDAXDoc& doc = *s.doc;
     SelectModel(doc, o.model);
     if (!doc.IsCommandEnabled(kCmdInstall))
-        throw CCliError("model " + std::to_string(doc.models.CurrentIndex()) +
+        throw CCliError("model " + std::to_string(doc.Models().CurrentIndex()) +
                         " has another frequency resolution than the speakers already installed");
     CSpeakerModel& model = *doc.CurrentModel();
     if (o.tap) {
-        if (*o.tap < 0 || *o.tap >= static_cast<int>(model.Settings().taps.size()))
-            throw CCliError("--tap must lie between 0 and " +
-                            std::to_string(model.Settings().taps.size() - 1) + " (" +
+        // Taps are numbered from 1, as the tap list shows them.
+        if (*o.tap < 1 || *o.tap > static_cast<int>(model.Settings().taps.size()))
+            throw CCliError("--tap must lie between 1 and " +
+                            std::to_string(model.Settings().taps.size()) + " (" +
                             model.DisplayName() + " has " +
                             std::to_string(model.Settings().taps.size()) + " taps); tap " +
                             std::to_string(*o.tap) + " does not exist");
-        model.SetDefaultTap(*o.tap);
+        model.SetDefaultTap(*o.tap - 1);
     }
     const CVec3 at = ToVec3(o.at, "--at");
     std::optional<CVec3> aim;
@@ -278,8 +337,8 @@ int RunInstall(const CInstallOptions& o) {
             throw CCliError("--aim-at names the installation's own position; there is no "
                             "direction");
     }
-    // The aim, power and polarity rows are shown only in advanced mode.
-    const CAdvancedRows advancedRows(doc, aim || o.power || o.reverse);
+    // The aim, power, delay and polarity rows are shown only in advanced mode.
+    const CAdvancedRows advancedRows(doc, aim || o.power || o.reverse || o.delay);
     std::string refusal;
     s.dialogs.installation = [&](CInstallationForm& form) {
         if (!FillField(form.Field(CInstallationForm::kX), at.x, "--at (X)", refusal) ||
@@ -302,6 +361,9 @@ int RunInstall(const CInstallOptions& o) {
         }
         if (o.reverse)
             form.polaritySelection = 1;
+        if (o.delay &&
+            !FillField(form.Field(CInstallationForm::kDelay), *o.delay, "--delay", refusal))
+            return false;
         std::string message;
         return AcceptOrRecord(form.Accept(&message), message, refusal);
     };
@@ -313,13 +375,13 @@ int RunInstall(const CInstallOptions& o) {
                        "a speaker is already installed at this position and aim; use --force to "
                        "add another",
                        "the speaker was not installed");
-    doc.StandardRefresh();
-    const CInstallationElement& inst = *doc.room.Current();
+    const CInstallationElement& inst = *doc.Room().Current();
     const std::string report =
         "installed " + model.DisplayName() + " as installation " +
-        std::to_string(doc.room.CurrentIndex()) + " at (" + FormatSignificant(inst.position.x, 4) +
-        ", " + FormatSignificant(inst.position.y, 4) + ", " +
-        FormatSignificant(inst.position.z, 4) + "), " + FormatSignificant(inst.power, 4) + " W\n";
+        std::to_string(doc.Room().CurrentIndex()) + " at (" + FormatValue(inst.position.x, 4) + ", " +
+        FormatValue(inst.position.y, 4) + ", " + FormatValue(inst.position.z, 4) + "), " +
+        FormatValue(inst.power, 4) + " W" +
+        (inst.delay != 0.0 ? ", delayed " + FormatValue(inst.delay, 4) + " ms" : "") + "\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -332,18 +394,17 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
     CDAXDoc& doc = *s.doc;
     SelectModel(doc, o.model);
     if (o.height) {
-        const CColorMapCondition* plane = doc.conditions.At(0);
+        const CColorMapCondition* plane = doc.Conditions().At(0);
         const double floor = plane ? plane->plane.originZ : 0.0;
-        if (!(*o.height > floor && *o.height <= doc.room.roomHeight))
-            throw CCliError("--height must lie above the calculation plane (" +
-                            FormatSignificant(floor, 4) + ") and at most at the ceiling (" +
-                            FormatSignificant(doc.room.roomHeight, 4) + "); " +
-                            FormatSignificant(*o.height, 6) + " was given");
+        if (const std::string refusal =
+                InstallHeightRefusal("--height", *o.height, floor, doc.Room().roomHeight, "");
+            !refusal.empty())
+            throw CCliError(refusal);
     }
     // The layout replaces every installation: that is the user's to decide, not a default.
     if (doc.HasInstallations() && !o.replace)
-        throw CCliError("the project has " + std::to_string(doc.room.Count()) + " installation" +
-                        (doc.room.Count() == 1 ? "" : "s") +
+        throw CCliError("the project has " + std::to_string(doc.Room().Count()) + " installation" +
+                        (doc.Room().Count() == 1 ? "" : "s") +
                         ", which the automatic layout would replace; give --replace to let it");
     if (!doc.IsCommandEnabled(kCmdAutoInstall))
         throw CCliError(
@@ -389,7 +450,7 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
         return AcceptOrRecord(form.Accept(&message), message, refusal);
     };
     s.messages.confirmAnswer = true;
-    const int before = doc.room.Count();
+    const int before = doc.Room().Count();
     doc.OnCommand(kCmdAutoInstall);
     advancedRows.Restore();
     if (!refusal.empty())
@@ -399,11 +460,11 @@ int RunAutoInstall(const CAutoInstallOptions& o) {
         throw CCliError("no automatic layout was made (installations unchanged: " +
                         std::to_string(before) + ")");
     const std::string report =
-        "installed " + std::to_string(doc.room.Count()) + " speakers; rows " +
-        FormatSignificant(doc.Settings().autoRowPitch, 4) + " apart, columns " +
-        FormatSignificant(doc.Settings().autoColumnPitch, 4) + " apart, first row " +
-        FormatSignificant(doc.Settings().autoBottomOffset, 4) + " and first column " +
-        FormatSignificant(doc.Settings().autoLeftOffset, 4) + " from the walls\n";
+        "installed " + std::to_string(doc.Room().Count()) + " speakers; rows " +
+        FormatValue(doc.Settings().autoRowPitch, 4) + " apart, columns " +
+        FormatValue(doc.Settings().autoColumnPitch, 4) + " apart, first row " +
+        FormatValue(doc.Settings().autoBottomOffset, 4) + " and first column " +
+        FormatValue(doc.Settings().autoLeftOffset, 4) + " from the walls\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -422,22 +483,16 @@ int RunPlane(const CPlaneOptions& o) {
     const int orientation = PlaneOrientation(extent.x, extent.y, extent.z);
     // The dialog takes a plane anywhere; a plane outside the room (above its ceiling, behind a
     // wall) maps sound where no listener can be.
-    const CInstallationContainer& r = doc.room;
-    const std::array<std::string, 3> axes = {"X", "Y", "Z"};
-    const std::array<double, 3> lows = {r.roomZeroX, r.roomZeroY, 0.0};
-    const std::array<double, 3> highs = {r.roomZeroX + r.roomLength, r.roomZeroY + r.roomWidth,
-                                         r.roomHeight};
-    const std::array<double, 3> from = {origin.x, origin.y, origin.z};
-    const std::array<double, 3> size = {extent.x, extent.y, extent.z};
-    for (std::size_t i = 0; i < 3; ++i) {
-        std::string refusal = OutsideRange("--extent (" + axes[i] + ")", size[i], 0.0,
-                                           highs[i] - lows[i], "", "the room's size");
-        if (refusal.empty())
-            refusal = OutsideRange("--origin (" + axes[i] + ")", from[i], lows[i],
-                                   highs[i] - size[i], "", "the plane inside the room");
-        if (!refusal.empty())
-            throw CCliError(refusal);
-    }
+    static const std::array<std::string, 3> axes = {"X", "Y", "Z"};
+    if (const std::string refusal = PlaneOutsideRoomRefusal(
+            origin, extent, RoomBoxOf(doc.Room()),
+            [](int axis, bool isExtent) {
+                return std::string(isExtent ? "--extent (" : "--origin (") +
+                       axes[static_cast<std::size_t>(axis)] + ")";
+            },
+            "");
+        !refusal.empty())
+        throw CCliError(refusal);
     CColorMapViewModel view(doc);
     view.OnInitialUpdate();
     const CAdvancedRows advancedRows(doc, true); // the plane's zero position needs advanced mode
@@ -494,7 +549,7 @@ int RunPlane(const CPlaneOptions& o) {
     const CListeningPlane& plane = FirstCondition(s).plane;
     const std::string report = "every calculation plane now has " +
                                std::to_string(plane.pointCount) + " points at a pitch of " +
-                               FormatSignificant(plane.dotPitch, 4) + "\n";
+                               FormatValue(plane.dotPitch, 4) + "\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -549,6 +604,8 @@ void PrintQuantityMap(const CDAXDoc& doc, const CColorMapCondition& c, bool json
 } // namespace
 
 int RunMap(const CMapCommandOptions& o) {
+    if (o.csv)
+        CheckOutput(*o.csv, "--csv", o.force, ProjectFiles(o.project, o.save));
     CCliSession s;
     if (o.save)
         s.Lock(o.project);
@@ -563,13 +620,7 @@ int RunMap(const CMapCommandOptions& o) {
         throw CCliError("--within must lie between 0 and 100 dB");
     if (o.json && o.csv == "-")
         throw CCliError("--json and --csv - would both write to standard output");
-    ChooseBand(doc, o.band, o.frequency, o.mode);
-    if (!o.quantity.empty()) {
-        const std::optional<EMapQuantity> quantity = QuantityByName(o.quantity);
-        if (!quantity)
-            throw CCliError("--quantity " + o.quantity + " is not known: " + QuantityNames());
-        FirstCondition(s).quantity = *quantity;
-    }
+    ChooseBand(doc, o.band, o.frequency, o.mode, o.quantity);
     CMapOptions options;
     options.engine = o.engine == "reference" ? EMapEngineKind::Reference : EMapEngineKind::Engine;
     options.threads = o.threads;
@@ -583,9 +634,11 @@ int RunMap(const CMapCommandOptions& o) {
     const CListeningPlane& plane = c.plane;
     const CLevelStatistics spread = PlaneStatistics(plane, o.within);
     const std::string unit = doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]";
-    if (!IsLevelQuantity(c.quantity))
+    if (IsArrivalQuantity(c.quantity)) {
+        PrintArrivalMap(doc, c, o.json);
+    } else if (!IsLevelQuantity(c.quantity)) {
         PrintQuantityMap(doc, c, o.json);
-    else if (o.json) {
+    } else if (o.json) {
         const nlohmann::json j = {
             {"band", c.band},
             {"bandLabel", BandLabel(c.band)},
@@ -612,30 +665,39 @@ int RunMap(const CMapCommandOptions& o) {
         if (c.quantity != EMapQuantity::Direct)
             std::cout << "quantity: " << QuantityInfo(c.quantity).name << "\n";
         std::cout << "points: " << plane.pointCount << " at a pitch of "
-                  << FormatSignificant(plane.dotPitch, 4) << unit << "\n"
-                  << "maximum: " << FormatSignificant(plane.maximumLevel, 4) << " dB\n"
-                  << "minimum: " << FormatSignificant(plane.minimumLevel, 4) << " dB\n"
-                  << "average (pink noise): " << FormatSignificant(plane.pinkNoiseAverage, 4)
+                  << FormatValue(plane.dotPitch, 4) << unit << "\n"
+                  << "maximum: " << FormatValue(plane.maximumLevel, 4) << " dB\n"
+                  << "minimum: " << FormatValue(plane.minimumLevel, 4) << " dB\n"
+                  << "average (pink noise): " << FormatValue(plane.pinkNoiseAverage, 4) << " dB\n"
+                  << "average (music/speech): " << FormatValue(plane.musicSpeechAverage, 4)
                   << " dB\n"
-                  << "average (music/speech): " << FormatSignificant(plane.musicSpeechAverage, 4)
-                  << " dB\n"
-                  << "standard deviation: " << FormatSignificant(spread.standardDeviation, 4)
-                  << " dB\n"
-                  << "spread (max - min): " << FormatSignificant(spread.spread, 4) << " dB\n"
-                  << "percentiles (10th, 50th, 90th): " << FormatSignificant(spread.p10, 4) << ", "
-                  << FormatSignificant(spread.p50, 4) << ", " << FormatSignificant(spread.p90, 4)
-                  << " dB\n"
-                  << "within +/-" << FormatSignificant(spread.within, 4)
-                  << " dB of the pink-noise average: "
-                  << FormatSignificant(100.0 * spread.withinShare, 4) << " % of the points\n";
+                  << "standard deviation: " << FormatValue(spread.standardDeviation, 4) << " dB\n"
+                  << "spread (max - min): " << FormatValue(spread.spread, 4) << " dB\n"
+                  << "percentiles (10th, 50th, 90th): " << FormatValue(spread.p10, 4) << ", "
+                  << FormatValue(spread.p50, 4) << ", " << FormatValue(spread.p90, 4) << " dB\n"
+                  << "within +/-" << FormatValue(spread.within, 4)
+                  << " dB of the pink-noise average: " << FormatValue(100.0 * spread.withinShare, 4)
+                  << " % of the points\n";
     }
     FlushOutput();
-    if (!o.csv.empty()) {
-        std::string text = "x,y,z,level\n";
-        for (const CPlaceElement& p : plane.points)
-            text +=
-                Number(p.x) + "," + Number(p.y) + "," + Number(p.z) + "," + Number(p.level) + "\n";
-        WriteText(o.csv, text);
+    if (o.csv) {
+        std::string text =
+            "x,y,z," +
+            std::string(c.quantity == EMapQuantity::Direct ? "level"
+                                                           : QuantityInfo(c.quantity).name) +
+            "\n";
+        text.reserve(text.size() + plane.points.size() * 64);
+        for (const CPlaceElement& p : plane.points) {
+            AppendNumber(text, p.x);
+            text += ',';
+            AppendNumber(text, p.y);
+            text += ',';
+            AppendNumber(text, p.z);
+            text += ',';
+            AppendNumber(text, p.level);
+            text += '\n';
+        }
+        WriteText(*o.csv, "--csv", text);
     }
     if (o.save)
         s.Save(o.project);
@@ -653,7 +715,7 @@ nlohmann::json OctaveNumbers(const COctaveValues& values) {
 // spectrum --sti: the octave table of the speech transmission at the point.
 int PrintPointSpeech(const CDAXDoc& doc, const CColorMapCondition& c, const CVec3& at,
                      const CSpectrumOptions& o) {
-    if (!o.csv.empty() || !o.quantity.empty())
+    if (o.csv || !o.quantity.empty())
         throw CCliError("--sti prints the octave table; it takes neither --csv nor --quantity");
     CPointSpeech speech;
     std::string reason;
@@ -705,6 +767,8 @@ int PrintPointSpeech(const CDAXDoc& doc, const CColorMapCondition& c, const CVec
 } // namespace
 
 int RunSpectrum(const CSpectrumOptions& o) {
+    if (o.csv)
+        CheckOutput(*o.csv, "--csv", o.force, ProjectFiles(o.project, false));
     CCliSession s;
     OpenForCalculation(s, o.project, "there is no spectrum");
     CDAXDoc& doc = *s.doc;
@@ -727,11 +791,11 @@ int RunSpectrum(const CSpectrumOptions& o) {
         for (std::size_t i = 0; i < centres.size(); ++i)
             levels[i] = o.quantity == "total" ? EnergySum(levels[i], reverberant[i]) : reverberant[i];
     }
-    if (!o.csv.empty()) {
+    if (o.csv) {
         std::string text;
         for (std::size_t i = 0; i < centres.size(); ++i)
             text += Number(centres[i]) + "," + Number(levels[i]) + "\n";
-        WriteText(o.csv, text);
+        WriteText(*o.csv, "--csv", text);
     }
     if (o.json) {
         nlohmann::json bands = nlohmann::json::array();

@@ -35,6 +35,7 @@ struct CInstallOptions {
     std::optional<double> power;
     std::optional<int> tap;
     bool reverse = false;
+    std::optional<double> delay; // ms
     bool force = false;
 };
 int RunInstall(const CInstallOptions& o);
@@ -69,14 +70,14 @@ struct CMapCommandOptions {
     std::string band;
     std::optional<double> frequency;
     std::string mode;
-    std::string csv;
+    std::optional<std::string> csv; // x,y,z,level per point to this file (- for stdout)
     bool save = false;
     std::string engine = "engine";
     int threads = 0;
     bool force = false;
     double within = 3.0; // dB either side of the average for the share of points
-    std::string quantity; // empty: the project's
     bool json = false;
+    std::string quantity; // empty: what the map shows already
 };
 // The quantities' command-line names, "direct, reverberant, ...".
 std::string QuantityNames();
@@ -88,10 +89,11 @@ struct CSpectrumOptions {
     std::string band;
     std::optional<double> frequency;
     std::string mode;
-    std::string csv; // exact frequency,level lines to this file (- for stdout)
+    std::optional<std::string> csv; // exact frequency,level lines to this file (- for stdout)
     std::string quantity; // direct (the default), reverberant or total
     bool sti = false;
     bool json = false;
+    bool force = false; // replace an existing --csv file
 };
 int RunSpectrum(const CSpectrumOptions& o);
 
@@ -112,8 +114,10 @@ int RunInfo(const CInfoOptions& o);
 
 struct CRenderOptions {
     std::string project;
-    std::string png;
-    std::string pdf;
+    std::optional<std::string> png;
+    std::optional<std::string> svg;
+    std::optional<std::string> pdf;
+    bool force = false; // replace existing picture files
     std::string size = "1200x900";
     std::string view; // plan, front, side, diagonal; empty keeps the project's view
     int condition = 0;
@@ -124,8 +128,19 @@ int RunRender(const CRenderOptions& o);
 // what is wrong with it.
 std::string ParseRenderSize(const std::string& text, int& width, int& height);
 
+struct CReportOptions {
+    std::string project;
+    std::string pdf;
+    std::string planner;
+    std::string company;
+    bool force = false;
+};
+// Writes the project's report (title block, room, equipment, maps, responses) as a PDF.
+int RunReport(const CReportOptions& o);
+
 struct CDemoOptions {
     std::string directory;
+    bool force = false; // replace the example files an earlier demo wrote
 };
 int RunDemo(const CDemoOptions& o);
 

@@ -1,5 +1,6 @@
 // Example projects made from the bundled example speakers, with their maps calculated.
 #include "CliCommands.h"
+#include "CliOutput.h"
 #include "CliSession.h"
 #include "VsaPresets.h"
 #include "common/FormatSignificant.h"
@@ -11,8 +12,8 @@
 #include "project/forms/RoomParametersForm.h"
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -43,29 +44,52 @@ struct DemoProject {
     }
     void Report(const fs::path& path) {
         const CListeningPlane& plane = view->Condition()->plane;
-        std::cout << path.string() << ": " << session.doc->room.Count() << " installation(s), "
-                  << plane.pointCount << " points, " << FormatSignificant(plane.minimumLevel, 4)
-                  << " to " << FormatSignificant(plane.maximumLevel, 4)
-                  << " dB, pink noise average " << FormatSignificant(plane.pinkNoiseAverage, 4)
-                  << " dB\n";
+        std::cout << path.string() << ": " << session.doc->Room().Count() << " installation(s), "
+                  << plane.pointCount << " points, " << FormatValue(plane.minimumLevel, 4) << " to "
+                  << FormatValue(plane.maximumLevel, 4) << " dB, pink noise average "
+                  << FormatValue(plane.pinkNoiseAverage, 4) << " dB\n";
     }
 };
 } // namespace
 
 int RunDemo(const CDemoOptions& o) {
+    if (o.directory.empty())
+        throw CCliError("DIR: the folder name is empty");
     const fs::path dir = o.directory;
     const fs::path speakers = dir / "speakers";
+    const fs::path meetingPath = dir / "meeting-room.tdax", hallPath = dir / "hall.tdax";
+    std::vector<fs::path> outputs = {meetingPath, hallPath};
+    for (const CVsaExample& example : ExampleSet())
+        outputs.push_back(speakers / example.fileName);
+    // Everything is checked before anything is written. Inside DIR no link is followed: one may
+    // lead to the user's own files.
+    const auto refuseLink = [&](const fs::path& path) {
+        if (fs::is_symlink(fs::symlink_status(path)))
+            throw CCliError("DIR: " + path.string() +
+                            " is a symbolic link; the demo writes only inside " + dir.string() +
+                            " and never follows a link out of it");
+    };
+    refuseLink(speakers);
+    if (fs::exists(speakers) && !fs::is_directory(speakers))
+        throw CCliError("DIR: " + speakers.string() + " exists and is not a folder");
+    for (const fs::path& path : outputs) {
+        refuseLink(path);
+        if (fs::is_directory(path.parent_path().empty() ? fs::path(".") : path.parent_path()))
+            CheckOutput(path.string(), "DIR", o.force);
+    }
     fs::create_directories(speakers);
     for (const CVsaExample& example : ExampleSet()) {
-        std::ofstream out(speakers / example.fileName, std::ios::binary);
+        std::ostringstream out;
         WriteVsa(example.options, out);
-        if (!out)
-            throw CCliError("cannot write " + (speakers / example.fileName).string());
+        const std::string text = out.str();
+        WriteOutput((speakers / example.fileName).string(), "DIR",
+                    std::vector<std::uint8_t>(text.begin(), text.end()));
     }
 
     {
         // A meeting room with ceiling speakers laid out automatically.
         DemoProject meeting("Meeting room", 12, 8, 3);
+        meeting.session.messages.replaceOtherFile = o.force;
         meeting.Import(speakers / "ceiling-speaker.vsa");
         meeting.session.doc->SetAdvancedMode(2); // the judgment band is chosen in advanced mode
         meeting.session.dialogs.autoInstallation = [](CAutoInstallationForm& form) {
@@ -76,13 +100,13 @@ int RunDemo(const CDemoOptions& o) {
         meeting.session.ThrowIfErrors("automatic installation: ");
         if (meeting.session.doc->Settings().autoLayoutValid != 1)
             throw CCliError("the demo's automatic layout failed");
-        const fs::path path = dir / "meeting-room.tdax";
-        meeting.session.Save(path.string());
-        meeting.Report(path);
+        meeting.session.Save(meetingPath.string());
+        meeting.Report(meetingPath);
     }
     {
         // A hall with a line array hung at the front, aimed slightly down the room.
         DemoProject hall("Hall", 30, 20, 10);
+        hall.session.messages.replaceOtherFile = o.force;
         hall.Import(speakers / "ql9-array.vsa");
         CDAXDoc& doc = *hall.session.doc;
         doc.SetAdvancedMode(2);
@@ -94,11 +118,9 @@ int RunDemo(const CDemoOptions& o) {
         };
         if (!doc.InstallSpeaker(1.0, 10.0).IsDone())
             throw CCliError("the demo's line array was not installed");
-        doc.StandardRefresh();
         hall.session.ThrowIfErrors("");
-        const fs::path path = dir / "hall.tdax";
-        hall.session.Save(path.string());
-        hall.Report(path);
+        hall.session.Save(hallPath.string());
+        hall.Report(hallPath);
     }
     return 0;
 }

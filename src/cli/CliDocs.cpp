@@ -1,7 +1,8 @@
 #include "CliDocs.h"
 
 #include "CliOptions.h"
-#include "project/ProjectFile.h"
+#include "CliOutput.h"
+#include "CliSession.h"
 
 #include <iostream>
 #include <vector>
@@ -117,10 +118,12 @@ std::string BashCompletion(const CLI::App& app) {
 
 int WriteDocumentation(const CLI::App& app, const std::string& what, const std::string& path) {
     const std::string text = what == kGenerateManPage ? ManPage(app) : BashCompletion(app);
-    std::string error;
-    if (!ProjectFile::WriteFileAtomically(path, std::vector<std::uint8_t>(text.begin(), text.end()),
-                                          error)) {
-        std::cerr << "daxara-cli: " << error << "\n";
+    try {
+        // The build writes these again and again: an existing file is replaced.
+        CheckOutput(path, what, true);
+        WriteOutput(path, what, std::vector<std::uint8_t>(text.begin(), text.end()));
+    } catch (const CCliError& e) {
+        std::cerr << "daxara-cli: " << e.what() << "\n";
         return 1;
     }
     return 0;

@@ -45,6 +45,16 @@ struct CSetOptions {
     std::optional<int> tap;
     std::string polarity;
     std::optional<int> model;
+    std::optional<double> delay;
+    bool force = false;
+};
+
+struct CAlignOptions {
+    std::string project;
+    std::vector<int> fills;
+    int main = 0;
+    std::vector<double> at;
+    double offset = kDefaultAlignOffsetMs;
     bool force = false;
 };
 
@@ -54,7 +64,7 @@ std::string Count(int n, const char* what) {
 
 // The installation a command names, made current as a click in the installation list does.
 const CInstallationElement& ChooseInstallation(CDAXDoc& doc, int index) {
-    const int count = doc.room.Count();
+    const int count = doc.Room().Count();
     if (count == 0)
         throw CCliError("the project has no installations");
     if (index < 0 || index >= count)
@@ -62,7 +72,7 @@ const CInstallationElement& ChooseInstallation(CDAXDoc& doc, int index) {
                         " does not exist; the project has " + Count(count, "installation") +
                         " (0 to " + std::to_string(count - 1) + ")");
     SelectInstallation(doc, index);
-    return *doc.room.At(index);
+    return *doc.Room().At(index);
 }
 
 // The edit flow ran but changed nothing: say why, in the command line's words.
@@ -84,16 +94,17 @@ CFlowResult RunEdit(CCliSession& s, bool force,
 }
 
 std::string Describe(const CDAXDoc& doc, int index) {
-    const CInstallationElement& e = *doc.room.At(index);
+    const CInstallationElement& e = *doc.Room().At(index);
     return "installation " + std::to_string(index) + " (" +
-           doc.models.At(e.modelIndex).DisplayName() + ") at (" +
-           FormatSignificant(e.position.x, 4) + ", " + FormatSignificant(e.position.y, 4) + ", " +
-           FormatSignificant(e.position.z, 4) + "), aim " +
-           FormatSignificant(e.orientation.azimuth, 4) + "/" +
-           FormatSignificant(e.orientation.elevation, 4) + "/" +
-           FormatSignificant(e.orientation.rotation, 4) + ", " + FormatSignificant(e.power, 4) +
-           " W, tap " + std::to_string(e.tapIndex) + ", " +
-           (e.polarityNormal ? "normal" : "reverse");
+           doc.Models().At(e.modelIndex).DisplayName() + ") at (" +
+           FormatValue(e.position.x, 4) + ", " + FormatValue(e.position.y, 4) + ", " +
+           FormatValue(e.position.z, 4) + "), aim " +
+           FormatValue(e.orientation.azimuth, 4) + "/" +
+           FormatValue(e.orientation.elevation, 4) + "/" +
+           FormatValue(e.orientation.rotation, 4) + ", " + FormatValue(e.power, 4) +
+           " W, tap " + std::to_string(e.tapIndex + 1) + ", " +
+           (e.polarityNormal ? "normal" : "reverse") +
+           (e.delay != 0.0 ? ", delayed " + FormatValue(e.delay, 4) + " ms" : "");
 }
 
 int RunList(const CListOptions& o) {
@@ -110,7 +121,7 @@ int RunList(const CListOptions& o) {
     columns.insert(columns.begin() + 2, {"Tap", 0});
     for (std::size_t r = 0; r < rows.size(); ++r)
         rows[r].insert(rows[r].begin() + 2,
-                       std::to_string(doc.room.At(static_cast<int>(r))->tapIndex));
+                       std::to_string(doc.Room().At(static_cast<int>(r))->tapIndex + 1));
     std::vector<std::size_t> widths;
     for (const CListColumn& c : columns)
         widths.push_back(c.title.size());
@@ -145,7 +156,7 @@ int RunRemove(const CRemoveOptions& o) {
         throw CCliError("name the installations to remove (N...) or give --all, not both");
     if (!doc.HasInstallations())
         throw CCliError("the project has no installations");
-    const int before = doc.room.Count();
+    const int before = doc.Room().Count();
     s.messages.confirmAnswer = true; // the command is the answer to "Are you sure ...?"
     if (o.all) {
         doc.OnCommand(kCmdRemoveAllInstallations);
@@ -160,11 +171,11 @@ int RunRemove(const CRemoveOptions& o) {
         }
     }
     s.ThrowIfErrors("");
-    const int removed = before - doc.room.Count();
+    const int removed = before - doc.Room().Count();
     if (removed == 0)
         throw CCliError("nothing was removed");
     s.Save(o.project);
-    std::cout << "removed " << Count(removed, "installation") << "; " << doc.room.Count()
+    std::cout << "removed " << Count(removed, "installation") << "; " << doc.Room().Count()
               << " remain\n";
     return 0;
 }
@@ -195,21 +206,23 @@ int RunMove(const CMoveOptions& o) {
 void ChangeModelAndTap(CDAXDoc& doc, int index, const CSetOptions& o) {
     if (!o.model && !o.tap)
         return;
-    const int model = o.model.value_or(doc.room.At(index)->modelIndex);
-    const CFlowResult changed = doc.ChangeInstallationModel(index, model, o.tap);
+    const int model = o.model.value_or(doc.Room().At(index)->modelIndex);
+    // Taps are numbered from 1, as the tap list shows them.
+    const std::optional<int> tapRow = o.tap ? std::optional<int>(*o.tap - 1) : std::nullopt;
+    const CFlowResult changed = doc.ChangeInstallationModel(index, model, tapRow);
     if (changed.IsDone())
         return;
     switch (changed.reason) {
     case EFlowReason::NoSuchModel:
-        throw CCliError("--model must lie between 0 and " + std::to_string(doc.models.Count() - 1) +
-                        " (the project's models); model " + std::to_string(model) +
-                        " does not exist");
+        throw CCliError(
+            "--model must lie between 0 and " + std::to_string(doc.Models().Count() - 1) +
+            " (the project's models); model " + std::to_string(model) + " does not exist");
     case EFlowReason::NoSuchTap: {
-        const CSpeakerModel& m = doc.models.At(model);
+        const CSpeakerModel& m = doc.Models().At(model);
         const int tapCount = static_cast<int>(m.Settings().taps.size());
-        throw CCliError("--tap must lie between 0 and " + std::to_string(tapCount - 1) + " (" +
+        throw CCliError("--tap must lie between 1 and " + std::to_string(tapCount) + " (" +
                         m.DisplayName() + " has " + Count(tapCount, "tap") + "); " +
-                        std::to_string(doc.TapForModel(index, model, o.tap)) + " was given");
+                        std::to_string(doc.TapForModel(index, model, tapRow) + 1) + " was given");
     }
     case EFlowReason::OtherResolution:
         throw CCliError("model " + std::to_string(model) +
@@ -229,13 +242,14 @@ int RunSet(const CSetOptions& o) {
     s.messages.replaceOtherFile = o.force;
     CDAXDoc& doc = *s.doc;
     const CInstallationElement& e = ChooseInstallation(doc, o.index);
-    if (o.aim.empty() && o.aimAt.empty() && !o.power && !o.tap && o.polarity.empty() && !o.model)
-        throw CCliError("nothing to set: give --aim, --aim-at, --power, --tap, --polarity or "
-                        "--model");
+    if (o.aim.empty() && o.aimAt.empty() && !o.power && !o.tap && o.polarity.empty() && !o.model &&
+        !o.delay)
+        throw CCliError("nothing to set: give --aim, --aim-at, --power, --tap, --polarity, "
+                        "--delay or --model");
     ChangeModelAndTap(doc, o.index, o);
     if (o.power) {
         const std::string refusal = TapPowerRefusal(
-            TapPowerOf(doc.models.At(e.modelIndex), e.tapIndex), *o.power, "--power");
+            TapPowerOf(doc.Models().At(e.modelIndex), e.tapIndex), *o.power, "--power");
         if (!refusal.empty())
             throw CCliError(refusal);
     }
@@ -245,7 +259,7 @@ int RunSet(const CSetOptions& o) {
     if (!o.aimAt.empty() && !AimAt(e.position, ToVec3(o.aimAt, "--aim-at"), aim.x, aim.y))
         throw CCliError("--aim-at names the installation's own position; there is no direction");
     const double power = o.power.value_or(e.power);
-    const CAdvancedRows advanced(doc, true); // aim, power and polarity are advanced rows
+    const CAdvancedRows advanced(doc, true); // aim, power, delay and polarity are advanced rows
     std::string refusal;
     const CFlowResult changed = RunEdit(s, o.force, [&](CInstallationForm& form) {
         const std::string aimOption = o.aimAt.empty() ? "--aim" : "--aim-at";
@@ -255,7 +269,9 @@ int RunSet(const CSetOptions& o) {
                        refusal) ||
             !FillField(form.Field(CInstallationForm::kRotation), aim.z, "--aim (rotation)",
                        refusal) ||
-            !FillField(form.Field(CInstallationForm::kPower), power, "--power", refusal))
+            !FillField(form.Field(CInstallationForm::kPower), power, "--power", refusal) ||
+            (o.delay &&
+             !FillField(form.Field(CInstallationForm::kDelay), *o.delay, "--delay", refusal)))
             return false;
         if (!o.polarity.empty())
             form.polaritySelection = o.polarity == "reverse" ? 1 : 0;
@@ -265,6 +281,48 @@ int RunSet(const CSetOptions& o) {
     if (!changed.IsDone())
         ThrowNotChanged(s, changed, refusal);
     const std::string report = "set " + Describe(doc, o.index) + "\n";
+    s.Save(o.project);
+    std::cout << report;
+    return 0;
+}
+
+int RunAlign(const CAlignOptions& o) {
+    CCliSession s;
+    s.OpenForWriting(o.project);
+    s.messages.replaceOtherFile = o.force;
+    CDAXDoc& doc = *s.doc;
+    const int count = doc.Room().Count();
+    auto require = [&](int index, const std::string& what) {
+        if (index < 0 || index >= count)
+            throw CCliError(what + " must lie between 0 and " + std::to_string(count - 1) +
+                            " (the project's installations); " + std::to_string(index) +
+                            " does not exist");
+    };
+    require(o.main, "--to");
+    std::set<int> seen;
+    for (int k : o.fills) {
+        require(k, "N");
+        if (k == o.main)
+            throw CCliError("installation " + std::to_string(k) +
+                            " is the main installation (--to); it cannot follow itself");
+        if (!seen.insert(k).second)
+            throw CCliError("installation " + std::to_string(k) + " is named twice");
+    }
+    CAlignRequest request;
+    request.fills = o.fills;
+    request.main = o.main;
+    request.offsetMs = o.offset;
+    request.point = ToVec3(o.at, "--at");
+    const CAlignOutcome outcome = doc.AlignDelays(request);
+    if (!outcome.result.IsDone())
+        throw CCliError("the delays were not changed");
+    // Told before the save, so a limited delay is never news after the fact.
+    if (const std::string notice = AlignNotice(request, outcome, 0); !notice.empty())
+        std::cerr << "daxara-cli: warning: " << notice << "\n";
+    std::string report;
+    for (const CAlignedDelay& d : outcome.delays)
+        report += "installation " + std::to_string(d.installation) + ": delay " +
+                  FormatSignificant(d.delay, 6) + " ms\n";
     s.Save(o.project);
     std::cout << report;
     return 0;
@@ -322,12 +380,32 @@ std::vector<CCliCommand> AddEditCommands(CLI::App& app) {
         ->excludes(aim);
     cmdSet->add_option("--power", set->power, "Power in W, at most the tap's")->check(Finite());
     cmdSet->add_option("--tap", set->tap,
-                       "Tap row of the installation's model; brings the tap's power");
+                       "Tap number of the installation's model, from 1 as the tap list shows it; "
+                       "brings the tap's power for every box");
     cmdSet->add_option("--polarity", set->polarity, "Polarity")
         ->check(CLI::IsMember({"normal", "reverse"}));
     cmdSet->add_option("--model", set->model,
                        "Speaker model index; the installation takes its default tap");
+    cmdSet->add_option("--delay", set->delay, "Signal delay in ms, 0 to 1000")->check(Finite());
     cmdSet->add_flag("--force", set->force, kForceHelp);
     commands.push_back({cmdSet, [set] { return RunSet(*set); }});
+
+    auto align = std::make_shared<CAlignOptions>();
+    auto* cmdAlign = app.add_subcommand(
+        "align", "Delay installations so that their sound reaches a point a set time after a main "
+                 "installation's, as the list's Align Delays does");
+    AddProject(cmdAlign, align->project);
+    cmdAlign->add_option("N", align->fills, "The installations to delay, from 0")->required();
+    cmdAlign->add_option("--to", align->main, "The main installation their sound follows")
+        ->required();
+    Triple(cmdAlign, "--at", align->at, "The reference point X,Y,Z", true);
+    cmdAlign
+        ->add_option("--offset", align->offset,
+                     "How much later than the main's their sound arrives there, in ms")
+        ->capture_default_str()
+        ->check(Finite(-kMaxAlignOffsetMs, kMaxAlignOffsetMs));
+    cmdAlign->add_flag("--force", align->force,
+                       "Replace the .tdax a .dax project is saved as, when it is another file");
+    commands.push_back({cmdAlign, [align] { return RunAlign(*align); }});
     return commands;
 }

@@ -15,6 +15,8 @@ struct CInstallationElement;
 std::vector<CCliCommand> AddEditCommands(CLI::App& app);
 // arrange.
 CCliCommand AddArrangeCommand(CLI::App& app);
+// points: the named listening points.
+CCliCommand AddPointsCommand(CLI::App& app);
 
 // What `info` tells of a line-array model's arrangement.
 struct CArrangementSummary {
@@ -25,6 +27,9 @@ struct CArrangementSummary {
     std::vector<double> splays;
     // The cabinet of each element, for the cabinet families (KV-P10, KV-R6, KV-K).
     std::vector<std::string> cabinets;
+    // The angle at each junction between elements that hang next to each other, top to bottom,
+    // degrees: what the arrangement dialog's junction entries name and its preview draws.
+    std::vector<double> junctions;
 };
 CArrangementSummary SummariseArrangement(const CSpeakerModel& model);
 // "KV-P10L x2, KV-P10S": consecutive equal cabinets as one run, which reads better than 32 names.

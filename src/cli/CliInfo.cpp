@@ -84,16 +84,17 @@ json ModelJson(const CSpeakerModel& m) {
             {"elements", a.elements},
             {"counts", {{"centre", a.centre}, {"upper", a.upper}, {"lower", a.lower}}},
             {"splays", a.splays},
+            {"junctions", a.junctions},
             {"cabinets", a.cabinets}};
     return model;
 }
 
 json ProjectJson(const CDAXDoc& doc) {
     json models = json::array();
-    for (int i = 0; i < doc.models.Count(); ++i)
-        models.push_back(ModelJson(doc.models.At(i)));
+    for (int i = 0; i < doc.Models().Count(); ++i)
+        models.push_back(ModelJson(doc.Models().At(i)));
     json installations = json::array();
-    for (const CInstallationElement& e : doc.room.List())
+    for (const CInstallationElement& e : doc.Room().List())
         installations.push_back({{"model", e.modelIndex},
                                  {"tap", e.tapIndex},
                                  {"position", {e.position.x, e.position.y, e.position.z}},
@@ -101,10 +102,11 @@ json ProjectJson(const CDAXDoc& doc) {
                                  {"elevation", e.orientation.elevation},
                                  {"rotation", e.orientation.rotation},
                                  {"power", e.power},
-                                 {"polarity", e.polarityNormal ? "normal" : "reverse"}});
+                                 {"polarity", e.polarityNormal ? "normal" : "reverse"},
+                                 {"delay", e.delay}});
     json planes = json::array();
-    for (int i = 0; i < doc.conditions.Count(); ++i) {
-        const CColorMapCondition& c = *doc.conditions.At(i);
+    for (int i = 0; i < doc.Conditions().Count(); ++i) {
+        const CColorMapCondition& c = *doc.Conditions().At(i);
         const CListeningPlane& p = c.plane;
         planes.push_back({{"origin", {p.originX, p.originY, p.originZ}},
                           {"extent", {p.extentX, p.extentY, p.extentZ}},
@@ -119,8 +121,8 @@ json ProjectJson(const CDAXDoc& doc) {
                           {"musicSpeechAverage", p.musicSpeechAverage}});
     }
     json responses = json::array();
-    for (int i = 0; i < doc.graphs.Count(); ++i) {
-        const CSoundGraphCondition& g = *doc.graphs.At(i);
+    for (int i = 0; i < doc.Graphs().Count(); ++i) {
+        const CSoundGraphCondition& g = *doc.Graphs().At(i);
         json curves = json::array();
         for (const CSoundGraphData& curve : g.data.curves)
             curves.push_back({{"points", curve.PointCount()}});
@@ -130,7 +132,7 @@ json ProjectJson(const CDAXDoc& doc) {
              {"levelRange", {g.data.levelMin, g.data.levelMax}},
              {"curves", curves}});
     }
-    const CInstallationContainer& r = doc.room;
+    const CInstallationContainer& r = doc.Room();
     return {{"name", JsonText(doc.Settings().projectName)},
             {"date", JsonText(doc.Settings().projectDate)},
             {"unit", doc.Settings().lengthUnit == kUnitImperial ? "imperial" : "metric"},
@@ -141,7 +143,7 @@ json ProjectJson(const CDAXDoc& doc) {
               {"height", r.roomHeight},
               {"ceiling", r.ceilingType == 1 ? "half" : "full"}}},
             {"totalPower", r.TotalPower()},
-            {"currentModel", doc.models.CurrentIndex()},
+            {"currentModel", doc.Models().CurrentIndex()},
             {"models", models},
             {"installations", installations},
             {"planes", planes},
@@ -149,7 +151,7 @@ json ProjectJson(const CDAXDoc& doc) {
 }
 
 std::string F(double v) {
-    return FormatSignificant(v, 4);
+    return FormatValue(v, 4);
 }
 } // namespace
 
@@ -163,7 +165,7 @@ int RunInfo(const CInfoOptions& o) {
         return 0;
     }
     const std::string unit = doc.Settings().lengthUnit == kUnitImperial ? "ft" : "m";
-    const CInstallationContainer& r = doc.room;
+    const CInstallationContainer& r = doc.Room();
     std::cout << "project: "
               << (doc.Settings().projectName.empty() ? "(no name)" : doc.Settings().projectName)
               << "\n"
@@ -175,14 +177,15 @@ int RunInfo(const CInfoOptions& o) {
               << " " << unit << " from (" << F(r.roomZeroX) << ", " << F(r.roomZeroY)
               << "), ceiling "
               << (r.ceilingType == 1 ? "solid (half space)" : "absorbent (full space)") << "\n";
-    std::cout << "speaker models: " << doc.models.Count() << "\n";
-    for (int i = 0; i < doc.models.Count(); ++i) {
-        const CSpeakerModel& m = doc.models.At(i);
+    std::cout << "speaker models: " << doc.Models().Count() << "\n";
+    for (int i = 0; i < doc.Models().Count(); ++i) {
+        const CSpeakerModel& m = doc.Models().At(i);
         const CSpeakerDataHeader& h = m.Header();
-        std::cout << "  " << i << (i == doc.models.CurrentIndex() ? "* " : "  ") << m.DisplayName()
-                  << " (kind " << m.Kind() << ", " << F(h.pointsPerOctave) << " per octave, "
-                  << F(h.lowestFrequency) << " to " << F(h.highestFrequency) << " Hz, "
-                  << m.ElementTotal() << " element" << (m.ElementTotal() == 1 ? "" : "s") << ")\n";
+        std::cout << "  " << i << (i == doc.Models().CurrentIndex() ? "* " : "  ")
+                  << m.DisplayName() << " (kind " << m.Kind() << ", " << F(h.pointsPerOctave)
+                  << " per octave, " << F(h.lowestFrequency) << " to " << F(h.highestFrequency)
+                  << " Hz, " << m.ElementTotal() << " element" << (m.ElementTotal() == 1 ? "" : "s")
+                  << ")\n";
         if (const CArrangementSummary a = SummariseArrangement(m); a.lineArray) {
             std::cout << "      arranged: " << a.elements << " elements (centre " << a.centre
                       << ", upper " << a.upper << ", lower " << a.lower << ")\n";
@@ -192,25 +195,33 @@ int RunInfo(const CInfoOptions& o) {
             for (double splay : a.splays)
                 std::cout << " " << F(splay);
             std::cout << "\n";
+            if (!a.junctions.empty()) {
+                std::cout << "      junction angles top to bottom [deg]:";
+                for (double angle : a.junctions)
+                    std::cout << " " << F(angle);
+                std::cout << "\n";
+            }
         }
         for (std::size_t t = 0; t < m.Settings().taps.size(); ++t) {
             const CTapElement& tap = m.Settings().taps[t];
-            std::cout << "      tap " << t << (static_cast<int>(t) == m.DefaultTap() ? "*" : " ")
-                      << ": " << F(tap.tapRating) << (tap.lowImpedance ? " ohms  " : "V Line  ")
+            std::cout << "      tap " << t + 1
+                      << (static_cast<int>(t) == m.DefaultTap() ? "*" : " ") << ": "
+                      << F(tap.tapRating) << (tap.lowImpedance ? " ohms  " : "V Line  ")
                       << F(tap.tapPower) << "W\n";
         }
     }
     std::cout << "installations: " << r.Count() << ", total power " << F(r.TotalPower()) << " W\n";
     int n = 0;
     for (const CInstallationElement& e : r.List())
-        std::cout << "  " << n++ << ": model " << e.modelIndex << " tap " << e.tapIndex << " at ("
-                  << F(e.position.x) << ", " << F(e.position.y) << ", " << F(e.position.z)
-                  << ") aim " << F(e.orientation.azimuth) << "/" << F(e.orientation.elevation)
-                  << "/" << F(e.orientation.rotation) << " " << F(e.power) << " W "
-                  << (e.polarityNormal ? "normal" : "reverse") << "\n";
-    std::cout << "calculation planes: " << doc.conditions.Count() << "\n";
-    for (int i = 0; i < doc.conditions.Count(); ++i) {
-        const CListeningPlane& p = doc.conditions.At(i)->plane;
+        std::cout << "  " << n++ << ": model " << e.modelIndex << " tap " << e.tapIndex + 1
+                  << " at (" << F(e.position.x) << ", " << F(e.position.y) << ", "
+                  << F(e.position.z) << ") aim " << F(e.orientation.azimuth) << "/"
+                  << F(e.orientation.elevation) << "/" << F(e.orientation.rotation) << " "
+                  << F(e.power) << " W " << (e.polarityNormal ? "normal" : "reverse")
+                  << (e.delay != 0.0 ? " delay " + F(e.delay) + " ms" : std::string()) << "\n";
+    std::cout << "calculation planes: " << doc.Conditions().Count() << "\n";
+    for (int i = 0; i < doc.Conditions().Count(); ++i) {
+        const CListeningPlane& p = doc.Conditions().At(i)->plane;
         std::cout << "  " << i << ": origin (" << F(p.originX) << ", " << F(p.originY) << ", "
                   << F(p.originZ) << "), extent " << F(p.extentX) << " x " << F(p.extentY) << " x "
                   << F(p.extentZ) << ", " << p.pointCount << " points; maximum "
@@ -218,6 +229,6 @@ int RunInfo(const CInfoOptions& o) {
                   << F(p.pinkNoiseAverage) << " dB, music/speech " << F(p.musicSpeechAverage)
                   << " dB\n";
     }
-    std::cout << "frequency response entries: " << doc.graphs.Count() << "\n";
+    std::cout << "frequency response entries: " << doc.Graphs().Count() << "\n";
     return 0;
 }

@@ -20,11 +20,47 @@ CLI::Validator Finite(double lo, double hi) {
             if (!std::isfinite(v) || errno == ERANGE)
                 return "\"" + text + "\" is not a finite number";
             if (v < lo || v > hi)
-                return "\"" + text + "\" is outside " + FormatSignificant(lo, 6) + " to " +
-                       FormatSignificant(hi, 6);
+                return "\"" + text + "\" is outside " + FormatValue(lo, 6) + " to " +
+                       FormatValue(hi, 6);
             return {};
         },
         "NUMBER");
+}
+
+CLI::Validator Decimal(long long lo, long long hi) {
+    return CLI::Validator(
+        [lo, hi](std::string& text) -> std::string {
+            if (text.empty())
+                return "the value is empty; give a whole number";
+            if (text.find_first_not_of("0123456789") != std::string::npos)
+                return "\"" + text + "\" is not a whole number in decimal digits";
+            const std::size_t first = text.find_first_not_of('0');
+            const std::string digits = first == std::string::npos ? "0" : text.substr(first);
+            // 18 digits always fit a long long; more are past every range.
+            const long long value = digits.size() > 18 ? hi : std::stoll(digits);
+            if (digits.size() > 18 || value < lo || value > hi)
+                return "\"" + text + "\" is outside " + std::to_string(lo) + " to " +
+                       std::to_string(hi);
+            text = digits;
+            return {};
+        },
+        "DECIMAL", "decimal");
+}
+
+void ReadIntegersAsDecimal(CLI::App& app) {
+    for (CLI::Option* option : app.get_options()) {
+        const std::string type = option->get_type_name();
+        const std::string base = type.substr(0, type.find(':'));
+        if (base != "INT" && base != "UINT")
+            continue;
+        try {
+            option->get_validator("decimal");
+        } catch (const CLI::OptionNotFound&) {
+            option->transform(Decimal());
+        }
+    }
+    for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; }))
+        ReadIntegersAsDecimal(*sub);
 }
 
 CLI::Option* Triple(CLI::App* app, const std::string& name, std::vector<double>& values,

@@ -19,6 +19,15 @@ struct CNumberField;
 CLI::Validator Finite(double lo = -std::numeric_limits<double>::max(),
                       double hi = std::numeric_limits<double>::max());
 
+// A whole number of the command line: decimal digits only, read as decimal ("010" is ten),
+// within lo..hi; signs, blanks, "0x1", "1e3" and numbers past the range are refused. The text
+// is handed on without its leading zeros, since CLI11 itself reads "010" as octal and "0x1" as
+// hexadecimal.
+CLI::Validator Decimal(long long lo = 0, long long hi = std::numeric_limits<int>::max());
+// Gives every integer option of `app` and of its subcommands the Decimal transform, run before
+// any other check of the option and before CLI11's own conversion.
+void ReadIntegersAsDecimal(CLI::App& app);
+
 // An option of three comma-separated finite numbers.
 CLI::Option* Triple(CLI::App* app, const std::string& name, std::vector<double>& values,
                     const std::string& help, bool required = false,

@@ -1,23 +1,27 @@
 // The colour map as a picture file: the window's painter, drawn without a display.
 #include "CliCommands.h"
+#include "CliOutput.h"
 #include "CliSession.h"
 
 #include "acoustics/ColorMapCondition.h"
 #include "paint/GuiText.h"
+#include "paint/MapExport.h"
 #include "paint/MapPainter.h"
+#include "paint/ReportPainter.h"
 #include "project/ColorMapViewModel.h"
+#include "project/Report.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace {
 // A client area larger than this is not a window any more, and would need gigabytes of image.
@@ -42,56 +46,26 @@ std::unique_ptr<QGuiApplication> HeadlessApplication() {
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-// Refuses an output whose folder does not exist before any work is done.
-void CheckOutput(const std::string& path, const char* option) {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    if (target.filename().empty())
-        throw CCliError(std::string(option) + " needs a file name, not \"" + path + "\"");
-    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    std::error_code error;
-    if (!fs::is_directory(folder, error))
-        throw CCliError(std::string(option) + ": the folder " + folder.string() +
-                        " does not exist");
-    if (fs::is_directory(target, error))
-        throw CCliError(std::string(option) + ": " + path + " is a folder");
-}
-
-// Pictures are written beside their target and renamed over it, so a failed write keeps the old.
-void OpenOutput(QSaveFile& file, const std::string& path, const char* option) {
-    file.setFileName(FromCorePath(path));
-    if (!file.open(QIODevice::WriteOnly))
-        throw CCliError(std::string(option) + ": cannot write " + path + ": " +
-                        ToCoreText(file.errorString()));
-}
-
-void CommitOutput(QSaveFile& file, const std::string& path, const char* option) {
-    if (!file.commit())
-        throw CCliError(std::string(option) + ": cannot write " + path + ": " +
-                        ToCoreText(file.errorString()));
+// Pictures are drawn into memory and written beside their target, then renamed over it, so a
+// failed write keeps the old file.
+std::vector<std::uint8_t> Bytes(const QByteArray& data) {
+    return {reinterpret_cast<const std::uint8_t*>(data.constData()),
+            reinterpret_cast<const std::uint8_t*>(data.constData()) + data.size()};
 }
 
 void WritePdf(const std::string& path, const CDAXDoc& doc, CColorMapViewModel& view) {
-    QSaveFile file;
-    OpenOutput(file, path, "--pdf");
+    QByteArray data;
+    QBuffer file(&data);
+    file.open(QIODevice::WriteOnly);
     QPdfWriter pdf(&file);
     // The table's column offsets are printer pixels of a 600 dpi page.
     pdf.setResolution(600);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setTitle(QStringLiteral("Daxara colour map"));
-    QPainter painter;
-    if (!painter.begin(&pdf))
+    // The window's print job: the same pages, the table's header fitted the same way.
+    if (!PrintColorMap(pdf, doc, view))
         throw CCliError("--pdf: cannot write " + path);
-    const CTablePaging paging = view.BeginPrinting(pdf.width(), pdf.height());
-    for (int page = 1; page <= paging.pageCount; ++page) {
-        if (page > 1)
-            pdf.newPage();
-        PaintPrintedPage(painter, doc, view, paging, page);
-    }
-    view.EndPrinting();
-    if (!painter.end())
-        throw CCliError("--pdf: cannot write " + path);
-    CommitOutput(file, path, "--pdf");
+    WriteOutput(path, "--pdf", Bytes(data));
 }
 } // namespace
 
@@ -109,15 +83,22 @@ std::string ParseRenderSize(const std::string& text, int& width, int& height) {
 }
 
 int RunRender(const CRenderOptions& o) {
-    if (o.png.empty() && o.pdf.empty())
-        throw CCliError("render needs --png or --pdf");
+    if (!o.png && !o.pdf && !o.svg)
+        throw CCliError("render needs --png, --svg or --pdf");
     int width = 0, height = 0;
     if (const std::string problem = ParseRenderSize(o.size, width, height); !problem.empty())
         throw CCliError("--size: " + problem);
-    if (!o.png.empty())
-        CheckOutput(o.png, "--png");
-    if (!o.pdf.empty())
-        CheckOutput(o.pdf, "--pdf");
+    std::vector<CKeptFile> keep = ProjectFiles(o.project, false);
+    if (o.png) {
+        CheckOutput(*o.png, "--png", o.force, keep);
+        keep.push_back({*o.png, "the --png picture"});
+    }
+    if (o.svg) {
+        CheckOutput(*o.svg, "--svg", o.force, keep);
+        keep.push_back({*o.svg, "the --svg drawing"});
+    }
+    if (o.pdf)
+        CheckOutput(*o.pdf, "--pdf", o.force, keep);
 
     const auto application = HeadlessApplication();
     CCliSession session;
@@ -125,9 +106,10 @@ int RunRender(const CRenderOptions& o) {
     CDAXDoc& doc = *session.doc;
     CColorMapViewModel view(doc);
     view.OnInitialUpdate();
-    if (o.condition < 0 || o.condition >= doc.conditions.Count())
+    if (o.condition < 0 || o.condition >= doc.Conditions().Count())
         throw CCliError("--condition " + std::to_string(o.condition) + ": the project has " +
-                        std::to_string(doc.conditions.Count()) + " colour map(s), numbered from 0");
+                        std::to_string(doc.Conditions().Count()) +
+                        " colour map(s), numbered from 0");
     view.SetConditionIndex(o.condition);
     if (o.view == "plan")
         view.SetViewDirection(0, 0, 0);
@@ -139,9 +121,9 @@ int RunRender(const CRenderOptions& o) {
         view.SetViewDirection(45, 75, 0);
     view.SetClientSize(width, height);
     view.ProjectView(true);
-    view.SyncConditionControls(0, 0);
+    view.SyncConditionControls(CColorMapViewModel::EListSync::Fill);
 
-    if (!o.png.empty()) {
+    if (o.png) {
         QImage image(width, height, QImage::Format_RGB32);
         // A picture the memory cannot hold is refused before anything paints into nothing.
         if (image.isNull())
@@ -149,26 +131,38 @@ int RunRender(const CRenderOptions& o) {
                             std::to_string((static_cast<long long>(width) * height * 4) >> 20) +
                             " MB; choose a smaller size");
         image.fill(Qt::white);
-        CMapPaintOptions options;
-        const CComboModel* combos[4] = {&view.FrequencyCombo(), &view.BandCombo(),
-                                        &view.ModeCombo(), &view.QuantityCombo()};
-        for (std::size_t i = 0; i < 4; ++i) {
-            const CComboModel& combo = *combos[i];
-            if (combo.selection >= 0 && combo.selection < static_cast<int>(combo.items.size()))
-                options.comboTexts[i] =
-                    ToQString(combo.items[static_cast<std::size_t>(combo.selection)]);
-        }
         {
             QPainter painter(&image);
-            PaintColorMap(painter, doc, view, options);
+            PaintMapPicture(painter, doc, view);
         }
-        QSaveFile file;
-        OpenOutput(file, o.png, "--png");
+        QByteArray data;
+        QBuffer file(&data);
+        file.open(QIODevice::WriteOnly);
         if (!image.save(&file, "PNG"))
-            throw CCliError("--png: cannot write " + o.png);
-        CommitOutput(file, o.png, "--png");
+            throw CCliError("--png: cannot write " + *o.png);
+        WriteOutput(*o.png, "--png", Bytes(data));
     }
-    if (!o.pdf.empty())
-        WritePdf(o.pdf, doc, view);
+    if (o.svg) {
+        QString error;
+        if (!WriteMapPicture(FromCorePath(*o.svg), EMapPicture::Svg, doc, view, width, height,
+                             error))
+            throw CCliError("--svg: cannot write " + *o.svg + ": " + ToCoreText(error));
+    }
+    if (o.pdf)
+        WritePdf(*o.pdf, doc, view);
+    return 0;
+}
+
+int RunReport(const CReportOptions& o) {
+    CheckOutput(o.pdf, "--pdf", o.force, ProjectFiles(o.project, false));
+    const auto application = HeadlessApplication();
+    CCliSession session;
+    session.Open(o.project);
+    CDAXDoc& doc = *session.doc;
+    const CReport report =
+        BuildReport(doc, {o.planner, o.company}, std::string("Daxara ") + DAXARA_VERSION);
+    QString error;
+    if (!WriteReportPdf(FromCorePath(o.pdf), doc, report, error))
+        throw CCliError("--pdf: cannot write " + o.pdf + ": " + ToCoreText(error));
     return 0;
 }

@@ -1,5 +1,8 @@
 #include "CliSession.h"
 
+#include "project/ListViewModels.h"
+
+#include "common/FileSafety.h"
 #include "project/Strings.h"
 #include "project/forms/AutoInstallationForm.h"
 #include "project/forms/InstallationForm.h"
@@ -67,6 +70,10 @@ bool CCliDialogs::RunInitialSettings(CInitialSettingsForm&) {
 bool CCliDialogs::RunSurfacesAndAir(CSurfacesAndAirForm&) {
     return false;
 }
+// The command line aligns through the document's operation, with its own options.
+bool CCliDialogs::RunAlignDelays(CAlignDelaysForm&) {
+    return false;
+}
 bool CCliDialogs::RunAutoInstallation(CAutoInstallationForm& form) {
     return autoInstallation && autoInstallation(form);
 }
@@ -127,16 +134,29 @@ CDocumentPorts CCliSession::Ports() {
     return ports;
 }
 
+namespace {
+void RequireName(const std::string& path) {
+    if (path.empty())
+        throw CCliError("the project file name is empty");
+}
+} // namespace
+
 void CCliSession::Lock(const std::string& path) {
+    RequireName(path);
     constexpr std::chrono::seconds kWait(5);
     std::string error;
     if (!m_lock.Acquire(path, kWait, error))
         throw CCliError(error);
     if (IsLegacyPath(path) && !m_newNameLock.Acquire(SavedPath(path), kWait, error))
         throw CCliError(error);
+    // The folder would let the save replace it; the file's owner said it is not to change.
+    if (const std::string written = SavedPath(path); FileSafety::IsReadOnly(written))
+        throw CCliError(written + " is read-only; nothing was changed (make it writable to let "
+                                  "daxara-cli save it)");
 }
 
 void CCliSession::Open(const std::string& path) {
+    RequireName(path);
     doc = std::make_unique<CDAXDoc>(0, Ports());
     std::string error, notice;
     if (!ProjectFile::Open(path, *doc, error, &notice))
@@ -184,14 +204,15 @@ CVec3 ToVec3(const std::vector<double>& values, const char* what) {
 }
 
 void SelectModel(CDAXDoc& doc, std::optional<int> model, const char* option) {
-    if (doc.models.Count() == 0)
+    if (doc.Models().Count() == 0)
         throw CCliError("the project has no speaker data; import some first");
     if (!model)
         return;
-    if (*model < 0 || *model >= doc.models.Count())
+    if (*model < 0 || *model >= doc.Models().Count())
         throw CCliError(std::string(option) + " must lie between 0 and " +
-                        std::to_string(doc.models.Count() - 1) + " (the project's models); model " +
-                        std::to_string(*model) + " does not exist");
-    doc.models.SetCurrentIndex(*model);
-    doc.UpdateInstallState();
+                        std::to_string(doc.Models().Count() - 1) +
+                        " (the project's models); model " + std::to_string(*model) +
+                        " does not exist");
+    // As a click on the speaker list makes it current.
+    SelectSpeaker(doc, *model);
 }

@@ -53,6 +53,7 @@ public:
     bool RunInitialSettings(CInitialSettingsForm& form) override;
     // The acoustics command sets the room acoustics itself.
     bool RunSurfacesAndAir(CSurfacesAndAirForm& form) override;
+    bool RunAlignDelays(CAlignDelaysForm& form) override;
 };
 
 // A progress bar on standard error when it is a terminal; Ctrl-C stops a calculation.
@@ -120,7 +121,8 @@ public:
     std::unique_ptr<CDAXDoc> doc;
 
     // Takes the project's lock (and that of the .tdax a .dax project is saved as) for the rest of
-    // the command; waits briefly for another command, then fails with CCliError.
+    // the command; waits briefly for another command, then fails with CCliError, as it does for
+    // a file the save would replace that its owner made read-only.
     void Lock(const std::string& path);
     // Opens an existing project; throws CCliError when it cannot be read.
     void Open(const std::string& path);

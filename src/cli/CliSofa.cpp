@@ -1,5 +1,6 @@
 #include "CliSofa.h"
 
+#include "CliOutput.h"
 #include "CliSession.h"
 #include "speaker/SofaExport.h"
 #include "speaker/SofaFile.h"
@@ -9,7 +10,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -105,35 +105,35 @@ CLI::App* AddExportSofaCommand(CLI::App& app, CExportSofaOptions& o) {
         ->required();
     cmd->add_option("OUT", o.output, "The .sofa file to write")->required();
     cmd->add_option("--model", o.index, "Model index in the project (default: the current one)");
-    cmd->add_flag("--force", o.force, "Replace an existing OUT");
+    cmd->add_flag("--force", o.force, "Replace an existing OUT (never MODEL itself)");
     return cmd;
 }
 
 int RunExportSofa(const CExportSofaOptions& o) {
-    std::error_code code;
-    if (!o.force && std::filesystem::exists(o.output, code))
-        throw CCliError(o.output + " exists; use --force to replace it");
+    const bool speakerData = IsSpeakerDataFile(o.model);
+    CheckOutput(o.output, "OUT", o.force,
+                {{o.model, speakerData ? "the speaker data read" : "the project"}});
     CCliSession s;
-    if (IsSpeakerDataFile(o.model)) {
+    if (speakerData) {
         if (o.index)
             throw CCliError("--model applies to a project, and " + o.model + " is speaker data");
         s.Create(0);
         s.doc->ImportSpeakerFile(o.model);
         s.ThrowIfErrors("");
-        if (s.doc->models.Count() != 1)
+        if (s.doc->Models().Count() != 1)
             throw CCliError(o.model + " could not be read");
     } else {
         s.Open(o.model);
     }
     CDAXDoc& doc = *s.doc;
-    if (doc.models.Count() == 0)
+    if (doc.Models().Count() == 0)
         throw CCliError(o.model + " holds no speaker model");
-    const int index = o.index.value_or(doc.models.CurrentIndex());
-    if (index < 0 || index >= doc.models.Count())
+    const int index = o.index.value_or(doc.Models().CurrentIndex());
+    if (index < 0 || index >= doc.Models().Count())
         throw CCliError("model " + std::to_string(index) + " does not exist; the project has " +
-                        std::to_string(doc.models.Count()) + " (0 to " +
-                        std::to_string(doc.models.Count() - 1) + ")");
-    const CSpeakerModel& model = doc.models.At(index);
+                        std::to_string(doc.Models().Count()) + " (0 to " +
+                        std::to_string(doc.Models().Count() - 1) + ")");
+    const CSpeakerModel& model = doc.Models().At(index);
     try {
         ExportSofa(model, o.output);
     } catch (const CSofaError& e) {

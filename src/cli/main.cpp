@@ -7,36 +7,13 @@
 #include "CliSession.h"
 #include "CliSofa.h"
 
+#include "acoustics/MapQuantity.h"
 #include "common/Errors.h"
 #include "common/FileSafety.h"
-#include "common/FormatSignificant.h"
 
 #include <CLI/CLI.hpp>
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
 #include <iostream>
-#include <limits>
-
-namespace {
-// A count or an index: digits only, within the range ("1e3", "2.5" and "nan" are refused).
-[[maybe_unused]] CLI::Validator WholeNumber(long long lo, long long hi) {
-    return CLI::Validator(
-        [lo, hi](std::string& text) -> std::string {
-            char* end = nullptr;
-            errno = 0;
-            const long long v = std::strtoll(text.c_str(), &end, 10);
-            if (end == text.c_str() || *end != '\0')
-                return "\"" + text + "\" is not a whole number";
-            if (errno == ERANGE || v < lo || v > hi)
-                return "\"" + text + "\" is outside " + std::to_string(lo) + " to " +
-                       std::to_string(hi);
-            return {};
-        },
-        "INTEGER");
-}
-} // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{
@@ -88,9 +65,12 @@ int main(int argc, char** argv) {
         ->add_option("--power", installOptions.power,
                      "Power in W, at most the tap's (default: the tap's)")
         ->check(Finite());
-    cmdInstall->add_option("--tap", installOptions.tap,
-                           "Tap row, which becomes the model's default tap");
+    cmdInstall->add_option(
+        "--tap", installOptions.tap,
+        "Tap number, from 1 as the tap list shows it; it becomes the model's default tap");
     cmdInstall->add_flag("--reverse", installOptions.reverse, "Reverse polarity");
+    cmdInstall->add_option("--delay", installOptions.delay, "Signal delay in ms, 0 to 1000")
+        ->check(Finite());
     cmdInstall->add_flag("--force", installOptions.force,
                          "Install even where an identical speaker is; and replace the .tdax a "
                          ".dax project is saved as");
@@ -146,9 +126,11 @@ int main(int argc, char** argv) {
     cmdMap->add_option("--mode", mapOptions.mode, "Summation")
         ->check(CLI::IsMember({"interference", "energy"}));
     cmdMap->add_option("--csv", mapOptions.csv,
-                       "Write x,y,z,level per grid point to this file (- for stdout)");
+                       "Write x,y,z,level per grid point to this file (- for stdout); an existing "
+                       "file only with --force, never the project");
     cmdMap->add_flag("--save", mapOptions.save, "Store the levels and statistics in the project");
-    cmdMap->add_flag("--force", mapOptions.force, kForceHelp);
+    cmdMap->add_flag("--force", mapOptions.force,
+                     "Replace an existing --csv file, and the .tdax a .dax project is saved as");
     cmdMap
         ->add_option("--engine", mapOptions.engine,
                      "engine (default) or the literal reference path")
@@ -162,10 +144,15 @@ int main(int argc, char** argv) {
                      "Count the points within +/- this many dB of the pink-noise average")
         ->capture_default_str()
         ->check(Finite(0.0, 100.0));
-    cmdMap->add_option("--quantity", mapOptions.quantity,
-                       "What the map shows: " + QuantityNames() + " (direct unless chosen)");
     cmdMap->add_flag("--json", mapOptions.json,
                      "Write the band, the statistics and the uniformity figures as JSON");
+    std::vector<std::string> quantities;
+    for (const CMapQuantityInfo& info : MapQuantities())
+        quantities.push_back(info.name);
+    cmdMap
+        ->add_option("--quantity", mapOptions.quantity,
+                     "What the map shows (saved with --save); default: what it shows already")
+        ->check(CLI::IsMember(quantities));
 
     CSpectrumOptions spectrumOptions;
     auto* cmdSpectrum = app.add_subcommand(
@@ -183,7 +170,9 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"interference", "energy"}));
     cmdSpectrum->add_option(
         "--csv", spectrumOptions.csv,
-        "Write exact frequency,level lines to this file (- for stdout, instead of the table)");
+        "Write exact frequency,level lines to this file (- for stdout, instead of the table); an "
+        "existing file only with --force, never the project");
+    cmdSpectrum->add_flag("--force", spectrumOptions.force, "Replace an existing --csv file");
     cmdSpectrum
         ->add_option("--quantity", spectrumOptions.quantity,
                      "The spectrum of the direct sound, the reverberant field or their total")
@@ -219,8 +208,15 @@ int main(int argc, char** argv) {
     auto* cmdRender = app.add_subcommand(
         "render", "Draw a colour map as the window shows it (PNG) and as it prints (PDF)");
     cmdRender->add_option("PROJECT", renderOptions.project, "Project file")->required();
-    cmdRender->add_option("--png", renderOptions.png, "PNG file to write");
-    cmdRender->add_option("--pdf", renderOptions.pdf, "PDF file to write (the printed pages)");
+    cmdRender->add_option("--png", renderOptions.png,
+                          "PNG file to write (an existing file only with --force)");
+    cmdRender->add_option("--svg", renderOptions.svg,
+                          "SVG file to write: the PNG's picture as vectors and text (an existing "
+                          "file only with --force)");
+    cmdRender->add_option("--pdf", renderOptions.pdf,
+                          "PDF file to write, the printed pages (an existing file only with "
+                          "--force)");
+    cmdRender->add_flag("--force", renderOptions.force, "Replace existing picture files");
     cmdRender->add_option("--size", renderOptions.size, "Window client size WxH in pixels")
         ->capture_default_str()
         ->check(CLI::Validator(
@@ -231,10 +227,18 @@ int main(int argc, char** argv) {
             "WxH"));
     cmdRender->add_option("--view", renderOptions.view, "View direction (default: the project's)")
         ->check(CLI::IsMember({"plan", "front", "side", "diagonal"}));
-    cmdRender
-        ->add_option("--condition", renderOptions.condition,
-                     "Which colour map of the project, from 0")
-        ->check(WholeNumber(0, std::numeric_limits<int>::max()));
+    cmdRender->add_option("--condition", renderOptions.condition,
+                          "Which colour map of the project, from 0");
+
+    CReportOptions reportOptions;
+    auto* cmdReport = app.add_subcommand(
+        "report", "Write the report a client reads: title block, room, equipment, maps and the "
+                  "frequency response at the listening points, as a PDF");
+    cmdReport->add_option("PROJECT", reportOptions.project, "Project file")->required();
+    cmdReport->add_option("--pdf", reportOptions.pdf, "PDF file to write")->required();
+    cmdReport->add_option("--planner", reportOptions.planner, "The planner named in the title");
+    cmdReport->add_option("--company", reportOptions.company, "The company named in the title");
+    cmdReport->add_flag("--force", reportOptions.force, "Replace an existing PDF file");
 #endif
 
     // Editing installations and rigging line arrays.
@@ -242,13 +246,18 @@ int main(int argc, char** argv) {
     commands.push_back(AddArrangeCommand(app));
     for (CCliCommand& command : AddAcousticsCommands(app))
         commands.push_back(std::move(command));
+    commands.push_back(AddPointsCommand(app));
 
     CDemoOptions demoOptions;
     auto* cmdDemo =
         app.add_subcommand("demo", "Write example projects made from the bundled example speakers");
     cmdDemo->add_option("DIR", demoOptions.directory, "Directory for the projects")->required();
+    cmdDemo->add_flag("--force", demoOptions.force,
+                      "Replace the files an earlier demo wrote in DIR (links are never followed)");
 
     app.set_version_flag("--version", std::string("daxara-cli ") + DAXARA_VERSION);
+    // Indices, counts, --model and --tap: every whole number is decimal, whatever CLI11 reads.
+    ReadIntegersAsDecimal(app);
     // The manual page and the shell completion are written from these very options.
     if (argc == 3 &&
         (std::string(argv[1]) == kGenerateManPage || std::string(argv[1]) == kGenerateCompletion))
@@ -263,9 +272,16 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        const int status = app.exit(e);
+        int status = app.exit(e);
         if (const std::string hint = UnknownOptionHint(app, argc, argv); !hint.empty())
             std::cerr << hint << "\n";
+        // --help and --version end here too: a text that did not arrive is no success.
+        try {
+            FlushOutput();
+        } catch (const CCliError& failed) {
+            std::cerr << "daxara-cli: " << failed.what() << "\n";
+            status = status == 0 ? 1 : status;
+        }
         return status;
     }
     int status = 0;
@@ -295,6 +311,8 @@ int main(int argc, char** argv) {
 #ifdef DAXARA_HAVE_RENDER
         if (*cmdRender)
             status = RunRender(renderOptions);
+        if (*cmdReport)
+            status = RunReport(reportOptions);
 #endif
         if (*cmdDemo)
             status = RunDemo(demoOptions);

@@ -33,12 +33,6 @@ protected:
             Run("install " + project + " --at " + at);
         Run("plane " + project + " --origin 0,0,1.2 --extent 12,9,0 --pitch 0.5");
     }
-
-    CliRun Run(const std::string& args) const {
-        const CliRun r = Cli(args);
-        EXPECT_EQ(r.status, 0) << args << "\n" << r.err;
-        return r;
-    }
 };
 
 std::vector<double> CsvLevels(const std::string& text) {
@@ -149,7 +143,7 @@ TEST_F(CliBands, TheFiguresAreNotStoredAndBadWindowsAreRefused) {
     EXPECT_EQ(Read(project), saved); // the window changes no byte of the project
     const auto doc = Reopen(project);
     const json m = json::parse(Run("map " + project + " --json").out);
-    const CListeningPlane& plane = doc->conditions.At(0)->plane;
+    const CListeningPlane& plane = doc->Conditions().At(0)->plane;
     EXPECT_EQ(m["maximum"], plane.maximumLevel);
     EXPECT_EQ(m["minimum"], plane.minimumLevel);
     EXPECT_EQ(m["pinkNoiseAverage"], plane.pinkNoiseAverage);
@@ -187,7 +181,7 @@ TEST_F(CliBands, BandLabelsAreTheWindowsLists) {
 
     // As text: every label of each list in order, marked as far as its band lies outside the
     // measured 100 Hz to 10 kHz.
-    const CSpeakerDataHeader& data = doc->models.At(0).Header();
+    const CSpeakerDataHeader& data = doc->Models().At(0).Header();
     std::size_t partly = 0, outside = 0;
     for (const json& band : listed["bands"]) {
         const std::string name = band["label"].get<std::string>();
@@ -261,7 +255,7 @@ TEST_F(CliBands, AFrequencyMovedByHalfABandOrMoreIsReported) {
 
 TEST_F(CliBands, TheSpectrumTableRoundsTheExactLevelsAndMarksBandsWithoutData) {
     const auto doc = Reopen(project);
-    const CSpeakerDataHeader& data = doc->models.At(0).Header();
+    const CSpeakerDataHeader& data = doc->Models().At(0).Header();
     std::size_t partly = 0, outside = 0;
     for (const auto& [name, perOctave] :
          {std::pair<std::string, double>{"1", 1.0}, std::pair<std::string, double>{"2", 0.5}}) {

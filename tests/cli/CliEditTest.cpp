@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -35,11 +36,6 @@ protected:
             Run("install " + project + " --model 0 --at " + at);
     }
 
-    void Run(const std::string& args) const {
-        const CliRun r = Cli(args);
-        ASSERT_EQ(r.status, 0) << args << "\n" << r.err;
-    }
-
     nlohmann::json Installations() const {
         const CliRun r = Cli("info " + project + " --json");
         EXPECT_EQ(r.status, 0) << r.err;
@@ -64,7 +60,8 @@ nlohmann::json Position(double x, double y, double z) {
 } // namespace
 
 TEST_F(CliEdit, ListShowsEveryInstallationWithTheNumberTheCommandsTake) {
-    Run("set " + project + " 2 --tap 1 --polarity reverse");
+    // Taps are numbered from 1, as the tap list shows them: this is the second.
+    Run("set " + project + " 2 --tap 2 --polarity reverse");
     const CliRun r = Cli("list " + project);
     ASSERT_EQ(r.status, 0) << r.err;
     std::istringstream lines(r.out);
@@ -90,6 +87,7 @@ TEST_F(CliEdit, ListShowsEveryInstallationWithTheNumberTheCommandsTake) {
     }
     EXPECT_EQ(rows, static_cast<int>(installations.size()));
     EXPECT_EQ(installations[2]["power"], 6); // the new tap brought its power
+    EXPECT_EQ(installations[2]["tap"], 1);   // the second row of the model's tap table
     const CliRun missing = Cli("list " + P("missing.tdax"));
     EXPECT_NE(missing.status, 0);
     EXPECT_NE(missing.err.find("missing.tdax"), std::string::npos) << missing.err;
@@ -108,7 +106,7 @@ TEST_F(CliEdit, RemoveTakesTheNamedInstallationsOrAll) {
 
     Run("remove " + project + " --all");
     EXPECT_TRUE(Installations().empty());
-    EXPECT_EQ(Reopen(project)->room.TotalPower(), 0);
+    EXPECT_EQ(Reopen(project)->Room().TotalPower(), 0);
     ExpectRefused("remove " + project + " --all", {"no installations"});
 }
 
@@ -140,17 +138,29 @@ TEST_F(CliEdit, SetFollowsTheRulesOfTheDialogAndTheTaps) {
     EXPECT_EQ(e["polarity"], "reverse");
     EXPECT_EQ(e["power"], 3);
 
-    Run("set " + project + " 0 --tap 2");
+    Run("set " + project + " 0 --tap 3");
     e = Installations()[0];
     EXPECT_EQ(e["tap"], 2);
     EXPECT_EQ(e["power"], 1.5); // the tap's power
     EXPECT_EQ(e["polarity"], "reverse");
-    Run("set " + project + " 0 --tap 1 --power 4.5");
+    // The list numbers it as the tap list does.
+    const CliRun listed = Cli("list " + project);
+    std::istringstream rows(listed.out);
+    std::string row;
+    std::getline(rows, row); // the header
+    std::getline(rows, row); // installation 0
+    const std::regex gap("  +");
+    const std::sregex_token_iterator cell(row.begin(), row.end(), gap, -1);
+    const std::vector<std::string> cells(cell, std::sregex_token_iterator());
+    ASSERT_GT(cells.size(), 2u) << row;
+    EXPECT_EQ(cells[2], "3") << row;
+    Run("set " + project + " 0 --tap 2 --power 4.5");
     EXPECT_EQ(Installations()[0]["power"], 4.5);
-    EXPECT_EQ(Reopen(project)->room.TotalPower(), 4.5 + 3 * 3);
+    EXPECT_EQ(Reopen(project)->Room().TotalPower(), 4.5 + 3 * 3);
 
-    ExpectRefused("set " + project + " 0 --power 7", {"--power", "between 0 and 6 W", "tap 1"});
-    ExpectRefused("set " + project + " 0 --tap 3", {"--tap", "between 0 and 2"});
+    ExpectRefused("set " + project + " 0 --power 7", {"--power", "between 0 and 6 W", "tap 2 of"});
+    ExpectRefused("set " + project + " 0 --tap 4", {"--tap", "between 1 and 3", "4 was given"});
+    ExpectRefused("set " + project + " 0 --tap 0", {"--tap", "between 1 and 3", "0 was given"});
     ExpectRefused("set " + project + " 0 --aim 190,0,0", {"--aim (azimuth)", "-180 and 180"});
     ExpectRefused("set " + project + " 0 --polarity sideways", {"--polarity"});
     ExpectRefused("set " + project + " 0", {"nothing to set"});
@@ -171,6 +181,8 @@ TEST_F(CliEdit, AutoInstallReplacesInstallationsOnlyWhenToldTo) {
     ExpectRefused("auto-install " + project, {"4 installations", "--replace"});
     ExpectRefused("auto-install " + project + " --replace --height 5",
                   {"--height", "3.2", "above the calculation plane"});
+    // Messages show the value given, however large.
+    ExpectRefused("auto-install " + project + " --replace --height 1e9", {"; 1e+09 was given"});
     Run("auto-install " + project + " --replace --height 3");
     const nlohmann::json laid = Installations();
     ASSERT_FALSE(laid.empty());
@@ -272,4 +284,97 @@ TEST_F(CliEdit, AimAtPointsTheMainAxisAtTheTarget) {
     EXPECT_NE(same.err.find("--aim-at"), std::string::npos) << same.err;
     const CliRun both = Cli("install " + reference + " --at 1,1,1 --aim 0,0,0 --aim-at 5,5,5");
     EXPECT_NE(both.status, 0);
+}
+
+TEST_F(CliEdit, PointsAreMarkedRenamedAndRemovedByNameAndRefusalsKeepTheProject) {
+    const std::string plain = Read(project);
+    Run("points " + project + " --add Stage=6,1.5,1.2 --add \"Row 10=6,7.5,1.2\"");
+    CliRun list = Cli("points " + project);
+    EXPECT_EQ(list.out, "Stage: 6, 1.5, 1.2 [m]\nRow 10: 6, 7.5, 1.2 [m]\n");
+    auto doc = Reopen(project);
+    ASSERT_EQ(doc->Settings().listeningPoints.size(), 2u);
+    EXPECT_EQ(doc->Settings().listeningPoints[1].position.y, 7.5);
+
+    ExpectRefused("points " + project + " --add Stage=1,1,1", {"\"Stage\" is already marked"});
+    ExpectRefused("points " + project + " --add Desk=1,nan,1", {"--add Desk", "finite"});
+    ExpectRefused("points " + project + " --add Desk=1,1", {"--add Desk", "X,Y,Z"});
+    ExpectRefused("points " + project + " --add =1,1,1", {"NAME=X,Y,Z"});
+    ExpectRefused("points " + project + " --remove Nowhere", {"no listening point", "Nowhere"});
+    // Several edits in one call: all of them or none.
+    ExpectRefused("points " + project + " --remove Stage --rename Gone=X",
+                  {"no listening point", "Gone"});
+
+    Run("points " + project + " --remove Stage --rename \"Row 10=Back\" --add Stage=1,1,1");
+    const nlohmann::json j = nlohmann::json::parse(Cli("points " + project + " --json").out);
+    ASSERT_EQ(j["points"].size(), 2u);
+    EXPECT_EQ(j["points"][0]["name"], "Back");
+    EXPECT_EQ(j["points"][1]["position"], Position(1, 1, 1));
+    EXPECT_EQ(j["unit"], "[m]");
+
+    // Without marked points the project is the 2.0.0 file it was, byte for byte.
+    Run("points " + project + " --remove Back --remove Stage");
+    EXPECT_EQ(Read(project), plain);
+}
+
+// Every whole number of the command line is decimal: "010" is ten, never octal eight, and any
+// other form (hexadecimal, signs, blanks, exponents, numbers past the range) is refused naming
+// the option, before anything is read or written.
+TEST_F(CliEdit, EveryWholeNumberOfTheCommandLineIsDecimal) {
+    Run("import " + project + " " + Write("ql9.vsa", GenerateVsa(QL9ArrayOptions())));
+    Run("export-sofa " + project + " " + P("m.sofa") + " --model 0");
+    struct CInteger {
+        std::string option, command; // {} is the number
+        std::string ten;             // what the command says of `probe`, read as decimal
+        std::string probe = "010";   // refused as decimal, not as octal
+    };
+    const std::string p = project;
+    std::vector<CInteger> integers = {
+        {"--model", "install " + p + " --model {} --at 1,1,3", "model 10 does not exist"},
+        {"--tap", "install " + p + " --model 0 --tap {} --at 1,1,3", "tap 10 does not exist"},
+        {"--model", "auto-install " + p + " --replace --model {}", "model 10 does not exist"},
+        {"--pattern", "auto-install " + p + " --replace --pattern {}", "10 not in range 0 to 4"},
+        {"--threads", "map " + p + " --threads {}", "300 not in range 0 to 256", "0300"},
+        {"--model", "bands " + p + " --model {}", "model 10 does not exist"},
+        {"N", "remove " + p + " {}", "installation 10 does not exist"},
+        {"N", "move " + p + " {} --at 1,1,3", "installation 10 does not exist"},
+        {"N", "set " + p + " {} --power 1", "installation 10 does not exist"},
+        {"--tap", "set " + p + " 0 --tap {}", "10 was given"},
+        {"--model", "set " + p + " 0 --model {}", "model 10 does not exist"},
+        {"MODEL", "arrange " + p + " {} --count 2", "model 10 does not exist"},
+        {"--count", "arrange " + p + " 3 --count {}", "10 was given"},
+        {"--model", "export-sofa " + p + " " + P("x.sofa") + " --model {}",
+         "model 10 does not exist"},
+        {"--sofa-measurement", "import " + p + " " + P("m.sofa") + " --sofa-measurement {}",
+         "measurement 10 does not exist"},
+        {"--sofa-ppo", "import " + p + " " + P("m.sofa") + " --sofa-ppo {}",
+         "100 not in range 1 to 96", "0100"}};
+    if (Cli("render --help").status == 0)
+        integers.push_back({"--condition",
+                            "render " + p + " --png " + P("x.png") + " --condition {}",
+                            "--condition 10"});
+    const auto command = [](const CInteger& i, const std::string& number) {
+        std::string text = i.command;
+        return text.replace(text.find("{}"), 2, "'" + number + "'");
+    };
+    const std::string before = Read(project);
+    for (const CInteger& i : integers) {
+        SCOPED_TRACE(i.command);
+        for (const char* bad : {"0x1", "0X1", "-1", "+1", " 1", "1 ", "", "1e1", "1.0", "١",
+                                "99999999999999999999", "2147483648"}) {
+            const CliRun r = Cli(command(i, bad));
+            EXPECT_NE(r.status, 0) << bad;
+            EXPECT_NE(r.err.find(i.option + ": "), std::string::npos) << bad << ": " << r.err;
+            EXPECT_EQ(r.out, "") << bad;
+        }
+        const CliRun ten = Cli(command(i, i.probe));
+        EXPECT_NE(ten.status, 0);
+        EXPECT_NE(ten.err.find(i.ten), std::string::npos) << ten.err;
+        EXPECT_EQ(ten.err.find(" 8 "), std::string::npos) << ten.err;
+        EXPECT_EQ(Read(project), before);
+    }
+    EXPECT_FALSE(std::filesystem::exists(P("x.sofa")));
+    EXPECT_FALSE(std::filesystem::exists(P("x.png")));
+    // The leading zeros are only that: installation 03 is installation 3.
+    Run("move " + p + " 03 --at 6,6,3");
+    EXPECT_EQ(Installations()[3]["position"], Position(6, 6, 3));
 }

@@ -29,17 +29,6 @@ protected:
         Run("import " + project + " " + Write("c.vsa", GenerateVsa(ThreeTapSpeaker())));
     }
 
-    void Run(const std::string& args) const {
-        const CliRun r = Cli(args);
-        ASSERT_EQ(r.status, 0) << args << "\n" << r.err;
-    }
-
-    nlohmann::json Info() const {
-        const CliRun r = Cli("info " + project + " --json");
-        EXPECT_EQ(r.status, 0) << r.err;
-        return nlohmann::json::parse(r.out);
-    }
-
     // The project saved with another advanced mode, as the Preferences dialog would leave it.
     void SetAdvancedMode(int mode) const {
         auto doc = Reopen(project);
@@ -97,8 +86,9 @@ TEST_F(CliFields, InstallStoresPositionAimPowerPolarityAndTap) {
     Run("install " + project + " --at 2,3,3.25 --aim 10,20,30");
     Run("install " + project + " --at 3,4,3.5 --reverse");
     Run("install " + project + " --at 4,5,3.5 --power 2.5");
-    Run("install " + project + " --at 5,6,3.5 --tap 1");
-    Run("install " + project + " --at 6,7,3.5 --tap 2 --power 0.25 --aim -15,-25,-35 --reverse");
+    // Taps are numbered from 1, as the tap list shows them.
+    Run("install " + project + " --at 5,6,3.5 --tap 2");
+    Run("install " + project + " --at 6,7,3.5 --tap 3 --power 0.25 --aim -15,-25,-35 --reverse");
 
     const std::vector<Expected> expected = {
         {{1, 2, 3.5}, {0, 0, 90}, 3, true, 0},         // the ceiling model's defaults
@@ -109,17 +99,17 @@ TEST_F(CliFields, InstallStoresPositionAimPowerPolarityAndTap) {
         {{6, 7, 3.5}, {-15, -35, -25}, 0.25, false, 2} // everything at once
     };
     const auto doc = Reopen(project);
-    const nlohmann::json info = Info();
-    ASSERT_EQ(doc->room.Count(), static_cast<int>(expected.size()));
+    const nlohmann::json info = Info(project);
+    ASSERT_EQ(doc->Room().Count(), static_cast<int>(expected.size()));
     ASSERT_EQ(info["installations"].size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE("installation " + std::to_string(i));
-        ExpectInstallation(*doc->room.At(static_cast<int>(i)), info["installations"][i],
+        ExpectInstallation(*doc->Room().At(static_cast<int>(i)), info["installations"][i],
                            expected[i]);
     }
-    EXPECT_EQ(doc->room.CurrentIndex(), 5);
-    EXPECT_EQ(doc->room.TotalPower(), 3 + 3 + 3 + 2.5 + 6 + 0.25);
-    EXPECT_EQ(doc->models.At(0).DefaultTap(), 2); // --tap also chose the model's default tap
+    EXPECT_EQ(doc->Room().CurrentIndex(), 5);
+    EXPECT_EQ(doc->Room().TotalPower(), 3 + 3 + 3 + 2.5 + 6 + 0.25);
+    EXPECT_EQ(doc->Models().At(0).DefaultTap(), 2); // --tap also chose the model's default tap
     EXPECT_EQ(info["models"][0]["defaultTap"], 2);
     EXPECT_EQ(doc->Settings().advancedMode, 0); // the rows were shown for the commands only
 }
@@ -154,8 +144,8 @@ TEST_F(CliFields, AutoInstallStoresItsAimHeightAndJudgment) {
     EXPECT_DOUBLE_EQ(doc->Settings().autoJudgeFrequency, 1000); // the octave grid's 10^(0.3 k)
     EXPECT_EQ(doc->Settings().autoLayoutPattern, 3);
     EXPECT_EQ(doc->Settings().autoLayoutValid, 1);
-    ASSERT_GT(doc->room.Count(), 0);
-    for (const CInstallationElement& e : doc->room.List()) {
+    ASSERT_GT(doc->Room().Count(), 0);
+    for (const CInstallationElement& e : doc->Room().List()) {
         EXPECT_EQ(e.orientation, (COrientation{4, -6, 85}));
         EXPECT_EQ(e.position.z, 3.75);
     }
@@ -167,7 +157,7 @@ TEST_F(CliFields, AutoInstallJudgesAtTheCentreAMapWouldUse) {
     Run("map " + project + " --band 1/3 --freq 1430 --save");
     const auto doc = Reopen(project);
     EXPECT_EQ(doc->Settings().autoJudgeBand, 3);
-    EXPECT_EQ(doc->Settings().autoJudgeFrequency, doc->conditions.At(0)->centreFrequency);
+    EXPECT_EQ(doc->Settings().autoJudgeFrequency, doc->Conditions().At(0)->centreFrequency);
     EXPECT_EQ(doc->Settings().autoJudgeFrequency, SnapToBandCentre(3, 1430).frequency);
 }
 
@@ -182,10 +172,10 @@ TEST_F(CliFields, MapAndSpectrumUseTheBandTheyAreGiven) {
         for (const char* mode : {"energy", "interference"}) {
             Run("map " + project + " --band " + b.name + " --mode " + mode + " --save");
             const auto doc = Reopen(project);
-            const CColorMapCondition& c = *doc->conditions.At(0);
+            const CColorMapCondition& c = *doc->Conditions().At(0);
             EXPECT_EQ(c.band, b.perOctave);
             EXPECT_EQ(c.mode, std::string(mode) == "energy" ? kModeEnergy : kModeInterference);
-            EXPECT_EQ(Info()["planes"][0]["band"], b.perOctave);
+            EXPECT_EQ(Info(project)["planes"][0]["band"], b.perOctave);
         }
 
         const std::string before = Read(project);
@@ -211,7 +201,7 @@ TEST_F(CliFields, PlaneStoresOriginExtentAndPitchInEveryOrientation) {
         Run("plane " + project + " --origin " + c.origin + " --extent " + c.extent + " --pitch " +
             std::to_string(c.pitch) + " --max 95 --step 3");
         const auto doc = Reopen(project);
-        const CListeningPlane& p = doc->conditions.At(0)->plane;
+        const CListeningPlane& p = doc->Conditions().At(0)->plane;
         EXPECT_EQ((CVec3{p.originX, p.originY, p.originZ}), c.o);
         EXPECT_EQ((CVec3{p.extentX, p.extentY, p.extentZ}), c.e);
         EXPECT_EQ(p.dotPitch, c.pitch);
@@ -221,10 +211,10 @@ TEST_F(CliFields, PlaneStoresOriginExtentAndPitchInEveryOrientation) {
         EXPECT_EQ(doc->Settings().planeSameAsRoom, 0);
         EXPECT_EQ(doc->Settings().advancedMode, 0);
         // The room is left as it was.
-        EXPECT_EQ(doc->room.roomLength, 12);
-        EXPECT_EQ(doc->room.roomWidth, 9);
-        EXPECT_EQ(doc->room.roomHeight, 4);
-        const nlohmann::json plane = Info()["planes"][0];
+        EXPECT_EQ(doc->Room().roomLength, 12);
+        EXPECT_EQ(doc->Room().roomWidth, 9);
+        EXPECT_EQ(doc->Room().roomHeight, 4);
+        const nlohmann::json plane = Info(project)["planes"][0];
         EXPECT_EQ(plane["origin"], nlohmann::json({c.o.x, c.o.y, c.o.z}));
         EXPECT_EQ(plane["extent"], nlohmann::json({c.e.x, c.e.y, c.e.z}));
     }

@@ -7,6 +7,7 @@
 #include "project/ProjectFile.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstdio>
@@ -48,6 +49,18 @@ protected:
         return r;
     }
     CliRun Cli(const std::string& args) const { return Shell("$CLI " + args); }
+    // Runs the tool and expects it to succeed; the run, for what it printed.
+    CliRun Run(const std::string& args) const {
+        const CliRun r = Cli(args);
+        EXPECT_EQ(r.status, 0) << args << "\n" << r.err;
+        return r;
+    }
+    // The project as `info --json` describes it.
+    nlohmann::json Info(const std::string& project) const {
+        const CliRun r = Cli("info " + project + " --json");
+        EXPECT_EQ(r.status, 0) << r.err;
+        return nlohmann::json::parse(r.out);
+    }
 
     std::string Write(const std::string& name, const std::string& bytes) const {
         WriteFileBytes(P(name), bytes);

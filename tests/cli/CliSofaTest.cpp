@@ -21,8 +21,8 @@ TEST_F(CliSofa, ExportedSpeakerImportsWithTheGivenTapAndTheSameBalloon) {
     ASSERT_EQ(imported.status, 0) << imported.err;
     EXPECT_NE(imported.err.find("4 V into 4 ohms"), std::string::npos) << imported.err;
     const auto doc = Reopen(P("p.tdax"));
-    ASSERT_EQ(doc->models.Count(), 1);
-    const CSpeakerModel& m = doc->models.At(0);
+    ASSERT_EQ(doc->Models().Count(), 1);
+    const CSpeakerModel& m = doc->Models().At(0);
     ASSERT_EQ(m.Settings().taps.size(), 1u);
     EXPECT_EQ(m.Tap(0).tapPower, 250.0);
     EXPECT_EQ(m.Tap(0).tapRating, 4.0);
@@ -74,4 +74,43 @@ TEST_F(CliSofa, RefusalsNameTheProblemAndChangeNothing) {
         EXPECT_EQ(Read(P("p.tdax")), withModel) << bad;
     }
     EXPECT_NE(project, withModel);
+}
+
+// The netCDF library runs in a separate reader: whether it crashes, loops or allocates without
+// end, the import is refused naming the file, the project and its lock stay as they were, and
+// the next command takes the lock at once.
+TEST_F(CliSofa, AReaderThatCrashesHangsOrRunsOutOfMemoryLeavesTheProjectAndItsLock) {
+    const std::string vsa = Write("wall.vsa", GenerateVsa(DirectionalSpeaker()));
+    ASSERT_EQ(Cli("new " + P("p.tdax")).status, 0);
+    ASSERT_EQ(Cli("import " + P("p.tdax") + " " + vsa).status, 0);
+    ASSERT_EQ(Cli("export-sofa " + vsa + " " + P("wall.sofa")).status, 0);
+    const std::string project = Read(P("p.tdax"));
+    // Only the sleeping reader meets the wall-time limit: a busy machine stretches a processor
+    // second.
+    const std::string limits = "DAXARA_SOFA_CPU_SECONDS=1 DAXARA_SOFA_MEMORY_MIB=256 ";
+    const std::pair<const char*, const char*> faults[] = {
+        {"crash", "crashed with signal 11 (SIGSEGV)"},
+        {"spin", "took longer than 1 second of processor time"},
+        {"sleep", "took longer than 2 seconds"},
+        {"hog", "needed more memory than 256 MiB"},
+    };
+    for (const auto& [fault, said] : faults) {
+        const std::string wall = std::string(fault) == "sleep" ? "2" : "120";
+        const CliRun r = Shell(limits + "DAXARA_SOFA_WALL_SECONDS=" + wall +
+                               " DAXARA_SOFA_READER_FAULT=" + fault + " $CLI import " +
+                               P("p.tdax") + " " + P("wall.sofa"));
+        EXPECT_NE(r.status, 0) << fault;
+        EXPECT_NE(r.err.find("The speaker data " + P("wall.sofa") +
+                             " could not be imported: the file could not be read safely: "
+                             "reading it " +
+                             said),
+                  std::string::npos)
+            << fault << ": " << r.err;
+        EXPECT_EQ(Read(P("p.tdax")), project) << fault;
+        EXPECT_EQ(Debris({"p.tdax", "wall.vsa", "wall.sofa"}), std::vector<std::string>{})
+            << fault;
+    }
+    const CliRun after = Cli("import " + P("p.tdax") + " " + P("wall.sofa"));
+    ASSERT_EQ(after.status, 0) << after.err;
+    EXPECT_EQ(Reopen(P("p.tdax"))->Models().Count(), 2);
 }

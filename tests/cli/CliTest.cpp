@@ -79,7 +79,7 @@ TEST_F(CliTest, TheCsvMatchesTheCoresOwnCalculation) {
     CDAXDoc doc;
     std::string error;
     ASSERT_TRUE(ProjectFile::Open(project, doc, error)) << error;
-    const CColorMapCondition& c = *doc.conditions.At(0);
+    const CColorMapCondition& c = *doc.Conditions().At(0);
     EXPECT_EQ(c.band, 1.0);
     EXPECT_EQ(c.mode, kModeInterference);
     const CAcousticScene scene = doc.Scene();
@@ -187,6 +187,83 @@ TEST_F(CliTest, EverySubcommandHasHelpAndTheDemoWritesProjects) {
         std::string error;
         ASSERT_TRUE(ProjectFile::Open(P("demo/") + name, doc, error)) << error;
         EXPECT_TRUE(doc.HasInstallations()) << name;
-        EXPECT_GT(doc.conditions.At(0)->plane.maximumLevel, 60.0) << name;
+        EXPECT_GT(doc.Conditions().At(0)->plane.maximumLevel, 60.0) << name;
     }
+}
+
+TEST_F(CliTest, DelaysAreSetAndAlignedAndTheArrivalMapsShowThem) {
+    // Omni speakers along a corridor; the reference point (10, 5, 2) is 30 m from installation 0,
+    // 10 m from installation 1 and 5 m from installation 2.
+    const std::string project = P("corridor.tdax");
+    ASSERT_EQ(Cli("new " + project + " --room 60,10,5 --ceiling full").status, 0);
+    ASSERT_EQ(
+        Cli("import " + project + " " + Write("omni.vsa", GenerateVsa(OmniSpeaker(90, 3)))).status,
+        0);
+    for (const char* at : {"40,5,2", "20,5,2 --delay 3", "5,5,2"}) {
+        const CliRun r = Cli("install " + project + " --power 1 --at " + std::string(at));
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    ASSERT_EQ(Cli("plane " + project + " --origin 0,0,1.2 --extent 60,10,0 --pitch 2").status, 0);
+    EXPECT_EQ(Reopen(project)->Room().At(1)->delay, 3.0);
+    const auto refused = [&](const std::string& args, const std::string& expected) {
+        const std::string before = Read(project);
+        const CliRun r = Cli(args);
+        EXPECT_NE(r.status, 0) << args;
+        EXPECT_NE(r.err.find(expected), std::string::npos) << args << "\n" << r.err;
+        EXPECT_EQ(Read(project), before) << args;
+    };
+    refused("set " + project + " 1 --delay 1000.5", "--delay");
+    refused("install " + project + " --at 1,1,1 --delay -2", "--delay");
+
+    // Installation 0 as a fill of installation 2 would have to start 62.67 ms early: it stays
+    // at 0 and the command says so.
+    const CliRun negative = Cli("align " + project + " 0 --to 2 --at 10,5,2");
+    ASSERT_EQ(negative.status, 0) << negative.err;
+    EXPECT_NE(negative.err.find("warning: Installation 0 would need a delay of -62.67 ms"),
+              std::string::npos)
+        << negative.err;
+    EXPECT_EQ(Reopen(project)->Room().At(0)->delay, 0.0);
+
+    const CliRun aligned = Cli("align " + project + " 2 1 --to 0 --at 10,5,2 --offset 5");
+    ASSERT_EQ(aligned.status, 0) << aligned.err;
+    EXPECT_EQ(aligned.err, "");
+    std::unique_ptr<CDAXDoc> doc = Reopen(project);
+    EXPECT_NEAR(doc->Room().At(1)->delay, 20 * 1000.0 / 344 + 5, 1e-9); // (30 - 10) m at 344 m/s
+    EXPECT_NEAR(doc->Room().At(2)->delay, 25 * 1000.0 / 344 + 5, 1e-9);
+    EXPECT_NE(aligned.out.find("installation 1: delay 63.1395 ms"), std::string::npos)
+        << aligned.out;
+    refused("align " + project + " 1 --to 1 --at 10,5,2", "cannot follow itself");
+    refused("align " + project + " 3 --to 0 --at 10,5,2", "between 0 and 2");
+    refused("align " + project + " 1 --to 0", "--at");
+    refused("align " + project + " 1 --to 0 --at 10,5,2 --offset 2000", "--offset");
+
+    // The maps of the arrival times: the CSV is the core's map, --save keeps the quantity.
+    const CliRun arrival =
+        Cli("map " + project + " --quantity arrival --save --csv " + P("arrival.csv"));
+    ASSERT_EQ(arrival.status, 0) << arrival.err;
+    EXPECT_NE(arrival.out.find("mean: "), std::string::npos) << arrival.out;
+    doc = Reopen(project);
+    const CColorMapCondition& c = *doc->Conditions().At(0);
+    EXPECT_EQ(c.quantity, EMapQuantity::Arrival);
+    std::istringstream csv(Read(P("arrival.csv")));
+    std::string line;
+    std::getline(csv, line);
+    EXPECT_EQ(line, "x,y,z,arrival");
+    const std::vector<CPlaceElement> saved = c.plane.points;
+    CColorMapCondition recalculated = c;
+    ASSERT_EQ(CalculateMap(doc->Scene(), recalculated, nullptr).status, ECalcStatus::Completed);
+    for (std::size_t i = 0; std::getline(csv, line); ++i) {
+        double x = 0, y = 0, z = 0, ms = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%lf,%lf,%lf,%lf", &x, &y, &z, &ms), 4);
+        EXPECT_EQ(ms, recalculated.plane.points.at(i).level) << i;
+        EXPECT_EQ(ms, saved.at(i).level) << i;
+    }
+    const CliRun late = Cli("map " + project + " --quantity late-loudest --json");
+    ASSERT_EQ(late.status, 0) << late.err;
+    const nlohmann::json j = nlohmann::json::parse(late.out);
+    EXPECT_EQ(j["quantity"], "late-loudest");
+    EXPECT_EQ(j["quantityUnit"], "ms");
+    EXPECT_GE(j["lateShare"]["share"].get<double>(), 0.0);
+    EXPECT_GT(j["maximum"].get<double>(), j["minimum"].get<double>());
+    EXPECT_EQ(Cli("map " + project + " --quantity loudness").status == 0, false);
 }

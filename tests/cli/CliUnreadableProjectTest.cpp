@@ -102,6 +102,6 @@ TEST_F(CliUnreadableProject, AReadableLegacyFileIsSavedBesideItAndKept) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Read(legacy), bytes);
     const auto migrated = Reopen(P("room.tdax"));
-    ASSERT_EQ(migrated->room.Count(), 2);
-    EXPECT_EQ(migrated->room.At(1)->power, 2.5);
+    ASSERT_EQ(migrated->Room().Count(), 2);
+    EXPECT_EQ(migrated->Room().At(1)->power, 2.5);
 }

@@ -143,7 +143,7 @@ private slots:
         QVERIFY(RunGuarded(nullptr, [&] { ran = true; }));
         QVERIFY(ran);
         QCOMPARE(driver.Seen().size(), 2);
-        QVERIFY2(driver.Seen()[0].endsWith("the disk is full"), qPrintable(driver.Seen()[0]));
+        QVERIFY2(driver.Seen()[0].endsWith("the disk is full."), qPrintable(driver.Seen()[0]));
         QVERIFY2(driver.Seen()[1].contains("not enough memory"), qPrintable(driver.Seen()[1]));
     }
 

@@ -13,6 +13,9 @@
 #include "dialogs/Vd1ExportDialog.h"
 #include "paint/GuiText.h"
 #include "project/CommandTable.h"
+#include "project/ListViewModels.h"
+#include "project/Strings.h"
+#include "project/forms/NumberField.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +24,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -91,26 +95,26 @@ private slots:
             Type(d, "x", "20000");
             Press(d, QDialogButtonBox::Ok);
             QVERIFY(d->isVisible());
-            QCOMPARE(d->Message(), QString("Enter a number between -10000 and 10000."));
+            QCOMPARE(d->Message(), QString("X: enter a number between -10000 and 10000."));
             QCOMPARE(Edit(d, "x")->text(), QString("20000"));
             Type(d, "x", "two");
             Press(d, QDialogButtonBox::Ok);
             QVERIFY(d->isVisible());
-            QCOMPARE(d->Message(), QString("Enter a number."));
+            QCOMPARE(d->Message(), QString("X: enter a number."));
             Type(d, "x", "2.5");
             Press(d, QDialogButtonBox::Ok);
             answered = true;
         });
         QVERIFY(f.doc.InstallSpeaker(5, 5).IsDone());
         QVERIFY(answered);
-        QCOMPARE(f.doc.room.Count(), 1);
-        QCOMPARE(f.doc.room.At(0)->position.x, 2.5);
-        QCOMPARE(f.doc.room.At(0)->position.y, 7.0);
+        QCOMPARE(f.doc.Room().Count(), 1);
+        QCOMPARE(f.doc.Room().At(0)->position.x, 2.5);
+        QCOMPARE(f.doc.Room().At(0)->position.y, 7.0);
 
         AnswerModal<CInstallationDialog1>(
             [](CInstallationDialog1* d) { Press(d, QDialogButtonBox::Cancel); });
         QVERIFY(f.doc.InstallSpeaker(1, 1).status == EFlowStatus::Cancelled);
-        QCOMPARE(f.doc.room.Count(), 1);
+        QCOMPARE(f.doc.Room().Count(), 1);
     }
 
     void advancedInstallationEditsAimPowerAndPolarity() {
@@ -123,17 +127,67 @@ private slots:
             QVERIFY(!Edit(d, "azimuth")->isHidden());
             Type(d, "power", "-1");
             Press(d, QDialogButtonBox::Ok);
-            QCOMPARE(d->Message(), QString("Enter a number between 0 and 10000."));
+            QCOMPARE(d->Message(), QString("Power: enter a number between 0 and 10000."));
             Type(d, "power", "12");
             Type(d, "elevation", "-30");
             d->findChild<QComboBox*>("polarity")->setCurrentIndex(1);
             Press(d, QDialogButtonBox::Ok);
         });
         QVERIFY(f.doc.InstallSpeaker(5, 5).IsDone());
-        const CInstallationElement& e = *f.doc.room.At(0);
+        const CInstallationElement& e = *f.doc.Room().At(0);
         QCOMPARE(e.power, 12.0);
         QCOMPARE(e.orientation.elevation, -30.0);
         QVERIFY(!e.polarityNormal);
+    }
+
+    // An installed speaker's properties offer its model's taps as the tap list numbers them:
+    // choosing one brings its power into the power row and OK puts the speaker on it. Numbers
+    // may be typed with the locale's decimal separator; a refusal names its row.
+    void installationDialogOffersTheTapsAndTakesTheLocalesDecimals() {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        CDocFixture f;
+        f.AddModel(DirectionalSpeaker(1)); // four line taps
+        EditSettings(f.doc)->advancedMode = 2;
+        QCOMPARE(f.Install(5, 5), 0);
+        const CSpeakerModel& model = *f.doc.CurrentModel();
+        const int own = f.doc.Room().At(0)->tapIndex;
+        const int other = own == 1 ? 2 : 1;
+        CQtDialogPort port(nullptr);
+        f.doc.Ports().dialogs = &port;
+        bool answered = false;
+        AnswerModal<CInstallationDialog1>([&](CInstallationDialog1* d) {
+            auto* tap = d->findChild<QComboBox*>("tap");
+            QVERIFY(tap && !tap->isHidden());
+            QCOMPARE(tap->count(), int(model.Settings().taps.size()));
+            QCOMPARE(tap->currentIndex(), own);
+            const CListRows rows = TapRows(f.doc);
+            for (int row = 0; row < tap->count(); ++row)
+                QCOMPARE(tap->itemText(row),
+                         ToQString(rows[std::size_t(row)][0] + ": " + rows[std::size_t(row)][1]));
+            tap->setCurrentIndex(other);
+            emit tap->activated(other);
+            const double tapPower = model.Tap(other).tapPower;
+            QCOMPARE(Edit(d, "power")->text(), ToQString(FormatFieldNumber(tapPower)));
+            Type(d, "power", QLocale().toString(tapPower * 1.5));
+            Press(d, QDialogButtonBox::Ok);
+            QVERIFY(d->isVisible());
+            QVERIFY2(d->Message().startsWith("Power must lie between 0 and"),
+                     qPrintable(d->Message()));
+            QVERIFY2(d->Message().contains(QString("tap %1 of").arg(other + 1)),
+                     qPrintable(d->Message()));
+            Type(d, "power", QLocale().toString(tapPower / 2));
+            Type(d, "x", "2,25");
+            Press(d, QDialogButtonBox::Ok);
+            answered = true;
+        });
+        QVERIFY(f.doc.OnCommand(kCmdChangeInstallation));
+        QLocale::setDefault(QLocale::c());
+        QVERIFY(answered);
+        const CInstallationElement& e = *f.doc.Room().At(0);
+        QCOMPARE(e.tapIndex, other);
+        QCOMPARE(e.power, model.Tap(other).tapPower / 2);
+        QCOMPARE(e.position.x, 2.25);
+        QVERIFY(f.doc.CanUndo());
     }
 
     void roomParametersConvertRelabelAndRefuse() {
@@ -163,7 +217,8 @@ private slots:
             Type(d, "gridPitchX", "0"); // any number is allowed here
             Press(d, QDialogButtonBox::Ok);
             QVERIFY(d->isVisible());
-            QCOMPARE(d->Message(), QString("Enter a number between 0.001 and 10000."));
+            QCOMPARE(d->Message(),
+                     QString("Grid Pitch(Y): enter a number between 0.001 and 10000."));
             Type(d, "gridPitchY", "0.5");
             Edit(d, "projectName")->setText(QString::fromUtf8("Aula M\xc3\xbcnster"));
             QTest::mouseClick(d->findChild<QRadioButton*>("fullSpace"), Qt::LeftButton);
@@ -209,7 +264,7 @@ private slots:
             d->findChild<QComboBox*>("shape")->setCurrentIndex(1);
             Type(d, "azimuth", "200");
             Press(d, QDialogButtonBox::Ok);
-            QCOMPARE(d->Message(), QString("Enter a number between -180 and 180."));
+            QCOMPARE(d->Message(), QString("Azimuth(Left+): enter a number between -180 and 180."));
             Type(d, "azimuth", "15");
             Press(d, QDialogButtonBox::Ok);
         });
@@ -239,7 +294,9 @@ private slots:
             QCOMPARE(d->windowTitle(), QString("Export vd1"));
             Type(d, "micDistance", "0");
             Press(d, QDialogButtonBox::Ok);
-            QCOMPARE(d->Message(), QString("Enter a number between 0.0001 and 9999999."));
+            QCOMPARE(d->Message(),
+                     ToQString(FieldMessage(Strings::kVd1DistanceLabel,
+                                            "Enter a number between 0.0001 and 9999999.")));
             Type(d, "micDistance", "5");
             Type(d, "angle", "90");
             Press(d, QDialogButtonBox::Ok);

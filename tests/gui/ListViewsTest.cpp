@@ -1,13 +1,14 @@
 #include "FakePorts.h"
 #include "ModalAnswer.h"
+#include "app/Guard.h"
 #include "common/Errors.h"
 #include "dialogs/InstallationDialog.h"
 #include "dialogs/QtDialogPort.h"
+#include "project/Strings.h"
 #include "views/InstallationContainerView.h"
 #include "views/SpeakerDrag.h"
 #include "views/StdSPDataListView.h"
 #include "views/TapListView.h"
-#include "views/ViewGuard.h"
 
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -152,11 +154,11 @@ private slots:
         // Below the last row: the current speaker stays selected.
         QWidget* viewport = ListOf(lists.speakers)->viewport();
         QTest::mouseClick(viewport, Qt::LeftButton, {}, {10, viewport->height() - 3});
-        QCOMPARE(f.doc.models.CurrentIndex(), 1);
+        QCOMPARE(f.doc.Models().CurrentIndex(), 1);
         QCOMPARE(SelectedRow(lists.speakers), 1);
 
         ClickRow(lists.speakers, 0);
-        QCOMPARE(f.doc.models.CurrentIndex(), 0);
+        QCOMPARE(f.doc.Models().CurrentIndex(), 0);
         QCOMPARE(SelectedRow(lists.speakers), 0);
         QCOMPARE(ListOf(lists.taps)->topLevelItemCount(), 2);
         QCOMPARE(ListOf(lists.taps)->topLevelItem(1)->text(1), QString("70V Line  15W"));
@@ -189,7 +191,7 @@ private slots:
         QCOMPARE(shown, (QStringList{"&Import...", "Export as &SOFA...", "&Module Arrangement...",
                                      "Delete..."}));
         // The right button selects without refilling the taps.
-        QCOMPARE(f.doc.models.CurrentIndex(), 0);
+        QCOMPARE(f.doc.Models().CurrentIndex(), 0);
         QCOMPARE(ListOf(lists.taps)->topLevelItemCount(), 1);
 
         f.settings.values["DEVELOPER_ID/DeveloperID"] = 1;
@@ -202,7 +204,7 @@ private slots:
                                      "Export as &SOFA...", "Export vd1..."}));
         QCOMPARE(f.messages.asked.back(),
                  std::string("Are you sure you want to remove this speaker?"));
-        QCOMPARE(f.doc.models.Count(), 1);
+        QCOMPARE(f.doc.Models().Count(), 1);
         QCOMPARE(ListOf(lists.speakers)->topLevelItemCount(), 1);
         QCOMPARE(ListOf(lists.speakers)->topLevelItem(0)->text(1), QString("A"));
     }
@@ -239,10 +241,21 @@ private slots:
         EditSettings(f.doc)->advancedMode = 2;
         QCOMPARE(list->columnCount(), 5);
         f.doc.Notify(CDocumentChange::ListSettings());
-        QCOMPARE(list->columnCount(), 10);
+        QCOMPARE(list->columnCount(), 11);
         QCOMPARE(list->headerItem()->text(6), QString("Elevation(Down+)"));
-        QCOMPARE(list->header()->sectionSize(6), 110);
+        // Every column keeps at least its width and is wide enough for its header to read.
+        const int margin = list->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, list);
+        const std::vector<CListColumn> columns = InstallationColumns(f.doc);
+        for (int i = 0; i < list->columnCount(); ++i) {
+            const QString title = list->headerItem()->text(i);
+            const int size = list->header()->sectionSize(i);
+            QVERIFY2(size >= columns[std::size_t(i)].width, qPrintable(title));
+            QVERIFY2(size >= list->header()->fontMetrics().horizontalAdvance(title) + 2 * margin,
+                     qPrintable(title));
+        }
         QCOMPARE(list->topLevelItem(0)->text(9), QString("Normal"));
+        QCOMPARE(list->headerItem()->text(10), QString("Delay"));
+        QCOMPARE(list->topLevelItem(0)->text(10), QString("0"));
         EditSettings(f.doc)->advancedMode = 0;
         f.doc.Notify(CDocumentChange::ListSettings());
         QCOMPARE(list->columnCount(), 5);
@@ -257,7 +270,7 @@ private slots:
         CLists lists(f.doc);
         QCOMPARE(SelectedRow(lists.installations), 1);
         ClickRow(lists.installations, 0);
-        QCOMPARE(f.doc.room.CurrentIndex(), 0);
+        QCOMPARE(f.doc.Room().CurrentIndex(), 0);
 
         QStringList shown;
         AnswerPopup<QMenu>([&](QMenu* menu) {
@@ -265,10 +278,47 @@ private slots:
             Choose(menu, "Remove...");
         });
         RightClick(lists.installations, RowCentre(lists.installations, 1));
-        QCOMPARE(shown, (QStringList{"Remove...", "Properties..."}));
-        QCOMPARE(f.doc.room.Count(), 1);
-        QCOMPARE(f.doc.room.At(0)->position.x, 1.0); // the right-clicked one went
+        QCOMPARE(shown, (QStringList{"Remove...", "Properties...", "Align Delays..."}));
+        QCOMPARE(f.doc.Room().Count(), 1);
+        QCOMPARE(f.doc.Room().At(0)->position.x, 1.0); // the right-clicked one went
         QCOMPARE(ListOf(lists.installations)->topLevelItemCount(), 1);
+    }
+
+    void ctrlClicksSelectSeveralDeleteRemovesThemAndADoubleClickOpensProperties() {
+        CDocFixture f;
+        f.AddModel(Model("A", 3, 1));
+        for (double x : {1.0, 2.0, 3.0, 4.0})
+            QCOMPARE(f.Install(x, x), 0);
+        CLists lists(f.doc);
+        QTreeWidget* list = ListOf(lists.installations);
+        ClickRow(lists.installations, 0);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          RowCentre(lists.installations, 2));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          RowCentre(lists.installations, 3));
+        QCOMPARE(list->selectedItems().size(), 3);
+        // Delete asks once for the three, and removes them as one step.
+        f.messages.answers = {true};
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(f.messages.asked.back(),
+                 std::string(Strings::kConfirmRemoveSpeakersBefore) + "3" +
+                     Strings::kConfirmRemoveSpeakersAfter);
+        QCOMPARE(f.doc.Room().Count(), 1);
+        QCOMPARE(f.doc.Room().At(0)->position.x, 2.0);
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QVERIFY(f.doc.Undo());
+        QCOMPARE(f.doc.Room().Count(), 4);
+
+        // A double click on a row makes it current and opens its Properties.
+        int runs = 0;
+        f.dialogs.installation = [&](CInstallationForm&) {
+            ++runs;
+            return false;
+        };
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, RowCentre(lists.installations, 1));
+        QCOMPARE(f.doc.Room().CurrentIndex(), 1);
+        QCOMPARE(runs, 1);
     }
 
     void aSpeakerDroppedOnTheInstallationListInstallsThroughTheDialog() {
@@ -291,10 +341,10 @@ private slots:
                 Qt::LeftButton);
         });
         QVERIFY(SendDrag(lists.installations, data.get()));
-        QTRY_COMPARE(f.doc.room.Count(), 1);
-        QCOMPARE(f.doc.room.At(0)->position.x, 4.0);
+        QTRY_COMPARE(f.doc.Room().Count(), 1);
+        QCOMPARE(f.doc.Room().At(0)->position.x, 4.0);
         QCOMPARE(ListOf(lists.installations)->topLevelItemCount(), 1);
-        QVERIFY(!f.doc.IsModified());
+        QVERIFY(f.doc.IsModified()); // an installed speaker is saved like any other edit
     }
 
     void pressingAndMovingOnASpeakerStartsItsDrag() {
@@ -313,20 +363,27 @@ private slots:
         QTest::mouseMove(from, start + QPoint(40, 0));
         QTest::mouseRelease(from, Qt::LeftButton, {}, start + QPoint(40, 0));
         QCOMPARE(dragged, QList<int>{0}); // the pressed row became current and is dragged
-        QCOMPARE(f.doc.models.CurrentIndex(), 0);
+        QCOMPARE(f.doc.Models().CurrentIndex(), 0);
     }
 
+    // Bad data ends the action with its reason; a programming error is told as a fault.
     void aFailureInsideAListActionIsReportedNotThrown() {
         QString shown;
-        AnswerModal<QMessageBox>([&](QMessageBox* box) {
-            shown = box->text();
-            box->close();
-        });
+        const auto answer = [&] {
+            AnswerModal<QMessageBox>([&](QMessageBox* box) {
+                shown = box->text();
+                box->close();
+            });
+        };
         QWidget parent;
-        const bool done = RunViewGuarded(&parent, [] { throw CInvalidArgument("no tap 7"); });
+        answer();
+        const bool done = RunGuarded(&parent, [] { throw CInvalidArgument("no tap 7"); });
         QVERIFY(!done);
-        QCOMPARE(shown, QString("The action could not be completed: no tap 7."));
-        QVERIFY(RunViewGuarded(&parent, [] {}));
+        QCOMPARE(shown, QString("The command could not be completed: no tap 7."));
+        answer();
+        QVERIFY(!RunGuarded(&parent, [] { throw CMissingPort("dialog port"); }));
+        QCOMPARE(shown, QString(Strings::kProgramFault) + "the project has no dialog port to ask.");
+        QVERIFY(RunGuarded(&parent, [] {}));
     }
 
     void anotherProjectsSpeakerAndAnUninstallableOneAreRefused() {
@@ -340,7 +397,7 @@ private slots:
         QVERIFY(!Drop(lists.installations, foreign.get()));
         QTest::qWait(20);
         QVERIFY(!QApplication::activeModalWidget());
-        QCOMPARE(f.doc.room.Count(), 0);
+        QCOMPARE(f.doc.Room().Count(), 0);
         QCOMPARE(f.dialogs.installationRuns, 0);
 
         // A third-octave room cannot take a twelfth-octave speaker.

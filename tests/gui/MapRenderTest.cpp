@@ -1,10 +1,14 @@
-// The colour map as pixels: the painter on an image, the command-line render, and printed pages.
+// The colour map as pixels: the painter on an image, the command-line render, printed pages,
+// exported pictures and the report.
 #include "FakePorts.h"
 #include "GuiTestSupport.h"
 #include "acoustics/ColorMapCondition.h"
 #include "paint/DaxIcons.h"
 #include "paint/GuiText.h"
+#include "paint/MapExport.h"
 #include "paint/MapPainter.h"
+#include "common/FormatSignificant.h"
+#include "project/Report.h"
 #include "project/ColorMapViewModel.h"
 #include "project/ProjectFile.h"
 #include "project/Strings.h"
@@ -13,6 +17,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <set>
@@ -30,17 +35,17 @@ struct HallFixture : CDocFixture {
 
     explicit HallFixture(int installations = 1) {
         AddModel(DirectionalSpeaker(1, 3));
-        doc.room.roomHeight = 10;
+        Build(doc).Room().roomHeight = 10;
         EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 0, 10, 10, 0, 0.5, 100, 2);
         c.viewAngles = {45, 75, 0};
-        doc.conditions.Append(c);
+        Build(doc).Conditions().Append(c);
         view = std::make_unique<CColorMapViewModel>(doc);
         view->OnInitialUpdate();
         for (int i = 0; i < installations; ++i)
-            doc.room.AddInstallation(0, 0, {1 + 0.05 * i, 5, 9}, {0, 0, 60}, 1, true);
-        doc.room.SetCurrentIndex(0);
+            Build(doc).Room().AddInstallation(0, 0, {1 + 0.05 * i, 5, 9}, {0, 0, 60}, 1, true);
+        Build(doc).Room().SetCurrentIndex(0);
         view->CalculateMap();
     }
 };
@@ -77,6 +82,7 @@ public:
     CTextRecorder(int width, int height) : m_engine(this), m_width(width), m_height(height) {}
     QPaintEngine* paintEngine() const override { return &m_engine; }
     std::vector<QString> texts;
+    std::vector<QPointF> positions; // where each text starts, in page pixels
 
 protected:
     int metric(PaintDeviceMetric metric) const override {
@@ -107,17 +113,22 @@ private:
         explicit CEngine(CTextRecorder* owner) : QPaintEngine(AllFeatures), m_owner(owner) {}
         bool begin(QPaintDevice*) override { return true; }
         bool end() override { return true; }
-        void updateState(const QPaintEngineState&) override {}
+        void updateState(const QPaintEngineState& changed) override {
+            if (changed.state() & QPaintEngine::DirtyTransform)
+                m_transform = changed.transform();
+        }
         void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
         void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
         void drawPath(const QPainterPath&) override {}
-        void drawTextItem(const QPointF&, const QTextItem& item) override {
+        void drawTextItem(const QPointF& p, const QTextItem& item) override {
             m_owner->texts.push_back(item.text());
+            m_owner->positions.push_back(m_transform.map(p));
         }
         Type type() const override { return User; }
 
     private:
         CTextRecorder* m_owner;
+        QTransform m_transform;
     };
     mutable CEngine m_engine;
     int m_width, m_height;
@@ -163,8 +174,9 @@ private slots:
 
     void APlaneWithoutPointsStillDrawsTheRoomAndLegend() {
         HallFixture f;
-        f.view->Condition()->plane.points.clear();
-        f.view->Condition()->plane.pointCount = 0;
+        CColorMapCondition& condition = *Build(f.doc).Conditions().At(f.view->ConditionIndex());
+        condition.plane.points.clear();
+        condition.plane.pointCount = 0;
         f.view->SetClientSize(800, 600);
         f.view->Fit();
         QImage image(800, 600, QImage::Format_RGB32);
@@ -220,31 +232,53 @@ private slots:
         view.SetViewDirection(45, 75, 0);
         view.SetClientSize(1000, 800);
         view.ProjectView(true);
-        CheckCells(image, view, loaded.conditions.At(0)->plane);
-        CheckLegend(image, view, loaded.conditions.At(0)->plane);
+        CheckCells(image, view, loaded.Conditions().At(0)->plane);
+        CheckLegend(image, view, loaded.Conditions().At(0)->plane);
         QCOMPARE(image.pixelColor(999, 799), QColor(Qt::white));
         QVERIFY(QFileInfo(dir.FilePath("hall.pdf")).size() > 1000);
 
+        // The same picture as vectors: texts stay texts, and --force replaces the old drawing.
+        const QString svg = dir.FilePath("hall.svg");
+        for (const QStringList& extra : {QStringList{}, QStringList{"--force"}}) {
+            cli.start(DAXARA_CLI, QStringList{"render", project, "--svg", svg, "--size",
+                                              "1000x800"} + extra);
+            QVERIFY(cli.waitForFinished(60000));
+            QCOMPARE(cli.exitCode(), 0);
+        }
+        QFile drawing(svg);
+        QVERIFY(drawing.open(QIODevice::ReadOnly));
+        const QByteArray vectors = drawing.readAll();
+        QVERIFY(vectors.contains("<svg"));
+        QVERIFY(vectors.contains("viewBox=\"0 0 1000 800\""));
+        QVERIFY(vectors.contains("100 - 98")); // a legend label as text
+        QVERIFY(vectors.contains(Strings::kMapShownAt));
+
         // Each refusal names what was wrong; options are checked as they are read, like every
         // other option of the tool.
+        // A picture that does not exist yet, so each refusal is its own.
+        const QString fresh = dir.FilePath("fresh.png");
         const std::pair<QStringList, QByteArray> bad[] = {
             {{"render", project, "--png", dir.FilePath("no/such/folder/x.png")},
              "daxara-cli: --png: the folder"},
-            {{"render", project, "--png", png, "--size", "0x100"}, "--size: \"0x100\" is outside"},
-            {{"render", project, "--png", png, "--size", "wide"},
+            {{"render", project, "--png", fresh, "--size", "0x100"}, "--size: \"0x100\" is outside"},
+            {{"render", project, "--png", fresh, "--size", "wide"},
              "--size: \"wide\" is not WIDTHxHEIGHT"},
-            {{"render", project, "--png", png, "--size", "100000x10"},
+            {{"render", project, "--png", fresh, "--size", "100000x10"},
              "--size: \"100000x10\" is outside"},
-            {{"render", project, "--png", png, "--size", "1e3x800"},
+            {{"render", project, "--png", fresh, "--size", "1e3x800"},
              "--size: \"1e3x800\" is not WIDTHxHEIGHT"},
-            {{"render", project, "--png", png, "--condition", "3"}, "daxara-cli: --condition 3"},
-            {{"render", project, "--png", png, "--condition", "nan"},
+            {{"render", project, "--png", fresh, "--condition", "3"}, "daxara-cli: --condition 3"},
+            {{"render", project, "--png", fresh, "--condition", "nan"},
              "--condition: \"nan\" is not a whole number"},
-            {{"render", project, "--png", png, "--condition", "-1"},
-             "--condition: \"-1\" is outside 0 to"},
-            {{"render", dir.FilePath("missing.tdax"), "--png", png},
+            {{"render", project, "--png", fresh, "--condition", "-1"},
+             "--condition: \"-1\" is not a whole number"},
+            {{"render", dir.FilePath("missing.tdax"), "--png", fresh},
              "daxara-cli: " + dir.FilePath("missing.tdax").toUtf8()},
-            {{"render", project}, "daxara-cli: render needs --png or --pdf"},
+            {{"render", project}, "daxara-cli: render needs --png, --svg or --pdf"},
+            // A drawing never replaces the project, and an existing one only with --force.
+            {{"render", project, "--svg", project}, "is the project ("},
+            {{"render", project, "--png", png}, "exists; use --force to replace it"},
+            {{"render", project, "--svg", png}, "exists; use --force to replace it"},
         };
         const QByteArray before = [&] {
             QFile file(png);
@@ -261,6 +295,45 @@ private slots:
         QFile after(png);
         QVERIFY(after.open(QIODevice::ReadOnly));
         QCOMPARE(after.readAll(), before); // a failed render leaves the old picture alone
+        QVERIFY(!QFile::exists(fresh));
+    }
+
+    // A table header broken onto two lines pushes the rows down: on every page the first row is
+    // written a line below the header's second line, and no row shares a line with the header.
+    void TheFirstRowIsBelowAHeaderOfTwoLines() {
+        HallFixture f(80);
+        EditSettings(f.doc)->advancedMode = 1; // the columns whose headers break
+        CTextRecorder page(4800, 6800);
+        const CTablePaging paging =
+            f.view->BeginPrinting(page.width(), page.height(), MapTextWidth);
+        QCOMPARE(f.view->PrintedTableHeader().lineCount, 2);
+        const int h = f.view->FontHeight();
+        const QString name = ToQString(f.doc.Models().At(0).DisplayName());
+        for (int p = 1; p <= paging.pageCount; ++p) {
+            page.texts.clear();
+            page.positions.clear();
+            {
+                QPainter painter(&page);
+                PaintPrintedPage(painter, f.doc, *f.view, paging, p);
+            }
+            double headerBottom = -1, firstRow = 1e9;
+            for (std::size_t i = 0; i < page.texts.size(); ++i) {
+                const QString& text = page.texts[i];
+                if (text == "(Left+)" || text == "(Down+)" || text == "(Right+)")
+                    headerBottom = std::max(headerBottom, page.positions[i].y());
+                if (text == name)
+                    firstRow = std::min(firstRow, page.positions[i].y());
+            }
+            QVERIFY2(headerBottom > 0, qPrintable(QString("page %1 has no broken header").arg(p)));
+            if (firstRow == 1e9)
+                continue; // a first page that holds the header only
+            QVERIFY2(firstRow >= headerBottom + h - 1,
+                     qPrintable(QString("page %1: row at %2, header line at %3")
+                                    .arg(p)
+                                    .arg(firstRow)
+                                    .arg(headerBottom)));
+        }
+        f.view->EndPrinting();
     }
 
     void ALongTablePrintsOnEveryPageUnderARepeatedHeader() {
@@ -269,7 +342,7 @@ private slots:
         CTextRecorder page(4800, 6800);
         const CTablePaging paging = f.view->BeginPrinting(page.width(), page.height());
         QVERIFY(paging.pageCount >= 3);
-        const QString name = ToQString(f.doc.models.At(0).DisplayName());
+        const QString name = ToQString(f.doc.Models().At(0).DisplayName());
         std::vector<QString> numbers;
         for (int p = 1; p <= paging.pageCount; ++p) {
             page.texts.clear();
@@ -299,6 +372,101 @@ private slots:
         QCOMPARE(static_cast<int>(numbers.size()), 150);
         for (int i = 0; i < 150; ++i)
             QCOMPARE(numbers[static_cast<std::size_t>(i)], QString::number(i + 1));
+    }
+
+
+    // File > Export Map: the window's picture at a chosen size in the format the name asks for.
+    void ExportedPicturesTakeTheirFormatFromTheNameAndTheirSizeFromTheChoice() {
+        CGuiTestDir dir;
+        QVERIFY(dir.IsValid());
+        HallFixture f;
+        QCOMPARE(MapPictureFormat("a.PNG"), std::optional(EMapPicture::Png));
+        QCOMPARE(MapPictureFormat("b.svg"), std::optional(EMapPicture::Svg));
+        QCOMPARE(MapPictureFormat("c.Pdf"), std::optional(EMapPicture::Pdf));
+        QVERIFY(!MapPictureFormat("d.jpg"));
+        CColorMapViewModel view(f.doc);
+        view.SetConditionIndex(0);
+        view.SetClientSize(800, 600);
+        view.ProjectView(true);
+        view.SyncConditionControls(CColorMapViewModel::EListSync::Fill);
+        QString error;
+        QVERIFY2(WriteMapPicture(dir.FilePath("m.png"), EMapPicture::Png, f.doc, view, 800, 600,
+                                 error),
+                 qPrintable(error));
+        const QImage image(dir.FilePath("m.png"));
+        QCOMPARE(image.size(), QSize(800, 600));
+        CheckCells(image, view, f.doc.Conditions().At(0)->plane);
+        QVERIFY(WriteMapPicture(dir.FilePath("m.pdf"), EMapPicture::Pdf, f.doc, view, 800, 600,
+                                error));
+        QFile pdf(dir.FilePath("m.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        const QByteArray bytes = pdf.readAll();
+        QVERIFY(bytes.startsWith("%PDF"));
+        QVERIFY(bytes.contains("/MediaBox [0 0 600")); // 800 pixels at 96 per inch: 600 points
+        // A folder that does not exist: refused, nothing written.
+        QVERIFY(!WriteMapPicture(dir.FilePath("no/m.svg"), EMapPicture::Svg, f.doc, view, 800,
+                                 600, error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    // daxara-cli report: the pages a client reads, checked from their text.
+    void TheReportNamesTheProjectItsPlannerEquipmentMapsAndPoints() {
+        const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+        QVERIFY2(!pdftotext.isEmpty(), "pdftotext (poppler-utils) is needed to read the report");
+        CGuiTestDir dir;
+        QVERIFY(dir.IsValid());
+        HallFixture f(30); // a table longer than a page
+        CProjectSettings settings = f.doc.Settings();
+        settings.projectName = "Concert hall";
+        settings.projectDate = "7 Dec 2026";
+        f.doc.ReplaceSettings(settings);
+        const QString project = dir.FilePath("hall.tdax");
+        CProjectFileStorage storage;
+        std::string error;
+        QVERIFY2(storage.Save(f.doc, project.toStdString(), error), error.c_str());
+        const QString pdf = dir.FilePath("report.pdf");
+        QProcess cli;
+        const QStringList arguments{"report",    project,       "--pdf",
+                                    pdf,         "--planner",   "Ada Planner",
+                                    "--company", "Sound & Co"};
+        cli.start(DAXARA_CLI, arguments);
+        QVERIFY(cli.waitForFinished(60000));
+        QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+        QProcess text;
+        text.start(pdftotext, {pdf, "-"});
+        QVERIFY(text.waitForFinished(60000));
+        // The PDF's font sets "fi" and "fl" as ligatures; the words are what count.
+        const QString report = QString::fromUtf8(text.readAllStandardOutput())
+                                   .replace(QChar(0xFB01), "fi")
+                                   .replace(QChar(0xFB02), "fl");
+        const CReport model = BuildReport(f.doc, {"Ada Planner", "Sound & Co"});
+        for (const QString& expected :
+             {QString(Strings::kReportHeading), QString("Concert hall"), QString("7 Dec 2026"),
+              QString("Planner : Ada Planner"), QString("Company : Sound & Co"),
+              ToQString(model.sections[2].title), QString(Strings::kReportPinkAverage),
+              ToQString(Strings::kAmplifierPower + AmplifierEstimate(f.doc)),
+              QString(Strings::kReportPlaneCentre), QString("100 - 98")})
+            QVERIFY2(report.contains(expected), qPrintable(expected + " missing:\n" + report));
+        // Every installation has its row; every page says which of how many it is.
+        const QString name = ToQString(f.doc.Models().At(0).DisplayName());
+        QCOMPARE(int(report.count(name)), 30 + 1); // the rows and the count per model
+        const int pages = int(report.count("\f")) + (report.endsWith("\f") ? 0 : 1);
+        QVERIFY(pages >= 3);
+        for (int p = 1; p <= pages; ++p)
+            QVERIFY2(report.contains(QString("Page %1 of %2").arg(p).arg(pages)),
+                     qPrintable(QString("page %1 of %2").arg(p).arg(pages)));
+        // The statistics as the command line's map prints them.
+        const CListeningPlane& plane = f.doc.Conditions().At(0)->plane;
+        QVERIFY(report.contains(ToQString(FormatSignificant(plane.maximumLevel, 4) + " dB")));
+
+        // An existing report is replaced only when told.
+        cli.start(DAXARA_CLI, arguments);
+        QVERIFY(cli.waitForFinished(60000));
+        QVERIFY(cli.exitCode() != 0);
+        QVERIFY(cli.readAllStandardError().contains("exists; use --force"));
+        cli.start(DAXARA_CLI, arguments + QStringList{"--force"});
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 0);
     }
 };
 

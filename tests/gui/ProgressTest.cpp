@@ -2,6 +2,7 @@
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/MapCalculation.h"
 #include "dialogs/QtProgress.h"
+#include "project/Strings.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -62,7 +63,7 @@ private slots:
         ticker.stop();
 
         QCOMPARE(result.status, ECalcStatus::Stopped);
-        QCOMPARE(caption, QString("DAX"));
+        QCOMPARE(caption, QString(Strings::kProgressCaption));
         QCOMPARE(text, QString("Calculating..."));
         long long computed = 0;
         for (const CPlaceElement& p : condition.plane.points)

@@ -2,10 +2,13 @@
 #include "FakePorts.h"
 #include "GuiTestSupport.h"
 #include "ModalDriver.h"
+#include "acoustics/ColorMapCondition.h"
 #include "app/DAXApp.h"
 #include "app/DAXChildFrame.h"
 #include "app/DAXMainFrame.h"
+#include "app/QtMessagePort.h"
 #include "paint/GuiText.h"
+#include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
 #include "project/MenuLayout.h"
 #include "project/ProjectFile.h"
@@ -18,9 +21,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -28,6 +33,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -35,6 +41,7 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -56,6 +63,25 @@ std::vector<std::uint8_t> ProjectBytes(const std::string& name) {
     EditSettings(f.doc)->projectName = name;
     f.AddModel(DirectionalSpeaker(1));
     f.Install(2, 3);
+    return ProjectFile::Write(f.doc);
+}
+
+// A project seen from above: a 10 x 10 m plane at 1.2 m drawn at 30 pixels a metre, one ceiling
+// speaker at (2, 3) and its map calculated, as its file.
+std::vector<std::uint8_t> PlanProjectBytes() {
+    CDocFixture f;
+    f.AddModel(DirectionalSpeaker(1));
+    EditSettings(f.doc)->loadedFromFile = 1;
+    CColorMapCondition c;
+    c.plane.Build(0, 0, 1.2, 10, 10, 0, 0.5, 100, 2);
+    c.viewAngles = {0, 0, 0};
+    c.scale = 0.03;
+    Build(f.doc).Conditions().Append(c);
+    CColorMapViewModel view(f.doc);
+    view.OnInitialUpdate();
+    view.ResetSpeakerDependentDisplay();
+    f.Install(2, 3);
+    view.CalculateMap();
     return ProjectFile::Write(f.doc);
 }
 
@@ -166,6 +192,128 @@ private slots:
         QCOMPARE(p.driver.Unexpected(), 0);
     }
 
+    // Whatever changed the project, the commands follow at once, without a menu being opened:
+    // after a dialog edit run by a pane, a drag on the map, a choice in the map's frequency list
+    // (which recalculates) and an undo, the Edit keys name the step and the shortcut sent to the
+    // main window takes it back or does it again; Save is enabled after the calculation ended.
+    void theEditKeysFollowEveryKindOfEditAtOnce() {
+        CProgram p;
+        const QString path = p.dir.FilePath("edits.tdax");
+        WriteBytes(path, PlanProjectBytes());
+        CDAXChildFrame* child = p.Frame().OpenProject(path);
+        QVERIFY(child);
+        CDAXDoc& doc = child->Document();
+        QAction* undo = p.Frame().Action(kCmdUndo);
+        QAction* redo = p.Frame().Action(kCmdRedo);
+        QWidget* window = &p.Frame();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QVERIFY(!undo->isEnabled());
+        const auto keyUndoes = [&](const char* kind, const std::function<bool()>& undone) {
+            QTRY_VERIFY2(undo->isEnabled(), kind);
+            QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
+            QVERIFY2(undone(), kind);
+        };
+
+        // The installation list's Properties: the pane runs the command on the project.
+        const CVec3 start = doc.Room().At(0)->position;
+        p.driver.Then([](QWidget* modal) {
+            if (auto* x = modal->findChild<QLineEdit*>("x"))
+                x->setText("6");
+            CModalDriver::Ok()(modal);
+        });
+        QVERIFY(doc.OnCommand(kCmdChangeInstallation));
+        QCOMPARE(doc.Room().At(0)->position.x, 6.0);
+        QTRY_COMPARE(undo->text(), QString("&Undo ") + Strings::kStepChangeSpeaker);
+        keyUndoes("dialog", [&] { return doc.Room().At(0)->position == start; });
+        // Undo itself: Redo follows and its key does the edit again.
+        QTRY_VERIFY(redo->isEnabled());
+        QTest::keyClick(window, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(doc.Room().At(0)->position.x, 6.0);
+
+        // A drag on the map, whose drop asks in the properties dialog.
+        auto* map = qobject_cast<CColorMapView*>(child->Pane(EPane::ColorMap));
+        QVERIFY(map);
+        const auto onScreen = [&](const CVec3& world) {
+            const CPixel at = map->Model().PixelOf(world);
+            return QPoint(at.x - map->horizontalScrollBar()->value(),
+                          at.y - map->verticalScrollBar()->value());
+        };
+        const CVec3 before = doc.Room().At(0)->position;
+        const QPoint from = onScreen(before);
+        QVERIFY(map->viewport()->rect().contains(from));
+        p.driver.Then(CModalDriver::Ok());
+        QTest::mouseMove(map->viewport(), from + QPoint(30, 30));
+        QTest::mouseMove(map->viewport(), from);
+        QTest::mousePress(map->viewport(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(map->viewport(), onScreen({3.5, 7.5, 3}));
+        QTest::mouseRelease(map->viewport(), Qt::LeftButton, {}, onScreen({3.5, 7.5, 3}));
+        QTRY_COMPARE(doc.Room().At(0)->position.x, 3.5);
+        QTRY_COMPARE(undo->text(), QString("&Undo ") + Strings::kStepMoveSpeaker);
+        keyUndoes("drag", [&] { return doc.Room().At(0)->position == before; });
+
+        // A choice in the frequency list recalculates the map; then everything follows.
+        auto* frequencies = map->findChildren<QComboBox*>().value(0);
+        for (QComboBox* combo : map->findChildren<QComboBox*>())
+            if (combo->x() < frequencies->x())
+                frequencies = combo;
+        const double centre = doc.Conditions().At(0)->centreFrequency;
+        doc.SetModified(false);
+        emit frequencies->activated(frequencies->currentIndex() + 1);
+        QVERIFY(doc.Conditions().At(0)->centreFrequency != centre);
+        QTRY_VERIFY(p.Frame().Action(kCmdSave)->isEnabled());
+        QVERIFY(child->isWindowModified());
+        keyUndoes("frequency list",
+                  [&] { return doc.Conditions().At(0)->centreFrequency == centre; });
+        QCOMPARE(p.driver.Unexpected(), 0);
+    }
+
+    // Exit asks about every modified project before it closes any; Cancel at any question stops
+    // the exit with every project open and unchanged, and asks nothing more.
+    void cancelAtExitKeepsEveryProjectOpenAsItWas() {
+        CProgram p;
+        const QString a = p.dir.FilePath("a.tdax"), b = p.dir.FilePath("b.tdax");
+        WriteBytes(a, ProjectBytes("A"));
+        WriteBytes(b, ProjectBytes("B"));
+        const QByteArray aBytes = ReadBytes(a), bBytes = ReadBytes(b);
+        CDAXChildFrame* first = p.Frame().OpenProject(a);
+        CDAXChildFrame* second = p.Frame().OpenProject(b);
+        QVERIFY(first && second);
+        for (CDAXChildFrame* child : {first, second}) {
+            EditSettings(child->Document())->projectName = "changed";
+            child->Document().SetModified();
+        }
+        CModalDriver& driver = p.driver;
+        qsizetype seen = driver.Seen().size();
+        driver.Then(CModalDriver::Press("No")); // the first is not saved...
+        driver.Then(CModalDriver::Cancel());    // ...and the exit is cancelled at the second
+        QVERIFY(!p.Frame().close());
+        QCOMPARE(driver.Seen().size() - seen, 2);
+        QCOMPARE(p.Projects(), 2);
+        for (CDAXChildFrame* child : {first, second}) {
+            QVERIFY(child->Document().IsModified());
+            QCOMPARE(child->Document().Settings().projectName, std::string("changed"));
+        }
+        QCOMPARE(ReadBytes(a), aBytes);
+        QCOMPARE(ReadBytes(b), bBytes);
+
+        seen = driver.Seen().size();
+        driver.Then(CModalDriver::Cancel());
+        QVERIFY(!p.Frame().close());
+        QCOMPARE(driver.Seen().size() - seen, 1); // nothing asked after Cancel
+        QCOMPARE(p.Projects(), 2);
+
+        // Asked again, each answer stands once: nothing is asked twice on the way out.
+        seen = driver.Seen().size();
+        driver.Then(CModalDriver::Press("No"));
+        driver.Then(CModalDriver::Press("No"));
+        QVERIFY(p.Frame().close());
+        QCOMPARE(driver.Seen().size() - seen, 2);
+        QCOMPARE(p.Projects(), 0);
+        QCOMPARE(ReadBytes(a), aBytes);
+        QCOMPARE(driver.Unexpected(), 0);
+    }
+
     void commandsAreEnabledExactlyAsTheTableSays() {
         CProgram p;
         CDAXMainFrame& frame = p.Frame();
@@ -223,24 +371,33 @@ private slots:
     }
 
     void newProjectOpensFivePanesAtTheirSizes() {
+        QSettings(kMakerName, kStoreName).remove("ProjectWindow"); // no splitters kept yet
         CProgram p;
+        p.Frame().resize(1400, 900);
         CDAXChildFrame* child = p.NewProject();
         QVERIFY(child);
         QVERIFY(QTest::qWaitForWindowExposed(child));
         QCOMPARE(p.driver.Seen(), QStringList{"Room Parameters:"});
-        QCOMPARE(child->Document().conditions.Count(), 1); // the map pane made its plane
+        QCOMPARE(child->Document().Conditions().Count(), 1); // the map pane made its plane
         QVERIFY(qobject_cast<CStdSPDataListView*>(child->Pane(EPane::SpeakerList)));
         QVERIFY(qobject_cast<CTapListView*>(child->Pane(EPane::TapList)));
         QVERIFY(qobject_cast<CSoundGraphView*>(child->Pane(EPane::SoundGraph)));
         QVERIFY(qobject_cast<CColorMapView*>(child->Pane(EPane::ColorMap)));
         QVERIFY(qobject_cast<CInstallationContainerView*>(child->Pane(EPane::Installations)));
-        QCOMPARE(child->parentWidget()->size(), QSize(785, 500));
-        // The pane a project made without a window was fitted to: the map, less its vertical
-        // scroll bar, opens without a horizontal one.
+        // The project window fills the work area, and the map's pane takes most of it.
+        QVERIFY(child->parentWidget()->isMaximized());
+        QCOMPARE(child->parentWidget()->size(), p.Frame().MdiArea()->viewport()->size());
         auto* map = qobject_cast<CColorMapView*>(child->Pane(EPane::ColorMap));
-        const int bar = map->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, map);
-        QCOMPARE(map->width() - 2 * map->frameWidth() - bar, kDefaultMapClientWidth);
-        QCOMPARE(map->height() - 2 * map->frameWidth(), kDefaultMapClientHeight);
+        QVERIFY2(map->width() > child->width() * 7 / 10 && map->height() > child->height() * 6 / 10,
+                 qPrintable(QString("map %1 x %2 of %3 x %4")
+                                .arg(map->width())
+                                .arg(map->height())
+                                .arg(child->width())
+                                .arg(child->height())));
+        // The map was fitted to the pane it has: no scroll bar.
+        QTest::qWait(20);
+        QCOMPARE(map->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(map->verticalScrollBar()->maximum(), 0);
         // The map's texts for the status bar reach the main window's, and the idle text returns.
         emit map->statusMessage("Preparing the live map... 40%");
         QCOMPARE(p.Frame().statusBar()->currentMessage(), QString("Preparing the live map... 40%"));
@@ -257,19 +414,58 @@ private slots:
         QCOMPARE(inner->widget(0), child->Pane(EPane::SpeakerList));
         QCOMPARE(inner->widget(1), child->Pane(EPane::TapList));
         QCOMPARE(inner->widget(2), child->Pane(EPane::SoundGraph));
-        QCOMPARE(outer->sizes().value(0), 400);
-        QVERIFY(outer->sizes().value(1) >= 10);
-        QCOMPARE(middle->sizes().value(0), 200);
+        QCOMPARE(outer->sizes().value(1), 150);
+        QCOMPARE(middle->sizes().value(0), 260);
         QCOMPARE(inner->sizes().value(0), 100);
         QCOMPARE(inner->sizes().value(1), 100);
         QVERIFY(inner->sizes().value(2) > 100);
-        // A larger window goes to the last pane of each splitter.
-        child->parentWidget()->resize(1000, 700);
+        // A larger window goes to the map; the lists keep their sizes.
+        const QSize before = map->size();
+        p.Frame().resize(1600, 1000);
         QTest::qWait(20);
-        QCOMPARE(outer->sizes().value(0), 400);
-        QCOMPARE(middle->sizes().value(0), 200);
+        QCOMPARE(outer->sizes().value(1), 150);
+        QCOMPARE(middle->sizes().value(0), 260);
         QCOMPARE(inner->sizes().value(0), 100);
+        QVERIFY(map->width() > before.width() && map->height() > before.height());
         QCOMPARE(child->windowTitle(), QString("Untitled[*]"));
+
+        // Where the user puts the splitters, the next project window puts them too.
+        middle->setSizes({400, middle->width() - 400 - middle->handleWidth()});
+        child->Document().SetModified(false);
+        QVERIFY(child->parentWidget()->close());
+        CDAXChildFrame* next = p.NewProject();
+        QVERIFY(QTest::qWaitForWindowExposed(next));
+        QCOMPARE(next->Splitters()[1]->sizes().value(0), 400);
+        next->Document().SetModified(false);
+        QSettings(kMakerName, kStoreName).remove("ProjectWindow");
+    }
+
+    void projectsBecomeTabsAndBackAndKeepTheChoice() {
+        {
+            CProgram p;
+            p.NewProject();
+            p.NewProject();
+            QCOMPARE(p.Projects(), 2);
+            QAction* tabs = p.Frame().Action(kCmdTabbedWindows);
+            QVERIFY(tabs && tabs->isCheckable());
+            QVERIFY(!tabs->isChecked());
+            tabs->trigger();
+            QCOMPARE(p.Frame().MdiArea()->viewMode(), QMdiArea::TabbedView);
+            QVERIFY(tabs->isChecked());
+            for (CDAXChildFrame* child : p.Frame().Children())
+                child->Document().SetModified(false);
+        }
+        CProgram again; // the next start shows tabs too
+        QCOMPARE(again.Frame().MdiArea()->viewMode(), QMdiArea::TabbedView);
+        again.NewProject();
+        again.NewProject();
+        again.Frame().Action(kCmdTabbedWindows)->trigger();
+        QCOMPARE(again.Frame().MdiArea()->viewMode(), QMdiArea::SubWindowView);
+        QTest::qWait(50);
+        for (QMdiSubWindow* window : again.Frame().MdiArea()->subWindowList())
+            QVERIFY(window->isVisible());
+        for (CDAXChildFrame* child : again.Frame().Children())
+            child->Document().SetModified(false);
     }
 
     void openSaveWithExtensionMigrationAndReopen() {
@@ -289,7 +485,7 @@ private slots:
         CDAXChildFrame* child = p.Frame().ActiveChild();
         QVERIFY(child);
         QCOMPARE(child->Document().Settings().projectName, std::string("Hall"));
-        QCOMPARE(child->Document().room.Count(), 1);
+        QCOMPARE(child->Document().Room().Count(), 1);
         QCOMPARE(p.Frame().RecentFiles().value(0), legacy);
 
         EditSettings(child->Document())->projectName = "Hall B";
@@ -298,13 +494,15 @@ private slots:
         driver.Then(CModalDriver::Ok()); // the notice about the new extension
         p.Frame().Action(kCmdSave)->trigger();
         QCOMPARE(driver.Seen().size(), 2); // the file dialog, then the notice
-        QCOMPARE(driver.Seen().last(), QString("DAX: ") + Strings::kSavedWithNewExtension);
+        QCOMPARE(driver.Seen().last(), QString(kAppMessageTitle) + ": " + Strings::kSavedWithNewExtension);
         const QString migrated = p.dir.FilePath("room.tdax");
         QVERIFY(QFile::exists(migrated));
         QCOMPARE(ReadBytes(legacy), legacyBytes); // the old file stays as it was
         QCOMPARE(child->windowTitle(), QString("room.tdax[*]"));
         QVERIFY(!child->isWindowModified());
-        QCOMPARE(p.Frame().windowTitle(), QString("VEL Daxara - room.tdax"));
+        // A maximised project window adds its own title in brackets after the program's.
+        QVERIFY2(p.Frame().windowTitle().startsWith("VEL Daxara - room.tdax"),
+                 qPrintable(p.Frame().windowTitle()));
         QCOMPARE(p.Frame().RecentFiles().value(0), migrated);
 
         const std::vector<std::uint8_t> saved = ProjectFile::Write(child->Document());
@@ -336,8 +534,8 @@ private slots:
         p.Frame().Action(kCmdSaveAs)->trigger();
         QCOMPARE(driver.Pending(), 0);
         QCOMPARE(driver.Seen().mid(1),
-                 (QStringList{"Save As:", QString("DAX: ") + Strings::kAskNewExtension,
-                              QString("DAX: ") + Strings::kSavedWithNewExtension}));
+                 (QStringList{"Save As:", QString(kAppMessageTitle) + ": " + Strings::kAskNewExtension,
+                              QString(kAppMessageTitle) + ": " + Strings::kSavedWithNewExtension}));
         QVERIFY(QFile::exists(p.dir.FilePath("foyer.tdax")));
         QVERIFY(!QFile::exists(p.dir.FilePath("foyer.dax")));
         QCOMPARE(child->windowTitle(), QString("foyer.tdax[*]"));
@@ -363,7 +561,7 @@ private slots:
         child->Document().SetModified();
         CModalDriver& driver = p.driver;
         const QString replaceOther =
-            QString("DAX: ") + QString::fromUtf8(Strings::kReplaceOtherFile).arg(other);
+            QString(kAppMessageTitle) + ": " + QString::fromUtf8(Strings::kReplaceOtherFile).arg(other);
 
         // Save As over another project: the file dialog asks nothing, the project asks once,
         // and keeping the file is the answer Enter gives.
@@ -423,7 +621,7 @@ private slots:
         driver.Then(CModalDriver::Cancel());
         QVERIFY(!child->Save());
         QCOMPARE(driver.Seen().mid(seen),
-                 QStringList{QString("DAX: ") +
+                 QStringList{QString(kAppMessageTitle) + ": " +
                              QString::fromUtf8(Strings::kReplaceChangedFile).arg(other)});
         QCOMPARE(ReadBytes(other), QByteArray(reinterpret_cast<const char*>(theirs.data()),
                                               qsizetype(theirs.size())));
@@ -484,7 +682,7 @@ private slots:
         driver.Then(CModalDriver::Ok());
         QVERIFY(!p.Frame().OpenProject(foreign));
         QCOMPARE(driver.Seen().size(), 1);
-        QVERIFY2(driver.Seen()[0].startsWith(QString("DAX: ") + Strings::kFailedToOpen),
+        QVERIFY2(driver.Seen()[0].startsWith(QString(kAppMessageTitle) + ": " + Strings::kFailedToOpen),
                  qPrintable(driver.Seen()[0]));
         QVERIFY(driver.Seen()[0].contains("notes.tdax"));
         QCOMPARE(p.Projects(), 1);
@@ -504,7 +702,7 @@ private slots:
         QVERIFY(!p.Frame().OpenProject(damaged));
         QCOMPARE(driver.Seen().size(), 1);
         const QString text = driver.Seen()[0];
-        QVERIFY2(text.startsWith(QString("DAX: ") + Strings::kFailedToOpen), qPrintable(text));
+        QVERIFY2(text.startsWith(QString(kAppMessageTitle) + ": " + Strings::kFailedToOpen), qPrintable(text));
         QVERIFY2(text.size() > int(qstrlen(Strings::kFailedToOpen)) + 12, qPrintable(text));
         QCOMPARE(p.Projects(), 0);
     }
@@ -540,7 +738,7 @@ private slots:
         driver.Then(CModalDriver::Cancel());
         window->close();
         QCOMPARE(driver.Seen().size(), 2); // the room of the new project, then the question
-        QCOMPARE(driver.Seen().last(), QString("DAX: Save changes to Untitled?"));
+        QCOMPARE(driver.Seen().last(), QString(kAppMessageTitle) + ": Save changes to Untitled?");
         QCOMPARE(p.Projects(), 1);
 
         driver.Then(CModalDriver::Press("No"));
@@ -589,9 +787,23 @@ private slots:
             WriteBytes(paths.last(), ProjectBytes("P"));
             QVERIFY(p.Frame().OpenProject(paths.last()));
         }
-        const QStringList recent = p.Frame().RecentFiles();
-        QCOMPARE(recent, (QStringList{paths[4], paths[3], paths[2], paths[1]}));
+        QCOMPARE(p.Frame().RecentFiles(), (QStringList{paths[4], paths[3], paths[2], paths[1]}));
         QVERIFY(p.Frame().Action(kCmdRecentFirst) == nullptr); // recent entries are not commands
+        // A project opened or saved again is listed once, at the top, however it was named.
+        QVERIFY(p.Frame().OpenProject(paths[2])); // already open: its window comes forward
+        QCOMPARE(p.Frame().RecentFiles(), (QStringList{paths[2], paths[4], paths[3], paths[1]}));
+        CDAXChildFrame* third = p.Frame().OpenProject(paths[3]);
+        for (int save = 0; save < 2; ++save) {
+            third->Document().SetModified();
+            QVERIFY(third->Save());
+        }
+        QCOMPARE(p.Frame().RecentFiles(), (QStringList{paths[3], paths[2], paths[4], paths[1]}));
+        QVERIFY(QDir(p.dir.Path()).mkdir("sub"));
+        QVERIFY(p.Frame().OpenProject(p.dir.FilePath("sub/../p4.tdax")));
+        QVERIFY(QFile::link(paths[1], p.dir.FilePath("link.tdax")));
+        QVERIFY(p.Frame().OpenProject(p.dir.FilePath("link.tdax")));
+        QCOMPARE(p.Frame().RecentFiles(), (QStringList{paths[1], paths[4], paths[3], paths[2]}));
+        const QStringList recent = p.Frame().RecentFiles();
         // A recent entry reopens its project after its window was closed.
         p.Frame().MdiArea()->closeAllSubWindows();
         QCOMPARE(p.Projects(), 0);

@@ -41,8 +41,8 @@ private slots:
         view.resize(330, 256);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        const CSoundGraphCondition& entry = *view.Model().Entry();
-        QCOMPARE(f.doc.graphs.Count(), 1);
+        const CSoundGraphCondition& entry = *Build(f.doc).Graphs().At(view.Model().EntryIndex());
+        QCOMPARE(f.doc.Graphs().Count(), 1);
         QVERIFY(qAbs(entry.xScale - 280.0 / 3) < 1e-9);
         QVERIFY(qAbs(entry.yScale - 200.0 / 70) < 1e-9);
 
@@ -99,7 +99,7 @@ private slots:
         QTest::qWait(30);
         QCOMPARE(counter.paints, 0);
 
-        CSoundGraphCondition& entry = *view.Model().Entry();
+        CSoundGraphCondition& entry = *Build(f.doc).Graphs().At(view.Model().EntryIndex());
         const double frequencies[] = {0, 100, 1000, 10000};
         const double levels[] = {0, 95, 95, 95};
         entry.data.SetCurve(0, 4, frequencies, levels);
@@ -118,7 +118,7 @@ private slots:
         view.resize(330, 256);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        CSoundGraphCondition& entry = *view.Model().Entry();
+        CSoundGraphCondition& entry = *Build(f.doc).Graphs().At(view.Model().EntryIndex());
         // A band without data reads 0 dB, far below the axis.
         const double frequencies[] = {300, 700, 2000};
         const double levels[] = {95, 0, 95};
@@ -141,10 +141,10 @@ private slots:
         CDocFixture f;
         auto first = std::make_unique<CSoundGraphView>(f.doc);
         CSoundGraphView second(f.doc);
-        QCOMPARE(f.doc.graphs.Count(), 2);
+        QCOMPARE(f.doc.Graphs().Count(), 2);
         QCOMPARE(second.Model().EntryIndex(), 1);
         first.reset();
-        QCOMPARE(f.doc.graphs.Count(), 1);
+        QCOMPARE(f.doc.Graphs().Count(), 1);
         QCOMPARE(second.Model().EntryIndex(), 0);
     }
 

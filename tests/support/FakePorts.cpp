@@ -13,8 +13,8 @@ CDocFixture::CDocFixture(int unit) : doc(unit) {
 }
 
 int CDocFixture::AddModel(const CVsaGenOptions& options) {
-    const int index = ImportGenerated(doc.models, options, doc.Settings().lengthUnit);
-    doc.models.SetCurrentIndex(index);
+    const int index = ImportGenerated(Build(doc).Models(), options, doc.Settings().lengthUnit);
+    Build(doc).Models().SetCurrentIndex(index);
     return index;
 }
 

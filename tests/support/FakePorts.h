@@ -1,10 +1,12 @@
 #pragma once
 
+#include "ProjectBuilder.h"
 #include "SceneFixtures.h"
 #include "SpeakerFixtures.h"
 #include "common/ProgressDialog1.h"
 #include "project/DAXDoc.h"
 #include "project/Ports.h"
+#include "project/forms/AlignDelaysForm.h"
 #include "project/forms/AutoInstallationForm.h"
 #include "project/forms/InitialSettingsForm.h"
 #include "project/forms/InstallationForm.h"
@@ -64,6 +66,9 @@ public:
     std::function<bool(CSurfacesAndAirForm&)> surfacesAndAir = [](CSurfacesAndAirForm&) {
         return true;
     };
+    std::function<bool(CAlignDelaysForm&)> alignDelays = [](CAlignDelaysForm& form) {
+        return form.Accept();
+    };
     int installationRuns = 0;
     int roomParametersRuns = 0;
     int autoInstallationRuns = 0;
@@ -74,6 +79,7 @@ public:
         return installation(form);
     }
     bool RunPreferences(CPreferencesForm& form) override { return preferences(form); }
+    bool RunAlignDelays(CAlignDelaysForm& form) override { return alignDelays(form); }
     ERoomParametersAnswer RunRoomParameters(CRoomParametersForm& form) override {
         ++roomParametersRuns;
         return roomParameters(form);
@@ -103,6 +109,17 @@ public:
     void WriteInt(const std::string& section, const std::string& key, int value) override {
         values[section + "/" + key] = value;
         writes.push_back(section + "/" + key + "=" + std::to_string(value));
+    }
+    std::map<std::string, std::string> texts;
+    std::string ReadText(const std::string& section, const std::string& key,
+                         const std::string& fallback) override {
+        const auto it = texts.find(section + "/" + key);
+        return it == texts.end() ? fallback : it->second;
+    }
+    void WriteText(const std::string& section, const std::string& key,
+                   const std::string& value) override {
+        texts[section + "/" + key] = value;
+        writes.push_back(section + "/" + key + "=" + value);
     }
 };
 

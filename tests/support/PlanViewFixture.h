@@ -20,17 +20,17 @@ struct CPlanViewFixture : CDocFixture {
         EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
-        doc.conditions.Append(c);
+        Build(doc).Conditions().Append(c);
         view = std::make_unique<CColorMapViewModel>(doc);
         view->OnInitialUpdate();
-        view->Condition()->scale = 0.05;
+        Build(doc).Conditions().At(view->ConditionIndex())->scale = 0.05;
         view->SetViewDirection(0, 0, 0);
     }
-    CColorMapCondition& Condition() { return *view->Condition(); }
+    CColorMapCondition& Condition() { return *Build(doc).Conditions().At(view->ConditionIndex()); }
     // The level the project stores for each point of the plane, in plane order.
     std::vector<double> StoredLevels() const {
         std::vector<double> levels;
-        for (const CPlaceElement& p : doc.conditions.At(0)->plane.points)
+        for (const CPlaceElement& p : doc.Conditions().At(0)->plane.points)
             levels.push_back(p.level);
         return levels;
     }

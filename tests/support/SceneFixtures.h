@@ -16,7 +16,7 @@ struct CTestScene {
     // Imports generated speaker data; returns its model index.
     int AddModel(const CVsaGenOptions& options);
     void Install(int model, const CVec3& position, const COrientation& aim = {}, double power = 1.0,
-                 bool normal = true);
+                 bool normal = true, double delayMs = 0.0);
     // What the room quantities read besides: the room's surfaces and air, noise and target.
     CRoomAcoustics acoustics;
     CSpeechSettings speech;
@@ -31,9 +31,14 @@ struct CTestScene {
     }
 };
 
+// One line array of every family (N, W, K, QL-9, P with three cabinets, R with two) hung around
+// a 10 x 8 room, 3 points per octave, every element with its own weight (not summing to 1), each
+// installation with its own power, some reversed, and signal delays of 0 to 20 ms. Positions in
+// the unit given; the ceiling height is 6.
+void FurnishLineArrays(CTestScene& t, int unit);
+
 // Changes installation `index` of a room through its container, as an edit does.
-template <class Change>
-void EditInstalled(CInstallationContainer& room, int index, Change change) {
+template <class Change> void EditInstalled(CInstallationContainer& room, int index, Change change) {
     CInstallationElement element = *room.At(index);
     change(element);
     room.ReplaceInstallation(index, element);

@@ -64,8 +64,10 @@ CBandIndexRange BandIndices(double band, double centreFrequency, double pitch) {
 
 namespace {
 // One installation's complex pressure at a point and frequency; false when the response fails.
+// Its delay counts only where phases meet (Interference): the energy of one installation does
+// not depend on it, and leaving it out keeps Energy maps as they were to the bit.
 bool InstallationPressure(const CAcousticScene& scene, const CInstallationElement& inst,
-                          const CVec3& point, double frequency, CSPComplex& pressure) {
+                          const CVec3& point, double frequency, int mode, CSPComplex& pressure) {
     pressure.Clear();
     if (inst.modelIndex < 0 || inst.modelIndex >= scene.models->Count())
         return true; // no model: contributes nothing
@@ -73,6 +75,7 @@ bool InstallationPressure(const CAcousticScene& scene, const CInstallationElemen
     return model.Evaluate(pressure, point, inst.position, inst.orientation, frequency,
                           scene.ceilingHeight, !inst.polarityNormal, inst.power,
                           scene.ceilingReflection, scene.lengthUnit,
+                          mode == kModeInterference ? inst.delay : 0.0,
                           scene.AirNepers(frequency)) == 0;
 }
 } // namespace
@@ -92,7 +95,7 @@ int BandPressure(const CAcousticScene& scene, int mode, const CVec3& point, int 
             const double f = ModelFrequency(i, pitch);
             CSPComplex sum;
             for (const CInstallationElement& inst : *scene.installations) {
-                if (!InstallationPressure(scene, inst, point, f, p))
+                if (!InstallationPressure(scene, inst, point, f, mode, p))
                     return kBandFailed;
                 sum.Add(p);
             }
@@ -103,7 +106,7 @@ int BandPressure(const CAcousticScene& scene, int mode, const CVec3& point, int 
         for (const CInstallationElement& inst : *scene.installations) {
             double e = 0.0;
             for (int i = start; i < end; ++i) {
-                if (!InstallationPressure(scene, inst, point, ModelFrequency(i, pitch), p))
+                if (!InstallationPressure(scene, inst, point, ModelFrequency(i, pitch), mode, p))
                     return kBandFailed;
                 e += p.re * p.re + p.im * p.im;
             }

@@ -20,6 +20,9 @@ public:
     std::array<int, 2> scrollSize{0, 0};
     std::array<int, 4> margins{110, 44, 40, 324}; // left, top, right, bottom
     std::array<double, 3> viewAngles{45.0, 75.0, 0.0};
+    // The colour classes follow the map's maximum, rounded up to the colour pitch, instead of
+    // the plane's stored maximum (which stays as it is). Saved in a record of its own.
+    bool automaticScale = false;
     CListeningPlane plane;
 
     // An empty condition as loading creates it: view angles 0 and an empty plane.

@@ -29,7 +29,7 @@ struct CPassKernel {
     const double* phase[4] = {};
     bool exact = true;
     double weight[4] = {}; // inverse corner distances, divided by their sum
-    double delay = 0.0;    // (r - ref) / c in seconds
+    double delay = 0.0;    // (r + signal delay path - ref) / c in seconds
     double r = 1.0;        // metres
     double ref = 1.0;      // the model's reference distance
     double scale = 1.0;    // sqrt(weight * power)

@@ -27,6 +27,13 @@ inline constexpr long long kMaxPlanePoints = 1'000'000;
 // room's coordinate planes, their levels and the colour classification of those levels.
 class CListeningPlane {
 public:
+    CListeningPlane() = default;
+    // Moved, not copied, when a plane changes hands (loading, appending): the virtual
+    // destructor alone would turn every move of its points into a copy.
+    CListeningPlane(const CListeningPlane&) = default;
+    CListeningPlane(CListeningPlane&&) noexcept = default;
+    CListeningPlane& operator=(const CListeningPlane&) = default;
+    CListeningPlane& operator=(CListeningPlane&&) noexcept = default;
     virtual ~CListeningPlane() = default;
 
     // Regenerates the grid. Leaves the plane entirely unchanged unless exactly one extent is 0

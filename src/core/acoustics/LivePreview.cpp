@@ -75,14 +75,17 @@ std::size_t CLivePreview::Stride() const {
 
 CLivePreview::CLivePreview(const CAcousticScene& scene, const CColorMapCondition& condition,
                            int moving, int threads, std::size_t memoryBound, CWorkerPool* pool,
-                           EBuild build)
+                           EBuild build, const std::vector<std::size_t>* subset)
     : CLivePreview(scene, condition.mode, ConditionBand(scene, condition), {}, condition, moving,
-                   threads, memoryBound, pool, build) {}
+                   threads, memoryBound, pool, build, subset) {}
 
 CLivePreview::CLivePreview(const CAcousticScene& scene, int mode, const CBandIndexRange& band,
                            std::vector<std::pair<int, int>> segments,
                            const CColorMapCondition& condition, int moving, int threads,
-                           std::size_t memoryBound, CWorkerPool* pool, EBuild build)
+                           std::size_t memoryBound, CWorkerPool* pool, EBuild build,
+                           const std::vector<std::size_t>* subset)
+    // The engine's tables are converted here, on the calling thread: a preview built in the
+    // background must not wait for workers that may be busy.
     : m_engine(scene, mode, band), m_segments(std::move(segments)), m_mode(mode), m_moving(moving),
       m_pool(pool) {
     const int n = m_engine.BandCount();
@@ -92,8 +95,9 @@ CLivePreview::CLivePreview(const CAcousticScene& scene, int mode, const CBandInd
         if (first < 0 || last > n || last <= first)
             return;
     const CListeningPlane& plane = condition.plane;
-    const std::size_t count =
+    const std::size_t planeCount =
         std::min(plane.points.size(), static_cast<std::size_t>(std::max(plane.pointCount, 0)));
+    const std::size_t count = subset ? subset->size() : planeCount;
     if (!scene.HasInstallations() || moving < 0 || moving >= m_engine.InstallationCount() ||
         n == 0 || (m_mode != kModeInterference && m_mode != kModeEnergy) ||
         BytesFor(static_cast<long long>(count), n, m_mode, static_cast<int>(m_segments.size())) >
@@ -101,7 +105,12 @@ CLivePreview::CLivePreview(const CAcousticScene& scene, int mode, const CBandInd
         return;
     m_points.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const CPlaceElement& p = plane.points[i];
+        const std::size_t index = subset ? (*subset)[i] : i;
+        if (index >= planeCount) { // not a point of this plane: not Active
+            m_points = std::vector<CVec3>();
+            return;
+        }
+        const CPlaceElement& p = plane.points[index];
         m_points.push_back({p.x, p.y, p.z});
     }
     m_others.assign(count * Stride(), 0.0);

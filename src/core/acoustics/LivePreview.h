@@ -36,9 +36,12 @@ public:
     static constexpr std::size_t kDefaultMemoryBound = std::size_t{256} << 20;
     enum class EBuild { Now, InBackground };
 
+    // With `subset`, only those points of the plane (indices, in the order given) are kept and
+    // updated: a coarser picture that follows the mouse on a very large plane.
     CLivePreview(const CAcousticScene& scene, const CColorMapCondition& condition, int moving,
                  int threads = 0, std::size_t memoryBound = kDefaultMemoryBound,
-                 CWorkerPool* pool = nullptr, EBuild build = EBuild::Now);
+                 CWorkerPool* pool = nullptr, EBuild build = EBuild::Now,
+                 const std::vector<std::size_t>* subset = nullptr);
     // A preview of several bands at once over `band`: segment s holds the band frequencies
     // [segments[s].first, segments[s].second), summed as a map of exactly that band sums them
     // (the seven octaves of a speech map). The cache keeps per point the others' energy of every
@@ -46,7 +49,8 @@ public:
     CLivePreview(const CAcousticScene& scene, int mode, const CBandIndexRange& band,
                  std::vector<std::pair<int, int>> segments, const CColorMapCondition& condition,
                  int moving, int threads = 0, std::size_t memoryBound = kDefaultMemoryBound,
-                 CWorkerPool* pool = nullptr, EBuild build = EBuild::Now);
+                 CWorkerPool* pool = nullptr, EBuild build = EBuild::Now,
+                 const std::vector<std::size_t>* subset = nullptr);
     ~CLivePreview();
     CLivePreview(const CLivePreview&) = delete;
     CLivePreview& operator=(const CLivePreview&) = delete;
@@ -65,7 +69,8 @@ public:
     std::size_t CacheBytes() const;
     static std::size_t BytesFor(long long points, int bandCount, int mode, int segments = 1);
 
-    // The level (dB SPL) of every point of the plane, in its order, with the moving installation
+    // The level (dB SPL) of every point of the plane (of the subset), in its order, with the moving
+    // installation
     // as the scene holds it now. False (levels untouched) when not Active or a response fails.
     bool Update(std::vector<double>& levels, int threads = 0);
     // The same with every segment's level of a point turned into its value by `value` (given the

@@ -1,21 +1,18 @@
 #include "acoustics/MapCalculation.h"
 
+#include "acoustics/ArrivalMap.h"
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationContainer.h"
 #include "acoustics/MapEngine.h"
+#include "acoustics/PointChunks.h"
 #include "acoustics/RoomQuantities.h"
-#include "acoustics/WorkerPool.h"
 #include "common/ProgressDialog1.h"
 #include "speaker/SPComplex.h"
 #include "speaker/SpeakerModelContainer.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <memory>
 #include <optional>
-#include <stop_token>
 
 double PressureLevel(double pressure) {
     return 20.0 * std::log10(pressure / kReferencePressure);
@@ -64,17 +61,17 @@ std::string SpectrumLevelReason(double centre) {
            "installations";
 }
 
+std::string BandFailureReason(const CBandIndexRange& band) {
+    if (band.Count() == 0)
+        return "the chosen band holds no data frequency of the speaker models; choose a wider band";
+    return "a frequency of the band is not a data frequency of every installed speaker model";
+}
+
 namespace {
 struct PointJob {
     std::vector<double> levels;
     std::vector<unsigned char> done;
 };
-
-std::string FailureReason(const CBandIndexRange& band) {
-    if (band.Count() == 0)
-        return "the chosen band holds no data frequency of the speaker models; choose a wider band";
-    return "a frequency of the band is not a data frequency of every installed speaker model";
-}
 
 // The literal loop: one point after the other, the progress port asked before each.
 ECalcStatus RunReference(const CAcousticScene& scene, int mode, const CBandIndexRange& band,
@@ -96,76 +93,6 @@ ECalcStatus RunReference(const CAcousticScene& scene, int mode, const CBandIndex
     return ECalcStatus::Completed;
 }
 
-// The engine spreads points over worker threads in small chunks; the calling thread keeps the
-// progress port alive and turns Stop into a stop request the workers read before every point.
-// The workers are stopped and have left the job on every way out, a throwing progress port
-// included. Each worker makes its own `step` with makeStep(); step(i, lanes) computes points
-// [i, i + lanes) (lanes at most kKernelLanes) into the job and answers false when one fails.
-template <class MakeStep>
-ECalcStatus RunChunks(std::size_t count, int threads, CWorkerPool* pool,
-                      CProgressDialog1* progress, MakeStep makeStep) {
-    if (progress && !progress->PumpAndCheck())
-        return ECalcStatus::Stopped;
-    std::stop_source stop;
-    std::atomic<bool> failed{false};
-    std::atomic<std::size_t> next{0}, finished{0};
-    // Whole cache lines of levels and flags per chunk, so the workers do not share them, and
-    // few updates of the shared counters; small enough to keep the workers evenly busy.
-    constexpr std::size_t kChunk = 64;
-    auto work = [&](const std::stop_token& own) {
-        auto step = makeStep();
-        for (;;) {
-            const std::size_t first = next.fetch_add(kChunk);
-            if (first >= count)
-                return;
-            const std::size_t last = std::min(count, first + kChunk);
-            // The engine locates the passes of four points at once.
-            for (std::size_t i = first; i < last; i += kKernelLanes) {
-                if (stop.stop_requested() || own.stop_requested())
-                    return;
-                const int lanes = static_cast<int>(std::min<std::size_t>(kKernelLanes, last - i));
-                if (!step(i, lanes)) {
-                    failed = true;
-                    stop.request_stop();
-                    return;
-                }
-            }
-            finished.fetch_add(last - first, std::memory_order_relaxed);
-        }
-    };
-
-    const int workers =
-        std::clamp(threads > 0 ? threads : CWorkerPool::CoreCount(), 1, CWorkerPool::kMaxThreads);
-    if (workers == 1 && !progress) {
-        work(stop.get_token());
-    } else {
-        // Without the service's pool this map has its own. Declared after everything the
-        // workers use, so the batch has ended before any of it goes.
-        std::unique_ptr<CWorkerPool> own;
-        if (!pool)
-            pool = (own = std::make_unique<CWorkerPool>(workers)).get();
-        CWorkerPool::CBatch batch = pool->Start(workers, work);
-        // The port is pumped at least once while the workers run, however fast they are.
-        for (;;) {
-            const bool done = batch.WaitFor(std::chrono::milliseconds(30));
-            if (progress) {
-                const bool keepGoing = progress->PumpAndCheck();
-                progress->SetPos(static_cast<long long>(finished.load()));
-                if (!keepGoing)
-                    batch.RequestStop();
-            }
-            if (done)
-                break;
-        }
-        batch.Wait();
-    }
-    if (failed)
-        return ECalcStatus::Failed;
-    if (finished.load() < count)
-        return ECalcStatus::Stopped;
-    return ECalcStatus::Completed;
-}
-
 // The lanes' coordinates of points [i, i + lanes).
 void LanePoints(const CPlaceElementList& points, std::size_t i, int lanes, CVec3* at) {
     for (int lane = 0; lane < lanes; ++lane) {
@@ -179,7 +106,7 @@ template <class Value>
 ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points, std::size_t count,
                       int threads, CWorkerPool* pool, CProgressDialog1* progress, PointJob& job,
                       Value value) {
-    return RunChunks(count, threads, pool, progress, [&] {
+    return RunPointChunks(count, threads, pool, progress, [&] {
         return [&, scratch = engine.MakeScratch()](std::size_t i, int lanes) mutable {
             CVec3 at[kKernelLanes];
             LanePoints(points, i, lanes, at);
@@ -202,7 +129,7 @@ ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points,
 ECalcStatus RunOctaves(const COctaveLevels& octaves, const CRoomQuantity& quantity,
                        const CPlaceElementList& points, std::size_t count, int threads,
                        CWorkerPool* pool, CProgressDialog1* progress, PointJob& job) {
-    return RunChunks(count, threads, pool, progress, [&] {
+    return RunPointChunks(count, threads, pool, progress, [&] {
         return [&, scratch = octaves.MakeScratch()](std::size_t i, int lanes) mutable {
             CVec3 at[kKernelLanes];
             LanePoints(points, i, lanes, at);
@@ -288,13 +215,15 @@ ECalcStatus RunQuantity(const CAcousticScene& scene, const CColorMapCondition& c
         reason = quantity->NeedsOctaves()
                      ? "a frequency of the octaves from 125 Hz to 8 kHz is not a data frequency of "
                        "every installed speaker model"
-                     : FailureReason(band);
+                     : BandFailureReason(band);
     return status;
 }
 } // namespace
 
 CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& condition,
                         CProgressDialog1* progress, const CMapOptions& options) {
+    if (IsArrivalQuantity(condition.quantity))
+        return CalculateArrivalMap(scene, condition, progress, options);
     CMapResult result;
     if (!scene.HasInstallations()) {
         result.status = ECalcStatus::NoInstallations;
@@ -329,7 +258,9 @@ CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& conditi
         result.status =
             RunReference(scene, condition.mode, band, plane.points, count, progress, job);
     } else {
-        const CMapEngine engine(scene, condition.mode, band);
+        // The tables are converted on the same workers as the points.
+        const CMapEngine engine(scene, condition.mode, band, CMapEngine::ETables::All, {},
+                                options.pool, options.threads);
         result.status = RunEngine(engine, plane.points, count, options.threads, options.pool,
                                   progress, job, [](double level) { return level; });
     }
@@ -339,7 +270,7 @@ CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& conditi
             ++result.computed;
         }
     if (result.status == ECalcStatus::Failed && result.reason.empty())
-        result.reason = FailureReason(band);
+        result.reason = BandFailureReason(band);
     if (result.status != ECalcStatus::Completed || count == 0)
         return result; // a plane without points reports statistics 0
 

@@ -29,7 +29,8 @@ struct CMapResult {
 };
 
 // Computes the level of every point of the condition's plane in its band, frequency and mode,
-// then the maximum, minimum and averages. Stop (through the progress port) or a failed point
+// then the maximum, minimum and averages (for another quantity than the direct sound, its values
+// and statistics). Stop (through the progress port) or a failed point
 // response ends it before the next point: the levels computed so far stay, the rest keep their
 // previous values and the statistics stay 0.
 CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& condition,
@@ -47,6 +48,10 @@ std::vector<double> BandCentres(double band);
 bool PointSpectrum(const CAcousticScene& scene, const CColorMapCondition& condition,
                    const CVec3& point, std::vector<double>& centres, std::vector<double>& levels,
                    std::string* reason = nullptr);
+
+// Why a map in this band failed: the band holds no data frequency, or one of its frequencies is
+// not a data frequency of every installed model.
+std::string BandFailureReason(const CBandIndexRange& band);
 
 // Why a scene cannot be calculated because an installation names a model the project lacks;
 // empty when every installation's model exists.

@@ -3,13 +3,16 @@
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationElement.h"
 #include "acoustics/PointResponse.h"
+#include "acoustics/WorkerPool.h"
 #include "common/MathUtil.h"
 #include "common/Units.h"
 #include "speaker/FrequencyList.h"
 #include "speaker/SpeakerModelContainer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <functional>
 #include <map>
 
 namespace {
@@ -37,7 +40,8 @@ double PerStep(const double* grid, int count, bool ascending) {
 } // namespace
 
 CMapEngine::CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRange& band,
-                       ETables tables, std::vector<unsigned char> needed)
+                       ETables tables, std::vector<unsigned char> needed, CWorkerPool* pool,
+                       int threads)
     : m_scene(scene), m_mode(mode), m_band(band), m_tables(tables), m_needed(std::move(needed)) {
     for (int i = m_band.start; i < m_band.end; ++i)
         m_frequencies.push_back(ModelFrequency(i, m_band.pitch));
@@ -49,10 +53,75 @@ CMapEngine::CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRa
     if (!m_scene.HasInstallations())
         return;
     m_models.resize(static_cast<std::size_t>(m_scene.models->Count()));
+    // The planning only lays the complete tables out; converting their cells is most of the
+    // preparation, and it runs on the workers below.
+    m_deferFill = tables == ETables::All;
     for (const CInstallationElement& inst : *m_scene.installations) {
         m_installations.push_back(Plan(inst));
         m_passTotal += PassCount(m_installations.back());
     }
+    m_deferFill = false;
+    FillCompleteTables(pool, threads);
+}
+
+namespace {
+// Runs work(i) for i in [0, count) on `threads` workers of the pool (0: one per core) in
+// chunks, or on the calling thread when there is no pool or one thread is asked for.
+void ForEachCell(CWorkerPool* pool, int threads, std::size_t count,
+                 const std::function<void(std::size_t)>& work) {
+    const int workers =
+        std::clamp(threads > 0 ? threads : CWorkerPool::CoreCount(), 1, CWorkerPool::kMaxThreads);
+    if (!pool || workers == 1 || count < 64) {
+        for (std::size_t i = 0; i < count; ++i)
+            work(i);
+        return;
+    }
+    constexpr std::size_t kChunk = 32;
+    std::atomic<std::size_t> next{0};
+    CWorkerPool::CBatch batch = pool->Start(workers, [&](const std::stop_token& stop) {
+        while (!stop.stop_requested()) {
+            const std::size_t first = next.fetch_add(kChunk);
+            if (first >= count)
+                return;
+            for (std::size_t i = first; i < std::min(count, first + kChunk); ++i)
+                work(i);
+        }
+    });
+    batch.Wait(); // rethrows what a worker threw
+}
+} // namespace
+
+void CMapEngine::FillCompleteTables(CWorkerPool* pool, int threads) {
+    // Every cell of every laid-out table, in one list so the workers share them evenly.
+    struct Cell {
+        BalloonTable* table;
+        const ModelPlan* model;
+        int cell;
+    };
+    std::vector<Cell> cells;
+    for (ModelPlan& model : m_models)
+        for (BalloonTable& table : model.balloons)
+            if (table.complete && table.unfilled) {
+                for (int cell = 0; cell < table.phiCount * table.thetaCount; ++cell)
+                    cells.push_back({&table, &model, cell});
+                table.unfilled = false;
+            }
+    if (cells.empty())
+        return;
+    const std::size_t padded = static_cast<std::size_t>(Padded());
+    // Each cell writes only its own rows, so the cells need no order; the neighbours' phases
+    // are read once every row is converted.
+    ForEachCell(pool, threads, cells.size(), [&](std::size_t i) {
+        const Cell& c = cells[i];
+        const std::size_t row = static_cast<std::size_t>(c.cell) * padded;
+        ConvertCell(*c.table, *c.model, c.cell, c.table->level.data() + row,
+                    c.table->phase.data() + row);
+    });
+    ForEachCell(pool, threads, cells.size(), [&](std::size_t i) {
+        const Cell& c = cells[i];
+        UnwrapNeighbours(*c.table, c.cell, static_cast<std::size_t>(c.cell), c.cell,
+                         kAllNeighbours);
+    });
 }
 
 void CMapEngine::FillCell(BalloonTable& table, const ModelPlan& model, int cell) {
@@ -61,12 +130,16 @@ void CMapEngine::FillCell(BalloonTable& table, const ModelPlan& model, int cell)
     table.rowOf[static_cast<std::size_t>(cell)] = row;
     table.level.resize(table.level.size() + padded, 0.0);
     table.phase.resize(table.phase.size() + padded, 0.0);
+    ConvertCell(table, model, cell, table.level.data() + static_cast<std::size_t>(row) * padded,
+                table.phase.data() + static_cast<std::size_t>(row) * padded);
+}
+
+void CMapEngine::ConvertCell(const BalloonTable& table, const ModelPlan& model, int cell,
+                             double* level, double* phase) {
     const CBalloonElement& balloon = table.element->Balloon();
     const int p = cell / table.thetaCount, t = cell % table.thetaCount;
     // Frequencies outside the model's range keep level and phase 0, as the point response
     // propagates its zero value. Runs of consecutive model frequencies lie side by side.
-    double* level = table.level.data() + static_cast<std::size_t>(row) * padded;
-    double* phase = table.phase.data() + static_cast<std::size_t>(row) * padded;
     const std::size_t n = model.ks.size();
     for (std::size_t j = 0; j < n;) {
         if (model.ks[j] < 0) {
@@ -93,30 +166,41 @@ void CMapEngine::FillQuad(BalloonTable& table, const ModelPlan& model, int cell,
             static_cast<int>(table.unwrapped.size() / std::max<std::size_t>(3 * padded, 1));
         table.unwrapped.resize(table.unwrapped.size() + 3 * padded, 0.0);
     }
+    const unsigned missing = rows & ~static_cast<unsigned>(table.quadRows[at]);
+    const std::array<int, 3> neighbours = Neighbours(table, cell);
+    for (unsigned n = 0; n < 3; ++n)
+        if ((missing & (1u << n)) && table.rowOf[static_cast<std::size_t>(neighbours[n])] < 0)
+            FillCell(table, model, neighbours[n]);
+    // After any conversion: the rows may have moved.
+    UnwrapNeighbours(table, cell, static_cast<std::size_t>(table.quadOf[at]),
+                     table.rowOf[at], missing);
+    table.quadRows[at] = static_cast<unsigned char>(table.quadRows[at] | missing);
+}
+
+std::array<int, 3> CMapEngine::Neighbours(const BalloonTable& table, int cell) {
     const int T = table.thetaCount;
     const int p = cell / T, t = cell % T;
     const bool phiNext = p + 1 < table.phiCount, thetaNext = t + 1 < T;
     // A neighbour beyond the grid is never a corner; its row repeats the cell's phases.
-    const int neighbours[3] = {phiNext ? cell + T : cell, thetaNext ? cell + 1 : cell,
-                               phiNext && thetaNext ? cell + T + 1 : cell};
+    return {phiNext ? cell + T : cell, thetaNext ? cell + 1 : cell,
+            phiNext && thetaNext ? cell + T + 1 : cell};
+}
+
+void CMapEngine::UnwrapNeighbours(BalloonTable& table, int cell, std::size_t quad, int ownRow,
+                                  unsigned rows) const {
+    const std::size_t padded = static_cast<std::size_t>(Padded());
+    const std::array<int, 3> neighbours = Neighbours(table, cell);
     for (unsigned n = 0; n < 3; ++n) {
-        const unsigned bit = 1u << n;
-        if (!(rows & bit) || (table.quadRows[at] & bit))
+        if (!(rows & (1u << n)))
             continue;
-        const std::size_t neighbour = static_cast<std::size_t>(neighbours[n]);
-        if (table.rowOf[neighbour] < 0)
-            FillCell(table, model, neighbours[n]);
-        // After any conversion: the rows may have moved.
+        const int otherRow = table.rowOf[static_cast<std::size_t>(neighbours[n])];
         // Separate vectors, so the compiler may take the row two values at a time.
-        const double* __restrict own =
-            table.phase.data() + static_cast<std::size_t>(table.rowOf[at]) * padded;
+        const double* __restrict own = table.phase.data() + static_cast<std::size_t>(ownRow) * padded;
         const double* __restrict other =
-            table.phase.data() + static_cast<std::size_t>(table.rowOf[neighbour]) * padded;
-        double* __restrict out =
-            table.unwrapped.data() + (static_cast<std::size_t>(table.quadOf[at]) * 3 + n) * padded;
+            table.phase.data() + static_cast<std::size_t>(otherRow) * padded;
+        double* __restrict out = table.unwrapped.data() + (quad * 3 + n) * padded;
         for (std::size_t j = 0; j < padded; ++j)
             out[j] = UnwrapAgainst(other[j], own[j]);
-        table.quadRows[at] = static_cast<unsigned char>(table.quadRows[at] | bit);
     }
 }
 
@@ -167,17 +251,26 @@ CMapEngine::ModelPlan* CMapEngine::PrepareModel(int index) {
             grid.phiPerStep = PerStep(table.phiGrid, table.phiCount, table.phiAscending);
             FillGridTables(grid, table.directions, table.trig);
             if (m_tables == ETables::All && !plan.anyMissing) {
-                table.level.reserve(table.rowOf.size() * static_cast<std::size_t>(Padded()));
-                table.phase.reserve(table.level.capacity());
-                for (int cell = 0; cell < cells; ++cell)
-                    FillCell(table, plan, cell);
-                table.unwrapped.reserve(table.level.size() * 3);
-                for (int cell = 0; cell < cells; ++cell)
-                    FillQuad(table, plan, cell, kAllNeighbours);
+                // Cell i in row i and quad i, every neighbour row built; the values are
+                // converted by FillCompleteTables.
+                const std::size_t padded = static_cast<std::size_t>(Padded());
+                table.level.assign(table.rowOf.size() * padded, 0.0);
+                table.phase.assign(table.level.size(), 0.0);
+                table.unwrapped.assign(table.level.size() * 3, 0.0);
+                for (int cell = 0; cell < cells; ++cell) {
+                    table.rowOf[static_cast<std::size_t>(cell)] = cell;
+                    table.quadOf[static_cast<std::size_t>(cell)] = cell;
+                    table.quadRows[static_cast<std::size_t>(cell)] = kAllNeighbours;
+                }
                 table.complete = true;
+                table.unfilled = true;
             }
             plan.balloons.push_back(std::move(table));
         }
+    // A model planned after construction (a replanned installation took another) is filled at
+    // once, on this thread.
+    if (!m_deferFill)
+        FillCompleteTables(nullptr, 1);
     return &plan;
 }
 
@@ -186,6 +279,8 @@ CMapEngine::InstallationPlan CMapEngine::Plan(const CInstallationElement& inst) 
     ModelPlan* model = PrepareModel(inst.modelIndex);
     ip.model = model;
     ip.reverse = !inst.polarityNormal;
+    // As the point response takes it: only Interference lets phases meet.
+    ip.delayPath = m_mode == kModeInterference ? DelayPath(inst.delay) : 0.0;
     if (!model)
         return ip;
     ModelPlan& mp = *model;
@@ -333,12 +428,13 @@ void CMapEngine::AddLanes(const InstallationPlan& inst, const CPassLanes* locate
                 if (imperial)
                     r *= kFeetToMetres;
                 k.r = r;
-                k.delay = (r - k.ref) / kSpeedOfSound;
+                k.delay = (r + inst.delayPath - k.ref) / kSpeedOfSound;
                 if (m_air.empty()) {
                     addPass(k, m_frequencies.data(), padded, laneRe, laneIm);
                     continue;
                 }
-                // The pass on its own, then the air's loss over its length.
+                // The pass on its own, then the air's loss over its geometric length (a signal
+                // delay turns the phase only).
                 thread_local std::vector<double> passRe, passIm;
                 passRe.assign(static_cast<std::size_t>(padded), 0.0);
                 passIm.assign(static_cast<std::size_t>(padded), 0.0);

@@ -5,10 +5,12 @@
 #include "common/Vec3.h"
 #include "speaker/SPComplex.h"
 
+#include <array>
 #include <utility>
 #include <vector>
 
 class CSpeakerModel;
+class CWorkerPool;
 class CSpeakerElement;
 struct CInstallationElement;
 
@@ -34,8 +36,11 @@ public:
 
     // `needed` (one flag per band frequency, or empty for all) marks the frequencies a caller
     // sums; a model that lacks another one does not fail, and its values there are meaningless.
+    // With a pool, the complete tables are converted on `threads` of its workers (0: one per
+    // core), which must not be busy with a job that waits for this engine.
     CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRange& band,
-               ETables tables = ETables::All, std::vector<unsigned char> needed = {});
+               ETables tables = ETables::All, std::vector<unsigned char> needed = {},
+               CWorkerPool* pool = nullptr, int threads = 0);
 
     // Same contract as BandPressure.
     int PointPressure(const CVec3& point, double& pressure, Scratch& scratch) const;
@@ -98,6 +103,7 @@ private:
         std::vector<unsigned char> quadRows; // per cell: which of its three rows are built
         std::vector<double> unwrapped;
         bool complete = false; // every cell converted in order: row and quad i belong to cell i
+        bool unfilled = false; // complete, laid out, its values not converted yet
         std::vector<double> directions; // unit vector x, y, z of each grid direction, per cell
         std::vector<double> trig;       // cosines and sines of the grid values
         CBalloonGrid grid;              // views of the grids and directions
@@ -120,6 +126,7 @@ private:
         const ModelPlan* model = nullptr; // nullptr: the installation's model does not exist
         std::vector<ElementPlan> elements;
         bool reverse = false;
+        double delayPath = 0.0; // metres the signal delay stands for; 0 in Energy mode
     };
     ModelPlan* PrepareModel(int index);
     InstallationPlan Plan(const CInstallationElement& inst);
@@ -134,6 +141,17 @@ private:
     void AddLanes(const InstallationPlan& inst, const CPassLanes* located, int count, double* re,
                   double* im, std::size_t stride, bool* failed) const;
     void FillCell(BalloonTable& table, const ModelPlan& model, int cell);
+    // Level and phase of a cell at the band's frequencies into a row of Padded() values.
+    static void ConvertCell(const BalloonTable& table, const ModelPlan& model, int cell,
+                            double* level, double* phase);
+    // The cells at the next phi, next theta and both (the cell itself beyond the grid).
+    static std::array<int, 3> Neighbours(const BalloonTable& table, int cell);
+    // The neighbours' phases (bits of `rows`) unwrapped against row `ownRow` into quad `quad`;
+    // the neighbours' rows must be converted.
+    void UnwrapNeighbours(BalloonTable& table, int cell, std::size_t quad, int ownRow,
+                          unsigned rows) const;
+    // Converts every complete table laid out but not yet filled, on the pool's workers.
+    void FillCompleteTables(CWorkerPool* pool, int threads);
     // Converts the cell's neighbours where needed and unwraps their phases against the cell's:
     // `rows` has bit 0 for the next phi, 1 for the next theta, 2 for both.
     void FillQuad(BalloonTable& table, const ModelPlan& model, int cell, unsigned rows);
@@ -156,4 +174,5 @@ private:
     std::vector<InstallationPlan> m_installations;
     CSPComplex m_sentinel; // a pass at zero distance
     int m_passTotal = 0;   // of every installation
+    bool m_deferFill = false; // while constructing: complete tables are filled at the end
 };

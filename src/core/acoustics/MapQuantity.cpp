@@ -14,6 +14,8 @@ constexpr CMapQuantityInfo kQuantities[] = {
     {EMapQuantity::BroadbandA, "broadband-a", "dB(A)"},
     {EMapQuantity::Sti, "sti", "STI"},
     {EMapQuantity::Cis, "cis", "CIS"},
+    {EMapQuantity::Arrival, "arrival", "ms"},
+    {EMapQuantity::LateLoudest, "late-loudest", "ms"},
 };
 } // namespace
 

@@ -19,6 +19,10 @@ enum class EMapQuantity : int {
     // Speech intelligibility from the seven octaves: the index and its common scale.
     Sti = 6,
     Cis = 7,
+    // Arrival times of the direct sound, in ms: the first arrival from any installation, and how
+    // much later than it the loudest installation's sound arrives.
+    Arrival = 8,
+    LateLoudest = 9,
 };
 
 struct CMapQuantityInfo {

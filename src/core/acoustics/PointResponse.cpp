@@ -138,7 +138,8 @@ CSPComplex LookupDirectivity(const CSpeakerElement& element, double phi, double 
 int CSpeakerModel::Evaluate(CSPComplex& accumulator, const CVec3& receiver, const CVec3& position,
                             const COrientation& orientation, double frequency, double ceilingHeight,
                             bool reversePolarity, double power, bool ceilingReflection,
-                            int lengthUnit, double airNepersPerMetre) const {
+                            int lengthUnit, double delayMs, double airNepersPerMetre) const {
+    const double delayPath = DelayPath(delayMs);
     for (const CSpeakerElement& element : m_elements) {
         const double weight = element.Weight();
         CElementFrame frame = ElementFrame(element, orientation);
@@ -157,7 +158,7 @@ int CSpeakerModel::Evaluate(CSPComplex& accumulator, const CVec3& receiver, cons
                     return 1;
                 if (lengthUnit == kUnitImperial)
                     r *= kFeetToMetres;
-                v.Propagate(r, m_header.referenceDistance, frequency);
+                v.Propagate(r, m_header.referenceDistance, frequency, delayPath);
                 if (reversePolarity)
                     v.SetLevelPhase(v.Level(), v.Phase() + 180.0);
                 v.Scale(std::sqrt(weight * power));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Errors.h"
 #include "common/Vec3.h"
 
 #include <cstddef>
@@ -11,9 +12,9 @@
 
 // A malformed or truncated archive, or a value the layout cannot hold. The message names what
 // was being read or written and, when loading, the byte offset.
-class CArchiveException : public std::runtime_error {
+class CArchiveException : public CBadData {
 public:
-    explicit CArchiveException(const std::string& what) : std::runtime_error(what) {}
+    explicit CArchiveException(const std::string& what) : CBadData(what) {}
 };
 
 // The little-endian project archive, one class per direction. Both offer the same calls, so a

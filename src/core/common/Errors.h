@@ -4,11 +4,27 @@
 #include <stdexcept>
 #include <string>
 
+// Bad data: what a file, an option or an entry gave that the program cannot use. It ends the
+// running command with a message naming what was wrong; the program and the project go on.
+// Every reader's error derives from it.
+class CBadData : public std::runtime_error {
+public:
+    explicit CBadData(const std::string& what) : std::runtime_error(what) {}
+};
+
 // The "invalid-argument error": an index outside an array or data a model cannot hold. It ends
 // the running command; whoever started the command reports it and the document stays consistent.
-class CInvalidArgument : public std::invalid_argument {
+class CInvalidArgument : public CBadData {
 public:
-    explicit CInvalidArgument(const std::string& what) : std::invalid_argument(what) {}
+    explicit CInvalidArgument(const std::string& what) : CBadData(what) {}
+};
+
+// A programming error: the program broke one of its own rules (a flow run without a port it
+// needs, a state that cannot happen). Never the user's data, so it is not taken for a refusal:
+// the desktop program reports it as a fault.
+class CProgrammingError : public std::logic_error {
+public:
+    explicit CProgrammingError(const std::string& what) : std::logic_error(what) {}
 };
 
 // Throws CInvalidArgument unless 0 <= index < count.

@@ -1,11 +1,13 @@
 #include "common/FileSafety.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -77,10 +79,23 @@ std::string NameOf(const std::string& path) {
 // Leaves room for the dot, the longest suffix and six random characters within 255 bytes.
 constexpr std::size_t kMaxNamePart = 255 - 1 - 12 - 6;
 
+// A name too long for its siblings is cut, and ends in a hash of the whole name: two names that
+// share their first bytes ("x.dax" and "x.tdax" of 250 bytes) must not share a lock file.
+std::string NamePart(const std::string& name) {
+    if (name.size() <= kMaxNamePart)
+        return name;
+    static const char kHex[] = "0123456789abcdef";
+    std::uint64_t h =
+        FileSafety::HashBytes(reinterpret_cast<const std::uint8_t*>(name.data()), name.size());
+    std::string tail = "~";
+    for (int i = 0; i < 16; ++i, h >>= 4)
+        tail += kHex[h & 15];
+    return name.substr(0, kMaxNamePart - tail.size()) + tail;
+}
+
 std::string Prefix(const std::string& target, const std::string& suffix) {
     const std::string dir = DirectoryOf(target);
-    const std::string name = NameOf(target).substr(0, kMaxNamePart);
-    return (dir == "/" ? "" : dir) + "/." + name + suffix;
+    return (dir == "/" ? "" : dir) + "/." + NamePart(NameOf(target)) + suffix;
 }
 
 CFileStamp StampOf(const struct stat& st, std::uint64_t hash) {
@@ -97,6 +112,24 @@ CFileStamp StampOf(const struct stat& st, std::uint64_t hash) {
 std::string NotRegular(const std::string& path, const struct stat& st) {
     return path +
            (S_ISDIR(st.st_mode) ? " is a directory, not a project file" : " is not a regular file");
+}
+
+// What a file that is not a regular one is, in words.
+const char* KindOf(const struct stat& st) {
+    if (S_ISDIR(st.st_mode))
+        return "a directory";
+    if (S_ISFIFO(st.st_mode))
+        return "a named pipe";
+    if (S_ISSOCK(st.st_mode))
+        return "a socket";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return "a device";
+    return "not a regular file";
+}
+
+bool ReadOnly(const std::string& path, const struct stat& st) {
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+           ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
 }
 
 // Temporary files of saves that were killed: ours by name, and no longer locked by a writer.
@@ -193,7 +226,7 @@ std::optional<CFileStamp> Stamp(const std::string& path, std::string& error) {
 }
 
 bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
-                     std::size_t maxBytes, CFileStamp* stamp) {
+                     std::size_t maxBytes, CFileStamp* stamp, const CHeadCheck& head) {
     // Not blocking on open: a named pipe must be refused, not waited for.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
@@ -217,16 +250,34 @@ bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
         ::close(fd);
         return false;
     }
+    if (head) {
+        std::vector<std::uint8_t> first(std::min(static_cast<std::size_t>(st.st_size), kHeadBytes));
+        std::size_t got = 0;
+        while (got < first.size()) {
+            const ssize_t n =
+                ::pread(fd, first.data() + got, first.size() - got, static_cast<off_t>(got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        first.resize(got);
+        if (!head(first, static_cast<std::uint64_t>(st.st_size), error)) {
+            ::close(fd);
+            return false;
+        }
+    }
     bytes.assign(static_cast<std::size_t>(st.st_size), 0);
     std::size_t got = 0;
+    // The end shows as a read of nothing; a file that grew since fstat spills past its size and
+    // is read on within the limit. Only then does the buffer grow.
+    std::uint8_t spill[65536];
     for (;;) {
-        if (got == bytes.size()) {
-            // The file may have grown since fstat; read on, within the limit.
-            if (bytes.size() >= maxBytes + 1)
-                break;
-            bytes.resize(std::min(maxBytes + 1, bytes.size() + 65536));
-        }
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        const bool full = got == bytes.size();
+        std::uint8_t* into = full ? spill : bytes.data() + got;
+        const std::size_t room = full ? sizeof spill : bytes.size() - got;
+        const ssize_t n = ::read(fd, into, room);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -236,20 +287,77 @@ bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, 
         }
         if (n == 0)
             break;
-        got += static_cast<std::size_t>(n);
+        if (full) {
+            if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
+                error = path + " is larger than the " + std::to_string(maxBytes) +
+                        " bytes a project file may hold";
+                ::close(fd);
+                return false;
+            }
+            bytes.insert(bytes.end(), spill, spill + n);
+            got = bytes.size();
+        } else {
+            got += static_cast<std::size_t>(n);
+        }
     }
     ::close(fd);
     bytes.resize(got);
-    if (got > maxBytes) {
-        error = path + " is larger than the " + std::to_string(maxBytes) +
-                " bytes a project file may hold";
-        return false;
-    }
     if (stamp) {
         st.st_size = static_cast<off_t>(got);
         *stamp = StampOf(st, HashBytes(bytes.data(), bytes.size()));
     }
     return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    std::error_code ignored;
+    const std::filesystem::path pa = std::filesystem::weakly_canonical(
+        std::filesystem::absolute(WriteTarget(a), ignored), ignored);
+    const std::filesystem::path pb = std::filesystem::weakly_canonical(
+        std::filesystem::absolute(WriteTarget(b), ignored), ignored);
+    return !pa.empty() && pa == pb;
+}
+
+bool IsReadOnly(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && ReadOnly(path, st);
+}
+
+namespace {
+COutputCheck Refused(EOutputProblem problem, std::string reason) {
+    return {problem, std::move(reason), {}};
+}
+} // namespace
+
+COutputCheck CheckOutput(const std::string& path, const std::vector<std::string>& keep,
+                         bool replace) {
+    if (path.empty())
+        return Refused(EOutputProblem::NoName, "the file name is empty");
+    const std::string target = WriteTarget(path);
+    if (NameOf(target).empty() || NameOf(target) == "." || NameOf(target) == "..")
+        return Refused(EOutputProblem::NoName, "\"" + path + "\" names no file");
+    struct stat folder {};
+    const std::string directory = DirectoryOf(target);
+    if (::stat(directory.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))
+        return Refused(EOutputProblem::NoFolder, "the folder " + directory + " does not exist");
+    for (const std::string& kept : keep)
+        if (!kept.empty() && SameFile(path, kept))
+            return {EOutputProblem::Kept, path + " is " + kept + " itself", kept};
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0)
+        return {};
+    if (!S_ISREG(st.st_mode))
+        return Refused(EOutputProblem::NotRegular,
+                       path + " is " + KindOf(st) + ", not a regular file");
+    if (ReadOnly(target, st))
+        return Refused(EOutputProblem::ReadOnly, path + " is read-only");
+    if (!replace)
+        return Refused(EOutputProblem::Exists, path + " exists");
+    return {};
 }
 
 bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,

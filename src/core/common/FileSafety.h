@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,16 +36,48 @@ std::string WriteTarget(const std::string& path);
 // when it exists but cannot be read.
 std::optional<CFileStamp> Stamp(const std::string& path, std::string& error);
 
-// Reads a whole regular file. Anything else (a directory, a device, a pipe) is refused before a
-// byte is read, as is a file larger than maxBytes. `stamp` receives the identity of what was read.
+// Asked about a file's first bytes (up to kHeadBytes) and its whole size before the rest is read
+// or any memory is taken for it; false, with the reason in `error`, ends the read there.
+using CHeadCheck = std::function<bool(const std::vector<std::uint8_t>& head, std::uint64_t size,
+                                      std::string& error)>;
+inline constexpr std::size_t kHeadBytes = 4096;
+
+// Reads a whole regular file into one buffer of the file's size. Anything else (a directory, a
+// device, a pipe) is refused before a byte is read, as is a file larger than maxBytes, and a file
+// whose first bytes `head` refuses. `stamp` receives the identity of what was read.
 bool ReadRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
-                     std::size_t maxBytes = kMaxFileBytes, CFileStamp* stamp = nullptr);
+                     std::size_t maxBytes = kMaxFileBytes, CFileStamp* stamp = nullptr,
+                     const CHeadCheck& head = {});
+
+// Whether a and b name the same file: device and inode, links followed, when both exist;
+// otherwise the same absolute path once links and dots are resolved.
+bool SameFile(const std::string& a, const std::string& b);
+
+// Whether the file at path (links followed) exists and must not be written: no write permission
+// for this process, or no write bit at all (which the superuser would otherwise pass over). The
+// atomic replacement itself needs only the folder's permission, so writers of projects and
+// outputs ask this first.
+bool IsReadOnly(const std::string& path);
+
+// Why a file a command writes beside its project (a picture, a table, exported data) may not be
+// written at `path`, so that nothing is lost: the name is empty, its folder does not exist, it is
+// one of `keep` (the project and the files read), it is a directory, pipe, device or socket, it
+// is read-only, or it exists and `replace` is false. None when it may be written.
+enum class EOutputProblem { None, NoName, NoFolder, Kept, NotRegular, ReadOnly, Exists };
+struct COutputCheck {
+    EOutputProblem problem = EOutputProblem::None;
+    std::string reason; // the problem in words, naming the path
+    std::string kept;   // which of `keep` it is
+};
+COutputCheck CheckOutput(const std::string& path, const std::vector<std::string>& keep,
+                         bool replace);
 
 // Writes bytes to path atomically: a temporary file beside the target, flushed, given the old
 // file's permission bits, owner and group (as far as the process may), renamed over the target,
 // then the directory flushed. Symbolic links are followed, so the link stays and its target
-// changes. On failure the previous file is untouched, no temporary file remains and `error` says
-// why. Temporary files left by an earlier save that was killed are removed first.
+// changes. A target that is not a regular file is refused. On failure the previous file is
+// untouched, no temporary file remains and `error` says why. Temporary files left by an earlier
+// save that was killed are removed first.
 bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                          std::string& error);
 

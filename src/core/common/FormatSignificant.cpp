@@ -1,5 +1,6 @@
 #include "common/FormatSignificant.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -31,4 +32,17 @@ std::string FormatSignificant(double x, int n) {
     if (!text.empty() && text.back() == '.')
         text.pop_back();
     return text;
+}
+
+std::string FormatValue(double x, int n) {
+    if (std::isnan(x))
+        return "nan";
+    if (std::isinf(x))
+        return x > 0 ? "inf" : "-inf";
+    if (const std::string text = FormatSignificant(x, n); text != "0" || x == 0.0)
+        return text;
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general,
+                                      std::max(n, 1));
+    return std::string(buffer, result.ptr);
 }

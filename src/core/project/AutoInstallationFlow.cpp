@@ -24,32 +24,33 @@ void RepaintMaps(CDAXDoc& doc) {
 }
 
 const CColorMapCondition* MeasuringCondition(const CDAXDoc& doc) {
-    const CColorMapConditionList& list = doc.conditions;
+    const CColorMapConditionList& list = doc.Conditions();
     const CColorMapCondition* current = list.At(list.currentIndex);
     return current ? current : list.At(0);
 }
 } // namespace
 
 CFlowResult CDAXDoc::AutoInstallation() {
+    CEditStep step(*this, Strings::kStepAutoInstallation);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
     CSpeakerModel* model = CurrentModel();
     if (!model)
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
-    const CColorMapCondition* firstPlane = conditions.At(0);
-    if (firstPlane && firstPlane->plane.originZ == room.roomHeight) {
+    const CColorMapCondition* firstPlane = m_conditions.At(0);
+    if (firstPlane && firstPlane->plane.originZ == m_room.roomHeight) {
         Messages().Inform(Strings::kPlaneAtCeiling);
         return CFlowResult::Refused(EFlowReason::PlaneAtCeiling);
     }
 
-    const int modelIndex = models.CurrentIndex();
+    const int modelIndex = m_models.CurrentIndex();
     const int tap = model->DefaultTap();
     const double power = model->Tap(tap).tapPower; // a bad tap table ends the command here
     CAutoInstallationValues shown;
     shown.pattern = m_settings.autoLayoutPattern;
     shown.shape = m_settings.autoLayoutShape;
     shown.height =
-        m_settings.installHeight == kUnsetSentinel ? room.roomHeight : m_settings.installHeight;
+        m_settings.installHeight == kUnsetSentinel ? m_room.roomHeight : m_settings.installHeight;
     shown.angles.azimuth =
         m_settings.installAngles.azimuth == kUnsetSentinel ? 0.0 : m_settings.installAngles.azimuth;
     shown.angles.rotation = m_settings.installAngles.rotation == kUnsetSentinel
@@ -63,6 +64,8 @@ CFlowResult CDAXDoc::AutoInstallation() {
 
     CAutoInstallationForm form(shown, model->Header().pointsPerOctave, m_settings.lengthUnit,
                                FormRowsLevel());
+    if (firstPlane)
+        form.LimitHeight(firstPlane->plane.originZ, m_room.roomHeight);
     if (!Dialogs().RunAutoInstallation(form))
         return CFlowResult::Cancelled(EFlowReason::DialogClosed);
     if (!AcceptAnswer(form, Messages()))
@@ -85,33 +88,33 @@ CFlowResult CDAXDoc::AutoInstallation() {
 
     const double h0 = chosen.height;
     CInstallationElement test;
-    test.position = {room.roomZeroX, room.roomZeroY, h0};
+    test.position = {m_room.roomZeroX, m_room.roomZeroY, h0};
     test.orientation = chosen.angles;
     test.modelIndex = modelIndex;
     test.tapIndex = tap;
     test.power = power;
 
-    if (conditions.Count() == 0) {
+    if (m_conditions.Count() == 0) {
         // Nothing to measure on: the test speaker is all that is installed.
-        room.RemoveAll();
-        room.AddInstallation(modelIndex, tap, test.position, test.orientation, power, true);
-        room.SetCurrentIndex(0);
+        m_room.RemoveAll();
+        m_room.AddInstallation(modelIndex, tap, test.position, test.orientation, power, true);
+        m_room.SetCurrentIndex(0);
     } else {
         // The test speaker is measured alone in a copy of the room, so that a failed measurement
         // leaves the project's installations as they were.
-        CInstallationContainer probe = room;
+        CInstallationContainer probe = m_room;
         probe.RemoveAll();
         probe.AddInstallation(modelIndex, tap, test.position, test.orientation, power, true);
-        const double z = conditions.At(0)->plane.originZ;
+        const double z = m_conditions.At(0)->plane.originZ;
         const CColorMapCondition* measuring = MeasuringCondition(*this);
         const CBandIndexRange band =
             JudgmentBandIndices(chosen.band, chosen.frequency, model->Header().pointsPerOctave);
         const double limit =
-            CoverageWalkLimit(room.roomLength, room.roomWidth,
-                              std::max(std::fabs(room.roomHeight), std::fabs(h0 - z)));
+            CoverageWalkLimit(m_room.roomLength, m_room.roomWidth,
+                              std::max(std::fabs(m_room.roomHeight), std::fabs(h0 - z)));
         CCoverage coverage;
         const EWalkStatus walked = MeasureCoverage(
-            CAcousticScene::Of(models, probe, m_settings.lengthUnit), measuring->mode, band,
+            CAcousticScene::Of(m_models, probe, m_settings.lengthUnit), measuring->mode, band,
             test.position.x, test.position.y, z, limit, coverage);
         if (walked != EWalkStatus::Done) {
             return Tell(Messages(), walked == EWalkStatus::Endless ? Strings::kAutoWalkEndless
@@ -120,29 +123,29 @@ CFlowResult CDAXDoc::AutoInstallation() {
         CAutoLayout layout;
         const ELayoutStatus laid = ComputeAutoLayout(
             chosen.pattern, chosen.shape, coverage,
-            {room.roomZeroX, room.roomZeroY, room.roomLength, room.roomWidth}, layout);
+            {m_room.roomZeroX, m_room.roomZeroY, m_room.roomLength, m_room.roomWidth}, layout);
         if (laid != ELayoutStatus::Done) {
             return Tell(Messages(), laid == ELayoutStatus::TooMany ? Strings::kAutoTooMany
                                                                    : Strings::kAutoNoCoverage);
         }
 
-        room.RemoveAll();
+        m_room.RemoveAll();
         for (const CLayoutPoint& p : layout.positions)
-            room.AddInstallation(modelIndex, tap, {p.x, p.y, h0}, chosen.angles, power, true);
-        room.SetCurrentIndex(room.Count() - 1);
+            m_room.AddInstallation(modelIndex, tap, {p.x, p.y, h0}, chosen.angles, power, true);
+        m_room.SetCurrentIndex(m_room.Count() - 1);
         m_settings.autoLayoutValid = 1;
         m_settings.autoColumnPitch = layout.columnPitch;
         m_settings.autoRowPitch = layout.rowPitch;
         m_settings.autoLeftOffset = layout.leftOffset;
         m_settings.autoBottomOffset = layout.bottomOffset;
         m_mapViews.ForEach([&](CColorMapViewModel& view) {
-            if (view.ConditionIndex() == conditions.currentIndex)
+            if (view.ConditionIndex() == m_conditions.currentIndex)
                 view.ResetSpeakerDependentDisplay();
         });
     }
     // Every installation is now of the current model.
     UpdateInstallState();
     RebuildAllPlanes();
-    Notify(CDocumentChange::Installations());
+    StandardRefresh();
     return CFlowResult::Done();
 }

@@ -123,10 +123,10 @@ double BandListPitch(const CDAXDoc& doc) {
 
 CBandOutcome ApplyBandRequest(CDAXDoc& doc, int index, const CBandRequest& request) {
     CBandOutcome outcome;
-    CColorMapCondition* condition = doc.conditions.At(index);
+    CColorMapCondition* condition = doc.MapCondition(index);
     if (doc.IsCalculating())
         outcome.status = EBandChoiceStatus::Busy;
-    else if (doc.models.Count() == 0)
+    else if (doc.Models().Count() == 0)
         outcome.status = EBandChoiceStatus::NoSpeakerData;
     else if (!condition)
         outcome.status = EBandChoiceStatus::NoCondition;
@@ -161,7 +161,14 @@ CBandOutcome ApplyBandRequest(CDAXDoc& doc, int index, const CBandRequest& reque
         condition->centreFrequency = outcome.centre.frequency;
     if (request.mode)
         condition->mode = *request.mode;
-    outcome.changed = condition->band != settledBand || condition->centreFrequency != settledCentre;
+    // The values were of the other quantity: the map no longer holds them.
+    const bool otherQuantity = request.quantity && *request.quantity != condition->quantity;
+    if (otherQuantity) {
+        condition->quantity = *request.quantity;
+        condition->plane.ClearLevels();
+    }
+    outcome.changed = condition->band != settledBand ||
+                      condition->centreFrequency != settledCentre || otherQuantity;
     if (outcome.changed)
         doc.RebuildAllPlanes();
     return outcome;

@@ -5,6 +5,8 @@
 // desktop combo boxes and the command-line tool all take them from here, so they agree on what
 // "1/3 Oct. Band" and "4000[Hz]" stand for.
 
+#include "acoustics/MapQuantity.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -67,6 +69,7 @@ struct CBandRequest {
     std::optional<double> band;      // bands per octave
     std::optional<double> frequency; // Hz, snapped to the band's grid
     std::optional<int> mode;         // ESummationMode
+    std::optional<EMapQuantity> quantity;
 };
 
 enum class EBandChoiceStatus {

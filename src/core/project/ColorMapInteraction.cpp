@@ -12,11 +12,6 @@ namespace {
 constexpr long long kMaxGridCells = 4'000'000;
 // The speaker symbol is hot while the pointer is less than this many pixels away in x and y.
 constexpr int kHotRadius = 4;
-
-// After an edit from the map: the maps, the installation list and the response curves follow.
-void RefreshAfterEdit(CDAXDoc& doc) {
-    doc.Notify(CDocumentChange::Installations());
-}
 } // namespace
 
 int CColorMapViewModel::ContentHeight() const {
@@ -70,9 +65,24 @@ CQuad CColorMapViewModel::CalculationPlaneQuad() const {
 }
 
 CQuad CColorMapViewModel::InstallationPlaneQuad() const {
-    const CInstallationContainer& room = m_doc.room;
+    const CInstallationContainer& room = m_doc.Room();
     return QuadOf(RectangleCorners({room.roomZeroX, room.roomZeroY, room.roomHeight},
                                    {room.roomLength, room.roomWidth, 0.0}));
+}
+
+std::vector<CPlaneTick> CColorMapViewModel::AxisTicks() const {
+    const CColorMapCondition* condition = Condition();
+    if (!condition)
+        return {};
+    const std::vector<CPlaneLabel> labels =
+        PlaneDimensionLabels(condition->plane, m_doc.Settings().lengthUnit);
+    auto pixels = [&](const CVec3& a, const CVec3& b) {
+        const CPixel pa = PixelOf(a), pb = PixelOf(b);
+        return std::hypot(static_cast<double>(pb.x - pa.x), static_cast<double>(pb.y - pa.y));
+    };
+    // Labels 0 and 1 are the first edge's ends, 3 and 4 the second's.
+    return PlaneTicks(condition->plane, pixels(labels[0].at, labels[1].at),
+                      pixels(labels[3].at, labels[4].at), 5.0 * FontHeight());
 }
 
 int CColorMapViewModel::LineY(int line) const {
@@ -97,7 +107,7 @@ int CColorMapViewModel::InstallationAt(const CPixel& p) const {
     if (!Condition())
         return -1;
     int index = 0;
-    for (const CInstallationElement& installation : m_doc.room.List()) {
+    for (const CInstallationElement& installation : m_doc.Room().List()) {
         const CPixel at = PixelOf(installation.position);
         if (std::abs(p.x - at.x) < kHotRadius && std::abs(p.y - at.y) < kHotRadius)
             return index;
@@ -121,7 +131,7 @@ int CColorMapViewModel::CellAt(const CPixel& p) const {
 }
 
 bool CColorMapViewModel::GridCellAt(const CPixel& p, CVec3& centre) const {
-    const CInstallationContainer& room = m_doc.room;
+    const CInstallationContainer& room = m_doc.Room();
     if (!Condition() || !(room.gridPitchX > 0.0) || !(room.gridPitchY > 0.0) ||
         !(room.roomLength > 0.0) || !(room.roomWidth > 0.0))
         return false;
@@ -159,13 +169,9 @@ EMapCursor CColorMapViewModel::MouseMove(const CPixel& p) {
         const int hot = InstallationAt(p);
         if (hot >= 0) {
             m_hot = true;
-            if (m_doc.room.SetCurrentIndex(hot)) {
-                const int model = m_doc.room.At(hot)->modelIndex;
-                if (model != m_doc.models.CurrentIndex() && model >= 0 &&
-                    model < m_doc.models.Count())
-                    m_doc.models.SetCurrentIndex(model);
+            if (hot != m_doc.Room().CurrentIndex()) {
                 Repaint();
-                m_doc.Notify(CDocumentChange::CurrentInstallation());
+                m_doc.SetCurrentInstallation(hot, CDAXDoc::EWithModel::Yes);
             }
         }
         if (m_doc.HasInstallations() && InsideCalculationPlane(p)) {
@@ -175,16 +181,15 @@ EMapCursor CColorMapViewModel::MouseMove(const CPixel& p) {
                     Condition()->plane.points[static_cast<std::size_t>(cell)];
                 const CVec3 centre{point.x, point.y, point.z};
                 double level = 0.0;
-                // A quantity beyond the direct sound reads the calculated map: it rests on what
-                // the whole calculation gathered once (the power, the room).
+                // A quantity beyond the direct sound reads the calculated map (its value at the
+                // cell's centre): it rests on what the whole calculation gathered once.
                 if (Condition()->quantity != EMapQuantity::Direct) {
                     if (m_lastResult.status == ECalcStatus::Completed)
                         m_readout = {true, centre, point.level};
                 } else if (LevelAt(centre, level)) {
                     m_readout = {true, centre, level};
                 }
-                if (PointSpectrum(centre))
-                    m_doc.Notify(CDocumentChange::Curves());
+                PointSpectrum(centre);
             }
         }
         return m_hot ? EMapCursor::Hot : EMapCursor::Arrow;
@@ -215,10 +220,12 @@ void CColorMapViewModel::LeftUp(const CPixel& p) {
         if (inside) {
             if (MoveCurrentInstallation(p) != 1)
                 return;
-        } else if (m_doc.room.Current() && m_doc.RemoveInstallations(false).IsDone()) {
-            RefreshAfterEdit(m_doc);
+        } else {
+            if (m_doc.Room().Current())
+                m_doc.RemoveInstallations(false);
+            // Declining the removal still leaves the project marked changed, as it always has.
+            m_doc.SetModified(true);
         }
-        m_doc.SetModified(true);
     });
 }
 
@@ -238,30 +245,30 @@ int CColorMapViewModel::DropSpeaker(const CPixel& p) {
         CVec3 centre;
         if (!InsideInstallationPlane(p) || !GridCellAt(p, centre))
             return 2;
-        CDAXDoc::CEditStep step(m_doc, Strings::kStepInstallSpeaker);
-        if (!m_doc.InstallSpeaker(centre.x, centre.y).IsDone())
-            return 2;
-        RefreshAfterEdit(m_doc);
-        // A speaker placed from the list is an edit like any other: closing asks to save it.
-        m_doc.SetModified(true);
-        return 1;
+        return m_doc.InstallSpeaker(centre.x, centre.y).IsDone() ? 1 : 2;
     });
 }
 
 int CColorMapViewModel::MoveCurrentInstallation(const CPixel& p) {
-    const CInstallationElement* current = m_doc.room.Current();
+    const CInstallationElement* current = m_doc.Room().Current();
     if (!current)
         return 2;
     // A point in neither grid nor plane cell (an edge pixel) moves to the origin, as it always has.
     CVec3 target;
     DropTarget(p, target);
     CInstallationElement values = *current;
+    // A speaker dragged across the room keeps its own height (the dialog shows it for changing):
+    // the grid lies at the ceiling and a horizontal plane at the listeners. Only a cell of a
+    // vertical plane names the height the speaker was dropped at.
+    CVec3 onGrid;
+    const CColorMapCondition* condition = Condition();
+    const bool verticalCell =
+        !GridCellAt(p, onGrid) && condition && !condition->plane.IsParallelToXY() && CellAt(p) >= 0;
+    if (!verticalCell)
+        target.z = current->position.z;
     values.position = target;
     CDAXDoc::CEditStep step(m_doc, Strings::kStepMoveSpeaker);
-    if (!m_doc.EditInstallation(values).IsDone())
-        return 2;
-    RefreshAfterEdit(m_doc);
-    return 1;
+    return m_doc.EditInstallation(values).IsDone() ? 1 : 2;
 }
 
 bool CColorMapViewModel::DropTarget(const CPixel& p, CVec3& target) const {
@@ -277,24 +284,54 @@ bool CColorMapViewModel::DropTarget(const CPixel& p, CVec3& target) const {
 
 CTablePaging CColorMapViewModel::BeginPrinting(int pageWidth, int pageHeight,
                                                const CTextWidth& width) {
-    CColorMapCondition* condition = Condition();
+    CColorMapCondition* condition = EditCondition();
     SetPrinting(true, pageWidth, pageHeight);
     if (!condition)
         return {};
     m_savedMargins = condition->margins;
     m_savedScale = condition->scale;
-    condition->margins = {pageWidth * 35 / 100, pageHeight / 10, 0, pageHeight / 3};
+    // The picture takes the page's width between the legend's column and a small right margin;
+    // below it the annotation lines, the title and the table keep their third of the page.
+    condition->margins = PrintMargins(pageWidth, pageHeight);
     ProjectView(true);
     // The table starts at a tenth of the page width and may reach the printable area's edge.
     m_tableHeader =
         FitTableHeader(TableHeader(m_doc), pageWidth - pageWidth * 10 / 100, FontHeight(), width);
-    return TablePaging(m_doc.room.Count(), FontHeight(), pageHeight, LineY(32),
+    return TablePaging(m_doc.Room().Count(), FontHeight(), pageHeight, LineY(32),
                        m_tableHeader.lineCount);
+}
+
+void CColorMapViewModel::BeginFigure(int width, int height, const std::array<int, 4>& margins) {
+    CColorMapCondition* condition = EditCondition();
+    if (!condition || m_figure)
+        return;
+    m_figure = true;
+    m_savedMargins = condition->margins;
+    m_savedScale = condition->scale;
+    m_savedScroll = condition->scrollSize;
+    m_savedClient = {m_clientWidth, m_clientHeight};
+    condition->margins = margins;
+    SetClientSize(width, height);
+    ProjectView(true);
+}
+
+void CColorMapViewModel::EndFigure() {
+    CColorMapCondition* condition = EditCondition();
+    if (!condition || !m_figure)
+        return;
+    m_figure = false;
+    condition->margins = m_savedMargins;
+    condition->scale = m_savedScale;
+    m_clientWidth = m_savedClient[0];
+    m_clientHeight = m_savedClient[1];
+    ProjectView(false);
+    // The window that shows this condition keeps the scroll size its own pane gave it.
+    condition->scrollSize = m_savedScroll;
 }
 
 void CColorMapViewModel::EndPrinting() {
     SetPrinting(false);
-    if (CColorMapCondition* condition = Condition()) {
+    if (CColorMapCondition* condition = EditCondition()) {
         condition->margins = m_savedMargins;
         condition->scale = m_savedScale;
         ProjectView(false);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 
 CPixel CMapProjector::operator()(const CVec3& v) const {
     const double u = xu * v.x + yu * v.y + zu * v.z;
@@ -83,9 +84,9 @@ std::string OctaveBandName(double band) {
 
 namespace {
 const CTapElement* TapOf(const CDAXDoc& doc, const CInstallationElement& installation) {
-    if (installation.modelIndex < 0 || installation.modelIndex >= doc.models.Count())
+    if (installation.modelIndex < 0 || installation.modelIndex >= doc.Models().Count())
         return nullptr;
-    const CSpeakerModel& model = doc.models.At(installation.modelIndex);
+    const CSpeakerModel& model = doc.Models().At(installation.modelIndex);
     const int rows = static_cast<int>(model.Settings().taps.size());
     if (installation.tapIndex < 0 || installation.tapIndex >= rows)
         return nullptr;
@@ -102,15 +103,15 @@ std::string Quoted(const char* text) {
 } // namespace
 
 std::string AmplifierEstimate(const CDAXDoc& doc) {
-    const CInstallationElement* first = doc.room.At(0);
+    const CInstallationElement* first = doc.Room().At(0);
     const CTapElement* firstTap = first ? TapOf(doc, *first) : nullptr;
-    if (doc.models.Count() == 0 || !first || !firstTap)
+    if (doc.Models().Count() == 0 || !first || !firstTap)
         return std::string("0") + Strings::kUnitWatt;
-    const double total = doc.room.TotalPower();
+    const double total = doc.Room().TotalPower();
     if (!firstTap->lowImpedance)
         return FormatSignificant(total * 1.2, 4) + Strings::kUnitWatt;
     double sum = 0.0;
-    for (const CInstallationElement& installation : doc.room.List())
+    for (const CInstallationElement& installation : doc.Room().List())
         if (const CTapElement* tap = TapOf(doc, installation))
             sum += installation.power * tap->ampFactor;
     return FormatSignificant(total, 4) + Strings::kAmplifierTo + FormatSignificant(sum, 4) +
@@ -124,8 +125,8 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
     lines.push_back({2, Strings::kMapProjectName + doc.Settings().projectName});
     lines.push_back({3, Strings::kMapDate + doc.Settings().projectDate});
     lines.push_back(
-        {11, (doc.room.ceilingType != 0 ? Strings::kCeilingSolid : Strings::kCeilingAbsorbent) +
-                 FormatSignificant(doc.room.roomHeight, 4) + unit});
+        {11, (doc.Room().ceilingType != 0 ? Strings::kCeilingSolid : Strings::kCeilingAbsorbent) +
+                 FormatSignificant(doc.Room().roomHeight, 4) + unit});
     switch (plane.Orientation()) {
     case EPlaneOrientation::XZ:
         lines.push_back(
@@ -149,7 +150,7 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
         for (CAnnotationLine& line : QuantityStatisticLines(c, doc.Settings().speech.stiTarget))
             lines.push_back(std::move(line));
     }
-    lines.push_back({14, Strings::kNumberOfSpeakers + std::to_string(doc.room.Count())});
+    lines.push_back({14, Strings::kNumberOfSpeakers + std::to_string(doc.Room().Count())});
     lines.push_back({15, Strings::kAmplifierPower + AmplifierEstimate(doc)});
     if (doc.Settings().autoLayoutValid != 1)
         return lines;
@@ -161,10 +162,10 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
     if (doc.Settings().autoLayoutPattern >= 0 && doc.Settings().autoLayoutPattern < 5)
         density += Quoted(kPatterns[doc.Settings().autoLayoutPattern]);
     lines.push_back({17, density});
-    if (const CInstallationElement* first = doc.room.At(0)) {
-        if (first->modelIndex >= 0 && first->modelIndex < doc.models.Count())
+    if (const CInstallationElement* first = doc.Room().At(0)) {
+        if (first->modelIndex >= 0 && first->modelIndex < doc.Models().Count())
             lines.push_back(
-                {18, Strings::kAutoSpeaker + doc.models.At(first->modelIndex).DisplayName()});
+                {18, Strings::kAutoSpeaker + doc.Models().At(first->modelIndex).DisplayName()});
         if (const CTapElement* tap = TapOf(doc, *first))
             lines.push_back({19, Strings::kAutoTap + FormatSignificant(tap->tapRating, 4) +
                                      (tap->lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
@@ -188,13 +189,28 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
     return lines;
 }
 
-std::array<std::string, kColorClasses> LegendLabels(const CListeningPlane& plane) {
+double AutomaticColorMaximum(const CListeningPlane& plane) {
+    const double pitch = plane.colorPitch;
+    const bool calculated = plane.maximumLevel != 0.0 || plane.minimumLevel != 0.0;
+    if (!calculated || !(pitch > 0.0) || !std::isfinite(plane.maximumLevel))
+        return plane.colorMaximum;
+    return std::ceil(plane.maximumLevel / pitch - 1e-9) * pitch;
+}
+
+double ColorShift(const CColorMapCondition& condition) {
+    return condition.automaticScale
+               ? AutomaticColorMaximum(condition.plane) - condition.plane.colorMaximum
+               : 0.0;
+}
+
+std::array<std::string, kColorClasses> LegendLabels(const CListeningPlane& plane, double shift) {
     std::array<std::string, kColorClasses> labels;
     for (int i = 0; i < kColorClasses; ++i) {
         const auto index = static_cast<std::size_t>(i);
-        const std::string upper = i == 0 ? "" : FormatSignificant(plane.thresholds[index - 1], 5);
+        const std::string upper =
+            i == 0 ? "" : FormatSignificant(plane.thresholds[index - 1] + shift, 5);
         const std::string lower =
-            i == kColorClasses - 1 ? "" : FormatSignificant(plane.thresholds[index], 5);
+            i == kColorClasses - 1 ? "" : FormatSignificant(plane.thresholds[index] + shift, 5);
         labels[index] = upper + Strings::kLegendSeparator + lower;
     }
     return labels;
@@ -218,6 +234,28 @@ std::string CursorPointText(const CVec3& p, int lengthUnit) {
     const std::string unit = UnitText(lengthUnit);
     return "(X=" + FormatSignificant(p.x, 4) + unit + " Y=" + FormatSignificant(p.y, 4) + unit +
            " Z=" + FormatSignificant(p.z, 4) + unit + ")";
+}
+
+std::string SpeakerTooltip(const CDAXDoc& doc, int index) {
+    const CInstallationElement* e = doc.Room().At(index);
+    if (!e)
+        return {};
+    std::string text = "No " + std::to_string(index + 1) + ": ";
+    text += e->modelIndex >= 0 && e->modelIndex < doc.Models().Count()
+                ? doc.Models().At(e->modelIndex).DisplayName()
+                : std::string("?");
+    if (const CTapElement* tap = TapOf(doc, *e))
+        text += "\n" + std::string(Strings::kColumnTap) + ": " +
+                FormatSignificant(tap->tapRating, 4) +
+                (tap->lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
+                FormatSignificant(tap->tapPower, 4) + Strings::kTapWatt;
+    text += "\n" + std::string(Strings::kColumnPower) + ": " + FormatSignificant(e->power, 4) +
+            Strings::kUnitWatt;
+    return text;
+}
+
+std::string CursorTooltip(double level, const CVec3& point, int lengthUnit) {
+    return CursorLevelText(level) + "\n" + CursorPointText(point, lengthUnit);
 }
 
 std::vector<CPlaneLabel> PlaneDimensionLabels(const CListeningPlane& plane, int lengthUnit) {
@@ -248,6 +286,78 @@ std::vector<CPlaneLabel> PlaneDimensionLabels(const CListeningPlane& plane, int 
                 {{x0 + ex, y0 + ey, z0}, number(y0 + ey), false},
                 {{x0 + ex, y0 + ey / 2, z0}, unit, false}};
     }
+}
+
+double TickStep(double span, double pixels, double minSpacing) {
+    if (!(span > 0.0) || !(pixels > 0.0) || !(minSpacing > 0.0) || !std::isfinite(span))
+        return 0.0;
+    const double most = std::floor(pixels / minSpacing); // ticks the edge has room for
+    if (most < 1.0)
+        return 0.0;
+    double decade = std::pow(10.0, std::floor(std::log10(span / most)));
+    for (;;) {
+        for (double factor : {1.0, 2.0, 5.0})
+            if (span / (factor * decade) <= most + 1e-9)
+                return factor * decade;
+        decade *= 10.0;
+    }
+}
+
+namespace {
+// Ticks at multiples of `step` strictly inside (start, end), clear of both ends and the middle.
+std::vector<double> TickValues(double start, double end, double step) {
+    std::vector<double> values;
+    if (!(step > 0.0) || !(end > start))
+        return values;
+    const double middle = (start + end) / 2;
+    for (double k = std::ceil(start / step); k * step < end; k += 1.0) {
+        const double v = k * step;
+        if (v - start < step / 2 || end - v < step / 2 || std::fabs(v - middle) < step / 2)
+            continue;
+        values.push_back(v);
+        if (values.size() > 1000) // a pixel count no screen has
+            break;
+    }
+    return values;
+}
+} // namespace
+
+std::vector<CPlaneTick> PlaneTicks(const CListeningPlane& plane, double firstPixels,
+                                   double secondPixels, double minSpacing) {
+    const double x0 = plane.originX, y0 = plane.originY, z0 = plane.originZ;
+    const double ex = plane.extentX, ey = plane.extentY, ez = plane.extentZ;
+    // Each edge as its first coordinate's range and the world point at a value along it.
+    struct Edge {
+        double start, span;
+        std::function<CVec3(double)> at;
+        bool first;
+        double pixels;
+    };
+    std::vector<Edge> edges;
+    switch (plane.Orientation()) {
+    case EPlaneOrientation::XZ:
+        edges = {{x0, ex, [=](double v) { return CVec3{v, y0, z0 + ez}; }, true, firstPixels},
+                 {z0, ez, [=](double v) { return CVec3{x0 + ex, y0, v}; }, false, secondPixels}};
+        break;
+    case EPlaneOrientation::YZ:
+        edges = {{y0, ey, [=](double v) { return CVec3{x0, v, z0 + ez}; }, true, firstPixels},
+                 {z0, ez, [=](double v) { return CVec3{x0, y0 + ey, v}; }, false, secondPixels}};
+        break;
+    case EPlaneOrientation::XY:
+        edges = {{x0, ex, [=](double v) { return CVec3{v, y0 + ey, z0}; }, true, firstPixels},
+                 {y0, ey, [=](double v) { return CVec3{x0 + ex, v, z0}; }, false, secondPixels}};
+        break;
+    case EPlaneOrientation::Invalid:
+        break;
+    }
+    std::vector<CPlaneTick> ticks;
+    for (const Edge& edge : edges) {
+        const double step = TickStep(edge.span, edge.pixels, minSpacing);
+        for (double v : TickValues(edge.start, edge.start + edge.span, step))
+            ticks.push_back({edge.at(v), edge.at(edge.start), edge.at(edge.start + edge.span),
+                             FormatSignificant(v, 4), edge.first});
+    }
+    return ticks;
 }
 
 CTablePaging TablePaging(int installations, int fontHeight, int pageHeight, int firstRowY,
@@ -335,7 +445,7 @@ CTableHeaderLayout FitTableHeader(const CTableRow& header, int rightEdge, int fo
 }
 
 std::vector<CTableRow> TableRows(const CDAXDoc& doc, const CTablePaging& paging, int page) {
-    const int count = doc.room.Count();
+    const int count = doc.Room().Count();
     int first = 0, rows = paging.firstPageRows - 1;
     if (page > 1) {
         first = paging.firstPageRows - 1 + (page - 2) * (paging.rowsPerPage - 1);
@@ -345,9 +455,9 @@ std::vector<CTableRow> TableRows(const CDAXDoc& doc, const CTablePaging& paging,
     const std::string degree = Strings::kUnitDegree;
     std::vector<CTableRow> table;
     for (int index = std::max(0, first); index < count && index < first + rows; ++index) {
-        const CInstallationElement& e = *doc.room.At(index);
-        const std::string name = e.modelIndex >= 0 && e.modelIndex < doc.models.Count()
-                                     ? doc.models.At(e.modelIndex).DisplayName()
+        const CInstallationElement& e = *doc.Room().At(index);
+        const std::string name = e.modelIndex >= 0 && e.modelIndex < doc.Models().Count()
+                                     ? doc.Models().At(e.modelIndex).DisplayName()
                                      : std::string();
         CTableRow row = {{0, FormatSignificant(index + 1, 5)},
                          {150, name},
@@ -376,6 +486,10 @@ std::optional<double> FitScale(double widthMM, double heightMM, int areaWidth, i
     if (!(widthMM > 0.0) || !(heightMM > 0.0) || aw <= 0.0 || ah <= 0.0)
         return std::nullopt;
     return std::min(aw / widthMM, ah / heightMM);
+}
+
+std::array<int, 4> PrintMargins(int pageWidth, int pageHeight) {
+    return {pageWidth * 20 / 100, pageHeight / 10, pageWidth * 5 / 100, pageHeight * 36 / 100};
 }
 
 int ContentHeight(int scrollHeight, int bottomMargin, int fontHeight, bool automaticLayout) {

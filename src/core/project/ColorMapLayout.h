@@ -60,6 +60,12 @@ inline constexpr int kAllAnnotationLines = 27;
 std::optional<double> FitScale(double widthMM, double heightMM, int areaWidth, int areaHeight,
                                const std::array<int, 4>& margins, int fontHeight);
 
+// The margins (left, top, right, bottom) of a printed map on a W x H page: the legend's column
+// on the left, a twentieth of the width on the right, a tenth of the height above and the
+// annotation block below. The picture is fitted to the page's width and 85 % of its height.
+std::array<int, 4> PrintMargins(int pageWidth, int pageHeight);
+inline constexpr int kPrintFitHeightPercent = 85;
+
 // How far a view scrolls down: the scroll height less the part of the bottom margin that no
 // written annotation line reaches.
 int ContentHeight(int scrollHeight, int bottomMargin, int fontHeight, bool automaticLayout);
@@ -77,13 +83,25 @@ struct CAnnotationLine {
 };
 // Lines 2, 3, 11, 12, 6 to 9, 14, 15 and (for a valid automatic layout) 17 to 26, in drawing order.
 std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMapCondition& c);
-// Swatch labels of the 25 colour classes, class 0 first.
-std::array<std::string, kColorClasses> LegendLabels(const CListeningPlane& plane);
+// Swatch labels of the 25 colour classes, class 0 first; the classes moved up by `shift` dB.
+std::array<std::string, kColorClasses> LegendLabels(const CListeningPlane& plane,
+                                                     double shift = 0.0);
+// The top of the colour scale with the automatic choice: the map's maximum rounded up to a whole
+// number of colour pitches; the stored maximum for a map without levels or without a pitch.
+double AutomaticColorMaximum(const CListeningPlane& plane);
+// How far the condition's colour classes lie above the stored ones: 0 unless automatic. A level
+// L takes the class the stored thresholds give L - shift.
+double ColorShift(const CColorMapCondition& condition);
 // The print title: centre frequency, band and mode of the condition.
 std::string PrintTitle(const CColorMapCondition& condition);
 // The two texts of the cursor read-out of line 5.
 std::string CursorLevelText(double level);
 std::string CursorPointText(const CVec3& point, int lengthUnit);
+
+// The tooltip of installation `index` on the map: its number in the list, model, tap and power.
+std::string SpeakerTooltip(const CDAXDoc& doc, int index);
+// The tooltip at the cursor over the plane: the read-out's level and position.
+std::string CursorTooltip(double level, const CVec3& point, int lengthUnit);
 
 struct CPlaneLabel {
     CVec3 at;
@@ -92,6 +110,22 @@ struct CPlaneLabel {
 };
 // Start and end coordinates of the plane's two in-plane axes and their unit texts.
 std::vector<CPlaneLabel> PlaneDimensionLabels(const CListeningPlane& plane, int lengthUnit);
+
+// The round step (1, 2 or 5 times a power of ten) that puts ticks along `span` length units
+// drawn `pixels` long at least `minSpacing` pixels apart; 0 when there is no room for one.
+double TickStep(double span, double pixels, double minSpacing);
+// A tick on one of the two labelled edges of the plane, between the start and end labels.
+struct CPlaneTick {
+    CVec3 at;
+    CVec3 edgeStart, edgeEnd; // the edge it stands on, for the tick mark's direction
+    std::string text;
+    bool firstEdge = true; // the edge whose labels are raised by a font height
+};
+// Ticks at the round multiples of the steps along the edges that carry the dimension labels
+// (first edge `firstPixels` long on screen, the second `secondPixels`), leaving out those
+// closer than half a step to the start, the end or the unit text in the middle.
+std::vector<CPlaneTick> PlaneTicks(const CListeningPlane& plane, double firstPixels,
+                                   double secondPixels, double minSpacing = 60.0);
 
 // --- The speaker table of the printed map ---
 // Rows count the header. Page 1 holds what fits below its first row; every later page starts at

@@ -1,6 +1,7 @@
 // The colour map following a dragged speaker: the drag moves a copy of the installations, and
 // CLivePreview recomputes only the moving one per step.
 #include "acoustics/AcousticScene.h"
+#include "acoustics/CoarseGrid.h"
 #include "acoustics/InstallationElement.h"
 #include "acoustics/LivePreview.h"
 #include "acoustics/RoomField.h"
@@ -29,6 +30,9 @@ struct CColorMapViewModel::CDragState {
     // While the workers build the preview they read the project, so it is marked calculating.
     // Declared before the preview, which stops and waits for them as it goes.
     std::optional<CDAXDoc::CCalculatingScope> building;
+    // On a plane far larger than the screen shows, the map follows the mouse on coarser blocks
+    // (empty: on every point); the drop calculates every point as always.
+    CCoarseGrid coarse;
     // Built on the first step that moves: a click without a move costs nothing.
     std::unique_ptr<CLivePreview> preview;
     // A map of the total or D/R turns each direct level into its value with the room field of
@@ -40,12 +44,20 @@ struct CColorMapViewModel::CDragState {
 
 void CColorMapViewModel::BeginDrag() {
     m_drag = std::make_shared<CDragState>();
-    m_drag->installations = m_doc.room.List();
-    m_drag->moving = m_doc.room.CurrentIndex();
+    m_drag->installations = m_doc.Room().List();
+    m_drag->moving = m_doc.Room().CurrentIndex();
     if (const CInstallationElement* moving = m_drag->installations.At(m_drag->moving))
         m_drag->power = moving->power;
+    // The live map follows the direct sound's level; other quantities wait for the drop.
     m_drag->follow = m_doc.Settings().manualRecalc == 0 && Condition() &&
-                     m_doc.HasInstallations() && !m_doc.IsCalculating();
+                     Condition()->quantity == EMapQuantity::Direct && m_doc.HasInstallations() &&
+                     !m_doc.IsCalculating();
+    if (const CColorMapCondition* condition = Condition())
+        m_drag->coarse = CoarseGrid(condition->plane, kPreviewPointBudget);
+}
+
+const CCoarseGrid* CColorMapViewModel::PreviewGrid() const {
+    return m_drag && !m_drag->coarse.Empty() ? &m_drag->coarse : nullptr;
 }
 
 void CColorMapViewModel::DragTo(const CPixel& p) {
@@ -69,7 +81,7 @@ void CColorMapViewModel::DragTo(const CPixel& p) {
 }
 
 const CInstallationElementList& CColorMapViewModel::ShownInstallations() const {
-    return m_drag ? m_drag->installations : m_doc.room.List();
+    return m_drag ? m_drag->installations : m_doc.Room().List();
 }
 
 int CColorMapViewModel::HiddenInstallation() const {
@@ -78,10 +90,11 @@ int CColorMapViewModel::HiddenInstallation() const {
 
 const std::vector<double>* CColorMapViewModel::PreviewLevels() const {
     const CColorMapCondition* condition = Condition();
-    if (!m_drag || m_drag->levels.empty() || !condition ||
-        m_drag->levels.size() != condition->plane.points.size())
+    if (!m_drag || m_drag->levels.empty() || !condition)
         return nullptr;
-    return &m_drag->levels;
+    const std::size_t count = m_drag->coarse.Empty() ? condition->plane.points.size()
+                                                     : m_drag->coarse.points.size();
+    return m_drag->levels.size() == count ? &m_drag->levels : nullptr;
 }
 
 bool CColorMapViewModel::PreviewPending() const {
@@ -126,17 +139,20 @@ bool CColorMapViewModel::UpdatePreview() {
         }
         drag.building.emplace(m_doc);
         CWorkerPool* workers = previewWorkers ? previewWorkers : &CalculationWorkers();
+        const std::vector<std::size_t>* coarse =
+            drag.coarse.Empty() ? nullptr : &drag.coarse.points;
         if (drag.quantity && drag.quantity->NeedsOctaves()) {
             // The seven octaves at once, each point's geometry found once per step.
             std::vector<std::pair<int, int>> octaves;
             const CBandIndexRange band = OctaveUnion(scene, &octaves);
             drag.preview = std::make_unique<CLivePreview>(
                 scene, condition->mode, band, std::move(octaves), *condition, drag.moving, 0,
-                CLivePreview::kDefaultMemoryBound, workers, CLivePreview::EBuild::InBackground);
+                CLivePreview::kDefaultMemoryBound, workers, CLivePreview::EBuild::InBackground,
+                coarse);
         } else {
             drag.preview = std::make_unique<CLivePreview>(
                 scene, *condition, drag.moving, 0, CLivePreview::kDefaultMemoryBound, workers,
-                CLivePreview::EBuild::InBackground);
+                CLivePreview::EBuild::InBackground, coarse);
         }
     }
     if (drag.building) {

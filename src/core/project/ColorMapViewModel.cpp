@@ -37,35 +37,39 @@ CColorMapViewModel::~CColorMapViewModel() {
         m_doc.MapViews().Remove(this);
 }
 
-CColorMapCondition* CColorMapViewModel::Condition() const {
-    return m_doc.conditions.At(m_conditionIndex);
+const CColorMapCondition* CColorMapViewModel::Condition() const {
+    return m_doc.Conditions().At(m_conditionIndex);
+}
+
+CColorMapCondition* CColorMapViewModel::EditCondition() {
+    return m_doc.MapCondition(m_conditionIndex);
 }
 
 void CColorMapViewModel::OnInitialUpdate() {
     m_doc.Guarded([&] {
         if (m_doc.IsCalculating())
             return;
-        CColorMapConditionList& list = m_doc.conditions;
+        const CColorMapConditionList& list = m_doc.Conditions();
         if (m_doc.Settings().loadedFromFile) {
             // A project file without a calculation plane still gets one to show.
             if (list.Count() == 0)
-                list.Append(DefaultCondition(m_doc.Settings().lengthUnit));
+                m_doc.AppendCondition(DefaultCondition(m_doc.Settings().lengthUnit));
             m_conditionIndex = 0;
-            ProjectView(false);
-            SyncConditionControls(0, 0);
+            // Reopened, the map fits the pane it has now.
+            ProjectView(m_autoFit);
+            SyncConditionControls(EListSync::Fill);
             return;
         }
-        if (list.Current())
-            list.Duplicate(list.currentIndex);
-        else
-            list.Append(DefaultCondition(m_doc.Settings().lengthUnit));
-        m_conditionIndex = list.Count() - 1;
+        m_conditionIndex =
+            list.At(list.currentIndex)
+                ? m_doc.DuplicateCondition(list.currentIndex)
+                : m_doc.AppendCondition(DefaultCondition(m_doc.Settings().lengthUnit));
         while (RunRoomParameters(false) == ERoomParametersAnswer::Again) {
         }
-        Condition()->viewAngles = {45.0, 75.0, 0.0};
+        EditCondition()->viewAngles = {45.0, 75.0, 0.0};
         ProjectView(true);
         CalculateMap();
-        SyncConditionControls(0, 0);
+        SyncConditionControls(EListSync::Fill);
     });
 }
 
@@ -88,10 +92,13 @@ void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& chang
         // The plane came back with its levels and view settings; the projection and the lists
         // follow them.
         ProjectView(false);
-        SyncConditionControls(0, 0);
+        SyncConditionControls(EListSync::Fill);
         Repaint();
         return;
     }
+    // A changed room or plane has another outline: a view that fits itself fits it again.
+    if (change.planes && m_autoFit)
+        ProjectView(true);
     if (m_doc.Settings().manualRecalc == 0 || change.recalculate)
         CalculateMap();
     Repaint();
@@ -120,6 +127,10 @@ bool CColorMapViewModel::OnViewCommand(int id) {
     case kCmdViewDiagonal:
         SetViewDirection(45, 75, 0);
         break;
+    case kCmdAutomaticScale:
+        if (CColorMapCondition* c = EditCondition())
+            c->automaticScale = !c->automaticScale;
+        break;
     default:
         return onViewCommand ? onViewCommand(id) : false;
     }
@@ -128,10 +139,7 @@ bool CColorMapViewModel::OnViewCommand(int id) {
 }
 
 void CColorMapViewModel::Activate() {
-    m_doc.Guarded([&] {
-        if (Condition())
-            m_doc.conditions.currentIndex = m_conditionIndex;
-    });
+    m_doc.Guarded([&] { m_doc.SetCurrentCondition(m_conditionIndex); });
 }
 
 bool CColorMapViewModel::Close() {
@@ -141,8 +149,7 @@ bool CColorMapViewModel::Close() {
             return false;
         const int removed = m_conditionIndex;
         m_conditionIndex = -1;
-        m_doc.conditions.Remove(removed);
-        m_doc.Notify(CDocumentChange::ConditionRemoved(removed));
+        m_doc.RemoveCondition(removed);
         return true;
     });
 }
@@ -170,20 +177,13 @@ bool CColorMapViewModel::PointSpectrum(const CVec3& point) {
     if (!condition)
         return false;
     std::vector<double> centres, levels;
-    if (!m_doc.HasInstallations()) {
-        for (int i = 0; i < m_doc.graphs.Count(); ++i) {
-            m_doc.graphs.At(i)->data.SetCurve(0, 1, nullptr, nullptr);
-            m_doc.graphs.At(i)->roomCurves.clear();
-            m_doc.graphs.At(i)->speechTable.clear();
-        }
-        return true;
-    }
-    if (!EnginePointSpectrum(m_doc.Scene(), *condition, point, centres, levels))
+    if (m_doc.HasInstallations() &&
+        !EnginePointSpectrum(m_doc.Scene(), *condition, point, centres, levels))
         return false;
     // With room acoustics the reverberant field and the total join the direct sound; a room
     // that cannot give them shows the direct sound alone.
     std::vector<CSoundGraphData> room;
-    if (m_doc.Settings().roomAcoustics.HasAbsorption()) {
+    if (m_doc.HasInstallations() && m_doc.Settings().roomAcoustics.HasAbsorption()) {
         std::vector<double> reverberant;
         if (RoomSpectrum(m_doc.Scene(), *condition, centres, reverberant)) {
             std::vector<double> total(centres.size());
@@ -198,19 +198,14 @@ bool CColorMapViewModel::PointSpectrum(const CVec3& point) {
     }
     // On a speech map, the octave table at the point.
     std::vector<std::string> table;
-    if (IsSpeechQuantity(condition->quantity)) {
+    if (m_doc.HasInstallations() && IsSpeechQuantity(condition->quantity)) {
         CPointSpeech speech;
         if (!m_powerCache)
             m_powerCache = std::make_shared<CSoundPowerCache>();
         if (SpeechAt(m_doc.Scene(), condition->mode, point, speech, nullptr, m_powerCache.get()))
             table = SpeechTableLines(speech);
     }
-    for (int i = 0; i < m_doc.graphs.Count(); ++i) {
-        m_doc.graphs.At(i)->data.SetCurve(0, static_cast<int>(centres.size()), centres.data(),
-                                          levels.data());
-        m_doc.graphs.At(i)->roomCurves = room;
-        m_doc.graphs.At(i)->speechTable = table;
-    }
+    m_doc.ShowSpectrum(centres, levels, room, table);
     return true;
 }
 
@@ -218,115 +213,131 @@ double CColorMapViewModel::ListPitch() const {
     return BandListPitch(m_doc);
 }
 
-void CColorMapViewModel::SyncConditionControls(int direction, int resetBand) {
-    CColorMapCondition* condition = Condition();
-    if (m_doc.models.Count() == 0 || !condition) {
+void CColorMapViewModel::SyncConditionControls(EListSync sync) {
+    CColorMapCondition* condition = EditCondition();
+    if (m_doc.Models().Count() == 0 || !condition) {
         m_band = m_frequency = m_mode = m_quantity = {};
         m_bandChoices.clear();
         m_frequencyChoices.clear();
+        m_frequencyCoverage.clear();
         return;
     }
     double band = condition->band;
-    double target = 0.0;
-    if (direction == 0) {
-        if (m_doc.HasInstallations())
-            resetBand = 0;
+    CSnappedCentre centre;
+    if (sync != EListSync::Take) {
+        // With installations the band stays: it is what their map was calculated with.
+        const bool reset = sync == EListSync::FillResettingBand && !m_doc.HasInstallations();
         const double pitch = ListPitch();
         m_bandChoices = BandChoices(pitch);
-        m_band = {};
-        for (const CBandChoice& choice : m_bandChoices)
-            m_band.items.push_back(choice.label);
-        if (band == 0.0)
-            band = pitch;
-        if (resetBand == 1)
-            band = pitch == 1.0 ? 1.0 : 3.0;
-        for (std::size_t i = 0; i < m_bandChoices.size(); ++i)
-            if (m_bandChoices[i].value == band)
-                m_band.selection = static_cast<int>(i);
-        target = condition->centreFrequency == 0.0 ? 1000.0 : condition->centreFrequency;
+        m_band.Assign(m_bandChoices);
+        const CBandSetting settled =
+            SettleBand(pitch, reset ? (pitch == 1.0 ? 1.0 : 3.0) : condition->band,
+                       condition->centreFrequency);
+        band = settled.band;
+        centre = settled.centre;
+        m_band.selection = m_band.IndexOf(band);
     } else {
-        if (m_band.selection >= 0 && m_band.selection < static_cast<int>(m_bandChoices.size()))
-            band = m_bandChoices[static_cast<std::size_t>(m_band.selection)].value;
+        if (const std::optional<double> chosen = m_band.SelectedValue())
+            band = *chosen;
         // The selected frequency entry, recomputed on the grid it was chosen from.
         const int entry = m_frequency.selection >= 0 ? m_frequency.selection : 0;
-        target = entry < static_cast<int>(m_frequencyChoices.size())
-                     ? m_frequencyChoices[static_cast<std::size_t>(entry)].value
-                     : 0.0;
+        const double target = entry < m_frequency.Count() ? m_frequency.Choice(entry).value : 0.0;
+        centre = SnapToBandCentre(band, target);
     }
     condition->band = band;
 
-    m_frequency = {};
     m_frequencyChoices = FrequencyChoices(band);
-    for (const CFrequencyChoice& choice : m_frequencyChoices)
-        m_frequency.items.push_back(choice.label);
-    const CSnappedCentre centre = SnapToBandCentre(band, target);
+    m_frequency.Assign(m_frequencyChoices);
+    m_frequencyCoverage.clear();
+    const CAcousticScene scene = m_doc.Scene();
+    const CSpeakerModel* current = m_doc.CurrentModel();
+    for (const CFrequencyChoice& choice : m_frequencyChoices) {
+        if (m_doc.HasInstallations())
+            m_frequencyCoverage.push_back(BandCoverage(scene, band, choice.value));
+        else if (current)
+            m_frequencyCoverage.push_back(BandCoverage(
+                band, choice.value, current->Header().pointsPerOctave,
+                current->Header().lowestFrequency, current->Header().highestFrequency));
+        else
+            m_frequencyCoverage.push_back(EBandCoverage::Inside);
+    }
     if (centre.Valid()) {
         condition->centreFrequency = centre.frequency;
         m_frequency.selection = centre.entry;
     }
 
-    if (direction == 0) {
+    if (sync != EListSync::Take) {
         m_mode.Assign(
             {{Strings::kModeInterference, kModeInterference}, {Strings::kModeEnergy, kModeEnergy}});
-        m_mode.selection =
-            condition->mode == kModeInterference ? 0 : (condition->mode == kModeEnergy ? 1 : -1);
+        m_mode.selection = m_mode.IndexOf(condition->mode);
         std::vector<CChoice<double>> quantities;
         for (const CMapQuantityInfo& info : MapQuantities())
-            quantities.push_back({QuantityLabel(info.quantity), static_cast<double>(info.quantity)});
+            quantities.push_back(
+                {QuantityLabel(info.quantity), static_cast<double>(info.quantity)});
         m_quantity.Assign(quantities);
         m_quantity.selection = m_quantity.IndexOf(static_cast<double>(condition->quantity));
-    } else {
-        if (m_mode.selection == 0)
-            condition->mode = kModeInterference;
-        else if (m_mode.selection == 1)
-            condition->mode = kModeEnergy;
+    } else if (const std::optional<double> mode = m_mode.SelectedValue()) {
+        condition->mode = static_cast<int>(*mode);
     }
 }
 
 void CColorMapViewModel::OnBandSelected(int index) {
-    SelectConditionList(m_band, index);
+    SelectConditionList(m_band, index, Strings::kStepMapBand);
 }
 
 void CColorMapViewModel::OnFrequencySelected(int index) {
-    SelectConditionList(m_frequency, index);
+    SelectConditionList(m_frequency, index, Strings::kStepMapFrequency);
 }
 
-void CColorMapViewModel::SelectConditionList(CComboModel& list, int index) {
+void CColorMapViewModel::SelectConditionList(CComboModel& list, int index, const char* stepName) {
     m_doc.Guarded([&] {
-        if (m_doc.IsCalculating())
-            return;
-        list.selection = index;
-        SyncConditionControls(1, 0);
-        m_doc.RebuildAllPlanes();
-        OnUpdate(kHintAcoustics, CDocumentChange::Planes());
+        m_doc.ChooseMapSetting(stepName, [&] {
+            const CColorMapCondition* condition = Condition();
+            if (!condition)
+                return CDAXDoc::EMapChoice::Unchanged;
+            const double band = condition->band, centre = condition->centreFrequency;
+            list.selection = index;
+            SyncConditionControls(EListSync::Take);
+            return band == condition->band && centre == condition->centreFrequency
+                       ? CDAXDoc::EMapChoice::Unchanged
+                       : CDAXDoc::EMapChoice::Band;
+        });
     });
 }
 
 void CColorMapViewModel::OnModeSelected(int index) {
     m_doc.Guarded([&] {
-        if (m_doc.IsCalculating())
-            return;
-        m_mode.selection = index;
-        SyncConditionControls(1, 0);
-        OnUpdate(kHintAcoustics, CDocumentChange::Planes());
+        m_doc.ChooseMapSetting(Strings::kStepMapMode, [&] {
+            const CColorMapCondition* condition = Condition();
+            if (!condition)
+                return CDAXDoc::EMapChoice::Unchanged;
+            const int mode = condition->mode;
+            m_mode.selection = index;
+            SyncConditionControls(EListSync::Take);
+            // The plane's grid stays; only how the speakers are summed changes.
+            return mode == condition->mode ? CDAXDoc::EMapChoice::Unchanged
+                                           : CDAXDoc::EMapChoice::Mode;
+        });
     });
 }
 
 void CColorMapViewModel::OnQuantitySelected(int index) {
     m_doc.Guarded([&] {
-        CColorMapCondition* condition = Condition();
-        if (m_doc.IsCalculating() || !condition || index < 0 || index >= m_quantity.Count())
+        if (index < 0 || index >= m_quantity.Count())
             return;
-        m_quantity.selection = index;
-        const std::optional<EMapQuantity> quantity =
-            QuantityByNumber(static_cast<int>(m_quantity.Choice(index).value));
-        if (!quantity || *quantity == condition->quantity)
-            return;
-        condition->quantity = *quantity;
-        // The levels were of the other quantity; an uncalculated map shows nothing wrong.
-        condition->plane.ClearLevels();
-        m_doc.SetModified();
-        OnUpdate(kHintAcoustics, CDocumentChange::Planes());
+        m_doc.ChooseMapSetting(Strings::kStepMapQuantity, [&] {
+            const std::optional<EMapQuantity> quantity =
+                QuantityByNumber(static_cast<int>(m_quantity.Choice(index).value));
+            CColorMapCondition* condition = EditCondition();
+            if (!condition || !quantity || *quantity == condition->quantity)
+                return CDAXDoc::EMapChoice::Unchanged;
+            m_quantity.selection = index;
+            condition->quantity = *quantity;
+            // The values were of the other quantity; an uncalculated map shows nothing wrong.
+            condition->plane.ClearLevels();
+            m_readout = {};
+            return CDAXDoc::EMapChoice::Mode;
+        });
     });
 }
 
@@ -347,10 +358,10 @@ void CColorMapViewModel::SetPrinting(bool printing, int pageWidth, int pageHeigh
 }
 
 void CColorMapViewModel::ProjectView(bool fit) {
-    CColorMapCondition* condition = Condition();
+    CColorMapCondition* condition = EditCondition();
     if (!condition)
         return;
-    const CInstallationContainer& room = m_doc.room;
+    const CInstallationContainer& room = m_doc.Room();
     const CListeningPlane& plane = condition->plane;
     const CVec3 corners[] = {
         {room.roomZeroX, room.roomZeroY, room.roomHeight},
@@ -378,11 +389,13 @@ void CColorMapViewModel::ProjectView(bool fit) {
     const double widthMM = (m_maxU - m_minU) * 1000.0;
     const double heightMM = (m_maxW - m_minW) * 1000.0;
     const auto& m = condition->margins; // left, top, right, bottom
-    const int W = m_printing ? m_pageWidth * 80 / 100 : m_clientWidth;
-    const int H = m_printing ? m_pageHeight * 80 / 100 : m_clientHeight;
+    const int W = m_printing ? m_pageWidth : m_clientWidth;
+    const int H = m_printing ? m_pageHeight * kPrintFitHeightPercent / 100 : m_clientHeight;
     // A window or page smaller than its margins has nothing to fit into: the scale stays.
     if (fit)
-        if (const std::optional<double> scale = FitScale(widthMM, heightMM, W, H, m, FontHeight()))
+        // A figure has no annotation lines to keep room for.
+        if (const std::optional<double> scale =
+                FitScale(widthMM, heightMM, W, H, m, m_figure ? 0 : FontHeight()))
             condition->scale = *scale;
     double pw = condition->scale * widthMM;
     // On screen the picture keeps some width for the annotation texts, but never more than the
@@ -407,22 +420,32 @@ void CColorMapViewModel::WorldToPixel(double u, double w, int& px, int& py) cons
          static_cast<int>(std::trunc((w - m_minW) * s * 1000.0 + 0.5));
 }
 
+void CColorMapViewModel::SetClientSize(int width, int height) {
+    const bool changed = width != m_clientWidth || height != m_clientHeight;
+    m_clientWidth = width;
+    m_clientHeight = height;
+    if (changed && m_autoFit && !m_printing && !m_figure && Condition())
+        ProjectView(true);
+}
+
 void CColorMapViewModel::ZoomIn() {
-    if (CColorMapCondition* c = Condition()) {
+    m_autoFit = false;
+    if (CColorMapCondition* c = EditCondition()) {
         c->scale *= 1.2;
         ProjectView(false);
     }
 }
 
 void CColorMapViewModel::ZoomOut() {
-    if (CColorMapCondition* c = Condition()) {
+    m_autoFit = false;
+    if (CColorMapCondition* c = EditCondition()) {
         c->scale *= 0.8333333333333334;
         ProjectView(false);
     }
 }
 
 void CColorMapViewModel::SetViewDirection(double a1, double a2, double a3) {
-    if (CColorMapCondition* c = Condition()) {
+    if (CColorMapCondition* c = EditCondition()) {
         c->viewAngles = {a1, a2, a3};
         ProjectView(false);
     }

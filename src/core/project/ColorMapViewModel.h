@@ -20,6 +20,11 @@ class CDAXDoc;
 class CInstallationElementList;
 class CWorkerPool;
 class CSoundPowerCache;
+struct CCoarseGrid;
+
+// The most points a dragged speaker's live map computes per step: larger planes follow the mouse
+// on coarser blocks (about 20 steps a second on two cores), and the drop calculates them whole.
+inline constexpr std::size_t kPreviewPointBudget = 65536;
 
 // A drop-down list: the texts a widget shows (items), the value of each entry and the selected
 // entry (-1 for none). Front ends that choose without a widget choose by value, never by text.
@@ -79,7 +84,7 @@ public:
 
     int ConditionIndex() const { return m_conditionIndex; }
     void SetConditionIndex(int index) { m_conditionIndex = index; }
-    CColorMapCondition* Condition() const;
+    const CColorMapCondition* Condition() const;
 
     // --- Calculation ---
     // Asks the project for this view's map (see CalculateConditionMap).
@@ -92,16 +97,24 @@ public:
     CMapOptions mapOptions;
 
     // --- Band, frequency and mode lists ---
-    void SyncConditionControls(int direction, int resetBand);
+    // Fill: the lists are made for the project's resolution and show the condition, whose band
+    // and centre are settled by the one band rule (SettleBand). FillResettingBand: the same, but
+    // a project without installations starts again at a third octave (an octave for a model of
+    // one point per octave). Take: the lists' selections go into the condition.
+    enum class EListSync { Fill, FillResettingBand, Take };
+    void SyncConditionControls(EListSync sync);
     // The speaker data changed: the lists start again from the model's resolution.
-    void ResetSpeakerDependentDisplay() { SyncConditionControls(0, 1); }
+    void ResetSpeakerDependentDisplay() { SyncConditionControls(EListSync::FillResettingBand); }
     // Points per octave the lists are made for: the first installation's model, else the current.
     double ListPitch() const;
     const CComboModel& BandCombo() const { return m_band; }
     const CComboModel& FrequencyCombo() const { return m_frequency; }
     const CComboModel& ModeCombo() const { return m_mode; }
-    // What the map shows: the direct sound's level and the room and speech quantities, valued
-    // by their EMapQuantity number.
+    // Per entry of the frequency list: how much of that centre's band the speaker data cover
+    // (the installed models, or the current model before anything is installed).
+    const std::vector<EBandCoverage>& FrequencyCoverage() const { return m_frequencyCoverage; }
+    // What the map shows: the direct sound's level, the room and speech quantities or an arrival
+    // time, valued by their EMapQuantity number.
     const CComboModel& QuantityCombo() const { return m_quantity; }
     // The entries of the band and frequency lists with the values they stand for.
     const std::vector<CBandChoice>& BandChoiceList() const { return m_bandChoices; }
@@ -110,21 +123,30 @@ public:
     void OnBandSelected(int index);
     void OnFrequencySelected(int index);
     void OnModeSelected(int index);
-    // Another quantity: the plane's levels go (they were of the other quantity) and the map
-    // calculates as after a band choice.
+    // Another quantity: the plane's values go (they were of the other quantity) and the map
+    // calculates as after a mode choice.
     void OnQuantitySelected(int index);
 
     // --- Projection and navigation ---
     void ProjectView(bool fit);
     void ZoomIn();
     void ZoomOut();
-    void Fit() { ProjectView(true); }
+    void Fit() {
+        m_autoFit = true;
+        ProjectView(true);
+    }
     void SetViewDirection(double a1, double a2, double a3);
     // Projected (u, w) of a world point with the condition's view angles.
     void Project(const CVec3& v, double& u, double& w) const;
     // Pixel of a projected point in the scrolled picture.
     void WorldToPixel(double u, double w, int& px, int& py) const;
-    void SetClientSize(int width, int height) { m_clientWidth = width, m_clientHeight = height; }
+    // The pane's size; while the view fits itself, a new size fits the picture to it again.
+    void SetClientSize(int width, int height);
+    // The view fits itself to its pane (on a new size, a room change, reopening) until the user
+    // zooms or pans; Fit starts it again.
+    bool AutoFit() const { return m_autoFit; }
+    // The user moved the picture (scrolled it): it stays where it is from now on.
+    void StopAutoFit() { m_autoFit = false; }
     void SetPrinting(bool printing, int pageWidth = 0, int pageHeight = 0);
     std::array<double, 4> BoundingBox() const { return {m_maxW, m_minW, m_maxU, m_minU}; }
 
@@ -140,6 +162,8 @@ public:
     CMapProjector Projector() const;
     CQuad CalculationPlaneQuad() const;
     CQuad InstallationPlaneQuad() const;
+    // The ticks along the plane's labelled edges, at least five font heights apart on screen.
+    std::vector<CPlaneTick> AxisTicks() const;
     // y of annotation line k: k * h + T - bottom.
     int LineY(int line) const;
     // How far the view scrolls down: the picture and the annotation lines written under it
@@ -155,6 +179,11 @@ public:
     // The table's header as the current print job lays it out.
     const CTableHeaderLayout& PrintedTableHeader() const { return m_tableHeader; }
     void EndPrinting();
+    // A figure of the map alone (a report's): the picture fitted to width x height pixels with
+    // these margins (left, top, right, bottom; the legend lives in the left one). The window's
+    // margins, scale and scroll size come back with EndFigure, untouched for its own view.
+    void BeginFigure(int width, int height, const std::array<int, 4>& margins);
+    void EndFigure();
 
     // --- Pointer ---
     bool InsideCalculationPlane(const CPixel& p) const;
@@ -176,7 +205,8 @@ public:
     // Installs the current speaker model at the installation-grid cell under p. 1 when
     // installed, 2 when not (outside the installation plane, no cell, or refused).
     int DropSpeaker(const CPixel& p);
-    // Moves the current installation to the grid cell (or plane cell) under p: 1 done, 2 not.
+    // Moves the current installation to the grid cell (or plane cell) under p, keeping its height
+    // unless p is on a vertical plane's cell: 1 done, 2 not.
     int MoveCurrentInstallation(const CPixel& p);
     // Where a speaker dropped at p goes: the installation-grid cell under p, else the first
     // calculation-plane cell under it; false when neither is under p.
@@ -193,6 +223,10 @@ public:
     // The dragged installation while the pointer is outside both planes, where a drop asks to
     // remove it: the picture leaves it out. -1 otherwise.
     int HiddenInstallation() const;
+    // While a speaker is dragged over a plane of more than kPreviewPointBudget points, the
+    // picture shows these blocks (PreviewLevels then holds one level per block, when it holds
+    // any); null on smaller planes and when no speaker is dragged.
+    const CCoarseGrid* PreviewGrid() const;
     // The levels of the plane's points with the dragged speaker where it is now, or null while
     // the stored levels show (no drag step yet, manual recalculation, or a plane too large for
     // the preview's memory bound).
@@ -225,8 +259,10 @@ public:
     std::function<bool(int)> onViewCommand;
 
 private:
+    // The view's own condition, whose view settings it changes (see CDAXDoc's views' entries).
+    CColorMapCondition* EditCondition();
     // A band or frequency choice: the planes are rebuilt for it, unless a map is being calculated.
-    void SelectConditionList(CComboModel& list, int index);
+    void SelectConditionList(CComboModel& list, int index, const char* stepName);
     void Repaint() {
         if (onRepaint)
             onRepaint();
@@ -242,14 +278,19 @@ private:
     CComboModel m_band, m_frequency, m_mode, m_quantity;
     std::vector<CBandChoice> m_bandChoices;
     std::vector<CFrequencyChoice> m_frequencyChoices;
+    std::vector<EBandCoverage> m_frequencyCoverage;
     double m_maxW = 0, m_minW = 0, m_maxU = 0, m_minU = 0;
     int m_clientWidth = kDefaultMapClientWidth, m_clientHeight = kDefaultMapClientHeight;
     bool m_printing = false;
+    bool m_autoFit = true;
     int m_pageWidth = 0, m_pageHeight = 0;
     bool m_hot = false, m_dragging = false;
     CTableHeaderLayout m_tableHeader;
     std::array<int, 4> m_savedMargins{};
     double m_savedScale = 0.0;
+    std::array<int, 2> m_savedClient{};
+    std::array<int, 2> m_savedScroll{};
+    bool m_figure = false;
     CCursorReadout m_readout;
     // The models' power for the speech table under the pointer; emptied whenever the project
     // tells of a change.

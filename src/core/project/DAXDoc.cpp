@@ -23,7 +23,7 @@ std::string SavedPath(const std::string& path) {
 // A new project starts in the application's unit, like its room, so that its first plane is
 // built in that unit too rather than in feet above a metric room.
 CDAXDoc::CDAXDoc(int applicationUnit, CDocumentPorts ports)
-    : room(applicationUnit), m_ports(ports) {
+    : m_room(applicationUnit), m_ports(ports) {
     m_settings.lengthUnit = applicationUnit == kUnitImperial ? kUnitImperial : kUnitMetric;
 }
 
@@ -52,7 +52,9 @@ std::vector<EUpdateHint> CDocumentChange::Hints() const {
         hints.push_back(kHintSpeakers);
     if (speakerList || (currentModel && !arrangement))
         hints.push_back(kHintTaps);
-    if (Acoustics() || curves)
+    // Marked points change nothing the maps compute; the hint that repaints without
+    // recalculating tells them.
+    if (Acoustics() || curves || listeningPoints)
         hints.push_back(kHintResponse);
     // A new arrangement changes the model's taps, refilled after its sound is redrawn.
     if (arrangement && !speakerList)
@@ -68,13 +70,95 @@ void CDAXDoc::Notify(const CDocumentChange& change) {
             ClearCurves();
         m_views.ForEach([&](CDocumentView& view) { view.OnUpdate(hint, change); });
     }
+    StateChanged();
+}
+
+bool CDAXDoc::SetCurrentModel(int index, ETell tell) {
+    if (index < 0 || index >= m_models.Count())
+        return false;
+    m_models.SetCurrentIndex(index);
+    if (tell == ETell::Nobody)
+        return true;
+    UpdateInstallState();
+    Notify(CDocumentChange::CurrentModel());
+    return true;
+}
+
+bool CDAXDoc::SetCurrentInstallation(int index, EWithModel withModel) {
+    if (index < 0 || index >= m_room.Count())
+        return false;
+    if (!m_room.SetCurrentIndex(index))
+        return true;
+    if (withModel == EWithModel::Yes) {
+        const int model = m_room.At(index)->modelIndex;
+        if (model >= 0 && model < m_models.Count())
+            m_models.SetCurrentIndex(model);
+    }
+    Notify(CDocumentChange::CurrentInstallation());
+    return true;
+}
+
+int CDAXDoc::AppendCondition(CColorMapCondition condition) {
+    m_conditions.Append(std::move(condition));
+    return m_conditions.Count() - 1;
+}
+
+int CDAXDoc::DuplicateCondition(int index) {
+    return m_conditions.Duplicate(index) ? m_conditions.Count() - 1 : -1;
+}
+
+void CDAXDoc::SetCurrentCondition(int index) {
+    if (m_conditions.At(index))
+        m_conditions.currentIndex = index;
+}
+
+void CDAXDoc::RemoveCondition(int index) {
+    m_conditions.Remove(index);
+    Notify(CDocumentChange::ConditionRemoved(index));
+}
+
+int CDAXDoc::AppendGraph(const CSoundGraphDataList& data) {
+    m_graphs.AddGraphCondition(m_graphs.currentIndex, 30, 20, 20, 36, 0, 0, data);
+    return m_graphs.Count() - 1;
+}
+
+void CDAXDoc::SetCurrentGraph(int index) {
+    if (m_graphs.At(index))
+        m_graphs.currentIndex = index;
+}
+
+void CDAXDoc::RemoveGraph(int index) {
+    m_graphs.RemoveGraphCondition(index);
+    Notify(CDocumentChange::GraphRemoved(index));
+}
+
+void CDAXDoc::SetSpectrumCurves(const std::vector<double>& frequencies,
+                                const std::vector<double>& levels,
+                                const std::vector<CSoundGraphData>& roomCurves,
+                                const std::vector<std::string>& speechTable) {
+    const int n = static_cast<int>(std::min(frequencies.size(), levels.size()));
+    for (int i = 0; i < m_graphs.Count(); ++i) {
+        CSoundGraphCondition& graph = *m_graphs.At(i);
+        graph.data.SetCurve(0, n > 0 ? n : 1, n > 0 ? frequencies.data() : nullptr,
+                            n > 0 ? levels.data() : nullptr);
+        graph.roomCurves = roomCurves;
+        graph.speechTable = speechTable;
+    }
+}
+
+void CDAXDoc::ShowSpectrum(const std::vector<double>& frequencies,
+                           const std::vector<double>& levels,
+                           const std::vector<CSoundGraphData>& roomCurves,
+                           const std::vector<std::string>& speechTable) {
+    SetSpectrumCurves(frequencies, levels, roomCurves, speechTable);
+    Notify(CDocumentChange::Curves());
 }
 
 void CDAXDoc::ClearCurves() {
-    for (int i = 0; i < graphs.Count(); ++i) {
-        graphs.At(i)->data.ClearCurve(0);
-        graphs.At(i)->roomCurves.clear();
-        graphs.At(i)->speechTable.clear();
+    for (int i = 0; i < m_graphs.Count(); ++i) {
+        m_graphs.At(i)->data.ClearCurve(0);
+        m_graphs.At(i)->roomCurves.clear();
+        m_graphs.At(i)->speechTable.clear();
     }
 }
 
@@ -85,12 +169,12 @@ void CDAXDoc::StandardRefresh() {
 
 void CDAXDoc::SetPathName(const std::string& path) {
     m_path = path;
-    legacyFormat = IsLegacyPath(path);
+    m_legacyFormat = IsLegacyPath(path);
 }
 
 bool CDAXDoc::AllPlanesHorizontal() const {
-    for (int i = 0; i < conditions.Count(); ++i)
-        if (!conditions.At(i)->plane.IsParallelToXY())
+    for (int i = 0; i < m_conditions.Count(); ++i)
+        if (!m_conditions.At(i)->plane.IsParallelToXY())
             return false;
     return true;
 }
@@ -99,16 +183,17 @@ void CDAXDoc::UpdateInstallState() {
     if (!HasInstallations())
         return;
     const CSpeakerModel* current = CurrentModel();
-    const int firstModel = room.At(0)->modelIndex;
-    if (!current || firstModel < 0 || firstModel >= models.Count())
+    const int firstModel = m_room.At(0)->modelIndex;
+    if (!current || firstModel < 0 || firstModel >= m_models.Count())
         return;
     m_settings.installState =
-        models.At(firstModel).Header().pointsPerOctave == current->Header().pointsPerOctave ? 2 : 0;
+        m_models.At(firstModel).Header().pointsPerOctave == current->Header().pointsPerOctave ? 2
+                                                                                              : 0;
 }
 
 void CDAXDoc::ReplaceSettings(CProjectSettings settings) {
     m_settings = std::move(settings);
-    models.SetLengthUnit(m_settings.lengthUnit);
+    m_models.SetLengthUnit(m_settings.lengthUnit);
 }
 
 void CDAXDoc::SetAdvancedMode(int mode) {
@@ -122,14 +207,14 @@ void CDAXDoc::SetAdvancedMode(int mode) {
 
 void CDAXDoc::SetNewProjectUnit(int unit) {
     m_settings.lengthUnit = unit == kUnitImperial ? kUnitImperial : kUnitMetric;
-    models.SetLengthUnit(m_settings.lengthUnit);
+    m_models.SetLengthUnit(m_settings.lengthUnit);
 }
 
 void CDAXDoc::RebuildAllPlanes() {
     if (m_calculating)
         return;
-    for (int i = 0; i < conditions.Count(); ++i)
-        conditions.At(i)->plane.Rebuild();
+    for (int i = 0; i < m_conditions.Count(); ++i)
+        m_conditions.At(i)->plane.Rebuild();
 }
 
 void CDAXDoc::ForEachColorMap(void (CColorMapViewModel::*operation)()) {
@@ -151,8 +236,8 @@ bool CDAXDoc::MayReplace(const std::string& path) {
 }
 
 bool CDAXDoc::SaveProject() {
-    legacyFormat = IsLegacyPath(m_path);
-    const bool wasLegacy = legacyFormat;
+    m_legacyFormat = IsLegacyPath(m_path);
+    const bool wasLegacy = m_legacyFormat;
     std::string path = SavedPath(m_path);
     // Every port the save may need is there before anything is asked or written.
     CProjectStorage& storage = Storage();
@@ -173,9 +258,9 @@ bool CDAXDoc::SaveProject() {
         return false;
     }
     m_path = path;
-    legacyFormat = false;
+    m_legacyFormat = false;
     SetDiskStamp(path, storage.Stamp(path));
-    fileVersion = kCurrentFileVersion;
+    m_fileVersion = kCurrentFileVersion;
     SetModified(false);
     if (wasLegacy) {
         messages.Beep();
@@ -193,12 +278,12 @@ bool CDAXDoc::DoSave(const std::string& path) {
     // A save that is declined or fails leaves the project under the name it had, so the next
     // Save does not go to a file the user chose not to replace.
     const std::string previousPath = m_path;
-    const bool previousLegacy = legacyFormat;
+    const bool previousLegacy = m_legacyFormat;
     m_path = path;
     if (SaveProject())
         return true;
     m_path = previousPath;
-    legacyFormat = previousLegacy;
+    m_legacyFormat = previousLegacy;
     return false;
 }
 
@@ -206,6 +291,6 @@ bool CDAXDoc::OnCloseDocument() {
     if (m_calculating)
         return false;
     m_settings.autoLayoutValid = 0;
-    models.RemoveAll();
+    m_models.RemoveAll();
     return true;
 }

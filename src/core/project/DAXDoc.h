@@ -6,6 +6,7 @@
 #include "acoustics/MapCalculation.h"
 #include "acoustics/SoundGraphData.h"
 #include "common/Vec3.h"
+#include "project/DelayAlignment.h"
 #include "project/DocumentView.h"
 #include "project/FlowResult.h"
 #include "project/Ports.h"
@@ -25,6 +26,11 @@ inline constexpr std::uint32_t kCurrentFileVersion = 0x02000000;
 
 class CColorMapViewModel;
 class CInstallationForm;
+class CSoundGraphViewModel;
+struct CBandOutcome;
+struct CBandRequest;
+struct CMapOptions;
+struct CInstallationTapOffer;
 struct CRoomParameters;
 
 // The project: everything a project file holds, the flows of the project commands, and the
@@ -40,14 +46,16 @@ public:
     ~CDAXDoc();
 
     // --- Project data (saved unless noted) ---
-    int printRowsPerPage = 0;  // not saved
-    int printPageCount = 0;    // not saved
-    bool legacyFormat = false; // not saved
-    std::uint32_t fileVersion = kCurrentFileVersion;
-    CSpeakerModelContainer models;
-    CInstallationContainer room;
-    CColorMapConditionList conditions;
-    CSoundGraphConditionList graphs;
+    // Read here; changed only through the document's operations below. The file reader fills a
+    // fresh document through CDocumentLoader (DocumentLoader.h), undo through CDocumentState.
+    const CSpeakerModelContainer& Models() const { return m_models; }
+    const CInstallationContainer& Room() const { return m_room; }
+    const CColorMapConditionList& Conditions() const { return m_conditions; }
+    const CSoundGraphConditionList& Graphs() const { return m_graphs; }
+    int PrintRowsPerPage() const { return m_printRowsPerPage; } // not saved
+    int PrintPageCount() const { return m_printPageCount; }     // not saved
+    bool LegacyFormat() const { return m_legacyFormat; }        // not saved
+    std::uint32_t FileVersion() const { return m_fileVersion; }
 
     // --- Settings ---
     const CProjectSettings& Settings() const { return m_settings; }
@@ -86,6 +94,12 @@ public:
     CFilePort& Files() const { return RequirePort(m_ports.files, "file port"); }
     CProjectStorage& Storage() const { return RequirePort(m_ports.storage, "project storage"); }
 
+    // Called after anything that may change which commands are enabled or what the Edit menu
+    // says: every change told to the views, the modified flag, a recorded step, the end of a
+    // calculation. A front end brings its menus and toolbar up to date from here (later, not
+    // inside the flow that called it).
+    void SetStateListener(std::function<void()> listener) { m_stateListener = std::move(listener); }
+
     bool IsModified() const { return m_modified; }
     // Setting the flag outside an undoable step means the file and the history's saved position
     // no longer match; clearing it marks the saved position.
@@ -107,20 +121,57 @@ public:
     int FormRowsLevel() const { return m_allFormRows ? 2 : m_settings.advancedMode; }
 
     // --- Queries ---
-    CSpeakerModel* CurrentModel() const { return models.CurrentModel(); }
+    CSpeakerModel* CurrentModel() const { return m_models.CurrentModel(); }
     // The room acoustics and speech settings ride along: the direct sound uses the air when
     // asked to, the other map quantities the rest.
     CAcousticScene Scene() const {
-        CAcousticScene scene = CAcousticScene::Of(models, room, m_settings.lengthUnit);
+        CAcousticScene scene = CAcousticScene::Of(m_models, m_room, m_settings.lengthUnit);
         scene.acoustics = &m_settings.roomAcoustics;
         scene.speech = &m_settings.speech;
         return scene;
     }
-    bool HasInstallations() const { return !room.Empty(); }
+    bool HasInstallations() const { return !m_room.Empty(); }
     // Every calculation plane lies parallel to the XY plane.
     bool AllPlanesHorizontal() const;
     // Recomputes installState against the first installation's model, when there is one.
     void UpdateInstallState();
+
+    // --- Current entries ---
+    // Who hears of a new current model: the views (the tap list refills) or nobody (the speaker
+    // list's context menu, which refreshes nothing).
+    enum class ETell { Views, Nobody };
+    // The model at `index` becomes current. Told to the views, the install state follows it
+    // (see UpdateInstallState). False for an index outside the list.
+    bool SetCurrentModel(int index, ETell tell = ETell::Views);
+    // Whether a new current installation brings its model along (a speaker under the map's
+    // pointer) or leaves the current model alone (a row of the installation list).
+    enum class EWithModel { No, Yes };
+    // The installation at `index` becomes current; the views hear of it when it changed. False
+    // for an index outside the list.
+    bool SetCurrentInstallation(int index, EWithModel withModel = EWithModel::No);
+
+    // --- The views' own entries ---
+    // A colour map view owns one condition (its plane and how it shows it), a frequency response
+    // view one entry; the view models change their view settings (CColorMapViewModel and
+    // CSoundGraphViewModel are friends) and the map service stores the levels. Adding an entry
+    // or making it current tells nobody; removing one tells the views, later entries move down.
+    int AppendCondition(CColorMapCondition condition);
+    // A copy of condition `index` that takes over its points (see CColorMapConditionList); -1
+    // when there is none.
+    int DuplicateCondition(int index);
+    void SetCurrentCondition(int index);
+    void RemoveCondition(int index);
+    // A response entry with these axes, placed as the current one says; returns its index.
+    int AppendGraph(const CSoundGraphDataList& data);
+    void SetCurrentGraph(int index);
+    void RemoveGraph(int index);
+    // The spectrum under the pointer becomes curve 0 of every response entry; the response view
+    // redraws. No point at all (n = 0) leaves a single silent point. The room's curves
+    // (reverberant, total) and a speech map's octave table at the point go with it; empty ones
+    // clear what an earlier point showed.
+    void ShowSpectrum(const std::vector<double>& frequencies, const std::vector<double>& levels,
+                      const std::vector<CSoundGraphData>& roomCurves = {},
+                      const std::vector<std::string>& speechTable = {});
 
     // --- Calculation ---
     // True while a map calculation reads the project. Its workers read the models, the
@@ -131,7 +182,10 @@ public:
     class CCalculatingScope {
     public:
         explicit CCalculatingScope(CDAXDoc& doc) : m_doc(doc) { m_doc.m_calculating = true; }
-        ~CCalculatingScope() { m_doc.m_calculating = false; }
+        ~CCalculatingScope() {
+            m_doc.m_calculating = false;
+            m_doc.StateChanged();
+        }
         CCalculatingScope(const CCalculatingScope&) = delete;
         CCalculatingScope& operator=(const CCalculatingScope&) = delete;
 
@@ -144,9 +198,10 @@ public:
     // Runs a project command. Returns false when the command is unknown or disabled.
     bool OnCommand(int id);
     // Runs an entry point the user interface calls: a command, a choice in a view, a view opening
-    // or closing, a pointer action. Bad data it meets (CInvalidArgument) or memory running out
-    // ends it with a message, the program goes on: false. Anything else (a missing port, an
-    // exception from a port) is not the user's data and reaches the caller.
+    // or closing, a pointer action. Bad data it meets (CBadData) or memory running out ends it
+    // with a message through the project's messages, the program goes on: false. Anything else
+    // (a programming error such as a missing port, an exception from a port) reaches the caller,
+    // where the front end's own guard (the desktop's RunGuarded) reports it as a fault.
     bool Guarded(const std::function<void()>& entry);
     // The same for an entry point with an answer; `fallback` when it ended with a message.
     template <class T, class Entry> T Guarded(T fallback, Entry&& entry) {
@@ -164,8 +219,14 @@ public:
     bool OnCloseDocument();
 
     // --- Installation flows ---
+    // Each installation flow is one undoable step of its own (part of the caller's when the
+    // caller opened one) and ends with the standard refresh when it changed the project.
     CFlowResult InstallSpeaker(double x, double y);
-    CFlowResult EditInstallation(const CInstallationElement& values);
+    // Whether an edit leaves the planes' levels for the maps to recalculate, or makes every
+    // plane drop them first (the Change Installation command).
+    enum class EPlanes { Keep, Rebuild };
+    CFlowResult EditInstallation(const CInstallationElement& values,
+                                 EPlanes planes = EPlanes::Keep);
     // "Change property for installation" on the current installation, planes and views refreshed
     // when it changed; the command and the command line's edits both run it.
     CFlowResult ChangeCurrentInstallation();
@@ -178,8 +239,26 @@ public:
     // The tap ChangeInstallationModel would give the installation at `index` (which must exist).
     int TapForModel(int index, int model, std::optional<int> tap) const;
     CFlowResult RemoveInstallations(bool all);
+    // The installations at these rows (a multiple selection), after one question: the command's
+    // for one speaker, one naming the count for several. CInvalidArgument for a row that is
+    // none, before anything is asked.
+    CFlowResult RemoveInstallationsAt(std::vector<int> rows);
     // Asks once per installation (other than `skip`) at exactly this position and aim.
     bool SameSpotCheck(const CVec3& position, const COrientation& orientation, int skip);
+    // Why the room refuses tap `tap` of `model` for the installation at `index` (which need not
+    // exist yet): the first other installation has another frequency resolution or impedance
+    // kind. Nothing when the room takes it.
+    std::optional<EFlowReason> RoomRefusesTap(int index, const CSpeakerModel& model, int tap) const;
+    // Sets each installation of request.fills to the delay that brings its sound to the point
+    // request.offsetMs after the main installation's (AlignedDelay, from the delays as they
+    // were), limited to 0 .. kMaxDelayMs, and refreshes when a delay changed. The answer lists
+    // what each asked for and got. A request without installations to align, with one outside
+    // the list or twice, the main among them, or a point or offset that is no finite number is
+    // bad data (CInvalidArgument) and changes nothing; front ends check their own entries first.
+    CAlignOutcome AlignDelays(const CAlignRequest& request);
+    // "Align Delays" from the installation list: its dialog with `chosen` ticked, AlignDelays,
+    // then the user is told of every delay the geometry could not have.
+    CFlowResult AlignDelaysFlow(const std::vector<int>& chosen);
 
     // --- Command flows ---
     CFlowResult ImportSpeakerData();
@@ -191,6 +270,9 @@ public:
     void SetSofaImportOptions(CSofaImportOptions options) {
         m_sofaImportOptions = std::move(options);
     }
+    // Arrange Modules on the current model. Each box keeps its power on a low-impedance tap (the
+    // installations' power follows the box count); an installation whose boxes would then carry
+    // more than their tap (fewer boxes on a line tap) takes the most the tap allows.
     CFlowResult ArrangeModules();
     CFlowResult DeleteSpeakerData();
     void Recalculate();
@@ -207,6 +289,12 @@ public:
 
     // Every calculation plane back to an uncalculated grid: levels, statistics and colours reset.
     void RebuildAllPlanes();
+    // A colour map's band, centre frequency or mode chosen in its lists: `choose` writes the
+    // choice into the map's condition and says what changed; a new band or centre rebuilds every
+    // plane. One undoable step named `stepName` that marks the project modified; every view
+    // hears it. The same choice again changes nothing; refused while a calculation runs.
+    enum class EMapChoice { Unchanged, Mode, Band };
+    CFlowResult ChooseMapSetting(const char* stepName, const std::function<EMapChoice()>& choose);
 
     // --- Undo ---
     // One undoable step around a command that may change the project. It is recorded, under
@@ -259,14 +347,49 @@ private:
     // Undo and redo alike: the step's state goes back into the document and the state now takes
     // its place, so the same step can be walked the other way.
     void SwapWithStep(CUndoHistory::CStep& step);
+    void StateChanged() const {
+        if (m_stateListener)
+            m_stateListener();
+    }
     friend class CDocumentView;
+    friend class CDocumentLoader;
+    friend struct CDocumentState;
+    friend class CColorMapViewModel;
+    friend class CSoundGraphViewModel;
+    friend CMapResult CalculateConditionMap(CDAXDoc& doc, int conditionIndex,
+                                            const CMapOptions& options);
+    friend CBandOutcome ApplyBandRequest(CDAXDoc& doc, int index, const CBandRequest& request);
+    // A view's own entries, for its friends above.
+    CColorMapCondition* MapCondition(int index) { return m_conditions.At(index); }
+    CSoundGraphCondition* GraphEntry(int index) { return m_graphs.At(index); }
+    // Curve 0 of every response entry, nobody told.
+    void SetSpectrumCurves(const std::vector<double>& frequencies,
+                           const std::vector<double>& levels,
+                           const std::vector<CSoundGraphData>& roomCurves = {},
+                           const std::vector<std::string>& speechTable = {});
     bool RunCommand(int id);
     // Asks before a save replaces another file or a changed one; false when the user declines.
     bool MayReplace(const std::string& path);
     CFlowResult RunInstallationForm(CInstallationForm& form);
+    // After installations went: the automatic layout no longer holds, planes are rebuilt.
+    void AfterRemoval();
+    // Every installation of the model whose boxes carry more than their tap is brought down to it.
+    void LimitArrangedPower(int modelIndex);
+    // The taps of a model for the installation dialog's "Tap" row, as the tap list shows them,
+    // with the impedance refusal of each the room cannot take for the installation at `index`
+    // (-1 for a new one).
+    std::vector<CInstallationTapOffer> TapOffers(int modelIndex, int index) const;
     void ClearCurves();
     void ForEachColorMap(void (CColorMapViewModel::*operation)());
 
+    int m_printRowsPerPage = 0;
+    int m_printPageCount = 0;
+    bool m_legacyFormat = false;
+    std::uint32_t m_fileVersion = kCurrentFileVersion;
+    CSpeakerModelContainer m_models;
+    CInstallationContainer m_room;
+    CColorMapConditionList m_conditions;
+    CSoundGraphConditionList m_graphs;
     CProjectSettings m_settings;
     CSofaImportOptions m_sofaImportOptions;
     CDocumentPorts m_ports;
@@ -280,6 +403,7 @@ private:
     std::optional<CFileStamp> m_stamp;
     CUndoHistory m_history;
     CEditStep* m_step = nullptr;
+    std::function<void()> m_stateListener;
 };
 
 // True when the path ends in ".dax", ignoring case.

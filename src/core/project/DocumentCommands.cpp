@@ -1,44 +1,17 @@
 // The project commands: when they are enabled and what they do.
+#include "common/Units.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
+#include "project/Report.h"
 #include "project/Strings.h"
+#include "project/forms/InstallationForm.h"
 #include "project/forms/PreferencesForm.h"
+#include "speaker/ModuleArrangementPort.h"
 
 #include <new>
 #include <optional>
 
-namespace {
-// The undoable step a command records when it changes the project, or none.
-const char* StepName(int id) {
-    switch (id) {
-    case kCmdImport:
-        return Strings::kStepImportSpeakerData;
-    case kCmdArrangeModules:
-        return Strings::kStepArrangeModules;
-    case kCmdDeleteSpeaker:
-        return Strings::kStepDeleteSpeakerData;
-    case kCmdAutoInstall:
-        return Strings::kStepAutoInstallation;
-    case kCmdInstall:
-        return Strings::kStepInstallSpeaker;
-    case kCmdChangeInstallation:
-        return Strings::kStepChangeSpeaker;
-    case kCmdRemoveInstallation:
-        return Strings::kStepRemoveSpeaker;
-    case kCmdRemoveAllInstallations:
-        return Strings::kStepRemoveAllSpeakers;
-    case kCmdRoomParameters:
-        return Strings::kStepRoomParameters;
-    case kCmdSurfacesAndAir:
-        return Strings::kStepSurfacesAndAir;
-    case kCmdPreference:
-        return Strings::kStepPreferences;
-    default:
-        return nullptr;
-    }
-}
-} // namespace
 
 bool CDAXDoc::IsCommandEnabled(int id) const {
     if (m_calculating)
@@ -49,18 +22,20 @@ bool CDAXDoc::IsCommandEnabled(int id) const {
         return current && current->CanArrangeModules();
     case kCmdDeleteSpeaker:
     case kCmdExportVd1:
-        return models.Count() > 0;
+        return m_models.Count() > 0;
     case kCmdExportSofa:
         return current != nullptr;
     case kCmdAutoInstall:
         return AllPlanesHorizontal() && current && current->CanAutoInstall();
     case kCmdInstall:
-        return m_settings.installState != 0 && models.Count() > 0;
+        return m_settings.installState != 0 && m_models.Count() > 0;
     case kCmdChangeInstallation:
     case kCmdRemoveInstallation:
     case kCmdRemoveAllInstallations:
     case kCmdRecalculate:
         return HasInstallations();
+    case kCmdAlignDelays:
+        return m_room.Count() >= 2;
     case kCmdNewWindow:
         return false;
     case kCmdUndo:
@@ -77,10 +52,11 @@ bool CDAXDoc::Guarded(const std::function<void()>& entry) {
     try {
         entry();
         return true;
-    } catch (const CInvalidArgument& e) {
-        Messages().ReportError(std::string("The command could not be completed: ") + e.what());
+    } catch (const CBadData& e) {
+        Messages().ReportError(std::string(Strings::kCommandNotCompleted) + e.what());
     } catch (const std::bad_alloc&) {
-        Messages().ReportError("The command could not be completed: not enough memory.");
+        Messages().ReportError(std::string(Strings::kCommandNotCompleted) +
+                               Strings::kNotEnoughMemory + ".");
     }
     return false;
 }
@@ -94,11 +70,6 @@ bool CDAXDoc::OnCommand(int id) {
 }
 
 bool CDAXDoc::RunCommand(int id) {
-    std::optional<CEditStep> step;
-    if (const char* name = StepName(id))
-        step.emplace(*this, name);
-    if (id == kCmdArrangeModules)
-        step->DetachCurrentModel();
     switch (id) {
     case kCmdUndo:
         Undo();
@@ -134,27 +105,26 @@ bool CDAXDoc::RunCommand(int id) {
         SetModified();
         break;
     case kCmdInstall:
-        if (InstallSpeaker(room.roomZeroX + room.roomLength / 2,
-                           room.roomZeroY + room.roomWidth / 2)
-                .IsDone())
-            StandardRefresh();
+        InstallSpeaker(m_room.roomZeroX + m_room.roomLength / 2,
+                       m_room.roomZeroY + m_room.roomWidth / 2);
         break;
     case kCmdChangeInstallation:
         ChangeCurrentInstallation();
         break;
     case kCmdRemoveInstallation:
-        if (RemoveInstallations(false).IsDone())
-            StandardRefresh();
+        RemoveInstallations(false);
         break;
     case kCmdRemoveAllInstallations:
-        if (RemoveInstallations(true).IsDone())
-            StandardRefresh();
+        RemoveInstallations(true);
         break;
     case kCmdRoomParameters:
         RoomParameters();
         break;
     case kCmdSurfacesAndAir:
         SurfacesAndAir();
+        break;
+    case kCmdAlignDelays:
+        AlignDelaysFlow({m_room.CurrentIndex()});
         break;
     case kCmdRecalculate:
         Recalculate();
@@ -172,10 +142,29 @@ bool CDAXDoc::RunCommand(int id) {
         m_mapViews.ForEach([&](CColorMapViewModel& view) { view.OnViewCommand(id); });
         SetModified();
         break;
+    case kCmdAutomaticScale:
+        // A way of showing the maps, not a change of the project.
+        m_mapViews.ForEach([&](CColorMapViewModel& view) { view.OnViewCommand(id); });
+        break;
     default:
         return false;
     }
     return true;
+}
+
+CFlowResult CDAXDoc::ChooseMapSetting(const char* stepName,
+                                      const std::function<EMapChoice()>& choose) {
+    if (m_calculating)
+        return CFlowResult::Refused(EFlowReason::Calculating);
+    CEditStep step(*this, stepName);
+    const EMapChoice changed = choose();
+    if (changed == EMapChoice::Unchanged)
+        return CFlowResult::Done(); // what was chosen is what the map shows
+    if (changed == EMapChoice::Band)
+        RebuildAllPlanes();
+    Notify(CDocumentChange::Planes());
+    SetModified();
+    return CFlowResult::Done();
 }
 
 void CDAXDoc::Recalculate() {
@@ -186,15 +175,22 @@ void CDAXDoc::Recalculate() {
 }
 
 CFlowResult CDAXDoc::Preferences() {
+    CEditStep step(*this, Strings::kStepPreferences);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
-    CPreferencesForm form(m_settings.advancedMode, m_settings.manualRecalc);
-    if (!Dialogs().RunPreferences(form))
+    CSettingsPort* store = m_ports.settings;
+    const CReportIdentity identity = ReadReportIdentity(store);
+    CPreferencesForm form(m_settings.advancedMode, m_settings.manualRecalc, identity.planner,
+                          identity.company);
+    if (!Dialogs().RunPreferences(form) || !AcceptAnswer(form, Messages()))
         return CFlowResult::Cancelled(EFlowReason::DialogClosed);
+    // The person's identity goes to the application's settings, not into the project.
+    if (store && (form.planner != identity.planner || form.company != identity.company))
+        WriteReportIdentity(*store, {form.planner, form.company});
     m_settings.advancedMode = form.AdvancedMode();
     m_settings.manualRecalc = form.ManualRecalc();
     if (m_settings.advancedMode == 0) {
-        m_settings.installHeight = room.roomHeight;
+        m_settings.installHeight = m_room.roomHeight;
         m_settings.installAngles = {kUnsetSentinel, kUnsetSentinel, kUnsetSentinel};
         m_settings.autoJudgeBand = 0.0;
         m_settings.autoJudgeFrequency = 0.0;
@@ -205,6 +201,7 @@ CFlowResult CDAXDoc::Preferences() {
 }
 
 CFlowResult CDAXDoc::RoomParameters() {
+    CEditStep step(*this, Strings::kStepRoomParameters);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
     CFlowResult outcome = CFlowResult::Cancelled(EFlowReason::DialogClosed);
@@ -223,6 +220,7 @@ CFlowResult CDAXDoc::RoomParameters() {
 }
 
 CFlowResult CDAXDoc::DeleteSpeakerData() {
+    CEditStep step(*this, Strings::kStepDeleteSpeakerData);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
     if (!Messages().Confirm(Strings::kConfirmRemoveSpeaker))
@@ -234,30 +232,61 @@ CFlowResult CDAXDoc::DeleteSpeakerData() {
     m_settings.autoLayoutShape = 0;
     m_settings.autoJudgeBand = m_settings.autoJudgeFrequency = 0.0;
     RebuildAllPlanes();
-    const int current = models.CurrentIndex();
-    room.ForgetModel(current);
-    models.RemoveModel(current);
+    const int current = m_models.CurrentIndex();
+    m_room.ForgetModel(current);
+    m_models.RemoveModel(current);
     Notify(CDocumentChange::SpeakerRemoved());
-    if (models.Count() == 0)
+    if (m_models.Count() == 0)
         ForEachColorMap(&CColorMapViewModel::ResetSpeakerDependentDisplay);
     SetModified();
     return CFlowResult::Done();
 }
 
+void CDAXDoc::LimitArrangedPower(int modelIndex) {
+    const CSpeakerModel& model = m_models.At(modelIndex);
+    for (int i = 0; i < m_room.Count(); ++i) {
+        CInstallationElement e = *m_room.At(i);
+        if (e.modelIndex != modelIndex || e.tapIndex < 0 ||
+            e.tapIndex >= static_cast<int>(model.Settings().taps.size()))
+            continue;
+        const CTapPower limit = TapPowerOf(model, e.tapIndex);
+        if (TapPowerRefusal(limit, e.power, {}).empty())
+            continue;
+        e.power = limit.Maximum();
+        m_room.ReplaceInstallation(i, e);
+    }
+}
+
 CFlowResult CDAXDoc::ArrangeModules() {
+    CEditStep step(*this, Strings::kStepArrangeModules);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
-    CSpeakerModel* model = CurrentModel();
-    if (!model)
+    if (!CurrentModel())
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
-    const double k = model->ArrangeModules(
-        m_settings.lengthUnit, &RequirePort(m_ports.arrangement, "module arrangement port"));
+    // The dialogs change the model in place: the state before keeps the original.
+    step.DetachCurrentModel();
+    CSpeakerModel* model = CurrentModel();
+    CModuleArrangementPort& port = RequirePort(m_ports.arrangement, "module arrangement port");
+    // The picture aims the boxes at the first plane from where the model's first array hangs.
+    CArraySite site;
+    const CColorMapCondition* first = m_conditions.At(0);
+    for (const CInstallationElement& e : m_room.List())
+        if (e.modelIndex == m_models.CurrentIndex() && first && first->plane.IsParallelToXY()) {
+            const double metres = m_settings.lengthUnit == kUnitImperial ? kFeetToMetres : 1.0;
+            site.drop = (e.position.z - first->plane.originZ) * metres;
+            site.tilt = e.orientation.elevation;
+            site.known = site.drop > 0.0;
+            break;
+        }
+    port.SetSite(site);
+    const double k = model->ArrangeModules(m_settings.lengthUnit, &port);
     if (k == 0.0)
         return CFlowResult::Cancelled(EFlowReason::DialogClosed);
     const int defaultTap = model->DefaultTap();
     if (defaultTap >= 0 && defaultTap < static_cast<int>(model->Settings().taps.size()) &&
         model->Tap(defaultTap).lowImpedance)
-        room.DividePower(models.CurrentIndex(), k);
+        m_room.DividePower(m_models.CurrentIndex(), k);
+    LimitArrangedPower(m_models.CurrentIndex());
     SetModified();
     m_settings.autoLayoutValid = 0;
     Notify(CDocumentChange::Arrangement());

@@ -12,6 +12,7 @@ void CDAXDoc::SetModified(bool modified) {
         m_step->m_modifiedDuring = true;
     else
         m_history.ChangedOutsideSteps();
+    StateChanged();
 }
 
 CDAXDoc::CEditStep::CEditStep(CDAXDoc& doc, std::string name)
@@ -30,11 +31,12 @@ void CDAXDoc::CEditStep::DetachCurrentModel() {
             m_doc.m_step->DetachCurrentModel();
         return;
     }
-    const int index = m_doc.models.CurrentIndex();
-    if (index < 0 || index >= m_doc.models.Count() || index == m_detachedIndex)
+    const int index = m_doc.m_models.CurrentIndex();
+    if (index < 0 || index >= m_doc.m_models.Count() || index == m_detachedIndex)
         return;
     std::shared_ptr<CSpeakerModel> copy =
-        m_detachedIndex < 0 ? CSpeakerModelContainer::CloneModel(m_doc.models.At(index)) : nullptr;
+        m_detachedIndex < 0 ? CSpeakerModelContainer::CloneModel(m_doc.m_models.At(index))
+                            : nullptr;
     if (!copy) {
         // Without a copy (or with a second model changed in one step, which the step cannot
         // hand back) the states sharing the model would change with it.
@@ -42,13 +44,13 @@ void CDAXDoc::CEditStep::DetachCurrentModel() {
         m_doc.m_history.Clear();
         return;
     }
-    m_original = m_doc.models.Replace(index, std::move(copy));
+    m_original = m_doc.m_models.Replace(index, std::move(copy));
     m_detachedIndex = index;
 }
 
 void CDAXDoc::CEditStep::Heard(const CDocumentChange& change) {
     const bool edit = change.installations || change.planes || change.speakerList ||
-                      change.arrangement || change.listSettings;
+                      change.arrangement || change.listSettings || change.listeningPoints;
     if (!edit)
         return;
     m_heard = true;
@@ -57,6 +59,7 @@ void CDAXDoc::CEditStep::Heard(const CDocumentChange& change) {
     m_change.speakerList |= change.speakerList;
     m_change.arrangement |= change.arrangement;
     m_change.listSettings |= change.listSettings;
+    m_change.listeningPoints |= change.listeningPoints;
 }
 
 void CDAXDoc::CEditStep::Changed(const CDocumentChange& change) {
@@ -78,6 +81,16 @@ CDAXDoc::CEditStep::~CEditStep() {
     if (!m_outer)
         return;
     m_doc.m_step = nullptr;
+    // Undo becomes available (or the flag changed) once the step is closed.
+    struct CTellAtEnd {
+        const CDAXDoc& doc;
+        ~CTellAtEnd() {
+            try {
+                doc.StateChanged();
+            } catch (...) {
+            }
+        }
+    } tell{m_doc};
     try {
         if (std::uncaught_exceptions() > m_exceptions) {
             if (!m_before)
@@ -92,12 +105,12 @@ CDAXDoc::CEditStep::~CEditStep() {
         }
         if (!m_heard || !m_before) {
             if (!m_heard && m_detachedIndex >= 0)
-                m_doc.models.Replace(m_detachedIndex, std::move(m_original));
+                m_doc.m_models.Replace(m_detachedIndex, std::move(m_original));
             if (m_modifiedDuring)
                 m_doc.m_history.ChangedOutsideSteps();
             return;
         }
-        m_doc.m_history.Record({m_name, m_change, std::move(m_before)}, m_doc.models.Shared());
+        m_doc.m_history.Record({m_name, m_change, std::move(m_before)}, m_doc.m_models.Shared());
     } catch (...) {
         // Nothing may leave a destructor; a history that cannot be kept is dropped.
         m_doc.m_history.Clear();

@@ -25,6 +25,7 @@ struct CDocumentChange {
     bool currentInstallation = false; // another installation became the current one
     bool currentModel = false;        // another speaker model became the current one: its taps
     bool curves = false;              // new response curves to draw
+    bool listeningPoints = false;     // points marked, renamed or removed: the maps redraw
     int removedCondition = -1;        // a calculation plane entry that went (later ones move down)
     int removedGraph = -1;            // a frequency response entry that went
     // Undo or redo put back a whole state of the project, the planes with their stored levels
@@ -44,6 +45,7 @@ struct CDocumentChange {
     static CDocumentChange CurrentInstallation() { return {.currentInstallation = true}; }
     static CDocumentChange CurrentModel() { return {.currentModel = true}; }
     static CDocumentChange Curves() { return {.curves = true}; }
+    static CDocumentChange ListeningPoints() { return {.listeningPoints = true}; }
     static CDocumentChange ConditionRemoved(int index) { return {.removedCondition = index}; }
     static CDocumentChange GraphRemoved(int index) { return {.removedGraph = index}; }
 

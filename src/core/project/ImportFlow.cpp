@@ -8,11 +8,13 @@
 #include "project/forms/Vd1ExportForm.h"
 #include "speaker/SofaExport.h"
 #include "speaker/SofaFile.h"
+#include "speaker/SofaReaderProcess.h"
 
 #include <filesystem>
 #include <fstream>
 
 CFlowResult CDAXDoc::ImportSpeakerData() {
+    CEditStep step(*this, Strings::kStepImportSpeakerData);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
     m_settings.freshProjectFlag = 0;
@@ -23,6 +25,7 @@ CFlowResult CDAXDoc::ImportSpeakerData() {
 }
 
 CFlowResult CDAXDoc::ImportSpeakerFile(const std::string& path) {
+    CEditStep step(*this, Strings::kStepImportSpeakerData);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
     m_settings.freshProjectFlag = 0;
@@ -50,7 +53,10 @@ CFlowResult CDAXDoc::ImportSpeakerFile(const std::string& path) {
             progress->SetText(Strings::kImporting);
             progress->SetPos(0);
         }
-        CSofaImportResult result = ImportSofaFile(path, m_sofaImportOptions, m_settings.lengthUnit);
+        // Read by a separate program: the netCDF library must not take the project down with it.
+        CSofaImportResult result =
+            ImportSofaIsolated(path, m_sofaImportOptions, m_settings.lengthUnit,
+                               SofaReaderLimitsFromEnvironment());
         progress.reset();
         if (!result.model)
             return fail(result.error);
@@ -93,9 +99,9 @@ CFlowResult CDAXDoc::ImportSpeakerFile(const std::string& path) {
 void CDAXDoc::AdoptImportedModel(std::unique_ptr<CSpeakerModel> model) {
     const CSpeakerModel* before = CurrentModel();
     const double previousPitch = before ? before->Header().pointsPerOctave : 0.0;
-    models.Append(std::move(model));
-    const double remembered = models.Count() < 2 ? 0.0 : previousPitch;
-    models.SetCurrentIndex(models.Count() - 1);
+    m_models.Append(std::move(model));
+    const double remembered = m_models.Count() < 2 ? 0.0 : previousPitch;
+    m_models.SetCurrentIndex(m_models.Count() - 1);
     const double pitch = CurrentModel()->Header().pointsPerOctave;
     if (pitch != remembered)
         ForEachColorMap(&CColorMapViewModel::ResetSpeakerDependentDisplay);
@@ -128,7 +134,7 @@ CFlowResult CDAXDoc::ExportSpeakerSofa() {
 }
 
 CFlowResult CDAXDoc::ExportSpeakerData() {
-    if (models.Count() == 0)
+    if (m_models.Count() == 0)
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
     // No vd1 file format is defined: the dialog collects its values and nothing is written.
     CVd1ExportForm form;

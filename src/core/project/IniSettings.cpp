@@ -58,6 +58,23 @@ std::vector<std::string_view> Lines(const std::string& contents) {
 
 } // namespace
 
+std::string ReadIniText(const std::string& contents, const std::string& section,
+                        const std::string& key, const std::string& fallback) {
+    bool inSection = false;
+    for (std::string_view line : Lines(contents)) {
+        std::string_view name;
+        if (SectionHeader(line, name)) {
+            inSection = SameName(name, section);
+            continue;
+        }
+        const auto equals = line.find('=');
+        if (inSection && equals != std::string_view::npos &&
+            SameName(Trim(line.substr(0, equals)), key))
+            return std::string(Trim(line.substr(equals + 1)));
+    }
+    return fallback;
+}
+
 int ReadIniInt(const std::string& contents, const std::string& section, const std::string& key,
                int fallback) {
     bool inSection = false;
@@ -134,13 +151,35 @@ int CIniSettings::ReadInt(const std::string& section, const std::string& key, in
 }
 
 void CIniSettings::WriteInt(const std::string& section, const std::string& key, int value) {
+    char line[256];
+    std::snprintf(line, sizeof line, "%s=%d", key.c_str(), value);
+    WriteLine(section, line);
+}
+
+std::string CIniSettings::ReadText(const std::string& section, const std::string& key,
+                                   const std::string& fallback) {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!ProjectFile::ReadWholeFile(m_path, bytes, error, std::size_t(1) << 20))
+        return fallback;
+    return ReadIniText(std::string(bytes.begin(), bytes.end()), section, key, fallback);
+}
+
+void CIniSettings::WriteText(const std::string& section, const std::string& key,
+                             const std::string& value) {
+    std::string line = key + "=" + value;
+    for (char& c : line)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    WriteLine(section, line);
+}
+
+void CIniSettings::WriteLine(const std::string& section, const std::string& line) {
     std::vector<std::uint8_t> bytes;
     std::string error;
     std::string contents;
     if (ProjectFile::ReadWholeFile(m_path, bytes, error, std::size_t(1) << 20))
         contents.assign(bytes.begin(), bytes.end());
-    char line[256];
-    std::snprintf(line, sizeof line, "%s=%d", key.c_str(), value);
     const std::string updated = ReplaceIniSection(contents, section, line);
     if (!ProjectFile::WriteFileAtomically(m_path, {updated.begin(), updated.end()}, error))
         throw std::runtime_error(error);

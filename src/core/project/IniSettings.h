@@ -14,10 +14,17 @@ public:
     int ReadInt(const std::string& section, const std::string& key, int fallback) override;
     // Throws std::runtime_error when the file cannot be written; the old file then stays as it was.
     void WriteInt(const std::string& section, const std::string& key, int value) override;
+    std::string ReadText(const std::string& section, const std::string& key,
+                         const std::string& fallback) override;
+    // Line breaks in the value become blanks: a value is one line of the file.
+    void WriteText(const std::string& section, const std::string& key,
+                   const std::string& value) override;
 
     const std::string& Path() const { return m_path; }
 
 private:
+    // Replaces the section with this one line.
+    void WriteLine(const std::string& section, const std::string& line);
     std::string m_path;
 };
 
@@ -29,3 +36,6 @@ std::string ReplaceIniSection(const std::string& contents, const std::string& se
 // (optional sign, digits; anything else ends the number), or the fallback when absent.
 int ReadIniInt(const std::string& contents, const std::string& section, const std::string& key,
                int fallback);
+// The value of key in section as it stands, blanks around it removed, or the fallback.
+std::string ReadIniText(const std::string& contents, const std::string& section,
+                        const std::string& key, const std::string& fallback);

@@ -12,13 +12,13 @@ std::string Number(double value) {
 }
 
 bool ValidModelRow(const CDAXDoc& doc, int row) {
-    return row >= 0 && row < doc.models.Count();
+    return row >= 0 && row < doc.Models().Count();
 }
 
 // What the colour maps' band lists are made for: with one model the maps' own lists, else the
 // model that was current.
 double RememberedResolution(CDAXDoc& doc) {
-    if (doc.models.Count() == 1) {
+    if (doc.Models().Count() == 1) {
         double pitch = -1.0;
         doc.MapViews().ForEach([&](CColorMapViewModel& map) {
             if (pitch < 0.0)
@@ -38,8 +38,8 @@ std::vector<CListColumn> SpeakerColumns() {
 
 CListRows SpeakerRows(const CDAXDoc& doc) {
     CListRows rows;
-    for (int i = 0; i < doc.models.Count(); ++i)
-        rows.push_back({std::to_string(i + 1), doc.models.At(i).DisplayName()});
+    for (int i = 0; i < doc.Models().Count(); ++i)
+        rows.push_back({std::to_string(i + 1), doc.Models().At(i).DisplayName()});
     return rows;
 }
 
@@ -47,19 +47,14 @@ bool SelectSpeaker(CDAXDoc& doc, int row) {
     if (!ValidModelRow(doc, row))
         return false;
     const double remembered = RememberedResolution(doc);
-    doc.models.SetCurrentIndex(row);
-    doc.UpdateInstallState();
+    doc.SetCurrentModel(row);
     if (doc.CurrentModel()->Header().pointsPerOctave != remembered)
         doc.MapViews().ForEach([](CColorMapViewModel& map) { map.ResetSpeakerDependentDisplay(); });
-    doc.Notify(CDocumentChange::CurrentModel());
     return true;
 }
 
 bool SelectSpeakerForMenu(CDAXDoc& doc, int row) {
-    if (!ValidModelRow(doc, row))
-        return false;
-    doc.models.SetCurrentIndex(row);
-    return true;
+    return doc.SetCurrentModel(row, CDAXDoc::ETell::Nobody);
 }
 
 std::vector<CMenuEntry> SpeakerMenu(bool developer) {
@@ -93,19 +88,19 @@ std::vector<CListColumn> TapColumns() {
     return {{Strings::kColumnNo, 27}, {Strings::kColumnTap, 150}};
 }
 
+std::string TapText(const CTapElement& tap) {
+    return Number(tap.tapRating) + (tap.lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
+           Number(tap.tapPower) + Strings::kTapWatt;
+}
+
 CListRows TapRows(const CDAXDoc& doc) {
     CListRows rows;
     const CSpeakerModel* model = doc.CurrentModel();
     if (!model)
         return rows;
     const std::vector<CTapElement>& taps = model->Settings().taps;
-    for (std::size_t i = 0; i < taps.size(); ++i) {
-        const CTapElement& tap = taps[i];
-        rows.push_back(
-            {std::to_string(i + 1), Number(tap.tapRating) +
-                                        (tap.lowImpedance ? Strings::kTapOhms : Strings::kTapLine) +
-                                        Number(tap.tapPower) + Strings::kTapWatt});
-    }
+    for (std::size_t i = 0; i < taps.size(); ++i)
+        rows.push_back({std::to_string(i + 1), TapText(taps[i])});
     return rows;
 }
 
@@ -148,7 +143,8 @@ std::vector<CListColumn> InstallationColumns(bool advanced) {
                                        {Strings::kElevationLabel, 110},
                                        {Strings::kRotationLabel, 100},
                                        {Strings::kColumnPower, 60},
-                                       {Strings::kColumnPolarity, 52}});
+                                       {Strings::kColumnPolarity, 52},
+                                       {Strings::kColumnDelay, 52}});
     return columns;
 }
 
@@ -159,41 +155,42 @@ CListRows InstallationRows(const CDAXDoc& doc) {
 CListRows InstallationRows(const CDAXDoc& doc, bool advanced) {
     CListRows rows;
     int number = 0;
-    for (const CInstallationElement& e : doc.room.List()) {
-        const bool known = e.modelIndex >= 0 && e.modelIndex < doc.models.Count();
+    for (const CInstallationElement& e : doc.Room().List()) {
+        const bool known = e.modelIndex >= 0 && e.modelIndex < doc.Models().Count();
         std::vector<std::string> row = {
-            std::to_string(++number), known ? doc.models.At(e.modelIndex).DisplayName() : "",
+            std::to_string(++number), known ? doc.Models().At(e.modelIndex).DisplayName() : "",
             Number(e.position.x), Number(e.position.y), Number(e.position.z)};
         if (advanced)
-            row.insert(row.end(),
-                       {Number(e.orientation.azimuth), Number(e.orientation.elevation),
-                        Number(e.orientation.rotation), Number(e.power),
-                        e.polarityNormal ? Strings::kListNormal : Strings::kListReverse});
+            row.insert(row.end(), {Number(e.orientation.azimuth), Number(e.orientation.elevation),
+                                   Number(e.orientation.rotation), Number(e.power),
+                                   e.polarityNormal ? Strings::kListNormal : Strings::kListReverse,
+                                   Number(e.delay)});
         rows.push_back(std::move(row));
     }
     return rows;
 }
 
 bool SelectInstallation(CDAXDoc& doc, int row) {
-    if (row < 0 || row >= doc.room.Count())
-        return false;
-    if (doc.room.SetCurrentIndex(row))
-        doc.Notify(CDocumentChange::CurrentInstallation());
-    return true;
+    return doc.SetCurrentInstallation(row);
+}
+
+bool RemoveSelectedInstallations(CDAXDoc& doc, const std::vector<int>& rows) {
+    return doc.Guarded(false, [&] {
+        const CDAXDoc::CEditStep step(doc, Strings::kStepRemoveSpeaker);
+        return doc.RemoveInstallationsAt(rows).IsDone();
+    });
 }
 
 std::vector<CMenuEntry> InstallationMenu() {
     return {{Strings::kMenuRemove, kCmdRemoveInstallation},
-            {Strings::kMenuProperties, kCmdChangeInstallation}};
+            {Strings::kMenuProperties, kCmdChangeInstallation},
+            {Strings::kMenuAlignDelays, kCmdAlignDelays}};
 }
 
 int DropSpeakerOnInstallationList(CDAXDoc& doc) {
     if (!CanDragSpeaker(doc))
         return 2;
-    const double x = doc.room.roomZeroX + doc.room.roomLength / 2;
-    const double y = doc.room.roomZeroY + doc.room.roomWidth / 2;
-    if (!doc.InstallSpeaker(x, y).IsDone())
-        return 2;
-    doc.Notify(CDocumentChange::Installations());
-    return 1;
+    const double x = doc.Room().roomZeroX + doc.Room().roomLength / 2;
+    const double y = doc.Room().roomZeroY + doc.Room().roomWidth / 2;
+    return doc.InstallSpeaker(x, y).IsDone() ? 1 : 2;
 }

@@ -39,8 +39,12 @@ bool CanDragSpeaker(const CDAXDoc& doc);
 // The settings say this user is a developer (DeveloperID=1).
 bool IsDeveloper(CDAXDoc& doc);
 
+struct CTapElement;
+
 // --- Tap list of the current model ---
+// A tap as the list shows it: "8ohms  800W", "100V Line  3W".
 std::vector<CListColumn> TapColumns();
+std::string TapText(const CTapElement& tap);
 CListRows TapRows(const CDAXDoc& doc);
 // A click on a tap row makes it the current model's default tap, as one undoable step that
 // marks the project modified; nothing is refreshed. False for no such row and while a map is
@@ -50,7 +54,7 @@ bool SelectTap(CDAXDoc& doc, int row);
 int CurrentTapRow(const CDAXDoc& doc);
 
 // --- Installation list ---
-// Five more columns (aim, power, polarity) while Advanced Mode is on.
+// Six more columns (aim, power, polarity, delay) while Advanced Mode is on.
 std::vector<CListColumn> InstallationColumns(const CDAXDoc& doc);
 CListRows InstallationRows(const CDAXDoc& doc);
 // The same with the advanced columns chosen by the caller, whatever the project's mode.
@@ -59,6 +63,9 @@ CListRows InstallationRows(const CDAXDoc& doc, bool advanced);
 // A click on a row makes that installation current and the maps move their marker.
 bool SelectInstallation(CDAXDoc& doc, int row);
 std::vector<CMenuEntry> InstallationMenu();
+// The Delete key on the selected rows: removes them after the Remove command's question, as one
+// undoable step. False when nothing was removed (declined, no valid row, a calculation runs).
+bool RemoveSelectedInstallations(CDAXDoc& doc, const std::vector<int>& rows);
 // A speaker dragged from the speaker list of the same project and dropped on the installation
 // list: installs the current model at the centre of the room through the installation dialog.
 // 1 when a speaker was installed, 2 when not. The drop does not mark the project modified.

@@ -18,7 +18,7 @@ CMapResult CalculateConditionMap(CDAXDoc& doc, int conditionIndex, const CMapOpt
         result.status = ECalcStatus::Busy;
         return result;
     }
-    CColorMapCondition* condition = doc.conditions.At(conditionIndex);
+    CColorMapCondition* condition = doc.MapCondition(conditionIndex);
     if (!condition) {
         result.status = ECalcStatus::NoInstallations;
         return result;

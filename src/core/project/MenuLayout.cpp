@@ -16,6 +16,15 @@ const std::vector<CCommandInfo>& AppCommandTable() {
         {kCmdWindowTile, "Arrange windows as non-overlapping tiles", "Tile Windows", "&Tile", ""},
         {kCmdAbout, "Display program information, version number and settings file", "About",
          "&About Daxara...", ""},
+        {kCmdUserGuide, "Read the user guide", "User Guide", "&User Guide", ""},
+        {kCmdShortcuts, "List the keyboard shortcuts", "Keyboard Shortcuts",
+         "&Keyboard Shortcuts", ""},
+        {kCmdExportMap, "Write the colour map as a PNG, SVG or PDF picture", "Export Map",
+         "Export &Map...", ""},
+        {kCmdExportReport, "Write the project's report as a PDF", "Export Report",
+         "Export &Report...", ""},
+        {kCmdTabbedWindows, "Show the projects as tabs instead of windows", "Tabbed Windows",
+         "Ta&bs", ""},
         {kCmdExit, "Quit the application; prompts to save projects", "Exit", "E&xit", ""},
         {kCmdNextPane, "Switch to the next window pane", "Next Pane", "Next Pane", ""},
         {kCmdPreviousPane, "Switch back to the previous window pane", "Previous Pane",
@@ -45,6 +54,14 @@ std::string Accelerator(int id) {
         return "Ctrl+S";
     case kCmdPrint:
         return "Ctrl+P";
+    case kCmdSaveAs:
+        return "Ctrl+Shift+S";
+    case kCmdClose:
+        return "Ctrl+W";
+    case kCmdExit:
+        return "Ctrl+Q";
+    case kCmdUserGuide:
+        return "F1";
     case kCmdNextPane:
         return "F6";
     case kCmdPreviousPane:
@@ -86,6 +103,8 @@ CMenuNode ViewPopup(bool projectOpen) {
         children.push_back(
             Popup("&Room", {Popup("&Size", CommandsOf("View/Room/Size")),
                             Popup("&Direction", CommandsOf("View/Room/Direction"))}));
+        for (const CMenuNode& node : CommandsOf("View/Colour"))
+            children.push_back(node);
         children.push_back(Separator());
     }
     children.push_back(Command(kCmdViewToolBar));
@@ -94,7 +113,8 @@ CMenuNode ViewPopup(bool projectOpen) {
 }
 
 CMenuNode HelpPopup() {
-    return Popup("&Help", {Command(kCmdAbout)});
+    return Popup("&Help",
+                 {Command(kCmdUserGuide), Command(kCmdShortcuts), Separator(), Command(kCmdAbout)});
 }
 
 } // namespace
@@ -110,7 +130,8 @@ std::vector<CMenuNode> MainMenu(bool projectOpen) {
         Popup("&File", {Command(kCmdNew), Command(kCmdOpen), Command(kCmdClose), Command(kCmdSave),
                         Command(kCmdSaveAs), Separator(), Command(kCmdPrint),
                         Command(kCmdPrintPreview), Command(kCmdPrintSetup), Separator(),
-                        Command(kCmdSend), Separator(), recent, Separator(), Command(kCmdExit)}),
+                        Command(kCmdExportMap), Command(kCmdExportReport), Command(kCmdSend),
+                        Separator(), recent, Separator(), Command(kCmdExit)}),
         Popup("&Edit", CommandsOf("Edit")),
         ViewPopup(true),
         Popup("&Room", CommandsOf("Room")),
@@ -118,7 +139,8 @@ std::vector<CMenuNode> MainMenu(bool projectOpen) {
         Popup("&Installation", CommandsOf("Installation")),
         Popup("&Tool", CommandsOf("Tool")),
         Popup("&Window",
-              Concat(CommandsOf("Window"), {Command(kCmdWindowCascade), Command(kCmdWindowTile)})),
+              Concat(CommandsOf("Window"), {Command(kCmdWindowCascade), Command(kCmdWindowTile),
+                                             Command(kCmdTabbedWindows)})),
         HelpPopup(),
     };
 }
@@ -152,11 +174,49 @@ const std::vector<int>& ToolbarLayout() {
     return layout;
 }
 
+bool IsCommandChecked(int id, const CDAXDoc* activeProject) {
+    if (id != kCmdAutomaticScale || !activeProject)
+        return false;
+    const CColorMapCondition* current =
+        activeProject->Conditions().At(activeProject->Conditions().currentIndex);
+    return current && current->automaticScale;
+}
+
 bool IsCommandAvailable(int id, const CDAXDoc* activeProject) {
     if (FindCommand(id))
         return activeProject && activeProject->IsCommandEnabled(id);
-    if (id == kCmdClose || id == kCmdSaveAs || id == kCmdSend)
+    if (id == kCmdClose || id == kCmdSaveAs || id == kCmdSend || id == kCmdExportReport)
         return activeProject != nullptr;
+    // A map is drawn from its levels; a calculation changes them.
+    if (id == kCmdExportMap)
+        return activeProject != nullptr && !activeProject->IsCalculating();
     return FindAnyCommand(id) != nullptr ||
            (id >= kCmdRecentFirst && id < kCmdRecentFirst + kRecentFileCount);
+}
+
+std::vector<CShortcut> KeyboardShortcuts() {
+    std::vector<CShortcut> list;
+    auto add = [&](int id) {
+        const CCommandInfo* info = FindAnyCommand(id);
+        if (!info)
+            return;
+        std::string what = info->menuText;
+        std::erase(what, '&');
+        if (what.ends_with("..."))
+            what.resize(what.size() - 3);
+        std::vector<std::string> keys = CommandShortcuts(id);
+        if (const std::string primary = Accelerator(id); !primary.empty())
+            keys.insert(keys.begin(), primary);
+        for (const std::string& k : keys)
+            list.push_back({k, what});
+    };
+    for (const CCommandInfo& info : AppCommandTable())
+        add(info.id);
+    for (const CCommandInfo& info : CommandTable())
+        add(info.id);
+    list.push_back({"Delete", "Remove the selected installations (installation list)"});
+    list.push_back({"Double click", "Properties of an installation (installation list)"});
+    list.push_back({"Mouse wheel", "Zoom the map about the pointer"});
+    list.push_back({"Middle button drag", "Turn the room's view"});
+    return list;
 }

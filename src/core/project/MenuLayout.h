@@ -19,6 +19,11 @@ enum EAppCommand : int {
     kCmdWindowCascade = 57650,
     kCmdWindowTile = 57651,
     kCmdAbout = 57664,
+    kCmdUserGuide = 57670,
+    kCmdShortcuts = 57671,
+    kCmdExportMap = 57672,
+    kCmdExportReport = 57673,
+    kCmdTabbedWindows = 57674,
     kCmdExit = 57665,
     kCmdNextPane = 57680,
     kCmdPreviousPane = 57681,
@@ -48,6 +53,18 @@ struct CMenuNode {
 std::vector<CMenuNode> MainMenu(bool projectOpen);
 // Toolbar buttons in order; 0 stands for a separator.
 const std::vector<int>& ToolbarLayout();
+
+// Every keyboard shortcut of the program with what it does, for Help > Keyboard Shortcuts: the
+// menu commands' keys and those of the panes.
+struct CShortcut {
+    std::string keys;
+    std::string what;
+};
+std::vector<CShortcut> KeyboardShortcuts();
+
+// Whether a checkable command shows its check mark for the active project (the automatic colour
+// scale of its current map).
+bool IsCommandChecked(int id, const CDAXDoc* activeProject);
 
 // Whether a menu or toolbar command can run now: project commands follow the active project's
 // rules and need a project, application commands always can.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Errors.h"
 #include "common/FileSafety.h"
 
 #include <memory>
@@ -14,6 +15,7 @@ class CRoomParametersForm;
 class CAutoInstallationForm;
 class CVd1ExportForm;
 class CInitialSettingsForm;
+class CAlignDelaysForm;
 class CSurfacesAndAirForm;
 class CModuleArrangementPort;
 class CDAXDoc;
@@ -71,6 +73,7 @@ public:
     virtual bool RunAutoInstallation(CAutoInstallationForm& form) = 0;
     virtual bool RunVd1Export(CVd1ExportForm& form) = 0;
     virtual bool RunInitialSettings(CInitialSettingsForm& form) = 0;
+    virtual bool RunAlignDelays(CAlignDelaysForm& form) = 0;
     // Room > Surfaces and Air: the room acoustics and the background noise.
     virtual bool RunSurfacesAndAir(CSurfacesAndAirForm& form) = 0;
 };
@@ -115,6 +118,17 @@ public:
     virtual ~CSettingsPort() = default;
     virtual int ReadInt(const std::string& section, const std::string& key, int fallback) = 0;
     virtual void WriteInt(const std::string& section, const std::string& key, int value) = 0;
+    // A line of text (UTF-8); a store that keeps numbers only gives the fallback and keeps
+    // nothing.
+    virtual std::string ReadText(const std::string& section, const std::string& key,
+                                 const std::string& fallback) {
+        (void)section, (void)key;
+        return fallback;
+    }
+    virtual void WriteText(const std::string& section, const std::string& key,
+                           const std::string& value) {
+        (void)section, (void)key, (void)value;
+    }
 };
 
 // Sections and keys of the settings file.
@@ -127,15 +141,20 @@ inline constexpr const char* kDeveloperSection = "DEVELOPER_ID";
 inline constexpr const char* kDeveloper = "DeveloperID";
 inline constexpr const char* kSpecialUserSection = "SPECIALUSERLEVEL";
 inline constexpr const char* kSpecialUser = "SpecialUserLevel";
+// Who makes the reports: the person's identity, the same for every project they report on.
+inline constexpr const char* kPlannerSection = "REPORT_PLANNER";
+inline constexpr const char* kPlanner = "Planner";
+inline constexpr const char* kCompanySection = "REPORT_COMPANY";
+inline constexpr const char* kCompany = "Company";
 } // namespace SettingsKeys
 
 // A flow needed a port its document was not given. That is a fault of whoever set the document
 // up, so it is not taken for the user's Cancel: the flow ends with this error, before it changed
 // anything.
-class CMissingPort : public std::logic_error {
+class CMissingPort : public CProgrammingError {
 public:
     explicit CMissingPort(const std::string& port)
-        : std::logic_error("the project has no " + port + " to ask") {}
+        : CProgrammingError("the project has no " + port + " to ask") {}
 };
 
 // The port, or CMissingPort naming it.

@@ -3,9 +3,11 @@
 #include "common/Archive.h"
 #include "common/FileVersion.h"
 #include "project/DAXDoc.h"
+#include "project/DocumentLoader.h"
 #include "project/ProjectRecords.h"
 #include "project/Strings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -284,6 +286,14 @@ namespace ProjectFile {
 
 template <class Archive>
 void SerializeBody(Archive& ar, ArchiveSubject<Archive, CDAXDoc>& doc, std::uint32_t v) {
+    // Reading fills the fresh document through its loader; writing only reads it.
+    auto body = [&]() -> decltype(auto) {
+        if constexpr (Archive::kStoring)
+            return (doc);
+        else
+            return CDocumentLoader(doc);
+    };
+    auto&& target = body();
     constexpr bool loading = !Archive::kStoring;
     ar.SetContext("project settings");
     // Read into a copy that the project takes whole once the block is complete.
@@ -315,14 +325,14 @@ void SerializeBody(Archive& ar, ArchiveSubject<Archive, CDAXDoc>& doc, std::uint
         s.freshProjectFlag = fresh ? 1 : 0;
         s.autoLayoutValid = valid ? 1 : 0;
         s.planeSameAsRoom = same ? 1 : 0;
-        doc.ReplaceSettings(std::move(s));
-        doc.models.Load(ar, doc.Settings().lengthUnit, v);
+        target.ReplaceSettings(std::move(s));
+        target.Models().Load(ar, doc.Settings().lengthUnit, v);
     } else {
-        doc.models.Store(ar, v);
+        target.Models().Store(ar, v);
     }
-    CInstallationsRecord::Transfer(ar, doc.room, v);
-    SerializeConditions(ar, doc.conditions, v);
-    SerializeGraphs(ar, doc.graphs);
+    CInstallationsRecord::Transfer(ar, target.Room(), v);
+    SerializeConditions(ar, target.Conditions(), v);
+    SerializeGraphs(ar, target.Graphs());
     ar.SetContext({});
 }
 
@@ -344,7 +354,51 @@ bool HasTag(const std::vector<std::uint8_t>& bytes) {
 
 EReadResult Read(const std::vector<std::uint8_t>& bytes, bool legacy, CDAXDoc& doc,
                  std::string& error) {
-    CArchiveIn ar(bytes);
+    return Read(std::vector<std::uint8_t>(bytes), legacy, doc, error);
+}
+
+EReadResult ReadHead(const std::vector<std::uint8_t>& head, std::uint64_t size, bool legacy,
+                     std::string& error) {
+    // A head that is the whole file is left to Read, which says the same in every detail.
+    if (size <= head.size() || head.size() < 16)
+        return EReadResult::Loaded;
+    if (!legacy) {
+        if (!HasTag(head)) {
+            error = "the file does not start with the project tag at byte offset 9";
+            return EReadResult::Failed;
+        }
+        std::uint32_t version = 0;
+        std::memcpy(&version, head.data() + 9, sizeof version);
+        if (IsNewerVersion(version))
+            return EReadResult::NewerVersion;
+        return IsKnownVersion(version) ? EReadResult::Loaded : EReadResult::UnknownVersion;
+    }
+    // The version text: a length byte, or 0xFF and a length word, or 0xFFFF and a length dword.
+    std::uint64_t length = head[0];
+    std::size_t at = 1;
+    if (length == 0xFF) {
+        std::uint16_t word = 0;
+        std::memcpy(&word, head.data() + 1, sizeof word);
+        length = word, at = 3;
+        if (word == 0xFFFF) {
+            std::uint32_t dword = 0;
+            std::memcpy(&dword, head.data() + 3, sizeof dword);
+            length = dword, at = 7;
+        }
+    }
+    if (length > size - at) {
+        error = "a string of " + std::to_string(length) + " bytes runs past the end of the file (" +
+                std::to_string(size - at) + " bytes left) at byte offset " + std::to_string(at);
+        return EReadResult::Failed;
+    }
+    // Only the first 13 characters of the text name the version.
+    const std::string text(reinterpret_cast<const char*>(head.data() + at),
+                           static_cast<std::size_t>(std::min<std::uint64_t>(length, 13)));
+    return IsKnownVersion(LegacyVersion(text)) ? EReadResult::Loaded : EReadResult::UnknownVersion;
+}
+
+EReadResult Read(std::vector<std::uint8_t>&& bytes, bool legacy, CDAXDoc& doc, std::string& error) {
+    CArchiveIn ar(std::move(bytes));
     try {
         std::uint32_t version = 0;
         if (legacy) {
@@ -362,7 +416,7 @@ EReadResult Read(const std::vector<std::uint8_t>& bytes, bool legacy, CDAXDoc& d
             return EReadResult::NewerVersion;
         if (!IsKnownVersion(version))
             return EReadResult::UnknownVersion;
-        doc.fileVersion = version;
+        CDocumentLoader(doc).SetFileVersion(version);
         // Version 2.1.0 is the 2.0.0 body with records after it.
         const std::uint32_t body = version == kVersion210 ? kVersion200 : version;
         SerializeBody(ar, doc, body);
@@ -371,7 +425,7 @@ EReadResult Read(const std::vector<std::uint8_t>& bytes, bool legacy, CDAXDoc& d
                 ar.Fail("a legacy project cannot hold records");
             ProjectRecords::Load(ar, doc);
         }
-        doc.fileVersion = kVersion200;
+        CDocumentLoader(doc).SetFileVersion(kVersion200);
         return EReadResult::Loaded;
     } catch (const CArchiveException& e) {
         error = e.what();
@@ -380,7 +434,7 @@ EReadResult Read(const std::vector<std::uint8_t>& bytes, bool legacy, CDAXDoc& d
     } catch (const std::bad_alloc&) {
         error = "not enough memory (at byte offset " + std::to_string(ar.Offset()) + ")";
     }
-    doc.fileVersion = kVersion200;
+    CDocumentLoader(doc).SetFileVersion(kVersion200);
     return EReadResult::Failed;
 }
 
@@ -390,18 +444,35 @@ bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
-                   std::size_t maxBytes, CFileStamp* stamp) {
-    return FileSafety::ReadRegularFile(path, bytes, error, maxBytes, stamp);
+                   std::size_t maxBytes, CFileStamp* stamp, const FileSafety::CHeadCheck& head) {
+    return FileSafety::ReadRegularFile(path, bytes, error, maxBytes, stamp, head);
 }
 
 bool Open(const std::string& path, CDAXDoc& doc, std::string& error, std::string* notice) {
+    const bool legacy = IsLegacyPath(path);
     std::vector<std::uint8_t> bytes;
     CFileStamp stamp;
-    if (!ReadWholeFile(path, bytes, error, FileSafety::kMaxFileBytes, &stamp))
-        return false;
-    const bool legacy = IsLegacyPath(path);
-    doc.legacyFormat = legacy;
-    switch (Read(bytes, legacy, doc, error)) {
+    // The first bytes say whether the file can be a project at all, before memory is taken for
+    // the rest of it.
+    EReadResult verdict = EReadResult::Loaded;
+    const FileSafety::CHeadCheck head = [&](const std::vector<std::uint8_t>& first,
+                                            std::uint64_t size, std::string& why) {
+        verdict = ReadHead(first, size, legacy, why);
+        return verdict == EReadResult::Loaded;
+    };
+    CDocumentLoader(doc).SetLegacyFormat(legacy);
+    if (ReadWholeFile(path, bytes, error, FileSafety::kMaxFileBytes, &stamp, head)) {
+        verdict = Read(std::move(bytes), legacy, doc, error);
+    } else if (verdict == EReadResult::UnknownVersion) {
+        // Nothing of it is read, but its stamp guards a later save all the same.
+        const std::optional<CFileStamp> now = FileSafety::Stamp(path, error);
+        if (!now)
+            return false;
+        stamp = *now;
+    } else if (verdict == EReadResult::Loaded) {
+        return false; // the file could not be read at all
+    }
+    switch (verdict) {
     case EReadResult::Failed:
         error = std::string(Strings::kFailedToOpen) + " " + error;
         return false;
@@ -417,7 +488,7 @@ bool Open(const std::string& path, CDAXDoc& doc, std::string& error, std::string
     }
     doc.SetPathName(path);
     doc.SetDiskStamp(path, stamp);
-    doc.legacyFormat = false;
+    CDocumentLoader(doc).SetLegacyFormat(false);
     doc.SetModified(false);
     return true;
 }
@@ -425,6 +496,12 @@ bool Open(const std::string& path, CDAXDoc& doc, std::string& error, std::string
 
 bool CProjectFileStorage::Save(const CDAXDoc& document, const std::string& path,
                                std::string& error) {
+    // The folder would let the file be replaced; its owner made it read-only to keep it.
+    if (const std::string target = FileSafety::WriteTarget(path); FileSafety::IsReadOnly(target)) {
+        error = target + " is read-only; the project was not saved (make the file writable to "
+                         "save over it)";
+        return false;
+    }
     try {
         const std::vector<std::uint8_t> bytes = ProjectFile::Write(document);
         // Every file written must open again.

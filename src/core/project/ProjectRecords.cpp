@@ -1,6 +1,7 @@
 #include "project/ProjectRecords.h"
 
 #include "project/DAXDoc.h"
+#include "project/DocumentLoader.h"
 
 #include <array>
 #include <cstdio>
@@ -18,32 +19,32 @@ std::string NumberText(double x) {
 // --- Signal delays: one per installation, in milliseconds ---
 
 bool HasDelays(const CDAXDoc& doc) {
-    for (const CInstallationElement& e : doc.room.List())
+    for (const CInstallationElement& e : doc.Room().List())
         if (e.delay != 0.0)
             return true;
     return false;
 }
 
 void StoreDelays(CArchiveOut& ar, const CDAXDoc& doc) {
-    ar.Dword(static_cast<std::uint32_t>(doc.room.Count()));
-    for (const CInstallationElement& e : doc.room.List())
+    ar.Dword(static_cast<std::uint32_t>(doc.Room().Count()));
+    for (const CInstallationElement& e : doc.Room().List())
         ar.Double(e.delay, "a signal delay");
 }
 
 void LoadDelays(CArchiveIn& ar, CDAXDoc& doc) {
     std::uint32_t count = 0;
     ar.Dword(count);
-    if (count != static_cast<std::uint32_t>(doc.room.Count()))
+    if (count != static_cast<std::uint32_t>(doc.Room().Count()))
         ar.Fail("the delays are given for " + std::to_string(count) +
-                " installations, the project has " + std::to_string(doc.room.Count()));
-    for (int i = 0; i < doc.room.Count(); ++i) {
+                " installations, the project has " + std::to_string(doc.Room().Count()));
+    for (int i = 0; i < doc.Room().Count(); ++i) {
         double delay = 0.0;
         ar.Double(delay, "a signal delay");
         if (!(delay >= 0.0 && delay <= kMaxDelayMs))
             ar.Fail("the signal delay of installation " + std::to_string(i + 1) + " (" +
                     NumberText(delay) + " ms) lies outside 0 to " +
                     NumberText(kMaxDelayMs) + " ms");
-        doc.room.SetDelay(i, delay);
+        CDocumentLoader(doc).Room().SetDelay(i, delay);
     }
 }
 
@@ -79,39 +80,71 @@ void LoadListeningPoints(CArchiveIn& ar, CDAXDoc& doc) {
                     " allowed");
         SerializeVec3(ar, p.position, "a marked point's position");
     }
-    doc.ReplaceSettings(std::move(settings));
+    CDocumentLoader(doc).ReplaceSettings(std::move(settings));
 }
 
 // --- What each colour map shows, when any shows more than the direct sound ---
 
 bool HasQuantities(const CDAXDoc& doc) {
-    for (int i = 0; i < doc.conditions.Count(); ++i)
-        if (doc.conditions.At(i)->quantity != EMapQuantity::Direct)
+    for (int i = 0; i < doc.Conditions().Count(); ++i)
+        if (doc.Conditions().At(i)->quantity != EMapQuantity::Direct)
             return true;
     return false;
 }
 
 void StoreQuantities(CArchiveOut& ar, const CDAXDoc& doc) {
-    ar.Dword(static_cast<std::uint32_t>(doc.conditions.Count()));
-    for (int i = 0; i < doc.conditions.Count(); ++i)
-        ar.WordInt(static_cast<int>(doc.conditions.At(i)->quantity));
+    ar.Dword(static_cast<std::uint32_t>(doc.Conditions().Count()));
+    for (int i = 0; i < doc.Conditions().Count(); ++i)
+        ar.WordInt(static_cast<int>(doc.Conditions().At(i)->quantity));
 }
 
 void LoadQuantities(CArchiveIn& ar, CDAXDoc& doc) {
     std::uint32_t count = 0;
     ar.Dword(count);
-    if (count != static_cast<std::uint32_t>(doc.conditions.Count()))
+    if (count != static_cast<std::uint32_t>(doc.Conditions().Count()))
         ar.Fail("the map quantities are given for " + std::to_string(count) +
                 " calculation planes, the project has " +
-                std::to_string(doc.conditions.Count()));
-    for (int i = 0; i < doc.conditions.Count(); ++i) {
+                std::to_string(doc.Conditions().Count()));
+    for (int i = 0; i < doc.Conditions().Count(); ++i) {
         int number = 0;
         ar.WordInt(number);
         const std::optional<EMapQuantity> quantity = QuantityByNumber(number);
         if (!quantity)
             ar.Fail("calculation plane " + std::to_string(i + 1) + " shows quantity " +
                     std::to_string(number) + ", which this version does not know");
-        doc.conditions.At(i)->quantity = *quantity;
+        CDocumentLoader(doc).Conditions().At(i)->quantity = *quantity;
+    }
+}
+
+// --- Colour maps whose classes follow the map's maximum ---
+
+bool HasAutomaticScales(const CDAXDoc& doc) {
+    for (int i = 0; i < doc.Conditions().Count(); ++i)
+        if (doc.Conditions().At(i)->automaticScale)
+            return true;
+    return false;
+}
+
+void StoreAutomaticScales(CArchiveOut& ar, const CDAXDoc& doc) {
+    ar.Dword(static_cast<std::uint32_t>(doc.Conditions().Count()));
+    for (int i = 0; i < doc.Conditions().Count(); ++i)
+        ar.WordInt(doc.Conditions().At(i)->automaticScale ? 1 : 0);
+}
+
+void LoadAutomaticScales(CArchiveIn& ar, CDAXDoc& doc) {
+    std::uint32_t count = 0;
+    ar.Dword(count);
+    if (count != static_cast<std::uint32_t>(doc.Conditions().Count()))
+        ar.Fail("the colour scales are given for " + std::to_string(count) +
+                " calculation planes, the project has " +
+                std::to_string(doc.Conditions().Count()));
+    for (int i = 0; i < doc.Conditions().Count(); ++i) {
+        int automatic = 0;
+        ar.WordInt(automatic);
+        if (automatic != 0 && automatic != 1)
+            ar.Fail("the colour scale of calculation plane " + std::to_string(i + 1) + " is " +
+                    std::to_string(automatic) + ", neither 0 (stored) nor 1 (automatic)");
+        CDocumentLoader(doc).Conditions().At(i)->automaticScale = automatic == 1;
     }
 }
 
@@ -211,6 +244,8 @@ constexpr CRecordKind kRecords[] = {
     {{'M', 'A', 'R', 'K'}, "the marked listening points", HasListeningPoints,
      StoreListeningPoints, LoadListeningPoints},
     {{'Q', 'N', 'T', 'Y'}, "the map quantities", HasQuantities, StoreQuantities, LoadQuantities},
+    {{'C', 'S', 'C', 'L'}, "the automatic colour scales", HasAutomaticScales,
+     StoreAutomaticScales, LoadAutomaticScales},
     {{'R', 'O', 'O', 'M'}, "the room acoustics", HasRoomAcoustics, StoreRoomAcoustics,
      LoadRoomAcoustics},
     {{'N', 'O', 'I', 'S'}, "the speech settings", HasSpeechSettings, StoreSpeechSettings,

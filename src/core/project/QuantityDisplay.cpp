@@ -1,5 +1,6 @@
 #include "project/QuantityDisplay.h"
 
+#include "acoustics/ArrivalMap.h"
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/RoomQuantities.h"
 #include "acoustics/SpeechTransmission.h"
@@ -16,6 +17,11 @@ constexpr const char* kStiBands[] = {"A+", "A", "B", "C", "D", "E",
                                      "F",  "G", "H", "I", "J", "U"};
 constexpr int kStiClasses = 12;
 
+// The arrival classes' upper bounds, from the top: a planner hears a second arrival 20 ms after
+// the first as part of it, one 50 ms or more later as an echo.
+constexpr double kArrivalBounds[] = {80, 50, 30, 20, 10, 5};
+constexpr int kArrivalClasses = 7;
+
 std::string Fixed(double value, int decimals) {
     char text[32];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
@@ -24,6 +30,26 @@ std::string Fixed(double value, int decimals) {
 
 bool IsIndex(EMapQuantity q) {
     return IsSpeechQuantity(q);
+}
+
+// The unit as the legend writes it; the indices' values stand without one in the texts.
+std::string Unit(EMapQuantity quantity) {
+    return "[" + std::string(QuantityInfo(quantity).unit) + "]";
+}
+
+std::string TextUnit(EMapQuantity quantity) {
+    return IsIndex(quantity) ? std::string() : Unit(quantity);
+}
+
+std::string Replace(std::string text, const std::string& value) {
+    const std::size_t at = text.find("%1");
+    return at == std::string::npos ? text : text.replace(at, 2, value);
+}
+
+// Spreads `count` classes over the plane's palette, its first colour at the top.
+std::uint32_t PaletteColor(const CListeningPlane& plane, int i, int count) {
+    const long palette = std::lround(i * (kColorClasses - 1.0) / (count - 1.0));
+    return plane.colors[static_cast<std::size_t>(palette)];
 }
 } // namespace
 
@@ -45,6 +71,10 @@ std::string QuantityLabel(EMapQuantity quantity) {
         return Strings::kQuantitySti;
     case EMapQuantity::Cis:
         return Strings::kQuantityCis;
+    case EMapQuantity::Arrival:
+        return Strings::kQuantityArrival;
+    case EMapQuantity::LateLoudest:
+        return Strings::kQuantityLateLoudest;
     }
     return QuantityInfo(quantity).name;
 }
@@ -59,11 +89,31 @@ CColorScale ColorScaleOf(const CColorMapCondition& condition) {
     const CListeningPlane& plane = condition.plane;
     const EMapQuantity q = condition.quantity;
     CColorScale scale;
-    scale.unit = "[" + std::string(QuantityInfo(q).unit) + "]";
+    scale.unit = Unit(q);
     if (IsLevelQuantity(q)) {
+        // The automatic choice moves the stored classes up to the map's maximum.
+        const double shift = ColorShift(condition);
         scale.colors = plane.colors;
         scale.thresholds = plane.thresholds;
-        scale.labels = LegendLabels(plane);
+        for (double& threshold : scale.thresholds)
+            threshold += shift;
+        scale.labels = LegendLabels(plane, shift);
+        return scale;
+    }
+    if (IsArrivalQuantity(q)) {
+        scale.count = kArrivalClasses;
+        for (int i = 0; i < kArrivalClasses; ++i) {
+            const auto at = static_cast<std::size_t>(i);
+            // The first colour is the latest.
+            scale.colors[at] = PaletteColor(plane, i, kArrivalClasses);
+            if (i + 1 < kArrivalClasses)
+                scale.thresholds[at] = kArrivalBounds[at];
+            const std::string upper = i == 0 ? "" : QuantityValueText(q, kArrivalBounds[at - 1]);
+            // Times are never negative: the last class reaches down to 0.
+            const std::string lower =
+                QuantityValueText(q, i + 1 < kArrivalClasses ? kArrivalBounds[at] : 0.0);
+            scale.labels[at] = upper + Strings::kLegendSeparator + lower;
+        }
         return scale;
     }
     if (q == EMapQuantity::DirectToReverberant) {
@@ -74,9 +124,7 @@ CColorScale ColorScaleOf(const CColorMapCondition& condition) {
         scale.count = kStiClasses;
         scale.lowerInclusive = true;
         for (int i = 0; i < kStiClasses; ++i) {
-            // Spread over the plane's palette, its first colour at the top.
-            const int palette = static_cast<int>(std::lround(i * (kColorClasses - 1.0) / (kStiClasses - 1.0)));
-            scale.colors[static_cast<std::size_t>(i)] = plane.colors[static_cast<std::size_t>(palette)];
+            scale.colors[static_cast<std::size_t>(i)] = PaletteColor(plane, i, kStiClasses);
             if (i + 1 < kStiClasses) {
                 const double sti = 0.76 - 0.04 * i;
                 scale.thresholds[static_cast<std::size_t>(i)] =
@@ -87,7 +135,8 @@ CColorScale ColorScaleOf(const CColorMapCondition& condition) {
     for (int i = 0; i < scale.count; ++i) {
         const auto at = static_cast<std::size_t>(i);
         const std::string upper = i == 0 ? "" : QuantityValueText(q, scale.thresholds[at - 1]);
-        const std::string lower = i == scale.count - 1 ? "" : QuantityValueText(q, scale.thresholds[at]);
+        const std::string lower =
+            i == scale.count - 1 ? "" : QuantityValueText(q, scale.thresholds[at]);
         scale.labels[at] = upper + Strings::kLegendSeparator + lower;
         if (IsIndex(q))
             scale.labels[at] += std::string("  ") + kStiBands[i];
@@ -110,21 +159,25 @@ std::uint32_t ScaleColor(const CColorScale& scale, double value) {
 std::vector<CAnnotationLine> QuantityStatisticLines(const CColorMapCondition& c, double stiTarget) {
     const EMapQuantity q = c.quantity;
     const CListeningPlane& plane = c.plane;
-    const std::string name = QuantityLabel(q) + " ";
-    const std::string unit = IsIndex(q) ? "" : "[" + std::string(QuantityInfo(q).unit) + "]";
-    auto value = [&](double v) { return QuantityValueText(q, v) + unit; };
-    std::vector<CAnnotationLine> lines;
-    lines.push_back({6, name + Strings::kStatisticMaximum + value(plane.maximumLevel)});
-    lines.push_back({7, name + Strings::kStatisticMinimum + value(plane.minimumLevel)});
-    if (IsLevelQuantity(q)) {
-        lines.push_back({8, name + Strings::kStatisticEnergyMean + value(plane.pinkNoiseAverage)});
-    } else {
-        lines.push_back({8, name + Strings::kStatisticMean + value(plane.pinkNoiseAverage)});
-    }
+    const std::string name = QuantityLabel(q);
+    auto value = [&](double v) { return QuantityValueText(q, v) + TextUnit(q); };
+    std::vector<CAnnotationLine> lines = {
+        {6, name + Strings::kQuantityMaxValue + value(plane.maximumLevel)},
+        {7, name + Strings::kQuantityMinValue + value(plane.minimumLevel)},
+        {8, name + (IsLevelQuantity(q) ? Strings::kQuantityEnergyMeanValue
+                                       : Strings::kQuantityMeanValue) +
+                value(plane.pinkNoiseAverage)}};
+    if (q == EMapQuantity::LateLoudest)
+        lines.push_back(
+            {9,
+             name + Replace(Strings::kQuantityLateShare, FormatSignificant(kLateThresholdMs, 4)) +
+                 FormatSignificant(100.0 * plane.musicSpeechAverage, 4) + Strings::kUnitPercent});
     if (IsIndex(q)) {
         const double target = q == EMapQuantity::Cis ? CisOfSti(stiTarget) : stiTarget;
-        lines.push_back({9, Strings::kStatisticShare + QuantityValueText(q, target) + " : " +
-                                FormatSignificant(100.0 * plane.musicSpeechAverage, 3) + " %"});
+        lines.push_back({9, name + Replace(Strings::kQuantityTargetShare,
+                                           QuantityValueText(q, target)) +
+                                FormatSignificant(100.0 * plane.musicSpeechAverage, 4) +
+                                Strings::kUnitPercent});
     }
     return lines;
 }
@@ -148,6 +201,6 @@ std::vector<std::string> SpeechTableLines(const CPointSpeech& speech) {
 std::string CursorValueText(EMapQuantity quantity, double value) {
     if (quantity == EMapQuantity::Direct)
         return CursorLevelText(value);
-    const std::string unit = IsIndex(quantity) ? "" : "[" + std::string(QuantityInfo(quantity).unit) + "]";
-    return QuantityLabel(quantity) + " @Cursor Point : " + QuantityValueText(quantity, value) + unit;
+    return QuantityLabel(quantity) + Strings::kQuantityAtCursor +
+           QuantityValueText(quantity, value) + TextUnit(quantity);
 }

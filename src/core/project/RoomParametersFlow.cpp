@@ -25,15 +25,15 @@ CRoomParameters ParametersOf(const CDAXDoc& doc, const CListeningPlane& plane) {
     v.projectName = doc.Settings().projectName;
     v.projectDate = doc.Settings().projectDate;
     v.lengthUnit = doc.Settings().lengthUnit;
-    v.ceilingType = doc.room.ceilingType;
+    v.ceilingType = doc.Room().ceilingType;
     v.planeSameAsRoom = doc.Settings().planeSameAsRoom;
-    v.roomZeroX = doc.room.roomZeroX;
-    v.roomZeroY = doc.room.roomZeroY;
-    v.roomLength = doc.room.roomLength;
-    v.roomWidth = doc.room.roomWidth;
-    v.roomHeight = doc.room.roomHeight;
-    v.gridPitchX = doc.room.gridPitchX;
-    v.gridPitchY = doc.room.gridPitchY;
+    v.roomZeroX = doc.Room().roomZeroX;
+    v.roomZeroY = doc.Room().roomZeroY;
+    v.roomLength = doc.Room().roomLength;
+    v.roomWidth = doc.Room().roomWidth;
+    v.roomHeight = doc.Room().roomHeight;
+    v.gridPitchX = doc.Room().gridPitchX;
+    v.gridPitchY = doc.Room().gridPitchY;
     v.originX = plane.originX, v.originY = plane.originY, v.originZ = plane.originZ;
     v.extentX = plane.extentX, v.extentY = plane.extentY, v.extentZ = plane.extentZ;
     v.dotPitch = plane.dotPitch;
@@ -45,7 +45,7 @@ CRoomParameters ParametersOf(const CDAXDoc& doc, const CListeningPlane& plane) {
 } // namespace
 
 ERoomParametersAnswer CColorMapViewModel::RunRoomParameters(bool commandMode) {
-    CColorMapCondition* condition = Condition();
+    const CColorMapCondition* condition = Condition();
     if (!condition)
         return ERoomParametersAnswer::Cancel;
     if (!commandMode)
@@ -60,7 +60,7 @@ ERoomParametersAnswer CColorMapViewModel::RunRoomParameters(bool commandMode) {
     if (!AcceptAnswer(form, RequirePort(ports.messages, "message port")))
         return ERoomParametersAnswer::Cancel;
     const bool unitChanged = m_doc.ApplyRoomParameters(form.Result());
-    ProjectView(unitChanged);
+    ProjectView(unitChanged || m_autoFit);
     return ERoomParametersAnswer::Ok;
 }
 
@@ -68,19 +68,19 @@ bool CDAXDoc::ApplyRoomParameters(const CRoomParameters& r) {
     m_settings.projectName = r.projectName;
     m_settings.projectDate = r.projectDate;
     m_settings.planeSameAsRoom = r.planeSameAsRoom;
-    room.ceilingType = r.ceilingType;
+    m_room.ceilingType = r.ceilingType;
     m_settings.installHeight = r.roomHeight;
-    room.roomZeroX = r.roomZeroX;
-    room.roomZeroY = r.roomZeroY;
-    room.roomLength = r.roomLength;
-    room.roomWidth = r.roomWidth;
-    room.roomHeight = r.roomHeight;
-    room.gridPitchX = r.gridPitchX;
-    room.gridPitchY = r.gridPitchY;
+    m_room.roomZeroX = r.roomZeroX;
+    m_room.roomZeroY = r.roomZeroY;
+    m_room.roomLength = r.roomLength;
+    m_room.roomWidth = r.roomWidth;
+    m_room.roomHeight = r.roomHeight;
+    m_room.gridPitchX = r.gridPitchX;
+    m_room.gridPitchY = r.gridPitchY;
     // All views share one plane definition.
-    for (int i = 0; i < conditions.Count(); ++i)
-        conditions.At(i)->plane.Build(r.originX, r.originY, r.originZ, r.extentX, r.extentY,
-                                      r.extentZ, r.dotPitch, r.colorMaximum, r.colorPitch);
+    for (int i = 0; i < m_conditions.Count(); ++i)
+        m_conditions.At(i)->plane.Build(r.originX, r.originY, r.originZ, r.extentX, r.extentY,
+                                        r.extentZ, r.dotPitch, r.colorMaximum, r.colorPitch);
 
     const bool unitChanged = r.lengthUnit != m_settings.lengthUnit;
     m_settings.lengthUnit = r.lengthUnit;
@@ -89,7 +89,7 @@ bool CDAXDoc::ApplyRoomParameters(const CRoomParameters& r) {
                            r.lengthUnit);
     if (unitChanged) {
         const double factor = r.lengthUnit == kUnitImperial ? kMetresToFeet : kFeetToMetres;
-        room.ScalePositions(factor);
+        m_room.ScalePositions(factor);
         for (CListeningPoint& point : m_settings.listeningPoints)
             point.position = point.position * factor;
         if (m_settings.autoLayoutValid == 1) {
@@ -98,7 +98,7 @@ bool CDAXDoc::ApplyRoomParameters(const CRoomParameters& r) {
             m_settings.autoRowPitch *= factor;
             m_settings.autoColumnPitch *= factor;
         }
-        models.SetLengthUnit(r.lengthUnit);
+        m_models.SetLengthUnit(r.lengthUnit);
     }
     return unitChanged;
 }

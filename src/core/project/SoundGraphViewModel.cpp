@@ -1,6 +1,7 @@
 #include "project/SoundGraphViewModel.h"
 
 #include "project/DAXDoc.h"
+#include "project/SoundGraphLayout.h"
 
 CSoundGraphViewModel::CSoundGraphViewModel(CDAXDoc& document)
     : CDocumentView(document), m_doc(document) {}
@@ -9,14 +10,13 @@ CSoundGraphViewModel::~CSoundGraphViewModel() = default;
 
 void CSoundGraphViewModel::OnInitialUpdate() {
     m_doc.Guarded([&] {
-        if (m_doc.Settings().loadedFromFile && m_doc.graphs.Count() > 0) {
+        if (m_doc.Settings().loadedFromFile && m_doc.Graphs().Count() > 0) {
             m_entryIndex = 0;
             return;
         }
         CSoundGraphDataList data;
         data.InitAxes(1, 0, 20, 50, 20000, 120, 1000, 10);
-        m_doc.graphs.AddGraphCondition(m_doc.graphs.currentIndex, 30, 20, 20, 36, 0, 0, data);
-        m_entryIndex = m_doc.graphs.Count() - 1;
+        m_entryIndex = m_doc.AppendGraph(data);
     });
 }
 
@@ -34,21 +34,22 @@ bool CSoundGraphViewModel::TakeRedrawRequest() {
 }
 
 void CSoundGraphViewModel::Activate() {
-    m_doc.Guarded([&] {
-        if (Entry())
-            m_doc.graphs.currentIndex = m_entryIndex;
-    });
+    m_doc.Guarded([&] { m_doc.SetCurrentGraph(m_entryIndex); });
 }
 
 void CSoundGraphViewModel::Close() {
     m_doc.Guarded([&] {
         const int removed = m_entryIndex;
         m_entryIndex = -1;
-        m_doc.graphs.RemoveGraphCondition(removed);
-        m_doc.Notify(CDocumentChange::GraphRemoved(removed));
+        m_doc.RemoveGraph(removed);
     });
 }
 
-CSoundGraphCondition* CSoundGraphViewModel::Entry() const {
-    return m_doc.graphs.At(m_entryIndex);
+const CSoundGraphCondition* CSoundGraphViewModel::Entry() const {
+    return m_doc.Graphs().At(m_entryIndex);
+}
+
+CGraphSize CSoundGraphViewModel::Fit(bool fit, int width, int height) {
+    CSoundGraphCondition* entry = m_doc.GraphEntry(m_entryIndex);
+    return entry ? FitGraph(*entry, fit, width, height) : CGraphSize{};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "project/DocumentView.h"
+#include "project/SoundGraphLayout.h"
 
 class CDAXDoc;
 struct CSoundGraphCondition;
@@ -20,7 +21,9 @@ public:
     void Close();
 
     int EntryIndex() const { return m_entryIndex; }
-    CSoundGraphCondition* Entry() const;
+    const CSoundGraphCondition* Entry() const;
+    // Fits the view's entry to a drawing area (see FitGraph); nothing without an entry.
+    CGraphSize Fit(bool fit, int width, int height);
     // Set when the document asked for a redraw (hint 4) and not yet taken by the view.
     bool TakeRedrawRequest();
 

@@ -5,10 +5,19 @@ namespace Strings {
 inline constexpr const char* kMessageTitle = "Message from Daxara";
 inline constexpr const char* kConfirmRemoveSpeaker =
     "Are you sure you want to remove this speaker?";
+// Several selected installations at once: "... remove these " N " speakers?"
+inline constexpr const char* kConfirmRemoveSpeakersBefore = "Are you sure you want to remove these ";
+inline constexpr const char* kConfirmRemoveSpeakersAfter = " speakers?";
 inline constexpr const char* kImpedanceMix =
     "High and low impedance speakers can not be mixed in one room.";
 inline constexpr const char* kSameSpot = "Are you sure that you want to install this speaker at "
                                          "the same position where you already installed? ";
+// What the one guard of the entry points says when an action ends early: bad data or memory
+// running out ("... could not be completed: <why>."), or a fault of the program itself.
+inline constexpr const char* kCommandNotCompleted = "The command could not be completed: ";
+inline constexpr const char* kNotEnoughMemory = "not enough memory";
+inline constexpr const char* kProgramFault =
+    "The command could not be completed because of a fault in the program: ";
 inline constexpr const char* kSavedWithNewExtension =
     "File was saved with new extention(\"tdax\").";
 inline constexpr const char* kAskNewExtension =
@@ -43,7 +52,7 @@ inline constexpr const char* kImportSofaReport = "%1 was imported from open dire
 inline constexpr const char* kMenuExportSofa = "Export as &SOFA...";
 // %1 the model, %2 why.
 inline constexpr const char* kExportSofaFailed = "%1 could not be exported as SOFA: %2.";
-inline constexpr const char* kProgressCaption = "DAX";
+inline constexpr const char* kProgressCaption = "Daxara";
 inline constexpr const char* kStop = "Stop";
 
 inline constexpr const char* kInstallationTitle = "Properties for Installation";
@@ -56,6 +65,7 @@ inline constexpr const char* kUnitMetre = "[m]";
 inline constexpr const char* kUnitFeet = "[ft]";
 inline constexpr const char* kUnitDegree = "[deg]";
 inline constexpr const char* kUnitWatt = "[W]";
+inline constexpr const char* kUnitMillisecond = "[ms]";
 
 inline constexpr const char* kModeInterference = "Interference";
 inline constexpr const char* kModeEnergy = "Energy";
@@ -167,6 +177,7 @@ inline constexpr const char* kStepInstallSpeaker = "Install Speaker";
 inline constexpr const char* kStepMoveSpeaker = "Move Speaker";
 inline constexpr const char* kStepChangeSpeaker = "Change Speaker";
 inline constexpr const char* kStepRemoveSpeaker = "Remove Speaker";
+inline constexpr const char* kStepRemoveSpeakers = "Remove Speakers";
 inline constexpr const char* kStepRemoveAllSpeakers = "Remove All Speakers";
 inline constexpr const char* kStepRoomParameters = "Room Parameters";
 inline constexpr const char* kStepAutoInstallation = "Automatic Installation";
@@ -176,6 +187,18 @@ inline constexpr const char* kStepArrangeModules = "Arrange Modules";
 inline constexpr const char* kStepPreferences = "Preferences";
 inline constexpr const char* kStepChooseTap = "Choose Tap";
 inline constexpr const char* kStepSurfacesAndAir = "Surfaces and Air";
+inline constexpr const char* kStepMarkPoint = "Mark Listening Point";
+inline constexpr const char* kStepRenamePoint = "Rename Listening Point";
+inline constexpr const char* kStepRemovePoint = "Remove Listening Point";
+// Listening points on the map and in its context menu.
+inline constexpr const char* kPointNamePrefix = "Point ";
+inline constexpr const char* kMenuMarkPoint = "Mark Listening Point Here...";
+inline constexpr const char* kMenuListeningPoints = "Listening Points...";
+inline constexpr const char* kStepMapBand = "Choose Band";
+inline constexpr const char* kStepMapFrequency = "Choose Frequency";
+inline constexpr const char* kStepMapMode = "Choose Mode";
+inline constexpr const char* kStepMapQuantity = "Choose Quantity";
+inline constexpr const char* kStepAlignDelays = "Align Delays";
 // Menu texts of the Edit menu; " <name>" follows when there is a step.
 inline constexpr const char* kUndoMenu = "&Undo";
 inline constexpr const char* kRedoMenu = "&Redo";
@@ -185,7 +208,11 @@ inline constexpr const char* kColumnSpeakerName = "Speaker Name";
 inline constexpr const char* kColumnTap = "Tap";
 inline constexpr const char* kColumnPower = "Power";
 inline constexpr const char* kColumnPolarity = "Polarity";
+inline constexpr const char* kColumnDelay = "Delay";
+inline constexpr const char* kDelayLabel = "Delay";
 inline constexpr const char* kPolarityLabel = "Polarity";
+// The installation dialog's row for the installation's own tap (an addition to its rows).
+inline constexpr const char* kTapLabel = "Tap";
 // Tap units, shared by the tap list and the printed speaker table.
 inline constexpr const char* kTapOhms = "ohms  ";
 inline constexpr const char* kTapLine = "V Line  ";
@@ -198,12 +225,36 @@ inline constexpr const char* kMenuDelete = "Delete...";
 inline constexpr const char* kMenuExportVd1 = "Export vd1...";
 inline constexpr const char* kMenuRemove = "Remove...";
 inline constexpr const char* kMenuProperties = "Properties...";
+inline constexpr const char* kMenuAlignDelays = "Align Delays...";
+// Aligning delays.
+inline constexpr const char* kAlignTitle = "Align Delays";
+inline constexpr const char* kAlignFills = "Installations to align";
+inline constexpr const char* kAlignMain = "Main installation";
+inline constexpr const char* kAlignPoint = "Reference point";
+inline constexpr const char* kAlignOffset = "Offset";
+inline constexpr const char* kTypedPosition = "Typed position";
+inline constexpr const char* kAlignNoFill = "Choose at least one installation to align.";
+inline constexpr const char* kAlignNoMain = "Choose the main installation.";
 inline constexpr const char* kSpeakerFileFilter = "VSA Files (*.vsa)";
 // Around the colour map: annotation lines, legend, print title and speaker table.
 inline constexpr const char* kMapShownAt = "This color mapping is shown @";
 inline constexpr const char* kMapProjectName = "Project Name : ";
 inline constexpr const char* kMapDate = "Date : ";
 inline constexpr const char* kCursorLevel = "Average SPL @Cursor Point : ";
+// What a map shows, and its statistics when it is not the direct sound's level.
+inline constexpr const char* kQuantityDirect = "Direct SPL";
+inline constexpr const char* kQuantityArrival = "First Arrival";
+inline constexpr const char* kQuantityLateLoudest = "Loudest Arrives Late";
+inline constexpr const char* kQuantityMaxValue = " (Max Value in Audience Plane) : ";
+inline constexpr const char* kQuantityMinValue = " (Min Value in Audience Plane) : ";
+inline constexpr const char* kQuantityMeanValue = " (Average Value in Audience Plane) : ";
+// Sound levels average by energy.
+inline constexpr const char* kQuantityEnergyMeanValue =
+    " (Energy Average in Audience Plane) : ";
+inline constexpr const char* kQuantityLateShare = " (Points more than %1 ms late) : ";
+inline constexpr const char* kQuantityTargetShare = " (Points at or above %1) : ";
+inline constexpr const char* kQuantityAtCursor = " @Cursor Point : ";
+inline constexpr const char* kUnitPercent = "[%]";
 inline constexpr const char* kAverageMax =
     "Average SPL @This Color Mapping (Pink Noise, Max Value in Audience Plane) : ";
 inline constexpr const char* kAverageMin =
@@ -267,9 +318,7 @@ inline constexpr const char* kRoomSurface = "Surface";
 inline constexpr const char* kMeanAlpha = "Mean alpha";
 inline constexpr const char* kRtSabine = "T Sabine [s]";
 inline constexpr const char* kRtEyring = "T Eyring [s]";
-// The colour map's quantity list and what the annotations say of a map that is not the direct
-// sound's level.
-inline constexpr const char* kQuantityDirect = "Direct SPL";
+// The colour map's quantity list (the direct sound's name is with the arrival quantities').
 inline constexpr const char* kQuantityReverberant = "Reverberant SPL";
 inline constexpr const char* kQuantityTotal = "Total SPL";
 inline constexpr const char* kQuantityRatio = "Direct / Reverberant";
@@ -277,12 +326,43 @@ inline constexpr const char* kQuantityBroadbandZ = "Broadband SPL";
 inline constexpr const char* kQuantityBroadbandA = "Broadband SPL (A)";
 inline constexpr const char* kQuantitySti = "STI";
 inline constexpr const char* kQuantityCis = "CIS";
-inline constexpr const char* kStatisticMaximum = "Maximum in Audience Plane : ";
-inline constexpr const char* kStatisticMinimum = "Minimum in Audience Plane : ";
-inline constexpr const char* kStatisticEnergyMean = "Average (Energy) in Audience Plane : ";
-inline constexpr const char* kStatisticMean = "Mean in Audience Plane : ";
-inline constexpr const char* kStatisticShare = "Share of the Plane at or above ";
 inline constexpr const char* kCurveDirect = "Direct";
 inline constexpr const char* kCurveReverberant = "Reverberant";
 inline constexpr const char* kCurveTotal = "Total";
+// The report a planner hands over: its title block, section titles and figures.
+inline constexpr const char* kNameTooLong =
+    "Enter the planner and the company on one line each, at most 120 characters.";
+inline constexpr const char* kReportHeading = "Sound Reinforcement Report";
+inline constexpr const char* kReportPlanner = "Planner : ";
+inline constexpr const char* kReportCompany = "Company : ";
+// %1 this page, %2 the pages.
+inline constexpr const char* kReportPage = "Page %1 of %2";
+inline constexpr const char* kReportRoomTitle = "Room and calculation planes";
+inline constexpr const char* kReportRoomSize = "Room (length x width x height) : ";
+inline constexpr const char* kReportRoomZero = "Room zero position (X, Y) : ";
+inline constexpr const char* kReportPlane = "Calculation plane ";
+inline constexpr const char* kReportFrom = "from ";
+inline constexpr const char* kReportExtent = "extent ";
+inline constexpr const char* kReportPointsAt = " points at a pitch of ";
+inline constexpr const char* kReportEquipmentTitle = "Equipment";
+inline constexpr const char* kReportPosition = "X, Y, Z ";
+inline constexpr const char* kReportAim = "Az/El/Rot [deg]";
+inline constexpr const char* kReportCount = "Count";
+inline constexpr const char* kReportTotalPower = "Total Power : ";
+inline constexpr const char* kReportUnknownModel = "(missing speaker data)";
+inline constexpr const char* kReportMapTitle = "SPL map ";
+inline constexpr const char* kReportNotCalculated = "This map has not been calculated.";
+inline constexpr const char* kReportFigure = "Figure";
+inline constexpr const char* kReportValue = "Value";
+inline constexpr const char* kReportMaximum = "Maximum";
+inline constexpr const char* kReportMinimum = "Minimum";
+inline constexpr const char* kReportPinkAverage = "Average (pink noise)";
+inline constexpr const char* kReportMusicAverage = "Average (music/speech)";
+inline constexpr const char* kReportDeviation = "Standard deviation";
+inline constexpr const char* kReportWithin = "Points within +/-3 dB of the pink-noise average";
+inline constexpr const char* kReportPercentiles = "Percentiles (10th, 50th, 90th)";
+inline constexpr const char* kReportResponseTitle = "Frequency response at the listening points";
+inline constexpr const char* kReportResponseNote = "Band levels of the first map's summation: ";
+inline constexpr const char* kReportPlaneCentre = "Centre of the calculation plane";
+inline constexpr const char* kReportNoResponse = "no response can be calculated here";
 } // namespace Strings

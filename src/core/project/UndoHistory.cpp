@@ -101,14 +101,14 @@ std::shared_ptr<CDocumentState> CDocumentState::Capture(const CDAXDoc& doc,
                                                         const CDocumentState* reference) {
     auto state = std::make_shared<CDocumentState>();
     state->settings = doc.Settings();
-    state->room = doc.room;
-    state->graphs = doc.graphs;
+    state->room = doc.m_room;
+    state->graphs = doc.m_graphs;
     state->ownBytes = sizeof(CDocumentState) + state->settings.projectDate.size() +
                       state->settings.projectName.size() +
-                      static_cast<std::size_t>(doc.room.Count()) * sizeof(CInstallationElement) +
-                      GraphBytes(doc.graphs);
+                      static_cast<std::size_t>(doc.m_room.Count()) * sizeof(CInstallationElement) +
+                      GraphBytes(doc.m_graphs);
 
-    const CColorMapConditionList& conditions = doc.conditions;
+    const CColorMapConditionList& conditions = doc.m_conditions;
     state->maps.reserve(static_cast<std::size_t>(conditions.Count()));
     for (int i = 0; i < conditions.Count(); ++i) {
         const std::size_t at = static_cast<std::size_t>(i);
@@ -117,8 +117,8 @@ std::shared_ptr<CDocumentState> CDocumentState::Capture(const CDAXDoc& doc,
         state->maps.push_back(CaptureMap(*conditions.At(i), previous, state->ownBytes));
     }
     state->currentCondition = conditions.currentIndex;
-    state->models = doc.models.Shared();
-    state->currentModel = doc.models.CurrentIndex();
+    state->models = doc.m_models.Shared();
+    state->currentModel = doc.m_models.CurrentIndex();
     return state;
 }
 
@@ -126,7 +126,7 @@ void CDocumentState::Restore(CDAXDoc& doc) const {
     // Prepared copies first: any allocation failure leaves the project as it was.
     CInstallationContainer roomCopy = room;
     CSoundGraphConditionList graphsCopy = graphs;
-    const std::size_t live = static_cast<std::size_t>(doc.conditions.Count());
+    const std::size_t live = static_cast<std::size_t>(doc.m_conditions.Count());
     std::vector<CPlaceElementList> points;
     points.reserve(std::min(maps.size(), live));
     for (std::size_t i = 0; i < maps.size() && i < live; ++i) {
@@ -140,16 +140,16 @@ void CDocumentState::Restore(CDAXDoc& doc) const {
     CProjectSettings settingsCopy = settings;
 
     // From here on nothing allocates.
-    std::swap(doc.room, roomCopy);
-    std::swap(doc.graphs, graphsCopy);
+    std::swap(doc.m_room, roomCopy);
+    std::swap(doc.m_graphs, graphsCopy);
     for (std::size_t i = 0; i < points.size(); ++i) {
         // Copied without points (nothing to allocate), then it takes the prepared ones over.
-        CColorMapCondition& target = *doc.conditions.At(static_cast<int>(i));
+        CColorMapCondition& target = *doc.m_conditions.At(static_cast<int>(i));
         target = maps[i].condition;
         target.plane.points.swap(points[i]);
     }
-    doc.conditions.currentIndex = currentCondition;
-    doc.models.Adopt(std::move(modelsCopy), currentModel);
+    doc.m_conditions.currentIndex = currentCondition;
+    doc.m_models.Adopt(std::move(modelsCopy), currentModel);
     // A model's length unit always follows its project's; models are shared between states.
     doc.ReplaceSettings(std::move(settingsCopy));
 }

@@ -18,6 +18,8 @@ public:
     void ApplyModules(int flag) override;
     void ResetWeights() override;
     double ArrangeModules(int lengthUnit, CModuleArrangementPort* port) override;
+    // One cabinet an element (KV-K counts its sections instead).
+    int BoxCount() const override { return ElementTotal() > 0 ? ElementTotal() : 1; }
 
     const CTypePandRParamArray& Cabinets() const { return m_cabinets; }
     CTypePandRParamArray& Cabinets() { return m_cabinets; }

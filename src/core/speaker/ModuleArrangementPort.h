@@ -39,6 +39,15 @@ struct CCabinetArrangement {
     int lengthUnit = 0;
 };
 
+// Where the array hangs above the calculation plane, for the aiming lines of the arrangement's
+// picture: the drop from its reference point down to the plane in metres, and the tilt of the
+// whole array (its installation's elevation, degrees, down positive). Unknown: no plane below.
+struct CArraySite {
+    bool known = false;
+    double drop = 0.0;
+    double tilt = 0.0;
+};
+
 // How a line-array model asks a person to arrange it. The model knows nothing of dialogs: it
 // hands its arrangement to the port and applies what comes back. Each call returns true for OK,
 // false for Cancel; after Cancel the model ignores the arrangement. The project layer implements
@@ -46,6 +55,8 @@ struct CCabinetArrangement {
 class CModuleArrangementPort {
 public:
     virtual ~CModuleArrangementPort() = default;
+    // Where the next arrangement's array hangs; a port that draws no aiming lines ignores it.
+    virtual void SetSite(const CArraySite& site) { (void)site; }
     virtual bool ArrangeQL9(CVectorArrangement& arrangement) = 0;
     virtual bool ArrangeTypeW(CVectorArrangement& arrangement) = 0;
     virtual bool ArrangeTypeP(CCabinetArrangement& arrangement) = 0;

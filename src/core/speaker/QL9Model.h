@@ -15,6 +15,8 @@ public:
     void BuildElements() override;
     double ArrangeModules(int lengthUnit, CModuleArrangementPort* port) override;
     std::string NameSuffix() const override;
+    // Four modules a box; a centre module from speaker data belongs to a box of its own.
+    int BoxCount() const override { return ElementTotal() > 0 ? (ElementTotal() + 3) / 4 : 1; }
 
 protected:
     CModuleCounts CountsFromText(const CModuleCounts& read) const override { return read; }

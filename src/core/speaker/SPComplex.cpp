@@ -21,11 +21,11 @@ double CSPComplex::Phase() const {
     return RadToDeg(std::atan2(im, re));
 }
 
-void CSPComplex::Propagate(double r, double ref, double f) {
+void CSPComplex::Propagate(double r, double ref, double f, double delayPath) {
     const double level = Level();
     const double phase0 = Phase();
     const double m = std::pow(10.0, level / 20.0) * kReferencePressure * ref / r;
-    const double c = (r - ref) / kSpeedOfSound * f;
+    const double c = (r + delayPath - ref) / kSpeedOfSound * f;
     const double phase = phase0 - (c - std::floor(c)) * 360.0;
     const double a = DegToRad(phase);
     re = m * std::cos(a);

@@ -26,8 +26,9 @@ struct CSPComplex {
     }
     // Carries a value that holds at distance ref to distance r (metres) at frequency f (Hz):
     // 1/r attenuation and the propagation delay at 344 m/s. The magnitude is rebuilt from Level,
-    // so the zero value becomes 0 dB SPL at the reference distance.
-    void Propagate(double r, double ref, double f);
+    // so the zero value becomes 0 dB SPL at the reference distance. A signal delay turns the
+    // phase as `delayPath` metres more of path would, without their loss (0 adds nothing).
+    void Propagate(double r, double ref, double f, double delayPath = 0.0);
 
     static CSPComplex FromLevelPhase(double level, double phase) {
         CSPComplex v;
@@ -39,3 +40,8 @@ struct CSPComplex {
 
 inline constexpr double kReferencePressure = 0.00002;
 inline constexpr double kSpeedOfSound = 344.0;
+
+// The path (metres) sound travels during a signal delay of `delayMs` milliseconds.
+inline double DelayPath(double delayMs) {
+    return kSpeedOfSound * (delayMs / 1000.0);
+}

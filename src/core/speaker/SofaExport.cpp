@@ -3,6 +3,7 @@
 
 #include "common/FileSafety.h"
 #include "speaker/SofaFile.h"
+#include "speaker/SofaImport.h"
 #include "speaker/SpeakerModel.h"
 
 #include <cmath>
@@ -67,6 +68,11 @@ void ExportSofa(const CSpeakerModel& model, const std::string& path) {
     const std::size_t M = model.Elements().size();
     if (M == 0 || model.Balloons().empty() || h.frequencyList.empty() || h.thetaCount == 0)
         throw CSofaError("the model " + model.Name() + " holds no directivity data");
+    // What is written must read back.
+    if (h.frequencyList.front() < kSofaLowestFrequency ||
+        h.frequencyList.back() > kSofaHighestFrequency)
+        throw CSofaError("the model's frequencies reach beyond 1 Hz to 100 kHz, the range an open "
+                         "directivity file is read in");
     const std::vector<CGridReceiver> receivers = GridReceivers(model);
     const std::size_t R = receivers.size();
     const std::size_t N = h.frequencyList.size();
@@ -122,6 +128,16 @@ void ExportSofa(const CSpeakerModel& model, const std::string& path) {
     file.DefineVariable("ReceiverPosition", {"R", "C", "I"});
     file.PutTextAttribute("ReceiverPosition", "Type", "spherical");
     file.PutTextAttribute("ReceiverPosition", "Units", "degree, degree, metre");
+    // The balloon angles of each receiver as the model holds them: an importer reading them back
+    // through the trigonometry of ReceiverPosition would round angles such as 360/7 degrees.
+    for (const char* name : {"BalloonTheta", "BalloonPhi"}) {
+        file.DefineVariable(name, {"R"});
+        file.PutTextAttribute(name, "Units", "degree");
+    }
+    file.PutTextAttribute("BalloonTheta", "LongName",
+                          "angle of the receiver from the source's main axis (+x)");
+    file.PutTextAttribute("BalloonPhi", "LongName",
+                          "angle of the receiver around the main axis, from +y toward +z");
     file.DefineVariable("N", {"N"});
     file.PutTextAttribute("N", "LongName", "frequency");
     file.PutTextAttribute("N", "Units", "hertz");
@@ -152,6 +168,13 @@ void ExportSofa(const CSpeakerModel& model, const std::string& path) {
         spherical.push_back(h.referenceDistance);
     }
     file.WriteDoubles("ReceiverPosition", spherical);
+    std::vector<double> thetas, phis;
+    for (const CGridReceiver& r : receivers) {
+        thetas.push_back(h.thetaGrid.at(static_cast<std::size_t>(r.theta)));
+        phis.push_back(model.Balloon(0).phiGrid.at(static_cast<std::size_t>(r.phi)));
+    }
+    file.WriteDoubles("BalloonTheta", thetas);
+    file.WriteDoubles("BalloonPhi", phis);
     file.WriteDoubles("N", h.frequencyList);
 
     std::vector<double> re, im;

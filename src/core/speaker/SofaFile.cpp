@@ -3,13 +3,18 @@
 #include <netcdf.h>
 #include <netcdf_mem.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <new>
 
 namespace {
 [[noreturn]] void Throw(int status, const std::string& what) {
+    // A failed allocation inside the library is one like any other.
+    if (status == NC_ENOMEM)
+        throw std::bad_alloc();
     throw CSofaError(what + ": " + nc_strerror(status));
 }
 
@@ -79,14 +84,24 @@ CNetCdfFile CNetCdfFile::OpenMemory(const void* data, std::size_t size) {
                          " bytes of the " + std::to_string(end) + " its header states");
     int id = -1;
     // The library takes a non-const pointer but does not write through it without NC_WRITE.
-    Check(nc_open_mem("memory", NC_NOWRITE, size, const_cast<void*>(data), &id),
-          "the netCDF file cannot be read");
-    return CNetCdfFile(id);
+    const int status = nc_open_mem("memory", NC_NOWRITE, size, const_cast<void*>(data), &id);
+    const bool classic = size >= 1 && static_cast<const unsigned char*>(data)[0] == 'C';
+    // Reading a classic image past its end fails with the system's "operation not permitted".
+    if (classic && status == EPERM)
+        throw CSofaError("the file is truncated: it ends inside its header");
+    Check(status, "the netCDF file cannot be read");
+    CNetCdfFile file(id);
+    file.m_classic = classic;
+    return file;
 }
 
-CNetCdfFile CNetCdfFile::CreateInMemory() {
+CNetCdfFile CNetCdfFile::CreateInMemory(EFormat format) {
     int id = -1;
-    Check(nc_create_mem("memory", NC_NETCDF4, 1 << 16, &id), "cannot create a netCDF file");
+    // A classic image is kept at no less than its initial size, so it starts empty.
+    const bool classic = format == EFormat::Cdf5;
+    Check(nc_create_mem("memory", classic ? NC_64BIT_DATA : NC_NETCDF4, classic ? 0 : 1 << 16,
+                        &id),
+          "cannot create a netCDF file");
     return CNetCdfFile(id);
 }
 
@@ -192,9 +207,13 @@ std::vector<double> CNetCdfFile::ReadDoubles(const std::string& variable,
         total *= c;
     }
     std::vector<double> values(total);
-    if (total > 0)
-        Check(nc_get_vara_double(m_id, var, start.data(), count.data(), values.data()),
-              "the values of " + variable + " cannot be read");
+    const int status =
+        total > 0 ? nc_get_vara_double(m_id, var, start.data(), count.data(), values.data())
+                  : NC_NOERR;
+    if (m_classic && status == EPERM)
+        throw CSofaError("the file is truncated: the values of " + variable +
+                         " lie beyond its end");
+    Check(status, "the values of " + variable + " cannot be read");
     return values;
 }
 

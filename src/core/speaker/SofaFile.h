@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Errors.h"
 #include <cstddef>
 #include <optional>
 #include <stdexcept>
@@ -8,9 +9,9 @@
 
 // Why an open directivity file cannot be read or written; the text names the variable or the
 // attribute at fault.
-class CSofaError : public std::runtime_error {
+class CSofaError : public CBadData {
 public:
-    explicit CSofaError(const std::string& what) : std::runtime_error(what) {}
+    explicit CSofaError(const std::string& what) : CBadData(what) {}
 };
 
 // Whether the first bytes of a file are those of a netCDF file: HDF5 (netCDF-4) or the classic
@@ -30,10 +31,16 @@ public:
     static CNetCdfFile Open(const std::string& path);
     // Reads a file image held in memory; the bytes must outlive the object.
     static CNetCdfFile OpenMemory(const void* data, std::size_t size);
-    // A new netCDF-4 file in memory, in define mode; CloseToBytes gives its image.
-    static CNetCdfFile CreateInMemory();
+    enum class EFormat {
+        Netcdf4, // HDF5
+        Cdf5,    // the classic format with 64-bit data
+    };
+    // A new file in memory, in define mode; CloseToBytes gives its image.
+    static CNetCdfFile CreateInMemory(EFormat format = EFormat::Netcdf4);
 
-    CNetCdfFile(CNetCdfFile&& other) noexcept : m_id(other.m_id) { other.m_id = -1; }
+    CNetCdfFile(CNetCdfFile&& other) noexcept : m_id(other.m_id), m_classic(other.m_classic) {
+        other.m_id = -1;
+    }
     CNetCdfFile& operator=(CNetCdfFile&&) = delete;
     CNetCdfFile(const CNetCdfFile&) = delete;
     CNetCdfFile& operator=(const CNetCdfFile&) = delete;
@@ -66,4 +73,5 @@ private:
     explicit CNetCdfFile(int id) : m_id(id) {}
     int VariableId(const std::string& name) const;
     int m_id = -1;
+    bool m_classic = false; // a classic-format image (CDF-1, -2 or -5) read from memory
 };

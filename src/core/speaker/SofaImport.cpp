@@ -5,6 +5,7 @@
 #include "common/FormatSignificant.h"
 #include "speaker/FrequencyList.h"
 #include "speaker/SofaFile.h"
+#include "speaker/SofaNeighbourSearch.h"
 #include "speaker/SpeakerModelContainer.h"
 #include "speaker/StdSPModel.h"
 
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <functional>
 #include <new>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -30,14 +32,21 @@ constexpr double kAnglesPerDegree = 1e9;
 constexpr double kMaxGapDegrees = 30.0;
 // Receivers at distances differing by more than this share are not one measurement sphere.
 constexpr double kRadiusTolerance = 1e-3;
-constexpr std::size_t kMaxReceivers = std::size_t(1) << 20;
+// A 0.5-degree grid has 259,202 receivers.
+constexpr std::size_t kMaxReceivers = std::size_t(1) << 18;
+// Values of one measurement: a 1-degree grid at 1/48 octave over the audible range.
+constexpr std::size_t kMaxMeasurementValues = std::size_t(1) << 25;
+// Pressures (pascal) a map can square and sum without leaving the range of doubles; 0 is a
+// null of the pattern.
+constexpr double kSmallestPressure = 1e-30;
+constexpr double kLargestPressure = 1e30;
 constexpr int kMaxPointsPerOctave = 96;
 constexpr int kNeighbours = 4;
 const std::array<double, 15> kAngleSteps = {1,  2,  2.5, 3,  5,    6,  7.5, 9,
                                             10, 15, 18,  20, 22.5, 30, 45};
 
 std::string Number(double v) {
-    return FormatSignificant(v, 6);
+    return FormatValue(v, 6); // messages show any value, 1e25 and nan included
 }
 
 double SnapAngle(double degrees) {
@@ -158,76 +167,6 @@ CVec3 ReadPerMeasurement(const CNetCdfFile& file, const std::string& variable, s
     return p;
 }
 
-// One receiver as the model sees it: a direction in the speaker's own axes.
-struct CReceiver {
-    double theta = 0.0, phi = 0.0; // degrees, snapped
-    CVec3 unit;                    // unit vector of (theta, phi) in the balloon's axes
-    double radius = 0.0;
-    std::size_t index = 0; // row in the file
-};
-
-CVec3 BalloonUnit(double theta, double phi) {
-    const double t = theta * kDegree, p = phi * kDegree;
-    return {std::cos(t), std::sin(t) * std::cos(p), std::sin(t) * std::sin(p)};
-}
-
-double AngleBetween(const CVec3& a, const CVec3& b) {
-    return std::atan2(Cross(a, b).Length(), Dot(a, b)) / kDegree;
-}
-
-// The nearest receivers of a direction, found by walking outward in theta from a theta-sorted
-// list: no receiver farther in theta than the current k-th nearest can be nearer.
-class CNeighbourSearch {
-public:
-    explicit CNeighbourSearch(const std::vector<CReceiver>& receivers) : m_r(receivers) {
-        m_order.resize(receivers.size());
-        for (std::size_t i = 0; i < m_order.size(); ++i)
-            m_order[i] = i;
-        std::sort(m_order.begin(), m_order.end(),
-                  [&](std::size_t a, std::size_t b) { return m_r[a].theta < m_r[b].theta; });
-    }
-
-    // Up to k (angle in degrees, receiver index) pairs, nearest first; `skip` leaves one out.
-    std::vector<std::pair<double, std::size_t>> Nearest(double theta, const CVec3& unit, int k,
-                                                        std::size_t skip = SIZE_MAX) const {
-        std::vector<std::pair<double, std::size_t>> best;
-        auto offer = [&](std::size_t i) {
-            if (i == skip)
-                return;
-            best.emplace_back(AngleBetween(unit, m_r[i].unit), i);
-            std::sort(best.begin(), best.end());
-            if (best.size() > static_cast<std::size_t>(k))
-                best.pop_back();
-        };
-        auto bound = [&]() {
-            return best.size() < static_cast<std::size_t>(k) ? 1e9 : best.back().first;
-        };
-        const auto start =
-            std::lower_bound(m_order.begin(), m_order.end(), theta,
-                             [&](std::size_t i, double t) { return m_r[i].theta < t; });
-        auto up = start;
-        auto down = start;
-        while (up != m_order.end() || down != m_order.begin()) {
-            bool moved = false;
-            if (up != m_order.end() && m_r[*up].theta - theta <= bound()) {
-                offer(*up++);
-                moved = true;
-            }
-            if (down != m_order.begin() && theta - m_r[*(down - 1)].theta <= bound()) {
-                offer(*--down);
-                moved = true;
-            }
-            if (!moved)
-                break;
-        }
-        return best;
-    }
-
-private:
-    const std::vector<CReceiver>& m_r;
-    std::vector<std::size_t> m_order;
-};
-
 double LevelOf(const Complex& c) {
     return 20.0 * std::log10(std::max(std::abs(c), 1e-300));
 }
@@ -334,10 +273,12 @@ private:
         if (m_R > kMaxReceivers)
             throw CSofaError("dimension R holds " + std::to_string(m_R) + " receivers, more than " +
                              std::to_string(kMaxReceivers));
-        if (m_R * m_N > MaxModelBalloonValues())
+        if (m_N > kMaxMeasurementValues || m_R * m_N > kMaxMeasurementValues ||
+            m_R * m_N > MaxModelBalloonValues())
             throw CSofaError("variable Data.Real holds " + std::to_string(m_R) + " x " +
                              std::to_string(m_N) + " values per measurement, more than " +
-                             std::to_string(MaxModelBalloonValues()));
+                             std::to_string(std::min(kMaxMeasurementValues,
+                                                     MaxModelBalloonValues())));
         if (m_options.measurement < 0 || static_cast<std::size_t>(m_options.measurement) >= m_M)
             throw CSofaError("measurement " + std::to_string(m_options.measurement) +
                              " does not exist: dimension M holds " + std::to_string(m_M) +
@@ -370,6 +311,10 @@ private:
             if (!std::isfinite(f) || !(f > 0.0))
                 throw CSofaError("variable N: frequency " + std::to_string(i) + " (" + Number(f) +
                                  ") is not a positive finite number of hertz");
+            if (f < kSofaLowestFrequency || f > kSofaHighestFrequency)
+                throw CSofaError("variable N: frequency " + std::to_string(i) + " (" + Number(f) +
+                                 " Hz) lies outside 1 Hz to 100 kHz, the range a speaker model "
+                                 "holds");
             if (i > 0 && !(f > m_frequencies[i - 1]))
                 throw CSofaError("variable N: frequency " + std::to_string(i) + " (" + Number(f) +
                                  " Hz) is not above the one before it");
@@ -423,7 +368,7 @@ private:
             // rounding of the conversion.
             if (coordinates.spherical && std::abs(radius - v[2]) <= 1e-9 * radius)
                 radius = v[2];
-            CReceiver& rec = m_receivers[r];
+            CSofaReceiver& rec = m_receivers[r];
             rec.index = r;
             rec.radius = radius;
             rec.theta = SnapAngle(std::atan2(std::hypot(d.y, d.z), d.x) / kDegree);
@@ -438,6 +383,7 @@ private:
             smallest = r == 0 ? radius : std::min(smallest, radius);
             largest = r == 0 ? radius : std::max(largest, radius);
         }
+        TakeStatedAngles();
         if (largest > smallest * (1.0 + kRadiusTolerance))
             throw CSofaError("variable ReceiverPosition: the receivers lie " + Number(smallest) +
                              " to " + Number(largest) +
@@ -445,22 +391,116 @@ private:
         m_radius = m_receivers[0].radius;
         if (largest != smallest) {
             double sum = 0.0;
-            for (const CReceiver& r : m_receivers)
+            for (const CSofaReceiver& r : m_receivers)
                 sum += r.radius;
             m_radius = sum / static_cast<double>(m_R);
         }
-        CheckCoverage();
+        m_search = std::make_unique<CSofaNeighbourSearch>(m_receivers);
+        // A whole theta/phi grid is a model's own grid however coarse (one phi column is an
+        // axisymmetric speaker); any other set must leave no direction far from a receiver.
+        if (!FindRegularGrid())
+            CheckCoverage();
     }
 
-    static bool IsPole(const CReceiver& r) { return r.theta == 0.0 || r.theta == 180.0; }
+    // Whether the receivers are each (theta, phi) of a product grid once, phi from 0, each pole
+    // once; if so m_thetas, m_phis and m_cell describe it.
+    bool FindRegularGrid() {
+        std::vector<double> thetas, phis;
+        bool frontPole = false, backPole = false;
+        for (const CSofaReceiver& r : m_receivers) {
+            if (r.theta == 0.0)
+                frontPole = true;
+            else if (r.theta == 180.0)
+                backPole = true;
+            else {
+                thetas.push_back(r.theta);
+                phis.push_back(r.phi);
+            }
+        }
+        auto unique = [](std::vector<double>& v) {
+            std::sort(v.begin(), v.end());
+            v.erase(std::unique(v.begin(), v.end()), v.end());
+        };
+        unique(thetas);
+        unique(phis);
+        if (phis.empty() || phis.front() != 0.0 || !frontPole || !backPole ||
+            thetas.size() + 2 > 0xFFFF || phis.size() + 1 > 0xFFFE ||
+            thetas.size() * phis.size() + 2 != m_R)
+            return false;
+        std::vector<long long> cell((thetas.size() + 2) * phis.size(), -1);
+        for (const CSofaReceiver& r : m_receivers) {
+            const std::size_t t =
+                r.theta == 0.0     ? 0
+                : r.theta == 180.0 ? thetas.size() + 1
+                                   : static_cast<std::size_t>(
+                                         std::lower_bound(thetas.begin(), thetas.end(), r.theta) -
+                                         thetas.begin()) +
+                                         1;
+            const bool pole = t == 0 || t == thetas.size() + 1;
+            const std::size_t p =
+                pole ? 0
+                     : static_cast<std::size_t>(
+                           std::lower_bound(phis.begin(), phis.end(), r.phi) - phis.begin());
+            long long& slot = cell[t * phis.size() + p];
+            if (slot >= 0)
+                return false;
+            slot = static_cast<long long>(r.index);
+        }
+        for (std::size_t t = 1; t <= thetas.size(); ++t)
+            for (std::size_t p = 0; p < phis.size(); ++p)
+                if (cell[t * phis.size() + p] < 0)
+                    return false;
+        thetas.insert(thetas.begin(), 0.0);
+        thetas.push_back(180.0);
+        m_thetas = std::move(thetas);
+        m_phis = std::move(phis);
+        m_cell = std::move(cell);
+        m_regular = true;
+        return true;
+    }
+
+    // Daxara writes each receiver's balloon angles as well (BalloonTheta, BalloonPhi): where they
+    // agree with the positions they are the exact grid angles, which the trigonometry of the
+    // positions can only approach.
+    void TakeStatedAngles() {
+        if (!m_file.HasVariable("BalloonTheta") || !m_file.HasVariable("BalloonPhi"))
+            return;
+        for (const char* name : {"BalloonTheta", "BalloonPhi"}) {
+            const auto dims = m_file.Dimensions(name);
+            if (dims.size() != 1 || dims[0].length != m_R)
+                return;
+        }
+        const std::vector<double> thetas = m_file.ReadAllDoubles("BalloonTheta");
+        const std::vector<double> phis = m_file.ReadAllDoubles("BalloonPhi");
+        for (std::size_t r = 0; r < m_R; ++r) {
+            const double t = thetas[r], p = phis[r];
+            if (!(t >= 0.0 && t <= 180.0 && p >= 0.0 && p < 360.0) ||
+                AngleBetween(BalloonUnit(t, p), m_receivers[r].unit) > 1e-6) {
+                Note("BalloonTheta and BalloonPhi do not agree with ReceiverPosition and were "
+                     "not used");
+                return;
+            }
+        }
+        for (std::size_t r = 0; r < m_R; ++r) {
+            CSofaReceiver& rec = m_receivers[r];
+            rec.theta = thetas[r];
+            rec.phi = IsPole(rec) ? 0.0 : phis[r];
+            rec.unit = BalloonUnit(rec.theta, rec.phi);
+        }
+    }
+
+    static bool IsPole(const CSofaReceiver& r) { return r.theta == 0.0 || r.theta == 180.0; }
 
     void CheckCoverage() const {
-        const CNeighbourSearch search(m_receivers);
+        const CSofaNeighbourSearch& search = *m_search;
         double worst = -1.0, worstTheta = 0.0, worstPhi = 0.0;
         for (int t = 0; t <= 36; ++t)
             for (int p = 0; p < ((t == 0 || t == 36) ? 1 : 72); ++p) {
                 const double theta = 5.0 * t, phi = 5.0 * p;
-                const auto near = search.Nearest(theta, BalloonUnit(theta, phi), 1);
+                // Only a direction farther from every receiver than the worst so far matters.
+                if (search.Within(BalloonUnit(theta, phi), std::max(worst, kMaxGapDegrees)))
+                    continue;
+                const auto near = search.Nearest(BalloonUnit(theta, phi), 1);
                 if (near.front().first > worst) {
                     worst = near.front().first;
                     worstTheta = theta;
@@ -477,8 +517,6 @@ private:
     }
 
     void ReadData() {
-        const std::vector<double> re = m_file.ReadDoubles("Data.Real", {m_m, 0, 0}, {1, m_R, m_N});
-        const std::vector<double> im = m_file.ReadDoubles("Data.Imag", {m_m, 0, 0}, {1, m_R, m_N});
         double scale = 1.0;
         if (m_options.input == CSofaImportOptions::EInput::Voltage) {
             const double watts = m_options.voltage * m_options.voltage / m_options.nominalImpedance;
@@ -490,16 +528,46 @@ private:
             Note("levels: pressure at " + Number(m_radius) + " m for 1 W, taken as they are");
         }
         m_data.resize(m_R * m_N);
-        for (std::size_t i = 0; i < m_data.size(); ++i) {
-            if (!std::isfinite(re[i]) || !std::isfinite(im[i]))
-                throw CSofaError(std::string("variable ") +
-                                 (std::isfinite(re[i]) ? "Data.Imag" : "Data.Real") +
-                                 " holds a value that is not a finite number (measurement " +
-                                 std::to_string(m_m) + ", receiver " + std::to_string(i / m_N) +
-                                 ", frequency " + std::to_string(i % m_N) + ")");
-            m_data[i] =
-                scale == 1.0 ? Complex(re[i], im[i]) : Complex(re[i] * scale, im[i] * scale);
+        bool sound = false;
+        // A few receivers at a time, so the file's doubles are not held beside the whole data.
+        const std::size_t rows = std::max<std::size_t>(1, (std::size_t(1) << 20) / m_N);
+        for (std::size_t first = 0; first < m_R; first += rows) {
+            const std::size_t count = std::min(rows, m_R - first);
+            const std::vector<double> re =
+                m_file.ReadDoubles("Data.Real", {m_m, first, 0}, {1, count, m_N});
+            const std::vector<double> im =
+                m_file.ReadDoubles("Data.Imag", {m_m, first, 0}, {1, count, m_N});
+            for (std::size_t j = 0; j < re.size(); ++j) {
+                const std::size_t i = first * m_N + j;
+                CheckPressure(re[j], im[j], i);
+                sound = sound || re[j] != 0.0 || im[j] != 0.0;
+                m_data[i] = scale == 1.0 ? Complex(re[j], im[j])
+                                         : Complex(re[j] * scale, im[j] * scale);
+            }
         }
+        if (!sound)
+            throw CSofaError("variables Data.Real and Data.Imag hold only zeros for measurement " +
+                             std::to_string(m_m) + ": there is no sound to map");
+    }
+
+    // A value a map cannot use is refused with where it is.
+    void CheckPressure(double re, double im, std::size_t i) const {
+        auto where = [&] {
+            return " (measurement " + std::to_string(m_m) + ", receiver " +
+                   std::to_string(i / m_N) + ", frequency " + std::to_string(i % m_N) + ")";
+        };
+        if (!std::isfinite(re) || !std::isfinite(im))
+            throw CSofaError(std::string("variable ") +
+                             (std::isfinite(re) ? "Data.Imag" : "Data.Real") +
+                             " holds a value that is not a finite number" + where());
+        const double magnitude = std::hypot(re, im);
+        if (magnitude == 0.0 || (magnitude >= kSmallestPressure && magnitude <= kLargestPressure))
+            return;
+        const bool denormal = std::fpclassify(magnitude) == FP_SUBNORMAL;
+        throw CSofaError("variables Data.Real and Data.Imag hold the pressure " + Number(magnitude) +
+                         " Pa" + where() + (denormal ? ", a denormal number" : "") +
+                         "; a map needs 0 or " + Number(kSmallestPressure) + " to " +
+                         Number(kLargestPressure) + " Pa");
     }
 
     // The model's grid is the data's own when it is one; else the nearest the data supports.
@@ -599,63 +667,14 @@ private:
 
     void BuildBalloon(CSpeakerModel& model) {
         CSpeakerDataHeader& h = model.Header();
-        std::vector<double> thetas, phis;
-        bool frontPole = false, backPole = false;
-        for (const CReceiver& r : m_receivers) {
-            if (r.theta == 0.0)
-                frontPole = true;
-            else if (r.theta == 180.0)
-                backPole = true;
-            else {
-                thetas.push_back(r.theta);
-                phis.push_back(r.phi);
-            }
-        }
-        auto unique = [](std::vector<double>& v) {
-            std::sort(v.begin(), v.end());
-            v.erase(std::unique(v.begin(), v.end()), v.end());
-        };
-        unique(thetas);
-        unique(phis);
-        // Regular: each (theta, phi) of the product once, phi from 0, one receiver per pole.
-        std::vector<long long> cell;
-        bool regular = !phis.empty() && phis.front() == 0.0 && frontPole && backPole &&
-                       thetas.size() + 2 <= 0xFFFF && phis.size() + 1 <= 0xFFFE;
+        const bool regular = m_regular;
+        std::vector<double> thetas = m_thetas, phis = m_phis;
         if (regular) {
-            cell.assign((thetas.size() + 2) * phis.size(), -1);
-            for (const CReceiver& r : m_receivers) {
-                const std::size_t t =
-                    r.theta == 0.0 ? 0
-                    : r.theta == 180.0
-                        ? thetas.size() + 1
-                        : static_cast<std::size_t>(
-                              std::lower_bound(thetas.begin(), thetas.end(), r.theta) -
-                              thetas.begin()) +
-                              1;
-                const bool pole = t == 0 || t == thetas.size() + 1;
-                const std::size_t p =
-                    pole ? 0
-                         : static_cast<std::size_t>(
-                               std::lower_bound(phis.begin(), phis.end(), r.phi) - phis.begin());
-                long long& slot = cell[t * phis.size() + p];
-                if (slot >= 0) {
-                    regular = false;
-                    break;
-                }
-                slot = static_cast<long long>(r.index);
-            }
-            for (std::size_t t = 1; regular && t <= thetas.size(); ++t)
-                for (std::size_t p = 0; p < phis.size(); ++p)
-                    if (cell[t * phis.size() + p] < 0)
-                        regular = false;
-        }
-        if (regular) {
-            thetas.insert(thetas.begin(), 0.0);
-            thetas.push_back(180.0);
             Note("directions: the data's own grid, " + std::to_string(thetas.size()) + " theta x " +
-                 std::to_string(phis.size()) + " phi");
+                 std::to_string(phis.size()) + " phi" +
+                 (phis.size() == 1 ? " (one phi column: the same all round the main axis)" : ""));
         } else {
-            double step = m_options.angleStep ? *m_options.angleStep : DefaultStep();
+            const double step = m_options.angleStep ? *m_options.angleStep : DefaultStep(*m_search);
             thetas.clear();
             phis.clear();
             for (int t = 0; t * step <= 180.0 + 1e-9; ++t)
@@ -681,7 +700,7 @@ private:
             balloon.phiGrid[p] = phis[p];
         balloon.phiGrid[P - 1] = 360.0;
 
-        const CNeighbourSearch search(m_receivers);
+        const CSofaNeighbourSearch& search = *m_search;
         std::vector<Complex> values(F);
         for (std::size_t t = 0; t < T; ++t)
             for (std::size_t p = 0; p + 1 < P; ++p) {
@@ -695,7 +714,7 @@ private:
                 }
                 if (regular) {
                     const std::size_t r =
-                        static_cast<std::size_t>(cell[t * phis.size() + (pole ? 0 : p)]);
+                        static_cast<std::size_t>(m_cell[t * phis.size() + (pole ? 0 : p)]);
                     std::copy_n(&m_data[r * F], F, values.begin());
                 } else {
                     Interpolate(search, thetas[t], pole ? 0.0 : phis[p], values);
@@ -710,9 +729,9 @@ private:
                     balloon.Value(0, static_cast<int>(t), static_cast<int>(k));
     }
 
-    void Interpolate(const CNeighbourSearch& search, double theta, double phi,
+    void Interpolate(const CSofaNeighbourSearch& search, double theta, double phi,
                      std::vector<Complex>& out) const {
-        const auto near = search.Nearest(theta, BalloonUnit(theta, phi), kNeighbours);
+        const auto near = search.Nearest(BalloonUnit(theta, phi), kNeighbours);
         const std::size_t F = out.size();
         if (near.front().first < 1e-7) {
             std::copy_n(&m_data[near.front().second * F], F, out.begin());
@@ -729,13 +748,13 @@ private:
     }
 
     // The listed step nearest the receivers' median spacing.
-    double DefaultStep() const {
-        const CNeighbourSearch search(m_receivers);
+    double DefaultStep(const CSofaNeighbourSearch& search) const {
         std::vector<double> spacing;
-        for (std::size_t i = 0; i < m_R; ++i) {
-            const auto near = search.Nearest(m_receivers[i].theta, m_receivers[i].unit, 1, i);
-            if (!near.empty() && near.front().first > 1e-7)
-                spacing.push_back(near.front().first);
+        for (std::size_t i : search.Directions()) {
+            // The nearest is the direction itself.
+            const auto near = search.Nearest(m_receivers[i].unit, 2);
+            if (near.size() == 2 && near[1].first > 1e-7)
+                spacing.push_back(near[1].first);
         }
         if (spacing.empty())
             return 10.0;
@@ -752,7 +771,13 @@ private:
     const CSofaImportOptions& m_options;
     std::size_t m_M = 0, m_R = 0, m_N = 0, m_m = 0;
     std::vector<double> m_frequencies;
-    std::vector<CReceiver> m_receivers;
+    std::vector<CSofaReceiver> m_receivers;
+    std::unique_ptr<CSofaNeighbourSearch> m_search;
+    // The receivers' own grid, when they form one: thetas with both poles, phis from 0, and the
+    // receiver of each (theta, phi) cell, theta-major.
+    bool m_regular = false;
+    std::vector<double> m_thetas, m_phis;
+    std::vector<long long> m_cell;
     double m_radius = 1.0;
     std::vector<Complex> m_data; // receiver-major, then frequency
     std::string m_report;
@@ -776,6 +801,7 @@ CSofaImportResult Import(const std::function<CNetCdfFile()>& open,
         result.error = std::string("invalid directivity data: ") + e.what();
     } catch (const std::bad_alloc&) {
         result.error = "not enough memory for the directivity data";
+        result.outOfMemory = true;
     }
     if (!result.error.empty())
         result.model.reset();

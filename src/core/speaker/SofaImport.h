@@ -7,6 +7,11 @@
 class CSpeakerModel;
 class CNetCdfFile;
 
+// The frequencies a speaker model holds from an open directivity file: the audible range with a
+// wide margin.
+inline constexpr double kSofaLowestFrequency = 1.0;
+inline constexpr double kSofaHighestFrequency = 1e5;
+
 // How open directivity data (FreeFieldDirectivityTF) becomes a model.
 struct CSofaImportOptions {
     // The input the pressures were measured for: 1 W, or `voltage` volts into the nominal
@@ -32,6 +37,7 @@ struct CSofaImportResult {
     std::unique_ptr<CSpeakerModel> model; // nullptr on failure
     std::string error;                    // why nothing was imported
     std::string report;                   // what was taken exactly, resampled or left out
+    bool outOfMemory = false;             // the failure was a failed allocation
 };
 
 // The two ways into the importer: a file, or a file image in memory. `fallbackName` names the

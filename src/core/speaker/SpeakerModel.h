@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Errors.h"
 #include "common/Vec3.h"
 #include "speaker/AxisElement.h"
 #include "speaker/BalloonElement.h"
@@ -22,9 +23,9 @@ class CModuleArrangementPort;
 // Speaker data text that cannot be read: a missing line, a value out of range or data the model
 // cannot hold. The message says what and, where it helps, on which line; readers throw it and
 // the entry that started the reading turns it into its answer.
-class CSpeakerTextError : public std::runtime_error {
+class CSpeakerTextError : public CBadData {
 public:
-    explicit CSpeakerTextError(const std::string& what) : std::runtime_error(what) {}
+    explicit CSpeakerTextError(const std::string& what) : CBadData(what) {}
 };
 
 // Model type codes as stored in speaker data and projects.
@@ -84,6 +85,10 @@ public:
         return 0.0;
     }
     virtual std::string NameSuffix() const { return {}; }
+    // The units whose taps the speaker data lists and over which an installation's power is
+    // spread: one for a single speaker, the arranged boxes or cabinets of a line array. Each may
+    // carry at most its tap's power.
+    virtual int BoxCount() const { return 1; }
     // Sizes the element states to the element total, each with the weight 1/total.
     virtual void ResetWeights();
     // The model's record of the project file (after its type code).
@@ -93,12 +98,13 @@ public:
     // The complex pressure of all elements at a receiver, added to the accumulator. Returns 0,
     // or 1 when the frequency is 0 or not one of the model's frequencies. Defined with the point
     // response (acoustics/PointResponse.cpp); not virtual, so the speaker layer never calls it.
-    // With an air attenuation (nepers per metre of pressure at this frequency), every path
-    // loses it over its length.
+    // A signal delay (ms) turns every element's phase, the ceiling image's too, as the longer
+    // path it stands for would, without that path's loss. With an air attenuation (nepers per
+    // metre of pressure at this frequency), every path loses it over its geometric length.
     int Evaluate(CSPComplex& accumulator, const CVec3& receiver, const CVec3& position,
                  const COrientation& orientation, double frequency, double ceilingHeight,
                  bool reversePolarity, double power, bool ceilingReflection, int lengthUnit,
-                 double airNepersPerMetre = 0.0) const;
+                 double delayMs = 0.0, double airNepersPerMetre = 0.0) const;
 
     CSpeakerDataHeader& Header() { return m_header; }
     const CSpeakerDataHeader& Header() const { return m_header; }

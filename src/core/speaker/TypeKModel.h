@@ -13,6 +13,8 @@ public:
     CTypeKModel() { m_header.kind = kKindTypeK; }
 
     std::string NameSuffix() const override;
+    // A second cabinet hangs below a first of 9 or 16 sections.
+    int BoxCount() const override { return ElementTotal() > kK3Sections ? 2 : 1; }
 
 protected:
     CModuleCounts CountsFromText(const CModuleCounts& read) const override {

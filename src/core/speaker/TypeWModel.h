@@ -15,6 +15,10 @@ public:
     void BuildElements() override;
     double ArrangeModules(int lengthUnit, CModuleArrangementPort* port) override;
     std::string NameSuffix() const override;
+    int BoxCount() const override {
+        return ElementTotal() > 0 ? (ElementTotal() + kModulesPerCabinet - 1) / kModulesPerCabinet
+                                  : 1;
+    }
 
 protected:
     CModuleCounts CountsFromText(const CModuleCounts& read) const override { return read; }

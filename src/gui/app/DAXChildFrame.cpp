@@ -1,5 +1,6 @@
 #include "app/DAXChildFrame.h"
 
+#include "app/DAXApp.h"
 #include "app/Guard.h"
 #include "app/QtMessagePort.h"
 #include "paint/GuiText.h"
@@ -10,6 +11,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -26,22 +28,27 @@ QSplitter* MakeSplitter(Qt::Orientation orientation, QWidget* parent) {
 
 } // namespace
 
-void ApplyIdealSizes(QSplitter* splitter, const QList<int>& ideals, int minimum) {
+void ApplyIdealSizes(QSplitter* splitter, const QList<int>& ideals, int minimum, int stretch) {
     const int count = int(ideals.size());
+    if (stretch < 0 || stretch >= count)
+        stretch = count - 1;
     const bool vertical = splitter->orientation() == Qt::Vertical;
     const int total =
         (vertical ? splitter->height() : splitter->width()) - splitter->handleWidth() * (count - 1);
-    QList<int> sizes;
+    QList<int> sizes(count, minimum);
     int used = 0;
-    for (int i = 0; i < count - 1; ++i) {
-        const int room = total - used - minimum * (count - 1 - i);
-        const int size = std::max(minimum, std::min(ideals[i], room));
-        sizes << size;
-        used += size;
+    int fixed = 0; // panes given their ideal so far, the stretching one not counted
+    for (int i = 0; i < count; ++i) {
+        if (i == stretch)
+            continue;
+        const int room = total - used - minimum * (count - 1 - fixed);
+        sizes[i] = std::max(minimum, std::min(ideals[i], room));
+        used += sizes[i];
+        ++fixed;
     }
-    sizes << std::max(minimum, total - used);
+    sizes[stretch] = std::max(minimum, total - used);
     for (int i = 0; i < count; ++i)
-        splitter->setStretchFactor(i, i == count - 1 ? 1 : 0);
+        splitter->setStretchFactor(i, i == stretch ? 1 : 0);
     splitter->setSizes(sizes);
 }
 
@@ -49,6 +56,7 @@ CDAXChildFrame::CDAXChildFrame(std::unique_ptr<CDAXDoc> document, CSettingsPort*
                                QWidget* parent)
     : QWidget(parent), m_doc(std::move(document)), m_ports(this, settings) {
     m_doc->SetPorts(m_ports.Ports());
+    m_doc->SetStateListener([this] { emit stateChanged(); });
     m_outer = MakeSplitter(Qt::Vertical, this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -84,6 +92,7 @@ CDAXChildFrame::CDAXChildFrame(std::unique_ptr<CDAXDoc> document, CSettingsPort*
 }
 
 CDAXChildFrame::~CDAXChildFrame() {
+    m_doc->SetStateListener({});
     // The panes are views of the project: they go before it does.
     delete m_outer;
 }
@@ -94,10 +103,32 @@ void CDAXChildFrame::showEvent(QShowEvent* event) {
         return;
     m_sized = true;
     layout()->activate();
-    // Each splitter places its panes at once, so the inner ones already have their sizes.
-    ApplyIdealSizes(m_outer, {400, 100}, kMinimumPane);
-    ApplyIdealSizes(m_middle, {200, 600}, kMinimumPane);
-    ApplyIdealSizes(m_inner, {100, 100, 200}, kMinimumPane);
+    // Each splitter places its panes at once, so the inner ones already have their sizes. The
+    // map's pane takes what the lists leave: the list along the bottom and the column on the
+    // left keep their ideal sizes however large the window is.
+    ApplyIdealSizes(m_outer, {400, 150}, kMinimumPane, 0);
+    ApplyIdealSizes(m_middle, {260, 600}, kMinimumPane, 1);
+    ApplyIdealSizes(m_inner, {100, 100, 200}, kMinimumPane, 2);
+    // Where the user last put the splitters, for every project window alike.
+    const QSettings store(kMakerName, kStoreName);
+    for (QSplitter* splitter : Splitters()) {
+        const QByteArray state = store.value(SplitterKey(splitter)).toByteArray();
+        if (!state.isEmpty())
+            splitter->restoreState(state);
+    }
+}
+
+QString CDAXChildFrame::SplitterKey(const QSplitter* splitter) const {
+    return QStringLiteral("ProjectWindow/") +
+           (splitter == m_outer ? "outer" : splitter == m_middle ? "middle" : "inner");
+}
+
+void CDAXChildFrame::SaveSplitters() const {
+    if (!m_sized)
+        return;
+    QSettings store(kMakerName, kStoreName);
+    for (QSplitter* splitter : Splitters())
+        store.setValue(SplitterKey(splitter), splitter->saveState());
 }
 
 void CDAXChildFrame::InitialUpdate() {
@@ -161,13 +192,20 @@ bool CDAXChildFrame::SaveModified() {
     }
 }
 
+bool CDAXChildFrame::AskBeforeExit() {
+    m_answered = SaveModified();
+    return m_answered;
+}
+
 void CDAXChildFrame::closeEvent(QCloseEvent* event) {
-    if (!m_closed && !SaveModified()) {
+    if (!m_closed && !m_answered && !SaveModified()) {
         event->ignore();
         return;
     }
-    if (!m_closed)
+    if (!m_closed) {
+        SaveSplitters();
         RunGuarded(this, [this] { m_doc->OnCloseDocument(); });
+    }
     m_closed = true;
     event->accept();
 }

@@ -43,6 +43,10 @@ public:
     bool SaveAs();
     // Before closing: asks to save a modified project; false when the window must stay.
     bool SaveModified();
+    // Exit asks every project before it closes any: the answer given here stands for the next
+    // close, which then asks nothing. ForgetCloseAnswer takes it back when the exit stopped.
+    bool AskBeforeExit();
+    void ForgetCloseAnswer() { m_answered = false; }
     // Moves the focus to the next (or previous) pane.
     void FocusPane(int step);
 
@@ -53,9 +57,14 @@ signals:
     void commandRequested(int id);
     // A pane has a text for the status bar (empty: the idle text).
     void statusMessage(const QString& text);
+    // The project changed in a way the commands, the Edit menu or the title may show.
+    void stateChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The splitters' positions are kept for the next project window.
+    void SaveSplitters() const;
+    QString SplitterKey(const QSplitter* splitter) const;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -67,8 +76,10 @@ private:
     std::array<QWidget*, kPaneCount> m_panes{};
     bool m_sized = false;
     bool m_closed = false;
+    bool m_answered = false;
 };
 
-// Gives each splitter pane but the last its ideal size (as far as the last keeps its minimum);
-// the last pane takes the rest and any later change of the splitter's size.
-void ApplyIdealSizes(QSplitter* splitter, const QList<int>& ideals, int minimum = 10);
+// Gives each splitter pane but one its ideal size (as far as the others keep their minimum);
+// pane `stretch` (-1: the last) takes the rest and any later change of the splitter's size.
+void ApplyIdealSizes(QSplitter* splitter, const QList<int>& ideals, int minimum = 10,
+                     int stretch = -1);

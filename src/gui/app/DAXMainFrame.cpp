@@ -6,15 +6,20 @@
 #include "app/DAXDocTemplate.h"
 #include "app/Guard.h"
 #include "app/LockKeys.h"
+#include "app/ProjectExport.h"
 #include "app/QtFilePort.h"
 #include "app/QtMessagePort.h"
+#include "dialogs/UserGuideDialog.h"
 #include "paint/GuiText.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
 #include "project/Strings.h"
+#include "views/ColorMapView.h"
 
+#include "app/PrinterChoice.h"
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -25,9 +30,12 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
@@ -36,6 +44,8 @@
 namespace {
 
 constexpr char kRecentGroup[] = "Recent File List";
+constexpr char kGeometryKey[] = "MainWindow/geometry";
+constexpr char kTabbedKey[] = "MainWindow/tabbed";
 constexpr char kReady[] = "Ready";
 
 QSettings UserStore() {
@@ -75,7 +85,16 @@ CDAXMainFrame::CDAXMainFrame(CDAXApp& app, QWidget* parent)
     setCentralWidget(m_mdi);
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    resize(800, 600);
+    // The last size and place; the first start takes most of the screen.
+    if (!restoreGeometry(UserStore().value(kGeometryKey).toByteArray())) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            resize(area.size() * 9 / 10);
+            move(area.center() - rect().center());
+        } else {
+            resize(800, 600);
+        }
+    }
 
     CreateActions();
     CreateToolBar();
@@ -125,6 +144,9 @@ void CDAXMainFrame::CreateActions() {
         m_actions[id]->setCheckable(true);
         m_actions[id]->setChecked(true);
     }
+    m_actions[kCmdTabbedWindows]->setCheckable(true);
+    m_actions[kCmdAutomaticScale]->setCheckable(true);
+    SetTabbed(UserStore().value(kTabbedKey, false).toBool());
     for (int i = 0; i < kRecentFileCount; ++i) {
         auto* action = new QAction(this);
         action->setStatusTip("Open this project");
@@ -251,6 +273,7 @@ void CDAXMainFrame::UpdateCommandUI() {
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
         it.value()->setEnabled(IsCommandAvailable(it.key(), document));
     m_actions[kCmdViewStatusBar]->setChecked(statusBar()->isVisible());
+    m_actions[kCmdAutomaticScale]->setChecked(IsCommandChecked(kCmdAutomaticScale, document));
     // The edit keys name the step they undo or redo; with nothing to do they stay greyed.
     m_actions[kCmdUndo]->setText(
         ToQString(document ? document->UndoMenuText() : Strings::kUndoMenu));
@@ -299,9 +322,7 @@ void CDAXMainFrame::ExecuteCommand(int id) {
                 child->SaveAs();
             return;
         case kCmdPrintSetup: {
-            if (!m_printer)
-                m_printer = std::make_unique<QPrinter>();
-            QPageSetupDialog dialog(m_printer.get(), this);
+            QPageSetupDialog dialog(&ChosenPrinter(), this);
             dialog.exec();
             return;
         }
@@ -316,6 +337,31 @@ void CDAXMainFrame::ExecuteCommand(int id) {
             return;
         case kCmdAbout:
             ShowAbout();
+            return;
+        case kCmdUserGuide: {
+            CUserGuideDialog guide(this);
+            guide.exec();
+            return;
+        }
+        case kCmdShortcuts: {
+            CShortcutsDialog shortcuts(this);
+            shortcuts.exec();
+            return;
+        }
+        case kCmdTabbedWindows:
+            SetTabbed(m_mdi->viewMode() != QMdiArea::TabbedView);
+            UserStore().setValue(kTabbedKey, m_mdi->viewMode() == QMdiArea::TabbedView);
+            return;
+        case kCmdExportMap:
+            if (child)
+                if (auto* map = qobject_cast<CColorMapView*>(child->Pane(EPane::ColorMap)))
+                    ExportMap(this, child->Document(), map->Model().ConditionIndex(),
+                              std::max(200, map->viewport()->width()),
+                              std::max(200, map->viewport()->height()));
+            return;
+        case kCmdExportReport:
+            if (child)
+                ExportReport(this, child->Document(), &m_app.Settings());
             return;
         case kCmdExit:
             close();
@@ -352,6 +398,9 @@ CDAXChildFrame* CDAXMainFrame::AddChild(CDAXChildFrame* child) {
         UpdateCommandUI();
     });
     connect(child, &QObject::destroyed, this, [this] { ScheduleCommandUI(); });
+    // Whatever changed the project (a dialog, a drag, a list choice, undo, a calculation that
+    // ended) shows in the commands once the event that did it is over.
+    connect(child, &CDAXChildFrame::stateChanged, this, [this] { ScheduleCommandUI(); });
     connect(child, &CDAXChildFrame::statusMessage, this, [this](const QString& text) {
         if (text.isEmpty())
             statusBar()->clearMessage(); // the idle text comes back
@@ -368,8 +417,8 @@ CDAXChildFrame* CDAXMainFrame::AddChild(CDAXChildFrame* child) {
 CDAXChildFrame* CDAXMainFrame::NewProject() {
     auto* child = AddChild(
         new CDAXChildFrame(CDAXDocTemplate::NewDocument(m_app.LengthUnit()), &m_app.Settings()));
-    // Shown first, so the map fits the pane it really has.
-    child->parentWidget()->show();
+    // Shown first, maximised in the work area, so the map fits the pane it really has.
+    child->parentWidget()->showMaximized();
     child->InitialUpdate();
     child->setFocus();
     UpdateCommandUI();
@@ -388,6 +437,7 @@ CDAXChildFrame* CDAXMainFrame::FindOpen(const QString& path) const {
 CDAXChildFrame* CDAXMainFrame::OpenProject(const QString& path) {
     if (CDAXChildFrame* open = FindOpen(path)) {
         m_mdi->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(open->parentWidget()));
+        AddRecentFile(FromCorePath(open->Document().PathName()));
         return open;
     }
     CDAXDocTemplate::COpenResult result =
@@ -400,8 +450,8 @@ CDAXChildFrame* CDAXMainFrame::OpenProject(const QString& path) {
     if (!result.notice.isEmpty())
         QMessageBox::information(this, kAppMessageTitle, result.notice);
     auto* child = AddChild(new CDAXChildFrame(std::move(result.document), &m_app.Settings()));
-    // Shown first, so the map fits the pane it really has.
-    child->parentWidget()->show();
+    // Shown first, maximised in the work area, so the map fits the pane it really has.
+    child->parentWidget()->showMaximized();
     child->InitialUpdate();
     child->setFocus();
     AddRecentFile(FromCorePath(child->Document().PathName()));
@@ -415,18 +465,62 @@ void CDAXMainFrame::OpenProjectDialog() {
         OpenProject(path);
 }
 
+void CDAXMainFrame::SetTabbed(bool tabbed) {
+    m_mdi->setViewMode(tabbed ? QMdiArea::TabbedView : QMdiArea::SubWindowView);
+    if (tabbed) {
+        m_mdi->setTabsClosable(true);
+        m_mdi->setTabsMovable(true);
+        m_mdi->setDocumentMode(true);
+    } else {
+        // Back to windows: each fills the work area, as a new one opens (once the area has
+        // laid its windows out again).
+        QTimer::singleShot(0, this, [this] {
+            for (QMdiSubWindow* window : m_mdi->subWindowList())
+                window->showMaximized();
+        });
+    }
+    m_actions[kCmdTabbedWindows]->setChecked(tabbed);
+}
+
 void CDAXMainFrame::SendProject() {
     CDAXChildFrame* child = ActiveChild();
     if (!child)
         return;
-    if (child->Document().PathName().empty() || child->Document().IsModified()) {
-        if (!child->Save())
+    const CDAXDoc& doc = child->Document();
+    // What is sent is the file: a project with unsaved changes is saved first, if the user
+    // agrees; otherwise the last saved file goes, and an unsaved new project cannot.
+    if (doc.PathName().empty() || doc.IsModified()) {
+        const QString question =
+            doc.PathName().empty()
+                ? QString("%1 has not been saved yet. Save it, so it can be sent?")
+                      .arg(child->DocumentTitle())
+                : QString("%1 has changes that are not saved. Save them before it is sent? "
+                          "(No sends the file as it was last saved.)")
+                      .arg(child->DocumentTitle());
+        const auto buttons = doc.PathName().empty()
+                                 ? QMessageBox::Save | QMessageBox::Cancel
+                                 : QMessageBox::Save | QMessageBox::No | QMessageBox::Cancel;
+        QMessageBox box(QMessageBox::Question, kAppMessageTitle, question, buttons, this);
+        box.setObjectName("sendSaveQuestion");
+        box.setDefaultButton(QMessageBox::Save);
+        const int answer = box.exec();
+        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !child->Save()))
             return;
     }
     const QString path = FromCorePath(child->Document().PathName());
-    if (!QProcess::startDetached("xdg-email", {"--attach", path}))
-        QMessageBox::warning(this, kAppMessageTitle,
-                             "No mail program could be started to send " + path + ".");
+    const QString mailer = QStandardPaths::findExecutable("xdg-email");
+    if (mailer.isEmpty() || !QProcess::startDetached(mailer, {"--attach", path})) {
+        QMessageBox box(QMessageBox::Information, kAppMessageTitle,
+                        QString("There is no mail program to send the project with (%1). The "
+                                "project is saved as\n%2\nAttach that file to a message in "
+                                "your mail program.")
+                            .arg(mailer.isEmpty() ? "xdg-email is not installed"
+                                                  : "xdg-email could not be started",
+                                 QDir::toNativeSeparators(path)),
+                        QMessageBox::Ok, this);
+        box.setObjectName("noMailProgram");
+        box.exec();
+    }
 }
 
 void CDAXMainFrame::ShowAbout() {
@@ -471,27 +565,51 @@ void CDAXMainFrame::SetRecentFiles(const QStringList& files) {
 }
 
 void CDAXMainFrame::AddRecentFile(const QString& path) {
-    const QString file = QFileInfo(path).absoluteFilePath();
-    QStringList files = RecentFiles();
-    files.removeAll(file);
+    // One entry per file, however it was named (a link, "..", a relative name).
+    const QString file = Canonical(path);
+    QStringList files;
+    for (const QString& listed : RecentFiles())
+        if (Canonical(listed) != file)
+            files << listed;
     files.prepend(file);
     SetRecentFiles(files.mid(0, kRecentFileCount));
 }
 
 void CDAXMainFrame::RemoveRecentFile(const QString& path) {
-    QStringList files = RecentFiles();
-    if (files.removeAll(QFileInfo(path).absoluteFilePath()) > 0)
+    const QString file = Canonical(path);
+    QStringList files;
+    for (const QString& listed : RecentFiles())
+        if (Canonical(listed) != file && listed != QFileInfo(path).absoluteFilePath())
+            files << listed;
+    if (files.size() != RecentFiles().size())
         SetRecentFiles(files);
 }
 
 // --- Window events ------------------------------------------------------------------------
 
 void CDAXMainFrame::closeEvent(QCloseEvent* event) {
-    m_mdi->closeAllSubWindows();
-    if (!m_mdi->subWindowList().isEmpty()) {
+    // Every modified project is asked before any window closes: Cancel (or a save that fails)
+    // stops the exit with every project open as it was.
+    const QList<CDAXChildFrame*> children = Children();
+    bool go = true;
+    for (CDAXChildFrame* child : children) {
+        if (child->Document().IsModified())
+            m_mdi->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(child->parentWidget()));
+        if (!child->AskBeforeExit()) {
+            go = false;
+            break;
+        }
+    }
+    if (go)
+        m_mdi->closeAllSubWindows();
+    if (!go || !m_mdi->subWindowList().isEmpty()) {
+        for (CDAXChildFrame* child : Children())
+            child->ForgetCloseAnswer();
         event->ignore();
+        UpdateCommandUI();
         return;
     }
+    UserStore().setValue(kGeometryKey, saveGeometry());
     event->accept();
 }
 
@@ -535,6 +653,17 @@ bool CDAXMainFrame::eventFilter(QObject* watched, QEvent* event) {
         break;
     case QEvent::ApplicationActivate:
         UpdateLockIndicators();
+        break;
+    case QEvent::Hide:
+        // A dialog that closes leaves the keyboard to this window, so its shortcuts (Ctrl+Z
+        // after an edit) work at once; without a window manager to hand it back, nothing would
+        // have it.
+        if (auto* dialog = qobject_cast<QDialog*>(watched); dialog && dialog->isWindow())
+            QTimer::singleShot(0, this, [this] {
+                if (isVisible() && !QApplication::activeModalWidget() &&
+                    !QApplication::activePopupWidget() && !QApplication::activeWindow())
+                    activateWindow();
+            });
         break;
     default:
         break;

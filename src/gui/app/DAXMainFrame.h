@@ -65,6 +65,8 @@ private:
     void SetRecentFiles(const QStringList& files);
     void ShowAbout();
     void SendProject();
+    // Projects as tabs, or as windows filling the work area.
+    void SetTabbed(bool tabbed);
     void ScheduleCommandUI();
     CDAXChildFrame* FindOpen(const QString& path) const;
 
@@ -78,7 +80,6 @@ private:
     QLabel* m_scroll = nullptr;
     int m_menuKind = -1; // 0 without a project, 1 with one
     bool m_updatePending = false;
-    std::unique_ptr<QPrinter> m_printer;
 };
 
 // Project files are the ones with either project extension (any case).

@@ -1,6 +1,8 @@
 #include "app/Guard.h"
 
 #include "app/QtMessagePort.h"
+#include "common/Errors.h"
+#include "project/Strings.h"
 
 #include <QMessageBox>
 
@@ -9,10 +11,12 @@
 
 namespace {
 
-void Report(QWidget* parent, const QString& what) noexcept {
+void Report(QWidget* parent, const char* lead, const char* what) noexcept {
     try {
-        QMessageBox::critical(parent, kAppMessageTitle,
-                              "The command could not be completed: " + what);
+        QString text = QString::fromUtf8(lead) + QString::fromUtf8(what);
+        if (!text.endsWith('.'))
+            text += '.';
+        QMessageBox::critical(parent, kAppMessageTitle, text);
     } catch (...) {
         // Nothing more can be said when even the message box fails.
     }
@@ -24,12 +28,14 @@ bool RunGuarded(QWidget* parent, const std::function<void()>& step) noexcept {
     try {
         step();
         return true;
+    } catch (const CBadData& e) {
+        Report(parent, Strings::kCommandNotCompleted, e.what());
     } catch (const std::bad_alloc&) {
-        Report(parent, "not enough memory.");
+        Report(parent, Strings::kCommandNotCompleted, Strings::kNotEnoughMemory);
     } catch (const std::exception& e) {
-        Report(parent, QString::fromUtf8(e.what()));
+        Report(parent, Strings::kProgramFault, e.what());
     } catch (...) {
-        Report(parent, "an unexpected error.");
+        Report(parent, Strings::kProgramFault, "an unknown exception");
     }
     return false;
 }

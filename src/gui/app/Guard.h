@@ -4,6 +4,9 @@
 
 class QWidget;
 
-// Runs a step of the core from an event handler. Whatever it throws is shown to the user and
-// stops there: nothing thrown may travel through the event loop. False when the step threw.
+// The one guard of the desktop program: every event handler that calls into the core runs the
+// call through it, so nothing thrown travels through the event loop. Bad data (CBadData) and
+// memory running out end that action with "The command could not be completed: <why>."; any
+// other exception is a fault of the program and is reported as one. Both are shown in a message
+// box over `parent` with the program's title. False when the call threw.
 bool RunGuarded(QWidget* parent, const std::function<void()>& step) noexcept;

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "project/Ports.h"
+#include "project/Strings.h"
 
 #include <QPointer>
 #include <QWidget>
 
-// The document's notices and questions as message boxes over the project window. Confirmations
-// use the program's own message dialog title; notices and warnings the application name.
+// The document's notices and questions as message boxes over the project window, all titled as
+// the program's own message dialog.
 class CQtMessagePort : public CMessagePort {
 public:
     explicit CQtMessagePort(QWidget* parent) : m_parent(parent) {}
@@ -25,5 +26,5 @@ private:
     QPointer<QWidget> m_parent;
 };
 
-// The application name message boxes carry.
-inline constexpr char kAppMessageTitle[] = "DAX";
+// The caption of every message box that has none of its own, as the message dialog's.
+inline constexpr const char* kAppMessageTitle = Strings::kMessageTitle;

@@ -14,7 +14,7 @@ CCabinetModuleArrangementDialog::CCabinetModuleArrangementDialog(CCabinetArrange
                                                                  CSorting sorting,
                                                                  QSize previewUnits,
                                                                  QWidget* parent)
-    : CArrangementDialog(form, ToQString(ArrangementStrings::kArrangementCaption), previewUnits,
+    : CArrangementDialog(form, ToQString(std::string(ArrangementStrings::kCaptionPrefix) + group), previewUnits,
                          parent),
       m_form(form) {
     m_count = new CArrangementCombo(sorting.count, this);
@@ -63,10 +63,12 @@ void CCabinetModuleArrangementDialog::Sync() {
 
 CTypePModuleArrangementDialog1::CTypePModuleArrangementDialog1(CTypePArrangementForm& form,
                                                                QWidget* parent)
-    : CCabinetModuleArrangementDialog(form, ArrangementStrings::kTypePGroup, {true, true, true},
+    // The junction entries come in the order of their angles; sorting their texts would put
+    // "10deg" before "5deg".
+    : CCabinetModuleArrangementDialog(form, ArrangementStrings::kTypePGroup, {true, true, false},
                                       QSize(182, 275), parent) {}
 
 CTypeRModuleArrangementDialog1::CTypeRModuleArrangementDialog1(CTypeRArrangementForm& form,
                                                                QWidget* parent)
-    : CCabinetModuleArrangementDialog(form, ArrangementStrings::kTypeRGroup, {false, false, true},
+    : CCabinetModuleArrangementDialog(form, ArrangementStrings::kTypeRGroup, {false, false, false},
                                       QSize(182, 275), parent) {}

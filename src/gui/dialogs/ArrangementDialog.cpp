@@ -94,11 +94,7 @@ void CArrangementDialog::AddCountRow(const QString& label, CArrangementCombo* co
 }
 
 void CArrangementDialog::Refresh() {
-    try {
-        Sync();
-    } catch (const std::exception& e) {
-        ShowProblem(QString::fromUtf8(e.what()));
-    }
+    RunGuarded(this, [this] { Sync(); });
     m_preview->update();
 }
 

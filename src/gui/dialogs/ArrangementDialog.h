@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Guard.h"
 #include "project/arrangement/ComboState.h"
 
 #include <QComboBox>
@@ -57,12 +58,9 @@ protected:
     // Shows the form's state in the widgets.
     virtual void Sync() = 0;
     // Runs one user action on the form, then shows the result.
+    // Runs one user action on the form through the program's one guard, then shows the result.
     template <class Action> void Act(Action&& action) {
-        try {
-            action();
-        } catch (const std::exception& e) {
-            ShowProblem(QString::fromUtf8(e.what()));
-        }
+        RunGuarded(this, action);
         Refresh();
     }
     void Refresh();

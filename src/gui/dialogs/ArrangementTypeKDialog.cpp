@@ -11,7 +11,7 @@
 
 CTypeKModuleArrangementDialog::CTypeKModuleArrangementDialog(CTypeKArrangementForm& form,
                                                              QWidget* parent)
-    : CArrangementDialog(form, ToQString(ArrangementStrings::kArrangementCaption), QSize(182, 272),
+    : CArrangementDialog(form, ToQString(std::string(ArrangementStrings::kCaptionPrefix) + ArrangementStrings::kTypeKFamily), QSize(182, 272),
                          parent),
       m_form(form) {
     m_count = new CArrangementCombo(false, this);

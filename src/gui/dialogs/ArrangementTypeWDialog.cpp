@@ -11,7 +11,7 @@
 
 CTypeWModuleArrangementDialog1::CTypeWModuleArrangementDialog1(CTypeWArrangementForm& form,
                                                                QWidget* parent)
-    : CArrangementDialog(form, ToQString(ArrangementStrings::kArrangementCaption), QSize(210, 258),
+    : CArrangementDialog(form, ToQString(std::string(ArrangementStrings::kCaptionPrefix) + ArrangementStrings::kTypeWFamily), QSize(210, 258),
                          parent),
       m_form(form) {
     m_count = new CArrangementCombo(true, this);

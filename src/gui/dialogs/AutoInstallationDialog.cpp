@@ -12,13 +12,6 @@
 namespace {
 using Form = CAutoInstallationForm;
 
-void FillCombo(QComboBox* combo, const CComboModel& model) {
-    const QSignalBlocker block(combo);
-    combo->clear();
-    for (const std::string& item : model.items)
-        combo->addItem(ToQString(item));
-    combo->setCurrentIndex(model.selection);
-}
 } // namespace
 
 CAutoInstallationDialog1::CAutoInstallationDialog1(CAutoInstallationForm& form, QWidget* parent)

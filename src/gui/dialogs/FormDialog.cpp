@@ -1,13 +1,17 @@
 #include "dialogs/FormDialog.h"
 
 #include "paint/GuiText.h"
+#include "project/ColorMapViewModel.h"
 #include "project/forms/NumberField.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 void CFieldWidgets::ShowAttributes(const CNumberField& field) const {
@@ -23,7 +27,12 @@ void CFieldWidgets::ShowText(const CNumberField& field) const {
 }
 
 void CFieldWidgets::Read(CNumberField& field) const {
-    field.text = ToCoreText(edit->text());
+    // The core reads numbers with a '.'; the user may type the decimal separator of the locale.
+    QString text = edit->text();
+    const QString separator = QLocale().decimalPoint();
+    if (separator != ".")
+        text.replace(separator, ".");
+    field.text = ToCoreText(text);
 }
 
 CFormDialog::CFormDialog(QWidget* parent, const std::string& title, bool cancelVisible)
@@ -76,4 +85,14 @@ void CFormDialog::ShowMessage(const std::string& message) {
 
 QString CFormDialog::Message() const {
     return m_message->isHidden() ? QString() : m_message->text();
+}
+
+void FillCombo(QComboBox* combo, const CComboModel& model) {
+    const QSignalBlocker block(combo);
+    combo->clear();
+    for (int i = 0; i < model.Count(); ++i) {
+        const CChoice<double> entry = model.Choice(i);
+        combo->addItem(ToQString(entry.label), entry.value);
+    }
+    combo->setCurrentIndex(model.selection);
 }

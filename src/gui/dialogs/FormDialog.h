@@ -4,7 +4,9 @@
 
 #include <string>
 
+struct CComboModel;
 struct CNumberField;
+class QComboBox;
 class QDialogButtonBox;
 class QGridLayout;
 class QLabel;
@@ -50,3 +52,7 @@ private:
     QLabel* m_message;
     QDialogButtonBox* m_buttons;
 };
+
+// Fills a combo box from a form's list: the texts it shows, each entry's value as the item's data
+// and the form's selection. No signal is sent while it fills.
+void FillCombo(QComboBox* combo, const CComboModel& model);

@@ -10,11 +10,13 @@
 #include <QVBoxLayout>
 
 namespace {
-const char* const kFieldNames[] = {"x", "y", "z", "azimuth", "elevation", "rotation", "power"};
+const char* const kFieldNames[] = {"x",         "y",        "z",     "azimuth",
+                                   "elevation", "rotation", "power", "delay"};
 }
 
 CInstallationDialog1::CInstallationDialog1(CInstallationForm& form, QWidget* parent)
-    : CFormDialog(parent, form.Title(), true), m_form(form), m_polarity(new QComboBox(this)) {
+    : CFormDialog(parent, form.Title(), true), m_form(form), m_polarity(new QComboBox(this)),
+      m_tap(new QComboBox(this)) {
     setObjectName("installationDialog");
     auto* grid = new QGridLayout;
     for (int row = 0; row < CInstallationForm::kRowCount; ++row)
@@ -30,6 +32,22 @@ CInstallationDialog1::CInstallationDialog1(CInstallationForm& form, QWidget* par
     m_polarity->setVisible(form.PolarityVisible());
     grid->addWidget(polarityLabel, CInstallationForm::kRowCount, 0);
     grid->addWidget(m_polarity, CInstallationForm::kRowCount, 1);
+
+    // The installation's own tap: choosing another brings its power into the power row.
+    auto* tapLabel = new QLabel(ToQString(Strings::kTapLabel), this);
+    m_tap->setObjectName("tap");
+    tapLabel->setBuddy(m_tap);
+    for (const std::string& item : form.TapItems())
+        m_tap->addItem(ToQString(item));
+    m_tap->setCurrentIndex(form.TapSelection());
+    tapLabel->setVisible(form.TapVisible());
+    m_tap->setVisible(form.TapVisible());
+    grid->addWidget(tapLabel, CInstallationForm::kRowCount + 1, 0);
+    grid->addWidget(m_tap, CInstallationForm::kRowCount + 1, 1);
+    connect(m_tap, qOverload<int>(&QComboBox::activated), this, [this](int row) {
+        if (m_form.SelectTap(row))
+            m_fields[CInstallationForm::kPower].ShowText(m_form.Field(CInstallationForm::kPower));
+    });
     Body()->addLayout(grid);
 }
 

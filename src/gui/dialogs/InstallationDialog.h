@@ -1,13 +1,13 @@
 #pragma once
 
 #include "dialogs/FormDialog.h"
+#include "project/forms/InstallationForm.h"
 
 #include <array>
 
-class CInstallationForm;
 class QComboBox;
 
-// "Properties for Installation": position, aim, power and polarity of one speaker.
+// "Properties for Installation": position, aim, power, delay, polarity and tap of one speaker.
 class CInstallationDialog1 : public CFormDialog {
     Q_OBJECT
 public:
@@ -18,6 +18,7 @@ protected:
 
 private:
     CInstallationForm& m_form;
-    std::array<CFieldWidgets, 7> m_fields;
+    std::array<CFieldWidgets, CInstallationForm::kRowCount> m_fields;
     QComboBox* m_polarity;
+    QComboBox* m_tap;
 };

@@ -4,8 +4,10 @@
 
 class CPreferencesForm;
 class QCheckBox;
+class QLineEdit;
 
-// "Preferences": Advanced Mode and Manual Recalculation.
+// "Preferences": Advanced Mode and Manual Recalculation, and the planner and company a report
+// names.
 class CPreferenceDialog1 : public CFormDialog {
     Q_OBJECT
 public:
@@ -18,4 +20,6 @@ private:
     CPreferencesForm& m_form;
     QCheckBox* m_advanced;
     QCheckBox* m_manual;
+    QLineEdit* m_planner;
+    QLineEdit* m_company;
 };

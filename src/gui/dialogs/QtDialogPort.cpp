@@ -1,5 +1,6 @@
 #include "dialogs/QtDialogPort.h"
 
+#include "dialogs/AlignDelaysDialog.h"
 #include "dialogs/AutoInstallationDialog.h"
 #include "dialogs/InitialSettingsDialog.h"
 #include "dialogs/InstallationDialog.h"
@@ -14,6 +15,10 @@ template <class Dialog, class Form> bool Run(QWidget* parent, Form& form) {
     return dialog.exec() == QDialog::Accepted;
 }
 } // namespace
+
+bool CQtDialogPort::RunAlignDelays(CAlignDelaysForm& form) {
+    return Run<CAlignDelaysDialog>(m_parent, form);
+}
 
 bool CQtDialogPort::RunInstallation(CInstallationForm& form) {
     return Run<CInstallationDialog1>(m_parent, form);

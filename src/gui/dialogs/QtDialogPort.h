@@ -17,6 +17,7 @@ public:
     bool RunVd1Export(CVd1ExportForm& form) override;
     bool RunInitialSettings(CInitialSettingsForm& form) override;
     bool RunSurfacesAndAir(CSurfacesAndAirForm& form) override;
+    bool RunAlignDelays(CAlignDelaysForm& form) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -20,11 +20,6 @@ const char* const kFieldNames[Form::kFieldCount] = {
     "gridPitchX", "gridPitchY", "planeA",       "planeB",     "planeC",
     "planeD",     "planeE",     "colorMaximum", "colorPitch", "dotPitch"};
 
-void FillCombo(QComboBox* combo, const CComboModel& model) {
-    for (const std::string& item : model.items)
-        combo->addItem(ToQString(item));
-    combo->setCurrentIndex(model.selection);
-}
 } // namespace
 
 CPropertyDialog1::CPropertyDialog1(CRoomParametersForm& form, QWidget* parent)

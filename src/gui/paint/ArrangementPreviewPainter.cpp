@@ -29,7 +29,7 @@ namespace ArrangementPreviewPainter {
 
 CPreviewPicture DevicePicture(const CModuleArrangementForm& form, int width, int height,
                               double devicePixelRatio) {
-    CPreviewPicture picture = form.Preview(width, height);
+    CPreviewPicture picture = form.SitePreview(width, height);
     if (devicePixelRatio == 1.0 || !(devicePixelRatio > 0.0))
         return picture;
     // Same fit as on a standard screen, finer pixels: the scale, the area and the mark sizes
@@ -73,6 +73,32 @@ void Paint(QPainter& painter, const CPreviewPicture& picture, double devicePixel
 void Paint(QPainter& painter, const CModuleArrangementForm& form, int width, int height,
            double devicePixelRatio) {
     Paint(painter, DevicePicture(form, width, height, devicePixelRatio), devicePixelRatio);
+    // The aims, the plane, the scale and the total angle belong to an array that hangs in the
+    // room: a model without an installation above a plane shows its column alone.
+    if (form.Site().known)
+        PaintAnnotations(painter, form.Annotations(width, height));
+}
+
+void PaintAnnotations(QPainter& painter, const CPreviewAnnotations& a) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    if (a.planeShown) {
+        QPen plane(QColor(120, 120, 120), 1, Qt::DashLine);
+        painter.setPen(plane);
+        painter.drawLine(At(a.plane.from), At(a.plane.to));
+    }
+    painter.setPen(QPen(QColor(200, 60, 0, 160), 1));
+    for (const CPixelLine& line : a.aims)
+        painter.drawLine(At(line.from), At(line.to));
+    painter.setPen(QPen(Qt::black, 1));
+    const QPoint s0 = At(a.scaleBar.from), s1 = At(a.scaleBar.to);
+    painter.drawLine(s0, s1);
+    painter.drawLine(s0 - QPoint(0, 3), s0 + QPoint(0, 3));
+    painter.drawLine(s1 - QPoint(0, 3), s1 + QPoint(0, 3));
+    const int line = painter.fontMetrics().height();
+    painter.drawText(QPoint(s0.x(), s0.y() - 5), QString::fromStdString(a.scaleText));
+    painter.drawText(QPoint(s0.x(), line), QString::fromStdString(a.totalAngleText));
+    painter.restore();
 }
 
 } // namespace ArrangementPreviewPainter

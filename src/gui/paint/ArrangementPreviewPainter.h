@@ -18,7 +18,10 @@ CPreviewPicture DevicePicture(const CModuleArrangementForm& form, int width, int
 // are logical; `picture` is in device pixels of the given ratio.
 void Paint(QPainter& painter, const CPreviewPicture& picture, double devicePixelRatio);
 
-// The two in one.
+// The aiming lines, the plane, the scale bar and the total angle, in logical coordinates.
+void PaintAnnotations(QPainter& painter, const CPreviewAnnotations& annotations);
+
+// The picture and its annotations.
 void Paint(QPainter& painter, const CModuleArrangementForm& form, int width, int height,
            double devicePixelRatio);
 } // namespace ArrangementPreviewPainter

@@ -1,14 +1,17 @@
 #include "paint/MapPainter.h"
 
+#include "acoustics/CoarseGrid.h"
 #include "acoustics/ColorMapCondition.h"
 #include "paint/DaxIcons.h"
 #include "paint/GuiText.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
+#include "project/PrintJob.h"
 #include "project/QuantityDisplay.h"
 #include "project/Strings.h"
 
 #include <QFontMetrics>
+#include <QPagedPaintDevice>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPolygon>
@@ -87,6 +90,17 @@ void PaintCells(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
     const CMapProjector projector = view.Projector();
     // While a speaker is dragged the cells show where the drop would take the map.
     const std::vector<double>* preview = view.PreviewLevels();
+    // A very large plane follows the drag in blocks: the preview's levels once it has them, the
+    // stored ones at the blocks' points before.
+    if (const CCoarseGrid* coarse = view.PreviewGrid()) {
+        for (std::size_t k = 0; k < coarse->blocks.size(); ++k) {
+            const double level = preview ? (*preview)[k] : plane.points[coarse->points[k]].level;
+            FillQuad(p, projector.Quad(CellCorners(coarse->blocks[k], orientation)),
+                     FromColorRef(ScaleColor(scale, level)));
+        }
+        p.restore();
+        return;
+    }
     for (std::size_t i = 0; i < plane.points.size(); ++i) {
         const CPlaceElement& cell = plane.points[i];
         const double level = preview ? (*preview)[i] : cell.level;
@@ -97,7 +111,7 @@ void PaintCells(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
 }
 
 void PaintRoom(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) {
-    const CInstallationContainer& room = doc.room;
+    const CInstallationContainer& room = doc.Room();
     p.setPen(QPen(kGridGrey, 1));
     p.setBrush(Qt::NoBrush);
     const CQuad plane = view.InstallationPlaneQuad();
@@ -123,7 +137,7 @@ void PaintRoom(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) 
 }
 
 void PaintAxes(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) {
-    const double length = doc.room.roomLength / 10;
+    const double length = doc.Room().roomLength / 10;
     const QPoint origin = ToQt(view.PixelOf({0, 0, 0}));
     const CVec3 ends[3] = {{length, 0, 0}, {0, length, 0}, {0, 0, length}};
     const char* letters[3] = {Strings::kAxisX, Strings::kAxisY, Strings::kAxisZ};
@@ -160,6 +174,26 @@ void PaintSpeakers(QPainter& p, const CColorMapViewModel& view) {
     }
 }
 
+// The planner's listening points: a ring with a cross and the name beside it.
+void PaintListeningPoints(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view) {
+    const int h = view.FontHeight();
+    const int r = std::max(3, h / 2);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setBackgroundMode(Qt::TransparentMode);
+    for (const CListeningPoint& point : doc.Settings().listeningPoints) {
+        const QPoint c = ToQt(view.PixelOf(point.position));
+        p.setPen(QPen(QColor(0, 0, 160), std::max(1, h / 8)));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(c, r, r);
+        p.drawLine(c.x() - r, c.y(), c.x() + r, c.y());
+        p.drawLine(c.x(), c.y() - r, c.x(), c.y() + r);
+        p.setPen(Qt::black);
+        TextAt(p, c.x() + r + 2, c.y() - h / 2, point.name);
+    }
+    p.restore();
+}
+
 void PaintPlaneLabels(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
                       const CListeningPlane& plane) {
     p.setPen(Qt::black);
@@ -168,6 +202,21 @@ void PaintPlaneLabels(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel&
     for (const CPlaneLabel& label : PlaneDimensionLabels(plane, doc.Settings().lengthUnit)) {
         const CPixel at = view.PixelOf(label.at);
         TextAt(p, at.x, at.y - (label.raised ? h : 0), label.text);
+    }
+    // Round values between the ends, each with a short mark across its edge.
+    const int mark = std::max(2, h / 3);
+    for (const CPlaneTick& tick : view.AxisTicks()) {
+        const CPixel at = view.PixelOf(tick.at);
+        const CPixel a = view.PixelOf(tick.edgeStart), b = view.PixelOf(tick.edgeEnd);
+        const double dx = b.x - a.x, dy = b.y - a.y, length = std::hypot(dx, dy);
+        if (length > 0) {
+            const int nx = static_cast<int>(std::lround(-dy / length * mark));
+            const int ny = static_cast<int>(std::lround(dx / length * mark));
+            p.setPen(QPen(kAxisGrey, 1));
+            p.drawLine(at.x - nx, at.y - ny, at.x + nx, at.y + ny);
+            p.setPen(Qt::black);
+        }
+        TextAt(p, at.x, at.y - (tick.firstEdge ? h : 0), tick.text);
     }
 }
 
@@ -202,7 +251,7 @@ void PaintLegend(QPainter& p, const CColorMapViewModel& view, const CColorScale&
     p.setBackgroundMode(Qt::OpaqueMode);
     for (int i = 0; i < scale.count; ++i) {
         if (view.Printing()) {
-            x = view.PageWidth() / 5;
+            x = view.PageWidth() / 40; // in the left margin, beside the picture
             top = i * h + view.PageHeight() / 10;
         } else {
             top = h * (i + 2) + comboHeight;
@@ -280,10 +329,12 @@ void PaintColorMap(QPainter& painter, const CDAXDoc& doc, const CColorMapViewMod
         PaintRoom(painter, doc, view);
         PaintAxes(painter, doc, view);
         PaintSpeakers(painter, view);
+        PaintListeningPoints(painter, doc, view);
         PaintPlaneLabels(painter, doc, view, plane);
-        PaintAnnotations(painter, doc, view, *condition);
+        if (options.annotations)
+            PaintAnnotations(painter, doc, view, *condition);
         PaintLegend(painter, view, scale, options.comboHeight);
-        if (!view.Printing())
+        if (!view.Printing() && options.annotations)
             PaintComboTexts(painter, options);
         painter.restore();
     } catch (const std::exception&) {
@@ -320,4 +371,27 @@ void PaintPrintedPage(QPainter& painter, const CDAXDoc& doc, const CColorMapView
     } catch (const std::exception&) {
         painter.restore();
     }
+}
+
+bool PrintColorMap(QPagedPaintDevice& device, const CDAXDoc& doc, CColorMapViewModel& view,
+                   int from, int to) {
+    // The page is the printable area; the table's column offsets assume device pixels.
+    const int width = device.width(), height = device.height();
+    if (width <= 0 || height <= 0 || !view.Condition())
+        return false;
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    try {
+        // The job ends first: the plane has its screen margins and scale back whatever happens.
+        const CPrintJob job(view, width, height, MapTextWidth);
+        job.Run(
+            job.Pages(from, to),
+            [&](int page) { PaintPrintedPage(painter, doc, view, job.Paging(), page); },
+            [&] { device.newPage(); });
+    } catch (...) {
+        painter.end();
+        throw;
+    }
+    return painter.end();
 }

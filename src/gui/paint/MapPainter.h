@@ -7,6 +7,7 @@
 
 #include <array>
 
+class QPagedPaintDevice;
 class QPainter;
 class CDAXDoc;
 class CColorMapViewModel;
@@ -23,6 +24,9 @@ struct CMapPaintOptions {
     // Texts written into the strip where the window has its combo boxes (frequency, band, mode,
     // quantity); empty where real combo boxes stand over the picture.
     std::array<QString, 4> comboTexts;
+    // The annotation lines under the picture and the title; a figure in a report leaves them to
+    // its own tables.
+    bool annotations = true;
 };
 
 // The font of the map texts: the application's face with a line height of at most `height`.
@@ -39,7 +43,14 @@ void PaintColorMap(QPainter& painter, const CDAXDoc& doc, const CColorMapViewMod
 // The width of a text in the map's font of that height, for fitting the printed table's header.
 double MapTextWidth(const std::string& text, int fontHeight);
 
-// One printed page (1-based) of a print job begun with CColorMapViewModel::BeginPrinting: page 1
+// Prints a colour map view on a paged device (a printer, a print preview's printer or a PDF
+// writer) through one CPrintJob: pages from..to (1-based, 0 for all), the table's header fitted
+// with MapTextWidth, the plane's margins and scale put back afterwards whatever happens. False
+// when the device could not be painted on or the view shows no plane.
+bool PrintColorMap(QPagedPaintDevice& device, const CDAXDoc& doc, CColorMapViewModel& view,
+                   int from = 0, int to = 0);
+
+// One printed page (1-based) of a print job (CPrintJob): page 1
 // is the map with its speaker table, later pages continue the table under a repeated header.
 void PaintPrintedPage(QPainter& painter, const CDAXDoc& doc, const CColorMapViewModel& view,
                       const CTablePaging& paging, int page);

@@ -1,15 +1,23 @@
 #include "views/ColorMapView.h"
 
 #include "acoustics/ColorMapCondition.h"
+#include "app/Guard.h"
+#include "app/PrinterChoice.h"
+#include "dialogs/ListeningPointsDialog.h"
 #include "paint/DaxIcons.h"
 #include "paint/GuiText.h"
 #include "paint/MapPainter.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
+#include "project/PrintJob.h"
 #include "project/Strings.h"
+#include "views/SpeakerDrag.h"
 
 #include <QComboBox>
+#include <QIcon>
+#include <QPixmap>
 #include <QDragEnterEvent>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMetaMethod>
 #include <QMimeData>
@@ -21,12 +29,17 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
 #include <exception>
 
 namespace {
+// The context menu's own entries (not menu commands): mark the cell under the pointer, and the
+// list of marked points.
+constexpr int kMarkPoint = -1;
+constexpr int kShowPoints = -2;
 // Degrees of view rotation per pixel of a middle-button drag.
 constexpr double kDegreesPerPixel = 0.5;
 
@@ -70,6 +83,9 @@ CColorMapView::CColorMapView(CDAXDoc& document, QWidget* parent)
             ModelChanged();
         });
     }
+    // Moving the picture with the scroll bars keeps it where the user put it: no more fitting.
+    for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this] { m_model.StopAutoFit(); });
     m_previewTimer = new QTimer(this);
     m_previewTimer->setSingleShot(true);
     connect(m_previewTimer, &QTimer::timeout, this, &CColorMapView::UpdatePreview);
@@ -102,17 +118,7 @@ CColorMapView::~CColorMapView() {
 }
 
 bool CColorMapView::Guarded(const std::function<void()>& step) {
-    try {
-        step();
-        return true;
-    } catch (const std::exception& e) {
-        const std::string text = std::string("The colour map could not be updated: ") + e.what();
-        if (m_doc.Ports().messages)
-            m_doc.Ports().messages->ReportError(text);
-        else
-            qWarning("%s", text.c_str());
-        return false;
-    }
+    return RunGuarded(this, step);
 }
 
 void CColorMapView::InitialUpdate() {
@@ -164,20 +170,63 @@ void CColorMapView::UpdateScrollBars() {
 void CColorMapView::SyncCombos() {
     const std::array<const CComboModel*, 4> models{&m_model.FrequencyCombo(), &m_model.BandCombo(),
                                                    &m_model.ModeCombo(), &m_model.QuantityCombo()};
+    // The marks change with the installations, the entries with the band.
+    if (m_model.FrequencyCoverage() != m_shownCoverage ||
+        m_model.FrequencyCombo().items != m_shownCombos[0].items) {
+        m_shownCombos[0] = {}; // refilled below, then marked
+        m_shownCoverage = m_model.FrequencyCoverage();
+    }
     for (std::size_t i = 0; i < m_combos.size(); ++i) {
         const CComboModel& wanted = *models[i];
         CComboModel& shown = m_shownCombos[i];
         if (wanted.items == shown.items && wanted.selection == shown.selection)
             continue;
+        const bool mark = i == 0 && wanted.items != shown.items;
         QComboBox* combo = m_combos[i];
         const QSignalBlocker block(combo);
-        if (wanted.items != shown.items) {
+        if (wanted.items != shown.items || wanted.values != shown.values) {
             combo->clear();
-            for (const std::string& item : wanted.items)
-                combo->addItem(ToQString(item));
+            for (int entry = 0; entry < wanted.Count(); ++entry) {
+                const CChoice<double> choice = wanted.Choice(entry);
+                combo->addItem(ToQString(choice.label), choice.value);
+            }
         }
+
+        if (mark)
+            MarkCoverage(combo);
         combo->setCurrentIndex(wanted.selection);
         shown = wanted;
+    }
+}
+
+namespace {
+// A small mark for a band centre the speaker data cover partly (half filled) or not (hollow).
+QIcon CoverageIcon(EBandCoverage coverage) {
+    QPixmap pixmap(12, 12);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(180, 90, 0), 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+    if (coverage == EBandCoverage::Partly) {
+        p.setBrush(QColor(180, 90, 0));
+        p.drawPie(QRectF(1.5, 1.5, 9, 9), 90 * 16, 180 * 16);
+    }
+    return QIcon(pixmap);
+}
+} // namespace
+
+void CColorMapView::MarkCoverage(QComboBox* combo) {
+    const std::vector<EBandCoverage>& coverage = m_model.FrequencyCoverage();
+    for (int i = 0; i < combo->count(); ++i) {
+        const EBandCoverage c = i < static_cast<int>(coverage.size())
+                                    ? coverage[static_cast<std::size_t>(i)]
+                                    : EBandCoverage::Inside;
+        combo->setItemIcon(i, c == EBandCoverage::Inside ? QIcon() : CoverageIcon(c));
+        combo->setItemData(
+            i, c == EBandCoverage::Inside ? QVariant() : QVariant(QString::fromUtf8(CoverageText(c))),
+            Qt::ToolTipRole);
     }
 }
 
@@ -204,8 +253,29 @@ void CColorMapView::SetMapCursor(EMapCursor cursor) {
     }
 }
 
+bool CColorMapView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QAbstractScrollArea::viewportEvent(event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    std::string text;
+    Guarded([&] {
+        const CPixel at = PictureAt(help->pos());
+        const int speaker = m_model.Dragging() ? -1 : m_model.InstallationAt(at);
+        const CCursorReadout& readout = m_model.Readout();
+        if (speaker >= 0)
+            text = SpeakerTooltip(m_doc, speaker);
+        else if (readout.valid && m_doc.HasInstallations() && m_model.InsideCalculationPlane(at))
+            text = CursorTooltip(readout.level, readout.point, m_doc.Settings().lengthUnit);
+    });
+    if (text.empty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), ToQString(text), viewport());
+    return true;
+}
+
 void CColorMapView::paintEvent(QPaintEvent*) {
-    SyncCombos();
+    // Only draws: the combo boxes follow the model where it changes (ModelChanged).
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), Qt::white);
     painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
@@ -216,8 +286,10 @@ void CColorMapView::paintEvent(QPaintEvent*) {
 
 void CColorMapView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    SyncClientSize();
+    // A view that fits itself fits the new size (the model decides).
+    Guarded([&] { SyncClientSize(); });
     UpdateScrollBars();
+    viewport()->update();
 }
 
 void CColorMapView::showEvent(QShowEvent* event) {
@@ -240,7 +312,7 @@ void CColorMapView::mouseMoveEvent(QMouseEvent* event) {
     if (m_rotating) {
         const QPoint delta = position - m_rotateFrom;
         m_rotateFrom = position;
-        if (CColorMapCondition* condition = m_model.Condition()) {
+        if (const CColorMapCondition* condition = m_model.Condition()) {
             const auto a = condition->viewAngles;
             const double azimuth = std::fmod(a[0] - delta.x() * kDegreesPerPixel, 360.0);
             const double tilt = std::clamp(a[1] + delta.y() * kDegreesPerPixel, 0.0, 180.0);
@@ -285,12 +357,26 @@ void CColorMapView::mousePressEvent(QMouseEvent* event) {
         Guarded([&] { which = m_model.RightDown(PictureAt(position), cursor); });
         SetMapCursor(cursor);
         QMenu* menu = CreateContextMenu(which, this);
+        // Elsewhere on the plane the cell under the pointer can be marked as a listening point.
+        const int cell = which == EMapMenu::Room ? m_model.CellAt(PictureAt(position)) : -1;
+        if (QAction* mark = menu->findChild<QAction*>("markPoint"))
+            mark->setEnabled(cell >= 0 && !m_doc.IsCalculating());
         QAction* chosen = menu->exec(event->globalPosition().toPoint());
         const int id = chosen ? chosen->data().toInt() : 0;
         delete menu;
         SetMapCursor(EMapCursor::Arrow);
-        if (id != 0)
+        if (id == kMarkPoint && cell >= 0) {
+            const CPlaceElement& c =
+                m_model.Condition()->plane.points[static_cast<std::size_t>(cell)];
+            Guarded([&] { MarkListeningPoint(this, m_doc, c.x, c.y, c.z); });
+            ModelChanged();
+        } else if (id == kShowPoints) {
+            CListeningPointsDialog dialog(m_doc, this);
+            dialog.exec();
+            ModelChanged();
+        } else if (id != 0) {
             RunCommand(id);
+        }
     }
 }
 
@@ -333,7 +419,7 @@ void CColorMapView::ShowPreviewStatus() {
 
 void CColorMapView::wheelEvent(QWheelEvent* event) {
     const int steps = event->angleDelta().y() / 120;
-    CColorMapCondition* condition = m_model.Condition();
+    const CColorMapCondition* condition = m_model.Condition();
     if (steps == 0 || !condition)
         return;
     // Zoom about the pointer: the picture point under it stays under it. Pixels scale about the
@@ -358,33 +444,40 @@ void CColorMapView::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
+bool CColorMapView::OwnSpeakerDrag(const QMimeData* mime) const {
+    // The index names a model of the project the drag came from; another project's (or a drag
+    // from outside the program) means nothing here.
+    return SpeakerDragDocument(mime) == &m_doc && SpeakerDragIndex(mime) >= 0;
+}
+
 void CColorMapView::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasFormat(SpeakerMimeType()))
+    if (OwnSpeakerDrag(event->mimeData()))
         event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void CColorMapView::dragMoveEvent(QDragMoveEvent* event) {
-    if (!event->mimeData()->hasFormat(SpeakerMimeType()))
-        return;
-    if (m_model.InsideInstallationPlane(PictureAt(event->position().toPoint())))
+    if (OwnSpeakerDrag(event->mimeData()) &&
+        m_model.InsideInstallationPlane(PictureAt(event->position().toPoint())))
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
 void CColorMapView::dropEvent(QDropEvent* event) {
-    if (!event->mimeData()->hasFormat(SpeakerMimeType()))
+    if (!OwnSpeakerDrag(event->mimeData())) {
+        event->ignore();
         return;
-    bool ok = false;
-    const int model = QString::fromLatin1(event->mimeData()->data(SpeakerMimeType())).toInt(&ok);
+    }
+    const int model = SpeakerDragIndex(event->mimeData());
     const CPixel at = PictureAt(event->position().toPoint());
     event->acceptProposedAction();
     // The installation dialog must not open inside the platform's drag loop.
-    QTimer::singleShot(0, this, [this, at, ok, model] {
+    QTimer::singleShot(0, this, [this, at, model] {
         Guarded([&] {
-            if (ok && model >= 0 && model < m_doc.models.Count() &&
-                model != m_doc.models.CurrentIndex())
-                m_doc.models.SetCurrentIndex(model);
+            if (model < m_doc.Models().Count() && model != m_doc.Models().CurrentIndex())
+                m_doc.SetCurrentModel(model, CDAXDoc::ETell::Views);
             m_model.DropSpeaker(at);
         });
         ModelChanged();
@@ -402,6 +495,18 @@ QMenu* CColorMapView::CreateContextMenu(EMapMenu which, QWidget* parent) {
         add(Strings::kMenuProperties, kCmdChangeInstallation);
     } else {
         add(Strings::kRoomParametersMenu, kCmdRoomParameters);
+        menu->addSeparator();
+        QAction* automatic = menu->addAction("Automatic Colour Scale");
+        automatic->setData(static_cast<int>(kCmdAutomaticScale));
+        automatic->setCheckable(true);
+        automatic->setChecked(m_model.Condition() && m_model.Condition()->automaticScale);
+        menu->addSeparator();
+        QAction* mark = menu->addAction(ToQString(Strings::kMenuMarkPoint));
+        mark->setObjectName("markPoint");
+        mark->setData(kMarkPoint);
+        QAction* points = menu->addAction(ToQString(Strings::kMenuListeningPoints));
+        points->setObjectName("listeningPoints");
+        points->setData(kShowPoints);
     }
     return menu;
 }
@@ -445,44 +550,23 @@ void CColorMapView::ViewDiagonal() {
 }
 
 bool CColorMapView::PrintTo(QPrinter& printer) {
-    // The page is the printable area; the table's column offsets assume printer pixels.
-    const int width = printer.width(), height = printer.height();
-    if (width <= 0 || height <= 0 || !m_model.Condition())
-        return false;
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    bool ok = true;
-    CTablePaging paging;
-    ok = Guarded([&] { paging = m_model.BeginPrinting(width, height, MapTextWidth); });
-    if (ok) {
-        int first = 1, last = paging.pageCount;
-        if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-            first = std::min(printer.fromPage(), paging.pageCount);
-            last = std::clamp(printer.toPage(), first, paging.pageCount);
-        }
-        for (int page = first; page <= last; ++page) {
-            if (page > first)
-                printer.newPage();
-            PaintPrintedPage(painter, m_doc, m_model, paging, page);
-        }
-    }
-    Guarded([&] { m_model.EndPrinting(); });
-    painter.end();
+    const bool ranged = printer.printRange() == QPrinter::PageRange;
+    bool ok = false;
+    Guarded([&] {
+        ok = PrintColorMap(printer, m_doc, m_model, ranged ? printer.fromPage() : 0,
+                           ranged ? printer.toPage() : 0);
+    });
     ModelChanged();
     return ok;
 }
 
 void CColorMapView::PrintWithDialog(bool askFirst) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setResolution(600);
+    QPrinter& printer = ChosenPrinter();
     if (askFirst) {
         // The dialog offers the pages the job will have.
         int pages = 1;
         Guarded([&] {
-            pages =
-                m_model.BeginPrinting(printer.width(), printer.height(), MapTextWidth).pageCount;
-            m_model.EndPrinting();
+            pages = CPrintJob(m_model, printer.width(), printer.height(), MapTextWidth).PageCount();
         });
         QPrintDialog dialog(&printer, this);
         dialog.setMinMax(1, std::max(1, pages));
@@ -497,9 +581,7 @@ void CColorMapView::Print() {
 }
 
 void CColorMapView::PrintPreview() {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setResolution(600);
-    QPrintPreviewDialog preview(&printer, this);
+    QPrintPreviewDialog preview(&ChosenPrinter(), this);
     // Qt's default is a small window; a page is read at a size that shows its texts.
     if (const QScreen* screen = this->screen())
         preview.resize(screen->availableGeometry().size() * 4 / 5);

@@ -10,6 +10,7 @@
 #include <memory>
 
 class QComboBox;
+class QMimeData;
 class QTimer;
 class QMenu;
 class QPrinter;
@@ -60,6 +61,8 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Tooltips: the installation under the pointer, or the level and position of the cell.
+    bool viewportEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -74,13 +77,18 @@ protected:
 
 private:
     // Runs a step of the core; a failure is reported and leaves the view as it was.
+    // The program's one guard (RunGuarded) with this view as the messages' parent.
     bool Guarded(const std::function<void()>& step);
     CPixel PictureAt(const QPoint& viewportPosition) const;
+    // A speaker dragged from this project's speaker list.
+    bool OwnSpeakerDrag(const QMimeData* mime) const;
     void SetMapCursor(EMapCursor cursor);
     void UpdateScrollBars();
     // The model fits the picture to the viewport less the vertical scroll bar.
     void SyncClientSize();
     void SyncCombos();
+    // Marks the frequency list's centres whose band the speaker data do not cover.
+    void MarkCoverage(QComboBox* combo);
     void ModelChanged();
     void RunCommand(int id);
     void PrintWithDialog(bool askFirst);
@@ -97,6 +105,7 @@ private:
     std::unique_ptr<CDocumentView> m_listener;
     std::array<QComboBox*, 4> m_combos{}; // frequency, band, mode, quantity
     std::array<CComboModel, 4> m_shownCombos;
+    std::vector<EBandCoverage> m_shownCoverage;
     bool m_initialised = false;
     bool m_rotating = false;
     QTimer* m_previewTimer = nullptr;

@@ -8,6 +8,7 @@
 class CDAXDoc;
 class QTreeWidget;
 class QMenu;
+class QKeyEvent;
 
 // A report list of a project window: one row per entry, full-row selection, the current entry
 // selected. Clicks and the context menu go to the subclass by row; a click beside the rows
@@ -38,6 +39,17 @@ protected:
         (void)event;
         return false;
     }
+    // Ctrl and Shift clicks extend the selection (the list holds several rows at once).
+    virtual bool MultiSelect() const { return false; }
+    // A row was double-clicked (after it was pressed).
+    virtual void RowActivated(int row) { (void)row; }
+    // A key pressed in the list; true when taken.
+    virtual bool ListKey(QKeyEvent* event) {
+        (void)event;
+        return false;
+    }
+    // The rows selected now, in list order.
+    std::vector<int> SelectedRows() const;
     // Runs the chosen command of a popup menu built from the core's entries.
     void RunMenu(const std::vector<CMenuEntry>& entries, const QPoint& globalPos);
     int RowAt(const QPoint& viewportPos) const;
@@ -47,6 +59,9 @@ protected:
 
 private:
     bool ViewportInput(QEvent* event);
+    // A Ctrl click toggles the row, a Shift click adds the rows up to it; a row added becomes
+    // current.
+    void ExtendSelection(int row, bool range);
     static bool IsInput(const QEvent* event);
 
     CDAXDoc& m_doc;

@@ -1,10 +1,12 @@
 #include "views/InstallationContainerView.h"
 
+#include "project/CommandTable.h"
 #include "project/DAXDoc.h"
 #include "views/SpeakerDrag.h"
-#include "views/ViewGuard.h"
+#include "app/Guard.h"
 
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -12,6 +14,7 @@ CInstallationContainerView::CInstallationContainerView(CDAXDoc& document, QWidge
     : CDocumentListView(document, kHintInstallations, "installationList", parent) {
     setObjectName("installationContainerView");
     List()->setAcceptDrops(true);
+    List()->setSelectionMode(QAbstractItemView::ExtendedSelection);
     List()->viewport()->setAcceptDrops(true);
     Refill();
 }
@@ -25,11 +28,27 @@ CListRows CInstallationContainerView::Rows() const {
 }
 
 int CInstallationContainerView::CurrentRow() const {
-    return Doc().HasInstallations() ? Doc().room.CurrentIndex() : -1;
+    return Doc().HasInstallations() ? Doc().Room().CurrentIndex() : -1;
 }
 
 void CInstallationContainerView::RowPressed(int row) {
     SelectInstallation(Doc(), row);
+}
+
+void CInstallationContainerView::RowActivated(int row) {
+    if (row == CurrentRow() && Doc().IsCommandEnabled(kCmdChangeInstallation))
+        Doc().OnCommand(kCmdChangeInstallation);
+}
+
+bool CInstallationContainerView::ListKey(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Delete || event->modifiers() != Qt::NoModifier)
+        return false;
+    std::vector<int> rows = SelectedRows();
+    if (rows.empty() && CurrentRow() >= 0)
+        rows.push_back(CurrentRow());
+    if (!rows.empty())
+        RemoveSelectedInstallations(Doc(), rows);
+    return true;
 }
 
 void CInstallationContainerView::RowContextMenu(int row, const QPoint& globalPos) {
@@ -62,7 +81,7 @@ bool CInstallationContainerView::ViewportEvent(QEvent* event) {
         drop->accept();
         // The installation dialog runs after the drag has finished, not inside it.
         QTimer::singleShot(0, this, [this] {
-            RunViewGuarded(this, [this] { DropSpeakerOnInstallationList(Doc()); });
+            RunGuarded(this, [this] { DropSpeakerOnInstallationList(Doc()); });
         });
         return true;
     }

@@ -20,8 +20,7 @@ CSoundGraphView::CSoundGraphView(CDAXDoc& document, QWidget* parent)
     setFocusPolicy(Qt::ClickFocus);
     setBackgroundRole(QPalette::Base);
     m_model.OnInitialUpdate();
-    if (CSoundGraphCondition* entry = m_model.Entry())
-        FitGraph(*entry, false, width(), height());
+    m_model.Fit(false, width(), height());
 }
 
 CSoundGraphView::~CSoundGraphView() {
@@ -45,8 +44,7 @@ void CSoundGraphView::paintEvent(QPaintEvent*) {
 
 void CSoundGraphView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (CSoundGraphCondition* entry = m_model.Entry())
-        FitGraph(*entry, true, width(), height());
+    m_model.Fit(true, width(), height());
     update();
 }
 

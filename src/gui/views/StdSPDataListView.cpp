@@ -22,7 +22,7 @@ CListRows CStdSPDataListView::Rows() const {
 }
 
 int CStdSPDataListView::CurrentRow() const {
-    return Doc().CurrentModel() ? Doc().models.CurrentIndex() : -1;
+    return Doc().CurrentModel() ? Doc().Models().CurrentIndex() : -1;
 }
 
 void CStdSPDataListView::RowPressed(int row) {
@@ -40,7 +40,7 @@ void CStdSPDataListView::RowContextMenu(int row, const QPoint& globalPos) {
 QMimeData* CStdSPDataListView::CreateDragData() const {
     if (!CanDragSpeaker(Doc()))
         return nullptr;
-    return new CSpeakerDragData(Doc(), Doc().models.CurrentIndex());
+    return new CSpeakerDragData(Doc(), Doc().Models().CurrentIndex());
 }
 
 void CStdSPDataListView::DragMoved(const QPoint& pressPos, const QPoint& pos) {

@@ -1,6 +1,7 @@
 #include "acoustics/LivePreview.h"
 #include "BusyWorkers.h"
 #include "SceneFixtures.h"
+#include "acoustics/CoarseGrid.h"
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationElement.h"
 #include "acoustics/MapCalculation.h"
@@ -91,6 +92,34 @@ TEST(LivePreview, FollowsTheMovingInstallationWithinAHundredthOfADecibel) {
                 EXPECT_GT(changed, 0) << "the step moved nothing";
             }
         }
+}
+
+TEST(LivePreview, FollowsADraggedLineArrayAndItsDelayAsTheExactMapDoes) {
+    for (int mode : {kModeEnergy, kModeInterference}) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode);
+        CTestScene t;
+        FurnishLineArrays(t, kUnitMetric);
+        t.room.ceilingType = 1;
+        CColorMapCondition c = Condition(mode);
+        c.plane.Build(0, 0, 1.2, 10, 8, 0, 0.5, 100, 2);
+        const int moving = 2; // the K array, delayed and reversed
+        CLivePreview preview(t.Scene(), c, moving, 2);
+        ASSERT_TRUE(preview.Active());
+        CInstallationElement inst = *t.room.At(moving);
+        for (int step = 0; step < 3; ++step) {
+            inst.position.x -= 0.8;
+            inst.orientation.elevation += 4;
+            inst.power *= 0.7;
+            inst.delay = step == 1 ? 0.0 : inst.delay + 2.3;
+            t.room.ReplaceInstallation(moving, inst);
+            std::vector<double> levels;
+            ASSERT_TRUE(preview.Update(levels, 2));
+            const std::vector<double> exact = ExactMap(t, c);
+            ASSERT_EQ(levels.size(), exact.size());
+            for (std::size_t i = 0; i < levels.size(); ++i)
+                ASSERT_NEAR(levels[i], exact[i], 1e-9) << "step " << step << " point " << i;
+        }
+    }
 }
 
 TEST(LivePreview, LeavesTheExactMapAsItWas) {
@@ -206,4 +235,47 @@ TEST(LivePreview, ABuildStoppedHalfwayIsNotUsedAndLeavesNoWorkerBehind) {
         pool.Start(2, [&](const std::stop_token&) { ++ran; }).Wait();
         EXPECT_EQ(ran.load(), 2);
     }
+}
+
+TEST(LivePreview, OnACoarseGridItGivesTheFullPreviewsLevelsAtTheBlocksPoints) {
+    Room room;
+    const CColorMapCondition c = Condition(kModeInterference); // 24 x 16 points
+    const CListeningPlane& plane = c.plane;
+    EXPECT_TRUE(CoarseGrid(plane, plane.points.size()).Empty()); // small enough to take whole
+    const CCoarseGrid grid = CoarseGrid(plane, 40);
+    // Stride 4 gives 6 x 4 = 24 blocks; stride 3 would give 8 x 6 = 48, over the budget.
+    ASSERT_EQ(grid.stride, 4);
+    ASSERT_EQ(grid.points.size(), 24u);
+    ASSERT_EQ(grid.blocks.size(), grid.points.size());
+    double area = 0;
+    for (std::size_t k = 0; k < grid.blocks.size(); ++k) {
+        const CPlaceElement& b = grid.blocks[k];
+        const CPlaceElement& p = plane.points[grid.points[k]];
+        area += b.sizeX * b.sizeY;
+        EXPECT_LT(std::abs(p.x - b.x), b.sizeX / 2) << k; // the block's point lies inside it
+        EXPECT_LT(std::abs(p.y - b.y), b.sizeY / 2) << k;
+        EXPECT_EQ(b.z, plane.originZ);
+    }
+    EXPECT_NEAR(area, plane.extentX * plane.extentY, 1e-9); // the blocks cover the plane
+
+    CLivePreview full(room.t.Scene(), c, 4, 2);
+    CLivePreview coarse(room.t.Scene(), c, 4, 2, CLivePreview::kDefaultMemoryBound, nullptr,
+                        CLivePreview::EBuild::Now, &grid.points);
+    ASSERT_TRUE(coarse.Active());
+    EXPECT_LT(coarse.CacheBytes(), full.CacheBytes());
+    CInstallationElement inst = *room.t.room.At(4);
+    inst.position = {3.1, 2.2, 2.5};
+    room.t.room.ReplaceInstallation(4, inst);
+    std::vector<double> all, some;
+    ASSERT_TRUE(full.Update(all, 2));
+    ASSERT_TRUE(coarse.Update(some, 1));
+    ASSERT_EQ(some.size(), grid.points.size());
+    for (std::size_t k = 0; k < some.size(); ++k)
+        EXPECT_EQ(some[k], all[grid.points[k]]) << k;
+
+    // An index that is no point of the plane leaves the preview inactive.
+    const std::vector<std::size_t> wrong{0, plane.points.size()};
+    EXPECT_FALSE(CLivePreview(room.t.Scene(), c, 4, 1, CLivePreview::kDefaultMemoryBound, nullptr,
+                              CLivePreview::EBuild::Now, &wrong)
+                     .Active());
 }

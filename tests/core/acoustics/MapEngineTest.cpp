@@ -4,6 +4,7 @@
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/MapCalculation.h"
 #include "acoustics/PointResponse.h"
+#include "acoustics/WorkerPool.h"
 #include "common/MathUtil.h"
 #include "common/Units.h"
 #include "speaker/SpeakerModel.h"
@@ -105,6 +106,26 @@ TEST(MapEngine, VerticalPlanesAndTheBandEdgesOfTheRangeMatchToo) {
     c.mode = kModeInterference;
     c.plane.Build(0, 2.1, 0, 6, 0, 3, 0.3, 100, 2);
     CompareWithReference(t, c, 3);
+}
+
+TEST(MapEngine, LineArraysOfEveryFamilyWithTheirWeightsPowersAndDelaysMatch) {
+    for (int unit : {kUnitMetric, kUnitImperial}) {
+        CTestScene t;
+        FurnishLineArrays(t, unit);
+        const double u = unit == kUnitImperial ? kMetresToFeet : 1.0;
+        for (int mode : {kModeEnergy, kModeInterference})
+            for (int ceiling : {0, 1}) {
+                SCOPED_TRACE(testing::Message()
+                             << "unit " << unit << " mode " << mode << " ceiling " << ceiling);
+                t.room.ceilingType = ceiling;
+                CColorMapCondition c;
+                c.band = 1;
+                c.centreFrequency = 1000;
+                c.mode = mode;
+                c.plane.Build(0, 0, 1.2 * u, 10 * u, 8 * u, 0, 0.9 * u, 100, 2);
+                CompareWithReference(t, c, 2);
+            }
+    }
 }
 
 TEST(MapEngine, FailsWhereTheReferenceFails) {
@@ -266,6 +287,11 @@ TEST(MapEngine, PointsTakenFourAtATimeEqualPointsTakenAlone) {
             const CBandIndexRange band = BandIndices(3, 1000, 3);
             const CMapEngine engine(t.Scene(), mode, band);
             CMapEngine::Scratch scratch = engine.MakeScratch();
+            // The same tables converted on two workers of a pool, cell by cell in any order.
+            CWorkerPool pool(2);
+            const CMapEngine prepared(t.Scene(), mode, band, CMapEngine::ETables::All, {}, &pool,
+                                      2);
+            CMapEngine::Scratch preparedScratch = prepared.MakeScratch();
             for (int count = 1; count <= kKernelLanes; ++count)
                 for (std::size_t first = 0;
                      first + static_cast<std::size_t>(count) <= points.size(); ++first) {
@@ -276,6 +302,9 @@ TEST(MapEngine, PointsTakenFourAtATimeEqualPointsTakenAlone) {
                         const CVec3& p = points[first + static_cast<std::size_t>(lane)];
                         double alone = 0.0, reference = 0.0;
                         ASSERT_EQ(engine.PointPressure(p, alone, scratch), kBandOk);
+                        double onWorkers = 0.0;
+                        ASSERT_EQ(prepared.PointPressure(p, onWorkers, preparedScratch), kBandOk);
+                        EXPECT_EQ(onWorkers, alone);
                         ASSERT_EQ(statuses[lane], kBandOk);
                         EXPECT_EQ(pressures[lane], alone) << "lane " << lane << " of " << count;
                         BandPressure(t.Scene(), mode, p, band.start, band.end, band.pitch,

@@ -68,6 +68,32 @@ TEST(EnginePointSpectrum, EqualsTheLiteralSpectrumForEveryModeBandAndKernel) {
     EnableVectorKernels(true);
 }
 
+TEST(EnginePointSpectrum, LineArraysOfEveryFamilyWithTheirWeightsPowersAndDelaysMatch) {
+    CTestScene t;
+    FurnishLineArrays(t, kUnitImperial);
+    const double u = kMetresToFeet;
+    for (int ceiling : {0, 1}) {
+        t.room.ceilingType = ceiling;
+        for (int mode : {kModeEnergy, kModeInterference}) {
+            SCOPED_TRACE(testing::Message() << "ceiling " << ceiling << " mode " << mode);
+            CColorMapCondition c;
+            c.band = 3;
+            c.mode = mode;
+            // In the room, and under the N column next to its elements.
+            for (const CVec3& at : {CVec3{4 * u, 3 * u, 1.2 * u}, CVec3{0.8 * u, 4 * u, 4 * u}})
+                ExpectSameSpectrum(t, c, at);
+            for (const CVec3& at : {CVec3{7 * u, 6 * u, 1.2 * u}, CVec3{2 * u, 1 * u, 3 * u}}) {
+                const CBandIndexRange b = BandIndices(1, 1000, 3);
+                double literal = -1, engine = -2;
+                ASSERT_EQ(BandPressure(t.Scene(), mode, at, b.start, b.end, b.pitch, literal),
+                          kBandOk);
+                ASSERT_EQ(EngineBandPressure(t.Scene(), mode, at, b, engine), kBandOk);
+                EXPECT_NEAR(PressureLevel(engine), PressureLevel(literal), 1e-9);
+            }
+        }
+    }
+}
+
 TEST(EnginePointSpectrum, FailsAndSucceedsWhereTheLiteralSpectrumDoes) {
     CTestScene t;
     Furnish(t, true);

@@ -30,6 +30,9 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
+    std::string SiblingLock(const std::string& name) const {
+        return fs::path(FileSafety::SiblingName(P(name), ".daxara-lock")).filename().string();
+    }
     static std::vector<std::uint8_t> Bytes(const std::string& text) {
         return {text.begin(), text.end()};
     }
@@ -65,6 +68,16 @@ TEST_F(FileSafetyTest, NamesUpTo255BytesSaveAndTheirTemporaryNamesFit) {
         fs::remove(P(name));
     }
     EXPECT_TRUE(Names().empty());
+    // Names cut to fit keep apart what differs past the cut: a legacy project and the .tdax it
+    // is saved as must not share a lock.
+    for (std::size_t stem : {231u, 240u, 250u}) {
+        const std::string legacy = SiblingLock(std::string(stem, 'n') + ".dax");
+        const std::string current = SiblingLock(std::string(stem, 'n') + ".tdax");
+        EXPECT_NE(legacy, current) << stem;
+        EXPECT_LE(legacy.size(), 255u);
+        EXPECT_LE(current.size(), 255u);
+        EXPECT_EQ(SiblingLock(std::string(stem, 'n') + ".dax"), legacy); // the same every time
+    }
 }
 
 TEST_F(FileSafetyTest, ReplacingKeepsPermissionBitsOwnerAndGroup) {
@@ -115,6 +128,12 @@ TEST_F(FileSafetyTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
     EXPECT_NE(error.find("is a directory"), std::string::npos) << error;
     EXPECT_FALSE(FileSafety::WriteFileAtomically("/dev/null", Bytes("x"), error));
     EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    // A file its owner made read-only is known as such even to the superuser, who could write it.
+    ASSERT_EQ(::chmod(P("project.tdax").c_str(), 0444), 0);
+    EXPECT_TRUE(FileSafety::IsReadOnly(P("project.tdax")));
+    ASSERT_EQ(::chmod(P("project.tdax").c_str(), 0644), 0);
+    EXPECT_FALSE(FileSafety::IsReadOnly(P("project.tdax")));
+    EXPECT_FALSE(FileSafety::IsReadOnly(P("missing.tdax")));
     EXPECT_EQ(Names(), (std::vector<std::string>{"folder.tdax", "project.tdax"}));
 }
 
@@ -200,6 +219,35 @@ TEST_F(FileSafetyTest, ReadingRefusesWhatIsNotARegularFileBeforeReading) {
     EXPECT_FALSE(FileSafety::ReadRegularFile(P("big"), bytes, error, 99));
     EXPECT_NE(error.find("100 bytes"), std::string::npos) << error;
     EXPECT_TRUE(FileSafety::ReadRegularFile(P("big"), bytes, error, 100)) << error;
+
+    // The first bytes are judged before the rest is read: a refusal reads nothing more.
+    std::string content(3 * FileSafety::kHeadBytes, 'a');
+    content[FileSafety::kHeadBytes - 1] = 'z';
+    WriteFileBytes(P("headed"), content);
+    std::vector<std::uint8_t> seen;
+    std::uint64_t seenSize = 0;
+    const auto judge = [&](bool accept) {
+        return [&, accept](const std::vector<std::uint8_t>& head, std::uint64_t size,
+                           std::string& why) {
+            seen = head;
+            seenSize = size;
+            why = "not mine";
+            return accept;
+        };
+    };
+    bytes.clear();
+    EXPECT_FALSE(FileSafety::ReadRegularFile(P("headed"), bytes, error, FileSafety::kMaxFileBytes,
+                                             nullptr, judge(false)));
+    EXPECT_EQ(error, "not mine");
+    EXPECT_TRUE(bytes.empty());
+    ASSERT_EQ(seen.size(), FileSafety::kHeadBytes);
+    EXPECT_EQ(seen.back(), 'z');
+    EXPECT_EQ(seenSize, content.size());
+    ASSERT_TRUE(FileSafety::ReadRegularFile(P("headed"), bytes, error, FileSafety::kMaxFileBytes,
+                                            nullptr, judge(true)));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), content);
+    // The buffer is the file's size: it did not grow past it to find the end.
+    EXPECT_EQ(bytes.capacity(), content.size());
 }
 
 TEST_F(FileSafetyTest, AStampChangesWithTheContentEvenWhenSizeAndTimeAreKept) {

@@ -226,8 +226,8 @@ TEST(ArrangeModules, KVP10CabinetsTakeTheirTypesSplaysAndBalloons) {
     user.typeP = [](CTypePArrangementForm& form) {
         form.SelectCount(2);
         form.SelectCabinet(1, 1);
-        form.SelectJunction(0, 2); // L above S: 8 degrees
-        form.SelectJunction(1, 4); // S above L: 6 degrees
+        form.SelectJunction(0, 3); // L above S: "8deg"
+        form.SelectJunction(1, 1); // S above L: "6deg"
         return true;
     };
     EXPECT_DOUBLE_EQ(model->ArrangeModules(1, &user), 1.0 / 3.0);

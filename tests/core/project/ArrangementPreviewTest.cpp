@@ -115,3 +115,51 @@ TEST(ArrangementPreview, CabinetFamiliesDrawBodies) {
     EXPECT_TRUE(Has(to, tc[9].topRear, tc[9].topFront));
     EXPECT_TRUE(Has(to, tc[8].bottomFront, tc[8].bottomRear));
 }
+
+TEST(ArrangementPreview, EveryBoxAimsDownToThePlaneAndTheArrayShowsItsTotalAngle) {
+    // Eight QL-9 modules at "30deg-mode" everywhere: 3.75 degrees either side of the centre
+    // junction, 7.5 at every other, so the outer modules aim 26.25 degrees up and down.
+    CVectorArrangement a;
+    a.counts = {0, 4, 4};
+    const double splays[8] = {-3.75, -7.5, -7.5, -7.5, 3.75, 7.5, 7.5, 7.5};
+    for (double splay : splays)
+        a.vectors.push_back({0.0, 0.1, splay});
+    CQL9ArrangementForm form(a, false);
+    const int width = 420, height = 610;
+    CPreviewAnnotations free = form.Annotations(width, height);
+    EXPECT_NEAR(free.totalAngle, 52.5, 1e-9);
+    EXPECT_EQ(free.totalAngleText, "Total angle: 52.5 deg");
+    EXPECT_FALSE(free.planeShown);
+    ASSERT_EQ(free.aims.size(), 8u);
+    EXPECT_NEAR(free.aimAngles[3], -26.25, 1e-9); // the top module aims up
+    EXPECT_NEAR(free.aimAngles[7], 26.25, 1e-9);
+
+    // Hung 0.6 m above the plane and tilted down by 5 degrees: the aims that point down end on
+    // the plane's line, the others leave the picture; the total angle stays.
+    form.SetSite({true, 0.6, 5.0});
+    const CPreviewAnnotations a2 = form.Annotations(width, height);
+    EXPECT_NEAR(a2.totalAngle, 52.5, 1e-9);
+    EXPECT_NEAR(a2.aimAngles[0], -3.75 + 5.0, 1e-9);
+    ASSERT_TRUE(a2.planeShown);
+    for (std::size_t i = 0; i < a2.aims.size(); ++i) {
+        const CPixelLine& aim = a2.aims[i];
+        EXPECT_GT(aim.to.x, aim.from.x) << i; // forward
+        if (a2.aimAngles[i] > 0)
+            EXPECT_NEAR(aim.to.y, a2.plane.from.y, 1) << i;
+        else
+            EXPECT_LT(aim.to.y, 0) << i; // upward, out of the picture
+    }
+    // The picture widens to the plane, and its column shrinks to make room.
+    const CPreviewFit fit = form.SitePreview(width, height).fit;
+    EXPECT_LT(fit.scale, form.Preview(width, height).fit.scale);
+    EXPECT_LT(a2.plane.from.y, height);
+    // A round scale bar whose pixels are its length at the picture's scale.
+    const double metres = std::stod(a2.scaleText);
+    EXPECT_EQ(a2.scaleText.substr(a2.scaleText.size() - 2), " m");
+    const double mantissa = metres / std::pow(10.0, std::floor(std::log10(metres) + 1e-9));
+    EXPECT_TRUE(std::abs(mantissa - 1) < 1e-9 || std::abs(mantissa - 2) < 1e-9 ||
+                std::abs(mantissa - 5) < 1e-9)
+        << a2.scaleText;
+    EXPECT_NEAR(a2.scaleBar.to.x - a2.scaleBar.from.x, metres * fit.scale, 1.0);
+    EXPECT_LE(a2.scaleBar.to.x - a2.scaleBar.from.x, width / 5 + 1);
+}

@@ -108,13 +108,13 @@ TEST(AutoInstallationForm, HiddenControlsKeepTheirValuesAndShownOnesAreRangeChec
     advanced.Field(Form::kRotation).text = "181";
     advanced.Field(Form::kHeight).text = "x";
     EXPECT_FALSE(advanced.Accept(&message));
-    EXPECT_EQ(message, "Enter a number between -180 and 180.");
+    EXPECT_EQ(message, "Rotation(Right+): enter a number between -180 and 180.");
     advanced.Field(Form::kRotation).text = "-180";
     EXPECT_FALSE(advanced.Accept(&message));
-    EXPECT_EQ(message, "Enter a number.");
+    EXPECT_EQ(message, "Z: enter a number.");
     advanced.Field(Form::kHeight).text = "10001";
     EXPECT_FALSE(advanced.Accept(&message));
-    EXPECT_EQ(message, "Enter a number between -10000 and 10000.");
+    EXPECT_EQ(message, "Z: enter a number between -10000 and 10000.");
 }
 
 namespace {
@@ -128,25 +128,25 @@ struct AutoDoc : CDocFixture {
         EditSettings(doc)->manualRecalc = 1; // the layout is what is tested, not the map
         AddModel(DirectionalSpeaker(0, pitch));
         ceiling = AddModel(DirectionalSpeaker(1, pitch));
-        doc.room.roomLength = 20;
-        doc.room.roomWidth = 15;
-        doc.room.roomHeight = 3.5;
+        Build(doc).Room().roomLength = 20;
+        Build(doc).Room().roomWidth = 15;
+        Build(doc).Room().roomHeight = 3.5;
         EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1.2, planeSize, planeSize * 0.75, 0, 1.0, 100, 2);
-        doc.conditions.Append(c);
+        Build(doc).Conditions().Append(c);
         view = std::make_unique<CColorMapViewModel>(doc);
         view->OnInitialUpdate();
-        doc.models.SetCurrentIndex(0);
+        Build(doc).Models().SetCurrentIndex(0);
         Install(5, 5);
-        doc.models.SetCurrentIndex(ceiling);
+        Build(doc).Models().SetCurrentIndex(ceiling);
         doc.SetModified(false);
     }
-    const CSpeakerModel& Ceiling() const { return doc.models.At(ceiling); }
+    const CSpeakerModel& Ceiling() const { return doc.Models().At(ceiling); }
 };
 
 std::vector<CInstallationElement> Installed(const CDAXDoc& doc) {
-    return {doc.room.List().begin(), doc.room.List().end()};
+    return {doc.Room().List().begin(), doc.Room().List().end()};
 }
 } // namespace
 
@@ -179,8 +179,8 @@ TEST(AutoInstallationCommand, LaysTheCurrentModelOutOnACentredGrid) {
         EXPECT_EQ(inst.position.z, 3.5);
         EXPECT_EQ(inst.orientation, (COrientation{0, 0, 90}));
     }
-    EXPECT_EQ(f.doc.room.CurrentIndex(), static_cast<int>(all.size()) - 1);
-    EXPECT_DOUBLE_EQ(f.doc.room.TotalPower(), power * static_cast<double>(all.size()));
+    EXPECT_EQ(f.doc.Room().CurrentIndex(), static_cast<int>(all.size()) - 1);
+    EXPECT_DOUBLE_EQ(f.doc.Room().TotalPower(), power * static_cast<double>(all.size()));
     // The grid: its pitches and offsets as stored, centred in the room.
     const CVec3 first = all.front().position, last = all.back().position;
     EXPECT_DOUBLE_EQ(f.doc.Settings().autoLeftOffset, first.x);
@@ -243,13 +243,50 @@ TEST(AutoInstallationCommand, CancelLeavesTheProjectAsItWas) {
 
 TEST(AutoInstallationCommand, APlaneAtCeilingHeightIsRefusedBeforeTheDialog) {
     AutoDoc f;
-    f.doc.room.roomHeight = 1.2;
+    Build(f.doc).Room().roomHeight = 1.2;
     const auto before = Installed(f.doc);
     ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
     EXPECT_EQ(f.messages.informed, (std::vector<std::string>{Strings::kPlaneAtCeiling}));
     EXPECT_EQ(f.dialogs.autoInstallationRuns, 0);
     EXPECT_EQ(Installed(f.doc), before);
     EXPECT_TRUE(f.doc.IsModified());
+}
+
+// The height the speakers hang at lies above the plane and at most at the ceiling; the dialog
+// refuses any other and stays open, the project unchanged. Hidden, the height is not held to it.
+TEST(AutoInstallationCommand, AnInstallationHeightOutsideTheRoomIsRefusedNamingTheRow) {
+    AutoDoc f(2);
+    const auto before = Installed(f.doc);
+    std::vector<std::string> refusals;
+    f.dialogs.autoInstallation = [&](Form& form) {
+        for (const char* height : {"1.2", "0.5", "3.6"}) {
+            form.Field(Form::kHeight).text = height;
+            std::string message;
+            EXPECT_FALSE(form.Accept(&message)) << height;
+            refusals.push_back(message);
+        }
+        form.Field(Form::kHeight).text = "3.5";
+        return true;
+    };
+    ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
+    EXPECT_EQ(refusals.front(), "Z must lie above the calculation plane (1.2 m) and at most at the "
+                                "ceiling (3.5 m); 1.2 was given");
+    EXPECT_NE(refusals[1].find("; 0.5 was given"), std::string::npos) << refusals[1];
+    EXPECT_NE(refusals[2].find("; 3.6 was given"), std::string::npos) << refusals[2];
+    EXPECT_EQ(f.doc.Settings().autoLayoutValid, 1);
+    EXPECT_NE(Installed(f.doc), before);
+    for (const CInstallationElement& e : f.doc.Room().List())
+        EXPECT_EQ(e.position.z, 3.5);
+
+    AutoDoc plain(0);
+    EditSettings(plain.doc)->installHeight = 4; // above the ceiling, as an old project may hold it
+    plain.dialogs.autoInstallation = [](Form& form) {
+        EXPECT_FALSE(form.Field(Form::kHeight).visible);
+        return true;
+    };
+    ASSERT_TRUE(plain.doc.OnCommand(kCmdAutoInstall));
+    EXPECT_EQ(plain.doc.Settings().autoLayoutValid, 1);
+    EXPECT_EQ(plain.doc.Room().At(0)->position.z, 4.0);
 }
 
 TEST(AutoInstallationCommand, AHexagonalGridOfATiltedAimAsksFirst) {
@@ -293,7 +330,7 @@ TEST(AutoInstallationCommand, AFailedLevelEndsWithAMessageAndTheOldInstallations
     AutoDoc f;
     EditSettings(f.doc)->autoLayoutValid = 1;
     const auto before = Installed(f.doc);
-    CSpeakerDataHeader& header = f.doc.models.At(f.ceiling).Header();
+    CSpeakerDataHeader& header = f.doc.Models().At(f.ceiling).Header();
     const int k = header.FindFrequencyIndex(ModelFrequency(30, 3)); // 1 kHz
     ASSERT_GE(k, 0);
     header.frequencyList[static_cast<std::size_t>(k)] *= 1.0 + 1e-9;
@@ -306,10 +343,10 @@ TEST(AutoInstallationCommand, AFailedLevelEndsWithAMessageAndTheOldInstallations
 TEST(AutoInstallationCommand, WithoutACalculationPlaneOnlyTheTestSpeakerIsInstalled) {
     CDocFixture f;
     f.AddModel(DirectionalSpeaker(1, 3));
-    f.doc.room.roomZeroX = -1;
+    Build(f.doc).Room().roomZeroX = -1;
     ASSERT_TRUE(f.doc.OnCommand(kCmdAutoInstall));
-    ASSERT_EQ(f.doc.room.Count(), 1);
-    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{-1, 0, f.doc.room.roomHeight}));
+    ASSERT_EQ(f.doc.Room().Count(), 1);
+    EXPECT_EQ(f.doc.Room().At(0)->position, (CVec3{-1, 0, f.doc.Room().roomHeight}));
     EXPECT_EQ(f.doc.Settings().autoLayoutValid, 0);
 }
 

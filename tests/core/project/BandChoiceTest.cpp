@@ -15,9 +15,9 @@ struct LoadedDoc : CDocFixture {
         EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
-        doc.conditions.Append(c);
+        Build(doc).Conditions().Append(c);
     }
-    CColorMapCondition& Condition() { return *doc.conditions.At(0); }
+    CColorMapCondition& Condition() { return *Build(doc).Conditions().At(0); }
 };
 
 std::vector<std::string> Labels(const std::vector<CChoice<double>>& choices) {
@@ -118,12 +118,12 @@ TEST(BandChoice, ARequestAgreesWithTheViewsListsAndChangesNothingWhenRefused) {
     for (double band : {3.0, 1.0, 0.5, 0.25}) {
         for (double request : {1000.0, 1300.0, 60.0, 19000.0}) {
             SCOPED_TRACE(std::to_string(band) + " " + std::to_string(request));
-            const CBandOutcome outcome = ApplyBandRequest(a.doc, 0, {band, request, kModeEnergy});
+            const CBandOutcome outcome = ApplyBandRequest(a.doc, 0, {band, request, kModeEnergy, {}});
             ASSERT_EQ(outcome.status, EBandChoiceStatus::Done);
             // The window's lists, given the same band and frequency.
-            view.Condition()->band = band;
-            view.Condition()->centreFrequency = request;
-            view.SyncConditionControls(0, 0);
+            Build(b.doc).Conditions().At(view.ConditionIndex())->band = band;
+            Build(b.doc).Conditions().At(view.ConditionIndex())->centreFrequency = request;
+            view.SyncConditionControls(CColorMapViewModel::EListSync::Fill);
             EXPECT_EQ(a.Condition().band, b.Condition().band);
             EXPECT_EQ(a.Condition().centreFrequency, b.Condition().centreFrequency);
             EXPECT_EQ(outcome.centre.entry, view.FrequencyCombo().selection);
@@ -132,8 +132,8 @@ TEST(BandChoice, ARequestAgreesWithTheViewsListsAndChangesNothingWhenRefused) {
 
     const CColorMapCondition before = a.Condition();
     for (const CBandRequest& bad :
-         {CBandRequest{24.0, {}, {}}, CBandRequest{7.0, {}, {}}, CBandRequest{{}, -5.0, {}},
-          CBandRequest{{}, std::nan(""), {}}}) {
+         {CBandRequest{24.0, {}, {}, {}}, CBandRequest{7.0, {}, {}, {}}, CBandRequest{{}, -5.0, {}, {}},
+          CBandRequest{{}, std::nan(""), {}, {}}}) {
         const CBandOutcome outcome = ApplyBandRequest(a.doc, 0, bad);
         EXPECT_NE(outcome.status, EBandChoiceStatus::Done);
         EXPECT_EQ(a.Condition().band, before.band);
@@ -141,34 +141,34 @@ TEST(BandChoice, ARequestAgreesWithTheViewsListsAndChangesNothingWhenRefused) {
     }
     EXPECT_EQ(ApplyBandRequest(a.doc, 1, {}).status, EBandChoiceStatus::NoCondition);
     const CDAXDoc::CCalculatingScope calculating(a.doc);
-    EXPECT_EQ(ApplyBandRequest(a.doc, 0, {1.0, {}, {}}).status, EBandChoiceStatus::Busy);
+    EXPECT_EQ(ApplyBandRequest(a.doc, 0, {1.0, {}, {}, {}}).status, EBandChoiceStatus::Busy);
     EXPECT_EQ(a.Condition().band, before.band);
 }
 
 TEST(BandChoice, AChangedBandOrCentreClearsEveryMapAndAModeAloneDoesNot) {
     LoadedDoc f(3);
-    ASSERT_EQ(ApplyBandRequest(f.doc, 0, {3.0, 1000.0, {}}).status, EBandChoiceStatus::Done);
+    ASSERT_EQ(ApplyBandRequest(f.doc, 0, {3.0, 1000.0, {}, {}}).status, EBandChoiceStatus::Done);
     auto mark = [&] {
         for (CPlaceElement& p : f.Condition().plane.points)
             p.level = 80.0;
         f.Condition().plane.maximumLevel = 80.0;
     };
     mark();
-    CBandOutcome outcome = ApplyBandRequest(f.doc, 0, {{}, {}, kModeInterference});
+    CBandOutcome outcome = ApplyBandRequest(f.doc, 0, {{}, {}, kModeInterference, {}});
     EXPECT_FALSE(outcome.changed);
     EXPECT_EQ(f.Condition().mode, kModeInterference);
     EXPECT_EQ(f.Condition().plane.maximumLevel, 80.0);
-    outcome = ApplyBandRequest(f.doc, 0, {3.0, 1010.0, {}}); // snaps back onto 1000
+    outcome = ApplyBandRequest(f.doc, 0, {3.0, 1010.0, {}, {}}); // snaps back onto 1000
     EXPECT_FALSE(outcome.changed);
     EXPECT_EQ(f.Condition().plane.points.front().level, 80.0);
 
-    outcome = ApplyBandRequest(f.doc, 0, {{}, 2000.0, {}});
+    outcome = ApplyBandRequest(f.doc, 0, {{}, 2000.0, {}, {}});
     EXPECT_TRUE(outcome.changed);
     EXPECT_EQ(outcome.requested, 2000.0);
     EXPECT_EQ(f.Condition().plane.maximumLevel, 0.0);
     EXPECT_EQ(f.Condition().plane.points.front().level, 0.0);
     mark();
-    outcome = ApplyBandRequest(f.doc, 0, {1.0, {}, {}}); // the stored centre on the octave grid
+    outcome = ApplyBandRequest(f.doc, 0, {1.0, {}, {}, {}}); // the stored centre on the octave grid
     EXPECT_TRUE(outcome.changed);
     EXPECT_EQ(f.Condition().band, 1.0);
     EXPECT_EQ(f.Condition().centreFrequency, ModelFrequency(11, 1)); // 1995 Hz

@@ -21,21 +21,36 @@ std::vector<double> Splays(const CCabinetArrangementForm& form) {
 }
 } // namespace
 
-TEST(CabinetArrangementForm, JunctionAnglesFollowFromBothCabinets) {
+// A junction's entries name the splays it can give between the two cabinets: both half wedges
+// less a gap of 5 to 0 degrees, so two L cabinets offer 0 to 5, an L and an S 5 to 10, two S
+// 10 to 15. Changing a cabinet keeps the junction's gap and relabels its entries.
+TEST(CabinetArrangementForm, EachJunctionEntryNamesTheSplayItGives) {
     CTypePArrangementForm form(Cabinets({{0, 0}, {1, 0}}));
-    form.SelectJunction(0, 2);
-    EXPECT_EQ(form.Cabinets()[1].splay, 8.0); // 2.5 + 7.5 - 2
+    EXPECT_EQ(form.JunctionCombo(0).items,
+              (std::vector<std::string>{"5deg", "6deg", "7deg", "8deg", "9deg", "10deg"}));
+    form.SelectJunction(0, 3);
+    EXPECT_EQ(form.Cabinets()[1].splay, 8.0);
+    EXPECT_EQ(form.JunctionCombo(0).SelectedText(), "8deg");
     form.SelectCabinet(0, 0);
     form.SelectCabinet(1, 0);
-    EXPECT_EQ(form.Cabinets()[1].splay, 3.0);
-    form.SelectJunction(0, 5);
-    EXPECT_EQ(form.Cabinets()[1].splay, 0.0); // two L at "5deg"
+    EXPECT_EQ(form.Cabinets()[1].splay, 3.0); // the same gap between narrower cabinets
+    EXPECT_EQ(form.JunctionCombo(0).SelectedText(), "3deg");
+    form.SelectJunction(0, 0);
+    EXPECT_EQ(form.Cabinets()[1].splay, 0.0); // two L at "0deg" hang straight
     form.SelectCabinet(0, 1);
     form.SelectCabinet(1, 1);
-    form.SelectJunction(0, 0);
-    EXPECT_EQ(form.Cabinets()[1].splay, 15.0); // two S at "0deg"
+    EXPECT_EQ(form.JunctionCombo(0).items.front(), "10deg");
+    form.SelectJunction(0, 5);
+    EXPECT_EQ(form.Cabinets()[1].splay, 15.0);
+    EXPECT_EQ(form.JunctionCombo(0).SelectedText(), "15deg");
     EXPECT_EQ(form.Vectors()[1], (CModuleVector{0.07, 0.3, 15.0}));
     EXPECT_EQ(form.Wedges()[1], 15.0);
+    for (int above : {0, 1})
+        for (int below : {0, 1})
+            for (int entry = 0; entry < CCabinetArrangementForm::kJunctionAngles; ++entry)
+                EXPECT_EQ(CCabinetArrangementForm::JunctionSplay(above, below, entry),
+                          CCabinetArrangementForm::HalfWedge(above) +
+                              CCabinetArrangementForm::HalfWedge(below) - 5 + entry);
 }
 
 TEST(CabinetArrangementForm, StartsFromTheCabinetList) {
@@ -44,18 +59,22 @@ TEST(CabinetArrangementForm, StartsFromTheCabinetList) {
     EXPECT_EQ(form.CountCombo().selection, 2);
     EXPECT_EQ(form.CabinetCombo(0).items, (std::vector<std::string>{"KV-P10L ", "KV-P10S"}));
     EXPECT_EQ(form.JunctionCombo(0).items,
-              (std::vector<std::string>{"0deg", "1deg", "2deg", "3deg", "4deg", "5deg"}));
+              (std::vector<std::string>{"5deg", "6deg", "7deg", "8deg", "9deg", "10deg"}));
     const std::vector<int> types{0, 1, 1, 0, 0, 0, 0, 0};
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(form.CabinetCombo(i).selection, types[static_cast<std::size_t>(i)]) << i;
         EXPECT_EQ(form.CabinetCombo(i).enabled, i < 3) << i;
     }
-    // 2.5 + 7.5 - 8 = 2; 7.5 + 7.5 - 12.5 = 2.5, truncated to 2; unused junctions at "5deg".
-    const std::vector<int> angles{2, 2, 5, 5, 5, 5, 5};
+    // The stored 8 is an entry; 12.5 between two S cabinets is none and shows as it is, without
+    // a selection; unused junctions start at the straightest entry.
+    const std::vector<int> entries{3, -1, 0, 0, 0, 0, 0};
     for (int j = 0; j < 7; ++j) {
-        EXPECT_EQ(form.JunctionCombo(j).selection, angles[static_cast<std::size_t>(j)]) << j;
+        EXPECT_EQ(form.JunctionCombo(j).selection, entries[static_cast<std::size_t>(j)]) << j;
         EXPECT_EQ(form.JunctionCombo(j).enabled, j < 2) << j;
     }
+    EXPECT_EQ(form.JunctionCombo(1).placeholder, "12.5deg (custom)");
+    EXPECT_EQ(form.JunctionCombo(0).placeholder, "");
+    EXPECT_EQ(form.JunctionCombo(2).items.front(), "5deg"); // an S above an L
     // The stored splays stand until the user changes something; the first is never used.
     EXPECT_EQ(Splays(form), (std::vector<double>{3.0, 8.0, 12.5}));
     EXPECT_EQ(form.Vectors()[0], (CModuleVector{0.1, 0.45, 0.0}));
@@ -71,13 +90,14 @@ TEST(CabinetArrangementForm, GrowingKeepsEarlierJunctionsAndStartsNewOnesAtFiveD
     EXPECT_FALSE(form.JunctionCombo(1).enabled);
     form.SelectCount(4);
     EXPECT_EQ(form.Counts(), (CModuleCounts{0, 0, 5}));
-    EXPECT_EQ(Splays(form), (std::vector<double>{0.0, 4.0, 2.0, 0.0, 0.0}));
+    EXPECT_EQ(Splays(form), (std::vector<double>{0.0, 1.0, 3.0, 0.0, 0.0}));
     EXPECT_TRUE(form.JunctionCombo(3).enabled);
     EXPECT_EQ(form.Vectors().size(), 5u);
 
     // A junction that read no angle from its stored splay keeps that splay.
     CTypePArrangementForm odd(Cabinets({{0, 0}, {0, -20.0}, {0, 0}}));
     EXPECT_EQ(odd.JunctionCombo(0).selection, -1);
+    EXPECT_EQ(odd.JunctionCombo(0).placeholder, "-20deg (custom)");
     odd.SelectCabinet(2, 1);
     EXPECT_EQ(Splays(odd), (std::vector<double>{0.0, -20.0, 5.0}));
 }
@@ -102,8 +122,8 @@ TEST(CabinetArrangementForm, KVR6HasTwelveCabinetsAndItsOwnDepths) {
     EXPECT_EQ(form.Depths(), (std::vector<double>{0.27, 0.268}));
     form.SelectCount(11);
     form.SelectJunction(10, 4);
-    EXPECT_EQ(form.Cabinets()[11].splay, 1.0);
-    EXPECT_EQ(form.Cabinets()[2].splay, 5.0); // an L below the S at "5deg": 7.5 + 2.5 - 5
+    EXPECT_EQ(form.Cabinets()[11].splay, 4.0); // "4deg" between two L
+    EXPECT_EQ(form.Cabinets()[2].splay, 5.0);  // an L below the S at its straightest, "5deg"
 }
 
 TEST(CabinetArrangementForm, AShortModuleTableOffersWhatItHolds) {

@@ -1,13 +1,17 @@
 #include "project/ColorMapLayout.h"
 #include "PlanViewFixture.h"
 #include "project/ColorMapViewModel.h"
+#include "project/CommandTable.h"
+#include "project/PrintJob.h"
 #include "project/QuantityDisplay.h"
 #include "project/Strings.h"
+#include "project/forms/InstallationForm.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 
 namespace {
@@ -121,10 +125,10 @@ TEST(ColorMapPointer, ASpeakerIsHotWithinThreePixelsNotFour) {
     PlanView f;
     ASSERT_EQ(f.Install(2, 3), 0);
     ASSERT_EQ(f.Install(7, 7), 0);
-    ASSERT_EQ(f.doc.room.CurrentIndex(), 1);
-    const CPixel at = f.view->PixelOf(f.doc.room.At(0)->position);
+    ASSERT_EQ(f.doc.Room().CurrentIndex(), 1);
+    const CPixel at = f.view->PixelOf(f.doc.Room().At(0)->position);
     EXPECT_EQ(f.view->MouseMove({at.x + 3, at.y - 3}), EMapCursor::Hot);
-    EXPECT_EQ(f.doc.room.CurrentIndex(), 0); // pointing makes it current
+    EXPECT_EQ(f.doc.Room().CurrentIndex(), 0); // pointing makes it current
     EXPECT_EQ(f.view->MouseMove({at.x + 4, at.y}), EMapCursor::Arrow);
     EXPECT_EQ(f.view->MouseMove({at.x, at.y - 4}), EMapCursor::Arrow);
     EXPECT_FALSE(f.view->Hot());
@@ -133,59 +137,116 @@ TEST(ColorMapPointer, ASpeakerIsHotWithinThreePixelsNotFour) {
 
 TEST(ColorMapPointer, DroppingTheCurrentModelInstallsAtTheGridCellCentre) {
     PlanView f;
-    f.doc.room.gridPitchX = 2.0;
-    f.doc.room.gridPitchY = 1.5; // the last row ends at the wall: 10 = 6 * 1.5 + 1
+    Build(f.doc).Room().gridPitchX = 2.0;
+    Build(f.doc).Room().gridPitchY = 1.5; // the last row ends at the wall: 10 = 6 * 1.5 + 1
     EXPECT_EQ(f.view->DropSpeaker(f.view->PixelOf({3.3, 4.6, 0})), 1);
-    ASSERT_EQ(f.doc.room.Count(), 1);
-    EXPECT_EQ(f.doc.room.At(0)->position.x, 3.0);
-    EXPECT_EQ(f.doc.room.At(0)->position.y, 5.25);
+    ASSERT_EQ(f.doc.Room().Count(), 1);
+    EXPECT_EQ(f.doc.Room().At(0)->position.x, 3.0);
+    EXPECT_EQ(f.doc.Room().At(0)->position.y, 5.25);
     EXPECT_TRUE(f.doc.IsModified());
     // The last, short row still takes drops; outside the room nothing happens.
     EXPECT_EQ(f.view->DropSpeaker(f.view->PixelOf({9.1, 9.9, 0})), 1);
-    EXPECT_EQ(f.doc.room.At(1)->position.y, 9.75);
+    EXPECT_EQ(f.doc.Room().At(1)->position.y, 9.75);
     CVec3 centre;
     EXPECT_FALSE(f.view->GridCellAt(f.view->PixelOf({9.5, 10.4, 0}), centre)); // beyond the wall
     EXPECT_EQ(f.view->DropSpeaker({5, 5}), 2);
     f.dialogs.installation = [](CInstallationForm&) { return false; };
     EXPECT_EQ(f.view->DropSpeaker(f.view->PixelOf({1, 1, 0})), 2);
-    EXPECT_EQ(f.doc.room.Count(), 2);
+    EXPECT_EQ(f.doc.Room().Count(), 2);
 }
 
 TEST(ColorMapPointer, DraggingMovesToACellOrAsksToRemoveOutsideBothPlanes) {
     PlanView f;
     ASSERT_EQ(f.Install(2.5, 2.5), 0);
     f.doc.SetModified(false);
-    const CPixel at = f.view->PixelOf(f.doc.room.At(0)->position);
+    const CPixel at = f.view->PixelOf(f.doc.Room().At(0)->position);
     ASSERT_EQ(f.view->MouseMove(at), EMapCursor::Hot);
     EXPECT_EQ(f.view->LeftDown(at), EMapCursor::Drag);
     EXPECT_EQ(f.view->MouseMove({at.x + 50, at.y}), EMapCursor::Drag);
     f.view->LeftUp(f.view->PixelOf({6.2, 8.9, 0}));
     EXPECT_FALSE(f.view->Dragging());
-    EXPECT_EQ(f.doc.room.At(0)->position.x, 6.5);
-    EXPECT_EQ(f.doc.room.At(0)->position.y, 8.5);
+    EXPECT_EQ(f.doc.Room().At(0)->position.x, 6.5);
+    EXPECT_EQ(f.doc.Room().At(0)->position.y, 8.5);
     EXPECT_TRUE(f.doc.IsModified());
+
+    // A speaker hung below the ceiling keeps its height: the grid cell gives x and y only, and
+    // the dialog opens with the speaker's own height.
+    EditInstalled(Build(f.doc).Room(), 0, [](CInstallationElement& e) { e.position.z = 2.2; });
+    double proposedZ = 0;
+    f.dialogs.installation = [&](CInstallationForm& form) {
+        proposedZ = std::stod(form.Field(CInstallationForm::kZ).text);
+        return form.Accept();
+    };
+    const CPixel hung = f.view->PixelOf(f.doc.Room().At(0)->position);
+    ASSERT_EQ(f.view->MouseMove(hung), EMapCursor::Hot);
+    f.view->LeftDown(hung);
+    f.view->LeftUp(f.view->PixelOf({3.3, 1.1, 0}));
+    EXPECT_EQ(proposedZ, 2.2);
+    EXPECT_EQ(f.doc.Room().At(0)->position, (CVec3{3.5, 1.5, 2.2}));
+    // So does one dropped on the horizontal calculation plane beside the room's grid.
+    f.view->SetViewDirection(45, 75, 0);
+    const CPixel diagonal = f.view->PixelOf(f.doc.Room().At(0)->position);
+    ASSERT_EQ(f.view->MouseMove(diagonal), EMapCursor::Hot);
+    f.view->LeftDown(diagonal);
+    const CPixel onPlane = f.view->PixelOf({1.25, 1.25, 1});
+    CVec3 grid;
+    ASSERT_FALSE(f.view->GridCellAt(onPlane, grid));
+    f.view->LeftUp(onPlane);
+    EXPECT_EQ(f.doc.Room().At(0)->position, (CVec3{1.25, 1.25, 2.2}));
+    f.view->SetViewDirection(0, 0, 0);
+    f.dialogs.installation = [](CInstallationForm&) { return true; };
 
     // Out of the room: the removal question; declining keeps the speaker but marks modified.
     f.doc.SetModified(false);
     f.messages.answers = {false};
-    const CPixel moved = f.view->PixelOf(f.doc.room.At(0)->position);
+    const CPixel moved = f.view->PixelOf(f.doc.Room().At(0)->position);
     f.view->MouseMove(moved);
     f.view->LeftDown(moved);
     f.view->LeftUp({5, 5});
     ASSERT_FALSE(f.messages.asked.empty());
     EXPECT_EQ(f.messages.asked.back(), Strings::kConfirmRemoveSpeaker);
-    EXPECT_EQ(f.doc.room.Count(), 1);
+    EXPECT_EQ(f.doc.Room().Count(), 1);
     EXPECT_TRUE(f.doc.IsModified());
     f.view->MouseMove(moved);
     f.view->LeftDown(moved);
     f.view->LeftUp({5, 5});
-    EXPECT_EQ(f.doc.room.Count(), 0);
+    EXPECT_EQ(f.doc.Room().Count(), 0);
+}
+
+// In a side or diagonal view a speaker dropped on a vertical calculation plane outside the room's
+// outline moves to the plane's cell there, height included, and is not removed.
+TEST(ColorMapPointer, ADropOnAVerticalPlaneOutsideTheRoomMovesTheSpeakerThere) {
+    for (const std::array<double, 3> angles :
+         {std::array<double, 3>{0, 90, 0}, std::array<double, 3>{45, 75, 0}}) {
+        PlanView f;
+        ASSERT_EQ(f.Install(2.5, 2.5), 0);
+        // An XZ plane 2 m in front of the room's first wall: y = -2, x 0 to 4, z 0 to 3.
+        f.Condition().plane.Build(0, -2, 0, 4, 0, 3, 0.5, 100, 2);
+        f.view->SetViewDirection(angles[0], angles[1], angles[2]);
+        const CVec3 cell = {2.25, -2, 1.75};
+        const CPixel target = f.view->PixelOf(cell);
+        CVec3 grid;
+        ASSERT_FALSE(f.view->GridCellAt(target, grid));
+        ASSERT_FALSE(f.view->InsideInstallationPlane(target));
+        ASSERT_TRUE(f.view->InsideCalculationPlane(target));
+        const CPixel at = f.view->PixelOf(f.doc.Room().At(0)->position);
+        ASSERT_EQ(f.view->MouseMove(at), EMapCursor::Hot);
+        f.view->LeftDown(at);
+        f.view->MouseMove(target);
+        f.view->LeftUp(target);
+        ASSERT_EQ(f.doc.Room().Count(), 1) << "removed in view " << angles[0] << ", " << angles[1];
+        EXPECT_TRUE(f.messages.asked.empty());
+        const CVec3 moved = f.doc.Room().At(0)->position;
+        EXPECT_NEAR(moved.x, cell.x, 0.25);
+        EXPECT_EQ(moved.y, -2.0);
+        EXPECT_NEAR(moved.z, cell.z, 0.25);
+    }
 }
 
 TEST(ColorMapPointer, RightClickOffersTheSpeakerMenuOnlyOverASpeaker) {
     PlanView f;
     ASSERT_EQ(f.Install(2.5, 2.5), 0);
-    const CPixel at = f.view->PixelOf(f.doc.room.At(0)->position);
+    const CPixel at = f.view->PixelOf(f.doc.Room().At(0)->position);
     EMapCursor cursor = EMapCursor::Arrow;
     EXPECT_EQ(f.view->RightDown(at, cursor), EMapMenu::Room); // not hot before a move
     f.view->MouseMove(at);
@@ -198,15 +259,15 @@ TEST(ColorMapTexts, AnnotationLinesAndTheAmplifierEstimate) {
     PlanView f;
     EditSettings(f.doc)->projectName = "Hall";
     EditSettings(f.doc)->projectDate = "2026-12-07";
-    f.doc.room.ceilingType = 0;
+    Build(f.doc).Room().ceilingType = 0;
     EXPECT_EQ(AmplifierEstimate(f.doc), "0[W]");
     ASSERT_EQ(f.Install(2, 2), 0);
     ASSERT_EQ(f.Install(3, 3), 0);
-    CModelSettings& settings = f.doc.models.At(0).Settings();
+    CModelSettings& settings = f.doc.Models().At(0).Settings();
     settings.taps = {CTapElement{false, 100, 30, 1.0}};
     for (const auto& [index, power] : {std::pair{0, 100.0}, std::pair{1, 50.0}}) {
         const double watts = power; // clang 14 lambdas cannot capture a structured binding
-        EditInstalled(f.doc.room, index, [&](CInstallationElement& e) {
+        EditInstalled(Build(f.doc).Room(), index, [&](CInstallationElement& e) {
             e.tapIndex = 0;
             e.power = watts;
         });
@@ -214,6 +275,11 @@ TEST(ColorMapTexts, AnnotationLinesAndTheAmplifierEstimate) {
     EXPECT_EQ(AmplifierEstimate(f.doc), "180[W]"); // a line tap: 1.2 x the total
     settings.taps = {CTapElement{true, 8, 30, 2.5}};
     EXPECT_EQ(AmplifierEstimate(f.doc), "150 to 375[W]"); // low impedance: total to sum x factor
+    // Each installation counts with its own tap's factor.
+    settings.taps = {CTapElement{true, 8, 30, 2.5}, CTapElement{true, 4, 60, 1.5}};
+    EditInstalled(Build(f.doc).Room(), 1, [](CInstallationElement& e) { e.tapIndex = 1; });
+    EXPECT_EQ(AmplifierEstimate(f.doc), "150 to 325[W]"); // 100 x 2.5 + 50 x 1.5
+    EditInstalled(Build(f.doc).Room(), 1, [](CInstallationElement& e) { e.tapIndex = 0; });
 
     const auto lines = AnnotationLines(f.doc, f.Condition());
     std::vector<int> order;
@@ -310,10 +376,76 @@ TEST(ColorMapTexts, LegendLabelsAndPrintTitle) {
               "Direct / Reverberant @Cursor Point : -3.25[dB]");
 }
 
+TEST(ColorMapTexts, ArrivalMapsTakeMillisecondClassesTheirOwnStatisticsAndTitle) {
+    PlanView f;
+    ASSERT_EQ(f.Install(1, 1), 0);
+    ASSERT_EQ(f.Install(3, 3), 0);
+    // The direct sound keeps the plane's 25 classes.
+    const CColorScale direct = ColorScaleOf(f.Condition());
+    EXPECT_EQ(direct.count, kColorClasses);
+    EXPECT_EQ(direct.labels[1], "100 - 98");
+    EXPECT_EQ(direct.unit, "[dB]");
+    EXPECT_EQ(ScaleColor(direct, 99), f.Condition().plane.ColorOf(99));
+
+    const CComboModel& quantities = f.view->QuantityCombo();
+    ASSERT_EQ(quantities.items,
+              (std::vector<std::string>{"Direct Sound", "First Arrival", "Loudest Arrives Late"}));
+    EXPECT_EQ(quantities.selection, 0);
+    f.doc.SetModified(false);
+    f.view->OnQuantitySelected(2);
+    ASSERT_EQ(f.Condition().quantity, EMapQuantity::LateLoudest);
+    EXPECT_TRUE(f.doc.IsModified());
+    EXPECT_EQ(f.view->LastResult().status, ECalcStatus::Completed); // calculated at once
+    for (const CPlaceElement& p : f.Condition().plane.points)
+        ASSERT_TRUE(p.level >= 0 && p.level < 20) << p.level; // ms, not dB
+
+    const CColorScale scale = ColorScaleOf(f.Condition());
+    EXPECT_EQ(scale.unit, "[ms]");
+    ASSERT_EQ(scale.count, 7);
+    const std::vector<std::string> labels(scale.labels.begin(), scale.labels.begin() + 7);
+    EXPECT_EQ(labels, (std::vector<std::string>{" - 80", "80 - 50", "50 - 30", "30 - 20", "20 - 10",
+                                                "10 - 5", "5 - 0"}));
+    // Upper bounds belong to their class, as with levels; the palette runs from its first
+    // colour (the latest) to its last.
+    const auto& colors = f.Condition().plane.colors;
+    EXPECT_EQ(ScaleColor(scale, 80.01), colors[0]);
+    EXPECT_EQ(ScaleColor(scale, 80), scale.colors[1]);
+    EXPECT_EQ(ScaleColor(scale, 20.0001), scale.colors[3]);
+    EXPECT_EQ(ScaleColor(scale, 20), scale.colors[4]);
+    EXPECT_EQ(ScaleColor(scale, 0), colors[kColorClasses - 1]);
+    EXPECT_EQ(ScaleColor(scale, NAN), 0u);
+    EXPECT_EQ(std::set<std::uint32_t>(scale.colors.begin(), scale.colors.begin() + 7).size(), 7u);
+
+    CListeningPlane& plane = f.Condition().plane;
+    plane.maximumLevel = 42.5, plane.minimumLevel = 0, plane.pinkNoiseAverage = 12.25,
+    plane.musicSpeechAverage = 0.375;
+    std::map<int, std::string> texts;
+    for (const CAnnotationLine& line : AnnotationLines(f.doc, f.Condition()))
+        texts[line.line] = line.text;
+    EXPECT_EQ(texts[6], "Loudest Arrives Late (Max Value in Audience Plane) : 42.5[ms]");
+    EXPECT_EQ(texts[7], "Loudest Arrives Late (Min Value in Audience Plane) : 0[ms]");
+    EXPECT_EQ(texts[8], "Loudest Arrives Late (Average Value in Audience Plane) : 12.25[ms]");
+    EXPECT_EQ(texts[9], "Loudest Arrives Late (Points more than 20 ms late) : 37.5[%]");
+    f.Condition().centreFrequency = 1000;
+    f.Condition().band = 1;
+    f.Condition().mode = kModeEnergy;
+    EXPECT_EQ(PrintTitle(f.Condition()),
+              "This color mapping is shown @1000[Hz] , 1 Oct. Band , Energy , Loudest Arrives "
+              "Late");
+    f.view->OnQuantitySelected(1);
+    texts.clear();
+    for (const CAnnotationLine& line : AnnotationLines(f.doc, f.Condition()))
+        texts[line.line] = line.text;
+    EXPECT_EQ(texts.count(9), 0u); // no share for the first arrival
+    EXPECT_EQ(CursorValueText(EMapQuantity::Arrival, 12.345),
+              "First Arrival @Cursor Point : 12.35[ms]");
+    EXPECT_EQ(CursorValueText(EMapQuantity::Direct, 98.7654), CursorLevelText(98.7654));
+}
+
 TEST(ColorMapPrinting, ALongTableContinuesOnLaterPagesWithEveryInstallationOnce) {
     PlanView f;
     for (int i = 0; i < 100; ++i)
-        f.doc.room.AddInstallation(0, 0, {0.1 * i, 1, 3}, {}, 1, true);
+        Build(f.doc).Room().AddInstallation(0, 0, {0.1 * i, 1, 3}, {}, 1, true);
     const CTablePaging paging = TablePaging(100, 10, 1000, 950);
     EXPECT_EQ(paging.firstPageRows, 5);
     EXPECT_EQ(paging.rowsPerPage, 57);
@@ -330,20 +462,78 @@ TEST(ColorMapPrinting, ALongTableContinuesOnLaterPagesWithEveryInstallationOnce)
     for (int i = 0; i < 100; ++i)
         EXPECT_EQ(numbers[static_cast<std::size_t>(i)], std::to_string(i + 1));
     EXPECT_TRUE(TableRows(f.doc, paging, 4).empty());
+
+    // Around every page boundary, with a header of one or two lines: each installation once, in
+    // order, the last page not empty and none after it.
+    for (const int headerLines : {1, 2}) {
+        const CTablePaging shape = TablePaging(0, 10, 1000, 950, headerLines);
+        const int first = shape.firstPageRows - 1, later = shape.rowsPerPage - 1;
+        for (const int boundary : {first, first + later, first + 2 * later}) {
+            for (int count = std::max(0, boundary - 1); count <= boundary + 1; ++count) {
+                SCOPED_TRACE(std::to_string(count) + " installations, header of " +
+                             std::to_string(headerLines));
+                Build(f.doc).Room().RemoveAll();
+                for (int i = 0; i < count; ++i)
+                    Build(f.doc).Room().AddInstallation(0, 0, {0.1 * i, 1, 3}, {}, 1, true);
+                const CTablePaging pages = TablePaging(count, 10, 1000, 950, headerLines);
+                std::vector<std::string> listed;
+                for (int page = 1; page <= pages.pageCount; ++page) {
+                    const auto rows = TableRows(f.doc, pages, page);
+                    EXPECT_TRUE(page == 1 || !rows.empty()) << "page " << page << " is empty";
+                    for (const auto& row : rows)
+                        listed.push_back(row[0].text);
+                }
+                EXPECT_TRUE(TableRows(f.doc, pages, pages.pageCount + 1).empty());
+                ASSERT_EQ(listed.size(), static_cast<std::size_t>(count));
+                for (int i = 0; i < count; ++i)
+                    EXPECT_EQ(listed[static_cast<std::size_t>(i)], std::to_string(i + 1));
+            }
+        }
+    }
     // A picture that fills page 1 leaves only the header there.
     EXPECT_EQ(TablePaging(3, 10, 1000, 2000).firstPageRows, 1);
     EXPECT_EQ(TablePaging(0, 10, 1000, 500).pageCount, 1);
 
-    // Printing fits to 80 % of the page with the print margins and gives the screen back after.
+    // Printing fits to the page with the print margins (the legend's column left, a twentieth
+    // right, a tenth above, the annotations and table below) and gives the screen back after.
     const auto screenMargins = f.Condition().margins;
     const double screenScale = f.Condition().scale;
-    const CTablePaging printed = f.view->BeginPrinting(4800, 6800);
-    EXPECT_EQ(f.view->FontHeight(), 68);
-    EXPECT_EQ(f.Condition().margins, (std::array<int, 4>{1680, 680, 0, 2266}));
-    EXPECT_GE(printed.pageCount, 2);
-    f.view->EndPrinting();
+    const auto screenBox = f.view->BoundingBox();
+    {
+        const CPrintJob job(*f.view, 4800, 6800, {});
+        EXPECT_EQ(f.view->FontHeight(), 68);
+        EXPECT_EQ(f.Condition().margins, (std::array<int, 4>{960, 680, 240, 2448}));
+        EXPECT_GE(job.PageCount(), 2);
+        // A range asked of the dialog stays inside the job's pages.
+        EXPECT_EQ(job.Pages(2, 99).first, 2);
+        EXPECT_EQ(job.Pages(2, 99).last, job.PageCount());
+        EXPECT_EQ(job.Pages(99, 1).first, job.PageCount());
+        EXPECT_EQ(job.Pages(99, 1).last, job.PageCount());
+    }
+    EXPECT_FALSE(f.view->Printing());
     EXPECT_EQ(f.Condition().margins, screenMargins);
     EXPECT_EQ(f.Condition().scale, screenScale);
+
+    // A page that throws ends the job all the same: the screen comes back.
+    std::vector<int> painted;
+    EXPECT_THROW(
+        {
+            const CPrintJob job(*f.view, 4800, 6800, {});
+            job.Run(
+                job.Pages(),
+                [&](int page) {
+                    painted.push_back(page);
+                    if (page == 2)
+                        throw CInvalidArgument("installation index 9 is outside 0..8");
+                },
+                [] {});
+        },
+        CInvalidArgument);
+    EXPECT_EQ(painted, (std::vector<int>{1, 2}));
+    EXPECT_FALSE(f.view->Printing());
+    EXPECT_EQ(f.Condition().margins, screenMargins);
+    EXPECT_EQ(f.Condition().scale, screenScale);
+    EXPECT_EQ(f.view->BoundingBox(), screenBox);
     EXPECT_EQ(f.view->FontHeight(), 12);
 }
 
@@ -373,7 +563,7 @@ TEST(ColorMapTexts, AFineModelOffersEveryBandAndSelectsTheStoredOne) {
     CColorMapCondition c;
     c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
     c.band = 12;
-    f.doc.conditions.Append(c);
+    Build(f.doc).Conditions().Append(c);
     CColorMapViewModel view(f.doc);
     view.OnInitialUpdate();
     EXPECT_EQ(
@@ -388,12 +578,12 @@ TEST(ColorMapTexts, AFineModelOffersEveryBandAndSelectsTheStoredOne) {
 
 TEST(ColorMapPointer, BadDataMetByAPointerActionIsReportedAndTheViewGoesOn) {
     PlanView f;
-    f.doc.models.At(0).Settings().taps.clear(); // the default tap no longer exists
+    f.doc.Models().At(0).Settings().taps.clear(); // the default tap no longer exists
     const CPixel inside = f.view->PixelOf({3.3, 4.6, 0});
     EXPECT_EQ(f.view->DropSpeaker(inside), 2);
     ASSERT_EQ(f.messages.errors.size(), 1u);
     EXPECT_NE(f.messages.errors[0].find("tap index 0"), std::string::npos) << f.messages.errors[0];
-    EXPECT_TRUE(f.doc.room.Empty());
+    EXPECT_TRUE(f.doc.Room().Empty());
     EXPECT_FALSE(f.doc.CanUndo());
     // The view still works: the band list answers, a map can be asked for.
     f.view->OnModeSelected(0);
@@ -415,8 +605,8 @@ TEST(ColorMapFit, AFittedMapNeedsNoScrollBarAtAnyAspectOrSize) {
                              << room.length << " x " << room.width << " m, view " << angles[0]
                              << "/" << angles[1] << ", pane " << W << " x " << H);
                 PlanView f;
-                f.doc.room.roomLength = room.length;
-                f.doc.room.roomWidth = room.width;
+                Build(f.doc).Room().roomLength = room.length;
+                Build(f.doc).Room().roomWidth = room.width;
                 f.Condition().plane.Build(0, 0, 1.2, room.length, room.width, 0, 1.0, 100, 2);
                 f.view->SetViewDirection(angles[0], angles[1], angles[2]);
                 f.view->SetClientSize(W, H);
@@ -472,17 +662,25 @@ TEST(ColorMapFit, LargerFontsAndPrintedPagesKeepTheAnnotationLinesOnTheArea) {
     for (const auto& [pageW, pageH] : {std::pair{3360, 4752}, {4960, 7016}, {2480, 3508}}) {
         SCOPED_TRACE(testing::Message() << "page " << pageW << " x " << pageH);
         PlanView f;
-        f.doc.room.roomLength = 40;
-        f.doc.room.roomWidth = 8;
+        Build(f.doc).Room().roomLength = 40;
+        Build(f.doc).Room().roomWidth = 8;
         f.view->SetViewDirection(45, 75, 0);
         f.view->BeginPrinting(pageW, pageH);
         const CColorMapCondition& c = f.Condition();
-        EXPECT_LE(c.scrollSize[0], pageW * 80 / 100);
-        for (const CPixel& p : f.view->InstallationPlaneQuad())
-            EXPECT_LE(p.x, pageW * 80 / 100); // the print margin on the right is 0
+        EXPECT_LE(c.scrollSize[0], pageW);
+        // The picture spans the page between the legend's column and the right margin: at
+        // least three quarters of the width for a room this long, never into either margin.
+        int left = pageW, right = 0;
+        for (const CPixel& p : f.view->InstallationPlaneQuad()) {
+            left = std::min(left, p.x);
+            right = std::max(right, p.x);
+            EXPECT_GE(p.x, pageW / 5 - 1);
+            EXPECT_LE(p.x, pageW - pageW * 5 / 100 + 1);
+        }
+        EXPECT_GE(right - left, pageW * 74 / 100);
         EXPECT_LE(f.view->LineY(kMapAnnotationLines) - f.view->LineY(0) + c.scrollSize[1] -
                       c.margins[3],
-                  pageH * 80 / 100);
+                  pageH * 85 / 100);
         f.view->EndPrinting();
     }
 }
@@ -558,4 +756,107 @@ TEST(ColorMapPrinting, APrintJobFitsTheSpeakerTableHeaderToItsPage) {
     EXPECT_EQ(header.cells[5].lines, (std::vector<std::string>{"Azimuth", "(Left+)"}));
     EXPECT_EQ(fitted.firstPageRows, plain.firstPageRows - 1);
     f.view->EndPrinting();
+}
+
+TEST(ColorMapTexts, AxisTicksStandAtRoundStepsBetweenTheEndLabels) {
+    // 1, 2, 5 times a power of ten: the finest step that keeps the ticks far enough apart.
+    EXPECT_DOUBLE_EQ(TickStep(10, 500, 60), 2);      // room for 8 ticks: 1 is too fine
+    EXPECT_DOUBLE_EQ(TickStep(37, 900, 60), 5);      // 15 ticks at most: 2 gives 18.5
+    EXPECT_DOUBLE_EQ(TickStep(0.8, 500, 60), 0.1);   // 8 ticks
+    EXPECT_DOUBLE_EQ(TickStep(120, 300, 60), 50);    // 5 ticks: 20 gives 6
+    EXPECT_DOUBLE_EQ(TickStep(1000, 2000, 60), 50);  // 33 ticks
+    EXPECT_EQ(TickStep(10, 50, 60), 0);              // no room for one
+    EXPECT_EQ(TickStep(0, 500, 60), 0);
+
+    // A plane from x = 1.5 to 11.5 drawn 500 pixels wide, y = 0 to 6 drawn 300 high.
+    CListeningPlane plane;
+    plane.Build(1.5, 0, 1.2, 10, 6, 0, 0.5, 100, 2);
+    const std::vector<CPlaneTick> ticks = PlaneTicks(plane, 500, 300);
+    std::vector<std::string> xs, ys;
+    for (const CPlaneTick& t : ticks) {
+        (t.firstEdge ? xs : ys).push_back(t.text);
+        // On the edges the end labels stand on: y = 6 for the x values, x = 11.5 for the y ones.
+        if (t.firstEdge)
+            EXPECT_EQ(t.at.y, 6);
+        else
+            EXPECT_EQ(t.at.x, 11.5);
+        EXPECT_EQ(t.at.z, 1.2);
+    }
+    // Step 2 along x: 2 (too near the start at 1.5) and 6 (the middle, where "[m]" stands) go.
+    EXPECT_EQ(xs, (std::vector<std::string>{"4", "8", "10"}));
+    // Step 2 along y (at most 5 ticks in 300 pixels over 6 m): the ends stay clear.
+    EXPECT_EQ(ys, (std::vector<std::string>{"2", "4"}));
+
+    // The view asks for ticks five font heights apart on its own edges.
+    PlanView f;
+    f.Condition().scale = 0.1; // 4 m: 400 pixels, so ticks 1 m (100 px) apart fit
+    f.view->ProjectView(false);
+    std::vector<std::string> shown;
+    for (const CPlaneTick& t : f.view->AxisTicks())
+        if (t.firstEdge)
+            shown.push_back(t.text);
+    EXPECT_EQ(shown, (std::vector<std::string>{"1", "3"}));
+}
+
+TEST(ColorMapTexts, TheAutomaticScaleFollowsTheMapsMaximumRoundedUpToThePitch) {
+    PlanView f;
+    CColorMapCondition& c = f.Condition();
+    c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 3); // stored maximum 100, pitch 3
+    // Not calculated yet: the stored scale.
+    EXPECT_EQ(AutomaticColorMaximum(c.plane), 100);
+    c.plane.maximumLevel = 121.2;
+    c.plane.minimumLevel = 80;
+    EXPECT_DOUBLE_EQ(AutomaticColorMaximum(c.plane), 123); // 41 pitches
+    c.plane.maximumLevel = 120;
+    EXPECT_DOUBLE_EQ(AutomaticColorMaximum(c.plane), 120); // already on a pitch
+    // Only a condition that asks for it moves its classes, and its stored maximum stays.
+    EXPECT_EQ(ColorShift(c), 0);
+    ASSERT_TRUE(f.view->OnViewCommand(kCmdAutomaticScale));
+    EXPECT_TRUE(c.automaticScale);
+    EXPECT_DOUBLE_EQ(ColorShift(c), 20);
+    EXPECT_EQ(c.plane.colorMaximum, 100);
+    const auto labels = LegendLabels(c.plane, ColorShift(c));
+    EXPECT_EQ(labels[0], " - 120");
+    EXPECT_EQ(labels[1], "120 - 117");
+    // On the stored scale everything above 100 dB is one solid colour; on the automatic one the
+    // map's loud part keeps its classes.
+    const double shift = ColorShift(c);
+    EXPECT_EQ(c.plane.ColorOf(110), c.plane.ColorOf(120));
+    EXPECT_NE(c.plane.ColorOf(110 - shift), c.plane.ColorOf(120 - shift));
+    // The map's maximum, on the new top boundary, takes the class just under it, as a level of
+    // the stored Max does on the stored scale.
+    EXPECT_EQ(c.plane.ColorOf(120 - shift), c.plane.ColorOf(100));
+    EXPECT_EQ(c.plane.ColorOf(120 - shift), c.plane.colors[1]);
+    EXPECT_EQ(c.plane.ColorOf(120.5 - shift), c.plane.colors[0]);
+    ASSERT_TRUE(f.view->OnViewCommand(kCmdAutomaticScale));
+    EXPECT_EQ(ColorShift(c), 0);
+}
+
+TEST(ColorMapFit, TheViewFitsEveryNewPaneSizeUntilTheUserZooms) {
+    PlanView f;
+    f.view->Fit();
+    f.view->SetClientSize(600, 700);
+    const double narrow = f.Condition().scale;
+    f.view->SetClientSize(1200, 900);
+    const double wide = f.Condition().scale;
+    EXPECT_GT(wide, narrow); // fitted again to the larger pane
+    f.view->Fit();
+    EXPECT_EQ(f.Condition().scale, wide);
+    // A zoom keeps the scale the user chose, whatever the pane does next.
+    f.view->ZoomIn();
+    const double zoomed = f.Condition().scale;
+    f.view->SetClientSize(600, 700);
+    EXPECT_EQ(f.Condition().scale, zoomed);
+    EXPECT_FALSE(f.view->AutoFit());
+    // Fit brings the fitting back, and a pan stops it again.
+    f.view->Fit();
+    EXPECT_EQ(f.Condition().scale, narrow);
+    f.view->StopAutoFit();
+    f.view->SetClientSize(1200, 900);
+    EXPECT_EQ(f.Condition().scale, narrow);
+    // A room change refits a view that fits itself.
+    f.view->Fit();
+    Build(f.doc).Room().roomLength = 30;
+    f.doc.Notify(CDocumentChange::Planes());
+    EXPECT_LT(f.Condition().scale, wide);
 }

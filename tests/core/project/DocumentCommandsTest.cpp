@@ -35,7 +35,7 @@ TEST(DocumentCommands, EnableRulesFollowTheProject) {
     EXPECT_TRUE(f.doc.IsCommandEnabled(kCmdAutoInstall));
     CColorMapCondition vertical;
     vertical.plane.Build(0, 1, 0, 4, 0, 3, 0.5, 100, 2);
-    f.doc.conditions.Append(vertical);
+    Build(f.doc).Conditions().Append(vertical);
     EXPECT_FALSE(f.doc.IsCommandEnabled(kCmdAutoInstall));
 
     f.Install(1, 1);
@@ -53,7 +53,7 @@ TEST(DocumentCommands, SelectingAModelOfAnotherResolutionBlocksInstalling) {
     f.AddModel(DirectionalSpeaker(1, 24));
     f.doc.UpdateInstallState();
     EXPECT_EQ(f.doc.Settings().installState, 0);
-    f.doc.models.SetCurrentIndex(0);
+    Build(f.doc).Models().SetCurrentIndex(0);
     f.doc.UpdateInstallState();
     EXPECT_EQ(f.doc.Settings().installState, 2);
 }
@@ -73,7 +73,7 @@ TEST(DocumentCommands, PreferencesOffResetsTheAutomaticLayoutWithoutRecalculatin
     ASSERT_TRUE(f.doc.OnCommand(kCmdPreference));
     EXPECT_EQ(f.doc.Settings().advancedMode, 0);
     EXPECT_EQ(f.doc.Settings().manualRecalc, 1);
-    EXPECT_EQ(f.doc.Settings().installHeight, f.doc.room.roomHeight);
+    EXPECT_EQ(f.doc.Settings().installHeight, f.doc.Room().roomHeight);
     EXPECT_EQ(f.doc.Settings().installAngles,
               (COrientation{kUnsetSentinel, kUnsetSentinel, kUnsetSentinel}));
     EXPECT_EQ(f.doc.Settings().autoJudgeBand, 0.0);
@@ -92,12 +92,11 @@ TEST(DocumentCommands, ManualRecalculationCalculatesOnlyOnRecalculate) {
     c.band = 3;
     c.centreFrequency = 1000;
     c.plane.Build(0, 0, 1, 2, 2, 0, 0.5, 100, 2);
-    f.doc.conditions.Append(c);
+    Build(f.doc).Conditions().Append(c);
     CColorMapViewModel view(f.doc);
     view.OnInitialUpdate();
-    f.Install(1, 1);
     EditSettings(f.doc)->manualRecalc = 1;
-    f.doc.StandardRefresh();
+    f.Install(1, 1); // the edit refreshes the views, which leave the map alone
     EXPECT_EQ(view.Condition()->plane.points[0].level, 0.0);
     ASSERT_TRUE(f.doc.OnCommand(kCmdRecalculate));
     const double level = view.Condition()->plane.points[0].level;
@@ -113,10 +112,10 @@ TEST(DocumentCommands, TheStandardRefreshSendsItsHintsInOrderAndClearsCurves) {
     CSoundGraphDataList data;
     const double freq[] = {100, 200}, lev[] = {80, 81};
     data.SetCurve(0, 2, freq, lev);
-    f.doc.graphs.AddGraphCondition(-1, 30, 20, 20, 36, 0, 0, data);
+    Build(f.doc).Graphs().AddGraphCondition(-1, 30, 20, 20, 36, 0, 0, data);
     f.doc.StandardRefresh();
     EXPECT_EQ(view.hints, (std::vector<int>{1, 2, 4}));
-    const CSoundGraphData& curve = *f.doc.graphs.At(0)->data.Curve(0);
+    const CSoundGraphData& curve = *f.doc.Graphs().At(0)->data.Curve(0);
     EXPECT_EQ(curve.PointCount(), 2);
     EXPECT_EQ(curve.frequencies, (std::vector<double>{0, 0}));
     EXPECT_TRUE(f.doc.IsModified());
@@ -135,7 +134,7 @@ TEST(DocumentCommands, ViewCommandsMarkTheProjectModified) {
 TEST(SaveProject, ALegacyProjectIsSavedUnderTheNewExtensionWithOneNotice) {
     CDocFixture f;
     f.doc.SetPathName("/projects/room.dax");
-    EXPECT_TRUE(f.doc.legacyFormat);
+    EXPECT_TRUE(f.doc.LegacyFormat());
     ASSERT_TRUE(f.doc.OnCommand(kCmdSave));
     EXPECT_EQ(f.storage.saves.count("/projects/room.tdax"), 1u);
     EXPECT_EQ(f.storage.saves.count("/projects/room.dax"), 0u);
@@ -170,7 +169,7 @@ TEST(DocumentCommands, AModelWithoutTapsEndsTheInstallCommandWithAMessage) {
     f.AddModel(OmniSpeaker());
     f.doc.CurrentModel()->Settings().taps.clear();
     EXPECT_TRUE(f.doc.OnCommand(kCmdInstall));
-    EXPECT_TRUE(f.doc.room.Empty());
+    EXPECT_TRUE(f.doc.Room().Empty());
     ASSERT_EQ(f.messages.errors.size(), 1u);
     EXPECT_NE(f.messages.errors[0].find("tap"), std::string::npos);
 }

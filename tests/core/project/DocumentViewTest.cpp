@@ -28,6 +28,7 @@ TEST(DocumentChange, HintsFollowFromWhatChanged) {
         {CDocumentChange::ListSettings(), {2}, false},
         {CDocumentChange::CurrentInstallation(), {2}, false},
         {CDocumentChange::Curves(), {4}, false},
+        {CDocumentChange::ListeningPoints(), {4}, false}, // the maps redraw, no curve goes
         {CDocumentChange::ConditionRemoved(0), {kHintNone}, false},
         {CDocumentChange{}, {}, false},
     };
@@ -50,7 +51,7 @@ struct ViewedDoc : CDocFixture {
         EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1, 2, 2, 0, 0.5, 100, 2);
-        doc.conditions.Append(c);
+        Build(doc).Conditions().Append(c);
         map.OnInitialUpdate();
         graph.OnInitialUpdate();
         Install(1, 1);
@@ -60,7 +61,7 @@ struct ViewedDoc : CDocFixture {
         recorder.hints.clear();
         recorder.changes.clear();
         const double freq[] = {100, 200}, lev[] = {80, 81};
-        graph.Entry()->data.SetCurve(0, 2, freq, lev);
+        Build(doc).Graphs().At(graph.EntryIndex())->data.SetCurve(0, 2, freq, lev);
     }
     bool CurveCleared() const { return graph.Entry()->data.Curve(0)->frequencies[0] == 0.0; }
 };
@@ -154,13 +155,13 @@ TEST(DocumentViews, ClosingAViewRenumbersTheViewsAfterIt) {
     f.AddModel(DirectionalSpeaker(1, 3));
     EditSettings(f.doc)->loadedFromFile = 1;
     for (int i = 0; i < 3; ++i)
-        f.doc.conditions.Append(DefaultCondition(0));
+        Build(f.doc).Conditions().Append(DefaultCondition(0));
     CColorMapViewModel a(f.doc), c(f.doc);
     // A view registered before the map it closes while the maps recalculate.
     CRecordingView closer(f.doc);
     auto b = std::make_unique<CColorMapViewModel>(f.doc);
     a.SetConditionIndex(0), b->SetConditionIndex(1), c.SetConditionIndex(2);
-    c.Condition()->band = 12;
+    Build(f.doc).Conditions().At(2)->band = 12;
     closer.onUpdate = [&](EUpdateHint hint) {
         if (hint == kHintAcoustics && b) {
             b->Close();
@@ -168,7 +169,7 @@ TEST(DocumentViews, ClosingAViewRenumbersTheViewsAfterIt) {
         }
     };
     f.doc.Notify(CDocumentChange::Planes());
-    EXPECT_EQ(f.doc.conditions.Count(), 2);
+    EXPECT_EQ(f.doc.Conditions().Count(), 2);
     EXPECT_EQ(a.ConditionIndex(), 0);
     EXPECT_EQ(c.ConditionIndex(), 1);
     EXPECT_EQ(c.Condition()->band, 12);

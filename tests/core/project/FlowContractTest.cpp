@@ -26,7 +26,7 @@ TEST(FlowResult, InstallingSaysWhyNothingWasInstalled) {
         return true;
     };
     EXPECT_EQ(f.doc.InstallSpeaker(1, 1), Refused(EFlowReason::EntryRefused));
-    EXPECT_TRUE(f.doc.room.Empty());
+    EXPECT_TRUE(f.doc.Room().Empty());
 
     f.dialogs.installation = [](CInstallationForm&) { return true; };
     ASSERT_TRUE(f.doc.InstallSpeaker(1, 1).IsDone());
@@ -35,17 +35,17 @@ TEST(FlowResult, InstallingSaysWhyNothingWasInstalled) {
     f.messages.answers = {false};
     EXPECT_EQ(f.doc.InstallSpeaker(1, 1), Cancelled(EFlowReason::SameSpot));
     EXPECT_EQ(f.messages.asked, std::vector<std::string>{Strings::kSameSpot});
-    EXPECT_EQ(f.doc.room.Count(), 1);
+    EXPECT_EQ(f.doc.Room().Count(), 1);
     f.messages.answers = {true};
     EXPECT_TRUE(f.doc.InstallSpeaker(1, 1).IsDone());
-    EXPECT_EQ(f.doc.room.Count(), 2);
+    EXPECT_EQ(f.doc.Room().Count(), 2);
 
     // A low-impedance model beside line-tap installations.
     f.AddModel(DirectionalSpeaker(1));
-    f.doc.models.At(1).Settings().taps = {CTapElement{true, 8, 30, 2.5}};
-    f.doc.models.At(1).SetDefaultTap(0);
+    f.doc.Models().At(1).Settings().taps = {CTapElement{true, 8, 30, 2.5}};
+    f.doc.Models().At(1).SetDefaultTap(0);
     EXPECT_EQ(f.doc.InstallSpeaker(4, 4), Refused(EFlowReason::ImpedanceMix));
-    EXPECT_EQ(f.doc.room.Count(), 2);
+    EXPECT_EQ(f.doc.Room().Count(), 2);
 }
 
 TEST(FlowResult, CommandFlowsAnswerInTheSameShape) {
@@ -60,20 +60,21 @@ TEST(FlowResult, CommandFlowsAnswerInTheSameShape) {
     f.AddModel(DirectionalSpeaker(1));
     f.messages.answers = {false};
     EXPECT_EQ(f.doc.DeleteSpeakerData(), Cancelled(EFlowReason::NotConfirmed));
-    EXPECT_EQ(f.doc.models.Count(), 1);
+    EXPECT_EQ(f.doc.Models().Count(), 1);
     f.dialogs.preferences = [](CPreferencesForm&) { return false; };
     EXPECT_EQ(f.doc.Preferences(), Cancelled(EFlowReason::DialogClosed));
     f.dialogs.vd1Export = [](CVd1ExportForm&) { return true; };
     EXPECT_TRUE(f.doc.ExportSpeakerData().IsDone());
     f.messages.answers = {true};
     EXPECT_TRUE(f.doc.DeleteSpeakerData().IsDone());
-    EXPECT_EQ(f.doc.models.Count(), 0);
+    EXPECT_EQ(f.doc.Models().Count(), 0);
 }
 
 TEST(MissingPorts, AFlowWithoutItsPortFailsBeforeChangingAnything) {
     CDocFixture f;
     f.AddModel(DirectionalSpeaker(1));
     ASSERT_EQ(f.Install(2, 2), 0);
+    const std::size_t steps = f.doc.History().Count();
     const CDocumentPorts wired = f.doc.Ports();
 
     CDocumentPorts ports = wired;
@@ -91,7 +92,7 @@ TEST(MissingPorts, AFlowWithoutItsPortFailsBeforeChangingAnything) {
     f.doc.SetPorts(ports);
     // Not taken for a No: the command does not quietly do nothing.
     EXPECT_THROW(f.doc.OnCommand(kCmdRemoveAllInstallations), CMissingPort);
-    EXPECT_EQ(f.doc.room.Count(), 1);
+    EXPECT_EQ(f.doc.Room().Count(), 1);
 
     ports = wired;
     ports.files = nullptr;
@@ -102,8 +103,8 @@ TEST(MissingPorts, AFlowWithoutItsPortFailsBeforeChangingAnything) {
     } catch (const CMissingPort& e) {
         EXPECT_STREQ(e.what(), "the project has no file port to ask");
     }
-    EXPECT_EQ(f.doc.models.Count(), 1);
-    EXPECT_FALSE(f.doc.CanUndo());
+    EXPECT_EQ(f.doc.Models().Count(), 1);
+    EXPECT_EQ(f.doc.History().Count(), steps);
 
     f.doc.SetPorts(wired);
     EXPECT_TRUE(f.doc.RemoveInstallations(true).IsDone());

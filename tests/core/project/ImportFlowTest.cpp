@@ -83,8 +83,8 @@ TEST(ImportCommand, AddsTheModelMakesItCurrentAndRefreshesTheLists) {
     ImportDoc f;
     CRecordingView view(f.doc);
     ASSERT_TRUE(f.Import(GenerateVsa(DirectionalSpeaker(1, 3))));
-    ASSERT_EQ(f.doc.models.Count(), 1);
-    EXPECT_EQ(f.doc.models.CurrentIndex(), 0);
+    ASSERT_EQ(f.doc.Models().Count(), 1);
+    EXPECT_EQ(f.doc.Models().CurrentIndex(), 0);
     EXPECT_EQ(f.doc.CurrentModel()->Kind(), 1);
     EXPECT_EQ(f.doc.Settings().freshProjectFlag, 0);
     EXPECT_TRUE(f.doc.IsModified());
@@ -96,8 +96,8 @@ TEST(ImportCommand, AddsTheModelMakesItCurrentAndRefreshesTheLists) {
     EXPECT_TRUE(f.messages.errors.empty());
 
     ASSERT_TRUE(f.Import(GenerateVsa(OmniSpeaker(90, 3))));
-    EXPECT_EQ(f.doc.models.Count(), 2);
-    EXPECT_EQ(f.doc.models.CurrentIndex(), 1);
+    EXPECT_EQ(f.doc.Models().Count(), 2);
+    EXPECT_EQ(f.doc.Models().CurrentIndex(), 1);
 }
 
 TEST(ImportCommand, InstallStateFollowsTheFirstInstallationsResolution) {
@@ -118,13 +118,13 @@ TEST(ImportCommand, ColourMapListsStartAgainOnlyWhenTheResolutionChanges) {
     ImportDoc f;
     f.AddModel(DirectionalSpeaker(1, 24));
     EditSettings(f.doc)->loadedFromFile = 1;
-    f.doc.conditions.Append(DefaultCondition(0));
+    Build(f.doc).Conditions().Append(DefaultCondition(0));
     CColorMapViewModel view(f.doc);
     view.OnInitialUpdate();
-    view.Condition()->band = 24;
+    Build(f.doc).Conditions().At(view.ConditionIndex())->band = 24;
     ASSERT_TRUE(f.Import(GenerateVsa(DirectionalSpeaker(1, 3))));
     EXPECT_EQ(view.Condition()->band, 3); // reset to a third octave for the new resolution
-    view.Condition()->band = 1;
+    Build(f.doc).Conditions().At(view.ConditionIndex())->band = 1;
     ASSERT_TRUE(f.Import(GenerateVsa(OmniSpeaker(90, 3))));
     EXPECT_EQ(view.Condition()->band, 1);
 }
@@ -158,8 +158,8 @@ TEST(ImportCommand, AFailedImportSaysWhichFileAndWhyAndAddsNothing) {
     ASSERT_EQ(f.messages.errors.size(), 4u);
     EXPECT_NE(f.messages.errors[3].find("model type 9"), std::string::npos);
 
-    EXPECT_EQ(f.doc.models.Count(), 1);
-    EXPECT_EQ(f.doc.models.CurrentIndex(), 0);
+    EXPECT_EQ(f.doc.Models().Count(), 1);
+    EXPECT_EQ(f.doc.Models().CurrentIndex(), 0);
     EXPECT_EQ(f.progress.log.open, 0);
     EXPECT_TRUE(f.doc.IsModified());
 }
@@ -169,7 +169,7 @@ TEST(ImportCommand, CancellingTheFileChooserStillMarksTheProject) {
     f.files.speakerFile.reset();
     ASSERT_TRUE(f.doc.OnCommand(kCmdImport));
     EXPECT_EQ(f.files.asked, 1);
-    EXPECT_EQ(f.doc.models.Count(), 0);
+    EXPECT_EQ(f.doc.Models().Count(), 0);
     EXPECT_EQ(f.doc.Settings().freshProjectFlag, 0);
     EXPECT_TRUE(f.doc.IsModified());
     EXPECT_TRUE(f.messages.errors.empty());
@@ -184,10 +184,11 @@ TEST(Vd1Export, TheFormCollectsAnAngleAndADistance) {
     form.Field(CVd1ExportForm::kAngle).text = "361";
     form.Field(CVd1ExportForm::kMicDistance).text = "0";
     EXPECT_FALSE(form.Accept(&message));
-    EXPECT_EQ(message, "Enter a number between 0 and 360.");
+    EXPECT_EQ(message, FieldMessage(Strings::kVd1AngleLabel, "Enter a number between 0 and 360."));
     form.Field(CVd1ExportForm::kAngle).text = "360";
     EXPECT_FALSE(form.Accept(&message));
-    EXPECT_EQ(message, "Enter a number between 0.0001 and 9999999.");
+    EXPECT_EQ(message, FieldMessage(Strings::kVd1DistanceLabel,
+                                    "Enter a number between 0.0001 and 9999999."));
     form.Field(CVd1ExportForm::kMicDistance).text = "0.0001";
     ASSERT_TRUE(form.Accept(&message));
     EXPECT_EQ(form.Angle(), 360);
@@ -203,5 +204,5 @@ TEST(Vd1Export, TheCommandOnlyShowsTheDialog) {
     ASSERT_TRUE(f.doc.OnCommand(kCmdExportVd1));
     EXPECT_EQ(f.dialogs.vd1ExportRuns, 1);
     EXPECT_FALSE(f.doc.IsModified());
-    EXPECT_EQ(f.doc.models.Count(), 1);
+    EXPECT_EQ(f.doc.Models().Count(), 1);
 }

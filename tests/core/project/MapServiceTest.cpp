@@ -42,7 +42,7 @@ struct CalcDoc : CDocFixture {
         c.band = 3;
         c.centreFrequency = 1000;
         c.plane.Build(0, 0, 1.2, 6, 4, 0, 0.05, 100, 2);
-        doc.conditions.Append(c);
+        Build(doc).Conditions().Append(c);
         view.OnInitialUpdate();
         view.mapOptions.threads = 2;
         CDocumentPorts ports = doc.Ports();
@@ -57,7 +57,7 @@ TEST(MapService, EditsTriedWhileCalculatingAreRefused) {
     CalcDoc f;
     ASSERT_EQ(f.view.CalculateMap().status, ECalcStatus::Completed);
     const double undisturbed = f.LastLevel();
-    const int installations = f.doc.room.Count();
+    const int installations = f.doc.Room().Count();
     ASSERT_GT(installations, 0);
     f.doc.RebuildAllPlanes();
 
@@ -84,8 +84,8 @@ TEST(MapService, EditsTriedWhileCalculatingAreRefused) {
     };
     EXPECT_EQ(f.view.CalculateMap().status, ECalcStatus::Completed);
     EXPECT_GT(tries, 0);
-    EXPECT_EQ(f.doc.models.Count(), 2);
-    EXPECT_EQ(f.doc.room.Count(), installations);
+    EXPECT_EQ(f.doc.Models().Count(), 2);
+    EXPECT_EQ(f.doc.Room().Count(), installations);
     EXPECT_EQ(f.view.ConditionIndex(), 0);
     EXPECT_EQ(f.LastLevel(), undisturbed);
     EXPECT_TRUE(f.messages.errors.empty());
@@ -95,7 +95,7 @@ TEST(MapService, EditsTriedWhileCalculatingAreRefused) {
     EXPECT_TRUE(f.doc.IsCommandEnabled(kCmdDeleteSpeaker));
     f.messages.answers = {true};
     EXPECT_TRUE(f.doc.OnCommand(kCmdRemoveAllInstallations));
-    EXPECT_EQ(f.doc.room.Count(), 0);
+    EXPECT_EQ(f.doc.Room().Count(), 0);
 }
 
 TEST(MapService, AThrowingPortEndsTheCalculationAndUnlocksTheProject) {

@@ -32,8 +32,9 @@ TEST(MenuLayout, TheProjectMenuHoldsEveryProjectCommandOnceAndExportOnlyInTheCon
         const int expected = info.id == kCmdExportVd1 || info.id == kCmdExportSofa ? 0 : 1;
         EXPECT_EQ(counts[info.id], expected) << info.menuText;
     }
-    for (int id :
-         {kCmdNew, kCmdOpen, kCmdClose, kCmdSaveAs, kCmdPrintSetup, kCmdSend, kCmdExit, kCmdAbout})
+    for (int id : {kCmdNew, kCmdOpen, kCmdClose, kCmdSaveAs, kCmdPrintSetup, kCmdSend, kCmdExit,
+                   kCmdAbout, kCmdUserGuide, kCmdShortcuts, kCmdExportMap, kCmdExportReport,
+                   kCmdTabbedWindows})
         EXPECT_EQ(counts[id], 1) << id;
     EXPECT_EQ(RecentLists(MainMenu(true)), 1);
 }
@@ -85,8 +86,9 @@ TEST(MenuLayout, AvailabilityFollowsTheActiveProject) {
     EXPECT_FALSE(IsCommandAvailable(12345, nullptr));
     for (const CCommandInfo& info : CommandTable())
         EXPECT_FALSE(IsCommandAvailable(info.id, nullptr)) << info.menuText;
-    for (int id : {kCmdClose, kCmdSaveAs, kCmdSend})
+    for (int id : {kCmdClose, kCmdSaveAs, kCmdSend, kCmdExportMap, kCmdExportReport})
         EXPECT_FALSE(IsCommandAvailable(id, nullptr)) << id;
+    EXPECT_TRUE(IsCommandAvailable(kCmdUserGuide, nullptr));
 
     CDocFixture f;
     for (const CCommandInfo& info : CommandTable())
@@ -105,4 +107,33 @@ TEST(MenuLayout, AcceleratorsOfTheFileCommands) {
     EXPECT_EQ(Accelerator(kCmdSave), "Ctrl+S");
     EXPECT_EQ(Accelerator(kCmdPreviousPane), "Shift+F6");
     EXPECT_EQ(Accelerator(kCmdRoomParameters), "");
+    EXPECT_EQ(Accelerator(kCmdExit), "Ctrl+Q");
+    EXPECT_EQ(Accelerator(kCmdSaveAs), "Ctrl+Shift+S");
+    EXPECT_EQ(Accelerator(kCmdClose), "Ctrl+W");
+    EXPECT_EQ(Accelerator(kCmdUserGuide), "F1");
+}
+
+TEST(MenuLayout, HelpListsEveryShortcutOnceAndNoKeyServesTwoCommands) {
+    const std::vector<CShortcut> list = KeyboardShortcuts();
+    std::map<std::string, std::string> byKeys;
+    for (const CShortcut& s : list) {
+        EXPECT_FALSE(s.what.empty()) << s.keys;
+        EXPECT_EQ(s.what.find('&'), std::string::npos) << s.what;
+        EXPECT_TRUE(byKeys.emplace(s.keys, s.what).second) << s.keys << " twice";
+    }
+    // Every key a menu command has is listed with that command.
+    std::vector<int> ids;
+    for (const CCommandInfo& info : AppCommandTable())
+        ids.push_back(info.id);
+    for (const CCommandInfo& info : CommandTable())
+        ids.push_back(info.id);
+    for (int id : ids) {
+        std::vector<std::string> keys = CommandShortcuts(id);
+        if (!Accelerator(id).empty())
+            keys.push_back(Accelerator(id));
+        for (const std::string& k : keys)
+            EXPECT_EQ(byKeys.count(k), 1u) << k;
+    }
+    EXPECT_EQ(byKeys["Ctrl+Q"], "Exit");
+    EXPECT_EQ(byKeys["Delete"].rfind("Remove the selected installations", 0), 0u);
 }

@@ -3,6 +3,7 @@
 // A field swapped the same way in writing and reading survives a round trip; it cannot survive
 // this.
 #include "ByteWriter.h"
+#include "ProjectBuilder.h"
 #include "SpeakerFixtures.h"
 #include "common/FileVersion.h"
 #include "project/DAXDoc.h"
@@ -58,10 +59,10 @@ void Furnish(CDAXDoc& doc, std::unique_ptr<CSpeakerModel> model) {
     s.manualRecalc = 1;
     doc.ReplaceSettings(s);
 
-    doc.models.Append(std::move(model));
-    doc.models.SetCurrentIndex(0);
+    Build(doc).Models().Append(std::move(model));
+    Build(doc).Models().SetCurrentIndex(0);
 
-    CInstallationContainer& room = doc.room;
+    CInstallationContainer& room = Build(doc).Room();
     room.gridPitchX = 1.25, room.gridPitchY = 0.875;
     room.reserved1 = -1.0, room.reserved2 = -2.0;
     room.roomLength = 12, room.roomWidth = 9, room.roomHeight = 4;
@@ -87,8 +88,8 @@ void Furnish(CDAXDoc& doc, std::unique_ptr<CSpeakerModel> model) {
     }
     c.plane.maximumLevel = 73, c.plane.minimumLevel = 70;
     c.plane.pinkNoiseAverage = 71.75, c.plane.musicSpeechAverage = 67.75;
-    doc.conditions.Append(std::move(c));
-    doc.conditions.currentIndex = 0;
+    Build(doc).Conditions().Append(std::move(c));
+    Build(doc).Conditions().currentIndex = 0;
 
     CSoundGraphDataList data;
     data.reservedWord = 0x8000;
@@ -100,8 +101,8 @@ void Furnish(CDAXDoc& doc, std::unique_ptr<CSpeakerModel> model) {
     data.curves[0].name = "at 1, 2";
     const double f[] = {125, 250}, l[] = {80.5, 79.25};
     data.curves[0].SetPoints(2, f, l);
-    doc.graphs.AddGraphCondition(-1, 0x8000, 0xFFFF, 0x7FFF, 36, 0.5, 0.25, data);
-    doc.graphs.currentIndex = 0;
+    Build(doc).Graphs().AddGraphCondition(-1, 0x8000, 0xFFFF, 0x7FFF, 36, 0.5, 0.25, data);
+    Build(doc).Graphs().currentIndex = 0;
 }
 
 // The file as the layout describes it, written from literal values; only the model's generated
@@ -194,7 +195,7 @@ TEST(ProjectFileLayout, TheProgramWritesTheLayoutFieldByField) {
 
     CDAXDoc doc;
     Furnish(doc, std::move(model));
-    const std::vector<std::uint8_t> expected = ExpectedFile(doc.models.At(0));
+    const std::vector<std::uint8_t> expected = ExpectedFile(doc.Models().At(0));
     const std::vector<std::uint8_t> written = ProjectFile::Write(doc);
     EXPECT_EQ(written.size(), expected.size());
     EXPECT_EQ(FirstDifference(written, expected), expected.size()) << "first differing byte";
@@ -205,7 +206,7 @@ TEST(ProjectFileLayout, ReadingTheLayoutGivesEveryFieldAndWordsAreUnsigned) {
     ASSERT_NE(model, nullptr);
     CDAXDoc source;
     Furnish(source, std::move(model));
-    const std::vector<std::uint8_t> bytes = ExpectedFile(source.models.At(0));
+    const std::vector<std::uint8_t> bytes = ExpectedFile(source.Models().At(0));
 
     CDAXDoc doc;
     std::string error;
@@ -219,28 +220,28 @@ TEST(ProjectFileLayout, ReadingTheLayoutGivesEveryFieldAndWordsAreUnsigned) {
     EXPECT_EQ(doc.Settings().autoLeftOffset, 0.625);
     EXPECT_EQ(doc.Settings().autoColumnPitch, 2.5);
     EXPECT_EQ(doc.Settings().manualRecalc, 1);
-    const CSpeakerModel& m = doc.models.At(0);
+    const CSpeakerModel& m = doc.Models().At(0);
     EXPECT_EQ(m.DefaultTap(), 1);
     EXPECT_EQ(m.Tap(1).ampFactor, 2.5);
     EXPECT_TRUE(m.Tap(1).lowImpedance);
     EXPECT_EQ(m.State(0).orientation, (COrientation{1.5, 2.5, 3.5}));
     EXPECT_EQ(m.State(0).position, (CVec3{0.125, 0.25, 0.375}));
     EXPECT_EQ(m.State(0).module.weight, 0.75);
-    EXPECT_EQ(doc.room.gridPitchY, 0.875);
-    EXPECT_EQ(doc.room.reserved1, -1.0);
-    EXPECT_EQ(doc.room.roomZeroX, -1);
-    EXPECT_EQ(doc.room.TotalPower(), 7.5);
-    const CInstallationElement& e = *doc.room.At(0);
+    EXPECT_EQ(doc.Room().gridPitchY, 0.875);
+    EXPECT_EQ(doc.Room().reserved1, -1.0);
+    EXPECT_EQ(doc.Room().roomZeroX, -1);
+    EXPECT_EQ(doc.Room().TotalPower(), 7.5);
+    const CInstallationElement& e = *doc.Room().At(0);
     EXPECT_EQ(e.orientation, (COrientation{10, 20, 30}));
     EXPECT_FALSE(e.polarityNormal);
     EXPECT_EQ(e.tapIndex, 1);
-    const CColorMapCondition& c = *doc.conditions.At(0);
+    const CColorMapCondition& c = *doc.Conditions().At(0);
     EXPECT_EQ(c.mode, kModeEnergy);
     EXPECT_EQ(c.band, 3);
     // WORDs read back zero-extended: 0x8000 and 0xFFFF are not negative.
     EXPECT_EQ(c.scrollSize, (std::array<int, 2>{32767, 32768}));
     EXPECT_EQ(c.margins, (std::array<int, 4>{65535, 1, 2, 3}));
-    const CSoundGraphCondition& g = *doc.graphs.At(0);
+    const CSoundGraphCondition& g = *doc.Graphs().At(0);
     EXPECT_EQ(g.left, 32768);
     EXPECT_EQ(g.top, 65535);
     EXPECT_EQ(g.right, 32767);

@@ -1,5 +1,6 @@
 #include "project/ProjectFile.h"
 #include "ByteWriter.h"
+#include "ProjectBuilder.h"
 #include "FakePorts.h"
 #include "FileBytes.h"
 #include "SceneFixtures.h"
@@ -19,6 +20,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -37,17 +40,17 @@ void Furnish(CDocFixture& f) {
     EditSettings(doc)->installAngles = {1.5, -2.25, 90};
     EditSettings(doc)->installHeight = 9.75;
     EditSettings(doc)->autoRowPitch = 1.0 / 3.0;
-    doc.room.ceilingType = 0;
+    Build(doc).Room().ceilingType = 0;
     for (const CVsaGenOptions& options :
          {DirectionalSpeaker(1), DirectionalSpeaker(0), QL9ArrayOptions(), KVW5ArrayOptions(),
           KVKArrayOptions(), KVP10ArrayOptions(), KVR6ArrayOptions(), TypeNArrayOptions()})
         f.AddModel(options);
-    doc.models.At(0).SetDefaultTap(2);
-    doc.models.SetCurrentIndex(3);
-    for (int m = 0; m < doc.models.Count(); ++m)
-        doc.room.AddInstallation(m, 0, {m * 1.1, 2.0 / 3.0, 9}, {m * 10.0, -5, 45}, 1.0 + m,
-                                 m % 2 == 0);
-    doc.room.SetCurrentIndex(4);
+    doc.Models().At(0).SetDefaultTap(2);
+    Build(doc).Models().SetCurrentIndex(3);
+    for (int m = 0; m < doc.Models().Count(); ++m)
+        Build(doc).Room().AddInstallation(m, 0, {m * 1.1, 2.0 / 3.0, 9}, {m * 10.0, -5, 45},
+                                          1.0 + m, m % 2 == 0);
+    Build(doc).Room().SetCurrentIndex(4);
     for (int i = 0; i < 3; ++i) {
         CColorMapCondition c;
         c.band = i == 0 ? 1 : 3;
@@ -61,16 +64,16 @@ void Furnish(CDocFixture& f) {
             c.plane.Build(0.5, 0.25, 4, 20, 15, 0, 0.7 + i, 100, 2);
         CalculateMap(doc.Scene(), c, nullptr);
         c.plane.colors[7] = 0x00ABCDEF;
-        doc.conditions.Append(std::move(c));
+        Build(doc).Conditions().Append(std::move(c));
     }
-    doc.conditions.currentIndex = 1;
+    Build(doc).Conditions().currentIndex = 1;
     for (int i = 0; i < 2; ++i) {
         CSoundGraphDataList data;
         data.InitAxes(1, 0, 20, 50, 20000, 120, 1000, 10);
         const double fr[] = {100, 200, 400}, lv[] = {80.5, 81.25, 79.125 + i};
         data.SetCurve(0, 3, fr, lv);
         data.curves[0].name = "curve";
-        doc.graphs.AddGraphCondition(-1, 30 + i, 20, 20, 36, 0.5, 0.25, data);
+        Build(doc).Graphs().AddGraphCondition(-1, 30 + i, 20, 20, 36, 0.5, 0.25, data);
     }
 }
 
@@ -107,8 +110,8 @@ TEST(ProjectFile, SavingAReadOnlyProjectWritesTheSameBytesAndLeavesItAlone) {
     // A model copied from a read-only model keeps a record equal byte for byte, in every family.
     // The record carries the name suffix for readers of the file, after the name.
     int suffixes = 0;
-    for (int m = 0; m < project.models.Count(); ++m) {
-        const CSpeakerModel& model = project.models.At(m);
+    for (int m = 0; m < project.Models().Count(); ++m) {
+        const CSpeakerModel& model = project.Models().At(m);
         const std::unique_ptr<CSpeakerModel> copy = CSpeakerModelContainer::CloneModel(model);
         ASSERT_TRUE(copy) << m;
         CArchiveOut original, copied;
@@ -155,11 +158,11 @@ TEST(ProjectFile, AFullProjectReadsBackBitForBit) {
     EXPECT_EQ(back.Settings().lengthUnit, 1);
     EXPECT_EQ(back.Settings().autoRowPitch, 1.0 / 3.0);
     EXPECT_EQ(back.Settings().installAngles, f.doc.Settings().installAngles);
-    ASSERT_EQ(back.models.Count(), 8);
-    EXPECT_EQ(back.models.CurrentIndex(), 3);
+    ASSERT_EQ(back.Models().Count(), 8);
+    EXPECT_EQ(back.Models().CurrentIndex(), 3);
     for (int m = 0; m < 8; ++m) {
-        const CSpeakerModel& a = f.doc.models.At(m);
-        const CSpeakerModel& b = back.models.At(m);
+        const CSpeakerModel& a = f.doc.Models().At(m);
+        const CSpeakerModel& b = back.Models().At(m);
         EXPECT_EQ(b.Kind(), a.Kind());
         EXPECT_EQ(b.DisplayName(), a.DisplayName());
         EXPECT_EQ(b.Settings().lengthUnit, 1);
@@ -173,24 +176,24 @@ TEST(ProjectFile, AFullProjectReadsBackBitForBit) {
             EXPECT_EQ(b.Elements()[i].Weight(), a.Elements()[i].Weight());
         }
     }
-    EXPECT_EQ(back.models.At(0).DefaultTap(), 2);
-    EXPECT_EQ(back.room.Count(), 8);
-    EXPECT_EQ(back.room.CurrentIndex(), 4);
-    EXPECT_FALSE(back.room.At(1)->polarityNormal);
-    EXPECT_EQ(*back.room.At(7), *f.doc.room.At(7));
-    ASSERT_EQ(back.conditions.Count(), 3);
+    EXPECT_EQ(back.Models().At(0).DefaultTap(), 2);
+    EXPECT_EQ(back.Room().Count(), 8);
+    EXPECT_EQ(back.Room().CurrentIndex(), 4);
+    EXPECT_FALSE(back.Room().At(1)->polarityNormal);
+    EXPECT_EQ(*back.Room().At(7), *f.doc.Room().At(7));
+    ASSERT_EQ(back.Conditions().Count(), 3);
     for (int i = 0; i < 3; ++i) {
-        const CListeningPlane& a = f.doc.conditions.At(i)->plane;
-        const CListeningPlane& b = back.conditions.At(i)->plane;
+        const CListeningPlane& a = f.doc.Conditions().At(i)->plane;
+        const CListeningPlane& b = back.Conditions().At(i)->plane;
         EXPECT_EQ(b.points, a.points);
         EXPECT_EQ(b.colors, a.colors);
         EXPECT_EQ(b.pinkNoiseAverage, a.pinkNoiseAverage);
-        EXPECT_EQ(back.conditions.At(i)->viewAngles, f.doc.conditions.At(i)->viewAngles);
+        EXPECT_EQ(back.Conditions().At(i)->viewAngles, f.doc.Conditions().At(i)->viewAngles);
     }
-    EXPECT_GT(back.conditions.At(0)->plane.maximumLevel, 0.0);
-    ASSERT_EQ(back.graphs.Count(), 2);
-    EXPECT_EQ(back.graphs.At(1)->data, f.doc.graphs.At(1)->data);
-    EXPECT_EQ(back.graphs.At(1)->left, 31);
+    EXPECT_GT(back.Conditions().At(0)->plane.maximumLevel, 0.0);
+    ASSERT_EQ(back.Graphs().Count(), 2);
+    EXPECT_EQ(back.Graphs().At(1)->data, f.doc.Graphs().At(1)->data);
+    EXPECT_EQ(back.Graphs().At(1)->left, 31);
 }
 
 TEST(ProjectFile, LongNamesUseTheWordLengthForm) {
@@ -211,13 +214,13 @@ TEST(ProjectFile, ADuplicatedPlaneWithoutPointsStillReadsBack) {
     f.AddModel(OmniSpeaker());
     CColorMapCondition c;
     c.plane.Build(0, 0, 1, 2, 2, 0, 0.5, 100, 2);
-    f.doc.conditions.Append(c);
-    f.doc.conditions.Duplicate(0);
-    ASSERT_TRUE(f.doc.conditions.At(0)->plane.points.empty());
+    Build(f.doc).Conditions().Append(c);
+    Build(f.doc).Conditions().Duplicate(0);
+    ASSERT_TRUE(f.doc.Conditions().At(0)->plane.points.empty());
     CDAXDoc back;
     RoundTrip(f.doc, back);
-    EXPECT_EQ(back.conditions.At(0)->plane.points.size(), 16u);
-    EXPECT_EQ(back.conditions.At(1)->plane.points.size(), 16u);
+    EXPECT_EQ(back.Conditions().At(0)->plane.points.size(), 16u);
+    EXPECT_EQ(back.Conditions().At(1)->plane.points.size(), 16u);
 }
 
 TEST(ProjectFile, UnknownVersionsOpenWithDefaultsAndBadTagsFail) {
@@ -235,6 +238,70 @@ TEST(ProjectFile, UnknownVersionsOpenWithDefaultsAndBadTagsFail) {
     EXPECT_EQ(ProjectFile::Read(bad.bytes, false, doc, error), ProjectFile::EReadResult::Failed);
     EXPECT_NE(error.find("tag"), std::string::npos);
     EXPECT_FALSE(ProjectFile::HasTag(bad.bytes));
+}
+
+// A file is judged from its first bytes before the rest is read or memory taken for it; that
+// judgment must be the one the whole file gets.
+TEST(ProjectFile, TheFirstBytesJudgeAFileAsTheWholeFileWould) {
+    CDocFixture f;
+    Furnish(f);
+    const std::vector<std::uint8_t> current = ProjectFile::Write(f.doc);
+    ASSERT_GT(current.size(), 4 * FileSafety::kHeadBytes);
+    const std::vector<std::uint8_t> body(current.begin() + 13, current.end());
+    const auto legacy = [&](const std::function<void(CByteWriter&)>& version) {
+        CByteWriter w;
+        version(w);
+        return w.Raw(body.data(), body.size()).bytes;
+    };
+    std::vector<std::uint8_t> badTag = current, unknown = current, newer = current;
+    badTag[3] = 'x';
+    const std::uint32_t v102 = 0x01020000, v300 = 0x03000000;
+    std::memcpy(unknown.data() + 9, &v102, 4);
+    std::memcpy(newer.data() + 9, &v300, 4);
+    using R = ProjectFile::EReadResult;
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        bool legacy;
+        R head;
+    };
+    const std::vector<Case> cases = {
+        {"current", current, false, R::Loaded},
+        {"bad tag", badTag, false, R::Failed},
+        {"unknown version", unknown, false, R::UnknownVersion},
+        {"newer version", newer, false, R::NewerVersion},
+        {"legacy", legacy([](CByteWriter& w) { w.String("Version 2.0.0"); }), true, R::Loaded},
+        {"legacy, older", legacy([](CByteWriter& w) { w.String("Version 1.4.1"); }), true,
+         R::Loaded},
+        {"legacy, unknown", legacy([](CByteWriter& w) { w.String("Version 1.2.0"); }), true,
+         R::UnknownVersion},
+        {"legacy, lower case", legacy([](CByteWriter& w) { w.String("version 1.4.2"); }), true,
+         R::UnknownVersion},
+        {"legacy, empty text", legacy([](CByteWriter& w) { w.String(""); }), true,
+         R::UnknownVersion},
+        {"legacy, text past the end",
+         legacy([](CByteWriter& w) { w.Raw("\xFF\xFF\xFF\xFF\xFF\x7F", 7); }), true, R::Failed},
+        {"legacy, long text", legacy([](CByteWriter& w) { w.String(std::string(5000, 'V')); }),
+         true, R::UnknownVersion},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::uint8_t> head(c.bytes.begin(),
+                                             c.bytes.begin() + FileSafety::kHeadBytes);
+        std::string headError, readError;
+        const R byHead = ProjectFile::ReadHead(head, c.bytes.size(), c.legacy, headError);
+        EXPECT_EQ(byHead, c.head);
+        CDAXDoc doc;
+        const R whole = ProjectFile::Read(c.bytes, c.legacy, doc, readError);
+        if (byHead != R::Loaded) {
+            EXPECT_EQ(byHead, whole);
+            EXPECT_EQ(headError, readError);
+        } else if (c.head == R::Loaded && std::string(c.name).find("legacy") == std::string::npos) {
+            EXPECT_EQ(whole, R::Loaded) << readError;
+        }
+        // A head that is the whole file is always left to the full read.
+        EXPECT_EQ(ProjectFile::ReadHead(head, head.size(), c.legacy, headError), R::Loaded);
+    }
 }
 
 TEST(ProjectFile, AnUnknownModelTypeYieldsNoModelAndAClearError) {
@@ -264,12 +331,12 @@ TEST(ProjectFile, AnUnknownModelTypeYieldsNoModelAndAClearError) {
 TEST(ProjectFile, TruncatedAtEveryOffsetFailsCleanly) {
     CDocFixture f;
     f.AddModel(OmniSpeaker(90, 1));
-    f.doc.room.AddInstallation(0, 0, {1, 1, 3}, {}, 1, true);
+    Build(f.doc).Room().AddInstallation(0, 0, {1, 1, 3}, {}, 1, true);
     CColorMapCondition c;
     c.plane.Build(0, 0, 1, 1, 1, 0, 0.5, 100, 2);
-    f.doc.conditions.Append(c);
+    Build(f.doc).Conditions().Append(c);
     CSoundGraphDataList data;
-    f.doc.graphs.AddGraphCondition(-1, 30, 20, 20, 36, 0, 0, data);
+    Build(f.doc).Graphs().AddGraphCondition(-1, 30, 20, 20, 36, 0, 0, data);
     const std::vector<std::uint8_t> bytes = ProjectFile::Write(f.doc);
     for (std::size_t n = 0; n < bytes.size(); ++n) {
         CDAXDoc doc;
@@ -310,7 +377,7 @@ TEST(ProjectFile, AbsurdCountsAreRefusedBeforeAllocating) {
 TEST(ProjectFile, CountsAWordCannotHoldAreRefusedOnSaving) {
     CDocFixture f;
     for (int i = 0; i < 65536; ++i)
-        f.doc.room.AddInstallation(0, 0, {}, {}, 1, true);
+        Build(f.doc).Room().AddInstallation(0, 0, {}, {}, 1, true);
     CProjectFileStorage storage;
     const CTestDir dir;
     const std::string path = dir.Path("too-many.tdax");
@@ -341,6 +408,19 @@ TEST(ProjectFile, AFailedSaveKeepsThePreviousFile) {
     for (const auto& entry : fs::directory_iterator(dir.Root()))
         EXPECT_EQ(entry.path().string().find(dirPath + "."), std::string::npos);
     fs::remove(dirPath);
+
+    // A project its owner made read-only is not saved over, though its folder would allow it,
+    // also through a link to it.
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    fs::create_symlink(path, dir.Path("link.tdax"));
+    CProjectFileStorage storage;
+    for (const std::string& name : {path, dir.Path("link.tdax")}) {
+        EXPECT_FALSE(storage.Save(f.doc, name, error));
+        EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+        EXPECT_EQ(ReadFileBytes(path), "previous");
+    }
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    EXPECT_TRUE(storage.Save(f.doc, dir.Path("link.tdax"), error)) << error;
 
     ASSERT_TRUE(ProjectFile::WriteFileAtomically(path, ProjectFile::Write(f.doc), error)) << error;
     CDAXDoc back;
@@ -414,8 +494,8 @@ TEST(ProjectFile, DataAddedSince200TravelsInRecordsAndOnlyWhenUsed) {
     EXPECT_EQ(plain[12], 0x02); // a project without the new data stays a 2.0.0 file
     EXPECT_EQ(plain[11], 0x00);
 
-    f.doc.room.SetDelay(1, 12.5);
-    f.doc.room.SetDelay(3, 1000);
+    Build(f.doc).Room().SetDelay(1, 12.5);
+    Build(f.doc).Room().SetDelay(3, 1000);
     EditSettings(f.doc)->listeningPoints = {{"FOH", {1, 2, 1.2}}, {"Row \xE9 20", {-3, 40, 0}}};
     const std::vector<std::uint8_t> extended = ProjectFile::Write(f.doc);
     CByteWriter delays, points;
@@ -425,10 +505,10 @@ TEST(ProjectFile, DataAddedSince200TravelsInRecordsAndOnlyWhenUsed) {
 
     CDAXDoc back;
     RoundTrip(f.doc, back);
-    EXPECT_EQ(back.room.At(1)->delay, 12.5);
-    EXPECT_EQ(back.room.At(3)->delay, 1000);
+    EXPECT_EQ(back.Room().At(1)->delay, 12.5);
+    EXPECT_EQ(back.Room().At(3)->delay, 1000);
     EXPECT_EQ(back.Settings().listeningPoints, f.doc.Settings().listeningPoints);
-    EXPECT_EQ(back.room.TotalPower(), f.doc.room.TotalPower());
+    EXPECT_EQ(back.Room().TotalPower(), f.doc.Room().TotalPower());
     EXPECT_EQ(ProjectFile::Write(back), extended);
 
     // Room acoustics and speech settings, each in a record of its own after the others.
@@ -472,23 +552,38 @@ TEST(ProjectFile, DataAddedSince200TravelsInRecordsAndOnlyWhenUsed) {
     EditSettings(f.doc)->speech = {};
 
     // Each record is written only while its data is in use.
-    f.doc.room.SetDelay(1, -0.0);
-    f.doc.room.SetDelay(3, 0);
+    Build(f.doc).Room().SetDelay(1, -0.0);
+    Build(f.doc).Room().SetDelay(3, 0);
     EXPECT_EQ(ProjectFile::Write(f.doc), WithRecords(plain, {{"MARK", points}}));
     EditSettings(f.doc)->listeningPoints.clear();
     EXPECT_EQ(ProjectFile::Write(f.doc), plain);
     EditSettings(f.doc)->speech.stiTarget = 0.5; // the default again
+    EXPECT_EQ(ProjectFile::Write(f.doc), plain);
+
+    // A map shown on the automatic colour scale keeps that choice, its stored Max untouched.
+    Build(f.doc).Conditions().At(0)->automaticScale = true;
+    CByteWriter scales;
+    scales.Dword(static_cast<std::uint32_t>(f.doc.Conditions().Count())).Word(1);
+    for (int i = 1; i < f.doc.Conditions().Count(); ++i)
+        scales.Word(0);
+    EXPECT_EQ(ProjectFile::Write(f.doc), WithRecords(plain, {{"CSCL", scales}}));
+    CDAXDoc scaled;
+    RoundTrip(f.doc, scaled);
+    EXPECT_TRUE(scaled.Conditions().At(0)->automaticScale);
+    EXPECT_EQ(scaled.Conditions().At(0)->plane.colorMaximum,
+              f.doc.Conditions().At(0)->plane.colorMaximum);
+    Build(f.doc).Conditions().At(0)->automaticScale = false;
     EXPECT_EQ(ProjectFile::Write(f.doc), plain);
 }
 
 TEST(ProjectFile, RecordsThatCannotBeHeldWhollyAreRefused) {
     CDocFixture f;
     f.AddModel(OmniSpeaker());
-    f.doc.room.AddInstallation(0, 0, {1, 1, 2}, {0, 0, 90}, 10, true);
-    f.doc.room.AddInstallation(0, 0, {2, 1, 2}, {0, 0, 90}, 10, true);
+    Build(f.doc).Room().AddInstallation(0, 0, {1, 1, 2}, {0, 0, 90}, 10, true);
+    Build(f.doc).Room().AddInstallation(0, 0, {2, 1, 2}, {0, 0, 90}, 10, true);
     CColorMapCondition c;
     c.plane.Build(0, 0, 1, 2, 2, 0, 0.5, 100, 2);
-    f.doc.conditions.Append(c);
+    Build(f.doc).Conditions().Append(c);
     const std::vector<std::uint8_t> plain = ProjectFile::Write(f.doc);
     CByteWriter delays;
     delays.Dword(2).Doubles({0, 4});
@@ -555,6 +650,10 @@ TEST(ProjectFile, RecordsThatCannotBeHeldWhollyAreRefused) {
     EXPECT_NE(ReadError(WithRecords(plain, {{"NOIS", unknownCurve}})).find("noise curve \"NR-x\""),
               std::string::npos);
     EXPECT_NE(ReadError(WithRecords(plain, {{"NOIS", target}})).find("STI target is 1.5"),
+              std::string::npos);
+    CByteWriter badScale;
+    badScale.Dword(1).Word(2);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"CSCL", badScale}})).find("plane 1 is 2"),
               std::string::npos);
     CByteWriter manyPoints;
     manyPoints.Dword(kMaxListeningPoints + 1);

@@ -111,25 +111,25 @@ TEST(ProjectFileVersions, EveryOlderLayoutReadsInBothContainers) {
             ASSERT_EQ(ProjectFile::Read(fixture.Bytes(), legacy, doc, error),
                       ProjectFile::EReadResult::Loaded)
                 << error;
-            EXPECT_EQ(doc.fileVersion, kVersion200);
+            EXPECT_EQ(doc.FileVersion(), kVersion200);
             EXPECT_EQ(doc.Settings().loadedFromFile, 1);
             EXPECT_EQ(doc.Settings().projectName, "Old project");
             EXPECT_EQ(doc.Settings().manualRecalc, version == kVersion100 ? 0 : 1);
-            ASSERT_EQ(doc.models.Count(), 1);
-            const CSpeakerModel& m = doc.models.At(0);
+            ASSERT_EQ(doc.Models().Count(), 1);
+            const CSpeakerModel& m = doc.Models().At(0);
             EXPECT_EQ(m.Name(), "Old ceiling");
             EXPECT_EQ(m.Settings().arrangementWords, (std::array<std::uint16_t, 3>{7, 8, 9}));
             EXPECT_EQ(m.Tap(0).ampFactor, fixture.HasSuffix() ? 2.5 : 2.0);
             EXPECT_EQ(m.Balloon(0).Value(1, 2, 1).re, 0.01 * 12); // read through the element list
             EXPECT_EQ(m.Balloon(0).phiGrid, (std::vector<double>{0, 360}));
             EXPECT_EQ(m.State(0).orientation.elevation, 90.0);
-            EXPECT_EQ(doc.room.roomHeight, fixture.Has3d() ? 4.5 : 0.0);
-            EXPECT_EQ(doc.room.reserved2, fixture.Has3d() ? 0.0 : 4.5);
-            ASSERT_EQ(doc.room.Count(), 1);
-            EXPECT_FALSE(doc.room.At(0)->polarityNormal);
-            EXPECT_EQ(doc.room.At(0)->position, (CVec3{6, 4, 4.5}));
-            ASSERT_EQ(doc.conditions.Count(), 1);
-            const CColorMapCondition& c = *doc.conditions.At(0);
+            EXPECT_EQ(doc.Room().roomHeight, fixture.Has3d() ? 4.5 : 0.0);
+            EXPECT_EQ(doc.Room().reserved2, fixture.Has3d() ? 0.0 : 4.5);
+            ASSERT_EQ(doc.Room().Count(), 1);
+            EXPECT_FALSE(doc.Room().At(0)->polarityNormal);
+            EXPECT_EQ(doc.Room().At(0)->position, (CVec3{6, 4, 4.5}));
+            ASSERT_EQ(doc.Conditions().Count(), 1);
+            const CColorMapCondition& c = *doc.Conditions().At(0);
             EXPECT_EQ(c.plane.pointCount, 4);
             EXPECT_EQ(c.plane.points[3].level, 73.0);
             EXPECT_EQ(c.plane.extentZ, 0.0);
@@ -137,8 +137,8 @@ TEST(ProjectFileVersions, EveryOlderLayoutReadsInBothContainers) {
             EXPECT_EQ(c.viewAngles, fixture.Has3d() ? (std::array<double, 3>{45, 75, 0})
                                                     : (std::array<double, 3>{0, 0, 0}));
             EXPECT_EQ(c.plane.musicSpeechAverage, 67.6);
-            ASSERT_EQ(doc.graphs.Count(), 1);
-            EXPECT_EQ(doc.graphs.At(0)->data.Curve(0)->levels, (std::vector<double>{80, 81}));
+            ASSERT_EQ(doc.Graphs().Count(), 1);
+            EXPECT_EQ(doc.Graphs().At(0)->data.Curve(0)->levels, (std::vector<double>{80, 81}));
         }
     }
 }

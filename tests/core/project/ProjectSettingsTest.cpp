@@ -53,16 +53,16 @@ TEST(ProjectSettings, ModelsFollowTheUnitOfSettingsTakenWhole) {
     CProjectSettings imperial = f.doc.Settings();
     imperial.lengthUnit = kUnitImperial;
     f.doc.ReplaceSettings(imperial);
-    EXPECT_EQ(f.doc.models.At(0).Settings().lengthUnit, kUnitImperial);
+    EXPECT_EQ(f.doc.Models().At(0).Settings().lengthUnit, kUnitImperial);
 
     // A new project takes the application's unit, its models with it; nothing is converted.
     CDocFixture fresh(kUnitImperial);
     fresh.AddModel(DirectionalSpeaker(1, 3));
-    const double length = fresh.doc.room.roomLength;
+    const double length = fresh.doc.Room().roomLength;
     fresh.doc.SetNewProjectUnit(kUnitMetric);
     EXPECT_EQ(fresh.doc.Settings().lengthUnit, kUnitMetric);
-    EXPECT_EQ(fresh.doc.models.At(0).Settings().lengthUnit, kUnitMetric);
-    EXPECT_EQ(fresh.doc.room.roomLength, length);
+    EXPECT_EQ(fresh.doc.Models().At(0).Settings().lengthUnit, kUnitMetric);
+    EXPECT_EQ(fresh.doc.Room().roomLength, length);
 }
 
 TEST(ProjectSettings, AdvancedModeAloneTellsTheInstallationListAndRefusesOtherValues) {

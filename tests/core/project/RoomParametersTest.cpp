@@ -2,6 +2,7 @@
 #include "common/Units.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
+#include "project/ProjectFile.h"
 #include "project/Strings.h"
 #include "project/forms/InitialSettingsForm.h"
 #include "project/forms/NumberField.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -93,7 +95,9 @@ TEST(RoomParametersForm, AVerticalPlaneShowsItsOwnAxes) {
 }
 
 TEST(RoomParametersForm, ChangingTheOrientationRelabelsWithoutMovingValues) {
-    Form form(VerticalYZ(), 2, true);
+    CRoomParameters v = VerticalYZ();
+    v.roomHeight = 5; // the plane's X position becomes its height, which stays under the ceiling
+    Form form(v, 2, true);
     form.SelectOrientation(Form::kParallelToXY);
     EXPECT_EQ(form.Field(Form::kPlaneE).label, "Height(Z) from XY Plane :");
     EXPECT_EQ(form.Field(Form::kPlaneE).text, "4");
@@ -205,7 +209,7 @@ TEST(RoomParametersForm, AUnitSwitchWithTextInALengthConvertsNothing) {
     form.Field(Form::kRoomWidth).text = "wide";
     std::string message;
     EXPECT_FALSE(form.SelectUnit(kUnitImperial, &message));
-    EXPECT_EQ(message, "Enter a number.");
+    EXPECT_EQ(message, "Width(Y): enter a number.");
     EXPECT_EQ(form.UnitCombo().selection, 0);
     EXPECT_EQ(form.Field(Form::kRoomLength).text, "10");
     EXPECT_EQ(form.Field(Form::kRoomLength).unit, "[m]");
@@ -227,29 +231,104 @@ TEST(RoomParametersForm, OkReportsTheFirstFailingFieldInTheDialogsOrder) {
         std::string message;
         EXPECT_FALSE(form.Accept(&message));
         const double lo = form.Field(order[i]).minimum;
-        EXPECT_EQ(message, lo < 0 ? "Enter a number between -10000 and 10000."
-                                  : "Enter a number between 0.001 and 10000.")
+        // The message names the row, as its label reads without the " : ".
+        EXPECT_EQ(message, FieldName(form.Field(order[i]).label) + ": " +
+                               (lo < 0 ? "enter a number between -10000 and 10000."
+                                       : "enter a number between 0.001 and 10000."))
             << "field " << order[i] << " before " << order[i + 1];
     }
     Form form(Metric(), 2, true);
     form.Field(Form::kGridPitchX).text = "many";
     std::string message;
     EXPECT_FALSE(form.Accept(&message));
-    EXPECT_EQ(message, "Enter a number.");
+    EXPECT_EQ(message, "Grid Pitch(X): enter a number.");
 }
 
 TEST(RoomParametersForm, RangesOfSingleFields) {
     Form form(Metric(), 2, true);
     form.Field(Form::kGridPitchX).text = "0";
-    form.Field(Form::kRoomHeight).text = "-5";
     ASSERT_TRUE(form.Accept());
     EXPECT_EQ(form.Result().gridPitchX, 0);
-    EXPECT_EQ(form.Result().roomHeight, -5);
     form.Field(Form::kGridPitchY).text = "0";
     std::string message;
     EXPECT_FALSE(form.Accept(&message));
-    EXPECT_EQ(message, "Enter a number between 0.001 and 10000.");
+    EXPECT_EQ(message, "Grid Pitch(Y): enter a number between 0.001 and 10000.");
     EXPECT_EQ(form.Result().gridPitchY, 1); // the last accepted values stay
+}
+
+// New input describes a room with a ceiling and a calculation plane inside it, walls, floor and
+// ceiling included; each refusal names the row to correct, in the row's unit.
+TEST(RoomParametersForm, ImpossibleGeometryIsRefusedNamingTheField) {
+    auto refusal = [](const CRoomParameters& values, std::function<void(Form&)> enter) {
+        Form form(values, 2, true);
+        enter(form);
+        std::string message;
+        EXPECT_FALSE(form.Accept(&message));
+        return message;
+    };
+    for (const char* height : {"0", "-5"})
+        EXPECT_EQ(refusal(Metric(), [&](Form& f) { f.Field(Form::kRoomHeight).text = height; }),
+                  std::string("Height(Z) must lie between 0.001 and 10000 m (a ceiling above the "
+                              "floor); ") +
+                      height + " was given");
+    EXPECT_EQ(refusal(Metric(), [](Form& f) { f.Field(Form::kPlaneE).text = "12"; }),
+              "Height(Z) from XY Plane must lie between 0 and 3 m (the plane inside the room); 12 "
+              "was given");
+    EXPECT_EQ(refusal(Metric(), [](Form& f) { f.Field(Form::kPlaneE).text = "-0.5"; }),
+              "Height(Z) from XY Plane must lie between 0 and 3 m (the plane inside the room); "
+              "-0.5 was given");
+    // Lowering the ceiling under the plane names the plane's row; in feet, feet.
+    CRoomParameters imperial = Metric();
+    imperial.lengthUnit = kUnitImperial;
+    EXPECT_EQ(refusal(imperial, [](Form& f) { f.Field(Form::kRoomHeight).text = "1.2"; }),
+              "Height(Z) from XY Plane must lie between 0 and 1.2 ft (the plane inside the "
+              "room); 1.5 was given");
+    // A plane of its own: too long for the room, or pushed through a wall.
+    CRoomParameters own = Metric();
+    own.planeSameAsRoom = 0;
+    EXPECT_EQ(refusal(own, [](Form& f) { f.Field(Form::kPlaneC).text = "10.5"; }),
+              "Length(X) must lie between 0 and 10 m (the room's size); 10.5 was given");
+    EXPECT_EQ(refusal(own,
+                      [](Form& f) {
+                          f.Field(Form::kPlaneC).text = "4";
+                          f.Field(Form::kPlaneA).text = "7";
+                      }),
+              "Zero Position(X) must lie between 0 and 6 m (the plane inside the room); 7 was "
+              "given");
+    // A vertical plane behind the far wall names its distance row.
+    EXPECT_EQ(refusal(VerticalYZ(), [](Form& f) { f.Field(Form::kPlaneE).text = "10.2"; }),
+              "Length(X) from YZ Plane must lie between 0 and 10 m (the plane inside the room); "
+              "10.2 was given");
+    // On the walls, floor and ceiling is inside.
+    Form edge(own, 2, true);
+    edge.Field(Form::kPlaneE).text = "3";
+    EXPECT_TRUE(edge.Accept());
+    Form floor(VerticalYZ(), 2, true);
+    floor.Field(Form::kPlaneE).text = "10";
+    floor.Field(Form::kPlaneB).text = "0";
+    floor.Field(Form::kPlaneD).text = "3";
+    EXPECT_TRUE(floor.Accept());
+
+    // Only new input is held to it: a room that comes in so (older versions wrote a height of 0)
+    // passes through a dialog that changes something else, and is refused once it is edited.
+    CRoomParameters held = Metric();
+    held.roomHeight = 0;
+    Form kept(held, 2, true);
+    kept.projectName = "Renamed";
+    EXPECT_TRUE(kept.Accept());
+    EXPECT_EQ(kept.Result().roomHeight, 0.0);
+    EXPECT_EQ(refusal(held, [](Form& f) { f.Field(Form::kRoomLength).text = "12"; }),
+              "Height(Z) must lie between 0.001 and 10000 m (a ceiling above the floor); 0 was "
+              "given");
+    // And a project that holds it opens as it always has.
+    CDAXDoc old;
+    Build(old).Room().roomHeight = 0;
+    CDAXDoc reread;
+    std::string error;
+    EXPECT_EQ(ProjectFile::Read(ProjectFile::Write(old), false, reread, error),
+              ProjectFile::EReadResult::Loaded)
+        << error;
+    EXPECT_EQ(reread.Room().roomHeight, 0.0);
 }
 
 TEST(RoomParametersForm, APlaneNoGridFitsOnIsRefused) {
@@ -261,12 +340,13 @@ TEST(RoomParametersForm, APlaneNoGridFitsOnIsRefused) {
     std::string message;
     EXPECT_FALSE(tiny.Accept(&message));
     EXPECT_EQ(message, Strings::kPlaneNotBuildable);
-    // A vertical plane the size of the room takes a negative room height as its extent.
+    // A vertical plane the size of the room would take a negative room height as its extent;
+    // the height is refused first.
     Form yz(VerticalYZ(), 2, true);
     yz.SetSameAsRoom(true);
     yz.Field(Form::kRoomHeight).text = "-5";
     EXPECT_FALSE(yz.Accept(&message));
-    EXPECT_EQ(message, Strings::kPlaneNotBuildable);
+    EXPECT_EQ(message.rfind("Height(Z) must lie between 0.001", 0), 0u) << message;
 }
 
 namespace {
@@ -278,12 +358,12 @@ struct RoomDoc : CDocFixture {
         AddModel(DirectionalSpeaker(1, 3));
         EditSettings(doc)->loadedFromFile = 1;
         for (int i = 0; i < conditions; ++i)
-            doc.conditions.Append(DefaultCondition(kUnitMetric));
+            Build(doc).Conditions().Append(DefaultCondition(kUnitMetric));
         owned = std::make_unique<CColorMapViewModel>(doc);
         view = owned.get();
         view->OnInitialUpdate();
         Install(1, 2);
-        EditInstalled(doc.room, 0, [](CInstallationElement& e) { e.position.z = 3; });
+        EditInstalled(Build(doc).Room(), 0, [](CInstallationElement& e) { e.position.z = 3; });
         doc.SetModified(false);
     }
 };
@@ -301,15 +381,15 @@ struct Snapshot {
 Snapshot Take(const CDAXDoc& doc) {
     return {doc.Settings().lengthUnit,
             doc.Settings().projectName,
-            doc.room.roomLength,
-            doc.room.roomWidth,
-            doc.room.roomHeight,
-            doc.room.roomZeroX,
+            doc.Room().roomLength,
+            doc.Room().roomWidth,
+            doc.Room().roomHeight,
+            doc.Room().roomZeroX,
             doc.Settings().installHeight,
             doc.Settings().autoColumnPitch,
-            doc.room.At(0)->position,
-            doc.conditions.At(0)->plane.points,
-            doc.models.At(0).Settings().lengthUnit};
+            doc.Room().At(0)->position,
+            doc.Conditions().At(0)->plane.points,
+            doc.Models().At(0).Settings().lengthUnit};
 }
 } // namespace
 
@@ -319,7 +399,7 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
     EditSettings(f.doc)->autoColumnPitch = 2;
     EditSettings(f.doc)->autoRowPitch = 3;
     EditSettings(f.doc)->listeningPoints = {{"FOH", {4, 5, 1.2}}};
-    f.view->Condition()->scale = 123.0;
+    Build(f.doc).Conditions().At(f.view->ConditionIndex())->scale = 123.0;
     f.dialogs.roomParameters = [](Form& form) {
         EXPECT_TRUE(form.CancelVisible());
         form.projectName = "Theatre";
@@ -334,19 +414,19 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
     EXPECT_EQ(f.dialogs.roomParametersRuns, 1);
     EXPECT_EQ(f.doc.Settings().projectName, "Theatre");
     EXPECT_EQ(f.doc.Settings().lengthUnit, kUnitImperial);
-    EXPECT_EQ(f.doc.room.ceilingType, 0);
-    EXPECT_EQ(f.doc.room.roomLength, 32.81);
-    EXPECT_EQ(f.doc.room.roomHeight, 13.12); // 4 m
+    EXPECT_EQ(f.doc.Room().ceilingType, 0);
+    EXPECT_EQ(f.doc.Room().roomLength, 32.81);
+    EXPECT_EQ(f.doc.Room().roomHeight, 13.12); // 4 m
     EXPECT_EQ(f.doc.Settings().installHeight, 13.12);
     for (int i = 0; i < 2; ++i) {
-        const CListeningPlane& plane = f.doc.conditions.At(i)->plane;
+        const CListeningPlane& plane = f.doc.Conditions().At(i)->plane;
         EXPECT_EQ(plane.originZ, 3.937) << i;   // 1.2 m
         EXPECT_EQ(plane.dotPitch, 0.9843) << i; // 0.3 m
         EXPECT_EQ(plane.extentX, 32.81) << i;   // the room's length: 33.3 dots, not snapped
         EXPECT_EQ(plane.pointCount, 34 * 34) << i;
     }
     EXPECT_EQ(f.settings.writes, (std::vector<std::string>{"LENGTH_UNIT/LengthUnit=1"}));
-    const CVec3 p = f.doc.room.At(0)->position;
+    const CVec3 p = f.doc.Room().At(0)->position;
     EXPECT_DOUBLE_EQ(p.x, 1 * 3.2808398950131235);
     EXPECT_DOUBLE_EQ(p.y, 2 * 3.2808398950131235);
     EXPECT_DOUBLE_EQ(p.z, 3 * 3.2808398950131235);
@@ -355,7 +435,7 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
     const CVec3 marked = f.doc.Settings().listeningPoints.at(0).position;
     EXPECT_DOUBLE_EQ(marked.x, 4 * 3.2808398950131235);
     EXPECT_DOUBLE_EQ(marked.z, 1.2 * 3.2808398950131235);
-    EXPECT_EQ(f.doc.models.At(0).Settings().lengthUnit, kUnitImperial);
+    EXPECT_EQ(f.doc.Models().At(0).Settings().lengthUnit, kUnitImperial);
     EXPECT_NE(f.view->Condition()->scale, 123.0); // refitted: the unit changed
     EXPECT_EQ(f.doc.Settings().autoLayoutValid, 0);
     EXPECT_TRUE(f.doc.IsModified());
@@ -364,16 +444,19 @@ TEST(RoomParametersCommand, OkWritesTheRoomEveryPlaneAndTheUnit) {
 TEST(RoomParametersCommand, OkInTheSameUnitConvertsNothingAndKeepsTheZoom) {
     RoomDoc f;
     EditSettings(f.doc)->autoColumnPitch = 2; // not valid: never converted
-    f.view->Condition()->scale = 123.0;
+    // The user's own zoom survives the new room (a view that fits itself would fit it).
+    Build(f.doc).Conditions().At(f.view->ConditionIndex())->scale = 123.0;
+    f.view->ZoomIn();
+    const double zoomed = f.view->Condition()->scale;
     f.dialogs.roomParameters = [](Form& form) {
         form.Field(Form::kRoomLength).text = "12";
         return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
-    EXPECT_EQ(f.doc.room.roomLength, 12);
-    EXPECT_EQ(f.doc.conditions.At(0)->plane.extentX, 12); // same as room
-    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{1, 2, 3}));
-    EXPECT_EQ(f.view->Condition()->scale, 123.0);
+    EXPECT_EQ(f.doc.Room().roomLength, 12);
+    EXPECT_EQ(f.doc.Conditions().At(0)->plane.extentX, 12); // same as room
+    EXPECT_EQ(f.doc.Room().At(0)->position, (CVec3{1, 2, 3}));
+    EXPECT_EQ(f.view->Condition()->scale, zoomed);
     EXPECT_EQ(f.settings.writes, (std::vector<std::string>{"LENGTH_UNIT/LengthUnit=0"}));
     // Switching away and back again is no change of unit.
     f.dialogs.roomParameters = [](Form& form) {
@@ -382,7 +465,7 @@ TEST(RoomParametersCommand, OkInTheSameUnitConvertsNothingAndKeepsTheZoom) {
         return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
-    EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{1, 2, 3}));
+    EXPECT_EQ(f.doc.Room().At(0)->position, (CVec3{1, 2, 3}));
     EXPECT_EQ(f.doc.Settings().autoColumnPitch, 2);
 }
 
@@ -406,7 +489,8 @@ TEST(RoomParametersCommand, CancelOrARefusedFormLeavesTheDocumentUnchanged) {
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
     EXPECT_EQ(Take(f.doc), before);
-    EXPECT_EQ(f.messages.errors, (std::vector<std::string>{RangeMessage(0.001, 10000)}));
+    EXPECT_EQ(f.messages.errors, (std::vector<std::string>{
+                                     FieldMessage(Strings::kLengthX, RangeMessage(0.001, 10000))}));
 }
 
 TEST(RoomParametersCommand, AnAnswerOfAgainShowsTheDialogAgain) {
@@ -422,7 +506,7 @@ TEST(RoomParametersCommand, AnAnswerOfAgainShowsTheDialogAgain) {
     };
     ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
     EXPECT_EQ(f.dialogs.roomParametersRuns, 3);
-    EXPECT_EQ(f.doc.room.roomWidth, 7);
+    EXPECT_EQ(f.doc.Room().roomWidth, 7);
 }
 
 TEST(RoomParametersNewProject, TakesTheApplicationsUnitAndHasNoCancel) {
@@ -441,7 +525,7 @@ TEST(RoomParametersNewProject, TakesTheApplicationsUnitAndHasNoCancel) {
     EXPECT_FALSE(cancelShown);
     EXPECT_EQ(unitShown, kUnitImperial);
     EXPECT_EQ(f.doc.Settings().lengthUnit, kUnitImperial);
-    EXPECT_EQ(f.doc.room.roomLength, 10); // construction defaults kept
+    EXPECT_EQ(f.doc.Room().roomLength, 10); // construction defaults kept
     EXPECT_TRUE(f.settings.writes.empty());
 }
 

@@ -62,10 +62,10 @@ TEST(SofaFlow, ExportThenImportByContentAddsTheSameModelAndReports) {
     f.files.speakerFile = path;
     ASSERT_TRUE(f.doc.OnCommand(kCmdImport));
     ASSERT_TRUE(f.messages.errors.empty()) << f.messages.errors.front();
-    ASSERT_EQ(f.doc.models.Count(), 2);
-    EXPECT_EQ(f.doc.models.CurrentIndex(), 1);
-    const CSpeakerModel& a = f.doc.models.At(0);
-    const CSpeakerModel& b = f.doc.models.At(1);
+    ASSERT_EQ(f.doc.Models().Count(), 2);
+    EXPECT_EQ(f.doc.Models().CurrentIndex(), 1);
+    const CSpeakerModel& a = f.doc.Models().At(0);
+    const CSpeakerModel& b = f.doc.Models().At(1);
     EXPECT_EQ(a.Balloon(0).data.size(), b.Balloon(0).data.size());
     for (std::size_t i = 0; i < a.Balloon(0).data.size(); ++i)
         ASSERT_EQ(a.Balloon(0).data[i], b.Balloon(0).data[i]) << i;
@@ -96,19 +96,19 @@ TEST(SofaFlow, ABadFileOrOptionImportsNothingAndSaysWhy) {
     ASSERT_EQ(f.messages.errors.size(), 1u);
     EXPECT_NE(f.messages.errors[0].find("GLOBAL:SOFAConventions"), std::string::npos);
     EXPECT_NE(f.messages.errors[0].find(path), std::string::npos);
-    EXPECT_EQ(f.doc.models.Count(), 1);
+    EXPECT_EQ(f.doc.Models().Count(), 1);
     EXPECT_TRUE(log.hints.empty());
 
     // A good file with an option that does not fit it.
     const std::string good = f.dir.Path("good.sofa");
-    ExportSofa(f.doc.models.At(0), good);
+    ExportSofa(f.doc.Models().At(0), good);
     CSofaImportOptions options = f.doc.SofaImportOptions();
     options.measurement = 4;
     f.doc.SetSofaImportOptions(options);
     f.doc.ImportSpeakerFile(good);
     ASSERT_EQ(f.messages.errors.size(), 2u);
     EXPECT_NE(f.messages.errors[1].find("measurement 4"), std::string::npos);
-    EXPECT_EQ(f.doc.models.Count(), 1);
+    EXPECT_EQ(f.doc.Models().Count(), 1);
     EXPECT_TRUE(f.messages.informed.empty());
 }
 

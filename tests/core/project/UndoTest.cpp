@@ -39,7 +39,7 @@ struct UndoDoc : CDocFixture {
         EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
-        doc.conditions.Append(c);
+        Build(doc).Conditions().Append(c);
         map = std::make_unique<CColorMapViewModel>(doc);
         map->OnInitialUpdate();
         map->ResetSpeakerDependentDisplay();
@@ -48,18 +48,17 @@ struct UndoDoc : CDocFixture {
         doc.SetModified(false);
     }
     Bytes Saved() { return ProjectFile::Write(doc); }
-    const CListeningPlane& Plane() { return doc.conditions.At(0)->plane; }
+    const CListeningPlane& Plane() { return doc.Conditions().At(0)->plane; }
 };
 
 // One drag of the current speaker, as the map view records it.
 void Move(UndoDoc& f, double x, double y) {
     CDAXDoc::CEditStep move(f.doc, Strings::kStepMoveSpeaker);
-    CInstallationElement values = *f.doc.room.Current();
+    CInstallationElement values = *f.doc.Room().Current();
     values.position.x = x;
     values.position.y = y;
     f.dialogs.installation = [](CInstallationForm& form) { return form.Accept(); };
     ASSERT_TRUE(f.doc.EditInstallation(values).IsDone());
-    f.doc.Notify(CDocumentChange::Installations());
 }
 
 // The user's answer to the installation dialog: the speaker goes to (x, y).
@@ -97,7 +96,82 @@ struct QL9Count : CModuleArrangementDialogs {
     bool Run(CTypeKArrangementForm&) override { return false; }
     bool SpecialUserLevel() const override { return false; }
 };
+// An UndoDoc whose file port offers a generated line array and whose arrangement dialogs choose
+// three modules.
+struct ArrayDoc : UndoDoc {
+    CScriptedFiles files;
+    CTestDir dir;
+    QL9Count user;
+    std::string path = dir.Path("array.vsa");
+
+    ArrayDoc() {
+        CVsaGenOptions o = QL9ArrayOptions();
+        o.phiBlocks = 4;
+        o.thetaCount = 5;
+        o.lowestFrequency = 500.0;
+        o.highestFrequency = 2000.0;
+        std::ofstream(path, std::ios::binary) << GenerateVsa(o);
+        files.speakerFile = path;
+        CDocumentPorts ports = doc.Ports();
+        ports.files = &files;
+        ports.arrangement = &user;
+        doc.SetPorts(ports);
+    }
+};
 } // namespace
+
+// Every operation that changes the project, called on its own as a front end calls it (no
+// command around it): one undo step under its own name, the views told once, the file changed.
+TEST(DocumentOperations, EachRecordsOneStepAndTellsTheViewsOnce) {
+    ArrayDoc f;
+    CRecordingView log(f.doc);
+    f.dialogs.installation = PlaceAt(3, 1);
+    f.dialogs.preferences = [](CPreferencesForm& form) {
+        form.advancedChecked = true;
+        return true;
+    };
+    const auto moved = [&] {
+        CInstallationElement values = *f.doc.Room().Current();
+        values.position.x += 1;
+        return values;
+    };
+    const std::vector<std::pair<std::string, std::function<CFlowResult()>>> operations = {
+        {Strings::kStepInstallSpeaker, [&] { return f.doc.InstallSpeaker(3, 1); }},
+        {Strings::kStepChangeSpeaker, [&] { return f.doc.EditInstallation(moved()); }},
+        {Strings::kStepChangeSpeaker, [&] { return f.doc.ChangeCurrentInstallation(); }},
+        {Strings::kStepChangeSpeaker,
+         [&] {
+             const CInstallationElement& e = *f.doc.Room().At(0);
+             const int taps = static_cast<int>(f.doc.Models().At(0).Settings().taps.size());
+             return f.doc.ChangeInstallationModel(0, 0, (e.tapIndex + 1) % taps);
+         }},
+        {Strings::kStepRemoveSpeaker, [&] { return f.doc.RemoveInstallations(false); }},
+        {Strings::kStepPreferences, [&] { return f.doc.Preferences(); }},
+        {Strings::kStepRoomParameters, [&] { return f.doc.RoomParameters(); }},
+        {Strings::kStepAutoInstallation, [&] { return f.doc.AutoInstallation(); }},
+        {Strings::kStepRemoveAllSpeakers, [&] { return f.doc.RemoveInstallations(true); }},
+        {Strings::kStepImportSpeakerData, [&] { return f.doc.ImportSpeakerData(); }},
+        {Strings::kStepArrangeModules, [&] { return f.doc.ArrangeModules(); }},
+        {Strings::kStepDeleteSpeakerData, [&] { return f.doc.DeleteSpeakerData(); }},
+    };
+    for (const auto& [name, operation] : operations) {
+        SCOPED_TRACE(name);
+        const std::size_t steps = f.doc.History().Count();
+        f.doc.SetModified(false);
+        log.hints.clear();
+        log.changes.clear();
+        ASSERT_TRUE(operation().IsDone());
+        EXPECT_EQ(f.doc.History().Count(), steps + 1);
+        EXPECT_EQ(f.doc.UndoMenuText(), "&Undo " + name);
+        EXPECT_TRUE(f.doc.IsModified());
+        // One record, each of its hints once: a second notification would repeat them.
+        ASSERT_FALSE(log.changes.empty());
+        std::vector<int> once;
+        for (const EUpdateHint hint : log.changes.front().Hints())
+            once.push_back(hint);
+        EXPECT_EQ(log.hints, once);
+    }
+}
 
 TEST(Undo, EachKindOfEditComesBackByteForByteAndGoesAgain) {
     UndoDoc f;
@@ -107,6 +181,17 @@ TEST(Undo, EachKindOfEditComesBackByteForByteAndGoesAgain) {
         f, [&] { f.doc.OnCommand(kCmdInstall); }, Strings::kStepInstallSpeaker);
     ExpectUndoRedo(
         f, [&] { f.doc.OnCommand(kCmdChangeInstallation); }, Strings::kStepChangeSpeaker);
+    // A delay alone: the file gains its delay record, and undo takes it out again.
+    EditSettings(f.doc)->advancedMode = 2;
+    f.dialogs.installation = [](CInstallationForm& form) {
+        form.Field(CInstallationForm::kDelay).SetValue(12.5);
+        return form.Accept();
+    };
+    ExpectUndoRedo(
+        f, [&] { f.doc.OnCommand(kCmdChangeInstallation); }, Strings::kStepChangeSpeaker);
+    EXPECT_EQ(f.doc.Room().Current()->delay, 0.0);
+    EditSettings(f.doc)->advancedMode = 0;
+    f.dialogs.installation = PlaceAt(3, 1);
     ExpectUndoRedo(
         f, [&] { f.doc.OnCommand(kCmdRemoveInstallation); }, Strings::kStepRemoveSpeaker);
     f.doc.OnCommand(kCmdInstall);
@@ -142,31 +227,18 @@ TEST(Undo, EachKindOfEditComesBackByteForByteAndGoesAgain) {
     f.doc.History().Clear();
     ExpectUndoRedo(
         f, [&] { f.doc.OnCommand(kCmdDeleteSpeaker); }, Strings::kStepDeleteSpeakerData);
-    EXPECT_EQ(f.doc.models.Count(), 2);
+    EXPECT_EQ(f.doc.Models().Count(), 2);
 }
 
 TEST(Undo, ImportAndModuleArrangementKeepTheirModels) {
-    UndoDoc f;
-    CScriptedFiles files;
-    CTestDir dir;
-    const std::string path = dir.Path("array.vsa");
-    CVsaGenOptions o = QL9ArrayOptions();
-    o.phiBlocks = 4;
-    o.thetaCount = 5;
-    o.lowestFrequency = 500.0;
-    o.highestFrequency = 2000.0;
-    std::ofstream(path, std::ios::binary) << GenerateVsa(o);
-    files.speakerFile = path;
-    QL9Count user;
+    ArrayDoc f;
+    QL9Count& user = f.user;
     CDocumentPorts ports = f.doc.Ports();
-    ports.files = &files;
-    ports.arrangement = &user;
-    f.doc.SetPorts(ports);
 
     ExpectUndoRedo(
         f, [&] { f.doc.OnCommand(kCmdImport); }, Strings::kStepImportSpeakerData);
     ASSERT_TRUE(f.doc.OnCommand(kCmdRedo));
-    ASSERT_EQ(f.doc.models.Count(), 2);
+    ASSERT_EQ(f.doc.Models().Count(), 2);
     const CSpeakerModel* imported = f.doc.CurrentModel();
     const int modules = imported->ElementTotal();
     ExpectUndoRedo(
@@ -341,7 +413,7 @@ TEST(Undo, AStepOpenedByAViewRecordsItsEditOnce) {
     const Bytes before = f.Saved();
     {
         CDAXDoc::CEditStep move(f.doc, Strings::kStepMoveSpeaker);
-        CInstallationElement values = *f.doc.room.Current();
+        CInstallationElement values = *f.doc.Room().Current();
         values.position.x = 1.0;
         f.dialogs.installation = [](CInstallationForm& form) { return form.Accept(); };
         ASSERT_TRUE(f.doc.EditInstallation(values).IsDone());
@@ -407,7 +479,7 @@ TEST(Undo, ATapChoiceIsAStepOnItsOwnCopyOfTheModel) {
     // model back untouched.
     f.dialogs.installation = PlaceAt(1, 3);
     ASSERT_TRUE(f.doc.OnCommand(kCmdInstall));
-    EXPECT_EQ(f.doc.room.Current()->tapIndex, 1);
+    EXPECT_EQ(f.doc.Room().Current()->tapIndex, 1);
     ASSERT_TRUE(f.doc.Undo());
     ASSERT_TRUE(f.doc.Undo());
     EXPECT_EQ(f.Saved(), before);
@@ -453,7 +525,7 @@ TEST(Undo, SharedGridsAndLevelsComeBackUnchangedAfterLaterEdits) {
         CDAXDoc::CEditStep step(f.doc, "Level");
         if (level == 0.0 && !std::signbit(level))
             f.doc.RebuildAllPlanes();
-        f.doc.conditions.At(0)->plane.points[0].level = level;
+        Build(f.doc).Conditions().At(0)->plane.points[0].level = level;
         f.doc.Notify(CDocumentChange::ListSettings());
         saved.push_back(f.Saved());
     }
@@ -478,15 +550,15 @@ TEST(UndoMemory, MovesShareTheGridAndTheModelsAndKeepOnlyTheirLevels) {
     for (int i = 0; i < 3; ++i)
         f.AddModel(DirectionalSpeaker(1, 24));
     std::size_t balloons = 0;
-    for (int i = 0; i < f.doc.models.Count(); ++i)
-        balloons += ModelBytes(f.doc.models.At(i));
-    f.doc.models.SetCurrentIndex(0);
+    for (int i = 0; i < f.doc.Models().Count(); ++i)
+        balloons += ModelBytes(f.doc.Models().At(i));
+    Build(f.doc).Models().SetCurrentIndex(0);
     f.doc.History().Clear();
     const std::size_t points = f.Plane().points.size();
     for (int i = 0; i < 100; ++i)
         Move(f, 0.5 + 0.03 * i, 2);
     ASSERT_EQ(f.doc.History().Count(), 100u);
-    const std::size_t held = f.doc.History().Bytes(f.doc.models.Shared());
+    const std::size_t held = f.doc.History().Bytes(f.doc.Models().Shared());
     // One grid for all steps, levels and small records for each, never a model.
     const std::size_t grid = points * sizeof(CPlaceElement);
     EXPECT_GT(held, 100 * points * sizeof(double));
@@ -498,17 +570,17 @@ TEST(UndoMemory, MovesShareTheGridAndTheModelsAndKeepOnlyTheirLevels) {
     f.doc.History().Clear();
     for (int i = 0; i < 100; ++i)
         Move(f, 0.5 + 0.03 * i, 3);
-    const std::size_t unchanged = f.doc.History().Bytes(f.doc.models.Shared());
+    const std::size_t unchanged = f.doc.History().Bytes(f.doc.Models().Shared());
     EXPECT_LT(unchanged, grid + points * sizeof(double) + 100 * 4096);
 }
 
 TEST(UndoMemory, TheByteBoundDropsTheOldestStepsAndKeepsTheRestExact) {
     UndoDoc f;
     Move(f, 0.5, 0.5);
-    const std::size_t one = f.doc.History().Bytes(f.doc.models.Shared());
+    const std::size_t one = f.doc.History().Bytes(f.doc.Models().Shared());
     Move(f, 1.0, 0.5);
     // The second step shares the first one's grid, so it costs less than the first.
-    const std::size_t each = f.doc.History().Bytes(f.doc.models.Shared()) - one;
+    const std::size_t each = f.doc.History().Bytes(f.doc.Models().Shared()) - one;
     ASSERT_LT(each, one);
     f.doc.History().Clear();
 
@@ -519,7 +591,7 @@ TEST(UndoMemory, TheByteBoundDropsTheOldestStepsAndKeepsTheRestExact) {
     for (int i = 1; i <= 8; ++i) {
         Move(f, 0.5 + 0.25 * i, 1.0);
         saved.push_back(f.Saved());
-        EXPECT_LE(f.doc.History().Bytes(f.doc.models.Shared()), bound) << "after move " << i;
+        EXPECT_LE(f.doc.History().Bytes(f.doc.Models().Shared()), bound) << "after move " << i;
     }
     EXPECT_EQ(f.doc.History().Count(), 3u);
     for (std::size_t i = 8; i-- > 5;) {
@@ -527,4 +599,139 @@ TEST(UndoMemory, TheByteBoundDropsTheOldestStepsAndKeepsTheRestExact) {
         EXPECT_EQ(f.Saved(), saved[i]);
     }
     EXPECT_FALSE(f.doc.CanUndo());
+}
+
+// The saved state stays findable when the step bound drops the steps before it: with the save
+// exactly at the oldest kept position, undoing back to it reads unmodified; with it dropped, no
+// position does.
+TEST(Undo, TheBoundKeepsTheSavedPositionWhenItDropsTheStepsBeforeIt) {
+    UndoDoc f;
+    f.doc.SetPathName("/nowhere/hall.tdax");
+    f.doc.History().SetBounds(3, CUndoHistory::kDefaultMaxBytes);
+    auto move = [&](double x) {
+        f.dialogs.installation = PlaceAt(x, 2);
+        ASSERT_TRUE(f.doc.OnCommand(kCmdChangeInstallation));
+    };
+    move(1);
+    move(2);
+    ASSERT_TRUE(f.doc.OnCommand(kCmdSave));
+    const Bytes saved = f.Saved();
+    move(3);
+    move(4);
+    move(5); // five steps, the first two dropped: the save is now the oldest position
+    ASSERT_EQ(f.doc.History().Count(), 3u);
+    f.doc.Undo();
+    f.doc.Undo();
+    EXPECT_TRUE(f.doc.IsModified());
+    ASSERT_TRUE(f.doc.Undo());
+    EXPECT_FALSE(f.doc.CanUndo());
+    EXPECT_FALSE(f.doc.IsModified());
+    EXPECT_EQ(f.Saved(), saved);
+    f.doc.Redo();
+    EXPECT_TRUE(f.doc.IsModified());
+
+    // One more step drops the saved position itself.
+    while (f.doc.Redo()) {
+    }
+    move(6);
+    while (f.doc.Undo())
+        EXPECT_TRUE(f.doc.IsModified());
+    EXPECT_TRUE(f.doc.IsModified());
+}
+
+// Undo and redo of Room Parameters tell the views what the command told them, and mark the
+// project as the command did; no map is recalculated for it.
+TEST(Undo, RoomParametersComeBackWithTheChangeTheCommandSent) {
+    UndoDoc f;
+    CRecordingView view(f.doc);
+    f.dialogs.roomParameters = [](CRoomParametersForm& form) {
+        form.Field(CRoomParametersForm::kRoomHeight).text = "4";
+        return form.Accept() ? ERoomParametersAnswer::Ok : ERoomParametersAnswer::Cancel;
+    };
+    ASSERT_TRUE(f.doc.OnCommand(kCmdRoomParameters));
+    ASSERT_EQ(f.doc.Room().roomHeight, 4.0);
+    const std::vector<int> commandHints = view.hints;
+    ASSERT_FALSE(view.changes.empty());
+    const CDocumentChange told = view.changes.front();
+    EXPECT_TRUE(told.planes);
+    for (const bool undo : {true, false}) {
+        view.hints.clear();
+        view.changes.clear();
+        ASSERT_TRUE(undo ? f.doc.Undo() : f.doc.Redo());
+        EXPECT_EQ(f.doc.Room().roomHeight, undo ? 3.0 : 4.0);
+        EXPECT_EQ(view.hints, commandHints) << (undo ? "undo" : "redo");
+        ASSERT_FALSE(view.changes.empty());
+        for (const CDocumentChange& change : view.changes) {
+            EXPECT_TRUE(change.restored);
+            EXPECT_EQ(change.planes, told.planes);
+            EXPECT_EQ(change.installations, told.installations);
+            EXPECT_EQ(change.listSettings, told.listSettings);
+        }
+        EXPECT_EQ(f.doc.IsModified(), !undo);
+    }
+}
+
+// A command that marks the project modified and then fails puts the flag back as it was, with
+// the project: an arrangement whose refresh meets bad data.
+TEST(Undo, ACommandThatFailsAfterMarkingTheProjectKeepsTheFlagItFound) {
+    for (const bool modifiedBefore : {false, true}) {
+        UndoDoc f;
+        QL9Count user;
+        CDocumentPorts ports = f.doc.Ports();
+        ports.arrangement = &user;
+        f.doc.SetPorts(ports);
+        f.AddModel(QL9ArrayOptions());
+        f.doc.History().Clear();
+        f.doc.SetModified(modifiedBefore);
+        const Bytes before = f.Saved();
+        CRecordingView view(f.doc);
+        view.onUpdate = [&](EUpdateHint hint) {
+            if (hint == kHintSpeakers && !view.changes.back().restored)
+                throw CInvalidArgument("module table entry out of range");
+        };
+        f.doc.OnCommand(kCmdArrangeModules);
+        EXPECT_EQ(f.messages.errors.size(), 1u);
+        EXPECT_EQ(f.doc.IsModified(), modifiedBefore);
+        EXPECT_EQ(f.Saved(), before);
+        EXPECT_FALSE(f.doc.CanUndo());
+    }
+}
+
+// Choosing a map's band, frequency or mode in its lists is an edit like the others: the project
+// is marked, one named step is recorded, every view hears it and the maps follow; undo brings
+// the choice and its lists back. Choosing what is shown already is no edit.
+TEST(Undo, TheMapsBandFrequencyAndModeChoicesAreUndoableEdits) {
+    UndoDoc f;
+    CRecordingView view(f.doc);
+    CColorMapViewModel& map = *f.map;
+    const CColorMapCondition start = *map.Condition();
+    const double level = f.Plane().maximumLevel;
+    const int octave = 1; // "1 Oct. Band" below "1/3 Oct. Band"
+    map.OnBandSelected(octave);
+    EXPECT_EQ(map.Condition()->band, 1.0);
+    EXPECT_TRUE(f.doc.IsModified());
+    EXPECT_EQ(f.doc.UndoMenuText(), std::string("&Undo ") + Strings::kStepMapBand);
+    EXPECT_EQ(view.hints, (std::vector<int>{kHintAcoustics, kHintInstallations, kHintResponse}));
+    EXPECT_NE(f.Plane().maximumLevel, level); // recalculated in the new band
+
+    map.OnFrequencySelected(map.FrequencyCombo().selection + 1);
+    EXPECT_EQ(f.doc.UndoMenuText(), std::string("&Undo ") + Strings::kStepMapFrequency);
+    map.OnModeSelected(map.ModeCombo().selection == 0 ? 1 : 0);
+    EXPECT_NE(map.Condition()->mode, start.mode);
+    EXPECT_EQ(f.doc.UndoMenuText(), std::string("&Undo ") + Strings::kStepMapMode);
+    const std::size_t steps = f.doc.History().Count();
+    view.hints.clear();
+    map.OnModeSelected(map.ModeCombo().selection);
+    map.OnBandSelected(map.BandCombo().selection);
+    EXPECT_EQ(f.doc.History().Count(), steps);
+    EXPECT_TRUE(view.hints.empty());
+
+    while (f.doc.Undo()) {
+    }
+    EXPECT_EQ(map.Condition()->band, start.band);
+    EXPECT_EQ(map.Condition()->centreFrequency, start.centreFrequency);
+    EXPECT_EQ(map.Condition()->mode, start.mode);
+    EXPECT_EQ(f.Plane().maximumLevel, level);
+    EXPECT_EQ(map.BandCombo().selection, 0);
+    EXPECT_FALSE(f.doc.IsModified());
 }

@@ -11,7 +11,7 @@ struct LoadedDoc : CDocFixture {
         EditSettings(doc)->loadedFromFile = 1;
         CColorMapCondition c;
         c.plane.Build(0, 0, 1, 4, 4, 0, 0.5, 100, 2);
-        doc.conditions.Append(c);
+        Build(doc).Conditions().Append(c);
     }
 };
 } // namespace
@@ -20,8 +20,8 @@ TEST(ColorMapViewModel, BandListFollowsTheModelResolution) {
     LoadedDoc f(3);
     CColorMapViewModel view(f.doc);
     view.OnInitialUpdate();
-    view.Condition()->band = 24;
-    view.SyncConditionControls(0, 0);
+    Build(f.doc).Conditions().At(view.ConditionIndex())->band = 24;
+    view.SyncConditionControls(CColorMapViewModel::EListSync::Fill);
     EXPECT_EQ(view.BandCombo().items, (std::vector<std::string>{"1/3 Oct. Band", "1 Oct. Band",
                                                                 "2 Oct. Band", "4 Oct. Band"}));
     EXPECT_EQ(view.BandCombo().selection, -1); // band 24 is not offered at 3 per octave
@@ -71,7 +71,7 @@ TEST(ColorMapViewModel, ANewProjectViewAppendsAConditionAndTheSecondDuplicatesIt
     f.AddModel(DirectionalSpeaker(1));
     CColorMapViewModel first(f.doc);
     first.OnInitialUpdate();
-    ASSERT_EQ(f.doc.conditions.Count(), 1);
+    ASSERT_EQ(f.doc.Conditions().Count(), 1);
     const CListeningPlane& plane = first.Condition()->plane;
     EXPECT_EQ(plane.pointCount, 1600);
     EXPECT_EQ(plane.originZ, 1.5);
@@ -81,10 +81,10 @@ TEST(ColorMapViewModel, ANewProjectViewAppendsAConditionAndTheSecondDuplicatesIt
     CColorMapViewModel second(f.doc);
     second.OnInitialUpdate();
     EXPECT_EQ(second.ConditionIndex(), 1);
-    EXPECT_EQ(f.doc.conditions.Count(), 2);
+    EXPECT_EQ(f.doc.Conditions().Count(), 2);
     first.Close();
     EXPECT_EQ(second.ConditionIndex(), 0);
-    EXPECT_EQ(f.doc.conditions.Count(), 1);
+    EXPECT_EQ(f.doc.Conditions().Count(), 1);
 }
 
 TEST(ColorMapViewModel, AnImperialProjectStartsWithAPlaneInFeet) {
@@ -116,10 +116,11 @@ TEST(ColorMapViewModel, ProjectionPresetsAndTheMinimumScrollWidth) {
     view.ZoomIn();
     view.ZoomOut();
     EXPECT_NEAR(view.Condition()->scale, scale, 1e-12 * scale);
-    f.doc.room.roomLength = 0.1; // a tiny room still scrolls 470 pixels wide plus margins
-    f.doc.room.roomWidth = 0.1;
-    view.Condition()->plane.Build(0, 0, 1, 0.1, 0.1, 0, 0.05, 100, 2);
-    view.Condition()->scale = 0.001;
+    Build(f.doc).Room().roomLength = 0.1; // a tiny room still scrolls 470 pixels wide plus margins
+    Build(f.doc).Room().roomWidth = 0.1;
+    CColorMapCondition& condition = *Build(f.doc).Conditions().At(view.ConditionIndex());
+    condition.plane.Build(0, 0, 1, 0.1, 0.1, 0, 0.05, 100, 2);
+    condition.scale = 0.001;
     view.ProjectView(false);
     EXPECT_EQ(view.Condition()->scrollSize[0], 470 + 110 + 40);
 }
@@ -138,20 +139,23 @@ TEST(SoundGraphViewModel, EntriesFollowTheirViews) {
     ASSERT_EQ(entry.data.CurveCount(), 1);
     EXPECT_EQ(entry.data.Curve(0)->PointCount(), 1);
 
-    a.Entry()->left = 77;
+    auto entryOf = [&](const CSoundGraphViewModel& v) -> CSoundGraphCondition& {
+        return *Build(f.doc).Graphs().At(v.EntryIndex());
+    };
+    entryOf(a).left = 77;
     b.OnInitialUpdate(); // copies the current entry
     EXPECT_EQ(b.Entry()->left, 77);
-    f.doc.graphs.currentIndex = 9;
+    Build(f.doc).Graphs().currentIndex = 9;
     c.OnInitialUpdate(); // beyond the last: copies the last
     EXPECT_EQ(c.Entry()->left, 77);
-    c.Entry()->top = 5;
+    entryOf(c).top = 5;
     b.Close();
-    EXPECT_EQ(f.doc.graphs.Count(), 2);
+    EXPECT_EQ(f.doc.Graphs().Count(), 2);
     EXPECT_EQ(c.EntryIndex(), 1);
     EXPECT_EQ(c.Entry()->top, 5);
 
     const double fr[] = {1, 2};
-    a.Entry()->data.SetCurve(1, 2, fr, fr);
+    entryOf(a).data.SetCurve(1, 2, fr, fr);
     EXPECT_EQ(a.Entry()->data.Curve(0)->PointCount(), 1);
 }
 
@@ -180,5 +184,5 @@ TEST(ColorMapViewModel, AMetricProjectStartsWithAMetricPlaneUnderItsCeiling) {
     const CListeningPlane& plane = view.Condition()->plane;
     EXPECT_EQ(doc.Settings().lengthUnit, 0);
     EXPECT_EQ(plane.dotPitch, 0.25);
-    EXPECT_LT(plane.originZ, doc.room.roomHeight);
+    EXPECT_LT(plane.originZ, doc.Room().roomHeight);
 }

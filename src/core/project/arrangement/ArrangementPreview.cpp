@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 // Truncates toward zero; values beyond any screen are pinned so the conversion stays defined.
@@ -190,8 +191,12 @@ std::vector<CPreviewSegment> SingleKCabinet(const std::vector<CPreviewCorners>& 
 CPreviewPicture PaintPreview(const CModuleCounts& counts,
                              const std::vector<CPreviewCorners>& corners,
                              const std::vector<CPreviewSegment>& outline, int width, int height) {
+    return PaintPreview(FitPreview(counts, corners, width, height), outline);
+}
+
+CPreviewPicture PaintPreview(const CPreviewFit& fit, const std::vector<CPreviewSegment>& outline) {
     CPreviewPicture picture;
-    picture.fit = FitPreview(counts, corners, width, height);
+    picture.fit = fit;
     picture.reference = picture.fit.Map({});
     const CPixel& r = picture.reference;
     const CPixel tip{r.x + CPreviewPicture::kArrowLength, r.y};
@@ -202,4 +207,105 @@ CPreviewPicture PaintPreview(const CModuleCounts& counts,
     for (const CPreviewSegment& s : outline)
         picture.outline.push_back({picture.fit.Map(s.from), picture.fit.Map(s.to)});
     return picture;
+}
+
+namespace {
+// Where an element's front middle is and the unit vector it aims along (x forward, z up).
+struct CAim {
+    CPreviewPoint from;
+    double ux = 1.0, uz = 0.0;
+    double degrees = 0.0; // below horizontal
+};
+
+std::vector<CAim> Aims(const std::vector<CPreviewCorners>& corners, double tilt) {
+    std::vector<CAim> aims;
+    for (const CPreviewCorners& c : corners) {
+        const double dx = c.topFront.x - c.bottomFront.x, dz = c.topFront.z - c.bottomFront.z;
+        if (dx == 0.0 && dz == 0.0)
+            continue;
+        CAim aim;
+        // The front edge leans forward by theta; the element aims at theta below horizontal.
+        aim.degrees = std::atan2(dx, dz) * 180.0 / kPi + tilt;
+        const double r = aim.degrees * kPi / 180.0;
+        aim.ux = std::cos(r);
+        aim.uz = -std::sin(r);
+        aim.from = {(c.topFront.x + c.bottomFront.x) / 2, (c.topFront.z + c.bottomFront.z) / 2};
+        aims.push_back(aim);
+    }
+    return aims;
+}
+
+// How far along its aim an element reaches the plane `drop` below the reference point; negative
+// when it aims level or up, 0 for an element at or below the plane.
+double ToPlane(const CAim& aim, double drop) {
+    if (aim.uz >= 0.0)
+        return -1.0;
+    return std::max(0.0, (aim.from.z + drop) / -aim.uz);
+}
+} // namespace
+
+CPreviewFit SiteFit(const CPreviewFit& base, const std::vector<CPreviewCorners>& corners,
+                    const CArraySite& site) {
+    if (!site.known || !(site.drop > 0.0))
+        return base;
+    CPreviewFit fit = base;
+    fit.zBottom = std::min(base.zBottom, -site.drop);
+    // As far forward as the aims reach the plane, but not so far that a nearly level aim
+    // shrinks the column to nothing: four drops at most.
+    double forward = 0.0;
+    for (const CAim& aim : Aims(corners, site.tilt))
+        if (const double length = ToPlane(aim, site.drop); length >= 0.0)
+            forward = std::max(forward, std::min(aim.from.x + aim.ux * length, 4.0 * site.drop));
+    const double tall = fit.zTop - fit.zBottom;
+    double scale = base.scale > 0.0 ? base.scale : 1e9;
+    if (tall > 0.0)
+        scale = std::min(scale, Trunc(0.8 * fit.height) / tall);
+    if (forward - fit.xRear > 0.0)
+        scale = std::min(scale, 0.75 * fit.width / (forward - fit.xRear));
+    fit.scale = scale;
+    return fit;
+}
+
+CPreviewAnnotations AnnotatePreview(const std::vector<CPreviewCorners>& corners,
+                                    const CPreviewFit& fit, const CArraySite& site) {
+    CPreviewAnnotations a;
+    const double tilt = site.known ? site.tilt : 0.0;
+    // Far enough to reach a plane in front of a nearly level aim, or to leave the picture.
+    const double reach = fit.scale > 0.0 ? 200.0 * (fit.width + fit.height) / fit.scale : 1000.0;
+    double lowest = 0.0, highest = 0.0;
+    for (const CAim& aim : Aims(corners, tilt)) {
+        a.aimAngles.push_back(aim.degrees);
+        if (a.aimAngles.size() == 1)
+            lowest = highest = aim.degrees;
+        lowest = std::min(lowest, aim.degrees), highest = std::max(highest, aim.degrees);
+        double length = reach;
+        if (site.known)
+            if (const double toPlane = ToPlane(aim, site.drop); toPlane >= 0.0)
+                length = std::min(reach, toPlane);
+        const CPreviewPoint to{aim.from.x + aim.ux * length, aim.from.z + aim.uz * length};
+        a.aims.push_back({fit.Map(aim.from), fit.Map(to)});
+    }
+    a.totalAngle = a.aimAngles.empty() ? 0.0 : highest - lowest;
+    char text[64];
+    std::snprintf(text, sizeof text, "Total angle: %.1f deg", a.totalAngle);
+    a.totalAngleText = text;
+    if (site.known) {
+        const int y = fit.Map({0.0, -site.drop}).y;
+        a.planeShown = y >= 0 && y < fit.height;
+        a.plane = {{0, y}, {fit.width - 1, y}};
+    }
+    // A round length about a fifth of the picture wide.
+    double length = 0.01;
+    if (fit.scale > 0.0) {
+        const double wanted = 0.2 * fit.width / fit.scale;
+        for (double decade = 0.01; decade < 1e6; decade *= 10.0)
+            for (double f : {1.0, 2.0, 5.0})
+                if (f * decade <= wanted)
+                    length = f * decade;
+    }
+    const int x0 = fit.width / 20, y0 = fit.height - fit.height / 20;
+    a.scaleBar = {{x0, y0}, {x0 + static_cast<int>(std::lround(length * fit.scale)), y0}};
+    std::snprintf(text, sizeof text, "%g m", length);
+    a.scaleText = text;
+    return a;
 }

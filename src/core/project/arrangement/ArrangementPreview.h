@@ -4,6 +4,7 @@
 #include "speaker/ModuleArrangementPort.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // The side view of an arranged column that every arrangement dialog draws beside its controls.
@@ -61,6 +62,29 @@ struct CPreviewPicture {
     std::vector<CPixelLine> outline;
 };
 
+// Beside the column: where each element aims, the calculation plane, a scale and the array's
+// total angle (between its highest and its lowest aim).
+struct CPreviewAnnotations {
+    std::vector<CPixelLine> aims;    // from each element's front middle along its axis
+    bool planeShown = false;         // the plane lies within the picture
+    CPixelLine plane;                // a horizontal line across the picture
+    CPixelLine scaleBar;             // a round length at the foot of the picture
+    std::string scaleText;           // "1 m"
+    double totalAngle = 0.0;         // degrees
+    std::string totalAngleText;      // "Total angle: 52.5 deg"
+    std::vector<double> aimAngles;   // per element, degrees below horizontal, tilt included
+};
+
+// The preview's fit widened to show the plane under a known site and the aims reaching it (at
+// most four drops forward); the fit as it was without a site.
+CPreviewFit SiteFit(const CPreviewFit& base, const std::vector<CPreviewCorners>& corners,
+                    const CArraySite& site);
+// The annotations of a laid-out column on a fit: every element aims perpendicular to its front
+// edge, turned down by the site's tilt; with a known site a line ends on the plane `drop` metres
+// below the reference point (an aim that does not reach it runs out of the picture).
+CPreviewAnnotations AnnotatePreview(const std::vector<CPreviewCorners>& corners,
+                                    const CPreviewFit& fit, const CArraySite& site);
+
 // Lays out the corners of every element in element order: the upper stack (elements 0 ..
 // upper-1) upward and the lower stack downward from the reference point, each with its own
 // running angle. A centre module (the element after both stacks) straddles the reference point
@@ -94,3 +118,5 @@ std::vector<CPreviewSegment> SingleKCabinet(const std::vector<CPreviewCorners>& 
 CPreviewPicture PaintPreview(const CModuleCounts& counts,
                              const std::vector<CPreviewCorners>& corners,
                              const std::vector<CPreviewSegment>& outline, int width, int height);
+// The picture on a given fit.
+CPreviewPicture PaintPreview(const CPreviewFit& fit, const std::vector<CPreviewSegment>& outline);

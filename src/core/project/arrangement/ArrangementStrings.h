@@ -5,7 +5,12 @@
 // The texts of the module arrangement dialogs, shared by the forms, the dialogs and the tests.
 namespace ArrangementStrings {
 inline constexpr const char* kQL9Caption = "Properties for QL-9";
-inline constexpr const char* kArrangementCaption = "Dialog"; // the four KV dialogs
+// The four KV dialogs are titled after their family too: "Properties for KV-P10".
+inline constexpr const char* kCaptionPrefix = "Properties for ";
+inline constexpr const char* kTypePFamily = "KV-P10";
+inline constexpr const char* kTypeRFamily = "KV-R6";
+inline constexpr const char* kTypeKFamily = "KV-K";
+inline constexpr const char* kTypeWFamily = "KV-W5";
 inline constexpr const char* kQL9BoxCount = "Box count";
 inline constexpr const char* kBoxCount = "Box-Count";
 inline constexpr const char* kCabinet = "Cabinet";
@@ -27,8 +32,10 @@ std::string QL9CustomJunction(double splayPerJunction);
 // Cabinet names of KV-P10 and KV-R6 (both list the KV-P10 names), by cabinet type.
 inline constexpr const char* kTypePCabinets[2] = {"KV-P10L ", "KV-P10S"};
 inline constexpr const char* kTypeKCabinets[4] = {"KV-K2L", "KV-K3L", "KV-K2S", "KV-K3S"};
-// KV-P10 and KV-R6 junction angles; the index is the angle in degrees.
-inline constexpr const char* kJunctionAngles[6] = {"0deg", "1deg", "2deg", "3deg", "4deg", "5deg"};
+// A KV-P10 or KV-R6 junction entry: the angle between the two cabinets it joins ("5deg").
+std::string JunctionAngle(double splay);
+// A junction whose stored splay no entry gives: "2.5deg (custom)".
+std::string CustomJunctionAngle(double splay);
 
 // "QL-9 x 3", "KV-R6 x 12": count combo entries.
 inline std::string CountText(const char* family, int count) {

@@ -1,6 +1,7 @@
 #include "project/arrangement/CabinetArrangementForm.h"
 
 #include "common/Errors.h"
+#include "common/FormatSignificant.h"
 #include "project/arrangement/ArrangementStrings.h"
 
 #include <algorithm>
@@ -8,8 +9,31 @@
 
 namespace {
 constexpr double kWedges[CCabinetArrangementForm::kTypes] = {5.0, 15.0};
-constexpr int kUnusedJunction = 5; // "5deg": two L cabinets hang straight
+// The straightest entry: the widest gap, so two L cabinets hang parallel.
+constexpr int kUnusedJunction = 0;
+
+// The entry whose splay is `splay` between these cabinet types, or -1 when none gives it.
+int EntryOf(int above, int below, double splay) {
+    for (int entry = 0; entry < CCabinetArrangementForm::kJunctionAngles; ++entry)
+        if (std::fabs(CCabinetArrangementForm::JunctionSplay(above, below, entry) - splay) < 1e-9)
+            return entry;
+    return -1;
+}
 } // namespace
+
+std::string ArrangementStrings::JunctionAngle(double splay) {
+    return FormatSignificant(splay + 0.0, 4) + "deg"; // no "-0"
+}
+
+std::string ArrangementStrings::CustomJunctionAngle(double splay) {
+    if (!std::isfinite(splay))
+        return "custom";
+    return JunctionAngle(splay) + " (custom)";
+}
+
+double CCabinetArrangementForm::JunctionSplay(int above, int below, int entry) {
+    return HalfWedge(above) + HalfWedge(below) - (kJunctionAngles - 1 - entry);
+}
 
 double CCabinetArrangementForm::HalfWedge(int type) {
     CheckIndex(type, kTypes, "cabinet type");
@@ -55,18 +79,17 @@ CCabinetArrangementForm::CCabinetArrangementForm(const CCabinetArrangement& arra
     m_junctionCombos.resize(static_cast<std::size_t>(style.maxCabinets - 1));
     for (int j = 1; j < style.maxCabinets; ++j) {
         CComboState& combo = m_junctionCombos[static_cast<std::size_t>(j - 1)];
-        combo.items.assign(ArrangementStrings::kJunctionAngles,
-                           ArrangementStrings::kJunctionAngles + kJunctionAngles);
         combo.selection = kUnusedJunction;
         if (j < total) {
             const CTypePandRParam& above = m_cabinets[static_cast<std::size_t>(j - 1)];
             const CTypePandRParam& self = m_cabinets[static_cast<std::size_t>(j)];
-            const double angle = HalfWedge(above.type) + HalfWedge(self.type) - self.splay;
-            // A stored splay no offered angle gives leaves the junction without a selection.
-            combo.selection =
-                angle > -1.0 && angle < kJunctionAngles ? static_cast<int>(std::trunc(angle)) : -1;
+            // A stored splay no entry gives is shown as it is and kept until an entry is chosen.
+            combo.selection = EntryOf(above.type, self.type, self.splay);
+            if (combo.selection < 0)
+                combo.placeholder = ArrangementStrings::CustomJunctionAngle(self.splay);
         }
     }
+    LabelJunctions();
     ApplyWorkingVectors();
     ApplyEnableState();
 }
@@ -90,6 +113,7 @@ void CCabinetArrangementForm::SelectCount(int selection) {
             m_cabinetCombos[static_cast<std::size_t>(i)].selection;
     for (int j = 1; j < total; ++j)
         ComputeSplay(j);
+    LabelJunctions();
     ApplyWorkingVectors();
     ApplyEnableState();
     m_counts = {0, 0, total};
@@ -104,17 +128,32 @@ void CCabinetArrangementForm::SelectCabinet(int cabinet, int type) {
     m_cabinets[static_cast<std::size_t>(cabinet)].type = type;
     for (int j = 1; j < Total(); ++j)
         ComputeSplay(j);
+    LabelJunctions();
     ApplyWorkingVectors();
 }
 
-void CCabinetArrangementForm::SelectJunction(int junction, int angle) {
+void CCabinetArrangementForm::SelectJunction(int junction, int entry) {
     CheckChoice(junction, m_junctionCombos.size(), "junction combo");
     CComboState& combo = m_junctionCombos[static_cast<std::size_t>(junction)];
     CheckEnabled(combo, "this junction combo");
-    CheckChoice(angle, combo.items.size(), "junction angle");
-    combo.selection = angle;
+    CheckChoice(entry, combo.items.size(), "junction angle");
+    combo.selection = entry;
+    combo.placeholder.clear();
     ComputeSplay(junction + 1);
     ApplyWorkingVectors();
+}
+
+void CCabinetArrangementForm::LabelJunctions() {
+    for (std::size_t j = 0; j < m_junctionCombos.size(); ++j) {
+        // A junction below the last cabinet joins the types its combos would add.
+        const int above = m_cabinetCombos[j].selection;
+        const int below = m_cabinetCombos[j + 1].selection;
+        CComboState& combo = m_junctionCombos[j];
+        combo.items.clear();
+        for (int entry = 0; entry < kJunctionAngles; ++entry)
+            combo.items.push_back(
+                ArrangementStrings::JunctionAngle(JunctionSplay(above, below, entry)));
+    }
 }
 
 void CCabinetArrangementForm::ComputeSplay(int cabinet) {
@@ -124,7 +163,7 @@ void CCabinetArrangementForm::ComputeSplay(int cabinet) {
     const int above = m_cabinetCombos[static_cast<std::size_t>(cabinet - 1)].selection;
     const int self = m_cabinetCombos[static_cast<std::size_t>(cabinet)].selection;
     m_cabinets[static_cast<std::size_t>(cabinet)].splay =
-        HalfWedge(above) + HalfWedge(self) - junction.selection;
+        JunctionSplay(above, self, junction.selection);
 }
 
 void CCabinetArrangementForm::ApplyEnableState() {

@@ -4,8 +4,10 @@
 #include "speaker/TypePandRParam.h"
 
 // The KV-P10 and KV-R6 dialogs: a cabinet count, the type of every cabinet (L or S) and the
-// angle of every junction. A cabinet's splay to the one above it follows from both cabinets'
-// half wedges less the junction angle: two L cabinets at "0deg" splay 5 degrees.
+// angle of every junction. The rigging of a junction opens the gap between the two cabinets'
+// bodies by 0 to 5 degrees, and their splay is both half wedges less that gap; each entry is
+// labelled with the splay it gives, which the preview draws and the model stores: two L cabinets
+// offer "0deg" to "5deg", two S cabinets "10deg" to "15deg".
 class CCabinetArrangementForm : public CModuleArrangementForm {
 public:
     static constexpr int kTypes = 2;
@@ -25,8 +27,11 @@ public:
     void SelectCount(int selection);
     // The user picks the type of an enabled cabinet combo.
     void SelectCabinet(int cabinet, int type);
-    // The user picks the angle (index = degrees) of an enabled junction combo.
-    void SelectJunction(int junction, int angle);
+    // The user picks an entry of an enabled junction combo; entry i splays the cabinets by both
+    // half wedges less (5 - i) degrees.
+    void SelectJunction(int junction, int entry);
+    // The splay entry `entry` gives between cabinets of types `above` and `below`.
+    static double JunctionSplay(int above, int below, int entry);
 
 protected:
     struct CStyle {
@@ -47,6 +52,8 @@ private:
     void ComputeSplay(int cabinet);
     // Enables the combos of the cabinets present and selects the count.
     void ApplyEnableState();
+    // The entries of every junction combo for the cabinet types around it.
+    void LabelJunctions();
     // Working vectors and preview arrays from the module table and the cabinet list.
     void ApplyWorkingVectors();
     int Total() const { return static_cast<int>(m_cabinets.size()); }

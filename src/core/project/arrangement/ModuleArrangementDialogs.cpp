@@ -22,30 +22,35 @@ template <class Form> bool RunCabinets(Form& form, bool ok, CCabinetArrangement&
 
 bool CModuleArrangementDialogs::ArrangeQL9(CVectorArrangement& arrangement) {
     CQL9ArrangementForm form(arrangement, SpecialUserLevel());
+    form.SetSite(m_site);
     const bool ok = Run(form);
     return RunVectors(form, ok, arrangement);
 }
 
 bool CModuleArrangementDialogs::ArrangeTypeW(CVectorArrangement& arrangement) {
     CTypeWArrangementForm form(arrangement);
+    form.SetSite(m_site);
     const bool ok = Run(form);
     return RunVectors(form, ok, arrangement);
 }
 
 bool CModuleArrangementDialogs::ArrangeTypeP(CCabinetArrangement& arrangement) {
     CTypePArrangementForm form(arrangement);
+    form.SetSite(m_site);
     const bool ok = Run(form);
     return RunCabinets(form, ok, arrangement);
 }
 
 bool CModuleArrangementDialogs::ArrangeTypeR(CCabinetArrangement& arrangement) {
     CTypeRArrangementForm form(arrangement);
+    form.SetSite(m_site);
     const bool ok = Run(form);
     return RunCabinets(form, ok, arrangement);
 }
 
 bool CModuleArrangementDialogs::ArrangeTypeK(CCabinetArrangement& arrangement) {
     CTypeKArrangementForm form(arrangement);
+    form.SetSite(m_site);
     const bool ok = Run(form);
     return RunCabinets(form, ok, arrangement);
 }

@@ -21,9 +21,13 @@ public:
     // extra QL-9 junction modes.
     virtual bool SpecialUserLevel() const = 0;
 
+    void SetSite(const CArraySite& site) final { m_site = site; }
     bool ArrangeQL9(CVectorArrangement& arrangement) final;
     bool ArrangeTypeW(CVectorArrangement& arrangement) final;
     bool ArrangeTypeP(CCabinetArrangement& arrangement) final;
     bool ArrangeTypeR(CCabinetArrangement& arrangement) final;
     bool ArrangeTypeK(CCabinetArrangement& arrangement) final;
+
+private:
+    CArraySite m_site;
 };

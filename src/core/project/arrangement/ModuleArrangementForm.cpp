@@ -15,6 +15,18 @@ CPreviewPicture CModuleArrangementForm::Preview(int width, int height) const {
     return PaintPreview(m_counts, corners, OutlineOf(corners), width, height);
 }
 
+CPreviewPicture CModuleArrangementForm::SitePreview(int width, int height) const {
+    const std::vector<CPreviewCorners> corners = Corners();
+    return PaintPreview(SiteFit(FitPreview(m_counts, corners, width, height), corners, m_site),
+                        OutlineOf(corners));
+}
+
+CPreviewAnnotations CModuleArrangementForm::Annotations(int width, int height) const {
+    const std::vector<CPreviewCorners> corners = Corners();
+    return AnnotatePreview(
+        corners, SiteFit(FitPreview(m_counts, corners, width, height), corners, m_site), m_site);
+}
+
 void CModuleArrangementForm::CheckChoice(int index, std::size_t count, const char* what) {
     CheckIndex(index, count, what);
 }

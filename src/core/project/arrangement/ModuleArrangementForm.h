@@ -32,6 +32,16 @@ public:
     // The preview for a client area of width x height pixels.
     CPreviewPicture Preview(int width, int height) const;
 
+    // The picture the dialog shows: Preview's, widened to the plane below a known site.
+    CPreviewPicture SitePreview(int width, int height) const;
+    // Where the array hangs (its drop to the calculation plane and its tilt), for the aiming
+    // lines; unknown by default.
+    void SetSite(const CArraySite& site) { m_site = site; }
+    const CArraySite& Site() const { return m_site; }
+    // What the picture shows besides the column, laid out on SitePreview(width, height)'s fit: each
+    // element's aiming line, the plane, a scale bar and the array's total angle.
+    CPreviewAnnotations Annotations(int width, int height) const;
+
     // Called when OK is pressed, before the caller reads the result.
     virtual void OnOK() {}
 
@@ -51,4 +61,5 @@ protected:
     std::vector<double> m_wedges;
     std::vector<double> m_depths;
     std::string m_notice;
+    CArraySite m_site;
 };

@@ -4,6 +4,7 @@
 #include "common/FormatSignificant.h"
 #include "common/Units.h"
 #include "project/Strings.h"
+#include "project/forms/RoomRules.h"
 
 #include <cmath>
 
@@ -16,7 +17,8 @@ int Preselect(int stored, int count, int fallback) {
 
 CAutoInstallationForm::CAutoInstallationForm(const CAutoInstallationValues& values,
                                              double modelPitch, int lengthUnit, int advancedMode)
-    : m_judgmentVisible(advancedMode >= 2), m_original(values), m_result(values) {
+    : m_judgmentVisible(advancedMode >= 2), m_lengthUnit(lengthUnit), m_original(values),
+      m_result(values) {
     m_pattern.items = {Strings::kPatternMaximumOverlap, Strings::kPatternMinimumOverlap,
                        Strings::kPatternEdgeToEdge, Strings::kPattern14EdgeToEdge,
                        Strings::kPattern2EdgeToEdge};
@@ -143,10 +145,20 @@ bool CAutoInstallationForm::Accept(std::string* message) {
         const CNumberField& f = m_fields[edit];
         if (!f.visible)
             continue; // hidden edits keep their values
-        const std::optional<double> v = f.Parse(message);
+        const std::optional<double> v = f.ParseNamed(message);
         if (!v)
             return false;
         values[edit] = *v;
+    }
+    if (m_heightLimit && m_fields[kHeight].visible) {
+        const std::string refusal = InstallHeightRefusal(
+            FieldName(m_fields[kHeight].label), values[kHeight], m_heightLimit->first,
+            m_heightLimit->second, m_lengthUnit == kUnitImperial ? "ft" : "m");
+        if (!refusal.empty()) {
+            if (message)
+                *message = refusal;
+            return false;
+        }
     }
     const double band = SelectedBand();
     const double frequency = SelectedFrequency();

@@ -5,7 +5,9 @@
 #include "project/forms/NumberField.h"
 
 #include <array>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The inputs of an automatic installation as the document keeps them between runs.
@@ -57,6 +59,10 @@ public:
     bool ChooseBand(double bandsPerOctave);
     void ChooseFrequency(double frequency);
 
+    // The height the speakers may hang at: above the calculation plane at `planeZ` and at most at
+    // the ceiling. A shown height outside is refused by Accept, naming its row.
+    void LimitHeight(double planeZ, double ceiling) { m_heightLimit = {planeZ, ceiling}; }
+
     // Checks the shown edits in order; on the first refusal returns false with its message.
     bool Accept(std::string* message = nullptr);
     const CAutoInstallationValues& Result() const { return m_result; }
@@ -69,6 +75,8 @@ private:
     std::array<CNumberField, kEditCount> m_fields;
     CComboModel m_pattern, m_shape, m_band, m_frequency;
     bool m_judgmentVisible;
+    std::optional<std::pair<double, double>> m_heightLimit;
+    int m_lengthUnit;
     CAutoInstallationValues m_original;
     CAutoInstallationValues m_result;
 };

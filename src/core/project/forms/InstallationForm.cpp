@@ -5,16 +5,39 @@
 #include "project/Strings.h"
 #include "speaker/SpeakerModel.h"
 
-CTapPower TapPowerOf(const CSpeakerModel& model, int tap) {
+#include <algorithm>
+
+std::string TapName(const CSpeakerModel& model, int tap) {
     const CTapElement& t = model.Tap(tap);
-    return {t.tapPower, "tap " + std::to_string(tap) + " of " + model.DisplayName() + ", " +
-                            FormatSignificant(t.tapRating, 4) +
-                            (t.lowImpedance ? " ohms" : " V line")};
+    return "tap " + std::to_string(tap + 1) + " of " + model.DisplayName() + ", " +
+           FormatSignificant(t.tapRating, 4) + (t.lowImpedance ? " ohms" : " V line");
+}
+
+CTapPower TapPowerOf(const CSpeakerModel& model, int tap) {
+    return {model.Tap(tap).tapPower, std::max(1, model.BoxCount()), TapName(model, tap)};
 }
 
 std::string TapPowerRefusal(const CTapPower& limit, double power, const std::string& name) {
-    return OutsideRange(name, power, 0.0, limit.maximum, "W", "the power of " + limit.tap);
+    // An arrangement divides the power by old/new boxes, which may land an ulp above n times the
+    // tap; that is no user's entry and no overload.
+    constexpr double kRounding = 1e-9;
+    if (power >= 0.0 && power / limit.boxes <= limit.perBox * (1 + kRounding))
+        return {};
+    if (limit.boxes == 1)
+        return OutsideRange(name, power, 0.0, limit.Maximum(), "W", "the power of " + limit.tap);
+    std::string text =
+        OutsideRange(name, power, 0.0, limit.Maximum(), "W",
+                     std::to_string(limit.boxes) + " boxes of at most " +
+                         FormatFieldNumber(limit.perBox) + " W, the power of " + limit.tap);
+    if (power > 0.0)
+        text += ", " + FormatSignificant(power / limit.boxes, 4) + " W a box";
+    return text;
 }
+
+namespace {
+// The power row's range for one speaker (one box).
+constexpr double kMaximumPower = 10000;
+} // namespace
 
 CInstallationForm::CInstallationForm(const CInstallationElement& values, int lengthUnit,
                                      int advancedMode)
@@ -40,8 +63,40 @@ CInstallationForm::CInstallationForm(const CInstallationElement& values, int len
         values.orientation.elevation);
     set(kRotation, "Rotation(Right+)", Strings::kUnitDegree, -180, 180,
         values.orientation.rotation);
-    set(kPower, "Power", Strings::kUnitWatt, 0, 10000, values.power);
+    set(kPower, "Power", Strings::kUnitWatt, 0, kMaximumPower, values.power);
+    set(kDelay, Strings::kDelayLabel, Strings::kUnitMillisecond, 0, kMaxDelayMs, values.delay);
     polaritySelection = values.polarityNormal ? 0 : 1;
+}
+
+void CInstallationForm::LimitPower(CTapPower limit) {
+    m_fields[kPower].maximum = kMaximumPower * std::max(1, limit.boxes);
+    m_powerLimit = std::move(limit);
+}
+
+void CInstallationForm::OfferTaps(std::vector<CTapOffer> taps, int selection) {
+    m_taps = std::move(taps);
+    m_tapSelection = selection >= 0 && selection < static_cast<int>(m_taps.size()) ? selection : -1;
+    if (m_tapSelection >= 0)
+        LimitPower(m_taps[static_cast<std::size_t>(m_tapSelection)].power);
+}
+
+std::vector<std::string> CInstallationForm::TapItems() const {
+    std::vector<std::string> items;
+    for (const CTapOffer& tap : m_taps)
+        items.push_back(tap.text);
+    return items;
+}
+
+bool CInstallationForm::SelectTap(int row) {
+    if (row < 0 || row >= static_cast<int>(m_taps.size()))
+        return false;
+    if (row == m_tapSelection)
+        return true;
+    m_tapSelection = row;
+    const CTapPower& power = m_taps[static_cast<std::size_t>(row)].power;
+    LimitPower(power);
+    m_fields[kPower].SetValue(power.Maximum());
+    return true;
 }
 
 std::string CInstallationForm::Title() const {
@@ -54,10 +109,18 @@ bool CInstallationForm::Accept(std::string* message) {
         const CNumberField& f = m_fields[row];
         if (!f.visible)
             continue;
-        const std::optional<double> v = f.Parse(message);
+        const std::optional<double> v = f.ParseNamed(message);
         if (!v)
             return false;
         values[row] = *v;
+    }
+    if (TapVisible() && m_tapSelection >= 0) {
+        const std::string& refusal = m_taps[static_cast<std::size_t>(m_tapSelection)].refusal;
+        if (!refusal.empty()) {
+            if (message)
+                *message = FieldMessage(Strings::kTapLabel, refusal);
+            return false;
+        }
     }
     if (m_advanced && m_powerLimit) {
         const std::string refusal =
@@ -74,6 +137,9 @@ bool CInstallationForm::Accept(std::string* message) {
         r.orientation = {values[kAzimuth], values[kRotation], values[kElevation]};
         r.power = values[kPower];
         r.polarityNormal = polaritySelection == 0;
+        if (TapVisible() && m_tapSelection >= 0)
+            r.tapIndex = m_tapSelection;
+        r.delay = values[kDelay] + 0.0; // -0 is 0
     }
     m_result = r;
     return true;

@@ -74,6 +74,32 @@ std::optional<double> CNumberField::Parse(std::string* message) const {
     return value;
 }
 
+std::optional<double> CNumberField::ParseNamed(std::string* message) const {
+    const std::optional<double> value = Parse(message);
+    if (!value && message)
+        *message = FieldMessage(label, *message);
+    return value;
+}
+
+std::string FieldName(const std::string& label) {
+    std::string name = label;
+    while (!name.empty() && (name.back() == ' ' || name.back() == ':'))
+        name.pop_back();
+    return name;
+}
+
+std::string FieldMessage(const std::string& label, const std::string& message) {
+    const std::string name = FieldName(label);
+    if (name.empty())
+        return message;
+    std::string text = message;
+    // "Enter" becomes "enter"; a name or an abbreviation at the start keeps its capital.
+    if (text.size() > 1 && std::isupper(static_cast<unsigned char>(text[0])) &&
+        std::islower(static_cast<unsigned char>(text[1])))
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    return name + ": " + text;
+}
+
 std::string OutsideRange(const std::string& name, double value, double lo, double hi,
                          const std::string& unit, const std::string& why) {
     if (value >= lo && value <= hi)

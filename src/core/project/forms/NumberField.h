@@ -16,7 +16,17 @@ struct CNumberField {
     // The value, or the message that refuses the text: "Enter a number." for text that is not a
     // number as a whole, "Enter a number between %1 and %2." outside the range.
     std::optional<double> Parse(std::string* message) const;
+    // The same with the refusal naming the field: "Height(Z): enter a number between 0 and 10."
+    // What a dialog shows, where the user may not see which of its rows was meant.
+    std::optional<double> ParseNamed(std::string* message) const;
 };
+
+// A refusal of a dialog row, naming it: the label without its trailing " : ", then the message
+// with its first letter lowered ("Height(Z): enter a number."). A row without a label gets the
+// message alone.
+std::string FieldMessage(const std::string& label, const std::string& message);
+// A row's label as a message names it: without its trailing " : ".
+std::string FieldName(const std::string& label);
 
 // Text of a number as dialogs show it: the shortest text that reads back to the same value.
 std::string FormatFieldNumber(double value);

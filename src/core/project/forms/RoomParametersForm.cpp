@@ -4,7 +4,9 @@
 #include "common/FormatSignificant.h"
 #include "common/Units.h"
 #include "project/Strings.h"
+#include "project/forms/RoomRules.h"
 
+#include <array>
 #include <cfloat>
 
 namespace {
@@ -40,6 +42,22 @@ CPlaneSlots SlotsOf(CRoomParameters& v, int orientation) {
     default:
         return {&v.originX, &v.originY, &v.extentX, &v.extentY, &v.originZ};
     }
+}
+
+// The edit that holds axis `axis` (0 X, 1 Y, 2 Z) of the plane's origin or extent for an
+// orientation; the extent along the normal, which has none, is named by the height edit E.
+Form::Edit PlaneEditOf(int orientation, int axis, bool extent) {
+    static constexpr Form::Edit kOrigins[3][3] = {
+        {Form::kPlaneA, Form::kPlaneB, Form::kPlaneE}, // XY: X, Y, Z
+        {Form::kPlaneE, Form::kPlaneA, Form::kPlaneB}, // YZ
+        {Form::kPlaneA, Form::kPlaneE, Form::kPlaneB}, // XZ
+    };
+    static constexpr Form::Edit kExtents[3][3] = {
+        {Form::kPlaneC, Form::kPlaneD, Form::kPlaneE},
+        {Form::kPlaneE, Form::kPlaneC, Form::kPlaneD},
+        {Form::kPlaneC, Form::kPlaneE, Form::kPlaneD},
+    };
+    return extent ? kExtents[orientation][axis] : kOrigins[orientation][axis];
 }
 
 std::string LengthUnitText(int unit) {
@@ -179,7 +197,7 @@ bool CRoomParametersForm::SelectUnit(int unit, std::string* message) {
         const std::optional<double> v = ParseWholeNumber(m_fields[f].text);
         if (!v) {
             if (message)
-                *message = Strings::kEnterNumber;
+                *message = FieldMessage(m_fields[f].label, Strings::kEnterNumber);
             return false;
         }
         values[f] = *v;
@@ -198,13 +216,13 @@ bool CRoomParametersForm::Accept(std::string* message) {
         const CNumberField& field = m_fields[f];
         std::optional<double> v;
         if (field.visible) {
-            v = field.Parse(message);
+            v = field.ParseNamed(message);
         } else {
             // A hidden edit cannot be corrected, so it is not held to the range; it only
             // carries its value.
             v = ParseWholeNumber(field.text);
             if (!v && message)
-                *message = Strings::kEnterNumber;
+                *message = FieldMessage(field.label, Strings::kEnterNumber);
         }
         if (!v)
             return false;
@@ -247,6 +265,33 @@ bool CRoomParametersForm::Accept(std::string* message) {
             r.originX = r.roomZeroX, r.originZ = 0.0;
             r.extentX = r.roomLength, r.extentZ = r.roomHeight;
         }
+    }
+
+    // New input describes a room with a ceiling and a plane inside it; each refusal names the
+    // row to correct. A room and plane taken over unchanged (from a project that already holds
+    // them) stand as they are.
+    const std::string unit = r.lengthUnit == kUnitImperial ? "ft" : "m";
+    const auto geometry = [](const CRoomParameters& p) {
+        return std::array<double, 11>{p.roomZeroX,  p.roomZeroY, p.roomLength, p.roomWidth,
+                                      p.roomHeight, p.originX,   p.originY,    p.originZ,
+                                      p.extentX,    p.extentY,   p.extentZ};
+    };
+    std::string refusal;
+    if (geometry(r) != geometry(m_original) || r.lengthUnit != m_original.lengthUnit) {
+        refusal = RoomHeightRefusal(FieldName(m_fields[kRoomHeight].label), r.roomHeight, unit);
+        const CRoomBox box{r.roomZeroX, r.roomZeroY, r.roomLength, r.roomWidth, r.roomHeight};
+        if (refusal.empty())
+            refusal = PlaneOutsideRoomRefusal(
+                {r.originX, r.originY, r.originZ}, {r.extentX, r.extentY, r.extentZ}, box,
+                [&](int axis, bool extent) {
+                    return FieldName(m_fields[PlaneEditOf(o, axis, extent)].label);
+                },
+                unit);
+    }
+    if (!refusal.empty()) {
+        if (message)
+            *message = refusal;
+        return false;
     }
 
     // A plane the grid cannot be laid on (a side below a hundredth of the pitch, a negative side

@@ -22,10 +22,10 @@ std::string CVd1ExportForm::Title() const {
 }
 
 bool CVd1ExportForm::Accept(std::string* message) {
-    const std::optional<double> angle = m_fields[kAngle].Parse(message);
+    const std::optional<double> angle = m_fields[kAngle].ParseNamed(message);
     if (!angle)
         return false;
-    const std::optional<double> distance = m_fields[kMicDistance].Parse(message);
+    const std::optional<double> distance = m_fields[kMicDistance].ParseNamed(message);
     if (!distance)
         return false;
     m_angle = *angle;
