@@ -127,7 +127,7 @@ nlohmann::json Numbers(const COctaveValues& values) {
 std::string Cell(double value, int digits = 4) {
     if (!std::isfinite(value))
         return "-";
-    return FormatSignificant(value, digits);
+    return FormatValue(value, digits);
 }
 
 void PrintRow(const std::string& name, const COctaveValues& values, int digits = 4) {
@@ -159,17 +159,17 @@ CAcousticsReport Report(const CDAXDoc& doc) {
     r.room = AnalyseRoom(doc.Settings().roomAcoustics, RoomSizeOf(scene));
     const auto bands = OctaveBands(scene);
     CSoundPowerCache cache;
-    r.installations.resize(static_cast<std::size_t>(doc.room.Count()));
+    r.installations.resize(static_cast<std::size_t>(doc.Room().Count()));
     for (std::size_t k = 0; k < kOctaveCount; ++k) {
         const double R = r.room.octaves[k].roomConstant;
         double sum = 0.0;
         int i = 0;
-        for (const CInstallationElement& inst : doc.room.List()) {
-            if (inst.modelIndex < 0 || inst.modelIndex >= doc.models.Count())
+        for (const CInstallationElement& inst : doc.Room().List()) {
+            if (inst.modelIndex < 0 || inst.modelIndex >= doc.Models().Count())
                 throw CCliError(DanglingModelReason(scene));
             const CModelPower* model = nullptr;
             try {
-                model = &cache.Get(doc.models.At(inst.modelIndex), bands[k]);
+                model = &cache.Get(doc.Models().At(inst.modelIndex), bands[k]);
             } catch (const CInvalidArgument& e) {
                 throw CCliError(std::string("the sound power cannot be calculated: ") + e.what());
             }

@@ -594,12 +594,12 @@ void PrintQuantityMap(const CDAXDoc& doc, const CColorMapCondition& c, bool json
     const int digits = index ? 3 : 4;
     std::cout << "quantity: " << QuantityInfo(q).name << "\n"
               << "points: " << plane.pointCount << "\n"
-              << "minimum: " << FormatSignificant(plane.minimumLevel, digits) << unit << "\n"
-              << "mean: " << FormatSignificant(plane.pinkNoiseAverage, digits) << unit << "\n"
-              << "maximum: " << FormatSignificant(plane.maximumLevel, digits) << unit << "\n";
+              << "minimum: " << FormatValue(plane.minimumLevel, digits) << unit << "\n"
+              << "mean: " << FormatValue(plane.pinkNoiseAverage, digits) << unit << "\n"
+              << "maximum: " << FormatValue(plane.maximumLevel, digits) << unit << "\n";
     if (index)
-        std::cout << "at or above " << FormatSignificant(target, 3) << ": "
-                  << FormatSignificant(100.0 * plane.musicSpeechAverage, 4) << " % of the points\n";
+        std::cout << "at or above " << FormatValue(target, 3) << ": "
+                  << FormatValue(100.0 * plane.musicSpeechAverage, 4) << " % of the points\n";
 }
 } // namespace
 
@@ -744,21 +744,21 @@ int PrintPointSpeech(const CDAXDoc& doc, const CColorMapCondition& c, const CVec
                                   {"cis", r.cis}};
         std::cout << j.dump(2) << "\n";
     } else {
-        std::cout << "speech transmission at (" << FormatSignificant(at.x, 6) << ", "
-                  << FormatSignificant(at.y, 6) << ", " << FormatSignificant(at.z, 6) << ") "
+        std::cout << "speech transmission at (" << FormatValue(at.x, 6) << ", "
+                  << FormatValue(at.y, 6) << ", " << FormatValue(at.z, 6) << ") "
                   << (doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]") << ", "
                   << ModeName(c.mode) << "\n"
                   << "octave [Hz]    Ld [dB]   Lr [dB]   Ls [dB]   Ln [dB]     T [s]       MTI\n";
         for (std::size_t k = 0; k < kOctaveCount; ++k) {
             char line[160];
             std::snprintf(line, sizeof line, "%-12s %9.2f %9.2f %9.2f %9s %9.3f %9.3f\n",
-                          FormatSignificant(octaves[k], 4).c_str(), in.direct[k], in.reverberant[k],
+                          FormatValue(octaves[k], 4).c_str(), in.direct[k], in.reverberant[k],
                           r.signal[k],
-                          in.noiseOn ? FormatSignificant(in.noise[k], 4).c_str() : "-", in.rt[k],
+                          in.noiseOn ? FormatValue(in.noise[k], 4).c_str() : "-", in.rt[k],
                           r.mti[k]);
             std::cout << line;
         }
-        std::cout << "STI " << FormatSignificant(r.sti, 3) << ", CIS " << FormatSignificant(r.cis, 3)
+        std::cout << "STI " << FormatValue(r.sti, 3) << ", CIS " << FormatValue(r.cis, 3)
                   << "\n";
     }
     FlushOutput();

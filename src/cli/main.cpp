@@ -146,13 +146,16 @@ int main(int argc, char** argv) {
         ->check(Finite(0.0, 100.0));
     cmdMap->add_flag("--json", mapOptions.json,
                      "Write the band, the statistics and the uniformity figures as JSON");
-    std::vector<std::string> quantities;
-    for (const CMapQuantityInfo& info : MapQuantities())
-        quantities.push_back(info.name);
     cmdMap
         ->add_option("--quantity", mapOptions.quantity,
-                     "What the map shows (saved with --save); default: what it shows already")
-        ->check(CLI::IsMember(quantities));
+                     "What the map shows: " + QuantityNames() +
+                         " (saved with --save); default: what it shows already")
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                return QuantityByName(text) ? std::string()
+                                            : "\"" + text + "\" is not known: " + QuantityNames();
+            },
+            "QUANTITY"));
 
     CSpectrumOptions spectrumOptions;
     auto* cmdSpectrum = app.add_subcommand(

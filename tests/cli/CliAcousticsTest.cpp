@@ -145,7 +145,8 @@ TEST_F(CliAcoustics, QuantityMapsAndTheSpeechTableAtAPoint) {
     Run("acoustics " + project + " --surface 'floor=Carpet on concrete' --surface "
         "'ceiling=Plaster on masonry' --surface wall-x0=0.2,0.2,0.2,0.2,0.2,0.2,0.2 --noise NC-35");
     r = Cli("map " + project + " --quantity nonsense");
-    EXPECT_NE(r.err.find("direct, reverberant, total, dr, broadband-z, broadband-a, sti, cis"),
+    EXPECT_NE(r.err.find("direct, reverberant, total, dr, broadband-z, broadband-a, sti, cis, "
+                         "arrival, late-loudest"),
               std::string::npos)
         << r.err;
 
@@ -159,7 +160,7 @@ TEST_F(CliAcoustics, QuantityMapsAndTheSpeechTableAtAPoint) {
     EXPECT_LE(sti["maximum"].get<double>(), 1.0);
     EXPECT_GE(sti["shareAtOrAboveTarget"].get<double>(), 0.0);
     EXPECT_EQ(sti["target"].get<double>(), 0.5);
-    EXPECT_EQ(Reopen(project)->conditions.At(0)->quantity, EMapQuantity::Sti);
+    EXPECT_EQ(Reopen(project)->Conditions().At(0)->quantity, EMapQuantity::Sti);
 
     const json at = json::parse(Run("spectrum " + project + " --at 6,4.5,1.2 --sti --json").out);
     EXPECT_EQ(Keys(at), (std::set<std::string>{"octaves", "direct", "reverberant", "signal",

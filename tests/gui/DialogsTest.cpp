@@ -1,6 +1,7 @@
 #include "FakePorts.h"
 #include "GuiTestSupport.h"
 #include "ModalAnswer.h"
+#include "ProjectBuilder.h"
 #include "dialogs/AutoInstallationDialog.h"
 #include "dialogs/InitialSettingsDialog.h"
 #include "dialogs/InstallationDialog.h"
@@ -342,7 +343,8 @@ private slots:
     void surfacesAndAirFollowsTheTypingAndChangesTheRoom() {
         CDocFixture f;
         f.AddModel(OmniSpeaker());
-        f.doc.room.roomLength = 10, f.doc.room.roomWidth = 5, f.doc.room.roomHeight = 4;
+        CInstallationContainer& room = Build(f.doc).Room();
+        room.roomLength = 10, room.roomWidth = 5, room.roomHeight = 4;
         CQtDialogPort port(nullptr);
         f.doc.Ports().dialogs = &port;
         bool answered = false;

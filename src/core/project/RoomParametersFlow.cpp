@@ -1,12 +1,13 @@
 // The Room Parameters dialog of a colour map view and what its OK changes in the project.
+#include "acoustics/RoomField.h"
 #include "common/Units.h"
-
-#include <cctype>
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
-#include "acoustics/RoomField.h"
+#include "project/Strings.h"
 #include "project/forms/RoomParametersForm.h"
 #include "project/forms/SurfacesAndAirForm.h"
+
+#include <cctype>
 
 namespace {
 // The unit new projects take; the settings hold it for the whole application.
@@ -104,6 +105,7 @@ bool CDAXDoc::ApplyRoomParameters(const CRoomParameters& r) {
 }
 
 CFlowResult CDAXDoc::SurfacesAndAir() {
+    CEditStep step(*this, Strings::kStepSurfacesAndAir);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
     std::vector<std::string> problems;
@@ -121,6 +123,7 @@ CFlowResult CDAXDoc::SurfacesAndAir() {
 
 CFlowResult CDAXDoc::SetRoomAcoustics(const CRoomAcoustics& acoustics,
                                       const CSpeechSettings& speech) {
+    CEditStep step(*this, Strings::kStepSurfacesAndAir);
     if (m_calculating)
         return CFlowResult::Refused(EFlowReason::Calculating);
     std::string error = RoomAcousticsError(acoustics);

@@ -367,10 +367,11 @@ TEST(ColorMapTexts, LegendLabelsAndPrintTitle) {
     for (const CAnnotationLine& line : AnnotationLines(f.doc, c))
         if (line.line >= 6 && line.line <= 9)
             stats.push_back(line.text);
-    EXPECT_EQ(stats, (std::vector<std::string>{"STI Maximum in Audience Plane : 0.810",
-                                               "STI Minimum in Audience Plane : 0.420",
-                                               "STI Mean in Audience Plane : 0.612",
-                                               "Share of the Plane at or above 0.550 : 87.5 %"}));
+    EXPECT_EQ(stats,
+              (std::vector<std::string>{"STI (Max Value in Audience Plane) : 0.810",
+                                        "STI (Min Value in Audience Plane) : 0.420",
+                                        "STI (Average Value in Audience Plane) : 0.612",
+                                        "STI (Points at or above 0.550) : 87.5[%]"}));
     EXPECT_EQ(CursorValueText(EMapQuantity::Sti, 0.61234), "STI @Cursor Point : 0.612");
     EXPECT_EQ(CursorValueText(EMapQuantity::DirectToReverberant, -3.25),
               "Direct / Reverberant @Cursor Point : -3.25[dB]");
@@ -388,11 +389,15 @@ TEST(ColorMapTexts, ArrivalMapsTakeMillisecondClassesTheirOwnStatisticsAndTitle)
     EXPECT_EQ(ScaleColor(direct, 99), f.Condition().plane.ColorOf(99));
 
     const CComboModel& quantities = f.view->QuantityCombo();
+    // One list of every quantity, in the order of MapQuantities().
     ASSERT_EQ(quantities.items,
-              (std::vector<std::string>{"Direct Sound", "First Arrival", "Loudest Arrives Late"}));
+              (std::vector<std::string>{"Direct SPL", "Reverberant SPL", "Total SPL",
+                                        "Direct / Reverberant", "Broadband SPL",
+                                        "Broadband SPL (A)", "STI", "CIS", "First Arrival",
+                                        "Loudest Arrives Late"}));
     EXPECT_EQ(quantities.selection, 0);
     f.doc.SetModified(false);
-    f.view->OnQuantitySelected(2);
+    f.view->OnQuantitySelected(9);
     ASSERT_EQ(f.Condition().quantity, EMapQuantity::LateLoudest);
     EXPECT_TRUE(f.doc.IsModified());
     EXPECT_EQ(f.view->LastResult().status, ECalcStatus::Completed); // calculated at once
@@ -432,7 +437,7 @@ TEST(ColorMapTexts, ArrivalMapsTakeMillisecondClassesTheirOwnStatisticsAndTitle)
     EXPECT_EQ(PrintTitle(f.Condition()),
               "This color mapping is shown @1000[Hz] , 1 Oct. Band , Energy , Loudest Arrives "
               "Late");
-    f.view->OnQuantitySelected(1);
+    f.view->OnQuantitySelected(8);
     texts.clear();
     for (const CAnnotationLine& line : AnnotationLines(f.doc, f.Condition()))
         texts[line.line] = line.text;
