@@ -166,6 +166,19 @@ TEST(RoomMap, OctaveQuantitiesEqualThePointCalculation) {
     CRoomFixture f;
     f.t.speech.noiseOn = true;
     f.t.speech.noise = {45, 40, 35, 30, 25, 20, 20};
+    // A signal delay turns the second speaker's phase where the sums are coherent and leaves
+    // the energy sums alone; the point calculation below sees it the same way.
+    const CColorMapCondition undelayedZ =
+        f.Calculated(EMapQuantity::BroadbandZ, EMapEngineKind::Engine, 1, 1000, kModeInterference);
+    const CColorMapCondition undelayedEnergy =
+        f.Calculated(EMapQuantity::BroadbandZ, EMapEngineKind::Engine, 1, 1000, kModeEnergy);
+    f.t.room.SetDelay(1, 3.7);
+    EXPECT_NE(f.Levels(f.Calculated(EMapQuantity::BroadbandZ, EMapEngineKind::Engine, 1, 1000,
+                                    kModeInterference)),
+              f.Levels(undelayedZ));
+    EXPECT_EQ(f.Levels(f.Calculated(EMapQuantity::BroadbandZ, EMapEngineKind::Engine, 1, 1000,
+                                    kModeEnergy)),
+              f.Levels(undelayedEnergy));
     std::array<CColorMapCondition, kOctaveCount> totals;
     for (int k = 0; k < kOctaveCount; ++k)
         totals[static_cast<std::size_t>(k)] =

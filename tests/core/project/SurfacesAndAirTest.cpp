@@ -95,4 +95,20 @@ TEST(SurfacesAndAirForm, TheCommandChangesTheProjectOnlyWithValidEntries) {
     EXPECT_EQ(refused.reason, EFlowReason::EntryRefused);
     EXPECT_EQ(refused.message, "Relative humidity is 120 %; it must be from 0 to 100 %.");
     EXPECT_EQ(f.doc.Settings().roomAcoustics.humidity, 50.0);
+
+    // The operation is one step of its own, called from the dialog or not; undo gives the
+    // project back as it was, and redo the change again.
+    CRoomAcoustics warmer = f.doc.Settings().roomAcoustics;
+    warmer.temperature = 25;
+    const std::vector<std::uint8_t> sabine = ProjectFile::Write(f.doc);
+    ASSERT_TRUE(f.doc.SetRoomAcoustics(warmer, f.doc.Settings().speech).IsDone());
+    EXPECT_EQ(f.doc.UndoMenuText(), std::string(Strings::kUndoMenu) + " " + Strings::kStepSurfacesAndAir);
+    ASSERT_TRUE(f.doc.Undo());
+    EXPECT_EQ(ProjectFile::Write(f.doc), sabine);
+    ASSERT_TRUE(f.doc.Undo());
+    EXPECT_EQ(ProjectFile::Write(f.doc), before);
+    EXPECT_FALSE(f.doc.IsModified());
+    EXPECT_FALSE(f.doc.CanUndo());
+    ASSERT_TRUE(f.doc.Redo());
+    EXPECT_EQ(ProjectFile::Write(f.doc), sabine);
 }
