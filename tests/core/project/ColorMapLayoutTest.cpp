@@ -833,6 +833,17 @@ TEST(ColorMapTexts, TheAutomaticScaleFollowsTheMapsMaximumRoundedUpToThePitch) {
     EXPECT_EQ(c.plane.ColorOf(120 - shift), c.plane.ColorOf(100));
     EXPECT_EQ(c.plane.ColorOf(120 - shift), c.plane.colors[1]);
     EXPECT_EQ(c.plane.ColorOf(120.5 - shift), c.plane.colors[0]);
+    // Every sound level's legend moves with it; D/R and STI keep their fixed classes.
+    for (EMapQuantity level : {EMapQuantity::Direct, EMapQuantity::Total, EMapQuantity::BroadbandA}) {
+        c.quantity = level;
+        const CColorScale scale = ColorScaleOf(c);
+        EXPECT_EQ(scale.labels[1], "120 - 117") << QuantityInfo(level).name;
+        EXPECT_EQ(ScaleColor(scale, 120.5), c.plane.colors[0]);
+        EXPECT_EQ(ScaleColor(scale, 120), c.plane.colors[1]);
+    }
+    c.quantity = EMapQuantity::DirectToReverberant;
+    EXPECT_EQ(ColorScaleOf(c).thresholds[0], 24);
+    c.quantity = EMapQuantity::Direct;
     ASSERT_TRUE(f.view->OnViewCommand(kCmdAutomaticScale));
     EXPECT_EQ(ColorShift(c), 0);
 }
