@@ -876,3 +876,46 @@ TEST(ColorMapFit, TheViewFitsEveryNewPaneSizeUntilTheUserZooms) {
     f.doc.Notify(CDocumentChange::Planes());
     EXPECT_LT(f.Condition().scale, wide);
 }
+
+TEST(ColorMapPointer, TheSpectrumUnderThePointerCarriesTheRoomCurvesAndASpeechMapsTable) {
+    PlanView f;
+    ASSERT_EQ(f.Install(2, 2), 0);
+    Build(f.doc).Graphs().AddGraphCondition(-1, 30, 20, 20, 36, 0, 0, CSoundGraphDataList());
+    const CSoundGraphCondition& graph = *f.doc.Graphs().At(0);
+    const CVec3 point{1, 1, 1.2};
+    // A room that absorbs nothing has no reverberant field: the direct sound alone.
+    ASSERT_TRUE(f.view->PointSpectrum(point));
+    EXPECT_GT(graph.data.Curve(0)->PointCount(), 1);
+    EXPECT_TRUE(graph.roomCurves.empty());
+    EXPECT_TRUE(graph.speechTable.empty());
+
+    CRoomAcoustics acoustics;
+    for (CRoomMaterial& face : acoustics.faces)
+        face.alpha.fill(0.3);
+    EditSettings(f.doc)->roomAcoustics = acoustics;
+    ASSERT_TRUE(f.view->PointSpectrum(point));
+    ASSERT_EQ(graph.roomCurves.size(), 2u);
+    EXPECT_EQ(graph.roomCurves[0].name, Strings::kCurveReverberant);
+    EXPECT_EQ(graph.roomCurves[1].name, Strings::kCurveTotal);
+    const CSoundGraphData& direct = *graph.data.Curve(0);
+    ASSERT_EQ(graph.roomCurves[1].PointCount(), direct.PointCount());
+    for (int i = 0; i < direct.PointCount(); ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        EXPECT_NEAR(graph.roomCurves[1].levels[at],
+                    10 * std::log10(std::pow(10, direct.levels[at] / 10) +
+                                    std::pow(10, graph.roomCurves[0].levels[at] / 10)),
+                    1e-9);
+    }
+    EXPECT_TRUE(graph.speechTable.empty()); // not a speech map
+
+    f.Condition().quantity = EMapQuantity::Sti;
+    ASSERT_TRUE(f.view->PointSpectrum(point));
+    ASSERT_EQ(graph.speechTable.size(), 1u + kOctaveCount + 1u); // header, octaves, STI and CIS
+    EXPECT_EQ(graph.speechTable.back().rfind("STI 0.", 0), 0u) << graph.speechTable.back();
+    // Back on the direct sound in a dead room: what the last point showed goes.
+    f.Condition().quantity = EMapQuantity::Direct;
+    EditSettings(f.doc)->roomAcoustics = {};
+    ASSERT_TRUE(f.view->PointSpectrum(point));
+    EXPECT_TRUE(graph.roomCurves.empty());
+    EXPECT_TRUE(graph.speechTable.empty());
+}
