@@ -54,6 +54,7 @@ public:
     bool RunAutoInstallation(CAutoInstallationForm&) override { return false; }
     bool RunVd1Export(CVd1ExportForm&) override { return false; }
     bool RunInitialSettings(CInitialSettingsForm&) override { return false; }
+    bool RunSurfacesAndAir(CSurfacesAndAirForm&) override { return false; }
     bool RunAlignDelays(CAlignDelaysForm&) override { return false; }
 
 private:

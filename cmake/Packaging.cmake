@@ -14,6 +14,12 @@ if(DAXARA_GUI)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME daxara.xml)
   install(DIRECTORY ${DAXARA_ICON_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 endif()
+# The material library: installed beside the examples, and in the build tree where the programs
+# built there look for it (bin/../share/daxara and build/src/<program>/../../share/daxara).
+configure_file(${PROJECT_SOURCE_DIR}/resources/materials.txt
+               ${PROJECT_BINARY_DIR}/share/daxara/materials.txt COPYONLY)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/materials.txt
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/daxara)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/speakers/
         DESTINATION ${CMAKE_INSTALL_DATADIR}/daxara/examples/speakers)
 

@@ -6,6 +6,8 @@
 #include "acoustics/ArrivalMap.h"
 #include "acoustics/LevelStatistics.h"
 #include "acoustics/MapCalculation.h"
+#include "acoustics/RoomField.h"
+#include "acoustics/RoomQuantities.h"
 #include "acoustics/SpectrumEngine.h"
 #include "common/FormatSignificant.h"
 #include "common/Units.h"
@@ -553,6 +555,54 @@ int RunPlane(const CPlaneOptions& o) {
     return 0;
 }
 
+std::string QuantityNames() {
+    std::string names;
+    for (const CMapQuantityInfo& info : MapQuantities())
+        names += (names.empty() ? "" : ", ") + std::string(info.name);
+    return names;
+}
+
+namespace {
+// The statistics of a map that is not a sound level: D/R, STI, CIS.
+void PrintQuantityMap(const CDAXDoc& doc, const CColorMapCondition& c, bool json) {
+    const CListeningPlane& plane = c.plane;
+    const EMapQuantity q = c.quantity;
+    const bool index = IsSpeechQuantity(q);
+    const double target = q == EMapQuantity::Cis ? CisOfSti(doc.Settings().speech.stiTarget)
+                                                 : doc.Settings().speech.stiTarget;
+    if (json) {
+        nlohmann::json j = {{"band", c.band},
+                            {"bandLabel", BandLabel(c.band)},
+                            {"centreFrequency", c.centreFrequency},
+                            {"mode", ModeName(c.mode)},
+                            {"quantity", QuantityInfo(q).name},
+                            {"unit", QuantityInfo(q).unit},
+                            {"points", plane.pointCount},
+                            {"maximum", plane.maximumLevel},
+                            {"minimum", plane.minimumLevel},
+                            {"mean", plane.pinkNoiseAverage}};
+        if (index) {
+            j["target"] = target;
+            j["shareAtOrAboveTarget"] = plane.musicSpeechAverage;
+        }
+        std::cout << j.dump(2) << "\n";
+        return;
+    }
+    if (!index)
+        PrintCondition(c);
+    const std::string unit = index ? "" : std::string(" ") + QuantityInfo(q).unit;
+    const int digits = index ? 3 : 4;
+    std::cout << "quantity: " << QuantityInfo(q).name << "\n"
+              << "points: " << plane.pointCount << "\n"
+              << "minimum: " << FormatValue(plane.minimumLevel, digits) << unit << "\n"
+              << "mean: " << FormatValue(plane.pinkNoiseAverage, digits) << unit << "\n"
+              << "maximum: " << FormatValue(plane.maximumLevel, digits) << unit << "\n";
+    if (index)
+        std::cout << "at or above " << FormatValue(target, 3) << ": "
+                  << FormatValue(100.0 * plane.musicSpeechAverage, 4) << " % of the points\n";
+}
+} // namespace
+
 int RunMap(const CMapCommandOptions& o) {
     if (o.csv)
         CheckOutput(*o.csv, "--csv", o.force, ProjectFiles(o.project, o.save));
@@ -586,6 +636,8 @@ int RunMap(const CMapCommandOptions& o) {
     const std::string unit = doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]";
     if (IsArrivalQuantity(c.quantity)) {
         PrintArrivalMap(doc, c, o.json);
+    } else if (!IsLevelQuantity(c.quantity)) {
+        PrintQuantityMap(doc, c, o.json);
     } else if (o.json) {
         const nlohmann::json j = {
             {"band", c.band},
@@ -593,6 +645,7 @@ int RunMap(const CMapCommandOptions& o) {
             {"centreFrequency", c.centreFrequency},
             {"centreLabel", FrequencyLabel(c.centreFrequency, c.band)},
             {"mode", ModeName(c.mode)},
+            {"quantity", QuantityInfo(c.quantity).name},
             {"points", plane.pointCount},
             {"pitch", plane.dotPitch},
             {"unit", doc.Settings().lengthUnit == kUnitImperial ? "ft" : "m"},
@@ -609,6 +662,8 @@ int RunMap(const CMapCommandOptions& o) {
         std::cout << j.dump(2) << "\n";
     } else {
         PrintCondition(c);
+        if (c.quantity != EMapQuantity::Direct)
+            std::cout << "quantity: " << QuantityInfo(c.quantity).name << "\n";
         std::cout << "points: " << plane.pointCount << " at a pitch of "
                   << FormatValue(plane.dotPitch, 4) << unit << "\n"
                   << "maximum: " << FormatValue(plane.maximumLevel, 4) << " dB\n"
@@ -649,6 +704,68 @@ int RunMap(const CMapCommandOptions& o) {
     return 0;
 }
 
+namespace {
+nlohmann::json OctaveNumbers(const COctaveValues& values) {
+    nlohmann::json list = nlohmann::json::array();
+    for (double v : values)
+        list.push_back(std::isfinite(v) ? nlohmann::json(v) : nlohmann::json(nullptr));
+    return list;
+}
+
+// spectrum --sti: the octave table of the speech transmission at the point.
+int PrintPointSpeech(const CDAXDoc& doc, const CColorMapCondition& c, const CVec3& at,
+                     const CSpectrumOptions& o) {
+    if (o.csv || !o.quantity.empty())
+        throw CCliError("--sti prints the octave table; it takes neither --csv nor --quantity");
+    CPointSpeech speech;
+    std::string reason;
+    if (!SpeechAt(doc.Scene(), c.mode, at, speech, &reason))
+        throw CCliError("the speech transmission could not be calculated: " + reason);
+    const CStiInput& in = speech.input;
+    const CStiResult& r = speech.result;
+    COctaveValues octaves{}, noise{};
+    for (std::size_t k = 0; k < kOctaveCount; ++k) {
+        octaves[k] = OctaveCentre(static_cast<int>(k));
+        noise[k] = in.noiseOn ? in.noise[k] : NAN; // no noise: null
+    }
+    if (o.json) {
+        nlohmann::json m = nlohmann::json::array();
+        for (const CModulationValues& row : r.m)
+            m.push_back(row);
+        const nlohmann::json j = {{"octaves", OctaveNumbers(octaves)},
+                                  {"direct", OctaveNumbers(in.direct)},
+                                  {"reverberant", OctaveNumbers(in.reverberant)},
+                                  {"signal", OctaveNumbers(r.signal)},
+                                  {"noise", OctaveNumbers(noise)},
+                                  {"rt", OctaveNumbers(in.rt)},
+                                  {"mti", OctaveNumbers(r.mti)},
+                                  {"m", m},
+                                  {"sti", r.sti},
+                                  {"cis", r.cis}};
+        std::cout << j.dump(2) << "\n";
+    } else {
+        std::cout << "speech transmission at (" << FormatValue(at.x, 6) << ", "
+                  << FormatValue(at.y, 6) << ", " << FormatValue(at.z, 6) << ") "
+                  << (doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]") << ", "
+                  << ModeName(c.mode) << "\n"
+                  << "octave [Hz]    Ld [dB]   Lr [dB]   Ls [dB]   Ln [dB]     T [s]       MTI\n";
+        for (std::size_t k = 0; k < kOctaveCount; ++k) {
+            char line[160];
+            std::snprintf(line, sizeof line, "%-12s %9.2f %9.2f %9.2f %9s %9.3f %9.3f\n",
+                          FormatValue(octaves[k], 4).c_str(), in.direct[k], in.reverberant[k],
+                          r.signal[k],
+                          in.noiseOn ? FormatValue(in.noise[k], 4).c_str() : "-", in.rt[k],
+                          r.mti[k]);
+            std::cout << line;
+        }
+        std::cout << "STI " << FormatValue(r.sti, 3) << ", CIS " << FormatValue(r.cis, 3)
+                  << "\n";
+    }
+    FlushOutput();
+    return 0;
+}
+} // namespace
+
 int RunSpectrum(const CSpectrumOptions& o) {
     if (o.csv)
         CheckOutput(*o.csv, "--csv", o.force, ProjectFiles(o.project, false));
@@ -660,11 +777,20 @@ int RunSpectrum(const CSpectrumOptions& o) {
         throw CCliError("--json and --csv - would both write to standard output");
     ChooseBand(doc, o.band, o.frequency, o.mode);
     const CColorMapCondition& c = FirstCondition(s);
+    if (o.sti)
+        return PrintPointSpeech(doc, c, at, o);
     std::vector<double> centres, levels;
     std::string reason;
     if (!EnginePointSpectrum(doc.Scene(), c, at, centres, levels, &reason))
         throw CCliError("the spectrum could not be calculated: " + reason);
     const CAcousticScene scene = doc.Scene();
+    if (!o.quantity.empty() && o.quantity != "direct") {
+        std::vector<double> reverberant;
+        if (!RoomSpectrum(scene, c, centres, reverberant, &reason))
+            throw CCliError("the " + o.quantity + " spectrum could not be calculated: " + reason);
+        for (std::size_t i = 0; i < centres.size(); ++i)
+            levels[i] = o.quantity == "total" ? EnergySum(levels[i], reverberant[i]) : reverberant[i];
+    }
     if (o.csv) {
         std::string text;
         for (std::size_t i = 0; i < centres.size(); ++i)
@@ -684,6 +810,7 @@ int RunSpectrum(const CSpectrumOptions& o) {
                                   {"centreFrequency", c.centreFrequency},
                                   {"centreLabel", FrequencyLabel(c.centreFrequency, c.band)},
                                   {"mode", ModeName(c.mode)},
+                                  {"quantity", o.quantity.empty() ? "direct" : o.quantity},
                                   {"bands", bands}};
         std::cout << j.dump(2) << "\n";
     } else if (o.csv != "-") {

@@ -79,6 +79,8 @@ struct CMapCommandOptions {
     bool json = false;
     std::string quantity; // empty: what the map shows already
 };
+// The quantities' command-line names, "direct, reverberant, ...".
+std::string QuantityNames();
 int RunMap(const CMapCommandOptions& o);
 
 struct CSpectrumOptions {
@@ -88,6 +90,8 @@ struct CSpectrumOptions {
     std::optional<double> frequency;
     std::string mode;
     std::optional<std::string> csv; // exact frequency,level lines to this file (- for stdout)
+    std::string quantity; // direct (the default), reverberant or total
+    bool sti = false;
     bool json = false;
     bool force = false; // replace an existing --csv file
 };

@@ -67,6 +67,9 @@ bool CCliDialogs::RunVd1Export(CVd1ExportForm&) {
 bool CCliDialogs::RunInitialSettings(CInitialSettingsForm&) {
     return false;
 }
+bool CCliDialogs::RunSurfacesAndAir(CSurfacesAndAirForm&) {
+    return false;
+}
 // The command line aligns through the document's operation, with its own options.
 bool CCliDialogs::RunAlignDelays(CAlignDelaysForm&) {
     return false;

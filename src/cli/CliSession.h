@@ -51,6 +51,8 @@ public:
     // Not reachable from the command line; declined.
     bool RunVd1Export(CVd1ExportForm& form) override;
     bool RunInitialSettings(CInitialSettingsForm& form) override;
+    // The acoustics command sets the room acoustics itself.
+    bool RunSurfacesAndAir(CSurfacesAndAirForm& form) override;
     bool RunAlignDelays(CAlignDelaysForm& form) override;
 };
 

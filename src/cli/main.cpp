@@ -1,4 +1,5 @@
 // daxara-cli: projects, maps and spectra from the command line.
+#include "CliAcoustics.h"
 #include "CliCommands.h"
 #include "CliDocs.h"
 #include "CliEdit.h"
@@ -145,13 +146,16 @@ int main(int argc, char** argv) {
         ->check(Finite(0.0, 100.0));
     cmdMap->add_flag("--json", mapOptions.json,
                      "Write the band, the statistics and the uniformity figures as JSON");
-    std::vector<std::string> quantities;
-    for (const CMapQuantityInfo& info : MapQuantities())
-        quantities.push_back(info.name);
     cmdMap
         ->add_option("--quantity", mapOptions.quantity,
-                     "What the map shows (saved with --save); default: what it shows already")
-        ->check(CLI::IsMember(quantities));
+                     "What the map shows: " + QuantityNames() +
+                         " (saved with --save); default: what it shows already")
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                return QuantityByName(text) ? std::string()
+                                            : "\"" + text + "\" is not known: " + QuantityNames();
+            },
+            "QUANTITY"));
 
     CSpectrumOptions spectrumOptions;
     auto* cmdSpectrum = app.add_subcommand(
@@ -172,6 +176,13 @@ int main(int argc, char** argv) {
         "Write exact frequency,level lines to this file (- for stdout, instead of the table); an "
         "existing file only with --force, never the project");
     cmdSpectrum->add_flag("--force", spectrumOptions.force, "Replace an existing --csv file");
+    cmdSpectrum
+        ->add_option("--quantity", spectrumOptions.quantity,
+                     "The spectrum of the direct sound, the reverberant field or their total")
+        ->check(CLI::IsMember({"direct", "reverberant", "total"}));
+    cmdSpectrum->add_flag("--sti", spectrumOptions.sti,
+                          "The speech transmission index at the point instead: the octave table, "
+                          "the STI and the CIS");
     cmdSpectrum->add_flag("--json", spectrumOptions.json,
                           "Write the spectrum as JSON, exact levels and whether each band lies "
                           "within the speaker data");
@@ -236,6 +247,8 @@ int main(int argc, char** argv) {
     // Editing installations and rigging line arrays.
     std::vector<CCliCommand> commands = AddEditCommands(app);
     commands.push_back(AddArrangeCommand(app));
+    for (CCliCommand& command : AddAcousticsCommands(app))
+        commands.push_back(std::move(command));
     commands.push_back(AddPointsCommand(app));
 
     CDemoOptions demoOptions;

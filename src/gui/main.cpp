@@ -1,6 +1,8 @@
 #include "app/AppIcons.h"
 #include "app/DAXApp.h"
 #include "app/SettingsLocation.h"
+#include "acoustics/MaterialLibrary.h"
+#include "paint/GuiText.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -36,6 +38,8 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(ApplicationIcon());
     QApplication::setDesktopFileName("daxara");
 
+    // The material library is installed beside the program's share folder.
+    CMaterialLibrary::SetProgramDirectory(ToCoreText(QCoreApplication::applicationDirPath()));
     CDAXApp app(SettingsFilePath());
     // A file manager opens a project by naming it on the command line.
     QStringList files = QApplication::arguments().mid(1);

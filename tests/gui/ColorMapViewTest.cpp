@@ -76,6 +76,9 @@ private slots:
         const auto combos = f.Combos();
         QCOMPARE(combos.size(), std::size_t(4));
         QCOMPARE(combos[0]->x(), 170);
+        QCOMPARE(combos[3]->currentText(), QString("Direct SPL"));
+        QVERIFY(combos[3]->findText("Total SPL") >= 0);
+        QVERIFY(combos[3]->findText("STI") >= 0);
         QCOMPARE(combos[1]->currentText(), QString("1/3 Oct. Band"));
         QCOMPARE(combos[2]->count(), 2);
         QCOMPARE(combos[3]->x(), 530);
@@ -88,6 +91,12 @@ private slots:
         QVERIFY(combos[0]->count() < 12); // the octave list replaced the third-octave one
         emit combos[2]->activated(0);
         QCOMPARE(f.Model().Condition()->mode, int(kModeInterference));
+        // Another quantity: the condition keeps it, the list shows it.
+        emit combos[3]->activated(combos[3]->findText("Total SPL"));
+        QCOMPARE(f.Model().Condition()->quantity, EMapQuantity::Total);
+        QCOMPARE(combos[3]->currentText(), QString("Total SPL"));
+        emit combos[3]->activated(0);
+        QCOMPARE(f.Model().Condition()->quantity, EMapQuantity::Direct);
 
         // The document refills the lists (as after an import); the next change shows them.
         Build(f.doc).Conditions().At(f.Model().ConditionIndex())->band = 3;

@@ -1,6 +1,7 @@
 #include "FakePorts.h"
 #include "GuiTestSupport.h"
 #include "ModalAnswer.h"
+#include "ProjectBuilder.h"
 #include "dialogs/AutoInstallationDialog.h"
 #include "dialogs/InitialSettingsDialog.h"
 #include "dialogs/InstallationDialog.h"
@@ -9,6 +10,7 @@
 #include "dialogs/QtDialogPort.h"
 #include "dialogs/RoomParametersDialog.h"
 #include "dialogs/SpeakerFileDialog.h"
+#include "dialogs/SurfacesAndAirDialog.h"
 #include "dialogs/Vd1ExportDialog.h"
 #include "paint/GuiText.h"
 #include "project/CommandTable.h"
@@ -334,6 +336,47 @@ private slots:
             Press(d, QDialogButtonBox::Ok);
         });
         QVERIFY(port.RunInitialSettings(again));
+    }
+
+    // Room > Surfaces and Air: a library material fills its face, the room's figures follow what
+    // is typed, a bad entry keeps the dialog open naming the field, OK changes the project.
+    void surfacesAndAirFollowsTheTypingAndChangesTheRoom() {
+        CDocFixture f;
+        f.AddModel(OmniSpeaker());
+        CInstallationContainer& room = Build(f.doc).Room();
+        room.roomLength = 10, room.roomWidth = 5, room.roomHeight = 4;
+        CQtDialogPort port(nullptr);
+        f.doc.Ports().dialogs = &port;
+        bool answered = false;
+        AnswerModal<CSurfacesAndAirDialog1>([&](CSurfacesAndAirDialog1* d) {
+            auto* summary = d->findChild<QLabel*>("roomSummary");
+            QCOMPARE(summary->text(), QString("Volume 200 m3, Surface 220 m2"));
+            for (int face = 0; face < 6; ++face)
+                for (int k = 0; k < 7; ++k)
+                    Type(d, qPrintable(QString("alpha%1_%2").arg(face).arg(k)), "0.25");
+            QCOMPARE(d->findChild<QLabel*>("result0_3")->text(), QString("0.25"));
+            // Sabine at 125 Hz: 0.1606 x 200 / (55 m2 + 4 m V of the air) = 0.583 s.
+            QCOMPARE(d->findChild<QLabel*>("result1_0")->text(), QString("0.583"));
+            Type(d, "alpha2_3", "0.9");
+            QVERIFY(d->findChild<QLabel*>("result0_3")->text() != QString("0.25"));
+            Type(d, "humidity", "120");
+            Press(d, QDialogButtonBox::Ok);
+            QVERIFY(d->isVisible());
+            QCOMPARE(d->Message(), QString("Relative humidity: Enter a number between 0 and 100."));
+            QCOMPARE(summary->text(), QString("Relative humidity: Enter a number between 0 and 100."));
+            Type(d, "humidity", "40");
+            d->findChild<QComboBox*>("formula")->setCurrentIndex(1);
+            Press(d, QDialogButtonBox::Ok);
+            answered = true;
+        });
+        QVERIFY(f.doc.OnCommand(kCmdSurfacesAndAir));
+        QVERIFY(answered);
+        const CRoomAcoustics& a = f.doc.Settings().roomAcoustics;
+        QCOMPARE(a.faces[2].alpha[3], 0.9);
+        QCOMPARE(a.faces[5].alpha[6], 0.25);
+        QCOMPARE(a.humidity, 40.0);
+        QCOMPARE(a.formula, EReverbFormula::Sabine);
+        QVERIFY(f.doc.CanUndo());
     }
 
     void theMessageDialogAsksOkOrCancel() {

@@ -12,6 +12,7 @@
 #include "project/forms/InstallationForm.h"
 #include "project/forms/PreferencesForm.h"
 #include "project/forms/RoomParametersForm.h"
+#include "project/forms/SurfacesAndAirForm.h"
 #include "project/forms/Vd1ExportForm.h"
 
 #include <deque>
@@ -62,6 +63,9 @@ public:
     std::function<bool(CInitialSettingsForm&)> initialSettings = [](CInitialSettingsForm&) {
         return true;
     };
+    std::function<bool(CSurfacesAndAirForm&)> surfacesAndAir = [](CSurfacesAndAirForm&) {
+        return true;
+    };
     std::function<bool(CAlignDelaysForm&)> alignDelays = [](CAlignDelaysForm& form) {
         return form.Accept();
     };
@@ -89,6 +93,7 @@ public:
         return vd1Export(form);
     }
     bool RunInitialSettings(CInitialSettingsForm& form) override { return initialSettings(form); }
+    bool RunSurfacesAndAir(CSurfacesAndAirForm& form) override { return surfacesAndAir(form); }
 };
 
 // A settings file in memory; `writes` records every write in order as "SECTION/Key=value".

@@ -3,6 +3,8 @@
 #include "SpeakerFixtures.h"
 #include "acoustics/AcousticScene.h"
 #include "acoustics/InstallationContainer.h"
+#include "acoustics/RoomAcoustics.h"
+#include "acoustics/SpeechTransmission.h"
 #include "speaker/SpeakerModelContainer.h"
 
 // A room with models and installations, built in code for calculation tests.
@@ -15,7 +17,18 @@ struct CTestScene {
     int AddModel(const CVsaGenOptions& options);
     void Install(int model, const CVec3& position, const COrientation& aim = {}, double power = 1.0,
                  bool normal = true, double delayMs = 0.0);
+    // What the room quantities read besides: the room's surfaces and air, noise and target.
+    CRoomAcoustics acoustics;
+    CSpeechSettings speech;
+
     CAcousticScene Scene() const { return CAcousticScene::Of(models, room, lengthUnit); }
+    // The scene with the room acoustics and speech settings above, as a project gives it.
+    CAcousticScene RoomScene() const {
+        CAcousticScene scene = Scene();
+        scene.acoustics = &acoustics;
+        scene.speech = &speech;
+        return scene;
+    }
 };
 
 // One line array of every family (N, W, K, QL-9, P with three cabinets, R with two) hung around

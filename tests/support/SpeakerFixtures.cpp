@@ -23,6 +23,13 @@ CVsaGenOptions OmniSpeaker(double level, int pointsPerOctave) {
     return options;
 }
 
+CVsaGenOptions CardioidSpeaker(double level, int pointsPerOctave) {
+    CVsaGenOptions options = OmniSpeaker(level, pointsPerOctave);
+    options.thetaCount = 37;
+    options.drivers.at(0).cardioid = true;
+    return options;
+}
+
 CVsaGenOptions DirectionalSpeaker(int kind, int pointsPerOctave) {
     CVsaGenOptions options = kind == 1 ? CeilingSpeakerOptions() : WallSpeakerOptions();
     options.pointsPerOctave = pointsPerOctave;

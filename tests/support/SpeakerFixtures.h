@@ -17,5 +17,7 @@ std::string WithoutVersionLine(const std::string& vsaText);
 
 // A generated omnidirectional speaker: the same level and phase 0 in every direction.
 CVsaGenOptions OmniSpeaker(double level = 90.0, int pointsPerOctave = 3);
+// A generated first-order cardioid, (1 + cos theta) / 2, on a 5-degree theta grid.
+CVsaGenOptions CardioidSpeaker(double level = 90.0, int pointsPerOctave = 3);
 // A generated directional speaker with an offset acoustic centre and unequal beams.
 CVsaGenOptions DirectionalSpeaker(int kind = 0, int pointsPerOctave = 3);

@@ -85,7 +85,9 @@ double WrapPhase(double degrees) {
 
 CVsaSample EvaluateDriver(const CVsaDriver& d, double frequency, double thetaDeg, double phiDeg) {
     double relative = 0.0;
-    if (thetaDeg <= 90.0) {
+    if (d.cardioid) {
+        relative = RelativeDb((1.0 + CosDeg(thetaDeg)) / 2.0);
+    } else if (thetaDeg <= 90.0) {
         relative = FrontDb(d, frequency, thetaDeg, phiDeg);
     } else {
         // A box hides its back from short wavelengths only: the shadow grows with frequency.

@@ -20,6 +20,9 @@ struct CVsaDriver {
     // Hz at which half the rear attenuation is reached (the box or back can hides the rear
     // from about there up); 0 lets the shadow follow the piston's own k·a.
     double rearCorner = 0.0;
+    // A first-order cardioid, (1 + cos theta) / 2 in pressure, in place of the piston, its beam
+    // and its rear shadow: the textbook pattern whose directivity factor is 3.
+    bool cardioid = false;
 };
 
 // k·a of a piston at its -6 dB angle: 2·J1(x)/x = 1/2.

@@ -5,6 +5,8 @@
 class CSpeakerModelContainer;
 class CInstallationElementList;
 class CInstallationContainer;
+struct CRoomAcoustics;
+struct CSpeechSettings;
 
 // What a calculation reads of a project: the models, the installations in list order and the
 // room. It holds references only; nobody may change the project while a calculation runs.
@@ -14,10 +16,20 @@ struct CAcousticScene {
     double ceilingHeight = 0.0;
     bool ceilingReflection = false;
     int lengthUnit = 0;
+    // The room's extents in the project's unit, and what the project adds beyond the direct
+    // sound: its room acoustics and speech settings (none: the direct sound alone, air included).
+    double roomLength = 0.0;
+    double roomWidth = 0.0;
+    const CRoomAcoustics* acoustics = nullptr;
+    const CSpeechSettings* speech = nullptr;
 
     static CAcousticScene Of(const CSpeakerModelContainer& models,
                              const CInstallationContainer& room, int lengthUnit);
     bool HasInstallations() const;
+    // Whether the direct sound loses the air's attenuation on its way, and that attenuation in
+    // nepers of pressure per metre at a frequency (0 when it does not).
+    bool AirOnDirect() const;
+    double AirNepers(double frequency) const;
     // Points per octave of the model of the first installation (0 when there is none).
     double FirstInstallationPitch() const;
 };

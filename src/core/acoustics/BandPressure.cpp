@@ -1,4 +1,6 @@
 #include "acoustics/AcousticScene.h"
+#include "acoustics/AirAbsorption.h"
+#include "acoustics/RoomAcoustics.h"
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationContainer.h"
 #include "speaker/FrequencyList.h"
@@ -13,6 +15,8 @@ CAcousticScene CAcousticScene::Of(const CSpeakerModelContainer& models,
     scene.models = &models;
     scene.installations = &room.List();
     scene.ceilingHeight = room.roomHeight;
+    scene.roomLength = room.roomLength;
+    scene.roomWidth = room.roomWidth;
     scene.ceilingReflection = room.CeilingReflects();
     scene.lengthUnit = lengthUnit;
     return scene;
@@ -20,6 +24,16 @@ CAcousticScene CAcousticScene::Of(const CSpeakerModelContainer& models,
 
 bool CAcousticScene::HasInstallations() const {
     return installations && !installations->Empty();
+}
+
+bool CAcousticScene::AirOnDirect() const {
+    return acoustics && acoustics->airOnDirect;
+}
+
+double CAcousticScene::AirNepers(double frequency) const {
+    if (!AirOnDirect())
+        return 0.0;
+    return AirAttenuation(frequency, acoustics->Air()) * std::log(10.0) / 20.0;
 }
 
 double CAcousticScene::FirstInstallationPitch() const {
@@ -61,7 +75,8 @@ bool InstallationPressure(const CAcousticScene& scene, const CInstallationElemen
     return model.Evaluate(pressure, point, inst.position, inst.orientation, frequency,
                           scene.ceilingHeight, !inst.polarityNormal, inst.power,
                           scene.ceilingReflection, scene.lengthUnit,
-                          mode == kModeInterference ? inst.delay : 0.0) == 0;
+                          mode == kModeInterference ? inst.delay : 0.0,
+                          scene.AirNepers(frequency)) == 0;
 }
 } // namespace
 

@@ -51,9 +51,10 @@ bool ForChunks(const std::function<CWorkerPool&()>& pool, std::size_t count, int
 }
 } // namespace
 
-std::size_t CLivePreview::BytesFor(long long points, int bandCount, int mode) {
+std::size_t CLivePreview::BytesFor(long long points, int bandCount, int mode, int segments) {
     const std::size_t perPoint =
-        sizeof(CVec3) + sizeof(double) * (mode == kModeInterference ? 2 * bandCount : 1);
+        sizeof(CVec3) +
+        sizeof(double) * static_cast<std::size_t>(mode == kModeInterference ? 2 * bandCount : segments);
     return static_cast<std::size_t>(std::max(points, 0LL)) * perPoint;
 }
 
@@ -67,21 +68,40 @@ std::size_t CLivePreview::CacheBytes() const {
     return m_points.capacity() * sizeof(CVec3) + m_others.capacity() * sizeof(double);
 }
 
+std::size_t CLivePreview::Stride() const {
+    return m_mode == kModeInterference ? 2 * static_cast<std::size_t>(m_engine.BandCount())
+                                       : m_segments.size();
+}
+
 CLivePreview::CLivePreview(const CAcousticScene& scene, const CColorMapCondition& condition,
                            int moving, int threads, std::size_t memoryBound, CWorkerPool* pool,
                            EBuild build, const std::vector<std::size_t>* subset)
+    : CLivePreview(scene, condition.mode, ConditionBand(scene, condition), {}, condition, moving,
+                   threads, memoryBound, pool, build, subset) {}
+
+CLivePreview::CLivePreview(const CAcousticScene& scene, int mode, const CBandIndexRange& band,
+                           std::vector<std::pair<int, int>> segments,
+                           const CColorMapCondition& condition, int moving, int threads,
+                           std::size_t memoryBound, CWorkerPool* pool, EBuild build,
+                           const std::vector<std::size_t>* subset)
     // The engine's tables are converted here, on the calling thread: a preview built in the
     // background must not wait for workers that may be busy.
-    : m_engine(scene, condition.mode, ConditionBand(scene, condition)), m_mode(condition.mode),
-      m_moving(moving), m_pool(pool) {
+    : m_engine(scene, mode, band), m_segments(std::move(segments)), m_mode(mode), m_moving(moving),
+      m_pool(pool) {
     const int n = m_engine.BandCount();
+    if (m_segments.empty())
+        m_segments.emplace_back(0, n);
+    for (const auto& [first, last] : m_segments)
+        if (first < 0 || last > n || last <= first)
+            return;
     const CListeningPlane& plane = condition.plane;
     const std::size_t planeCount =
         std::min(plane.points.size(), static_cast<std::size_t>(std::max(plane.pointCount, 0)));
     const std::size_t count = subset ? subset->size() : planeCount;
     if (!scene.HasInstallations() || moving < 0 || moving >= m_engine.InstallationCount() ||
         n == 0 || (m_mode != kModeInterference && m_mode != kModeEnergy) ||
-        BytesFor(static_cast<long long>(count), n, m_mode) > memoryBound)
+        BytesFor(static_cast<long long>(count), n, m_mode, static_cast<int>(m_segments.size())) >
+            memoryBound)
         return;
     m_points.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -93,8 +113,7 @@ CLivePreview::CLivePreview(const CAcousticScene& scene, const CColorMapCondition
         const CPlaceElement& p = plane.points[index];
         m_points.push_back({p.x, p.y, p.z});
     }
-    const std::size_t stride = m_mode == kModeInterference ? 2 * static_cast<std::size_t>(n) : 1;
-    m_others.assign(count * stride, 0.0);
+    m_others.assign(count * Stride(), 0.0);
     if (build == EBuild::InBackground) {
         const int workers = threads > 0 ? threads : CWorkerPool::CoreCount();
         m_build.emplace(Workers(threads).Start(
@@ -115,7 +134,7 @@ CLivePreview::~CLivePreview() {
 bool CLivePreview::FillCache(std::size_t first, std::size_t last, double* re, double* im) {
     const int n = m_engine.BandCount();
     const std::size_t padded = static_cast<std::size_t>(m_engine.Padded());
-    const std::size_t stride = m_mode == kModeInterference ? 2 * static_cast<std::size_t>(n) : 1;
+    const std::size_t stride = Stride();
     const std::size_t sums = padded * kKernelLanes;
     // Four points at a time, as the engine locates passes.
     for (std::size_t i = first; i < last; i += kKernelLanes) {
@@ -137,10 +156,14 @@ bool CLivePreview::FillCache(std::size_t first, std::size_t last, double* re, do
                 for (int lane = 0; lane < lanes; ++lane) {
                     const double* laneRe = re + static_cast<std::size_t>(lane) * padded;
                     const double* laneIm = im + static_cast<std::size_t>(lane) * padded;
-                    double e = 0.0;
-                    for (int j = 0; j < n; ++j)
-                        e += laneRe[j] * laneRe[j] + laneIm[j] * laneIm[j];
-                    m_others[(i + static_cast<std::size_t>(lane)) * stride] += e / n;
+                    double* out = m_others.data() + (i + static_cast<std::size_t>(lane)) * stride;
+                    for (std::size_t s = 0; s < m_segments.size(); ++s) {
+                        const auto [from, to] = m_segments[s];
+                        double e = 0.0;
+                        for (int j = from; j < to; ++j)
+                            e += laneRe[j] * laneRe[j] + laneIm[j] * laneIm[j];
+                        out[s] += e / (to - from);
+                    }
                 }
         }
         if (m_mode == kModeInterference)
@@ -202,10 +225,12 @@ void CLivePreview::Cancel() {
 }
 
 bool CLivePreview::AddMoving(std::size_t first, std::size_t last, double* re, double* im,
-                             double* levels) const {
+                             double* levels, const CValueOf* value) const {
     const int n = m_engine.BandCount();
     const std::size_t padded = static_cast<std::size_t>(m_engine.Padded());
-    const std::size_t stride = m_mode == kModeInterference ? 2 * static_cast<std::size_t>(n) : 1;
+    const std::size_t stride = Stride();
+    const std::size_t segments = m_segments.size();
+    std::vector<double> segmentLevels(segments);
     for (std::size_t i = first; i < last; i += kKernelLanes) {
         const int lanes = static_cast<int>(std::min<std::size_t>(kKernelLanes, last - i));
         for (int lane = 0; lane < lanes; ++lane) {
@@ -228,18 +253,27 @@ bool CLivePreview::AddMoving(std::size_t first, std::size_t last, double* re, do
             const std::size_t at = i + static_cast<std::size_t>(lane);
             const double* laneRe = re + static_cast<std::size_t>(lane) * padded;
             const double* laneIm = im + static_cast<std::size_t>(lane) * padded;
-            double acc = 0.0;
-            for (int j = 0; j < n; ++j)
-                acc += laneRe[j] * laneRe[j] + laneIm[j] * laneIm[j];
-            levels[at] = PressureLevel(m_mode == kModeInterference
-                                           ? std::sqrt(acc / n)
-                                           : std::sqrt(m_others[at * stride] + acc / n));
+            for (std::size_t s = 0; s < segments; ++s) {
+                const auto [from, to] = m_segments[s];
+                double acc = 0.0;
+                for (int j = from; j < to; ++j)
+                    acc += laneRe[j] * laneRe[j] + laneIm[j] * laneIm[j];
+                const int count = to - from;
+                segmentLevels[s] = PressureLevel(m_mode == kModeInterference
+                                                     ? std::sqrt(acc / count)
+                                                     : std::sqrt(m_others[at * stride + s] + acc / count));
+            }
+            levels[at] = value ? (*value)(segmentLevels.data()) : segmentLevels[0];
         }
     }
     return true;
 }
 
 bool CLivePreview::Update(std::vector<double>& levels, int threads) {
+    return Update(levels, CValueOf(), threads);
+}
+
+bool CLivePreview::Update(std::vector<double>& levels, const CValueOf& value, int threads) {
     if (!m_active)
         return false;
     m_engine.ReplanInstallation(m_moving);
@@ -248,7 +282,8 @@ bool CLivePreview::Update(std::vector<double>& levels, int threads) {
     const bool ok = ForChunks([&]() -> CWorkerPool& { return Workers(threads); }, m_points.size(),
                               threads, padded,
                               [&](std::size_t first, std::size_t last, double* re, double* im) {
-                                  return AddMoving(first, last, re, im, result.data());
+                                  return AddMoving(first, last, re, im, result.data(),
+                                                   value ? &value : nullptr);
                               });
     if (ok)
         levels = std::move(result);

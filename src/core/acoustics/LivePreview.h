@@ -6,8 +6,10 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class CColorMapCondition;
@@ -40,6 +42,15 @@ public:
                  int threads = 0, std::size_t memoryBound = kDefaultMemoryBound,
                  CWorkerPool* pool = nullptr, EBuild build = EBuild::Now,
                  const std::vector<std::size_t>* subset = nullptr);
+    // A preview of several bands at once over `band`: segment s holds the band frequencies
+    // [segments[s].first, segments[s].second), summed as a map of exactly that band sums them
+    // (the seven octaves of a speech map). The cache keeps per point the others' energy of every
+    // segment (Energy) or their pressure at every frequency (Interference).
+    CLivePreview(const CAcousticScene& scene, int mode, const CBandIndexRange& band,
+                 std::vector<std::pair<int, int>> segments, const CColorMapCondition& condition,
+                 int moving, int threads = 0, std::size_t memoryBound = kDefaultMemoryBound,
+                 CWorkerPool* pool = nullptr, EBuild build = EBuild::Now,
+                 const std::vector<std::size_t>* subset = nullptr);
     ~CLivePreview();
     CLivePreview(const CLivePreview&) = delete;
     CLivePreview& operator=(const CLivePreview&) = delete;
@@ -56,18 +67,25 @@ public:
     // Active. Nothing to do when none runs.
     void Cancel();
     std::size_t CacheBytes() const;
-    static std::size_t BytesFor(long long points, int bandCount, int mode);
+    static std::size_t BytesFor(long long points, int bandCount, int mode, int segments = 1);
 
     // The level (dB SPL) of every point of the plane (of the subset), in its order, with the moving
     // installation
     // as the scene holds it now. False (levels untouched) when not Active or a response fails.
     bool Update(std::vector<double>& levels, int threads = 0);
+    // The same with every segment's level of a point turned into its value by `value` (given the
+    // segments' levels in dB, in order), on the workers.
+    using CValueOf = std::function<double(const double* segmentLevels)>;
+    bool Update(std::vector<double>& values, const CValueOf& value, int threads = 0);
+    int SegmentCount() const { return static_cast<int>(m_segments.size()); }
 
 private:
     // Adds the moving installation to the cache over points [first, last), writing the levels;
     // re and im hold four padded points each.
-    bool AddMoving(std::size_t first, std::size_t last, double* re, double* im,
-                   double* levels) const;
+    bool AddMoving(std::size_t first, std::size_t last, double* re, double* im, double* levels,
+                   const CValueOf* value) const;
+    // Energy: one sum per segment; Interference: re then im of every band frequency.
+    std::size_t Stride() const;
     CWorkerPool& Workers(int threads); // the given ones, or our own started on first use
     // The others' sums of points [first, last), four points at a time; re and im are a worker's
     // padded scratch for four points.
@@ -77,6 +95,7 @@ private:
     void EndBuild(bool whole);
 
     CMapEngine m_engine;
+    std::vector<std::pair<int, int>> m_segments;
     int m_mode;
     int m_moving;
     std::unique_ptr<CWorkerPool> m_ownPool;

@@ -5,12 +5,14 @@
 #include "acoustics/InstallationContainer.h"
 #include "acoustics/MapEngine.h"
 #include "acoustics/PointChunks.h"
+#include "acoustics/RoomQuantities.h"
 #include "common/ProgressDialog1.h"
 #include "speaker/SPComplex.h"
 #include "speaker/SpeakerModelContainer.h"
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 double PressureLevel(double pressure) {
     return 20.0 * std::log10(pressure / kReferencePressure);
@@ -91,28 +93,130 @@ ECalcStatus RunReference(const CAcousticScene& scene, int mode, const CBandIndex
     return ECalcStatus::Completed;
 }
 
-// The engine's levels of every point, four points at a time on the workers.
+// The lanes' coordinates of points [i, i + lanes).
+void LanePoints(const CPlaceElementList& points, std::size_t i, int lanes, CVec3* at) {
+    for (int lane = 0; lane < lanes; ++lane) {
+        const CPlaceElement& p = points[i + static_cast<std::size_t>(lane)];
+        at[lane] = {p.x, p.y, p.z};
+    }
+}
+
+// The direct level of every point, each turned into the map's value by `value`.
+template <class Value>
 ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points, std::size_t count,
-                      int threads, CWorkerPool* pool, CProgressDialog1* progress, PointJob& job) {
+                      int threads, CWorkerPool* pool, CProgressDialog1* progress, PointJob& job,
+                      Value value) {
     return RunPointChunks(count, threads, pool, progress, [&] {
         return [&, scratch = engine.MakeScratch()](std::size_t i, int lanes) mutable {
             CVec3 at[kKernelLanes];
-            for (int lane = 0; lane < lanes; ++lane) {
-                const CPlaceElement& p = points[i + static_cast<std::size_t>(lane)];
-                at[lane] = {p.x, p.y, p.z};
-            }
+            LanePoints(points, i, lanes, at);
             double pressures[kKernelLanes];
             int statuses[kKernelLanes];
             engine.PointPressures(at, lanes, pressures, statuses, scratch);
             for (int lane = 0; lane < lanes; ++lane) {
                 if (statuses[lane] != kBandOk)
                     return false;
-                job.levels[i + static_cast<std::size_t>(lane)] = PressureLevel(pressures[lane]);
+                job.levels[i + static_cast<std::size_t>(lane)] =
+                    value(PressureLevel(pressures[lane]));
                 job.done[i + static_cast<std::size_t>(lane)] = 1;
             }
             return true;
         };
     });
+}
+
+// The seven octaves' direct levels of every point, turned into the map's value.
+ECalcStatus RunOctaves(const COctaveLevels& octaves, const CRoomQuantity& quantity,
+                       const CPlaceElementList& points, std::size_t count, int threads,
+                       CWorkerPool* pool, CProgressDialog1* progress, PointJob& job) {
+    return RunPointChunks(count, threads, pool, progress, [&] {
+        return [&, scratch = octaves.MakeScratch()](std::size_t i, int lanes) mutable {
+            CVec3 at[kKernelLanes];
+            LanePoints(points, i, lanes, at);
+            COctaveValues levels[kKernelLanes];
+            bool ok[kKernelLanes];
+            octaves.Levels(at, lanes, levels, ok, scratch);
+            for (int lane = 0; lane < lanes; ++lane) {
+                if (!ok[lane])
+                    return false;
+                job.levels[i + static_cast<std::size_t>(lane)] = quantity.FromOctaves(levels[lane]);
+                job.done[i + static_cast<std::size_t>(lane)] = 1;
+            }
+            return true;
+        };
+    });
+}
+
+// The literal loop of a quantity: every point's band or octave levels by BandPressure.
+ECalcStatus RunQuantityReference(const CAcousticScene& scene, int mode, const CRoomQuantity& quantity,
+                                 const CBandIndexRange& band, const CPlaceElementList& points,
+                                 std::size_t count, CProgressDialog1* progress, PointJob& job) {
+    const auto octaves = OctaveBands(scene);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (progress && !progress->PumpAndCheck())
+            return ECalcStatus::Stopped;
+        const CVec3 at{points[i].x, points[i].y, points[i].z};
+        if (quantity.NeedsOctaves()) {
+            COctaveValues levels{};
+            for (std::size_t k = 0; k < kOctaveCount; ++k) {
+                double pressure = 0.0;
+                if (BandPressure(scene, mode, at, octaves[k].start, octaves[k].end,
+                                 octaves[k].pitch, pressure) != kBandOk)
+                    return ECalcStatus::Failed;
+                levels[k] = PressureLevel(pressure);
+            }
+            job.levels[i] = quantity.FromOctaves(levels);
+        } else {
+            double pressure = 0.0;
+            if (quantity.NeedsDirect() && BandPressure(scene, mode, at, band.start, band.end,
+                                                       band.pitch, pressure) != kBandOk)
+                return ECalcStatus::Failed;
+            job.levels[i] = quantity.FromDirect(PressureLevel(pressure));
+        }
+        job.done[i] = 1;
+        if (progress)
+            progress->SetPos(static_cast<long long>(i));
+    }
+    return ECalcStatus::Completed;
+}
+
+// A quantity beyond the direct sound: what is the same everywhere first, then the points.
+ECalcStatus RunQuantity(const CAcousticScene& scene, const CColorMapCondition& condition,
+                        const CBandIndexRange& band, std::size_t count, CProgressDialog1* progress,
+                        const CMapOptions& options, PointJob& job, std::string& reason) {
+    const CPlaceElementList& points = condition.plane.points;
+    std::optional<CRoomQuantity> quantity;
+    try {
+        CSoundPowerCache cache;
+        quantity.emplace(scene, condition, cache);
+    } catch (const CInvalidArgument& e) {
+        reason = e.what();
+        return ECalcStatus::Failed;
+    }
+    ECalcStatus status;
+    if (options.engine == EMapEngineKind::Reference) {
+        status = RunQuantityReference(scene, condition.mode, *quantity, band, points, count,
+                                      progress, job);
+    } else if (quantity->NeedsOctaves()) {
+        const COctaveLevels octaves(scene, condition.mode);
+        status = RunOctaves(octaves, *quantity, points, count, options.threads, options.pool,
+                            progress, job);
+    } else if (quantity->NeedsDirect()) {
+        const CMapEngine engine(scene, condition.mode, band);
+        status = RunEngine(engine, points, count, options.threads, options.pool, progress, job,
+                           [&](double level) { return quantity->FromDirect(level); });
+    } else {
+        // The reverberant field is the same everywhere.
+        std::fill(job.levels.begin(), job.levels.end(), quantity->FromDirect(0.0));
+        std::fill(job.done.begin(), job.done.end(), 1);
+        status = ECalcStatus::Completed;
+    }
+    if (status == ECalcStatus::Failed)
+        reason = quantity->NeedsOctaves()
+                     ? "a frequency of the octaves from 125 Hz to 8 kHz is not a data frequency of "
+                       "every installed speaker model"
+                     : BandFailureReason(band);
+    return status;
 }
 } // namespace
 
@@ -145,7 +249,10 @@ CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& conditi
     PointJob job;
     job.levels.assign(count, 0.0);
     job.done.assign(count, 0);
-    if (band.Count() == 0) {
+    if (condition.quantity != EMapQuantity::Direct) {
+        result.status = RunQuantity(scene, condition, band, count, progress, options, job,
+                                    result.reason);
+    } else if (band.Count() == 0) {
         result.status = ECalcStatus::Failed; // every level would be undefined
     } else if (options.engine == EMapEngineKind::Reference) {
         result.status =
@@ -154,15 +261,15 @@ CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& conditi
         // The tables are converted on the same workers as the points.
         const CMapEngine engine(scene, condition.mode, band, CMapEngine::ETables::All, {},
                                 options.pool, options.threads);
-        result.status =
-            RunEngine(engine, plane.points, count, options.threads, options.pool, progress, job);
+        result.status = RunEngine(engine, plane.points, count, options.threads, options.pool,
+                                  progress, job, [](double level) { return level; });
     }
     for (std::size_t i = 0; i < count; ++i)
         if (job.done[i]) {
             plane.points[i].level = job.levels[i];
             ++result.computed;
         }
-    if (result.status == ECalcStatus::Failed)
+    if (result.status == ECalcStatus::Failed && result.reason.empty())
         result.reason = BandFailureReason(band);
     if (result.status != ECalcStatus::Completed || count == 0)
         return result; // a plane without points reports statistics 0
@@ -180,6 +287,18 @@ CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& conditi
             plane.ClearLevels();
             return result;
         }
+    if (condition.quantity != EMapQuantity::Direct) {
+        std::vector<double> values(count);
+        for (std::size_t i = 0; i < count; ++i)
+            values[i] = plane.points[i].level;
+        const CQuantityStatistics s = QuantityStatistics(
+            condition.quantity, values.data(), count, scene.speech ? scene.speech->stiTarget : 0.5);
+        plane.maximumLevel = s.maximum;
+        plane.minimumLevel = s.minimum;
+        plane.pinkNoiseAverage = s.average;
+        plane.musicSpeechAverage = s.second;
+        return result;
+    }
     double maximum = -1000.0, minimum = 1000.0, energy = 0.0;
     for (std::size_t i = 0; i < count; ++i) {
         const double level = plane.points[i].level;

@@ -46,6 +46,9 @@ CMapEngine::CMapEngine(const CAcousticScene& scene, int mode, const CBandIndexRa
     for (int i = m_band.start; i < m_band.end; ++i)
         m_frequencies.push_back(ModelFrequency(i, m_band.pitch));
     m_frequencies.resize(static_cast<std::size_t>(Padded()), 0.0);
+    if (m_scene.AirOnDirect())
+        for (double f : m_frequencies)
+            m_air.push_back(f > 0.0 ? m_scene.AirNepers(f) : 0.0);
     m_sentinel = CSPComplex::FromLevelPhase(kZeroDistanceLevel, 0.0);
     if (!m_scene.HasInstallations())
         return;
@@ -426,7 +429,21 @@ void CMapEngine::AddLanes(const InstallationPlan& inst, const CPassLanes* locate
                     r *= kFeetToMetres;
                 k.r = r;
                 k.delay = (r + inst.delayPath - k.ref) / kSpeedOfSound;
-                addPass(k, m_frequencies.data(), padded, laneRe, laneIm);
+                if (m_air.empty()) {
+                    addPass(k, m_frequencies.data(), padded, laneRe, laneIm);
+                    continue;
+                }
+                // The pass on its own, then the air's loss over its geometric length (a signal
+                // delay turns the phase only).
+                thread_local std::vector<double> passRe, passIm;
+                passRe.assign(static_cast<std::size_t>(padded), 0.0);
+                passIm.assign(static_cast<std::size_t>(padded), 0.0);
+                addPass(k, m_frequencies.data(), padded, passRe.data(), passIm.data());
+                for (int j = 0; j < padded; ++j) {
+                    const double loss = std::exp(-m_air[static_cast<std::size_t>(j)] * r);
+                    laneRe[j] += passRe[static_cast<std::size_t>(j)] * loss;
+                    laneIm[j] += passIm[static_cast<std::size_t>(j)] * loss;
+                }
             }
         }
     }
@@ -590,6 +607,92 @@ void CMapEngine::PointPressures(const CVec3* points, int count, double* pressure
             pressures[lane] = std::sqrt(acc[lane] / n);
         } else {
             pressures[lane] = std::sqrt(acc[lane]);
+        }
+    }
+}
+
+void CMapEngine::PointSegmentPressures(const CVec3* points, int count,
+                                       const std::vector<std::pair<int, int>>& segments,
+                                       double* pressures, int* statuses, Scratch& scratch) const {
+    count = std::clamp(count, 0, kKernelLanes);
+    if (count == 0)
+        return;
+    const std::size_t segmentCount = segments.size();
+    const int n = m_band.Count();
+    std::fill(pressures, pressures + segmentCount * static_cast<std::size_t>(count), 0.0);
+    bool anyEmpty = n == 0;
+    for (const auto& [first, last] : segments)
+        if (last <= first || first < 0 || last > n)
+            anyEmpty = true;
+    std::fill(statuses, statuses + count, anyEmpty ? kBandFailed : kBandOk);
+    if (m_mode != kModeInterference && m_mode != kModeEnergy) {
+        std::fill(statuses, statuses + count, kBandOk);
+        return;
+    }
+    if (anyEmpty)
+        return;
+    const std::size_t stride = static_cast<std::size_t>(Padded());
+    const std::size_t used = stride * static_cast<std::size_t>(count);
+    if (scratch.re.size() < stride * kKernelLanes)
+        scratch = MakeScratch();
+    double* re = scratch.re.data();
+    double* im = scratch.im.data();
+    double* sumRe = scratch.sumRe.data();
+    double* sumIm = scratch.sumIm.data();
+    std::fill(sumRe, sumRe + used, 0.0);
+    std::fill(sumIm, sumIm + used, 0.0);
+    double x[kKernelLanes], y[kKernelLanes], z[kKernelLanes];
+    Spread(points, count, x, y, z);
+    if (scratch.located.size() < static_cast<std::size_t>(m_passTotal))
+        scratch.located.resize(static_cast<std::size_t>(m_passTotal));
+    Locate(m_installations.data(), m_installations.data() + m_installations.size(), x, y, z,
+           scratch.located.data());
+    const CPassLanes* located = scratch.located.data();
+    bool failed[kKernelLanes] = {};
+    for (const InstallationPlan& inst : m_installations) {
+        std::fill(re, re + used, 0.0);
+        std::fill(im, im + used, 0.0);
+        if (inst.model) {
+            AddLanes(inst, located, count, re, im, stride, failed);
+            located += PassCount(inst);
+        }
+        for (int lane = 0; lane < count; ++lane) {
+            const std::size_t at = static_cast<std::size_t>(lane) * stride;
+            const double* laneRe = re + at;
+            const double* laneIm = im + at;
+            if (m_mode == kModeInterference) {
+                for (int j = 0; j < n; ++j)
+                    sumRe[at + j] += laneRe[j], sumIm[at + j] += laneIm[j];
+                continue;
+            }
+            double* acc = pressures + static_cast<std::size_t>(lane) * segmentCount;
+            for (std::size_t s = 0; s < segmentCount; ++s) {
+                const auto [first, last] = segments[s];
+                double e = 0.0;
+                for (int j = first; j < last; ++j)
+                    e += laneRe[j] * laneRe[j] + laneIm[j] * laneIm[j];
+                acc[s] += e / (last - first);
+            }
+        }
+    }
+    for (int lane = 0; lane < count; ++lane) {
+        double* out = pressures + static_cast<std::size_t>(lane) * segmentCount;
+        if (failed[lane]) {
+            statuses[lane] = kBandFailed;
+            std::fill(out, out + segmentCount, 0.0);
+            continue;
+        }
+        const std::size_t at = static_cast<std::size_t>(lane) * stride;
+        for (std::size_t s = 0; s < segmentCount; ++s) {
+            const auto [first, last] = segments[s];
+            if (m_mode == kModeInterference) {
+                double acc = 0.0;
+                for (int j = first; j < last; ++j)
+                    acc += sumRe[at + j] * sumRe[at + j] + sumIm[at + j] * sumIm[at + j];
+                out[s] = std::sqrt(acc / (last - first));
+            } else {
+                out[s] = std::sqrt(out[s]);
+            }
         }
     }
 }

@@ -6,6 +6,7 @@
 #include "speaker/SPComplex.h"
 
 #include <array>
+#include <utility>
 #include <vector>
 
 class CSpeakerModel;
@@ -47,6 +48,14 @@ public:
     // passes located together.
     void PointPressures(const CVec3* points, int count, double* pressures, int* statuses,
                         Scratch& scratch) const;
+    // The pressures of several bands at once from the engine's band frequencies: segment s holds
+    // the band frequencies [segments[s].first, segments[s].second) and its pressure is what
+    // PointPressure gives for a band of exactly those frequencies, summed in the same order.
+    // pressures[lane * segmentCount + s]; a lane fails as PointPressures' does. Each point's
+    // geometry is found once for all segments.
+    void PointSegmentPressures(const CVec3* points, int count,
+                               const std::vector<std::pair<int, int>>& segments,
+                               double* pressures, int* statuses, Scratch& scratch) const;
     Scratch MakeScratch() const;
     int BandCount() const { return m_band.Count(); }
     int Padded() const { return PaddedCount(m_band.Count()); }
@@ -160,6 +169,7 @@ private:
     ETables m_tables;
     std::vector<unsigned char> m_needed;
     std::vector<double> m_frequencies; // padded with zeros
+    std::vector<double> m_air;         // nepers per metre per frequency; empty: no air on the direct sound
     std::vector<ModelPlan> m_models;   // one per model of the container
     std::vector<InstallationPlan> m_installations;
     CSPComplex m_sentinel; // a pass at zero distance

@@ -7,10 +7,37 @@
 namespace {
 constexpr CMapQuantityInfo kQuantities[] = {
     {EMapQuantity::Direct, "direct", "dB"},
+    {EMapQuantity::Reverberant, "reverberant", "dB"},
+    {EMapQuantity::Total, "total", "dB"},
+    {EMapQuantity::DirectToReverberant, "dr", "dB"},
+    {EMapQuantity::BroadbandZ, "broadband-z", "dB"},
+    {EMapQuantity::BroadbandA, "broadband-a", "dB(A)"},
+    {EMapQuantity::Sti, "sti", "STI"},
+    {EMapQuantity::Cis, "cis", "CIS"},
     {EMapQuantity::Arrival, "arrival", "ms"},
     {EMapQuantity::LateLoudest, "late-loudest", "ms"},
 };
 } // namespace
+
+bool IsLevelQuantity(EMapQuantity q) {
+    return q == EMapQuantity::Direct || q == EMapQuantity::Reverberant ||
+           q == EMapQuantity::Total || q == EMapQuantity::BroadbandZ ||
+           q == EMapQuantity::BroadbandA;
+}
+
+bool NeedsRoomAcoustics(EMapQuantity q) {
+    return q == EMapQuantity::Reverberant || q == EMapQuantity::Total ||
+           q == EMapQuantity::DirectToReverberant || q == EMapQuantity::BroadbandZ ||
+           q == EMapQuantity::BroadbandA || IsSpeechQuantity(q);
+}
+
+bool NeedsOctaves(EMapQuantity q) {
+    return q == EMapQuantity::BroadbandZ || q == EMapQuantity::BroadbandA || IsSpeechQuantity(q);
+}
+
+bool IsSpeechQuantity(EMapQuantity q) {
+    return q == EMapQuantity::Sti || q == EMapQuantity::Cis;
+}
 
 std::span<const CMapQuantityInfo> MapQuantities() {
     return kQuantities;

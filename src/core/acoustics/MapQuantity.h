@@ -9,6 +9,16 @@
 // quantity its condition names. Each quantity keeps its number in project files.
 enum class EMapQuantity : int {
     Direct = 0, // the band level of the direct sound, dB SPL
+    // Room acoustics: the diffuse reverberant field, direct and reverberant together, their
+    // ratio, and the seven octaves' totals summed for equal power per octave.
+    Reverberant = 1,
+    Total = 2,
+    DirectToReverberant = 3,
+    BroadbandZ = 4,
+    BroadbandA = 5,
+    // Speech intelligibility from the seven octaves: the index and its common scale.
+    Sti = 6,
+    Cis = 7,
     // Arrival times of the direct sound, in ms: the first arrival from any installation, and how
     // much later than it the loudest installation's sound arrives.
     Arrival = 8,
@@ -20,6 +30,13 @@ struct CMapQuantityInfo {
     const char* name; // the command line's word for it
     const char* unit; // as the legend writes it, without brackets
 };
+
+// Whether the quantity's values are sound levels in dB, averaged by energy like the direct map's.
+bool IsLevelQuantity(EMapQuantity quantity);
+// Whether a map of it needs the room acoustics, and the seven octaves at every point.
+bool NeedsRoomAcoustics(EMapQuantity quantity);
+bool NeedsOctaves(EMapQuantity quantity);
+bool IsSpeechQuantity(EMapQuantity quantity);
 
 // Every quantity, in the order lists offer them.
 std::span<const CMapQuantityInfo> MapQuantities();

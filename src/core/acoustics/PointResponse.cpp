@@ -138,7 +138,7 @@ CSPComplex LookupDirectivity(const CSpeakerElement& element, double phi, double 
 int CSpeakerModel::Evaluate(CSPComplex& accumulator, const CVec3& receiver, const CVec3& position,
                             const COrientation& orientation, double frequency, double ceilingHeight,
                             bool reversePolarity, double power, bool ceilingReflection,
-                            int lengthUnit, double delayMs) const {
+                            int lengthUnit, double delayMs, double airNepersPerMetre) const {
     const double delayPath = DelayPath(delayMs);
     for (const CSpeakerElement& element : m_elements) {
         const double weight = element.Weight();
@@ -162,6 +162,8 @@ int CSpeakerModel::Evaluate(CSPComplex& accumulator, const CVec3& receiver, cons
                 if (reversePolarity)
                     v.SetLevelPhase(v.Level(), v.Phase() + 180.0);
                 v.Scale(std::sqrt(weight * power));
+                if (airNepersPerMetre > 0.0)
+                    v.Scale(std::exp(-airNepersPerMetre * r));
             } else {
                 v.SetLevelPhase(kZeroDistanceLevel, 0.0);
             }

@@ -52,6 +52,12 @@ struct CSoundGraphCondition {
     double yScale = 0.0;
     int left = 30, top = 20, right = 20, bottom = 36;
     CSoundGraphDataList data;
+    // With room acoustics, the reverberant and the total spectrum at the point of curve 0 (the
+    // direct sound); empty otherwise. Not saved: they follow the pointer as curve 0 does.
+    std::vector<CSoundGraphData> roomCurves;
+    // On a speech map, the octave table of the speech transmission at that point (text lines);
+    // empty otherwise. Not saved either.
+    std::vector<std::string> speechTable;
 };
 
 class CSoundGraphConditionList {

@@ -181,7 +181,8 @@ EMapCursor CColorMapViewModel::MouseMove(const CPixel& p) {
                     Condition()->plane.points[static_cast<std::size_t>(cell)];
                 const CVec3 centre{point.x, point.y, point.z};
                 double level = 0.0;
-                // An arrival map reads its calculated cell: its value at the cell's centre.
+                // A quantity beyond the direct sound reads the calculated map (its value at the
+                // cell's centre): it rests on what the whole calculation gathered once.
                 if (Condition()->quantity != EMapQuantity::Direct) {
                     if (m_lastResult.status == ECalcStatus::Completed)
                         m_readout = {true, centre, point.level};

@@ -147,7 +147,7 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
         lines.push_back({8, Strings::kAveragePink + Level(plane.pinkNoiseAverage)});
         lines.push_back({9, Strings::kAverageMusic + Level(plane.musicSpeechAverage)});
     } else {
-        for (CAnnotationLine& line : QuantityStatisticLines(c))
+        for (CAnnotationLine& line : QuantityStatisticLines(c, doc.Settings().speech.stiTarget))
             lines.push_back(std::move(line));
     }
     lines.push_back({14, Strings::kNumberOfSpeakers + std::to_string(doc.Room().Count())});

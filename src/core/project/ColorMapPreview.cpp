@@ -4,6 +4,9 @@
 #include "acoustics/CoarseGrid.h"
 #include "acoustics/InstallationElement.h"
 #include "acoustics/LivePreview.h"
+#include "acoustics/RoomField.h"
+#include "acoustics/RoomQuantities.h"
+#include "common/Errors.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
 #include "project/MapService.h"
@@ -32,6 +35,9 @@ struct CColorMapViewModel::CDragState {
     CCoarseGrid coarse;
     // Built on the first step that moves: a click without a move costs nothing.
     std::unique_ptr<CLivePreview> preview;
+    // A map of the total or D/R turns each direct level into its value with the room field of
+    // the drag's start: a speaker's power, and so the field, does not depend on where it stands.
+    std::optional<CRoomQuantity> quantity;
     std::vector<double> levels;
     int lastMilliseconds = 0;
 };
@@ -121,12 +127,33 @@ bool CColorMapViewModel::UpdatePreview() {
     if (!drag.preview) {
         CAcousticScene scene = m_doc.Scene();
         scene.installations = &drag.installations;
+        if (condition->quantity != EMapQuantity::Direct) {
+            try {
+                CSoundPowerCache cache;
+                drag.quantity.emplace(scene, *condition, cache);
+            } catch (const CInvalidArgument&) {
+                // The room cannot give the quantity: the drop's map says why.
+                drag.pending = drag.follow = false;
+                return false;
+            }
+        }
         drag.building.emplace(m_doc);
-        drag.preview = std::make_unique<CLivePreview>(
-            scene, *condition, drag.moving, 0, CLivePreview::kDefaultMemoryBound,
-            previewWorkers ? previewWorkers : &CalculationWorkers(),
-            CLivePreview::EBuild::InBackground,
-            drag.coarse.Empty() ? nullptr : &drag.coarse.points);
+        CWorkerPool* workers = previewWorkers ? previewWorkers : &CalculationWorkers();
+        const std::vector<std::size_t>* coarse =
+            drag.coarse.Empty() ? nullptr : &drag.coarse.points;
+        if (drag.quantity && drag.quantity->NeedsOctaves()) {
+            // The seven octaves at once, each point's geometry found once per step.
+            std::vector<std::pair<int, int>> octaves;
+            const CBandIndexRange band = OctaveUnion(scene, &octaves);
+            drag.preview = std::make_unique<CLivePreview>(
+                scene, condition->mode, band, std::move(octaves), *condition, drag.moving, 0,
+                CLivePreview::kDefaultMemoryBound, workers, CLivePreview::EBuild::InBackground,
+                coarse);
+        } else {
+            drag.preview = std::make_unique<CLivePreview>(
+                scene, *condition, drag.moving, 0, CLivePreview::kDefaultMemoryBound, workers,
+                CLivePreview::EBuild::InBackground, coarse);
+        }
     }
     if (drag.building) {
         bool stillBuilding = false;
@@ -144,7 +171,19 @@ bool CColorMapViewModel::UpdatePreview() {
     }
     drag.pending = false;
     const auto start = std::chrono::steady_clock::now();
-    if (!drag.preview->Active() || !drag.preview->Update(drag.levels)) {
+    CLivePreview::CValueOf value;
+    if (drag.quantity) {
+        const CRoomQuantity& quantity = *drag.quantity;
+        if (quantity.NeedsOctaves())
+            value = [&quantity](const double* octaves) {
+                COctaveValues levels;
+                std::copy(octaves, octaves + kOctaveCount, levels.begin());
+                return quantity.FromOctaves(levels);
+            };
+        else
+            value = [&quantity](const double* level) { return quantity.FromDirect(*level); };
+    }
+    if (!drag.preview->Active() || !drag.preview->Update(drag.levels, value)) {
         drag.levels.clear();
         Repaint(); // the status line goes
         return false;

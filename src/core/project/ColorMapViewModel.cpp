@@ -1,6 +1,8 @@
 #include "project/ColorMapViewModel.h"
 
 #include "acoustics/ColorMapCondition.h"
+#include "acoustics/RoomField.h"
+#include "acoustics/RoomQuantities.h"
 #include "acoustics/SpectrumEngine.h"
 #include "common/Errors.h"
 #include "common/FormatSignificant.h"
@@ -78,6 +80,7 @@ void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& chang
         m_dragging = false;
         m_drag.reset();
     }
+    m_powerCache.reset();
     if (hint == kHintNone && change.removedCondition >= 0 &&
         m_conditionIndex > change.removedCondition)
         --m_conditionIndex;
@@ -177,7 +180,32 @@ bool CColorMapViewModel::PointSpectrum(const CVec3& point) {
     if (m_doc.HasInstallations() &&
         !EnginePointSpectrum(m_doc.Scene(), *condition, point, centres, levels))
         return false;
-    m_doc.ShowSpectrum(centres, levels);
+    // With room acoustics the reverberant field and the total join the direct sound; a room
+    // that cannot give them shows the direct sound alone.
+    std::vector<CSoundGraphData> room;
+    if (m_doc.HasInstallations() && m_doc.Settings().roomAcoustics.HasAbsorption()) {
+        std::vector<double> reverberant;
+        if (RoomSpectrum(m_doc.Scene(), *condition, centres, reverberant)) {
+            std::vector<double> total(centres.size());
+            for (std::size_t i = 0; i < centres.size(); ++i)
+                total[i] = EnergySum(levels[i], reverberant[i]);
+            room.resize(2);
+            room[0].name = Strings::kCurveReverberant;
+            room[0].SetPoints(static_cast<int>(centres.size()), centres.data(), reverberant.data());
+            room[1].name = Strings::kCurveTotal;
+            room[1].SetPoints(static_cast<int>(centres.size()), centres.data(), total.data());
+        }
+    }
+    // On a speech map, the octave table at the point.
+    std::vector<std::string> table;
+    if (m_doc.HasInstallations() && IsSpeechQuantity(condition->quantity)) {
+        CPointSpeech speech;
+        if (!m_powerCache)
+            m_powerCache = std::make_shared<CSoundPowerCache>();
+        if (SpeechAt(m_doc.Scene(), condition->mode, point, speech, nullptr, m_powerCache.get()))
+            table = SpeechTableLines(speech);
+    }
+    m_doc.ShowSpectrum(centres, levels, room, table);
     return true;
 }
 

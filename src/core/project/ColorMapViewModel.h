@@ -19,6 +19,7 @@
 class CDAXDoc;
 class CInstallationElementList;
 class CWorkerPool;
+class CSoundPowerCache;
 struct CCoarseGrid;
 
 // The most points a dragged speaker's live map computes per step: larger planes follow the mouse
@@ -112,8 +113,8 @@ public:
     // Per entry of the frequency list: how much of that centre's band the speaker data cover
     // (the installed models, or the current model before anything is installed).
     const std::vector<EBandCoverage>& FrequencyCoverage() const { return m_frequencyCoverage; }
-    // What the map shows: the direct sound's level or an arrival time, valued by their
-    // EMapQuantity number.
+    // What the map shows: the direct sound's level, the room and speech quantities or an arrival
+    // time, valued by their EMapQuantity number.
     const CComboModel& QuantityCombo() const { return m_quantity; }
     // The entries of the band and frequency lists with the values they stand for.
     const std::vector<CBandChoice>& BandChoiceList() const { return m_bandChoices; }
@@ -291,6 +292,9 @@ private:
     std::array<int, 2> m_savedScroll{};
     bool m_figure = false;
     CCursorReadout m_readout;
+    // The models' power for the speech table under the pointer; emptied whenever the project
+    // tells of a change.
+    std::shared_ptr<CSoundPowerCache> m_powerCache;
     // Only while a speaker is dragged (shared_ptr: the type is complete in one file only).
     std::shared_ptr<CDragState> m_drag;
 };

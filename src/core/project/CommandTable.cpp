@@ -18,6 +18,8 @@ const std::vector<CCommandInfo>& CommandTable() {
          "Automatic Colour Scale", "&Automatic Colour Scale", "View/Colour"},
         {kCmdRoomParameters, "Change parameters for room", "Room Parameters", "&Room Parameters...",
          "Room"},
+        {kCmdSurfacesAndAir, "Surfaces, materials, air and background noise of the room",
+         "Surfaces and Air", "&Surfaces and Air...", "Room"},
         {kCmdImport, "Import speaker data", "Import Speaker Data", "&Import...", "Speaker"},
         {kCmdArrangeModules, "Arrange Modules", "Arrange Module", "&Module Arrangement...",
          "Speaker"},

@@ -34,6 +34,7 @@ enum ECommand : int {
     kCmdNewWindow = 57648,
     kCmdUndo = 57643,
     kCmdRedo = 57644,
+    kCmdSurfacesAndAir = 32840,
 };
 
 // One entry of the command table: what the menus, toolbar and status bar show.

@@ -133,22 +133,33 @@ void CDAXDoc::RemoveGraph(int index) {
 }
 
 void CDAXDoc::SetSpectrumCurves(const std::vector<double>& frequencies,
-                                const std::vector<double>& levels) {
+                                const std::vector<double>& levels,
+                                const std::vector<CSoundGraphData>& roomCurves,
+                                const std::vector<std::string>& speechTable) {
     const int n = static_cast<int>(std::min(frequencies.size(), levels.size()));
-    for (int i = 0; i < m_graphs.Count(); ++i)
-        m_graphs.At(i)->data.SetCurve(0, n > 0 ? n : 1, n > 0 ? frequencies.data() : nullptr,
-                                      n > 0 ? levels.data() : nullptr);
+    for (int i = 0; i < m_graphs.Count(); ++i) {
+        CSoundGraphCondition& graph = *m_graphs.At(i);
+        graph.data.SetCurve(0, n > 0 ? n : 1, n > 0 ? frequencies.data() : nullptr,
+                            n > 0 ? levels.data() : nullptr);
+        graph.roomCurves = roomCurves;
+        graph.speechTable = speechTable;
+    }
 }
 
 void CDAXDoc::ShowSpectrum(const std::vector<double>& frequencies,
-                           const std::vector<double>& levels) {
-    SetSpectrumCurves(frequencies, levels);
+                           const std::vector<double>& levels,
+                           const std::vector<CSoundGraphData>& roomCurves,
+                           const std::vector<std::string>& speechTable) {
+    SetSpectrumCurves(frequencies, levels, roomCurves, speechTable);
     Notify(CDocumentChange::Curves());
 }
 
 void CDAXDoc::ClearCurves() {
-    for (int i = 0; i < m_graphs.Count(); ++i)
+    for (int i = 0; i < m_graphs.Count(); ++i) {
         m_graphs.At(i)->data.ClearCurve(0);
+        m_graphs.At(i)->roomCurves.clear();
+        m_graphs.At(i)->speechTable.clear();
+    }
 }
 
 void CDAXDoc::StandardRefresh() {

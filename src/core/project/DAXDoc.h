@@ -72,6 +72,10 @@ public:
     // unit, with every position and automatic-layout result converted to it. The caller
     // notifies. Returns whether the unit changed.
     bool ApplyRoomParameters(const CRoomParameters& values);
+    // The room acoustics and speech settings as a whole (Room > Surfaces and Air, the command
+    // line's acoustics command). Every entry is checked first: a refusal (Refused, EntryRefused,
+    // the message naming the field) changes nothing. Done changes them and the maps recalculate.
+    CFlowResult SetRoomAcoustics(const CRoomAcoustics& acoustics, const CSpeechSettings& speech);
 
     // --- Views and ports ---
     // Sends the hints `change` implies to every view, in order, clearing the response curves
@@ -118,8 +122,13 @@ public:
 
     // --- Queries ---
     CSpeakerModel* CurrentModel() const { return m_models.CurrentModel(); }
+    // The room acoustics and speech settings ride along: the direct sound uses the air when
+    // asked to, the other map quantities the rest.
     CAcousticScene Scene() const {
-        return CAcousticScene::Of(m_models, m_room, m_settings.lengthUnit);
+        CAcousticScene scene = CAcousticScene::Of(m_models, m_room, m_settings.lengthUnit);
+        scene.acoustics = &m_settings.roomAcoustics;
+        scene.speech = &m_settings.speech;
+        return scene;
     }
     bool HasInstallations() const { return !m_room.Empty(); }
     // Every calculation plane lies parallel to the XY plane.
@@ -157,8 +166,12 @@ public:
     void SetCurrentGraph(int index);
     void RemoveGraph(int index);
     // The spectrum under the pointer becomes curve 0 of every response entry; the response view
-    // redraws. No point at all (n = 0) leaves a single silent point.
-    void ShowSpectrum(const std::vector<double>& frequencies, const std::vector<double>& levels);
+    // redraws. No point at all (n = 0) leaves a single silent point. The room's curves
+    // (reverberant, total) and a speech map's octave table at the point go with it; empty ones
+    // clear what an earlier point showed.
+    void ShowSpectrum(const std::vector<double>& frequencies, const std::vector<double>& levels,
+                      const std::vector<CSoundGraphData>& roomCurves = {},
+                      const std::vector<std::string>& speechTable = {});
 
     // --- Calculation ---
     // True while a map calculation reads the project. Its workers read the models, the
@@ -265,6 +278,8 @@ public:
     void Recalculate();
     CFlowResult Preferences();
     CFlowResult RoomParameters();
+    // Room > Surfaces and Air: the dialog over the room acoustics and the speech settings.
+    CFlowResult SurfacesAndAir();
     CFlowResult AutoInstallation();
     CFlowResult ExportSpeakerData();
     // Writes the current model as an open directivity file chosen through the file port.
@@ -349,7 +364,9 @@ private:
     CSoundGraphCondition* GraphEntry(int index) { return m_graphs.At(index); }
     // Curve 0 of every response entry, nobody told.
     void SetSpectrumCurves(const std::vector<double>& frequencies,
-                           const std::vector<double>& levels);
+                           const std::vector<double>& levels,
+                           const std::vector<CSoundGraphData>& roomCurves = {},
+                           const std::vector<std::string>& speechTable = {});
     bool RunCommand(int id);
     // Asks before a save replaces another file or a changed one; false when the user declines.
     bool MayReplace(const std::string& path);

@@ -120,6 +120,9 @@ bool CDAXDoc::RunCommand(int id) {
     case kCmdRoomParameters:
         RoomParameters();
         break;
+    case kCmdSurfacesAndAir:
+        SurfacesAndAir();
+        break;
     case kCmdAlignDelays:
         AlignDelaysFlow({m_room.CurrentIndex()});
         break;

@@ -16,6 +16,7 @@ class CAutoInstallationForm;
 class CVd1ExportForm;
 class CInitialSettingsForm;
 class CAlignDelaysForm;
+class CSurfacesAndAirForm;
 class CModuleArrangementPort;
 class CDAXDoc;
 
@@ -73,6 +74,8 @@ public:
     virtual bool RunVd1Export(CVd1ExportForm& form) = 0;
     virtual bool RunInitialSettings(CInitialSettingsForm& form) = 0;
     virtual bool RunAlignDelays(CAlignDelaysForm& form) = 0;
+    // Room > Surfaces and Air: the room acoustics and the background noise.
+    virtual bool RunSurfacesAndAir(CSurfacesAndAirForm& form) = 0;
 };
 
 class CFilePort {

@@ -148,6 +148,87 @@ void LoadAutomaticScales(CArchiveIn& ar, CDAXDoc& doc) {
     }
 }
 
+// --- Room acoustics: the faces' materials, extra absorption, air and formula ---
+
+bool HasRoomAcoustics(const CDAXDoc& doc) {
+    return doc.Settings().roomAcoustics != CRoomAcoustics{};
+}
+
+template <class Archive>
+void OctaveDoubles(Archive& ar, ArchiveSubject<Archive, COctaveValues>& values, const char* what) {
+    for (auto& v : values)
+        ar.Double(v, what);
+}
+
+// A flag as the writer writes it: 0 or 1, anything else refused so the file reads back as it is.
+void LoadFlag(CArchiveIn& ar, bool& flag, const char* what) {
+    int value = 0;
+    ar.WordInt(value);
+    if (value != 0 && value != 1)
+        ar.Fail(std::string(what) + " is " + std::to_string(value) + ", not 0 or 1");
+    flag = value == 1;
+}
+
+void StoreRoomAcoustics(CArchiveOut& ar, const CDAXDoc& doc) {
+    const CRoomAcoustics& room = doc.Settings().roomAcoustics;
+    for (const CRoomMaterial& face : room.faces) {
+        ar.String(face.name);
+        OctaveDoubles(ar, face.alpha, "an absorption coefficient");
+    }
+    OctaveDoubles(ar, room.extraAbsorption, "an extra absorption area");
+    ar.Double(room.temperature, "the air temperature");
+    ar.Double(room.humidity, "the relative humidity");
+    ar.WordInt(room.airOnDirect ? 1 : 0);
+    ar.WordInt(static_cast<int>(room.formula));
+}
+
+void LoadRoomAcoustics(CArchiveIn& ar, CDAXDoc& doc) {
+    CRoomAcoustics room;
+    for (CRoomMaterial& face : room.faces) {
+        ar.String(face.name);
+        OctaveDoubles(ar, face.alpha, "an absorption coefficient");
+    }
+    OctaveDoubles(ar, room.extraAbsorption, "an extra absorption area");
+    ar.Double(room.temperature, "the air temperature");
+    ar.Double(room.humidity, "the relative humidity");
+    LoadFlag(ar, room.airOnDirect, "the switch of air absorption on the direct sound");
+    int formula = 0;
+    ar.WordInt(formula);
+    room.formula = static_cast<EReverbFormula>(formula);
+    if (const std::string error = RoomAcousticsError(room); !error.empty())
+        ar.Fail("the room acoustics' " + error);
+    CProjectSettings settings = doc.Settings();
+    settings.roomAcoustics = std::move(room);
+    doc.ReplaceSettings(std::move(settings));
+}
+
+// --- Speech settings: background noise and the STI target ---
+
+bool HasSpeechSettings(const CDAXDoc& doc) {
+    return doc.Settings().speech != CSpeechSettings{};
+}
+
+void StoreSpeechSettings(CArchiveOut& ar, const CDAXDoc& doc) {
+    const CSpeechSettings& speech = doc.Settings().speech;
+    ar.WordInt(speech.noiseOn ? 1 : 0);
+    OctaveDoubles(ar, speech.noise, "a noise level");
+    ar.String(speech.curve);
+    ar.Double(speech.stiTarget, "the STI target");
+}
+
+void LoadSpeechSettings(CArchiveIn& ar, CDAXDoc& doc) {
+    CSpeechSettings speech;
+    LoadFlag(ar, speech.noiseOn, "the background noise switch");
+    OctaveDoubles(ar, speech.noise, "a noise level");
+    ar.String(speech.curve);
+    ar.Double(speech.stiTarget, "the STI target");
+    if (const std::string error = SpeechSettingsError(speech); !error.empty())
+        ar.Fail("the speech settings' " + error);
+    CProjectSettings settings = doc.Settings();
+    settings.speech = std::move(speech);
+    doc.ReplaceSettings(std::move(settings));
+}
+
 // The records in the order they are written. An id is four ASCII letters; a new kind of project
 // data adds its record at the end.
 struct CRecordKind {
@@ -165,6 +246,10 @@ constexpr CRecordKind kRecords[] = {
     {{'Q', 'N', 'T', 'Y'}, "the map quantities", HasQuantities, StoreQuantities, LoadQuantities},
     {{'C', 'S', 'C', 'L'}, "the automatic colour scales", HasAutomaticScales,
      StoreAutomaticScales, LoadAutomaticScales},
+    {{'R', 'O', 'O', 'M'}, "the room acoustics", HasRoomAcoustics, StoreRoomAcoustics,
+     LoadRoomAcoustics},
+    {{'N', 'O', 'I', 'S'}, "the speech settings", HasSpeechSettings, StoreSpeechSettings,
+     LoadSpeechSettings},
 };
 constexpr std::size_t kRecordCount = std::size(kRecords);
 

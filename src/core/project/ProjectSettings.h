@@ -1,5 +1,7 @@
 #pragma once
 
+#include "acoustics/RoomAcoustics.h"
+#include "acoustics/SpeechTransmission.h"
 #include "common/Vec3.h"
 
 #include <string>
@@ -21,7 +23,7 @@ inline constexpr double kUnsetSentinel = 100000.0;
 
 // The project's own settings: the preferences that travel with it, the texts and choices of the
 // Room Parameters dialog, the choices and results of the last automatic installation, and the
-// project data added since version 2.0.0 (marked points). The project file's settings block holds
+// project data added since version 2.0.0 (marked points, room acoustics, speech settings). The project file's settings block holds
 // the first three but autoLayoutShape, its records the rest; every undo state keeps them whole. The project changes them only through operations that keep them consistent with
 // the rest of it (a model's length unit follows the project's).
 struct CProjectSettings {
@@ -46,6 +48,10 @@ struct CProjectSettings {
     double installHeight = kUnsetSentinel;
     int loadedFromFile = 0; // written; reading a file sets it
     std::vector<CListeningPoint> listeningPoints; // a record of its own
+    // Room acoustics (surfaces, air, reverberation formula) and speech settings (background
+    // noise, STI target): records of their own, written when they differ from the defaults.
+    CRoomAcoustics roomAcoustics;
+    CSpeechSettings speech;
 
     friend bool operator==(const CProjectSettings&, const CProjectSettings&) = default;
 };

@@ -1,8 +1,13 @@
 // The Room Parameters dialog of a colour map view and what its OK changes in the project.
+#include "acoustics/RoomField.h"
 #include "common/Units.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
+#include "project/Strings.h"
 #include "project/forms/RoomParametersForm.h"
+#include "project/forms/SurfacesAndAirForm.h"
+
+#include <cctype>
 
 namespace {
 // The unit new projects take; the settings hold it for the whole application.
@@ -97,4 +102,42 @@ bool CDAXDoc::ApplyRoomParameters(const CRoomParameters& r) {
         m_models.SetLengthUnit(r.lengthUnit);
     }
     return unitChanged;
+}
+
+CFlowResult CDAXDoc::SurfacesAndAir() {
+    CEditStep step(*this, Strings::kStepSurfacesAndAir);
+    if (m_calculating)
+        return CFlowResult::Refused(EFlowReason::Calculating);
+    std::vector<std::string> problems;
+    CMaterialLibrary library = CMaterialLibrary::Installed(&problems);
+    for (const std::string& problem : problems)
+        Messages().ReportError("The material library could not be read: " + problem + ".");
+    CSurfacesAndAirForm form(m_settings.roomAcoustics, m_settings.speech,
+                             RoomSizeOf(Scene()), std::move(library));
+    if (!Dialogs().RunSurfacesAndAir(form))
+        return CFlowResult::Cancelled(EFlowReason::DialogClosed);
+    if (!AcceptAnswer(form, Messages()))
+        return CFlowResult::Refused(EFlowReason::EntryRefused);
+    return SetRoomAcoustics(form.Acoustics(), form.Speech());
+}
+
+CFlowResult CDAXDoc::SetRoomAcoustics(const CRoomAcoustics& acoustics,
+                                      const CSpeechSettings& speech) {
+    CEditStep step(*this, Strings::kStepSurfacesAndAir);
+    if (m_calculating)
+        return CFlowResult::Refused(EFlowReason::Calculating);
+    std::string error = RoomAcousticsError(acoustics);
+    if (error.empty())
+        error = SpeechSettingsError(speech);
+    if (!error.empty()) {
+        error[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(error[0])));
+        return {EFlowStatus::Refused, EFlowReason::EntryRefused, error + "."};
+    }
+    if (acoustics == m_settings.roomAcoustics && speech == m_settings.speech)
+        return CFlowResult::Done();
+    m_settings.roomAcoustics = acoustics;
+    m_settings.speech = speech;
+    Notify(CDocumentChange::Planes());
+    SetModified();
+    return CFlowResult::Done();
 }

@@ -186,6 +186,7 @@ inline constexpr const char* kStepDeleteSpeakerData = "Delete Speaker Data";
 inline constexpr const char* kStepArrangeModules = "Arrange Modules";
 inline constexpr const char* kStepPreferences = "Preferences";
 inline constexpr const char* kStepChooseTap = "Choose Tap";
+inline constexpr const char* kStepSurfacesAndAir = "Surfaces and Air";
 inline constexpr const char* kStepMarkPoint = "Mark Listening Point";
 inline constexpr const char* kStepRenamePoint = "Rename Listening Point";
 inline constexpr const char* kStepRemovePoint = "Remove Listening Point";
@@ -241,13 +242,17 @@ inline constexpr const char* kMapProjectName = "Project Name : ";
 inline constexpr const char* kMapDate = "Date : ";
 inline constexpr const char* kCursorLevel = "Average SPL @Cursor Point : ";
 // What a map shows, and its statistics when it is not the direct sound's level.
-inline constexpr const char* kQuantityDirect = "Direct Sound";
+inline constexpr const char* kQuantityDirect = "Direct SPL";
 inline constexpr const char* kQuantityArrival = "First Arrival";
 inline constexpr const char* kQuantityLateLoudest = "Loudest Arrives Late";
 inline constexpr const char* kQuantityMaxValue = " (Max Value in Audience Plane) : ";
 inline constexpr const char* kQuantityMinValue = " (Min Value in Audience Plane) : ";
 inline constexpr const char* kQuantityMeanValue = " (Average Value in Audience Plane) : ";
+// Sound levels average by energy.
+inline constexpr const char* kQuantityEnergyMeanValue =
+    " (Energy Average in Audience Plane) : ";
 inline constexpr const char* kQuantityLateShare = " (Points more than %1 ms late) : ";
+inline constexpr const char* kQuantityTargetShare = " (Points at or above %1) : ";
 inline constexpr const char* kQuantityAtCursor = " @Cursor Point : ";
 inline constexpr const char* kUnitPercent = "[%]";
 inline constexpr const char* kAverageMax =
@@ -287,6 +292,43 @@ inline constexpr const char* kRoomParametersMenu = "Room Parameters...";
 inline constexpr const char* kAxisX = "X";
 inline constexpr const char* kAxisY = "Y";
 inline constexpr const char* kAxisZ = "Z";
+
+// Room > Surfaces and Air
+inline constexpr const char* kSurfacesAndAirTitle = "Surfaces and Air";
+inline constexpr const char* kFaceFloor = "Floor (Z = 0)";
+inline constexpr const char* kFaceCeiling = "Ceiling (Z = H)";
+inline constexpr const char* kFaceWallX0 = "Wall X = 0";
+inline constexpr const char* kFaceWallXL = "Wall X = L";
+inline constexpr const char* kFaceWallY0 = "Wall Y = 0";
+inline constexpr const char* kFaceWallYW = "Wall Y = W";
+inline constexpr const char* kTypedMaterial = "(typed coefficients)";
+inline constexpr const char* kExtraAbsorption = "Extra absorption [m2]";
+inline constexpr const char* kAirTemperature = "Air temperature";
+inline constexpr const char* kAirHumidity = "Relative humidity";
+inline constexpr const char* kAirOnDirect = "Air absorption on the direct sound";
+inline constexpr const char* kReverbFormula = "Reverberation formula";
+inline constexpr const char* kFormulaEyring = "Eyring";
+inline constexpr const char* kFormulaSabine = "Sabine";
+inline constexpr const char* kNoiseOn = "Background noise";
+inline constexpr const char* kNoiseCurve = "Noise curve";
+inline constexpr const char* kNoiseTyped = "(typed levels)";
+inline constexpr const char* kStiTarget = "STI target";
+inline constexpr const char* kRoomVolume = "Volume";
+inline constexpr const char* kRoomSurface = "Surface";
+inline constexpr const char* kMeanAlpha = "Mean alpha";
+inline constexpr const char* kRtSabine = "T Sabine [s]";
+inline constexpr const char* kRtEyring = "T Eyring [s]";
+// The colour map's quantity list (the direct sound's name is with the arrival quantities').
+inline constexpr const char* kQuantityReverberant = "Reverberant SPL";
+inline constexpr const char* kQuantityTotal = "Total SPL";
+inline constexpr const char* kQuantityRatio = "Direct / Reverberant";
+inline constexpr const char* kQuantityBroadbandZ = "Broadband SPL";
+inline constexpr const char* kQuantityBroadbandA = "Broadband SPL (A)";
+inline constexpr const char* kQuantitySti = "STI";
+inline constexpr const char* kQuantityCis = "CIS";
+inline constexpr const char* kCurveDirect = "Direct";
+inline constexpr const char* kCurveReverberant = "Reverberant";
+inline constexpr const char* kCurveTotal = "Total";
 // The report a planner hands over: its title block, section titles and figures.
 inline constexpr const char* kNameTooLong =
     "Enter the planner and the company on one line each, at most 120 characters.";

@@ -99,11 +99,12 @@ public:
     // or 1 when the frequency is 0 or not one of the model's frequencies. Defined with the point
     // response (acoustics/PointResponse.cpp); not virtual, so the speaker layer never calls it.
     // A signal delay (ms) turns every element's phase, the ceiling image's too, as the longer
-    // path it stands for would, without that path's loss.
+    // path it stands for would, without that path's loss. With an air attenuation (nepers per
+    // metre of pressure at this frequency), every path loses it over its geometric length.
     int Evaluate(CSPComplex& accumulator, const CVec3& receiver, const CVec3& position,
                  const COrientation& orientation, double frequency, double ceilingHeight,
                  bool reversePolarity, double power, bool ceilingReflection, int lengthUnit,
-                 double delayMs = 0.0) const;
+                 double delayMs = 0.0, double airNepersPerMetre = 0.0) const;
 
     CSpeakerDataHeader& Header() { return m_header; }
     const CSpeakerDataHeader& Header() const { return m_header; }

@@ -6,6 +6,7 @@
 #include "dialogs/InstallationDialog.h"
 #include "dialogs/PreferencesDialog.h"
 #include "dialogs/RoomParametersDialog.h"
+#include "dialogs/SurfacesAndAirDialog.h"
 #include "dialogs/Vd1ExportDialog.h"
 
 namespace {
@@ -43,4 +44,8 @@ bool CQtDialogPort::RunVd1Export(CVd1ExportForm& form) {
 
 bool CQtDialogPort::RunInitialSettings(CInitialSettingsForm& form) {
     return Run<CInitialSettingsDialog1>(m_parent, form);
+}
+
+bool CQtDialogPort::RunSurfacesAndAir(CSurfacesAndAirForm& form) {
+    return Run<CSurfacesAndAirDialog1>(m_parent, form);
 }

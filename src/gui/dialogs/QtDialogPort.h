@@ -16,6 +16,7 @@ public:
     bool RunAutoInstallation(CAutoInstallationForm& form) override;
     bool RunVd1Export(CVd1ExportForm& form) override;
     bool RunInitialSettings(CInitialSettingsForm& form) override;
+    bool RunSurfacesAndAir(CSurfacesAndAirForm& form) override;
     bool RunAlignDelays(CAlignDelaysForm& form) override;
 
 private:

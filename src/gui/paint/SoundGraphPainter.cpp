@@ -5,6 +5,7 @@
 #include "project/SoundGraphLayout.h"
 #include "project/Strings.h"
 
+#include <QFontDatabase>
 #include <QPolygon>
 
 #include <algorithm>
@@ -88,12 +89,57 @@ void PaintSoundGraph(QPainter& painter, const CSoundGraphCondition& entry, int f
                 [&] { painter.drawLine(x, yMin, x, yMax); });
     }
 
+    // With room acoustics the direct sound (black) is joined by the reverberant field (blue,
+    // dashed) and the total (red), named in a key at the top right.
+    const QColor kRoomColours[] = {QColor(0, 0, 200), QColor(200, 0, 0)};
+    if (!entry.roomCurves.empty()) {
+        const int keyX = std::max(xMin, xMax) - 9 * h;
+        int keyY = std::min(yMin, yMax) + h / 2;
+        const char* names[] = {Strings::kCurveDirect, Strings::kCurveReverberant,
+                               Strings::kCurveTotal};
+        for (int i = 0; i < 3; ++i, keyY += h + h / 4) {
+            QPen pen = Pen(i == 0 ? QColor(Qt::black) : kRoomColours[i - 1]);
+            if (i == 1)
+                pen.setStyle(Qt::DashLine);
+            painter.setPen(pen);
+            painter.drawLine(keyX, keyY + h / 2, keyX + 2 * h, keyY + h / 2);
+            painter.setPen(Pen(Qt::black));
+            Text(painter, keyX + 2 * h + h / 2, keyY, QString::fromLatin1(names[i]));
+        }
+    }
+    // On a speech map, the octave table at the hovered point, in a fixed-width face.
+    if (!entry.speechTable.empty()) {
+        painter.save();
+        QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        fixed.setPixelSize(h);
+        painter.setFont(fixed);
+        painter.setPen(Qt::black);
+        int y = std::min(yMin, yMax) + h / 2;
+        for (const std::string& line : entry.speechTable) {
+            Text(painter, std::min(xMin, xMax) + h / 2, y, ToQString(line));
+            y += h + 1;
+        }
+        painter.restore();
+    }
     painter.setPen(Pen(Qt::black));
     // Levels beyond the axes (a band without data reads 0 dB) stay inside the frame.
     painter.setClipRect(QRect(QPoint(std::min(xMin, xMax), std::min(yMin, yMax)),
                               QPoint(std::max(xMin, xMax), std::max(yMin, yMax))),
                         Qt::IntersectClip);
-    for (const CSoundGraphData& curve : d.curves) {
+    std::vector<const CSoundGraphData*> curves;
+    for (const CSoundGraphData& curve : d.curves)
+        curves.push_back(&curve);
+    const std::size_t ownCurves = curves.size();
+    for (const CSoundGraphData& curve : entry.roomCurves)
+        curves.push_back(&curve);
+    for (std::size_t c = 0; c < curves.size(); ++c) {
+        const CSoundGraphData& curve = *curves[c];
+        if (c >= ownCurves) {
+            QPen pen = Pen(kRoomColours[std::min<std::size_t>(c - ownCurves, 1)]);
+            if (c == ownCurves)
+                pen.setStyle(Qt::DashLine);
+            painter.setPen(pen);
+        }
         QPolygon line;
         for (int i = 0; i < curve.PointCount(); ++i) {
             const double f = curve.frequencies[i];

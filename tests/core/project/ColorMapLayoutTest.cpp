@@ -330,6 +330,51 @@ TEST(ColorMapTexts, LegendLabelsAndPrintTitle) {
     f.Condition().mode = kModeInterference;
     EXPECT_EQ(PrintTitle(f.Condition()),
               "This color mapping is shown @1300[Hz] , 1/3 Oct. Band , Interference");
+
+    // Another quantity brings its own classes, legend, statistics and read-out.
+    CColorMapCondition& c = f.Condition();
+    c.quantity = EMapQuantity::Total;
+    EXPECT_EQ(ColorScaleOf(c).labels, LegendLabels(c.plane)); // levels keep the plane's classes
+    EXPECT_EQ(PrintTitle(c), "This color mapping is shown @1300[Hz] , 1/3 Oct. Band , "
+                             "Interference , Total SPL");
+    c.quantity = EMapQuantity::Sti;
+    const CColorScale sti = ColorScaleOf(c);
+    ASSERT_EQ(sti.count, 12); // 0.04 steps from 0.36 to 0.76, one below and one above
+    EXPECT_EQ(sti.labels[0], " - 0.760  A+");
+    EXPECT_EQ(sti.labels[1], "0.760 - 0.720  A");
+    EXPECT_EQ(sti.labels[10], "0.400 - 0.360  J");
+    EXPECT_EQ(sti.labels[11], "0.360 -   U");
+    EXPECT_EQ(sti.unit, "[STI]");
+    EXPECT_EQ(ScaleColor(sti, 0.9), sti.colors[0]);
+    EXPECT_EQ(ScaleColor(sti, 0.76), sti.colors[0]); // the band's lower edge belongs to it
+    EXPECT_EQ(ScaleColor(sti, 0.7599), sti.colors[1]);
+    EXPECT_EQ(ScaleColor(sti, 0.50), sti.colors[7]);  // G: 0.48 to 0.52
+    EXPECT_EQ(ScaleColor(sti, 0.3599), sti.colors[11]);
+    EXPECT_EQ(sti.colors[0], c.plane.colors[0]);
+    EXPECT_EQ(sti.colors[11], c.plane.colors[24]);
+    c.quantity = EMapQuantity::Cis;
+    EXPECT_NEAR(ColorScaleOf(c).thresholds[0], 1 + std::log10(0.76), 1e-12);
+    c.quantity = EMapQuantity::DirectToReverberant;
+    const CColorScale ratio = ColorScaleOf(c);
+    EXPECT_EQ(ratio.labels[12], "2 - 0");
+    EXPECT_EQ(ScaleColor(ratio, 0.5), ratio.colors[12]);
+
+    c.quantity = EMapQuantity::Sti;
+    c.plane.maximumLevel = 0.81, c.plane.minimumLevel = 0.42;
+    c.plane.pinkNoiseAverage = 0.6123, c.plane.musicSpeechAverage = 0.875;
+    EditSettings(f.doc)->speech.stiTarget = 0.55;
+    std::vector<std::string> stats;
+    for (const CAnnotationLine& line : AnnotationLines(f.doc, c))
+        if (line.line >= 6 && line.line <= 9)
+            stats.push_back(line.text);
+    EXPECT_EQ(stats,
+              (std::vector<std::string>{"STI (Max Value in Audience Plane) : 0.810",
+                                        "STI (Min Value in Audience Plane) : 0.420",
+                                        "STI (Average Value in Audience Plane) : 0.612",
+                                        "STI (Points at or above 0.550) : 87.5[%]"}));
+    EXPECT_EQ(CursorValueText(EMapQuantity::Sti, 0.61234), "STI @Cursor Point : 0.612");
+    EXPECT_EQ(CursorValueText(EMapQuantity::DirectToReverberant, -3.25),
+              "Direct / Reverberant @Cursor Point : -3.25[dB]");
 }
 
 TEST(ColorMapTexts, ArrivalMapsTakeMillisecondClassesTheirOwnStatisticsAndTitle) {
@@ -344,11 +389,15 @@ TEST(ColorMapTexts, ArrivalMapsTakeMillisecondClassesTheirOwnStatisticsAndTitle)
     EXPECT_EQ(ScaleColor(direct, 99), f.Condition().plane.ColorOf(99));
 
     const CComboModel& quantities = f.view->QuantityCombo();
+    // One list of every quantity, in the order of MapQuantities().
     ASSERT_EQ(quantities.items,
-              (std::vector<std::string>{"Direct Sound", "First Arrival", "Loudest Arrives Late"}));
+              (std::vector<std::string>{"Direct SPL", "Reverberant SPL", "Total SPL",
+                                        "Direct / Reverberant", "Broadband SPL",
+                                        "Broadband SPL (A)", "STI", "CIS", "First Arrival",
+                                        "Loudest Arrives Late"}));
     EXPECT_EQ(quantities.selection, 0);
     f.doc.SetModified(false);
-    f.view->OnQuantitySelected(2);
+    f.view->OnQuantitySelected(9);
     ASSERT_EQ(f.Condition().quantity, EMapQuantity::LateLoudest);
     EXPECT_TRUE(f.doc.IsModified());
     EXPECT_EQ(f.view->LastResult().status, ECalcStatus::Completed); // calculated at once
@@ -388,7 +437,7 @@ TEST(ColorMapTexts, ArrivalMapsTakeMillisecondClassesTheirOwnStatisticsAndTitle)
     EXPECT_EQ(PrintTitle(f.Condition()),
               "This color mapping is shown @1000[Hz] , 1 Oct. Band , Energy , Loudest Arrives "
               "Late");
-    f.view->OnQuantitySelected(1);
+    f.view->OnQuantitySelected(8);
     texts.clear();
     for (const CAnnotationLine& line : AnnotationLines(f.doc, f.Condition()))
         texts[line.line] = line.text;
@@ -784,6 +833,17 @@ TEST(ColorMapTexts, TheAutomaticScaleFollowsTheMapsMaximumRoundedUpToThePitch) {
     EXPECT_EQ(c.plane.ColorOf(120 - shift), c.plane.ColorOf(100));
     EXPECT_EQ(c.plane.ColorOf(120 - shift), c.plane.colors[1]);
     EXPECT_EQ(c.plane.ColorOf(120.5 - shift), c.plane.colors[0]);
+    // Every sound level's legend moves with it; D/R and STI keep their fixed classes.
+    for (EMapQuantity level : {EMapQuantity::Direct, EMapQuantity::Total, EMapQuantity::BroadbandA}) {
+        c.quantity = level;
+        const CColorScale scale = ColorScaleOf(c);
+        EXPECT_EQ(scale.labels[1], "120 - 117") << QuantityInfo(level).name;
+        EXPECT_EQ(ScaleColor(scale, 120.5), c.plane.colors[0]);
+        EXPECT_EQ(ScaleColor(scale, 120), c.plane.colors[1]);
+    }
+    c.quantity = EMapQuantity::DirectToReverberant;
+    EXPECT_EQ(ColorScaleOf(c).thresholds[0], 24);
+    c.quantity = EMapQuantity::Direct;
     ASSERT_TRUE(f.view->OnViewCommand(kCmdAutomaticScale));
     EXPECT_EQ(ColorShift(c), 0);
 }
@@ -815,4 +875,47 @@ TEST(ColorMapFit, TheViewFitsEveryNewPaneSizeUntilTheUserZooms) {
     Build(f.doc).Room().roomLength = 30;
     f.doc.Notify(CDocumentChange::Planes());
     EXPECT_LT(f.Condition().scale, wide);
+}
+
+TEST(ColorMapPointer, TheSpectrumUnderThePointerCarriesTheRoomCurvesAndASpeechMapsTable) {
+    PlanView f;
+    ASSERT_EQ(f.Install(2, 2), 0);
+    Build(f.doc).Graphs().AddGraphCondition(-1, 30, 20, 20, 36, 0, 0, CSoundGraphDataList());
+    const CSoundGraphCondition& graph = *f.doc.Graphs().At(0);
+    const CVec3 point{1, 1, 1.2};
+    // A room that absorbs nothing has no reverberant field: the direct sound alone.
+    ASSERT_TRUE(f.view->PointSpectrum(point));
+    EXPECT_GT(graph.data.Curve(0)->PointCount(), 1);
+    EXPECT_TRUE(graph.roomCurves.empty());
+    EXPECT_TRUE(graph.speechTable.empty());
+
+    CRoomAcoustics acoustics;
+    for (CRoomMaterial& face : acoustics.faces)
+        face.alpha.fill(0.3);
+    EditSettings(f.doc)->roomAcoustics = acoustics;
+    ASSERT_TRUE(f.view->PointSpectrum(point));
+    ASSERT_EQ(graph.roomCurves.size(), 2u);
+    EXPECT_EQ(graph.roomCurves[0].name, Strings::kCurveReverberant);
+    EXPECT_EQ(graph.roomCurves[1].name, Strings::kCurveTotal);
+    const CSoundGraphData& direct = *graph.data.Curve(0);
+    ASSERT_EQ(graph.roomCurves[1].PointCount(), direct.PointCount());
+    for (int i = 0; i < direct.PointCount(); ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        EXPECT_NEAR(graph.roomCurves[1].levels[at],
+                    10 * std::log10(std::pow(10, direct.levels[at] / 10) +
+                                    std::pow(10, graph.roomCurves[0].levels[at] / 10)),
+                    1e-9);
+    }
+    EXPECT_TRUE(graph.speechTable.empty()); // not a speech map
+
+    f.Condition().quantity = EMapQuantity::Sti;
+    ASSERT_TRUE(f.view->PointSpectrum(point));
+    ASSERT_EQ(graph.speechTable.size(), 1u + kOctaveCount + 1u); // header, octaves, STI and CIS
+    EXPECT_EQ(graph.speechTable.back().rfind("STI 0.", 0), 0u) << graph.speechTable.back();
+    // Back on the direct sound in a dead room: what the last point showed goes.
+    f.Condition().quantity = EMapQuantity::Direct;
+    EditSettings(f.doc)->roomAcoustics = {};
+    ASSERT_TRUE(f.view->PointSpectrum(point));
+    EXPECT_TRUE(graph.roomCurves.empty());
+    EXPECT_TRUE(graph.speechTable.empty());
 }

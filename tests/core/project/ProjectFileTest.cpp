@@ -6,6 +6,7 @@
 #include "SceneFixtures.h"
 #include "TestDir.h"
 #include "common/Archive.h"
+#include "acoustics/NoiseCurves.h"
 #include "common/FileVersion.h"
 #include "project/ColorMapViewModel.h"
 #include "project/Strings.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -509,11 +511,53 @@ TEST(ProjectFile, DataAddedSince200TravelsInRecordsAndOnlyWhenUsed) {
     EXPECT_EQ(back.Room().TotalPower(), f.doc.Room().TotalPower());
     EXPECT_EQ(ProjectFile::Write(back), extended);
 
+    // Room acoustics and speech settings, each in a record of its own after the others.
+    CRoomAcoustics acoustics;
+    acoustics.faces[0] = {"Carpet \xE9", {0.02, 0.06, 0.14, 0.37, 0.6, 0.65, 0.65}};
+    acoustics.faces[5].alpha = {0.1, 0.1, 0.1, 0.1, 0.1, 0.1, 1.0};
+    acoustics.extraAbsorption = {0, 1, 2, 3, 4, 5, 6.5};
+    acoustics.temperature = -5.5;
+    acoustics.humidity = 80;
+    acoustics.airOnDirect = true;
+    acoustics.formula = EReverbFormula::Sabine;
+    CSpeechSettings speech;
+    speech.noiseOn = true;
+    speech.noise = *NoiseCurve("NR35");
+    speech.curve = "NR35";
+    speech.stiTarget = 0.6;
+    EditSettings(f.doc)->roomAcoustics = acoustics;
+    EditSettings(f.doc)->speech = speech;
+    CByteWriter room, noise;
+    for (const CRoomMaterial& face : acoustics.faces) {
+        room.String(face.name);
+        for (double a : face.alpha)
+            room.Double(a);
+    }
+    for (double a : acoustics.extraAbsorption)
+        room.Double(a);
+    room.Doubles({-5.5, 80}).Word(1).Word(1);
+    noise.Word(1);
+    for (double n : speech.noise)
+        noise.Double(n);
+    noise.String("NR35").Double(0.6);
+    const std::vector<std::uint8_t> acousticBytes = ProjectFile::Write(f.doc);
+    EXPECT_EQ(acousticBytes, WithRecords(plain, {{"DLAY", delays}, {"MARK", points},
+                                                 {"ROOM", room}, {"NOIS", noise}}));
+    CDAXDoc withAcoustics;
+    RoundTrip(f.doc, withAcoustics);
+    EXPECT_EQ(withAcoustics.Settings().roomAcoustics, acoustics);
+    EXPECT_EQ(withAcoustics.Settings().speech, speech);
+    EXPECT_EQ(ProjectFile::Write(withAcoustics), acousticBytes);
+    EditSettings(f.doc)->roomAcoustics = {};
+    EditSettings(f.doc)->speech = {};
+
     // Each record is written only while its data is in use.
     Build(f.doc).Room().SetDelay(1, -0.0);
     Build(f.doc).Room().SetDelay(3, 0);
     EXPECT_EQ(ProjectFile::Write(f.doc), WithRecords(plain, {{"MARK", points}}));
     EditSettings(f.doc)->listeningPoints.clear();
+    EXPECT_EQ(ProjectFile::Write(f.doc), plain);
+    EditSettings(f.doc)->speech.stiTarget = 0.5; // the default again
     EXPECT_EQ(ProjectFile::Write(f.doc), plain);
 
     // A map shown on the automatic colour scale keeps that choice, its stored Max untouched.
@@ -570,6 +614,42 @@ TEST(ProjectFile, RecordsThatCannotBeHeldWhollyAreRefused) {
     EXPECT_NE(ReadError(WithRecords(plain, {{"QNTY", unknownQuantity}})).find("quantity 77"),
               std::string::npos);
     EXPECT_NE(ReadError(WithRecords(plain, {{"QNTY", quantityCount}})).find("the project has 1"),
+              std::string::npos);
+    // Room acoustics and speech settings out of range, or not what the writer writes.
+    auto room = [](double alpha, double extra, double humidity, std::uint16_t air,
+                   std::uint16_t formula) {
+        CByteWriter w;
+        for (int face = 0; face < 6; ++face)
+            w.String("").Doubles({0.1, 0.1, alpha, 0.1, 0.1, 0.1, 0.1});
+        return w.Doubles({0, extra, 0, 0, 0, 0, 0}).Doubles({20, humidity}).Word(air).Word(formula);
+    };
+    EXPECT_NE(ReadError(WithRecords(plain, {{"ROOM", room(1.5, 0, 50, 0, 0)}}))
+                  .find("surface floor alpha at 500 Hz is 1.5"),
+              std::string::npos);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"ROOM", room(0.1, -2, 50, 0, 0)}}))
+                  .find("extra absorption at 250 Hz is -2"),
+              std::string::npos);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"ROOM", room(0.1, 0, 120, 0, 0)}}))
+                  .find("relative humidity is 120"),
+              std::string::npos);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"ROOM", room(0.1, 0, 50, 2, 0)}}))
+                  .find("air absorption on the direct sound is 2"),
+              std::string::npos);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"ROOM", room(0.1, 0, 50, 0, 3)}}))
+                  .find("reverberation formula 3"),
+              std::string::npos);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"ROOM", room(std::nan(""), 0, 50, 0, 0)}}))
+                  .find("an absorption coefficient is not a finite number"),
+              std::string::npos);
+    CByteWriter loudNoise, unknownCurve, target;
+    loudNoise.Word(1).Doubles({40, 40, 40, 141, 40, 40, 40}).String("").Double(0.5);
+    unknownCurve.Word(1).Doubles({40, 40, 40, 40, 40, 40, 40}).String("NR-x").Double(0.5);
+    target.Word(0).Doubles({0, 0, 0, 0, 0, 0, 0}).String("").Double(1.5);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"NOIS", loudNoise}})).find("noise level at 1 kHz is 141"),
+              std::string::npos);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"NOIS", unknownCurve}})).find("noise curve \"NR-x\""),
+              std::string::npos);
+    EXPECT_NE(ReadError(WithRecords(plain, {{"NOIS", target}})).find("STI target is 1.5"),
               std::string::npos);
     CByteWriter badScale;
     badScale.Dword(1).Word(2);

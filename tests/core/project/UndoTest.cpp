@@ -204,6 +204,14 @@ TEST(Undo, EachKindOfEditComesBackByteForByteAndGoesAgain) {
     };
     ExpectUndoRedo(
         f, [&] { f.doc.OnCommand(kCmdPreference); }, Strings::kStepPreferences);
+    // Room acoustics travel in the settings every state keeps whole.
+    f.dialogs.surfacesAndAir = [](CSurfacesAndAirForm& form) {
+        form.faces[0].alpha[2].text = "0.5";
+        form.noiseOn = true;
+        return true;
+    };
+    ExpectUndoRedo(
+        f, [&] { f.doc.OnCommand(kCmdSurfacesAndAir); }, Strings::kStepSurfacesAndAir);
     // A change of unit converts every position and tells every model.
     f.dialogs.roomParameters = [](CRoomParametersForm& form) {
         form.projectName = "Hall";
