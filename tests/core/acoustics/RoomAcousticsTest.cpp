@@ -250,8 +250,7 @@ TEST(NoiseCurves, RatingAndCriterionCurves) {
 
 // The library installed with the program, and the user's file that extends it.
 TEST(MaterialLibrary, ShippedLibraryAndUserMaterials) {
-    const char* source = std::getenv("DAXARA_SOURCE_DIR");
-    ASSERT_NE(source, nullptr);
+    const char* source = DAXARA_SOURCE_TREE;
     CMaterialLibrary library;
     EXPECT_EQ(library.AddFile(std::string(source) + "/resources/materials.txt"), "");
     EXPECT_GE(library.Materials().size(), 25u);
