@@ -191,18 +191,7 @@ ECalcStatus RunArrivalEngine(const CAcousticScene& scene, const CArrivalPlan& pl
 CMapResult CalculateArrivalMap(const CAcousticScene& scene, CColorMapCondition& condition,
                                CProgressDialog1* progress, const CMapOptions& options) {
     CMapResult result;
-    if (!scene.HasInstallations()) {
-        result.status = ECalcStatus::NoInstallations;
-        return result;
-    }
-    if (std::string dangling = DanglingModelReason(scene); !dangling.empty()) {
-        result.status = ECalcStatus::Failed;
-        result.reason = std::move(dangling);
-        return result;
-    }
     CListeningPlane& plane = condition.plane;
-    plane.maximumLevel = plane.minimumLevel = plane.pinkNoiseAverage = plane.musicSpeechAverage =
-        0.0;
     const EMapQuantity quantity = condition.quantity;
     const CArrivalPlan plan(scene);
     const CBandIndexRange band = ConditionBand(scene, condition);

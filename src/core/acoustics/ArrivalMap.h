@@ -63,5 +63,7 @@ CArrivalStatistics ArrivalStatistics(EMapQuantity quantity, const std::vector<do
 // music/speech average (the late share) fields. The same contract as CalculateMap: Stop or a
 // failed response (late-loudest reads the band) ends it before the next point, the statistics
 // then stay 0. The reference engine takes each installation's band level from BandPressure.
+// CalculateMap calls it for these quantities once the scene is known to be calculable and the
+// statistics are cleared.
 CMapResult CalculateArrivalMap(const CAcousticScene& scene, CColorMapCondition& condition,
                                CProgressDialog1* progress, const CMapOptions& options = {});

@@ -222,8 +222,6 @@ ECalcStatus RunQuantity(const CAcousticScene& scene, const CColorMapCondition& c
 
 CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& condition,
                         CProgressDialog1* progress, const CMapOptions& options) {
-    if (IsArrivalQuantity(condition.quantity))
-        return CalculateArrivalMap(scene, condition, progress, options);
     CMapResult result;
     if (!scene.HasInstallations()) {
         result.status = ECalcStatus::NoInstallations;
@@ -237,6 +235,8 @@ CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& conditi
     CListeningPlane& plane = condition.plane;
     plane.maximumLevel = plane.minimumLevel = plane.pinkNoiseAverage = plane.musicSpeechAverage =
         0.0;
+    if (IsArrivalQuantity(condition.quantity))
+        return CalculateArrivalMap(scene, condition, progress, options);
     const CBandIndexRange band = ConditionBand(scene, condition);
     const std::size_t count =
         std::min(plane.points.size(), static_cast<std::size_t>(std::max(plane.pointCount, 0)));
