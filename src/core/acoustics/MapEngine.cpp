@@ -540,79 +540,13 @@ int CMapEngine::PointPressure(const CVec3& point, double& pressure, Scratch& scr
 
 void CMapEngine::PointPressures(const CVec3* points, int count, double* pressures, int* statuses,
                                 Scratch& scratch) const {
-    count = std::clamp(count, 0, kKernelLanes);
-    if (count == 0)
-        return;
-    const int n = m_band.Count();
-    std::fill(pressures, pressures + count, 0.0);
-    std::fill(statuses, statuses + count, n == 0 ? kBandFailed : kBandOk);
-    if (m_mode != kModeInterference && m_mode != kModeEnergy) {
-        std::fill(statuses, statuses + count, kBandOk);
-        return;
-    }
-    if (n == 0)
-        return;
-    const std::size_t stride = static_cast<std::size_t>(Padded());
-    const std::size_t used = stride * static_cast<std::size_t>(count);
-    if (scratch.re.size() < stride * kKernelLanes)
-        scratch = MakeScratch();
-    double* re = scratch.re.data();
-    double* im = scratch.im.data();
-    double* sumRe = scratch.sumRe.data();
-    double* sumIm = scratch.sumIm.data();
-    std::fill(sumRe, sumRe + used, 0.0);
-    std::fill(sumIm, sumIm + used, 0.0);
-    double x[kKernelLanes], y[kKernelLanes], z[kKernelLanes];
-    Spread(points, count, x, y, z);
-    // Every pass first: the geometry of one pass does not wait for the sums of the one before.
-    if (scratch.located.size() < static_cast<std::size_t>(m_passTotal))
-        scratch.located.resize(static_cast<std::size_t>(m_passTotal)); // a replanned model
-    Locate(m_installations.data(), m_installations.data() + m_installations.size(), x, y, z,
-           scratch.located.data());
-    const CPassLanes* located = scratch.located.data();
-    bool failed[kKernelLanes] = {};
-    double acc[kKernelLanes] = {};
-    for (const InstallationPlan& inst : m_installations) {
-        std::fill(re, re + used, 0.0);
-        std::fill(im, im + used, 0.0);
-        // An installation without a model has no passes and contributes nothing.
-        if (inst.model) {
-            AddLanes(inst, located, count, re, im, stride, failed);
-            located += PassCount(inst);
-        }
-        for (int lane = 0; lane < count; ++lane) {
-            const std::size_t at = static_cast<std::size_t>(lane) * stride;
-            const double* laneRe = re + at;
-            const double* laneIm = im + at;
-            if (m_mode == kModeInterference) {
-                for (int j = 0; j < n; ++j)
-                    sumRe[at + j] += laneRe[j], sumIm[at + j] += laneIm[j];
-            } else {
-                double e = 0.0;
-                for (int j = 0; j < n; ++j)
-                    e += laneRe[j] * laneRe[j] + laneIm[j] * laneIm[j];
-                acc[lane] += e / n;
-            }
-        }
-    }
-    for (int lane = 0; lane < count; ++lane) {
-        if (failed[lane]) {
-            statuses[lane] = kBandFailed;
-            continue;
-        }
-        if (m_mode == kModeInterference) {
-            const std::size_t at = static_cast<std::size_t>(lane) * stride;
-            for (int j = 0; j < n; ++j)
-                acc[lane] += sumRe[at + j] * sumRe[at + j] + sumIm[at + j] * sumIm[at + j];
-            pressures[lane] = std::sqrt(acc[lane] / n);
-        } else {
-            pressures[lane] = std::sqrt(acc[lane]);
-        }
-    }
+    // The whole band is the one segment; the sums run in the same order either way.
+    const std::pair<int, int> whole{0, m_band.Count()};
+    PointSegmentPressures(points, count, {&whole, 1}, pressures, statuses, scratch);
 }
 
 void CMapEngine::PointSegmentPressures(const CVec3* points, int count,
-                                       const std::vector<std::pair<int, int>>& segments,
+                                       std::span<const std::pair<int, int>> segments,
                                        double* pressures, int* statuses, Scratch& scratch) const {
     count = std::clamp(count, 0, kKernelLanes);
     if (count == 0)

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <utility>
+#include <span>
 #include <vector>
 
 class CSpeakerModel;
@@ -54,8 +55,8 @@ public:
     // pressures[lane * segmentCount + s]; a lane fails as PointPressures' does. Each point's
     // geometry is found once for all segments.
     void PointSegmentPressures(const CVec3* points, int count,
-                               const std::vector<std::pair<int, int>>& segments,
-                               double* pressures, int* statuses, Scratch& scratch) const;
+                               std::span<const std::pair<int, int>> segments, double* pressures,
+                               int* statuses, Scratch& scratch) const;
     Scratch MakeScratch() const;
     int BandCount() const { return m_band.Count(); }
     int Padded() const { return PaddedCount(m_band.Count()); }
