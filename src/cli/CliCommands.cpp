@@ -4,6 +4,7 @@
 #include "CliSession.h"
 #include "acoustics/LevelStatistics.h"
 #include "acoustics/MapCalculation.h"
+#include "acoustics/SpeakerSources.h"
 #include "acoustics/SpectrumEngine.h"
 #include "common/FormatSignificant.h"
 #include "common/Units.h"
@@ -78,8 +79,6 @@ CBandOutcome ChooseBand(CDAXDoc& doc, const std::string& band, std::optional<dou
         throw CCliError("the project has no speaker data");
     case EBandChoiceStatus::NoCondition:
         throw CCliError("the project has no calculation plane");
-    case EBandChoiceStatus::Busy:
-        throw CCliError("the project is being calculated");
     }
     if (!outcome.centre.Valid())
         throw CCliError("band " + FormatSignificant(outcome.band, 4) +
@@ -527,6 +526,18 @@ int RunMap(const CMapCommandOptions& o) {
     const CListeningPlane& plane = c.plane;
     const CLevelStatistics spread = PlaneStatistics(plane, o.within);
     const std::string unit = doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]";
+    // The points at a speaker have no level: named, never given the response's sentinel.
+    const CSpeakerSources sources(doc.Scene());
+    nlohmann::json leftOut = nlohmann::json::array();
+    std::string leftOutText;
+    for (const CPlaceElement& p : plane.points) {
+        if (!std::isnan(p.level))
+            continue;
+        const int installation = sources.InstallationAt({p.x, p.y, p.z});
+        leftOut.push_back({{"point", {p.x, p.y, p.z}}, {"installation", installation}});
+        leftOutText += "left out: " + PointAtSpeakerText({p.x, p.y, p.z}, installation) +
+                       ", where no level exists\n";
+    }
     if (o.json) {
         const nlohmann::json j = {
             {"band", c.band},
@@ -546,7 +557,8 @@ int RunMap(const CMapCommandOptions& o) {
             {"spread", spread.spread},
             {"percentiles", {{"10", spread.p10}, {"50", spread.p50}, {"90", spread.p90}}},
             {"within",
-             {{"dB", spread.within}, {"of", "pinkNoiseAverage"}, {"share", spread.withinShare}}}};
+             {{"dB", spread.within}, {"of", "pinkNoiseAverage"}, {"share", spread.withinShare}}},
+            {"leftOut", leftOut}};
         std::cout << j.dump(2) << "\n";
     } else {
         PrintCondition(c);
@@ -566,14 +578,15 @@ int RunMap(const CMapCommandOptions& o) {
                   << " dB\n"
                   << "within +/-" << FormatSignificant(spread.within, 4)
                   << " dB of the pink-noise average: "
-                  << FormatSignificant(100.0 * spread.withinShare, 4) << " % of the points\n";
+                  << FormatSignificant(100.0 * spread.withinShare, 4) << " % of the points\n"
+                  << leftOutText;
     }
     FlushOutput();
     if (!o.csv.empty()) {
         std::string text = "x,y,z,level\n";
         for (const CPlaceElement& p : plane.points)
-            text +=
-                Number(p.x) + "," + Number(p.y) + "," + Number(p.z) + "," + Number(p.level) + "\n";
+            text += Number(p.x) + "," + Number(p.y) + "," + Number(p.z) + "," +
+                    (std::isnan(p.level) ? std::string() : Number(p.level)) + "\n";
         WriteText(o.csv, text);
     }
     if (o.save)

@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 
 namespace {
@@ -129,6 +130,11 @@ int RunRender(const CRenderOptions& o) {
         throw CCliError("--condition " + std::to_string(o.condition) + ": the project has " +
                         std::to_string(doc.conditions.Count()) + " colour map(s), numbered from 0");
     view.SetConditionIndex(o.condition);
+    // Levels that do not exist are not drawn: the plane stays grey and says why.
+    if (const CListeningPlane& plane = doc.conditions.At(o.condition)->plane; !plane.HasResult())
+        std::cerr << "daxara-cli: colour map " << o.condition
+                  << " is not calculated (daxara-cli map --save calculates it); the picture "
+                     "shows the room without a map\n";
     if (o.view == "plan")
         view.SetViewDirection(0, 0, 0);
     else if (o.view == "front")

@@ -31,8 +31,6 @@ const CColorMapCondition* MeasuringCondition(const CDAXDoc& doc) {
 } // namespace
 
 CFlowResult CDAXDoc::AutoInstallation() {
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     CSpeakerModel* model = CurrentModel();
     if (!model)
         return CFlowResult::Refused(EFlowReason::NothingCurrent);

@@ -74,8 +74,7 @@ enum class EBandChoiceStatus {
     NoSpeakerData,
     NoCondition,
     BandNotOffered,
-    BadFrequency,
-    Busy
+    BadFrequency
 };
 
 struct CBandOutcome {

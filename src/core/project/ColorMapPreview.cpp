@@ -14,6 +14,10 @@
 #include <optional>
 
 struct CColorMapViewModel::CDragState {
+    // The preview reads these and nothing of the project, so the project may change while its
+    // workers build (a change ends the drag, and the preview's destructor waits for them): the
+    // models as shared handles, which keep them alive, and a copy of the installations.
+    CSpeakerModelContainer models;
     CInstallationElementList installations;
     int moving = 0;
     double power = 0.0; // the moving installation's own
@@ -23,10 +27,9 @@ struct CColorMapViewModel::CDragState {
     // The map follows only where the drop would recalculate it.
     bool follow = false;
     bool pending = false;
-    // While the workers build the preview they read the project, so it is marked calculating.
-    // Declared before the preview, which stops and waits for them as it goes.
-    std::optional<CDAXDoc::CCalculatingScope> building;
-    // Built on the first step that moves: a click without a move costs nothing.
+    bool building = false;
+    // Built on the first step that moves: a click without a move costs nothing. Declared after
+    // what it reads, so it stops and waits for its workers before that goes.
     std::unique_ptr<CLivePreview> preview;
     std::vector<double> levels;
     int lastMilliseconds = 0;
@@ -34,12 +37,13 @@ struct CColorMapViewModel::CDragState {
 
 void CColorMapViewModel::BeginDrag() {
     m_drag = std::make_shared<CDragState>();
+    m_drag->models.Adopt(m_doc.models.Shared(), m_doc.models.CurrentIndex());
     m_drag->installations = m_doc.room.List();
     m_drag->moving = m_doc.room.CurrentIndex();
     if (const CInstallationElement* moving = m_drag->installations.At(m_drag->moving))
         m_drag->power = moving->power;
-    m_drag->follow = m_doc.Settings().manualRecalc == 0 && Condition() &&
-                     m_doc.HasInstallations() && !m_doc.IsCalculating();
+    m_drag->follow =
+        m_doc.Settings().manualRecalc == 0 && Condition() && m_doc.HasInstallations();
 }
 
 void CColorMapViewModel::DragTo(const CPixel& p) {
@@ -83,7 +87,7 @@ bool CColorMapViewModel::PreviewPending() const {
 }
 
 bool CColorMapViewModel::PreviewPreparing() const {
-    return m_drag && m_drag->building.has_value();
+    return m_drag && m_drag->building;
 }
 
 std::string CColorMapViewModel::PreviewStatus() const {
@@ -107,8 +111,9 @@ bool CColorMapViewModel::UpdatePreview() {
     CDragState& drag = *m_drag;
     if (!drag.preview) {
         CAcousticScene scene = m_doc.Scene();
+        scene.models = &drag.models;
         scene.installations = &drag.installations;
-        drag.building.emplace(m_doc);
+        drag.building = true;
         drag.preview = std::make_unique<CLivePreview>(
             scene, *condition, drag.moving, 0, CLivePreview::kDefaultMemoryBound,
             previewWorkers ? previewWorkers : &CalculationWorkers(),
@@ -120,13 +125,13 @@ bool CColorMapViewModel::UpdatePreview() {
             stillBuilding = drag.preview->Building();
         } catch (...) {
             // The stored map stays for the rest of the drag; the drop calculates as always.
-            drag.building.reset();
+            drag.building = false;
             drag.pending = false;
             throw;
         }
         if (stillBuilding)
             return false; // the step stays pending
-        drag.building.reset();
+        drag.building = false;
     }
     drag.pending = false;
     const auto start = std::chrono::steady_clock::now();

@@ -9,11 +9,37 @@
 #include "project/BandChoice.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
+#include "project/MapJobs.h"
 #include "project/MapService.h"
 #include "project/Strings.h"
 
 #include <algorithm>
 #include <cmath>
+
+CMapResult ResultOf(const CListeningPlane& plane, const CMapResult& previous) {
+    CMapResult result;
+    result.leftOut = plane.leftOut;
+    switch (plane.state) {
+    case EMapState::Complete:
+        result.status = ECalcStatus::Completed;
+        result.computed = plane.pointCount;
+        break;
+    case EMapState::Incomplete:
+        result.status = ECalcStatus::Stopped;
+        for (const CPlaceElement& p : plane.points)
+            result.computed += !std::isnan(p.level);
+        break;
+    case EMapState::Failed:
+        result.status = ECalcStatus::Failed;
+        result.reason = plane.failure;
+        break;
+    case EMapState::NotCalculated:
+        // Dropped as outdated: what was last asked stands.
+        result = previous;
+        break;
+    }
+    return result;
+}
 
 CColorMapCondition DefaultCondition(int lengthUnit) {
     CColorMapCondition condition;
@@ -40,8 +66,6 @@ CColorMapCondition* CColorMapViewModel::Condition() const {
 
 void CColorMapViewModel::OnInitialUpdate() {
     m_doc.Guarded([&] {
-        if (m_doc.IsCalculating())
-            return;
         CColorMapConditionList& list = m_doc.conditions;
         if (m_doc.Settings().loadedFromFile) {
             // A project file without a calculation plane still gets one to show.
@@ -67,6 +91,15 @@ void CColorMapViewModel::OnInitialUpdate() {
 }
 
 void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& change) {
+    // A calculation that ended changed no data the drag copies; only the picture follows.
+    if (hint == kHintMapResult) {
+        if (change.calculatedCondition == m_conditionIndex) {
+            if (const CColorMapCondition* condition = Condition())
+                m_lastResult = ResultOf(condition->plane, m_lastResult);
+            Repaint();
+        }
+        return;
+    }
     // A change under a drag (an undo from the keyboard, another window's edit) ends the drag:
     // the copy of the installations it moves no longer matches the project.
     if (m_dragging) {
@@ -85,6 +118,14 @@ void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& chang
         // follow them.
         ProjectView(false);
         SyncConditionControls(0, 0);
+        // A state kept while its map was being calculated comes back without that map: it is
+        // calculated again where a change would calculate it, else the plane shows what it had.
+        if (CColorMapCondition* condition = Condition(); condition && condition->plane.calculating) {
+            if (m_doc.Settings().manualRecalc == 0)
+                CalculateMap();
+            else if (!m_doc.MapJobs().Running(m_conditionIndex))
+                condition->plane.calculating = false;
+        }
         Repaint();
         return;
     }
@@ -132,9 +173,6 @@ void CColorMapViewModel::Activate() {
 
 bool CColorMapViewModel::Close() {
     return m_doc.Guarded(false, [&]() -> bool {
-        // The calculation reads this view's plane.
-        if (m_doc.IsCalculating())
-            return false;
         const int removed = m_conditionIndex;
         m_conditionIndex = -1;
         m_doc.conditions.Remove(removed);
@@ -253,8 +291,6 @@ void CColorMapViewModel::OnFrequencySelected(int index) {
 
 void CColorMapViewModel::SelectConditionList(CComboModel& list, int index) {
     m_doc.Guarded([&] {
-        if (m_doc.IsCalculating())
-            return;
         list.selection = index;
         SyncConditionControls(1, 0);
         m_doc.RebuildAllPlanes();
@@ -264,8 +300,6 @@ void CColorMapViewModel::SelectConditionList(CComboModel& list, int index) {
 
 void CColorMapViewModel::OnModeSelected(int index) {
     m_doc.Guarded([&] {
-        if (m_doc.IsCalculating())
-            return;
         m_mode.selection = index;
         SyncConditionControls(1, 0);
         OnUpdate(kHintAcoustics, CDocumentChange::Planes());

@@ -2,6 +2,7 @@
 
 #include "common/Units.h"
 #include "project/ColorMapViewModel.h"
+#include "project/MapJobs.h"
 #include "project/Strings.h"
 
 #include <algorithm>
@@ -23,11 +24,12 @@ std::string SavedPath(const std::string& path) {
 // A new project starts in the application's unit, like its room, so that its first plane is
 // built in that unit too rather than in feet above a metric room.
 CDAXDoc::CDAXDoc(int applicationUnit, CDocumentPorts ports)
-    : room(applicationUnit), m_ports(ports) {
+    : room(applicationUnit), m_ports(ports), m_jobs(std::make_unique<CMapJobs>(*this)) {
     m_settings.lengthUnit = applicationUnit == kUnitImperial ? kUnitImperial : kUnitMetric;
 }
 
 CDAXDoc::~CDAXDoc() {
+    m_jobs.reset(); // the workers leave before anything of the project goes
     m_views.ForEach([](CDocumentView& view) { view.m_document = nullptr; });
 }
 
@@ -42,6 +44,8 @@ CDocumentView::~CDocumentView() {
 
 std::vector<EUpdateHint> CDocumentChange::Hints() const {
     std::vector<EUpdateHint> hints;
+    if (calculatedCondition >= 0)
+        hints.push_back(kHintMapResult);
     if (RemovesEntries())
         hints.push_back(kHintNone);
     if (Acoustics())
@@ -63,6 +67,11 @@ std::vector<EUpdateHint> CDocumentChange::Hints() const {
 void CDAXDoc::Notify(const CDocumentChange& change) {
     if (m_step && !change.restored)
         m_step->Heard(change);
+    // Before any view hears of it: a view that calculates takes its snapshot at the new count.
+    if (change.Acoustics() || change.restored)
+        ++m_mapGeneration;
+    if (change.removedCondition >= 0)
+        m_jobs->ConditionRemoved(change.removedCondition);
     for (const EUpdateHint hint : change.Hints()) {
         if (hint == kHintResponse && change.ClearsCurves())
             ClearCurves();
@@ -105,7 +114,17 @@ void CDAXDoc::UpdateInstallState() {
 
 void CDAXDoc::ReplaceSettings(CProjectSettings settings) {
     m_settings = std::move(settings);
-    models.SetLengthUnit(m_settings.lengthUnit);
+    SetModelsUnit(m_settings.lengthUnit);
+}
+
+void CDAXDoc::SetModelsUnit(int unit) {
+    // The models are shared with the running jobs, which read their unit.
+    for (int i = 0; i < models.Count(); ++i)
+        if (models.At(i).Settings().lengthUnit != unit) {
+            m_jobs->Cancel();
+            models.SetLengthUnit(unit);
+            return;
+        }
 }
 
 void CDAXDoc::SetAdvancedMode(int mode) {
@@ -119,14 +138,36 @@ void CDAXDoc::SetAdvancedMode(int mode) {
 
 void CDAXDoc::SetNewProjectUnit(int unit) {
     m_settings.lengthUnit = unit == kUnitImperial ? kUnitImperial : kUnitMetric;
-    models.SetLengthUnit(m_settings.lengthUnit);
+    SetModelsUnit(m_settings.lengthUnit);
 }
 
 void CDAXDoc::RebuildAllPlanes() {
-    if (m_calculating)
-        return;
+    ++m_mapGeneration; // what is being calculated for the old grids is of no use
     for (int i = 0; i < conditions.Count(); ++i)
         conditions.At(i)->plane.Rebuild();
+}
+
+bool CDAXDoc::IsCalculating() const {
+    return m_jobs->Running();
+}
+
+bool CDAXDoc::StoreMapResult(int index, std::uint64_t generation, const CMapJobResult& result) {
+    CColorMapCondition* condition = conditions.At(index);
+    if (!condition)
+        return false;
+    if (generation != m_mapGeneration) {
+        // Computed from a project that has changed since. Unless a newer job computes the plane
+        // already, it shows the state it had before.
+        if (!m_jobs->Running(index))
+            condition->plane.calculating = false;
+        Notify(CDocumentChange::MapCalculated(index));
+        return false;
+    }
+    ::StoreMapResult(condition->plane, result);
+    Notify(CDocumentChange::MapCalculated(index));
+    if (result.status == ECalcStatus::Failed)
+        Messages().ReportError("The map could not be calculated: " + result.reason + ".");
+    return true;
 }
 
 void CDAXDoc::ForEachColorMap(void (CColorMapViewModel::*operation)()) {
@@ -174,6 +215,7 @@ bool CDAXDoc::SaveProject() {
     SetDiskStamp(path, storage.Stamp(path));
     fileVersion = kCurrentFileVersion;
     SetModified(false);
+    m_jobs->Saved();
     if (wasLegacy) {
         messages.Beep();
         messages.Inform(Strings::kSavedWithNewExtension);
@@ -200,8 +242,7 @@ bool CDAXDoc::DoSave(const std::string& path) {
 }
 
 bool CDAXDoc::OnCloseDocument() {
-    if (m_calculating)
-        return false;
+    m_jobs->Cancel();
     m_settings.autoLayoutValid = 0;
     models.RemoveAll();
     return true;

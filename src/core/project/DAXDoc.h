@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ inline constexpr std::uint32_t kCurrentFileVersion = 0x02000000;
 
 class CColorMapViewModel;
 class CInstallationForm;
+class CMapJobs;
 struct CRoomParameters;
 
 // The project: everything a project file holds, the flows of the project commands, and the
@@ -112,21 +114,20 @@ public:
     void UpdateInstallState();
 
     // --- Calculation ---
-    // True while a map calculation reads the project. Its workers read the models, the
-    // installations and the plane, so meanwhile every command is disabled and every editing flow
-    // refuses, even when the progress port lets the user interface run.
-    bool IsCalculating() const { return m_calculating; }
-    // Marks the project as calculating for its lifetime.
-    class CCalculatingScope {
-    public:
-        explicit CCalculatingScope(CDAXDoc& doc) : m_doc(doc) { m_doc.m_calculating = true; }
-        ~CCalculatingScope() { m_doc.m_calculating = false; }
-        CCalculatingScope(const CCalculatingScope&) = delete;
-        CCalculatingScope& operator=(const CCalculatingScope&) = delete;
-
-    private:
-        CDAXDoc& m_doc;
-    };
+    // A map calculation of this project runs (as a job on a snapshot: the project stays free to
+    // change meanwhile).
+    bool IsCalculating() const;
+    // The project's map calculations.
+    CMapJobs& MapJobs() { return *m_jobs; }
+    // Counts the changes of what the maps are calculated from (the installations, the models,
+    // the room and the planes, a whole state put back by undo). A job's snapshot carries the
+    // count it was taken at; a result from another count is outdated.
+    std::uint64_t MapGeneration() const { return m_mapGeneration; }
+    // The one way a calculation's result enters the project: stored in plane `condition` when
+    // its snapshot is of the project as it is (same generation), dropped otherwise; either way
+    // the views hear kHintMapResult. A stored failure is reported through the messages. True when
+    // stored.
+    bool StoreMapResult(int condition, std::uint64_t generation, const CMapJobResult& result);
 
     // --- Commands ---
     bool IsCommandEnabled(int id) const;
@@ -148,8 +149,7 @@ public:
     bool SaveProject();
     // The framework's save under a name: legacy names are only saved after the user agrees.
     bool DoSave(const std::string& path);
-    // Before the document closes; false (nothing done) while a calculation reads it, when the
-    // window must stay open.
+    // Before the document closes: its calculations end (their results are not wanted).
     bool OnCloseDocument();
 
     // --- Installation flows ---
@@ -251,6 +251,8 @@ private:
     // Asks before a save replaces another file or a changed one; false when the user declines.
     bool MayReplace(const std::string& path);
     CFlowResult RunInstallationForm(CInstallationForm& form);
+    // Every model takes the unit; the calculations that read them end first when one changes.
+    void SetModelsUnit(int unit);
     void ClearCurves();
     void ForEachColorMap(void (CColorMapViewModel::*operation)());
 
@@ -260,13 +262,15 @@ private:
     CViewList<CDocumentView> m_views;
     CViewList<CColorMapViewModel> m_mapViews;
     bool m_modified = false;
-    bool m_calculating = false;
+    std::uint64_t m_mapGeneration = 0;
     bool m_allFormRows = false;
     std::string m_path;
     std::string m_stampPath;
     std::optional<CFileStamp> m_stamp;
     CUndoHistory m_history;
     CEditStep* m_step = nullptr;
+    // Created with the project and stopped first when it goes.
+    std::unique_ptr<CMapJobs> m_jobs;
 };
 
 // True when the path ends in ".dax", ignoring case.

@@ -39,8 +39,6 @@ const char* StepName(int id) {
 } // namespace
 
 bool CDAXDoc::IsCommandEnabled(int id) const {
-    if (m_calculating)
-        return false;
     const CSpeakerModel* current = CurrentModel();
     switch (id) {
     case kCmdArrangeModules:
@@ -174,15 +172,11 @@ bool CDAXDoc::RunCommand(int id) {
 }
 
 void CDAXDoc::Recalculate() {
-    if (m_calculating)
-        return;
     Notify(CDocumentChange::Recalculation());
     SetModified();
 }
 
 CFlowResult CDAXDoc::Preferences() {
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     CPreferencesForm form(m_settings.advancedMode, m_settings.manualRecalc);
     if (!Dialogs().RunPreferences(form))
         return CFlowResult::Cancelled(EFlowReason::DialogClosed);
@@ -200,8 +194,6 @@ CFlowResult CDAXDoc::Preferences() {
 }
 
 CFlowResult CDAXDoc::RoomParameters() {
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     CFlowResult outcome = CFlowResult::Cancelled(EFlowReason::DialogClosed);
     m_mapViews.ForEach([&](CColorMapViewModel& view) {
         ERoomParametersAnswer result = ERoomParametersAnswer::Again;
@@ -218,8 +210,6 @@ CFlowResult CDAXDoc::RoomParameters() {
 }
 
 CFlowResult CDAXDoc::DeleteSpeakerData() {
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     if (!Messages().Confirm(Strings::kConfirmRemoveSpeaker))
         return CFlowResult::Cancelled(EFlowReason::NotConfirmed);
     m_settings.autoBottomOffset = m_settings.autoLeftOffset = m_settings.autoRowPitch =
@@ -240,8 +230,6 @@ CFlowResult CDAXDoc::DeleteSpeakerData() {
 }
 
 CFlowResult CDAXDoc::ArrangeModules() {
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     CSpeakerModel* model = CurrentModel();
     if (!model)
         return CFlowResult::Refused(EFlowReason::NothingCurrent);

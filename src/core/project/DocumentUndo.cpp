@@ -1,5 +1,6 @@
 // The project's undo history: steps around the commands, undo and redo.
 #include "project/DAXDoc.h"
+#include "project/MapJobs.h"
 #include "project/Strings.h"
 
 #include <exception>
@@ -37,9 +38,11 @@ void CDAXDoc::CEditStep::DetachCurrentModel() {
         m_detachedIndex < 0 ? CSpeakerModelContainer::CloneModel(m_doc.models.At(index)) : nullptr;
     if (!copy) {
         // Without a copy (or with a second model changed in one step, which the step cannot
-        // hand back) the states sharing the model would change with it.
+        // hand back) the states sharing the model would change with it, and so would the
+        // calculations reading it: they end first.
         m_before.reset();
         m_doc.m_history.Clear();
+        m_doc.m_jobs->Cancel();
         return;
     }
     m_original = m_doc.models.Replace(index, std::move(copy));

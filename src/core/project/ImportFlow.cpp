@@ -13,8 +13,6 @@
 #include <fstream>
 
 CFlowResult CDAXDoc::ImportSpeakerData() {
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     m_settings.freshProjectFlag = 0;
     const std::optional<std::string> path = Files().ChooseSpeakerFile();
     if (!path)
@@ -23,8 +21,6 @@ CFlowResult CDAXDoc::ImportSpeakerData() {
 }
 
 CFlowResult CDAXDoc::ImportSpeakerFile(const std::string& path) {
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     m_settings.freshProjectFlag = 0;
     auto fail = [&](const std::string& why) {
         std::string text = Strings::kImportFailed;

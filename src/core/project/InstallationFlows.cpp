@@ -17,8 +17,6 @@ bool CDAXDoc::SameSpotCheck(const CVec3& position, const COrientation& orientati
 }
 
 CFlowResult CDAXDoc::InstallSpeaker(double x, double y) {
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     CSpeakerModel* model = CurrentModel();
     if (!model)
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
@@ -61,8 +59,6 @@ CFlowResult CDAXDoc::RunInstallationForm(CInstallationForm& form) {
 }
 
 CFlowResult CDAXDoc::EditInstallation(const CInstallationElement& values) {
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     if (!room.Current())
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
     CInstallationForm form(values, m_settings.lengthUnit, FormRowsLevel());
@@ -105,8 +101,6 @@ int CDAXDoc::TapForModel(int index, int model, std::optional<int> tap) const {
 }
 
 CFlowResult CDAXDoc::ChangeInstallationModel(int index, int model, std::optional<int> tap) {
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     if (index < 0 || index >= room.Count())
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
     if (model < 0 || model >= models.Count())
@@ -140,8 +134,6 @@ CFlowResult CDAXDoc::ChangeInstallationModel(int index, int model, std::optional
 }
 
 CFlowResult CDAXDoc::RemoveInstallations(bool all) {
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     if (!Messages().Confirm(Strings::kConfirmRemoveSpeaker))
         return CFlowResult::Cancelled(EFlowReason::NotConfirmed);
     if (all)

@@ -92,7 +92,7 @@ bool CDAXDoc::ApplyRoomParameters(const CRoomParameters& r) {
             m_settings.autoRowPitch *= factor;
             m_settings.autoColumnPitch *= factor;
         }
-        models.SetLengthUnit(r.lengthUnit);
+        SetModelsUnit(r.lengthUnit);
     }
     return unitChanged;
 }
