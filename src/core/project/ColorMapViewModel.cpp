@@ -118,14 +118,6 @@ void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& chang
         // follow them.
         ProjectView(false);
         SyncConditionControls(0, 0);
-        // A state kept while its map was being calculated comes back without that map: it is
-        // calculated again where a change would calculate it, else the plane shows what it had.
-        if (CColorMapCondition* condition = Condition(); condition && condition->plane.calculating) {
-            if (m_doc.Settings().manualRecalc == 0)
-                CalculateMap();
-            else if (!m_doc.MapJobs().Running(m_conditionIndex))
-                condition->plane.calculating = false;
-        }
         Repaint();
         return;
     }
@@ -179,6 +171,18 @@ bool CColorMapViewModel::Close() {
         m_doc.Notify(CDocumentChange::ConditionRemoved(removed));
         return true;
     });
+}
+
+void CColorMapViewModel::SettleRestoredMap() {
+    CColorMapCondition* condition = Condition();
+    if (!condition || !condition->plane.calculating)
+        return;
+    // A job still running was started for another state; its result will be dropped.
+    if (m_doc.Settings().manualRecalc == 0)
+        CalculateMap();
+    else
+        condition->plane.calculating = false;
+    Repaint();
 }
 
 CMapResult CColorMapViewModel::CalculateMap() {

@@ -84,6 +84,10 @@ public:
     // Asks the project for this view's map (see CalculateConditionMap): Running while it goes on
     // in the background.
     CMapResult CalculateMap();
+    // After undo or redo: a plane kept while its map was being calculated came back without that
+    // map. It is calculated again where a change would calculate it; with manual recalculation
+    // it shows the state it had.
+    void SettleRestoredMap();
     // How the last calculation of this view's map ended, once its result was stored.
     const CMapResult& LastResult() const { return m_lastResult; }
     // Band level (dB) at a point for this view's condition, or nothing when the band fails.

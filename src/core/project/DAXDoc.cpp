@@ -70,13 +70,39 @@ void CDAXDoc::Notify(const CDocumentChange& change) {
     // Before any view hears of it: a view that calculates takes its snapshot at the new count.
     if (change.Acoustics() || change.restored)
         ++m_mapGeneration;
-    if (change.removedCondition >= 0)
-        m_jobs->ConditionRemoved(change.removedCondition);
-    for (const EUpdateHint hint : change.Hints()) {
-        if (hint == kHintResponse && change.ClearsCurves())
-            ClearCurves();
-        m_views.ForEach([&](CDocumentView& view) { view.OnUpdate(hint, change); });
+    if (const int removed = change.removedCondition; removed >= 0) {
+        m_jobs->ConditionRemoved(removed);
+        std::erase(m_pendingResults, removed);
+        for (int& pending : m_pendingResults)
+            pending -= pending > removed;
     }
+    {
+        struct CNotifying {
+            int& depth;
+            explicit CNotifying(int& d) : depth(d) { ++depth; }
+            ~CNotifying() { --depth; }
+        } notifying(m_notifying);
+        for (const EUpdateHint hint : change.Hints()) {
+            if (hint == kHintResponse && change.ClearsCurves())
+                ClearCurves();
+            m_views.ForEach([&](CDocumentView& view) { view.OnUpdate(hint, change); });
+        }
+    }
+    while (m_notifying == 0 && !m_pendingResults.empty()) {
+        const int condition = m_pendingResults.front();
+        m_pendingResults.erase(m_pendingResults.begin());
+        Notify(CDocumentChange::MapCalculated(condition));
+    }
+}
+
+void CDAXDoc::NotifyMapResult(int condition) {
+    if (m_notifying == 0) {
+        Notify(CDocumentChange::MapCalculated(condition));
+        return;
+    }
+    if (std::find(m_pendingResults.begin(), m_pendingResults.end(), condition) ==
+        m_pendingResults.end())
+        m_pendingResults.push_back(condition);
 }
 
 void CDAXDoc::ClearCurves() {
@@ -160,11 +186,11 @@ bool CDAXDoc::StoreMapResult(int index, std::uint64_t generation, const CMapJobR
         // already, it shows the state it had before.
         if (!m_jobs->Running(index))
             condition->plane.calculating = false;
-        Notify(CDocumentChange::MapCalculated(index));
+        NotifyMapResult(index);
         return false;
     }
     ::StoreMapResult(condition->plane, result);
-    Notify(CDocumentChange::MapCalculated(index));
+    NotifyMapResult(index);
     if (result.status == ECalcStatus::Failed)
         Messages().ReportError("The map could not be calculated: " + result.reason + ".");
     return true;

@@ -253,6 +253,9 @@ private:
     CFlowResult RunInstallationForm(CInstallationForm& form);
     // Every model takes the unit; the calculations that read them end first when one changes.
     void SetModelsUnit(int unit);
+    // Tells the views a plane's calculation ended; while they hear another change (a view that
+    // calculates as it hears one), after that change.
+    void NotifyMapResult(int condition);
     void ClearCurves();
     void ForEachColorMap(void (CColorMapViewModel::*operation)());
 
@@ -263,6 +266,8 @@ private:
     CViewList<CColorMapViewModel> m_mapViews;
     bool m_modified = false;
     std::uint64_t m_mapGeneration = 0;
+    int m_notifying = 0;
+    std::vector<int> m_pendingResults; // planes whose views hear of a result once Notify ends
     bool m_allFormRows = false;
     std::string m_path;
     std::string m_stampPath;

@@ -1,4 +1,5 @@
 // The project's undo history: steps around the commands, undo and redo.
+#include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
 #include "project/MapJobs.h"
 #include "project/Strings.h"
@@ -91,6 +92,7 @@ CDAXDoc::CEditStep::~CEditStep() {
                 .installations = true, .planes = true, .speakerList = true, .listSettings = true};
             everything.restored = true;
             m_doc.Notify(everything);
+            m_doc.ForEachColorMap(&CColorMapViewModel::SettleRestoredMap);
             return;
         }
         if (!m_heard || !m_before) {
@@ -135,6 +137,7 @@ bool CDAXDoc::Undo() {
     CDocumentChange change = step.change;
     change.restored = true;
     Notify(change);
+    ForEachColorMap(&CColorMapViewModel::SettleRestoredMap);
     return true;
 }
 
@@ -155,5 +158,6 @@ bool CDAXDoc::Redo() {
     CDocumentChange change = step.change;
     change.restored = true;
     Notify(change);
+    ForEachColorMap(&CColorMapViewModel::SettleRestoredMap);
     return true;
 }

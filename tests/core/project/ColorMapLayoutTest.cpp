@@ -213,11 +213,23 @@ TEST(ColorMapTexts, AnnotationLinesAndTheAmplifierEstimate) {
     settings.taps = {CTapElement{true, 8, 30, 2.5}};
     EXPECT_EQ(AmplifierEstimate(f.doc), "150 to 375[W]"); // low impedance: total to sum x factor
 
+    // Without a finished map (this one has no band yet) the state stands in place of the
+    // averages, and there is no estimate.
+    const auto orderOf = [](const std::vector<CAnnotationLine>& lines) {
+        std::vector<int> order;
+        for (const auto& line : lines)
+            order.push_back(line.line);
+        return order;
+    };
+    const auto unfinished = AnnotationLines(f.doc, f.Condition());
+    ASSERT_EQ(orderOf(unfinished), (std::vector<int>{2, 3, 11, 12, 6, 14}));
+    EXPECT_EQ(unfinished[4].text, MapStateText(f.Condition().plane));
+    f.Condition().band = 3;
+    f.Condition().centreFrequency = 1000;
+    ASSERT_EQ(f.view->CalculateMap().status, ECalcStatus::Completed);
+
     const auto lines = AnnotationLines(f.doc, f.Condition());
-    std::vector<int> order;
-    for (const auto& line : lines)
-        order.push_back(line.line);
-    EXPECT_EQ(order, (std::vector<int>{2, 3, 11, 12, 6, 7, 8, 9, 14, 15}));
+    ASSERT_EQ(orderOf(lines), (std::vector<int>{2, 3, 11, 12, 6, 7, 8, 9, 14, 15}));
     EXPECT_EQ(lines[0].text, "Project Name : Hall");
     EXPECT_EQ(lines[1].text, "Date : 2026-12-07");
     EXPECT_EQ(lines[2].text, "Ceiling Height (Absorbent Material / No Ceiling) : 3[m]");

@@ -3,6 +3,7 @@
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
+#include "project/MapService.h"
 
 #include <gtest/gtest.h>
 
@@ -168,9 +169,10 @@ TEST(ColorMapPreview, WhileThePreviewIsBuiltTheDragGoesOnOverTheStoredMap) {
     EXPECT_TRUE(f.view->PreviewPending());
     EXPECT_EQ(f.view->PreviewStatus(), "Preparing the live map... 0%");
     EXPECT_LT(f.view->PreviewDelayMs(), 50);
-    // The workers read the project: edits wait, as during any calculation.
-    EXPECT_TRUE(f.doc.IsCalculating());
-    EXPECT_FALSE(f.doc.IsCommandEnabled(kCmdRemoveAllInstallations));
+    // The workers read the drag's own copy of the installations and handles of the models,
+    // never the project: nothing of it is locked.
+    EXPECT_FALSE(f.doc.IsCalculating());
+    EXPECT_TRUE(f.doc.IsCommandEnabled(kCmdRemoveAllInstallations));
     EXPECT_FALSE(f.view->UpdatePreview());
     EXPECT_EQ(f.view->PreviewLevels(), nullptr);
 
@@ -242,6 +244,25 @@ TEST(ColorMapPreview, AChangeOfTheProjectWhileThePreviewIsBuiltEndsTheDrag) {
         f.view->LeftUp(f.view->PixelOf({3.3, 0.6, 0}));
         EXPECT_EQ(f.doc.room.At(0)->position, (CVec3{1.5, 1.5, 3.0}));
     }
+}
+
+// The preview's workers hold the models they read: deleting the dragged speaker's model while
+// they build frees nothing they use (AddressSanitizer watches), and the change ends the drag.
+TEST(ColorMapPreview, AModelDeletedWhileThePreviewIsBuiltStaysForItsWorkers) {
+    DragScene f;
+    // Fine enough that the workers are still building when the model goes.
+    f.Condition().plane.Build(0, 0, 1, 4, 4, 0, 0.01, 100, 2);
+    f.view->previewWorkers = &CalculationWorkers();
+    f.BeginDrag();
+    f.view->MouseMove(f.view->PixelOf({3.3, 0.6, 0}));
+    f.view->UpdatePreview();
+    ASSERT_TRUE(f.view->PreviewPreparing());
+    f.doc.History().Clear(); // nothing else keeps the model
+    ASSERT_TRUE(f.doc.OnCommand(kCmdDeleteSpeaker));
+    EXPECT_EQ(f.doc.models.Count(), 0);
+    EXPECT_EQ(f.doc.room.Count(), 0);
+    EXPECT_FALSE(f.view->Dragging());
+    EXPECT_FALSE(f.view->PreviewPreparing());
 }
 
 TEST(ColorMapReadout, AChangedMapDropsTheReadoutThatARepaintKeeps) {

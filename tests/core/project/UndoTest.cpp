@@ -1,3 +1,4 @@
+#include "BusyWorkers.h"
 #include "FakePorts.h"
 #include "RecordingView.h"
 #include "TestDir.h"
@@ -406,18 +407,34 @@ TEST(Undo, ATapChoiceIsAStepOnItsOwnCopyOfTheModel) {
     EXPECT_EQ(original->DefaultTap(), tap);
 }
 
-TEST(Undo, NoTapChoiceWhileAMapIsCalculated) {
+// A map calculating in the background holds the models it reads: a tap chosen meanwhile goes to
+// a copy, and undoing it (a state kept while the map calculated) calculates the map again.
+TEST(Undo, ATapChoiceWhileAMapIsCalculatedLeavesTheRunningMapItsModel) {
+    CBusyWorkers busy;
     UndoDoc f;
     CVsaGenOptions o = DirectionalSpeaker(1, 3);
     o.taps = {{false, 100, 30, {}}, {false, 70, 15, {}}};
     f.AddModel(o);
     const Bytes before = f.Saved();
-    {
-        CDAXDoc::CCalculatingScope calculating(f.doc);
-        EXPECT_FALSE(SelectTap(f.doc, 1));
-    }
-    EXPECT_EQ(f.Saved(), before);
+    CBackgroundCalculations host;
+    host.Attach(f.doc);
+    f.map->mapOptions.pool = &busy.pool;
+    ASSERT_TRUE(f.doc.OnCommand(kCmdRecalculate));
+    ASSERT_TRUE(f.doc.IsCalculating());
+    const std::shared_ptr<CSpeakerModel> original =
+        f.doc.models.Shared()[static_cast<std::size_t>(f.doc.models.CurrentIndex())];
+    const int tap = original->DefaultTap();
     EXPECT_TRUE(SelectTap(f.doc, 1));
+    EXPECT_EQ(original->DefaultTap(), tap);
+    EXPECT_NE(f.doc.CurrentModel(), original.get());
+    busy.Release();
+    PollUntilDone(f.doc);
+    ASSERT_TRUE(f.doc.Undo());
+    EXPECT_EQ(f.doc.CurrentModel(), original.get());
+    EXPECT_TRUE(f.doc.IsCalculating());
+    PollUntilDone(f.doc);
+    f.doc.SetModified(false);
+    EXPECT_EQ(f.Saved(), before);
 }
 
 TEST(Undo, SharedGridsAndLevelsComeBackUnchangedAfterLaterEdits) {
