@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-CMapSnapshot::CMapSnapshot(const CAcousticScene& scene, const CColorMapCondition& condition)
+CMapSnapshot::CMapSnapshot(const CAcousticScene& scene, const CColorMapCondition& condition,
+                           bool withPoints)
     : ceilingHeight(scene.ceilingHeight), ceilingReflection(scene.ceilingReflection),
       lengthUnit(scene.lengthUnit), mode(condition.mode), band(condition.band),
       centreFrequency(condition.centreFrequency) {
@@ -12,6 +13,8 @@ CMapSnapshot::CMapSnapshot(const CAcousticScene& scene, const CColorMapCondition
         models.Adopt(scene.models->Shared(), scene.models->CurrentIndex());
     if (scene.installations)
         installations = *scene.installations;
+    if (!withPoints)
+        return;
     const CListeningPlane& plane = condition.plane;
     const std::size_t count =
         std::min(plane.points.size(), static_cast<std::size_t>(std::max(plane.pointCount, 0)));

@@ -17,7 +17,9 @@ class CColorMapCondition;
 // positions of the plane's points. It never changes once taken.
 class CMapSnapshot {
 public:
-    CMapSnapshot(const CAcousticScene& scene, const CColorMapCondition& condition);
+    // Without the plane's points (`withPoints` false) for a calculation at points of its own.
+    CMapSnapshot(const CAcousticScene& scene, const CColorMapCondition& condition,
+                 bool withPoints = true);
     CMapSnapshot(const CMapSnapshot&) = delete;
     CMapSnapshot& operator=(const CMapSnapshot&) = delete;
 

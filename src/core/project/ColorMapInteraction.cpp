@@ -3,6 +3,7 @@
 #include "common/MathUtil.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
+#include "project/MapJobs.h"
 #include "project/Strings.h"
 
 #include <cmath>
@@ -177,8 +178,14 @@ EMapCursor CColorMapViewModel::MouseMove(const CPixel& p) {
                 double level = 0.0;
                 if (LevelAt(centre, level))
                     m_readout = {true, centre, level};
-                if (PointSpectrum(centre))
+                // With a calculation host the spectrum, which may take long, runs as a job and
+                // comes back through the project.
+                if (CCalculationHost* host = m_doc.Ports().calculations) {
+                    m_doc.MapJobs().StartSpectrum(m_conditionIndex, centre);
+                    host->CalculationStarted();
+                } else if (PointSpectrum(centre)) {
                     m_doc.Notify(CDocumentChange::Curves());
+                }
             }
         }
         return m_hot ? EMapCursor::Hot : EMapCursor::Arrow;

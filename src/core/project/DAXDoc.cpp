@@ -173,6 +173,17 @@ void CDAXDoc::RebuildAllPlanes() {
         conditions.At(i)->plane.Rebuild();
 }
 
+bool CDAXDoc::StoreSpectrum(std::uint64_t generation, const std::vector<double>& centres,
+                            const std::vector<double>& levels) {
+    if (generation != m_mapGeneration || centres.size() != levels.size())
+        return false;
+    for (int i = 0; i < graphs.Count(); ++i)
+        graphs.At(i)->data.SetCurve(0, static_cast<int>(centres.size()), centres.data(),
+                                    levels.data());
+    Notify(CDocumentChange::Curves());
+    return true;
+}
+
 bool CDAXDoc::IsCalculating() const {
     return m_jobs->Running();
 }

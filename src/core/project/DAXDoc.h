@@ -128,6 +128,10 @@ public:
     // the views hear kHintMapResult. A stored failure is reported through the messages. True when
     // stored.
     bool StoreMapResult(int condition, std::uint64_t generation, const CMapJobResult& result);
+    // The same for the spectrum under the mouse: curve 0 of every response entry, when the
+    // project is as the spectrum's snapshot; the views hear of new curves. True when stored.
+    bool StoreSpectrum(std::uint64_t generation, const std::vector<double>& centres,
+                       const std::vector<double>& levels);
 
     // --- Commands ---
     bool IsCommandEnabled(int id) const;

@@ -2,6 +2,7 @@
 
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/MapJob.h"
+#include "acoustics/SpectrumJob.h"
 #include "project/DAXDoc.h"
 #include "project/MapService.h"
 
@@ -16,6 +17,17 @@ CMapJobs::~CMapJobs() {
     for (auto& job : m_retired)
         job->Stop();
     // The jobs wait for their workers as they go.
+}
+
+void CMapJobs::StartSpectrum(int condition, const CVec3& point) {
+    const CColorMapCondition* target = m_doc.conditions.At(condition);
+    if (!target)
+        return;
+    auto snapshot = std::make_shared<CMapSnapshot>(m_doc.Scene(), *target, false);
+    snapshot->generation = m_doc.MapGeneration();
+    if (m_spectrum)
+        m_retiredSpectra.push_back(std::move(m_spectrum));
+    m_spectrum = std::make_unique<CSpectrumJob>(std::move(snapshot), point, CalculationWorkers());
 }
 
 void CMapJobs::Retire(std::unique_ptr<CMapJob> job) {
@@ -86,7 +98,15 @@ bool CMapJobs::Poll() {
         return Running();
     m_polling = true;
     std::erase_if(m_retired, [](const std::unique_ptr<CMapJob>& job) { return job->Finished(); });
+    std::erase_if(m_retiredSpectra,
+                  [](const std::unique_ptr<CSpectrumJob>& job) { return job->Finished(); });
     try {
+        if (m_spectrum && m_spectrum->Finished()) {
+            std::unique_ptr<CSpectrumJob> job = std::move(m_spectrum);
+            CSpectrumJob::CResult result = job->TakeResult();
+            if (result.ok)
+                m_doc.StoreSpectrum(job->Snapshot().generation, result.centres, result.levels);
+        }
         for (;;) {
             const auto ended = std::find_if(m_jobs.begin(), m_jobs.end(),
                                             [](CEntry& e) { return e.job->Finished(); });
@@ -112,7 +132,7 @@ bool CMapJobs::Poll() {
         throw;
     }
     m_polling = false;
-    return Running();
+    return Running() || m_spectrum != nullptr;
 }
 
 bool CMapJobs::Running() const {
@@ -146,6 +166,8 @@ void CMapJobs::Cancel() {
     for (auto& job : m_retired)
         job->Stop();
     m_retired.clear();
+    m_spectrum.reset();
+    m_retiredSpectra.clear();
     for (CEntry& entry : jobs) {
         entry.job.reset(); // waits for its workers
         if (CColorMapCondition* c = m_doc.conditions.At(entry.condition))

@@ -8,6 +8,8 @@
 class CDAXDoc;
 class CMapJob;
 class CProgressDialog1;
+class CSpectrumJob;
+struct CVec3;
 
 // The map calculations of one project that run as jobs, at most one per calculation plane. A job
 // works on a snapshot of the project (see CMapSnapshot), so the user may go on editing while it
@@ -29,8 +31,13 @@ public:
     // Waits for the plane's job, keeping the progress port informed (its Stop stops the job), and
     // stores its result. A plane without a job gives NoInstallations.
     CMapResult Wait(int condition, CProgressDialog1* progress);
+    // The band spectrum at `point` with plane `condition`'s band and mode (the spectrum under
+    // the mouse) as a job; a spectrum asked before is no longer wanted. Poll stores it through
+    // CDAXDoc::StoreSpectrum.
+    void StartSpectrum(int condition, const CVec3& point);
     // Stores the results of the jobs that have ended and lets the stopped ones go; true while a
-    // job still runs. Does nothing when called again from inside a store (a message it shows).
+    // map or a spectrum still runs. Does nothing when called again from inside a store (a
+    // message it shows).
     bool Poll();
 
     bool Running() const;
@@ -65,6 +72,8 @@ private:
     std::vector<CEntry> m_jobs;
     // Stopped jobs whose results are not wanted; they go once their workers have left.
     std::vector<std::unique_ptr<CMapJob>> m_retired;
+    std::unique_ptr<CSpectrumJob> m_spectrum;
+    std::vector<std::unique_ptr<CSpectrumJob>> m_retiredSpectra;
     int m_waiting = 0;
     bool m_polling = false;
 };

@@ -22,10 +22,8 @@ CCalculationMonitor::~CCalculationMonitor() {
 }
 
 void CCalculationMonitor::CalculationStarted() {
-    if (!m_timer.isActive()) {
-        m_running.start();
+    if (!m_timer.isActive())
         m_timer.start();
-    }
     // A new map after Stop (the user went on editing) may be stopped again.
     if (m_dialog)
         m_dialog->StopButton()->setEnabled(true);
@@ -47,8 +45,18 @@ void CCalculationMonitor::Poll() {
         running = m_doc.IsCalculating();
     }
     if (!running) {
-        Finish();
+        m_timer.stop();
+        MapsEnded();
         return;
+    }
+    // Only the spectrum under the mouse: nothing to show for it.
+    if (!m_doc.IsCalculating()) {
+        MapsEnded();
+        return;
+    }
+    if (!m_maps) {
+        m_maps = true;
+        m_running.start();
     }
     const CMapJobs::CProgress progress = m_doc.MapJobs().Progress();
     const int percent =
@@ -72,8 +80,8 @@ void CCalculationMonitor::Poll() {
     }
 }
 
-void CCalculationMonitor::Finish() {
-    m_timer.stop();
+void CCalculationMonitor::MapsEnded() {
+    m_maps = false;
     delete m_dialog.data();
     // A stopped map stays incomplete until it is calculated again: the status bar keeps saying so.
     bool incomplete = false;

@@ -39,7 +39,8 @@ signals:
 
 private:
     void Poll();
-    void Finish();
+    // The last map ended: the dialog goes, the status bar tells of a stopped map.
+    void MapsEnded();
 
     CDAXDoc& m_doc;
     QPointer<QWidget> m_window;
@@ -47,4 +48,5 @@ private:
     QElapsedTimer m_running;
     QPointer<CProgressDialog> m_dialog;
     QString m_status;
+    bool m_maps = false; // maps were running at the last poll
 };

@@ -1,9 +1,12 @@
 #include "BusyWorkers.h"
 #include "PlanViewFixture.h"
+#include "RecordingView.h"
+#include "acoustics/SpectrumEngine.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
 #include "project/MapService.h"
+#include "project/SoundGraphViewModel.h"
 
 #include <gtest/gtest.h>
 
@@ -301,4 +304,35 @@ TEST(ColorMapFit, AProjectMadeWithoutAWindowFitsTheDesktopMapPane) {
             EXPECT_GE(corner.y, 0);
             EXPECT_LT(corner.y, paneHeight);
         }
+}
+
+// With a calculation host the spectrum under the mouse is a job: the level read-out comes at
+// once, the spectrum through the project once the job has ended, and a spectrum of a project
+// that changed meanwhile never reaches the response entries.
+TEST(ColorMapReadout, TheSpectrumUnderTheMouseIsAJobWithACalculationHost) {
+    DragScene f;
+    CSoundGraphViewModel graph(f.doc);
+    graph.OnInitialUpdate();
+    CBackgroundCalculations host;
+    host.Attach(f.doc);
+    CRecordingView record(f.doc);
+    const CVec3 centre{3.25, 1.25, 1.0};
+    f.view->MouseMove(f.view->PixelOf({3.2, 1.2, 0}));
+    EXPECT_EQ(host.started, 1);
+    EXPECT_TRUE(f.view->Readout().valid);
+    std::vector<double> centres, levels;
+    ASSERT_TRUE(EnginePointSpectrum(f.doc.Scene(), f.Condition(), centre, centres, levels));
+    PollUntilDone(f.doc);
+    const CSoundGraphData& curve = *graph.Entry()->data.Curve(0);
+    EXPECT_EQ(curve.frequencies, centres);
+    EXPECT_EQ(curve.levels, levels);
+    EXPECT_EQ(record.hints, (std::vector<int>{kHintResponse}));
+
+    f.view->MouseMove(f.view->PixelOf({0.7, 0.7, 0}));
+    CInstallationElement moved = *f.doc.room.At(0);
+    moved.position.x += 1.0;
+    f.doc.room.ReplaceInstallation(0, moved);
+    f.doc.StandardRefresh(); // clears curve 0 and starts the map anew
+    PollUntilDone(f.doc);
+    EXPECT_EQ(graph.Entry()->data.Curve(0)->frequencies[0], 0.0);
 }
