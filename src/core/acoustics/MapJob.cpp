@@ -76,7 +76,7 @@ void CMapJob::State::Work(const std::stop_token& own) {
 }
 
 CMapJob::CMapJob(std::shared_ptr<const CMapSnapshot> snapshot, CPointQuantity quantity,
-                 CWorkerPool* pool, int threads)
+                 CWorkerPool* pool, int threads, CWorkerPool::EWait wait)
     : m_state(std::make_shared<State>()) {
     m_state->snapshot = std::move(snapshot);
     m_state->quantity = std::move(quantity);
@@ -87,9 +87,8 @@ CMapJob::CMapJob(std::shared_ptr<const CMapSnapshot> snapshot, CPointQuantity qu
     if (!pool)
         pool = (m_ownPool = std::make_unique<CWorkerPool>(workers)).get();
     // The workers hold the state too: it lives until the last one has left.
-    m_batch.emplace(pool->Start(workers, [state = m_state](const std::stop_token& own) {
-        state->Work(own);
-    }));
+    m_batch.emplace(pool->Start(
+        workers, [state = m_state](const std::stop_token& own) { state->Work(own); }, wait));
 }
 
 CMapJob::~CMapJob() {

@@ -67,9 +67,11 @@ struct CMapJobResult {
 // leave. Progress and the result are read on the thread that owns the job.
 class CMapJob {
 public:
-    // `pool` null: the job starts workers of its own. `threads` 0: one per core.
+    // `pool` null: the job starts workers of its own. `threads` 0: one per core. `wait` as in
+    // CWorkerPool::Start.
     CMapJob(std::shared_ptr<const CMapSnapshot> snapshot, CPointQuantity quantity,
-            CWorkerPool* pool = nullptr, int threads = 0);
+            CWorkerPool* pool = nullptr, int threads = 0,
+            CWorkerPool::EWait wait = CWorkerPool::EWait::Queue);
     ~CMapJob();
     CMapJob(const CMapJob&) = delete;
     CMapJob& operator=(const CMapJob&) = delete;

@@ -25,7 +25,7 @@ CSpectrumJob::CSpectrumJob(std::shared_ptr<const CMapSnapshot> snapshot, const C
         CResult& r = state->result;
         r.ok = EnginePointSpectrum(s.Scene(), condition, state->point, r.centres, r.levels,
                                    &r.reason);
-    }));
+    }, CWorkerPool::EWait::Never)); // never behind a long map
 }
 
 CSpectrumJob::~CSpectrumJob() = default;

@@ -41,9 +41,12 @@ void CMapJobs::Start(int condition, const CMapOptions& options) {
         return;
     auto snapshot = std::make_shared<CMapSnapshot>(m_doc.Scene(), *target);
     snapshot->generation = m_doc.MapGeneration();
-    auto job = std::make_unique<CMapJob>(std::move(snapshot), SoundLevelQuantity(options.engine),
-                                         options.pool ? options.pool : &CalculationWorkers(),
-                                         options.threads);
+    // On the program's workers a project's map does not wait for another project's; workers
+    // given in the options are used as they are.
+    auto job = std::make_unique<CMapJob>(
+        std::move(snapshot), SoundLevelQuantity(options.engine),
+        options.pool ? options.pool : &CalculationWorkers(), options.threads,
+        options.pool ? CWorkerPool::EWait::Queue : CWorkerPool::EWait::Never);
     const auto same = [condition](const CEntry& e) { return e.condition == condition; };
     if (auto it = std::find_if(m_jobs.begin(), m_jobs.end(), same); it != m_jobs.end()) {
         Retire(std::move(it->job));
