@@ -8,6 +8,7 @@
 #include "acoustics/MapCalculation.h"
 #include "acoustics/RoomField.h"
 #include "acoustics/RoomQuantities.h"
+#include "acoustics/SpeakerSources.h"
 #include "acoustics/SpectrumEngine.h"
 #include "common/FormatSignificant.h"
 #include "common/Units.h"
@@ -85,8 +86,6 @@ CBandOutcome ChooseBand(CDAXDoc& doc, const std::string& band, std::optional<dou
         throw CCliError("the project has no speaker data");
     case EBandChoiceStatus::NoCondition:
         throw CCliError("the project has no calculation plane");
-    case EBandChoiceStatus::Busy:
-        throw CCliError("the project is being calculated");
     }
     if (!outcome.centre.Valid())
         throw CCliError("band " + FormatValue(outcome.band, 4) + " has no centre frequencies");
@@ -634,10 +633,24 @@ int RunMap(const CMapCommandOptions& o) {
     const CListeningPlane& plane = c.plane;
     const CLevelStatistics spread = PlaneStatistics(plane, o.within);
     const std::string unit = doc.Settings().lengthUnit == kUnitImperial ? "[ft]" : "[m]";
+    // The points at a speaker have no level: named, never given the response's sentinel.
+    const CSpeakerSources sources(doc.Scene());
+    nlohmann::json leftOut = nlohmann::json::array();
+    std::string leftOutText;
+    for (const CPlaceElement& p : plane.points) {
+        if (!std::isnan(p.level))
+            continue;
+        const int installation = sources.InstallationAt({p.x, p.y, p.z});
+        leftOut.push_back({{"point", {p.x, p.y, p.z}}, {"installation", installation}});
+        leftOutText += "left out: " + PointAtSpeakerText({p.x, p.y, p.z}, installation) +
+                       ", where no level exists\n";
+    }
     if (IsArrivalQuantity(c.quantity)) {
         PrintArrivalMap(doc, c, o.json);
     } else if (!IsLevelQuantity(c.quantity)) {
         PrintQuantityMap(doc, c, o.json);
+        if (!o.json)
+            std::cout << leftOutText;
     } else if (o.json) {
         const nlohmann::json j = {
             {"band", c.band},
@@ -658,7 +671,8 @@ int RunMap(const CMapCommandOptions& o) {
             {"spread", spread.spread},
             {"percentiles", {{"10", spread.p10}, {"50", spread.p50}, {"90", spread.p90}}},
             {"within",
-             {{"dB", spread.within}, {"of", "pinkNoiseAverage"}, {"share", spread.withinShare}}}};
+             {{"dB", spread.within}, {"of", "pinkNoiseAverage"}, {"share", spread.withinShare}}},
+            {"leftOut", leftOut}};
         std::cout << j.dump(2) << "\n";
     } else {
         PrintCondition(c);
@@ -677,7 +691,8 @@ int RunMap(const CMapCommandOptions& o) {
                   << FormatValue(spread.p50, 4) << ", " << FormatValue(spread.p90, 4) << " dB\n"
                   << "within +/-" << FormatValue(spread.within, 4)
                   << " dB of the pink-noise average: " << FormatValue(100.0 * spread.withinShare, 4)
-                  << " % of the points\n";
+                  << " % of the points\n"
+                  << leftOutText;
     }
     FlushOutput();
     if (o.csv) {
@@ -694,7 +709,8 @@ int RunMap(const CMapCommandOptions& o) {
             text += ',';
             AppendNumber(text, p.z);
             text += ',';
-            AppendNumber(text, p.level);
+            if (!std::isnan(p.level))
+                AppendNumber(text, p.level);
             text += '\n';
         }
         WriteText(*o.csv, "--csv", text);

@@ -108,6 +108,9 @@ json ProjectJson(const CDAXDoc& doc) {
     for (int i = 0; i < doc.Conditions().Count(); ++i) {
         const CColorMapCondition& c = *doc.Conditions().At(i);
         const CListeningPlane& p = c.plane;
+        // A plane without a finished map has no statistics: null, never 0 dB.
+        const bool calculated = p.HasResult();
+        const auto level = [calculated](double value) { return calculated ? json(value) : json(); };
         planes.push_back({{"origin", {p.originX, p.originY, p.originZ}},
                           {"extent", {p.extentX, p.extentY, p.extentZ}},
                           {"pitch", p.dotPitch},
@@ -115,10 +118,12 @@ json ProjectJson(const CDAXDoc& doc) {
                           {"band", c.band},
                           {"centreFrequency", c.centreFrequency},
                           {"mode", c.mode == 0 ? "interference" : "energy"},
-                          {"maximum", p.maximumLevel},
-                          {"minimum", p.minimumLevel},
-                          {"pinkNoiseAverage", p.pinkNoiseAverage},
-                          {"musicSpeechAverage", p.musicSpeechAverage}});
+                          {"calculated", calculated},
+                          {"pointsLeftOut", calculated ? p.leftOut : 0},
+                          {"maximum", level(p.maximumLevel)},
+                          {"minimum", level(p.minimumLevel)},
+                          {"pinkNoiseAverage", level(p.pinkNoiseAverage)},
+                          {"musicSpeechAverage", level(p.musicSpeechAverage)}});
     }
     json responses = json::array();
     for (int i = 0; i < doc.Graphs().Count(); ++i) {
@@ -224,10 +229,17 @@ int RunInfo(const CInfoOptions& o) {
         const CListeningPlane& p = doc.Conditions().At(i)->plane;
         std::cout << "  " << i << ": origin (" << F(p.originX) << ", " << F(p.originY) << ", "
                   << F(p.originZ) << "), extent " << F(p.extentX) << " x " << F(p.extentY) << " x "
-                  << F(p.extentZ) << ", " << p.pointCount << " points; maximum "
-                  << F(p.maximumLevel) << " dB, minimum " << F(p.minimumLevel) << " dB, pink noise "
-                  << F(p.pinkNoiseAverage) << " dB, music/speech " << F(p.musicSpeechAverage)
-                  << " dB\n";
+                  << F(p.extentZ) << ", " << p.pointCount << " points; ";
+        if (!p.HasResult()) {
+            std::cout << "not calculated\n";
+            continue;
+        }
+        std::cout << "maximum " << F(p.maximumLevel) << " dB, minimum " << F(p.minimumLevel)
+                  << " dB, pink noise " << F(p.pinkNoiseAverage) << " dB, music/speech "
+                  << F(p.musicSpeechAverage) << " dB";
+        if (p.leftOut > 0)
+            std::cout << "; " << p.leftOut << " point(s) at a speaker left out";
+        std::cout << "\n";
     }
     std::cout << "frequency response entries: " << doc.Graphs().Count() << "\n";
     return 0;

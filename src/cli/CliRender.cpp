@@ -20,6 +20,8 @@
 #include <QRegularExpression>
 
 #include <cstdio>
+#include <filesystem>
+#include <iostream>
 #include <memory>
 #include <vector>
 
@@ -111,6 +113,11 @@ int RunRender(const CRenderOptions& o) {
                         std::to_string(doc.Conditions().Count()) +
                         " colour map(s), numbered from 0");
     view.SetConditionIndex(o.condition);
+    // Levels that do not exist are not drawn: the plane stays grey and says why.
+    if (const CListeningPlane& plane = doc.Conditions().At(o.condition)->plane; !plane.HasResult())
+        std::cerr << "daxara-cli: colour map " << o.condition
+                  << " is not calculated (daxara-cli map --save calculates it); the picture "
+                     "shows the room without a map\n";
     if (o.view == "plan")
         view.SetViewDirection(0, 0, 0);
     else if (o.view == "front")

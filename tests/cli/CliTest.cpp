@@ -267,3 +267,51 @@ TEST_F(CliTest, DelaysAreSetAndAlignedAndTheArrivalMapsShowThem) {
     EXPECT_GT(j["maximum"].get<double>(), j["minimum"].get<double>());
     EXPECT_EQ(Cli("map " + project + " --quantity loudness").status == 0, false);
 }
+
+// A plane without levels is reported as not calculated (no 0 dB statistics) and drawn as such;
+// a speaker exactly on a plane point leaves that point out, named, instead of putting the
+// response's 999 dB sentinel into the statistics.
+TEST_F(CliTest, AMapWithoutLevelsSaysSoAndAPointAtASpeakerIsLeftOut) {
+    const std::string empty = P("empty.tdax");
+    ASSERT_EQ(Cli("new " + empty).status, 0);
+    const CliRun text = Cli("info " + empty);
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("points; not calculated\n"), std::string::npos) << text.out;
+    EXPECT_EQ(text.out.find("maximum 0 dB"), std::string::npos);
+    const nlohmann::json plain = nlohmann::json::parse(Cli("info " + empty + " --json").out);
+    EXPECT_EQ(plain["planes"][0]["calculated"], false);
+    EXPECT_TRUE(plain["planes"][0]["maximum"].is_null());
+    EXPECT_TRUE(plain["planes"][0]["pinkNoiseAverage"].is_null());
+    const CliRun render = Cli("render " + empty + " --png " + P("empty.png"));
+    EXPECT_EQ(render.status, 0) << render.err;
+    EXPECT_NE(render.err.find("colour map 0 is not calculated"), std::string::npos) << render.err;
+
+    const std::string project = OmniProject();
+    // The plane's points lie at 0.25 + 0.5 k; this speaker stands on (2.25, 1.75, 1.2).
+    const CliRun installed = Cli("install " + project + " --at 2.25,1.75,1.2 --power 1");
+    ASSERT_EQ(installed.status, 0) << installed.err;
+    const CliRun map = Cli("map " + project + " --json --csv " + P("map.csv"));
+    ASSERT_EQ(map.status, 0) << map.err;
+    const nlohmann::json j = nlohmann::json::parse(map.out);
+    ASSERT_EQ(j["leftOut"].size(), 1u);
+    EXPECT_EQ(j["leftOut"][0]["installation"], 1);
+    EXPECT_EQ(j["leftOut"][0]["point"], (std::vector<double>{2.25, 1.75, 1.2}));
+    EXPECT_LT(j["maximum"].get<double>(), 200.0);
+    EXPECT_LT(j["percentiles"]["90"].get<double>(), 200.0);
+    int rows = 0, empties = 0;
+    std::istringstream csv(Read(P("map.csv")));
+    for (std::string line; std::getline(csv, line); ++rows)
+        empties += line == "2.25,1.75,1.2,";
+    EXPECT_EQ(rows, 1 + 20 * 16);
+    EXPECT_EQ(empties, 1);
+    const CliRun named = Cli("map " + project);
+    EXPECT_NE(named.out.find("left out: point (2.25, 1.75, 1.2) lies at installation 1"),
+              std::string::npos)
+        << named.out;
+    // As saved: the point reads back without a level, the statistics without it.
+    ASSERT_EQ(Cli("map " + project + " --save").status, 0);
+    const nlohmann::json saved = nlohmann::json::parse(Cli("info " + project + " --json").out);
+    EXPECT_EQ(saved["planes"][0]["calculated"], true);
+    EXPECT_EQ(saved["planes"][0]["pointsLeftOut"], 1);
+    EXPECT_EQ(saved["planes"][0]["maximum"], j["maximum"]);
+}

@@ -18,6 +18,8 @@
 #include "views/SoundGraphView.h"
 #include "views/StdSPDataListView.h"
 #include "views/TapListView.h"
+#include "app/CalculationMonitor.h"
+#include "acoustics/ColorMapCondition.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -39,6 +41,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include <functional>
@@ -82,6 +85,23 @@ std::vector<std::uint8_t> PlanProjectBytes() {
     view.ResetSpeakerDependentDisplay();
     f.Install(2, 3);
     view.CalculateMap();
+    return ProjectFile::Write(f.doc);
+}
+
+// A project whose map takes seconds: 32 speakers over a plane of a million points, 1 octave at
+// 1 kHz on speaker data of 12 points per octave; its map is not calculated yet.
+std::vector<std::uint8_t> LargeProjectBytes() {
+    CDocFixture f;
+    EditSettings(f.doc)->projectName = "Large";
+    f.AddModel(DirectionalSpeaker(1, 12));
+    for (int i = 0; i < 32; ++i)
+        Build(f.doc).Room().AddInstallation(0, 0, {1.0 + (i % 8) * 2.5, 2.0 + (i / 8) * 4.0, 3.0},
+                                   {0, 0, 90}, 1.0, true);
+    CColorMapCondition c;
+    c.band = 1;
+    c.centreFrequency = 1000;
+    c.plane.Build(0, 0, 1.2, 20, 20, 0, 0.02, 100, 2);
+    Build(f.doc).Conditions().Append(c);
     return ProjectFile::Write(f.doc);
 }
 
@@ -312,6 +332,71 @@ private slots:
         QCOMPARE(p.Projects(), 0);
         QCOMPARE(ReadBytes(a), aBytes);
         QCOMPARE(driver.Unexpected(), 0);
+    }
+
+    // The maps calculate on the workers while the user goes on: an edit or an undo starts the
+    // map anew, another project opens and calculates meanwhile, Stop leaves the map incomplete
+    // and says so, and closing a project ends its map. Run under AddressSanitizer and
+    // ThreadSanitizer, this shows that no job reads what the project changes or frees.
+    void editsUndoCloseAndOpenWhileALargeMapCalculates() {
+        CProgram p;
+        const QString large = p.dir.FilePath("large.tdax");
+        WriteBytes(large, LargeProjectBytes());
+        const QString small = p.dir.FilePath("small.tdax");
+        WriteBytes(small, ProjectBytes("Small"));
+        CDAXChildFrame* child = p.Frame().OpenProject(large);
+        QVERIFY(child);
+        CDAXDoc& doc = child->Document();
+        const CListeningPlane& plane = doc.Conditions().At(0)->plane;
+        QCOMPARE(plane.state, EMapState::NotCalculated);
+
+        // The window's own timer keeps firing while the map calculates: nothing waits for it.
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(5);
+        p.Frame().ExecuteCommand(kCmdRecalculate);
+        QVERIFY(doc.IsCalculating());
+        QVERIFY(plane.calculating);
+        QTRY_VERIFY(ticks > 3);
+
+        // Remove (asked first) restarts the map; undo puts the speaker back and restarts it again.
+        const int speakers = doc.Room().Count();
+        p.driver.Then(CModalDriver::Ok());
+        p.Frame().ExecuteCommand(kCmdRemoveInstallation);
+        QCOMPARE(doc.Room().Count(), speakers - 1);
+        QVERIFY(doc.IsCalculating());
+        p.Frame().ExecuteCommand(kCmdUndo);
+        QCOMPARE(doc.Room().Count(), speakers);
+        QVERIFY(doc.IsCalculating());
+        QVERIFY(plane.calculating);
+
+        // Another project opens and calculates its map to the end meanwhile.
+        CDAXChildFrame* other = p.Frame().OpenProject(small);
+        QVERIFY(other);
+        QVERIFY(other->Document().OnCommand(kCmdRecalculate));
+        QTRY_VERIFY(!other->Document().IsCalculating());
+        QCOMPARE(other->Document().Conditions().At(0)->plane.state, EMapState::Complete);
+
+        // Stop, from the progress dialog the long map shows after a moment: the map is incomplete
+        // and the status bar says so.
+        QVERIFY(doc.OnCommand(kCmdRecalculate));
+        QTRY_VERIFY(child->Calculations().Dialog() != nullptr);
+        QTest::mouseClick(child->Calculations().Dialog()->StopButton(), Qt::LeftButton);
+        QTRY_VERIFY(!doc.IsCalculating());
+        QCOMPARE(plane.state, EMapState::Incomplete);
+        QVERIFY(!plane.HasResult());
+        QCOMPARE(p.Frame().statusBar()->currentMessage(),
+                 QString::fromUtf8(Strings::kStatusMapIncomplete));
+
+        // Closing a project whose map runs ends the map.
+        QVERIFY(doc.OnCommand(kCmdRecalculate));
+        QVERIFY(doc.IsCalculating());
+        p.driver.Then(CModalDriver::Press("No")); // not saved
+        child->parentWidget()->close();
+        QCOMPARE(p.Projects(), 1);
+        QCOMPARE(p.driver.Unexpected(), 0);
+        QVERIFY(ticks > 3);
     }
 
     void commandsAreEnabledExactlyAsTheTableSays() {

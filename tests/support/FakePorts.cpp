@@ -1,6 +1,15 @@
 #include "FakePorts.h"
 
 #include "VsaImport.h"
+#include "project/MapJobs.h"
+
+#include <chrono>
+#include <thread>
+
+void PollUntilDone(CDAXDoc& doc) {
+    while (doc.MapJobs().Poll())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 
 CDocFixture::CDocFixture(int unit) : doc(unit) {
     CDocumentPorts ports;

@@ -138,6 +138,22 @@ public:
     }
 };
 
+// Calculations in the background, as the desktop program runs them: the document starts jobs and
+// the test polls them with PollUntilDone, as the window's timer would.
+class CBackgroundCalculations : public CCalculationHost {
+public:
+    int started = 0;
+    void CalculationStarted() override { ++started; }
+    // Attaches itself to the document's ports.
+    void Attach(CDAXDoc& doc) {
+        CDocumentPorts ports = doc.Ports();
+        ports.calculations = this;
+        doc.SetPorts(ports);
+    }
+};
+// Polls the document's jobs until none runs.
+void PollUntilDone(CDAXDoc& doc);
+
 class CCountingProgress : public CProgressDialog1 {
 public:
     void SetRange(long long, long long) override {}

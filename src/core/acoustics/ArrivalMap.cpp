@@ -3,7 +3,7 @@
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationElement.h"
 #include "acoustics/MapEngine.h"
-#include "acoustics/PointChunks.h"
+#include "acoustics/MapSnapshot.h"
 #include "acoustics/PointResponse.h"
 #include "common/Units.h"
 #include "speaker/SPComplex.h"
@@ -96,155 +96,152 @@ CArrivalStatistics ArrivalStatistics(EMapQuantity quantity, const std::vector<do
 }
 
 namespace {
-struct ArrivalJob {
-    std::vector<double> values;
-    std::vector<unsigned char> done;
-};
-
-// The literal loop: each installation's band energy alone from BandPressure.
-ECalcStatus RunArrivalReference(const CAcousticScene& scene, const CArrivalPlan& plan,
-                                EMapQuantity quantity, const CBandIndexRange& band,
-                                const CPlaceElementList& points, std::size_t count,
-                                CProgressDialog1* progress, ArrivalJob& job) {
-    std::vector<CInstallationElementList> alone(static_cast<std::size_t>(plan.InstallationCount()));
-    for (int k = 0; k < plan.InstallationCount(); ++k)
-        alone[static_cast<std::size_t>(k)].Append(*scene.installations->At(k));
-    std::vector<double> energies(alone.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        if (progress && !progress->PumpAndCheck())
-            return ECalcStatus::Stopped;
-        const CVec3 at{points[i].x, points[i].y, points[i].z};
-        if (quantity == EMapQuantity::Arrival) {
-            job.values[i] = plan.FirstArrival(at);
+// The arrival time of the snapshot's quantity at points. Late-loudest takes each installation's
+// band energy alone: from the engine, or on the reference path from BandPressure of a scene that
+// holds that installation only.
+class CArrivalCalculation : public CPointCalculation {
+public:
+    CArrivalCalculation(const CMapSnapshot& snapshot, EMapEngineKind kind,
+                        const CBandIndexRange& band)
+        : m_snapshot(snapshot), m_scene(snapshot.Scene()), m_plan(m_scene), m_band(band),
+          m_late(snapshot.quantity == EMapQuantity::LateLoudest) {
+        if (!m_late)
+            return;
+        if (kind == EMapEngineKind::Engine) {
+            m_engine.emplace(m_scene, kModeEnergy, band);
         } else {
-            for (std::size_t k = 0; k < alone.size(); ++k) {
-                CAcousticScene one = scene;
-                one.installations = &alone[k];
-                double pressure = 0.0;
-                if (BandPressure(one, kModeEnergy, at, band.start, band.end, band.pitch,
-                                 pressure) != kBandOk)
-                    return ECalcStatus::Failed;
-                energies[k] = pressure * pressure;
-            }
-            job.values[i] = plan.LateLoudest(at, energies);
+            m_alone.resize(static_cast<std::size_t>(m_plan.InstallationCount()));
+            for (int k = 0; k < m_plan.InstallationCount(); ++k)
+                m_alone[static_cast<std::size_t>(k)].Append(*m_scene.installations->At(k));
         }
-        job.done[i] = 1;
-        if (progress)
-            progress->SetPos(static_cast<long long>(i));
     }
-    return ECalcStatus::Completed;
-}
 
-// Four points at a time on the workers; each installation's band energy from the engine.
-ECalcStatus RunArrivalEngine(const CAcousticScene& scene, const CArrivalPlan& plan,
-                             EMapQuantity quantity, const CBandIndexRange& band,
-                             const CPlaceElementList& points, std::size_t count,
-                             const CMapOptions& options, CProgressDialog1* progress,
-                             ArrivalJob& job) {
-    const bool late = quantity == EMapQuantity::LateLoudest;
-    std::optional<CMapEngine> engine;
-    if (late)
-        engine.emplace(scene, kModeEnergy, band);
-    const int installations = plan.InstallationCount();
-    const std::size_t padded = engine ? static_cast<std::size_t>(engine->Padded()) : 0;
-    const int n = band.Count();
-    return RunPointChunks(count, options.threads, options.pool, progress, [&] {
-        // Each worker's own sums and energies.
-        return [&, re = std::vector<double>(padded * kKernelLanes),
-                im = std::vector<double>(padded * kKernelLanes),
-                energies = std::vector<std::vector<double>>(
-                    kKernelLanes, std::vector<double>(static_cast<std::size_t>(installations)))](
-                   std::size_t i, int lanes) mutable {
-            CVec3 at[kKernelLanes];
-            for (int lane = 0; lane < lanes; ++lane) {
-                const CPlaceElement& p = points[i + static_cast<std::size_t>(lane)];
-                at[lane] = {p.x, p.y, p.z};
-            }
-            if (late)
-                for (int k = 0; k < installations; ++k) {
-                    std::fill(re.begin(), re.end(), 0.0);
-                    std::fill(im.begin(), im.end(), 0.0);
-                    if (!engine->AddInstallation(k, at, lanes, re.data(), im.data(), padded))
-                        return false;
-                    for (int lane = 0; lane < lanes; ++lane) {
-                        const std::size_t from = static_cast<std::size_t>(lane) * padded;
-                        double e = 0.0;
-                        for (int j = 0; j < n; ++j)
-                            e += re[from + j] * re[from + j] + im[from + j] * im[from + j];
-                        energies[static_cast<std::size_t>(lane)][static_cast<std::size_t>(k)] =
-                            e / n;
-                    }
+    std::unique_ptr<CWorker> MakeWorker() const override {
+        return std::make_unique<CArrivalWorker>(*this);
+    }
+
+    CMapSummary Summarise(const std::vector<double>& values) const override {
+        std::vector<double> times;
+        times.reserve(values.size());
+        for (double v : values)
+            if (!std::isnan(v))
+                times.push_back(v);
+        const CArrivalStatistics s = ArrivalStatistics(m_snapshot.quantity, times);
+        return {s.maximum, s.minimum, s.mean, s.lateShare};
+    }
+
+private:
+    class CArrivalWorker : public CWorker {
+    public:
+        explicit CArrivalWorker(const CArrivalCalculation& c) : m_c(c) {
+            const std::size_t installations = static_cast<std::size_t>(c.m_plan.InstallationCount());
+            m_padded = c.m_engine ? static_cast<std::size_t>(c.m_engine->Padded()) : 0;
+            m_re.resize(m_padded * kKernelLanes);
+            m_im.resize(m_padded * kKernelLanes);
+            m_energies.assign(kKernelLanes, std::vector<double>(installations));
+        }
+
+        bool Compute(std::size_t first, std::size_t last, double* values,
+                     std::string& reason) override {
+            const std::vector<CVec3>& points = m_c.m_snapshot.points;
+            for (std::size_t i = first; i < last;) {
+                const int lanes = static_cast<int>(std::min<std::size_t>(kKernelLanes, last - i));
+                if (m_c.m_late && !Energies(&points[i], lanes)) {
+                    reason = BandFailureReason(m_c.m_band);
+                    return false;
                 }
-            for (int lane = 0; lane < lanes; ++lane) {
-                const std::size_t point = i + static_cast<std::size_t>(lane);
-                job.values[point] =
-                    late ? plan.LateLoudest(at[lane], energies[static_cast<std::size_t>(lane)])
-                         : plan.FirstArrival(at[lane]);
-                job.done[point] = 1;
+                for (int lane = 0; lane < lanes; ++lane, ++i) {
+                    const double t =
+                        m_c.m_late
+                            ? m_c.m_plan.LateLoudest(points[i],
+                                                     m_energies[static_cast<std::size_t>(lane)])
+                            : m_c.m_plan.FirstArrival(points[i]);
+                    if (!std::isfinite(t)) {
+                        const CVec3& p = points[i];
+                        reason = "the arrival time at (" + std::to_string(p.x) + ", " +
+                                 std::to_string(p.y) + ", " + std::to_string(p.z) +
+                                 ") is not a finite number; check the positions of the "
+                                 "installations";
+                        return false;
+                    }
+                    values[i] = t;
+                }
             }
             return true;
-        };
-    });
-}
+        }
+
+    private:
+        // Each installation's band energy at the lanes' points.
+        bool Energies(const CVec3* at, int lanes) {
+            const int installations = m_c.m_plan.InstallationCount();
+            if (!m_c.m_engine) {
+                for (int k = 0; k < installations; ++k) {
+                    CAcousticScene one = m_c.m_scene;
+                    one.installations = &m_c.m_alone[static_cast<std::size_t>(k)];
+                    for (int lane = 0; lane < lanes; ++lane) {
+                        double pressure = 0.0;
+                        if (BandPressure(one, kModeEnergy, at[lane], m_c.m_band.start,
+                                         m_c.m_band.end, m_c.m_band.pitch, pressure) != kBandOk)
+                            return false;
+                        m_energies[static_cast<std::size_t>(lane)][static_cast<std::size_t>(k)] =
+                            pressure * pressure;
+                    }
+                }
+                return true;
+            }
+            const int n = m_c.m_band.Count();
+            for (int k = 0; k < installations; ++k) {
+                std::fill(m_re.begin(), m_re.end(), 0.0);
+                std::fill(m_im.begin(), m_im.end(), 0.0);
+                if (!m_c.m_engine->AddInstallation(k, at, lanes, m_re.data(), m_im.data(),
+                                                   m_padded))
+                    return false;
+                for (int lane = 0; lane < lanes; ++lane) {
+                    const std::size_t from = static_cast<std::size_t>(lane) * m_padded;
+                    double e = 0.0;
+                    for (int j = 0; j < n; ++j)
+                        e += m_re[from + j] * m_re[from + j] + m_im[from + j] * m_im[from + j];
+                    m_energies[static_cast<std::size_t>(lane)][static_cast<std::size_t>(k)] = e / n;
+                }
+            }
+            return true;
+        }
+
+        const CArrivalCalculation& m_c;
+        std::size_t m_padded = 0;
+        std::vector<double> m_re, m_im;
+        std::vector<std::vector<double>> m_energies; // per lane, per installation
+    };
+
+    const CMapSnapshot& m_snapshot;
+    CAcousticScene m_scene;
+    CArrivalPlan m_plan;
+    CBandIndexRange m_band;
+    bool m_late;
+    std::optional<CMapEngine> m_engine;
+    std::vector<CInstallationElementList> m_alone; // the reference's one-installation scenes
+};
 } // namespace
 
-CMapResult CalculateArrivalMap(const CAcousticScene& scene, CColorMapCondition& condition,
-                               CProgressDialog1* progress, const CMapOptions& options) {
-    CMapResult result;
-    CListeningPlane& plane = condition.plane;
-    const EMapQuantity quantity = condition.quantity;
-    const CArrivalPlan plan(scene);
-    const CBandIndexRange band = ConditionBand(scene, condition);
-    const std::size_t count =
-        std::min(plane.points.size(), static_cast<std::size_t>(std::max(plane.pointCount, 0)));
-    if (progress) {
-        progress->SetText("Calculating...");
-        progress->SetRange(0, plane.pointCount);
-        progress->SetPos(0);
-    }
-    bool radiates = false;
-    for (int k = 0; k < plan.InstallationCount(); ++k)
-        radiates = radiates || plan.Radiates(k);
-    if (!radiates) {
-        result.status = ECalcStatus::Failed;
-        result.reason = "no installation radiates sound (every power, or every element's share of "
-                        "it, is 0)";
-        return result;
-    }
-    ArrivalJob job;
-    job.values.assign(count, 0.0);
-    job.done.assign(count, 0);
-    if (quantity == EMapQuantity::LateLoudest && band.Count() == 0)
-        result.status = ECalcStatus::Failed;
-    else if (options.engine == EMapEngineKind::Reference)
-        result.status =
-            RunArrivalReference(scene, plan, quantity, band, plane.points, count, progress, job);
-    else
-        result.status = RunArrivalEngine(scene, plan, quantity, band, plane.points, count, options,
-                                         progress, job);
-    for (std::size_t i = 0; i < count; ++i)
-        if (job.done[i]) {
-            plane.points[i].level = job.values[i];
-            ++result.computed;
+CPointQuantity ArrivalQuantity(EMapEngineKind engine) {
+    return [engine](const CMapSnapshot& snapshot,
+                    std::string& reason) -> std::unique_ptr<CPointCalculation> {
+        const CAcousticScene scene = snapshot.Scene();
+        const CArrivalPlan plan(scene);
+        bool radiates = false;
+        for (int k = 0; k < plan.InstallationCount(); ++k)
+            radiates = radiates || plan.Radiates(k);
+        if (!radiates) {
+            reason = "no installation radiates sound (every power, or every element's share of "
+                     "it, is 0)";
+            return nullptr;
         }
-    if (result.status == ECalcStatus::Failed)
-        result.reason = BandFailureReason(band);
-    if (result.status != ECalcStatus::Completed || count == 0)
-        return result;
-    for (std::size_t i = 0; i < count; ++i)
-        if (!std::isfinite(job.values[i])) {
-            const CPlaceElement& p = plane.points[i];
-            result.status = ECalcStatus::Failed;
-            result.reason = "the arrival time at (" + std::to_string(p.x) + ", " +
-                            std::to_string(p.y) + ", " + std::to_string(p.z) +
-                            ") is not a finite number; check the positions of the installations";
-            plane.ClearLevels();
-            return result;
+        const CBandIndexRange band =
+            BandIndices(snapshot.band, snapshot.centreFrequency, scene.FirstInstallationPitch());
+        if (snapshot.quantity == EMapQuantity::LateLoudest && band.Count() == 0) {
+            reason = BandFailureReason(band);
+            return nullptr;
         }
-    const CArrivalStatistics s = ArrivalStatistics(quantity, job.values);
-    plane.maximumLevel = s.maximum;
-    plane.minimumLevel = s.minimum;
-    plane.pinkNoiseAverage = s.mean;
-    plane.musicSpeechAverage = s.lateShare;
-    return result;
+        return std::make_unique<CArrivalCalculation>(snapshot, engine, band);
+    };
 }

@@ -58,12 +58,9 @@ struct CArrivalStatistics {
 };
 CArrivalStatistics ArrivalStatistics(EMapQuantity quantity, const std::vector<double>& values);
 
-// CalculateMap for the arrival quantities: the value of every point of the condition's plane,
-// then the statistics, kept in the plane's maximum, minimum, pink-noise average (the mean) and
-// music/speech average (the late share) fields. The same contract as CalculateMap: Stop or a
-// failed response (late-loudest reads the band) ends it before the next point, the statistics
-// then stay 0. The reference engine takes each installation's band level from BandPressure.
-// CalculateMap calls it for these quantities once the scene is known to be calculable and the
-// statistics are cleared.
-CMapResult CalculateArrivalMap(const CAcousticScene& scene, CColorMapCondition& condition,
-                               CProgressDialog1* progress, const CMapOptions& options = {});
+// The calculation of the snapshot's arrival quantity at each point of a map job, on the engine
+// or (each installation's band level from BandPressure) on the reference path. The summary
+// keeps the statistics in the plane's maximum, minimum, pink-noise average (the mean) and
+// music/speech average (the late share) fields. Nothing can be computed when no installation
+// radiates, nor late-loudest in a band without data frequencies.
+CPointQuantity ArrivalQuantity(EMapEngineKind engine = EMapEngineKind::Engine);

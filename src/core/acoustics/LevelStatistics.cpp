@@ -49,6 +49,7 @@ CLevelStatistics PlaneStatistics(const CListeningPlane& plane, double within) {
     std::vector<double> levels;
     levels.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
-        levels.push_back(plane.points[i].level);
+        if (!std::isnan(plane.points[i].level)) // left out at a speaker
+            levels.push_back(plane.points[i].level);
     return LevelStatistics(std::move(levels), plane.pinkNoiseAverage, within);
 }

@@ -25,6 +25,7 @@ double Percentile(const std::vector<double>& sorted, double p);
 // Statistics of any set of levels; all figures are 0 for an empty set.
 CLevelStatistics LevelStatistics(std::vector<double> levels, double reference, double within);
 
-// Statistics of the plane's calculated points (the first pointCount), the share counted around
-// the plane's pink-noise average, which is the average the map shows first.
+// Statistics of the plane's calculated points (the first pointCount, but those without a level),
+// the share counted around the plane's pink-noise average, which is the average the map shows
+// first.
 CLevelStatistics PlaneStatistics(const CListeningPlane& plane, double within);

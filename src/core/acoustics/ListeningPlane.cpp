@@ -110,6 +110,9 @@ void CListeningPlane::Build(double ox, double oy, double oz, double ex, double e
         thresholds[static_cast<std::size_t>(i)] = colorMax - colorStep * i;
     pointCount = static_cast<int>(count);
     maximumLevel = minimumLevel = pinkNoiseAverage = musicSpeechAverage = 0.0;
+    state = EMapState::NotCalculated;
+    failure.clear();
+    leftOut = 0;
 
     points.reserve(static_cast<std::size_t>(count));
     if (nZ == 0) {
@@ -150,6 +153,9 @@ void CListeningPlane::ClearLevels() {
     for (auto& point : points)
         point.level = 0.0;
     maximumLevel = minimumLevel = pinkNoiseAverage = musicSpeechAverage = 0.0;
+    state = EMapState::NotCalculated;
+    failure.clear();
+    leftOut = 0;
 }
 
 std::uint32_t CListeningPlane::ColorOf(double level) const {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // One grid point of a calculation plane: its level and the cell it stands for.
@@ -17,6 +18,15 @@ using CPlaceElementList = std::vector<CPlaceElement>;
 enum class EPlaneOrientation { XY, YZ, XZ, Invalid };
 
 inline constexpr int kColorClasses = 25;
+
+// What a plane's levels are. A level that is not a number (NaN) is a point without one: not
+// reached by a stopped calculation, or left out because it lies at a speaker's position.
+enum class EMapState {
+    NotCalculated, // no levels: a new or rebuilt grid, a room without speakers, a map not yet asked
+    Incomplete,    // the calculation was stopped: the points it did not reach have no level
+    Complete,      // every point has its level, but those left out at a speaker
+    Failed,        // the calculation failed; `failure` says why
+};
 
 // The most grid points a plane may have: 56 bytes a point in memory and again in the project
 // file, so a plane at the limit takes 56 MB each way and dozens of them still fit in the largest
@@ -55,8 +65,11 @@ public:
     // Orientation from the extents, tested Z first, then X, then Y.
     EPlaneOrientation Orientation() const;
     bool IsParallelToXY() const { return extentZ == 0.0; }
-    // Levels and statistics back to 0, grid kept.
+    // Levels and statistics back to 0, grid kept; not calculated.
     void ClearLevels();
+    // The levels are a finished map's (not a stopped, failed or outdated one): the statistics
+    // are its own and may be reported.
+    bool HasResult() const { return state == EMapState::Complete && !calculating; }
 
     double musicSpeechAverage = 0.0;
     double pinkNoiseAverage = 0.0;
@@ -71,4 +84,13 @@ public:
     double colorPitch = 0.0;
     double maximumLevel = 0.0;
     double minimumLevel = 0.0;
+
+    // None of these is saved. A project file keeps the levels and the statistics; a plane whose
+    // four statistics are all 0 reads back as not calculated (no finished map has them: its
+    // music/speech average is 4 dB below its pink-noise average), any other as complete.
+    EMapState state = EMapState::NotCalculated;
+    // A calculation of new levels runs; the plane shows its previous state meanwhile.
+    bool calculating = false;
+    std::string failure;   // why the last calculation failed
+    long long leftOut = 0; // points of a complete map left out at a speaker's position
 };

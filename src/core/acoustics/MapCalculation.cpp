@@ -4,14 +4,20 @@
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/InstallationContainer.h"
 #include "acoustics/MapEngine.h"
-#include "acoustics/PointChunks.h"
+#include "acoustics/MapSnapshot.h"
 #include "acoustics/RoomQuantities.h"
+#include "acoustics/SpeakerSources.h"
+#include "acoustics/WorkerPool.h"
 #include "common/ProgressDialog1.h"
 #include "speaker/SPComplex.h"
 #include "speaker/SpeakerModelContainer.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <limits>
+#include <memory>
 #include <optional>
 
 double PressureLevel(double pressure) {
@@ -67,255 +73,249 @@ std::string BandFailureReason(const CBandIndexRange& band) {
     return "a frequency of the band is not a data frequency of every installed speaker model";
 }
 
+std::string NotFiniteReason(const CVec3& p) {
+    return "the level at (" + std::to_string(p.x) + ", " + std::to_string(p.y) + ", " +
+           std::to_string(p.z) +
+           ") is not a finite number; check the positions, powers and speaker data of the "
+           "installations";
+}
+
 namespace {
-struct PointJob {
-    std::vector<double> levels;
-    std::vector<unsigned char> done;
-};
-
-// The literal loop: one point after the other, the progress port asked before each.
-ECalcStatus RunReference(const CAcousticScene& scene, int mode, const CBandIndexRange& band,
-                         const CPlaceElementList& points, std::size_t count,
-                         CProgressDialog1* progress, PointJob& job) {
-    for (std::size_t i = 0; i < count; ++i) {
-        if (progress && !progress->PumpAndCheck())
-            return ECalcStatus::Stopped;
-        const CPlaceElement& p = points[i];
-        double pressure = 0.0;
-        if (BandPressure(scene, mode, {p.x, p.y, p.z}, band.start, band.end, band.pitch,
-                         pressure) != kBandOk)
-            return ECalcStatus::Failed;
-        job.levels[i] = PressureLevel(pressure);
-        job.done[i] = 1;
-        if (progress)
-            progress->SetPos(static_cast<long long>(i));
-    }
-    return ECalcStatus::Completed;
-}
-
-// The lanes' coordinates of points [i, i + lanes).
-void LanePoints(const CPlaceElementList& points, std::size_t i, int lanes, CVec3* at) {
-    for (int lane = 0; lane < lanes; ++lane) {
-        const CPlaceElement& p = points[i + static_cast<std::size_t>(lane)];
-        at[lane] = {p.x, p.y, p.z};
-    }
-}
-
-// The direct level of every point, each turned into the map's value by `value`.
-template <class Value>
-ECalcStatus RunEngine(const CMapEngine& engine, const CPlaceElementList& points, std::size_t count,
-                      int threads, CWorkerPool* pool, CProgressDialog1* progress, PointJob& job,
-                      Value value) {
-    return RunPointChunks(count, threads, pool, progress, [&] {
-        return [&, scratch = engine.MakeScratch()](std::size_t i, int lanes) mutable {
-            CVec3 at[kKernelLanes];
-            LanePoints(points, i, lanes, at);
-            double pressures[kKernelLanes];
-            int statuses[kKernelLanes];
-            engine.PointPressures(at, lanes, pressures, statuses, scratch);
-            for (int lane = 0; lane < lanes; ++lane) {
-                if (statuses[lane] != kBandOk)
-                    return false;
-                job.levels[i + static_cast<std::size_t>(lane)] =
-                    value(PressureLevel(pressures[lane]));
-                job.done[i + static_cast<std::size_t>(lane)] = 1;
-            }
-            return true;
-        };
-    });
-}
-
-// The seven octaves' direct levels of every point, turned into the map's value.
-ECalcStatus RunOctaves(const COctaveLevels& octaves, const CRoomQuantity& quantity,
-                       const CPlaceElementList& points, std::size_t count, int threads,
-                       CWorkerPool* pool, CProgressDialog1* progress, PointJob& job) {
-    return RunPointChunks(count, threads, pool, progress, [&] {
-        return [&, scratch = octaves.MakeScratch()](std::size_t i, int lanes) mutable {
-            CVec3 at[kKernelLanes];
-            LanePoints(points, i, lanes, at);
-            COctaveValues levels[kKernelLanes];
-            bool ok[kKernelLanes];
-            octaves.Levels(at, lanes, levels, ok, scratch);
-            for (int lane = 0; lane < lanes; ++lane) {
-                if (!ok[lane])
-                    return false;
-                job.levels[i + static_cast<std::size_t>(lane)] = quantity.FromOctaves(levels[lane]);
-                job.done[i + static_cast<std::size_t>(lane)] = 1;
-            }
-            return true;
-        };
-    });
-}
-
-// The literal loop of a quantity: every point's band or octave levels by BandPressure.
-ECalcStatus RunQuantityReference(const CAcousticScene& scene, int mode, const CRoomQuantity& quantity,
-                                 const CBandIndexRange& band, const CPlaceElementList& points,
-                                 std::size_t count, CProgressDialog1* progress, PointJob& job) {
-    const auto octaves = OctaveBands(scene);
-    for (std::size_t i = 0; i < count; ++i) {
-        if (progress && !progress->PumpAndCheck())
-            return ECalcStatus::Stopped;
-        const CVec3 at{points[i].x, points[i].y, points[i].z};
-        if (quantity.NeedsOctaves()) {
-            COctaveValues levels{};
-            for (std::size_t k = 0; k < kOctaveCount; ++k) {
-                double pressure = 0.0;
-                if (BandPressure(scene, mode, at, octaves[k].start, octaves[k].end,
-                                 octaves[k].pitch, pressure) != kBandOk)
-                    return ECalcStatus::Failed;
-                levels[k] = PressureLevel(pressure);
-            }
-            job.levels[i] = quantity.FromOctaves(levels);
-        } else {
-            double pressure = 0.0;
-            if (quantity.NeedsDirect() && BandPressure(scene, mode, at, band.start, band.end,
-                                                       band.pitch, pressure) != kBandOk)
-                return ECalcStatus::Failed;
-            job.levels[i] = quantity.FromDirect(PressureLevel(pressure));
+// The sound level of a band at points, on the engine or on the reference path.
+class CSoundLevel : public CPointCalculation {
+public:
+    CSoundLevel(const CMapSnapshot& snapshot, EMapEngineKind kind, const CBandIndexRange& band)
+        : m_snapshot(snapshot), m_scene(snapshot.Scene()), m_band(band), m_sources(m_scene) {
+        if (kind == EMapEngineKind::Engine) {
+            // The job's own workers wait for this preparation, so the tables are converted on
+            // workers of their own.
+            CWorkerPool tables(CWorkerPool::CoreCount());
+            m_engine.emplace(m_scene, snapshot.mode, band, CMapEngine::ETables::All,
+                             std::vector<unsigned char>{}, &tables);
         }
-        job.done[i] = 1;
-        if (progress)
-            progress->SetPos(static_cast<long long>(i));
     }
-    return ECalcStatus::Completed;
+
+    std::unique_ptr<CWorker> MakeWorker() const override {
+        return std::make_unique<CLevelWorker>(*this);
+    }
+
+    CMapSummary Summarise(const std::vector<double>& values) const override {
+        // The order of the sums is the reference's, so a map without points left out has
+        // bit for bit its statistics.
+        CMapSummary s;
+        double maximum = -1000.0, minimum = 1000.0, energy = 0.0;
+        std::size_t counted = 0;
+        for (double level : values) {
+            if (std::isnan(level))
+                continue;
+            if (level > maximum)
+                maximum = level;
+            if (level < minimum)
+                minimum = level;
+        }
+        for (double level : values) {
+            if (std::isnan(level))
+                continue;
+            const double a = std::pow(10.0, level / 20.0);
+            energy += a * a;
+            ++counted;
+        }
+        if (counted == 0)
+            return s;
+        s.maximum = maximum;
+        s.minimum = minimum;
+        s.pinkNoiseAverage = 20.0 * std::log10(std::sqrt(energy / static_cast<double>(counted)));
+        s.musicSpeechAverage = s.pinkNoiseAverage - 4.0;
+        return s;
+    }
+
+private:
+    class CLevelWorker : public CWorker {
+    public:
+        explicit CLevelWorker(const CSoundLevel& level) : m_level(level) {
+            if (level.m_engine)
+                m_scratch = level.m_engine->MakeScratch();
+        }
+        bool Compute(std::size_t first, std::size_t last, double* values,
+                     std::string& reason) override {
+            const CSoundLevel& l = m_level;
+            const std::vector<CVec3>& points = l.m_snapshot.points;
+            for (std::size_t i = first; i < last;) {
+                // The engine locates the passes of four points at once.
+                const int lanes = static_cast<int>(std::min<std::size_t>(kKernelLanes, last - i));
+                double pressures[kKernelLanes];
+                int statuses[kKernelLanes];
+                if (l.m_engine) {
+                    l.m_engine->PointPressures(&points[i], lanes, pressures, statuses, m_scratch);
+                } else {
+                    statuses[0] = BandPressure(l.m_scene, l.m_snapshot.mode, points[i],
+                                               l.m_band.start, l.m_band.end, l.m_band.pitch,
+                                               pressures[0]);
+                }
+                const int used = l.m_engine ? lanes : 1;
+                for (int lane = 0; lane < used; ++lane, ++i) {
+                    if (statuses[lane] != kBandOk) {
+                        reason = BandFailureReason(l.m_band);
+                        return false;
+                    }
+                    if (l.m_sources.InstallationAt(points[i]) >= 0) {
+                        values[i] = std::numeric_limits<double>::quiet_NaN();
+                        continue;
+                    }
+                    const double level = PressureLevel(pressures[lane]);
+                    // Values no calculation can use (a position far outside any room, damaged
+                    // speaker data) give levels that are not numbers; that is a failure.
+                    if (!std::isfinite(level)) {
+                        reason = NotFiniteReason(points[i]);
+                        return false;
+                    }
+                    values[i] = level;
+                }
+            }
+            return true;
+        }
+
+    private:
+        const CSoundLevel& m_level;
+        CMapEngine::Scratch m_scratch;
+    };
+
+    const CMapSnapshot& m_snapshot;
+    CAcousticScene m_scene;
+    CBandIndexRange m_band;
+    CSpeakerSources m_sources;
+    std::optional<CMapEngine> m_engine;
+};
+} // namespace
+
+CPointQuantity SoundLevelQuantity(EMapEngineKind engine) {
+    return [engine](const CMapSnapshot& snapshot,
+                    std::string& reason) -> std::unique_ptr<CPointCalculation> {
+        const CAcousticScene scene = snapshot.Scene();
+        const CBandIndexRange band =
+            BandIndices(snapshot.band, snapshot.centreFrequency, scene.FirstInstallationPitch());
+        if (band.Count() == 0) { // every level would be undefined
+            reason = BandFailureReason(band);
+            return nullptr;
+        }
+        return std::make_unique<CSoundLevel>(snapshot, engine, band);
+    };
 }
 
-// A quantity beyond the direct sound: what is the same everywhere first, then the points.
-ECalcStatus RunQuantity(const CAcousticScene& scene, const CColorMapCondition& condition,
-                        const CBandIndexRange& band, std::size_t count, CProgressDialog1* progress,
-                        const CMapOptions& options, PointJob& job, std::string& reason) {
-    const CPlaceElementList& points = condition.plane.points;
-    std::optional<CRoomQuantity> quantity;
-    try {
-        CSoundPowerCache cache;
-        quantity.emplace(scene, condition, cache);
-    } catch (const CInvalidArgument& e) {
-        reason = e.what();
-        return ECalcStatus::Failed;
-    }
-    ECalcStatus status;
-    if (options.engine == EMapEngineKind::Reference) {
-        status = RunQuantityReference(scene, condition.mode, *quantity, band, points, count,
-                                      progress, job);
-    } else if (quantity->NeedsOctaves()) {
-        const COctaveLevels octaves(scene, condition.mode);
-        status = RunOctaves(octaves, *quantity, points, count, options.threads, options.pool,
-                            progress, job);
-    } else if (quantity->NeedsDirect()) {
-        const CMapEngine engine(scene, condition.mode, band);
-        status = RunEngine(engine, points, count, options.threads, options.pool, progress, job,
-                           [&](double level) { return quantity->FromDirect(level); });
-    } else {
-        // The reverberant field is the same everywhere.
-        std::fill(job.levels.begin(), job.levels.end(), quantity->FromDirect(0.0));
-        std::fill(job.done.begin(), job.done.end(), 1);
-        status = ECalcStatus::Completed;
-    }
-    if (status == ECalcStatus::Failed)
-        reason = quantity->NeedsOctaves()
-                     ? "a frequency of the octaves from 125 Hz to 8 kHz is not a data frequency of "
-                       "every installed speaker model"
-                     : BandFailureReason(band);
-    return status;
+CPointQuantity SnapshotQuantity(EMapEngineKind engine) {
+    return [engine](const CMapSnapshot& snapshot,
+                    std::string& reason) -> std::unique_ptr<CPointCalculation> {
+        if (std::string dangling = DanglingModelReason(snapshot.Scene()); !dangling.empty()) {
+            reason = std::move(dangling);
+            return nullptr;
+        }
+        if (IsArrivalQuantity(snapshot.quantity))
+            return ArrivalQuantity(engine)(snapshot, reason);
+        if (snapshot.quantity != EMapQuantity::Direct)
+            return RoomQuantity(engine)(snapshot, reason);
+        return SoundLevelQuantity(engine)(snapshot, reason);
+    };
 }
-} // namespace
+
+void StoreMapResult(CListeningPlane& plane, const CMapJobResult& result) {
+    plane.calculating = false;
+    plane.maximumLevel = plane.minimumLevel = plane.pinkNoiseAverage = plane.musicSpeechAverage =
+        0.0;
+    plane.failure.clear();
+    plane.leftOut = 0;
+    const std::size_t count = std::min(plane.points.size(), result.values.size());
+    switch (result.status) {
+    case ECalcStatus::Completed:
+        for (std::size_t i = 0; i < count; ++i)
+            plane.points[i].level = result.values[i];
+        plane.maximumLevel = result.summary.maximum;
+        plane.minimumLevel = result.summary.minimum;
+        plane.pinkNoiseAverage = result.summary.pinkNoiseAverage;
+        plane.musicSpeechAverage = result.summary.musicSpeechAverage;
+        plane.leftOut = result.leftOut;
+        plane.state = EMapState::Complete;
+        break;
+    case ECalcStatus::Stopped:
+        for (std::size_t i = 0; i < count; ++i)
+            plane.points[i].level = result.values[i];
+        plane.state = EMapState::Incomplete;
+        break;
+    case ECalcStatus::Failed:
+        plane.failure = result.reason;
+        plane.state = EMapState::Failed;
+        break;
+    case ECalcStatus::NoInstallations:
+    case ECalcStatus::Running:
+        plane.state = EMapState::NotCalculated;
+        break;
+    }
+}
+
+void SettleReadPlane(CColorMapCondition& condition, const CAcousticScene& scene) {
+    CListeningPlane& plane = condition.plane;
+    plane.calculating = false;
+    plane.failure.clear();
+    plane.leftOut = 0;
+    const bool calculated = plane.maximumLevel != 0.0 || plane.minimumLevel != 0.0 ||
+                            plane.pinkNoiseAverage != 0.0 || plane.musicSpeechAverage != 0.0;
+    plane.state = calculated && !plane.points.empty() ? EMapState::Complete
+                                                      : EMapState::NotCalculated;
+    if (plane.state != EMapState::Complete || !ReadsDirectSound(condition.quantity))
+        return;
+    const CSpeakerSources sources(scene);
+    if (sources.Empty())
+        return;
+    for (CPlaceElement& p : plane.points)
+        if (sources.InstallationAt({p.x, p.y, p.z}) >= 0) {
+            p.level = std::numeric_limits<double>::quiet_NaN();
+            ++plane.leftOut;
+        }
+}
+
+CMapJobResult WaitForJob(CMapJob& job, CProgressDialog1* progress) {
+    if (progress) {
+        progress->SetText("Calculating...");
+        progress->SetRange(0, job.Total());
+        progress->SetPos(0);
+    }
+    // The port is told at least once, however fast the workers are.
+    for (;;) {
+        const bool done = job.WaitFor(std::chrono::milliseconds(progress ? 30 : 1000));
+        if (progress) {
+            progress->SetPos(job.Done());
+            if (!progress->PumpAndCheck())
+                job.Stop();
+        }
+        if (done)
+            break;
+    }
+    return job.TakeResult();
+}
 
 CMapResult CalculateMap(const CAcousticScene& scene, CColorMapCondition& condition,
                         CProgressDialog1* progress, const CMapOptions& options) {
-    CMapResult result;
+    CMapJobResult outcome;
     if (!scene.HasInstallations()) {
-        result.status = ECalcStatus::NoInstallations;
-        return result;
-    }
-    if (std::string dangling = DanglingModelReason(scene); !dangling.empty()) {
-        result.status = ECalcStatus::Failed;
-        result.reason = std::move(dangling);
-        return result;
-    }
-    CListeningPlane& plane = condition.plane;
-    plane.maximumLevel = plane.minimumLevel = plane.pinkNoiseAverage = plane.musicSpeechAverage =
-        0.0;
-    if (IsArrivalQuantity(condition.quantity))
-        return CalculateArrivalMap(scene, condition, progress, options);
-    const CBandIndexRange band = ConditionBand(scene, condition);
-    const std::size_t count =
-        std::min(plane.points.size(), static_cast<std::size_t>(std::max(plane.pointCount, 0)));
-
-    if (progress) {
-        progress->SetText("Calculating...");
-        progress->SetRange(0, plane.pointCount);
-        progress->SetPos(0);
-    }
-    PointJob job;
-    job.levels.assign(count, 0.0);
-    job.done.assign(count, 0);
-    if (condition.quantity != EMapQuantity::Direct) {
-        result.status = RunQuantity(scene, condition, band, count, progress, options, job,
-                                    result.reason);
-    } else if (band.Count() == 0) {
-        result.status = ECalcStatus::Failed; // every level would be undefined
-    } else if (options.engine == EMapEngineKind::Reference) {
-        result.status =
-            RunReference(scene, condition.mode, band, plane.points, count, progress, job);
+        outcome.status = ECalcStatus::NoInstallations;
     } else {
-        // The tables are converted on the same workers as the points.
-        const CMapEngine engine(scene, condition.mode, band, CMapEngine::ETables::All, {},
-                                options.pool, options.threads);
-        result.status = RunEngine(engine, plane.points, count, options.threads, options.pool,
-                                  progress, job, [](double level) { return level; });
-    }
-    for (std::size_t i = 0; i < count; ++i)
-        if (job.done[i]) {
-            plane.points[i].level = job.levels[i];
-            ++result.computed;
+        auto snapshot = std::make_shared<const CMapSnapshot>(scene, condition);
+        if (progress) {
+            progress->SetText("Calculating...");
+            progress->SetRange(0, static_cast<long long>(snapshot->PointCount()));
+            progress->SetPos(0);
         }
-    if (result.status == ECalcStatus::Failed && result.reason.empty())
-        result.reason = BandFailureReason(band);
-    if (result.status != ECalcStatus::Completed || count == 0)
-        return result; // a plane without points reports statistics 0
-
-    // Values no calculation can use (a position far outside any room, damaged speaker data)
-    // give levels that are not numbers; that is a failure, not a map.
-    for (std::size_t i = 0; i < count; ++i)
-        if (!std::isfinite(plane.points[i].level)) {
-            const CPlaceElement& p = plane.points[i];
-            result.status = ECalcStatus::Failed;
-            result.reason = "the level at (" + std::to_string(p.x) + ", " + std::to_string(p.y) +
-                            ", " + std::to_string(p.z) +
-                            ") is not a finite number; check the positions, powers and speaker "
-                            "data of the installations";
-            plane.ClearLevels();
-            return result;
+        // Asked before the workers are: a stop there computes nothing.
+        if (progress && !progress->PumpAndCheck()) {
+            outcome.status = ECalcStatus::Stopped;
+            outcome.values.assign(snapshot->PointCount(), std::numeric_limits<double>::quiet_NaN());
+        } else {
+            CMapJob job(std::move(snapshot), SnapshotQuantity(options.engine), options.pool,
+                        options.threads);
+            outcome = WaitForJob(job, progress);
         }
-    if (condition.quantity != EMapQuantity::Direct) {
-        std::vector<double> values(count);
-        for (std::size_t i = 0; i < count; ++i)
-            values[i] = plane.points[i].level;
-        const CQuantityStatistics s = QuantityStatistics(
-            condition.quantity, values.data(), count, scene.speech ? scene.speech->stiTarget : 0.5);
-        plane.maximumLevel = s.maximum;
-        plane.minimumLevel = s.minimum;
-        plane.pinkNoiseAverage = s.average;
-        plane.musicSpeechAverage = s.second;
-        return result;
     }
-    double maximum = -1000.0, minimum = 1000.0, energy = 0.0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const double level = plane.points[i].level;
-        if (level > maximum)
-            maximum = level;
-        if (level < minimum)
-            minimum = level;
-    }
-    for (const CPlaceElement& p : plane.points) {
-        const double a = std::pow(10.0, p.level / 20.0);
-        energy += a * a;
-    }
-    plane.maximumLevel = maximum;
-    plane.minimumLevel = minimum;
-    plane.pinkNoiseAverage = 20.0 * std::log10(std::sqrt(energy / plane.pointCount));
-    plane.musicSpeechAverage = plane.pinkNoiseAverage - 4.0;
-    return result;
+    StoreMapResult(condition.plane, outcome);
+    return {outcome.status, outcome.reason, outcome.computed, outcome.leftOut};
 }
 
 bool PointSpectrum(const CAcousticScene& scene, const CColorMapCondition& condition,

@@ -35,6 +35,11 @@ bool NeedsOctaves(EMapQuantity q) {
     return q == EMapQuantity::BroadbandZ || q == EMapQuantity::BroadbandA || IsSpeechQuantity(q);
 }
 
+bool ReadsDirectSound(EMapQuantity q) {
+    return q != EMapQuantity::Reverberant && q != EMapQuantity::Arrival &&
+           q != EMapQuantity::LateLoudest;
+}
+
 bool IsSpeechQuantity(EMapQuantity q) {
     return q == EMapQuantity::Sti || q == EMapQuantity::Cis;
 }

@@ -37,6 +37,9 @@ bool IsLevelQuantity(EMapQuantity quantity);
 bool NeedsRoomAcoustics(EMapQuantity quantity);
 bool NeedsOctaves(EMapQuantity quantity);
 bool IsSpeechQuantity(EMapQuantity quantity);
+// Whether a point's value reads the direct sound there, which has none at a speaker's source:
+// such a point is left out of the map.
+bool ReadsDirectSound(EMapQuantity quantity);
 
 // Every quantity, in the order lists offer them.
 std::span<const CMapQuantityInfo> MapQuantities();

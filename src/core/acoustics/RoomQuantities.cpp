@@ -2,10 +2,13 @@
 
 #include "acoustics/ColorMapCondition.h"
 #include "acoustics/MapCalculation.h"
+#include "acoustics/MapSnapshot.h"
+#include "acoustics/SpeakerSources.h"
 #include "common/Errors.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 CRoomQuantity::CRoomQuantity(const CAcousticScene& scene, const CColorMapCondition& condition,
@@ -142,4 +145,160 @@ CQuantityStatistics QuantityStatistics(EMapQuantity quantity, const double* valu
         above += values[i] >= target ? 1 : 0;
     s.second = static_cast<double>(above) / static_cast<double>(count);
     return s;
+}
+
+namespace {
+// A quantity beyond the direct sound at points: the room field and the powers once, then each
+// point's direct band level or seven octave levels, on the engine or by BandPressure.
+class CRoomCalculation : public CPointCalculation {
+public:
+    CRoomCalculation(const CMapSnapshot& snapshot, EMapEngineKind kind,
+                     const CColorMapCondition& condition)
+        : m_snapshot(snapshot), m_scene(snapshot.Scene()), m_band(ConditionBand(m_scene, condition)),
+          m_octaveBands(OctaveBands(m_scene)), m_sources(m_scene) {
+        CSoundPowerCache cache;
+        m_quantity.emplace(m_scene, condition, cache); // throws with the reason
+        if (kind == EMapEngineKind::Reference)
+            return;
+        if (m_quantity->NeedsOctaves())
+            m_octaves.emplace(m_scene, snapshot.mode);
+        else if (m_quantity->NeedsDirect())
+            m_engine.emplace(m_scene, snapshot.mode, m_band);
+    }
+
+    std::unique_ptr<CWorker> MakeWorker() const override {
+        return std::make_unique<CRoomWorker>(*this);
+    }
+
+    CMapSummary Summarise(const std::vector<double>& values) const override {
+        std::vector<double> kept;
+        kept.reserve(values.size());
+        for (double v : values)
+            if (!std::isnan(v))
+                kept.push_back(v);
+        const CQuantityStatistics s =
+            QuantityStatistics(m_snapshot.quantity, kept.data(), kept.size(),
+                               m_snapshot.speech ? m_snapshot.speech->stiTarget : 0.5);
+        return {s.maximum, s.minimum, s.average, s.second};
+    }
+
+private:
+    class CRoomWorker : public CWorker {
+    public:
+        explicit CRoomWorker(const CRoomCalculation& c) : m_c(c) {
+            if (c.m_octaves)
+                m_scratch = c.m_octaves->MakeScratch();
+            else if (c.m_engine)
+                m_scratch = c.m_engine->MakeScratch();
+        }
+
+        bool Compute(std::size_t first, std::size_t last, double* values,
+                     std::string& reason) override {
+            const CRoomQuantity& q = *m_c.m_quantity;
+            const std::vector<CVec3>& points = m_c.m_snapshot.points;
+            const bool perPoint = ReadsDirectSound(q.Quantity());
+            for (std::size_t i = first; i < last;) {
+                // The engines take four points at once, the reference one.
+                const int lanes = m_c.m_octaves || m_c.m_engine
+                                      ? static_cast<int>(std::min<std::size_t>(kKernelLanes, last - i))
+                                      : 1;
+                double lane[kKernelLanes];
+                if (!Values(&points[i], lanes, lane)) {
+                    reason = q.NeedsOctaves() ? "a frequency of the octaves from 125 Hz to 8 kHz is "
+                                                "not a data frequency of every installed speaker "
+                                                "model"
+                                              : BandFailureReason(m_c.m_band);
+                    return false;
+                }
+                for (int l = 0; l < lanes; ++l, ++i) {
+                    if (perPoint && m_c.m_sources.InstallationAt(points[i]) >= 0) {
+                        values[i] = std::numeric_limits<double>::quiet_NaN();
+                        continue;
+                    }
+                    if (!std::isfinite(lane[l])) {
+                        reason = NotFiniteReason(points[i]);
+                        return false;
+                    }
+                    values[i] = lane[l];
+                }
+            }
+            return true;
+        }
+
+    private:
+        bool Values(const CVec3* at, int lanes, double* out) {
+            const CRoomQuantity& q = *m_c.m_quantity;
+            if (q.NeedsOctaves()) {
+                COctaveValues levels[kKernelLanes];
+                bool ok[kKernelLanes];
+                if (m_c.m_octaves) {
+                    m_c.m_octaves->Levels(at, lanes, levels, ok, m_scratch);
+                } else {
+                    ok[0] = true;
+                    for (std::size_t k = 0; k < kOctaveCount && ok[0]; ++k) {
+                        const CBandIndexRange& b = m_c.m_octaveBands[k];
+                        double pressure = 0.0;
+                        ok[0] = BandPressure(m_c.m_scene, m_c.m_snapshot.mode, at[0], b.start,
+                                             b.end, b.pitch, pressure) == kBandOk;
+                        levels[0][k] = PressureLevel(pressure);
+                    }
+                }
+                for (int l = 0; l < lanes; ++l) {
+                    if (!ok[l])
+                        return false;
+                    out[l] = q.FromOctaves(levels[l]);
+                }
+                return true;
+            }
+            if (!q.NeedsDirect()) { // the reverberant field is the same everywhere
+                std::fill(out, out + lanes, q.FromDirect(0.0));
+                return true;
+            }
+            double pressures[kKernelLanes];
+            int statuses[kKernelLanes];
+            if (m_c.m_engine) {
+                m_c.m_engine->PointPressures(at, lanes, pressures, statuses, m_scratch);
+            } else {
+                const CBandIndexRange& b = m_c.m_band;
+                statuses[0] = BandPressure(m_c.m_scene, m_c.m_snapshot.mode, at[0], b.start, b.end,
+                                           b.pitch, pressures[0]);
+            }
+            for (int l = 0; l < lanes; ++l) {
+                if (statuses[l] != kBandOk)
+                    return false;
+                out[l] = q.FromDirect(PressureLevel(pressures[l]));
+            }
+            return true;
+        }
+
+        const CRoomCalculation& m_c;
+        CMapEngine::Scratch m_scratch;
+    };
+
+    const CMapSnapshot& m_snapshot;
+    CAcousticScene m_scene;
+    CBandIndexRange m_band;
+    std::array<CBandIndexRange, kOctaveCount> m_octaveBands;
+    CSpeakerSources m_sources;
+    std::optional<CRoomQuantity> m_quantity;
+    std::optional<COctaveLevels> m_octaves;
+    std::optional<CMapEngine> m_engine;
+};
+} // namespace
+
+CPointQuantity RoomQuantity(EMapEngineKind engine) {
+    return [engine](const CMapSnapshot& snapshot,
+                    std::string& reason) -> std::unique_ptr<CPointCalculation> {
+        CColorMapCondition condition;
+        condition.quantity = snapshot.quantity;
+        condition.mode = snapshot.mode;
+        condition.band = snapshot.band;
+        condition.centreFrequency = snapshot.centreFrequency;
+        try {
+            return std::make_unique<CRoomCalculation>(snapshot, engine, condition);
+        } catch (const CInvalidArgument& e) {
+            reason = e.what();
+            return nullptr;
+        }
+    };
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acoustics/MapCalculation.h"
 #include "acoustics/MapQuantity.h"
 #include "acoustics/RoomField.h"
 #include "acoustics/SpeechTransmission.h"
@@ -41,6 +42,12 @@ private:
     std::array<CRoomField, kOctaveCount> m_octaves{}; // broadband, sti, cis
     CSpeechSettings m_speech;
 };
+
+// The calculation of the snapshot's room quantity at each point of a map job, on the engines or
+// (every point's band or octave levels by BandPressure) on the reference path. A point at a
+// speaker's source is left out (NaN) where the quantity reads the direct sound. The summary
+// keeps what QuantityStatistics gives in the plane's statistics fields.
+CPointQuantity RoomQuantity(EMapEngineKind engine = EMapEngineKind::Engine);
 
 // The speech transmission at one point, by the literal band evaluation of each octave: what
 // the index is computed from and what it gives. False (with the reason) when the scene cannot

@@ -173,6 +173,7 @@ CInstallationPower InstallationPower(const CModelPower& model, double watts) {
 
 const CModelPower& CSoundPowerCache::Get(const CSpeakerModel& model, const CBandIndexRange& band) {
     const auto key = std::make_pair(&model, std::make_pair(band.start, band.end));
+    std::lock_guard lock(m_mutex);
     if (auto it = m_values.find(key); it != m_values.end())
         return it->second;
     CModelPower power;

@@ -3,6 +3,7 @@
 #include "acoustics/AcousticScene.h"
 
 #include <map>
+#include <mutex>
 #include <string>
 #include <utility>
 
@@ -35,12 +36,13 @@ struct CInstallationPower {
 CInstallationPower InstallationPower(const CModelPower& model, double watts);
 
 // ModelPower per model and band, computed once: it does not depend on where a speaker stands.
-// Not thread-safe; a calculation fills it before its workers start.
+// Jobs on several workers may share one (the spectra under a moving pointer).
 class CSoundPowerCache {
 public:
     // Throws CInvalidArgument naming the model when its power cannot be computed.
     const CModelPower& Get(const CSpeakerModel& model, const CBandIndexRange& band);
 
 private:
+    std::mutex m_mutex; // a value once in the map stays where it is
     std::map<std::pair<const CSpeakerModel*, std::pair<int, int>>, CModelPower> m_values;
 };

@@ -36,6 +36,7 @@ void CWorkerPool::Loop(const std::stop_token& own) {
                 return; // stopped with nothing queued
             state = std::move(m_queue.front());
             m_queue.pop_front();
+            ++m_busy;
         }
         try {
             state->job(state->stop.get_token());
@@ -45,20 +46,26 @@ void CWorkerPool::Loop(const std::stop_token& own) {
                 state->error = std::current_exception();
             state->stop.request_stop(); // the others need not finish a failed job
         }
+        {
+            std::lock_guard lock(m_mutex);
+            --m_busy;
+        }
         std::lock_guard lock(state->mutex);
         if (--state->running == 0)
             state->finished.notify_all();
     }
 }
 
-CWorkerPool::CBatch CWorkerPool::Start(int workers, Job job) {
+CWorkerPool::CBatch CWorkerPool::Start(int workers, Job job, EWait wait) {
     workers = std::clamp(workers, 1, kMaxThreads);
     auto state = std::make_shared<State>();
     state->job = std::move(job);
     state->running = workers;
     {
         std::lock_guard lock(m_mutex);
-        AddThreads(workers);
+        const int ceiling = std::min(kMaxThreads, 4 * CoreCount());
+        const int wanted = m_busy + static_cast<int>(m_queue.size()) + workers;
+        AddThreads(wait == EWait::Never ? std::max(workers, std::min(wanted, ceiling)) : workers);
         for (int i = 0; i < workers; ++i)
             m_queue.push_back(state);
     }

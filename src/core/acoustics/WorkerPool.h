@@ -63,14 +63,20 @@ public:
         std::shared_ptr<State> m_state;
     };
 
-    // Runs job(stop token) on `workers` workers (clamped to 1 .. kMaxThreads) at once.
-    [[nodiscard]] CBatch Start(int workers, Job job);
+    // Whether a batch may start threads so that it need not wait for the batches before it.
+    enum class EWait { Queue, Never };
+    // Runs job(stop token) on `workers` workers (clamped to 1 .. kMaxThreads) at once. With
+    // EWait::Never the pool adds threads while its workers are busy with other batches (up to
+    // four per core), so independent jobs (the maps of two projects) run side by side instead of
+    // one after the other.
+    [[nodiscard]] CBatch Start(int workers, Job job, EWait wait = EWait::Queue);
 
 private:
     void AddThreads(int total); // with m_mutex held
     void Loop(const std::stop_token& own);
 
     mutable std::mutex m_mutex;
+    int m_busy = 0; // workers inside a job, with m_mutex held
     std::condition_variable_any m_wake;
     std::deque<std::shared_ptr<State>> m_queue; // one entry per worker a batch still needs
     std::vector<std::jthread> m_threads;        // last, so the workers go first

@@ -32,8 +32,6 @@ const CColorMapCondition* MeasuringCondition(const CDAXDoc& doc) {
 
 CFlowResult CDAXDoc::AutoInstallation() {
     CEditStep step(*this, Strings::kStepAutoInstallation);
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     CSpeakerModel* model = CurrentModel();
     if (!model)
         return CFlowResult::Refused(EFlowReason::NothingCurrent);

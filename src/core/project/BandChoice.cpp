@@ -124,9 +124,7 @@ double BandListPitch(const CDAXDoc& doc) {
 CBandOutcome ApplyBandRequest(CDAXDoc& doc, int index, const CBandRequest& request) {
     CBandOutcome outcome;
     CColorMapCondition* condition = doc.MapCondition(index);
-    if (doc.IsCalculating())
-        outcome.status = EBandChoiceStatus::Busy;
-    else if (doc.Models().Count() == 0)
+    if (doc.Models().Count() == 0)
         outcome.status = EBandChoiceStatus::NoSpeakerData;
     else if (!condition)
         outcome.status = EBandChoiceStatus::NoCondition;

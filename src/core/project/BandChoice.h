@@ -77,8 +77,7 @@ enum class EBandChoiceStatus {
     NoSpeakerData,
     NoCondition,
     BandNotOffered,
-    BadFrequency,
-    Busy
+    BadFrequency
 };
 
 struct CBandOutcome {

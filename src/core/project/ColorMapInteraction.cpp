@@ -1,8 +1,10 @@
 // The colour map view's picture geometry and its pointer handling: hover, drag and drops.
 #include "acoustics/ColorMapCondition.h"
+#include "acoustics/SoundPower.h"
 #include "common/MathUtil.h"
 #include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
+#include "project/MapJobs.h"
 #include "project/Strings.h"
 
 #include <cmath>
@@ -184,12 +186,21 @@ EMapCursor CColorMapViewModel::MouseMove(const CPixel& p) {
                 // A quantity beyond the direct sound reads the calculated map (its value at the
                 // cell's centre): it rests on what the whole calculation gathered once.
                 if (Condition()->quantity != EMapQuantity::Direct) {
-                    if (m_lastResult.status == ECalcStatus::Completed)
+                    if (Condition()->plane.HasResult() && !std::isnan(point.level))
                         m_readout = {true, centre, point.level};
                 } else if (LevelAt(centre, level)) {
                     m_readout = {true, centre, level};
                 }
-                PointSpectrum(centre);
+                // With a calculation host the spectrum, which may take long, runs as a job and
+                // comes back through the project.
+                if (CCalculationHost* host = m_doc.Ports().calculations) {
+                    if (!m_powerCache)
+                        m_powerCache = std::make_shared<CSoundPowerCache>();
+                    m_doc.MapJobs().StartSpectrum(m_conditionIndex, centre, m_powerCache);
+                    host->CalculationStarted();
+                } else {
+                    PointSpectrum(centre);
+                }
             }
         }
         return m_hot ? EMapCursor::Hot : EMapCursor::Arrow;

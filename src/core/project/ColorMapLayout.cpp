@@ -118,6 +118,29 @@ std::string AmplifierEstimate(const CDAXDoc& doc) {
            Strings::kUnitWatt;
 }
 
+std::string MapStateText(const CListeningPlane& plane) {
+    if (plane.calculating)
+        return Strings::kMapCalculatingNote;
+    switch (plane.state) {
+    case EMapState::Complete:
+        return {};
+    case EMapState::Incomplete: {
+        long long computed = 0;
+        for (const CPlaceElement& p : plane.points)
+            computed += !std::isnan(p.level);
+        std::string text = Strings::kMapIncomplete;
+        text.replace(text.find("%1"), 2, std::to_string(computed));
+        text.replace(text.find("%2"), 2, std::to_string(plane.points.size()));
+        return text;
+    }
+    case EMapState::Failed:
+        return Strings::kMapFailed + plane.failure + ".";
+    case EMapState::NotCalculated:
+        break;
+    }
+    return Strings::kMapNotCalculated;
+}
+
 std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMapCondition& c) {
     const std::string unit = UnitText(doc.Settings().lengthUnit);
     const CListeningPlane& plane = c.plane;
@@ -141,17 +164,25 @@ std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMap
             {12, Strings::kAudienceHeight + FormatSignificant(plane.originZ, 4) + unit});
         break;
     }
-    if (c.quantity == EMapQuantity::Direct) {
-        lines.push_back({6, Strings::kAverageMax + Level(plane.maximumLevel)});
-        lines.push_back({7, Strings::kAverageMin + Level(plane.minimumLevel)});
-        lines.push_back({8, Strings::kAveragePink + Level(plane.pinkNoiseAverage)});
-        lines.push_back({9, Strings::kAverageMusic + Level(plane.musicSpeechAverage)});
+    if (plane.HasResult()) {
+        if (c.quantity == EMapQuantity::Direct) {
+            lines.push_back({6, Strings::kAverageMax + Level(plane.maximumLevel)});
+            lines.push_back({7, Strings::kAverageMin + Level(plane.minimumLevel)});
+            lines.push_back({8, Strings::kAveragePink + Level(plane.pinkNoiseAverage)});
+            lines.push_back({9, Strings::kAverageMusic + Level(plane.musicSpeechAverage)});
+        } else {
+            for (CAnnotationLine& line : QuantityStatisticLines(c, doc.Settings().speech.stiTarget))
+                lines.push_back(std::move(line));
+        }
+        if (plane.leftOut > 0)
+            lines.push_back({10, std::to_string(plane.leftOut) + Strings::kPointsLeftOut});
     } else {
-        for (CAnnotationLine& line : QuantityStatisticLines(c, doc.Settings().speech.stiTarget))
-            lines.push_back(std::move(line));
+        lines.push_back({6, MapStateText(plane)});
     }
     lines.push_back({14, Strings::kNumberOfSpeakers + std::to_string(doc.Room().Count())});
-    lines.push_back({15, Strings::kAmplifierPower + AmplifierEstimate(doc)});
+    // The estimate goes with the averages: a map without a result reports neither.
+    if (plane.HasResult())
+        lines.push_back({15, Strings::kAmplifierPower + AmplifierEstimate(doc)});
     if (doc.Settings().autoLayoutValid != 1)
         return lines;
 

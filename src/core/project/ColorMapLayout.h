@@ -77,11 +77,17 @@ std::string OctaveBandName(double bandsPerOctave);
 // "Recommended Amplifier Power" value with its unit.
 std::string AmplifierEstimate(const CDAXDoc& doc);
 
+// What a plane without a finished map says instead of its averages: being calculated, stopped
+// (with the points done), failed (with the reason) or not calculated; empty for a finished map.
+std::string MapStateText(const CListeningPlane& plane);
+
 struct CAnnotationLine {
     int line = 0; // line k of the block is drawn at y = k * h + T - bottom
     std::string text;
 };
-// Lines 2, 3, 11, 12, 6 to 9, 14, 15 and (for a valid automatic layout) 17 to 26, in drawing order.
+// Lines 2, 3, 11, 12, 6 to 9 (10 when points were left out), 14, 15 and (for a valid automatic
+// layout) 17 to 26, in drawing order. A plane without a finished map has its state on line 6
+// instead of the averages, and no amplifier estimate.
 std::vector<CAnnotationLine> AnnotationLines(const CDAXDoc& doc, const CColorMapCondition& c);
 // Swatch labels of the 25 colour classes, class 0 first; the classes moved up by `shift` dB.
 std::array<std::string, kColorClasses> LegendLabels(const CListeningPlane& plane,

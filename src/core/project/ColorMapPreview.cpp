@@ -18,6 +18,13 @@
 #include <optional>
 
 struct CColorMapViewModel::CDragState {
+    // The preview reads these and nothing of the project, so the project may change while its
+    // workers build (a change ends the drag, and the preview's destructor waits for them): the
+    // models as shared handles, which keep them alive, and copies of the installations and of
+    // the room's acoustics.
+    CSpeakerModelContainer models;
+    CRoomAcoustics acoustics;
+    CSpeechSettings speech;
     CInstallationElementList installations;
     int moving = 0;
     double power = 0.0; // the moving installation's own
@@ -27,13 +34,12 @@ struct CColorMapViewModel::CDragState {
     // The map follows only where the drop would recalculate it.
     bool follow = false;
     bool pending = false;
-    // While the workers build the preview they read the project, so it is marked calculating.
-    // Declared before the preview, which stops and waits for them as it goes.
-    std::optional<CDAXDoc::CCalculatingScope> building;
+    bool building = false;
     // On a plane far larger than the screen shows, the map follows the mouse on coarser blocks
     // (empty: on every point); the drop calculates every point as always.
     CCoarseGrid coarse;
-    // Built on the first step that moves: a click without a move costs nothing.
+    // Built on the first step that moves: a click without a move costs nothing. Declared after
+    // what it reads, so it stops and waits for its workers before that goes.
     std::unique_ptr<CLivePreview> preview;
     // A map of the total or D/R turns each direct level into its value with the room field of
     // the drag's start: a speaker's power, and so the field, does not depend on where it stands.
@@ -44,14 +50,16 @@ struct CColorMapViewModel::CDragState {
 
 void CColorMapViewModel::BeginDrag() {
     m_drag = std::make_shared<CDragState>();
+    m_drag->models.Adopt(m_doc.Models().Shared(), m_doc.Models().CurrentIndex());
+    m_drag->acoustics = m_doc.Settings().roomAcoustics;
+    m_drag->speech = m_doc.Settings().speech;
     m_drag->installations = m_doc.Room().List();
     m_drag->moving = m_doc.Room().CurrentIndex();
     if (const CInstallationElement* moving = m_drag->installations.At(m_drag->moving))
         m_drag->power = moving->power;
     // The live map follows the direct sound's level; other quantities wait for the drop.
     m_drag->follow = m_doc.Settings().manualRecalc == 0 && Condition() &&
-                     Condition()->quantity == EMapQuantity::Direct && m_doc.HasInstallations() &&
-                     !m_doc.IsCalculating();
+                     Condition()->quantity == EMapQuantity::Direct && m_doc.HasInstallations();
     if (const CColorMapCondition* condition = Condition())
         m_drag->coarse = CoarseGrid(condition->plane, kPreviewPointBudget);
 }
@@ -102,7 +110,7 @@ bool CColorMapViewModel::PreviewPending() const {
 }
 
 bool CColorMapViewModel::PreviewPreparing() const {
-    return m_drag && m_drag->building.has_value();
+    return m_drag && m_drag->building;
 }
 
 std::string CColorMapViewModel::PreviewStatus() const {
@@ -126,7 +134,10 @@ bool CColorMapViewModel::UpdatePreview() {
     CDragState& drag = *m_drag;
     if (!drag.preview) {
         CAcousticScene scene = m_doc.Scene();
+        scene.models = &drag.models;
         scene.installations = &drag.installations;
+        scene.acoustics = &drag.acoustics;
+        scene.speech = &drag.speech;
         if (condition->quantity != EMapQuantity::Direct) {
             try {
                 CSoundPowerCache cache;
@@ -137,7 +148,7 @@ bool CColorMapViewModel::UpdatePreview() {
                 return false;
             }
         }
-        drag.building.emplace(m_doc);
+        drag.building = true;
         CWorkerPool* workers = previewWorkers ? previewWorkers : &CalculationWorkers();
         const std::vector<std::size_t>* coarse =
             drag.coarse.Empty() ? nullptr : &drag.coarse.points;
@@ -161,13 +172,13 @@ bool CColorMapViewModel::UpdatePreview() {
             stillBuilding = drag.preview->Building();
         } catch (...) {
             // The stored map stays for the rest of the drag; the drop calculates as always.
-            drag.building.reset();
+            drag.building = false;
             drag.pending = false;
             throw;
         }
         if (stillBuilding)
             return false; // the step stays pending
-        drag.building.reset();
+        drag.building = false;
     }
     drag.pending = false;
     const auto start = std::chrono::steady_clock::now();

@@ -4,6 +4,7 @@
 #include "acoustics/RoomField.h"
 #include "acoustics/RoomQuantities.h"
 #include "acoustics/SpectrumEngine.h"
+#include "acoustics/SpectrumJob.h"
 #include "common/Errors.h"
 #include "common/FormatSignificant.h"
 #include "common/MathUtil.h"
@@ -11,12 +12,38 @@
 #include "project/BandChoice.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
+#include "project/MapJobs.h"
 #include "project/MapService.h"
 #include "project/QuantityDisplay.h"
 #include "project/Strings.h"
 
 #include <algorithm>
 #include <cmath>
+
+CMapResult ResultOf(const CListeningPlane& plane, const CMapResult& previous) {
+    CMapResult result;
+    result.leftOut = plane.leftOut;
+    switch (plane.state) {
+    case EMapState::Complete:
+        result.status = ECalcStatus::Completed;
+        result.computed = plane.pointCount;
+        break;
+    case EMapState::Incomplete:
+        result.status = ECalcStatus::Stopped;
+        for (const CPlaceElement& p : plane.points)
+            result.computed += !std::isnan(p.level);
+        break;
+    case EMapState::Failed:
+        result.status = ECalcStatus::Failed;
+        result.reason = plane.failure;
+        break;
+    case EMapState::NotCalculated:
+        // Dropped as outdated: what was last asked stands.
+        result = previous;
+        break;
+    }
+    return result;
+}
 
 CColorMapCondition DefaultCondition(int lengthUnit) {
     CColorMapCondition condition;
@@ -47,8 +74,6 @@ CColorMapCondition* CColorMapViewModel::EditCondition() {
 
 void CColorMapViewModel::OnInitialUpdate() {
     m_doc.Guarded([&] {
-        if (m_doc.IsCalculating())
-            return;
         const CColorMapConditionList& list = m_doc.Conditions();
         if (m_doc.Settings().loadedFromFile) {
             // A project file without a calculation plane still gets one to show.
@@ -74,6 +99,15 @@ void CColorMapViewModel::OnInitialUpdate() {
 }
 
 void CColorMapViewModel::OnUpdate(EUpdateHint hint, const CDocumentChange& change) {
+    // A calculation that ended changed no data the drag copies; only the picture follows.
+    if (hint == kHintMapResult) {
+        if (change.calculatedCondition == m_conditionIndex) {
+            if (const CColorMapCondition* condition = Condition())
+                m_lastResult = ResultOf(condition->plane, m_lastResult);
+            Repaint();
+        }
+        return;
+    }
     // A change under a drag (an undo from the keyboard, another window's edit) ends the drag:
     // the copy of the installations it moves no longer matches the project.
     if (m_dragging) {
@@ -144,14 +178,23 @@ void CColorMapViewModel::Activate() {
 
 bool CColorMapViewModel::Close() {
     return m_doc.Guarded(false, [&]() -> bool {
-        // The calculation reads this view's plane.
-        if (m_doc.IsCalculating())
-            return false;
         const int removed = m_conditionIndex;
         m_conditionIndex = -1;
         m_doc.RemoveCondition(removed);
         return true;
     });
+}
+
+void CColorMapViewModel::SettleRestoredMap() {
+    CColorMapCondition* condition = EditCondition();
+    if (!condition || !condition->plane.calculating)
+        return;
+    // A job still running was started for another state; its result will be dropped.
+    if (m_doc.Settings().manualRecalc == 0)
+        CalculateMap();
+    else
+        condition->plane.calculating = false;
+    Repaint();
 }
 
 CMapResult CColorMapViewModel::CalculateMap() {
@@ -176,36 +219,13 @@ bool CColorMapViewModel::PointSpectrum(const CVec3& point) {
     const CColorMapCondition* condition = Condition();
     if (!condition)
         return false;
-    std::vector<double> centres, levels;
-    if (m_doc.HasInstallations() &&
-        !EnginePointSpectrum(m_doc.Scene(), *condition, point, centres, levels))
+    if (!m_powerCache)
+        m_powerCache = std::make_shared<CSoundPowerCache>();
+    const CSpectrumAtPoint spectrum =
+        SpectrumAtPoint(m_doc.Scene(), *condition, point, m_powerCache.get());
+    if (!spectrum.ok)
         return false;
-    // With room acoustics the reverberant field and the total join the direct sound; a room
-    // that cannot give them shows the direct sound alone.
-    std::vector<CSoundGraphData> room;
-    if (m_doc.HasInstallations() && m_doc.Settings().roomAcoustics.HasAbsorption()) {
-        std::vector<double> reverberant;
-        if (RoomSpectrum(m_doc.Scene(), *condition, centres, reverberant)) {
-            std::vector<double> total(centres.size());
-            for (std::size_t i = 0; i < centres.size(); ++i)
-                total[i] = EnergySum(levels[i], reverberant[i]);
-            room.resize(2);
-            room[0].name = Strings::kCurveReverberant;
-            room[0].SetPoints(static_cast<int>(centres.size()), centres.data(), reverberant.data());
-            room[1].name = Strings::kCurveTotal;
-            room[1].SetPoints(static_cast<int>(centres.size()), centres.data(), total.data());
-        }
-    }
-    // On a speech map, the octave table at the point.
-    std::vector<std::string> table;
-    if (m_doc.HasInstallations() && IsSpeechQuantity(condition->quantity)) {
-        CPointSpeech speech;
-        if (!m_powerCache)
-            m_powerCache = std::make_shared<CSoundPowerCache>();
-        if (SpeechAt(m_doc.Scene(), condition->mode, point, speech, nullptr, m_powerCache.get()))
-            table = SpeechTableLines(speech);
-    }
-    m_doc.ShowSpectrum(centres, levels, room, table);
+    m_doc.ShowSpectrum(spectrum);
     return true;
 }
 

@@ -79,7 +79,7 @@ public:
     // The view became active: its condition becomes the document's current one.
     void Activate();
     // The view closes: its condition goes, later views move down by one (told by the document).
-    // False while a calculation runs: the window stays open.
+    // False when it could not be done (a message said why).
     bool Close();
 
     int ConditionIndex() const { return m_conditionIndex; }
@@ -87,8 +87,14 @@ public:
     const CColorMapCondition* Condition() const;
 
     // --- Calculation ---
-    // Asks the project for this view's map (see CalculateConditionMap).
+    // Asks the project for this view's map (see CalculateConditionMap): Running while it goes on
+    // in the background.
     CMapResult CalculateMap();
+    // After undo or redo: a plane kept while its map was being calculated came back without that
+    // map. It is calculated again where a change would calculate it; with manual recalculation
+    // it shows the state it had.
+    void SettleRestoredMap();
+    // How the last calculation of this view's map ended, once its result was stored.
     const CMapResult& LastResult() const { return m_lastResult; }
     // Band level (dB) at a point for this view's condition, or nothing when the band fails.
     bool LevelAt(const CVec3& point, double& level) const;
@@ -119,7 +125,6 @@ public:
     // The entries of the band and frequency lists with the values they stand for.
     const std::vector<CBandChoice>& BandChoiceList() const { return m_bandChoices; }
     const std::vector<CFrequencyChoice>& FrequencyChoiceList() const { return m_frequencyChoices; }
-    // The selections are ignored while a calculation runs.
     void OnBandSelected(int index);
     void OnFrequencySelected(int index);
     void OnModeSelected(int index);
@@ -235,9 +240,10 @@ public:
     bool PreviewPending() const;
     // The map for the latest drag position; false when none was waiting or it could not be had.
     // The first step only starts building the preview, which costs about one exact map, on the
-    // workers: meanwhile the project is marked calculating (they read it), the step stays
-    // pending and the picture shows the stored map with the speaker where the pointer is. A
-    // later call that finds the preview ready computes the map.
+    // workers, which read the drag's own copy of the installations and handles of the models,
+    // never the project: meanwhile the step stays pending and the picture shows the stored map
+    // with the speaker where the pointer is. A later call that finds the preview ready computes
+    // the map.
     bool UpdatePreview();
     // The preview is being built.
     bool PreviewPreparing() const;
@@ -299,5 +305,8 @@ private:
     std::shared_ptr<CDragState> m_drag;
 };
 
+// What a plane's state says of its last calculation, as CalculateMap would have answered;
+// `previous` stands for a plane that has none.
+CMapResult ResultOf(const CListeningPlane& plane, const CMapResult& previous);
 // The condition of a new project's first view: default settings and a plane for the unit.
 CColorMapCondition DefaultCondition(int lengthUnit);

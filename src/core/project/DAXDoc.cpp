@@ -2,6 +2,9 @@
 
 #include "common/Units.h"
 #include "project/ColorMapViewModel.h"
+#include "acoustics/SpectrumJob.h"
+#include "project/MapJobs.h"
+#include "project/QuantityDisplay.h"
 #include "project/Strings.h"
 
 #include <algorithm>
@@ -23,11 +26,12 @@ std::string SavedPath(const std::string& path) {
 // A new project starts in the application's unit, like its room, so that its first plane is
 // built in that unit too rather than in feet above a metric room.
 CDAXDoc::CDAXDoc(int applicationUnit, CDocumentPorts ports)
-    : m_room(applicationUnit), m_ports(ports) {
+    : m_room(applicationUnit), m_ports(ports), m_jobs(std::make_unique<CMapJobs>(*this)) {
     m_settings.lengthUnit = applicationUnit == kUnitImperial ? kUnitImperial : kUnitMetric;
 }
 
 CDAXDoc::~CDAXDoc() {
+    m_jobs.reset(); // the workers leave before anything of the project goes
     m_views.ForEach([](CDocumentView& view) { view.m_document = nullptr; });
 }
 
@@ -42,6 +46,8 @@ CDocumentView::~CDocumentView() {
 
 std::vector<EUpdateHint> CDocumentChange::Hints() const {
     std::vector<EUpdateHint> hints;
+    if (calculatedCondition >= 0)
+        hints.push_back(kHintMapResult);
     if (RemovesEntries())
         hints.push_back(kHintNone);
     if (Acoustics())
@@ -65,12 +71,43 @@ std::vector<EUpdateHint> CDocumentChange::Hints() const {
 void CDAXDoc::Notify(const CDocumentChange& change) {
     if (m_step && !change.restored)
         m_step->Heard(change);
-    for (const EUpdateHint hint : change.Hints()) {
-        if (hint == kHintResponse && change.ClearsCurves())
-            ClearCurves();
-        m_views.ForEach([&](CDocumentView& view) { view.OnUpdate(hint, change); });
+    // Before any view hears of it: a view that calculates takes its snapshot at the new count.
+    if (change.Acoustics() || change.restored)
+        ++m_mapGeneration;
+    if (const int removed = change.removedCondition; removed >= 0) {
+        m_jobs->ConditionRemoved(removed);
+        std::erase(m_pendingResults, removed);
+        for (int& pending : m_pendingResults)
+            pending -= pending > removed;
+    }
+    {
+        struct CNotifying {
+            int& depth;
+            explicit CNotifying(int& d) : depth(d) { ++depth; }
+            ~CNotifying() { --depth; }
+        } notifying(m_notifying);
+        for (const EUpdateHint hint : change.Hints()) {
+            if (hint == kHintResponse && change.ClearsCurves())
+                ClearCurves();
+            m_views.ForEach([&](CDocumentView& view) { view.OnUpdate(hint, change); });
+        }
     }
     StateChanged();
+    while (m_notifying == 0 && !m_pendingResults.empty()) {
+        const int condition = m_pendingResults.front();
+        m_pendingResults.erase(m_pendingResults.begin());
+        Notify(CDocumentChange::MapCalculated(condition));
+    }
+}
+
+void CDAXDoc::NotifyMapResult(int condition) {
+    if (m_notifying == 0) {
+        Notify(CDocumentChange::MapCalculated(condition));
+        return;
+    }
+    if (std::find(m_pendingResults.begin(), m_pendingResults.end(), condition) ==
+        m_pendingResults.end())
+        m_pendingResults.push_back(condition);
 }
 
 bool CDAXDoc::SetCurrentModel(int index, ETell tell) {
@@ -154,6 +191,28 @@ void CDAXDoc::ShowSpectrum(const std::vector<double>& frequencies,
     Notify(CDocumentChange::Curves());
 }
 
+void CDAXDoc::ShowSpectrum(const CSpectrumAtPoint& spectrum) {
+    const std::vector<double>& centres = spectrum.centres;
+    // With room acoustics the reverberant field and the total join the direct sound.
+    std::vector<CSoundGraphData> room;
+    if (!spectrum.reverberant.empty() && spectrum.reverberant.size() == centres.size()) {
+        std::vector<double> total(centres.size());
+        for (std::size_t i = 0; i < centres.size(); ++i)
+            total[i] = EnergySum(spectrum.levels[i], spectrum.reverberant[i]);
+        room.resize(2);
+        room[0].name = Strings::kCurveReverberant;
+        room[0].SetPoints(static_cast<int>(centres.size()), centres.data(),
+                          spectrum.reverberant.data());
+        room[1].name = Strings::kCurveTotal;
+        room[1].SetPoints(static_cast<int>(centres.size()), centres.data(), total.data());
+    }
+    // On a speech map, the octave table at the point.
+    std::vector<std::string> table;
+    if (spectrum.speech)
+        table = SpeechTableLines(*spectrum.speech);
+    ShowSpectrum(centres, spectrum.levels, room, table);
+}
+
 void CDAXDoc::ClearCurves() {
     for (int i = 0; i < m_graphs.Count(); ++i) {
         m_graphs.At(i)->data.ClearCurve(0);
@@ -193,7 +252,7 @@ void CDAXDoc::UpdateInstallState() {
 
 void CDAXDoc::ReplaceSettings(CProjectSettings settings) {
     m_settings = std::move(settings);
-    m_models.SetLengthUnit(m_settings.lengthUnit);
+    SetModelsUnit(m_settings.lengthUnit);
 }
 
 void CDAXDoc::SetAdvancedMode(int mode) {
@@ -207,14 +266,53 @@ void CDAXDoc::SetAdvancedMode(int mode) {
 
 void CDAXDoc::SetNewProjectUnit(int unit) {
     m_settings.lengthUnit = unit == kUnitImperial ? kUnitImperial : kUnitMetric;
-    m_models.SetLengthUnit(m_settings.lengthUnit);
+    SetModelsUnit(m_settings.lengthUnit);
+}
+
+void CDAXDoc::SetModelsUnit(int unit) {
+    // The models are shared with the running jobs, which read their unit.
+    for (int i = 0; i < m_models.Count(); ++i)
+        if (m_models.At(i).Settings().lengthUnit != unit) {
+            m_jobs->Cancel();
+            m_models.SetLengthUnit(unit);
+            return;
+        }
 }
 
 void CDAXDoc::RebuildAllPlanes() {
-    if (m_calculating)
-        return;
+    ++m_mapGeneration; // what is being calculated for the old grids is of no use
     for (int i = 0; i < m_conditions.Count(); ++i)
         m_conditions.At(i)->plane.Rebuild();
+}
+
+bool CDAXDoc::StoreSpectrum(std::uint64_t generation, const CSpectrumAtPoint& spectrum) {
+    if (generation != m_mapGeneration)
+        return false;
+    ShowSpectrum(spectrum);
+    return true;
+}
+
+bool CDAXDoc::IsCalculating() const {
+    return m_jobs->Running();
+}
+
+bool CDAXDoc::StoreMapResult(int index, std::uint64_t generation, const CMapJobResult& result) {
+    CColorMapCondition* condition = m_conditions.At(index);
+    if (!condition)
+        return false;
+    if (generation != m_mapGeneration) {
+        // Computed from a project that has changed since. Unless a newer job computes the plane
+        // already, it shows the state it had before.
+        if (!m_jobs->Running(index))
+            condition->plane.calculating = false;
+        NotifyMapResult(index);
+        return false;
+    }
+    ::StoreMapResult(condition->plane, result);
+    NotifyMapResult(index);
+    if (result.status == ECalcStatus::Failed)
+        Messages().ReportError("The map could not be calculated: " + result.reason + ".");
+    return true;
 }
 
 void CDAXDoc::ForEachColorMap(void (CColorMapViewModel::*operation)()) {
@@ -262,6 +360,7 @@ bool CDAXDoc::SaveProject() {
     SetDiskStamp(path, storage.Stamp(path));
     m_fileVersion = kCurrentFileVersion;
     SetModified(false);
+    m_jobs->Saved();
     if (wasLegacy) {
         messages.Beep();
         messages.Inform(Strings::kSavedWithNewExtension);
@@ -288,8 +387,7 @@ bool CDAXDoc::DoSave(const std::string& path) {
 }
 
 bool CDAXDoc::OnCloseDocument() {
-    if (m_calculating)
-        return false;
+    m_jobs->Cancel();
     m_settings.autoLayoutValid = 0;
     m_models.RemoveAll();
     return true;

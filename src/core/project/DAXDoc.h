@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@
 inline constexpr std::uint32_t kCurrentFileVersion = 0x02000000;
 
 class CColorMapViewModel;
+class CMapJobs;
+struct CSpectrumAtPoint;
 class CInstallationForm;
 class CSoundGraphViewModel;
 struct CBandOutcome;
@@ -174,24 +177,26 @@ public:
                       const std::vector<std::string>& speechTable = {});
 
     // --- Calculation ---
-    // True while a map calculation reads the project. Its workers read the models, the
-    // installations and the plane, so meanwhile every command is disabled and every editing flow
-    // refuses, even when the progress port lets the user interface run.
-    bool IsCalculating() const { return m_calculating; }
-    // Marks the project as calculating for its lifetime.
-    class CCalculatingScope {
-    public:
-        explicit CCalculatingScope(CDAXDoc& doc) : m_doc(doc) { m_doc.m_calculating = true; }
-        ~CCalculatingScope() {
-            m_doc.m_calculating = false;
-            m_doc.StateChanged();
-        }
-        CCalculatingScope(const CCalculatingScope&) = delete;
-        CCalculatingScope& operator=(const CCalculatingScope&) = delete;
-
-    private:
-        CDAXDoc& m_doc;
-    };
+    // A map calculation of this project runs (as a job on a snapshot: the project stays free to
+    // change meanwhile).
+    bool IsCalculating() const;
+    // The project's map calculations.
+    CMapJobs& MapJobs() { return *m_jobs; }
+    // Counts the changes of what the maps are calculated from (the installations, the models,
+    // the room and the planes, a whole state put back by undo). A job's snapshot carries the
+    // count it was taken at; a result from another count is outdated.
+    std::uint64_t MapGeneration() const { return m_mapGeneration; }
+    // The one way a calculation's result enters the project: stored in plane `condition` when
+    // its snapshot is of the project as it is (same generation), dropped otherwise; either way
+    // the views hear kHintMapResult. A stored failure is reported through the messages. True when
+    // stored.
+    bool StoreMapResult(int condition, std::uint64_t generation, const CMapJobResult& result);
+    // The same for the spectrum under the mouse: shown as ShowSpectrum shows it when the project
+    // is as the spectrum's snapshot. True when stored.
+    bool StoreSpectrum(std::uint64_t generation, const CSpectrumAtPoint& spectrum);
+    // The spectrum at a point as the response view shows it: the direct curve, the room's
+    // curves and a speech map's octave table.
+    void ShowSpectrum(const CSpectrumAtPoint& spectrum);
 
     // --- Commands ---
     bool IsCommandEnabled(int id) const;
@@ -214,8 +219,7 @@ public:
     bool SaveProject();
     // The framework's save under a name: legacy names are only saved after the user agrees.
     bool DoSave(const std::string& path);
-    // Before the document closes; false (nothing done) while a calculation reads it, when the
-    // window must stay open.
+    // Before the document closes: its calculations end (their results are not wanted).
     bool OnCloseDocument();
 
     // --- Installation flows ---
@@ -355,6 +359,7 @@ private:
     friend class CDocumentLoader;
     friend struct CDocumentState;
     friend class CColorMapViewModel;
+    friend class CMapJobs;
     friend class CSoundGraphViewModel;
     friend CMapResult CalculateConditionMap(CDAXDoc& doc, int conditionIndex,
                                             const CMapOptions& options);
@@ -379,6 +384,11 @@ private:
     // with the impedance refusal of each the room cannot take for the installation at `index`
     // (-1 for a new one).
     std::vector<CInstallationTapOffer> TapOffers(int modelIndex, int index) const;
+    // Every model takes the unit; the calculations that read them end first when one changes.
+    void SetModelsUnit(int unit);
+    // Tells the views a plane's calculation ended; while they hear another change (a view that
+    // calculates as it hears one), after that change.
+    void NotifyMapResult(int condition);
     void ClearCurves();
     void ForEachColorMap(void (CColorMapViewModel::*operation)());
 
@@ -396,7 +406,9 @@ private:
     CViewList<CDocumentView> m_views;
     CViewList<CColorMapViewModel> m_mapViews;
     bool m_modified = false;
-    bool m_calculating = false;
+    std::uint64_t m_mapGeneration = 0;
+    int m_notifying = 0;
+    std::vector<int> m_pendingResults; // planes whose views hear of a result once Notify ends
     bool m_allFormRows = false;
     std::string m_path;
     std::string m_stampPath;
@@ -404,6 +416,8 @@ private:
     CUndoHistory m_history;
     CEditStep* m_step = nullptr;
     std::function<void()> m_stateListener;
+    // Created with the project and stopped first when it goes.
+    std::unique_ptr<CMapJobs> m_jobs;
 };
 
 // True when the path ends in ".dax", ignoring case.

@@ -38,10 +38,6 @@ std::string AlignNotice(const CAlignRequest& request, const CAlignOutcome& outco
 CAlignOutcome CDAXDoc::AlignDelays(const CAlignRequest& request) {
     CEditStep step(*this, Strings::kStepAlignDelays);
     CAlignOutcome outcome;
-    if (m_calculating) {
-        outcome.result = CFlowResult::Refused(EFlowReason::Calculating);
-        return outcome;
-    }
     const int count = m_room.Count();
     auto inside = [&](int k) { return k >= 0 && k < count; };
     if (request.fills.empty())
@@ -87,8 +83,6 @@ CAlignOutcome CDAXDoc::AlignDelays(const CAlignRequest& request) {
 
 CFlowResult CDAXDoc::AlignDelaysFlow(const std::vector<int>& chosen) {
     CEditStep step(*this, Strings::kStepAlignDelays);
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     if (m_room.Count() < 2)
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
     CAlignDelaysForm form(*this, chosen);

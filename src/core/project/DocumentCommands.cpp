@@ -14,8 +14,6 @@
 
 
 bool CDAXDoc::IsCommandEnabled(int id) const {
-    if (m_calculating)
-        return false;
     const CSpeakerModel* current = CurrentModel();
     switch (id) {
     case kCmdArrangeModules:
@@ -154,8 +152,6 @@ bool CDAXDoc::RunCommand(int id) {
 
 CFlowResult CDAXDoc::ChooseMapSetting(const char* stepName,
                                       const std::function<EMapChoice()>& choose) {
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     CEditStep step(*this, stepName);
     const EMapChoice changed = choose();
     if (changed == EMapChoice::Unchanged)
@@ -168,16 +164,12 @@ CFlowResult CDAXDoc::ChooseMapSetting(const char* stepName,
 }
 
 void CDAXDoc::Recalculate() {
-    if (m_calculating)
-        return;
     Notify(CDocumentChange::Recalculation());
     SetModified();
 }
 
 CFlowResult CDAXDoc::Preferences() {
     CEditStep step(*this, Strings::kStepPreferences);
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     CSettingsPort* store = m_ports.settings;
     const CReportIdentity identity = ReadReportIdentity(store);
     CPreferencesForm form(m_settings.advancedMode, m_settings.manualRecalc, identity.planner,
@@ -202,8 +194,6 @@ CFlowResult CDAXDoc::Preferences() {
 
 CFlowResult CDAXDoc::RoomParameters() {
     CEditStep step(*this, Strings::kStepRoomParameters);
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     CFlowResult outcome = CFlowResult::Cancelled(EFlowReason::DialogClosed);
     m_mapViews.ForEach([&](CColorMapViewModel& view) {
         ERoomParametersAnswer result = ERoomParametersAnswer::Again;
@@ -221,8 +211,6 @@ CFlowResult CDAXDoc::RoomParameters() {
 
 CFlowResult CDAXDoc::DeleteSpeakerData() {
     CEditStep step(*this, Strings::kStepDeleteSpeakerData);
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     if (!Messages().Confirm(Strings::kConfirmRemoveSpeaker))
         return CFlowResult::Cancelled(EFlowReason::NotConfirmed);
     m_settings.autoBottomOffset = m_settings.autoLeftOffset = m_settings.autoRowPitch =
@@ -259,8 +247,6 @@ void CDAXDoc::LimitArrangedPower(int modelIndex) {
 
 CFlowResult CDAXDoc::ArrangeModules() {
     CEditStep step(*this, Strings::kStepArrangeModules);
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     if (!CurrentModel())
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
     // The dialogs change the model in place: the state before keeps the original.

@@ -1,5 +1,7 @@
 // The project's undo history: steps around the commands, undo and redo.
+#include "project/ColorMapViewModel.h"
 #include "project/DAXDoc.h"
+#include "project/MapJobs.h"
 #include "project/Strings.h"
 
 #include <exception>
@@ -39,9 +41,11 @@ void CDAXDoc::CEditStep::DetachCurrentModel() {
                             : nullptr;
     if (!copy) {
         // Without a copy (or with a second model changed in one step, which the step cannot
-        // hand back) the states sharing the model would change with it.
+        // hand back) the states sharing the model would change with it, and so would the
+        // calculations reading it: they end first.
         m_before.reset();
         m_doc.m_history.Clear();
+        m_doc.m_jobs->Cancel();
         return;
     }
     m_original = m_doc.m_models.Replace(index, std::move(copy));
@@ -101,6 +105,7 @@ CDAXDoc::CEditStep::~CEditStep() {
                 .installations = true, .planes = true, .speakerList = true, .listSettings = true};
             everything.restored = true;
             m_doc.Notify(everything);
+            m_doc.ForEachColorMap(&CColorMapViewModel::SettleRestoredMap);
             return;
         }
         if (!m_heard || !m_before) {
@@ -145,6 +150,7 @@ bool CDAXDoc::Undo() {
     CDocumentChange change = step.change;
     change.restored = true;
     Notify(change);
+    ForEachColorMap(&CColorMapViewModel::SettleRestoredMap);
     return true;
 }
 
@@ -165,5 +171,6 @@ bool CDAXDoc::Redo() {
     CDocumentChange change = step.change;
     change.restored = true;
     Notify(change);
+    ForEachColorMap(&CColorMapViewModel::SettleRestoredMap);
     return true;
 }

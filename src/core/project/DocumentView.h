@@ -10,6 +10,7 @@ enum EUpdateHint : int {
     kHintSpeakers = 3,      // speaker list refills
     kHintResponse = 4,      // frequency response view redraws
     kHintTaps = 5,          // tap list refills
+    kHintMapResult = 6,     // a calculation's result was stored in a plane (or dropped): maps repaint
 };
 
 // What a change to the document touched. The document derives the hints its views receive, and
@@ -28,6 +29,9 @@ struct CDocumentChange {
     bool listeningPoints = false;     // points marked, renamed or removed: the maps redraw
     int removedCondition = -1;        // a calculation plane entry that went (later ones move down)
     int removedGraph = -1;            // a frequency response entry that went
+    // A calculation of this plane ended: its result was stored, or dropped as outdated. Nothing
+    // the user edited; the maps show the plane's new state.
+    int calculatedCondition = -1;
     // Undo or redo put back a whole state of the project, the planes with their stored levels
     // and the curves as they were: the maps repaint them rather than recalculate, and nothing is
     // cleared.
@@ -48,6 +52,7 @@ struct CDocumentChange {
     static CDocumentChange ListeningPoints() { return {.listeningPoints = true}; }
     static CDocumentChange ConditionRemoved(int index) { return {.removedCondition = index}; }
     static CDocumentChange GraphRemoved(int index) { return {.removedGraph = index}; }
+    static CDocumentChange MapCalculated(int index) { return {.calculatedCondition = index}; }
 
     // What a map shows changed: maps recalculate and the old spectrum is cleared.
     bool Acoustics() const { return installations || planes || recalculate || arrangement; }
@@ -55,7 +60,7 @@ struct CDocumentChange {
     bool ClearsCurves() const { return Acoustics() && !restored; }
     bool RemovesEntries() const { return removedCondition >= 0 || removedGraph >= 0; }
     // The hints in the order the views receive them: kHintNone first when entries went, then the
-    // numbered hints.
+    // numbered hints; a stored calculation gives kHintMapResult alone.
     std::vector<EUpdateHint> Hints() const;
 };
 

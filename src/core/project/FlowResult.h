@@ -14,7 +14,6 @@ enum class EFlowStatus {
 // tool) decide by this, never by the text of a question.
 enum class EFlowReason {
     None,
-    Calculating,     // a map calculation reads the project
     NothingCurrent,  // no current model or installation to work on
     ImpedanceMix,    // line and low-impedance taps cannot be installed together
     OtherResolution, // the model's frequency resolution differs from the room's speakers

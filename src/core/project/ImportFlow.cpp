@@ -15,8 +15,6 @@
 
 CFlowResult CDAXDoc::ImportSpeakerData() {
     CEditStep step(*this, Strings::kStepImportSpeakerData);
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     m_settings.freshProjectFlag = 0;
     const std::optional<std::string> path = Files().ChooseSpeakerFile();
     if (!path)
@@ -26,8 +24,6 @@ CFlowResult CDAXDoc::ImportSpeakerData() {
 
 CFlowResult CDAXDoc::ImportSpeakerFile(const std::string& path) {
     CEditStep step(*this, Strings::kStepImportSpeakerData);
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     m_settings.freshProjectFlag = 0;
     auto fail = [&](const std::string& why) {
         std::string text = Strings::kImportFailed;

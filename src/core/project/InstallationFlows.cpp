@@ -72,8 +72,6 @@ std::optional<EFlowReason> CDAXDoc::RoomRefusesTap(int index, const CSpeakerMode
 
 CFlowResult CDAXDoc::InstallSpeaker(double x, double y) {
     CEditStep step(*this, Strings::kStepInstallSpeaker);
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     CSpeakerModel* model = CurrentModel();
     if (!model)
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
@@ -121,8 +119,6 @@ CFlowResult CDAXDoc::RunInstallationForm(CInstallationForm& form) {
 
 CFlowResult CDAXDoc::EditInstallation(const CInstallationElement& values, EPlanes planes) {
     CEditStep step(*this, Strings::kStepChangeSpeaker);
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     if (!m_room.Current())
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
     CInstallationForm form(values, m_settings.lengthUnit, FormRowsLevel());
@@ -171,8 +167,6 @@ int CDAXDoc::TapForModel(int index, int model, std::optional<int> tap) const {
 
 CFlowResult CDAXDoc::ChangeInstallationModel(int index, int model, std::optional<int> tap) {
     CEditStep step(*this, Strings::kStepChangeSpeaker);
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     if (index < 0 || index >= m_room.Count())
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
     if (model < 0 || model >= m_models.Count())
@@ -199,8 +193,6 @@ CFlowResult CDAXDoc::ChangeInstallationModel(int index, int model, std::optional
 
 CFlowResult CDAXDoc::RemoveInstallations(bool all) {
     CEditStep step(*this, all ? Strings::kStepRemoveAllSpeakers : Strings::kStepRemoveSpeaker);
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     if (!Messages().Confirm(Strings::kConfirmRemoveSpeaker))
         return CFlowResult::Cancelled(EFlowReason::NotConfirmed);
     if (all)
@@ -215,8 +207,6 @@ CFlowResult CDAXDoc::RemoveInstallationsAt(std::vector<int> rows) {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     CEditStep step(*this, rows.size() > 1 ? Strings::kStepRemoveSpeakers : Strings::kStepRemoveSpeaker);
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     if (rows.empty())
         return CFlowResult::Refused(EFlowReason::NothingCurrent);
     for (int row : rows)

@@ -108,9 +108,6 @@ bool SelectTap(CDAXDoc& doc, int row) {
     CSpeakerModel* model = doc.CurrentModel();
     if (!model || row < 0 || row >= static_cast<int>(model->Settings().taps.size()))
         return false;
-    // The workers of a running calculation read the models in place.
-    if (doc.IsCalculating())
-        return false;
     if (model->DefaultTap() == row)
         return true;
     // The model is shared with the undo states; the step changes a copy of it.

@@ -37,8 +37,6 @@ EPointEdit Apply(CDAXDoc& doc, const char* step, CPoints points) {
 } // namespace
 
 EPointEdit AddListeningPoint(CDAXDoc& doc, const std::string& name, const CVec3& position) {
-    if (doc.IsCalculating())
-        return EPointEdit::Calculating;
     CPoints points = doc.Settings().listeningPoints;
     if (const EPointEdit refused = CheckName(points, name); refused != EPointEdit::Done)
         return refused;
@@ -52,8 +50,6 @@ EPointEdit AddListeningPoint(CDAXDoc& doc, const std::string& name, const CVec3&
 
 EPointEdit RenameListeningPoint(CDAXDoc& doc, const std::string& name,
                                 const std::string& newName) {
-    if (doc.IsCalculating())
-        return EPointEdit::Calculating;
     CPoints points = doc.Settings().listeningPoints;
     const auto it = Find(points, name);
     if (it == points.end())
@@ -67,8 +63,6 @@ EPointEdit RenameListeningPoint(CDAXDoc& doc, const std::string& name,
 }
 
 EPointEdit RemoveListeningPoint(CDAXDoc& doc, const std::string& name) {
-    if (doc.IsCalculating())
-        return EPointEdit::Calculating;
     CPoints points = doc.Settings().listeningPoints;
     const auto it = Find(points, name);
     if (it == points.end())
@@ -96,8 +90,6 @@ std::string PointEditText(EPointEdit result, const std::string& name) {
                " listening points, as many as it may hold";
     case EPointEdit::NotFinite:
         return "the position of " + quoted + " is not given in finite numbers";
-    case EPointEdit::Calculating:
-        return "a map is being calculated";
     }
     return {};
 }

@@ -19,7 +19,6 @@ enum class EPointEdit {
     NoSuchPoint,
     TooMany,
     NotFinite,
-    Calculating, // a map is being calculated: the project does not change meanwhile
 };
 
 EPointEdit AddListeningPoint(CDAXDoc& doc, const std::string& name, const CVec3& position);

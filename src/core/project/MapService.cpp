@@ -4,6 +4,7 @@
 #include "acoustics/WorkerPool.h"
 #include "common/ProgressDialog1.h"
 #include "project/DAXDoc.h"
+#include "project/MapJobs.h"
 
 #include <memory>
 
@@ -14,24 +15,25 @@ CWorkerPool& CalculationWorkers() {
 
 CMapResult CalculateConditionMap(CDAXDoc& doc, int conditionIndex, const CMapOptions& options) {
     CMapResult result;
-    if (doc.IsCalculating()) {
-        result.status = ECalcStatus::Busy;
+    result.status = ECalcStatus::NoInstallations;
+    if (!doc.MapCondition(conditionIndex))
+        return result;
+    if (!doc.HasInstallations()) {
+        // Nothing to calculate: whatever the plane held belongs to speakers that went.
+        CMapJobResult none;
+        none.status = ECalcStatus::NoInstallations;
+        doc.StoreMapResult(conditionIndex, doc.MapGeneration(), none);
         return result;
     }
-    CColorMapCondition* condition = doc.MapCondition(conditionIndex);
-    if (!condition) {
-        result.status = ECalcStatus::NoInstallations;
+    CMapJobs& jobs = doc.MapJobs();
+    jobs.Start(conditionIndex, options);
+    if (CCalculationHost* host = doc.Ports().calculations) {
+        host->CalculationStarted();
+        result.status = ECalcStatus::Running;
         return result;
     }
-    const CDAXDoc::CCalculatingScope calculating(doc);
     std::unique_ptr<CProgressDialog1> progress;
     if (doc.Ports().progress)
         progress = doc.Ports().progress->CreateProgress();
-    CMapOptions withWorkers = options;
-    if (!withWorkers.pool)
-        withWorkers.pool = &CalculationWorkers();
-    result = CalculateMap(doc.Scene(), *condition, progress.get(), withWorkers);
-    if (result.status == ECalcStatus::Failed)
-        doc.Messages().ReportError("The map could not be calculated: " + result.reason + ".");
-    return result;
+    return jobs.Wait(conditionIndex, progress.get());
 }

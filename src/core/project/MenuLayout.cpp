@@ -185,11 +185,9 @@ bool IsCommandChecked(int id, const CDAXDoc* activeProject) {
 bool IsCommandAvailable(int id, const CDAXDoc* activeProject) {
     if (FindCommand(id))
         return activeProject && activeProject->IsCommandEnabled(id);
-    if (id == kCmdClose || id == kCmdSaveAs || id == kCmdSend || id == kCmdExportReport)
+    if (id == kCmdClose || id == kCmdSaveAs || id == kCmdSend || id == kCmdExportReport ||
+        id == kCmdExportMap)
         return activeProject != nullptr;
-    // A map is drawn from its levels; a calculation changes them.
-    if (id == kCmdExportMap)
-        return activeProject != nullptr && !activeProject->IsCalculating();
     return FindAnyCommand(id) != nullptr ||
            (id >= kCmdRecentFirst && id < kCmdRecentFirst + kRecentFileCount);
 }

@@ -99,6 +99,17 @@ public:
     virtual std::unique_ptr<CProgressDialog1> CreateProgress() = 0;
 };
 
+// Where a front end that keeps its window responsive runs the calculations: in the background.
+// The document starts a job and tells this port, which then calls CMapJobs::Poll on the window's
+// own thread (a timer) until it answers that nothing runs; Poll stores the results through the
+// document. Without this port a calculation is waited for where it is asked (the command-line
+// tool, tests), with the progress factory's dialog informed.
+class CCalculationHost {
+public:
+    virtual ~CCalculationHost() = default;
+    virtual void CalculationStarted() = 0;
+};
+
 // Writes and reads the project file; the file format lives behind this port.
 class CProjectStorage {
 public:
@@ -167,7 +178,8 @@ template <class Port> Port& RequirePort(Port* port, const char* name) {
 // Everything a document needs from the outside. The messages, dialogs, files and storage are
 // required by the flows that use them (CMissingPort otherwise); without a progress factory long
 // operations run without a progress dialog, without settings the defaults stand, and the module
-// arrangement is required by the one command that arranges.
+// arrangement is required by the one command that arranges; without a calculation host the
+// calculations are waited for.
 struct CDocumentPorts {
     CMessagePort* messages = nullptr;
     CDialogPort* dialogs = nullptr;
@@ -176,4 +188,5 @@ struct CDocumentPorts {
     CProjectStorage* storage = nullptr;
     CModuleArrangementPort* arrangement = nullptr;
     CSettingsPort* settings = nullptr;
+    CCalculationHost* calculations = nullptr;
 };

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -106,16 +107,21 @@ void StorePlane(CArchiveOut& ar, const CListeningPlane& plane) {
     for (const CPlaceElement& p : source->points) {
         ar.Double(p.x), ar.Double(p.y), ar.Double(p.z);
         ar.Double(p.sizeX), ar.Double(p.sizeY), ar.Double(p.sizeZ);
-        ar.Double(p.level, "a grid point level");
+        // A point without a level is written as a point not yet calculated.
+        const double level = std::isnan(p.level) ? 0.0 : p.level;
+        ar.Double(level, "a grid point level");
     }
     for (int i = 0; i < kColorClasses; ++i) {
         ar.Dword(plane.colors[static_cast<std::size_t>(i)]);
         ar.Double(plane.thresholds[static_cast<std::size_t>(i)]);
     }
-    ar.Double(plane.maximumLevel, "the maximum level");
-    ar.Double(plane.minimumLevel, "the minimum level");
-    ar.Double(plane.pinkNoiseAverage, "the pink-noise average");
-    ar.Double(plane.musicSpeechAverage, "the music/speech average");
+    // Only a finished map has statistics; any other plane is written with 0, as a plane not yet
+    // calculated, and reads back as one (see CListeningPlane::state).
+    const bool result = plane.HasResult();
+    ar.Double(result ? plane.maximumLevel : 0.0, "the maximum level");
+    ar.Double(result ? plane.minimumLevel : 0.0, "the minimum level");
+    ar.Double(result ? plane.pinkNoiseAverage : 0.0, "the pink-noise average");
+    ar.Double(result ? plane.musicSpeechAverage : 0.0, "the music/speech average");
 }
 
 void LoadPlane(CArchiveIn& ar, CListeningPlane& plane, std::uint32_t v) {
@@ -425,6 +431,9 @@ EReadResult Read(std::vector<std::uint8_t>&& bytes, bool legacy, CDAXDoc& doc, s
                 ar.Fail("a legacy project cannot hold records");
             ProjectRecords::Load(ar, doc);
         }
+        CColorMapConditionList& conditions = CDocumentLoader(doc).Conditions();
+        for (int i = 0; i < conditions.Count(); ++i)
+            SettleReadPlane(*conditions.At(i), doc.Scene());
         CDocumentLoader(doc).SetFileVersion(kVersion200);
         return EReadResult::Loaded;
     } catch (const CArchiveException& e) {

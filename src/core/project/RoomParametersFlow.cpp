@@ -99,15 +99,13 @@ bool CDAXDoc::ApplyRoomParameters(const CRoomParameters& r) {
             m_settings.autoRowPitch *= factor;
             m_settings.autoColumnPitch *= factor;
         }
-        m_models.SetLengthUnit(r.lengthUnit);
+        SetModelsUnit(r.lengthUnit);
     }
     return unitChanged;
 }
 
 CFlowResult CDAXDoc::SurfacesAndAir() {
     CEditStep step(*this, Strings::kStepSurfacesAndAir);
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     std::vector<std::string> problems;
     CMaterialLibrary library = CMaterialLibrary::Installed(&problems);
     for (const std::string& problem : problems)
@@ -124,8 +122,6 @@ CFlowResult CDAXDoc::SurfacesAndAir() {
 CFlowResult CDAXDoc::SetRoomAcoustics(const CRoomAcoustics& acoustics,
                                       const CSpeechSettings& speech) {
     CEditStep step(*this, Strings::kStepSurfacesAndAir);
-    if (m_calculating)
-        return CFlowResult::Refused(EFlowReason::Calculating);
     std::string error = RoomAcousticsError(acoustics);
     if (error.empty())
         error = SpeechSettingsError(speech);

@@ -263,6 +263,20 @@ inline constexpr const char* kAveragePink =
     "Average SPL @This Color Mapping (Pink Noise, Average Value in Audience Plane) : ";
 inline constexpr const char* kAverageMusic =
     "Average SPL @This Color Mapping (Music/Speech, Average Value in Audience Plane) : ";
+// In place of the averages and the amplifier estimate while a map has no finished result; the
+// status bar says the same of a stopped map.
+inline constexpr const char* kMapCalculatingNote =
+    "Calculating... the colours show the previous map until the new one is complete.";
+inline constexpr const char* kMapIncomplete =
+    "The map is incomplete: the calculation was stopped after %1 of %2 points. Recalculate to "
+    "complete it.";
+inline constexpr const char* kMapNotCalculated = "The map is not calculated.";
+inline constexpr const char* kMapFailed = "The map could not be calculated: ";
+inline constexpr const char* kStatusMapIncomplete =
+    "The map is incomplete: recalculate to complete it";
+// "<n>" then this, under the averages of a map whose points at a speaker have no level.
+inline constexpr const char* kPointsLeftOut =
+    " point(s) at a speaker's position left out (no level exists there)";
 inline constexpr const char* kCeilingSolid = "Ceiling Height (Solid Material) : ";
 inline constexpr const char* kCeilingAbsorbent =
     "Ceiling Height (Absorbent Material / No Ceiling) : ";

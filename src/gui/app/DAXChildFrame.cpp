@@ -1,6 +1,7 @@
 #include "app/DAXChildFrame.h"
 
 #include "app/DAXApp.h"
+#include "app/CalculationMonitor.h"
 #include "app/Guard.h"
 #include "app/QtMessagePort.h"
 #include "paint/GuiText.h"
@@ -54,9 +55,14 @@ void ApplyIdealSizes(QSplitter* splitter, const QList<int>& ideals, int minimum,
 
 CDAXChildFrame::CDAXChildFrame(std::unique_ptr<CDAXDoc> document, CSettingsPort* settings,
                                QWidget* parent)
-    : QWidget(parent), m_doc(std::move(document)), m_ports(this, settings) {
-    m_doc->SetPorts(m_ports.Ports());
+    : QWidget(parent), m_doc(std::move(document)), m_ports(this, settings),
+      m_calculations(std::make_unique<CCalculationMonitor>(*m_doc, this)) {
+    CDocumentPorts ports = m_ports.Ports();
+    ports.calculations = m_calculations.get();
+    m_doc->SetPorts(ports);
     m_doc->SetStateListener([this] { emit stateChanged(); });
+    connect(m_calculations.get(), &CCalculationMonitor::statusMessage, this,
+            &CDAXChildFrame::statusMessage);
     m_outer = MakeSplitter(Qt::Vertical, this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 
+class CCalculationMonitor;
 class CDAXDoc;
 class QSplitter;
 
@@ -26,6 +27,8 @@ public:
     CDAXDoc& Document() { return *m_doc; }
     const CDAXDoc& Document() const { return *m_doc; }
     QWidget* Pane(EPane pane) const { return m_panes[static_cast<int>(pane)]; }
+    // Runs the project's calculations in the background and shows their progress.
+    CCalculationMonitor& Calculations() const { return *m_calculations; }
     // outer (2 rows), middle (2 columns), inner (3 rows)
     std::array<QSplitter*, 3> Splitters() const { return {m_outer, m_middle, m_inner}; }
 
@@ -70,6 +73,8 @@ protected:
 private:
     std::unique_ptr<CDAXDoc> m_doc;
     CProjectPorts m_ports;
+    // Goes before the project: no poll reaches a project that is gone.
+    std::unique_ptr<CCalculationMonitor> m_calculations;
     QSplitter* m_outer;
     QSplitter* m_middle;
     QSplitter* m_inner;

@@ -24,6 +24,10 @@
 namespace {
 const QColor kGridGrey(200, 200, 200);
 const QColor kAxisGrey(127, 127, 127);
+// A point without a level (not calculated, not reached by a stopped map, at a speaker) has no
+// colour class: it is drawn in a grey no class uses.
+const QColor kNoLevel(228, 228, 228);
+const QColor kCalculatingMark(170, 0, 0);
 
 QColor FromColorRef(std::uint32_t c) {
     return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
@@ -80,23 +84,29 @@ void PaintCells(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
                 const CListeningPlane& plane, const CColorScale& scale) {
     p.save();
     p.setPen(Qt::NoPen);
-    if (!doc.HasInstallations()) {
+    // While a speaker is dragged the cells show where the drop would take the map.
+    const std::vector<double>* preview = view.PreviewLevels();
+    const bool levels =
+        preview || plane.state == EMapState::Complete || plane.state == EMapState::Incomplete;
+    // A room without speakers shows the plane in the scale's last colour; a plane whose map is
+    // not calculated (or failed) shows that it has no levels.
+    if (!doc.HasInstallations() || !levels) {
         FillQuad(p, view.CalculationPlaneQuad(),
-                 FromColorRef(scale.colors[static_cast<std::size_t>(scale.count - 1)]));
+                 doc.HasInstallations()
+                     ? kNoLevel
+                     : FromColorRef(scale.colors[static_cast<std::size_t>(scale.count - 1)]));
         p.restore();
         return;
     }
     const EPlaneOrientation orientation = plane.Orientation();
     const CMapProjector projector = view.Projector();
-    // While a speaker is dragged the cells show where the drop would take the map.
-    const std::vector<double>* preview = view.PreviewLevels();
     // A very large plane follows the drag in blocks: the preview's levels once it has them, the
     // stored ones at the blocks' points before.
     if (const CCoarseGrid* coarse = view.PreviewGrid()) {
         for (std::size_t k = 0; k < coarse->blocks.size(); ++k) {
             const double level = preview ? (*preview)[k] : plane.points[coarse->points[k]].level;
             FillQuad(p, projector.Quad(CellCorners(coarse->blocks[k], orientation)),
-                     FromColorRef(ScaleColor(scale, level)));
+                     std::isnan(level) ? kNoLevel : FromColorRef(ScaleColor(scale, level)));
         }
         p.restore();
         return;
@@ -105,7 +115,7 @@ void PaintCells(QPainter& p, const CDAXDoc& doc, const CColorMapViewModel& view,
         const CPlaceElement& cell = plane.points[i];
         const double level = preview ? (*preview)[i] : cell.level;
         FillQuad(p, projector.Quad(CellCorners(cell, orientation)),
-                 FromColorRef(ScaleColor(scale, level)));
+                 std::isnan(level) ? kNoLevel : FromColorRef(ScaleColor(scale, level)));
     }
     p.restore();
 }
@@ -279,6 +289,20 @@ void PaintComboTexts(QPainter& p, const CMapPaintOptions& options) {
     p.restore();
 }
 
+// The map shown is the previous one while a new one is calculated: said beside the lists.
+void PaintCalculatingMark(QPainter& p, const CMapPaintOptions& options) {
+    p.save();
+    QFont font = p.font();
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(kCalculatingMark);
+    p.setBackgroundMode(Qt::TransparentMode);
+    const int left = kComboLeft[kComboLeft.size() - 1] + kComboWidth + 10;
+    p.drawText(QRect(left, 0, 400, std::max(options.comboHeight, p.fontMetrics().height())),
+               Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(Strings::kCalculating));
+    p.restore();
+}
+
 void PaintTableRow(QPainter& p, int left, int y, const CTableRow& row) {
     for (const CTableCell& cell : row)
         TextAt(p, left + cell.offset, y, cell.text);
@@ -334,8 +358,11 @@ void PaintColorMap(QPainter& painter, const CDAXDoc& doc, const CColorMapViewMod
         if (options.annotations)
             PaintAnnotations(painter, doc, view, *condition);
         PaintLegend(painter, view, scale, options.comboHeight);
-        if (!view.Printing() && options.annotations)
+        if (!view.Printing() && options.annotations) {
             PaintComboTexts(painter, options);
+            if (plane.calculating)
+                PaintCalculatingMark(painter, options);
+        }
         painter.restore();
     } catch (const std::exception&) {
         // A record the document could not resolve leaves the rest of the picture out; the

@@ -360,7 +360,7 @@ void CColorMapView::mousePressEvent(QMouseEvent* event) {
         // Elsewhere on the plane the cell under the pointer can be marked as a listening point.
         const int cell = which == EMapMenu::Room ? m_model.CellAt(PictureAt(position)) : -1;
         if (QAction* mark = menu->findChild<QAction*>("markPoint"))
-            mark->setEnabled(cell >= 0 && !m_doc.IsCalculating());
+            mark->setEnabled(cell >= 0);
         QAction* chosen = menu->exec(event->globalPosition().toPoint());
         const int id = chosen ? chosen->data().toInt() : 0;
         delete menu;

@@ -173,3 +173,18 @@ TEST(WorkerPool, AStoppedBatchGivesBackThePlacesNoWorkerHasTaken) {
     busy.pool.Start(2, [&](const std::stop_token&) { ran += 10; }).Wait();
     EXPECT_EQ(ran.load(), 20);
 }
+
+// A batch that must not wait (a project's map while another project's runs) gets threads of its
+// own while every worker is held.
+TEST(WorkerPool, ABatchThatMustNotWaitRunsBesideBusyWorkers) {
+    CBusyWorkers busy;
+    std::atomic<int> ran{0};
+    CWorkerPool::CBatch beside =
+        busy.pool.Start(2, [&](const std::stop_token&) { ++ran; }, CWorkerPool::EWait::Never);
+    const bool ranBeside = beside.WaitFor(std::chrono::seconds(10));
+    if (!ranBeside)
+        busy.Release(); // so the failure shows instead of a hang
+    EXPECT_TRUE(ranBeside);
+    EXPECT_EQ(ran.load(), 2);
+    EXPECT_EQ(busy.pool.Threads(), CWorkerPool::CoreCount() + 2);
+}

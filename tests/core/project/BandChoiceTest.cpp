@@ -140,9 +140,6 @@ TEST(BandChoice, ARequestAgreesWithTheViewsListsAndChangesNothingWhenRefused) {
         EXPECT_EQ(a.Condition().centreFrequency, before.centreFrequency);
     }
     EXPECT_EQ(ApplyBandRequest(a.doc, 1, {}).status, EBandChoiceStatus::NoCondition);
-    const CDAXDoc::CCalculatingScope calculating(a.doc);
-    EXPECT_EQ(ApplyBandRequest(a.doc, 0, {1.0, {}, {}, {}}).status, EBandChoiceStatus::Busy);
-    EXPECT_EQ(a.Condition().band, before.band);
 }
 
 TEST(BandChoice, AChangedBandOrCentreClearsEveryMapAndAModeAloneDoesNot) {

@@ -281,11 +281,24 @@ TEST(ColorMapTexts, AnnotationLinesAndTheAmplifierEstimate) {
     EXPECT_EQ(AmplifierEstimate(f.doc), "150 to 325[W]"); // 100 x 2.5 + 50 x 1.5
     EditInstalled(Build(f.doc).Room(), 1, [](CInstallationElement& e) { e.tapIndex = 0; });
 
+    // Without a finished map (its levels cleared) the state stands in place of the averages, and
+    // there is no estimate.
+    f.Condition().plane.ClearLevels();
+    const auto orderOf = [](const std::vector<CAnnotationLine>& lines) {
+        std::vector<int> order;
+        for (const auto& line : lines)
+            order.push_back(line.line);
+        return order;
+    };
+    const auto unfinished = AnnotationLines(f.doc, f.Condition());
+    ASSERT_EQ(orderOf(unfinished), (std::vector<int>{2, 3, 11, 12, 6, 14}));
+    EXPECT_EQ(unfinished[4].text, MapStateText(f.Condition().plane));
+    f.Condition().band = 3;
+    f.Condition().centreFrequency = 1000;
+    ASSERT_EQ(f.view->CalculateMap().status, ECalcStatus::Completed);
+
     const auto lines = AnnotationLines(f.doc, f.Condition());
-    std::vector<int> order;
-    for (const auto& line : lines)
-        order.push_back(line.line);
-    EXPECT_EQ(order, (std::vector<int>{2, 3, 11, 12, 6, 7, 8, 9, 14, 15}));
+    ASSERT_EQ(orderOf(lines), (std::vector<int>{2, 3, 11, 12, 6, 7, 8, 9, 14, 15}));
     EXPECT_EQ(lines[0].text, "Project Name : Hall");
     EXPECT_EQ(lines[1].text, "Date : 2026-12-07");
     EXPECT_EQ(lines[2].text, "Ceiling Height (Absorbent Material / No Ceiling) : 3[m]");
@@ -360,6 +373,7 @@ TEST(ColorMapTexts, LegendLabelsAndPrintTitle) {
     EXPECT_EQ(ScaleColor(ratio, 0.5), ratio.colors[12]);
 
     c.quantity = EMapQuantity::Sti;
+    c.plane.state = EMapState::Complete;
     c.plane.maximumLevel = 0.81, c.plane.minimumLevel = 0.42;
     c.plane.pinkNoiseAverage = 0.6123, c.plane.musicSpeechAverage = 0.875;
     EditSettings(f.doc)->speech.stiTarget = 0.55;

@@ -1,8 +1,12 @@
 #include "BusyWorkers.h"
 #include "PlanViewFixture.h"
+#include "RecordingView.h"
+#include "acoustics/SpectrumEngine.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/DAXDoc.h"
+#include "project/MapService.h"
+#include "project/SoundGraphViewModel.h"
 
 #include <gtest/gtest.h>
 
@@ -168,9 +172,10 @@ TEST(ColorMapPreview, WhileThePreviewIsBuiltTheDragGoesOnOverTheStoredMap) {
     EXPECT_TRUE(f.view->PreviewPending());
     EXPECT_EQ(f.view->PreviewStatus(), "Preparing the live map... 0%");
     EXPECT_LT(f.view->PreviewDelayMs(), 50);
-    // The workers read the project: edits wait, as during any calculation.
-    EXPECT_TRUE(f.doc.IsCalculating());
-    EXPECT_FALSE(f.doc.IsCommandEnabled(kCmdRemoveAllInstallations));
+    // The workers read the drag's own copy of the installations and handles of the models,
+    // never the project: nothing of it is locked.
+    EXPECT_FALSE(f.doc.IsCalculating());
+    EXPECT_TRUE(f.doc.IsCommandEnabled(kCmdRemoveAllInstallations));
     EXPECT_FALSE(f.view->UpdatePreview());
     EXPECT_EQ(f.view->PreviewLevels(), nullptr);
 
@@ -244,6 +249,25 @@ TEST(ColorMapPreview, AChangeOfTheProjectWhileThePreviewIsBuiltEndsTheDrag) {
     }
 }
 
+// The preview's workers hold the models they read: deleting the dragged speaker's model while
+// they build frees nothing they use (AddressSanitizer watches), and the change ends the drag.
+TEST(ColorMapPreview, AModelDeletedWhileThePreviewIsBuiltStaysForItsWorkers) {
+    DragScene f;
+    // Fine enough that the workers are still building when the model goes.
+    f.Condition().plane.Build(0, 0, 1, 4, 4, 0, 0.01, 100, 2);
+    f.view->previewWorkers = &CalculationWorkers();
+    f.BeginDrag();
+    f.view->MouseMove(f.view->PixelOf({3.3, 0.6, 0}));
+    f.view->UpdatePreview();
+    ASSERT_TRUE(f.view->PreviewPreparing());
+    f.doc.History().Clear(); // nothing else keeps the model
+    ASSERT_TRUE(f.doc.OnCommand(kCmdDeleteSpeaker));
+    EXPECT_EQ(f.doc.Models().Count(), 0);
+    EXPECT_EQ(f.doc.Room().Count(), 0);
+    EXPECT_FALSE(f.view->Dragging());
+    EXPECT_FALSE(f.view->PreviewPreparing());
+}
+
 TEST(ColorMapReadout, AChangedMapDropsTheReadoutThatARepaintKeeps) {
     DragScene f;
     f.view->MouseMove(f.view->PixelOf({3.2, 1.2, 0}));
@@ -279,4 +303,35 @@ TEST(ColorMapFit, AProjectMadeWithoutAWindowFitsTheDesktopMapPane) {
             EXPECT_GE(corner.y, 0);
             EXPECT_LT(corner.y, paneHeight);
         }
+}
+
+// With a calculation host the spectrum under the mouse is a job: the level read-out comes at
+// once, the spectrum through the project once the job has ended, and a spectrum of a project
+// that changed meanwhile never reaches the response entries.
+TEST(ColorMapReadout, TheSpectrumUnderTheMouseIsAJobWithACalculationHost) {
+    DragScene f;
+    CSoundGraphViewModel graph(f.doc);
+    graph.OnInitialUpdate();
+    CBackgroundCalculations host;
+    host.Attach(f.doc);
+    CRecordingView record(f.doc);
+    const CVec3 centre{3.25, 1.25, 1.0};
+    f.view->MouseMove(f.view->PixelOf({3.2, 1.2, 0}));
+    EXPECT_EQ(host.started, 1);
+    EXPECT_TRUE(f.view->Readout().valid);
+    std::vector<double> centres, levels;
+    ASSERT_TRUE(EnginePointSpectrum(f.doc.Scene(), f.Condition(), centre, centres, levels));
+    PollUntilDone(f.doc);
+    const CSoundGraphData& curve = *graph.Entry()->data.Curve(0);
+    EXPECT_EQ(curve.frequencies, centres);
+    EXPECT_EQ(curve.levels, levels);
+    EXPECT_EQ(record.hints, (std::vector<int>{kHintResponse}));
+
+    f.view->MouseMove(f.view->PixelOf({0.7, 0.7, 0}));
+    CInstallationElement moved = *f.doc.Room().At(0);
+    moved.position.x += 1.0;
+    Build(f.doc).Room().ReplaceInstallation(0, moved);
+    f.doc.StandardRefresh(); // clears curve 0 and starts the map anew
+    PollUntilDone(f.doc);
+    EXPECT_EQ(graph.Entry()->data.Curve(0)->frequencies[0], 0.0);
 }

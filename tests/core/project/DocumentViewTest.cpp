@@ -30,6 +30,7 @@ TEST(DocumentChange, HintsFollowFromWhatChanged) {
         {CDocumentChange::Curves(), {4}, false},
         {CDocumentChange::ListeningPoints(), {4}, false}, // the maps redraw, no curve goes
         {CDocumentChange::ConditionRemoved(0), {kHintNone}, false},
+        {CDocumentChange::MapCalculated(0), {kHintMapResult}, false},
         {CDocumentChange{}, {}, false},
     };
     for (const Case& c : cases) {
@@ -74,20 +75,22 @@ TEST(DocumentChange, EachCommandFamilySendsItsRecord) {
         EXPECT_TRUE(f.doc.OnCommand(id)) << id;
         return f.recorder.hints;
     };
-    // Installations: one standard refresh each, curves cleared before hint 4.
+    // Installations: one standard refresh each, curves cleared before hint 4; the map the view
+    // calculated on hint 1 is told once, after the command's own hints.
     for (int id : {kCmdInstall, kCmdRemoveInstallation}) {
-        EXPECT_EQ(run(id), (Hints{1, 2, 4})) << id;
+        EXPECT_EQ(run(id), (Hints{1, 2, 4, 6})) << id;
         EXPECT_TRUE(f.CurveCleared()) << id;
         EXPECT_TRUE(f.recorder.changes.front().installations);
         EXPECT_FALSE(f.recorder.changes.front().recalculate);
     }
-    EXPECT_EQ(run(kCmdRecalculate), (Hints{1, 2, 4}));
+    EXPECT_EQ(run(kCmdRecalculate), (Hints{1, 2, 4, 6}));
     EXPECT_TRUE(f.recorder.changes.front().recalculate);
-    EXPECT_EQ(run(kCmdRoomParameters), (Hints{1, 2, 4}));
+    EXPECT_EQ(f.recorder.changes.back().calculatedCondition, 0);
+    EXPECT_EQ(run(kCmdRoomParameters), (Hints{1, 2, 4, 6}));
     EXPECT_TRUE(f.recorder.changes.front().planes);
     EXPECT_EQ(run(kCmdPreference), (Hints{2}));
     EXPECT_FALSE(f.CurveCleared());
-    EXPECT_EQ(run(kCmdDeleteSpeaker), (Hints{1, 2, 3, 5, 4}));
+    EXPECT_EQ(run(kCmdDeleteSpeaker), (Hints{1, 2, 3, 5, 4, 6}));
     EXPECT_TRUE(f.CurveCleared());
 
     // A cancelled command changes nothing and tells nobody.
@@ -95,7 +98,7 @@ TEST(DocumentChange, EachCommandFamilySendsItsRecord) {
     f.Install(1, 1);
     f.messages.answers = {false};
     EXPECT_TRUE(run(kCmdRemoveAllInstallations).empty());
-    EXPECT_EQ(run(kCmdRemoveAllInstallations), (Hints{1, 2, 4}));
+    EXPECT_EQ(run(kCmdRemoveAllInstallations), (Hints{1, 2, 4, 6}));
 }
 
 TEST(DocumentChange, ArrangingModulesRedrawsTheSoundBeforeTheTaps) {
@@ -120,7 +123,7 @@ TEST(DocumentChange, ArrangingModulesRedrawsTheSoundBeforeTheTaps) {
     f.doc.SetPorts(ports);
     f.Reset();
     ASSERT_TRUE(f.doc.OnCommand(kCmdArrangeModules));
-    EXPECT_EQ(f.recorder.hints, (Hints{1, 2, 3, 4, 5}));
+    EXPECT_EQ(f.recorder.hints, (Hints{1, 2, 3, 4, 5, 6}));
     EXPECT_TRUE(f.CurveCleared());
     EXPECT_TRUE(f.recorder.changes.front().arrangement);
 }

@@ -54,10 +54,6 @@ TEST_F(ChangeInstallationModel, EachRefusalLeavesTheProjectUnchanged) {
     expectRefused(0, line, lineTaps, EFlowReason::NoSuchTap);
     expectRefused(0, tapped, -1, EFlowReason::NoSuchTap);
     expectRefused(2, line, {}, EFlowReason::NothingCurrent);
-    {
-        CDAXDoc::CCalculatingScope calculating(f.doc);
-        expectRefused(0, tapped, {}, EFlowReason::Calculating);
-    }
     // A tap outside the model is refused before the room's rules are asked.
     expectRefused(0, low, 1, EFlowReason::NoSuchTap);
     EXPECT_TRUE(view.hints.empty());

@@ -88,6 +88,7 @@ void Furnish(CDAXDoc& doc, std::unique_ptr<CSpeakerModel> model) {
     }
     c.plane.maximumLevel = 73, c.plane.minimumLevel = 70;
     c.plane.pinkNoiseAverage = 71.75, c.plane.musicSpeechAverage = 67.75;
+    c.plane.state = EMapState::Complete; // a finished map: its statistics are written
     Build(doc).Conditions().Append(std::move(c));
     Build(doc).Conditions().currentIndex = 0;
 
@@ -249,6 +250,7 @@ TEST(ProjectFileLayout, ReadingTheLayoutGivesEveryFieldAndWordsAreUnsigned) {
     EXPECT_EQ(c.plane.points[2].y, 1.0);
     EXPECT_EQ(c.plane.points[3].level, 73.0);
     EXPECT_EQ(c.plane.musicSpeechAverage, 67.75);
+    EXPECT_EQ(c.plane.state, EMapState::Complete); // statistics that are not all 0: a finished map
     EXPECT_EQ(c.viewAngles, (std::array<double, 3>{40, 70, 5}));
     ASSERT_EQ(g.data.curves.size(), 2u);
     EXPECT_EQ(g.data.curves[0].levels, (std::vector<double>{80.5, 79.25}));
