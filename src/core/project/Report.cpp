@@ -34,6 +34,12 @@ std::string Fixed(double value, int decimals) {
     return text;
 }
 
+// Absorption coefficients as the tables print them: two decimals, three where they have them.
+std::string AlphaText(double alpha) {
+    const bool hundredths = std::abs(alpha * 100 - std::round(alpha * 100)) < 1e-9;
+    return Fixed(alpha, hundredths ? 2 : 3);
+}
+
 std::string Replace(std::string text, const char* mark, const std::string& value) {
     const std::size_t at = text.find(mark);
     return at == std::string::npos ? text : text.replace(at, std::string(mark).size(), value);
@@ -345,7 +351,7 @@ void AppendRoomAcousticsSection(const CDAXDoc& doc, std::vector<CReportSection>&
     CReportTable faces;
     faces.title = Strings::kReportSurfaces;
     faces.header = {Strings::kReportFace, Strings::kReportMaterial, Strings::kReportArea};
-    faces.widths = {1.7, 3.0, 1.1};
+    faces.widths = {1.7, 2.6, 0.9};
     for (const char* octave : kNominalOctaves) {
         faces.header.emplace_back(octave);
         faces.widths.push_back(0.75);
@@ -357,7 +363,7 @@ void AppendRoomAcousticsSection(const CDAXDoc& doc, std::vector<CReportSection>&
                                         m.name.empty() ? Strings::kTypedMaterial : m.name,
                                         Num(size.FaceArea(face))};
         for (double alpha : m.alpha)
-            row.push_back(FormatSignificant(alpha, 3));
+            row.push_back(AlphaText(alpha));
         faces.rows.push_back(std::move(row));
     }
     std::vector<std::string> extra = {Strings::kExtraAbsorption, "", ""};
@@ -387,7 +393,7 @@ void AppendRoomAcousticsSection(const CDAXDoc& doc, std::vector<CReportSection>&
     double longest = 0.0;
     for (std::size_t k = 0; k < kOctaveCount; ++k) {
         const CRoomBand& b = room.octaves[k];
-        octaves.rows.push_back({kNominalOctaves[k], Num(b.absorption), Fixed(b.meanAlpha, 3),
+        octaves.rows.push_back({kNominalOctaves[k], Fixed(b.absorption, 1), Fixed(b.meanAlpha, 3),
                                 FormatSignificant(b.airDbPerMetre * 1000.0, 3),
                                 Fixed(b.rtSabine, 2), Fixed(b.rtEyring, 2)});
         sabine.x.push_back(b.frequency);
@@ -420,11 +426,11 @@ void AppendSpeechSection(const CDAXDoc& doc, std::vector<CReportSection>& sectio
     const std::string noise = !speech.noiseOn         ? Strings::kReportNoNoise
                               : speech.curve.empty() ? Strings::kNoiseTyped
                                                      : speech.curve;
+    section.blocks.emplace_back(block);
     section.blocks.emplace_back(
         Lines({Strings::kReportSpeechPlane + std::to_string(block.condition + 1) + ", " +
                    ModeText(map->mode),
                Strings::kReportNoise + noise}));
-    section.blocks.emplace_back(block);
     const auto index = [](double v) { return QuantityValueText(EMapQuantity::Sti, v); };
     CReportTable figures;
     figures.header = {Strings::kReportFigure, Strings::kReportValue};
@@ -433,7 +439,7 @@ void AppendSpeechSection(const CDAXDoc& doc, std::vector<CReportSection>& sectio
                     {Strings::kReportStiMean, index(map->plane.pinkNoiseAverage)},
                     {Strings::kStiTarget, index(speech.stiTarget)},
                     {Strings::kReportStiShare,
-                     Num(100.0 * map->plane.musicSpeechAverage) + " " + Strings::kUnitPercent}};
+                     Num(100.0 * map->plane.musicSpeechAverage) + " %"}};
     section.blocks.emplace_back(std::move(figures));
 
     const std::vector<CListeningPoint>& points = doc.Settings().listeningPoints;

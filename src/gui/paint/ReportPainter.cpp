@@ -30,13 +30,20 @@ constexpr int kFigureWidth = 1000;
 constexpr int kFigureHeight = 640;
 constexpr std::array<int, 4> kFigureMargins{110, 16, 24, 24};
 
+constexpr int kTextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+
+int TextHeight(const CReportComposer& c, const QFont& font, const std::string& text) {
+    const QFontMetrics metrics(font, c.Device());
+    return std::max(metrics.height(),
+                    metrics.boundingRect(QRect(0, 0, c.Width(), 0), kTextFlags, ToQString(text))
+                        .height());
+}
+
 // A line of text, broken at blanks where it is wider than the page.
 void Text(CReportComposer& c, const QFont& font, const std::string& text) {
     const QString line = ToQString(text);
-    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-    const int height = std::max(
-        QFontMetrics(font, c.Device()).height(),
-        QFontMetrics(font, c.Device()).boundingRect(QRect(0, 0, c.Width(), 0), flags, line).height());
+    const int flags = kTextFlags;
+    const int height = TextHeight(c, font, text);
     c.Reserve(height);
     if (QPainter* p = c.Painter()) {
         p->setFont(font);
@@ -44,6 +51,13 @@ void Text(CReportComposer& c, const QFont& font, const std::string& text) {
         p->drawText(QRect(c.Left(), c.Y(), c.Width(), height), flags, line);
     }
     c.Advance(height);
+}
+
+int TextNeeds(const CReportComposer& c, const CReportBlock& block) {
+    int height = c.LineHeight() / 2;
+    for (const std::string& line : std::get<CReportText>(block).lines)
+        height += TextHeight(c, c.BodyFont(), line);
+    return height;
 }
 
 void BuildText(CReportComposer& c, const CReportBlock& block) {
@@ -69,12 +83,20 @@ std::vector<int> ColumnEdges(const CReportTable& table, int left, int width) {
     return edges;
 }
 
-// How a cell's text breaks: at blanks, or anywhere when one word is wider than the cell.
-int CellFlags(const QFontMetrics& metrics, int width, const QString& text) {
+// Where a cell's text goes: on one line when it fits, reaching into the padding on its right if
+// need be (the next cell's text starts a padding further on); else broken at blanks, or
+// anywhere when one word is wider than the cell.
+struct CCellLayout {
+    int flags = Qt::AlignLeft | Qt::AlignVCenter;
+    int width = 0;
+};
+CCellLayout CellLayout(const QFontMetrics& metrics, int width, int pad, const QString& text) {
+    if (metrics.horizontalAdvance(text) <= width + pad)
+        return {Qt::AlignLeft | Qt::AlignVCenter, width + pad};
     const int words = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
-    return metrics.boundingRect(QRect(0, 0, width, 0), words, text).width() > width
-               ? Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWrapAnywhere
-               : words;
+    if (metrics.boundingRect(QRect(0, 0, width, 0), words, text).width() <= width + pad)
+        return {words, width};
+    return {Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWrapAnywhere, width};
 }
 
 // A row is a line and a quarter high, or as high as its longest cell wraps to.
@@ -84,10 +106,10 @@ int RowHeight(const CReportComposer& c, const std::vector<int>& edges,
     const int pad = c.LineHeight() / 4;
     int height = c.LineHeight() * 5 / 4;
     for (std::size_t i = 0; i < cells.size() && i + 1 < edges.size(); ++i) {
-        const int width = std::max(1, edges[i + 1] - edges[i] - 2 * pad);
         const QString text = ToQString(cells[i]);
-        const QRect r = metrics.boundingRect(QRect(0, 0, width, 0),
-                                             CellFlags(metrics, width, text), text);
+        const CCellLayout cell =
+            CellLayout(metrics, std::max(1, edges[i + 1] - edges[i] - 2 * pad), pad, text);
+        const QRect r = metrics.boundingRect(QRect(0, 0, cell.width, 0), cell.flags, text);
         height = std::max(height, r.height() + c.LineHeight() / 4);
     }
     return height;
@@ -108,41 +130,44 @@ void TableRow(CReportComposer& c, const std::vector<int>& edges,
         p->setPen(Qt::black);
         const int pad = c.LineHeight() / 4;
         for (std::size_t i = 0; i < cells.size() && i + 1 < edges.size(); ++i) {
-            const int width = std::max(1, edges[i + 1] - edges[i] - 2 * pad);
             const QString text = ToQString(cells[i]);
-            p->drawText(QRect(edges[i] + pad, c.Y(), width, h), CellFlags(metrics, width, text),
-                        text);
+            const CCellLayout cell =
+                CellLayout(metrics, std::max(1, edges[i + 1] - edges[i] - 2 * pad), pad, text);
+            p->drawText(QRect(edges[i] + pad, c.Y(), cell.width, h), cell.flags, text);
         }
     }
     c.Advance(h);
 }
 
+// A short table stays on one page with its title; a long one starts with its header and at
+// least one row, and a page break repeats the header.
+constexpr std::size_t kShortTable = 12;
+
+int TableNeeds(const CReportComposer& c, const CReportBlock& block) {
+    const CReportTable& table = std::get<CReportTable>(block);
+    const std::vector<int> edges = ColumnEdges(table, c.Left(), c.Width());
+    int height = RowHeight(c, edges, table.header, true);
+    for (std::size_t i = 0; i < table.rows.size() && (i == 0 || table.rows.size() <= kShortTable);
+         ++i)
+        height += RowHeight(c, edges, table.rows[i], false);
+    if (!table.title.empty())
+        height += TextHeight(c, c.BoldFont(), table.title);
+    return height;
+}
+
 void BuildTable(CReportComposer& c, const CReportBlock& block) {
     const CReportTable& table = std::get<CReportTable>(block);
     const std::vector<int> edges = ColumnEdges(table, c.Left(), c.Width());
-    const int header = RowHeight(c, edges, table.header, true);
-    std::vector<int> heights;
-    for (const std::vector<std::string>& row : table.rows)
-        heights.push_back(RowHeight(c, edges, row, false));
-    // A short table stays on one page with its title; a long one starts with its header and at
-    // least one row, and a page break repeats the header.
-    constexpr std::size_t kShort = 12;
-    int first = header + (heights.empty() ? 0 : heights.front());
-    if (table.rows.size() <= kShort)
-        for (std::size_t i = 1; i < heights.size(); ++i)
-            first += heights[i];
-    if (!table.title.empty())
-        first += QFontMetrics(c.BoldFont(), c.Device()).height();
-    c.Reserve(first);
+    c.Reserve(TableNeeds(c, block));
     if (!table.title.empty())
         Text(c, c.BoldFont(), table.title);
     TableRow(c, edges, table.header, true);
-    for (std::size_t i = 0; i < table.rows.size(); ++i) {
-        if (c.Remaining() < heights[i]) {
+    for (const std::vector<std::string>& row : table.rows) {
+        if (c.Remaining() < RowHeight(c, edges, row, false)) {
             c.NewPage();
             TableRow(c, edges, table.header, true);
         }
-        TableRow(c, edges, table.rows[i], false);
+        TableRow(c, edges, row, false);
     }
     c.Advance(c.LineHeight() / 2);
 }
@@ -177,11 +202,18 @@ std::pair<double, double> ValueRange(const CReportChart& chart) {
 
 // A line chart over a logarithmic frequency axis with its grid, labels and, for more than one
 // curve, a legend above the plot's right end.
+int ChartHeight(const CReportComposer& c) {
+    return c.Width() * 2 / 5;
+}
+
+int ChartNeeds(const CReportComposer& c, const CReportBlock&) {
+    return c.LineHeight() * 3 / 2 + ChartHeight(c) + c.LineHeight();
+}
+
 void BuildChart(CReportComposer& c, const CReportBlock& block) {
     const CReportChart& chart = std::get<CReportChart>(block);
-    const int titleHeight = c.LineHeight() * 3 / 2;
-    const int height = c.Width() * 2 / 5;
-    c.Reserve(titleHeight + height + c.LineHeight());
+    const int height = ChartHeight(c);
+    c.Reserve(ChartNeeds(c, block));
     Text(c, c.BoldFont(), chart.title);
     QPainter* p = c.Painter();
     const bool empty = std::all_of(chart.curves.begin(), chart.curves.end(),
@@ -289,9 +321,13 @@ std::unique_ptr<CDAXDoc> FigureDocument(const CDAXDoc& doc, const CColorMapCondi
 
 // The map as the window draws it, at the content's full width: picture, legend and the axis
 // ticks of the plane, without the window's annotation lines (the figures follow as a table).
+int MapNeeds(const CReportComposer& c, const CReportBlock&) {
+    return c.Width() * kFigureHeight / kFigureWidth;
+}
+
 void BuildMap(CReportComposer& c, const CReportBlock& block) {
     const CReportMap& map = std::get<CReportMap>(block);
-    const int height = c.Width() * kFigureHeight / kFigureWidth;
+    const int height = MapNeeds(c, block);
     c.Reserve(height);
     QPainter* p = c.Painter();
     std::unique_ptr<CDAXDoc> own;
@@ -319,18 +355,28 @@ void BuildMap(CReportComposer& c, const CReportBlock& block) {
     c.Advance(height + c.LineHeight() / 2);
 }
 
+const CReportBlockBuilder* BuilderOf(const CReportBlock& block) {
+    for (const CReportBlockBuilder& builder : ReportBlockBuilders())
+        if (builder.takes(block))
+            return &builder;
+    return nullptr;
+}
+
 void BuildSection(CReportComposer& c, const CReportSection& section) {
-    // A title is never left alone at the foot of a page.
-    c.Reserve(4 * c.LineHeight());
+    // A title is never left alone at the foot of a page: it starts where its first block fits.
+    const int title =
+        c.LineHeight() / 2 + TextHeight(c, c.HeadingFont(), section.title) + c.LineHeight() / 3;
+    int first = 4 * c.LineHeight() - title;
+    if (!section.blocks.empty())
+        if (const CReportBlockBuilder* builder = BuilderOf(section.blocks.front()))
+            first = std::max(first, builder->needs(c, section.blocks.front()));
+    c.Reserve(title + first);
     c.Advance(c.LineHeight() / 2);
     Text(c, c.HeadingFont(), section.title);
     c.Advance(c.LineHeight() / 3);
     for (const CReportBlock& block : section.blocks)
-        for (const CReportBlockBuilder& builder : ReportBlockBuilders())
-            if (builder.takes(block)) {
-                builder.build(c, block);
-                break;
-            }
+        if (const CReportBlockBuilder* builder = BuilderOf(block))
+            builder->build(c, block);
 }
 
 template <class T> bool Holds(const CReportBlock& block) {
@@ -349,10 +395,10 @@ int Compose(QPainter* painter, QPagedPaintDevice& device, CDAXDoc& doc, const CR
 
 const std::vector<CReportBlockBuilder>& ReportBlockBuilders() {
     static const std::vector<CReportBlockBuilder> builders = {
-        {Holds<CReportText>, BuildText},
-        {Holds<CReportTable>, BuildTable},
-        {Holds<CReportChart>, BuildChart},
-        {Holds<CReportMap>, BuildMap},
+        {Holds<CReportText>, TextNeeds, BuildText},
+        {Holds<CReportTable>, TableNeeds, BuildTable},
+        {Holds<CReportChart>, ChartNeeds, BuildChart},
+        {Holds<CReportMap>, MapNeeds, BuildMap},
     };
     return builders;
 }
