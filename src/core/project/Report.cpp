@@ -388,8 +388,11 @@ void AppendRoomAcousticsSection(const CDAXDoc& doc, std::vector<CReportSection>&
     chart.xHigh = kNominalCentres[kOctaveCount - 1] * std::sqrt(2.0);
     chart.xTicks.assign(std::begin(kNominalCentres), std::end(kNominalCentres));
     chart.yFromZero = true;
-    CReportCurve sabine{std::string(Strings::kFormulaSabine) + (eyring ? "" : Strings::kReportDrivingMark), {}, {}};
-    CReportCurve eyringCurve{std::string(Strings::kFormulaEyring) + (eyring ? Strings::kReportDrivingMark : ""), {}, {}};
+    CReportCurve sabine, eyringCurve;
+    sabine.name =
+        std::string(Strings::kFormulaSabine) + (eyring ? "" : Strings::kReportDrivingMark);
+    eyringCurve.name =
+        std::string(Strings::kFormulaEyring) + (eyring ? Strings::kReportDrivingMark : "");
     double longest = 0.0;
     for (std::size_t k = 0; k < kOctaveCount; ++k) {
         const CRoomBand& b = room.octaves[k];

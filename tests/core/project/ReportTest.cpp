@@ -293,7 +293,8 @@ TEST(Report, ARoomWithAcousticsGainsItsReverberationAndSpeechSectionsFromTheCore
         const auto& row = octaves.rows[at];
         EXPECT_NEAR(CellNumber(row[1]), band.absorption, 5e-4 * band.absorption);
         EXPECT_NEAR(CellNumber(row[2]), band.meanAlpha, 5e-4);
-        EXPECT_NEAR(CellNumber(row[3]), 1000 * band.airDbPerMetre, 5e-3 * 1000 * band.airDbPerMetre);
+        const double airDbPerKm = 1000 * band.airDbPerMetre;
+        EXPECT_NEAR(CellNumber(row[3]), airDbPerKm, 5e-3 * airDbPerKm);
         EXPECT_NEAR(CellNumber(row[4]), band.rtSabine, 5e-3);
         EXPECT_NEAR(CellNumber(row[5]), band.rtEyring, 5e-3);
         EXPECT_EQ(charts[0]->curves[0].y[at], band.rtSabine);
@@ -371,7 +372,8 @@ TEST(Report, ARoomWithAcousticsGainsItsReverberationAndSpeechSectionsFromTheCore
     EXPECT_NE(pointTables[1]->rows[3][1], pointTables[2]->rows[3][1]);
 
     // A plane that shows the index itself is the report's map, and Sabine takes the mark.
-    f.view.OnQuantitySelected(f.view.QuantityCombo().IndexOf(static_cast<double>(EMapQuantity::Sti)));
+    const double stiEntry = static_cast<double>(EMapQuantity::Sti);
+    f.view.OnQuantitySelected(f.view.QuantityCombo().IndexOf(stiEntry));
     ASSERT_EQ(f.doc.Conditions().At(0)->quantity, EMapQuantity::Sti);
     ASSERT_EQ(f.view.CalculateMap().status, ECalcStatus::Completed);
     CRoomAcoustics sabine = hall;
