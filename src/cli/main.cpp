@@ -235,8 +235,9 @@ int main(int argc, char** argv) {
 
     CReportOptions reportOptions;
     auto* cmdReport = app.add_subcommand(
-        "report", "Write the report a client reads: title block, room, equipment, maps and the "
-                  "frequency response at the listening points, as a PDF");
+        "report", "Write the report a client reads: title block, room, room acoustics and STI "
+                  "(for a project with room acoustics), equipment, maps and the frequency "
+                  "response at the listening points, as a PDF");
     cmdReport->add_option("PROJECT", reportOptions.project, "Project file")->required();
     cmdReport->add_option("--pdf", reportOptions.pdf, "PDF file to write")->required();
     cmdReport->add_option("--planner", reportOptions.planner, "The planner named in the title");

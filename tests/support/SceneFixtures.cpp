@@ -2,6 +2,7 @@
 
 #include "VsaImport.h"
 
+#include "acoustics/NoiseCurves.h"
 #include "common/Archive.h"
 #include "common/Units.h"
 #include "speaker/CabinetArrayModel.h"
@@ -78,4 +79,27 @@ void FurnishLineArrays(CTestScene& t, int unit) {
         t.Install(model, hung.position * u, hung.aim, hung.power, hung.normal, hung.delay);
     }
     t.room.roomHeight = 6.0 * u;
+}
+
+CRoomAcoustics FurnishedHall() {
+    CRoomAcoustics hall;
+    for (CRoomMaterial& wall : hall.faces)
+        wall = {"Plaster on masonry", {0.01, 0.02, 0.02, 0.03, 0.04, 0.05, 0.05}};
+    hall.faces[static_cast<std::size_t>(ERoomFace::Floor)] = {
+        "Carpet on concrete", {0.02, 0.06, 0.14, 0.37, 0.60, 0.65, 0.65}};
+    hall.faces[static_cast<std::size_t>(ERoomFace::Ceiling)] = {
+        "Acoustic ceiling tiles", {0.30, 0.50, 0.80, 0.90, 0.90, 0.85, 0.85}};
+    hall.faces[static_cast<std::size_t>(ERoomFace::WallYW)] = {
+        "", {0.10, 0.15, 0.20, 0.25, 0.30, 0.30, 0.30}};
+    hall.extraAbsorption = {2, 4, 6, 8, 9, 9, 9};
+    return hall;
+}
+
+CSpeechSettings HallSpeech() {
+    CSpeechSettings speech;
+    speech.noiseOn = true;
+    speech.noise = *NoiseCurve("NR35");
+    speech.curve = "NR35";
+    speech.stiTarget = 0.55;
+    return speech;
 }

@@ -37,6 +37,13 @@ struct CTestScene {
 // the unit given; the ceiling height is 6.
 void FurnishLineArrays(CTestScene& t, int unit);
 
+// A furnished hall as a planner describes it: a named carpet on the floor, a named ceiling of
+// acoustic tiles, plaster walls but one of typed coefficients, and an audience as extra
+// absorption; the Eyring time drives the field. Its speech settings: an NR 35 background noise
+// and an STI target of 0.55.
+CRoomAcoustics FurnishedHall();
+CSpeechSettings HallSpeech();
+
 // Changes installation `index` of a room through its container, as an edit does.
 template <class Change> void EditInstalled(CInstallationContainer& room, int index, Change change) {
     CInstallationElement element = *room.At(index);

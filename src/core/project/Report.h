@@ -9,10 +9,12 @@
 #include "common/Vec3.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
 
+class CColorMapCondition;
 class CDAXDoc;
 class CSettingsPort;
 
@@ -32,26 +34,43 @@ struct CReportText {
     std::vector<std::string> lines;
 };
 
-// A table: a header row and rows of the same number of cells; each column takes its share of
-// the width. Long tables continue on the next page under a repeated header.
+// A table: an optional title over it, a header row and rows of the same number of cells; each
+// column takes its share of the width and a cell too long for it wraps. Long tables continue
+// on the next page under a repeated header.
 struct CReportTable {
+    std::string title;
     std::vector<std::string> header;
     std::vector<double> widths; // relative, one per column
     std::vector<std::vector<std::string>> rows;
 };
 
-// A line chart over a logarithmic frequency axis: one curve of (x, y) points.
+// One curve of a chart: (x, y) points and the name its legend gives it.
+struct CReportCurve {
+    std::string name;
+    std::vector<double> x, y;
+};
+
+// A line chart over a logarithmic frequency axis from xLow to xHigh, labelled at xTicks. The
+// value axis has grid lines every yStep and spans whole steps: from 0 when yFromZero, else
+// around the curves with a step to spare above. A chart of more than one curve has a legend.
 struct CReportChart {
     std::string title;
     std::string xUnit = "[Hz]";
     std::string yUnit = "[dB]";
-    std::vector<double> x, y;
+    double xLow = 20.0, xHigh = 20000.0;
+    std::vector<double> xTicks{20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 20000};
+    double yStep = 10.0;
+    bool yFromZero = false;
+    std::vector<CReportCurve> curves;
 };
 
 // The colour map of calculation plane `condition`, drawn at the page's full width with its
-// legend and axis ticks.
+// legend and axis ticks. A map the report calculated itself over that plane (another quantity
+// than the one the planner's window shows) carries its own condition, which is drawn instead:
+// the project's plane stays as the planner left it.
 struct CReportMap {
     int condition = 0;
+    std::shared_ptr<const CColorMapCondition> own;
 };
 
 using CReportBlock = std::variant<CReportText, CReportTable, CReportChart, CReportMap>;
@@ -78,8 +97,9 @@ struct CReportPoint {
 
 // One part of the report: appends its sections for the project.
 using CReportSectionBuilder = std::function<void(const CDAXDoc&, std::vector<CReportSection>&)>;
-// The parts in their order: room and plane, equipment, the maps, the responses at the marked
-// points.
+// The parts in their order: room and plane, room acoustics, equipment, the maps, speech
+// intelligibility, the responses at the marked points. The room acoustics and speech
+// intelligibility come only with a project that has room acoustics.
 const std::vector<CReportSectionBuilder>& ReportSectionBuilders();
 
 // The whole report of the project as it is now (its maps as last calculated).
@@ -95,3 +115,10 @@ void AppendRoomSection(const CDAXDoc& doc, std::vector<CReportSection>& sections
 void AppendEquipmentSection(const CDAXDoc& doc, std::vector<CReportSection>& sections);
 void AppendMapSections(const CDAXDoc& doc, std::vector<CReportSection>& sections);
 void AppendResponseSection(const CDAXDoc& doc, std::vector<CReportSection>& sections);
+// The room's volume and surface, its faces and air, the reverberation per octave as a table and
+// a chart; nothing for a project without room acoustics.
+void AppendRoomAcousticsSection(const CDAXDoc& doc, std::vector<CReportSection>& sections);
+// The STI map over the first calculation plane (the plane's own when it shows the index, else
+// one calculated for the report), its statistics against the project's target and the octave
+// table at every marked point; nothing for a project without room acoustics.
+void AppendSpeechSection(const CDAXDoc& doc, std::vector<CReportSection>& sections);

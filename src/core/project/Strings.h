@@ -379,4 +379,54 @@ inline constexpr const char* kReportResponseTitle = "Frequency response at the l
 inline constexpr const char* kReportResponseNote = "Band levels of the first map's summation: ";
 inline constexpr const char* kReportPlaneCentre = "Centre of the calculation plane";
 inline constexpr const char* kReportNoResponse = "no response can be calculated here";
+// The room acoustics and speech intelligibility of a project that has them.
+inline constexpr const char* kReportAcousticsTitle = "Room acoustics";
+inline constexpr const char* kReportVolume = "Volume : ";
+inline constexpr const char* kReportSurface = "Surface : ";
+inline constexpr const char* kUnitCubicMetre = "[m3]";
+inline constexpr const char* kUnitSquareMetre = "[m2]";
+// %1 the temperature, %2 the relative humidity.
+inline constexpr const char* kReportAir = "Air : %1 deg C, %2 % relative humidity, 101.325 kPa";
+inline constexpr const char* kReportAirOnDirect = "Air absorption on the direct sound : ";
+inline constexpr const char* kReportOn = "on";
+inline constexpr const char* kReportOff = "off";
+inline constexpr const char* kReportFormula = "Reverberation formula : ";
+inline constexpr const char* kReportFormulaDrives =
+    " (its time, marked *, drives the reverberant field and the STI)";
+inline constexpr const char* kReportSurfaces = "Surfaces : absorption coefficient per octave [Hz]";
+inline constexpr const char* kReportFace = "Face";
+inline constexpr const char* kReportMaterial = "Material";
+inline constexpr const char* kReportArea = "Area [m2]";
+inline constexpr const char* kReportOctaves = "Reverberation per octave";
+inline constexpr const char* kReportOctave = "Octave [Hz]";
+inline constexpr const char* kReportAbsorptionArea = "Absorption area [m2]";
+inline constexpr const char* kReportAirAttenuation = "Air [dB/km]";
+inline constexpr const char* kReportDrivingMark = " *";
+inline constexpr const char* kReportRtChart = "Reverberation time per octave";
+inline constexpr const char* kUnitSecond = "[s]";
+inline constexpr const char* kReportSpeechTitle = "Speech transmission index (STI)";
+inline constexpr const char* kReportSpeechPlane = "STI over calculation plane ";
+inline constexpr const char* kReportNoise = "Background noise : ";
+inline constexpr const char* kReportNoNoise = "none";
+inline constexpr const char* kReportNoSpeech = "The STI cannot be calculated: ";
+inline constexpr const char* kReportNoPlane = "the project has no calculation plane";
+inline constexpr const char* kReportNoInstallations = "the project has no installations";
+inline constexpr const char* kReportStiMinimum = "Minimum STI";
+inline constexpr const char* kReportStiMean = "Mean STI";
+inline constexpr const char* kReportStiShare = "Points at or above the target";
+inline constexpr const char* kReportSpeechColumns =
+    "At the marked points, per octave: Ld the direct and Lr the reverberant level of the system, "
+    "Ls the speech level (Ld and Lr shifted by the male speech spectrum), Ln the background "
+    "noise, T the reverberation time and MTI the modulation transfer index.";
+inline constexpr const char* kReportLd = "Ld [dB]";
+inline constexpr const char* kReportLr = "Lr [dB]";
+inline constexpr const char* kReportLs = "Ls [dB]";
+inline constexpr const char* kReportLn = "Ln [dB]";
+inline constexpr const char* kReportT = "T [s]";
+inline constexpr const char* kReportMti = "MTI";
+inline constexpr const char* kReportStiAt = " : STI ";
+inline constexpr const char* kReportCisAt = ", CIS ";
+inline constexpr const char* kReportNoMarkedPoints =
+    "No listening points are marked; mark them on the map (Mark Listening Point Here...) for "
+    "the octave table at each.";
 } // namespace Strings

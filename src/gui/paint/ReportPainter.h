@@ -67,6 +67,8 @@ private:
 struct CReportBlockBuilder {
     // Whether this builder lays the block out.
     std::function<bool(const CReportBlock&)> takes;
+    // The height the block needs on a page to start there (a section's title stays with it).
+    std::function<int(const CReportComposer&, const CReportBlock&)> needs;
     std::function<void(CReportComposer&, const CReportBlock&)> build;
 };
 const std::vector<CReportBlockBuilder>& ReportBlockBuilders();

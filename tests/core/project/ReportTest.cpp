@@ -2,11 +2,14 @@
 #include "FakePorts.h"
 #include "acoustics/LevelStatistics.h"
 #include "acoustics/MapCalculation.h"
+#include "acoustics/RoomField.h"
+#include "acoustics/RoomQuantities.h"
 #include "common/FormatSignificant.h"
 #include "project/ColorMapLayout.h"
 #include "project/ColorMapViewModel.h"
 #include "project/CommandTable.h"
 #include "project/ListeningPoints.h"
+#include "project/QuantityDisplay.h"
 #include "project/Strings.h"
 #include "project/forms/PreferencesForm.h"
 
@@ -56,6 +59,18 @@ bool HasLine(const CReportSection& section, const std::string& line) {
         if (std::find(text->lines.begin(), text->lines.end(), line) != text->lines.end())
             return true;
     return false;
+}
+
+const CReportSection* SectionTitled(const CReport& report, const std::string& title) {
+    for (const CReportSection& section : report.sections)
+        if (section.title == title)
+            return &section;
+    return nullptr;
+}
+
+// The number a cell prints, for comparing it with the value it stands for at its precision.
+double CellNumber(const std::string& cell) {
+    return std::stod(cell);
 }
 } // namespace
 
@@ -123,10 +138,12 @@ TEST(Report, TheResponseAtThePlaneCentreIsTheReferenceSpectrum) {
     EXPECT_EQ(charts[0]->title, std::string(Strings::kReportPlaneCentre) + " (4, 3, 1.2 [m])");
     std::vector<double> centres, levels;
     ASSERT_TRUE(PointSpectrum(f.doc.Scene(), *f.view.Condition(), {4, 3, 1.2}, centres, levels));
-    ASSERT_EQ(charts[0]->x, centres);
-    ASSERT_EQ(charts[0]->y.size(), levels.size());
+    ASSERT_EQ(charts[0]->curves.size(), 1u);
+    const CReportCurve& curve = charts[0]->curves[0];
+    ASSERT_EQ(curve.x, centres);
+    ASSERT_EQ(curve.y.size(), levels.size());
     for (std::size_t i = 0; i < levels.size(); ++i)
-        EXPECT_NEAR(charts[0]->y[i], levels[i], 1e-9) << centres[i];
+        EXPECT_NEAR(curve.y[i], levels[i], 1e-9) << centres[i];
 }
 
 TEST(Report, AProjectWithoutInstallationsSaysSoInsteadOfFigures) {
@@ -140,6 +157,12 @@ TEST(Report, AProjectWithoutInstallationsSaysSoInsteadOfFigures) {
     EXPECT_TRUE(BlocksOf<CReportTable>(report.sections[1]).empty()); // no equipment table
     EXPECT_TRUE(HasLine(report.sections[2], Strings::kReportNotCalculated));
     EXPECT_TRUE(BlocksOf<CReportChart>(report.sections[3]).empty());
+    // With room acoustics the speech section says why it has no index.
+    EditSettings(f.doc)->roomAcoustics = FurnishedHall();
+    const CReport acoustic = BuildReport(f.doc, {});
+    ASSERT_EQ(acoustic.sections.size(), 6u);
+    EXPECT_TRUE(HasLine(acoustic.sections[4], std::string(Strings::kReportNoSpeech) +
+                                                  Strings::kReportNoInstallations));
 }
 
 TEST(Report, ThePlannerAndCompanyLiveInTheSettingsAndThePreferencesKeepThem) {
@@ -205,4 +228,166 @@ TEST(Report, MarkedPointsAreEditedAsStepsAndTheReportShowsTheirResponses) {
     ASSERT_TRUE(f.doc.Undo());
     EXPECT_EQ(f.doc.Settings().listeningPoints[1].name, "Rear");
     EXPECT_EQ(NextPointName(f.doc), "Point 3");
+}
+
+TEST(Report, ARoomWithAcousticsGainsItsReverberationAndSpeechSectionsFromTheCore) {
+    ReportDoc f;
+    // Without room acoustics the report is the one before them.
+    const CReport plain = BuildReport(f.doc, {});
+    EXPECT_FALSE(SectionTitled(plain, Strings::kReportAcousticsTitle));
+    EXPECT_FALSE(SectionTitled(plain, Strings::kReportSpeechTitle));
+
+    const CRoomAcoustics hall = FurnishedHall();
+    EditSettings(f.doc)->roomAcoustics = hall;
+    EditSettings(f.doc)->speech = HallSpeech();
+    EditSettings(f.doc)->listeningPoints = {{"Stage", {2, 2, 1.2}}, {"Back row", {7, 5, 1.2}}};
+    const CColorMapCondition& userPlane = *f.doc.Conditions().At(0);
+    const std::vector<CPlaceElement> userPoints = userPlane.plane.points;
+    // The index over the plane as the core calculates it; its median is the target, so that the
+    // share at the target has points on both sides.
+    CColorMapCondition expectedMap = userPlane;
+    expectedMap.quantity = EMapQuantity::Sti;
+    ASSERT_EQ(CalculateMap(f.doc.Scene(), expectedMap, nullptr).status, ECalcStatus::Completed);
+    std::vector<double> values;
+    for (const CPlaceElement& p : expectedMap.plane.points)
+        values.push_back(p.level);
+    std::vector<double> sorted = values;
+    std::sort(sorted.begin(), sorted.end());
+    const double target = std::round(sorted[sorted.size() / 2] * 1000) / 1000;
+    EditSettings(f.doc)->speech.stiTarget = target;
+    const CReport report = BuildReport(f.doc, {});
+    ASSERT_EQ(report.sections.size(), plain.sections.size() + 2);
+    EXPECT_EQ(report.sections[1].title, Strings::kReportAcousticsTitle);
+    EXPECT_EQ(report.sections[4].title, Strings::kReportSpeechTitle);
+    EXPECT_EQ(report.sections.back().title, Strings::kReportResponseTitle);
+
+    // Room acoustics: the faces with their materials and areas, the octaves as the room
+    // functions give them, the driving formula marked, both times charted.
+    const CReportSection& room = report.sections[1];
+    const CRoomSize size = RoomSizeOf(f.doc.Scene());
+    EXPECT_TRUE(HasLine(room, Strings::kReportVolume + FormatSignificant(size.Volume(), 4) +
+                                  " " + Strings::kUnitCubicMetre));
+    const auto tables = BlocksOf<CReportTable>(room);
+    ASSERT_EQ(tables.size(), 2u);
+    const CReportTable& faces = *tables[0];
+    ASSERT_EQ(faces.rows.size(), std::size_t{kRoomFaceCount} + 1);
+    EXPECT_EQ(faces.rows[0][1], "Carpet on concrete");
+    EXPECT_EQ(faces.rows[5][1], Strings::kTypedMaterial);
+    for (int face = 0; face < kRoomFaceCount; ++face) {
+        const auto& row = faces.rows[static_cast<std::size_t>(face)];
+        ASSERT_EQ(row.size(), faces.header.size());
+        EXPECT_NEAR(CellNumber(row[2]), size.FaceArea(static_cast<ERoomFace>(face)), 1e-9);
+        EXPECT_EQ(CellNumber(row[5]), hall.faces[static_cast<std::size_t>(face)].alpha[2]);
+    }
+    EXPECT_EQ(CellNumber(faces.rows.back()[9]), hall.extraAbsorption[6]);
+    const CReportTable& octaves = *tables[1];
+    ASSERT_EQ(octaves.rows.size(), std::size_t{kOctaveCount});
+    EXPECT_EQ(octaves.header[5], std::string(Strings::kRtEyring) + Strings::kReportDrivingMark);
+    EXPECT_EQ(octaves.header[4], Strings::kRtSabine);
+    const auto charts = BlocksOf<CReportChart>(room);
+    ASSERT_EQ(charts.size(), 1u);
+    ASSERT_EQ(charts[0]->curves.size(), 2u);
+    for (int k = 0; k < kOctaveCount; ++k) {
+        const auto at = static_cast<std::size_t>(k);
+        const CRoomBand band = RoomAtFrequency(hall, size, OctaveCentre(k));
+        const auto& row = octaves.rows[at];
+        EXPECT_NEAR(CellNumber(row[1]), band.absorption, 5e-4 * band.absorption);
+        EXPECT_NEAR(CellNumber(row[2]), band.meanAlpha, 5e-4);
+        const double airDbPerKm = 1000 * band.airDbPerMetre;
+        EXPECT_NEAR(CellNumber(row[3]), airDbPerKm, 5e-3 * airDbPerKm);
+        EXPECT_NEAR(CellNumber(row[4]), band.rtSabine, 5e-3);
+        EXPECT_NEAR(CellNumber(row[5]), band.rtEyring, 5e-3);
+        EXPECT_EQ(charts[0]->curves[0].y[at], band.rtSabine);
+        EXPECT_EQ(charts[0]->curves[1].y[at], band.rtEyring);
+        EXPECT_EQ(charts[0]->curves[1].x[at], OctaveCentre(k));
+        EXPECT_GT(band.rtSabine, band.rtEyring); // Eyring is the shorter time
+    }
+    // The chart's value axis starts at 0 and reaches the longest time in at most eight steps.
+    EXPECT_TRUE(charts[0]->yFromZero);
+    EXPECT_GE(8 * charts[0]->yStep, charts[0]->curves[0].y[0]);
+
+    // Speech: the index over a copy of the first plane, the user's plane left as it was.
+    const CReportSection& speech = report.sections[4];
+    const auto maps = BlocksOf<CReportMap>(speech);
+    ASSERT_EQ(maps.size(), 1u);
+    ASSERT_TRUE(maps[0]->own);
+    const CColorMapCondition& sti = *maps[0]->own;
+    EXPECT_EQ(sti.quantity, EMapQuantity::Sti);
+    EXPECT_EQ(userPlane.quantity, EMapQuantity::Direct);
+    ASSERT_EQ(userPlane.plane.points.size(), userPoints.size());
+    for (std::size_t i = 0; i < userPoints.size(); ++i)
+        ASSERT_EQ(userPlane.plane.points[i].level, userPoints[i].level);
+    ASSERT_EQ(sti.plane.points.size(), userPoints.size());
+    ASSERT_EQ(sti.plane.points.size(), values.size());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        ASSERT_EQ(sti.plane.points[i].level, values[i]);
+    // Its statistics: the lowest and mean index, the share at the project's target.
+    double sum = 0.0;
+    for (double v : values)
+        sum += v;
+    const double count = static_cast<double>(values.size());
+    const auto atTarget = std::count_if(values.begin(), values.end(),
+                                        [&](double v) { return v >= target; });
+    ASSERT_GT(atTarget, 0);
+    ASSERT_LT(atTarget, static_cast<long>(values.size()));
+    std::map<std::string, std::string> figures;
+    for (const CReportTable* table : BlocksOf<CReportTable>(speech))
+        for (const auto& row : table->rows)
+            if (row.size() == 2)
+                figures[row[0]] = row[1];
+    EXPECT_NEAR(CellNumber(figures[Strings::kReportStiMinimum]), sorted.front(), 5e-4);
+    EXPECT_NEAR(CellNumber(figures[Strings::kReportStiMean]), sum / count, 5e-4);
+    EXPECT_EQ(CellNumber(figures[Strings::kStiTarget]), target);
+    EXPECT_NEAR(CellNumber(figures[Strings::kReportStiShare]),
+                100 * static_cast<double>(atTarget) / count, 0.05);
+    EXPECT_TRUE(HasLine(speech, std::string(Strings::kReportNoise) + "NR35"));
+
+    // The octave table at each marked point is the point calculation's.
+    const auto pointTables = BlocksOf<CReportTable>(speech);
+    ASSERT_EQ(pointTables.size(), 3u); // the figures and the two points
+    const auto& marked = f.doc.Settings().listeningPoints;
+    for (std::size_t i = 0; i < marked.size(); ++i) {
+        CPointSpeech expected;
+        ASSERT_TRUE(SpeechAt(f.doc.Scene(), userPlane.mode, marked[i].position, expected));
+        const CReportTable& table = *pointTables[i + 1];
+        EXPECT_EQ(table.title.rfind(marked[i].name + " (", 0), 0u) << table.title;
+        EXPECT_NE(table.title.find("STI " + QuantityValueText(EMapQuantity::Sti,
+                                                              expected.result.sti) +
+                                   ", CIS " +
+                                   QuantityValueText(EMapQuantity::Cis, expected.result.cis)),
+                  std::string::npos)
+            << table.title;
+        ASSERT_EQ(table.rows.size(), std::size_t{kOctaveCount});
+        for (std::size_t k = 0; k < kOctaveCount; ++k) {
+            const auto& row = table.rows[k];
+            EXPECT_NEAR(CellNumber(row[1]), expected.input.direct[k], 0.05);
+            EXPECT_NEAR(CellNumber(row[2]), expected.input.reverberant[k], 0.05);
+            EXPECT_NEAR(CellNumber(row[3]), expected.result.signal[k], 0.05);
+            EXPECT_NEAR(CellNumber(row[4]), HallSpeech().noise[k], 0.05);
+            EXPECT_NEAR(CellNumber(row[5]), expected.input.rt[k], 5e-3);
+            EXPECT_NEAR(CellNumber(row[6]), expected.result.mti[k], 5e-4);
+        }
+    }
+    // The stage is nearer the speakers than the back row: the two tables are not one copied.
+    EXPECT_NE(pointTables[1]->rows[3][1], pointTables[2]->rows[3][1]);
+
+    // A plane that shows the index itself is the report's map, and Sabine takes the mark.
+    const double stiEntry = static_cast<double>(EMapQuantity::Sti);
+    f.view.OnQuantitySelected(f.view.QuantityCombo().IndexOf(stiEntry));
+    ASSERT_EQ(f.doc.Conditions().At(0)->quantity, EMapQuantity::Sti);
+    ASSERT_EQ(f.view.CalculateMap().status, ECalcStatus::Completed);
+    CRoomAcoustics sabine = hall;
+    sabine.formula = EReverbFormula::Sabine;
+    EditSettings(f.doc)->roomAcoustics = sabine;
+    EditSettings(f.doc)->listeningPoints.clear();
+    const CReport shown = BuildReport(f.doc, {});
+    const auto shownMaps = BlocksOf<CReportMap>(shown.sections[4]);
+    ASSERT_EQ(shownMaps.size(), 1u);
+    EXPECT_FALSE(shownMaps[0]->own);
+    EXPECT_EQ(shownMaps[0]->condition, 0);
+    EXPECT_EQ(BlocksOf<CReportTable>(shown.sections[1])[1]->header[4],
+              std::string(Strings::kRtSabine) + Strings::kReportDrivingMark);
+    // No marked points: one line says so, no octave table.
+    EXPECT_TRUE(HasLine(shown.sections[4], Strings::kReportNoMarkedPoints));
+    EXPECT_EQ(BlocksOf<CReportTable>(shown.sections[4]).size(), 1u);
 }
