@@ -285,8 +285,9 @@ std::string SpeakerTooltip(const CDAXDoc& doc, int index) {
     return text;
 }
 
-std::string CursorTooltip(double level, const CVec3& point, int lengthUnit) {
-    return CursorLevelText(level) + "\n" + CursorPointText(point, lengthUnit);
+std::string CursorTooltip(EMapQuantity quantity, double value, const CVec3& point,
+                          int lengthUnit) {
+    return CursorValueText(quantity, value) + "\n" + CursorPointText(point, lengthUnit);
 }
 
 std::vector<CPlaneLabel> PlaneDimensionLabels(const CListeningPlane& plane, int lengthUnit) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acoustics/ListeningPlane.h"
+#include "acoustics/MapQuantity.h"
 #include "common/Pixel.h"
 #include "common/Vec3.h"
 
@@ -106,8 +107,10 @@ std::string CursorPointText(const CVec3& point, int lengthUnit);
 
 // The tooltip of installation `index` on the map: its number in the list, model, tap and power.
 std::string SpeakerTooltip(const CDAXDoc& doc, int index);
-// The tooltip at the cursor over the plane: the read-out's level and position.
-std::string CursorTooltip(double level, const CVec3& point, int lengthUnit);
+// The tooltip at the cursor over the plane: the read-out's value of the map's quantity and
+// its position.
+std::string CursorTooltip(EMapQuantity quantity, double value, const CVec3& point,
+                          int lengthUnit);
 
 struct CPlaneLabel {
     CVec3 at;

@@ -223,7 +223,9 @@ void BuildChart(CReportComposer& c, const CReportBlock& block) {
         return;
     }
     const double step = chart.yStep > 0 ? chart.yStep : 10.0;
-    const auto [bottom, top] = ValueRange(chart);
+    // Plain names, not a structured binding: clang 14 lambdas cannot capture one.
+    const auto range = ValueRange(chart);
+    const double bottom = range.first, top = range.second;
     const int lh = c.LineHeight();
     const QRect plot(c.Left() + 4 * lh, c.Y() + 3 * lh / 2, c.Width() - 6 * lh, height - 3 * lh);
     const double fLow = std::log10(chart.xLow), fHigh = std::log10(chart.xHigh);

@@ -6,6 +6,7 @@
 #include "project/Strings.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QPolygon>
 
 #include <algorithm>
@@ -21,6 +22,58 @@ void Text(QPainter& painter, int x, int y, const QString& text) {
     const QRect box = painter.fontMetrics().boundingRect(text);
     painter.drawText(QRect(x, y, box.width() + 2, box.height()), Qt::AlignLeft | Qt::AlignTop,
                      text);
+}
+
+// A speech map's octave table at the hovered point, over the curves on a light ground, in a
+// fixed-width face. Where the plot is too narrow for its lines at a readable size, each row is
+// written in two halves, the octave repeated: the levels first, then noise, time and index.
+void PaintSpeechTable(QPainter& painter, const std::vector<std::string>& table, const QRect& plot,
+                      int h) {
+    constexpr std::size_t kOctaveWidth = 6, kSplitAt = 27; // "Octave" and the three levels
+    constexpr int kSmallest = 8;
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const auto widest = [&](const std::vector<std::string>& lines, int size) {
+        fixed.setPixelSize(size);
+        int w = 0;
+        for (const std::string& line : lines)
+            w = std::max(w, QFontMetrics(fixed).horizontalAdvance(ToQString(line)));
+        return w;
+    };
+    const int room = plot.width() - 3 * h / 2;
+    std::vector<std::string> lines = table;
+    int size = h;
+    if (widest(lines, size) > room) {
+        size = std::max(kSmallest, h * room / std::max(1, widest(lines, h)));
+        if (widest(lines, size) > room) {
+            std::vector<std::string> first, second;
+            for (const std::string& line : table) {
+                if (line.size() <= kSplitAt) {
+                    second.push_back(line);
+                    continue;
+                }
+                first.push_back(line.substr(0, kSplitAt));
+                second.push_back(line.substr(0, kOctaveWidth) + line.substr(kSplitAt));
+            }
+            lines = first;
+            lines.insert(lines.end(), second.begin(), second.end());
+            size = std::max(kSmallest, std::min(h, h * room / std::max(1, widest(lines, h))));
+        }
+    }
+    fixed.setPixelSize(size);
+    painter.save();
+    painter.setFont(fixed);
+    const int left = plot.left() + h / 2, top = plot.top() + h / 2;
+    painter.fillRect(QRect(left - 2, top - 2, widest(lines, size) + 4,
+                           static_cast<int>(lines.size()) * (size + 1) + 4),
+                     QColor(255, 255, 255, 200));
+    painter.setFont(fixed);
+    painter.setPen(Qt::black);
+    int y = top;
+    for (const std::string& line : lines) {
+        Text(painter, left, y, ToQString(line));
+        y += size + 1;
+    }
+    painter.restore();
 }
 
 QPen Pen(const QColor& colour) {
@@ -107,20 +160,6 @@ void PaintSoundGraph(QPainter& painter, const CSoundGraphCondition& entry, int f
             Text(painter, keyX + 2 * h + h / 2, keyY, QString::fromLatin1(names[i]));
         }
     }
-    // On a speech map, the octave table at the hovered point, in a fixed-width face.
-    if (!entry.speechTable.empty()) {
-        painter.save();
-        QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        fixed.setPixelSize(h);
-        painter.setFont(fixed);
-        painter.setPen(Qt::black);
-        int y = std::min(yMin, yMax) + h / 2;
-        for (const std::string& line : entry.speechTable) {
-            Text(painter, std::min(xMin, xMax) + h / 2, y, ToQString(line));
-            y += h + 1;
-        }
-        painter.restore();
-    }
     painter.setPen(Pen(Qt::black));
     // Levels beyond the axes (a band without data reads 0 dB) stay inside the frame.
     painter.setClipRect(QRect(QPoint(std::min(xMin, xMax), std::min(yMin, yMax)),
@@ -154,4 +193,9 @@ void PaintSoundGraph(QPainter& painter, const CSoundGraphCondition& entry, int f
             painter.drawPolyline(line);
     }
     painter.restore();
+    if (!entry.speechTable.empty())
+        PaintSpeechTable(painter, entry.speechTable,
+                         QRect(QPoint(std::min(xMin, xMax), std::min(yMin, yMax)),
+                               QPoint(std::max(xMin, xMax), std::max(yMin, yMax))),
+                         h);
 }

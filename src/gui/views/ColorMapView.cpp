@@ -265,7 +265,8 @@ bool CColorMapView::viewportEvent(QEvent* event) {
         if (speaker >= 0)
             text = SpeakerTooltip(m_doc, speaker);
         else if (readout.valid && m_doc.HasInstallations() && m_model.InsideCalculationPlane(at))
-            text = CursorTooltip(readout.level, readout.point, m_doc.Settings().lengthUnit);
+            text = CursorTooltip(m_model.Condition()->quantity, readout.level, readout.point,
+                                 m_doc.Settings().lengthUnit);
     });
     if (text.empty())
         QToolTip::hideText();

@@ -387,6 +387,8 @@ TEST(ColorMapTexts, LegendLabelsAndPrintTitle) {
                                         "STI (Average Value in Audience Plane) : 0.612",
                                         "STI (Points at or above 0.550) : 87.5[%]"}));
     EXPECT_EQ(CursorValueText(EMapQuantity::Sti, 0.61234), "STI @Cursor Point : 0.612");
+    EXPECT_EQ(CursorTooltip(EMapQuantity::Sti, 0.61234, {1, 2, 1.5}, kUnitMetric),
+              "STI @Cursor Point : 0.612\n(X=1[m] Y=2[m] Z=1.5[m])");
     EXPECT_EQ(CursorValueText(EMapQuantity::DirectToReverberant, -3.25),
               "Direct / Reverberant @Cursor Point : -3.25[dB]");
 }

@@ -253,13 +253,16 @@ TEST(ColorMapPreview, AChangeOfTheProjectWhileThePreviewIsBuiltEndsTheDrag) {
 // they build frees nothing they use (AddressSanitizer watches), and the change ends the drag.
 TEST(ColorMapPreview, AModelDeletedWhileThePreviewIsBuiltStaysForItsWorkers) {
     DragScene f;
-    // Fine enough that the workers are still building when the model goes.
+    // Fine enough that the workers are usually still building when the model goes; they are
+    // held until the build has been asked for, then let go just before the deletion.
     f.Condition().plane.Build(0, 0, 1, 4, 4, 0, 0.01, 100, 2);
-    f.view->previewWorkers = &CalculationWorkers();
+    CBusyWorkers busy;
+    f.view->previewWorkers = &busy.pool;
     f.BeginDrag();
     f.view->MouseMove(f.view->PixelOf({3.3, 0.6, 0}));
     f.view->UpdatePreview();
     ASSERT_TRUE(f.view->PreviewPreparing());
+    busy.Release();
     f.doc.History().Clear(); // nothing else keeps the model
     ASSERT_TRUE(f.doc.OnCommand(kCmdDeleteSpeaker));
     EXPECT_EQ(f.doc.Models().Count(), 0);
