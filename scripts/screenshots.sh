@@ -18,6 +18,14 @@ trap 'rm -rf "$work"' EXIT
 cp build/src/gui/daxara "$work/daxara"
 printf '[IS_APP_FIRST_TIME]\nIsAppFirstTime=0\n[LENGTH_UNIT]\nLengthUnit=0\n' > "$work/VEL_DAX.ini"
 build/src/cli/daxara-cli demo "$work/demo" >/dev/null
+# The meeting room with its surfaces, NR 35 noise and an STI map, for the room acoustics shots.
+cli=build/src/cli/daxara-cli
+cp "$work/demo/meeting-room.tdax" "$work/demo/meeting-sti.tdax"
+$cli acoustics "$work/demo/meeting-sti.tdax" --surface "floor=Carpet on concrete" \
+  --surface "ceiling=Acoustic ceiling tiles, 25 mm glass fibre" \
+  --surface "wall-x0=Plasterboard on studs" --surface "wall-xL=Plasterboard on studs" \
+  --surface "wall-y0=Glass, window" --surface "wall-yW=Plasterboard on studs" --noise NR35 >/dev/null
+$cli map "$work/demo/meeting-sti.tdax" --quantity sti --save >/dev/null
 mkdir -p docs/screenshots "$work/home"
 
 cat > "$work/shoot.sh" <<'INNER'
@@ -90,6 +98,20 @@ sleep 3
 shot print-preview.png
 stop
 
+# An STI map: the pointer over the plane gives the octave table of the index in the response view.
+start "$work/demo/meeting-sti.tdax"
+xdotool mousemove 900 420 sleep 0.3 mousemove 904 424
+sleep 3
+shot sti-map.png
+stop
+# Room > Surfaces and Air: the faces' materials, the air, the noise and the reverberation times.
+start "$work/demo/meeting-sti.tdax"
+xdotool windowfocus --sync "$win" key --clearmodifiers alt+r
+sleep 0.5
+xdotool key s
+sleep 2
+shot surfaces-and-air.png
+stop
 # F1: the user guide inside the program.
 start "$work/demo/meeting-room.tdax"
 xdotool windowfocus --sync "$win" key --clearmodifiers F1

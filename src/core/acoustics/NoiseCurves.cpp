@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cmath>
 
 namespace {
 // L = a + b NR, ISO R 1996 (the 125 Hz to 8 kHz octaves).
@@ -57,8 +58,10 @@ std::optional<COctaveValues> NoiseCurve(std::string_view name) {
         if (parsed->number < 0 || parsed->number > 130)
             return std::nullopt;
         COctaveValues levels{};
+        // The curve's levels have at most three decimals; rounded so, they read back as typed
+        // (44.55, not 44.550000000000004) in the dialog and the project.
         for (std::size_t k = 0; k < kOctaveCount; ++k)
-            levels[k] = kNrA[k] + kNrB[k] * parsed->number;
+            levels[k] = std::round((kNrA[k] + kNrB[k] * parsed->number) * 1000.0) / 1000.0;
         return levels;
     }
     for (const CNcRow& row : kNc)

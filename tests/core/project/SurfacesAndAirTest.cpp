@@ -47,6 +47,9 @@ TEST(SurfacesAndAirForm, LibraryPreviewAndRefusals) {
 
     // A noise curve fills the levels; typing over them makes them the user's own.
     EXPECT_TRUE(form.ChooseNoiseCurve("NR35"));
+    // As the curve's table has them (22 + 0.87 x 35 at 125 Hz), not with a binary tail.
+    EXPECT_EQ(form.noise[0].text, "52.45");
+    EXPECT_EQ(form.noise[1].text, "44.55");
     form.noiseOn = true;
     ASSERT_TRUE(form.Accept(&message)) << message;
     EXPECT_EQ(form.Speech().curve, "NR35");
