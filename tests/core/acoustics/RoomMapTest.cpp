@@ -135,6 +135,22 @@ TEST(RoomMap, TotalReverberantAndRatioFollowTheDirectMap) {
     const CColorMapCondition deadRatio = dead.Calculated(EMapQuantity::DirectToReverberant);
     EXPECT_GT(deadRatio.plane.minimumLevel, 20.0);
     EXPECT_LT(ratio.plane.minimumLevel, 0.0); // the live room's far corners are reverberant
+
+    // A speaker on the plane's first point: the quantities that read the direct sound there
+    // leave that point out; the reverberant field has its level everywhere.
+    CRoomFixture onPoint;
+    const int omni = onPoint.t.AddModel(OmniSpeaker(90, 3)); // its source is its position
+    const CPlaceElement first = onPoint.Map(EMapQuantity::Total).plane.points[0];
+    onPoint.t.Install(omni, {first.x, first.y, first.z}, {0, 0, 90}, 1.0);
+    const CColorMapCondition everywhere = onPoint.Calculated(EMapQuantity::Reverberant);
+    EXPECT_EQ(everywhere.plane.leftOut, 0);
+    EXPECT_FALSE(std::isnan(everywhere.plane.points[0].level));
+    for (const EMapQuantity q : {EMapQuantity::Total, EMapQuantity::Sti}) {
+        const CColorMapCondition without = onPoint.Calculated(q);
+        EXPECT_EQ(without.plane.leftOut, 1);
+        EXPECT_TRUE(std::isnan(without.plane.points[0].level));
+        EXPECT_FALSE(std::isnan(without.plane.points[1].level));
+    }
 }
 
 // At the critical distance of an omnidirectional source the direct sound equals the reverberant
